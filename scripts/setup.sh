@@ -1,0 +1,28 @@
+#!/usr/bin/env bash
+# Installs the Debian packages Motifora needs (when missing) and builds it into build/.
+# Usage: scripts/setup.sh [--no-build]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+          libbenchmark-dev qt6-base-dev qt6-charts-dev libgl-dev libcli11-dev
+          nlohmann-json3-dev libtbb-dev xvfb xauth)
+
+missing=()
+for p in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+        missing+=("$p")
+    fi
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo_cmd=()
+    [ "$(id -u)" -ne 0 ] && sudo_cmd=(sudo)
+    "${sudo_cmd[@]}" apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive "${sudo_cmd[@]}" apt-get install -y -qq "${missing[@]}"
+fi
+
+if [ "${1:-}" != "--no-build" ]; then
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+    cmake --build build
+fi
