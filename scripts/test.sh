@@ -44,7 +44,7 @@ TSAN_OPTIONS=halt_on_error=1 run_suite "thread tests" build-tsan -L threads
 
 echo "=== fuzzers ==="
 shopt -s nullglob
-for fuzzer in build-asan/fuzz/fuzz_*; do
+for fuzzer in build-asan/fuzz/*/fuzz_*; do
     [ -x "$fuzzer" ] || continue
     name=$(basename "$fuzzer")
     corpus=$(mktemp -d)
