@@ -1,0 +1,216 @@
+// The workspace object: the samples, objects, rules and classes of one piece of work, and the
+// worker processes (rule search, idealization, classification) that compute them.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/RunControl.h"
+#include "core/SEQStorage.h"
+#include "core/Sequence.h"
+#include "workspace/WorkerThread.h"
+
+namespace motifora {
+
+class Classificator;
+class CIdelObject;
+class Display;
+class RegGenerator;
+class RulesStorage;
+
+// Sample kinds, the selector of sequenceText/sequenceName.
+enum SampleKind : int32_t {
+    kLearnPositive = 0,
+    kLearnNegative = 1,
+    kControlNegative = 2,
+    kControlPositive = 3,
+};
+
+// Result codes of the start operations.
+namespace StartCode {
+constexpr int kStarted = -1;           // idealization, classification: the worker runs
+constexpr int kRuleSearchStarted = 0;  // rule search: the worker runs
+constexpr int kRuleSearchNoThread = -1;
+constexpr int kNoObjects = 0;          // idealization: no storage or no learning objects
+constexpr int kNoRules = 1;            // idealization: no rule store or no rules
+constexpr int kNoThread = 2;           // idealization, classification: no worker thread
+constexpr int kNoControl = 7;          // classification: no control negative sample
+constexpr int kNoClasses = 8;          // classification: no classificator or no classes
+}  // namespace StartCode
+
+// Threads: every operation is called from the window's thread; only the bodies run on the
+// worker. The flags are atomics so that the window's timer may read them at any time. Pause is
+// cooperative: the worker stops at its next gate (between generator steps, idealization items
+// and classified objects, and inside the engines' long loops), never while holding a lock.
+// Write `running` and `paused` only through the operations below, which keep the pause gate
+// (`runControl`) in step with them.
+//
+// A workspace must never be destroyed under a running worker: the destructor stops the worker,
+// opens the gate and waits for it (`shutdownWorker`), so replacing the manager is always safe.
+class TMainManager {
+public:
+    TMainManager();
+    virtual ~TMainManager();
+    TMainManager(const TMainManager&) = delete;
+    TMainManager& operator=(const TMainManager&) = delete;
+
+    // ---- fields, in their documented order ----
+    std::unique_ptr<Classificator> classificator;
+    // One ideal object per class; owned. Holds room for the learning objects when classes
+    // start afresh and grows beyond that when a run appends more classes.
+    std::vector<std::unique_ptr<CIdelObject>> idealObjects;
+    int32_t classCount = 0;
+    std::vector<Sequence> controlNegative;
+    std::vector<Sequence> controlPositive;
+    int32_t controlNegativeCount = 0;
+    int32_t controlPositiveCount = 0;
+    int32_t recognitionClass = 0;
+    int32_t lastRecognitionClass = -1;
+    std::vector<double> sortedScores;
+    std::vector<double> windowScores;
+    int32_t idealizationSource = 0;
+    // Held for the workspace's whole life (never null); an owned object rather than a member by
+    // value so that this header does not need the engine's full definition.
+    std::unique_ptr<RegGenerator> bootstrapGenerator;
+
+    // Bootstrap block (filled by the bootstrap process).
+    std::unique_ptr<RulesStorage> bootstrapRules;
+    std::unique_ptr<SEQStorage> bootstrapStorage;
+    std::vector<Sequence> bootstrapLearnPositive;
+    std::vector<Sequence> bootstrapHeldOut;
+    std::unique_ptr<Classificator> bootstrapClassificator;
+    std::vector<std::unique_ptr<CIdelObject>> bootstrapIdealObjects;
+    int32_t bootstrapClassCount = 0;
+    int32_t bootstrapLearnCount = 0;
+    int32_t bootstrapHeldOutCount = 0;
+    int32_t recognizedHeldOut = 0;
+    int32_t acceptedNegatives = 0;
+    int32_t iteration = 0;
+    int32_t iterationCount = 0;
+    int32_t samplePercent = 0;
+    double requestedFirstError = 0.0;
+
+    std::unique_ptr<RegGenerator> generator;  // never null, like bootstrapGenerator
+    std::unique_ptr<RulesStorage> rules;
+    std::unique_ptr<SEQStorage> storage;
+    std::vector<Sequence> learnPositive;
+    std::vector<Sequence> learnNegative;
+    int32_t learnPositiveCount = 0;
+    int32_t learnNegativeCount = 0;
+    int32_t finishBufferSize = 0;
+    int32_t subBufferSize = 0;
+    double confidenceLevel = 0.0;
+    double cpThreshold = 0.0;
+    int32_t workMode = 0;    // 0 fixed positions, 1 shift positions
+    int32_t frameWidth = 0;  // object width
+
+    std::atomic<bool> ruleSearchStarted{false};
+    std::atomic<bool> idealizationStarted{false};
+    std::atomic<bool> classificationStarted{false};
+    std::atomic<bool> resetIdealObjects{true};
+    std::atomic<bool> running{false};
+    std::atomic<bool> finished{false};
+    std::atomic<bool> paused{false};
+    std::atomic<bool> learnPositiveLoaded{false};
+    std::atomic<bool> learnNegativeLoaded{false};
+    std::atomic<bool> controlNegativeLoaded{false};
+    std::atomic<bool> controlPositiveLoaded{false};
+    std::atomic<bool> longControl{false};
+    std::atomic<bool> controlNegativeClassified{false};
+    std::atomic<bool> controlPositiveClassified{false};
+    WorkerThread workerThread;
+    std::atomic<bool> openedFromProject{false};
+    std::atomic<bool> saved{true};
+    std::atomic<bool> modified{true};
+    std::atomic<bool> recognitionStale{false};
+
+    // The run flag and pause gate handed to the engines; kept in step with `running`/`paused`.
+    RunControl runControl;
+
+    // ---- the display the engines report to (owned by the window; may be null) ----
+    void setDisplay(Display* sink) { display = sink; }
+    Display* display = nullptr;
+
+    // ---- sample loads (window thread, never while a worker runs) ----
+    // Each returns true on success. On failure the sample is left as documented and
+    // `lastLoadError()` says why: the file, the record or line, and what is wrong.
+    bool loadLearnPositive(const std::string& fileName);
+    bool loadLearnNegative(const std::string& fileName);
+    bool loadControlNegative(const std::string& fileName);
+    bool loadControlPositive(const std::string& fileName);
+    const std::string& lastLoadError() const { return loadError_; }
+
+    // Text (or name) of record `index` of sample `kind` (0..3), or null when either is out of
+    // range. The pointer stays valid until that sample is loaded again.
+    const char* sequenceText(int32_t kind, int32_t index) const;
+    const char* sequenceName(int32_t kind, int32_t index) const;
+    // True when `saved` is clear and `openedFromProject` or `modified` is set; when it answers
+    // false it sets `modified`.
+    bool unsavedWork();
+
+    // ---- rule search ----
+    // Stores the settings, builds a new storage and rule store and starts the worker. Returns
+    // 0 started, -1 no thread (`running` is then clear again).
+    int startRuleSearch(double confidence, double cp, int32_t finishSize, int32_t subSize,
+                        int32_t mode, int32_t width);
+    int pauseRuleSearch();
+    int resumeRuleSearch();
+    int stopRuleSearch();
+    // End step of the rule search (run by the worker): replaces the storage when a learning
+    // negative sample is loaded, clears `running`, sets `finished` and `resetIdealObjects`.
+    void ruleSearchEnd();
+
+    // ---- idealization ----
+    // type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"; source 0 objects,
+    // 1 rules. Returns -1 started, 0 no objects, 1 no rules, 2 no thread (`running` clear).
+    // A worker left paused by an earlier start is stopped and waited for first, so it never
+    // uses a classificator this start replaces.
+    int startIdealization(int32_t type, int32_t source);
+    int pauseIdealization();
+    // Not offered by the window's "Objects" page; kept for a front end that wants it.
+    int resumeIdealization();
+    int stopIdealization();
+    // End step (run by the worker): clears `resetIdealObjects` and `running`, sets `finished`.
+    void idealizationEnd();
+
+    // ---- classification of the control data ----
+    // Returns -1 started, 8 no classes, 7 no control negative sample, 2 no thread.
+    int startClassification();
+    int pauseClassification();
+    int resumeClassification();
+    int stopClassification();
+    // End step, run by the worker only when not stopped.
+    void classificationEnd();
+
+    // Shows every class through `ShowIdealObject`. Returns 1, or -1 when there is no object
+    // table (no storage or no ideal-object array).
+    int ShowIdealObjects();
+
+    // ---- worker life ----
+    // True while a worker thread has been started and not yet waited for.
+    bool workerActive() const { return workerThread.joinable(); }
+    // Waits for the current worker to return (it must be on its way to an end: not paused).
+    void joinWorker();
+    // Stops whatever worker runs, opens the pause gate and waits for it. Flags are left as the
+    // worker's end step leaves them. Safe to call when nothing runs.
+    void shutdownWorker();
+
+private:
+    // Starts `body` on the worker thread; false when no thread could be made.
+    bool startWorker(void (TMainManager::*body)());
+    void setRunning(bool value);
+    void setPaused(bool value);
+    // Reads a ".seq" file into `records`; false with `loadError_` set on any failure.
+    bool readSample(const std::string& fileName, std::vector<Sequence>& records);
+
+    void ruleSearchBody();
+    void idealizationBody();
+    void classificationBody();
+
+    std::string loadError_;
+};
+
+}  // namespace motifora
