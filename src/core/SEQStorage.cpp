@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 
 namespace motifora {
 
@@ -97,10 +98,14 @@ void SEQStorage::buildWholeWithNegatives(const Sequence* positives, const Sequen
 
 namespace {
 
-int64_t windowCount(const Sequence* records, int32_t count, int32_t w) {
+// Sum over the records of length - w + 1, a record shorter than w counting 0 (it has no
+// window; a negative share would make the count smaller than the windows cut).
+int32_t windowCount(const Sequence* records, int32_t count, int32_t w) {
     int64_t total = 0;
-    for (int32_t r = 0; r < count; ++r) total += std::max(records[r].length - w + 1, 0);
-    return total;
+    for (int32_t r = 0; r < count; ++r) {
+        total += std::max<int64_t>(int64_t{records[r].length} - w + 1, 0);
+    }
+    return static_cast<int32_t>(std::min<int64_t>(total, std::numeric_limits<int32_t>::max()));
 }
 
 }  // namespace
@@ -111,18 +116,25 @@ void SEQStorage::buildWindows(const Sequence* records, int32_t count, int32_t w)
     centerPosition = centreOf(w);
     firstPosition = 0;
     endPosition = w;
-    learnObjectCount = static_cast<int32_t>(windowCount(records, count, w));
+    learnObjectCount = windowCount(records, count, w);
     learnObjects.make(learnObjectCount, w, alphabetSize);
+    cutWindows(records, count, w, learnObjects, learnObjectCount);
+}
+
+void SEQStorage::cutWindows(const Sequence* records, int32_t count, int32_t offsetWidth,
+                            ObjectSet& set, int32_t objectCount) const {
     int32_t next = 0;
     for (int32_t r = 0; r < count; ++r) {
         const Sequence& rec = records[r];
         const int32_t s = rec.startPosition;
-        for (int32_t k = 0; k <= rec.length - w; ++k) {
-            SEQSElem& object = learnObjects[next++];
-            for (int32_t l = 0; l < w; ++l) {
+        const int32_t letters = std::min<int32_t>(rec.length, static_cast<int32_t>(rec.text.size()));
+        for (int32_t k = 0; k <= rec.length - offsetWidth && next < objectCount; ++k) {
+            SEQSElem& object = set[next++];
+            const int32_t positions = object.positionCount();
+            for (int32_t l = 0; l < positions; ++l) {
                 const int32_t p = s - 1 + l;
                 const int32_t idx = s - 1 + l + k;
-                if (p < 0 || p >= w || idx < 0 || idx >= rec.length) continue;
+                if (p < 0 || p >= positions || idx < 0 || idx >= letters) continue;
                 object.codes[p] = codeTable.codeOf(static_cast<unsigned char>(rec.text[idx]));
             }
         }
@@ -152,22 +164,9 @@ void SEQStorage::addSetObjects(const Sequence* records, int32_t count, int32_t k
 }
 
 void SEQStorage::buildControlWindows(const Sequence* records, int32_t count, int32_t w) {
-    controlNegativeObjectCount = static_cast<int32_t>(windowCount(records, count, w));
+    controlNegativeObjectCount = windowCount(records, count, w);
     controlNegativeObjects.make(controlNegativeObjectCount, width, alphabetSize);
-    int32_t next = 0;
-    for (int32_t r = 0; r < count; ++r) {
-        const Sequence& rec = records[r];
-        const int32_t s = rec.startPosition;
-        for (int32_t k = 0; k <= rec.length - w; ++k) {
-            SEQSElem& object = controlNegativeObjects[next++];
-            for (int32_t l = 0; l < width; ++l) {
-                const int32_t p = s - 1 + l;
-                const int32_t idx = s - 1 + l + k;
-                if (p < 0 || p >= width || idx < 0 || idx >= rec.length) continue;
-                object.codes[p] = codeTable.codeOf(static_cast<unsigned char>(rec.text[idx]));
-            }
-        }
-    }
+    cutWindows(records, count, width, controlNegativeObjects, controlNegativeObjectCount);
 }
 
 void SEQStorage::releaseControlObjects(int32_t which) {
@@ -181,9 +180,49 @@ void SEQStorage::releaseControlObjects(int32_t which) {
 }
 
 bool SEQStorage::knowsAllLetters(const Sequence* records, int32_t count) const {
+    return findUnknownLetter(codeTable, records, count).record < 0;
+}
+
+UnknownLetter findUnknownLetter(const CCodeTable& table, const Sequence* records, int32_t count) {
+    UnknownLetter found;
+    if (records == nullptr) return found;
     for (int32_t r = 0; r < count; ++r) {
-        for (char c : records[r].text) {
-            if (codeTable.codeOf(static_cast<unsigned char>(c)) < 0) return false;
+        const std::string& text = records[r].text;
+        for (size_t j = 0; j < text.size(); ++j) {
+            const auto letter = static_cast<unsigned char>(text[j]);
+            if (table.codeOf(letter) < 0) {
+                found.record = r;
+                found.position = static_cast<int32_t>(j);
+                found.letter = letter;
+                return found;
+            }
+        }
+    }
+    return found;
+}
+
+bool recordsFitReference(const Sequence* reference, int32_t referenceCount,
+                         const Sequence* records, int32_t count, std::string& why) {
+    why.clear();
+    if (records == nullptr || count <= 0) return true;
+    const int32_t width = sampleWidth(reference, referenceCount);
+    CCodeTable table;
+    if (reference != nullptr) table.addLetters(reference, referenceCount);
+    for (int32_t r = 0; r < count; ++r) {
+        const Sequence& rec = records[r];
+        const int32_t end = rec.startPosition + rec.length - 1;
+        if (end > width) {
+            why = "record " + std::to_string(r + 1) + " (\"" + rec.name + "\") is " +
+                  std::to_string(rec.length) + " letters long; the positive sequences are " +
+                  std::to_string(width) + " long";
+            return false;
+        }
+        const UnknownLetter u = findUnknownLetter(table, &rec, 1);
+        if (u.record >= 0) {
+            why = "record " + std::to_string(r + 1) + " (\"" + rec.name + "\") has the letter \"" +
+                  std::string(1, static_cast<char>(u.letter)) + "\" at position " +
+                  std::to_string(u.position + 1) + ", which no positive sequence uses";
+            return false;
         }
     }
     return true;

@@ -1,8 +1,10 @@
 // The object storage: fixed-width rows of letter codes cut from the samples, in four sets.
 #pragma once
 
+#include <cassert>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "core/CCodeTable.h"
@@ -26,9 +28,19 @@ public:
     bool allocate(int32_t positions, int32_t fillCode);
     // Points the object at `positions` codes of an external block (already filled).
     void attach(int32_t* block, int32_t positions);
-    void setCode(int32_t code, int32_t position) { codes[position] = code; }
-    int32_t& codeAt(int32_t position) { return codes[position]; }
-    int32_t codeAt(int32_t position) const { return codes[position]; }
+    // Position access; a position outside 0..positionCount()-1 is a caller's bug.
+    void setCode(int32_t code, int32_t position) {
+        assert(position >= 0 && position < positions_);
+        codes[position] = code;
+    }
+    int32_t& codeAt(int32_t position) {
+        assert(position >= 0 && position < positions_);
+        return codes[position];
+    }
+    int32_t codeAt(int32_t position) const {
+        assert(position >= 0 && position < positions_);
+        return codes[position];
+    }
     int32_t positionCount() const { return positions_; }
 
     int32_t* codes = nullptr;  // one code per position
@@ -82,7 +94,10 @@ public:
     // Whole-sequence objects of another sample, coded with the existing table:
     // kind 1 control positive, 2 control negative, 3 learning negative.
     void addSetObjects(const Sequence* records, int32_t count, int32_t kind);
-    // One control negative object per window of `w` (= width) of every record.
+    // One control negative object per window of every record: the count is the sum of
+    // length - w + 1 (records shorter than w count 0), the objects have `width` positions and
+    // the windows run over the offsets 0 .. length - width. Callers pass w = width; if they
+    // differ, no more objects than counted are filled.
     void buildControlWindows(const Sequence* records, int32_t count, int32_t w);
     // Destroys the control negative (0) or control positive (1) objects; the count becomes 0.
     void releaseControlObjects(int32_t which);
@@ -120,9 +135,30 @@ private:
     // Places the letters of `record` into `object` at startPosition - 1 + j, dropping letters
     // that fall outside the object's positions.
     void placeRecord(const Sequence& record, SEQSElem& object) const;
+    // Fills the first `objectCount` objects of `set` with the windows of the records, record by
+    // record and offset k = 0 .. length - offsetWidth: object position s - 1 + l receives the
+    // letter at s - 1 + l + k. Positions and letters out of range are skipped.
+    void cutWindows(const Sequence* records, int32_t count, int32_t offsetWidth, ObjectSet& set,
+                    int32_t objectCount) const;
 };
 
 // Largest startPosition + length - 1 over the records (0 for none).
 int32_t sampleWidth(const Sequence* records, int32_t count);
+
+// Where a record uses a letter the table lacks.
+struct UnknownLetter {
+    int32_t record = -1;    // 0-based record index; -1 when every letter is known
+    int32_t position = -1;  // 0-based index of the letter in the record's text
+    unsigned char letter = 0;
+};
+// The first letter, records in order and letters from the first, that has no code in `table`.
+UnknownLetter findUnknownLetter(const CCodeTable& table, const Sequence* records, int32_t count);
+
+// Checks that `records` fit the objects built from `reference` (the learning positive sample):
+// every record ends within the reference's width (startPosition + length - 1) and uses only
+// letters of the reference's code table. Returns true when they fit; otherwise false with a
+// message naming the first record that does not and why (record numbers 1-based).
+bool recordsFitReference(const Sequence* reference, int32_t referenceCount,
+                         const Sequence* records, int32_t count, std::string& why);
 
 }  // namespace motifora

@@ -1,0 +1,339 @@
+// The ".seq" reader: record count, character-level parser and the file-level operations.
+#include "core/FileManager.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+namespace motifora {
+
+namespace {
+
+// Warnings beyond this many are summarised in one line, so that a file of many long records
+// does not produce a message the size of the file.
+constexpr size_t kWarningLimit = 20;
+
+bool keptByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
+
+std::string systemReason(int err) { return std::generic_category().message(err); }
+
+// Reads the rest of `stream` into `bytes`. Returns false when the read fails.
+bool readAll(std::FILE* stream, std::string& bytes) {
+    bytes.clear();
+    char chunk[1 << 16];
+    for (;;) {
+        const size_t got = std::fread(chunk, 1, sizeof chunk, stream);
+        bytes.append(chunk, got);
+        if (got < sizeof chunk) break;
+    }
+    return std::ferror(stream) == 0;
+}
+
+// Reads the whole file at `path`. Returns false with `error` set when it cannot be opened
+// (or is a folder) or cannot be read.
+bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    std::error_code ec;
+    if (std::filesystem::is_directory(path, ec)) {
+        error = "\"" + path + "\" is a folder, not a sequence file";
+        return false;
+    }
+    std::FILE* f = std::fopen(path.c_str(), "r");
+    if (f == nullptr) {
+        error = "cannot open \"" + path + "\": " + systemReason(errno);
+        return false;
+    }
+    const bool ok = readAll(f, bytes);
+    const int err = errno;
+    std::fclose(f);
+    if (!ok) {
+        error = "cannot read \"" + path + "\": " + systemReason(err);
+        return false;
+    }
+    return true;
+}
+
+std::string extensionOf(const std::string& name) {
+    const size_t dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string at(int record, int line) {
+    std::string s;
+    if (record > 0) s += "record " + std::to_string(record);
+    if (line > 0) s += (s.empty() ? "line " : ", line ") + std::to_string(line);
+    return s;
+}
+
+}  // namespace
+
+int countSeqRecords(std::string_view bytes) {
+    // A C line read into a buffer of kSeqLineBuffer bytes takes at most kSeqLineBuffer - 1
+    // bytes, stopping after a line feed; a long line is therefore read in several pieces.
+    constexpr size_t piece = kSeqLineBuffer - 1;
+    int count = 0;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        if (bytes[pos] == '>') ++count;
+        const size_t limit = std::min(bytes.size(), pos + piece);
+        size_t end = pos;
+        while (end < limit && bytes[end] != '\n') ++end;
+        pos = (end < limit) ? end + 1 : limit;  // past the line feed, or at the piece's end
+    }
+    return count;
+}
+
+SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity) {
+    SeqReadResult result;
+    if (records == nullptr || capacity < 0) capacity = 0;
+
+    std::string gathered;
+    gathered.reserve(kSeqFieldLimit);
+    size_t dropped = 0;  // printable characters beyond the limit in the gathered field
+    std::string name;
+    bool haveName = false;
+    int n = 0;               // records opened so far
+    int line = 1;            // line of the byte being read
+    int recordLine = 0;      // line of the ">" that opened record n
+    bool atLineStart = true;
+    int ignoredLine = 0;     // first line with characters before the first ">"
+    size_t suppressed = 0;   // warnings beyond the limit
+
+    auto fail = [&](int record, int faultLine, std::string what) {
+        result.count = -1;
+        result.record = record;
+        result.line = faultLine;
+        const std::string where = at(record, faultLine);
+        result.error = where.empty() ? what : where + ": " + what;
+        return result;
+    };
+    auto warn = [&](std::string text) {
+        if (result.warnings.size() < kWarningLimit) {
+            result.warnings.push_back(std::move(text));
+        } else {
+            ++suppressed;
+        }
+    };
+    // Stores the gathered letters as record n. Returns false when record n has no name.
+    auto store = [&]() {
+        if (!haveName) return false;
+        if (dropped > 0) {
+            warn(at(n, recordLine) + ": the letters were cut to their first " +
+                 std::to_string(kSeqFieldLimit) + " characters (" + std::to_string(dropped) +
+                 " dropped)");
+        }
+        records[n - 1].assign(gathered, name, 1);
+        return true;
+    };
+    const std::string noName =
+        "no \";\" ends the name of the first record (a record is \">\", a name, \";\" and the "
+        "letters)";
+
+    for (size_t i = 0; i < bytes.size(); ++i) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        const bool firstOnLine = atLineStart;
+        atLineStart = (c == '\n');
+        if (c == '\n') {
+            ++line;
+            continue;
+        }
+        if (c == '\r') continue;
+        if (n == 0 && c != '>') {
+            // Nothing before the first record belongs to any record; it is skipped.
+            if (keptByte(c) && ignoredLine == 0) ignoredLine = line;
+            continue;
+        }
+        if (c == ';') {
+            if (gathered.empty()) {
+                return fail(n, line,
+                            "the name before \";\" is empty (names keep only the printable "
+                            "characters \"!\" to \"~\"; blanks and non-ASCII letters are "
+                            "dropped)");
+            }
+            if (dropped > 0) {
+                warn(at(n, line) + ": the name was cut to its first " +
+                     std::to_string(kSeqFieldLimit) + " characters");
+            }
+            name = gathered;
+            haveName = true;
+            gathered.clear();
+            dropped = 0;
+            continue;
+        }
+        if (c == '>') {
+            if (!firstOnLine) {
+                return fail(0, line,
+                            "\">\" is not the first character of its line; every record must "
+                            "begin a new line with \">\"");
+            }
+            if (n > 0) {
+                if (gathered.empty()) return fail(n, recordLine, "the record has no letters");
+                if (!store()) return fail(n, recordLine, noName);
+            }
+            if (n >= capacity) {
+                return fail(n + 1, line,
+                            "more records than were counted (" + std::to_string(capacity) +
+                                "); the file may have changed while it was read");
+            }
+            ++n;
+            recordLine = line;
+            gathered.clear();
+            dropped = 0;
+            continue;
+        }
+        if (keptByte(c)) {
+            if (gathered.size() < static_cast<size_t>(kSeqFieldLimit)) {
+                gathered.push_back(static_cast<char>(c));
+            } else {
+                ++dropped;
+            }
+        }
+    }
+    if (n > 0) {
+        if (gathered.empty()) {
+            return fail(n, recordLine, "the record has no letters (the file ends after its name)");
+        }
+        if (!store()) return fail(n, recordLine, noName);
+    }
+    if (ignoredLine > 0) {
+        warn("line " + std::to_string(ignoredLine) +
+             (n > 0 ? ": characters before the first \">\" were ignored"
+                    : ": the file has no \">\", so no records were read"));
+    }
+    if (suppressed > 0) warn("... and " + std::to_string(suppressed) + " more such notes");
+    result.count = n;
+    return result;
+}
+
+bool isSeqExtension(std::string_view extension) {
+    static constexpr std::string_view seq = ".seq";
+    if (extension.size() != seq.size()) return false;
+    for (size_t i = 0; i < seq.size(); ++i) {
+        char c = extension[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != seq[i]) return false;
+    }
+    return true;
+}
+
+bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::string& error,
+                 std::vector<std::string>* warnings) {
+    records.clear();
+    error.clear();
+    if (warnings != nullptr) warnings->clear();
+    std::string bytes;
+    if (!readFileBytes(path, bytes, error)) return false;
+    if (!isSeqExtension(extensionOf(path))) {
+        error = "\"" + path + "\" is not a sequence file: its name must end in \".seq\"";
+        return false;
+    }
+    // One read of the bytes serves both the count and the parse, so they always agree.
+    const int counted = countSeqRecords(bytes);
+    std::vector<Sequence> read(static_cast<size_t>(counted));
+    SeqReadResult result = parseSeqBuffer(bytes, read.data(), counted);
+    if (!result.ok()) {
+        error = "\"" + path + "\", " + result.error;
+        return false;
+    }
+    read.resize(static_cast<size_t>(result.count));  // equal to the count for every accepted file
+    records = std::move(read);
+    if (warnings != nullptr) *warnings = std::move(result.warnings);
+    return true;
+}
+
+FileManager::~FileManager() { closeStream(); }
+
+void FileManager::closeStream() {
+    if (stream != nullptr) {
+        std::fclose(stream);
+        stream = nullptr;
+    }
+}
+
+bool FileManager::open(const std::string& name, int openMode) {
+    mode = openMode;
+    error_.clear();
+    counted_ = -1;
+    if (openMode != kReadSequences) {
+        error_ = "\"" + name + "\": open mode " + std::to_string(openMode) +
+                 " is not a sequence-file read";
+        return false;
+    }
+    std::error_code ec;
+    if (std::filesystem::is_directory(name, ec)) {
+        error_ = "\"" + name + "\" is a folder, not a sequence file";
+        return false;
+    }
+    closeStream();
+    stream = std::fopen(name.c_str(), "r");
+    if (stream == nullptr) {
+        error_ = "cannot open \"" + name + "\": " + systemReason(errno);
+        return false;
+    }
+    fileName = name;
+    extension = extensionOf(name);
+    closeStream();
+    return true;
+}
+
+bool FileManager::slurp(std::string& bytes) {
+    closeStream();
+    stream = std::fopen(fileName.c_str(), "r");
+    if (stream == nullptr) {
+        error_ = "cannot open \"" + fileName + "\": " + systemReason(errno);
+        return false;
+    }
+    const bool ok = readAll(stream, bytes);
+    const int err = errno;
+    closeStream();
+    if (!ok) {
+        error_ = "cannot read \"" + fileName + "\": " + systemReason(err);
+        return false;
+    }
+    return true;
+}
+
+int FileManager::countRecords() {
+    error_.clear();
+    std::string bytes;
+    if (fileName.empty()) {
+        error_ = "no sequence file is open";
+        return -1;
+    }
+    if (!slurp(bytes)) return -1;
+    counted_ = countSeqRecords(bytes);
+    return counted_;
+}
+
+int FileManager::readSequences(Sequence* records, int offset) {
+    if (counted_ < 0 && isSeqExtension(extension) && countRecords() < 0) return -1;
+    return readSequences(records, offset, offset + std::max(counted_, 0));
+}
+
+int FileManager::readSequences(Sequence* records, int offset, int capacity) {
+    error_.clear();
+    lastRead_ = SeqReadResult{};
+    if (!isSeqExtension(extension)) {
+        error_ = "\"" + fileName + "\" is not a sequence file: its name must end in \".seq\"";
+        lastRead_.error = error_;
+        return 0;
+    }
+    if (records == nullptr || offset < 0) {
+        error_ = "\"" + fileName + "\": no records to read into";
+        lastRead_.count = -1;
+        lastRead_.error = error_;
+        return -1;
+    }
+    std::string bytes;
+    if (!slurp(bytes)) {
+        lastRead_.count = -1;
+        lastRead_.error = error_;
+        return -1;
+    }
+    const int room = capacity - offset;
+    lastRead_ = parseSeqBuffer(bytes, room > 0 ? records + offset : nullptr, std::max(room, 0));
+    if (!lastRead_.ok()) error_ = "\"" + fileName + "\", " + lastRead_.error;
+    return lastRead_.count;
+}
+
+}  // namespace motifora

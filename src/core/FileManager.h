@@ -1,0 +1,104 @@
+// Reading of ".seq" sequence files: the byte-level reader and the file-level FileManager.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Sequence.h"
+
+namespace motifora {
+
+// Longest name or letter run kept from a sequence file; further characters are dropped.
+inline constexpr int kSeqFieldLimit = 1023;
+// Size of the line buffer the record count reads with (so at most 1022 bytes per read).
+inline constexpr int kSeqLineBuffer = 1023;
+
+// The outcome of reading a sequence file or buffer.
+struct SeqReadResult {
+    int count = 0;      // records stored, or -1 on a format error
+    std::string error;  // what is wrong, for the user; empty on success
+    int line = 0;       // 1-based line of the fault; 0 when none or not tied to a line
+    int record = 0;     // 1-based record of the fault; 0 when none
+    // Things read as specified that the user may want to know: lines before the first ">"
+    // that were ignored, names or sequences cut at 1023 characters.
+    std::vector<std::string> warnings;
+
+    bool ok() const { return count >= 0; }
+};
+
+// Number of records a buffer holds as the record count sees it: the buffer is read in pieces
+// the way a C line read into a 1023-byte buffer reads a file (a piece ends after a line feed
+// or after 1022 bytes), and the pieces whose first byte is ">" are counted. Never fails.
+int countSeqRecords(std::string_view bytes);
+
+// Parses sequence-file bytes into records[0], records[1], ... (at most `capacity` records).
+// Returns the number of records stored, or count -1 with `error`, `line` and `record` set when
+// the bytes break the format: an empty name (">" followed by ";", or a name of characters that
+// are all dropped), a record without letters, a first record without ";", a ">" that is not the
+// first character of its line, or more records than `capacity`. On failure the records stored
+// so far stay assigned; the caller discards them. A null `records` with a positive capacity is
+// treated as capacity 0.
+SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity);
+
+// Reads, counts and parses a whole ".seq" file into `records` (replaced). Returns true on
+// success (a file without any ">" gives no records and succeeds). On failure returns false,
+// leaves `records` empty and puts a message naming the file, the record or line and the fault
+// into `error`. Fails too when the file cannot be opened or read, or its extension is not
+// ".seq" (any case). `warnings`, when given, receives the reader's warnings.
+bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::string& error,
+                 std::vector<std::string>* warnings = nullptr);
+
+// True when the extension (from the last "." on) is ".seq" without regard to case.
+bool isSeqExtension(std::string_view extension);
+
+// Reads and writes the program's files. This class holds the sequence-file reading; the
+// project file and the reports are written by the io module.
+class FileManager {
+public:
+    static constexpr int kReadSequences = 2;  // open mode: read a sequence file
+
+    FileManager() = default;
+    virtual ~FileManager();
+    FileManager(const FileManager&) = delete;
+    FileManager& operator=(const FileManager&) = delete;
+
+    // Stores `mode`; with mode 2 opens the file for reading to see that it can be, keeps copies
+    // of the name and its extension and closes it again. Returns false when the file cannot be
+    // opened (or is a folder) or the mode is not one this class opens; errorText() says why.
+    bool open(const std::string& name, int mode);
+    // Number of lines beginning with ">" (see countSeqRecords), or -1 when the file cannot be
+    // opened or read again. Remembered as the capacity readSequences will fill.
+    int countRecords();
+    // Parses the file into records[offset], records[offset + 1], ... Returns the number of
+    // records read; -1 on a format error, a read failure or a null `records`; 0 without
+    // reading when the extension is not ".seq". Never stores more records than the last
+    // countRecords counted (counting now when it has not been called). errorText() tells why
+    // on -1 and on the extension refusal.
+    int readSequences(Sequence* records, int offset);
+    // The same into an array known to hold `capacity` records from index 0.
+    int readSequences(Sequence* records, int offset, int capacity);
+
+    // Why the last failing operation failed, naming the file; empty after a success.
+    const std::string& errorText() const { return error_; }
+    // Full outcome of the last readSequences (line, record, warnings).
+    const SeqReadResult& lastRead() const { return lastRead_; }
+
+    std::FILE* stream = nullptr;  // open only inside an operation
+    int mode = 0;
+    std::string fileName;
+    std::string extension;  // from the last "." on, the dot included; empty without a dot
+
+private:
+    // Reads the whole file into `bytes`; false with error_ set when it cannot.
+    bool slurp(std::string& bytes);
+    void closeStream();
+
+    int counted_ = -1;
+    std::string error_;
+    SeqReadResult lastRead_;
+};
+
+}  // namespace motifora
