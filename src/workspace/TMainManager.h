@@ -203,14 +203,32 @@ private:
     bool startWorker(void (TMainManager::*body)());
     void setRunning(bool value);
     void setPaused(bool value);
+    // The common stop: clears the run flag, opens the gate so a paused worker sees it.
+    void stopCurrent();
+    // Waits for a worker left from an earlier start (stopping it first if it still runs).
+    // Returns true when it had to stop a live (running or paused) worker.
+    bool settleWorker();
+    // For the loads: true (with the reason set) while a process runs; otherwise waits for a
+    // stopped worker to finish its last item and returns false.
+    bool refuseWhileRunning(const std::string& fileName);
     // Reads a ".seq" file into `records`; false with `loadError_` set on any failure.
     bool readSample(const std::string& fileName, std::vector<Sequence>& records);
+    // Alphabet and length checks of a control sample against the storage; false with the
+    // reason set. Sets and clears `longControl` for a control negative sample in fixed mode.
+    bool checkControlSample(const std::string& fileName, const std::vector<Sequence>& records,
+                            bool positive);
+    // Replaces `storage`/`rules` by nothing, keeping the old one alive while the classificator
+    // still refers to it (its classes stay viewable until the next idealization).
+    void retireStorage();
+    void retireRules();
 
     void ruleSearchBody();
     void idealizationBody();
     void classificationBody();
 
     std::string loadError_;
+    std::vector<std::unique_ptr<SEQStorage>> retiredStorages_;
+    std::vector<std::unique_ptr<RulesStorage>> retiredRules_;
 };
 
 }  // namespace motifora

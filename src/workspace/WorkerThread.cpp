@@ -5,6 +5,11 @@
 
 namespace motifora {
 
+namespace {
+// The wrapper whose body runs on this thread (null on every other thread).
+thread_local const WorkerThread* currentWorker = nullptr;
+}  // namespace
+
 WorkerThread::~WorkerThread() { join(); }
 
 bool WorkerThread::start(std::function<void()> body, std::size_t stackSize) {
@@ -30,12 +35,13 @@ void WorkerThread::join() {
     body_ = nullptr;
 }
 
-bool WorkerThread::isCurrent() const {
-    return started_ && pthread_equal(handle_, pthread_self()) != 0;
-}
+bool WorkerThread::isCurrent() const { return currentWorker == this; }
 
 void* WorkerThread::trampoline(void* self) {
-    static_cast<WorkerThread*>(self)->body_();
+    auto* worker = static_cast<WorkerThread*>(self);
+    currentWorker = worker;
+    worker->body_();
+    currentWorker = nullptr;
     return nullptr;
 }
 
