@@ -47,9 +47,10 @@ public:
     // Reads a real number typed by the user with the current separator. Blanks (spaces, tabs)
     // at either end are ignored; the rest must be a whole number: an optional sign, digits with
     // at most one separator among or after them (at least one digit in all), and an optional
-    // exponent ("e" or "E", optional sign, digits). Values beyond the range of a double, texts
-    // like "inf" or "nan", hexadecimal and thousands separators do not convert. The value is the
-    // double nearest to the decimal number. Returns false (value unchanged) when the text does
+    // exponent ("e" or "E", optional sign, digits). Magnitudes beyond the range of a double (too
+    // large, or so small and nonzero that no double holds them), texts like "inf" or "nan",
+    // hexadecimal and thousands separators do not convert. The value is the double nearest to
+    // the decimal number. Returns false (value unchanged) when the text does
     // not convert. Never switches the separator.
     bool tryReadReal(std::string_view text, double& value) const;
 
