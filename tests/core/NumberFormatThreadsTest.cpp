@@ -14,6 +14,7 @@ TEST(NumberFormatThreads, FormattingWhileTheSeparatorSwitches) {
     NumberFormat f(',');
     std::atomic<bool> stop{false};
     std::atomic<int> bad{0};
+    std::atomic<int> rounds{0};
     std::vector<std::thread> readers;
     for (int t = 0; t < 3; ++t) {
         readers.emplace_back([&] {
@@ -25,10 +26,15 @@ TEST(NumberFormatThreads, FormattingWhileTheSeparatorSwitches) {
                 if (g != "0,25" && g != "0.25") ++bad;
                 double v = 0;
                 if (f.tryReadReal("3", v) && v != 3.0) ++bad;
+                ++rounds;
             }
         });
     }
-    for (int i = 0; i < 2000; ++i) f.switchSeparator();
+    // Switch (an even number of times) until the readers have formatted plenty of texts.
+    while (rounds.load() < 3000) {
+        f.switchSeparator();
+        f.switchSeparator();
+    }
     stop = true;
     for (std::thread& t : readers) t.join();
     EXPECT_EQ(bad.load(), 0);
