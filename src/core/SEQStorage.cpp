@@ -44,13 +44,12 @@ void SEQSElem::attach(int32_t* block, int32_t positions) {
 void ObjectSet::make(int32_t count, int32_t positions, int32_t fillCode) {
     count = std::max(count, 0);
     positions = std::max(positions, 0);
-    objects.clear();
-    objects.resize(static_cast<size_t>(count));
+    // Release the former set before the new one is made, so that both never coexist.
+    clear();
     block.assign(static_cast<size_t>(count) * static_cast<size_t>(positions), fillCode);
-    for (int32_t i = 0; i < count; ++i) {
-        objects[static_cast<size_t>(i)].attach(
-            block.data() + static_cast<size_t>(i) * static_cast<size_t>(positions), positions);
-    }
+    objects.reserve(static_cast<size_t>(count));
+    int32_t* codes = block.data();
+    for (int32_t i = 0; i < count; ++i, codes += positions) objects.emplace_back(codes, positions);
 }
 
 int32_t sampleWidth(const Sequence* records, int32_t count) {

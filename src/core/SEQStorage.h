@@ -18,6 +18,8 @@ namespace motifora {
 class SEQSElem {
 public:
     SEQSElem() = default;
+    // An object whose `positions` codes live in an external block (already filled).
+    SEQSElem(int32_t* block, int32_t positions) : codes(block), positions_(positions) {}
     virtual ~SEQSElem() = default;
     SEQSElem(const SEQSElem& other);
     SEQSElem& operator=(const SEQSElem& other);
