@@ -1,0 +1,259 @@
+// The regularity generator: seeding a target, the level-by-level steps, children and their tests.
+#include "rules/RegGenerator.h"
+
+#include <algorithm>
+#include <thread>
+
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/task_arena.h>
+
+#include "rules/MatchIndex.h"
+
+namespace motifora {
+
+RegGenerator::RegGenerator() = default;
+RegGenerator::~RegGenerator() = default;
+
+int RegGenerator::Init(SEQStorage* searched, RulesStorage* resultList, int32_t subBufferSize,
+                       double fisherLimit, double cpLimit) {
+    storage = searched;
+    results = resultList;
+    positionCount = storage != nullptr ? storage->width : 0;
+    objectCount = storage != nullptr ? storage->learnObjectCount : 0;
+    alphabetSize = storage != nullptr ? storage->alphabetSize : 0;
+    codeCount = alphabetSize + 1;
+    fisherThreshold = fisherLimit;
+    cpThreshold = cpLimit;
+    subBufferSize_ = subBufferSize;
+    current.reset();
+    currentBuffer = std::make_unique<RulesStorage>(subBufferSize, positionCount);
+    nextBuffer = std::make_unique<RulesStorage>(subBufferSize, positionCount);
+    letterFrequency = std::make_shared<LetterFrequencyTable>(positionCount, alphabetSize);
+    ComputeLetterFrequencies();
+    letters_ = storage != nullptr ? std::make_shared<const CCodeTable>(storage->codeTable)
+                                  : std::make_shared<const CCodeTable>();
+    root = std::make_unique<Rule>();
+    root->Init(0, storage, fisherThreshold, letterFrequency, letters_);
+    index_ = std::make_unique<MatchIndex>();
+    if (storage != nullptr) index_->Build(*storage);
+    evaluationCount = 0;
+    return 0;
+}
+
+void RegGenerator::ComputeLetterFrequencies() {
+    if (letterFrequency == nullptr || storage == nullptr) return;
+    std::fill(letterFrequency->values.begin(), letterFrequency->values.end(), 0.0);
+    const int32_t objects = std::min(objectCount, storage->learnObjects.size());
+    std::vector<int64_t> counts(letterFrequency->values.size(), 0);
+    for (int32_t o = 0; o < objects; ++o) {
+        const SEQSElem& object = storage->learnObjects[o];
+        const int32_t covered = std::min(positionCount, object.positionCount());
+        for (int32_t p = 0; p < covered; ++p) {
+            const int32_t code = object.codeAt(p);
+            if (code < 0 || code >= alphabetSize) continue;
+            ++counts[static_cast<size_t>(p) * static_cast<size_t>(alphabetSize) +
+                     static_cast<size_t>(code)];
+        }
+    }
+    // Without objects every share stays 0 rather than 0/0.
+    if (objectCount <= 0) return;
+    for (size_t k = 0; k < counts.size(); ++k) {
+        letterFrequency->values[k] =
+            static_cast<double>(counts[k]) / static_cast<double>(objectCount);
+    }
+}
+
+void RegGenerator::SetTarget(int32_t position) {
+    targetPosition = position;
+    if (storage != nullptr) storage->centerPosition = position;
+    if (root != nullptr) Extend(*root);
+}
+
+void RegGenerator::MarkUsedPositions(const Rule& rule) {
+    usedPositions.assign(static_cast<size_t>(std::max(positionCount, 0)), 0);
+    if (targetPosition >= 0 && targetPosition < positionCount) {
+        usedPositions[static_cast<size_t>(targetPosition)] = 1;
+    }
+    for (int32_t i = 0; i < rule.conditionCount; ++i) {
+        const int32_t p = rule.ConditionPosition(i);
+        if (p >= 0 && p < positionCount) usedPositions[static_cast<size_t>(p)] = 1;
+    }
+}
+
+bool RegGenerator::IsNew(const Rule& rule) {
+    if (rule.conditionCount == 0) return false;
+    if (results != nullptr && results->Contains(rule)) return false;
+    if (currentBuffer->Contains(rule)) return false;
+    if (nextBuffer->Contains(rule)) return false;
+    return true;
+}
+
+bool RegGenerator::dropWeak(Rule& rule) {
+    if (referenceEvaluation || index_ == nullptr) return rule.DropWeakConditions(fisherThreshold);
+    return index_->DropWeakConditions(rule, fisherThreshold);
+}
+
+bool RegGenerator::Step() {
+    if (currentBuffer == nullptr || nextBuffer == nullptr) return false;
+    if (currentBuffer->Count() == 0 && nextBuffer->Count() == 0) return false;
+    if (currentBuffer->Count() == 0) {
+        std::swap(currentBuffer, nextBuffer);
+        if (display != nullptr) {
+            display->RewindBufferProgress(1, 0);
+            display->RewindBufferProgress(2, 0);
+            display->ReportBufferEntry("", "", "", 0, 1, currentBuffer->Count());
+        }
+    }
+    current = currentBuffer->RemoveAt(0);
+    if (display != nullptr) display->RewindBufferProgress(1, 1);
+    const bool dropped = dropWeak(*current);
+    if (!IsNew(*current)) {
+        current.reset();
+        return true;
+    }
+    Rule* rule = current.get();
+    if (results != nullptr && rule->fisher <= fisherThreshold && rule->cp >= cpThreshold &&
+        results->Add(current, true)) {
+        results->GetTexts(results->InsertIndex(), fisherText, cpText, ruleText);
+        if (display != nullptr) {
+            display->ReportBufferEntry(fisherText, cpText, ruleText, results->InsertIndex(), 0, 1);
+        }
+    }
+    // The results cannot drop the rule while it is extended: Extend only reads them.
+    if (!dropped && rule->fisher > 0) Extend(*rule);
+    current.reset();
+    return true;
+}
+
+void RegGenerator::Extend(Rule& rule) {
+    MarkUsedPositions(rule);
+    if (referenceEvaluation || index_ == nullptr) {
+        extendReference(rule);
+    } else {
+        extendFast(rule);
+    }
+}
+
+void RegGenerator::extendReference(Rule& rule) {
+    for (int32_t p = 0; p < positionCount; ++p) {
+        if (usedPositions[static_cast<size_t>(p)] != 0) continue;
+        for (int32_t j = 0; j < alphabetSize; ++j) {
+            TryChild(rule, p, 1, j);
+            if (alphabetSize > 2) TryChild(rule, p, -1, j);
+        }
+    }
+}
+
+void RegGenerator::TryChild(Rule& parent, int32_t position, int16_t sign, int32_t letter) {
+    auto child = std::make_unique<Rule>();
+    child->Init(parent.conditionCount + 1, storage, fisherThreshold, letterFrequency, letters_);
+    parent.CopyConditionsTo(*child);
+    child->AddCondition(position, sign, letter);
+    ++evaluationCount;
+    if (!(child->fisher < parent.fisher)) return;
+    if (!(child->cp > parent.cp)) return;
+    if (child->HasNoPrediction()) return;
+    offerChild(std::move(child), parent);
+}
+
+void RegGenerator::offerChild(std::unique_ptr<Rule> child, const Rule& parent) {
+    (void)parent;
+    if (results != nullptr && results->Contains(*child)) return;
+    if (currentBuffer->Contains(*child)) return;
+    if (nextBuffer->Contains(*child)) return;
+    if (nextBuffer->Add(child, false)) {
+        if (display != nullptr) {
+            display->ReportBufferEntry("", "", "", nextBuffer->InsertIndex(), 2, 1);
+        }
+    }
+    // A child the full buffer refused is destroyed here.
+}
+
+namespace {
+
+struct Candidate {
+    int32_t position;
+    int16_t sign;
+    int32_t letter;
+};
+
+}  // namespace
+
+void RegGenerator::extendFast(Rule& rule) {
+    std::vector<Candidate> candidates;
+    for (int32_t p = 0; p < positionCount; ++p) {
+        if (usedPositions[static_cast<size_t>(p)] != 0) continue;
+        for (int32_t j = 0; j < alphabetSize; ++j) {
+            candidates.push_back({p, 1, j});
+            if (alphabetSize > 2) candidates.push_back({p, -1, j});
+        }
+    }
+    if (candidates.empty()) return;
+    std::vector<uint64_t> parentMatch;
+    index_->MatchSet(rule, parentMatch);
+    const int32_t parentCount = index_->Popcount(parentMatch);
+    const size_t stride = static_cast<size_t>(alphabetSize) + 1;
+    std::vector<ChildEvaluation> evaluations(candidates.size());
+    std::vector<double> probabilities(candidates.size() * stride, 0.0);
+    const auto evaluateRange = [&](size_t begin, size_t end) {
+        for (size_t k = begin; k < end; ++k) {
+            const Candidate& c = candidates[k];
+            evaluations[k] = index_->EvaluateChild(
+                rule, parentMatch, parentCount, c.position, c.sign, c.letter, targetPosition,
+                *letterFrequency, fisherThreshold, probabilities.data() + k * stride);
+        }
+    };
+    const int32_t threads = threadCount > 0
+                                ? threadCount
+                                : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 1 || candidates.size() < 32) {
+        evaluateRange(0, candidates.size());
+    } else {
+        if (index_->arena == nullptr || index_->arenaThreads != threads) {
+            index_->arena = std::make_unique<tbb::task_arena>(threads);
+            index_->arenaThreads = threads;
+        }
+        index_->arena->execute([&] {
+            tbb::parallel_for(tbb::blocked_range<size_t>(0, candidates.size(), 16),
+                              [&](const tbb::blocked_range<size_t>& r) {
+                                  evaluateRange(r.begin(), r.end());
+                              });
+        });
+    }
+    evaluationCount += static_cast<int64_t>(candidates.size());
+    // Tested and inserted strictly in candidate order, as if one child were made at a time.
+    for (size_t k = 0; k < candidates.size(); ++k) {
+        const ChildEvaluation& e = evaluations[k];
+        if (!e.passes) continue;
+        const Candidate& c = candidates[k];
+        auto child = std::make_unique<Rule>();
+        child->Init(rule.conditionCount + 1, storage, fisherThreshold, letterFrequency, letters_);
+        rule.CopyConditionsTo(*child);
+        child->InsertCondition(c.position, c.sign, c.letter);
+        std::copy_n(probabilities.begin() + static_cast<std::ptrdiff_t>(k * stride),
+                    std::min(stride, child->letterProbability.size()),
+                    child->letterProbability.begin());
+        child->fisher = e.fisher;
+        child->cp = e.cp;
+        child->table = e.table;
+        offerChild(std::move(child), rule);
+    }
+}
+
+int32_t RegGenerator::RunSearch(RunControl* control) {
+    int32_t begun = 0;
+    for (int32_t t = 0; t < positionCount; ++t) {
+        SetTarget(t);
+        ++begun;
+        bool more = true;
+        while (more) {
+            if (control != nullptr && !control->gate()) break;
+            more = Step();
+        }
+        if (control != nullptr && !control->isRunning()) break;
+    }
+    return begun;
+}
+
+}  // namespace motifora
