@@ -52,12 +52,22 @@ void ObjectSet::make(int32_t count, int32_t positions, int32_t fillCode) {
     for (int32_t i = 0; i < count; ++i, codes += positions) objects.emplace_back(codes, positions);
 }
 
+namespace {
+
+// The number of records a builder may read: none without an array or for a negative count.
+int32_t usable(const Sequence* records, int32_t count) {
+    return records == nullptr ? 0 : std::max(count, 0);
+}
+
+}  // namespace
+
 int32_t sampleWidth(const Sequence* records, int32_t count) {
-    int32_t w = 0;
+    count = usable(records, count);
+    int64_t w = 0;
     for (int32_t r = 0; r < count; ++r) {
-        w = std::max(w, records[r].startPosition + records[r].length - 1);
+        w = std::max<int64_t>(w, int64_t{records[r].startPosition} + records[r].length - 1);
     }
-    return std::max(w, 0);
+    return static_cast<int32_t>(std::min<int64_t>(w, std::numeric_limits<int32_t>::max()));
 }
 
 void SEQStorage::startTable(const Sequence* records, int32_t count) {
@@ -70,7 +80,7 @@ void SEQStorage::placeRecord(const Sequence& record, SEQSElem& object) const {
     const int32_t positions = object.positionCount();
     const int32_t n = std::min<int32_t>(record.length, static_cast<int32_t>(record.text.size()));
     for (int32_t j = 0; j < n; ++j) {
-        const int32_t p = record.startPosition - 1 + j;
+        const int64_t p = int64_t{record.startPosition} - 1 + j;  // no overflow for any start
         if (p < 0 || p >= positions) continue;
         object.codes[p] = codeTable.codeOf(static_cast<unsigned char>(record.text[j]));
     }
@@ -82,6 +92,8 @@ void SEQStorage::buildWhole(const Sequence* records, int32_t count) {
 
 void SEQStorage::buildWholeWithNegatives(const Sequence* positives, const Sequence* negatives,
                                          int32_t positiveCount, int32_t negativeCount) {
+    positiveCount = usable(positives, positiveCount);
+    negativeCount = usable(negatives, negativeCount);
     startTable(positives, positiveCount);
     width = sampleWidth(positives, positiveCount);
     centerPosition = 0;
@@ -100,6 +112,7 @@ namespace {
 // Sum over the records of length - w + 1, a record shorter than w counting 0 (it has no
 // window; a negative share would make the count smaller than the windows cut).
 int32_t windowCount(const Sequence* records, int32_t count, int32_t w) {
+    count = usable(records, count);
     int64_t total = 0;
     for (int32_t r = 0; r < count; ++r) {
         total += std::max<int64_t>(int64_t{records[r].length} - w + 1, 0);
@@ -110,6 +123,7 @@ int32_t windowCount(const Sequence* records, int32_t count, int32_t w) {
 }  // namespace
 
 void SEQStorage::buildWindows(const Sequence* records, int32_t count, int32_t w) {
+    count = usable(records, count);
     startTable(records, count);
     width = w;
     centerPosition = centreOf(w);
@@ -125,14 +139,15 @@ void SEQStorage::cutWindows(const Sequence* records, int32_t count, int32_t offs
     int32_t next = 0;
     for (int32_t r = 0; r < count; ++r) {
         const Sequence& rec = records[r];
-        const int32_t s = rec.startPosition;
+        const int64_t s = rec.startPosition;
         const int32_t letters = std::min<int32_t>(rec.length, static_cast<int32_t>(rec.text.size()));
-        for (int32_t k = 0; k <= rec.length - offsetWidth && next < objectCount; ++k) {
+        const int64_t lastOffset = int64_t{rec.length} - offsetWidth;
+        for (int64_t k = 0; k <= lastOffset && next < objectCount; ++k) {
             SEQSElem& object = set[next++];
             const int32_t positions = object.positionCount();
             for (int32_t l = 0; l < positions; ++l) {
-                const int32_t p = s - 1 + l;
-                const int32_t idx = s - 1 + l + k;
+                const int64_t p = s - 1 + l;
+                const int64_t idx = s - 1 + l + k;
                 if (p < 0 || p >= positions || idx < 0 || idx >= letters) continue;
                 object.codes[p] = codeTable.codeOf(static_cast<unsigned char>(rec.text[idx]));
             }
@@ -141,6 +156,7 @@ void SEQStorage::cutWindows(const Sequence* records, int32_t count, int32_t offs
 }
 
 void SEQStorage::addSetObjects(const Sequence* records, int32_t count, int32_t kind) {
+    count = usable(records, count);
     ObjectSet* set = nullptr;
     switch (kind) {
         case 1:
@@ -163,6 +179,7 @@ void SEQStorage::addSetObjects(const Sequence* records, int32_t count, int32_t k
 }
 
 void SEQStorage::buildControlWindows(const Sequence* records, int32_t count, int32_t w) {
+    count = usable(records, count);
     controlNegativeObjectCount = windowCount(records, count, w);
     controlNegativeObjects.make(controlNegativeObjectCount, width, alphabetSize);
     cutWindows(records, count, width, controlNegativeObjects, controlNegativeObjectCount);
@@ -209,7 +226,7 @@ bool recordsFitReference(const Sequence* reference, int32_t referenceCount,
     if (reference != nullptr) table.addLetters(reference, referenceCount);
     for (int32_t r = 0; r < count; ++r) {
         const Sequence& rec = records[r];
-        const int32_t end = rec.startPosition + rec.length - 1;
+        const int64_t end = int64_t{rec.startPosition} + rec.length - 1;
         if (end > width) {
             why = "record " + std::to_string(r + 1) + " (\"" + rec.name + "\") is " +
                   std::to_string(rec.length) + " letters long; the positive sequences are " +

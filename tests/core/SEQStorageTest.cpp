@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <limits>
+
 namespace motifora {
 namespace {
 
@@ -262,6 +264,34 @@ TEST(SEQSElem, AllocateAndCopy) {
     EXPECT_EQ(copy.codeAt(2), 5);
     EXPECT_EQ(copy.reserved1, 9);
     EXPECT_NE(copy.codes, e.codes);
+}
+
+TEST(SEQStorage, MissingArraysAndDamagedRecordsNeverReachOutside) {
+    SEQStorage st;
+    st.buildWhole(nullptr, 3);  // no array: no records, whatever the count says
+    EXPECT_EQ(st.learnObjectCount, 0);
+    auto pos = records({"ACGT"});
+    st.buildWholeWithNegatives(pos.data(), nullptr, 1, 5);
+    EXPECT_EQ(st.learnObjectCount, 1);
+    st.buildWindows(pos.data(), -2, 2);
+    EXPECT_EQ(st.learnObjectCount, 0);
+
+    // Start positions far out place nothing and never overflow; a length above the text
+    // reads only the text.
+    std::vector<Sequence> odd(3);
+    odd[0].assign("AC", "a", std::numeric_limits<int32_t>::max());
+    odd[1].assign("GT", "b", std::numeric_limits<int32_t>::min() + 1);
+    odd[2].assign("GT", "c", 1);
+    odd[2].length = 50;
+    st.buildWholeWithNegatives(pos.data(), odd.data(), 1, 3);
+    ASSERT_EQ(st.learnObjectCount, 4);
+    EXPECT_EQ(decode(st, st.learnObjects[1]), "....");
+    EXPECT_EQ(decode(st, st.learnObjects[2]), "....");
+    EXPECT_EQ(decode(st, st.learnObjects[3]), "GT..");
+    st.buildWindows(odd.data() + 2, 1, 3);  // 48 windows counted, the text gives letters to 2
+    ASSERT_EQ(st.learnObjectCount, 48);
+    EXPECT_EQ(decode(st, st.learnObjects[0]), "GT.");
+    EXPECT_EQ(decode(st, st.learnObjects[47]), "...");
 }
 
 }  // namespace
