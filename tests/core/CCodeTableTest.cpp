@@ -51,15 +51,6 @@ TEST(CCodeTable, EmptySampleGivesEmptyTable) {
     EXPECT_EQ(table.size(), 0);
 }
 
-TEST(CCodeTable, NeverMoreThan256Entries) {
-    CCodeTable table;
-    for (int b = 0; b < 256; ++b) table.addLetter(static_cast<unsigned char>(b));
-    // Upper and lower case letters share entries, so 256 bytes give 230 entries.
-    EXPECT_EQ(table.size(), 230);
-    EXPECT_EQ(table.letterOf(table.codeOf('z')), 'Z');
-}
-
-
 // The scan the lookup cache stands for: slots from 0, letters compared as one-character strings
 // upper-cased in the C locale.
 int32_t scanCodeOf(const CCodeTable& t, unsigned char letter) {
@@ -115,16 +106,6 @@ TEST(CCodeTable, OnlyAsciiLettersFoldCase) {
     EXPECT_EQ(table.letterOf(2), 'z');
 }
 
-TEST(CCodeTable, AddLettersReadsTheFirstLengthCharacters) {
-    Sequence s;
-    s.assign("ACGT", "r", 1);
-    s.length = 2;  // only "AC" counts
-    CCodeTable table;
-    EXPECT_TRUE(table.addLetters(&s, 1));
-    EXPECT_EQ(table.size(), 2);
-    EXPECT_EQ(table.codeOf('G'), -1);
-}
-
 TEST(CCodeTable, SetEntriesFromASavedList) {
     CCodeTable table;
     const unsigned char saved[] = {'T', 'a', 'G', 'A'};
@@ -141,21 +122,6 @@ TEST(CCodeTable, SetEntriesFromASavedList) {
     EXPECT_FALSE(table.setEntries(tooMany.data(), 257));
     EXPECT_FALSE(table.setEntries(saved, -1));
     EXPECT_EQ(table.size(), 5);  // a refused list leaves the table as it was
-}
-
-TEST(CCodeTable, RebuildLookupAfterDirectWrites) {
-    CCodeTable table;
-    table.letters[0] = 'g';
-    table.letterCodes[0] = 0;
-    table.letters[1] = 'C';
-    table.letterCodes[1] = 1;
-    table.letterCount = 2;
-    table.rebuildLookup();
-    EXPECT_EQ(table.codeOf('G'), 0);
-    EXPECT_EQ(table.codeOf('c'), 1);
-    table.letterCount = 1000;  // a damaged count is clamped, never read past the slots
-    table.rebuildLookup();
-    EXPECT_EQ(table.size(), 256);
 }
 
 TEST(CCodeTable, FullTableRefusesFurtherLetters) {

@@ -315,18 +315,6 @@ TEST_F(SeqFiles, FileWithoutRecordsIsAnEmptySample) {
     EXPECT_NE(warnings[0].find("no \">\""), std::string::npos);
 }
 
-TEST_F(SeqFiles, CrLfAndLfFilesReadAlike) {
-    std::vector<Sequence> lf, crlf;
-    std::string error;
-    ASSERT_TRUE(readSeqFile(write("lf.seq", ">p1;ACG\nTTA\n>p2;GGG\n"), lf, error));
-    ASSERT_TRUE(readSeqFile(write("crlf.seq", ">p1;ACG\r\nTTA\r\n>p2;GGG\r\n"), crlf, error));
-    ASSERT_EQ(lf.size(), crlf.size());
-    for (size_t i = 0; i < lf.size(); ++i) {
-        EXPECT_EQ(lf[i].name, crlf[i].name);
-        EXPECT_EQ(lf[i].text, crlf[i].text);
-    }
-}
-
 TEST(SeqExample, BundledPromoterSamplesRead) {
     for (const char* file : {"promoters_pos.seq", "promoters_neg.seq"}) {
         SCOPED_TRACE(file);

@@ -46,13 +46,6 @@ TEST(SEQStorage, WindowsOfEveryRecord) {
     EXPECT_EQ(st.learnObjects[1].codeAt(3), t.codeOf('A'));
 }
 
-TEST(SEQStorage, ShortRecordsGiveNoWindows) {
-    auto recs = records({"AC", "ACGTA"});
-    SEQStorage st;
-    st.buildWindows(recs.data(), 2, 4);
-    EXPECT_EQ(st.learnObjectCount, 2);
-}
-
 TEST(SEQStorage, CentrePosition) {
     EXPECT_EQ(SEQStorage::centreOf(10), 4);
     EXPECT_EQ(SEQStorage::centreOf(9), 4);
@@ -80,23 +73,6 @@ TEST(SEQStorage, NegativesNeverWrittenBeyondWidth) {
     EXPECT_EQ(st.learnObjects[2].codeAt(1), -1);  // N is not in the positives' table
     EXPECT_EQ(st.learnObjects[2].codeAt(2), 4);
 }
-
-TEST(SEQStorage, SetObjectsAndRelease) {
-    auto learn = records({"ACGT"});
-    SEQStorage st;
-    st.buildWhole(learn.data(), 1);
-    auto ctrl = records({"ACGTAC", "GG"});
-    st.addSetObjects(ctrl.data(), 2, 2);
-    EXPECT_EQ(st.controlNegativeObjectCount, 2);
-    EXPECT_EQ(st.controlNegativeObjects[1].positionCount(), 6);
-    EXPECT_EQ(st.controlNegativeObjects[1].codeAt(2), 4);
-    st.buildControlWindows(ctrl.data(), 1, 4);
-    EXPECT_EQ(st.controlNegativeObjectCount, 3);
-    st.releaseControlObjects(0);
-    EXPECT_EQ(st.controlNegativeObjectCount, 0);
-    EXPECT_EQ(st.controlNegativeObjects.size(), 0);
-}
-
 
 // Letters of an object decoded back through the table; '.' for uncovered, '?' for missing.
 std::string decode(const SEQStorage& st, const SEQSElem& e) {
@@ -146,17 +122,6 @@ TEST(SEQStorage, StartPositionShiftsTheLetters) {
     EXPECT_EQ(decode(st, st.learnObjects[1]), "GT..");
 }
 
-TEST(SEQStorage, EmptySampleGivesAnEmptyStorage) {
-    SEQStorage st;
-    st.buildWhole(nullptr, 0);
-    EXPECT_EQ(st.width, 0);
-    EXPECT_EQ(st.learnObjectCount, 0);
-    EXPECT_EQ(st.alphabetSize, 0);
-    st.buildWindows(nullptr, 0, 5);
-    EXPECT_EQ(st.learnObjectCount, 0);
-    EXPECT_EQ(st.width, 5);
-}
-
 TEST(SEQStorage, ANewBuildStartsANewTable) {
     auto first = records({"XYZ"});
     auto second = records({"ACG"});
@@ -201,6 +166,9 @@ TEST(SEQStorage, ControlWindowsHaveTheStorageWidth) {
     for (int32_t i = 0; i < 4; ++i) {
         EXPECT_EQ(decode(st, st.controlNegativeObjects[i]), expected[static_cast<size_t>(i)]);
     }
+    st.releaseControlObjects(0);
+    EXPECT_EQ(st.controlNegativeObjectCount, 0);
+    EXPECT_EQ(st.controlNegativeObjects.size(), 0);
 }
 
 TEST(SEQStorage, ControlWindowsNeverFillMoreObjectsThanCounted) {
@@ -270,6 +238,8 @@ TEST(SEQStorage, MissingArraysAndDamagedRecordsNeverReachOutside) {
     SEQStorage st;
     st.buildWhole(nullptr, 3);  // no array: no records, whatever the count says
     EXPECT_EQ(st.learnObjectCount, 0);
+    EXPECT_EQ(st.width, 0);
+    EXPECT_EQ(st.alphabetSize, 0);
     auto pos = records({"ACGT"});
     st.buildWholeWithNegatives(pos.data(), nullptr, 1, 5);
     EXPECT_EQ(st.learnObjectCount, 1);
