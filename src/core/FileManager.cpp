@@ -162,6 +162,12 @@ SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capa
         }
         if (c == '>') {
             if (!firstOnLine) {
+                // Editors that save "UTF-8 with BOM" put three bytes before the first '>'.
+                if (i == 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") {
+                    return fail(0, line,
+                                "the file begins with a Unicode byte-order mark; save it as plain "
+                                "text (ASCII) so that the first line begins with \">\"");
+                }
                 return fail(0, line,
                             "\">\" is not the first character of its line; every record must "
                             "begin a new line with \">\"");

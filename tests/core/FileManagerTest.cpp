@@ -92,6 +92,7 @@ TEST(SeqReader, FormatErrors) {
         {"'>' inside a line", ">a;AC>b;GG\n", 0, 1, "not the first character"},
         {"'>' after a blank", ">a;AC\n >b;GG\n", 0, 2, "not the first character"},
         {"'>' after a lone CR", ">a;AC\r>b;GG\n", 0, 1, "not the first character"},
+        {"byte-order mark before the first '>'", "\xEF\xBB\xBF>a;AC\n", 0, 1, "byte-order mark"},
     };
     for (const BadCase& c : cases) {
         SCOPED_TRACE(c.what);
