@@ -1,0 +1,333 @@
+// The window's controls as plain data: accessors that keep counters and ranges straight.
+#include "ui/model/Controls.h"
+
+#include <algorithm>
+
+namespace motifora {
+
+uint64_t Control::changes() const {
+    auto lock = guard();
+    return changes_;
+}
+
+bool Control::visible() const {
+    auto lock = guard();
+    return visible_;
+}
+
+void Control::setVisible(bool value) {
+    auto lock = guard();
+    if (visible_ != value) {
+        visible_ = value;
+        touch();
+    }
+}
+
+bool Control::enabled() const {
+    auto lock = guard();
+    return enabled_;
+}
+
+void Control::setEnabled(bool value) {
+    auto lock = guard();
+    if (enabled_ != value) {
+        enabled_ = value;
+        touch();
+    }
+}
+
+TextControl::TextControl(std::recursive_mutex& mutex, std::string text, bool enabled)
+    : Control(mutex), text_(std::move(text)) {
+    setEnabled(enabled);
+}
+
+std::string TextControl::text() const {
+    auto lock = guard();
+    return text_;
+}
+
+void TextControl::setText(const std::string& value) {
+    auto lock = guard();
+    if (text_ != value) {
+        text_ = value;
+        touch();
+    }
+}
+
+CheckControl::CheckControl(std::recursive_mutex& mutex, std::string caption, bool checked,
+                           bool enabled)
+    : TextControl(mutex, std::move(caption), enabled), checked_(checked) {}
+
+bool CheckControl::checked() const {
+    auto lock = guard();
+    return checked_;
+}
+
+void CheckControl::setChecked(bool value) {
+    auto lock = guard();
+    if (checked_ != value) {
+        checked_ = value;
+        touch();
+    }
+}
+
+UpDown::UpDown(std::recursive_mutex& mutex, int32_t minimum, int32_t maximum, int32_t position)
+    : Control(mutex), minimum_(minimum), maximum_(maximum), position_(position) {}
+
+int32_t UpDown::minimum() const {
+    auto lock = guard();
+    return minimum_;
+}
+
+int32_t UpDown::maximum() const {
+    auto lock = guard();
+    return maximum_;
+}
+
+int32_t UpDown::position() const {
+    auto lock = guard();
+    return position_;
+}
+
+RadioGroup::RadioGroup(std::recursive_mutex& mutex, std::string caption,
+                       std::vector<std::string> items, int32_t itemIndex)
+    : Control(mutex), caption_(std::move(caption)), items_(std::move(items)),
+      itemIndex_(itemIndex) {}
+
+std::string RadioGroup::caption() const {
+    auto lock = guard();
+    return caption_;
+}
+
+std::vector<std::string> RadioGroup::items() const {
+    auto lock = guard();
+    return items_;
+}
+
+int32_t RadioGroup::itemIndex() const {
+    auto lock = guard();
+    return itemIndex_;
+}
+
+void RadioGroup::setItemIndex(int32_t index) {
+    auto lock = guard();
+    if (index < 0 || index >= static_cast<int32_t>(items_.size())) index = -1;
+    if (itemIndex_ != index) {
+        itemIndex_ = index;
+        touch();
+    }
+}
+
+ProgressBar::ProgressBar(std::recursive_mutex& mutex, int32_t minimum, int32_t maximum)
+    : Control(mutex), minimum_(minimum), maximum_(maximum), position_(minimum) {}
+
+int32_t ProgressBar::minimum() const {
+    auto lock = guard();
+    return minimum_;
+}
+
+int32_t ProgressBar::maximum() const {
+    auto lock = guard();
+    return maximum_;
+}
+
+int32_t ProgressBar::position() const {
+    auto lock = guard();
+    return position_;
+}
+
+int32_t ProgressBar::step() const {
+    auto lock = guard();
+    return step_;
+}
+
+void ProgressBar::setRange(int32_t minimum, int32_t maximum) {
+    auto lock = guard();
+    minimum_ = minimum;
+    maximum_ = std::max(minimum, maximum);
+    position_ = std::clamp(position_, minimum_, maximum_);
+    touch();
+}
+
+void ProgressBar::setPosition(int32_t value) {
+    auto lock = guard();
+    value = std::clamp(value, minimum_, maximum_);
+    if (position_ != value) {
+        position_ = value;
+        touch();
+    }
+}
+
+void ProgressBar::setStep(int32_t value) {
+    auto lock = guard();
+    step_ = value;
+}
+
+void ProgressBar::stepIt() {
+    auto lock = guard();
+    // Widen before adding: the step comes from the engines and may be any int.
+    const int64_t moved = static_cast<int64_t>(position_) + step_;
+    setPosition(static_cast<int32_t>(std::clamp<int64_t>(moved, minimum_, maximum_)));
+}
+
+Grid::Grid(std::recursive_mutex& mutex, int32_t columns, int32_t rows)
+    : Control(mutex), rows_(std::max(rows, 1)), columns_(std::max(columns, 1)) {}
+
+int32_t Grid::rowCount() const {
+    auto lock = guard();
+    return rows_;
+}
+
+int32_t Grid::colCount() const {
+    auto lock = guard();
+    return columns_;
+}
+
+void Grid::setRowCount(int32_t rows) {
+    auto lock = guard();
+    rows = std::max(rows, 1);
+    if (rows == rows_) return;
+    rows_ = rows;
+    cells_.erase(cells_.lower_bound(rows_), cells_.end());
+    touch();
+}
+
+void Grid::setColCount(int32_t columns) {
+    auto lock = guard();
+    columns = std::max(columns, 1);
+    if (columns == columns_) return;
+    columns_ = columns;
+    for (auto& entry : cells_) entry.second.resize(static_cast<size_t>(columns_));
+    touch();
+}
+
+std::string Grid::cell(int32_t column, int32_t row) const {
+    auto lock = guard();
+    if (row < 0 || column < 0 || row >= rows_ || column >= columns_) return {};
+    const auto found = cells_.find(row);
+    if (found == cells_.end()) return {};
+    return found->second[static_cast<size_t>(column)];
+}
+
+void Grid::setCell(int32_t column, int32_t row, const std::string& text) {
+    auto lock = guard();
+    if (row < 0 || column < 0 || row == INT32_MAX || column == INT32_MAX) return;
+    if (column >= columns_) setColCount(column + 1);
+    if (row >= rows_) setRowCount(row + 1);
+    auto found = cells_.find(row);
+    if (found == cells_.end()) {
+        if (text.empty()) return;
+        found = cells_.emplace(row, std::vector<std::string>(static_cast<size_t>(columns_))).first;
+    }
+    auto& slot = found->second[static_cast<size_t>(column)];
+    if (slot != text) {
+        slot = text;
+        touch();
+    }
+}
+
+void Grid::setHeaders(const std::vector<std::string>& headers) {
+    auto lock = guard();
+    for (size_t c = 0; c < headers.size(); ++c) setCell(static_cast<int32_t>(c), 0, headers[c]);
+}
+
+void Grid::clearDataRows() {
+    auto lock = guard();
+    cells_.erase(cells_.upper_bound(0), cells_.end());
+    touch();
+}
+
+std::vector<std::string> Grid::row(int32_t row) const {
+    auto lock = guard();
+    std::vector<std::string> texts(static_cast<size_t>(columns_));
+    const auto found = cells_.find(row);
+    if (row >= 0 && row < rows_ && found != cells_.end()) texts = found->second;
+    return texts;
+}
+
+void Grid::select(int32_t top, int32_t bottom) {
+    auto lock = guard();
+    selectionTop_ = std::min(top, bottom);
+    selectionBottom_ = std::max(top, bottom);
+    touch();
+}
+
+int32_t Grid::selectionTop() const {
+    auto lock = guard();
+    return selectionTop_;
+}
+
+int32_t Grid::selectionBottom() const {
+    auto lock = guard();
+    return selectionBottom_;
+}
+
+Chart::Chart(std::recursive_mutex& mutex) : Control(mutex) {}
+
+Chart::Axis Chart::xAxis() const {
+    auto lock = guard();
+    return x_;
+}
+
+Chart::Axis Chart::yAxis() const {
+    auto lock = guard();
+    return y_;
+}
+
+void Chart::setXAxis(const Axis& axis) {
+    auto lock = guard();
+    x_ = axis;
+    touch();
+}
+
+void Chart::setYAxis(const Axis& axis) {
+    auto lock = guard();
+    y_ = axis;
+    touch();
+}
+
+Chart::Series Chart::series(int32_t index) const {
+    auto lock = guard();
+    if (index < 0 || index > 1) return {};
+    return series_[index];
+}
+
+void Chart::clearSeries(int32_t index) {
+    auto lock = guard();
+    if (index < 0 || index > 1) return;
+    series_[index].clear();
+    touch();
+}
+
+void Chart::addPoint(int32_t index, double x, double y) {
+    auto lock = guard();
+    if (index < 0 || index > 1) return;
+    series_[index].emplace_back(x, y);
+    touch();
+}
+
+StatusBar::StatusBar(std::recursive_mutex& mutex)
+    : Control(mutex), texts_{"Status", "Program is started", ""}, widths_{50, 250, 700} {}
+
+std::string StatusBar::panel(int32_t index) const {
+    auto lock = guard();
+    if (index < 0 || index >= kPanels) return {};
+    return texts_[index];
+}
+
+int32_t StatusBar::panelWidth(int32_t index) const {
+    auto lock = guard();
+    if (index < 0 || index >= kPanels) return 0;
+    return widths_[index];
+}
+
+void StatusBar::setPanel(int32_t index, const std::string& text) {
+    auto lock = guard();
+    if (index < 0 || index >= kPanels) return;
+    if (texts_[index] != text) {
+        texts_[index] = text;
+        touch();
+    }
+}
+
+}  // namespace motifora
