@@ -153,7 +153,8 @@ public:
 
     // ---- rule search ----
     // Stores the settings, builds a new storage and rule store and starts the worker. Returns
-    // 0 started, -1 no thread (`running` is then clear again).
+    // 0 started, -1 no thread (`running` is then clear again) or, in shift mode, a frame width
+    // below 1 (nothing is built then).
     int startRuleSearch(double confidence, double cp, int32_t finishSize, int32_t subSize,
                         int32_t mode, int32_t width);
     int pauseRuleSearch();

@@ -1,0 +1,570 @@
+// The workspace object: sample loads with their checks, and the rule search, idealization and
+// classification processes run on the worker thread.
+#include "workspace/TMainManager.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "classify/Classificator.h"
+#include "core/CCodeTable.h"
+#include "core/Display.h"
+#include "core/FileManager.h"
+#include "rules/CIdelObject.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora {
+
+namespace {
+
+// "record 3 (name)" for load messages; the name is left out when empty.
+std::string recordLabel(const std::vector<Sequence>& records, size_t index) {
+    std::string label = "record " + std::to_string(index + 1);
+    if (!records[index].name.empty()) label += " (" + records[index].name + ")";
+    return label;
+}
+
+// The first letter of `records` without a code in `table`, as "record N (name): letter 'x'
+// at letter J", or an empty text when every letter has a code.
+std::string findUnknownLetter(const std::vector<Sequence>& records, const CCodeTable& table) {
+    for (size_t i = 0; i < records.size(); ++i) {
+        const std::string& text = records[i].text;
+        for (size_t j = 0; j < text.size(); ++j) {
+            if (table.codeOf(static_cast<unsigned char>(text[j])) < 0) {
+                return recordLabel(records, i) + ": letter '" + std::string(1, text[j]) +
+                       "' at letter " + std::to_string(j + 1) +
+                       " is not in the alphabet of the learning positive sample";
+            }
+        }
+    }
+    return {};
+}
+
+const std::vector<Sequence>* sampleOf(const TMainManager& m, int32_t kind) {
+    switch (kind) {
+        case kLearnPositive: return &m.learnPositive;
+        case kLearnNegative: return &m.learnNegative;
+        case kControlNegative: return &m.controlNegative;
+        case kControlPositive: return &m.controlPositive;
+        default: return nullptr;
+    }
+}
+
+int32_t countOf(const TMainManager& m, int32_t kind) {
+    switch (kind) {
+        case kLearnPositive: return m.learnPositiveCount;
+        case kLearnNegative: return m.learnNegativeCount;
+        case kControlNegative: return m.controlNegativeCount;
+        case kControlPositive: return m.controlPositiveCount;
+        default: return 0;
+    }
+}
+
+}  // namespace
+
+TMainManager::TMainManager()
+    : bootstrapGenerator(std::make_unique<RegGenerator>()),
+      generator(std::make_unique<RegGenerator>()) {}
+
+TMainManager::~TMainManager() {
+    // The worker uses everything below; it must be gone before any of it is destroyed.
+    shutdownWorker();
+}
+
+// ---------------------------------------------------------------- flags and the pause gate
+
+void TMainManager::setRunning(bool value) {
+    if (value) runControl.open();
+    runControl.setRunning(value);  // clearing it also opens the gate
+    running.store(value);
+}
+
+void TMainManager::setPaused(bool value) {
+    if (value) {
+        runControl.close();
+        paused.store(true);
+    } else {
+        paused.store(false);
+        runControl.open();
+    }
+}
+
+bool TMainManager::startWorker(void (TMainManager::*body)()) {
+    return workerThread.start([this, body] { (this->*body)(); });
+}
+
+void TMainManager::joinWorker() { workerThread.join(); }
+
+void TMainManager::shutdownWorker() {
+    if (!workerThread.joinable()) return;
+    running.store(false);
+    runControl.setRunning(false);
+    paused.store(false);
+    runControl.open();
+    workerThread.join();
+}
+
+bool TMainManager::settleWorker() {
+    if (!workerThread.joinable()) return false;
+    const bool wasLive = running.load();
+    shutdownWorker();
+    return wasLive;
+}
+
+bool TMainManager::refuseWhileRunning(const std::string& fileName) {
+    if (workerThread.joinable() && running.load()) {
+        loadError_ = fileName + ": a process is running; stop it before loading samples";
+        return true;
+    }
+    // A stopped worker may still be finishing its last item with the objects a load replaces.
+    settleWorker();
+    return false;
+}
+
+// ---------------------------------------------------------------- sample loads
+
+bool TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
+    std::string error;
+    if (!readSeqFile(fileName, records, error)) {
+        loadError_ = error.empty() ? fileName + ": the file could not be read" : error;
+        records.clear();
+        return false;
+    }
+    return true;
+}
+
+bool TMainManager::loadLearnPositive(const std::string& fileName) {
+    loadError_.clear();
+    if (refuseWhileRunning(fileName)) return false;
+    std::vector<Sequence> records;
+    if (!readSample(fileName, records)) {
+        learnPositive.clear();
+        learnPositiveCount = 0;
+        return false;
+    }
+    learnPositive = std::move(records);
+    learnPositiveCount = static_cast<int32_t>(learnPositive.size());
+    learnPositiveLoaded.store(true);
+    setRunning(false);
+    return true;
+}
+
+bool TMainManager::loadLearnNegative(const std::string& fileName) {
+    loadError_.clear();
+    if (refuseWhileRunning(fileName)) return false;
+    std::vector<Sequence> records;
+    bool ok = readSample(fileName, records);
+    if (ok) {
+        // The objects take their width and letters from the learning positive sample; a
+        // negative record must fit both, or it would be cut off or coded as a missing letter.
+        const int32_t width = sampleWidth(learnPositive.data(), learnPositiveCount);
+        for (size_t i = 0; ok && i < records.size(); ++i) {
+            const int64_t end = int64_t{records[i].startPosition} + records[i].length - 1;
+            if (end > width) {
+                loadError_ = fileName + ": " + recordLabel(records, i) + " is " +
+                             std::to_string(records[i].length) +
+                             " letters long; the learning positive sequences are " +
+                             std::to_string(width) + " positions wide";
+                ok = false;
+            }
+        }
+        if (ok) {
+            CCodeTable letters;
+            letters.addLetters(learnPositive.data(), learnPositiveCount);
+            const std::string unknown = findUnknownLetter(records, letters);
+            if (!unknown.empty()) {
+                loadError_ = fileName + ": " + unknown;
+                ok = false;
+            }
+        }
+    }
+    if (!ok) {
+        learnNegative.clear();
+        learnNegativeCount = 0;
+        return false;
+    }
+    learnNegative = std::move(records);
+    learnNegativeCount = static_cast<int32_t>(learnNegative.size());
+    learnNegativeLoaded.store(true);
+    return true;
+}
+
+bool TMainManager::checkControlSample(const std::string& fileName,
+                                      const std::vector<Sequence>& records, bool positive) {
+    if (!storage) {
+        loadError_ = fileName + ": there are no learning objects yet; run the rule search first";
+        return false;
+    }
+    const std::string unknown = findUnknownLetter(records, storage->codeTable);
+    if (!unknown.empty()) {
+        loadError_ = fileName + ": " + unknown;
+        return false;
+    }
+    const int32_t width = storage->width;
+    auto tooShort = [&](size_t i, const char* what) {
+        loadError_ = fileName + ": " + recordLabel(records, i) + " is " +
+                     std::to_string(records[i].length) + " letters long; " + what + " " +
+                     std::to_string(width);
+        return false;
+    };
+    if (workMode == 1) {
+        if (positive) return true;  // the window offers no control positive load in this mode
+        for (size_t i = 0; i < records.size(); ++i) {
+            if (records[i].length < width) return tooShort(i, "the scanning frame is");
+        }
+        return true;
+    }
+    if (!positive) longControl.store(false);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const int32_t length = records[i].length;
+        if (positive && length != width) {
+            return tooShort(i, "control positive sequences must be exactly as long as the objects,");
+        }
+        if (length > width) longControl.store(true);
+        if (length < width) return tooShort(i, "the objects are");
+    }
+    return true;
+}
+
+bool TMainManager::loadControlNegative(const std::string& fileName) {
+    loadError_.clear();
+    if (refuseWhileRunning(fileName)) return false;
+    controlNegativeCount = 0;
+    controlNegative.clear();
+    std::vector<Sequence> records;
+    if (!readSample(fileName, records)) return false;
+    if (storage) storage->releaseControlObjects(0);
+    if (!checkControlSample(fileName, records, false)) return false;
+    controlNegative = std::move(records);
+    controlNegativeCount = static_cast<int32_t>(controlNegative.size());
+    controlNegativeLoaded.store(true);
+    recognitionStale.store(true);
+    setRunning(false);
+    controlNegativeClassified.store(false);
+    return true;
+}
+
+bool TMainManager::loadControlPositive(const std::string& fileName) {
+    loadError_.clear();
+    if (refuseWhileRunning(fileName)) return false;
+    controlPositiveCount = 0;
+    controlPositive.clear();
+    std::vector<Sequence> records;
+    if (!readSample(fileName, records)) return false;
+    if (storage) storage->releaseControlObjects(1);
+    if (!checkControlSample(fileName, records, true)) return false;
+    controlPositive = std::move(records);
+    controlPositiveCount = static_cast<int32_t>(controlPositive.size());
+    controlPositiveLoaded.store(true);
+    setRunning(false);
+    controlPositiveClassified.store(false);
+    return true;
+}
+
+const char* TMainManager::sequenceText(int32_t kind, int32_t index) const {
+    const std::vector<Sequence>* records = sampleOf(*this, kind);
+    if (!records || index < 0 || index >= countOf(*this, kind) ||
+        static_cast<size_t>(index) >= records->size())
+        return nullptr;
+    return (*records)[static_cast<size_t>(index)].text.c_str();
+}
+
+const char* TMainManager::sequenceName(int32_t kind, int32_t index) const {
+    const std::vector<Sequence>* records = sampleOf(*this, kind);
+    if (!records || index < 0 || index >= countOf(*this, kind) ||
+        static_cast<size_t>(index) >= records->size())
+        return nullptr;
+    return (*records)[static_cast<size_t>(index)].name.c_str();
+}
+
+bool TMainManager::unsavedWork() {
+    if (!saved.load() && (openedFromProject.load() || modified.load())) return true;
+    modified.store(true);
+    return false;
+}
+
+// ---------------------------------------------------------------- replaced engine objects
+
+void TMainManager::retireStorage() {
+    if (storage && classificator && classificator->storage == storage.get())
+        retiredStorages_.push_back(std::move(storage));
+    storage.reset();
+}
+
+void TMainManager::retireRules() {
+    if (rules && classificator && classificator->rules == rules.get())
+        retiredRules_.push_back(std::move(rules));
+    rules.reset();
+}
+
+// ---------------------------------------------------------------- rule search
+
+int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSize,
+                                  int32_t subSize, int32_t mode, int32_t width) {
+    confidenceLevel = confidence;
+    cpThreshold = cp;
+    finishBufferSize = finishSize;
+    subBufferSize = subSize;
+    workMode = mode;
+    frameWidth = width;
+    // The window asks for more than two; a frame of no positions could cut no object.
+    if (workMode == 1 && frameWidth < 1) return StartCode::kRuleSearchNoThread;
+    if (settleWorker()) finished.store(false);
+
+    auto fresh = std::make_unique<SEQStorage>();
+    if (workMode == 0) {
+        if (learnNegativeLoaded.load()) {
+            fresh->buildWholeWithNegatives(learnPositive.data(), learnNegative.data(),
+                                           learnPositiveCount, learnNegativeCount);
+        } else {
+            fresh->buildWhole(learnPositive.data(), learnPositiveCount);
+        }
+        frameWidth = fresh->width;
+    } else {
+        fresh->buildWindows(learnPositive.data(), learnPositiveCount, frameWidth);
+    }
+    retireStorage();
+    storage = std::move(fresh);
+    retireRules();
+    rules = std::make_unique<RulesStorage>(finishBufferSize, storage->width);
+
+    setRunning(true);
+    if (!startWorker(&TMainManager::ruleSearchBody)) {
+        setRunning(false);
+        return StartCode::kRuleSearchNoThread;
+    }
+    return StartCode::kRuleSearchStarted;
+}
+
+void TMainManager::ruleSearchBody() {
+    modified.store(true);
+    saved.store(false);
+    generator->SetDisplay(display);
+    generator->Init(storage.get(), rules.get(), subBufferSize, confidenceLevel, cpThreshold);
+    ruleSearchStarted.store(true);
+    const int32_t width = storage->width;
+    for (int32_t target = 0; target < width; ++target) {
+        generator->SetTarget(target);
+        // The gate holds a paused search here, between two steps, and answers the run flag.
+        while (runControl.gate() && generator->Step()) {
+        }
+        if (!running.load()) break;
+    }
+    ruleSearchEnd();
+}
+
+void TMainManager::ruleSearchEnd() {
+    if (learnNegativeLoaded.load()) {
+        // Afterwards the learning objects are the positives alone and the negatives stand apart.
+        auto fresh = std::make_unique<SEQStorage>();
+        fresh->buildWhole(learnPositive.data(), learnPositiveCount);
+        fresh->addSetObjects(learnNegative.data(), learnNegativeCount, 3);
+        retireStorage();
+        storage = std::move(fresh);
+    }
+    resetIdealObjects.store(true);
+    setRunning(false);
+    finished.store(true);
+}
+
+int TMainManager::pauseRuleSearch() {
+    setPaused(true);
+    return 0;
+}
+
+int TMainManager::resumeRuleSearch() {
+    setPaused(false);
+    return 0;
+}
+
+int TMainManager::stopRuleSearch() {
+    stopCurrent();
+    return 0;
+}
+
+void TMainManager::stopCurrent() {
+    running.store(false);
+    runControl.setRunning(false);  // opens the gate, so a paused worker sees the cleared flag
+    paused.store(false);
+}
+
+// ---------------------------------------------------------------- idealization
+
+int TMainManager::startIdealization(int32_t type, int32_t source) {
+    idealizationSource = source;
+    if (!storage || storage->learnObjectCount == 0) return StartCode::kNoObjects;
+    if (!rules || rules->Count() == 0) return StartCode::kNoRules;
+
+    // A worker left paused by an earlier start must not go on using a classificator this start
+    // may replace: stop it and wait, keeping the reset request as it stood before.
+    const bool reset = resetIdealObjects.load();
+    if (settleWorker()) finished.store(false);
+    resetIdealObjects.store(reset);
+
+    if (reset) {
+        idealObjects.clear();
+        classificator.reset();
+        retiredStorages_.clear();
+        retiredRules_.clear();
+        classCount = 0;
+        idealObjects.resize(static_cast<size_t>(storage->learnObjectCount));
+        classificator = std::make_unique<Classificator>();
+    }
+    if (!classificator) classificator = std::make_unique<Classificator>();
+    classificator->SetDisplay(display);
+    classificator->SetRunControl(&runControl);
+    classificator->Setup(storage.get(), rules.get(), &idealObjects, type);
+
+    setRunning(true);
+    if (!startWorker(&TMainManager::idealizationBody)) {
+        setRunning(false);
+        return StartCode::kNoThread;
+    }
+    return StartCode::kStarted;
+}
+
+void TMainManager::idealizationBody() {
+    idealizationStarted.store(true);
+    modified.store(true);
+    saved.store(false);
+    Display* sink = display;
+    if (idealizationSource == 0) {
+        const int32_t n = storage->learnObjectCount;
+        for (int32_t j = 0; j < n; ++j) {
+            if (sink) sink->ShowCountdown(n - j);
+            if (!runControl.gate()) break;
+            SEQSElem& object = storage->learnObjects[j];
+            object.classNumber = classificator->IdealizeAndRegister(&object, -1);
+            classCount = classificator->idealObjectCount;
+        }
+        if (learnNegativeLoaded.load()) {
+            const int32_t m = storage->negativeObjectCount;
+            for (int32_t k = 0; k < m; ++k) {
+                if (sink) sink->ShowCountdown(m - k);
+                if (!runControl.gate()) break;
+                SEQSElem& object = storage->negativeObjects[k];
+                object.classNumber = classificator->ClassifyObject(object, k + 1, 3);
+                classCount = classificator->idealObjectCount;
+            }
+        }
+    } else {
+        const int32_t r = rules->Count();
+        for (int32_t i = 0; i < r; ++i) {
+            if (sink) sink->ShowCountdown(r - i);
+            if (!runControl.gate()) break;
+            classificator->IdealizeAndRegister(nullptr, i);
+            classCount = classificator->idealObjectCount;
+        }
+    }
+    idealizationEnd();
+}
+
+void TMainManager::idealizationEnd() {
+    resetIdealObjects.store(false);
+    setRunning(false);
+    finished.store(true);
+}
+
+int TMainManager::pauseIdealization() {
+    setPaused(true);
+    return 0;
+}
+
+int TMainManager::resumeIdealization() {
+    setPaused(false);
+    return 0;
+}
+
+int TMainManager::stopIdealization() {
+    stopCurrent();
+    return 0;
+}
+
+// ---------------------------------------------------------------- classification
+
+int TMainManager::startClassification() {
+    // Classes found on an earlier object table (before the last rule search) cannot classify
+    // objects of the present one: widths and rules differ.
+    if (!classificator || classificator->idealObjectCount == 0 || !storage ||
+        classificator->storage != storage.get())
+        return StartCode::kNoClasses;
+    if (controlNegativeCount == 0) return StartCode::kNoControl;
+    settleWorker();
+
+    storage->addSetObjects(controlNegative.data(), controlNegativeCount, 2);
+    if (controlPositiveLoaded.load())
+        storage->addSetObjects(controlPositive.data(), controlPositiveCount, 1);
+    classificator->SetDisplay(display);
+    classificator->SetRunControl(&runControl);
+
+    setRunning(true);
+    finished.store(false);
+    if (!startWorker(&TMainManager::classificationBody)) {
+        setRunning(false);
+        return StartCode::kNoThread;
+    }
+    return StartCode::kStarted;
+}
+
+void TMainManager::classificationBody() {
+    modified.store(true);
+    saved.store(false);
+    classificationStarted.store(true);
+    const int32_t negatives = std::min(controlNegativeCount, storage->controlNegativeObjectCount);
+    for (int32_t i = 0; i < negatives; ++i) {
+        if (!runControl.gate()) break;
+        SEQSElem& object = storage->controlNegativeObjects[i];
+        object.classNumber = classificator->ClassifyObject(object, i + 1, 2);
+    }
+    if (controlPositiveLoaded.load()) {
+        const int32_t positives =
+            std::min(controlPositiveCount, storage->controlPositiveObjectCount);
+        for (int32_t i = 0; i < positives; ++i) {
+            if (!runControl.gate()) break;
+            SEQSElem& object = storage->controlPositiveObjects[i];
+            object.classNumber = classificator->ClassifyObject(object, i + 1, 1);
+        }
+    }
+    if (running.load()) classificationEnd();
+}
+
+void TMainManager::classificationEnd() {
+    controlNegativeClassified.store(true);
+    controlPositiveClassified.store(true);
+    // `finished` before `running`: a timer that sees the run flag clear without `finished`
+    // then knows the run was stopped, not ended.
+    finished.store(true);
+    setRunning(false);
+}
+
+int TMainManager::pauseClassification() {
+    setPaused(true);
+    return 0;
+}
+
+int TMainManager::resumeClassification() {
+    setPaused(false);
+    return 0;
+}
+
+int TMainManager::stopClassification() {
+    stopCurrent();
+    return 0;
+}
+
+// ---------------------------------------------------------------- class list
+
+int TMainManager::ShowIdealObjects() {
+    if (!storage) return -1;
+    std::string text;
+    for (int32_t i = 0; i < classCount; ++i) {
+        if (static_cast<size_t>(i) >= idealObjects.size() || !idealObjects[static_cast<size_t>(i)])
+            return -1;
+        const CIdelObject& object = *idealObjects[static_cast<size_t>(i)];
+        object.ToText(text, storage->codeTable);
+        if (display) display->ShowIdealObject(text, object.Value(), i);
+    }
+    return 1;
+}
+
+}  // namespace motifora

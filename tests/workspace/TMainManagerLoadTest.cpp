@@ -1,0 +1,297 @@
+// Tests of the workspace's sample loads, their checks and what a failure leaves, the sample
+// accessors and the unsaved-work test.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "WorkspaceTestSupport.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+namespace {
+
+using test::seqText;
+using test::TempDir;
+
+TEST(TMainManagerTest, NewManagerDefaults) {
+    TMainManager m;
+    EXPECT_EQ(m.classificator, nullptr);
+    EXPECT_EQ(m.rules, nullptr);
+    EXPECT_EQ(m.storage, nullptr);
+    EXPECT_NE(m.generator, nullptr);
+    EXPECT_NE(m.bootstrapGenerator, nullptr);
+    EXPECT_EQ(m.classCount, 0);
+    EXPECT_EQ(m.lastRecognitionClass, -1);
+    EXPECT_EQ(m.recognitionClass, 0);
+    EXPECT_EQ(m.learnPositiveCount + m.learnNegativeCount + m.controlNegativeCount +
+                  m.controlPositiveCount,
+              0);
+    EXPECT_TRUE(m.saved);
+    EXPECT_TRUE(m.modified);
+    EXPECT_TRUE(m.resetIdealObjects);
+    for (const std::atomic<bool>* flag :
+         {&m.ruleSearchStarted, &m.idealizationStarted, &m.classificationStarted, &m.running,
+          &m.finished, &m.paused, &m.learnPositiveLoaded, &m.learnNegativeLoaded,
+          &m.controlNegativeLoaded, &m.controlPositiveLoaded, &m.longControl,
+          &m.controlNegativeClassified, &m.controlPositiveClassified, &m.openedFromProject,
+          &m.recognitionStale})
+        EXPECT_FALSE(flag->load());
+    EXPECT_FALSE(m.workerActive());
+}
+
+class LoadTest : public ::testing::Test {
+protected:
+    // Loads positives and builds whole-sequence objects from them, as a rule search start does.
+    void loadPositivesAndBuild(const std::vector<std::string>& letters) {
+        ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(letters))))
+            << m.lastLoadError();
+        m.storage = std::make_unique<SEQStorage>();
+        m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    }
+
+    TempDir dir;
+    TMainManager m;
+};
+
+TEST_F(LoadTest, LearnPositiveFillsSampleAndFlags) {
+    m.running = true;
+    const std::string path = dir.write("a.seq", ">one;ACGT\n>two;\nAC GT\r\nTT\n");
+    ASSERT_TRUE(m.loadLearnPositive(path)) << m.lastLoadError();
+    EXPECT_EQ(m.learnPositiveCount, 2);
+    EXPECT_TRUE(m.learnPositiveLoaded);
+    EXPECT_FALSE(m.running);
+    EXPECT_STREQ(m.sequenceText(0, 0), "ACGT");
+    EXPECT_STREQ(m.sequenceText(0, 1), "ACGTTT");
+    EXPECT_STREQ(m.sequenceName(0, 1), "two");
+    EXPECT_EQ(m.learnPositive[1].startPosition, 1);
+    EXPECT_EQ(m.learnPositive[1].length, 6);
+    EXPECT_TRUE(m.lastLoadError().empty());
+}
+
+TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("a.seq", seqText({"AC", "GT"}))));
+    struct Case {
+        int32_t kind, index;
+        bool present;
+    };
+    const Case cases[] = {{0, 0, true},  {0, 1, true},  {0, 2, false}, {0, -1, false},
+                          {1, 0, false}, {2, 0, false}, {3, 0, false}, {4, 0, false},
+                          {-1, 0, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "kind " << c.kind << " index " << c.index);
+        EXPECT_EQ(m.sequenceText(c.kind, c.index) != nullptr, c.present);
+        EXPECT_EQ(m.sequenceName(c.kind, c.index) != nullptr, c.present);
+    }
+    EXPECT_STREQ(m.sequenceName(0, 0), "s1");
+}
+
+TEST_F(LoadTest, FileWithoutRecordsIsAnEmptySuccess) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("empty.seq", "no records here\n")));
+    EXPECT_EQ(m.learnPositiveCount, 0);
+    EXPECT_TRUE(m.learnPositiveLoaded);
+}
+
+TEST_F(LoadTest, CapitalExtensionIsRead) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("A.SEQ", seqText({"ACGT"}))));
+    EXPECT_EQ(m.learnPositiveCount, 1);
+}
+
+TEST_F(LoadTest, LearnPositiveFailuresEmptyTheSampleAndSayWhy) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("good.seq", seqText({"ACGT", "ACGA"}))));
+    struct Case {
+        const char* file;
+        const char* content;  // null: the file does not exist
+    };
+    const Case cases[] = {
+        {"missing.seq", nullptr},
+        {"emptyname.seq", ">;ACGT\n"},
+        {"emptyseq.seq", ">a;ACGT\n>b;\n>c;AC\n"},
+        {"endsaftername.seq", ">a;ACGT\n>b;\n"},
+        {"cyrillic.seq", ">\xd0\xb8\xd0\xbc\xd1\x8f;ACGT\n"},
+        {"wrongext.txt", ">a;ACGT\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string path = c.content ? dir.write(c.file, c.content) : dir.path(c.file);
+        EXPECT_FALSE(m.loadLearnPositive(path));
+        EXPECT_EQ(m.learnPositiveCount, 0);
+        EXPECT_TRUE(m.learnPositive.empty());
+        EXPECT_NE(m.lastLoadError().find(c.file), std::string::npos) << m.lastLoadError();
+        EXPECT_EQ(m.sequenceText(0, 0), nullptr);
+    }
+    // The loaded flag is never cleared within a workspace.
+    EXPECT_TRUE(m.learnPositiveLoaded);
+}
+
+TEST_F(LoadTest, FailedFirstLoadLeavesFlagClear) {
+    EXPECT_FALSE(m.loadLearnPositive(dir.write("bad.seq", ">;A\n")));
+    EXPECT_FALSE(m.learnPositiveLoaded);
+}
+
+TEST_F(LoadTest, LearnNegativeAcceptsFittingRecords) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTAC", "ACGT"}))));
+    // Shorter records and letters in the other case fit the positives' objects.
+    ASSERT_TRUE(m.loadLearnNegative(dir.write("n.seq", seqText({"acg", "TTTTTT"}))))
+        << m.lastLoadError();
+    EXPECT_EQ(m.learnNegativeCount, 2);
+    EXPECT_TRUE(m.learnNegativeLoaded);
+    EXPECT_STREQ(m.sequenceText(1, 0), "acg");
+}
+
+TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGA", "ACGA"}))));
+    ASSERT_TRUE(m.loadLearnNegative(dir.write("ok.seq", seqText({"AAAA"}))));
+    struct Case {
+        const char* file;
+        std::vector<std::string> records;
+        const char* reason;  // part of the message
+    };
+    const Case cases[] = {
+        {"long.seq", {"ACGA", "ACGAA"}, "record 2 (s2) is 5 letters long"},
+        {"letter.seq", {"ACGA", "ACTA"}, "letter 'T' at letter 3"},
+        {"format.seq", {}, "format.seq"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        const std::string content = c.records.empty() ? ">a;\n" : seqText(c.records);
+        EXPECT_FALSE(m.loadLearnNegative(dir.write(c.file, content)));
+        EXPECT_EQ(m.learnNegativeCount, 0);
+        EXPECT_TRUE(m.learnNegative.empty());
+        EXPECT_NE(m.lastLoadError().find(c.reason), std::string::npos) << m.lastLoadError();
+    }
+    EXPECT_TRUE(m.learnNegativeLoaded);
+}
+
+TEST_F(LoadTest, ControlLoadNeedsObjects) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGT"}))));
+    EXPECT_FALSE(m.loadControlNegative(dir.write("c.seq", seqText({"ACGT"}))));
+    EXPECT_FALSE(m.controlNegativeLoaded);
+    EXPECT_FALSE(m.lastLoadError().empty());
+}
+
+TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
+    loadPositivesAndBuild({"ACGT", "ACGG"});
+    struct Case {
+        const char* name;
+        std::vector<std::string> records;
+        bool ok;
+        bool longControl;
+    };
+    const Case cases[] = {
+        {"exact", {"ACGT", "GGGG"}, true, false},
+        {"lowercase passes the alphabet", {"acgt"}, true, false},
+        {"longer sets longControl", {"ACGT", "ACGTACGT"}, true, true},
+        {"shorter fails even after longer", {"ACGTAC", "ACG", "ACGTAC"}, false, true},
+        {"unknown letter", {"ACGN"}, false, false},
+        {"shorter first", {"ACG", "ACGTAC"}, false, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        m.longControl = false;
+        m.running = true;
+        m.controlNegativeClassified = true;
+        m.recognitionStale = false;
+        m.storage->addSetObjects(m.learnPositive.data(), 1, 2);  // stale objects
+        ASSERT_EQ(m.storage->controlNegativeObjectCount, 1);
+        const bool ok = m.loadControlNegative(dir.write("cn.seq", seqText(c.records)));
+        EXPECT_EQ(ok, c.ok) << m.lastLoadError();
+        EXPECT_EQ(m.longControl, c.longControl);
+        // Any load, failed or not, empties the control negative objects of the storage.
+        EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);
+        if (c.ok) {
+            EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(c.records.size()));
+            EXPECT_TRUE(m.recognitionStale);
+            EXPECT_FALSE(m.running);
+            EXPECT_FALSE(m.controlNegativeClassified);
+            EXPECT_STREQ(m.sequenceText(2, 0), c.records[0].c_str());
+        } else {
+            EXPECT_EQ(m.controlNegativeCount, 0);
+            EXPECT_TRUE(m.controlNegative.empty());
+            EXPECT_FALSE(m.recognitionStale);
+            EXPECT_TRUE(m.controlNegativeClassified);
+            EXPECT_NE(m.lastLoadError().find("cn.seq"), std::string::npos);
+        }
+    }
+    // Loaded by the first case; later failures keep the flag.
+    EXPECT_TRUE(m.controlNegativeLoaded);
+}
+
+TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
+    m.workMode = 1;
+    m.storage = std::make_unique<SEQStorage>();
+    m.storage->buildWindows(m.learnPositive.data(), 1, 3);
+    m.longControl = true;
+    EXPECT_TRUE(m.loadControlNegative(dir.write("ok.seq", seqText({"ACG", "ACGTACGTAC"}))))
+        << m.lastLoadError();
+    EXPECT_TRUE(m.longControl);  // untouched in this mode
+    EXPECT_FALSE(m.loadControlNegative(dir.write("short.seq", seqText({"ACGT", "AC"}))));
+    EXPECT_NE(m.lastLoadError().find("record 2"), std::string::npos) << m.lastLoadError();
+    EXPECT_EQ(m.controlNegativeCount, 0);
+}
+
+TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
+    loadPositivesAndBuild({"ACGT", "ACGG"});
+    struct Case {
+        std::vector<std::string> records;
+        bool ok;
+    };
+    const Case cases[] = {
+        {{"ACGT", "tttt"}, true},
+        {{"ACGT", "ACGTA"}, false},
+        {{"ACG"}, false},
+        {{"ACGN"}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.records.back());
+        m.controlPositiveClassified = true;
+        m.storage->addSetObjects(m.learnPositive.data(), 1, 1);
+        EXPECT_EQ(m.loadControlPositive(dir.write("cp.seq", seqText(c.records))), c.ok)
+            << m.lastLoadError();
+        EXPECT_EQ(m.storage->controlPositiveObjectCount, 0);
+        EXPECT_EQ(m.controlPositiveCount, c.ok ? static_cast<int32_t>(c.records.size()) : 0);
+        EXPECT_EQ(m.controlPositiveClassified, !c.ok);
+    }
+    EXPECT_TRUE(m.controlPositiveLoaded);
+    EXPECT_FALSE(m.longControl);
+}
+
+TEST_F(LoadTest, ControlPositiveShiftModeHasNoLengthCheck) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
+    m.workMode = 1;
+    m.storage = std::make_unique<SEQStorage>();
+    m.storage->buildWindows(m.learnPositive.data(), 1, 3);
+    EXPECT_TRUE(m.loadControlPositive(dir.write("cp.seq", seqText({"A", "ACGTACGTACGT"}))));
+    EXPECT_FALSE(m.loadControlPositive(dir.write("cp2.seq", seqText({"AXA"}))));
+}
+
+TEST(UnsavedWorkTest, FollowsTheThreeFlags) {
+    struct Case {
+        bool saved, openedFromProject, modified;
+        bool unsaved;
+    };
+    const Case cases[] = {
+        {false, false, true, true},  {false, true, false, true},  {false, true, true, true},
+        {false, false, false, false}, {true, false, true, false}, {true, true, true, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.saved << c.openedFromProject << c.modified);
+        TMainManager m;
+        m.saved = c.saved;
+        m.openedFromProject = c.openedFromProject;
+        m.modified = c.modified;
+        EXPECT_EQ(m.unsavedWork(), c.unsaved);
+        // A "no" sets modified; a "yes" changes nothing.
+        EXPECT_EQ(m.modified, c.unsaved ? c.modified : true);
+        EXPECT_EQ(m.saved, c.saved);
+    }
+}
+
+TEST(UnsavedWorkTest, NewWorkspaceHasNothingToSave) {
+    TMainManager m;
+    EXPECT_FALSE(m.unsavedWork());
+}
+
+}  // namespace
+}  // namespace motifora

@@ -1,0 +1,525 @@
+// Tests of the workspace's worker processes on small data with a real worker thread: rule
+// search, idealization and classification, their start codes, pause, resume and stop, and the
+// storage replacement at the end of a rule search.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <memory>
+#include <thread>
+
+#include "WorkspaceTestSupport.h"
+#include "classify/Classificator.h"
+#include "rules/CIdelObject.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+namespace {
+
+using test::patternedRecords;
+using test::RecordingDisplay;
+using test::seqText;
+using test::TempDir;
+using test::waitForEnd;
+
+constexpr unsigned kSeed = 20261207;  // fixed seed of the generated samples
+
+// Every rule text of a rule store, in its order.
+std::vector<std::string> ruleTexts(const RulesStorage& rules) {
+    std::vector<std::string> out;
+    for (int32_t i = 0; i < rules.Count(); ++i) {
+        std::string fisher, cp, text;
+        rules.GetTexts(i, fisher, cp, text);
+        out.push_back(fisher + " " + cp + " " + text);
+    }
+    return out;
+}
+
+// The straightforward search loop over a storage built by the caller.
+std::vector<std::string> referenceSearch(SEQStorage& storage, int32_t finishSize,
+                                         int32_t subSize) {
+    RulesStorage rules(finishSize, storage.width);
+    RegGenerator generator;
+    generator.SetThreadCount(1);
+    generator.Init(&storage, &rules, subSize, 0.05, 0.8);
+    for (int32_t target = 0; target < storage.width; ++target) {
+        generator.SetTarget(target);
+        while (generator.Step()) {
+        }
+    }
+    return ruleTexts(rules);
+}
+
+// Sleeps long enough for a worker that is not held at a gate to finish a small task.
+void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+// Waits (at most a minute) until `flag` is set.
+bool waitFor(const std::atomic<bool>& flag) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!flag.load()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+class ProcessTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::printf("generated samples: seed %u\n", kSeed);
+        positives = patternedRecords(30, 6, kSeed);
+        negatives = patternedRecords(12, 6, kSeed + 1);
+        for (std::string& text : negatives) text[1] = text[0] == 'A' ? 'G' : 'A';
+        m.setDisplay(&display);
+        // The generator's parallel evaluation is the rules module's to test; here one thread
+        // keeps the worker's own synchronisation the only thing under the thread checker.
+        m.generator->SetThreadCount(1);
+    }
+    void loadPositives() {
+        ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(positives))))
+            << m.lastLoadError();
+    }
+    void loadNegatives() {
+        ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))))
+            << m.lastLoadError();
+    }
+    // Runs a fixed-mode rule search with the default settings to its end.
+    void search() {
+        ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+        ASSERT_TRUE(waitForEnd(m));
+        m.finished = false;  // as the window's timer does when it reports the end
+        m.ruleSearchStarted = false;
+    }
+    void idealize(int32_t type, int32_t source) {
+        ASSERT_EQ(m.startIdealization(type, source), -1);
+        ASSERT_TRUE(waitForEnd(m));
+        m.finished = false;
+        m.idealizationStarted = false;
+    }
+
+    TempDir dir;
+    RecordingDisplay display;
+    std::vector<std::string> positives;
+    std::vector<std::string> negatives;
+    TMainManager m;
+};
+
+// ---------------------------------------------------------------- rule search
+
+TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
+    loadPositives();
+    m.saved = true;
+    m.modified = false;
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 77), 0);
+    EXPECT_TRUE(m.running || m.finished);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_FALSE(m.running);
+    EXPECT_TRUE(m.finished);
+    EXPECT_TRUE(m.ruleSearchStarted);
+    EXPECT_TRUE(m.resetIdealObjects);
+    EXPECT_TRUE(m.modified);
+    EXPECT_FALSE(m.saved);
+    EXPECT_FALSE(m.paused);
+    EXPECT_EQ(m.confidenceLevel, 0.05);
+    EXPECT_EQ(m.cpThreshold, 0.8);
+    EXPECT_EQ(m.finishBufferSize, 500);
+    EXPECT_EQ(m.subBufferSize, 50);
+    EXPECT_EQ(m.workMode, 0);
+    EXPECT_EQ(m.frameWidth, 6);  // fixed mode takes the storage's width
+    ASSERT_NE(m.storage, nullptr);
+    ASSERT_NE(m.rules, nullptr);
+    EXPECT_EQ(m.rules->capacity, 500);
+    EXPECT_EQ(m.storage->learnObjectCount, 30);
+
+    SEQStorage reference;
+    reference.buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    const std::vector<std::string> expected = referenceSearch(reference, 500, 50);
+    ASSERT_FALSE(expected.empty());
+    EXPECT_EQ(ruleTexts(*m.rules), expected);
+    // The last target position processed stays in the search storage.
+    EXPECT_EQ(m.storage->centerPosition, 5);
+    EXPECT_GE(static_cast<int>(display.acceptedRules.size()), m.rules->Count());
+}
+
+TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
+    loadPositives();
+    loadNegatives();
+    search();
+    // The search itself ran over positives followed by negatives ...
+    EXPECT_EQ(m.generator->objectCount, 42);
+    SEQStorage reference;
+    reference.buildWholeWithNegatives(m.learnPositive.data(), m.learnNegative.data(), 30, 12);
+    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 500, 50));
+    // ... and afterwards the learning objects are the positives and the negatives stand apart.
+    ASSERT_NE(m.storage, nullptr);
+    EXPECT_EQ(m.storage->learnObjectCount, 30);
+    EXPECT_EQ(m.storage->negativeObjectCount, 12);
+    EXPECT_EQ(m.storage->width, 6);
+    EXPECT_EQ(m.storage->codeTable.size(), reference.codeTable.size());
+    for (int32_t p = 0; p < 6; ++p)
+        EXPECT_EQ(m.storage->negativeObjects[0].codeAt(p),
+                  m.storage->codeTable.codeOf(static_cast<unsigned char>(negatives[0][p])));
+}
+
+TEST_F(ProcessTest, ShiftModeSearchesWindows) {
+    loadPositives();
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 100, 20, 1, 4), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_EQ(m.frameWidth, 4);
+    EXPECT_EQ(m.storage->width, 4);
+    EXPECT_EQ(m.storage->learnObjectCount, 30 * 3);
+    SEQStorage reference;
+    reference.buildWindows(m.learnPositive.data(), 30, 4);
+    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 100, 20));
+}
+
+TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("none.seq", "")));
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 10, 5, 0, 0), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_EQ(m.rules->Count(), 0);
+    EXPECT_EQ(m.storage->learnObjectCount, 0);
+}
+
+TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
+    loadPositives();
+    std::atomic<bool> pausedOnce{false};
+    display.onBufferEntry = [&] {
+        if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
+    };
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    settle();
+    EXPECT_TRUE(m.paused);
+    EXPECT_TRUE(m.running);
+    EXPECT_FALSE(m.finished);
+    int entries;
+    {
+        std::lock_guard<std::mutex> lock(display.mutex);
+        entries = display.bufferEntries;
+    }
+    settle();
+    {
+        std::lock_guard<std::mutex> lock(display.mutex);
+        EXPECT_EQ(display.bufferEntries, entries);  // held at the gate
+    }
+    m.resumeRuleSearch();
+    EXPECT_FALSE(m.paused);
+    ASSERT_TRUE(waitForEnd(m));
+    SEQStorage reference;
+    reference.buildWhole(m.learnPositive.data(), 30);
+    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 500, 50));
+}
+
+TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
+    loadPositives();
+    loadNegatives();
+    std::atomic<bool> pausedOnce{false};
+    display.onBufferEntry = [&] {
+        if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
+    };
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    settle();
+    m.resetIdealObjects = false;
+    EXPECT_EQ(m.stopRuleSearch(), 0);
+    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.running);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_TRUE(m.resetIdealObjects);
+    EXPECT_TRUE(m.ruleSearchStarted);
+    // The end step replaced the storage even though the search was stopped.
+    EXPECT_EQ(m.storage->learnObjectCount, 30);
+    EXPECT_EQ(m.storage->negativeObjectCount, 12);
+    SEQStorage reference;
+    reference.buildWholeWithNegatives(m.learnPositive.data(), m.learnNegative.data(), 30, 12);
+    EXPECT_LT(m.rules->Count(), static_cast<int32_t>(referenceSearch(reference, 500, 50).size()));
+}
+
+TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
+    loadPositives();
+    std::atomic<bool> pausedOnce{false};
+    display.onBufferEntry = [&] {
+        if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
+    };
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    EXPECT_FALSE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))));
+    EXPECT_NE(m.lastLoadError().find("running"), std::string::npos) << m.lastLoadError();
+    EXPECT_FALSE(m.learnNegativeLoaded);
+    EXPECT_TRUE(m.running);
+    EXPECT_TRUE(m.paused);
+    m.stopRuleSearch();
+    ASSERT_TRUE(waitForEnd(m));
+    // Once the worker is gone the load goes through.
+    loadNegatives();
+    EXPECT_TRUE(m.learnNegativeLoaded);
+}
+
+TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
+    auto owned = std::make_unique<TMainManager>();
+    owned->setDisplay(&display);
+    ASSERT_TRUE(owned->loadLearnPositive(dir.write("pos.seq", seqText(positives))));
+    std::atomic<bool> pausedOnce{false};
+    TMainManager* raw = owned.get();
+    display.onBufferEntry = [&] {
+        if (!pausedOnce.exchange(true)) raw->pauseRuleSearch();
+    };
+    ASSERT_EQ(owned->startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    owned.reset();  // must neither hang nor leave the worker using freed data
+    SUCCEED();
+}
+
+// ---------------------------------------------------------------- idealization
+
+TEST_F(ProcessTest, IdealizationStartCodes) {
+    EXPECT_EQ(m.startIdealization(0, 0), 0);  // no storage
+    loadPositives();
+    m.storage = std::make_unique<SEQStorage>();
+    EXPECT_EQ(m.startIdealization(0, 1), 0);  // no learning objects
+    EXPECT_EQ(m.idealizationSource, 1);
+    m.storage->buildWhole(m.learnPositive.data(), 30);
+    EXPECT_EQ(m.startIdealization(0, 0), 1);  // no rule store
+    m.rules = std::make_unique<RulesStorage>(10, 6);
+    EXPECT_EQ(m.startIdealization(0, 0), 1);  // no rules
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.workerActive());
+    EXPECT_EQ(m.classificator, nullptr);
+    EXPECT_TRUE(m.resetIdealObjects);
+}
+
+TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
+    loadPositives();
+    loadNegatives();
+    search();
+    ASSERT_GT(m.rules->Count(), 0);
+    m.saved = true;
+    idealize(2, 0);
+    EXPECT_FALSE(m.resetIdealObjects);
+    EXPECT_FALSE(m.running);
+    EXPECT_TRUE(m.modified);
+    EXPECT_FALSE(m.saved);
+    ASSERT_NE(m.classificator, nullptr);
+    EXPECT_EQ(m.classCount, m.classificator->idealObjectCount);
+    ASSERT_GT(m.classCount, 0);
+
+    // The same work done directly on the engine.
+    std::vector<std::unique_ptr<CIdelObject>> ideal(30);
+    Classificator reference;
+    reference.Setup(m.storage.get(), m.rules.get(), &ideal, 2);
+    for (int32_t j = 0; j < 30; ++j) {
+        SEQSElem& object = m.storage->learnObjects[j];
+        EXPECT_EQ(object.classNumber, reference.IdealizeAndRegister(&object, -1)) << j;
+    }
+    for (int32_t k = 0; k < 12; ++k) {
+        SEQSElem& object = m.storage->negativeObjects[k];
+        EXPECT_EQ(object.classNumber, reference.ClassifyObject(object, k + 1, 3)) << k;
+    }
+    EXPECT_EQ(reference.idealObjectCount, m.classCount);
+    for (int32_t c = 0; c < m.classCount; ++c) EXPECT_TRUE(*ideal[c] == *m.idealObjects[c]);
+
+    // Countdown over the learning objects, then over the negatives.
+    std::vector<int32_t> expected;
+    for (int32_t j = 30; j >= 1; --j) expected.push_back(j);
+    for (int32_t k = 12; k >= 1; --k) expected.push_back(k);
+    EXPECT_EQ(display.countdowns, expected);
+
+    display.idealTexts.clear();
+    EXPECT_EQ(m.ShowIdealObjects(), 1);
+    ASSERT_EQ(static_cast<int32_t>(display.idealTexts.size()), m.classCount);
+    std::string text;
+    m.idealObjects[0]->ToText(text, m.storage->codeTable);
+    EXPECT_EQ(display.idealTexts[0].second, text);
+}
+
+TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
+    loadPositives();
+    search();
+    idealize(0, 1);
+    EXPECT_EQ(m.idealizationSource, 1);
+    EXPECT_GT(m.classCount, 0);
+    for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage->learnObjects[j].classNumber, -1);
+    EXPECT_TRUE(display.learningClasses.empty());
+    EXPECT_EQ(static_cast<int32_t>(display.countdowns.size()), m.rules->Count());
+}
+
+TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
+    loadPositives();
+    loadNegatives();
+    search();
+    std::atomic<int> seen{0};
+    display.onCountdown = [&] {
+        if (++seen == 2) m.stopIdealization();
+    };
+    ASSERT_EQ(m.startIdealization(0, 0), -1);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_EQ(display.countdowns, (std::vector<int32_t>{30, 29, 12}));
+    EXPECT_EQ(m.classCount, 1);
+    EXPECT_EQ(m.storage->learnObjects[0].classNumber, 0);
+    EXPECT_EQ(m.storage->learnObjects[1].classNumber, -1);
+    EXPECT_EQ(m.storage->negativeObjects[0].classNumber, -1);
+    EXPECT_FALSE(m.resetIdealObjects);
+    EXPECT_TRUE(m.idealizationStarted);
+}
+
+TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
+    loadPositives();
+    search();
+    std::atomic<int> seen{0};
+    std::atomic<bool> pausedOnce{false};
+    display.onCountdown = [&] {
+        if (++seen == 3) {
+            m.pauseIdealization();
+            pausedOnce = true;
+        }
+    };
+    ASSERT_EQ(m.startIdealization(2, 0), -1);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    settle();
+    EXPECT_TRUE(m.paused);
+    EXPECT_FALSE(m.finished);
+    display.onCountdown = nullptr;
+    // The paused worker is stopped and waited for; the classes start afresh as requested.
+    idealize(2, 0);
+    EXPECT_FALSE(m.paused);
+    std::vector<std::unique_ptr<CIdelObject>> ideal(30);
+    Classificator reference;
+    reference.Setup(m.storage.get(), m.rules.get(), &ideal, 2);
+    for (int32_t j = 0; j < 30; ++j)
+        EXPECT_EQ(m.storage->learnObjects[j].classNumber,
+                  reference.IdealizeAndRegister(&m.storage->learnObjects[j], -1));
+    EXPECT_EQ(m.classCount, reference.idealObjectCount);
+}
+
+TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
+    loadPositives();
+    search();
+    idealize(2, 0);
+    const int32_t first = m.classCount;
+    Classificator* engine = m.classificator.get();
+    idealize(0, 1);  // rules as sources, appended to the classes of the first run
+    EXPECT_EQ(m.classificator.get(), engine);
+    EXPECT_GE(m.classCount, first);
+    search();
+    EXPECT_TRUE(m.resetIdealObjects);
+    idealize(2, 0);
+    EXPECT_NE(m.classificator.get(), nullptr);
+    EXPECT_EQ(m.classCount, first);
+}
+
+// ---------------------------------------------------------------- classification
+
+class ClassificationTest : public ProcessTest {
+protected:
+    // Positives, rules, classes; the positives again as both control samples.
+    void prepare() {
+        loadPositives();
+        search();
+        idealize(2, 0);
+        const std::string control = dir.write("ctl.seq", seqText(positives));
+        ASSERT_TRUE(m.loadControlNegative(control)) << m.lastLoadError();
+        ASSERT_TRUE(m.loadControlPositive(control)) << m.lastLoadError();
+    }
+};
+
+TEST_F(ClassificationTest, StartCodes) {
+    EXPECT_EQ(m.startClassification(), 8);
+    loadPositives();
+    search();
+    idealize(2, 0);
+    EXPECT_EQ(m.startClassification(), 7);
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.workerActive());
+    ASSERT_TRUE(m.loadControlNegative(dir.write("c.seq", seqText(positives))));
+    // Classes of an earlier object table cannot classify the objects of a new search.
+    search();
+    EXPECT_EQ(m.startClassification(), 8);
+    EXPECT_FALSE(m.classificationStarted);
+}
+
+TEST_F(ClassificationTest, LearningObjectsAgainGetTheirOwnClasses) {
+    prepare();
+    m.finished = true;
+    m.saved = true;
+    ASSERT_EQ(m.startClassification(), -1);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_TRUE(m.classificationStarted);
+    EXPECT_TRUE(m.controlNegativeClassified);
+    EXPECT_TRUE(m.controlPositiveClassified);
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.saved);
+    ASSERT_EQ(m.storage->controlNegativeObjectCount, 30);
+    ASSERT_EQ(m.storage->controlPositiveObjectCount, 30);
+    for (int32_t i = 0; i < 30; ++i) {
+        const int32_t own = m.storage->learnObjects[i].classNumber;
+        EXPECT_EQ(m.storage->controlNegativeObjects[i].classNumber, own) << i;
+        EXPECT_EQ(m.storage->controlPositiveObjects[i].classNumber, own) << i;
+    }
+    // Negatives first (set 2), then positives (set 1), rows from 1.
+    ASSERT_EQ(display.controlClasses.size(), 60u);
+    EXPECT_EQ(display.controlClasses[0], (std::vector<int32_t>{2, 1, m.storage->learnObjects[0].classNumber + 1}));
+    EXPECT_EQ(display.controlClasses[30][0], 1);
+    EXPECT_EQ(display.controlClasses[59][1], 30);
+}
+
+TEST_F(ClassificationTest, ControlPositivesAreSkippedWhenNotLoaded) {
+    loadPositives();
+    search();
+    idealize(2, 0);
+    ASSERT_TRUE(m.loadControlNegative(dir.write("c.seq", seqText(positives))));
+    ASSERT_EQ(m.startClassification(), -1);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_EQ(display.controlClasses.size(), 30u);
+    EXPECT_EQ(m.storage->controlPositiveObjectCount, 0);
+    EXPECT_TRUE(m.controlPositiveClassified);  // set by the end step in any case
+}
+
+TEST_F(ClassificationTest, PausedThenStoppedRunSkipsItsEnd) {
+    prepare();
+    std::atomic<int> seen{0};
+    std::atomic<bool> pausedOnce{false};
+    display.onControlClass = [&] {
+        if (++seen == 2) {
+            m.pauseClassification();
+            pausedOnce = true;
+        }
+    };
+    ASSERT_EQ(m.startClassification(), -1);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    settle();
+    EXPECT_TRUE(m.paused);
+    EXPECT_EQ(seen.load(), 2);
+    EXPECT_EQ(m.stopClassification(), 0);
+    EXPECT_FALSE(m.paused);
+    m.joinWorker();
+    EXPECT_FALSE(m.finished);
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.controlNegativeClassified);
+    EXPECT_FALSE(m.controlPositiveClassified);
+    EXPECT_TRUE(m.classificationStarted);
+    EXPECT_EQ(seen.load(), 2);
+    EXPECT_EQ(m.storage->controlNegativeObjects[1].classNumber,
+              m.storage->learnObjects[1].classNumber);
+    EXPECT_EQ(m.storage->controlNegativeObjects[2].classNumber, -1);  // never reached
+}
+
+TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
+    prepare();
+    std::atomic<bool> pausedOnce{false};
+    display.onControlClass = [&] {
+        if (!pausedOnce.exchange(true)) m.pauseClassification();
+    };
+    ASSERT_EQ(m.startClassification(), -1);
+    ASSERT_TRUE(waitFor(pausedOnce));
+    settle();
+    EXPECT_FALSE(m.finished);
+    EXPECT_EQ(m.resumeClassification(), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_TRUE(m.controlNegativeClassified);
+    EXPECT_EQ(display.controlClasses.size(), 60u);
+}
+
+}  // namespace
+}  // namespace motifora

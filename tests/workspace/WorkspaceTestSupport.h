@@ -1,0 +1,141 @@
+// Helpers shared by the workspace tests: temporary sample files and a recording display.
+#pragma once
+
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <mutex>
+#include <random>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <unistd.h>
+
+#include "core/Display.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora::test {
+
+// A folder under the system's temporary folder, removed with everything in it at the end.
+class TempDir {
+public:
+    TempDir() {
+        static std::atomic<int> serial{0};
+        path_ = std::filesystem::temp_directory_path() /
+                ("motifora-ws-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
+        std::filesystem::create_directories(path_);
+    }
+    ~TempDir() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    // Writes `content` to a file of that name and returns its full path.
+    std::string write(const std::string& name, const std::string& content) const {
+        const auto file = path_ / name;
+        std::ofstream out(file, std::ios::binary);
+        out << content;
+        return file.string();
+    }
+    std::string path(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+// ".seq" text of the given letters, one record per line, named s1, s2, ...
+inline std::string seqText(const std::vector<std::string>& letters) {
+    std::string out;
+    for (size_t i = 0; i < letters.size(); ++i)
+        out += ">s" + std::to_string(i + 1) + ";" + letters[i] + "\n";
+    return out;
+}
+
+// Records of `length` letters over ACGT in which position 1 copies position 0 and position 3
+// is 'T' whenever position 2 is 'G' (so the rule search finds rules), the rest at random.
+inline std::vector<std::string> patternedRecords(int count, int length, unsigned seed) {
+    std::mt19937 random(seed);
+    const char letters[] = "ACGT";
+    std::vector<std::string> out;
+    for (int i = 0; i < count; ++i) {
+        std::string text;
+        for (int p = 0; p < length; ++p) text += letters[random() % 4];
+        text[1] = text[0];
+        if (text[2] == 'G') text[3] = 'T';
+        out.push_back(text);
+    }
+    return out;
+}
+
+// Records every call it cares about; an optional hook runs inside ShowCountdown and
+// ReportBufferEntry (on the worker thread) so a test can pause or stop at a known point.
+class RecordingDisplay : public Display {
+public:
+    void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
+                           const std::string& ruleText, int32_t position, int32_t kind,
+                           int32_t step) override {
+        (void)fisherText, (void)cpText, (void)position, (void)step;
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            ++bufferEntries;
+            if (kind == 0) acceptedRules.push_back(ruleText);
+            hook = onBufferEntry;
+        }
+        if (hook) hook();
+    }
+    void ShowCountdown(int32_t remaining) override {
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            countdowns.push_back(remaining);
+            hook = onCountdown;
+        }
+        if (hook) hook();
+    }
+    void SetLearningClass(int32_t row, int32_t number) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        learningClasses.emplace_back(row, number);
+    }
+    void SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) override {
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            controlClasses.push_back({sampleSet, row, isNew ? -1 : number});
+            hook = onControlClass;
+        }
+        if (hook) hook();
+    }
+    void ShowIdealObject(const std::string& objectText, double value, int32_t index) override {
+        (void)value;
+        std::lock_guard<std::mutex> lock(mutex);
+        idealTexts.emplace_back(index, objectText);
+    }
+
+    std::mutex mutex;
+    std::function<void()> onBufferEntry;
+    std::function<void()> onCountdown;
+    std::function<void()> onControlClass;
+    int bufferEntries = 0;
+    std::vector<std::string> acceptedRules;
+    std::vector<int32_t> countdowns;
+    std::vector<std::pair<int32_t, int32_t>> learningClasses;
+    std::vector<std::vector<int32_t>> controlClasses;  // {set, row, class number or -1}
+    std::vector<std::pair<int32_t, std::string>> idealTexts;
+};
+
+// Waits (at most a minute) until the current process reports its end, then joins the worker.
+// Returns whether the end was seen.
+inline bool waitForEnd(TMainManager& manager) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    while (!manager.finished.load()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    manager.joinWorker();
+    return true;
+}
+
+}  // namespace motifora::test
