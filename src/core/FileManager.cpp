@@ -83,9 +83,13 @@ int countSeqRecords(std::string_view bytes) {
     return count;
 }
 
-SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity) {
+namespace {
+
+// The character-level parser. `keep(n, text, name)` stores record n (1-based, n <= capacity).
+template <typename Keep>
+SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
     SeqReadResult result;
-    if (records == nullptr || capacity < 0) capacity = 0;
+    if (capacity < 0) capacity = 0;
 
     std::string gathered;
     gathered.reserve(kSeqFieldLimit);
@@ -122,7 +126,7 @@ SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capa
                  std::to_string(kSeqFieldLimit) + " characters (" + std::to_string(dropped) +
                  " dropped)");
         }
-        records[n - 1].assign(gathered, name, 1);
+        keep(n, gathered, name);
         return true;
     };
     const std::string noName =
@@ -211,6 +215,16 @@ SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capa
     return result;
 }
 
+}  // namespace
+
+SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity) {
+    if (records == nullptr) capacity = 0;
+    return parseSeq(bytes, capacity, [records](int n, const std::string& text,
+                                               const std::string& name) {
+        records[n - 1].assign(text, name, 1);
+    });
+}
+
 bool isSeqExtension(std::string_view extension) {
     static constexpr std::string_view seq = ".seq";
     if (extension.size() != seq.size()) return false;
@@ -234,15 +248,20 @@ bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::s
         return false;
     }
     // One read of the bytes serves both the count and the parse, so they always agree.
+    // The records grow as they are read rather than being allocated by the count first, so
+    // that a file of many empty records fails without a large allocation.
     const int counted = countSeqRecords(bytes);
-    std::vector<Sequence> read(static_cast<size_t>(counted));
-    SeqReadResult result = parseSeqBuffer(bytes, read.data(), counted);
+    std::vector<Sequence> read;
+    SeqReadResult result = parseSeq(bytes, counted, [&read](int, const std::string& text,
+                                                            const std::string& name) {
+        read.emplace_back();
+        read.back().assign(text, name, 1);
+    });
     if (!result.ok()) {
         error = "\"" + path + "\", " + result.error;
         return false;
     }
-    read.resize(static_cast<size_t>(result.count));  // equal to the count for every accepted file
-    records = std::move(read);
+    records = std::move(read);  // as many as counted: every '>' of an accepted file begins a line
     if (warnings != nullptr) *warnings = std::move(result.warnings);
     return true;
 }
