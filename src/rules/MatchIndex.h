@@ -37,6 +37,24 @@ public:
                                   int32_t parentMatchCount, int32_t position, int16_t sign,
                                   int32_t letter, int32_t target, const LetterFrequencyTable& freq,
                                   double threshold, double* probabilities) const;
+    // Indexes of the words of `set` that are not 0.
+    std::vector<int32_t> NonzeroWords(const std::vector<uint64_t>& set) const;
+    // For every letter j at `position`: matched[j] = objects of the parent match set with j there,
+    // joint[j * letters + l] = those of them with letter l at `target`. The children with a
+    // positive condition read their counts here, those with a negative one by subtraction from
+    // the parent's (ParentCounts). `nonzeroWords` = NonzeroWords(parentMatch).
+    void PositionCounts(const std::vector<uint64_t>& parentMatch,
+                        const std::vector<int32_t>& nonzeroWords, int32_t position, int32_t target,
+                        int64_t* matched, int64_t* joint) const;
+    // perLetter[l] = objects of the parent match set with letter l at `target`.
+    void ParentCounts(const std::vector<uint64_t>& parentMatch, int32_t target,
+                      int64_t* perLetter) const;
+    // A child with `matchCount` matching objects and `counts[l]` of them with letter l at the
+    // target, evaluated and tested as EvaluateChild says.
+    ChildEvaluation EvaluateCounts(const Rule& parent, int64_t parentMatchCount,
+                                   int64_t matchCount, const int64_t* counts, int32_t target,
+                                   const LetterFrequencyTable& freq, double threshold,
+                                   double* probabilities) const;
     // Rule::Evaluate on the bitsets (same results bit for bit).
     void Evaluate(Rule& rule) const;
     // Rule::DropWeakConditions on the bitsets (same results bit for bit).

@@ -181,43 +181,68 @@ struct Candidate {
 }  // namespace
 
 void RegGenerator::extendFast(Rule& rule) {
+    // Candidates in the order Extend makes them; the children of one position are evaluated
+    // together from one pass over the parent's match set.
     std::vector<Candidate> candidates;
+    std::vector<int32_t> freePositions;
+    std::vector<size_t> firstCandidate;
     for (int32_t p = 0; p < positionCount; ++p) {
         if (usedPositions[static_cast<size_t>(p)] != 0) continue;
+        freePositions.push_back(p);
+        firstCandidate.push_back(candidates.size());
         for (int32_t j = 0; j < alphabetSize; ++j) {
             candidates.push_back({p, 1, j});
             if (alphabetSize > 2) candidates.push_back({p, -1, j});
         }
     }
+    firstCandidate.push_back(candidates.size());
     if (candidates.empty()) return;
     std::vector<uint64_t> parentMatch;
     index_->MatchSet(rule, parentMatch);
-    const int32_t parentCount = index_->Popcount(parentMatch);
-    const size_t stride = static_cast<size_t>(alphabetSize) + 1;
+    const std::vector<int32_t> nonzero = index_->NonzeroWords(parentMatch);
+    const int64_t parentCount = index_->Popcount(parentMatch);
+    const size_t letters = static_cast<size_t>(std::max(alphabetSize, 0));
+    std::vector<int64_t> parentLetters(letters);
+    index_->ParentCounts(parentMatch, targetPosition, parentLetters.data());
+    const size_t stride = letters + 1;
     std::vector<ChildEvaluation> evaluations(candidates.size());
     std::vector<double> probabilities(candidates.size() * stride, 0.0);
-    const auto evaluateRange = [&](size_t begin, size_t end) {
-        for (size_t k = begin; k < end; ++k) {
-            const Candidate& c = candidates[k];
-            evaluations[k] = index_->EvaluateChild(
-                rule, parentMatch, parentCount, c.position, c.sign, c.letter, targetPosition,
-                *letterFrequency, fisherThreshold, probabilities.data() + k * stride);
+    const auto evaluatePositions = [&](size_t begin, size_t end) {
+        std::vector<int64_t> matched(letters), joint(letters * letters), counts(letters);
+        for (size_t i = begin; i < end; ++i) {
+            index_->PositionCounts(parentMatch, nonzero, freePositions[i], targetPosition,
+                                   matched.data(), joint.data());
+            for (size_t k = firstCandidate[i]; k < firstCandidate[i + 1]; ++k) {
+                const Candidate& c = candidates[k];
+                const size_t j = static_cast<size_t>(c.letter);
+                int64_t matchCount = matched[j];
+                for (size_t l = 0; l < letters; ++l) counts[l] = joint[j * letters + l];
+                if (c.sign == -1) {
+                    matchCount = parentCount - matchCount;
+                    for (size_t l = 0; l < letters; ++l) counts[l] = parentLetters[l] - counts[l];
+                }
+                evaluations[k] = index_->EvaluateCounts(
+                    rule, parentCount, matchCount, counts.data(), targetPosition,
+                    *letterFrequency, fisherThreshold, probabilities.data() + k * stride);
+            }
         }
     };
     const int32_t threads = threadCount > 0
                                 ? threadCount
                                 : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-    if (threads <= 1 || candidates.size() < 32) {
-        evaluateRange(0, candidates.size());
+    // Small extensions are not worth waking the pool for.
+    const size_t work = nonzero.size() * candidates.size();
+    if (threads <= 1 || freePositions.size() < 2 || work < 4096) {
+        evaluatePositions(0, freePositions.size());
     } else {
         if (index_->arena == nullptr || index_->arenaThreads != threads) {
             index_->arena = std::make_unique<tbb::task_arena>(threads);
             index_->arenaThreads = threads;
         }
         index_->arena->execute([&] {
-            tbb::parallel_for(tbb::blocked_range<size_t>(0, candidates.size(), 16),
+            tbb::parallel_for(tbb::blocked_range<size_t>(0, freePositions.size(), 1),
                               [&](const tbb::blocked_range<size_t>& r) {
-                                  evaluateRange(r.begin(), r.end());
+                                  evaluatePositions(r.begin(), r.end());
                               });
         });
     }

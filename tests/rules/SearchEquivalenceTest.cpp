@@ -1,6 +1,7 @@
 // Whole searches with the bitset engine (1 and 2 threads) against the per-object reference.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <bit>
 #include <cstdio>
 #include <memory>
@@ -105,6 +106,15 @@ TEST_P(SearchEquivalence, SameRulesAndDisplayEveryWay) {
     std::printf("seed %u, scenario %s\n", kSeed, sc.name);
     const Outcome reference = search(sc, true, 1);
     ASSERT_FALSE(reference.rules.empty()) << "the scenario should find rules";
+    size_t deepest = 0;
+    for (const auto& r : reference.rules) {
+        const size_t bar = r.find('|');
+        deepest = std::max<size_t>(deepest, std::count(r.begin() + static_cast<std::ptrdiff_t>(bar) + 2,
+                                                       r.begin() + static_cast<std::ptrdiff_t>(r.find('|', bar + 1)), ' ') + 1);
+    }
+    std::printf("  %zu rules (up to %zu conditions), %lld evaluations, %zu display calls\n",
+                reference.rules.size(), deepest, static_cast<long long>(reference.evaluations),
+                reference.calls.size());
     for (int32_t threads : {1, 2}) {
         const Outcome fast = search(sc, false, threads);
         ASSERT_EQ(fast.rules.size(), reference.rules.size()) << threads << " threads";
@@ -119,9 +129,10 @@ TEST_P(SearchEquivalence, SameRulesAndDisplayEveryWay) {
 INSTANTIATE_TEST_SUITE_P(
     Generated, SearchEquivalence,
     ::testing::Values(
-        Scenario{"dna_whole", "ACGT", 120, 9, false, 0, false, false, 40, 8, 0.05, 0.6},
+        Scenario{"dna_whole", "ACGT", 300, 12, false, 0, false, false, 60, 10, 0.05, 0.6},
+        Scenario{"dna_loose", "ACGT", 150, 9, false, 0, false, true, 200, 20, 1.0, 0.0},
         Scenario{"binary_whole", "AC", 150, 10, false, 0, false, false, 60, 10, 0.05, 0.7},
-        Scenario{"six_letters_ragged", "ACGTNR", 140, 8, false, 0, false, true, 50, 6, 0.05, 0.5},
+        Scenario{"six_letters_ragged", "ACGTNR", 300, 10, false, 0, false, true, 50, 6, 0.05, 0.5},
         Scenario{"dna_negatives", "ACGT", 90, 9, false, 0, true, false, 40, 8, 0.05, 0.6},
         Scenario{"binary_negatives_ragged", "AC", 100, 9, false, 0, true, true, 30, 6, 0.01, 0.6},
         Scenario{"dna_windows", "ACGT", 12, 40, true, 7, false, false, 40, 8, 0.05, 0.4},
