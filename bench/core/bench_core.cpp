@@ -1,6 +1,5 @@
 // Speed of the ".seq" reader and of the window builder on 100,000 records of 100 letters.
 #include <benchmark/benchmark.h>
-
 #include <unistd.h>
 
 #include <cstdio>
@@ -78,8 +77,8 @@ void BM_BuildWindows(benchmark::State& state) {
         objects = storage.learnObjectCount;
         benchmark::DoNotOptimize(storage.learnObjects.data());
     }
-    state.counters["objects/s"] = benchmark::Counter(
-        static_cast<double>(objects), benchmark::Counter::kIsIterationInvariantRate);
+    state.counters["objects/s"] = benchmark::Counter(static_cast<double>(objects),
+                                                     benchmark::Counter::kIsIterationInvariantRate);
 }
 BENCHMARK(BM_BuildWindows)->Unit(benchmark::kMillisecond);
 

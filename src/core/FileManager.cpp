@@ -96,12 +96,12 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
     size_t dropped = 0;  // printable characters beyond the limit in the gathered field
     std::string name;
     bool haveName = false;
-    int n = 0;               // records opened so far
-    int line = 1;            // line of the byte being read
-    int recordLine = 0;      // line of the ">" that opened record n
+    int n = 0;           // records opened so far
+    int line = 1;        // line of the byte being read
+    int recordLine = 0;  // line of the ">" that opened record n
     bool atLineStart = true;
-    int ignoredLine = 0;     // first line with characters before the first ">"
-    size_t suppressed = 0;   // warnings beyond the limit
+    int ignoredLine = 0;    // first line with characters before the first ">"
+    size_t suppressed = 0;  // warnings beyond the limit
 
     auto fail = [&](int record, int faultLine, std::string what) {
         result.count = -1;
@@ -219,10 +219,10 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
 
 SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity) {
     if (records == nullptr) capacity = 0;
-    return parseSeq(bytes, capacity, [records](int n, const std::string& text,
-                                               const std::string& name) {
-        records[n - 1].assign(text, name, 1);
-    });
+    return parseSeq(bytes, capacity,
+                    [records](int n, const std::string& text, const std::string& name) {
+                        records[n - 1].assign(text, name, 1);
+                    });
 }
 
 bool isSeqExtension(std::string_view extension) {
@@ -252,11 +252,11 @@ bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::s
     // that a file of many empty records fails without a large allocation.
     const int counted = countSeqRecords(bytes);
     std::vector<Sequence> read;
-    SeqReadResult result = parseSeq(bytes, counted, [&read](int, const std::string& text,
-                                                            const std::string& name) {
-        read.emplace_back();
-        read.back().assign(text, name, 1);
-    });
+    SeqReadResult result =
+        parseSeq(bytes, counted, [&read](int, const std::string& text, const std::string& name) {
+            read.emplace_back();
+            read.back().assign(text, name, 1);
+        });
     if (!result.ok()) {
         error = "\"" + path + "\", " + result.error;
         return false;

@@ -21,8 +21,8 @@ struct Decimal {
 // significant decimal digits, so this precision never rounds.
 Decimal exactDecimal(double value) {
     char buf[832];
-    const auto res = std::to_chars(buf, buf + sizeof buf, std::fabs(value),
-                                   std::chars_format::scientific, 770);
+    const auto res =
+        std::to_chars(buf, buf + sizeof buf, std::fabs(value), std::chars_format::scientific, 770);
     Decimal d;
     const char* p = buf;
     for (; p < res.ptr && *p != 'e'; ++p) {

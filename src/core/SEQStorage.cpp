@@ -140,7 +140,8 @@ void SEQStorage::cutWindows(const Sequence* records, int32_t count, int32_t offs
     for (int32_t r = 0; r < count; ++r) {
         const Sequence& rec = records[r];
         const int64_t s = rec.startPosition;
-        const int32_t letters = std::min<int32_t>(rec.length, static_cast<int32_t>(rec.text.size()));
+        const int32_t letters =
+            std::min<int32_t>(rec.length, static_cast<int32_t>(rec.text.size()));
         const int64_t lastOffset = int64_t{rec.length} - offsetWidth;
         for (int64_t k = 0; k <= lastOffset && next < objectCount; ++k) {
             SEQSElem& object = set[next++];
@@ -217,8 +218,8 @@ UnknownLetter findUnknownLetter(const CCodeTable& table, const Sequence* records
     return found;
 }
 
-bool recordsFitReference(const Sequence* reference, int32_t referenceCount,
-                         const Sequence* records, int32_t count, std::string& why) {
+bool recordsFitReference(const Sequence* reference, int32_t referenceCount, const Sequence* records,
+                         int32_t count, std::string& why) {
     why.clear();
     if (records == nullptr || count <= 0) return true;
     const int32_t width = sampleWidth(reference, referenceCount);

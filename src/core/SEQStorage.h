@@ -160,7 +160,7 @@ UnknownLetter findUnknownLetter(const CCodeTable& table, const Sequence* records
 // every record ends within the reference's width (startPosition + length - 1) and uses only
 // letters of the reference's code table. Returns true when they fit; otherwise false with a
 // message naming the first record that does not and why (record numbers 1-based).
-bool recordsFitReference(const Sequence* reference, int32_t referenceCount,
-                         const Sequence* records, int32_t count, std::string& why);
+bool recordsFitReference(const Sequence* reference, int32_t referenceCount, const Sequence* records,
+                         int32_t count, std::string& why);
 
 }  // namespace motifora

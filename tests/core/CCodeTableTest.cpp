@@ -1,10 +1,10 @@
 // Tests of the code table.
-#include "core/CCodeTable.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <random>
+
+#include "core/CCodeTable.h"
 
 namespace motifora {
 namespace {

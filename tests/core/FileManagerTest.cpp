@@ -1,12 +1,12 @@
 // Tests of the ".seq" reader: record count, character-level parsing and the file operations.
-#include "core/FileManager.h"
-
 #include <gtest/gtest.h>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <random>
+
+#include "core/FileManager.h"
 
 namespace motifora {
 namespace {
@@ -45,11 +45,13 @@ TEST(SeqReader, AcceptedFiles) {
         {"blanks and tabs dropped", ">my name;A C\tG \n T\n", {{"myname", "ACGT"}}},
         {"name on its own line", ">prom1;\nACGT\n", {{"prom1", "ACGT"}}},
         {"case kept", ">x;acGTnN\n", {{"x", "acGTnN"}}},
-        {"second record without ';' keeps the name", ">a;ACGT\n>CCGG\n",
+        {"second record without ';' keeps the name",
+         ">a;ACGT\n>CCGG\n",
          {{"a", "ACGT"}, {"a", "CCGG"}}},
         {"last ';' of a record wins", ">a;b;ACGT\n", {{"b", "ACGT"}}},
         {"non-printable and high bytes dropped",
-         std::string(">a\x01;AC\xc3\xa9G") + '\0' + "T\x7f\x1b\n", {{"a", "ACGT"}}},
+         std::string(">a\x01;AC\xc3\xa9G") + '\0' + "T\x7f\x1b\n",
+         {{"a", "ACGT"}}},
         {"printable punctuation kept", ">n-1_(x);A!~\"\n", {{"n-1_(x)", "A!~\""}}},
         {"text before the first '>' ignored", "header line\n; ;\n>a;AC\n", {{"a", "AC"}}},
         {"CR alone inside letters is dropped", ">a;AC\rGT\n", {{"a", "ACGT"}}},
@@ -188,9 +190,10 @@ TEST(SeqReader, CountAndReaderAgreeOnGeneratedFiles) {
 class SeqFiles : public ::testing::Test {
 protected:
     void SetUp() override {
-        dir_ = std::filesystem::temp_directory_path() /
-               ("motifora_seq_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-                "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        dir_ =
+            std::filesystem::temp_directory_path() /
+            ("motifora_seq_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::create_directories(dir_);
     }
     void TearDown() override { std::filesystem::remove_all(dir_); }

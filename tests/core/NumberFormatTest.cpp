@@ -1,10 +1,10 @@
 // Tests of the number texts: fixed notation, general form, reading with the separator switch.
-#include "core/NumberFormat.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "core/NumberFormat.h"
 
 namespace motifora {
 namespace {
@@ -18,14 +18,14 @@ struct FixedCase {
 // Expected texts were worked out on the exact decimal expansion of each double.
 TEST(NumberFormat, FixedNotation) {
     const std::vector<FixedCase> cases = {
-        {0.125, 2, "0,13"},      // exact half: away from zero
-        {2.675, 2, "2,68"},      // 2.67499999999999982... is 2.6750000 at 8 digits, then a half
-        {1.005, 2, "1,01"},      // 1.00499999999999989... likewise
-        {0.995, 2, "1,00"},      // carry into the integer part
+        {0.125, 2, "0,13"},  // exact half: away from zero
+        {2.675, 2, "2,68"},  // 2.67499999999999982... is 2.6750000 at 8 digits, then a half
+        {1.005, 2, "1,01"},  // 1.00499999999999989... likewise
+        {0.995, 2, "1,00"},  // carry into the integer part
         {17.5, 2, "17,50"},
-        {-2.5, 0, "-3"},         // negative halves go away from zero too
+        {-2.5, 0, "-3"},  // negative halves go away from zero too
         {-0.005, 2, "-0,01"},
-        {-0.004, 2, "0,00"},     // rounds to zero: no sign
+        {-0.004, 2, "0,00"},  // rounds to zero: no sign
         {0.0, 2, "0,00"},
         {-0.0, 2, "0,00"},
         {-1.5e-20, 2, "0,00"},
@@ -41,10 +41,10 @@ TEST(NumberFormat, FixedNotation) {
         {1.23456785e-5, 8, "0,00001235"},
         {0.3, 20, "0,30000000000000000000"},  // 8 significant digits, then zeros
         {0.99999999, 2, "1,00"},
-        {12345678.9, 2, "12345679,00"},       // 8 integer digits still in fixed form
+        {12345678.9, 2, "12345679,00"},  // 8 integer digits still in fixed form
         {99999999.4, 2, "99999999,00"},
         {100.0, 0, "100"},
-        {7.0, -3, "7"},                        // a negative count is taken as 0
+        {7.0, -3, "7"},  // a negative count is taken as 0
     };
     const NumberFormat f(',');
     for (const FixedCase& c : cases) {
@@ -57,7 +57,7 @@ TEST(NumberFormat, FixedNotationBeyondEightIntegerDigitsUsesExponentForm) {
     EXPECT_EQ(f.fixed(123456789.0, 2), "1,2345679E+08");
     EXPECT_EQ(f.fixed(123456785.0, 8), "1,2345679E+08");  // exact half, away from zero
     EXPECT_EQ(f.fixed(-123456789.0, 0), "-1,2345679E+08");
-    EXPECT_EQ(f.fixed(99999999.5, 2), "1,0000000E+08");   // 9 integer digits after rounding
+    EXPECT_EQ(f.fixed(99999999.5, 2), "1,0000000E+08");  // 9 integer digits after rounding
     EXPECT_EQ(f.fixed(999999995.0, 2), "1,0000000E+09");
     EXPECT_EQ(f.fixed(1e20, 2), "1,0000000E+20");
     EXPECT_EQ(f.fixed(1e300, 2), "1,0000000E+300");
@@ -118,33 +118,16 @@ struct ReadCase {
 
 TEST(NumberFormat, ReadingWithTheCurrentSeparator) {
     const std::vector<ReadCase> cases = {
-        {"0,05", true, 0.05},
-        {"  0,05\t", true, 0.05},
-        {"-1,5", true, -1.5},
-        {"+3", true, 3.0},
-        {",5", true, 0.5},
-        {"-,5", true, -0.5},
-        {"5,", true, 5.0},
-        {"1e3", true, 1000.0},
-        {"2,5E-2", true, 0.025},
-        {"1e+2", true, 100.0},
-        {"0,1", true, 0.1},
-        {"", false, 0},
-        {"   ", false, 0},
-        {",", false, 0},
-        {"-", false, 0},
+        {"0,05", true, 0.05},  {"  0,05\t", true, 0.05}, {"-1,5", true, -1.5},
+        {"+3", true, 3.0},     {",5", true, 0.5},        {"-,5", true, -0.5},
+        {"5,", true, 5.0},     {"1e3", true, 1000.0},    {"2,5E-2", true, 0.025},
+        {"1e+2", true, 100.0}, {"0,1", true, 0.1},       {"", false, 0},
+        {"   ", false, 0},     {",", false, 0},          {"-", false, 0},
         {"0.05", false, 0},  // the other separator
-        {"1,2,3", false, 0},
-        {"1 000", false, 0},
-        {"1e", false, 0},
-        {"e5", false, 0},
-        {"12abc", false, 0},
-        {"inf", false, 0},
-        {"nan", false, 0},
-        {"0x10", false, 0},
-        {"1e400", false, 0},
-        {"1e-400", false, 0},
-        {"+-1", false, 0},
+        {"1,2,3", false, 0},   {"1 000", false, 0},      {"1e", false, 0},
+        {"e5", false, 0},      {"12abc", false, 0},      {"inf", false, 0},
+        {"nan", false, 0},     {"0x10", false, 0},       {"1e400", false, 0},
+        {"1e-400", false, 0},  {"+-1", false, 0},
     };
     const NumberFormat f(',');
     for (const ReadCase& c : cases) {

@@ -1,11 +1,11 @@
 // The number texts read the separator from any thread while the window switches it.
-#include "core/NumberFormat.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <thread>
 #include <vector>
+
+#include "core/NumberFormat.h"
 
 namespace motifora {
 namespace {

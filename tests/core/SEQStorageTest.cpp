@@ -1,9 +1,9 @@
 // Tests of the object storage builders.
-#include "core/SEQStorage.h"
-
 #include <gtest/gtest.h>
 
 #include <limits>
+
+#include "core/SEQStorage.h"
 
 namespace motifora {
 namespace {
@@ -79,7 +79,9 @@ std::string decode(const SEQStorage& st, const SEQSElem& e) {
     std::string out;
     for (int32_t p = 0; p < e.positionCount(); ++p) {
         const int32_t c = e.codeAt(p);
-        out.push_back(c == st.alphabetSize ? '.' : c < 0 ? '?' : static_cast<char>(st.codeTable.letterOf(c)));
+        out.push_back(c == st.alphabetSize ? '.'
+                      : c < 0              ? '?'
+                                           : static_cast<char>(st.codeTable.letterOf(c)));
     }
     return out;
 }

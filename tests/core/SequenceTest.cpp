@@ -1,7 +1,7 @@
 // Tests of the sample record.
-#include "core/Sequence.h"
-
 #include <gtest/gtest.h>
+
+#include "core/Sequence.h"
 
 namespace motifora {
 namespace {
