@@ -169,7 +169,7 @@ std::string NumberFormat::fixed(double value, int decimals) const {
             return s + exponentText(r8.exp);
         }
         // Digit i of r8 weighs 10^(exp - i); those down to 10^-d are kept.
-        const int keep = r8.exp + decimals + 1;
+        const int64_t keep = int64_t{r8.exp} + decimals + 1;
         if (keep >= 8) {
             scaled = r8.digits + std::string(static_cast<size_t>(keep - 8), '0');
         } else if (keep <= 0) {
