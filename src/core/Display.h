@@ -23,6 +23,8 @@ public:
     virtual void ShowIdealObject(const std::string& objectText, double value, int32_t index) {
         (void)objectText, (void)value, (void)index;
     }
+    // Lets the pop-up menu of the ideal-object grid open on its own (on) or keeps it closed.
+    virtual void SetIdealObjPopupAuto(bool on) { (void)on; }
     virtual void SetLearningClass(int32_t row, int32_t number) { (void)row, (void)number; }
     virtual void SetRuleClass(int32_t row, int32_t number) { (void)row, (void)number; }
     // Sample set: 2 control negative, 3 control positive, 1 learning negative.

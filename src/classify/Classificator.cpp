@@ -1,0 +1,546 @@
+// The classificator: prediction matrix, incremental gains, the three idealization strategies,
+// registration and classification of objects, scores and the class matrices.
+#include "classify/Classificator.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace motifora {
+
+namespace {
+
+// A change is made only when its gain exceeds this.
+constexpr double kGainThreshold = 1e-7;
+
+// Letters allowed per position of a flag matrix of `width` x `letters`.
+void countAllowed(const std::vector<uint8_t>& cells, int32_t width, int32_t letters,
+                  std::vector<int32_t>& counts) {
+    counts.assign(static_cast<size_t>(width), 0);
+    for (int32_t p = 0; p < width; ++p) {
+        const uint8_t* row = cells.data() + static_cast<size_t>(p) * static_cast<size_t>(letters);
+        int32_t n = 0;
+        for (int32_t l = 0; l < letters; ++l) n += row[l] != 0 ? 1 : 0;
+        counts[static_cast<size_t>(p)] = n;
+    }
+}
+
+}  // namespace
+
+int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
+                         IdealObjectArray* newIdealObjects, int32_t type) {
+    if (newStorage == nullptr || newRules == nullptr) return 0;
+    storage = newStorage;
+    rules = newRules;
+    idealObjects = newIdealObjects;
+    idealizationType = type;
+    objectCount = storage->learnObjectCount;
+    ruleCount = std::max<int32_t>(rules->count, 0);
+    width = std::max<int32_t>(storage->width, 0);
+    alphabetSize = std::max<int32_t>(storage->alphabetSize, 0);
+
+    index_.Build(*rules, ruleCount, width, alphabetSize);
+    ruleCount = index_.RuleCount();  // never more than the store's slots
+
+    const size_t cells = static_cast<size_t>(width) * static_cast<size_t>(alphabetSize);
+    textBuffer.clear();
+    textBuffer.reserve(static_cast<size_t>(alphabetSize + 3) * static_cast<size_t>(width) + 2);
+    predictionMatrix.assign(cells, 0.0);
+    applicableRules.clear();
+    applicableRules.reserve(static_cast<size_t>(ruleCount));
+    selectedRules.clear();
+    selectedRules.reserve(static_cast<size_t>(ruleCount));
+    applicableFlag_.assign(static_cast<size_t>(ruleCount), 0);
+    applicableCount = 0;
+    selectedCount = 0;
+    workingObject = nullptr;
+    currentObject = nullptr;
+    return 0;
+}
+
+// ---- vocabulary ----
+
+bool Classificator::applicable(int32_t i, const uint8_t* cells, const int32_t* counts) const {
+    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+    if (!rule.usable) return false;
+    bool flag = true;
+    const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
+    for (int32_t c = 0; c < rule.conditionCount; ++c, ++cond) {
+        const uint8_t set = cells[cond->position * alphabetSize + cond->letter];
+        if (cond->sign > 0) {
+            if (set == 0) return false;
+        } else {
+            if (set != 0) return false;
+            // The letter itself is clear, so another letter is allowed exactly when the
+            // position is not empty. Only the last negative condition decides the flag.
+            flag = counts[cond->position] > 0;
+        }
+    }
+    return flag;
+}
+
+double Classificator::agreement(int32_t i, const uint8_t* cells) const {
+    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+    if (rule.predictionCell < 0) return 0.0;
+    return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
+}
+
+void Classificator::countPositions() {
+    if (workingObject == nullptr) return;
+    countAllowed(workingObject->cells, width, alphabetSize, positionCounts_);
+}
+
+void Classificator::SelectApplicableRules() {
+    applicableRules.clear();
+    std::fill(applicableFlag_.begin(), applicableFlag_.end(), uint8_t{0});
+    if (workingObject != nullptr) {
+        countPositions();
+        const uint8_t* cells = workingObject->cells.data();
+        for (int32_t i = 0; i < ruleCount; ++i) {
+            if (applicable(i, cells, positionCounts_.data())) {
+                applicableRules.push_back(i);
+                applicableFlag_[static_cast<size_t>(i)] = 1;
+            }
+        }
+    }
+    applicableCount = static_cast<int32_t>(applicableRules.size());
+}
+
+void Classificator::BuildPredictionMatrix() {
+    std::fill(predictionMatrix.begin(), predictionMatrix.end(), 0.0);
+    SelectApplicableRules();
+    if (workingObject == nullptr) return;
+    const uint8_t* cells = workingObject->cells.data();
+    for (int32_t i : applicableRules) {
+        const int32_t cell = index_.rules[static_cast<size_t>(i)].predictionCell;
+        if (cell >= 0) predictionMatrix[static_cast<size_t>(cell)] += agreement(i, cells);
+    }
+}
+
+// ---- gains ----
+//
+// Both gains toggle the cell in place, visit only the rules listed for that cell (the rules
+// whose applicability or agreement the cell can change) and toggle it back. The text form is not
+// refreshed around the toggle: it would be refreshed back to what it was.
+
+double Classificator::DeletionGain(PositionLetter cell) {
+    if (workingObject == nullptr || cell.position < 0 || cell.position >= width ||
+        cell.letter < 0 || cell.letter >= alphabetSize)
+        return 0.0;
+    const int32_t c = cell.position * alphabetSize + cell.letter;
+    if (workingObject->cells[static_cast<size_t>(c)] == 0) return 0.0;
+    uint8_t* cells = workingObject->cells.data();
+    int32_t* counts = positionCounts_.data();
+    const int32_t p = cell.position;
+
+    cells[c] = 0;
+    --counts[p];
+    const bool emptied = counts[p] == 0;
+    double gain = 0.0;
+    selectedRules.clear();
+    // Gained: rules a negative condition on c kept out, applicable now.
+    if (!emptied) {
+        for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c); ++it) {
+            if (applicable(*it, cells, counts)) {
+                gain += agreement(*it, cells);
+                selectedRules.push_back(*it);
+            }
+        }
+    }
+    // Lost: applicable rules that needed c, or (position now empty) a negative condition at p.
+    const CellLists& lost = emptied ? index_.positiveOrOtherNeg : index_.positiveOn;
+    for (const int32_t* it = lost.begin(c); it != lost.end(c); ++it) {
+        if (applicableFlag_[static_cast<size_t>(*it)] != 0) {
+            gain -= agreement(*it, cells);
+            selectedRules.push_back(*it);
+        }
+    }
+    // Concluding: applicable rules whose prediction cell is c.
+    for (const int32_t* it = index_.concludingAt.begin(c); it != index_.concludingAt.end(c); ++it) {
+        if (applicableFlag_[static_cast<size_t>(*it)] != 0) {
+            gain += index_.rules[static_cast<size_t>(*it)].concludingTerm;
+        }
+    }
+    cells[c] = 1;
+    ++counts[p];
+    selectedCount = static_cast<int32_t>(selectedRules.size());
+    return gain;
+}
+
+double Classificator::InsertionGain(PositionLetter cell) {
+    if (workingObject == nullptr || cell.position < 0 || cell.position >= width ||
+        cell.letter < 0 || cell.letter >= alphabetSize)
+        return 0.0;
+    const int32_t c = cell.position * alphabetSize + cell.letter;
+    if (workingObject->cells[static_cast<size_t>(c)] != 0) return 0.0;
+    uint8_t* cells = workingObject->cells.data();
+    int32_t* counts = positionCounts_.data();
+    const int32_t p = cell.position;
+
+    cells[c] = 1;
+    ++counts[p];
+    const bool only = counts[p] == 1;
+    double gain = 0.0;
+    selectedRules.clear();
+    // Gained: rules needing c or, when c is the position's only letter, a negative condition at
+    // p on another letter; applicable now.
+    const CellLists& gained = only ? index_.positiveOrOtherNeg : index_.positiveOn;
+    for (const int32_t* it = gained.begin(c); it != gained.end(c); ++it) {
+        if (applicable(*it, cells, counts)) {
+            gain += agreement(*it, cells);
+            selectedRules.push_back(*it);
+        }
+    }
+    // Lost: applicable rules with a negative condition on c.
+    if (!only) {
+        for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c); ++it) {
+            if (applicableFlag_[static_cast<size_t>(*it)] != 0) {
+                gain -= agreement(*it, cells);
+                selectedRules.push_back(*it);
+            }
+        }
+    }
+    gain -= predictionMatrix[static_cast<size_t>(c)];
+    cells[c] = 0;
+    --counts[p];
+    selectedCount = static_cast<int32_t>(selectedRules.size());
+    return gain;
+}
+
+// ---- strategies ----
+
+double Classificator::deletionScan(int32_t& bestCell) {
+    double best = 0.0;
+    bestCell = -1;
+    const uint8_t* cells = workingObject->cells.data();
+    for (int32_t p = 0; p < width; ++p) {
+        for (int32_t l = 0; l < alphabetSize; ++l) {
+            if (cells[p * alphabetSize + l] == 0) continue;
+            const double gain = DeletionGain({p, l});
+            if (gain > best) {  // a NaN never compares greater
+                best = gain;
+                bestCell = p * alphabetSize + l;
+            }
+        }
+    }
+    return best;
+}
+
+double Classificator::insertionScan(int32_t& bestCell) {
+    double best = 0.0;
+    bestCell = -1;
+    const uint8_t* cells = workingObject->cells.data();
+    for (int32_t p = 0; p < width; ++p) {
+        for (int32_t l = 0; l < alphabetSize; ++l) {
+            if (cells[p * alphabetSize + l] != 0) continue;
+            const double gain = InsertionGain({p, l});
+            if (gain > best) {
+                best = gain;
+                bestCell = p * alphabetSize + l;
+            }
+        }
+    }
+    return best;
+}
+
+void Classificator::applyChange(int32_t cell, bool set) {
+    workingObject->cells[static_cast<size_t>(cell)] = set ? 1 : 0;
+    positionCounts_[static_cast<size_t>(cell / alphabetSize)] += set ? 1 : -1;
+    showText();
+    // Pause only; a stop lets the object in hand finish (a half-idealized prototype must not
+    // become a class).
+    if (runControl_ != nullptr) runControl_->gate();
+}
+
+bool Classificator::seenBefore() {
+    return !visited_.insert(workingObject->cells).second;
+}
+
+void Classificator::Idealize() {
+    if (workingObject == nullptr) return;
+    countPositions();
+    showText();
+    visited_.clear();
+
+    const bool known = idealizationType == kDeletingBegin ||
+                       idealizationType == kInsertingBegin ||
+                       idealizationType == kDeletingInserting;
+    if (known && width > 0 && alphabetSize > 0) {
+        int32_t cell = -1;
+        if (idealizationType == kDeletingInserting) {
+            BuildPredictionMatrix();
+            bool changed = true;
+            // A pass is decided by the state it starts from; meeting a state again would repeat
+            // the same passes forever, so the strategy ends there.
+            while (changed && !seenBefore()) {
+                changed = false;
+                if (deletionScan(cell) > kGainThreshold) {
+                    applyChange(cell, false);
+                    BuildPredictionMatrix();
+                    changed = true;
+                }
+                if (insertionScan(cell) > kGainThreshold) {
+                    applyChange(cell, true);
+                    BuildPredictionMatrix();
+                    changed = true;
+                }
+            }
+        } else {
+            const bool deleteFirst = idealizationType == kDeletingBegin;
+            for (;;) {
+                BuildPredictionMatrix();
+                if (seenBefore()) break;  // the same state would lead round the same loop
+                if ((deleteFirst ? deletionScan(cell) : insertionScan(cell)) > kGainThreshold) {
+                    applyChange(cell, !deleteFirst);
+                    continue;
+                }
+                // The state is unchanged, so the matrix built above is the one a rebuild would give.
+                if ((deleteFirst ? insertionScan(cell) : deletionScan(cell)) > kGainThreshold) {
+                    applyChange(cell, deleteFirst);
+                    continue;
+                }
+                break;
+            }
+        }
+        visited_.clear();
+    }
+    workingObject->ClearFullPositions();
+}
+
+// ---- initial working objects ----
+
+void Classificator::startScratch() {
+    workingObject = &scratch_;
+    scratch_.value = 0.0;
+}
+
+bool Classificator::StartFromObject(const SEQSElem& object) {
+    if (!isSetUp()) return false;
+    scratch_.InitFromObject(width, alphabetSize, object);
+    startScratch();
+    currentObject = &object;
+    countPositions();
+    return true;
+}
+
+bool Classificator::StartFromRule(int32_t k) {
+    if (!isSetUp() || k < 0 || k >= ruleCount) return false;
+    scratch_.InitEmpty(width, alphabetSize);
+    startScratch();
+    currentObject = nullptr;
+    const SnapshotRule& rule = index_.rules[static_cast<size_t>(k)];
+    const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
+    for (int32_t c = 0; c < rule.conditionCount; ++c, ++cond) {
+        if (cond->sign > 0) {
+            scratch_.Allow({cond->position, cond->letter});
+        } else {
+            for (int32_t l = 0; l < alphabetSize; ++l) {
+                if (l != cond->letter) scratch_.Allow({cond->position, l});
+            }
+        }
+    }
+    if (rule.targetPosition >= 0) {
+        // The largest strictly positive probability; none leaves the target as it is.
+        double best = 0.0;
+        int32_t letter = -1;
+        for (int32_t l = 0; l < alphabetSize; ++l) {
+            const double v = index_.Probability(k, l);
+            if (v > best) {
+                best = v;
+                letter = l;
+            }
+        }
+        if (letter >= 0) scratch_.Allow({rule.targetPosition, letter});
+    }
+    countPositions();
+    return true;
+}
+
+// ---- registration and classification ----
+
+void Classificator::refreshText() {
+    if (workingObject == nullptr || storage == nullptr) {
+        textBuffer.clear();
+        return;
+    }
+    workingObject->ToText(textBuffer, storage->codeTable);
+}
+
+void Classificator::showText() {
+    refreshText();
+    if (display_ != nullptr) display_->ShowStatus(textBuffer);
+}
+
+const CIdelObject* Classificator::IdealObjectAt(int32_t k) const {
+    if (idealObjects == nullptr || k < 0 || k >= idealObjectCount ||
+        k >= static_cast<int32_t>(idealObjects->size()))
+        return nullptr;
+    const CIdelObject* object = (*idealObjects)[static_cast<size_t>(k)].get();
+    if (object == nullptr || object->positionCount != width || object->alphabetSize != alphabetSize ||
+        object->cells.size() != static_cast<size_t>(width) * static_cast<size_t>(alphabetSize))
+        return nullptr;
+    return object;
+}
+
+int32_t Classificator::findClass() const {
+    if (idealObjects == nullptr || workingObject == nullptr) return -1;
+    const int32_t n = std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
+    for (int32_t k = 0; k < n; ++k) {
+        const CIdelObject* object = (*idealObjects)[static_cast<size_t>(k)].get();
+        if (object != nullptr && *object == *workingObject) return k;
+    }
+    return -1;
+}
+
+int32_t Classificator::IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex) {
+    if (!isSetUp()) return -1;
+    const bool started = object != nullptr ? StartFromObject(*object) : StartFromRule(ruleIndex);
+    if (!started) return -1;
+    refreshText();
+    Idealize();
+
+    int32_t k = findClass();
+    if (k < 0) {
+        if (idealObjects == nullptr) {
+            workingObject = nullptr;
+            return -1;
+        }
+        refreshText();
+        if (display_ != nullptr) {
+            display_->SetIdealObjPopupAuto(true);
+            display_->ShowIdealObject(textBuffer, scratch_.Value(), idealObjectCount);
+        }
+        // The array grows instead of overflowing: a run over rules, or one that appends to
+        // existing classes, can find more classes than there are learning objects.
+        k = std::max<int32_t>(idealObjectCount, 0);
+        if (idealObjects->size() <= static_cast<size_t>(k)) idealObjects->resize(static_cast<size_t>(k) + 1);
+        (*idealObjects)[static_cast<size_t>(k)] = std::make_unique<CIdelObject>(scratch_);
+        idealObjectCount = k + 1;
+    }
+
+    if (display_ != nullptr) {
+        if (object != nullptr) {
+            const ObjectSet& learn = storage->learnObjects;
+            const std::less_equal<const SEQSElem*> notAfter;
+            if (learn.size() > 0 && notAfter(learn.data(), object) &&
+                notAfter(object, learn.data() + (learn.size() - 1))) {
+                const auto row = static_cast<int32_t>(object - learn.data());
+                display_->SetLearningClass(row + 1, k + 1);
+            }
+        } else {
+            display_->SetRuleClass(ruleIndex + 1, k + 1);
+        }
+    }
+    workingObject = nullptr;
+    return k;
+}
+
+int32_t Classificator::ClassifyObject(const SEQSElem& object, int32_t row, int32_t kind) {
+    if (!StartFromObject(object)) return -1;
+    Idealize();
+    const int32_t k = findClass();
+    if (k >= 0) {
+        if (display_ != nullptr) display_->SetControlClass(kind, row, k + 1, false);
+    } else {
+        refreshText();
+        if (display_ != nullptr) display_->SetControlClass(kind, row, 0, true);
+    }
+    workingObject = nullptr;
+    return k;
+}
+
+// ---- scores and matrices ----
+
+double Classificator::ScoreObject(const SEQSElem& object, int32_t objectIndex, int32_t k) {
+    (void)objectIndex;
+    const CIdelObject* idealObject = IdealObjectAt(k);
+    if (idealObject == nullptr || !StartFromObject(object)) return 0.0;
+    refreshText();
+    applicableCount = 0;
+    selectedCount = 0;
+    SelectApplicableRules();
+
+    countAllowed(idealObject->cells, width, alphabetSize, classCounts_);
+    const uint8_t* classCells = idealObject->cells.data();
+    selectedRules.clear();
+    for (int32_t i : applicableRules) {
+        const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+        if (rule.predictionCell < 0 || !applicable(i, classCells, classCounts_.data())) continue;
+        const bool allowed = classCells[rule.predictionCell] != 0;
+        if ((rule.r > 0 && allowed) || (rule.r < 0 && !allowed)) selectedRules.push_back(i);
+    }
+    selectedCount = static_cast<int32_t>(selectedRules.size());
+
+    std::fill(predictionMatrix.begin(), predictionMatrix.end(), 0.0);
+    const uint8_t* cells = scratch_.cells.data();
+    for (int32_t i : selectedRules) {
+        predictionMatrix[static_cast<size_t>(index_.rules[static_cast<size_t>(i)].predictionCell)] +=
+            agreement(i, cells);
+    }
+    double score = 0.0;
+    for (const double v : predictionMatrix) score += v;  // positions first, letters within
+    workingObject = nullptr;
+    return score;
+}
+
+int32_t Classificator::RuleStatus(int32_t i, int32_t k) {
+    const CIdelObject* idealObject = IdealObjectAt(k);
+    if (idealObject == nullptr || i < 0 || i >= ruleCount) return 0;
+    countAllowed(idealObject->cells, width, alphabetSize, classCounts_);
+    const uint8_t* classCells = idealObject->cells.data();
+    if (!applicable(i, classCells, classCounts_.data())) return 0;
+    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+    if (rule.predictionCell < 0) return 2;
+    const bool allowed = classCells[rule.predictionCell] != 0;
+    return (rule.r > 0 && allowed) || (rule.r < 0 && !allowed) ? 1 : 2;
+}
+
+bool Classificator::SelectIdealObject(int32_t k) {
+    const CIdelObject* idealObject = IdealObjectAt(k);
+    workingObject = idealObject != nullptr ? (*idealObjects)[static_cast<size_t>(k)].get() : nullptr;
+    BuildPredictionMatrix();  // reads the borrowed class, never writes it
+    return workingObject != nullptr;
+}
+
+double Classificator::PredictionValue(int32_t p, int32_t l) const {
+    if (p < 0 || p >= width || l < 0 || l >= alphabetSize) return 0.0;
+    return predictionMatrix[static_cast<size_t>(p * alphabetSize + l)];
+}
+
+double Classificator::RecognitionValue(int32_t p, int32_t l) const {
+    if (workingObject == nullptr || p < 0 || p >= width || l < 0 || l >= alphabetSize) return 0.0;
+    const int32_t c = p * alphabetSize + l;
+    const double predicted = predictionMatrix[static_cast<size_t>(c)];
+    if (predicted > 0) return predicted;
+    const uint8_t* cells = workingObject->cells.data();
+    const bool allowed = cells[c] != 0;
+    double value = 0.0;
+    for (int32_t i : applicableRules) {
+        const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+        const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
+        bool uses = false;
+        for (int32_t n = 0; n < rule.conditionCount && !uses; ++n, ++cond) {
+            if (cond->position != p) continue;
+            uses = allowed ? (cond->sign > 0 && cond->letter == l)
+                           : (cond->sign < 0 && cond->letter != l);
+        }
+        if (uses) value += agreement(i, cells);
+    }
+    return value;
+}
+
+int32_t Classificator::RemoveIdealObject(int32_t k) {
+    if (idealObjects == nullptr || idealObjectCount <= 0) return 1;
+    const int32_t n = std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
+    if (k < 0 || k >= n) return 0;
+    IdealObjectArray& objects = *idealObjects;
+    if (workingObject == objects[static_cast<size_t>(k)].get()) workingObject = nullptr;
+    objects[static_cast<size_t>(k)].reset();
+    for (int32_t j = k; j + 1 < n; ++j) {
+        objects[static_cast<size_t>(j)] = std::move(objects[static_cast<size_t>(j) + 1]);
+    }
+    objects[static_cast<size_t>(n) - 1].reset();
+    --idealObjectCount;
+    return -1;
+}
+
+}  // namespace motifora

@@ -1,0 +1,181 @@
+// The idealization, classification and scoring engine: turns objects or rules into class
+// prototypes (ideal objects), assigns objects to classes and scores them against a class.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "classify/RuleCellIndex.h"
+#include "core/Display.h"
+#include "core/RunControl.h"
+#include "core/SEQStorage.h"
+#include "rules/CIdelObject.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora {
+
+// Idealization types.
+enum IdealizationType : int32_t {
+    kDeletingBegin = 0,
+    kInsertingBegin = 1,
+    kDeletingInserting = 2,
+};
+
+// Grid kinds of ClassifyObject (the sample set passed to Display::SetControlClass).
+enum ClassifyKind : int32_t {
+    kControlPositiveGrid = 1,
+    kControlNegativeGrid = 2,
+    kLearnNegativeGrid = 3,
+};
+
+// The workspace's ideal-object array: one owned prototype per class, class k at index k. Slots
+// at and beyond `idealObjectCount` may be empty room.
+using IdealObjectArray = std::vector<std::unique_ptr<CIdelObject>>;
+
+// Used by one thread at a time: every operation overwrites the scratch state (working object,
+// prediction matrix, rule lists, text buffer). Display calls go to the thread that calls.
+//
+// The rules are copied at Setup (conditions, prediction, weight, probabilities), so replacing
+// or freeing the rule store afterwards does not affect a set-up classificator; a new Setup reads
+// the store again.
+class Classificator {
+public:
+    Classificator() = default;
+    // `display` and `runControl` are not owned; either may be null (no display, no pause gate).
+    explicit Classificator(Display* display, RunControl* runControl = nullptr)
+        : display_(display), runControl_(runControl) {}
+    virtual ~Classificator() = default;
+    Classificator(const Classificator&) = delete;
+    Classificator& operator=(const Classificator&) = delete;
+
+    void SetDisplay(Display* display) { display_ = display; }
+    // The pause gate passed between accepted idealization changes. A stop does not cut an
+    // idealization short: the object in hand is finished, as the run loops expect.
+    void SetRunControl(RunControl* runControl) { runControl_ = runControl; }
+
+    // Binds the storage, the rule store, the ideal-object array and the type; copies the object
+    // count, the rule count, the width and the alphabet size; zeroes the prediction matrix and
+    // empties both rule lists. `idealObjectCount` is kept, so a later run appends classes.
+    // Returns 0; does nothing when `storage` or `rules` is null. With a null `idealObjects` no
+    // class can be registered or found.
+    int Setup(SEQStorage* storage, RulesStorage* rules, IdealObjectArray* idealObjects,
+              int32_t type);
+
+    // Idealizes learning object `object`, or (object null) rule `ruleIndex`, and registers the
+    // result: the first identical class, else a new class appended to `idealObjects` (which
+    // grows as needed). Returns the 0-based class index; -1 when the classificator is not set up
+    // or neither source is valid (nothing is registered then).
+    int32_t IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex);
+    // Runs the strategy of `idealizationType` on the working object and normalises it (a full
+    // position becomes empty). An unknown type only normalises. Does nothing without a working
+    // object.
+    void Idealize();
+    // Idealizes the object and looks it up among the classes without ever adding one; shows the
+    // class (or "New") in grid `kind` (ClassifyKind) at the 1-based `row`. Returns the class
+    // index, or -1 for no identical class (or when not set up).
+    int32_t ClassifyObject(const SEQSElem& object, int32_t row, int32_t kind);
+
+    // Prediction matrix of the working object: the agreement of every applicable rule summed at
+    // its prediction cell. Also fills `applicableRules`.
+    void BuildPredictionMatrix();
+    // `applicableRules` := the rules applicable to the working object, in store order.
+    void SelectApplicableRules();
+    // Gain of clearing a set cell / setting a clear cell of the working object, using the lists
+    // and matrix of the last BuildPredictionMatrix. The object is left as it was. Returns 0 for a
+    // cell outside the matrix, a cell not in the required state, or no working object.
+    double DeletionGain(PositionLetter cell);
+    double InsertionGain(PositionLetter cell);
+
+    // Score of `object` against class k: the summed agreement with the object of the rules that
+    // are applicable to both the object and the class and whose prediction the class confirms.
+    // `objectIndex` is not used. Returns 0 when k is not a class of the matrix's size.
+    double ScoreObject(const SEQSElem& object, int32_t objectIndex, int32_t k);
+    // 0 rule i not applicable to class k, 1 applicable and its prediction agrees with the class,
+    // 2 applicable and not agreeing (or without prediction). 0 for an unknown rule or class.
+    int32_t RuleStatus(int32_t i, int32_t k);
+    // Borrows class k as the working object (never changed or destroyed here) and builds its
+    // prediction matrix. Returns false (working object none, matrix zero) when k is not a class
+    // of the matrix's size.
+    bool SelectIdealObject(int32_t k);
+    // predictionMatrix[p][l]; 0 outside the matrix.
+    double PredictionValue(int32_t p, int32_t l) const;
+    // Recognition matrix cell after SelectIdealObject: the prediction value when positive, else
+    // the summed agreement with the class of the applicable rules that rest on the class's state
+    // of the cell. 0 outside the matrix or without a selected class.
+    double RecognitionValue(int32_t p, int32_t l) const;
+
+    // Initial working objects. From an object: each position allows only the object's letter
+    // (no letter code: empty). From rule k: the cells its conditions require plus its most
+    // probable positive letter at the target. Both return false (nothing built) when not set up
+    // or k is not a rule.
+    bool StartFromObject(const SEQSElem& object);
+    bool StartFromRule(int32_t k);
+
+    // Removes class k from `idealObjects` (destroying it); the later classes move down one slot,
+    // the slot after the last becomes empty and `idealObjectCount` drops by one. Returns 1 when
+    // there are no classes, 0 when k is not a class (nothing changes), -1 when it was removed.
+    // Object class numbers are renumbered by deleteIdealObject (ClassDeletion.h).
+    int32_t RemoveIdealObject(int32_t k);
+
+    // Class k when it exists and has the matrix's size, else null.
+    const CIdelObject* IdealObjectAt(int32_t k) const;
+    // Rules as the classificator reads them (set up at Setup).
+    const RuleCellIndex& RuleIndex() const { return index_; }
+
+    // ---- fields ----
+    int32_t idealObjectCount = 0;
+    int32_t objectCount = 0;
+    SEQStorage* storage = nullptr;  // not owned
+    int32_t ruleCount = 0;
+    RulesStorage* rules = nullptr;               // not owned; read at Setup
+    IdealObjectArray* idealObjects = nullptr;    // not owned
+    std::vector<double> predictionMatrix;        // width x alphabetSize, row by row
+    const SEQSElem* currentObject = nullptr;     // not owned
+    int32_t applicableCount = 0;
+    std::vector<int32_t> applicableRules;  // rule indexes (store order)
+    int32_t selectedCount = 0;
+    std::vector<int32_t> selectedRules;    // rule indexes
+    int32_t width = 0;
+    int32_t alphabetSize = 0;
+    int32_t idealizationType = -1;
+    // The ideal object being built, compared or inspected: the classificator's own scratch
+    // object, or a borrowed class after SelectIdealObject. Null when there is none.
+    CIdelObject* workingObject = nullptr;
+    std::string textBuffer;  // text form of the working object
+
+private:
+    bool isSetUp() const { return storage != nullptr && rules != nullptr; }
+    // Recounts the letters allowed per position of the working object.
+    void countPositions();
+    // Applicability of rule i to a flag matrix with its per-position counts.
+    bool applicable(int32_t i, const uint8_t* cells, const int32_t* counts) const;
+    double agreement(int32_t i, const uint8_t* cells) const;
+    void refreshText();
+    void showText();
+    // One scan: the first cell of strictly largest gain (deletion over set cells, insertion over
+    // clear cells). Returns that gain (0 when none is positive) and the cell in `bestCell`.
+    double deletionScan(int32_t& bestCell);
+    double insertionScan(int32_t& bestCell);
+    // Toggles a cell of the working object, shows the object and passes the pause gate.
+    void applyChange(int32_t cell, bool set);
+    // True when the working object has been seen before at this point of the strategy, which
+    // means the strategy would repeat itself forever; records it otherwise.
+    bool seenBefore();
+    // The first class identical to the working object, or -1.
+    int32_t findClass() const;
+    void startScratch();
+
+    Display* display_ = nullptr;
+    RunControl* runControl_ = nullptr;
+    RuleCellIndex index_;
+    CIdelObject scratch_;                 // the working object when not borrowing a class
+    std::vector<int32_t> positionCounts_;  // letters allowed per position of the working object
+    std::vector<uint8_t> applicableFlag_;  // per rule: in applicableRules
+    std::vector<int32_t> classCounts_;     // letters allowed per position of a class
+    std::set<std::vector<uint8_t>> visited_;  // states the running strategy has started from
+};
+
+}  // namespace motifora

@@ -1,0 +1,314 @@
+// Idealization: the worked example under the three types, registration and classification with
+// their display calls, ties, the 1e-7 threshold, applicability, rules without prediction and
+// infinite weights.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "ClassifyTestSupport.h"
+#include "classify/Classificator.h"
+
+namespace motifora::testing {
+namespace {
+
+// Letters A (code 0) and C (code 1), width 2, learning objects AC, AA, CC, CA.
+struct Workbench {
+    explicit Workbench(std::vector<std::unique_ptr<Rule>> (*rulesOf)(SEQStorage&),
+                       std::vector<std::string> rows = {"AC", "AA", "CC", "CA"}) {
+        storage = makeStorage(rows);
+        store = makeStore(rulesOf(*storage), storage->width);
+    }
+    void setup(int32_t type) { engine.Setup(storage.get(), store.get(), &classes, type); }
+    std::string textOf(int32_t k) const {
+        std::string text;
+        classes[static_cast<size_t>(k)]->ToText(text, storage->codeTable);
+        return text;
+    }
+    // Idealizes `text` into a class and returns that class's text.
+    std::string idealize(const std::string& text) {
+        const SEQSElem object = makeObject(*storage, text);
+        const int32_t k = engine.IdealizeAndRegister(&object, -1);
+        return k < 0 ? "none" : textOf(k);
+    }
+
+    std::unique_ptr<SEQStorage> storage;
+    std::unique_ptr<RulesStorage> store;
+    IdealObjectArray classes;
+    RecordingDisplay display;
+    Classificator engine{&display};
+};
+
+// R: position 0 holds A => C at position 1 with 0.75, so w = ln 4.
+std::vector<std::unique_ptr<Rule>> ruleR(SEQStorage& s) {
+    std::vector<std::unique_ptr<Rule>> rules;
+    rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 0.75}));
+    return rules;
+}
+
+TEST(Idealization, WorkedExampleUnderEachType) {
+    struct Case {
+        int32_t type;
+        const char* object;
+        const char* ideal;
+    };
+    const Case cases[] = {
+        {0, "AA", "-[ ]-[A]-"}, {2, "AA", "-[ ]-[A]-"}, {1, "AA", "-[A]-[ ]-"},
+        {0, "AC", "-[A]-[C]-"}, {1, "AC", "-[A]-[C]-"}, {2, "AC", "-[A]-[C]-"},
+        {0, "CC", "-[ ]-[C]-"}, {1, "CC", "-[ ]-[C]-"}, {2, "CC", "-[ ]-[C]-"},
+    };
+    for (const Case& c : cases) {
+        Workbench bench(ruleR);
+        bench.setup(c.type);
+        EXPECT_EQ(bench.idealize(c.object), c.ideal) << "type " << c.type << " object " << c.object;
+    }
+}
+
+TEST(Idealization, WorkedExampleGainsAndMatrix) {
+    Workbench bench(ruleR);
+    bench.setup(0);
+    const SEQSElem aa = makeObject(*bench.storage, "AA");
+    ASSERT_TRUE(bench.engine.StartFromObject(aa));
+    bench.engine.BuildPredictionMatrix();
+    const double ln4 = std::log(4.0);
+    EXPECT_EQ(bench.engine.PredictionValue(1, 1), -ln4);
+    EXPECT_EQ(bench.engine.applicableCount, 1);
+    EXPECT_EQ(bench.engine.DeletionGain({0, 0}), ln4);   // R becomes inapplicable
+    EXPECT_EQ(bench.engine.DeletionGain({1, 0}), 0.0);
+    EXPECT_EQ(bench.engine.InsertionGain({1, 1}), ln4);  // minus the matrix cell
+    EXPECT_EQ(bench.engine.InsertionGain({0, 1}), 0.0);
+    // Gains leave the working object as it was; cells in the wrong state give 0.
+    EXPECT_EQ(bench.engine.workingObject->cells, (std::vector<uint8_t>{1, 0, 1, 0}));
+    EXPECT_EQ(bench.engine.DeletionGain({1, 1}), 0.0);
+    EXPECT_EQ(bench.engine.InsertionGain({0, 0}), 0.0);
+}
+
+TEST(Idealization, RegistersClassesAndShowsThem) {
+    Workbench bench(ruleR);
+    bench.setup(0);
+    std::vector<int32_t> numbers;
+    for (int32_t j = 0; j < 4; ++j) {
+        numbers.push_back(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[j], -1));
+    }
+    // AC {A}{C}, AA {}{A}, CC {}{C}, CA stays {C}{A}: four classes, the first is class 0.
+    EXPECT_EQ(numbers, (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(bench.engine.idealObjectCount, 4);
+    EXPECT_EQ(bench.display.shown,
+              (std::vector<std::string>{"-[A]-[C]-", "-[ ]-[A]-", "-[ ]-[C]-", "-[C]-[A]-"}));
+    EXPECT_EQ(bench.display.shownIndexes, (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(bench.display.shownValues, (std::vector<double>(4, 0.0)));
+    EXPECT_TRUE(bench.display.popupAuto);
+    EXPECT_EQ(bench.display.learningClasses,
+              (std::vector<std::vector<int32_t>>{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
+    // AC is shown once (no change); AA at its start, then after its one change.
+    ASSERT_GE(bench.display.statuses.size(), 3u);
+    EXPECT_EQ(bench.display.statuses[0], "-[A]-[C]-");
+    EXPECT_EQ(bench.display.statuses[1], "-[A]-[A]-");
+    EXPECT_EQ(bench.display.statuses[2], "-[ ]-[A]-");
+
+    // An object idealized into an existing class adds none and gets that class.
+    bench.display.shown.clear();
+    const SEQSElem again = makeObject(*bench.storage, "AA");
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(&again, -1), 1);
+    EXPECT_TRUE(bench.display.shown.empty());
+    EXPECT_EQ(bench.engine.idealObjectCount, 4);
+    EXPECT_EQ(bench.engine.workingObject, nullptr);
+}
+
+TEST(Idealization, ArrayGrowsAndCountSurvivesSetup) {
+    Workbench bench(ruleR);
+    bench.classes.resize(1);  // room for one class only
+    bench.setup(0);
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[0], -1), 0);
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[1], -1), 1);
+    bench.setup(1);  // a later run appends to the classes found
+    EXPECT_EQ(bench.engine.idealObjectCount, 2);
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[1], -1), 2);  // {A}{}
+    ASSERT_EQ(bench.classes.size(), 3u);
+    EXPECT_EQ(bench.textOf(2), "-[A]-[ ]-");
+}
+
+TEST(Idealization, FromRules) {
+    Workbench bench([](SEQStorage& s) {
+        std::vector<std::unique_ptr<Rule>> rules;
+        rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 0.75}));
+        // No positive probability: the target gets no letter; the negative condition allows
+        // every other letter at its position.
+        rules.push_back(makeRule(s, {{1, -1, 1}}, 0, {-0.8, 0.0}));
+        return rules;
+    });
+    bench.setup(0);
+    ASSERT_TRUE(bench.engine.StartFromRule(1));
+    EXPECT_EQ(bench.engine.workingObject->cells, (std::vector<uint8_t>{0, 0, 1, 0}));
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 0), 0);
+    EXPECT_EQ(bench.textOf(0), "-[A]-[C]-");
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 1), 1);
+    EXPECT_EQ(bench.display.ruleClasses, (std::vector<std::vector<int32_t>>{{1, 1}, {2, 2}}));
+    EXPECT_TRUE(bench.display.learningClasses.empty());
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 2), -1);  // no such rule
+    EXPECT_EQ(bench.engine.idealObjectCount, 2);
+}
+
+TEST(Classification, FindsClassOrShowsNew) {
+    Workbench bench(ruleR);
+    bench.setup(0);
+    bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[0], -1);  // {A}{C}
+    const SEQSElem ac = makeObject(*bench.storage, "AC");
+    const SEQSElem aa = makeObject(*bench.storage, "AA");
+    EXPECT_EQ(bench.engine.ClassifyObject(ac, 3, kControlNegativeGrid), 0);
+    EXPECT_EQ(bench.engine.ClassifyObject(aa, 4, kLearnNegativeGrid), -1);
+    EXPECT_EQ(bench.engine.idealObjectCount, 1);  // never appends
+    EXPECT_EQ(bench.display.controlClasses,
+              (std::vector<std::vector<int32_t>>{{2, 3, 1}, {3, 4, -1}}));
+    EXPECT_EQ(bench.engine.textBuffer, "-[ ]-[A]-");
+}
+
+TEST(Idealization, EqualGainsChangeLowerPositionFirst) {
+    // Two rules predicting C at position 2, resting on A at position 0 and at position 1: both
+    // deletions gain ln 4; the one at position 0 is made first.
+    Workbench bench(
+        [](SEQStorage& s) {
+            std::vector<std::unique_ptr<Rule>> rules;
+            rules.push_back(makeRule(s, {{1, 1, 0}}, 2, {0.0, 0.75}));
+            rules.push_back(makeRule(s, {{0, 1, 0}}, 2, {0.0, 0.75}));
+            return rules;
+        },
+        {"ACA", "AAA"});
+    bench.setup(0);
+    EXPECT_EQ(bench.idealize("AAA"), "-[ ]-[ ]-[A]-");
+    ASSERT_EQ(bench.display.statuses.size(), 3u);
+    EXPECT_EQ(bench.display.statuses[0], "-[A]-[A]-[A]-");
+    EXPECT_EQ(bench.display.statuses[1], "-[ ]-[A]-[A]-");
+}
+
+TEST(Idealization, GainOfExactlyTheThresholdChangesNothing) {
+    // Two probabilities whose weights differ by exactly 1e-7 in double arithmetic: deleting A at
+    // position 0 and inserting C at position 1 both gain exactly 1e-7, the best of every scan.
+    static const double r1 = 0x1.66d81174p-23;
+    static const double r2 = 0x1.2030fc88p-24;
+    auto rules = [](SEQStorage& s) {
+        std::vector<std::unique_ptr<Rule>> list;
+        list.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, r1}));
+        list.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, -r2}));
+        return list;
+    };
+    for (int32_t type = 0; type < 3; ++type) {
+        Workbench bench(rules);
+        bench.setup(type);
+        const SEQSElem aa = makeObject(*bench.storage, "AA");
+        bench.engine.StartFromObject(aa);
+        bench.engine.BuildPredictionMatrix();
+        EXPECT_EQ(bench.engine.DeletionGain({0, 0}), 1e-7);
+        EXPECT_EQ(bench.engine.InsertionGain({1, 1}), 1e-7);
+        EXPECT_EQ(bench.idealize("AA"), "-[A]-[A]-") << "type " << type;
+    }
+    // Without the second rule the gain is above the threshold and the deletion is made.
+    Workbench single([](SEQStorage& s) {
+        std::vector<std::unique_ptr<Rule>> list;
+        list.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, r1}));
+        return list;
+    });
+    single.setup(0);
+    EXPECT_EQ(single.idealize("AA"), "-[ ]-[A]-");
+}
+
+TEST(Vocabulary, ApplicabilityAndRuleStatus) {
+    // Letters A, C, G; classes are set by hand; each rule is checked against each class.
+    Workbench bench(
+        [](SEQStorage& s) {
+            std::vector<std::unique_ptr<Rule>> rules;
+            rules.push_back(makeRule(s, {{0, -1, 0}, {1, -1, 0}}, 2, {0.0, 0.0, 0.9}));  // 0
+            rules.push_back(makeRule(s, {{0, -1, 0}, {1, 1, 1}}, 2, {0.0, 0.0, 0.9}));   // 1
+            rules.push_back(makeRule(s, {{1, -1, 1}}, 2, {0.0, 0.0, 0.9}));              // 2
+            rules.push_back(makeRule(s, {{1, 1, 0}}, 2, {0.0, 0.0, 0.9}));               // 3
+            rules.push_back(makeRule(s, {}, 2, {0.0, 0.0, -0.9}));                       // 4
+            rules.push_back(makeRule(s, {{1, 1, 1}}, 2, {0.0, 0.0, 0.0}));               // 5
+            // Equal magnitudes: the earlier letter (A, negative) is the prediction.
+            rules.push_back(makeRule(s, {{1, 1, 1}}, 2, {-0.8, 0.8, 0.0}));              // 6
+            return rules;
+        },
+        {"ACG"});
+    bench.setup(0);
+    // Class 0: {} {C} {G}; class 1: {C} {C} {A}.
+    for (const char* cells : {"000010001", "010010100"}) {
+        auto ideal = std::make_unique<CIdelObject>();
+        ideal->InitEmpty(3, 3);
+        for (size_t i = 0; i < 9; ++i) ideal->cells[i] = cells[i] == '1';
+        bench.classes.push_back(std::move(ideal));
+    }
+    bench.engine.idealObjectCount = 2;
+    const int32_t expected[7][2] = {
+        {1, 2},  // first negative on an empty position, last one holds: applicable
+        {0, 2},  // negative on an empty position, then only positives: not applicable
+        {0, 0},  // the excluded letter is allowed: not applicable
+        {0, 0},  // the required letter is not allowed
+        {2, 1},  // no conditions: applicable; r < 0 agrees where G is not allowed
+        {2, 2},  // no prediction
+        {1, 2},  // predicts A absent
+    };
+    for (int32_t i = 0; i < 7; ++i) {
+        for (int32_t k = 0; k < 2; ++k) {
+            EXPECT_EQ(bench.engine.RuleStatus(i, k), expected[i][k]) << "rule " << i << " class " << k;
+        }
+    }
+    EXPECT_EQ(bench.engine.RuleStatus(7, 0), 0);
+    EXPECT_EQ(bench.engine.RuleStatus(0, 2), 0);
+}
+
+TEST(Vocabulary, RuleWithoutPredictionContributesNothing) {
+    auto withSilentRule = [](SEQStorage& s) {
+        std::vector<std::unique_ptr<Rule>> rules;
+        rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 0.0}));
+        rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 0.75}));
+        return rules;
+    };
+    for (int32_t type = 0; type < 3; ++type) {
+        Workbench plain(ruleR), silent(withSilentRule);
+        plain.setup(type);
+        silent.setup(type);
+        for (const char* object : {"AA", "AC", "CC", "CA"}) {
+            EXPECT_EQ(silent.idealize(object), plain.idealize(object)) << object;
+        }
+        const SEQSElem aa = makeObject(*silent.storage, "AA");
+        silent.engine.StartFromObject(aa);
+        silent.engine.BuildPredictionMatrix();
+        EXPECT_EQ(silent.engine.applicableCount, 2);
+        EXPECT_EQ(silent.engine.PredictionValue(1, 0), 0.0);
+        EXPECT_EQ(silent.engine.PredictionValue(1, 1), -std::log(4.0));
+    }
+}
+
+TEST(Vocabulary, InfiniteWeights) {
+    // Probability 1 gives an infinite weight: +inf gains are taken, NaN gains never.
+    Workbench bench([](SEQStorage& s) {
+        std::vector<std::unique_ptr<Rule>> rules;
+        rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 1.0}));
+        rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {1.0, 0.0}));
+        return rules;
+    });
+    bench.setup(0);
+    const SEQSElem aa = makeObject(*bench.storage, "AA");
+    bench.engine.StartFromObject(aa);
+    bench.engine.BuildPredictionMatrix();
+    EXPECT_EQ(bench.engine.PredictionValue(1, 1), -INFINITY);
+    EXPECT_EQ(bench.engine.PredictionValue(1, 0), INFINITY);
+    EXPECT_TRUE(std::isnan(bench.engine.DeletionGain({0, 0})));  // +inf - inf
+    EXPECT_EQ(bench.engine.DeletionGain({1, 0}), -INFINITY);
+    EXPECT_EQ(bench.engine.InsertionGain({1, 1}), INFINITY);
+    // The NaN deletion is passed over, the infinite insertion made; normalisation empties the
+    // full position 1.
+    EXPECT_EQ(bench.idealize("AA"), "-[A]-[ ]-");
+}
+
+TEST(Idealization, NotSetUpOrUnknownType) {
+    Workbench bench(ruleR);
+    const SEQSElem aa = makeObject(*bench.storage, "AA");
+    EXPECT_EQ(bench.engine.IdealizeAndRegister(&aa, -1), -1);
+    EXPECT_EQ(bench.engine.ClassifyObject(aa, 1, kControlNegativeGrid), -1);
+    EXPECT_EQ(bench.engine.Setup(nullptr, bench.store.get(), &bench.classes, 0), 0);
+    EXPECT_EQ(bench.engine.storage, nullptr);
+    bench.setup(7);  // an unknown type only normalises
+    EXPECT_EQ(bench.idealize("AA"), "-[A]-[A]-");
+}
+
+}  // namespace
+}  // namespace motifora::testing

@@ -1,0 +1,90 @@
+// Builders of storages, objects and rules for the classificator tests.
+#include "ClassifyTestSupport.h"
+
+#include <algorithm>
+
+#include "core/Sequence.h"
+
+namespace motifora::testing {
+
+std::unique_ptr<SEQStorage> makeStorage(const std::vector<std::string>& rows) {
+    std::vector<Sequence> records(rows.size());
+    for (size_t i = 0; i < rows.size(); ++i) records[i].assign(rows[i], "s" + std::to_string(i), 1);
+    auto storage = std::make_unique<SEQStorage>();
+    storage->buildWhole(records.data(), static_cast<int32_t>(records.size()));
+    return storage;
+}
+
+SEQSElem makeObject(const SEQStorage& storage, const std::string& text) {
+    SEQSElem object;
+    object.allocate(static_cast<int32_t>(text.size()), storage.alphabetSize);
+    for (size_t i = 0; i < text.size(); ++i) {
+        object.setCode(storage.codeTable.codeOf(static_cast<unsigned char>(text[i])),
+                       static_cast<int32_t>(i));
+    }
+    return object;
+}
+
+std::unique_ptr<Rule> makeRule(SEQStorage& storage, const std::vector<Cond>& conditions,
+                               int32_t target, const std::vector<double>& probabilities) {
+    auto rule = std::make_unique<Rule>();
+    rule->Init(static_cast<int32_t>(conditions.size()), &storage, 0.05, nullptr);
+    for (size_t i = 0; i < conditions.size(); ++i) {
+        rule->conditions[i].position = conditions[i].position;
+        rule->conditions[i].sign = conditions[i].sign;
+        rule->conditions[i].letter = conditions[i].letter;
+    }
+    rule->targetPosition = target;
+    std::copy(probabilities.begin(), probabilities.end(), rule->letterProbability.begin());
+    return rule;
+}
+
+std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules, int32_t width) {
+    auto store = std::make_unique<RulesStorage>(static_cast<int32_t>(rules.size()) + 1, width);
+    for (size_t i = 0; i < rules.size(); ++i) store->rules[i] = std::move(rules[i]);
+    store->count = static_cast<int32_t>(rules.size());
+    return store;
+}
+
+std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t width) {
+    static const char kLetters[] = "ACGT";
+    std::vector<std::string> rows(static_cast<size_t>(count), std::string(static_cast<size_t>(width), 'A'));
+    for (auto& row : rows) {
+        for (auto& c : row) c = kLetters[random() % 4];
+    }
+    // The first row holds every letter, so the alphabet always has four codes.
+    if (!rows.empty() && width >= 4) rows[0].replace(0, 4, "ACGT");
+    return rows;
+}
+
+std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& storage, int32_t count,
+                                          bool withCertainties) {
+    const int32_t width = storage.width;
+    const int32_t letters = storage.alphabetSize;
+    std::vector<double> magnitudes = {0.0, 0.0, 0.55, 0.6, 0.75, 0.8, 0.8, 0.9, 0.95};
+    if (withCertainties) magnitudes.push_back(1.0);
+    std::vector<std::unique_ptr<Rule>> rules;
+    for (int32_t i = 0; i < count; ++i) {
+        const int32_t target = static_cast<int32_t>(random() % static_cast<uint32_t>(width));
+        std::vector<int32_t> positions;
+        for (int32_t p = 0; p < width; ++p) if (p != target) positions.push_back(p);
+        std::shuffle(positions.begin(), positions.end(), random);
+        const size_t n = 1 + random() % 3;
+        positions.resize(std::min(n, positions.size()));
+        std::sort(positions.begin(), positions.end());
+        std::vector<Cond> conditions;
+        for (int32_t p : positions) {
+            const int16_t sign = random() % 3 == 0 ? -1 : 1;
+            conditions.push_back({p, sign, static_cast<int32_t>(random() % static_cast<uint32_t>(letters))});
+        }
+        std::vector<double> probabilities(static_cast<size_t>(letters), 0.0);
+        for (auto& v : probabilities) {
+            v = magnitudes[random() % magnitudes.size()];
+            if (random() % 2 == 0) v = -v;
+        }
+        rules.push_back(makeRule(storage, conditions, target, probabilities));
+    }
+    return makeStore(std::move(rules), width);
+}
+
+}  // namespace motifora::testing

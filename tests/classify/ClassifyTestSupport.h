@@ -1,0 +1,72 @@
+// Shared helpers of the classificator tests: storages and rules made by hand or at random, and
+// a display that records what the engine shows.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "core/Display.h"
+#include "core/SEQStorage.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora::testing {
+
+// A storage whose learning objects are `rows` (whole sequences, equal lengths); codes follow
+// the first appearance of each letter.
+std::unique_ptr<SEQStorage> makeStorage(const std::vector<std::string>& rows);
+
+// Codes of `text` in the storage's table, as a free-standing object.
+SEQSElem makeObject(const SEQStorage& storage, const std::string& text);
+
+struct Cond {
+    int32_t position;
+    int16_t sign;
+    int32_t letter;
+};
+
+// A rule bound to `storage` with the given conditions, target and letter probabilities.
+std::unique_ptr<Rule> makeRule(SEQStorage& storage, const std::vector<Cond>& conditions,
+                               int32_t target, const std::vector<double>& probabilities);
+
+// A rule store holding `rules` in the given order.
+std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules, int32_t width);
+
+// Random rows over "ACGT" and random rules over them: 1..3 conditions at distinct positions
+// (negative ones too), probabilities drawn from a small set so that equal magnitudes, opposite
+// signs and rules without prediction all occur.
+std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t width);
+std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& storage, int32_t count,
+                                          bool withCertainties);
+
+// Records the display calls the classificator makes.
+class RecordingDisplay : public Display {
+public:
+    void ShowStatus(const std::string& text) override { statuses.push_back(text); }
+    void ShowIdealObject(const std::string& text, double value, int32_t index) override {
+        shown.push_back(text);
+        shownValues.push_back(value);
+        shownIndexes.push_back(index);
+    }
+    void SetIdealObjPopupAuto(bool on) override { popupAuto = on; }
+    void SetLearningClass(int32_t row, int32_t number) override {
+        learningClasses.push_back({row, number});
+    }
+    void SetRuleClass(int32_t row, int32_t number) override { ruleClasses.push_back({row, number}); }
+    void SetControlClass(int32_t kind, int32_t row, int32_t number, bool isNew) override {
+        controlClasses.push_back({kind, row, isNew ? -1 : number});
+    }
+
+    std::vector<std::string> statuses;
+    std::vector<std::string> shown;
+    std::vector<double> shownValues;
+    std::vector<int32_t> shownIndexes;
+    bool popupAuto = false;
+    std::vector<std::vector<int32_t>> learningClasses;
+    std::vector<std::vector<int32_t>> ruleClasses;
+    std::vector<std::vector<int32_t>> controlClasses;  // kind, row, number (-1 = "New")
+};
+
+}  // namespace motifora::testing

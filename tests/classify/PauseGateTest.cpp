@@ -1,0 +1,49 @@
+// The classificator passes the pause gate between accepted changes, from a worker thread.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+#include "ClassifyTestSupport.h"
+#include "classify/Classificator.h"
+
+namespace motifora::testing {
+namespace {
+
+// Counts the status texts (one before the strategy, one per accepted change).
+class CountingDisplay : public Display {
+public:
+    void ShowStatus(const std::string&) override { ++statuses; }
+    std::atomic<int> statuses{0};
+};
+
+TEST(PauseGate, IdealizationWaitsAtTheGateAndFinishesAfterResume) {
+    auto storage = makeStorage({"ACA", "AAA"});
+    std::vector<std::unique_ptr<Rule>> rules;
+    rules.push_back(makeRule(*storage, {{1, 1, 0}}, 2, {0.0, 0.75}));
+    rules.push_back(makeRule(*storage, {{0, 1, 0}}, 2, {0.0, 0.75}));
+    auto store = makeStore(std::move(rules), storage->width);
+
+    CountingDisplay display;
+    RunControl control;
+    control.setRunning(true);
+    control.close();
+    IdealObjectArray classes;
+    Classificator engine(&display, &control);
+    engine.Setup(storage.get(), store.get(), &classes, 0);
+
+    std::atomic<int32_t> result{-2};
+    std::thread worker([&] { result = engine.IdealizeAndRegister(&storage->learnObjects[1], -1); });
+    while (display.statuses.load() < 2) std::this_thread::yield();  // the first change is shown
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(display.statuses.load(), 2);  // held at the gate
+    EXPECT_EQ(result.load(), -2);
+    control.open();
+    worker.join();
+    EXPECT_EQ(result.load(), 0);
+    EXPECT_EQ(display.statuses.load(), 3);  // two changes: A at positions 0 and 1 cleared
+}
+
+}  // namespace
+}  // namespace motifora::testing
