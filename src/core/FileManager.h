@@ -35,6 +35,7 @@ struct SeqReadResult {
 int countSeqRecords(std::string_view bytes);
 
 // Parses sequence-file bytes into records[0], records[1], ... (at most `capacity` records).
+// Characters before the first ">" belong to no record and are skipped (with a warning).
 // Returns the number of records stored, or count -1 with `error`, `line` and `record` set when
 // the bytes break the format: an empty name (">" followed by ";", or a name of characters that
 // are all dropped), a record without letters, a first record without ";", a ">" that is not the
