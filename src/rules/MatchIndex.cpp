@@ -9,8 +9,16 @@
 // The counting loops run once per candidate rule; the popcnt instruction makes them several times
 // faster than the library's bit counting. Clones with and without it are chosen at load time, so
 // the program still runs on processors that lack it.
-#if defined(__x86_64__) && defined(__ELF__) && !defined(__SANITIZE_ADDRESS__) && \
-    !defined(__SANITIZE_THREAD__)
+// Sanitizer runtimes start after the ifunc resolvers run, so sanitized builds use the plain loop.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define MOTIFORA_SANITIZED 1
+#endif
+#endif
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+#define MOTIFORA_SANITIZED 1
+#endif
+#if defined(__x86_64__) && defined(__ELF__) && !defined(MOTIFORA_SANITIZED)
 #define MOTIFORA_POPCNT_CLONES __attribute__((target_clones("popcnt", "default")))
 #else
 #define MOTIFORA_POPCNT_CLONES

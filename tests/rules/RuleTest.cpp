@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -23,8 +24,9 @@ const std::vector<std::string> kTenObjects = {"AA", "CA", "CA", "CA", "CA",
 std::shared_ptr<LetterFrequencyTable> frequencies(const SEQStorage& s) {
     auto table = std::make_shared<LetterFrequencyTable>(s.width, s.alphabetSize);
     for (int32_t o = 0; o < s.learnObjectCount; ++o) {
-        for (int32_t p = 0; p < s.width; ++p) {
-            const int32_t c = s.learnObjects[o].codeAt(p);
+        const SEQSElem& object = s.learnObjects[o];
+        for (int32_t p = 0; p < std::min(s.width, object.positionCount()); ++p) {
+            const int32_t c = object.codeAt(p);
             if (c >= 0 && c < s.alphabetSize) table->at(p, c) += 1.0;
         }
     }
