@@ -432,15 +432,15 @@ void readConditions(ByteReader& in, std::vector<RuleCondition>& conditions, int3
         c.sign = in.i16();
         c.letter = in.i32();
         c.kept = true;
-        const std::string which = label + " " + number(i + 1);
+        const auto which = [&] { return label + " " + number(i + 1); };
         if (c.position < 0 || c.position >= positionCount) {
-            in.fail(which + " is at position " + number(c.position + 1) + ", outside the rule's " +
+            in.fail(which() + " is at position " + number(int64_t{c.position} + 1) + ", outside the rule's " +
                         number(positionCount) + " positions",
                     at);
         }
-        if (c.sign != 1 && c.sign != -1) in.fail(which + " has sign " + number(c.sign) + " (+1 or -1)", at);
+        if (c.sign != 1 && c.sign != -1) in.fail(which() + " has sign " + number(c.sign) + " (+1 or -1)", at);
         if (c.letter < 0 || c.letter >= alphabetSize) {
-            in.fail(which + " names letter code " + number(c.letter) + "; the alphabet has " +
+            in.fail(which() + " names letter code " + number(c.letter) + "; the alphabet has " +
                         number(alphabetSize) + " letters",
                     at);
         }
@@ -475,7 +475,7 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
                 at);
     }
     if (rule->targetPosition < 0 || rule->targetPosition >= rule->positionCount) {
-        in.fail(label + " predicts position " + number(rule->targetPosition + 1) + ", outside its " +
+        in.fail(label + " predicts position " + number(int64_t{rule->targetPosition} + 1) + ", outside its " +
                     number(rule->positionCount) + " positions",
                 at);
     }
@@ -600,7 +600,7 @@ void readIdealObjects(ByteReader& in, const SEQStorage* storage, ProjectData& da
 void checkClass(ByteReader& in, int32_t classNumber, int32_t classCount, const std::string& label,
                 size_t at) {
     if (classNumber < -1 || classNumber >= classCount) {
-        in.fail(label + " belongs to class " + number(classNumber + 1) + " but there are " +
+        in.fail(label + " belongs to class " + number(int64_t{classNumber} + 1) + " but there are " +
                     number(classCount) + " classes",
                 at);
     }
@@ -722,7 +722,7 @@ void decode(ByteReader& in, ProjectData& data) {
             const int32_t classNumber = storage->learnObjects[i].classNumber;
             if (classNumber < -1 || classNumber >= data.classCount) {
                 throw FormatError("object table: learning object " + number(i + 1) + " belongs to class " +
-                                  number(classNumber + 1) + " but there are " + number(data.classCount) +
+                                  number(int64_t{classNumber} + 1) + " but there are " + number(data.classCount) +
                                   " classes");
             }
         }

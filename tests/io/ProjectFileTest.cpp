@@ -411,6 +411,19 @@ TEST_F(ProjectFiles, OpeningAMissingFileFailsAndKeepsTheData) {
     EXPECT_EQ(encode(data), before);
 }
 
+// The fuzzer's seed corpus holds real projects; they must stay readable as the program changes.
+TEST(ProjectFile, SeedCorpusProjectsReadAndWriteBackUnchanged) {
+    size_t count = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(MOTIFORA_IO_CORPUS_DIR)) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        SCOPED_TRACE(entry.path().string());
+        EXPECT_EQ(encode(decodeOk(bytes)), bytes);
+        ++count;
+    }
+    EXPECT_GE(count, allStages().size());
+}
+
 TEST(FileNames, ExtensionIsAppendedUnlessTheNameEndsExactlyWithIt) {
     struct Case {
         const char* chosen;
