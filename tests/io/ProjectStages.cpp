@@ -1,8 +1,6 @@
 // Projects at each stage of the work, built with the storage, the generator and ideal objects.
 #include "ProjectStages.h"
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 
 #include "core/FileManager.h"
@@ -142,7 +140,7 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
 std::string encode(const ProjectData& data) {
     std::string bytes;
     const IoStatus status = EncodeProject(viewOf(data), bytes);
-    EXPECT_TRUE(status.ok) << status.message;
+    if (!status.ok) throw std::runtime_error(status.message);
     return bytes;
 }
 

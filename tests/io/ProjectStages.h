@@ -38,7 +38,8 @@ std::vector<Sequence> exampleRecords(const std::string& file, int32_t count);
 // A project at `stage` over the first `sequences` records of each example sample.
 ProjectData buildStage(Stage stage, int32_t sequences = 12);
 
-// The bytes the writer makes of `data`; fails the calling test when it refuses.
+// The bytes the writer makes of `data`; throws std::runtime_error with its message when it
+// refuses (a test that meets it fails).
 std::string encode(const ProjectData& data);
 
 }  // namespace motifora::testing
