@@ -25,7 +25,6 @@ int RegGenerator::Init(SEQStorage* searched, RulesStorage* resultList, int32_t s
     codeCount = alphabetSize + 1;
     fisherThreshold = fisherLimit;
     cpThreshold = cpLimit;
-    subBufferSize_ = subBufferSize;
     current.reset();
     currentBuffer = std::make_unique<RulesStorage>(subBufferSize, positionCount);
     nextBuffer = std::make_unique<RulesStorage>(subBufferSize, positionCount);
@@ -154,11 +153,10 @@ void RegGenerator::TryChild(Rule& parent, int32_t position, int16_t sign, int32_
     if (!(child->fisher < parent.fisher)) return;
     if (!(child->cp > parent.cp)) return;
     if (child->HasNoPrediction()) return;
-    offerChild(std::move(child), parent);
+    offerChild(std::move(child));
 }
 
-void RegGenerator::offerChild(std::unique_ptr<Rule> child, const Rule& parent) {
-    (void)parent;
+void RegGenerator::offerChild(std::unique_ptr<Rule> child) {
     if (results != nullptr && results->Contains(*child)) return;
     if (currentBuffer->Contains(*child)) return;
     if (nextBuffer->Contains(*child)) return;
@@ -262,7 +260,7 @@ void RegGenerator::extendFast(Rule& rule) {
         child->fisher = e.fisher;
         child->cp = e.cp;
         child->table = e.table;
-        offerChild(std::move(child), rule);
+        offerChild(std::move(child));
     }
 }
 

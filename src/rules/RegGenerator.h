@@ -85,12 +85,11 @@ private:
     void extendFast(Rule& rule);
     void extendReference(Rule& rule);
     // Offers an evaluated child to the lists as TryChild's last tests say.
-    void offerChild(std::unique_ptr<Rule> child, const Rule& parent);
+    void offerChild(std::unique_ptr<Rule> child);
     bool dropWeak(Rule& rule);
 
     std::shared_ptr<const CCodeTable> letters_;
     std::unique_ptr<MatchIndex> index_;
-    int32_t subBufferSize_ = 0;
 };
 
 }  // namespace motifora
