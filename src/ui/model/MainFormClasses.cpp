@@ -1,0 +1,132 @@
+// The "Objects" and "Classes" pages: idealization and classification start, pause and stop.
+#include <algorithm>
+
+#include "rules/RulesStorage.h"
+#include "ui/model/TMainForm.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+const char* const kClassifying = "Идет процесс классификации ...";
+
+}  // namespace
+
+void TMainForm::chooseIdealizationType(int32_t type) {
+    btnDeletingBeginRadio.setChecked(type == 0);
+    btnInsertingBeginRadio.setChecked(type == 1);
+    btnDeletingInsirtingRadio.setChecked(type == 2);
+}
+
+void TMainForm::btnStartIdealizationClick() {
+    if (!mainManager) return;
+    TMainManager& m = *mainManager;
+    // Never a second run over a running one: it would rebuild the classes the worker uses.
+    if (m.running && !m.paused) return;
+
+    if (m.resetIdealObjects) IdealizObjectsList.clearDataRows();
+    const int32_t source = std::max(ObjsSourceGroup.itemIndex(), 0);
+    {
+        // Room for every class the run can add: one per object, or one per rule.
+        int32_t items = 0;
+        if (source == 0 && m.storage) items = m.storage->learnObjectCount;
+        if (source == 1 && m.rules) items = m.rules->Count();
+        const int32_t kept = m.resetIdealObjects ? 0 : m.classCount;
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        IdealizObjectsList.setRowCount(
+            std::max(IdealizObjectsList.rowCount(), kept + items + 1));
+    }
+    int32_t type = -1;
+    if (btnDeletingBeginRadio.checked())
+        type = 0;
+    else if (btnInsertingBeginRadio.checked())
+        type = 1;
+    else if (btnDeletingInsirtingRadio.checked())
+        type = 2;
+    if (type < 0) {
+        message("Ошибка в программе. Обратитесь к разработчику.", "Ошибка", MessageIcon::Error);
+        return;
+    }
+    switch (m.startIdealization(type, source)) {
+    case 0:
+        message("Невозможно запустить процесс идеализации. Нет исходных последовательностей",
+                "Подсказка", MessageIcon::None);
+        return;
+    case 1:
+        message("Невозможно запустить процесс идеализации. Нет закономерностей", "Подсказка",
+                MessageIcon::None);
+        return;
+    case 2:
+        message("Ошибка запуска процесса в параллель.", "Подсказка", MessageIcon::None);
+        return;
+    default:
+        break;
+    }
+    LockCommands(0);
+    btnStopIdealization.setEnabled(true);
+    btnPauseIdealization.setEnabled(true);
+    StatusBar1.setPanel(1, "Идет процесс идеализации ...");
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    runStartTime = now();
+}
+
+void TMainForm::btnStopIdealizationClick() {
+    if (!mainManager) return;
+    mainManager->stopIdealization();
+    StatusBar1.setPanel(1, "");
+}
+
+void TMainForm::btnPauseIdealizationClick() {
+    if (!mainManager) return;
+    TMainManager& m = *mainManager;
+    if (!m.running || m.paused) return;
+    m.pauseIdealization();
+    StatusBar1.setPanel(1, "Idealization is paused");
+}
+
+void TMainForm::btnStartSearchClassClick() {
+    if (!mainManager) return;
+    TMainManager& m = *mainManager;
+    if (!m.controlNegativeLoaded || m.running) {
+        // Only a paused classification is resumed here, never another kind of process.
+        if (m.paused && !m.ruleSearchStarted && !m.idealizationStarted) {
+            m.resumeClassification();
+            StatusBar1.setPanel(1, kClassifying);
+        }
+        return;
+    }
+    switch (m.startClassification()) {
+    case 7:
+        message("Невозможно запустить процесс классификации. Нет последовательностей", "Error",
+                MessageIcon::Error);
+        return;
+    case 8:
+        message("Невозможно запустить процесс классификации. Нет идеальных объектов", "Error",
+                MessageIcon::Error);
+        return;
+    case 2:
+        message("Ошибка запуска процесса в параллель.", "Error", MessageIcon::Error);
+        return;
+    default:
+        break;
+    }
+    LockCommands(3);
+    StatusBar1.setPanel(1, kClassifying);
+}
+
+void TMainForm::btnPauseSearchClassClick() {
+    if (!mainManager) return;
+    TMainManager& m = *mainManager;
+    if (!m.running || m.paused) return;
+    m.pauseClassification();
+    StatusBar1.setPanel(1, "Classification is paused");
+}
+
+void TMainForm::btnStopSearchClassClick() {
+    if (!mainManager) return;
+    mainManager->stopClassification();
+    StatusBar1.setPanel(1, "");
+}
+
+}  // namespace motifora

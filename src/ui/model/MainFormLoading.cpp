@@ -1,0 +1,128 @@
+// The four sample loads of the "Source" and "Control" menus.
+#include "rules/RulesStorage.h"
+#include "ui/model/TMainForm.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+const char* const kDataLossQuestion =
+    "После загрузки новых исходных последовательностей, текущие данные будут потеряны. Хотите "
+    "сохранить проект?";
+
+FileRequest sequenceDialog(const char* name) {
+    FileRequest request;
+    request.dialog = name;
+    request.filter = "Sequences (*.seq)|*.seq";
+    return request;
+}
+
+// The text of a failed load: the command's own words, then why the file was refused.
+std::string withReason(const std::string& text, const std::string& reason) {
+    return reason.empty() ? text : text + "\n" + reason;
+}
+
+}  // namespace
+
+void TMainForm::saveBeforeLoss() { mmbtnSaveProjectClick(); }
+
+void TMainForm::mmbtnAddSequenciesClick() {
+    if (!mainManager) return;
+    if (mainManager->unsavedWork()) {
+        const DialogAnswer answer = message(kDataLossQuestion, "Подсказка", MessageIcon::Warning,
+                                            MessageButtons::YesNoCancel);
+        if (answer == DialogAnswer::Cancel) return;
+        if (answer == DialogAnswer::Yes) saveBeforeLoss();
+    }
+    const auto path = dialogs_.openFile(sequenceDialog("AddSeqsDlg"));
+    if (!path) return;
+    newWorkspace();
+    if (mainManager->loadLearnPositive(*path)) {
+        refillLearnPositive();
+        btnStartSearchRules.setEnabled(true);
+        btnStopSearchRules.setEnabled(true);
+        btnPauseSearchRules.setEnabled(true);
+        message("Загрузка нуклеотидных последовательностей удачно завершена.", "Сообщение",
+                MessageIcon::Information);
+    } else {
+        message(withReason("Ошибка чтения из файла: " + *path, mainManager->lastLoadError()),
+                "Ошибка", MessageIcon::Error);
+    }
+}
+
+void TMainForm::mmbtnAddNegativeSequenciesClick() {
+    if (!mainManager) return;
+    if (!mainManager->learnPositiveLoaded) {
+        message("First load postive sampling.", "Error", MessageIcon::Error);
+        return;
+    }
+    if (mainManager->rules) {
+        const DialogAnswer answer = message(kDataLossQuestion, "Advice", MessageIcon::Warning,
+                                            MessageButtons::YesNoCancel);
+        if (answer == DialogAnswer::Cancel) return;
+        if (answer == DialogAnswer::Yes) saveBeforeLoss();
+    }
+    const auto path = dialogs_.openFile(sequenceDialog("AddNegSeqsDlg"));
+    if (!path) return;
+    if (mainManager->loadLearnNegative(*path)) {
+        refillLearnNegative();
+        // The rule list leaves the workspace; the classificator may still read it, so it is
+        // kept aside until this workspace is replaced.
+        if (mainManager->rules) retiredRules.push_back(std::move(mainManager->rules));
+        RulesList.clearDataRows();
+        showNegativeList(true);
+        message("Loading of negative sampling is completed successfully.", "Message",
+                MessageIcon::Information);
+    } else {
+        message(withReason("Error reading from file: " + *path, mainManager->lastLoadError()),
+                "Error", MessageIcon::Error);
+    }
+}
+
+void TMainForm::mmbtnAddControlNegativeClick() {
+    if (!mainManager) return;
+    const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
+    if (!path) return;
+    if (mainManager->loadControlNegative(*path)) {
+        NewSeqsList.clearDataRows();
+        refillControlNegative();
+        UnlockCommands(0);
+        btnStartBootstrap.setEnabled(true);
+        btnCountRecErrors.setEnabled(false);
+        if (mainManager->longControl) btnStartSearchClass.setEnabled(false);
+        message("Загрузка контрольных последовательностей удачно завершена.", "Сообщение",
+                MessageIcon::Information);
+    } else {
+        message(withReason("Не совпадает длина последовательностей или алфавит",
+                           mainManager->lastLoadError()),
+                "Ошибка чтения из файла: " + *path, MessageIcon::Error);
+    }
+}
+
+void TMainForm::mmbtnAddControlPositiveClick() {
+    if (!mainManager) return;
+    if (!mainManager->controlNegativeLoaded) {
+        message("First load negative control sampling.", "Error", MessageIcon::Error);
+        return;
+    }
+    if (mainManager->workMode == 1 || mainManager->longControl) {
+        message("Not accessible in this work mode.", "Error", MessageIcon::Error);
+        return;
+    }
+    const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
+    if (!path) return;
+    if (mainManager->loadControlPositive(*path)) {
+        PosCtrlSeqsList.clearDataRows();
+        refillControlPositive();
+        if (!mmbtnVisiblePositiveControl.checked()) showPositiveControlList(true);
+        message("Loading of control positive samplings is completed.", "Сообщение",
+                MessageIcon::Information);
+    } else {
+        message(withReason("Not appropriate length or different alphabet",
+                           mainManager->lastLoadError()),
+                "Error reading from file: " + *path, MessageIcon::Error);
+    }
+}
+
+}  // namespace motifora

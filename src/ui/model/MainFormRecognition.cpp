@@ -1,0 +1,110 @@
+// The main window's recognition of control data: the command and the score displays.
+#include <algorithm>
+
+#include "evaluation/Recognition.h"
+#include "ui/model/RecognitionMessages.h"
+#include "ui/model/TMainForm.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+constexpr const char* kNoSequencesText =
+    "Невозможно запустить процесс классификации. Нет последовательностей";
+constexpr const char* kNoIdealObjectsText =
+    "Невозможно запустить процесс классификации. Нет идеальных объектов";
+constexpr const char* kNotStartedText =
+    "The recognition could not be started: another process is running or no worker thread "
+    "could be created.";
+
+}  // namespace
+
+// Shows the message of a refused recognition start; returns true when it was refused.
+bool reportRecognitionCode(TMainForm& form, int code) {
+    switch (code) {
+        case 7: form.message(kNoSequencesText, "Error", MessageIcon::Error); return true;
+        case 8: form.message(kNoIdealObjectsText, "Error", MessageIcon::Error); return true;
+        case 2: form.message(kNotStartedText, "Error", MessageIcon::Error); return true;
+        default: return false;
+    }
+}
+
+void TMainForm::btnStartRecognitionClick() {
+    TMainManager& m = manager();
+    int code = -1;
+    if (m.workMode == 1 || m.longControl.load()) {
+        Chart1.setVisible(true);
+        btnHideShowChart.setEnabled(true);
+        code = m.ScanRecognition(IdealizObjectsList.selectionTop() - 1);
+    } else {
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            NewSeqsList.setColCount(m.classCount + 5);
+            for (int32_t j = 0; j < m.classCount; ++j)
+                NewSeqsList.setCell(5 + j, 0, std::to_string(j + 1));
+        }
+        code = m.StartRecognition(-1);
+    }
+    reportRecognitionCode(*this, code);
+}
+
+void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {
+    if (i < 0 || j < 0) return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const int32_t r = i + 1;
+    std::vector<std::string> cells;
+    for (int32_t t = 0; t <= j; ++t) cells.push_back(NewSeqsList.cell(5 + t, r));
+    placeClassScore(cells, j, s, Rec_Arranged.checked(), numberFormat);
+    for (int32_t t = 0; t <= j; ++t) {
+        const std::string& text = cells[static_cast<size_t>(t)];
+        if (NewSeqsList.cell(5 + t, r) != text) NewSeqsList.setCell(5 + t, r, text);
+    }
+}
+
+void TMainForm::ShowObjectScore(int32_t i, double s, int32_t kind) {
+    Grid* grid = nullptr;
+    switch (kind) {
+        case 0: grid = &SequencesList; break;
+        case 1: grid = &NegSequencesList; break;
+        case 2: grid = &PosCtrlSeqsList; break;
+        case 3: grid = &NewSeqsList; break;
+        default: return;
+    }
+    if (i < 0) return;
+    grid->setCell(5, i + 1, numberFormat.fixed(s, 2));
+}
+
+void TMainForm::ShowPositionScores(int32_t count) {
+    TMainManager& m = manager();
+    count = std::clamp(count, 0, static_cast<int32_t>(m.windowScores.size()));
+    const PositionChart chart = positionChart(m.windowScores.data(), count);
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Chart1.clearSeries(0);
+    Chart1.clearSeries(1);
+    Chart::Axis left = Chart1.yAxis();
+    left.automatic = true;
+    left.title = "Score";
+    Chart1.setYAxis(left);
+    Chart::Axis bottom = Chart1.xAxis();
+    bottom.title = "Position";
+    Chart1.setXAxis(bottom);
+    for (const auto& point : chart.scores) Chart1.addPoint(0, point.first, point.second);
+    for (const auto& point : chart.level) Chart1.addPoint(1, point.first, point.second);
+    RecLevelEdit.setEnabled(true);
+    RecLevelEdit.setText(numberFormat.fixed(chart.mid, 2));
+    SaveRecErrBtn.setEnabled(true);
+}
+
+void TMainForm::FinishRecognition(int32_t n) {
+    if (n <= 0) {
+        UnlockCommands(0);
+        return;
+    }
+    CountErrors(n);
+    RecLevelEdit.setEnabled(true);
+    FirstLErrEd.setEnabled(true);
+    UnlockCommands(btnNextClassErrCount.enabled() ? 3 : 0);
+}
+
+}  // namespace motifora

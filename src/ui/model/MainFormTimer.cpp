@@ -1,0 +1,82 @@
+// The window's 100 ms timer: elapsed time while a process runs, and the report of its end.
+#include "rules/RulesStorage.h"
+#include "ui/model/TMainForm.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+void TMainForm::SearchingTimerTimer() {
+    if (!mainManager) return;
+    TMainManager& m = *mainManager;
+    const auto elapsed = [this] {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        return formatElapsed(now() - runStartTime + runTimeBefore);
+    };
+    const auto hasRules = [&m] { return m.rules && m.rules->Count() >= 1; };
+
+    if (m.ruleSearchStarted) {
+        if (m.running && !m.paused) {
+            TimerLabel.setText(elapsed());
+        } else if (m.finished) {
+            m.finished = false;
+            m.ruleSearchStarted = false;
+            FinishProgress.setPosition(0);
+            PreBufProgress.setPosition(0);
+            PostBufProgress.setPosition(0);
+            StatusBar1.setPanel(1, "");
+            message("Процесс поиска закономерностей успешно завершен.", "Сообщение",
+                    MessageIcon::Information);
+            if (hasRules()) {
+                btnStartIdealization.setEnabled(true);
+                btnStopIdealization.setEnabled(true);
+                btnPauseIdealization.setEnabled(true);
+            }
+        }
+    } else if (m.idealizationStarted) {
+        if (m.running && !m.paused) {
+            lblTime.setText(elapsed());
+        } else if (m.finished) {
+            m.finished = false;
+            m.idealizationStarted = false;
+            // The end step leaves the list with one row per class.
+            IdealizObjectsList.setRowCount(m.classCount + 1);
+            StatusBar1.setPanel(1, "");
+            StatusBar1.setPanel(2, "");
+            message("Процесс идеализации успешно завершен.", "Сообщение",
+                    MessageIcon::Information);
+            if (hasRules()) UnlockCommands(3);
+        }
+    } else if (m.classificationStarted) {
+        if (m.running && !m.paused) return;
+        if (!m.paused && !m.finished) {
+            // A stopped worker finishes the object in hand before it returns, and a normal end
+            // clears `running` just before it sets `finished`: wait for the worker, then look
+            // again, so that an end is never taken for a stop and no worker outlives the
+            // commands being unlocked.
+            m.joinWorker();
+        }
+        if (m.paused) {
+            // paused: nothing to do
+        } else if (m.finished) {
+            m.finished = false;
+            m.classificationStarted = false;
+            StatusBar1.setPanel(1, "");
+            StatusBar1.setPanel(2, "");
+            message("Процесс классификации контрольной выборки успешно завершен.", "Сообщение",
+                    MessageIcon::Information);
+            UnlockCommands(0);
+            btnPauseSearchClass.setEnabled(false);
+            btnStopSearchClass.setEnabled(false);
+        } else if (!m.paused) {
+            m.classificationStarted = false;
+            StatusBar1.setPanel(1, "");
+            StatusBar1.setPanel(2, "");
+            UnlockCommands(0);
+            btnPauseSearchClass.setEnabled(false);
+            btnStopSearchClass.setEnabled(false);
+            btnCountRecErrors.setEnabled(false);
+        }
+    }
+}
+
+}  // namespace motifora

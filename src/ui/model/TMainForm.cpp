@@ -1,0 +1,329 @@
+// The main window: start-up state, page switching, views, grid refills, help and closing.
+#include "ui/model/TMainForm.h"
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "rules/RulesStorage.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+const std::vector<std::string> kSequenceHeaders{"#", "Length", "Name", "Sequence", "Class №"};
+
+double systemNowInDays() {
+    using namespace std::chrono;
+    const double seconds = duration<double>(system_clock::now().time_since_epoch()).count();
+    return seconds / 86400.0;
+}
+
+}  // namespace
+
+TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
+    : dialogs_(dialogs), clock_(clock ? std::move(clock) : Clock(systemNowInDays)) {
+    mainManager = std::make_unique<TMainManager>();
+    mainManager->setDisplay(this);
+    projectCounter = 1;
+    shownRuleCount = preBufferStepCount = postBufferStepCount = 0;
+    projectName = "Project" + std::to_string(projectCounter) + ".dnp";
+    updateCaption();
+
+    // Hidden at start: the learning negative list, the control positive list, the chart.
+    NegSequencesList.setVisible(false);
+    NegSplitter.setVisible(false);
+    NegativeLabel.setVisible(false);
+    PosCtrlSeqsList.setVisible(false);
+    PosCtrlSplitter.setVisible(false);
+    PosCtrlLabel.setVisible(false);
+    Chart1.setVisible(false);
+    Chart1.setXAxis({"Position", true, 0.0, 0.0});
+    Chart1.setYAxis({"Score", true, 0.0, 0.0});
+    FrameWidthUpDown.setEnabled(false);
+
+    setActivePage(Page::Rules);
+    SequencesList.setHeaders(kSequenceHeaders);
+    NegSequencesList.setHeaders(kSequenceHeaders);
+    NewSeqsList.setHeaders(kSequenceHeaders);
+    PosCtrlSeqsList.setHeaders(kSequenceHeaders);
+    RulesList.setHeaders({"#", "Fisher", "Rule", "CP", "Class №"});
+    IdealizObjectsList.setHeaders({"#", "Length", "Object"});
+}
+
+TMainForm::~TMainForm() {
+    // The worker reports into the controls: stop it and wait before any control goes.
+    if (mainManager) mainManager->shutdownWorker();
+    mainManager.reset();
+}
+
+Page TMainForm::activePage() const {
+    std::lock_guard<std::recursive_mutex> lock(const_cast<std::recursive_mutex&>(mutex_));
+    return page_;
+}
+
+bool TMainForm::positiveListAtTop() const {
+    std::lock_guard<std::recursive_mutex> lock(const_cast<std::recursive_mutex&>(mutex_));
+    return positiveAtTop_;
+}
+
+bool TMainForm::closed() const {
+    std::lock_guard<std::recursive_mutex> lock(const_cast<std::recursive_mutex&>(mutex_));
+    return closed_;
+}
+
+void TMainForm::updateCaption() { Caption.setText("Motifora - " + projectName); }
+
+DialogAnswer TMainForm::message(const std::string& text, const std::string& caption,
+                                MessageIcon icon, MessageButtons buttons) {
+    return dialogs_.messageBox({text, caption, icon, buttons});
+}
+
+void TMainForm::setActivePage(Page page) {
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        page_ = page;
+    }
+    ModePageControlChange();
+}
+
+void TMainForm::ModePageControlChange() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    switch (page_) {
+    case Page::Rules:
+        SequencesPanel.setVisible(true);
+        IdealizObjectsList.setVisible(false);
+        RulesList.setVisible(true);
+        ClassesPanel.setVisible(false);
+        LowerGridLabel.setText("Rules");
+        break;
+    case Page::Objects:
+        SequencesPanel.setVisible(true);
+        IdealizObjectsList.setVisible(true);
+        RulesList.setVisible(false);
+        ClassesPanel.setVisible(false);
+        LowerGridLabel.setText("Ideal Objects");
+        break;
+    case Page::Classes:
+        SequencesPanel.setVisible(false);
+        IdealizObjectsList.setVisible(true);
+        RulesList.setVisible(false);
+        LowerGridLabel.setText("Ideal Objects");
+        ClassesPanel.setVisible(true);
+        break;
+    }
+}
+
+void TMainForm::showNegativeList(bool show) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    mmbtnNegativeSequecies.setChecked(show);
+    positiveAtTop_ = show;
+    NegSplitter.setVisible(show);
+    NegativeLabel.setVisible(show);
+    NegSequencesList.setVisible(show);
+}
+
+void TMainForm::showPositiveControlList(bool show) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    mmbtnVisiblePositiveControl.setChecked(show);
+    PosCtrlLabel.setVisible(show);
+    PosCtrlSeqsList.setVisible(show);
+    PosCtrlSplitter.setVisible(show);
+}
+
+void TMainForm::mmbtnNegativeSequeciesClick() {
+    showNegativeList(!mmbtnNegativeSequecies.checked());
+}
+
+void TMainForm::mmbtnVisiblePositiveControlClick() {
+    showPositiveControlList(!mmbtnVisiblePositiveControl.checked());
+}
+
+void TMainForm::btnHideShowChartClick() { Chart1.setVisible(!Chart1.visible()); }
+
+void TMainForm::MotiforaHelp1Click() {
+    const char* reason = nullptr;
+    switch (dialogs_.launch("hh.exe", "ProgramHelp.chm")) {
+    case LaunchFailure::None:
+    case LaunchFailure::Other:
+        return;
+    case LaunchFailure::AccessDenied:
+        reason = "Permission denied";
+        break;
+    case LaunchFailure::TooManyOpenFiles:
+        reason = "Too many open files";
+        break;
+    case LaunchFailure::NotFound:
+        reason = "Path or file name not found";
+        break;
+    case LaunchFailure::NotExecutable:
+        reason = "Exec format error";
+        break;
+    case LaunchFailure::NotEnoughMemory:
+        reason = "Not enough memory";
+        break;
+    }
+    message(reason, "Ошибка", MessageIcon::Error);
+}
+
+void TMainForm::About1Click() { dialogs_.showAbout(); }
+
+void TMainForm::mmbtnExitClick() {
+    if (!mainManager) return;
+    mainManager->shutdownWorker();
+    mainManager.reset();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    closed_ = true;
+}
+
+void TMainForm::newWorkspace() {
+    // The worker must be gone before its workspace is: stop it (resuming it when paused) and
+    // wait, without holding the window's lock, since the worker may be reporting to the window.
+    if (mainManager) mainManager->shutdownWorker();
+    mainManager.reset();
+    retiredRules.clear();
+    mainManager = std::make_unique<TMainManager>();
+    mainManager->setDisplay(this);
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        runStartTime = 0.0;
+        runTimeBefore = 0.0;
+        shownRuleCount = preBufferStepCount = postBufferStepCount = 0;
+    }
+    FinishProgress.setPosition(0);
+    PreBufProgress.setPosition(0);
+    PostBufProgress.setPosition(0);
+    LockCommands(0);
+    SetIdealObjPopupAuto(false);
+    btnHideShowChart.setEnabled(false);
+    SaveRecErrBtn.setEnabled(false);
+    RefreshViews();
+}
+
+bool TMainForm::workerBusy() const {
+    if (!mainManager) return true;
+    const TMainManager& m = *mainManager;
+    return m.running || m.paused || m.ruleSearchStarted || m.idealizationStarted ||
+           m.classificationStarted;
+}
+
+std::string TMainForm::formatElapsed(double days) {
+    if (!(days > 0.0)) days = 0.0;
+    // Whole milliseconds first, as a date-time is decoded, then the seconds are cut.
+    const double ms = std::round(days * 86400000.0);
+    const long long totalSeconds = ms >= 9.0e18 ? 0 : static_cast<long long>(ms) / 1000;
+    char text[64];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", totalSeconds / 3600,
+                  (totalSeconds / 60) % 60, totalSeconds % 60);
+    return text;
+}
+
+std::vector<int32_t> TMainForm::objectClasses(int32_t kind) const {
+    std::vector<int32_t> classes;
+    if (!mainManager || !mainManager->storage) return classes;
+    const SEQStorage& s = *mainManager->storage;
+    const ObjectSet* set = nullptr;
+    switch (kind) {
+    case kLearnPositive: set = &s.learnObjects; break;
+    case kLearnNegative: set = &s.negativeObjects; break;
+    case kControlNegative: set = &s.controlNegativeObjects; break;
+    case kControlPositive: set = &s.controlPositiveObjects; break;
+    default: return classes;
+    }
+    classes.reserve(static_cast<size_t>(set->size()));
+    for (int32_t i = 0; i < set->size(); ++i) classes.push_back((*set)[i].classNumber);
+    return classes;
+}
+
+bool TMainForm::fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
+                                 const std::vector<int32_t>& classes,
+                                 const std::string& errorText, const std::string& errorCaption) {
+    std::unique_lock<std::recursive_mutex> lock(mutex_);
+    if (count <= 0) {
+        grid.clearDataRows();
+        return true;
+    }
+    grid.setRowCount(count + 1);
+    for (int32_t i = 0; i < count; ++i) {
+        const char* text = mainManager->sequenceText(kind, i);
+        const char* name = mainManager->sequenceName(kind, i);
+        if (!text || !name) {
+            lock.unlock();
+            message(errorText, errorCaption, MessageIcon::Error);
+            return false;
+        }
+        grid.setCell(0, i + 1, std::to_string(i + 1));
+        grid.setCell(1, i + 1, std::to_string(std::strlen(text)));
+        grid.setCell(2, i + 1, name);
+        grid.setCell(3, i + 1, text);
+        if (!classes.empty() && i < static_cast<int32_t>(classes.size()))
+            grid.setCell(4, i + 1, std::to_string(classes[static_cast<size_t>(i)] + 1));
+    }
+    return true;
+}
+
+void TMainForm::refillLearnPositive() {
+    if (!mainManager) return;
+    fillSequenceGrid(SequencesList, kLearnPositive, mainManager->learnPositiveCount,
+                     objectClasses(kLearnPositive),
+                     "Ошибка чтения из первичного массива последовательностей", "Ошибка");
+}
+
+void TMainForm::refillLearnNegative() {
+    if (!mainManager) return;
+    // A sample that is not loaded leaves no rows behind from an earlier workspace.
+    const int32_t count = mainManager->learnNegativeLoaded ? mainManager->learnNegativeCount : 0;
+    fillSequenceGrid(NegSequencesList, kLearnNegative, count, objectClasses(kLearnNegative),
+                     "Error reading from the basic array of sequncies.", "Error");
+}
+
+void TMainForm::refillControlNegative() {
+    if (!mainManager) return;
+    NewSeqsList.setColCount(5);
+    fillSequenceGrid(NewSeqsList, kControlNegative, mainManager->controlNegativeCount,
+                     objectClasses(kControlNegative),
+                     "Ошибка чтения из первичного массива последовательностей", "Ошибка");
+}
+
+void TMainForm::refillControlPositive() {
+    if (!mainManager) return;
+    fillSequenceGrid(PosCtrlSeqsList, kControlPositive, mainManager->controlPositiveCount,
+                     objectClasses(kControlPositive),
+                     "Ошибка чтения из первичного массива последовательностей", "Ошибка");
+}
+
+void TMainForm::refillRules() {
+    if (!mainManager) return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    const RulesStorage* rules = mainManager->rules.get();
+    if (!rules) {
+        RulesList.clearDataRows();
+        return;
+    }
+    const int32_t count = rules->Count();
+    RulesList.setRowCount(count + 1);
+    std::string fisher, cp, ruleText;
+    for (int32_t i = 0; i < count; ++i) {
+        rules->GetTexts(i, fisher, cp, ruleText);
+        RulesList.setCell(0, i + 1, std::to_string(i + 1));
+        RulesList.setCell(1, i + 1, fisher);
+        RulesList.setCell(2, i + 1, ruleText);
+        RulesList.setCell(3, i + 1, cp);
+    }
+}
+
+void TMainForm::refillIdealObjects() {
+    if (!mainManager) return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (mainManager->classCount > 0) {
+        IdealizObjectsList.setRowCount(mainManager->classCount + 1);
+        SetIdealObjPopupAuto(true);
+    } else {
+        SetIdealObjPopupAuto(false);
+    }
+    if (mainManager->ShowIdealObjects() == -1) IdealizObjectsList.clearDataRows();
+}
+
+}  // namespace motifora

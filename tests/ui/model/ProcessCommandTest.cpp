@@ -1,0 +1,399 @@
+// Whole runs through the window's commands with real worker threads: loading the example, rule
+// search, idealization, classification, the class views, and pause, resume and stop of each.
+#include <chrono>
+#include <map>
+#include <thread>
+
+#include "FormFixture.h"
+#include "classify/Classificator.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora::testing {
+namespace {
+
+const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
+const std::string kPositive = kExamples + "/promoters_pos.seq";
+const std::string kNegative = kExamples + "/promoters_neg.seq";
+
+const char* const kSearchEnded = "Процесс поиска закономерностей успешно завершен.";
+const char* const kIdealizationEnded = "Процесс идеализации успешно завершен.";
+const char* const kClassificationEnded =
+    "Процесс классификации контрольной выборки успешно завершен.";
+
+class ProcessCommandTest : public FormFixture {
+protected:
+    // Ticks the timer (as the window does every 100 ms) until a message is shown or the worker
+    // is done with nothing to report; returns the message texts shown meanwhile.
+    std::vector<std::string> tickUntilReported(int maxSeconds = 600) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
+        const size_t before = dialogs.messages.size();
+        while (std::chrono::steady_clock::now() < deadline) {
+            form->SearchingTimerTimer();
+            if (dialogs.messages.size() > before) break;
+            TMainManager& m = manager();
+            if (!m.running && !m.paused) {
+                // The worker is on its way out: wait for it, then let one tick report what it
+                // left behind.
+                m.joinWorker();
+                form->SearchingTimerTimer();
+                break;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        std::vector<std::string> shown;
+        for (size_t i = before; i < dialogs.messages.size(); ++i)
+            shown.push_back(dialogs.messages[i].text);
+        return shown;
+    }
+
+    void loadLearning(bool withNegative) {
+        dialogs.choose(kPositive);
+        form->mmbtnAddSequenciesClick();
+        if (withNegative) {
+            dialogs.choose(kNegative);
+            form->mmbtnAddNegativeSequenciesClick();
+        }
+        ASSERT_TRUE(manager().learnPositiveLoaded);
+    }
+
+    // Settings small enough for a quick search on the example.
+    void quickSettings() {
+        form->FinishStorSizeEdit.setText("40");
+        form->SubBuffersSizeEdit.setText("10");
+    }
+
+    void searchToEnd() {
+        form->btnStartSearchRulesClick();
+        ASSERT_TRUE(dialogs.messages.empty() ||
+                    dialogs.messages.back().caption != "Ошибка")
+            << dialogs.messages.back().text;
+        const auto shown = tickUntilReported();
+        ASSERT_EQ(shown, std::vector<std::string>{kSearchEnded});
+    }
+
+    void idealizeToEnd() {
+        form->setActivePage(Page::Objects);
+        form->btnStartIdealizationClick();
+        const auto shown = tickUntilReported();
+        ASSERT_EQ(shown, std::vector<std::string>{kIdealizationEnded});
+    }
+
+    void loadControlNegative() {
+        dialogs.choose(kNegative);
+        form->mmbtnAddControlNegativeClick();
+        ASSERT_EQ(lastMessage().text, "Загрузка контрольных последовательностей удачно завершена.");
+    }
+
+    // The classes shown in column 4 of a grid, as numbers.
+    std::vector<std::string> classColumn(const Grid& grid) { return column(grid, 4); }
+};
+
+TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
+    loadLearning(true);
+    quickSettings();
+    dialogs.messages.clear();
+
+    form->btnStartSearchRulesClick();
+    EXPECT_TRUE(dialogs.messages.empty()) << "the default settings convert after the switch";
+    EXPECT_EQ(form->numberFormat.separator(), ',');
+    EXPECT_EQ(form->RulesList.rowCount(), 41);
+    EXPECT_EQ(form->FinishProgress.maximum(), 40);
+    EXPECT_EQ(form->PreBufProgress.maximum(), 10);
+    EXPECT_FALSE(form->Control1.enabled());
+    EXPECT_TRUE(form->btnPauseSearchRules.enabled());
+    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    EXPECT_EQ(lastMessage().caption, "Сообщение");
+    EXPECT_EQ(lastMessage().icon, MessageIcon::Information);
+
+    const RulesStorage& rules = *manager().rules;
+    ASSERT_GT(rules.Count(), 0);
+    EXPECT_EQ(form->shownRuleCount, rules.Count());
+    for (int32_t i = 0; i < rules.Count(); ++i) {
+        std::string fisher, cp, text;
+        rules.GetTexts(i, fisher, cp, text);
+        ASSERT_EQ(form->RulesList.row(i + 1)[0], std::to_string(i + 1));
+        EXPECT_EQ(form->RulesList.cell(1, i + 1), fisher) << "row " << i + 1;
+        EXPECT_EQ(form->RulesList.cell(2, i + 1), text) << "row " << i + 1;
+        EXPECT_EQ(form->RulesList.cell(3, i + 1), cp) << "row " << i + 1;
+    }
+    EXPECT_EQ(form->FinishProgress.position(), 0);
+    EXPECT_EQ(form->StatusBar1.panel(1), "");
+    EXPECT_TRUE(form->btnStartIdealization.enabled());
+    EXPECT_TRUE(form->btnPauseIdealization.enabled());
+    EXPECT_FALSE(form->Control1.enabled());
+    EXPECT_EQ(manager().storage->learnObjectCount, 53) << "negatives moved out at the end";
+
+    ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
+    const int32_t classes = manager().classCount;
+    ASSERT_GT(classes, 0);
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes + 1);
+    EXPECT_EQ(form->IdealizObjectsList.cell(0, classes), std::to_string(classes));
+    EXPECT_TRUE(form->IdealObjPopupMenu.enabled());
+    EXPECT_TRUE(form->Control1.enabled());
+    EXPECT_FALSE(form->btnStartSearchClass.enabled());
+    for (const std::string& cls : classColumn(form->SequencesList)) EXPECT_NE(cls, "");
+    for (const std::string& cls : classColumn(form->NegSequencesList)) EXPECT_NE(cls, "");
+    EXPECT_EQ(form->StatusBar1.panel(2), "");
+
+    ASSERT_NO_FATAL_FAILURE(loadControlNegative());
+    EXPECT_TRUE(form->btnStartSearchClass.enabled());
+    EXPECT_TRUE(form->btnStartBootstrap.enabled());
+    EXPECT_FALSE(form->btnCountRecErrors.enabled());
+    EXPECT_EQ(form->NewSeqsList.rowCount(), 54);
+
+    form->setActivePage(Page::Classes);
+    form->btnStartSearchClassClick();
+    EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс классификации ...");
+    EXPECT_FALSE(form->btnStartSearchRules.enabled());
+    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    EXPECT_TRUE(manager().controlNegativeClassified);
+    EXPECT_FALSE(form->btnPauseSearchClass.enabled());
+    EXPECT_FALSE(form->btnStopSearchClass.enabled());
+    EXPECT_TRUE(form->btnStartSearchClass.enabled());
+    EXPECT_TRUE(form->btnStartSearchRules.enabled());
+    // The control negative sample is the learning negative sample again: same classes.
+    EXPECT_EQ(classColumn(form->NewSeqsList), classColumn(form->NegSequencesList));
+}
+
+TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
+    loadLearning(false);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
+    const int32_t classes = manager().classCount;
+    ASSERT_GT(classes, 0);
+    const SEQStorage& s = *manager().storage;
+
+    // Show Objects of the first class lists exactly its learning objects, in order.
+    form->IdealizObjectsList.select(1, 1);
+    form->ShowObjects1Click();
+    std::vector<std::string> expected;
+    for (int32_t j = 0; j < s.learnObjectCount; ++j)
+        if (s.learnObjects[j].classNumber == 0) expected.push_back(std::to_string(j + 1));
+    std::vector<std::string> listed;
+    for (int32_t r = 1; r < form->ClassList.rowCount() && !form->ClassList.cell(1, r).empty(); ++r)
+        listed.push_back(form->ClassList.cell(1, r));
+    EXPECT_EQ(listed, expected);
+    EXPECT_EQ(form->ClassList.colCount(), 3);
+
+    // Show Regularities: every listed rule is "true" or "false".
+    form->ShowRegularities1Click();
+    EXPECT_EQ(form->ClassList.colCount(), 5);
+    for (int32_t r = 1; r < form->ClassList.rowCount() && !form->ClassList.cell(0, r).empty(); ++r)
+        EXPECT_TRUE(form->ClassList.cell(4, r) == "true" || form->ClassList.cell(4, r) == "false");
+
+    // Prediction matrix: positions across, letters down, values with two decimals.
+    form->WeightMatrix1Click();
+    EXPECT_EQ(form->ClassList.colCount(), s.width + 1);
+    EXPECT_EQ(form->ClassList.rowCount(), s.alphabetSize + 1);
+    EXPECT_EQ(form->ClassList.cell(1, 0), "1");
+    EXPECT_EQ(form->ClassList.cell(s.width, 0), std::to_string(s.width));
+    EXPECT_EQ(form->ClassList.cell(0, 1), std::string(1, static_cast<char>(s.codeTable.letterOf(0))));
+    manager().classificator->SelectIdealObject(0);
+    EXPECT_EQ(form->ClassList.cell(3, 2),
+              form->numberFormat.fixed(manager().classificator->PredictionValue(2, 1), 2));
+    form->RecognitionMatrix1Click();
+    for (int32_t p = 0; p < s.width; ++p)
+        for (int32_t l = 0; l < s.alphabetSize; ++l) {
+            const double prediction = manager().classificator->PredictionValue(p, l);
+            if (prediction > 0) {
+                EXPECT_EQ(form->ClassList.cell(p + 1, l + 1),
+                          form->numberFormat.fixed(prediction, 2));
+            }
+        }
+
+    // Deleting the first class: its objects lose their class, the others move down by one.
+    std::vector<int32_t> before;
+    for (int32_t j = 0; j < s.learnObjectCount; ++j) before.push_back(s.learnObjects[j].classNumber);
+    form->IdealizObjectsList.select(1, 1);
+    form->D1Click();
+    EXPECT_EQ(manager().classCount, classes - 1);
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes);
+    EXPECT_FALSE(manager().saved);
+    for (int32_t j = 0; j < s.learnObjectCount; ++j) {
+        const int32_t expectedClass = before[j] == 0 ? -1 : before[j] > 0 ? before[j] - 1 : before[j];
+        EXPECT_EQ(s.learnObjects[j].classNumber, expectedClass) << "object " << j;
+        EXPECT_EQ(form->SequencesList.cell(4, j + 1), std::to_string(expectedClass + 1));
+    }
+
+    // A selection of rows below the last class deletes nothing.
+    form->IdealizObjectsList.select(classes + 3, classes + 4);
+    form->D1Click();
+    EXPECT_EQ(manager().classCount, classes - 1);
+}
+
+TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd) {
+    loadLearning(true);
+    form->btnStartSearchRulesClick();
+    form->btnPauseSearchRulesClick();
+    if (!manager().running) GTEST_SKIP() << "the search ended before it could be paused";
+    EXPECT_TRUE(manager().paused);
+    EXPECT_EQ(form->StatusBar1.panel(1), "Процесс поиска закономерностей приостановлен.");
+    const int32_t shownWhilePaused = form->shownRuleCount;
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    form->SearchingTimerTimer();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form->shownRuleCount, shownWhilePaused) << "a paused worker reports nothing";
+
+    form->btnStartSearchRulesClick();
+    EXPECT_FALSE(manager().paused);
+    EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс поиска закономерностей ...");
+
+    form->btnPauseSearchRulesClick();
+    form->btnStopSearchRulesClick();
+    EXPECT_FALSE(manager().paused);
+    EXPECT_EQ(form->StatusBar1.panel(1), "");
+    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    const bool found = manager().rules && manager().rules->Count() > 0;
+    EXPECT_EQ(form->btnStartIdealization.enabled(), found);
+    EXPECT_EQ(form->FinishProgress.position(), 0);
+}
+
+TEST_F(ProcessCommandTest, IdealizationPauseThenStopIsReportedAsAnEnd) {
+    loadLearning(false);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    form->btnStartIdealizationClick();
+    EXPECT_FALSE(form->btnStartIdealization.enabled()) << "no second run over a running one";
+    EXPECT_TRUE(form->btnStopIdealization.enabled());
+    EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс идеализации ...");
+    form->btnPauseIdealizationClick();
+    if (!manager().running) GTEST_SKIP() << "the idealization ended before it could be paused";
+    EXPECT_TRUE(manager().paused);
+    EXPECT_EQ(form->StatusBar1.panel(1), "Idealization is paused");
+    form->SearchingTimerTimer();
+    EXPECT_TRUE(dialogs.messages.empty() || lastMessage().text != kIdealizationEnded);
+
+    form->btnStopIdealizationClick();
+    EXPECT_EQ(form->StatusBar1.panel(1), "");
+    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount + 1);
+    EXPECT_TRUE(form->btnStartIdealization.enabled());
+}
+
+TEST_F(ProcessCommandTest, ClassificationPauseResumeAndSilentStop) {
+    loadLearning(false);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
+    ASSERT_NO_FATAL_FAILURE(loadControlNegative());
+    dialogs.messages.clear();
+
+    form->btnStartSearchClassClick();
+    form->btnPauseSearchClassClick();
+    if (!manager().running) GTEST_SKIP() << "the classification ended before it could be paused";
+    EXPECT_EQ(form->StatusBar1.panel(1), "Classification is paused");
+    form->SearchingTimerTimer();
+    EXPECT_TRUE(dialogs.messages.empty()) << "a paused run is not reported";
+    EXPECT_TRUE(form->btnStopSearchClass.enabled());
+
+    form->btnStartSearchClassClick();
+    EXPECT_FALSE(manager().paused);
+    EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс классификации ...");
+
+    form->btnPauseSearchClassClick();
+    form->btnStopSearchClassClick();
+    EXPECT_EQ(form->StatusBar1.panel(1), "");
+    const auto shown = tickUntilReported();
+    if (manager().controlNegativeClassified) GTEST_SKIP() << "the run ended before the stop";
+    EXPECT_TRUE(shown.empty()) << "a stopped classification shows no message";
+    EXPECT_FALSE(manager().classificationStarted);
+    EXPECT_TRUE(form->btnStartSearchClass.enabled());
+    EXPECT_FALSE(form->btnPauseSearchClass.enabled());
+    EXPECT_FALSE(form->btnStopSearchClass.enabled());
+    EXPECT_FALSE(form->btnCountRecErrors.enabled());
+    EXPECT_TRUE(form->Control1.enabled());
+}
+
+TEST_F(ProcessCommandTest, StartRefusalsOfIdealizationAndClassification) {
+    // No rules yet: the idealization start says so, and no type at all is a program error.
+    loadLearning(false);
+    manager().storage = std::make_unique<SEQStorage>();
+    manager().storage->buildWhole(manager().learnPositive.data(), manager().learnPositiveCount);
+    form->btnStartIdealizationClick();
+    EXPECT_EQ(lastMessage().text, "Невозможно запустить процесс идеализации. Нет закономерностей");
+    EXPECT_EQ(lastMessage().caption, "Подсказка");
+    EXPECT_EQ(lastMessage().icon, MessageIcon::None);
+    form->chooseIdealizationType(-1);
+    form->btnStartIdealizationClick();
+    EXPECT_EQ(lastMessage().text, "Ошибка в программе. Обратитесь к разработчику.");
+    EXPECT_EQ(lastMessage().caption, "Ошибка");
+
+    manager().storage.reset();
+    form->chooseIdealizationType(1);
+    form->btnStartIdealizationClick();
+    EXPECT_EQ(lastMessage().text,
+              "Невозможно запустить процесс идеализации. Нет исходных последовательностей");
+
+    // Classification without classes.
+    manager().controlNegativeLoaded = true;
+    form->btnStartSearchClassClick();
+    EXPECT_EQ(lastMessage().text,
+              "Невозможно запустить процесс классификации. Нет идеальных объектов");
+    EXPECT_EQ(lastMessage().caption, "Error");
+    EXPECT_FALSE(manager().running);
+}
+
+TEST_F(ProcessCommandTest, FixedModeNeverReadsTheFrameWidth) {
+    loadLearning(false);
+    quickSettings();
+    form->FrameWidthEdit.setText("nonsense");
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    EXPECT_EQ(manager().workMode, 0);
+    EXPECT_EQ(manager().frameWidth, 57);
+}
+
+TEST_F(ProcessCommandTest, ShiftModeSearchWithWidthThree) {
+    loadLearning(false);
+    quickSettings();
+    form->chooseAlignment(true);
+    form->FrameWidthEdit.setText("3");
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    EXPECT_EQ(manager().workMode, 1);
+    EXPECT_EQ(manager().storage->width, 3);
+    EXPECT_EQ(manager().storage->learnObjectCount, 53 * 55);
+
+    // The matrix views do nothing in shift mode, and the control positive load is refused.
+    form->ClassList.setCell(1, 0, "kept");
+    form->WeightMatrix1Click();
+    EXPECT_EQ(form->ClassList.cell(1, 0), "kept");
+}
+
+TEST_F(ProcessCommandTest, NewWorkspaceWhileARunIsPausedStopsAndWaits) {
+    loadLearning(true);
+    form->btnStartSearchRulesClick();
+    form->btnPauseSearchRulesClick();
+    dialogs.choose(kPositive);
+    form->mmbtnAddSequenciesClick();
+    EXPECT_FALSE(manager().running);
+    EXPECT_FALSE(manager().learnNegativeLoaded);
+    EXPECT_EQ(manager().rules, nullptr);
+    EXPECT_EQ(form->shownRuleCount, 0);
+    EXPECT_EQ(form->RulesList.cell(2, 1), "");
+    EXPECT_DOUBLE_EQ(form->runTimeBefore, 0.0);
+    EXPECT_FALSE(form->btnStartIdealization.enabled());
+    EXPECT_TRUE(form->btnStartSearchRules.enabled());
+}
+
+TEST_F(ProcessCommandTest, NegativeLoadEmptiesTheRulesAndKeepsClassesUsable) {
+    loadLearning(false);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
+    ASSERT_NO_FATAL_FAILURE(loadControlNegative());
+
+    dialogs.answer(DialogAnswer::No);
+    dialogs.choose(kNegative);
+    form->mmbtnAddNegativeSequenciesClick();
+    EXPECT_EQ(dialogs.messages[dialogs.messages.size() - 2].caption, "Advice");
+    EXPECT_EQ(manager().rules, nullptr);
+    EXPECT_EQ(form->RulesList.cell(2, 1), "");
+    EXPECT_TRUE(form->NegSequencesList.visible());
+
+    // The classes formed before still classify the control data.
+    form->btnStartSearchClassClick();
+    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+}
+
+}  // namespace
+}  // namespace motifora::testing
