@@ -364,6 +364,7 @@ std::unique_ptr<SEQStorage> readObjectTable(ByteReader& in) {
                 at);
     }
     if (count < 0) in.fail("the learning object count is " + number(count), at);
+    if (count > 0 && width == 0) in.fail(number(count) + " learning objects have no positions", at);
     if (alphabetSize < 0 || alphabetSize > CCodeTable::kCapacity) {
         in.fail("the alphabet size is " + number(alphabetSize) + " (0 to " +
                     number(CCodeTable::kCapacity) + " is allowed)",
@@ -615,7 +616,7 @@ void readObjectList(ByteReader& in, SEQStorage* storage, int32_t classCount, Obj
     if (n == 0) return;
     if (storage == nullptr) in.fail(std::string("there are ") + what + " but no object table", at);
     const int32_t width = in.i32();
-    if (width < 0 || width > limits::kMaxWidth) in.fail(std::string(what) + " have width " + number(width), at);
+    if (width < 1 || width > limits::kMaxWidth) in.fail(std::string(what) + " have width " + number(width), at);
     in.needItems(n, 4 + 4 * int64_t{width}, what, at);
     set.make(n, width, storage->alphabetSize);
     count = n;
