@@ -42,7 +42,14 @@ struct RecognitionCell {
 using RecognitionTable = std::vector<std::vector<RecognitionCell>>;
 
 // Everything a project file holds, owned. The reader fills a fresh one; the workspace takes the
-// parts over only when the whole file was read.
+// parts over only when the whole file was read:
+// - the four samples with their counts (`size()`), and the loaded flags below;
+// - `storage` and `rules` together: every rule points at this storage (`Rule::storage`), and
+//   moving the unique_ptrs keeps that pointer valid; the ideal objects and `classCount`;
+// - the settings of the header; `controlNegativeClassified()`/`controlPositiveClassified()`;
+// - the recognition table, shown in the control negative grid with RecognitionCellText.
+// Read rules carry no letter-frequency table (it is not stored); they print and predict but are
+// not meant to be evaluated again.
 struct ProjectData {
     ProjectSettings settings;
 
