@@ -376,6 +376,14 @@ TEST(Rule, FormatIsLocaleFreeFixedSix) {
         std::snprintf(buffer, sizeof buffer, "%f", v);
         EXPECT_EQ(formatFixed6(v), buffer);
     }
+    // Probabilities are k / m for small integers; each must print as "%f" prints it.
+    for (int m = 1; m <= 400; ++m) {
+        for (int k = -m; k <= m; ++k) {
+            const double v = static_cast<double>(k) / static_cast<double>(m);
+            std::snprintf(buffer, sizeof buffer, "%f", v);
+            ASSERT_EQ(formatFixed6(v), buffer) << k << "/" << m;
+        }
+    }
 }
 
 }  // namespace
