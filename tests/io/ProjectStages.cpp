@@ -1,9 +1,10 @@
-// Projects at each stage of the work, built with the storage, the generator and ideal objects.
+// Projects at each stage of the work, built with the storage, the generator and the classificator.
 #include "ProjectStages.h"
 
 #include <stdexcept>
 
 #include "core/FileManager.h"
+#include "classify/Classificator.h"
 #include "rules/RegGenerator.h"
 
 namespace motifora::testing {
@@ -34,18 +35,6 @@ std::vector<Sequence> exampleRecords(const std::string& file, int32_t count) {
 
 namespace {
 
-// The class of an object: the index of the ideal object equal to the object's own, or -1.
-int32_t classOf(const ProjectData& data, const SEQSElem& object) {
-    const SEQStorage& storage = *data.storage;
-    CIdelObject candidate;
-    candidate.InitFromObject(storage.width, storage.alphabetSize, object);
-    candidate.ClearFullPositions();
-    for (int32_t k = 0; k < data.classCount; ++k) {
-        if (*data.idealObjects[static_cast<size_t>(k)] == candidate) return k;
-    }
-    return -1;
-}
-
 void search(ProjectData& data) {
     data.rules = std::make_unique<RulesStorage>(data.settings.finishBufferSize, data.storage->width);
     RegGenerator generator;
@@ -55,25 +44,21 @@ void search(ProjectData& data) {
     generator.RunSearch(nullptr);
 }
 
-// Every learning object becomes a prototype; equal prototypes form one class.
-void idealize(ProjectData& data) {
+// Every learning object is idealized into a class; `classifier` stays set up for the control
+// data.
+void idealize(ProjectData& data, Classificator& classifier) {
     SEQStorage& storage = *data.storage;
     data.idealObjectsPresent = true;
+    classifier.Setup(&storage, data.rules.get(), &data.idealObjects, data.settings.idealizationType);
     for (int32_t i = 0; i < storage.learnObjectCount; ++i) {
-        int32_t k = classOf(data, storage.learnObjects[i]);
-        if (k < 0) {
-            auto object = std::make_unique<CIdelObject>();
-            object->InitFromObject(storage.width, storage.alphabetSize, storage.learnObjects[i]);
-            object->ClearFullPositions();
-            data.idealObjects.push_back(std::move(object));
-            k = data.classCount++;
-        }
-        storage.learnObjects[i].classNumber = k;
+        storage.learnObjects[i].classNumber = classifier.IdealizeAndRegister(&storage.learnObjects[i], -1);
     }
+    data.classCount = classifier.idealObjectCount;
+    data.idealObjects.resize(static_cast<size_t>(data.classCount));
 }
 
-void classify(ProjectData& data, ObjectSet& set, int32_t count) {
-    for (int32_t i = 0; i < count; ++i) set[i].classNumber = classOf(data, set[i]);
+void classify(Classificator& classifier, ObjectSet& set, int32_t count, int32_t kind) {
+    for (int32_t i = 0; i < count; ++i) set[i].classNumber = classifier.ClassifyObject(set[i], i + 1, kind);
 }
 
 }  // namespace
@@ -98,7 +83,8 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
     search(data);
     if (stage == Stage::kAfterSearch) return data;
 
-    idealize(data);
+    Classificator classifier;
+    idealize(data, classifier);
     if (stage == Stage::kAfterIdealization || stage == Stage::kShiftMode) return data;
 
     // Control data: the negative examples as control negatives; the learning positives that
@@ -114,9 +100,9 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
         data.controlPositive.push_back(data.learnPositive.front());  // one that falls into class 1
         const auto cp = static_cast<int32_t>(data.controlPositive.size());
         storage.addSetObjects(data.controlPositive.data(), cp, 1);
-        classify(data, storage.controlPositiveObjects, cp);
+        classify(classifier, storage.controlPositiveObjects, cp, kControlPositiveGrid);
     }
-    classify(data, storage.controlNegativeObjects, cn);
+    classify(classifier, storage.controlNegativeObjects, cn, kControlNegativeGrid);
     if (stage == Stage::kAfterClassification) return data;
 
     // Recognition: every control negative sequence against every class, with scores of two
@@ -133,7 +119,7 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
     data.learnNegative = exampleRecords("promoters_neg.seq", sequences + 3);
     const auto ln = static_cast<int32_t>(data.learnNegative.size());
     storage.addSetObjects(data.learnNegative.data(), ln, 3);
-    classify(data, storage.negativeObjects, ln);
+    classify(classifier, storage.negativeObjects, ln, kLearnNegativeGrid);
     return data;
 }
 
