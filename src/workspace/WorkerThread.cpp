@@ -29,7 +29,7 @@ bool WorkerThread::start(std::function<void()> body, std::size_t stackSize) {
 }
 
 void WorkerThread::join() {
-    if (!started_ || isCurrent()) return;
+    if (isCurrent() || !started_) return;
     pthread_join(handle_, nullptr);
     started_ = false;
     body_ = nullptr;
