@@ -47,6 +47,32 @@ public:
                              const std::string& ruleText, int32_t status) {
         (void)n, (void)fisherText, (void)cpText, (void)ruleText, (void)status;
     }
+
+    // ---- recognition, error counting and bootstrap ----
+    // Score s of control negative object i against class j, into the per-class columns.
+    virtual void ShowClassScore(int32_t i, double s, int32_t j) { (void)i, (void)s, (void)j; }
+    // Score of object i into column 5 of grid `kind`: 0 learning positive, 1 learning
+    // negative, 2 control positive, 3 control negative.
+    virtual void ShowObjectScore(int32_t i, double s, int32_t kind) {
+        (void)i, (void)s, (void)kind;
+    }
+    // Draws the chart from the first `count` window scores of the workspace.
+    virtual void ShowPositionScores(int32_t count) { (void)count; }
+    // The last step of an object recognition: `n` positive objects of the class were scored.
+    // Counts the errors when n > 0 and unlocks the commands.
+    virtual void FinishRecognition(int32_t n) { (void)n; }
+    // Shows the kept and held-out positives of the running bootstrap iteration.
+    virtual void ShowBootstrapSamples() {}
+    // Gives the ideal-object grid `rows` rows (the header row included).
+    virtual void SetIdealObjectRows(int32_t rows) { (void)rows; }
+    // Row `row` of the bootstrap results: the iteration's first- and second-level errors.
+    virtual void ShowBootstrapRow(int32_t row, double firstError, double secondError) {
+        (void)row, (void)firstError, (void)secondError;
+    }
+    // Averages of the shown results of `iterations` iterations.
+    virtual void ShowBootstrapAverages(int32_t iterations) { (void)iterations; }
+    // The bootstrap run has ended (finished or stopped).
+    virtual void BootstrapFinished() {}
 };
 
 }  // namespace motifora

@@ -11,6 +11,7 @@
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
+#include "evaluation/RandomSequence.h"
 #include "workspace/WorkerThread.h"
 
 namespace motifora {
@@ -198,6 +199,64 @@ public:
     // Stops whatever worker runs, opens the pause gate and waits for it. Flags are left as the
     // worker's end step leaves them. Safe to call when nothing runs.
     void shutdownWorker();
+
+    // ---- recognition of the control data (TMainManagerRecognition.cpp) ----
+    // The sides of a one-class recognition, as chosen in "Error Recognition Properties":
+    // 0 "Learning", 1 "Control".
+    int32_t recognitionPositiveSource = 0;
+    int32_t recognitionNegativeSource = 0;
+    // Control object sets a one-class recognition had to rebuild (a scan releases the control
+    // negative objects): bit 0 control negative, bit 1 control positive. The worker classifies
+    // them before scoring.
+    int32_t recognitionRebuilt = 0;
+    // Class c, or -1 for all classes. Returns -1 started, 8 no classes (or classes of another
+    // object table), 7 no control negative sample, 2 no thread (also while another process
+    // runs, is paused or a bootstrap run is in progress). Sets no run flag.
+    int StartRecognition(int32_t c);
+    // Worker body: scores, then FinishRecognition.
+    void RecognitionWorker();
+    // Reports the end to the display with the number of positive objects scored.
+    void FinishRecognition(int32_t n);
+    // Scanning recognition of class c in the caller's thread. Returns 8, 7, or -1 when done
+    // (also when nothing had to be recomputed).
+    int ScanRecognition(int32_t c);
+    // True while a worker process is live: running, paused, or a bootstrap run in progress.
+    bool workerLive() const;
+
+    // ---- bootstrap (TMainManagerBootstrap.cpp) ----
+    // Start codes beyond those of the table: 10 samples missing, 11 refused in shift-positions
+    // mode (the iteration's search would have no objects).
+    static constexpr int kBootstrapShiftMode = 11;
+    // The draws of every iteration of a workspace come from this one sequence.
+    RandomSequence bootstrapRandom;
+    // Set from the start of a run (k = 0) until its worker has ended.
+    std::atomic<bool> bootstrapActive{false};
+    // A stop asked for while the run goes on; carried over the end of an iteration.
+    std::atomic<bool> bootstrapStopRequested{false};
+    // Percent p, iterations t, iteration k, wanted first-level error e. Returns 10 when the
+    // samples are missing (k = 0), 11 in shift-positions mode (k = 0), -1 when the worker cannot
+    // be started (or another process is live), 0 when it runs. k > 0 is called by the run itself
+    // and prepares the next iteration on the running worker.
+    int StartBootstrap(int32_t p, int32_t t, int32_t k, double e);
+    // Search, idealization and classification of one iteration; false when stopped.
+    bool BootstrapWorker();
+    // Scores the objects of class `recognitionClass`; false when stopped.
+    bool BootstrapClassWorker();
+    // Moves to the next class (true: score it) or ends the iteration (false).
+    bool BootstrapClassStep();
+    void FinishBootstrapIteration();
+    void AbortBootstrap();
+    int PauseBootstrap();
+    int ResumeBootstrap();
+    int StopBootstrap();
+    // A number 0 ... n - 1 from `bootstrapRandom`; 0 when n is 0.
+    int32_t RandomIndex(int32_t n);
+
+private:
+    // The bootstrap run on the worker: iterations and their classes until the last or a stop.
+    void bootstrapRun();
+    // Releases the iteration's objects.
+    void releaseBootstrapIteration();
 
 private:
     // Starts `body` on the worker thread; false when no thread could be made.

@@ -28,11 +28,16 @@ bool TBootStrCtrl::readWantedError(double& value) {
     return true;
 }
 
+void TBootStrCtrl::setRequestedFirstError(double value) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    requestedFirstError = value;
+}
+
 void TBootStrCtrl::Bs_btnStartClick() {
-    requestedFirstError = 0.0;
+    setRequestedFirstError(0.0);
     double wanted = 0.0;
     if (!readWantedError(wanted)) return;
-    requestedFirstError = wanted;
+    setRequestedFirstError(wanted);
 
     int32_t percent = 0;
     if (!NumberFormat::readInteger(PositPercent.text(), percent) || percent < 1 || percent > 99) {
@@ -54,7 +59,7 @@ void TBootStrCtrl::Bs_btnStartClick() {
         return;
     }
     if (!main_.mmbtnVisiblePositiveControl.checked()) main_.mmbtnVisiblePositiveControlClick();
-    const int code = m.StartBootstrap(percent, iterations, 0, requestedFirstError);
+    const int code = m.StartBootstrap(percent, iterations, 0, wanted);
     if (code == 10) {
         main_.message("Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
                       "обучающая негативная и контрольная негативная выборки.",
@@ -79,10 +84,10 @@ void TBootStrCtrl::Bs_btnStopClick() { main_.manager().StopBootstrap(); }
 void TBootStrCtrl::ReCount() {
     double wanted = 0.0;
     if (!readWantedError(wanted)) {
-        requestedFirstError = 0.0;
+        setRequestedFirstError(0.0);
         return;
     }
-    requestedFirstError = wanted;
+    setRequestedFirstError(wanted);
     main_.FirstLErrEd.setText(FstLevelErr.text());
     main_.FstReCount2();
 }

@@ -42,8 +42,10 @@ public:
     Label Label4{mutex_, kNoAverage};
     Label Label5{mutex_, kNoAverage};
 
-    // The wanted first-level error; the main window's error counting also writes it.
+    // The wanted first-level error; the main window's error counting also writes it (from the
+    // recognition worker). Written under the window's mutex.
     double requestedFirstError = 0.0;
+    void setRequestedFirstError(double value);
 
     // Shows the window (not modally).
     void Show() { Window.setVisible(true); }

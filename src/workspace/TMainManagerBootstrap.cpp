@@ -1,0 +1,296 @@
+// The workspace's bootstrap: iterations of held-out draws, regularity search, idealization,
+// classification and class levels, run one after another on one worker thread.
+#include <algorithm>
+
+#include "classify/Classificator.h"
+#include "core/Display.h"
+#include "evaluation/Bootstrap.h"
+#include "rules/CIdelObject.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+// The rule-search settings of the iterations: those of the last regularity search, or the
+// window's defaults when the workspace never stored any.
+struct SearchSettings {
+    int32_t finishBufferSize = 500;
+    int32_t subBufferSize = 50;
+    double confidenceLevel = 0.05;
+    double cpThreshold = 0.8;
+};
+
+SearchSettings searchSettings(const TMainManager& m) {
+    SearchSettings settings;
+    const bool neverSet = m.finishBufferSize == 0 && m.subBufferSize == 0 &&
+                          m.confidenceLevel == 0.0 && m.cpThreshold == 0.0;
+    if (neverSet) return settings;
+    return {m.finishBufferSize, m.subBufferSize, m.confidenceLevel, m.cpThreshold};
+}
+
+}  // namespace
+
+int32_t TMainManager::RandomIndex(int32_t n) { return motifora::RandomIndex(bootstrapRandom, n); }
+
+int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
+    const bool first = k == 0;
+    if (first) {
+        if (!(learnPositiveCount > 0 && learnNegativeCount > 0 && controlNegativeLoaded.load()))
+            return 10;
+        if (workMode == 1) return kBootstrapShiftMode;
+        if (workerLive()) return -1;
+        settleWorker();
+        samplePercent = p;
+        iterationCount = t;
+        iteration = 0;
+        requestedFirstError = e;
+        bootstrapStopRequested.store(false);
+        finished.store(false);
+    }
+
+    const int32_t n = std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()));
+    const int32_t h = heldOutCount(n, samplePercent);
+    bootstrapStorage = std::make_unique<SEQStorage>();
+    const std::vector<int32_t> drawn = drawDistinct(bootstrapRandom, n, h);
+    splitSample(learnPositive.data(), n, drawn, bootstrapLearnPositive, bootstrapHeldOut);
+    bootstrapLearnCount = static_cast<int32_t>(bootstrapLearnPositive.size());
+    bootstrapHeldOutCount = static_cast<int32_t>(bootstrapHeldOut.size());
+
+    const int32_t negatives = std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()));
+    bootstrapStorage->buildWholeWithNegatives(bootstrapLearnPositive.data(), learnNegative.data(),
+                                              bootstrapLearnCount, negatives);
+    frameWidth = bootstrapStorage->width;
+
+    const SearchSettings settings = searchSettings(*this);
+    bootstrapRules = std::make_unique<RulesStorage>(settings.finishBufferSize,
+                                                    bootstrapStorage->width);
+    setRunning(true);
+    if (!first) {
+        // Setting the run flag opens the pause gate: a pause or a stop that came in while the
+        // last iteration ended must hold for this one.
+        if (paused.load()) runControl.close();
+        if (bootstrapStopRequested.load()) setRunning(false);
+    }
+    bootstrapClassificator = std::make_unique<Classificator>();
+    bootstrapIdealObjects.clear();
+    bootstrapIdealObjects.resize(static_cast<size_t>(bootstrapLearnCount));
+    if (display) display->ShowBootstrapSamples();
+    recognitionClass = -1;
+    recognizedHeldOut = 0;
+    acceptedNegatives = 0;
+
+    if (!first) return 0;  // the run's worker goes on with this iteration
+    bootstrapActive.store(true);
+    if (!startWorker(&TMainManager::bootstrapRun)) {
+        bootstrapActive.store(false);
+        setRunning(false);
+        releaseBootstrapIteration();
+        return -1;
+    }
+    return 0;
+}
+
+void TMainManager::bootstrapRun() {
+    for (;;) {
+        bool going = BootstrapWorker();
+        while (going) {
+            if (!BootstrapClassStep()) break;  // the iteration has ended
+            going = runControl.gate() && BootstrapClassWorker();
+        }
+        if (!going) {
+            AbortBootstrap();
+            break;
+        }
+        // FinishBootstrapIteration has run: either the last iteration is done, or the next one
+        // was prepared (running set again), or a stop came in between.
+        if (iteration >= iterationCount) break;
+        if (!running.load()) {
+            AbortBootstrap();
+            break;
+        }
+    }
+    bootstrapActive.store(false);
+}
+
+bool TMainManager::BootstrapWorker() {
+    if (!runControl.gate()) return false;
+    const SearchSettings settings = searchSettings(*this);
+    bootstrapGenerator->SetDisplay(display);
+    bootstrapGenerator->Init(bootstrapStorage.get(), bootstrapRules.get(), settings.subBufferSize,
+                             settings.confidenceLevel, settings.cpThreshold);
+    const int32_t width = bootstrapStorage->width;
+    for (int32_t q = 0; q < width; ++q) {
+        bootstrapGenerator->SetTarget(q);
+        while (runControl.gate() && bootstrapGenerator->Step()) {
+        }
+        if (!running.load()) return false;
+    }
+
+    // The objects of the iteration: the kept positives, then the learning negatives, the control
+    // negatives and the held-out positives (as control positives).
+    auto objects = std::make_unique<SEQStorage>();
+    objects->buildWhole(bootstrapLearnPositive.data(), bootstrapLearnCount);
+    objects->addSetObjects(learnNegative.data(),
+                           std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size())), 3);
+    objects->addSetObjects(controlNegative.data(),
+                           std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())), 2);
+    objects->addSetObjects(bootstrapHeldOut.data(), bootstrapHeldOutCount, 1);
+    bootstrapStorage = std::move(objects);
+    SEQStorage& s = *bootstrapStorage;
+
+    Classificator& classes = *bootstrapClassificator;
+    classes.SetDisplay(display);
+    classes.SetRunControl(&runControl);
+    classes.Setup(&s, bootstrapRules.get(), &bootstrapIdealObjects, kDeletingInserting);
+
+    Display* sink = display;
+    const int32_t n = std::min(s.learnObjectCount, s.learnObjects.size());
+    for (int32_t j = 0; j < n; ++j) {
+        if (sink) sink->ShowCountdown(n - j);
+        if (!runControl.gate()) return false;
+        s.learnObjects[j].classNumber = classes.IdealizeAndRegister(&s.learnObjects[j], -1);
+        bootstrapClassCount = classes.idealObjectCount;
+    }
+    const int32_t m = std::min(s.negativeObjectCount, s.negativeObjects.size());
+    for (int32_t k = 0; k < m; ++k) {
+        if (sink) sink->ShowCountdown(m - k);
+        if (!runControl.gate()) return false;
+        s.negativeObjects[k].classNumber = classes.ClassifyObject(s.negativeObjects[k], k + 1, 3);
+    }
+    if (sink) sink->SetIdealObjectRows(bootstrapClassCount + 1);
+    const int32_t controls = std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
+    for (int32_t l = 0; l < controls; ++l) {
+        if (!runControl.gate()) return false;
+        s.controlNegativeObjects[l].classNumber =
+            classes.ClassifyObject(s.controlNegativeObjects[l], l + 1, 2);
+    }
+    const int32_t heldOut = std::min(s.controlPositiveObjectCount, s.controlPositiveObjects.size());
+    for (int32_t u = 0; u < heldOut; ++u) {
+        if (!runControl.gate()) return false;
+        s.controlPositiveObjects[u].classNumber =
+            classes.ClassifyObject(s.controlPositiveObjects[u], u + 1, 1);
+    }
+    return true;
+}
+
+bool TMainManager::BootstrapClassWorker() {
+    const int32_t c = recognitionClass;
+    SEQStorage& s = *bootstrapStorage;
+    Classificator& classes = *bootstrapClassificator;
+    Display* sink = display;
+    // Scores every object of class c in one set; false when stopped between two objects.
+    auto scoreSet = [&](ObjectSet& set, int32_t count, int32_t gridKind) {
+        count = std::min(count, set.size());
+        for (int32_t i = 0; i < count; ++i) {
+            SEQSElem& object = set[i];
+            if (object.classNumber != c) continue;
+            if (!runControl.gate()) return false;
+            object.score = classes.ScoreObject(object, i, c);
+            if (sink) sink->ShowObjectScore(i, object.score, gridKind);
+        }
+        return true;
+    };
+    return scoreSet(s.controlNegativeObjects, controlNegativeCount, 3) &&
+           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount, 2) &&
+           scoreSet(s.learnObjects, bootstrapLearnCount, 0);
+}
+
+bool TMainManager::BootstrapClassStep() {
+    ++recognitionClass;
+    if (recognitionClass == 0) {
+        // An iteration without classes has nothing to score and ends at once.
+        if (bootstrapClassCount > 0) return true;
+        FinishBootstrapIteration();
+        return false;
+    }
+    const int32_t c = recognitionClass - 1;
+    SEQStorage& s = *bootstrapStorage;
+
+    sortedScores.clear();
+    const int32_t kept = std::min(bootstrapLearnCount, s.learnObjects.size());
+    for (int32_t i = 0; i < kept; ++i) {
+        if (s.learnObjects[i].classNumber == c) sortedScores.push_back(s.learnObjects[i].score);
+    }
+    const double level = bootstrapLevel(sortedScores, requestedFirstError);
+    sortedScores.clear();
+    sortedScores.shrink_to_fit();
+
+    const int32_t heldOut = std::min(bootstrapHeldOutCount, s.controlPositiveObjects.size());
+    for (int32_t u = 0; u < heldOut; ++u) {
+        const SEQSElem& object = s.controlPositiveObjects[u];
+        if (object.classNumber == c && object.score > level) ++recognizedHeldOut;
+    }
+    const int32_t controls = std::min(controlNegativeCount, s.controlNegativeObjects.size());
+    for (int32_t l = 0; l < controls; ++l) {
+        const SEQSElem& object = s.controlNegativeObjects[l];
+        if (object.classNumber == c && object.score > level) ++acceptedNegatives;
+    }
+
+    if (recognitionClass >= bootstrapClassCount) {
+        FinishBootstrapIteration();
+        return false;
+    }
+    return true;
+}
+
+void TMainManager::FinishBootstrapIteration() {
+    const double firstError = iterationFirstError(bootstrapHeldOutCount, recognizedHeldOut);
+    const double secondError = iterationSecondError(acceptedNegatives, controlNegativeCount);
+    if (display) display->ShowBootstrapRow(iteration + 1, firstError, secondError);
+    setRunning(false);
+    finished.store(true);
+    releaseBootstrapIteration();
+    ++iteration;
+    if (iteration < iterationCount) {
+        // A stop that came while the classes were scored ends the run here.
+        if (bootstrapStopRequested.load()) return;
+        StartBootstrap(samplePercent, iterationCount, iteration, requestedFirstError);
+        return;
+    }
+    if (display) {
+        display->ShowBootstrapAverages(iterationCount);
+        display->BootstrapFinished();
+    }
+}
+
+void TMainManager::AbortBootstrap() {
+    setRunning(false);
+    finished.store(false);
+    setPaused(false);
+    releaseBootstrapIteration();
+    if (display) display->BootstrapFinished();
+}
+
+void TMainManager::releaseBootstrapIteration() {
+    // The classificator refers to the storage, the rules and the ideal objects: it goes first.
+    bootstrapClassificator.reset();
+    bootstrapIdealObjects.clear();
+    bootstrapRules.reset();
+    bootstrapStorage.reset();
+    bootstrapLearnPositive.clear();
+    bootstrapHeldOut.clear();
+    bootstrapLearnCount = 0;
+    bootstrapHeldOutCount = 0;
+    bootstrapClassCount = 0;
+}
+
+int TMainManager::PauseBootstrap() {
+    setPaused(true);
+    return 0;
+}
+
+int TMainManager::ResumeBootstrap() {
+    setPaused(false);
+    return 0;
+}
+
+int TMainManager::StopBootstrap() {
+    bootstrapStopRequested.store(true);
+    stopCurrent();
+    return 0;
+}
+
+}  // namespace motifora

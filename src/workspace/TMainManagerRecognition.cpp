@@ -1,0 +1,150 @@
+// The workspace's recognition of control data: object recognition on the worker (all classes,
+// or one class for the error counting) and the scanning recognition of long control sequences.
+#include <algorithm>
+
+#include "classify/Classificator.h"
+#include "core/Display.h"
+#include "evaluation/Recognition.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+// Classes usable for scoring the present objects: a classificator with classes, set up on the
+// present storage (classes of an earlier object table have another width and other rules).
+bool hasUsableClasses(const TMainManager& m) {
+    return m.classificator && m.classificator->idealObjectCount > 0 && m.storage &&
+           m.classificator->storage == m.storage.get();
+}
+
+// One side of a one-class recognition: the objects, how many of them to look at and the grid.
+struct RecognitionSide {
+    ObjectSet* objects = nullptr;
+    int32_t count = 0;
+    int32_t gridKind = 0;
+};
+
+RecognitionSide negativeSide(TMainManager& m) {
+    SEQStorage& s = *m.storage;
+    if (m.recognitionNegativeSource == 1)
+        return {&s.controlNegativeObjects,
+                std::min(m.controlNegativeCount, s.controlNegativeObjects.size()), 3};
+    return {&s.negativeObjects, std::min(m.learnNegativeCount, s.negativeObjects.size()), 1};
+}
+
+RecognitionSide positiveSide(TMainManager& m) {
+    SEQStorage& s = *m.storage;
+    if (m.recognitionPositiveSource == 1)
+        return {&s.controlPositiveObjects,
+                std::min(m.controlPositiveCount, s.controlPositiveObjects.size()), 2};
+    return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()), 0};
+}
+
+}  // namespace
+
+bool TMainManager::workerLive() const {
+    return running.load() || paused.load() || bootstrapActive.load();
+}
+
+int TMainManager::StartRecognition(int32_t c) {
+    if (!hasUsableClasses(*this)) return StartCode::kNoClasses;
+    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+    // Another process (the bootstrap runs without locking the commands) shares the fields a
+    // recognition writes, such as `recognitionClass`; never run beside it.
+    if (workerLive()) return StartCode::kNoThread;
+    settleWorker();
+
+    recognitionClass = c;
+    recognitionRebuilt = 0;
+    SEQStorage& s = *storage;
+    if (c == -1) {
+        if (!controlNegativeClassified.load() || s.controlNegativeObjectCount != controlNegativeCount)
+            s.addSetObjects(controlNegative.data(), controlNegativeCount, 2);
+    } else {
+        // A scanning recognition releases the control negative objects, and a classification
+        // may never have built the control positive ones: rebuild what the chosen sides need.
+        if (recognitionNegativeSource == 1 && s.controlNegativeObjectCount != controlNegativeCount) {
+            s.addSetObjects(controlNegative.data(), controlNegativeCount, 2);
+            recognitionRebuilt |= 1;
+        }
+        if (recognitionPositiveSource == 1 && controlPositiveCount > 0 &&
+            s.controlPositiveObjectCount != controlPositiveCount) {
+            s.addSetObjects(controlPositive.data(), controlPositiveCount, 1);
+            recognitionRebuilt |= 2;
+        }
+    }
+    classificator->SetDisplay(display);
+    classificator->SetRunControl(nullptr);  // a recognition cannot be paused
+    if (!startWorker(&TMainManager::RecognitionWorker)) return StartCode::kNoThread;
+    return StartCode::kStarted;
+}
+
+void TMainManager::RecognitionWorker() {
+    modified.store(true);
+    saved.store(false);
+    Display* sink = display;
+    SEQStorage& s = *storage;
+    // Rebuilt objects have lost their classes; classification gives them back.
+    if (recognitionRebuilt & 1) {
+        for (int32_t i = 0; i < s.controlNegativeObjects.size(); ++i)
+            s.controlNegativeObjects[i].classNumber =
+                classificator->ClassifyObject(s.controlNegativeObjects[i], i + 1, 2);
+    }
+    if (recognitionRebuilt & 2) {
+        for (int32_t i = 0; i < s.controlPositiveObjects.size(); ++i)
+            s.controlPositiveObjects[i].classNumber =
+                classificator->ClassifyObject(s.controlPositiveObjects[i], i + 1, 1);
+    }
+
+    int32_t n = 0;
+    const int32_t c = recognitionClass;
+    if (c == -1) {
+        const int32_t objects = std::min(controlNegativeCount, s.controlNegativeObjects.size());
+        for (int32_t i = 0; i < objects; ++i) {
+            for (int32_t j = 0; j < classCount; ++j) {
+                const double score = classificator->ScoreObject(s.controlNegativeObjects[i], i, j);
+                if (sink) sink->ShowClassScore(i, score, j);
+            }
+        }
+    } else {
+        const RecognitionSide sides[2] = {negativeSide(*this), positiveSide(*this)};
+        for (int side = 0; side < 2; ++side) {
+            const RecognitionSide& chosen = sides[side];
+            for (int32_t i = 0; i < chosen.count; ++i) {
+                SEQSElem& object = (*chosen.objects)[i];
+                if (object.classNumber != c) continue;
+                const double score = classificator->ScoreObject(object, i, c);
+                object.score = score;
+                if (sink) sink->ShowObjectScore(i, score, chosen.gridKind);
+                if (side == 1) ++n;
+            }
+        }
+    }
+    FinishRecognition(n);
+}
+
+void TMainManager::FinishRecognition(int32_t n) {
+    if (display) display->FinishRecognition(n);
+}
+
+int TMainManager::ScanRecognition(int32_t c) {
+    if (!hasUsableClasses(*this)) return StartCode::kNoClasses;
+    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+    if (!recognitionStale.load() && c == lastRecognitionClass) {
+        if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+        return StartCode::kStarted;
+    }
+    lastRecognitionClass = c;
+    storage->buildControlWindows(controlNegative.data(), controlNegativeCount, frameWidth);
+    const int32_t windows =
+        std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
+    scoreWindows(*classificator, storage->controlNegativeObjects.data(), windows, c,
+                 windowScores);
+    recognitionStale.store(false);
+    if (display) display->ShowPositionScores(windows);
+    storage->releaseControlObjects(0);
+    return StartCode::kStarted;
+}
+
+}  // namespace motifora

@@ -1,0 +1,161 @@
+// Helpers of the recognition and bootstrap tests: a display that records the evaluation
+// operations, and a workspace fixture with classes built from generated samples.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "WorkspaceTestSupport.h"
+#include "classify/Classificator.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora::test {
+
+// Records the recognition and bootstrap operations; hooks run on the calling (worker) thread.
+class EvaluationDisplay : public RecordingDisplay {
+public:
+    struct Score {
+        int32_t object, classOrKind;
+        double score;
+        int32_t currentClass;  // the workspace's recognitionClass at the call
+    };
+    struct Row {
+        int32_t row;
+        double first, second;
+    };
+
+    explicit EvaluationDisplay(TMainManager& m) : manager(m) {}
+
+    void ShowClassScore(int32_t i, double s, int32_t j) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        classScores.push_back({i, j, s, manager.recognitionClass});
+    }
+    void ShowObjectScore(int32_t i, double s, int32_t kind) override {
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            objectScores.push_back({i, kind, s, manager.recognitionClass});
+            hook = onObjectScore;
+        }
+        if (hook) hook();
+    }
+    void ShowPositionScores(int32_t count) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        positionCounts.push_back(count);
+    }
+    void FinishRecognition(int32_t n) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        finishedWith.push_back(n);
+        recognitionDone = true;
+    }
+    void ShowBootstrapSamples() override {
+        std::lock_guard<std::mutex> lock(mutex);
+        std::vector<std::string> names;
+        for (const Sequence& s : manager.bootstrapHeldOut) names.push_back(s.name);
+        heldOutNames.push_back(names);
+        keptCounts.push_back(manager.bootstrapLearnCount);
+        ruleCapacities.push_back(manager.bootstrapRules ? manager.bootstrapRules->capacity : -1);
+    }
+    void ShowBootstrapRow(int32_t row, double first, double second) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        rows.push_back({row, first, second});
+    }
+    void ShowBootstrapAverages(int32_t iterations) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        averagesFor.push_back(iterations);
+    }
+    void BootstrapFinished() override { ++finishedRuns; }
+
+    TMainManager& manager;
+    std::function<void()> onObjectScore;
+    std::vector<Score> classScores, objectScores;
+    std::vector<int32_t> positionCounts, finishedWith, keptCounts, averagesFor, ruleCapacities;
+    std::vector<std::vector<std::string>> heldOutNames;
+    std::vector<Row> rows;
+    std::atomic<bool> recognitionDone{false};
+    std::atomic<int> finishedRuns{0};
+};
+
+// Waits (at most two minutes) for `done` to become true.
+inline bool waitUntil(const std::function<bool()>& done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > limit) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+constexpr unsigned kEvaluationSeed = 20261207;  // fixed seed of the generated samples
+
+// A workspace with learning positives and negatives, rules and classes (fixed positions).
+class EvaluationFixture : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::printf("generated samples: seed %u\n", kEvaluationSeed);
+        positives = patternedRecords(40, 6, kEvaluationSeed);
+        negatives = patternedRecords(15, 6, kEvaluationSeed + 1);
+        for (std::string& text : negatives) text[1] = text[0] == 'A' ? 'G' : 'A';
+        m.setDisplay(&display);
+        m.generator->SetThreadCount(1);
+        m.bootstrapGenerator->SetThreadCount(1);
+    }
+    void load(bool withNegatives = true) {
+        ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(positives))));
+        if (withNegatives) {
+            ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))));
+        }
+    }
+    void searchAndIdealize() {
+        ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+        ASSERT_TRUE(waitForEnd(m));
+        m.finished = false;
+        m.ruleSearchStarted = false;
+        ASSERT_EQ(m.startIdealization(2, 0), -1);
+        ASSERT_TRUE(waitForEnd(m));
+        m.finished = false;
+        m.idealizationStarted = false;
+        ASSERT_GT(m.classCount, 0);
+    }
+    void loadControls(const std::vector<std::string>& controlNegative,
+                      const std::vector<std::string>& controlPositive) {
+        ASSERT_TRUE(m.loadControlNegative(dir.write("cneg.seq", seqText(controlNegative))))
+            << m.lastLoadError();
+        if (!controlPositive.empty()) {
+            ASSERT_TRUE(m.loadControlPositive(dir.write("cpos.seq", seqText(controlPositive))))
+                << m.lastLoadError();
+        }
+    }
+    void classify() {
+        ASSERT_EQ(m.startClassification(), -1);
+        ASSERT_TRUE(waitForEnd(m));
+        m.finished = false;
+        m.classificationStarted = false;
+    }
+    // Runs a recognition started with `code` -1 to its end.
+    void recognize(int32_t c) {
+        display.recognitionDone = false;
+        ASSERT_EQ(m.StartRecognition(c), -1);
+        ASSERT_TRUE(waitUntil([&] { return display.recognitionDone.load(); }));
+        m.joinWorker();
+    }
+
+    void TearDown() override { m.shutdownWorker(); }
+
+    TempDir dir;
+    // The display outlives the workspace, whose destructor may still let a worker report.
+    EvaluationDisplay display{m};
+    TMainManager m;
+    std::vector<std::string> positives, negatives;
+};
+
+}  // namespace motifora::test

@@ -1,0 +1,235 @@
+// The workspace's bootstrap on small generated data: start codes, held-out draws, iterations
+// and their rows, the class levels behind the rows, repeatability, pause, resume and stop.
+#include <map>
+#include <set>
+
+#include "EvaluationTestSupport.h"
+#include "evaluation/Bootstrap.h"
+
+namespace motifora {
+namespace {
+
+using test::EvaluationFixture;
+using test::waitUntil;
+
+class BootstrapTest : public EvaluationFixture {
+protected:
+    void prepare() {
+        load();
+        loadControlsWithoutStorage();
+    }
+    // The bootstrap needs no search of its own workspace: the control negative sample is read
+    // against the storage of a first search.
+    void loadControlsWithoutStorage() {
+        ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+        ASSERT_TRUE(test::waitForEnd(m));
+        m.finished = false;
+        m.ruleSearchStarted = false;
+        loadControls(negatives, {});
+    }
+    // Waits until the run's worker has ended and joins it.
+    void waitForRun() {
+        ASSERT_TRUE(waitUntil([&] { return !m.bootstrapActive.load(); }));
+        m.joinWorker();
+    }
+};
+
+TEST_F(BootstrapTest, StartCodes) {
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", test::seqText(positives))));
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);  // no learning negatives
+    ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", test::seqText(negatives))));
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);  // no control negatives
+    loadControlsWithoutStorage();
+    m.workMode = 1;
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), TMainManager::kBootstrapShiftMode);
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.workerActive());
+    EXPECT_EQ(m.samplePercent, 0);  // refused starts store nothing
+}
+
+TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
+    prepare();
+    const std::vector<Sequence> before = m.learnPositive;
+    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.25), 0);
+    waitForRun();
+    ASSERT_EQ(display.rows.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(display.rows[static_cast<size_t>(i)].row, i + 1);
+        const double first = display.rows[static_cast<size_t>(i)].first;
+        const double second = display.rows[static_cast<size_t>(i)].second;
+        EXPECT_TRUE(first >= 0 && first <= 1);
+        EXPECT_TRUE(second >= 0 && second <= 1);
+    }
+    EXPECT_EQ(display.averagesFor, std::vector<int32_t>{3});
+    EXPECT_EQ(display.finishedRuns.load(), 1);  // averages, then the end of the run
+    EXPECT_EQ(m.iteration, 3);
+    EXPECT_FALSE(m.running);
+    EXPECT_TRUE(m.finished);
+    // 40 positives at 10 %: ceil(4) - 1 = 3 held out, 37 kept, in every iteration.
+    EXPECT_EQ(display.keptCounts, (std::vector<int32_t>{37, 37, 37}));
+    for (const auto& names : display.heldOutNames) EXPECT_EQ(names.size(), 3u);
+    // One sequence runs on across the iterations: not every iteration holds out the same.
+    EXPECT_FALSE(display.heldOutNames[0] == display.heldOutNames[1] &&
+                 display.heldOutNames[1] == display.heldOutNames[2]);
+    // The iteration's objects are gone; the workspace's own samples are untouched.
+    EXPECT_EQ(m.bootstrapStorage, nullptr);
+    EXPECT_EQ(m.bootstrapClassificator, nullptr);
+    EXPECT_TRUE(m.bootstrapLearnPositive.empty());
+    ASSERT_EQ(m.learnPositive.size(), before.size());
+    for (size_t i = 0; i < before.size(); ++i) {
+        EXPECT_EQ(m.learnPositive[i].text, before[i].text);
+        EXPECT_EQ(m.learnPositive[i].startPosition, before[i].startPosition);
+    }
+}
+
+TEST_F(BootstrapTest, HundredPositivesAtTenPercentHoldOutNine) {
+    positives = test::patternedRecords(100, 6, test::kEvaluationSeed + 2);
+    prepare();
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    waitForRun();
+    EXPECT_EQ(display.keptCounts, std::vector<int32_t>{91});
+    ASSERT_EQ(display.heldOutNames.size(), 1u);
+    EXPECT_EQ(display.heldOutNames[0].size(), 9u);
+}
+
+TEST_F(BootstrapTest, NothingHeldOutGivesAFirstLevelErrorOfZero) {
+    positives = test::patternedRecords(10, 6, test::kEvaluationSeed + 3);
+    prepare();
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.5), 0);  // ceil(1) - 1 = 0 held out
+    waitForRun();
+    EXPECT_EQ(display.keptCounts, std::vector<int32_t>{10});
+    ASSERT_EQ(display.rows.size(), 1u);
+    EXPECT_EQ(display.rows[0].first, 0.0);
+}
+
+// The row of an iteration follows from the scores shown: per class, the level from the kept
+// scores and the wanted error, then held-out scores and control negative scores above it.
+TEST_F(BootstrapTest, RowsFollowTheClassLevelsOfTheShownScores) {
+    prepare();
+    for (double wanted : {0.0, 0.3, 1.0}) {
+        display.objectScores.clear();
+        display.rows.clear();
+        ASSERT_EQ(m.StartBootstrap(20, 1, 0, wanted), 0);
+        waitForRun();
+        ASSERT_FALSE(display.objectScores.empty());
+        std::map<int32_t, std::vector<double>> kept, heldOut, controls;
+        for (const auto& shown : display.objectScores) {
+            auto& into = shown.classOrKind == 0 ? kept : shown.classOrKind == 2 ? heldOut : controls;
+            into[shown.currentClass].push_back(shown.score);
+        }
+        int32_t recognized = 0, accepted = 0;
+        for (const auto& [c, scores] : kept) {
+            const double level = bootstrapLevel(scores, wanted);
+            for (double s : heldOut[c]) recognized += s > level;
+            for (double s : controls[c]) accepted += s > level;
+        }
+        const int32_t h = heldOutCount(static_cast<int32_t>(positives.size()), 20);
+        ASSERT_EQ(display.rows.size(), 1u);
+        EXPECT_EQ(display.rows[0].first, iterationFirstError(h, recognized)) << "wanted " << wanted;
+        EXPECT_EQ(display.rows[0].second,
+                  iterationSecondError(accepted, static_cast<int32_t>(negatives.size())));
+    }
+}
+
+TEST_F(BootstrapTest, SameSeedSameRows) {
+    prepare();
+    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.25), 0);
+    waitForRun();
+    const auto firstRun = display.heldOutNames;
+
+    TMainManager other;
+    test::EvaluationDisplay otherDisplay{other};
+    other.setDisplay(&otherDisplay);
+    other.bootstrapGenerator->SetThreadCount(1);
+    ASSERT_TRUE(other.loadLearnPositive(dir.write("p2.seq", test::seqText(positives))));
+    ASSERT_TRUE(other.loadLearnNegative(dir.write("n2.seq", test::seqText(negatives))));
+    ASSERT_EQ(other.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+    ASSERT_TRUE(test::waitForEnd(other));
+    ASSERT_TRUE(other.loadControlNegative(dir.write("c2.seq", test::seqText(negatives))));
+    ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), 0);
+    ASSERT_TRUE(waitUntil([&] { return !other.bootstrapActive.load(); }));
+    other.joinWorker();
+    EXPECT_EQ(otherDisplay.heldOutNames, firstRun);
+    ASSERT_EQ(otherDisplay.rows.size(), display.rows.size());
+    for (size_t i = 0; i < display.rows.size(); ++i) {
+        EXPECT_EQ(otherDisplay.rows[i].first, display.rows[i].first);
+        EXPECT_EQ(otherDisplay.rows[i].second, display.rows[i].second);
+    }
+}
+
+TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
+    prepare();
+    std::atomic<bool> pausedOnce{false};
+    display.onCountdown = [&] {
+        if (!pausedOnce.exchange(true)) m.PauseBootstrap();
+    };
+    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), 0);
+    ASSERT_TRUE(waitUntil([&] { return pausedOnce.load(); }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_TRUE(m.paused);
+    EXPECT_TRUE(m.bootstrapActive);
+    EXPECT_TRUE(display.rows.empty());
+    // "Start" while paused resumes; a second start is refused meanwhile.
+    EXPECT_EQ(m.StartBootstrap(10, 2, 0, 0.0), -1);
+    m.ResumeBootstrap();
+    waitForRun();
+    EXPECT_EQ(display.rows.size(), 2u);
+    EXPECT_FALSE(m.paused);
+}
+
+TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
+    prepare();
+    std::atomic<bool> pausedOnce{false};
+    display.onCountdown = [&] {
+        if (!pausedOnce.exchange(true)) m.PauseBootstrap();
+    };
+    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), 0);
+    ASSERT_TRUE(waitUntil([&] { return pausedOnce.load(); }));
+    m.StopBootstrap();
+    waitForRun();
+    EXPECT_TRUE(display.rows.empty());
+    EXPECT_EQ(display.finishedRuns.load(), 1);
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.finished);
+    EXPECT_FALSE(m.paused);
+    EXPECT_EQ(m.bootstrapStorage, nullptr);
+    EXPECT_EQ(m.bootstrapClassCount, 0);
+}
+
+TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
+    prepare();
+    std::atomic<bool> stopped{false};
+    display.onObjectScore = [&] {
+        if (!stopped.exchange(true)) m.StopBootstrap();
+    };
+    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), 0);
+    waitForRun();
+    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(display.rows.empty());
+    EXPECT_EQ(display.finishedRuns.load(), 1);
+    EXPECT_TRUE(display.averagesFor.empty());
+    // A new run starts afresh after a stop.
+    display.onObjectScore = nullptr;
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    waitForRun();
+    EXPECT_EQ(display.rows.size(), 1u);
+}
+
+TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
+    load();
+    // A control negative sample needs a storage to be checked against; the search settings are
+    // then cleared as if none had been stored.
+    loadControlsWithoutStorage();
+    m.finishBufferSize = 0;
+    m.subBufferSize = 0;
+    m.confidenceLevel = 0;
+    m.cpThreshold = 0;
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    waitForRun();
+    EXPECT_EQ(display.ruleCapacities, std::vector<int32_t>{500});
+    EXPECT_EQ(display.rows.size(), 1u);
+}
+
+}  // namespace
+}  // namespace motifora

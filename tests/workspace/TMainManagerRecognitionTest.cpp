@@ -1,0 +1,190 @@
+// The workspace's recognition: start codes, all-classes and one-class object recognition on the
+// worker, and the scanning recognition of long control sequences.
+#include <cmath>
+#include <cstring>
+
+#include "EvaluationTestSupport.h"
+#include "evaluation/Recognition.h"
+
+namespace motifora {
+namespace {
+
+using test::EvaluationFixture;
+
+// Bitwise equality, so that not-a-number scores compare too.
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+class RecognitionTest : public EvaluationFixture {};
+
+TEST_F(RecognitionTest, StartCodesTestClassesFirst) {
+    // No classes: 8 even though no control data is loaded either.
+    EXPECT_EQ(m.StartRecognition(-1), 8);
+    EXPECT_EQ(m.ScanRecognition(0), 8);
+    load();
+    searchAndIdealize();
+    EXPECT_EQ(m.StartRecognition(-1), 7);
+    EXPECT_EQ(m.ScanRecognition(0), 7);
+    EXPECT_FALSE(m.workerActive());
+    // Not beside a live process.
+    loadControls(positives, {});
+    m.bootstrapActive = true;
+    EXPECT_EQ(m.StartRecognition(-1), 2);
+    m.bootstrapActive = false;
+    recognize(-1);
+}
+
+TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
+    load();
+    searchAndIdealize();
+    loadControls(negatives, {});
+    m.saved = true;
+    recognize(-1);
+    EXPECT_FALSE(m.saved);
+    EXPECT_TRUE(m.modified);
+    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+    ASSERT_EQ(display.classScores.size(),
+              static_cast<size_t>(m.controlNegativeCount) * static_cast<size_t>(m.classCount));
+    size_t k = 0;
+    for (int32_t i = 0; i < m.controlNegativeCount; ++i) {
+        for (int32_t j = 0; j < m.classCount; ++j, ++k) {
+            const auto& shown = display.classScores[k];
+            ASSERT_EQ(shown.object, i);
+            ASSERT_EQ(shown.classOrKind, j);
+            const double expected =
+                m.classificator->ScoreObject(m.storage->controlNegativeObjects[i], i, j);
+            EXPECT_TRUE(sameBits(shown.score, expected)) << "object " << i << " class " << j;
+        }
+    }
+}
+
+TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
+    load();
+    searchAndIdealize();
+    loadControls(negatives, positives);
+    classify();
+    for (int32_t negativeSource : {0, 1}) {
+        for (int32_t positiveSource : {0, 1}) {
+            m.recognitionNegativeSource = negativeSource;
+            m.recognitionPositiveSource = positiveSource;
+            display.objectScores.clear();
+            display.finishedWith.clear();
+            const int32_t c = 0;
+            recognize(c);
+            const SEQStorage& s = *m.storage;
+            const ObjectSet& negative =
+                negativeSource == 1 ? s.controlNegativeObjects : s.negativeObjects;
+            const ObjectSet& positive =
+                positiveSource == 1 ? s.controlPositiveObjects : s.learnObjects;
+            // Expected calls: the negative side's objects of class c, then the positive side's.
+            std::vector<std::pair<int32_t, int32_t>> expected;
+            int32_t n = 0;
+            for (int32_t i = 0; i < negative.size(); ++i)
+                if (negative[i].classNumber == c) expected.push_back({i, negativeSource == 1 ? 3 : 1});
+            for (int32_t i = 0; i < positive.size(); ++i)
+                if (positive[i].classNumber == c) {
+                    expected.push_back({i, positiveSource == 1 ? 2 : 0});
+                    ++n;
+                }
+            ASSERT_EQ(display.objectScores.size(), expected.size());
+            for (size_t k = 0; k < expected.size(); ++k) {
+                const auto& shown = display.objectScores[k];
+                EXPECT_EQ(shown.object, expected[k].first);
+                EXPECT_EQ(shown.classOrKind, expected[k].second);
+                const ObjectSet& set = k < expected.size() - static_cast<size_t>(n) ? negative
+                                                                                   : positive;
+                EXPECT_TRUE(sameBits(set[shown.object].score, shown.score));
+            }
+            EXPECT_EQ(display.finishedWith, std::vector<int32_t>{n});
+            EXPECT_EQ(m.recognitionClass, c);
+        }
+    }
+}
+
+TEST_F(RecognitionTest, PositiveSideWithoutObjectsOfTheClassFinishesWithZero) {
+    load();
+    searchAndIdealize();
+    loadControls(negatives, {});
+    m.recognitionNegativeSource = 1;
+    m.recognitionPositiveSource = 0;
+    recognize(m.classCount + 3);  // a class no object belongs to
+    EXPECT_TRUE(display.objectScores.empty());
+    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+}
+
+// Long control sequences: windows of the object width along each sequence.
+class ScanTest : public EvaluationFixture {
+protected:
+    void prepare() {
+        load();
+        searchAndIdealize();
+        // Lengths 12 and 15 with objects 6 wide: 7 + 10 windows; one exactly 6 long: one more.
+        loadControls({positives[0] + positives[1], positives[2] + positives[3].substr(0, 3) +
+                                                       positives[4],
+                      positives[5]},
+                     {});
+        ASSERT_TRUE(m.longControl);
+    }
+};
+
+TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
+    prepare();
+    EXPECT_EQ(m.ScanRecognition(0), -1);
+    ASSERT_EQ(display.positionCounts, std::vector<int32_t>{7 + 10 + 1});
+    ASSERT_EQ(m.windowScores.size(), 18u);
+    EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);  // released after scoring
+    EXPECT_FALSE(m.recognitionStale);
+    EXPECT_EQ(m.lastRecognitionClass, 0);
+    // The straightforward twin: the same windows built again, scored one by one.
+    m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount, m.frameWidth);
+    ASSERT_EQ(m.storage->controlNegativeObjectCount, 18);
+    for (int32_t k = 0; k < 18; ++k) {
+        const double expected =
+            m.classificator->ScoreObject(m.storage->controlNegativeObjects[k], k, 0);
+        EXPECT_TRUE(sameBits(m.windowScores[static_cast<size_t>(k)], expected)) << "window " << k;
+    }
+    m.storage->releaseControlObjects(0);
+}
+
+TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
+    prepare();
+    ASSERT_EQ(m.ScanRecognition(0), -1);
+    m.windowScores[0] = 12345.0;  // a mark a new scan would overwrite
+    ASSERT_EQ(m.ScanRecognition(0), -1);
+    EXPECT_EQ(m.windowScores[0], 12345.0);
+    EXPECT_EQ(display.positionCounts, (std::vector<int32_t>{18, 18}));
+    if (m.classCount > 1) {
+        ASSERT_EQ(m.ScanRecognition(1), -1);
+        EXPECT_NE(m.windowScores[0], 12345.0);
+        EXPECT_EQ(m.lastRecognitionClass, 1);
+        m.windowScores[0] = 12345.0;
+        ASSERT_EQ(m.ScanRecognition(1), -1);
+        EXPECT_EQ(m.windowScores[0], 12345.0);
+    }
+    // New control data forces a new scan of the same class.
+    ASSERT_TRUE(m.loadControlNegative(dir.write("again.seq", test::seqText({positives[7] + "ACG"}))));
+    EXPECT_TRUE(m.recognitionStale);
+    ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass), -1);
+    EXPECT_EQ(display.positionCounts.back(), 4);
+    EXPECT_EQ(m.windowScores.size(), 4u);
+}
+
+TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
+    prepare();
+    classify();
+    ASSERT_EQ(m.ScanRecognition(0), -1);
+    ASSERT_EQ(m.storage->controlNegativeObjectCount, 0);
+    m.recognitionNegativeSource = 1;
+    m.recognitionPositiveSource = 0;
+    recognize(0);
+    ASSERT_EQ(m.storage->controlNegativeObjectCount, m.controlNegativeCount);
+    // The rebuilt objects got their classes back before they were scored.
+    for (int32_t i = 0; i < m.controlNegativeCount; ++i) {
+        const SEQSElem& object = m.storage->controlNegativeObjects[i];
+        EXPECT_EQ(object.classNumber, m.classificator->ClassifyObject(object, i + 1, 2));
+    }
+    ASSERT_EQ(display.finishedWith.size(), 1u);
+    EXPECT_GT(display.finishedWith[0], 0);
+}
+
+}  // namespace
+}  // namespace motifora
