@@ -1,0 +1,80 @@
+// The window's dialogs in a batch run: printed messages, scripted paths, questions answered No.
+#include "cli/BatchDialogs.h"
+
+namespace motifora {
+
+DialogAnswer BatchDialogs::messageBox(const MessageRequest& request) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    messages_.push_back(request);
+    if (!(quiet_ && request.icon == MessageIcon::Information)) {
+        err_ << request.caption << ": " << request.text << "\n";
+        err_.flush();
+    }
+    return request.buttons == MessageButtons::Ok ? DialogAnswer::Ok : DialogAnswer::No;
+}
+
+std::optional<std::string> BatchDialogs::nextPath() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (paths_.empty()) {
+        ++unanswered_;
+        return std::nullopt;
+    }
+    std::string path = std::move(paths_.front());
+    paths_.pop_front();
+    return path;
+}
+
+std::optional<std::string> BatchDialogs::openFile(const FileRequest& request) {
+    (void)request;
+    return nextPath();
+}
+
+std::optional<std::string> BatchDialogs::saveFile(const FileRequest& request) {
+    (void)request;
+    return nextPath();
+}
+
+LaunchFailure BatchDialogs::launch(const std::string& program, const std::string& argument) {
+    (void)program, (void)argument;
+    return LaunchFailure::NotFound;
+}
+
+void BatchDialogs::choose(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paths_.push_back(path);
+}
+
+void BatchDialogs::clearPaths() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    paths_.clear();
+}
+
+size_t BatchDialogs::messageCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return messages_.size();
+}
+
+std::vector<MessageRequest> BatchDialogs::messagesSince(size_t mark) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (mark >= messages_.size()) return {};
+    return {messages_.begin() + static_cast<std::ptrdiff_t>(mark), messages_.end()};
+}
+
+std::optional<MessageRequest> BatchDialogs::errorSince(size_t mark) const {
+    for (const MessageRequest& m : messagesSince(mark))
+        if (m.icon == MessageIcon::Error) return m;
+    return std::nullopt;
+}
+
+std::optional<MessageRequest> BatchDialogs::lastSince(size_t mark) const {
+    auto shown = messagesSince(mark);
+    if (shown.empty()) return std::nullopt;
+    return shown.back();
+}
+
+int BatchDialogs::unansweredChoosers() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return unanswered_;
+}
+
+}  // namespace motifora

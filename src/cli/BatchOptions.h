@@ -1,0 +1,91 @@
+// The command line of motifora-cli: what a batch run loads, which processes it runs with which
+// settings, and where it writes its results.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace motifora {
+
+// The processes of a batch run, in the order they run.
+enum class Stage : int32_t { Search = 0, Idealize, Classify, Recognize, Errors, Bootstrap };
+constexpr int32_t kStageCount = 6;
+// The stage's name on the command line ("search", "idealize", ...).
+const char* stageName(Stage stage);
+
+// Everything the command line asked for. Settings are kept as the texts the user typed (after
+// they have been checked here): the batch run types them into the window's edits exactly as a
+// user would, so the window's own number reading decides what they mean, separator switch
+// included. A setting that was not given is left empty, so a project's own settings stay.
+struct BatchOptions {
+    std::string positive;
+    std::string negative;
+    std::string controlNegative;
+    std::string controlPositive;
+    std::string open;
+
+    std::optional<bool> shiftMode;
+    std::optional<std::string> width;
+    std::optional<std::string> confidence;
+    std::optional<std::string> cp;
+    std::optional<std::string> finish;
+    std::optional<std::string> sub;
+    std::optional<int32_t> idealizationType;  // 0 deleting, 1 inserting, 2 both
+    std::optional<int32_t> source;            // 0 objects, 1 rules
+    std::optional<bool> arrange;
+
+    // Stages asked for with --stages; empty = every stage the inputs allow.
+    std::optional<std::array<bool, kStageCount>> stages;
+    // First and last class (1-based) for error counting; empty = all classes.
+    std::optional<std::pair<int32_t, int32_t>> classes;
+    std::optional<std::string> level;
+    std::optional<std::string> firstError;
+    std::optional<int32_t> positiveSide;  // 0 learning, 1 control
+    std::optional<int32_t> negativeSide;  // 0 learning, 1 control
+
+    // The bootstrap window's three entries, as typed.
+    std::string bootstrapPercent = "10";
+    std::string bootstrapIterations = "1";
+    std::string bootstrapError = "0";
+    std::optional<uint32_t> seed;
+    std::optional<int32_t> threads;
+
+    std::string save;
+    std::string exportText;
+    std::string report;
+    std::string json;
+    bool quiet = false;
+
+    // True when --stages named `stage` explicitly.
+    bool stageRequested(Stage stage) const {
+        return stages && (*stages)[static_cast<size_t>(stage)];
+    }
+    // True when the stage may run: asked for, or no --stages given.
+    bool stageWanted(Stage stage) const { return !stages || stageRequested(stage); }
+};
+
+// The outcome of reading the command line: either options to run with, or an exit code with
+// the texts to print (help, version, or an error with the usage line).
+struct ParseOutcome {
+    bool run = false;
+    int exitCode = 0;
+    std::string out;  // for standard output (help, version)
+    std::string err;  // for standard error (what is wrong, the usage line)
+    BatchOptions options;
+};
+
+// Reads the command line (argv[0] is the program). Never throws and never exits the process.
+ParseOutcome parseArguments(int argc, const char* const* argv);
+ParseOutcome parseArguments(const std::vector<std::string>& arguments);
+
+// The usage line printed with every argument error.
+extern const char* const kUsageLine;
+
+// Reads a real number written with a decimal point or a decimal comma (blanks at either end
+// allowed). Returns false when the text is neither.
+bool readUserReal(const std::string& text, double& value);
+
+}  // namespace motifora

@@ -1,0 +1,570 @@
+// One batch run: inputs, the stages pressed through the window model, outputs and the summary.
+#include "cli/BatchRun.h"
+
+#include <cctype>
+#include <cstdio>
+#include <thread>
+
+#include "cli/ExitCode.h"
+#include "cli/Interrupt.h"
+#include "cli/JsonSummary.h"
+#include "io/SafeFile.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+constexpr auto kTick = std::chrono::milliseconds(100);
+constexpr auto kProgressEvery = std::chrono::seconds(1);
+
+std::string formatDuration(Clock::duration d) {
+    const long long total = std::chrono::duration_cast<std::chrono::seconds>(d).count();
+    char text[32];
+    std::snprintf(text, sizeof text, "%lld:%02lld:%02lld", total / 3600, total / 60 % 60,
+                  total % 60);
+    return text;
+}
+
+// Rows 1 ... count of column `column` that hold text.
+int32_t filledRows(const Grid& grid, int32_t column, int32_t count) {
+    int32_t filled = 0;
+    for (int32_t r = 1; r <= count; ++r)
+        if (!grid.cell(column, r).empty()) ++filled;
+    return filled;
+}
+
+const char* processName(int process) {
+    static const char* const names[] = {"regularity search", "idealization", "classification",
+                                        "recognition", "bootstrap", "error counting"};
+    return names[process];
+}
+
+}  // namespace
+
+BatchRun::BatchRun(const BatchOptions& options, std::ostream& out, std::ostream& err)
+    : options_(options), out_(out), err_(err), dialogs_(err, options.quiet), form_(dialogs_) {}
+
+BatchRun::~BatchRun() = default;
+
+TMainManager& BatchRun::manager() { return *form_.mainManager; }
+
+int BatchRun::fail(int code, const std::string& text) {
+    err_ << "motifora-cli: " << text << "\n";
+    if (code == kExitBadArguments) err_ << kUsageLine << "\n";
+    err_.flush();
+    return code;
+}
+
+std::string BatchRun::reasonSince(size_t mark, const std::string& fallback) const {
+    const auto last = dialogs_.lastSince(mark);
+    return last ? last->text : fallback;
+}
+
+int BatchRun::interrupted(const char* what) {
+    return fail(kExitInterrupted, std::string("interrupted") + (what ? ": the " : "") +
+                                      (what ? what : "") + (what ? " was stopped" : "") +
+                                      "; no output file was written");
+}
+
+void BatchRun::note(const std::string& text) {
+    if (options_.quiet) return;
+    err_ << text << "\n";
+    err_.flush();
+}
+
+// ---------------------------------------------------------------- inputs and settings
+
+int BatchRun::loadInputs() {
+    TMainForm& f = form_;
+    struct Load {
+        const std::string& path;
+        void (TMainForm::*command)();
+        const char* what;
+    };
+    if (!options_.open.empty()) {
+        const size_t mark = dialogs_.messageCount();
+        dialogs_.choose(options_.open);
+        f.mmbtnOpenProjectClick();
+        dialogs_.clearPaths();
+        if (dialogs_.errorSince(mark))
+            return fail(kExitInputRefused, "the project " + options_.open + " was refused");
+    }
+    const Load loads[] = {
+        {options_.positive, &TMainForm::mmbtnAddSequenciesClick, "learning positive sample"},
+        {options_.negative, &TMainForm::mmbtnAddNegativeSequenciesClick,
+         "learning negative sample"},
+    };
+    for (const Load& load : loads) {
+        if (load.path.empty()) continue;
+        const size_t mark = dialogs_.messageCount();
+        dialogs_.choose(load.path);
+        (f.*load.command)();
+        dialogs_.clearPaths();
+        if (dialogs_.errorSince(mark))
+            return fail(kExitInputRefused,
+                        std::string("the ") + load.what + " " + load.path + " was refused");
+    }
+    return kExitSuccess;
+}
+
+int BatchRun::loadControls() {
+    TMainForm& f = form_;
+    const std::pair<const std::string*, const char*> controls[] = {
+        {&options_.controlNegative, "control negative sample"},
+        {&options_.controlPositive, "control positive sample"},
+    };
+    for (int i = 0; i < 2; ++i) {
+        const std::string& path = *controls[i].first;
+        if (path.empty()) continue;
+        const size_t mark = dialogs_.messageCount();
+        dialogs_.choose(path);
+        if (i == 0)
+            f.mmbtnAddControlNegativeClick();
+        else
+            f.mmbtnAddControlPositiveClick();
+        dialogs_.clearPaths();
+        if (dialogs_.errorSince(mark))
+            return fail(kExitInputRefused,
+                        std::string("the ") + controls[i].second + " " + path + " was refused");
+    }
+    return kExitSuccess;
+}
+
+void BatchRun::applySettings() {
+    TMainForm& f = form_;
+    const BatchOptions& o = options_;
+    if (o.shiftMode) f.chooseAlignment(*o.shiftMode);
+    if (o.width) f.FrameWidthEdit.setText(*o.width);
+    if (o.confidence) f.ConfIntEdit.setText(*o.confidence);
+    if (o.cp) f.CPEdit.setText(*o.cp);
+    if (o.finish) f.FinishStorSizeEdit.setText(*o.finish);
+    if (o.sub) f.SubBuffersSizeEdit.setText(*o.sub);
+    if (o.idealizationType) f.chooseIdealizationType(*o.idealizationType);
+    if (o.source) f.ObjsSourceGroup.setItemIndex(*o.source);
+    if (o.arrange) f.Rec_Arranged.setChecked(*o.arrange);
+    TMainManager& m = manager();
+    if (o.threads) {
+        m.generator->SetThreadCount(*o.threads);
+        m.bootstrapGenerator->SetThreadCount(*o.threads);
+    }
+    if (o.seed) m.bootstrapRandom.reseed(*o.seed);
+}
+
+// ---------------------------------------------------------------- stages
+
+bool BatchRun::decide(Stage stage, bool allowedByDefault, bool allowed, const std::string& why,
+                      int& code) {
+    code = kExitSuccess;
+    if (interruptRequested()) {
+        code = interrupted(nullptr);
+        return false;
+    }
+    if (!options_.stages) return allowedByDefault && allowed;
+    if (!options_.stageRequested(stage)) return false;
+    if (!allowed) {
+        code = fail(kExitProcessFailed, std::string("stage ") + stageName(stage) +
+                                            " cannot run: " + why);
+        return false;
+    }
+    return true;
+}
+
+int BatchRun::runSearch() {
+    TMainManager& m = manager();
+    form_.setActivePage(Page::Rules);
+    const size_t mark = dialogs_.messageCount();
+    form_.btnStartSearchRulesClick();
+    if (!m.running && !m.finished && !m.ruleSearchStarted)
+        return fail(kExitProcessFailed,
+                    "the regularity search could not run: " +
+                        reasonSince(mark, "the window refused to start it"));
+    if (!waitFor(Process::Search)) return interrupted("regularity search");
+    ran_[static_cast<size_t>(Stage::Search)] = true;
+    return kExitSuccess;
+}
+
+int BatchRun::runIdealize() {
+    TMainManager& m = manager();
+    form_.setActivePage(Page::Objects);
+    const size_t mark = dialogs_.messageCount();
+    form_.btnStartIdealizationClick();
+    if (!m.running && !m.finished && !m.idealizationStarted)
+        return fail(kExitProcessFailed, "the idealization could not run: " +
+                                            reasonSince(mark, "the window refused to start it"));
+    if (!waitFor(Process::Idealize)) return interrupted("idealization");
+    ran_[static_cast<size_t>(Stage::Idealize)] = true;
+    return kExitSuccess;
+}
+
+int BatchRun::runClassify() {
+    TMainManager& m = manager();
+    form_.setActivePage(Page::Classes);
+    const size_t mark = dialogs_.messageCount();
+    form_.btnStartSearchClassClick();
+    if (!m.running && !m.finished && !m.classificationStarted)
+        return fail(kExitProcessFailed, "the classification could not run: " +
+                                            reasonSince(mark, "the window refused to start it"));
+    if (!waitFor(Process::Classify)) return interrupted("classification");
+    if (!m.controlNegativeClassified)
+        return fail(kExitProcessFailed, "the classification of the control data did not end");
+    ran_[static_cast<size_t>(Stage::Classify)] = true;
+    return kExitSuccess;
+}
+
+int BatchRun::runRecognize() {
+    TMainManager& m = manager();
+    form_.setActivePage(Page::Classes);
+    const bool scanning = m.workMode == 1 || m.longControl;
+    if (scanning) {
+        // The scan recognises the class of the top selected row of the ideal-object list.
+        const int32_t c = options_.classes ? options_.classes->first : 1;
+        if (c > m.classCount)
+            return fail(kExitBadArguments, "--classes: there is no class " + std::to_string(c) +
+                                               "; the idealization formed " +
+                                               std::to_string(m.classCount) + " classes");
+        form_.IdealizObjectsList.select(c, c);
+    }
+    const size_t mark = dialogs_.messageCount();
+    processStart_ = Clock::now();
+    form_.btnStartRecognitionClick();
+    if (const auto refused = dialogs_.errorSince(mark))
+        return fail(kExitProcessFailed, "the recognition could not run: " + refused->text);
+    if (scanning) {
+        applyLevel();
+    } else {
+        waitForRecognition();
+        json_.captureRecognition(form_);
+    }
+    showProgress(Process::Recognize, true);
+    ran_[static_cast<size_t>(Stage::Recognize)] = true;
+    return kExitSuccess;
+}
+
+int BatchRun::runErrors() {
+    TMainForm& f = form_;
+    TMainManager& m = manager();
+    f.setActivePage(Page::Classes);
+    if (m.classCount < 1) return fail(kExitProcessFailed, "there are no classes to count errors of");
+    const int32_t first = options_.classes ? options_.classes->first : 1;
+    const int32_t last = options_.classes ? options_.classes->second : m.classCount;
+    if (last > m.classCount)
+        return fail(kExitBadArguments, "--classes: there is no class " + std::to_string(last) +
+                                           "; the idealization formed " +
+                                           std::to_string(m.classCount) + " classes");
+    // The window offers only the samples that are loaded.
+    if (options_.positiveSide == kControlSource && !m.controlPositiveLoaded)
+        return fail(kExitBadArguments, "--positive-side control: no control positive sample");
+    if (options_.negativeSide == kControlSource && !m.controlNegativeLoaded)
+        return fail(kExitBadArguments, "--negative-side control: no control negative sample");
+    if (options_.negativeSide == kLearningSource && !m.learnNegativeLoaded)
+        return fail(kExitBadArguments, "--negative-side learning: no learning negative sample");
+    f.ErrRecForm.modalLoop = [this](TErrRecForm& window) {
+        if (options_.positiveSide && window.PositiveGroup.enabled())
+            window.PositiveGroup.setItemIndex(*options_.positiveSide);
+        if (options_.negativeSide && window.NegativeGroup.enabled())
+            window.NegativeGroup.setItemIndex(*options_.negativeSide);
+        window.OKBtnClick();
+    };
+    f.IdealizObjectsList.select(first, last);
+
+    const size_t mark = dialogs_.messageCount();
+    processStart_ = Clock::now();
+    f.btnCountRecErrorsClick();
+    if (const auto refused = dialogs_.errorSince(mark))
+        return fail(kExitProcessFailed, "the error counting could not run: " + refused->text);
+    waitForRecognition();
+    applyLevel();
+    // "Next" counts the following classes one by one; its caption turns to "Total" before the
+    // last click, which shows the totals and disables it.
+    for (int32_t clicks = 0; f.btnNextClassErrCount.enabled() && clicks <= last - first + 1;
+         ++clicks) {
+        if (interruptRequested()) return interrupted("error counting");
+        const bool total = f.btnNextClassErrCount.text() == "Total";
+        f.btnNextClassErrCountClick();
+        if (!total) {
+            waitForRecognition();
+            applyLevel();
+        }
+    }
+    showProgress(Process::Errors, true);
+    ran_[static_cast<size_t>(Stage::Errors)] = true;
+    return kExitSuccess;
+}
+
+int BatchRun::runBootstrap() {
+    TMainForm& f = form_;
+    TMainManager& m = manager();
+    f.setActivePage(Page::Classes);
+    f.btnStartBootstrapClick();
+    TBootStrCtrl& b = f.BootStrCtrl;
+    b.PositPercent.setText(options_.bootstrapPercent);
+    b.IterCount.setText(options_.bootstrapIterations);
+    b.FstLevelErr.setText(options_.bootstrapError);
+    const size_t mark = dialogs_.messageCount();
+    b.Bs_btnStartClick();
+    if (!m.bootstrapActive && !m.running)
+        return fail(kExitProcessFailed,
+                    "the bootstrap could not run: " +
+                        reasonSince(mark, "the bootstrap window refused its entries"));
+    if (!waitFor(Process::Bootstrap)) return interrupted("bootstrap");
+    ran_[static_cast<size_t>(Stage::Bootstrap)] = true;
+    return kExitSuccess;
+}
+
+void BatchRun::applyLevel() {
+    TMainForm& f = form_;
+    if (options_.level && f.RecLevelEdit.enabled()) {
+        f.RecLevelEdit.setText(*options_.level);
+        f.ReCount2();
+    } else if (options_.firstError && f.FirstLErrEd.enabled()) {
+        f.FirstLErrEd.setText(*options_.firstError);
+        f.FstReCount2();
+    }
+}
+
+// ---------------------------------------------------------------- waiting for processes
+
+void BatchRun::pressStop(Process process) {
+    switch (process) {
+    case Process::Search: form_.btnStopSearchRulesClick(); break;
+    case Process::Idealize: form_.btnStopIdealizationClick(); break;
+    case Process::Classify: form_.btnStopSearchClassClick(); break;
+    case Process::Bootstrap: form_.BootStrCtrl.Bs_btnStopClick(); break;
+    case Process::Recognize:
+    case Process::Errors: break;  // a recognition has no stop button
+    }
+}
+
+bool BatchRun::waitFor(Process process) {
+    TMainManager& m = manager();
+    processStart_ = lastProgress_ = Clock::now();
+    bool stopped = false;
+    auto next = Clock::now();
+    const auto ended = [&] {
+        if (process == Process::Bootstrap) return !m.bootstrapActive && !m.running && !m.paused;
+        return !m.running && !m.paused && !m.finished && !m.ruleSearchStarted &&
+               !m.idealizationStarted && !m.classificationStarted;
+    };
+    while (true) {
+        if (interruptRequested() && !stopped) {
+            pressStop(process);
+            stopped = true;
+            note(std::string("motifora-cli: stopping the ") +
+                 processName(static_cast<int>(process)) + " ...");
+        }
+        form_.SearchingTimerTimer();
+        if (ended()) break;
+        showProgress(process, false);
+        next += kTick;
+        std::this_thread::sleep_until(next);
+    }
+    m.joinWorker();
+    showProgress(process, true);
+    return !stopped;
+}
+
+void BatchRun::waitForRecognition() { manager().joinWorker(); }
+
+void BatchRun::showProgress(Process process, bool final) {
+    if (options_.quiet) return;
+    const auto now = Clock::now();
+    if (!final && now - lastProgress_ < kProgressEvery) return;
+    lastProgress_ = now;
+    TMainForm& f = form_;
+    TMainManager& m = manager();
+    std::string text = processName(static_cast<int>(process));
+    text += final ? " ended" : "";
+    text += ", " + formatDuration(now - processStart_);
+    switch (process) {
+    case Process::Search: {
+        std::lock_guard<std::recursive_mutex> lock(f.mutex());
+        text += ": " + std::to_string(f.shownRuleCount) + " rules kept";
+        break;
+    }
+    case Process::Idealize:
+        if (final)
+            text += ": " + std::to_string(m.classCount) + " classes";
+        else
+            text += ": " + f.CountDownLabel.text() +
+                    (f.ObjsSourceGroup.itemIndex() == 1 ? " rules" : " objects") + " left";
+        break;
+    case Process::Classify: {
+        const int32_t total = m.controlNegativeCount + m.controlPositiveCount;
+        const int32_t done = filledRows(f.NewSeqsList, 4, m.controlNegativeCount) +
+                             filledRows(f.PosCtrlSeqsList, 4, m.controlPositiveCount);
+        text += ": " + std::to_string(done) + " of " + std::to_string(total) +
+                " control objects classified";
+        break;
+    }
+    case Process::Recognize:
+        text += ": " + std::to_string(m.controlNegativeCount) + " control negative sequences";
+        break;
+    case Process::Errors:
+        text += ": recognition level " + f.RecLevelEdit.text();
+        break;
+    case Process::Bootstrap: {
+        const int32_t rows = f.BootStrCtrl.ErrorsList.rowCount() - 1;
+        const int32_t done = filledRows(f.BootStrCtrl.ErrorsList, 0, rows);
+        text += ": " + std::to_string(done) + " of " + std::to_string(rows) +
+                " iterations done";
+        if (!final) text += ", " + f.CountDownLabel.text() + " objects left in the iteration";
+        break;
+    }
+    }
+    note(text);
+}
+
+// ---------------------------------------------------------------- outputs
+
+int BatchRun::writeOutputs() {
+    TMainForm& f = form_;
+    struct Output {
+        const std::string& path;
+        void (TMainForm::*command)();
+        const char* what;
+        const char* extension;
+    };
+    const Output outputs[] = {
+        {options_.save, &TMainForm::mmbtnSaveProjectAsClick, "project", ".dnp"},
+        {options_.exportText, &TMainForm::SaveAsText1Click, "text export", ".txt"},
+        // The tool bar's save button: the HTML save, enabled whatever was counted.
+        {options_.report, &TMainForm::btnSaveProjectClick, "report", ".html"},
+    };
+    for (const Output& output : outputs) {
+        if (output.path.empty()) continue;
+        const size_t mark = dialogs_.messageCount();
+        dialogs_.choose(output.path);
+        (f.*output.command)();
+        dialogs_.clearPaths();
+        const std::string written = WithExtension(output.path, output.extension);
+        if (dialogs_.errorSince(mark))
+            return fail(kExitOutputFailed,
+                        std::string("the ") + output.what + " could not be written to " + written);
+        written_.emplace_back(output.what, written);
+    }
+    if (!options_.json.empty()) {
+        const std::string text = json_.build(f, options_, ran_).dump(2) + "\n";
+        const IoStatus status = WriteFileAtomically(options_.json, text);
+        if (!status.ok) return fail(kExitOutputFailed, status.message);
+        written_.emplace_back("JSON summary", options_.json);
+    }
+    return kExitSuccess;
+}
+
+void BatchRun::printSummary() {
+    TMainManager& m = manager();
+    TMainForm& f = form_;
+    out_ << "Sequences read: learning positive " << m.learnPositiveCount << ", learning negative "
+         << m.learnNegativeCount << ", control negative " << m.controlNegativeCount
+         << ", control positive " << m.controlPositiveCount << "\n";
+    out_ << "Rules found: " << (m.rules ? m.rules->Count() : 0) << "\n";
+    out_ << "Classes: " << m.classCount << "\n";
+    if (ran_[static_cast<size_t>(Stage::Classify)]) {
+        int32_t inClass = 0;
+        for (int32_t r = 1; r <= m.controlNegativeCount; ++r) {
+            const std::string cell = f.NewSeqsList.cell(4, r);
+            if (!cell.empty() && cell != "New") ++inClass;
+        }
+        out_ << "Control negative objects in a class: " << inClass << " of "
+             << m.controlNegativeCount << "\n";
+    }
+    if (ran_[static_cast<size_t>(Stage::Errors)]) {
+        out_ << "Recognition level: " << f.RecLevelEdit.text() << "\n";
+        out_ << "First level error: " << f.FirstLErrEd.text() << " (" << f.FstErrInW.text()
+             << ")\n";
+        out_ << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
+             << ")\n";
+    } else if (ran_[static_cast<size_t>(Stage::Recognize)] && (m.workMode == 1 || m.longControl)) {
+        out_ << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores.size()
+             << " windows\n";
+    }
+    if (ran_[static_cast<size_t>(Stage::Bootstrap)]) {
+        const TBootStrCtrl& b = f.BootStrCtrl;
+        out_ << "Bootstrap average errors: first level " << b.Label4.text() << ", second level "
+             << b.Label5.text() << "\n";
+    }
+    for (const auto& [what, path] : written_) {
+        std::string label = what;
+        label[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(label[0])));
+        out_ << label << " written to " << path << "\n";
+    }
+    out_.flush();
+}
+
+// ---------------------------------------------------------------- the run
+
+int BatchRun::run() {
+    if (int code = loadInputs()) return code;
+    applySettings();
+    TMainManager& m = manager();
+    int code = kExitSuccess;
+
+    const bool opened = !options_.open.empty();
+    if (decide(Stage::Search, !opened || !m.rules,
+               form_.btnStartSearchRules.enabled() && m.learnPositiveLoaded,
+               "there is no learning positive sample", code)) {
+        if ((code = runSearch())) return code;
+    }
+    if (code) return code;
+
+    const bool searched = ran_[static_cast<size_t>(Stage::Search)];
+    const bool noRules = !m.rules || m.rules->Count() == 0;
+    const bool idealizeWanted = options_.stages ? options_.stageRequested(Stage::Idealize)
+                                                : searched || (!noRules && m.classCount == 0);
+    if (idealizeWanted && noRules)
+        return fail(kExitProcessFailed,
+                    searched ? "the regularity search found no regularities, so no classes can "
+                               "be formed (a larger --confidence or a smaller --cp finds more)"
+                             : "there are no regularities to idealize (stage search first)");
+    if (decide(Stage::Idealize, idealizeWanted, form_.btnStartIdealization.enabled(),
+               "the idealization buttons are disabled", code)) {
+        if ((code = runIdealize())) return code;
+    }
+    if (code) return code;
+
+    if ((code = loadControls())) return code;
+    if (interruptRequested()) return interrupted(nullptr);
+
+    const bool control = m.controlNegativeLoaded;
+    const bool fixed = m.workMode == 0;
+    if (decide(Stage::Classify, control, form_.btnStartSearchClass.enabled(),
+               m.longControl ? "the control sequences are longer than the learning objects; "
+                               "they are recognised by scanning (stage recognize)"
+                             : "it needs classes and a control negative sample",
+               code)) {
+        if ((code = runClassify())) return code;
+    }
+    if (code) return code;
+    if (decide(Stage::Recognize, control, form_.btnStartRecognition.enabled(),
+               "it needs classes and a control negative sample", code)) {
+        if ((code = runRecognize())) return code;
+    }
+    if (code) return code;
+    if (decide(Stage::Errors, control && fixed, fixed && form_.btnCountRecErrors.enabled(),
+               fixed ? "the control data must be classified first (stage classify)"
+                     : "it is not available in shift-positions mode",
+               code)) {
+        if ((code = runErrors())) return code;
+    }
+    if (code) return code;
+    if (decide(Stage::Bootstrap, control && fixed && m.learnNegativeCount > 0,
+               fixed && form_.btnStartBootstrap.enabled(),
+               fixed ? "it needs learning positive, learning negative and control negative "
+                       "samples"
+                     : "it is not available in shift-positions mode",
+               code)) {
+        if ((code = runBootstrap())) return code;
+    }
+    if (code) return code;
+    if (interruptRequested()) return interrupted(nullptr);
+
+    if ((code = writeOutputs())) return code;
+    printSummary();
+    return kExitSuccess;
+}
+
+}  // namespace motifora

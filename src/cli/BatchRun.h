@@ -1,0 +1,94 @@
+// One batch run of motifora-cli: the window model driven with scripted answers, stage by stage.
+#pragma once
+
+#include <array>
+#include <chrono>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "cli/BatchDialogs.h"
+#include "cli/BatchOptions.h"
+#include "cli/JsonSummary.h"
+#include "ui/model/TMainForm.h"
+
+namespace motifora {
+
+class TMainManager;
+
+// Loads the inputs, runs the stages and writes the outputs by pressing the window's buttons in
+// the order a user would, typing the settings into its edits and answering its dialogs from the
+// command line, and ticking its 100 ms timer while a process runs. The files written are
+// therefore those the window writes after the same steps.
+//
+// Everything runs in the calling thread except the window's own worker processes. Outputs are
+// written only after every process has ended, and not at all after an interrupt or a failure.
+class BatchRun {
+public:
+    BatchRun(const BatchOptions& options, std::ostream& out, std::ostream& err);
+    ~BatchRun();
+    BatchRun(const BatchRun&) = delete;
+    BatchRun& operator=(const BatchRun&) = delete;
+
+    // Runs everything. Returns the exit code (ExitCode.h); the reason for a failure has been
+    // printed on the error stream.
+    int run();
+
+    TMainForm& form() { return form_; }
+    TMainManager& manager();
+
+    // The outputs written, as (what, path) in the order written.
+    const std::vector<std::pair<std::string, std::string>>& written() const { return written_; }
+
+private:
+    enum class Process { Search, Idealize, Classify, Recognize, Bootstrap, Errors };
+
+    int loadInputs();
+    int loadControls();
+    void applySettings();
+    // True when `stage` is to run now; `allowed` says whether the inputs and the window allow
+    // it. An explicitly asked stage that is not allowed fails with `why` (exit 4).
+    bool decide(Stage stage, bool allowedByDefault, bool allowed, const std::string& why,
+                int& code);
+    int runSearch();
+    int runIdealize();
+    int runClassify();
+    int runRecognize();
+    int runErrors();
+    int runBootstrap();
+    int writeOutputs();
+    void printSummary();
+
+    // Ticks the timer every 100 ms until the process has ended and its end was reported, and
+    // then waits for its worker. On an interrupt the process's stop button is pressed once and
+    // the wait goes on until the worker is done. Returns false when interrupted.
+    bool waitFor(Process process);
+    // The one-class or all-class recognition worker cannot be stopped: waits for it to end.
+    void waitForRecognition();
+    void pressStop(Process process);
+    void showProgress(Process process, bool final);
+    // Types the level or wanted first-level error of the command line into its edit and
+    // presses Enter, when the edit is enabled.
+    void applyLevel();
+
+    // A command that was refused: prints `text` and returns `code`.
+    int fail(int code, const std::string& text);
+    // The window's message since `mark` that explains a refusal, or `fallback`.
+    std::string reasonSince(size_t mark, const std::string& fallback) const;
+    int interrupted(const char* what);
+    void note(const std::string& text);  // progress line (not with --quiet)
+
+    const BatchOptions& options_;
+    std::ostream& out_;
+    std::ostream& err_;
+    BatchDialogs dialogs_;
+    TMainForm form_;
+    std::array<bool, kStageCount> ran_{};
+    std::vector<std::pair<std::string, std::string>> written_;
+    JsonSummary json_;
+    std::chrono::steady_clock::time_point processStart_;
+    std::chrono::steady_clock::time_point lastProgress_;
+};
+
+}  // namespace motifora

@@ -1,0 +1,30 @@
+// The machine-readable summary of a batch run (--json): settings, rules, ideal objects, classes
+// of every object, recognition scores, error counts and bootstrap results.
+#pragma once
+
+#include <array>
+
+#include <nlohmann/json.hpp>
+
+#include "cli/BatchOptions.h"
+
+namespace motifora {
+
+class TMainForm;
+
+// Most of the summary is read from the workspace and the window when the run is over. The
+// per-class scores of the all-class recognition live only in the control negative list, which
+// the error counting later reshapes, so they are taken right after that stage.
+class JsonSummary {
+public:
+    // Reads the score cells of the all-class recognition from the control negative list.
+    void captureRecognition(TMainForm& form);
+    // The whole summary. `ran` tells which stages ran in this run.
+    nlohmann::json build(TMainForm& form, const BatchOptions& options,
+                         const std::array<bool, kStageCount>& ran) const;
+
+private:
+    nlohmann::json classScores_;  // null until captured
+};
+
+}  // namespace motifora
