@@ -343,6 +343,13 @@ TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
     for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage->learnObjects[j].classNumber, -1);
     EXPECT_TRUE(display.learningClasses.empty());
     EXPECT_EQ(static_cast<int32_t>(display.countdowns.size()), m.rules->Count());
+    // Rule i is shown in rules-grid row i + 1 with its class number plus one.
+    ASSERT_EQ(static_cast<int32_t>(display.ruleClasses.size()), m.rules->Count());
+    for (int32_t i = 0; i < m.rules->Count(); ++i) {
+        EXPECT_EQ(display.ruleClasses[i].first, i + 1);
+        EXPECT_GE(display.ruleClasses[i].second, 1);
+        EXPECT_LE(display.ruleClasses[i].second, m.classCount);
+    }
 }
 
 TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
@@ -519,6 +526,51 @@ TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.controlNegativeClassified);
     EXPECT_EQ(display.controlClasses.size(), 60u);
+}
+
+// ---------------------------------------------------------------- the bundled example
+
+// The promoter example from loading to classified control data, through the manager alone.
+TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
+    const std::string examples = MOTIFORA_EXAMPLES_DIR;
+    RecordingDisplay display;
+    TMainManager m;
+    m.setDisplay(&display);
+    m.generator->SetThreadCount(1);
+    ASSERT_TRUE(m.loadLearnPositive(examples + "/promoters_pos.seq")) << m.lastLoadError();
+    ASSERT_TRUE(m.loadLearnNegative(examples + "/promoters_neg.seq")) << m.lastLoadError();
+    EXPECT_EQ(m.learnPositiveCount, 53);
+    EXPECT_EQ(m.learnNegativeCount, 53);
+
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_EQ(m.frameWidth, 57);
+    EXPECT_EQ(m.storage->learnObjectCount, 53);
+    EXPECT_EQ(m.storage->negativeObjectCount, 53);
+    ASSERT_GT(m.rules->Count(), 0);
+    m.finished = false;
+    m.ruleSearchStarted = false;
+
+    ASSERT_EQ(m.startIdealization(2, 0), -1);
+    ASSERT_TRUE(waitForEnd(m));
+    m.finished = false;
+    m.idealizationStarted = false;
+    ASSERT_GT(m.classCount, 0);
+    for (int32_t j = 0; j < 53; ++j) {
+        EXPECT_GE(m.storage->learnObjects[j].classNumber, 0);
+        EXPECT_LT(m.storage->learnObjects[j].classNumber, m.classCount);
+    }
+
+    ASSERT_TRUE(m.loadControlNegative(examples + "/promoters_neg.seq")) << m.lastLoadError();
+    EXPECT_FALSE(m.longControl);
+    ASSERT_EQ(m.startClassification(), -1);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_TRUE(m.controlNegativeClassified);
+    // The control negatives are the learning negatives: classified alike both times.
+    for (int32_t i = 0; i < 53; ++i)
+        EXPECT_EQ(m.storage->controlNegativeObjects[i].classNumber,
+                  m.storage->negativeObjects[i].classNumber)
+            << i;
 }
 
 }  // namespace

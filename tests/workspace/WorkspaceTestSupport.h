@@ -99,6 +99,10 @@ public:
         std::lock_guard<std::mutex> lock(mutex);
         learningClasses.emplace_back(row, number);
     }
+    void SetRuleClass(int32_t row, int32_t number) override {
+        std::lock_guard<std::mutex> lock(mutex);
+        ruleClasses.emplace_back(row, number);
+    }
     void SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) override {
         std::function<void()> hook;
         {
@@ -122,6 +126,7 @@ public:
     std::vector<std::string> acceptedRules;
     std::vector<int32_t> countdowns;
     std::vector<std::pair<int32_t, int32_t>> learningClasses;
+    std::vector<std::pair<int32_t, int32_t>> ruleClasses;
     std::vector<std::vector<int32_t>> controlClasses;  // {set, row, class number or -1}
     std::vector<std::pair<int32_t, std::string>> idealTexts;
 };
