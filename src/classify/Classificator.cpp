@@ -92,11 +92,23 @@ void Classificator::countPositions() {
 void Classificator::SelectApplicableRules() {
     applicableRules.clear();
     std::fill(applicableFlag_.begin(), applicableFlag_.end(), uint8_t{0});
+    failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
     if (workingObject != nullptr) {
         countPositions();
         const uint8_t* cells = workingObject->cells.data();
         for (int32_t i = 0; i < ruleCount; ++i) {
-            if (applicable(i, cells, positionCounts_.data())) {
+            const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+            if (!rule.usable) continue;
+            // Every condition is counted (no early end), so that a gain can tell from this
+            // count and one toggled cell whether the rule becomes applicable.
+            int32_t failed = 0;
+            const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
+            for (int32_t c = 0; c < rule.conditionCount; ++c, ++cond) {
+                const bool set = cells[cond->position * alphabetSize + cond->letter] != 0;
+                failed += (cond->sign > 0) != set ? 1 : 0;
+            }
+            failedConditions_[static_cast<size_t>(i)] = failed;
+            if (failed == 0 && lastNegativeAllows(rule, positionCounts_.data())) {
                 applicableRules.push_back(i);
                 applicableFlag_[static_cast<size_t>(i)] = 1;
             }
@@ -139,8 +151,10 @@ double Classificator::DeletionGain(PositionLetter cell) {
     selectedRules.clear();
     // Gained: rules a negative condition on c kept out, applicable now.
     if (!emptied) {
-        for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c); ++it) {
-            if (applicable(*it, cells, counts)) {
+        const int8_t* delta = index_.negativeOn.deltasOf(c);
+        for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c);
+             ++it, ++delta) {
+            if (applicableAfter(*it, *delta, counts)) {
                 gain += agreement(*it, cells);
                 selectedRules.push_back(*it);
             }
@@ -184,8 +198,9 @@ double Classificator::InsertionGain(PositionLetter cell) {
     // Gained: rules needing c or, when c is the position's only letter, a negative condition at
     // p on another letter; applicable now.
     const CellLists& gained = only ? index_.positiveOrOtherNeg : index_.positiveOn;
-    for (const int32_t* it = gained.begin(c); it != gained.end(c); ++it) {
-        if (applicable(*it, cells, counts)) {
+    const int8_t* delta = gained.deltasOf(c);
+    for (const int32_t* it = gained.begin(c); it != gained.end(c); ++it, ++delta) {
+        if (applicableAfter(*it, -*delta, counts)) {
             gain += agreement(*it, cells);
             selectedRules.push_back(*it);
         }

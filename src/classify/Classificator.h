@@ -150,8 +150,21 @@ private:
     bool isSetUp() const { return storage != nullptr && rules != nullptr; }
     // Recounts the letters allowed per position of the working object.
     void countPositions();
-    // Applicability of rule i to a flag matrix with its per-position counts.
+    // Applicability of rule i to a flag matrix with its per-position counts, examining the
+    // conditions in stored order.
     bool applicable(int32_t i, const uint8_t* cells, const int32_t* counts) const;
+    // Once every condition holds, the last negative condition decides: its position must allow
+    // some letter (its own letter being clear, any letter means another one).
+    static bool lastNegativeAllows(const SnapshotRule& rule, const int32_t* counts) {
+        return rule.lastNegativePosition < 0 || counts[rule.lastNegativePosition] > 0;
+    }
+    // Applicability of rule i to the working object with one cell toggled since the last
+    // BuildPredictionMatrix, the toggle having changed its failed conditions by `change`.
+    bool applicableAfter(int32_t i, int32_t change, const int32_t* counts) const {
+        if (failedConditions_[static_cast<size_t>(i)] + change != 0) return false;
+        const int32_t p = index_.lastNegative[static_cast<size_t>(i)];
+        return p < 0 || counts[p] > 0;
+    }
     double agreement(int32_t i, const uint8_t* cells) const;
     void refreshText();
     void showText();
@@ -174,6 +187,8 @@ private:
     CIdelObject scratch_;                 // the working object when not borrowing a class
     std::vector<int32_t> positionCounts_;  // letters allowed per position of the working object
     std::vector<uint8_t> applicableFlag_;  // per rule: in applicableRules
+    // Per rule: conditions the working object failed at the last BuildPredictionMatrix.
+    std::vector<int32_t> failedConditions_;
     std::vector<int32_t> classCounts_;     // letters allowed per position of a class
     std::set<std::vector<uint8_t>> visited_;  // states the running strategy has started from
 };

@@ -16,9 +16,9 @@ class ListBuilder {
 public:
     explicit ListBuilder(int32_t cells) : rows_(static_cast<size_t>(cells)) {}
 
-    void add(int32_t cell, int32_t rule) {
+    void add(int32_t cell, int32_t rule, int32_t delta) {
         auto& row = rows_[static_cast<size_t>(cell)];
-        if (row.empty() || row.back() != rule) row.push_back(rule);
+        if (row.empty() || row.back().first != rule) row.push_back({rule, delta});
     }
 
     void pack(CellLists& lists) const {
@@ -27,14 +27,19 @@ public:
         for (const auto& row : rows_) total += row.size();
         lists.items.clear();
         lists.items.reserve(total);
+        lists.deltas.clear();
+        lists.deltas.reserve(total);
         for (size_t c = 0; c < rows_.size(); ++c) {
-            lists.items.insert(lists.items.end(), rows_[c].begin(), rows_[c].end());
+            for (const auto& [rule, delta] : rows_[c]) {
+                lists.items.push_back(rule);
+                lists.deltas.push_back(static_cast<int8_t>(std::clamp(delta, -127, 127)));
+            }
             lists.start[c + 1] = static_cast<int32_t>(lists.items.size());
         }
     }
 
 private:
-    std::vector<std::vector<int32_t>> rows_;
+    std::vector<std::vector<std::pair<int32_t, int32_t>>> rows_;
 };
 
 }  // namespace
@@ -45,6 +50,7 @@ void RuleCellIndex::Clear() {
     rules.clear();
     conditions.clear();
     probabilities.clear();
+    lastNegative.clear();
     positiveOn = {};
     negativeOn = {};
     positiveOrOtherNeg = {};
@@ -76,6 +82,7 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
         out.usable = true;
         for (int32_t c = 0; c < stored; ++c) {
             const RuleCondition& cond = rule->conditions[static_cast<size_t>(c)];
+            if (cond.sign == -1) out.lastNegativePosition = cond.position;
             const bool inside = cond.position >= 0 && cond.position < width && cond.letter >= 0 &&
                                 cond.letter < alphabetSize;
             if (!inside || (cond.sign != 1 && cond.sign != -1)) {
@@ -117,14 +124,23 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
         }
         if (!out.usable) continue;
 
+        // Positive minus negative conditions of this rule on exactly `cell`.
+        const CellCondition* mine = conditions.data() + out.firstCondition;
+        auto delta = [&](int32_t cell) {
+            int32_t d = 0;
+            for (int32_t c = 0; c < out.conditionCount; ++c) {
+                if (mine[c].position * alphabetSize + mine[c].letter == cell) d += mine[c].sign;
+            }
+            return d;
+        };
         for (int32_t c = 0; c < out.conditionCount; ++c) {
             const CellCondition& cond = conditions[static_cast<size_t>(out.firstCondition + c)];
             const int32_t cell = cond.position * alphabetSize + cond.letter;
             if (cond.sign > 0) {
-                positive.add(cell, i);
-                positiveOrOther.add(cell, i);
+                positive.add(cell, i, delta(cell));
+                positiveOrOther.add(cell, i, delta(cell));
             } else {
-                negative.add(cell, i);
+                negative.add(cell, i, delta(cell));
             }
         }
         // Every entry of rule i is made before any of rule i + 1, so each row stays in store
@@ -133,12 +149,15 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
             const CellCondition& cond = conditions[static_cast<size_t>(out.firstCondition + c)];
             if (cond.sign > 0) continue;
             for (int32_t l = 0; l < alphabetSize; ++l) {
-                if (l != cond.letter) positiveOrOther.add(cond.position * alphabetSize + l, i);
+                const int32_t cell = cond.position * alphabetSize + l;
+                if (l != cond.letter) positiveOrOther.add(cell, i, delta(cell));
             }
         }
-        if (out.predictionCell >= 0) concluding.add(out.predictionCell, i);
+        if (out.predictionCell >= 0) concluding.add(out.predictionCell, i, delta(out.predictionCell));
     }
 
+    lastNegative.resize(rules.size());
+    for (size_t i = 0; i < rules.size(); ++i) lastNegative[i] = rules[i].lastNegativePosition;
     positive.pack(positiveOn);
     negative.pack(negativeOn);
     positiveOrOther.pack(positiveOrOtherNeg);

@@ -30,6 +30,9 @@ struct SnapshotRule {
     int32_t predictionCell = -1;    // targetPosition * alphabetSize + predictionLetter, or -1
     double r = 0.0;                 // signed probability of the predicted letter
     double w = 0.0;                 // -ln(1 - |r|)
+    // Position of the last negative condition, whose position decides applicability once every
+    // condition holds; -1 when the rule has none.
+    int32_t lastNegativePosition = -1;
     // Agreement with a flag matrix whose prediction cell is set / clear (+w or -w).
     double agreementIfSet = 0.0;
     double agreementIfClear = 0.0;
@@ -38,14 +41,20 @@ struct SnapshotRule {
     double concludingTerm = 0.0;
 };
 
-// Rows of rule indexes per cell (compressed: `start` has one entry per cell plus one).
+// Rows of rule indexes per cell (compressed: `start` has one entry per cell plus one). Beside
+// each entry, the rule's positive minus negative conditions on exactly that cell: setting the
+// cell lowers the rule's count of failed conditions by that much, clearing it raises it.
 struct CellLists {
     std::vector<int32_t> start;
     std::vector<int32_t> items;
+    std::vector<int8_t> deltas;
 
     const int32_t* begin(int32_t cell) const { return items.data() + start[static_cast<size_t>(cell)]; }
     const int32_t* end(int32_t cell) const {
         return items.data() + start[static_cast<size_t>(cell) + 1];
+    }
+    const int8_t* deltasOf(int32_t cell) const {
+        return deltas.data() + start[static_cast<size_t>(cell)];
     }
 };
 
@@ -69,6 +78,7 @@ public:
     std::vector<SnapshotRule> rules;
     std::vector<CellCondition> conditions;
     std::vector<double> probabilities;  // [rule][letter], the first alphabetSize values of each
+    std::vector<int32_t> lastNegative;  // per rule, its lastNegativePosition (kept dense for gains)
     // Per cell (p, l), rules in store order, each at most once:
     CellLists positiveOn;          // a positive condition on exactly (p, l)
     CellLists negativeOn;          // a negative condition on exactly (p, l)

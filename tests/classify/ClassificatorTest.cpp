@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <random>
 
 #include "ClassifyTestSupport.h"
 #include "classify/Classificator.h"
@@ -297,6 +298,30 @@ TEST(Vocabulary, InfiniteWeights) {
     // The NaN deletion is passed over, the infinite insertion made; normalisation empties the
     // full position 1.
     EXPECT_EQ(bench.idealize("AA"), "-[A]-[ ]-");
+}
+
+TEST(Idealization, StrategyThatWouldGoRoundForeverEnds) {
+    // Generated data (seed 1936) on which "Inserting begin" turns the object CCC round a cycle of
+    // four changes; the strategy ends where a state comes back.
+    std::mt19937 random(1936);
+    const int32_t width = 3 + static_cast<int32_t>(random() % 6);
+    const int32_t ruleCount = 2 + static_cast<int32_t>(random() % 40);
+    const std::vector<std::string> rows = randomRows(random, 10, width);
+    auto storage = makeStorage(rows);
+    auto store = randomRules(random, *storage, ruleCount, false);
+    ASSERT_EQ(rows[0], "CCC");
+    RecordingDisplay display;
+    IdealObjectArray classes;
+    Classificator engine(&display);
+    engine.Setup(storage.get(), store.get(), &classes, kInsertingBegin);
+    ASSERT_EQ(engine.IdealizeAndRegister(&storage->learnObjects[0], -1), 0);
+    std::string text;
+    classes[0]->ToText(text, storage->codeTable);
+    EXPECT_EQ(text, "-[ ]-[TG]-[CG]-");
+    const std::vector<std::string>& shown = display.statuses;
+    ASSERT_GE(shown.size(), 5u);
+    EXPECT_EQ(shown.back(), "-[CTAG]-[TG]-[CG]-");
+    EXPECT_EQ(shown[shown.size() - 5], shown.back());  // four changes earlier
 }
 
 TEST(Idealization, NotSetUpOrUnknownType) {

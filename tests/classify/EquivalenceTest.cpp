@@ -23,13 +23,18 @@ uint32_t seedFromEnvironment() {
     return seed;
 }
 
+// Learning rows with repeats (so that later objects find earlier classes), generated rules, and
+// further objects: new rows and copies of learning rows.
 struct Generated {
     Generated(std::mt19937& random, int32_t objects, int32_t width, int32_t ruleCount, bool certainties) {
-        storage = makeStorage(randomRows(random, objects, width));
+        std::vector<std::string> rows = randomRows(random, objects, width);
+        for (int32_t j = objects / 2; j < objects; j += 3) rows[static_cast<size_t>(j)] = rows[static_cast<size_t>(j - objects / 2)];
+        storage = makeStorage(rows);
         store = randomRules(random, *storage, ruleCount, certainties);
-        for (const std::string& row : randomRows(random, objects / 2, width)) {
+        for (const std::string& row : randomRows(random, objects / 4, width)) {
             others.push_back(makeObject(*storage, row));
         }
+        for (int32_t j = 0; j < objects; j += 4) others.push_back(makeObject(*storage, rows[static_cast<size_t>(j)]));
     }
     std::unique_ptr<SEQStorage> storage;
     std::unique_ptr<RulesStorage> store;
@@ -43,7 +48,8 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
     ReferenceClassificator reference;
     reference.Setup(data.storage.get(), data.store.get(), type);
 
-    const int32_t items = source == 0 ? data.storage->learnObjectCount : data.store->Count();
+    // Over rules, the first 60 suffice (each rule is one more idealization of the same kind).
+    const int32_t items = source == 0 ? data.storage->learnObjectCount : std::min(data.store->Count(), 60);
     for (int32_t j = 0; j < items; ++j) {
         const SEQSElem* object = source == 0 ? &data.storage->learnObjects[j] : nullptr;
         ASSERT_EQ(fast.IdealizeAndRegister(object, j), reference.IdealizeAndRegister(object, j))
@@ -81,7 +87,7 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
 
 TEST(Equivalence, WholeIdealizationsMatchReference) {
     std::mt19937 random(seedFromEnvironment());
-    Generated data(random, 40, 16, 300, false);
+    Generated data(random, 30, 14, 300, false);
     for (int32_t type = 0; type < 3; ++type) {
         compareRuns(data, type, 0);
         compareRuns(data, type, 1);
