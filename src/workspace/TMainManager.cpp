@@ -112,11 +112,12 @@ bool TMainManager::settleWorker() {
 }
 
 bool TMainManager::refuseWhileRunning(const std::string& fileName) {
-    if (workerThread.joinable() && running.load()) {
+    if (workerThread.joinable() && workerLive()) {
         loadError_ = fileName + ": a process is running; stop it before loading samples";
         return true;
     }
-    // A stopped worker may still be finishing its last item with the objects a load replaces.
+    // A stopped worker may still be finishing its last item, and a recognition (which has no
+    // run flag) its scores, with the objects a load replaces: wait for it.
     settleWorker();
     return false;
 }
