@@ -42,13 +42,34 @@ bool writeAll(int fd, std::string_view bytes, int& error) {
     return true;
 }
 
+// The folder part of a path ("." for a bare name).
+std::string folderOf(const std::string& path) {
+    const std::filesystem::path parent = std::filesystem::path(path).parent_path();
+    return parent.empty() ? std::string(".") : parent.string();
+}
+
+// Asks the system to put the folder's entries (the rename) on the disk; best effort.
+void syncFolder(const std::string& path) {
+    const int fd = ::open(folderOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
 }  // namespace
 
-IoStatus WriteFileAtomically(const std::string& fileName, std::string_view bytes) {
-    if (fileName.empty()) return IoStatus::failure("No file name was given.");
+IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
+    if (requestedName.empty()) return IoStatus::failure("No file name was given.");
+    // Through a symbolic link the linked file is replaced, not the link.
+    std::string fileName = requestedName;
+    std::error_code error_code;
+    if (std::filesystem::is_symlink(requestedName, error_code)) {
+        const auto target = std::filesystem::weakly_canonical(requestedName, error_code);
+        if (!error_code) fileName = target.string();
+    }
     struct stat targetInfo {};
     if (::stat(fileName.c_str(), &targetInfo) == 0 && S_ISDIR(targetInfo.st_mode)) {
-        return IoStatus::failure("Cannot write \"" + fileName + "\": it is a folder.");
+        return IoStatus::failure("Cannot write \"" + requestedName + "\": it is a folder.");
     }
 
     std::string temporary;
@@ -59,7 +80,7 @@ IoStatus WriteFileAtomically(const std::string& fileName, std::string_view bytes
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
-        return IoStatus::failure("Cannot create a file beside \"" + fileName + "\": " + reason(errno) + ".");
+        return IoStatus::failure("Cannot create a file beside \"" + requestedName + "\": " + reason(errno) + ".");
     }
 
     int error = 0;
@@ -78,9 +99,10 @@ IoStatus WriteFileAtomically(const std::string& fileName, std::string_view bytes
     }
     if (!ok) {
         ::unlink(temporary.c_str());
-        return IoStatus::failure("Cannot write \"" + fileName + "\": " + reason(error) +
+        return IoStatus::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
                                  ". The file was left as it was.");
     }
+    syncFolder(fileName);
     return IoStatus::success();
 }
 

@@ -402,6 +402,17 @@ TEST_F(ProjectFiles, SaveIntoAMissingFolderOrOverAFolderFailsWithTheName) {
     EXPECT_EQ(fileCount(), 1u);
 }
 
+TEST_F(ProjectFiles, SavingThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
+    const auto real = dir / "real.dnp";
+    const auto link = dir / "link.dnp";
+    ASSERT_TRUE(WriteFileAtomically(real.string(), "old").ok);
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(WriteFileAtomically(link.string(), "new").ok);
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(contents(real), "new");
+    EXPECT_EQ(fileCount(), 2u);
+}
+
 TEST_F(ProjectFiles, OpeningAMissingFileFailsAndKeepsTheData) {
     ProjectData data = buildStage(Stage::kSamplesOnly, 3);
     const std::string before = encode(data);
