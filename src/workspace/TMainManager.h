@@ -137,7 +137,12 @@ public:
 
     // ---- sample loads (window thread, never while a worker runs) ----
     // Each returns true on success. On failure the sample is left as documented and
-    // `lastLoadError()` says why: the file, the record or line, and what is wrong.
+    // `lastLoadError()` says why: the file, the record or line, and what is wrong. A load is
+    // refused while a worker process is live (running, paused, or a bootstrap run); a worker
+    // that is only finishing (stopped, or a recognition) is waited for first.
+    // The learning negative load refuses records that would not fit the objects of the
+    // learning positive sample: longer than its width, or with a letter it never uses.
+    // The control loads need the object storage (a rule search has run) for their checks.
     bool loadLearnPositive(const std::string& fileName);
     bool loadLearnNegative(const std::string& fileName);
     bool loadControlNegative(const std::string& fileName);
@@ -268,8 +273,8 @@ private:
     // Waits for a worker left from an earlier start (stopping it first if it still runs).
     // Returns true when it had to stop a live (running or paused) worker.
     bool settleWorker();
-    // For the loads: true (with the reason set) while a process runs; otherwise waits for a
-    // stopped worker to finish its last item and returns false.
+    // For the loads: true (with the reason set) while a worker process is live; otherwise
+    // waits for a finishing worker and returns false.
     bool refuseWhileRunning(const std::string& fileName);
     // Reads a ".seq" file into `records`; false with `loadError_` set on any failure.
     bool readSample(const std::string& fileName, std::vector<Sequence>& records);
