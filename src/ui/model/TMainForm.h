@@ -34,6 +34,8 @@ class TMainForm : public Display {
 public:
     // Returns the current date-time in days (any fixed origin); the elapsed-time labels use it.
     using Clock = std::function<double()>;
+    // The application's title, set at start-up; the window itself opens maximised.
+    static constexpr const char* kApplicationTitle = "Motiforas";
 
     explicit TMainForm(Dialogs& dialogs, Clock clock = {});
     ~TMainForm() override;
@@ -229,6 +231,8 @@ public:
     // ---- project commands (completed with the project file) ----
     void mmbtnNewProjectClick();
     void mmbtnOpenProjectClick();
+    void btnNewProjectClick() { mmbtnNewProjectClick(); }
+    void btnOpenProjectClick() { mmbtnOpenProjectClick(); }
     void mmbtnSaveProjectClick();
     void mmbtnSaveProjectAsClick();
     void SaveAsText1Click();

@@ -224,6 +224,7 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
 
 TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd) {
     loadLearning(true);
+    dialogs.messages.clear();
     form->btnStartSearchRulesClick();
     form->btnPauseSearchRulesClick();
     if (!manager().running) GTEST_SKIP() << "the search ended before it could be paused";
