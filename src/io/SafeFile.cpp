@@ -107,6 +107,10 @@ IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view 
 }
 
 IoStatus ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {
+    struct stat info {};
+    if (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
+        return IoStatus::failure("Cannot read \"" + fileName + "\": it is a folder.");
+    }
     std::ifstream in(fileName, std::ios::binary);
     if (!in) return IoStatus::failure("Cannot open \"" + fileName + "\": " + reason(errno) + ".");
     in.seekg(0, std::ios::end);

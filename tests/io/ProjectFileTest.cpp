@@ -416,9 +416,15 @@ TEST_F(ProjectFiles, SavingThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
 TEST_F(ProjectFiles, OpeningAMissingFileFailsAndKeepsTheData) {
     ProjectData data = buildStage(Stage::kSamplesOnly, 3);
     const std::string before = encode(data);
-    const IoStatus status = ReadProject((dir / "absent.dnp").string(), data);
+    IoStatus status = ReadProject((dir / "absent.dnp").string(), data);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("absent.dnp"), std::string::npos);
+    EXPECT_EQ(encode(data), before);
+
+    std::filesystem::create_directories(dir / "folder.dnp");
+    status = ReadProject((dir / "folder.dnp").string(), data);
+    EXPECT_FALSE(status.ok);
+    EXPECT_NE(status.message.find("folder.dnp\": it is a folder"), std::string::npos) << status.message;
     EXPECT_EQ(encode(data), before);
 }
 
