@@ -42,21 +42,31 @@ std::string findUnknownLetter(const std::vector<Sequence>& records, const CCodeT
 
 const std::vector<Sequence>* sampleOf(const TMainManager& m, int32_t kind) {
     switch (kind) {
-        case kLearnPositive: return &m.learnPositive;
-        case kLearnNegative: return &m.learnNegative;
-        case kControlNegative: return &m.controlNegative;
-        case kControlPositive: return &m.controlPositive;
-        default: return nullptr;
+        case kLearnPositive:
+            return &m.learnPositive;
+        case kLearnNegative:
+            return &m.learnNegative;
+        case kControlNegative:
+            return &m.controlNegative;
+        case kControlPositive:
+            return &m.controlPositive;
+        default:
+            return nullptr;
     }
 }
 
 int32_t countOf(const TMainManager& m, int32_t kind) {
     switch (kind) {
-        case kLearnPositive: return m.learnPositiveCount;
-        case kLearnNegative: return m.learnNegativeCount;
-        case kControlNegative: return m.controlNegativeCount;
-        case kControlPositive: return m.controlPositiveCount;
-        default: return 0;
+        case kLearnPositive:
+            return m.learnPositiveCount;
+        case kLearnNegative:
+            return m.learnNegativeCount;
+        case kControlNegative:
+            return m.controlNegativeCount;
+        case kControlPositive:
+            return m.controlPositiveCount;
+        default:
+            return 0;
     }
 }
 
@@ -219,7 +229,8 @@ bool TMainManager::checkControlSample(const std::string& fileName,
     for (size_t i = 0; i < records.size(); ++i) {
         const int32_t length = records[i].length;
         if (positive && length != width) {
-            return tooShort(i, "control positive sequences must be exactly as long as the objects,");
+            return tooShort(i,
+                            "control positive sequences must be exactly as long as the objects,");
         }
         if (length > width) longControl.store(true);
         if (length < width) return tooShort(i, "the objects are");
@@ -300,8 +311,8 @@ void TMainManager::retireRules() {
 
 // ---------------------------------------------------------------- rule search
 
-int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSize,
-                                  int32_t subSize, int32_t mode, int32_t width) {
+int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSize, int32_t subSize,
+                                  int32_t mode, int32_t width) {
     confidenceLevel = confidence;
     cpThreshold = cp;
     finishBufferSize = finishSize;

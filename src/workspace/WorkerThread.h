@@ -11,7 +11,7 @@ namespace motifora {
 // One worker at a time: `start` refuses while an earlier thread has not been joined. The object
 // must not be destroyed while its thread runs unjoined; the destructor joins it.
 class WorkerThread {
-public:
+  public:
     static constexpr std::size_t kStackSize = 4096000;
 
     WorkerThread() = default;
@@ -30,7 +30,7 @@ public:
     // True when called from the held thread.
     bool isCurrent() const;
 
-private:
+  private:
     static void* trampoline(void* self);
 
     pthread_t handle_{};

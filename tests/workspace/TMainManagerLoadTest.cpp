@@ -41,7 +41,7 @@ TEST(TMainManagerTest, NewManagerDefaults) {
 }
 
 class LoadTest : public ::testing::Test {
-protected:
+  protected:
     // Loads positives and builds whole-sequence objects from them, as a rule search start does.
     void loadPositivesAndBuild(const std::vector<std::string>& letters) {
         ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(letters))))
@@ -75,9 +75,9 @@ TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
         int32_t kind, index;
         bool present;
     };
-    const Case cases[] = {{0, 0, true},  {0, 1, true},  {0, 2, false}, {0, -1, false},
-                          {1, 0, false}, {2, 0, false}, {3, 0, false}, {4, 0, false},
-                          {-1, 0, false}};
+    const Case cases[] = {{0, 0, true},   {0, 1, true},  {0, 2, false},
+                          {0, -1, false}, {1, 0, false}, {2, 0, false},
+                          {3, 0, false},  {4, 0, false}, {-1, 0, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " index " << c.index);
         EXPECT_EQ(m.sequenceText(c.kind, c.index) != nullptr, c.present);
@@ -272,7 +272,7 @@ TEST(UnsavedWorkTest, FollowsTheThreeFlags) {
         bool unsaved;
     };
     const Case cases[] = {
-        {false, false, true, true},  {false, true, false, true},  {false, true, true, true},
+        {false, false, true, true},   {false, true, false, true}, {false, true, true, true},
         {false, false, false, false}, {true, false, true, false}, {true, true, true, false},
     };
     for (const Case& c : cases) {

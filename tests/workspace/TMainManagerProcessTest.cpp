@@ -37,8 +37,7 @@ std::vector<std::string> ruleTexts(const RulesStorage& rules) {
 }
 
 // The straightforward search loop over a storage built by the caller.
-std::vector<std::string> referenceSearch(SEQStorage& storage, int32_t finishSize,
-                                         int32_t subSize) {
+std::vector<std::string> referenceSearch(SEQStorage& storage, int32_t finishSize, int32_t subSize) {
     RulesStorage rules(finishSize, storage.width);
     RegGenerator generator;
     generator.SetThreadCount(1);
@@ -65,7 +64,7 @@ bool waitFor(const std::atomic<bool>& flag) {
 }
 
 class ProcessTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::printf("generated samples: seed %u\n", kSeed);
         positives = patternedRecords(30, 6, kSeed);
@@ -419,7 +418,7 @@ TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
 // ---------------------------------------------------------------- classification
 
 class ClassificationTest : public ProcessTest {
-protected:
+  protected:
     // Positives, rules, classes; the positives again as both control samples.
     void prepare() {
         loadPositives();
@@ -466,7 +465,8 @@ TEST_F(ClassificationTest, LearningObjectsAgainGetTheirOwnClasses) {
     }
     // Negatives first (set 2), then positives (set 1), rows from 1.
     ASSERT_EQ(display.controlClasses.size(), 60u);
-    EXPECT_EQ(display.controlClasses[0], (std::vector<int32_t>{2, 1, m.storage->learnObjects[0].classNumber + 1}));
+    EXPECT_EQ(display.controlClasses[0],
+              (std::vector<int32_t>{2, 1, m.storage->learnObjects[0].classNumber + 1}));
     EXPECT_EQ(display.controlClasses[30][0], 1);
     EXPECT_EQ(display.controlClasses[59][1], 30);
 }

@@ -1,6 +1,5 @@
 // Tests of the worker thread wrapper: stack size, one thread at a time, refusals.
 #include <gtest/gtest.h>
-
 #include <pthread.h>
 
 #include <atomic>

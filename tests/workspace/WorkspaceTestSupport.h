@@ -1,6 +1,8 @@
 // Helpers shared by the workspace tests: temporary sample files and a recording display.
 #pragma once
 
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -12,8 +14,6 @@
 #include <thread>
 #include <vector>
 
-#include <unistd.h>
-
 #include "core/Display.h"
 #include "workspace/TMainManager.h"
 
@@ -21,7 +21,7 @@ namespace motifora::test {
 
 // A folder under the system's temporary folder, removed with everything in it at the end.
 class TempDir {
-public:
+  public:
     TempDir() {
         static std::atomic<int> serial{0};
         path_ = std::filesystem::temp_directory_path() /
@@ -41,7 +41,7 @@ public:
     }
     std::string path(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -72,7 +72,7 @@ inline std::vector<std::string> patternedRecords(int count, int length, unsigned
 // Records every call it cares about; an optional hook runs inside ShowCountdown and
 // ReportBufferEntry (on the worker thread) so a test can pause or stop at a known point.
 class RecordingDisplay : public Display {
-public:
+  public:
     void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
                            const std::string& ruleText, int32_t position, int32_t kind,
                            int32_t step) override {
