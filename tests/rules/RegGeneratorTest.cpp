@@ -165,6 +165,37 @@ TEST_P(RegGeneratorTest, RuleBelowCpIsExtendedButNotRecorded) {
     for (int32_t i = 0; i < results->Count(); ++i) EXPECT_GE(results->Get(i)->cp, 0.97);
 }
 
+TEST_P(RegGeneratorTest, RuleThatLosesAConditionIsRecordedButNotExtended) {
+    start(testing::plantedTexts(5, 150, 10, "AC", 0.3), 200, 10, 0.05, 0.6);
+    int32_t events = 0;
+    for (int32_t t = 0; t < storage.width; ++t) {
+        generator.SetTarget(t);
+        while (true) {
+            const RulesStorage& from = generator.currentBuffer->Count() > 0
+                                           ? *generator.currentBuffer
+                                           : *generator.nextBuffer;
+            const int32_t before = from.Count() > 0 ? from.Get(0)->conditionCount : 0;
+            const int64_t evaluations = generator.evaluationCount;
+            const size_t calls = display.calls.size();
+            if (!generator.Step()) break;
+            // The rules-grid entry of this step, if the step recorded its rule.
+            std::string entry;
+            for (size_t c = calls; c < display.calls.size(); ++c) {
+                const std::string& what = display.calls[c].what;
+                if (what.size() > 4 && what.compare(what.size() - 4, 4, "|0|1") == 0) entry = what;
+            }
+            if (entry.empty()) continue;
+            const int32_t conditions =
+                static_cast<int32_t>(std::count(entry.begin(), entry.end(), '&')) + 1;
+            if (conditions < before) {
+                ++events;
+                EXPECT_EQ(generator.evaluationCount, evaluations);  // not extended
+            }
+        }
+    }
+    EXPECT_GT(events, 0);
+}
+
 TEST_P(RegGeneratorTest, FisherUnderflowToZeroIsRecordedButNotExtended) {
     std::vector<std::string> texts;
     std::mt19937 rng(7);

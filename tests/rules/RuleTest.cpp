@@ -129,6 +129,25 @@ TEST(Rule, NoMatchingObjectKeepsFisherAndCp) {
     EXPECT_EQ(fresh.cp, 0.0);
 }
 
+TEST(Rule, RuleWithoutPredictionCountsEveryObjectRight) {
+    // Among the objects with A at position 1 the target letters split as in the whole sample,
+    // so neither letter is predicted.
+    SEQStorage s;
+    buildWhole(s, {"AA", "CA", "AC", "CC"});
+    s.centerPosition = 0;
+    auto rule = oneCondition(s, 0.05, 1, 1, 0);
+    EXPECT_TRUE(rule->HasNoPrediction());
+    EXPECT_EQ(rule->cp, 0.0);
+    EXPECT_EQ(rule->table.t11, 2);
+    EXPECT_EQ(rule->table.t12, 0);
+    EXPECT_EQ(rule->table.t21, 2);
+    EXPECT_EQ(rule->table.t22, 0);
+    double p = 0.0;
+    EXPECT_EQ(rule->FisherTest(1.0, p), 3);
+    EXPECT_NEAR(p, 1.0, 1e-12);
+    EXPECT_EQ(rule->fisher, 1.0);
+}
+
 TEST(Rule, UncoveredAndForeignTargetsAddToNoLetterCount) {
     // Position 0 of the last two objects is uncovered (a record starting later) or foreign.
     SEQStorage s;
