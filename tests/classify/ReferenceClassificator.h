@@ -50,7 +50,6 @@ private:
     int32_t width = 0;
     int32_t letters = 0;
     std::vector<int32_t> applicableRules_;
-    const CIdelObject* selected_ = nullptr;
 };
 
 }  // namespace motifora::testing
