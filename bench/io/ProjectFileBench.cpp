@@ -21,19 +21,22 @@ void encodeProject(benchmark::State& state, testing::Stage stage) {
         EncodeProject(source, bytes);
         benchmark::DoNotOptimize(bytes.data());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(bytes.size()));
 }
 
 void decodeProject(benchmark::State& state, testing::Stage stage) {
     std::string bytes;
     EncodeProject(viewOf(project(stage)), bytes);
-    const std::span<const unsigned char> input(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size());
+    const std::span<const unsigned char> input(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                               bytes.size());
     for (auto _ : state) {
         ProjectData data;
         if (!DecodeProject(input, "bench.dnp", data).ok) state.SkipWithError("refused");
         benchmark::DoNotOptimize(data.storage.get());
     }
-    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) * static_cast<int64_t>(bytes.size()));
+    state.SetBytesProcessed(static_cast<int64_t>(state.iterations()) *
+                            static_cast<int64_t>(bytes.size()));
 }
 
 BENCHMARK_CAPTURE(encodeProject, whole_sequences, testing::Stage::kWithLearnNegative);

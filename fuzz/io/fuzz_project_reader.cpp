@@ -18,12 +18,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     std::string bytes;
     if (!EncodeProject(viewOf(project), bytes).ok) __builtin_trap();
-    if (bytes.size() != size || (size > 0 && std::memcmp(bytes.data(), data, size) != 0)) __builtin_trap();
+    if (bytes.size() != size || (size > 0 && std::memcmp(bytes.data(), data, size) != 0))
+        __builtin_trap();
 
     // What the window does with an opened project: print the rules and the classes.
     if (project.rules) {
         std::string fisher, cp, rule;
-        for (int32_t i = 0; i < project.rules->Count(); ++i) project.rules->GetTexts(i, fisher, cp, rule);
+        for (int32_t i = 0; i < project.rules->Count(); ++i)
+            project.rules->GetTexts(i, fisher, cp, rule);
     }
     if (project.storage) {
         std::string text;

@@ -36,7 +36,8 @@ public:
 
 private:
     void unsignedBytes(uint64_t value, int count) {
-        for (int i = 0; i < count; ++i) bytes_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+        for (int i = 0; i < count; ++i)
+            bytes_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
     }
 
     std::string bytes_;
@@ -60,8 +61,12 @@ public:
     size_t remaining() const { return bytes_.size() - offset_; }
     bool atEnd() const { return offset_ == bytes_.size(); }
 
-    int32_t i32() { return static_cast<int32_t>(static_cast<uint32_t>(unsignedBytes(4, "a 4-byte integer"))); }
-    int16_t i16() { return static_cast<int16_t>(static_cast<uint16_t>(unsignedBytes(2, "a 2-byte integer"))); }
+    int32_t i32() {
+        return static_cast<int32_t>(static_cast<uint32_t>(unsignedBytes(4, "a 4-byte integer")));
+    }
+    int16_t i16() {
+        return static_cast<int16_t>(static_cast<uint16_t>(unsignedBytes(2, "a 2-byte integer")));
+    }
     uint8_t u8() { return static_cast<uint8_t>(unsignedBytes(1, "a byte")); }
     double f64() { return std::bit_cast<double>(unsignedBytes(8, "an 8-byte number")); }
 
@@ -70,8 +75,10 @@ public:
     std::string text(const char* what, size_t maxLength) {
         const size_t at = offset_;
         const int32_t n = i32();
-        if (n < 1) fail("the byte count of " + std::string(what) + " is " + std::to_string(n) +
-                        " (at least 1 is needed for the terminating zero)", at);
+        if (n < 1)
+            fail("the byte count of " + std::string(what) + " is " + std::to_string(n) +
+                     " (at least 1 is needed for the terminating zero)",
+                 at);
         if (static_cast<size_t>(n) - 1 > maxLength) {
             fail(std::string(what) + " claims " + std::to_string(n - 1) +
                      " characters, more than the limit of " + std::to_string(maxLength),
@@ -91,7 +98,8 @@ public:
     // True (and the marker consumed) when the next eight bytes are the absence marker.
     bool takeAbsenceMarker() {
         if (remaining() < kAbsenceMarker.size()) return false;
-        if (std::memcmp(bytes_.data() + offset_, kAbsenceMarker.data(), kAbsenceMarker.size()) != 0) {
+        if (std::memcmp(bytes_.data() + offset_, kAbsenceMarker.data(), kAbsenceMarker.size()) !=
+            0) {
             return false;
         }
         offset_ += kAbsenceMarker.size();
@@ -102,9 +110,11 @@ public:
     // `items` names them in the message ("records", "rules").
     void needItems(int64_t count, int64_t itemBytes, const std::string& items, size_t at) {
         if (count < 0) return;
-        if (itemBytes > 0 && static_cast<uint64_t>(count) > remaining() / static_cast<uint64_t>(itemBytes)) {
-            fail(std::to_string(count) + " " + items + " cannot fit in the " + std::to_string(remaining()) +
-                     " bytes left in the file (each takes at least " + std::to_string(itemBytes) + " bytes)",
+        if (itemBytes > 0 &&
+            static_cast<uint64_t>(count) > remaining() / static_cast<uint64_t>(itemBytes)) {
+            fail(std::to_string(count) + " " + items + " cannot fit in the " +
+                     std::to_string(remaining()) + " bytes left in the file (each takes at least " +
+                     std::to_string(itemBytes) + " bytes)",
                  at);
         }
     }
@@ -125,7 +135,8 @@ private:
     uint64_t unsignedBytes(size_t count, const char* what) {
         need(count, what, offset_);
         uint64_t value = 0;
-        for (size_t i = 0; i < count; ++i) value |= static_cast<uint64_t>(bytes_[offset_ + i]) << (8 * i);
+        for (size_t i = 0; i < count; ++i)
+            value |= static_cast<uint64_t>(bytes_[offset_ + i]) << (8 * i);
         offset_ += count;
         return value;
     }

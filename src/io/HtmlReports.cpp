@@ -16,7 +16,9 @@ bool readShown(std::string_view text, const NumberFormat& numbers, double& value
     return other.tryReadReal(text, value);
 }
 
-bool blank(std::string_view text) { return text.find_first_not_of(" \t") == std::string_view::npos; }
+bool blank(std::string_view text) {
+    return text.find_first_not_of(" \t") == std::string_view::npos;
+}
 
 // The level in `text`; empty counts as 0.
 bool readLevel(std::string_view text, const NumberFormat& numbers, double& value) {
@@ -52,13 +54,15 @@ void heading(std::string& out, const char* columns, const char* title) {
 // "%f": six decimals and a decimal point whatever the locale.
 std::string percentF(double value) {
     char buffer[400];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, 6);
     return std::string(buffer, result.ptr);
 }
 
 }  // namespace
 
-IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers, std::string& html) {
+IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
+                         std::string& html) {
     std::string out;
     out += "<HTML>\n";
     out += "<BODY>\n";
@@ -76,7 +80,8 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
     } else {
         for (int32_t r = 1; r < ideal.rowCount(); ++r) {
             if (ideal.cell(3, r).empty()) continue;
-            out += "<BR>" + ideal.cell(0, r) + " Class Recognition Level =  " + ideal.cell(3, r) + "\n";
+            out += "<BR>" + ideal.cell(0, r) + " Class Recognition Level =  " + ideal.cell(3, r) +
+                   "\n";
         }
     }
 
@@ -96,7 +101,8 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
         if (scoreText.empty()) continue;
         double score = 0.0;
         if (!readShown(scoreText, numbers, score)) {
-            return IoStatus::failure("The score " + quoted(scoreText) + " in row " + std::to_string(r) +
+            return IoStatus::failure("The score " + quoted(scoreText) + " in row " +
+                                     std::to_string(r) +
                                      " of \"Negative Control Sequencies\" is not a number.");
         }
         double rowLevel = level;
@@ -110,8 +116,9 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
             }
             const std::string& levelText = ideal.cell(3, classRow);
             if (!readShown(levelText, numbers, rowLevel)) {
-                return IoStatus::failure("The recognition level " + quoted(levelText) + " of class " +
-                                         ideal.cell(0, classRow) + " is not a number.");
+                return IoStatus::failure("The recognition level " + quoted(levelText) +
+                                         " of class " + ideal.cell(0, classRow) +
+                                         " is not a number.");
             }
         }
         if (score >= rowLevel * 0.5) tableRow(out, control, r);
@@ -158,10 +165,12 @@ std::vector<ScoreRun> FindScoreRuns(const std::vector<double>& scores, double le
     return runs;
 }
 
-IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers, std::string& html) {
+IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers,
+                           std::string& html) {
     double level = 0.0;
     if (!readLevel(source.recognitionLevel, numbers, level)) {
-        return IoStatus::failure("The recognition level " + quoted(source.recognitionLevel) + " is not a number.");
+        return IoStatus::failure("The recognition level " + quoted(source.recognitionLevel) +
+                                 " is not a number.");
     }
     std::string out;
     out += "<HTML>\n";
@@ -175,7 +184,8 @@ IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat
         out += "    <TR>\n";
         out += "      <TD>" + source.controlNegative.cell(0, 1) + "      </TD>\n";
         out += "      <TD>" + source.controlNegative.cell(2, 1) + "      </TD>\n";
-        out += "      <TD>" + std::to_string(run.start) + "..." + std::to_string(run.end) + "      </TD>\n";
+        out += "      <TD>" + std::to_string(run.start) + "..." + std::to_string(run.end) +
+               "      </TD>\n";
         out += "      <TD>" + percentF(run.maximum) + "      </TD>\n";
         out += "    </TR>\n";
     }
@@ -190,7 +200,8 @@ IoStatus WriteErrorReport(const std::string& fileName, const ErrorReportSource& 
                           const NumberFormat& numbers) {
     std::string html;
     IoStatus status = ErrorReportHtml(source, numbers, html);
-    if (!status) return IoStatus::failure("\"" + fileName + "\" was not written: " + status.message);
+    if (!status)
+        return IoStatus::failure("\"" + fileName + "\" was not written: " + status.message);
     return WriteFileAtomically(fileName, html);
 }
 
@@ -198,7 +209,8 @@ IoStatus WriteLongSeqReport(const std::string& fileName, const LongSeqReportSour
                             const NumberFormat& numbers) {
     std::string html;
     IoStatus status = LongSeqReportHtml(source, numbers, html);
-    if (!status) return IoStatus::failure("\"" + fileName + "\" was not written: " + status.message);
+    if (!status)
+        return IoStatus::failure("\"" + fileName + "\" was not written: " + status.message);
     return WriteFileAtomically(fileName, html);
 }
 

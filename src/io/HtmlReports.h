@@ -12,21 +12,21 @@
 namespace motifora {
 
 struct ErrorReportSource {
-    std::string recognitionLevel;      // `RecLevelEdit`
-    std::string firstLevelError;       // `FirstLErrEd`
-    std::string firstErrorCount;       // `FstErrInW`
-    std::string secondLevelError;      // `SecondLErr`
-    std::string secondErrorCount;      // `SecErrInW`
-    GridText idealObjects;             // `IdealizObjectsList`
-    GridText controlNegative;          // `NewSeqsList`
-    GridText learnPositive;            // `SequencesList`
-    GridText controlPositive;          // `PosCtrlSeqsList`
+    std::string recognitionLevel;  // `RecLevelEdit`
+    std::string firstLevelError;   // `FirstLErrEd`
+    std::string firstErrorCount;   // `FstErrInW`
+    std::string secondLevelError;  // `SecondLErr`
+    std::string secondErrorCount;  // `SecErrInW`
+    GridText idealObjects;         // `IdealizObjectsList`
+    GridText controlNegative;      // `NewSeqsList`
+    GridText learnPositive;        // `SequencesList`
+    GridText controlPositive;      // `PosCtrlSeqsList`
 };
 
 struct LongSeqReportSource {
-    std::string recognitionLevel;      // `RecLevelEdit`
-    GridText controlNegative;          // `NewSeqsList`: cells (0, 1) and (2, 1) are used
-    std::vector<double> scores;        // y of the points of chart series 1; point i is position i + 1
+    std::string recognitionLevel;  // `RecLevelEdit`
+    GridText controlNegative;      // `NewSeqsList`: cells (0, 1) and (2, 1) are used
+    std::vector<double> scores;    // y of the points of chart series 1; point i is position i + 1
 };
 
 // The report texts. Numbers shown in the window (levels, scores) are read with the separator of
@@ -37,11 +37,13 @@ struct LongSeqReportSource {
 //
 // Error report, several-classes mode: a control negative row whose class has no level (class
 // "New", or a class whose level cell is empty) has nothing to be compared with and is left out.
-IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers, std::string& html);
+IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
+                         std::string& html);
 
 // Long-sequence report: a run still open after the last point is written as ending at the last
 // position, so that no run above the level is lost.
-IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers, std::string& html);
+IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers,
+                           std::string& html);
 
 // Build the report and write it to `fileName` (the caller has appended ".html" where it belongs)
 // through a temporary file beside it. Return a failure naming the file and the reason, or the

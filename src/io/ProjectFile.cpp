@@ -117,11 +117,13 @@ void writeRule(ByteWriter& out, const Rule& rule) {
     out.i32(rule.codeCount);
     out.i32(rule.targetPosition);
     out.f64(rule.fisherThreshold);
-    if (rule.alphabetSize < 0 || static_cast<size_t>(rule.alphabetSize) > rule.letterProbability.size()) {
+    if (rule.alphabetSize < 0 ||
+        static_cast<size_t>(rule.alphabetSize) > rule.letterProbability.size()) {
         throw InconsistentData("a rule has fewer letter probabilities than its alphabet size " +
                                std::to_string(rule.alphabetSize));
     }
-    for (int32_t j = 0; j < rule.alphabetSize; ++j) out.f64(rule.letterProbability[static_cast<size_t>(j)]);
+    for (int32_t j = 0; j < rule.alphabetSize; ++j)
+        out.f64(rule.letterProbability[static_cast<size_t>(j)]);
     out.i32(rule.conditionCount);
     out.u8(rule.reservedFlag);
     out.f64(rule.fisher);
@@ -147,7 +149,8 @@ void writeRuleStore(ByteWriter& out, const RulesStorage& rules) {
     out.u8(rules.keyWithProbabilities ? 1 : 0);
     for (int32_t i = 0; i < rules.count; ++i) {
         const Rule* rule = rules.rules[static_cast<size_t>(i)].get();
-        if (rule == nullptr) throw InconsistentData("rule " + std::to_string(i + 1) + " is missing");
+        if (rule == nullptr)
+            throw InconsistentData("rule " + std::to_string(i + 1) + " is missing");
         writeRule(out, *rule);
     }
 }
@@ -163,7 +166,8 @@ void writeIdealObjects(ByteWriter& out, std::span<const std::unique_ptr<CIdelObj
     for (int32_t i = 0; i < classCount; ++i) {
         const CIdelObject* object = objects[static_cast<size_t>(i)].get();
         if (object == nullptr) {
-            throw InconsistentData("the ideal object of class " + std::to_string(i + 1) + " is missing");
+            throw InconsistentData("the ideal object of class " + std::to_string(i + 1) +
+                                   " is missing");
         }
         const int64_t cells = int64_t{object->positionCount} * object->alphabetSize;
         if (object->positionCount < 0 || object->alphabetSize < 0 ||
@@ -193,13 +197,15 @@ void writeObjectList(ByteWriter& out, const ObjectSet& set, int32_t count, const
     }
 }
 
-void writeRecognition(ByteWriter& out, const RecognitionTable& table, size_t rows, int32_t columns) {
+void writeRecognition(ByteWriter& out, const RecognitionTable& table, size_t rows,
+                      int32_t columns) {
     static const RecognitionCell kEmpty{};
     for (size_t r = 0; r < rows; ++r) {
         for (int32_t c = 0; c < columns; ++c) {
             const RecognitionCell& cell =
-                r < table.size() && static_cast<size_t>(c) < table[r].size() ? table[r][static_cast<size_t>(c)]
-                                                                             : kEmpty;
+                r < table.size() && static_cast<size_t>(c) < table[r].size()
+                    ? table[r][static_cast<size_t>(c)]
+                    : kEmpty;
             out.i32(cell.position);
             out.f64(cell.score);
         }
@@ -254,7 +260,8 @@ IoStatus EncodeProject(const ProjectSource& source, std::string& bytes) {
             const SEQStorage& st = *source.storage;
             writeObjectList(out, st.controlNegativeObjects, st.controlNegativeObjectCount,
                             "control negative objects");
-            writeObjectList(out, st.negativeObjects, st.negativeObjectCount, "learning negative objects");
+            writeObjectList(out, st.negativeObjects, st.negativeObjectCount,
+                            "learning negative objects");
             writeObjectList(out, st.controlPositiveObjects, st.controlPositiveObjectCount,
                             "control positive objects");
         } else {
@@ -322,7 +329,8 @@ void readRecords(ByteReader& in, std::vector<Sequence>& records) {
         for (size_t j = 0; j < record.text.size(); ++j) {
             const auto c = static_cast<unsigned char>(record.text[j]);
             if (!isSequenceLetter(c)) {
-                in.fail(label + " has byte " + number(c) + " at letter " + number(static_cast<int64_t>(j + 1)) +
+                in.fail(label + " has byte " + number(c) + " at letter " +
+                            number(static_cast<int64_t>(j + 1)) +
                             ", which is not a sequence letter",
                         recordAt);
             }
@@ -401,8 +409,8 @@ std::unique_ptr<SEQStorage> readObjectTable(ByteReader& in) {
     const size_t tableAt = in.offset();
     const int32_t letterCount = in.i32();
     if (letterCount != alphabetSize) {
-        in.fail("the code table holds " + number(letterCount) + " letters but the alphabet size is " +
-                    number(alphabetSize),
+        in.fail("the code table holds " + number(letterCount) +
+                    " letters but the alphabet size is " + number(alphabetSize),
                 tableAt);
     }
     for (int32_t i = 0; i < letterCount; ++i) {
@@ -435,11 +443,12 @@ void readConditions(ByteReader& in, std::vector<RuleCondition>& conditions, int3
         c.kept = true;
         const auto which = [&] { return label + " " + number(i + 1); };
         if (c.position < 0 || c.position >= positionCount) {
-            in.fail(which() + " is at position " + number(int64_t{c.position} + 1) + ", outside the rule's " +
-                        number(positionCount) + " positions",
+            in.fail(which() + " is at position " + number(int64_t{c.position} + 1) +
+                        ", outside the rule's " + number(positionCount) + " positions",
                     at);
         }
-        if (c.sign != 1 && c.sign != -1) in.fail(which() + " has sign " + number(c.sign) + " (+1 or -1)", at);
+        if (c.sign != 1 && c.sign != -1)
+            in.fail(which() + " has sign " + number(c.sign) + " (+1 or -1)", at);
         if (c.letter < 0 || c.letter >= alphabetSize) {
             in.fail(which() + " names letter code " + number(c.letter) + "; the alphabet has " +
                         number(alphabetSize) + " letters",
@@ -449,8 +458,8 @@ void readConditions(ByteReader& in, std::vector<RuleCondition>& conditions, int3
 }
 
 std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
-                               const std::shared_ptr<const CCodeTable>& letters, int32_t listPositions,
-                               const std::string& label) {
+                               const std::shared_ptr<const CCodeTable>& letters,
+                               int32_t listPositions, const std::string& label) {
     auto rule = std::make_unique<Rule>();
     const size_t at = in.offset();
     rule->lowestPosition = in.i32();
@@ -468,16 +477,18 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
                 at);
     }
     if (rule->codeCount != a + 1) {
-        in.fail(label + " has " + number(rule->codeCount) + " letter codes instead of " + number(a + 1), at);
+        in.fail(
+            label + " has " + number(rule->codeCount) + " letter codes instead of " + number(a + 1),
+            at);
     }
     if (rule->positionCount < 0 || rule->positionCount > storage.width) {
-        in.fail(label + " spans " + number(rule->positionCount) + " positions but the objects have " +
-                    number(storage.width),
+        in.fail(label + " spans " + number(rule->positionCount) +
+                    " positions but the objects have " + number(storage.width),
                 at);
     }
     if (rule->targetPosition < 0 || rule->targetPosition >= rule->positionCount) {
-        in.fail(label + " predicts position " + number(int64_t{rule->targetPosition} + 1) + ", outside its " +
-                    number(rule->positionCount) + " positions",
+        in.fail(label + " predicts position " + number(int64_t{rule->targetPosition} + 1) +
+                    ", outside its " + number(rule->positionCount) + " positions",
                 at);
     }
     rule->letterProbability.assign(static_cast<size_t>(rule->codeCount), 0.0);
@@ -486,14 +497,15 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
     const size_t countAt = in.offset();
     rule->conditionCount = in.i32();
     if (rule->conditionCount < 0 || rule->conditionCount > listPositions) {
-        in.fail(label + " has " + number(rule->conditionCount) + " conditions; a rule of this store holds 0 to " +
-                    number(listPositions),
+        in.fail(label + " has " + number(rule->conditionCount) +
+                    " conditions; a rule of this store holds 0 to " + number(listPositions),
                 countAt);
     }
     rule->reservedFlag = in.u8();
     rule->fisher = in.f64();
     rule->cp = in.f64();
-    readConditions(in, rule->conditions, rule->conditionCount, rule->positionCount, a, label + " condition");
+    readConditions(in, rule->conditions, rule->conditionCount, rule->positionCount, a,
+                   label + " condition");
 
     const size_t shiftedAt = in.offset();
     rule->shiftedCount = in.i32();
@@ -523,8 +535,8 @@ std::unique_ptr<RulesStorage> readRuleStore(ByteReader& in, SEQStorage* storage)
     rules->addedCount = in.i32();
     const uint8_t key = in.u8();
     if (rules->capacity < 0 || rules->capacity > limits::kMaxRuleCapacity) {
-        in.fail("the capacity is " + number(rules->capacity) + " (0 to " + number(limits::kMaxRuleCapacity) +
-                    " is allowed)",
+        in.fail("the capacity is " + number(rules->capacity) + " (0 to " +
+                    number(limits::kMaxRuleCapacity) + " is allowed)",
                 at);
     }
     if (rules->count < 0 || rules->count > rules->capacity) {
@@ -547,8 +559,9 @@ std::unique_ptr<RulesStorage> readRuleStore(ByteReader& in, SEQStorage* storage)
         const std::string label = "rule " + number(i + 1);
         auto rule = readRule(in, *storage, letters, rules->positionCount, label);
         if (i > 0 && rule->fisher < rules->rules[static_cast<size_t>(i - 1)]->fisher) {
-            in.fail(label + " has a smaller Fisher value than the rule before it; the store must be in "
-                            "ascending order",
+            in.fail(label +
+                        " has a smaller Fisher value than the rule before it; the store must be in "
+                        "ascending order",
                     ruleAt);
         }
         rules->rules[static_cast<size_t>(i)] = std::move(rule);
@@ -601,8 +614,8 @@ void readIdealObjects(ByteReader& in, const SEQStorage* storage, ProjectData& da
 void checkClass(ByteReader& in, int32_t classNumber, int32_t classCount, const std::string& label,
                 size_t at) {
     if (classNumber < -1 || classNumber >= classCount) {
-        in.fail(label + " belongs to class " + number(int64_t{classNumber} + 1) + " but there are " +
-                    number(classCount) + " classes",
+        in.fail(label + " belongs to class " + number(int64_t{classNumber} + 1) +
+                    " but there are " + number(classCount) + " classes",
                 at);
     }
 }
@@ -616,7 +629,8 @@ void readObjectList(ByteReader& in, SEQStorage* storage, int32_t classCount, Obj
     if (n == 0) return;
     if (storage == nullptr) in.fail(std::string("there are ") + what + " but no object table", at);
     const int32_t width = in.i32();
-    if (width < 1 || width > limits::kMaxWidth) in.fail(std::string(what) + " have width " + number(width), at);
+    if (width < 1 || width > limits::kMaxWidth)
+        in.fail(std::string(what) + " have width " + number(width), at);
     in.needItems(n, 4 + 4 * int64_t{width}, what, at);
     set.make(n, width, storage->alphabetSize);
     count = n;
@@ -634,7 +648,9 @@ void readRecognition(ByteReader& in, ProjectData& data) {
     const size_t rows = data.controlNegative.size();
     const int32_t columns = data.classCount;
     in.needItems(static_cast<int64_t>(rows) * columns, 12,
-                 "scores (" + number(static_cast<int64_t>(rows)) + " sequences by " + number(columns) + " classes)", at);
+                 "scores (" + number(static_cast<int64_t>(rows)) + " sequences by " +
+                     number(columns) + " classes)",
+                 at);
     data.recognition.assign(rows, std::vector<RecognitionCell>(static_cast<size_t>(columns)));
     for (size_t r = 0; r < rows; ++r) {
         for (int32_t c = 0; c < columns; ++c) {
@@ -643,8 +659,9 @@ void readRecognition(ByteReader& in, ProjectData& data) {
             cell.position = in.i32();
             cell.score = in.f64();
             if (cell.position < 0 || cell.position > columns) {
-                in.fail("sequence " + number(static_cast<int64_t>(r + 1)) + " has a score for class " +
-                            number(cell.position) + " but there are " + number(columns) + " classes",
+                in.fail("sequence " + number(static_cast<int64_t>(r + 1)) +
+                            " has a score for class " + number(cell.position) + " but there are " +
+                            number(columns) + " classes",
                         cellAt);
             }
         }
@@ -663,11 +680,13 @@ void decode(ByteReader& in, ProjectData& data) {
     s.frameWidth = in.i32();
     s.idealizationType = in.i32();
     s.arranged = in.i32();
-    if (s.workMode != 0 && s.workMode != 1) in.fail("the alignment type is " + number(s.workMode) + " (0 or 1)", 24);
+    if (s.workMode != 0 && s.workMode != 1)
+        in.fail("the alignment type is " + number(s.workMode) + " (0 or 1)", 24);
     if (s.idealizationType < 0 || s.idealizationType > 2) {
         in.fail("the idealization type is " + number(s.idealizationType) + " (0, 1 or 2)", 32);
     }
-    if (s.arranged != 0 && s.arranged != 1) in.fail("\"Arrange in order\" is " + number(s.arranged) + " (0 or 1)", 36);
+    if (s.arranged != 0 && s.arranged != 1)
+        in.fail("\"Arrange in order\" is " + number(s.arranged) + " (0 or 1)", 36);
 
     in.setSection("learning positive sample");
     if (!in.takeAbsenceMarker()) {
@@ -699,14 +718,15 @@ void decode(ByteReader& in, ProjectData& data) {
     if (storage != nullptr) {
         readObjectList(in, storage, data.classCount, storage->controlNegativeObjects,
                        storage->controlNegativeObjectCount, "control negative objects");
-        readObjectList(in, storage, data.classCount, storage->negativeObjects, storage->negativeObjectCount,
-                       "learning negative objects");
+        readObjectList(in, storage, data.classCount, storage->negativeObjects,
+                       storage->negativeObjectCount, "learning negative objects");
         readObjectList(in, storage, data.classCount, storage->controlPositiveObjects,
                        storage->controlPositiveObjectCount, "control positive objects");
     } else {
         ObjectSet unused;
         int32_t unusedCount = 0;
-        for (const char* what : {"control negative objects", "learning negative objects", "control positive objects"}) {
+        for (const char* what : {"control negative objects", "learning negative objects",
+                                 "control positive objects"}) {
             readObjectList(in, nullptr, data.classCount, unused, unusedCount, what);
         }
     }
@@ -715,16 +735,17 @@ void decode(ByteReader& in, ProjectData& data) {
     if (!in.takeAbsenceMarker()) readRecognition(in, data);
 
     in.setSection("end of file");
-    if (!in.atEnd()) in.fail(number(static_cast<int64_t>(in.remaining())) + " bytes follow the last section");
+    if (!in.atEnd())
+        in.fail(number(static_cast<int64_t>(in.remaining())) + " bytes follow the last section");
 
     // The learning objects come before the class count; their classes are checked now.
     if (storage != nullptr) {
         for (int32_t i = 0; i < storage->learnObjectCount; ++i) {
             const int32_t classNumber = storage->learnObjects[i].classNumber;
             if (classNumber < -1 || classNumber >= data.classCount) {
-                throw FormatError("object table: learning object " + number(i + 1) + " belongs to class " +
-                                  number(int64_t{classNumber} + 1) + " but there are " + number(data.classCount) +
-                                  " classes");
+                throw FormatError("object table: learning object " + number(i + 1) +
+                                  " belongs to class " + number(int64_t{classNumber} + 1) +
+                                  " but there are " + number(data.classCount) + " classes");
             }
         }
     }
@@ -739,10 +760,11 @@ IoStatus DecodeProject(std::span<const unsigned char> bytes, const std::string& 
     try {
         decode(in, fresh);
     } catch (const FormatError& e) {
-        return IoStatus::failure("The project file \"" + sourceName + "\" is damaged or not a project: " +
-                                 e.what() + ".");
+        return IoStatus::failure("The project file \"" + sourceName +
+                                 "\" is damaged or not a project: " + e.what() + ".");
     } catch (const std::bad_alloc&) {
-        return IoStatus::failure("The project file \"" + sourceName + "\" needs more memory than is available.");
+        return IoStatus::failure("The project file \"" + sourceName +
+                                 "\" needs more memory than is available.");
     }
     data = std::move(fresh);
     return IoStatus::success();
@@ -752,7 +774,8 @@ IoStatus ReadProject(const std::string& fileName, ProjectData& data) {
     std::string bytes;
     IoStatus status = ReadWholeFile(fileName, bytes, limits::kMaxFileBytes);
     if (!status) return status;
-    return DecodeProject({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()}, fileName, data);
+    return DecodeProject({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
+                         fileName, data);
 }
 
 }  // namespace motifora

@@ -17,14 +17,15 @@ namespace motifora {
 
 // The header: the settings of the rule search and of idealization, as the controls hold them.
 struct ProjectSettings {
-    double confidence = 0.0;        // "Confidence interval"
-    double cpThreshold = 0.0;       // "Min. level of CP"
-    int32_t finishBufferSize = 0;   // "Size of Finish Buffer"
-    int32_t subBufferSize = 0;      // "Size of Sub Buffers"
-    int32_t workMode = 0;           // 0 "Fixed positions", 1 "Shift positions"
-    int32_t frameWidth = 0;         // "Width of scaning frame"
-    int32_t idealizationType = 0;   // 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"
-    int32_t arranged = 0;           // 1 when "Arrange in order" is checked
+    double confidence = 0.0;       // "Confidence interval"
+    double cpThreshold = 0.0;      // "Min. level of CP"
+    int32_t finishBufferSize = 0;  // "Size of Finish Buffer"
+    int32_t subBufferSize = 0;     // "Size of Sub Buffers"
+    int32_t workMode = 0;          // 0 "Fixed positions", 1 "Shift positions"
+    int32_t frameWidth = 0;        // "Width of scaning frame"
+    int32_t idealizationType =
+        0;                 // 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"
+    int32_t arranged = 0;  // 1 when "Arrange in order" is checked
 
     bool operator==(const ProjectSettings&) const = default;
 };
@@ -60,9 +61,9 @@ struct ProjectData {
     std::vector<Sequence> controlNegative;
     std::vector<Sequence> controlPositive;
 
-    std::unique_ptr<SEQStorage> storage;   // null: no object table
-    std::unique_ptr<RulesStorage> rules;   // null: no rule store; its rules refer to `storage`
-    bool idealObjectsPresent = false;      // the ideal-object section was present
+    std::unique_ptr<SEQStorage> storage;  // null: no object table
+    std::unique_ptr<RulesStorage> rules;  // null: no rule store; its rules refer to `storage`
+    bool idealObjectsPresent = false;     // the ideal-object section was present
     std::vector<std::unique_ptr<CIdelObject>> idealObjects;  // one per class
     int32_t classCount = 0;
 
@@ -122,9 +123,9 @@ IoStatus ReadProject(const std::string& fileName, ProjectData& data);
 
 // Limits of the reader, far beyond what the program makes.
 namespace project_limits {
-inline constexpr int32_t kMaxWidth = 1 << 20;           // positions of an object or a rule
-inline constexpr int32_t kMaxTextLength = 1 << 20;      // characters of a name or a sequence
-inline constexpr int32_t kMaxRuleCapacity = 1 << 22;    // slots of the rule store
+inline constexpr int32_t kMaxWidth = 1 << 20;             // positions of an object or a rule
+inline constexpr int32_t kMaxTextLength = 1 << 20;        // characters of a name or a sequence
+inline constexpr int32_t kMaxRuleCapacity = 1 << 22;      // slots of the rule store
 inline constexpr size_t kMaxFileBytes = size_t{1} << 31;  // bytes of a project file
 }  // namespace project_limits
 

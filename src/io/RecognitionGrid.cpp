@@ -19,8 +19,9 @@ bool readScore(std::string_view text, const NumberFormat& numbers, double& value
 
 RecognitionTable RecognitionTableFromGrid(const GridText& grid, int32_t rows, int32_t classCount,
                                           const NumberFormat& numbers) {
-    RecognitionTable table(static_cast<size_t>(std::max(rows, 0)),
-                           std::vector<RecognitionCell>(static_cast<size_t>(std::max(classCount, 0))));
+    RecognitionTable table(
+        static_cast<size_t>(std::max(rows, 0)),
+        std::vector<RecognitionCell>(static_cast<size_t>(std::max(classCount, 0))));
     for (int32_t r = 0; r < rows; ++r) {
         for (int32_t c = 0; c < classCount; ++c) {
             const std::string& text = grid.cell(5 + c, r + 1);
@@ -28,8 +29,9 @@ RecognitionTable RecognitionTableFromGrid(const GridText& grid, int32_t rows, in
             if (colon == std::string::npos) continue;
             int32_t position = 0;
             double score = 0.0;
-            if (!NumberFormat::readInteger(std::string_view(text).substr(0, colon), position) || position < 1 ||
-                position > classCount || !readScore(std::string_view(text).substr(colon + 1), numbers, score)) {
+            if (!NumberFormat::readInteger(std::string_view(text).substr(0, colon), position) ||
+                position < 1 || position > classCount ||
+                !readScore(std::string_view(text).substr(colon + 1), numbers, score)) {
                 continue;
             }
             table[static_cast<size_t>(r)][static_cast<size_t>(c)] = {position, score};

@@ -80,7 +80,8 @@ IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view 
         if (fd < 0 && errno != EEXIST) break;
     }
     if (fd < 0) {
-        return IoStatus::failure("Cannot create a file beside \"" + requestedName + "\": " + reason(errno) + ".");
+        return IoStatus::failure("Cannot create a file beside \"" + requestedName +
+                                 "\": " + reason(errno) + ".");
     }
 
     int error = 0;

@@ -16,7 +16,8 @@ std::string TextExportBytes(const TextExportSource& source) {
             out += " || " + record.name + " || " + record.text;
             if (storage != nullptr && static_cast<int64_t>(i) < storage->learnObjectCount &&
                 static_cast<int64_t>(i) < storage->learnObjects.size()) {
-                out += " || " + std::to_string(storage->learnObjects[static_cast<int32_t>(i)].classNumber + 1);
+                out += " || " + std::to_string(
+                                    storage->learnObjects[static_cast<int32_t>(i)].classNumber + 1);
             }
             out += "\n";
         }

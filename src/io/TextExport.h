@@ -15,7 +15,7 @@ namespace motifora {
 
 struct TextExportSource {
     std::span<const Sequence> learnPositive;
-    bool learnPositiveLoaded = false;  // false writes the absence marker for the sequences
+    bool learnPositiveLoaded = false;     // false writes the absence marker for the sequences
     const SEQStorage* storage = nullptr;  // the class column is written when there is one
     bool rulesPresent = false;            // the workspace holds a rule store
     int32_t ruleCount = 0;                // rules in it: rows 0 .. ruleCount of `rulesGrid`

@@ -1,13 +1,12 @@
 // Tests of the HTML reports: golden files of both reports and both error-report modes, the
 // level filter, the runs of the long-sequence report and unreadable numbers.
-#include "io/HtmlReports.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <functional>
 
 #include "GoldenFile.h"
+#include "io/HtmlReports.h"
 
 namespace motifora {
 namespace {
@@ -15,10 +14,12 @@ namespace {
 using testing::fileContents;
 using testing::golden;
 
-const std::vector<std::string> kSequenceHeader = {"#", "Length", "Name", "Sequence", "Class №", "Score", "Result"};
+const std::vector<std::string> kSequenceHeader = {"#",       "Length", "Name",  "Sequence",
+                                                  "Class №", "Score",  "Result"};
 
-std::vector<std::string> seqRow(const std::string& n, const std::string& name, const std::string& cls,
-                                const std::string& score, const std::string& result) {
+std::vector<std::string> seqRow(const std::string& n, const std::string& name,
+                                const std::string& cls, const std::string& score,
+                                const std::string& result) {
     return {n, "57", name, "ACGT", cls, score, result};
 }
 
@@ -30,14 +31,16 @@ ErrorReportSource oneClassSource() {
     s.secondLevelError = "0,25000000";
     s.secondErrorCount = "Recognized 1 out of 4";
     s.idealObjects = {3, {{"#", "Length", "Object"}, {"1", "0", "-[A]-"}, {"2", "0", "-[C]-"}}};
-    s.controlNegative = {7,
-                         {kSequenceHeader, seqRow("1", "neg1", "1", "10,00", "-NotRecognized"),
-                          seqRow("2", "neg2", "1", "9,99", "-NotRecognized"), seqRow("3", "neg3", "2", "", ""),
-                          seqRow("4", "neg4", "1", "25,50", "+Recognized")}};
-    s.learnPositive = {7,
-                       {kSequenceHeader, seqRow("1", "pos1", "1", "27,00", "+Recognized"),
-                        seqRow("2", "pos2", "1", "12,00", "-NotRecognized"),
-                        seqRow("3", "pos3", "1", "33,00", "+Recognized"), seqRow("4", "pos4", "2", "", "")}};
+    s.controlNegative = {
+        7,
+        {kSequenceHeader, seqRow("1", "neg1", "1", "10,00", "-NotRecognized"),
+         seqRow("2", "neg2", "1", "9,99", "-NotRecognized"), seqRow("3", "neg3", "2", "", ""),
+         seqRow("4", "neg4", "1", "25,50", "+Recognized")}};
+    s.learnPositive = {
+        7,
+        {kSequenceHeader, seqRow("1", "pos1", "1", "27,00", "+Recognized"),
+         seqRow("2", "pos2", "1", "12,00", "-NotRecognized"),
+         seqRow("3", "pos3", "1", "33,00", "+Recognized"), seqRow("4", "pos4", "2", "", "")}};
     s.controlPositive = {5, {{"#", "Length", "Name", "Sequence", "Class №"}, {}}};
     return s;
 }
@@ -62,9 +65,10 @@ ErrorReportSource severalClassesSource() {
                           seqRow("5", "n5", "New", "50,00", "-NotRecognized"),
                           seqRow("6", "n6", "2", "30,00", "-NotRecognized")}};
     s.learnPositive = {7, {kSequenceHeader, seqRow("1", "pos1", "1", "27,00", "+Recognized")}};
-    s.controlPositive = {7,
-                         {kSequenceHeader, seqRow("1", "cp1", "1", "21,00", "+Recognized"),
-                          seqRow("2", "cp2", "2", "", ""), seqRow("3", "cp3", "3", "7,50", "-NotRecognized")}};
+    s.controlPositive = {
+        7,
+        {kSequenceHeader, seqRow("1", "cp1", "1", "21,00", "+Recognized"),
+         seqRow("2", "cp2", "2", "", ""), seqRow("3", "cp3", "3", "7,50", "-NotRecognized")}};
     return s;
 }
 
@@ -104,9 +108,10 @@ TEST(ErrorReport, WithoutScoredControlRowsTheTableHoldsTheHeadingsAndTheLearning
     for (size_t r = 1; r < s.controlNegative.rows.size(); ++r) s.controlNegative.rows[r][5].clear();
     const std::string html = errorHtml(s);
     const std::string table = html.substr(html.find("<TABLE BORDER>\n"));
-    EXPECT_EQ(table.find("    <TR>\n      <TD ALIGN=middle COLSPAN=5>Control Data      </TD\n>    </TR>\n"
-                         "    <TR>\n      <TD ALIGN=middle COLSPAN=5>Learning Data      </TD\n>    </TR>\n"
-                         "    <TR>\n      <TD>1      </TD>\n      <TD>pos1"),
+    EXPECT_EQ(table.find(
+                  "    <TR>\n      <TD ALIGN=middle COLSPAN=5>Control Data      </TD\n>    </TR>\n"
+                  "    <TR>\n      <TD ALIGN=middle COLSPAN=5>Learning Data      </TD\n>    </TR>\n"
+                  "    <TR>\n      <TD>1      </TD>\n      <TD>pos1"),
               std::string("<TABLE BORDER>\n").size());
 }
 
@@ -135,7 +140,8 @@ TEST(ErrorReport, UnreadableLevelsAndScoresAreReportedAndNothingIsWritten) {
         const char* message;
     };
     const std::vector<Case> cases = {
-        {"level", [](ErrorReportSource& s) { s.recognitionLevel = "twenty"; }, "\"twenty\" is not a number"},
+        {"level", [](ErrorReportSource& s) { s.recognitionLevel = "twenty"; },
+         "\"twenty\" is not a number"},
         {"score", [](ErrorReportSource& s) { s.controlNegative.rows[2][5] = "9;99"; },
          "\"9;99\" in row 2 of \"Negative Control Sequencies\""},
         {"class level",
@@ -173,7 +179,8 @@ TEST(ErrorReport, LearningRowsComeFromTheControlPositiveGridWhenItHoldsData) {
 LongSeqReportSource longSource(std::vector<double> scores, std::string level = "4,00") {
     LongSeqReportSource s;
     s.recognitionLevel = std::move(level);
-    s.controlNegative = {5, {{"#", "Length", "Name", "Sequence", "Class №"}, {"1", "5000", "chr1", "ACGT", ""}}};
+    s.controlNegative = {
+        5, {{"#", "Length", "Name", "Sequence", "Class №"}, {"1", "5000", "chr1", "ACGT", ""}}};
     s.scores = std::move(scores);
     return s;
 }
@@ -214,7 +221,8 @@ TEST(LongSeqReport, RunsOfTheScores) {
 
 TEST(LongSeqReport, MaximumIsPrintedWithSixDecimalsAndAPoint) {
     const std::string html = longHtml(longSource({0, 12.3456789, 0}, "1,5"));
-    EXPECT_NE(html.find("<TD>2...2      </TD>\n      <TD>12.345679      </TD>"), std::string::npos) << html;
+    EXPECT_NE(html.find("<TD>2...2      </TD>\n      <TD>12.345679      </TD>"), std::string::npos)
+        << html;
 }
 
 TEST(LongSeqReport, UnreadableLevelIsReported) {
@@ -231,7 +239,8 @@ TEST(HtmlReports, FilesAreWrittenWhole) {
     const std::string report = (dir / "results.html").string();
     ASSERT_TRUE(WriteErrorReport(report, oneClassSource(), NumberFormat(',')).ok);
     EXPECT_EQ(fileContents(report), golden("error_one_class.html"));
-    ASSERT_TRUE(WriteLongSeqReport(report, longSource({1, 5, 6, 2, 7, 7, 1}), NumberFormat(',')).ok);
+    ASSERT_TRUE(
+        WriteLongSeqReport(report, longSource({1, 5, 6, 2, 7, 7, 1}), NumberFormat(',')).ok);
     EXPECT_EQ(fileContents(report), golden("long_seq.html"));
     const IoStatus status = WriteLongSeqReport(dir.string(), longSource({1}), NumberFormat(','));
     EXPECT_FALSE(status.ok);  // a folder cannot be replaced by a report

@@ -45,11 +45,14 @@ size_t recordsSize(const std::vector<Sequence>& records) {
 
 size_t ruleSize(const Rule& rule) {
     return 28 + 8 + 8 * static_cast<size_t>(rule.alphabetSize) + 4 + 1 + 16 +
-           10 * static_cast<size_t>(rule.conditionCount) + 4 + 10 * static_cast<size_t>(rule.shiftedCount);
+           10 * static_cast<size_t>(rule.conditionCount) + 4 +
+           10 * static_cast<size_t>(rule.shiftedCount);
 }
 
 size_t objectListSize(const ObjectSet& set, int32_t count) {
-    return count == 0 ? 4 : 8 + static_cast<size_t>(count) * (4 + 4 * static_cast<size_t>(set[0].positionCount()));
+    return count == 0 ? 4
+                      : 8 + static_cast<size_t>(count) *
+                                (4 + 4 * static_cast<size_t>(set[0].positionCount()));
 }
 
 Layout layoutOf(const ProjectData& d) {
@@ -57,12 +60,16 @@ Layout layoutOf(const ProjectData& d) {
     l.objectTable = l.learnPositive + (d.learnPositivePresent ? recordsSize(d.learnPositive) : 8);
     const SEQStorage* s = d.storage.get();
     l.firstLearnObject = l.objectTable + 24;
-    l.codeTable = s ? l.firstLearnObject + static_cast<size_t>(s->learnObjectCount) * (12 + 4 * static_cast<size_t>(s->width)) : 0;
-    l.ruleStore = s ? l.codeTable + 4 + static_cast<size_t>(s->codeTable.letterCount) : l.objectTable + 8;
+    l.codeTable = s ? l.firstLearnObject + static_cast<size_t>(s->learnObjectCount) *
+                                               (12 + 4 * static_cast<size_t>(s->width))
+                    : 0;
+    l.ruleStore =
+        s ? l.codeTable + 4 + static_cast<size_t>(s->codeTable.letterCount) : l.objectTable + 8;
     l.firstRule = l.ruleStore + 33;
     l.idealObjects = l.ruleStore + 8;
     if (d.rules && d.rules->Count() > 0) {
-        l.firstCondition = l.firstRule + 28 + 8 + 8 * static_cast<size_t>(d.rules->Get(0)->alphabetSize) + 4 + 1 + 16;
+        l.firstCondition = l.firstRule + 28 + 8 +
+                           8 * static_cast<size_t>(d.rules->Get(0)->alphabetSize) + 4 + 1 + 16;
         l.idealObjects = l.firstRule;
         for (int32_t i = 0; i < d.rules->Count(); ++i) l.idealObjects += ruleSize(*d.rules->Get(i));
     }
@@ -70,7 +77,8 @@ Layout layoutOf(const ProjectData& d) {
     l.controlNegative = l.idealObjects + 8;
     if (d.idealObjectsPresent) {
         l.controlNegative = l.idealObjects + 4;
-        for (const auto& o : d.idealObjects) l.controlNegative += 16 + static_cast<size_t>(o->positionCount * o->alphabetSize);
+        for (const auto& o : d.idealObjects)
+            l.controlNegative += 16 + static_cast<size_t>(o->positionCount * o->alphabetSize);
     }
     l.controlPositive = l.controlNegative + recordsSize(d.controlNegative);
     l.learnNegative = l.controlPositive + recordsSize(d.controlPositive);
@@ -78,16 +86,20 @@ Layout layoutOf(const ProjectData& d) {
     l.firstControlNegativeObject = l.objectLists + 8;
     l.recognition = l.objectLists + 12;
     if (s) {
-        l.recognition = l.objectLists + objectListSize(s->controlNegativeObjects, s->controlNegativeObjectCount) +
+        l.recognition = l.objectLists +
+                        objectListSize(s->controlNegativeObjects, s->controlNegativeObjectCount) +
                         objectListSize(s->negativeObjects, s->negativeObjectCount) +
                         objectListSize(s->controlPositiveObjects, s->controlPositiveObjectCount);
     }
-    l.end = l.recognition + (d.recognitionPresent ? d.recognition.size() * static_cast<size_t>(d.classCount) * 12 : 8);
+    l.end =
+        l.recognition +
+        (d.recognitionPresent ? d.recognition.size() * static_cast<size_t>(d.classCount) * 12 : 8);
     return l;
 }
 
 void putI32(std::string& bytes, size_t offset, int32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
 }
 
 std::span<const unsigned char> span(const std::string& bytes) {
@@ -113,7 +125,8 @@ protected:
         const IoStatus status = DecodeProject(span(bytes), "damaged.dnp", held);
         ASSERT_FALSE(status.ok) << "accepted; expected: " << *parts.begin();
         EXPECT_NE(status.message.find("damaged.dnp"), std::string::npos) << status.message;
-        for (const char* part : parts) EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
+        for (const char* part : parts)
+            EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
         EXPECT_EQ(encode(held), heldBytes);
     }
     ProjectData held;
@@ -180,7 +193,10 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
     };
     const std::vector<Case> cases = {
         {"sample count", l.learnPositive, 0x7FFFFFFF, {"learning positive sample", "cannot fit"}},
-        {"negative sample count", l.learnPositive, -5, {"learning positive sample", "record count is -5"}},
+        {"negative sample count",
+         l.learnPositive,
+         -5,
+         {"learning positive sample", "record count is -5"}},
         {"text byte count", l.firstRecord + 8, 0x40000000, {"record 1 letters", "claims"}},
         {"empty text count", l.firstRecord + 8, 0, {"record 1 letters", "at least 1"}},
         {"record length", l.firstRecord + 4, 3, {"record 1 gives its length as 3"}},
@@ -192,7 +208,10 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
         {"position range", l.objectTable + 8, 1000, {"object table", "position range"}},
         {"target position", l.objectTable + 16, -2, {"object table", "target position"}},
         {"object code", l.firstLearnObject + 12, 9, {"learning object 1 has code 9 at position 1"}},
-        {"object code below -1", l.firstLearnObject + 16, -2, {"learning object 1 has code -2 at position 2"}},
+        {"object code below -1",
+         l.firstLearnObject + 16,
+         -2,
+         {"learning object 1 has code -2 at position 2"}},
         {"letter count", l.codeTable, 5, {"code table", "holds 5 letters"}},
         {"rule capacity", l.ruleStore, 1 << 30, {"rule store", "capacity"}},
         {"rule count", l.ruleStore + 4, 1000, {"rule store", "not within the capacity"}},
@@ -213,7 +232,10 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
         {"object list count", l.objectLists, 0x7FFFFFF0, {"object lists", "cannot fit"}},
         {"object list width", l.objectLists + 4, -1, {"object lists", "width -1"}},
         {"object list without positions", l.objectLists + 4, 0, {"object lists", "width 0"}},
-        {"control object class", l.firstControlNegativeObject, 1000, {"control negative objects 1 belongs to class 1001"}},
+        {"control object class",
+         l.firstControlNegativeObject,
+         1000,
+         {"control negative objects 1 belongs to class 1001"}},
         {"recognition class", l.recognition, 1000, {"recognition table", "score for class 1000"}},
         {"work mode", 24, 7, {"header", "alignment type is 7"}},
         {"idealization type", 32, 3, {"header", "idealization type is 3"}},
@@ -226,7 +248,8 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
         putI32(bytes, c.offset, c.value);
         const IoStatus status = DecodeProject(span(bytes), "damaged.dnp", held);
         ASSERT_FALSE(status.ok);
-        for (const char* part : c.parts) EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
+        for (const char* part : c.parts)
+            EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
         EXPECT_EQ(encode(held), heldBytes);
     }
 }
@@ -267,7 +290,8 @@ TEST_F(Damage, WrongCodesLettersAndClassesAreRefused) {
 
     bytes = encode(d);
     putI32(bytes, l.firstLearnObject + 8, d.classCount);  // class number one past the last
-    const std::string beyond = "learning object 1 belongs to class " + std::to_string(d.classCount + 1);
+    const std::string beyond =
+        "learning object 1 belongs to class " + std::to_string(d.classCount + 1);
     expectRefused(bytes, {"object table", beyond.c_str()});
 
     bytes = encode(d);
@@ -315,7 +339,8 @@ TEST_F(Damage, RandomBytePatchesNeverCrashAndAreRefusedOrRewrittenExactly) {
     for (int round = 0; round < 3000; ++round) {
         std::string bytes = good;
         const int patches = 1 + static_cast<int>(rng() % 4);
-        for (int p = 0; p < patches; ++p) bytes[rng() % bytes.size()] = static_cast<char>(rng() & 0xFF);
+        for (int p = 0; p < patches; ++p)
+            bytes[rng() % bytes.size()] = static_cast<char>(rng() & 0xFF);
         ProjectData data;
         if (DecodeProject(span(bytes), "patched.dnp", data).ok) {
             ASSERT_EQ(encode(data), bytes) << "round " << round;

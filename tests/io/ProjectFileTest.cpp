@@ -1,6 +1,4 @@
 // Tests of the project file: exact bytes, round trips at every stage of the work, safe writing.
-#include "io/ProjectFile.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -8,6 +6,7 @@
 #include <fstream>
 
 #include "ProjectStages.h"
+#include "io/ProjectFile.h"
 #include "io/SafeFile.h"
 
 namespace motifora {
@@ -44,7 +43,8 @@ ProjectData decodeOk(const std::string& bytes) {
 
 int32_t i32At(const std::string& bytes, size_t offset) {
     uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<uint32_t>(static_cast<unsigned char>(bytes[offset + i])) << (8 * i);
     return static_cast<int32_t>(v);
 }
 
@@ -56,21 +56,21 @@ TEST(ProjectFile, SamplesOnlyProjectHasTheExactBytes) {
     data.learnPositivePresent = true;
 
     const std::string expected = fromHex(
-        "9A99999999 99A93F"             // confidence 0.05
-        "9A999999 9999E93F"             // CP 0.8
-        "F4010000 32000000"             // finish buffer 500, sub buffers 50
-        "00000000 0A000000"             // fixed positions, frame width 10
-        "00000000 01000000"             // "Deleting begin", arranged
-        "01000000"                      // one learning positive record
-        "01000000 04000000"             // start position 1, length 4
-        "05000000 4143475400"           // "ACGT" and its zero
-        "03000000 733100"               // "s1" and its zero
-        "3030303030303030"              // no object table
-        "3030303030303030"              // no rule store
-        "3030303030303030"              // no ideal objects
-        "00000000 00000000 00000000"    // control negative, control positive, learning negative
-        "00000000 00000000 00000000"    // no objects of the other samples
-        "3030303030303030");            // no recognition table
+        "9A99999999 99A93F"           // confidence 0.05
+        "9A999999 9999E93F"           // CP 0.8
+        "F4010000 32000000"           // finish buffer 500, sub buffers 50
+        "00000000 0A000000"           // fixed positions, frame width 10
+        "00000000 01000000"           // "Deleting begin", arranged
+        "01000000"                    // one learning positive record
+        "01000000 04000000"           // start position 1, length 4
+        "05000000 4143475400"         // "ACGT" and its zero
+        "03000000 733100"             // "s1" and its zero
+        "3030303030303030"            // no object table
+        "3030303030303030"            // no rule store
+        "3030303030303030"            // no ideal objects
+        "00000000 00000000 00000000"  // control negative, control positive, learning negative
+        "00000000 00000000 00000000"  // no objects of the other samples
+        "3030303030303030");          // no recognition table
     EXPECT_EQ(encode(data), expected);
 
     const ProjectData back = decodeOk(expected);
@@ -107,12 +107,12 @@ TEST(ProjectFile, ObjectTableWritesEndPositionBeforeFirstPositionAndRestoresBoth
 
     const std::string bytes = encode(data);
     const size_t table = 40 + 4 + 2 * (8 + 4 + 4 + 4 + 2);  // header, then the two records
-    EXPECT_EQ(i32At(bytes, table + 0), 2);   // learning objects
-    EXPECT_EQ(i32At(bytes, table + 4), 3);   // width
-    EXPECT_EQ(i32At(bytes, table + 8), 2);   // endPosition
-    EXPECT_EQ(i32At(bytes, table + 12), 1);  // firstPosition
-    EXPECT_EQ(i32At(bytes, table + 16), 2);  // centerPosition
-    EXPECT_EQ(i32At(bytes, table + 20), 4);  // alphabet A C G T
+    EXPECT_EQ(i32At(bytes, table + 0), 2);                  // learning objects
+    EXPECT_EQ(i32At(bytes, table + 4), 3);                  // width
+    EXPECT_EQ(i32At(bytes, table + 8), 2);                  // endPosition
+    EXPECT_EQ(i32At(bytes, table + 12), 1);                 // firstPosition
+    EXPECT_EQ(i32At(bytes, table + 16), 2);                 // centerPosition
+    EXPECT_EQ(i32At(bytes, table + 20), 4);                 // alphabet A C G T
     const size_t second = table + 24 + (12 + 12);
     EXPECT_EQ(i32At(bytes, second + 0), 7);
     EXPECT_EQ(i32At(bytes, second + 4), -8);
@@ -185,10 +185,13 @@ TEST_P(ProjectStageRoundTrip, WriteReadWriteGivesTheSameBytesAndData) {
         EXPECT_EQ(b.controlNegativeObjectCount, a.controlNegativeObjectCount);
         EXPECT_EQ(b.controlPositiveObjectCount, a.controlPositiveObjectCount);
         EXPECT_EQ(b.negativeObjectCount, a.negativeObjectCount);
-        expectSameObjects(b.controlNegativeObjects, a.controlNegativeObjects, a.controlNegativeObjectCount);
-        expectSameObjects(b.controlPositiveObjects, a.controlPositiveObjects, a.controlPositiveObjectCount);
+        expectSameObjects(b.controlNegativeObjects, a.controlNegativeObjects,
+                          a.controlNegativeObjectCount);
+        expectSameObjects(b.controlPositiveObjects, a.controlPositiveObjects,
+                          a.controlPositiveObjectCount);
         expectSameObjects(b.negativeObjects, a.negativeObjects, a.negativeObjectCount);
-        for (int32_t i = 0; i < a.alphabetSize; ++i) EXPECT_EQ(b.codeTable.letterOf(i), a.codeTable.letterOf(i));
+        for (int32_t i = 0; i < a.alphabetSize; ++i)
+            EXPECT_EQ(b.codeTable.letterOf(i), a.codeTable.letterOf(i));
     }
     ASSERT_EQ(back.rules != nullptr, original.rules != nullptr);
     if (original.rules) {
@@ -212,7 +215,8 @@ TEST_P(ProjectStageRoundTrip, WriteReadWriteGivesTheSameBytesAndData) {
     EXPECT_EQ(back.idealObjectsPresent, original.idealObjectsPresent);
     ASSERT_EQ(back.classCount, original.classCount);
     for (int32_t k = 0; k < original.classCount; ++k) {
-        EXPECT_TRUE(*back.idealObjects[static_cast<size_t>(k)] == *original.idealObjects[static_cast<size_t>(k)]);
+        EXPECT_TRUE(*back.idealObjects[static_cast<size_t>(k)] ==
+                    *original.idealObjects[static_cast<size_t>(k)]);
     }
     EXPECT_EQ(back.recognitionPresent, original.recognitionPresent);
     if (original.recognitionPresent) {
@@ -224,8 +228,10 @@ TEST_P(ProjectStageRoundTrip, WriteReadWriteGivesTheSameBytesAndData) {
             }
         }
     }
-    EXPECT_EQ(back.controlNegativeClassified(), original.storage && original.storage->controlNegativeObjectCount > 0);
-    EXPECT_EQ(back.controlPositiveClassified(), original.storage && original.storage->controlPositiveObjectCount > 0);
+    EXPECT_EQ(back.controlNegativeClassified(),
+              original.storage && original.storage->controlNegativeObjectCount > 0);
+    EXPECT_EQ(back.controlPositiveClassified(),
+              original.storage && original.storage->controlPositiveObjectCount > 0);
 }
 
 INSTANTIATE_TEST_SUITE_P(AllStages, ProjectStageRoundTrip, ::testing::ValuesIn(allStages()),
@@ -249,7 +255,9 @@ TEST(ProjectFile, StagesReallyHoldWhatTheyAreNamedFor) {
     EXPECT_GT(all.storage->negativeObjectCount, 0);
     EXPECT_TRUE(all.recognitionPresent);
     // The last control positive is a learning sequence, so it has a class.
-    EXPECT_EQ(all.storage->controlPositiveObjects[all.storage->controlPositiveObjectCount - 1].classNumber, 0);
+    EXPECT_EQ(all.storage->controlPositiveObjects[all.storage->controlPositiveObjectCount - 1]
+                  .classNumber,
+              0);
 }
 
 TEST(ProjectFile, ProjectWithoutSearchReopensWithOnlyTheSamples) {
@@ -339,8 +347,8 @@ class ProjectFiles : public ::testing::Test {
 protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
-              ("motifora-io-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+              ("motifora-io-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }
@@ -424,7 +432,8 @@ TEST_F(ProjectFiles, OpeningAMissingFileFailsAndKeepsTheData) {
     std::filesystem::create_directories(dir / "folder.dnp");
     status = ReadProject((dir / "folder.dnp").string(), data);
     EXPECT_FALSE(status.ok);
-    EXPECT_NE(status.message.find("folder.dnp\": it is a folder"), std::string::npos) << status.message;
+    EXPECT_NE(status.message.find("folder.dnp\": it is a folder"), std::string::npos)
+        << status.message;
     EXPECT_EQ(encode(data), before);
 }
 
@@ -433,7 +442,8 @@ TEST(ProjectFile, SeedCorpusProjectsReadAndWriteBackUnchanged) {
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(MOTIFORA_IO_CORPUS_DIR)) {
         std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+        const std::string bytes{std::istreambuf_iterator<char>(in),
+                                std::istreambuf_iterator<char>()};
         SCOPED_TRACE(entry.path().string());
         EXPECT_EQ(encode(decodeOk(bytes)), bytes);
         ++count;
@@ -460,7 +470,8 @@ TEST(FileNames, ExtensionIsAppendedUnlessTheNameEndsExactlyWithIt) {
         {"np", ".dnp", "np.dnp"},
         {"", ".txt", ".txt"},
     };
-    for (const Case& c : cases) EXPECT_EQ(WithExtension(c.chosen, c.extension), c.expected) << c.chosen;
+    for (const Case& c : cases)
+        EXPECT_EQ(WithExtension(c.chosen, c.extension), c.expected) << c.chosen;
 }
 
 }  // namespace

@@ -3,22 +3,30 @@
 
 #include <stdexcept>
 
-#include "core/FileManager.h"
 #include "classify/Classificator.h"
+#include "core/FileManager.h"
 #include "rules/RegGenerator.h"
 
 namespace motifora::testing {
 
 std::string stageName(Stage stage) {
     switch (stage) {
-        case Stage::kSamplesOnly: return "SamplesOnly";
-        case Stage::kAfterSearch: return "AfterSearch";
-        case Stage::kAfterIdealization: return "AfterIdealization";
-        case Stage::kAfterClassification: return "AfterClassification";
-        case Stage::kWithRecognition: return "WithRecognition";
-        case Stage::kWithControlPositive: return "WithControlPositive";
-        case Stage::kWithLearnNegative: return "WithLearnNegative";
-        case Stage::kShiftMode: return "ShiftMode";
+        case Stage::kSamplesOnly:
+            return "SamplesOnly";
+        case Stage::kAfterSearch:
+            return "AfterSearch";
+        case Stage::kAfterIdealization:
+            return "AfterIdealization";
+        case Stage::kAfterClassification:
+            return "AfterClassification";
+        case Stage::kWithRecognition:
+            return "WithRecognition";
+        case Stage::kWithControlPositive:
+            return "WithControlPositive";
+        case Stage::kWithLearnNegative:
+            return "WithLearnNegative";
+        case Stage::kShiftMode:
+            return "ShiftMode";
     }
     return "Unknown";
 }
@@ -36,7 +44,8 @@ std::vector<Sequence> exampleRecords(const std::string& file, int32_t count) {
 namespace {
 
 void search(ProjectData& data) {
-    data.rules = std::make_unique<RulesStorage>(data.settings.finishBufferSize, data.storage->width);
+    data.rules =
+        std::make_unique<RulesStorage>(data.settings.finishBufferSize, data.storage->width);
     RegGenerator generator;
     generator.SetThreadCount(1);
     generator.Init(data.storage.get(), data.rules.get(), data.settings.subBufferSize,
@@ -49,16 +58,19 @@ void search(ProjectData& data) {
 void idealize(ProjectData& data, Classificator& classifier) {
     SEQStorage& storage = *data.storage;
     data.idealObjectsPresent = true;
-    classifier.Setup(&storage, data.rules.get(), &data.idealObjects, data.settings.idealizationType);
+    classifier.Setup(&storage, data.rules.get(), &data.idealObjects,
+                     data.settings.idealizationType);
     for (int32_t i = 0; i < storage.learnObjectCount; ++i) {
-        storage.learnObjects[i].classNumber = classifier.IdealizeAndRegister(&storage.learnObjects[i], -1);
+        storage.learnObjects[i].classNumber =
+            classifier.IdealizeAndRegister(&storage.learnObjects[i], -1);
     }
     data.classCount = classifier.idealObjectCount;
     data.idealObjects.resize(static_cast<size_t>(data.classCount));
 }
 
 void classify(Classificator& classifier, ObjectSet& set, int32_t count, int32_t kind) {
-    for (int32_t i = 0; i < count; ++i) set[i].classNumber = classifier.ClassifyObject(set[i], i + 1, kind);
+    for (int32_t i = 0; i < count; ++i)
+        set[i].classNumber = classifier.ClassifyObject(set[i], i + 1, kind);
 }
 
 }  // namespace
@@ -95,8 +107,9 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
     storage.addSetObjects(data.controlNegative.data(), cn, 2);
     if (stage == Stage::kWithControlPositive || stage == Stage::kWithLearnNegative) {
         auto more = exampleRecords("promoters_pos.seq", 2 * sequences);
-        data.controlPositive.assign(more.begin() + std::min<size_t>(more.size(), static_cast<size_t>(sequences)),
-                                    more.end());
+        data.controlPositive.assign(
+            more.begin() + std::min<size_t>(more.size(), static_cast<size_t>(sequences)),
+            more.end());
         data.controlPositive.push_back(data.learnPositive.front());  // one that falls into class 1
         const auto cp = static_cast<int32_t>(data.controlPositive.size());
         storage.addSetObjects(data.controlPositive.data(), cp, 1);
@@ -108,10 +121,12 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
     // Recognition: every control negative sequence against every class, with scores of two
     // decimals as the grid shows them.
     data.recognitionPresent = true;
-    data.recognition.assign(static_cast<size_t>(cn), std::vector<RecognitionCell>(static_cast<size_t>(data.classCount)));
+    data.recognition.assign(static_cast<size_t>(cn),
+                            std::vector<RecognitionCell>(static_cast<size_t>(data.classCount)));
     for (int32_t r = 0; r < cn; ++r) {
         for (int32_t c = 0; c < data.classCount; ++c) {
-            data.recognition[static_cast<size_t>(r)][static_cast<size_t>(c)] = {c + 1, ((r * 37 + c * 11) % 2000) / 100.0};
+            data.recognition[static_cast<size_t>(r)][static_cast<size_t>(c)] = {
+                c + 1, ((r * 37 + c * 11) % 2000) / 100.0};
         }
     }
     if (stage != Stage::kWithLearnNegative) return data;

@@ -12,20 +12,20 @@
 namespace motifora::testing {
 
 enum class Stage {
-    kSamplesOnly,         // learning positive sample loaded, nothing computed
-    kAfterSearch,         // + object table and rules (fixed positions)
-    kAfterIdealization,   // + ideal objects, learning objects classed
-    kAfterClassification, // + control negative sample, classed control negative objects
-    kWithRecognition,     // + recognition table of the control negative grid
-    kWithControlPositive, // + control positive sample and its classed objects
-    kWithLearnNegative,   // + learning negative sample and its objects
-    kShiftMode,           // window storage (frame 10), rules and classes
+    kSamplesOnly,          // learning positive sample loaded, nothing computed
+    kAfterSearch,          // + object table and rules (fixed positions)
+    kAfterIdealization,    // + ideal objects, learning objects classed
+    kAfterClassification,  // + control negative sample, classed control negative objects
+    kWithRecognition,      // + recognition table of the control negative grid
+    kWithControlPositive,  // + control positive sample and its classed objects
+    kWithLearnNegative,    // + learning negative sample and its objects
+    kShiftMode,            // window storage (frame 10), rules and classes
 };
 
 inline const std::vector<Stage>& allStages() {
     static const std::vector<Stage> stages = {
-        Stage::kSamplesOnly,         Stage::kAfterSearch,       Stage::kAfterIdealization,
-        Stage::kAfterClassification, Stage::kWithRecognition,   Stage::kWithControlPositive,
+        Stage::kSamplesOnly,         Stage::kAfterSearch,     Stage::kAfterIdealization,
+        Stage::kAfterClassification, Stage::kWithRecognition, Stage::kWithControlPositive,
         Stage::kWithLearnNegative,   Stage::kShiftMode};
     return stages;
 }

@@ -1,7 +1,7 @@
 // Tests of the recognition cells between the control negative grid and the project file.
-#include "io/RecognitionGrid.h"
-
 #include <gtest/gtest.h>
+
+#include "io/RecognitionGrid.h"
 
 namespace motifora {
 namespace {
@@ -20,23 +20,25 @@ TEST(RecognitionGrid, RecognitionResultsAreTheColumnsBeyondFiveUnlessErrorCounti
         bool expected;
     };
     const std::vector<Case> cases = {
-        {5, kHeader, false},                                        // the fixed columns only
-        {7, withCells(kHeader, {"Score", "Result"}), false},       // error counting
-        {6, withCells(kHeader, {"1"}), true},                       // one class: no seventh cell
+        {5, kHeader, false},                                  // the fixed columns only
+        {7, withCells(kHeader, {"Score", "Result"}), false},  // error counting
+        {6, withCells(kHeader, {"1"}), true},                 // one class: no seventh cell
         {8, withCells(kHeader, {"1", "2", "3"}), true},
-        {7, withCells(kHeader, {"1", "result"}), true},             // compared exactly
+        {7, withCells(kHeader, {"1", "result"}), true},  // compared exactly
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(GridHoldsRecognitionResults(GridText{c.columns, {c.header}}), c.expected) << c.columns;
+        EXPECT_EQ(GridHoldsRecognitionResults(GridText{c.columns, {c.header}}), c.expected)
+            << c.columns;
     }
 }
 
 TEST(RecognitionGrid, CellsReadAsTheyAreShownAndWriteBackTheSameText) {
     const NumberFormat comma(',');
-    const GridText grid{8,
-                        {withCells(kHeader, {"1", "2", "3"}),
-                         withCells({"1", "4", "a", "ACGT", ""}, {"2:3,00", "1:5,00", "3:7,00"}),
-                         withCells({"2", "4", "b", "ACGT", ""}, {"1:-0,25", "2:17,50", "3:1E+10"})}};
+    const GridText grid{
+        8,
+        {withCells(kHeader, {"1", "2", "3"}),
+         withCells({"1", "4", "a", "ACGT", ""}, {"2:3,00", "1:5,00", "3:7,00"}),
+         withCells({"2", "4", "b", "ACGT", ""}, {"1:-0,25", "2:17,50", "3:1E+10"})}};
     const RecognitionTable table = RecognitionTableFromGrid(grid, 2, 3, comma);
     ASSERT_EQ(table.size(), 2u);
     EXPECT_EQ(table[0][0].position, 2);
@@ -47,8 +49,9 @@ TEST(RecognitionGrid, CellsReadAsTheyAreShownAndWriteBackTheSameText) {
     EXPECT_EQ(table[1][2].score, 1e10);
     for (int32_t r = 0; r < 2; ++r) {
         for (int32_t c = 0; c < 2; ++c) {
-            EXPECT_EQ(RecognitionCellText(table[static_cast<size_t>(r)][static_cast<size_t>(c)], comma),
-                      grid.cell(5 + c, r + 1));
+            EXPECT_EQ(
+                RecognitionCellText(table[static_cast<size_t>(r)][static_cast<size_t>(c)], comma),
+                grid.cell(5 + c, r + 1));
         }
     }
     // A point separator set after the grid was filled still reads the cells.
@@ -57,10 +60,10 @@ TEST(RecognitionGrid, CellsReadAsTheyAreShownAndWriteBackTheSameText) {
 
 TEST(RecognitionGrid, CellsThatDoNotReadBecomeEmptyCells) {
     const NumberFormat comma(',');
-    const GridText grid{7,
-                        {withCells(kHeader, {"1", "2"}),
-                         withCells({"1", "4", "a", "ACGT", ""}, {"", "2:x"}),
-                         withCells({"2", "4", "b", "ACGT", ""}, {"3:1,00", "0:1,00"})}};
+    const GridText grid{
+        7,
+        {withCells(kHeader, {"1", "2"}), withCells({"1", "4", "a", "ACGT", ""}, {"", "2:x"}),
+         withCells({"2", "4", "b", "ACGT", ""}, {"3:1,00", "0:1,00"})}};
     // Three rows asked for, two present; class 3 of 2 and class 0 are out of range.
     const RecognitionTable table = RecognitionTableFromGrid(grid, 3, 2, comma);
     ASSERT_EQ(table.size(), 3u);

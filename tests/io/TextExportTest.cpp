@@ -1,12 +1,11 @@
 // Tests of the text export: the golden file, the absent sections and the class column.
-#include "io/TextExport.h"
-
 #include <gtest/gtest.h>
 
 #include <filesystem>
 
 #include "GoldenFile.h"
 #include "io/SafeFile.h"
+#include "io/TextExport.h"
 
 namespace motifora {
 namespace {
@@ -14,20 +13,26 @@ namespace {
 using testing::fileContents;
 using testing::golden;
 
-std::vector<Sequence> sequences(const std::vector<std::pair<std::string, std::string>>& namesAndTexts) {
+std::vector<Sequence> sequences(
+    const std::vector<std::pair<std::string, std::string>>& namesAndTexts) {
     std::vector<Sequence> out(namesAndTexts.size());
-    for (size_t i = 0; i < out.size(); ++i) out[i].assign(namesAndTexts[i].second, namesAndTexts[i].first, 1);
+    for (size_t i = 0; i < out.size(); ++i)
+        out[i].assign(namesAndTexts[i].second, namesAndTexts[i].first, 1);
     return out;
 }
 
-GridText grid(int32_t columns, std::vector<std::vector<std::string>> rows) { return {columns, std::move(rows)}; }
+GridText grid(int32_t columns, std::vector<std::vector<std::string>> rows) {
+    return {columns, std::move(rows)};
+}
 
 const std::string kRule1 = "1=A =>   [4] = (A:0.000000) (C:0.000000) (G:0.000000) (T:0.750000) ";
-const std::string kRule2 = "1=A & 2=-G =>   [4] = (A:-0.600000) (C:0.000000) (G:0.000000) (T:0.000000) ";
+const std::string kRule2 =
+    "1=A & 2=-G =>   [4] = (A:-0.600000) (C:0.000000) (G:0.000000) (T:0.000000) ";
 const std::string kRule3 = "3=G =>   [4] = (A:0.800000) (C:0.000000) (G:0.000000) (T:0.000000) ";
 
 struct Workspace {
-    std::vector<Sequence> learnPositive = sequences({{"seq1", "ACGT"}, {"seq2", "ACGA"}, {"seq3", "TTGA"}});
+    std::vector<Sequence> learnPositive =
+        sequences({{"seq1", "ACGT"}, {"seq2", "ACGA"}, {"seq3", "TTGA"}});
     SEQStorage storage;
     TextExportSource source;
 
@@ -105,7 +110,8 @@ TEST(TextExport, WindowStorageWithFewerObjectsThanSequencesLeavesTheClassOut) {
     source.learnPositive = records;
     source.learnPositiveLoaded = true;
     source.storage = &storage;
-    EXPECT_EQ(TextExportBytes(source), "1 || 8 || long || ACGTACGT || 3\n2 || 2 || short || AC\n0000000000000000");
+    EXPECT_EQ(TextExportBytes(source),
+              "1 || 8 || long || ACGTACGT || 3\n2 || 2 || short || AC\n0000000000000000");
 }
 
 TEST(TextExport, WritesTheFileAndReportsAFileThatCannotBeWritten) {
