@@ -1,0 +1,281 @@
+// Whole runs of the motifora-cli binary in fresh folders: every exit code, messages and progress
+// on standard error, the summary on standard output, the JSON summary, Ctrl-C, and projects
+// that reopen to the same results.
+#include <gtest/gtest.h>
+#include <signal.h>
+
+#include <chrono>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "CliTestSupport.h"
+
+namespace motifora::clitest {
+namespace {
+
+using nlohmann::json;
+
+const char* const kSeedNote = "generated samples use std::mt19937 with the seeds written here";
+
+class CliRunTest : public ::testing::Test {
+protected:
+    TempFolder folder;
+    std::string positive = kExamples + "/promoters_pos.seq";
+    std::string negative = kExamples + "/promoters_neg.seq";
+
+    CliResult run(const std::vector<std::string>& arguments) {
+        return runCli(arguments, folder.path());
+    }
+    bool exists(const std::string& name) const { return fs::exists(folder.path() / name); }
+};
+
+// Lines "a || b || c" of the text export's rules section, split into their fields.
+std::vector<std::vector<std::string>> rulesLines(const std::string& exported) {
+    std::vector<std::vector<std::string>> lines;
+    const size_t start = exported.find("# || Fisher || Rule || CP\n");
+    if (start == std::string::npos) return lines;
+    size_t at = start + 1;
+    at = exported.find('\n', start) + 1;
+    while (at < exported.size() && exported[at] != '\n') {
+        const size_t end = exported.find('\n', at);
+        const std::string line = exported.substr(at, end - at);
+        std::vector<std::string> fields;
+        size_t from = 0;
+        while (true) {
+            const size_t bar = line.find(" || ", from);
+            fields.push_back(line.substr(from, bar - from));
+            if (bar == std::string::npos) break;
+            from = bar + 4;
+        }
+        lines.push_back(fields);
+        at = end + 1;
+    }
+    return lines;
+}
+
+TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
+    const CliResult r = run({"--positive", positive, "--negative", negative, "--control-negative",
+                             negative, "--finish", "80", "--sub", "20", "--bootstrap", "20,2",
+                             "--save", "p.dnp", "--export-text", "p", "--report", "p.html",
+                             "--json", "p.json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The window's messages, with their captions, and the progress of each process.
+    for (const char* shown :
+         {"Сообщение: Загрузка нуклеотидных последовательностей удачно завершена.",
+          "Message: Loading of negative sampling is completed successfully.",
+          "Сообщение: Процесс поиска закономерностей успешно завершен.",
+          "Сообщение: Процесс идеализации успешно завершен.",
+          "Сообщение: Загрузка контрольных последовательностей удачно завершена.",
+          "Сообщение: Процесс классификации контрольной выборки успешно завершен.",
+          "regularity search ended", "idealization ended", "classification ended",
+          "recognition ended", "error counting ended", "bootstrap ended"})
+        EXPECT_NE(r.err.find(shown), std::string::npos) << shown << "\n" << r.err;
+    EXPECT_NE(r.out.find("Sequences read: learning positive 53, learning negative 53, control "
+                         "negative 53, control positive 0"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Project written to p.dnp"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Text export written to p.txt"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Report written to p.html"), std::string::npos) << r.out;
+    ASSERT_TRUE(exists("p.dnp") && exists("p.txt") && exists("p.html") && exists("p.json"));
+
+    const json summary = json::parse(readFile(folder.path() / "p.json"));
+    EXPECT_EQ(summary["stages"],
+              json({"search", "idealize", "classify", "recognize", "errors", "bootstrap"}));
+    EXPECT_EQ(summary["samples"]["learningPositive"]["count"], 53);
+    EXPECT_EQ(summary["samples"]["learningPositive"]["sequences"][0]["length"], 57);
+
+    // The rules agree with the text export line by line, and with the settings.
+    const auto lines = rulesLines(readFile(folder.path() / "p.txt"));
+    const json& rules = summary["rules"];
+    ASSERT_EQ(lines.size(), rules.size());
+    ASSERT_GT(rules.size(), 0u);
+    EXPECT_LE(rules.size(), 80u);
+    EXPECT_NE(r.out.find("Rules found: " + std::to_string(rules.size()) + "\n"),
+              std::string::npos);
+    double previousFisher = 0.0;
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const json& rule = rules[i];
+        EXPECT_EQ(lines[i][0], std::to_string(i + 1));
+        EXPECT_EQ(lines[i][1], rule["fisherText"]);
+        EXPECT_EQ(lines[i][2], rule["text"]);
+        EXPECT_EQ(lines[i][3], rule["cpText"]);
+        EXPECT_LE(rule["fisher"].get<double>(), 0.05);
+        EXPECT_GE(rule["cp"].get<double>(), 0.8);
+        EXPECT_GE(rule["fisher"].get<double>(), previousFisher) << "ascending Fisher order";
+        previousFisher = rule["fisher"].get<double>();
+        const int target = rule["target"];
+        EXPECT_TRUE(target >= 1 && target <= 57);
+        ASSERT_GE(rule["conditions"].size(), 1u);
+        for (const json& c : rule["conditions"]) EXPECT_NE(c["position"], target);
+    }
+
+    // Classes: one ideal object per class; every learning object has one.
+    const int classes = summary["classCount"];
+    EXPECT_EQ(summary["idealObjects"].size(), static_cast<size_t>(classes));
+    EXPECT_NE(r.out.find("Classes: " + std::to_string(classes) + "\n"), std::string::npos);
+    for (const json& c : summary["objectClasses"]["learning"]) {
+        ASSERT_TRUE(c.is_number());
+        EXPECT_TRUE(c.get<int>() >= 1 && c.get<int>() <= classes);
+    }
+    // The all-class recognition scored every control negative object against every class.
+    const json& scored = summary["recognition"]["controlNegative"];
+    ASSERT_EQ(scored.size(), 53u);
+    for (const json& object : scored) EXPECT_EQ(object["scores"].size(), static_cast<size_t>(classes));
+    // Error counting over all classes gives one row per class and the totals.
+    const json& errors = summary["errors"];
+    EXPECT_EQ(errors["perClass"].size(), static_cast<size_t>(classes));
+    EXPECT_TRUE(errors["firstLevelError"].is_number());
+    EXPECT_TRUE(errors["secondLevelError"].is_number());
+    // Two bootstrap rows, and averages that are their means (of the shown values).
+    const json& bootstrap = summary["bootstrap"];
+    ASSERT_EQ(bootstrap["rows"].size(), 2u);
+    for (const char* which : {"firstLevelError", "secondLevelError"}) {
+        const double mean = (bootstrap["rows"][0][which].get<double>() +
+                             bootstrap["rows"][1][which].get<double>()) / 2;
+        EXPECT_NEAR(bootstrap["averages"][which].get<double>(), mean, 1e-8) << which;
+    }
+}
+
+TEST_F(CliRunTest, ASavedProjectReopensToTheSameExport) {
+    const CliResult first = run({"--positive", positive, "--negative", negative,
+                                 "--control-negative", negative, "--finish", "60", "--sub", "15",
+                                 "--stages", "search,idealize,classify", "--save", "p.dnp",
+                                 "--export-text", "a.txt"});
+    ASSERT_EQ(first.exitCode, 0) << first.err;
+    const CliResult second =
+        run({"--open", "p.dnp", "--stages", "none", "--export-text", "b.txt", "--save", "q"});
+    ASSERT_EQ(second.exitCode, 0) << second.err;
+    EXPECT_EQ(readFile(folder.path() / "a.txt"), readFile(folder.path() / "b.txt"));
+    EXPECT_EQ(readFile(folder.path() / "p.dnp"), readFile(folder.path() / "q.dnp"));
+    // A project that already holds classes runs only the evaluation by default.
+    const CliResult third = run({"--open", "p.dnp", "--json", "c.json", "--quiet"});
+    ASSERT_EQ(third.exitCode, 0) << third.err;
+    const json summary = json::parse(readFile(folder.path() / "c.json"));
+    EXPECT_EQ(summary["stages"], json({"classify", "recognize", "errors", "bootstrap"}));
+}
+
+TEST_F(CliRunTest, QuietRunsPrintOnlyTheSummary) {
+    const CliResult r = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
+                             "search", "--quiet"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_NE(r.out.find("Rules found: 20\n"), std::string::npos) << r.out;
+}
+
+TEST_F(CliRunTest, BadArgumentsExitWithTwoAndTheUsageLine) {
+    for (const std::vector<std::string>& arguments :
+         {std::vector<std::string>{"--positive", positive, "--cp", "1,5"},
+          std::vector<std::string>{"--positive", positive, "--frobnicate"},
+          std::vector<std::string>{}}) {
+        const CliResult r = run(arguments);
+        EXPECT_EQ(r.exitCode, 2) << r.err;
+        EXPECT_NE(r.err.find("Usage: motifora-cli [OPTIONS]"), std::string::npos) << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+    // A class that the idealization did not form is a bad argument too, found once it ran.
+    const CliResult late = run({"--positive", positive, "--negative", negative,
+                                "--control-negative", negative, "--finish", "30", "--sub", "10",
+                                "--classes", "54", "--stages",
+                                "search,idealize,classify,errors"});
+    EXPECT_EQ(late.exitCode, 2) << late.err;
+    EXPECT_NE(late.err.find("there is no class 54"), std::string::npos) << late.err;
+}
+
+TEST_F(CliRunTest, RefusedInputsExitWithThreeAndSayWhy) {
+    writeFile(folder.path() / "broken.seq", ">r1;ACGTACGTAC\n>r2;ACGTNNNNAC\n>r3;ACGT\n");
+    writeFile(folder.path() / "short.seq", ">r1;ACGTA\n>r2;ACGTAC\n");
+    writeFile(folder.path() / "other.seq", ">r1;ACGTACGTAC\n>r2;ACGTXCGTAC\n");
+    writeFile(folder.path() / "notaproject.dnp", "this is not a project");
+    writeFile(folder.path() / "good.seq", generatedSample(11, 20, 10, 2));
+    struct Case {
+        std::vector<std::string> arguments;
+        std::vector<std::string> fragments;
+    } cases[] = {
+        {{"--positive", "missing.seq"}, {"missing.seq", "the learning positive sample"}},
+        {{"--positive", "good.seq", "--negative", "missing-negative.seq"},
+         {"missing-negative.seq", "Error reading from file"}},
+        {{"--positive", "good.seq", "--negative", "other.seq"}, {"other.seq", "record 2"}},
+        {{"--positive", "good.seq", "--finish", "20", "--sub", "5", "--control-negative",
+          "other.seq"},
+         {"other.seq", "Не совпадает длина последовательностей или алфавит"}},
+        {{"--open", "notaproject.dnp"}, {"notaproject.dnp", "Ошибка чтения из файла"}},
+        {{"--open", "missing.dnp"}, {"missing.dnp"}},
+    };
+    for (const Case& c : cases) {
+        const CliResult r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, 3) << c.arguments[1] << "\n" << r.err;
+        for (const std::string& fragment : c.fragments)
+            EXPECT_NE(r.err.find(fragment), std::string::npos) << fragment << "\n" << r.err;
+        EXPECT_EQ(r.out, "");
+    }
+}
+
+TEST_F(CliRunTest, AProcessThatCannotRunExitsWithFourAndWritesNothing) {
+    writeFile(folder.path() / "p.txt", "an earlier export\n");
+    // A confidence interval of 0 accepts no regularity, so no class can be formed.
+    const CliResult r = run({"--positive", positive, "--confidence", "0", "--export-text", "p.txt",
+                             "--save", "p.dnp"});
+    EXPECT_EQ(r.exitCode, 4) << r.err;
+    EXPECT_NE(r.err.find("found no regularities"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(folder.path() / "p.txt"), "an earlier export\n");
+    EXPECT_FALSE(exists("p.dnp"));
+
+    // Error counting needs the classification of the control data.
+    const CliResult errors = run({"--positive", positive, "--negative", negative,
+                                  "--control-negative", negative, "--finish", "30", "--sub", "10",
+                                  "--stages", "search,idealize,errors"});
+    EXPECT_EQ(errors.exitCode, 4) << errors.err;
+    EXPECT_NE(errors.err.find("stage errors cannot run"), std::string::npos) << errors.err;
+}
+
+TEST_F(CliRunTest, AnOutputThatCannotBeWrittenExitsWithFive) {
+    writeFile(folder.path() / "afile", "x");
+    const CliResult r = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
+                             "search", "--export-text", "afile/out.txt"});
+    EXPECT_EQ(r.exitCode, 5) << r.err;
+    EXPECT_NE(r.err.find("afile/out.txt"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(folder.path() / "afile"), "x");
+
+    const CliResult json = run({"--positive", positive, "--finish", "20", "--sub", "5",
+                                "--stages", "none", "--json", "no/such/folder/s.json"});
+    EXPECT_EQ(json.exitCode, 5) << json.err;
+    EXPECT_NE(json.err.find("no/such/folder/s.json"), std::string::npos) << json.err;
+}
+
+TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
+    SCOPED_TRACE(kSeedNote);
+    writeFile(folder.path() / "big.seq", generatedSample(2024, 300, 60, 3));
+    const pid_t pid = startCli({"--positive", "big.seq", "--finish", "3000", "--sub", "300",
+                                "--save", "big.dnp", "--json", "big.json"},
+                               folder.path());
+    // Wait until the search reports progress, then press Ctrl-C.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    while (readFile(folder.path() / "stderr.txt").find("regularity search, ") ==
+               std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(pid, SIGINT);
+    const CliResult r = finishCli(pid, folder.path());
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_NE(r.err.find("stopping the regularity search"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("interrupted: the regularity search was stopped; no output file was "
+                         "written"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(exists("big.dnp"));
+    EXPECT_FALSE(exists("big.json"));
+    EXPECT_EQ(r.out, "");
+}
+
+TEST_F(CliRunTest, HelpAndVersionExitWithZero) {
+    const CliResult help = run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_NE(help.out.find("--bootstrap"), std::string::npos);
+    const CliResult version = run({"--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out.rfind("motifora-cli ", 0), 0u);
+}
+
+}  // namespace
+}  // namespace motifora::clitest

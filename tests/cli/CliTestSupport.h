@@ -1,0 +1,56 @@
+// Helpers of the motifora-cli tests: a fresh temporary folder per run, running the binary with
+// its standard output and error captured, generated samples, and files read whole.
+#pragma once
+
+#include <sys/types.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace motifora::clitest {
+
+namespace fs = std::filesystem;
+
+// The binary under test and the bundled example.
+extern const std::string kCliPath;
+extern const std::string kExamples;
+
+// A new empty folder under the system's temporary folder, removed with everything in it.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& path() const { return path_; }
+    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
+
+private:
+    fs::path path_;
+};
+
+struct CliResult {
+    int exitCode = -1;  // the exit status, or 128 + the signal that ended the program
+    std::string out;
+    std::string err;
+};
+
+// Starts motifora-cli in `folder` (the working folder) with the C locale, standard output and
+// error going to files there. Returns the process id.
+pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder);
+// Waits for a started run (at most `seconds`, then kills it) and collects its outputs.
+CliResult finishCli(pid_t pid, const fs::path& folder, int seconds = 600);
+// Runs motifora-cli to its end.
+CliResult runCli(const std::vector<std::string>& arguments, const fs::path& folder);
+
+std::string readFile(const fs::path& path);
+void writeFile(const fs::path& path, const std::string& bytes);
+
+// A ".seq" sample of `count` records of `length` letters over ACGT from a generator seeded
+// with `seed`. Every `plantEvery`-th record (0 = none) carries "TATAAT" from position 5 on and
+// "GC" at the end, so that the search finds regularities.
+std::string generatedSample(uint32_t seed, int32_t count, int32_t length, int32_t plantEvery);
+
+}  // namespace motifora::clitest

@@ -1,0 +1,240 @@
+// The files motifora-cli writes equal, byte for byte, those the window model writes when the
+// same steps are clicked through it: fixed and shift modes, both idealization sources, control
+// positive samples, levels typed by the user, and the bootstrap.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <nlohmann/json.hpp>
+#include <thread>
+
+#include "CliTestSupport.h"
+#include "ui/model/ScriptedDialogs.h"
+#include "ui/model/TMainForm.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora::clitest {
+namespace {
+
+// The window clicked by hand, as a user would: scripted file choices, the timer ticked until
+// each process reports its end.
+class Window {
+public:
+    Window() { form.numberFormat.setSeparator('.'); }
+
+    TMainManager& m() { return *form.mainManager; }
+
+    void open(void (TMainForm::*command)(), const std::string& path) {
+        dialogs.choose(path);
+        (form.*command)();
+    }
+    // Ticks until the process shows a message (its end) or leaves nothing to report.
+    void untilReported() {
+        const size_t before = dialogs.messages.size();
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
+        while (dialogs.messages.size() == before && std::chrono::steady_clock::now() < deadline) {
+            form.SearchingTimerTimer();
+            if (!m().running && !m().paused && !m().finished && !m().ruleSearchStarted &&
+                !m().idealizationStarted && !m().classificationStarted)
+                break;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m().joinWorker();
+    }
+    void press(void (TMainForm::*command)()) {
+        (form.*command)();
+        untilReported();
+    }
+    // "Recognition Errors Count" over rows first..last, then "Next" to the totals; `typed`
+    // types a level after every counted class.
+    void countErrors(int32_t first, int32_t last, const std::function<void()>& typed) {
+        form.IdealizObjectsList.select(first, last);
+        form.btnCountRecErrorsClick();
+        m().joinWorker();
+        if (typed) typed();
+        while (form.btnNextClassErrCount.enabled()) {
+            const bool total = form.btnNextClassErrCount.text() == "Total";
+            form.btnNextClassErrCountClick();
+            if (!total) {
+                m().joinWorker();
+                if (typed) typed();
+            }
+        }
+    }
+    void bootstrap(const std::string& percent, const std::string& iterations,
+                   const std::string& error) {
+        form.btnStartBootstrapClick();
+        form.BootStrCtrl.PositPercent.setText(percent);
+        form.BootStrCtrl.IterCount.setText(iterations);
+        form.BootStrCtrl.FstLevelErr.setText(error);
+        form.BootStrCtrl.Bs_btnStartClick();
+        while (m().bootstrapActive || m().running) {
+            form.SearchingTimerTimer();
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        m().joinWorker();
+    }
+    void save(const std::string& project, const std::string& text, const std::string& report) {
+        dialogs.choose(project);
+        form.mmbtnSaveProjectAsClick();
+        dialogs.choose(text);
+        form.SaveAsText1Click();
+        dialogs.choose(report);
+        form.btnSaveProjectClick();
+    }
+
+    ScriptedDialogs dialogs;
+    TMainForm form{dialogs};
+};
+
+class WindowEquivalenceTest : public ::testing::Test {
+protected:
+    // Runs the command line, saves the window's files beside, and compares all three.
+    void expectSameFiles(std::vector<std::string> arguments, Window& window) {
+        arguments.insert(arguments.end(), {"--save", "cli.dnp", "--export-text", "cli.txt",
+                                           "--report", "cli.html"});
+        const CliResult r = runCli(arguments, folder.path());
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        window.save(folder / "win.dnp", folder / "win.txt", folder / "win.html");
+        for (const char* extension : {".dnp", ".txt", ".html"}) {
+            const std::string cli = readFile(folder / (std::string("cli") + extension));
+            const std::string win = readFile(folder / (std::string("win") + extension));
+            EXPECT_FALSE(cli.empty()) << extension;
+            EXPECT_TRUE(cli == win) << extension << " differs:\n--- cli\n"
+                                    << cli.substr(0, 2000) << "\n--- window\n"
+                                    << win.substr(0, 2000);
+        }
+    }
+
+    TempFolder folder;
+};
+
+TEST_F(WindowEquivalenceTest, ExampleInFixedPositionsWithErrorsOverAllClasses) {
+    const std::string pos = kExamples + "/promoters_pos.seq";
+    const std::string neg = kExamples + "/promoters_neg.seq";
+    Window w;
+    w.open(&TMainForm::mmbtnAddSequenciesClick, pos);
+    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, neg);
+    w.form.FinishStorSizeEdit.setText("60");
+    w.form.SubBuffersSizeEdit.setText("15");
+    w.press(&TMainForm::btnStartSearchRulesClick);
+    w.press(&TMainForm::btnStartIdealizationClick);
+    w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
+    w.press(&TMainForm::btnStartSearchClassClick);
+    w.form.btnStartRecognitionClick();
+    w.m().joinWorker();
+    w.countErrors(1, w.m().classCount, nullptr);
+
+    expectSameFiles({"--positive", pos, "--negative", neg, "--control-negative", neg, "--finish",
+                     "60", "--sub", "15", "--stages", "search,idealize,classify,recognize,errors"},
+                    w);
+}
+
+TEST_F(WindowEquivalenceTest, GeneratedSamplesFromRulesWithControlPositiveAndATypedLevel) {
+    SCOPED_TRACE("generated samples: std::mt19937 seeds 31, 32, 33, 34");
+    writeFile(folder.path() / "pos.seq", generatedSample(31, 30, 14, 2));
+    writeFile(folder.path() / "neg.seq", generatedSample(32, 30, 14, 0));
+    writeFile(folder.path() / "cneg.seq", generatedSample(33, 20, 14, 3));
+    writeFile(folder.path() / "cpos.seq", generatedSample(34, 20, 14, 1));
+    Window w;
+    w.open(&TMainForm::mmbtnAddSequenciesClick, folder / "pos.seq");
+    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, folder / "neg.seq");
+    w.form.FinishStorSizeEdit.setText("40");
+    w.form.SubBuffersSizeEdit.setText("10");
+    w.form.chooseIdealizationType(2);
+    w.form.ObjsSourceGroup.setItemIndex(1);
+    w.form.Rec_Arranged.setChecked(true);
+    w.press(&TMainForm::btnStartSearchRulesClick);
+    w.press(&TMainForm::btnStartIdealizationClick);
+    ASSERT_GE(w.m().classCount, 2);
+    w.open(&TMainForm::mmbtnAddControlNegativeClick, folder / "cneg.seq");
+    w.open(&TMainForm::mmbtnAddControlPositiveClick, folder / "cpos.seq");
+    w.press(&TMainForm::btnStartSearchClassClick);
+    w.form.btnStartRecognitionClick();
+    w.m().joinWorker();
+    w.form.ErrRecForm.modalLoop = [](TErrRecForm& window) {
+        window.PositiveGroup.setItemIndex(kControlSource);
+        window.NegativeGroup.setItemIndex(kLearningSource);
+        window.OKBtnClick();
+    };
+    w.countErrors(1, 2, [&w] {
+        if (!w.form.RecLevelEdit.enabled()) return;
+        w.form.RecLevelEdit.setText("2,5");
+        w.form.ReCount2();
+    });
+
+    expectSameFiles({"--positive", "pos.seq", "--negative", "neg.seq", "--control-negative",
+                     "cneg.seq", "--control-positive", "cpos.seq", "--finish", "40", "--sub",
+                     "10", "--idealization", "both", "--source", "rules", "--arrange",
+                     "--positive-side", "control", "--negative-side", "learning", "--classes",
+                     "1-2", "--level", "2,5", "--stages",
+                     "search,idealize,classify,recognize,errors"},
+                    w);
+}
+
+TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
+    SCOPED_TRACE("generated samples: std::mt19937 seeds 41, 42");
+    writeFile(folder.path() / "pos.seq", generatedSample(41, 24, 16, 2));
+    writeFile(folder.path() / "long.seq", generatedSample(42, 2, 40, 1));
+    Window w;
+    w.open(&TMainForm::mmbtnAddSequenciesClick, folder / "pos.seq");
+    w.form.FinishStorSizeEdit.setText("50");
+    w.form.SubBuffersSizeEdit.setText("10");
+    w.form.chooseAlignment(true);
+    w.form.FrameWidthEdit.setText("8");
+    w.form.chooseIdealizationType(1);
+    w.press(&TMainForm::btnStartSearchRulesClick);
+    w.press(&TMainForm::btnStartIdealizationClick);
+    w.open(&TMainForm::mmbtnAddControlNegativeClick, folder / "long.seq");
+    w.form.IdealizObjectsList.select(2, 2);
+    w.form.btnStartRecognitionClick();
+    w.form.RecLevelEdit.setText("1.5");
+    w.form.ReCount2();
+
+    expectSameFiles({"--positive", "pos.seq", "--control-negative", "long.seq", "--mode", "shift",
+                     "--width", "8", "--finish", "50", "--sub", "10", "--idealization",
+                     "inserting", "--classes", "2", "--level", "1.5", "--stages",
+                     "search,idealize,recognize"},
+                    w);
+}
+
+TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
+    const std::string pos = kExamples + "/promoters_pos.seq";
+    const std::string neg = kExamples + "/promoters_neg.seq";
+    Window w;
+    w.open(&TMainForm::mmbtnAddSequenciesClick, pos);
+    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, neg);
+    w.form.FinishStorSizeEdit.setText("40");
+    w.form.SubBuffersSizeEdit.setText("10");
+    w.m().bootstrapRandom.reseed(7);
+    w.press(&TMainForm::btnStartSearchRulesClick);
+    w.press(&TMainForm::btnStartIdealizationClick);
+    w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
+    w.bootstrap("20", "2", "0.1");
+
+    const CliResult r = runCli({"--positive", pos, "--negative", neg, "--control-negative", neg,
+                                "--finish", "40", "--sub", "10", "--bootstrap", "20,2,0.1",
+                                "--seed", "7", "--stages", "search,idealize,bootstrap", "--json",
+                                "b.json"},
+                               folder.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto summary = nlohmann::json::parse(readFile(folder / "b.json"));
+    const auto& rows = summary["bootstrap"]["rows"];
+    ASSERT_EQ(rows.size(), 2u);
+    const Grid& shown = w.form.BootStrCtrl.ErrorsList;
+    for (int32_t i = 0; i < 2; ++i) {
+        double first = 0.0, second = 0.0;
+        ASSERT_TRUE(w.form.numbers().tryReadReal(shown.cell(0, i + 1), first));
+        ASSERT_TRUE(w.form.numbers().tryReadReal(shown.cell(1, i + 1), second));
+        EXPECT_EQ(rows[static_cast<size_t>(i)]["firstLevelError"].get<double>(), first);
+        EXPECT_EQ(rows[static_cast<size_t>(i)]["secondLevelError"].get<double>(), second);
+    }
+    EXPECT_NE(r.out.find("Bootstrap average errors: first level " +
+                         w.form.BootStrCtrl.Label4.text() + ", second level " +
+                         w.form.BootStrCtrl.Label5.text()),
+              std::string::npos)
+        << r.out;
+}
+
+}  // namespace
+}  // namespace motifora::clitest
