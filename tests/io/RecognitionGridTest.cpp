@@ -1,6 +1,7 @@
 // Tests of the recognition cells between the control negative grid and the project file.
 #include <gtest/gtest.h>
 
+#include "ProjectStages.h"
 #include "io/RecognitionGrid.h"
 
 namespace motifora {
@@ -72,6 +73,44 @@ TEST(RecognitionGrid, CellsThatDoNotReadBecomeEmptyCells) {
         for (const RecognitionCell& cell : row) {
             EXPECT_EQ(cell.position, 0);
             EXPECT_EQ(RecognitionCellText(cell, comma), "");
+        }
+    }
+}
+
+// What a save command does: the table goes into the file only when the grid shows scores.
+TEST(RecognitionGrid, ErrorCountingGridIsSavedWithoutARecognitionTable) {
+    const NumberFormat comma(',');
+    const ProjectData data = testing::buildStage(testing::Stage::kAfterClassification, 6);
+    const auto rows = static_cast<int32_t>(data.controlNegative.size());
+    GridText counted{7, {withCells(kHeader, {"Score", "Result"})}};
+    GridText scored{5 + data.classCount, {kHeader}};
+    for (int32_t c = 0; c < data.classCount; ++c) scored.rows[0].push_back(std::to_string(c + 1));
+    for (int32_t r = 0; r < rows; ++r) {
+        scored.rows.push_back(withCells({std::to_string(r + 1), "57", "n", "ACGT", ""}, {}));
+        for (int32_t c = 0; c < data.classCount; ++c) {
+            scored.rows.back().push_back(std::to_string(c + 1) + ":" + std::to_string(r) + ",50");
+        }
+    }
+    for (const GridText* grid : {&counted, &scored}) {
+        ProjectSource source = viewOf(data);
+        RecognitionTable table;
+        if (GridHoldsRecognitionResults(*grid)) {
+            table = RecognitionTableFromGrid(*grid, rows, data.classCount, comma);
+            source.recognition = &table;
+        }
+        std::string bytes;
+        ASSERT_TRUE(EncodeProject(source, bytes).ok);
+        ProjectData back;
+        ASSERT_TRUE(
+            DecodeProject({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
+                          "p.dnp", back)
+                .ok);
+        EXPECT_EQ(back.recognitionPresent, grid == &scored);
+        if (grid == &counted) {
+            EXPECT_EQ(bytes.substr(bytes.size() - 8), "00000000");
+        } else {
+            ASSERT_EQ(back.recognition.size(), static_cast<size_t>(rows));
+            EXPECT_EQ(RecognitionCellText(back.recognition[2][1], comma), "2:2,50");
         }
     }
 }
