@@ -298,15 +298,18 @@ bool TMainManager::unsavedWork() {
 // ---------------------------------------------------------------- replaced engine objects
 
 void TMainManager::retireStorage() {
-    if (storage && classificator && classificator->storage == storage.get())
-        retiredStorages_.push_back(std::move(storage));
-    storage.reset();
+    if (storage) retiredStorages_.push_back(std::move(storage));
 }
 
 void TMainManager::retireRules() {
-    if (rules && classificator && classificator->rules == rules.get())
-        retiredRules_.push_back(std::move(rules));
-    rules.reset();
+    if (rules) retiredRules_.push_back(std::move(rules));
+}
+
+void TMainManager::purgeRetired() {
+    const SEQStorage* usedStorage = classificator ? classificator->storage : nullptr;
+    const RulesStorage* usedRules = classificator ? classificator->rules : nullptr;
+    std::erase_if(retiredStorages_, [&](const auto& s) { return s.get() != usedStorage; });
+    std::erase_if(retiredRules_, [&](const auto& r) { return r.get() != usedRules; });
 }
 
 // ---------------------------------------------------------------- rule search
@@ -335,6 +338,7 @@ int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSi
     } else {
         fresh->buildWindows(learnPositive.data(), learnPositiveCount, frameWidth);
     }
+    purgeRetired();
     retireStorage();
     storage = std::move(fresh);
     retireRules();
@@ -416,13 +420,12 @@ int TMainManager::startIdealization(int32_t type, int32_t source) {
     if (reset) {
         idealObjects.clear();
         classificator.reset();
-        retiredStorages_.clear();
-        retiredRules_.clear();
         classCount = 0;
         idealObjects.resize(static_cast<size_t>(storage->learnObjectCount));
         classificator = std::make_unique<Classificator>();
     }
     if (!classificator) classificator = std::make_unique<Classificator>();
+    purgeRetired();
     classificator->SetDisplay(display);
     classificator->SetRunControl(&runControl);
     classificator->Setup(storage.get(), rules.get(), &idealObjects, type);

@@ -282,10 +282,12 @@ private:
     // reason set. Sets and clears `longControl` for a control negative sample in fixed mode.
     bool checkControlSample(const std::string& fileName, const std::vector<Sequence>& records,
                             bool positive);
-    // Replaces `storage`/`rules` by nothing, keeping the old one alive while the classificator
-    // still refers to it (its classes stay viewable until the next idealization).
+    // Moves `storage`/`rules` aside instead of freeing it: the classificator of earlier classes
+    // and a window still showing it may refer to it. Worker-safe (the window thread frees).
     void retireStorage();
     void retireRules();
+    // Frees the retired objects the classificator does not refer to (window thread only).
+    void purgeRetired();
 
     void ruleSearchBody();
     void idealizationBody();

@@ -410,7 +410,12 @@ TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
     EXPECT_GE(m.classCount, first);
     search();
     EXPECT_TRUE(m.resetIdealObjects);
+    // The classes of the earlier search keep their object table until they are replaced.
+    ASSERT_NE(m.classificator->storage, m.storage.get());
+    EXPECT_EQ(m.classificator->storage->learnObjectCount, 30);
+    EXPECT_EQ(m.classificator->storage->learnObjects[0].classNumber, 0);
     idealize(2, 0);
+    EXPECT_EQ(m.classificator->storage, m.storage.get());
     EXPECT_NE(m.classificator.get(), nullptr);
     EXPECT_EQ(m.classCount, first);
 }
