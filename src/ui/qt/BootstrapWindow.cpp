@@ -1,0 +1,102 @@
+// The "Bootstreap Control" window: the bootstrap's entries, run buttons, results and averages.
+#include "ui/qt/BootstrapWindow.h"
+
+#include <QCloseEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+#include "ui/model/BootStrCtrl.h"
+#include "ui/qt/ControlBinder.h"
+#include "ui/qt/GridTableModel.h"
+#include "ui/qt/UpDownEdit.h"
+
+namespace motifora {
+
+namespace {
+
+QLabel* boundLabel(const TextControl& control, ControlBinder& binder, const char* name) {
+    auto* label = new QLabel(QString::fromStdString(control.text()));
+    label->setObjectName(name);
+    binder.bindLabel(control, label);
+    return label;
+}
+
+}  // namespace
+
+BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Command command,
+                                 QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(model) {
+    setObjectName("BootStrCtrl");
+    binder.bind(model.Caption,
+                [this, &model] { setWindowTitle(QString::fromStdString(model.Caption.text())); });
+
+    auto* entries = new QFormLayout;
+    auto* percent = new UpDownEdit(model.PositPercent, model.PercentUpDown);
+    percent->setObjectName("PositPercent");
+    binder.bindEdit(model.PositPercent, percent->edit());
+    binder.bindState(model.PositPercent, percent);
+    entries->addRow(boundLabel(model.PercentLabel, binder, "PercentLabel"), percent);
+    auto* iterations = new UpDownEdit(model.IterCount, model.IterUpDown);
+    iterations->setObjectName("IterCount");
+    binder.bindEdit(model.IterCount, iterations->edit());
+    binder.bindState(model.IterCount, iterations);
+    entries->addRow(boundLabel(model.IterLabel, binder, "IterLabel"), iterations);
+    auto* wanted = new QLineEdit(QString::fromStdString(model.FstLevelErr.text()));
+    wanted->setObjectName("FstLevelErr");
+    connect(wanted, &QLineEdit::textEdited, this,
+            [&model](const QString& text) { model.FstLevelErr.setText(text.toStdString()); });
+    connect(wanted, &QLineEdit::returnPressed, this,
+            [command, &model] { command([&model] { model.ReCount(); }); });
+    binder.bindEdit(model.FstLevelErr, wanted);
+    entries->addRow(boundLabel(model.FstLevelLabel, binder, "FstLevelLabel"), wanted);
+
+    auto* buttons = new QHBoxLayout;
+    auto addButton = [&](Button& control, const char* name, std::function<void()> handler) {
+        auto* b = new QPushButton(QString::fromStdString(control.text()));
+        b->setObjectName(name);
+        connect(b, &QPushButton::clicked, this, [command, handler] { command(handler); });
+        binder.bindButton(control, b);
+        buttons->addWidget(b);
+    };
+    addButton(model.Bs_btnStart, "Bs_btnStart", [&model] { model.Bs_btnStartClick(); });
+    addButton(model.Bs_btnPause, "Bs_btnPause", [&model] { model.Bs_btnPauseClick(); });
+    addButton(model.Bs_btnStop, "Bs_btnStop", [&model] { model.Bs_btnStopClick(); });
+
+    QTableView* results = createGridView(model.ErrorsList, binder, "ErrorsList");
+    results->setToolTip("Each row is one iteration: the first-level error, then the "
+                        "second-level error");
+    auto* averages = new QHBoxLayout;
+    averages->addWidget(boundLabel(model.Label4, binder, "Label4"));
+    averages->addWidget(boundLabel(model.Label5, binder, "Label5"));
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(entries);
+    layout->addLayout(buttons);
+    layout->addWidget(results, 1);
+    layout->addLayout(averages);
+    resize(380, 420);
+
+    binder.bind(model.Window, [this, &model] {
+        if (model.Window.visible() == isVisible()) return;
+        if (model.Window.visible()) {
+            show();
+            raise();
+        } else {
+            hide();
+        }
+    });
+}
+
+void BootstrapWindow::closeEvent(QCloseEvent* event) {
+    // The close box hides the window; a run goes on, and "Bootstrap" shows it again.
+    model_.Window.setVisible(false);
+    event->accept();
+}
+
+}  // namespace motifora

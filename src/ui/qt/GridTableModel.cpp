@@ -1,0 +1,99 @@
+// A Qt table model over one text grid of the window model.
+#include "ui/qt/GridTableModel.h"
+
+#include <QFontDatabase>
+#include <QHeaderView>
+#include <QTableView>
+#include <algorithm>
+
+#include "ui/qt/ControlBinder.h"
+
+namespace motifora {
+
+GridTableModel::GridTableModel(Grid& grid, QObject* parent)
+    : QAbstractTableModel(parent), grid_(grid) {
+    refresh();
+}
+
+int GridTableModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : rows_;
+}
+
+int GridTableModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : columns_;
+}
+
+QVariant GridTableModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || role != Qt::DisplayRole) return {};
+    return QString::fromStdString(grid_.cell(index.column(), index.row() + 1));
+}
+
+QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole) return {};
+    if (orientation == Qt::Horizontal) return QString::fromStdString(grid_.cell(section, 0));
+    return section + 1;
+}
+
+bool GridTableModel::refresh() {
+    const uint64_t changes = grid_.changes();
+    if (changes == seen_) return false;
+    seen_ = changes;
+    const int rows = std::max(0, grid_.rowCount() - 1);
+    const int columns = std::max(0, grid_.colCount());
+    if (columns > columns_) {
+        beginInsertColumns(QModelIndex(), columns_, columns - 1);
+        columns_ = columns;
+        endInsertColumns();
+    } else if (columns < columns_) {
+        beginRemoveColumns(QModelIndex(), columns, columns_ - 1);
+        columns_ = columns;
+        endRemoveColumns();
+    }
+    if (rows > rows_) {
+        beginInsertRows(QModelIndex(), rows_, rows - 1);
+        rows_ = rows;
+        endInsertRows();
+    } else if (rows < rows_) {
+        beginRemoveRows(QModelIndex(), rows, rows_ - 1);
+        rows_ = rows;
+        endRemoveRows();
+    }
+    if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
+    if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
+    return true;
+}
+
+QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name) {
+    auto* view = new QTableView;
+    view->setObjectName(name);
+    auto* model = new GridTableModel(grid, view);
+    view->setModel(model);
+    view->setWordWrap(false);
+    view->setSelectionBehavior(QAbstractItemView::SelectRows);
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setAlternatingRowColors(true);
+    view->verticalHeader()->hide();
+    // Fixed row heights keep a grid of 100,000 rows as quick as a small one.
+    view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
+    view->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 6);
+    view->horizontalHeader()->setResizeContentsPrecision(200);
+    view->horizontalHeader()->setStretchLastSection(true);
+    view->horizontalHeader()->setFont(view->font());
+    view->setFont(fixed);
+    binder.bind(grid, [&grid, model, view] {
+        const int rows = model->rowCount(), columns = model->columnCount();
+        model->refresh();
+        view->setVisible(grid.visible());
+        view->setEnabled(grid.enabled());
+        // Columns are fitted to their texts when the grid's shape changes (and while it is
+        // small), not on every write, so a column does not jump while the user reads it.
+        if (rows != model->rowCount() || columns != model->columnCount() ||
+            model->rowCount() < 64)
+            view->resizeColumnsToContents();
+    });
+    return view;
+}
+
+}  // namespace motifora

@@ -1,0 +1,679 @@
+// The workbench's main window: every widget mirrors one control of the window model.
+#include "ui/qt/MainWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPainter>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+#include <exception>
+#include <mutex>
+
+#include "ui/model/TMainForm.h"
+#include "ui/qt/BootstrapWindow.h"
+#include "ui/qt/ChartBinding.h"
+#include "ui/qt/ErrRecDialog.h"
+#include "ui/qt/GridTableModel.h"
+#include "ui/qt/RadioGroupBox.h"
+#include "ui/qt/UpDownEdit.h"
+
+namespace motifora {
+
+namespace {
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+// A label with a static caption of the window (not a model control).
+QLabel* caption(const char* text, QWidget* parent) {
+    auto* label = new QLabel(QString::fromUtf8(text), parent);
+    return label;
+}
+
+// The tool-bar picture of the chart button: a small line chart with square points.
+QIcon chartIcon() {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(Qt::darkGray, 1.5));
+    p.drawLine(3, 3, 3, 21);
+    p.drawLine(3, 21, 21, 21);
+    const QPoint points[] = {{5, 17}, {10, 9}, {14, 13}, {19, 5}};
+    p.setPen(QPen(Qt::red, 1.5));
+    p.drawPolyline(points, 4);
+    p.setBrush(Qt::red);
+    for (const QPoint& pt : points) p.drawRect(pt.x() - 1, pt.y() - 1, 3, 3);
+    return QIcon(pixmap);
+}
+
+// The tool-bar picture of the error-count save: a sheet with a plus and a minus.
+QIcon resultsIcon() {
+    QPixmap pixmap(24, 24);
+    pixmap.fill(Qt::transparent);
+    QPainter p(&pixmap);
+    p.setPen(QPen(Qt::darkGray, 1.2));
+    p.setBrush(Qt::white);
+    p.drawRect(4, 2, 15, 19);
+    p.setPen(QPen(QColor(0, 120, 0), 2));
+    p.drawLine(7, 8, 12, 8);
+    p.drawLine(9, 6, 9, 11);  // not centred on purpose: reads as "+" at 24 px
+    p.setPen(QPen(Qt::red, 2));
+    p.drawLine(7, 15, 12, 15);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), form_(form) {
+    setObjectName("MainForm");
+    resize(1280, 860);
+
+    buildMenus();
+    buildToolBar();
+    buildStatusBar();
+
+    pages_ = new QTabWidget;
+    pages_->setObjectName("ModePageControl");
+    pages_->setTabPosition(QTabWidget::South);
+    auto addPage = [this](QWidget* page, const char* title) {
+        // Each page scrolls on a small screen rather than squeezing its controls.
+        auto* scroll = new QScrollArea;
+        scroll->setWidget(page);
+        scroll->setWidgetResizable(true);
+        scroll->setFrameShape(QFrame::NoFrame);
+        pages_->addTab(scroll, title);
+    };
+    addPage(buildRulesPage(), "Rules");
+    addPage(buildObjectsPage(), "Objects");
+    addPage(buildClassesPage(), "Classes");
+    connect(pages_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (syncing_) return;
+        command([this, index] { form_.setActivePage(static_cast<Page>(index)); });
+    });
+
+    auto* split = new QSplitter(Qt::Horizontal);
+    split->setObjectName("MainSplitter");
+    split->addWidget(pages_);
+    split->addWidget(buildDataArea());
+    split->setStretchFactor(0, 0);
+    split->setStretchFactor(1, 1);
+    split->setSizes({340, 940});
+    setCentralWidget(split);
+
+    binder_.bind(form_.Caption, [this] { setWindowTitle(qs(form_.Caption.text())); });
+
+    // The two further windows of the model, created with the main window.
+    errRec_ = new ErrRecDialog(form_.ErrRecForm, binder_, [this] { repaint(); }, this);
+    bootstrap_ = new BootstrapWindow(
+        form_.BootStrCtrl, binder_,
+        [this](const std::function<void()>& handler) { command(handler); }, this);
+
+    timer_ = new QTimer(this);
+    timer_->setObjectName("SearchingTimer");
+    timer_->setInterval(100);
+    connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
+    repaint();
+    timer_->start();
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::command(const std::function<void()>& handler) {
+    if (closing_ || form_.closed()) return;
+    try {
+        handler();
+    } catch (const std::exception& error) {
+        QMessageBox::critical(this, QApplication::applicationName(), qs(error.what()));
+    } catch (...) {
+        QMessageBox::critical(this, QApplication::applicationName(), "Unknown error.");
+    }
+    repaint();
+}
+
+void MainWindow::tick() {
+    if (closing_ || form_.closed()) return;
+    if (!ticking_) {
+        ticking_ = true;
+        try {
+            form_.SearchingTimerTimer();
+        } catch (const std::exception& error) {
+            ticking_ = false;
+            QMessageBox::critical(this, QApplication::applicationName(), qs(error.what()));
+        }
+        ticking_ = false;
+    }
+    repaint();
+}
+
+int MainWindow::repaint() {
+    // One consistent look at the model: the worker waits while the widgets are brought up to
+    // date, which takes a fraction of a millisecond when little changed.
+    std::lock_guard<std::recursive_mutex> lock(form_.mutex());
+    const bool wasSyncing = syncing_;
+    syncing_ = true;
+    int painted = binder_.sync();
+    const int page = static_cast<int>(form_.activePage());
+    if (pages_->currentIndex() != page) pages_->setCurrentIndex(page);
+    syncIdealObjectSelection();
+    syncing_ = wasSyncing;
+    return painted;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    // Closing stops the worker first and waits for it, then the workspace goes.
+    closing_ = true;
+    timer_->stop();
+    if (!form_.closed()) form_.mmbtnExitClick();
+    event->accept();
+}
+
+QTableView* MainWindow::gridView(const QString& name) const {
+    return findChild<QTableView*>(name);
+}
+
+// ---- building blocks ----
+
+QPushButton* MainWindow::button(TextControl& control, const char* name,
+                                std::function<void()> handler) {
+    auto* b = new QPushButton(qs(control.text()));
+    b->setObjectName(name);
+    connect(b, &QPushButton::clicked, this, [this, handler] { command(handler); });
+    binder_.bindButton(control, b);
+    return b;
+}
+
+QRadioButton* MainWindow::radio(CheckControl& control, const char* name,
+                                std::function<void()> handler) {
+    auto* r = new QRadioButton(qs(control.text()));
+    r->setObjectName(name);
+    // Radio buttons of a group are exclusive in the model; Qt's own exclusivity would fight the
+    // repaint, so each button only reports the click and shows the model's check.
+    r->setAutoExclusive(false);
+    connect(r, &QRadioButton::clicked, this, [this, handler] { command(handler); });
+    binder_.bindCheck(control, r);
+    return r;
+}
+
+QLineEdit* MainWindow::lineEdit(TextControl& control, const char* name) {
+    auto* e = new QLineEdit(qs(control.text()));
+    e->setObjectName(name);
+    connect(e, &QLineEdit::textEdited, this,
+            [&control](const QString& text) { control.setText(text.toStdString()); });
+    binder_.bindEdit(control, e);
+    return e;
+}
+
+QAction* MainWindow::action(QMenu* menu, CheckControl& control, const char* name,
+                            std::function<void()> handler, bool checkable) {
+    auto* a = menu->addAction(qs(control.text()));
+    a->setObjectName(name);
+    a->setCheckable(checkable);
+    connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
+    binder_.bindAction(control, a);
+    return a;
+}
+
+QWidget* MainWindow::gridPane(const char* paneName, TextControl& captionControl, Grid& grid,
+                              const char* gridName) {
+    auto* pane = new QWidget;
+    pane->setObjectName(paneName);
+    auto* layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(2, 2, 2, 2);
+    layout->setSpacing(2);
+    auto* label = new QLabel(qs(captionControl.text()));
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    binder_.bindLabel(captionControl, label);
+    layout->addWidget(label);
+    QTableView* view = createGridView(grid, binder_, gridName);
+    layout->addWidget(view, 1);
+    // The pane follows its grid's visibility, so a hidden grid leaves no empty caption behind.
+    binder_.bind(grid, [&grid, pane] { pane->setVisible(grid.visible()); });
+    return pane;
+}
+
+// ---- menus, tool bar, status bar ----
+
+void MainWindow::buildMenus() {
+    TMainForm& f = form_;
+    QMenu* file = menuBar()->addMenu(qs(f.File1.text()));
+    file->setObjectName("File1");
+    action(file, f.mmbtnNewProject, "mmbtnNewProject", [&f] { f.mmbtnNewProjectClick(); });
+    action(file, f.mmbtnOpenProject, "mmbtnOpenProject", [&f] { f.mmbtnOpenProjectClick(); });
+    action(file, f.mmbtnSaveProject, "mmbtnSaveProject", [&f] { f.mmbtnSaveProjectClick(); });
+    action(file, f.mmbtnSaveProjectAs, "mmbtnSaveProjectAs",
+           [&f] { f.mmbtnSaveProjectAsClick(); });
+    action(file, f.SaveAsText1, "SaveAsText1", [&f] { f.SaveAsText1Click(); });
+    file->addSeparator();
+    // Exit closes the window; the close event stops the worker and ends the workspace.
+    action(file, f.mmbtnExit, "mmbtnExit", [this] { close(); });
+    binder_.bindMenu(f.File1, file);
+
+    QMenu* source = menuBar()->addMenu(qs(f.Source1.text()));
+    source->setObjectName("Source1");
+    action(source, f.mmbtnAddSequencies, "mmbtnAddSequencies",
+           [&f] { f.mmbtnAddSequenciesClick(); });
+    action(source, f.mmbtnAddNegativeSequencies, "mmbtnAddNegativeSequencies",
+           [&f] { f.mmbtnAddNegativeSequenciesClick(); });
+    binder_.bindMenu(f.Source1, source);
+
+    controlMenu_ = menuBar()->addMenu(qs(f.Control1.text()));
+    controlMenu_->setObjectName("Control1");
+    action(controlMenu_, f.mmbtnAddControlPositive, "mmbtnAddControlPositive",
+           [&f] { f.mmbtnAddControlPositiveClick(); });
+    action(controlMenu_, f.mmbtnAddControlNegative, "mmbtnAddControlNegative",
+           [&f] { f.mmbtnAddControlNegativeClick(); });
+    binder_.bindMenu(f.Control1, controlMenu_);
+
+    QMenu* view = menuBar()->addMenu(qs(f.View1.text()));
+    view->setObjectName("View1");
+    action(view, f.mmbtnNegativeSequecies, "mmbtnNegativeSequecies",
+           [&f] { f.mmbtnNegativeSequeciesClick(); }, true);
+    action(view, f.mmbtnVisiblePositiveControl, "mmbtnVisiblePositiveControl",
+           [&f] { f.mmbtnVisiblePositiveControlClick(); }, true);
+    binder_.bindMenu(f.View1, view);
+
+    QMenu* help = menuBar()->addMenu(qs(f.Help1.text()));
+    help->setObjectName("Help1");
+    action(help, f.MotiforaHelp1, "MotiforaHelp1", [&f] { f.MotiforaHelp1Click(); });
+    action(help, f.About1, "About1", [&f] { f.About1Click(); });
+    binder_.bindMenu(f.Help1, help);
+
+    // The pop-up menu of the ideal-object grid.
+    idealObjectMenu_ = new QMenu(this);
+    idealObjectMenu_->setObjectName("IdealObjPopupMenu");
+    action(idealObjectMenu_, f.D1, "D1", [&f] { f.D1Click(); });
+    action(idealObjectMenu_, f.ShowObjects1, "ShowObjects1", [&f] { f.ShowObjects1Click(); });
+    action(idealObjectMenu_, f.ShowRegularities1, "ShowRegularities1",
+           [&f] { f.ShowRegularities1Click(); });
+    action(idealObjectMenu_, f.WeightMatrix1, "WeightMatrix1", [&f] { f.WeightMatrix1Click(); });
+    action(idealObjectMenu_, f.RecognitionMatrix1, "RecognitionMatrix1",
+           [&f] { f.RecognitionMatrix1Click(); });
+}
+
+void MainWindow::buildToolBar() {
+    TMainForm& f = form_;
+    QToolBar* bar = addToolBar("Tools");
+    bar->setObjectName("ToolBar1");
+    bar->setMovable(false);
+    auto add = [this, bar](Control& control, const char* name, const QIcon& icon,
+                           const char* tip, std::function<void()> handler) {
+        QAction* a = bar->addAction(icon, tip);
+        a->setObjectName(name);
+        a->setToolTip(tip);
+        connect(a, &QAction::triggered, this, [this, handler] { command(handler); });
+        binder_.bindAction(control, a);
+        return a;
+    };
+    QStyle* s = style();
+    add(f.btnNewProject, "btnNewProject", s->standardIcon(QStyle::SP_FileIcon), "New Project",
+        [&f] { f.mmbtnNewProjectClick(); });
+    add(f.btnOpenProject, "btnOpenProject", s->standardIcon(QStyle::SP_DialogOpenButton),
+        "Open Project...", [&f] { f.mmbtnOpenProjectClick(); });
+    add(f.btnSaveProject, "btnSaveProject", s->standardIcon(QStyle::SP_DialogSaveButton),
+        "Save the error-count results as HTML", [&f] { f.btnSaveProjectClick(); });
+    bar->addSeparator();
+    add(f.SaveRecErrBtn, "SaveRecErrBtn", resultsIcon(), "Save the error-count results as HTML",
+        [&f] { f.SaveRecErrBtnClick(); });
+    add(f.btnHideShowChart, "btnHideShowChart", chartIcon(), "Show or hide the chart",
+        [&f] { f.btnHideShowChartClick(); });
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName("StatusBar1");
+    bar->setSizeGripEnabled(true);
+    const StatusBar& model = form_.StatusBar1;
+    std::vector<QLabel*> panels;
+    for (int i = 0; i < StatusBar::kPanels; ++i) {
+        auto* panel = new QLabel;
+        panel->setObjectName(QString("StatusPanel%1").arg(i));
+        panel->setFrameShape(QFrame::StyledPanel);
+        panel->setFrameShadow(QFrame::Sunken);
+        // The first two panels keep their widths; the free panel takes what is left.
+        if (i < 2) panel->setFixedWidth(model.panelWidth(i));
+        else panel->setMinimumWidth(std::min(model.panelWidth(i), 200));
+        bar->addWidget(panel, i < 2 ? 0 : 1);
+        panels.push_back(panel);
+    }
+    binder_.bind(model, [&model, panels] {
+        for (int i = 0; i < StatusBar::kPanels; ++i) {
+            const QString text = qs(model.panel(i));
+            panels[static_cast<size_t>(i)]->setText(text);
+            panels[static_cast<size_t>(i)]->setToolTip(text);
+        }
+    });
+}
+
+// ---- the three pages ----
+
+QWidget* MainWindow::buildRulesPage() {
+    TMainForm& f = form_;
+    auto* page = new QWidget;
+    page->setObjectName("RulesTabSheet");
+    auto* layout = new QVBoxLayout(page);
+
+    auto* settings = new QFormLayout;
+    settings->addRow(caption("Confidence interval", page), lineEdit(f.ConfIntEdit, "ConfIntEdit"));
+    settings->addRow(caption("Min. level of CP", page), lineEdit(f.CPEdit, "CPEdit"));
+    auto* finish = new UpDownEdit(f.FinishStorSizeEdit, f.FinishUpDown);
+    finish->setObjectName("FinishStorSizeEdit");
+    binder_.bindEdit(f.FinishStorSizeEdit, finish->edit());
+    binder_.bindState(f.FinishStorSizeEdit, finish);
+    settings->addRow(caption("Size of Finish Buffer", page), finish);
+    auto* sub = new UpDownEdit(f.SubBuffersSizeEdit, f.SubBufUpDown);
+    sub->setObjectName("SubBuffersSizeEdit");
+    binder_.bindEdit(f.SubBuffersSizeEdit, sub->edit());
+    binder_.bindState(f.SubBuffersSizeEdit, sub);
+    settings->addRow(caption("Size of Sub Buffers", page), sub);
+    layout->addLayout(settings);
+
+    auto addBar = [this, layout](ProgressBar& model, const char* name, const char* tip) {
+        auto* bar = new QProgressBar;
+        bar->setObjectName(name);
+        bar->setToolTip(tip);
+        bar->setTextVisible(false);
+        bar->setMaximumHeight(14);
+        layout->addWidget(bar);
+        binder_.bind(model, [&model, bar] {
+            bar->setRange(model.minimum(), model.maximum());
+            bar->setValue(model.position());
+            bar->setVisible(model.visible());
+        });
+    };
+    addBar(f.FinishProgress, "FinishProgress", "Rules kept in the final buffer");
+    addBar(f.PreBufProgress, "PreBufProgress", "Pre-buffer");
+    addBar(f.PostBufProgress, "PostBufProgress", "Post-buffer");
+
+    auto* alignment = new QGroupBox("Alignment type");
+    alignment->setObjectName("AlignmentGroup");
+    auto* alignmentLayout = new QVBoxLayout(alignment);
+    alignmentLayout->addWidget(radio(f.btnFixedPositionsRadio, "btnFixedPositionsRadio",
+                                     [&f] { f.chooseAlignment(false); }));
+    alignmentLayout->addWidget(radio(f.btnShiftPositionsRadio, "btnShiftPositionsRadio",
+                                     [&f] { f.chooseAlignment(true); }));
+    auto* frameRow = new QFormLayout;
+    auto* frame = new UpDownEdit(f.FrameWidthEdit, f.FrameWidthUpDown);
+    frame->setObjectName("FrameWidthEdit");
+    binder_.bindEdit(f.FrameWidthEdit, frame->edit());
+    binder_.bindState(f.FrameWidthEdit, frame);
+    frameRow->addRow(caption("Width of scaning frame", alignment), frame);
+    alignmentLayout->addLayout(frameRow);
+    layout->addWidget(alignment);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button(f.btnStartSearchRules, "btnStartSearchRules",
+                              [&f] { f.btnStartSearchRulesClick(); }));
+    buttons->addWidget(button(f.btnStopSearchRules, "btnStopSearchRules",
+                              [&f] { f.btnStopSearchRulesClick(); }));
+    buttons->addWidget(button(f.btnPauseSearchRules, "btnPauseSearchRules",
+                              [&f] { f.btnPauseSearchRulesClick(); }));
+    layout->addLayout(buttons);
+
+    auto* time = new QHBoxLayout;
+    time->addWidget(caption("Searching time:", page));
+    auto* timer = new QLabel;
+    timer->setObjectName("TimerLabel");
+    binder_.bindLabel(f.TimerLabel, timer);
+    time->addWidget(timer, 1);
+    layout->addLayout(time);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* MainWindow::buildObjectsPage() {
+    TMainForm& f = form_;
+    auto* page = new QWidget;
+    page->setObjectName("ObjectsTabSheet");
+    auto* layout = new QVBoxLayout(page);
+
+    auto* time = new QHBoxLayout;
+    time->addWidget(caption("Searching time:", page));
+    auto* elapsed = new QLabel;
+    elapsed->setObjectName("lblTime");
+    binder_.bindLabel(f.lblTime, elapsed);
+    time->addWidget(elapsed, 1);
+    layout->addLayout(time);
+
+    auto* countdown = new QLabel;
+    countdown->setObjectName("CountDownLabel");
+    QFont large = countdown->font();
+    large.setPointSize(large.pointSize() * 3);
+    large.setBold(true);
+    countdown->setFont(large);
+    countdown->setAlignment(Qt::AlignCenter);
+    countdown->setMinimumHeight(QFontMetrics(large).height() + 8);
+    binder_.bindLabel(f.CountDownLabel, countdown);
+    layout->addWidget(countdown);
+
+    auto* type = new QGroupBox("Idealization type");
+    type->setObjectName("IdealizationTypeGroup");
+    auto* typeLayout = new QVBoxLayout(type);
+    typeLayout->addWidget(radio(f.btnDeletingBeginRadio, "btnDeletingBeginRadio",
+                                [&f] { f.chooseIdealizationType(0); }));
+    typeLayout->addWidget(radio(f.btnInsertingBeginRadio, "btnInsertingBeginRadio",
+                                [&f] { f.chooseIdealizationType(1); }));
+    typeLayout->addWidget(radio(f.btnDeletingInsirtingRadio, "btnDeletingInsirtingRadio",
+                                [&f] { f.chooseIdealizationType(2); }));
+    layout->addWidget(type);
+
+    RadioGroup& group = f.ObjsSourceGroup;
+    auto* source = new RadioGroupBox(group, binder_, "ObjsSourceGroup", [this, &group](int32_t i) {
+        command([&group, i] { group.setItemIndex(i); });
+    });
+    layout->addWidget(source);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(button(f.btnStartIdealization, "btnStartIdealization",
+                              [&f] { f.btnStartIdealizationClick(); }));
+    buttons->addWidget(button(f.btnStopIdealization, "btnStopIdealization",
+                              [&f] { f.btnStopIdealizationClick(); }));
+    buttons->addWidget(button(f.btnPauseIdealization, "btnPauseIdealization",
+                              [&f] { f.btnPauseIdealizationClick(); }));
+    layout->addLayout(buttons);
+    layout->addStretch();
+    return page;
+}
+
+QWidget* MainWindow::buildClassesPage() {
+    TMainForm& f = form_;
+    auto* page = new QWidget;
+    page->setObjectName("ClassesTabSheet");
+    auto* layout = new QVBoxLayout(page);
+
+    auto* heading = caption("Classification", page);
+    QFont bold = heading->font();
+    bold.setBold(true);
+    heading->setFont(bold);
+    layout->addWidget(heading);
+    auto* classify = new QHBoxLayout;
+    classify->addWidget(button(f.btnStartSearchClass, "btnStartSearchClass",
+                               [&f] { f.btnStartSearchClassClick(); }));
+    classify->addWidget(button(f.btnPauseSearchClass, "btnPauseSearchClass",
+                               [&f] { f.btnPauseSearchClassClick(); }));
+    classify->addWidget(button(f.btnStopSearchClass, "btnStopSearchClass",
+                               [&f] { f.btnStopSearchClassClick(); }));
+    layout->addLayout(classify);
+
+    layout->addWidget(button(f.btnStartBootstrap, "btnStartBootstrap",
+                             [&f] { f.btnStartBootstrapClick(); }));
+    layout->addSpacing(8);
+    layout->addWidget(button(f.btnStartRecognition, "btnStartRecognition",
+                             [&f] { f.btnStartRecognitionClick(); }));
+    auto* arranged = new QCheckBox(qs(f.Rec_Arranged.text()));
+    arranged->setObjectName("Rec_Arranged");
+    connect(arranged, &QCheckBox::clicked, this, [this, &f](bool checked) {
+        command([&f, checked] { f.Rec_Arranged.setChecked(checked); });
+    });
+    binder_.bindCheck(f.Rec_Arranged, arranged);
+    layout->addWidget(arranged);
+    layout->addSpacing(8);
+    layout->addWidget(button(f.btnCountRecErrors, "btnCountRecErrors",
+                             [&f] { f.btnCountRecErrorsClick(); }));
+
+    auto* errors = new QGridLayout;
+    errors->addWidget(caption("Recogn. Level", page), 0, 0);
+    QLineEdit* level = lineEdit(f.RecLevelEdit, "RecLevelEdit");
+    connect(level, &QLineEdit::returnPressed, this, [this, &f] { command([&f] { f.ReCount2(); }); });
+    errors->addWidget(level, 0, 1);
+    errors->addWidget(caption("1st level error", page), 1, 0);
+    QLineEdit* first = lineEdit(f.FirstLErrEd, "FirstLErrEd");
+    connect(first, &QLineEdit::returnPressed, this,
+            [this, &f] { command([&f] { f.FstReCount2(); }); });
+    errors->addWidget(first, 1, 1);
+    auto* firstIn = new QLabel;
+    firstIn->setObjectName("FstErrInW");
+    binder_.bindLabel(f.FstErrInW, firstIn);
+    errors->addWidget(firstIn, 2, 1);
+    errors->addWidget(caption("2nd level error", page), 3, 0);
+    auto* second = new QLabel;
+    second->setObjectName("SecondLErr");
+    second->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    binder_.bindLabel(f.SecondLErr, second);
+    errors->addWidget(second, 3, 1);
+    auto* secondIn = new QLabel;
+    secondIn->setObjectName("SecErrInW");
+    binder_.bindLabel(f.SecErrInW, secondIn);
+    errors->addWidget(secondIn, 4, 1);
+    layout->addLayout(errors);
+    layout->addWidget(button(f.btnNextClassErrCount, "btnNextClassErrCount",
+                             [&f] { f.btnNextClassErrCountClick(); }));
+    layout->addStretch();
+    return page;
+}
+
+// ---- the data area ----
+
+QWidget* MainWindow::buildDataArea() {
+    TMainForm& f = form_;
+    auto* area = new QSplitter(Qt::Vertical);
+    area->setObjectName("DataArea");
+    area->setChildrenCollapsible(false);
+
+    // Learning samples: the positive list, and the negative list below it when shown.
+    auto* sequences = new QSplitter(Qt::Vertical);
+    sequences->setObjectName("SequencesPanel");
+    sequences->setChildrenCollapsible(false);
+    sequences->addWidget(gridPane("PositivePane", f.PositiveLabel, f.SequencesList, "SequencesList"));
+    sequences->addWidget(gridPane("NegativePane", f.NegativeLabel, f.NegSequencesList, "NegSequencesList"));
+    binder_.bindVisible(f.SequencesPanel, sequences);
+    area->addWidget(sequences);
+
+    // Control samples (Classes page): the positive list, when shown, above the negative one.
+    auto* control = new QSplitter(Qt::Vertical);
+    control->setObjectName("ControlPanel");
+    control->setChildrenCollapsible(false);
+    control->addWidget(gridPane("PosCtrlPane", f.PosCtrlLabel, f.PosCtrlSeqsList, "PosCtrlSeqsList"));
+    control->addWidget(gridPane("NewSeqsPane", f.NewSeqsLabel, f.NewSeqsList, "NewSeqsList"));
+    area->addWidget(control);
+
+    // Rules, or the ideal objects on the Objects and Classes pages.
+    auto* lower = new QWidget;
+    lower->setObjectName("LowerPane");
+    auto* lowerLayout = new QVBoxLayout(lower);
+    lowerLayout->setContentsMargins(2, 2, 2, 2);
+    lowerLayout->setSpacing(2);
+    auto* lowerLabel = new QLabel;
+    lowerLabel->setObjectName("LowerGridLabel");
+    QFont bold = lowerLabel->font();
+    bold.setBold(true);
+    lowerLabel->setFont(bold);
+    binder_.bindLabel(f.LowerGridLabel, lowerLabel);
+    lowerLayout->addWidget(lowerLabel);
+    QTableView* rules = createGridView(f.RulesList, binder_, "RulesList");
+    lowerLayout->addWidget(rules, 1);
+    idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList");
+    idealObjectsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    idealObjectsView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(idealObjectsView_, &QWidget::customContextMenuRequested, this,
+            &MainWindow::showIdealObjectMenu);
+    connect(idealObjectsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            [this] {
+                if (syncing_) return;
+                int top = -1, bottom = -1;
+                for (const QModelIndex& index :
+                     idealObjectsView_->selectionModel()->selectedIndexes()) {
+                    if (top < 0 || index.row() < top) top = index.row();
+                    if (index.row() > bottom) bottom = index.row();
+                }
+                if (top < 0) return;
+                shownSelectionTop_ = top + 1;
+                shownSelectionBottom_ = bottom + 1;
+                form_.IdealizObjectsList.select(top + 1, bottom + 1);
+            });
+    connect(idealObjectsView_, &QTableView::doubleClicked, this,
+            [this] { command([this] { form_.ShowClass(); }); });
+    lowerLayout->addWidget(idealObjectsView_, 1);
+    area->addWidget(lower);
+
+    // Class objects (Classes page), and the chart beside them when shown.
+    auto* classObjects = new QSplitter(Qt::Horizontal);
+    classObjects->setObjectName("ClassObjectsPanel");
+    classObjects->setChildrenCollapsible(false);
+    classObjects->addWidget(gridPane("ClassListPane", f.ClassListLabel, f.ClassList, "ClassList"));
+    chart_ = new ChartBinding(f.Chart1);
+    classObjects->addWidget(chart_);
+    binder_.bind(f.Chart1, [this] { chart_->refresh(); });
+    area->addWidget(classObjects);
+
+    binder_.bind(f.ClassesPanel, [&f, control, classObjects] {
+        control->setVisible(f.ClassesPanel.visible());
+        classObjects->setVisible(f.ClassesPanel.visible());
+    });
+    area->setStretchFactor(0, 3);
+    area->setStretchFactor(1, 3);
+    area->setStretchFactor(2, 2);
+    area->setStretchFactor(3, 2);
+    return area;
+}
+
+void MainWindow::syncIdealObjectSelection() {
+    const Grid& grid = form_.IdealizObjectsList;
+    const int top = grid.selectionTop(), bottom = grid.selectionBottom();
+    if (top == shownSelectionTop_ && bottom == shownSelectionBottom_) return;
+    shownSelectionTop_ = top;
+    shownSelectionBottom_ = bottom;
+    QAbstractItemModel* model = idealObjectsView_->model();
+    const int rows = model->rowCount();
+    if (top < 1 || top > rows || model->columnCount() == 0) return;
+    const int last = std::min(bottom, rows);
+    const QItemSelection selection(model->index(top - 1, 0),
+                                   model->index(last - 1, model->columnCount() - 1));
+    idealObjectsView_->selectionModel()->select(selection,
+                                                QItemSelectionModel::ClearAndSelect);
+}
+
+void MainWindow::showIdealObjectMenu(const QPoint& where) {
+    // The menu opens by itself only while classes exist.
+    if (!form_.IdealObjPopupMenu.enabled()) return;
+    repaint();
+    idealObjectMenu_->popup(idealObjectsView_->viewport()->mapToGlobal(where));
+}
+
+}  // namespace motifora

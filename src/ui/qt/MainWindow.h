@@ -1,0 +1,93 @@
+// The workbench's main window: every widget mirrors one control of the window model.
+#pragma once
+
+#include <QMainWindow>
+#include <functional>
+#include <vector>
+
+#include "ui/qt/ControlBinder.h"
+
+class QAction;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QRadioButton;
+class QTabWidget;
+class QTableView;
+class QTimer;
+class QVBoxLayout;
+
+namespace motifora {
+
+class BootstrapWindow;
+class ChartBinding;
+class ErrRecDialog;
+class GridTableModel;
+class Grid;
+class TMainForm;
+
+// The window adds nothing a model test could not reach: a click calls the model's handler and
+// repaints what changed; a 100 ms timer calls the model's tick and repaints what changed. Every
+// widget carries the component name of its control as its object name ("btnStartSearchRules",
+// "RulesList", "mmbtnAddSequencies", ...), so tests and scripts find them by name.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainWindow(TMainForm& form, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    TMainForm& form() { return form_; }
+    // One timer step: the model's tick (unless a tick is already running, for example behind a
+    // message box it opened), then the repaint.
+    void tick();
+    // Brings every widget up to date with the model; returns how many bindings repainted.
+    int repaint();
+    // Runs a command handler of the model and repaints; an exception that escapes the handler
+    // is shown in a message box, as the application's standard exception message.
+    void command(const std::function<void()>& handler);
+    QTimer* timer() const { return timer_; }
+    QTableView* gridView(const QString& name) const;
+    ChartBinding* chart() const { return chart_; }
+    ErrRecDialog* errRecDialog() const { return errRec_; }
+    BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    void buildToolBar();
+    void buildStatusBar();
+    QWidget* buildRulesPage();
+    QWidget* buildObjectsPage();
+    QWidget* buildClassesPage();
+    QWidget* buildDataArea();
+    // A titled grid: a caption label above a table view bound to `grid`.
+    QWidget* gridPane(const char* paneName, TextControl& caption, Grid& grid,
+                      const char* gridName);
+    QPushButton* button(TextControl& control, const char* name, std::function<void()> handler);
+    QRadioButton* radio(CheckControl& control, const char* name, std::function<void()> handler);
+    QLineEdit* lineEdit(TextControl& control, const char* name);
+    QAction* action(QMenu* menu, CheckControl& control, const char* name,
+                    std::function<void()> handler, bool checkable = false);
+    void syncIdealObjectSelection();
+    void showIdealObjectMenu(const QPoint& where);
+
+    TMainForm& form_;
+    ControlBinder binder_;
+    QTimer* timer_ = nullptr;
+    QTabWidget* pages_ = nullptr;
+    QMenu* controlMenu_ = nullptr;
+    QMenu* idealObjectMenu_ = nullptr;
+    ChartBinding* chart_ = nullptr;
+    ErrRecDialog* errRec_ = nullptr;
+    BootstrapWindow* bootstrap_ = nullptr;
+    QTableView* idealObjectsView_ = nullptr;
+    int shownSelectionTop_ = -1, shownSelectionBottom_ = -1;
+    bool ticking_ = false;
+    bool syncing_ = false;
+    bool closing_ = false;
+};
+
+}  // namespace motifora
