@@ -344,6 +344,8 @@ int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSi
     retireRules();
     rules = std::make_unique<RulesStorage>(finishBufferSize, storage->width);
 
+    // A pause that came in after the previous process had ended must not hold the new one.
+    paused.store(false);
     setRunning(true);
     if (!startWorker(&TMainManager::ruleSearchBody)) {
         setRunning(false);
@@ -430,6 +432,8 @@ int TMainManager::startIdealization(int32_t type, int32_t source) {
     classificator->SetRunControl(&runControl);
     classificator->Setup(storage.get(), rules.get(), &idealObjects, type);
 
+    // A pause that came in after the previous process had ended must not hold the new one.
+    paused.store(false);
     setRunning(true);
     if (!startWorker(&TMainManager::idealizationBody)) {
         setRunning(false);
@@ -512,6 +516,7 @@ int TMainManager::startClassification() {
     classificator->SetDisplay(display);
     classificator->SetRunControl(&runControl);
 
+    paused.store(false);
     setRunning(true);
     finished.store(false);
     if (!startWorker(&TMainManager::classificationBody)) {

@@ -181,6 +181,18 @@ TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
     EXPECT_EQ(m.storage->learnObjectCount, 0);
 }
 
+TEST_F(ProcessTest, ALatePauseDoesNotHoldTheNextProcess) {
+    loadPositives();
+    search();
+    // "Pause" pressed just after the search had ended: no worker is there to hold.
+    EXPECT_EQ(m.pauseRuleSearch(), 0);
+    EXPECT_TRUE(m.paused);
+    ASSERT_EQ(m.startIdealization(2, 0), -1);
+    EXPECT_FALSE(m.paused);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_GT(m.classCount, 0);
+}
+
 TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
     loadPositives();
     std::atomic<bool> pausedOnce{false};
