@@ -302,10 +302,13 @@ TEST_F(Damage, WrongCodesLettersAndClassesAreRefused) {
 TEST_F(Damage, RulesAreRefusedOutOfOrderOrWithoutAnObjectTable) {
     ProjectData d = buildStage(Stage::kAfterSearch, 6);
     ASSERT_GE(d.rules->Count(), 2);
-    std::swap(d.rules->rules[0], d.rules->rules[static_cast<size_t>(d.rules->Count() - 1)]);
-    if (d.rules->Get(0)->fisher > d.rules->Get(d.rules->Count() - 1)->fisher) {
-        expectRefused(encode(d), {"rule store", "ascending order"});
-    }
+    d.rules->Get(0)->fisher = 0.5;
+    d.rules->Get(1)->fisher = 0.25;
+    expectRefused(encode(d), {"rule store", "rule 2 has a smaller Fisher value", "ascending order"});
+    d.rules->Get(1)->fisher = 0.5;  // equal values are in order
+    ProjectData equal;
+    const std::string inOrder = encode(d);
+    EXPECT_TRUE(DecodeProject(span(inOrder), "equal.dnp", equal).ok);
 
     // A rule store written where no object table precedes it.
     ProjectData search = buildStage(Stage::kAfterSearch, 2);
