@@ -301,11 +301,12 @@ TEST_F(Damage, WrongCodesLettersAndClassesAreRefused) {
 
 TEST_F(Damage, RulesAreRefusedOutOfOrderOrWithoutAnObjectTable) {
     ProjectData d = buildStage(Stage::kAfterSearch, 6);
-    ASSERT_GE(d.rules->Count(), 2);
-    d.rules->Get(0)->fisher = 0.5;
-    d.rules->Get(1)->fisher = 0.25;
+    ASSERT_GE(d.rules->Count(), 3);
+    const double third = d.rules->Get(2)->fisher;
+    d.rules->Get(0)->fisher = third;
+    d.rules->Get(1)->fisher = third - 1.0;
     expectRefused(encode(d), {"rule store", "rule 2 has a smaller Fisher value", "ascending order"});
-    d.rules->Get(1)->fisher = 0.5;  // equal values are in order
+    d.rules->Get(1)->fisher = third;  // equal values are in order
     ProjectData equal;
     const std::string inOrder = encode(d);
     EXPECT_TRUE(DecodeProject(span(inOrder), "equal.dnp", equal).ok);
