@@ -214,6 +214,9 @@ public:
     // negative objects): bit 0 control negative, bit 1 control positive. The worker classifies
     // them before scoring.
     int32_t recognitionRebuilt = 0;
+    // Set from a recognition's start until its worker has reported its end: the workspace's
+    // classificator is in use meanwhile (its scratch state must not be touched by the views).
+    std::atomic<bool> recognitionActive{false};
     // Class c, or -1 for all classes. Returns -1 started, 8 no classes (or classes of another
     // object table), 7 no control negative sample, 2 no thread (also while another process
     // runs, is paused or a bootstrap run is in progress). Sets no run flag.

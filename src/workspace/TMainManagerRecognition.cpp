@@ -76,7 +76,11 @@ int TMainManager::StartRecognition(int32_t c) {
     }
     classificator->SetDisplay(display);
     classificator->SetRunControl(nullptr);  // a recognition cannot be paused
-    if (!startWorker(&TMainManager::RecognitionWorker)) return StartCode::kNoThread;
+    recognitionActive.store(true);
+    if (!startWorker(&TMainManager::RecognitionWorker)) {
+        recognitionActive.store(false);
+        return StartCode::kNoThread;
+    }
     return StartCode::kStarted;
 }
 
@@ -122,6 +126,7 @@ void TMainManager::RecognitionWorker() {
         }
     }
     FinishRecognition(n);
+    recognitionActive.store(false);
 }
 
 void TMainManager::FinishRecognition(int32_t n) {

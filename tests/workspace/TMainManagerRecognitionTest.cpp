@@ -31,6 +31,7 @@ TEST_F(RecognitionTest, StartCodesTestClassesFirst) {
     EXPECT_EQ(m.StartRecognition(-1), 2);
     m.bootstrapActive = false;
     recognize(-1);
+    EXPECT_FALSE(m.recognitionActive);
 }
 
 TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
