@@ -2,6 +2,7 @@
 // built from the texts the main window shows.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
