@@ -258,8 +258,38 @@ double Classificator::insertionScan(int32_t& bestCell) {
 }
 
 void Classificator::applyChange(int32_t cell, bool set) {
-    workingObject->cells[static_cast<size_t>(cell)] = set ? 1 : 0;
-    positionCounts_[static_cast<size_t>(cell / alphabetSize)] += set ? 1 : -1;
+    uint8_t* cells = workingObject->cells.data();
+    const int32_t p = cell / alphabetSize;
+    cells[cell] = set ? 1 : 0;
+    positionCounts_[static_cast<size_t>(p)] += set ? 1 : -1;
+
+    // Only rules with a condition on the cell change their failed count, and only those and the
+    // rules whose last negative condition is at p can change their applicability.
+    auto refresh = [this](int32_t i) {
+        applicableFlag_[static_cast<size_t>(i)] = applicableAfter(i, 0, positionCounts_.data()) ? 1 : 0;
+    };
+    const int8_t* delta = index_.conditionOn.deltasOf(cell);
+    for (const int32_t* it = index_.conditionOn.begin(cell); it != index_.conditionOn.end(cell);
+         ++it, ++delta) {
+        failedConditions_[static_cast<size_t>(*it)] += set ? -*delta : *delta;
+        refresh(*it);
+    }
+    for (const int32_t* it = index_.lastNegativeAt.begin(p); it != index_.lastNegativeAt.end(p); ++it) {
+        refresh(*it);
+    }
+    // The list and the matrix are rebuilt in store order, as BuildPredictionMatrix builds them,
+    // so every cell sums the same terms in the same order.
+    applicableRules.clear();
+    for (int32_t i = 0; i < ruleCount; ++i) {
+        if (applicableFlag_[static_cast<size_t>(i)] != 0) applicableRules.push_back(i);
+    }
+    applicableCount = static_cast<int32_t>(applicableRules.size());
+    std::fill(predictionMatrix.begin(), predictionMatrix.end(), 0.0);
+    for (int32_t i : applicableRules) {
+        const int32_t c = index_.rules[static_cast<size_t>(i)].predictionCell;
+        if (c >= 0) predictionMatrix[static_cast<size_t>(c)] += agreement(i, cells);
+    }
+
     showText();
     // Pause only; a stop lets the object in hand finish (a half-idealized prototype must not
     // become a class).
@@ -281,8 +311,10 @@ void Classificator::Idealize() {
                        idealizationType == kDeletingInserting;
     if (known && width > 0 && alphabetSize > 0) {
         int32_t cell = -1;
+        // Every accepted change rebuilds the matrix (applyChange); a scan that changes nothing
+        // leaves the state, and so the matrix, as they were.
+        BuildPredictionMatrix();
         if (idealizationType == kDeletingInserting) {
-            BuildPredictionMatrix();
             bool changed = true;
             // A pass is decided by the state it starts from; meeting a state again would repeat
             // the same passes forever, so the strategy ends there.
@@ -290,25 +322,20 @@ void Classificator::Idealize() {
                 changed = false;
                 if (deletionScan(cell) > kGainThreshold) {
                     applyChange(cell, false);
-                    BuildPredictionMatrix();
                     changed = true;
                 }
                 if (insertionScan(cell) > kGainThreshold) {
                     applyChange(cell, true);
-                    BuildPredictionMatrix();
                     changed = true;
                 }
             }
         } else {
             const bool deleteFirst = idealizationType == kDeletingBegin;
-            for (;;) {
-                BuildPredictionMatrix();
-                if (seenBefore()) break;  // the same state would lead round the same loop
+            while (!seenBefore()) {  // the same state would lead round the same loop
                 if ((deleteFirst ? deletionScan(cell) : insertionScan(cell)) > kGainThreshold) {
                     applyChange(cell, !deleteFirst);
                     continue;
                 }
-                // The state is unchanged, so the matrix built above is the one a rebuild would give.
                 if ((deleteFirst ? insertionScan(cell) : deletionScan(cell)) > kGainThreshold) {
                     applyChange(cell, deleteFirst);
                     continue;

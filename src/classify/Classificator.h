@@ -172,7 +172,9 @@ private:
     // clear cells). Returns that gain (0 when none is positive) and the cell in `bestCell`.
     double deletionScan(int32_t& bestCell);
     double insertionScan(int32_t& bestCell);
-    // Toggles a cell of the working object, shows the object and passes the pause gate.
+    // Toggles a cell of the working object, brings the failed-condition counts, the applicable
+    // rules and the prediction matrix up to date (the same matrix BuildPredictionMatrix would
+    // build), shows the object and passes the pause gate.
     void applyChange(int32_t cell, bool set);
     // True when the working object has been seen before at this point of the strategy, which
     // means the strategy would repeat itself forever; records it otherwise.

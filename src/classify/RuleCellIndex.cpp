@@ -55,6 +55,8 @@ void RuleCellIndex::Clear() {
     negativeOn = {};
     positiveOrOtherNeg = {};
     concludingAt = {};
+    conditionOn = {};
+    lastNegativeAt = {};
 }
 
 void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t newWidth,
@@ -69,7 +71,7 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
     rules.resize(static_cast<size_t>(count));
     probabilities.assign(static_cast<size_t>(count) * static_cast<size_t>(alphabetSize), 0.0);
     ListBuilder positive(cellCount), negative(cellCount), positiveOrOther(cellCount),
-        concluding(cellCount);
+        concluding(cellCount), anyCondition(cellCount), lastNegativeRows(width);
 
     for (int32_t i = 0; i < count; ++i) {
         SnapshotRule& out = rules[static_cast<size_t>(i)];
@@ -136,6 +138,7 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
         for (int32_t c = 0; c < out.conditionCount; ++c) {
             const CellCondition& cond = conditions[static_cast<size_t>(out.firstCondition + c)];
             const int32_t cell = cond.position * alphabetSize + cond.letter;
+            anyCondition.add(cell, i, delta(cell));
             if (cond.sign > 0) {
                 positive.add(cell, i, delta(cell));
                 positiveOrOther.add(cell, i, delta(cell));
@@ -153,6 +156,7 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
                 if (l != cond.letter) positiveOrOther.add(cell, i, delta(cell));
             }
         }
+        if (out.lastNegativePosition >= 0) lastNegativeRows.add(out.lastNegativePosition, i, 0);
         if (out.predictionCell >= 0) concluding.add(out.predictionCell, i, delta(out.predictionCell));
     }
 
@@ -162,6 +166,8 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
     negative.pack(negativeOn);
     positiveOrOther.pack(positiveOrOtherNeg);
     concluding.pack(concludingAt);
+    anyCondition.pack(conditionOn);
+    lastNegativeRows.pack(lastNegativeAt);
 }
 
 }  // namespace motifora

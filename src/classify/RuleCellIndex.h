@@ -85,6 +85,10 @@ public:
     CellLists positiveOrOtherNeg;  // a positive condition on (p, l) or a negative one at p on
                                    // another letter
     CellLists concludingAt;        // prediction cell (p, l)
+    CellLists conditionOn;         // any condition on exactly (p, l)
+    // Per position p (rows indexed by position, not cell): rules whose last negative condition
+    // is at p.
+    CellLists lastNegativeAt;
 };
 
 }  // namespace motifora

@@ -27,7 +27,7 @@ public:
     virtual void SetIdealObjPopupAuto(bool on) { (void)on; }
     virtual void SetLearningClass(int32_t row, int32_t number) { (void)row, (void)number; }
     virtual void SetRuleClass(int32_t row, int32_t number) { (void)row, (void)number; }
-    // Sample set: 2 control negative, 3 control positive, 1 learning negative.
+    // Sample set: 1 control positive, 2 control negative, 3 learning negative.
     virtual void SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) {
         (void)sampleSet, (void)row, (void)number, (void)isNew;
     }
