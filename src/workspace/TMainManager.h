@@ -219,7 +219,7 @@ public:
     std::atomic<bool> recognitionActive{false};
     // Class c, or -1 for all classes. Returns -1 started, 8 no classes (or classes of another
     // object table), 7 no control negative sample, 2 no thread (also while another process
-    // runs, is paused or a bootstrap run is in progress). Sets no run flag.
+    // runs or is paused, or a bootstrap run or a recognition is in progress). Sets no run flag.
     int StartRecognition(int32_t c);
     // Worker body: scores, then FinishRecognition.
     void RecognitionWorker();
@@ -228,7 +228,8 @@ public:
     // Scanning recognition of class c in the caller's thread. Returns 8, 7, or -1 when done
     // (also when nothing had to be recomputed).
     int ScanRecognition(int32_t c);
-    // True while a worker process is live: running, paused, or a bootstrap run in progress.
+    // True while a worker process is live: running (also while paused), a bootstrap run or a
+    // recognition in progress.
     bool workerLive() const;
 
     // ---- bootstrap (TMainManagerBootstrap.cpp) ----

@@ -49,6 +49,8 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
         requestedFirstError = e;
         bootstrapStopRequested.store(false);
         finished.store(false);
+        // A pause that came in after the previous process had ended must not hold this run.
+        setPaused(false);
     }
 
     const int32_t n = std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()));

@@ -44,7 +44,9 @@ RecognitionSide positiveSide(TMainManager& m) {
 }  // namespace
 
 bool TMainManager::workerLive() const {
-    return running.load() || paused.load() || bootstrapActive.load();
+    // A paused process keeps its run flag; a pause flag left after a process had ended holds
+    // nothing.
+    return running.load() || bootstrapActive.load() || recognitionActive.load();
 }
 
 int TMainManager::StartRecognition(int32_t c) {

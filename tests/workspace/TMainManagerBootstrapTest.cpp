@@ -216,6 +216,17 @@ TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
     EXPECT_EQ(display.rows.size(), 1u);
 }
 
+TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
+    prepare();
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    waitForRun();
+    m.PauseBootstrap();  // "Pause" pressed just after the run had ended
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    EXPECT_FALSE(m.paused);
+    waitForRun();
+    EXPECT_EQ(display.rows.size(), 2u);
+}
+
 TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
     load();
     // A control negative sample needs a storage to be checked against; the search settings are
