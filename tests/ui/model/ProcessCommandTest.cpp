@@ -364,8 +364,11 @@ TEST_F(ProcessCommandTest, NewWorkspaceWhileARunIsPausedStopsAndWaits) {
     loadLearning(true);
     form->btnStartSearchRulesClick();
     form->btnPauseSearchRulesClick();
+    manager().saved = false;  // as the search body leaves it, however far it got
+    dialogs.answer(DialogAnswer::No);
     dialogs.choose(kPositive);
     form->mmbtnAddSequenciesClick();
+    EXPECT_EQ(dialogs.messages[dialogs.messages.size() - 2].caption, "Подсказка");
     EXPECT_FALSE(manager().running);
     EXPECT_FALSE(manager().learnNegativeLoaded);
     EXPECT_EQ(manager().rules, nullptr);
