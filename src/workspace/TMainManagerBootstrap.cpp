@@ -64,7 +64,9 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     const int32_t negatives = std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()));
     bootstrapStorage->buildWholeWithNegatives(bootstrapLearnPositive.data(), learnNegative.data(),
                                               bootstrapLearnCount, negatives);
-    frameWidth = bootstrapStorage->width;
+    // The workspace's frame width stays as its own objects have it: the iteration reads its
+    // width from its own storage, and a copy starting at position 1 may be narrower than the
+    // aligned originals, which would cut the later scanning windows short.
 
     const SearchSettings settings = searchSettings(*this);
     bootstrapRules = std::make_unique<RulesStorage>(settings.finishBufferSize,

@@ -63,6 +63,7 @@ public:
         for (const Sequence& s : manager.bootstrapHeldOut) names.push_back(s.name);
         heldOutNames.push_back(names);
         keptCounts.push_back(manager.bootstrapLearnCount);
+        frameWidths.push_back(manager.frameWidth);
         ruleCapacities.push_back(manager.bootstrapRules ? manager.bootstrapRules->capacity : -1);
     }
     void ShowBootstrapRow(int32_t row, double first, double second) override {
@@ -78,7 +79,8 @@ public:
     TMainManager& manager;
     std::function<void()> onObjectScore;
     std::vector<Score> classScores, objectScores;
-    std::vector<int32_t> positionCounts, finishedWith, keptCounts, averagesFor, ruleCapacities;
+    std::vector<int32_t> positionCounts, finishedWith, keptCounts, averagesFor, ruleCapacities,
+        frameWidths;
     std::vector<std::vector<std::string>> heldOutNames;
     std::vector<Row> rows;
     std::atomic<bool> recognitionDone{false};

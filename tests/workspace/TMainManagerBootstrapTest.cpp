@@ -216,6 +216,31 @@ TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
     EXPECT_EQ(display.rows.size(), 1u);
 }
 
+TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
+    // One record two letters longer than the rest: an iteration that holds it out builds
+    // narrower objects, which must not change the width the workspace scans with.
+    positives[0] += "AC";
+    load();
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+    ASSERT_TRUE(test::waitForEnd(m));
+    m.finished = false;
+    m.ruleSearchStarted = false;
+    std::vector<std::string> controls = negatives;
+    for (std::string& text : controls) text += "GT";
+    loadControls(controls, {});
+    const int32_t width = m.frameWidth;
+    ASSERT_EQ(width, 8);
+    ASSERT_EQ(m.StartBootstrap(50, 12, 0, 0.0), 0);
+    waitForRun();
+    ASSERT_EQ(display.heldOutNames.size(), 12u);
+    bool narrowerIteration = false;
+    for (const auto& names : display.heldOutNames)
+        for (const std::string& name : names) narrowerIteration |= name == "s1";
+    EXPECT_TRUE(narrowerIteration) << "no iteration held out the widest record";
+    EXPECT_EQ(display.frameWidths, std::vector<int32_t>(12, width));
+    EXPECT_EQ(m.frameWidth, width);
+}
+
 TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
     prepare();
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
