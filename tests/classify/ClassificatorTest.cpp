@@ -324,6 +324,41 @@ TEST(Idealization, StrategyThatWouldGoRoundForeverEnds) {
     EXPECT_EQ(shown[shown.size() - 5], shown.back());  // four changes earlier
 }
 
+TEST(Vocabulary, DamagedRulesAndClassesAreIgnored) {
+    // Rules as a damaged project could hold them: a condition outside the matrix, a letter
+    // outside the alphabet, a sign of 0, a target outside the matrix, too few probabilities.
+    auto damaged = [](SEQStorage& s) {
+        std::vector<std::unique_ptr<Rule>> rules;
+        rules.push_back(makeRule(s, {{5, 1, 0}}, 1, {0.0, 0.9}));
+        rules.push_back(makeRule(s, {{0, 1, 7}}, 1, {0.0, 0.9}));
+        rules.push_back(makeRule(s, {{0, 0, 0}}, 1, {0.0, 0.9}));
+        rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 0.75}));  // R itself
+        rules.push_back(makeRule(s, {{0, 1, 1}}, 9, {0.9, 0.0}));
+        rules.back()->letterProbability.resize(1);
+        return rules;
+    };
+    for (int32_t type = 0; type < 3; ++type) {
+        Workbench plain(ruleR), bench(damaged);
+        plain.setup(type);
+        bench.setup(type);
+        for (const char* object : {"AA", "AC", "CC", "CA"}) {
+            EXPECT_EQ(bench.idealize(object), plain.idealize(object)) << object;
+        }
+        for (int32_t i : {0, 1, 2}) {
+            EXPECT_EQ(bench.engine.RuleStatus(i, 0), 0);
+            EXPECT_GE(bench.engine.IdealizeAndRegister(nullptr, i), 0);
+        }
+        EXPECT_EQ(bench.engine.RuleStatus(4, 0), 0);
+        // A class of another size (from a project of other sequences) is never matched or scored.
+        bench.classes.insert(bench.classes.begin(), std::make_unique<CIdelObject>());
+        bench.classes.front()->InitEmpty(3, 2);
+        ++bench.engine.idealObjectCount;
+        EXPECT_EQ(bench.engine.ScoreObject(makeObject(*bench.storage, "AC"), 0, 0), 0.0);
+        EXPECT_FALSE(bench.engine.SelectIdealObject(0));
+        EXPECT_EQ(bench.engine.ClassifyObject(makeObject(*bench.storage, "AC"), 1, 2), 2);  // AA came first
+    }
+}
+
 TEST(Idealization, NotSetUpOrUnknownType) {
     Workbench bench(ruleR);
     const SEQSElem aa = makeObject(*bench.storage, "AA");
