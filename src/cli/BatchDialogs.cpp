@@ -6,19 +6,18 @@ namespace motifora {
 DialogAnswer BatchDialogs::messageBox(const MessageRequest& request) {
     std::lock_guard<std::mutex> lock(mutex_);
     messages_.push_back(request);
+    const bool question = request.buttons != MessageButtons::Ok;
     if (!(quiet_ && request.icon == MessageIcon::Information)) {
-        err_ << request.caption << ": " << request.text << "\n";
+        err_ << request.caption << ": " << request.text << (question ? " [answered No]" : "")
+             << "\n";
         err_.flush();
     }
-    return request.buttons == MessageButtons::Ok ? DialogAnswer::Ok : DialogAnswer::No;
+    return question ? DialogAnswer::No : DialogAnswer::Ok;
 }
 
 std::optional<std::string> BatchDialogs::nextPath() {
     std::lock_guard<std::mutex> lock(mutex_);
-    if (paths_.empty()) {
-        ++unanswered_;
-        return std::nullopt;
-    }
+    if (paths_.empty()) return std::nullopt;
     std::string path = std::move(paths_.front());
     paths_.pop_front();
     return path;
@@ -70,11 +69,6 @@ std::optional<MessageRequest> BatchDialogs::lastSince(size_t mark) const {
     auto shown = messagesSince(mark);
     if (shown.empty()) return std::nullopt;
     return shown.back();
-}
-
-int BatchDialogs::unansweredChoosers() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return unanswered_;
 }
 
 }  // namespace motifora

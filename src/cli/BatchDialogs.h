@@ -41,8 +41,6 @@ public:
     std::optional<MessageRequest> errorSince(size_t mark) const;
     // The last message since `mark`, if any.
     std::optional<MessageRequest> lastSince(size_t mark) const;
-    // Number of file choosers that found no path queued (0 in a correct run).
-    int unansweredChoosers() const;
 
 private:
     std::optional<std::string> nextPath();
@@ -52,7 +50,6 @@ private:
     bool quiet_;
     std::vector<MessageRequest> messages_;
     std::deque<std::string> paths_;
-    int unanswered_ = 0;
 };
 
 }  // namespace motifora

@@ -1,0 +1,62 @@
+// The dialogs of a batch run: messages printed with their captions (success messages left out
+// when quiet), questions answered No, file choosers fed from the queue and cancelled without it.
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "cli/BatchDialogs.h"
+
+namespace motifora {
+namespace {
+
+TEST(BatchDialogsTest, MessagesArePrintedAndQuestionsAnsweredNo) {
+    for (const bool quiet : {false, true}) {
+        std::ostringstream err;
+        BatchDialogs dialogs(err, quiet);
+        EXPECT_EQ(dialogs.messageBox({"Загрузка завершена.", "Сообщение", MessageIcon::Information,
+                                      MessageButtons::Ok}),
+                  DialogAnswer::Ok);
+        const size_t mark = dialogs.messageCount();
+        EXPECT_EQ(dialogs.messageBox({"Сохранить текущий проект?", "Подсказка",
+                                      MessageIcon::Warning, MessageButtons::YesNoCancel}),
+                  DialogAnswer::No);
+        EXPECT_EQ(dialogs.messageBox({"Ошибка чтения из файла: x.seq", "Ошибка",
+                                      MessageIcon::Error, MessageButtons::Ok}),
+                  DialogAnswer::Ok);
+        EXPECT_EQ(dialogs.messageBox({"Нет закономерностей", "Подсказка", MessageIcon::None,
+                                      MessageButtons::Ok}),
+                  DialogAnswer::Ok);
+        const std::string shown = err.str();
+        EXPECT_EQ(shown.find("Сообщение: Загрузка завершена.\n") != std::string::npos, !quiet);
+        EXPECT_NE(shown.find("Подсказка: Сохранить текущий проект? [answered No]\n"),
+                  std::string::npos);
+        EXPECT_NE(shown.find("Ошибка: Ошибка чтения из файла: x.seq\n"), std::string::npos);
+
+        EXPECT_EQ(dialogs.messageCount(), 4u);
+        EXPECT_EQ(dialogs.messagesSince(mark).size(), 3u);
+        ASSERT_TRUE(dialogs.errorSince(mark));
+        EXPECT_EQ(dialogs.errorSince(mark)->caption, "Ошибка");
+        EXPECT_FALSE(dialogs.errorSince(dialogs.messageCount()));
+        EXPECT_EQ(dialogs.lastSince(mark)->text, "Нет закономерностей");
+        EXPECT_FALSE(dialogs.lastSince(99));
+    }
+}
+
+TEST(BatchDialogsTest, ChoosersTakeQueuedPathsInOrder) {
+    std::ostringstream err;
+    BatchDialogs dialogs(err, false);
+    dialogs.choose("a.seq");
+    dialogs.choose("b.dnp");
+    EXPECT_EQ(dialogs.openFile({}), "a.seq");
+    EXPECT_EQ(dialogs.saveFile({}), "b.dnp");
+    EXPECT_EQ(dialogs.openFile({}), std::nullopt);
+    // A path left over by a command that did not open its chooser never reaches a later one.
+    dialogs.choose("left.txt");
+    dialogs.clearPaths();
+    EXPECT_EQ(dialogs.saveFile({}), std::nullopt);
+    EXPECT_EQ(dialogs.launch("hh.exe", "ProgramHelp.chm"), LaunchFailure::NotFound);
+    EXPECT_EQ(err.str(), "");
+}
+
+}  // namespace
+}  // namespace motifora
