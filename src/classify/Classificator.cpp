@@ -50,6 +50,7 @@ int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
     selectedRules.clear();
     selectedRules.reserve(static_cast<size_t>(ruleCount));
     applicableFlag_.assign(static_cast<size_t>(ruleCount), 0);
+    failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
     applicableCount = 0;
     selectedCount = 0;
     workingObject = nullptr;
@@ -301,7 +302,8 @@ bool Classificator::seenBefore() {
 }
 
 void Classificator::Idealize() {
-    if (workingObject == nullptr) return;
+    // A class borrowed by SelectIdealObject is never changed.
+    if (workingObject != &scratch_) return;
     countPositions();
     showText();
     visited_.clear();

@@ -71,7 +71,7 @@ public:
     int32_t IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex);
     // Runs the strategy of `idealizationType` on the working object and normalises it (a full
     // position becomes empty). An unknown type only normalises. Does nothing without a working
-    // object.
+    // object of its own (none, or a class borrowed by SelectIdealObject).
     void Idealize();
     // Idealizes the object and looks it up among the classes without ever adding one; shows the
     // class (or "New") in grid `kind` (ClassifyKind) at the 1-based `row`. Returns the class
