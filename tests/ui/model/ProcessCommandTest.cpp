@@ -6,6 +6,8 @@
 
 #include "FormFixture.h"
 #include "classify/Classificator.h"
+#include "core/Sequence.h"
+#include "rules/Rule.h"
 #include "rules/RulesStorage.h"
 
 namespace motifora::testing {
@@ -220,6 +222,78 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     form->IdealizObjectsList.select(classes + 3, classes + 4);
     form->D1Click();
     EXPECT_EQ(manager().classCount, classes - 1);
+}
+
+// The worked example: letters A and C, one rule R (A at position 0 => C at position 1 with
+// 0.75, weight ln 4). The learning objects A C and C C found the classes {A} {C} and {} {C}.
+TEST_F(ProcessCommandTest, MatrixViewsOnTheWorkedExample) {
+    std::vector<Sequence> rows(2);
+    rows[0].assign("AC", "ac", 1);
+    rows[1].assign("CC", "cc", 1);
+    TMainManager& m = manager();
+    m.storage = std::make_unique<SEQStorage>();
+    m.storage->buildWhole(rows.data(), 2);
+    auto rule = std::make_unique<Rule>();
+    rule->Init(1, m.storage.get(), 0.05, nullptr);
+    rule->conditions[0].position = 0;
+    rule->conditions[0].sign = 1;
+    rule->conditions[0].letter = 0;
+    rule->targetPosition = 1;
+    rule->letterProbability[0] = 0.0;
+    rule->letterProbability[1] = 0.75;
+    rule->fisher = 0.01;
+    rule->cp = 0.75;
+    m.rules = std::make_unique<RulesStorage>(5, 2);
+    m.rules->rules[0] = std::move(rule);
+    m.rules->count = 1;
+    form->numberFormat.setSeparator(',');
+
+    form->setActivePage(Page::Objects);
+    form->btnStartIdealizationClick();
+    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
+    ASSERT_EQ(m.classCount, 2);
+    EXPECT_EQ(form->IdealizObjectsList.row(1), (std::vector<std::string>{"1", "0", "-[A]-[C]-"}));
+    EXPECT_EQ(form->IdealizObjectsList.row(2), (std::vector<std::string>{"2", "0", "-[ ]-[C]-"}));
+
+    form->IdealizObjectsList.select(1, 1);
+    form->WeightMatrix1Click();
+    const std::vector<std::vector<std::string>> prediction{
+        {"", "1", "2"}, {"A", "0,00", "0,00"}, {"C", "0,00", "1,39"}};
+    ASSERT_EQ(form->ClassList.rowCount(), 3);
+    ASSERT_EQ(form->ClassList.colCount(), 3);
+    for (int32_t r = 0; r < 3; ++r) {
+        for (int32_t c = r == 0 ? 1 : 0; c < 3; ++c)
+            EXPECT_EQ(form->ClassList.cell(c, r), prediction[r][c]) << c << "," << r;
+    }
+    form->RecognitionMatrix1Click();
+    EXPECT_EQ(form->ClassList.cell(1, 1), "1,39") << "R's condition rests on A at position 0";
+    EXPECT_EQ(form->ClassList.cell(2, 1), "0,00");
+    EXPECT_EQ(form->ClassList.cell(1, 2), "0,00");
+    EXPECT_EQ(form->ClassList.cell(2, 2), "1,39");
+
+    form->ShowRegularities1Click();
+    EXPECT_EQ(form->ClassList.rowCount(), 2);
+    EXPECT_EQ(form->ClassList.cell(0, 1), "1");
+    EXPECT_EQ(form->ClassList.cell(1, 1), "0.010000");
+    EXPECT_EQ(form->ClassList.cell(3, 1), "0.750000");
+    EXPECT_EQ(form->ClassList.cell(4, 1), "true");
+
+    form->ShowObjects1Click();
+    EXPECT_EQ(form->ClassList.row(1), (std::vector<std::string>{"1", "1", "-[A]-[C]-"}));
+    EXPECT_EQ(form->ClassList.cell(0, 2), "");
+
+    // R is not applicable to the second class: nothing is listed for it. A double click
+    // lists its object, the second one, as the object itself reads.
+    form->IdealizObjectsList.select(2, 2);
+    form->ShowRegularities1Click();
+    EXPECT_EQ(form->ClassList.cell(0, 1), "");
+    form->ShowClass();
+    EXPECT_EQ(form->ClassList.row(1), (std::vector<std::string>{"1", "2", "-[C]-[C]-"}));
+
+    // A row without a class shows nothing (the grid is prepared, then the command stops).
+    form->IdealizObjectsList.select(3, 3);
+    form->ShowObjects1Click();
+    EXPECT_EQ(form->ClassList.cell(0, 1), "");
 }
 
 TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd) {
