@@ -236,6 +236,28 @@ TEST_F(MainFormTest, DataLossQuestionCancelChangesNothing) {
     EXPECT_EQ(form->SequencesList.rowCount(), 54);
 }
 
+TEST_F(MainFormTest, DataLossQuestionYesSavesFirstThenLoads) {
+    dialogs.choose(kPositive);
+    form->mmbtnAddSequenciesClick();
+    manager().saved = false;
+    dialogs.messages.clear();
+
+    dialogs.answer(DialogAnswer::Yes);
+    dialogs.choose(std::nullopt);  // the save dialog, cancelled: the load goes on all the same
+    dialogs.choose(kNegative);
+    form->mmbtnAddSequenciesClick();
+    ASSERT_EQ(dialogs.files.size(), 3u);
+    EXPECT_TRUE(dialogs.files[1].save);
+    EXPECT_EQ(dialogs.files[1].request.filter, "DNA Project (*.dnp)|*.dnp");
+    EXPECT_EQ(dialogs.files[1].request.title, "Сохранение проекта");
+    EXPECT_EQ(dialogs.files[1].request.defaultName, "Project1.dnp");
+    EXPECT_FALSE(dialogs.files[2].save);
+    EXPECT_EQ(dialogs.files[2].request.dialog, "AddSeqsDlg");
+    EXPECT_EQ(lastMessage().text, "Загрузка нуклеотидных последовательностей удачно завершена.");
+    EXPECT_EQ(form->SequencesList.cell(2, 1), "nonprom1") << "the new sample is listed";
+    EXPECT_TRUE(manager().saved) << "a new workspace";
+}
+
 TEST_F(MainFormTest, NegativeLoadPreconditionsAndView) {
     form->mmbtnAddNegativeSequenciesClick();
     EXPECT_EQ(lastMessage().text, "First load postive sampling.");

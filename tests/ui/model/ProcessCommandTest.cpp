@@ -1,6 +1,8 @@
 // Whole runs through the window's commands with real worker threads: loading the example, rule
 // search, idealization, classification, the class views, and pause, resume and stop of each.
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <map>
 #include <thread>
 
@@ -294,6 +296,81 @@ TEST_F(ProcessCommandTest, MatrixViewsOnTheWorkedExample) {
     form->IdealizObjectsList.select(3, 3);
     form->ShowObjects1Click();
     EXPECT_EQ(form->ClassList.cell(0, 1), "");
+}
+
+TEST_F(ProcessCommandTest, ControlLoadsCheckTheirDataAndSwitchTheViews) {
+    loadLearning(false);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
+
+    const auto dir = std::filesystem::temp_directory_path() / "motifora_model_control";
+    std::filesystem::create_directories(dir);
+    const std::string foreign = (dir / "foreign.seq").string();
+    std::ofstream(foreign) << ">x;" << std::string(57, 'U') << "\n";
+    dialogs.choose(foreign);
+    form->mmbtnAddControlNegativeClick();
+    EXPECT_EQ(lastMessage().text.rfind("Не совпадает длина последовательностей или алфавит", 0), 0u);
+    EXPECT_EQ(lastMessage().caption, "Ошибка чтения из файла: " + foreign);
+    EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
+    EXPECT_FALSE(manager().controlNegativeLoaded);
+    EXPECT_FALSE(form->btnStartSearchClass.enabled());
+
+    ASSERT_NO_FATAL_FAILURE(loadControlNegative());
+    EXPECT_EQ(dialogs.files.back().request.dialog, "AddNewSeqsDlg");
+    EXPECT_EQ(form->NewSeqsList.cell(2, 1), "nonprom1");
+    EXPECT_EQ(form->NewSeqsList.cell(4, 1), "") << "not classified yet";
+
+    const std::string shortRecords = (dir / "short.seq").string();
+    std::ofstream(shortRecords) << ">s;ACGT\n";
+    dialogs.choose(shortRecords);
+    form->mmbtnAddControlPositiveClick();
+    EXPECT_EQ(lastMessage().text.rfind("Not appropriate length or different alphabet", 0), 0u);
+    EXPECT_EQ(lastMessage().caption, "Error reading from file: " + shortRecords);
+    EXPECT_FALSE(form->PosCtrlSeqsList.visible());
+
+    dialogs.choose(kPositive);
+    form->mmbtnAddControlPositiveClick();
+    EXPECT_EQ(lastMessage().text, "Loading of control positive samplings is completed.");
+    EXPECT_EQ(lastMessage().caption, "Сообщение");
+    EXPECT_TRUE(form->mmbtnVisiblePositiveControl.checked());
+    EXPECT_TRUE(form->PosCtrlSeqsList.visible());
+    EXPECT_EQ(form->PosCtrlSeqsList.rowCount(), 54);
+    EXPECT_EQ(form->PosCtrlSeqsList.cell(2, 53), "prom53");
+
+    // Both control samples are classified; the learning positives as control positives get
+    // the classes they founded.
+    form->btnStartSearchClassClick();
+    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    EXPECT_EQ(classColumn(form->PosCtrlSeqsList), classColumn(form->SequencesList));
+    std::filesystem::remove_all(dir);
+}
+
+TEST_F(ProcessCommandTest, IdealizationStartWhilePausedStartsAfresh) {
+    loadLearning(false);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    form->btnStartIdealizationClick();
+    form->btnPauseIdealizationClick();
+    if (!manager().running) GTEST_SKIP() << "the idealization ended before it could be paused";
+    // The start button is disabled while the run is on; a front end that still calls the
+    // handler gets a clean new run, never a second worker beside the paused one.
+    form->btnStartIdealizationClick();
+    EXPECT_FALSE(manager().paused);
+    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
+    EXPECT_GT(manager().classCount, 0);
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount + 1);
+    EXPECT_EQ(form->IdealizObjectsList.cell(0, manager().classCount),
+              std::to_string(manager().classCount));
+}
+
+TEST_F(ProcessCommandTest, ExitWhileARunIsPausedStopsAndWaits) {
+    loadLearning(true);
+    form->btnStartSearchRulesClick();
+    form->btnPauseSearchRulesClick();
+    form->mmbtnExitClick();
+    EXPECT_TRUE(form->closed());
+    EXPECT_EQ(form->mainManager, nullptr);
 }
 
 TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd) {
