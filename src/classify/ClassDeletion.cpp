@@ -20,8 +20,8 @@ void renumberAfterDeletion(ObjectSet& objects, int32_t count, int32_t k) {
 int32_t deleteIdealObject(Classificator& classificator, SEQStorage* storage, int32_t k,
                           const ClassifiedSets& sets) {
     if (classificator.idealObjects == nullptr || classificator.idealObjectCount <= 0) return 1;
-    const int32_t held = std::min<int32_t>(classificator.idealObjectCount,
-                                           static_cast<int32_t>(classificator.idealObjects->size()));
+    const int32_t held = std::min<int32_t>(
+        classificator.idealObjectCount, static_cast<int32_t>(classificator.idealObjects->size()));
     if (k < 0 || k >= held) return 0;
     if (storage != nullptr) {
         renumberAfterDeletion(storage->learnObjects, storage->learnObjectCount, k);

@@ -267,7 +267,8 @@ void Classificator::applyChange(int32_t cell, bool set) {
     // Only rules with a condition on the cell change their failed count, and only those and the
     // rules whose last negative condition is at p can change their applicability.
     auto refresh = [this](int32_t i) {
-        applicableFlag_[static_cast<size_t>(i)] = applicableAfter(i, 0, positionCounts_.data()) ? 1 : 0;
+        applicableFlag_[static_cast<size_t>(i)] =
+            applicableAfter(i, 0, positionCounts_.data()) ? 1 : 0;
     };
     const int8_t* delta = index_.conditionOn.deltasOf(cell);
     for (const int32_t* it = index_.conditionOn.begin(cell); it != index_.conditionOn.end(cell);
@@ -275,7 +276,8 @@ void Classificator::applyChange(int32_t cell, bool set) {
         failedConditions_[static_cast<size_t>(*it)] += set ? -*delta : *delta;
         refresh(*it);
     }
-    for (const int32_t* it = index_.lastNegativeAt.begin(p); it != index_.lastNegativeAt.end(p); ++it) {
+    for (const int32_t* it = index_.lastNegativeAt.begin(p); it != index_.lastNegativeAt.end(p);
+         ++it) {
         refresh(*it);
     }
     // The list and the matrix are rebuilt in store order, as BuildPredictionMatrix builds them,
@@ -297,9 +299,7 @@ void Classificator::applyChange(int32_t cell, bool set) {
     if (runControl_ != nullptr) runControl_->gate();
 }
 
-bool Classificator::seenBefore() {
-    return !visited_.insert(workingObject->cells).second;
-}
+bool Classificator::seenBefore() { return !visited_.insert(workingObject->cells).second; }
 
 void Classificator::Idealize() {
     // A class borrowed by SelectIdealObject is never changed.
@@ -308,8 +308,7 @@ void Classificator::Idealize() {
     showText();
     visited_.clear();
 
-    const bool known = idealizationType == kDeletingBegin ||
-                       idealizationType == kInsertingBegin ||
+    const bool known = idealizationType == kDeletingBegin || idealizationType == kInsertingBegin ||
                        idealizationType == kDeletingInserting;
     if (known && width > 0 && alphabetSize > 0) {
         int32_t cell = -1;
@@ -419,7 +418,8 @@ const CIdelObject* Classificator::IdealObjectAt(int32_t k) const {
         k >= static_cast<int32_t>(idealObjects->size()))
         return nullptr;
     const CIdelObject* object = (*idealObjects)[static_cast<size_t>(k)].get();
-    if (object == nullptr || object->positionCount != width || object->alphabetSize != alphabetSize ||
+    if (object == nullptr || object->positionCount != width ||
+        object->alphabetSize != alphabetSize ||
         object->cells.size() != static_cast<size_t>(width) * static_cast<size_t>(alphabetSize))
         return nullptr;
     return object;
@@ -427,7 +427,8 @@ const CIdelObject* Classificator::IdealObjectAt(int32_t k) const {
 
 int32_t Classificator::findClass() const {
     if (idealObjects == nullptr || workingObject == nullptr) return -1;
-    const int32_t n = std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
+    const int32_t n =
+        std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
     for (int32_t k = 0; k < n; ++k) {
         const CIdelObject* object = (*idealObjects)[static_cast<size_t>(k)].get();
         if (object != nullptr && *object == *workingObject) return k;
@@ -456,7 +457,8 @@ int32_t Classificator::IdealizeAndRegister(const SEQSElem* object, int32_t ruleI
         // The array grows instead of overflowing: a run over rules, or one that appends to
         // existing classes, can find more classes than there are learning objects.
         k = std::max<int32_t>(idealObjectCount, 0);
-        if (idealObjects->size() <= static_cast<size_t>(k)) idealObjects->resize(static_cast<size_t>(k) + 1);
+        if (idealObjects->size() <= static_cast<size_t>(k))
+            idealObjects->resize(static_cast<size_t>(k) + 1);
         (*idealObjects)[static_cast<size_t>(k)] = std::make_unique<CIdelObject>(scratch_);
         idealObjectCount = k + 1;
     }
@@ -517,8 +519,8 @@ double Classificator::ScoreObject(const SEQSElem& object, int32_t objectIndex, i
     std::fill(predictionMatrix.begin(), predictionMatrix.end(), 0.0);
     const uint8_t* cells = scratch_.cells.data();
     for (int32_t i : selectedRules) {
-        predictionMatrix[static_cast<size_t>(index_.rules[static_cast<size_t>(i)].predictionCell)] +=
-            agreement(i, cells);
+        predictionMatrix[static_cast<size_t>(
+            index_.rules[static_cast<size_t>(i)].predictionCell)] += agreement(i, cells);
     }
     double score = 0.0;
     for (const double v : predictionMatrix) score += v;  // positions first, letters within
@@ -540,7 +542,8 @@ int32_t Classificator::RuleStatus(int32_t i, int32_t k) {
 
 bool Classificator::SelectIdealObject(int32_t k) {
     const CIdelObject* idealObject = IdealObjectAt(k);
-    workingObject = idealObject != nullptr ? (*idealObjects)[static_cast<size_t>(k)].get() : nullptr;
+    workingObject =
+        idealObject != nullptr ? (*idealObjects)[static_cast<size_t>(k)].get() : nullptr;
     BuildPredictionMatrix();  // reads the borrowed class, never writes it
     return workingObject != nullptr;
 }
@@ -574,7 +577,8 @@ double Classificator::RecognitionValue(int32_t p, int32_t l) const {
 
 int32_t Classificator::RemoveIdealObject(int32_t k) {
     if (idealObjects == nullptr || idealObjectCount <= 0) return 1;
-    const int32_t n = std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
+    const int32_t n =
+        std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
     if (k < 0 || k >= n) return 0;
     IdealObjectArray& objects = *idealObjects;
     if (workingObject == objects[static_cast<size_t>(k)].get()) workingObject = nullptr;

@@ -42,7 +42,7 @@ using IdealObjectArray = std::vector<std::unique_ptr<CIdelObject>>;
 // or freeing the rule store afterwards does not affect a set-up classificator; a new Setup reads
 // the store again.
 class Classificator {
-public:
+  public:
     Classificator() = default;
     // `display` and `runControl` are not owned; either may be null (no display, no pause gate).
     explicit Classificator(Display* display, RunControl* runControl = nullptr)
@@ -130,14 +130,14 @@ public:
     int32_t objectCount = 0;
     SEQStorage* storage = nullptr;  // not owned
     int32_t ruleCount = 0;
-    RulesStorage* rules = nullptr;               // not owned; read at Setup
-    IdealObjectArray* idealObjects = nullptr;    // not owned
-    std::vector<double> predictionMatrix;        // width x alphabetSize, row by row
-    const SEQSElem* currentObject = nullptr;     // not owned
+    RulesStorage* rules = nullptr;             // not owned; read at Setup
+    IdealObjectArray* idealObjects = nullptr;  // not owned
+    std::vector<double> predictionMatrix;      // width x alphabetSize, row by row
+    const SEQSElem* currentObject = nullptr;   // not owned
     int32_t applicableCount = 0;
     std::vector<int32_t> applicableRules;  // rule indexes (store order)
     int32_t selectedCount = 0;
-    std::vector<int32_t> selectedRules;    // rule indexes
+    std::vector<int32_t> selectedRules;  // rule indexes
     int32_t width = 0;
     int32_t alphabetSize = 0;
     int32_t idealizationType = -1;
@@ -146,7 +146,7 @@ public:
     CIdelObject* workingObject = nullptr;
     std::string textBuffer;  // text form of the working object
 
-private:
+  private:
     bool isSetUp() const { return storage != nullptr && rules != nullptr; }
     // Recounts the letters allowed per position of the working object.
     void countPositions();
@@ -186,12 +186,12 @@ private:
     Display* display_ = nullptr;
     RunControl* runControl_ = nullptr;
     RuleCellIndex index_;
-    CIdelObject scratch_;                 // the working object when not borrowing a class
+    CIdelObject scratch_;                  // the working object when not borrowing a class
     std::vector<int32_t> positionCounts_;  // letters allowed per position of the working object
     std::vector<uint8_t> applicableFlag_;  // per rule: in applicableRules
     // Per rule: conditions the working object failed at the last BuildPredictionMatrix.
     std::vector<int32_t> failedConditions_;
-    std::vector<int32_t> classCounts_;     // letters allowed per position of a class
+    std::vector<int32_t> classCounts_;        // letters allowed per position of a class
     std::set<std::vector<uint8_t>> visited_;  // states the running strategy has started from
 };
 

@@ -13,7 +13,7 @@ namespace {
 // Collects (cell, rule) pairs rule by rule and packs them into rows. Rules arrive in increasing
 // index order, so a rule's repeated entry for one cell is always the row's last one.
 class ListBuilder {
-public:
+  public:
     explicit ListBuilder(int32_t cells) : rows_(static_cast<size_t>(cells)) {}
 
     void add(int32_t cell, int32_t rule, int32_t delta) {
@@ -38,7 +38,7 @@ public:
         }
     }
 
-private:
+  private:
     std::vector<std::vector<std::pair<int32_t, int32_t>>> rows_;
 };
 
@@ -64,7 +64,8 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
     Clear();
     width = std::max(newWidth, 0);
     alphabetSize = std::max(newAlphabetSize, 0);
-    const int32_t available = std::min<int32_t>(ruleCount, static_cast<int32_t>(store.rules.size()));
+    const int32_t available =
+        std::min<int32_t>(ruleCount, static_cast<int32_t>(store.rules.size()));
     const int32_t count = std::max(available, 0);
     const int32_t cellCount = width * alphabetSize;
 
@@ -79,8 +80,8 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
         const Rule* rule = store.rules[static_cast<size_t>(i)].get();
         if (rule == nullptr) continue;
 
-        const int32_t stored = std::min<int32_t>(rule->conditionCount,
-                                                 static_cast<int32_t>(rule->conditions.size()));
+        const int32_t stored =
+            std::min<int32_t>(rule->conditionCount, static_cast<int32_t>(rule->conditions.size()));
         out.usable = true;
         for (int32_t c = 0; c < stored; ++c) {
             const RuleCondition& cond = rule->conditions[static_cast<size_t>(c)];
@@ -96,9 +97,10 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
         out.conditionCount = static_cast<int32_t>(conditions.size()) - out.firstCondition;
 
         // Probabilities beyond the rule's own array (a rule bound to a smaller alphabet) read 0.
-        const int32_t own = std::min<int32_t>(alphabetSize,
-                                              static_cast<int32_t>(rule->letterProbability.size()));
-        double* row = probabilities.data() + static_cast<size_t>(i) * static_cast<size_t>(alphabetSize);
+        const int32_t own =
+            std::min<int32_t>(alphabetSize, static_cast<int32_t>(rule->letterProbability.size()));
+        double* row =
+            probabilities.data() + static_cast<size_t>(i) * static_cast<size_t>(alphabetSize);
         for (int32_t l = 0; l < own; ++l) row[l] = rule->letterProbability[static_cast<size_t>(l)];
 
         // The classificator's own prediction: the first letter of largest magnitude, whatever
@@ -157,7 +159,8 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
             }
         }
         if (out.lastNegativePosition >= 0) lastNegativeRows.add(out.lastNegativePosition, i, 0);
-        if (out.predictionCell >= 0) concluding.add(out.predictionCell, i, delta(out.predictionCell));
+        if (out.predictionCell >= 0)
+            concluding.add(out.predictionCell, i, delta(out.predictionCell));
     }
 
     lastNegative.resize(rules.size());

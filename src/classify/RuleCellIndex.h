@@ -49,7 +49,9 @@ struct CellLists {
     std::vector<int32_t> items;
     std::vector<int8_t> deltas;
 
-    const int32_t* begin(int32_t cell) const { return items.data() + start[static_cast<size_t>(cell)]; }
+    const int32_t* begin(int32_t cell) const {
+        return items.data() + start[static_cast<size_t>(cell)];
+    }
     const int32_t* end(int32_t cell) const {
         return items.data() + start[static_cast<size_t>(cell) + 1];
     }
@@ -59,7 +61,7 @@ struct CellLists {
 };
 
 class RuleCellIndex {
-public:
+  public:
     // Copies the first `ruleCount` rules of `store` for a matrix of `width` x `alphabetSize`
     // cells and builds the cell lists. A null slot or a damaged rule becomes an unusable entry,
     // so rule indexes keep their store positions.

@@ -73,7 +73,7 @@ TEST(Idealization, WorkedExampleGainsAndMatrix) {
     const double ln4 = std::log(4.0);
     EXPECT_EQ(bench.engine.PredictionValue(1, 1), -ln4);
     EXPECT_EQ(bench.engine.applicableCount, 1);
-    EXPECT_EQ(bench.engine.DeletionGain({0, 0}), ln4);   // R becomes inapplicable
+    EXPECT_EQ(bench.engine.DeletionGain({0, 0}), ln4);  // R becomes inapplicable
     EXPECT_EQ(bench.engine.DeletionGain({1, 0}), 0.0);
     EXPECT_EQ(bench.engine.InsertionGain({1, 1}), ln4);  // minus the matrix cell
     EXPECT_EQ(bench.engine.InsertionGain({0, 1}), 0.0);
@@ -224,7 +224,7 @@ TEST(Vocabulary, ApplicabilityAndRuleStatus) {
             rules.push_back(makeRule(s, {}, 2, {0.0, 0.0, -0.9}));                       // 4
             rules.push_back(makeRule(s, {{1, 1, 1}}, 2, {0.0, 0.0, 0.0}));               // 5
             // Equal magnitudes: the earlier letter (A, negative) is the prediction.
-            rules.push_back(makeRule(s, {{1, 1, 1}}, 2, {-0.8, 0.8, 0.0}));              // 6
+            rules.push_back(makeRule(s, {{1, 1, 1}}, 2, {-0.8, 0.8, 0.0}));  // 6
             return rules;
         },
         {"ACG"});
@@ -248,7 +248,8 @@ TEST(Vocabulary, ApplicabilityAndRuleStatus) {
     };
     for (int32_t i = 0; i < 7; ++i) {
         for (int32_t k = 0; k < 2; ++k) {
-            EXPECT_EQ(bench.engine.RuleStatus(i, k), expected[i][k]) << "rule " << i << " class " << k;
+            EXPECT_EQ(bench.engine.RuleStatus(i, k), expected[i][k])
+                << "rule " << i << " class " << k;
         }
     }
     EXPECT_EQ(bench.engine.RuleStatus(7, 0), 0);
@@ -355,7 +356,8 @@ TEST(Vocabulary, DamagedRulesAndClassesAreIgnored) {
         ++bench.engine.idealObjectCount;
         EXPECT_EQ(bench.engine.ScoreObject(makeObject(*bench.storage, "AC"), 0, 0), 0.0);
         EXPECT_FALSE(bench.engine.SelectIdealObject(0));
-        EXPECT_EQ(bench.engine.ClassifyObject(makeObject(*bench.storage, "AC"), 1, 2), 2);  // AA came first
+        EXPECT_EQ(bench.engine.ClassifyObject(makeObject(*bench.storage, "AC"), 1, 2),
+                  2);  // AA came first
     }
 }
 

@@ -48,7 +48,8 @@ std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules
 
 std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t width) {
     static const char kLetters[] = "ACGT";
-    std::vector<std::string> rows(static_cast<size_t>(count), std::string(static_cast<size_t>(width), 'A'));
+    std::vector<std::string> rows(static_cast<size_t>(count),
+                                  std::string(static_cast<size_t>(width), 'A'));
     for (auto& row : rows) {
         for (auto& c : row) c = kLetters[random() % 4];
     }
@@ -67,7 +68,8 @@ std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& stor
     for (int32_t i = 0; i < count; ++i) {
         const int32_t target = static_cast<int32_t>(random() % static_cast<uint32_t>(width));
         std::vector<int32_t> positions;
-        for (int32_t p = 0; p < width; ++p) if (p != target) positions.push_back(p);
+        for (int32_t p = 0; p < width; ++p)
+            if (p != target) positions.push_back(p);
         std::shuffle(positions.begin(), positions.end(), random);
         const size_t n = 1 + random() % 3;
         positions.resize(std::min(n, positions.size()));
@@ -75,7 +77,8 @@ std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& stor
         std::vector<Cond> conditions;
         for (int32_t p : positions) {
             const int16_t sign = random() % 3 == 0 ? -1 : 1;
-            conditions.push_back({p, sign, static_cast<int32_t>(random() % static_cast<uint32_t>(letters))});
+            conditions.push_back(
+                {p, sign, static_cast<int32_t>(random() % static_cast<uint32_t>(letters))});
         }
         std::vector<double> probabilities(static_cast<size_t>(letters), 0.0);
         for (auto& v : probabilities) {

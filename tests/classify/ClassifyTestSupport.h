@@ -43,7 +43,7 @@ std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& stor
 
 // Records the display calls the classificator makes.
 class RecordingDisplay : public Display {
-public:
+  public:
     void ShowStatus(const std::string& text) override { statuses.push_back(text); }
     void ShowIdealObject(const std::string& text, double value, int32_t index) override {
         shown.push_back(text);
@@ -54,7 +54,9 @@ public:
     void SetLearningClass(int32_t row, int32_t number) override {
         learningClasses.push_back({row, number});
     }
-    void SetRuleClass(int32_t row, int32_t number) override { ruleClasses.push_back({row, number}); }
+    void SetRuleClass(int32_t row, int32_t number) override {
+        ruleClasses.push_back({row, number});
+    }
     void SetControlClass(int32_t kind, int32_t row, int32_t number, bool isNew) override {
         controlClasses.push_back({kind, row, isNew ? -1 : number});
     }

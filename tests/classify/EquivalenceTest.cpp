@@ -18,7 +18,8 @@ bool same(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_ca
 
 uint32_t seedFromEnvironment() {
     const char* text = std::getenv("MOTIFORA_SEED");
-    const uint32_t seed = text != nullptr ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 20261207u;
+    const uint32_t seed =
+        text != nullptr ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 20261207u;
     std::printf("classificator equivalence seed %u (set MOTIFORA_SEED to change)\n", seed);
     return seed;
 }
@@ -26,15 +27,18 @@ uint32_t seedFromEnvironment() {
 // Learning rows with repeats (so that later objects find earlier classes), generated rules, and
 // further objects: new rows and copies of learning rows.
 struct Generated {
-    Generated(std::mt19937& random, int32_t objects, int32_t width, int32_t ruleCount, bool certainties) {
+    Generated(std::mt19937& random, int32_t objects, int32_t width, int32_t ruleCount,
+              bool certainties) {
         std::vector<std::string> rows = randomRows(random, objects, width);
-        for (int32_t j = objects / 2; j < objects; j += 3) rows[static_cast<size_t>(j)] = rows[static_cast<size_t>(j - objects / 2)];
+        for (int32_t j = objects / 2; j < objects; j += 3)
+            rows[static_cast<size_t>(j)] = rows[static_cast<size_t>(j - objects / 2)];
         storage = makeStorage(rows);
         store = randomRules(random, *storage, ruleCount, certainties);
         for (const std::string& row : randomRows(random, objects / 4, width)) {
             others.push_back(makeObject(*storage, row));
         }
-        for (int32_t j = 0; j < objects; j += 4) others.push_back(makeObject(*storage, rows[static_cast<size_t>(j)]));
+        for (int32_t j = 0; j < objects; j += 4)
+            others.push_back(makeObject(*storage, rows[static_cast<size_t>(j)]));
     }
     std::unique_ptr<SEQStorage> storage;
     std::unique_ptr<RulesStorage> store;
@@ -49,7 +53,8 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
     reference.Setup(data.storage.get(), data.store.get(), type);
 
     // Over rules, the first 60 suffice (each rule is one more idealization of the same kind).
-    const int32_t items = source == 0 ? data.storage->learnObjectCount : std::min(data.store->Count(), 60);
+    const int32_t items =
+        source == 0 ? data.storage->learnObjectCount : std::min(data.store->Count(), 60);
     for (int32_t j = 0; j < items; ++j) {
         const SEQSElem* object = source == 0 ? &data.storage->learnObjects[j] : nullptr;
         ASSERT_EQ(fast.IdealizeAndRegister(object, j), reference.IdealizeAndRegister(object, j))
@@ -63,10 +68,12 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
 
     const int32_t classCount = fast.idealObjectCount;
     for (size_t i = 0; i < data.others.size(); ++i) {
-        EXPECT_EQ(fast.ClassifyObject(data.others[i], static_cast<int32_t>(i) + 1, kControlNegativeGrid),
-                  reference.ClassifyObject(data.others[i]));
+        EXPECT_EQ(
+            fast.ClassifyObject(data.others[i], static_cast<int32_t>(i) + 1, kControlNegativeGrid),
+            reference.ClassifyObject(data.others[i]));
         for (int32_t k = 0; k < std::min(classCount, 6); ++k) {
-            EXPECT_TRUE(same(fast.ScoreObject(data.others[i], 0, k), reference.ScoreObject(data.others[i], k)))
+            EXPECT_TRUE(same(fast.ScoreObject(data.others[i], 0, k),
+                             reference.ScoreObject(data.others[i], k)))
                 << "object " << i << " class " << k;
         }
     }
@@ -121,7 +128,8 @@ TEST(Equivalence, GainsMatchReferenceOnRandomStates) {
             for (int32_t l = 0; l < fast.alphabetSize; ++l) {
                 const bool set = fast.workingObject->IsAllowed({p, l}) != 0;
                 const double a = set ? fast.DeletionGain({p, l}) : fast.InsertionGain({p, l});
-                const double b = set ? reference.DeletionGain({p, l}) : reference.InsertionGain({p, l});
+                const double b =
+                    set ? reference.DeletionGain({p, l}) : reference.InsertionGain({p, l});
                 EXPECT_TRUE(same(a, b)) << "cell " << p << "," << l << ": " << a << " vs " << b;
             }
         }

@@ -13,7 +13,7 @@ namespace {
 
 // Counts the status texts (one before the strategy, one per accepted change).
 class CountingDisplay : public Display {
-public:
+  public:
     void ShowStatus(const std::string&) override { ++statuses; }
     std::atomic<int> statuses{0};
 };

@@ -72,7 +72,9 @@ void ReferenceClassificator::BuildPredictionMatrix() {
     for (int32_t i : applicableRules_) {
         double r = 0.0;
         const int32_t b = prediction(rule(i), r);
-        if (b >= 0) matrix[static_cast<size_t>(rule(i).targetPosition * letters + b)] += agreement(rule(i), working);
+        if (b >= 0)
+            matrix[static_cast<size_t>(rule(i).targetPosition * letters + b)] +=
+                agreement(rule(i), working);
     }
 }
 
@@ -81,7 +83,8 @@ namespace {
 bool hasCondition(const Rule& rule, int16_t sign, int32_t p, int32_t l, bool otherLetter) {
     for (int32_t c = 0; c < rule.ConditionCount(); ++c) {
         const RuleCondition& cond = rule.Condition(c);
-        if (cond.sign == sign && cond.position == p && (otherLetter ? cond.letter != l : cond.letter == l))
+        if (cond.sign == sign && cond.position == p &&
+            (otherLetter ? cond.letter != l : cond.letter == l))
             return true;
     }
     return false;
@@ -102,7 +105,8 @@ double ReferenceClassificator::DeletionGain(PositionLetter c) {
     double gain = 0.0;
     if (!e) {
         for (int32_t i = 0; i < rules_->Count(); ++i) {
-            if (hasCondition(rule(i), -1, c.position, c.letter, false) && applicable(rule(i), working))
+            if (hasCondition(rule(i), -1, c.position, c.letter, false) &&
+                applicable(rule(i), working))
                 gain += agreement(rule(i), working);
         }
     }
@@ -138,7 +142,8 @@ double ReferenceClassificator::InsertionGain(PositionLetter c) {
     }
     if (!o) {
         for (int32_t i : applicableRules_) {
-            if (hasCondition(rule(i), -1, c.position, c.letter, false)) gain -= agreement(rule(i), working);
+            if (hasCondition(rule(i), -1, c.position, c.letter, false))
+                gain -= agreement(rule(i), working);
         }
     }
     gain -= matrix[static_cast<size_t>(c.position * letters + c.letter)];
@@ -249,11 +254,13 @@ double ReferenceClassificator::ScoreObject(const SEQSElem& object, int32_t k) {
     const CIdelObject& ideal = *idealObjects[static_cast<size_t>(k)];
     matrix.assign(static_cast<size_t>(width * letters), 0.0);
     for (int32_t i = 0; i < rules_->Count(); ++i) {
-        if (!applicable(rule(i), working) || !applicable(rule(i), ideal) || !agreesWithClass(rule(i), ideal))
+        if (!applicable(rule(i), working) || !applicable(rule(i), ideal) ||
+            !agreesWithClass(rule(i), ideal))
             continue;
         double r = 0.0;
         const int32_t b = prediction(rule(i), r);
-        matrix[static_cast<size_t>(rule(i).targetPosition * letters + b)] += agreement(rule(i), working);
+        matrix[static_cast<size_t>(rule(i).targetPosition * letters + b)] +=
+            agreement(rule(i), working);
     }
     double score = 0.0;
     for (int32_t p = 0; p < width; ++p) {

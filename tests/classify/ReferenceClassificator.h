@@ -14,7 +14,7 @@
 namespace motifora::testing {
 
 class ReferenceClassificator {
-public:
+  public:
     void Setup(const SEQStorage* storage, const RulesStorage* rules, int32_t type);
 
     int32_t IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex);
@@ -23,7 +23,9 @@ public:
     int32_t RuleStatus(int32_t i, int32_t k) const;
     void SelectIdealObject(int32_t k);
     double RecognitionValue(int32_t p, int32_t l) const;
-    double PredictionValue(int32_t p, int32_t l) const { return matrix[static_cast<size_t>(p * letters + l)]; }
+    double PredictionValue(int32_t p, int32_t l) const {
+        return matrix[static_cast<size_t>(p * letters + l)];
+    }
 
     // The steps on `working`, for comparing single gains.
     void StartFromObject(const SEQSElem& object) { working.InitFromObject(width, letters, object); }
@@ -36,7 +38,7 @@ public:
     CIdelObject working;
     std::vector<double> matrix;
 
-private:
+  private:
     // Predicted letter (-1 none) and its signed probability.
     int32_t prediction(const Rule& rule, double& r) const;
     double agreement(const Rule& rule, const CIdelObject& object) const;

@@ -13,7 +13,8 @@ namespace {
 
 struct Scoring {
     // `classes` holds one flag string per class ("1001": row by row).
-    Scoring(std::vector<std::string> rows, std::vector<std::unique_ptr<Rule>> (*rulesOf)(SEQStorage&),
+    Scoring(std::vector<std::string> rows,
+            std::vector<std::unique_ptr<Rule>> (*rulesOf)(SEQStorage&),
             const std::vector<std::string>& classCells) {
         storage = makeStorage(rows);
         store = makeStore(rulesOf(*storage), storage->width);
@@ -120,7 +121,8 @@ TEST(Deletion, RenumbersObjectsAndShiftsClasses) {
     EXPECT_EQ(s.classes[4], nullptr);
 
     // A selection of three rows from row 2: three consecutive classes go, class 0 stays.
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(deleteIdealObject(s.engine, s.storage.get(), 1, sets), -1);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(deleteIdealObject(s.engine, s.storage.get(), 1, sets), -1);
     EXPECT_EQ(s.engine.idealObjectCount, 1);
     EXPECT_EQ(s.classes[0]->cells, (std::vector<uint8_t>{1, 0, 0, 0}));
     EXPECT_EQ(s.engine.RemoveIdealObject(1), 0);  // not a class: nothing changes
