@@ -243,10 +243,10 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     ParseOutcome outcome;
     BatchOptions& o = outcome.options;
 
-    CLI::App app{"motifora-cli runs a whole Motifora analysis without a window: it loads the "
-                 "samples (or a project), runs the regularity search, idealization, "
-                 "classification, recognition, error counting and bootstrap through the same "
-                 "window model as the workbench, and writes the same project, text export and "
+    CLI::App app{"motifora-cli runs a whole Motifora analysis without a window: it loads the\n"
+                 "samples (or a project), runs the regularity search, idealization,\n"
+                 "classification, recognition, error counting and bootstrap through the same\n"
+                 "window model as the workbench, and writes the same project, text export and\n"
                  "report files.",
                  "motifora-cli"};
     app.set_version_flag("--version", std::string("motifora-cli ") + MOTIFORA_VERSION,
@@ -281,7 +281,7 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     auto* modeOption =
         app.add_option("--mode", mode, "Alignment type: fixed or shift (default fixed)")
             ->type_name("fixed|shift")
-            ->check(CLI::IsMember({"fixed", "shift"}))
+            ->check(CLI::IsMember({"fixed", "shift"}).description(""))
             ->group(search);
     auto* widthOption = app.add_option("--width", width,
                                        "Width of the scanning frame, shift mode (default 10)")
@@ -314,15 +314,15 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     auto* idealizationOption =
         app.add_option("--idealization", idealization,
                        "Idealization type: deleting, inserting or both (default deleting)")
-            ->type_name("TYPE")
-            ->check(CLI::IsMember({"deleting", "inserting", "both"}))
+            ->type_name("deleting|inserting|both")
+            ->check(CLI::IsMember({"deleting", "inserting", "both"}).description(""))
             ->group(classes_);
     auto* sourceOption =
         app.add_option("--source", source,
                        "Ideal objects generated from the original objects or the regularities "
                        "(default objects)")
             ->type_name("objects|rules")
-            ->check(CLI::IsMember({"objects", "rules"}))
+            ->check(CLI::IsMember({"objects", "rules"}).description(""))
             ->group(classes_);
 
     const std::string evaluation = "Recognition and errors";
@@ -334,8 +334,7 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     auto* noArrangeOption =
         app.add_flag("--no-arrange", arrangeOff, "Do not arrange them (a project's setting "
                                                   "otherwise stays)")
-            ->group(evaluation)
-            ->excludes(arrangeOption);
+            ->group(evaluation);
     auto* stagesOption =
         app.add_option("--stages", stages,
                        "Comma-separated stages to run: search, idealize, classify, recognize, "
@@ -358,19 +357,18 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
         app.add_option("--first-error", firstError,
                        "Wanted first-level error 0..1; the level is derived from it")
             ->type_name("X")
-            ->group(evaluation)
-            ->excludes(levelOption);
+            ->group(evaluation);
     auto* positiveSideOption =
         app.add_option("--positive-side", positiveSide,
                        "Positive objects of the error counting: learning or control")
             ->type_name("learning|control")
-            ->check(CLI::IsMember({"learning", "control"}))
+            ->check(CLI::IsMember({"learning", "control"}).description(""))
             ->group(evaluation);
     auto* negativeSideOption =
         app.add_option("--negative-side", negativeSide,
                        "Negative objects of the error counting: learning or control")
             ->type_name("learning|control")
-            ->check(CLI::IsMember({"learning", "control"}))
+            ->check(CLI::IsMember({"learning", "control"}).description(""))
             ->group(evaluation);
     auto* bootstrapOption =
         app.add_option("--bootstrap", bootstrap,
@@ -421,6 +419,11 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
 
     Problems problems;
     const auto given = [](const CLI::Option* option) { return option->count() > 0; };
+    if (given(arrangeOption) && given(noArrangeOption))
+        problems.add("--arrange and --no-arrange exclude each other");
+    if (given(levelOption) && given(firstErrorOption))
+        problems.add("--level and --first-error exclude each other: give the level, or the "
+                     "wanted first-level error it is derived from");
     if (given(modeOption)) o.shiftMode = mode == "shift";
     if (given(widthOption)) o.width = width;
     if (given(confidenceOption)) o.confidence = confidence;
