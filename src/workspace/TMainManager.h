@@ -12,6 +12,7 @@
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
 #include "evaluation/RandomSequence.h"
+#include "io/ProjectFile.h"
 #include "workspace/WorkerThread.h"
 
 namespace motifora {
@@ -41,6 +42,15 @@ constexpr int kNoThread = 2;           // idealization, classification: no worke
 constexpr int kNoControl = 7;          // classification: no control negative sample
 constexpr int kNoClasses = 8;          // classification: no classificator or no classes
 }  // namespace StartCode
+
+// What an opened project hands to the window beside the data the workspace takes over: the
+// header (the settings controls are set from it) and the recognition table of the control
+// negative grid.
+struct OpenedProject {
+    ProjectSettings settings;
+    bool recognitionPresent = false;
+    RecognitionTable recognition;  // control negative sequences by classes
+};
 
 // Threads: every operation is called from the window's thread; only the bodies run on the
 // worker. The flags are atomics so that the window's timer may read them at any time. Pause is
@@ -261,6 +271,32 @@ public:
     // A number 0 ... n - 1 from `bootstrapRandom`; 0 when n is 0.
     int32_t RandomIndex(int32_t n);
 
+    // ---- project file (TMainManagerProject.cpp) ----
+    // Writes the workspace to `fileName` with the header `settings` and, when not null, the
+    // recognition table the control negative grid shows. Returns true and marks the work `saved`
+    // and not `modified`; false with `lastProjectError()` saying why when the data cannot be
+    // written or a process is live (running, paused, a bootstrap run or a recognition). A
+    // failure changes neither the workspace nor an earlier file of that name.
+    bool saveProject(const std::string& fileName, const ProjectSettings& settings,
+                     const RecognitionTable* recognition);
+    // Reads the project file `fileName` and takes everything read over (takeOverProject).
+    // Returns true; false with `lastProjectError()` naming the file, the section and what is
+    // wrong, and the workspace exactly as it was.
+    bool openProject(const std::string& fileName, OpenedProject& opened);
+    // Replaces the workspace's data by `data` (a whole project as ReadProject gives it): the
+    // samples and their loaded flags, the object table with the rule store and the ideal
+    // objects, the settings of the header, the classified flags, a new classificator of type 0
+    // with the class count; `openedFromProject` and `saved` set, `running` and `modified` clear.
+    // Any worker is stopped and waited for first. `data` is left empty.
+    void takeOverProject(ProjectData&& data, OpenedProject& opened);
+    // The borrowed view of the workspace that the project writer takes.
+    ProjectSource projectSource(const ProjectSettings& settings,
+                                const RecognitionTable* recognition) const;
+    // True when the ideal-object array exists: an idealization has started, or an opened
+    // project held the section (maybe with no class).
+    bool idealObjectsPresent() const { return !idealObjects.empty(); }
+    const std::string& lastProjectError() const { return projectError_; }
+
 private:
     // The bootstrap run on the worker: iterations and their classes until the last or a stop.
     void bootstrapRun();
@@ -298,6 +334,7 @@ private:
     void classificationBody();
 
     std::string loadError_;
+    std::string projectError_;
     std::vector<std::unique_ptr<SEQStorage>> retiredStorages_;
     std::vector<std::unique_ptr<RulesStorage>> retiredRules_;
 };

@@ -73,10 +73,13 @@ int showClassObjects(TMainManager& m, int32_t k) {
 
 int deleteIdealObject(TMainManager& m, int32_t k) {
     if (noClasses(m)) return 1;
+    // Every object set is renumbered, classified or not: numbers left from a stopped
+    // classification would otherwise name a class that moved or no longer exists, and a
+    // project saved then could not be read back.
     ClassifiedSets sets;
-    sets.controlNegativeClassified = m.controlNegativeClassified;
-    sets.controlPositiveClassified = m.controlPositiveClassified;
-    sets.learnNegativeLoaded = m.learnNegativeLoaded;
+    sets.controlNegativeClassified = true;
+    sets.controlPositiveClassified = true;
+    sets.learnNegativeLoaded = true;
     if (deleteIdealObject(*m.classificator, m.storage.get(), k, sets) == -1) {
         m.classCount = m.classificator->idealObjectCount;
         m.modified = true;

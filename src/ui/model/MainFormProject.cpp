@@ -1,4 +1,5 @@
 // The "File" commands: new project, open, save, save as, text export and the HTML save.
+#include "io/SafeFile.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
@@ -6,21 +7,15 @@ namespace motifora {
 
 namespace {
 
-// A chosen name keeps its extension only when it ends exactly (case included) in `extension`.
-std::string withExtension(const std::string& name, const std::string& extension) {
-    if (name.size() >= extension.size() &&
-        name.compare(name.size() - extension.size(), extension.size(), extension) == 0)
-        return name;
-    return name + extension;
-}
-
-// Asks whether to save unsaved work first. Returns false when the user cancels.
+// Asks whether to save unsaved work first. Returns false when the user cancels, and when the
+// user asked for the save and it was not made (the dialog cancelled, or the file could not be
+// written): going on would throw away the work the user meant to keep.
 bool askToSave(TMainForm& form) {
     if (!form.mainManager->unsavedWork()) return true;
     const DialogAnswer answer = form.message("Сохранить текущий проект?", "Подсказка",
                                              MessageIcon::Warning, MessageButtons::YesNoCancel);
     if (answer == DialogAnswer::Cancel) return false;
-    if (answer == DialogAnswer::Yes) form.mmbtnSaveProjectClick();
+    if (answer == DialogAnswer::Yes) return form.saveProject();
     return true;
 }
 
@@ -39,7 +34,8 @@ void TMainForm::mmbtnNewProjectClick() {
 void TMainForm::mmbtnOpenProjectClick() {
     if (!mainManager) return;
     if (!askToSave(*this)) return;
-    newWorkspace();
+    // The workspace is replaced only once the chosen file has been read whole (readProjectFile):
+    // a cancelled dialog or a refused file leaves the work as it was.
     FileRequest request;
     request.dialog = "OpenProjectDlg";
     request.filter = "DNA Project (*.dnp)|*.dnp";
@@ -57,20 +53,24 @@ void TMainForm::mmbtnOpenProjectClick() {
     updateCaption();
 }
 
-void TMainForm::mmbtnSaveProjectClick() {
-    if (!mainManager) return;
-    if (mainManager->modified && !mainManager->openedFromProject) {
-        mmbtnSaveProjectAsClick();
-        return;
-    }
+void TMainForm::mmbtnSaveProjectClick() { saveProject(); }
+
+bool TMainForm::saveProject() {
+    if (!mainManager) return false;
+    if (mainManager->modified && !mainManager->openedFromProject) return saveProjectAs();
     std::string error;
-    if (!writeProjectFile(projectName, error))
+    if (!writeProjectFile(projectName, error)) {
         message("Ошибка записи в файл:" + projectName + (error.empty() ? "" : "\n" + error),
                 "Ошибка", MessageIcon::Error);
+        return false;
+    }
+    return true;
 }
 
-void TMainForm::mmbtnSaveProjectAsClick() {
-    if (!mainManager) return;
+void TMainForm::mmbtnSaveProjectAsClick() { saveProjectAs(); }
+
+bool TMainForm::saveProjectAs() {
+    if (!mainManager) return false;
     FileRequest request;
     request.dialog = "SaveProjectDlg";
     request.filter = "DNA Project (*.dnp)|*.dnp";
@@ -78,17 +78,18 @@ void TMainForm::mmbtnSaveProjectAsClick() {
     request.defaultName = projectName;
     request.initialFolder = ".";
     const auto chosen = dialogs_.saveFile(request);
-    if (!chosen) return;
-    const std::string path = withExtension(*chosen, ".dnp");
+    if (!chosen) return false;
+    const std::string path = WithExtension(*chosen, ".dnp");
     std::string error;
     if (!writeProjectFile(path, error)) {
         message("Ошибка записи в файл:" + path + (error.empty() ? "" : "\n" + error), "Ошибка",
                 MessageIcon::Error);
-        return;
+        return false;
     }
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     projectName = path;
     updateCaption();
+    return true;
 }
 
 void TMainForm::SaveAsText1Click() {
@@ -100,7 +101,7 @@ void TMainForm::SaveAsText1Click() {
     request.defaultName = "Project1.txt";
     const auto chosen = dialogs_.saveFile(request);
     if (!chosen) return;
-    const std::string path = withExtension(*chosen, ".txt");
+    const std::string path = WithExtension(*chosen, ".txt");
     std::string error;
     if (!writeTextExport(path, error))
         message("Ошибка записи в файл:" + path + (error.empty() ? "" : "\n" + error), "Ошибка",
@@ -118,7 +119,7 @@ void TMainForm::SaveRecErrBtnClick() {
     request.defaultName = "Project1.html";
     const auto chosen = dialogs_.saveFile(request);
     if (!chosen) return;
-    const std::string path = withExtension(*chosen, ".html");
+    const std::string path = WithExtension(*chosen, ".html");
     std::string error;
     if (!writeResultsReport(path, error))
         message("Ошибка записи в файл:" + path + (error.empty() ? "" : "\n" + error), "Ошибка",

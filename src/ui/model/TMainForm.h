@@ -235,14 +235,18 @@ public:
     void btnOpenProjectClick() { mmbtnOpenProjectClick(); }
     void mmbtnSaveProjectClick();
     void mmbtnSaveProjectAsClick();
+    // The two saves; each returns true when the project was written (false when the dialog was
+    // cancelled or the write failed, after its message).
+    bool saveProject();
+    bool saveProjectAs();
     void SaveAsText1Click();
     // The tool bar's save button and SaveRecErrBtn: the HTML save of the results.
     void btnSaveProjectClick();
     void SaveRecErrBtnClick();
     // The file steps of these commands (MainFormProjectFiles.cpp). Each returns true on
     // success, else false with `error` saying why; a failure leaves the file system and the
-    // workspace as they were. readProjectFile reads into the (new) workspace and sets the
-    // settings controls and grids from what it read.
+    // workspace as they were. readProjectFile reads the whole file first and only then replaces
+    // the workspace by what it read, setting the settings controls and grids from it.
     bool readProjectFile(const std::string& path, std::string& error);
     bool writeProjectFile(const std::string& path, std::string& error);
     bool writeTextExport(const std::string& path, std::string& error);

@@ -1,0 +1,164 @@
+// The workspace's side of the project file: what a save hands to the writer, and what an open
+// takes over from the reader.
+#include <algorithm>
+#include <utility>
+
+#include "classify/Classificator.h"
+#include "rules/CIdelObject.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+// The first `count` records of a sample (fewer when the array is shorter).
+std::span<const Sequence> firstRecords(const std::vector<Sequence>& records, int32_t count) {
+    const size_t n = std::min(records.size(), static_cast<size_t>(std::max(count, 0)));
+    return {records.data(), n};
+}
+
+}  // namespace
+
+ProjectSource TMainManager::projectSource(const ProjectSettings& settings,
+                                          const RecognitionTable* recognition) const {
+    ProjectSource source;
+    source.settings = settings;
+    source.learnPositive = firstRecords(learnPositive, learnPositiveCount);
+    source.learnPositiveLoaded = learnPositiveLoaded.load();
+    source.learnNegative = firstRecords(learnNegative, learnNegativeCount);
+    source.controlNegative = firstRecords(controlNegative, controlNegativeCount);
+    source.controlPositive = firstRecords(controlPositive, controlPositiveCount);
+    source.storage = storage.get();
+    source.rules = rules.get();
+    source.idealObjectsPresent = idealObjectsPresent();
+    source.idealObjects = idealObjects;
+    source.classCount = classCount;
+    // Scores are kept only beside classes: without them the table has no column to go in.
+    source.recognition = source.idealObjectsPresent ? recognition : nullptr;
+    return source;
+}
+
+bool TMainManager::saveProject(const std::string& fileName, const ProjectSettings& settings,
+                               const RecognitionTable* recognition) {
+    projectError_.clear();
+    // The worker writes into the objects, rules and classes while it runs (or holds them half
+    // done while paused): a copy taken then would not be the work of any moment.
+    if (workerThread.joinable() && workerLive()) {
+        projectError_ = "\"" + fileName +
+                        "\": a process is running; stop it (or let it end) before saving the "
+                        "project";
+        return false;
+    }
+    // A stopped worker may still be finishing its last item with the data about to be written.
+    settleWorker();
+    const IoStatus status = WriteProject(fileName, projectSource(settings, recognition));
+    if (!status) {
+        projectError_ = status.message;
+        return false;
+    }
+    saved.store(true);
+    modified.store(false);
+    return true;
+}
+
+bool TMainManager::openProject(const std::string& fileName, OpenedProject& opened) {
+    projectError_.clear();
+    ProjectData data;
+    const IoStatus status = ReadProject(fileName, data);
+    if (!status) {
+        projectError_ = status.message;
+        return false;
+    }
+    takeOverProject(std::move(data), opened);
+    return true;
+}
+
+void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
+    // Nothing may run over the data being replaced.
+    shutdownWorker();
+    setPaused(false);
+    setRunning(false);
+
+    opened.settings = data.settings;
+    opened.recognitionPresent = data.recognitionPresent;
+    opened.recognition = std::move(data.recognition);
+
+    // The classificator refers to the storage, the rules and the classes: it goes first.
+    classificator.reset();
+    idealObjects.clear();
+    rules.reset();
+    storage.reset();
+    retiredRules_.clear();
+    retiredStorages_.clear();
+
+    learnPositive = std::move(data.learnPositive);
+    learnPositiveCount = static_cast<int32_t>(learnPositive.size());
+    learnPositiveLoaded.store(learnPositiveCount > 0);
+    learnNegative = std::move(data.learnNegative);
+    learnNegativeCount = static_cast<int32_t>(learnNegative.size());
+    learnNegativeLoaded.store(learnNegativeCount > 0);
+    controlNegative = std::move(data.controlNegative);
+    controlNegativeCount = static_cast<int32_t>(controlNegative.size());
+    controlNegativeLoaded.store(controlNegativeCount > 0);
+    controlPositive = std::move(data.controlPositive);
+    controlPositiveCount = static_cast<int32_t>(controlPositive.size());
+    controlPositiveLoaded.store(controlPositiveCount > 0);
+
+    // Storage and rules move together: every read rule points at this storage.
+    storage = std::move(data.storage);
+    rules = std::move(data.rules);
+    idealObjects = std::move(data.idealObjects);
+    classCount = data.classCount;
+    // An ideal-object section without classes still tells that the array existed; an empty
+    // slot of room keeps that, so the project is written back the same way.
+    if (data.idealObjectsPresent && idealObjects.empty()) idealObjects.resize(1);
+
+    const ProjectSettings& s = opened.settings;
+    finishBufferSize = s.finishBufferSize;
+    subBufferSize = s.subBufferSize;
+    confidenceLevel = s.confidence;
+    cpThreshold = s.cpThreshold;
+    workMode = s.workMode;
+    frameWidth = s.frameWidth;
+    // The header holds the frame-width edit as it stood when saved, which need not be the
+    // width the objects were cut with (always so in fixed positions, where the search takes the
+    // sequences' width). Windows of the control data must have the objects' width.
+    if (storage) frameWidth = storage->width;
+
+    controlNegativeClassified.store(storage != nullptr && storage->controlNegativeObjectCount > 0);
+    controlPositiveClassified.store(storage != nullptr && storage->controlPositiveObjectCount > 0);
+    // As the control negative load decides it: in fixed positions, sequences longer than the
+    // objects are scanned window by window.
+    bool longer = false;
+    if (storage && workMode == 0) {
+        for (int32_t i = 0; i < controlNegativeCount; ++i)
+            longer = longer || controlNegative[static_cast<size_t>(i)].length > storage->width;
+    }
+    longControl.store(longer);
+
+    classificator = std::make_unique<Classificator>();
+    classificator->SetDisplay(display);
+    classificator->SetRunControl(&runControl);
+    classificator->Setup(storage.get(), rules.get(), &idealObjects, kDeletingBegin);
+    classificator->idealObjectCount = classCount;
+
+    // Results of earlier processes of this object do not describe the data just read.
+    ruleSearchStarted.store(false);
+    idealizationStarted.store(false);
+    classificationStarted.store(false);
+    finished.store(false);
+    resetIdealObjects.store(true);
+    recognitionStale.store(true);
+    lastRecognitionClass = -1;
+    sortedScores.clear();
+    windowScores.clear();
+
+    openedFromProject.store(true);
+    saved.store(true);
+    modified.store(false);
+    data = ProjectData{};
+}
+
+}  // namespace motifora

@@ -1,0 +1,248 @@
+// The workspace's save and open: what an open takes over, byte-identical saves of what was
+// opened, refused files that leave the workspace as it was, and refused saves.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "../io/ProjectStages.h"
+#include "WorkspaceTestSupport.h"
+#include "classify/Classificator.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora {
+namespace {
+
+using testing::Stage;
+
+std::string readBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// The project of `stage` as a file, with a header that differs from what the workspace keeps:
+// "Inserting begin" (an open always builds a "Deleting begin" classificator) and a frame width
+// that is not the objects' width.
+std::string stageFile(const test::TempDir& dir, Stage stage, std::string* bytes = nullptr) {
+    ProjectData data = testing::buildStage(stage, 8);
+    data.settings.idealizationType = 1;
+    data.settings.frameWidth = 7;
+    data.settings.confidence = 0.001;
+    data.settings.finishBufferSize = 33;
+    data.settings.subBufferSize = 9;
+    const std::string encoded = testing::encode(data);
+    if (bytes) *bytes = encoded;
+    return dir.write(testing::stageName(stage) + ".dnp", encoded);
+}
+
+// What the workspace saves of itself with the header it was opened with.
+std::string saveAgain(TMainManager& m, const OpenedProject& opened, const std::string& path) {
+    EXPECT_TRUE(m.saveProject(path, opened.settings,
+                              opened.recognitionPresent ? &opened.recognition : nullptr))
+        << m.lastProjectError();
+    return readBytes(path);
+}
+
+class ProjectStageTest : public ::testing::TestWithParam<Stage> {};
+
+TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
+    const Stage stage = GetParam();
+    test::TempDir dir;
+    std::string original;
+    const std::string file = stageFile(dir, stage, &original);
+
+    TMainManager m;
+    OpenedProject opened;
+    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+
+    ProjectData expected;
+    ASSERT_TRUE(ReadProject(file, expected).ok);
+    EXPECT_EQ(opened.settings, expected.settings);
+    EXPECT_EQ(opened.recognitionPresent, expected.recognitionPresent);
+
+    EXPECT_EQ(m.learnPositiveCount, static_cast<int32_t>(expected.learnPositive.size()));
+    EXPECT_EQ(m.learnPositiveLoaded.load(), !expected.learnPositive.empty());
+    EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(expected.controlNegative.size()));
+    EXPECT_EQ(m.controlNegativeLoaded.load(), !expected.controlNegative.empty());
+    EXPECT_EQ(m.controlPositiveCount, static_cast<int32_t>(expected.controlPositive.size()));
+    EXPECT_EQ(m.controlPositiveLoaded.load(), !expected.controlPositive.empty());
+    EXPECT_EQ(m.learnNegativeCount, static_cast<int32_t>(expected.learnNegative.size()));
+    EXPECT_EQ(m.learnNegativeLoaded.load(), !expected.learnNegative.empty());
+    for (size_t i = 0; i < expected.learnPositive.size(); ++i) {
+        EXPECT_EQ(m.learnPositive[i].name, expected.learnPositive[i].name);
+        EXPECT_EQ(m.learnPositive[i].text, expected.learnPositive[i].text);
+    }
+
+    EXPECT_EQ(m.confidenceLevel, 0.001);
+    EXPECT_EQ(m.finishBufferSize, 33);
+    EXPECT_EQ(m.subBufferSize, 9);
+    EXPECT_EQ(m.workMode, expected.settings.workMode);
+    EXPECT_EQ(m.frameWidth, expected.storage ? expected.storage->width : 7)
+        << "windows of the control data must have the objects' width";
+
+    EXPECT_EQ(m.storage != nullptr, expected.storage != nullptr);
+    EXPECT_EQ(m.rules != nullptr, expected.rules != nullptr);
+    EXPECT_EQ(m.idealObjectsPresent(), expected.idealObjectsPresent);
+    EXPECT_EQ(m.classCount, expected.classCount);
+    if (m.rules) {
+        for (int32_t i = 0; i < m.rules->Count(); ++i)
+            EXPECT_EQ(m.rules->rules[static_cast<size_t>(i)]->storage, m.storage.get());
+    }
+    if (m.storage) {
+        EXPECT_EQ(m.storage->firstPosition, expected.storage->firstPosition);
+        EXPECT_EQ(m.storage->endPosition, expected.storage->endPosition);
+    }
+    EXPECT_EQ(m.controlNegativeClassified.load(),
+              m.storage && m.storage->controlNegativeObjectCount > 0);
+    EXPECT_EQ(m.controlPositiveClassified.load(),
+              m.storage && m.storage->controlPositiveObjectCount > 0);
+
+    ASSERT_NE(m.classificator, nullptr);
+    EXPECT_EQ(m.classificator->idealObjectCount, m.classCount);
+    if (m.rules) {
+        EXPECT_EQ(m.classificator->idealizationType, 0) << "whatever type the header holds";
+        EXPECT_EQ(m.classificator->storage, m.storage.get())
+            << "the classification start compares the two";
+    }
+
+    EXPECT_TRUE(m.openedFromProject);
+    EXPECT_TRUE(m.saved);
+    EXPECT_FALSE(m.modified);
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.unsavedWork());
+
+    m.modified = true;
+    m.saved = false;
+    EXPECT_EQ(saveAgain(m, opened, dir.path("again.dnp")), original);
+    EXPECT_TRUE(m.saved);
+    EXPECT_FALSE(m.modified);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllStages, ProjectStageTest, ::testing::ValuesIn(testing::allStages()),
+                         [](const auto& info) { return testing::stageName(info.param); });
+
+TEST(TMainManagerProject, ClassesFoundAfterOpeningMatchTheClassesOfTheLearningObjects) {
+    // The opened classificator is a working one: classifying a learning object again with
+    // "Deleting begin" (the type the stage was built with) finds its class.
+    test::TempDir dir;
+    ProjectData data = testing::buildStage(Stage::kAfterIdealization, 8);
+    const std::string file = dir.write("p.dnp", testing::encode(data));
+    TMainManager m;
+    OpenedProject opened;
+    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    for (int32_t i = 0; i < m.storage->learnObjectCount; ++i) {
+        const SEQSElem& object = m.storage->learnObjects[i];
+        EXPECT_EQ(m.classificator->ClassifyObject(object, i + 1, kControlNegativeGrid),
+                  object.classNumber)
+            << "learning object " << i + 1;
+    }
+}
+
+// Damaged files: each is refused with a message naming the file, and the workspace (which
+// holds an opened project) is exactly as it was: it saves the same bytes.
+TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
+    test::TempDir dir;
+    std::string good;
+    const std::string file = stageFile(dir, Stage::kWithLearnNegative, &good);
+    TMainManager m;
+    OpenedProject opened;
+    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    const std::string before = saveAgain(m, opened, dir.path("before.dnp"));
+    const int32_t classes = m.classCount;
+
+    struct Damage {
+        const char* what;
+        std::string bytes;
+    };
+    std::vector<Damage> damages;
+    // Cut short within every part of the file: the header, the samples, the object table, the
+    // rules, the classes, the object lists and the recognition table.
+    for (size_t cut : {size_t{0}, size_t{5}, size_t{40}, good.size() / 9, good.size() / 4,
+                       good.size() / 3, good.size() / 2, good.size() * 2 / 3,
+                       good.size() * 5 / 6, good.size() - 12, good.size() - 1}) {
+        damages.push_back({"truncated", good.substr(0, cut)});
+    }
+    {
+        std::string absurd = good;  // the learning positive count
+        const int32_t huge = 0x7fffffff;
+        absurd.replace(40, 4, reinterpret_cast<const char*>(&huge), 4);
+        damages.push_back({"absurd count", absurd});
+    }
+    {
+        std::string mode = good;  // the alignment type
+        const int32_t seven = 7;
+        mode.replace(24, 4, reinterpret_cast<const char*>(&seven), 4);
+        damages.push_back({"unknown alignment type", mode});
+    }
+    damages.push_back({"trailing bytes", good + "x"});
+    damages.push_back({"not a project", std::string("<html>not a project</html>")});
+
+    for (const Damage& d : damages) {
+        SCOPED_TRACE(d.what + std::string(" (") + std::to_string(d.bytes.size()) + " bytes)");
+        const std::string bad = dir.write("bad.dnp", d.bytes);
+        OpenedProject unused;
+        EXPECT_FALSE(m.openProject(bad, unused));
+        EXPECT_NE(m.lastProjectError().find(bad), std::string::npos) << m.lastProjectError();
+        EXPECT_EQ(m.classCount, classes);
+        EXPECT_EQ(saveAgain(m, opened, dir.path("after.dnp")), before);
+    }
+    OpenedProject unused;
+    EXPECT_FALSE(m.openProject(dir.path("missing.dnp"), unused));
+    EXPECT_EQ(saveAgain(m, opened, dir.path("after.dnp")), before);
+}
+
+TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
+    test::TempDir dir;
+    const std::string file = stageFile(dir, Stage::kAfterIdealization);
+    TMainManager m;
+    OpenedProject opened;
+    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    const std::string target = dir.path("kept.dnp");
+    const std::string earlier = saveAgain(m, opened, target);
+
+    m.saved = false;
+    m.modified = true;
+    // Data that contradict themselves: more classes than ideal objects.
+    m.classCount += 5;
+    EXPECT_FALSE(m.saveProject(target, opened.settings, nullptr));
+    EXPECT_NE(m.lastProjectError().find(target), std::string::npos) << m.lastProjectError();
+    EXPECT_EQ(readBytes(target), earlier);
+    EXPECT_FALSE(m.saved);
+    EXPECT_TRUE(m.modified);
+    m.classCount -= 5;
+
+    // A folder that does not exist.
+    const std::string nowhere = dir.path("no-such-folder/p.dnp");
+    EXPECT_FALSE(m.saveProject(nowhere, opened.settings, nullptr));
+    EXPECT_NE(m.lastProjectError().find(nowhere), std::string::npos) << m.lastProjectError();
+    EXPECT_FALSE(m.saved);
+}
+
+TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
+    test::TempDir dir;
+    const std::string samples = dir.write("p.seq", test::seqText(test::patternedRecords(40, 12, 7)));
+    TMainManager m;
+    ASSERT_TRUE(m.loadLearnPositive(samples)) << m.lastLoadError();
+    // Paused at once, the search holds its half-built rule store.
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 50, 10, 0, 0), StartCode::kRuleSearchStarted);
+    m.pauseRuleSearch();
+    const ProjectSettings settings{0.05, 0.8, 50, 10, 0, 12, 0, 0};
+    const std::string target = dir.path("p.dnp");
+    EXPECT_FALSE(m.saveProject(target, settings, nullptr));
+    EXPECT_NE(m.lastProjectError().find("a process is running"), std::string::npos);
+    EXPECT_FALSE(std::filesystem::exists(target));
+
+    m.stopRuleSearch();
+    // Stopped, the worker may still be finishing: the save waits for it.
+    EXPECT_TRUE(m.saveProject(target, settings, nullptr)) << m.lastProjectError();
+    ProjectData read;
+    ASSERT_TRUE(ReadProject(target, read).ok);
+    ASSERT_NE(read.storage, nullptr);
+    EXPECT_EQ(read.storage->learnObjectCount, 40);
+    ASSERT_NE(read.rules, nullptr);
+    EXPECT_EQ(read.rules->Count(), m.rules->Count());
+}
+
+}  // namespace
+}  // namespace motifora
