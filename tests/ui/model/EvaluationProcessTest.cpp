@@ -183,5 +183,36 @@ TEST_F(EvaluationProcessTest, BootstrapThroughItsWindow) {
     EXPECT_EQ(form->SequencesList.cell(2, 1), "prom1");
 }
 
+TEST_F(EvaluationProcessTest, StartWhilePausedResumesAndStopEndsTheRun) {
+    ASSERT_NO_FATAL_FAILURE(prepare());
+    TMainManager& m = manager();
+    TBootStrCtrl& b = form->BootStrCtrl;
+    b.IterCount.setText("50");
+    b.Bs_btnStartClick();
+    ASSERT_TRUE(m.bootstrapActive);
+    b.Bs_btnPauseClick();
+    EXPECT_TRUE(m.paused);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string shown = b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_EQ(b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2), shown) << "held while paused";
+    // "Start" while paused resumes the same run.
+    b.Bs_btnStartClick();
+    EXPECT_FALSE(m.paused);
+    EXPECT_TRUE(m.bootstrapActive);
+    EXPECT_TRUE(dialogs.messages.empty());
+    b.Bs_btnStopClick();
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (m.bootstrapActive && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    m.joinWorker();
+    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(b.Bs_btnPause.enabled());
+    EXPECT_FALSE(b.Bs_btnStop.enabled());
+    EXPECT_EQ(b.Label4.text(), TBootStrCtrl::kNoAverage);  // a stopped run shows no averages
+    EXPECT_EQ(b.ErrorsList.cell(0, 50), "");
+    EXPECT_EQ(form->SequencesList.rowCount(), 54);
+}
+
 }  // namespace
 }  // namespace motifora::testing
