@@ -57,6 +57,11 @@ ChartBinding::ChartBinding(const Chart& chart, QWidget* parent)
     const QColor colors[2] = {Qt::red, QColor(0, 0, 139)};
     x_ = new QValueAxis;
     y_ = new QValueAxis;
+    // Long axis titles ("Percentage of sampling") must fit beside a short chart.
+    QFont titleFont = x_->titleFont();
+    titleFont.setPointSizeF(std::max(7.0, titleFont.pointSizeF() * 0.85));
+    x_->setTitleFont(titleFont);
+    y_->setTitleFont(titleFont);
     qchart->addAxis(x_, Qt::AlignBottom);
     qchart->addAxis(y_, Qt::AlignLeft);
     for (int i = 0; i < 2; ++i) {
@@ -71,7 +76,7 @@ ChartBinding::ChartBinding(const Chart& chart, QWidget* parent)
     }
     setChart(qchart);
     setRenderHint(QPainter::Antialiasing);
-    setMinimumHeight(160);
+    setMinimumSize(360, 240);
 }
 
 bool ChartBinding::refresh() {

@@ -63,6 +63,27 @@ bool GridTableModel::refresh() {
     return true;
 }
 
+namespace {
+
+// Widest a column grows by itself; longer texts (whole long sequences) are scrolled to.
+constexpr int kWidestColumn = 1000;
+// Room beside a header text, which some styles draw wider than its size hint says.
+constexpr int kHeaderRoom = 10;
+
+// Fits the columns to the texts in view. After a change of shape they are fitted afresh;
+// otherwise they only grow, so that a column does not jump while the user reads it.
+void fitColumns(QTableView* view, bool reshaped) {
+    QHeaderView* header = view->horizontalHeader();
+    for (int c = 0; c < view->model()->columnCount(); ++c) {
+        const int wanted = std::min(
+            kWidestColumn, std::max(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(c),
+                                    header->sectionSizeHint(c) + kHeaderRoom));
+        if (reshaped || wanted > view->columnWidth(c)) view->setColumnWidth(c, wanted);
+    }
+}
+
+}  // namespace
+
 QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name) {
     auto* view = new QTableView;
     view->setObjectName(name);
@@ -79,7 +100,6 @@ QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name) 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     view->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 6);
     view->horizontalHeader()->setResizeContentsPrecision(200);
-    view->horizontalHeader()->setStretchLastSection(true);
     view->horizontalHeader()->setFont(view->font());
     view->setFont(fixed);
     binder.bind(grid, [&grid, model, view] {
@@ -87,11 +107,7 @@ QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name) 
         model->refresh();
         view->setVisible(grid.visible());
         view->setEnabled(grid.enabled());
-        // Columns are fitted to their texts when the grid's shape changes (and while it is
-        // small), not on every write, so a column does not jump while the user reads it.
-        if (rows != model->rowCount() || columns != model->columnCount() ||
-            model->rowCount() < 64)
-            view->resizeColumnsToContents();
+        fitColumns(view, rows != model->rowCount() || columns != model->columnCount());
     });
     return view;
 }

@@ -640,6 +640,8 @@ QWidget* MainWindow::buildDataArea() {
     chart_ = new ChartBinding(f.Chart1);
     classObjects->addWidget(chart_);
     binder_.bind(f.Chart1, [this] { chart_->refresh(); });
+    classObjects->setStretchFactor(0, 1);
+    classObjects->setStretchFactor(1, 1);
     area->addWidget(classObjects);
 
     binder_.bind(f.ClassesPanel, [&f, control, classObjects] {
@@ -649,7 +651,7 @@ QWidget* MainWindow::buildDataArea() {
     area->setStretchFactor(0, 3);
     area->setStretchFactor(1, 3);
     area->setStretchFactor(2, 2);
-    area->setStretchFactor(3, 2);
+    area->setStretchFactor(3, 3);
     return area;
 }
 

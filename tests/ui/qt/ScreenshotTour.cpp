@@ -1,0 +1,183 @@
+// Runs the bundled example through the workbench window and saves pictures of its pages.
+//
+// Usage: qt_screenshot_tour <output folder> [examples folder]
+// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png and about.png. The
+// dialogs are answered from a script (the example's files); everything else goes through the
+// real widgets, as a user would click it.
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <string>
+
+#include "ui/model/ScriptedDialogs.h"
+#include "ui/model/TMainForm.h"
+#include "ui/qt/AboutBox.h"
+#include "ui/qt/Application.h"
+#include "ui/qt/BootstrapWindow.h"
+#include "ui/qt/ErrRecDialog.h"
+#include "ui/qt/MainWindow.h"
+#include "ui/qt/RadioGroupBox.h"
+#include "workspace/TMainManager.h"
+
+namespace {
+
+using motifora::MainWindow;
+
+bool waitFor(const std::function<bool()>& done, int timeoutMs = 600000) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > timeoutMs) return false;
+        QApplication::processEvents(QEventLoop::AllEvents, 20);
+    }
+    return true;
+}
+
+void settle() {
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < 400) QApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+bool save(QWidget* widget, const QString& folder, const char* name) {
+    settle();
+    const QString path = QDir(folder).filePath(name);
+    if (!widget->grab().save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    motifora::setUpApplication(app);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: %s <output folder> [examples folder]\n", argv[0]);
+        return 2;
+    }
+    const QString out = QString::fromLocal8Bit(argv[1]);
+    const std::string examples = argc > 2 ? argv[2] : MOTIFORA_EXAMPLES_DIR;
+    const std::string positive = examples + "/promoters_pos.seq";
+    const std::string negative = examples + "/promoters_neg.seq";
+    QDir().mkpath(out);
+
+    motifora::ScriptedDialogs dialogs;
+    motifora::TMainForm form(dialogs);
+    MainWindow window(form);
+    window.resize(1600, 1000);
+    window.show();
+    auto* pages = window.findChild<QTabWidget*>("ModePageControl");
+    auto click = [&window](const char* name) {
+        auto* b = window.findChild<QAbstractButton*>(name);
+        if (!b || !b->isEnabled()) {
+            std::fprintf(stderr, "%s is missing or disabled\n", name);
+            return false;
+        }
+        b->click();
+        return true;
+    };
+    auto trigger = [&window](const char* name) {
+        auto* a = window.findChild<QAction*>(name);
+        if (!a || !a->isEnabled()) {
+            std::fprintf(stderr, "%s is missing or disabled\n", name);
+            return false;
+        }
+        a->trigger();
+        return true;
+    };
+    auto shown = [&dialogs](const char* text) {
+        for (const auto& m : dialogs.messages)
+            if (m.text == text) return true;
+        return false;
+    };
+    auto fail = [&dialogs](const char* step) {
+        std::fprintf(stderr, "the tour stopped at: %s (last message: %s)\n", step,
+                     dialogs.messages.empty() ? "" : dialogs.messages.back().text.c_str());
+        return 1;
+    };
+
+    dialogs.choose(positive);
+    if (!trigger("mmbtnAddSequencies")) return fail("positive sample");
+    dialogs.choose(negative);
+    if (!trigger("mmbtnAddNegativeSequencies")) return fail("negative sample");
+    if (!click("btnStartSearchRules") ||
+        !waitFor([&] { return shown("Процесс поиска закономерностей успешно завершен."); }))
+        return fail("regularity search");
+    window.findChild<QTableView*>("RulesList")->selectRow(0);
+    if (!save(&window, out, "rules.png")) return 1;
+
+    pages->setCurrentIndex(1);
+    if (!click("btnStartIdealization") ||
+        !waitFor([&] { return shown("Процесс идеализации успешно завершен."); }))
+        return fail("idealization");
+    auto* ideal = window.findChild<QTableView*>("IdealizObjectsList");
+    ideal->selectRow(0);
+    if (!save(&window, out, "objects.png")) return 1;
+
+    dialogs.choose(negative);
+    if (!trigger("mmbtnAddControlNegative")) return fail("control sample");
+    pages->setCurrentIndex(2);
+    if (!click("btnStartSearchClass") ||
+        !waitFor([&] { return shown("Процесс классификации контрольной выборки успешно завершен."); }))
+        return fail("classification");
+    const int classes = form.mainManager->classCount;
+    auto* control = window.findChild<QTableView*>("NewSeqsList");
+    if (!click("btnStartRecognition") || !waitFor([&] {
+            return control->model()->columnCount() == classes + 5 &&
+                   !control->model()->index(control->model()->rowCount() - 1, 4 + classes)
+                        .data()
+                        .toString()
+                        .isEmpty();
+        }))
+        return fail("recognition");
+
+    // Error counting for class 1, control negatives, through the properties window.
+    motifora::ErrRecDialog* properties = window.errRecDialog();
+    bool propertiesSaved = false;
+    QTimer::singleShot(300, [&] {
+        properties->negativeGroup()->item(1)->click();
+        propertiesSaved = save(properties, out, "errrec.png");
+        properties->okButton()->click();
+    });
+    ideal->selectRow(0);
+    if (!click("btnCountRecErrors") || !propertiesSaved ||
+        !waitFor([&] { return window.findChild<QLineEdit*>("RecLevelEdit")->isEnabled(); }))
+        return fail("error counting");
+    // The learning objects of class 1 in the class-object grid.
+    window.command([&form] { form.ShowObjects1Click(); });
+    if (!save(&window, out, "classes.png")) return 1;
+
+    if (!click("btnStartBootstrap")) return fail("bootstrap window");
+    motifora::BootstrapWindow* bootstrap = window.bootstrapWindow();
+    auto* iterations = bootstrap->findChild<QWidget*>("IterCount");
+    if (auto* edit = iterations ? iterations->findChild<QLineEdit*>() : nullptr) {
+        edit->setText("3");
+        form.BootStrCtrl.IterCount.setText("3");
+    }
+    auto* average = bootstrap->findChild<QLabel*>("Label4");
+    bootstrap->findChild<QPushButton*>("Bs_btnStart")->click();
+    if (!waitFor([&] { return average->text() != QString("______________"); }))
+        return fail("bootstrap");
+    if (!save(bootstrap, out, "bootstrap.png")) return 1;
+
+    motifora::AboutBox about(&window);
+    about.show();
+    if (!save(&about, out, "about.png")) return 1;
+    about.close();
+    window.close();
+    return 0;
+}
