@@ -235,8 +235,8 @@ public:
     void RecognitionWorker();
     // Reports the end to the display with the number of positive objects scored.
     void FinishRecognition(int32_t n);
-    // Scanning recognition of class c in the caller's thread. Returns 8, 7, or -1 when done
-    // (also when nothing had to be recomputed).
+    // Scanning recognition of class c in the caller's thread. Returns 8, 7, 2 while a worker
+    // process is live, or -1 when done (also when nothing had to be recomputed).
     int ScanRecognition(int32_t c);
     // True while a worker process is live: running (also while paused), a bootstrap run or a
     // recognition in progress.

@@ -138,6 +138,9 @@ void TMainManager::FinishRecognition(int32_t n) {
 int TMainManager::ScanRecognition(int32_t c) {
     if (!hasUsableClasses(*this)) return StartCode::kNoClasses;
     if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+    // The objects are rebuilt here; a worker (the bootstrap, which does not lock the commands,
+    // refills the grids from them at its end) must not be reading them meanwhile.
+    if (workerLive()) return StartCode::kNoThread;
     if (!recognitionStale.load() && c == lastRecognitionClass) {
         if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
         return StartCode::kStarted;

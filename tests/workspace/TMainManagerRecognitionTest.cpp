@@ -148,6 +148,10 @@ TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
 
 TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
     prepare();
+    m.bootstrapActive = true;  // never beside a live worker
+    EXPECT_EQ(m.ScanRecognition(0), 2);
+    EXPECT_TRUE(display.positionCounts.empty());
+    m.bootstrapActive = false;
     ASSERT_EQ(m.ScanRecognition(0), -1);
     m.windowScores[0] = 12345.0;  // a mark a new scan would overwrite
     ASSERT_EQ(m.ScanRecognition(0), -1);
