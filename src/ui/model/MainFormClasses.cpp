@@ -22,8 +22,17 @@ void TMainForm::chooseIdealizationType(int32_t type) {
 void TMainForm::btnStartIdealizationClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    // Never a second run over a running one: it would rebuild the classes the worker uses.
-    if (m.running && !m.paused) return;
+    if (m.running) {
+        // Never a second run over a running one (it would rebuild the classes the worker uses),
+        // nor over another kind of process.
+        if (!m.paused || m.ruleSearchStarted || m.classificationStarted) return;
+        // A paused idealization is stopped and waited for before anything of it is read or
+        // replaced; the new run then starts from the classes as the paused one found them.
+        const bool reset = m.resetIdealObjects;
+        m.shutdownWorker();
+        m.resetIdealObjects = reset;
+        m.finished = false;
+    }
 
     if (m.resetIdealObjects) IdealizObjectsList.clearDataRows();
     const int32_t source = std::max(ObjsSourceGroup.itemIndex(), 0);
