@@ -205,7 +205,9 @@ void TMainForm::newWorkspace() {
 bool TMainForm::workerBusy() const {
     if (!mainManager) return true;
     const TMainManager& m = *mainManager;
-    return m.running || m.paused || m.ruleSearchStarted || m.idealizationStarted ||
+    // A process that has ended but not yet been reported counts as busy too: its worker may
+    // still be on its way out.
+    return m.workerLive() || m.ruleSearchStarted || m.idealizationStarted ||
            m.classificationStarted;
 }
 

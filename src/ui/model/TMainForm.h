@@ -321,8 +321,9 @@ public:
     // Shows a message box with one OK button.
     DialogAnswer message(const std::string& text, const std::string& caption, MessageIcon icon,
                          MessageButtons buttons = MessageButtons::Ok);
-    // True while a worker may be using the workspace's classificator: a process runs, is
-    // paused, or has ended without its end being reported yet.
+    // True while a worker may be using the workspace's classificator: a process runs or is
+    // paused, a recognition or bootstrap is live, or a process has ended without its end being
+    // reported yet.
     bool workerBusy() const;
     // Saves as "Save Project" does, for the data-loss questions; the save's outcome is ignored.
     void saveBeforeLoss();
