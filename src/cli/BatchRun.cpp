@@ -291,6 +291,7 @@ int BatchRun::runErrors() {
         }
     }
     showProgress(Process::Errors, true);
+    json_.captureErrors(f);
     ran_[static_cast<size_t>(Stage::Errors)] = true;
     return kExitSuccess;
 }

@@ -230,6 +230,8 @@ void JsonSummary::captureRecognition(TMainForm& f) {
     classScores_ = objects;
 }
 
+void JsonSummary::captureErrors(TMainForm& form) { errors_ = errors(form); }
+
 json JsonSummary::build(TMainForm& f, const BatchOptions& options,
                         const std::array<bool, kStageCount>& ran) const {
     const TMainManager& m = *f.mainManager;
@@ -275,7 +277,7 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
         }
     }
     summary["recognition"] = recognition;
-    summary["errors"] = ran[static_cast<size_t>(Stage::Errors)] ? errors(f) : json();
+    summary["errors"] = ran[static_cast<size_t>(Stage::Errors)] ? errors_ : json();
     summary["bootstrap"] =
         ran[static_cast<size_t>(Stage::Bootstrap)] ? bootstrap(f, options) : json();
     return summary;

@@ -13,18 +13,22 @@ namespace motifora {
 class TMainForm;
 
 // Most of the summary is read from the workspace and the window when the run is over. The
-// per-class scores of the all-class recognition live only in the control negative list, which
-// the error counting later reshapes, so they are taken right after that stage.
+// per-class scores of the all-class recognition and the error counts live only in the window's
+// lists, which later stages reshape or refill (the error counting reshapes the control negative
+// list, the bootstrap's end refills every list), so they are taken right after their stages.
 class JsonSummary {
 public:
     // Reads the score cells of the all-class recognition from the control negative list.
     void captureRecognition(TMainForm& form);
+    // Reads the levels, error counts and object scores of the error counting.
+    void captureErrors(TMainForm& form);
     // The whole summary. `ran` tells which stages ran in this run.
     nlohmann::json build(TMainForm& form, const BatchOptions& options,
                          const std::array<bool, kStageCount>& ran) const;
 
 private:
     nlohmann::json classScores_;  // null until captured
+    nlohmann::json errors_;       // null until captured
 };
 
 }  // namespace motifora

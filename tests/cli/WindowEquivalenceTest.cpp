@@ -89,8 +89,10 @@ public:
 
 class WindowEquivalenceTest : public ::testing::Test {
 protected:
-    // Runs the command line, saves the window's files beside, and compares all three.
-    void expectSameFiles(std::vector<std::string> arguments, Window& window) {
+    // Runs the command line, saves the window's files beside, and compares all three; the
+    // report must hold every fragment of `inReport`.
+    void expectSameFiles(std::vector<std::string> arguments, Window& window,
+                         const std::vector<std::string>& inReport) {
         arguments.insert(arguments.end(), {"--save", "cli.dnp", "--export-text", "cli.txt",
                                            "--report", "cli.html"});
         const CliResult r = runCli(arguments, folder.path());
@@ -104,6 +106,9 @@ protected:
                                     << cli.substr(0, 2000) << "\n--- window\n"
                                     << win.substr(0, 2000);
         }
+        const std::string report = readFile(folder / "cli.html");
+        for (const std::string& fragment : inReport)
+            EXPECT_NE(report.find(fragment), std::string::npos) << fragment << "\n" << report;
     }
 
     TempFolder folder;
@@ -127,28 +132,29 @@ TEST_F(WindowEquivalenceTest, ExampleInFixedPositionsWithErrorsOverAllClasses) {
 
     expectSameFiles({"--positive", pos, "--negative", neg, "--control-negative", neg, "--finish",
                      "60", "--sub", "15", "--stages", "search,idealize,classify,recognize,errors"},
-                    w);
+                    w,
+                    {"<H1 ALIGN=center>Recognition Error Counting Results</H1>",
+                     "<BR>1 Class Recognition Level =  ",
+                     "<BR>" + std::to_string(w.m().classCount) + " Class Recognition Level =  ",
+                     "Learning Data"});
 }
 
-TEST_F(WindowEquivalenceTest, GeneratedSamplesFromRulesWithControlPositiveAndATypedLevel) {
-    SCOPED_TRACE("generated samples: std::mt19937 seeds 31, 32, 33, 34");
-    writeFile(folder.path() / "pos.seq", generatedSample(31, 30, 14, 2));
-    writeFile(folder.path() / "neg.seq", generatedSample(32, 30, 14, 0));
-    writeFile(folder.path() / "cneg.seq", generatedSample(33, 20, 14, 3));
-    writeFile(folder.path() / "cpos.seq", generatedSample(34, 20, 14, 1));
-    Window w;
+// Steps shared by the two fixed-positions cases on generated samples: settings typed, search,
+// idealization, both control samples, classification and the all-class recognition.
+void generatedFixedSteps(Window& w, const TempFolder& folder, int32_t type, int32_t source,
+                         const std::string& controlPositive) {
     w.open(&TMainForm::mmbtnAddSequenciesClick, folder / "pos.seq");
     w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, folder / "neg.seq");
     w.form.FinishStorSizeEdit.setText("40");
     w.form.SubBuffersSizeEdit.setText("10");
-    w.form.chooseIdealizationType(2);
-    w.form.ObjsSourceGroup.setItemIndex(1);
+    w.form.chooseIdealizationType(type);
+    w.form.ObjsSourceGroup.setItemIndex(source);
     w.form.Rec_Arranged.setChecked(true);
     w.press(&TMainForm::btnStartSearchRulesClick);
     w.press(&TMainForm::btnStartIdealizationClick);
     ASSERT_GE(w.m().classCount, 2);
     w.open(&TMainForm::mmbtnAddControlNegativeClick, folder / "cneg.seq");
-    w.open(&TMainForm::mmbtnAddControlPositiveClick, folder / "cpos.seq");
+    w.open(&TMainForm::mmbtnAddControlPositiveClick, folder / controlPositive);
     w.press(&TMainForm::btnStartSearchClassClick);
     w.form.btnStartRecognitionClick();
     w.m().joinWorker();
@@ -157,6 +163,36 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesFromRulesWithControlPositiveAndATy
         window.NegativeGroup.setItemIndex(kLearningSource);
         window.OKBtnClick();
     };
+}
+
+void writeGeneratedSamples(const TempFolder& folder) {
+    writeFile(folder.path() / "pos.seq", generatedSample(31, 30, 14, 2));
+    writeFile(folder.path() / "neg.seq", generatedSample(32, 30, 14, 0));
+    writeFile(folder.path() / "cneg.seq", generatedSample(33, 20, 14, 3));
+    writeFile(folder.path() / "cpos.seq", generatedSample(34, 20, 14, 1));
+}
+
+TEST_F(WindowEquivalenceTest, GeneratedSamplesIdealizedFromRulesWithControlPositive) {
+    SCOPED_TRACE("generated samples: std::mt19937 seeds 31, 32, 33, 34");
+    writeGeneratedSamples(folder);
+    Window w;
+    generatedFixedSteps(w, folder, 2, 1, "cpos.seq");
+    w.countErrors(1, w.m().classCount, nullptr);
+
+    expectSameFiles({"--positive", "pos.seq", "--negative", "neg.seq", "--control-negative",
+                     "cneg.seq", "--control-positive", "cpos.seq", "--finish", "40", "--sub",
+                     "10", "--idealization", "both", "--source", "rules", "--arrange",
+                     "--positive-side", "control", "--negative-side", "learning", "--stages",
+                     "search,idealize,classify,recognize,errors"},
+                    w, {"<H1 ALIGN=center>Recognition Error Counting Results</H1>"});
+}
+
+TEST_F(WindowEquivalenceTest, ControlPositiveSideWithATypedLevel) {
+    SCOPED_TRACE("generated samples: std::mt19937 seeds 31, 32, 33, 34");
+    writeGeneratedSamples(folder);
+    Window w;
+    // The control positive sample is the learning one, so its objects fall into the classes.
+    generatedFixedSteps(w, folder, 2, 0, "pos.seq");
     w.countErrors(1, 2, [&w] {
         if (!w.form.RecLevelEdit.enabled()) return;
         w.form.RecLevelEdit.setText("2,5");
@@ -164,12 +200,37 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesFromRulesWithControlPositiveAndATy
     });
 
     expectSameFiles({"--positive", "pos.seq", "--negative", "neg.seq", "--control-negative",
-                     "cneg.seq", "--control-positive", "cpos.seq", "--finish", "40", "--sub",
-                     "10", "--idealization", "both", "--source", "rules", "--arrange",
-                     "--positive-side", "control", "--negative-side", "learning", "--classes",
-                     "1-2", "--level", "2,5", "--stages",
-                     "search,idealize,classify,recognize,errors"},
-                    w);
+                     "cneg.seq", "--control-positive", "pos.seq", "--finish", "40", "--sub", "10",
+                     "--idealization", "both", "--arrange", "--positive-side", "control",
+                     "--negative-side", "learning", "--classes", "1-2", "--level", "2,5",
+                     "--stages", "search,idealize,classify,recognize,errors"},
+                    w,
+                    {"<BR>1 Class Recognition Level =  2,5\n",
+                     "<BR>2 Class Recognition Level =  2,5\n", "<BR>Recognized 2 out of 2\n"});
+}
+
+TEST_F(WindowEquivalenceTest, OneClassWithAWantedFirstLevelError) {
+    const std::string pos = kExamples + "/promoters_pos.seq";
+    const std::string neg = kExamples + "/promoters_neg.seq";
+    Window w;
+    w.open(&TMainForm::mmbtnAddSequenciesClick, pos);
+    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, neg);
+    w.form.FinishStorSizeEdit.setText("60");
+    w.form.SubBuffersSizeEdit.setText("15");
+    w.form.chooseIdealizationType(1);
+    w.press(&TMainForm::btnStartSearchRulesClick);
+    w.press(&TMainForm::btnStartIdealizationClick);
+    w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
+    w.press(&TMainForm::btnStartSearchClassClick);
+    w.countErrors(3, 3, [&w] {
+        w.form.FirstLErrEd.setText("0.25");
+        w.form.FstReCount2();
+    });
+
+    expectSameFiles({"--positive", pos, "--negative", neg, "--control-negative", neg, "--finish",
+                     "60", "--sub", "15", "--idealization", "inserting", "--classes", "3",
+                     "--first-error", "0.25", "--stages", "search,idealize,classify,errors"},
+                    w, {"<BR>Recognition Level =  ", "Control Data"});
 }
 
 TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
@@ -195,7 +256,8 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
                      "--width", "8", "--finish", "50", "--sub", "10", "--idealization",
                      "inserting", "--classes", "2", "--level", "1.5", "--stages",
                      "search,idealize,recognize"},
-                    w);
+                    w, {"<H1 ALIGN=center>Long Seq Recognition Results</H1>",
+                        "<BR>Recognition Level =  1.5\n", "...", "<TD>r1"});
 }
 
 TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
