@@ -268,6 +268,49 @@ TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
     EXPECT_EQ(r.out, "");
 }
 
+TEST_F(CliRunTest, CtrlCStopsTheBootstrapBetweenIterations) {
+    const pid_t pid = startCli({"--positive", positive, "--negative", negative,
+                                "--control-negative", negative, "--finish", "40", "--sub", "10",
+                                "--stages", "search,idealize,bootstrap", "--bootstrap", "10,500",
+                                "--json", "b.json"},
+                               folder.path());
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
+    while (readFile(folder.path() / "stderr.txt").find("bootstrap, ") == std::string::npos &&
+           std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    kill(pid, SIGINT);
+    const CliResult r = finishCli(pid, folder.path(), 300);
+    EXPECT_EQ(r.exitCode, 130) << r.err;
+    EXPECT_NE(r.err.find("interrupted: the bootstrap was stopped"), std::string::npos) << r.err;
+    EXPECT_FALSE(exists("b.json"));
+}
+
+TEST_F(CliRunTest, ShiftPositionsScanTheLongControlSequences) {
+    SCOPED_TRACE("generated samples: std::mt19937 seeds 41, 42");
+    writeFile(folder.path() / "pos.seq", generatedSample(41, 24, 16, 2));
+    writeFile(folder.path() / "long.seq", generatedSample(42, 2, 40, 1));
+    const CliResult r = run({"--positive", "pos.seq", "--control-negative", "long.seq", "--mode",
+                             "shift", "--width", "8", "--finish", "50", "--sub", "10", "--json",
+                             "s.json", "--report", "s"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json summary = json::parse(readFile(folder.path() / "s.json"));
+    // Errors and bootstrap are not offered in shift positions; the recognition scans.
+    EXPECT_EQ(summary["stages"], json({"search", "idealize", "classify", "recognize"}));
+    EXPECT_EQ(summary["settings"]["mode"], "shift");
+    EXPECT_EQ(summary["settings"]["objectWidth"], 8);
+    EXPECT_EQ(summary["recognition"]["kind"], "scan");
+    EXPECT_EQ(summary["recognition"]["class"], 1);
+    // One window per start position: 2 x (40 - 8 + 1).
+    EXPECT_EQ(summary["recognition"]["windowScores"].size(), 66u);
+    EXPECT_NE(r.out.find("over 66 windows"), std::string::npos) << r.out;
+    EXPECT_NE(readFile(folder.path() / "s.html").find("Long Seq Recognition Results"),
+              std::string::npos);
+    for (const json& rule : summary["rules"]) {
+        EXPECT_GE(rule["target"].get<int>(), 1);
+        EXPECT_LE(rule["target"].get<int>(), 8);
+    }
+}
+
 TEST_F(CliRunTest, HelpAndVersionExitWithZero) {
     const CliResult help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
