@@ -617,14 +617,8 @@ QWidget* MainWindow::buildDataArea() {
             [this] {
                 if (syncing_) return;
                 int top = -1, bottom = -1;
-                for (const QModelIndex& index :
-                     idealObjectsView_->selectionModel()->selectedIndexes()) {
-                    if (top < 0 || index.row() < top) top = index.row();
-                    if (index.row() > bottom) bottom = index.row();
-                }
+                selectedRows(top, bottom);
                 if (top < 0) return;
-                shownSelectionTop_ = top + 1;
-                shownSelectionBottom_ = bottom + 1;
                 form_.IdealizObjectsList.select(top + 1, bottom + 1);
             });
     connect(idealObjectsView_, &QTableView::doubleClicked, this,
@@ -655,20 +649,34 @@ QWidget* MainWindow::buildDataArea() {
     return area;
 }
 
+void MainWindow::selectedRows(int& top, int& bottom) const {
+    // Ranges, not single cells: a selection of 100,000 rows is a handful of ranges.
+    top = bottom = -1;
+    for (const QItemSelectionRange& range : idealObjectsView_->selectionModel()->selection()) {
+        if (top < 0 || range.top() < top) top = range.top();
+        bottom = std::max(bottom, range.bottom());
+    }
+}
+
 void MainWindow::syncIdealObjectSelection() {
+    // The model's selection is the one the commands use; the view shows exactly that one,
+    // also after a refill has cleared the view's own.
     const Grid& grid = form_.IdealizObjectsList;
     const int top = grid.selectionTop(), bottom = grid.selectionBottom();
-    if (top == shownSelectionTop_ && bottom == shownSelectionBottom_) return;
-    shownSelectionTop_ = top;
-    shownSelectionBottom_ = bottom;
     QAbstractItemModel* model = idealObjectsView_->model();
     const int rows = model->rowCount();
     if (top < 1 || top > rows || model->columnCount() == 0) return;
     const int last = std::min(bottom, rows);
+    int shownTop = -1, shownBottom = -1;
+    selectedRows(shownTop, shownBottom);
+    if (shownTop >= 0) {
+        ++shownTop;
+        ++shownBottom;
+    }
+    if (shownTop == top && shownBottom == last) return;
     const QItemSelection selection(model->index(top - 1, 0),
                                    model->index(last - 1, model->columnCount() - 1));
-    idealObjectsView_->selectionModel()->select(selection,
-                                                QItemSelectionModel::ClearAndSelect);
+    idealObjectsView_->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
 }
 
 void MainWindow::showIdealObjectMenu(const QPoint& where) {

@@ -72,6 +72,8 @@ private:
     QAction* action(QMenu* menu, CheckControl& control, const char* name,
                     std::function<void()> handler, bool checkable = false);
     void syncIdealObjectSelection();
+    // The first and last selected rows of the ideal-object view (0-based), or -1 for none.
+    void selectedRows(int& top, int& bottom) const;
     void showIdealObjectMenu(const QPoint& where);
 
     TMainForm& form_;
@@ -84,7 +86,6 @@ private:
     ErrRecDialog* errRec_ = nullptr;
     BootstrapWindow* bootstrap_ = nullptr;
     QTableView* idealObjectsView_ = nullptr;
-    int shownSelectionTop_ = -1, shownSelectionBottom_ = -1;
     bool ticking_ = false;
     bool syncing_ = false;
     bool closing_ = false;
