@@ -5,6 +5,8 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
@@ -17,6 +19,7 @@
 #include <QTimer>
 #include <QValueAxis>
 #include <mutex>
+#include <thread>
 
 #include "ui/model/Controls.h"
 #include "ui/qt/AboutBox.h"
@@ -289,6 +292,58 @@ TEST(QtDialogs, MessageBoxesShowTheModelsWordsAndReturnTheButtonPressed) {
     EXPECT_EQ(failure.detail, QString("line 2: no letters"));
     EXPECT_EQ(failure.icon, QMessageBox::Critical);
     EXPECT_EQ(failure.buttons, int(QMessageBox::Ok));
+}
+
+TEST(QtDialogs, ABoxAskedForByAWorkerIsShownLaterWithoutBlockingIt) {
+    QtDialogs dialogs;
+    DialogAnswer answer = DialogAnswer::Cancel;
+    std::thread worker([&] {
+        answer = dialogs.messageBox({"Error reading from the basic array of sequncies.", "Error",
+                                     MessageIcon::Error, MessageButtons::Ok});
+    });
+    worker.join();  // returned at once: nothing waits for the window
+    EXPECT_EQ(answer, DialogAnswer::Ok);
+    BoxAnswerer answerer;
+    answerer.answer(QMessageBox::Ok);
+    QTest::qWait(200);  // the queued box opens in the window's thread
+    EXPECT_EQ(answerer.text, QString("Error reading from the basic array of sequncies."));
+    EXPECT_EQ(answerer.caption, QString("Error"));
+}
+
+TEST(QtDialogs, FileChoosersTakeTitleFilterFolderAndDefaultName) {
+    QTemporaryDir folder;
+    ASSERT_TRUE(folder.isValid());
+    QtDialogs dialogs;
+    QString title, filter, directory, name;
+    bool saving = false;
+    auto inspect = [&] {
+        QTimer::singleShot(100, [&] {
+            auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(chooser, nullptr);
+            title = chooser->windowTitle();
+            filter = chooser->nameFilters().join(";;");
+            directory = QDir(chooser->directory()).absolutePath();
+            const QStringList files = chooser->selectedFiles();
+            name = files.isEmpty() ? QString() : QFileInfo(files.first()).fileName();
+            saving = chooser->acceptMode() == QFileDialog::AcceptSave;
+            chooser->reject();
+        });
+    };
+    FileRequest save{"SaveProjectDlg", "DNA Project (*.dnp)|*.dnp", "Сохранение проекта",
+                     "Project1.dnp", folder.path().toStdString()};
+    inspect();
+    EXPECT_FALSE(dialogs.saveFile(save).has_value());  // cancelled
+    EXPECT_EQ(title, QString::fromUtf8("Сохранение проекта"));
+    EXPECT_EQ(filter, QString("DNA Project (*.dnp)"));
+    EXPECT_EQ(directory, QDir(folder.path()).absolutePath());
+    EXPECT_EQ(name, QString("Project1.dnp"));
+    EXPECT_TRUE(saving);
+
+    FileRequest open{"AddSeqsDlg", "Sequences (*.seq)|*.seq", "", "", folder.path().toStdString()};
+    inspect();
+    EXPECT_FALSE(dialogs.openFile(open).has_value());
+    EXPECT_EQ(filter, QString("Sequences (*.seq)"));
+    EXPECT_FALSE(saving);
 }
 
 TEST(QtDialogs, HelpShowsTheManualOrReportsItMissing) {
