@@ -177,11 +177,14 @@ int BatchRun::runSearch() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Rules);
     const size_t mark = dialogs_.messageCount();
+    m.searchTarget.store(-1);
     form_.btnStartSearchRulesClick();
     if (!m.running && !m.finished && !m.ruleSearchStarted)
         return fail(kExitProcessFailed,
                     "the regularity search could not run: " +
                         reasonSince(mark, "the window refused to start it"));
+    // Set by the start in this thread before the worker began; the search only reads it.
+    searchWidth_ = m.frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
     ran_[static_cast<size_t>(Stage::Search)] = true;
     return kExitSuccess;
@@ -382,8 +385,14 @@ void BatchRun::showProgress(Process process, bool final) {
     text += ", " + formatDuration(now - processStart_);
     switch (process) {
     case Process::Search: {
+        const int32_t target = m.searchTarget.load();
+        const int32_t width = searchWidth_;
+        if (!final && target >= 0)
+            text += ": target position " + std::to_string(target + 1) +
+                    (width > 0 ? " of " + std::to_string(width) : std::string());
         std::lock_guard<std::recursive_mutex> lock(f.mutex());
-        text += ": " + std::to_string(f.shownRuleCount) + " rules kept";
+        text += std::string(final || target < 0 ? ": " : ", ") + std::to_string(f.shownRuleCount) +
+                " rules kept";
         break;
     }
     case Process::Idealize:
@@ -412,7 +421,9 @@ void BatchRun::showProgress(Process process, bool final) {
         const int32_t done = filledRows(f.BootStrCtrl.ErrorsList, 0, rows);
         text += ": " + std::to_string(done) + " of " + std::to_string(rows) +
                 " iterations done";
-        if (!final) text += ", " + f.CountDownLabel.text() + " objects left in the iteration";
+        if (!final)
+            text += " (search target position " + std::to_string(m.searchTarget.load() + 1) +
+                    ", " + f.CountDownLabel.text() + " objects left to idealize)";
         break;
     }
     }

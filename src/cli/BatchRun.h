@@ -87,6 +87,7 @@ private:
     std::array<bool, kStageCount> ran_{};
     std::vector<std::pair<std::string, std::string>> written_;
     JsonSummary json_;
+    int32_t searchWidth_ = 0;  // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -362,6 +362,7 @@ void TMainManager::ruleSearchBody() {
     ruleSearchStarted.store(true);
     const int32_t width = storage->width;
     for (int32_t target = 0; target < width; ++target) {
+        searchTarget.store(target);
         generator->SetTarget(target);
         // The gate holds a paused search here, between two steps, and answers the run flag.
         while (runControl.gate() && generator->Step()) {

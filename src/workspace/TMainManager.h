@@ -140,6 +140,9 @@ public:
 
     // The run flag and pause gate handed to the engines; kept in step with `running`/`paused`.
     RunControl runControl;
+    // The target position (0-based) the running rule search (or bootstrap iteration's search)
+    // works on, for progress reports from another thread; -1 before the first.
+    std::atomic<int32_t> searchTarget{-1};
 
     // ---- the display the engines report to (owned by the window; may be null) ----
     void setDisplay(Display* sink) { display = sink; }

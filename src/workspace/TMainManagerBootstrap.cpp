@@ -127,6 +127,7 @@ bool TMainManager::BootstrapWorker() {
                              settings.confidenceLevel, settings.cpThreshold);
     const int32_t width = bootstrapStorage->width;
     for (int32_t q = 0; q < width; ++q) {
+        searchTarget.store(q);
         bootstrapGenerator->SetTarget(q);
         while (runControl.gate() && bootstrapGenerator->Step()) {
         }
