@@ -295,6 +295,15 @@ TEST_F(MainFormTest, ControlPositivePreconditions) {
     EXPECT_FALSE(manager().controlPositiveLoaded);
 }
 
+TEST_F(MainFormTest, ClassificationStartWithoutControlSampleDoesNothing) {
+    manager().classCount = 2;  // classes present, no control negative sample
+    form->btnStartSearchClassClick();
+    EXPECT_TRUE(dialogs.messages.empty());
+    EXPECT_EQ(form->StatusBar1.panel(1), "Program is started");
+    EXPECT_FALSE(manager().running);
+    manager().classCount = 0;
+}
+
 TEST_F(MainFormTest, ExitStopsAndCloses) {
     form->mmbtnExitClick();
     EXPECT_TRUE(form->closed());

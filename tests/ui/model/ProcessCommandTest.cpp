@@ -224,6 +224,22 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     form->IdealizObjectsList.select(classes + 3, classes + 4);
     form->D1Click();
     EXPECT_EQ(manager().classCount, classes - 1);
+
+    // A selection of the rows 2 to 3 deletes the two classes shown there, 1 and 2.
+    ASSERT_GE(manager().classCount, 3);
+    before.clear();
+    for (int32_t j = 0; j < s.learnObjectCount; ++j) before.push_back(s.learnObjects[j].classNumber);
+    const std::string third = form->IdealizObjectsList.cell(2, 4);
+    form->IdealizObjectsList.select(2, 3);
+    form->D1Click();
+    EXPECT_EQ(manager().classCount, classes - 3);
+    EXPECT_EQ(form->IdealizObjectsList.cell(2, 2), third) << "the class after them moves up";
+    EXPECT_EQ(form->IdealizObjectsList.cell(0, 2), "2");
+    for (int32_t j = 0; j < s.learnObjectCount; ++j) {
+        const int32_t b = before[j];
+        const int32_t expectedClass = (b == 1 || b == 2) ? -1 : b > 2 ? b - 2 : b;
+        EXPECT_EQ(s.learnObjects[j].classNumber, expectedClass) << "object " << j;
+    }
 }
 
 // The worked example: letters A and C, one rule R (A at position 0 => C at position 1 with
