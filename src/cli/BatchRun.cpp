@@ -65,9 +65,9 @@ std::string BatchRun::reasonSince(size_t mark, const std::string& fallback) cons
 }
 
 int BatchRun::interrupted(const char* what) {
-    return fail(kExitInterrupted, std::string("interrupted") + (what ? ": the " : "") +
-                                      (what ? what : "") + (what ? " was stopped" : "") +
-                                      "; no output file was written");
+    std::string text = "interrupted";
+    if (what) text += std::string(": the ") + what + " was stopped";
+    return fail(kExitInterrupted, text + "; no output file was written");
 }
 
 void BatchRun::note(const std::string& text) {

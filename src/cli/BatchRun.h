@@ -76,8 +76,11 @@ private:
     int fail(int code, const std::string& text);
     // The window's message since `mark` that explains a refusal, or `fallback`.
     std::string reasonSince(size_t mark, const std::string& fallback) const;
+    // Reports an interrupt (naming the process that was stopped, when one ran) and returns
+    // the exit code 130.
     int interrupted(const char* what);
-    void note(const std::string& text);  // progress line (not with --quiet)
+    // Prints a progress line on the error stream, except when quiet.
+    void note(const std::string& text);
 
     const BatchOptions& options_;
     std::ostream& out_;
