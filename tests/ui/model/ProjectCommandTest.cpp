@@ -511,6 +511,34 @@ TEST_F(ProjectCommandTest, OpenSetsTheControlsAndEnablesWhatWasRead) {
     }
 }
 
+TEST_F(ProjectCommandTest, WorkGoesOnAfterOpening) {
+    // Classes formed with "Deleting begin", and the learning sequences as control data: the
+    // classificator the open builds must put each into the class its learning object has.
+    ProjectData data = buildStage(Stage::kAfterIdealization, 10);
+    data.controlNegative = data.learnPositive;
+    std::vector<int32_t> stored;
+    for (int32_t i = 0; i < data.storage->learnObjectCount; ++i)
+        stored.push_back(data.storage->learnObjects[i].classNumber);
+    ASSERT_GT(data.classCount, 1);
+    dialogs.choose(folder.write("classified.dnp", encode(data)));
+    form->mmbtnOpenProjectClick();
+    ASSERT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+    ASSERT_TRUE(form->btnStartSearchClass.enabled());
+
+    form->setActivePage(Page::Classes);
+    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartSearchClassClick, kClassificationEnded));
+    const SEQStorage& s = *manager().storage;
+    ASSERT_EQ(s.controlNegativeObjectCount, static_cast<int32_t>(stored.size()));
+    for (int32_t i = 0; i < s.controlNegativeObjectCount; ++i)
+        EXPECT_EQ(s.controlNegativeObjects[i].classNumber, stored[static_cast<size_t>(i)]) << i;
+
+    form->btnStartRecognitionClick();
+    tickUntilReported();
+    EXPECT_EQ(form->NewSeqsList.colCount(), manager().classCount + 5);
+    for (int32_t r = 1; r <= manager().controlNegativeCount; ++r)
+        EXPECT_NE(form->NewSeqsList.cell(5, r).find(':'), std::string::npos) << "row " << r;
+}
+
 TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
     dialogs.messages.clear();
