@@ -13,7 +13,7 @@
 
 namespace motifora {
 
-using nlohmann::json;
+using json = nlohmann::ordered_json;
 
 namespace {
 

@@ -23,12 +23,12 @@ public:
     // Reads the levels, error counts and object scores of the error counting.
     void captureErrors(TMainForm& form);
     // The whole summary. `ran` tells which stages ran in this run.
-    nlohmann::json build(TMainForm& form, const BatchOptions& options,
+    nlohmann::ordered_json build(TMainForm& form, const BatchOptions& options,
                          const std::array<bool, kStageCount>& ran) const;
 
 private:
-    nlohmann::json classScores_;  // null until captured
-    nlohmann::json errors_;       // null until captured
+    nlohmann::ordered_json classScores_;  // null until captured
+    nlohmann::ordered_json errors_;       // null until captured
 };
 
 }  // namespace motifora
