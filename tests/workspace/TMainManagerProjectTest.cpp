@@ -159,8 +159,8 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
     // Cut short within every part of the file: the header, the samples, the object table, the
     // rules, the classes, the object lists and the recognition table.
     for (size_t cut : {size_t{0}, size_t{5}, size_t{40}, good.size() / 9, good.size() / 4,
-                       good.size() / 3, good.size() / 2, good.size() * 2 / 3,
-                       good.size() * 5 / 6, good.size() - 12, good.size() - 1}) {
+                       good.size() / 3, good.size() / 2, good.size() * 2 / 3, good.size() * 5 / 6,
+                       good.size() - 12, good.size() - 1}) {
         damages.push_back({"truncated", good.substr(0, cut)});
     }
     {
@@ -221,7 +221,8 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
 
 TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     test::TempDir dir;
-    const std::string samples = dir.write("p.seq", test::seqText(test::patternedRecords(40, 12, 7)));
+    const std::string samples =
+        dir.write("p.seq", test::seqText(test::patternedRecords(40, 12, 7)));
     TMainManager m;
     ASSERT_TRUE(m.loadLearnPositive(samples)) << m.lastLoadError();
     // Paused at once, the search holds its half-built rule store.

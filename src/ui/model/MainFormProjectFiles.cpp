@@ -121,9 +121,9 @@ bool TMainForm::readProjectFile(const std::string& path, std::string& error) {
                  ++r) {
                 const auto& cells = opened.recognition[static_cast<size_t>(r)];
                 for (int32_t c = 0; c < classes && static_cast<size_t>(c) < cells.size(); ++c) {
-                    NewSeqsList.setCell(5 + c, r + 1,
-                                        RecognitionCellText(cells[static_cast<size_t>(c)],
-                                                            numberFormat));
+                    NewSeqsList.setCell(
+                        5 + c, r + 1,
+                        RecognitionCellText(cells[static_cast<size_t>(c)], numberFormat));
                 }
             }
         }
@@ -163,8 +163,8 @@ bool TMainForm::writeProjectFile(const std::string& path, std::string& error) {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         const GridText grid = snapshot(NewSeqsList);
         if (GridHoldsRecognitionResults(grid)) {
-            recognition = RecognitionTableFromGrid(grid, m.controlNegativeCount, m.classCount,
-                                                   numberFormat);
+            recognition =
+                RecognitionTableFromGrid(grid, m.controlNegativeCount, m.classCount, numberFormat);
             withRecognition = true;
         }
     }
@@ -187,9 +187,9 @@ bool TMainForm::writeTextExport(const std::string& path, std::string& error) {
         m.shutdownWorker();  // a stopped worker finishing its last item
     }
     TextExportSource source;
-    source.learnPositive = {m.learnPositive.data(),
-                            std::min(m.learnPositive.size(),
-                                     static_cast<size_t>(std::max(m.learnPositiveCount, 0)))};
+    source.learnPositive = {
+        m.learnPositive.data(),
+        std::min(m.learnPositive.size(), static_cast<size_t>(std::max(m.learnPositiveCount, 0)))};
     source.learnPositiveLoaded = m.learnPositiveLoaded;
     source.storage = m.storage.get();
     source.rulesPresent = m.rules != nullptr;

@@ -34,7 +34,7 @@ std::string readBytes(const std::string& path) {
 
 // A folder of its own under the system's temporary folder, removed at the end.
 class Folder {
-public:
+  public:
     Folder() {
         static int serial = 0;
         path_ = std::filesystem::temp_directory_path() /
@@ -51,7 +51,7 @@ public:
         return path(name);
     }
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -63,7 +63,7 @@ std::vector<std::vector<std::string>> gridTexts(const Grid& grid) {
 }
 
 class ProjectCommandTest : public FormFixture {
-protected:
+  protected:
     // Ticks the timer until a message is shown or the worker is done; returns the texts shown.
     std::vector<std::string> tickUntilReported(int maxSeconds = 600) {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
@@ -433,8 +433,8 @@ std::string stageProject(const Folder& folder, Stage stage) {
 TEST_F(ProjectCommandTest, OpenSetsTheControlsAndEnablesWhatWasRead) {
     struct Expect {
         Stage stage;
-        bool search, idealization, control, classify, count, bootstrap, positiveShown, negativeShown,
-            scores;
+        bool search, idealization, control, classify, count, bootstrap, positiveShown,
+            negativeShown, scores;
     };
     const Expect table[] = {
         {Stage::kSamplesOnly, true, false, false, false, false, false, false, false, false},
@@ -670,14 +670,16 @@ TEST_F(ProjectCommandTest, LongSequenceReportThroughTheSaveButton) {
     EXPECT_EQ(request.title, "Saving Relsults of Erro Count As HTML");
     EXPECT_EQ(request.defaultName, "Project1.html");
     const auto row = [](const char* range, const char* maximum) {
-        return std::string("    <TR>\n      <TD>1      </TD>\n      <TD>chr1      </TD>\n"
-                           "      <TD>") +
+        return std::string(
+                   "    <TR>\n      <TD>1      </TD>\n      <TD>chr1      </TD>\n"
+                   "      <TD>") +
                range + "      </TD>\n      <TD>" + maximum + "      </TD>\n    </TR>\n";
     };
     const std::string expected =
-        std::string("<HTML>\n<BODY>\n<H1 ALIGN=center>Long Seq Recognition Results</H1>\n"
-                    "<BR>Recognition Level =  4\n<BR><BR> \n<TABLE BORDER>\n    <TR>\n"
-                    "      <TD ALIGN=middle COLSPAN=4>Control Data      </TD\n>    </TR>\n") +
+        std::string(
+            "<HTML>\n<BODY>\n<H1 ALIGN=center>Long Seq Recognition Results</H1>\n"
+            "<BR>Recognition Level =  4\n<BR><BR> \n<TABLE BORDER>\n    <TR>\n"
+            "      <TD ALIGN=middle COLSPAN=4>Control Data      </TD\n>    </TR>\n") +
         row("2...3", "6.000000") + row("5...6", "7.000000") + "</TABLE>\n</BODY>\n</HTML>\n";
     EXPECT_EQ(readBytes(folder.path("results.html")), expected);
 
@@ -745,9 +747,8 @@ TEST_F(ProjectCommandTest, ErrorCountingReportThroughTheSaveButton) {
         "<HR align=left width=350 SIZE=2>\n<BR>First Level Error =  0.1\n<BR>1 of 10\n"
         "<HR align=left width=350 SIZE=2>\n<BR>Second Level Error =  0.20000000\n<BR>2 of 10\n"
         "<BR><BR> \n<TABLE BORDER>\n" +
-        section("Control Data") + row({"1", "n1", "1", "10.00", "yes"}) +
-        section("Learning Data") + row({"1", "p1", "1", "3.50", "no"}) +
-        "</TABLE>\n</BODY>\n</HTML>\n";
+        section("Control Data") + row({"1", "n1", "1", "10.00", "yes"}) + section("Learning Data") +
+        row({"1", "p1", "1", "3.50", "no"}) + "</TABLE>\n</BODY>\n</HTML>\n";
     EXPECT_EQ(readBytes(folder.path("errors.html")), expected);
     EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().text;
 }
