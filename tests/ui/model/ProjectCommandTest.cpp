@@ -691,6 +691,13 @@ TEST_F(ProjectCommandTest, LongSequenceReportThroughTheSaveButton) {
     form->SaveRecErrBtnClick();
     EXPECT_EQ(readBytes(folder.path("upper.HTML.html")), expected);
 
+    // A file that cannot be created.
+    const std::string nowhere = folder.path("missing-folder/r.html");
+    dialogs.choose(nowhere);
+    form->SaveRecErrBtnClick();
+    EXPECT_EQ(lastMessage().text.rfind(kWriteError + nowhere, 0), 0u) << lastMessage().text;
+    EXPECT_EQ(lastMessage().caption, "Ошибка");
+
     // A level that is no number: the failure names it, no file is made.
     form->RecLevelEdit.setText("four");
     dialogs.choose(folder.path("bad.html"));
