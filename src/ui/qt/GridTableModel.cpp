@@ -100,6 +100,7 @@ QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name) 
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
     view->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 6);
     view->horizontalHeader()->setResizeContentsPrecision(200);
+    view->verticalHeader()->setResizeContentsPrecision(200);
     view->horizontalHeader()->setFont(view->font());
     view->setFont(fixed);
     binder.bind(grid, [&grid, model, view] {

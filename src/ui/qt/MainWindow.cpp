@@ -3,15 +3,12 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QButtonGroup>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QLabel>
 #include <QLineEdit>
@@ -80,10 +77,10 @@ QIcon resultsIcon() {
     p.setBrush(Qt::white);
     p.drawRect(4, 2, 15, 19);
     p.setPen(QPen(QColor(0, 120, 0), 2));
-    p.drawLine(7, 8, 12, 8);
-    p.drawLine(9, 6, 9, 11);  // not centred on purpose: reads as "+" at 24 px
+    p.drawLine(7, 8, 13, 8);
+    p.drawLine(10, 5, 10, 11);
     p.setPen(QPen(Qt::red, 2));
-    p.drawLine(7, 15, 12, 15);
+    p.drawLine(7, 15, 13, 15);
     return QIcon(pixmap);
 }
 
