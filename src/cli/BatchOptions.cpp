@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <climits>
 #include <set>
 
 #include "cli/ExitCode.h"
@@ -87,12 +88,19 @@ void checkReal(Problems& problems, const char* option, const std::optional<std::
                      NumberFormat('.').general(low) + " to " + NumberFormat('.').general(high));
 }
 
+// The buffers of the search hold one slot per rule they may keep, allocated when the search
+// starts; sizes beyond this would exhaust the memory and end the program instead of a message.
+constexpr int32_t kLargestBuffer = 1000000;
+
 void checkInteger(Problems& problems, const char* option, const std::optional<std::string>& text,
-                  int32_t least, const char* rule) {
+                  int32_t least, const char* rule, int32_t most = INT32_MAX) {
     if (!text) return;
     int32_t value = 0;
     if (!NumberFormat::readInteger(*text, value) || value < least)
         problems.add(std::string(option) + ": \"" + *text + "\" is not " + rule);
+    else if (value > most)
+        problems.add(std::string(option) + ": \"" + *text + "\" is more than " +
+                     std::to_string(most) + ", more rules than a buffer can hold in memory");
 }
 
 bool parseStages(const std::string& text, std::array<bool, kStageCount>& stages,
@@ -297,11 +305,11 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
                          ->type_name("X")
                          ->group(search);
     auto* finishOption =
-        app.add_option("--finish", finish, "Size of the finish buffer, above 1 (default 500)")
+        app.add_option("--finish", finish, "Size of the finish buffer, 2..1000000 (default 500)")
             ->type_name("N")
             ->group(search);
     auto* subOption =
-        app.add_option("--sub", sub, "Size of the sub-buffers, at least 1 (default 50)")
+        app.add_option("--sub", sub, "Size of the sub-buffers, 1..1000000 (default 50)")
             ->type_name("N")
             ->group(search);
     auto* threadsOption = app.add_option("--threads", threads,
@@ -442,8 +450,8 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
 
     checkReal(problems, "--confidence", o.confidence, 0.0, 1.0);
     checkReal(problems, "--cp", o.cp, 0.0, 1.0);
-    checkInteger(problems, "--finish", o.finish, 2, "a whole number above 1");
-    checkInteger(problems, "--sub", o.sub, 1, "a whole number of at least 1");
+    checkInteger(problems, "--finish", o.finish, 2, "a whole number above 1", kLargestBuffer);
+    checkInteger(problems, "--sub", o.sub, 1, "a whole number of at least 1", kLargestBuffer);
     checkInteger(problems, "--width", o.width, 3, "a whole number above 2");
     checkReal(problems, "--first-error", o.firstError, 0.0, 1.0);
     if (o.level) {

@@ -85,6 +85,8 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedWithTheUsageLine) {
         {{"--positive", "a.seq", "--finish", "1"}, "--finish: \"1\" is not a whole number above 1"},
         {{"--positive", "a.seq", "--finish", "5.5"}, "--finish"},
         {{"--positive", "a.seq", "--sub", "0"}, "--sub"},
+        {{"--positive", "a.seq", "--sub", "2147483647"}, "--sub: \"2147483647\" is more than"},
+        {{"--positive", "a.seq", "--finish", "1000001"}, "--finish: \"1000001\" is more than"},
         {{"--positive", "a.seq", "--width", "2"}, "--width: \"2\" is not a whole number above 2"},
         {{"--positive", "a.seq", "--first-error", "1,2"}, "--first-error"},
         {{"--positive", "a.seq", "--level", "high"}, "--level"},
