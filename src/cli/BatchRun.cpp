@@ -176,6 +176,16 @@ bool BatchRun::decide(Stage stage, bool allowedByDefault, bool allowed, const st
 int BatchRun::runSearch() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Rules);
+    // A frame wider than every sequence cuts no window, and the search's tables are sized by
+    // the frame: refuse it here rather than let the search run out of memory.
+    int32_t frame = 0;
+    const int32_t longest = sampleWidth(m.learnPositive.data(), m.learnPositiveCount);
+    if (form_.btnShiftPositionsRadio.checked() &&
+        NumberFormat::readInteger(form_.FrameWidthEdit.text(), frame) && frame > longest)
+        return fail(kExitBadArguments, "--width " + form_.FrameWidthEdit.text() +
+                                           " is wider than the longest learning positive "
+                                           "sequence (" + std::to_string(longest) +
+                                           " positions): no window would fit");
     const size_t mark = dialogs_.messageCount();
     m.searchTarget.store(-1);
     form_.btnStartSearchRulesClick();

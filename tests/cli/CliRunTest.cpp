@@ -180,6 +180,13 @@ TEST_F(CliRunTest, BadArgumentsExitWithTwoAndTheUsageLine) {
                                 "search,idealize,classify,errors"});
     EXPECT_EQ(late.exitCode, 2) << late.err;
     EXPECT_NE(late.err.find("there is no class 54"), std::string::npos) << late.err;
+    // So is a scanning frame wider than every sequence (57 letters): no window would fit.
+    const CliResult wide = run({"--positive", positive, "--mode", "shift", "--width", "58"});
+    EXPECT_EQ(wide.exitCode, 2) << wide.err;
+    EXPECT_NE(wide.err.find("--width 58 is wider than the longest learning positive sequence "
+                            "(57 positions)"),
+              std::string::npos)
+        << wide.err;
 }
 
 TEST_F(CliRunTest, RefusedInputsExitWithThreeAndSayWhy) {
