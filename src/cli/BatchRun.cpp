@@ -78,60 +78,32 @@ void BatchRun::note(const std::string& text) {
 
 // ---------------------------------------------------------------- inputs and settings
 
-int BatchRun::loadInputs() {
-    TMainForm& f = form_;
-    struct Load {
-        const std::string& path;
-        void (TMainForm::*command)();
-        const char* what;
-    };
-    if (!options_.open.empty()) {
-        const size_t mark = dialogs_.messageCount();
-        dialogs_.choose(options_.open);
-        f.mmbtnOpenProjectClick();
-        dialogs_.clearPaths();
-        if (dialogs_.errorSince(mark))
-            return fail(kExitInputRefused, "the project " + options_.open + " was refused");
-    }
-    const Load loads[] = {
-        {options_.positive, &TMainForm::mmbtnAddSequenciesClick, "learning positive sample"},
-        {options_.negative, &TMainForm::mmbtnAddNegativeSequenciesClick,
-         "learning negative sample"},
-    };
-    for (const Load& load : loads) {
-        if (load.path.empty()) continue;
-        const size_t mark = dialogs_.messageCount();
-        dialogs_.choose(load.path);
-        (f.*load.command)();
-        dialogs_.clearPaths();
-        if (dialogs_.errorSince(mark))
-            return fail(kExitInputRefused,
-                        std::string("the ") + load.what + " " + load.path + " was refused");
-    }
+int BatchRun::load(void (TMainForm::*command)(), const std::string& path, const char* what) {
+    if (path.empty()) return kExitSuccess;
+    const size_t mark = dialogs_.messageCount();
+    dialogs_.choose(path);
+    (form_.*command)();
+    dialogs_.clearPaths();
+    if (dialogs_.errorSince(mark))
+        return fail(kExitInputRefused, std::string("the ") + what + " " + path + " was refused");
     return kExitSuccess;
 }
 
+int BatchRun::loadInputs() {
+    if (int code = load(&TMainForm::mmbtnOpenProjectClick, options_.open, "project")) return code;
+    if (int code = load(&TMainForm::mmbtnAddSequenciesClick, options_.positive,
+                        "learning positive sample"))
+        return code;
+    return load(&TMainForm::mmbtnAddNegativeSequenciesClick, options_.negative,
+                "learning negative sample");
+}
+
 int BatchRun::loadControls() {
-    TMainForm& f = form_;
-    const std::pair<const std::string*, const char*> controls[] = {
-        {&options_.controlNegative, "control negative sample"},
-        {&options_.controlPositive, "control positive sample"},
-    };
-    for (int i = 0; i < 2; ++i) {
-        const std::string& path = *controls[i].first;
-        if (path.empty()) continue;
-        const size_t mark = dialogs_.messageCount();
-        dialogs_.choose(path);
-        if (i == 0)
-            f.mmbtnAddControlNegativeClick();
-        else
-            f.mmbtnAddControlPositiveClick();
-        dialogs_.clearPaths();
-        if (dialogs_.errorSince(mark))
-            return fail(kExitInputRefused,
-                        std::string("the ") + controls[i].second + " " + path + " was refused");
-    }
-    return kExitSuccess;
+    if (int code = load(&TMainForm::mmbtnAddControlNegativeClick, options_.controlNegative,
+                        "control negative sample"))
+        return code;
+    return load(&TMainForm::mmbtnAddControlPositiveClick, options_.controlPositive,
+                "control positive sample");
 }
 
 void BatchRun::applySettings() {

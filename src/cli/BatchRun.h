@@ -44,6 +44,9 @@ public:
 private:
     enum class Process { Search, Idealize, Classify, Recognize, Bootstrap, Errors };
 
+    // Chooses `path` in the file dialog of the load or open `command` and runs it. Returns 0
+    // (also when no path was given), or 3 when the window refused the file.
+    int load(void (TMainForm::*command)(), const std::string& path, const char* what);
     int loadInputs();
     int loadControls();
     void applySettings();
