@@ -105,6 +105,25 @@ TEST_F(ClickThrough, TheExampleFromLoadingToReports) {
     })) << lastMessage();
     EXPECT_FALSE(cell(control, 0, 4).isEmpty());
 
+    // A double click on class 1 lists its learning objects in the class-object grid; its
+    // pop-up menu then shows the regularities of the class.
+    auto* classList = widget<QTableView>("ClassList");
+    ideal->selectRow(0);
+    emit ideal->doubleClicked(ideal->model()->index(0, 0));
+    EXPECT_EQ(form->IdealizObjectsList.selectionTop(), 1);
+    EXPECT_EQ(classList->model()->columnCount(), 3);
+    EXPECT_EQ(cell(classList, 0, 0), QString("1"));
+    EXPECT_EQ(cell(classList, 0, 2), cell(ideal, 0, 2));  // class 1 was made from its object
+    emit ideal->customContextMenuRequested(QPoint(4, 4));
+    auto* popup = widget<QMenu>("IdealObjPopupMenu");
+    ASSERT_TRUE(popup->isVisible());
+    popup->hide();
+    trigger("ShowRegularities1");
+    EXPECT_EQ(classList->model()->columnCount(), 5);
+    ASSERT_GT(classList->model()->rowCount(), 0);
+    const QString status = cell(classList, 0, 4);
+    EXPECT_TRUE(status == "true" || status == "false") << status.toStdString();
+
     // Recognition of the control data: one score column per class, "class:score" cells.
     click("btnStartRecognition");
     ASSERT_TRUE(waitFor([&] {

@@ -18,7 +18,10 @@
 #include <thread>
 
 #include "WindowFixture.h"
+#include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
+#include "ui/qt/ErrRecDialog.h"
+#include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/QtDialogs.h"
 #include "ui/qt/UpDownEdit.h"
 #include "workspace/TMainManager.h"
@@ -291,6 +294,38 @@ TEST_F(MainWindowTest, ThePopUpMenuOpensOnlyWhileClassesExistAndFollowsTheSelect
     const QModelIndexList rows = view->selectionModel()->selectedRows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows.first().row(), 0);
+}
+
+TEST_F(MainWindowTest, TheSmallWindowsFollowTheirModels) {
+    // "Error Recognition Properties": modal, shown by the model; the close box acts as "OK".
+    ErrRecDialog* properties = window->errRecDialog();
+    form->ErrRecForm.PositiveGroup.setEnabled(true);
+    bool modal = false;
+    QString title;
+    QTimer::singleShot(100, [&] {
+        modal = QApplication::activeModalWidget() == properties;
+        title = properties->windowTitle();
+        properties->positiveGroup()->item(1)->click();
+        properties->close();
+    });
+    form->ErrRecForm.ShowModal();
+    EXPECT_TRUE(modal);
+    EXPECT_EQ(title, QString("Error Recognition Properties"));
+    EXPECT_EQ(form->ErrRecForm.PositiveGroup.itemIndex(), 1);
+    EXPECT_FALSE(form->ErrRecForm.Window.visible());
+    EXPECT_FALSE(properties->isVisible());
+
+    // "Bootstreap Control": shown and hidden by the model; its close box hides it.
+    BootstrapWindow* bootstrap = window->bootstrapWindow();
+    EXPECT_FALSE(bootstrap->isVisible());
+    form->BootStrCtrl.Show();
+    window->repaint();
+    EXPECT_TRUE(bootstrap->isVisible());
+    EXPECT_FALSE(bootstrap->isModal());
+    bootstrap->close();
+    EXPECT_FALSE(form->BootStrCtrl.Window.visible());
+    window->repaint();
+    EXPECT_FALSE(bootstrap->isVisible());
 }
 
 TEST_F(MainWindowTest, AboutAndHelpGoThroughTheDialogs) {
