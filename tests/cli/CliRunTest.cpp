@@ -155,6 +155,18 @@ TEST_F(CliRunTest, ASavedProjectReopensToTheSameExport) {
     EXPECT_EQ(summary["stages"], json({"classify", "recognize", "errors", "bootstrap"}));
 }
 
+TEST_F(CliRunTest, TheNumberOfSearchThreadsChangesNoResult) {
+    for (const char* threads : {"1", "3"}) {
+        const CliResult r = run({"--positive", positive, "--negative", negative, "--finish", "200",
+                                 "--sub", "40", "--threads", threads, "--stages", "search,idealize",
+                                 "--export-text", std::string("t") + threads, "--quiet"});
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+    }
+    const std::string one = readFile(folder.path() / "t1.txt");
+    EXPECT_NE(one.find("# || Fisher || Rule || CP\n"), std::string::npos);
+    EXPECT_TRUE(one == readFile(folder.path() / "t3.txt"));
+}
+
 TEST_F(CliRunTest, QuietRunsPrintOnlyTheSummary) {
     const CliResult r = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
                              "search", "--quiet"});
