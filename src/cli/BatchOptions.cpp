@@ -318,20 +318,20 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
                               ->type_name("N")
                               ->group(search);
 
-    const std::string classes_ = "Idealization";
+    const std::string idealizationGroup = "Idealization";
     auto* idealizationOption =
         app.add_option("--idealization", idealization,
                        "Idealization type: deleting, inserting or both (default deleting)")
             ->type_name("deleting|inserting|both")
             ->check(CLI::IsMember({"deleting", "inserting", "both"}).description(""))
-            ->group(classes_);
+            ->group(idealizationGroup);
     auto* sourceOption =
         app.add_option("--source", source,
                        "Ideal objects generated from the original objects or the regularities "
                        "(default objects)")
             ->type_name("objects|rules")
             ->check(CLI::IsMember({"objects", "rules"}).description(""))
-            ->group(classes_);
+            ->group(idealizationGroup);
 
     const std::string evaluation = "Recognition and errors";
     bool arrangeOn = false;
