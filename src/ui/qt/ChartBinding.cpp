@@ -23,12 +23,34 @@ QImage squareMarker(const QColor& color) {
     return image;
 }
 
+double tickInterval(double range) {
+    if (!(range > 0.0) || !std::isfinite(range)) return 1.0;
+    const double raw = range / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double factor : {1.0, 2.0, 5.0, 10.0})
+        if (factor * power >= raw) return factor * power;
+    return 10.0 * power;
+}
+
 void applyAxis(QValueAxis* axis, const Chart::Axis& model, bool any, double low, double high) {
     axis->setTitleText(QString::fromStdString(model.title));
     double minimum = model.minimum, maximum = model.maximum;
     if (model.automatic) automaticRange(any, low, high, minimum, maximum);
     if (!(maximum > minimum)) maximum = minimum + 1.0;
     axis->setRange(minimum, maximum);
+    // Ticks on round values (1, 2 or 5 times a power of ten, about five of them), anchored
+    // at 0, whatever the range.
+    axis->setTickType(QValueAxis::TicksDynamic);
+    axis->setTickAnchor(0.0);
+    axis->setTickInterval(tickInterval(maximum - minimum));
+}
+
+// Marker size for a series of `count` points: full squares for a few points, small ones for a
+// long scan so that the line stays readable.
+qreal markerSize(qsizetype count) {
+    if (count <= 100) return 8.0;
+    if (count <= 500) return 5.0;
+    return 3.0;
 }
 
 }  // namespace
@@ -57,6 +79,8 @@ ChartBinding::ChartBinding(const Chart& chart, QWidget* parent)
     const QColor colors[2] = {Qt::red, QColor(0, 0, 139)};
     x_ = new QValueAxis;
     y_ = new QValueAxis;
+    x_->setLabelFormat("%g");
+    y_->setLabelFormat("%g");
     // Long axis titles ("Percentage of sampling") must fit beside a short chart.
     QFont titleFont = x_->titleFont();
     titleFont.setPointSizeF(std::max(7.0, titleFont.pointSizeF() * 0.85));
@@ -100,6 +124,7 @@ bool ChartBinding::refresh() {
             yLow = std::min(yLow, y);
             yHigh = std::max(yHigh, y);
         }
+        series_[i]->setMarkerSize(markerSize(list.size()));
         series_[i]->replace(list);
     }
     applyAxis(x_, chart_.xAxis(), any, xLow, xHigh);

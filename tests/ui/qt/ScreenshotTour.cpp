@@ -1,7 +1,7 @@
 // Runs the bundled example through the workbench window and saves pictures of its pages.
 //
 // Usage: qt_screenshot_tour <output folder> [examples folder]
-// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png and about.png. The
+// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png, scan.png and about.png. The
 // dialogs are answered from a script (the example's files); everything else goes through the
 // real widgets, as a user would click it.
 #include <QAbstractButton>
@@ -24,6 +24,7 @@
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/Application.h"
 #include "ui/qt/BootstrapWindow.h"
+#include "ui/qt/ChartBinding.h"
 #include "ui/qt/ErrRecDialog.h"
 #include "ui/qt/MainWindow.h"
 #include "ui/qt/RadioGroupBox.h"
@@ -173,6 +174,37 @@ int main(int argc, char** argv) {
     if (!waitFor([&] { return average->text() != QString("______________"); }))
         return fail("bootstrap");
     if (!save(bootstrap, out, "bootstrap.png")) return 1;
+
+    // A second session in "Shift positions" mode: the control sequences are scanned window by
+    // window against one class and the scores drawn along the sequences.
+    bootstrap->hide();
+    form.BootStrCtrl.Window.setVisible(false);
+    pages->setCurrentIndex(0);
+    dialogs.answer(motifora::DialogAnswer::No);  // do not save the first session
+    dialogs.choose(positive);
+    if (!trigger("mmbtnAddSequencies")) return fail("second positive sample");
+    if (!click("btnShiftPositionsRadio")) return fail("shift positions");
+    const size_t searchesBefore = dialogs.messages.size();
+    auto shownSince = [&dialogs](size_t from, const char* text) {
+        for (size_t i = from; i < dialogs.messages.size(); ++i)
+            if (dialogs.messages[i].text == text) return true;
+        return false;
+    };
+    if (!click("btnStartSearchRules") ||
+        !waitFor([&] { return shownSince(searchesBefore, "Процесс поиска закономерностей успешно завершен."); }))
+        return fail("shifted regularity search");
+    pages->setCurrentIndex(1);
+    window.findChild<QRadioButton*>("ObjsSourceGroupItem1")->click();  // classes from the rules
+    if (!click("btnStartIdealization") ||
+        !waitFor([&] { return shownSince(searchesBefore, "Процесс идеализации успешно завершен."); }))
+        return fail("shifted idealization");
+    dialogs.choose(negative);
+    if (!trigger("mmbtnAddControlNegative")) return fail("long control sample");
+    pages->setCurrentIndex(2);
+    ideal->selectRow(0);
+    if (!click("btnStartRecognition") || !window.chart()->isVisible())
+        return fail("scanning recognition");
+    if (!save(&window, out, "scan.png")) return 1;
 
     motifora::AboutBox about(&window);
     about.show();
