@@ -187,6 +187,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     timer_->stop();
     if (!form_.closed()) form_.mmbtnExitClick();
     event->accept();
+    emit closed();
 }
 
 QTableView* MainWindow::gridView(const QString& name) const {

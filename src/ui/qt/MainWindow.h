@@ -52,6 +52,10 @@ public:
     ErrRecDialog* errRecDialog() const { return errRec_; }
     BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
 
+signals:
+    // The window was closed: the program ends, whatever other windows (help) are open.
+    void closed();
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 

@@ -16,6 +16,9 @@ int main(int argc, char** argv) {
         motifora::TMainForm form(dialogs);
         motifora::MainWindow window(form);
         dialogs.setParentWidget(&window);
+        // Closing the main window ends the program, also while the manual is open.
+        QObject::connect(&window, &motifora::MainWindow::closed, &app, &QApplication::quit,
+                         Qt::QueuedConnection);
         window.showMaximized();
         return app.exec();
     } catch (const std::exception& error) {

@@ -15,6 +15,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QSignalSpy>
 #include <thread>
 
 #include "WindowFixture.h"
@@ -372,7 +373,9 @@ TEST_F(MainWindowTest, ClosingDuringASearchStopsTheWorkerFirst) {
     std::cerr << "visible " << start->isVisible() << " region " << start->visibleRegion().isEmpty() << " active " << (QApplication::activeModalWidget()!=nullptr) << " popup " << (QApplication::activePopupWidget()!=nullptr) << "\n";
     start->click();
     ASSERT_TRUE(form->mainManager->running) << lastMessage();
+    QSignalSpy closed(window.get(), &MainWindow::closed);
     window->close();
+    EXPECT_EQ(closed.count(), 1);
     EXPECT_TRUE(form->closed());
     EXPECT_EQ(form->mainManager, nullptr);
     // After the close the timer and the commands leave the closed model alone.
