@@ -7,7 +7,8 @@ namespace motifora {
 
 RulesStorage::RulesStorage(int32_t capacityValue, int32_t positions)
     : positionCount(positions), capacity(std::max(capacityValue, 0)) {
-    rules.resize(static_cast<size_t>(capacity));
+    // Slots are made as rules arrive: a list sized for millions of rules costs nothing until
+    // it holds them.
 }
 
 std::string RulesStorage::KeyText(const Rule& rule) const {
@@ -57,12 +58,12 @@ bool RulesStorage::Add(std::unique_ptr<Rule>& rule, bool testDuplicates) {
     if (rule == nullptr) return false;
     if (testDuplicates && Contains(*rule)) return false;
     if (insertIndex >= capacity) return false;
-    if (static_cast<int32_t>(rules.size()) < capacity) rules.resize(static_cast<size_t>(capacity));
     const bool full = count >= capacity;
     if (full) {
         rules[static_cast<size_t>(count - 1)].reset();
         --count;
     }
+    if (rules.size() < static_cast<size_t>(count) + 1) rules.resize(static_cast<size_t>(count) + 1);
     // A stale index from another list must not reach past the rules held.
     const int32_t place = std::clamp(insertIndex, 0, count);
     for (int32_t i = count; i > place; --i) {

@@ -12,7 +12,7 @@ namespace motifora {
 
 class RulesStorage {
 public:
-    // An empty list of `capacity` null slots for rules over `positions` positions.
+    // An empty list for at most `capacity` rules over `positions` positions.
     RulesStorage(int32_t capacity, int32_t positions);
     // Sets nothing beyond empty defaults; the project reader fills such a list field by field
     // (resize `rules` to `capacity` and place the rules in slots 0 .. count-1).
@@ -49,7 +49,7 @@ public:
     int32_t count = 0;
     int32_t positionCount = 0;
     int32_t capacity = 0;
-    std::vector<std::unique_ptr<Rule>> rules;  // `capacity` slots; 0 .. count-1 in fisher order
+    std::vector<std::unique_ptr<Rule>> rules;  // grows up to `capacity`; 0 .. count-1 in fisher order
     double comparisonKey = 0.0;                // the Fisher value last tested by Contains
     int32_t insertIndex = 0;
     bool keyWithProbabilities = false;

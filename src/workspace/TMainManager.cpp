@@ -3,6 +3,8 @@
 #include "workspace/TMainManager.h"
 
 #include <algorithm>
+#include <exception>
+#include <new>
 #include <utility>
 
 #include "classify/Classificator.h"
@@ -100,7 +102,35 @@ void TMainManager::setPaused(bool value) {
 }
 
 bool TMainManager::startWorker(void (TMainManager::*body)()) {
-    return workerThread.start([this, body] { (this->*body)(); });
+    {
+        std::lock_guard<std::mutex> lock(workerErrorMutex_);
+        workerError_.clear();
+    }
+    return workerThread.start([this, body] {
+        // An exception must not leave the worker's thread: it would end the program and lose
+        // the user's work. The process ends as a stopped one, and the window shows why.
+        std::string failure;
+        try {
+            (this->*body)();
+            return;
+        } catch (const std::bad_alloc&) {
+            failure = "Недостаточно памяти для этого процесса; процесс прерван.";
+        } catch (const std::exception& e) {
+            failure = std::string("Процесс прерван из-за ошибки: ") + e.what();
+        }
+        {
+            std::lock_guard<std::mutex> lock(workerErrorMutex_);
+            workerError_ = failure;
+        }
+        paused.store(false);
+        setRunning(false);
+        finished.store(true);
+    });
+}
+
+std::string TMainManager::takeWorkerError() {
+    std::lock_guard<std::mutex> lock(workerErrorMutex_);
+    return std::exchange(workerError_, std::string());
 }
 
 void TMainManager::joinWorker() { workerThread.join(); }
@@ -360,7 +390,9 @@ void TMainManager::ruleSearchBody() {
     generator->SetDisplay(display);
     generator->Init(storage.get(), rules.get(), subBufferSize, confidenceLevel, cpThreshold);
     ruleSearchStarted.store(true);
-    const int32_t width = storage->width;
+    // Without objects no target can give a rule; a frame wider than every record would
+    // otherwise walk through all its positions for nothing.
+    const int32_t width = storage->learnObjectCount > 0 ? storage->width : 0;
     for (int32_t target = 0; target < width; ++target) {
         searchTarget.store(target);
         generator->SetTarget(target);

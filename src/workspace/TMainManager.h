@@ -5,6 +5,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -161,6 +162,10 @@ public:
     bool loadControlNegative(const std::string& fileName);
     bool loadControlPositive(const std::string& fileName);
     const std::string& lastLoadError() const { return loadError_; }
+
+    // Why the last worker body was cut short (it ran out of memory, say), or empty; taking it
+    // empties it. Such a body ends as a stopped one does: `running` clear and `finished` set.
+    std::string takeWorkerError();
 
     // Text (or name) of record `index` of sample `kind` (0..3), or null when either is out of
     // range. The pointer stays valid until that sample is loaded again.
@@ -337,6 +342,8 @@ private:
     void classificationBody();
 
     std::string loadError_;
+    std::mutex workerErrorMutex_;
+    std::string workerError_;
     std::string projectError_;
     std::vector<std::unique_ptr<SEQStorage>> retiredStorages_;
     std::vector<std::unique_ptr<RulesStorage>> retiredRules_;

@@ -39,8 +39,20 @@ TEST_F(RulesStorageTest, NewListIsEmpty) {
     EXPECT_EQ(list.positionCount, 6);
     EXPECT_EQ(list.addedCount, 0);
     EXPECT_FALSE(list.keyWithProbabilities);
-    ASSERT_EQ(list.rules.size(), 3u);
     for (const auto& slot : list.rules) EXPECT_EQ(slot, nullptr);
+}
+
+TEST_F(RulesStorageTest, HugeCapacityCostsNothingUntilRulesArrive) {
+    RulesStorage list(2147483647, 6);
+    EXPECT_LE(list.rules.size(), 1u);
+    auto a = rule(0.02, 1);
+    auto b = rule(0.01, 2);
+    ASSERT_TRUE(list.Add(a, true));
+    ASSERT_TRUE(list.Add(b, true));
+    EXPECT_EQ(list.Count(), 2);
+    EXPECT_EQ(list.Get(0)->fisher, 0.01);
+    EXPECT_EQ(list.Get(1)->fisher, 0.02);
+    EXPECT_EQ(list.rules.size(), 2u);
 }
 
 TEST_F(RulesStorageTest, FullListOfTwo) {

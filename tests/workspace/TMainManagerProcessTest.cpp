@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <memory>
+#include <new>
 #include <thread>
 
 #include "WorkspaceTestSupport.h"
@@ -48,6 +49,13 @@ std::vector<std::string> referenceSearch(SEQStorage& storage, int32_t finishSize
         }
     }
     return ruleTexts(rules);
+}
+
+// A fresh whole-sequence storage of the workspace's learning positives.
+std::unique_ptr<SEQStorage> builtLike(const TMainManager& m) {
+    auto storage = std::make_unique<SEQStorage>();
+    storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    return storage;
 }
 
 // Sleeps long enough for a worker that is not held at a gate to finish a small task.
@@ -179,6 +187,45 @@ TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.rules->Count(), 0);
     EXPECT_EQ(m.storage->learnObjectCount, 0);
+}
+
+TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
+    loadPositives();
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 10, 5, 1, 1000000), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_EQ(m.storage->learnObjectCount, 0);
+    EXPECT_EQ(m.rules->Count(), 0);
+    EXPECT_TRUE(m.takeWorkerError().empty());
+    m.finished = false;
+    m.ruleSearchStarted = false;
+
+    // Buffer sizes far beyond any sample allocate nothing until rules arrive.
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 2147483647, 2147483647, 0, 0), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_TRUE(m.takeWorkerError().empty());
+    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(*builtLike(m), 2147483647, 2147483647));
+}
+
+TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
+    loadPositives();
+    display.onBufferEntry = [] { throw std::bad_alloc(); };
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    m.joinWorker();
+    EXPECT_FALSE(m.running.load());
+    EXPECT_FALSE(m.paused.load());
+    EXPECT_TRUE(m.ruleSearchStarted.load());  // so the window reports the end
+    EXPECT_EQ(m.takeWorkerError(), "Недостаточно памяти для этого процесса; процесс прерван.");
+    EXPECT_TRUE(m.takeWorkerError().empty());  // taken once
+
+    // The next process starts with no reason left over.
+    display.onBufferEntry = nullptr;
+    m.finished = false;
+    m.ruleSearchStarted = false;
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_TRUE(waitForEnd(m));
+    EXPECT_TRUE(m.takeWorkerError().empty());
+    EXPECT_GT(m.rules->Count(), 0);
 }
 
 TEST_F(ProcessTest, ALatePauseDoesNotHoldTheNextProcess) {

@@ -13,6 +13,16 @@ void TMainForm::SearchingTimerTimer() {
         return formatElapsed(now() - runStartTime + runTimeBefore);
     };
     const auto hasRules = [&m] { return m.rules && m.rules->Count() >= 1; };
+    // The end of a process is reported with its own message, unless its worker was cut short:
+    // then the reason is shown instead, so that a failure never reads as a success.
+    const auto reportEnd = [this, &m](const char* successText) {
+        const std::string failure = m.takeWorkerError();
+        if (failure.empty()) {
+            message(successText, "Сообщение", MessageIcon::Information);
+        } else {
+            message(failure, "Ошибка", MessageIcon::Error);
+        }
+    };
 
     if (m.ruleSearchStarted) {
         if (m.running && !m.paused) {
@@ -24,8 +34,7 @@ void TMainForm::SearchingTimerTimer() {
             PreBufProgress.setPosition(0);
             PostBufProgress.setPosition(0);
             StatusBar1.setPanel(1, "");
-            message("Процесс поиска закономерностей успешно завершен.", "Сообщение",
-                    MessageIcon::Information);
+            reportEnd("Процесс поиска закономерностей успешно завершен.");
             if (hasRules()) {
                 btnStartIdealization.setEnabled(true);
                 btnStopIdealization.setEnabled(true);
@@ -42,8 +51,7 @@ void TMainForm::SearchingTimerTimer() {
             IdealizObjectsList.setRowCount(m.classCount + 1);
             StatusBar1.setPanel(1, "");
             StatusBar1.setPanel(2, "");
-            message("Процесс идеализации успешно завершен.", "Сообщение",
-                    MessageIcon::Information);
+            reportEnd("Процесс идеализации успешно завершен.");
             if (hasRules()) UnlockCommands(3);
         }
     } else if (m.classificationStarted) {
@@ -62,8 +70,7 @@ void TMainForm::SearchingTimerTimer() {
             m.classificationStarted = false;
             StatusBar1.setPanel(1, "");
             StatusBar1.setPanel(2, "");
-            message("Процесс классификации контрольной выборки успешно завершен.", "Сообщение",
-                    MessageIcon::Information);
+            reportEnd("Процесс классификации контрольной выборки успешно завершен.");
             UnlockCommands(0);
             btnPauseSearchClass.setEnabled(false);
             btnStopSearchClass.setEnabled(false);
@@ -75,6 +82,17 @@ void TMainForm::SearchingTimerTimer() {
             btnPauseSearchClass.setEnabled(false);
             btnStopSearchClass.setEnabled(false);
             btnCountRecErrors.setEnabled(false);
+        }
+    } else if (m.finished && !m.running) {
+        // A worker cut short before it could mark its process as started (or one of the
+        // processes the timer does not report) leaves only its reason behind.
+        const std::string failure = m.takeWorkerError();
+        if (!failure.empty()) {
+            m.finished = false;
+            StatusBar1.setPanel(1, "");
+            StatusBar1.setPanel(2, "");
+            message(failure, "Ошибка", MessageIcon::Error);
+            UnlockCommands(0);
         }
     }
 }
