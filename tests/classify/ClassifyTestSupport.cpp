@@ -41,6 +41,8 @@ std::unique_ptr<Rule> makeRule(SEQStorage& storage, const std::vector<Cond>& con
 
 std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules, int32_t width) {
     auto store = std::make_unique<RulesStorage>(static_cast<int32_t>(rules.size()) + 1, width);
+    // Placed in store order as they are, whatever their Fisher values.
+    store->rules.resize(rules.size());
     for (size_t i = 0; i < rules.size(); ++i) store->rules[i] = std::move(rules[i]);
     store->count = static_cast<int32_t>(rules.size());
     return store;

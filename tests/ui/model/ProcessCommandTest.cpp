@@ -262,8 +262,8 @@ TEST_F(ProcessCommandTest, MatrixViewsOnTheWorkedExample) {
     rule->fisher = 0.01;
     rule->cp = 0.75;
     m.rules = std::make_unique<RulesStorage>(5, 2);
-    m.rules->rules[0] = std::move(rule);
-    m.rules->count = 1;
+    m.rules->insertIndex = 0;
+    ASSERT_TRUE(m.rules->Add(rule, false));
     form->numberFormat.setSeparator(',');
 
     form->setActivePage(Page::Objects);
