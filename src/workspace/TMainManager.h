@@ -306,8 +306,12 @@ public:
     const std::string& lastProjectError() const { return projectError_; }
 
 private:
-    // The bootstrap run on the worker: iterations and their classes until the last or a stop.
+    // The bootstrap run on the worker: iterations and their classes until the last or a stop;
+    // an exception still ends the run (and is passed on to the worker's wrapper).
     void bootstrapRun();
+    void bootstrapIterations();
+    // The recognition's work, run by RecognitionWorker.
+    void recognitionBody();
     // Releases the iteration's objects.
     void releaseBootstrapIteration();
 

@@ -98,6 +98,19 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
 }
 
 void TMainManager::bootstrapRun() {
+    try {
+        bootstrapIterations();
+    } catch (...) {
+        // The worker's wrapper ends the process and reports why; the run must still end here,
+        // or every later recognition and bootstrap would be refused as beside a live one.
+        releaseBootstrapIteration();
+        bootstrapActive.store(false);
+        if (display) display->BootstrapFinished();
+        throw;
+    }
+}
+
+void TMainManager::bootstrapIterations() {
     for (;;) {
         bool going = BootstrapWorker();
         while (going) {

@@ -87,6 +87,17 @@ int TMainManager::StartRecognition(int32_t c) {
 }
 
 void TMainManager::RecognitionWorker() {
+    try {
+        recognitionBody();
+    } catch (...) {
+        // The worker's wrapper reports why; the commands the error counting locked come back.
+        recognitionActive.store(false);
+        if (display) display->FinishRecognition(0);
+        throw;
+    }
+}
+
+void TMainManager::recognitionBody() {
     modified.store(true);
     saved.store(false);
     Display* sink = display;

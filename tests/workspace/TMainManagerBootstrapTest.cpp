@@ -2,6 +2,7 @@
 // and their rows, the class levels behind the rows, repeatability, pause, resume and stop.
 #include <map>
 #include <set>
+#include <stdexcept>
 
 #include "EvaluationTestSupport.h"
 #include "evaluation/Bootstrap.h"
@@ -250,6 +251,22 @@ TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
     EXPECT_FALSE(m.paused);
     waitForRun();
     EXPECT_EQ(display.rows.size(), 2u);
+}
+
+TEST_F(BootstrapTest, AFailureInsideTheRunStillEndsIt) {
+    prepare();
+    display.onObjectScore = [] { throw std::runtime_error("display failed"); };
+    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), 0);
+    waitForRun();
+    EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
+    EXPECT_EQ(display.finishedRuns.load(), 1);
+    EXPECT_FALSE(m.running);
+    EXPECT_EQ(m.bootstrapStorage, nullptr);
+    // Nothing is left that would refuse the next run.
+    display.onObjectScore = nullptr;
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    waitForRun();
+    EXPECT_EQ(display.rows.size(), 1u);
 }
 
 TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {

@@ -2,6 +2,7 @@
 // worker, and the scanning recognition of long control sequences.
 #include <cmath>
 #include <cstring>
+#include <stdexcept>
 
 #include "EvaluationTestSupport.h"
 #include "evaluation/Recognition.h"
@@ -110,6 +111,24 @@ TEST_F(RecognitionTest, PositiveSideWithoutObjectsOfTheClassFinishesWithZero) {
     recognize(m.classCount + 3);  // a class no object belongs to
     EXPECT_TRUE(display.objectScores.empty());
     EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+}
+
+TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
+    load();
+    searchAndIdealize();
+    loadControls(negatives, {});
+    m.recognitionNegativeSource = 1;
+    display.onObjectScore = [] { throw std::runtime_error("display failed"); };
+    display.recognitionDone = false;
+    ASSERT_EQ(m.StartRecognition(0), -1);
+    m.joinWorker();
+    EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
+    EXPECT_FALSE(m.recognitionActive);
+    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+    display.onObjectScore = nullptr;
+    display.finishedWith.clear();
+    recognize(0);
+    EXPECT_EQ(display.finishedWith.size(), 1u);
 }
 
 // Long control sequences: windows of the object width along each sequence.
