@@ -29,7 +29,8 @@ class TMainManager;
 //
 // The handlers are spread over several source files by subject (MainFormLoading.cpp,
 // MainFormRules.cpp, MainFormClasses.cpp, MainFormTimer.cpp, MainFormDisplay.cpp,
-// MainFormProject.cpp, MainFormEvaluation.cpp).
+// MainFormProject.cpp, MainFormProjectFiles.cpp, MainFormRecognition.cpp, MainFormErrors.cpp,
+// MainFormBootstrap.cpp).
 class TMainForm : public Display {
 public:
     // Returns the current date-time in days (any fixed origin); the elapsed-time labels use it.
