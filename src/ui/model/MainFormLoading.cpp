@@ -25,7 +25,7 @@ std::string withReason(const std::string& text, const std::string& reason) {
 
 }  // namespace
 
-void TMainForm::saveBeforeLoss() { mmbtnSaveProjectClick(); }
+bool TMainForm::saveBeforeLoss() { return saveProject(); }
 
 void TMainForm::mmbtnAddSequenciesClick() {
     if (!mainManager) return;
@@ -33,7 +33,9 @@ void TMainForm::mmbtnAddSequenciesClick() {
         const DialogAnswer answer = message(kDataLossQuestion, "Подсказка", MessageIcon::Warning,
                                             MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return;
-        if (answer == DialogAnswer::Yes) saveBeforeLoss();
+        // A save the user asked for and did not get (dialog cancelled, file not written) stops
+        // the load: going on would throw away the work the user meant to keep.
+        if (answer == DialogAnswer::Yes && !saveBeforeLoss()) return;
     }
     const auto path = dialogs_.openFile(sequenceDialog("AddSeqsDlg"));
     if (!path) return;
@@ -61,7 +63,9 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
         const DialogAnswer answer = message(kDataLossQuestion, "Advice", MessageIcon::Warning,
                                             MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return;
-        if (answer == DialogAnswer::Yes) saveBeforeLoss();
+        // A save the user asked for and did not get (dialog cancelled, file not written) stops
+        // the load: going on would throw away the work the user meant to keep.
+        if (answer == DialogAnswer::Yes && !saveBeforeLoss()) return;
     }
     const auto path = dialogs_.openFile(sequenceDialog("AddNegSeqsDlg"));
     if (!path) return;

@@ -327,7 +327,8 @@ public:
     // reported yet.
     bool workerBusy() const;
     // Saves as "Save Project" does, for the data-loss questions; the save's outcome is ignored.
-    void saveBeforeLoss();
+    // Saves as "Save Project" does; returns whether the project was written.
+    bool saveBeforeLoss();
     double now() const { return clock_(); }
 
 private:

@@ -240,22 +240,37 @@ TEST_F(MainFormTest, DataLossQuestionYesSavesFirstThenLoads) {
     dialogs.choose(kPositive);
     form->mmbtnAddSequenciesClick();
     manager().saved = false;
+    TMainManager* before = &manager();
     dialogs.messages.clear();
 
+    // Yes, then the save dialog cancelled: the work was not saved, so nothing is loaded.
     dialogs.answer(DialogAnswer::Yes);
-    dialogs.choose(std::nullopt);  // the save dialog, cancelled: the load goes on all the same
-    dialogs.choose(kNegative);
+    dialogs.choose(std::nullopt);
     form->mmbtnAddSequenciesClick();
-    ASSERT_EQ(dialogs.files.size(), 3u);
+    ASSERT_EQ(dialogs.files.size(), 2u);
     EXPECT_TRUE(dialogs.files[1].save);
     EXPECT_EQ(dialogs.files[1].request.filter, "DNA Project (*.dnp)|*.dnp");
     EXPECT_EQ(dialogs.files[1].request.title, "Сохранение проекта");
     EXPECT_EQ(dialogs.files[1].request.defaultName, "Project1.dnp");
-    EXPECT_FALSE(dialogs.files[2].save);
-    EXPECT_EQ(dialogs.files[2].request.dialog, "AddSeqsDlg");
+    EXPECT_EQ(&manager(), before);
+    EXPECT_EQ(form->SequencesList.cell(2, 1), "prom1");
+
+    // Yes with the project saved: the load goes on.
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / "motifora-data-loss-yes";
+    std::filesystem::create_directories(dir);
+    dialogs.answer(DialogAnswer::Yes);
+    dialogs.choose((dir / "kept.dnp").string());
+    dialogs.choose(kNegative);
+    form->mmbtnAddSequenciesClick();
+    ASSERT_EQ(dialogs.files.size(), 4u);
+    EXPECT_TRUE(std::filesystem::exists(dir / "kept.dnp"));
+    EXPECT_FALSE(dialogs.files[3].save);
+    EXPECT_EQ(dialogs.files[3].request.dialog, "AddSeqsDlg");
     EXPECT_EQ(lastMessage().text, "Загрузка нуклеотидных последовательностей удачно завершена.");
     EXPECT_EQ(form->SequencesList.cell(2, 1), "nonprom1") << "the new sample is listed";
     EXPECT_TRUE(manager().saved) << "a new workspace";
+    std::filesystem::remove_all(dir);
 }
 
 TEST_F(MainFormTest, NegativeLoadPreconditionsAndView) {
