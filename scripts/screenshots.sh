@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 build=${MOTIFORA_BUILD:-build}
 out=${1:-docs/screenshots}
 
-cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOTIFORA_TESTS=ON >/dev/null
 cmake --build "$build" --target qt_screenshot_tour motifora -j "$(nproc)"
 mkdir -p "$out"
 # A real (virtual) X display, so that fonts and widgets are drawn as on a desktop.

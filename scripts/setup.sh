@@ -23,6 +23,8 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 if [ "${1:-}" != "--no-build" ]; then
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release
+    # The workbench and the command-line front end only; scripts/test.sh adds the tests.
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=Release -DMOTIFORA_TESTS=OFF -DMOTIFORA_BENCH=OFF \
+        -DMOTIFORA_QT=ON
     cmake --build build
 fi

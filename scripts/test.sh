@@ -25,7 +25,8 @@ run_suite() {  # name, build dir, ctest args...
 }
 
 echo "=== normal build ==="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOTIFORA_TESTS=ON \
+    -DMOTIFORA_BENCH=ON -DMOTIFORA_QT=ON >/dev/null
 cmake --build build -j "$jobs"
 run_suite "normal tests" build
 
