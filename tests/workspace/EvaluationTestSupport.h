@@ -87,16 +87,6 @@ public:
     std::atomic<int> finishedRuns{0};
 };
 
-// Waits (at most two minutes) for `done` to become true.
-inline bool waitUntil(const std::function<bool()>& done) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(2);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
 constexpr unsigned kEvaluationSeed = 20261207;  // fixed seed of the generated samples
 
 // A workspace with learning positives and negatives, rules and classes (fixed positions).

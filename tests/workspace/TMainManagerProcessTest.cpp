@@ -63,12 +63,7 @@ void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
 
 // Waits (at most a minute) until `flag` is set.
 bool waitFor(const std::atomic<bool>& flag) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!flag.load()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+    return test::waitUntil([&flag] { return flag.load(); }, std::chrono::minutes(1));
 }
 
 class ProcessTest : public ::testing::Test {

@@ -131,13 +131,22 @@ class RecordingDisplay : public Display {
     std::vector<std::pair<int32_t, std::string>> idealTexts;
 };
 
+// Polls `done` every millisecond for at most `limit`; returns whether it became true.
+inline bool waitUntil(const std::function<bool()>& done,
+                      std::chrono::milliseconds limit = std::chrono::minutes(2)) {
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
 // Waits (at most a minute) until the current process reports its end, then joins the worker.
 // Returns whether the end was seen.
 inline bool waitForEnd(TMainManager& manager) {
-    const auto limit = std::chrono::steady_clock::now() + std::chrono::minutes(1);
-    while (!manager.finished.load()) {
-        if (std::chrono::steady_clock::now() > limit) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    if (!waitUntil([&manager] { return manager.finished.load(); }, std::chrono::minutes(1))) {
+        return false;
     }
     manager.joinWorker();
     return true;
