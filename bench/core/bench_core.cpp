@@ -21,7 +21,7 @@ constexpr int kWindow = 10;
 
 // A generated sample file in a temporary folder, written once and removed at exit.
 class SampleFile {
-public:
+  public:
     SampleFile() {
         path_ = (std::filesystem::temp_directory_path() /
                  ("motifora_bench_" + std::to_string(::getpid()) + ".seq"))
@@ -39,7 +39,7 @@ public:
     ~SampleFile() { std::filesystem::remove(path_); }
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 

@@ -83,9 +83,12 @@ SEQStorage& storageFor(Data data) {
 
 const char* dataName(Data data) {
     switch (data) {
-        case Data::Promoters: return "promoters";
-        case Data::Planted: return "planted2000x60";
-        case Data::Windows: return "windows12";
+        case Data::Promoters:
+            return "promoters";
+        case Data::Planted:
+            return "planted2000x60";
+        case Data::Windows:
+            return "windows12";
     }
     return "?";
 }
@@ -143,15 +146,14 @@ void registerAll() {
         Data data;
         int32_t referenceTargets;  // the reference runs on the first few targets only
     };
-    for (const Plan plan : {Plan{Data::Promoters, 8}, Plan{Data::Planted, 2},
-                            Plan{Data::Windows, 2}}) {
+    for (const Plan plan :
+         {Plan{Data::Promoters, 8}, Plan{Data::Planted, 2}, Plan{Data::Windows, 2}}) {
         const std::string name = dataName(plan.data);
         for (int32_t threads : {1, 2}) {
-            benchmark::RegisterBenchmark(
-                (name + "/all/fast" + std::to_string(threads)).c_str(),
-                [plan, threads](benchmark::State& s) {
-                    searchBench(s, plan.data, 0, false, threads);
-                })
+            benchmark::RegisterBenchmark((name + "/all/fast" + std::to_string(threads)).c_str(),
+                                         [plan, threads](benchmark::State& s) {
+                                             searchBench(s, plan.data, 0, false, threads);
+                                         })
                 ->Unit(benchmark::kMillisecond)
                 ->UseRealTime();
         }
@@ -169,9 +171,9 @@ void registerAll() {
             }
         }
         benchmark::RegisterBenchmark(
-            (name + (plan.referenceTargets > 0
-                         ? "/first" + std::to_string(plan.referenceTargets)
-                         : std::string("/all")) +
+            (name +
+             (plan.referenceTargets > 0 ? "/first" + std::to_string(plan.referenceTargets)
+                                        : std::string("/all")) +
              "/reference")
                 .c_str(),
             [plan](benchmark::State& s) {

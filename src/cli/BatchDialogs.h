@@ -19,7 +19,7 @@ namespace motifora {
 // take the next path queued with `choose`; with none queued they are cancelled. The help viewer
 // is never started. Safe to call from the worker thread.
 class BatchDialogs final : public Dialogs {
-public:
+  public:
     BatchDialogs(std::ostream& err, bool quiet) : err_(err), quiet_(quiet) {}
 
     DialogAnswer messageBox(const MessageRequest& request) override;
@@ -42,7 +42,7 @@ public:
     // The last message since `mark`, if any.
     std::optional<MessageRequest> lastSince(size_t mark) const;
 
-private:
+  private:
     std::optional<std::string> nextPath();
 
     mutable std::mutex mutex_;

@@ -2,7 +2,6 @@
 #include "cli/BatchOptions.h"
 
 #include <CLI/CLI.hpp>
-
 #include <algorithm>
 #include <cctype>
 #include <climits>
@@ -24,7 +23,8 @@ namespace {
 const char* const kStageNames[kStageCount] = {"search",    "idealize", "classify",
                                               "recognize", "errors",   "bootstrap"};
 
-const char* const kFooter = R"(Stages run in this order: search (regularity search), idealize (ideal objects,
+const char* const kFooter =
+    R"(Stages run in this order: search (regularity search), idealize (ideal objects,
 classes), classify (control samples), recognize (scores of the control data), errors
 (recognition error counting), bootstrap. Without --stages every stage the inputs allow
 runs; --stages none only loads and writes the outputs.
@@ -68,14 +68,14 @@ bool allDigits(const std::string& text) {
 
 // Collects the first problem found; later checks keep the first message.
 class Problems {
-public:
+  public:
     void add(const std::string& text) {
         if (first_.empty()) first_ = text;
     }
     bool any() const { return !first_.empty(); }
     const std::string& first() const { return first_; }
 
-private:
+  private:
     std::string first_;
 };
 
@@ -127,8 +127,7 @@ bool parseStages(const std::string& text, std::array<bool, kStageCount>& stages,
 
 // "2-4", "2,3,4" or "3": the classes must form one run of consecutive numbers, because the
 // window counts the errors of the rows selected in one block of the ideal-object list.
-bool parseClasses(const std::string& text, std::pair<int32_t, int32_t>& range,
-                  std::string& error) {
+bool parseClasses(const std::string& text, std::pair<int32_t, int32_t>& range, std::string& error) {
     std::set<int32_t> numbers;
     for (const std::string& part : splitCommas(text)) {
         const size_t dash = part.find('-', 1);
@@ -138,7 +137,8 @@ bool parseClasses(const std::string& text, std::pair<int32_t, int32_t>& range,
         int32_t b = 0;
         if (!allDigits(from) || !allDigits(to) || !NumberFormat::readInteger(from, a) ||
             !NumberFormat::readInteger(to, b) || a < 1 || b < a || b - a > 1000000) {
-            error = "--classes: \"" + part + "\" is not a class number (1, 2, ...) or a range (2-4)";
+            error =
+                "--classes: \"" + part + "\" is not a class number (1, 2, ...) or a range (2-4)";
             return false;
         }
         for (int32_t c = a; c <= b; ++c) numbers.insert(c);
@@ -198,14 +198,17 @@ bool parseBootstrap(const std::string& text, BatchOptions& options, std::string&
 void checkCombinations(const BatchOptions& o, Problems& problems) {
     const bool fromProject = !o.open.empty();
     if (fromProject && !o.positive.empty())
-        problems.add("--open starts from a saved project and --positive starts a new one; give "
-                     "only one of them");
+        problems.add(
+            "--open starts from a saved project and --positive starts a new one; give "
+            "only one of them");
     if (!fromProject && o.positive.empty())
-        problems.add("nothing to work on: give --positive FILE.seq (a new analysis) or --open "
-                     "FILE.dnp (a saved project)");
+        problems.add(
+            "nothing to work on: give --positive FILE.seq (a new analysis) or --open "
+            "FILE.dnp (a saved project)");
     if (!fromProject && !o.controlPositive.empty() && o.controlNegative.empty())
-        problems.add("--control-positive needs --control-negative: the window loads the "
-                     "control negative sample first");
+        problems.add(
+            "--control-positive needs --control-negative: the window loads the "
+            "control negative sample first");
     const bool shift = o.shiftMode.value_or(false);
     if (shift && !o.controlPositive.empty())
         problems.add("--control-positive is not accessible in shift-positions mode");
@@ -225,8 +228,9 @@ void checkCombinations(const BatchOptions& o, Problems& problems) {
             problems.add("--negative-side learning needs --negative");
     }
     if (shift && o.stageRequested(Stage::Errors))
-        problems.add("stage errors is not available in shift-positions mode (the window counts "
-                     "errors of whole aligned sequences only)");
+        problems.add(
+            "stage errors is not available in shift-positions mode (the window counts "
+            "errors of whole aligned sequences only)");
     if (shift && o.stageRequested(Stage::Bootstrap))
         problems.add("stage bootstrap is not available in shift-positions mode");
 }
@@ -237,8 +241,7 @@ const char* stageName(Stage stage) { return kStageNames[static_cast<size_t>(stag
 
 bool readUserReal(const std::string& text, double& value) {
     // Either separator, whatever the program-wide one is: the checks here must not switch it.
-    return NumberFormat('.').tryReadReal(text, value) ||
-           NumberFormat(',').tryReadReal(text, value);
+    return NumberFormat('.').tryReadReal(text, value) || NumberFormat(',').tryReadReal(text, value);
 }
 
 ParseOutcome parseArguments(const std::vector<std::string>& arguments) {
@@ -251,19 +254,20 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     ParseOutcome outcome;
     BatchOptions& o = outcome.options;
 
-    CLI::App app{"motifora-cli runs a whole Motifora analysis without a window: it loads the\n"
-                 "samples (or a project), runs the regularity search, idealization,\n"
-                 "classification, recognition, error counting and bootstrap through the same\n"
-                 "window model as the workbench, and writes the same project, text export and\n"
-                 "report files.",
-                 "motifora-cli"};
+    CLI::App app{
+        "motifora-cli runs a whole Motifora analysis without a window: it loads the\n"
+        "samples (or a project), runs the regularity search, idealization,\n"
+        "classification, recognition, error counting and bootstrap through the same\n"
+        "window model as the workbench, and writes the same project, text export and\n"
+        "report files.",
+        "motifora-cli"};
     app.set_version_flag("--version", std::string("motifora-cli ") + MOTIFORA_VERSION,
                          "Print the version and exit");
     app.footer(kFooter);
     app.get_formatter()->column_width(38);
 
-    std::string mode, idealization, source, stages, classes, positiveSide, negativeSide,
-        bootstrap, seed, threads;
+    std::string mode, idealization, source, stages, classes, positiveSide, negativeSide, bootstrap,
+        seed, threads;
     std::string width, confidence, cp, finish, sub, level, firstError;
 
     app.add_option("--positive", o.positive, "Learning positive sample (.seq)")
@@ -291,19 +295,19 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
             ->type_name("fixed|shift")
             ->check(CLI::IsMember({"fixed", "shift"}).description(""))
             ->group(search);
-    auto* widthOption = app.add_option("--width", width,
-                                       "Width of the scanning frame, shift mode (default 10)")
-                            ->type_name("N")
-                            ->group(search);
+    auto* widthOption =
+        app.add_option("--width", width, "Width of the scanning frame, shift mode (default 10)")
+            ->type_name("N")
+            ->group(search);
     auto* confidenceOption =
         app.add_option("--confidence", confidence,
                        "Confidence interval of the Fisher criterion, 0..1 (default 0,05)")
             ->type_name("X")
             ->group(search);
-    auto* cpOption = app.add_option("--cp", cp,
-                                    "Minimum conditional probability, 0..1 (default 0,8)")
-                         ->type_name("X")
-                         ->group(search);
+    auto* cpOption =
+        app.add_option("--cp", cp, "Minimum conditional probability, 0..1 (default 0,8)")
+            ->type_name("X")
+            ->group(search);
     auto* finishOption =
         app.add_option("--finish", finish, "Size of the finish buffer, 2..1000000 (default 500)")
             ->type_name("N")
@@ -339,10 +343,10 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     auto* arrangeOption =
         app.add_flag("--arrange", arrangeOn, "Arrange the recognition scores of a row in order")
             ->group(evaluation);
-    auto* noArrangeOption =
-        app.add_flag("--no-arrange", arrangeOff, "Do not arrange them (a project's setting "
-                                                  "otherwise stays)")
-            ->group(evaluation);
+    auto* noArrangeOption = app.add_flag("--no-arrange", arrangeOff,
+                                         "Do not arrange them (a project's setting "
+                                         "otherwise stays)")
+                                ->group(evaluation);
     auto* stagesOption =
         app.add_option("--stages", stages,
                        "Comma-separated stages to run: search, idealize, classify, recognize, "
@@ -430,8 +434,9 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     if (given(arrangeOption) && given(noArrangeOption))
         problems.add("--arrange and --no-arrange exclude each other");
     if (given(levelOption) && given(firstErrorOption))
-        problems.add("--level and --first-error exclude each other: give the level, or the "
-                     "wanted first-level error it is derived from");
+        problems.add(
+            "--level and --first-error exclude each other: give the level, or the "
+            "wanted first-level error it is derived from");
     if (given(modeOption)) o.shiftMode = mode == "shift";
     if (given(widthOption)) o.width = width;
     if (given(confidenceOption)) o.confidence = confidence;

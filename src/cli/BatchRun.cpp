@@ -39,7 +39,7 @@ int32_t filledRows(const Grid& grid, int32_t column, int32_t count) {
 
 const char* processName(int process) {
     static const char* const names[] = {"regularity search", "idealization", "classification",
-                                        "recognition", "bootstrap", "error counting"};
+                                        "recognition",       "bootstrap",    "error counting"};
     return names[process];
 }
 
@@ -138,8 +138,8 @@ bool BatchRun::decide(Stage stage, bool allowedByDefault, bool allowed, const st
     if (!options_.stages) return allowedByDefault && allowed;
     if (!options_.stageRequested(stage)) return false;
     if (!allowed) {
-        code = fail(kExitProcessFailed, std::string("stage ") + stageName(stage) +
-                                            " cannot run: " + why);
+        code = fail(kExitProcessFailed,
+                    std::string("stage ") + stageName(stage) + " cannot run: " + why);
         return false;
     }
     return true;
@@ -156,15 +156,15 @@ int BatchRun::runSearch() {
         NumberFormat::readInteger(form_.FrameWidthEdit.text(), frame) && frame > longest)
         return fail(kExitBadArguments, "--width " + form_.FrameWidthEdit.text() +
                                            " is wider than the longest learning positive "
-                                           "sequence (" + std::to_string(longest) +
+                                           "sequence (" +
+                                           std::to_string(longest) +
                                            " positions): no window would fit");
     const size_t mark = dialogs_.messageCount();
     m.searchTarget.store(-1);
     form_.btnStartSearchRulesClick();
     if (!m.running && !m.finished && !m.ruleSearchStarted)
-        return fail(kExitProcessFailed,
-                    "the regularity search could not run: " +
-                        reasonSince(mark, "the window refused to start it"));
+        return fail(kExitProcessFailed, "the regularity search could not run: " +
+                                            reasonSince(mark, "the window refused to start it"));
     // Set by the start in this thread before the worker began; the search only reads it.
     searchWidth_ = m.frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
@@ -233,7 +233,8 @@ int BatchRun::runErrors() {
     TMainForm& f = form_;
     TMainManager& m = manager();
     f.setActivePage(Page::Classes);
-    if (m.classCount < 1) return fail(kExitProcessFailed, "there are no classes to count errors of");
+    if (m.classCount < 1)
+        return fail(kExitProcessFailed, "there are no classes to count errors of");
     const int32_t first = options_.classes ? options_.classes->first : 1;
     const int32_t last = options_.classes ? options_.classes->second : m.classCount;
     if (last > m.classCount)
@@ -316,12 +317,21 @@ void BatchRun::applyLevel() {
 
 void BatchRun::pressStop(Process process) {
     switch (process) {
-    case Process::Search: form_.btnStopSearchRulesClick(); break;
-    case Process::Idealize: form_.btnStopIdealizationClick(); break;
-    case Process::Classify: form_.btnStopSearchClassClick(); break;
-    case Process::Bootstrap: form_.BootStrCtrl.Bs_btnStopClick(); break;
-    case Process::Recognize:
-    case Process::Errors: break;  // a recognition has no stop button
+        case Process::Search:
+            form_.btnStopSearchRulesClick();
+            break;
+        case Process::Idealize:
+            form_.btnStopIdealizationClick();
+            break;
+        case Process::Classify:
+            form_.btnStopSearchClassClick();
+            break;
+        case Process::Bootstrap:
+            form_.BootStrCtrl.Bs_btnStopClick();
+            break;
+        case Process::Recognize:
+        case Process::Errors:
+            break;  // a recognition has no stop button
     }
 }
 
@@ -366,48 +376,48 @@ void BatchRun::showProgress(Process process, bool final) {
     text += final ? " ended" : "";
     text += ", " + formatDuration(now - processStart_);
     switch (process) {
-    case Process::Search: {
-        const int32_t target = m.searchTarget.load();
-        const int32_t width = searchWidth_;
-        if (!final && target >= 0)
-            text += ": target position " + std::to_string(target + 1) +
-                    (width > 0 ? " of " + std::to_string(width) : std::string());
-        std::lock_guard<std::recursive_mutex> lock(f.mutex());
-        text += std::string(final || target < 0 ? ": " : ", ") + std::to_string(f.shownRuleCount) +
-                " rules kept";
-        break;
-    }
-    case Process::Idealize:
-        if (final)
-            text += ": " + std::to_string(m.classCount) + " classes";
-        else
-            text += ": " + f.CountDownLabel.text() +
-                    (f.ObjsSourceGroup.itemIndex() == 1 ? " rules" : " objects") + " left";
-        break;
-    case Process::Classify: {
-        const int32_t total = m.controlNegativeCount + m.controlPositiveCount;
-        const int32_t done = filledRows(f.NewSeqsList, 4, m.controlNegativeCount) +
-                             filledRows(f.PosCtrlSeqsList, 4, m.controlPositiveCount);
-        text += ": " + std::to_string(done) + " of " + std::to_string(total) +
-                " control objects classified";
-        break;
-    }
-    case Process::Recognize:
-        text += ": " + std::to_string(m.controlNegativeCount) + " control negative sequences";
-        break;
-    case Process::Errors:
-        text += ": recognition level " + f.RecLevelEdit.text();
-        break;
-    case Process::Bootstrap: {
-        const int32_t rows = f.BootStrCtrl.ErrorsList.rowCount() - 1;
-        const int32_t done = filledRows(f.BootStrCtrl.ErrorsList, 0, rows);
-        text += ": " + std::to_string(done) + " of " + std::to_string(rows) +
-                " iterations done";
-        if (!final)
-            text += " (search target position " + std::to_string(m.searchTarget.load() + 1) +
-                    ", " + f.CountDownLabel.text() + " objects left to idealize)";
-        break;
-    }
+        case Process::Search: {
+            const int32_t target = m.searchTarget.load();
+            const int32_t width = searchWidth_;
+            if (!final && target >= 0)
+                text += ": target position " + std::to_string(target + 1) +
+                        (width > 0 ? " of " + std::to_string(width) : std::string());
+            std::lock_guard<std::recursive_mutex> lock(f.mutex());
+            text += std::string(final || target < 0 ? ": " : ", ") +
+                    std::to_string(f.shownRuleCount) + " rules kept";
+            break;
+        }
+        case Process::Idealize:
+            if (final)
+                text += ": " + std::to_string(m.classCount) + " classes";
+            else
+                text += ": " + f.CountDownLabel.text() +
+                        (f.ObjsSourceGroup.itemIndex() == 1 ? " rules" : " objects") + " left";
+            break;
+        case Process::Classify: {
+            const int32_t total = m.controlNegativeCount + m.controlPositiveCount;
+            const int32_t done = filledRows(f.NewSeqsList, 4, m.controlNegativeCount) +
+                                 filledRows(f.PosCtrlSeqsList, 4, m.controlPositiveCount);
+            text += ": " + std::to_string(done) + " of " + std::to_string(total) +
+                    " control objects classified";
+            break;
+        }
+        case Process::Recognize:
+            text += ": " + std::to_string(m.controlNegativeCount) + " control negative sequences";
+            break;
+        case Process::Errors:
+            text += ": recognition level " + f.RecLevelEdit.text();
+            break;
+        case Process::Bootstrap: {
+            const int32_t rows = f.BootStrCtrl.ErrorsList.rowCount() - 1;
+            const int32_t done = filledRows(f.BootStrCtrl.ErrorsList, 0, rows);
+            text +=
+                ": " + std::to_string(done) + " of " + std::to_string(rows) + " iterations done";
+            if (!final)
+                text += " (search target position " + std::to_string(m.searchTarget.load() + 1) +
+                        ", " + f.CountDownLabel.text() + " objects left to idealize)";
+            break;
+        }
     }
     note(text);
 }

@@ -25,7 +25,7 @@ class TMainManager;
 // Everything runs in the calling thread except the window's own worker processes. Outputs are
 // written only after every process has ended, and not at all after an interrupt or a failure.
 class BatchRun {
-public:
+  public:
     BatchRun(const BatchOptions& options, std::ostream& out, std::ostream& err);
     ~BatchRun();
     BatchRun(const BatchRun&) = delete;
@@ -41,7 +41,7 @@ public:
     // The outputs written, as (what, path) in the order written.
     const std::vector<std::pair<std::string, std::string>>& written() const { return written_; }
 
-private:
+  private:
     enum class Process { Search, Idealize, Classify, Recognize, Bootstrap, Errors };
 
     // Chooses `path` in the file dialog of the load or open `command` and runs it. Returns 0

@@ -40,8 +40,8 @@ json classOf(int32_t classNumber) {
 
 json settings(TMainForm& f) {
     const NumberFormat& n = f.numbers();
-    const int32_t type = f.btnDeletingBeginRadio.checked()     ? 0
-                         : f.btnInsertingBeginRadio.checked()  ? 1
+    const int32_t type = f.btnDeletingBeginRadio.checked()       ? 0
+                         : f.btnInsertingBeginRadio.checked()    ? 1
                          : f.btnDeletingInsirtingRadio.checked() ? 2
                                                                  : -1;
     static const char* const types[] = {"deleting", "inserting", "both"};
@@ -72,8 +72,9 @@ json sample(const TMainManager& m, int32_t kind, int32_t count, const Grid& grid
         record["name"] = name ? name : "";
         record["length"] = text ? static_cast<int64_t>(std::string(text).size()) : 0;
         const std::string shownClass = grid.cell(4, i + 1);
-        record["class"] = shownClass.empty() ? json() : shownClass == "New" ? json("New")
-                                                                          : shownInteger(shownClass);
+        record["class"] = shownClass.empty()    ? json()
+                          : shownClass == "New" ? json("New")
+                                                : shownInteger(shownClass);
         records.push_back(record);
     }
     return {{"count", count}, {"sequences", records}};
@@ -81,7 +82,8 @@ json sample(const TMainManager& m, int32_t kind, int32_t count, const Grid& grid
 
 json objectSet(const ObjectSet& set, int32_t count) {
     json classes = json::array();
-    for (int32_t i = 0; i < count && i < set.size(); ++i) classes.push_back(classOf(set[i].classNumber));
+    for (int32_t i = 0; i < count && i < set.size(); ++i)
+        classes.push_back(classOf(set[i].classNumber));
     return classes;
 }
 
@@ -124,8 +126,7 @@ json idealObjects(TMainForm& f) {
     const TMainManager& m = *f.mainManager;
     json list = json::array();
     const CCodeTable* letters = m.storage ? &m.storage->codeTable : nullptr;
-    for (int32_t k = 0; k < m.classCount && k < static_cast<int32_t>(m.idealObjects.size());
-         ++k) {
+    for (int32_t k = 0; k < m.classCount && k < static_cast<int32_t>(m.idealObjects.size()); ++k) {
         const CIdelObject* object = m.idealObjects[static_cast<size_t>(k)].get();
         json entry{{"class", k + 1}};
         if (object) {
@@ -145,8 +146,10 @@ json scoredRows(const NumberFormat& n, const Grid& grid, int32_t count) {
     for (int32_t r = 1; r <= count; ++r) {
         const std::string score = grid.cell(5, r);
         if (score.empty()) continue;
-        json row{{"number", r}, {"class", shownInteger(grid.cell(4, r))},
-                 {"score", shownNumber(n, score)}, {"scoreText", score}};
+        json row{{"number", r},
+                 {"class", shownInteger(grid.cell(4, r))},
+                 {"score", shownNumber(n, score)},
+                 {"scoreText", score}};
         const std::string result = grid.cell(6, r);
         if (!result.empty()) row["recognized"] = result == "+Recognized";
         rows.push_back(row);
@@ -247,8 +250,7 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
         {"learningPositive", sample(m, kLearnPositive, m.learnPositiveCount, f.SequencesList)},
         {"learningNegative", sample(m, kLearnNegative, m.learnNegativeCount, f.NegSequencesList)},
         {"controlNegative", sample(m, kControlNegative, m.controlNegativeCount, f.NewSeqsList)},
-        {"controlPositive",
-         sample(m, kControlPositive, m.controlPositiveCount, f.PosCtrlSeqsList)},
+        {"controlPositive", sample(m, kControlPositive, m.controlPositiveCount, f.PosCtrlSeqsList)},
     };
     json objects = nullptr;
     if (m.storage) {

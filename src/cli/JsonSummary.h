@@ -3,7 +3,6 @@
 #pragma once
 
 #include <array>
-
 #include <nlohmann/json.hpp>
 
 #include "cli/BatchOptions.h"
@@ -17,16 +16,16 @@ class TMainForm;
 // lists, which later stages reshape or refill (the error counting reshapes the control negative
 // list, the bootstrap's end refills every list), so they are taken right after their stages.
 class JsonSummary {
-public:
+  public:
     // Reads the score cells of the all-class recognition from the control negative list.
     void captureRecognition(TMainForm& form);
     // Reads the levels, error counts and object scores of the error counting.
     void captureErrors(TMainForm& form);
     // The whole summary. `ran` tells which stages ran in this run.
     nlohmann::ordered_json build(TMainForm& form, const BatchOptions& options,
-                         const std::array<bool, kStageCount>& ran) const;
+                                 const std::array<bool, kStageCount>& ran) const;
 
-private:
+  private:
     nlohmann::ordered_json classScores_;  // null until captured
     nlohmann::ordered_json errors_;       // null until captured
 };

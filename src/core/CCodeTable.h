@@ -9,7 +9,7 @@
 namespace motifora {
 
 class CCodeTable {
-public:
+  public:
     static constexpr int kCapacity = 256;
 
     CCodeTable();
@@ -45,7 +45,7 @@ public:
     std::array<int32_t, kCapacity> letterCodes{};
     int32_t letterCount = 0;
 
-private:
+  private:
     // Lookup of every byte, kept equal to the first-match scan over the stored entries.
     std::array<int32_t, 256> codeByByte_;
 };

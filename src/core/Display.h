@@ -9,7 +9,7 @@ namespace motifora {
 // Every operation may be called from the worker thread. The default bodies do nothing, so a
 // sink (the window model, a test recorder, the batch front end) overrides what it shows.
 class Display {
-public:
+  public:
     virtual ~Display() = default;
 
     // Kind 0 final buffer, 1 pre-buffer, 2 post-buffer; position is the 0-based place of the new

@@ -58,7 +58,7 @@ bool isSeqExtension(std::string_view extension);
 // Reads and writes the program's files. This class holds the sequence-file reading; the
 // project file and the reports are written by the io module.
 class FileManager {
-public:
+  public:
     static constexpr int kReadSequences = 2;  // open mode: read a sequence file
 
     FileManager() = default;
@@ -92,7 +92,7 @@ public:
     std::string fileName;
     std::string extension;  // from the last "." on, the dot included; empty without a dot
 
-private:
+  private:
     // Reads the whole file into `bytes`; false with error_ set when it cannot.
     bool slurp(std::string& bytes);
     void closeStream();

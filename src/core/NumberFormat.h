@@ -16,7 +16,7 @@ namespace motifora {
 // Rounding is done on the exact binary value of a double (all of its decimal digits), halves
 // away from zero, so results do not depend on the C library's own rounding.
 class NumberFormat {
-public:
+  public:
     // Takes the separator from the C locale's decimal point as it is now (at start-up: '.').
     NumberFormat();
     explicit NumberFormat(char separator) : separator_(separator) {}
@@ -64,7 +64,7 @@ public:
     // convert or is out of range.
     static bool readInteger(std::string_view text, int32_t& value);
 
-private:
+  private:
     std::atomic<char> separator_;
 };
 

@@ -11,7 +11,7 @@ namespace motifora {
 // paused; `gate()` blocks while the gate is closed and returns the run flag. The worker never
 // holds a lock of its own while it waits at the gate.
 class RunControl {
-public:
+  public:
     bool isRunning() const { return running_.load(std::memory_order_acquire); }
     void setRunning(bool value) {
         running_.store(value, std::memory_order_release);
@@ -40,7 +40,7 @@ public:
         changed_.notify_all();
     }
 
-private:
+  private:
     std::atomic<bool> running_{false};
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -16,7 +16,7 @@ namespace motifora {
 // block owned by the storage (the builders fill a whole set in one allocation) or in a buffer
 // the object owns (`allocate`).
 class SEQSElem {
-public:
+  public:
     SEQSElem() = default;
     // An object whose `positions` codes live in an external block (already filled).
     SEQSElem(int32_t* block, int32_t positions) : codes(block), positions_(positions) {}
@@ -51,7 +51,7 @@ public:
     int32_t reserved1 = 0;     // kept by the project file only
     int32_t reserved2 = 0;
 
-private:
+  private:
     std::unique_ptr<int32_t[]> owned_;
     int32_t positions_ = 0;
 };
@@ -77,7 +77,7 @@ struct ObjectSet {
 };
 
 class SEQStorage {
-public:
+  public:
     SEQStorage() = default;
     virtual ~SEQStorage() = default;
     SEQStorage(const SEQStorage&) = delete;
@@ -132,7 +132,7 @@ public:
     int32_t firstPosition = 0;
     int32_t endPosition = 0;
 
-private:
+  private:
     void startTable(const Sequence* records, int32_t count);
     // Places the letters of `record` into `object` at startPosition - 1 + j, dropping letters
     // that fall outside the object's positions.

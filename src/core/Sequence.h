@@ -7,7 +7,7 @@
 namespace motifora {
 
 class Sequence {
-public:
+  public:
     Sequence() = default;
     virtual ~Sequence() = default;
     Sequence(const Sequence&) = default;

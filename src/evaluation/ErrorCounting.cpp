@@ -60,8 +60,8 @@ double proposedLevel(const ChartPoints& negative, const ChartPoints& positive) {
     return 0.0;
 }
 
-SecondLevelCount countSecondLevel(const SEQSElem* objects, int32_t count, int32_t total,
-                                  int32_t c, double level) {
+SecondLevelCount countSecondLevel(const SEQSElem* objects, int32_t count, int32_t total, int32_t c,
+                                  double level) {
     SecondLevelCount result;
     result.total = total;
     result.recognized.assign(static_cast<size_t>(std::max(count, 0)), false);
@@ -86,8 +86,8 @@ FirstLevelCount countFirstLevel(const std::vector<PositiveRow>& rows, int32_t c,
             continue;
         }
         int32_t shown = 0;
-        const bool ofClass = NumberFormat::readInteger(row.classText, shown) &&
-                             int64_t{shown} - 1 == c;
+        const bool ofClass =
+            NumberFormat::readInteger(row.classText, shown) && int64_t{shown} - 1 == c;
         if (ofClass) {
             ++result.count;
             double score = 0;

@@ -43,13 +43,13 @@ struct SecondLevelCount {
     int32_t total = 0;             // objects of the sample, all classes
     double error = 0.0;            // count / total; 0 for an empty sample
 };
-SecondLevelCount countSecondLevel(const SEQSElem* objects, int32_t count, int32_t total,
-                                  int32_t c, double level);
+SecondLevelCount countSecondLevel(const SEQSElem* objects, int32_t count, int32_t total, int32_t c,
+                                  double level);
 
 // One row of the positive grid as the first-level count reads it.
 struct PositiveRow {
-    std::string classText;   // column 4 ("Class №")
-    std::string scoreText;   // column 5 ("Score")
+    std::string classText;  // column 4 ("Class №")
+    std::string scoreText;  // column 5 ("Score")
 };
 // First-level errors from the shown texts of the positive grid's rows. With `controlSide`, a row
 // of class "New" is not recognised, a row of another class keeps its result unless its score
@@ -58,9 +58,9 @@ struct PositiveRow {
 // read counts as missed.
 struct FirstLevelCount {
     std::vector<std::optional<std::string>> results;  // per row: the new result text, or none
-    int32_t count = 0;   // rows of class c
-    int32_t misses = 0;  // of them, not recognised
-    double error = 0.0;  // misses / count; 0 when the class has no row
+    int32_t count = 0;                                // rows of class c
+    int32_t misses = 0;                               // of them, not recognised
+    double error = 0.0;                               // misses / count; 0 when the class has no row
 };
 FirstLevelCount countFirstLevel(const std::vector<PositiveRow>& rows, int32_t c, double level,
                                 bool controlSide, const NumberFormat& numbers);

@@ -14,7 +14,7 @@ namespace motifora {
 // same seed it gives the same numbers as rand() after srand(seed) on the GNU C library; seed 0
 // is taken as 1, as there. Not thread-safe: one thread draws at a time.
 class RandomSequence {
-public:
+  public:
     static constexpr uint32_t kDefaultSeed = 1;
     static constexpr int32_t kMaximum = 2147483647;
 
@@ -24,7 +24,7 @@ public:
     // The next number, 0 ... kMaximum.
     int32_t next();
 
-private:
+  private:
     std::array<uint32_t, 34> ring_{};
     uint32_t position_ = 0;  // index of r[i - 34] in the ring
 };

@@ -17,7 +17,7 @@ inline constexpr std::string_view kAbsenceMarker = "00000000";
 
 // Appends numbers and texts to a byte string in the file's encoding.
 class ByteWriter {
-public:
+  public:
     void i32(int32_t value) { unsignedBytes(static_cast<uint32_t>(value), 4); }
     void i16(int16_t value) { unsignedBytes(static_cast<uint16_t>(value), 2); }
     void u8(uint8_t value) { bytes_.push_back(static_cast<char>(value)); }
@@ -34,7 +34,7 @@ public:
     const std::string& bytes() const { return bytes_; }
     std::string& bytes() { return bytes_; }
 
-private:
+  private:
     void unsignedBytes(uint64_t value, int count) {
         for (int i = 0; i < count; ++i)
             bytes_.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
@@ -45,14 +45,14 @@ private:
 
 // Thrown inside the project reader only; the reader's public functions turn it into a status.
 class FormatError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
 // Reads the file's encoding from a byte span. Every read checks that the bytes are there and
 // throws FormatError naming the current section and the byte offset otherwise.
 class ByteReader {
-public:
+  public:
     explicit ByteReader(std::span<const unsigned char> bytes) : bytes_(bytes) {}
 
     void setSection(std::string name) { section_ = std::move(name); }
@@ -124,7 +124,7 @@ public:
     }
     [[noreturn]] void fail(const std::string& message) const { fail(message, offset_); }
 
-private:
+  private:
     void need(size_t count, const char* what, size_t at) {
         if (remaining() < count) {
             fail("the file ends inside " + std::string(what) + ": " + std::to_string(count) +

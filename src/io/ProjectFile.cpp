@@ -46,7 +46,7 @@ namespace {
 
 // The writer's own refusal: the workspace handed over data that contradict themselves.
 class InconsistentData : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -17,7 +17,7 @@ struct PositionLetter {
 };
 
 class CIdelObject {
-public:
+  public:
     CIdelObject() = default;
     virtual ~CIdelObject() = default;
     CIdelObject(const CIdelObject&) = default;
@@ -49,7 +49,7 @@ public:
     int32_t alphabetSize = 0;
     double value = 0.0;
 
-private:
+  private:
     size_t index(PositionLetter cell) const {
         return static_cast<size_t>(cell.position) * static_cast<size_t>(alphabetSize) +
                static_cast<size_t>(cell.letter);

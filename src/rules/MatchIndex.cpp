@@ -34,15 +34,18 @@ constexpr double kNever = std::numeric_limits<double>::infinity();
 // joint[j * letters + l] = |P and row_j and target_l|, over the nonzero words of the parent
 // match set P. Both arrays start at 0.
 template <int kLetters>
-[[gnu::always_inline]] inline void countPositionFixed(const uint64_t* parent, const int32_t* nonzero, int32_t nonzeroCount,
-                        const uint64_t* rows, const uint64_t* targetRows, int32_t words,
-                        int64_t* matched, int64_t* joint) {
+[[gnu::always_inline]] inline void countPositionFixed(const uint64_t* parent,
+                                                      const int32_t* nonzero, int32_t nonzeroCount,
+                                                      const uint64_t* rows,
+                                                      const uint64_t* targetRows, int32_t words,
+                                                      int64_t* matched, int64_t* joint) {
     const size_t stride = static_cast<size_t>(words);
     for (int32_t k = 0; k < nonzeroCount; ++k) {
         const size_t w = static_cast<size_t>(nonzero[k]);
         const uint64_t pw = parent[w];
         uint64_t pt[kLetters];
-        for (int l = 0; l < kLetters; ++l) pt[l] = pw & targetRows[static_cast<size_t>(l) * stride + w];
+        for (int l = 0; l < kLetters; ++l)
+            pt[l] = pw & targetRows[static_cast<size_t>(l) * stride + w];
         for (int j = 0; j < kLetters; ++j) {
             const uint64_t c = rows[static_cast<size_t>(j) * stride + w];
             matched[j] += std::popcount(pw & c);
@@ -53,8 +56,8 @@ template <int kLetters>
 
 MOTIFORA_POPCNT_CLONES
 void countPosition(const uint64_t* parent, const int32_t* nonzero, int32_t nonzeroCount,
-                   const uint64_t* rows, const uint64_t* targetRows, int32_t words,
-                   int32_t letters, int64_t* matched, int64_t* joint) {
+                   const uint64_t* rows, const uint64_t* targetRows, int32_t words, int32_t letters,
+                   int64_t* matched, int64_t* joint) {
     switch (letters) {
         case 2:
             return countPositionFixed<2>(parent, nonzero, nonzeroCount, rows, targetRows, words,
@@ -104,9 +107,9 @@ void MatchIndex::Build(const SEQStorage& storage) {
     words = (objects + 63) / 64;
     positions = std::max(storage.width, 0);
     letters = std::max(storage.alphabetSize, 0);
-    bits_.assign(static_cast<size_t>(positions) * static_cast<size_t>(letters) *
-                     static_cast<size_t>(words),
-                 0);
+    bits_.assign(
+        static_cast<size_t>(positions) * static_cast<size_t>(letters) * static_cast<size_t>(words),
+        0);
     all_.assign(static_cast<size_t>(words), 0);
     letterTotals_.assign(static_cast<size_t>(positions) * static_cast<size_t>(letters), 0);
     for (int32_t o = 0; o < objects; ++o) {
@@ -118,8 +121,8 @@ void MatchIndex::Build(const SEQStorage& storage) {
         for (int32_t p = 0; p < covered; ++p) {
             const int32_t code = object.codeAt(p);
             if (code < 0 || code >= letters) continue;
-            const size_t r = static_cast<size_t>(p) * static_cast<size_t>(letters) +
-                             static_cast<size_t>(code);
+            const size_t r =
+                static_cast<size_t>(p) * static_cast<size_t>(letters) + static_cast<size_t>(code);
             bits_[r * static_cast<size_t>(words) + word] |= bit;
             ++letterTotals_[r];
         }
@@ -135,8 +138,8 @@ void MatchIndex::apply(const RuleCondition& c, uint64_t* set) const {
         std::fill(set, set + words, uint64_t{0});
         return;
     }
-    const bool inside = c.position >= 0 && c.position < positions && c.letter >= 0 &&
-                        c.letter < letters;
+    const bool inside =
+        c.position >= 0 && c.position < positions && c.letter >= 0 && c.letter < letters;
     if (!inside) {
         // No object has this letter there: a positive condition fails everywhere, a negative one
         // holds everywhere.
@@ -167,8 +170,7 @@ double MatchIndex::probabilitiesFrom(const int64_t* counts, int64_t n, int32_t l
     for (int32_t j = 0; j < letterTotal; ++j) {
         const int64_t nj = counts[j];
         const double f = freq != nullptr ? freq->at(target, j) : 0.0;
-        const double plus =
-            nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
+        const double plus = nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
         const double minus = static_cast<double>(n - nj + 1) / static_cast<double>(n + 2);
         double value = 0.0;
         if (plus > f) {

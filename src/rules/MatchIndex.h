@@ -1,11 +1,11 @@
 // Bitsets over the learning objects per (position, letter): the fast evaluation of rules.
 #pragma once
 
+#include <oneapi/tbb/task_arena.h>
+
 #include <cstdint>
 #include <memory>
 #include <vector>
-
-#include <oneapi/tbb/task_arena.h>
 
 #include "core/SEQStorage.h"
 #include "rules/Rule.h"
@@ -22,7 +22,7 @@ struct ChildEvaluation {
 };
 
 class MatchIndex {
-public:
+  public:
     // Indexes the learning objects of `storage`; positions past an object's end and codes that
     // are not letters (uncovered, -1) set no bit. Also fills the log-factorial table.
     void Build(const SEQStorage& storage);
@@ -51,8 +51,8 @@ public:
                       int64_t* perLetter) const;
     // A child with `matchCount` matching objects and `counts[l]` of them with letter l at the
     // target, evaluated and tested as EvaluateChild says.
-    ChildEvaluation EvaluateCounts(const Rule& parent, int64_t parentMatchCount,
-                                   int64_t matchCount, const int64_t* counts, int32_t target,
+    ChildEvaluation EvaluateCounts(const Rule& parent, int64_t parentMatchCount, int64_t matchCount,
+                                   const int64_t* counts, int32_t target,
                                    const LetterFrequencyTable& freq, double threshold,
                                    double* probabilities) const;
     // Rule::Evaluate on the bitsets (same results bit for bit).
@@ -74,7 +74,7 @@ public:
     int32_t positions = 0;
     int32_t letters = 0;
 
-private:
+  private:
     const uint64_t* row(int32_t position, int32_t letter) const {
         return bits_.data() + (static_cast<size_t>(position) * static_cast<size_t>(letters) +
                                static_cast<size_t>(letter)) *
@@ -85,16 +85,15 @@ private:
     // Fills the letter probabilities, cp and the best prediction from letter counts, exactly as
     // Rule::Evaluate; returns cp.
     static double probabilitiesFrom(const int64_t* counts, int64_t n, int32_t letters,
-                                    const LetterFrequencyTable* freq, int32_t target,
-                                    double* out);
+                                    const LetterFrequencyTable* freq, int32_t target, double* out);
     int32_t letterCount(int32_t target, int32_t letter) const {
         return letterTotals_[static_cast<size_t>(target) * static_cast<size_t>(letters) +
                              static_cast<size_t>(letter)];
     }
     // The 2x2 table of a match set with `matchCount` objects and `targetLetterCount` of them with
     // the letter L at the target, for the prediction (value, L).
-    FisherTable tableFor(int64_t matchCount, int64_t targetLetterCount, double value, int32_t target,
-                         int32_t letter) const;
+    FisherTable tableFor(int64_t matchCount, int64_t targetLetterCount, double value,
+                         int32_t target, int32_t letter) const;
 
     std::vector<uint64_t> bits_;  // [position][letter][word]
     std::vector<uint64_t> all_;   // every object

@@ -1,12 +1,12 @@
 // The regularity generator: seeding a target, the level-by-level steps, children and their tests.
 #include "rules/RegGenerator.h"
 
-#include <algorithm>
-#include <thread>
-
 #include <oneapi/tbb/blocked_range.h>
 #include <oneapi/tbb/parallel_for.h>
 #include <oneapi/tbb/task_arena.h>
+
+#include <algorithm>
+#include <thread>
 
 #include "rules/MatchIndex.h"
 
@@ -220,14 +220,14 @@ void RegGenerator::extendFast(Rule& rule) {
                     for (size_t l = 0; l < letters; ++l) counts[l] = parentLetters[l] - counts[l];
                 }
                 evaluations[k] = index_->EvaluateCounts(
-                    rule, parentCount, matchCount, counts.data(), targetPosition,
-                    *letterFrequency, fisherThreshold, probabilities.data() + k * stride);
+                    rule, parentCount, matchCount, counts.data(), targetPosition, *letterFrequency,
+                    fisherThreshold, probabilities.data() + k * stride);
             }
         }
     };
-    const int32_t threads = threadCount > 0
-                                ? threadCount
-                                : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    const int32_t threads =
+        threadCount > 0 ? threadCount
+                        : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
     // Small extensions are not worth waking the pool for.
     const size_t work = nonzero.size() * candidates.size();
     if (threads <= 1 || freePositions.size() < 2 || work < 4096) {

@@ -17,7 +17,7 @@ namespace motifora {
 class MatchIndex;
 
 class RegGenerator {
-public:
+  public:
     RegGenerator();
     virtual ~RegGenerator();
     RegGenerator(const RegGenerator&) = delete;
@@ -80,7 +80,7 @@ public:
     bool referenceEvaluation = false;
     int64_t evaluationCount = 0;  // children evaluated since Init
 
-private:
+  private:
     // Children of one rule evaluated together (in parallel) and then tested in order.
     void extendFast(Rule& rule);
     void extendReference(Rule& rule);

@@ -124,8 +124,7 @@ FisherTable Rule::countTable(int32_t j) const {
     if (storage == nullptr) return t;
     int32_t letter = -1;
     const double value = BestPrediction(letter);
-    const int32_t objects =
-        std::min(storage->learnObjectCount, storage->learnObjects.size());
+    const int32_t objects = std::min(storage->learnObjectCount, storage->learnObjects.size());
     for (int32_t o = 0; o < objects; ++o) {
         const SEQSElem& object = storage->learnObjects[o];
         bool inFirstRow = false;
@@ -151,8 +150,7 @@ FisherTable Rule::countTable(int32_t j) const {
 void Rule::Evaluate() {
     if (storage == nullptr) return;
     std::vector<int64_t> letterCounts(static_cast<size_t>(std::max(alphabetSize, 0)), 0);
-    const int32_t objects =
-        std::min(storage->learnObjectCount, storage->learnObjects.size());
+    const int32_t objects = std::min(storage->learnObjectCount, storage->learnObjects.size());
     for (int32_t o = 0; o < objects; ++o) {
         const SEQSElem& object = storage->learnObjects[o];
         if (!Matches(object, false)) continue;
@@ -169,10 +167,8 @@ void Rule::Evaluate() {
     cp = 0.0;
     for (int32_t j = 0; j < alphabetSize; ++j) {
         const int64_t nj = letterCounts[static_cast<size_t>(j)];
-        const double f =
-            letterFrequency != nullptr ? letterFrequency->at(targetPosition, j) : 0.0;
-        const double plus =
-            nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
+        const double f = letterFrequency != nullptr ? letterFrequency->at(targetPosition, j) : 0.0;
+        const double plus = nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
         const double minus = static_cast<double>(n - nj + 1) / static_cast<double>(n + 2);
         double value = 0.0;
         if (plus > f) {
@@ -230,7 +226,7 @@ int Rule::FisherTestTable(const FisherTable& t, double threshold, double& probab
                           size_t tableSize) {
     const auto lf = [&](int64_t k) {
         return (k >= 0 && static_cast<uint64_t>(k) < tableSize) ? logFactorials[k]
-                                                                 : LogFactorial(k);
+                                                                : LogFactorial(k);
     };
     const int64_t total = t.t11 + t.t12 + t.t21 + t.t22;
     if (total == 0) return 0;
@@ -256,8 +252,7 @@ int Rule::FisherTestTable(const FisherTable& t, double threshold, double& probab
             // The terms of a hypergeometric tail fall ever faster once they fall. A term below
             // p * 2^-60 that is less than half the one before leaves every later term below half
             // an ulp of p (2^-54 p) with a wide margin for rounding, so none can change p.
-            if (stop->negligibleTail && term < 0.5 * previous &&
-                term < p * 0x1.0p-60) {
+            if (stop->negligibleTail && term < 0.5 * previous && term < p * 0x1.0p-60) {
                 break;
             }
         }

@@ -22,7 +22,7 @@ struct RuleCondition {
 // Background share of each letter at each position over all learning objects of a storage.
 // Made by the generator; every rule of a search shares it, so it lives as long as its last rule.
 class LetterFrequencyTable {
-public:
+  public:
     LetterFrequencyTable() = default;
     LetterFrequencyTable(int32_t positions, int32_t letters)
         : positionCount(positions),
@@ -66,7 +66,7 @@ struct FisherTailStop {
 };
 
 class Rule {
-public:
+  public:
     Rule();
     virtual ~Rule() = default;
     // Deep copy (conditions, probabilities); the copy shares the frequency table and the letters.
@@ -150,7 +150,7 @@ public:
     // changes nothing in the texts, and a freed storage leaves no dangling letters.
     std::shared_ptr<const CCodeTable> codeTable;
 
-private:
+  private:
     // Widens the position bounds with p (they start at 0 and only widen).
     void widen(int32_t p);
     // Code of `object` at position p, uncovered past its end.

@@ -11,7 +11,7 @@
 namespace motifora {
 
 class RulesStorage {
-public:
+  public:
     // An empty list for at most `capacity` rules over `positions` positions.
     RulesStorage(int32_t capacity, int32_t positions);
     // Sets nothing beyond empty defaults; the project reader fills such a list field by field
@@ -49,8 +49,9 @@ public:
     int32_t count = 0;
     int32_t positionCount = 0;
     int32_t capacity = 0;
-    std::vector<std::unique_ptr<Rule>> rules;  // grows up to `capacity`; 0 .. count-1 in fisher order
-    double comparisonKey = 0.0;                // the Fisher value last tested by Contains
+    std::vector<std::unique_ptr<Rule>>
+        rules;                   // grows up to `capacity`; 0 .. count-1 in fisher order
+    double comparisonKey = 0.0;  // the Fisher value last tested by Contains
     int32_t insertIndex = 0;
     bool keyWithProbabilities = false;
     int32_t reservedA = 0;

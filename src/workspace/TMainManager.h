@@ -37,11 +37,11 @@ namespace StartCode {
 constexpr int kStarted = -1;           // idealization, classification: the worker runs
 constexpr int kRuleSearchStarted = 0;  // rule search: the worker runs
 constexpr int kRuleSearchNoThread = -1;
-constexpr int kNoObjects = 0;          // idealization: no storage or no learning objects
-constexpr int kNoRules = 1;            // idealization: no rule store or no rules
-constexpr int kNoThread = 2;           // idealization, classification: no worker thread
-constexpr int kNoControl = 7;          // classification: no control negative sample
-constexpr int kNoClasses = 8;          // classification: no classificator or no classes
+constexpr int kNoObjects = 0;  // idealization: no storage or no learning objects
+constexpr int kNoRules = 1;    // idealization: no rule store or no rules
+constexpr int kNoThread = 2;   // idealization, classification: no worker thread
+constexpr int kNoControl = 7;  // classification: no control negative sample
+constexpr int kNoClasses = 8;  // classification: no classificator or no classes
 }  // namespace StartCode
 
 // What an opened project hands to the window beside the data the workspace takes over: the
@@ -63,7 +63,7 @@ struct OpenedProject {
 // A workspace must never be destroyed under a running worker: the destructor stops the worker,
 // opens the gate and waits for it (`shutdownWorker`), so replacing the manager is always safe.
 class TMainManager {
-public:
+  public:
     TMainManager();
     virtual ~TMainManager();
     TMainManager(const TMainManager&) = delete;
@@ -305,7 +305,7 @@ public:
     bool idealObjectsPresent() const { return !idealObjects.empty(); }
     const std::string& lastProjectError() const { return projectError_; }
 
-private:
+  private:
     // The bootstrap run on the worker: iterations and their classes until the last or a stop;
     // an exception still ends the run (and is passed on to the worker's wrapper).
     void bootstrapRun();
@@ -315,7 +315,7 @@ private:
     // Releases the iteration's objects.
     void releaseBootstrapIteration();
 
-private:
+  private:
     // Starts `body` on the worker thread; false when no thread could be made.
     bool startWorker(void (TMainManager::*body)());
     void setRunning(bool value);

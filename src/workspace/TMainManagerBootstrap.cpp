@@ -61,7 +61,8 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     bootstrapLearnCount = static_cast<int32_t>(bootstrapLearnPositive.size());
     bootstrapHeldOutCount = static_cast<int32_t>(bootstrapHeldOut.size());
 
-    const int32_t negatives = std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()));
+    const int32_t negatives =
+        std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()));
     bootstrapStorage->buildWholeWithNegatives(bootstrapLearnPositive.data(), learnNegative.data(),
                                               bootstrapLearnCount, negatives);
     // The workspace's frame width stays as its own objects have it: the iteration reads its
@@ -69,8 +70,8 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     // aligned originals, which would cut the later scanning windows short.
 
     const SearchSettings settings = searchSettings(*this);
-    bootstrapRules = std::make_unique<RulesStorage>(settings.finishBufferSize,
-                                                    bootstrapStorage->width);
+    bootstrapRules =
+        std::make_unique<RulesStorage>(settings.finishBufferSize, bootstrapStorage->width);
     setRunning(true);
     if (!first) {
         // Setting the run flag opens the pause gate: a pause or a stop that came in while the
@@ -152,9 +153,11 @@ bool TMainManager::BootstrapWorker() {
     auto objects = std::make_unique<SEQStorage>();
     objects->buildWhole(bootstrapLearnPositive.data(), bootstrapLearnCount);
     objects->addSetObjects(learnNegative.data(),
-                           std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size())), 3);
-    objects->addSetObjects(controlNegative.data(),
-                           std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())), 2);
+                           std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size())),
+                           3);
+    objects->addSetObjects(
+        controlNegative.data(),
+        std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())), 2);
     objects->addSetObjects(bootstrapHeldOut.data(), bootstrapHeldOutCount, 1);
     bootstrapStorage = std::move(objects);
     SEQStorage& s = *bootstrapStorage;
@@ -179,7 +182,8 @@ bool TMainManager::BootstrapWorker() {
         s.negativeObjects[k].classNumber = classes.ClassifyObject(s.negativeObjects[k], k + 1, 3);
     }
     if (sink) sink->SetIdealObjectRows(bootstrapClassCount + 1);
-    const int32_t controls = std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
+    const int32_t controls =
+        std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
         if (!runControl.gate()) return false;
         s.controlNegativeObjects[l].classNumber =

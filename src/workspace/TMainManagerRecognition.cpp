@@ -61,12 +61,14 @@ int TMainManager::StartRecognition(int32_t c) {
     recognitionRebuilt = 0;
     SEQStorage& s = *storage;
     if (c == -1) {
-        if (!controlNegativeClassified.load() || s.controlNegativeObjectCount != controlNegativeCount)
+        if (!controlNegativeClassified.load() ||
+            s.controlNegativeObjectCount != controlNegativeCount)
             s.addSetObjects(controlNegative.data(), controlNegativeCount, 2);
     } else {
         // A scanning recognition releases the control negative objects, and a classification
         // may never have built the control positive ones: rebuild what the chosen sides need.
-        if (recognitionNegativeSource == 1 && s.controlNegativeObjectCount != controlNegativeCount) {
+        if (recognitionNegativeSource == 1 &&
+            s.controlNegativeObjectCount != controlNegativeCount) {
             s.addSetObjects(controlNegative.data(), controlNegativeCount, 2);
             recognitionRebuilt |= 1;
         }
@@ -160,8 +162,7 @@ int TMainManager::ScanRecognition(int32_t c) {
     storage->buildControlWindows(controlNegative.data(), controlNegativeCount, frameWidth);
     const int32_t windows =
         std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
-    scoreWindows(*classificator, storage->controlNegativeObjects.data(), windows, c,
-                 windowScores);
+    scoreWindows(*classificator, storage->controlNegativeObjects.data(), windows, c, windowScores);
     recognitionStale.store(false);
     if (display) display->ShowPositionScores(windows);
     storage->releaseControlObjects(0);

@@ -20,11 +20,11 @@ TEST(BatchDialogsTest, MessagesArePrintedAndQuestionsAnsweredNo) {
         EXPECT_EQ(dialogs.messageBox({"Сохранить текущий проект?", "Подсказка",
                                       MessageIcon::Warning, MessageButtons::YesNoCancel}),
                   DialogAnswer::No);
-        EXPECT_EQ(dialogs.messageBox({"Ошибка чтения из файла: x.seq", "Ошибка",
-                                      MessageIcon::Error, MessageButtons::Ok}),
-                  DialogAnswer::Ok);
-        EXPECT_EQ(dialogs.messageBox({"Нет закономерностей", "Подсказка", MessageIcon::None,
+        EXPECT_EQ(dialogs.messageBox({"Ошибка чтения из файла: x.seq", "Ошибка", MessageIcon::Error,
                                       MessageButtons::Ok}),
+                  DialogAnswer::Ok);
+        EXPECT_EQ(dialogs.messageBox(
+                      {"Нет закономерностей", "Подсказка", MessageIcon::None, MessageButtons::Ok}),
                   DialogAnswer::Ok);
         const std::string shown = err.str();
         EXPECT_EQ(shown.find("Сообщение: Загрузка завершена.\n") != std::string::npos, !quiet);

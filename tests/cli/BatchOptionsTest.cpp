@@ -34,11 +34,33 @@ TEST(BatchOptionsTest, PositiveAloneRunsWithTheWindowsOwnSettings) {
 }
 
 TEST(BatchOptionsTest, SettingsAreKeptAsTypedWithEitherSeparator) {
-    const ParseOutcome p =
-        parse({"--positive", "a.seq", "--confidence", "0.001", "--cp", "0,75", "--finish", "40",
-               "--sub", "7", "--mode", "shift", "--width", "12", "--idealization", "both",
-               "--source", "rules", "--arrange", "--level", "12,5", "--threads", "3",
-               "--seed", "4294967295", "--positive-side", "learning"});
+    const ParseOutcome p = parse({"--positive",
+                                  "a.seq",
+                                  "--confidence",
+                                  "0.001",
+                                  "--cp",
+                                  "0,75",
+                                  "--finish",
+                                  "40",
+                                  "--sub",
+                                  "7",
+                                  "--mode",
+                                  "shift",
+                                  "--width",
+                                  "12",
+                                  "--idealization",
+                                  "both",
+                                  "--source",
+                                  "rules",
+                                  "--arrange",
+                                  "--level",
+                                  "12,5",
+                                  "--threads",
+                                  "3",
+                                  "--seed",
+                                  "4294967295",
+                                  "--positive-side",
+                                  "learning"});
     ASSERT_TRUE(p.run) << p.err;
     const BatchOptions& o = p.options;
     EXPECT_EQ(*o.confidence, "0.001");
@@ -61,8 +83,8 @@ TEST(BatchOptionsTest, UserNumbersReadWithPointOrComma) {
         const char* text;
         bool ok;
         double value;
-    } cases[] = {{"0.05", true, 0.05}, {"0,05", true, 0.05}, {" 1 ", true, 1.0},
-                 {"-2,5", true, -2.5}, {"1e-3", true, 0.001}, {"abc", false, 0.0},
+    } cases[] = {{"0.05", true, 0.05},  {"0,05", true, 0.05},    {" 1 ", true, 1.0},
+                 {"-2,5", true, -2.5},  {"1e-3", true, 0.001},   {"abc", false, 0.0},
                  {"0.0.1", false, 0.0}, {"1,000.5", false, 0.0}, {"", false, 0.0}};
     for (const Case& c : cases) {
         double value = -99.0;
@@ -137,8 +159,8 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedWithTheUsageLine) {
 }
 
 TEST(BatchOptionsTest, StageListsRunInTheirOwnOrder) {
-    const ParseOutcome p = parse({"--positive", "a.seq", "--control-negative", "n.seq",
-                                  "--stages", "recognize, search,search"});
+    const ParseOutcome p = parse({"--positive", "a.seq", "--control-negative", "n.seq", "--stages",
+                                  "recognize, search,search"});
     ASSERT_TRUE(p.run) << p.err;
     EXPECT_TRUE(p.options.stageRequested(Stage::Search));
     EXPECT_TRUE(p.options.stageRequested(Stage::Recognize));
@@ -197,13 +219,36 @@ TEST(BatchOptionsTest, HelpAndVersionGoToStandardOutput) {
     EXPECT_FALSE(help.run);
     EXPECT_EQ(help.exitCode, kExitSuccess);
     EXPECT_TRUE(help.err.empty());
-    for (const char* option : {"--positive", "--negative", "--control-negative",
-                               "--control-positive", "--open", "--mode", "--width",
-                               "--confidence", "--cp", "--finish", "--sub", "--idealization",
-                               "--source", "--arrange", "--stages", "--classes", "--level",
-                               "--first-error", "--positive-side", "--negative-side",
-                               "--bootstrap", "--seed", "--threads", "--save", "--export-text",
-                               "--report", "--json", "--quiet", "--version", "Exit codes"})
+    for (const char* option : {"--positive",
+                               "--negative",
+                               "--control-negative",
+                               "--control-positive",
+                               "--open",
+                               "--mode",
+                               "--width",
+                               "--confidence",
+                               "--cp",
+                               "--finish",
+                               "--sub",
+                               "--idealization",
+                               "--source",
+                               "--arrange",
+                               "--stages",
+                               "--classes",
+                               "--level",
+                               "--first-error",
+                               "--positive-side",
+                               "--negative-side",
+                               "--bootstrap",
+                               "--seed",
+                               "--threads",
+                               "--save",
+                               "--export-text",
+                               "--report",
+                               "--json",
+                               "--quiet",
+                               "--version",
+                               "Exit codes"})
         EXPECT_NE(help.out.find(option), std::string::npos) << option;
 
     const ParseOutcome version = parse({"--version"});

@@ -18,7 +18,7 @@ using nlohmann::json;
 const char* const kSeedNote = "generated samples use std::mt19937 with the seeds written here";
 
 class CliRunTest : public ::testing::Test {
-protected:
+  protected:
     TempFolder folder;
     std::string positive = kExamples + "/promoters_pos.seq";
     std::string negative = kExamples + "/promoters_neg.seq";
@@ -54,10 +54,11 @@ std::vector<std::vector<std::string>> rulesLines(const std::string& exported) {
 }
 
 TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
-    const CliResult r = run({"--positive", positive, "--negative", negative, "--control-negative",
-                             negative, "--finish", "80", "--sub", "20", "--bootstrap", "20,2",
-                             "--save", "p.dnp", "--export-text", "p", "--report", "p.html",
-                             "--json", "p.json"});
+    const CliResult r =
+        run({"--positive",  positive,   "--negative", negative, "--control-negative",
+             negative,      "--finish", "80",         "--sub",  "20",
+             "--bootstrap", "20,2",     "--save",     "p.dnp",  "--export-text",
+             "p",           "--report", "p.html",     "--json", "p.json"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // The window's messages, with their captions, and the progress of each process.
     for (const char* shown :
@@ -91,8 +92,7 @@ TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
     ASSERT_EQ(lines.size(), rules.size());
     ASSERT_GT(rules.size(), 0u);
     EXPECT_LE(rules.size(), 80u);
-    EXPECT_NE(r.out.find("Rules found: " + std::to_string(rules.size()) + "\n"),
-              std::string::npos);
+    EXPECT_NE(r.out.find("Rules found: " + std::to_string(rules.size()) + "\n"), std::string::npos);
     double previousFisher = 0.0;
     for (size_t i = 0; i < rules.size(); ++i) {
         const json& rule = rules[i];
@@ -121,7 +121,8 @@ TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
     // The all-class recognition scored every control negative object against every class.
     const json& scored = summary["recognition"]["controlNegative"];
     ASSERT_EQ(scored.size(), 53u);
-    for (const json& object : scored) EXPECT_EQ(object["scores"].size(), static_cast<size_t>(classes));
+    for (const json& object : scored)
+        EXPECT_EQ(object["scores"].size(), static_cast<size_t>(classes));
     // Error counting over all classes gives one row per class and the totals.
     const json& errors = summary["errors"];
     EXPECT_EQ(errors["perClass"].size(), static_cast<size_t>(classes));
@@ -132,16 +133,17 @@ TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
     ASSERT_EQ(bootstrap["rows"].size(), 2u);
     for (const char* which : {"firstLevelError", "secondLevelError"}) {
         const double mean = (bootstrap["rows"][0][which].get<double>() +
-                             bootstrap["rows"][1][which].get<double>()) / 2;
+                             bootstrap["rows"][1][which].get<double>()) /
+                            2;
         EXPECT_NEAR(bootstrap["averages"][which].get<double>(), mean, 1e-8) << which;
     }
 }
 
 TEST_F(CliRunTest, ASavedProjectReopensToTheSameExport) {
-    const CliResult first = run({"--positive", positive, "--negative", negative,
-                                 "--control-negative", negative, "--finish", "60", "--sub", "15",
-                                 "--stages", "search,idealize,classify", "--save", "p.dnp",
-                                 "--export-text", "a.txt"});
+    const CliResult first =
+        run({"--positive", positive, "--negative", negative, "--control-negative", negative,
+             "--finish", "60", "--sub", "15", "--stages", "search,idealize,classify", "--save",
+             "p.dnp", "--export-text", "a.txt"});
     ASSERT_EQ(first.exitCode, 0) << first.err;
     const CliResult second =
         run({"--open", "p.dnp", "--stages", "none", "--export-text", "b.txt", "--save", "q"});
@@ -168,8 +170,8 @@ TEST_F(CliRunTest, TheNumberOfSearchThreadsChangesNoResult) {
 }
 
 TEST_F(CliRunTest, QuietRunsPrintOnlyTheSummary) {
-    const CliResult r = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
-                             "search", "--quiet"});
+    const CliResult r = run(
+        {"--positive", positive, "--finish", "20", "--sub", "5", "--stages", "search", "--quiet"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
     EXPECT_NE(r.out.find("Rules found: 20\n"), std::string::npos) << r.out;
@@ -188,8 +190,7 @@ TEST_F(CliRunTest, BadArgumentsExitWithTwoAndTheUsageLine) {
     // A class that the idealization did not form is a bad argument too, found once it ran.
     const CliResult late = run({"--positive", positive, "--negative", negative,
                                 "--control-negative", negative, "--finish", "30", "--sub", "10",
-                                "--classes", "54", "--stages",
-                                "search,idealize,classify,errors"});
+                                "--classes", "54", "--stages", "search,idealize,classify,errors"});
     EXPECT_EQ(late.exitCode, 2) << late.err;
     EXPECT_NE(late.err.find("there is no class 54"), std::string::npos) << late.err;
     // So is a scanning frame wider than every sequence (57 letters): no window would fit.
@@ -233,17 +234,17 @@ TEST_F(CliRunTest, RefusedInputsExitWithThreeAndSayWhy) {
 TEST_F(CliRunTest, AProcessThatCannotRunExitsWithFourAndWritesNothing) {
     writeFile(folder.path() / "p.txt", "an earlier export\n");
     // A confidence interval of 0 accepts no regularity, so no class can be formed.
-    const CliResult r = run({"--positive", positive, "--confidence", "0", "--export-text", "p.txt",
-                             "--save", "p.dnp"});
+    const CliResult r = run(
+        {"--positive", positive, "--confidence", "0", "--export-text", "p.txt", "--save", "p.dnp"});
     EXPECT_EQ(r.exitCode, 4) << r.err;
     EXPECT_NE(r.err.find("found no regularities"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(folder.path() / "p.txt"), "an earlier export\n");
     EXPECT_FALSE(exists("p.dnp"));
 
     // Error counting needs the classification of the control data.
-    const CliResult errors = run({"--positive", positive, "--negative", negative,
-                                  "--control-negative", negative, "--finish", "30", "--sub", "10",
-                                  "--stages", "search,idealize,errors"});
+    const CliResult errors =
+        run({"--positive", positive, "--negative", negative, "--control-negative", negative,
+             "--finish", "30", "--sub", "10", "--stages", "search,idealize,errors"});
     EXPECT_EQ(errors.exitCode, 4) << errors.err;
     EXPECT_NE(errors.err.find("stage errors cannot run"), std::string::npos) << errors.err;
 }
@@ -256,8 +257,8 @@ TEST_F(CliRunTest, AnOutputThatCannotBeWrittenExitsWithFive) {
     EXPECT_NE(r.err.find("afile/out.txt"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(folder.path() / "afile"), "x");
 
-    const CliResult json = run({"--positive", positive, "--finish", "20", "--sub", "5",
-                                "--stages", "none", "--json", "no/such/folder/s.json"});
+    const CliResult json = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
+                                "none", "--json", "no/such/folder/s.json"});
     EXPECT_EQ(json.exitCode, 5) << json.err;
     EXPECT_NE(json.err.find("no/such/folder/s.json"), std::string::npos) << json.err;
 }
@@ -288,11 +289,11 @@ TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
 }
 
 TEST_F(CliRunTest, CtrlCStopsTheBootstrapBetweenIterations) {
-    const pid_t pid = startCli({"--positive", positive, "--negative", negative,
-                                "--control-negative", negative, "--finish", "40", "--sub", "10",
-                                "--stages", "search,idealize,bootstrap", "--bootstrap", "10,500",
-                                "--json", "b.json"},
-                               folder.path());
+    const pid_t pid =
+        startCli({"--positive", positive, "--negative", negative, "--control-negative", negative,
+                  "--finish", "40", "--sub", "10", "--stages", "search,idealize,bootstrap",
+                  "--bootstrap", "10,500", "--json", "b.json"},
+                 folder.path());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
     while (readFile(folder.path() / "stderr.txt").find("bootstrap, ") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)
@@ -308,9 +309,9 @@ TEST_F(CliRunTest, ShiftPositionsScanTheLongControlSequences) {
     SCOPED_TRACE("generated samples: std::mt19937 seeds 41, 42");
     writeFile(folder.path() / "pos.seq", generatedSample(41, 24, 16, 2));
     writeFile(folder.path() / "long.seq", generatedSample(42, 2, 40, 1));
-    const CliResult r = run({"--positive", "pos.seq", "--control-negative", "long.seq", "--mode",
-                             "shift", "--width", "8", "--finish", "50", "--sub", "10", "--json",
-                             "s.json", "--report", "s"});
+    const CliResult r =
+        run({"--positive", "pos.seq", "--control-negative", "long.seq", "--mode", "shift",
+             "--width", "8", "--finish", "50", "--sub", "10", "--json", "s.json", "--report", "s"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const json summary = json::parse(readFile(folder.path() / "s.json"));
     // Errors and bootstrap are not offered in shift positions; the recognition scans.

@@ -19,7 +19,7 @@ extern const std::string kExamples;
 
 // A new empty folder under the system's temporary folder, removed with everything in it.
 class TempFolder {
-public:
+  public:
     TempFolder();
     ~TempFolder();
     TempFolder(const TempFolder&) = delete;
@@ -27,7 +27,7 @@ public:
     const fs::path& path() const { return path_; }
     std::string operator/(const std::string& name) const { return (path_ / name).string(); }
 
-private:
+  private:
     fs::path path_;
 };
 

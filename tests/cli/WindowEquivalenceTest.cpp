@@ -19,7 +19,7 @@ namespace {
 // The window clicked by hand, as a user would: scripted file choices, the timer ticked until
 // each process reports its end.
 class Window {
-public:
+  public:
     Window() { form.numberFormat.setSeparator('.'); }
 
     TMainManager& m() { return *form.mainManager; }
@@ -88,13 +88,13 @@ public:
 };
 
 class WindowEquivalenceTest : public ::testing::Test {
-protected:
+  protected:
     // Runs the command line, saves the window's files beside, and compares all three; the
     // report must hold every fragment of `inReport`.
     void expectSameFiles(std::vector<std::string> arguments, Window& window,
                          const std::vector<std::string>& inReport) {
-        arguments.insert(arguments.end(), {"--save", "cli.dnp", "--export-text", "cli.txt",
-                                           "--report", "cli.html"});
+        arguments.insert(arguments.end(),
+                         {"--save", "cli.dnp", "--export-text", "cli.txt", "--report", "cli.html"});
         const CliResult r = runCli(arguments, folder.path());
         ASSERT_EQ(r.exitCode, 0) << r.err;
         window.save(folder / "win.dnp", folder / "win.txt", folder / "win.html");
@@ -179,10 +179,28 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesIdealizedFromRulesWithControlPosit
     generatedFixedSteps(w, folder, 2, 1, "cpos.seq");
     w.countErrors(1, w.m().classCount, nullptr);
 
-    expectSameFiles({"--positive", "pos.seq", "--negative", "neg.seq", "--control-negative",
-                     "cneg.seq", "--control-positive", "cpos.seq", "--finish", "40", "--sub",
-                     "10", "--idealization", "both", "--source", "rules", "--arrange",
-                     "--positive-side", "control", "--negative-side", "learning", "--stages",
+    expectSameFiles({"--positive",
+                     "pos.seq",
+                     "--negative",
+                     "neg.seq",
+                     "--control-negative",
+                     "cneg.seq",
+                     "--control-positive",
+                     "cpos.seq",
+                     "--finish",
+                     "40",
+                     "--sub",
+                     "10",
+                     "--idealization",
+                     "both",
+                     "--source",
+                     "rules",
+                     "--arrange",
+                     "--positive-side",
+                     "control",
+                     "--negative-side",
+                     "learning",
+                     "--stages",
                      "search,idealize,classify,recognize,errors"},
                     w, {"<H1 ALIGN=center>Recognition Error Counting Results</H1>"});
 }
@@ -199,11 +217,31 @@ TEST_F(WindowEquivalenceTest, ControlPositiveSideWithATypedLevel) {
         w.form.ReCount2();
     });
 
-    expectSameFiles({"--positive", "pos.seq", "--negative", "neg.seq", "--control-negative",
-                     "cneg.seq", "--control-positive", "pos.seq", "--finish", "40", "--sub", "10",
-                     "--idealization", "both", "--arrange", "--positive-side", "control",
-                     "--negative-side", "learning", "--classes", "1-2", "--level", "2,5",
-                     "--stages", "search,idealize,classify,recognize,errors"},
+    expectSameFiles({"--positive",
+                     "pos.seq",
+                     "--negative",
+                     "neg.seq",
+                     "--control-negative",
+                     "cneg.seq",
+                     "--control-positive",
+                     "pos.seq",
+                     "--finish",
+                     "40",
+                     "--sub",
+                     "10",
+                     "--idealization",
+                     "both",
+                     "--arrange",
+                     "--positive-side",
+                     "control",
+                     "--negative-side",
+                     "learning",
+                     "--classes",
+                     "1-2",
+                     "--level",
+                     "2,5",
+                     "--stages",
+                     "search,idealize,classify,recognize,errors"},
                     w,
                     {"<BR>1 Class Recognition Level =  2,5\n",
                      "<BR>2 Class Recognition Level =  2,5\n", "<BR>Recognized 2 out of 2\n"});
@@ -252,12 +290,29 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
     w.form.RecLevelEdit.setText("1.5");
     w.form.ReCount2();
 
-    expectSameFiles({"--positive", "pos.seq", "--control-negative", "long.seq", "--mode", "shift",
-                     "--width", "8", "--finish", "50", "--sub", "10", "--idealization",
-                     "inserting", "--classes", "2", "--level", "1.5", "--stages",
+    expectSameFiles({"--positive",
+                     "pos.seq",
+                     "--control-negative",
+                     "long.seq",
+                     "--mode",
+                     "shift",
+                     "--width",
+                     "8",
+                     "--finish",
+                     "50",
+                     "--sub",
+                     "10",
+                     "--idealization",
+                     "inserting",
+                     "--classes",
+                     "2",
+                     "--level",
+                     "1.5",
+                     "--stages",
                      "search,idealize,recognize"},
-                    w, {"<H1 ALIGN=center>Long Seq Recognition Results</H1>",
-                        "<BR>Recognition Level =  1.5\n", "...", "<TD>r1"});
+                    w,
+                    {"<H1 ALIGN=center>Long Seq Recognition Results</H1>",
+                     "<BR>Recognition Level =  1.5\n", "...", "<TD>r1"});
 }
 
 TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
@@ -274,11 +329,11 @@ TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
     w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
     w.bootstrap("20", "2", "0.1");
 
-    const CliResult r = runCli({"--positive", pos, "--negative", neg, "--control-negative", neg,
-                                "--finish", "40", "--sub", "10", "--bootstrap", "20,2,0.1",
-                                "--seed", "7", "--stages", "search,idealize,bootstrap", "--json",
-                                "b.json"},
-                               folder.path());
+    const CliResult r =
+        runCli({"--positive", pos, "--negative", neg, "--control-negative", neg, "--finish", "40",
+                "--sub", "10", "--bootstrap", "20,2,0.1", "--seed", "7", "--stages",
+                "search,idealize,bootstrap", "--json", "b.json"},
+               folder.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const auto summary = nlohmann::json::parse(readFile(folder / "b.json"));
     const auto& rows = summary["bootstrap"]["rows"];
@@ -291,10 +346,10 @@ TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
         EXPECT_EQ(rows[static_cast<size_t>(i)]["firstLevelError"].get<double>(), first);
         EXPECT_EQ(rows[static_cast<size_t>(i)]["secondLevelError"].get<double>(), second);
     }
-    EXPECT_NE(r.out.find("Bootstrap average errors: first level " +
-                         w.form.BootStrCtrl.Label4.text() + ", second level " +
-                         w.form.BootStrCtrl.Label5.text()),
-              std::string::npos)
+    EXPECT_NE(
+        r.out.find("Bootstrap average errors: first level " + w.form.BootStrCtrl.Label4.text() +
+                   ", second level " + w.form.BootStrCtrl.Label5.text()),
+        std::string::npos)
         << r.out;
 }
 

@@ -188,7 +188,7 @@ TEST(SeqReader, CountAndReaderAgreeOnGeneratedFiles) {
 }
 
 class SeqFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir_ =
             std::filesystem::temp_directory_path() /

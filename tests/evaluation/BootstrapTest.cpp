@@ -1,9 +1,9 @@
 // Held-out counts and draws, the sample split, the class level rule and the averages.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <set>
-
-#include <gtest/gtest.h>
 
 #include "evaluation/Bootstrap.h"
 
@@ -59,8 +59,8 @@ TEST(BootstrapLevel, RuleAndItsEdges) {
     EXPECT_EQ(bootstrapLevel(four, 1), 7.5);
     EXPECT_EQ(bootstrapLevel(four, 0.25), 4.0);
     EXPECT_EQ(bootstrapLevel(four, 0.1), 2.0);
-    EXPECT_EQ(bootstrapLevel(four, 0.7), 7.5);   // would need s4
-    EXPECT_EQ(bootstrapLevel(four, 0.9), 7.5);   // k = 3 needs s4
+    EXPECT_EQ(bootstrapLevel(four, 0.7), 7.5);  // would need s4
+    EXPECT_EQ(bootstrapLevel(four, 0.9), 7.5);  // k = 3 needs s4
     EXPECT_EQ(bootstrapLevel({2, 6}, 0.4), 4.0);
     EXPECT_EQ(bootstrapLevel({2}, 0.4), 1.5);
     EXPECT_EQ(bootstrapLevel({2}, 1), 2.5);

@@ -1,8 +1,8 @@
 // Histograms, the proposed level, first- and second-level counts and the level for a wanted
 // first-level error.
-#include <cmath>
-
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "evaluation/ErrorCounting.h"
 
@@ -31,8 +31,8 @@ TEST(Histogram, BinsOfTenUnitsAtTheirCentres) {
 // of 10 objects.
 TEST(ErrorCountExample, LevelFifteenAndBothErrors) {
     const int32_t c = 1;
-    auto negatives = objects({{c, 8}, {0, 50}, {c, 14}, {2, 99}, {-1, 30}, {0, 1}, {0, 2},
-                              {0, 3}, {0, 4}, {0, 5}});
+    auto negatives = objects(
+        {{c, 8}, {0, 50}, {c, 14}, {2, 99}, {-1, 30}, {0, 1}, {0, 2}, {0, 3}, {0, 4}, {0, 5}});
     auto positives = objects({{c, 12}, {c, 27}, {c, 33}});
     const ChartPoints negative = classHistogram(negatives.data(), 10, c, 1.0 / 10);
     const ChartPoints positive = classHistogram(positives.data(), 3, c, 1.0 / 3);
@@ -107,18 +107,18 @@ TEST(ProposedLevel, EmptyHistograms) {
 }
 
 TEST(LevelFromFirstError, Derivations) {
-    const std::vector<double> four{7, 1, 5, 3};  // sorted: 1 3 5 7
-    EXPECT_EQ(levelFromFirstError(four, 0), 0.0);           // s0 - 1
-    EXPECT_EQ(levelFromFirstError(four, 0.25), 4.0);        // (s1 + s2) / 2
-    EXPECT_EQ(levelFromFirstError(four, 0.1), 2.0);         // k = 0, nearer k/m: (s0 + s1) / 2
-    EXPECT_EQ(levelFromFirstError(four, 0.5), 6.0);         // k = 1: (s2 + s3) / 2
-    EXPECT_EQ(levelFromFirstError(four, 1), 8.0);           // beyond the top: s3 + 1
-    EXPECT_EQ(levelFromFirstError(four, 0.7), 8.0);         // needs s4: s3 + 1
-    EXPECT_EQ(levelFromFirstError({4, 2}, 0.9), 3.0);       // two scores: their middle
+    const std::vector<double> four{7, 1, 5, 3};        // sorted: 1 3 5 7
+    EXPECT_EQ(levelFromFirstError(four, 0), 0.0);      // s0 - 1
+    EXPECT_EQ(levelFromFirstError(four, 0.25), 4.0);   // (s1 + s2) / 2
+    EXPECT_EQ(levelFromFirstError(four, 0.1), 2.0);    // k = 0, nearer k/m: (s0 + s1) / 2
+    EXPECT_EQ(levelFromFirstError(four, 0.5), 6.0);    // k = 1: (s2 + s3) / 2
+    EXPECT_EQ(levelFromFirstError(four, 1), 8.0);      // beyond the top: s3 + 1
+    EXPECT_EQ(levelFromFirstError(four, 0.7), 8.0);    // needs s4: s3 + 1
+    EXPECT_EQ(levelFromFirstError({4, 2}, 0.9), 3.0);  // two scores: their middle
     EXPECT_EQ(levelFromFirstError({4, 2}, 0), 1.0);
     EXPECT_FALSE(levelFromFirstError({4}, 0.5).has_value());
     EXPECT_FALSE(levelFromFirstError({}, 0).has_value());
-    EXPECT_EQ(levelFromFirstError(four, 1.5), 0.0);         // no k qualifies
+    EXPECT_EQ(levelFromFirstError(four, 1.5), 0.0);  // no k qualifies
 }
 
 TEST(ErrorTotals, SharesAndEmptySides) {

@@ -1,8 +1,8 @@
 // The bootstrap's random sequence against the C library's rand(), and RandomIndex.
+#include <gtest/gtest.h>
+
 #include <cstdio>
 #include <cstdlib>
-
-#include <gtest/gtest.h>
 
 #include "evaluation/RandomSequence.h"
 

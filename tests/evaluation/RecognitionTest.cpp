@@ -1,10 +1,10 @@
 // Score cells and their arranged order, scanning window counts and the position chart.
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <random>
-
-#include <gtest/gtest.h>
 
 #include "evaluation/Recognition.h"
 

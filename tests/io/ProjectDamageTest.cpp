@@ -114,7 +114,7 @@ const ProjectData& fullProject() {
 
 // The data a caller already holds; a refused file must leave them exactly as they were.
 class Damage : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         held = buildStage(Stage::kAfterSearch, 3);
         heldBytes = encode(held);

@@ -344,7 +344,7 @@ TEST(ProjectFile, WriterRefusesDataThatContradictThemselves) {
 }
 
 class ProjectFiles : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         dir = std::filesystem::temp_directory_path() /
               ("motifora-io-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +

@@ -1,9 +1,8 @@
 // Ideal objects: building from an object, full positions, text form and identity.
-#include "rules/CIdelObject.h"
-
 #include <gtest/gtest.h>
 
 #include "TestData.h"
+#include "rules/CIdelObject.h"
 
 namespace motifora {
 namespace {

@@ -1,6 +1,4 @@
 // The bitset engine against the straightforward per-object evaluation on generated data.
-#include "rules/MatchIndex.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -10,6 +8,7 @@
 #include <random>
 
 #include "TestData.h"
+#include "rules/MatchIndex.h"
 #include "rules/RegGenerator.h"
 
 namespace motifora {
@@ -178,8 +177,8 @@ TEST(MatchIndex, ChildTestsMatchTheReference) {
         MatchIndex index;
         index.Build(s);
         Rule parent;
-        const auto conditions = randomConditions(rng, s, s.centerPosition,
-                                                 static_cast<int32_t>(rng() % 3));
+        const auto conditions =
+            randomConditions(rng, s, s.centerPosition, static_cast<int32_t>(rng() % 3));
         parent.Init(static_cast<int32_t>(conditions.size()), &s, 0.05, freq);
         parent.conditions = conditions;
         if (!conditions.empty()) parent.Evaluate();
@@ -197,8 +196,8 @@ TEST(MatchIndex, ChildTestsMatchTheReference) {
                                       !child.HasNoPrediction();
                     std::vector<double> probabilities(static_cast<size_t>(letters) + 1, -9.0);
                     const ChildEvaluation e =
-                        index.EvaluateChild(parent, match, matchCount, p, sign, j,
-                                            s.centerPosition, *freq, 0.05, probabilities.data());
+                        index.EvaluateChild(parent, match, matchCount, p, sign, j, s.centerPosition,
+                                            *freq, 0.05, probabilities.data());
                     const std::string where = "round " + std::to_string(round) + " p" +
                                               std::to_string(p) + " j" + std::to_string(j);
                     ASSERT_EQ(e.passes, keep) << where;

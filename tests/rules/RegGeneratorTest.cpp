@@ -1,7 +1,5 @@
 // The regularity generator: frequencies, seeding, steps, acceptance and the search run, each
 // with the per-object reference evaluation and with the bitset engine on 1 and 2 threads.
-#include "rules/RegGenerator.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <random>
 
 #include "TestData.h"
+#include "rules/RegGenerator.h"
 
 namespace motifora {
 namespace {
@@ -23,7 +22,7 @@ struct Mode {
 };
 
 class RegGeneratorTest : public ::testing::TestWithParam<Mode> {
-protected:
+  protected:
     void start(const std::vector<std::string>& texts, int32_t finish, int32_t sub,
                double fisher = 0.05, double cp = 0.8) {
         buildWhole(storage, texts);
@@ -125,15 +124,16 @@ TEST_P(RegGeneratorTest, OrderOfWorkOnOneTarget) {
     EXPECT_EQ(display.calls[3].what, "rewind|1|1");
     ASSERT_EQ(results->Count(), 1);
     EXPECT_EQ(display.calls[4].what,
-              "entry|" + formatFixed6(results->Get(0)->fisher) + "|0.928571|2=A =>   [1] = " +
-                  "(A:0.928571) (C:-0.928571) |0|0|1");
+              "entry|" + formatFixed6(results->Get(0)->fisher) +
+                  "|0.928571|2=A =>   [1] = " + "(A:0.928571) (C:-0.928571) |0|0|1");
     int32_t steps = 1;
     while (generator.Step()) ++steps;
     EXPECT_FALSE(generator.Step());
     EXPECT_EQ(generator.currentBuffer->Count() + generator.nextBuffer->Count(), 0);
     // Both one-condition rules are kept; their extensions by the noise position are no better.
-    EXPECT_EQ(ruleTexts(), (std::vector<std::string>{"2=A =>   [1] = (A:0.928571) (C:-0.928571) ",
-                                                     "2=C =>   [1] = (A:-0.928571) (C:0.928571) "}));
+    EXPECT_EQ(ruleTexts(),
+              (std::vector<std::string>{"2=A =>   [1] = (A:0.928571) (C:-0.928571) ",
+                                        "2=C =>   [1] = (A:-0.928571) (C:0.928571) "}));
     EXPECT_EQ(steps, 2);
 }
 

@@ -1,6 +1,4 @@
 // Rules: evaluation, the Fisher test, log-factorials, dropping weak conditions and the texts.
-#include "rules/Rule.h"
-
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,6 +7,7 @@
 #include <memory>
 
 #include "TestData.h"
+#include "rules/Rule.h"
 #include "rules/RulesStorage.h"
 
 namespace motifora {
@@ -41,8 +40,8 @@ void setConditions(Rule& rule, const std::vector<RuleCondition>& conditions) {
     rule.conditionCount = static_cast<int32_t>(conditions.size());
 }
 
-std::unique_ptr<Rule> oneCondition(SEQStorage& s, double threshold, int32_t position,
-                                   int16_t sign, int32_t letter) {
+std::unique_ptr<Rule> oneCondition(SEQStorage& s, double threshold, int32_t position, int16_t sign,
+                                   int32_t letter) {
     auto rule = std::make_unique<Rule>();
     rule->Init(1, &s, threshold, frequencies(s));
     rule->AddCondition(position, sign, letter);
@@ -222,11 +221,11 @@ TEST(Rule, BestPredictionTies) {
         int32_t letter;
     };
     const Case cases[] = {
-        {{0.0, 0.0, 0.0}, 0.0, -7},     // nothing: the letter is left untouched
-        {{-0.6, 0.6, 0.0}, 0.6, 1},     // positive beats negative of equal size
-        {{0.6, -0.6, 0.6}, 0.6, 0},     // the first of equal positives
-        {{-0.6, -0.6, 0.5}, -0.6, 0},   // the first of equal negatives
-        {{0.2, -0.9, 0.8}, -0.9, 1},    // magnitude first
+        {{0.0, 0.0, 0.0}, 0.0, -7},    // nothing: the letter is left untouched
+        {{-0.6, 0.6, 0.0}, 0.6, 1},    // positive beats negative of equal size
+        {{0.6, -0.6, 0.6}, 0.6, 0},    // the first of equal positives
+        {{-0.6, -0.6, 0.5}, -0.6, 0},  // the first of equal negatives
+        {{0.2, -0.9, 0.8}, -0.9, 1},   // magnitude first
     };
     for (const Case& c : cases) {
         Rule rule;
@@ -336,8 +335,7 @@ TEST(Rule, DisplayKeyAndShiftedTexts) {
     rule.letterProbability = {0.5, -0.25, 0.0, 0.125, 0.0};
     std::string main, shifted;
     rule.ToText(main, shifted, true);
-    EXPECT_EQ(main,
-              "3=A & 5=-C =>   [7] = (A:0.500000) (C:-0.250000) (G:0.000000) (T:0.125000) ");
+    EXPECT_EQ(main, "3=A & 5=-C =>   [7] = (A:0.500000) (C:-0.250000) (G:0.000000) (T:0.125000) ");
     EXPECT_EQ(shifted, "");
     rule.ToText(main, shifted, false);
     EXPECT_EQ(main, "3=A & 5=-C => +A[7]");

@@ -1,17 +1,16 @@
 // The Fisher-ordered rule list: duplicates, insertion places, push-out, removal, texts.
-#include "rules/RulesStorage.h"
-
 #include <gtest/gtest.h>
 
 #include <memory>
 
 #include "TestData.h"
+#include "rules/RulesStorage.h"
 
 namespace motifora {
 namespace {
 
 class RulesStorageTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         testing::buildWhole(storage, {"ACGTAC", "CAGTTG"});
         storage.centerPosition = 0;
@@ -98,9 +97,9 @@ TEST_F(RulesStorageTest, ContainsAndInsertIndex) {
         ASSERT_TRUE(list.Add(r, true));
     }
     const Case cases[] = {
-        {0.05, 1, false, 0}, {0.5, 1, false, 4},  {0.1, 1, true, -1}, {0.1, 2, false, 1},
-        {0.2, 3, true, -1},  {0.2, 5, false, 3},  {0.3, 1, false, 3}, {0.4, 4, true, -1},
-        {0.4, 5, false, 4},
+        {0.05, 1, false, 0}, {0.5, 1, false, 4}, {0.1, 1, true, -1},
+        {0.1, 2, false, 1},  {0.2, 3, true, -1}, {0.2, 5, false, 3},
+        {0.3, 1, false, 3},  {0.4, 4, true, -1}, {0.4, 5, false, 4},
     };
     for (const Case& c : cases) {
         list.insertIndex = -1;
@@ -196,8 +195,7 @@ TEST_F(RulesStorageTest, GetTextsOutsideTheListAreEmpty) {
     list.GetTexts(0, f, c, t);
     EXPECT_EQ(f, "0.012346");
     EXPECT_EQ(c, "0.750000");
-    EXPECT_EQ(t,
-              "3=T =>   [1] = (A:0.000000) (C:0.000000) (G:0.000000) (T:0.000000)  (G[1])");
+    EXPECT_EQ(t, "3=T =>   [1] = (A:0.000000) (C:0.000000) (G:0.000000) (T:0.000000)  (G[1])");
 }
 
 }  // namespace

@@ -20,10 +20,10 @@ struct Scenario {
     std::string alphabet;
     int32_t objects;
     int32_t length;
-    bool windows;       // objects are windows of `window` letters
+    bool windows;  // objects are windows of `window` letters
     int32_t window;
-    bool negatives;     // a learning negative sample joins the objects
-    bool ragged;        // records start at different positions and differ in length
+    bool negatives;  // a learning negative sample joins the objects
+    bool ragged;     // records start at different positions and differ in length
     int32_t finish;
     int32_t sub;
     double fisher;
@@ -44,8 +44,7 @@ std::string describe(const Rule& r) {
                     " |";
     for (int32_t i = 0; i < r.conditionCount; ++i) {
         const RuleCondition& c = r.Condition(i);
-        s += " " + std::to_string(c.position) + (c.sign > 0 ? "+" : "-") +
-             std::to_string(c.letter);
+        s += " " + std::to_string(c.position) + (c.sign > 0 ? "+" : "-") + std::to_string(c.letter);
     }
     s += " |";
     for (double v : r.letterProbability) s += " " + std::to_string(std::bit_cast<uint64_t>(v));
@@ -54,8 +53,7 @@ std::string describe(const Rule& r) {
 
 std::vector<Sequence> makeRecords(const Scenario& sc, uint32_t seed, bool negative) {
     std::string alphabet = sc.alphabet;
-    auto texts = testing::plantedTexts(seed, sc.objects, sc.length, alphabet,
-                                       negative ? 0.9 : 0.1);
+    auto texts = testing::plantedTexts(seed, sc.objects, sc.length, alphabet, negative ? 0.9 : 0.1);
     std::vector<Sequence> recs(texts.size());
     std::mt19937 rng(seed);
     for (size_t i = 0; i < texts.size(); ++i) {
@@ -109,8 +107,11 @@ TEST_P(SearchEquivalence, SameRulesAndDisplayEveryWay) {
     size_t deepest = 0;
     for (const auto& r : reference.rules) {
         const size_t bar = r.find('|');
-        deepest = std::max<size_t>(deepest, std::count(r.begin() + static_cast<std::ptrdiff_t>(bar) + 2,
-                                                       r.begin() + static_cast<std::ptrdiff_t>(r.find('|', bar + 1)), ' ') + 1);
+        deepest = std::max<size_t>(
+            deepest,
+            std::count(r.begin() + static_cast<std::ptrdiff_t>(bar) + 2,
+                       r.begin() + static_cast<std::ptrdiff_t>(r.find('|', bar + 1)), ' ') +
+                1);
     }
     std::printf("  %zu rules (up to %zu conditions), %lld evaluations, %zu display calls\n",
                 reference.rules.size(), deepest, static_cast<long long>(reference.evaluations),

@@ -34,7 +34,7 @@ struct DisplayCall {
 };
 
 class RecordingDisplay : public Display {
-public:
+  public:
     void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
                            const std::string& ruleText, int32_t position, int32_t kind,
                            int32_t step) override {

@@ -22,7 +22,7 @@ namespace motifora::test {
 
 // Records the recognition and bootstrap operations; hooks run on the calling (worker) thread.
 class EvaluationDisplay : public RecordingDisplay {
-public:
+  public:
     struct Score {
         int32_t object, classOrKind;
         double score;
@@ -91,7 +91,7 @@ constexpr unsigned kEvaluationSeed = 20261207;  // fixed seed of the generated s
 
 // A workspace with learning positives and negatives, rules and classes (fixed positions).
 class EvaluationFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         std::printf("generated samples: seed %u\n", kEvaluationSeed);
         positives = patternedRecords(40, 6, kEvaluationSeed);

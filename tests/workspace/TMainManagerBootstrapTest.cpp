@@ -14,7 +14,7 @@ using test::EvaluationFixture;
 using test::waitUntil;
 
 class BootstrapTest : public EvaluationFixture {
-protected:
+  protected:
     void prepare() {
         load();
         loadControlsWithoutStorage();
@@ -116,7 +116,9 @@ TEST_F(BootstrapTest, RowsFollowTheClassLevelsOfTheShownScores) {
         ASSERT_FALSE(display.objectScores.empty());
         std::map<int32_t, std::vector<double>> kept, heldOut, controls;
         for (const auto& shown : display.objectScores) {
-            auto& into = shown.classOrKind == 0 ? kept : shown.classOrKind == 2 ? heldOut : controls;
+            auto& into = shown.classOrKind == 0   ? kept
+                         : shown.classOrKind == 2 ? heldOut
+                                                  : controls;
             into[shown.currentClass].push_back(shown.score);
         }
         int32_t recognized = 0, accepted = 0;

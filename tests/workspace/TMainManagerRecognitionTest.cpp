@@ -81,7 +81,8 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
             std::vector<std::pair<int32_t, int32_t>> expected;
             int32_t n = 0;
             for (int32_t i = 0; i < negative.size(); ++i)
-                if (negative[i].classNumber == c) expected.push_back({i, negativeSource == 1 ? 3 : 1});
+                if (negative[i].classNumber == c)
+                    expected.push_back({i, negativeSource == 1 ? 3 : 1});
             for (int32_t i = 0; i < positive.size(); ++i)
                 if (positive[i].classNumber == c) {
                     expected.push_back({i, positiveSource == 1 ? 2 : 0});
@@ -92,8 +93,8 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
                 const auto& shown = display.objectScores[k];
                 EXPECT_EQ(shown.object, expected[k].first);
                 EXPECT_EQ(shown.classOrKind, expected[k].second);
-                const ObjectSet& set = k < expected.size() - static_cast<size_t>(n) ? negative
-                                                                                   : positive;
+                const ObjectSet& set =
+                    k < expected.size() - static_cast<size_t>(n) ? negative : positive;
                 EXPECT_TRUE(sameBits(set[shown.object].score, shown.score));
             }
             EXPECT_EQ(display.finishedWith, std::vector<int32_t>{n});
@@ -133,14 +134,13 @@ TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
 
 // Long control sequences: windows of the object width along each sequence.
 class ScanTest : public EvaluationFixture {
-protected:
+  protected:
     void prepare() {
         load();
         searchAndIdealize();
         // Lengths 12 and 15 with objects 6 wide: 7 + 10 windows; one exactly 6 long: one more.
-        loadControls({positives[0] + positives[1], positives[2] + positives[3].substr(0, 3) +
-                                                       positives[4],
-                      positives[5]},
+        loadControls({positives[0] + positives[1],
+                      positives[2] + positives[3].substr(0, 3) + positives[4], positives[5]},
                      {});
         ASSERT_TRUE(m.longControl);
     }
@@ -185,7 +185,8 @@ TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
         EXPECT_EQ(m.windowScores[0], 12345.0);
     }
     // New control data forces a new scan of the same class.
-    ASSERT_TRUE(m.loadControlNegative(dir.write("again.seq", test::seqText({positives[7] + "ACG"}))));
+    ASSERT_TRUE(
+        m.loadControlNegative(dir.write("again.seq", test::seqText({positives[7] + "ACG"}))));
     EXPECT_TRUE(m.recognitionStale);
     ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass), -1);
     EXPECT_EQ(display.positionCounts.back(), 4);

@@ -61,19 +61,22 @@ void TBootStrCtrl::Bs_btnStartClick() {
     if (!main_.mmbtnVisiblePositiveControl.checked()) main_.mmbtnVisiblePositiveControlClick();
     const int code = m.StartBootstrap(percent, iterations, 0, wanted);
     if (code == 10) {
-        main_.message("Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
-                      "обучающая негативная и контрольная негативная выборки.",
-                      "Error", MessageIcon::Error);
+        main_.message(
+            "Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
+            "обучающая негативная и контрольная негативная выборки.",
+            "Error", MessageIcon::Error);
     } else if (code == TMainManager::kBootstrapShiftMode) {
         runEnded();
-        main_.message("The bootstrap works on objects of fixed positions only: choose \"Fixed "
-                      "positions\" and run the regularity search again.",
-                      "Error", MessageIcon::Error);
+        main_.message(
+            "The bootstrap works on objects of fixed positions only: choose \"Fixed "
+            "positions\" and run the regularity search again.",
+            "Error", MessageIcon::Error);
     } else if (code == -1) {
         runEnded();
-        main_.message("The bootstrap could not be started: another process is running or no "
-                      "worker thread could be created.",
-                      "Error", MessageIcon::Error);
+        main_.message(
+            "The bootstrap could not be started: another process is running or no "
+            "worker thread could be created.",
+            "Error", MessageIcon::Error);
     }
 }
 

@@ -16,7 +16,7 @@ class TBootStrCtrl {
     // Declared first: every control below refers to it.
     std::recursive_mutex& mutex_;
 
-public:
+  public:
     static constexpr const char* kNoAverage = "______________";
 
     // The controls share the main window's mutex; the commands drive its workspace.
@@ -64,7 +64,7 @@ public:
     // Disables "Pause" and "Stop".
     void runEnded();
 
-private:
+  private:
     // Reads FstLevelErr: empty gives 0; a failure switches the separator and tries again. False
     // (entry reset to "0,0") when both fail or the value is outside 0 ... 1.
     bool readWantedError(double& value);

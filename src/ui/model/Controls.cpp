@@ -91,7 +91,9 @@ int32_t UpDown::position() const {
 
 RadioGroup::RadioGroup(std::recursive_mutex& mutex, std::string caption,
                        std::vector<std::string> items, int32_t itemIndex)
-    : Control(mutex), caption_(std::move(caption)), items_(std::move(items)),
+    : Control(mutex),
+      caption_(std::move(caption)),
+      items_(std::move(items)),
       itemIndex_(itemIndex) {}
 
 std::string RadioGroup::caption() const {

@@ -16,7 +16,7 @@ namespace motifora {
 // operation can hold it around several control changes. Every change bumps `changes`, so a front
 // end repaints only what moved since its last look.
 class Control {
-public:
+  public:
     explicit Control(std::recursive_mutex& mutex) : mutex_(&mutex) {}
     Control(const Control&) = delete;
     Control& operator=(const Control&) = delete;
@@ -29,13 +29,13 @@ public:
     bool enabled() const;
     void setEnabled(bool value);
 
-protected:
+  protected:
     std::unique_lock<std::recursive_mutex> guard() const {
         return std::unique_lock<std::recursive_mutex>(*mutex_);
     }
     void touch() { ++changes_; }
 
-private:
+  private:
     std::recursive_mutex* mutex_;
     uint64_t changes_ = 0;
     bool visible_ = true;
@@ -44,12 +44,12 @@ private:
 
 // A control with one caption or text: buttons, labels, edits, menu items, check boxes.
 class TextControl : public Control {
-public:
+  public:
     TextControl(std::recursive_mutex& mutex, std::string text, bool enabled = true);
     std::string text() const;
     void setText(const std::string& value);
 
-private:
+  private:
     std::string text_;
 };
 
@@ -59,13 +59,13 @@ using Edit = TextControl;
 
 // A menu item, a radio button or a check box: a caption and a check mark.
 class CheckControl : public TextControl {
-public:
+  public:
     CheckControl(std::recursive_mutex& mutex, std::string caption, bool checked = false,
                  bool enabled = true);
     bool checked() const;
     void setChecked(bool value);
 
-private:
+  private:
     bool checked_;
 };
 
@@ -75,19 +75,19 @@ using CheckBox = CheckControl;
 
 // An up-down control attached to an edit: its range and position.
 class UpDown : public Control {
-public:
+  public:
     UpDown(std::recursive_mutex& mutex, int32_t minimum, int32_t maximum, int32_t position);
     int32_t minimum() const;
     int32_t maximum() const;
     int32_t position() const;
 
-private:
+  private:
     int32_t minimum_, maximum_, position_;
 };
 
 // A group of radio items of which at most one is selected (-1 = none).
 class RadioGroup : public Control {
-public:
+  public:
     RadioGroup(std::recursive_mutex& mutex, std::string caption, std::vector<std::string> items,
                int32_t itemIndex);
     std::string caption() const;
@@ -96,7 +96,7 @@ public:
     // Selects item `index`; an index outside the items selects nothing (-1).
     void setItemIndex(int32_t index);
 
-private:
+  private:
     std::string caption_;
     std::vector<std::string> items_;
     int32_t itemIndex_;
@@ -104,7 +104,7 @@ private:
 
 // A progress bar: range, position and step. Positions never leave the range.
 class ProgressBar : public Control {
-public:
+  public:
     ProgressBar(std::recursive_mutex& mutex, int32_t minimum, int32_t maximum);
     int32_t minimum() const;
     int32_t maximum() const;
@@ -116,7 +116,7 @@ public:
     // Moves the position by the step, held inside the range.
     void stepIt();
 
-private:
+  private:
     int32_t minimum_, maximum_, position_ = 0, step_ = 1;
 };
 
@@ -124,7 +124,7 @@ private:
 // current size grows the grid to hold it rather than dropping the text. Only rows that hold
 // text take memory, so a large row count typed by the user costs nothing until filled.
 class Grid : public Control {
-public:
+  public:
     Grid(std::recursive_mutex& mutex, int32_t columns, int32_t rows);
     int32_t rowCount() const;
     int32_t colCount() const;
@@ -147,7 +147,7 @@ public:
     int32_t selectionTop() const;
     int32_t selectionBottom() const;
 
-private:
+  private:
     std::map<int32_t, std::vector<std::string>> cells_;  // row -> texts of its columns
     int32_t rows_;
     int32_t columns_;
@@ -157,7 +157,7 @@ private:
 // The line chart of the Classes page: two series of points, axis titles, fixed or automatic
 // ranges.
 class Chart : public Control {
-public:
+  public:
     struct Axis {
         std::string title;
         bool automatic = true;
@@ -176,14 +176,14 @@ public:
     void clearSeries(int32_t index);
     void addPoint(int32_t index, double x, double y);
 
-private:
+  private:
     Axis x_, y_;
     Series series_[2];
 };
 
 // The status bar: three panels, each with a text and a width.
 class StatusBar : public Control {
-public:
+  public:
     explicit StatusBar(std::recursive_mutex& mutex);
     static constexpr int32_t kPanels = 3;
     std::string panel(int32_t index) const;
@@ -191,7 +191,7 @@ public:
     // Sets a panel's text; an index outside 0..2 does nothing.
     void setPanel(int32_t index, const std::string& text);
 
-private:
+  private:
     std::string texts_[kPanels];
     int32_t widths_[kPanels];
 };

@@ -28,13 +28,20 @@ struct FileRequest {
 };
 
 // Why the help viewer could not be started.
-enum class LaunchFailure { None, AccessDenied, TooManyOpenFiles, NotFound, NotExecutable,
-                           NotEnoughMemory, Other };
+enum class LaunchFailure {
+    None,
+    AccessDenied,
+    TooManyOpenFiles,
+    NotFound,
+    NotExecutable,
+    NotEnoughMemory,
+    Other
+};
 
 // The window reaches every modal dialog and the outside program through this interface. The Qt
 // front end shows real dialogs; tests and the batch front end answer from a script.
 class Dialogs {
-public:
+  public:
     virtual ~Dialogs() = default;
     // Shows a message box and returns the button pressed (Ok for a box with one button).
     virtual DialogAnswer messageBox(const MessageRequest& request) = 0;

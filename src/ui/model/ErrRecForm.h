@@ -15,7 +15,7 @@ class TErrRecForm {
     // Declared first: every control below refers to it.
     std::recursive_mutex& mutex_;
 
-public:
+  public:
     // The controls share the main window's mutex.
     explicit TErrRecForm(std::recursive_mutex& mutex) : mutex_(mutex) { Window.setVisible(false); }
     TErrRecForm(const TErrRecForm&) = delete;

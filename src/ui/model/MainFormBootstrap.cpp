@@ -40,9 +40,9 @@ void TMainForm::ShowBootstrapSamples() {
     const SEQStorage* s = m.bootstrapStorage.get();
     fillBootstrapGrid(SequencesList, m.bootstrapLearnPositive, m.bootstrapLearnCount,
                       s ? &s->learnObjects : nullptr);
-    fillBootstrapGrid(PosCtrlSeqsList, m.bootstrapHeldOut, m.bootstrapHeldOutCount,
-                      s && s->controlPositiveObjectCount > 0 ? &s->controlPositiveObjects
-                                                             : nullptr);
+    fillBootstrapGrid(
+        PosCtrlSeqsList, m.bootstrapHeldOut, m.bootstrapHeldOutCount,
+        s && s->controlPositiveObjectCount > 0 ? &s->controlPositiveObjects : nullptr);
     SequencesList.setColCount(5);
     NegSequencesList.setColCount(5);
     NewSeqsList.setColCount(5);

@@ -27,8 +27,9 @@ void TMainForm::showMatrixView(int32_t kind) {
         ClassList.setRowCount(s.alphabetSize + 1);
         for (int32_t code = 0; code < s.alphabetSize; ++code) {
             const int32_t letter = s.codeTable.letterOf(code);
-            ClassList.setCell(0, code + 1,
-                              letter < 0 ? std::string() : std::string(1, static_cast<char>(letter)));
+            ClassList.setCell(
+                0, code + 1,
+                letter < 0 ? std::string() : std::string(1, static_cast<char>(letter)));
         }
     }
     const int32_t k = selectedClass();

@@ -43,8 +43,7 @@ void TMainForm::btnStartIdealizationClick() {
         if (source == 1 && m.rules) items = m.rules->Count();
         const int32_t kept = m.resetIdealObjects ? 0 : m.classCount;
         std::lock_guard<std::recursive_mutex> lock(mutex_);
-        IdealizObjectsList.setRowCount(
-            std::max(IdealizObjectsList.rowCount(), kept + items + 1));
+        IdealizObjectsList.setRowCount(std::max(IdealizObjectsList.rowCount(), kept + items + 1));
     }
     int32_t type = -1;
     if (btnDeletingBeginRadio.checked())
@@ -58,19 +57,19 @@ void TMainForm::btnStartIdealizationClick() {
         return;
     }
     switch (m.startIdealization(type, source)) {
-    case 0:
-        message("Невозможно запустить процесс идеализации. Нет исходных последовательностей",
-                "Подсказка", MessageIcon::None);
-        return;
-    case 1:
-        message("Невозможно запустить процесс идеализации. Нет закономерностей", "Подсказка",
-                MessageIcon::None);
-        return;
-    case 2:
-        message("Ошибка запуска процесса в параллель.", "Подсказка", MessageIcon::None);
-        return;
-    default:
-        break;
+        case 0:
+            message("Невозможно запустить процесс идеализации. Нет исходных последовательностей",
+                    "Подсказка", MessageIcon::None);
+            return;
+        case 1:
+            message("Невозможно запустить процесс идеализации. Нет закономерностей", "Подсказка",
+                    MessageIcon::None);
+            return;
+        case 2:
+            message("Ошибка запуска процесса в параллель.", "Подсказка", MessageIcon::None);
+            return;
+        default:
+            break;
     }
     LockCommands(0);
     btnStopIdealization.setEnabled(true);
@@ -106,19 +105,19 @@ void TMainForm::btnStartSearchClassClick() {
         return;
     }
     switch (m.startClassification()) {
-    case 7:
-        message("Невозможно запустить процесс классификации. Нет последовательностей", "Error",
-                MessageIcon::Error);
-        return;
-    case 8:
-        message("Невозможно запустить процесс классификации. Нет идеальных объектов", "Error",
-                MessageIcon::Error);
-        return;
-    case 2:
-        message("Ошибка запуска процесса в параллель.", "Error", MessageIcon::Error);
-        return;
-    default:
-        break;
+        case 7:
+            message("Невозможно запустить процесс классификации. Нет последовательностей", "Error",
+                    MessageIcon::Error);
+            return;
+        case 8:
+            message("Невозможно запустить процесс классификации. Нет идеальных объектов", "Error",
+                    MessageIcon::Error);
+            return;
+        case 2:
+            message("Ошибка запуска процесса в параллель.", "Error", MessageIcon::Error);
+            return;
+        default:
+            break;
     }
     LockCommands(3);
     StatusBar1.setPanel(1, kClassifying);

@@ -54,10 +54,17 @@ void TMainForm::RewindBufferProgress(int32_t kind, int32_t amount) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     ProgressBar* bar = nullptr;
     switch (kind) {
-    case 0: bar = &FinishProgress; break;
-    case 1: bar = &PreBufProgress; break;
-    case 2: bar = &PostBufProgress; break;
-    default: return;
+        case 0:
+            bar = &FinishProgress;
+            break;
+        case 1:
+            bar = &PreBufProgress;
+            break;
+        case 2:
+            bar = &PostBufProgress;
+            break;
+        default:
+            return;
     }
     if (amount < 1) {
         bar->setPosition(0);
@@ -86,10 +93,17 @@ void TMainForm::SetRuleClass(int32_t row, int32_t number) {
 void TMainForm::SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) {
     Grid* grid = nullptr;
     switch (sampleSet) {
-    case 1: grid = &PosCtrlSeqsList; break;
-    case 2: grid = &NewSeqsList; break;
-    case 3: grid = &NegSequencesList; break;
-    default: return;
+        case 1:
+            grid = &PosCtrlSeqsList;
+            break;
+        case 2:
+            grid = &NewSeqsList;
+            break;
+        case 3:
+            grid = &NegSequencesList;
+            break;
+        default:
+            return;
     }
     grid->setCell(4, row, isNew ? std::string("New") : std::to_string(number));
 }
@@ -112,10 +126,10 @@ void TMainForm::ShowCountdown(int32_t remaining) {
 void TMainForm::LockCommands(int32_t mode) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     for (Control* c : std::initializer_list<Control*>{
-             &btnStartSearchRules, &btnStopSearchRules, &btnPauseSearchRules,
-             &btnStartIdealization, &btnStopIdealization, &btnPauseIdealization, &Control1,
-             &btnStartSearchClass, &btnPauseSearchClass, &btnStopSearchClass, &btnStartBootstrap,
-             &btnStartRecognition, &btnCountRecErrors})
+             &btnStartSearchRules, &btnStopSearchRules, &btnPauseSearchRules, &btnStartIdealization,
+             &btnStopIdealization, &btnPauseIdealization, &Control1, &btnStartSearchClass,
+             &btnPauseSearchClass, &btnStopSearchClass, &btnStartBootstrap, &btnStartRecognition,
+             &btnCountRecErrors})
         c->setEnabled(false);
     if (mode == 3) {
         btnStartSearchClass.setEnabled(true);
@@ -127,9 +141,9 @@ void TMainForm::LockCommands(int32_t mode) {
 void TMainForm::UnlockCommands(int32_t mode) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     for (Control* c : std::initializer_list<Control*>{
-             &btnStartSearchRules, &btnStopSearchRules, &btnPauseSearchRules,
-             &btnStartIdealization, &btnStopIdealization, &btnPauseIdealization, &Control1,
-             &btnStartSearchClass, &btnStartRecognition, &btnCountRecErrors, &btnStartBootstrap})
+             &btnStartSearchRules, &btnStopSearchRules, &btnPauseSearchRules, &btnStartIdealization,
+             &btnStopIdealization, &btnPauseIdealization, &Control1, &btnStartSearchClass,
+             &btnStartRecognition, &btnCountRecErrors, &btnStartBootstrap})
         c->setEnabled(true);
     if (mode == 3) {
         for (Control* c : std::initializer_list<Control*>{

@@ -23,8 +23,10 @@ struct SampleObjects {
 
 SampleObjects sampleObjects(const TMainManager& m, bool control, bool positive) {
     SampleObjects out;
-    if (positive) out.size = control ? m.controlPositiveCount : m.learnPositiveCount;
-    else out.size = control ? m.controlNegativeCount : m.learnNegativeCount;
+    if (positive)
+        out.size = control ? m.controlPositiveCount : m.learnPositiveCount;
+    else
+        out.size = control ? m.controlNegativeCount : m.learnNegativeCount;
     if (!m.storage) return out;
     const SEQStorage& s = *m.storage;
     const ObjectSet& set = positive ? (control ? s.controlPositiveObjects : s.learnObjects)
@@ -139,9 +141,9 @@ void TMainForm::CountErrors(int32_t n) {
     const SampleObjects negatives = sampleObjects(m, controlNegative, false);
     const SampleObjects positives = sampleObjects(m, controlPositive, true);
     const ChartPoints negative =
-        negatives.size > 0 ? classHistogram(negatives.objects, negatives.available, c,
-                                            1.0 / negatives.size)
-                           : ChartPoints{};
+        negatives.size > 0
+            ? classHistogram(negatives.objects, negatives.available, c, 1.0 / negatives.size)
+            : ChartPoints{};
     const ChartPoints positive =
         n > 0 ? classHistogram(positives.objects, positives.available, c, 1.0 / n) : ChartPoints{};
     const double level = proposedLevel(negative, positive);
@@ -235,7 +237,8 @@ void TMainForm::LevelFromFirstError(double e) {
         for (int32_t r = 1; r <= rows; ++r) {
             const std::string text = SequencesList.cell(5, r);
             double value = 0.0;
-            if (!text.empty() && readShownNumber(numberFormat, text, value)) scores.push_back(value);
+            if (!text.empty() && readShownNumber(numberFormat, text, value))
+                scores.push_back(value);
         }
     }
     const std::optional<double> level = levelFromFirstError(std::move(scores), e);
@@ -291,7 +294,8 @@ void TMainForm::btnNextClassErrCountClick() {
     for (int32_t k = top; k <= bottom; ++k) {
         for (int32_t r = 1; r < SequencesList.rowCount(); ++r) {
             int32_t shown = 0;
-            if (NumberFormat::readInteger(SequencesList.cell(4, r), shown) && shown == k) ++positives;
+            if (NumberFormat::readInteger(SequencesList.cell(4, r), shown) && shown == k)
+                ++positives;
         }
         int32_t value = 0;
         if (NumberFormat::readInteger(IdealizObjectsList.cell(4, k), value)) misses += value;

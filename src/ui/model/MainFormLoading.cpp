@@ -60,8 +60,8 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
         return;
     }
     if (mainManager->rules) {
-        const DialogAnswer answer = message(kDataLossQuestion, "Advice", MessageIcon::Warning,
-                                            MessageButtons::YesNoCancel);
+        const DialogAnswer answer =
+            message(kDataLossQuestion, "Advice", MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return;
         // A save the user asked for and did not get (dialog cancelled, file not written) stops
         // the load: going on would throw away the work the user meant to keep.

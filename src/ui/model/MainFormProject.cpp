@@ -44,8 +44,8 @@ void TMainForm::mmbtnOpenProjectClick() {
     if (!path) return;
     std::string error;
     if (!readProjectFile(*path, error)) {
-        message("Ошибка чтения из файла: " + *path + (error.empty() ? "" : "\n" + error),
-                "Ошибка", MessageIcon::Error);
+        message("Ошибка чтения из файла: " + *path + (error.empty() ? "" : "\n" + error), "Ошибка",
+                MessageIcon::Error);
         return;
     }
     std::lock_guard<std::recursive_mutex> lock(mutex_);

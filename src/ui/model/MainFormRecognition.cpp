@@ -23,10 +23,17 @@ constexpr const char* kNotStartedText =
 // Shows the message of a refused recognition start; returns true when it was refused.
 bool reportRecognitionCode(TMainForm& form, int code) {
     switch (code) {
-        case 7: form.message(kNoSequencesText, "Error", MessageIcon::Error); return true;
-        case 8: form.message(kNoIdealObjectsText, "Error", MessageIcon::Error); return true;
-        case 2: form.message(kNotStartedText, "Error", MessageIcon::Error); return true;
-        default: return false;
+        case 7:
+            form.message(kNoSequencesText, "Error", MessageIcon::Error);
+            return true;
+        case 8:
+            form.message(kNoIdealObjectsText, "Error", MessageIcon::Error);
+            return true;
+        case 2:
+            form.message(kNotStartedText, "Error", MessageIcon::Error);
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -65,11 +72,20 @@ void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {
 void TMainForm::ShowObjectScore(int32_t i, double s, int32_t kind) {
     Grid* grid = nullptr;
     switch (kind) {
-        case 0: grid = &SequencesList; break;
-        case 1: grid = &NegSequencesList; break;
-        case 2: grid = &PosCtrlSeqsList; break;
-        case 3: grid = &NewSeqsList; break;
-        default: return;
+        case 0:
+            grid = &SequencesList;
+            break;
+        case 1:
+            grid = &NegSequencesList;
+            break;
+        case 2:
+            grid = &PosCtrlSeqsList;
+            break;
+        case 3:
+            grid = &NewSeqsList;
+            break;
+        default:
+            return;
     }
     if (i < 0) return;
     grid->setCell(5, i + 1, numberFormat.fixed(s, 2));

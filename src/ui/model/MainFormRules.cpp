@@ -40,10 +40,11 @@ void TMainForm::btnStartSearchRulesClick() {
         return;
     }
     if (confidence < 0.0 || confidence > 1.0) {
-        message("Неверно задано значение доверительного интервала критерия Фишера, это значение "
-                "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
-                "0,05  и 0,001",
-                "Ошибка", MessageIcon::Warning);
+        message(
+            "Неверно задано значение доверительного интервала критерия Фишера, это значение "
+            "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
+            "0,05  и 0,001",
+            "Ошибка", MessageIcon::Warning);
         return;
     }
     double cp = 0.0;
@@ -53,21 +54,22 @@ void TMainForm::btnStartSearchRulesClick() {
         return;
     }
     if (cp < 0.0 || cp > 1.0) {
-        message("Неверно задано значение порога условной вероятности найденных закономерностей. "
-                "Это значение должно быть вещественным и лежать в пределах от 0 до 1.",
-                "Ошибка", MessageIcon::Warning);
+        message(
+            "Неверно задано значение порога условной вероятности найденных закономерностей. "
+            "Это значение должно быть вещественным и лежать в пределах от 0 до 1.",
+            "Ошибка", MessageIcon::Warning);
         return;
     }
     int32_t finishSize = 0;
     if (!NumberFormat::readInteger(FinishStorSizeEdit.text(), finishSize)) {
-        message("Задано неверное значение размера конечного буфера.", "Ошибка",
-                MessageIcon::Error);
+        message("Задано неверное значение размера конечного буфера.", "Ошибка", MessageIcon::Error);
         return;
     }
     if (finishSize <= 1) {
-        message("Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
-                "больше единицы.",
-                "Ошибка", MessageIcon::Warning);
+        message(
+            "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
+            "больше единицы.",
+            "Ошибка", MessageIcon::Warning);
         return;
     }
     // The rules grid takes its new size before the remaining checks.
@@ -79,9 +81,10 @@ void TMainForm::btnStartSearchRulesClick() {
         return;
     }
     if (subSize < 1) {
-        message("Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
-                "быть больше нуля.",
-                "Ошибка", MessageIcon::Warning);
+        message(
+            "Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
+            "быть больше нуля.",
+            "Ошибка", MessageIcon::Warning);
         return;
     }
     int32_t mode = 0;
@@ -93,9 +96,10 @@ void TMainForm::btnStartSearchRulesClick() {
             return;
         }
         if (width <= 2) {
-            message("Неверно задано значение ширины рамки сканирования. Это значение должно быть "
-                    "целым и быть больше двух.",
-                    "Ошибка", MessageIcon::Warning);
+            message(
+                "Неверно задано значение ширины рамки сканирования. Это значение должно быть "
+                "целым и быть больше двух.",
+                "Ошибка", MessageIcon::Warning);
             return;
         }
         mode = 1;

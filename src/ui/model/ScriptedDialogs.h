@@ -14,7 +14,7 @@ namespace motifora {
 // empty); file choosers take the next scripted path (nothing = cancelled; an empty script
 // cancels). The help viewer is not started: the scripted launch result is returned.
 class ScriptedDialogs : public Dialogs {
-public:
+  public:
     struct FileShown {
         bool save = false;
         FileRequest request;
@@ -41,7 +41,7 @@ public:
     size_t unusedAnswers() const { return answers_.size(); }
     size_t unusedPaths() const { return paths_.size(); }
 
-private:
+  private:
     std::deque<DialogAnswer> answers_;
     std::deque<std::optional<std::string>> paths_;
     LaunchFailure launchResult_ = LaunchFailure::None;

@@ -92,27 +92,27 @@ void TMainForm::setActivePage(Page page) {
 void TMainForm::ModePageControlChange() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     switch (page_) {
-    case Page::Rules:
-        SequencesPanel.setVisible(true);
-        IdealizObjectsList.setVisible(false);
-        RulesList.setVisible(true);
-        ClassesPanel.setVisible(false);
-        LowerGridLabel.setText("Rules");
-        break;
-    case Page::Objects:
-        SequencesPanel.setVisible(true);
-        IdealizObjectsList.setVisible(true);
-        RulesList.setVisible(false);
-        ClassesPanel.setVisible(false);
-        LowerGridLabel.setText("Ideal Objects");
-        break;
-    case Page::Classes:
-        SequencesPanel.setVisible(false);
-        IdealizObjectsList.setVisible(true);
-        RulesList.setVisible(false);
-        LowerGridLabel.setText("Ideal Objects");
-        ClassesPanel.setVisible(true);
-        break;
+        case Page::Rules:
+            SequencesPanel.setVisible(true);
+            IdealizObjectsList.setVisible(false);
+            RulesList.setVisible(true);
+            ClassesPanel.setVisible(false);
+            LowerGridLabel.setText("Rules");
+            break;
+        case Page::Objects:
+            SequencesPanel.setVisible(true);
+            IdealizObjectsList.setVisible(true);
+            RulesList.setVisible(false);
+            ClassesPanel.setVisible(false);
+            LowerGridLabel.setText("Ideal Objects");
+            break;
+        case Page::Classes:
+            SequencesPanel.setVisible(false);
+            IdealizObjectsList.setVisible(true);
+            RulesList.setVisible(false);
+            LowerGridLabel.setText("Ideal Objects");
+            ClassesPanel.setVisible(true);
+            break;
     }
 }
 
@@ -146,24 +146,24 @@ void TMainForm::btnHideShowChartClick() { Chart1.setVisible(!Chart1.visible()); 
 void TMainForm::MotiforaHelp1Click() {
     const char* reason = nullptr;
     switch (dialogs_.launch("hh.exe", "ProgramHelp.chm")) {
-    case LaunchFailure::None:
-    case LaunchFailure::Other:
-        return;
-    case LaunchFailure::AccessDenied:
-        reason = "Permission denied";
-        break;
-    case LaunchFailure::TooManyOpenFiles:
-        reason = "Too many open files";
-        break;
-    case LaunchFailure::NotFound:
-        reason = "Path or file name not found";
-        break;
-    case LaunchFailure::NotExecutable:
-        reason = "Exec format error";
-        break;
-    case LaunchFailure::NotEnoughMemory:
-        reason = "Not enough memory";
-        break;
+        case LaunchFailure::None:
+        case LaunchFailure::Other:
+            return;
+        case LaunchFailure::AccessDenied:
+            reason = "Permission denied";
+            break;
+        case LaunchFailure::TooManyOpenFiles:
+            reason = "Too many open files";
+            break;
+        case LaunchFailure::NotFound:
+            reason = "Path or file name not found";
+            break;
+        case LaunchFailure::NotExecutable:
+            reason = "Exec format error";
+            break;
+        case LaunchFailure::NotEnoughMemory:
+            reason = "Not enough memory";
+            break;
     }
     message(reason, "Ошибка", MessageIcon::Error);
 }
@@ -228,11 +228,20 @@ std::vector<int32_t> TMainForm::objectClasses(int32_t kind) const {
     const SEQStorage& s = *mainManager->storage;
     const ObjectSet* set = nullptr;
     switch (kind) {
-    case kLearnPositive: set = &s.learnObjects; break;
-    case kLearnNegative: set = &s.negativeObjects; break;
-    case kControlNegative: set = &s.controlNegativeObjects; break;
-    case kControlPositive: set = &s.controlPositiveObjects; break;
-    default: return classes;
+        case kLearnPositive:
+            set = &s.learnObjects;
+            break;
+        case kLearnNegative:
+            set = &s.negativeObjects;
+            break;
+        case kControlNegative:
+            set = &s.controlNegativeObjects;
+            break;
+        case kControlPositive:
+            set = &s.controlPositiveObjects;
+            break;
+        default:
+            return classes;
     }
     classes.reserve(static_cast<size_t>(set->size()));
     for (int32_t i = 0; i < set->size(); ++i) classes.push_back((*set)[i].classNumber);
@@ -240,8 +249,8 @@ std::vector<int32_t> TMainForm::objectClasses(int32_t kind) const {
 }
 
 bool TMainForm::fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
-                                 const std::vector<int32_t>& classes,
-                                 const std::string& errorText, const std::string& errorCaption) {
+                                 const std::vector<int32_t>& classes, const std::string& errorText,
+                                 const std::string& errorCaption) {
     std::unique_lock<std::recursive_mutex> lock(mutex_);
     if (count <= 0) {
         grid.clearDataRows();

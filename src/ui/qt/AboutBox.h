@@ -9,11 +9,11 @@ namespace motifora {
 
 class AboutBox final : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit AboutBox(QWidget* parent = nullptr);
     QPushButton* closeButton() const { return close_; }
 
-private:
+  private:
     QPushButton* close_;
 };
 

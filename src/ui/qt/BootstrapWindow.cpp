@@ -69,8 +69,9 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     addButton(model.Bs_btnStop, "Bs_btnStop", [&model] { model.Bs_btnStopClick(); });
 
     QTableView* results = createGridView(model.ErrorsList, binder, "ErrorsList");
-    results->setToolTip("Each row is one iteration: the first-level error, then the "
-                        "second-level error");
+    results->setToolTip(
+        "Each row is one iteration: the first-level error, then the "
+        "second-level error");
     auto* averages = new QHBoxLayout;
     averages->addWidget(boundLabel(model.Label4, binder, "Label4"));
     averages->addWidget(boundLabel(model.Label5, binder, "Label5"));

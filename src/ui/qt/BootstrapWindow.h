@@ -19,15 +19,15 @@ class UpDownEdit;
 // through `command` (the main window's handler runner, which repaints afterwards).
 class BootstrapWindow final : public QWidget {
     Q_OBJECT
-public:
+  public:
     using Command = std::function<void(const std::function<void()>&)>;
     BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Command command,
                     QWidget* parent = nullptr);
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     TBootStrCtrl& model_;
 };
 

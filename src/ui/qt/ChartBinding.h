@@ -17,7 +17,7 @@ namespace motifora {
 // automatic ranges, no legend. `refresh()` redraws from the model when its chart changed.
 class ChartBinding final : public QChartView {
     Q_OBJECT
-public:
+  public:
     ChartBinding(const Chart& chart, QWidget* parent = nullptr);
 
     // Redraws when the model's chart changed since the last call; returns true when it did.
@@ -28,7 +28,7 @@ public:
     QValueAxis* xAxis() const { return x_; }
     QValueAxis* yAxis() const { return y_; }
 
-private:
+  private:
     const Chart& chart_;
     QLineSeries* series_[2];
     QValueAxis* x_;

@@ -20,7 +20,7 @@ namespace motifora {
 // change counter moved since the last call, so a tick costs one counter read per control when
 // nothing happened. The helpers below bind the common kinds of widget.
 class ControlBinder {
-public:
+  public:
     // Calls `apply` at the next sync and again after every change of `control`.
     void bind(const Control& control, std::function<void()> apply);
     // Repaints what changed; returns the number of bindings repainted.
@@ -44,7 +44,7 @@ public:
     // Enabled state of a whole menu.
     void bindMenu(const Control& control, QMenu* menu);
 
-private:
+  private:
     struct Binding {
         const Control* control;
         std::function<void()> apply;

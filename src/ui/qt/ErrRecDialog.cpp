@@ -12,8 +12,8 @@
 
 namespace motifora {
 
-ErrRecDialog::ErrRecDialog(TErrRecForm& model, ControlBinder& binder,
-                           std::function<void()> repaint, QWidget* parent)
+ErrRecDialog::ErrRecDialog(TErrRecForm& model, ControlBinder& binder, std::function<void()> repaint,
+                           QWidget* parent)
     : QDialog(parent), model_(model), repaint_(std::move(repaint)) {
     setObjectName("ErrRecForm");
     setModal(true);

@@ -16,7 +16,7 @@ class TErrRecForm;
 // lifetime: the hook runs the dialog until "OK" (or the window's close box) closes it.
 class ErrRecDialog final : public QDialog {
     Q_OBJECT
-public:
+  public:
     // `repaint` brings the bound widgets up to date (the main window's repaint).
     ErrRecDialog(TErrRecForm& model, ControlBinder& binder, std::function<void()> repaint,
                  QWidget* parent = nullptr);
@@ -26,10 +26,10 @@ public:
     RadioGroupBox* negativeGroup() const { return negative_; }
     QPushButton* okButton() const { return ok_; }
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     TErrRecForm& model_;
     std::function<void()> repaint_;
     RadioGroupBox* positive_;

@@ -15,7 +15,7 @@ namespace motifora {
 // view then reads whatever the cells hold (an empty text outside the grid).
 class GridTableModel final : public QAbstractTableModel {
     Q_OBJECT
-public:
+  public:
     GridTableModel(Grid& grid, QObject* parent = nullptr);
 
     Grid& grid() { return grid_; }
@@ -32,9 +32,9 @@ public:
     // anything changed. The caller holds the window model's mutex.
     bool refresh();
 
-private:
+  private:
     Grid& grid_;
-    int rows_ = 0;     // data rows shown (grid rows minus the header)
+    int rows_ = 0;  // data rows shown (grid rows minus the header)
     int columns_ = 0;
     uint64_t seen_ = ~uint64_t{0};
 };

@@ -11,13 +11,13 @@ namespace motifora {
 // main window and never blocks it.
 class HelpViewer final : public QWidget {
     Q_OBJECT
-public:
+  public:
     explicit HelpViewer(QWidget* parent = nullptr);
     // Shows the manual in `file`; returns false (and shows nothing new) when it cannot be read.
     bool load(const QString& file);
     QTextBrowser* browser() const { return browser_; }
 
-private:
+  private:
     QTextBrowser* browser_;
 };
 

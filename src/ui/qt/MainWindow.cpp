@@ -125,7 +125,8 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     binder_.bind(form_.Caption, [this] { setWindowTitle(qs(form_.Caption.text())); });
 
     // The two further windows of the model, created with the main window.
-    errRec_ = new ErrRecDialog(form_.ErrRecForm, binder_, [this] { repaint(); }, this);
+    errRec_ = new ErrRecDialog(
+        form_.ErrRecForm, binder_, [this] { repaint(); }, this);
     bootstrap_ = new BootstrapWindow(
         form_.BootStrCtrl, binder_,
         [this](const std::function<void()>& handler) { command(handler); }, this);
@@ -190,9 +191,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     emit closed();
 }
 
-QTableView* MainWindow::gridView(const QString& name) const {
-    return findChild<QTableView*>(name);
-}
+QTableView* MainWindow::gridView(const QString& name) const { return findChild<QTableView*>(name); }
 
 // ---- building blocks ----
 
@@ -265,8 +264,7 @@ void MainWindow::buildMenus() {
     action(file, f.mmbtnNewProject, "mmbtnNewProject", [&f] { f.mmbtnNewProjectClick(); });
     action(file, f.mmbtnOpenProject, "mmbtnOpenProject", [&f] { f.mmbtnOpenProjectClick(); });
     action(file, f.mmbtnSaveProject, "mmbtnSaveProject", [&f] { f.mmbtnSaveProjectClick(); });
-    action(file, f.mmbtnSaveProjectAs, "mmbtnSaveProjectAs",
-           [&f] { f.mmbtnSaveProjectAsClick(); });
+    action(file, f.mmbtnSaveProjectAs, "mmbtnSaveProjectAs", [&f] { f.mmbtnSaveProjectAsClick(); });
     action(file, f.SaveAsText1, "SaveAsText1", [&f] { f.SaveAsText1Click(); });
     file->addSeparator();
     // Exit closes the window; the close event stops the worker and ends the workspace.
@@ -291,10 +289,12 @@ void MainWindow::buildMenus() {
 
     QMenu* view = menuBar()->addMenu(qs(f.View1.text()));
     view->setObjectName("View1");
-    action(view, f.mmbtnNegativeSequecies, "mmbtnNegativeSequecies",
-           [&f] { f.mmbtnNegativeSequeciesClick(); }, true);
-    action(view, f.mmbtnVisiblePositiveControl, "mmbtnVisiblePositiveControl",
-           [&f] { f.mmbtnVisiblePositiveControlClick(); }, true);
+    action(
+        view, f.mmbtnNegativeSequecies, "mmbtnNegativeSequecies",
+        [&f] { f.mmbtnNegativeSequeciesClick(); }, true);
+    action(
+        view, f.mmbtnVisiblePositiveControl, "mmbtnVisiblePositiveControl",
+        [&f] { f.mmbtnVisiblePositiveControlClick(); }, true);
     binder_.bindMenu(f.View1, view);
 
     QMenu* help = menuBar()->addMenu(qs(f.Help1.text()));
@@ -320,8 +320,8 @@ void MainWindow::buildToolBar() {
     QToolBar* bar = addToolBar("Tools");
     bar->setObjectName("ToolBar1");
     bar->setMovable(false);
-    auto add = [this, bar](Control& control, const char* name, const QIcon& icon,
-                           const char* tip, std::function<void()> handler) {
+    auto add = [this, bar](Control& control, const char* name, const QIcon& icon, const char* tip,
+                           std::function<void()> handler) {
         QAction* a = bar->addAction(icon, tip);
         a->setObjectName(name);
         a->setToolTip(tip);
@@ -355,8 +355,10 @@ void MainWindow::buildStatusBar() {
         panel->setFrameShape(QFrame::StyledPanel);
         panel->setFrameShadow(QFrame::Sunken);
         // The first two panels keep their widths; the free panel takes what is left.
-        if (i < 2) panel->setFixedWidth(model.panelWidth(i));
-        else panel->setMinimumWidth(std::min(model.panelWidth(i), 200));
+        if (i < 2)
+            panel->setFixedWidth(model.panelWidth(i));
+        else
+            panel->setMinimumWidth(std::min(model.panelWidth(i), 200));
         bar->addWidget(panel, i < 2 ? 0 : 1);
         panels.push_back(panel);
     }
@@ -428,8 +430,8 @@ QWidget* MainWindow::buildRulesPage() {
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button(f.btnStartSearchRules, "btnStartSearchRules",
                               [&f] { f.btnStartSearchRulesClick(); }));
-    buttons->addWidget(button(f.btnStopSearchRules, "btnStopSearchRules",
-                              [&f] { f.btnStopSearchRulesClick(); }));
+    buttons->addWidget(
+        button(f.btnStopSearchRules, "btnStopSearchRules", [&f] { f.btnStopSearchRulesClick(); }));
     buttons->addWidget(button(f.btnPauseSearchRules, "btnPauseSearchRules",
                               [&f] { f.btnPauseSearchRulesClick(); }));
     layout->addLayout(buttons);
@@ -515,12 +517,12 @@ QWidget* MainWindow::buildClassesPage() {
                                [&f] { f.btnStartSearchClassClick(); }));
     classify->addWidget(button(f.btnPauseSearchClass, "btnPauseSearchClass",
                                [&f] { f.btnPauseSearchClassClick(); }));
-    classify->addWidget(button(f.btnStopSearchClass, "btnStopSearchClass",
-                               [&f] { f.btnStopSearchClassClick(); }));
+    classify->addWidget(
+        button(f.btnStopSearchClass, "btnStopSearchClass", [&f] { f.btnStopSearchClassClick(); }));
     layout->addLayout(classify);
 
-    layout->addWidget(button(f.btnStartBootstrap, "btnStartBootstrap",
-                             [&f] { f.btnStartBootstrapClick(); }));
+    layout->addWidget(
+        button(f.btnStartBootstrap, "btnStartBootstrap", [&f] { f.btnStartBootstrapClick(); }));
     layout->addSpacing(8);
     layout->addWidget(button(f.btnStartRecognition, "btnStartRecognition",
                              [&f] { f.btnStartRecognitionClick(); }));
@@ -532,13 +534,14 @@ QWidget* MainWindow::buildClassesPage() {
     binder_.bindCheck(f.Rec_Arranged, arranged);
     layout->addWidget(arranged);
     layout->addSpacing(8);
-    layout->addWidget(button(f.btnCountRecErrors, "btnCountRecErrors",
-                             [&f] { f.btnCountRecErrorsClick(); }));
+    layout->addWidget(
+        button(f.btnCountRecErrors, "btnCountRecErrors", [&f] { f.btnCountRecErrorsClick(); }));
 
     auto* errors = new QGridLayout;
     errors->addWidget(caption("Recogn. Level", page), 0, 0);
     QLineEdit* level = lineEdit(f.RecLevelEdit, "RecLevelEdit");
-    connect(level, &QLineEdit::returnPressed, this, [this, &f] { command([&f] { f.ReCount2(); }); });
+    connect(level, &QLineEdit::returnPressed, this,
+            [this, &f] { command([&f] { f.ReCount2(); }); });
     errors->addWidget(level, 0, 1);
     errors->addWidget(caption("1st level error", page), 1, 0);
     QLineEdit* first = lineEdit(f.FirstLErrEd, "FirstLErrEd");
@@ -578,8 +581,10 @@ QWidget* MainWindow::buildDataArea() {
     auto* sequences = new QSplitter(Qt::Vertical);
     sequences->setObjectName("SequencesPanel");
     sequences->setChildrenCollapsible(false);
-    sequences->addWidget(gridPane("PositivePane", f.PositiveLabel, f.SequencesList, "SequencesList"));
-    sequences->addWidget(gridPane("NegativePane", f.NegativeLabel, f.NegSequencesList, "NegSequencesList"));
+    sequences->addWidget(
+        gridPane("PositivePane", f.PositiveLabel, f.SequencesList, "SequencesList"));
+    sequences->addWidget(
+        gridPane("NegativePane", f.NegativeLabel, f.NegSequencesList, "NegSequencesList"));
     binder_.bindVisible(f.SequencesPanel, sequences);
     area->addWidget(sequences);
 
@@ -587,7 +592,8 @@ QWidget* MainWindow::buildDataArea() {
     auto* control = new QSplitter(Qt::Vertical);
     control->setObjectName("ControlPanel");
     control->setChildrenCollapsible(false);
-    control->addWidget(gridPane("PosCtrlPane", f.PosCtrlLabel, f.PosCtrlSeqsList, "PosCtrlSeqsList"));
+    control->addWidget(
+        gridPane("PosCtrlPane", f.PosCtrlLabel, f.PosCtrlSeqsList, "PosCtrlSeqsList"));
     control->addWidget(gridPane("NewSeqsPane", f.NewSeqsLabel, f.NewSeqsList, "NewSeqsList"));
     area->addWidget(control);
 

@@ -33,7 +33,7 @@ class TMainForm;
 // "RulesList", "mmbtnAddSequencies", ...), so tests and scripts find them by name.
 class MainWindow : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     explicit MainWindow(TMainForm& form, QWidget* parent = nullptr);
     ~MainWindow() override;
 
@@ -52,14 +52,14 @@ public:
     ErrRecDialog* errRecDialog() const { return errRec_; }
     BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
 
-signals:
+  signals:
     // The window was closed: the program ends, whatever other windows (help) are open.
     void closed();
 
-protected:
+  protected:
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     void buildMenus();
     void buildToolBar();
     void buildStatusBar();
@@ -68,8 +68,7 @@ private:
     QWidget* buildClassesPage();
     QWidget* buildDataArea();
     // A titled grid: a caption label above a table view bound to `grid`.
-    QWidget* gridPane(const char* paneName, TextControl& caption, Grid& grid,
-                      const char* gridName);
+    QWidget* gridPane(const char* paneName, TextControl& caption, Grid& grid, const char* gridName);
     QPushButton* button(TextControl& control, const char* name, std::function<void()> handler);
     QRadioButton* radio(CheckControl& control, const char* name, std::function<void()> handler);
     QLineEdit* lineEdit(TextControl& control, const char* name);

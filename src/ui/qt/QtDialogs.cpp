@@ -25,10 +25,14 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
-    case MessageIcon::Information: return QMessageBox::Information;
-    case MessageIcon::Warning: return QMessageBox::Warning;
-    case MessageIcon::Error: return QMessageBox::Critical;
-    case MessageIcon::None: break;
+        case MessageIcon::Information:
+            return QMessageBox::Information;
+        case MessageIcon::Warning:
+            return QMessageBox::Warning;
+        case MessageIcon::Error:
+            return QMessageBox::Critical;
+        case MessageIcon::None:
+            break;
     }
     return QMessageBox::NoIcon;
 }
@@ -48,13 +52,16 @@ DialogAnswer showBox(QWidget* parent, const MessageRequest& request) {
         box.setStandardButtons(QMessageBox::Ok);
     }
     switch (box.exec()) {
-    case QMessageBox::Yes: return DialogAnswer::Yes;
-    case QMessageBox::No: return DialogAnswer::No;
-    case QMessageBox::Cancel: return DialogAnswer::Cancel;
-    default: break;
+        case QMessageBox::Yes:
+            return DialogAnswer::Yes;
+        case QMessageBox::No:
+            return DialogAnswer::No;
+        case QMessageBox::Cancel:
+            return DialogAnswer::Cancel;
+        default:
+            break;
     }
-    return request.buttons == MessageButtons::YesNoCancel ? DialogAnswer::Cancel
-                                                          : DialogAnswer::Ok;
+    return request.buttons == MessageButtons::YesNoCancel ? DialogAnswer::Cancel : DialogAnswer::Ok;
 }
 
 }  // namespace
@@ -64,9 +71,9 @@ QString qtFileFilter(const std::string& filter) {
     QStringList entries;
     for (int i = 0; i < parts.size(); i += 2) {
         const QString description = parts[i].trimmed();
-        const QString patterns =
-            i + 1 < parts.size() ? parts[i + 1].trimmed().replace(QLatin1Char(';'), QLatin1Char(' '))
-                                 : QString();
+        const QString patterns = i + 1 < parts.size() ? parts[i + 1].trimmed().replace(
+                                                            QLatin1Char(';'), QLatin1Char(' '))
+                                                      : QString();
         if (description.isEmpty() && patterns.isEmpty()) continue;
         if (patterns.isEmpty() || description.contains(QLatin1Char('(')))
             entries << (description.isEmpty() ? patterns : description);
@@ -101,8 +108,9 @@ QtDialogs::~QtDialogs() {
 
 DialogAnswer QtDialogs::messageBox(const MessageRequest& request) {
     QApplication* app = qobject_cast<QApplication*>(QCoreApplication::instance());
-    if (!app) return request.buttons == MessageButtons::YesNoCancel ? DialogAnswer::Cancel
-                                                                    : DialogAnswer::Ok;
+    if (!app)
+        return request.buttons == MessageButtons::YesNoCancel ? DialogAnswer::Cancel
+                                                              : DialogAnswer::Ok;
     if (QThread::currentThread() != app->thread()) {
         // Never block a worker on the window: the window may be waiting for that worker.
         QPointer<QWidget> parent = parent_;

@@ -13,8 +13,6 @@ class QWidget;
 
 namespace motifora {
 
-
-
 // Converts a file filter of the "Description (*.ext)|*.ext|..." form into Qt's
 // "Description (*.ext);;..." form. A description that does not already name its patterns gets
 // them in parentheses; a lone description without a pattern is kept as it is.
@@ -29,7 +27,7 @@ void splitMessage(const std::string& message, QString& text, QString& detail);
 // shown there; they are queued to the window's thread and answered Ok at once (the workers
 // only ever show one-button boxes and never read the answer).
 class QtDialogs : public Dialogs {
-public:
+  public:
     // `manualFiles`: where the user manual may lie, tried in order; the first that exists is
     // shown by the help command. Empty: beside the program, then in the source tree's docs/.
     explicit QtDialogs(QStringList manualFiles = {});
@@ -52,7 +50,7 @@ public:
     // The open help viewer (null when none was opened).
     HelpViewer* helpViewer() const { return viewer_; }
 
-private:
+  private:
     std::optional<std::string> chooseFile(const FileRequest& request, bool save);
 
     QPointer<QWidget> parent_;

@@ -19,12 +19,12 @@ class ControlBinder;
 // `<name>Item0`, `<name>Item1`, ...
 class RadioGroupBox final : public QGroupBox {
     Q_OBJECT
-public:
+  public:
     RadioGroupBox(const RadioGroup& group, ControlBinder& binder, const char* name,
                   std::function<void(int32_t)> choose, QWidget* parent = nullptr);
     QRadioButton* item(int index) const;
 
-private:
+  private:
     std::vector<QRadioButton*> items_;
 };
 

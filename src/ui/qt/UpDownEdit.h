@@ -22,7 +22,7 @@ std::string stepUpDownText(const std::string& text, int32_t minimum, int32_t max
 // whole number within the up-down's range. Every change goes straight into the model's edit.
 class UpDownEdit final : public QAbstractSpinBox {
     Q_OBJECT
-public:
+  public:
     UpDownEdit(TextControl& edit, const UpDown& upDown, QWidget* parent = nullptr);
 
     QLineEdit* edit() const { return lineEdit(); }
@@ -30,10 +30,10 @@ public:
     void fixup(QString& input) const override;
     void stepBy(int steps) override;
 
-protected:
+  protected:
     StepEnabled stepEnabled() const override;
 
-private:
+  private:
     TextControl& model_;
     const UpDown& upDown_;
 };

@@ -10,7 +10,7 @@ const char* const kBadValue =
     "Задано неверное значение порога условной вероятности найденных закономерностей.";
 
 class EvaluationCommandTest : public FormFixture {
-protected:
+  protected:
     void SetUp() override {
         FormFixture::SetUp();
         form->numberFormat.setSeparator(',');
@@ -202,7 +202,7 @@ TEST_F(EvaluationCommandTest, TotalSumsThePerClassColumns) {
     form->IdealizObjectsList.setCell(4, 2, "0");
     form->IdealizObjectsList.setCell(5, 2, "1");
     const std::vector<std::pair<std::string, std::string>> positives{
-        {"1", "-NotRecognized"}, {"1", "+Recognized"}, {"2", "+Recognized"},
+        {"1", "-NotRecognized"}, {"1", "+Recognized"},    {"2", "+Recognized"},
         {"3", "-NotRecognized"}, {"3", "-NotRecognized"}, {"3", "+Recognized"}};
     form->SequencesList.setRowCount(7);
     for (size_t i = 0; i < positives.size(); ++i) {
@@ -236,14 +236,16 @@ TEST_F(EvaluationCommandTest, TotalSumsThePerClassColumns) {
 
 TEST_F(EvaluationCommandTest, RecognitionCommandMessages) {
     form->btnStartRecognitionClick();
-    EXPECT_EQ(lastMessage().text, "Невозможно запустить процесс классификации. Нет идеальных объектов");
+    EXPECT_EQ(lastMessage().text,
+              "Невозможно запустить процесс классификации. Нет идеальных объектов");
     EXPECT_EQ(lastMessage().caption, "Error");
     EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
 }
 
 TEST_F(EvaluationCommandTest, ErrorCountWithoutClassesReportsAndUnlocks) {
     form->btnCountRecErrorsClick();
-    EXPECT_EQ(lastMessage().text, "Невозможно запустить процесс классификации. Нет идеальных объектов");
+    EXPECT_EQ(lastMessage().text,
+              "Невозможно запустить процесс классификации. Нет идеальных объектов");
     EXPECT_TRUE(form->btnCountRecErrors.enabled());
     EXPECT_TRUE(form->btnStartRecognition.enabled());
     // Without control data neither group can be chosen: the window is not shown.
@@ -308,14 +310,10 @@ TEST_F(BootstrapWindowTest, InvalidEntriesResetAndStartNothing) {
         std::string percent, iterations, error;
         std::string percentAfter, iterationsAfter, errorAfter;
     } cases[] = {
-        {"0", "1", "0", "0", "1", "0"},
-        {"100", "1", "0", "0", "1", "0"},
-        {"abc", "1", "0", "0", "1", "0"},
-        {"10", "0", "0", "10", "0", "0"},
-        {"10", "x", "0", "10", "0", "0"},
-        {"10", "1", "1,5", "10", "1", "0,0"},
-        {"10", "1", "-0,1", "10", "1", "0,0"},
-        {"10", "1", "zz", "10", "1", "0,0"},
+        {"0", "1", "0", "0", "1", "0"},        {"100", "1", "0", "0", "1", "0"},
+        {"abc", "1", "0", "0", "1", "0"},      {"10", "0", "0", "10", "0", "0"},
+        {"10", "x", "0", "10", "0", "0"},      {"10", "1", "1,5", "10", "1", "0,0"},
+        {"10", "1", "-0,1", "10", "1", "0,0"}, {"10", "1", "zz", "10", "1", "0,0"},
     };
     for (const auto& c : cases) {
         b.PositPercent.setText(c.percent);

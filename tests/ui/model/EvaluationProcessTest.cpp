@@ -16,7 +16,7 @@ const std::string kPositive = kExamples + "/promoters_pos.seq";
 const std::string kNegative = kExamples + "/promoters_neg.seq";
 
 class EvaluationProcessTest : public FormFixture {
-protected:
+  protected:
     // Ticks the timer until the running process has ended and been reported.
     void tickToEnd() {
         TMainManager& m = manager();
@@ -113,7 +113,8 @@ TEST_F(EvaluationProcessTest, ThreeClassesThroughNextToTotal) {
     EXPECT_EQ(m.recognitionClass, 0);
     EXPECT_EQ(form->NewSeqsList.cell(6, 0), "Result");
     // Every control negative row has a result; every positive row of class 1 too.
-    for (int32_t r = 1; r <= m.controlNegativeCount; ++r) EXPECT_NE(form->NewSeqsList.cell(6, r), "");
+    for (int32_t r = 1; r <= m.controlNegativeCount; ++r)
+        EXPECT_NE(form->NewSeqsList.cell(6, r), "");
     for (int32_t r = 1; r <= m.learnPositiveCount; ++r) {
         if (form->SequencesList.cell(4, r) == "1") {
             EXPECT_NE(form->SequencesList.cell(6, r), "");

@@ -14,7 +14,7 @@
 namespace motifora::testing {
 
 class FormFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form = std::make_unique<TMainForm>(dialogs, [this] { return clockDays; });
         form->numberFormat.setSeparator('.');

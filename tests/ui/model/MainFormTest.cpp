@@ -17,15 +17,18 @@ TEST_F(MainFormTest, StartUpState) {
     EXPECT_EQ(form->Caption.text(), "Motifora - Project1.dnp");
     EXPECT_EQ(form->projectCounter, 1);
     EXPECT_EQ(form->activePage(), Page::Rules);
-    for (Control* c : std::initializer_list<Control*>{
-             &form->btnStartSearchRules, &form->btnStopSearchRules, &form->btnPauseSearchRules,
-             &form->btnStartIdealization, &form->btnStopIdealization,
-             &form->btnPauseIdealization, &form->btnStartSearchClass,
-             &form->btnPauseSearchClass, &form->btnStopSearchClass, &form->btnStartBootstrap,
-             &form->btnStartRecognition, &form->btnCountRecErrors,
-             &form->btnNextClassErrCount, &form->RecLevelEdit, &form->FirstLErrEd,
-             &form->Control1, &form->SaveRecErrBtn, &form->btnHideShowChart,
-             &form->FrameWidthEdit, &form->FrameWidthUpDown, &form->IdealObjPopupMenu})
+    for (Control* c :
+         std::initializer_list<Control*>{&form->btnStartSearchRules,  &form->btnStopSearchRules,
+                                         &form->btnPauseSearchRules,  &form->btnStartIdealization,
+                                         &form->btnStopIdealization,  &form->btnPauseIdealization,
+                                         &form->btnStartSearchClass,  &form->btnPauseSearchClass,
+                                         &form->btnStopSearchClass,   &form->btnStartBootstrap,
+                                         &form->btnStartRecognition,  &form->btnCountRecErrors,
+                                         &form->btnNextClassErrCount, &form->RecLevelEdit,
+                                         &form->FirstLErrEd,          &form->Control1,
+                                         &form->SaveRecErrBtn,        &form->btnHideShowChart,
+                                         &form->FrameWidthEdit,       &form->FrameWidthUpDown,
+                                         &form->IdealObjPopupMenu})
         EXPECT_FALSE(c->enabled());
     EXPECT_EQ(form->ConfIntEdit.text(), "0,05");
     EXPECT_EQ(form->CPEdit.text(), "0,8");
@@ -49,8 +52,7 @@ TEST_F(MainFormTest, StartUpState) {
     EXPECT_EQ(form->NewSeqsList.row(0), form->SequencesList.row(0));
     EXPECT_EQ(form->RulesList.row(0),
               (std::vector<std::string>{"#", "Fisher", "Rule", "CP", "Class №"}));
-    EXPECT_EQ(form->IdealizObjectsList.row(0),
-              (std::vector<std::string>{"#", "Length", "Object"}));
+    EXPECT_EQ(form->IdealizObjectsList.row(0), (std::vector<std::string>{"#", "Length", "Object"}));
     EXPECT_EQ(form->PosCtrlSeqsList.colCount(), 7);
     EXPECT_TRUE(dialogs.messages.empty());
 }

@@ -25,7 +25,7 @@ const char* const kClassificationEnded =
     "Процесс классификации контрольной выборки успешно завершен.";
 
 class ProcessCommandTest : public FormFixture {
-protected:
+  protected:
     // Ticks the timer (as the window does every 100 ms) until a message is shown or the worker
     // is done with nothing to report; returns the message texts shown meanwhile.
     std::vector<std::string> tickUntilReported(int maxSeconds = 600) {
@@ -68,8 +68,7 @@ protected:
 
     void searchToEnd() {
         form->btnStartSearchRulesClick();
-        ASSERT_TRUE(dialogs.messages.empty() ||
-                    dialogs.messages.back().caption != "Ошибка")
+        ASSERT_TRUE(dialogs.messages.empty() || dialogs.messages.back().caption != "Ошибка")
             << dialogs.messages.back().text;
         const auto shown = tickUntilReported();
         ASSERT_EQ(shown, std::vector<std::string>{kSearchEnded});
@@ -192,7 +191,8 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     EXPECT_EQ(form->ClassList.rowCount(), s.alphabetSize + 1);
     EXPECT_EQ(form->ClassList.cell(1, 0), "1");
     EXPECT_EQ(form->ClassList.cell(s.width, 0), std::to_string(s.width));
-    EXPECT_EQ(form->ClassList.cell(0, 1), std::string(1, static_cast<char>(s.codeTable.letterOf(0))));
+    EXPECT_EQ(form->ClassList.cell(0, 1),
+              std::string(1, static_cast<char>(s.codeTable.letterOf(0))));
     manager().classificator->SelectIdealObject(0);
     EXPECT_EQ(form->ClassList.cell(3, 2),
               form->numberFormat.fixed(manager().classificator->PredictionValue(2, 1), 2));
@@ -208,14 +208,17 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
 
     // Deleting the first class: its objects lose their class, the others move down by one.
     std::vector<int32_t> before;
-    for (int32_t j = 0; j < s.learnObjectCount; ++j) before.push_back(s.learnObjects[j].classNumber);
+    for (int32_t j = 0; j < s.learnObjectCount; ++j)
+        before.push_back(s.learnObjects[j].classNumber);
     form->IdealizObjectsList.select(1, 1);
     form->D1Click();
     EXPECT_EQ(manager().classCount, classes - 1);
     EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes);
     EXPECT_FALSE(manager().saved);
     for (int32_t j = 0; j < s.learnObjectCount; ++j) {
-        const int32_t expectedClass = before[j] == 0 ? -1 : before[j] > 0 ? before[j] - 1 : before[j];
+        const int32_t expectedClass = before[j] == 0  ? -1
+                                      : before[j] > 0 ? before[j] - 1
+                                                      : before[j];
         EXPECT_EQ(s.learnObjects[j].classNumber, expectedClass) << "object " << j;
         EXPECT_EQ(form->SequencesList.cell(4, j + 1), std::to_string(expectedClass + 1));
     }
@@ -228,7 +231,8 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     // A selection of the rows 2 to 3 deletes the two classes shown there, 1 and 2.
     ASSERT_GE(manager().classCount, 3);
     before.clear();
-    for (int32_t j = 0; j < s.learnObjectCount; ++j) before.push_back(s.learnObjects[j].classNumber);
+    for (int32_t j = 0; j < s.learnObjectCount; ++j)
+        before.push_back(s.learnObjects[j].classNumber);
     const std::string third = form->IdealizObjectsList.cell(2, 4);
     form->IdealizObjectsList.select(2, 3);
     form->D1Click();
@@ -326,7 +330,8 @@ TEST_F(ProcessCommandTest, ControlLoadsCheckTheirDataAndSwitchTheViews) {
     std::ofstream(foreign) << ">x;" << std::string(57, 'U') << "\n";
     dialogs.choose(foreign);
     form->mmbtnAddControlNegativeClick();
-    EXPECT_EQ(lastMessage().text.rfind("Не совпадает длина последовательностей или алфавит", 0), 0u);
+    EXPECT_EQ(lastMessage().text.rfind("Не совпадает длина последовательностей или алфавит", 0),
+              0u);
     EXPECT_EQ(lastMessage().caption, "Ошибка чтения из файла: " + foreign);
     EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
     EXPECT_FALSE(manager().controlNegativeLoaded);

@@ -36,12 +36,11 @@ struct CheckCase {
     const char* width;
     const char* expected;
     MessageIcon icon;
-    int32_t rulesRows;   // RulesList row count afterwards
-    char separator;      // the program-wide separator afterwards
+    int32_t rulesRows;  // RulesList row count afterwards
+    char separator;     // the program-wide separator afterwards
 };
 
-class RuleSearchCheckTest : public FormFixture,
-                            public ::testing::WithParamInterface<CheckCase> {};
+class RuleSearchCheckTest : public FormFixture, public ::testing::WithParamInterface<CheckCase> {};
 
 TEST_P(RuleSearchCheckTest, RejectsWithItsMessage) {
     const CheckCase& c = GetParam();
@@ -67,25 +66,23 @@ TEST_P(RuleSearchCheckTest, RejectsWithItsMessage) {
 }
 
 const CheckCase kCheckCases[] = {
-    {"ConfidenceAboveOne", "1.5", "0.8", "500", "50", false, "10", kMsg20,
-     MessageIcon::Warning, 2, '.'},
-    {"ConfidenceBelowZero", "-0.01", "0.8", "500", "50", false, "10", kMsg20,
-     MessageIcon::Warning, 2, '.'},
+    {"ConfidenceAboveOne", "1.5", "0.8", "500", "50", false, "10", kMsg20, MessageIcon::Warning, 2,
+     '.'},
+    {"ConfidenceBelowZero", "-0.01", "0.8", "500", "50", false, "10", kMsg20, MessageIcon::Warning,
+     2, '.'},
     {"ConfidenceNotANumberAfterSwitch", "abc", "abc", "x", "y", false, "10", kMsg19,
      MessageIcon::Error, 2, ','},
     {"CpNotANumber", "0,05", "abc", "500", "50", false, "10", kMsg17, MessageIcon::Error, 2,
      '.'},  // switched to ',' by the confidence, back to '.' by the CP retry
-    {"CpAboveOne", "0,05", "1,5", "500", "50", false, "10", kMsg18, MessageIcon::Warning, 2,
-     ','},
-    {"FinishNotAnInteger", "0.05", "0.8", "5.5", "50", false, "10", kMsg13, MessageIcon::Error,
-     2, '.'},
-    {"FinishOne", "0.05", "0.8", "1", "50", false, "10", kMsg14, MessageIcon::Warning, 2, '.'},
-    {"SubNotAnInteger", "0.05", "0.8", "7", "a", false, "10", kMsg15, MessageIcon::Error, 8,
+    {"CpAboveOne", "0,05", "1,5", "500", "50", false, "10", kMsg18, MessageIcon::Warning, 2, ','},
+    {"FinishNotAnInteger", "0.05", "0.8", "5.5", "50", false, "10", kMsg13, MessageIcon::Error, 2,
      '.'},
+    {"FinishOne", "0.05", "0.8", "1", "50", false, "10", kMsg14, MessageIcon::Warning, 2, '.'},
+    {"SubNotAnInteger", "0.05", "0.8", "7", "a", false, "10", kMsg15, MessageIcon::Error, 8, '.'},
     {"SubZeroAfterRowsWereSet", "0.05", "0.8", "500", "0", false, "10", kMsg16,
      MessageIcon::Warning, 501, '.'},
-    {"WidthNotAnInteger", "0.05", "0.8", "20", "50", true, "wide", kMsg21, MessageIcon::Error,
-     21, '.'},
+    {"WidthNotAnInteger", "0.05", "0.8", "20", "50", true, "wide", kMsg21, MessageIcon::Error, 21,
+     '.'},
     {"WidthTwo", "0.05", "0.8", "20", "50", true, "2", kMsg22, MessageIcon::Warning, 21, '.'},
 };
 

@@ -8,7 +8,7 @@ namespace motifora::testing {
 namespace {
 
 class WindowOperationsTest : public FormFixture {
-protected:
+  protected:
     // Gives the rules bar a maximum, as a search start does.
     void prepareRules(int32_t finishSize) {
         form->FinishProgress.setRange(0, finishSize);
@@ -31,8 +31,7 @@ TEST_F(WindowOperationsTest, InsertIntoEmptyGridShowsRowOne) {
     insert("a", 0);
     EXPECT_EQ(form->shownRuleCount, 1);
     EXPECT_EQ(form->FinishProgress.position(), 1);
-    EXPECT_EQ(form->RulesList.row(1),
-              (std::vector<std::string>{"1", "Fa", "Ra", "Ca", ""}));
+    EXPECT_EQ(form->RulesList.row(1), (std::vector<std::string>{"1", "Fa", "Ra", "Ca", ""}));
 }
 
 TEST_F(WindowOperationsTest, InsertAtTopShiftsAndRenumbers) {
@@ -86,8 +85,8 @@ TEST_F(WindowOperationsTest, RewindAndUnknownKinds) {
         {-1, 5, 6, 6, 6},
     };
     for (const Case& c : cases) {
-        for (ProgressBar* bar : {&form->FinishProgress, &form->PreBufProgress,
-                                 &form->PostBufProgress}) {
+        for (ProgressBar* bar :
+             {&form->FinishProgress, &form->PreBufProgress, &form->PostBufProgress}) {
             bar->setRange(0, 10);
             bar->setPosition(6);
         }
@@ -157,12 +156,14 @@ TEST_F(WindowOperationsTest, RuleRowsWithStatus) {
 }
 
 TEST_F(WindowOperationsTest, LockAndUnlockModes) {
-    const std::vector<Control*> ruleAndIdeal{
-        &form->btnStartSearchRules, &form->btnStopSearchRules, &form->btnPauseSearchRules,
-        &form->btnStartIdealization, &form->btnStopIdealization, &form->btnPauseIdealization,
-        &form->Control1};
-    const std::vector<Control*> classButtons{&form->btnStartSearchClass,
-                                             &form->btnPauseSearchClass,
+    const std::vector<Control*> ruleAndIdeal{&form->btnStartSearchRules,
+                                             &form->btnStopSearchRules,
+                                             &form->btnPauseSearchRules,
+                                             &form->btnStartIdealization,
+                                             &form->btnStopIdealization,
+                                             &form->btnPauseIdealization,
+                                             &form->Control1};
+    const std::vector<Control*> classButtons{&form->btnStartSearchClass, &form->btnPauseSearchClass,
                                              &form->btnStopSearchClass};
     const std::vector<Control*> evaluation{&form->btnStartBootstrap, &form->btnStartRecognition,
                                            &form->btnCountRecErrors};

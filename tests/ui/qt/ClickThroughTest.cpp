@@ -4,23 +4,23 @@
 #include <QDir>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLineSeries>
 #include <QMenu>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
-#include <QLineSeries>
 #include <QValueAxis>
-#include <QRadioButton>
 #include <filesystem>
 
 #include "WindowFixture.h"
 #include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
-#include "ui/qt/UpDownEdit.h"
 #include "ui/qt/ErrRecDialog.h"
 #include "ui/qt/RadioGroupBox.h"
+#include "ui/qt/UpDownEdit.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora::testing {
@@ -67,8 +67,9 @@ TEST_F(ClickThrough, TheExampleFromLoadingToReports) {
 
     // Regularity search with the default settings.
     click("btnStartSearchRules");
-    ASSERT_TRUE(waitFor([this] { return shown("Процесс поиска закономерностей успешно завершен."); }))
-        << lastMessage();
+    ASSERT_TRUE(waitFor([this] {
+        return shown("Процесс поиска закономерностей успешно завершен.");
+    })) << lastMessage();
     auto* rules = widget<QTableView>("RulesList");
     ASSERT_GT(rules->model()->rowCount(), 0);
     EXPECT_EQ(cell(rules, 0, 0), QString("1"));
@@ -166,7 +167,8 @@ TEST_F(ClickThrough, TheExampleFromLoadingToReports) {
     QTest::keyClicks(level, "1000");
     QTest::keyClick(level, Qt::Key_Return);
     EXPECT_EQ(form->RecLevelEdit.text(), "1000");
-    EXPECT_EQ(widget<QLabel>("SecondLErr")->text(), QString("0.00000000").replace('.', form->numberFormat.separator()));
+    EXPECT_EQ(widget<QLabel>("SecondLErr")->text(),
+              QString("0.00000000").replace('.', form->numberFormat.separator()));
 
     // One bootstrap iteration in the "Bootstreap Control" window.
     click("btnStartBootstrap");

@@ -10,20 +10,20 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
-#include <QSignalSpy>
 #include <thread>
 
 #include "WindowFixture.h"
 #include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
 #include "ui/qt/ErrRecDialog.h"
-#include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/QtDialogs.h"
+#include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/UpDownEdit.h"
 #include "workspace/TMainManager.h"
 
@@ -33,10 +33,9 @@ namespace {
 using MainWindowTest = WindowFixture;
 
 const char* const kProcessButtons[] = {
-    "btnStartSearchRules", "btnStopSearchRules",  "btnPauseSearchRules",
-    "btnStartIdealization", "btnStopIdealization", "btnPauseIdealization",
-    "btnStartSearchClass", "btnPauseSearchClass", "btnStopSearchClass",
-    "btnStartBootstrap",   "btnStartRecognition", "btnCountRecErrors",
+    "btnStartSearchRules", "btnStopSearchRules",   "btnPauseSearchRules", "btnStartIdealization",
+    "btnStopIdealization", "btnPauseIdealization", "btnStartSearchClass", "btnPauseSearchClass",
+    "btnStopSearchClass",  "btnStartBootstrap",    "btnStartRecognition", "btnCountRecErrors",
     "btnNextClassErrCount"};
 
 QStringList headers(QTableView* view) {
@@ -234,9 +233,8 @@ TEST_F(MainWindowTest, TheTimerRepaintsWhatAWorkerWrote) {
     worker.join();
     EXPECT_NE(widget<QLabel>("StatusPanel2")->text(),
               QString::fromUtf8("Идет процесс поиска закономерностей ..."));
-    ASSERT_TRUE(waitFor([this] {
-        return widget<QLabel>("CountDownLabel")->text() == QString("17");
-    }, 5000));
+    ASSERT_TRUE(waitFor(
+        [this] { return widget<QLabel>("CountDownLabel")->text() == QString("17"); }, 5000));
     EXPECT_EQ(widget<QLabel>("StatusPanel2")->text(),
               QString::fromUtf8("Идет процесс поиска закономерностей ..."));
     EXPECT_EQ(window->repaint(), 0);  // nothing more changed
@@ -370,7 +368,9 @@ TEST_F(MainWindowTest, ClosingDuringASearchStopsTheWorkerFirst) {
     trigger("mmbtnAddSequencies");
     auto* start = widget<QPushButton>("btnStartSearchRules");
     ASSERT_TRUE(start->isEnabled());
-    std::cerr << "visible " << start->isVisible() << " region " << start->visibleRegion().isEmpty() << " active " << (QApplication::activeModalWidget()!=nullptr) << " popup " << (QApplication::activePopupWidget()!=nullptr) << "\n";
+    std::cerr << "visible " << start->isVisible() << " region " << start->visibleRegion().isEmpty()
+              << " active " << (QApplication::activeModalWidget() != nullptr) << " popup "
+              << (QApplication::activePopupWidget() != nullptr) << "\n";
     start->click();
     ASSERT_TRUE(form->mainManager->running) << lastMessage();
     QSignalSpy closed(window.get(), &MainWindow::closed);

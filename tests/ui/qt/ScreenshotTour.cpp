@@ -1,8 +1,8 @@
 // Runs the bundled example through the workbench window and saves pictures of its pages.
 //
 // Usage: qt_screenshot_tour <output folder> [examples folder]
-// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png, scan.png and about.png. The
-// dialogs are answered from a script (the example's files); everything else goes through the
+// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png, scan.png and about.png.
+// The dialogs are answered from a script (the example's files); everything else goes through the
 // real widgets, as a user would click it.
 #include <QAbstractButton>
 #include <QApplication>
@@ -132,14 +132,16 @@ int main(int argc, char** argv) {
     dialogs.choose(negative);
     if (!trigger("mmbtnAddControlNegative")) return fail("control sample");
     pages->setCurrentIndex(2);
-    if (!click("btnStartSearchClass") ||
-        !waitFor([&] { return shown("Процесс классификации контрольной выборки успешно завершен."); }))
+    if (!click("btnStartSearchClass") || !waitFor([&] {
+            return shown("Процесс классификации контрольной выборки успешно завершен.");
+        }))
         return fail("classification");
     const int classes = form.mainManager->classCount;
     auto* control = window.findChild<QTableView*>("NewSeqsList");
     if (!click("btnStartRecognition") || !waitFor([&] {
             return control->model()->columnCount() == classes + 5 &&
-                   !control->model()->index(control->model()->rowCount() - 1, 4 + classes)
+                   !control->model()
+                        ->index(control->model()->rowCount() - 1, 4 + classes)
                         .data()
                         .toString()
                         .isEmpty();
@@ -190,13 +192,15 @@ int main(int argc, char** argv) {
             if (dialogs.messages[i].text == text) return true;
         return false;
     };
-    if (!click("btnStartSearchRules") ||
-        !waitFor([&] { return shownSince(searchesBefore, "Процесс поиска закономерностей успешно завершен."); }))
+    if (!click("btnStartSearchRules") || !waitFor([&] {
+            return shownSince(searchesBefore, "Процесс поиска закономерностей успешно завершен.");
+        }))
         return fail("shifted regularity search");
     pages->setCurrentIndex(1);
     window.findChild<QRadioButton*>("ObjsSourceGroupItem1")->click();  // classes from the rules
-    if (!click("btnStartIdealization") ||
-        !waitFor([&] { return shownSince(searchesBefore, "Процесс идеализации успешно завершен."); }))
+    if (!click("btnStartIdealization") || !waitFor([&] {
+            return shownSince(searchesBefore, "Процесс идеализации успешно завершен.");
+        }))
         return fail("shifted idealization");
     dialogs.choose(negative);
     if (!trigger("mmbtnAddControlNegative")) return fail("long control sample");

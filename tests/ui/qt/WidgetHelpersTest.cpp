@@ -5,9 +5,9 @@
 #include <QApplication>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QFile>
 #include <QLineEdit>
 #include <QLineSeries>
 #include <QMessageBox>
@@ -53,10 +53,11 @@ TEST(QtFileFilter, ConvertsPairsOfDescriptionAndPattern) {
 TEST(SplitMessage, KeepsTheFirstLineAsTextAndTheReasonAsDetail) {
     QString text, detail;
     splitMessage("Загрузка нуклеотидных последовательностей удачно завершена.", text, detail);
-    EXPECT_EQ(text, QString::fromUtf8("Загрузка нуклеотидных последовательностей удачно завершена."));
+    EXPECT_EQ(text,
+              QString::fromUtf8("Загрузка нуклеотидных последовательностей удачно завершена."));
     EXPECT_TRUE(detail.isEmpty());
-    splitMessage("Ошибка чтения из файла: /tmp/a.seq\nline 3: no \";\" after the name\nmore",
-                 text, detail);
+    splitMessage("Ошибка чтения из файла: /tmp/a.seq\nline 3: no \";\" after the name\nmore", text,
+                 detail);
     EXPECT_EQ(text, QString::fromUtf8("Ошибка чтения из файла: /tmp/a.seq"));
     EXPECT_EQ(detail, QString::fromUtf8("line 3: no \";\" after the name\nmore"));
 }
@@ -78,7 +79,7 @@ TEST(StepUpDownText, StepsTheTypedNumberWithinTheRange) {
         {"", 0, 100, 10, 1, "11"},
         {" 7 ", 0, 100, 10, -1, "6"},
         {"+3", 0, 100, 10, 1, "4"},
-        {"-5", 0, 100, 10, 1, "1"},            // below the range: clamped, then stepped
+        {"-5", 0, 100, 10, 1, "1"},  // below the range: clamped, then stepped
         {"99999999999999999999999", 0, 10000, 500, 1, "501"},  // too long for a number
         {"20000", 0, 10000, 500, -10, "9990"},
         {"5", 0, 100, 10, 1000, "100"},
@@ -274,9 +275,9 @@ TEST(QtDialogs, MessageBoxesShowTheModelsWordsAndReturnTheButtonPressed) {
     QtDialogs dialogs;
     BoxAnswerer answerer;
     answerer.answer(QMessageBox::No);
-    const DialogAnswer answer = dialogs.messageBox(
-        {"Сохранить текущий проект?", "Подсказка", MessageIcon::Warning,
-         MessageButtons::YesNoCancel});
+    const DialogAnswer answer =
+        dialogs.messageBox({"Сохранить текущий проект?", "Подсказка", MessageIcon::Warning,
+                            MessageButtons::YesNoCancel});
     EXPECT_EQ(answer, DialogAnswer::No);
     EXPECT_EQ(answerer.text, QString::fromUtf8("Сохранить текущий проект?"));
     EXPECT_EQ(answerer.caption, QString::fromUtf8("Подсказка"));

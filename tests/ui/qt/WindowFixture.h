@@ -23,7 +23,7 @@ inline const std::string kPositive = kExamples + "/promoters_pos.seq";
 inline const std::string kNegative = kExamples + "/promoters_neg.seq";
 
 class WindowFixture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         form = std::make_unique<TMainForm>(dialogs);
         window = std::make_unique<MainWindow>(*form);
