@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
+packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
           libbenchmark-dev qt6-base-dev qt6-charts-dev libgl-dev libcli11-dev
           nlohmann-json3-dev libtbb-dev xvfb xauth)
 
