@@ -11,6 +11,7 @@
 #include "core/CCodeTable.h"
 #include "core/Display.h"
 #include "core/FileManager.h"
+#include "genome/FastaReader.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
@@ -166,7 +167,10 @@ bool TMainManager::refuseWhileRunning(const std::string& fileName) {
 
 bool TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
     std::string error;
-    if (!readSeqFile(fileName, records, error)) {
+    // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
+    const bool read = isFastaPath(fileName) ? readFastaSample(fileName, records, error)
+                                            : readSeqFile(fileName, records, error);
+    if (!read) {
         loadError_ = error.empty() ? fileName + ": the file could not be read" : error;
         records.clear();
         return false;

@@ -1,0 +1,279 @@
+// The scan command: reads the project, prepares a genome scanner for the chosen classes and
+// streams its results into BED and bedGraph files written beside their targets and renamed into
+// place only when complete.
+#include "cli/ScanCommand.h"
+
+#include <CLI/CLI.hpp>
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <ostream>
+#include <sstream>
+
+#include "classify/Classificator.h"
+#include "cli/ExitCode.h"
+#include "cli/Interrupt.h"
+#include "genome/GenomeScan.h"
+#include "io/AtomicStream.h"
+#include "io/ProjectFile.h"
+#include "io/ScanTracks.h"
+
+namespace motifora {
+
+namespace {
+
+constexpr size_t kFlushBytes = size_t{1} << 20;
+
+struct ScanOptions {
+    std::string model;
+    std::string genome;
+    std::string classes;
+    std::string level;
+    bool levelFromCv = false;
+    std::string strand = "+";
+    std::string bed;
+    bool merge = false;
+    std::string bedGraph;
+    int32_t threads = 1;
+    std::vector<std::string> records;
+    bool quiet = false;
+};
+
+// "1,3-5" -> {0, 2, 3, 4} (1-based in the text, 0-based out). False on anything else.
+bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        const size_t dash = item.find('-');
+        char* end = nullptr;
+        const long first = std::strtol(item.c_str(), &end, 10);
+        long last = first;
+        if (dash == std::string::npos) {
+            if (item.empty() || *end != '\0') return false;
+        } else {
+            if (end != item.c_str() + dash) return false;
+            const char* tail = item.c_str() + dash + 1;
+            last = std::strtol(tail, &end, 10);
+            if (*tail == '\0' || *end != '\0') return false;
+        }
+        if (first < 1 || last < first || last > 1'000'000) return false;
+        for (long k = first; k <= last; ++k) classes.push_back(static_cast<int32_t>(k - 1));
+    }
+    return !classes.empty();
+}
+
+// A level typed with a decimal point or a comma.
+bool parseLevel(std::string text, double& level) {
+    for (char& c : text) {
+        if (c == ',') c = '.';
+    }
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    in >> level;
+    return !text.empty() && in && in.peek() == std::char_traits<char>::eof();
+}
+
+class TrackFiles : public ScanSink {
+  public:
+    TrackFiles(AtomicStream* bed, AtomicStream* bedGraph, const std::vector<int32_t>& classes,
+               std::ostream* progress, std::atomic<bool>& stop)
+        : bed_(bed), bedGraph_(bedGraph), progress_(progress), stop_(stop) {
+        for (const int32_t k : classes) names_.push_back("class" + std::to_string(k + 1));
+        started_ = std::chrono::steady_clock::now();
+        shown_ = started_;
+    }
+
+    void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
+                 std::span<const uint8_t> valid) override {
+        if (bedGraph_ == nullptr) return;
+        for (size_t j = 0; j < best.size(); ++j) {
+            if (valid[j] == 0) continue;
+            const int64_t start = first + static_cast<int64_t>(j);
+            appendBedGraphLine(graphText_, record.name, start, start + 1, best[j]);
+        }
+        if (graphText_.size() >= kFlushBytes) flushGraph();
+    }
+    void hit(const FastaRecord& record, const ScanHit& hit) override {
+        if (bed_ == nullptr) return;
+        appendBedLine(bedText_, record.name, hit.start, hit.end,
+                      names_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
+        if (bedText_.size() >= kFlushBytes) flushBed();
+    }
+    void progress(const ScanTotals& totals) override {
+        if (interruptRequested()) stop_.store(true);
+        if (progress_ == nullptr) return;
+        const auto now = std::chrono::steady_clock::now();
+        if (now - shown_ < std::chrono::seconds(1)) return;
+        shown_ = now;
+        showProgress(totals);
+    }
+    void showProgress(const ScanTotals& totals) {
+        if (progress_ == nullptr) return;
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        const double rate = seconds > 0 ? static_cast<double>(totals.letters) / seconds : 0.0;
+        *progress_ << "scan: " << totals.records << " records, " << totals.letters << " letters, "
+                   << static_cast<int64_t>(rate) << " letters/s\n"
+                   << std::flush;
+    }
+    void flushAll() {
+        flushBed();
+        flushGraph();
+    }
+
+  private:
+    void flushBed() {
+        bed_->Write(bedText_);
+        bedText_.clear();
+    }
+    void flushGraph() {
+        if (bedGraph_ == nullptr) return;
+        bedGraph_->Write(graphText_);
+        graphText_.clear();
+    }
+
+    AtomicStream* bed_;
+    AtomicStream* bedGraph_;
+    std::ostream* progress_;
+    std::atomic<bool>& stop_;
+    std::vector<std::string> names_;
+    std::string bedText_;
+    std::string graphText_;
+    std::chrono::steady_clock::time_point started_;
+    std::chrono::steady_clock::time_point shown_;
+};
+
+}  // namespace
+
+int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+    ScanOptions options;
+    CLI::App app{"Scores every window of a FASTA genome against classes of a Motifora project.",
+                 "motifora-cli scan"};
+    app.add_option("--open", options.model, "The project (.dnp) holding the classes")->required();
+    app.add_option("--genome", options.genome, "FASTA file (.fa, .fasta, .fna, maybe .gz)")
+        ->required();
+    app.add_option("--classes", options.classes, "Classes to score, e.g. 1,3-5 (default: all)");
+    auto* level = app.add_option("--level", options.level,
+                                 "Report windows scoring at least this level (BED hits)");
+    auto* fromCv = app.add_flag("--level-from-cv", options.levelFromCv,
+                                "Take the level from the project's cross-validation");
+    level->excludes(fromCv);
+    app.add_option("--strand", options.strand, "+ (default) or both")
+        ->check(CLI::IsMember({"+", "both"}));
+    app.add_option("--bed", options.bed, "BED6 file of the hits (needs a level)");
+    app.add_flag("--merge", options.merge,
+                 "Merge overlapping hits of a class on a strand, keeping the best score");
+    app.add_option("--bedgraph", options.bedGraph, "bedGraph of the best score per window start");
+    app.add_option("--threads", options.threads, "Scoring threads (default 1)")
+        ->check(CLI::Range(1, 256));
+    app.add_option("--record", options.records,
+                   "Scan only this record (repeatable); an index (.fai) beside the file is used");
+    app.add_flag("--quiet", options.quiet, "No progress on standard error");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp&) {
+        out << app.help();
+        return kExitSuccess;
+    } catch (const CLI::ParseError& error) {
+        err << "motifora-cli scan: " << error.what() << "\n"
+            << "Usage: motifora-cli scan --open MODEL.dnp --genome G.fa[.gz] [options]; see "
+               "motifora-cli scan --help\n";
+        return kExitBadArguments;
+    }
+    const auto refuse = [&err](const std::string& what, int code) {
+        err << "motifora-cli scan: " << what << "\n";
+        return code;
+    };
+    if (options.levelFromCv) {
+        return refuse("--level-from-cv: this project holds no cross-validated level; give --level",
+                      kExitBadArguments);
+    }
+    ScanSettings settings;
+    settings.bothStrands = options.strand == "both";
+    settings.threads = options.threads;
+    settings.records = options.records;
+    if (!options.level.empty()) {
+        if (!parseLevel(options.level, settings.level))
+            return refuse("--level: \"" + options.level + "\" is not a number", kExitBadArguments);
+        settings.hits = true;
+    }
+    if (!options.bed.empty() && !settings.hits)
+        return refuse("--bed needs --level (the score a hit must reach)", kExitBadArguments);
+    if (options.merge && options.bed.empty())
+        return refuse("--merge needs --bed", kExitBadArguments);
+    settings.merge = options.merge;
+    if (!options.classes.empty() && !parseClassList(options.classes, settings.classes)) {
+        return refuse(
+            "--classes: \"" + options.classes + "\" is not a list of class numbers such as 1,3-5",
+            kExitBadArguments);
+    }
+
+    ProjectData project;
+    const IoStatus read = ReadProject(options.model, project);
+    if (!read) return refuse(read.message, kExitInputRefused);
+    if (!project.storage || !project.rules || project.classCount <= 0) {
+        return refuse(options.model +
+                          ": the project holds no classes (search for regularities "
+                          "and idealize first)",
+                      kExitProcessFailed);
+    }
+    if (settings.classes.empty()) {
+        for (int32_t k = 0; k < project.classCount; ++k) settings.classes.push_back(k);
+    }
+    Classificator classificator;
+    classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
+                        kDeletingBegin);
+    classificator.idealObjectCount = project.classCount;
+
+    std::atomic<bool> stop{false};
+    settings.stop = &stop;
+    GenomeScanner scanner;
+    std::string error;
+    if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
+        return refuse(options.model + ": " + error, kExitBadArguments);
+
+    AtomicStream bed;
+    AtomicStream bedGraph;
+    const std::string modelName = std::filesystem::path(options.model).filename().string();
+    std::string classList;
+    for (const int32_t k : settings.classes)
+        classList += (classList.empty() ? "" : ",") + std::to_string(k + 1);
+    const std::string what = "classes " + classList + ", strand " + options.strand;
+    if (!options.bed.empty()) {
+        const IoStatus opened = bed.Open(options.bed);
+        if (!opened) return refuse(opened.message, kExitOutputFailed);
+        bed.Write(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
+                                              ", level " + formatTrackNumber(settings.level) +
+                                              (settings.merge ? ", merged)" : ")")));
+    }
+    if (!options.bedGraph.empty()) {
+        const IoStatus opened = bedGraph.Open(options.bedGraph);
+        if (!opened) return refuse(opened.message, kExitOutputFailed);
+        bedGraph.Write(bedGraphTrackLine(
+            modelName + " scores",
+            "Best Motifora score of " + modelName + " per window (" + what + ")"));
+    }
+    TrackFiles sink(bed.IsOpen() ? &bed : nullptr, bedGraph.IsOpen() ? &bedGraph : nullptr,
+                    settings.classes, options.quiet ? nullptr : &err, stop);
+    if (!scanner.Scan(options.genome, sink, error)) {
+        if (interruptRequested())
+            return refuse("interrupted; no output was written", kExitInterrupted);
+        return refuse(error, kExitInputRefused);
+    }
+    sink.flushAll();
+    sink.showProgress(scanner.Totals());
+    for (AtomicStream* file : {&bed, &bedGraph}) {
+        if (!file->IsOpen()) continue;
+        const IoStatus written = file->Commit();
+        if (!written) return refuse(written.message, kExitOutputFailed);
+    }
+    const ScanTotals& totals = scanner.Totals();
+    out << "Scanned " << totals.records << " records, " << totals.letters
+        << " letters: " << totals.windows << " windows scored, " << totals.skippedWindows
+        << " skipped (a letter outside the model's alphabet)";
+    if (settings.hits) out << ", " << totals.hits << " hits";
+    out << "\n";
+    return kExitSuccess;
+}
+
+}  // namespace motifora

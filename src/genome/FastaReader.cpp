@@ -1,0 +1,232 @@
+// The FASTA reader: a byte buffer over htslib's BGZF stream (which also reads plain and ordinary
+// gzip files) and a small state machine over lines.
+#include "genome/FastaReader.h"
+
+#include <htslib/bgzf.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+
+namespace motifora {
+
+namespace {
+
+constexpr size_t kBufferSize = size_t{1} << 16;
+
+bool endsWithNoCase(std::string_view text, std::string_view tail) {
+    if (text.size() < tail.size()) return false;
+    for (size_t i = 0; i < tail.size(); ++i) {
+        char c = text[text.size() - tail.size() + i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != tail[i]) return false;
+    }
+    return true;
+}
+
+bool isBlank(int c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
+
+}  // namespace
+
+bool isFastaPath(std::string_view path) {
+    if (endsWithNoCase(path, ".gz")) path.remove_suffix(3);
+    for (const char* extension : {".fa", ".fasta", ".fna", ".fas"}) {
+        if (endsWithNoCase(path, extension)) return true;
+    }
+    return false;
+}
+
+struct FastaReader::Handle {
+    BGZF* file = nullptr;
+    ~Handle() {
+        if (file != nullptr) bgzf_close(file);
+    }
+};
+
+FastaReader::FastaReader() = default;
+FastaReader::~FastaReader() = default;
+
+bool FastaReader::Open(const std::string& path) {
+    handle_.reset();
+    path_ = path;
+    error_.clear();
+    at_ = end_ = 0;
+    eof_ = false;
+    lineStart_ = true;
+    inRecord_ = false;
+    line_ = 1;
+    records_ = 0;
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
+        fail(std::string("cannot open the file: ") + std::strerror(errno));
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
+        fail("cannot open the file: it is a folder");
+        return false;
+    }
+    auto handle = std::make_unique<Handle>();
+    handle->file = bgzf_open(path.c_str(), "r");
+    if (handle->file == nullptr) {
+        fail(std::string("cannot open the file: ") + std::strerror(errno));
+        return false;
+    }
+    handle_ = std::move(handle);
+    buffer_.resize(kBufferSize);
+    return true;
+}
+
+void FastaReader::fail(const std::string& what) {
+    if (error_.empty()) error_ = path_ + ": " + what;
+    eof_ = true;
+    at_ = end_ = 0;
+}
+
+void FastaReader::failHere(const std::string& what) {
+    fail("line " + std::to_string(line_) + ": " + what);
+}
+
+bool FastaReader::fill() {
+    if (eof_ || handle_ == nullptr) return false;
+    const ssize_t got = bgzf_read(handle_->file, buffer_.data(), buffer_.size());
+    if (got < 0) {
+        fail("the file could not be read (damaged or truncated compressed data?)");
+        return false;
+    }
+    if (got == 0) {
+        eof_ = true;
+        return false;
+    }
+    at_ = 0;
+    end_ = static_cast<size_t>(got);
+    return true;
+}
+
+int FastaReader::peek() {
+    if (at_ == end_ && !fill()) return -1;
+    return static_cast<unsigned char>(buffer_[at_]);
+}
+
+bool FastaReader::NextRecord(FastaRecord& record) {
+    if (!error_.empty() || handle_ == nullptr) return false;
+    // Skip the rest of the current record and anything blank up to the next header.
+    for (;;) {
+        const int c = peek();
+        if (c < 0) return false;
+        if (c == '>' && lineStart_) break;
+        if (c == '\n') {
+            ++at_;
+            ++line_;
+            lineStart_ = true;
+            continue;
+        }
+        if (isBlank(c)) {
+            ++at_;
+            continue;
+        }
+        if (!inRecord_) {
+            failHere("letters before the first record header (a line beginning with '>')");
+            return false;
+        }
+        ++at_;
+        lineStart_ = false;
+    }
+    ++at_;  // the '>'
+    std::string header;
+    for (;;) {
+        const int c = peek();
+        if (c < 0 || c == '\n') break;
+        ++at_;
+        if (c != '\r') header.push_back(static_cast<char>(c));
+    }
+    const size_t first = header.find_first_not_of(" \t");
+    header.erase(0, first == std::string::npos ? header.size() : first);
+    while (!header.empty() && isBlank(static_cast<unsigned char>(header.back()))) header.pop_back();
+    record = FastaRecord();
+    record.headerLine = line_;
+    record.number = ++records_;
+    record.description = header;
+    record.name = header.substr(0, header.find_first_of(" \t"));
+    if (record.name.empty()) {
+        failHere("record " + std::to_string(records_) + " has a header without a name");
+        return false;
+    }
+    inRecord_ = true;
+    lineStart_ = false;
+    return error_.empty();
+}
+
+size_t FastaReader::ReadLetters(std::string& out, size_t limit) {
+    if (!inRecord_ || !error_.empty()) return 0;
+    size_t taken = 0;
+    while (taken < limit) {
+        if (at_ == end_ && !fill()) break;
+        const char* data = buffer_.data();
+        // Whole runs of letters are copied at once; line ends and blanks are handled one by one.
+        while (at_ < end_ && taken < limit) {
+            const auto c = static_cast<unsigned char>(data[at_]);
+            if (c == '\n') {
+                ++at_;
+                ++line_;
+                lineStart_ = true;
+                continue;
+            }
+            if (c == '>' && lineStart_) return taken;
+            if (isBlank(c)) {
+                ++at_;
+                continue;
+            }
+            if (c < 0x21 || c > 0x7E) {
+                char code[8];
+                std::snprintf(code, sizeof code, "0x%02X", c);
+                failHere(std::string("byte ") + code + " is not a sequence letter");
+                return taken;
+            }
+            out.push_back(c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A')
+                                               : static_cast<char>(c));
+            ++at_;
+            ++taken;
+            lineStart_ = false;
+        }
+    }
+    return taken;
+}
+
+bool readFastaSample(const std::string& path, std::vector<Sequence>& records, std::string& error) {
+    records.clear();
+    FastaReader reader;
+    if (!reader.Open(path)) {
+        error = reader.Error();
+        return false;
+    }
+    FastaRecord record;
+    std::vector<Sequence> read;
+    while (reader.NextRecord(record)) {
+        std::string letters;
+        while (reader.ReadLetters(letters, size_t{1} << 20) != 0) {
+        }
+        if (!reader.Error().empty()) break;
+        if (letters.empty()) {
+            error = path + ": line " + std::to_string(record.headerLine) + ": record " +
+                    std::to_string(record.number) + " (" + record.name + ") has no letters";
+            return false;
+        }
+        Sequence sequence;
+        sequence.assign(letters, record.name, 1);
+        read.push_back(std::move(sequence));
+    }
+    if (!reader.Error().empty()) {
+        error = reader.Error();
+        return false;
+    }
+    if (read.empty()) {
+        error = path + ": no FASTA records (no line beginning with '>')";
+        return false;
+    }
+    records = std::move(read);
+    return true;
+}
+
+}  // namespace motifora

@@ -1,0 +1,81 @@
+// Streaming FASTA reading (plain or gzip-compressed) through htslib: record headers and letters
+// in pieces of a chosen size, so that a record of any length never has to be held whole.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "core/Sequence.h"
+
+namespace motifora {
+
+// True when the file name ends in .fa, .fasta, .fna or .fas, with or without .gz (any case).
+bool isFastaPath(std::string_view path);
+
+// One record header: the name is the header's first word (what BED and genome browsers call
+// the record), the description the whole header line after ">".
+struct FastaRecord {
+    std::string name;
+    std::string description;
+    int64_t headerLine = 0;  // 1-based line of the header
+    int64_t number = 0;      // 1-based record number in the file
+};
+
+// Reads one FASTA file front to back. Lines end in LF or CR LF; blank lines and spaces or tabs
+// inside sequence lines are skipped; letters are returned in upper case (soft-masked lower case
+// is the same letter); every other printable character (N, ambiguity letters, gaps ...) is kept
+// as a letter for the caller to judge. A failure (unreadable file, letters before the first
+// header, a header without a name, a control or non-ASCII byte) stops the reading; Error() then
+// names the file, the line and the fault.
+class FastaReader {
+  public:
+    FastaReader();
+    ~FastaReader();
+    FastaReader(const FastaReader&) = delete;
+    FastaReader& operator=(const FastaReader&) = delete;
+
+    // Opens `path` (compression detected from the contents). False with Error() set when it
+    // cannot be opened.
+    bool Open(const std::string& path);
+    // Moves to the next record, skipping what is left of the current one. False at the end of
+    // the file or on a failure (Error() not empty then).
+    bool NextRecord(FastaRecord& record);
+    // Appends at most `limit` letters of the current record to `out`. Returns the number
+    // appended: fewer than `limit` only at the end of the record (0 once it has ended) or on a
+    // failure (Error() not empty then).
+    size_t ReadLetters(std::string& out, size_t limit);
+
+    const std::string& Error() const { return error_; }
+    const std::string& Path() const { return path_; }
+
+  private:
+    // The next byte without taking it; -1 at the end of the file or on a read failure.
+    int peek();
+    bool fill();
+    void fail(const std::string& what);
+    void failHere(const std::string& what);
+
+    struct Handle;
+    std::unique_ptr<Handle> handle_;
+    std::string path_;
+    std::string error_;
+    std::vector<char> buffer_;
+    size_t at_ = 0;
+    size_t end_ = 0;
+    bool eof_ = false;
+    bool lineStart_ = true;
+    bool inRecord_ = false;
+    int64_t line_ = 1;
+    int64_t records_ = 0;
+};
+
+// Reads a whole FASTA file into sample records (name: the header's first word; letters in upper
+// case; start position 1). Returns false with `error` naming the file, record or line and what
+// is wrong: the reader's failures, a file without records, a record without letters.
+bool readFastaSample(const std::string& path, std::vector<Sequence>& records, std::string& error);
+
+}  // namespace motifora

@@ -1,0 +1,108 @@
+// A whole-genome scan: every window of every FASTA record scored against chosen classes of a
+// model, on one strand or both, streaming record by record in pieces of bounded size.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <span>
+#include <string>
+#include <vector>
+
+#include "genome/ClassScorer.h"
+#include "genome/FastaReader.h"
+
+namespace motifora {
+
+class CCodeTable;
+class Classificator;
+
+struct ScanSettings {
+    std::vector<int32_t> classes;  // 0-based class indexes, in output order
+    bool bothStrands = false;
+    bool hits = false;  // report windows scoring at least `level`
+    double level = 0.0;
+    bool merge = false;  // merge overlapping hits of a class on a strand, keeping the best score
+    int32_t threads = 1;
+    // Only these records (by name), in file order; empty = every record.
+    std::vector<std::string> records;
+    // Letters read per piece of a record (the window's width minus one more are kept over).
+    size_t pieceLetters = size_t{1} << 18;
+    const std::atomic<bool>* stop = nullptr;  // set by another thread to end the scan early
+};
+
+// A window scoring at least the level, or a run of overlapping ones after merging.
+struct ScanHit {
+    int64_t start = 0;  // 0-based, half-open
+    int64_t end = 0;
+    int32_t classOrder = 0;  // index into ScanSettings::classes
+    char strand = '+';
+    double score = 0.0;
+};
+
+struct ScanTotals {
+    int64_t records = 0;
+    int64_t letters = 0;
+    int64_t windows = 0;         // window starts scored
+    int64_t skippedWindows = 0;  // window starts holding a letter outside the alphabet
+    int64_t hits = 0;
+};
+
+// Receives the results in file order. Within a record: windows() in increasing starts, then the
+// record's hits sorted by start, end, class order and strand ('+' first).
+class ScanSink {
+  public:
+    virtual ~ScanSink() = default;
+    virtual void recordStart(const FastaRecord& record) { (void)record; }
+    // Best score over the classes and strands of the windows starting at first, first + 1, ...
+    // (valid[j] 0: the window holds a letter outside the alphabet and has no score).
+    virtual void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
+                         std::span<const uint8_t> valid) {
+        (void)record, (void)first, (void)best, (void)valid;
+    }
+    virtual void hit(const FastaRecord& record, const ScanHit& hit) { (void)record, (void)hit; }
+    virtual void recordEnd(const FastaRecord& record, int64_t letters) {
+        (void)record, (void)letters;
+    }
+    // Called after every piece with the totals so far.
+    virtual void progress(const ScanTotals& totals) { (void)totals; }
+};
+
+class GenomeScanner {
+  public:
+    // Builds a scorer per chosen class from a set-up classificator and the model's code table.
+    // Returns false with `error` set when a class does not exist, no class is chosen, the
+    // model's alphabet is too large, or both strands are asked for an alphabet that is not made
+    // of A, C, G and T.
+    bool Prepare(Classificator& classificator, const CCodeTable& table,
+                 const ScanSettings& settings, std::string& error);
+    // Scans a FASTA file (a .fai index beside it is used to reach the chosen records directly).
+    // Returns false with `error` naming the file, record or line when the file cannot be read,
+    // a chosen record is missing, or the scan was stopped.
+    bool Scan(const std::string& path, ScanSink& sink, std::string& error);
+
+    const ScanTotals& Totals() const { return totals_; }
+    int32_t Width() const { return width_; }
+
+  private:
+    struct Piece;
+    template <typename Source>
+    bool scanRecords(Source& source, ScanSink& sink, std::string& error);
+    template <typename Source>
+    bool scanRecord(Source& source, const FastaRecord& record, ScanSink& sink);
+    void scorePiece(Piece& piece);
+    void reportPiece(const FastaRecord& record, Piece& piece, ScanSink& sink);
+    void flushMerged(const FastaRecord& record, ScanSink& sink);
+
+    ScanSettings settings_;
+    std::vector<ClassScorer> scorers_;
+    int32_t width_ = 0;
+    uint8_t codeOfByte_[256] = {};
+    uint8_t complement_[256] = {};
+    ScanTotals totals_;
+    std::vector<ScorerScratch> scratch_;  // one per thread
+    std::vector<ScanHit> open_;           // per class and strand, the hit being merged
+    std::vector<ScanHit> merged_;         // the record's merged hits
+};
+
+}  // namespace motifora

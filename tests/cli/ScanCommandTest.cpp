@@ -1,0 +1,196 @@
+// `motifora-cli scan` run as a program: BED and bedGraph agree with each other, read in bedtools,
+// do not depend on the thread count or compression, and the command's refusals.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "CliTestSupport.h"
+
+namespace motifora::clitest {
+namespace {
+
+std::vector<std::vector<std::string>> fieldsOf(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::vector<std::string> fields;
+        std::istringstream cells(line);
+        std::string cell;
+        while (std::getline(cells, cell, '\t')) fields.push_back(cell);
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+// Runs a shell command in `folder`; returns its exit status.
+int shell(const std::string& command, const fs::path& folder) {
+    const std::string line = "cd '" + folder.string() + "' && " + command;
+    return std::system(line.c_str());
+}
+
+class ScanCommand : public ::testing::Test {
+  protected:
+    static void SetUpTestSuite() {
+        folder_ = new TempFolder();
+        const TempFolder& f = *folder_;
+        writeFile(f / "pos.seq", generatedSample(7, 40, 12, 2));
+        const CliResult made = runCli({"--positive", f / "pos.seq", "--stages", "search,idealize",
+                                       "--save", f / "model.dnp", "--quiet"},
+                                      f.path());
+        ASSERT_EQ(made.exitCode, 0) << made.err;
+        // Three records with N runs, soft-masked stretches and an ambiguity letter; the last is
+        // shorter than the window.
+        std::mt19937 random(20261207u);
+        std::string fasta;
+        for (int r = 1; r <= 3; ++r) {
+            std::string letters;
+            const int length = r == 3 ? 7 : 4000 + 1000 * r;
+            for (int i = 0; i < length; ++i) letters.push_back("ACGT"[random() % 4]);
+            if (r != 3) {
+                letters.replace(100, 30, std::string(30, 'N'));
+                letters[500] = 'R';
+                for (int i = 600; i < 700; ++i) letters[i] = static_cast<char>(letters[i] + 32);
+                letters.replace(800, 12, "TATAATCCCCGC");
+            }
+            fasta += ">chr" + std::to_string(r) + " test record\n";
+            for (size_t i = 0; i < letters.size(); i += 70) fasta += letters.substr(i, 70) + "\n";
+        }
+        writeFile(f / "genome.fa", fasta);
+    }
+    static void TearDownTestSuite() {
+        delete folder_;
+        folder_ = nullptr;
+    }
+    static CliResult scan(const std::vector<std::string>& extra) {
+        std::vector<std::string> arguments = {"scan", "--open", *folder_ / "model.dnp", "--quiet"};
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        return runCli(arguments, folder_->path());
+    }
+    static TempFolder* folder_;
+};
+
+TempFolder* ScanCommand::folder_ = nullptr;
+
+TEST_F(ScanCommand, BedAndBedGraphAgreeAndBedtoolsReadThem) {
+    const TempFolder& f = *folder_;
+    const CliResult run = scan({"--genome", f / "genome.fa", "--classes", "1", "--level", "0",
+                                "--bed", f / "hits.bed", "--bedgraph", f / "scores.bedGraph"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+    const auto bed = fieldsOf(readFile(f / "hits.bed"));
+    const auto graph = fieldsOf(readFile(f / "scores.bedGraph"));
+    ASSERT_GT(bed.size(), 1u);
+    ASSERT_GT(graph.size(), 1u);
+    EXPECT_EQ(bed[0][0].rfind("track name=\"model.dnp\" description=", 0), 0u) << bed[0][0];
+    EXPECT_EQ(graph[0][0].rfind("track type=bedGraph name=\"model.dnp scores\"", 0), 0u);
+
+    // One bedGraph line per scored window start: (5000 - 11) + (6000 - 11) starts less those
+    // whose window holds an N run letter or the R.
+    std::map<std::pair<std::string, int64_t>, double> best;
+    for (size_t i = 1; i < graph.size(); ++i) {
+        ASSERT_EQ(graph[i].size(), 4u);
+        const int64_t start = std::stoll(graph[i][1]);
+        EXPECT_EQ(std::stoll(graph[i][2]), start + 1);
+        best[{graph[i][0], start}] = std::stod(graph[i][3]);
+    }
+    const int64_t skipped = 2 * ((30 + 11) + (1 + 11));
+    EXPECT_EQ(static_cast<int64_t>(graph.size() - 1), (5000 - 11) + (6000 - 11) - skipped);
+    EXPECT_EQ(best.count({"chr1", 100 - 11}), 0u);  // its window reaches the first N
+    EXPECT_EQ(best.count({"chr1", 100 - 12}), 1u);
+    EXPECT_EQ(best.count({"chr3", 0}), 0u);  // shorter than the window
+    EXPECT_NE(run.out.find("Scanned 3 records, 11007 letters"), std::string::npos) << run.out;
+
+    // Each hit is a 12-letter window whose score (one class, one strand) is its bedGraph value
+    // and reaches the level; every window reaching the level is a hit.
+    int64_t reaching = 0;
+    for (const auto& [key, value] : best) reaching += value >= 0 ? 1 : 0;
+    EXPECT_EQ(static_cast<int64_t>(bed.size() - 1), reaching);
+    for (size_t i = 1; i < bed.size(); ++i) {
+        ASSERT_EQ(bed[i].size(), 6u);
+        const int64_t start = std::stoll(bed[i][1]);
+        EXPECT_EQ(std::stoll(bed[i][2]), start + 12);
+        EXPECT_EQ(bed[i][3], "class1");
+        EXPECT_EQ(bed[i][5], "+");
+        ASSERT_EQ(best.count({bed[i][0], start}), 1u);
+        EXPECT_EQ(std::stod(bed[i][4]), (best[{bed[i][0], start}]));
+    }
+
+    // bedtools takes the files unchanged: merge needs sorted input and fails otherwise.
+    EXPECT_EQ(shell("bedtools merge -i hits.bed > merged.bed", f.path()), 0);
+    EXPECT_EQ(shell("bedtools sort -i hits.bed > sorted.bed", f.path()), 0);
+    EXPECT_EQ(fieldsOf(readFile(f / "sorted.bed")).size(), bed.size() - 1);
+    EXPECT_EQ(shell("bedtools merge -i scores.bedGraph -c 4 -o max > /dev/null", f.path()), 0);
+}
+
+TEST_F(ScanCommand, SameBytesWhateverThreadsCompressionOrIndex) {
+    const TempFolder& f = *folder_;
+    const std::vector<std::string> common = {"--strand", "both", "--level", "1", "--merge"};
+    auto run = [&](const std::string& genome, const std::string& tag,
+                   std::vector<std::string> extra) {
+        std::vector<std::string> arguments = {
+            "--genome", genome, "--bed", f / (tag + ".bed"), "--bedgraph", f / (tag + ".bedGraph")};
+        arguments.insert(arguments.end(), common.begin(), common.end());
+        arguments.insert(arguments.end(), extra.begin(), extra.end());
+        const CliResult result = scan(arguments);
+        EXPECT_EQ(result.exitCode, 0) << tag << ": " << result.err;
+        return readFile(f / (tag + ".bed")) + "\n--\n" + readFile(f / (tag + ".bedGraph"));
+    };
+    const std::string one = run(f / "genome.fa", "one", {});
+    EXPECT_NE(one.find("\t-\n"), std::string::npos);
+    EXPECT_EQ(run(f / "genome.fa", "two", {"--threads", "3"}), one);
+    ASSERT_EQ(shell("gzip -c genome.fa > genome.fa.gz", f.path()), 0);
+    EXPECT_EQ(run(f / "genome.fa.gz", "gz", {}), one);
+    EXPECT_EQ(shell("bedtools merge -s -i one.bed -c 4 -o distinct > /dev/null", f.path()), 0);
+
+    // Record by record through the index, concatenated without the repeated track lines.
+    ASSERT_EQ(shell("samtools faidx genome.fa", f.path()), 0);
+    std::string bedParts;
+    std::string graphParts;
+    for (const char* record : {"chr1", "chr2", "chr3"}) {
+        const std::string part =
+            run(f / "genome.fa", std::string("part-") + record, {"--record", record});
+        const std::string bedText = readFile(f / (std::string("part-") + record + ".bed"));
+        const std::string graphText = readFile(f / (std::string("part-") + record + ".bedGraph"));
+        if (bedParts.empty()) bedParts = bedText.substr(0, bedText.find('\n') + 1);
+        if (graphParts.empty()) graphParts = graphText.substr(0, graphText.find('\n') + 1);
+        bedParts += bedText.substr(bedText.find('\n') + 1);
+        graphParts += graphText.substr(graphText.find('\n') + 1);
+    }
+    EXPECT_EQ(bedParts + "\n--\n" + graphParts, one);
+}
+
+TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
+    const TempFolder& f = *folder_;
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    } cases[] = {
+        {{"--genome", f / "genome.fa", "--bed", f / "x.bed"}, 2, "--bed needs --level"},
+        {{"--genome", f / "genome.fa", "--level-from-cv"}, 2, "holds no cross-validated level"},
+        {{"--genome", f / "genome.fa", "--classes", "0"}, 2, "is not a list of class numbers"},
+        {{"--genome", f / "genome.fa", "--classes", "999"}, 2, "class 999 does not exist"},
+        {{"--genome", f / "genome.fa", "--level", "x1"}, 2, "\"x1\" is not a number"},
+        {{"--genome", f / "missing.fa"}, 3, "missing.fa: cannot open the file"},
+        {{"--genome", f / "genome.fa", "--record", "chrX"}, 3, "no record named \"chrX\""},
+        {{"--genome", f / "genome.fa", "--strand", "-"}, 2, "--strand"},
+    };
+    for (const auto& c : cases) {
+        const CliResult run = scan(c.arguments);
+        EXPECT_EQ(run.exitCode, c.exitCode) << c.message << ": " << run.err;
+        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+    }
+    // A failed scan leaves an earlier output as it was.
+    writeFile(f / "keep.bed", "earlier\n");
+    const CliResult failed =
+        scan({"--genome", f / "missing.fa", "--level", "0", "--bed", f / "keep.bed"});
+    EXPECT_EQ(failed.exitCode, 3);
+    EXPECT_EQ(readFile(f / "keep.bed"), "earlier\n");
+}
+
+}  // namespace
+}  // namespace motifora::clitest

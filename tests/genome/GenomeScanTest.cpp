@@ -1,0 +1,334 @@
+// The genome scan against the classificator's score of every window on both strands, its hit
+// coordinates, merging, pieces and threads, and its refusals.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+
+#include "../classify/ClassifyTestSupport.h"
+#include "classify/Classificator.h"
+#include "genome/GenomeScan.h"
+
+namespace motifora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// Everything a scan reports, in order.
+struct Recorder : ScanSink {
+    struct Window {
+        std::string record;
+        int64_t start;
+        double best;
+        bool valid;
+    };
+    void recordStart(const FastaRecord& record) override { starts.push_back(record.name); }
+    void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
+                 std::span<const uint8_t> valid) override {
+        for (size_t j = 0; j < best.size(); ++j)
+            all.push_back({record.name, first + static_cast<int64_t>(j), best[j], valid[j] != 0});
+    }
+    void hit(const FastaRecord& record, const ScanHit& hit) override {
+        hits.emplace_back(record.name, hit);
+    }
+    void recordEnd(const FastaRecord& record, int64_t letters) override {
+        lengths[record.name] = letters;
+    }
+    std::vector<std::string> starts;
+    std::vector<Window> all;
+    std::vector<std::pair<std::string, ScanHit>> hits;
+    std::map<std::string, int64_t> lengths;
+};
+
+class GenomeScanTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("motifora-scan-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    std::string write(const std::string& name, const std::string& bytes) {
+        const std::string path = (folder_ / name).string();
+        std::ofstream(path, std::ios::binary) << bytes;
+        return path;
+    }
+    fs::path folder_;
+};
+
+// A model over A, C, G, T with width 2 and the rule "A at position 1 predicts C at position 2"
+// (r = 0.75, w = ln 4); class 1 is {A} {C}.
+struct TinyModel {
+    TinyModel() {
+        storage = makeStorage({"AC", "GT"});
+        std::vector<std::unique_ptr<Rule>> rules;
+        rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
+        store = makeStore(std::move(rules), 2);
+        engine.Setup(storage.get(), store.get(), &classes, 0);
+        auto ideal = std::make_unique<CIdelObject>();
+        ideal->InitEmpty(2, 4);
+        ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
+        classes.push_back(std::move(ideal));
+        engine.idealObjectCount = 1;
+    }
+    std::unique_ptr<SEQStorage> storage;
+    std::unique_ptr<RulesStorage> store;
+    IdealObjectArray classes;
+    Classificator engine;
+};
+
+TEST_F(GenomeScanTest, HitCoordinatesAndReverseComplementAtRecordEnds) {
+    TinyModel model;
+    // Forward: "AC" at 0-based 2 only. Reverse complement of GTTGGGT is ACCCAAC: "AC" at its
+    // starts 0 and 5, which are the forward windows [5, 7) and [0, 2), the record's two ends.
+    const std::string path = write("g.fa", ">fw\nCCACCC\n>rv\nGTTGGGT\n>short\nA\n");
+    ScanSettings settings;
+    settings.classes = {0};
+    settings.bothStrands = true;
+    settings.hits = true;
+    settings.level = 1.0;
+    GenomeScanner scanner;
+    std::string error;
+    ASSERT_TRUE(scanner.Prepare(model.engine, model.storage->codeTable, settings, error)) << error;
+    Recorder recorder;
+    ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+    ASSERT_EQ(recorder.hits.size(), 3u);
+    EXPECT_EQ(recorder.hits[0].first, "fw");
+    EXPECT_EQ(recorder.hits[0].second.start, 2);
+    EXPECT_EQ(recorder.hits[0].second.end, 4);
+    EXPECT_EQ(recorder.hits[0].second.strand, '+');
+    EXPECT_EQ(recorder.hits[0].second.score, std::log(4.0));
+    EXPECT_EQ(recorder.hits[1].first, "rv");
+    EXPECT_EQ(recorder.hits[1].second.start, 0);
+    EXPECT_EQ(recorder.hits[1].second.end, 2);
+    EXPECT_EQ(recorder.hits[1].second.strand, '-');
+    EXPECT_EQ(recorder.hits[2].second.start, 5);
+    EXPECT_EQ(recorder.hits[2].second.end, 7);
+    EXPECT_EQ(recorder.hits[2].second.strand, '-');
+    // A record shorter than the window is read and has no windows.
+    EXPECT_EQ(recorder.starts, (std::vector<std::string>{"fw", "rv", "short"}));
+    EXPECT_EQ(recorder.lengths["short"], 1);
+    EXPECT_EQ(recorder.all.size(), 5u + 6u);
+    EXPECT_EQ(scanner.Totals().records, 3);
+    EXPECT_EQ(scanner.Totals().letters, 14);
+    EXPECT_EQ(scanner.Totals().hits, 3);
+}
+
+TEST_F(GenomeScanTest, RefusesWhatItCannotScan) {
+    TinyModel model;
+    GenomeScanner scanner;
+    std::string error;
+    ScanSettings settings;
+    EXPECT_FALSE(scanner.Prepare(model.engine, model.storage->codeTable, settings, error));
+    EXPECT_EQ(error, "no class was chosen (the model holds 1 classes)");
+    settings.classes = {1};
+    EXPECT_FALSE(scanner.Prepare(model.engine, model.storage->codeTable, settings, error));
+    EXPECT_EQ(error, "class 2 does not exist (the model holds 1 classes)");
+
+    // An alphabet with a letter other than A, C, G, T has no reverse complement.
+    auto storage = makeStorage({"AN"});
+    auto store = makeStore({}, 2);
+    IdealObjectArray classes;
+    Classificator engine;
+    engine.Setup(storage.get(), store.get(), &classes, 0);
+    auto ideal = std::make_unique<CIdelObject>();
+    ideal->InitEmpty(2, 2);
+    classes.push_back(std::move(ideal));
+    engine.idealObjectCount = 1;
+    settings.classes = {0};
+    settings.bothStrands = true;
+    EXPECT_FALSE(scanner.Prepare(engine, storage->codeTable, settings, error));
+    EXPECT_NE(error.find("this model's alphabet is \"AN\""), std::string::npos) << error;
+    settings.bothStrands = false;
+    EXPECT_TRUE(scanner.Prepare(engine, storage->codeTable, settings, error));
+
+    Recorder recorder;
+    settings.records = {"chr9"};
+    ASSERT_TRUE(scanner.Prepare(engine, storage->codeTable, settings, error));
+    EXPECT_FALSE(scanner.Scan(write("g.fa", ">chr1\nAAAA\n"), recorder, error));
+    EXPECT_EQ(error, "no record named \"chr9\" in the genome file");
+    EXPECT_FALSE(scanner.Scan((folder_ / "missing.fa").string(), recorder, error));
+    EXPECT_NE(error.find("missing.fa: cannot open the file"), std::string::npos) << error;
+}
+
+// Generated model, genome with N runs and soft-masked stretches, several records; every window
+// of both strands against the classificator's score, for several piece sizes and thread counts.
+TEST_F(GenomeScanTest, EqualsClassificatorOnEveryWindowOfBothStrands) {
+    const uint32_t seed = 20261207u;
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 random(seed);
+    const int32_t width = 9;
+    auto storage = makeStorage(randomRows(random, 40, width));
+    auto store = randomRules(random, *storage, 300, false);
+    IdealObjectArray classes;
+    Classificator engine;
+    engine.Setup(storage.get(), store.get(), &classes, 0);
+    for (int32_t j = 0; j < 10; ++j) engine.IdealizeAndRegister(&storage->learnObjects[j], -1);
+    ASSERT_GE(engine.idealObjectCount, 2);
+
+    std::vector<std::pair<std::string, std::string>> records;
+    std::string fasta;
+    for (int r = 0; r < 4; ++r) {
+        std::string letters;
+        const size_t length = r == 2 ? 5 : 150 + static_cast<size_t>(r) * 97;
+        for (size_t i = 0; i < length; ++i) letters.push_back("ACGT"[random() % 4]);
+        if (letters.size() > 40) {
+            letters.replace(20, 3, "NNN");
+            letters[letters.size() - 2] = 'R';
+            for (size_t i = 30; i < 40; ++i) letters[i] = static_cast<char>(letters[i] + 32);
+        }
+        records.emplace_back("rec" + std::to_string(r), letters);
+        fasta += ">rec" + std::to_string(r) + " generated\n";
+        for (size_t i = 0; i < letters.size(); i += 60) fasta += letters.substr(i, 60) + "\n";
+    }
+    const std::string path = write("g.fa", fasta);
+
+    // The reference: every window of both strands scored by the classificator.
+    const std::vector<int32_t> chosen = {1, 0};
+    const double level = 0.5;
+    std::vector<Recorder::Window> expectedWindows;
+    std::vector<std::pair<std::string, ScanHit>> expectedHits;
+    const CCodeTable& table = storage->codeTable;
+    const std::map<char, char> complement = {{'A', 'T'}, {'C', 'G'}, {'G', 'C'}, {'T', 'A'}};
+    for (const auto& [name, raw] : records) {
+        std::string letters = raw;
+        for (char& c : letters) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        for (size_t s = 0; s + width <= letters.size(); ++s) {
+            const std::string forward = letters.substr(s, width);
+            if (forward.find_first_not_of("ACGT") != std::string::npos) {
+                expectedWindows.push_back({name, static_cast<int64_t>(s), 0.0, false});
+                continue;
+            }
+            std::string reverse(forward.rbegin(), forward.rend());
+            for (char& c : reverse) c = complement.at(c);
+            bool any = false;
+            double best = 0.0;
+            for (size_t order = 0; order < chosen.size(); ++order) {
+                for (const char strand : {'+', '-'}) {
+                    const std::string& text = strand == '+' ? forward : reverse;
+                    SEQSElem object;
+                    object.allocate(width, 0);
+                    for (int32_t p = 0; p < width; ++p)
+                        object.setCode(table.codeOf(static_cast<unsigned char>(text[p])), p);
+                    const double score = engine.ScoreObject(object, 0, chosen[order]);
+                    if (!any || score > best) best = score;
+                    any = true;
+                    if (score >= level) {
+                        expectedHits.push_back(
+                            {name,
+                             {static_cast<int64_t>(s), static_cast<int64_t>(s) + width,
+                              static_cast<int32_t>(order), strand, score}});
+                    }
+                }
+            }
+            expectedWindows.push_back({name, static_cast<int64_t>(s), best, true});
+        }
+    }
+    ASSERT_FALSE(expectedHits.empty());
+
+    for (const size_t piece : {size_t{64}, size_t{100}, size_t{1} << 18}) {
+        for (const int32_t threads : {1, 3}) {
+            SCOPED_TRACE("piece " + std::to_string(piece) + " threads " + std::to_string(threads));
+            ScanSettings settings;
+            settings.classes = chosen;
+            settings.bothStrands = true;
+            settings.hits = true;
+            settings.level = level;
+            settings.threads = threads;
+            settings.pieceLetters = piece;
+            GenomeScanner scanner;
+            std::string error;
+            ASSERT_TRUE(scanner.Prepare(engine, table, settings, error)) << error;
+            Recorder recorder;
+            ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+            ASSERT_EQ(recorder.all.size(), expectedWindows.size());
+            for (size_t i = 0; i < expectedWindows.size(); ++i) {
+                const auto& got = recorder.all[i];
+                const auto& want = expectedWindows[i];
+                ASSERT_EQ(got.record, want.record);
+                ASSERT_EQ(got.start, want.start);
+                ASSERT_EQ(got.valid, want.valid) << want.record << ":" << want.start;
+                if (want.valid) {
+                    EXPECT_TRUE(sameBits(got.best, want.best)) << want.record << ":" << want.start;
+                }
+            }
+            ASSERT_EQ(recorder.hits.size(), expectedHits.size());
+            for (size_t i = 0; i < expectedHits.size(); ++i) {
+                const ScanHit& got = recorder.hits[i].second;
+                const ScanHit& want = expectedHits[i].second;
+                EXPECT_EQ(recorder.hits[i].first, expectedHits[i].first);
+                EXPECT_EQ(got.start, want.start);
+                EXPECT_EQ(got.end, want.end);
+                EXPECT_EQ(got.classOrder, want.classOrder);
+                EXPECT_EQ(got.strand, want.strand);
+                EXPECT_TRUE(sameBits(got.score, want.score));
+            }
+            int64_t skipped = 0;
+            for (const auto& w : expectedWindows) skipped += w.valid ? 0 : 1;
+            EXPECT_EQ(scanner.Totals().skippedWindows, skipped);
+            EXPECT_GT(skipped, 0);
+        }
+    }
+
+    // Merged: per record, class and strand, runs of overlapping hits become one interval with
+    // the best score, sorted by start, end, class and strand.
+    std::vector<std::pair<std::string, ScanHit>> expectedMerged;
+    for (const auto& [name, letters] : records) {
+        std::vector<ScanHit> runs;
+        for (size_t order = 0; order < chosen.size(); ++order) {
+            for (const char strand : {'+', '-'}) {
+                ScanHit open;
+                bool active = false;
+                for (const auto& [record, hit] : expectedHits) {
+                    if (record != name || hit.classOrder != static_cast<int32_t>(order) ||
+                        hit.strand != strand)
+                        continue;
+                    if (active && hit.start < open.end) {
+                        open.end = hit.end;
+                        open.score = std::max(open.score, hit.score);
+                    } else {
+                        if (active) runs.push_back(open);
+                        open = hit;
+                        active = true;
+                    }
+                }
+                if (active) runs.push_back(open);
+            }
+        }
+        std::sort(runs.begin(), runs.end(), [](const ScanHit& a, const ScanHit& b) {
+            return std::tie(a.start, a.end, a.classOrder, a.strand) <
+                   std::tie(b.start, b.end, b.classOrder, b.strand);
+        });
+        for (const ScanHit& run : runs) expectedMerged.push_back({name, run});
+    }
+    ScanSettings settings;
+    settings.classes = chosen;
+    settings.bothStrands = true;
+    settings.hits = true;
+    settings.level = level;
+    settings.merge = true;
+    settings.pieceLetters = 64;
+    GenomeScanner scanner;
+    std::string error;
+    ASSERT_TRUE(scanner.Prepare(engine, table, settings, error)) << error;
+    Recorder recorder;
+    ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+    ASSERT_EQ(recorder.hits.size(), expectedMerged.size());
+    EXPECT_LT(expectedMerged.size(), expectedHits.size());
+    for (size_t i = 0; i < expectedMerged.size(); ++i) {
+        const ScanHit& got = recorder.hits[i].second;
+        const ScanHit& want = expectedMerged[i].second;
+        EXPECT_EQ(recorder.hits[i].first, expectedMerged[i].first);
+        EXPECT_EQ(std::tie(got.start, got.end, got.classOrder, got.strand),
+                  std::tie(want.start, want.end, want.classOrder, want.strand));
+        EXPECT_TRUE(sameBits(got.score, want.score));
+    }
+}
+
+}  // namespace
+}  // namespace motifora::testing
