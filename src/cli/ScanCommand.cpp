@@ -123,6 +123,7 @@ class TrackFiles : public ScanSink {
 
   private:
     void flushBed() {
+        if (bed_ == nullptr) return;
         bed_->Write(bedText_);
         bedText_.clear();
     }

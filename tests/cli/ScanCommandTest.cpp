@@ -184,6 +184,11 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
         EXPECT_EQ(run.exitCode, c.exitCode) << c.message << ": " << run.err;
         EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
     }
+    // Without output files the scan only reports what it read.
+    const CliResult counted = scan({"--genome", f / "genome.fa", "--threads", "2"});
+    EXPECT_EQ(counted.exitCode, 0) << counted.err;
+    EXPECT_NE(counted.out.find("Scanned 3 records, 11007 letters: "), std::string::npos)
+        << counted.out;
     // A failed scan leaves an earlier output as it was.
     writeFile(f / "keep.bed", "earlier\n");
     const CliResult failed =
