@@ -30,6 +30,11 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOTIFORA_TESTS=
 cmake --build build -j "$jobs"
 run_suite "normal tests" build
 
+echo "=== Snakemake workflow against a single scan ==="
+if ! scripts/check-workflow.sh build/src/cli/motifora-cli; then
+    status=1
+fi
+
 echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build ==="
 CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug \
     -DMOTIFORA_SANITIZE=ON -DMOTIFORA_BENCH=OFF -DMOTIFORA_QT=OFF -DMOTIFORA_FUZZ=ON >/dev/null
