@@ -23,26 +23,25 @@ QImage squareMarker(const QColor& color) {
     return image;
 }
 
-double tickInterval(double range) {
-    if (!(range > 0.0) || !std::isfinite(range)) return 1.0;
-    const double raw = range / 5.0;
-    const double power = std::pow(10.0, std::floor(std::log10(raw)));
-    for (double factor : {1.0, 2.0, 5.0, 10.0})
-        if (factor * power >= raw) return factor * power;
-    return 10.0 * power;
-}
-
 void applyAxis(QValueAxis* axis, const Chart::Axis& model, bool any, double low, double high) {
     axis->setTitleText(QString::fromStdString(model.title));
     double minimum = model.minimum, maximum = model.maximum;
     if (model.automatic) automaticRange(any, low, high, minimum, maximum);
     if (!(maximum > minimum)) maximum = minimum + 1.0;
-    axis->setRange(minimum, maximum);
-    // Ticks on round values (1, 2 or 5 times a power of ten, about five of them), anchored
-    // at 0, whatever the range.
+    // Ticks on round values, anchored at 0, whatever the range. The axis lays out its ticks at
+    // each change of range or interval, so the two change in the order that never passes
+    // through a small interval over a large range (0 .. 100,000 in steps of 0.2 would be half a
+    // million ticks).
+    const double interval = tickInterval(maximum - minimum);
     axis->setTickType(QValueAxis::TicksDynamic);
     axis->setTickAnchor(0.0);
-    axis->setTickInterval(tickInterval(maximum - minimum));
+    if (interval >= axis->tickInterval()) {
+        axis->setTickInterval(interval);
+        axis->setRange(minimum, maximum);
+    } else {
+        axis->setRange(minimum, maximum);
+        axis->setTickInterval(interval);
+    }
 }
 
 // Marker size for a series of `count` points: full squares for a few points, small ones for a
@@ -54,6 +53,58 @@ qreal markerSize(qsizetype count) {
 }
 
 }  // namespace
+
+double tickInterval(double range) {
+    if (!(range > 0.0) || !std::isfinite(range)) return 1.0;
+    const double raw = range / 5.0;
+    const double power = std::pow(10.0, std::floor(std::log10(raw)));
+    for (double factor : {1.0, 2.0, 5.0, 10.0})
+        if (factor * power >= raw) return factor * power;
+    return 10.0 * power;
+}
+
+QList<QPointF> envelope(const Chart::Series& points, int columns) {
+    QList<QPointF> drawn;
+    columns = std::max(columns, 1);
+    if (points.size() <= 2 * static_cast<size_t>(columns)) {
+        drawn.reserve(static_cast<qsizetype>(points.size()));
+        for (const auto& [x, y] : points) drawn.append(QPointF(x, y));
+        return drawn;
+    }
+    double xLow = std::numeric_limits<double>::infinity(), xHigh = -xLow;
+    for (const auto& [x, y] : points) {
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        xLow = std::min(xLow, x);
+        xHigh = std::max(xHigh, x);
+    }
+    if (!(xHigh >= xLow)) return drawn;
+    const double width = xHigh > xLow ? xHigh - xLow : 1.0;
+    drawn.reserve(2 * columns);
+    // One pass: the points come in ascending x, so each column's points are consecutive.
+    int column = -1;
+    size_t lowest = 0, highest = 0;
+    const auto flush = [&] {
+        if (column < 0) return;
+        const size_t first = std::min(lowest, highest), second = std::max(lowest, highest);
+        drawn.append(QPointF(points[first].first, points[first].second));
+        if (second != first) drawn.append(QPointF(points[second].first, points[second].second));
+    };
+    for (size_t k = 0; k < points.size(); ++k) {
+        const auto& [x, y] = points[k];
+        if (!std::isfinite(x) || !std::isfinite(y)) continue;
+        const int c = std::min(columns - 1, static_cast<int>((x - xLow) / width * columns));
+        if (c != column) {
+            flush();
+            column = c;
+            lowest = highest = k;
+            continue;
+        }
+        if (y < points[lowest].second) lowest = k;
+        if (y > points[highest].second) highest = k;
+    }
+    flush();
+    return drawn;
+}
 
 void automaticRange(bool any, double low, double high, double& minimum, double& maximum) {
     if (!any || !std::isfinite(low) || !std::isfinite(high)) {
@@ -111,12 +162,9 @@ bool ChartBinding::refresh() {
     double xLow = inf, xHigh = -inf, yLow = inf, yHigh = -inf;
     bool any = false;
     for (int i = 0; i < 2; ++i) {
-        const Chart::Series points = chart_.series(i);
-        QList<QPointF> list;
-        list.reserve(static_cast<qsizetype>(points.size()));
-        for (const auto& [x, y] : points) {
-            list.append(QPointF(x, y));
-            // Infinite or undefined scores are drawn where Qt can, but never stretch the axes.
+        shown_[i] = chart_.series(i);
+        for (const auto& [x, y] : shown_[i]) {
+            // Infinite or undefined scores never stretch the axes.
             if (!std::isfinite(x) || !std::isfinite(y)) continue;
             any = true;
             xLow = std::min(xLow, x);
@@ -124,13 +172,39 @@ bool ChartBinding::refresh() {
             yLow = std::min(yLow, y);
             yHigh = std::max(yHigh, y);
         }
-        series_[i]->setMarkerSize(markerSize(list.size()));
-        series_[i]->replace(list);
     }
     applyAxis(x_, chart_.xAxis(), any, xLow, xHigh);
     applyAxis(y_, chart_.yAxis(), any, yLow, yHigh);
+    drawnColumns_ = pixelColumns();
+    for (int i = 0; i < 2; ++i) drawSeries(i);
     setVisible(chart_.visible());
     return true;
+}
+
+int ChartBinding::pixelColumns() const {
+    // The view's width rather than the plot's: the plot is laid out later, and a column or two
+    // more than the plot has costs nothing.
+    return std::max(width(), 100);
+}
+
+void ChartBinding::drawSeries(int index) {
+    const Chart::Series& points = shown_[index];
+    const auto count = static_cast<qsizetype>(points.size());
+    QLineSeries* series = series_[index];
+    series->setPointsVisible(count <= kMarkerPoints);
+    series->setMarkerSize(markerSize(count));
+    series->replace(envelope(points, drawnColumns_));
+}
+
+void ChartBinding::resizeEvent(QResizeEvent* event) {
+    QChartView::resizeEvent(event);
+    const int columns = pixelColumns();
+    if (columns == drawnColumns_) return;
+    // Only a series drawn as an envelope (before or now) looks different at another width.
+    const auto reduced = static_cast<size_t>(2 * std::min(columns, drawnColumns_));
+    drawnColumns_ = columns;
+    for (int i = 0; i < 2; ++i)
+        if (shown_[i].size() > reduced) drawSeries(i);
 }
 
 }  // namespace motifora

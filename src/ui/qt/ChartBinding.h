@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QChartView>
+#include <QList>
+#include <QPointF>
 #include <cstdint>
 
 #include "ui/model/Controls.h"
@@ -15,6 +17,11 @@ namespace motifora {
 
 // Two line series with square points (series 0 red, series 1 dark blue), axis titles, fixed or
 // automatic ranges, no legend. `refresh()` redraws from the model when its chart changed.
+// A long scan (100,000 windows and more) draws as quickly as a short one: past kMarkerPoints
+// points the squares are left out, and a series with more points than the plot has pixel
+// columns is drawn as its envelope (the lowest and highest point of every column). The axes
+// take their ranges from all the points, and keep about five round ticks whatever the range.
+// The exact values stay in the window model, for the report and the exports.
 class ChartBinding final : public QChartView {
     Q_OBJECT
   public:
@@ -28,13 +35,35 @@ class ChartBinding final : public QChartView {
     QValueAxis* xAxis() const { return x_; }
     QValueAxis* yAxis() const { return y_; }
 
+    static constexpr qsizetype kMarkerPoints = 2000;
+
+  protected:
+    // A new width needs a new envelope.
+    void resizeEvent(QResizeEvent* event) override;
+
   private:
+    // Puts the points of series `index` into Qt, reduced to the plot's pixel columns.
+    void drawSeries(int index);
+    int pixelColumns() const;
+
     const Chart& chart_;
+    Chart::Series shown_[2];  // the model's points as last read
+    int drawnColumns_ = 0;
     QLineSeries* series_[2];
     QValueAxis* x_;
     QValueAxis* y_;
     uint64_t seen_ = ~uint64_t{0};
 };
+
+// The points to draw for `points` (in ascending x) on a plot `columns` pixels wide: the points
+// themselves when there are no more than 2 * columns of them; otherwise, for each pixel column
+// of the x range, its lowest and its highest point in the order they come. Points with an
+// undefined or infinite value are left out of the envelope.
+QList<QPointF> envelope(const Chart::Series& points, int columns);
+
+// The distance between round ticks (1, 2 or 5 times a power of ten) that gives about five ticks
+// over `range`; 1 for an empty or undefined range.
+double tickInterval(double range);
 
 // The range an automatic axis shows for values from `low` to `high`: a little room on both
 // sides, and a unit-wide range around a single value (or 0 .. 1 with no values at all).

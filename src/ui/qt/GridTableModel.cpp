@@ -3,6 +3,7 @@
 
 #include <QFontDatabase>
 #include <QHeaderView>
+#include <QScrollBar>
 #include <QTableView>
 #include <algorithm>
 
@@ -24,8 +25,14 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
 }
 
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
-    if (!index.isValid() || role != Qt::DisplayRole) return {};
-    return QString::fromStdString(grid_.cell(index.column(), index.row() + 1));
+    if (!index.isValid()) return {};
+    const int column = index.column(), row = index.row() + 1;
+    if (role == Qt::DisplayRole) return QString::fromStdString(grid_.cell(column, row));
+    if (role != Qt::ToolTipRole) return {};
+    std::string tip = tip_ ? tip_(column, row) : std::string();
+    if (tip.empty()) tip = grid_.cell(column, row);
+    if (tip.empty()) return {};
+    return QString::fromStdString(tip);
 }
 
 QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
@@ -65,16 +72,27 @@ bool GridTableModel::refresh() {
 
 namespace {
 
-// Widest a column grows by itself; longer texts (whole long sequences) are scrolled to.
+// Widest a column grows by itself; longer texts are elided (the tooltip shows them whole).
 constexpr int kWidestColumn = 1000;
 // Room beside a header text, which some styles draw wider than its size hint says.
 constexpr int kHeaderRoom = 10;
 
 // Fits the columns to the texts in view. After a change of shape they are fitted afresh;
-// otherwise they only grow, so that a column does not jump while the user reads it.
-void fitColumns(QTableView* view, bool reshaped) {
+// otherwise they only grow, so that a column does not jump while the user reads it. The
+// elastic column is left to the header, which gives it the width that remains.
+void fitColumns(QTableView* view, int elastic, bool reshaped) {
     QHeaderView* header = view->horizontalHeader();
-    for (int c = 0; c < view->model()->columnCount(); ++c) {
+    const int columns = view->model()->columnCount();
+    const int stretched = columns <= kElasticUpTo ? elastic : -1;
+    for (int c = 0; c < columns; ++c) {
+        const bool stretch = c == stretched;
+        const QHeaderView::ResizeMode mode =
+            stretch ? QHeaderView::Stretch : QHeaderView::Interactive;
+        if (header->sectionResizeMode(c) != mode) {
+            header->setSectionResizeMode(c, mode);
+            reshaped = true;
+        }
+        if (stretch) continue;
         const int wanted = std::min(
             kWidestColumn, std::max(static_cast<QAbstractItemView*>(view)->sizeHintForColumn(c),
                                     header->sectionSizeHint(c) + kHeaderRoom));
@@ -84,31 +102,39 @@ void fitColumns(QTableView* view, bool reshaped) {
 
 }  // namespace
 
-QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name) {
+QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name, int elastic) {
     auto* view = new QTableView;
     view->setObjectName(name);
     auto* model = new GridTableModel(grid, view);
     view->setModel(model);
     view->setWordWrap(false);
+    view->setTextElideMode(Qt::ElideRight);
     view->setSelectionBehavior(QAbstractItemView::SelectRows);
     view->setSelectionMode(QAbstractItemView::SingleSelection);
     view->setEditTriggers(QAbstractItemView::NoEditTriggers);
     view->setAlternatingRowColors(true);
     view->verticalHeader()->hide();
+    view->horizontalHeader()->show();
+    view->horizontalHeader()->setMinimumSectionSize(24);
     // Fixed row heights keep a grid of 100,000 rows as quick as a small one.
     view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     const QFont fixed = QFontDatabase::systemFont(QFontDatabase::FixedFont);
-    view->verticalHeader()->setDefaultSectionSize(QFontMetrics(fixed).height() + 6);
+    const int rowHeight = QFontMetrics(fixed).height() + 6;
+    view->verticalHeader()->setDefaultSectionSize(rowHeight);
     view->horizontalHeader()->setResizeContentsPrecision(200);
     view->verticalHeader()->setResizeContentsPrecision(200);
     view->horizontalHeader()->setFont(view->font());
     view->setFont(fixed);
-    binder.bind(grid, [&grid, model, view] {
+    // However the panes are shared out, a grid keeps its header and a few rows in view.
+    view->setMinimumHeight(view->horizontalHeader()->sizeHint().height() +
+                           kMinimumRows * rowHeight + 2 * view->frameWidth() +
+                           view->horizontalScrollBar()->sizeHint().height());
+    binder.bind(grid, [&grid, model, view, elastic] {
         const int rows = model->rowCount(), columns = model->columnCount();
         model->refresh();
         view->setVisible(grid.visible());
         view->setEnabled(grid.enabled());
-        fitColumns(view, rows != model->rowCount() || columns != model->columnCount());
+        fitColumns(view, elastic, rows != model->rowCount() || columns != model->columnCount());
     });
     return view;
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <functional>
+#include <string>
 
 #include "ui/model/Controls.h"
 
@@ -19,6 +21,10 @@ class GridTableModel final : public QAbstractTableModel {
     GridTableModel(Grid& grid, QObject* parent = nullptr);
 
     Grid& grid() { return grid_; }
+    // The tooltip of a cell: `tip` (column, grid row) when it gives a text, else the cell's own
+    // text, so that an elided cell can always be read whole.
+    using TipSource = std::function<std::string(int column, int row)>;
+    void setTipSource(TipSource tip) { tip_ = std::move(tip); }
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -34,6 +40,7 @@ class GridTableModel final : public QAbstractTableModel {
 
   private:
     Grid& grid_;
+    TipSource tip_;
     int rows_ = 0;  // data rows shown (grid rows minus the header)
     int columns_ = 0;
     uint64_t seen_ = ~uint64_t{0};
@@ -42,8 +49,15 @@ class GridTableModel final : public QAbstractTableModel {
 class ControlBinder;
 
 // A table view over `grid` for a window: fixed row heights (quick with 100,000 rows), whole-row
-// selection, no editing, a fixed-pitch font so that sequences line up; bound to the grid's
-// contents, visibility and enabled state through `binder`.
-QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name);
+// selection, no editing, a fixed-pitch font so that sequences line up, the header row always in
+// view; bound to the grid's contents, visibility and enabled state through `binder`.
+// Columns fit their texts. The `elastic` column (the long texts: rule, sequence, object) instead
+// takes the width the others leave and elides what does not fit, so that every column of the
+// grid stays on screen; it does so while the grid has at most kElasticUpTo columns (wider grids,
+// such as a matrix, scroll sideways). -1: no elastic column.
+constexpr int kElasticUpTo = 8;
+QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name, int elastic = -1);
+// The rows a grid view always has room for below its header.
+constexpr int kMinimumRows = 5;
 
 }  // namespace motifora
