@@ -1,6 +1,8 @@
 // The window's dialogs in a batch run: printed messages, scripted paths, questions answered No.
 #include "cli/BatchDialogs.h"
 
+#include "cli/EnglishTexts.h"
+
 namespace motifora {
 
 DialogAnswer BatchDialogs::messageBox(const MessageRequest& request) {
@@ -8,11 +10,15 @@ DialogAnswer BatchDialogs::messageBox(const MessageRequest& request) {
     messages_.push_back(request);
     const bool question = request.buttons != MessageButtons::Ok;
     if (!(quiet_ && request.icon == MessageIcon::Information)) {
-        err_ << request.caption << ": " << request.text << (question ? " [answered No]" : "")
-             << "\n";
+        err_ << shown(request.caption) << ": " << shown(request.text)
+             << (question ? " [answered No]" : "") << "\n";
         err_.flush();
     }
     return question ? DialogAnswer::No : DialogAnswer::Ok;
+}
+
+std::string BatchDialogs::shown(const std::string& text) const {
+    return english_ ? inEnglish(text) : text;
 }
 
 std::optional<std::string> BatchDialogs::nextPath() {

@@ -17,10 +17,12 @@ namespace motifora {
 // with the information icon, are left out when quiet) and recorded. A question (Yes/No/Cancel)
 // is answered No: a batch run never saves over a file it was not asked to write. File choosers
 // take the next path queued with `choose`; with none queued they are cancelled. The help viewer
-// is never started. Safe to call from the worker thread.
+// is never started. With `english` the printed caption and text are in English (the record
+// keeps the original words, which the batch run compares). Safe to call from the worker thread.
 class BatchDialogs final : public Dialogs {
   public:
-    BatchDialogs(std::ostream& err, bool quiet) : err_(err), quiet_(quiet) {}
+    BatchDialogs(std::ostream& err, bool quiet, bool english = false)
+        : err_(err), quiet_(quiet), english_(english) {}
 
     DialogAnswer messageBox(const MessageRequest& request) override;
     std::optional<std::string> openFile(const FileRequest& request) override;
@@ -41,6 +43,8 @@ class BatchDialogs final : public Dialogs {
     std::optional<MessageRequest> errorSince(size_t mark) const;
     // The last message since `mark`, if any.
     std::optional<MessageRequest> lastSince(size_t mark) const;
+    // A message text as this run prints it (in English with --lang en).
+    std::string shown(const std::string& text) const;
 
   private:
     std::optional<std::string> nextPath();
@@ -48,6 +52,7 @@ class BatchDialogs final : public Dialogs {
     mutable std::mutex mutex_;
     std::ostream& err_;
     bool quiet_;
+    bool english_;
     std::vector<MessageRequest> messages_;
     std::deque<std::string> paths_;
 };

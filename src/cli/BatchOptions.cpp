@@ -410,6 +410,12 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
         ->group("Outputs");
     app.add_flag("--quiet", o.quiet, "No progress and no success messages on standard error")
         ->group("Outputs");
+    app.add_option("--lang", o.lang,
+                   "Language of the messages on standard error: ru, the program's own words "
+                   "(default), or en (English)")
+        ->check(CLI::IsMember({"en", "ru"}))
+        ->type_name("en|ru")
+        ->group("Outputs");
 
     try {
         app.parse(argc, argv);

@@ -58,6 +58,9 @@ struct BatchOptions {
     std::string report;
     std::string json;
     bool quiet = false;
+    // Language of the window's messages on standard error: "ru", the system's own words as
+    // they stand (partly Russian, the default), or "en".
+    std::string lang = "ru";
 
     // True when --stages named `stage` explicitly.
     bool stageRequested(Stage stage) const {

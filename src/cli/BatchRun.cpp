@@ -46,7 +46,11 @@ const char* processName(int process) {
 }  // namespace
 
 BatchRun::BatchRun(const BatchOptions& options, std::ostream& out, std::ostream& err)
-    : options_(options), out_(out), err_(err), dialogs_(err, options.quiet), form_(dialogs_) {}
+    : options_(options),
+      out_(out),
+      err_(err),
+      dialogs_(err, options.quiet, options.lang == "en"),
+      form_(dialogs_) {}
 
 BatchRun::~BatchRun() = default;
 
@@ -61,7 +65,7 @@ int BatchRun::fail(int code, const std::string& text) {
 
 std::string BatchRun::reasonSince(size_t mark, const std::string& fallback) const {
     const auto last = dialogs_.lastSince(mark);
-    return last ? last->text : fallback;
+    return last ? dialogs_.shown(last->text) : fallback;
 }
 
 int BatchRun::interrupted(const char* what) {
@@ -217,7 +221,8 @@ int BatchRun::runRecognize() {
     processStart_ = Clock::now();
     form_.btnStartRecognitionClick();
     if (const auto refused = dialogs_.errorSince(mark))
-        return fail(kExitProcessFailed, "the recognition could not run: " + refused->text);
+        return fail(kExitProcessFailed,
+                    "the recognition could not run: " + dialogs_.shown(refused->text));
     if (scanning) {
         applyLevel();
     } else {
@@ -261,7 +266,8 @@ int BatchRun::runErrors() {
     processStart_ = Clock::now();
     f.btnCountRecErrorsClick();
     if (const auto refused = dialogs_.errorSince(mark))
-        return fail(kExitProcessFailed, "the error counting could not run: " + refused->text);
+        return fail(kExitProcessFailed,
+                    "the error counting could not run: " + dialogs_.shown(refused->text));
     waitForRecognition();
     applyLevel();
     // "Next" counts the following classes one by one; its caption turns to "Total" before the

@@ -11,6 +11,7 @@
 #include "core/CCodeTable.h"
 #include "core/Display.h"
 #include "core/FileManager.h"
+#include "core/Translatable.h"
 #include "genome/FastaReader.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
@@ -115,9 +116,9 @@ bool TMainManager::startWorker(void (TMainManager::*body)()) {
             (this->*body)();
             return;
         } catch (const std::bad_alloc&) {
-            failure = "Недостаточно памяти для этого процесса; процесс прерван.";
+            failure = MOTIFORA_TR("Недостаточно памяти для этого процесса; процесс прерван.");
         } catch (const std::exception& e) {
-            failure = std::string("Процесс прерван из-за ошибки: ") + e.what();
+            failure = std::string(MOTIFORA_TR("Процесс прерван из-за ошибки: ")) + e.what();
         }
         {
             std::lock_guard<std::mutex> lock(workerErrorMutex_);

@@ -2,9 +2,11 @@
 // when quiet), questions answered No, file choosers fed from the queue and cancelled without it.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <sstream>
 
 #include "cli/BatchDialogs.h"
+#include "cli/EnglishTexts.h"
 
 namespace motifora {
 namespace {
@@ -56,6 +58,46 @@ TEST(BatchDialogsTest, ChoosersTakeQueuedPathsInOrder) {
     EXPECT_EQ(dialogs.saveFile({}), std::nullopt);
     EXPECT_EQ(dialogs.launch("hh.exe", "ProgramHelp.chm"), LaunchFailure::NotFound);
     EXPECT_EQ(err.str(), "");
+}
+
+TEST(BatchDialogsTest, InEnglishTheCaptionAndTextArePrintedTranslatedAndRecordedAsTheyStand) {
+    std::ostringstream err;
+    BatchDialogs dialogs(err, false, true);
+    dialogs.messageBox({"Ошибка чтения из файла: x.seq\nrecord 2: letter X is not in the alphabet",
+                        "Ошибка", MessageIcon::Error, MessageButtons::Ok});
+    dialogs.messageBox({"Сохранить текущий проект?", "Подсказка", MessageIcon::Warning,
+                        MessageButtons::YesNoCancel});
+    dialogs.messageBox(
+        {"First load postive sampling.", "Error", MessageIcon::Error, MessageButtons::Ok});
+    EXPECT_EQ(err.str(),
+              "Error: Error reading from file: x.seq\nrecord 2: letter X is not in the alphabet\n"
+              "Advice: Save the current project? [answered No]\n"
+              "Error: First load postive sampling.\n");
+    // The batch run compares the original words.
+    EXPECT_EQ(dialogs.lastSince(0)->text, "First load postive sampling.");
+    EXPECT_EQ(dialogs.messagesSince(0)[0].caption, "Ошибка");
+    EXPECT_EQ(dialogs.shown("Пуск"), "Start");
+
+    std::ostringstream original;
+    BatchDialogs russian(original, false);
+    EXPECT_EQ(russian.shown("Пуск"), "Пуск");
+}
+
+TEST(EnglishTexts, TheTableHoldsEveryTextOnceAndInEnglish) {
+    ASSERT_GT(kEnglishTextCount, 30u);
+    std::set<std::string> originals;
+    for (size_t i = 0; i < kEnglishTextCount; ++i) {
+        const std::string original = kEnglishTexts[i].original;
+        const std::string english = kEnglishTexts[i].english;
+        EXPECT_TRUE(originals.insert(original).second) << "twice: " << original;
+        EXPECT_FALSE(english.empty()) << original;
+        // English only: no Cyrillic letter (all of them are two bytes from 0xD0 to 0xD3).
+        for (unsigned char c : english) EXPECT_FALSE(c >= 0xD0 && c <= 0xD3) << english;
+        EXPECT_EQ(englishText(original), english);
+    }
+    EXPECT_EQ(englishText("Процесс поиска закономерностей успешно завершен."),
+              "The search for regularities completed successfully.");
+    EXPECT_EQ(englishText("not a marked text"), std::nullopt);
 }
 
 }  // namespace

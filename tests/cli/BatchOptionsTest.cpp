@@ -96,6 +96,14 @@ TEST(BatchOptionsTest, UserNumbersReadWithPointOrComma) {
 }
 
 // Every refusal: exit code 2, a message naming the problem, and the usage line.
+TEST(BatchOptionsTest, MessagesInTheProgramsOwnWordsOrInEnglish) {
+    EXPECT_EQ(parse({"--positive", "a.seq"}).options.lang, "ru");
+    const ParseOutcome english = parse({"--positive", "a.seq", "--lang", "en"});
+    ASSERT_TRUE(english.run) << english.err;
+    EXPECT_EQ(english.options.lang, "en");
+    EXPECT_EQ(parse({"--positive", "a.seq", "--lang", "ru"}).options.lang, "ru");
+}
+
 TEST(BatchOptionsTest, BadArgumentsAreRefusedWithTheUsageLine) {
     struct Case {
         std::vector<std::string> arguments;
@@ -113,6 +121,7 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedWithTheUsageLine) {
         {{"--positive", "a.seq", "--first-error", "1,2"}, "--first-error"},
         {{"--positive", "a.seq", "--level", "high"}, "--level"},
         {{"--positive", "a.seq", "--threads", "0"}, "--threads"},
+        {{"--positive", "a.seq", "--lang", "fr"}, "--lang"},
         {{"--positive", "a.seq", "--seed", "-1"}, "--seed"},
         {{"--positive", "a.seq", "--seed", "4294967296"}, "--seed"},
         {{"--positive", "a.seq", "--bootstrap", "0,1"}, "percentage"},

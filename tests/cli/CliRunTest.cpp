@@ -231,6 +231,38 @@ TEST_F(CliRunTest, RefusedInputsExitWithThreeAndSayWhy) {
     }
 }
 
+TEST_F(CliRunTest, MessagesInEnglishWithLangEn) {
+    writeFile(folder.path() / "other.seq", ">r1;ACGTACGTAC\n>r2;ACGTXCGTAC\n");
+    writeFile(folder.path() / "good.seq", generatedSample(11, 20, 10, 2));
+    const std::vector<std::string> refused = {
+        "--positive", "good.seq", "--finish",           "20",
+        "--sub",      "5",        "--control-negative", "other.seq"};
+    std::vector<std::string> english = refused;
+    english.insert(english.end(), {"--lang", "en"});
+    const CliResult r = run(english);
+    EXPECT_EQ(r.exitCode, 3) << r.err;
+    EXPECT_NE(r.err.find("Message: The nucleotide sequences were loaded successfully."),
+              std::string::npos)
+        << r.err;
+    EXPECT_NE(r.err.find("Error reading from file: other.seq: The sequence length or the alphabet "
+                         "does not match"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.err.find("Ошибка"), std::string::npos) << r.err;
+
+    // Without --lang the program's own words, exactly as they stand.
+    const CliResult original = run(refused);
+    EXPECT_EQ(original.exitCode, 3);
+    EXPECT_NE(original.err.find("Сообщение: Загрузка нуклеотидных последовательностей удачно "
+                                "завершена."),
+              std::string::npos)
+        << original.err;
+    EXPECT_NE(original.err.find("Ошибка чтения из файла: other.seq: Не совпадает длина "
+                                "последовательностей или алфавит"),
+              std::string::npos)
+        << original.err;
+}
+
 TEST_F(CliRunTest, AProcessThatCannotRunExitsWithFourAndWritesNothing) {
     writeFile(folder.path() / "p.txt", "an earlier export\n");
     // A confidence interval of 0 accepts no regularity, so no class can be formed.

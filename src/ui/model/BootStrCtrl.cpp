@@ -1,6 +1,7 @@
 // The "Bootstreap Control" window's commands and the run's results shown in it.
 #include "ui/model/BootStrCtrl.h"
 
+#include "core/Translatable.h"
 #include "evaluation/Bootstrap.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -62,8 +63,8 @@ void TBootStrCtrl::Bs_btnStartClick() {
     const int code = m.StartBootstrap(percent, iterations, 0, wanted);
     if (code == 10) {
         main_.message(
-            "Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
-            "обучающая негативная и контрольная негативная выборки.",
+            MOTIFORA_TR("Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
+                        "обучающая негативная и контрольная негативная выборки."),
             "Error", MessageIcon::Error);
     } else if (code == TMainManager::kBootstrapShiftMode) {
         runEnded();

@@ -172,6 +172,14 @@ void ProgressBar::stepIt() {
     setPosition(static_cast<int32_t>(std::clamp<int64_t>(moved, minimum_, maximum_)));
 }
 
+int32_t ProgressBar::percent() const {
+    auto lock = guard();
+    const int64_t span = static_cast<int64_t>(maximum_) - minimum_;
+    if (span <= 0) return 0;
+    const int64_t done = std::clamp<int64_t>(static_cast<int64_t>(position_) - minimum_, 0, span);
+    return static_cast<int32_t>(done * 100 / span);
+}
+
 Grid::Grid(std::recursive_mutex& mutex, int32_t columns, int32_t rows)
     : Control(mutex), rows_(std::max(rows, 1)), columns_(std::max(columns, 1)) {}
 

@@ -115,6 +115,8 @@ class ProgressBar : public Control {
     void setStep(int32_t value);
     // Moves the position by the step, held inside the range.
     void stepIt();
+    // How far the position is through the range, in whole percent (0 for an empty range).
+    int32_t percent() const;
 
   private:
     int32_t minimum_, maximum_, position_ = 0, step_ = 1;

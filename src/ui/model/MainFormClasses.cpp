@@ -1,6 +1,7 @@
 // The "Objects" and "Classes" pages: idealization and classification start, pause and stop.
 #include <algorithm>
 
+#include "core/Translatable.h"
 #include "rules/RulesStorage.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -9,7 +10,7 @@ namespace motifora {
 
 namespace {
 
-const char* const kClassifying = "Идет процесс классификации ...";
+const char* const kClassifying = MOTIFORA_TR("Идет процесс классификации ...");
 
 }  // namespace
 
@@ -53,20 +54,24 @@ void TMainForm::btnStartIdealizationClick() {
     else if (btnDeletingInsirtingRadio.checked())
         type = 2;
     if (type < 0) {
-        message("Ошибка в программе. Обратитесь к разработчику.", "Ошибка", MessageIcon::Error);
+        message(MOTIFORA_TR("Ошибка в программе. Обратитесь к разработчику."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     switch (m.startIdealization(type, source)) {
         case 0:
-            message("Невозможно запустить процесс идеализации. Нет исходных последовательностей",
-                    "Подсказка", MessageIcon::None);
+            message(
+                MOTIFORA_TR(
+                    "Невозможно запустить процесс идеализации. Нет исходных последовательностей"),
+                MOTIFORA_TR("Подсказка"), MessageIcon::None);
             return;
         case 1:
-            message("Невозможно запустить процесс идеализации. Нет закономерностей", "Подсказка",
-                    MessageIcon::None);
+            message(MOTIFORA_TR("Невозможно запустить процесс идеализации. Нет закономерностей"),
+                    MOTIFORA_TR("Подсказка"), MessageIcon::None);
             return;
         case 2:
-            message("Ошибка запуска процесса в параллель.", "Подсказка", MessageIcon::None);
+            message(MOTIFORA_TR("Ошибка запуска процесса в параллель."), MOTIFORA_TR("Подсказка"),
+                    MessageIcon::None);
             return;
         default:
             break;
@@ -74,7 +79,7 @@ void TMainForm::btnStartIdealizationClick() {
     LockCommands(0);
     btnStopIdealization.setEnabled(true);
     btnPauseIdealization.setEnabled(true);
-    StatusBar1.setPanel(1, "Идет процесс идеализации ...");
+    StatusBar1.setPanel(1, MOTIFORA_TR("Идет процесс идеализации ..."));
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     runStartTime = now();
 }
@@ -106,15 +111,18 @@ void TMainForm::btnStartSearchClassClick() {
     }
     switch (m.startClassification()) {
         case 7:
-            message("Невозможно запустить процесс классификации. Нет последовательностей", "Error",
-                    MessageIcon::Error);
+            message(
+                MOTIFORA_TR("Невозможно запустить процесс классификации. Нет последовательностей"),
+                "Error", MessageIcon::Error);
             return;
         case 8:
-            message("Невозможно запустить процесс классификации. Нет идеальных объектов", "Error",
-                    MessageIcon::Error);
+            message(
+                MOTIFORA_TR("Невозможно запустить процесс классификации. Нет идеальных объектов"),
+                "Error", MessageIcon::Error);
             return;
         case 2:
-            message("Ошибка запуска процесса в параллель.", "Error", MessageIcon::Error);
+            message(MOTIFORA_TR("Ошибка запуска процесса в параллель."), "Error",
+                    MessageIcon::Error);
             return;
         default:
             break;

@@ -2,6 +2,7 @@
 // level and wanted-error entries, and the class-by-class "Next"/"Total" cycle.
 #include <algorithm>
 
+#include "core/Translatable.h"
 #include "evaluation/ErrorCounting.h"
 #include "ui/model/RecognitionMessages.h"
 #include "ui/model/TMainForm.h"
@@ -12,7 +13,7 @@ namespace motifora {
 namespace {
 
 constexpr const char* kBadValueText =
-    "Задано неверное значение порога условной вероятности найденных закономерностей.";
+    MOTIFORA_TR("Задано неверное значение порога условной вероятности найденных закономерностей.");
 
 // The objects of a sample of the storage and the sample's size; none without a storage.
 struct SampleObjects {
@@ -57,7 +58,7 @@ static double readTypedNumber(TMainForm& form, Edit& edit) {
     double value = 0.0;
     if (form.numbers().readReal(text, value)) return value;
     edit.setText("0,0");
-    form.message(kBadValueText, "Ошибка", MessageIcon::Error);
+    form.message(kBadValueText, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
     return 0.0;
 }
 
@@ -120,7 +121,7 @@ void TMainForm::btnCountRecErrorsClick() {
         btnHideShowChart.setEnabled(true);
         RecLevelEdit.setEnabled(false);
         FirstLErrEd.setEnabled(false);
-        StatusBar1.setPanel(1, "Вычисление ошибок распознавания ...");
+        StatusBar1.setPanel(1, MOTIFORA_TR("Вычисление ошибок распознавания ..."));
     }
     LockCommands(0);
     const int code = m.StartRecognition(top - 1);
@@ -224,7 +225,7 @@ void TMainForm::FstReCount2() {
     if (e > 1 || e < 0) {
         FirstLErrEd.setText("0,0");
         e = 0;
-        message(kBadValueText, "Ошибка", MessageIcon::Error);
+        message(kBadValueText, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
     }
     LevelFromFirstError(e);
 }

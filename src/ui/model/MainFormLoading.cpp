@@ -1,4 +1,5 @@
 // The four sample loads of the "Source" and "Control" menus.
+#include "core/Translatable.h"
 #include "rules/RulesStorage.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -7,9 +8,9 @@ namespace motifora {
 
 namespace {
 
-const char* const kDataLossQuestion =
+const char* const kDataLossQuestion = MOTIFORA_TR(
     "После загрузки новых исходных последовательностей, текущие данные будут потеряны. Хотите "
-    "сохранить проект?";
+    "сохранить проект?");
 
 FileRequest sequenceDialog(const char* name) {
     FileRequest request;
@@ -30,8 +31,8 @@ bool TMainForm::saveBeforeLoss() { return saveProject(); }
 void TMainForm::mmbtnAddSequenciesClick() {
     if (!mainManager) return;
     if (mainManager->unsavedWork()) {
-        const DialogAnswer answer = message(kDataLossQuestion, "Подсказка", MessageIcon::Warning,
-                                            MessageButtons::YesNoCancel);
+        const DialogAnswer answer = message(kDataLossQuestion, MOTIFORA_TR("Подсказка"),
+                                            MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return;
         // A save the user asked for and did not get (dialog cancelled, file not written) stops
         // the load: going on would throw away the work the user meant to keep.
@@ -45,11 +46,12 @@ void TMainForm::mmbtnAddSequenciesClick() {
         btnStartSearchRules.setEnabled(true);
         btnStopSearchRules.setEnabled(true);
         btnPauseSearchRules.setEnabled(true);
-        message("Загрузка нуклеотидных последовательностей удачно завершена.", "Сообщение",
-                MessageIcon::Information);
+        message(MOTIFORA_TR("Загрузка нуклеотидных последовательностей удачно завершена."),
+                MOTIFORA_TR("Сообщение"), MessageIcon::Information);
     } else {
-        message(withReason("Ошибка чтения из файла: " + *path, mainManager->lastLoadError()),
-                "Ошибка", MessageIcon::Error);
+        message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path,
+                           mainManager->lastLoadError()),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
     }
 }
 
@@ -95,12 +97,12 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         btnStartBootstrap.setEnabled(true);
         btnCountRecErrors.setEnabled(false);
         if (mainManager->longControl) btnStartSearchClass.setEnabled(false);
-        message("Загрузка контрольных последовательностей удачно завершена.", "Сообщение",
-                MessageIcon::Information);
+        message(MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
+                MOTIFORA_TR("Сообщение"), MessageIcon::Information);
     } else {
-        message(withReason("Не совпадает длина последовательностей или алфавит",
+        message(withReason(MOTIFORA_TR("Не совпадает длина последовательностей или алфавит"),
                            mainManager->lastLoadError()),
-                "Ошибка чтения из файла: " + *path, MessageIcon::Error);
+                MOTIFORA_TR("Ошибка чтения из файла: ") + *path, MessageIcon::Error);
     }
 }
 
@@ -120,7 +122,7 @@ void TMainForm::mmbtnAddControlPositiveClick() {
         PosCtrlSeqsList.clearDataRows();
         refillControlPositive();
         if (!mmbtnVisiblePositiveControl.checked()) showPositiveControlList(true);
-        message("Loading of control positive samplings is completed.", "Сообщение",
+        message("Loading of control positive samplings is completed.", MOTIFORA_TR("Сообщение"),
                 MessageIcon::Information);
     } else {
         message(withReason("Not appropriate length or different alphabet",

@@ -1,4 +1,5 @@
 // The "File" commands: new project, open, save, save as, text export and the HTML save.
+#include "core/Translatable.h"
 #include "io/SafeFile.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -12,8 +13,9 @@ namespace {
 // written): going on would throw away the work the user meant to keep.
 bool askToSave(TMainForm& form) {
     if (!form.mainManager->unsavedWork()) return true;
-    const DialogAnswer answer = form.message("Сохранить текущий проект?", "Подсказка",
-                                             MessageIcon::Warning, MessageButtons::YesNoCancel);
+    const DialogAnswer answer =
+        form.message(MOTIFORA_TR("Сохранить текущий проект?"), MOTIFORA_TR("Подсказка"),
+                     MessageIcon::Warning, MessageButtons::YesNoCancel);
     if (answer == DialogAnswer::Cancel) return false;
     if (answer == DialogAnswer::Yes) return form.saveProject();
     return true;
@@ -42,15 +44,28 @@ void TMainForm::mmbtnOpenProjectClick() {
     request.initialFolder = ".";
     const auto path = dialogs_.openFile(request);
     if (!path) return;
+    openProject(*path);
+}
+
+bool TMainForm::openProject(const std::string& path) {
     std::string error;
-    if (!readProjectFile(*path, error)) {
-        message("Ошибка чтения из файла: " + *path + (error.empty() ? "" : "\n" + error), "Ошибка",
-                MessageIcon::Error);
-        return;
+    if (!readProjectFile(path, error)) {
+        message(
+            MOTIFORA_TR("Ошибка чтения из файла: ") + path + (error.empty() ? "" : "\n" + error),
+            MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+        return false;
     }
+    recentProjects.add(path);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    projectName = *path;
+    projectName = path;
     updateCaption();
+    return true;
+}
+
+void TMainForm::openRecentProject(const std::string& path) {
+    if (!mainManager) return;
+    if (!askToSave(*this)) return;
+    if (!openProject(path)) recentProjects.remove(path);
 }
 
 void TMainForm::mmbtnSaveProjectClick() { saveProject(); }
@@ -60,10 +75,12 @@ bool TMainForm::saveProject() {
     if (mainManager->modified && !mainManager->openedFromProject) return saveProjectAs();
     std::string error;
     if (!writeProjectFile(projectName, error)) {
-        message("Ошибка записи в файл:" + projectName + (error.empty() ? "" : "\n" + error),
-                "Ошибка", MessageIcon::Error);
+        message(MOTIFORA_TR("Ошибка записи в файл:") + projectName +
+                    (error.empty() ? "" : "\n" + error),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return false;
     }
+    recentProjects.add(projectName);
     return true;
 }
 
@@ -74,7 +91,7 @@ bool TMainForm::saveProjectAs() {
     FileRequest request;
     request.dialog = "SaveProjectDlg";
     request.filter = "DNA Project (*.dnp)|*.dnp";
-    request.title = "Сохранение проекта";
+    request.title = MOTIFORA_TR("Сохранение проекта");
     request.defaultName = projectName;
     request.initialFolder = ".";
     const auto chosen = dialogs_.saveFile(request);
@@ -82,10 +99,11 @@ bool TMainForm::saveProjectAs() {
     const std::string path = WithExtension(*chosen, ".dnp");
     std::string error;
     if (!writeProjectFile(path, error)) {
-        message("Ошибка записи в файл:" + path + (error.empty() ? "" : "\n" + error), "Ошибка",
-                MessageIcon::Error);
+        message(MOTIFORA_TR("Ошибка записи в файл:") + path + (error.empty() ? "" : "\n" + error),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return false;
     }
+    recentProjects.add(path);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     projectName = path;
     updateCaption();
@@ -104,8 +122,8 @@ void TMainForm::SaveAsText1Click() {
     const std::string path = WithExtension(*chosen, ".txt");
     std::string error;
     if (!writeTextExport(path, error))
-        message("Ошибка записи в файл:" + path + (error.empty() ? "" : "\n" + error), "Ошибка",
-                MessageIcon::Error);
+        message(MOTIFORA_TR("Ошибка записи в файл:") + path + (error.empty() ? "" : "\n" + error),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
 }
 
 void TMainForm::btnSaveProjectClick() { SaveRecErrBtnClick(); }
@@ -122,8 +140,8 @@ void TMainForm::SaveRecErrBtnClick() {
     const std::string path = WithExtension(*chosen, ".html");
     std::string error;
     if (!writeResultsReport(path, error))
-        message("Ошибка записи в файл:" + path + (error.empty() ? "" : "\n" + error), "Ошибка",
-                MessageIcon::Error);
+        message(MOTIFORA_TR("Ошибка записи в файл:") + path + (error.empty() ? "" : "\n" + error),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
 }
 
 }  // namespace motifora

@@ -1,6 +1,7 @@
 // The main window's recognition of control data: the command and the score displays.
 #include <algorithm>
 
+#include "core/Translatable.h"
 #include "evaluation/Recognition.h"
 #include "ui/model/RecognitionMessages.h"
 #include "ui/model/TMainForm.h"
@@ -11,9 +12,9 @@ namespace motifora {
 namespace {
 
 constexpr const char* kNoSequencesText =
-    "Невозможно запустить процесс классификации. Нет последовательностей";
+    MOTIFORA_TR("Невозможно запустить процесс классификации. Нет последовательностей");
 constexpr const char* kNoIdealObjectsText =
-    "Невозможно запустить процесс классификации. Нет идеальных объектов";
+    MOTIFORA_TR("Невозможно запустить процесс классификации. Нет идеальных объектов");
 constexpr const char* kNotStartedText =
     "The recognition could not be started: another process is running or no worker thread "
     "could be created.";

@@ -1,6 +1,7 @@
 // The "Rules" page: the regularity search settings, their checks in order, start, pause, stop.
 #include <new>
 
+#include "core/Translatable.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
@@ -8,8 +9,8 @@ namespace motifora {
 
 namespace {
 
-const char* const kSearchRunning = "Идет процесс поиска закономерностей ...";
-const char* const kSearchPaused = "Процесс поиска закономерностей приостановлен.";
+const char* const kSearchRunning = MOTIFORA_TR("Идет процесс поиска закономерностей ...");
+const char* const kSearchPaused = MOTIFORA_TR("Процесс поиска закономерностей приостановлен.");
 
 }  // namespace
 
@@ -17,8 +18,9 @@ void TMainForm::btnStartSearchRulesClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
     if (!m.learnPositiveLoaded) {
-        message("Для поиска закономерностей необходимо закгрузать хотя бы одну последовательность.",
-                "Ошибка", MessageIcon::Warning);
+        message(MOTIFORA_TR("Для поиска закономерностей необходимо закгрузать хотя бы одну "
+                            "последовательность."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
     if (m.running) {
@@ -35,71 +37,78 @@ void TMainForm::btnStartSearchRulesClick() {
 
     double confidence = 0.0;
     if (!numberFormat.readReal(ConfIntEdit.text(), confidence)) {
-        message("Задано неверное значение доверительного интервала критерия Фишера.", "Ошибка",
-                MessageIcon::Error);
+        message(MOTIFORA_TR("Задано неверное значение доверительного интервала критерия Фишера."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     if (confidence < 0.0 || confidence > 1.0) {
         message(
-            "Неверно задано значение доверительного интервала критерия Фишера, это значение "
-            "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
-            "0,05  и 0,001",
-            "Ошибка", MessageIcon::Warning);
+            MOTIFORA_TR(
+                "Неверно задано значение доверительного интервала критерия Фишера, это значение "
+                "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
+                "0,05  и 0,001"),
+            MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
     double cp = 0.0;
     if (!numberFormat.readReal(CPEdit.text(), cp)) {
-        message("Задано неверное значение порога условной вероятности найденных закономерностей.",
-                "Ошибка", MessageIcon::Error);
+        message(
+            MOTIFORA_TR(
+                "Задано неверное значение порога условной вероятности найденных закономерностей."),
+            MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     if (cp < 0.0 || cp > 1.0) {
         message(
-            "Неверно задано значение порога условной вероятности найденных закономерностей. "
-            "Это значение должно быть вещественным и лежать в пределах от 0 до 1.",
-            "Ошибка", MessageIcon::Warning);
+            MOTIFORA_TR(
+                "Неверно задано значение порога условной вероятности найденных закономерностей. "
+                "Это значение должно быть вещественным и лежать в пределах от 0 до 1."),
+            MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
     int32_t finishSize = 0;
     if (!NumberFormat::readInteger(FinishStorSizeEdit.text(), finishSize)) {
-        message("Задано неверное значение размера конечного буфера.", "Ошибка", MessageIcon::Error);
+        message(MOTIFORA_TR("Задано неверное значение размера конечного буфера."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     if (finishSize <= 1) {
         message(
-            "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
-            "больше единицы.",
-            "Ошибка", MessageIcon::Warning);
+            MOTIFORA_TR(
+                "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
+                "больше единицы."),
+            MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
     // The rules grid takes its new size before the remaining checks.
     RulesList.setRowCount(finishSize + 1);
     int32_t subSize = 0;
     if (!NumberFormat::readInteger(SubBuffersSizeEdit.text(), subSize)) {
-        message("Задано неверное значение размера промежуточных буферов.", "Ошибка",
-                MessageIcon::Error);
+        message(MOTIFORA_TR("Задано неверное значение размера промежуточных буферов."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     if (subSize < 1) {
-        message(
-            "Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
-            "быть больше нуля.",
-            "Ошибка", MessageIcon::Warning);
+        message(MOTIFORA_TR(
+                    "Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
+                    "быть больше нуля."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
     int32_t mode = 0;
     int32_t width = 0;
     if (btnShiftPositionsRadio.checked()) {
         if (!NumberFormat::readInteger(FrameWidthEdit.text(), width)) {
-            message("Задано неверное значение ширины рамки сканирования.", "Ошибка",
-                    MessageIcon::Error);
+            message(MOTIFORA_TR("Задано неверное значение ширины рамки сканирования."),
+                    MOTIFORA_TR("Ошибка"), MessageIcon::Error);
             return;
         }
         if (width <= 2) {
             message(
-                "Неверно задано значение ширины рамки сканирования. Это значение должно быть "
-                "целым и быть больше двух.",
-                "Ошибка", MessageIcon::Warning);
+                MOTIFORA_TR(
+                    "Неверно задано значение ширины рамки сканирования. Это значение должно быть "
+                    "целым и быть больше двух."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
             return;
         }
         mode = 1;
@@ -123,8 +132,8 @@ void TMainForm::btnStartSearchRulesClick() {
         result = -1;
     }
     if (result == -1) {
-        message("Невозможно запустить процесс поиска закономернстей.", "Ошибка",
-                MessageIcon::Error);
+        message(MOTIFORA_TR("Невозможно запустить процесс поиска закономернстей."),
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     LockCommands(0);

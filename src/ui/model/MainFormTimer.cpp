@@ -1,4 +1,5 @@
 // The window's 100 ms timer: elapsed time while a process runs, and the report of its end.
+#include "core/Translatable.h"
 #include "rules/RulesStorage.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -18,9 +19,9 @@ void TMainForm::SearchingTimerTimer() {
     const auto reportEnd = [this, &m](const char* successText) {
         const std::string failure = m.takeWorkerError();
         if (failure.empty()) {
-            message(successText, "Сообщение", MessageIcon::Information);
+            message(successText, MOTIFORA_TR("Сообщение"), MessageIcon::Information);
         } else {
-            message(failure, "Ошибка", MessageIcon::Error);
+            message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         }
     };
 
@@ -34,7 +35,7 @@ void TMainForm::SearchingTimerTimer() {
             PreBufProgress.setPosition(0);
             PostBufProgress.setPosition(0);
             StatusBar1.setPanel(1, "");
-            reportEnd("Процесс поиска закономерностей успешно завершен.");
+            reportEnd(MOTIFORA_TR("Процесс поиска закономерностей успешно завершен."));
             if (hasRules()) {
                 btnStartIdealization.setEnabled(true);
                 btnStopIdealization.setEnabled(true);
@@ -51,7 +52,7 @@ void TMainForm::SearchingTimerTimer() {
             IdealizObjectsList.setRowCount(m.classCount + 1);
             StatusBar1.setPanel(1, "");
             StatusBar1.setPanel(2, "");
-            reportEnd("Процесс идеализации успешно завершен.");
+            reportEnd(MOTIFORA_TR("Процесс идеализации успешно завершен."));
             if (hasRules()) UnlockCommands(3);
         }
     } else if (m.classificationStarted) {
@@ -70,7 +71,7 @@ void TMainForm::SearchingTimerTimer() {
             m.classificationStarted = false;
             StatusBar1.setPanel(1, "");
             StatusBar1.setPanel(2, "");
-            reportEnd("Процесс классификации контрольной выборки успешно завершен.");
+            reportEnd(MOTIFORA_TR("Процесс классификации контрольной выборки успешно завершен."));
             UnlockCommands(0);
             btnPauseSearchClass.setEnabled(false);
             btnStopSearchClass.setEnabled(false);
@@ -91,7 +92,7 @@ void TMainForm::SearchingTimerTimer() {
             m.finished = false;
             StatusBar1.setPanel(1, "");
             StatusBar1.setPanel(2, "");
-            message(failure, "Ошибка", MessageIcon::Error);
+            message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
             UnlockCommands(0);
         }
     }

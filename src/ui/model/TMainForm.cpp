@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/Translatable.h"
 #include "rules/RulesStorage.h"
 #include "workspace/TMainManager.h"
 
@@ -165,7 +166,7 @@ void TMainForm::MotiforaHelp1Click() {
             reason = "Not enough memory";
             break;
     }
-    message(reason, "Ошибка", MessageIcon::Error);
+    message(reason, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
 }
 
 void TMainForm::About1Click() { dialogs_.showAbout(); }
@@ -279,7 +280,8 @@ void TMainForm::refillLearnPositive() {
     if (!mainManager) return;
     fillSequenceGrid(SequencesList, kLearnPositive, mainManager->learnPositiveCount,
                      objectClasses(kLearnPositive),
-                     "Ошибка чтения из первичного массива последовательностей", "Ошибка");
+                     MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
+                     MOTIFORA_TR("Ошибка"));
 }
 
 void TMainForm::refillLearnNegative() {
@@ -295,14 +297,16 @@ void TMainForm::refillControlNegative() {
     NewSeqsList.setColCount(5);
     fillSequenceGrid(NewSeqsList, kControlNegative, mainManager->controlNegativeCount,
                      objectClasses(kControlNegative),
-                     "Ошибка чтения из первичного массива последовательностей", "Ошибка");
+                     MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
+                     MOTIFORA_TR("Ошибка"));
 }
 
 void TMainForm::refillControlPositive() {
     if (!mainManager) return;
     fillSequenceGrid(PosCtrlSeqsList, kControlPositive, mainManager->controlPositiveCount,
                      objectClasses(kControlPositive),
-                     "Ошибка чтения из первичного массива последовательностей", "Ошибка");
+                     MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
+                     MOTIFORA_TR("Ошибка"));
 }
 
 void TMainForm::refillRules() {

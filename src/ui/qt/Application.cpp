@@ -9,6 +9,8 @@ namespace motifora {
 
 void setUpApplication(QApplication& app) {
     QApplication::setApplicationName("Motiforas");
+    // Where QSettings keeps the recent projects and the language between runs.
+    QApplication::setOrganizationName("Motifora");
     // Russian texts need Cyrillic glyphs.
     const QFont current = app.font();
     if (QFontDatabase::writingSystems(current.family()).contains(QFontDatabase::Cyrillic)) return;

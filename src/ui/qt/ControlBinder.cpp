@@ -8,6 +8,8 @@
 #include <QMenu>
 #include <QSignalBlocker>
 
+#include "ui/qt/Language.h"
+
 namespace motifora {
 
 namespace {
@@ -19,6 +21,10 @@ QString qs(const std::string& text) { return QString::fromStdString(text); }
 void ControlBinder::bind(const Control& control, std::function<void()> apply) {
     // The counter can never reach this value, so the first sync always paints.
     bindings_.push_back({&control, std::move(apply), ~uint64_t{0}});
+}
+
+void ControlBinder::invalidate() {
+    for (Binding& b : bindings_) b.seen = ~uint64_t{0};
 }
 
 int ControlBinder::sync() {
@@ -46,7 +52,7 @@ void ControlBinder::bindVisible(const Control& control, QWidget* widget) {
 
 void ControlBinder::bindLabel(const TextControl& control, QLabel* label) {
     bind(control, [&control, label] {
-        label->setText(qs(control.text()));
+        label->setText(shown(control.text()));
         label->setVisible(control.visible());
         label->setEnabled(control.enabled());
     });
@@ -55,7 +61,7 @@ void ControlBinder::bindLabel(const TextControl& control, QLabel* label) {
 void ControlBinder::bindButton(const TextControl& control, QAbstractButton* button) {
     bind(control, [&control, button] {
         const std::string text = control.text();
-        if (!text.empty()) button->setText(qs(text));
+        if (!text.empty()) button->setText(shown(text));
         button->setVisible(control.visible());
         button->setEnabled(control.enabled());
     });
@@ -64,7 +70,7 @@ void ControlBinder::bindButton(const TextControl& control, QAbstractButton* butt
 void ControlBinder::bindCheck(const CheckControl& control, QAbstractButton* button) {
     bind(control, [&control, button] {
         const QSignalBlocker block(button);
-        button->setText(qs(control.text()));
+        button->setText(shown(control.text()));
         button->setChecked(control.checked());
         button->setVisible(control.visible());
         button->setEnabled(control.enabled());

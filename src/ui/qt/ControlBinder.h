@@ -25,11 +25,14 @@ class ControlBinder {
     void bind(const Control& control, std::function<void()> apply);
     // Repaints what changed; returns the number of bindings repainted.
     int sync();
+    // Makes the next sync repaint every binding (after a change of language).
+    void invalidate();
 
     // Visibility and enabled state of any widget.
     void bindState(const Control& control, QWidget* widget);
     // Only the visibility.
     void bindVisible(const Control& control, QWidget* widget);
+    // The texts below are shown in the current language (Language.h).
     // Text, visibility and enabled state of a label.
     void bindLabel(const TextControl& control, QLabel* label);
     // Caption, visibility and enabled state of a push button.

@@ -2,14 +2,17 @@
 #include "ui/qt/MainWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QItemSelectionModel>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -19,7 +22,9 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QRegularExpression>
 #include <QScrollArea>
+#include <QSettings>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QStyle>
@@ -36,6 +41,7 @@
 #include "ui/qt/ChartBinding.h"
 #include "ui/qt/ErrRecDialog.h"
 #include "ui/qt/GridTableModel.h"
+#include "ui/qt/Language.h"
 #include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/UpDownEdit.h"
 
@@ -84,12 +90,31 @@ QIcon resultsIcon() {
     return QIcon(pixmap);
 }
 
+// The platform's keys for a standard command, or `fallback` where the platform has none
+// (Save As and Quit have no binding on some desktops).
+QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, const char* fallback) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(key);
+    if (keys.isEmpty()) keys << QKeySequence(QString::fromLatin1(fallback));
+    return keys;
+}
+
+// Where the list of recent projects is kept between runs.
+constexpr const char* kRecentProjectsKey = "recentProjects";
+
 }  // namespace
 
 MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), form_(form) {
     setObjectName("MainForm");
     resize(1280, 860);
 
+    // The language and the recent projects of earlier runs.
+    Language::restore();
+    {
+        std::vector<std::string> paths;
+        for (const QString& path : QSettings().value(kRecentProjectsKey).toStringList())
+            paths.push_back(path.toStdString());
+        form_.recentProjects.setPaths(paths);
+    }
     buildMenus();
     buildToolBar();
     buildStatusBar();
@@ -140,6 +165,16 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
 }
 
 MainWindow::~MainWindow() = default;
+
+bool MainWindow::chooseLanguage(const QString& code) {
+    if (!Language::choose(code)) return false;
+    // Every text bound to the model is shown again in the new language.
+    binder_.invalidate();
+    repaint();
+    for (QAction* choice : findChildren<QAction*>(QRegularExpression("^Language_")))
+        choice->setChecked(choice->objectName() == "Language_" + code);
+    return true;
+}
 
 void MainWindow::command(const std::function<void()>& handler) {
     if (closing_ || form_.closed()) return;
@@ -193,6 +228,28 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 
 QTableView* MainWindow::gridView(const QString& name) const { return findChild<QTableView*>(name); }
 
+void MainWindow::showRecentProjects() {
+    // The menu lists the model's paths, and the list is stored for the next run.
+    const std::vector<std::string> paths = form_.recentProjects.paths();
+    QStringList stored;
+    recentMenu_->clear();
+    int number = 0;
+    for (const std::string& path : paths) {
+        const QString text = qs(path);
+        stored << text;
+        ++number;
+        QAction* open =
+            recentMenu_->addAction(QString("&%1 %2").arg(number).arg(QFileInfo(text).fileName()));
+        open->setObjectName(QString("RecentProject%1").arg(number));
+        open->setToolTip(text);
+        open->setStatusTip(text);
+        connect(open, &QAction::triggered, this,
+                [this, path] { command([this, path] { form_.openRecentProject(path); }); });
+    }
+    recentMenu_->setEnabled(!paths.empty());
+    QSettings().setValue(kRecentProjectsKey, stored);
+}
+
 // ---- building blocks ----
 
 QPushButton* MainWindow::button(TextControl& control, const char* name,
@@ -236,7 +293,7 @@ QAction* MainWindow::action(QMenu* menu, CheckControl& control, const char* name
 }
 
 QWidget* MainWindow::gridPane(const char* paneName, TextControl& captionControl, Grid& grid,
-                              const char* gridName) {
+                              const char* gridName, int elastic) {
     auto* pane = new QWidget;
     pane->setObjectName(paneName);
     auto* layout = new QVBoxLayout(pane);
@@ -248,7 +305,7 @@ QWidget* MainWindow::gridPane(const char* paneName, TextControl& captionControl,
     label->setFont(bold);
     binder_.bindLabel(captionControl, label);
     layout->addWidget(label);
-    QTableView* view = createGridView(grid, binder_, gridName);
+    QTableView* view = createGridView(grid, binder_, gridName, elastic);
     layout->addWidget(view, 1);
     // The pane follows its grid's visibility, so a hidden grid leaves no empty caption behind.
     binder_.bind(grid, [&grid, pane] { pane->setVisible(grid.visible()); });
@@ -261,14 +318,27 @@ void MainWindow::buildMenus() {
     TMainForm& f = form_;
     QMenu* file = menuBar()->addMenu(qs(f.File1.text()));
     file->setObjectName("File1");
-    action(file, f.mmbtnNewProject, "mmbtnNewProject", [&f] { f.mmbtnNewProjectClick(); });
-    action(file, f.mmbtnOpenProject, "mmbtnOpenProject", [&f] { f.mmbtnOpenProjectClick(); });
-    action(file, f.mmbtnSaveProject, "mmbtnSaveProject", [&f] { f.mmbtnSaveProjectClick(); });
-    action(file, f.mmbtnSaveProjectAs, "mmbtnSaveProjectAs", [&f] { f.mmbtnSaveProjectAsClick(); });
+    action(file, f.mmbtnNewProject, "mmbtnNewProject", [&f] {
+        f.mmbtnNewProjectClick();
+    })->setShortcuts(standardKeys(QKeySequence::New, "Ctrl+N"));
+    action(file, f.mmbtnOpenProject, "mmbtnOpenProject", [&f] {
+        f.mmbtnOpenProjectClick();
+    })->setShortcuts(standardKeys(QKeySequence::Open, "Ctrl+O"));
+    action(file, f.mmbtnSaveProject, "mmbtnSaveProject", [&f] {
+        f.mmbtnSaveProjectClick();
+    })->setShortcuts(standardKeys(QKeySequence::Save, "Ctrl+S"));
+    action(file, f.mmbtnSaveProjectAs, "mmbtnSaveProjectAs", [&f] {
+        f.mmbtnSaveProjectAsClick();
+    })->setShortcuts(standardKeys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
     action(file, f.SaveAsText1, "SaveAsText1", [&f] { f.SaveAsText1Click(); });
+    recentMenu_ = file->addMenu(QStringLiteral("Recent Projects"));
+    recentMenu_->setObjectName("RecentProjectsMenu");
+    binder_.bind(f.recentProjects, [this] { showRecentProjects(); });
     file->addSeparator();
     // Exit closes the window; the close event stops the worker and ends the workspace.
-    action(file, f.mmbtnExit, "mmbtnExit", [this] { close(); });
+    action(file, f.mmbtnExit, "mmbtnExit", [this] {
+        close();
+    })->setShortcuts(standardKeys(QKeySequence::Quit, "Ctrl+Q"));
     binder_.bindMenu(f.File1, file);
 
     QMenu* source = menuBar()->addMenu(qs(f.Source1.text()));
@@ -295,11 +365,28 @@ void MainWindow::buildMenus() {
     action(
         view, f.mmbtnVisiblePositiveControl, "mmbtnVisiblePositiveControl",
         [&f] { f.mmbtnVisiblePositiveControlClick(); }, true);
+    // The language of the texts: the program's own words or English, remembered for the next run.
+    view->addSeparator();
+    QMenu* language = view->addMenu(QStringLiteral("Language"));
+    language->setObjectName("LanguageMenu");
+    auto* languages = new QActionGroup(language);
+    for (const auto& [code, name] : {std::pair<const char*, const char*>{"ru", "Русский"},
+                                     std::pair<const char*, const char*>{"en", "English"}}) {
+        QAction* choice = language->addAction(QString::fromUtf8(name));
+        choice->setObjectName(QString("Language_") + code);
+        choice->setCheckable(true);
+        choice->setChecked(Language::current() == code);
+        languages->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, code = QString(code)] { chooseLanguage(code); });
+    }
     binder_.bindMenu(f.View1, view);
 
     QMenu* help = menuBar()->addMenu(qs(f.Help1.text()));
     help->setObjectName("Help1");
-    action(help, f.MotiforaHelp1, "MotiforaHelp1", [&f] { f.MotiforaHelp1Click(); });
+    action(help, f.MotiforaHelp1, "MotiforaHelp1", [&f] {
+        f.MotiforaHelp1Click();
+    })->setShortcut(QKeySequence(Qt::Key_F1));
     action(help, f.About1, "About1", [&f] { f.About1Click(); });
     binder_.bindMenu(f.Help1, help);
 
@@ -364,7 +451,7 @@ void MainWindow::buildStatusBar() {
     }
     binder_.bind(model, [&model, panels] {
         for (int i = 0; i < StatusBar::kPanels; ++i) {
-            const QString text = qs(model.panel(i));
+            const QString text = shown(model.panel(i));
             panels[static_cast<size_t>(i)]->setText(text);
             panels[static_cast<size_t>(i)]->setToolTip(text);
         }
@@ -394,17 +481,28 @@ QWidget* MainWindow::buildRulesPage() {
     settings->addRow(caption("Size of Sub Buffers", page), sub);
     layout->addLayout(settings);
 
+    // Each bar with its progress in percent beside it ("<name>Percent").
     auto addBar = [this, layout](ProgressBar& model, const char* name, const char* tip) {
+        auto* row = new QHBoxLayout;
         auto* bar = new QProgressBar;
         bar->setObjectName(name);
         bar->setToolTip(tip);
         bar->setTextVisible(false);
         bar->setMaximumHeight(14);
-        layout->addWidget(bar);
-        binder_.bind(model, [&model, bar] {
+        auto* percent = new QLabel;
+        percent->setObjectName(QString(name) + "Percent");
+        percent->setToolTip(tip);
+        percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        percent->setMinimumWidth(percent->fontMetrics().horizontalAdvance("100 %") + 4);
+        row->addWidget(bar, 1);
+        row->addWidget(percent);
+        layout->addLayout(row);
+        binder_.bind(model, [&model, bar, percent] {
             bar->setRange(model.minimum(), model.maximum());
             bar->setValue(model.position());
             bar->setVisible(model.visible());
+            percent->setText(QString::number(model.percent()) + " %");
+            percent->setVisible(model.visible());
         });
     };
     addBar(f.FinishProgress, "FinishProgress", "Rules kept in the final buffer");
@@ -582,9 +680,9 @@ QWidget* MainWindow::buildDataArea() {
     sequences->setObjectName("SequencesPanel");
     sequences->setChildrenCollapsible(false);
     sequences->addWidget(
-        gridPane("PositivePane", f.PositiveLabel, f.SequencesList, "SequencesList"));
+        gridPane("PositivePane", f.PositiveLabel, f.SequencesList, "SequencesList", 3));
     sequences->addWidget(
-        gridPane("NegativePane", f.NegativeLabel, f.NegSequencesList, "NegSequencesList"));
+        gridPane("NegativePane", f.NegativeLabel, f.NegSequencesList, "NegSequencesList", 3));
     binder_.bindVisible(f.SequencesPanel, sequences);
     area->addWidget(sequences);
 
@@ -593,8 +691,8 @@ QWidget* MainWindow::buildDataArea() {
     control->setObjectName("ControlPanel");
     control->setChildrenCollapsible(false);
     control->addWidget(
-        gridPane("PosCtrlPane", f.PosCtrlLabel, f.PosCtrlSeqsList, "PosCtrlSeqsList"));
-    control->addWidget(gridPane("NewSeqsPane", f.NewSeqsLabel, f.NewSeqsList, "NewSeqsList"));
+        gridPane("PosCtrlPane", f.PosCtrlLabel, f.PosCtrlSeqsList, "PosCtrlSeqsList", 3));
+    control->addWidget(gridPane("NewSeqsPane", f.NewSeqsLabel, f.NewSeqsList, "NewSeqsList", 3));
     area->addWidget(control);
 
     // Rules, or the ideal objects on the Objects and Classes pages.
@@ -610,9 +708,18 @@ QWidget* MainWindow::buildDataArea() {
     lowerLabel->setFont(bold);
     binder_.bindLabel(f.LowerGridLabel, lowerLabel);
     lowerLayout->addWidget(lowerLabel);
-    QTableView* rules = createGridView(f.RulesList, binder_, "RulesList");
+    QTableView* rules = createGridView(f.RulesList, binder_, "RulesList", 2);
+    // The Fisher column shows "%f"; its tooltip and the status bar show the value in full.
+    static_cast<GridTableModel*>(rules->model())->setTipSource([&f](int column, int row) {
+        return column == 1 ? f.fisherDetail(row) : std::string();
+    });
+    connect(rules->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (syncing_ || !current.isValid()) return;
+                command([this, row = current.row() + 1] { form_.RulesListSelect(row); });
+            });
     lowerLayout->addWidget(rules, 1);
-    idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList");
+    idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList", 2);
     idealObjectsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     idealObjectsView_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(idealObjectsView_, &QWidget::customContextMenuRequested, this,
@@ -634,7 +741,8 @@ QWidget* MainWindow::buildDataArea() {
     auto* classObjects = new QSplitter(Qt::Horizontal);
     classObjects->setObjectName("ClassObjectsPanel");
     classObjects->setChildrenCollapsible(false);
-    classObjects->addWidget(gridPane("ClassListPane", f.ClassListLabel, f.ClassList, "ClassList"));
+    classObjects->addWidget(
+        gridPane("ClassListPane", f.ClassListLabel, f.ClassList, "ClassList", 2));
     chart_ = new ChartBinding(f.Chart1);
     classObjects->addWidget(chart_);
     binder_.bind(f.Chart1, [this] { chart_->refresh(); });

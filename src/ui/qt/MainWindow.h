@@ -50,6 +50,9 @@ class MainWindow : public QMainWindow {
     QTableView* gridView(const QString& name) const;
     ChartBinding* chart() const { return chart_; }
     ErrRecDialog* errRecDialog() const { return errRec_; }
+    // View > Language: "en" or "ru" (the program's own words); shows every text anew and
+    // remembers the choice. Returns false for an unknown code.
+    bool chooseLanguage(const QString& code);
     BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
 
   signals:
@@ -68,7 +71,9 @@ class MainWindow : public QMainWindow {
     QWidget* buildClassesPage();
     QWidget* buildDataArea();
     // A titled grid: a caption label above a table view bound to `grid`.
-    QWidget* gridPane(const char* paneName, TextControl& caption, Grid& grid, const char* gridName);
+    // `elastic` is the grid's column of long texts (see createGridView), -1 for none.
+    QWidget* gridPane(const char* paneName, TextControl& caption, Grid& grid, const char* gridName,
+                      int elastic);
     QPushButton* button(TextControl& control, const char* name, std::function<void()> handler);
     QRadioButton* radio(CheckControl& control, const char* name, std::function<void()> handler);
     QLineEdit* lineEdit(TextControl& control, const char* name);
@@ -78,6 +83,8 @@ class MainWindow : public QMainWindow {
     // The first and last selected rows of the ideal-object view (0-based), or -1 for none.
     void selectedRows(int& top, int& bottom) const;
     void showIdealObjectMenu(const QPoint& where);
+    // Rebuilds File > Recent Projects from the model and stores the list (QSettings).
+    void showRecentProjects();
 
     TMainForm& form_;
     ControlBinder binder_;
@@ -85,6 +92,7 @@ class MainWindow : public QMainWindow {
     QTabWidget* pages_ = nullptr;
     QMenu* controlMenu_ = nullptr;
     QMenu* idealObjectMenu_ = nullptr;
+    QMenu* recentMenu_ = nullptr;
     ChartBinding* chart_ = nullptr;
     ErrRecDialog* errRec_ = nullptr;
     BootstrapWindow* bootstrap_ = nullptr;

@@ -12,6 +12,7 @@
 
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/HelpViewer.h"
+#include "ui/qt/Language.h"
 
 #ifndef MOTIFORA_DOCS_DIR
 #define MOTIFORA_DOCS_DIR "docs"
@@ -40,8 +41,8 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 // Shows one box and returns the answer; runs in the window's thread.
 DialogAnswer showBox(QWidget* parent, const MessageRequest& request) {
     QString text, detail;
-    splitMessage(request.text, text, detail);
-    QMessageBox box(boxIcon(request.icon), qs(request.caption), text, QMessageBox::NoButton,
+    splitMessage(shown(request.text).toStdString(), text, detail);
+    QMessageBox box(boxIcon(request.icon), shown(request.caption), text, QMessageBox::NoButton,
                     parent);
     if (!detail.isEmpty()) box.setDetailedText(detail);
     if (request.buttons == MessageButtons::YesNoCancel) {
@@ -122,7 +123,7 @@ DialogAnswer QtDialogs::messageBox(const MessageRequest& request) {
 }
 
 std::optional<std::string> QtDialogs::chooseFile(const FileRequest& request, bool save) {
-    QFileDialog dialog(parent_, qs(request.title));
+    QFileDialog dialog(parent_, shown(request.title));
     dialog.setNameFilter(qtFileFilter(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);

@@ -5,6 +5,7 @@
 
 #include <QAction>
 #include <QElapsedTimer>
+#include <QSettings>
 #include <QTest>
 #include <QWidget>
 #include <algorithm>
@@ -25,6 +26,8 @@ inline const std::string kNegative = kExamples + "/promoters_neg.seq";
 class WindowFixture : public ::testing::Test {
   protected:
     void SetUp() override {
+        // Each window starts as on a first run: the program's own words, no recent projects.
+        QSettings().clear();
         form = std::make_unique<TMainForm>(dialogs);
         window = std::make_unique<MainWindow>(*form);
         window->resize(1280, 900);
