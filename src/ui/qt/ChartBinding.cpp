@@ -144,7 +144,8 @@ ChartBinding::ChartBinding(const Chart& chart, QWidget* parent)
         series_[i]->setColor(colors[i]);
         series_[i]->setPointsVisible(true);
         series_[i]->setMarkerSize(8);
-        series_[i]->setLightMarker(squareMarker(colors[i]));
+        markers_[i] = squareMarker(colors[i]);
+        series_[i]->setLightMarker(markers_[i]);
         qchart->addSeries(series_[i]);
         series_[i]->attachAxis(x_);
         series_[i]->attachAxis(y_);
@@ -191,7 +192,10 @@ void ChartBinding::drawSeries(int index) {
     const Chart::Series& points = shown_[index];
     const auto count = static_cast<qsizetype>(points.size());
     QLineSeries* series = series_[index];
-    series->setPointsVisible(count <= kMarkerPoints);
+    // The squares are light markers, which Qt draws whatever pointsVisible says.
+    const bool squares = count <= kMarkerPoints;
+    series->setPointsVisible(squares);
+    series->setLightMarker(squares ? markers_[index] : QImage());
     series->setMarkerSize(markerSize(count));
     series->replace(envelope(points, drawnColumns_));
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QChartView>
+#include <QImage>
 #include <QList>
 #include <QPointF>
 #include <cstdint>
@@ -48,6 +49,7 @@ class ChartBinding final : public QChartView {
 
     const Chart& chart_;
     Chart::Series shown_[2];  // the model's points as last read
+    QImage markers_[2];
     int drawnColumns_ = 0;
     QLineSeries* series_[2];
     QValueAxis* x_;

@@ -130,6 +130,8 @@ TEST(ChartBinding, ALongScanIsDrawnAsAnEnvelopeWithoutMarkersAndExactRanges) {
     chart.addPoint(1, 100000, 0.0);
     ASSERT_TRUE(view.refresh());
     EXPECT_FALSE(view.series(0)->pointsVisible()) << "no squares on 100,000 points";
+    EXPECT_TRUE(view.series(0)->lightMarker().isNull()) << "no squares on 100,000 points";
+    EXPECT_FALSE(view.series(1)->lightMarker().isNull()) << "the level line keeps its two";
     EXPECT_LE(view.series(0)->count(), 2 * 800);
     EXPECT_GT(view.series(0)->count(), 100);
     EXPECT_EQ(view.series(1)->count(), 2);
@@ -156,6 +158,7 @@ TEST(ChartBinding, ALongScanIsDrawnAsAnEnvelopeWithoutMarkersAndExactRanges) {
     for (int k = 1; k <= 5; ++k) chart.addPoint(0, k, k * 0.01);
     ASSERT_TRUE(view.refresh());
     EXPECT_TRUE(view.series(0)->pointsVisible());
+    EXPECT_FALSE(view.series(0)->lightMarker().isNull());
     EXPECT_EQ(view.series(0)->count(), 5);
     EXPECT_LE(xTicks.most, 20.0);
     EXPECT_LE(yTicks.most, 20.0);
