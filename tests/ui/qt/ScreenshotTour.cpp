@@ -79,7 +79,8 @@ int main(int argc, char** argv) {
     motifora::ScriptedDialogs dialogs;
     motifora::TMainForm form(dialogs);
     MainWindow window(form);
-    window.resize(1600, 1000);
+    // The size of a common laptop screen: every column and grid must fit it.
+    window.resize(1280, 860);
     window.show();
     auto* pages = window.findChild<QTabWidget*>("ModePageControl");
     auto click = [&window](const char* name) {
