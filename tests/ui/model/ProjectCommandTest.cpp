@@ -579,6 +579,50 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     }
 }
 
+TEST_F(ProjectCommandTest, OpenProjectByNameReadsAsTheMenuCommandDoes) {
+    // The path a file manager hands over: no dialog, the same project as "Open Project...".
+    const std::string path = stageProject(folder, Stage::kAfterIdealization);
+    ScriptedDialogs viaMenu;
+    TMainForm menu(viaMenu);
+    viaMenu.choose(path);
+    menu.mmbtnOpenProjectClick();
+    ASSERT_TRUE(viaMenu.messages.empty()) << viaMenu.messages.front().text;
+
+    ASSERT_TRUE(form->openProject(path));
+    EXPECT_TRUE(dialogs.files.empty()) << "no file dialog for a named project";
+    EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+    EXPECT_EQ(form->projectName, path);
+    EXPECT_EQ(form->Caption.text(), "Motifora - " + path);
+    EXPECT_EQ(gridTexts(form->SequencesList), gridTexts(menu.SequencesList));
+    EXPECT_EQ(gridTexts(form->RulesList), gridTexts(menu.RulesList));
+    EXPECT_EQ(gridTexts(form->IdealizObjectsList), gridTexts(menu.IdealizObjectsList));
+    EXPECT_EQ(form->btnStartIdealization.enabled(), menu.btnStartIdealization.enabled());
+    EXPECT_EQ(manager().classCount, menu.manager().classCount);
+    EXPECT_GT(manager().classCount, 0);
+}
+
+TEST_F(ProjectCommandTest, OpenProjectByNameReportsARefusedFileAndKeepsTheWork) {
+    ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
+    dialogs.messages.clear();
+    TMainManager* before = &manager();
+    const auto shownBefore = gridTexts(form->SequencesList);
+    const std::string missing = folder.path("no-such-project.dnp");
+    const std::string damaged = folder.write("damaged.dnp", "00000000");
+    for (const std::string& path : {missing, damaged}) {
+        SCOPED_TRACE(path);
+        EXPECT_FALSE(form->openProject(path));
+        EXPECT_EQ(lastMessage().text.rfind("Ошибка чтения из файла: " + path, 0), 0u)
+            << lastMessage().text;
+        EXPECT_EQ(lastMessage().caption, "Ошибка");
+        EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
+        EXPECT_EQ(&manager(), before);
+        EXPECT_EQ(gridTexts(form->SequencesList), shownBefore);
+        EXPECT_EQ(form->projectName, "Project1.dnp");
+        EXPECT_EQ(form->Caption.text(), "Motifora - Project1.dnp");
+    }
+    EXPECT_EQ(dialogs.messages.size(), 2u);
+}
+
 // ---------------------------------------------------------------- text export
 
 TEST_F(ProjectCommandTest, TextExportThroughTheCommand) {
