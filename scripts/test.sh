@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: a normal build, an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer, and the fuzzers.
+# UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer, the fuzzers, and the
+# Debian package (built, checked with lintian, unpacked and run).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --no-build
@@ -64,6 +65,12 @@ for fuzzer in build-asan/fuzz/*/fuzz_*; do
     fi
     rm -rf "$corpus"
 done
+
+echo "=== Debian package (build, lintian, install into a throw-away root) ==="
+if ! scripts/check-package.sh; then
+    echo "package check failed"
+    status=1
+fi
 
 if [ $status -ne 0 ]; then
     echo "0 passed, 1 failed: some suite failed (see above)"

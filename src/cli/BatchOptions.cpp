@@ -9,10 +9,7 @@
 
 #include "cli/ExitCode.h"
 #include "core/NumberFormat.h"
-
-#ifndef MOTIFORA_VERSION
-#define MOTIFORA_VERSION "0"
-#endif
+#include "version/Version.h"
 
 namespace motifora {
 
@@ -261,7 +258,7 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
         "window model as the workbench, and writes the same project, text export and\n"
         "report files.",
         "motifora-cli"};
-    app.set_version_flag("--version", std::string("motifora-cli ") + MOTIFORA_VERSION,
+    app.set_version_flag("--version", "motifora-cli " + versionText(),
                          "Print the version and exit");
     app.footer(kFooter);
     app.get_formatter()->column_width(38);

@@ -7,6 +7,7 @@
 
 #include "cli/BatchOptions.h"
 #include "cli/ExitCode.h"
+#include "version/Version.h"
 
 namespace motifora {
 namespace {
@@ -264,6 +265,15 @@ TEST(BatchOptionsTest, HelpAndVersionGoToStandardOutput) {
     EXPECT_FALSE(version.run);
     EXPECT_EQ(version.exitCode, kExitSuccess);
     EXPECT_EQ(version.out.rfind("motifora-cli ", 0), 0u) << version.out;
+}
+
+TEST(BatchOptionsTest, VersionIsTheSharedVersionText) {
+    // The about box shows the same versionText(): one version for both programs.
+    const ParseOutcome version = parse({"--version"});
+    std::string out = version.out;
+    while (!out.empty() && out.back() == '\n') out.pop_back();
+    EXPECT_EQ(out, "motifora-cli " + versionText());
+    EXPECT_NE(out.find(projectVersion()), std::string::npos) << out;
 }
 
 }  // namespace

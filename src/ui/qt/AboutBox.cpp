@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "version/Version.h"
+
 namespace motifora {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
@@ -15,7 +17,8 @@ AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
 
     auto* title = new QLabel("<h2>Motifora</h2>", this);
     title->setAlignment(Qt::AlignCenter);
-    auto* version = new QLabel(QString("Version %1").arg(QStringLiteral("0.1.0")), this);
+    auto* version =
+        new QLabel(QString("Version %1").arg(QString::fromStdString(versionText())), this);
     version->setAlignment(Qt::AlignCenter);
     auto* text = new QLabel(
         "A workbench for regularity search in aligned DNA sequences: rules, ideal objects "

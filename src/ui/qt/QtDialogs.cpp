@@ -17,6 +17,9 @@
 #ifndef MOTIFORA_DOCS_DIR
 #define MOTIFORA_DOCS_DIR "docs"
 #endif
+#ifndef MOTIFORA_DATA_FROM_PROGRAM
+#define MOTIFORA_DATA_FROM_PROGRAM "../share/motifora"
+#endif
 
 namespace motifora {
 
@@ -96,11 +99,17 @@ void splitMessage(const std::string& message, QString& text, QString& detail) {
     }
 }
 
+QStringList defaultManualFiles(const QString& programFolder) {
+    const QDir folder(programFolder);
+    return {
+        folder.filePath("manual.md"),
+        QDir::cleanPath(folder.filePath(QStringLiteral(MOTIFORA_DATA_FROM_PROGRAM "/manual.md"))),
+        QStringLiteral(MOTIFORA_DOCS_DIR "/manual.md")};
+}
+
 QtDialogs::QtDialogs(QStringList manualFiles) : manualFiles_(std::move(manualFiles)) {
-    if (manualFiles_.isEmpty()) {
-        manualFiles_ << QCoreApplication::applicationDirPath() + "/manual.md"
-                     << QStringLiteral(MOTIFORA_DOCS_DIR "/manual.md");
-    }
+    if (manualFiles_.isEmpty())
+        manualFiles_ = defaultManualFiles(QCoreApplication::applicationDirPath());
 }
 
 QtDialogs::~QtDialogs() {

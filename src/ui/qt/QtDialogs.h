@@ -23,13 +23,19 @@ QString qtFileFilter(const std::string& filter);
 // the reason is one click away.
 void splitMessage(const std::string& message, QString& text, QString& detail);
 
+// Where the help command looks for the user manual of the program in `programFolder`, in
+// order: beside the program (a build folder), in the installed data folder found relative to it
+// (bin/../share/motifora, so an installed tree can be moved as a whole), and in the source
+// tree's docs/.
+QStringList defaultManualFiles(const QString& programFolder);
+
 // Real dialogs for the window model. Message boxes asked for from a worker thread cannot be
 // shown there; they are queued to the window's thread and answered Ok at once (the workers
 // only ever show one-button boxes and never read the answer).
 class QtDialogs : public Dialogs {
   public:
     // `manualFiles`: where the user manual may lie, tried in order; the first that exists is
-    // shown by the help command. Empty: beside the program, then in the source tree's docs/.
+    // shown by the help command. Empty: defaultManualFiles() of the running program.
     explicit QtDialogs(QStringList manualFiles = {});
     ~QtDialogs() override;
 

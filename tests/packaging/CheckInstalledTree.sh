@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# Checks an installed Motifora tree (a `cmake --install` prefix or the usr/ of an unpacked
+# package): every file in its place, motifora-cli reports its version, and the bundled example
+# runs from the installed files alone, writing a project, a text export and a report.
+# Usage: CheckInstalledTree.sh PREFIX WITH_WINDOW(0|1) [EXPECTED_VERSION_TEXT]
+set -euo pipefail
+prefix=$1 window=$2 expected=${3:-}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+files=(bin/motifora-cli
+       share/motifora/manual.md
+       share/motifora/examples/promoters_pos.seq
+       share/motifora/examples/promoters_neg.seq
+       share/motifora/examples/README.md
+       share/doc/motifora/copyright
+       share/doc/motifora/changelog.gz
+       share/man/man1/motifora-cli.1.gz)
+if [ "$window" = 1 ]; then
+    files+=(bin/motifora
+            share/man/man1/motifora.1.gz
+            share/applications/motifora.desktop
+            share/icons/hicolor/scalable/apps/motifora.svg
+            share/icons/hicolor/48x48/apps/motifora.png
+            share/icons/hicolor/128x128/apps/motifora.png
+            share/mime/packages/motifora.xml
+            share/metainfo/org.motifora.motifora.metainfo.xml)
+fi
+for f in "${files[@]}"; do
+    [ -f "$prefix/$f" ] || fail "$prefix/$f is missing"
+done
+# Every picture the manual shows lies beside it.
+grep -o 'screenshots/[A-Za-z0-9_.-]*\.png' "$prefix/share/motifora/manual.md" | sort -u |
+    while read -r picture; do
+        [ -f "$prefix/share/motifora/$picture" ] || fail "the manual shows $picture, not installed"
+    done
+# The compressed files are real gzip streams without a stored name or time.
+for gz in share/doc/motifora/changelog.gz share/man/man1/motifora-cli.1.gz; do
+    gzip -t "$prefix/$gz" || fail "$gz is not a valid gzip file"
+done
+zcat "$prefix/share/man/man1/motifora-cli.1.gz" | grep -qF -- '\-\-positive' ||
+    fail "the manual page of motifora-cli does not describe --positive"
+
+version=$("$prefix/bin/motifora-cli" --version)
+case "$version" in
+    "motifora-cli "[0-9]*) ;;
+    *) fail "motifora-cli --version printed \"$version\"" ;;
+esac
+if [ -n "$expected" ] && [ "$version" != "motifora-cli $expected" ]; then
+    fail "motifora-cli --version printed \"$version\", the build's version is \"$expected\""
+fi
+echo "$version"
+
+out=$(mktemp -d)
+trap 'rm -rf "$out"' EXIT
+examples="$prefix/share/motifora/examples"
+(cd "$out" && "$prefix/bin/motifora-cli" --quiet \
+    --positive "$examples/promoters_pos.seq" --negative "$examples/promoters_neg.seq" \
+    --control-negative "$examples/promoters_neg.seq" \
+    --save promoters.dnp --export-text promoters.txt --report promoters.html) ||
+    fail "the bundled example failed from the installed files"
+for f in promoters.dnp promoters.txt promoters.html; do
+    [ -s "$out/$f" ] || fail "the example wrote no $f"
+done
+echo "installed tree at $prefix: files in place, the example runs"
