@@ -14,15 +14,12 @@
 #include "cli/ExitCode.h"
 #include "cli/Interrupt.h"
 #include "genome/GenomeScan.h"
-#include "io/AtomicStream.h"
+#include "genome/TrackWriter.h"
 #include "io/ProjectFile.h"
-#include "io/ScanTracks.h"
 
 namespace motifora {
 
 namespace {
-
-constexpr size_t kFlushBytes = size_t{1} << 20;
 
 struct ScanOptions {
     std::string model;
@@ -72,77 +69,6 @@ bool parseLevel(std::string text, double& level) {
     in >> level;
     return !text.empty() && in && in.peek() == std::char_traits<char>::eof();
 }
-
-class TrackFiles : public ScanSink {
-  public:
-    TrackFiles(AtomicStream* bed, AtomicStream* bedGraph, const std::vector<int32_t>& classes,
-               std::ostream* progress, std::atomic<bool>& stop)
-        : bed_(bed), bedGraph_(bedGraph), progress_(progress), stop_(stop) {
-        for (const int32_t k : classes) names_.push_back("class" + std::to_string(k + 1));
-        started_ = std::chrono::steady_clock::now();
-        shown_ = started_;
-    }
-
-    void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
-                 std::span<const uint8_t> valid) override {
-        if (bedGraph_ == nullptr) return;
-        for (size_t j = 0; j < best.size(); ++j) {
-            if (valid[j] == 0) continue;
-            const int64_t start = first + static_cast<int64_t>(j);
-            appendBedGraphLine(graphText_, record.name, start, start + 1, best[j]);
-        }
-        if (graphText_.size() >= kFlushBytes) flushGraph();
-    }
-    void hit(const FastaRecord& record, const ScanHit& hit) override {
-        if (bed_ == nullptr) return;
-        appendBedLine(bedText_, record.name, hit.start, hit.end,
-                      names_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
-        if (bedText_.size() >= kFlushBytes) flushBed();
-    }
-    void progress(const ScanTotals& totals) override {
-        if (interruptRequested()) stop_.store(true);
-        if (progress_ == nullptr) return;
-        const auto now = std::chrono::steady_clock::now();
-        if (now - shown_ < std::chrono::seconds(1)) return;
-        shown_ = now;
-        showProgress(totals);
-    }
-    void showProgress(const ScanTotals& totals) {
-        if (progress_ == nullptr) return;
-        const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
-        const double rate = seconds > 0 ? static_cast<double>(totals.letters) / seconds : 0.0;
-        *progress_ << "scan: " << totals.records << " records, " << totals.letters << " letters, "
-                   << static_cast<int64_t>(rate) << " letters/s\n"
-                   << std::flush;
-    }
-    void flushAll() {
-        flushBed();
-        flushGraph();
-    }
-
-  private:
-    void flushBed() {
-        if (bed_ == nullptr) return;
-        bed_->Write(bedText_);
-        bedText_.clear();
-    }
-    void flushGraph() {
-        if (bedGraph_ == nullptr) return;
-        bedGraph_->Write(graphText_);
-        graphText_.clear();
-    }
-
-    AtomicStream* bed_;
-    AtomicStream* bedGraph_;
-    std::ostream* progress_;
-    std::atomic<bool>& stop_;
-    std::vector<std::string> names_;
-    std::string bedText_;
-    std::string graphText_;
-    std::chrono::steady_clock::time_point started_;
-    std::chrono::steady_clock::time_point shown_;
-};
 
 }  // namespace
 
@@ -233,41 +159,35 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
         return refuse(options.model + ": " + error, kExitBadArguments);
 
-    AtomicStream bed;
-    AtomicStream bedGraph;
+    TrackWriter tracks;
     const std::string modelName = std::filesystem::path(options.model).filename().string();
-    std::string classList;
-    for (const int32_t k : settings.classes)
-        classList += (classList.empty() ? "" : ",") + std::to_string(k + 1);
-    const std::string what = "classes " + classList + ", strand " + options.strand;
-    if (!options.bed.empty()) {
-        const IoStatus opened = bed.Open(options.bed);
-        if (!opened) return refuse(opened.message, kExitOutputFailed);
-        bed.Write(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
-                                              ", level " + formatTrackNumber(settings.level) +
-                                              (settings.merge ? ", merged)" : ")")));
-    }
-    if (!options.bedGraph.empty()) {
-        const IoStatus opened = bedGraph.Open(options.bedGraph);
-        if (!opened) return refuse(opened.message, kExitOutputFailed);
-        bedGraph.Write(bedGraphTrackLine(
-            modelName + " scores",
-            "Best Motifora score of " + modelName + " per window (" + what + ")"));
-    }
-    TrackFiles sink(bed.IsOpen() ? &bed : nullptr, bedGraph.IsOpen() ? &bedGraph : nullptr,
-                    settings.classes, options.quiet ? nullptr : &err, stop);
-    if (!scanner.Scan(options.genome, sink, error)) {
+    const IoStatus opened = tracks.Open(options.bed, options.bedGraph, modelName, settings);
+    if (!opened) return refuse(opened.message, kExitOutputFailed);
+    const auto started = std::chrono::steady_clock::now();
+    auto shown = started;
+    auto showProgress = [&](const ScanTotals& totals) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        const double rate = seconds > 0 ? static_cast<double>(totals.letters) / seconds : 0.0;
+        err << "scan: " << totals.records << " records, " << totals.letters << " letters, "
+            << static_cast<int64_t>(rate) << " letters/s\n"
+            << std::flush;
+    };
+    tracks.onProgress = [&](const ScanTotals& totals) {
+        if (interruptRequested()) stop.store(true);
+        const auto now = std::chrono::steady_clock::now();
+        if (options.quiet || now - shown < std::chrono::seconds(1)) return;
+        shown = now;
+        showProgress(totals);
+    };
+    if (!scanner.Scan(options.genome, tracks, error)) {
         if (interruptRequested())
             return refuse("interrupted; no output was written", kExitInterrupted);
         return refuse(error, kExitInputRefused);
     }
-    sink.flushAll();
-    sink.showProgress(scanner.Totals());
-    for (AtomicStream* file : {&bed, &bedGraph}) {
-        if (!file->IsOpen()) continue;
-        const IoStatus written = file->Commit();
-        if (!written) return refuse(written.message, kExitOutputFailed);
-    }
+    if (!options.quiet) showProgress(scanner.Totals());
+    const IoStatus written = tracks.Finish();
+    if (!written) return refuse(written.message, kExitOutputFailed);
     const ScanTotals& totals = scanner.Totals();
     out << "Scanned " << totals.records << " records, " << totals.letters
         << " letters: " << totals.windows << " windows scored, " << totals.skippedWindows
