@@ -36,40 +36,6 @@ struct ScanOptions {
     bool quiet = false;
 };
 
-// "1,3-5" -> {0, 2, 3, 4} (1-based in the text, 0-based out). False on anything else.
-bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
-    std::stringstream in(text);
-    std::string item;
-    while (std::getline(in, item, ',')) {
-        const size_t dash = item.find('-');
-        char* end = nullptr;
-        const long first = std::strtol(item.c_str(), &end, 10);
-        long last = first;
-        if (dash == std::string::npos) {
-            if (item.empty() || *end != '\0') return false;
-        } else {
-            if (end != item.c_str() + dash) return false;
-            const char* tail = item.c_str() + dash + 1;
-            last = std::strtol(tail, &end, 10);
-            if (*tail == '\0' || *end != '\0') return false;
-        }
-        if (first < 1 || last < first || last > 1'000'000) return false;
-        for (long k = first; k <= last; ++k) classes.push_back(static_cast<int32_t>(k - 1));
-    }
-    return !classes.empty();
-}
-
-// A level typed with a decimal point or a comma.
-bool parseLevel(std::string text, double& level) {
-    for (char& c : text) {
-        if (c == ',') c = '.';
-    }
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
-    in >> level;
-    return !text.empty() && in && in.peek() == std::char_traits<char>::eof();
-}
-
 }  // namespace
 
 int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -120,7 +86,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     settings.threads = options.threads;
     settings.records = options.records;
     if (!options.level.empty()) {
-        if (!parseLevel(options.level, settings.level))
+        if (!parseScanLevel(options.level, settings.level))
             return refuse("--level: \"" + options.level + "\" is not a number", kExitBadArguments);
         settings.hits = true;
     }

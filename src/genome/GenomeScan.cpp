@@ -8,8 +8,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <locale>
 #include <memory>
 #include <set>
+#include <sstream>
 #include <thread>
 
 #include "classify/Classificator.h"
@@ -101,6 +103,38 @@ bool fileExists(const std::string& path) {
 }
 
 }  // namespace
+
+bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
+    std::stringstream in(text);
+    std::string item;
+    while (std::getline(in, item, ',')) {
+        const size_t dash = item.find('-');
+        char* end = nullptr;
+        const long first = std::strtol(item.c_str(), &end, 10);
+        long last = first;
+        if (dash == std::string::npos) {
+            if (item.empty() || *end != '\0') return false;
+        } else {
+            if (end != item.c_str() + dash) return false;
+            const char* tail = item.c_str() + dash + 1;
+            last = std::strtol(tail, &end, 10);
+            if (*tail == '\0' || *end != '\0') return false;
+        }
+        if (first < 1 || last < first || last > 1'000'000) return false;
+        for (long k = first; k <= last; ++k) classes.push_back(static_cast<int32_t>(k - 1));
+    }
+    return !classes.empty();
+}
+
+bool parseScanLevel(std::string text, double& level) {
+    for (char& c : text) {
+        if (c == ',') c = '.';
+    }
+    std::istringstream in(text);
+    in.imbue(std::locale::classic());
+    in >> level;
+    return !text.empty() && in && in.peek() == std::char_traits<char>::eof();
+}
 
 struct GenomeScanner::Piece {
     std::vector<uint8_t> codes;    // the letters of the piece, as codes

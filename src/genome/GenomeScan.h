@@ -68,6 +68,11 @@ class ScanSink {
     virtual void progress(const ScanTotals& totals) { (void)totals; }
 };
 
+// Reads a class list such as "1,3-5" (1-based) into 0-based indexes. False on anything else.
+bool parseClassList(const std::string& text, std::vector<int32_t>& classes);
+// Reads a level written with a decimal point or a comma. False when it is not a number.
+bool parseScanLevel(std::string text, double& level);
+
 class GenomeScanner {
   public:
     // Builds a scorer per chosen class from a set-up classificator and the model's code table.

@@ -154,6 +154,17 @@ TEST_F(GenomeScanTest, RefusesWhatItCannotScan) {
     EXPECT_EQ(error, "no record named \"chr9\" in the genome file");
     EXPECT_FALSE(scanner.Scan((folder_ / "missing.fa").string(), recorder, error));
     EXPECT_NE(error.find("missing.fa: cannot open the file"), std::string::npos) << error;
+
+    // A stop raised before the scan ends it before the first piece is scored.
+    std::atomic<bool> stop{true};
+    settings.records.clear();
+    settings.stop = &stop;
+    ASSERT_TRUE(scanner.Prepare(engine, storage->codeTable, settings, error));
+    Recorder stopped;
+    EXPECT_FALSE(scanner.Scan(write("s.fa", ">a\nAAAA\n>b\nAAAA\n"), stopped, error));
+    EXPECT_EQ(error, "the scan was stopped");
+    EXPECT_TRUE(stopped.all.empty());
+    EXPECT_EQ(stopped.starts.size(), 1u);
 }
 
 // Generated model, genome with N runs and soft-masked stretches, several records; every window

@@ -1,0 +1,363 @@
+// The genome scan window: choices read from its edits, the scan on the window's own thread,
+// hits and chart bins published under the window's mutex, and the exports.
+#include "ui/model/GenomeScanForm.h"
+
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+
+#include "classify/Classificator.h"
+#include "core/CCodeTable.h"
+#include "genome/TrackWriter.h"
+#include "io/ScanTracks.h"
+
+namespace motifora {
+
+namespace {
+
+std::string scoreText(double value) { return formatTrackNumber(value); }
+
+int64_t fileSize(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? static_cast<int64_t>(info.st_size) : 0;
+}
+
+}  // namespace
+
+// Receives the scan on the worker: keeps hits and chart bins, and publishes progress.
+class GenomeScanForm::Collector final : public ScanSink {
+  public:
+    Collector(GenomeScanForm& form, int64_t expectedLetters)
+        : form_(form), expected_(std::max<int64_t>(expectedLetters, 1)) {
+        started_ = std::chrono::steady_clock::now();
+    }
+
+    void recordStart(const FastaRecord& record) override {
+        RecordChart chart;
+        chart.name = record.name;
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        form_.records_.push_back(std::move(chart));
+        const auto row = static_cast<int32_t>(form_.records_.size());
+        form_.RecordsList.setRowCount(row + 1);
+        form_.RecordsList.setCell(0, row, record.name);
+    }
+    void windows(const FastaRecord&, int64_t first, std::span<const double> best,
+                 std::span<const uint8_t> valid) override {
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        RecordChart& chart = form_.records_.back();
+        for (size_t j = 0; j < best.size(); ++j) {
+            const auto bin = static_cast<size_t>((first + static_cast<int64_t>(j)) / chart.binSize);
+            if (bin >= chart.best.size()) {
+                chart.best.resize(bin + 1, 0.0);
+                chart.scored.resize(bin + 1, 0);
+            }
+            if (valid[j] != 0 && (chart.scored[bin] == 0 || best[j] > chart.best[bin])) {
+                chart.best[bin] = best[j];
+                chart.scored[bin] = 1;
+            }
+            // Too many points: pairs of bins become one.
+            if (chart.best.size() > kMaxChartPoints) halve(chart);
+        }
+    }
+    void hit(const FastaRecord&, const ScanHit& hit) override {
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        ++form_.records_.back().hits;
+        if (form_.hits_.size() >= kMaxShownHits) return;
+        const int32_t classNumber =
+            form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
+        form_.hits_.push_back({static_cast<int32_t>(form_.records_.size()) - 1, hit, classNumber});
+    }
+    void recordEnd(const FastaRecord&, int64_t letters) override {
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        RecordChart& chart = form_.records_.back();
+        chart.letters = letters;
+        const auto row = static_cast<int32_t>(form_.records_.size());
+        form_.RecordsList.setCell(1, row, std::to_string(letters));
+        form_.RecordsList.setCell(2, row, std::to_string(chart.hits));
+    }
+    void progress(const ScanTotals& totals) override { publish(totals); }
+
+    void publish(const ScanTotals& totals) {
+        const double seconds =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        const auto rate =
+            static_cast<int64_t>(seconds > 0 ? static_cast<double>(totals.letters) / seconds : 0);
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        form_.Progress.setPosition(
+            static_cast<int32_t>(std::min<int64_t>(999, totals.letters * 1000 / expected_)));
+        form_.StatusLabel.setText(std::to_string(totals.records) + " records, " +
+                                  std::to_string(totals.letters) + " letters, " +
+                                  std::to_string(rate) + " letters/s, " +
+                                  std::to_string(totals.hits) + " hits");
+    }
+
+  private:
+    static void halve(RecordChart& chart) {
+        const size_t n = (chart.best.size() + 1) / 2;
+        for (size_t i = 0; i < n; ++i) {
+            const size_t a = 2 * i;
+            const size_t b = std::min(a + 1, chart.best.size() - 1);
+            const bool any = chart.scored[a] != 0 || chart.scored[b] != 0;
+            double value = chart.scored[a] != 0 ? chart.best[a] : chart.best[b];
+            if (chart.scored[b] != 0 && chart.best[b] > value) value = chart.best[b];
+            chart.best[i] = any ? value : 0.0;
+            chart.scored[i] = any ? 1 : 0;
+        }
+        chart.best.resize(n);
+        chart.scored.resize(n);
+        chart.binSize *= 2;
+    }
+
+    GenomeScanForm& form_;
+    int64_t expected_;
+    std::chrono::steady_clock::time_point started_;
+};
+
+GenomeScanForm::GenomeScanForm() {
+    Window.setVisible(false);
+    HitsList.setHeaders({"Record", "Start", "End", "Strand", "Class", "Score"});
+    RecordsList.setHeaders({"Record", "Letters", "Hits"});
+    ScoreChart.setXAxis({"Position", true, 0.0, 0.0});
+    ScoreChart.setYAxis({"Score", true, 0.0, 0.0});
+}
+
+GenomeScanForm::~GenomeScanForm() {
+    Stop();
+    WaitForEnd();
+}
+
+int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (GenomeEdit.text().empty()) return kGenomeScanNoFile;
+    const std::string classes = ClassesEdit.text();
+    if (!classes.empty() && !parseClassList(classes, settings.classes))
+        return kGenomeScanBadClasses;
+    const std::string level = LevelEdit.text();
+    if (!level.empty()) {
+        if (!parseScanLevel(level, settings.level)) return kGenomeScanBadLevel;
+        settings.hits = true;
+    }
+    settings.bothStrands = StrandGroup.itemIndex() == 1;
+    settings.threads =
+        static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
+    return kGenomeScanStarted;
+}
+
+int32_t GenomeScanForm::Start(Classificator& classificator, const CCodeTable& table,
+                              const std::string& modelName) {
+    if (running_.load()) return kGenomeScanRunning;
+    WaitForEnd();
+    ScanSettings settings;
+    const int32_t read = readChoices(settings);
+    if (read != kGenomeScanStarted) return read;
+    if (settings.classes.empty()) {
+        for (int32_t k = 0; k < classificator.idealObjectCount; ++k) settings.classes.push_back(k);
+    }
+    settings.stop = &stop_;
+    std::string error;
+    if (!scanner_.Prepare(classificator, table, settings, error)) {
+        prepared_ = false;
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        StatusLabel.setText(error);
+        ExportBedBtn.setEnabled(false);
+        ExportBedGraphBtn.setEnabled(false);
+        return kGenomeScanRefused;
+    }
+    prepared_ = true;
+    settings_ = settings;
+    modelName_ = modelName;
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        genome_ = GenomeEdit.text();
+        hits_.clear();
+        records_.clear();
+        chartRecord_ = -1;
+        HitsList.setRowCount(1);
+        HitsList.clearDataRows();
+        RecordsList.setRowCount(1);
+        RecordsList.clearDataRows();
+        ScoreChart.clearSeries(0);
+        Progress.setPosition(0);
+    }
+    run(genome_, true, "", "");
+    return kGenomeScanStarted;
+}
+
+int32_t GenomeScanForm::ExportBed(const std::string& path) { return startExport(path, true); }
+
+int32_t GenomeScanForm::ExportBedGraph(const std::string& path) { return startExport(path, false); }
+
+int32_t GenomeScanForm::startExport(const std::string& path, bool bed) {
+    if (running_.load()) return kGenomeScanRunning;
+    WaitForEnd();
+    if (!prepared_) return kGenomeScanNothing;
+    if (path.empty()) return kGenomeScanNoFile;
+    if (bed && !settings_.hits) {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        StatusLabel.setText("A BED export needs a level: the score a hit must reach.");
+        return kGenomeScanBadLevel;
+    }
+    run(genome_, false, bed ? path : "", bed ? "" : path);
+    return kGenomeScanStarted;
+}
+
+void GenomeScanForm::run(std::string genome, bool collect, std::string bedPath,
+                         std::string bedGraphPath) {
+    stop_.store(false);
+    running_.store(true);
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        StartBtn.setEnabled(false);
+        StopBtn.setEnabled(true);
+        ExportBedBtn.setEnabled(false);
+        ExportBedGraphBtn.setEnabled(false);
+        StatusLabel.setText(collect ? "Scanning " + genome
+                                    : "Exporting to " + bedPath + bedGraphPath);
+    }
+    const int64_t size = fileSize(genome);
+    const bool packed = genome.size() > 3 && genome.compare(genome.size() - 3, 3, ".gz") == 0;
+    const int64_t expected = packed ? size * 3 : size;
+    worker_ = std::thread([this, genome, collect, bedPath, bedGraphPath, expected] {
+        std::string error;
+        bool ok = false;
+        std::string done;
+        if (collect) {
+            Collector collector(*this, expected);
+            ok = scanner_.Scan(genome, collector, error);
+            collector.publish(scanner_.Totals());
+            if (ok) {
+                const ScanTotals& totals = scanner_.Totals();
+                done = "Done: " + std::to_string(totals.records) + " records, " +
+                       std::to_string(totals.letters) + " letters, " +
+                       std::to_string(totals.windows) + " windows scored, " +
+                       std::to_string(totals.skippedWindows) + " skipped, " +
+                       std::to_string(totals.hits) + " hits";
+            }
+        } else {
+            TrackWriter writer;
+            IoStatus status = writer.Open(bedPath, bedGraphPath, modelName_, settings_);
+            if (status) {
+                ok = scanner_.Scan(genome, writer, error);
+                if (ok) status = writer.Finish();
+            }
+            if (!status) {
+                ok = false;
+                error = status.message;
+            }
+            if (ok) done = "Written: " + bedPath + bedGraphPath;
+        }
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        if (collect) {
+            if (ok && hits_.size() >= kMaxShownHits)
+                done += " (the table shows the first " + std::to_string(kMaxShownHits) + ")";
+            fillHits();
+            if (!records_.empty()) ShowRecord(0);
+        }
+        setIdle(ok ? done : (stop_.load() ? "Stopped." : error));
+        running_.store(false);
+    });
+}
+
+void GenomeScanForm::setIdle(const std::string& status) {
+    StatusLabel.setText(status);
+    StartBtn.setEnabled(true);
+    StopBtn.setEnabled(false);
+    ExportBedBtn.setEnabled(prepared_ && settings_.hits);
+    ExportBedGraphBtn.setEnabled(prepared_);
+    Progress.setPosition(1000);
+}
+
+void GenomeScanForm::Stop() { stop_.store(true); }
+
+void GenomeScanForm::WaitForEnd() {
+    if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
+}
+
+void GenomeScanForm::fillHits() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    HitsList.setRowCount(static_cast<int32_t>(hits_.size()) + 1);
+    for (size_t i = 0; i < hits_.size(); ++i) {
+        const HitRow& row = hits_[i];
+        const auto r = static_cast<int32_t>(i) + 1;
+        HitsList.setCell(0, r, records_[static_cast<size_t>(row.record)].name);
+        HitsList.setCell(1, r, std::to_string(row.hit.start));
+        HitsList.setCell(2, r, std::to_string(row.hit.end));
+        HitsList.setCell(3, r, std::string(1, row.hit.strand));
+        HitsList.setCell(4, r, std::to_string(row.classNumber));
+        HitsList.setCell(5, r, scoreText(row.hit.score));
+    }
+}
+
+void GenomeScanForm::SortHits(int32_t column, bool ascending) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (running_.load()) return;
+    auto key = [column](const HitRow& a, const HitRow& b) {
+        switch (column) {
+            case 0:
+                return a.record < b.record;
+            case 1:
+                return a.hit.start < b.hit.start;
+            case 2:
+                return a.hit.end < b.hit.end;
+            case 3:
+                return a.hit.strand < b.hit.strand;
+            case 4:
+                return a.classNumber < b.classNumber;
+            default:
+                return a.hit.score < b.hit.score;
+        }
+    };
+    if (ascending)
+        std::stable_sort(hits_.begin(), hits_.end(), key);
+    else
+        std::stable_sort(hits_.begin(), hits_.end(),
+                         [&key](const HitRow& a, const HitRow& b) { return key(b, a); });
+    fillHits();
+}
+
+void GenomeScanForm::ShowRecord(int32_t index) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (index < 0 || static_cast<size_t>(index) >= records_.size()) return;
+    chartRecord_ = index;
+    zoomFrom_ = 0.0;
+    zoomTo_ = -1.0;
+    RecordsList.select(index + 1, index + 1);
+    fillChart();
+}
+
+void GenomeScanForm::Zoom(double from, double to) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (chartRecord_ < 0 || !(to > from)) return;
+    zoomFrom_ = from;
+    zoomTo_ = to;
+    fillChart();
+}
+
+void GenomeScanForm::ZoomReset() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    zoomFrom_ = 0.0;
+    zoomTo_ = -1.0;
+    fillChart();
+}
+
+void GenomeScanForm::fillChart() {
+    ScoreChart.clearSeries(0);
+    if (chartRecord_ < 0) return;
+    const RecordChart& chart = records_[static_cast<size_t>(chartRecord_)];
+    const bool zoomed = zoomTo_ > zoomFrom_;
+    for (size_t bin = 0; bin < chart.best.size(); ++bin) {
+        if (chart.scored[bin] == 0) continue;
+        const double position = static_cast<double>(static_cast<int64_t>(bin) * chart.binSize);
+        if (zoomed && (position < zoomFrom_ || position > zoomTo_)) continue;
+        ScoreChart.addPoint(0, position, chart.best[bin]);
+    }
+    Chart::Axis x = ScoreChart.xAxis();
+    x.automatic = !zoomed;
+    x.minimum = zoomed ? zoomFrom_ : 0.0;
+    x.maximum = zoomed ? zoomTo_ : 0.0;
+    ScoreChart.setXAxis(x);
+}
+
+}  // namespace motifora

@@ -1,0 +1,176 @@
+// The genome scan window as data: a scan on its thread fills the hit table, the record list and
+// the chart; sorting, zoom, the exports and the refusals.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "../../classify/ClassifyTestSupport.h"
+#include "classify/Classificator.h"
+#include "io/ScanTracks.h"
+#include "ui/model/GenomeScanForm.h"
+
+namespace motifora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Letters A, C, G, T, width 2, the rule "A at position 1 predicts C at position 2" (w = ln 4)
+// and one class {A} {C}.
+struct TinyModel {
+    TinyModel() {
+        storage = makeStorage({"AC", "GT"});
+        std::vector<std::unique_ptr<Rule>> rules;
+        rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
+        store = makeStore(std::move(rules), 2);
+        engine.Setup(storage.get(), store.get(), &classes, 0);
+        auto ideal = std::make_unique<CIdelObject>();
+        ideal->InitEmpty(2, 4);
+        ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
+        classes.push_back(std::move(ideal));
+        engine.idealObjectCount = 1;
+    }
+    std::unique_ptr<SEQStorage> storage;
+    std::unique_ptr<RulesStorage> store;
+    IdealObjectArray classes;
+    Classificator engine;
+};
+
+class GenomeScanFormTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder_ = fs::temp_directory_path() /
+                  ("motifora-scanform-" + std::to_string(::getpid()) + "-" +
+                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(folder_);
+        genome_ = (folder_ / "g.fa").string();
+        std::ofstream(genome_) << ">fw\nCCACCC\n>rv\nGTTGGGT\n>short\nA\n";
+    }
+    void TearDown() override { fs::remove_all(folder_); }
+    std::string read(const std::string& name) {
+        std::ifstream in(folder_ / name);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
+    // Scans with level 1 on both strands and waits for the end.
+    void scan() {
+        form.GenomeEdit.setText(genome_);
+        form.LevelEdit.setText("1");
+        form.StrandGroup.setItemIndex(1);
+        ASSERT_EQ(form.Start(model.engine, model.storage->codeTable, "tiny.dnp"),
+                  kGenomeScanStarted);
+        form.WaitForEnd();
+        ASSERT_FALSE(form.Running());
+    }
+
+    fs::path folder_;
+    std::string genome_;
+    TinyModel model;
+    GenomeScanForm form;
+};
+
+TEST_F(GenomeScanFormTest, ScanFillsHitsRecordsAndChart) {
+    scan();
+    const std::string ln4 = formatTrackNumber(std::log(4.0));
+    ASSERT_EQ(form.HitsList.rowCount(), 4);
+    EXPECT_EQ(form.HitsList.row(0),
+              (std::vector<std::string>{"Record", "Start", "End", "Strand", "Class", "Score"}));
+    EXPECT_EQ(form.HitsList.row(1), (std::vector<std::string>{"fw", "2", "4", "+", "1", ln4}));
+    EXPECT_EQ(form.HitsList.row(2), (std::vector<std::string>{"rv", "0", "2", "-", "1", ln4}));
+    EXPECT_EQ(form.HitsList.row(3), (std::vector<std::string>{"rv", "5", "7", "-", "1", ln4}));
+    ASSERT_EQ(form.RecordsList.rowCount(), 4);
+    EXPECT_EQ(form.RecordsList.row(2), (std::vector<std::string>{"rv", "7", "2"}));
+    EXPECT_EQ(form.RecordsList.row(3), (std::vector<std::string>{"short", "1", "0"}));
+    EXPECT_EQ(form.StatusLabel.text(),
+              "Done: 3 records, 14 letters, 11 windows scored, 0 skipped, 3 hits");
+    EXPECT_TRUE(form.StartBtn.enabled());
+    EXPECT_FALSE(form.StopBtn.enabled());
+    EXPECT_TRUE(form.ExportBedBtn.enabled());
+    EXPECT_TRUE(form.ExportBedGraphBtn.enabled());
+    EXPECT_EQ(form.Progress.position(), 1000);
+
+    // The first record is charted: its five windows, "AC" at 2 scoring ln 4.
+    const Chart::Series fw = form.ScoreChart.series(0);
+    ASSERT_EQ(fw.size(), 5u);
+    EXPECT_EQ(fw[2], (std::pair<double, double>(2.0, std::log(4.0))));
+    form.ShowRecord(1);
+    ASSERT_EQ(form.ScoreChart.series(0).size(), 6u);
+    form.Zoom(4.0, 5.0);
+    EXPECT_EQ(form.ScoreChart.series(0), (Chart::Series{{4.0, 0.0}, {5.0, std::log(4.0)}}));
+    EXPECT_FALSE(form.ScoreChart.xAxis().automatic);
+    EXPECT_EQ(form.ScoreChart.xAxis().minimum, 4.0);
+    form.ZoomReset();
+    EXPECT_EQ(form.ScoreChart.series(0).size(), 6u);
+    EXPECT_TRUE(form.ScoreChart.xAxis().automatic);
+}
+
+TEST_F(GenomeScanFormTest, SortingKeepsTheScanOrderAmongEquals) {
+    scan();
+    form.SortHits(1, false);  // start, descending
+    EXPECT_EQ(form.HitsList.cell(1, 1), "5");
+    EXPECT_EQ(form.HitsList.cell(1, 2), "2");
+    EXPECT_EQ(form.HitsList.cell(1, 3), "0");
+    form.SortHits(3, true);  // strand: '+' first, the two '-' hits keep their order
+    EXPECT_EQ(form.HitsList.cell(0, 1), "fw");
+    EXPECT_EQ(form.HitsList.cell(1, 2), "5");
+    EXPECT_EQ(form.HitsList.cell(1, 3), "0");
+    form.SortHits(0, true);
+    EXPECT_EQ(form.HitsList.cell(0, 1), "fw");
+    EXPECT_EQ(form.HitsList.cell(0, 3), "rv");
+}
+
+TEST_F(GenomeScanFormTest, ExportsWriteEveryHitAndWindow) {
+    EXPECT_EQ(form.ExportBed((folder_ / "x.bed").string()), kGenomeScanNothing);
+    scan();
+    ASSERT_EQ(form.ExportBed((folder_ / "hits.bed").string()), kGenomeScanStarted);
+    form.WaitForEnd();
+    ASSERT_EQ(form.ExportBedGraph((folder_ / "scores.bedGraph").string()), kGenomeScanStarted);
+    form.WaitForEnd();
+    const std::string ln4 = formatTrackNumber(std::log(4.0));
+    EXPECT_EQ(read("hits.bed"),
+              "track name=\"tiny.dnp\" description=\"Motifora hits of tiny.dnp (classes 1, "
+              "strand both, level 1)\"\n"
+              "fw\t2\t4\tclass1\t" +
+                  ln4 +
+                  "\t+\n"
+                  "rv\t0\t2\tclass1\t" +
+                  ln4 +
+                  "\t-\n"
+                  "rv\t5\t7\tclass1\t" +
+                  ln4 + "\t-\n");
+    const std::string graph = read("scores.bedGraph");
+    EXPECT_EQ(std::count(graph.begin(), graph.end(), '\n'), 1 + 11);
+    EXPECT_NE(graph.find("\nfw\t2\t3\t" + ln4 + "\n"), std::string::npos) << graph;
+    EXPECT_EQ(form.StatusLabel.text(), "Written: " + (folder_ / "scores.bedGraph").string());
+}
+
+TEST_F(GenomeScanFormTest, RefusalsChangeNothing) {
+    EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanNoFile);
+    form.GenomeEdit.setText(genome_);
+    form.ClassesEdit.setText("one");
+    EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadClasses);
+    form.ClassesEdit.setText("2");
+    EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanRefused);
+    EXPECT_EQ(form.StatusLabel.text(), "class 2 does not exist (the model holds 1 classes)");
+    form.ClassesEdit.setText("");
+    form.LevelEdit.setText("1.5.");
+    EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadLevel);
+    EXPECT_EQ(form.HitsList.rowCount(), 1);
+    EXPECT_FALSE(form.ExportBedBtn.enabled());
+
+    // Without a level there are scores but no hits, and no BED to export.
+    form.LevelEdit.setText("");
+    ASSERT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanStarted);
+    form.WaitForEnd();
+    EXPECT_EQ(form.HitsList.rowCount(), 1);
+    EXPECT_FALSE(form.ExportBedBtn.enabled());
+    EXPECT_EQ(form.ExportBed((folder_ / "x.bed").string()), kGenomeScanBadLevel);
+    EXPECT_FALSE(fs::exists(folder_ / "x.bed"));
+}
+
+}  // namespace
+}  // namespace motifora::testing
