@@ -36,14 +36,17 @@
 #include <exception>
 #include <mutex>
 
+#include "classify/Classificator.h"
 #include "ui/model/TMainForm.h"
 #include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
 #include "ui/qt/ErrRecDialog.h"
+#include "ui/qt/GenomeScanWindow.h"
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/Language.h"
 #include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/UpDownEdit.h"
+#include "workspace/TMainManager.h"
 
 namespace motifora {
 
@@ -355,6 +358,9 @@ void MainWindow::buildMenus() {
            [&f] { f.mmbtnAddControlPositiveClick(); });
     action(controlMenu_, f.mmbtnAddControlNegative, "mmbtnAddControlNegative",
            [&f] { f.mmbtnAddControlNegativeClick(); });
+    controlMenu_->addSeparator();
+    controlMenu_->addAction(tr("Scan Genome (FASTA)..."), this, [this] { openGenomeScan(); })
+        ->setObjectName("mmbtnScanGenome");
     binder_.bindMenu(f.Control1, controlMenu_);
 
     QMenu* view = menuBar()->addMenu(qs(f.View1.text()));
@@ -796,6 +802,41 @@ void MainWindow::showIdealObjectMenu(const QPoint& where) {
     if (!form_.IdealObjPopupMenu.enabled()) return;
     repaint();
     idealObjectMenu_->popup(idealObjectsView_->viewport()->mapToGlobal(where));
+}
+
+// ---- genome scan ----
+
+void MainWindow::openGenomeScan() {
+    if (genomeScanWindow_ == nullptr) {
+        genomeScan_ = std::make_unique<GenomeScanForm>();
+        genomeScanWindow_ = new GenomeScanWindow(
+            *genomeScan_, [this] { return startGenomeScan(); }, this);
+    }
+    genomeScanWindow_->show();
+    genomeScanWindow_->raise();
+}
+
+// The classes of the workspace as they stand; the scan keeps its own copy of what it needs, so
+// the workspace may change while it runs.
+int32_t MainWindow::startGenomeScan() {
+    std::lock_guard<std::recursive_mutex> lock(form_.mutex());
+    TMainManager& workspace = form_.manager();
+    if (workspace.workerActive()) {
+        std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+        genomeScan_->StatusLabel.setText("A process is running; start the scan when it has ended.");
+        return kGenomeScanRefused;
+    }
+    if (!workspace.storage || !workspace.rules || workspace.classCount <= 0) {
+        std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+        genomeScan_->StatusLabel.setText(
+            "No classes yet: search for regularities and idealize first.");
+        return kGenomeScanRefused;
+    }
+    Classificator classificator;
+    classificator.Setup(workspace.storage.get(), workspace.rules.get(), &workspace.idealObjects,
+                        kDeletingBegin);
+    classificator.idealObjectCount = workspace.classCount;
+    return genomeScan_->Start(classificator, workspace.storage->codeTable, form_.projectName);
 }
 
 }  // namespace motifora

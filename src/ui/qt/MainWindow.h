@@ -3,8 +3,10 @@
 
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 #include <vector>
 
+#include "ui/model/GenomeScanForm.h"
 #include "ui/qt/ControlBinder.h"
 
 class QAction;
@@ -23,6 +25,7 @@ namespace motifora {
 class BootstrapWindow;
 class ChartBinding;
 class ErrRecDialog;
+class GenomeScanWindow;
 class GridTableModel;
 class Grid;
 class TMainForm;
@@ -85,6 +88,9 @@ class MainWindow : public QMainWindow {
     void showIdealObjectMenu(const QPoint& where);
     // Rebuilds File > Recent Projects from the model and stores the list (QSettings).
     void showRecentProjects();
+    // Control -> "Scan Genome (FASTA)...": shows the genome scan window (made on first use).
+    void openGenomeScan();
+    int32_t startGenomeScan();
 
     TMainForm& form_;
     ControlBinder binder_;
@@ -100,6 +106,8 @@ class MainWindow : public QMainWindow {
     bool ticking_ = false;
     bool syncing_ = false;
     bool closing_ = false;
+    std::unique_ptr<GenomeScanForm> genomeScan_;
+    GenomeScanWindow* genomeScanWindow_ = nullptr;
 };
 
 }  // namespace motifora
