@@ -224,6 +224,8 @@ int BatchRun::runRecognize() {
         return fail(kExitProcessFailed,
                     "the recognition could not run: " + dialogs_.shown(refused->text));
     if (scanning) {
+        // The scan runs on the worker; its chart and level come with the tick that ends it.
+        if (!waitFor(Process::Recognize)) return interrupted("recognition");
         applyLevel();
     } else {
         waitForRecognition();
@@ -336,8 +338,11 @@ void BatchRun::pressStop(Process process) {
             form_.BootStrCtrl.Bs_btnStopClick();
             break;
         case Process::Recognize:
+            // Only a scanning recognition can be stopped: with the Classes page's Stop.
+            if (manager().scanStarted) form_.btnStopSearchClassClick();
+            break;
         case Process::Errors:
-            break;  // a recognition has no stop button
+            break;  // an object recognition has no stop button
     }
 }
 
@@ -349,7 +354,7 @@ bool BatchRun::waitFor(Process process) {
     const auto ended = [&] {
         if (process == Process::Bootstrap) return !m.bootstrapActive && !m.running && !m.paused;
         return !m.running && !m.paused && !m.finished && !m.ruleSearchStarted &&
-               !m.idealizationStarted && !m.classificationStarted;
+               !m.idealizationStarted && !m.classificationStarted && !m.scanStarted;
     };
     while (true) {
         if (interruptRequested() && !stopped) {

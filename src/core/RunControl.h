@@ -13,9 +13,17 @@ namespace motifora {
 class RunControl {
   public:
     bool isRunning() const { return running_.load(std::memory_order_acquire); }
+    // Clearing the run flag also opens the gate and lets a held worker go, so that it sees the
+    // stop.
     void setRunning(bool value) {
         running_.store(value, std::memory_order_release);
-        if (!value) open();
+        if (!value) {
+            {
+                std::lock_guard<std::mutex> lock(mutex_);
+                held_ = false;
+            }
+            open();
+        }
     }
     bool isPaused() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -25,7 +33,11 @@ class RunControl {
     // Waits while paused; returns whether the process should go on.
     bool gate() {
         std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [this] { return !closed_; });
+        if (closed_ || held_) {
+            ++waiting_;
+            changed_.wait(lock, [this] { return !closed_ && !held_; });
+            --waiting_;
+        }
         return isRunning();
     }
     void close() {
@@ -40,11 +52,37 @@ class RunControl {
         changed_.notify_all();
     }
 
+    // Test hook: while held, the gate stays shut whatever pause and resume do, so a test can
+    // act on a process that has started but done no work yet; `release` lets it pass (then
+    // the gate answers pause and resume as usual).
+    void hold() {
+        std::lock_guard<std::mutex> lock(mutex_);
+        held_ = true;
+    }
+    void release() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            held_ = false;
+        }
+        changed_.notify_all();
+    }
+    // True while a worker waits at the gate (pause or hold): it does no work until opened.
+    bool workerWaiting() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return waiting_ > 0;
+    }
+    bool isHeld() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return held_;
+    }
+
   private:
     std::atomic<bool> running_{false};
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool closed_ = false;
+    bool held_ = false;
+    int waiting_ = 0;
 };
 
 }  // namespace motifora

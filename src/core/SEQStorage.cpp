@@ -182,8 +182,11 @@ void SEQStorage::addSetObjects(const Sequence* records, int32_t count, int32_t k
 void SEQStorage::buildControlWindows(const Sequence* records, int32_t count, int32_t w) {
     count = usable(records, count);
     controlNegativeObjectCount = windowCount(records, count, w);
-    controlNegativeObjects.make(controlNegativeObjectCount, width, alphabetSize);
-    cutWindows(records, count, width, controlNegativeObjects, controlNegativeObjectCount);
+    // Counted and cut with the same w: every counted window holds letters p ... p + w - 1,
+    // also when the storage's width is another (whole sequences after a shift-mode search
+    // with learning negatives).
+    controlNegativeObjects.make(controlNegativeObjectCount, std::max(w, 0), alphabetSize);
+    cutWindows(records, count, w, controlNegativeObjects, controlNegativeObjectCount);
 }
 
 void SEQStorage::releaseControlObjects(int32_t which) {

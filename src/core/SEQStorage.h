@@ -97,9 +97,8 @@ class SEQStorage {
     // kind 1 control positive, 2 control negative, 3 learning negative.
     void addSetObjects(const Sequence* records, int32_t count, int32_t kind);
     // One control negative object per window of every record: the count is the sum of
-    // length - w + 1 (records shorter than w count 0), the objects have `width` positions and
-    // the windows run over the offsets 0 .. length - width. Callers pass w = width; if they
-    // differ, no more objects than counted are filled.
+    // length - w + 1 (records shorter than w count 0), and window p of a record holds its
+    // letters p ... p + w - 1 in an object of w positions, whatever the storage's width.
     void buildControlWindows(const Sequence* records, int32_t count, int32_t w);
     // Destroys the control negative (0) or control positive (1) objects; the count becomes 0.
     void releaseControlObjects(int32_t which);

@@ -125,7 +125,8 @@ std::optional<double> levelFromFirstError(std::vector<double> scores, double e) 
         const double high = static_cast<double>(k + 1) / m;
         if (!(low <= e && e <= high)) continue;
         const int32_t first = (high - e >= e - low) ? k : k + 1;
-        if (first + 1 >= m) return s(m - 1) + 1;
+        // Beyond the highest score: half a unit above it, as the bootstrap places it.
+        if (first + 1 >= m) return s(m - 1) + 0.5;
         return (s(first) + s(first + 1)) / 2;
     }
     return 0.0;

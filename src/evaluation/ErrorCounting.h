@@ -73,7 +73,7 @@ void sortScores(std::vector<double>& scores);
 // first k with k/m <= e <= (k+1)/m chooses (s_k + s_(k+1)) / 2 when (k+1)/m - e >= e - k/m, else
 // (s_(k+1) + s_(k+2)) / 2, and 0 when no k qualifies. A choice that needs a score beyond the
 // highest (a wanted error in the topmost intervals) means every positive is to be missed: the
-// level is then the highest score + 1, the mirror of s0 - 1.
+// level is then the highest score + 0.5, as the bootstrap's level puts it in that case.
 std::optional<double> levelFromFirstError(std::vector<double> scores, double e);
 
 // The per-class totals after "Total".

@@ -93,6 +93,10 @@ void TMainManager::setRunning(bool value) {
     running.store(value);
 }
 
+void TMainManager::applyHold() {
+    if (holdNextStart_.exchange(false)) runControl.hold();
+}
+
 void TMainManager::setPaused(bool value) {
     if (value) {
         runControl.close();
@@ -167,31 +171,39 @@ bool TMainManager::refuseWhileRunning(const std::string& fileName) {
 // ---------------------------------------------------------------- sample loads
 
 bool TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
-    std::string error;
+    return readLearnPositiveFile(fileName, records, loadError_);
+}
+
+bool TMainManager::readLearnPositiveFile(const std::string& fileName,
+                                         std::vector<Sequence>& records, std::string& error) {
+    error.clear();
+    records.clear();
     // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
     const bool read = isFastaPath(fileName) ? readFastaSample(fileName, records, error)
                                             : readSeqFile(fileName, records, error);
     if (!read) {
-        loadError_ = error.empty() ? fileName + ": the file could not be read" : error;
+        if (error.empty()) error = fileName + ": the file could not be read";
         records.clear();
         return false;
     }
     return true;
 }
 
-bool TMainManager::loadLearnPositive(const std::string& fileName) {
-    loadError_.clear();
-    if (refuseWhileRunning(fileName)) return false;
-    std::vector<Sequence> records;
-    if (!readSample(fileName, records)) {
-        learnPositive.clear();
-        learnPositiveCount = 0;
-        return false;
-    }
+void TMainManager::takeLearnPositive(std::vector<Sequence>&& records) {
     learnPositive = std::move(records);
     learnPositiveCount = static_cast<int32_t>(learnPositive.size());
     learnPositiveLoaded.store(true);
     setRunning(false);
+}
+
+// Every load reads and checks into a new array and takes it over only when all is well: a
+// refused file leaves the sample, its count, its flag and the objects as they were.
+bool TMainManager::loadLearnPositive(const std::string& fileName) {
+    loadError_.clear();
+    if (refuseWhileRunning(fileName)) return false;
+    std::vector<Sequence> records;
+    if (!readSample(fileName, records)) return false;
+    takeLearnPositive(std::move(records));
     return true;
 }
 
@@ -199,34 +211,25 @@ bool TMainManager::loadLearnNegative(const std::string& fileName) {
     loadError_.clear();
     if (refuseWhileRunning(fileName)) return false;
     std::vector<Sequence> records;
-    bool ok = readSample(fileName, records);
-    if (ok) {
-        // The objects take their width and letters from the learning positive sample; a
-        // negative record must fit both, or it would be cut off or coded as a missing letter.
-        const int32_t width = sampleWidth(learnPositive.data(), learnPositiveCount);
-        for (size_t i = 0; ok && i < records.size(); ++i) {
-            const int64_t end = int64_t{records[i].startPosition} + records[i].length - 1;
-            if (end > width) {
-                loadError_ = fileName + ": " + recordLabel(records, i) + " is " +
-                             std::to_string(records[i].length) +
-                             " letters long; the learning positive sequences are " +
-                             std::to_string(width) + " positions wide";
-                ok = false;
-            }
-        }
-        if (ok) {
-            CCodeTable letters;
-            letters.addLetters(learnPositive.data(), learnPositiveCount);
-            const std::string unknown = findUnknownLetter(records, letters);
-            if (!unknown.empty()) {
-                loadError_ = fileName + ": " + unknown;
-                ok = false;
-            }
+    if (!readSample(fileName, records)) return false;
+    // The objects take their width and letters from the learning positive sample; a negative
+    // record must fit both, or it would be cut off or coded as a missing letter.
+    const int32_t width = sampleWidth(learnPositive.data(), learnPositiveCount);
+    for (size_t i = 0; i < records.size(); ++i) {
+        const int64_t end = int64_t{records[i].startPosition} + records[i].length - 1;
+        if (end > width) {
+            loadError_ = fileName + ": " + recordLabel(records, i) + " is " +
+                         std::to_string(records[i].length) +
+                         " letters long; the learning positive sequences are " +
+                         std::to_string(width) + " positions wide";
+            return false;
         }
     }
-    if (!ok) {
-        learnNegative.clear();
-        learnNegativeCount = 0;
+    CCodeTable letters;
+    letters.addLetters(learnPositive.data(), learnPositiveCount);
+    const std::string unknown = findUnknownLetter(records, letters);
+    if (!unknown.empty()) {
+        loadError_ = fileName + ": " + unknown;
         return false;
     }
     learnNegative = std::move(records);
@@ -236,7 +239,9 @@ bool TMainManager::loadLearnNegative(const std::string& fileName) {
 }
 
 bool TMainManager::checkControlSample(const std::string& fileName,
-                                      const std::vector<Sequence>& records, bool positive) {
+                                      const std::vector<Sequence>& records, bool positive,
+                                      bool& longer) {
+    longer = false;
     if (!storage) {
         loadError_ = fileName + ": there are no learning objects yet; run the rule search first";
         return false;
@@ -260,14 +265,13 @@ bool TMainManager::checkControlSample(const std::string& fileName,
         }
         return true;
     }
-    if (!positive) longControl.store(false);
     for (size_t i = 0; i < records.size(); ++i) {
         const int32_t length = records[i].length;
         if (positive && length != width) {
             return tooShort(i,
                             "control positive sequences must be exactly as long as the objects,");
         }
-        if (length > width) longControl.store(true);
+        if (length > width) longer = true;
         if (length < width) return tooShort(i, "the objects are");
     }
     return true;
@@ -276,12 +280,13 @@ bool TMainManager::checkControlSample(const std::string& fileName,
 bool TMainManager::loadControlNegative(const std::string& fileName) {
     loadError_.clear();
     if (refuseWhileRunning(fileName)) return false;
-    controlNegativeCount = 0;
-    controlNegative.clear();
     std::vector<Sequence> records;
-    if (!readSample(fileName, records)) return false;
+    bool longer = false;
+    if (!readSample(fileName, records) || !checkControlSample(fileName, records, false, longer))
+        return false;
     if (storage) storage->releaseControlObjects(0);
-    if (!checkControlSample(fileName, records, false)) return false;
+    // Longer sequences than the objects are scanned window by window (fixed positions only).
+    if (workMode == 0) longControl.store(longer);
     controlNegative = std::move(records);
     controlNegativeCount = static_cast<int32_t>(controlNegative.size());
     controlNegativeLoaded.store(true);
@@ -294,12 +299,11 @@ bool TMainManager::loadControlNegative(const std::string& fileName) {
 bool TMainManager::loadControlPositive(const std::string& fileName) {
     loadError_.clear();
     if (refuseWhileRunning(fileName)) return false;
-    controlPositiveCount = 0;
-    controlPositive.clear();
     std::vector<Sequence> records;
-    if (!readSample(fileName, records)) return false;
+    bool longer = false;
+    if (!readSample(fileName, records) || !checkControlSample(fileName, records, true, longer))
+        return false;
     if (storage) storage->releaseControlObjects(1);
-    if (!checkControlSample(fileName, records, true)) return false;
     controlPositive = std::move(records);
     controlPositiveCount = static_cast<int32_t>(controlPositive.size());
     controlPositiveLoaded.store(true);
@@ -382,6 +386,7 @@ int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSi
     // A pause that came in after the previous process had ended must not hold the new one.
     paused.store(false);
     setRunning(true);
+    applyHold();
     if (!startWorker(&TMainManager::ruleSearchBody)) {
         setRunning(false);
         return StartCode::kRuleSearchNoThread;
@@ -473,6 +478,7 @@ int TMainManager::startIdealization(int32_t type, int32_t source) {
     // A pause that came in after the previous process had ended must not hold the new one.
     paused.store(false);
     setRunning(true);
+    applyHold();
     if (!startWorker(&TMainManager::idealizationBody)) {
         setRunning(false);
         return StartCode::kNoThread;
@@ -556,6 +562,7 @@ int TMainManager::startClassification() {
 
     paused.store(false);
     setRunning(true);
+    applyHold();
     finished.store(false);
     if (!startWorker(&TMainManager::classificationBody)) {
         setRunning(false);

@@ -150,14 +150,21 @@ class TMainManager {
     Display* display = nullptr;
 
     // ---- sample loads (window thread, never while a worker runs) ----
-    // Each returns true on success. On failure the sample is left as documented and
-    // `lastLoadError()` says why: the file, the record or line, and what is wrong. A load is
+    // Each returns true on success. On failure nothing changes (the sample, its count and flag,
+    // the objects) and `lastLoadError()` says why: the file, the record or line, and what is
+    // wrong. A load is
     // refused while a worker process is live (running, paused, or a bootstrap run); a worker
     // that is only finishing (stopped, or a recognition) is waited for first.
     // The learning negative load refuses records that would not fit the objects of the
     // learning positive sample: longer than its width, or with a letter it never uses.
     // The control loads need the object storage (a rule search has run) for their checks.
     bool loadLearnPositive(const std::string& fileName);
+    // The two halves of loadLearnPositive for a window that replaces the workspace only once
+    // the file has been read and checked: the read (no workspace touched; false with `error`
+    // saying why) and the take-over of what it read.
+    static bool readLearnPositiveFile(const std::string& fileName, std::vector<Sequence>& records,
+                                      std::string& error);
+    void takeLearnPositive(std::vector<Sequence>&& records);
     bool loadLearnNegative(const std::string& fileName);
     bool loadControlNegative(const std::string& fileName);
     bool loadControlPositive(const std::string& fileName);
@@ -219,6 +226,12 @@ class TMainManager {
     bool workerActive() const { return workerThread.joinable(); }
     // Waits for the current worker to return (it must be on its way to an end: not paused).
     void joinWorker();
+    // Test hook: the next start of a pausable process (rule search, idealization,
+    // classification, scanning recognition, bootstrap) holds its worker at its first pause gate,
+    // before any unit of work, with the flags of a running process, until releaseHeldStart or
+    // a stop. A test can then pause, save or stop a live process without racing its end.
+    void holdNextStart() { holdNextStart_.store(true); }
+    void releaseHeldStart() { runControl.release(); }
     // Stops whatever worker runs, opens the pause gate and waits for it. Flags are left as the
     // worker's end step leaves them. Safe to call when nothing runs.
     void shutdownWorker();
@@ -249,6 +262,25 @@ class TMainManager {
     // True while a worker process is live: running (also while paused), a bootstrap run or a
     // recognition in progress.
     bool workerLive() const;
+
+    // ---- scanning recognition on the worker (TMainManagerScan.cpp) ----
+    // The scan of ScanRecognition run as a process: the same windows and scores, with the run
+    // flag set while it runs, a stop that takes effect within a few hundred windows, and
+    // progress in `scanDone` of `scanTotal` windows. Its end is taken by the window's timer
+    // through takeScanResult.
+    static constexpr int kScanShown = 3;  // nothing to recompute: the chart was shown again
+    std::atomic<bool> scanStarted{false};
+    std::atomic<int64_t> scanDone{0};
+    std::atomic<int64_t> scanTotal{0};
+    // Class c. Returns -1 started, 3 (kScanShown) when the last scan's scores still hold and
+    // were shown again (no worker), or 8, 7, 2 as ScanRecognition does.
+    int StartScanRecognition(int32_t c);
+    int stopScanRecognition();
+    // Window thread, once `running` is clear: waits for the scan's worker and clears
+    // `scanStarted` and `finished`. A completed scan replaces `windowScores` (and
+    // `lastRecognitionClass`, clearing `recognitionStale`) and gives true; a stopped or failed
+    // one leaves the earlier scores as they were and gives false.
+    bool takeScanResult();
 
     // ---- bootstrap (TMainManagerBootstrap.cpp) ----
     // Start codes beyond those of the table: 10 samples missing, 11 refused in shift-positions
@@ -293,9 +325,9 @@ class TMainManager {
     bool openProject(const std::string& fileName, OpenedProject& opened);
     // Replaces the workspace's data by `data` (a whole project as ReadProject gives it): the
     // samples and their loaded flags, the object table with the rule store and the ideal
-    // objects, the settings of the header, the classified flags, a new classificator of type 0
-    // with the class count; `openedFromProject` and `saved` set, `running` and `modified` clear.
-    // Any worker is stopped and waited for first. `data` is left empty.
+    // objects, the settings of the header, the classified flags, a new classificator of the
+    // header's idealization with the class count; `openedFromProject` and `saved` set, `running`
+    // and `modified` clear. Any worker is stopped and waited for first. `data` is left empty.
     void takeOverProject(ProjectData&& data, OpenedProject& opened);
     // The borrowed view of the workspace that the project writer takes.
     ProjectSource projectSource(const ProjectSettings& settings,
@@ -312,6 +344,11 @@ class TMainManager {
     void bootstrapIterations();
     // The recognition's work, run by RecognitionWorker.
     void recognitionBody();
+    // The scanning recognition's work on the worker, and the scoring both scans share: the
+    // windows of the control negative sample scored against class c into `out`; with `gated`
+    // the pause gate is passed every few windows and a stop leaves `out` incomplete (false).
+    void scanBody();
+    bool scoreScanWindows(int32_t c, std::vector<double>& out, bool gated);
     // Releases the iteration's objects.
     void releaseBootstrapIteration();
 
@@ -319,6 +356,8 @@ class TMainManager {
     // Starts `body` on the worker thread; false when no thread could be made.
     bool startWorker(void (TMainManager::*body)());
     void setRunning(bool value);
+    // After setRunning(true) of a start: holds the gate when holdNextStart asked for it.
+    void applyHold();
     void setPaused(bool value);
     // The common stop: clears the run flag, opens the gate so a paused worker sees it.
     void stopCurrent();
@@ -331,9 +370,9 @@ class TMainManager {
     // Reads a ".seq" file into `records`; false with `loadError_` set on any failure.
     bool readSample(const std::string& fileName, std::vector<Sequence>& records);
     // Alphabet and length checks of a control sample against the storage; false with the
-    // reason set. Sets and clears `longControl` for a control negative sample in fixed mode.
+    // reason set. `longer` tells whether a record is longer than the objects (fixed mode).
     bool checkControlSample(const std::string& fileName, const std::vector<Sequence>& records,
-                            bool positive);
+                            bool positive, bool& longer);
     // Moves `storage`/`rules` aside instead of freeing it: the classificator of earlier classes
     // and a window still showing it may refer to it. Worker-safe (the window thread frees).
     void retireStorage();
@@ -345,6 +384,10 @@ class TMainManager {
     void idealizationBody();
     void classificationBody();
 
+    std::atomic<bool> holdNextStart_{false};
+    int32_t scanClass_ = -1;
+    bool scanComplete_ = false;
+    std::vector<double> scanScores_;
     std::string loadError_;
     std::mutex workerErrorMutex_;
     std::string workerError_;

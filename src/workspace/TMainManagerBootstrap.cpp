@@ -73,6 +73,7 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     bootstrapRules =
         std::make_unique<RulesStorage>(settings.finishBufferSize, bootstrapStorage->width);
     setRunning(true);
+    if (first) applyHold();
     if (!first) {
         // Setting the run flag opens the pause gate: a pause or a stop that came in while the
         // last iteration ended must hold for this one.

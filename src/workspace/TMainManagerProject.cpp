@@ -141,7 +141,13 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     classificator = std::make_unique<Classificator>();
     classificator->SetDisplay(display);
     classificator->SetRunControl(&runControl);
-    classificator->Setup(storage.get(), rules.get(), &idealObjects, kDeletingBegin);
+    // Classes reopened must classify as they did before saving: with the idealization type the
+    // header holds (a type the file cannot have falls back to "Deleting begin").
+    const int32_t type = s.idealizationType;
+    const bool knownType =
+        type == kDeletingBegin || type == kInsertingBegin || type == kDeletingInserting;
+    classificator->Setup(storage.get(), rules.get(), &idealObjects,
+                         knownType ? type : kDeletingBegin);
     classificator->idealObjectCount = classCount;
 
     // Results of earlier processes of this object do not describe the data just read.

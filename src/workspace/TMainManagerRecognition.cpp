@@ -148,25 +148,4 @@ void TMainManager::FinishRecognition(int32_t n) {
     if (display) display->FinishRecognition(n);
 }
 
-int TMainManager::ScanRecognition(int32_t c) {
-    if (!hasUsableClasses(*this)) return StartCode::kNoClasses;
-    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
-    // The objects are rebuilt here; a worker (the bootstrap, which does not lock the commands,
-    // refills the grids from them at its end) must not be reading them meanwhile.
-    if (workerLive()) return StartCode::kNoThread;
-    if (!recognitionStale.load() && c == lastRecognitionClass) {
-        if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
-        return StartCode::kStarted;
-    }
-    lastRecognitionClass = c;
-    storage->buildControlWindows(controlNegative.data(), controlNegativeCount, frameWidth);
-    const int32_t windows =
-        std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
-    scoreWindows(*classificator, storage->controlNegativeObjects.data(), windows, c, windowScores);
-    recognitionStale.store(false);
-    if (display) display->ShowPositionScores(windows);
-    storage->releaseControlObjects(0);
-    return StartCode::kStarted;
-}
-
 }  // namespace motifora

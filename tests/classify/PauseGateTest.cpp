@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <chrono>
 #include <thread>
 
 #include "ClassifyTestSupport.h"
@@ -35,9 +34,9 @@ TEST(PauseGate, IdealizationWaitsAtTheGateAndFinishesAfterResume) {
 
     std::atomic<int32_t> result{-2};
     std::thread worker([&] { result = engine.IdealizeAndRegister(&storage->learnObjects[1], -1); });
-    while (display.statuses.load() < 2) std::this_thread::yield();  // the first change is shown
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    EXPECT_EQ(display.statuses.load(), 2);  // held at the gate
+    // The first change is shown, then the worker waits at the closed gate and does no more.
+    while (!control.workerWaiting()) std::this_thread::yield();
+    EXPECT_EQ(display.statuses.load(), 2);
     EXPECT_EQ(result.load(), -2);
     control.open();
     worker.join();

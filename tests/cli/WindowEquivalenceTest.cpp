@@ -287,6 +287,7 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
     w.open(&TMainForm::mmbtnAddControlNegativeClick, folder / "long.seq");
     w.form.IdealizObjectsList.select(2, 2);
     w.form.btnStartRecognitionClick();
+    w.untilReported();  // the scan runs on the worker; the timer draws its chart
     w.form.RecLevelEdit.setText("1.5");
     w.form.ReCount2();
 

@@ -173,18 +173,23 @@ TEST(SEQStorage, ControlWindowsHaveTheStorageWidth) {
     EXPECT_EQ(st.controlNegativeObjects.size(), 0);
 }
 
-TEST(SEQStorage, ControlWindowsNeverFillMoreObjectsThanCounted) {
+TEST(SEQStorage, ControlWindowsAreCountedAndCutWithTheFrameWidth) {
+    // The storage's width (4) differs from the frame width, as after a shift-mode search
+    // with learning negatives: every counted window still holds letters p ... p + w - 1.
     auto learn = records({"ACGT"});
-    auto ctrl = records({"TTACGG"});
+    auto ctrl = records({"TTACGG", "CGT"});
     SEQStorage st;
     st.buildWhole(learn.data(), 1);
-    st.buildControlWindows(ctrl.data(), 1, 5);  // counts 2 windows, the width allows 3 offsets
-    ASSERT_EQ(st.controlNegativeObjectCount, 2);
-    EXPECT_EQ(decode(st, st.controlNegativeObjects[1]), "TACG");
-    st.buildControlWindows(ctrl.data(), 1, 3);  // counts 4, the width allows 3 offsets
-    ASSERT_EQ(st.controlNegativeObjectCount, 4);
-    EXPECT_EQ(decode(st, st.controlNegativeObjects[2]), "ACGG");
-    EXPECT_EQ(decode(st, st.controlNegativeObjects[3]), "....");
+    st.buildControlWindows(ctrl.data(), 2, 5);
+    ASSERT_EQ(st.controlNegativeObjectCount, 2);  // the 3-letter record has none
+    EXPECT_EQ(decode(st, st.controlNegativeObjects[0]), "TTACG");
+    EXPECT_EQ(decode(st, st.controlNegativeObjects[1]), "TACGG");
+    st.buildControlWindows(ctrl.data(), 2, 3);
+    const std::vector<std::string> expected = {"TTA", "TAC", "ACG", "CGG", "CGT"};
+    ASSERT_EQ(st.controlNegativeObjectCount, 5);
+    for (int32_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(decode(st, st.controlNegativeObjects[i]), expected[static_cast<size_t>(i)]);
+    }
 }
 
 TEST(SEQStorage, FirstUnknownLetterIsFound) {

@@ -112,8 +112,8 @@ TEST(LevelFromFirstError, Derivations) {
     EXPECT_EQ(levelFromFirstError(four, 0.25), 4.0);   // (s1 + s2) / 2
     EXPECT_EQ(levelFromFirstError(four, 0.1), 2.0);    // k = 0, nearer k/m: (s0 + s1) / 2
     EXPECT_EQ(levelFromFirstError(four, 0.5), 6.0);    // k = 1: (s2 + s3) / 2
-    EXPECT_EQ(levelFromFirstError(four, 1), 8.0);      // beyond the top: s3 + 1
-    EXPECT_EQ(levelFromFirstError(four, 0.7), 8.0);    // needs s4: s3 + 1
+    EXPECT_EQ(levelFromFirstError(four, 1), 7.5);      // beyond the top: s3 + 0.5
+    EXPECT_EQ(levelFromFirstError(four, 0.7), 7.5);    // needs s4: s3 + 0.5
     EXPECT_EQ(levelFromFirstError({4, 2}, 0.9), 3.0);  // two scores: their middle
     EXPECT_EQ(levelFromFirstError({4, 2}, 0), 1.0);
     EXPECT_FALSE(levelFromFirstError({4}, 0.5).has_value());

@@ -169,7 +169,8 @@ TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
     };
     ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), 0);
     ASSERT_TRUE(waitUntil([&] { return pausedOnce.load(); }));
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Waiting at its gate, the run does nothing more until resumed.
+    ASSERT_TRUE(waitUntil([&] { return m.runControl.workerWaiting(); }));
     EXPECT_TRUE(m.paused);
     EXPECT_TRUE(m.bootstrapActive);
     EXPECT_TRUE(display.rows.empty());

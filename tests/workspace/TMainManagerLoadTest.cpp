@@ -97,7 +97,7 @@ TEST_F(LoadTest, CapitalExtensionIsRead) {
     EXPECT_EQ(m.learnPositiveCount, 1);
 }
 
-TEST_F(LoadTest, LearnPositiveFailuresEmptyTheSampleAndSayWhy) {
+TEST_F(LoadTest, LearnPositiveFailuresKeepTheSampleAndSayWhy) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("good.seq", seqText({"ACGT", "ACGA"}))));
     struct Case {
         const char* file;
@@ -115,12 +115,12 @@ TEST_F(LoadTest, LearnPositiveFailuresEmptyTheSampleAndSayWhy) {
         SCOPED_TRACE(c.file);
         const std::string path = c.content ? dir.write(c.file, c.content) : dir.path(c.file);
         EXPECT_FALSE(m.loadLearnPositive(path));
-        EXPECT_EQ(m.learnPositiveCount, 0);
-        EXPECT_TRUE(m.learnPositive.empty());
+        // Read into a new array and refused: the loaded sample is still there.
+        EXPECT_EQ(m.learnPositiveCount, 2);
+        EXPECT_EQ(m.learnPositive.size(), 2u);
         EXPECT_NE(m.lastLoadError().find(c.file), std::string::npos) << m.lastLoadError();
-        EXPECT_EQ(m.sequenceText(0, 0), nullptr);
+        EXPECT_STREQ(m.sequenceText(0, 1), "ACGA");
     }
-    // The loaded flag is never cleared within a workspace.
     EXPECT_TRUE(m.learnPositiveLoaded);
 }
 
@@ -156,8 +156,8 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
         SCOPED_TRACE(c.file);
         const std::string content = c.records.empty() ? ">a;\n" : seqText(c.records);
         EXPECT_FALSE(m.loadLearnNegative(dir.write(c.file, content)));
-        EXPECT_EQ(m.learnNegativeCount, 0);
-        EXPECT_TRUE(m.learnNegative.empty());
+        EXPECT_EQ(m.learnNegativeCount, 1);  // the negatives loaded before stay
+        EXPECT_STREQ(m.sequenceText(1, 0), "AAAA");
         EXPECT_NE(m.lastLoadError().find(c.reason), std::string::npos) << m.lastLoadError();
     }
     EXPECT_TRUE(m.learnNegativeLoaded);
@@ -186,19 +186,21 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
         {"unknown letter", {"ACGN"}, false, false},
         {"shorter first", {"ACG", "ACGTAC"}, false, false},
     };
+    std::vector<std::string> loaded;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
         m.longControl = false;
         m.running = true;
         m.controlNegativeClassified = true;
         m.recognitionStale = false;
-        m.storage->addSetObjects(m.learnPositive.data(), 1, 2);  // stale objects
+        m.storage->addSetObjects(m.learnPositive.data(), 1, 2);  // objects of the earlier sample
         ASSERT_EQ(m.storage->controlNegativeObjectCount, 1);
         const bool ok = m.loadControlNegative(dir.write("cn.seq", seqText(c.records)));
         EXPECT_EQ(ok, c.ok) << m.lastLoadError();
-        EXPECT_EQ(m.longControl, c.longControl);
-        // Any load, failed or not, empties the control negative objects of the storage.
-        EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);
+        EXPECT_EQ(m.longControl, c.ok && c.longControl);
+        // A load empties the objects of the sample it replaces; a refused one keeps them.
+        EXPECT_EQ(m.storage->controlNegativeObjectCount, c.ok ? 0 : 1);
+        if (c.ok) loaded = c.records;
         if (c.ok) {
             EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(c.records.size()));
             EXPECT_TRUE(m.recognitionStale);
@@ -206,8 +208,8 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
             EXPECT_FALSE(m.controlNegativeClassified);
             EXPECT_STREQ(m.sequenceText(2, 0), c.records[0].c_str());
         } else {
-            EXPECT_EQ(m.controlNegativeCount, 0);
-            EXPECT_TRUE(m.controlNegative.empty());
+            EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(loaded.size()));
+            EXPECT_STREQ(m.sequenceText(2, 0), loaded[0].c_str());
             EXPECT_FALSE(m.recognitionStale);
             EXPECT_TRUE(m.controlNegativeClassified);
             EXPECT_NE(m.lastLoadError().find("cn.seq"), std::string::npos);
@@ -228,7 +230,8 @@ TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
     EXPECT_TRUE(m.longControl);  // untouched in this mode
     EXPECT_FALSE(m.loadControlNegative(dir.write("short.seq", seqText({"ACGT", "AC"}))));
     EXPECT_NE(m.lastLoadError().find("record 2"), std::string::npos) << m.lastLoadError();
-    EXPECT_EQ(m.controlNegativeCount, 0);
+    EXPECT_EQ(m.controlNegativeCount, 2);
+    EXPECT_STREQ(m.sequenceText(2, 1), "ACGTACGTAC");
 }
 
 TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
@@ -249,8 +252,9 @@ TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
         m.storage->addSetObjects(m.learnPositive.data(), 1, 1);
         EXPECT_EQ(m.loadControlPositive(dir.write("cp.seq", seqText(c.records))), c.ok)
             << m.lastLoadError();
-        EXPECT_EQ(m.storage->controlPositiveObjectCount, 0);
-        EXPECT_EQ(m.controlPositiveCount, c.ok ? static_cast<int32_t>(c.records.size()) : 0);
+        EXPECT_EQ(m.storage->controlPositiveObjectCount, c.ok ? 0 : 1);
+        EXPECT_EQ(m.controlPositiveCount, 2);  // the first case's sample stays after refusals
+        EXPECT_STREQ(m.sequenceText(3, 1), "tttt");
         EXPECT_EQ(m.controlPositiveClassified, !c.ok);
     }
     EXPECT_TRUE(m.controlPositiveLoaded);

@@ -58,8 +58,11 @@ std::unique_ptr<SEQStorage> builtLike(const TMainManager& m) {
     return storage;
 }
 
-// Sleeps long enough for a worker that is not held at a gate to finish a small task.
-void settle() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+// Waits until the paused worker has reached its pause gate and waits there: from then on it
+// does nothing until resumed or stopped.
+void settle(const TMainManager& m) {
+    ASSERT_TRUE(test::waitUntil([&m] { return m.runControl.workerWaiting(); }));
+}
 
 // Waits (at most a minute) until `flag` is set.
 bool waitFor(const std::atomic<bool>& flag) {
@@ -243,7 +246,7 @@ TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
     };
     ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
     ASSERT_TRUE(waitFor(pausedOnce));
-    settle();
+    settle(m);
     EXPECT_TRUE(m.paused);
     EXPECT_TRUE(m.running);
     EXPECT_FALSE(m.finished);
@@ -252,7 +255,7 @@ TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
         std::lock_guard<std::mutex> lock(display.mutex);
         entries = display.bufferEntries;
     }
-    settle();
+    settle(m);
     {
         std::lock_guard<std::mutex> lock(display.mutex);
         EXPECT_EQ(display.bufferEntries, entries);  // held at the gate
@@ -274,7 +277,7 @@ TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
     };
     ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
     ASSERT_TRUE(waitFor(pausedOnce));
-    settle();
+    settle(m);
     m.resetIdealObjects = false;
     EXPECT_EQ(m.stopRuleSearch(), 0);
     EXPECT_FALSE(m.paused);
@@ -437,7 +440,7 @@ TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
     };
     ASSERT_EQ(m.startIdealization(2, 0), -1);
     ASSERT_TRUE(waitFor(pausedOnce));
-    settle();
+    settle(m);
     EXPECT_TRUE(m.paused);
     EXPECT_FALSE(m.finished);
     display.onCountdown = nullptr;
@@ -554,7 +557,7 @@ TEST_F(ClassificationTest, PausedThenStoppedRunSkipsItsEnd) {
     };
     ASSERT_EQ(m.startClassification(), -1);
     ASSERT_TRUE(waitFor(pausedOnce));
-    settle();
+    settle(m);
     EXPECT_TRUE(m.paused);
     EXPECT_EQ(seen.load(), 2);
     EXPECT_EQ(m.stopClassification(), 0);
@@ -579,7 +582,7 @@ TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
     };
     ASSERT_EQ(m.startClassification(), -1);
     ASSERT_TRUE(waitFor(pausedOnce));
-    settle();
+    settle(m);
     EXPECT_FALSE(m.finished);
     EXPECT_EQ(m.resumeClassification(), 0);
     ASSERT_TRUE(waitForEnd(m));

@@ -9,6 +9,7 @@
 #include "../io/ProjectStages.h"
 #include "WorkspaceTestSupport.h"
 #include "classify/Classificator.h"
+#include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
 
 namespace motifora {
@@ -22,7 +23,7 @@ std::string readBytes(const std::string& path) {
 }
 
 // The project of `stage` as a file, with a header that differs from what the workspace keeps:
-// "Inserting begin" (an open always builds a "Deleting begin" classificator) and a frame width
+// "Inserting begin" (the opened classificator takes the header's type) and a frame width
 // that is not the objects' width.
 std::string stageFile(const test::TempDir& dir, Stage stage, std::string* bytes = nullptr) {
     ProjectData data = testing::buildStage(stage, 8);
@@ -101,7 +102,7 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
     ASSERT_NE(m.classificator, nullptr);
     EXPECT_EQ(m.classificator->idealObjectCount, m.classCount);
     if (m.rules) {
-        EXPECT_EQ(m.classificator->idealizationType, 0) << "whatever type the header holds";
+        EXPECT_EQ(m.classificator->idealizationType, 1) << "the type the header holds";
         EXPECT_EQ(m.classificator->storage, m.storage.get())
             << "the classification start compares the two";
     }
@@ -219,15 +220,58 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
     EXPECT_FALSE(m.saved);
 }
 
+// Classes idealized with each type classify the learning objects after save and reopen exactly
+// as they did before saving.
+class ReopenedTypeTest : public ::testing::TestWithParam<int32_t> {};
+
+TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore) {
+    const int32_t type = GetParam();
+    test::TempDir dir;
+    TMainManager m;
+    m.generator->SetThreadCount(1);
+    ASSERT_TRUE(
+        m.loadLearnPositive(dir.write("p.seq", test::seqText(test::patternedRecords(40, 10, 11)))));
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 80, 20, 0, 0), StartCode::kRuleSearchStarted);
+    ASSERT_TRUE(test::waitForEnd(m));
+    m.finished = false;
+    m.ruleSearchStarted = false;
+    ASSERT_EQ(m.startIdealization(type, 0), StartCode::kStarted);
+    ASSERT_TRUE(test::waitForEnd(m));
+    m.finished = false;
+    m.idealizationStarted = false;
+    ASSERT_GT(m.classCount, 1);
+
+    const auto classifyAll = [](TMainManager& w) {
+        std::vector<int32_t> classes;
+        for (int32_t i = 0; i < w.storage->learnObjectCount; ++i)
+            classes.push_back(
+                w.classificator->ClassifyObject(w.storage->learnObjects[i], i + 1, 2));
+        return classes;
+    };
+    const std::vector<int32_t> before = classifyAll(m);
+    const ProjectSettings settings{0.05, 0.8, 80, 20, 0, 10, type, 0};
+    const std::string file = dir.path("p.dnp");
+    ASSERT_TRUE(m.saveProject(file, settings, nullptr)) << m.lastProjectError();
+
+    TMainManager reopened;
+    OpenedProject opened;
+    ASSERT_TRUE(reopened.openProject(file, opened)) << reopened.lastProjectError();
+    EXPECT_EQ(reopened.classificator->idealizationType, type);
+    EXPECT_EQ(classifyAll(reopened), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(AllTypes, ReopenedTypeTest, ::testing::Values(0, 1, 2));
+
 TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     test::TempDir dir;
     const std::string samples =
         dir.write("p.seq", test::seqText(test::patternedRecords(40, 12, 7)));
     TMainManager m;
     ASSERT_TRUE(m.loadLearnPositive(samples)) << m.lastLoadError();
-    // Paused at once, the search holds its half-built rule store.
+    // Held at its first gate, the search holds its half-built rule store.
+    m.holdNextStart();
     ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 50, 10, 0, 0), StartCode::kRuleSearchStarted);
-    m.pauseRuleSearch();
+    ASSERT_TRUE(m.running);
     const ProjectSettings settings{0.05, 0.8, 50, 10, 0, 12, 0, 0};
     const std::string target = dir.path("p.dnp");
     EXPECT_FALSE(m.saveProject(target, settings, nullptr));

@@ -59,6 +59,13 @@ void TMainForm::ShowBootstrapAverages(int32_t iterations) { BootStrCtrl.showAver
 
 void TMainForm::BootstrapFinished() {
     BootStrCtrl.runEnded();
+    {
+        // The iterations' scores sat beside the rows of their own subsets; the refilled grids
+        // list the whole samples, which those scores do not belong to.
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        for (Grid* grid : {&SequencesList, &NegSequencesList, &NewSeqsList, &PosCtrlSeqsList})
+            grid->setColCount(5);
+    }
     refillLearnPositive();
     refillControlNegative();
     refillControlPositive();

@@ -81,7 +81,9 @@ void TMainForm::btnStartIdealizationClick() {
     btnPauseIdealization.setEnabled(true);
     StatusBar1.setPanel(1, MOTIFORA_TR("Идет процесс идеализации ..."));
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    runStartTime = now();
+    // Every start is a new run (a paused one is not resumed): its clock starts from nothing.
+    idealizationStartTime = now();
+    idealizationTimeBefore = 0.0;
 }
 
 void TMainForm::btnStopIdealizationClick() {
@@ -96,6 +98,8 @@ void TMainForm::btnPauseIdealizationClick() {
     if (!m.running || m.paused) return;
     m.pauseIdealization();
     StatusBar1.setPanel(1, "Idealization is paused");
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    idealizationTimeBefore += now() - idealizationStartTime;
 }
 
 void TMainForm::btnStartSearchClassClick() {
@@ -141,6 +145,11 @@ void TMainForm::btnPauseSearchClassClick() {
 
 void TMainForm::btnStopSearchClassClick() {
     if (!mainManager) return;
+    // The page's Stop also ends a scanning recognition; its end comes with the next tick.
+    if (mainManager->scanStarted) {
+        mainManager->stopScanRecognition();
+        return;
+    }
     mainManager->stopClassification();
     StatusBar1.setPanel(1, "");
 }

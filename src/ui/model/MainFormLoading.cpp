@@ -40,19 +40,33 @@ void TMainForm::mmbtnAddSequenciesClick() {
     }
     const auto path = dialogs_.openFile(sequenceDialog("AddSeqsDlg"));
     if (!path) return;
-    newWorkspace();
-    if (mainManager->loadLearnPositive(*path)) {
-        refillLearnPositive();
-        btnStartSearchRules.setEnabled(true);
-        btnStopSearchRules.setEnabled(true);
-        btnPauseSearchRules.setEnabled(true);
-        message(MOTIFORA_TR("Загрузка нуклеотидных последовательностей удачно завершена."),
-                MOTIFORA_TR("Сообщение"), MessageIcon::Information);
-    } else {
-        message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path,
-                           mainManager->lastLoadError()),
+    // The file is read and checked before the workspace is replaced: a refused file loses
+    // nothing of the work on screen.
+    std::vector<Sequence> records;
+    std::string error;
+    if (!TMainManager::readLearnPositiveFile(*path, records, error)) {
+        message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path, error),
                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+        return;
     }
+    newWorkspace();
+    {
+        // New sequences begin a new project: a caption naming the file of the work just
+        // replaced (opened or saved) gives way to a new project name, as "New Project" gives.
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        if (projectName != "Project" + std::to_string(projectCounter) + ".dnp") {
+            ++projectCounter;
+            projectName = "Project" + std::to_string(projectCounter) + ".dnp";
+            updateCaption();
+        }
+    }
+    mainManager->takeLearnPositive(std::move(records));
+    refillLearnPositive();
+    btnStartSearchRules.setEnabled(true);
+    btnStopSearchRules.setEnabled(true);
+    btnPauseSearchRules.setEnabled(true);
+    message(MOTIFORA_TR("Загрузка нуклеотидных последовательностей удачно завершена."),
+            MOTIFORA_TR("Сообщение"), MessageIcon::Information);
 }
 
 void TMainForm::mmbtnAddNegativeSequenciesClick() {

@@ -8,20 +8,39 @@ namespace motifora {
 
 namespace {
 
+constexpr const char* kSaveQuestion = MOTIFORA_TR("Сохранить текущий проект?");
+
 // Asks whether to save unsaved work first. Returns false when the user cancels, and when the
 // user asked for the save and it was not made (the dialog cancelled, or the file could not be
 // written): going on would throw away the work the user meant to keep.
 bool askToSave(TMainForm& form) {
     if (!form.mainManager->unsavedWork()) return true;
-    const DialogAnswer answer =
-        form.message(MOTIFORA_TR("Сохранить текущий проект?"), MOTIFORA_TR("Подсказка"),
-                     MessageIcon::Warning, MessageButtons::YesNoCancel);
+    const DialogAnswer answer = form.message(kSaveQuestion, MOTIFORA_TR("Подсказка"),
+                                             MessageIcon::Warning, MessageButtons::YesNoCancel);
     if (answer == DialogAnswer::Cancel) return false;
     if (answer == DialogAnswer::Yes) return form.saveProject();
     return true;
 }
 
 }  // namespace
+
+bool TMainForm::requestClose() {
+    if (!mainManager) return true;
+    if (mainManager->unsavedWork()) {
+        const DialogAnswer answer = message(kSaveQuestion, MOTIFORA_TR("Подсказка"),
+                                            MessageIcon::Warning, MessageButtons::YesNoCancel);
+        if (answer == DialogAnswer::Cancel) return false;
+        if (answer == DialogAnswer::Yes) {
+            mainManager->shutdownWorker();
+            if (!saveProject()) return false;
+        }
+    }
+    mainManager->shutdownWorker();
+    mainManager.reset();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    closed_ = true;
+    return true;
+}
 
 void TMainForm::mmbtnNewProjectClick() {
     if (!mainManager) return;

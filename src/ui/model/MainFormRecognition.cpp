@@ -1,5 +1,6 @@
 // The main window's recognition of control data: the command and the score displays.
 #include <algorithm>
+#include <array>
 
 #include "core/Translatable.h"
 #include "evaluation/Recognition.h"
@@ -44,7 +45,8 @@ void TMainForm::btnStartRecognitionClick() {
     if (m.workMode == 1 || m.longControl.load()) {
         Chart1.setVisible(true);
         btnHideShowChart.setEnabled(true);
-        code = m.ScanRecognition(IdealizObjectsList.selectionTop() - 1);
+        code = m.StartScanRecognition(IdealizObjectsList.selectionTop() - 1);
+        if (code == StartCode::kStarted) beginScanDisplay();
     } else {
         {
             std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -55,6 +57,68 @@ void TMainForm::btnStartRecognitionClick() {
         code = m.StartRecognition(-1);
     }
     reportRecognitionCode(*this, code);
+}
+
+namespace {
+
+constexpr const char* kScanRunningText = MOTIFORA_TR("Идет процесс распознавания ...");
+
+// The commands a scan locks; their enabled states come back as they were when it ends.
+std::array<Control*, 13> scanLockedControls(TMainForm& f) {
+    return {&f.btnStartSearchRules,
+            &f.btnStopSearchRules,
+            &f.btnPauseSearchRules,
+            &f.btnStartIdealization,
+            &f.btnStopIdealization,
+            &f.btnPauseIdealization,
+            &f.Control1,
+            &f.btnStartSearchClass,
+            &f.btnPauseSearchClass,
+            &f.btnStopSearchClass,
+            &f.btnStartBootstrap,
+            &f.btnStartRecognition,
+            &f.btnCountRecErrors};
+}
+
+}  // namespace
+
+void TMainForm::beginScanDisplay() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    scanLockedStates_.clear();
+    for (const Control* c : scanLockedControls(*this)) scanLockedStates_.push_back(c->enabled());
+    LockCommands(0);
+    btnStopSearchClass.setEnabled(true);
+    ScanProgress.setPosition(0);
+    StatusBar1.setPanel(1, kScanRunningText);
+    StatusBar1.setPanel(2, "");
+}
+
+void TMainForm::tickScanDisplay() {
+    TMainManager& m = manager();
+    if (m.running) {
+        const int64_t total = m.scanTotal.load();
+        const int64_t done = std::min(m.scanDone.load(), total);
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        ScanProgress.setPosition(total > 0 ? static_cast<int32_t>(done * 100 / total) : 0);
+        StatusBar1.setPanel(2, std::to_string(done) + " / " + std::to_string(total));
+        return;
+    }
+    const bool complete = m.takeScanResult();
+    {
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        size_t i = 0;
+        for (Control* c : scanLockedControls(*this)) {
+            if (i < scanLockedStates_.size()) c->setEnabled(scanLockedStates_[i]);
+            ++i;
+        }
+        scanLockedStates_.clear();
+        ScanProgress.setPosition(0);
+        StatusBar1.setPanel(1, "");
+        StatusBar1.setPanel(2, "");
+    }
+    const std::string failure = m.takeWorkerError();
+    if (!failure.empty()) message(failure, "Ошибка", MessageIcon::Error);
+    if (complete) ShowPositionScores(static_cast<int32_t>(m.windowScores.size()));
 }
 
 void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {

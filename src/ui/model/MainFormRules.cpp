@@ -145,7 +145,9 @@ void TMainForm::btnStartSearchRulesClick() {
         IdealizObjectsList.setRowCount(IdealizObjectsList.rowCount() + finishSize);
         IdealizObjectsList.clearDataRows();
         StatusBar1.setPanel(1, kSearchRunning);
+        // A new search counts its own time, not the paused time of earlier ones.
         runStartTime = now();
+        runTimeBefore = 0.0;
     }
 }
 

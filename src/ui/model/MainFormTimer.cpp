@@ -44,10 +44,13 @@ void TMainForm::SearchingTimerTimer() {
         }
     } else if (m.idealizationStarted) {
         if (m.running && !m.paused) {
-            lblTime.setText(elapsed());
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            lblTime.setText(formatElapsed(now() - idealizationStartTime + idealizationTimeBefore));
         } else if (m.finished) {
             m.finished = false;
             m.idealizationStarted = false;
+            // The countdown reaches its end however the run ended.
+            CountDownLabel.setText("0");
             // The end step leaves the list with one row per class.
             IdealizObjectsList.setRowCount(m.classCount + 1);
             StatusBar1.setPanel(1, "");
@@ -84,6 +87,8 @@ void TMainForm::SearchingTimerTimer() {
             btnStopSearchClass.setEnabled(false);
             btnCountRecErrors.setEnabled(false);
         }
+    } else if (m.scanStarted) {
+        tickScanDisplay();
     } else if (m.finished && !m.running) {
         // A worker cut short before it could mark its process as started (or one of the
         // processes the timer does not report) leaves only its reason behind.

@@ -171,14 +171,6 @@ void TMainForm::MotiforaHelp1Click() {
 
 void TMainForm::About1Click() { dialogs_.showAbout(); }
 
-void TMainForm::mmbtnExitClick() {
-    if (!mainManager) return;
-    mainManager->shutdownWorker();
-    mainManager.reset();
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    closed_ = true;
-}
-
 void TMainForm::newWorkspace() {
     // The worker must be gone before its workspace is: stop it (resuming it when paused) and
     // wait, without holding the window's lock, since the worker may be reporting to the window.
@@ -200,7 +192,42 @@ void TMainForm::newWorkspace() {
     SetIdealObjPopupAuto(false);
     btnHideShowChart.setEnabled(false);
     SaveRecErrBtn.setEnabled(false);
+    clearResultDisplays();
     RefreshViews();
+}
+
+void TMainForm::clearResultDisplays() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    // Score and result columns of recognitions and error counts go with their data.
+    for (Grid* grid : {&SequencesList, &NegSequencesList, &NewSeqsList, &PosCtrlSeqsList}) {
+        grid->setColCount(5);
+        grid->setRowCount(2);
+        grid->clearDataRows();
+    }
+    ClassList.setColCount(3);
+    ClassList.setRowCount(2);
+    ClassList.setHeaders({"", "", ""});
+    ClassList.clearDataRows();
+    Chart1.clearSeries(0);
+    Chart1.clearSeries(1);
+    Chart1.setVisible(false);
+    Chart1.setXAxis({"Position", true, 0.0, 0.0});
+    Chart1.setYAxis({"Score", true, 0.0, 0.0});
+    for (Label* label :
+         {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
+        label->setText("");
+    RecLevelEdit.setText("0");
+    RecLevelEdit.setEnabled(false);
+    FirstLErrEd.setText("0");
+    FirstLErrEd.setEnabled(false);
+    btnNextClassErrCount.setText("Next");
+    btnNextClassErrCount.setEnabled(false);
+    ScanProgress.setPosition(0);
+    scanLockedStates_.clear();
+    idealizationStartTime = 0.0;
+    idealizationTimeBefore = 0.0;
+    StatusBar1.setPanel(1, "");
+    StatusBar1.setPanel(2, "");
 }
 
 bool TMainForm::workerBusy() const {
@@ -270,8 +297,14 @@ bool TMainForm::fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
         grid.setCell(1, i + 1, std::to_string(std::strlen(text)));
         grid.setCell(2, i + 1, name);
         grid.setCell(3, i + 1, text);
-        if (!classes.empty() && i < static_cast<int32_t>(classes.size()))
-            grid.setCell(4, i + 1, std::to_string(classes[static_cast<size_t>(i)] + 1));
+        if (!classes.empty() && i < static_cast<int32_t>(classes.size())) {
+            // An object of a classified set without a class reads "New", as the classification
+            // itself writes it; only the learning objects found the classes and show numbers.
+            const int32_t number = classes[static_cast<size_t>(i)];
+            grid.setCell(4, i + 1,
+                         number < 0 && kind != kLearnPositive ? std::string("New")
+                                                              : std::to_string(number + 1));
+        }
     }
     return true;
 }

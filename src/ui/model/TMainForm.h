@@ -58,6 +58,9 @@ class TMainForm : public Display {
     std::string projectName = "Project1.dnp";
     double runStartTime = 0.0;   // days
     double runTimeBefore = 0.0;  // days
+    // The idealization's own clock: its time label counts only its own run.
+    double idealizationStartTime = 0.0;   // days
+    double idealizationTimeBefore = 0.0;  // days
     int32_t shownRuleCount = 0;
     int32_t preBufferStepCount = 0;
     int32_t postBufferStepCount = 0;
@@ -115,6 +118,9 @@ class TMainForm : public Display {
     Label SecondLErr{mutex_, ""};
     Label SecErrInW{mutex_, ""};
     Button btnNextClassErrCount{mutex_, "Next", false};
+    // Progress of a scanning recognition on the worker, in percent of its windows; its Stop is
+    // the page's btnStopSearchClass.
+    ProgressBar ScanProgress{mutex_, 0, 100};
 
     // Data area. The sequence area (`SequencesPanel`) holds the learning grids; the Classes area
     // (`ClassesPanel`) the control grids, the class-object grid and the chart.
@@ -192,8 +198,12 @@ class TMainForm : public Display {
     void btnHideShowChartClick();
     void MotiforaHelp1Click();
     void About1Click();
-    // Closes the window: stops any worker, waits for it and destroys the workspace.
-    void mmbtnExitClick();
+    // File -> Exit and the window's own close. With unsaved work it asks the save question New
+    // and Open ask: Cancel, or a save asked for and not made, keeps the window open (false).
+    // Otherwise it stops any worker (before the save, which a live process would refuse), waits
+    // for it, destroys the workspace and returns true; true at once when already closed.
+    bool requestClose();
+    void mmbtnExitClick() { requestClose(); }
 
     // ---- sample loads ----
     void mmbtnAddSequenciesClick();
@@ -325,6 +335,10 @@ class TMainForm : public Display {
     // the run time, the display counters and the progress bars, locks the commands and refills
     // the views.
     void newWorkspace();
+    // Empties every display of results that belong to the workspace's data (part of
+    // newWorkspace): score columns, the class-objects grid, the chart, the error labels and
+    // edits, the time labels and countdown, and the status texts of processes.
+    void clearResultDisplays();
     // Sets the caption from the project name.
     void updateCaption();
     // Refills of the grids, each from the workspace.
@@ -363,6 +377,12 @@ class TMainForm : public Display {
     // one; -1 when the commands must not run (a worker uses the classes, or no such class).
     int32_t selectedClass();
     void showMatrixView(int32_t kind);
+    // A scanning recognition on the worker: the commands locked (their enabled states kept)
+    // and its Stop enabled at the start; each tick its progress; at its end the states given
+    // back and, when it completed, the chart drawn.
+    void beginScanDisplay();
+    void tickScanDisplay();
+    std::vector<bool> scanLockedStates_;
 
     Dialogs& dialogs_;
     Clock clock_;

@@ -221,10 +221,15 @@ int MainWindow::repaint() {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
-    // Closing stops the worker first and waits for it, then the workspace goes.
+    // Unsaved work brings the save question first; Cancel keeps the window open. Closing then
+    // stops the worker and waits for it, and the workspace goes.
+    if (!form_.closed() && !form_.requestClose()) {
+        event->ignore();
+        repaint();
+        return;
+    }
     closing_ = true;
     timer_->stop();
-    if (!form_.closed()) form_.mmbtnExitClick();
     event->accept();
     emit closed();
 }

@@ -189,14 +189,19 @@ TEST_F(EvaluationProcessTest, StartWhilePausedResumesAndStopEndsTheRun) {
     TMainManager& m = manager();
     TBootStrCtrl& b = form->BootStrCtrl;
     b.IterCount.setText("50");
+    // Held before its first unit of work (test hook), paused, then let go: it goes straight to
+    // the closed gate and waits there having done nothing.
+    m.holdNextStart();
     b.Bs_btnStartClick();
     ASSERT_TRUE(m.bootstrapActive);
     b.Bs_btnPauseClick();
     EXPECT_TRUE(m.paused);
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    const std::string shown = b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2);
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    EXPECT_EQ(b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2), shown) << "held while paused";
+    m.releaseHeldStart();
+    const auto waitingBy = std::chrono::steady_clock::now() + std::chrono::minutes(5);
+    while (!m.runControl.workerWaiting() && std::chrono::steady_clock::now() < waitingBy)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    ASSERT_TRUE(m.runControl.workerWaiting());
+    EXPECT_EQ(b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2), "") << "held while paused";
     // "Start" while paused resumes the same run.
     b.Bs_btnStartClick();
     EXPECT_FALSE(m.paused);

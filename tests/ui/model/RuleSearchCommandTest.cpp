@@ -170,7 +170,7 @@ TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     form->SearchingTimerTimer();
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
-    // A later run counts from the banked time: only a new workspace resets it.
+    // The timer adds the banked time to the running segment (the start command resets it).
     m.running = true;
     m.ruleSearchStarted = true;
     form->runStartTime = clockDays;
@@ -186,7 +186,9 @@ TEST_F(RuleSearchCommandTest, TimerReportsIdealizationAndClassificationEnds) {
     TMainManager& m = manager();
     m.idealizationStarted = true;
     m.running = true;
-    form->runStartTime = clockDays;
+    // The idealization's label counts its own run only, never time the search spent paused.
+    form->runTimeBefore = 1.0 / 24;
+    form->idealizationStartTime = clockDays;
     advance(2);
     form->SearchingTimerTimer();
     EXPECT_EQ(form->lblTime.text(), "0:00:02");
@@ -200,8 +202,10 @@ TEST_F(RuleSearchCommandTest, TimerReportsIdealizationAndClassificationEnds) {
     m.finished = true;
     m.classCount = 3;
     form->StatusBar1.setPanel(2, "-[A]-");
+    form->CountDownLabel.setText("13");
     form->SearchingTimerTimer();
     EXPECT_EQ(lastMessage().text, "Процесс идеализации успешно завершен.");
+    EXPECT_EQ(form->CountDownLabel.text(), "0") << "the countdown reaches its end";
     EXPECT_EQ(form->IdealizObjectsList.rowCount(), 4);
     EXPECT_EQ(form->StatusBar1.panel(2), "");
     EXPECT_FALSE(form->Control1.enabled()) << "no rule store: the commands stay locked";

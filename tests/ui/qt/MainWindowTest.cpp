@@ -363,6 +363,24 @@ TEST(MainWindowHelp, AMissingManualGivesExactlyOneMessage) {
     window.close();
 }
 
+TEST_F(MainWindowTest, ClosingWithUnsavedWorkAsksTheSaveQuestion) {
+    form->mainManager->saved = false;
+    form->mainManager->modified = true;
+    QSignalSpy closed(window.get(), &MainWindow::closed);
+    dialogs.answer(DialogAnswer::Cancel);
+    EXPECT_FALSE(window->close());
+    ASSERT_FALSE(dialogs.messages.empty());
+    EXPECT_EQ(dialogs.messages.back().text, "Сохранить текущий проект?");
+    EXPECT_EQ(dialogs.messages.back().buttons, MessageButtons::YesNoCancel);
+    EXPECT_EQ(closed.count(), 0);
+    EXPECT_FALSE(form->closed());
+    EXPECT_TRUE(window->timer()->isActive());
+    dialogs.answer(DialogAnswer::No);
+    EXPECT_TRUE(window->close());
+    EXPECT_EQ(closed.count(), 1);
+    EXPECT_TRUE(form->closed());
+}
+
 TEST_F(MainWindowTest, ClosingDuringASearchStopsTheWorkerFirst) {
     dialogs.choose(kPositive);
     trigger("mmbtnAddSequencies");
@@ -374,6 +392,7 @@ TEST_F(MainWindowTest, ClosingDuringASearchStopsTheWorkerFirst) {
     start->click();
     ASSERT_TRUE(form->mainManager->running) << lastMessage();
     QSignalSpy closed(window.get(), &MainWindow::closed);
+    dialogs.answer(DialogAnswer::No);  // the search makes unsaved work: discard it
     window->close();
     EXPECT_EQ(closed.count(), 1);
     EXPECT_TRUE(form->closed());

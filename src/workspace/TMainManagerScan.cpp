@@ -1,0 +1,129 @@
+// The scanning recognition of long control sequences: every window of the frame width along the
+// control negative sequences scored against one class, in the caller's thread or on the worker.
+#include <algorithm>
+
+#include "classify/Classificator.h"
+#include "core/Display.h"
+#include "evaluation/Recognition.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+// Windows scored between two passes of the pause gate: small enough for a prompt stop, large
+// enough that the gate's lock costs nothing beside the scoring.
+constexpr int32_t kWindowsPerGate = 256;
+
+bool usableClasses(const TMainManager& m) {
+    return m.classificator && m.classificator->idealObjectCount > 0 && m.storage &&
+           m.classificator->storage == m.storage.get();
+}
+
+}  // namespace
+
+bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool gated) {
+    storage->buildControlWindows(controlNegative.data(), controlNegativeCount, frameWidth);
+    const int32_t windows =
+        std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
+    scanTotal.store(windows);
+    scanDone.store(0);
+    bool complete = true;
+    if (!gated) {
+        scoreWindows(*classificator, storage->controlNegativeObjects.data(), windows, c, out);
+    } else {
+        out.assign(static_cast<size_t>(windows), 0.0);
+        const SEQSElem* objects = storage->controlNegativeObjects.data();
+        for (int32_t k = 0; k < windows; ++k) {
+            if (k % kWindowsPerGate == 0) {
+                scanDone.store(k);
+                if (!runControl.gate()) {
+                    complete = false;
+                    break;
+                }
+            }
+            out[static_cast<size_t>(k)] = classificator->ScoreObject(objects[k], k, c);
+        }
+    }
+    if (complete) scanDone.store(windows);
+    storage->releaseControlObjects(0);
+    return complete;
+}
+
+int TMainManager::ScanRecognition(int32_t c) {
+    if (!usableClasses(*this)) return StartCode::kNoClasses;
+    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+    // The objects are rebuilt here; a worker (the bootstrap, which does not lock the commands,
+    // refills the grids from them at its end) must not be reading them meanwhile.
+    if (workerLive()) return StartCode::kNoThread;
+    if (!recognitionStale.load() && c == lastRecognitionClass) {
+        if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+        return StartCode::kStarted;
+    }
+    lastRecognitionClass = c;
+    scoreScanWindows(c, windowScores, false);
+    recognitionStale.store(false);
+    if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+    return StartCode::kStarted;
+}
+
+int TMainManager::StartScanRecognition(int32_t c) {
+    if (!usableClasses(*this)) return StartCode::kNoClasses;
+    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+    if (workerLive()) return StartCode::kNoThread;
+    if (!recognitionStale.load() && c == lastRecognitionClass) {
+        if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+        return kScanShown;
+    }
+    settleWorker();
+    scanClass_ = c;
+    scanComplete_ = false;
+    scanScores_.clear();
+    scanDone.store(0);
+    scanTotal.store(scanWindowCount(controlNegative.data(), controlNegativeCount, frameWidth));
+    classificator->SetRunControl(nullptr);  // the scan passes the gate itself, between windows
+    paused.store(false);
+    finished.store(false);
+    setRunning(true);
+    applyHold();
+    scanStarted.store(true);
+    if (!startWorker(&TMainManager::scanBody)) {
+        scanStarted.store(false);
+        paused.store(false);
+        setRunning(false);
+        return StartCode::kNoThread;
+    }
+    return StartCode::kStarted;
+}
+
+void TMainManager::scanBody() {
+    modified.store(true);
+    saved.store(false);
+    std::vector<double> scores;
+    scanComplete_ = scoreScanWindows(scanClass_, scores, true) && running.load();
+    if (scanComplete_) scanScores_ = std::move(scores);
+    finished.store(true);
+    setRunning(false);
+}
+
+int TMainManager::stopScanRecognition() {
+    stopCurrent();
+    return 0;
+}
+
+bool TMainManager::takeScanResult() {
+    joinWorker();
+    const bool complete = scanComplete_;
+    if (complete) {
+        windowScores = std::move(scanScores_);
+        lastRecognitionClass = scanClass_;
+        recognitionStale.store(false);
+    }
+    scanScores_.clear();
+    scanComplete_ = false;
+    finished.store(false);
+    scanStarted.store(false);
+    return complete;
+}
+
+}  // namespace motifora

@@ -1,0 +1,149 @@
+// The scanning recognition run as a worker process: the same scores as the scan in the caller's
+// thread, a stop that keeps the earlier scores, progress, and windows that always hold letters.
+#include <cstring>
+
+#include "EvaluationTestSupport.h"
+#include "evaluation/Recognition.h"
+
+namespace motifora {
+namespace {
+
+using test::EvaluationFixture;
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+class ScanProcessTest : public EvaluationFixture {
+  protected:
+    // Classes on objects 6 wide and three long control sequences (7 + 10 + 1 windows).
+    void prepare() {
+        load();
+        searchAndIdealize();
+        loadControls({positives[0] + positives[1],
+                      positives[2] + positives[3].substr(0, 3) + positives[4], positives[5]},
+                     {});
+        ASSERT_TRUE(m.longControl);
+    }
+    // Runs a started scan to its end as the window's timer would; returns takeScanResult.
+    bool finishScan() {
+        EXPECT_TRUE(m.scanStarted);
+        EXPECT_TRUE(test::waitUntil([&] { return !m.running.load(); }));
+        return m.takeScanResult();
+    }
+};
+
+TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
+    prepare();
+    ASSERT_EQ(m.ScanRecognition(0), -1);
+    const std::vector<double> direct = m.windowScores;
+    ASSERT_EQ(direct.size(), 18u);
+
+    m.recognitionStale = true;  // as after a new control load: compute again
+    m.windowScores.assign(3, -1.0);
+    m.saved = true;
+    ASSERT_EQ(m.StartScanRecognition(0), -1);
+    EXPECT_EQ(m.scanTotal.load(), 18);
+    ASSERT_TRUE(finishScan());
+    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.finished);
+    EXPECT_FALSE(m.saved);
+    EXPECT_EQ(m.scanDone.load(), 18);
+    ASSERT_EQ(m.windowScores.size(), direct.size());
+    for (size_t k = 0; k < direct.size(); ++k)
+        EXPECT_TRUE(sameBits(m.windowScores[k], direct[k])) << "window " << k;
+    EXPECT_EQ(m.lastRecognitionClass, 0);
+    EXPECT_FALSE(m.recognitionStale);
+    EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);  // released after scoring
+    // The chart is drawn by the window at the end, not by the worker.
+    EXPECT_EQ(display.positionCounts, std::vector<int32_t>{18});
+
+    // Nothing new to compute: shown again at once, no worker.
+    EXPECT_EQ(m.StartScanRecognition(0), TMainManager::kScanShown);
+    EXPECT_FALSE(m.workerActive());
+    EXPECT_EQ(display.positionCounts, (std::vector<int32_t>{18, 18}));
+}
+
+TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {
+    prepare();
+    ASSERT_EQ(m.ScanRecognition(0), -1);
+    const std::vector<double> earlier = m.windowScores;
+    ASSERT_GT(m.classCount, 1) << "the case needs two classes";
+
+    m.holdNextStart();
+    ASSERT_EQ(m.StartScanRecognition(1), -1);
+    // Held at its first gate: a live process that refuses a second start and a save.
+    EXPECT_TRUE(m.running);
+    EXPECT_FALSE(m.paused);
+    EXPECT_TRUE(m.runControl.isHeld());
+    EXPECT_TRUE(m.workerLive());
+    EXPECT_EQ(m.StartScanRecognition(1), 2);
+    EXPECT_EQ(m.StartRecognition(-1), 2);
+    m.stopScanRecognition();
+    EXPECT_FALSE(finishScan());
+    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.finished);
+    EXPECT_EQ(m.windowScores, earlier);
+    EXPECT_EQ(m.lastRecognitionClass, 0);
+    EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);
+
+    // A held scan that is let go completes like any other.
+    m.holdNextStart();
+    ASSERT_EQ(m.StartScanRecognition(1), -1);
+    m.releaseHeldStart();
+    ASSERT_TRUE(finishScan());
+    EXPECT_EQ(m.lastRecognitionClass, 1);
+    EXPECT_EQ(m.windowScores.size(), 18u);
+}
+
+TEST_F(ScanProcessTest, RefusalsComeBeforeAnyWorker) {
+    EXPECT_EQ(m.StartScanRecognition(0), 8);
+    load();
+    searchAndIdealize();
+    EXPECT_EQ(m.StartScanRecognition(0), 7);
+    EXPECT_FALSE(m.workerActive());
+    EXPECT_FALSE(m.scanStarted);
+}
+
+TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequences) {
+    // Shift positions with a learning negative sample: after the search the objects are the
+    // whole sequences (6 wide), the frame stays 4 wide.
+    load();
+    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 1, 4), 0);
+    ASSERT_TRUE(test::waitForEnd(m));
+    m.finished = false;
+    m.ruleSearchStarted = false;
+    ASSERT_EQ(m.storage->width, 6);
+    ASSERT_EQ(m.frameWidth, 4);
+    ASSERT_EQ(m.startIdealization(2, 0), -1);
+    ASSERT_TRUE(test::waitForEnd(m));
+    m.finished = false;
+    m.idealizationStarted = false;
+    ASSERT_GT(m.classCount, 0);
+    const std::vector<std::string> control = {positives[0] + positives[1], positives[2]};
+    loadControls(control, {});
+
+    ASSERT_EQ(m.StartScanRecognition(0), -1);
+    ASSERT_TRUE(finishScan());
+    ASSERT_EQ(m.windowScores.size(), 9u + 3u);  // 12 - 4 + 1 and 6 - 4 + 1
+
+    // Window p of a sequence holds its letters p ... p + 3, the last ones too.
+    m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount, 4);
+    ASSERT_EQ(m.storage->controlNegativeObjectCount, 12);
+    int32_t k = 0;
+    for (const std::string& text : control) {
+        for (size_t p = 0; p + 4 <= text.size(); ++p, ++k) {
+            const SEQSElem& window = m.storage->controlNegativeObjects[k];
+            ASSERT_EQ(window.positionCount(), 4);
+            for (int32_t l = 0; l < 4; ++l)
+                EXPECT_EQ(window.codeAt(l),
+                          m.storage->codeTable.codeOf(static_cast<unsigned char>(text[p + l])))
+                    << "window " << k << " position " << l;
+            const double expected = m.classificator->ScoreObject(window, k, 0);
+            EXPECT_TRUE(sameBits(m.windowScores[static_cast<size_t>(k)], expected))
+                << "window " << k;
+        }
+    }
+    m.storage->releaseControlObjects(0);
+}
+
+}  // namespace
+}  // namespace motifora
