@@ -179,5 +179,9 @@
         <source></source>
         <translation>The process was stopped by an error: </translation>
     </message>
+    <message id="Идет процесс распознавания ...">
+        <source></source>
+        <translation>Recognition in progress ...</translation>
+    </message>
 </context>
 </TS>
