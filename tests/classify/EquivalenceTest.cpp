@@ -9,20 +9,13 @@
 #include "ClassifyTestSupport.h"
 #include "ReferenceClassificator.h"
 #include "classify/Classificator.h"
+#include "support/Seed.h"
 
 namespace motifora::testing {
 namespace {
 
 // Bit-for-bit equality (two NaNs of the same bits are equal).
 bool same(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b); }
-
-uint32_t seedFromEnvironment() {
-    const char* text = std::getenv("MOTIFORA_SEED");
-    const uint32_t seed =
-        text != nullptr ? static_cast<uint32_t>(std::strtoul(text, nullptr, 10)) : 20261207u;
-    std::printf("classificator equivalence seed %u (set MOTIFORA_SEED to change)\n", seed);
-    return seed;
-}
 
 // Learning rows with repeats (so that later objects find earlier classes), generated rules, and
 // further objects: new rows and copies of learning rows.
@@ -93,7 +86,7 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
 }
 
 TEST(Equivalence, WholeIdealizationsMatchReference) {
-    std::mt19937 random(seedFromEnvironment());
+    std::mt19937 random(test::testSeed("classificator equivalence", 20261207u));
     Generated data(random, 30, 14, 300, false);
     for (int32_t type = 0; type < 3; ++type) {
         compareRuns(data, type, 0);
@@ -102,13 +95,13 @@ TEST(Equivalence, WholeIdealizationsMatchReference) {
 }
 
 TEST(Equivalence, InfiniteWeightsMatchReference) {
-    std::mt19937 random(seedFromEnvironment() + 1);
+    std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 1);
     Generated data(random, 30, 12, 200, true);
     for (int32_t type = 0; type < 3; ++type) compareRuns(data, type, 0);
 }
 
 TEST(Equivalence, GainsMatchReferenceOnRandomStates) {
-    std::mt19937 random(seedFromEnvironment() + 2);
+    std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 2);
     Generated data(random, 20, 12, 300, true);
     IdealObjectArray classes;
     Classificator fast;

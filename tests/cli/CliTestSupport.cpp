@@ -18,17 +18,6 @@ namespace motifora::clitest {
 const std::string kCliPath = MOTIFORA_CLI_PATH;
 const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
 
-TempFolder::TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "motifora-cli-XXXXXX").string();
-    if (mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("no temporary folder");
-    path_ = pattern;
-}
-
-TempFolder::~TempFolder() {
-    std::error_code ignored;
-    fs::remove_all(path_, ignored);
-}
-
 pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder) {
     const std::string out = (folder / "stdout.txt").string();
     const std::string err = (folder / "stderr.txt").string();
@@ -82,12 +71,7 @@ CliResult runCli(const std::vector<std::string>& arguments, const fs::path& fold
     return finishCli(startCli(arguments, folder), folder);
 }
 
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
-}
+std::string readFile(const fs::path& path) { return motifora::test::readBytes(path.string()); }
 
 void writeFile(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;

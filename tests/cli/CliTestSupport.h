@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "support/TempDir.h"
+
 namespace motifora::clitest {
 
 namespace fs = std::filesystem;
@@ -18,17 +20,11 @@ extern const std::string kCliPath;
 extern const std::string kExamples;
 
 // A new empty folder under the system's temporary folder, removed with everything in it.
-class TempFolder {
+class TempFolder : public motifora::test::TempDir {
   public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-    const fs::path& path() const { return path_; }
-    std::string operator/(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    fs::path path_;
+    TempFolder() : TempDir("motifora-cli") {}
+    using TempDir::path;
+    const fs::path& path() const { return root(); }
 };
 
 struct CliResult {

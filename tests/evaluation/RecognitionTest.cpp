@@ -7,6 +7,7 @@
 #include <random>
 
 #include "evaluation/Recognition.h"
+#include "support/Seed.h"
 
 namespace motifora {
 namespace {
@@ -55,9 +56,7 @@ TEST(PlaceClassScore, EqualScoresKeepClassOrder) {
 
 // Reference: a stable sort of (shown score, class) - what insertion from the right must give.
 TEST(PlaceClassScore, MatchesAStableSortOnGeneratedRows) {
-    const unsigned seed = 20261207;
-    std::printf("seed %u\n", seed);
-    std::mt19937 random(seed);
+    std::mt19937 random(test::testSeed("class score placing", 20261207u));
     const NumberFormat point('.');
     for (int trial = 0; trial < 500; ++trial) {
         const int classes = 1 + static_cast<int>(random() % 9);

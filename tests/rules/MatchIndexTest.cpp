@@ -10,11 +10,12 @@
 #include "TestData.h"
 #include "rules/MatchIndex.h"
 #include "rules/RegGenerator.h"
+#include "support/Seed.h"
 
 namespace motifora {
 namespace {
 
-constexpr uint32_t kSeed = 20261207;
+const uint32_t kSeed = test::testSeed("match index", 20261207u);
 
 // A storage of random codes with uncovered (alphabetSize) and foreign (-1) cells and some
 // objects shorter than the width.
@@ -87,7 +88,6 @@ void expectSameRule(const Rule& fast, const Rule& reference, const std::string& 
 }
 
 TEST(MatchIndex, FisherStopsChangeNothingTheCallerReads) {
-    std::printf("seed %u\n", kSeed);
     std::mt19937 rng(kSeed);
     std::vector<double> table;
     for (int k = 0; k <= 5000; ++k) table.push_back(Rule::LogFactorial(k));
@@ -130,7 +130,6 @@ TEST(MatchIndex, FisherStopsChangeNothingTheCallerReads) {
 }
 
 TEST(MatchIndex, EvaluateAndDropMatchTheReference) {
-    std::printf("seed %u\n", kSeed);
     std::mt19937 rng(kSeed);
     int dropped = 0;
     for (int round = 0; round < 60; ++round) {
@@ -165,7 +164,6 @@ TEST(MatchIndex, EvaluateAndDropMatchTheReference) {
 }
 
 TEST(MatchIndex, ChildTestsMatchTheReference) {
-    std::printf("seed %u\n", kSeed);
     std::mt19937 rng(kSeed + 1);
     int passed = 0;
     for (int round = 0; round < 40; ++round) {

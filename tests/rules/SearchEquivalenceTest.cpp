@@ -9,11 +9,12 @@
 
 #include "TestData.h"
 #include "rules/RegGenerator.h"
+#include "support/Seed.h"
 
 namespace motifora {
 namespace {
 
-constexpr uint32_t kSeed = 4242;
+const uint32_t kSeed = test::testSeed("search equivalence", 4242u);
 
 struct Scenario {
     const char* name;

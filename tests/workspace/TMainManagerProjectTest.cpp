@@ -17,10 +17,7 @@ namespace {
 
 using testing::Stage;
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readBytes;
 
 // The project of `stage` as a file, with a header that differs from what the workspace keeps:
 // "Inserting begin" (the opened classificator takes the header's type) and a frame width

@@ -15,35 +15,10 @@
 #include <vector>
 
 #include "core/Display.h"
+#include "support/TempDir.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora::test {
-
-// A folder under the system's temporary folder, removed with everything in it at the end.
-class TempDir {
-  public:
-    TempDir() {
-        static std::atomic<int> serial{0};
-        path_ = std::filesystem::temp_directory_path() /
-                ("motifora-ws-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(path_);
-    }
-    ~TempDir() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    // Writes `content` to a file of that name and returns its full path.
-    std::string write(const std::string& name, const std::string& content) const {
-        const auto file = path_ / name;
-        std::ofstream out(file, std::ios::binary);
-        out << content;
-        return file.string();
-    }
-    std::string path(const std::string& name) const { return (path_ / name).string(); }
-
-  private:
-    std::filesystem::path path_;
-};
 
 // ".seq" text of the given letters, one record per line, named s1, s2, ...
 inline std::string seqText(const std::vector<std::string>& letters) {

@@ -12,6 +12,7 @@
 #include "FormFixture.h"
 #include "io/ProjectFile.h"
 #include "rules/RulesStorage.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
@@ -27,32 +28,12 @@ const char* const kClassificationEnded =
 const char* const kSaveQuestion = "Сохранить текущий проект?";
 const char* const kWriteError = "Ошибка записи в файл:";
 
-std::string readBytes(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+using test::readBytes;
 
 // A folder of its own under the system's temporary folder, removed at the end.
-class Folder {
+class Folder : public test::TempDir {
   public:
-    Folder() {
-        static int serial = 0;
-        path_ = std::filesystem::temp_directory_path() /
-                ("motifora-project-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(path_);
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string path(const std::string& name) const { return (path_ / name).string(); }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
-
-  private:
-    std::filesystem::path path_;
+    Folder() : TempDir("motifora-project") {}
 };
 
 // Every text of every row of a grid.
