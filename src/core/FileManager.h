@@ -22,7 +22,7 @@ struct SeqReadResult {
     std::string error;  // what is wrong, for the user; empty on success
     int line = 0;       // 1-based line of the fault; 0 when none or not tied to a line
     int record = 0;     // 1-based record of the fault; 0 when none
-    // Things read as specified that the user may want to know: lines before the first ">"
+    // What the user may want to know of a file that was read: lines before the first ">"
     // that were ignored, names or sequences cut at 1023 characters.
     std::vector<std::string> warnings;
 

@@ -25,10 +25,6 @@ class RunControl {
             open();
         }
     }
-    bool isPaused() const {
-        std::lock_guard<std::mutex> lock(mutex_);
-        return closed_;
-    }
 
     // Waits while paused; returns whether the process should go on.
     bool gate() {

@@ -105,8 +105,6 @@ class SEQStorage {
     // True when every letter of every record has a code in the table.
     bool knowsAllLetters(const Sequence* records, int32_t count) const;
 
-    int32_t getLearnObjectCount() const { return learnObjectCount; }
-    int32_t getWidth() const { return width; }
     int32_t getFirstPosition() const { return firstPosition; }
     int32_t getEndPosition() const { return endPosition; }
     void setLearnObjectCount(int32_t value) { learnObjectCount = value; }

@@ -16,10 +16,4 @@ struct IoStatus {
     explicit operator bool() const { return ok; }
 };
 
-// The message box of a file that cannot be written (project, text export or HTML report):
-// this text followed by the file name, caption "Ошибка", error icon. The status message may be
-// shown below it for the reason.
-inline constexpr const char* kWriteErrorText = "Ошибка записи в файл:";
-inline constexpr const char* kWriteErrorCaption = "Ошибка";
-
 }  // namespace motifora

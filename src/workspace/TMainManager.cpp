@@ -533,11 +533,6 @@ int TMainManager::pauseIdealization() {
     return 0;
 }
 
-int TMainManager::resumeIdealization() {
-    setPaused(false);
-    return 0;
-}
-
 int TMainManager::stopIdealization() {
     stopCurrent();
     return 0;

@@ -69,7 +69,7 @@ class TMainManager {
     TMainManager(const TMainManager&) = delete;
     TMainManager& operator=(const TMainManager&) = delete;
 
-    // ---- fields, in their documented order ----
+    // ---- fields ----
     std::unique_ptr<Classificator> classificator;
     // One ideal object per class; owned. Holds room for the learning objects when classes
     // start afresh and grows beyond that when a run appends more classes.
@@ -202,8 +202,6 @@ class TMainManager {
     // uses a classificator this start replaces.
     int startIdealization(int32_t type, int32_t source);
     int pauseIdealization();
-    // Not offered by the window's "Objects" page; kept for a front end that wants it.
-    int resumeIdealization();
     int stopIdealization();
     // End step (run by the worker): clears `resetIdealObjects` and `running`, sets `finished`.
     void idealizationEnd();

@@ -38,7 +38,6 @@ class ScriptedDialogs : public Dialogs {
 
     // Texts of the messages shown so far; clears the record when `clear` is set.
     std::vector<std::string> texts(bool clear = false);
-    size_t unusedAnswers() const { return answers_.size(); }
     size_t unusedPaths() const { return paths_.size(); }
 
   private:

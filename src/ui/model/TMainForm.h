@@ -357,8 +357,8 @@ class TMainForm : public Display {
     // paused, a recognition or bootstrap is live, or a process has ended without its end being
     // reported yet.
     bool workerBusy() const;
-    // Saves as "Save Project" does, for the data-loss questions; the save's outcome is ignored.
-    // Saves as "Save Project" does; returns whether the project was written.
+    // Saves as "Save Project" does, for the data-loss questions; returns whether the project was
+    // written (a cancelled dialog or a failed write stops the command that asked).
     bool saveBeforeLoss();
     double now() const { return clock_(); }
 
