@@ -170,14 +170,7 @@ double MatchIndex::probabilitiesFrom(const int64_t* counts, int64_t n, int32_t l
     for (int32_t j = 0; j < letterTotal; ++j) {
         const int64_t nj = counts[j];
         const double f = freq != nullptr ? freq->at(target, j) : 0.0;
-        const double plus = nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
-        const double minus = static_cast<double>(n - nj + 1) / static_cast<double>(n + 2);
-        double value = 0.0;
-        if (plus > f) {
-            value = plus;
-        } else if (minus > 1.0 - f) {
-            value = -minus;
-        }
+        const double value = Rule::LetterProbability(nj, n, f);
         out[j] = value;
         if (std::fabs(value) > cp) cp = std::fabs(value);
     }

@@ -168,14 +168,7 @@ void Rule::Evaluate() {
     for (int32_t j = 0; j < alphabetSize; ++j) {
         const int64_t nj = letterCounts[static_cast<size_t>(j)];
         const double f = letterFrequency != nullptr ? letterFrequency->at(targetPosition, j) : 0.0;
-        const double plus = nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
-        const double minus = static_cast<double>(n - nj + 1) / static_cast<double>(n + 2);
-        double value = 0.0;
-        if (plus > f) {
-            value = plus;
-        } else if (minus > 1.0 - f) {
-            value = -minus;
-        }
+        const double value = LetterProbability(nj, n, f);
         letterProbability[static_cast<size_t>(j)] = value;
         if (std::fabs(value) > cp) cp = std::fabs(value);
     }

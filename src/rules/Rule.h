@@ -98,6 +98,16 @@ class Rule {
     int FisherTest(double threshold, double& probability) const;
     // ln n!: 0 below 1, a table up to 10, Stirling's series above.
     static double LogFactorial(int64_t n);
+    // The signed probability of a letter seen `nj` times among the `n` objects whose conditions
+    // hold, where `f` is the letter's frequency at the target: (nj + 1) / (n + 2) when that is
+    // above f (never for nj = 0), else −(n − nj + 1) / (n + 2) when that is above 1 − f, else 0.
+    static double LetterProbability(int64_t nj, int64_t n, double f) {
+        const double plus = nj > 0 ? static_cast<double>(nj + 1) / static_cast<double>(n + 2) : 0.0;
+        const double minus = static_cast<double>(n - nj + 1) / static_cast<double>(n + 2);
+        if (plus > f) return plus;
+        if (minus > 1.0 - f) return -minus;
+        return 0.0;
+    }
     // The same test on a given table. With a `stop`, the tail sum may end early where that
     // changes neither the code nor anything the caller reads (see FisherTailStop); without, every
     // term is added. `logFactorials` (may be null) holds LogFactorial(0..size-1).
