@@ -4,7 +4,7 @@
 # recognition properties, the bootstrap window and the about box).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-build=${MOTIFORA_BUILD:-build}
+build=${MOTIFORA_BUILD:-build-test}
 out=${1:-docs/screenshots}
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOTIFORA_TESTS=ON >/dev/null

@@ -1,39 +1,62 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: a normal build, an AddressSanitizer +
-# UndefinedBehaviorSanitizer build, the threaded tests under ThreadSanitizer, the fuzzers, and the
-# Debian package (built, checked with lintian, unpacked and run).
+# Sets everything up and runs every test: a check of the code's formatting, a normal build, the
+# Snakemake workflow against a single scan, an AddressSanitizer + UndefinedBehaviorSanitizer
+# build, the threaded tests under ThreadSanitizer, the fuzzers, and the Debian package (built,
+# checked with lintian, unpacked and run). Each build has its own folder (build-test,
+# build-asan, build-tsan, build-package), apart from the Release build of scripts/setup.sh in
+# build/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --no-build
 
 jobs=$(nproc)
 export QT_QPA_PLATFORM=offscreen
+build=build-test
 status=0
+summary=()
+
+# Records one line of the closing summary and fails the run when the step failed.
+note_result() {  # name, ok|FAILED, detail
+    summary+=("$1: $2${3:+ ($3)}")
+    [ "$2" = ok ] || status=1
+}
 
 run_suite() {  # name, build dir, ctest args...
-    local name=$1 dir=$2
+    local name=$1 dir=$2 result=ok
     shift 2
     echo "=== $name ==="
     if ! ctest --test-dir "$dir" --output-on-failure -j "$jobs" "$@" 2>&1 | tee "$dir/ctest.log"; then
-        status=1
+        result=FAILED
     fi
     # Sanitizer reports fail the run even where a test binary exited 0.
     if grep -q -E "ERROR: (AddressSanitizer|LeakSanitizer)|runtime error:|WARNING: ThreadSanitizer" \
         "$dir/ctest.log"; then
         echo "$name: sanitizer report found"
-        status=1
+        result=FAILED
     fi
+    note_result "$name" "$result" "$(grep -E 'tests passed, [0-9]+ tests? failed out of' "$dir/ctest.log" | tail -1)"
 }
 
+echo "=== formatting ==="
+if git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run -Werror 2>clang-format.log; then
+    note_result "formatting" ok
+else
+    head -40 clang-format.log
+    note_result "formatting" FAILED "clang-format would change the files above"
+fi
+rm -f clang-format.log
+
 echo "=== normal build ==="
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOTIFORA_TESTS=ON \
-    -DMOTIFORA_BENCH=ON -DMOTIFORA_QT=ON >/dev/null
-cmake --build build -j "$jobs"
-run_suite "normal tests" build
+cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMOTIFORA_TESTS=ON \
+    -DMOTIFORA_BENCH=ON -DMOTIFORA_QT=ON -DMOTIFORA_WERROR=ON >/dev/null
+cmake --build "$build" -j "$jobs"
+run_suite "normal tests" "$build"
 
 echo "=== Snakemake workflow against a single scan ==="
-if ! scripts/check-workflow.sh build/src/cli/motifora-cli; then
-    status=1
+if scripts/check-workflow.sh "$build/src/cli/motifora-cli"; then
+    note_result "Snakemake workflow" ok
+else
+    note_result "Snakemake workflow" FAILED "see above"
 fi
 
 echo "=== AddressSanitizer + UndefinedBehaviorSanitizer build ==="
@@ -59,20 +82,26 @@ for fuzzer in build-asan/fuzz/*/fuzz_*; do
     echo "--- $name (30 s) ---"
     if ! "$fuzzer" -max_total_time=30 -print_final_stats=0 "$corpus" >"build-asan/$name.log" 2>&1; then
         tail -40 "build-asan/$name.log"
-        status=1
+        note_result "$name" FAILED "see build-asan/$name.log"
     else
         tail -1 "build-asan/$name.log"
+        note_result "$name" ok "30 s, no finding"
     fi
     rm -rf "$corpus"
 done
 
 echo "=== Debian package (build, lintian, install into a throw-away root) ==="
-if ! scripts/check-package.sh; then
-    echo "package check failed"
-    status=1
+if scripts/check-package.sh; then
+    note_result "Debian package" ok
+else
+    note_result "Debian package" FAILED "see above"
 fi
 
-if [ $status -ne 0 ]; then
-    echo "0 passed, 1 failed: some suite failed (see above)"
+echo "=== summary ==="
+printf '%s\n' "${summary[@]}"
+if [ $status -eq 0 ]; then
+    echo "All checks passed."
+else
+    echo "Some checks FAILED (see above)."
 fi
 exit $status
