@@ -122,6 +122,8 @@ class Classificator {
 
     // Class k when it exists and has the matrix's size, else null.
     const CIdelObject* IdealObjectAt(int32_t k) const;
+    // Rules as the classificator reads them (set up at Setup).
+    const RuleCellIndex& RuleIndex() const { return index_; }
 
     // ---- fields ----
     int32_t idealObjectCount = 0;
