@@ -36,7 +36,9 @@ struct LongSeqReportSource {
 // level counts as 0. A text that reads with neither separator makes the report fail with a
 // message naming the text and where it stands; `html` is then unspecified.
 //
-// Error report, several-classes mode: a control negative row whose class has no level (class
+// Error report: after a recognition of all classes (the control negative grid holds one
+// "class:score" column per class and no "Result" column) no control negative row is listed.
+// Several-classes mode: a control negative row whose class has no level (class
 // "New", or a class whose level cell is empty) has nothing to be compared with and is left out.
 IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
                          std::string& html);

@@ -248,5 +248,45 @@ TEST(HtmlReports, FilesAreWrittenWhole) {
     std::filesystem::remove_all(dir);
 }
 
+TEST(ErrorReport, TextsFromTheDataAreEscaped) {
+    ErrorReportSource s = oneClassSource();
+    s.controlNegative.rows[1][2] = "<svg/onload=alert(document.domain)";
+    s.learnPositive.rows[1][2] = "a&b\"c\"";
+    s.firstErrorCount = "<b>";
+    const std::string html = errorHtml(s);
+    EXPECT_EQ(html.find("<svg"), std::string::npos);
+    EXPECT_NE(html.find("<TD>&lt;svg/onload=alert(document.domain)      </TD>"), std::string::npos)
+        << html;
+    EXPECT_NE(html.find("<TD>a&amp;b&quot;c&quot;      </TD>"), std::string::npos);
+    EXPECT_NE(html.find("<BR>&lt;b&gt;\n"), std::string::npos);
+
+    LongSeqReportSource l = longSource({1, 5, 1});
+    l.controlNegative.rows[1][2] = "<script>x</script>";
+    const std::string longReport = longHtml(l);
+    EXPECT_EQ(longReport.find("<script>"), std::string::npos);
+    EXPECT_NE(longReport.find("<TD>&lt;script&gt;x&lt;/script&gt;      </TD>"), std::string::npos);
+}
+
+TEST(ErrorReport, AfterARecognitionOfAllClassesNoControlRowIsListed) {
+    // The control negative grid as a recognition of two classes leaves it: "class:score" cells
+    // under the headers "1" and "2", and no error count yet (empty level and errors).
+    ErrorReportSource s = oneClassSource();
+    s.recognitionLevel.clear();
+    s.controlNegative = {7,
+                         {{"#", "Length", "Name", "Sequence", "Class №", "1", "2"},
+                          {"1", "57", "neg1", "ACGT", "1", "1:14.38", "2:3.00"},
+                          {"2", "57", "neg2", "ACGT", "2", "2:9.50", "1:1.25"}}};
+    for (int32_t columns : {6, 7}) {
+        s.controlNegative.columnCount = columns;
+        std::string html;
+        const IoStatus status = ErrorReportHtml(s, NumberFormat('.'), html);
+        ASSERT_TRUE(status.ok) << status.message;
+        EXPECT_EQ(html.find("neg1"), std::string::npos);
+        EXPECT_NE(html.find("Learning Data      </TD\n>    </TR>\n    <TR>\n      <TD>1      "
+                            "</TD>\n      <TD>pos1"),
+                  std::string::npos);
+    }
+}
+
 }  // namespace
 }  // namespace motifora
