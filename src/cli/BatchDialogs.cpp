@@ -13,6 +13,10 @@ DialogAnswer BatchDialogs::messageBox(const MessageRequest& request) {
         err_ << shown(request.caption) << ": " << shown(request.text)
              << (question ? " [answered No]" : "") << "\n";
         err_.flush();
+    } else if (const size_t details = request.text.find('\n'); details != std::string::npos) {
+        // Quiet hides a success message's own words, not the warnings below them.
+        err_ << request.text.substr(details + 1) << "\n";
+        err_.flush();
     }
     return question ? DialogAnswer::No : DialogAnswer::Ok;
 }

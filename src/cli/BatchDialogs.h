@@ -14,7 +14,8 @@
 namespace motifora {
 
 // Every message box is printed as "Caption: text" on the error stream (success messages, those
-// with the information icon, are left out when quiet) and recorded. A question (Yes/No/Cancel)
+// with the information icon, are left out when quiet, except the warning lines below their
+// first line) and recorded. A question (Yes/No/Cancel)
 // is answered No: a batch run never saves over a file it was not asked to write. File choosers
 // take the next path queued with `choose`; with none queued they are cancelled. The help viewer
 // is never started. With `english` the printed caption and text are in English (the record

@@ -1,9 +1,12 @@
 // The ".seq" reader: record count, character-level parser and the file-level operations.
 #include "core/FileManager.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cerrno>
-#include <filesystem>
 #include <system_error>
 
 namespace motifora {
@@ -18,39 +21,85 @@ bool keptByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
 
 std::string systemReason(int err) { return std::generic_category().message(err); }
 
-// Reads the rest of `stream` into `bytes`. Returns false when the read fails.
-bool readAll(std::FILE* stream, std::string& bytes) {
-    bytes.clear();
-    char chunk[1 << 16];
-    for (;;) {
-        const size_t got = std::fread(chunk, 1, sizeof chunk, stream);
-        bytes.append(chunk, got);
-        if (got < sizeof chunk) break;
-    }
-    return std::ferror(stream) == 0;
+// What kind of thing `mode` (from stat) describes, for a refusal.
+const char* kindOf(mode_t mode) {
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
 }
 
-// Reads the whole file at `path`. Returns false with `error` set when it cannot be opened
-// (or is a folder) or cannot be read.
+// Reads the whole regular file at `path`, never more than the size it had when opened.
+// Returns false with `error` set when it does not exist or cannot be opened, is a folder, a
+// device, a pipe or a socket (such a thing may never end), is larger than kSeqMaxFileBytes, or
+// cannot be read.
 bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    std::error_code ec;
-    if (std::filesystem::is_directory(path, ec)) {
-        error = "\"" + path + "\" is a folder, not a sequence file";
-        return false;
-    }
-    std::FILE* f = std::fopen(path.c_str(), "r");
-    if (f == nullptr) {
+    bytes.clear();
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) {
         error = "cannot open \"" + path + "\": " + systemReason(errno);
         return false;
     }
-    const bool ok = readAll(f, bytes);
-    const int err = errno;
-    std::fclose(f);
+    if (S_ISDIR(info.st_mode)) {
+        error = "\"" + path + "\" is a folder, not a sequence file";
+        return false;
+    }
+    if (!S_ISREG(info.st_mode)) {
+        error = "\"" + path + "\" is " + kindOf(info.st_mode) +
+                ", not a sequence file; only regular files are read";
+        return false;
+    }
+    // O_NONBLOCK: should the name have been replaced by a pipe since, the open does not wait.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        error = "cannot open \"" + path + "\": " + systemReason(errno);
+        return false;
+    }
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+    int err = ok ? 0 : EINVAL;
+    if (ok && static_cast<uint64_t>(info.st_size) > kSeqMaxFileBytes) {
+        ::close(fd);
+        error = "\"" + path + "\" is " + std::to_string(info.st_size) +
+                " bytes long, more than the " + std::to_string(kSeqMaxFileBytes) +
+                " bytes a sequence file may have";
+        return false;
+    }
+    if (ok) {
+        const auto size = static_cast<size_t>(info.st_size);
+        bytes.resize(size);
+        size_t done = 0;
+        while (done < size) {
+            const ssize_t got = ::read(fd, bytes.data() + done, size - done);
+            if (got < 0) {
+                if (errno == EINTR) continue;
+                err = errno;
+                ok = false;
+                break;
+            }
+            if (got == 0) break;  // the file was cut short meanwhile
+            done += static_cast<size_t>(got);
+        }
+        bytes.resize(done);
+    }
+    ::close(fd);
     if (!ok) {
+        bytes.clear();
         error = "cannot read \"" + path + "\": " + systemReason(err);
         return false;
     }
     return true;
+}
+
+// Why bytes without a record hold none, for the refusal.
+std::string noRecordsReason(std::string_view bytes) {
+    if (bytes.empty()) return "the file is empty";
+    if (std::all_of(bytes.begin(), bytes.end(), [](char c) { return c == '\0'; }))
+        return "the file holds only zero bytes";
+    if (std::none_of(bytes.begin(), bytes.end(),
+                     [](char c) { return keptByte(static_cast<unsigned char>(c)); }))
+        return "the file holds only blanks, line ends and other characters that are not read";
+    return "no line begins with \">\"";
 }
 
 std::string extensionOf(const std::string& name) {
@@ -84,6 +133,15 @@ int countSeqRecords(std::string_view bytes) {
 }
 
 namespace {
+
+// True when the ">" at `at`, which does not begin its line, is a character of UTF-16 text: the
+// file begins with a UTF-16 byte-order mark, or a zero byte stands beside the ">" (ASCII
+// characters in UTF-16 are one letter byte and one zero byte).
+bool looksLikeUtf16(std::string_view bytes, size_t at) {
+    const std::string_view head = bytes.substr(0, 2);
+    if (head == "\xFF\xFE" || head == "\xFE\xFF") return true;
+    return (at > 0 && bytes[at - 1] == '\0') || (at + 1 < bytes.size() && bytes[at + 1] == '\0');
+}
 
 // The character-level parser. `keep(n, text, name)` stores record n (1-based, n <= capacity).
 template <typename Keep>
@@ -172,6 +230,17 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
                                 "the file begins with a Unicode byte-order mark; save it as plain "
                                 "text (ASCII) so that the first line begins with \">\"");
                 }
+                if (looksLikeUtf16(bytes, i)) {
+                    return fail(0, line,
+                                "the file is in UTF-16 (two bytes to a character); save it as "
+                                "plain text (ASCII) so that each record begins a line with \">\"");
+                }
+                if (bytes[i - 1] == '\r') {
+                    return fail(0, line,
+                                "the lines end in a carriage return alone (old Mac line ends), "
+                                "so \">\" does not begin a line; save the file with LF or CR LF "
+                                "line ends");
+                }
                 return fail(0, line,
                             "\">\" is not the first character of its line; every record must "
                             "begin a new line with \">\"");
@@ -241,12 +310,13 @@ bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::s
     records.clear();
     error.clear();
     if (warnings != nullptr) warnings->clear();
-    std::string bytes;
-    if (!readFileBytes(path, bytes, error)) return false;
+    // The name is judged before anything is read: a device such as /dev/zero never ends.
     if (!isSeqExtension(extensionOf(path))) {
         error = "\"" + path + "\" is not a sequence file: its name must end in \".seq\"";
         return false;
     }
+    std::string bytes;
+    if (!readFileBytes(path, bytes, error)) return false;
     // One read of the bytes serves both the count and the parse, so they always agree.
     // The records grow as they are read rather than being allocated by the count first, so
     // that a file of many empty records fails without a large allocation.
@@ -259,6 +329,11 @@ bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::s
         });
     if (!result.ok()) {
         error = "\"" + path + "\", " + result.error;
+        return false;
+    }
+    if (result.count == 0) {
+        error = "\"" + path + "\" holds no records: " + noRecordsReason(bytes) +
+                " (a record is a line beginning with \">\", a name, \";\" and the letters)";
         return false;
     }
     records = std::move(read);  // as many as counted: every '>' of an accepted file begins a line
@@ -284,12 +359,23 @@ bool FileManager::open(const std::string& name, int openMode) {
                  " is not a sequence-file read";
         return false;
     }
-    std::error_code ec;
-    if (std::filesystem::is_directory(name, ec)) {
+    closeStream();
+    // Only a regular file is opened: a device or a pipe might never end, and opening a pipe
+    // waits for a writer.
+    struct stat info {};
+    if (::stat(name.c_str(), &info) != 0) {
+        error_ = "cannot open \"" + name + "\": " + systemReason(errno);
+        return false;
+    }
+    if (S_ISDIR(info.st_mode)) {
         error_ = "\"" + name + "\" is a folder, not a sequence file";
         return false;
     }
-    closeStream();
+    if (!S_ISREG(info.st_mode)) {
+        error_ = "\"" + name + "\" is " + kindOf(info.st_mode) +
+                 ", not a sequence file; only regular files are read";
+        return false;
+    }
     stream = std::fopen(name.c_str(), "r");
     if (stream == nullptr) {
         error_ = "cannot open \"" + name + "\": " + systemReason(errno);
@@ -303,19 +389,7 @@ bool FileManager::open(const std::string& name, int openMode) {
 
 bool FileManager::slurp(std::string& bytes) {
     closeStream();
-    stream = std::fopen(fileName.c_str(), "r");
-    if (stream == nullptr) {
-        error_ = "cannot open \"" + fileName + "\": " + systemReason(errno);
-        return false;
-    }
-    const bool ok = readAll(stream, bytes);
-    const int err = errno;
-    closeStream();
-    if (!ok) {
-        error_ = "cannot read \"" + fileName + "\": " + systemReason(err);
-        return false;
-    }
-    return true;
+    return readFileBytes(fileName, bytes, error_);
 }
 
 int FileManager::countRecords() {

@@ -13,6 +13,8 @@ namespace motifora {
 
 // Longest name or letter run kept from a sequence file; further characters are dropped.
 inline constexpr int kSeqFieldLimit = 1023;
+// Largest sequence file read; a larger one is refused before anything is allocated.
+inline constexpr uint64_t kSeqMaxFileBytes = uint64_t{1} << 30;
 // Size of the line buffer the record count reads with (so at most 1022 bytes per read).
 inline constexpr int kSeqLineBuffer = 1023;
 
@@ -44,11 +46,13 @@ int countSeqRecords(std::string_view bytes);
 // treated as capacity 0.
 SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity);
 
-// Reads, counts and parses a whole ".seq" file into `records` (replaced). Returns true on
-// success (a file without any ">" gives no records and succeeds). On failure returns false,
-// leaves `records` empty and puts a message naming the file, the record or line and the fault
-// into `error`. Fails too when the file cannot be opened or read, or its extension is not
-// ".seq" (any case). `warnings`, when given, receives the reader's warnings.
+// Reads, counts and parses a whole ".seq" file into `records` (replaced). Returns true when the
+// file holds at least one record. On failure returns false, leaves `records` empty and puts a
+// message naming the file, the record or line and the fault into `error`. Fails too when the
+// extension is not ".seq" (any case; judged before anything is read), when the file is not a
+// regular file (a folder, device, pipe or socket) or larger than kSeqMaxFileBytes, cannot be
+// opened or read, or holds no record (empty, only blanks or zero bytes, or no ">").
+// `warnings`, when given, receives the reader's warnings.
 bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::string& error,
                  std::vector<std::string>* warnings = nullptr);
 

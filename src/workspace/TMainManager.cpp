@@ -171,20 +171,27 @@ bool TMainManager::refuseWhileRunning(const std::string& fileName) {
 // ---------------------------------------------------------------- sample loads
 
 bool TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
-    return readLearnPositiveFile(fileName, records, loadError_);
+    return readLearnPositiveFile(fileName, records, loadError_, &loadWarnings_);
 }
 
 bool TMainManager::readLearnPositiveFile(const std::string& fileName,
-                                         std::vector<Sequence>& records, std::string& error) {
+                                         std::vector<Sequence>& records, std::string& error,
+                                         std::vector<std::string>* warnings) {
     error.clear();
     records.clear();
+    std::vector<std::string> noted;
     // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
     const bool read = isFastaPath(fileName) ? readFastaSample(fileName, records, error)
-                                            : readSeqFile(fileName, records, error);
+                                            : readSeqFile(fileName, records, error, &noted);
+    if (warnings != nullptr) warnings->clear();
     if (!read) {
         if (error.empty()) error = fileName + ": the file could not be read";
         records.clear();
         return false;
+    }
+    if (warnings != nullptr) {
+        for (std::string& warning : noted)
+            warnings->push_back("\"" + fileName + "\", " + std::move(warning));
     }
     return true;
 }

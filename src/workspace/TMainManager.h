@@ -161,14 +161,19 @@ class TMainManager {
     bool loadLearnPositive(const std::string& fileName);
     // The two halves of loadLearnPositive for a window that replaces the workspace only once
     // the file has been read and checked: the read (no workspace touched; false with `error`
-    // saying why) and the take-over of what it read.
+    // saying why; `warnings`, when given, receives the reader's warnings, each naming the file)
+    // and the take-over of what it read.
     static bool readLearnPositiveFile(const std::string& fileName, std::vector<Sequence>& records,
-                                      std::string& error);
+                                      std::string& error,
+                                      std::vector<std::string>* warnings = nullptr);
     void takeLearnPositive(std::vector<Sequence>&& records);
     bool loadLearnNegative(const std::string& fileName);
     bool loadControlNegative(const std::string& fileName);
     bool loadControlPositive(const std::string& fileName);
     const std::string& lastLoadError() const { return loadError_; }
+    // What the reader of the last load noticed without refusing the file (names or letters
+    // cut at 1023 characters, text before the first record), each naming the file.
+    const std::vector<std::string>& lastLoadWarnings() const { return loadWarnings_; }
 
     // Why the last worker body was cut short (it ran out of memory, say), or empty; taking it
     // empties it. Such a body ends as a stopped one does: `running` clear and `finished` set.
@@ -387,6 +392,7 @@ class TMainManager {
     bool scanComplete_ = false;
     std::vector<double> scanScores_;
     std::string loadError_;
+    std::vector<std::string> loadWarnings_;
     std::mutex workerErrorMutex_;
     std::string workerError_;
     std::string projectError_;

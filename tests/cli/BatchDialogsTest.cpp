@@ -44,6 +44,19 @@ TEST(BatchDialogsTest, MessagesArePrintedAndQuestionsAnsweredNo) {
     }
 }
 
+TEST(BatchDialogsTest, WarningsBelowASuccessMessageArePrintedEvenWhenQuiet) {
+    for (const bool quiet : {false, true}) {
+        std::ostringstream err;
+        BatchDialogs dialogs(err, quiet);
+        dialogs.messageBox({"Загрузка завершена.\n\"a.seq\", record 2: the letters were cut",
+                            "Сообщение", MessageIcon::Information, MessageButtons::Ok});
+        const std::string shown = err.str();
+        EXPECT_NE(shown.find("\"a.seq\", record 2: the letters were cut\n"), std::string::npos)
+            << shown;
+        EXPECT_EQ(shown.find("Загрузка завершена.") != std::string::npos, !quiet) << shown;
+    }
+}
+
 TEST(BatchDialogsTest, ChoosersTakeQueuedPathsInOrder) {
     std::ostringstream err;
     BatchDialogs dialogs(err, false);

@@ -1,5 +1,6 @@
 // Tests of the ".seq" reader: record count, character-level parsing and the file operations.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -93,7 +94,14 @@ TEST(SeqReader, FormatErrors) {
         {"only record without ';'", ">seq1\nACGT\n", 1, 1, "first record"},
         {"'>' inside a line", ">a;AC>b;GG\n", 0, 1, "not the first character"},
         {"'>' after a blank", ">a;AC\n >b;GG\n", 0, 2, "not the first character"},
-        {"'>' after a lone CR", ">a;AC\r>b;GG\n", 0, 1, "not the first character"},
+        {"'>' after a lone CR", ">a;AC\r>b;GG\n", 0, 1, "carriage return alone"},
+        {"CR-only line ends", ">a;AC\rGT\r>b;GG\r", 0, 1, "carriage return alone"},
+        {"UTF-16 little-endian with its mark", std::string("\xFF\xFE>\0a\0;\0A\0", 10), 0, 1,
+         "UTF-16"},
+        {"UTF-16 big-endian with its mark", std::string("\xFE\xFF\0>\0a\0;\0A", 10), 0, 1,
+         "UTF-16"},
+        {"UTF-16 little-endian without a mark", std::string(">\0a\0;\0A\0\n\0>\0b\0;\0C\0\n\0", 24),
+         0, 2, "UTF-16"},
         {"byte-order mark before the first '>'", "\xEF\xBB\xBF>a;AC\n", 0, 1, "byte-order mark"},
     };
     for (const BadCase& c : cases) {
@@ -308,15 +316,61 @@ TEST_F(SeqFiles, MissingFilesAndFoldersCannotBeOpened) {
     EXPECT_EQ(fm.mode, 1);
 }
 
-TEST_F(SeqFiles, FileWithoutRecordsIsAnEmptySample) {
-    std::vector<Sequence> recs(2);
+TEST_F(SeqFiles, FileWithoutRecordsIsRefusedWithItsReason) {
+    struct Case {
+        const char* file;
+        std::string bytes;
+        const char* reason;
+    };
+    const Case cases[] = {
+        {"empty.seq", "", "the file is empty"},
+        {"zeros.seq", std::string(4096, '\0'), "only zero bytes"},
+        {"blanks.seq", " \t\r\n\n  \n", "only blanks"},
+        {"text.seq", "just text\n", "no line begins with \">\""},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<Sequence> recs(2);
+        std::string error;
+        std::vector<std::string> warnings{"old"};
+        const std::string path = write(c.file, c.bytes);
+        EXPECT_FALSE(readSeqFile(path, recs, error, &warnings));
+        EXPECT_TRUE(recs.empty());
+        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(error.find("holds no records"), std::string::npos) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+}
+
+TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
+    std::vector<Sequence> recs;
     std::string error;
-    std::vector<std::string> warnings;
-    EXPECT_TRUE(readSeqFile(write("empty.seq", "just text\n"), recs, error, &warnings));
-    EXPECT_TRUE(recs.empty());
-    EXPECT_TRUE(error.empty());
-    ASSERT_EQ(warnings.size(), 1u);
-    EXPECT_NE(warnings[0].find("no \">\""), std::string::npos);
+    // The name is judged first: a device is never read.
+    EXPECT_FALSE(readSeqFile("/dev/zero", recs, error));
+    EXPECT_NE(error.find("must end in \".seq\""), std::string::npos) << error;
+
+    const std::string zero = (dir_ / "zero.seq").string();
+    std::filesystem::create_symlink("/dev/zero", zero);
+    EXPECT_FALSE(readSeqFile(zero, recs, error));
+    EXPECT_NE(error.find("character device"), std::string::npos) << error;
+    FileManager fm;
+    EXPECT_FALSE(fm.open(zero, 2));
+    EXPECT_NE(fm.errorText().find("character device"), std::string::npos) << fm.errorText();
+
+    // A pipe without a writer would block an open for ever; it is refused unopened.
+    const std::string pipe = (dir_ / "pipe.seq").string();
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    EXPECT_FALSE(readSeqFile(pipe, recs, error));
+    EXPECT_NE(error.find("a pipe"), std::string::npos) << error;
+    EXPECT_FALSE(fm.open(pipe, 2));
+    EXPECT_NE(fm.errorText().find("a pipe"), std::string::npos) << fm.errorText();
+
+    // Through a link to a regular file the file is read.
+    const std::string real = write("real.seq", ">a;ACGT\n");
+    const std::string link = (dir_ / "link.seq").string();
+    std::filesystem::create_symlink(real, link);
+    ASSERT_TRUE(readSeqFile(link, recs, error)) << error;
+    EXPECT_EQ(recs.size(), 1u);
 }
 
 TEST(SeqExample, BundledPromoterSamplesRead) {

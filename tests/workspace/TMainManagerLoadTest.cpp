@@ -86,10 +86,34 @@ TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
     EXPECT_STREQ(m.sequenceName(0, 0), "s1");
 }
 
-TEST_F(LoadTest, FileWithoutRecordsIsAnEmptySuccess) {
-    ASSERT_TRUE(m.loadLearnPositive(dir.write("empty.seq", "no records here\n")));
-    EXPECT_EQ(m.learnPositiveCount, 0);
-    EXPECT_TRUE(m.learnPositiveLoaded);
+TEST_F(LoadTest, FileWithoutRecordsIsRefusedForEverySample) {
+    const std::string empty = dir.write("empty.seq", std::string(16, '\0'));
+    EXPECT_FALSE(m.loadLearnPositive(empty));
+    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos) << m.lastLoadError();
+    EXPECT_FALSE(m.learnPositiveLoaded);
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("good.seq", seqText({"ACGT", "ACGA"}))));
+    EXPECT_FALSE(m.loadLearnNegative(empty));
+    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos);
+    EXPECT_FALSE(m.loadControlNegative(empty));
+    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos);
+    EXPECT_FALSE(m.loadControlPositive(empty));
+    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos);
+}
+
+TEST_F(LoadTest, ReaderWarningsReachTheCaller) {
+    const std::string longName(1500, 'n');
+    const std::string path =
+        dir.write("long.seq", "header line\n>" + longName + ";ACGT\n>b;" + std::string(2000, 'A'));
+    ASSERT_TRUE(m.loadLearnPositive(path)) << m.lastLoadError();
+    const std::vector<std::string>& warnings = m.lastLoadWarnings();
+    ASSERT_EQ(warnings.size(), 3u);
+    for (const std::string& w : warnings) EXPECT_EQ(w.rfind("\"" + path + "\", ", 0), 0u) << w;
+    EXPECT_NE(warnings[0].find("name was cut"), std::string::npos) << warnings[0];
+    EXPECT_NE(warnings[1].find("letters were cut"), std::string::npos) << warnings[1];
+    EXPECT_NE(warnings[2].find("before the first"), std::string::npos) << warnings[2];
+    // A clean file leaves none behind.
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("good.seq", seqText({"ACGT"}))));
+    EXPECT_TRUE(m.lastLoadWarnings().empty());
 }
 
 TEST_F(LoadTest, CapitalExtensionIsRead) {

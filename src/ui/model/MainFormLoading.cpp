@@ -24,6 +24,13 @@ std::string withReason(const std::string& text, const std::string& reason) {
     return reason.empty() ? text : text + "\n" + reason;
 }
 
+// A success message with what the reader noticed below it (shown as the box's details).
+std::string withWarnings(const std::string& text, const std::vector<std::string>& warnings) {
+    std::string out = text;
+    for (const std::string& warning : warnings) out += "\n" + warning;
+    return out;
+}
+
 }  // namespace
 
 bool TMainForm::saveBeforeLoss() { return saveProject(); }
@@ -44,7 +51,8 @@ void TMainForm::mmbtnAddSequenciesClick() {
     // nothing of the work on screen.
     std::vector<Sequence> records;
     std::string error;
-    if (!TMainManager::readLearnPositiveFile(*path, records, error)) {
+    std::vector<std::string> warnings;
+    if (!TMainManager::readLearnPositiveFile(*path, records, error, &warnings)) {
         message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path, error),
                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
@@ -65,7 +73,8 @@ void TMainForm::mmbtnAddSequenciesClick() {
     btnStartSearchRules.setEnabled(true);
     btnStopSearchRules.setEnabled(true);
     btnPauseSearchRules.setEnabled(true);
-    message(MOTIFORA_TR("Загрузка нуклеотидных последовательностей удачно завершена."),
+    message(withWarnings(MOTIFORA_TR("Загрузка нуклеотидных последовательностей удачно завершена."),
+                         warnings),
             MOTIFORA_TR("Сообщение"), MessageIcon::Information);
 }
 
@@ -92,8 +101,9 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
         if (mainManager->rules) retiredRules.push_back(std::move(mainManager->rules));
         RulesList.clearDataRows();
         showNegativeList(true);
-        message("Loading of negative sampling is completed successfully.", "Message",
-                MessageIcon::Information);
+        message(withWarnings("Loading of negative sampling is completed successfully.",
+                             mainManager->lastLoadWarnings()),
+                "Message", MessageIcon::Information);
     } else {
         message(withReason("Error reading from file: " + *path, mainManager->lastLoadError()),
                 "Error", MessageIcon::Error);
@@ -111,8 +121,10 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         btnStartBootstrap.setEnabled(true);
         btnCountRecErrors.setEnabled(false);
         if (mainManager->longControl) btnStartSearchClass.setEnabled(false);
-        message(MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
-                MOTIFORA_TR("Сообщение"), MessageIcon::Information);
+        message(
+            withWarnings(MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
+                         mainManager->lastLoadWarnings()),
+            MOTIFORA_TR("Сообщение"), MessageIcon::Information);
     } else {
         message(withReason(MOTIFORA_TR("Не совпадает длина последовательностей или алфавит"),
                            mainManager->lastLoadError()),
@@ -136,8 +148,9 @@ void TMainForm::mmbtnAddControlPositiveClick() {
         PosCtrlSeqsList.clearDataRows();
         refillControlPositive();
         if (!mmbtnVisiblePositiveControl.checked()) showPositiveControlList(true);
-        message("Loading of control positive samplings is completed.", MOTIFORA_TR("Сообщение"),
-                MessageIcon::Information);
+        message(withWarnings("Loading of control positive samplings is completed.",
+                             mainManager->lastLoadWarnings()),
+                MOTIFORA_TR("Сообщение"), MessageIcon::Information);
     } else {
         message(withReason("Not appropriate length or different alphabet",
                            mainManager->lastLoadError()),

@@ -196,6 +196,26 @@ TEST_F(MainFormTest, AddPositiveListsTheSample) {
     EXPECT_FALSE(form->btnStartIdealization.enabled());
 }
 
+TEST_F(MainFormTest, LoadWarningsFollowTheSuccessMessage) {
+    const auto dir = std::filesystem::temp_directory_path() / "motifora_model_load_warnings";
+    std::filesystem::create_directories(dir);
+    const std::string path = (dir / "cut.seq").string();
+    std::ofstream(path) << ">a;" << std::string(1100, 'A') << "\n>b;" << std::string(1023, 'C')
+                        << "\n";
+    dialogs.choose(path);
+    form->mmbtnAddSequenciesClick();
+    // The message's first line is the command's own; the reader's notes follow as its details.
+    const std::string text = lastMessage().text;
+    const std::string first = "Загрузка нуклеотидных последовательностей удачно завершена.\n";
+    ASSERT_EQ(text.rfind(first, 0), 0u) << text;
+    EXPECT_NE(text.find(path, first.size()), std::string::npos) << text;
+    EXPECT_NE(text.find("letters were cut to their first 1023 characters (77 dropped)"),
+              std::string::npos)
+        << text;
+    EXPECT_EQ(lastMessage().icon, MessageIcon::Information);
+    std::filesystem::remove_all(dir);
+}
+
 TEST_F(MainFormTest, AddPositiveFailureNamesTheFile) {
     const auto dir = std::filesystem::temp_directory_path() / "motifora_model_bad_load";
     std::filesystem::create_directories(dir);
