@@ -1,8 +1,14 @@
 // One batch run: inputs, the stages pressed through the window model, outputs and the summary.
 #include "cli/BatchRun.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <cctype>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <thread>
 
 #include "cli/ExitCode.h"
@@ -435,6 +441,96 @@ void BatchRun::showProgress(Process process, bool final) {
 
 // ---------------------------------------------------------------- outputs
 
+namespace {
+
+// "-" stands for standard output where an output allows it.
+bool toStandardOutput(const std::string& path) { return path == "-"; }
+
+// Why `path` cannot be written, or empty when it can as far as can be told before writing: its
+// folder must exist and take new files, and the path must not be a folder. Devices and pipes
+// are written as they are.
+std::string whyNotWritable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) return "it is a folder";
+        if (!S_ISREG(info.st_mode)) return ::access(path.c_str(), W_OK) == 0 ? "" : "not writable";
+    }
+    std::filesystem::path folder = std::filesystem::path(path).parent_path();
+    if (folder.empty()) folder = ".";
+    if (::stat(folder.c_str(), &info) != 0)
+        return "the folder " + folder.string() + " does not exist";
+    if (!S_ISDIR(info.st_mode)) return folder.string() + " is not a folder";
+    if (::access(folder.c_str(), W_OK | X_OK) != 0)
+        return "the folder " + folder.string() + " does not take new files";
+    return {};
+}
+
+}  // namespace
+
+int BatchRun::checkOutputs() {
+    const struct {
+        const std::string& path;
+        const char* what;
+        const char* extension;  // appended by the window's save; null: none
+    } outputs[] = {{options_.save, "project", ".dnp"},
+                   {options_.exportText, "text export", ".txt"},
+                   {options_.report, "report", ".html"},
+                   {options_.json, "JSON summary", nullptr}};
+    for (const auto& output : outputs) {
+        if (output.path.empty()) continue;
+        if (toStandardOutput(output.path)) {
+            if (output.extension == nullptr || std::string(output.what) == "text export") continue;
+            return fail(kExitBadArguments, std::string("the ") + output.what +
+                                               " cannot be written to standard output (\"-\")");
+        }
+        const std::string path =
+            output.extension ? WithExtension(output.path, output.extension) : output.path;
+        const std::string why = whyNotWritable(path);
+        if (!why.empty())
+            return fail(kExitOutputFailed, std::string("the ") + output.what +
+                                               " could not be written to " + path + ": " + why +
+                                               "; nothing was run and nothing written");
+    }
+    return kExitSuccess;
+}
+
+int BatchRun::failWriting(const std::string& what, const std::string& path,
+                          const std::string& reason) {
+    std::string text = "the " + what + " could not be written to " + path;
+    if (!reason.empty()) text += " (" + reason + ")";
+    if (written_.empty()) {
+        text += "; nothing was written";
+    } else {
+        text += "; written before the failure:";
+        for (const auto& [done, donePath] : written_) text += " " + done + " " + donePath + ";";
+        text.pop_back();
+    }
+    return fail(kExitOutputFailed, text);
+}
+
+int BatchRun::writeTextExportToStandardOutput() {
+    // The window writes the export to a file; it is made in a private folder and copied out.
+    std::string folder = (std::filesystem::temp_directory_path() / "motifora-cli-XXXXXX").string();
+    if (::mkdtemp(folder.data()) == nullptr)
+        return failWriting("text export", "standard output", "no temporary folder");
+    const std::string file = folder + "/export.txt";
+    const size_t mark = dialogs_.messageCount();
+    dialogs_.choose(file);
+    form_.SaveAsText1Click();
+    dialogs_.clearPaths();
+    std::string bytes;
+    const bool made = !dialogs_.errorSince(mark) && ReadWholeFile(file, bytes, SIZE_MAX).ok;
+    std::error_code ignored;
+    std::filesystem::remove_all(folder, ignored);
+    if (!made)
+        return failWriting("text export", "standard output", reasonSince(mark, std::string()));
+    out_ << bytes;
+    out_.flush();
+    if (!out_) return failWriting("text export", "standard output", "the stream was closed");
+    written_.emplace_back("text export", "standard output");
+    return kExitSuccess;
+}
+
 int BatchRun::writeOutputs() {
     TMainForm& f = form_;
     struct Output {
@@ -451,21 +547,31 @@ int BatchRun::writeOutputs() {
     };
     for (const Output& output : outputs) {
         if (output.path.empty()) continue;
+        if (toStandardOutput(output.path) && output.command == &TMainForm::SaveAsText1Click) {
+            if (int code = writeTextExportToStandardOutput()) return code;
+            continue;
+        }
         const size_t mark = dialogs_.messageCount();
         dialogs_.choose(output.path);
         (f.*output.command)();
         dialogs_.clearPaths();
         const std::string written = WithExtension(output.path, output.extension);
-        if (dialogs_.errorSince(mark))
-            return fail(kExitOutputFailed,
-                        std::string("the ") + output.what + " could not be written to " + written);
+        if (dialogs_.errorSince(mark)) return failWriting(output.what, written, std::string());
         written_.emplace_back(output.what, written);
     }
     if (!options_.json.empty()) {
         const std::string text = json_.build(f, options_, ran_).dump(2) + "\n";
-        const IoStatus status = WriteFileAtomically(options_.json, text);
-        if (!status.ok) return fail(kExitOutputFailed, status.message);
-        written_.emplace_back("JSON summary", options_.json);
+        if (toStandardOutput(options_.json)) {
+            out_ << text;
+            out_.flush();
+            if (!out_)
+                return failWriting("JSON summary", "standard output", "the stream was closed");
+            written_.emplace_back("JSON summary", "standard output");
+        } else {
+            const IoStatus status = WriteFileAtomically(options_.json, text);
+            if (!status.ok) return failWriting("JSON summary", options_.json, status.message);
+            written_.emplace_back("JSON summary", options_.json);
+        }
     }
     return kExitSuccess;
 }
@@ -473,46 +579,53 @@ int BatchRun::writeOutputs() {
 void BatchRun::printSummary() {
     TMainManager& m = manager();
     TMainForm& f = form_;
-    out_ << "Sequences read: learning positive " << m.learnPositiveCount << ", learning negative "
-         << m.learnNegativeCount << ", control negative " << m.controlNegativeCount
-         << ", control positive " << m.controlPositiveCount << "\n";
-    out_ << "Rules found: " << (m.rules ? m.rules->Count() : 0) << "\n";
-    out_ << "Classes: " << m.classCount << "\n";
+    // When an output went to standard output the summary goes to the error stream, so that
+    // what a pipe receives is that output alone.
+    std::ostream& summary = toStandardOutput(options_.json) || toStandardOutput(options_.exportText)
+                                ? err_
+                                : this->out_;
+    summary << "Sequences read: learning positive " << m.learnPositiveCount
+            << ", learning negative " << m.learnNegativeCount << ", control negative "
+            << m.controlNegativeCount << ", control positive " << m.controlPositiveCount << "\n";
+    summary << "Rules found: " << (m.rules ? m.rules->Count() : 0) << "\n";
+    summary << "Classes: " << m.classCount << "\n";
     if (ran_[static_cast<size_t>(Stage::Classify)]) {
         int32_t inClass = 0;
         for (int32_t r = 1; r <= m.controlNegativeCount; ++r) {
             const std::string cell = f.NewSeqsList.cell(4, r);
             if (!cell.empty() && cell != "New") ++inClass;
         }
-        out_ << "Control negative objects in a class: " << inClass << " of "
-             << m.controlNegativeCount << "\n";
+        summary << "Control negative objects in a class: " << inClass << " of "
+                << m.controlNegativeCount << "\n";
     }
     if (ran_[static_cast<size_t>(Stage::Errors)]) {
-        out_ << "Recognition level: " << f.RecLevelEdit.text() << "\n";
-        out_ << "First level error: " << f.FirstLErrEd.text() << " (" << f.FstErrInW.text()
-             << ")\n";
-        out_ << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
-             << ")\n";
+        summary << "Recognition level: " << f.RecLevelEdit.text() << "\n";
+        summary << "First level error: " << f.FirstLErrEd.text() << " (" << f.FstErrInW.text()
+                << ")\n";
+        summary << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
+                << ")\n";
     } else if (ran_[static_cast<size_t>(Stage::Recognize)] && (m.workMode == 1 || m.longControl)) {
-        out_ << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores.size()
-             << " windows\n";
+        summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores.size()
+                << " windows\n";
     }
     if (ran_[static_cast<size_t>(Stage::Bootstrap)]) {
         const TBootStrCtrl& b = f.BootStrCtrl;
-        out_ << "Bootstrap average errors: first level " << b.Label4.text() << ", second level "
-             << b.Label5.text() << "\n";
+        summary << "Bootstrap average errors: first level " << b.Label4.text() << ", second level "
+                << b.Label5.text() << "\n";
     }
     for (const auto& [what, path] : written_) {
         std::string label = what;
         label[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(label[0])));
-        out_ << label << " written to " << path << "\n";
+        summary << label << " written to " << path << "\n";
     }
-    out_.flush();
+    summary.flush();
 }
 
 // ---------------------------------------------------------------- the run
 
 int BatchRun::run() {
+    // An output that cannot be written is found before hours of work, not after.
+    if (int code = checkOutputs()) return code;
     if (int code = loadInputs()) return code;
     applySettings();
     TMainManager& m = manager();

@@ -61,6 +61,14 @@ class BatchRun {
     int runErrors();
     int runBootstrap();
     int writeOutputs();
+    // Checks before anything runs that every output can be written (its folder exists and
+    // takes files, it is not a folder) and that "-" is used only where allowed. Returns 0, or
+    // the exit code after printing why.
+    int checkOutputs();
+    // An output failed: prints which, why, and the outputs already written; returns 5.
+    int failWriting(const std::string& what, const std::string& path, const std::string& reason);
+    // "--export-text -": the window's export, copied to the output stream.
+    int writeTextExportToStandardOutput();
     void printSummary();
 
     // Ticks the timer every 100 ms until the process has ended and its end was reported, and

@@ -297,6 +297,13 @@ namespace {
 
 std::string number(int64_t value) { return std::to_string(value); }
 
+// A real number read from the file, for a message ("nan", "inf", "-inf" or its digits).
+std::string realText(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+    return std::to_string(value);
+}
+
 bool isSequenceLetter(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
 
 // Sample sections: a count, then that many sequence records.
@@ -316,9 +323,9 @@ void readRecords(ByteReader& in, std::vector<Sequence>& records) {
         record.length = in.i32();
         record.text = in.text((label + " letters").c_str(), limits::kMaxTextLength);
         record.name = in.text((label + " name").c_str(), limits::kMaxTextLength);
-        if (record.startPosition < 1 || record.startPosition > limits::kMaxTextLength) {
+        if (record.startPosition != 1) {
             in.fail(label + " starts at position " + number(record.startPosition) +
-                        " (positions start at 1)",
+                        " (every record read from a sequence file starts at 1)",
                     recordAt);
         }
         if (record.length != static_cast<int32_t>(record.text.size())) {
@@ -504,6 +511,21 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
     rule->reservedFlag = in.u8();
     rule->fisher = in.f64();
     rule->cp = in.f64();
+    if (!std::isfinite(rule->fisher) || !std::isfinite(rule->cp) ||
+        !std::isfinite(rule->fisherThreshold)) {
+        in.fail(label + " has a Fisher value " + realText(rule->fisher) + ", CP " +
+                    realText(rule->cp) + " and threshold " + realText(rule->fisherThreshold) +
+                    "; all must be numbers",
+                at);
+    }
+    for (int32_t j = 0; j < a; ++j) {
+        const double p = rule->letterProbability[static_cast<size_t>(j)];
+        if (!std::isfinite(p)) {
+            in.fail(label + " gives letter code " + number(j) + " the value " + realText(p) +
+                        ", not a number",
+                    at);
+        }
+    }
     readConditions(in, rule->conditions, rule->conditionCount, rule->positionCount, a,
                    label + " condition");
 
@@ -589,8 +611,10 @@ void readIdealObjects(ByteReader& in, const SEQStorage* storage, ProjectData& da
                         number(storage->alphabetSize),
                     objectAt);
         }
-        if (positions < 0 || positions > limits::kMaxWidth) {
-            in.fail(label + " has " + number(positions) + " positions", objectAt);
+        if (positions != storage->width) {
+            in.fail(label + " has " + number(positions) + " positions but the objects have " +
+                        number(storage->width),
+                    objectAt);
         }
         in.needItems(positions, letters, "positions of " + label, objectAt);
         object->InitEmpty(positions, letters);
@@ -687,11 +711,41 @@ void decode(ByteReader& in, ProjectData& data) {
     }
     if (s.arranged != 0 && s.arranged != 1)
         in.fail("\"Arrange in order\" is " + number(s.arranged) + " (0 or 1)", 36);
+    if (!std::isfinite(s.confidence))
+        in.fail("\"Confidence interval\" is " + realText(s.confidence) + ", not a number", 0);
+    if (!std::isfinite(s.cpThreshold))
+        in.fail("\"Min. level of CP\" is " + realText(s.cpThreshold) + ", not a number", 8);
+    if (s.finishBufferSize < 0 || s.finishBufferSize > limits::kMaxRuleCapacity) {
+        in.fail("\"Size of Finish Buffer\" is " + number(s.finishBufferSize) + " (0 to " +
+                    number(limits::kMaxRuleCapacity) + " is allowed)",
+                16);
+    }
+    if (s.subBufferSize < 0 || s.subBufferSize > limits::kMaxRuleCapacity) {
+        in.fail("\"Size of Sub Buffers\" is " + number(s.subBufferSize) + " (0 to " +
+                    number(limits::kMaxRuleCapacity) + " is allowed)",
+                20);
+    }
+    if (s.frameWidth < 0 || s.frameWidth > limits::kMaxWidth) {
+        in.fail("\"Width of scaning frame\" is " + number(s.frameWidth) + " (0 to " +
+                    number(limits::kMaxWidth) + " is allowed)",
+                28);
+    }
 
     in.setSection("learning positive sample");
     if (!in.takeAbsenceMarker()) {
         readRecords(in, data.learnPositive);
         data.learnPositivePresent = true;
+    }
+    // A scanning frame wider than every learning sequence cuts no window; the window refuses
+    // to search with it.
+    const int32_t longest =
+        sampleWidth(data.learnPositive.data(), static_cast<int32_t>(data.learnPositive.size()));
+    if (s.workMode == 1 && longest > 0 && s.frameWidth > longest) {
+        in.setSection("header");
+        in.fail("\"Width of scaning frame\" is " + number(s.frameWidth) +
+                    ", wider than the longest learning positive sequence (" + number(longest) +
+                    " letters)",
+                28);
     }
 
     in.setSection("object table");

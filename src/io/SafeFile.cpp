@@ -1,13 +1,18 @@
-// Atomic whole-file writes (temporary file beside the target, then rename) and whole-file reads.
+// Safe whole-file writes (a regular file is replaced atomically through a temporary file beside
+// it; a device or pipe is written directly) and whole-file reads.
 #include "io/SafeFile.h"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
@@ -19,13 +24,15 @@ namespace {
 
 std::string reason(int error) { return std::strerror(error); }
 
-// A file name in the same folder as `target` that no other writer uses: the target's name, the
-// process id, a counter and a random number.
+// Every temporary file is named "<target>" + kTemporaryMark + "<pid>-<counter>-<random>", so that
+// a later save can tell the leftovers of a process that was killed from anything else.
+constexpr std::string_view kTemporaryMark = ".motifora-tmp-";
+
 std::string temporaryNameFor(const std::string& target, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
     static const unsigned salt = std::random_device{}();
-    return target + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" +
-           std::to_string(salt ^ (attempt * 2654435761u));
+    return target + std::string(kTemporaryMark) + std::to_string(::getpid()) + "-" +
+           std::to_string(counter++) + "-" + std::to_string(salt ^ (attempt * 2654435761u));
 }
 
 bool writeAll(int fd, std::string_view bytes, int& error) {
@@ -56,29 +63,152 @@ void syncFolder(const std::string& path) {
     ::close(fd);
 }
 
-}  // namespace
-
-IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
-    if (requestedName.empty()) return IoStatus::failure("No file name was given.");
-    // Through a symbolic link the linked file is replaced, not the link.
-    std::string fileName = requestedName;
-    std::error_code error_code;
-    if (std::filesystem::is_symlink(requestedName, error_code)) {
-        const auto target = std::filesystem::weakly_canonical(requestedName, error_code);
-        if (!error_code) fileName = target.string();
+// Streams `bytes` into something that is not a regular file (a terminal, a pipe, /dev/null):
+// it cannot be replaced, only written.
+IoStatus writeDirectly(const std::string& name, std::string_view bytes) {
+    const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    if (fd < 0) return IoStatus::failure("Cannot open \"" + name + "\": " + reason(errno) + ".");
+    int error = 0;
+    bool ok = writeAll(fd, bytes, error);
+    if (::close(fd) != 0 && ok && errno != EINTR) {
+        error = errno;
+        ok = false;
     }
-    struct stat targetInfo {};
-    if (::stat(fileName.c_str(), &targetInfo) == 0 && S_ISDIR(targetInfo.st_mode)) {
-        return IoStatus::failure("Cannot write \"" + requestedName + "\": it is a folder.");
-    }
+    if (!ok) return IoStatus::failure("Cannot write \"" + name + "\": " + reason(error) + ".");
+    return IoStatus::success();
+}
 
-    std::string temporary;
+// The descriptor that `name` stands for when it names one of this process's open files
+// ("/dev/stdout", "/dev/stderr", "/dev/fd/N", "/proc/self/fd/N"), or -1. Such a name is written
+// through the descriptor itself: reopened, a file would be written from its start over what
+// the process wrote before, and replaced, the process would go on writing to a lost file.
+int ownDescriptor(const std::string& name) {
+    if (name == "/dev/stdout") return 1;
+    if (name == "/dev/stderr") return 2;
+    for (std::string_view prefix : {"/dev/fd/", "/proc/self/fd/"}) {
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        int fd = 0;
+        for (size_t i = prefix.size(); i < name.size(); ++i) {
+            if (name[i] < '0' || name[i] > '9' || fd > 1000000) return -1;
+            fd = fd * 10 + (name[i] - '0');
+        }
+        return fd;
+    }
+    return -1;
+}
+
+// Creates the temporary file for `target`: unnamed where the file system allows it (a process
+// killed while writing then leaves nothing behind), else named beside the target. Returns the
+// descriptor, or -1 with errno set; `unnamed` says which kind it is.
+int createTemporary(const std::string& target, std::string& temporary, bool& unnamed) {
+#ifdef O_TMPFILE
+    unnamed = true;
+    const int unnamedFd = ::open(folderOf(target).c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+    if (unnamedFd >= 0) return unnamedFd;
+#endif
+    unnamed = false;
     int fd = -1;
     for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = temporaryNameFor(fileName, attempt);
+        temporary = temporaryNameFor(target, attempt);
         fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) break;
     }
+    return fd;
+}
+
+// Gives the unnamed temporary file `fd` a name beside `target`. Returns false with errno set.
+bool nameTemporary(int fd, const std::string& target, std::string& temporary) {
+    const std::string self = "/proc/self/fd/" + std::to_string(fd);
+    for (unsigned attempt = 0; attempt < 100; ++attempt) {
+        temporary = temporaryNameFor(target, attempt);
+        if (::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, temporary.c_str(), AT_SYMLINK_FOLLOW) == 0)
+            return true;
+        if (errno != EEXIST) return false;
+    }
+    return false;
+}
+
+// The regular file a save to `name` replaces: `name` itself, or through a symbolic link the
+// file it points at (the link stays a link). Empty `error` on success.
+std::string replacedFile(const std::string& name, std::string& error) {
+    struct stat link {};
+    if (::lstat(name.c_str(), &link) != 0 || !S_ISLNK(link.st_mode)) return name;
+    char* real = ::realpath(name.c_str(), nullptr);
+    if (real != nullptr) {
+        std::string resolved(real);
+        std::free(real);
+        return resolved;
+    }
+    // A link to a file not yet there: the file is created where the link points.
+    std::error_code ec;
+    std::filesystem::path target = std::filesystem::read_symlink(name, ec);
+    if (ec) {
+        error = "Cannot follow the link \"" + name + "\": " + ec.message() + ".";
+        return {};
+    }
+    if (target.is_relative()) target = std::filesystem::path(folderOf(name)) / target;
+    return target.string();
+}
+
+}  // namespace
+
+size_t RemoveStaleTemporaries(const std::string& folder) {
+    size_t removed = 0;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const size_t mark = name.rfind(kTemporaryMark);
+        if (mark == std::string::npos) continue;
+        // "<pid>-<counter>-<random>" and nothing else.
+        const std::string_view rest = std::string_view(name).substr(mark + kTemporaryMark.size());
+        long long pid = 0;
+        int dashes = 0;
+        bool wellFormed = !rest.empty();
+        for (char c : rest) {
+            if (c == '-') {
+                ++dashes;
+            } else if (c < '0' || c > '9') {
+                wellFormed = false;
+            } else if (dashes == 0 && pid < (1LL << 40)) {
+                pid = pid * 10 + (c - '0');
+            }
+        }
+        if (!wellFormed || dashes != 2 || pid <= 0 || pid > INT32_MAX) continue;
+        if (pid == ::getpid()) continue;  // another save of this process may be writing it
+        // The process is gone when the system knows no process of that number.
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) != 0 || !S_ISREG(info.st_mode)) continue;
+        if (::unlink(it->path().c_str()) == 0) ++removed;
+    }
+    return removed;
+}
+
+IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
+    if (requestedName.empty()) return IoStatus::failure("No file name was given.");
+    if (const int own = ownDescriptor(requestedName); own >= 0 && ::fcntl(own, F_GETFD) != -1) {
+        int error = 0;
+        if (!writeAll(own, bytes, error))
+            return IoStatus::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
+                                     ".");
+        return IoStatus::success();
+    }
+    struct stat targetInfo {};
+    if (::stat(requestedName.c_str(), &targetInfo) == 0) {
+        if (S_ISDIR(targetInfo.st_mode)) {
+            return IoStatus::failure("Cannot write \"" + requestedName + "\": it is a folder.");
+        }
+        if (!S_ISREG(targetInfo.st_mode)) return writeDirectly(requestedName, bytes);
+    }
+    std::string linkError;
+    const std::string fileName = replacedFile(requestedName, linkError);
+    if (fileName.empty()) return IoStatus::failure(linkError);
+    RemoveStaleTemporaries(folderOf(fileName));
+
+    std::string temporary;
+    bool unnamed = false;
+    const int fd = createTemporary(fileName, temporary, unnamed);
     if (fd < 0) {
         return IoStatus::failure("Cannot create a file beside \"" + requestedName +
                                  "\": " + reason(errno) + ".");
@@ -90,6 +220,14 @@ IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view 
         error = errno;
         ok = false;
     }
+    bool named = !unnamed;
+    if (ok && unnamed) {
+        named = nameTemporary(fd, fileName, temporary);
+        if (!named) {
+            error = errno;
+            ok = false;
+        }
+    }
     if (::close(fd) != 0 && ok) {
         error = errno;
         ok = false;
@@ -99,7 +237,7 @@ IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view 
         ok = false;
     }
     if (!ok) {
-        ::unlink(temporary.c_str());
+        if (named) ::unlink(temporary.c_str());
         return IoStatus::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
                                  ". The file was left as it was.");
     }

@@ -8,11 +8,23 @@
 
 namespace motifora {
 
-// Writes `bytes` to a new temporary file in the folder of `fileName`, flushes it to the disk
-// and renames it over `fileName` only when everything was written. Returns success, or a
-// failure naming the file and the system's reason; on failure the temporary file is removed
-// and an existing `fileName` is left exactly as it was.
+// Writes `bytes` to `fileName`, so that a failure never destroys what was there:
+// - a regular file, or a new name, is replaced atomically: the bytes go to a temporary file in
+//   the same folder (unnamed where the file system allows, so a killed process leaves nothing),
+//   are flushed to the disk and renamed over the target only when complete;
+// - through a symbolic link the file it points at is written that way (the link stays);
+// - a device, pipe or socket (a terminal, a named pipe) is written directly, as it cannot be
+//   replaced; so is one of the process's own open files named as /dev/stdout, /dev/stderr,
+//   /dev/fd/N or /proc/self/fd/N, through its descriptor (what it holds stays before);
+// - a folder is refused.
+// Temporary files left beside the target by processes that no longer exist are removed first.
+// Returns success, or a failure naming the file and the system's reason; on failure an existing
+// regular `fileName` is left exactly as it was and no temporary file remains.
 IoStatus WriteFileAtomically(const std::string& fileName, std::string_view bytes);
+
+// Removes from `folder` the temporary files of WriteFileAtomically whose process no longer
+// exists; returns how many were removed. Other files are never touched.
+size_t RemoveStaleTemporaries(const std::string& folder);
 
 // Reads a whole file of at most `maxBytes` bytes into `bytes`. Returns a failure naming the file
 // when it cannot be opened or read, or is larger than the limit.

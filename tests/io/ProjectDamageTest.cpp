@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <limits>
 #include <random>
 
 #include "ProjectStages.h"
@@ -202,6 +203,15 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
         {"empty text count", l.firstRecord + 8, 0, {"record 1 letters", "at least 1"}},
         {"record length", l.firstRecord + 4, 3, {"record 1 gives its length as 3"}},
         {"start position", l.firstRecord, 0, {"record 1 starts at position 0"}},
+        {"start position after 1", l.firstRecord, 2, {"record 1 starts at position 2"}},
+        {"far start position", l.firstRecord, 1 << 20, {"record 1 starts at position 1048576"}},
+        {"finish buffer size",
+         16,
+         0x7FFFFFFF,
+         {"header", "\"Size of Finish Buffer\" is 2147483647"}},
+        {"negative finish buffer size", 16, -1, {"header", "\"Size of Finish Buffer\" is -1"}},
+        {"sub buffer size", 20, 0x7FFFFFFF, {"header", "\"Size of Sub Buffers\" is 2147483647"}},
+        {"frame width", 28, 0x7FFFFFFF, {"header", "\"Width of scaning frame\" is 2147483647"}},
         {"object count", l.objectTable, 50000000, {"object table", "cannot fit"}},
         {"object width", l.objectTable + 4, 1 << 30, {"object table", "object width"}},
         {"objects without positions", l.objectTable + 4, 0, {"object table", "have no positions"}},
@@ -253,6 +263,56 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
             EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
         EXPECT_EQ(encode(held), heldBytes);
     }
+}
+
+void putF64(std::string& bytes, size_t offset, double value) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &value, sizeof bits);
+    for (int i = 0; i < 8; ++i) bytes[offset + i] = static_cast<char>((bits >> (8 * i)) & 0xFF);
+}
+
+TEST_F(Damage, ValuesTheProgramCannotHaveWrittenAreRefused) {
+    const ProjectData& d = fullProject();
+    const std::string good = encode(d);
+    const Layout l = layoutOf(d);
+    ASSERT_EQ(l.end, good.size());
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        size_t offset;
+        double value;
+        std::vector<const char*> parts;
+    };
+    const size_t fisherAt = l.firstCondition - 16;  // fisher, then cp, then the conditions
+    const std::vector<Case> cases = {
+        {"confidence NaN", 0, nan, {"header", "\"Confidence interval\" is nan"}},
+        {"confidence infinite", 0, -inf, {"header", "\"Confidence interval\" is -inf"}},
+        {"CP infinite", 8, inf, {"header", "\"Min. level of CP\" is inf"}},
+        {"rule Fisher value", fisherAt, nan, {"rule 1 has a Fisher value nan"}},
+        {"rule CP", fisherAt + 8, inf, {"rule 1", "CP inf"}},
+        {"rule threshold", l.firstRule + 28, nan, {"rule 1", "threshold nan"}},
+        {"letter probability", l.firstRule + 36, inf, {"rule 1 gives letter code 0 the value inf"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::string bytes = good;
+        ASSERT_LE(c.offset + 8, bytes.size());
+        putF64(bytes, c.offset, c.value);
+        expectRefused(bytes, {});
+        const IoStatus status = DecodeProject(span(bytes), "damaged.dnp", held);
+        for (const char* part : c.parts)
+            EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
+    }
+
+    // In shift-positions mode a frame wider than every learning sequence cuts no window.
+    std::string shifted = good;
+    putI32(shifted, 24, 1);
+    putI32(shifted, 28, 58);
+    expectRefused(shifted, {"header", "\"Width of scaning frame\" is 58", "longest"});
+    putI32(shifted, 28, 57);
+    ProjectData opened;
+    EXPECT_TRUE(DecodeProject(span(shifted), "shifted.dnp", opened).ok);
 }
 
 TEST_F(Damage, WrongCodesLettersAndClassesAreRefused) {

@@ -1,4 +1,7 @@
 // The "Rules" page: the regularity search settings, their checks in order, start, pause, stop.
+#include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <new>
 
 #include "core/Translatable.h"
@@ -11,6 +14,13 @@ namespace {
 
 const char* const kSearchRunning = MOTIFORA_TR("Идет процесс поиска закономерностей ...");
 const char* const kSearchPaused = MOTIFORA_TR("Процесс поиска закономерностей приостановлен.");
+
+// `rows` + `more` grid rows, held at the largest row count a grid can have: a finish buffer size
+// typed as 2147483647 must not wrap round to a negative count.
+int32_t rowsAfter(int32_t rows, int32_t more) {
+    const int64_t sum = int64_t{rows} + more;
+    return static_cast<int32_t>(std::min<int64_t>(sum, std::numeric_limits<int32_t>::max()));
+}
 
 }  // namespace
 
@@ -81,7 +91,7 @@ void TMainForm::btnStartSearchRulesClick() {
         return;
     }
     // The rules grid takes its new size before the remaining checks.
-    RulesList.setRowCount(finishSize + 1);
+    RulesList.setRowCount(rowsAfter(1, finishSize));
     int32_t subSize = 0;
     if (!NumberFormat::readInteger(SubBuffersSizeEdit.text(), subSize)) {
         message(MOTIFORA_TR("Задано неверное значение размера промежуточных буферов."),
@@ -142,7 +152,7 @@ void TMainForm::btnStartSearchRulesClick() {
     btnPauseSearchRules.setEnabled(true);
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
-        IdealizObjectsList.setRowCount(IdealizObjectsList.rowCount() + finishSize);
+        IdealizObjectsList.setRowCount(rowsAfter(IdealizObjectsList.rowCount(), finishSize));
         IdealizObjectsList.clearDataRows();
         StatusBar1.setPanel(1, kSearchRunning);
         // A new search counts its own time, not the paused time of earlier ones.

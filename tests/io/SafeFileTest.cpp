@@ -1,0 +1,161 @@
+// Tests of the safe whole-file writer: what it replaces, what it writes through, what it refuses
+// and the temporary files it leaves (none) or clears (those of dead processes).
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <string>
+
+#include "io/SafeFile.h"
+
+namespace motifora {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SafeFileTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() /
+               ("motifora_safefile_" + std::to_string(::getpid()) + "_" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    std::string path(const std::string& name) const { return (dir_ / name).string(); }
+    static std::string contents(const std::string& file) {
+        std::ifstream in(file, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    std::set<std::string> names() const {
+        std::set<std::string> found;
+        for (const auto& entry : fs::directory_iterator(dir_))
+            found.insert(entry.path().filename().string());
+        return found;
+    }
+
+    fs::path dir_;
+};
+
+TEST_F(SafeFileTest, RegularFilesAreReplacedAndNoTemporaryRemains) {
+    const std::string file = path("p.dnp");
+    ASSERT_TRUE(WriteFileAtomically(file, "first").ok);
+    ASSERT_TRUE(WriteFileAtomically(file, "second").ok);
+    EXPECT_EQ(contents(file), "second");
+    EXPECT_EQ(names(), std::set<std::string>{"p.dnp"});
+}
+
+TEST_F(SafeFileTest, LinksAreFollowedAndStayLinks) {
+    const std::string real = path("real.txt");
+    ASSERT_TRUE(WriteFileAtomically(real, "old").ok);
+    fs::create_symlink("real.txt", path("link.txt"));
+    ASSERT_TRUE(WriteFileAtomically(path("link.txt"), "new").ok);
+    EXPECT_TRUE(fs::is_symlink(path("link.txt")));
+    EXPECT_EQ(contents(real), "new");
+    // A link to a file not there yet creates the file it points at.
+    fs::create_symlink("later.txt", path("dangling.txt"));
+    ASSERT_TRUE(WriteFileAtomically(path("dangling.txt"), "made").ok);
+    EXPECT_TRUE(fs::is_symlink(path("dangling.txt")));
+    EXPECT_EQ(contents(path("later.txt")), "made");
+}
+
+TEST_F(SafeFileTest, PipesAreWrittenNotReplaced) {
+    // A named pipe: its reader gets the bytes and the pipe stays a pipe.
+    const std::string fifo = path("out.json");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    ASSERT_TRUE(WriteFileAtomically(fifo, "{\"ok\": true}\n").ok);
+    char buffer[64] = {};
+    EXPECT_EQ(::read(reader, buffer, sizeof buffer), 13);
+    EXPECT_STREQ(buffer, "{\"ok\": true}\n");
+    ::close(reader);
+    struct stat info {};
+    ASSERT_EQ(::stat(fifo.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+
+    // An anonymous pipe reached through /proc/self/fd, as /dev/stdout reaches a shell's pipe.
+    int ends[2];
+    ASSERT_EQ(::pipe(ends), 0);
+    const std::string through = "/proc/self/fd/" + std::to_string(ends[1]);
+    const IoStatus status = WriteFileAtomically(through, "streamed");
+    EXPECT_TRUE(status.ok) << status.message;
+    ::close(ends[1]);
+    char streamed[16] = {};
+    EXPECT_EQ(::read(ends[0], streamed, sizeof streamed), 8);
+    EXPECT_STREQ(streamed, "streamed");
+    ::close(ends[0]);
+    EXPECT_EQ(names(), std::set<std::string>{"out.json"});
+}
+
+TEST_F(SafeFileTest, TheProcesssOwnFilesAreWrittenThroughTheirDescriptors) {
+    // Standard output sent to a file: what was written before stays, the file is not replaced.
+    const std::string file = path("captured.txt");
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, "summary\n", 8), 8);
+    struct stat before {};
+    ASSERT_EQ(::fstat(fd, &before), 0);
+    for (const std::string& name :
+         {"/proc/self/fd/" + std::to_string(fd), "/dev/fd/" + std::to_string(fd)}) {
+        const IoStatus status = WriteFileAtomically(name, "json\n");
+        EXPECT_TRUE(status.ok) << status.message;
+    }
+    ::close(fd);
+    EXPECT_EQ(contents(file), "summary\njson\njson\n");
+    struct stat after {};
+    ASSERT_EQ(::stat(file.c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
+    EXPECT_EQ(names(), std::set<std::string>{"captured.txt"});
+}
+
+TEST_F(SafeFileTest, FoldersAreRefused) {
+    fs::create_directory(path("results.html"));
+    const IoStatus status = WriteFileAtomically(path("results.html"), "x");
+    EXPECT_FALSE(status.ok);
+    EXPECT_NE(status.message.find("folder"), std::string::npos) << status.message;
+    EXPECT_TRUE(fs::is_directory(path("results.html")));
+}
+
+// The number of a process that has ended and been waited for.
+pid_t endedProcess() {
+    const pid_t child = ::fork();
+    if (child == 0) ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+TEST_F(SafeFileTest, TemporariesOfEndedProcessesAreRemovedByTheNextSave) {
+    const std::string target = path("p.dnp");
+    const std::string dead = "p.dnp.motifora-tmp-" + std::to_string(endedProcess()) + "-0-17";
+    const std::string deadOther = "q.txt.motifora-tmp-" + std::to_string(endedProcess()) + "-3-9";
+    const std::string live = "p.dnp.motifora-tmp-" + std::to_string(::getppid()) + "-0-17";
+    const std::string foreign = "p.dnp.motifora-tmp-notours";
+    const std::string userFile = "p.dnp.tmp-1-2-3";
+    for (const std::string& name : {dead, deadOther, live, foreign, userFile})
+        std::ofstream(path(name)) << "left over";
+    ASSERT_TRUE(WriteFileAtomically(target, "saved").ok);
+    EXPECT_EQ(names(), (std::set<std::string>{"p.dnp", live, foreign, userFile}));
+    EXPECT_EQ(contents(target), "saved");
+    EXPECT_EQ(RemoveStaleTemporaries(dir_.string()), 0u);
+}
+
+TEST_F(SafeFileTest, AFailedSaveKeepsTheOldFile) {
+    const std::string file = path("kept.txt");
+    ASSERT_TRUE(WriteFileAtomically(file, "kept").ok);
+    const IoStatus missing = WriteFileAtomically(path("no/such/folder.txt"), "x");
+    EXPECT_FALSE(missing.ok);
+    EXPECT_NE(missing.message.find("no/such/folder.txt"), std::string::npos) << missing.message;
+    EXPECT_EQ(contents(file), "kept");
+    EXPECT_EQ(names(), std::set<std::string>{"kept.txt"});
+}
+
+}  // namespace
+}  // namespace motifora
