@@ -180,7 +180,9 @@ TEST_F(ProcessTest, ShiftModeSearchesWindows) {
 }
 
 TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
-    ASSERT_TRUE(m.loadLearnPositive(dir.write("none.seq", "")));
+    // A sequence file without records is refused; a project can still hold an empty sample.
+    EXPECT_FALSE(m.loadLearnPositive(dir.write("none.seq", "")));
+    m.learnPositiveLoaded.store(true);
     ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 10, 5, 0, 0), 0);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.rules->Count(), 0);
