@@ -234,7 +234,7 @@ int BatchRun::runRecognize() {
         if (!waitFor(Process::Recognize)) return interrupted("recognition");
         applyLevel();
     } else {
-        waitForRecognition();
+        if (!waitForRecognition()) return interrupted("recognition");
         json_.captureRecognition(form_);
     }
     showProgress(Process::Recognize, true);
@@ -276,7 +276,7 @@ int BatchRun::runErrors() {
     if (const auto refused = dialogs_.errorSince(mark))
         return fail(kExitProcessFailed,
                     "the error counting could not run: " + dialogs_.shown(refused->text));
-    waitForRecognition();
+    if (!waitForRecognition()) return interrupted("error counting");
     applyLevel();
     // "Next" counts the following classes one by one; its caption turns to "Total" before the
     // last click, which shows the totals and disables it.
@@ -286,7 +286,7 @@ int BatchRun::runErrors() {
         const bool total = f.btnNextClassErrCount.text() == "Total";
         f.btnNextClassErrCountClick();
         if (!total) {
-            waitForRecognition();
+            if (!waitForRecognition()) return interrupted("error counting");
             applyLevel();
         }
     }
@@ -380,7 +380,23 @@ bool BatchRun::waitFor(Process process) {
     return !stopped;
 }
 
-void BatchRun::waitForRecognition() { manager().joinWorker(); }
+bool BatchRun::waitForRecognition() {
+    TMainManager& m = manager();
+    bool stopped = false;
+    auto next = Clock::now();
+    // The worker clears the flag once it has reported its end; an interrupt stops it after the
+    // score it is computing.
+    while (m.recognitionActive.load()) {
+        if (interruptRequested() && !stopped) {
+            m.stopRecognition();
+            stopped = true;
+        }
+        next += kTick;
+        std::this_thread::sleep_until(next);
+    }
+    m.joinWorker();
+    return !stopped && !interruptRequested();
+}
 
 void BatchRun::showProgress(Process process, bool final) {
     if (options_.quiet) return;

@@ -75,8 +75,9 @@ class BatchRun {
     // then waits for its worker. On an interrupt the process's stop button is pressed once and
     // the wait goes on until the worker is done. Returns false when interrupted.
     bool waitFor(Process process);
-    // The one-class or all-class recognition worker cannot be stopped: waits for it to end.
-    void waitForRecognition();
+    // Waits for the one-class or all-class recognition worker to end. On an interrupt it asks
+    // the recognition to stop after its current score and returns false.
+    bool waitForRecognition();
     void pressStop(Process process);
     void showProgress(Process process, bool final);
     // Types the level or wanted first-level error of the command line into its edit and

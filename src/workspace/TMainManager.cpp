@@ -144,6 +144,7 @@ void TMainManager::joinWorker() { workerThread.join(); }
 void TMainManager::shutdownWorker() {
     if (!workerThread.joinable()) return;
     running.store(false);
+    recognitionStopRequested.store(true);
     runControl.setRunning(false);
     paused.store(false);
     runControl.open();

@@ -251,6 +251,10 @@ class TMainManager {
     // Set from a recognition's start until its worker has reported its end: the workspace's
     // classificator is in use meanwhile (its scratch state must not be touched by the views).
     std::atomic<bool> recognitionActive{false};
+    // Asks a running recognition to end after the score it is computing; it then reports its
+    // end with no positive objects scored (no error counting follows). Cleared by each start.
+    std::atomic<bool> recognitionStopRequested{false};
+    void stopRecognition() { recognitionStopRequested.store(true); }
     // Class c, or -1 for all classes. Returns -1 started, 8 no classes (or classes of another
     // object table), 7 no control negative sample, 2 no thread (also while another process
     // runs or is paused, or a bootstrap run or a recognition is in progress). Sets no run flag.

@@ -80,6 +80,7 @@ int TMainManager::StartRecognition(int32_t c) {
     }
     classificator->SetDisplay(display);
     classificator->SetRunControl(nullptr);  // a recognition cannot be paused
+    recognitionStopRequested.store(false);
     recognitionActive.store(true);
     if (!startWorker(&TMainManager::RecognitionWorker)) {
         recognitionActive.store(false);
@@ -104,14 +105,16 @@ void TMainManager::recognitionBody() {
     saved.store(false);
     Display* sink = display;
     SEQStorage& s = *storage;
+    // Tested before every object and score, as the other processes test their run flag.
+    const auto stopped = [this] { return recognitionStopRequested.load(); };
     // Rebuilt objects have lost their classes; classification gives them back.
     if (recognitionRebuilt & 1) {
-        for (int32_t i = 0; i < s.controlNegativeObjects.size(); ++i)
+        for (int32_t i = 0; i < s.controlNegativeObjects.size() && !stopped(); ++i)
             s.controlNegativeObjects[i].classNumber =
                 classificator->ClassifyObject(s.controlNegativeObjects[i], i + 1, 2);
     }
     if (recognitionRebuilt & 2) {
-        for (int32_t i = 0; i < s.controlPositiveObjects.size(); ++i)
+        for (int32_t i = 0; i < s.controlPositiveObjects.size() && !stopped(); ++i)
             s.controlPositiveObjects[i].classNumber =
                 classificator->ClassifyObject(s.controlPositiveObjects[i], i + 1, 1);
     }
@@ -120,8 +123,8 @@ void TMainManager::recognitionBody() {
     const int32_t c = recognitionClass;
     if (c == -1) {
         const int32_t objects = std::min(controlNegativeCount, s.controlNegativeObjects.size());
-        for (int32_t i = 0; i < objects; ++i) {
-            for (int32_t j = 0; j < classCount; ++j) {
+        for (int32_t i = 0; i < objects && !stopped(); ++i) {
+            for (int32_t j = 0; j < classCount && !stopped(); ++j) {
                 const double score = classificator->ScoreObject(s.controlNegativeObjects[i], i, j);
                 if (sink) sink->ShowClassScore(i, score, j);
             }
@@ -130,7 +133,7 @@ void TMainManager::recognitionBody() {
         const RecognitionSide sides[2] = {negativeSide(*this), positiveSide(*this)};
         for (int side = 0; side < 2; ++side) {
             const RecognitionSide& chosen = sides[side];
-            for (int32_t i = 0; i < chosen.count; ++i) {
+            for (int32_t i = 0; i < chosen.count && !stopped(); ++i) {
                 SEQSElem& object = (*chosen.objects)[i];
                 if (object.classNumber != c) continue;
                 const double score = classificator->ScoreObject(object, i, c);
@@ -140,7 +143,8 @@ void TMainManager::recognitionBody() {
             }
         }
     }
-    FinishRecognition(n);
+    // A stopped recognition has not scored every object: no errors are counted from it.
+    FinishRecognition(stopped() ? 0 : n);
     recognitionActive.store(false);
 }
 

@@ -36,8 +36,13 @@ class EvaluationDisplay : public RecordingDisplay {
     explicit EvaluationDisplay(TMainManager& m) : manager(m) {}
 
     void ShowClassScore(int32_t i, double s, int32_t j) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        classScores.push_back({i, j, s, manager.recognitionClass});
+        std::function<void()> hook;
+        {
+            std::lock_guard<std::mutex> lock(mutex);
+            classScores.push_back({i, j, s, manager.recognitionClass});
+            hook = onClassScore;
+        }
+        if (hook) hook();
     }
     void ShowObjectScore(int32_t i, double s, int32_t kind) override {
         std::function<void()> hook;
@@ -77,7 +82,7 @@ class EvaluationDisplay : public RecordingDisplay {
     void BootstrapFinished() override { ++finishedRuns; }
 
     TMainManager& manager;
-    std::function<void()> onObjectScore;
+    std::function<void()> onObjectScore, onClassScore;
     std::vector<Score> classScores, objectScores;
     std::vector<int32_t> positionCounts, finishedWith, keptCounts, averagesFor, ruleCapacities,
         frameWidths;

@@ -1,6 +1,7 @@
 // The workspace's recognition: start codes, all-classes and one-class object recognition on the
 // worker, and the scanning recognition of long control sequences.
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <stdexcept>
 
@@ -130,6 +131,59 @@ TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
     display.finishedWith.clear();
     recognize(0);
     EXPECT_EQ(display.finishedWith.size(), 1u);
+}
+
+TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
+    load();
+    searchAndIdealize();
+    loadControls(negatives, {});
+    ASSERT_GT(m.controlNegativeCount * m.classCount, 1);
+    // The worker is held inside its first score until the stop has been asked for.
+    std::mutex gate;
+    std::condition_variable changed;
+    bool entered = false, released = false;
+    display.onClassScore = [&] {
+        std::unique_lock<std::mutex> lock(gate);
+        entered = true;
+        changed.notify_all();
+        changed.wait(lock, [&] { return released; });
+    };
+    display.recognitionDone = false;
+    ASSERT_EQ(m.StartRecognition(-1), -1);
+    {
+        std::unique_lock<std::mutex> lock(gate);
+        changed.wait(lock, [&] { return entered; });
+        m.stopRecognition();
+        released = true;
+        changed.notify_all();
+    }
+    m.joinWorker();
+    display.onClassScore = nullptr;
+    EXPECT_EQ(display.classScores.size(), 1u);
+    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+    EXPECT_FALSE(m.recognitionActive);
+
+    // The next start clears the request and scores everything.
+    display.classScores.clear();
+    recognize(-1);
+    EXPECT_EQ(display.classScores.size(),
+              static_cast<size_t>(m.controlNegativeCount) * static_cast<size_t>(m.classCount));
+}
+
+TEST_F(RecognitionTest, AStoppedOneClassRecognitionCountsNoErrors) {
+    load();
+    searchAndIdealize();
+    loadControls(negatives, {});
+    m.recognitionNegativeSource = 1;
+    // Stopped from inside its first score: nothing after it is scored, and the end reports
+    // no positive objects, so no error counting follows.
+    display.onObjectScore = [this] { m.stopRecognition(); };
+    display.recognitionDone = false;
+    ASSERT_EQ(m.StartRecognition(0), -1);
+    m.joinWorker();
+    display.onObjectScore = nullptr;
+    EXPECT_EQ(display.objectScores.size(), 1u);
+    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
 }
 
 // Long control sequences: windows of the object width along each sequence.
