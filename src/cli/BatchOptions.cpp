@@ -390,6 +390,35 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
             ->type_name("N")
             ->group("Bootstrap");
 
+    const std::string heldOut = "Held-out evaluation";
+    std::string crossValidate, wantedFirstError;
+    auto* crossValidateOption =
+        app.add_option("--cross-validate", crossValidate,
+                       "Stratified K-fold cross-validation of the learning samples with the "
+                       "current settings (seed default 1); prints the held-out AUC, level and "
+                       "errors")
+            ->type_name("K[,SEED]")
+            ->group(heldOut);
+    auto* wantedFirstErrorOption =
+        app.add_option("--wanted-first-error", wantedFirstError,
+                       "Held-out level: the highest whose first-level error stays within "
+                       "E, 0..1 (default 0,05)")
+            ->type_name("E")
+            ->group(heldOut);
+    auto* balancedOption =
+        app.add_flag("--balanced", o.balanced, "Held-out level: the best balanced accuracy instead")
+            ->group(heldOut);
+    app.add_option("--scores", o.scores,
+                   "Write every scored sequence (control data, and held-out learning data "
+                   "with --cross-validate) as a table")
+        ->type_name("FILE.tsv")
+        ->group(heldOut);
+    app.add_option("--evaluation-report", o.evaluationReport,
+                   "Write the evaluation report: ROC, precision-recall, histograms, logos, "
+                   "folds, rules (.html is appended when missing)")
+        ->type_name("FILE.html")
+        ->group(heldOut);
+
     app.add_option("--save", o.save, "Write the project (.dnp is appended when missing)")
         ->type_name("FILE.dnp")
         ->group("Outputs");
@@ -487,6 +516,33 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
         else
             o.seed = static_cast<uint32_t>(value);
     }
+    if (given(crossValidateOption)) {
+        const std::vector<std::string> parts = splitCommas(crossValidate);
+        int32_t folds = 0;
+        if (parts.size() > 2 || !NumberFormat::readInteger(parts[0], folds) || folds < 2) {
+            problems.add("--cross-validate: \"" + crossValidate +
+                         "\" is not K[,SEED] with K a whole number of at least 2");
+        } else {
+            o.crossValidateFolds = folds;
+            if (parts.size() == 2) {
+                if (!allDigits(parts[1]) || parts[1].size() > 19)
+                    problems.add("--cross-validate: the seed \"" + parts[1] +
+                                 "\" is not a whole number from 0 to 9999999999999999999");
+                else
+                    o.crossValidateSeed = std::stoull(parts[1]);
+            }
+        }
+    }
+    if (given(wantedFirstErrorOption)) o.wantedFirstError = wantedFirstError;
+    checkReal(problems, "--wanted-first-error", o.wantedFirstError, 0.0, 1.0);
+    if (given(wantedFirstErrorOption) && given(balancedOption))
+        problems.add("--wanted-first-error and --balanced exclude each other");
+    if ((given(wantedFirstErrorOption) || given(balancedOption)) && !given(crossValidateOption))
+        problems.add(
+            "--wanted-first-error and --balanced choose the level of --cross-validate; "
+            "give --cross-validate K too");
+    if (given(crossValidateOption) && o.open.empty() && o.negative.empty())
+        problems.add("--cross-validate needs a learning negative sample (--negative)");
     std::string error;
     if (given(stagesOption)) {
         std::array<bool, kStageCount> chosen{};

@@ -53,6 +53,15 @@ struct BatchOptions {
     std::optional<uint32_t> seed;
     std::optional<int32_t> threads;
 
+    // Held-out evaluation: folds and seed of --cross-validate, its level rule, the score table
+    // and the evaluation report.
+    std::optional<int32_t> crossValidateFolds;
+    uint64_t crossValidateSeed = 1;
+    std::optional<std::string> wantedFirstError;
+    bool balanced = false;
+    std::string scores;
+    std::string evaluationReport;
+
     std::string save;
     std::string exportText;
     std::string report;

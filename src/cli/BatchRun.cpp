@@ -575,8 +575,11 @@ int BatchRun::writeOutputs() {
         if (dialogs_.errorSince(mark)) return failWriting(output.what, written, std::string());
         written_.emplace_back(output.what, written);
     }
+    if (int code = writeHeldOutOutputs(nullptr)) return code;
     if (!options_.json.empty()) {
-        const std::string text = json_.build(f, options_, ran_).dump(2) + "\n";
+        nlohmann::ordered_json summary = json_.build(f, options_, ran_);
+        writeHeldOutOutputs(&summary);
+        const std::string text = summary.dump(2) + "\n";
         if (toStandardOutput(options_.json)) {
             out_ << text;
             out_.flush();
@@ -629,6 +632,7 @@ void BatchRun::printSummary() {
         summary << "Bootstrap average errors: first level " << b.Label4.text() << ", second level "
                 << b.Label5.text() << "\n";
     }
+    printHeldOutSummary(summary);
     for (const auto& [what, path] : written_) {
         std::string label = what;
         label[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(label[0])));
@@ -704,6 +708,7 @@ int BatchRun::run() {
         if ((code = runBootstrap())) return code;
     }
     if (code) return code;
+    if ((code = runCrossValidation())) return code;
     if (interruptRequested()) return interrupted(nullptr);
 
     if ((code = writeOutputs())) return code;

@@ -3,6 +3,8 @@
 
 #include <array>
 #include <chrono>
+#include <memory>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <utility>
@@ -10,6 +12,7 @@
 
 #include "cli/BatchDialogs.h"
 #include "cli/BatchOptions.h"
+#include "cli/HeldOutOutputs.h"
 #include "cli/JsonSummary.h"
 #include "ui/model/TMainForm.h"
 
@@ -70,6 +73,15 @@ class BatchRun {
     // "--export-text -": the window's export, copied to the output stream.
     int writeTextExportToStandardOutput();
     void printSummary();
+    // The held-out evaluation (BatchRunHeldOut.cpp): the cross-validation process, the level of
+    // the control decision (cross-validated, else --level), the score rows, the score table and
+    // the evaluation report (or, given a summary, its JSON sections) and the summary lines.
+    int runCrossValidation();
+    std::optional<double> decisionLevel() const;
+    std::vector<ScoreRow> scoreRows();
+    int writeHeldOutOutputs(nlohmann::ordered_json* summary);
+    // Prints the cross-validation and the control decision to `summary`.
+    void printHeldOutSummary(std::ostream& summary);
 
     // Ticks the timer every 100 ms until the process has ended and its end was reported, and
     // then waits for its worker. On an interrupt the process's stop button is pressed once and
@@ -102,6 +114,7 @@ class BatchRun {
     std::array<bool, kStageCount> ran_{};
     std::vector<std::pair<std::string, std::string>> written_;
     JsonSummary json_;
+    std::shared_ptr<const CrossValidationResult> crossValidation_;
     int32_t searchWidth_ = 0;  // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;

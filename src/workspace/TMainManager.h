@@ -12,6 +12,7 @@
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
+#include "evaluation/CrossValidation.h"
 #include "evaluation/RandomSequence.h"
 #include "io/ProjectFile.h"
 #include "workspace/WorkerThread.h"
@@ -318,6 +319,31 @@ class TMainManager {
     // A number 0 ... n - 1 from `bootstrapRandom`; 0 when n is 0.
     int32_t RandomIndex(int32_t n);
 
+    // ---- held-out evaluation (TMainManagerCrossValidation.cpp) ----
+    // Start code beyond the table: the samples or settings do not allow it (crossValidationError
+    // says why).
+    static constexpr int kCrossValidationRefused = 12;
+    // The search settings of the last regularity search (the window's defaults before one), the
+    // idealization type and source of the workspace, the search's thread count.
+    CrossValidationSettings crossValidationDefaults() const;
+    // Starts the cross-validation of the learning samples on the worker (running set, pause and
+    // stop as for the other processes). Returns -1 started, 12 refused, 2 no thread (also while
+    // another process is live).
+    int startCrossValidation(const CrossValidationSettings& settings);
+    int pauseCrossValidation();
+    int resumeCrossValidation();
+    int stopCrossValidation();
+    const std::string& crossValidationError() const { return crossValidationError_; }
+    // Set from the start until the worker has stored its result.
+    std::atomic<bool> crossValidationActive{false};
+    CrossValidationProgress crossValidationProgress;
+    // The last run's result (incomplete when stopped); null before the first end.
+    std::shared_ptr<const CrossValidationResult> crossValidationResult() const;
+    // Scores of the classified control negative (kind 2) or control positive (kind 3) objects
+    // against every class, normalised by the learning negatives. Empty while a worker is live,
+    // without classes, or when that sample is not classified.
+    std::vector<SequenceScore> controlSequenceScores(int32_t kind);
+
     // ---- project file (TMainManagerProject.cpp) ----
     // Writes the workspace to `fileName` with the header `settings` and, when not null, the
     // recognition table the control negative grid shows. Returns true and marks the work `saved`
@@ -358,6 +384,7 @@ class TMainManager {
     bool scoreScanWindows(int32_t c, std::vector<double>& out, bool gated);
     // Releases the iteration's objects.
     void releaseBootstrapIteration();
+    void crossValidationBody();
 
   private:
     // Starts `body` on the worker thread; false when no thread could be made.
@@ -395,6 +422,13 @@ class TMainManager {
     int32_t scanClass_ = -1;
     bool scanComplete_ = false;
     std::vector<double> scanScores_;
+    std::string crossValidationError_;
+    CrossValidationSettings crossValidationSettings_;
+    struct {
+        std::vector<Sequence> positives, negatives;
+    } crossValidationInput_;
+    mutable std::mutex crossValidationMutex_;
+    std::shared_ptr<const CrossValidationResult> crossValidationResult_;
     std::string loadError_;
     std::vector<std::string> loadWarnings_;
     std::mutex workerErrorMutex_;

@@ -69,6 +69,7 @@ void TMainForm::mmbtnAddSequenciesClick() {
         }
     }
     mainManager->takeLearnPositive(std::move(records));
+    samplePaths = {*path, {}, {}, {}};
     refillLearnPositive();
     btnStartSearchRules.setEnabled(true);
     btnStopSearchRules.setEnabled(true);
@@ -95,6 +96,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
     const auto path = dialogs_.openFile(sequenceDialog("AddNegSeqsDlg"));
     if (!path) return;
     if (mainManager->loadLearnNegative(*path)) {
+        samplePaths.learnNegative = *path;
         refillLearnNegative();
         // The rule list leaves the workspace; the classificator may still read it, so it is
         // kept aside until this workspace is replaced.
@@ -115,6 +117,7 @@ void TMainForm::mmbtnAddControlNegativeClick() {
     const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
     if (!path) return;
     if (mainManager->loadControlNegative(*path)) {
+        samplePaths.controlNegative = *path;
         NewSeqsList.clearDataRows();
         refillControlNegative();
         UnlockCommands(0);
@@ -145,6 +148,7 @@ void TMainForm::mmbtnAddControlPositiveClick() {
     const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
     if (!path) return;
     if (mainManager->loadControlPositive(*path)) {
+        samplePaths.controlPositive = *path;
         PosCtrlSeqsList.clearDataRows();
         refillControlPositive();
         if (!mmbtnVisiblePositiveControl.checked()) showPositiveControlList(true);

@@ -9,6 +9,7 @@ namespace motifora {
 void TMainForm::SearchingTimerTimer() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
+    CrossValForm.Tick();
     const auto elapsed = [this] {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         return formatElapsed(now() - runStartTime + runTimeBefore);

@@ -13,9 +13,11 @@
 #include "core/Translatable.h"
 #include "ui/model/BootStrCtrl.h"
 #include "ui/model/Controls.h"
+#include "ui/model/CrossValForm.h"
 #include "ui/model/Dialogs.h"
 #include "ui/model/ErrRecForm.h"
 #include "ui/model/RecentProjects.h"
+#include "workspace/EvaluationReportSource.h"
 
 namespace motifora {
 
@@ -185,6 +187,9 @@ class TMainForm : public Display {
     MenuItem About1{mutex_, "About..."};
     // File menu: the projects opened or saved lately, newest first (MainFormRecent.cpp).
     RecentProjects recentProjects{mutex_};
+    // Held-out evaluation (MainFormHeldOut.cpp).
+    MenuItem mmbtnCrossValidation{mutex_, "Cross-validation..."};
+    MenuItem mmbtnSaveEvaluationReport{mutex_, "Save Evaluation Report..."};
 
     // True once the window has been closed (Exit); the workspace is gone then.
     bool closed() const;
@@ -297,6 +302,13 @@ class TMainForm : public Display {
     // The two further windows of the evaluation, sharing this window's mutex.
     TErrRecForm ErrRecForm{mutex_};
     TBootStrCtrl BootStrCtrl{*this, mutex_};
+    TCrossValForm CrossValForm{*this, mutex_};
+    // The files the samples of this workspace were loaded from (for the evaluation report).
+    SamplePaths samplePaths;
+    // Control → "Cross-validation...": shows the cross-validation window.
+    void mmbtnCrossValidationClick();
+    // File → "Save Evaluation Report...": asks for a file and writes the report.
+    void mmbtnSaveEvaluationReportClick();
 
     // ---- window operations (Display) ----
     void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,

@@ -40,6 +40,7 @@
 #include "ui/model/TMainForm.h"
 #include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
+#include "ui/qt/CrossValidationWindow.h"
 #include "ui/qt/ErrRecDialog.h"
 #include "ui/qt/GenomeScanWindow.h"
 #include "ui/qt/GridTableModel.h"
@@ -157,6 +158,9 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
         form_.ErrRecForm, binder_, [this] { repaint(); }, this);
     bootstrap_ = new BootstrapWindow(
         form_.BootStrCtrl, binder_,
+        [this](const std::function<void()>& handler) { command(handler); }, this);
+    new CrossValidationWindow(
+        form_.CrossValForm, binder_,
         [this](const std::function<void()>& handler) { command(handler); }, this);
 
     timer_ = new QTimer(this);
@@ -342,6 +346,8 @@ void MainWindow::buildMenus() {
     recentMenu_ = file->addMenu(QStringLiteral("Recent Projects"));
     recentMenu_->setObjectName("RecentProjectsMenu");
     binder_.bind(f.recentProjects, [this] { showRecentProjects(); });
+    action(file, f.mmbtnSaveEvaluationReport, "mmbtnSaveEvaluationReport",
+           [&f] { f.mmbtnSaveEvaluationReportClick(); });
     file->addSeparator();
     // Exit closes the window; the close event stops the worker and ends the workspace.
     action(file, f.mmbtnExit, "mmbtnExit", [this] {
@@ -366,6 +372,8 @@ void MainWindow::buildMenus() {
     controlMenu_->addSeparator();
     controlMenu_->addAction(tr("Scan Genome (FASTA)..."), this, [this] { openGenomeScan(); })
         ->setObjectName("mmbtnScanGenome");
+    action(controlMenu_, f.mmbtnCrossValidation, "mmbtnCrossValidation",
+           [&f] { f.mmbtnCrossValidationClick(); });
     binder_.bindMenu(f.Control1, controlMenu_);
 
     QMenu* view = menuBar()->addMenu(qs(f.View1.text()));

@@ -1,0 +1,184 @@
+// The held-out evaluation of a batch run: the cross-validation process, the control decision,
+// the score table, the evaluation report and their summary lines.
+#include <thread>
+
+#include "cli/BatchRun.h"
+#include "cli/ExitCode.h"
+#include "cli/HeldOutOutputs.h"
+#include "cli/Interrupt.h"
+#include "io/SafeFile.h"
+#include "workspace/EvaluationReportSource.h"
+#include "workspace/TMainManager.h"
+
+#ifndef MOTIFORA_VERSION
+#define MOTIFORA_VERSION "0"
+#endif
+
+namespace motifora {
+
+namespace {
+
+const char* stageText(int32_t stage) {
+    switch (static_cast<FoldStage>(stage)) {
+        case FoldStage::kWaiting:
+            return "waiting";
+        case FoldStage::kSearching:
+            return "search";
+        case FoldStage::kIdealizing:
+            return "idealization";
+        case FoldStage::kScoring:
+            return "scores";
+        case FoldStage::kDone:
+            return "done";
+        case FoldStage::kStopped:
+            return "stopped";
+    }
+    return "";
+}
+
+}  // namespace
+
+int BatchRun::runCrossValidation() {
+    if (!options_.crossValidateFolds) return kExitSuccess;
+    TMainManager& m = manager();
+    CrossValidationSettings settings = m.crossValidationDefaults();
+    settings.folds = *options_.crossValidateFolds;
+    settings.seed = options_.crossValidateSeed;
+    if (options_.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
+    if (options_.wantedFirstError) {
+        double wanted = 0.05;
+        readUserReal(*options_.wantedFirstError, wanted);
+        settings.wantedFirstError = wanted;
+    }
+    const int started = m.startCrossValidation(settings);
+    if (started == TMainManager::kCrossValidationRefused)
+        return fail(kExitProcessFailed,
+                    "the cross-validation cannot run: " + m.crossValidationError());
+    if (started != StartCode::kStarted)
+        return fail(kExitProcessFailed, "the cross-validation could not start a worker");
+
+    processStart_ = lastProgress_ = std::chrono::steady_clock::now();
+    bool stopped = false;
+    auto next = std::chrono::steady_clock::now();
+    while (m.crossValidationActive.load()) {
+        if (interruptRequested() && !stopped) {
+            m.stopCrossValidation();
+            stopped = true;
+            note("motifora-cli: stopping the cross-validation ...");
+        }
+        const auto now = std::chrono::steady_clock::now();
+        if (!options_.quiet && now - lastProgress_ >= std::chrono::seconds(1)) {
+            lastProgress_ = now;
+            std::string text = "cross-validation";
+            for (int32_t f = 0; f < m.crossValidationProgress.foldCount(); ++f) {
+                const auto& p = m.crossValidationProgress.fold(f);
+                text += (f == 0 ? ": " : ", ") + std::string("fold ") + std::to_string(f + 1) +
+                        " " + stageText(p.stage.load());
+                const int32_t stage = p.stage.load();
+                if (stage >= 1 && stage <= 3)
+                    text += " " + std::to_string(p.step.load() + 1) + "/" +
+                            std::to_string(p.steps.load());
+            }
+            note(text);
+        }
+        next += std::chrono::milliseconds(100);
+        std::this_thread::sleep_until(next);
+    }
+    m.joinWorker();
+    if (stopped) return interrupted("cross-validation");
+    const std::string failure = m.takeWorkerError();
+    if (!failure.empty())
+        return fail(kExitProcessFailed, "the cross-validation failed: " + failure);
+    crossValidation_ = m.crossValidationResult();
+    if (!crossValidation_ || !crossValidation_->complete)
+        return fail(kExitProcessFailed, "the cross-validation did not end");
+    note("cross-validation ended");
+    return kExitSuccess;
+}
+
+std::optional<double> BatchRun::decisionLevel() const {
+    if (crossValidation_ && crossValidation_->complete) return crossValidation_->level;
+    double level = 0.0;
+    if (options_.level && readUserReal(*options_.level, level)) return level;
+    return std::nullopt;
+}
+
+std::vector<ScoreRow> BatchRun::scoreRows() {
+    TMainManager& m = manager();
+    std::vector<ScoreRow> rows;
+    const std::optional<double> level = decisionLevel();
+    const ControlScores control = controlScores(m);
+    auto add = [&](const char* sample, int32_t kind, const std::vector<SequenceScore>& scores) {
+        for (size_t i = 0; i < scores.size(); ++i) {
+            const char* name = m.sequenceName(kind, static_cast<int32_t>(i));
+            rows.push_back(
+                {sample, name ? name : "", 0, scores[i], decisionAt(scores[i].bestScore, level)});
+        }
+    };
+    add("control negative", kControlNegative, control.negatives);
+    add("control positive", kControlPositive, control.positives);
+    if (crossValidation_ && crossValidation_->complete) {
+        for (const HeldOutSequence& h : crossValidation_->sequences) {
+            const int32_t kind = h.positive ? kLearnPositive : kLearnNegative;
+            const char* name = m.sequenceName(kind, h.record);
+            rows.push_back({h.positive ? "learning positive" : "learning negative",
+                            name ? name : "", h.fold + 1, h.score,
+                            decisionAt(h.score.bestScore, crossValidation_->level)});
+        }
+    }
+    return rows;
+}
+
+int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
+    const bool wantRows = !options_.scores.empty() || summary != nullptr;
+    const std::vector<ScoreRow> rows = wantRows ? scoreRows() : std::vector<ScoreRow>{};
+    if (summary != nullptr) {
+        if (crossValidation_)
+            (*summary)["crossValidation"] = crossValidationJson(*crossValidation_);
+        if (!rows.empty()) (*summary)["sequenceScores"] = scoresJson(rows);
+        return kExitSuccess;
+    }
+    if (!options_.scores.empty()) {
+        const IoStatus status = WriteFileAtomically(options_.scores, scoresTsv(rows));
+        if (!status.ok) return fail(kExitOutputFailed, status.message);
+        written_.emplace_back("score table", options_.scores);
+    }
+    if (!options_.evaluationReport.empty()) {
+        TMainManager& m = manager();
+        std::optional<ControlDecision> decision;
+        const std::optional<double> level = decisionLevel();
+        const ControlScores control = controlScores(m);
+        if (level && !control.negatives.empty()) {
+            decision = ControlDecision{
+                *level,
+                crossValidation_ ? "the cross-validated level" : "the level given with --level",
+                controlErrors(control, *level)};
+        }
+        const SamplePaths paths{options_.positive, options_.negative, options_.controlNegative,
+                                options_.controlPositive};
+        const EvaluationReportData data =
+            evaluationReportData(m, paths, crossValidation_.get(), decision, MOTIFORA_VERSION);
+        const std::string path = WithExtension(options_.evaluationReport, ".html");
+        const IoStatus status = WriteEvaluationReport(path, data);
+        if (!status.ok) return fail(kExitOutputFailed, status.message);
+        written_.emplace_back("evaluation report", path);
+    }
+    return kExitSuccess;
+}
+
+void BatchRun::printHeldOutSummary(std::ostream& summary) {
+    if (crossValidation_) summary << crossValidationText(*crossValidation_);
+    const std::optional<double> level = decisionLevel();
+    if (!level || !(crossValidation_ || options_.level)) return;
+    const ControlScores control = controlScores(manager());
+    if (control.negatives.empty()) return;
+    const LevelErrors errors = controlErrors(control, *level);
+    if (!crossValidation_ && options_.scores.empty() && options_.evaluationReport.empty()) return;
+    char levelText[40];
+    std::snprintf(levelText, sizeof levelText, "%.2f", *level);
+    summary << "Control decision at level " << levelText << ": first level errors "
+            << errors.first.count << " of " << errors.first.total << ", second level errors "
+            << errors.second.count << " of " << errors.second.total << "\n";
+}
+
+}  // namespace motifora

@@ -1,0 +1,262 @@
+// The folds of a cross-validation: split, search, idealization and held-out scores, in parallel.
+#include "evaluation/CrossValidation.h"
+
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/task_arena.h>
+
+#include <algorithm>
+#include <thread>
+
+#include "classify/Classificator.h"
+#include "core/SEQStorage.h"
+#include "evaluation/FoldSplit.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora {
+
+namespace {
+
+constexpr int32_t kHistogramBins = 20;
+
+std::vector<Sequence> pick(const std::vector<Sequence>& records,
+                           const std::vector<int32_t>& indexes) {
+    std::vector<Sequence> picked;
+    picked.reserve(indexes.size());
+    for (int32_t i : indexes) picked.push_back(records[static_cast<size_t>(i)]);
+    return picked;
+}
+
+bool going(RunControl* control) { return control == nullptr || control->gate(); }
+
+struct FoldOutcome {
+    bool complete = false;
+    int32_t rules = 0;
+    int32_t classes = 0;
+    std::vector<SequenceScore> positives;  // in the order of the fold's held-out positives
+    std::vector<SequenceScore> negatives;
+};
+
+void setStage(CrossValidationProgress::Fold* p, FoldStage stage, int32_t steps) {
+    if (p == nullptr) return;
+    p->stage.store(static_cast<int32_t>(stage));
+    p->step.store(0);
+    p->steps.store(steps);
+}
+
+void setStep(CrossValidationProgress::Fold* p, int32_t step) {
+    if (p != nullptr) p->step.store(step);
+}
+
+FoldOutcome runFold(const std::vector<Sequence>& trainPositives,
+                    const std::vector<Sequence>& trainNegatives,
+                    const std::vector<Sequence>& heldPositives,
+                    const std::vector<Sequence>& heldNegatives,
+                    const CrossValidationSettings& settings, RunControl* control,
+                    CrossValidationProgress::Fold* progress) {
+    FoldOutcome outcome;
+    const auto count = [](const std::vector<Sequence>& v) {
+        return static_cast<int32_t>(v.size());
+    };
+
+    // The search sees the positives followed by the negatives, as the workspace's search does.
+    SEQStorage searchObjects;
+    searchObjects.buildWholeWithNegatives(trainPositives.data(), trainNegatives.data(),
+                                          count(trainPositives), count(trainNegatives));
+    RulesStorage rules(settings.finishBufferSize, searchObjects.width);
+    RegGenerator generator;
+    generator.SetThreadCount(settings.searchThreads);
+    generator.Init(&searchObjects, &rules, settings.subBufferSize, settings.confidenceLevel,
+                   settings.cpThreshold);
+    const int32_t width = searchObjects.learnObjectCount > 0 ? searchObjects.width : 0;
+    setStage(progress, FoldStage::kSearching, width);
+    for (int32_t target = 0; target < width; ++target) {
+        setStep(progress, target);
+        generator.SetTarget(target);
+        while (going(control) && generator.Step()) {
+        }
+        if (control != nullptr && !control->isRunning()) return outcome;
+    }
+    outcome.rules = rules.Count();
+
+    // Idealization and scores see the training positives as learning objects, the training
+    // negatives as learning negatives and the held-out sequences as control objects.
+    SEQStorage objects;
+    objects.buildWhole(trainPositives.data(), count(trainPositives));
+    objects.addSetObjects(trainNegatives.data(), count(trainNegatives), 3);
+    objects.addSetObjects(heldPositives.data(), count(heldPositives), 1);
+    objects.addSetObjects(heldNegatives.data(), count(heldNegatives), 2);
+    IdealObjectArray ideal(static_cast<size_t>(objects.learnObjectCount));
+    Classificator classes;
+    classes.SetRunControl(control);
+    classes.Setup(&objects, &rules, &ideal, settings.idealizationType);
+    if (rules.Count() > 0) {
+        if (settings.idealizationSource == 0) {
+            const int32_t n = objects.learnObjectCount;
+            setStage(progress, FoldStage::kIdealizing, n);
+            for (int32_t j = 0; j < n; ++j) {
+                setStep(progress, j);
+                if (!going(control)) return outcome;
+                SEQSElem& object = objects.learnObjects[j];
+                object.classNumber = classes.IdealizeAndRegister(&object, -1);
+            }
+        } else {
+            const int32_t r = rules.Count();
+            setStage(progress, FoldStage::kIdealizing, r);
+            for (int32_t i = 0; i < r; ++i) {
+                setStep(progress, i);
+                if (!going(control)) return outcome;
+                classes.IdealizeAndRegister(nullptr, i);
+            }
+        }
+    }
+    outcome.classes = classes.idealObjectCount;
+
+    AllClassScorer scorer(classes);
+    const std::vector<ClassNorm> norms =
+        classNorms(scorer, objects.negativeObjects.data(), objects.negativeObjectCount);
+    const int32_t heldOut = objects.controlPositiveObjectCount + objects.controlNegativeObjectCount;
+    setStage(progress, FoldStage::kScoring, heldOut);
+    int32_t done = 0;
+    for (int32_t i = 0; i < objects.controlPositiveObjectCount; ++i) {
+        setStep(progress, done++);
+        if (!going(control)) return outcome;
+        outcome.positives.push_back(
+            scoreSequence(classes, scorer, norms, objects.controlPositiveObjects[i]));
+    }
+    for (int32_t i = 0; i < objects.controlNegativeObjectCount; ++i) {
+        setStep(progress, done++);
+        if (!going(control)) return outcome;
+        outcome.negatives.push_back(
+            scoreSequence(classes, scorer, norms, objects.controlNegativeObjects[i]));
+    }
+    outcome.complete = true;
+    return outcome;
+}
+
+LabelledScores scoresOf(const std::vector<HeldOutSequence>& sequences, int32_t fold) {
+    LabelledScores scores;
+    for (const HeldOutSequence& s : sequences) {
+        if (fold >= 0 && s.fold != fold) continue;
+        (s.positive ? scores.positives : scores.negatives).push_back(s.score.bestScore);
+    }
+    return scores;
+}
+
+}  // namespace
+
+void CrossValidationProgress::reset(int32_t folds) {
+    count_ = std::max(folds, 0);
+    folds_ = std::make_unique<Fold[]>(static_cast<size_t>(count_));
+}
+
+int32_t CrossValidationProgress::doneCount() const {
+    int32_t done = 0;
+    for (int32_t f = 0; f < count_; ++f) {
+        if (folds_[static_cast<size_t>(f)].stage.load() == static_cast<int32_t>(FoldStage::kDone))
+            ++done;
+    }
+    return done;
+}
+
+std::string crossValidationRefusal(const CrossValidationSettings& settings, int32_t positives,
+                                   int32_t negatives) {
+    if (settings.folds < 2) return "the number of folds must be 2 or more";
+    if (negatives < 1) return "cross-validation needs a learning negative sample";
+    if (settings.folds > positives)
+        return "there are fewer learning positive sequences (" + std::to_string(positives) +
+               ") than folds (" + std::to_string(settings.folds) + ")";
+    if (settings.folds > negatives)
+        return "there are fewer learning negative sequences (" + std::to_string(negatives) +
+               ") than folds (" + std::to_string(settings.folds) + ")";
+    if (!(settings.wantedFirstError >= 0.0 && settings.wantedFirstError <= 1.0))
+        return "the wanted first-level error must lie between 0 and 1";
+    return {};
+}
+
+CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
+                                    const std::vector<Sequence>& negatives,
+                                    const CrossValidationSettings& settings, RunControl* control,
+                                    CrossValidationProgress* progress) {
+    CrossValidationResult result;
+    result.settings = settings;
+    const auto p = static_cast<int32_t>(positives.size());
+    const auto n = static_cast<int32_t>(negatives.size());
+    if (!crossValidationRefusal(settings, p, n).empty()) return result;
+    const int32_t k = settings.folds;
+    const FoldAssignment split = stratifiedFolds(p, n, k, settings.seed);
+    if (progress != nullptr) progress->reset(k);
+
+    std::vector<FoldOutcome> outcomes(static_cast<size_t>(k));
+    auto fold = [&](int32_t f) {
+        CrossValidationProgress::Fold* foldProgress = progress ? &progress->fold(f) : nullptr;
+        FoldOutcome outcome = runFold(pick(positives, indexesOutsideFold(split.positiveFold, f)),
+                                      pick(negatives, indexesOutsideFold(split.negativeFold, f)),
+                                      pick(positives, indexesInFold(split.positiveFold, f)),
+                                      pick(negatives, indexesInFold(split.negativeFold, f)),
+                                      settings, control, foldProgress);
+        if (foldProgress != nullptr)
+            foldProgress->stage.store(
+                static_cast<int32_t>(outcome.complete ? FoldStage::kDone : FoldStage::kStopped));
+        outcomes[static_cast<size_t>(f)] = std::move(outcome);
+    };
+    const int32_t threads =
+        settings.threads > 0
+            ? settings.threads
+            : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 1) {
+        for (int32_t f = 0; f < k; ++f) fold(f);
+    } else {
+        tbb::task_arena arena(std::min(threads, k));
+        arena.execute([&] { tbb::parallel_for(0, k, 1, [&](int32_t f) { fold(f); }); });
+    }
+    for (const FoldOutcome& outcome : outcomes) {
+        if (!outcome.complete) return result;
+    }
+
+    result.sequences.resize(static_cast<size_t>(p + n));
+    std::vector<size_t> nextPositive(static_cast<size_t>(k), 0),
+        nextNegative(static_cast<size_t>(k), 0);
+    for (int32_t i = 0; i < p + n; ++i) {
+        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
+        s.positive = i < p;
+        s.record = s.positive ? i : i - p;
+        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
+                            : split.negativeFold[static_cast<size_t>(s.record)];
+        const FoldOutcome& outcome = outcomes[static_cast<size_t>(s.fold)];
+        // Held-out records enter their fold's storage in record order.
+        s.score = s.positive ? outcome.positives[nextPositive[static_cast<size_t>(s.fold)]++]
+                             : outcome.negatives[nextNegative[static_cast<size_t>(s.fold)]++];
+    }
+    result.folds.resize(static_cast<size_t>(k));
+    for (int32_t f = 0; f < k; ++f) {
+        result.folds[static_cast<size_t>(f)].rules = outcomes[static_cast<size_t>(f)].rules;
+        result.folds[static_cast<size_t>(f)].classes = outcomes[static_cast<size_t>(f)].classes;
+    }
+    result.complete = true;
+    summarizeCrossValidation(result);
+    return result;
+}
+
+void summarizeCrossValidation(CrossValidationResult& result) {
+    result.pooled = scoresOf(result.sequences, -1);
+    result.auc = aucWithDeLongInterval(result.pooled);
+    result.roc = rocCurve(result.pooled);
+    result.precisionRecall = precisionRecallCurve(result.pooled);
+    result.histogram = scoreHistogram(result.pooled, kHistogramBins);
+    result.level =
+        chooseLevel(result.pooled, result.settings.levelRule, result.settings.wantedFirstError);
+    result.errors = errorsAtLevel(result.pooled, result.level);
+    const int32_t k = static_cast<int32_t>(result.folds.size());
+    for (int32_t f = 0; f < k; ++f) {
+        FoldSummary& summary = result.folds[static_cast<size_t>(f)];
+        const LabelledScores scores = scoresOf(result.sequences, f);
+        summary.fold = f;
+        summary.positives = static_cast<int32_t>(scores.positives.size());
+        summary.negatives = static_cast<int32_t>(scores.negatives.size());
+        summary.auc = aucWithDeLongInterval(scores);
+        summary.errors = errorsAtLevel(scores, result.level);
+    }
+}
+
+}  // namespace motifora

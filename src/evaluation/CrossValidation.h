@@ -1,0 +1,120 @@
+// Stratified k-fold cross-validation of the whole learning chain: for each fold, rule search and
+// idealization on the other folds, then scores for the held-out sequences; pooled and per-fold
+// ROC, AUC, level and errors. Folds run in parallel; the results never depend on the number of
+// threads.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "core/RunControl.h"
+#include "core/Sequence.h"
+#include "evaluation/RocAnalysis.h"
+#include "evaluation/SequenceScores.h"
+
+namespace motifora {
+
+struct CrossValidationSettings {
+    int32_t folds = 5;
+    uint64_t seed = 1;
+    // The rule search (as the search page sets it).
+    double confidenceLevel = 0.05;
+    double cpThreshold = 0.8;
+    int32_t finishBufferSize = 500;
+    int32_t subBufferSize = 50;
+    // The idealization (type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting";
+    // source 0 objects, 1 rules).
+    int32_t idealizationType = 2;
+    int32_t idealizationSource = 0;
+    LevelRule levelRule = LevelRule::kWantedFirstError;
+    double wantedFirstError = 0.05;
+    // Folds run at once (0 = one per core); each fold's search evaluates children on
+    // `searchThreads` threads (0 = one per core). Neither changes a result.
+    int32_t threads = 0;
+    int32_t searchThreads = 1;
+};
+
+// Why a cross-validation cannot start, or an empty text when it can.
+std::string crossValidationRefusal(const CrossValidationSettings& settings, int32_t positives,
+                                   int32_t negatives);
+
+enum class FoldStage : int32_t {
+    kWaiting = 0,
+    kSearching = 1,   // step = target position, steps = width
+    kIdealizing = 2,  // step = object (or rule), steps = their count
+    kScoring = 3,     // step = held-out sequence, steps = their count
+    kDone = 4,
+    kStopped = 5,
+};
+
+// Progress that the window reads while the folds run (any thread may read it at any time).
+class CrossValidationProgress {
+  public:
+    struct Fold {
+        std::atomic<int32_t> stage{0};
+        std::atomic<int32_t> step{0};
+        std::atomic<int32_t> steps{0};
+    };
+    void reset(int32_t folds);
+    int32_t foldCount() const { return count_; }
+    Fold& fold(int32_t f) { return folds_[static_cast<size_t>(f)]; }
+    const Fold& fold(int32_t f) const { return folds_[static_cast<size_t>(f)]; }
+    // Folds that have reached kDone.
+    int32_t doneCount() const;
+
+  private:
+    std::unique_ptr<Fold[]> folds_;
+    int32_t count_ = 0;
+};
+
+// One held-out sequence: the sample (true learning positive, false learning negative), its
+// record index there, its fold and its scores from the classes of the other folds.
+struct HeldOutSequence {
+    bool positive = false;
+    int32_t record = 0;
+    int32_t fold = 0;
+    SequenceScore score;
+};
+
+struct FoldSummary {
+    int32_t fold = 0;
+    int32_t positives = 0;  // held out
+    int32_t negatives = 0;
+    int32_t rules = 0;  // found on the other folds
+    int32_t classes = 0;
+    AucEstimate auc;
+    LevelErrors errors;  // at the pooled level
+};
+
+struct CrossValidationResult {
+    bool complete = false;  // false when stopped (the figures are then empty)
+    CrossValidationSettings settings;
+    std::vector<FoldSummary> folds;
+    // Every learning positive, then every learning negative, in record order.
+    std::vector<HeldOutSequence> sequences;
+    LabelledScores pooled;  // best scores of the held-out positives and negatives
+    AucEstimate auc;
+    std::vector<RocPoint> roc;
+    std::vector<PrPoint> precisionRecall;
+    ScoreHistogram histogram;
+    LevelErrors errors;  // pooled, at the chosen level
+    double level = 0.0;
+};
+
+// Runs the cross-validation of `positives` and `negatives` (all of one width, as the learning
+// samples are) with `settings`. `control` may be null (runs to the end); clearing its run flag
+// stops every fold at its next gate and the result comes back incomplete. `progress` may be
+// null. Refused settings (crossValidationRefusal) give an incomplete result at once.
+CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
+                                    const std::vector<Sequence>& negatives,
+                                    const CrossValidationSettings& settings, RunControl* control,
+                                    CrossValidationProgress* progress);
+
+// Pools per-sequence results already computed (fold, label, score) into the figures of a result
+// with `settings`' level rule: pooled and per-fold AUC, curves, histogram, level and errors.
+void summarizeCrossValidation(CrossValidationResult& result);
+
+}  // namespace motifora

@@ -1,0 +1,381 @@
+// The evaluation report's HTML and its inline SVG plots.
+#include "io/EvaluationReport.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "io/SafeFile.h"
+
+namespace motifora {
+
+namespace {
+
+std::string escape(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
+std::string fixed(double value, int decimals) {
+    if (std::isnan(value)) return "n/a";
+    if (std::isinf(value)) return value > 0 ? "+&infin;" : "&minus;&infin;";
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string scientific(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3e", value);
+    return text;
+}
+
+// A coordinate for SVG attributes.
+std::string px(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.2f", value);
+    return text;
+}
+
+std::string proportion(const Proportion& p) {
+    return std::to_string(p.count) + " of " + std::to_string(p.total) + " (" + fixed(p.rate, 3) +
+           "; 95 % " + fixed(p.low, 3) + "&ndash;" + fixed(p.high, 3) + ")";
+}
+
+std::string aucText(const AucEstimate& auc) {
+    if (!auc.defined) return "n/a";
+    return fixed(auc.auc, 3) + " (" + fixed(auc.low, 3) + "&ndash;" + fixed(auc.high, 3) + ")";
+}
+
+constexpr const char* kPositiveColour = "#1f77b4";
+constexpr const char* kNegativeColour = "#d95f02";
+
+// A square plot area with axes from 0 to 1, ticks every 0.2 and axis titles.
+struct UnitPlot {
+    double size = 300, left = 48, top = 12;
+    double x(double v) const { return left + v * size; }
+    double y(double v) const { return top + (1 - v) * size; }
+    std::string frame(const std::string& xTitle, const std::string& yTitle) const {
+        std::ostringstream s;
+        s << "<rect x=\"" << px(left) << "\" y=\"" << px(top) << "\" width=\"" << px(size)
+          << "\" height=\"" << px(size) << "\" fill=\"none\" stroke=\"#444\"/>\n";
+        for (int i = 0; i <= 5; ++i) {
+            const double v = i / 5.0;
+            s << "<line x1=\"" << px(x(v)) << "\" y1=\"" << px(top + size) << "\" x2=\"" << px(x(v))
+              << "\" y2=\"" << px(top + size + 4) << "\" stroke=\"#444\"/>"
+              << "<text x=\"" << px(x(v)) << "\" y=\"" << px(top + size + 16)
+              << "\" text-anchor=\"middle\">" << fixed(v, 1) << "</text>\n";
+            s << "<line x1=\"" << px(left - 4) << "\" y1=\"" << px(y(v)) << "\" x2=\"" << px(left)
+              << "\" y2=\"" << px(y(v)) << "\" stroke=\"#444\"/>"
+              << "<text x=\"" << px(left - 7) << "\" y=\"" << px(y(v) + 4)
+              << "\" text-anchor=\"end\">" << fixed(v, 1) << "</text>\n";
+        }
+        s << "<text x=\"" << px(left + size / 2) << "\" y=\"" << px(top + size + 34)
+          << "\" text-anchor=\"middle\">" << xTitle << "</text>\n";
+        s << "<text transform=\"translate(12," << px(top + size / 2)
+          << ") rotate(-90)\" text-anchor=\"middle\">" << yTitle << "</text>\n";
+        return s.str();
+    }
+};
+
+std::string svgOpen(double width, double height, const std::string& label) {
+    return "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(width) + "\" height=\"" +
+           px(height) + "\" viewBox=\"0 0 " + px(width) + " " + px(height) +
+           "\" role=\"img\" aria-label=\"" + label + "\">\n";
+}
+
+std::string rocSvg(const CrossValidationResult& cv) {
+    UnitPlot plot;
+    std::ostringstream s;
+    s << svgOpen(370, 360, "ROC curve");
+    s << plot.frame("false positive rate (second-level error)", "true positive rate");
+    s << "<line x1=\"" << px(plot.x(0)) << "\" y1=\"" << px(plot.y(0)) << "\" x2=\""
+      << px(plot.x(1)) << "\" y2=\"" << px(plot.y(1))
+      << "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
+    s << "<polyline fill=\"none\" stroke=\"" << kPositiveColour
+      << "\" stroke-width=\"2\" points=\"";
+    for (const RocPoint& p : cv.roc)
+        s << px(plot.x(p.falsePositiveRate)) << "," << px(plot.y(p.truePositiveRate)) << " ";
+    s << "\"/>\n";
+    const double fpr = cv.errors.second.rate;
+    const double tpr = 1 - cv.errors.first.rate;
+    s << "<circle cx=\"" << px(plot.x(fpr)) << "\" cy=\"" << px(plot.y(tpr)) << "\" r=\"5\" fill=\""
+      << kNegativeColour << "\"><title>level " << fixed(cv.level, 2) << "</title></circle>\n";
+    s << "<text x=\"" << px(plot.x(0.35)) << "\" y=\"" << px(plot.y(0.1)) << "\">AUC "
+      << aucText(cv.auc) << "</text>\n";
+    // The label stays inside the plot: left of the point when the point is far right.
+    const bool left = fpr > 0.6;
+    s << "<text x=\"" << px(plot.x(fpr) + (left ? -8 : 8)) << "\" y=\"" << px(plot.y(tpr) + 16)
+      << "\" text-anchor=\"" << (left ? "end" : "start") << "\">level " << fixed(cv.level, 2)
+      << "</text>\n";
+    s << "</svg>\n";
+    return s.str();
+}
+
+std::string prSvg(const CrossValidationResult& cv) {
+    UnitPlot plot;
+    std::ostringstream s;
+    s << svgOpen(370, 360, "Precision-recall curve");
+    s << plot.frame("recall", "precision");
+    const double base = cv.pooled.positives.empty()
+                            ? 0.0
+                            : static_cast<double>(cv.pooled.positives.size()) /
+                                  (cv.pooled.positives.size() + cv.pooled.negatives.size());
+    s << "<line x1=\"" << px(plot.x(0)) << "\" y1=\"" << px(plot.y(base)) << "\" x2=\""
+      << px(plot.x(1)) << "\" y2=\"" << px(plot.y(base))
+      << "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
+    s << "<polyline fill=\"none\" stroke=\"" << kPositiveColour
+      << "\" stroke-width=\"2\" points=\"";
+    for (const PrPoint& p : cv.precisionRecall)
+        s << px(plot.x(p.recall)) << "," << px(plot.y(p.precision)) << " ";
+    s << "\"/>\n</svg>\n";
+    return s.str();
+}
+
+std::string histogramSvg(const CrossValidationResult& cv) {
+    const ScoreHistogram& h = cv.histogram;
+    const double left = 48, top = 12, width = 560, height = 220;
+    const size_t bins = h.positives.size();
+    int32_t highest = 1;
+    for (size_t b = 0; b < bins; ++b) highest = std::max({highest, h.positives[b], h.negatives[b]});
+    const double span = h.binWidth * static_cast<double>(bins);
+    std::ostringstream s;
+    s << svgOpen(left + width + 20, top + height + 50, "Score histograms");
+    s << "<rect x=\"" << px(left) << "\" y=\"" << px(top) << "\" width=\"" << px(width)
+      << "\" height=\"" << px(height) << "\" fill=\"none\" stroke=\"#444\"/>\n";
+    const double barWidth = bins > 0 ? width / static_cast<double>(bins) : width;
+    for (size_t b = 0; b < bins; ++b) {
+        const double x = left + barWidth * static_cast<double>(b);
+        const double hp = height * h.positives[b] / highest;
+        const double hn = height * h.negatives[b] / highest;
+        s << "<rect x=\"" << px(x + 1) << "\" y=\"" << px(top + height - hn) << "\" width=\""
+          << px(barWidth / 2 - 1) << "\" height=\"" << px(hn) << "\" fill=\"" << kNegativeColour
+          << "\"><title>negatives: " << h.negatives[b] << "</title></rect>\n";
+        s << "<rect x=\"" << px(x + barWidth / 2) << "\" y=\"" << px(top + height - hp)
+          << "\" width=\"" << px(barWidth / 2 - 1) << "\" height=\"" << px(hp) << "\" fill=\""
+          << kPositiveColour << "\"><title>positives: " << h.positives[b] << "</title></rect>\n";
+    }
+    for (int i = 0; i <= 4; ++i) {
+        const double x = left + width * i / 4.0;
+        s << "<text x=\"" << px(x) << "\" y=\"" << px(top + height + 16)
+          << "\" text-anchor=\"middle\">" << fixed(h.low + span * i / 4.0, 1) << "</text>\n";
+    }
+    s << "<text x=\"" << px(left - 6) << "\" y=\"" << px(top + 10) << "\" text-anchor=\"end\">"
+      << highest << "</text><text x=\"" << px(left - 6) << "\" y=\"" << px(top + height)
+      << "\" text-anchor=\"end\">0</text>\n";
+    if (span > 0 && std::isfinite(cv.level)) {
+        const double x = left + width * std::clamp((cv.level - h.low) / span, 0.0, 1.0);
+        s << "<line x1=\"" << px(x) << "\" y1=\"" << px(top) << "\" x2=\"" << px(x) << "\" y2=\""
+          << px(top + height) << "\" stroke=\"#000\" stroke-width=\"2\"/>"
+          << "<text x=\"" << px(x + 4) << "\" y=\"" << px(top + 14) << "\">level "
+          << fixed(cv.level, 2) << "</text>\n";
+    }
+    s << "<text x=\"" << px(left + width / 2) << "\" y=\"" << px(top + height + 36)
+      << "\" text-anchor=\"middle\">best held-out score over all classes</text>\n";
+    s << "</svg>\n";
+    return s.str();
+}
+
+const char* letterColour(char letter) {
+    switch (letter) {
+        case 'A':
+        case 'a':
+            return "#2ca02c";
+        case 'C':
+        case 'c':
+            return "#1f77b4";
+        case 'G':
+        case 'g':
+            return "#ff8c00";
+        case 'T':
+        case 't':
+        case 'U':
+        case 'u':
+            return "#d62728";
+        default:
+            return "#555";
+    }
+}
+
+std::string logoSvg(const ClassLogo& logo) {
+    const double column = 16, height = 90, left = 30, top = 8;
+    const double maxBits =
+        logo.letters.size() > 1 ? std::log2(static_cast<double>(logo.letters.size())) : 1.0;
+    const double width = column * static_cast<double>(logo.freq.size());
+    std::ostringstream s;
+    s << svgOpen(left + width + 10, top + height + 24,
+                 "Sequence logo of class " + std::to_string(logo.classNumber));
+    s << "<line x1=\"" << px(left - 2) << "\" y1=\"" << px(top) << "\" x2=\"" << px(left - 2)
+      << "\" y2=\"" << px(top + height) << "\" stroke=\"#444\"/>"
+      << "<text x=\"" << px(left - 5) << "\" y=\"" << px(top + 8) << "\" text-anchor=\"end\">"
+      << fixed(maxBits, 0) << "</text><text x=\"" << px(left - 5) << "\" y=\"" << px(top + height)
+      << "\" text-anchor=\"end\">0</text>\n";
+    // A capital of a bold sans-serif face is about 0.72 of its size tall.
+    constexpr double kFontSize = 20, kCapHeight = 0.72 * kFontSize;
+    for (size_t p = 0; p < logo.freq.size(); ++p) {
+        const std::vector<double>& f = logo.freq[p];
+        const double bits = informationBits(f);
+        std::vector<size_t> order(f.size());
+        for (size_t l = 0; l < order.size(); ++l) order[l] = l;
+        std::stable_sort(order.begin(), order.end(),
+                         [&](size_t a, size_t b) { return f[a] < f[b]; });
+        double base = top + height;
+        const double x = left + column * static_cast<double>(p);
+        for (size_t l : order) {
+            const double h = height * f[l] * bits / maxBits;
+            if (h < 0.5 || l >= logo.letters.size()) continue;
+            const char letter = logo.letters[l];
+            s << "<text transform=\"translate(" << px(x + column / 2) << "," << px(base)
+              << ") scale(" << px(column / (0.68 * kFontSize)) << "," << px(h / kCapHeight)
+              << ")\" font-size=\"" << kFontSize
+              << "\" font-weight=\"bold\" text-anchor=\"middle\" "
+              << "fill=\"" << letterColour(letter) << "\">" << escape(std::string(1, letter))
+              << "</text>\n";
+            base -= h;
+        }
+        if (p % 5 == 0 || p + 1 == logo.freq.size())
+            s << "<text x=\"" << px(x + column / 2) << "\" y=\"" << px(top + height + 14)
+              << "\" text-anchor=\"middle\" font-size=\"10\">" << p + 1 << "</text>\n";
+    }
+    s << "</svg>\n";
+    return s.str();
+}
+
+const char* kStyle = R"(body{font-family:sans-serif;margin:24px;color:#222;max-width:1100px}
+h1{font-size:22px}h2{font-size:18px;margin-top:28px;border-bottom:1px solid #ccc}
+table{border-collapse:collapse;margin:8px 0}td,th{border:1px solid #bbb;padding:3px 8px;text-align:left}
+th{background:#eee}td.n{text-align:right;font-variant-numeric:tabular-nums}
+svg text{font-size:12px;font-family:sans-serif}.plots{display:flex;flex-wrap:wrap;gap:16px}
+.note{color:#555;font-size:13px}code{font-size:12px})";
+
+}  // namespace
+
+double informationBits(const std::vector<double>& frequencies) {
+    if (frequencies.size() < 2) return 0.0;
+    double total = 0.0;
+    for (double f : frequencies) total += f;
+    if (!(total > 0)) return 0.0;  // no letter at this position
+    double entropy = 0.0;
+    for (double f : frequencies)
+        if (f > 0) entropy -= f * std::log2(f);
+    return std::max(0.0, std::log2(static_cast<double>(frequencies.size())) - entropy);
+}
+
+std::string EvaluationReportHtml(const EvaluationReportData& data) {
+    std::ostringstream s;
+    s << "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
+      << "<title>Motifora evaluation report</title>\n<style>" << kStyle
+      << "</style>\n</head>\n<body>\n";
+    s << "<h1>Motifora evaluation report</h1>\n";
+    s << "<p>Made " << escape(data.date) << " by Motifora " << escape(data.version) << ".</p>\n";
+
+    s << "<h2>Input files</h2>\n<table><tr><th>sample</th><th>file</th><th>records</th>"
+      << "<th>SHA-256</th></tr>\n";
+    for (const ReportInputFile& f : data.inputs) {
+        s << "<tr><td>" << escape(f.role) << "</td><td>" << escape(f.path)
+          << "</td><td class=\"n\">" << f.records << "</td><td><code>"
+          << (f.sha256.empty() ? "unreadable" : f.sha256) << "</code></td></tr>\n";
+    }
+    s << "</table>\n";
+
+    s << "<h2>Settings</h2>\n<table>\n";
+    for (const auto& [name, value] : data.settings)
+        s << "<tr><th>" << escape(name) << "</th><td>" << escape(value) << "</td></tr>\n";
+    s << "</table>\n";
+
+    const CrossValidationResult* cv = data.crossValidation;
+    s << "<h2>Cross-validation</h2>\n";
+    if (cv == nullptr || !cv->complete) {
+        s << "<p>" << (cv == nullptr ? "Not run." : "Stopped before the end; no figures.")
+          << "</p>\n";
+    } else {
+        const CrossValidationSettings& cs = cv->settings;
+        s << "<p>" << cs.folds << "-fold stratified cross-validation (seed " << cs.seed
+          << "): for each fold the rule search and the idealization ran on the other folds; "
+          << "each held-out sequence is scored against every class so formed, and its best "
+          << "score decides: above the level it is taken for a positive. Intervals are 95 %: "
+          << "DeLong's for the AUC, Wilson's for error rates.</p>\n";
+        s << "<p><b>AUC " << aucText(cv->auc) << "</b>; level " << fixed(cv->level, 2) << " ("
+          << (cs.levelRule == LevelRule::kBalancedAccuracy
+                  ? std::string("best balanced accuracy")
+                  : "wanted first-level error " + fixed(cs.wantedFirstError, 3))
+          << "): first-level errors " << proportion(cv->errors.first) << ", second-level errors "
+          << proportion(cv->errors.second) << ".</p>\n";
+        s << "<div class=\"plots\">" << rocSvg(*cv) << prSvg(*cv) << "</div>\n";
+        s << "<p>Held-out score histograms: <span style=\"color:" << kPositiveColour
+          << "\">&#9632; positives</span> <span style=\"color:" << kNegativeColour
+          << "\">&#9632; negatives</span>; the black line is the level.</p>\n";
+        s << histogramSvg(*cv);
+        s << "<table><tr><th>fold</th><th>positives</th><th>negatives</th><th>rules</th>"
+          << "<th>classes</th><th>AUC (95 %)</th><th>first-level errors</th>"
+          << "<th>second-level errors</th></tr>\n";
+        for (const FoldSummary& f : cv->folds) {
+            s << "<tr><td class=\"n\">" << f.fold + 1 << "</td><td class=\"n\">" << f.positives
+              << "</td><td class=\"n\">" << f.negatives << "</td><td class=\"n\">" << f.rules
+              << "</td><td class=\"n\">" << f.classes << "</td><td class=\"n\">" << aucText(f.auc)
+              << "</td><td class=\"n\">" << proportion(f.errors.first) << "</td><td class=\"n\">"
+              << proportion(f.errors.second) << "</td></tr>\n";
+        }
+        s << "<tr><th>pooled</th><th class=\"n\">" << cv->errors.first.total
+          << "</th><th class=\"n\">" << cv->errors.second.total << "</th><th></th><th></th>"
+          << "<th class=\"n\">" << aucText(cv->auc) << "</th><th class=\"n\">"
+          << proportion(cv->errors.first) << "</th><th class=\"n\">"
+          << proportion(cv->errors.second) << "</th></tr>\n</table>\n";
+    }
+
+    if (data.hasControlDecision) {
+        const ControlDecision& d = data.control;
+        s << "<h2>Decision on the control data</h2>\n<p>At level " << fixed(d.level, 2) << " ("
+          << escape(d.levelSource) << "), every control sequence scored against every class: "
+          << "first-level errors (positives not above the level) " << proportion(d.errors.first)
+          << "; second-level errors (negatives above it) " << proportion(d.errors.second)
+          << ".</p>\n";
+    }
+
+    s << "<h2>Sequence logos of the largest classes</h2>\n";
+    if (data.logos.empty()) s << "<p>No classes.</p>\n";
+    for (const ClassLogo& logo : data.logos) {
+        s << "<p>Class " << logo.classNumber << ": " << logo.members << " learning object"
+          << (logo.members == 1 ? "" : "s") << " (information content in bits)</p>\n"
+          << logoSvg(logo);
+    }
+
+    s << "<h2>Rules</h2>\n";
+    s << "<p>" << data.ruleCount << " rules";
+    if (static_cast<int32_t>(data.rules.size()) < data.ruleCount)
+        s << "; the first " << data.rules.size() << " in the store's order are listed";
+    s << ".</p>\n<table><tr><th>#</th><th>Fisher</th><th>CP</th><th>rule</th></tr>\n";
+    for (size_t i = 0; i < data.rules.size(); ++i) {
+        const ReportRule& r = data.rules[i];
+        s << "<tr><td class=\"n\">" << i + 1 << "</td><td class=\"n\">" << scientific(r.fisher)
+          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td><code>" << escape(r.text)
+          << "</code></td></tr>\n";
+    }
+    s << "</table>\n</body>\n</html>\n";
+    return s.str();
+}
+
+IoStatus WriteEvaluationReport(const std::string& fileName, const EvaluationReportData& data) {
+    return WriteFileAtomically(fileName, EvaluationReportHtml(data));
+}
+
+}  // namespace motifora

@@ -1,0 +1,108 @@
+// The "Cross-validation" window as data: folds, seed, level rule, the run's buttons and
+// progress, the ROC curve with its operating point, the score histograms with the level, the
+// error table, and "Use this level".
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <vector>
+
+#include "evaluation/CrossValidation.h"
+#include "ui/model/Controls.h"
+
+namespace motifora {
+
+class TMainForm;
+
+// The ROC curve as the window draws it: points (false positive rate, true positive rate), the
+// operating point of the level, and the AUC text.
+class RocView : public Control {
+  public:
+    using Control::Control;
+    struct Curve {
+        std::vector<std::pair<double, double>> points;
+        std::pair<double, double> operatingPoint{0.0, 0.0};
+        std::string aucText;
+        bool shown = false;
+    };
+    Curve curve() const;
+    void setCurve(Curve value);
+
+  private:
+    Curve curve_;
+};
+
+// The held-out score histograms of positives and negatives with the level line.
+class HistogramView : public Control {
+  public:
+    using Control::Control;
+    struct Bars {
+        ScoreHistogram histogram;
+        double level = 0.0;
+        bool shown = false;
+    };
+    Bars bars() const;
+    void setBars(Bars value);
+
+  private:
+    Bars bars_;
+};
+
+class TCrossValForm {
+    // Declared first: every control below refers to it.
+    std::recursive_mutex& mutex_;
+
+  public:
+    TCrossValForm(TMainForm& main, std::recursive_mutex& mutex);
+    TCrossValForm(const TCrossValForm&) = delete;
+    TCrossValForm& operator=(const TCrossValForm&) = delete;
+
+    Control Window{mutex_};  // not modal; hidden at start
+    Label Caption{mutex_, "Cross-validation"};
+    Label FoldsLabel{mutex_, "Folds"};
+    Edit FoldsEdit{mutex_, "5"};
+    Label SeedLabel{mutex_, "Seed"};
+    Edit SeedEdit{mutex_, "1"};
+    RadioGroup LevelRuleGroup{
+        mutex_, "Level", {"Wanted first-level error", "Best balanced accuracy"}, 0};
+    Edit WantedErrorEdit{mutex_, "0,05"};
+    Button StartBtn{mutex_, "Start"};
+    Button PauseBtn{mutex_, "Pause", false};
+    Button StopBtn{mutex_, "Stop", false};
+    ProgressBar Progress{mutex_, 0, 100};
+    Label StatusLabel{mutex_, ""};
+    Label ResultLabel{mutex_, ""};
+    RocView Roc{mutex_};
+    HistogramView Histograms{mutex_};
+    // Row 0 headers; a row per fold, then "pooled".
+    Grid ErrorsList{mutex_, 7, 1};
+    Button UseLevelBtn{mutex_, "Use this level", false};
+
+    void Show() { Window.setVisible(true); }
+
+    // "Start": checks the entries (a refusal is shown in a message box) and starts the run on
+    // the workspace's worker; on a paused run it resumes.
+    void StartBtnClick();
+    void PauseBtnClick();
+    void StopBtnClick();
+    // Puts the level into the main window's recognition level field (and recounts when the
+    // field is in use).
+    void UseLevelBtnClick();
+    // The 100 ms tick: progress while the run goes on, the results once it has ended.
+    void Tick();
+
+    // The last complete result shown, or null.
+    std::shared_ptr<const CrossValidationResult> shownResult() const;
+
+  private:
+    void showResult(const CrossValidationResult& result);
+    void runEnded();
+
+    TMainForm& main_;
+    bool running_ = false;
+    std::shared_ptr<const CrossValidationResult> shown_;
+};
+
+}  // namespace motifora

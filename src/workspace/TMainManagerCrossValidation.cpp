@@ -1,0 +1,135 @@
+// The workspace's held-out evaluation: cross-validation of the learning samples on the worker,
+// and the scores of the classified control sequences against every class.
+#include <algorithm>
+
+#include "classify/Classificator.h"
+#include "rules/RegGenerator.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+CrossValidationSettings TMainManager::crossValidationDefaults() const {
+    CrossValidationSettings settings;
+    // The settings of the last regularity search, when the workspace stored any.
+    const bool searched =
+        finishBufferSize != 0 || subBufferSize != 0 || confidenceLevel != 0.0 || cpThreshold != 0.0;
+    if (searched) {
+        settings.confidenceLevel = confidenceLevel;
+        settings.cpThreshold = cpThreshold;
+        settings.finishBufferSize = finishBufferSize;
+        settings.subBufferSize = subBufferSize;
+    }
+    settings.idealizationType =
+        classificator && classificator->idealizationType >= 0 ? classificator->idealizationType : 0;
+    settings.idealizationSource = idealizationSource;
+    settings.searchThreads = generator ? generator->threadCount : 0;
+    return settings;
+}
+
+int TMainManager::startCrossValidation(const CrossValidationSettings& settings) {
+    crossValidationError_.clear();
+    if (workMode == 1) {
+        crossValidationError_ =
+            "cross-validation works on whole aligned sequences, not in shift-positions mode";
+        return kCrossValidationRefused;
+    }
+    const int32_t positives =
+        std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()));
+    const int32_t negatives =
+        learnNegativeLoaded.load()
+            ? std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()))
+            : 0;
+    crossValidationError_ = crossValidationRefusal(settings, positives, negatives);
+    if (!crossValidationError_.empty()) return kCrossValidationRefused;
+    if (workerLive()) return StartCode::kNoThread;
+    settleWorker();
+
+    crossValidationSettings_ = settings;
+    crossValidationInput_.positives.assign(learnPositive.begin(),
+                                           learnPositive.begin() + positives);
+    crossValidationInput_.negatives.assign(learnNegative.begin(),
+                                           learnNegative.begin() + negatives);
+    crossValidationProgress.reset(settings.folds);
+    {
+        std::lock_guard<std::mutex> lock(crossValidationMutex_);
+        crossValidationResult_.reset();
+    }
+    // A pause that came in after the previous process had ended must not hold this one.
+    paused.store(false);
+    setRunning(true);
+    crossValidationActive.store(true);
+    if (!startWorker(&TMainManager::crossValidationBody)) {
+        crossValidationActive.store(false);
+        setRunning(false);
+        return StartCode::kNoThread;
+    }
+    return StartCode::kStarted;
+}
+
+void TMainManager::crossValidationBody() {
+    struct EndOnExit {
+        TMainManager& m;
+        ~EndOnExit() {
+            m.crossValidationInput_.positives.clear();
+            m.crossValidationInput_.negatives.clear();
+            m.crossValidationActive.store(false);
+        }
+    } end{*this};
+    auto result = std::make_shared<CrossValidationResult>(
+        crossValidate(crossValidationInput_.positives, crossValidationInput_.negatives,
+                      crossValidationSettings_, &runControl, &crossValidationProgress));
+    {
+        std::lock_guard<std::mutex> lock(crossValidationMutex_);
+        crossValidationResult_ = std::move(result);
+    }
+    setRunning(false);
+}
+
+int TMainManager::pauseCrossValidation() {
+    if (crossValidationActive.load()) setPaused(true);
+    return 0;
+}
+
+int TMainManager::resumeCrossValidation() {
+    setPaused(false);
+    return 0;
+}
+
+int TMainManager::stopCrossValidation() {
+    if (crossValidationActive.load()) stopCurrent();
+    return 0;
+}
+
+std::shared_ptr<const CrossValidationResult> TMainManager::crossValidationResult() const {
+    std::lock_guard<std::mutex> lock(crossValidationMutex_);
+    return crossValidationResult_;
+}
+
+std::vector<SequenceScore> TMainManager::controlSequenceScores(int32_t kind) {
+    std::vector<SequenceScore> scores;
+    const bool negative = kind == kControlNegative;
+    if (kind != kControlNegative && kind != kControlPositive) return scores;
+    if (workerLive() || !classificator || !storage || classCount < 1) return scores;
+    if (!(negative ? controlNegativeClassified.load() : controlPositiveClassified.load()))
+        return scores;
+    const ObjectSet& set =
+        negative ? storage->controlNegativeObjects : storage->controlPositiveObjects;
+    const int32_t count = std::min(
+        negative ? storage->controlNegativeObjectCount : storage->controlPositiveObjectCount,
+        set.size());
+    // Classifying here must not write into the window's grids.
+    classificator->SetDisplay(nullptr);
+    AllClassScorer scorer(*classificator);
+    const int32_t negatives = learnNegativeLoaded.load() ? std::min(storage->negativeObjectCount,
+                                                                    storage->negativeObjects.size())
+                                                         : 0;
+    const std::vector<ClassNorm> norms =
+        classNorms(scorer, storage->negativeObjects.data(), negatives);
+    scores.reserve(static_cast<size_t>(count));
+    for (int32_t i = 0; i < count; ++i)
+        scores.push_back(scoreSequence(*classificator, scorer, norms, set[i]));
+    classificator->SetDisplay(display);
+    return scores;
+}
+
+}  // namespace motifora

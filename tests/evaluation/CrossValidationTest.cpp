@@ -1,0 +1,252 @@
+// Cross-validation on generated samples: the class-at-once scorer against ScoreObject, results
+// independent of the thread count, a stop, the refusals and the bookkeeping of the folds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "classify/Classificator.h"
+#include "core/SEQStorage.h"
+#include "evaluation/CrossValidation.h"
+#include "evaluation/SequenceScores.h"
+#include "rules/RegGenerator.h"
+#include "rules/RulesStorage.h"
+
+namespace motifora {
+namespace {
+
+constexpr unsigned kSeed = 20261207;
+
+// Positives carry a motif (with some noise) at fixed positions; negatives are uniform.
+struct Samples {
+    std::vector<Sequence> positives, negatives;
+};
+
+Samples generated(unsigned seed, int32_t count, int32_t width) {
+    std::printf("generated samples: seed %u\n", seed);
+    std::mt19937 random(seed);
+    const char letters[] = "ACGT";
+    const std::string motif = "TATAAT";
+    Samples samples;
+    auto make = [&](bool positive) {
+        std::string text;
+        for (int32_t p = 0; p < width; ++p) text += letters[random() % 4];
+        if (positive) {
+            for (size_t i = 0; i < motif.size(); ++i) {
+                if (random() % 5 != 0) text[3 + i] = motif[i];
+            }
+        }
+        Sequence s;
+        s.assign(text, positive ? "p" : "n", 1);
+        return s;
+    };
+    for (int32_t i = 0; i < count; ++i) samples.positives.push_back(make(true));
+    for (int32_t i = 0; i < count; ++i) samples.negatives.push_back(make(false));
+    return samples;
+}
+
+CrossValidationSettings smallSettings() {
+    CrossValidationSettings settings;
+    settings.folds = 4;
+    settings.seed = 7;
+    settings.finishBufferSize = 120;
+    settings.subBufferSize = 20;
+    return settings;
+}
+
+bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+TEST(AllClassScorer, GivesExactlyTheScoresOfScoreObject) {
+    const Samples samples = generated(kSeed, 40, 14);
+    SEQStorage storage;
+    storage.buildWhole(samples.positives.data(), 40);
+    storage.addSetObjects(samples.negatives.data(), 40, 2);
+    RulesStorage rules(150, storage.width);
+    RegGenerator generator;
+    generator.Init(&storage, &rules, 25, 0.05, 0.8);
+    generator.RunSearch(nullptr);
+    ASSERT_GT(rules.Count(), 0);
+    for (int32_t type : {0, 2}) {
+        IdealObjectArray ideal(static_cast<size_t>(storage.learnObjectCount));
+        Classificator classes;
+        classes.Setup(&storage, &rules, &ideal, type);
+        for (int32_t j = 0; j < storage.learnObjectCount; ++j)
+            classes.IdealizeAndRegister(&storage.learnObjects[j], -1);
+        ASSERT_GT(classes.idealObjectCount, 1);
+        AllClassScorer scorer(classes);
+        ASSERT_EQ(scorer.classCount(), classes.idealObjectCount);
+        std::vector<double> scores;
+        int32_t nonZero = 0;
+        for (const ObjectSet* set : {&storage.learnObjects, &storage.controlNegativeObjects}) {
+            for (int32_t i = 0; i < set->size(); ++i) {
+                scorer.scoreAll((*set)[i], scores);
+                for (int32_t k = 0; k < classes.idealObjectCount; ++k) {
+                    const double expected = classes.ScoreObject((*set)[i], i, k);
+                    ASSERT_TRUE(sameBits(scores[static_cast<size_t>(k)], expected))
+                        << "object " << i << " class " << k << ": " << scores[k] << " vs "
+                        << expected;
+                    if (expected != 0.0) ++nonZero;
+                }
+            }
+        }
+        EXPECT_GT(nonZero, 0);  // the comparison covered real sums, not only zeros
+    }
+}
+
+TEST(AllClassScorer, SummaryKeepsTheBestClassAndTheLargestZScore) {
+    const Samples samples = generated(kSeed + 1, 30, 12);
+    SEQStorage storage;
+    storage.buildWhole(samples.positives.data(), 30);
+    storage.addSetObjects(samples.negatives.data(), 30, 3);
+    RulesStorage rules(150, storage.width);
+    RegGenerator generator;
+    generator.Init(&storage, &rules, 25, 0.05, 0.8);
+    generator.RunSearch(nullptr);
+    IdealObjectArray ideal(30);
+    Classificator classes;
+    classes.Setup(&storage, &rules, &ideal, 2);
+    for (int32_t j = 0; j < 30; ++j)
+        storage.learnObjects[j].classNumber =
+            classes.IdealizeAndRegister(&storage.learnObjects[j], -1);
+    AllClassScorer scorer(classes);
+    const std::vector<ClassNorm> norms = classNorms(scorer, storage.negativeObjects.data(), 30);
+    ASSERT_EQ(norms.size(), static_cast<size_t>(classes.idealObjectCount));
+    for (int32_t j = 0; j < 30; ++j) {
+        const SEQSElem& object = storage.learnObjects[j];
+        const SequenceScore s = scoreSequence(classes, scorer, norms, object);
+        // A learning object is identical to the class it made.
+        EXPECT_EQ(s.assignedClass, object.classNumber);
+        double best = -INFINITY, bestZ = -INFINITY;
+        int32_t bestClass = -1;
+        for (int32_t k = 0; k < classes.idealObjectCount; ++k) {
+            const double v = classes.ScoreObject(object, j, k);
+            if (v > best) best = v, bestClass = k;
+            if (norms[k].usable) bestZ = std::max(bestZ, (v - norms[k].mean) / norms[k].deviation);
+        }
+        EXPECT_EQ(s.bestClass, bestClass);
+        EXPECT_DOUBLE_EQ(s.bestScore, best);
+        if (std::isfinite(bestZ)) {
+            EXPECT_DOUBLE_EQ(s.normalizedScore, bestZ);
+        }
+    }
+}
+
+void expectSameResults(const CrossValidationResult& a, const CrossValidationResult& b) {
+    ASSERT_TRUE(a.complete);
+    ASSERT_TRUE(b.complete);
+    ASSERT_EQ(a.sequences.size(), b.sequences.size());
+    for (size_t i = 0; i < a.sequences.size(); ++i) {
+        const SequenceScore& x = a.sequences[i].score;
+        const SequenceScore& y = b.sequences[i].score;
+        EXPECT_EQ(a.sequences[i].fold, b.sequences[i].fold);
+        EXPECT_EQ(x.assignedClass, y.assignedClass) << i;
+        EXPECT_EQ(x.bestClass, y.bestClass) << i;
+        EXPECT_TRUE(sameBits(x.bestScore, y.bestScore)) << i;
+        EXPECT_TRUE(sameBits(x.normalizedScore, y.normalizedScore)) << i;
+    }
+    for (size_t f = 0; f < a.folds.size(); ++f) {
+        EXPECT_EQ(a.folds[f].rules, b.folds[f].rules);
+        EXPECT_EQ(a.folds[f].classes, b.folds[f].classes);
+    }
+    EXPECT_TRUE(sameBits(a.auc.auc, b.auc.auc));
+    EXPECT_TRUE(sameBits(a.level, b.level));
+}
+
+TEST(CrossValidation, ResultsDoNotDependOnTheThreadCount) {
+    const Samples samples = generated(kSeed + 2, 36, 14);
+    CrossValidationSettings one = smallSettings();
+    one.threads = 1;
+    one.searchThreads = 1;
+    CrossValidationSettings many = smallSettings();
+    many.threads = 3;
+    many.searchThreads = 2;
+    const auto a = crossValidate(samples.positives, samples.negatives, one, nullptr, nullptr);
+    const auto b = crossValidate(samples.positives, samples.negatives, many, nullptr, nullptr);
+    expectSameResults(a, b);
+}
+
+TEST(CrossValidation, FoldsHoldEverySequenceOnceAndThePooledFiguresAgree) {
+    const Samples samples = generated(kSeed + 3, 36, 14);
+    CrossValidationProgress progress;
+    const CrossValidationResult r =
+        crossValidate(samples.positives, samples.negatives, smallSettings(), nullptr, &progress);
+    ASSERT_TRUE(r.complete);
+    EXPECT_EQ(progress.doneCount(), 4);
+    ASSERT_EQ(r.folds.size(), 4u);
+    int32_t positives = 0, negatives = 0;
+    for (const FoldSummary& fold : r.folds) {
+        positives += fold.positives;
+        negatives += fold.negatives;
+        EXPECT_EQ(fold.positives, 9);
+        EXPECT_EQ(fold.negatives, 9);
+        EXPECT_GT(fold.rules, 0);
+        EXPECT_GT(fold.classes, 0);
+        EXPECT_DOUBLE_EQ(fold.errors.level, r.level);
+    }
+    EXPECT_EQ(positives, 36);
+    EXPECT_EQ(negatives, 36);
+    ASSERT_EQ(r.sequences.size(), 72u);
+    for (size_t i = 0; i < 72; ++i) {
+        EXPECT_EQ(r.sequences[i].positive, i < 36);
+        EXPECT_EQ(r.sequences[i].record, static_cast<int32_t>(i < 36 ? i : i - 36));
+    }
+    // The level keeps the pooled first-level error within the wish.
+    EXPECT_LE(r.errors.first.rate, r.settings.wantedFirstError + 1e-12);
+    EXPECT_EQ(r.errors.first.total, 36);
+    EXPECT_EQ(r.errors.second.total, 36);
+    EXPECT_DOUBLE_EQ(r.auc.auc, aucWithDeLongInterval(r.pooled).auc);
+    // The planted motif is found on held-out data.
+    EXPECT_GT(r.auc.auc, 0.7);
+    EXPECT_LE(r.auc.low, r.auc.auc);
+    EXPECT_GE(r.auc.high, r.auc.auc);
+}
+
+TEST(CrossValidation, AnotherSeedAnotherSplit) {
+    const Samples samples = generated(kSeed + 4, 24, 12);
+    CrossValidationSettings settings = smallSettings();
+    settings.threads = 1;
+    const auto a = crossValidate(samples.positives, samples.negatives, settings, nullptr, nullptr);
+    settings.seed = 8;
+    const auto b = crossValidate(samples.positives, samples.negatives, settings, nullptr, nullptr);
+    ASSERT_TRUE(a.complete && b.complete);
+    bool differs = false;
+    for (size_t i = 0; i < a.sequences.size(); ++i)
+        differs = differs || a.sequences[i].fold != b.sequences[i].fold;
+    EXPECT_TRUE(differs);
+}
+
+TEST(CrossValidation, StoppedRunComesBackIncomplete) {
+    const Samples samples = generated(kSeed + 5, 24, 12);
+    RunControl control;  // run flag clear: every fold stops at its first gate
+    CrossValidationProgress progress;
+    const auto r =
+        crossValidate(samples.positives, samples.negatives, smallSettings(), &control, &progress);
+    EXPECT_FALSE(r.complete);
+    EXPECT_TRUE(r.sequences.empty());
+    ASSERT_EQ(progress.foldCount(), 4);
+    for (int32_t f = 0; f < 4; ++f)
+        EXPECT_EQ(progress.fold(f).stage.load(), static_cast<int32_t>(FoldStage::kStopped));
+}
+
+TEST(CrossValidation, Refusals) {
+    CrossValidationSettings settings;
+    settings.folds = 1;
+    EXPECT_NE(crossValidationRefusal(settings, 10, 10).find("2 or more"), std::string::npos);
+    settings.folds = 5;
+    EXPECT_NE(crossValidationRefusal(settings, 10, 0).find("negative sample"), std::string::npos);
+    EXPECT_NE(crossValidationRefusal(settings, 4, 10).find("positive"), std::string::npos);
+    EXPECT_NE(crossValidationRefusal(settings, 10, 3).find("negative"), std::string::npos);
+    settings.wantedFirstError = 1.5;
+    EXPECT_FALSE(crossValidationRefusal(settings, 10, 10).empty());
+    settings.wantedFirstError = 0.05;
+    EXPECT_TRUE(crossValidationRefusal(settings, 10, 10).empty());
+    const auto r = crossValidate({}, {}, settings, nullptr, nullptr);
+    EXPECT_FALSE(r.complete);
+}
+
+}  // namespace
+}  // namespace motifora

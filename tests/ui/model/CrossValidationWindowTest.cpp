@@ -1,0 +1,128 @@
+// The "Cross-validation" window of the model: refusals of its entries, a whole run on the
+// worker shown in the window (table, ROC, histograms), "Use this level", and the evaluation
+// report saved from the File menu.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "FormFixture.h"
+
+namespace motifora::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+class CrossValidationWindowTest : public FormFixture {
+  protected:
+    std::string positive = std::string(MOTIFORA_EXAMPLES_DIR) + "/promoters_pos.seq";
+    std::string negative = std::string(MOTIFORA_EXAMPLES_DIR) + "/promoters_neg.seq";
+
+    void loadSamples() {
+        dialogs.choose(positive);
+        form->mmbtnAddSequenciesClick();
+        dialogs.choose(negative);
+        form->mmbtnAddNegativeSequenciesClick();
+        ASSERT_TRUE(manager().learnNegativeLoaded.load());
+        dialogs.texts(true);
+    }
+    // Runs the window's cross-validation with small buffers to its end: the worker is waited
+    // for, then the window's tick shows what it stored.
+    void runToTheEnd() {
+        TMainManager& m = manager();
+        m.finishBufferSize = 60;
+        m.subBufferSize = 15;
+        m.confidenceLevel = 0.05;
+        m.cpThreshold = 0.8;
+        TCrossValForm& w = form->CrossValForm;
+        w.FoldsEdit.setText("3");
+        w.SeedEdit.setText("4");
+        w.StartBtnClick();
+        ASSERT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+        EXPECT_FALSE(w.StartBtn.enabled());
+        EXPECT_TRUE(w.StopBtn.enabled());
+        m.joinWorker();
+        form->SearchingTimerTimer();  // the tick that notices the end
+    }
+};
+
+TEST_F(CrossValidationWindowTest, TheMenuShowsTheWindow) {
+    EXPECT_FALSE(form->CrossValForm.Window.visible());
+    form->mmbtnCrossValidationClick();
+    EXPECT_TRUE(form->CrossValForm.Window.visible());
+}
+
+TEST_F(CrossValidationWindowTest, BadEntriesAndMissingSamplesAreRefused) {
+    TCrossValForm& w = form->CrossValForm;
+    struct Case {
+        const char *folds, *seed, *wanted, *says;
+    };
+    for (const Case c : {Case{"1", "1", "0.05", "folds"}, Case{"x", "1", "0.05", "folds"},
+                         Case{"5", "-2", "0.05", "seed"}, Case{"5", "1", "2", "wanted"},
+                         Case{"5", "1", "0.05", "negative sample"}}) {
+        dialogs.texts(true);
+        w.FoldsEdit.setText(c.folds);
+        w.SeedEdit.setText(c.seed);
+        w.WantedErrorEdit.setText(c.wanted);
+        w.StartBtnClick();
+        ASSERT_EQ(dialogs.messages.size(), 1u) << c.says;
+        EXPECT_NE(lastMessage().text.find(c.says), std::string::npos) << lastMessage().text;
+        EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
+        EXPECT_TRUE(w.StartBtn.enabled());
+        EXPECT_FALSE(manager().crossValidationActive.load());
+    }
+}
+
+TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
+    loadSamples();
+    runToTheEnd();
+    TCrossValForm& w = form->CrossValForm;
+    const auto result = w.shownResult();
+    ASSERT_TRUE(result);
+    ASSERT_TRUE(result->complete);
+    EXPECT_EQ(w.StatusLabel.text(), "Done");
+    EXPECT_TRUE(w.StartBtn.enabled());
+    EXPECT_FALSE(w.StopBtn.enabled());
+    EXPECT_EQ(w.Progress.position(), w.Progress.maximum());
+    // Three folds and the pooled row under the header.
+    ASSERT_EQ(w.ErrorsList.rowCount(), 5);
+    EXPECT_EQ(w.ErrorsList.cell(0, 4), "pooled");
+    EXPECT_EQ(w.ErrorsList.cell(1, 4), "53");
+    EXPECT_EQ(w.ErrorsList.cell(4, 4), form->numbers().fixed(result->level, 2));
+    const RocView::Curve roc = w.Roc.curve();
+    EXPECT_TRUE(roc.shown);
+    ASSERT_EQ(roc.points.size(), result->roc.size());
+    EXPECT_DOUBLE_EQ(roc.operatingPoint.first, result->errors.second.rate);
+    EXPECT_NE(roc.aucText.find(form->numbers().fixed(result->auc.auc, 3)), std::string::npos);
+    const HistogramView::Bars bars = w.Histograms.bars();
+    EXPECT_TRUE(bars.shown);
+    EXPECT_DOUBLE_EQ(bars.level, result->level);
+    int32_t counted = 0;
+    for (int32_t c : bars.histogram.positives) counted += c;
+    EXPECT_EQ(counted, 53);
+
+    ASSERT_TRUE(w.UseLevelBtn.enabled());
+    w.UseLevelBtnClick();
+    EXPECT_EQ(form->RecLevelEdit.text(), form->numbers().fixed(result->level, 2));
+}
+
+TEST_F(CrossValidationWindowTest, TheEvaluationReportIsSavedFromTheFileMenu) {
+    loadSamples();
+    runToTheEnd();
+    const fs::path file = fs::temp_directory_path() / "motifora_window_evaluation";
+    fs::remove(file.string() + ".html");
+    dialogs.choose(file.string());
+    form->mmbtnSaveEvaluationReportClick();
+    EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+    std::ifstream in(file.string() + ".html");
+    ASSERT_TRUE(in.good());
+    const std::string html((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(html.find("3-fold stratified cross-validation (seed 4)"), std::string::npos);
+    EXPECT_NE(html.find(positive), std::string::npos);  // the loaded file with its digest
+    EXPECT_NE(html.find(negative), std::string::npos);
+    fs::remove(file.string() + ".html");
+}
+
+}  // namespace
+}  // namespace motifora::testing
