@@ -66,3 +66,5 @@ BENCHMARK(BM_CrossValidation5Fold)
 
 }  // namespace
 }  // namespace motifora
+
+BENCHMARK_MAIN();
