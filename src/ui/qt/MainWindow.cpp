@@ -324,6 +324,30 @@ QWidget* MainWindow::gridPane(const char* paneName, TextControl& captionControl,
     return pane;
 }
 
+QLayout* MainWindow::progressRow(ProgressBar& model, const char* name, const char* tip) {
+    auto* row = new QHBoxLayout;
+    auto* bar = new QProgressBar;
+    bar->setObjectName(name);
+    bar->setToolTip(tip);
+    bar->setTextVisible(false);
+    bar->setMaximumHeight(14);
+    auto* percent = new QLabel;
+    percent->setObjectName(QString(name) + "Percent");
+    percent->setToolTip(tip);
+    percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    percent->setMinimumWidth(percent->fontMetrics().horizontalAdvance("100 %") + 4);
+    row->addWidget(bar, 1);
+    row->addWidget(percent);
+    binder_.bind(model, [&model, bar, percent] {
+        bar->setRange(model.minimum(), model.maximum());
+        bar->setValue(model.position());
+        bar->setVisible(model.visible());
+        percent->setText(QString::number(model.percent()) + " %");
+        percent->setVisible(model.visible());
+    });
+    return row;
+}
+
 // ---- menus, tool bar, status bar ----
 
 void MainWindow::buildMenus() {
@@ -500,33 +524,10 @@ QWidget* MainWindow::buildRulesPage() {
     settings->addRow(caption("Size of Sub Buffers", page), sub);
     layout->addLayout(settings);
 
-    // Each bar with its progress in percent beside it ("<name>Percent").
-    auto addBar = [this, layout](ProgressBar& model, const char* name, const char* tip) {
-        auto* row = new QHBoxLayout;
-        auto* bar = new QProgressBar;
-        bar->setObjectName(name);
-        bar->setToolTip(tip);
-        bar->setTextVisible(false);
-        bar->setMaximumHeight(14);
-        auto* percent = new QLabel;
-        percent->setObjectName(QString(name) + "Percent");
-        percent->setToolTip(tip);
-        percent->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        percent->setMinimumWidth(percent->fontMetrics().horizontalAdvance("100 %") + 4);
-        row->addWidget(bar, 1);
-        row->addWidget(percent);
-        layout->addLayout(row);
-        binder_.bind(model, [&model, bar, percent] {
-            bar->setRange(model.minimum(), model.maximum());
-            bar->setValue(model.position());
-            bar->setVisible(model.visible());
-            percent->setText(QString::number(model.percent()) + " %");
-            percent->setVisible(model.visible());
-        });
-    };
-    addBar(f.FinishProgress, "FinishProgress", "Rules kept in the final buffer");
-    addBar(f.PreBufProgress, "PreBufProgress", "Pre-buffer");
-    addBar(f.PostBufProgress, "PostBufProgress", "Post-buffer");
+    layout->addLayout(
+        progressRow(f.FinishProgress, "FinishProgress", "Rules kept in the final buffer"));
+    layout->addLayout(progressRow(f.PreBufProgress, "PreBufProgress", "Pre-buffer"));
+    layout->addLayout(progressRow(f.PostBufProgress, "PostBufProgress", "Post-buffer"));
 
     auto* alignment = new QGroupBox("Alignment type");
     alignment->setObjectName("AlignmentGroup");

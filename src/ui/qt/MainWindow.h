@@ -11,6 +11,7 @@
 
 class QAction;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -80,6 +81,8 @@ class MainWindow : public QMainWindow {
     QPushButton* button(TextControl& control, const char* name, std::function<void()> handler);
     QRadioButton* radio(CheckControl& control, const char* name, std::function<void()> handler);
     QLineEdit* lineEdit(TextControl& control, const char* name);
+    // A progress bar named `name` with its percentage beside it (a label "<name>Percent").
+    QLayout* progressRow(ProgressBar& model, const char* name, const char* tip);
     QAction* action(QMenu* menu, CheckControl& control, const char* name,
                     std::function<void()> handler, bool checkable = false);
     void syncIdealObjectSelection();
