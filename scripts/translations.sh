@@ -9,7 +9,7 @@ lupdate=$(command -v lupdate-qt6 || command -v lupdate || echo /usr/lib/qt6/bin/
 # The marked texts are their own ids (QT_TRID_NOOP), so lupdate notes that they have no separate
 # source text; that note is expected.
 "$lupdate" -tr-function-alias QT_TRID_NOOP+=MOTIFORA_TR -locations none -no-obsolete \
-    src/core src/workspace src/ui/model -ts translations/motifora_en.ts 2>&1 |
+    src -ts translations/motifora_en.ts 2>&1 |
     grep -v "has no source" || true
 if grep -q 'type="unfinished"' translations/motifora_en.ts; then
     echo "Texts without English in translations/motifora_en.ts:" >&2

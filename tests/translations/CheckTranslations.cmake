@@ -6,7 +6,7 @@ file(MAKE_DIRECTORY "${WORK}")
 file(COPY_FILE "${SOURCE}/translations/motifora_en.ts" "${WORK}/motifora_en.ts")
 execute_process(
     COMMAND "${LUPDATE}" -tr-function-alias QT_TRID_NOOP+=MOTIFORA_TR -locations none
-        "${SOURCE}/src/core" "${SOURCE}/src/workspace" "${SOURCE}/src/ui/model"
+        "${SOURCE}/src"
         -ts "${WORK}/motifora_en.ts"
     RESULT_VARIABLE failed OUTPUT_QUIET ERROR_QUIET)
 if(failed)
