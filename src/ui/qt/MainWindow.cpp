@@ -644,6 +644,8 @@ QWidget* MainWindow::buildClassesPage() {
     layout->addSpacing(8);
     layout->addWidget(button(f.btnStartRecognition, "btnStartRecognition",
                              [&f] { f.btnStartRecognitionClick(); }));
+    // The scanning recognition's progress (long control sequences).
+    layout->addLayout(progressRow(f.ScanProgress, "ScanProgress", "Windows scanned"));
     auto* arranged = new QCheckBox(qs(f.Rec_Arranged.text()));
     arranged->setObjectName("Rec_Arranged");
     connect(arranged, &QCheckBox::clicked, this, [this, &f](bool checked) {
