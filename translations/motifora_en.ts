@@ -184,4 +184,58 @@
         <translation>Recognition in progress ...</translation>
     </message>
 </context>
+<context>
+    <name>motifora::GenomeScanWindow</name>
+    <message>
+        <source>Browse...</source>
+        <translation>Browse...</translation>
+    </message>
+    <message>
+        <source>Genome</source>
+        <translation>Genome</translation>
+    </message>
+    <message>
+        <source>FASTA (*.fa *.fasta *.fna *.fas *.fa.gz *.fasta.gz *.fna.gz *.fas.gz);;All (*)</source>
+        <translation>FASTA (*.fa *.fasta *.fna *.fas *.fa.gz *.fasta.gz *.fna.gz *.fas.gz);;All (*)</translation>
+    </message>
+    <message>
+        <source>Genome (FASTA)</source>
+        <translation>Genome (FASTA)</translation>
+    </message>
+    <message>
+        <source>Classes (e.g. 1,3-5; empty: all)</source>
+        <translation>Classes (e.g. 1,3-5; empty: all)</translation>
+    </message>
+    <message>
+        <source>Level (hits reach it; empty: none)</source>
+        <translation>Level (hits reach it; empty: none)</translation>
+    </message>
+    <message>
+        <source>Whole Record</source>
+        <translation>Whole Record</translation>
+    </message>
+    <message>
+        <source>Export BED</source>
+        <translation>Export BED</translation>
+    </message>
+    <message>
+        <source>BED (*.bed)</source>
+        <translation>BED (*.bed)</translation>
+    </message>
+    <message>
+        <source>Export bedGraph</source>
+        <translation>Export bedGraph</translation>
+    </message>
+    <message>
+        <source>bedGraph (*.bedGraph *.bedgraph)</source>
+        <translation>bedGraph (*.bedGraph *.bedgraph)</translation>
+    </message>
+</context>
+<context>
+    <name>motifora::MainWindow</name>
+    <message>
+        <source>Scan Genome (FASTA)...</source>
+        <translation>Scan Genome (FASTA)...</translation>
+    </message>
+</context>
 </TS>

@@ -125,7 +125,7 @@ void TCrossValForm::Tick() {
     if (!failure.empty()) {
         m.finished = false;
         StatusLabel.setText("Stopped");
-        main_.message(failure, "Ошибка", MessageIcon::Error);
+        main_.message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
     const auto result = m.crossValidationResult();

@@ -117,7 +117,7 @@ void TMainForm::tickScanDisplay() {
         StatusBar1.setPanel(2, "");
     }
     const std::string failure = m.takeWorkerError();
-    if (!failure.empty()) message(failure, "Ошибка", MessageIcon::Error);
+    if (!failure.empty()) message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
     if (complete) ShowPositionScores(static_cast<int32_t>(m.windowScores.size()));
 }
 
