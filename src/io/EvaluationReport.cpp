@@ -136,10 +136,11 @@ std::string prSvg(const CrossValidationResult& cv) {
     std::ostringstream s;
     s << svgOpen(370, 360, "Precision-recall curve");
     s << plot.frame("recall", "precision");
-    const double base = cv.pooled.positives.empty()
-                            ? 0.0
-                            : static_cast<double>(cv.pooled.positives.size()) /
-                                  (cv.pooled.positives.size() + cv.pooled.negatives.size());
+    const double base =
+        cv.pooled.positives.empty()
+            ? 0.0
+            : static_cast<double>(cv.pooled.positives.size()) /
+                  static_cast<double>(cv.pooled.positives.size() + cv.pooled.negatives.size());
     s << "<line x1=\"" << px(plot.x(0)) << "\" y1=\"" << px(plot.y(base)) << "\" x2=\""
       << px(plot.x(1)) << "\" y2=\"" << px(plot.y(base))
       << "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
