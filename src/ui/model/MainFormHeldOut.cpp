@@ -37,8 +37,9 @@ void TMainForm::mmbtnSaveEvaluationReportClick() {
         evaluationReportData(m, samplePaths, cv.get(), decision, MOTIFORA_VERSION);
     const IoStatus status = WriteEvaluationReport(path, data);
     if (!status.ok)
-        message(std::string(kWriteErrorText) + "\n" + path + "\n" + status.message,
-                kWriteErrorCaption, MessageIcon::Error);
+        message(
+            std::string(MOTIFORA_TR("Ошибка записи в файл:")) + "\n" + path + "\n" + status.message,
+            MOTIFORA_TR("Ошибка"), MessageIcon::Error);
 }
 
 }  // namespace motifora
