@@ -6,34 +6,12 @@
 #include <cstdio>
 #include <sstream>
 
+#include "io/HtmlReports.h"
 #include "io/SafeFile.h"
 
 namespace motifora {
 
 namespace {
-
-std::string escape(const std::string& text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 std::string fixed(double value, int decimals) {
     if (std::isnan(value)) return "n/a";
@@ -249,7 +227,7 @@ std::string logoSvg(const ClassLogo& logo) {
               << ") scale(" << px(column / (0.68 * kFontSize)) << "," << px(h / kCapHeight)
               << ")\" font-size=\"" << kFontSize
               << "\" font-weight=\"bold\" text-anchor=\"middle\" "
-              << "fill=\"" << letterColour(letter) << "\">" << escape(std::string(1, letter))
+              << "fill=\"" << letterColour(letter) << "\">" << HtmlEscaped(std::string(1, letter))
               << "</text>\n";
             base -= h;
         }
@@ -287,12 +265,13 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
       << "<title>Motifora evaluation report</title>\n<style>" << kStyle
       << "</style>\n</head>\n<body>\n";
     s << "<h1>Motifora evaluation report</h1>\n";
-    s << "<p>Made " << escape(data.date) << " by Motifora " << escape(data.version) << ".</p>\n";
+    s << "<p>Made " << HtmlEscaped(data.date) << " by Motifora " << HtmlEscaped(data.version)
+      << ".</p>\n";
 
     s << "<h2>Input files</h2>\n<table><tr><th>sample</th><th>file</th><th>records</th>"
       << "<th>SHA-256</th></tr>\n";
     for (const ReportInputFile& f : data.inputs) {
-        s << "<tr><td>" << escape(f.role) << "</td><td>" << escape(f.path)
+        s << "<tr><td>" << HtmlEscaped(f.role) << "</td><td>" << HtmlEscaped(f.path)
           << "</td><td class=\"n\">" << f.records << "</td><td><code>"
           << (f.sha256.empty() ? "unreadable" : f.sha256) << "</code></td></tr>\n";
     }
@@ -300,7 +279,7 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
 
     s << "<h2>Settings</h2>\n<table>\n";
     for (const auto& [name, value] : data.settings)
-        s << "<tr><th>" << escape(name) << "</th><td>" << escape(value) << "</td></tr>\n";
+        s << "<tr><th>" << HtmlEscaped(name) << "</th><td>" << HtmlEscaped(value) << "</td></tr>\n";
     s << "</table>\n";
 
     const CrossValidationResult* cv = data.crossValidation;
@@ -346,7 +325,7 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
     if (data.hasControlDecision) {
         const ControlDecision& d = data.control;
         s << "<h2>Decision on the control data</h2>\n<p>At level " << fixed(d.level, 2) << " ("
-          << escape(d.levelSource) << "), every control sequence scored against every class: "
+          << HtmlEscaped(d.levelSource) << "), every control sequence scored against every class: "
           << "first-level errors (positives not above the level) " << proportion(d.errors.first)
           << "; second-level errors (negatives above it) " << proportion(d.errors.second)
           << ".</p>\n";
@@ -368,7 +347,7 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
     for (size_t i = 0; i < data.rules.size(); ++i) {
         const ReportRule& r = data.rules[i];
         s << "<tr><td class=\"n\">" << i + 1 << "</td><td class=\"n\">" << scientific(r.fisher)
-          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td><code>" << escape(r.text)
+          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td><code>" << HtmlEscaped(r.text)
           << "</code></td></tr>\n";
     }
     s << "</table>\n</body>\n</html>\n";

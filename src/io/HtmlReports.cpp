@@ -35,35 +35,12 @@ std::string quoted(const std::string& text) { return "\"" + text + "\""; }
 // `text` with the characters that HTML reads as markup written as entities, so that a sequence
 // name such as "<script>" is shown as written instead of being run by the browser. Texts
 // without them keep their bytes.
-std::string escaped(std::string_view text) {
-    std::string out;
-    out.reserve(text.size());
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            case '"':
-                out += "&quot;";
-                break;
-            default:
-                out += c;
-        }
-    }
-    return out;
-}
 
 void tableRow(std::string& out, const GridText& grid, int32_t row) {
     out += "    <TR>\n";
     for (int32_t column : {0, 2, 4, 5, 6}) {
         out += "      <TD>";
-        out += escaped(grid.cell(column, row));
+        out += HtmlEscaped(grid.cell(column, row));
         out += "      </TD>\n";
     }
     out += "    </TR>\n";
@@ -89,6 +66,30 @@ std::string percentF(double value) {
 
 }  // namespace
 
+std::string HtmlEscaped(std::string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
+        }
+    }
+    return out;
+}
+
 IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
                          std::string& html) {
     std::string out;
@@ -100,7 +101,7 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
     const bool severalClasses = ideal.columnCount == 6;
     double level = 0.0;
     if (!severalClasses) {
-        out += "<BR>Recognition Level =  " + escaped(source.recognitionLevel) + "\n";
+        out += "<BR>Recognition Level =  " + HtmlEscaped(source.recognitionLevel) + "\n";
         if (!readLevel(source.recognitionLevel, numbers, level)) {
             return IoStatus::failure("The recognition level " + quoted(source.recognitionLevel) +
                                      " is not a number.");
@@ -108,17 +109,17 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
     } else {
         for (int32_t r = 1; r < ideal.rowCount(); ++r) {
             if (ideal.cell(3, r).empty()) continue;
-            out += "<BR>" + escaped(ideal.cell(0, r)) +
-                   " Class Recognition Level =  " + escaped(ideal.cell(3, r)) + "\n";
+            out += "<BR>" + HtmlEscaped(ideal.cell(0, r)) +
+                   " Class Recognition Level =  " + HtmlEscaped(ideal.cell(3, r)) + "\n";
         }
     }
 
     out += "<HR align=left width=350 SIZE=2>\n";
-    out += "<BR>First Level Error =  " + escaped(source.firstLevelError) + "\n";
-    out += "<BR>" + escaped(source.firstErrorCount) + "\n";
+    out += "<BR>First Level Error =  " + HtmlEscaped(source.firstLevelError) + "\n";
+    out += "<BR>" + HtmlEscaped(source.firstErrorCount) + "\n";
     out += "<HR align=left width=350 SIZE=2>\n";
-    out += "<BR>Second Level Error =  " + escaped(source.secondLevelError) + "\n";
-    out += "<BR>" + escaped(source.secondErrorCount) + "\n";
+    out += "<BR>Second Level Error =  " + HtmlEscaped(source.secondLevelError) + "\n";
+    out += "<BR>" + HtmlEscaped(source.secondErrorCount) + "\n";
     out += "<BR><BR> \n";
     out += "<TABLE BORDER>\n";
 
@@ -207,14 +208,14 @@ IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat
     out += "<HTML>\n";
     out += "<BODY>\n";
     out += "<H1 ALIGN=center>Long Seq Recognition Results</H1>\n";
-    out += "<BR>Recognition Level =  " + escaped(source.recognitionLevel) + "\n";
+    out += "<BR>Recognition Level =  " + HtmlEscaped(source.recognitionLevel) + "\n";
     out += "<BR><BR> \n";
     out += "<TABLE BORDER>\n";
     heading(out, "4", "Control Data");
     for (const ScoreRun& run : FindScoreRuns(source.scores, level)) {
         out += "    <TR>\n";
-        out += "      <TD>" + escaped(source.controlNegative.cell(0, 1)) + "      </TD>\n";
-        out += "      <TD>" + escaped(source.controlNegative.cell(2, 1)) + "      </TD>\n";
+        out += "      <TD>" + HtmlEscaped(source.controlNegative.cell(0, 1)) + "      </TD>\n";
+        out += "      <TD>" + HtmlEscaped(source.controlNegative.cell(2, 1)) + "      </TD>\n";
         out += "      <TD>" + std::to_string(run.start) + "..." + std::to_string(run.end) +
                "      </TD>\n";
         out += "      <TD>" + percentF(run.maximum) + "      </TD>\n";

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "core/NumberFormat.h"
@@ -63,6 +64,10 @@ struct ScoreRun {
     int32_t end = 0;
     double maximum = 0.0;
 };
+// `text` with &, <, > and " written as character references, for any text a report copies from
+// the data.
+std::string HtmlEscaped(std::string_view text);
+
 std::vector<ScoreRun> FindScoreRuns(const std::vector<double>& scores, double level);
 
 }  // namespace motifora
