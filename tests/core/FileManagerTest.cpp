@@ -100,7 +100,7 @@ TEST(SeqReader, FormatErrors) {
          "UTF-16"},
         {"UTF-16 big-endian with its mark", std::string("\xFE\xFF\0>\0a\0;\0A", 10), 0, 1,
          "UTF-16"},
-        {"UTF-16 little-endian without a mark", std::string(">\0a\0;\0A\0\n\0>\0b\0;\0C\0\n\0", 24),
+        {"UTF-16 little-endian without a mark", std::string(">\0a\0;\0A\0\n\0>\0b\0;\0C\0\n\0", 20),
          0, 2, "UTF-16"},
         {"byte-order mark before the first '>'", "\xEF\xBB\xBF>a;AC\n", 0, 1, "byte-order mark"},
     };
