@@ -10,6 +10,8 @@ cd "$(dirname "$0")/.."
 scripts/setup.sh --no-build
 
 jobs=$(nproc)
+# ccache hashes paths relative to the checkout, so a fresh clone elsewhere reuses earlier builds.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 export QT_QPA_PLATFORM=offscreen
 build=build-test
 status=0

@@ -1,14 +1,12 @@
 // The folds of a cross-validation: split, search, idealization and held-out scores, in parallel.
 #include "evaluation/CrossValidation.h"
 
-#include <oneapi/tbb/parallel_for.h>
-#include <oneapi/tbb/task_arena.h>
-
 #include <algorithm>
 #include <thread>
 
 #include "classify/Classificator.h"
 #include "core/SEQStorage.h"
+#include "core/WorkerPool.h"
 #include "evaluation/FoldSplit.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
@@ -207,8 +205,10 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
     if (threads <= 1) {
         for (int32_t f = 0; f < k; ++f) fold(f);
     } else {
-        tbb::task_arena arena(std::min(threads, k));
-        arena.execute([&] { tbb::parallel_for(0, k, 1, [&](int32_t f) { fold(f); }); });
+        WorkerPool pool(std::min(threads, k));
+        pool.run(static_cast<size_t>(k), [&](size_t begin, size_t end) {
+            for (size_t f = begin; f < end; ++f) fold(static_cast<int32_t>(f));
+        });
     }
     for (const FoldOutcome& outcome : outcomes) {
         if (!outcome.complete) return result;

@@ -1,13 +1,12 @@
 // Bitsets over the learning objects per (position, letter): the fast evaluation of rules.
 #pragma once
 
-#include <oneapi/tbb/task_arena.h>
-
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "core/SEQStorage.h"
+#include "core/WorkerPool.h"
 #include "rules/Rule.h"
 
 namespace motifora {
@@ -66,8 +65,7 @@ class MatchIndex {
 
     // The worker pool that evaluates children, kept between extensions (remade when the thread
     // count changes).
-    std::unique_ptr<tbb::task_arena> arena;
-    int32_t arenaThreads = 0;
+    std::unique_ptr<WorkerPool> pool;
 
     int32_t objects = 0;
     int32_t words = 0;

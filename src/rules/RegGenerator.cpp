@@ -1,10 +1,6 @@
 // The regularity generator: seeding a target, the level-by-level steps, children and their tests.
 #include "rules/RegGenerator.h"
 
-#include <oneapi/tbb/blocked_range.h>
-#include <oneapi/tbb/parallel_for.h>
-#include <oneapi/tbb/task_arena.h>
-
 #include <algorithm>
 #include <thread>
 
@@ -233,16 +229,9 @@ void RegGenerator::extendFast(Rule& rule) {
     if (threads <= 1 || freePositions.size() < 2 || work < 4096) {
         evaluatePositions(0, freePositions.size());
     } else {
-        if (index_->arena == nullptr || index_->arenaThreads != threads) {
-            index_->arena = std::make_unique<tbb::task_arena>(threads);
-            index_->arenaThreads = threads;
-        }
-        index_->arena->execute([&] {
-            tbb::parallel_for(tbb::blocked_range<size_t>(0, freePositions.size(), 1),
-                              [&](const tbb::blocked_range<size_t>& r) {
-                                  evaluatePositions(r.begin(), r.end());
-                              });
-        });
+        if (index_->pool == nullptr || index_->pool->threads() != threads)
+            index_->pool = std::make_unique<WorkerPool>(threads);
+        index_->pool->run(freePositions.size(), evaluatePositions);
     }
     evaluationCount += static_cast<int64_t>(candidates.size());
     // Tested and inserted strictly in candidate order, as if one child were made at a time.

@@ -1,0 +1,85 @@
+#include "core/WorkerPool.h"
+
+#include <algorithm>
+#include <atomic>
+#include <exception>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#ifndef MOTIFORA_PLAIN_THREADS
+#include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/parallel_for.h>
+#include <oneapi/tbb/task_arena.h>
+#endif
+
+namespace motifora {
+
+#ifndef MOTIFORA_PLAIN_THREADS
+
+// Normal builds keep a oneTBB arena for the pool's lifetime, so repeated loops reuse its workers.
+struct WorkerPool::Arena {
+    explicit Arena(int32_t threads) : arena(threads) {}
+    tbb::task_arena arena;
+};
+
+WorkerPool::WorkerPool(int32_t threads)
+    : threads_(std::max(threads, 1)), arena_(std::make_unique<Arena>(threads_)) {}
+
+WorkerPool::~WorkerPool() = default;
+
+void WorkerPool::run(size_t count, const std::function<void(size_t, size_t)>& body) {
+    if (count == 0) return;
+    if (threads_ == 1 || count == 1) {
+        body(0, count);
+        return;
+    }
+    arena_->arena.execute([&] {
+        tbb::parallel_for(tbb::blocked_range<size_t>(0, count, 1),
+                          [&](const tbb::blocked_range<size_t>& r) { body(r.begin(), r.end()); });
+    });
+}
+
+#else
+
+// ThreadSanitizer builds start plain threads for each loop and join them: the checker cannot see
+// the hand-offs inside the uninstrumented oneTBB library and would report them as races, while
+// it sees thread start and join. The loop bodies, where races of our own would live, run on
+// real concurrent threads all the same.
+struct WorkerPool::Arena {};
+
+WorkerPool::WorkerPool(int32_t threads) : threads_(std::max(threads, 1)) {}
+
+WorkerPool::~WorkerPool() = default;
+
+void WorkerPool::run(size_t count, const std::function<void(size_t, size_t)>& body) {
+    if (count == 0) return;
+    if (threads_ == 1 || count == 1) {
+        body(0, count);
+        return;
+    }
+    std::atomic<size_t> next{0};
+    std::exception_ptr failure;
+    std::mutex failureMutex;
+    const auto work = [&] {
+        for (size_t i = next.fetch_add(1); i < count; i = next.fetch_add(1)) {
+            try {
+                body(i, i + 1);
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(failureMutex);
+                if (!failure) failure = std::current_exception();
+            }
+        }
+    };
+    const size_t helpers = std::min(static_cast<size_t>(threads_), count) - 1;
+    std::vector<std::thread> workers;
+    workers.reserve(helpers);
+    for (size_t t = 0; t < helpers; ++t) workers.emplace_back(work);
+    work();
+    for (std::thread& worker : workers) worker.join();
+    if (failure) std::rethrow_exception(failure);
+}
+
+#endif
+
+}  // namespace motifora

@@ -1,0 +1,32 @@
+#pragma once
+// A fixed number of workers that share the iterations of a loop.
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace motifora {
+
+class WorkerPool {
+  public:
+    // threads >= 1; the calling thread counts as one of them.
+    explicit WorkerPool(int32_t threads);
+    ~WorkerPool();
+    WorkerPool(const WorkerPool&) = delete;
+    WorkerPool& operator=(const WorkerPool&) = delete;
+
+    int32_t threads() const { return threads_; }
+
+    // Calls body(begin, end) on ranges that cover [0, count) once each, from up to threads()
+    // threads at a time, and returns when every call has returned; everything the calls wrote
+    // is visible to the caller then. The first exception a call throws is rethrown here.
+    void run(size_t count, const std::function<void(size_t begin, size_t end)>& body);
+
+  private:
+    struct Arena;
+    int32_t threads_;
+    std::unique_ptr<Arena> arena_;
+};
+
+}  // namespace motifora
