@@ -1,0 +1,86 @@
+// Rules that tell the learning positives from the learning negatives: the regularity search with
+// the sample of an object (positive or negative) as the predicted "letter".
+//
+// The objects of the search are the positives followed by the negatives, each with one more
+// position after its last: the label column, code 0 for a positive and 1 for a negative. The
+// generator then runs on that column as its only target. Conditions are never placed on the
+// target, so a rule's conditions stay on the letters; its conditional probability, its Fisher
+// test on the table (conditions hold / not) x (positive / negative), the thresholds, the two
+// sub-buffers, the finish buffer, the dropping of weak conditions and the bitset evaluation
+// are those of every other search, bit for bit.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/CCodeTable.h"
+#include "core/RunControl.h"
+#include "core/SEQStorage.h"
+#include "core/Sequence.h"
+#include "rules/Rule.h"
+
+namespace motifora {
+
+struct ContrastSettings {
+    double fisherThreshold = 0.05;  // "Confidence interval"
+    double cpThreshold = 0.8;       // "Min. level of CP"
+    int32_t finishBufferSize = 500;
+    int32_t subBufferSize = 50;
+    int32_t threads = 1;               // children of one rule evaluated at once (0 = one per core)
+    bool referenceEvaluation = false;  // the per-object evaluation instead of the bitsets
+};
+
+// One discriminative rule, free of any storage.
+struct ContrastRule {
+    std::vector<RuleCondition> conditions;  // ascending position (0-based)
+    double fisher = 1.0;
+    double cp = 0.0;
+    // The signed probability of "positive": above 0 the rule predicts a positive with
+    // probability r, below 0 it predicts a negative with probability |r|. |r| = cp.
+    double r = 0.0;
+    int32_t positivesHolding = 0;  // learning positives whose letters satisfy the conditions
+    int32_t negativesHolding = 0;
+    FisherTable table;  // t11 holding and predicted right, t12 holding and wrong, ...
+
+    bool predictsPositive() const { return r > 0.0; }
+    // -ln(1 - |r|), the weight every score of the program gives a rule.
+    double weight() const;
+};
+
+struct ContrastRules {
+    std::vector<ContrastRule> rules;  // ascending Fisher value, as the finish buffer holds them
+    int32_t positives = 0;            // learning objects the rules were found on
+    int32_t negatives = 0;
+    int32_t width = 0;
+    CCodeTable letters;  // the code table the conditions' letters refer to
+    int64_t evaluations = 0;
+    bool complete = false;  // false when stopped
+
+    // "3=T & 5=-G => positive" (the conditions as the rules grid writes them).
+    std::string conditionsText(const ContrastRule& rule) const;
+    // "T at 12 and not G at 10 => positive, 31 of 42 positives, 3 of 42 negatives".
+    std::string plainText(const ContrastRule& rule, const std::string& positiveName = "positive",
+                          const std::string& negativeName = "negative") const;
+};
+
+// The storage the search runs on: positives then negatives coded as `objects` is (its learning
+// objects, the first `positiveCount` of them positive) with the label column appended. Its
+// alphabet is that of `objects`; an alphabet of fewer than two letters cannot code the label
+// and gives an empty storage.
+void buildLabelledStorage(const SEQStorage& objects, int32_t positiveCount, SEQStorage& labelled);
+
+// Searches discriminative rules over the learning objects of `objects` (positives first, then
+// negatives; `positiveCount` of them positive). `control` may be null (runs to the end).
+ContrastRules searchContrastRules(const SEQStorage& objects, int32_t positiveCount,
+                                  const ContrastSettings& settings, RunControl* control);
+// The same from sequence records (coded with the positives' letters, as the search page does).
+ContrastRules searchContrastRules(const std::vector<Sequence>& positives,
+                                  const std::vector<Sequence>& negatives,
+                                  const ContrastSettings& settings, RunControl* control);
+
+// True when the codes of `object` satisfy every condition of `rule` (a position past the
+// object's end is uncovered: it fails a positive condition and satisfies a negative one).
+bool contrastRuleHolds(const ContrastRule& rule, const SEQSElem& object, int32_t alphabetSize);
+
+}  // namespace motifora
