@@ -408,6 +408,12 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
     auto* balancedOption =
         app.add_flag("--balanced", o.balanced, "Held-out level: the best balanced accuracy instead")
             ->group(heldOut);
+    auto* contrastOption =
+        app.add_flag("--contrast", o.contrast,
+                     "Discriminative regularities: rules that tell the learning positives from "
+                     "the learning negatives, and the score they give (cross-validated beside "
+                     "the class score with --cross-validate)")
+            ->group(heldOut);
     app.add_option("--scores", o.scores,
                    "Write every scored sequence (control data, and held-out learning data "
                    "with --cross-validate) as a table")
@@ -543,6 +549,8 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
             "give --cross-validate K too");
     if (given(crossValidateOption) && o.open.empty() && o.negative.empty())
         problems.add("--cross-validate needs a learning negative sample (--negative)");
+    if (given(contrastOption) && o.open.empty() && o.negative.empty())
+        problems.add("--contrast needs a learning negative sample (--negative)");
     std::string error;
     if (given(stagesOption)) {
         std::array<bool, kStageCount> chosen{};

@@ -61,6 +61,9 @@ struct BatchOptions {
     bool balanced = false;
     std::string scores;
     std::string evaluationReport;
+    // Discriminative regularities (rules that tell the learning positives from the negatives) and
+    // their score, cross-validated beside the class score with --cross-validate.
+    bool contrast = false;
 
     std::string save;
     std::string exportText;

@@ -710,6 +710,7 @@ int BatchRun::run() {
     if (code) return code;
     if ((code = runCrossValidation())) return code;
     if (interruptRequested()) return interrupted(nullptr);
+    if ((code = runContrast())) return code;
 
     if ((code = writeOutputs())) return code;
     printSummary();

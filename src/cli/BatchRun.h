@@ -14,6 +14,8 @@
 #include "cli/BatchOptions.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/JsonSummary.h"
+#include "io/EvaluationReport.h"
+#include "rules/ContrastSearch.h"
 #include "ui/model/TMainForm.h"
 
 namespace motifora {
@@ -82,6 +84,12 @@ class BatchRun {
     int writeHeldOutOutputs(nlohmann::ordered_json* summary);
     // Prints the cross-validation and the control decision to `summary`.
     void printHeldOutSummary(std::ostream& summary);
+    // --contrast (BatchRunContrast.cpp): the discriminative search on the learning samples, its
+    // cross-validation with --cross-validate, and their outputs.
+    int runContrast();
+    nlohmann::ordered_json contrastJson() const;
+    std::string contrastText() const;
+    ContrastReport contrastReport() const;
 
     // Ticks the timer every 100 ms until the process has ended and its end was reported, and
     // then waits for its worker. On an interrupt the process's stop button is pressed once and
@@ -115,6 +123,8 @@ class BatchRun {
     std::vector<std::pair<std::string, std::string>> written_;
     JsonSummary json_;
     std::shared_ptr<const CrossValidationResult> crossValidation_;
+    std::shared_ptr<const ContrastRules> contrastRules_;
+    std::shared_ptr<const CrossValidationResult> contrastValidation_;
     int32_t searchWidth_ = 0;  // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;

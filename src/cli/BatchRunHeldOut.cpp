@@ -1,11 +1,13 @@
 // The held-out evaluation of a batch run: the cross-validation process, the control decision,
 // the score table, the evaluation report and their summary lines.
+#include <algorithm>
 #include <thread>
 
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/Interrupt.h"
+#include "evaluation/ContrastScore.h"
 #include "io/SafeFile.h"
 #include "workspace/EvaluationReportSource.h"
 #include "workspace/TMainManager.h"
@@ -111,19 +113,42 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
     auto add = [&](const char* sample, int32_t kind, const std::vector<SequenceScore>& scores) {
         for (size_t i = 0; i < scores.size(); ++i) {
             const char* name = m.sequenceName(kind, static_cast<int32_t>(i));
-            rows.push_back(
-                {sample, name ? name : "", 0, scores[i], decisionAt(scores[i].bestScore, level)});
+            rows.push_back({sample,
+                            name ? name : "",
+                            0,
+                            scores[i],
+                            decisionAt(scores[i].bestScore, level),
+                            {}});
         }
     };
     add("control negative", kControlNegative, control.negatives);
     add("control positive", kControlPositive, control.positives);
+    if (contrastRules_) {
+        // The rows hold the scored control negatives, then the scored control positives.
+        const size_t negatives = std::min(control.negatives.size(), m.controlNegative.size());
+        const size_t positives = std::min(control.positives.size(), m.controlPositive.size());
+        for (size_t i = 0; i < negatives; ++i)
+            rows[i].contrast = contrastScore(*contrastRules_, m.controlNegative[i]);
+        for (size_t i = 0; i < positives; ++i)
+            rows[control.negatives.size() + i].contrast =
+                contrastScore(*contrastRules_, m.controlPositive[i]);
+    }
+    const size_t heldOutFrom = rows.size();
     if (crossValidation_ && crossValidation_->complete) {
         for (const HeldOutSequence& h : crossValidation_->sequences) {
             const int32_t kind = h.positive ? kLearnPositive : kLearnNegative;
             const char* name = m.sequenceName(kind, h.record);
             rows.push_back({h.positive ? "learning positive" : "learning negative",
-                            name ? name : "", h.fold + 1, h.score,
-                            decisionAt(h.score.bestScore, crossValidation_->level)});
+                            name ? name : "",
+                            h.fold + 1,
+                            h.score,
+                            decisionAt(h.score.bestScore, crossValidation_->level),
+                            {}});
+        }
+        if (contrastValidation_ && contrastValidation_->complete &&
+            contrastValidation_->sequences.size() == rows.size() - heldOutFrom) {
+            for (size_t i = heldOutFrom; i < rows.size(); ++i)
+                rows[i].contrast = contrastValidation_->sequences[i - heldOutFrom].score.bestScore;
         }
     }
     return rows;
@@ -136,6 +161,7 @@ int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
         if (crossValidation_)
             (*summary)["crossValidation"] = crossValidationJson(*crossValidation_);
         if (!rows.empty()) (*summary)["sequenceScores"] = scoresJson(rows);
+        if (contrastRules_) (*summary)["contrast"] = contrastJson();
         return kExitSuccess;
     }
     if (!options_.scores.empty()) {
@@ -156,8 +182,10 @@ int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
         }
         const SamplePaths paths{options_.positive, options_.negative, options_.controlNegative,
                                 options_.controlPositive};
-        const EvaluationReportData data =
+        EvaluationReportData data =
             evaluationReportData(m, paths, crossValidation_.get(), decision, MOTIFORA_VERSION);
+        const ContrastReport contrast = contrastReport();
+        if (contrastRules_) data.contrast = &contrast;
         const std::string path = WithExtension(options_.evaluationReport, ".html");
         const IoStatus status = WriteEvaluationReport(path, data);
         if (!status.ok) return fail(kExitOutputFailed, status.message);
@@ -168,6 +196,7 @@ int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
 
 void BatchRun::printHeldOutSummary(std::ostream& summary) {
     if (crossValidation_) summary << crossValidationText(*crossValidation_);
+    if (contrastRules_) summary << contrastText();
     const std::optional<double> level = decisionLevel();
     if (!level || !(crossValidation_ || options_.level)) return;
     const ControlScores control = controlScores(manager());

@@ -1,6 +1,7 @@
 // Tables, JSON and summary text of the held-out evaluation.
 #include "cli/HeldOutOutputs.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -56,13 +57,18 @@ std::string decisionAt(double score, const std::optional<double>& level) {
 }
 
 std::string scoresTsv(const std::vector<ScoreRow>& rows) {
+    const bool contrast = std::any_of(rows.begin(), rows.end(),
+                                      [](const ScoreRow& r) { return r.contrast.has_value(); });
     std::string text =
-        "sample\tname\tclass\tbest class\tbest score\tnormalised score\tdecision\tfold\n";
+        "sample\tname\tclass\tbest class\tbest score\tnormalised score\tdecision\tfold";
+    text += contrast ? "\tdiscriminative score\n" : "\n";
     for (const ScoreRow& r : rows) {
         text += r.sample + "\t" + r.name + "\t" + classText(r.score.assignedClass) + "\t" +
                 (r.score.bestClass < 0 ? "" : std::to_string(r.score.bestClass + 1)) + "\t" +
                 number(r.score.bestScore) + "\t" + number(r.score.normalizedScore) + "\t" +
-                r.decision + "\t" + (r.fold > 0 ? std::to_string(r.fold) : "") + "\n";
+                r.decision + "\t" + (r.fold > 0 ? std::to_string(r.fold) : "");
+        if (contrast) text += "\t" + (r.contrast ? number(*r.contrast) : std::string("NA"));
+        text += "\n";
     }
     return text;
 }
@@ -83,6 +89,7 @@ nlohmann::ordered_json scoresJson(const std::vector<ScoreRow>& rows) {
         row["decision"] = r.decision.empty() ? nlohmann::ordered_json(nullptr)
                                              : nlohmann::ordered_json(r.decision);
         if (r.fold > 0) row["fold"] = r.fold;
+        if (r.contrast) row["discriminativeScore"] = jsonNumber(*r.contrast);
         list.push_back(std::move(row));
     }
     return list;

@@ -20,13 +20,17 @@ struct ScoreRow {
     int32_t fold = 0;  // 1-based fold of a held-out learning sequence; 0 for control data
     SequenceScore score;
     std::string decision;
+    // The discriminative score (--contrast): from the rules of all learning sequences for
+    // control data, from those of the other folds for a held-out learning sequence.
+    std::optional<double> contrast;
 };
 
 // "accept" when `score` is above `level`, else "reject"; empty without a level.
 std::string decisionAt(double score, const std::optional<double>& level);
 
 // Tab-separated, a header line and one line per row: sample, name, class, best class, best
-// score, normalised score, decision, fold. Classes are 1-based, "New" for no class; a missing
+// score, normalised score, decision, fold, and the discriminative score when a row has one.
+// Classes are 1-based, "New" for no class; a missing
 // best class is empty and a missing score "NA".
 std::string scoresTsv(const std::vector<ScoreRow>& rows);
 nlohmann::ordered_json scoresJson(const std::vector<ScoreRow>& rows);

@@ -239,6 +239,44 @@ std::string logoSvg(const ClassLogo& logo) {
     return s.str();
 }
 
+void contrastSection(std::ostringstream& s, const ContrastReport& c) {
+    s << "<h2>Discriminative regularities</h2>\n";
+    s << "<p>Rules whose conditions tell the learning positives from the learning negatives, "
+      << "found by the same search with the sample as the predicted letter. The discriminative "
+      << "score of a sequence is the sum of the weights -ln(1 - |r|) of the rules that hold on "
+      << "it, rules predicting a positive adding and rules predicting a negative subtracting "
+      << "(not calibrated to a probability).</p>\n";
+    const CrossValidationResult* cv = c.validation;
+    if (cv != nullptr && cv->complete) {
+        s << "<p><b>Held-out AUC " << aucText(cv->auc) << "</b> on the same folds; level "
+          << fixed(cv->level, 2) << ": first-level errors " << proportion(cv->errors.first)
+          << ", second-level errors " << proportion(cv->errors.second) << ".</p>\n";
+        s << "<div class=\"plots\">" << rocSvg(*cv) << "</div>\n";
+        s << "<table><tr><th>fold</th><th>positives</th><th>negatives</th><th>rules</th>"
+          << "<th>AUC (95 %)</th><th>first-level errors</th><th>second-level errors</th></tr>\n";
+        for (const FoldSummary& f : cv->folds) {
+            s << "<tr><td class=\"n\">" << f.fold + 1 << "</td><td class=\"n\">" << f.positives
+              << "</td><td class=\"n\">" << f.negatives << "</td><td class=\"n\">" << f.rules
+              << "</td><td class=\"n\">" << aucText(f.auc) << "</td><td class=\"n\">"
+              << proportion(f.errors.first) << "</td><td class=\"n\">"
+              << proportion(f.errors.second) << "</td></tr>\n";
+        }
+        s << "</table>\n";
+    }
+    s << "<p>" << c.ruleCount << " discriminative rules on all learning sequences ("
+      << c.positiveRules << " predicting a positive)";
+    if (static_cast<int32_t>(c.rules.size()) < c.ruleCount)
+        s << "; the " << c.rules.size() << " most significant are listed";
+    s << ".</p>\n<table><tr><th>#</th><th>Fisher</th><th>CP</th><th>rule</th></tr>\n";
+    for (size_t i = 0; i < c.rules.size(); ++i) {
+        const ReportRule& r = c.rules[i];
+        s << "<tr><td class=\"n\">" << i + 1 << "</td><td class=\"n\">" << scientific(r.fisher)
+          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td>" << HtmlEscaped(r.text)
+          << "</td></tr>\n";
+    }
+    s << "</table>\n";
+}
+
 const char* kStyle = R"(body{font-family:sans-serif;margin:24px;color:#222;max-width:1100px}
 h1{font-size:22px}h2{font-size:18px;margin-top:28px;border-bottom:1px solid #ccc}
 table{border-collapse:collapse;margin:8px 0}td,th{border:1px solid #bbb;padding:3px 8px;text-align:left}
@@ -321,6 +359,8 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
           << proportion(cv->errors.first) << "</th><th class=\"n\">"
           << proportion(cv->errors.second) << "</th></tr>\n</table>\n";
     }
+
+    if (data.contrast != nullptr) contrastSection(s, *data.contrast);
 
     if (data.hasControlDecision) {
         const ControlDecision& d = data.control;

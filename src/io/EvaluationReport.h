@@ -42,6 +42,14 @@ struct ControlDecision {
     LevelErrors errors;       // positives not above, negatives above
 };
 
+// The discriminative regularities and the cross-validation of their score.
+struct ContrastReport {
+    const CrossValidationResult* validation = nullptr;  // null: not cross-validated
+    int32_t ruleCount = 0;
+    int32_t positiveRules = 0;      // rules predicting a positive
+    std::vector<ReportRule> rules;  // the first ones, ascending Fisher; text in plain words
+};
+
 struct EvaluationReportData {
     std::string date;  // when the report was made
     std::string version;
@@ -53,6 +61,7 @@ struct EvaluationReportData {
     std::vector<ClassLogo> logos;
     int32_t ruleCount = 0;  // all rules of the store; `rules` may hold the first ones only
     std::vector<ReportRule> rules;
+    const ContrastReport* contrast = nullptr;  // null: no discriminative search
 };
 
 // The information content of one logo column in bits: log2(letters) minus the entropy; 0 for a

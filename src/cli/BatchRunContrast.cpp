@@ -1,0 +1,118 @@
+// --contrast: the discriminative search on the learning samples, the cross-validation of its
+// score on the folds of --cross-validate, and what the outputs show of them.
+#include <cstdio>
+
+#include "cli/BatchRun.h"
+#include "cli/ExitCode.h"
+#include "cli/Interrupt.h"
+#include "evaluation/ContrastScore.h"
+#include "workspace/TMainManager.h"
+
+namespace motifora {
+
+namespace {
+
+constexpr size_t kListedRules = 20;  // rules in the report, the JSON and the summary (10)
+
+std::string fixed(double value, int decimals) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string scientific(double value) {
+    char text[40];
+    std::snprintf(text, sizeof text, "%.3e", value);
+    return text;
+}
+
+}  // namespace
+
+int BatchRun::runContrast() {
+    if (!options_.contrast) return kExitSuccess;
+    TMainManager& m = manager();
+    if (m.learnNegative.empty() || m.learnPositive.empty())
+        return fail(kExitProcessFailed,
+                    "the discriminative search needs learning positive and learning negative "
+                    "samples");
+    CrossValidationSettings settings = m.crossValidationDefaults();
+    const ContrastSettings search = contrastSettingsOf(settings);
+    note("discriminative search ...");
+    RunControl control;
+    control.setRunning(true);
+    auto rules = std::make_shared<ContrastRules>(
+        searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
+    contrastRules_ = rules;
+    note("discriminative search ended: " + std::to_string(rules->rules.size()) + " rules");
+    if (interruptRequested()) return interrupted("discriminative search");
+    if (options_.crossValidateFolds) {
+        settings.folds = *options_.crossValidateFolds;
+        settings.seed = options_.crossValidateSeed;
+        if (crossValidation_) settings = crossValidation_->settings;
+        note("cross-validation of the discriminative score ...");
+        auto result = std::make_shared<CrossValidationResult>(
+            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr));
+        if (!result->complete)
+            return fail(
+                kExitProcessFailed,
+                "the cross-validation of the discriminative score cannot run: " +
+                    crossValidationRefusal(settings, m.learnPositiveCount, m.learnNegativeCount));
+        contrastValidation_ = result;
+        note("cross-validation of the discriminative score ended");
+    }
+    return kExitSuccess;
+}
+
+nlohmann::ordered_json BatchRun::contrastJson() const {
+    nlohmann::ordered_json j;
+    const ContrastRules& c = *contrastRules_;
+    j["score"] = "sum of -ln(1 - |r|) over the holding rules, + for positive, - for negative";
+    j["calibrated"] = false;
+    j["ruleCount"] = c.rules.size();
+    nlohmann::ordered_json list = nlohmann::ordered_json::array();
+    for (size_t i = 0; i < c.rules.size() && i < kListedRules; ++i) {
+        const ContrastRule& r = c.rules[i];
+        list.push_back({{"rule", c.conditionsText(r)},
+                        {"text", c.plainText(r)},
+                        {"predicts", r.predictsPositive() ? "positive" : "negative"},
+                        {"fisher", r.fisher},
+                        {"cp", r.cp},
+                        {"weight", r.weight()},
+                        {"positives", r.positivesHolding},
+                        {"negatives", r.negativesHolding}});
+    }
+    j["rules"] = std::move(list);
+    if (contrastValidation_) j["crossValidation"] = crossValidationJson(*contrastValidation_);
+    return j;
+}
+
+std::string BatchRun::contrastText() const {
+    const ContrastRules& c = *contrastRules_;
+    size_t positive = 0;
+    for (const ContrastRule& r : c.rules) positive += r.predictsPositive() ? 1 : 0;
+    std::string text = "Discriminative rules: " + std::to_string(c.rules.size()) + " (" +
+                       std::to_string(positive) + " predicting a positive)\n";
+    for (size_t i = 0; i < c.rules.size() && i < kListedRules / 2; ++i) {
+        text += "  " + c.plainText(c.rules[i]) + " (Fisher " + scientific(c.rules[i].fisher) +
+                ", CP " + fixed(c.rules[i].cp, 4) + ")\n";
+    }
+    if (contrastValidation_) {
+        text += "Discriminative score, held out:\n";
+        text += crossValidationText(*contrastValidation_);
+    }
+    return text;
+}
+
+ContrastReport BatchRun::contrastReport() const {
+    ContrastReport report;
+    if (!contrastRules_) return report;
+    const ContrastRules& c = *contrastRules_;
+    report.validation = contrastValidation_.get();
+    report.ruleCount = static_cast<int32_t>(c.rules.size());
+    for (const ContrastRule& r : c.rules) report.positiveRules += r.predictsPositive() ? 1 : 0;
+    for (size_t i = 0; i < c.rules.size() && i < kListedRules; ++i)
+        report.rules.push_back({c.rules[i].fisher, c.rules[i].cp, c.plainText(c.rules[i])});
+    return report;
+}
+
+}  // namespace motifora

@@ -1,0 +1,162 @@
+// Discriminative scores and their folds.
+#include "evaluation/ContrastScore.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "core/WorkerPool.h"
+#include "evaluation/FoldSplit.h"
+
+namespace motifora {
+
+namespace {
+
+std::vector<Sequence> pick(const std::vector<Sequence>& records,
+                           const std::vector<int32_t>& indexes) {
+    std::vector<Sequence> picked;
+    picked.reserve(indexes.size());
+    for (int32_t i : indexes) picked.push_back(records[static_cast<size_t>(i)]);
+    return picked;
+}
+
+struct FoldOutcome {
+    bool complete = false;
+    int32_t rules = 0;
+    std::vector<double> positives;
+    std::vector<double> negatives;
+};
+
+void setStage(CrossValidationProgress::Fold* p, FoldStage stage, int32_t steps) {
+    if (p == nullptr) return;
+    p->stage.store(static_cast<int32_t>(stage));
+    p->step.store(0);
+    p->steps.store(steps);
+}
+
+}  // namespace
+
+double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
+    const int32_t alphabet = rules.letters.size();
+    double score = 0.0;
+    for (const ContrastRule& rule : rules.rules) {
+        if (!contrastRuleHolds(rule, object, alphabet)) continue;
+        score += rule.predictsPositive() ? rule.weight() : -rule.weight();
+    }
+    return score;
+}
+
+double contrastScore(const ContrastRules& rules, const Sequence& record) {
+    const int32_t alphabet = rules.letters.size();
+    SEQSElem object;
+    object.allocate(std::max(rules.width, 0), alphabet);
+    for (int32_t j = 0; j < record.length && static_cast<size_t>(j) < record.text.size(); ++j) {
+        const int64_t p = int64_t{record.startPosition} - 1 + j;
+        if (p < 0 || p >= rules.width) continue;
+        object.setCode(rules.letters.codeOf(static_cast<unsigned char>(record.text[j])),
+                       static_cast<int32_t>(p));
+    }
+    return contrastScore(rules, object);
+}
+
+std::vector<double> contrastScores(const ContrastRules& rules,
+                                   const std::vector<Sequence>& records) {
+    std::vector<double> scores;
+    scores.reserve(records.size());
+    for (const Sequence& r : records) scores.push_back(contrastScore(rules, r));
+    return scores;
+}
+
+ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings) {
+    ContrastSettings s;
+    s.fisherThreshold = settings.confidenceLevel;
+    s.cpThreshold = settings.cpThreshold;
+    s.finishBufferSize = settings.finishBufferSize;
+    s.subBufferSize = settings.subBufferSize;
+    s.threads = settings.searchThreads;
+    return s;
+}
+
+CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positives,
+                                            const std::vector<Sequence>& negatives,
+                                            const CrossValidationSettings& settings,
+                                            RunControl* control,
+                                            CrossValidationProgress* progress) {
+    CrossValidationResult result;
+    result.settings = settings;
+    const auto p = static_cast<int32_t>(positives.size());
+    const auto n = static_cast<int32_t>(negatives.size());
+    if (!crossValidationRefusal(settings, p, n).empty()) return result;
+    const int32_t k = settings.folds;
+    const FoldAssignment split = stratifiedFolds(p, n, k, settings.seed);
+    if (progress != nullptr) progress->reset(k);
+    const ContrastSettings search = contrastSettingsOf(settings);
+
+    std::vector<FoldOutcome> outcomes(static_cast<size_t>(k));
+    auto fold = [&](int32_t f) {
+        CrossValidationProgress::Fold* foldProgress = progress ? &progress->fold(f) : nullptr;
+        FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
+        setStage(foldProgress, FoldStage::kSearching, 1);
+        const ContrastRules rules = searchContrastRules(
+            pick(positives, indexesOutsideFold(split.positiveFold, f)),
+            pick(negatives, indexesOutsideFold(split.negativeFold, f)), search, control);
+        if (rules.complete && (control == nullptr || control->gate())) {
+            const auto heldPositives = pick(positives, indexesInFold(split.positiveFold, f));
+            const auto heldNegatives = pick(negatives, indexesInFold(split.negativeFold, f));
+            setStage(foldProgress, FoldStage::kScoring,
+                     static_cast<int32_t>(heldPositives.size() + heldNegatives.size()));
+            outcome.rules = static_cast<int32_t>(rules.rules.size());
+            outcome.positives = contrastScores(rules, heldPositives);
+            outcome.negatives = contrastScores(rules, heldNegatives);
+            outcome.complete = true;
+        }
+        if (foldProgress != nullptr)
+            foldProgress->stage.store(
+                static_cast<int32_t>(outcome.complete ? FoldStage::kDone : FoldStage::kStopped));
+    };
+    const int32_t threads =
+        settings.threads > 0
+            ? settings.threads
+            : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    if (threads <= 1) {
+        for (int32_t f = 0; f < k; ++f) fold(f);
+    } else {
+        WorkerPool pool(std::min(threads, k));
+        pool.run(static_cast<size_t>(k), [&](size_t begin, size_t end) {
+            for (size_t f = begin; f < end; ++f) fold(static_cast<int32_t>(f));
+        });
+    }
+    for (const FoldOutcome& outcome : outcomes) {
+        if (!outcome.complete) return result;
+    }
+
+    result.sequences.resize(static_cast<size_t>(p + n));
+    std::vector<size_t> nextPositive(static_cast<size_t>(k), 0),
+        nextNegative(static_cast<size_t>(k), 0);
+    for (int32_t i = 0; i < p + n; ++i) {
+        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
+        s.positive = i < p;
+        s.record = s.positive ? i : i - p;
+        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
+                            : split.negativeFold[static_cast<size_t>(s.record)];
+        const FoldOutcome& outcome = outcomes[static_cast<size_t>(s.fold)];
+        s.score.assignedClass = -1;
+        s.score.bestClass = -1;
+        s.score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
+        // Held-out records are scored in record order within their fold.
+        s.score.bestScore = s.positive
+                                ? outcome.positives[nextPositive[static_cast<size_t>(s.fold)]++]
+                                : outcome.negatives[nextNegative[static_cast<size_t>(s.fold)]++];
+    }
+    result.folds.resize(static_cast<size_t>(k));
+    for (int32_t f = 0; f < k; ++f) {
+        result.folds[static_cast<size_t>(f)].rules = outcomes[static_cast<size_t>(f)].rules;
+        result.folds[static_cast<size_t>(f)].classes = 0;
+    }
+    result.complete = true;
+    summarizeCrossValidation(result);
+    return result;
+}
+
+}  // namespace motifora

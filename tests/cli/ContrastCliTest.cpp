@@ -1,0 +1,142 @@
+// motifora-cli --contrast on the bundled promoters: the discriminative rules and their held-out
+// figures printed, in the JSON summary, in the score table and in the evaluation report; the
+// discriminative score of every held-out sequence is that of the rules of the other folds.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <nlohmann/json.hpp>
+#include <sstream>
+
+#include "CliTestSupport.h"
+#include "core/FileManager.h"
+#include "evaluation/ContrastScore.h"
+
+namespace motifora::clitest {
+namespace {
+
+using nlohmann::json;
+
+std::vector<std::vector<std::string>> tsvRows(const std::string& text) {
+    std::vector<std::vector<std::string>> rows;
+    std::istringstream lines(text);
+    std::string line;
+    while (std::getline(lines, line)) {
+        std::vector<std::string> fields;
+        size_t from = 0;
+        while (true) {
+            const size_t tab = line.find('\t', from);
+            fields.push_back(line.substr(from, tab - from));
+            if (tab == std::string::npos) break;
+            from = tab + 1;
+        }
+        rows.push_back(fields);
+    }
+    return rows;
+}
+
+std::vector<Sequence> readSeq(const std::string& path) {
+    std::vector<Sequence> records;
+    std::string why;
+    readSeqFile(path, records, why);
+    return records;
+}
+
+TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
+    TempFolder folder;
+    const std::string positive = kExamples + "/promoters_pos.seq";
+    const std::string negative = kExamples + "/promoters_neg.seq";
+    const CliResult r = runCli({"--positive",
+                                positive,
+                                "--negative",
+                                negative,
+                                "--control-negative",
+                                negative,
+                                "--finish",
+                                "80",
+                                "--sub",
+                                "20",
+                                "--stages",
+                                "search,idealize,classify",
+                                "--contrast",
+                                "--cross-validate",
+                                "4,3",
+                                "--scores",
+                                "s.tsv",
+                                "--evaluation-report",
+                                "r.html",
+                                "--json",
+                                "s.json"},
+                               folder.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Discriminative rules: "), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Discriminative score, held out:\nCross-validation: 4 folds, seed 3\n"),
+              std::string::npos)
+        << r.out;
+
+    const json summary = json::parse(readFile(folder.path() / "s.json"));
+    const json& contrast = summary["contrast"];
+    EXPECT_EQ(contrast["calibrated"], false);
+    const int ruleCount = contrast["ruleCount"];
+    ASSERT_GT(ruleCount, 0);
+    ASSERT_FALSE(contrast["rules"].empty());
+    const json& first = contrast["rules"][0];
+    EXPECT_NE(first["text"].get<std::string>().find(" of 53 positives, "), std::string::npos);
+    EXPECT_NEAR(first["weight"].get<double>(), -std::log(1.0 - first["cp"].get<double>()), 1e-12);
+    const json& cv = contrast["crossValidation"];
+    ASSERT_EQ(cv["perFold"].size(), 4u);
+    // The same folds as the class score's cross-validation.
+    for (size_t f = 0; f < 4; ++f) {
+        EXPECT_EQ(cv["perFold"][f]["positives"],
+                  summary["crossValidation"]["perFold"][f]["positives"]);
+        EXPECT_EQ(cv["perFold"][f]["classes"], 0);
+    }
+    char printed[64];
+    std::snprintf(printed, sizeof printed, "Held-out AUC: %.4f",
+                  cv["pooled"]["auc"]["value"].get<double>());
+    EXPECT_NE(r.out.find(printed), std::string::npos) << r.out;
+
+    // The score table gets the column; the held-out rows' values are those of a recount.
+    const auto rows = tsvRows(readFile(folder.path() / "s.tsv"));
+    ASSERT_EQ(rows.size(), 1u + 53 + 106);
+    ASSERT_EQ(rows[0].size(), 9u);
+    EXPECT_EQ(rows[0][8], "discriminative score");
+    CrossValidationSettings settings;
+    settings.folds = 4;
+    settings.seed = 3;
+    settings.finishBufferSize = 80;
+    settings.subBufferSize = 20;
+    settings.threads = 1;
+    const CrossValidationResult own =
+        contrastCrossValidate(readSeq(positive), readSeq(negative), settings, nullptr, nullptr);
+    ASSERT_TRUE(own.complete);
+    for (size_t i = 0; i < 106; ++i) {
+        char text[40];
+        std::snprintf(text, sizeof text, "%.10g", own.sequences[i].score.bestScore);
+        EXPECT_EQ(rows[1 + 53 + i][8], text) << i;
+    }
+    // Control rows carry the score of the rules of all learning sequences.
+    for (size_t i = 1; i <= 53; ++i) EXPECT_NE(rows[i][8], "NA") << i;
+    EXPECT_TRUE(summary["sequenceScores"][0].contains("discriminativeScore"));
+
+    const std::string report = readFile(folder.path() / "r.html");
+    EXPECT_NE(report.find("<h2>Discriminative regularities</h2>"), std::string::npos);
+    EXPECT_NE(report.find(first["text"].get<std::string>().substr(0, 20)), std::string::npos);
+}
+
+TEST(ContrastCli, WithoutContrastTheScoreTableKeepsItsColumns) {
+    TempFolder folder;
+    const CliResult r =
+        runCli({"--positive", kExamples + "/promoters_pos.seq", "--negative",
+                kExamples + "/promoters_neg.seq", "--finish", "40", "--sub", "10", "--stages",
+                "search", "--cross-validate", "3", "--scores", "s.tsv", "--json", "s.json"},
+               folder.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto rows = tsvRows(readFile(folder.path() / "s.tsv"));
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows[0].size(), 8u);
+    EXPECT_FALSE(json::parse(readFile(folder.path() / "s.json")).contains("contrast"));
+    EXPECT_EQ(r.out.find("Discriminative"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace motifora::clitest
