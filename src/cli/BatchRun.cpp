@@ -710,7 +710,6 @@ int BatchRun::run() {
     if (code) return code;
     if ((code = runCrossValidation())) return code;
     if (interruptRequested()) return interrupted(nullptr);
-    if ((code = runContrast())) return code;
 
     if ((code = writeOutputs())) return code;
     printSummary();

@@ -82,7 +82,8 @@ class BatchRun {
     std::optional<double> decisionLevel() const;
     std::vector<ScoreRow> scoreRows();
     int writeHeldOutOutputs(nlohmann::ordered_json* summary);
-    // Prints the cross-validation and the control decision to `summary`.
+    // Prints the cross-validation and the control decision to `summary`. runCrossValidation
+    // ends with runContrast.
     void printHeldOutSummary(std::ostream& summary);
     // --contrast (BatchRunContrast.cpp): the discriminative search on the learning samples, its
     // cross-validation with --cross-validate, and their outputs.

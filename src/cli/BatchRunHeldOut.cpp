@@ -41,7 +41,8 @@ const char* stageText(int32_t stage) {
 }  // namespace
 
 int BatchRun::runCrossValidation() {
-    if (!options_.crossValidateFolds) return kExitSuccess;
+    // The discriminative search and its folds (--contrast) follow the class score's.
+    if (!options_.crossValidateFolds) return runContrast();
     TMainManager& m = manager();
     CrossValidationSettings settings = m.crossValidationDefaults();
     settings.folds = *options_.crossValidateFolds;
@@ -95,7 +96,8 @@ int BatchRun::runCrossValidation() {
     if (!crossValidation_ || !crossValidation_->complete)
         return fail(kExitProcessFailed, "the cross-validation did not end");
     note("cross-validation ended");
-    return kExitSuccess;
+    if (interruptRequested()) return interrupted(nullptr);
+    return runContrast();
 }
 
 std::optional<double> BatchRun::decisionLevel() const {
