@@ -155,7 +155,7 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
 
     // The two further windows of the model, created with the main window.
     errRec_ = new ErrRecDialog(
-        form_.ErrRecForm, binder_, [this] { repaint(); }, this);
+        form_.ErrRecForm, binder_, [this] { syncWidgets(); }, this);
     bootstrap_ = new BootstrapWindow(
         form_.BootStrCtrl, binder_,
         [this](const std::function<void()>& handler) { command(handler); }, this);
@@ -167,7 +167,7 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     timer_->setObjectName("SearchingTimer");
     timer_->setInterval(100);
     connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
-    repaint();
+    syncWidgets();
     timer_->start();
 }
 
@@ -177,7 +177,7 @@ bool MainWindow::chooseLanguage(const QString& code) {
     if (!Language::choose(code)) return false;
     // Every text bound to the model is shown again in the new language.
     binder_.invalidate();
-    repaint();
+    syncWidgets();
     for (QAction* choice : findChildren<QAction*>(QRegularExpression("^Language_")))
         choice->setChecked(choice->objectName() == "Language_" + code);
     return true;
@@ -192,7 +192,7 @@ void MainWindow::command(const std::function<void()>& handler) {
     } catch (...) {
         QMessageBox::critical(this, QApplication::applicationName(), "Unknown error.");
     }
-    repaint();
+    syncWidgets();
 }
 
 void MainWindow::tick() {
@@ -207,10 +207,10 @@ void MainWindow::tick() {
         }
         ticking_ = false;
     }
-    repaint();
+    syncWidgets();
 }
 
-int MainWindow::repaint() {
+int MainWindow::syncWidgets() {
     // One consistent look at the model: the worker waits while the widgets are brought up to
     // date, which takes a fraction of a millisecond when little changed.
     std::lock_guard<std::recursive_mutex> lock(form_.mutex());
@@ -229,7 +229,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // stops the worker and waits for it, and the workspace goes.
     if (!form_.closed() && !form_.requestClose()) {
         event->ignore();
-        repaint();
+        syncWidgets();
         return;
     }
     closing_ = true;
@@ -816,7 +816,7 @@ void MainWindow::syncIdealObjectSelection() {
 void MainWindow::showIdealObjectMenu(const QPoint& where) {
     // The menu opens by itself only while classes exist.
     if (!form_.IdealObjPopupMenu.enabled()) return;
-    repaint();
+    syncWidgets();
     idealObjectMenu_->popup(idealObjectsView_->viewport()->mapToGlobal(where));
 }
 

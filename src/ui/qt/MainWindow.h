@@ -35,7 +35,7 @@ class TMainForm;
 // repaints what changed; a 100 ms timer calls the model's tick and repaints what changed. Every
 // widget carries the component name of its control as its object name ("btnStartSearchRules",
 // "RulesList", "mmbtnAddSequencies", ...), so tests and scripts find them by name.
-class MainWindow : public QMainWindow {
+class MainWindow final : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(TMainForm& form, QWidget* parent = nullptr);
@@ -46,7 +46,7 @@ class MainWindow : public QMainWindow {
     // message box it opened), then the repaint.
     void tick();
     // Brings every widget up to date with the model; returns how many bindings repainted.
-    int repaint();
+    int syncWidgets();
     // Runs a command handler of the model and repaints; an exception that escapes the handler
     // is shown in a message box, as the application's standard exception message.
     void command(const std::function<void()>& handler);

@@ -167,7 +167,7 @@ TEST_F(MainWindowTest, TheChartButtonTogglesTheChartOnceEnabled) {
     widget<QTabWidget>("ModePageControl")->setCurrentIndex(2);
     auto* chart = widget<ChartBinding>("Chart1");
     form->btnHideShowChart.setEnabled(true);  // as a recognition does
-    window->repaint();
+    window->syncWidgets();
     trigger("btnHideShowChart");
     EXPECT_TRUE(chart->isVisible());
     trigger("btnHideShowChart");
@@ -200,7 +200,7 @@ TEST_F(MainWindowTest, AlignmentRadiosSwitchTheFrameWidth) {
     EXPECT_FALSE(widget<QRadioButton>("ObjsSourceGroupItem0")->isChecked());
     auto* arranged = widget<QCheckBox>("Rec_Arranged");
     form->Rec_Arranged.setEnabled(true);
-    window->repaint();
+    window->syncWidgets();
     arranged->click();
     EXPECT_TRUE(form->Rec_Arranged.checked());
 }
@@ -237,7 +237,7 @@ TEST_F(MainWindowTest, TheTimerRepaintsWhatAWorkerWrote) {
         [this] { return widget<QLabel>("CountDownLabel")->text() == QString("17"); }, 5000));
     EXPECT_EQ(widget<QLabel>("StatusPanel2")->text(),
               QString::fromUtf8("Идет процесс поиска закономерностей ..."));
-    EXPECT_EQ(window->repaint(), 0);  // nothing more changed
+    EXPECT_EQ(window->syncWidgets(), 0);  // nothing more changed
 }
 
 TEST_F(MainWindowTest, LargeGridsScrollToTheirLastRow) {
@@ -249,7 +249,7 @@ TEST_F(MainWindowTest, LargeGridsScrollToTheirLastRow) {
             form->SequencesList.setCell(3, r, "ACGT");
         }
     }
-    window->repaint();
+    window->syncWidgets();
     auto* view = widget<QTableView>("SequencesList");
     ASSERT_EQ(view->model()->rowCount(), 100000);
     view->scrollToBottom();
@@ -272,7 +272,7 @@ TEST_F(MainWindowTest, ThePopUpMenuOpensOnlyWhileClassesExistAndFollowsTheSelect
         for (int i = 0; i < 3; ++i) form->ShowIdealObject("{A}{C}", 2.0, i);
         form->SetIdealObjPopupAuto(true);
     }
-    window->repaint();
+    window->syncWidgets();
     // Selecting rows 2..3 in the view selects classes 1..2 in the model.
     view->selectionModel()->select(
         QItemSelection(view->model()->index(1, 0), view->model()->index(2, 2)),
@@ -289,7 +289,7 @@ TEST_F(MainWindowTest, ThePopUpMenuOpensOnlyWhileClassesExistAndFollowsTheSelect
 
     // A selection made by the model shows in the view.
     form->IdealizObjectsList.select(1, 1);
-    window->repaint();
+    window->syncWidgets();
     const QModelIndexList rows = view->selectionModel()->selectedRows();
     ASSERT_EQ(rows.size(), 1);
     EXPECT_EQ(rows.first().row(), 0);
@@ -318,12 +318,12 @@ TEST_F(MainWindowTest, TheSmallWindowsFollowTheirModels) {
     BootstrapWindow* bootstrap = window->bootstrapWindow();
     EXPECT_FALSE(bootstrap->isVisible());
     form->BootStrCtrl.Show();
-    window->repaint();
+    window->syncWidgets();
     EXPECT_TRUE(bootstrap->isVisible());
     EXPECT_FALSE(bootstrap->isModal());
     bootstrap->close();
     EXPECT_FALSE(form->BootStrCtrl.Window.visible());
-    window->repaint();
+    window->syncWidgets();
     EXPECT_FALSE(bootstrap->isVisible());
 }
 

@@ -51,7 +51,7 @@ TEST_F(ScanWindowTest, AScanOfAHundredThousandWindowsKeepsTheWindowTicking) {
     form->SubBuffersSizeEdit.setText("10");
     form->chooseAlignment(true);
     form->FrameWidthEdit.setText("8");
-    window->repaint();
+    window->syncWidgets();
     widget<QPushButton>("btnStartSearchRules")->click();
     ASSERT_TRUE(untilEnded());
     widget<QTabWidget>("ModePageControl")->setCurrentIndex(1);

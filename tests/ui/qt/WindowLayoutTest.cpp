@@ -93,7 +93,7 @@ TEST_F(WindowLayoutTest, TheIdealObjectGridNeverScrollsSidewaysNorHidesItsNumber
         for (int p = 0; p < 200; ++p) object += "[ACGT]-";
         for (int i = 0; i < 30; ++i) form->ShowIdealObject(object, 0.0, i);
     }
-    window->repaint();
+    window->syncWidgets();
     QApplication::processEvents();
     auto* ideal = widget<QTableView>("IdealizObjectsList");
     expectEveryColumnShown(ideal);
@@ -119,7 +119,7 @@ TEST_F(WindowLayoutTest, TheClassesPageGivesEveryGridItsHeaderAndMoreThanFourRow
             for (int r = 1; r <= 40; ++r) grid->setCell(0, r, std::to_string(r));
         }
     }
-    window->repaint();
+    window->syncWidgets();
     QApplication::processEvents();
     for (const char* name : {"NewSeqsList", "PosCtrlSeqsList", "ClassList", "IdealizObjectsList"}) {
         auto* view = widget<QTableView>(name);
@@ -188,7 +188,7 @@ TEST_F(WindowLayoutTest, EachProgressBarShowsItsPercentBesideIt) {
         form->PreBufProgress.setRange(0, 3);
         form->PreBufProgress.setPosition(2);
     }
-    window->repaint();
+    window->syncWidgets();
     EXPECT_EQ(widget<QLabel>("FinishProgressPercent")->text(), QString("25 %"));
     EXPECT_EQ(widget<QLabel>("PreBufProgressPercent")->text(), QString("66 %"));
     EXPECT_EQ(widget<QLabel>("PostBufProgressPercent")->text(), QString("0 %"));
@@ -208,7 +208,7 @@ TEST_F(WindowLayoutTest, TheLanguageMenuShowsEnglishAndTheNextRunRemembersIt) {
     EXPECT_EQ(widget<QPushButton>("btnPauseSearchClass")->text(), QString("Pause"));
     EXPECT_EQ(form->btnStartSearchRules.text(), "Пуск") << "the model keeps its own words";
     form->StatusBar1.setPanel(1, "Идет процесс поиска закономерностей ...");
-    window->repaint();
+    window->syncWidgets();
     EXPECT_EQ(widget<QLabel>("StatusPanel1")->text(), QString("Searching for regularities ..."));
     EXPECT_EQ(motifora::shown("Ошибка чтения из файла: a.seq\nline 2: no \";\""),
               QString("Error reading from file: a.seq\nline 2: no \";\""));
