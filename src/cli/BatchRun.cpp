@@ -172,7 +172,7 @@ int BatchRun::runSearch() {
     const size_t mark = dialogs_.messageCount();
     m.searchTarget.store(-1);
     form_.btnStartSearchRulesClick();
-    if (!m.running && !m.finished && !m.ruleSearchStarted)
+    if (!m.startTookEffect(TMainManager::Process::RuleSearch))
         return fail(kExitProcessFailed, "the regularity search could not run: " +
                                             reasonSince(mark, "the window refused to start it"));
     // Set by the start in this thread before the worker began; the search only reads it.
@@ -187,7 +187,7 @@ int BatchRun::runIdealize() {
     form_.setActivePage(Page::Objects);
     const size_t mark = dialogs_.messageCount();
     form_.btnStartIdealizationClick();
-    if (!m.running && !m.finished && !m.idealizationStarted)
+    if (!m.startTookEffect(TMainManager::Process::Idealization))
         return fail(kExitProcessFailed, "the idealization could not run: " +
                                             reasonSince(mark, "the window refused to start it"));
     if (!waitFor(Process::Idealize)) return interrupted("idealization");
@@ -200,7 +200,7 @@ int BatchRun::runClassify() {
     form_.setActivePage(Page::Classes);
     const size_t mark = dialogs_.messageCount();
     form_.btnStartSearchClassClick();
-    if (!m.running && !m.finished && !m.classificationStarted)
+    if (!m.startTookEffect(TMainManager::Process::Classification))
         return fail(kExitProcessFailed, "the classification could not run: " +
                                             reasonSince(mark, "the window refused to start it"));
     if (!waitFor(Process::Classify)) return interrupted("classification");
@@ -307,7 +307,7 @@ int BatchRun::runBootstrap() {
     b.FstLevelErr.setText(options_.bootstrapError);
     const size_t mark = dialogs_.messageCount();
     b.Bs_btnStartClick();
-    if (!m.bootstrapActive && !m.running)
+    if (!m.bootstrapActive && !m.isRunning())
         return fail(kExitProcessFailed,
                     "the bootstrap could not run: " +
                         reasonSince(mark, "the bootstrap window refused its entries"));
@@ -345,7 +345,7 @@ void BatchRun::pressStop(Process process) {
             break;
         case Process::Recognize:
             // Only a scanning recognition can be stopped: with the Classes page's Stop.
-            if (manager().scanStarted) form_.btnStopSearchClassClick();
+            if (manager().isStarted(TMainManager::Process::Scan)) form_.btnStopSearchClassClick();
             break;
         case Process::Errors:
             break;  // an object recognition has no stop button
@@ -358,9 +358,9 @@ bool BatchRun::waitFor(Process process) {
     bool stopped = false;
     auto next = Clock::now();
     const auto ended = [&] {
-        if (process == Process::Bootstrap) return !m.bootstrapActive && !m.running && !m.paused;
-        return !m.running && !m.paused && !m.finished && !m.ruleSearchStarted &&
-               !m.idealizationStarted && !m.classificationStarted && !m.scanStarted;
+        if (process == Process::Bootstrap)
+            return !m.bootstrapActive && !m.isRunning() && !m.isPaused();
+        return m.isIdle();
     };
     while (true) {
         if (interruptRequested() && !stopped) {

@@ -352,6 +352,61 @@ void TMainManager::retireRules() {
     if (rules) retiredRules_.push_back(std::move(rules));
 }
 
+// ---------------------------------------------------------------- state queries
+
+TMainManager::Process TMainManager::activeProcess() const {
+    for (Process p :
+         {Process::RuleSearch, Process::Idealization, Process::Classification, Process::Scan}) {
+        if (isStarted(p)) return p;
+    }
+    return Process::None;
+}
+
+bool TMainManager::isStarted(Process process) const {
+    switch (process) {
+        case Process::RuleSearch:
+            return ruleSearchStarted.load();
+        case Process::Idealization:
+            return idealizationStarted.load();
+        case Process::Classification:
+            return classificationStarted.load();
+        case Process::Scan:
+            return scanStarted.load();
+        case Process::None:
+            break;
+    }
+    return false;
+}
+
+bool TMainManager::isIdle() const {
+    return !isRunning() && !isPaused() && !hasEnded() && activeProcess() == Process::None;
+}
+
+void TMainManager::takeEnd(Process process) {
+    finished.store(false);
+    switch (process) {
+        case Process::RuleSearch:
+            ruleSearchStarted.store(false);
+            break;
+        case Process::Idealization:
+            idealizationStarted.store(false);
+            break;
+        case Process::Classification:
+            classificationStarted.store(false);
+            break;
+        case Process::Scan:
+            scanStarted.store(false);
+            break;
+        case Process::None:
+            break;
+    }
+}
+
+void TMainManager::discardRules() {
+    purgeRetired();
+    retireRules();
+}
+
 void TMainManager::purgeRetired() {
     const SEQStorage* usedStorage = classificator ? classificator->storage : nullptr;
     const RulesStorage* usedRules = classificator ? classificator->rules : nullptr;

@@ -146,6 +146,31 @@ class TMainManager {
     // works on, for progress reports from another thread; -1 before the first.
     std::atomic<int32_t> searchTarget{-1};
 
+    // ---- what the workspace is doing (any thread) ----
+    // The processes whose end the window's timer reports, in the order it looks at them.
+    enum class Process : int32_t { None, RuleSearch, Idealization, Classification, Scan };
+    // The first of those that has been started and whose end has not been taken yet.
+    Process activeProcess() const;
+    // True when `process` has been started and its end has not been taken yet.
+    bool isStarted(Process process) const;
+    // A worker process has been started and has neither been stopped nor ended; it may be
+    // paused.
+    bool isRunning() const { return running.load(); }
+    bool isPaused() const { return paused.load(); }
+    // Running and not held at the pause gate.
+    bool isWorking() const { return running.load() && !paused.load(); }
+    // A worker ran its end step (or was stopped) and the window has not taken the end yet.
+    bool hasEnded() const { return finished.load(); }
+    // A start of `process` took effect: something runs, has ended, or `process` is started.
+    bool startTookEffect(Process process) const {
+        return isRunning() || hasEnded() || isStarted(process);
+    }
+    // Nothing started, running, paused or left to take: the window may begin another process.
+    bool isIdle() const;
+    // The window took the end of `process` (None: an end no process claims): clears the ended
+    // mark and the started mark of `process`.
+    void takeEnd(Process process);
+
     // ---- the display the engines report to (owned by the window; may be null) ----
     void setDisplay(Display* sink) { display = sink; }
     Display* display = nullptr;
@@ -175,6 +200,11 @@ class TMainManager {
     // What the reader of the last load noticed without refusing the file (names or letters
     // cut at 1023 characters, text before the first record), each naming the file.
     const std::vector<std::string>& lastLoadWarnings() const { return loadWarnings_; }
+
+    // Takes the rule list out of the workspace (a learning negative load makes it stale; the
+    // rule grid empties with it). The classificator may still read it, so it is kept aside
+    // until nothing refers to it. Window thread, no worker live.
+    void discardRules();
 
     // Why the last worker body was cut short (it ran out of memory, say), or empty; taking it
     // empties it. Such a body ends as a stopped one does: `running` clear and `finished` set.

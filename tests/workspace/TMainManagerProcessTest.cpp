@@ -392,6 +392,26 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     EXPECT_EQ(display.idealTexts[0].second, text);
 }
 
+TEST_F(ProcessTest, DiscardedRulesStayReadableWhileTheClassesUseThem) {
+    loadPositives();
+    loadNegatives();
+    search();
+    idealize(2, 0);
+    ASSERT_NE(m.classificator, nullptr);
+    const RulesStorage* used = m.rules.get();
+    ASSERT_EQ(m.classificator->rules, used);
+    const int32_t count = used->Count();
+    m.discardRules();
+    EXPECT_EQ(m.rules, nullptr);
+    // The classes still score with the rules they were formed with (AddressSanitizer would see
+    // a freed list here).
+    EXPECT_EQ(m.classificator->rules->Count(), count);
+    EXPECT_EQ(m.ShowIdealObjects(), 1);
+    // A second discard with nothing to take out is harmless.
+    m.discardRules();
+    EXPECT_EQ(m.classificator->rules->Count(), count);
+}
+
 TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
     loadPositives();
     search();

@@ -55,7 +55,7 @@ void TBootStrCtrl::Bs_btnStartClick() {
     Bs_btnStop.setEnabled(true);
 
     TMainManager& m = main_.manager();
-    if (m.running.load() || m.paused.load() || m.bootstrapActive.load()) {
+    if (m.isRunning() || m.isPaused() || m.bootstrapActive.load()) {
         m.ResumeBootstrap();
         return;
     }

@@ -42,7 +42,7 @@ std::shared_ptr<const CrossValidationResult> TCrossValForm::shownResult() const 
 
 void TCrossValForm::StartBtnClick() {
     TMainManager& m = main_.manager();
-    if (running_ && m.paused.load()) {
+    if (running_ && m.isPaused()) {
         m.resumeCrossValidation();
         PauseBtn.setEnabled(true);
         return;
@@ -116,14 +116,14 @@ void TCrossValForm::Tick() {
             }
         }
         Progress.setPosition(position);
-        if (!m.paused.load()) StatusLabel.setText(text.empty() ? "Running" : text);
+        if (!m.isPaused()) StatusLabel.setText(text.empty() ? "Running" : text);
         return;
     }
     // The worker has stored its result; the next process's start waits for its thread.
     runEnded();
     const std::string failure = m.takeWorkerError();
     if (!failure.empty()) {
-        m.finished = false;
+        m.takeEnd(TMainManager::Process::None);
         StatusLabel.setText("Stopped");
         main_.message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;

@@ -23,16 +23,18 @@ void TMainForm::chooseIdealizationType(int32_t type) {
 void TMainForm::btnStartIdealizationClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    if (m.running) {
+    if (m.isRunning()) {
         // Never a second run over a running one (it would rebuild the classes the worker uses),
         // nor over another kind of process.
-        if (!m.paused || m.ruleSearchStarted || m.classificationStarted) return;
+        if (!m.isPaused() || m.isStarted(TMainManager::Process::RuleSearch) ||
+            m.isStarted(TMainManager::Process::Classification))
+            return;
         // A paused idealization is stopped and waited for before anything of it is read or
         // replaced; the new run then starts from the classes as the paused one found them.
         const bool reset = m.resetIdealObjects;
         m.shutdownWorker();
         m.resetIdealObjects = reset;
-        m.finished = false;
+        m.takeEnd(TMainManager::Process::None);
     }
 
     if (m.resetIdealObjects) IdealizObjectsList.clearDataRows();
@@ -95,7 +97,7 @@ void TMainForm::btnStopIdealizationClick() {
 void TMainForm::btnPauseIdealizationClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    if (!m.running || m.paused) return;
+    if (!m.isWorking()) return;
     m.pauseIdealization();
     StatusBar1.setPanel(1, "Idealization is paused");
     std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -105,9 +107,10 @@ void TMainForm::btnPauseIdealizationClick() {
 void TMainForm::btnStartSearchClassClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    if (!m.controlNegativeLoaded || m.running) {
+    if (!m.controlNegativeLoaded || m.isRunning()) {
         // Only a paused classification is resumed here, never another kind of process.
-        if (m.paused && !m.ruleSearchStarted && !m.idealizationStarted) {
+        if (m.isPaused() && !m.isStarted(TMainManager::Process::RuleSearch) &&
+            !m.isStarted(TMainManager::Process::Idealization)) {
             m.resumeClassification();
             StatusBar1.setPanel(1, kClassifying);
         }
@@ -138,7 +141,7 @@ void TMainForm::btnStartSearchClassClick() {
 void TMainForm::btnPauseSearchClassClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    if (!m.running || m.paused) return;
+    if (!m.isWorking()) return;
     m.pauseClassification();
     StatusBar1.setPanel(1, "Classification is paused");
 }
@@ -146,7 +149,7 @@ void TMainForm::btnPauseSearchClassClick() {
 void TMainForm::btnStopSearchClassClick() {
     if (!mainManager) return;
     // The page's Stop also ends a scanning recognition; its end comes with the next tick.
-    if (mainManager->scanStarted) {
+    if (mainManager->isStarted(TMainManager::Process::Scan)) {
         mainManager->stopScanRecognition();
         return;
     }

@@ -98,9 +98,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
     if (mainManager->loadLearnNegative(*path)) {
         samplePaths.learnNegative = *path;
         refillLearnNegative();
-        // The rule list leaves the workspace; the classificator may still read it, so it is
-        // kept aside until this workspace is replaced.
-        if (mainManager->rules) retiredRules.push_back(std::move(mainManager->rules));
+        mainManager->discardRules();
         RulesList.clearDataRows();
         showNegativeList(true);
         message(withWarnings("Loading of negative sampling is completed successfully.",

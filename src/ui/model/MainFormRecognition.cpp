@@ -95,7 +95,7 @@ void TMainForm::beginScanDisplay() {
 
 void TMainForm::tickScanDisplay() {
     TMainManager& m = manager();
-    if (m.running) {
+    if (m.isRunning()) {
         const int64_t total = m.scanTotal.load();
         const int64_t done = std::min(m.scanDone.load(), total);
         std::lock_guard<std::recursive_mutex> lock(mutex_);

@@ -33,10 +33,11 @@ void TMainForm::btnStartSearchRulesClick() {
                 MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
-    if (m.running) {
+    if (m.isRunning()) {
         // Only a paused regularity search is resumed here, never another kind of process (its
         // started flag may not be set yet when it was paused at once).
-        if (m.paused && !m.idealizationStarted && !m.classificationStarted) {
+        if (m.isPaused() && !m.isStarted(TMainManager::Process::Idealization) &&
+            !m.isStarted(TMainManager::Process::Classification)) {
             m.resumeRuleSearch();
             StatusBar1.setPanel(1, kSearchRunning);
             std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -172,7 +173,7 @@ void TMainForm::btnPauseSearchRulesClick() {
     TMainManager& m = *mainManager;
     // Pausing what does not run would close the gate in front of the next search, and a second
     // pause would bank the same time twice.
-    if (!m.running || m.paused) return;
+    if (!m.isWorking()) return;
     m.pauseRuleSearch();
     StatusBar1.setPanel(1, kSearchPaused);
     std::lock_guard<std::recursive_mutex> lock(mutex_);

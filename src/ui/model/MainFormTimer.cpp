@@ -26,81 +26,88 @@ void TMainForm::SearchingTimerTimer() {
         }
     };
 
-    if (m.ruleSearchStarted) {
-        if (m.running && !m.paused) {
-            TimerLabel.setText(elapsed());
-        } else if (m.finished) {
-            m.finished = false;
-            m.ruleSearchStarted = false;
-            FinishProgress.setPosition(0);
-            PreBufProgress.setPosition(0);
-            PostBufProgress.setPosition(0);
-            StatusBar1.setPanel(1, "");
-            reportEnd(MOTIFORA_TR("Процесс поиска закономерностей успешно завершен."));
-            if (hasRules()) {
-                btnStartIdealization.setEnabled(true);
-                btnStopIdealization.setEnabled(true);
-                btnPauseIdealization.setEnabled(true);
+    using Process = TMainManager::Process;
+    switch (m.activeProcess()) {
+        case Process::RuleSearch:
+            if (m.isWorking()) {
+                TimerLabel.setText(elapsed());
+            } else if (m.hasEnded()) {
+                m.takeEnd(Process::RuleSearch);
+                FinishProgress.setPosition(0);
+                PreBufProgress.setPosition(0);
+                PostBufProgress.setPosition(0);
+                StatusBar1.setPanel(1, "");
+                reportEnd(MOTIFORA_TR("Процесс поиска закономерностей успешно завершен."));
+                if (hasRules()) {
+                    btnStartIdealization.setEnabled(true);
+                    btnStopIdealization.setEnabled(true);
+                    btnPauseIdealization.setEnabled(true);
+                }
             }
-        }
-    } else if (m.idealizationStarted) {
-        if (m.running && !m.paused) {
-            std::lock_guard<std::recursive_mutex> lock(mutex_);
-            lblTime.setText(formatElapsed(now() - idealizationStartTime + idealizationTimeBefore));
-        } else if (m.finished) {
-            m.finished = false;
-            m.idealizationStarted = false;
-            // The countdown reaches its end however the run ended.
-            CountDownLabel.setText("0");
-            // The end step leaves the list with one row per class.
-            IdealizObjectsList.setRowCount(m.classCount + 1);
-            StatusBar1.setPanel(1, "");
-            StatusBar1.setPanel(2, "");
-            reportEnd(MOTIFORA_TR("Процесс идеализации успешно завершен."));
-            if (hasRules()) UnlockCommands(3);
-        }
-    } else if (m.classificationStarted) {
-        if (m.running && !m.paused) return;
-        if (!m.paused && !m.finished) {
-            // A stopped worker finishes the object in hand before it returns, and a normal end
-            // clears `running` just before it sets `finished`: wait for the worker, then look
-            // again, so that an end is never taken for a stop and no worker outlives the
-            // commands being unlocked.
-            m.joinWorker();
-        }
-        if (m.paused) {
-            // paused: nothing to do
-        } else if (m.finished) {
-            m.finished = false;
-            m.classificationStarted = false;
-            StatusBar1.setPanel(1, "");
-            StatusBar1.setPanel(2, "");
-            reportEnd(MOTIFORA_TR("Процесс классификации контрольной выборки успешно завершен."));
-            UnlockCommands(0);
-            btnPauseSearchClass.setEnabled(false);
-            btnStopSearchClass.setEnabled(false);
-        } else if (!m.paused) {
-            m.classificationStarted = false;
-            StatusBar1.setPanel(1, "");
-            StatusBar1.setPanel(2, "");
-            UnlockCommands(0);
-            btnPauseSearchClass.setEnabled(false);
-            btnStopSearchClass.setEnabled(false);
-            btnCountRecErrors.setEnabled(false);
-        }
-    } else if (m.scanStarted) {
-        tickScanDisplay();
-    } else if (m.finished && !m.running) {
-        // A worker cut short before it could mark its process as started (or one of the
-        // processes the timer does not report) leaves only its reason behind.
-        const std::string failure = m.takeWorkerError();
-        if (!failure.empty()) {
-            m.finished = false;
-            StatusBar1.setPanel(1, "");
-            StatusBar1.setPanel(2, "");
-            message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-            UnlockCommands(0);
-        }
+            break;
+        case Process::Idealization:
+            if (m.isWorking()) {
+                std::lock_guard<std::recursive_mutex> lock(mutex_);
+                lblTime.setText(
+                    formatElapsed(now() - idealizationStartTime + idealizationTimeBefore));
+            } else if (m.hasEnded()) {
+                m.takeEnd(Process::Idealization);
+                // The countdown reaches its end however the run ended.
+                CountDownLabel.setText("0");
+                // The end step leaves the list with one row per class.
+                IdealizObjectsList.setRowCount(m.classCount + 1);
+                StatusBar1.setPanel(1, "");
+                StatusBar1.setPanel(2, "");
+                reportEnd(MOTIFORA_TR("Процесс идеализации успешно завершен."));
+                if (hasRules()) UnlockCommands(3);
+            }
+            break;
+        case Process::Classification:
+            if (m.isWorking()) break;
+            if (!m.isPaused() && !m.hasEnded()) {
+                // A stopped worker finishes the object in hand before it returns, and a normal
+                // end clears `running` just before it sets `finished`: wait for the worker,
+                // then look again, so that an end is never taken for a stop and no worker
+                // outlives the commands being unlocked.
+                m.joinWorker();
+            }
+            if (m.isPaused()) break;
+            if (m.hasEnded()) {
+                m.takeEnd(Process::Classification);
+                StatusBar1.setPanel(1, "");
+                StatusBar1.setPanel(2, "");
+                reportEnd(
+                    MOTIFORA_TR("Процесс классификации контрольной выборки успешно завершен."));
+                UnlockCommands(0);
+                btnPauseSearchClass.setEnabled(false);
+                btnStopSearchClass.setEnabled(false);
+            } else {
+                m.takeEnd(Process::Classification);
+                StatusBar1.setPanel(1, "");
+                StatusBar1.setPanel(2, "");
+                UnlockCommands(0);
+                btnPauseSearchClass.setEnabled(false);
+                btnStopSearchClass.setEnabled(false);
+                btnCountRecErrors.setEnabled(false);
+            }
+            break;
+        case Process::Scan:
+            tickScanDisplay();
+            break;
+        case Process::None:
+            if (m.hasEnded() && !m.isRunning()) {
+                // A worker cut short before it could mark its process as started (or one of
+                // the processes the timer does not report) leaves only its reason behind.
+                const std::string failure = m.takeWorkerError();
+                if (!failure.empty()) {
+                    m.takeEnd(Process::None);
+                    StatusBar1.setPanel(1, "");
+                    StatusBar1.setPanel(2, "");
+                    message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+                    UnlockCommands(0);
+                }
+            }
+            break;
     }
 }
 

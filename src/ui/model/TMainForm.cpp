@@ -176,7 +176,6 @@ void TMainForm::newWorkspace() {
     // wait, without holding the window's lock, since the worker may be reporting to the window.
     if (mainManager) mainManager->shutdownWorker();
     mainManager.reset();
-    retiredRules.clear();
     mainManager = std::make_unique<TMainManager>();
     mainManager->setDisplay(this);
     {
@@ -235,8 +234,9 @@ bool TMainForm::workerBusy() const {
     const TMainManager& m = *mainManager;
     // A process that has ended but not yet been reported counts as busy too: its worker may
     // still be on its way out.
-    return m.workerLive() || m.ruleSearchStarted || m.idealizationStarted ||
-           m.classificationStarted;
+    using Process = TMainManager::Process;
+    return m.workerLive() || m.isStarted(Process::RuleSearch) ||
+           m.isStarted(Process::Idealization) || m.isStarted(Process::Classification);
 }
 
 std::string TMainForm::formatElapsed(double days) {

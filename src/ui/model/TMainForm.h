@@ -66,9 +66,6 @@ class TMainForm : public Display {
     int32_t shownRuleCount = 0;
     int32_t preBufferStepCount = 0;
     int32_t postBufferStepCount = 0;
-    // Rule lists taken out of the workspace by a learning negative load. The classificator of
-    // the workspace may still point at them, so they live as long as that workspace does.
-    std::vector<std::unique_ptr<RulesStorage>> retiredRules;
 
     // ---- controls ----
     Label Caption{mutex_, "Motifora"};
