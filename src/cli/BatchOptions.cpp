@@ -414,6 +414,12 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
                      "the learning negatives, and the score they give (cross-validated beside "
                      "the class score with --cross-validate)")
             ->group(heldOut);
+    auto* contrastTuneOption =
+        app.add_flag("--contrast-tune", o.contrastTune,
+                     "With --contrast and --cross-validate: each fold chooses the CP threshold "
+                     "of its discriminative search (0,6 0,7 0,8 0,9) by an inner "
+                     "cross-validation of its own training sequences")
+            ->group(heldOut);
     app.add_option("--scores", o.scores,
                    "Write every scored sequence (control data, and held-out learning data "
                    "with --cross-validate) as a table")
@@ -551,6 +557,8 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
         problems.add("--cross-validate needs a learning negative sample (--negative)");
     if (given(contrastOption) && o.open.empty() && o.negative.empty())
         problems.add("--contrast needs a learning negative sample (--negative)");
+    if (given(contrastTuneOption) && !(given(contrastOption) && given(crossValidateOption)))
+        problems.add("--contrast-tune tunes the folds of --contrast --cross-validate; give both");
     std::string error;
     if (given(stagesOption)) {
         std::array<bool, kStageCount> chosen{};

@@ -64,6 +64,9 @@ struct BatchOptions {
     // Discriminative regularities (rules that tell the learning positives from the negatives) and
     // their score, cross-validated beside the class score with --cross-validate.
     bool contrast = false;
+    // Each fold of the discriminative cross-validation chooses its CP threshold on its own
+    // training sequences (an inner cross-validation).
+    bool contrastTune = false;
 
     std::string save;
     std::string exportText;

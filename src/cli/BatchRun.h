@@ -126,7 +126,8 @@ class BatchRun {
     std::shared_ptr<const CrossValidationResult> crossValidation_;
     std::shared_ptr<const ContrastRules> contrastRules_;
     std::shared_ptr<const CrossValidationResult> contrastValidation_;
-    int32_t searchWidth_ = 0;  // positions of the running search's objects
+    std::vector<double> contrastCp_;  // the CP threshold of every fold
+    int32_t searchWidth_ = 0;         // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -50,8 +50,10 @@ int BatchRun::runContrast() {
         settings.seed = options_.crossValidateSeed;
         if (crossValidation_) settings = crossValidation_->settings;
         note("cross-validation of the discriminative score ...");
+        const ContrastTuning tuning;
         auto result = std::make_shared<CrossValidationResult>(
-            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr));
+            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
+                                  options_.contrastTune ? &tuning : nullptr, &contrastCp_));
         if (!result->complete)
             return fail(
                 kExitProcessFailed,
@@ -82,7 +84,11 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
                         {"negatives", r.negativesHolding}});
     }
     j["rules"] = std::move(list);
-    if (contrastValidation_) j["crossValidation"] = crossValidationJson(*contrastValidation_);
+    if (contrastValidation_) {
+        j["crossValidation"] = crossValidationJson(*contrastValidation_);
+        j["crossValidation"]["cpPerFold"] = contrastCp_;
+        j["crossValidation"]["cpChosenOnTrainingFolds"] = options_.contrastTune;
+    }
     return j;
 }
 
@@ -97,7 +103,13 @@ std::string BatchRun::contrastText() const {
                 ", CP " + fixed(c.rules[i].cp, 4) + ")\n";
     }
     if (contrastValidation_) {
-        text += "Discriminative score, held out:\n";
+        text += "Discriminative score, held out";
+        if (options_.contrastTune) {
+            text += " (CP threshold chosen on each fold's training sequences:";
+            for (double cp : contrastCp_) text += " " + fixed(cp, 2);
+            text += ")";
+        }
+        text += ":\n";
         text += crossValidationText(*contrastValidation_);
     }
     return text;

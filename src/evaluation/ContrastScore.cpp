@@ -78,11 +78,33 @@ ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings) {
     return s;
 }
 
+double chooseContrastCp(const std::vector<Sequence>& positives,
+                        const std::vector<Sequence>& negatives,
+                        const CrossValidationSettings& settings, const ContrastTuning& tuning,
+                        RunControl* control) {
+    double best = tuning.cpCandidates.empty() ? settings.cpThreshold : tuning.cpCandidates[0];
+    double bestAuc = -1.0;
+    for (double cp : tuning.cpCandidates) {
+        CrossValidationSettings inner = settings;
+        inner.cpThreshold = cp;
+        inner.threads = 1;
+        const CrossValidationResult r =
+            contrastCrossValidate(positives, negatives, inner, control, nullptr);
+        if (!r.complete) continue;
+        if (r.auc.auc > bestAuc) {
+            bestAuc = r.auc.auc;
+            best = cp;
+        }
+    }
+    return best;
+}
+
 CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positives,
                                             const std::vector<Sequence>& negatives,
                                             const CrossValidationSettings& settings,
-                                            RunControl* control,
-                                            CrossValidationProgress* progress) {
+                                            RunControl* control, CrossValidationProgress* progress,
+                                            const ContrastTuning* tuning,
+                                            std::vector<double>* chosenCp) {
     CrossValidationResult result;
     result.settings = settings;
     const auto p = static_cast<int32_t>(positives.size());
@@ -91,16 +113,25 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
     const int32_t k = settings.folds;
     const FoldAssignment split = stratifiedFolds(p, n, k, settings.seed);
     if (progress != nullptr) progress->reset(k);
-    const ContrastSettings search = contrastSettingsOf(settings);
-
     std::vector<FoldOutcome> outcomes(static_cast<size_t>(k));
+    std::vector<double> chosen(static_cast<size_t>(k), settings.cpThreshold);
     auto fold = [&](int32_t f) {
         CrossValidationProgress::Fold* foldProgress = progress ? &progress->fold(f) : nullptr;
         FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
         setStage(foldProgress, FoldStage::kSearching, 1);
-        const ContrastRules rules = searchContrastRules(
-            pick(positives, indexesOutsideFold(split.positiveFold, f)),
-            pick(negatives, indexesOutsideFold(split.negativeFold, f)), search, control);
+        const auto trainPositives = pick(positives, indexesOutsideFold(split.positiveFold, f));
+        const auto trainNegatives = pick(negatives, indexesOutsideFold(split.negativeFold, f));
+        ContrastSettings search = contrastSettingsOf(settings);
+        if (tuning != nullptr &&
+            crossValidationRefusal(settings, static_cast<int32_t>(trainPositives.size()),
+                                   static_cast<int32_t>(trainNegatives.size()))
+                .empty()) {
+            search.cpThreshold =
+                chooseContrastCp(trainPositives, trainNegatives, settings, *tuning, control);
+        }
+        chosen[static_cast<size_t>(f)] = search.cpThreshold;
+        const ContrastRules rules =
+            searchContrastRules(trainPositives, trainNegatives, search, control);
         if (rules.complete && (control == nullptr || control->gate())) {
             const auto heldPositives = pick(positives, indexesInFold(split.positiveFold, f));
             const auto heldNegatives = pick(negatives, indexesInFold(split.negativeFold, f));
@@ -130,6 +161,7 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
     for (const FoldOutcome& outcome : outcomes) {
         if (!outcome.complete) return result;
     }
+    if (chosenCp != nullptr) *chosenCp = chosen;
 
     result.sequences.resize(static_cast<size_t>(p + n));
     std::vector<size_t> nextPositive(static_cast<size_t>(k), 0),

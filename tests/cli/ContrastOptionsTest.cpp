@@ -26,5 +26,16 @@ TEST(ContrastOptions, RefusedWithoutALearningNegativeSample) {
         << p.err;
 }
 
+TEST(ContrastOptions, TuningNeedsTheContrastAndItsFolds) {
+    const ParseOutcome p = parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                                  "--cross-validate", "5", "--contrast-tune"});
+    ASSERT_TRUE(p.run) << p.err;
+    EXPECT_TRUE(p.options.contrastTune);
+    const ParseOutcome q =
+        parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast", "--contrast-tune"});
+    EXPECT_FALSE(q.run);
+    EXPECT_NE(q.err.find("--contrast-tune"), std::string::npos) << q.err;
+}
+
 }  // namespace
 }  // namespace motifora

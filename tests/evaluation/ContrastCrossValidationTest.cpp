@@ -107,6 +107,57 @@ TEST(ContrastCrossValidation, SameFiguresOnOneAndTwoThreadsAndAgain) {
     }
 }
 
+TEST(ContrastCrossValidation, TheTunedThresholdIsTheBestOfAnInnerCrossValidation) {
+    const Samples s = planted(test::testSeed("contrast tuning", 34u), 40, 16);
+    const CrossValidationSettings cv = settings(1);
+    ContrastTuning tuning;
+    tuning.cpCandidates = {0.9, 0.6, 0.75};
+    double bestAuc = -1.0, best = 0.0;
+    for (double cp : tuning.cpCandidates) {
+        CrossValidationSettings inner = cv;
+        inner.cpThreshold = cp;
+        const CrossValidationResult r =
+            contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
+        ASSERT_TRUE(r.complete);
+        if (r.auc.auc > bestAuc) {
+            bestAuc = r.auc.auc;
+            best = cp;
+        }
+    }
+    EXPECT_EQ(chooseContrastCp(s.positives, s.negatives, cv, tuning, nullptr), best);
+}
+
+TEST(ContrastCrossValidation, EachFoldTunesOnItsTrainingSequencesOnly) {
+    const Samples s = planted(test::testSeed("contrast tuned folds", 35u), 40, 16);
+    const CrossValidationSettings cv = settings(2);
+    ContrastTuning tuning;
+    tuning.cpCandidates = {0.6, 0.9};
+    std::vector<double> chosen;
+    const CrossValidationResult r =
+        contrastCrossValidate(s.positives, s.negatives, cv, nullptr, nullptr, &tuning, &chosen);
+    ASSERT_TRUE(r.complete);
+    ASSERT_EQ(chosen.size(), 4u);
+    const FoldAssignment split = stratifiedFolds(40, 40, cv.folds, cv.seed);
+    for (int32_t f = 0; f < cv.folds; ++f) {
+        std::vector<Sequence> pos, neg;
+        for (int32_t i : indexesOutsideFold(split.positiveFold, f))
+            pos.push_back(s.positives[static_cast<size_t>(i)]);
+        for (int32_t i : indexesOutsideFold(split.negativeFold, f))
+            neg.push_back(s.negatives[static_cast<size_t>(i)]);
+        EXPECT_EQ(chosen[static_cast<size_t>(f)], chooseContrastCp(pos, neg, cv, tuning, nullptr));
+        ContrastSettings search = contrastSettingsOf(cv);
+        search.cpThreshold = chosen[static_cast<size_t>(f)];
+        const ContrastRules rules = searchContrastRules(pos, neg, search, nullptr);
+        for (const HeldOutSequence& h : r.sequences) {
+            if (h.fold != f) continue;
+            const Sequence& rec =
+                (h.positive ? s.positives : s.negatives)[static_cast<size_t>(h.record)];
+            EXPECT_EQ(std::bit_cast<uint64_t>(h.score.bestScore),
+                      std::bit_cast<uint64_t>(contrastScore(rules, rec)));
+        }
+    }
+}
+
 TEST(ContrastCrossValidation, AClearedRunFlagStopsEveryFold) {
     const Samples s = planted(33u, 30, 16);
     RunControl control;
