@@ -8,6 +8,7 @@
 #include "cli/HeldOutOutputs.h"
 #include "cli/Interrupt.h"
 #include "evaluation/ContrastScore.h"
+#include "io/ContrastFile.h"
 #include "io/SafeFile.h"
 #include "workspace/EvaluationReportSource.h"
 #include "workspace/TMainManager.h"
@@ -165,6 +166,13 @@ int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
         if (!rows.empty()) (*summary)["sequenceScores"] = scoresJson(rows);
         if (contrastRules_) (*summary)["contrast"] = contrastJson();
         return kExitSuccess;
+    }
+    if (contrastRules_ && !options_.save.empty()) {
+        // The project keeps its own bytes; the discriminative rules go beside it.
+        const std::string path = ContrastSideFileName(options_.save);
+        const IoStatus status = WriteContrastRules(path, *contrastRules_);
+        if (!status.ok) return fail(kExitOutputFailed, status.message);
+        written_.emplace_back("discriminative rules", path);
     }
     if (!options_.scores.empty()) {
         const IoStatus status = WriteFileAtomically(options_.scores, scoresTsv(rows));

@@ -10,6 +10,7 @@
 #include "CliTestSupport.h"
 #include "core/FileManager.h"
 #include "evaluation/ContrastScore.h"
+#include "io/ContrastFile.h"
 
 namespace motifora::clitest {
 namespace {
@@ -65,7 +66,9 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
                                 "--evaluation-report",
                                 "r.html",
                                 "--json",
-                                "s.json"},
+                                "s.json",
+                                "--save",
+                                "p.dnp"},
                                folder.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Discriminative rules: "), std::string::npos) << r.out;
@@ -117,6 +120,13 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     // Control rows carry the score of the rules of all learning sequences.
     for (size_t i = 1; i <= 53; ++i) EXPECT_NE(rows[i][8], "NA") << i;
     EXPECT_TRUE(summary["sequenceScores"][0].contains("discriminativeScore"));
+
+    // The project keeps its bytes; the rules are in the side file beside it.
+    ContrastRules side;
+    ASSERT_TRUE(ReadContrastRules((folder.path() / "p.dnp.contrast").string(), side).ok);
+    EXPECT_EQ(static_cast<int>(side.rules.size()), ruleCount);
+    EXPECT_EQ(side.plainText(side.rules[0]), first["text"].get<std::string>());
+    EXPECT_NE(r.out.find("Discriminative rules written to p.dnp.contrast"), std::string::npos);
 
     const std::string report = readFile(folder.path() / "r.html");
     EXPECT_NE(report.find("<h2>Discriminative regularities</h2>"), std::string::npos);
