@@ -26,30 +26,6 @@ const char* const kClassificationEnded =
 
 class ProcessCommandTest : public FormFixture {
   protected:
-    // Ticks the timer (as the window does every 100 ms) until a message is shown or the worker
-    // is done with nothing to report; returns the message texts shown meanwhile.
-    std::vector<std::string> tickUntilReported(int maxSeconds = 600) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
-        const size_t before = dialogs.messages.size();
-        while (std::chrono::steady_clock::now() < deadline) {
-            form->SearchingTimerTimer();
-            if (dialogs.messages.size() > before) break;
-            TMainManager& m = manager();
-            if (!m.running && !m.paused) {
-                // The worker is on its way out: wait for it, then let one tick report what it
-                // left behind.
-                m.joinWorker();
-                form->SearchingTimerTimer();
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        std::vector<std::string> shown;
-        for (size_t i = before; i < dialogs.messages.size(); ++i)
-            shown.push_back(dialogs.messages[i].text);
-        return shown;
-    }
-
     // Starts a process whose worker is held before its first unit of work, presses `pause`
     // (when given) and lets the worker go: it stops at the closed gate at once, so the process
     // is reliably live and paused, whatever the machine's load.

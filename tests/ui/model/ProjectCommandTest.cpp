@@ -45,27 +45,6 @@ std::vector<std::vector<std::string>> gridTexts(const Grid& grid) {
 
 class ProjectCommandTest : public FormFixture {
   protected:
-    // Ticks the timer until a message is shown or the worker is done; returns the texts shown.
-    std::vector<std::string> tickUntilReported(int maxSeconds = 600) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
-        const size_t before = dialogs.messages.size();
-        while (std::chrono::steady_clock::now() < deadline) {
-            form->SearchingTimerTimer();
-            if (dialogs.messages.size() > before) break;
-            TMainManager& m = manager();
-            if (!m.running && !m.paused) {
-                m.joinWorker();
-                form->SearchingTimerTimer();
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        std::vector<std::string> shown;
-        for (size_t i = before; i < dialogs.messages.size(); ++i)
-            shown.push_back(dialogs.messages[i].text);
-        return shown;
-    }
-
     void load(void (TMainForm::*command)(), const std::string& path) {
         dialogs.choose(path);
         (form.get()->*command)();
