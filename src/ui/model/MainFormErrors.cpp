@@ -218,6 +218,7 @@ void TMainForm::ReCount2() {
     const ChartPoints line = levelLine(Chart1.series(0), level);
     Chart1.clearSeries(1);
     for (const auto& point : line) Chart1.addPoint(1, point.first, point.second);
+    fillScanHits(level);
 }
 
 void TMainForm::FstReCount2() {

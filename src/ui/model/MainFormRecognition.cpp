@@ -161,6 +161,13 @@ void TMainForm::ShowPositionScores(int32_t count) {
     count = std::clamp(count, 0, static_cast<int32_t>(m.windowScores.size()));
     const PositionChart chart = positionChart(m.windowScores.data(), count);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
+    // The windows were cut from the control negatives now loaded (a new load recomputes).
+    scanPlaces_ =
+        ScanPlaces(m.controlNegative.data(),
+                   std::min(m.controlNegativeCount, static_cast<int32_t>(m.controlNegative.size())),
+                   m.frameWidth);
+    if (scanPlaces_.windowCount() != static_cast<int64_t>(m.windowScores.size()))
+        scanPlaces_ = ScanPlaces();
     Chart1.clearSeries(0);
     Chart1.clearSeries(1);
     Chart::Axis left = Chart1.yAxis();
@@ -175,6 +182,7 @@ void TMainForm::ShowPositionScores(int32_t count) {
     RecLevelEdit.setEnabled(true);
     RecLevelEdit.setText(numberFormat.fixed(chart.mid, 2));
     SaveRecErrBtn.setEnabled(true);
+    fillScanHits(chart.mid);
 }
 
 void TMainForm::FinishRecognition(int32_t n) {

@@ -43,6 +43,7 @@ TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
     Chart1.setVisible(false);
     Chart1.setXAxis({"Position", true, 0.0, 0.0});
     Chart1.setYAxis({"Score", true, 0.0, 0.0});
+    ScanHitsList.setVisible(false);
     FrameWidthUpDown.setEnabled(false);
 
     setActivePage(Page::Rules);
@@ -212,6 +213,9 @@ void TMainForm::clearResultDisplays() {
     Chart1.setVisible(false);
     Chart1.setXAxis({"Position", true, 0.0, 0.0});
     Chart1.setYAxis({"Score", true, 0.0, 0.0});
+    ScanHitsList.setVisible(false);
+    ScanHitsList.setRowCount(1);
+    scanPlaces_ = ScanPlaces();
     for (Label* label :
          {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
         label->setText("");

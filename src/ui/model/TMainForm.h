@@ -11,6 +11,7 @@
 #include "core/Display.h"
 #include "core/NumberFormat.h"
 #include "core/Translatable.h"
+#include "evaluation/ScanPlaces.h"
 #include "ui/model/BootStrCtrl.h"
 #include "ui/model/Controls.h"
 #include "ui/model/CrossValForm.h"
@@ -141,6 +142,10 @@ class TMainForm : public Display {
     Label ClassListLabel{mutex_, "Class Objects"};
     Grid ClassList{mutex_, 3, 2};
     Chart Chart1{mutex_};
+    // The hits of the last scanning recognition (MainFormScanHits.cpp): runs of windows above
+    // the level with their record, first and last letter, best score and its window, and their
+    // chart positions. Shown from the end of a scan; "Recogn. Level" refills it.
+    Grid ScanHitsList{mutex_, 6, 1};
     // True while the positive list is docked at the top of its panel (the negative list shown
     // below it); false while it fills the panel.
     bool positiveListAtTop() const;
@@ -333,6 +338,11 @@ class TMainForm : public Display {
     void ShowObjectScore(int32_t i, double s, int32_t kind) override;
     void ShowPositionScores(int32_t count) override;
     void FinishRecognition(int32_t n) override;
+    // The record and position of chart position x of the last scanning recognition
+    // ("seq2, position 14"); "" when x is no window of it.
+    std::string scanPlaceText(double x) const;
+    // Refills ScanHitsList from the chart's scores at `level`.
+    void fillScanHits(double level);
     void ShowBootstrapSamples() override;
     void SetIdealObjectRows(int32_t rows) override;
     void ShowBootstrapRow(int32_t row, double firstError, double secondError) override;
@@ -392,6 +402,8 @@ class TMainForm : public Display {
     void beginScanDisplay();
     void tickScanDisplay();
     std::vector<bool> scanLockedStates_;
+    // The windows of the charted scan; empty when the chart shows no scan.
+    ScanPlaces scanPlaces_;
 
     Dialogs& dialogs_;
     Clock clock_;

@@ -1,9 +1,11 @@
 // The chart of the Classes page drawn with Qt Charts from the window model's chart data.
 #include "ui/qt/ChartBinding.h"
 
+#include <QCursor>
 #include <QImage>
 #include <QLineSeries>
 #include <QPainter>
+#include <QToolTip>
 #include <QValueAxis>
 #include <algorithm>
 #include <cmath>
@@ -151,8 +153,21 @@ ChartBinding::ChartBinding(const Chart& chart, QWidget* parent)
         series_[i]->attachAxis(y_);
     }
     setChart(qchart);
+    connect(series_[0], &QLineSeries::hovered, this, [this](const QPointF& point, bool state) {
+        if (state)
+            QToolTip::showText(QCursor::pos(), pointTip(point.x(), point.y()), this);
+        else
+            QToolTip::hideText();
+    });
     setRenderHint(QPainter::Antialiasing);
     setMinimumSize(360, 240);
+}
+
+QString ChartBinding::pointTip(double x, double y) const {
+    const QString score = QString::number(y, 'f', 2);
+    const std::string place = places_ ? places_(x) : std::string();
+    if (place.empty()) return QString("%1: %2").arg(x, 0, 'g', 12).arg(score);
+    return QString::fromStdString(place) + ": " + score;
 }
 
 bool ChartBinding::refresh() {

@@ -6,6 +6,8 @@
 #include <QList>
 #include <QPointF>
 #include <cstdint>
+#include <functional>
+#include <string>
 
 #include "ui/model/Controls.h"
 
@@ -32,6 +34,13 @@ class ChartBinding final : public QChartView {
     // The caller holds the window model's mutex.
     bool refresh();
 
+    // Names the place of an x value (the record and position of a scan window); a hovered
+    // point of series 0 shows it with its score as a tooltip. Empty texts show the score only.
+    using PlaceSource = std::function<std::string(double)>;
+    void setPlaceSource(PlaceSource source) { places_ = std::move(source); }
+    // The tooltip of the point (x, y) of series 0.
+    QString pointTip(double x, double y) const;
+
     QLineSeries* series(int index) const { return series_[index == 0 ? 0 : 1]; }
     QValueAxis* xAxis() const { return x_; }
     QValueAxis* yAxis() const { return y_; }
@@ -55,6 +64,7 @@ class ChartBinding final : public QChartView {
     QValueAxis* x_;
     QValueAxis* y_;
     uint64_t seen_ = ~uint64_t{0};
+    PlaceSource places_;
 };
 
 // The points to draw for `points` (in ascending x) on a plot `columns` pixels wide: the points

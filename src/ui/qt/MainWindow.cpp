@@ -768,8 +768,12 @@ QWidget* MainWindow::buildDataArea() {
     chart_ = new ChartBinding(f.Chart1);
     classObjects->addWidget(chart_);
     binder_.bind(f.Chart1, [this] { chart_->refresh(); });
+    // A point of a scan names its record and position; the hits sit beside the chart.
+    chart_->setPlaceSource([&f](double x) { return f.scanPlaceText(x); });
+    classObjects->addWidget(createGridView(f.ScanHitsList, binder_, "ScanHitsList", 0));
     classObjects->setStretchFactor(0, 1);
     classObjects->setStretchFactor(1, 1);
+    classObjects->setStretchFactor(2, 1);
     area->addWidget(classObjects);
 
     binder_.bind(f.ClassesPanel, [&f, control, classObjects] {

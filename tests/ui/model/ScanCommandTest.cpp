@@ -103,6 +103,92 @@ TEST_F(ScanCommandTest, ScanRunsOnTheWorkerAndTheTimerDrawsItsChart) {
     EXPECT_EQ(form->Chart1.series(0).size(), static_cast<size_t>(windows));
 }
 
+// The hit table and the chart's places name the record and the letters within it; the runs are
+// those of the window scores taken record by record (a run never spans two records).
+TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
+    ASSERT_NO_FATAL_FAILURE(prepare());
+    TMainManager& m = manager();
+    EXPECT_FALSE(form->ScanHitsList.visible());
+    form->btnStartRecognitionClick();
+    tickToEnd();
+    ASSERT_FALSE(m.windowScores.empty());
+    EXPECT_TRUE(form->ScanHitsList.visible());
+    const int32_t w = m.frameWidth;
+
+    // Reference: the runs of each record, straight from the records and the window scores.
+    const auto expectedRows = [&](double level) {
+        std::vector<std::vector<std::string>> rows;
+        size_t k = 0;
+        for (int32_t r = 0; r < m.controlNegativeCount; ++r) {
+            const Sequence& seq = m.controlNegative[static_cast<size_t>(r)];
+            int64_t first = 0, last = 0, bestAt = 0;
+            size_t firstK = 0, lastK = 0;
+            double best = 0.0;
+            bool open = false;
+            const auto close = [&] {
+                rows.push_back({seq.name, std::to_string(first), std::to_string(last + w - 1),
+                                form->numbers().fixed(best, 2), std::to_string(bestAt),
+                                std::to_string(firstK + 1) + "..." + std::to_string(lastK + 1)});
+                open = false;
+            };
+            for (int64_t p = 1; p + w - 1 <= seq.length; ++p, ++k) {
+                const double s = m.windowScores[k];
+                if (open && s < level) close();
+                if (!open && s > level) {
+                    open = true;
+                    first = last = bestAt = p;
+                    firstK = lastK = k;
+                    best = s;
+                } else if (open) {
+                    last = p;
+                    lastK = k;
+                    if (s > best) best = s, bestAt = p;
+                }
+            }
+            if (open) close();
+        }
+        return rows;
+    };
+    const auto shownRows = [&] {
+        std::vector<std::vector<std::string>> rows;
+        for (int32_t r = 1; r < form->ScanHitsList.rowCount(); ++r)
+            rows.push_back(form->ScanHitsList.row(r));
+        return rows;
+    };
+    double level = 0.0;
+    ASSERT_TRUE(form->numbers().readReal(form->RecLevelEdit.text(), level));
+    const auto atMid = expectedRows(level);
+    ASSERT_FALSE(atMid.empty());
+    EXPECT_EQ(shownRows(), atMid);
+    EXPECT_EQ(
+        form->ScanHitsList.row(0),
+        (std::vector<std::string>{"Record", "Start", "End", "Best score", "Best at", "Chart"}));
+
+    // A new level typed into "Recogn. Level" refills the table.
+    const double higher = level + 1.0;
+    form->RecLevelEdit.setText(form->numbers().fixed(higher, 2));
+    form->ReCount2();
+    EXPECT_EQ(shownRows(), expectedRows(higher));
+    EXPECT_NE(shownRows(), atMid);
+
+    // Chart positions run on across records; their places start again in each record.
+    const Sequence& second = m.controlNegative[1];
+    const double firstOfSecond = static_cast<double>(m.controlNegative[0].length - w + 2);
+    EXPECT_EQ(form->scanPlaceText(1.0), m.controlNegative[0].name + ", position 1");
+    EXPECT_EQ(form->scanPlaceText(firstOfSecond - 1.0),
+              m.controlNegative[0].name + ", position " +
+                  std::to_string(m.controlNegative[0].length - w + 1));
+    EXPECT_EQ(form->scanPlaceText(firstOfSecond), second.name + ", position 1");
+    EXPECT_EQ(form->scanPlaceText(static_cast<double>(m.windowScores.size()) + 1.0), "");
+    EXPECT_EQ(form->scanPlaceText(0.0), "");
+
+    // A new workspace empties the table and forgets the places.
+    form->newWorkspace();
+    EXPECT_FALSE(form->ScanHitsList.visible());
+    EXPECT_EQ(form->ScanHitsList.rowCount(), 1);
+    EXPECT_EQ(form->scanPlaceText(1.0), "");
+}
+
 TEST_F(ScanCommandTest, StopEndsTheScanWithoutAChart) {
     ASSERT_NO_FATAL_FAILURE(prepare());
     TMainManager& m = manager();

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QValueAxis>
@@ -102,6 +103,16 @@ TEST_F(ScanWindowTest, AScanOfAHundredThousandWindowsKeepsTheWindowTicking) {
     EXPECT_LE((chart->xAxis()->max() - chart->xAxis()->min()) / chart->xAxis()->tickInterval(),
               20.0);
     EXPECT_TRUE(widget<QPushButton>("btnStartRecognition")->isEnabled());
+
+    // Beside the chart, the hits of the scan; a hovered point names its record and position.
+    auto* hits = widget<QTableView>("ScanHitsList");
+    EXPECT_TRUE(hits->isVisible());
+    ASSERT_GT(form->ScanHitsList.rowCount(), 1);
+    EXPECT_EQ(hits->model()->rowCount(), form->ScanHitsList.rowCount() - 1);
+    EXPECT_EQ(hits->model()->index(0, 0).data().toString().toStdString(),
+              form->ScanHitsList.cell(0, 1));
+    EXPECT_EQ(chart->pointTip(994.0, 2.5).toStdString(), "long2, position 1: 2.50");
+    EXPECT_EQ(chart->pointTip(993.0, 1.0).toStdString(), "long1, position 993: 1.00");
 }
 
 }  // namespace
