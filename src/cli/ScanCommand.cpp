@@ -4,15 +4,20 @@
 #include "cli/ScanCommand.h"
 
 #include <CLI/CLI.hpp>
+#include <charconv>
 #include <chrono>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <limits>
 #include <ostream>
 #include <sstream>
 
 #include "classify/Classificator.h"
 #include "cli/ExitCode.h"
 #include "cli/Interrupt.h"
+#include "cli/ScanLevel.h"
 #include "genome/GenomeScan.h"
 #include "genome/TrackWriter.h"
 #include "io/ProjectFile.h"
@@ -27,6 +32,9 @@ struct ScanOptions {
     std::string classes;
     std::string level;
     bool levelFromCv = false;
+    std::string crossValidate;
+    std::string wantedFirstError;
+    bool balanced = false;
     std::string strand = "+";
     std::string bed;
     bool merge = false;
@@ -48,9 +56,25 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     app.add_option("--classes", options.classes, "Classes to score, e.g. 1,3-5 (default: all)");
     auto* level = app.add_option("--level", options.level,
                                  "Report windows scoring at least this level (BED hits)");
-    auto* fromCv = app.add_flag("--level-from-cv", options.levelFromCv,
-                                "Take the level from the project's cross-validation");
+    auto* fromCv = app.add_flag(
+        "--level-from-cv", options.levelFromCv,
+        "Take the level from a cross-validation of the project's learning positives and "
+        "negatives with its settings (as motifora-cli --open MODEL.dnp --cross-validate K,SEED)");
     level->excludes(fromCv);
+    auto* folds = app.add_option("--cross-validate", options.crossValidate,
+                                 "Folds and seed of --level-from-cv (default 5,1)")
+                      ->type_name("K[,SEED]");
+    auto* wanted =
+        app.add_option("--wanted-first-error", options.wantedFirstError,
+                       "--level-from-cv: the highest level whose held-out first-level error "
+                       "stays within E (default 0,05)")
+            ->type_name("E");
+    auto* balanced = app.add_flag("--balanced", options.balanced,
+                                  "--level-from-cv: the level of best balanced accuracy instead");
+    folds->needs(fromCv);
+    wanted->needs(fromCv);
+    balanced->needs(fromCv);
+    wanted->excludes(balanced);
     app.add_option("--strand", options.strand, "+ (default) or both")
         ->check(CLI::IsMember({"+", "both"}));
     app.add_option("--bed", options.bed, "BED6 file of the hits (needs a level)");
@@ -77,9 +101,20 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         err << "motifora-cli scan: " << what << "\n";
         return code;
     };
-    if (options.levelFromCv) {
-        return refuse("--level-from-cv: this project holds no cross-validated level; give --level",
-                      kExitBadArguments);
+    CvLevelRequest cvRequest;
+    cvRequest.balanced = options.balanced;
+    std::string problem;
+    if (!options.crossValidate.empty() &&
+        !parseFoldsAndSeed(options.crossValidate, cvRequest, problem))
+        return refuse("--cross-validate: " + problem, kExitBadArguments);
+    if (!options.wantedFirstError.empty()) {
+        double wantedError = 0.0;
+        if (!parseScanLevel(options.wantedFirstError, wantedError) || !(wantedError >= 0.0) ||
+            wantedError > 1.0)
+            return refuse("--wanted-first-error: \"" + options.wantedFirstError +
+                              "\" is not a number from 0 to 1",
+                          kExitBadArguments);
+        cvRequest.wantedFirstError = wantedError;
     }
     ScanSettings settings;
     settings.bothStrands = options.strand == "both";
@@ -90,8 +125,9 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
             return refuse("--level: \"" + options.level + "\" is not a number", kExitBadArguments);
         settings.hits = true;
     }
-    if (!options.bed.empty() && !settings.hits)
-        return refuse("--bed needs --level (the score a hit must reach)", kExitBadArguments);
+    if (!options.bed.empty() && !settings.hits && !options.levelFromCv)
+        return refuse("--bed needs --level or --level-from-cv (the score a hit must reach)",
+                      kExitBadArguments);
     if (options.merge && options.bed.empty())
         return refuse("--merge needs --bed", kExitBadArguments);
     settings.merge = options.merge;
@@ -124,6 +160,37 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     std::string error;
     if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
         return refuse(options.model + ": " + error, kExitBadArguments);
+    // The classes and strands are checked before a cross-validation takes its time.
+    if (options.levelFromCv) {
+        CvLevel cv;
+        bool interrupted = false;
+        if (!crossValidatedLevel(options.model, cvRequest, options.quiet ? nullptr : &err, cv,
+                                 problem, interrupted)) {
+            if (interrupted) return refuse("interrupted; no output was written", kExitInterrupted);
+            return refuse("--level-from-cv: no level can be had from " + options.model + ": " +
+                              problem + "; give --level instead",
+                          kExitProcessFailed);
+        }
+        // Held out, a sequence scoring above the level is taken for a positive; a window is a
+        // hit on the same terms (--level takes windows that reach it).
+        settings.level = std::nextafter(cv.level, std::numeric_limits<double>::infinity());
+        settings.hits = true;
+        // The shortest text that reads back as this level.
+        char text[64];
+        const auto end = std::to_chars(text, text + sizeof text, cv.level).ptr;
+        out << "Cross-validated level: " << std::string(text, end) << " (hits score above it; "
+            << cvRequest.folds << " folds, seed " << cvRequest.seed << ", " << cv.positives
+            << " positives and " << cv.negatives << " negatives held out";
+        if (cv.auc.defined) {
+            char auc[96];
+            std::snprintf(auc, sizeof auc, "; AUC %.3f, 95 %% %.3f-%.3f", cv.auc.auc, cv.auc.low,
+                          cv.auc.high);
+            out << auc;
+        }
+        out << ")\n";
+        if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
+            return refuse(options.model + ": " + error, kExitBadArguments);
+    }
 
     TrackWriter tracks;
     const std::string modelName = std::filesystem::path(options.model).filename().string();

@@ -2,8 +2,12 @@
 // do not depend on the thread count or compression, and the command's refusals.
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <map>
+#include <nlohmann/json.hpp>
 #include <random>
 #include <sstream>
 
@@ -163,6 +167,56 @@ TEST_F(ScanCommand, SameBytesWhateverThreadsCompressionOrIndex) {
     EXPECT_EQ(bedParts + "\n--\n" + graphParts, one);
 }
 
+// --level-from-cv cross-validates the project's learning samples as the batch run's
+// --cross-validate does, and takes as hits the windows scoring above that level.
+TEST_F(ScanCommand, LevelFromCrossValidationOfTheProjectsLearningSamples) {
+    const TempFolder& f = *folder_;
+    writeFile(f / "neg.seq", generatedSample(9, 40, 12, 0));
+    const CliResult made =
+        runCli({"--positive", f / "pos.seq", "--negative", f / "neg.seq", "--stages",
+                "search,idealize", "--save", f / "both.dnp", "--quiet"},
+               f.path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const CliResult evaluated =
+        runCli({"--open", f / "both.dnp", "--stages", "none", "--cross-validate", "3,2", "--json",
+                f / "cv.json", "--quiet"},
+               f.path());
+    ASSERT_EQ(evaluated.exitCode, 0) << evaluated.err;
+    const double expected =
+        nlohmann::json::parse(readFile(f / "cv.json"))["crossValidation"]["pooled"]["level"]
+            .get<double>();
+
+    const CliResult run =
+        runCli({"scan", "--open", f / "both.dnp", "--quiet", "--genome", f / "genome.fa",
+                "--level-from-cv", "--cross-validate", "3,2", "--bed", f / "cv.bed"},
+               f.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const std::string prefix = "Cross-validated level: ";
+    ASSERT_EQ(run.out.rfind(prefix, 0), 0u) << run.out;
+    const std::string shown =
+        run.out.substr(prefix.size(), run.out.find(' ', prefix.size()) - prefix.size());
+    EXPECT_EQ(std::stod(shown), expected) << run.out;
+    EXPECT_NE(run.out.find("3 folds, seed 2, 40 positives and 40 negatives held out; AUC "),
+              std::string::npos)
+        << run.out;
+
+    // The same hits as --level just above the cross-validated one.
+    char above[64];
+    const auto end =
+        std::to_chars(above, above + sizeof above,
+                      std::nextafter(expected, std::numeric_limits<double>::infinity()))
+            .ptr;
+    const CliResult direct =
+        runCli({"scan", "--open", f / "both.dnp", "--quiet", "--genome", f / "genome.fa", "--level",
+                std::string(above, end), "--bed", f / "direct.bed"},
+               f.path());
+    ASSERT_EQ(direct.exitCode, 0) << direct.err;
+    const std::string hits = readFile(f / "cv.bed");
+    EXPECT_EQ(hits, readFile(f / "direct.bed"));
+    for (const auto& row : fieldsOf(hits.substr(hits.find('\n') + 1)))
+        EXPECT_GT(std::stod(row[4]), expected);
+}
+
 TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
     const TempFolder& f = *folder_;
     const struct {
@@ -171,7 +225,24 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
         std::string message;
     } cases[] = {
         {{"--genome", f / "genome.fa", "--bed", f / "x.bed"}, 2, "--bed needs --level"},
-        {{"--genome", f / "genome.fa", "--level-from-cv"}, 2, "holds no cross-validated level"},
+        {{"--genome", f / "genome.fa", "--level-from-cv"},
+         4,
+         "--level-from-cv: no level can be had from " + (f / "model.dnp") +
+             ": cross-validation needs a learning negative sample; give --level instead"},
+        {{"--genome", f / "genome.fa", "--level", "1", "--level-from-cv"}, 2, "--level"},
+        {{"--genome", f / "genome.fa", "--balanced"}, 2, "--balanced requires --level-from-cv"},
+        {{"--genome", f / "genome.fa", "--level-from-cv", "--cross-validate", "1,2"},
+         2,
+         "--cross-validate: \"1,2\" is not K[,SEED]"},
+        {{"--genome", f / "genome.fa", "--level-from-cv", "--cross-validate", "3,x"},
+         2,
+         "the seed \"x\" is not a whole number"},
+        {{"--genome", f / "genome.fa", "--level-from-cv", "--wanted-first-error", "1,5"},
+         2,
+         "--wanted-first-error: \"1,5\" is not a number from 0 to 1"},
+        {{"--genome", f / "genome.fa", "--level-from-cv", "--classes", "999"},
+         2,
+         "class 999 does not exist"},
         {{"--genome", f / "genome.fa", "--classes", "0"}, 2, "is not a list of class numbers"},
         {{"--genome", f / "genome.fa", "--classes", "999"}, 2, "class 999 does not exist"},
         {{"--genome", f / "genome.fa", "--level", "x1"}, 2, "\"x1\" is not a number"},
