@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs workflow/Snakefile with two cores on a small generated multi-record genome and checks that
-# its merged BED and bedGraph are byte for byte those of one `motifora-cli scan` over the file.
+# its merged BED and bedGraph are byte for byte those of one `motifora-cli scan` over the file:
+# one job per record and chunks of records, with and without merged hits, on one strand and both.
 # Usage: scripts/check-workflow.sh path/to/motifora-cli
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,25 +25,37 @@ PY
 gzip -k "$work/genome.fa"
 
 status=0
-for strand in + both; do
-    "$cli" scan --open "$work/model.dnp" --genome "$work/genome.fa.gz" --classes 1-3 --level 0 \
-        --strand "$strand" --merge --bed "$work/one.bed" --bedgraph "$work/one.bedGraph" \
-        --quiet >/dev/null
+# Each case: strand, merge (1 or 0), chunk (window starts per job; 0 = one job per record),
+# level. Chunks of 700 starts cut the three long records into pieces whose hits meet at the
+# cuts; level 200 leaves gaps between merged hits (a good part of them across cuts), level 0
+# joins whole records.
+for case in "+ 1 0 0" "both 1 0 0" "both 1 700 200" "+ 0 700 200"; do
+    set -- $case
+    strand=$1 merge=$2 chunk=$3 level=$4
+    out="out-$strand-$merge-$chunk"
+    merge_option=()
+    [ "$merge" = 1 ] && merge_option=(--merge)
+    "$cli" scan --open "$work/model.dnp" --genome "$work/genome.fa.gz" --classes 3,1-2 \
+        --level "$level" --strand "$strand" "${merge_option[@]}" --bed "$work/one.bed" \
+        --bedgraph "$work/one.bedGraph" --quiet >/dev/null
     (cd "$work" && PATH="$(dirname "$cli"):$PATH" snakemake -s "$root/workflow/Snakefile" \
-        --cores 2 --quiet --config model=model.dnp genome=genome.fa.gz classes=1-3 level=0 \
-        strand="$strand" merge=1 out="out$strand" >/dev/null 2>"$work/snakemake.log") ||
+        --cores 2 --quiet --config model=model.dnp genome=genome.fa.gz classes=3,1-2 \
+        level="$level" strand="$strand" merge="$merge" chunk="$chunk" out="$out" \
+        >/dev/null 2>"$work/snakemake.log") ||
         { cat "$work/snakemake.log"; status=1; continue; }
-    for pair in "one.bed out$strand/hits.bed" "one.bedGraph out$strand/scores.bedGraph"; do
+    for pair in "one.bed $out/hits.bed" "one.bedGraph $out/scores.bedGraph"; do
         set -- $pair
         if ! cmp "$work/$1" "$work/$2"; then
-            echo "workflow (strand $strand): $2 differs from the single scan's $1"
+            echo "workflow ($case): $2 differs from the single scan's $1"
             status=1
         fi
     done
-    if [ "$(grep -c . "$work/one.bedGraph")" -lt 100 ]; then
-        echo "workflow (strand $strand): the single scan wrote too few windows"
+    if [ "$(grep -c . "$work/one.bedGraph")" -lt 100 ] || [ "$(grep -c . "$work/one.bed")" -lt 3 ]
+    then
+        echo "workflow ($case): the single scan wrote too few windows or hits"
         status=1
     fi
 done
-[ $status -eq 0 ] && echo "workflow: merged outputs equal the single scan (strands + and both)"
+[ $status -eq 0 ] &&
+    echo "workflow: merged outputs equal the single scan (strands, merging, chunks of 700)"
 exit $status
