@@ -1,6 +1,7 @@
 // Tests of the main window's widgets against the window model: start-up state, pages, views,
 // edits, the timer's repaint, the pop-up menu, help, about and closing during a process.
 #include <QApplication>
+#include <QChartView>
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -16,6 +17,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
+#include <QXYSeries>
 #include <thread>
 
 #include "WindowFixture.h"
@@ -400,6 +402,62 @@ TEST_F(MainWindowTest, ClosingDuringASearchStopsTheWorkerFirst) {
     // After the close the timer and the commands leave the closed model alone.
     window->tick();
     EXPECT_FALSE(window->timer()->isActive());
+}
+
+// The cross-validation window through its widgets: the menu shows it, typed folds and seed
+// reach the model, Start runs the folds on the worker while the window's timer turns, and the
+// end fills the error table and both charts; "Use this level" fills "Recogn. Level".
+TEST_F(MainWindowTest, CrossValidationWindowRunsAndHandsOverItsLevel) {
+    dialogs.choose(kPositive);
+    trigger("mmbtnAddSequencies");
+    dialogs.choose(kNegative);
+    trigger("mmbtnAddNegativeSequencies");
+    TMainManager& m = *form->mainManager;
+    m.finishBufferSize = 60;
+    m.subBufferSize = 15;
+    m.confidenceLevel = 0.05;
+    m.cpThreshold = 0.8;
+    dialogs.messages.clear();
+    trigger("mmbtnCrossValidation");
+    auto* cv = widget<QWidget>("CrossValForm");
+    ASSERT_NE(cv, nullptr);
+    ASSERT_TRUE(waitFor([cv] { return cv->isVisible(); }));
+    for (const auto& [name, text] : {std::pair{"FoldsEdit", "3"}, std::pair{"SeedEdit", "4"}}) {
+        auto* edit = cv->findChild<QLineEdit*>(name);
+        ASSERT_NE(edit, nullptr) << name;
+        edit->selectAll();
+        QTest::keyClicks(edit, text);
+    }
+    EXPECT_EQ(form->CrossValForm.FoldsEdit.text(), "3");
+    EXPECT_EQ(form->CrossValForm.SeedEdit.text(), "4");
+    auto* start = cv->findChild<QPushButton*>("StartBtn");
+    ASSERT_NE(start, nullptr);
+    start->click();
+    EXPECT_TRUE(dialogs.messages.empty()) << lastMessage();
+    ASSERT_TRUE(waitFor([&m, cv] {
+        auto* use = cv->findChild<QPushButton*>("UseLevelBtn");
+        return !m.crossValidationActive.load() && use != nullptr && use->isEnabled();
+    }));
+    const auto result = form->CrossValForm.shownResult();
+    ASSERT_TRUE(result && result->complete);
+    EXPECT_TRUE(start->isEnabled());
+    EXPECT_FALSE(cv->findChild<QPushButton*>("StopBtn")->isEnabled());
+    auto* table = cv->findChild<QTableView*>("ErrorsList");
+    ASSERT_NE(table, nullptr);
+    ASSERT_EQ(table->model()->rowCount(), 4);  // three folds and the pooled row
+    EXPECT_EQ(table->model()->index(3, 0).data().toString(), QString("pooled"));
+    for (const char* name : {"RocChart", "HistogramChart"}) {
+        auto* chart = cv->findChild<QChartView*>(name);
+        ASSERT_NE(chart, nullptr) << name;
+        int points = 0;
+        for (QAbstractSeries* series : chart->chart()->series()) {
+            if (auto* line = qobject_cast<QXYSeries*>(series)) points += line->count();
+        }
+        EXPECT_GT(points, 2) << name;
+    }
+    cv->findChild<QPushButton*>("UseLevelBtn")->click();
+    EXPECT_EQ(widget<QLineEdit>("RecLevelEdit")->text().toStdString(),
+              form->numbers().fixed(result->level, 2));
 }
 
 }  // namespace
