@@ -124,6 +124,9 @@ ContrastReport BatchRun::contrastReport() const {
     for (const ContrastRule& r : c.rules) report.positiveRules += r.predictsPositive() ? 1 : 0;
     for (size_t i = 0; i < c.rules.size() && i < kListedRules; ++i)
         report.rules.push_back({c.rules[i].fisher, c.rules[i].cp, c.plainText(c.rules[i])});
+    for (int32_t code = 0; code < c.letters.size(); ++code)
+        report.letters += static_cast<char>(c.letters.letterOf(code));
+    report.heat = contrastHeatMap(c);
     return report;
 }
 

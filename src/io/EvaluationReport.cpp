@@ -239,6 +239,39 @@ std::string logoSvg(const ClassLogo& logo) {
     return s.str();
 }
 
+// Position x letter cells coloured by their contribution: positive blue, negative orange.
+std::string heatSvg(const ContrastReport& c) {
+    double largest = 0.0;
+    for (const auto& row : c.heat)
+        for (double v : row) largest = std::max(largest, std::fabs(v));
+    const double cell = 12, left = 24, top = 8;
+    const size_t letters = c.letters.size();
+    std::ostringstream s;
+    s << svgOpen(left + cell * static_cast<double>(c.heat.size()) + 10,
+                 top + cell * static_cast<double>(letters) + 24,
+                 "Contribution of each position and letter to the discriminative score");
+    for (size_t l = 0; l < letters; ++l)
+        s << "<text x=\"" << px(left - 6) << "\" y=\"" << px(top + cell * (double(l) + 0.8))
+          << "\" text-anchor=\"end\">" << HtmlEscaped(std::string(1, c.letters[l])) << "</text>";
+    for (size_t p = 0; p < c.heat.size(); ++p) {
+        for (size_t l = 0; l < letters && l < c.heat[p].size(); ++l) {
+            const double v = c.heat[p][l];
+            const double alpha = largest > 0 ? std::fabs(v) / largest : 0.0;
+            s << "<rect x=\"" << px(left + cell * double(p)) << "\" y=\""
+              << px(top + cell * double(l)) << "\" width=\"" << px(cell) << "\" height=\""
+              << px(cell) << "\" fill=\"" << (v >= 0 ? kPositiveColour : kNegativeColour)
+              << "\" fill-opacity=\"" << fixed(alpha, 3) << "\"><title>" << c.letters[l] << " at "
+              << p + 1 << ": " << fixed(v, 3) << "</title></rect>";
+        }
+        if (p % 5 == 0 || p + 1 == c.heat.size())
+            s << "<text x=\"" << px(left + cell * (double(p) + 0.5)) << "\" y=\""
+              << px(top + cell * double(letters) + 14)
+              << "\" text-anchor=\"middle\" font-size=\"10\">" << p + 1 << "</text>";
+    }
+    s << "\n</svg>\n";
+    return s.str();
+}
+
 void contrastSection(std::ostringstream& s, const ContrastReport& c) {
     s << "<h2>Discriminative regularities</h2>\n";
     s << "<p>Rules whose conditions tell the learning positives from the learning negatives, "
@@ -262,6 +295,13 @@ void contrastSection(std::ostringstream& s, const ContrastReport& c) {
               << proportion(f.errors.second) << "</td></tr>\n";
         }
         s << "</table>\n";
+    }
+    if (!c.heat.empty() && !c.letters.empty()) {
+        s << "<p>What each position and letter contributes (each rule's signed weight shared "
+          << "among its conditions; <span style=\"color:" << kPositiveColour
+          << "\">&#9632; towards a positive</span>, <span style=\"color:" << kNegativeColour
+          << "\">&#9632; towards a negative</span>):</p>\n"
+          << heatSvg(c);
     }
     s << "<p>" << c.ruleCount << " discriminative rules on all learning sequences ("
       << c.positiveRules << " predicting a positive)";

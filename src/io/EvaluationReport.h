@@ -46,8 +46,10 @@ struct ControlDecision {
 struct ContrastReport {
     const CrossValidationResult* validation = nullptr;  // null: not cross-validated
     int32_t ruleCount = 0;
-    int32_t positiveRules = 0;      // rules predicting a positive
-    std::vector<ReportRule> rules;  // the first ones, ascending Fisher; text in plain words
+    int32_t positiveRules = 0;              // rules predicting a positive
+    std::vector<ReportRule> rules;          // the first ones, ascending Fisher; text in plain words
+    std::string letters;                    // the alphabet, letter of code 0 first
+    std::vector<std::vector<double>> heat;  // [position][letter] (contrastHeatMap)
 };
 
 struct EvaluationReportData {

@@ -53,6 +53,25 @@ std::string ContrastRules::plainText(const ContrastRule& rule, const std::string
     return text;
 }
 
+std::vector<std::vector<double>> contrastHeatMap(const ContrastRules& rules) {
+    const int32_t letters = rules.letters.size();
+    std::vector<std::vector<double>> map(
+        static_cast<size_t>(std::max(rules.width, 0)),
+        std::vector<double>(static_cast<size_t>(std::max(letters, 0)), 0.0));
+    for (const ContrastRule& r : rules.rules) {
+        if (r.conditions.empty()) continue;
+        const double share = (r.predictsPositive() ? r.weight() : -r.weight()) /
+                             static_cast<double>(r.conditions.size());
+        for (const RuleCondition& c : r.conditions) {
+            if (c.position < 0 || c.position >= rules.width || c.letter < 0 || c.letter >= letters)
+                continue;
+            map[static_cast<size_t>(c.position)][static_cast<size_t>(c.letter)] +=
+                c.sign > 0 ? share : -share;
+        }
+    }
+    return map;
+}
+
 void buildLabelledStorage(const SEQStorage& objects, int32_t positiveCount, SEQStorage& labelled) {
     labelled.codeTable = objects.codeTable;
     labelled.alphabetSize = objects.alphabetSize;

@@ -64,6 +64,12 @@ struct ContrastRules {
                           const std::string& negativeName = "negative") const;
 };
 
+// How much each (position, letter) cell contributes to the discriminative score: every rule's
+// signed weight (+ for a positive, - for a negative prediction) is shared equally among its
+// conditions; a condition "L at p" adds its share to cell (p, L), a condition "not L at p"
+// subtracts it. [position][letter], width x alphabet.
+std::vector<std::vector<double>> contrastHeatMap(const ContrastRules& rules);
+
 // The storage the search runs on: positives then negatives coded as `objects` is (its learning
 // objects, the first `positiveCount` of them positive) with the label column appended. Its
 // alphabet is that of `objects`; an alphabet of fewer than two letters cannot code the label

@@ -130,6 +130,7 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
 
     const std::string report = readFile(folder.path() / "r.html");
     EXPECT_NE(report.find("<h2>Discriminative regularities</h2>"), std::string::npos);
+    EXPECT_NE(report.find("Contribution of each position and letter"), std::string::npos);
     EXPECT_NE(report.find(first["text"].get<std::string>().substr(0, 20)), std::string::npos);
 }
 

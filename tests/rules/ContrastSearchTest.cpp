@@ -149,6 +149,26 @@ TEST(ContrastSearch, StopsWhenTheRunFlagIsCleared) {
     EXPECT_TRUE(found.rules.empty());
 }
 
+TEST(ContrastSearch, HeatMapSharesEachSignedWeightAmongTheConditions) {
+    ContrastRules rules;
+    const auto letters = records({"ACGT"});
+    rules.letters.addLetters(letters.data(), 1);
+    rules.width = 3;
+    ContrastRule both;  // T at 1 and not A at 3 => positive, weight ln 4
+    both.conditions = {{0, 1, 3, true}, {2, -1, 0, true}};
+    both.r = 0.75;
+    ContrastRule one;  // T at 1 => negative, weight ln 2
+    one.conditions = {{0, 1, 3, true}};
+    one.r = -0.5;
+    rules.rules = {both, one};
+    const auto map = contrastHeatMap(rules);
+    ASSERT_EQ(map.size(), 3u);
+    ASSERT_EQ(map[0].size(), 4u);
+    EXPECT_DOUBLE_EQ(map[0][3], std::log(4.0) / 2 - std::log(2.0));
+    EXPECT_DOUBLE_EQ(map[2][0], -std::log(4.0) / 2);
+    EXPECT_EQ(map[1][1], 0.0);
+}
+
 // --- the straightforward twin -------------------------------------------------------------------
 
 std::vector<std::string> planted(std::mt19937& rng, int32_t count, int32_t length, bool positive) {
