@@ -171,6 +171,7 @@ int BatchRun::runSearch() {
                                            " positions): no window would fit");
     const size_t mark = dialogs_.messageCount();
     m.searchTarget.store(-1);
+    holdWhenAsked(Process::Search);
     form_.btnStartSearchRulesClick();
     if (!m.startTookEffect(TMainManager::Process::RuleSearch))
         return fail(kExitProcessFailed, "the regularity search could not run: " +
@@ -306,6 +307,7 @@ int BatchRun::runBootstrap() {
     b.IterCount.setText(options_.bootstrapIterations);
     b.FstLevelErr.setText(options_.bootstrapError);
     const size_t mark = dialogs_.messageCount();
+    holdWhenAsked(Process::Bootstrap);
     b.Bs_btnStartClick();
     if (!m.bootstrapActive && !m.isRunning())
         return fail(kExitProcessFailed,
@@ -350,6 +352,12 @@ void BatchRun::pressStop(Process process) {
         case Process::Errors:
             break;  // an object recognition has no stop button
     }
+}
+
+void BatchRun::holdWhenAsked(Process process) {
+    const char* asked = std::getenv("MOTIFORA_TEST_HOLD");
+    if (asked != nullptr && std::string(asked) == processName(static_cast<int>(process)))
+        manager().holdNextStart();
 }
 
 bool BatchRun::waitFor(Process process) {

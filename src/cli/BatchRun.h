@@ -100,6 +100,10 @@ class BatchRun {
     // the recognition to stop after its current score and returns false.
     bool waitForRecognition();
     void pressStop(Process process);
+    // Test hook: when the environment's MOTIFORA_TEST_HOLD names `process` ("regularity
+    // search", "bootstrap", ...), its worker is held before its first unit of work until it is
+    // stopped, so that a test can interrupt a live process however fast the machine is.
+    void holdWhenAsked(Process process);
     void showProgress(Process process, bool final);
     // Types the level or wanted first-level error of the command line into its edit and
     // presses Enter, when the edit is enabled.

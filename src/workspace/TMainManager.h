@@ -261,9 +261,10 @@ class TMainManager {
     // Waits for the current worker to return (it must be on its way to an end: not paused).
     void joinWorker();
     // Test hook: the next start of a pausable process (rule search, idealization,
-    // classification, scanning recognition, bootstrap) holds its worker at its first pause gate,
-    // before any unit of work, with the flags of a running process, until releaseHeldStart or
-    // a stop. A test can then pause, save or stop a live process without racing its end.
+    // classification, scanning recognition, bootstrap, cross-validation) holds its worker at its
+    // first pause gate, before any unit of work, with the flags of a running process, until
+    // releaseHeldStart or a stop. A test can then pause, save or stop a live process without racing
+    // its end.
     void holdNextStart() { holdNextStart_.store(true); }
     void releaseHeldStart() { runControl.release(); }
     // Stops whatever worker runs, opens the pause gate and waits for it. Flags are left as the

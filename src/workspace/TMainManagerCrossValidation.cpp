@@ -57,6 +57,7 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
     // A pause that came in after the previous process had ended must not hold this one.
     paused.store(false);
     setRunning(true);
+    applyHold();
     crossValidationActive.store(true);
     if (!startWorker(&TMainManager::crossValidationBody)) {
         crossValidationActive.store(false);

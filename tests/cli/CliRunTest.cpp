@@ -298,10 +298,11 @@ TEST_F(CliRunTest, AnOutputThatCannotBeWrittenExitsWithFive) {
 TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
     SCOPED_TRACE(kSeedNote);
     writeFile(folder.path() / "big.seq", generatedSample(2024, 300, 60, 3));
+    // The search is held before its first step until it is stopped, so it is live whenever
+    // Ctrl-C comes; wait until it reports progress, then press Ctrl-C.
     const pid_t pid = startCli({"--positive", "big.seq", "--finish", "3000", "--sub", "300",
                                 "--save", "big.dnp", "--json", "big.json"},
-                               folder.path());
-    // Wait until the search reports progress, then press Ctrl-C.
+                               folder.path(), {"MOTIFORA_TEST_HOLD=regularity search"});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
     while (readFile(folder.path() / "stderr.txt").find("regularity search, ") ==
                std::string::npos &&
@@ -325,7 +326,7 @@ TEST_F(CliRunTest, CtrlCStopsTheBootstrapBetweenIterations) {
         startCli({"--positive", positive, "--negative", negative, "--control-negative", negative,
                   "--finish", "40", "--sub", "10", "--stages", "search,idealize,bootstrap",
                   "--bootstrap", "10,500", "--json", "b.json"},
-                 folder.path());
+                 folder.path(), {"MOTIFORA_TEST_HOLD=bootstrap"});
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
     while (readFile(folder.path() / "stderr.txt").find("bootstrap, ") == std::string::npos &&
            std::chrono::steady_clock::now() < deadline)

@@ -18,7 +18,8 @@ namespace motifora::clitest {
 const std::string kCliPath = MOTIFORA_CLI_PATH;
 const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
 
-pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder) {
+pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder,
+               const std::vector<std::string>& environment) {
     const std::string out = (folder / "stdout.txt").string();
     const std::string err = (folder / "stderr.txt").string();
     std::vector<std::string> storage{kCliPath};
@@ -29,7 +30,7 @@ pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder
     std::string locale = "LC_ALL=C";
     std::vector<char*> envp{locale.data(), nullptr};
     // Sanitizer settings of the test run reach the binary too.
-    std::vector<std::string> kept;
+    std::vector<std::string> kept = environment;
     for (const char* name : {"ASAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS", "PATH"})
         if (const char* value = getenv(name)) kept.push_back(std::string(name) + "=" + value);
     for (std::string& k : kept) envp.insert(envp.end() - 1, k.data());

@@ -35,7 +35,9 @@ struct CliResult {
 
 // Starts motifora-cli in `folder` (the working folder) with the C locale, standard output and
 // error going to files there. Returns the process id.
-pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder);
+// `environment` adds NAME=VALUE entries to the run's environment.
+pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder,
+               const std::vector<std::string>& environment = {});
 // Waits for a started run (at most `seconds`, then kills it) and collects its outputs.
 CliResult finishCli(pid_t pid, const fs::path& folder, int seconds = 600);
 // Runs motifora-cli to its end.

@@ -74,6 +74,28 @@ TEST_F(CrossValidationWindowTest, BadEntriesAndMissingSamplesAreRefused) {
     }
 }
 
+TEST_F(CrossValidationWindowTest, AStopBeforeTheFirstStepLeavesNoResultAndFreesTheWindow) {
+    loadSamples();
+    TMainManager& m = manager();
+    // Held at its first gate, the run is live whenever Stop comes.
+    m.holdNextStart();
+    TCrossValForm& w = form->CrossValForm;
+    w.FoldsEdit.setText("3");
+    w.StartBtnClick();
+    ASSERT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+    EXPECT_TRUE(m.isRunning());
+    EXPECT_TRUE(m.crossValidationActive.load());
+    w.StopBtnClick();
+    m.joinWorker();
+    form->SearchingTimerTimer();
+    EXPECT_EQ(w.StatusLabel.text(), "Stopped");
+    EXPECT_TRUE(w.StartBtn.enabled());
+    EXPECT_FALSE(w.StopBtn.enabled());
+    const auto result = m.crossValidationResult();
+    EXPECT_TRUE(result == nullptr || !result->complete);
+    EXPECT_TRUE(m.isIdle());
+}
+
 TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     loadSamples();
     runToTheEnd();
