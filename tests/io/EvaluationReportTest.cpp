@@ -13,6 +13,7 @@
 #include "evaluation/CrossValidation.h"
 #include "io/EvaluationReport.h"
 #include "io/Sha256.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -122,9 +123,9 @@ TEST(Sha256, KnownDigests) {
 // Debian's chromium draws the report offline; its DOM keeps every plot and the screenshot is a
 // real picture.
 TEST(EvaluationReport, RendersInHeadlessChromium) {
-    const fs::path folder = fs::temp_directory_path() / "motifora_report_render";
-    fs::remove_all(folder);
-    fs::create_directories(folder);
+    // A folder of its own: two builds' test runs may render at the same time.
+    const test::TempDir temp("motifora-report-render");
+    const fs::path& folder = temp.root();
     const CrossValidationResult cv = handMadeResult();
     const fs::path report = folder / "report.html";
     ASSERT_TRUE(WriteEvaluationReport(report.string(), reportData(&cv)).ok);
@@ -153,7 +154,6 @@ TEST(EvaluationReport, RendersInHeadlessChromium) {
     picture.read(signature, 8);
     EXPECT_EQ(std::string(signature + 1, 3), "PNG");
     EXPECT_GT(fs::file_size(png), 20000u);  // a blank page compresses to a few kilobytes
-    fs::remove_all(folder);
 }
 
 }  // namespace
