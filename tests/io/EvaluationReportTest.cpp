@@ -108,12 +108,12 @@ TEST(Sha256, KnownDigests) {
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");
     EXPECT_EQ(Sha256OfBytes(""),
               "e3b0c44298fc1c149afbf4c8996fb92427ae41e4649b934ca495991b7852b855");
-    const fs::path file = fs::temp_directory_path() / "motifora_sha_test.txt";
+    const test::TempDir folder("motifora-sha");
+    const fs::path file = folder.root() / "motifora_sha_test.txt";
     std::ofstream(file, std::ios::binary) << "abc";
     std::string digest;
     ASSERT_TRUE(Sha256OfFile(file.string(), digest).ok);
     EXPECT_EQ(digest, Sha256OfBytes("abc"));
-    fs::remove(file);
     const IoStatus missing = Sha256OfFile(file.string(), digest);
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find(file.string()), std::string::npos);

@@ -7,6 +7,7 @@
 
 #include "GoldenFile.h"
 #include "io/HtmlReports.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -151,9 +152,8 @@ TEST(ErrorReport, UnreadableLevelsAndScoresAreReportedAndNothingIsWritten) {
          },
          "\"eight\" of class 3"},
     };
-    const auto dir = std::filesystem::temp_directory_path() / "motifora-io-html-bad";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora-io-html-bad");
+    const std::filesystem::path& dir = folder.root();
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         ErrorReportSource s = oneClassSource();
@@ -165,7 +165,6 @@ TEST(ErrorReport, UnreadableLevelsAndScoresAreReportedAndNothingIsWritten) {
         EXPECT_NE(status.message.find(name), std::string::npos) << status.message;
         EXPECT_FALSE(std::filesystem::exists(name));
     }
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ErrorReport, LearningRowsComeFromTheControlPositiveGridWhenItHoldsData) {
@@ -233,9 +232,8 @@ TEST(LongSeqReport, UnreadableLevelIsReported) {
 }
 
 TEST(HtmlReports, FilesAreWrittenWhole) {
-    const auto dir = std::filesystem::temp_directory_path() / "motifora-io-html";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora-io-html");
+    const std::filesystem::path& dir = folder.root();
     const std::string report = (dir / "results.html").string();
     ASSERT_TRUE(WriteErrorReport(report, oneClassSource(), NumberFormat(',')).ok);
     EXPECT_EQ(fileContents(report), golden("error_one_class.html"));
@@ -245,7 +243,6 @@ TEST(HtmlReports, FilesAreWrittenWhole) {
     const IoStatus status = WriteLongSeqReport(dir.string(), longSource({1}), NumberFormat(','));
     EXPECT_FALSE(status.ok);  // a folder cannot be replaced by a report
     EXPECT_TRUE(std::filesystem::is_directory(dir));
-    std::filesystem::remove_all(dir);
 }
 
 TEST(ErrorReport, TextsFromTheDataAreEscaped) {

@@ -6,6 +6,7 @@
 #include "GoldenFile.h"
 #include "io/SafeFile.h"
 #include "io/TextExport.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -115,9 +116,8 @@ TEST(TextExport, WindowStorageWithFewerObjectsThanSequencesLeavesTheClassOut) {
 }
 
 TEST(TextExport, WritesTheFileAndReportsAFileThatCannotBeWritten) {
-    const auto dir = std::filesystem::temp_directory_path() / "motifora-io-text-export";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora-io-text-export");
+    const std::filesystem::path& dir = folder.root();
     const Workspace w;
     const std::string name = WithExtension((dir / "export.TXT").string(), ".txt");
     EXPECT_EQ(std::filesystem::path(name).filename(), "export.TXT.txt");
@@ -127,7 +127,6 @@ TEST(TextExport, WritesTheFileAndReportsAFileThatCannotBeWritten) {
     const IoStatus status = WriteTextExport((dir / "missing" / "export.txt").string(), w.source);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("missing"), std::string::npos) << status.message;
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

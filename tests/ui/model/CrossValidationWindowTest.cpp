@@ -8,6 +8,7 @@
 #include <string>
 
 #include "FormFixture.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
@@ -132,8 +133,8 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
 TEST_F(CrossValidationWindowTest, TheEvaluationReportIsSavedFromTheFileMenu) {
     loadSamples();
     runToTheEnd();
-    const fs::path file = fs::temp_directory_path() / "motifora_window_evaluation";
-    fs::remove(file.string() + ".html");
+    const test::TempDir folder("motifora-window-evaluation");
+    const fs::path file = folder.root() / "motifora_window_evaluation";
     dialogs.choose(file.string());
     form->mmbtnSaveEvaluationReportClick();
     EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().text;

@@ -3,6 +3,7 @@
 #include <fstream>
 
 #include "FormFixture.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
@@ -197,8 +198,8 @@ TEST_F(MainFormTest, AddPositiveListsTheSample) {
 }
 
 TEST_F(MainFormTest, LoadWarningsFollowTheSuccessMessage) {
-    const auto dir = std::filesystem::temp_directory_path() / "motifora_model_load_warnings";
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora_model_load_warnings");
+    const std::filesystem::path& dir = folder.root();
     const std::string path = (dir / "cut.seq").string();
     std::ofstream(path) << ">a;" << std::string(1100, 'A') << "\n>b;" << std::string(1023, 'C')
                         << "\n";
@@ -213,12 +214,11 @@ TEST_F(MainFormTest, LoadWarningsFollowTheSuccessMessage) {
               std::string::npos)
         << text;
     EXPECT_EQ(lastMessage().icon, MessageIcon::Information);
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(MainFormTest, AddPositiveFailureNamesTheFile) {
-    const auto dir = std::filesystem::temp_directory_path() / "motifora_model_bad_load";
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora_model_bad_load");
+    const std::filesystem::path& dir = folder.root();
     const std::string bad = (dir / "bad.seq").string();
     std::ofstream(bad) << ">;ACGT\n";
     dialogs.choose(bad);
@@ -229,7 +229,6 @@ TEST_F(MainFormTest, AddPositiveFailureNamesTheFile) {
     EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
     EXPECT_FALSE(manager().learnPositiveLoaded);
     EXPECT_FALSE(form->btnStartSearchRules.enabled());
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(MainFormTest, DataLossQuestionCancelChangesNothing) {
@@ -278,9 +277,8 @@ TEST_F(MainFormTest, DataLossQuestionYesSavesFirstThenLoads) {
     EXPECT_EQ(form->SequencesList.cell(2, 1), "prom1");
 
     // Yes with the project saved: the load goes on.
-    const std::filesystem::path dir =
-        std::filesystem::temp_directory_path() / "motifora-data-loss-yes";
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora-data-loss-yes");
+    const std::filesystem::path& dir = folder.root();
     dialogs.answer(DialogAnswer::Yes);
     dialogs.choose((dir / "kept.dnp").string());
     dialogs.choose(kNegative);
@@ -292,7 +290,6 @@ TEST_F(MainFormTest, DataLossQuestionYesSavesFirstThenLoads) {
     EXPECT_EQ(lastMessage().text, "Загрузка нуклеотидных последовательностей удачно завершена.");
     EXPECT_EQ(form->SequencesList.cell(2, 1), "nonprom1") << "the new sample is listed";
     EXPECT_TRUE(manager().saved) << "a new workspace";
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(MainFormTest, NegativeLoadPreconditionsAndView) {

@@ -11,6 +11,7 @@
 #include "core/Sequence.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
@@ -313,8 +314,8 @@ TEST_F(ProcessCommandTest, ControlLoadsCheckTheirDataAndSwitchTheViews) {
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
     ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
 
-    const auto dir = std::filesystem::temp_directory_path() / "motifora_model_control";
-    std::filesystem::create_directories(dir);
+    const test::TempDir folder("motifora_model_control");
+    const std::filesystem::path& dir = folder.root();
     const std::string foreign = (dir / "foreign.seq").string();
     std::ofstream(foreign) << ">x;" << std::string(57, 'U') << "\n";
     dialogs.choose(foreign);
@@ -353,7 +354,6 @@ TEST_F(ProcessCommandTest, ControlLoadsCheckTheirDataAndSwitchTheViews) {
     form->btnStartSearchClassClick();
     ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
     EXPECT_EQ(classColumn(form->PosCtrlSeqsList), classColumn(form->SequencesList));
-    std::filesystem::remove_all(dir);
 }
 
 TEST_F(ProcessCommandTest, IdealizationStartWhilePausedStartsAfresh) {
