@@ -15,6 +15,17 @@
 
 namespace motifora {
 
+int32_t WorkerPool::threadsFor(int32_t requested) {
+    return requested > 0 ? requested
+                         : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+void WorkerPool::forEach(size_t count, const std::function<void(size_t)>& body) {
+    run(count, [&](size_t begin, size_t end) {
+        for (size_t i = begin; i < end; ++i) body(i);
+    });
+}
+
 #ifndef MOTIFORA_PLAIN_THREADS
 
 // Normal builds keep a oneTBB arena for the pool's lifetime, so repeated loops reuse its workers.

@@ -17,11 +17,15 @@ class WorkerPool {
     WorkerPool& operator=(const WorkerPool&) = delete;
 
     int32_t threads() const { return threads_; }
+    // The thread count a setting asks for: `requested` when above 0, else one per core.
+    static int32_t threadsFor(int32_t requested);
 
     // Calls body(begin, end) on ranges that cover [0, count) once each, from up to threads()
     // threads at a time, and returns when every call has returned; everything the calls wrote
     // is visible to the caller then. The first exception a call throws is rethrown here.
     void run(size_t count, const std::function<void(size_t begin, size_t end)>& body);
+    // run() one index at a time: body(i) for every i in [0, count).
+    void forEach(size_t count, const std::function<void(size_t index)>& body);
 
   private:
     struct Arena;

@@ -2,7 +2,6 @@
 #include "evaluation/CrossValidation.h"
 
 #include <algorithm>
-#include <thread>
 
 #include "classify/Classificator.h"
 #include "core/SEQStorage.h"
@@ -198,18 +197,8 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
                 static_cast<int32_t>(outcome.complete ? FoldStage::kDone : FoldStage::kStopped));
         outcomes[static_cast<size_t>(f)] = std::move(outcome);
     };
-    const int32_t threads =
-        settings.threads > 0
-            ? settings.threads
-            : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
-    if (threads <= 1) {
-        for (int32_t f = 0; f < k; ++f) fold(f);
-    } else {
-        WorkerPool pool(std::min(threads, k));
-        pool.run(static_cast<size_t>(k), [&](size_t begin, size_t end) {
-            for (size_t f = begin; f < end; ++f) fold(static_cast<int32_t>(f));
-        });
-    }
+    WorkerPool pool(std::min(WorkerPool::threadsFor(settings.threads), k));
+    pool.forEach(static_cast<size_t>(k), [&](size_t f) { fold(static_cast<int32_t>(f)); });
     for (const FoldOutcome& outcome : outcomes) {
         if (!outcome.complete) return result;
     }

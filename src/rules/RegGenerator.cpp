@@ -2,8 +2,8 @@
 #include "rules/RegGenerator.h"
 
 #include <algorithm>
-#include <thread>
 
+#include "core/WorkerPool.h"
 #include "rules/MatchIndex.h"
 
 namespace motifora {
@@ -221,9 +221,7 @@ void RegGenerator::extendFast(Rule& rule) {
             }
         }
     };
-    const int32_t threads =
-        threadCount > 0 ? threadCount
-                        : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    const int32_t threads = WorkerPool::threadsFor(threadCount);
     // Small extensions are not worth waking the pool for.
     const size_t work = nonzero.size() * candidates.size();
     if (threads <= 1 || freePositions.size() < 2 || work < 4096) {

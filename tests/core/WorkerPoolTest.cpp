@@ -44,5 +44,15 @@ TEST(WorkerPool, AnExceptionOfABodyReachesTheCaller) {
     EXPECT_EQ(total.load(), 10u);
 }
 
+TEST(WorkerPool, ForEachVisitsEveryIndexAndThreadsForFollowsTheSetting) {
+    WorkerPool pool(2);
+    std::vector<std::atomic<int32_t>> visits(300);
+    pool.forEach(visits.size(), [&](size_t i) { ++visits[i]; });
+    for (size_t i = 0; i < visits.size(); ++i) ASSERT_EQ(visits[i].load(), 1) << i;
+    EXPECT_EQ(WorkerPool::threadsFor(3), 3);
+    EXPECT_GE(WorkerPool::threadsFor(0), 1);
+    EXPECT_EQ(WorkerPool::threadsFor(-2), WorkerPool::threadsFor(0));
+}
+
 }  // namespace
 }  // namespace motifora

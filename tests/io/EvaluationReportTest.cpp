@@ -114,6 +114,7 @@ TEST(Sha256, KnownDigests) {
     std::string digest;
     ASSERT_TRUE(Sha256OfFile(file.string(), digest).ok);
     EXPECT_EQ(digest, Sha256OfBytes("abc"));
+    fs::remove(file);
     const IoStatus missing = Sha256OfFile(file.string(), digest);
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find(file.string()), std::string::npos);
