@@ -1,4 +1,5 @@
-// The main window's reading aids: a rule's Fisher value in full.
+// The main window's reading aids: a rule's Fisher value in full, a control sequence's held-out
+// decision.
 #include <charconv>
 
 #include "rules/Rule.h"
@@ -20,6 +21,35 @@ std::string TMainForm::fisherDetail(int32_t row) const {
     char text[64];
     const auto result = std::to_chars(text, text + sizeof text, rules->Get(row - 1)->fisher);
     return std::string(text, result.ptr);
+}
+
+std::string TMainForm::controlDecisionDetail(int32_t kind, int32_t row) {
+    if (!mainManager || workerBusy()) return "";
+    if (kind != kControlNegative && kind != kControlPositive) return "";
+    const bool positive = kind == kControlPositive;
+    const Grid& grid = positive ? PosCtrlSeqsList : NewSeqsList;
+    CachedControlScores& cache = controlScoreCache_[positive ? 1 : 0];
+    if (cache.gridChanges != grid.changes()) {
+        cache.scores = mainManager->controlSequenceScores(kind);
+        cache.gridChanges = grid.changes();
+    }
+    if (row < 1 || row > static_cast<int32_t>(cache.scores.size())) return "";
+    const SequenceScore& s = cache.scores[static_cast<size_t>(row - 1)];
+    if (s.bestClass < 0) return "";
+    const NumberFormat& numbers = numberFormat;
+    std::string text =
+        "Class " +
+        (s.assignedClass < 0 ? std::string("New") : std::to_string(s.assignedClass + 1)) +
+        "; best class " + std::to_string(s.bestClass + 1) + ", score " +
+        numbers.fixed(s.bestScore, 2);
+    const auto cv = CrossValForm.shownResult();
+    if (!cv) return text;
+    const bool accepted = s.bestScore > cv->level;
+    text += "\nCross-validated level " + numbers.fixed(cv->level, 2) + ": " +
+            (accepted ? "accept" : "reject");
+    if (positive && !accepted) text += " (a first-level error)";
+    if (!positive && accepted) text += " (a second-level error)";
+    return text;
 }
 
 void TMainForm::RulesListSelect(int32_t row) {

@@ -274,6 +274,12 @@ class TMainForm : public Display {
     // reads back to the same double), or "" when no such rule is at hand: no rule list, a row
     // outside it, or a worker still changing it.
     std::string fisherDetail(int32_t row) const;
+    // The held-out reading of control row `row` of sample `kind` (kControlNegative or
+    // kControlPositive), for the grid's tooltip: its class, its best class and score and, once
+    // a cross-validation is shown, the decision at that run's level ("accept" above it) and
+    // whether the decision is an error. "" when the sample is not classified, the row is
+    // outside it, or a worker runs. The scores are kept until the grid changes.
+    std::string controlDecisionDetail(int32_t kind, int32_t row);
     void SaveRecErrBtnClick();
     // The file steps of these commands (MainFormProjectFiles.cpp). Each returns true on
     // success, else false with `error` saying why; a failure leaves the file system and the
@@ -382,6 +388,12 @@ class TMainForm : public Display {
     double now() const { return clock_(); }
 
   private:
+    // The control scores the tooltips read, with the grid change count they were taken at.
+    struct CachedControlScores {
+        uint64_t gridChanges = ~uint64_t{0};
+        std::vector<SequenceScore> scores;
+    };
+    CachedControlScores controlScoreCache_[2];  // control negative, control positive
     // Writes a sequence grid from a sample; false (after the error box) when a record has no
     // text or name.
     bool fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,

@@ -715,6 +715,16 @@ QWidget* MainWindow::buildDataArea() {
     control->addWidget(
         gridPane("PosCtrlPane", f.PosCtrlLabel, f.PosCtrlSeqsList, "PosCtrlSeqsList", 3));
     control->addWidget(gridPane("NewSeqsPane", f.NewSeqsLabel, f.NewSeqsList, "NewSeqsList", 3));
+    // A control row's tooltip tells its held-out reading (best class, score, the decision at a
+    // cross-validated level); cells without one show their own text.
+    for (const auto& [gridName, kind] : {std::pair{"PosCtrlSeqsList", kControlPositive},
+                                         std::pair{"NewSeqsList", kControlNegative}}) {
+        auto* view = control->findChild<QTableView*>(gridName);
+        // The sequence column keeps its own text as its tooltip (it is often elided).
+        static_cast<GridTableModel*>(view->model())->setTipSource([&f, kind](int column, int row) {
+            return column == 3 ? std::string() : f.controlDecisionDetail(kind, row);
+        });
+    }
     area->addWidget(control);
 
     // Rules, or the ideal objects on the Objects and Classes pages.

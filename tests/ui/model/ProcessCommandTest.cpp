@@ -148,6 +148,55 @@ TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
     EXPECT_EQ(classColumn(form->NewSeqsList), classColumn(form->NegSequencesList));
 }
 
+TEST_F(ProcessCommandTest, ControlRowTooltipsTellTheHeldOutDecision) {
+    loadLearning(true);
+    quickSettings();
+    ASSERT_NO_FATAL_FAILURE(searchToEnd());
+    ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
+    ASSERT_NO_FATAL_FAILURE(loadControlNegative());
+    form->btnStartSearchClassClick();
+    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    TMainManager& m = manager();
+    const std::vector<SequenceScore> scores = m.controlSequenceScores(kControlNegative);
+    ASSERT_EQ(scores.size(), 53u);
+    const auto reading = [&](const SequenceScore& s) {
+        return "Class " +
+               (s.assignedClass < 0 ? std::string("New") : std::to_string(s.assignedClass + 1)) +
+               "; best class " + std::to_string(s.bestClass + 1) + ", score " +
+               form->numberFormat.fixed(s.bestScore, 2);
+    };
+    // Before a cross-validation: the scores alone.
+    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 1), reading(scores[0]));
+    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 53), reading(scores[52]));
+    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 0), "");
+    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 54), "");
+    EXPECT_EQ(form->controlDecisionDetail(kControlPositive, 1), "") << "no control positives";
+
+    // After one: every row gives the decision at its level, and the accepted negatives are the
+    // second-level errors the evaluation report counts.
+    TCrossValForm& w = form->CrossValForm;
+    w.FoldsEdit.setText("3");
+    w.StartBtnClick();
+    ASSERT_TRUE(dialogs.messages.empty() || lastMessage().icon != MessageIcon::Error)
+        << lastMessage().text;
+    m.joinWorker();
+    form->SearchingTimerTimer();
+    const auto cv = w.shownResult();
+    ASSERT_NE(cv, nullptr);
+    const std::string level = form->numberFormat.fixed(cv->level, 2);
+    int32_t accepted = 0;
+    for (int32_t row = 1; row <= 53; ++row) {
+        const SequenceScore& s = scores[static_cast<size_t>(row - 1)];
+        const bool above = s.bestScore > cv->level;
+        accepted += above ? 1 : 0;
+        EXPECT_EQ(form->controlDecisionDetail(kControlNegative, row),
+                  reading(s) + "\nCross-validated level " + level + ": " +
+                      (above ? "accept (a second-level error)" : "reject"))
+            << "row " << row;
+    }
+    EXPECT_EQ(accepted, controlErrors(controlScores(m), cv->level).second.count);
+}
+
 TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     loadLearning(false);
     quickSettings();
