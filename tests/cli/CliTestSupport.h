@@ -44,6 +44,8 @@ CliResult finishCli(pid_t pid, const fs::path& folder, int seconds = 600);
 CliResult runCli(const std::vector<std::string>& arguments, const fs::path& folder);
 
 std::string readFile(const fs::path& path);
+// The lines of a tab-separated text, each split at its tabs.
+std::vector<std::vector<std::string>> tsvRows(const std::string& text);
 void writeFile(const fs::path& path, const std::string& bytes);
 
 // A ".seq" sample of `count` records of `length` letters over ACGT from a generator seeded

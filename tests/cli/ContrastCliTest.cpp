@@ -17,24 +17,6 @@ namespace {
 
 using nlohmann::json;
 
-std::vector<std::vector<std::string>> tsvRows(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream lines(text);
-    std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        size_t from = 0;
-        while (true) {
-            const size_t tab = line.find('\t', from);
-            fields.push_back(line.substr(from, tab - from));
-            if (tab == std::string::npos) break;
-            from = tab + 1;
-        }
-        rows.push_back(fields);
-    }
-    return rows;
-}
-
 std::vector<Sequence> readSeq(const std::string& path) {
     std::vector<Sequence> records;
     std::string why;
