@@ -152,24 +152,15 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
     }
     if (chosenCp != nullptr) *chosenCp = chosen;
 
-    result.sequences.resize(static_cast<size_t>(p + n));
-    std::vector<size_t> nextPositive(static_cast<size_t>(k), 0),
-        nextNegative(static_cast<size_t>(k), 0);
-    for (int32_t i = 0; i < p + n; ++i) {
-        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
-        s.positive = i < p;
-        s.record = s.positive ? i : i - p;
-        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
-                            : split.negativeFold[static_cast<size_t>(s.record)];
-        const FoldOutcome& outcome = outcomes[static_cast<size_t>(s.fold)];
-        s.score.assignedClass = -1;
-        s.score.bestClass = -1;
-        s.score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
-        // Held-out records are scored in record order within their fold.
-        s.score.bestScore = s.positive
-                                ? outcome.positives[nextPositive[static_cast<size_t>(s.fold)]++]
-                                : outcome.negatives[nextNegative[static_cast<size_t>(s.fold)]++];
-    }
+    placeHeldOutSequences(result, split, [&](bool positive, int32_t f, size_t index) {
+        const FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
+        SequenceScore score;
+        score.assignedClass = -1;
+        score.bestClass = -1;
+        score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
+        score.bestScore = positive ? outcome.positives[index] : outcome.negatives[index];
+        return score;
+    });
     result.folds.resize(static_cast<size_t>(k));
     for (int32_t f = 0; f < k; ++f) {
         result.folds[static_cast<size_t>(f)].rules = outcomes[static_cast<size_t>(f)].rules;

@@ -203,20 +203,10 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
         if (!outcome.complete) return result;
     }
 
-    result.sequences.resize(static_cast<size_t>(p + n));
-    std::vector<size_t> nextPositive(static_cast<size_t>(k), 0),
-        nextNegative(static_cast<size_t>(k), 0);
-    for (int32_t i = 0; i < p + n; ++i) {
-        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
-        s.positive = i < p;
-        s.record = s.positive ? i : i - p;
-        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
-                            : split.negativeFold[static_cast<size_t>(s.record)];
-        const FoldOutcome& outcome = outcomes[static_cast<size_t>(s.fold)];
-        // Held-out records enter their fold's storage in record order.
-        s.score = s.positive ? outcome.positives[nextPositive[static_cast<size_t>(s.fold)]++]
-                             : outcome.negatives[nextNegative[static_cast<size_t>(s.fold)]++];
-    }
+    placeHeldOutSequences(result, split, [&](bool positive, int32_t f, size_t index) {
+        const FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
+        return positive ? outcome.positives[index] : outcome.negatives[index];
+    });
     result.folds.resize(static_cast<size_t>(k));
     for (int32_t f = 0; f < k; ++f) {
         result.folds[static_cast<size_t>(f)].rules = outcomes[static_cast<size_t>(f)].rules;
@@ -225,6 +215,25 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
     result.complete = true;
     summarizeCrossValidation(result);
     return result;
+}
+
+void placeHeldOutSequences(
+    CrossValidationResult& result, const FoldAssignment& split,
+    const std::function<SequenceScore(bool positive, int32_t fold, size_t index)>& heldOut) {
+    const auto p = static_cast<int32_t>(split.positiveFold.size());
+    const auto n = static_cast<int32_t>(split.negativeFold.size());
+    result.sequences.resize(static_cast<size_t>(p + n));
+    std::vector<size_t> nextPositive(static_cast<size_t>(split.folds), 0),
+        nextNegative(static_cast<size_t>(split.folds), 0);
+    for (int32_t i = 0; i < p + n; ++i) {
+        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
+        s.positive = i < p;
+        s.record = s.positive ? i : i - p;
+        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
+                            : split.negativeFold[static_cast<size_t>(s.record)];
+        std::vector<size_t>& next = s.positive ? nextPositive : nextNegative;
+        s.score = heldOut(s.positive, s.fold, next[static_cast<size_t>(s.fold)]++);
+    }
 }
 
 void summarizeCrossValidation(CrossValidationResult& result) {

@@ -6,12 +6,14 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "core/RunControl.h"
 #include "core/Sequence.h"
+#include "evaluation/FoldSplit.h"
 #include "evaluation/RocAnalysis.h"
 #include "evaluation/SequenceScores.h"
 
@@ -116,5 +118,11 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
 // Pools per-sequence results already computed (fold, label, score) into the figures of a result
 // with `settings`' level rule: pooled and per-fold AUC, curves, histogram, level and errors.
 void summarizeCrossValidation(CrossValidationResult& result);
+// Fills result.sequences with every record of `split` (the positives, then the negatives), each
+// with its fold and the score heldOut(positive, fold, index): the index-th held-out record of its
+// sample in that fold, held-out records being kept in record order within their fold.
+void placeHeldOutSequences(
+    CrossValidationResult& result, const FoldAssignment& split,
+    const std::function<SequenceScore(bool positive, int32_t fold, size_t index)>& heldOut);
 
 }  // namespace motifora
