@@ -99,17 +99,17 @@ void BM_BootstrapIterationPromoters(benchmark::State& state) {
         return;
     }
     // The control negative sample is read against the objects of a first (small) search.
-    m.startRuleSearch(0.05, 0.8, 20, 5, 0, 0);
+    m.startRuleSearch({0.05, 0.8, 20, 5, 0, 0});
     m.joinWorker();
     if (!m.loadControlNegative(examples + "/promoters_neg.seq")) {
         state.SkipWithError(m.lastLoadError().c_str());
         return;
     }
     // The iterations use the window's default settings.
-    m.finishBufferSize = 500;
-    m.subBufferSize = 50;
-    m.confidenceLevel = 0.05;
-    m.cpThreshold = 0.8;
+    m.searchSettings.finishBufferSize = 500;
+    m.searchSettings.subBufferSize = 50;
+    m.searchSettings.confidence = 0.05;
+    m.searchSettings.cpThreshold = 0.8;
     for (auto _ : state) {
         if (m.StartBootstrap(10, 1, 0, 0.0) != 0) {
             state.SkipWithError("bootstrap not started");

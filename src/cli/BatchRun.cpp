@@ -177,7 +177,7 @@ int BatchRun::runSearch() {
         return fail(kExitProcessFailed, "the regularity search could not run: " +
                                             reasonSince(mark, "the window refused to start it"));
     // Set by the start in this thread before the worker began; the search only reads it.
-    searchWidth_ = m.frameWidth;
+    searchWidth_ = m.searchSettings.frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
     ran_[static_cast<size_t>(Stage::Search)] = true;
     return kExitSuccess;
@@ -214,7 +214,7 @@ int BatchRun::runClassify() {
 int BatchRun::runRecognize() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Classes);
-    const bool scanning = m.workMode == 1 || m.longControl;
+    const bool scanning = m.searchSettings.workMode == 1 || m.longControl;
     if (scanning) {
         // The scan recognises the class of the top selected row of the ideal-object list.
         const int32_t c = options_.classes ? options_.classes->first : 1;
@@ -631,7 +631,8 @@ void BatchRun::printSummary() {
                 << ")\n";
         summary << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
                 << ")\n";
-    } else if (ran_[static_cast<size_t>(Stage::Recognize)] && (m.workMode == 1 || m.longControl)) {
+    } else if (ran_[static_cast<size_t>(Stage::Recognize)] &&
+               (m.searchSettings.workMode == 1 || m.longControl)) {
         summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores.size()
                 << " windows\n";
     }
@@ -686,7 +687,7 @@ int BatchRun::run() {
     if (interruptRequested()) return interrupted(nullptr);
 
     const bool control = m.controlNegativeLoaded;
-    const bool fixed = m.workMode == 0;
+    const bool fixed = m.searchSettings.workMode == 0;
     if (decide(Stage::Classify, control, form_.btnStartSearchClass.enabled(),
                m.longControl ? "the control sequences are longer than the learning objects; "
                                "they are recognised by scanning (stage recognize)"

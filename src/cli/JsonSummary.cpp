@@ -269,7 +269,7 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
 
     json recognition = nullptr;
     if (ran[static_cast<size_t>(Stage::Recognize)]) {
-        if (m.workMode == 1 || m.longControl) {
+        if (m.searchSettings.workMode == 1 || m.longControl) {
             recognition = {{"kind", "scan"},
                            {"class", m.lastRecognitionClass + 1},
                            {"level", shownNumber(f.numbers(), f.RecLevelEdit.text())},

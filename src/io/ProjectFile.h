@@ -12,17 +12,12 @@
 #include "io/IoStatus.h"
 #include "rules/CIdelObject.h"
 #include "rules/RulesStorage.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
 // The header: the settings of the rule search and of idealization, as the controls hold them.
-struct ProjectSettings {
-    double confidence = 0.0;       // "Confidence interval"
-    double cpThreshold = 0.0;      // "Min. level of CP"
-    int32_t finishBufferSize = 0;  // "Size of Finish Buffer"
-    int32_t subBufferSize = 0;     // "Size of Sub Buffers"
-    int32_t workMode = 0;          // 0 "Fixed positions", 1 "Shift positions"
-    int32_t frameWidth = 0;        // "Width of scaning frame"
+struct ProjectSettings : SearchSettings {
     int32_t idealizationType =
         0;                 // 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"
     int32_t arranged = 0;  // 1 when "Arrange in order" is checked

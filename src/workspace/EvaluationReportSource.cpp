@@ -54,7 +54,8 @@ LevelErrors controlErrors(const ControlScores& scores, double level) {
 std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t count) {
     std::vector<ClassLogo> logos;
     const SEQStorage* storage = manager.storage.get();
-    if (storage == nullptr || manager.classCount < 1 || manager.workMode != 0) return logos;
+    if (storage == nullptr || manager.classCount < 1 || manager.searchSettings.workMode != 0)
+        return logos;
     const int32_t objects = std::min(storage->learnObjectCount, storage->learnObjects.size());
     std::vector<int32_t> members(static_cast<size_t>(manager.classCount), 0);
     for (int32_t j = 0; j < objects; ++j) {
@@ -117,7 +118,8 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
     const CrossValidationSettings search = cv ? cv->settings : m.crossValidationDefaults();
     static const char* const kTypes[] = {"Deleting begin", "Inserting begin", "Deleting/Inserting"};
     auto& s = data.settings;
-    s.emplace_back("alignment", m.workMode == 0 ? "fixed positions" : "shift positions");
+    s.emplace_back("alignment",
+                   m.searchSettings.workMode == 0 ? "fixed positions" : "shift positions");
     s.emplace_back("confidence interval (Fisher)", real(search.confidenceLevel));
     s.emplace_back("minimum conditional probability", real(search.cpThreshold));
     s.emplace_back("finish buffer", std::to_string(search.finishBufferSize));

@@ -266,7 +266,7 @@ bool TMainManager::checkControlSample(const std::string& fileName,
                      std::to_string(width);
         return false;
     };
-    if (workMode == 1) {
+    if (searchSettings.shiftPositions()) {
         if (positive) return true;  // the window offers no control positive load in this mode
         for (size_t i = 0; i < records.size(); ++i) {
             if (records[i].length < width) return tooShort(i, "the scanning frame is");
@@ -294,7 +294,7 @@ bool TMainManager::loadControlNegative(const std::string& fileName) {
         return false;
     if (storage) storage->releaseControlObjects(0);
     // Longer sequences than the objects are scanned window by window (fixed positions only).
-    if (workMode == 0) longControl.store(longer);
+    if (!searchSettings.shiftPositions()) longControl.store(longer);
     controlNegative = std::move(records);
     controlNegativeCount = static_cast<int32_t>(controlNegative.size());
     controlNegativeLoaded.store(true);
@@ -416,35 +416,28 @@ void TMainManager::purgeRetired() {
 
 // ---------------------------------------------------------------- rule search
 
-int TMainManager::startRuleSearch(double confidence, double cp, int32_t finishSize, int32_t subSize,
-                                  int32_t mode, int32_t width) {
-    confidenceLevel = confidence;
-    cpThreshold = cp;
-    finishBufferSize = finishSize;
-    subBufferSize = subSize;
-    workMode = mode;
-    frameWidth = width;
-    // The window asks for more than two; a frame of no positions could cut no object.
-    if (workMode == 1 && frameWidth < 1) return StartCode::kRuleSearchNoThread;
+int TMainManager::startRuleSearch(const SearchSettings& settings) {
+    searchSettings = settings;
+    if (checkSearchSettings(searchSettings)) return StartCode::kRuleSearchNoThread;
     if (settleWorker()) finished.store(false);
 
     auto fresh = std::make_unique<SEQStorage>();
-    if (workMode == 0) {
+    if (!searchSettings.shiftPositions()) {
         if (learnNegativeLoaded.load()) {
             fresh->buildWholeWithNegatives(learnPositive.data(), learnNegative.data(),
                                            learnPositiveCount, learnNegativeCount);
         } else {
             fresh->buildWhole(learnPositive.data(), learnPositiveCount);
         }
-        frameWidth = fresh->width;
+        searchSettings.frameWidth = fresh->width;
     } else {
-        fresh->buildWindows(learnPositive.data(), learnPositiveCount, frameWidth);
+        fresh->buildWindows(learnPositive.data(), learnPositiveCount, searchSettings.frameWidth);
     }
     purgeRetired();
     retireStorage();
     storage = std::move(fresh);
     retireRules();
-    rules = std::make_unique<RulesStorage>(finishBufferSize, storage->width);
+    rules = std::make_unique<RulesStorage>(searchSettings.finishBufferSize, storage->width);
 
     // A pause that came in after the previous process had ended must not hold the new one.
     paused.store(false);
@@ -461,7 +454,8 @@ void TMainManager::ruleSearchBody() {
     modified.store(true);
     saved.store(false);
     generator->SetDisplay(display);
-    generator->Init(storage.get(), rules.get(), subBufferSize, confidenceLevel, cpThreshold);
+    generator->Init(storage.get(), rules.get(), searchSettings.subBufferSize,
+                    searchSettings.confidence, searchSettings.cpThreshold);
     ruleSearchStarted.store(true);
     // Without objects no target can give a rule; a frame wider than every record would
     // otherwise walk through all its positions for nothing.

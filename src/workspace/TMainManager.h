@@ -113,12 +113,10 @@ class TMainManager {
     std::vector<Sequence> learnNegative;
     int32_t learnPositiveCount = 0;
     int32_t learnNegativeCount = 0;
-    int32_t finishBufferSize = 0;
-    int32_t subBufferSize = 0;
-    double confidenceLevel = 0.0;
-    double cpThreshold = 0.0;
-    int32_t workMode = 0;    // 0 fixed positions, 1 shift positions
-    int32_t frameWidth = 0;  // object width
+    // The settings of the last regularity search (or of the opened project), all zero before
+    // either. Once objects are cut, `frameWidth` is their width (in fixed positions the
+    // sequences' width), not the frame-width edit's value.
+    SearchSettings searchSettings;
 
     std::atomic<bool> ruleSearchStarted{false};
     std::atomic<bool> idealizationStarted{false};
@@ -220,10 +218,9 @@ class TMainManager {
 
     // ---- rule search ----
     // Stores the settings, builds a new storage and rule store and starts the worker. Returns
-    // 0 started, -1 no thread (`running` is then clear again) or, in shift mode, a frame width
-    // below 1 (nothing is built then).
-    int startRuleSearch(double confidence, double cp, int32_t finishSize, int32_t subSize,
-                        int32_t mode, int32_t width);
+    // 0 started, -1 no thread (`running` is then clear again) or settings that fail
+    // checkSearchSettings (nothing is built then).
+    int startRuleSearch(const SearchSettings& settings);
     int pauseRuleSearch();
     int resumeRuleSearch();
     int stopRuleSearch();
@@ -357,6 +354,8 @@ class TMainManager {
     // The search settings of the last regularity search (the window's defaults before one), the
     // idealization type and source of the workspace, the search's thread count.
     CrossValidationSettings crossValidationDefaults() const;
+    // The settings of the last regularity search, or the window's defaults before one.
+    SearchSettings lastSearchSettings() const;
     // Starts the cross-validation of the learning samples on the worker (running set, pause and
     // stop as for the other processes). Returns -1 started, 12 refused, 2 no thread (also while
     // another process is live).

@@ -12,27 +12,6 @@
 
 namespace motifora {
 
-namespace {
-
-// The rule-search settings of the iterations: those of the last regularity search, or the
-// window's defaults when the workspace never stored any.
-struct SearchSettings {
-    int32_t finishBufferSize = 500;
-    int32_t subBufferSize = 50;
-    double confidenceLevel = 0.05;
-    double cpThreshold = 0.8;
-};
-
-SearchSettings searchSettings(const TMainManager& m) {
-    SearchSettings settings;
-    const bool neverSet = m.finishBufferSize == 0 && m.subBufferSize == 0 &&
-                          m.confidenceLevel == 0.0 && m.cpThreshold == 0.0;
-    if (neverSet) return settings;
-    return {m.finishBufferSize, m.subBufferSize, m.confidenceLevel, m.cpThreshold};
-}
-
-}  // namespace
-
 int32_t TMainManager::RandomIndex(int32_t n) { return motifora::RandomIndex(bootstrapRandom, n); }
 
 int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
@@ -40,7 +19,7 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     if (first) {
         if (!(learnPositiveCount > 0 && learnNegativeCount > 0 && controlNegativeLoaded.load()))
             return 10;
-        if (workMode == 1) return kBootstrapShiftMode;
+        if (searchSettings.shiftPositions()) return kBootstrapShiftMode;
         if (workerLive()) return -1;
         settleWorker();
         samplePercent = p;
@@ -69,7 +48,7 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     // width from its own storage, and a copy starting at position 1 may be narrower than the
     // aligned originals, which would cut the later scanning windows short.
 
-    const SearchSettings settings = searchSettings(*this);
+    const SearchSettings settings = lastSearchSettings();
     bootstrapRules =
         std::make_unique<RulesStorage>(settings.finishBufferSize, bootstrapStorage->width);
     setRunning(true);
@@ -136,10 +115,10 @@ void TMainManager::bootstrapIterations() {
 
 bool TMainManager::BootstrapWorker() {
     if (!runControl.gate()) return false;
-    const SearchSettings settings = searchSettings(*this);
+    const SearchSettings settings = lastSearchSettings();
     bootstrapGenerator->SetDisplay(display);
     bootstrapGenerator->Init(bootstrapStorage.get(), bootstrapRules.get(), settings.subBufferSize,
-                             settings.confidenceLevel, settings.cpThreshold);
+                             settings.confidence, settings.cpThreshold);
     const int32_t width = bootstrapStorage->width;
     for (int32_t q = 0; q < width; ++q) {
         searchTarget.store(q);

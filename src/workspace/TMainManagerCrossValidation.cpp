@@ -8,17 +8,20 @@
 
 namespace motifora {
 
+SearchSettings TMainManager::lastSearchSettings() const {
+    const SearchSettings& s = searchSettings;
+    const bool searched = s.finishBufferSize != 0 || s.subBufferSize != 0 || s.confidence != 0.0 ||
+                          s.cpThreshold != 0.0;
+    return searched ? s : SearchSettings::windowDefaults();
+}
+
 CrossValidationSettings TMainManager::crossValidationDefaults() const {
     CrossValidationSettings settings;
-    // The settings of the last regularity search, when the workspace stored any.
-    const bool searched =
-        finishBufferSize != 0 || subBufferSize != 0 || confidenceLevel != 0.0 || cpThreshold != 0.0;
-    if (searched) {
-        settings.confidenceLevel = confidenceLevel;
-        settings.cpThreshold = cpThreshold;
-        settings.finishBufferSize = finishBufferSize;
-        settings.subBufferSize = subBufferSize;
-    }
+    const SearchSettings search = lastSearchSettings();
+    settings.confidenceLevel = search.confidence;
+    settings.cpThreshold = search.cpThreshold;
+    settings.finishBufferSize = search.finishBufferSize;
+    settings.subBufferSize = search.subBufferSize;
     settings.idealizationType =
         classificator && classificator->idealizationType >= 0 ? classificator->idealizationType : 0;
     settings.idealizationSource = idealizationSource;
@@ -28,7 +31,7 @@ CrossValidationSettings TMainManager::crossValidationDefaults() const {
 
 int TMainManager::startCrossValidation(const CrossValidationSettings& settings) {
     crossValidationError_.clear();
-    if (workMode == 1) {
+    if (searchSettings.shiftPositions()) {
         crossValidationError_ =
             "cross-validation works on whole aligned sequences, not in shift-positions mode";
         return kCrossValidationRefused;

@@ -116,23 +116,18 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     if (data.idealObjectsPresent && idealObjects.empty()) idealObjects.resize(1);
 
     const ProjectSettings& s = opened.settings;
-    finishBufferSize = s.finishBufferSize;
-    subBufferSize = s.subBufferSize;
-    confidenceLevel = s.confidence;
-    cpThreshold = s.cpThreshold;
-    workMode = s.workMode;
-    frameWidth = s.frameWidth;
+    searchSettings = s;
     // The header holds the frame-width edit as it stood when saved, which need not be the
     // width the objects were cut with (always so in fixed positions, where the search takes the
     // sequences' width). Windows of the control data must have the objects' width.
-    if (storage) frameWidth = storage->width;
+    if (storage) searchSettings.frameWidth = storage->width;
 
     controlNegativeClassified.store(storage != nullptr && storage->controlNegativeObjectCount > 0);
     controlPositiveClassified.store(storage != nullptr && storage->controlPositiveObjectCount > 0);
     // As the control negative load decides it: in fixed positions, sequences longer than the
     // objects are scanned window by window.
     bool longer = false;
-    if (storage && workMode == 0) {
+    if (storage && !searchSettings.shiftPositions()) {
         for (int32_t i = 0; i < controlNegativeCount; ++i)
             longer = longer || controlNegative[static_cast<size_t>(i)].length > storage->width;
     }

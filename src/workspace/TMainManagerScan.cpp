@@ -23,7 +23,8 @@ bool usableClasses(const TMainManager& m) {
 }  // namespace
 
 bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool gated) {
-    storage->buildControlWindows(controlNegative.data(), controlNegativeCount, frameWidth);
+    storage->buildControlWindows(controlNegative.data(), controlNegativeCount,
+                                 searchSettings.frameWidth);
     const int32_t windows =
         std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
     scanTotal.store(windows);
@@ -80,7 +81,8 @@ int TMainManager::StartScanRecognition(int32_t c) {
     scanComplete_ = false;
     scanScores_.clear();
     scanDone.store(0);
-    scanTotal.store(scanWindowCount(controlNegative.data(), controlNegativeCount, frameWidth));
+    scanTotal.store(
+        scanWindowCount(controlNegative.data(), controlNegativeCount, searchSettings.frameWidth));
     classificator->SetRunControl(nullptr);  // the scan passes the gate itself, between windows
     paused.store(false);
     finished.store(false);

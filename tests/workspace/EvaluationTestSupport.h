@@ -68,7 +68,7 @@ class EvaluationDisplay : public RecordingDisplay {
         for (const Sequence& s : manager.bootstrapHeldOut) names.push_back(s.name);
         heldOutNames.push_back(names);
         keptCounts.push_back(manager.bootstrapLearnCount);
-        frameWidths.push_back(manager.frameWidth);
+        frameWidths.push_back(manager.searchSettings.frameWidth);
         ruleCapacities.push_back(manager.bootstrapRules ? manager.bootstrapRules->capacity : -1);
     }
     void ShowBootstrapRow(int32_t row, double first, double second) override {
@@ -113,7 +113,7 @@ class EvaluationFixture : public ::testing::Test {
         }
     }
     void searchAndIdealize() {
-        ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
         ASSERT_TRUE(waitForEnd(m));
         m.finished = false;
         m.ruleSearchStarted = false;

@@ -22,7 +22,7 @@ class BootstrapTest : public EvaluationFixture {
     // The bootstrap needs no search of its own workspace: the control negative sample is read
     // against the storage of a first search.
     void loadControlsWithoutStorage() {
-        ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
         ASSERT_TRUE(test::waitForEnd(m));
         m.finished = false;
         m.ruleSearchStarted = false;
@@ -42,7 +42,7 @@ TEST_F(BootstrapTest, StartCodes) {
     ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", test::seqText(negatives))));
     EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);  // no control negatives
     loadControlsWithoutStorage();
-    m.workMode = 1;
+    m.searchSettings.workMode = 1;
     EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), TMainManager::kBootstrapShiftMode);
     EXPECT_FALSE(m.running);
     EXPECT_FALSE(m.workerActive());
@@ -147,7 +147,7 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     other.bootstrapGenerator->SetThreadCount(1);
     ASSERT_TRUE(other.loadLearnPositive(dir.write("p2.seq", test::seqText(positives))));
     ASSERT_TRUE(other.loadLearnNegative(dir.write("n2.seq", test::seqText(negatives))));
-    ASSERT_EQ(other.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+    ASSERT_EQ(other.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
     ASSERT_TRUE(test::waitForEnd(other));
     ASSERT_TRUE(other.loadControlNegative(dir.write("c2.seq", test::seqText(negatives))));
     ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), 0);
@@ -225,14 +225,14 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
     // narrower objects, which must not change the width the workspace scans with.
     positives[0] += "AC";
     load();
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
     ASSERT_TRUE(test::waitForEnd(m));
     m.finished = false;
     m.ruleSearchStarted = false;
     std::vector<std::string> controls = negatives;
     for (std::string& text : controls) text += "GT";
     loadControls(controls, {});
-    const int32_t width = m.frameWidth;
+    const int32_t width = m.searchSettings.frameWidth;
     ASSERT_EQ(width, 8);
     ASSERT_EQ(m.StartBootstrap(50, 12, 0, 0.0), 0);
     waitForRun();
@@ -242,7 +242,7 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
         for (const std::string& name : names) narrowerIteration |= name == "s1";
     EXPECT_TRUE(narrowerIteration) << "no iteration held out the widest record";
     EXPECT_EQ(display.frameWidths, std::vector<int32_t>(12, width));
-    EXPECT_EQ(m.frameWidth, width);
+    EXPECT_EQ(m.searchSettings.frameWidth, width);
 }
 
 TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
@@ -277,10 +277,10 @@ TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
     // A control negative sample needs a storage to be checked against; the search settings are
     // then cleared as if none had been stored.
     loadControlsWithoutStorage();
-    m.finishBufferSize = 0;
-    m.subBufferSize = 0;
-    m.confidenceLevel = 0;
-    m.cpThreshold = 0;
+    m.searchSettings.finishBufferSize = 0;
+    m.searchSettings.subBufferSize = 0;
+    m.searchSettings.confidence = 0;
+    m.searchSettings.cpThreshold = 0;
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
     waitForRun();
     EXPECT_EQ(display.ruleCapacities, std::vector<int32_t>{500});

@@ -245,7 +245,7 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
 
 TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
-    m.workMode = 1;
+    m.searchSettings.workMode = 1;
     m.storage = std::make_unique<SEQStorage>();
     m.storage->buildWindows(m.learnPositive.data(), 1, 3);
     m.longControl = true;
@@ -287,7 +287,7 @@ TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
 
 TEST_F(LoadTest, ControlPositiveShiftModeHasNoLengthCheck) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
-    m.workMode = 1;
+    m.searchSettings.workMode = 1;
     m.storage = std::make_unique<SEQStorage>();
     m.storage->buildWindows(m.learnPositive.data(), 1, 3);
     EXPECT_TRUE(m.loadControlPositive(dir.write("cp.seq", seqText({"A", "ACGTACGTACGT"}))));

@@ -91,7 +91,7 @@ class ProcessTest : public ::testing::Test {
     }
     // Runs a fixed-mode rule search with the default settings to its end.
     void search() {
-        ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
         ASSERT_TRUE(waitForEnd(m));
         m.finished = false;  // as the window's timer does when it reports the end
         m.ruleSearchStarted = false;
@@ -116,7 +116,7 @@ TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
     loadPositives();
     m.saved = true;
     m.modified = false;
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 77), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 77}), 0);
     EXPECT_TRUE(m.running || m.finished);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_FALSE(m.running);
@@ -126,12 +126,12 @@ TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
     EXPECT_TRUE(m.modified);
     EXPECT_FALSE(m.saved);
     EXPECT_FALSE(m.paused);
-    EXPECT_EQ(m.confidenceLevel, 0.05);
-    EXPECT_EQ(m.cpThreshold, 0.8);
-    EXPECT_EQ(m.finishBufferSize, 500);
-    EXPECT_EQ(m.subBufferSize, 50);
-    EXPECT_EQ(m.workMode, 0);
-    EXPECT_EQ(m.frameWidth, 6);  // fixed mode takes the storage's width
+    EXPECT_EQ(m.searchSettings.confidence, 0.05);
+    EXPECT_EQ(m.searchSettings.cpThreshold, 0.8);
+    EXPECT_EQ(m.searchSettings.finishBufferSize, 500);
+    EXPECT_EQ(m.searchSettings.subBufferSize, 50);
+    EXPECT_EQ(m.searchSettings.workMode, 0);
+    EXPECT_EQ(m.searchSettings.frameWidth, 6);  // fixed mode takes the storage's width
     ASSERT_NE(m.storage, nullptr);
     ASSERT_NE(m.rules, nullptr);
     EXPECT_EQ(m.rules->capacity, 500);
@@ -169,9 +169,9 @@ TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
 
 TEST_F(ProcessTest, ShiftModeSearchesWindows) {
     loadPositives();
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 100, 20, 1, 4), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 100, 20, 1, 4}), 0);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(m.frameWidth, 4);
+    EXPECT_EQ(m.searchSettings.frameWidth, 4);
     EXPECT_EQ(m.storage->width, 4);
     EXPECT_EQ(m.storage->learnObjectCount, 30 * 3);
     SEQStorage reference;
@@ -183,7 +183,7 @@ TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
     // A sequence file without records is refused; a project can still hold an empty sample.
     EXPECT_FALSE(m.loadLearnPositive(dir.write("none.seq", "")));
     m.learnPositiveLoaded.store(true);
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 10, 5, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 0, 0}), 0);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.rules->Count(), 0);
     EXPECT_EQ(m.storage->learnObjectCount, 0);
@@ -191,7 +191,7 @@ TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
 
 TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
     loadPositives();
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 10, 5, 1, 1000000), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 1, 1000000}), 0);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.storage->learnObjectCount, 0);
     EXPECT_EQ(m.rules->Count(), 0);
@@ -200,7 +200,7 @@ TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
     m.ruleSearchStarted = false;
 
     // Buffer sizes far beyond any sample allocate nothing until rules arrive.
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 2147483647, 2147483647, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 2147483647, 2147483647, 0, 0}), 0);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.takeWorkerError().empty());
     EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(*builtLike(m), 2147483647, 2147483647));
@@ -209,7 +209,7 @@ TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
 TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     loadPositives();
     display.onBufferEntry = [] { throw std::bad_alloc(); };
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitForEnd(m));
     m.joinWorker();
     EXPECT_FALSE(m.running.load());
@@ -222,7 +222,7 @@ TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     display.onBufferEntry = nullptr;
     m.finished = false;
     m.ruleSearchStarted = false;
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.takeWorkerError().empty());
     EXPECT_GT(m.rules->Count(), 0);
@@ -246,7 +246,7 @@ TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
     display.onBufferEntry = [&] {
         if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
     };
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitFor(pausedOnce));
     settle(m);
     EXPECT_TRUE(m.paused);
@@ -277,7 +277,7 @@ TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
     display.onBufferEntry = [&] {
         if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
     };
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitFor(pausedOnce));
     settle(m);
     m.resetIdealObjects = false;
@@ -301,7 +301,7 @@ TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
     display.onBufferEntry = [&] {
         if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
     };
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitFor(pausedOnce));
     EXPECT_FALSE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))));
     EXPECT_NE(m.lastLoadError().find("running"), std::string::npos) << m.lastLoadError();
@@ -324,7 +324,7 @@ TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
     display.onBufferEntry = [&] {
         if (!pausedOnce.exchange(true)) raw->pauseRuleSearch();
     };
-    ASSERT_EQ(owned->startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitFor(pausedOnce));
     owned.reset();  // must neither hang nor leave the worker using freed data
     SUCCEED();
@@ -626,9 +626,9 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     EXPECT_EQ(m.learnPositiveCount, 53);
     EXPECT_EQ(m.learnNegativeCount, 53);
 
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 500, 50, 0, 0), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(m.frameWidth, 57);
+    EXPECT_EQ(m.searchSettings.frameWidth, 57);
     EXPECT_EQ(m.storage->learnObjectCount, 53);
     EXPECT_EQ(m.storage->negativeObjectCount, 53);
     ASSERT_GT(m.rules->Count(), 0);

@@ -72,11 +72,11 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
         EXPECT_EQ(m.learnPositive[i].text, expected.learnPositive[i].text);
     }
 
-    EXPECT_EQ(m.confidenceLevel, 0.001);
-    EXPECT_EQ(m.finishBufferSize, 33);
-    EXPECT_EQ(m.subBufferSize, 9);
-    EXPECT_EQ(m.workMode, expected.settings.workMode);
-    EXPECT_EQ(m.frameWidth, expected.storage ? expected.storage->width : 7)
+    EXPECT_EQ(m.searchSettings.confidence, 0.001);
+    EXPECT_EQ(m.searchSettings.finishBufferSize, 33);
+    EXPECT_EQ(m.searchSettings.subBufferSize, 9);
+    EXPECT_EQ(m.searchSettings.workMode, expected.settings.workMode);
+    EXPECT_EQ(m.searchSettings.frameWidth, expected.storage ? expected.storage->width : 7)
         << "windows of the control data must have the objects' width";
 
     EXPECT_EQ(m.storage != nullptr, expected.storage != nullptr);
@@ -228,7 +228,7 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     m.generator->SetThreadCount(1);
     ASSERT_TRUE(
         m.loadLearnPositive(dir.write("p.seq", test::seqText(test::patternedRecords(40, 10, 11)))));
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 80, 20, 0, 0), StartCode::kRuleSearchStarted);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 80, 20, 0, 0}), StartCode::kRuleSearchStarted);
     ASSERT_TRUE(test::waitForEnd(m));
     m.finished = false;
     m.ruleSearchStarted = false;
@@ -267,7 +267,7 @@ TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     ASSERT_TRUE(m.loadLearnPositive(samples)) << m.lastLoadError();
     // Held at its first gate, the search holds its half-built rule store.
     m.holdNextStart();
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 50, 10, 0, 0), StartCode::kRuleSearchStarted);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 50, 10, 0, 0}), StartCode::kRuleSearchStarted);
     ASSERT_TRUE(m.running);
     const ProjectSettings settings{0.05, 0.8, 50, 10, 0, 12, 0, 0};
     const std::string target = dir.path("p.dnp");

@@ -209,7 +209,8 @@ TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
     EXPECT_FALSE(m.recognitionStale);
     EXPECT_EQ(m.lastRecognitionClass, 0);
     // The straightforward twin: the same windows built again, scored one by one.
-    m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount, m.frameWidth);
+    m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount,
+                                   m.searchSettings.frameWidth);
     ASSERT_EQ(m.storage->controlNegativeObjectCount, 18);
     for (int32_t k = 0; k < 18; ++k) {
         const double expected =

@@ -107,12 +107,12 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
     // Shift positions with a learning negative sample: after the search the objects are the
     // whole sequences (6 wide), the frame stays 4 wide.
     load();
-    ASSERT_EQ(m.startRuleSearch(0.05, 0.8, 200, 30, 1, 4), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 1, 4}), 0);
     ASSERT_TRUE(test::waitForEnd(m));
     m.finished = false;
     m.ruleSearchStarted = false;
     ASSERT_EQ(m.storage->width, 6);
-    ASSERT_EQ(m.frameWidth, 4);
+    ASSERT_EQ(m.searchSettings.frameWidth, 4);
     ASSERT_EQ(m.startIdealization(2, 0), -1);
     ASSERT_TRUE(test::waitForEnd(m));
     m.finished = false;

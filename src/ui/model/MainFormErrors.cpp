@@ -64,7 +64,7 @@ static double readTypedNumber(TMainForm& form, Edit& edit) {
 
 void TMainForm::btnCountRecErrorsClick() {
     TMainManager& m = manager();
-    if (m.workMode == 1) return;
+    if (m.searchSettings.workMode == 1) return;
 
     // The properties window: what can be chosen, then the user's choice.
     const bool positiveEnabled = m.controlPositiveLoaded.load();
@@ -209,7 +209,7 @@ void TMainForm::CountFirstLevelErrors(double level) {
 void TMainForm::ReCount2() {
     const double level = readTypedNumber(*this, RecLevelEdit);
     TMainManager& m = manager();
-    if (m.workMode == 0 && !m.longControl.load()) {
+    if (m.searchSettings.workMode == 0 && !m.longControl.load()) {
         CountFirstLevelErrors(level);
         CountSecondLevelErrors(level);
         return;

@@ -209,7 +209,7 @@ bool TMainForm::writeTextExport(const std::string& path, std::string& error) {
 bool TMainForm::writeResultsReport(const std::string& path, std::string& error) {
     TMainManager& m = *mainManager;
     IoStatus status;
-    if (ChooseReport(m.workMode, m.longControl) == ReportKind::kLongSequence) {
+    if (ChooseReport(m.searchSettings.workMode, m.longControl) == ReportKind::kLongSequence) {
         LongSeqReportSource source;
         {
             std::lock_guard<std::recursive_mutex> lock(mutex_);

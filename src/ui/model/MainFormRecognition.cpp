@@ -42,7 +42,7 @@ bool reportRecognitionCode(TMainForm& form, int code) {
 void TMainForm::btnStartRecognitionClick() {
     TMainManager& m = manager();
     int code = -1;
-    if (m.workMode == 1 || m.longControl.load()) {
+    if (m.searchSettings.workMode == 1 || m.longControl.load()) {
         Chart1.setVisible(true);
         btnHideShowChart.setEnabled(true);
         code = m.StartScanRecognition(IdealizObjectsList.selectionTop() - 1);
@@ -165,7 +165,7 @@ void TMainForm::ShowPositionScores(int32_t count) {
     scanPlaces_ =
         ScanPlaces(m.controlNegative.data(),
                    std::min(m.controlNegativeCount, static_cast<int32_t>(m.controlNegative.size())),
-                   m.frameWidth);
+                   m.searchSettings.frameWidth);
     if (scanPlaces_.windowCount() != static_cast<int64_t>(m.windowScores.size()))
         scanPlaces_ = ScanPlaces();
     Chart1.clearSeries(0);

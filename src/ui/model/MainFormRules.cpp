@@ -3,8 +3,11 @@
 #include <cstdint>
 #include <limits>
 #include <new>
+#include <optional>
+#include <string>
 
 #include "core/Translatable.h"
+#include "rules/SearchSettings.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
@@ -14,6 +17,31 @@ namespace {
 
 const char* const kSearchRunning = MOTIFORA_TR("Идет процесс поиска закономерностей ...");
 const char* const kSearchPaused = MOTIFORA_TR("Процесс поиска закономерностей приостановлен.");
+
+// What the start command says of a search setting that is not a number (an error) or lies out
+// of its bounds (a warning), by SearchField.
+struct SearchMessage {
+    const char* notANumber;
+    const char* outOfBounds;
+};
+const SearchMessage kSearchMessages[] = {
+    {MOTIFORA_TR("Задано неверное значение доверительного интервала критерия Фишера."),
+     MOTIFORA_TR("Неверно задано значение доверительного интервала критерия Фишера, это значение "
+                 "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
+                 "0,05  и 0,001")},
+    {MOTIFORA_TR("Задано неверное значение порога условной вероятности найденных закономерностей."),
+     MOTIFORA_TR("Неверно задано значение порога условной вероятности найденных закономерностей. "
+                 "Это значение должно быть вещественным и лежать в пределах от 0 до 1.")},
+    {MOTIFORA_TR("Задано неверное значение размера конечного буфера."),
+     MOTIFORA_TR("Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
+                 "больше единицы.")},
+    {MOTIFORA_TR("Задано неверное значение размера промежуточных буферов."),
+     MOTIFORA_TR("Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
+                 "быть больше нуля.")},
+    {MOTIFORA_TR("Задано неверное значение ширины рамки сканирования."),
+     MOTIFORA_TR("Неверно задано значение ширины рамки сканирования. Это значение должно быть "
+                 "целым и быть больше двух.")},
+};
 
 // `rows` + `more` grid rows, held at the largest row count a grid can have: a finish buffer size
 // typed as 2147483647 must not wrap round to a negative count.
@@ -46,84 +74,32 @@ void TMainForm::btnStartSearchRulesClick() {
         return;
     }
 
-    double confidence = 0.0;
-    if (!numberFormat.readReal(ConfIntEdit.text(), confidence)) {
-        message(MOTIFORA_TR("Задано неверное значение доверительного интервала критерия Фишера."),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-        return;
-    }
-    if (confidence < 0.0 || confidence > 1.0) {
-        message(
-            MOTIFORA_TR(
-                "Неверно задано значение доверительного интервала критерия Фишера, это значение "
-                "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
-                "0,05  и 0,001"),
-            MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-        return;
-    }
-    double cp = 0.0;
-    if (!numberFormat.readReal(CPEdit.text(), cp)) {
-        message(
-            MOTIFORA_TR(
-                "Задано неверное значение порога условной вероятности найденных закономерностей."),
-            MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-        return;
-    }
-    if (cp < 0.0 || cp > 1.0) {
-        message(
-            MOTIFORA_TR(
-                "Неверно задано значение порога условной вероятности найденных закономерностей. "
-                "Это значение должно быть вещественным и лежать в пределах от 0 до 1."),
-            MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-        return;
-    }
-    int32_t finishSize = 0;
-    if (!NumberFormat::readInteger(FinishStorSizeEdit.text(), finishSize)) {
-        message(MOTIFORA_TR("Задано неверное значение размера конечного буфера."),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-        return;
-    }
-    if (finishSize <= 1) {
-        message(
-            MOTIFORA_TR(
-                "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
-                "больше единицы."),
-            MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-        return;
-    }
-    // The rules grid takes its new size before the remaining checks.
-    RulesList.setRowCount(rowsAfter(1, finishSize));
-    int32_t subSize = 0;
-    if (!NumberFormat::readInteger(SubBuffersSizeEdit.text(), subSize)) {
-        message(MOTIFORA_TR("Задано неверное значение размера промежуточных буферов."),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-        return;
-    }
-    if (subSize < 1) {
-        message(MOTIFORA_TR(
-                    "Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
-                    "быть больше нуля."),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-        return;
-    }
-    int32_t mode = 0;
-    int32_t width = 0;
+    // The frame width counts only in shift positions; the edit is not read otherwise.
+    SearchSettingsText typed{ConfIntEdit.text(), CPEdit.text(), FinishStorSizeEdit.text(),
+                             SubBuffersSizeEdit.text(), std::nullopt};
+    SearchSettings settings;
     if (btnShiftPositionsRadio.checked()) {
-        if (!NumberFormat::readInteger(FrameWidthEdit.text(), width)) {
-            message(MOTIFORA_TR("Задано неверное значение ширины рамки сканирования."),
-                    MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-            return;
-        }
-        if (width <= 2) {
-            message(
-                MOTIFORA_TR(
-                    "Неверно задано значение ширины рамки сканирования. Это значение должно быть "
-                    "целым и быть больше двух."),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-            return;
-        }
-        mode = 1;
+        typed.frameWidth = FrameWidthEdit.text();
+        settings.workMode = 1;
     }
+    const auto readReal = [this](const std::string& text, double& value) {
+        return numberFormat.readReal(text, value);
+    };
+    const std::optional<SearchProblem> problem = readSearchSettings(typed, readReal, settings);
+    // The rules grid takes its new size once the finish buffer has passed, before the remaining
+    // checks.
+    if (!problem || problem->field > SearchField::FinishBufferSize)
+        RulesList.setRowCount(rowsAfter(1, settings.finishBufferSize));
+    if (problem) {
+        const SearchMessage& text = kSearchMessages[static_cast<size_t>(problem->field)];
+        if (problem->fault == SearchFault::NotANumber)
+            message(text.notANumber, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+        else
+            message(text.outOfBounds, MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
+        return;
+    }
+    const int32_t finishSize = settings.finishBufferSize;
+    const int32_t subSize = settings.subBufferSize;
 
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -136,7 +112,7 @@ void TMainForm::btnStartSearchRulesClick() {
 
     int result = -1;
     try {
-        result = m.startRuleSearch(confidence, cp, finishSize, subSize, mode, width);
+        result = m.startRuleSearch(settings);
     } catch (const std::bad_alloc&) {
         // A buffer size the machine cannot hold is a failed start, not a crash.
         m.stopRuleSearch();

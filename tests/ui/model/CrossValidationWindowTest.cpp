@@ -32,10 +32,10 @@ class CrossValidationWindowTest : public FormFixture {
     // for, then the window's tick shows what it stored.
     void runToTheEnd() {
         TMainManager& m = manager();
-        m.finishBufferSize = 60;
-        m.subBufferSize = 15;
-        m.confidenceLevel = 0.05;
-        m.cpThreshold = 0.8;
+        m.searchSettings.finishBufferSize = 60;
+        m.searchSettings.subBufferSize = 15;
+        m.searchSettings.confidence = 0.05;
+        m.searchSettings.cpThreshold = 0.8;
         TCrossValForm& w = form->CrossValForm;
         w.FoldsEdit.setText("3");
         w.SeedEdit.setText("4");

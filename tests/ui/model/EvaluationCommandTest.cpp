@@ -280,7 +280,7 @@ TEST_F(EvaluationCommandTest, PropertiesWindowStates) {
     EXPECT_TRUE(form->ErrRecForm.PositiveGroup.enabled());
     EXPECT_FALSE(form->ErrRecForm.Window.visible());
     // Shift positions: nothing at all.
-    m.workMode = 1;
+    m.searchSettings.workMode = 1;
     form->btnCountRecErrorsClick();
     EXPECT_EQ(shown, 1);
 }

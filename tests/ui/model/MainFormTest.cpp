@@ -318,10 +318,10 @@ TEST_F(MainFormTest, ControlPositivePreconditions) {
     EXPECT_EQ(lastMessage().text, "First load negative control sampling.");
     EXPECT_EQ(lastMessage().caption, "Error");
     manager().controlNegativeLoaded = true;
-    manager().workMode = 1;
+    manager().searchSettings.workMode = 1;
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "Not accessible in this work mode.");
-    manager().workMode = 0;
+    manager().searchSettings.workMode = 0;
     manager().longControl = true;
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "Not accessible in this work mode.");

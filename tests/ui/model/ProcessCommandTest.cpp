@@ -546,8 +546,8 @@ TEST_F(ProcessCommandTest, FixedModeNeverReadsTheFrameWidth) {
     quickSettings();
     form->FrameWidthEdit.setText("nonsense");
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
-    EXPECT_EQ(manager().workMode, 0);
-    EXPECT_EQ(manager().frameWidth, 57);
+    EXPECT_EQ(manager().searchSettings.workMode, 0);
+    EXPECT_EQ(manager().searchSettings.frameWidth, 57);
 }
 
 TEST_F(ProcessCommandTest, ShiftModeSearchWithWidthThree) {
@@ -556,7 +556,7 @@ TEST_F(ProcessCommandTest, ShiftModeSearchWithWidthThree) {
     form->chooseAlignment(true);
     form->FrameWidthEdit.setText("3");
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
-    EXPECT_EQ(manager().workMode, 1);
+    EXPECT_EQ(manager().searchSettings.workMode, 1);
     EXPECT_EQ(manager().storage->width, 3);
     EXPECT_EQ(manager().storage->learnObjectCount, 53 * 55);
 

@@ -78,7 +78,8 @@ class ProjectCommandTest : public FormFixture {
         EXPECT_TRUE(otherDialogs.messages.empty()) << otherDialogs.messages.front().text;
         EXPECT_EQ(other.Caption.text(), "Motifora - " + first);
         // In shift positions the idealization marks windows, not sequences, in that grid.
-        if (manager().workMode == 0) expectSameSequences(other.SequencesList, form->SequencesList);
+        if (manager().searchSettings.workMode == 0)
+            expectSameSequences(other.SequencesList, form->SequencesList);
         expectSameSequences(other.PosCtrlSeqsList, form->PosCtrlSeqsList);
         expectSameSequences(other.NewSeqsList, form->NewSeqsList);
         if (manager().learnNegativeLoaded) {
@@ -220,8 +221,8 @@ TEST_F(ProjectCommandTest, ShiftModeProjectReopensByteForByte) {
     EXPECT_TRUE(other.FrameWidthEdit.enabled());
     EXPECT_EQ(other.FrameWidthEdit.text(), "12");
     EXPECT_TRUE(other.btnDeletingInsirtingRadio.checked());
-    EXPECT_EQ(other.manager().workMode, 1);
-    EXPECT_EQ(other.manager().frameWidth, 12);
+    EXPECT_EQ(other.manager().searchSettings.workMode, 1);
+    EXPECT_EQ(other.manager().searchSettings.frameWidth, 12);
     EXPECT_EQ(other.manager().storage->width, 12);
     EXPECT_GT(bytes.size(), 1000u);
 }
@@ -658,7 +659,7 @@ TEST_F(ProjectCommandTest, TextExportCopiesTheGridsAfterARun) {
 // ---------------------------------------------------------------- HTML reports
 
 TEST_F(ProjectCommandTest, LongSequenceReportThroughTheSaveButton) {
-    manager().workMode = 1;  // scanning: the long-sequence report
+    manager().searchSettings.workMode = 1;  // scanning: the long-sequence report
     form->RecLevelEdit.setText("4");
     form->NewSeqsList.setCell(0, 1, "1");
     form->NewSeqsList.setCell(2, 1, "chr1");

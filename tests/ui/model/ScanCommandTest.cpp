@@ -113,7 +113,7 @@ TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
     tickToEnd();
     ASSERT_FALSE(m.windowScores.empty());
     EXPECT_TRUE(form->ScanHitsList.visible());
-    const int32_t w = m.frameWidth;
+    const int32_t w = m.searchSettings.frameWidth;
 
     // Reference: the runs of each record, straight from the records and the window scores.
     const auto expectedRows = [&](double level) {

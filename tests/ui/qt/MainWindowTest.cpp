@@ -413,10 +413,10 @@ TEST_F(MainWindowTest, CrossValidationWindowRunsAndHandsOverItsLevel) {
     dialogs.choose(kNegative);
     trigger("mmbtnAddNegativeSequencies");
     TMainManager& m = *form->mainManager;
-    m.finishBufferSize = 60;
-    m.subBufferSize = 15;
-    m.confidenceLevel = 0.05;
-    m.cpThreshold = 0.8;
+    m.searchSettings.finishBufferSize = 60;
+    m.searchSettings.subBufferSize = 15;
+    m.searchSettings.confidence = 0.05;
+    m.searchSettings.cpThreshold = 0.8;
     dialogs.messages.clear();
     trigger("mmbtnCrossValidation");
     auto* cv = widget<QWidget>("CrossValForm");
