@@ -9,6 +9,7 @@
 
 #include "cli/ExitCode.h"
 #include "core/NumberFormat.h"
+#include "rules/SearchSettings.h"
 #include "version/Version.h"
 
 namespace motifora {
@@ -89,15 +90,37 @@ void checkReal(Problems& problems, const char* option, const std::optional<std::
 // starts; sizes beyond this would exhaust the memory and end the program instead of a message.
 constexpr int32_t kLargestBuffer = 1000000;
 
-void checkInteger(Problems& problems, const char* option, const std::optional<std::string>& text,
-                  int32_t least, const char* rule, int32_t most = INT32_MAX) {
-    if (!text) return;
-    int32_t value = 0;
-    if (!NumberFormat::readInteger(*text, value) || value < least)
-        problems.add(std::string(option) + ": \"" + *text + "\" is not " + rule);
-    else if (value > most)
-        problems.add(std::string(option) + ": \"" + *text + "\" is more than " +
-                     std::to_string(most) + ", more rules than a buffer can hold in memory");
+// The search settings given on the command line, read and checked as the window checks them
+// (with the buffer limit above); the message names the option as typed.
+void checkSearchSettings(Problems& problems, const BatchOptions& o) {
+    const SearchSettingsText typed{o.confidence, o.cp, o.finish, o.sub, o.width};
+    SearchSettings read;
+    const std::optional<SearchProblem> problem =
+        readSearchSettings(typed, readUserReal, read, kLargestBuffer);
+    if (!problem) return;
+    const struct {
+        const char* option;
+        const std::optional<std::string>& text;
+        const char* rule;  // what a whole number must be; null for the reals
+    } kinds[] = {
+        {"--confidence", o.confidence, nullptr},
+        {"--cp", o.cp, nullptr},
+        {"--finish", o.finish, "a whole number above 1"},
+        {"--sub", o.sub, "a whole number of at least 1"},
+        {"--width", o.width, "a whole number above 2"},
+    };
+    const auto& field = kinds[static_cast<size_t>(problem->field)];
+    const std::string what = std::string(field.option) + ": \"" + *field.text + "\" is ";
+    if (field.rule == nullptr) {
+        const SearchBounds bounds = searchBounds(problem->field);
+        problems.add(what + "not a number from " + NumberFormat('.').general(bounds.least) +
+                     " to " + NumberFormat('.').general(bounds.most));
+    } else if (problem->fault == SearchFault::AboveMost) {
+        problems.add(what + "more than " + std::to_string(static_cast<int32_t>(problem->bound)) +
+                     ", more rules than a buffer can hold in memory");
+    } else {
+        problems.add(what + "not " + field.rule);
+    }
 }
 
 bool parseStages(const std::string& text, std::array<bool, kStageCount>& stages,
@@ -247,214 +270,314 @@ ParseOutcome parseArguments(const std::vector<std::string>& arguments) {
     return parseArguments(static_cast<int>(argv.size()), argv.data());
 }
 
-ParseOutcome parseArguments(int argc, const char* const* argv) {
-    ParseOutcome outcome;
-    BatchOptions& o = outcome.options;
+namespace {
 
-    CLI::App app{
-        "motifora-cli runs a whole Motifora analysis without a window: it loads the\n"
-        "samples (or a project), runs the regularity search, idealization,\n"
-        "classification, recognition, error counting and bootstrap through the same\n"
-        "window model as the workbench, and writes the same project, text export and\n"
-        "report files.",
-        "motifora-cli"};
+// The command line as typed, where BatchOptions keeps something else: the text of every such
+// option that was given (an option not given stays empty) and whether each flag that takes part
+// in a check was given.
+struct TypedArguments {
+    std::optional<std::string> mode, threads, idealization, source, stages, classes;
+    std::optional<std::string> positiveSide, negativeSide, bootstrap, seed, crossValidate;
+    bool arrange = false;
+    bool noArrange = false;
+    bool balanced = false;
+    bool contrast = false;
+    bool contrastTune = false;
+};
+
+// The flags whose presence the checks need (a flag given as --flag=false is given all the same).
+struct CheckedFlags {
+    CLI::Option* arrange = nullptr;
+    CLI::Option* noArrange = nullptr;
+    CLI::Option* balanced = nullptr;
+    CLI::Option* contrast = nullptr;
+    CLI::Option* contrastTune = nullptr;
+
+    void readInto(TypedArguments& typed) const {
+        typed.arrange = arrange->count() > 0;
+        typed.noArrange = noArrange->count() > 0;
+        typed.balanced = balanced->count() > 0;
+        typed.contrast = contrast->count() > 0;
+        typed.contrastTune = contrastTune->count() > 0;
+    }
+};
+
+// Declares the options of one help group in the order they are added.
+class OptionGroup {
+  public:
+    OptionGroup(CLI::App& app, std::string name) : app_(app), name_(std::move(name)) {}
+
+    // An option whose text is kept as typed in `target` when given; `choices`, when not empty,
+    // are the only texts the parser accepts.
+    void typed(const std::string& option, std::optional<std::string>& target,
+               const std::string& typeName, const std::string& description,
+               const std::vector<std::string>& choices = {}) {
+        CLI::Option* declared =
+            app_.add_option_function<std::string>(
+                    option, [&target](const std::string& text) { target = text; }, description)
+                ->type_name(typeName);
+        if (!choices.empty()) declared->check(CLI::IsMember(choices).description(""));
+        declared->group(name_);
+    }
+    // An option stored as typed, unchecked (file names).
+    void text(const std::string& option, std::string& target, const std::string& typeName,
+              const std::string& description) {
+        app_.add_option(option, target, description)->type_name(typeName)->group(name_);
+    }
+    CLI::Option* flag(const std::string& option, bool& target, const std::string& description) {
+        return app_.add_flag(option, target, description)->group(name_);
+    }
+
+  private:
+    CLI::App& app_;
+    std::string name_;
+};
+
+const char* const kDescription =
+    "motifora-cli runs a whole Motifora analysis without a window: it loads the\n"
+    "samples (or a project), runs the regularity search, idealization,\n"
+    "classification, recognition, error counting and bootstrap through the same\n"
+    "window model as the workbench, and writes the same project, text export and\n"
+    "report files.";
+
+// Declares every option of motifora-cli: file names and output switches go straight into `o`,
+// the texts that become something else into `typed`.
+CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& typed) {
     app.set_version_flag("--version", "motifora-cli " + versionText(),
                          "Print the version and exit");
     app.footer(kFooter);
     app.get_formatter()->column_width(38);
+    CheckedFlags flags;
 
-    std::string mode, idealization, source, stages, classes, positiveSide, negativeSide, bootstrap,
-        seed, threads;
-    std::string width, confidence, cp, finish, sub, level, firstError;
+    OptionGroup inputs(app, "Inputs");
+    inputs.text("--positive", o.positive, "FILE", "Learning positive sample (.seq)");
+    inputs.text("--negative", o.negative, "FILE", "Learning negative sample (.seq)");
+    inputs.text("--control-negative", o.controlNegative, "FILE", "Control negative sample (.seq)");
+    inputs.text("--control-positive", o.controlPositive, "FILE",
+                "Control positive sample (.seq); needs --control-negative");
+    inputs.text("--open", o.open, "FILE.dnp",
+                "Start from a saved project instead of samples; options given as well "
+                "override its settings, samples given as well replace its samples");
 
-    app.add_option("--positive", o.positive, "Learning positive sample (.seq)")
-        ->type_name("FILE")
-        ->group("Inputs");
-    app.add_option("--negative", o.negative, "Learning negative sample (.seq)")
-        ->type_name("FILE")
-        ->group("Inputs");
-    app.add_option("--control-negative", o.controlNegative, "Control negative sample (.seq)")
-        ->type_name("FILE")
-        ->group("Inputs");
-    app.add_option("--control-positive", o.controlPositive,
-                   "Control positive sample (.seq); needs --control-negative")
-        ->type_name("FILE")
-        ->group("Inputs");
-    app.add_option("--open", o.open,
-                   "Start from a saved project instead of samples; options given as well "
-                   "override its settings, samples given as well replace its samples")
-        ->type_name("FILE.dnp")
-        ->group("Inputs");
+    OptionGroup search(app, "Regularity search");
+    search.typed("--mode", typed.mode, "fixed|shift",
+                 "Alignment type: fixed or shift (default fixed)", {"fixed", "shift"});
+    search.typed("--width", o.width, "N", "Width of the scanning frame, shift mode (default 10)");
+    search.typed("--confidence", o.confidence, "X",
+                 "Confidence interval of the Fisher criterion, 0..1 (default 0,05)");
+    search.typed("--cp", o.cp, "X", "Minimum conditional probability, 0..1 (default 0,8)");
+    search.typed("--finish", o.finish, "N", "Size of the finish buffer, 2..1000000 (default 500)");
+    search.typed("--sub", o.sub, "N", "Size of the sub-buffers, 1..1000000 (default 50)");
+    search.typed("--threads", typed.threads, "N",
+                 "Worker threads of the search (default: all cores); results do not depend on "
+                 "it");
 
-    const std::string search = "Regularity search";
-    auto* modeOption =
-        app.add_option("--mode", mode, "Alignment type: fixed or shift (default fixed)")
-            ->type_name("fixed|shift")
-            ->check(CLI::IsMember({"fixed", "shift"}).description(""))
-            ->group(search);
-    auto* widthOption =
-        app.add_option("--width", width, "Width of the scanning frame, shift mode (default 10)")
-            ->type_name("N")
-            ->group(search);
-    auto* confidenceOption =
-        app.add_option("--confidence", confidence,
-                       "Confidence interval of the Fisher criterion, 0..1 (default 0,05)")
-            ->type_name("X")
-            ->group(search);
-    auto* cpOption =
-        app.add_option("--cp", cp, "Minimum conditional probability, 0..1 (default 0,8)")
-            ->type_name("X")
-            ->group(search);
-    auto* finishOption =
-        app.add_option("--finish", finish, "Size of the finish buffer, 2..1000000 (default 500)")
-            ->type_name("N")
-            ->group(search);
-    auto* subOption =
-        app.add_option("--sub", sub, "Size of the sub-buffers, 1..1000000 (default 50)")
-            ->type_name("N")
-            ->group(search);
-    auto* threadsOption = app.add_option("--threads", threads,
-                                         "Worker threads of the search (default: all cores); "
-                                         "results do not depend on it")
-                              ->type_name("N")
-                              ->group(search);
-
-    const std::string idealizationGroup = "Idealization";
-    auto* idealizationOption =
-        app.add_option("--idealization", idealization,
-                       "Idealization type: deleting, inserting or both (default deleting)")
-            ->type_name("deleting|inserting|both")
-            ->check(CLI::IsMember({"deleting", "inserting", "both"}).description(""))
-            ->group(idealizationGroup);
-    auto* sourceOption =
-        app.add_option("--source", source,
+    OptionGroup idealization(app, "Idealization");
+    idealization.typed("--idealization", typed.idealization, "deleting|inserting|both",
+                       "Idealization type: deleting, inserting or both (default deleting)",
+                       {"deleting", "inserting", "both"});
+    idealization.typed("--source", typed.source, "objects|rules",
                        "Ideal objects generated from the original objects or the regularities "
-                       "(default objects)")
-            ->type_name("objects|rules")
-            ->check(CLI::IsMember({"objects", "rules"}).description(""))
-            ->group(idealizationGroup);
+                       "(default objects)",
+                       {"objects", "rules"});
 
-    const std::string evaluation = "Recognition and errors";
-    bool arrangeOn = false;
-    bool arrangeOff = false;
-    auto* arrangeOption =
-        app.add_flag("--arrange", arrangeOn, "Arrange the recognition scores of a row in order")
-            ->group(evaluation);
-    auto* noArrangeOption = app.add_flag("--no-arrange", arrangeOff,
-                                         "Do not arrange them (a project's setting "
-                                         "otherwise stays)")
-                                ->group(evaluation);
-    auto* stagesOption =
-        app.add_option("--stages", stages,
-                       "Comma-separated stages to run: search, idealize, classify, recognize, "
-                       "errors, bootstrap; or none (load, then only write the outputs) "
-                       "(default: every stage the inputs allow)")
-            ->type_name("LIST")
-            ->group("Run");
-    auto* classesOption =
-        app.add_option("--classes", classes,
-                       "Classes (1-based) for error counting and the scanning recognition, "
-                       "one block: 3, 2-5 or 2,3,4 (default: all; the scan takes the first)")
-            ->type_name("LIST")
-            ->group(evaluation);
-    auto* levelOption = app.add_option("--level", level,
-                                       "Recognition level to count the errors with (or the "
-                                       "level line of a scan)")
-                            ->type_name("X")
-                            ->group(evaluation);
-    auto* firstErrorOption =
-        app.add_option("--first-error", firstError,
-                       "Wanted first-level error 0..1; the level is derived from it")
-            ->type_name("X")
-            ->group(evaluation);
-    auto* positiveSideOption =
-        app.add_option("--positive-side", positiveSide,
-                       "Positive objects of the error counting: learning or control")
-            ->type_name("learning|control")
-            ->check(CLI::IsMember({"learning", "control"}).description(""))
-            ->group(evaluation);
-    auto* negativeSideOption =
-        app.add_option("--negative-side", negativeSide,
-                       "Negative objects of the error counting: learning or control")
-            ->type_name("learning|control")
-            ->check(CLI::IsMember({"learning", "control"}).description(""))
-            ->group(evaluation);
-    auto* bootstrapOption =
-        app.add_option("--bootstrap", bootstrap,
-                       "Bootstrap: percentage held out, iterations and wanted first-level "
-                       "error (default 10,1,0)")
-            ->type_name("P,T[,E]")
-            ->group("Bootstrap");
-    auto* seedOption =
-        app.add_option("--seed", seed, "Seed of the bootstrap draws (default 1, as the window)")
-            ->type_name("N")
-            ->group("Bootstrap");
+    OptionGroup evaluation(app, "Recognition and errors");
+    flags.arrange = evaluation.flag("--arrange", typed.arrange,
+                                    "Arrange the recognition scores of a row in order");
+    flags.noArrange = evaluation.flag("--no-arrange", typed.noArrange,
+                                      "Do not arrange them (a project's setting otherwise stays)");
+    OptionGroup(app, "Run")
+        .typed("--stages", typed.stages, "LIST",
+               "Comma-separated stages to run: search, idealize, classify, "
+               "recognize, errors, bootstrap; or none (load, then only write "
+               "the outputs) (default: every stage the inputs allow)");
+    evaluation.typed("--classes", typed.classes, "LIST",
+                     "Classes (1-based) for error counting and the scanning recognition, one "
+                     "block: 3, 2-5 or 2,3,4 (default: all; the scan takes the first)");
+    evaluation.typed("--level", o.level, "X",
+                     "Recognition level to count the errors with (or the level line of a scan)");
+    evaluation.typed("--first-error", o.firstError, "X",
+                     "Wanted first-level error 0..1; the level is derived from it");
+    evaluation.typed("--positive-side", typed.positiveSide, "learning|control",
+                     "Positive objects of the error counting: learning or control",
+                     {"learning", "control"});
+    evaluation.typed("--negative-side", typed.negativeSide, "learning|control",
+                     "Negative objects of the error counting: learning or control",
+                     {"learning", "control"});
 
-    const std::string heldOut = "Held-out evaluation";
-    std::string crossValidate, wantedFirstError;
-    auto* crossValidateOption =
-        app.add_option("--cross-validate", crossValidate,
-                       "Stratified K-fold cross-validation of the learning samples with the "
-                       "current settings (seed default 1); prints the held-out AUC, level and "
-                       "errors")
-            ->type_name("K[,SEED]")
-            ->group(heldOut);
-    auto* wantedFirstErrorOption =
-        app.add_option("--wanted-first-error", wantedFirstError,
-                       "Held-out level: the highest whose first-level error stays within "
-                       "E, 0..1 (default 0,05)")
-            ->type_name("E")
-            ->group(heldOut);
-    auto* balancedOption =
-        app.add_flag("--balanced", o.balanced, "Held-out level: the best balanced accuracy instead")
-            ->group(heldOut);
-    auto* contrastOption =
-        app.add_flag("--contrast", o.contrast,
-                     "Discriminative regularities: rules that tell the learning positives from "
-                     "the learning negatives, and the score they give (cross-validated beside "
-                     "the class score with --cross-validate)")
-            ->group(heldOut);
-    auto* contrastTuneOption =
-        app.add_flag("--contrast-tune", o.contrastTune,
+    OptionGroup bootstrap(app, "Bootstrap");
+    bootstrap.typed("--bootstrap", typed.bootstrap, "P,T[,E]",
+                    "Bootstrap: percentage held out, iterations and wanted first-level error "
+                    "(default 10,1,0)");
+    bootstrap.typed("--seed", typed.seed, "N",
+                    "Seed of the bootstrap draws (default 1, as the window)");
+
+    OptionGroup heldOut(app, "Held-out evaluation");
+    heldOut.typed("--cross-validate", typed.crossValidate, "K[,SEED]",
+                  "Stratified K-fold cross-validation of the learning samples with the current "
+                  "settings (seed default 1); prints the held-out AUC, level and errors");
+    heldOut.typed("--wanted-first-error", o.wantedFirstError, "E",
+                  "Held-out level: the highest whose first-level error stays within E, 0..1 "
+                  "(default 0,05)");
+    flags.balanced = heldOut.flag("--balanced", o.balanced,
+                                  "Held-out level: the best balanced accuracy instead");
+    flags.contrast = heldOut.flag(
+        "--contrast", o.contrast,
+        "Discriminative regularities: rules that tell the learning positives from the learning "
+        "negatives, and the score they give (cross-validated beside the class score with "
+        "--cross-validate)");
+    flags.contrastTune =
+        heldOut.flag("--contrast-tune", o.contrastTune,
                      "With --contrast and --cross-validate: each fold chooses the CP threshold "
                      "of its discriminative search (0,6 0,7 0,8 0,9) by an inner "
-                     "cross-validation of its own training sequences")
-            ->group(heldOut);
-    app.add_option("--scores", o.scores,
-                   "Write every scored sequence (control data, and held-out learning data "
-                   "with --cross-validate) as a table")
-        ->type_name("FILE.tsv")
-        ->group(heldOut);
-    app.add_option("--evaluation-report", o.evaluationReport,
-                   "Write the evaluation report: ROC, precision-recall, histograms, logos, "
-                   "folds, rules (.html is appended when missing)")
-        ->type_name("FILE.html")
-        ->group(heldOut);
+                     "cross-validation of its own training sequences");
+    heldOut.text("--scores", o.scores, "FILE.tsv",
+                 "Write every scored sequence (control data, and held-out learning data with "
+                 "--cross-validate) as a table");
+    heldOut.text("--evaluation-report", o.evaluationReport, "FILE.html",
+                 "Write the evaluation report: ROC, precision-recall, histograms, logos, folds, "
+                 "rules (.html is appended when missing)");
 
-    app.add_option("--save", o.save, "Write the project (.dnp is appended when missing)")
-        ->type_name("FILE.dnp")
-        ->group("Outputs");
-    app.add_option("--export-text", o.exportText,
-                   "Write the text export (.txt is appended when missing)")
-        ->type_name("FILE.txt")
-        ->group("Outputs");
-    app.add_option("--report", o.report,
-                   "Write the HTML report of the error counting or of the scan (.html is "
-                   "appended when missing)")
-        ->type_name("FILE.html")
-        ->group("Outputs");
-    app.add_option("--json", o.json, "Write a machine-readable summary")
-        ->type_name("FILE.json")
-        ->group("Outputs");
-    app.add_flag("--quiet", o.quiet, "No progress and no success messages on standard error")
-        ->group("Outputs");
+    OptionGroup outputs(app, "Outputs");
+    outputs.text("--save", o.save, "FILE.dnp", "Write the project (.dnp is appended when missing)");
+    outputs.text("--export-text", o.exportText, "FILE.txt",
+                 "Write the text export (.txt is appended when missing)");
+    outputs.text("--report", o.report, "FILE.html",
+                 "Write the HTML report of the error counting or of the scan (.html is appended "
+                 "when missing)");
+    outputs.text("--json", o.json, "FILE.json", "Write a machine-readable summary");
+    outputs.flag("--quiet", o.quiet, "No progress and no success messages on standard error");
     app.add_option("--lang", o.lang,
                    "Language of the messages on standard error: ru, the program's own words "
                    "(default), or en (English)")
         ->check(CLI::IsMember({"en", "ru"}))
         ->type_name("en|ru")
         ->group("Outputs");
+    return flags;
+}
 
+// 0 for `first`, 1 for any other of the two choices the parser let through.
+int32_t choiceIndex(const std::string& text, const char* first) { return text == first ? 0 : 1; }
+
+// Reads a whole number of at least `least` for `option`; nothing (and a problem) otherwise.
+std::optional<int32_t> checkWhole(Problems& problems, const char* option, const std::string& text,
+                                  int32_t least, const char* rule) {
+    int32_t value = 0;
+    if (NumberFormat::readInteger(text, value) && value >= least) return value;
+    problems.add(std::string(option) + ": \"" + text + "\" is not " + rule);
+    return std::nullopt;
+}
+
+// "K[,SEED]" of --cross-validate.
+void checkCrossValidate(Problems& problems, const std::string& text, BatchOptions& o) {
+    const std::vector<std::string> parts = splitCommas(text);
+    int32_t folds = 0;
+    if (parts.size() > 2 || !NumberFormat::readInteger(parts[0], folds) || folds < 2) {
+        problems.add("--cross-validate: \"" + text +
+                     "\" is not K[,SEED] with K a whole number of at least 2");
+        return;
+    }
+    o.crossValidateFolds = folds;
+    if (parts.size() < 2) return;
+    if (!allDigits(parts[1]) || parts[1].size() > 19)
+        problems.add("--cross-validate: the seed \"" + parts[1] +
+                     "\" is not a whole number from 0 to 9999999999999999999");
+    else
+        o.crossValidateSeed = std::stoull(parts[1]);
+}
+
+// The seed of --seed: a whole number from 0 to 4294967295.
+void checkSeed(Problems& problems, const std::string& seed, BatchOptions& o) {
+    const std::string text = trim(seed);
+    bool ok = allDigits(text) && text.size() <= 10;
+    const unsigned long long value = ok ? std::stoull(text) : 0;
+    ok = ok && value <= 4294967295ULL;
+    if (!ok)
+        problems.add("--seed: \"" + seed + "\" is not a whole number from 0 to 4294967295");
+    else
+        o.seed = static_cast<uint32_t>(value);
+}
+
+// Adds `error` when `parsed` failed.
+void keepError(Problems& problems, bool parsed, const std::string& error) {
+    if (!parsed) problems.add(error);
+}
+
+// Checks what was typed and stores it in `o`. Returns the first problem found, or an empty
+// text when the command line can run.
+std::string validate(const TypedArguments& t, BatchOptions& o) {
+    Problems problems;
+    if (t.arrange && t.noArrange) problems.add("--arrange and --no-arrange exclude each other");
+    if (o.level && o.firstError)
+        problems.add(
+            "--level and --first-error exclude each other: give the level, or the "
+            "wanted first-level error it is derived from");
+    if (t.mode) o.shiftMode = *t.mode == "shift";
+    if (t.idealization)
+        o.idealizationType = *t.idealization == "deleting"    ? 0
+                             : *t.idealization == "inserting" ? 1
+                                                              : 2;
+    if (t.source) o.source = choiceIndex(*t.source, "objects");
+    if (t.arrange) o.arrange = true;
+    if (t.noArrange) o.arrange = false;
+    if (t.positiveSide) o.positiveSide = choiceIndex(*t.positiveSide, "learning");
+    if (t.negativeSide) o.negativeSide = choiceIndex(*t.negativeSide, "learning");
+
+    checkSearchSettings(problems, o);
+    checkReal(problems, "--first-error", o.firstError, 0.0, 1.0);
+    double level = 0.0;
+    if (o.level && !readUserReal(*o.level, level))
+        problems.add("--level: \"" + *o.level + "\" is not a number");
+    if (t.threads)
+        o.threads =
+            checkWhole(problems, "--threads", *t.threads, 1, "a whole number of at least 1");
+    if (t.seed) checkSeed(problems, *t.seed, o);
+    if (t.crossValidate) checkCrossValidate(problems, *t.crossValidate, o);
+    checkReal(problems, "--wanted-first-error", o.wantedFirstError, 0.0, 1.0);
+    if (o.wantedFirstError && t.balanced)
+        problems.add("--wanted-first-error and --balanced exclude each other");
+    if ((o.wantedFirstError || t.balanced) && !t.crossValidate)
+        problems.add(
+            "--wanted-first-error and --balanced choose the level of --cross-validate; "
+            "give --cross-validate K too");
+    const bool noNegative = o.open.empty() && o.negative.empty();
+    if (t.crossValidate && noNegative)
+        problems.add("--cross-validate needs a learning negative sample (--negative)");
+    if (t.contrast && noNegative)
+        problems.add("--contrast needs a learning negative sample (--negative)");
+    if (t.contrastTune && !(t.contrast && t.crossValidate))
+        problems.add("--contrast-tune tunes the folds of --contrast --cross-validate; give both");
+    std::string error;
+    if (t.stages) {
+        std::array<bool, kStageCount> chosen{};
+        const bool parsed = parseStages(*t.stages, chosen, error);
+        if (parsed) o.stages = chosen;
+        keepError(problems, parsed, error);
+    }
+    if (t.classes) {
+        std::pair<int32_t, int32_t> range;
+        const bool parsed = parseClasses(*t.classes, range, error);
+        if (parsed) o.classes = range;
+        keepError(problems, parsed, error);
+    }
+    if (t.bootstrap) keepError(problems, parseBootstrap(*t.bootstrap, o, error), error);
+    if (!problems.any()) checkCombinations(o, problems);
+    return problems.first();
+}
+
+// The text printed on standard error for an argument error.
+std::string argumentError(const std::string& problem) {
+    return "motifora-cli: " + problem + "\n" + kUsageLine +
+           "\nRun 'motifora-cli --help' for the options.\n";
+}
+
+}  // namespace
+
+ParseOutcome parseArguments(int argc, const char* const* argv) {
+    ParseOutcome outcome;
+    CLI::App app{kDescription, "motifora-cli"};
+    TypedArguments typed;
+    const CheckedFlags flags = declareOptions(app, outcome.options, typed);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -468,119 +591,14 @@ ParseOutcome parseArguments(int argc, const char* const* argv) {
         return outcome;
     } catch (const CLI::ParseError& e) {
         outcome.exitCode = kExitBadArguments;
-        outcome.err = std::string("motifora-cli: ") + e.what() + "\n" + kUsageLine +
-                      "\nRun 'motifora-cli --help' for the options.\n";
+        outcome.err = argumentError(e.what());
         return outcome;
     }
-
-    Problems problems;
-    const auto given = [](const CLI::Option* option) { return option->count() > 0; };
-    if (given(arrangeOption) && given(noArrangeOption))
-        problems.add("--arrange and --no-arrange exclude each other");
-    if (given(levelOption) && given(firstErrorOption))
-        problems.add(
-            "--level and --first-error exclude each other: give the level, or the "
-            "wanted first-level error it is derived from");
-    if (given(modeOption)) o.shiftMode = mode == "shift";
-    if (given(widthOption)) o.width = width;
-    if (given(confidenceOption)) o.confidence = confidence;
-    if (given(cpOption)) o.cp = cp;
-    if (given(finishOption)) o.finish = finish;
-    if (given(subOption)) o.sub = sub;
-    if (given(levelOption)) o.level = level;
-    if (given(firstErrorOption)) o.firstError = firstError;
-    if (given(idealizationOption))
-        o.idealizationType = idealization == "deleting" ? 0 : idealization == "inserting" ? 1 : 2;
-    if (given(sourceOption)) o.source = source == "objects" ? 0 : 1;
-    if (given(arrangeOption)) o.arrange = true;
-    if (given(noArrangeOption)) o.arrange = false;
-    if (given(positiveSideOption)) o.positiveSide = positiveSide == "learning" ? 0 : 1;
-    if (given(negativeSideOption)) o.negativeSide = negativeSide == "learning" ? 0 : 1;
-
-    checkReal(problems, "--confidence", o.confidence, 0.0, 1.0);
-    checkReal(problems, "--cp", o.cp, 0.0, 1.0);
-    checkInteger(problems, "--finish", o.finish, 2, "a whole number above 1", kLargestBuffer);
-    checkInteger(problems, "--sub", o.sub, 1, "a whole number of at least 1", kLargestBuffer);
-    checkInteger(problems, "--width", o.width, 3, "a whole number above 2");
-    checkReal(problems, "--first-error", o.firstError, 0.0, 1.0);
-    if (o.level) {
-        double value = 0.0;
-        if (!readUserReal(*o.level, value))
-            problems.add("--level: \"" + *o.level + "\" is not a number");
-    }
-    if (given(threadsOption)) {
-        int32_t value = 0;
-        if (!NumberFormat::readInteger(threads, value) || value < 1)
-            problems.add("--threads: \"" + threads + "\" is not a whole number of at least 1");
-        else
-            o.threads = value;
-    }
-    if (given(seedOption)) {
-        const std::string text = trim(seed);
-        unsigned long long value = 0;
-        bool ok = allDigits(text) && text.size() <= 10;
-        if (ok) {
-            value = std::stoull(text);
-            ok = value <= 4294967295ULL;
-        }
-        if (!ok)
-            problems.add("--seed: \"" + seed + "\" is not a whole number from 0 to 4294967295");
-        else
-            o.seed = static_cast<uint32_t>(value);
-    }
-    if (given(crossValidateOption)) {
-        const std::vector<std::string> parts = splitCommas(crossValidate);
-        int32_t folds = 0;
-        if (parts.size() > 2 || !NumberFormat::readInteger(parts[0], folds) || folds < 2) {
-            problems.add("--cross-validate: \"" + crossValidate +
-                         "\" is not K[,SEED] with K a whole number of at least 2");
-        } else {
-            o.crossValidateFolds = folds;
-            if (parts.size() == 2) {
-                if (!allDigits(parts[1]) || parts[1].size() > 19)
-                    problems.add("--cross-validate: the seed \"" + parts[1] +
-                                 "\" is not a whole number from 0 to 9999999999999999999");
-                else
-                    o.crossValidateSeed = std::stoull(parts[1]);
-            }
-        }
-    }
-    if (given(wantedFirstErrorOption)) o.wantedFirstError = wantedFirstError;
-    checkReal(problems, "--wanted-first-error", o.wantedFirstError, 0.0, 1.0);
-    if (given(wantedFirstErrorOption) && given(balancedOption))
-        problems.add("--wanted-first-error and --balanced exclude each other");
-    if ((given(wantedFirstErrorOption) || given(balancedOption)) && !given(crossValidateOption))
-        problems.add(
-            "--wanted-first-error and --balanced choose the level of --cross-validate; "
-            "give --cross-validate K too");
-    if (given(crossValidateOption) && o.open.empty() && o.negative.empty())
-        problems.add("--cross-validate needs a learning negative sample (--negative)");
-    if (given(contrastOption) && o.open.empty() && o.negative.empty())
-        problems.add("--contrast needs a learning negative sample (--negative)");
-    if (given(contrastTuneOption) && !(given(contrastOption) && given(crossValidateOption)))
-        problems.add("--contrast-tune tunes the folds of --contrast --cross-validate; give both");
-    std::string error;
-    if (given(stagesOption)) {
-        std::array<bool, kStageCount> chosen{};
-        if (parseStages(stages, chosen, error))
-            o.stages = chosen;
-        else
-            problems.add(error);
-    }
-    if (given(classesOption)) {
-        std::pair<int32_t, int32_t> range;
-        if (parseClasses(classes, range, error))
-            o.classes = range;
-        else
-            problems.add(error);
-    }
-    if (given(bootstrapOption) && !parseBootstrap(bootstrap, o, error)) problems.add(error);
-    if (!problems.any()) checkCombinations(o, problems);
-
-    if (problems.any()) {
+    flags.readInto(typed);
+    const std::string problem = validate(typed, outcome.options);
+    if (!problem.empty()) {
         outcome.exitCode = kExitBadArguments;
-        outcome.err = "motifora-cli: " + problems.first() + "\n" + kUsageLine +
-                      "\nRun 'motifora-cli --help' for the options.\n";
+        outcome.err = argumentError(problem);
         return outcome;
     }
     outcome.run = true;
