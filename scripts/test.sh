@@ -66,7 +66,7 @@ CC=clang CXX=clang++ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug 
     -DMOTIFORA_SANITIZE=ON -DMOTIFORA_BENCH=OFF -DMOTIFORA_QT=OFF -DMOTIFORA_FUZZ=ON >/dev/null
 cmake --build build-asan -j "$jobs"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    run_suite "sanitizer tests" build-asan
+    run_suite "sanitizer tests" build-asan -LE figures
 
 echo "=== ThreadSanitizer build (threaded tests) ==="
 CC=clang CXX=clang++ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -429,8 +429,9 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
     flags.contrastTune =
         heldOut.flag("--contrast-tune", o.contrastTune,
                      "With --contrast and --cross-validate: each fold chooses the CP threshold "
-                     "of its discriminative search (0,6 0,7 0,8 0,9) by an inner "
-                     "cross-validation of its own training sequences");
+                     "(0,6 0,7 0,8 0,9) and sub-buffer size (50 200) of its discriminative "
+                     "search by an inner cross-validation of its own training sequences, and "
+                     "calibrates its scores to probabilities on that inner cross-validation");
     heldOut.text("--scores", o.scores, "FILE.tsv",
                  "Write every scored sequence (control data, and held-out learning data with "
                  "--cross-validate) as a table");

@@ -14,6 +14,7 @@
 #include "cli/BatchOptions.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/JsonSummary.h"
+#include "evaluation/ContrastScore.h"
 #include "io/EvaluationReport.h"
 #include "rules/ContrastSearch.h"
 #include "ui/model/TMainForm.h"
@@ -91,6 +92,10 @@ class BatchRun {
     nlohmann::ordered_json contrastJson() const;
     std::string contrastText() const;
     ContrastReport contrastReport() const;
+    // True when the tuned cross-validation calibrated every fold's scores.
+    bool contrastCalibrated() const;
+    // What the folds of a tuned cross-validation chose, in words (empty without tuning).
+    std::string contrastTuningText() const;
 
     // Ticks the timer every 100 ms until the process has ended and its end was reported, and
     // then waits for its worker. On an interrupt the process's stop button is pressed once and
@@ -130,8 +135,8 @@ class BatchRun {
     std::shared_ptr<const CrossValidationResult> crossValidation_;
     std::shared_ptr<const ContrastRules> contrastRules_;
     std::shared_ptr<const CrossValidationResult> contrastValidation_;
-    std::vector<double> contrastCp_;  // the CP threshold of every fold
-    int32_t searchWidth_ = 0;         // positions of the running search's objects
+    std::vector<ContrastChoice> contrastChoices_;  // the settings every fold chose
+    int32_t searchWidth_ = 0;                      // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -28,6 +28,22 @@ std::string scientific(double value) {
 
 }  // namespace
 
+bool BatchRun::contrastCalibrated() const {
+    if (!contrastValidation_ || !options_.contrastTune || contrastChoices_.empty()) return false;
+    for (const ContrastChoice& c : contrastChoices_)
+        if (!c.calibration.fitted) return false;
+    return true;
+}
+
+std::string BatchRun::contrastTuningText() const {
+    if (!contrastValidation_ || !options_.contrastTune) return {};
+    std::string text = "CP threshold / sub-buffer chosen on each fold's training sequences:";
+    for (const ContrastChoice& c : contrastChoices_)
+        text += " " + fixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
+    if (contrastCalibrated()) text += "; scores calibrated to probabilities on them";
+    return text;
+}
+
 int BatchRun::runContrast() {
     if (!options_.contrast) return kExitSuccess;
     TMainManager& m = manager();
@@ -53,7 +69,7 @@ int BatchRun::runContrast() {
         const ContrastTuning tuning;
         auto result = std::make_shared<CrossValidationResult>(
             contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
-                                  options_.contrastTune ? &tuning : nullptr, &contrastCp_));
+                                  options_.contrastTune ? &tuning : nullptr, &contrastChoices_));
         if (!result->complete)
             return fail(
                 kExitProcessFailed,
@@ -69,7 +85,9 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
     nlohmann::ordered_json j;
     const ContrastRules& c = *contrastRules_;
     j["score"] = "sum of -ln(1 - |r|) over the holding rules, + for positive, - for negative";
-    j["calibrated"] = false;
+    // The tuned cross-validation's held-out scores are calibrated, fold by fold; the rules
+    // found on every learning sequence give raw sums.
+    j["calibrated"] = contrastCalibrated();
     j["ruleCount"] = c.rules.size();
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (size_t i = 0; i < c.rules.size() && i < kListedRules; ++i) {
@@ -86,8 +104,38 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
     j["rules"] = std::move(list);
     if (contrastValidation_) {
         j["crossValidation"] = crossValidationJson(*contrastValidation_);
-        j["crossValidation"]["cpPerFold"] = contrastCp_;
+        nlohmann::ordered_json cps = nlohmann::ordered_json::array();
+        nlohmann::ordered_json folds = nlohmann::ordered_json::array();
+        for (size_t f = 0; f < contrastChoices_.size(); ++f) {
+            const ContrastChoice& c = contrastChoices_[f];
+            cps.push_back(c.cpThreshold);
+            nlohmann::ordered_json fold{{"cp", c.cpThreshold}, {"subBuffer", c.subBufferSize}};
+            if (options_.contrastTune) {
+                fold["innerAuc"] = c.innerAuc;
+                if (c.calibration.fitted)
+                    fold["calibration"] = {{"slope", c.calibration.slope},
+                                           {"intercept", c.calibration.intercept}};
+            }
+            if (contrastCalibrated()) {
+                LabelledScores held;
+                for (const HeldOutSequence& h : contrastValidation_->sequences) {
+                    if (h.fold == static_cast<int32_t>(f))
+                        (h.positive ? held.positives : held.negatives).push_back(h.score.bestScore);
+                }
+                const LevelErrors half = errorsAtLevel(held, 0.5);
+                fold["atProbabilityHalf"] = {{"firstLevelErrors", half.first.count},
+                                             {"secondLevelErrors", half.second.count}};
+            }
+            folds.push_back(std::move(fold));
+        }
+        j["crossValidation"]["cpPerFold"] = std::move(cps);
         j["crossValidation"]["cpChosenOnTrainingFolds"] = options_.contrastTune;
+        j["crossValidation"]["settingsPerFold"] = std::move(folds);
+        if (contrastCalibrated()) {
+            const LevelErrors half = errorsAtLevel(contrastValidation_->pooled, 0.5);
+            j["crossValidation"]["atProbabilityHalf"] = {{"firstLevelErrors", half.first.count},
+                                                         {"secondLevelErrors", half.second.count}};
+        }
     }
     return j;
 }
@@ -104,13 +152,16 @@ std::string BatchRun::contrastText() const {
     }
     if (contrastValidation_) {
         text += "Discriminative score, held out";
-        if (options_.contrastTune) {
-            text += " (CP threshold chosen on each fold's training sequences:";
-            for (double cp : contrastCp_) text += " " + fixed(cp, 2);
-            text += ")";
-        }
+        if (options_.contrastTune) text += " (" + contrastTuningText() + ")";
         text += ":\n";
         text += crossValidationText(*contrastValidation_);
+        if (contrastCalibrated()) {
+            const LevelErrors half = errorsAtLevel(contrastValidation_->pooled, 0.5);
+            text += "At probability 0.50, fixed before any fold was seen: first level errors " +
+                    std::to_string(half.first.count) + " of " + std::to_string(half.first.total) +
+                    ", second level errors " + std::to_string(half.second.count) + " of " +
+                    std::to_string(half.second.total) + "\n";
+        }
     }
     return text;
 }
@@ -127,6 +178,9 @@ ContrastReport BatchRun::contrastReport() const {
     for (int32_t code = 0; code < c.letters.size(); ++code)
         report.letters += static_cast<char>(c.letters.letterOf(code));
     report.heat = contrastHeatMap(c);
+    report.tuning = contrastTuningText();
+    report.calibrated = contrastCalibrated();
+    if (report.calibrated) report.atHalf = errorsAtLevel(contrastValidation_->pooled, 0.5);
     return report;
 }
 

@@ -77,25 +77,123 @@ ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings) {
     return s;
 }
 
-double chooseContrastCp(const std::vector<Sequence>& positives,
-                        const std::vector<Sequence>& negatives,
-                        const CrossValidationSettings& settings, const ContrastTuning& tuning,
-                        RunControl* control) {
-    double best = tuning.cpCandidates.empty() ? settings.cpThreshold : tuning.cpCandidates[0];
-    double bestAuc = -1.0;
-    for (double cp : tuning.cpCandidates) {
-        CrossValidationSettings inner = settings;
-        inner.cpThreshold = cp;
-        inner.threads = 1;
-        const CrossValidationResult r =
-            contrastCrossValidate(positives, negatives, inner, control, nullptr);
-        if (!r.complete) continue;
-        if (r.auc.auc > bestAuc) {
-            bestAuc = r.auc.auc;
-            best = cp;
+namespace {
+
+// ln(1 + e^x) without overflow.
+double softplus(double x) {
+    return x > 0.0 ? x + std::log1p(std::exp(-x)) : std::log1p(std::exp(x));
+}
+
+struct Target {
+    double score;
+    double target;
+};
+
+// The negative log-likelihood of the smoothed targets under slope a and intercept b.
+double logLoss(const std::vector<Target>& points, double a, double b) {
+    double loss = 0.0;
+    for (const Target& t : points) {
+        const double z = a * t.score + b;
+        loss += t.target * softplus(-z) + (1.0 - t.target) * softplus(z);
+    }
+    return loss;
+}
+
+}  // namespace
+
+double ContrastCalibration::probability(double score) const {
+    const double z = slope * score + intercept;
+    return z >= 0.0 ? 1.0 / (1.0 + std::exp(-z)) : std::exp(z) / (1.0 + std::exp(z));
+}
+
+ContrastCalibration fitContrastCalibration(const LabelledScores& scores) {
+    ContrastCalibration c;
+    const auto p = static_cast<double>(scores.positives.size());
+    const auto n = static_cast<double>(scores.negatives.size());
+    if (p == 0.0 || n == 0.0) return c;
+    std::vector<Target> points;
+    points.reserve(scores.positives.size() + scores.negatives.size());
+    for (double s : scores.positives) points.push_back({s, (p + 1.0) / (p + 2.0)});
+    for (double s : scores.negatives) points.push_back({s, 1.0 / (n + 2.0)});
+    double a = 0.0;
+    double b = std::log((p + 1.0) / (n + 1.0));
+    double loss = logLoss(points, a, b);
+    for (int step = 0; step < 100; ++step) {
+        double ga = 0.0, gb = 0.0, haa = 1e-12, hab = 0.0, hbb = 1e-12;
+        for (const Target& t : points) {
+            const double z = a * t.score + b;
+            const double q =
+                z >= 0.0 ? 1.0 / (1.0 + std::exp(-z)) : std::exp(z) / (1.0 + std::exp(z));
+            const double w = q * (1.0 - q);
+            ga += (q - t.target) * t.score;
+            gb += q - t.target;
+            haa += w * t.score * t.score;
+            hab += w * t.score;
+            hbb += w;
+        }
+        const double det = haa * hbb - hab * hab;
+        if (!(det > 0.0)) break;
+        const double da = -(hbb * ga - hab * gb) / det;
+        const double db = -(haa * gb - hab * ga) / det;
+        const double slopeDown = ga * da + gb * db;
+        double length = 1.0;
+        bool accepted = false;
+        while (length >= 1e-10) {
+            const double trial = logLoss(points, a + length * da, b + length * db);
+            if (trial <= loss + 1e-4 * length * slopeDown) {
+                a += length * da;
+                b += length * db;
+                loss = trial;
+                accepted = true;
+                break;
+            }
+            length /= 2.0;
+        }
+        if (!accepted || std::max(std::fabs(length * da), std::fabs(length * db)) <= 1e-10) break;
+    }
+    c.fitted = std::isfinite(a) && std::isfinite(b);
+    c.slope = a;
+    c.intercept = b;
+    return c;
+}
+
+ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
+                                      const std::vector<Sequence>& negatives,
+                                      const CrossValidationSettings& settings,
+                                      const ContrastTuning& tuning, RunControl* control) {
+    ContrastChoice choice;
+    choice.cpThreshold =
+        tuning.cpCandidates.empty() ? settings.cpThreshold : tuning.cpCandidates[0];
+    choice.subBufferSize =
+        tuning.subBufferCandidates.empty() ? settings.subBufferSize : tuning.subBufferCandidates[0];
+    choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
+    const std::vector<double> cps = tuning.cpCandidates.empty()
+                                        ? std::vector<double>{settings.cpThreshold}
+                                        : tuning.cpCandidates;
+    const std::vector<int32_t> subs = tuning.subBufferCandidates.empty()
+                                          ? std::vector<int32_t>{settings.subBufferSize}
+                                          : tuning.subBufferCandidates;
+    LabelledScores bestScores;
+    for (int32_t sub : subs) {
+        for (double cp : cps) {
+            CrossValidationSettings inner = settings;
+            inner.cpThreshold = cp;
+            inner.subBufferSize = sub;
+            inner.threads = 1;
+            const CrossValidationResult r =
+                contrastCrossValidate(positives, negatives, inner, control, nullptr);
+            if (!r.complete) continue;
+            if (std::isnan(choice.innerAuc) || r.auc.auc > choice.innerAuc) {
+                choice.innerAuc = r.auc.auc;
+                choice.cpThreshold = cp;
+                choice.subBufferSize = sub;
+                bestScores = r.pooled;
+            }
         }
     }
-    return best;
+    if (tuning.calibrate && !std::isnan(choice.innerAuc))
+        choice.calibration = fitContrastCalibration(bestScores);
+    return choice;
 }
 
 CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positives,
@@ -103,7 +201,7 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
                                             const CrossValidationSettings& settings,
                                             RunControl* control, CrossValidationProgress* progress,
                                             const ContrastTuning* tuning,
-                                            std::vector<double>* chosenCp) {
+                                            std::vector<ContrastChoice>* choices) {
     CrossValidationResult result;
     result.settings = settings;
     const auto p = static_cast<int32_t>(positives.size());
@@ -113,7 +211,7 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
     const FoldAssignment split = stratifiedFolds(p, n, k, settings.seed);
     if (progress != nullptr) progress->reset(k);
     std::vector<FoldOutcome> outcomes(static_cast<size_t>(k));
-    std::vector<double> chosen(static_cast<size_t>(k), settings.cpThreshold);
+    std::vector<ContrastChoice> chosen(static_cast<size_t>(k));
     auto fold = [&](int32_t f) {
         CrossValidationProgress::Fold* foldProgress = progress ? &progress->fold(f) : nullptr;
         FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
@@ -121,14 +219,19 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
         const auto trainPositives = pick(positives, indexesOutsideFold(split.positiveFold, f));
         const auto trainNegatives = pick(negatives, indexesOutsideFold(split.negativeFold, f));
         ContrastSettings search = contrastSettingsOf(settings);
+        ContrastChoice& choice = chosen[static_cast<size_t>(f)];
+        choice.cpThreshold = search.cpThreshold;
+        choice.subBufferSize = search.subBufferSize;
+        choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
         if (tuning != nullptr &&
             crossValidationRefusal(settings, static_cast<int32_t>(trainPositives.size()),
                                    static_cast<int32_t>(trainNegatives.size()))
                 .empty()) {
-            search.cpThreshold =
-                chooseContrastCp(trainPositives, trainNegatives, settings, *tuning, control);
+            choice =
+                chooseContrastSettings(trainPositives, trainNegatives, settings, *tuning, control);
+            search.cpThreshold = choice.cpThreshold;
+            search.subBufferSize = choice.subBufferSize;
         }
-        chosen[static_cast<size_t>(f)] = search.cpThreshold;
         const ContrastRules rules =
             searchContrastRules(trainPositives, trainNegatives, search, control);
         if (rules.complete && (control == nullptr || control->gate())) {
@@ -139,6 +242,10 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
             outcome.rules = static_cast<int32_t>(rules.rules.size());
             outcome.positives = contrastScores(rules, heldPositives);
             outcome.negatives = contrastScores(rules, heldNegatives);
+            if (choice.calibration.fitted) {
+                for (double& v : outcome.positives) v = choice.calibration.probability(v);
+                for (double& v : outcome.negatives) v = choice.calibration.probability(v);
+            }
             outcome.complete = true;
         }
         if (foldProgress != nullptr)
@@ -150,7 +257,7 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
     for (const FoldOutcome& outcome : outcomes) {
         if (!outcome.complete) return result;
     }
-    if (chosenCp != nullptr) *chosenCp = chosen;
+    if (choices != nullptr) *choices = chosen;
 
     placeHeldOutSequences(result, split, [&](bool positive, int32_t f, size_t index) {
         const FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];

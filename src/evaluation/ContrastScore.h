@@ -2,8 +2,9 @@
 //
 // The score is the sum of the weights -ln(1 - |r|) of the discriminative rules whose conditions
 // hold on the sequence, a rule predicting a positive adding its weight and one predicting a
-// negative subtracting it. It is not calibrated: it is a log-odds-like sum, not a probability,
-// and levels are chosen on it as on every other score.
+// negative subtracting it. As such it is a log-odds-like sum, not a probability, and levels are
+// chosen on it as on every other score; a tuned cross-validation calibrates each fold's scores
+// to probabilities (fitContrastCalibration) so that folds with different settings compare.
 #pragma once
 
 #include <cstdint>
@@ -29,16 +30,42 @@ std::vector<double> contrastScores(const ContrastRules& rules,
 // The search settings of a cross-validation as the discriminative search reads them.
 ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings);
 
-// A choice of the CP threshold made on learning sequences alone: each candidate is judged by
-// the pooled AUC of an inner cross-validation of those sequences (the outer fold count and
-// seed); the highest AUC wins, the first candidate on ties.
+// A logistic map from discriminative scores to probabilities of "positive",
+// p = 1 / (1 + exp(-(slope * score + intercept))), fitted on scores whose samples are known.
+struct ContrastCalibration {
+    bool fitted = false;  // false: probability() is not defined (the scores stay raw)
+    double slope = 0.0;
+    double intercept = 0.0;
+    double probability(double score) const;
+};
+
+// Fits the map by maximum likelihood with the smoothed targets (P + 1) / (P + 2) for the P
+// positives and 1 / (N + 2) for the N negatives, so that scores which separate the samples
+// perfectly still give a finite slope. Newton steps with step halving from slope 0 and the
+// intercept of the smoothed base rate; at most 100 steps, ending when the step no longer
+// changes either coefficient by more than 1e-10. Not fitted without both samples.
+ContrastCalibration fitContrastCalibration(const LabelledScores& scores);
+
+// A choice of search settings made on learning sequences alone: every pair of a sub-buffer
+// size and a CP threshold (sub-buffer sizes outer, CP thresholds inner, in the lists' order) is
+// judged by the pooled AUC of an inner cross-validation of those sequences (the outer fold count
+// and seed); the highest AUC wins, the first pair on ties. With `calibrate`, the winner's inner
+// held-out scores also give the calibration of the scores its rules make.
 struct ContrastTuning {
     std::vector<double> cpCandidates{0.6, 0.7, 0.8, 0.9};
+    std::vector<int32_t> subBufferCandidates{50, 200};  // empty: the settings' own size only
+    bool calibrate = true;
 };
-double chooseContrastCp(const std::vector<Sequence>& positives,
-                        const std::vector<Sequence>& negatives,
-                        const CrossValidationSettings& settings, const ContrastTuning& tuning,
-                        RunControl* control);
+struct ContrastChoice {
+    double cpThreshold = 0.0;
+    int32_t subBufferSize = 0;
+    double innerAuc = 0.0;  // not a number when no candidate could be judged
+    ContrastCalibration calibration;
+};
+ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
+                                      const std::vector<Sequence>& negatives,
+                                      const CrossValidationSettings& settings,
+                                      const ContrastTuning& tuning, RunControl* control);
 
 // The cross-validation of the discriminative score: the same stratified folds as crossValidate
 // (same seed, same split), on each fold the discriminative search on the other folds and the
@@ -46,13 +73,14 @@ double chooseContrastCp(const std::vector<Sequence>& positives,
 // bestScore being its discriminative score (no class: assigned and best class -1, normalised
 // score not a number), the folds' rule counts those of the discriminative rules and no classes.
 // Folds run in parallel; the result never depends on the number of threads. With `tuning`, each
-// fold chooses its CP threshold with chooseContrastCp on its own training sequences (never
-// seeing the held-out ones); `chosenCp`, when given, receives the choice of every fold.
+// fold chooses its settings with chooseContrastSettings on its own training sequences (never
+// seeing the held-out ones) and, when the choice is calibrated, its held-out scores are the
+// calibrated probabilities; `choices`, when given, receives the choice of every fold.
 CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positives,
                                             const std::vector<Sequence>& negatives,
                                             const CrossValidationSettings& settings,
                                             RunControl* control, CrossValidationProgress* progress,
                                             const ContrastTuning* tuning = nullptr,
-                                            std::vector<double>* chosenCp = nullptr);
+                                            std::vector<ContrastChoice>* choices = nullptr);
 
 }  // namespace motifora

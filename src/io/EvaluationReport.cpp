@@ -278,12 +278,21 @@ void contrastSection(std::ostringstream& s, const ContrastReport& c) {
       << "found by the same search with the sample as the predicted letter. The discriminative "
       << "score of a sequence is the sum of the weights -ln(1 - |r|) of the rules that hold on "
       << "it, rules predicting a positive adding and rules predicting a negative subtracting "
-      << "(not calibrated to a probability).</p>\n";
+      << (c.calibrated ? "; in the cross-validation each fold calibrates its scores to "
+                         "probabilities on its own training sequences"
+                       : " (not calibrated to a probability)")
+      << ".</p>\n";
     const CrossValidationResult* cv = c.validation;
     if (cv != nullptr && cv->complete) {
+        if (!c.tuning.empty()) s << "<p>" << HtmlEscaped(c.tuning) << "</p>\n";
         s << "<p><b>Held-out AUC " << aucText(cv->auc) << "</b> on the same folds; level "
           << fixed(cv->level, 2) << ": first-level errors " << proportion(cv->errors.first)
-          << ", second-level errors " << proportion(cv->errors.second) << ".</p>\n";
+          << ", second-level errors " << proportion(cv->errors.second) << ".";
+        if (c.calibrated)
+            s << " At probability 0.50, fixed before any fold was seen: first-level errors "
+              << proportion(c.atHalf.first) << ", second-level errors "
+              << proportion(c.atHalf.second) << ".";
+        s << "</p>\n";
         s << "<div class=\"plots\">" << rocSvg(*cv) << "</div>\n";
         s << "<table><tr><th>fold</th><th>positives</th><th>negatives</th><th>rules</th>"
           << "<th>AUC (95 %)</th><th>first-level errors</th><th>second-level errors</th></tr>\n";

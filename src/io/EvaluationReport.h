@@ -50,6 +50,12 @@ struct ContrastReport {
     std::vector<ReportRule> rules;          // the first ones, ascending Fisher; text in plain words
     std::string letters;                    // the alphabet, letter of code 0 first
     std::vector<std::vector<double>> heat;  // [position][letter] (contrastHeatMap)
+    // A tuned cross-validation: what each fold chose on its own training sequences, in words
+    // (empty: the settings were given), and, when its scores are calibrated probabilities, the
+    // errors at probability 0.5.
+    std::string tuning;
+    bool calibrated = false;
+    LevelErrors atHalf;
 };
 
 struct EvaluationReportData {

@@ -116,6 +116,67 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     EXPECT_NE(report.find(first["text"].get<std::string>().substr(0, 20)), std::string::npos);
 }
 
+// The first `count` records of a bundled sample, as a .seq file of its own.
+std::string headOf(const std::string& sample, size_t count) {
+    std::istringstream lines(readFile(kExamples + "/" + sample));
+    std::string text, line;
+    for (size_t i = 0; i < count && std::getline(lines, line); ++i) text += line + "\n";
+    return text;
+}
+
+TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
+    TempFolder folder;
+    writeFile(folder.path() / "pos.seq", headOf("promoters_pos.seq", 18));
+    writeFile(folder.path() / "neg.seq", headOf("promoters_neg.seq", 18));
+    const CliResult r =
+        runCli({"--positive", "pos.seq", "--negative", "neg.seq", "--finish", "60", "--stages",
+                "search", "--contrast", "--contrast-tune", "--cross-validate", "3,2", "--scores",
+                "s.tsv", "--json", "s.json", "--evaluation-report", "r.html"},
+               folder.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json summary = json::parse(readFile(folder.path() / "s.json"));
+    const json& contrast = summary["contrast"];
+    EXPECT_EQ(contrast["calibrated"], true);
+    const json& folds = contrast["crossValidation"]["settingsPerFold"];
+    ASSERT_EQ(folds.size(), 3u);
+    std::string chosen;
+    for (const json& f : folds) {
+        const double cp = f["cp"];
+        const int sub = f["subBuffer"];
+        EXPECT_TRUE(cp == 0.6 || cp == 0.7 || cp == 0.8 || cp == 0.9) << cp;
+        EXPECT_TRUE(sub == 50 || sub == 200) << sub;
+        EXPECT_GT(f["calibration"]["slope"].get<double>(), 0.0);
+        char text[24];
+        std::snprintf(text, sizeof text, " %.2f/%d", cp, sub);
+        chosen += text;
+    }
+    EXPECT_NE(r.out.find("chosen on each fold's training sequences:" + chosen +
+                         "; scores calibrated to probabilities on them"),
+              std::string::npos)
+        << r.out;
+
+    // The held-out scores are probabilities, and the errors at 0.5 are a count of them.
+    const auto rows = tsvRows(readFile(folder.path() / "s.tsv"));
+    ASSERT_EQ(rows.size(), 1u + 36);
+    int missed = 0, accepted = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const double p = std::stod(rows[i][8]);
+        ASSERT_TRUE(p > 0.0 && p < 1.0) << rows[i][8];
+        if (rows[i][0] == "learning positive" && p <= 0.5) ++missed;
+        if (rows[i][0] == "learning negative" && p > 0.5) ++accepted;
+    }
+    const json& half = contrast["crossValidation"]["atProbabilityHalf"];
+    EXPECT_EQ(half["firstLevelErrors"], missed);
+    EXPECT_EQ(half["secondLevelErrors"], accepted);
+    EXPECT_NE(r.out.find("At probability 0.50, fixed before any fold was seen: first level "
+                         "errors " +
+                         std::to_string(missed) + " of 18, second level errors " +
+                         std::to_string(accepted) + " of 18\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(readFile(folder.path() / "r.html").find("At probability 0.50"), std::string::npos);
+}
+
 TEST(ContrastCli, WithoutContrastTheScoreTableKeepsItsColumns) {
     TempFolder folder;
     const CliResult r =

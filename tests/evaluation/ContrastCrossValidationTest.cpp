@@ -107,32 +107,56 @@ TEST(ContrastCrossValidation, SameFiguresOnOneAndTwoThreadsAndAgain) {
     }
 }
 
-TEST(ContrastCrossValidation, TheTunedThresholdIsTheBestOfAnInnerCrossValidation) {
+TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValidation) {
     const Samples s = planted(test::testSeed("contrast tuning", 34u), 40, 16);
     const CrossValidationSettings cv = settings(1);
     ContrastTuning tuning;
     tuning.cpCandidates = {0.9, 0.6, 0.75};
-    double bestAuc = -1.0, best = 0.0;
-    for (double cp : tuning.cpCandidates) {
-        CrossValidationSettings inner = cv;
-        inner.cpThreshold = cp;
-        const CrossValidationResult r =
-            contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
-        ASSERT_TRUE(r.complete);
-        if (r.auc.auc > bestAuc) {
-            bestAuc = r.auc.auc;
-            best = cp;
+    tuning.subBufferCandidates = {4, 10};
+    double bestAuc = -1.0, bestCp = 0.0;
+    int32_t bestSub = 0;
+    LabelledScores bestScores;
+    for (int32_t sub : tuning.subBufferCandidates) {
+        for (double cp : tuning.cpCandidates) {
+            CrossValidationSettings inner = cv;
+            inner.cpThreshold = cp;
+            inner.subBufferSize = sub;
+            const CrossValidationResult r =
+                contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
+            ASSERT_TRUE(r.complete);
+            if (r.auc.auc > bestAuc) {
+                bestAuc = r.auc.auc;
+                bestCp = cp;
+                bestSub = sub;
+                bestScores = r.pooled;
+            }
         }
     }
-    EXPECT_EQ(chooseContrastCp(s.positives, s.negatives, cv, tuning, nullptr), best);
+    const ContrastChoice choice =
+        chooseContrastSettings(s.positives, s.negatives, cv, tuning, nullptr);
+    EXPECT_EQ(choice.cpThreshold, bestCp);
+    EXPECT_EQ(choice.subBufferSize, bestSub);
+    EXPECT_EQ(choice.innerAuc, bestAuc);
+    const ContrastCalibration expected = fitContrastCalibration(bestScores);
+    ASSERT_TRUE(choice.calibration.fitted);
+    EXPECT_EQ(choice.calibration.slope, expected.slope);
+    EXPECT_EQ(choice.calibration.intercept, expected.intercept);
+
+    tuning.calibrate = false;
+    tuning.subBufferCandidates.clear();  // the settings' own size only
+    const ContrastChoice raw =
+        chooseContrastSettings(s.positives, s.negatives, cv, tuning, nullptr);
+    EXPECT_FALSE(raw.calibration.fitted);
+    EXPECT_EQ(raw.subBufferSize, cv.subBufferSize);
 }
 
-TEST(ContrastCrossValidation, EachFoldTunesOnItsTrainingSequencesOnly) {
+TEST(ContrastCrossValidation, EachFoldTunesAndCalibratesOnItsTrainingSequencesOnly) {
     const Samples s = planted(test::testSeed("contrast tuned folds", 35u), 40, 16);
     const CrossValidationSettings cv = settings(2);
     ContrastTuning tuning;
     tuning.cpCandidates = {0.6, 0.9};
-    std::vector<double> chosen;
+    tuning.subBufferCandidates = {10, 20};
+    std::vector<ContrastChoice> chosen;
     const CrossValidationResult r =
         contrastCrossValidate(s.positives, s.negatives, cv, nullptr, nullptr, &tuning, &chosen);
     ASSERT_TRUE(r.complete);
@@ -144,18 +168,69 @@ TEST(ContrastCrossValidation, EachFoldTunesOnItsTrainingSequencesOnly) {
             pos.push_back(s.positives[static_cast<size_t>(i)]);
         for (int32_t i : indexesOutsideFold(split.negativeFold, f))
             neg.push_back(s.negatives[static_cast<size_t>(i)]);
-        EXPECT_EQ(chosen[static_cast<size_t>(f)], chooseContrastCp(pos, neg, cv, tuning, nullptr));
+        const ContrastChoice& choice = chosen[static_cast<size_t>(f)];
+        const ContrastChoice expected = chooseContrastSettings(pos, neg, cv, tuning, nullptr);
+        EXPECT_EQ(choice.cpThreshold, expected.cpThreshold);
+        EXPECT_EQ(choice.subBufferSize, expected.subBufferSize);
+        ASSERT_TRUE(choice.calibration.fitted);
+        EXPECT_EQ(choice.calibration.slope, expected.calibration.slope);
         ContrastSettings search = contrastSettingsOf(cv);
-        search.cpThreshold = chosen[static_cast<size_t>(f)];
+        search.cpThreshold = choice.cpThreshold;
+        search.subBufferSize = choice.subBufferSize;
         const ContrastRules rules = searchContrastRules(pos, neg, search, nullptr);
         for (const HeldOutSequence& h : r.sequences) {
             if (h.fold != f) continue;
             const Sequence& rec =
                 (h.positive ? s.positives : s.negatives)[static_cast<size_t>(h.record)];
-            EXPECT_EQ(std::bit_cast<uint64_t>(h.score.bestScore),
-                      std::bit_cast<uint64_t>(contrastScore(rules, rec)));
+            const double p = choice.calibration.probability(contrastScore(rules, rec));
+            EXPECT_EQ(std::bit_cast<uint64_t>(h.score.bestScore), std::bit_cast<uint64_t>(p));
+            EXPECT_GT(h.score.bestScore, 0.0);
+            EXPECT_LT(h.score.bestScore, 1.0);
         }
     }
+}
+
+// The negative log-likelihood the calibration minimises, written out plainly.
+double smoothedLoss(const LabelledScores& s, double a, double b) {
+    const double tp = (static_cast<double>(s.positives.size()) + 1.0) /
+                      (static_cast<double>(s.positives.size()) + 2.0);
+    const double tn = 1.0 / (static_cast<double>(s.negatives.size()) + 2.0);
+    double loss = 0.0;
+    auto add = [&](double score, double t) {
+        const double p = 1.0 / (1.0 + std::exp(-(a * score + b)));
+        loss -= t * std::log(p) + (1.0 - t) * std::log(1.0 - p);
+    };
+    for (double v : s.positives) add(v, tp);
+    for (double v : s.negatives) add(v, tn);
+    return loss;
+}
+
+TEST(ContrastCalibration, FitsTheSmoothedMaximumLikelihood) {
+    // Overlapping scores: a proper minimum that no nearby pair improves on.
+    const LabelledScores overlapping{{3.0, 5.5, 1.0, 8.0, 4.0, -1.0}, {0.0, -2.5, 2.0, -4.0, 1.5}};
+    const ContrastCalibration c = fitContrastCalibration(overlapping);
+    ASSERT_TRUE(c.fitted);
+    EXPECT_GT(c.slope, 0.0);
+    const double at = smoothedLoss(overlapping, c.slope, c.intercept);
+    for (double da : {-1e-3, 1e-3})
+        for (double db : {-1e-3, 0.0, 1e-3})
+            EXPECT_LT(at, smoothedLoss(overlapping, c.slope + da, c.intercept + db));
+    EXPECT_NEAR(c.probability(2.0), 1.0 / (1.0 + std::exp(-(2.0 * c.slope + c.intercept))), 1e-15);
+
+    // Perfectly separated scores still give a finite map, thanks to the smoothed targets, and
+    // put every positive above every negative.
+    const LabelledScores separated{{10.0, 12.0, 15.0}, {-3.0, 0.0, 1.0}};
+    const ContrastCalibration s = fitContrastCalibration(separated);
+    ASSERT_TRUE(s.fitted);
+    EXPECT_TRUE(std::isfinite(s.slope) && std::isfinite(s.intercept));
+    EXPECT_GT(s.probability(10.0), 0.5);
+    EXPECT_LT(s.probability(1.0), 0.5);
+    // Far-out scores give probabilities, never infinities or NaN.
+    EXPECT_EQ(s.probability(1e300), 1.0);
+    EXPECT_EQ(s.probability(-1e300), 0.0);
+
+    EXPECT_FALSE(fitContrastCalibration({{1.0, 2.0}, {}}).fitted);
+    EXPECT_FALSE(fitContrastCalibration({{}, {1.0}}).fitted);
 }
 
 TEST(ContrastCrossValidation, AClearedRunFlagStopsEveryFold) {
