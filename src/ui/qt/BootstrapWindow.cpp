@@ -18,17 +18,6 @@
 
 namespace motifora {
 
-namespace {
-
-QLabel* boundLabel(const TextControl& control, ControlBinder& binder, const char* name) {
-    auto* label = new QLabel(QString::fromStdString(control.text()));
-    label->setObjectName(name);
-    binder.bindLabel(control, label);
-    return label;
-}
-
-}  // namespace
-
 BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Command command,
                                  QWidget* parent)
     : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(model) {
@@ -83,15 +72,7 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     layout->addLayout(averages);
     resize(380, 420);
 
-    binder.bind(model.Window, [this, &model] {
-        if (model.Window.visible() == isVisible()) return;
-        if (model.Window.visible()) {
-            show();
-            raise();
-        } else {
-            hide();
-        }
-    });
+    binder.bindWindow(model.Window, this);
 }
 
 void BootstrapWindow::closeEvent(QCloseEvent* event) {

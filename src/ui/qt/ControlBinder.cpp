@@ -110,4 +110,32 @@ void ControlBinder::bindMenu(const Control& control, QMenu* menu) {
     bind(control, [&control, menu] { menu->menuAction()->setEnabled(control.enabled()); });
 }
 
+void ControlBinder::bindWindow(const Control& control, QWidget* window) {
+    bind(control, [&control, window] {
+        if (control.visible() == window->isVisible()) return;
+        if (control.visible()) {
+            window->show();
+            window->raise();
+        } else {
+            window->hide();
+        }
+    });
+}
+
+QLabel* boundLabel(const TextControl& control, ControlBinder& binder, const char* name) {
+    auto* label = new QLabel(qs(control.text()));
+    label->setObjectName(name);
+    binder.bindLabel(control, label);
+    return label;
+}
+
+QLineEdit* boundEdit(Edit& control, ControlBinder& binder, const char* name, QWidget* owner) {
+    auto* edit = new QLineEdit(qs(control.text()));
+    edit->setObjectName(name);
+    QObject::connect(edit, &QLineEdit::textEdited, owner,
+                     [&control](const QString& text) { control.setText(text.toStdString()); });
+    binder.bindEdit(control, edit);
+    return edit;
+}
+
 }  // namespace motifora

@@ -46,6 +46,8 @@ class ControlBinder {
     void bindAction(const Control& control, QAction* action);
     // Enabled state of a whole menu.
     void bindMenu(const Control& control, QMenu* menu);
+    // Shows and raises, or hides, a top-level window as the control's visibility says.
+    void bindWindow(const Control& control, QWidget* window);
 
   private:
     struct Binding {
@@ -55,5 +57,11 @@ class ControlBinder {
     };
     std::vector<Binding> bindings_;
 };
+
+// A label named `name` (for tests and style sheets) bound to `control`.
+QLabel* boundLabel(const TextControl& control, ControlBinder& binder, const char* name);
+// An edit named `name` bound to `control`; what the user types goes back into the control.
+// `owner` holds the connection.
+QLineEdit* boundEdit(Edit& control, ControlBinder& binder, const char* name, QWidget* owner);
 
 }  // namespace motifora

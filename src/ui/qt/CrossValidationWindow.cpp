@@ -31,22 +31,6 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-QLabel* boundLabel(const TextControl& control, ControlBinder& binder, const char* name) {
-    auto* label = new QLabel(qs(control.text()));
-    label->setObjectName(name);
-    binder.bindLabel(control, label);
-    return label;
-}
-
-QLineEdit* boundEdit(Edit& control, ControlBinder& binder, const char* name, QWidget* owner) {
-    auto* edit = new QLineEdit(qs(control.text()));
-    edit->setObjectName(name);
-    QObject::connect(edit, &QLineEdit::textEdited, owner,
-                     [&control](const QString& text) { control.setText(text.toStdString()); });
-    binder.bindEdit(control, edit);
-    return edit;
-}
-
 // The ROC chart: the curve, the diagonal of chance and the operating point of the level.
 QChartView* rocChart(const RocView& view, ControlBinder& binder) {
     auto* chart = new QChart;
@@ -229,15 +213,7 @@ CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder
     layout->addLayout(right, 1);
     resize(1100, 650);
 
-    binder.bind(model.Window, [this, &model] {
-        if (model.Window.visible() == isVisible()) return;
-        if (model.Window.visible()) {
-            show();
-            raise();
-        } else {
-            hide();
-        }
-    });
+    binder.bindWindow(model.Window, this);
 }
 
 void CrossValidationWindow::closeEvent(QCloseEvent* event) {

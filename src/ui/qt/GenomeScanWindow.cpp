@@ -28,15 +28,6 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
-QLineEdit* boundEdit(Edit& control, ControlBinder& binder, const char* name, QWidget* owner) {
-    auto* edit = new QLineEdit(qs(control.text()));
-    edit->setObjectName(name);
-    QObject::connect(edit, &QLineEdit::textEdited, owner,
-                     [&control](const QString& text) { control.setText(text.toStdString()); });
-    binder.bindEdit(control, edit);
-    return edit;
-}
-
 }  // namespace
 
 GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()> start,
