@@ -13,17 +13,7 @@ namespace {
 
 using nlohmann::json;
 
-class CliHardeningTest : public ::testing::Test {
-  protected:
-    TempFolder folder;
-    std::string positive = kExamples + "/promoters_pos.seq";
-    std::string negative = kExamples + "/promoters_neg.seq";
-
-    CliResult run(const std::vector<std::string>& arguments) {
-        return runCli(arguments, folder.path());
-    }
-    bool exists(const std::string& name) const { return fs::exists(folder.path() / name); }
-};
+class CliHardeningTest : public CliFolderTest {};
 
 TEST_F(CliHardeningTest, ADashSendsTheJsonSummaryOrTheTextExportToStandardOutput) {
     const std::vector<std::string> search = {"--positive", positive, "--finish", "20",

@@ -17,17 +17,7 @@ using nlohmann::json;
 
 const char* const kSeedNote = "generated samples use std::mt19937 with the seeds written here";
 
-class CliRunTest : public ::testing::Test {
-  protected:
-    TempFolder folder;
-    std::string positive = kExamples + "/promoters_pos.seq";
-    std::string negative = kExamples + "/promoters_neg.seq";
-
-    CliResult run(const std::vector<std::string>& arguments) {
-        return runCli(arguments, folder.path());
-    }
-    bool exists(const std::string& name) const { return fs::exists(folder.path() / name); }
-};
+class CliRunTest : public CliFolderTest {};
 
 // Lines "a || b || c" of the text export's rules section, split into their fields.
 std::vector<std::vector<std::string>> rulesLines(const std::string& exported) {

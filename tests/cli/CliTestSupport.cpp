@@ -68,6 +68,25 @@ CliResult finishCli(pid_t pid, const fs::path& folder, int seconds) {
     return result;
 }
 
+std::vector<std::string> promoterRun(const std::vector<std::string>& more) {
+    const std::string positive = kExamples + "/promoters_pos.seq";
+    const std::string negative = kExamples + "/promoters_neg.seq";
+    std::vector<std::string> arguments = {"--positive",
+                                          positive,
+                                          "--negative",
+                                          negative,
+                                          "--control-negative",
+                                          negative,
+                                          "--finish",
+                                          "80",
+                                          "--sub",
+                                          "20",
+                                          "--stages",
+                                          "search,idealize,classify"};
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
+}
+
 CliResult runCli(const std::vector<std::string>& arguments, const fs::path& folder) {
     return finishCli(startCli(arguments, folder), folder);
 }

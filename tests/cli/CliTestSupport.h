@@ -1,7 +1,9 @@
 // Helpers of the motifora-cli tests: a fresh temporary folder per run, running the binary with
-// its standard output and error captured, generated samples, and files read whole.
+// its standard output and error captured, the usual runs on the bundled example, generated
+// samples, and files read whole.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
 
 #include <cstdint>
@@ -42,6 +44,24 @@ pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder
 CliResult finishCli(pid_t pid, const fs::path& folder, int seconds = 600);
 // Runs motifora-cli to its end.
 CliResult runCli(const std::vector<std::string>& arguments, const fs::path& folder);
+
+// A test in a fresh folder of its own, running motifora-cli there; `positive` and `negative`
+// are the bundled promoter samples.
+class CliFolderTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+    std::string positive = kExamples + "/promoters_pos.seq";
+    std::string negative = kExamples + "/promoters_neg.seq";
+
+    CliResult run(const std::vector<std::string>& arguments) {
+        return runCli(arguments, folder.path());
+    }
+    bool exists(const std::string& name) const { return fs::exists(folder.path() / name); }
+};
+
+// The arguments of a search, idealization and classification of the bundled promoters (the
+// negatives are the control sample too; buffers of 80 and 20), followed by `more`.
+std::vector<std::string> promoterRun(const std::vector<std::string>& more);
 
 std::string readFile(const fs::path& path);
 // The lines of a tab-separated text, each split at its tabs.

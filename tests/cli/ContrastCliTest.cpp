@@ -28,30 +28,10 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     TempFolder folder;
     const std::string positive = kExamples + "/promoters_pos.seq";
     const std::string negative = kExamples + "/promoters_neg.seq";
-    const CliResult r = runCli({"--positive",
-                                positive,
-                                "--negative",
-                                negative,
-                                "--control-negative",
-                                negative,
-                                "--finish",
-                                "80",
-                                "--sub",
-                                "20",
-                                "--stages",
-                                "search,idealize,classify",
-                                "--contrast",
-                                "--cross-validate",
-                                "4,3",
-                                "--scores",
-                                "s.tsv",
-                                "--evaluation-report",
-                                "r.html",
-                                "--json",
-                                "s.json",
-                                "--save",
-                                "p.dnp"},
-                               folder.path());
+    const CliResult r = runCli(
+        promoterRun({"--contrast", "--cross-validate", "4,3", "--scores", "s.tsv",
+                     "--evaluation-report", "r.html", "--json", "s.json", "--save", "p.dnp"}),
+        folder.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Discriminative rules: "), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Discriminative score, held out:\nCross-validation: 4 folds, seed 3\n"),

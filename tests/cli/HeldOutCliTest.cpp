@@ -15,35 +15,11 @@ namespace {
 
 using nlohmann::json;
 
-class HeldOutCliTest : public ::testing::Test {
+class HeldOutCliTest : public CliFolderTest {
   protected:
-    TempFolder folder;
-    std::string positive = kExamples + "/promoters_pos.seq";
-    std::string negative = kExamples + "/promoters_neg.seq";
-
     std::vector<std::string> arguments(const std::string& threads) {
-        return {"--positive",
-                positive,
-                "--negative",
-                negative,
-                "--control-negative",
-                negative,
-                "--finish",
-                "80",
-                "--sub",
-                "20",
-                "--stages",
-                "search,idealize,classify",
-                "--threads",
-                threads,
-                "--cross-validate",
-                "4,3",
-                "--scores",
-                "s.tsv",
-                "--evaluation-report",
-                "r.html",
-                "--json",
-                "s.json"};
+        return promoterRun({"--threads", threads, "--cross-validate", "4,3", "--scores", "s.tsv",
+                            "--evaluation-report", "r.html", "--json", "s.json"});
     }
 };
 
