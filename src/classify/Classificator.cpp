@@ -480,7 +480,7 @@ int32_t Classificator::IdealizeAndRegister(const SEQSElem* object, int32_t ruleI
     return k;
 }
 
-int32_t Classificator::ClassifyObject(const SEQSElem& object, int32_t row, int32_t kind) {
+int32_t Classificator::ClassifyObject(const SEQSElem& object, int32_t row, ObjectSetKind kind) {
     if (!StartFromObject(object)) return -1;
     Idealize();
     const int32_t k = findClass();

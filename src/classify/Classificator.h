@@ -24,13 +24,6 @@ enum IdealizationType : int32_t {
     kDeletingInserting = 2,
 };
 
-// Grid kinds of ClassifyObject (the sample set passed to Display::SetControlClass).
-enum ClassifyKind : int32_t {
-    kControlPositiveGrid = 1,
-    kControlNegativeGrid = 2,
-    kLearnNegativeGrid = 3,
-};
-
 // The workspace's ideal-object array: one owned prototype per class, class k at index k. Slots
 // at and beyond `idealObjectCount` may be empty room.
 using IdealObjectArray = std::vector<std::unique_ptr<CIdelObject>>;
@@ -74,9 +67,9 @@ class Classificator {
     // object of its own (none, or a class borrowed by SelectIdealObject).
     void Idealize();
     // Idealizes the object and looks it up among the classes without ever adding one; shows the
-    // class (or "New") in grid `kind` (ClassifyKind) at the 1-based `row`. Returns the class
+    // class (or "New") in the grid of set `kind` at the 1-based `row`. Returns the class
     // index, or -1 for no identical class (or when not set up).
-    int32_t ClassifyObject(const SEQSElem& object, int32_t row, int32_t kind);
+    int32_t ClassifyObject(const SEQSElem& object, int32_t row, ObjectSetKind kind);
 
     // Prediction matrix of the working object: the agreement of every applicable rule summed at
     // its prediction cell. Also fills `applicableRules`.

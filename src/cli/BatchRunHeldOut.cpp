@@ -113,7 +113,7 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
     std::vector<ScoreRow> rows;
     const std::optional<double> level = decisionLevel();
     const ControlScores control = controlScores(m);
-    auto add = [&](const char* sample, int32_t kind, const std::vector<SequenceScore>& scores) {
+    auto add = [&](const char* sample, SampleKind kind, const std::vector<SequenceScore>& scores) {
         for (size_t i = 0; i < scores.size(); ++i) {
             const char* name = m.sequenceName(kind, static_cast<int32_t>(i));
             rows.push_back({sample,
@@ -124,8 +124,8 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
                             {}});
         }
     };
-    add("control negative", kControlNegative, control.negatives);
-    add("control positive", kControlPositive, control.positives);
+    add("control negative", SampleKind::ControlNegative, control.negatives);
+    add("control positive", SampleKind::ControlPositive, control.positives);
     if (contrastRules_) {
         // The rows hold the scored control negatives, then the scored control positives.
         const size_t negatives = std::min(control.negatives.size(), m.controlNegative.size());
@@ -139,7 +139,8 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
     const size_t heldOutFrom = rows.size();
     if (crossValidation_ && crossValidation_->complete) {
         for (const HeldOutSequence& h : crossValidation_->sequences) {
-            const int32_t kind = h.positive ? kLearnPositive : kLearnNegative;
+            const SampleKind kind =
+                h.positive ? SampleKind::LearnPositive : SampleKind::LearnNegative;
             const char* name = m.sequenceName(kind, h.record);
             rows.push_back({h.positive ? "learning positive" : "learning negative",
                             name ? name : "",

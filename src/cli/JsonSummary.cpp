@@ -62,7 +62,7 @@ json settings(TMainForm& f) {
     return s;
 }
 
-json sample(const TMainManager& m, int32_t kind, int32_t count, const Grid& grid) {
+json sample(const TMainManager& m, SampleKind kind, int32_t count, const Grid& grid) {
     json records = json::array();
     for (int32_t i = 0; i < count; ++i) {
         const char* name = m.sequenceName(kind, i);
@@ -247,10 +247,14 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
         if (ran[static_cast<size_t>(s)]) stages.push_back(stageName(static_cast<Stage>(s)));
     summary["stages"] = stages;
     summary["samples"] = {
-        {"learningPositive", sample(m, kLearnPositive, m.learnPositiveCount, f.SequencesList)},
-        {"learningNegative", sample(m, kLearnNegative, m.learnNegativeCount, f.NegSequencesList)},
-        {"controlNegative", sample(m, kControlNegative, m.controlNegativeCount, f.NewSeqsList)},
-        {"controlPositive", sample(m, kControlPositive, m.controlPositiveCount, f.PosCtrlSeqsList)},
+        {"learningPositive",
+         sample(m, SampleKind::LearnPositive, m.learnPositiveCount, f.SequencesList)},
+        {"learningNegative",
+         sample(m, SampleKind::LearnNegative, m.learnNegativeCount, f.NegSequencesList)},
+        {"controlNegative",
+         sample(m, SampleKind::ControlNegative, m.controlNegativeCount, f.NewSeqsList)},
+        {"controlPositive",
+         sample(m, SampleKind::ControlPositive, m.controlPositiveCount, f.PosCtrlSeqsList)},
     };
     json objects = nullptr;
     if (m.storage) {

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/SampleCodes.h"
+
 namespace motifora {
 
 // Every operation may be called from the worker thread. The default bodies do nothing, so a
@@ -27,8 +29,8 @@ class Display {
     virtual void SetIdealObjPopupAuto(bool on) { (void)on; }
     virtual void SetLearningClass(int32_t row, int32_t number) { (void)row, (void)number; }
     virtual void SetRuleClass(int32_t row, int32_t number) { (void)row, (void)number; }
-    // Sample set: 1 control positive, 2 control negative, 3 learning negative.
-    virtual void SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) {
+    // The class column of the grid of `sampleSet` (nothing for ObjectSetKind::None).
+    virtual void SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number, bool isNew) {
         (void)sampleSet, (void)row, (void)number, (void)isNew;
     }
     virtual void ShowClassObject(const std::string& objectText, int32_t rowIndex,
@@ -37,8 +39,8 @@ class Display {
     }
     virtual void ShowStatus(const std::string& text) { (void)text; }
     virtual void ShowCountdown(int32_t remaining) { (void)remaining; }
-    virtual void LockCommands(int32_t mode) { (void)mode; }
-    virtual void UnlockCommands(int32_t mode) { (void)mode; }
+    virtual void LockCommands(CommandLock mode) { (void)mode; }
+    virtual void UnlockCommands(CommandLock mode) { (void)mode; }
     virtual void RefreshViews() {}
     virtual void ShowMatrixValue(double value, int32_t column, int32_t row) {
         (void)value, (void)column, (void)row;
@@ -51,10 +53,9 @@ class Display {
     // ---- recognition, error counting and bootstrap ----
     // Score s of control negative object i against class j, into the per-class columns.
     virtual void ShowClassScore(int32_t i, double s, int32_t j) { (void)i, (void)s, (void)j; }
-    // Score of object i into column 5 of grid `kind`: 0 learning positive, 1 learning
-    // negative, 2 control positive, 3 control negative.
-    virtual void ShowObjectScore(int32_t i, double s, int32_t kind) {
-        (void)i, (void)s, (void)kind;
+    // Score of object i into column 5 of `grid`.
+    virtual void ShowObjectScore(int32_t i, double s, ScoreGrid grid) {
+        (void)i, (void)s, (void)grid;
     }
     // Draws the chart from the first `count` window scores of the workspace.
     virtual void ShowPositionScores(int32_t count) { (void)count; }

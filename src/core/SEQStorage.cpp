@@ -156,19 +156,19 @@ void SEQStorage::cutWindows(const Sequence* records, int32_t count, int32_t offs
     }
 }
 
-void SEQStorage::addSetObjects(const Sequence* records, int32_t count, int32_t kind) {
+void SEQStorage::addSetObjects(const Sequence* records, int32_t count, ObjectSetKind kind) {
     count = usable(records, count);
     ObjectSet* set = nullptr;
     switch (kind) {
-        case 1:
+        case ObjectSetKind::ControlPositive:
             controlPositiveObjectCount = count;
             set = &controlPositiveObjects;
             break;
-        case 2:
+        case ObjectSetKind::ControlNegative:
             controlNegativeObjectCount = count;
             set = &controlNegativeObjects;
             break;
-        case 3:
+        case ObjectSetKind::LearnNegative:
             negativeObjectCount = count;
             set = &negativeObjects;
             break;

@@ -94,7 +94,7 @@ SequenceScore scoreSequence(Classificator& classificator, AllClassScorer& scorer
                             const std::vector<ClassNorm>& norms, const SEQSElem& object) {
     constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
     SequenceScore result;
-    result.assignedClass = classificator.ClassifyObject(object, 0, 0);
+    result.assignedClass = classificator.ClassifyObject(object, 0, ObjectSetKind::None);
     std::vector<double> scores;
     scorer.scoreAll(object, scores);
     result.bestScore = kNone;

@@ -43,8 +43,8 @@ std::vector<double> bestScores(const std::vector<SequenceScore>& scores) {
 }  // namespace
 
 ControlScores controlScores(TMainManager& manager) {
-    return {manager.controlSequenceScores(kControlNegative),
-            manager.controlSequenceScores(kControlPositive)};
+    return {manager.controlSequenceScores(SampleKind::ControlNegative),
+            manager.controlSequenceScores(SampleKind::ControlPositive)};
 }
 
 LevelErrors controlErrors(const ControlScores& scores, double level) {

@@ -44,30 +44,30 @@ std::string findUnknownLetter(const std::vector<Sequence>& records, const CCodeT
     return {};
 }
 
-const std::vector<Sequence>* sampleOf(const TMainManager& m, int32_t kind) {
+const std::vector<Sequence>* sampleOf(const TMainManager& m, SampleKind kind) {
     switch (kind) {
-        case kLearnPositive:
+        case SampleKind::LearnPositive:
             return &m.learnPositive;
-        case kLearnNegative:
+        case SampleKind::LearnNegative:
             return &m.learnNegative;
-        case kControlNegative:
+        case SampleKind::ControlNegative:
             return &m.controlNegative;
-        case kControlPositive:
+        case SampleKind::ControlPositive:
             return &m.controlPositive;
         default:
             return nullptr;
     }
 }
 
-int32_t countOf(const TMainManager& m, int32_t kind) {
+int32_t countOf(const TMainManager& m, SampleKind kind) {
     switch (kind) {
-        case kLearnPositive:
+        case SampleKind::LearnPositive:
             return m.learnPositiveCount;
-        case kLearnNegative:
+        case SampleKind::LearnNegative:
             return m.learnNegativeCount;
-        case kControlNegative:
+        case SampleKind::ControlNegative:
             return m.controlNegativeCount;
-        case kControlPositive:
+        case SampleKind::ControlPositive:
             return m.controlPositiveCount;
         default:
             return 0;
@@ -320,7 +320,7 @@ bool TMainManager::loadControlPositive(const std::string& fileName) {
     return true;
 }
 
-const char* TMainManager::sequenceText(int32_t kind, int32_t index) const {
+const char* TMainManager::sequenceText(SampleKind kind, int32_t index) const {
     const std::vector<Sequence>* records = sampleOf(*this, kind);
     if (!records || index < 0 || index >= countOf(*this, kind) ||
         static_cast<size_t>(index) >= records->size())
@@ -328,7 +328,7 @@ const char* TMainManager::sequenceText(int32_t kind, int32_t index) const {
     return (*records)[static_cast<size_t>(index)].text.c_str();
 }
 
-const char* TMainManager::sequenceName(int32_t kind, int32_t index) const {
+const char* TMainManager::sequenceName(SampleKind kind, int32_t index) const {
     const std::vector<Sequence>* records = sampleOf(*this, kind);
     if (!records || index < 0 || index >= countOf(*this, kind) ||
         static_cast<size_t>(index) >= records->size())
@@ -476,7 +476,8 @@ void TMainManager::ruleSearchEnd() {
         // Afterwards the learning objects are the positives alone and the negatives stand apart.
         auto fresh = std::make_unique<SEQStorage>();
         fresh->buildWhole(learnPositive.data(), learnPositiveCount);
-        fresh->addSetObjects(learnNegative.data(), learnNegativeCount, 3);
+        fresh->addSetObjects(learnNegative.data(), learnNegativeCount,
+                             ObjectSetKind::LearnNegative);
         retireStorage();
         storage = std::move(fresh);
     }
@@ -563,7 +564,8 @@ void TMainManager::idealizationBody() {
                 if (sink) sink->ShowCountdown(m - k);
                 if (!runControl.gate()) break;
                 SEQSElem& object = storage->negativeObjects[k];
-                object.classNumber = classificator->ClassifyObject(object, k + 1, 3);
+                object.classNumber =
+                    classificator->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
                 classCount = classificator->idealObjectCount;
             }
         }
@@ -606,9 +608,11 @@ int TMainManager::startClassification() {
     if (controlNegativeCount == 0) return StartCode::kNoControl;
     settleWorker();
 
-    storage->addSetObjects(controlNegative.data(), controlNegativeCount, 2);
+    storage->addSetObjects(controlNegative.data(), controlNegativeCount,
+                           ObjectSetKind::ControlNegative);
     if (controlPositiveLoaded.load())
-        storage->addSetObjects(controlPositive.data(), controlPositiveCount, 1);
+        storage->addSetObjects(controlPositive.data(), controlPositiveCount,
+                               ObjectSetKind::ControlPositive);
     classificator->SetDisplay(display);
     classificator->SetRunControl(&runControl);
 
@@ -631,7 +635,8 @@ void TMainManager::classificationBody() {
     for (int32_t i = 0; i < negatives; ++i) {
         if (!runControl.gate()) break;
         SEQSElem& object = storage->controlNegativeObjects[i];
-        object.classNumber = classificator->ClassifyObject(object, i + 1, 2);
+        object.classNumber =
+            classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative);
     }
     if (controlPositiveLoaded.load()) {
         const int32_t positives =
@@ -639,7 +644,8 @@ void TMainManager::classificationBody() {
         for (int32_t i = 0; i < positives; ++i) {
             if (!runControl.gate()) break;
             SEQSElem& object = storage->controlPositiveObjects[i];
-            object.classNumber = classificator->ClassifyObject(object, i + 1, 1);
+            object.classNumber =
+                classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlPositive);
         }
     }
     if (running.load()) classificationEnd();

@@ -11,6 +11,7 @@
 
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
+#include "core/SampleCodes.h"
 #include "core/Sequence.h"
 #include "evaluation/CrossValidation.h"
 #include "evaluation/RandomSequence.h"
@@ -24,14 +25,6 @@ class CIdelObject;
 class Display;
 class RegGenerator;
 class RulesStorage;
-
-// Sample kinds, the selector of sequenceText/sequenceName.
-enum SampleKind : int32_t {
-    kLearnPositive = 0,
-    kLearnNegative = 1,
-    kControlNegative = 2,
-    kControlPositive = 3,
-};
 
 // Result codes of the start operations.
 namespace StartCode {
@@ -210,8 +203,8 @@ class TMainManager {
 
     // Text (or name) of record `index` of sample `kind` (0..3), or null when either is out of
     // range. The pointer stays valid until that sample is loaded again.
-    const char* sequenceText(int32_t kind, int32_t index) const;
-    const char* sequenceName(int32_t kind, int32_t index) const;
+    const char* sequenceText(SampleKind kind, int32_t index) const;
+    const char* sequenceName(SampleKind kind, int32_t index) const;
     // True when `saved` is clear and `openedFromProject` or `modified` is set; when it answers
     // false it sets `modified`.
     bool unsavedWork();
@@ -372,7 +365,7 @@ class TMainManager {
     // Scores of the classified control negative (kind 2) or control positive (kind 3) objects
     // against every class, normalised by the learning negatives. Empty while a worker is live,
     // without classes, or when that sample is not classified.
-    std::vector<SequenceScore> controlSequenceScores(int32_t kind);
+    std::vector<SequenceScore> controlSequenceScores(SampleKind kind);
 
     // ---- project file (TMainManagerProject.cpp) ----
     // Writes the workspace to `fileName` with the header `settings` and, when not null, the

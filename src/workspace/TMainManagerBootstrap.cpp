@@ -134,11 +134,13 @@ bool TMainManager::BootstrapWorker() {
     objects->buildWhole(bootstrapLearnPositive.data(), bootstrapLearnCount);
     objects->addSetObjects(learnNegative.data(),
                            std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size())),
-                           3);
+                           ObjectSetKind::LearnNegative);
     objects->addSetObjects(
         controlNegative.data(),
-        std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())), 2);
-    objects->addSetObjects(bootstrapHeldOut.data(), bootstrapHeldOutCount, 1);
+        std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())),
+        ObjectSetKind::ControlNegative);
+    objects->addSetObjects(bootstrapHeldOut.data(), bootstrapHeldOutCount,
+                           ObjectSetKind::ControlPositive);
     bootstrapStorage = std::move(objects);
     SEQStorage& s = *bootstrapStorage;
 
@@ -159,21 +161,22 @@ bool TMainManager::BootstrapWorker() {
     for (int32_t k = 0; k < m; ++k) {
         if (sink) sink->ShowCountdown(m - k);
         if (!runControl.gate()) return false;
-        s.negativeObjects[k].classNumber = classes.ClassifyObject(s.negativeObjects[k], k + 1, 3);
+        s.negativeObjects[k].classNumber =
+            classes.ClassifyObject(s.negativeObjects[k], k + 1, ObjectSetKind::LearnNegative);
     }
     if (sink) sink->SetIdealObjectRows(bootstrapClassCount + 1);
     const int32_t controls =
         std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
         if (!runControl.gate()) return false;
-        s.controlNegativeObjects[l].classNumber =
-            classes.ClassifyObject(s.controlNegativeObjects[l], l + 1, 2);
+        s.controlNegativeObjects[l].classNumber = classes.ClassifyObject(
+            s.controlNegativeObjects[l], l + 1, ObjectSetKind::ControlNegative);
     }
     const int32_t heldOut = std::min(s.controlPositiveObjectCount, s.controlPositiveObjects.size());
     for (int32_t u = 0; u < heldOut; ++u) {
         if (!runControl.gate()) return false;
-        s.controlPositiveObjects[u].classNumber =
-            classes.ClassifyObject(s.controlPositiveObjects[u], u + 1, 1);
+        s.controlPositiveObjects[u].classNumber = classes.ClassifyObject(
+            s.controlPositiveObjects[u], u + 1, ObjectSetKind::ControlPositive);
     }
     return true;
 }
@@ -184,20 +187,20 @@ bool TMainManager::BootstrapClassWorker() {
     Classificator& classes = *bootstrapClassificator;
     Display* sink = display;
     // Scores every object of class c in one set; false when stopped between two objects.
-    auto scoreSet = [&](ObjectSet& set, int32_t count, int32_t gridKind) {
+    auto scoreSet = [&](ObjectSet& set, int32_t count, ScoreGrid grid) {
         count = std::min(count, set.size());
         for (int32_t i = 0; i < count; ++i) {
             SEQSElem& object = set[i];
             if (object.classNumber != c) continue;
             if (!runControl.gate()) return false;
             object.score = classes.ScoreObject(object, i, c);
-            if (sink) sink->ShowObjectScore(i, object.score, gridKind);
+            if (sink) sink->ShowObjectScore(i, object.score, grid);
         }
         return true;
     };
-    return scoreSet(s.controlNegativeObjects, controlNegativeCount, 3) &&
-           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount, 2) &&
-           scoreSet(s.learnObjects, bootstrapLearnCount, 0);
+    return scoreSet(s.controlNegativeObjects, controlNegativeCount, ScoreGrid::ControlNegative) &&
+           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount, ScoreGrid::ControlPositive) &&
+           scoreSet(s.learnObjects, bootstrapLearnCount, ScoreGrid::LearnPositive);
 }
 
 bool TMainManager::BootstrapClassStep() {

@@ -109,10 +109,10 @@ std::shared_ptr<const CrossValidationResult> TMainManager::crossValidationResult
     return crossValidationResult_;
 }
 
-std::vector<SequenceScore> TMainManager::controlSequenceScores(int32_t kind) {
+std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) {
     std::vector<SequenceScore> scores;
-    const bool negative = kind == kControlNegative;
-    if (kind != kControlNegative && kind != kControlPositive) return scores;
+    const bool negative = kind == SampleKind::ControlNegative;
+    if (kind != SampleKind::ControlNegative && kind != SampleKind::ControlPositive) return scores;
     if (workerLive() || !classificator || !storage || classCount < 1) return scores;
     if (!(negative ? controlNegativeClassified.load() : controlPositiveClassified.load()))
         return scores;

@@ -22,23 +22,27 @@ bool hasUsableClasses(const TMainManager& m) {
 struct RecognitionSide {
     ObjectSet* objects = nullptr;
     int32_t count = 0;
-    int32_t gridKind = 0;
+    ScoreGrid grid = ScoreGrid::LearnPositive;
 };
 
 RecognitionSide negativeSide(TMainManager& m) {
     SEQStorage& s = *m.storage;
     if (m.recognitionNegativeSource == 1)
         return {&s.controlNegativeObjects,
-                std::min(m.controlNegativeCount, s.controlNegativeObjects.size()), 3};
-    return {&s.negativeObjects, std::min(m.learnNegativeCount, s.negativeObjects.size()), 1};
+                std::min(m.controlNegativeCount, s.controlNegativeObjects.size()),
+                ScoreGrid::ControlNegative};
+    return {&s.negativeObjects, std::min(m.learnNegativeCount, s.negativeObjects.size()),
+            ScoreGrid::LearnNegative};
 }
 
 RecognitionSide positiveSide(TMainManager& m) {
     SEQStorage& s = *m.storage;
     if (m.recognitionPositiveSource == 1)
         return {&s.controlPositiveObjects,
-                std::min(m.controlPositiveCount, s.controlPositiveObjects.size()), 2};
-    return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()), 0};
+                std::min(m.controlPositiveCount, s.controlPositiveObjects.size()),
+                ScoreGrid::ControlPositive};
+    return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()),
+            ScoreGrid::LearnPositive};
 }
 
 }  // namespace
@@ -63,18 +67,21 @@ int TMainManager::StartRecognition(int32_t c) {
     if (c == -1) {
         if (!controlNegativeClassified.load() ||
             s.controlNegativeObjectCount != controlNegativeCount)
-            s.addSetObjects(controlNegative.data(), controlNegativeCount, 2);
+            s.addSetObjects(controlNegative.data(), controlNegativeCount,
+                            ObjectSetKind::ControlNegative);
     } else {
         // A scanning recognition releases the control negative objects, and a classification
         // may never have built the control positive ones: rebuild what the chosen sides need.
         if (recognitionNegativeSource == 1 &&
             s.controlNegativeObjectCount != controlNegativeCount) {
-            s.addSetObjects(controlNegative.data(), controlNegativeCount, 2);
+            s.addSetObjects(controlNegative.data(), controlNegativeCount,
+                            ObjectSetKind::ControlNegative);
             recognitionRebuilt |= 1;
         }
         if (recognitionPositiveSource == 1 && controlPositiveCount > 0 &&
             s.controlPositiveObjectCount != controlPositiveCount) {
-            s.addSetObjects(controlPositive.data(), controlPositiveCount, 1);
+            s.addSetObjects(controlPositive.data(), controlPositiveCount,
+                            ObjectSetKind::ControlPositive);
             recognitionRebuilt |= 2;
         }
     }
@@ -110,13 +117,13 @@ void TMainManager::recognitionBody() {
     // Rebuilt objects have lost their classes; classification gives them back.
     if (recognitionRebuilt & 1) {
         for (int32_t i = 0; i < s.controlNegativeObjects.size() && !stopped(); ++i)
-            s.controlNegativeObjects[i].classNumber =
-                classificator->ClassifyObject(s.controlNegativeObjects[i], i + 1, 2);
+            s.controlNegativeObjects[i].classNumber = classificator->ClassifyObject(
+                s.controlNegativeObjects[i], i + 1, ObjectSetKind::ControlNegative);
     }
     if (recognitionRebuilt & 2) {
         for (int32_t i = 0; i < s.controlPositiveObjects.size() && !stopped(); ++i)
-            s.controlPositiveObjects[i].classNumber =
-                classificator->ClassifyObject(s.controlPositiveObjects[i], i + 1, 1);
+            s.controlPositiveObjects[i].classNumber = classificator->ClassifyObject(
+                s.controlPositiveObjects[i], i + 1, ObjectSetKind::ControlPositive);
     }
 
     int32_t n = 0;
@@ -138,7 +145,7 @@ void TMainManager::recognitionBody() {
                 if (object.classNumber != c) continue;
                 const double score = classificator->ScoreObject(object, i, c);
                 object.score = score;
-                if (sink) sink->ShowObjectScore(i, score, chosen.gridKind);
+                if (sink) sink->ShowObjectScore(i, score, chosen.grid);
                 if (side == 1) ++n;
             }
         }

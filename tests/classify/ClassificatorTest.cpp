@@ -155,8 +155,8 @@ TEST(Classification, FindsClassOrShowsNew) {
     bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[0], -1);  // {A}{C}
     const SEQSElem ac = makeObject(*bench.storage, "AC");
     const SEQSElem aa = makeObject(*bench.storage, "AA");
-    EXPECT_EQ(bench.engine.ClassifyObject(ac, 3, kControlNegativeGrid), 0);
-    EXPECT_EQ(bench.engine.ClassifyObject(aa, 4, kLearnNegativeGrid), -1);
+    EXPECT_EQ(bench.engine.ClassifyObject(ac, 3, ObjectSetKind::ControlNegative), 0);
+    EXPECT_EQ(bench.engine.ClassifyObject(aa, 4, ObjectSetKind::LearnNegative), -1);
     EXPECT_EQ(bench.engine.idealObjectCount, 1);  // never appends
     EXPECT_EQ(bench.display.controlClasses,
               (std::vector<std::vector<int32_t>>{{2, 3, 1}, {3, 4, -1}}));
@@ -356,7 +356,8 @@ TEST(Vocabulary, DamagedRulesAndClassesAreIgnored) {
         ++bench.engine.idealObjectCount;
         EXPECT_EQ(bench.engine.ScoreObject(makeObject(*bench.storage, "AC"), 0, 0), 0.0);
         EXPECT_FALSE(bench.engine.SelectIdealObject(0));
-        EXPECT_EQ(bench.engine.ClassifyObject(makeObject(*bench.storage, "AC"), 1, 2),
+        EXPECT_EQ(bench.engine.ClassifyObject(makeObject(*bench.storage, "AC"), 1,
+                                              ObjectSetKind::ControlNegative),
                   2);  // AA came first
     }
 }
@@ -365,7 +366,7 @@ TEST(Idealization, NotSetUpOrUnknownType) {
     Workbench bench(ruleR);
     const SEQSElem aa = makeObject(*bench.storage, "AA");
     EXPECT_EQ(bench.engine.IdealizeAndRegister(&aa, -1), -1);
-    EXPECT_EQ(bench.engine.ClassifyObject(aa, 1, kControlNegativeGrid), -1);
+    EXPECT_EQ(bench.engine.ClassifyObject(aa, 1, ObjectSetKind::ControlNegative), -1);
     EXPECT_EQ(bench.engine.Setup(nullptr, bench.store.get(), &bench.classes, 0), 0);
     EXPECT_EQ(bench.engine.storage, nullptr);
     bench.setup(7);  // an unknown type only normalises

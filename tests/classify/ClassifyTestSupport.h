@@ -57,8 +57,8 @@ class RecordingDisplay : public Display {
     void SetRuleClass(int32_t row, int32_t number) override {
         ruleClasses.push_back({row, number});
     }
-    void SetControlClass(int32_t kind, int32_t row, int32_t number, bool isNew) override {
-        controlClasses.push_back({kind, row, isNew ? -1 : number});
+    void SetControlClass(ObjectSetKind kind, int32_t row, int32_t number, bool isNew) override {
+        controlClasses.push_back({codeOf(kind), row, isNew ? -1 : number});
     }
 
     std::vector<std::string> statuses;

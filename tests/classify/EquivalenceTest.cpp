@@ -61,9 +61,9 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
 
     const int32_t classCount = fast.idealObjectCount;
     for (size_t i = 0; i < data.others.size(); ++i) {
-        EXPECT_EQ(
-            fast.ClassifyObject(data.others[i], static_cast<int32_t>(i) + 1, kControlNegativeGrid),
-            reference.ClassifyObject(data.others[i]));
+        EXPECT_EQ(fast.ClassifyObject(data.others[i], static_cast<int32_t>(i) + 1,
+                                      ObjectSetKind::ControlNegative),
+                  reference.ClassifyObject(data.others[i]));
         for (int32_t k = 0; k < std::min(classCount, 6); ++k) {
             EXPECT_TRUE(same(fast.ScoreObject(data.others[i], 0, k),
                              reference.ScoreObject(data.others[i], k)))

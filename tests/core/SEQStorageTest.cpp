@@ -140,10 +140,10 @@ TEST(SEQStorage, SetObjectsOfEveryKindUseTheExistingTable) {
     auto other = records({"acgtN", "GA"});
     SEQStorage st;
     st.buildWhole(learn.data(), 1);
-    st.addSetObjects(other.data(), 2, 1);
-    st.addSetObjects(other.data(), 1, 3);
-    st.addSetObjects(other.data(), 2, 0);  // not a kind: nothing changes
-    st.addSetObjects(other.data(), 2, 4);
+    st.addSetObjects(other.data(), 2, ObjectSetKind::ControlPositive);
+    st.addSetObjects(other.data(), 1, ObjectSetKind::LearnNegative);
+    st.addSetObjects(other.data(), 2, ObjectSetKind::None);  // no set: nothing changes
+    st.addSetObjects(other.data(), 2, static_cast<ObjectSetKind>(4));
     EXPECT_EQ(st.controlPositiveObjectCount, 2);
     EXPECT_EQ(st.negativeObjectCount, 1);
     EXPECT_EQ(st.controlNegativeObjectCount, 0);

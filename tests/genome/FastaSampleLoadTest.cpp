@@ -17,7 +17,7 @@ TEST(FastaSamples, LoadLikeSeqSamplesWithTheirChecks) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("p.fa", ">p1 first\nac\ngt\n>p2\nACGG\n")))
         << m.lastLoadError();
     EXPECT_EQ(m.learnPositiveCount, 2);
-    EXPECT_STREQ(m.sequenceText(0, 0), "ACGT");
+    EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 0), "ACGT");
     EXPECT_TRUE(m.learnPositiveLoaded);
 
     // Gzipped negatives; a record longer than the objects is refused as with ".seq".

@@ -68,7 +68,7 @@ void idealize(ProjectData& data, Classificator& classifier) {
     data.idealObjects.resize(static_cast<size_t>(data.classCount));
 }
 
-void classify(Classificator& classifier, ObjectSet& set, int32_t count, int32_t kind) {
+void classify(Classificator& classifier, ObjectSet& set, int32_t count, ObjectSetKind kind) {
     for (int32_t i = 0; i < count; ++i)
         set[i].classNumber = classifier.ClassifyObject(set[i], i + 1, kind);
 }
@@ -104,7 +104,7 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
     SEQStorage& storage = *data.storage;
     data.controlNegative = exampleRecords("promoters_neg.seq", sequences);
     const auto cn = static_cast<int32_t>(data.controlNegative.size());
-    storage.addSetObjects(data.controlNegative.data(), cn, 2);
+    storage.addSetObjects(data.controlNegative.data(), cn, ObjectSetKind::ControlNegative);
     if (stage == Stage::kWithControlPositive || stage == Stage::kWithLearnNegative) {
         auto more = exampleRecords("promoters_pos.seq", 2 * sequences);
         data.controlPositive.assign(
@@ -112,10 +112,10 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
             more.end());
         data.controlPositive.push_back(data.learnPositive.front());  // one that falls into class 1
         const auto cp = static_cast<int32_t>(data.controlPositive.size());
-        storage.addSetObjects(data.controlPositive.data(), cp, 1);
-        classify(classifier, storage.controlPositiveObjects, cp, kControlPositiveGrid);
+        storage.addSetObjects(data.controlPositive.data(), cp, ObjectSetKind::ControlPositive);
+        classify(classifier, storage.controlPositiveObjects, cp, ObjectSetKind::ControlPositive);
     }
-    classify(classifier, storage.controlNegativeObjects, cn, kControlNegativeGrid);
+    classify(classifier, storage.controlNegativeObjects, cn, ObjectSetKind::ControlNegative);
     if (stage == Stage::kAfterClassification) return data;
 
     // Recognition: every control negative sequence against every class, with scores of two
@@ -133,8 +133,8 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
 
     data.learnNegative = exampleRecords("promoters_neg.seq", sequences + 3);
     const auto ln = static_cast<int32_t>(data.learnNegative.size());
-    storage.addSetObjects(data.learnNegative.data(), ln, 3);
-    classify(classifier, storage.negativeObjects, ln, kLearnNegativeGrid);
+    storage.addSetObjects(data.learnNegative.data(), ln, ObjectSetKind::LearnNegative);
+    classify(classifier, storage.negativeObjects, ln, ObjectSetKind::LearnNegative);
     return data;
 }
 

@@ -44,11 +44,11 @@ class EvaluationDisplay : public RecordingDisplay {
         }
         if (hook) hook();
     }
-    void ShowObjectScore(int32_t i, double s, int32_t kind) override {
+    void ShowObjectScore(int32_t i, double s, ScoreGrid grid) override {
         std::function<void()> hook;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            objectScores.push_back({i, kind, s, manager.recognitionClass});
+            objectScores.push_back({i, codeOf(grid), s, manager.recognitionClass});
             hook = onObjectScore;
         }
         if (hook) hook();

@@ -61,9 +61,9 @@ TEST_F(LoadTest, LearnPositiveFillsSampleAndFlags) {
     EXPECT_EQ(m.learnPositiveCount, 2);
     EXPECT_TRUE(m.learnPositiveLoaded);
     EXPECT_FALSE(m.running);
-    EXPECT_STREQ(m.sequenceText(0, 0), "ACGT");
-    EXPECT_STREQ(m.sequenceText(0, 1), "ACGTTT");
-    EXPECT_STREQ(m.sequenceName(0, 1), "two");
+    EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 0), "ACGT");
+    EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 1), "ACGTTT");
+    EXPECT_STREQ(m.sequenceName(SampleKind::LearnPositive, 1), "two");
     EXPECT_EQ(m.learnPositive[1].startPosition, 1);
     EXPECT_EQ(m.learnPositive[1].length, 6);
     EXPECT_TRUE(m.lastLoadError().empty());
@@ -80,10 +80,10 @@ TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
                           {3, 0, false},  {4, 0, false}, {-1, 0, false}};
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "kind " << c.kind << " index " << c.index);
-        EXPECT_EQ(m.sequenceText(c.kind, c.index) != nullptr, c.present);
-        EXPECT_EQ(m.sequenceName(c.kind, c.index) != nullptr, c.present);
+        EXPECT_EQ(m.sequenceText(static_cast<SampleKind>(c.kind), c.index) != nullptr, c.present);
+        EXPECT_EQ(m.sequenceName(static_cast<SampleKind>(c.kind), c.index) != nullptr, c.present);
     }
-    EXPECT_STREQ(m.sequenceName(0, 0), "s1");
+    EXPECT_STREQ(m.sequenceName(SampleKind::LearnPositive, 0), "s1");
 }
 
 TEST_F(LoadTest, FileWithoutRecordsIsRefusedForEverySample) {
@@ -143,7 +143,7 @@ TEST_F(LoadTest, LearnPositiveFailuresKeepTheSampleAndSayWhy) {
         EXPECT_EQ(m.learnPositiveCount, 2);
         EXPECT_EQ(m.learnPositive.size(), 2u);
         EXPECT_NE(m.lastLoadError().find(c.file), std::string::npos) << m.lastLoadError();
-        EXPECT_STREQ(m.sequenceText(0, 1), "ACGA");
+        EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 1), "ACGA");
     }
     EXPECT_TRUE(m.learnPositiveLoaded);
 }
@@ -160,7 +160,7 @@ TEST_F(LoadTest, LearnNegativeAcceptsFittingRecords) {
         << m.lastLoadError();
     EXPECT_EQ(m.learnNegativeCount, 2);
     EXPECT_TRUE(m.learnNegativeLoaded);
-    EXPECT_STREQ(m.sequenceText(1, 0), "acg");
+    EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "acg");
 }
 
 TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
@@ -181,7 +181,7 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
         const std::string content = c.records.empty() ? ">a;\n" : seqText(c.records);
         EXPECT_FALSE(m.loadLearnNegative(dir.write(c.file, content)));
         EXPECT_EQ(m.learnNegativeCount, 1);  // the negatives loaded before stay
-        EXPECT_STREQ(m.sequenceText(1, 0), "AAAA");
+        EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "AAAA");
         EXPECT_NE(m.lastLoadError().find(c.reason), std::string::npos) << m.lastLoadError();
     }
     EXPECT_TRUE(m.learnNegativeLoaded);
@@ -217,7 +217,8 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
         m.running = true;
         m.controlNegativeClassified = true;
         m.recognitionStale = false;
-        m.storage->addSetObjects(m.learnPositive.data(), 1, 2);  // objects of the earlier sample
+        m.storage->addSetObjects(m.learnPositive.data(), 1,
+                                 ObjectSetKind::ControlNegative);  // objects of the earlier sample
         ASSERT_EQ(m.storage->controlNegativeObjectCount, 1);
         const bool ok = m.loadControlNegative(dir.write("cn.seq", seqText(c.records)));
         EXPECT_EQ(ok, c.ok) << m.lastLoadError();
@@ -230,10 +231,10 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
             EXPECT_TRUE(m.recognitionStale);
             EXPECT_FALSE(m.running);
             EXPECT_FALSE(m.controlNegativeClassified);
-            EXPECT_STREQ(m.sequenceText(2, 0), c.records[0].c_str());
+            EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 0), c.records[0].c_str());
         } else {
             EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(loaded.size()));
-            EXPECT_STREQ(m.sequenceText(2, 0), loaded[0].c_str());
+            EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 0), loaded[0].c_str());
             EXPECT_FALSE(m.recognitionStale);
             EXPECT_TRUE(m.controlNegativeClassified);
             EXPECT_NE(m.lastLoadError().find("cn.seq"), std::string::npos);
@@ -255,7 +256,7 @@ TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
     EXPECT_FALSE(m.loadControlNegative(dir.write("short.seq", seqText({"ACGT", "AC"}))));
     EXPECT_NE(m.lastLoadError().find("record 2"), std::string::npos) << m.lastLoadError();
     EXPECT_EQ(m.controlNegativeCount, 2);
-    EXPECT_STREQ(m.sequenceText(2, 1), "ACGTACGTAC");
+    EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 1), "ACGTACGTAC");
 }
 
 TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
@@ -273,12 +274,12 @@ TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.records.back());
         m.controlPositiveClassified = true;
-        m.storage->addSetObjects(m.learnPositive.data(), 1, 1);
+        m.storage->addSetObjects(m.learnPositive.data(), 1, ObjectSetKind::ControlPositive);
         EXPECT_EQ(m.loadControlPositive(dir.write("cp.seq", seqText(c.records))), c.ok)
             << m.lastLoadError();
         EXPECT_EQ(m.storage->controlPositiveObjectCount, c.ok ? 0 : 1);
         EXPECT_EQ(m.controlPositiveCount, 2);  // the first case's sample stays after refusals
-        EXPECT_STREQ(m.sequenceText(3, 1), "tttt");
+        EXPECT_STREQ(m.sequenceText(SampleKind::ControlPositive, 1), "tttt");
         EXPECT_EQ(m.controlPositiveClassified, !c.ok);
     }
     EXPECT_TRUE(m.controlPositiveLoaded);

@@ -373,7 +373,9 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     }
     for (int32_t k = 0; k < 12; ++k) {
         SEQSElem& object = m.storage->negativeObjects[k];
-        EXPECT_EQ(object.classNumber, reference.ClassifyObject(object, k + 1, 3)) << k;
+        EXPECT_EQ(object.classNumber,
+                  reference.ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative))
+            << k;
     }
     EXPECT_EQ(reference.idealObjectCount, m.classCount);
     for (int32_t c = 0; c < m.classCount; ++c) EXPECT_TRUE(*ideal[c] == *m.idealObjects[c]);

@@ -131,7 +131,7 @@ TEST(TMainManagerProject, ClassesFoundAfterOpeningMatchTheClassesOfTheLearningOb
     ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
     for (int32_t i = 0; i < m.storage->learnObjectCount; ++i) {
         const SEQSElem& object = m.storage->learnObjects[i];
-        EXPECT_EQ(m.classificator->ClassifyObject(object, i + 1, kControlNegativeGrid),
+        EXPECT_EQ(m.classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative),
                   object.classNumber)
             << "learning object " << i + 1;
     }
@@ -241,8 +241,8 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     const auto classifyAll = [](TMainManager& w) {
         std::vector<int32_t> classes;
         for (int32_t i = 0; i < w.storage->learnObjectCount; ++i)
-            classes.push_back(
-                w.classificator->ClassifyObject(w.storage->learnObjects[i], i + 1, 2));
+            classes.push_back(w.classificator->ClassifyObject(w.storage->learnObjects[i], i + 1,
+                                                              ObjectSetKind::ControlNegative));
         return classes;
     };
     const std::vector<int32_t> before = classifyAll(m);

@@ -260,7 +260,8 @@ TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
     // The rebuilt objects got their classes back before they were scored.
     for (int32_t i = 0; i < m.controlNegativeCount; ++i) {
         const SEQSElem& object = m.storage->controlNegativeObjects[i];
-        EXPECT_EQ(object.classNumber, m.classificator->ClassifyObject(object, i + 1, 2));
+        EXPECT_EQ(object.classNumber,
+                  m.classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative));
     }
     ASSERT_EQ(display.finishedWith.size(), 1u);
     EXPECT_GT(display.finishedWith[0], 0);

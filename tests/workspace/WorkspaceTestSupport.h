@@ -78,11 +78,12 @@ class RecordingDisplay : public Display {
         std::lock_guard<std::mutex> lock(mutex);
         ruleClasses.emplace_back(row, number);
     }
-    void SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) override {
+    void SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number,
+                         bool isNew) override {
         std::function<void()> hook;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            controlClasses.push_back({sampleSet, row, isNew ? -1 : number});
+            controlClasses.push_back({codeOf(sampleSet), row, isNew ? -1 : number});
             hook = onControlClass;
         }
         if (hook) hook();

@@ -78,7 +78,7 @@ void TMainForm::btnStartIdealizationClick() {
         default:
             break;
     }
-    LockCommands(0);
+    LockCommands(CommandLock::All);
     btnStopIdealization.setEnabled(true);
     btnPauseIdealization.setEnabled(true);
     StatusBar1.setPanel(1, MOTIFORA_TR("Идет процесс идеализации ..."));
@@ -134,7 +134,7 @@ void TMainForm::btnStartSearchClassClick() {
         default:
             break;
     }
-    LockCommands(3);
+    LockCommands(CommandLock::ClassSearchApart);
     StatusBar1.setPanel(1, kClassifying);
 }
 

@@ -90,16 +90,16 @@ void TMainForm::SetRuleClass(int32_t row, int32_t number) {
     RulesList.setCell(4, row, std::to_string(number));
 }
 
-void TMainForm::SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) {
+void TMainForm::SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number, bool isNew) {
     Grid* grid = nullptr;
     switch (sampleSet) {
-        case 1:
+        case ObjectSetKind::ControlPositive:
             grid = &PosCtrlSeqsList;
             break;
-        case 2:
+        case ObjectSetKind::ControlNegative:
             grid = &NewSeqsList;
             break;
-        case 3:
+        case ObjectSetKind::LearnNegative:
             grid = &NegSequencesList;
             break;
         default:
@@ -123,7 +123,7 @@ void TMainForm::ShowCountdown(int32_t remaining) {
     CountDownLabel.setText(std::to_string(remaining));
 }
 
-void TMainForm::LockCommands(int32_t mode) {
+void TMainForm::LockCommands(CommandLock mode) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     for (Control* c : std::initializer_list<Control*>{
              &btnStartSearchRules, &btnStopSearchRules, &btnPauseSearchRules, &btnStartIdealization,
@@ -131,21 +131,21 @@ void TMainForm::LockCommands(int32_t mode) {
              &btnPauseSearchClass, &btnStopSearchClass, &btnStartBootstrap, &btnStartRecognition,
              &btnCountRecErrors})
         c->setEnabled(false);
-    if (mode == 3) {
+    if (mode == CommandLock::ClassSearchApart) {
         btnStartSearchClass.setEnabled(true);
         btnPauseSearchClass.setEnabled(true);
         btnStopSearchClass.setEnabled(true);
     }
 }
 
-void TMainForm::UnlockCommands(int32_t mode) {
+void TMainForm::UnlockCommands(CommandLock mode) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     for (Control* c : std::initializer_list<Control*>{
              &btnStartSearchRules, &btnStopSearchRules, &btnPauseSearchRules, &btnStartIdealization,
              &btnStopIdealization, &btnPauseIdealization, &Control1, &btnStartSearchClass,
              &btnStartRecognition, &btnCountRecErrors, &btnStartBootstrap})
         c->setEnabled(true);
-    if (mode == 3) {
+    if (mode == CommandLock::ClassSearchApart) {
         for (Control* c : std::initializer_list<Control*>{
                  &btnStartSearchClass, &btnPauseSearchClass, &btnStopSearchClass,
                  &btnStartRecognition, &btnCountRecErrors, &btnStartBootstrap})

@@ -123,14 +123,14 @@ void TMainForm::btnCountRecErrorsClick() {
         FirstLErrEd.setEnabled(false);
         StatusBar1.setPanel(1, MOTIFORA_TR("Вычисление ошибок распознавания ..."));
     }
-    LockCommands(0);
+    LockCommands(CommandLock::All);
     const int code = m.StartRecognition(top - 1);
     if (reportRecognitionCode(*this, code)) {
         // Nothing runs that would unlock the commands: give them back now.
         btnNextClassErrCount.setEnabled(false);
         IdealizObjectsList.setEnabled(true);
         StatusBar1.setPanel(1, "");
-        UnlockCommands(0);
+        UnlockCommands(CommandLock::All);
     }
 }
 
@@ -276,14 +276,14 @@ void TMainForm::btnNextClassErrCountClick() {
             btnNextClassErrCount.setText("Next");
             btnNextClassErrCount.setEnabled(false);
             IdealizObjectsList.setEnabled(true);
-            UnlockCommands(0);
+            UnlockCommands(CommandLock::All);
         }
         return;
     }
 
     btnNextClassErrCount.setText("Next");
     btnNextClassErrCount.setEnabled(false);
-    UnlockCommands(0);
+    UnlockCommands(CommandLock::All);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     IdealizObjectsList.setEnabled(true);
     Chart1.setVisible(false);

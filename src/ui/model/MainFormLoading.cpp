@@ -118,7 +118,7 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         samplePaths.controlNegative = *path;
         NewSeqsList.clearDataRows();
         refillControlNegative();
-        UnlockCommands(0);
+        UnlockCommands(CommandLock::All);
         btnStartBootstrap.setEnabled(true);
         btnCountRecErrors.setEnabled(false);
         if (mainManager->longControl) btnStartSearchClass.setEnabled(false);

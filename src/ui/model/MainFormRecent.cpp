@@ -23,10 +23,10 @@ std::string TMainForm::fisherDetail(int32_t row) const {
     return std::string(text, result.ptr);
 }
 
-std::string TMainForm::controlDecisionDetail(int32_t kind, int32_t row) {
+std::string TMainForm::controlDecisionDetail(SampleKind kind, int32_t row) {
     if (!mainManager || workerBusy()) return "";
-    if (kind != kControlNegative && kind != kControlPositive) return "";
-    const bool positive = kind == kControlPositive;
+    if (kind != SampleKind::ControlNegative && kind != SampleKind::ControlPositive) return "";
+    const bool positive = kind == SampleKind::ControlPositive;
     const Grid& grid = positive ? PosCtrlSeqsList : NewSeqsList;
     CachedControlScores& cache = controlScoreCache_[positive ? 1 : 0];
     if (cache.gridChanges != grid.changes()) {

@@ -86,7 +86,7 @@ void TMainForm::beginScanDisplay() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     scanLockedStates_.clear();
     for (const Control* c : scanLockedControls(*this)) scanLockedStates_.push_back(c->enabled());
-    LockCommands(0);
+    LockCommands(CommandLock::All);
     btnStopSearchClass.setEnabled(true);
     ScanProgress.setPosition(0);
     StatusBar1.setPanel(1, kScanRunningText);
@@ -134,26 +134,26 @@ void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {
     }
 }
 
-void TMainForm::ShowObjectScore(int32_t i, double s, int32_t kind) {
-    Grid* grid = nullptr;
-    switch (kind) {
-        case 0:
-            grid = &SequencesList;
+void TMainForm::ShowObjectScore(int32_t i, double s, ScoreGrid grid) {
+    Grid* target = nullptr;
+    switch (grid) {
+        case ScoreGrid::LearnPositive:
+            target = &SequencesList;
             break;
-        case 1:
-            grid = &NegSequencesList;
+        case ScoreGrid::LearnNegative:
+            target = &NegSequencesList;
             break;
-        case 2:
-            grid = &PosCtrlSeqsList;
+        case ScoreGrid::ControlPositive:
+            target = &PosCtrlSeqsList;
             break;
-        case 3:
-            grid = &NewSeqsList;
+        case ScoreGrid::ControlNegative:
+            target = &NewSeqsList;
             break;
         default:
             return;
     }
     if (i < 0) return;
-    grid->setCell(5, i + 1, numberFormat.fixed(s, 2));
+    target->setCell(5, i + 1, numberFormat.fixed(s, 2));
 }
 
 void TMainForm::ShowPositionScores(int32_t count) {
@@ -187,13 +187,14 @@ void TMainForm::ShowPositionScores(int32_t count) {
 
 void TMainForm::FinishRecognition(int32_t n) {
     if (n <= 0) {
-        UnlockCommands(0);
+        UnlockCommands(CommandLock::All);
         return;
     }
     CountErrors(n);
     RecLevelEdit.setEnabled(true);
     FirstLErrEd.setEnabled(true);
-    UnlockCommands(btnNextClassErrCount.enabled() ? 3 : 0);
+    UnlockCommands(btnNextClassErrCount.enabled() ? CommandLock::ClassSearchApart
+                                                  : CommandLock::All);
 }
 
 }  // namespace motifora

@@ -123,7 +123,7 @@ void TMainForm::btnStartSearchRulesClick() {
                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
-    LockCommands(0);
+    LockCommands(CommandLock::All);
     btnStartSearchRules.setEnabled(true);
     btnStopSearchRules.setEnabled(true);
     btnPauseSearchRules.setEnabled(true);

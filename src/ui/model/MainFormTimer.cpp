@@ -59,7 +59,7 @@ void TMainForm::SearchingTimerTimer() {
                 StatusBar1.setPanel(1, "");
                 StatusBar1.setPanel(2, "");
                 reportEnd(MOTIFORA_TR("Процесс идеализации успешно завершен."));
-                if (hasRules()) UnlockCommands(3);
+                if (hasRules()) UnlockCommands(CommandLock::ClassSearchApart);
             }
             break;
         case Process::Classification:
@@ -78,14 +78,14 @@ void TMainForm::SearchingTimerTimer() {
                 StatusBar1.setPanel(2, "");
                 reportEnd(
                     MOTIFORA_TR("Процесс классификации контрольной выборки успешно завершен."));
-                UnlockCommands(0);
+                UnlockCommands(CommandLock::All);
                 btnPauseSearchClass.setEnabled(false);
                 btnStopSearchClass.setEnabled(false);
             } else {
                 m.takeEnd(Process::Classification);
                 StatusBar1.setPanel(1, "");
                 StatusBar1.setPanel(2, "");
-                UnlockCommands(0);
+                UnlockCommands(CommandLock::All);
                 btnPauseSearchClass.setEnabled(false);
                 btnStopSearchClass.setEnabled(false);
                 btnCountRecErrors.setEnabled(false);
@@ -104,7 +104,7 @@ void TMainForm::SearchingTimerTimer() {
                     StatusBar1.setPanel(1, "");
                     StatusBar1.setPanel(2, "");
                     message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-                    UnlockCommands(0);
+                    UnlockCommands(CommandLock::All);
                 }
             }
             break;

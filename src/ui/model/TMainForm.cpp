@@ -188,7 +188,7 @@ void TMainForm::newWorkspace() {
     FinishProgress.setPosition(0);
     PreBufProgress.setPosition(0);
     PostBufProgress.setPosition(0);
-    LockCommands(0);
+    LockCommands(CommandLock::All);
     SetIdealObjPopupAuto(false);
     btnHideShowChart.setEnabled(false);
     SaveRecErrBtn.setEnabled(false);
@@ -254,22 +254,22 @@ std::string TMainForm::formatElapsed(double days) {
     return text;
 }
 
-std::vector<int32_t> TMainForm::objectClasses(int32_t kind) const {
+std::vector<int32_t> TMainForm::objectClasses(SampleKind kind) const {
     std::vector<int32_t> classes;
     if (!mainManager || !mainManager->storage) return classes;
     const SEQStorage& s = *mainManager->storage;
     const ObjectSet* set = nullptr;
     switch (kind) {
-        case kLearnPositive:
+        case SampleKind::LearnPositive:
             set = &s.learnObjects;
             break;
-        case kLearnNegative:
+        case SampleKind::LearnNegative:
             set = &s.negativeObjects;
             break;
-        case kControlNegative:
+        case SampleKind::ControlNegative:
             set = &s.controlNegativeObjects;
             break;
-        case kControlPositive:
+        case SampleKind::ControlPositive:
             set = &s.controlPositiveObjects;
             break;
         default:
@@ -280,7 +280,7 @@ std::vector<int32_t> TMainForm::objectClasses(int32_t kind) const {
     return classes;
 }
 
-bool TMainForm::fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
+bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
                                  const std::vector<int32_t>& classes, const std::string& errorText,
                                  const std::string& errorCaption) {
     std::unique_lock<std::recursive_mutex> lock(mutex_);
@@ -306,8 +306,9 @@ bool TMainForm::fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
             // itself writes it; only the learning objects found the classes and show numbers.
             const int32_t number = classes[static_cast<size_t>(i)];
             grid.setCell(4, i + 1,
-                         number < 0 && kind != kLearnPositive ? std::string("New")
-                                                              : std::to_string(number + 1));
+                         number < 0 && kind != SampleKind::LearnPositive
+                             ? std::string("New")
+                             : std::to_string(number + 1));
         }
     }
     return true;
@@ -315,8 +316,8 @@ bool TMainForm::fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
 
 void TMainForm::refillLearnPositive() {
     if (!mainManager) return;
-    fillSequenceGrid(SequencesList, kLearnPositive, mainManager->learnPositiveCount,
-                     objectClasses(kLearnPositive),
+    fillSequenceGrid(SequencesList, SampleKind::LearnPositive, mainManager->learnPositiveCount,
+                     objectClasses(SampleKind::LearnPositive),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
 }
@@ -325,23 +326,24 @@ void TMainForm::refillLearnNegative() {
     if (!mainManager) return;
     // A sample that is not loaded leaves no rows behind from an earlier workspace.
     const int32_t count = mainManager->learnNegativeLoaded ? mainManager->learnNegativeCount : 0;
-    fillSequenceGrid(NegSequencesList, kLearnNegative, count, objectClasses(kLearnNegative),
+    fillSequenceGrid(NegSequencesList, SampleKind::LearnNegative, count,
+                     objectClasses(SampleKind::LearnNegative),
                      "Error reading from the basic array of sequncies.", "Error");
 }
 
 void TMainForm::refillControlNegative() {
     if (!mainManager) return;
     NewSeqsList.setColCount(5);
-    fillSequenceGrid(NewSeqsList, kControlNegative, mainManager->controlNegativeCount,
-                     objectClasses(kControlNegative),
+    fillSequenceGrid(NewSeqsList, SampleKind::ControlNegative, mainManager->controlNegativeCount,
+                     objectClasses(SampleKind::ControlNegative),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
 }
 
 void TMainForm::refillControlPositive() {
     if (!mainManager) return;
-    fillSequenceGrid(PosCtrlSeqsList, kControlPositive, mainManager->controlPositiveCount,
-                     objectClasses(kControlPositive),
+    fillSequenceGrid(PosCtrlSeqsList, SampleKind::ControlPositive,
+                     mainManager->controlPositiveCount, objectClasses(SampleKind::ControlPositive),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
 }

@@ -274,12 +274,12 @@ class TMainForm : public Display {
     // reads back to the same double), or "" when no such rule is at hand: no rule list, a row
     // outside it, or a worker still changing it.
     std::string fisherDetail(int32_t row) const;
-    // The held-out reading of control row `row` of sample `kind` (kControlNegative or
-    // kControlPositive), for the grid's tooltip: its class, its best class and score and, once
-    // a cross-validation is shown, the decision at that run's level ("accept" above it) and
-    // whether the decision is an error. "" when the sample is not classified, the row is
+    // The held-out reading of control row `row` of sample `kind` (SampleKind::ControlNegative or
+    // SampleKind::ControlPositive), for the grid's tooltip: its class, its best class and score
+    // and, once a cross-validation is shown, the decision at that run's level ("accept" above it)
+    // and whether the decision is an error. "" when the sample is not classified, the row is
     // outside it, or a worker runs. The scores are kept until the grid changes.
-    std::string controlDecisionDetail(int32_t kind, int32_t row);
+    std::string controlDecisionDetail(SampleKind kind, int32_t row);
     void SaveRecErrBtnClick();
     // The file steps of these commands (MainFormProjectFiles.cpp). Each returns true on
     // success, else false with `error` saying why; a failure leaves the file system and the
@@ -326,13 +326,13 @@ class TMainForm : public Display {
     void ShowIdealObject(const std::string& objectText, double value, int32_t index) override;
     void SetLearningClass(int32_t row, int32_t number) override;
     void SetRuleClass(int32_t row, int32_t number) override;
-    void SetControlClass(int32_t sampleSet, int32_t row, int32_t number, bool isNew) override;
+    void SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number, bool isNew) override;
     void ShowClassObject(const std::string& objectText, int32_t rowIndex,
                          int32_t objectIndex) override;
     void ShowStatus(const std::string& text) override;
     void ShowCountdown(int32_t remaining) override;
-    void LockCommands(int32_t mode) override;
-    void UnlockCommands(int32_t mode) override;
+    void LockCommands(CommandLock mode) override;
+    void UnlockCommands(CommandLock mode) override;
     void RefreshViews() override;
     void ShowMatrixValue(double value, int32_t column, int32_t row) override;
     void ShowRuleRow(int32_t n, const std::string& fisherText, const std::string& cpText,
@@ -341,7 +341,7 @@ class TMainForm : public Display {
     void SetIdealObjPopupAuto(bool on) override;
     // Recognition and bootstrap displays (MainFormRecognition.cpp, MainFormBootstrap.cpp).
     void ShowClassScore(int32_t i, double s, int32_t j) override;
-    void ShowObjectScore(int32_t i, double s, int32_t kind) override;
+    void ShowObjectScore(int32_t i, double s, ScoreGrid grid) override;
     void ShowPositionScores(int32_t count) override;
     void FinishRecognition(int32_t n) override;
     // The record and position of chart position x of the last scanning recognition
@@ -396,11 +396,11 @@ class TMainForm : public Display {
     CachedControlScores controlScoreCache_[2];  // control negative, control positive
     // Writes a sequence grid from a sample; false (after the error box) when a record has no
     // text or name.
-    bool fillSequenceGrid(Grid& grid, int32_t kind, int32_t count,
+    bool fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
                           const std::vector<int32_t>& classes, const std::string& errorText,
                           const std::string& errorCaption);
     // The class numbers of one object set of the storage (empty when there is none).
-    std::vector<int32_t> objectClasses(int32_t kind) const;
+    std::vector<int32_t> objectClasses(SampleKind kind) const;
     // Shows the learning negative list below the positive one, or hides it.
     void showNegativeList(bool show);
     void showPositiveControlList(bool show);

@@ -717,8 +717,8 @@ QWidget* MainWindow::buildDataArea() {
     control->addWidget(gridPane("NewSeqsPane", f.NewSeqsLabel, f.NewSeqsList, "NewSeqsList", 3));
     // A control row's tooltip tells its held-out reading (best class, score, the decision at a
     // cross-validated level); cells without one show their own text.
-    for (const auto& [gridName, kind] : {std::pair{"PosCtrlSeqsList", kControlPositive},
-                                         std::pair{"NewSeqsList", kControlNegative}}) {
+    for (const auto& [gridName, kind] : {std::pair{"PosCtrlSeqsList", SampleKind::ControlPositive},
+                                         std::pair{"NewSeqsList", SampleKind::ControlNegative}}) {
         auto* view = control->findChild<QTableView*>(gridName);
         // The sequence column keeps its own text as its tooltip (it is often elided).
         static_cast<GridTableModel*>(view->model())->setTipSource([&f, kind](int column, int row) {

@@ -64,11 +64,11 @@ TEST_F(EvaluationCommandTest, ClassScoresArrangedAndNot) {
 }
 
 TEST_F(EvaluationCommandTest, ObjectScoresGoToColumnFiveOfTheirGrid) {
-    form->ShowObjectScore(0, 1.234, 0);
-    form->ShowObjectScore(1, -2, 1);
-    form->ShowObjectScore(2, 17.5, 2);
-    form->ShowObjectScore(3, 0.005, 3);
-    form->ShowObjectScore(3, 9, 4);  // no such grid: nothing
+    form->ShowObjectScore(0, 1.234, ScoreGrid::LearnPositive);
+    form->ShowObjectScore(1, -2, ScoreGrid::LearnNegative);
+    form->ShowObjectScore(2, 17.5, ScoreGrid::ControlPositive);
+    form->ShowObjectScore(3, 0.005, ScoreGrid::ControlNegative);
+    form->ShowObjectScore(3, 9, static_cast<ScoreGrid>(4));  // no such grid: nothing
     EXPECT_EQ(form->SequencesList.cell(5, 1), "1,23");
     EXPECT_EQ(form->NegSequencesList.cell(5, 2), "-2,00");
     EXPECT_EQ(form->PosCtrlSeqsList.cell(5, 3), "17,50");

@@ -157,7 +157,7 @@ TEST_F(ProcessCommandTest, ControlRowTooltipsTellTheHeldOutDecision) {
     form->btnStartSearchClassClick();
     ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
     TMainManager& m = manager();
-    const std::vector<SequenceScore> scores = m.controlSequenceScores(kControlNegative);
+    const std::vector<SequenceScore> scores = m.controlSequenceScores(SampleKind::ControlNegative);
     ASSERT_EQ(scores.size(), 53u);
     const auto reading = [&](const SequenceScore& s) {
         return "Class " +
@@ -166,11 +166,12 @@ TEST_F(ProcessCommandTest, ControlRowTooltipsTellTheHeldOutDecision) {
                form->numberFormat.fixed(s.bestScore, 2);
     };
     // Before a cross-validation: the scores alone.
-    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 1), reading(scores[0]));
-    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 53), reading(scores[52]));
-    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 0), "");
-    EXPECT_EQ(form->controlDecisionDetail(kControlNegative, 54), "");
-    EXPECT_EQ(form->controlDecisionDetail(kControlPositive, 1), "") << "no control positives";
+    EXPECT_EQ(form->controlDecisionDetail(SampleKind::ControlNegative, 1), reading(scores[0]));
+    EXPECT_EQ(form->controlDecisionDetail(SampleKind::ControlNegative, 53), reading(scores[52]));
+    EXPECT_EQ(form->controlDecisionDetail(SampleKind::ControlNegative, 0), "");
+    EXPECT_EQ(form->controlDecisionDetail(SampleKind::ControlNegative, 54), "");
+    EXPECT_EQ(form->controlDecisionDetail(SampleKind::ControlPositive, 1), "")
+        << "no control positives";
 
     // After one: every row gives the decision at its level, and the accepted negatives are the
     // second-level errors the evaluation report counts.
@@ -189,7 +190,7 @@ TEST_F(ProcessCommandTest, ControlRowTooltipsTellTheHeldOutDecision) {
         const SequenceScore& s = scores[static_cast<size_t>(row - 1)];
         const bool above = s.bestScore > cv->level;
         accepted += above ? 1 : 0;
-        EXPECT_EQ(form->controlDecisionDetail(kControlNegative, row),
+        EXPECT_EQ(form->controlDecisionDetail(SampleKind::ControlNegative, row),
                   reading(s) + "\nCross-validated level " + level + ": " +
                       (above ? "accept (a second-level error)" : "reject"))
             << "row " << row;

@@ -112,10 +112,10 @@ TEST_F(WindowOperationsTest, IdealObjectRowUsesGeneralForm) {
 TEST_F(WindowOperationsTest, ClassColumnsOfEveryGrid) {
     form->SetLearningClass(2, 5);
     form->SetRuleClass(1, 3);
-    form->SetControlClass(1, 1, 4, false);
-    form->SetControlClass(2, 3, 9, true);
-    form->SetControlClass(3, 2, 1, false);
-    form->SetControlClass(0, 1, 1, false);  // not a sample set: nothing
+    form->SetControlClass(ObjectSetKind::ControlPositive, 1, 4, false);
+    form->SetControlClass(ObjectSetKind::ControlNegative, 3, 9, true);
+    form->SetControlClass(ObjectSetKind::LearnNegative, 2, 1, false);
+    form->SetControlClass(ObjectSetKind::None, 1, 1, false);  // not a sample set: nothing
     EXPECT_EQ(form->SequencesList.cell(4, 2), "5");
     EXPECT_EQ(form->RulesList.cell(4, 1), "3");
     EXPECT_EQ(form->PosCtrlSeqsList.cell(4, 1), "4");
@@ -173,21 +173,21 @@ TEST_F(WindowOperationsTest, LockAndUnlockModes) {
         return true;
     };
 
-    form->UnlockCommands(0);
+    form->UnlockCommands(CommandLock::All);
     EXPECT_TRUE(all(ruleAndIdeal, true));
     EXPECT_TRUE(form->btnStartSearchClass.enabled());
     EXPECT_FALSE(form->btnPauseSearchClass.enabled()) << "unlock enables only the class start";
     EXPECT_TRUE(all(evaluation, true));
 
-    form->LockCommands(3);
+    form->LockCommands(CommandLock::ClassSearchApart);
     EXPECT_TRUE(all(ruleAndIdeal, false));
     EXPECT_TRUE(all(classButtons, true));
     EXPECT_TRUE(all(evaluation, false));
 
-    form->LockCommands(0);
+    form->LockCommands(CommandLock::All);
     EXPECT_TRUE(all(classButtons, false));
 
-    form->UnlockCommands(3);
+    form->UnlockCommands(CommandLock::ClassSearchApart);
     EXPECT_TRUE(all(ruleAndIdeal, true));
     EXPECT_TRUE(all(classButtons, false));
     EXPECT_TRUE(all(evaluation, false));

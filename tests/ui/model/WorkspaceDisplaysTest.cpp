@@ -184,21 +184,21 @@ TEST_F(WorkspaceDisplaysTest, ObjectsWithoutAClassReadNewInTheControlGrids) {
     m.storage = std::make_unique<SEQStorage>();
     m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
     ASSERT_TRUE(m.loadControlNegative(folder.write("c.seq", ">c1;ACGT\n>c2;TTTT\n")));
-    m.storage->addSetObjects(m.controlNegative.data(), 2, 2);
+    m.storage->addSetObjects(m.controlNegative.data(), 2, ObjectSetKind::ControlNegative);
     m.storage->controlNegativeObjects[0].classNumber = 1;
     m.storage->controlNegativeObjects[1].classNumber = -1;
     form->refillControlNegative();
     EXPECT_EQ(form->NewSeqsList.cell(4, 1), "2");
     // The classification writes "New" for such an object; a refill says the same.
     EXPECT_EQ(form->NewSeqsList.cell(4, 2), "New");
-    form->SetControlClass(2, 2, 0, true);
+    form->SetControlClass(ObjectSetKind::ControlNegative, 2, 0, true);
     EXPECT_EQ(form->NewSeqsList.cell(4, 2), "New");
 }
 
 TEST_F(WorkspaceDisplaysTest, BootstrapEndDropsTheScoresOfItsSubsets) {
     dialogs.choose(folder.write("p.seq", ">a;ACGT\n>b;ACGA\n"));
     form->mmbtnAddSequenciesClick();
-    form->ShowObjectScore(0, 459.56, 0);  // a score of an iteration's subset
+    form->ShowObjectScore(0, 459.56, ScoreGrid::LearnPositive);  // a score of an iteration's subset
     ASSERT_EQ(form->SequencesList.colCount(), 6);
     form->BootstrapFinished();
     EXPECT_EQ(form->SequencesList.colCount(), 5);
