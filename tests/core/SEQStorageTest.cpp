@@ -4,19 +4,12 @@
 #include <limits>
 
 #include "core/SEQStorage.h"
+#include "support/Records.h"
 
 namespace motifora {
 namespace {
 
-std::vector<Sequence> records(std::initializer_list<const char*> texts) {
-    std::vector<Sequence> out;
-    for (const char* t : texts) {
-        Sequence s;
-        s.assign(t, "r", 1);
-        out.push_back(s);
-    }
-    return out;
-}
+using test::records;
 
 TEST(SEQStorage, WholeSequencesPadShorterRecords) {
     auto recs = records({"ACGTACGT", "ACGTACGTAC"});
