@@ -5,15 +5,12 @@
 #include <thread>
 
 #include "FormFixture.h"
+#include "Promoters.h"
 #include "classify/Classificator.h"
 #include "evaluation/Recognition.h"
 
 namespace motifora::testing {
 namespace {
-
-const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
-const std::string kPositive = kExamples + "/promoters_pos.seq";
-const std::string kNegative = kExamples + "/promoters_neg.seq";
 
 class EvaluationProcessTest : public FormFixture {
   protected:

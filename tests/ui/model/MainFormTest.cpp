@@ -3,14 +3,11 @@
 #include <fstream>
 
 #include "FormFixture.h"
+#include "Promoters.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
-
-const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
-const std::string kPositive = kExamples + "/promoters_pos.seq";
-const std::string kNegative = kExamples + "/promoters_neg.seq";
 
 using MainFormTest = FormFixture;
 

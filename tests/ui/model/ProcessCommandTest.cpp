@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "FormFixture.h"
+#include "Promoters.h"
 #include "classify/Classificator.h"
 #include "core/Sequence.h"
 #include "rules/Rule.h"
@@ -15,15 +16,6 @@
 
 namespace motifora::testing {
 namespace {
-
-const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
-const std::string kPositive = kExamples + "/promoters_pos.seq";
-const std::string kNegative = kExamples + "/promoters_neg.seq";
-
-const char* const kSearchEnded = "Процесс поиска закономерностей успешно завершен.";
-const char* const kIdealizationEnded = "Процесс идеализации успешно завершен.";
-const char* const kClassificationEnded =
-    "Процесс классификации контрольной выборки успешно завершен.";
 
 class ProcessCommandTest : public FormFixture {
   protected:

@@ -10,6 +10,7 @@
 
 #include "../../io/ProjectStages.h"
 #include "FormFixture.h"
+#include "Promoters.h"
 #include "io/ProjectFile.h"
 #include "rules/RulesStorage.h"
 #include "support/TempDir.h"
@@ -17,14 +18,6 @@
 namespace motifora::testing {
 namespace {
 
-const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
-const std::string kPositive = kExamples + "/promoters_pos.seq";
-const std::string kNegative = kExamples + "/promoters_neg.seq";
-
-const char* const kSearchEnded = "Процесс поиска закономерностей успешно завершен.";
-const char* const kIdealizationEnded = "Процесс идеализации успешно завершен.";
-const char* const kClassificationEnded =
-    "Процесс классификации контрольной выборки успешно завершен.";
 const char* const kSaveQuestion = "Сохранить текущий проект?";
 const char* const kWriteError = "Ошибка записи в файл:";
 

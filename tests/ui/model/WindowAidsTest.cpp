@@ -7,14 +7,12 @@
 #include <thread>
 
 #include "FormFixture.h"
+#include "Promoters.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
 
 namespace motifora::testing {
 namespace {
-
-const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
-const std::string kPositive = kExamples + "/promoters_pos.seq";
 
 TEST(RecentProjects, NewestFirstWithoutRepeatsAndBounded) {
     std::recursive_mutex mutex;
