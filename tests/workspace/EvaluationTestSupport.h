@@ -132,6 +132,16 @@ class EvaluationFixture : public ::testing::Test {
                 << m.lastLoadError();
         }
     }
+    // Classes on objects 6 wide and three long control sequences: lengths 12 and 15 give 7 + 10
+    // windows, one exactly 6 long gives one more.
+    void prepareLongControls() {
+        load();
+        searchAndIdealize();
+        loadControls({positives[0] + positives[1],
+                      positives[2] + positives[3].substr(0, 3) + positives[4], positives[5]},
+                     {});
+        ASSERT_TRUE(m.longControl);
+    }
     void classify() {
         ASSERT_EQ(m.startClassification(), -1);
         ASSERT_TRUE(waitForEnd(m));

@@ -187,21 +187,10 @@ TEST_F(RecognitionTest, AStoppedOneClassRecognitionCountsNoErrors) {
 }
 
 // Long control sequences: windows of the object width along each sequence.
-class ScanTest : public EvaluationFixture {
-  protected:
-    void prepare() {
-        load();
-        searchAndIdealize();
-        // Lengths 12 and 15 with objects 6 wide: 7 + 10 windows; one exactly 6 long: one more.
-        loadControls({positives[0] + positives[1],
-                      positives[2] + positives[3].substr(0, 3) + positives[4], positives[5]},
-                     {});
-        ASSERT_TRUE(m.longControl);
-    }
-};
+class ScanTest : public EvaluationFixture {};
 
 TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
-    prepare();
+    prepareLongControls();
     EXPECT_EQ(m.ScanRecognition(0), -1);
     ASSERT_EQ(display.positionCounts, std::vector<int32_t>{7 + 10 + 1});
     ASSERT_EQ(m.windowScores.size(), 18u);
@@ -221,7 +210,7 @@ TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
 }
 
 TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
-    prepare();
+    prepareLongControls();
     m.bootstrapActive = true;  // never beside a live worker
     EXPECT_EQ(m.ScanRecognition(0), 2);
     EXPECT_TRUE(display.positionCounts.empty());
@@ -249,7 +238,7 @@ TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
 }
 
 TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
-    prepare();
+    prepareLongControls();
     classify();
     ASSERT_EQ(m.ScanRecognition(0), -1);
     ASSERT_EQ(m.storage->controlNegativeObjectCount, 0);

@@ -14,15 +14,6 @@ bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 class ScanProcessTest : public EvaluationFixture {
   protected:
-    // Classes on objects 6 wide and three long control sequences (7 + 10 + 1 windows).
-    void prepare() {
-        load();
-        searchAndIdealize();
-        loadControls({positives[0] + positives[1],
-                      positives[2] + positives[3].substr(0, 3) + positives[4], positives[5]},
-                     {});
-        ASSERT_TRUE(m.longControl);
-    }
     // Runs a started scan to its end as the window's timer would; returns takeScanResult.
     bool finishScan() {
         EXPECT_TRUE(m.scanStarted);
@@ -32,7 +23,7 @@ class ScanProcessTest : public EvaluationFixture {
 };
 
 TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
-    prepare();
+    prepareLongControls();
     ASSERT_EQ(m.ScanRecognition(0), -1);
     const std::vector<double> direct = m.windowScores;
     ASSERT_EQ(direct.size(), 18u);
@@ -63,7 +54,7 @@ TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
 }
 
 TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {
-    prepare();
+    prepareLongControls();
     ASSERT_EQ(m.ScanRecognition(0), -1);
     const std::vector<double> earlier = m.windowScores;
     ASSERT_GT(m.classCount, 1) << "the case needs two classes";
