@@ -91,20 +91,11 @@ void TMainForm::SetRuleClass(int32_t row, int32_t number) {
 }
 
 void TMainForm::SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number, bool isNew) {
-    Grid* grid = nullptr;
-    switch (sampleSet) {
-        case ObjectSetKind::ControlPositive:
-            grid = &PosCtrlSeqsList;
-            break;
-        case ObjectSetKind::ControlNegative:
-            grid = &NewSeqsList;
-            break;
-        case ObjectSetKind::LearnNegative:
-            grid = &NegSequencesList;
-            break;
-        default:
-            return;
-    }
+    Grid* const grid = sampleSet == ObjectSetKind::ControlPositive   ? &PosCtrlSeqsList
+                       : sampleSet == ObjectSetKind::ControlNegative ? &NewSeqsList
+                       : sampleSet == ObjectSetKind::LearnNegative   ? &NegSequencesList
+                                                                     : nullptr;
+    if (grid == nullptr) return;
     grid->setCell(4, row, isNew ? std::string("New") : std::to_string(number));
 }
 

@@ -135,24 +135,12 @@ void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {
 }
 
 void TMainForm::ShowObjectScore(int32_t i, double s, ScoreGrid grid) {
-    Grid* target = nullptr;
-    switch (grid) {
-        case ScoreGrid::LearnPositive:
-            target = &SequencesList;
-            break;
-        case ScoreGrid::LearnNegative:
-            target = &NegSequencesList;
-            break;
-        case ScoreGrid::ControlPositive:
-            target = &PosCtrlSeqsList;
-            break;
-        case ScoreGrid::ControlNegative:
-            target = &NewSeqsList;
-            break;
-        default:
-            return;
-    }
-    if (i < 0) return;
+    Grid* const target = grid == ScoreGrid::LearnPositive     ? &SequencesList
+                         : grid == ScoreGrid::LearnNegative   ? &NegSequencesList
+                         : grid == ScoreGrid::ControlPositive ? &PosCtrlSeqsList
+                         : grid == ScoreGrid::ControlNegative ? &NewSeqsList
+                                                              : nullptr;
+    if (target == nullptr || i < 0) return;
     target->setCell(5, i + 1, numberFormat.fixed(s, 2));
 }
 
