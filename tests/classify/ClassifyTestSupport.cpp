@@ -39,6 +39,19 @@ std::unique_ptr<Rule> makeRule(SEQStorage& storage, const std::vector<Cond>& con
     return rule;
 }
 
+TinyModel::TinyModel() {
+    storage = makeStorage({"AC", "GT"});
+    std::vector<std::unique_ptr<Rule>> rules;
+    rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
+    store = makeStore(std::move(rules), 2);
+    engine.Setup(storage.get(), store.get(), &classes, 0);
+    auto ideal = std::make_unique<CIdelObject>();
+    ideal->InitEmpty(2, 4);
+    ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
+    classes.push_back(std::move(ideal));
+    engine.idealObjectCount = 1;
+}
+
 std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules, int32_t width) {
     auto store = std::make_unique<RulesStorage>(static_cast<int32_t>(rules.size()) + 1, width);
     // Placed in store order as they are, whatever their Fisher values.

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/Classificator.h"
 #include "core/Display.h"
 #include "core/SEQStorage.h"
 #include "rules/RulesStorage.h"
@@ -33,6 +34,16 @@ std::unique_ptr<Rule> makeRule(SEQStorage& storage, const std::vector<Cond>& con
 
 // A rule store holding `rules` in the given order.
 std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules, int32_t width);
+
+// A model over A, C, G, T with width 2 and the rule "A at position 1 predicts C at position 2"
+// (r = 0.75, w = ln 4); class 1 is {A} {C}.
+struct TinyModel {
+    TinyModel();
+    std::unique_ptr<SEQStorage> storage;
+    std::unique_ptr<RulesStorage> store;
+    IdealObjectArray classes;
+    Classificator engine;
+};
 
 // Random rows over "ACGT" and random rules over them: 1..3 conditions at distinct positions
 // (negative ones too), probabilities drawn from a small set so that equal magnitudes, opposite

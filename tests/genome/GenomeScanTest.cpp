@@ -61,27 +61,6 @@ class GenomeScanTest : public ::testing::Test {
     fs::path folder_;
 };
 
-// A model over A, C, G, T with width 2 and the rule "A at position 1 predicts C at position 2"
-// (r = 0.75, w = ln 4); class 1 is {A} {C}.
-struct TinyModel {
-    TinyModel() {
-        storage = makeStorage({"AC", "GT"});
-        std::vector<std::unique_ptr<Rule>> rules;
-        rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
-        store = makeStore(std::move(rules), 2);
-        engine.Setup(storage.get(), store.get(), &classes, 0);
-        auto ideal = std::make_unique<CIdelObject>();
-        ideal->InitEmpty(2, 4);
-        ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
-        classes.push_back(std::move(ideal));
-        engine.idealObjectCount = 1;
-    }
-    std::unique_ptr<SEQStorage> storage;
-    std::unique_ptr<RulesStorage> store;
-    IdealObjectArray classes;
-    Classificator engine;
-};
-
 TEST_F(GenomeScanTest, HitCoordinatesAndReverseComplementAtRecordEnds) {
     TinyModel model;
     // Forward: "AC" at 0-based 2 only. Reverse complement of GTTGGGT is ACCCAAC: "AC" at its

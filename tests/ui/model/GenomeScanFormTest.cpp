@@ -18,27 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Letters A, C, G, T, width 2, the rule "A at position 1 predicts C at position 2" (w = ln 4)
-// and one class {A} {C}.
-struct TinyModel {
-    TinyModel() {
-        storage = makeStorage({"AC", "GT"});
-        std::vector<std::unique_ptr<Rule>> rules;
-        rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
-        store = makeStore(std::move(rules), 2);
-        engine.Setup(storage.get(), store.get(), &classes, 0);
-        auto ideal = std::make_unique<CIdelObject>();
-        ideal->InitEmpty(2, 4);
-        ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
-        classes.push_back(std::move(ideal));
-        engine.idealObjectCount = 1;
-    }
-    std::unique_ptr<SEQStorage> storage;
-    std::unique_ptr<RulesStorage> store;
-    IdealObjectArray classes;
-    Classificator engine;
-};
-
 class GenomeScanFormTest : public ::testing::Test {
   protected:
     void SetUp() override {

@@ -23,19 +23,7 @@ namespace {
 namespace fs = std::filesystem;
 
 TEST(GenomeScanWindow, StartShowsHitsAndHeaderClicksSort) {
-    // Letters A, C, G, T, width 2, "A at position 1 predicts C at position 2", class {A} {C}.
-    auto storage = makeStorage({"AC", "GT"});
-    std::vector<std::unique_ptr<Rule>> rules;
-    rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
-    auto store = makeStore(std::move(rules), 2);
-    IdealObjectArray classes;
-    Classificator engine;
-    engine.Setup(storage.get(), store.get(), &classes, 0);
-    auto ideal = std::make_unique<CIdelObject>();
-    ideal->InitEmpty(2, 4);
-    ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
-    classes.push_back(std::move(ideal));
-    engine.idealObjectCount = 1;
+    TinyModel model;
 
     const fs::path genome =
         fs::temp_directory_path() / ("motifora-scanwindow-" + std::to_string(::getpid()) + ".fa");
@@ -45,8 +33,8 @@ TEST(GenomeScanWindow, StartShowsHitsAndHeaderClicksSort) {
     form.GenomeEdit.setText(genome.string());
     form.LevelEdit.setText("1");
     form.StrandGroup.setItemIndex(1);
-    GenomeScanWindow window(form,
-                            [&] { return form.Start(engine, storage->codeTable, "tiny.dnp"); });
+    GenomeScanWindow window(
+        form, [&] { return form.Start(model.engine, model.storage->codeTable, "tiny.dnp"); });
     window.tick();
     auto* start = window.findChild<QPushButton*>("StartBtn");
     ASSERT_NE(start, nullptr);
