@@ -243,6 +243,7 @@ bool TMainManager::loadLearnNegative(const std::string& fileName) {
     learnNegative = std::move(records);
     learnNegativeCount = static_cast<int32_t>(learnNegative.size());
     learnNegativeLoaded.store(true);
+    setContrastRules(nullptr);  // found against the negatives just replaced
     return true;
 }
 
@@ -405,6 +406,7 @@ void TMainManager::takeEnd(Process process) {
 void TMainManager::discardRules() {
     purgeRetired();
     retireRules();
+    setContrastRules(nullptr);
 }
 
 void TMainManager::purgeRetired() {

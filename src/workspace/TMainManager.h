@@ -16,6 +16,7 @@
 #include "evaluation/CrossValidation.h"
 #include "evaluation/RandomSequence.h"
 #include "io/ProjectFile.h"
+#include "rules/ContrastSearch.h"
 #include "workspace/WorkerThread.h"
 
 namespace motifora {
@@ -367,6 +368,41 @@ class TMainManager {
     // without classes, or when that sample is not classified.
     std::vector<SequenceScore> controlSequenceScores(SampleKind kind);
 
+    // ---- discriminative regularities (TMainManagerContrast.cpp) ----
+    // What the regularities of the Rules page predict: a letter at a position (the search
+    // above) or the sample of a sequence (positive or negative).
+    enum class RegularityTarget : int32_t { Letters, Samples };
+    std::atomic<RegularityTarget> regularityTarget{RegularityTarget::Letters};
+    // Start code beyond the table: a learning sample is missing (contrastError says why).
+    static constexpr int kContrastRefused = 13;
+    // Starts the discriminative search of the learning positives against the learning
+    // negatives on the worker (running set; pause, resume and stop as for the other processes).
+    // The rules of an earlier search go at once; the new ones arrive when the worker ends, a
+    // stopped run keeping those found so far. Returns -1 started, 13 refused, 2 no thread (also
+    // while another process is live).
+    int startContrastSearch(const ContrastSettings& settings);
+    int pauseContrastSearch();
+    int resumeContrastSearch();
+    int stopContrastSearch();
+    const std::string& contrastError() const { return contrastError_; }
+    // Set from the start until the worker has stored its rules.
+    std::atomic<bool> contrastSearchActive{false};
+    // The discriminative rules of the workspace: found by the last search or read with the
+    // project; null when there are none. Any thread.
+    std::shared_ptr<const ContrastRules> contrastRules() const;
+    void setContrastRules(std::shared_ptr<const ContrastRules> found);
+    // Why the discriminative rules `found` do not belong to the learning samples (their
+    // counts, width or letters differ), or "" when they do.
+    std::string contrastMismatch(const ContrastRules& found) const;
+    // The side file of the project `projectFile`: written when the workspace has discriminative
+    // rules, removed when it has none (a file left from an earlier save would describe other
+    // work). Returns false with `error` naming the file and the reason.
+    bool writeContrastSideFile(const std::string& projectFile, std::string& error) const;
+    // Reads the side file of `projectFile` into the workspace when there is one. Returns "" when
+    // it was read or is absent; otherwise the rules stay empty and the text names the file, the
+    // line and what is wrong (or why the rules do not fit the project's samples).
+    std::string readContrastSideFile(const std::string& projectFile);
+
     // ---- project file (TMainManagerProject.cpp) ----
     // Writes the workspace to `fileName` with the header `settings` and, when not null, the
     // recognition table the control negative grid shows. Returns true and marks the work `saved`
@@ -375,7 +411,9 @@ class TMainManager {
     // failure changes neither the workspace nor an earlier file of that name.
     bool saveProject(const std::string& fileName, const ProjectSettings& settings,
                      const RecognitionTable* recognition);
-    // Reads the project file `fileName` and takes everything read over (takeOverProject).
+    // Reads the project file `fileName` and takes everything read over (takeOverProject), then
+    // its discriminative rules' side file when there is one (readContrastSideFile; a side file
+    // that cannot be used leaves the project opened and `lastContrastFileMessage()` says why).
     // Returns true; false with `lastProjectError()` naming the file, the section and what is
     // wrong, and the workspace exactly as it was.
     bool openProject(const std::string& fileName, OpenedProject& opened);
@@ -392,6 +430,7 @@ class TMainManager {
     // project held the section (maybe with no class).
     bool idealObjectsPresent() const { return !idealObjects.empty(); }
     const std::string& lastProjectError() const { return projectError_; }
+    const std::string& lastContrastFileMessage() const { return contrastFileMessage_; }
 
   private:
     // The bootstrap run on the worker: iterations and their classes until the last or a stop;
@@ -408,6 +447,7 @@ class TMainManager {
     // Releases the iteration's objects.
     void releaseBootstrapIteration();
     void crossValidationBody();
+    void contrastSearchBody();
 
   private:
     // Starts `body` on the worker thread; false when no thread could be made.
@@ -452,6 +492,14 @@ class TMainManager {
     } crossValidationInput_;
     mutable std::mutex crossValidationMutex_;
     std::shared_ptr<const CrossValidationResult> crossValidationResult_;
+    std::string contrastError_;
+    std::string contrastFileMessage_;
+    ContrastSettings contrastSettings_;
+    struct {
+        std::vector<Sequence> positives, negatives;
+    } contrastInput_;
+    mutable std::mutex contrastMutex_;
+    std::shared_ptr<const ContrastRules> contrastRules_;
     std::string loadError_;
     std::vector<std::string> loadWarnings_;
     std::mutex workerErrorMutex_;

@@ -65,6 +65,7 @@ bool TMainManager::saveProject(const std::string& fileName, const ProjectSetting
 
 bool TMainManager::openProject(const std::string& fileName, OpenedProject& opened) {
     projectError_.clear();
+    contrastFileMessage_.clear();
     ProjectData data;
     const IoStatus status = ReadProject(fileName, data);
     if (!status) {
@@ -72,6 +73,7 @@ bool TMainManager::openProject(const std::string& fileName, OpenedProject& opene
         return false;
     }
     takeOverProject(std::move(data), opened);
+    contrastFileMessage_ = readContrastSideFile(fileName);
     return true;
 }
 
@@ -92,6 +94,7 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     storage.reset();
     retiredRules_.clear();
     retiredStorages_.clear();
+    setContrastRules(nullptr);  // the side file, when there is one, is read after
 
     learnPositive = std::move(data.learnPositive);
     learnPositiveCount = static_cast<int32_t>(learnPositive.size());
