@@ -151,6 +151,7 @@ void TMainForm::RefreshViews() {
     refillControlNegative();
     refillLearnNegative();
     refillControlPositive();
+    refillContrastRules();
 }
 
 void TMainForm::ShowMatrixValue(double value, int32_t column, int32_t row) {

@@ -85,7 +85,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
         message("First load postive sampling.", "Error", MessageIcon::Error);
         return;
     }
-    if (mainManager->rules) {
+    if (mainManager->rules || mainManager->contrastRules()) {
         const DialogAnswer answer =
             message(kDataLossQuestion, "Advice", MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return;
@@ -100,6 +100,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
         refillLearnNegative();
         mainManager->discardRules();
         RulesList.clearDataRows();
+        refillContrastRules();
         showNegativeList(true);
         message(withWarnings("Loading of negative sampling is completed successfully.",
                              mainManager->lastLoadWarnings()),

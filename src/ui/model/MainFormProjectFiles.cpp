@@ -150,6 +150,13 @@ bool TMainForm::readProjectFile(const std::string& path, std::string& error) {
         Control1.setEnabled(true);
         refillIdealObjects();
     }
+    // The discriminative rules beside the project: one that cannot be used costs only them.
+    const std::string contrast = m.readContrastSideFile(path);
+    refillContrastRules();
+    if (!contrast.empty())
+        message("The discriminative rules saved beside the project cannot be used: " + contrast +
+                    ".\nThe project itself has been opened; it has no discriminative rules now.",
+                "Message", MessageIcon::Warning);
     return true;
 }
 
@@ -170,6 +177,11 @@ bool TMainForm::writeProjectFile(const std::string& path, std::string& error) {
     }
     if (!m.saveProject(path, settings, withRecognition ? &recognition : nullptr)) {
         error = m.lastProjectError();
+        return false;
+    }
+    // The project's own bytes are written; the discriminative rules go beside them.
+    if (!m.writeContrastSideFile(path, error)) {
+        error = "The project has been saved, but not its discriminative rules: " + error;
         return false;
     }
     return true;

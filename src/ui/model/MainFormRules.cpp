@@ -54,6 +54,7 @@ int32_t rowsAfter(int32_t rows, int32_t more) {
 
 void TMainForm::btnStartSearchRulesClick() {
     if (!mainManager) return;
+    if (samplesChosen()) return startContrastSearch();
     TMainManager& m = *mainManager;
     if (!m.learnPositiveLoaded) {
         message(MOTIFORA_TR("Для поиска закономерностей необходимо закгрузать хотя бы одну "
@@ -140,12 +141,14 @@ void TMainForm::btnStartSearchRulesClick() {
 
 void TMainForm::btnStopSearchRulesClick() {
     if (!mainManager) return;
+    if (samplesChosen()) return stopContrastSearch();
     mainManager->stopRuleSearch();
     StatusBar1.setPanel(1, "");
 }
 
 void TMainForm::btnPauseSearchRulesClick() {
     if (!mainManager) return;
+    if (samplesChosen()) return pauseContrastSearch();
     TMainManager& m = *mainManager;
     // Pausing what does not run would close the gate in front of the next search, and a second
     // pause would bank the same time twice.

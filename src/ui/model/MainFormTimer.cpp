@@ -10,6 +10,7 @@ void TMainForm::SearchingTimerTimer() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
     CrossValForm.Tick();
+    tickContrastSearch();
     const auto elapsed = [this] {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         return formatElapsed(now() - runStartTime + runTimeBefore);

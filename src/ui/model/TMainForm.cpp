@@ -52,6 +52,7 @@ TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
     NewSeqsList.setHeaders(kSequenceHeaders);
     PosCtrlSeqsList.setHeaders(kSequenceHeaders);
     RulesList.setHeaders({"#", "Fisher", "Rule", "CP", "Class №"});
+    ContrastRulesList.setHeaders(contrastGridHeaders());
     IdealizObjectsList.setHeaders({"#", "Length", "Object"});
 }
 
@@ -116,6 +117,7 @@ void TMainForm::ModePageControlChange() {
             ClassesPanel.setVisible(true);
             break;
     }
+    showRulesGridOfMode();
 }
 
 void TMainForm::showNegativeList(bool show) {
@@ -179,6 +181,8 @@ void TMainForm::newWorkspace() {
     mainManager.reset();
     mainManager = std::make_unique<TMainManager>();
     mainManager->setDisplay(this);
+    mainManager->regularityTarget.store(samplesChosen() ? TMainManager::RegularityTarget::Samples
+                                                        : TMainManager::RegularityTarget::Letters);
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         runStartTime = 0.0;
@@ -192,6 +196,7 @@ void TMainForm::newWorkspace() {
     SetIdealObjPopupAuto(false);
     btnHideShowChart.setEnabled(false);
     SaveRecErrBtn.setEnabled(false);
+    forgetContrastSearch();
     clearResultDisplays();
     RefreshViews();
 }

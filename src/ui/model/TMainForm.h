@@ -13,6 +13,7 @@
 #include "core/Translatable.h"
 #include "evaluation/ScanPlaces.h"
 #include "ui/model/BootStrCtrl.h"
+#include "ui/model/ContrastViews.h"
 #include "ui/model/Controls.h"
 #include "ui/model/CrossValForm.h"
 #include "ui/model/Dialogs.h"
@@ -35,7 +36,7 @@ class TMainManager;
 // The handlers are spread over several source files by subject (MainFormLoading.cpp,
 // MainFormRules.cpp, MainFormClasses.cpp, MainFormTimer.cpp, MainFormDisplay.cpp,
 // MainFormProject.cpp, MainFormProjectFiles.cpp, MainFormRecognition.cpp, MainFormErrors.cpp,
-// MainFormBootstrap.cpp).
+// MainFormBootstrap.cpp, MainFormContrast.cpp).
 class TMainForm : public Display {
   public:
     // Returns the current date-time in days (any fixed origin); the elapsed-time labels use it.
@@ -91,6 +92,10 @@ class TMainForm : public Display {
     Button btnStopSearchRules{mutex_, MOTIFORA_TR("Стоп"), false};
     Button btnPauseSearchRules{mutex_, MOTIFORA_TR("Пауза"), false};
     Label TimerLabel{mutex_, ""};
+    // What the page's regularities predict (MainFormContrast.cpp): "letters", the search of
+    // RulesList, or "samples", the discriminative search of ContrastRulesList.
+    RadioGroup RegularitiesGroup{mutex_, "Regularities", {"letters", "samples"}, 0};
+    Button btnContrastMap{mutex_, "Heat Map...", false};
 
     // Objects page
     Label lblTime{mutex_, ""};
@@ -132,6 +137,10 @@ class TMainForm : public Display {
     Grid NegSequencesList{mutex_, 5, 2};
     Label LowerGridLabel{mutex_, "Rules"};
     Grid RulesList{mutex_, 5, 2};
+    // In place of RulesList while "samples" is chosen: the discriminative rules.
+    Grid ContrastRulesList{mutex_, 6, 2};
+    // The heat map window of the discriminative rules (hidden at start).
+    ContrastMapView ContrastMap{mutex_};
     Grid IdealizObjectsList{mutex_, 3, 2};
     Control ClassesPanel{mutex_};
     Label PosCtrlLabel{mutex_, "Positve Control Sequencies"};
@@ -226,6 +235,17 @@ class TMainForm : public Display {
     void btnShiftPositionsRadioClick();
     // Selects one of the two alignment radio buttons (as a click would) and runs its handler.
     void chooseAlignment(bool shiftPositions);
+
+    // ---- discriminative regularities (MainFormContrast.cpp) ----
+    // Chooses item 0 "letters" or 1 "samples" of RegularitiesGroup and shows that mode's grid;
+    // refused (with a message) while a process is live.
+    void RegularitiesGroupClick(int32_t index);
+    bool samplesChosen() const { return RegularitiesGroup.itemIndex() == 1; }
+    // Shows the heat map window.
+    void btnContrastMapClick();
+    // Refills ContrastRulesList, the heat map and btnContrastMap from the workspace's
+    // discriminative rules.
+    void refillContrastRules();
 
     // ---- idealization ----
     void btnStartIdealizationClick();
@@ -414,6 +434,19 @@ class TMainForm : public Display {
     void beginScanDisplay();
     void tickScanDisplay();
     std::vector<bool> scanLockedStates_;
+    // The discriminative search of the Rules page's buttons in "samples"; the tick takes its end
+    // (the commands' enabled states, kept at the start, given back).
+    void startContrastSearch();
+    void pauseContrastSearch();
+    void stopContrastSearch();
+    void tickContrastSearch();
+    // A new workspace: the search of the old one is gone, and the commands only it locked
+    // are free again.
+    void forgetContrastSearch();
+    // Shows RulesList or ContrastRulesList on the Rules page as the mode says.
+    void showRulesGridOfMode();
+    bool contrastRunning_ = false;
+    std::vector<bool> contrastLockedStates_;
     // The windows of the charted scan; empty when the chart shows no scan.
     ScanPlaces scanPlaces_;
 
