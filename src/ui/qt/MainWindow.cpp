@@ -40,6 +40,7 @@
 #include "ui/model/TMainForm.h"
 #include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
+#include "ui/qt/ContrastMapWindow.h"
 #include "ui/qt/CrossValidationWindow.h"
 #include "ui/qt/ErrRecDialog.h"
 #include "ui/qt/GenomeScanWindow.h"
@@ -162,6 +163,7 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     new CrossValidationWindow(
         form_.CrossValForm, binder_,
         [this](const std::function<void()>& handler) { command(handler); }, this);
+    new ContrastMapWindow(form_.ContrastMap, binder_, this);
 
     timer_ = new QTimer(this);
     timer_->setObjectName("SearchingTimer");
@@ -545,6 +547,18 @@ QWidget* MainWindow::buildRulesPage() {
     alignmentLayout->addLayout(frameRow);
     layout->addWidget(alignment);
 
+    // What the regularities predict: a letter (the rules grid) or the sample (the
+    // discriminative rules grid); the heat map of the latter opens beside the window.
+    auto* regularities = new RadioGroupBox(
+        f.RegularitiesGroup, binder_, "RegularitiesGroup",
+        [this, &f](int32_t i) { command([&f, i] { f.RegularitiesGroupClick(i); }); });
+    regularities->item(1)->setToolTip(
+        "Rules that tell the learning positives from the learning negatives");
+    auto* regularitiesLayout = static_cast<QVBoxLayout*>(regularities->layout());
+    regularitiesLayout->addWidget(
+        button(f.btnContrastMap, "btnContrastMap", [&f] { f.btnContrastMapClick(); }));
+    layout->addWidget(regularities);
+
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(button(f.btnStartSearchRules, "btnStartSearchRules",
                               [&f] { f.btnStartSearchRulesClick(); }));
@@ -751,6 +765,7 @@ QWidget* MainWindow::buildDataArea() {
                 command([this, row = current.row() + 1] { form_.RulesListSelect(row); });
             });
     lowerLayout->addWidget(rules, 1);
+    lowerLayout->addWidget(createGridView(f.ContrastRulesList, binder_, "ContrastRulesList", 2), 1);
     idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList", 2);
     idealObjectsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
     idealObjectsView_->setContextMenuPolicy(Qt::CustomContextMenu);
