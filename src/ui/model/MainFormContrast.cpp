@@ -1,7 +1,8 @@
 // The Rules page in "samples": the discriminative search started, paused and stopped with the
 // page's buttons and thresholds, its rules grid and its heat map.
 #include <algorithm>
-#include <initializer_list>
+#include <optional>
+#include <string>
 
 #include "core/Translatable.h"
 #include "rules/RegGenerator.h"
@@ -111,68 +112,16 @@ void TMainForm::startContrastSearch() {
         }
         return;
     }
-    // The page's thresholds, checked in the order and with the messages of the letters search.
-    struct RealSetting {
-        const Edit& edit;
-        const char* notNumber;
-        const char* outOfRange;
-        double value;
+    // The page's thresholds, read and checked as the letters search reads them (its messages,
+    // its separator switch); the frame width does not count here.
+    const SearchSettingsText typed{ConfIntEdit.text(), CPEdit.text(), FinishStorSizeEdit.text(),
+                                   SubBuffersSizeEdit.text(), std::nullopt};
+    SearchSettings read;
+    const auto readReal = [this](const std::string& text, double& value) {
+        return numberFormat.readReal(text, value);
     };
-    RealSetting reals[] = {
-        {ConfIntEdit,
-         MOTIFORA_TR("Задано неверное значение доверительного интервала критерия Фишера."),
-         MOTIFORA_TR(
-             "Неверно задано значение доверительного интервала критерия Фишера, это значение "
-             "должно быть вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения "
-             "0,05  и 0,001"),
-         0.0},
-        {CPEdit,
-         MOTIFORA_TR(
-             "Задано неверное значение порога условной вероятности найденных закономерностей."),
-         MOTIFORA_TR(
-             "Неверно задано значение порога условной вероятности найденных закономерностей. "
-             "Это значение должно быть вещественным и лежать в пределах от 0 до 1."),
-         0.0},
-    };
-    for (RealSetting& s : reals) {
-        if (!numberFormat.readReal(s.edit.text(), s.value)) {
-            message(s.notNumber, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-            return;
-        }
-        if (s.value < 0.0 || s.value > 1.0) {
-            message(s.outOfRange, MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-            return;
-        }
-    }
-    struct IntegerSetting {
-        const Edit& edit;
-        const char* notNumber;
-        const char* outOfRange;
-        int32_t minimum;
-        int32_t value;
-    };
-    IntegerSetting integers[] = {
-        {FinishStorSizeEdit, MOTIFORA_TR("Задано неверное значение размера конечного буфера."),
-         MOTIFORA_TR(
-             "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть "
-             "больше единицы."),
-         2, 0},
-        {SubBuffersSizeEdit, MOTIFORA_TR("Задано неверное значение размера промежуточных буферов."),
-         MOTIFORA_TR(
-             "Неверно задан размер промежуточных буферов. Это значение должено быть целым и "
-             "быть больше нуля."),
-         1, 0},
-    };
-    for (IntegerSetting& s : integers) {
-        if (!NumberFormat::readInteger(s.edit.text(), s.value)) {
-            message(s.notNumber, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-            return;
-        }
-        if (s.value < s.minimum) {
-            message(s.outOfRange, MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-            return;
-        }
-    }
+    if (const auto problem = readSearchSettings(typed, readReal, read))
+        return showSearchProblem(*problem);
     // The search compares whole aligned sequences; windows of a frame have no sample of their own.
     if (btnShiftPositionsRadio.checked()) {
         message(
@@ -182,10 +131,10 @@ void TMainForm::startContrastSearch() {
         return;
     }
     ContrastSettings settings;
-    settings.fisherThreshold = reals[0].value;
-    settings.cpThreshold = reals[1].value;
-    settings.finishBufferSize = integers[0].value;
-    settings.subBufferSize = integers[1].value;
+    settings.fisherThreshold = read.confidence;
+    settings.cpThreshold = read.cpThreshold;
+    settings.finishBufferSize = read.finishBufferSize;
+    settings.subBufferSize = read.subBufferSize;
     settings.threads = m.generator ? m.generator->threadCount : 1;
 
     const int started = m.startContrastSearch(settings);

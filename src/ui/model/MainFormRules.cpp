@@ -91,14 +91,7 @@ void TMainForm::btnStartSearchRulesClick() {
     // checks.
     if (!problem || problem->field > SearchField::FinishBufferSize)
         RulesList.setRowCount(rowsAfter(1, settings.finishBufferSize));
-    if (problem) {
-        const SearchMessage& text = kSearchMessages[static_cast<size_t>(problem->field)];
-        if (problem->fault == SearchFault::NotANumber)
-            message(text.notANumber, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-        else
-            message(text.outOfBounds, MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-        return;
-    }
+    if (problem) return showSearchProblem(*problem);
     const int32_t finishSize = settings.finishBufferSize;
     const int32_t subSize = settings.subBufferSize;
 
@@ -137,6 +130,14 @@ void TMainForm::btnStartSearchRulesClick() {
         runStartTime = now();
         runTimeBefore = 0.0;
     }
+}
+
+void TMainForm::showSearchProblem(const SearchProblem& problem) {
+    const SearchMessage& text = kSearchMessages[static_cast<size_t>(problem.field)];
+    if (problem.fault == SearchFault::NotANumber)
+        message(text.notANumber, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+    else
+        message(text.outOfBounds, MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
 }
 
 void TMainForm::btnStopSearchRulesClick() {

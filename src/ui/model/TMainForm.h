@@ -12,6 +12,7 @@
 #include "core/NumberFormat.h"
 #include "core/Translatable.h"
 #include "evaluation/ScanPlaces.h"
+#include "rules/SearchSettings.h"
 #include "ui/model/BootStrCtrl.h"
 #include "ui/model/ContrastViews.h"
 #include "ui/model/Controls.h"
@@ -235,6 +236,8 @@ class TMainForm : public Display {
     void btnShiftPositionsRadioClick();
     // Selects one of the two alignment radio buttons (as a click would) and runs its handler.
     void chooseAlignment(bool shiftPositions);
+    // The start command's message for a search setting that failed its check.
+    void showSearchProblem(const SearchProblem& problem);
 
     // ---- discriminative regularities (MainFormContrast.cpp) ----
     // Chooses item 0 "letters" or 1 "samples" of RegularitiesGroup and shows that mode's grid;
