@@ -172,14 +172,8 @@ ContrastMapWindow::ContrastMapWindow(ContrastMapView& model, ControlBinder& bind
         explanation->setText(qs(map.legendText));
         explanation->setVisible(map.shown);
         map_->setMap(std::move(map));
-        if (model.visible() == isVisible()) return;
-        if (model.visible()) {
-            show();
-            raise();
-        } else {
-            hide();
-        }
     });
+    binder.bindWindow(model, this);
 }
 
 void ContrastMapWindow::closeEvent(QCloseEvent* event) {
