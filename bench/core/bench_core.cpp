@@ -50,10 +50,9 @@ const SampleFile& sample() {
 
 void BM_ReadSeqFile(benchmark::State& state) {
     std::vector<Sequence> records;
-    std::string error;
     for (auto _ : state) {
-        if (!readSeqFile(sample().path(), records, error)) {
-            state.SkipWithError(error.c_str());
+        if (const Status read = readSeqFile(sample().path(), records); !read) {
+            state.SkipWithError(read.message.c_str());
             return;
         }
         benchmark::DoNotOptimize(records.data());
@@ -65,9 +64,8 @@ BENCHMARK(BM_ReadSeqFile)->Unit(benchmark::kMillisecond);
 
 void BM_BuildWindows(benchmark::State& state) {
     std::vector<Sequence> records;
-    std::string error;
-    if (!readSeqFile(sample().path(), records, error)) {
-        state.SkipWithError(error.c_str());
+    if (const Status read = readSeqFile(sample().path(), records); !read) {
+        state.SkipWithError(read.message.c_str());
         return;
     }
     int64_t objects = 0;

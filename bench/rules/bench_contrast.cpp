@@ -14,8 +14,7 @@ namespace {
 
 std::vector<Sequence> readSample(const std::string& name) {
     std::vector<Sequence> records;
-    std::string error;
-    readSeqFile(std::string(MOTIFORA_EXAMPLES_DIR) + "/" + name, records, error);
+    readSeqFile(std::string(MOTIFORA_EXAMPLES_DIR) + "/" + name, records);
     return records;
 }
 

@@ -24,7 +24,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const SeqReadResult result = parseSeqBuffer(bytes, records.data(), counted);
     check(result.count >= -1 && result.count <= counted);
     if (!result.ok()) {
-        check(!result.error.empty());
+        check(!result.status.message.empty() && !result.status.ok);
         return 0;
     }
     // An accepted file holds exactly the counted records, each with a name and letters of

@@ -48,9 +48,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
     }
     std::vector<Sequence> sample;
-    std::string error;
-    const bool read = readFastaSample(path, sample, error);
-    check(read == error.empty());
+    const Status read = readFastaSample(path, sample);
+    check(read.ok == read.message.empty());
     check(!read || !sample.empty());
     ::unlink(path.c_str());
     return 0;

@@ -11,7 +11,7 @@ using namespace motifora;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProjectData project;
-    const IoStatus status = DecodeProject({data, size}, "fuzz.dnp", project);
+    const Status status = DecodeProject({data, size}, "fuzz.dnp", project);
     if (!status.ok) {
         if (status.message.empty()) __builtin_trap();  // a refusal always says why
         return 0;

@@ -595,7 +595,7 @@ int BatchRun::writeOutputs() {
                 return failWriting("JSON summary", "standard output", "the stream was closed");
             written_.emplace_back("JSON summary", "standard output");
         } else {
-            const IoStatus status = WriteFileAtomically(options_.json, text);
+            const Status status = WriteFileAtomically(options_.json, text);
             if (!status.ok) return failWriting("JSON summary", options_.json, status.message);
             written_.emplace_back("JSON summary", options_.json);
         }

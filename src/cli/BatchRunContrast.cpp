@@ -5,6 +5,7 @@
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
 #include "cli/Interrupt.h"
+#include "core/NumberFormat.h"
 #include "evaluation/ContrastScore.h"
 #include "workspace/TMainManager.h"
 
@@ -14,17 +15,8 @@ namespace {
 
 constexpr size_t kListedRules = 20;  // rules in the report, the JSON and the summary (10)
 
-std::string fixed(double value, int decimals) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
-
-std::string scientific(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.3e", value);
-    return text;
-}
+std::string fixed(double value, int decimals) { return printfFixed(value, decimals); }
+std::string scientific(double value) { return printfScientific(value, 3); }
 
 }  // namespace
 

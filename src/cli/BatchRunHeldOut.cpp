@@ -171,12 +171,12 @@ int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
     if (contrastRules_ && !options_.save.empty()) {
         // The project keeps its own bytes; the discriminative rules go beside it.
         const std::string path = ContrastSideFileName(options_.save);
-        const IoStatus status = WriteContrastRules(path, *contrastRules_);
+        const Status status = WriteContrastRules(path, *contrastRules_);
         if (!status.ok) return fail(kExitOutputFailed, status.message);
         written_.emplace_back("discriminative rules", path);
     }
     if (!options_.scores.empty()) {
-        const IoStatus status = WriteFileAtomically(options_.scores, scoresTsv(rows));
+        const Status status = WriteFileAtomically(options_.scores, scoresTsv(rows));
         if (!status.ok) return fail(kExitOutputFailed, status.message);
         written_.emplace_back("score table", options_.scores);
     }
@@ -198,7 +198,7 @@ int BatchRun::writeHeldOutOutputs(nlohmann::ordered_json* summary) {
         const ContrastReport contrast = contrastReport();
         if (contrastRules_) data.contrast = &contrast;
         const std::string path = WithExtension(options_.evaluationReport, ".html");
-        const IoStatus status = WriteEvaluationReport(path, data);
+        const Status status = WriteEvaluationReport(path, data);
         if (!status.ok) return fail(kExitOutputFailed, status.message);
         written_.emplace_back("evaluation report", path);
     }

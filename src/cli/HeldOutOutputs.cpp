@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdio>
 
+#include "core/NumberFormat.h"
+
 namespace motifora {
 
 namespace {
@@ -17,11 +19,7 @@ std::string number(double value) {
     return text;
 }
 
-std::string fixed(double value, int decimals) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
-}
+std::string fixed(double value, int decimals) { return printfFixed(value, decimals); }
 
 // JSON has no infinity or not-a-number: those become null.
 nlohmann::ordered_json jsonNumber(double value) {

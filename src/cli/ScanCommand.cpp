@@ -138,7 +138,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     }
 
     ProjectData project;
-    const IoStatus read = ReadProject(options.model, project);
+    const Status read = ReadProject(options.model, project);
     if (!read) return refuse(read.message, kExitInputRefused);
     if (!project.storage || !project.rules || project.classCount <= 0) {
         return refuse(options.model +
@@ -194,7 +194,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
 
     TrackWriter tracks;
     const std::string modelName = std::filesystem::path(options.model).filename().string();
-    const IoStatus opened = tracks.Open(options.bed, options.bedGraph, modelName, settings);
+    const Status opened = tracks.Open(options.bed, options.bedGraph, modelName, settings);
     if (!opened) return refuse(opened.message, kExitOutputFailed);
     const auto started = std::chrono::steady_clock::now();
     auto shown = started;
@@ -219,7 +219,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         return refuse(error, kExitInputRefused);
     }
     if (!options.quiet) showProgress(scanner.Totals());
-    const IoStatus written = tracks.Finish();
+    const Status written = tracks.Finish();
     if (!written) return refuse(written.message, kExitOutputFailed);
     const ScanTotals& totals = scanner.Totals();
     out << "Scanned " << totals.records << " records, " << totals.letters

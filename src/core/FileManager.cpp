@@ -30,12 +30,9 @@ const char* kindOf(mode_t mode) {
     return "not a regular file";
 }
 
-// Reads the whole regular file at `path`, never more than the size it had when opened.
-// Returns false with `error` set when it does not exist or cannot be opened, is a folder, a
-// device, a pipe or a socket (such a thing may never end), is larger than kSeqMaxFileBytes, or
-// cannot be read.
-bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
-    bytes.clear();
+// True when `path` names a regular file (through links); false with `error` saying what it is
+// instead: missing or unreadable, a folder, a device, a pipe or a socket.
+bool isRegularFile(const std::string& path, std::string& error) {
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         error = "cannot open \"" + path + "\": " + systemReason(errno);
@@ -50,6 +47,17 @@ bool readFileBytes(const std::string& path, std::string& bytes, std::string& err
                 ", not a sequence file; only regular files are read";
         return false;
     }
+    return true;
+}
+
+// Reads the whole regular file at `path`, never more than the size it had when opened.
+// Returns false with `error` set when it does not exist or cannot be opened, is a folder, a
+// device, a pipe or a socket (such a thing may never end), is larger than kSeqMaxFileBytes, or
+// cannot be read.
+bool readFileBytes(const std::string& path, std::string& bytes, std::string& error) {
+    bytes.clear();
+    struct stat info {};
+    if (!isRegularFile(path, error)) return false;
     // O_NONBLOCK: should the name have been replaced by a pipe since, the open does not wait.
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
@@ -163,10 +171,9 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
 
     auto fail = [&](int record, int faultLine, std::string what) {
         result.count = -1;
-        result.record = record;
-        result.line = faultLine;
         const std::string where = at(record, faultLine);
-        result.error = where.empty() ? what : where + ": " + what;
+        result.status =
+            Status::failure(where.empty() ? what : where + ": " + what, {}, faultLine, record);
         return result;
     };
     auto warn = [&](std::string text) {
@@ -305,18 +312,16 @@ bool isSeqExtension(std::string_view extension) {
     return true;
 }
 
-bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::string& error,
-                 std::vector<std::string>* warnings) {
+Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
+                   std::vector<std::string>* warnings) {
     records.clear();
-    error.clear();
     if (warnings != nullptr) warnings->clear();
     // The name is judged before anything is read: a device such as /dev/zero never ends.
-    if (!isSeqExtension(extensionOf(path))) {
-        error = "\"" + path + "\" is not a sequence file: its name must end in \".seq\"";
-        return false;
-    }
-    std::string bytes;
-    if (!readFileBytes(path, bytes, error)) return false;
+    if (!isSeqExtension(extensionOf(path)))
+        return Status::failure(
+            "\"" + path + "\" is not a sequence file: its name must end in \".seq\"", path);
+    std::string bytes, error;
+    if (!readFileBytes(path, bytes, error)) return Status::failure(error, path);
     // One read of the bytes serves both the count and the parse, so they always agree.
     // The records grow as they are read rather than being allocated by the count first, so
     // that a file of many empty records fails without a large allocation.
@@ -327,18 +332,17 @@ bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::s
             read.emplace_back();
             read.back().assign(text, name, 1);
         });
-    if (!result.ok()) {
-        error = "\"" + path + "\", " + result.error;
-        return false;
-    }
-    if (result.count == 0) {
-        error = "\"" + path + "\" holds no records: " + noRecordsReason(bytes) +
-                " (a record is a line beginning with \">\", a name, \";\" and the letters)";
-        return false;
-    }
+    if (!result.ok())
+        return Status::failure("\"" + path + "\", " + result.status.message, path,
+                               result.status.line, result.status.record);
+    if (result.count == 0)
+        return Status::failure(
+            "\"" + path + "\" holds no records: " + noRecordsReason(bytes) +
+                " (a record is a line beginning with \">\", a name, \";\" and the letters)",
+            path);
     records = std::move(read);  // as many as counted: every '>' of an accepted file begins a line
     if (warnings != nullptr) *warnings = std::move(result.warnings);
-    return true;
+    return Status::success();
 }
 
 FileManager::~FileManager() { closeStream(); }
@@ -362,20 +366,7 @@ bool FileManager::open(const std::string& name, int openMode) {
     closeStream();
     // Only a regular file is opened: a device or a pipe might never end, and opening a pipe
     // waits for a writer.
-    struct stat info {};
-    if (::stat(name.c_str(), &info) != 0) {
-        error_ = "cannot open \"" + name + "\": " + systemReason(errno);
-        return false;
-    }
-    if (S_ISDIR(info.st_mode)) {
-        error_ = "\"" + name + "\" is a folder, not a sequence file";
-        return false;
-    }
-    if (!S_ISREG(info.st_mode)) {
-        error_ = "\"" + name + "\" is " + kindOf(info.st_mode) +
-                 ", not a sequence file; only regular files are read";
-        return false;
-    }
+    if (!isRegularFile(name, error_)) return false;
     stream = std::fopen(name.c_str(), "r");
     if (stream == nullptr) {
         error_ = "cannot open \"" + name + "\": " + systemReason(errno);
@@ -414,24 +405,24 @@ int FileManager::readSequences(Sequence* records, int offset, int capacity) {
     lastRead_ = SeqReadResult{};
     if (!isSeqExtension(extension)) {
         error_ = "\"" + fileName + "\" is not a sequence file: its name must end in \".seq\"";
-        lastRead_.error = error_;
+        lastRead_.status = Status::failure(error_, fileName);
         return 0;
     }
     if (records == nullptr || offset < 0) {
         error_ = "\"" + fileName + "\": no records to read into";
         lastRead_.count = -1;
-        lastRead_.error = error_;
+        lastRead_.status = Status::failure(error_, fileName);
         return -1;
     }
     std::string bytes;
     if (!slurp(bytes)) {
         lastRead_.count = -1;
-        lastRead_.error = error_;
+        lastRead_.status = Status::failure(error_, fileName);
         return -1;
     }
     const int room = capacity - offset;
     lastRead_ = parseSeqBuffer(bytes, room > 0 ? records + offset : nullptr, std::max(room, 0));
-    if (!lastRead_.ok()) error_ = "\"" + fileName + "\", " + lastRead_.error;
+    if (!lastRead_.ok()) error_ = "\"" + fileName + "\", " + lastRead_.status.message;
     return lastRead_.count;
 }
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "core/Sequence.h"
+#include "core/Status.h"
 
 namespace motifora {
 
@@ -20,10 +21,10 @@ inline constexpr int kSeqLineBuffer = 1023;
 
 // The outcome of reading a sequence file or buffer.
 struct SeqReadResult {
-    int count = 0;      // records stored, or -1 on a format error
-    std::string error;  // what is wrong, for the user; empty on success
-    int line = 0;       // 1-based line of the fault; 0 when none or not tied to a line
-    int record = 0;     // 1-based record of the fault; 0 when none
+    int count = 0;  // records stored, or -1 on a format error
+    // On a format error what is wrong, for the user, with the 1-based line and record of the
+    // fault (0 when none or not tied to one); success otherwise.
+    Status status;
     // What the user may want to know of a file that was read: lines before the first ">"
     // that were ignored, names or sequences cut at 1023 characters.
     std::vector<std::string> warnings;
@@ -38,7 +39,7 @@ int countSeqRecords(std::string_view bytes);
 
 // Parses sequence-file bytes into records[0], records[1], ... (at most `capacity` records).
 // Characters before the first ">" belong to no record and are skipped (with a warning).
-// Returns the number of records stored, or count -1 with `error`, `line` and `record` set when
+// Returns the number of records stored, or count -1 with the status saying what and where when
 // the bytes break the format: an empty name (">" followed by ";", or a name of characters that
 // are all dropped), a record without letters, a first record without ";", a ">" that is not the
 // first character of its line, or more records than `capacity`. On failure the records stored
@@ -46,15 +47,15 @@ int countSeqRecords(std::string_view bytes);
 // treated as capacity 0.
 SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity);
 
-// Reads, counts and parses a whole ".seq" file into `records` (replaced). Returns true when the
-// file holds at least one record. On failure returns false, leaves `records` empty and puts a
-// message naming the file, the record or line and the fault into `error`. Fails too when the
+// Reads, counts and parses a whole ".seq" file into `records` (replaced). Succeeds when the
+// file holds at least one record. On failure leaves `records` empty and says in the status's
+// message which file, which record or line and what is wrong. Fails too when the
 // extension is not ".seq" (any case; judged before anything is read), when the file is not a
 // regular file (a folder, device, pipe or socket) or larger than kSeqMaxFileBytes, cannot be
 // opened or read, or holds no record (empty, only blanks or zero bytes, or no ">").
 // `warnings`, when given, receives the reader's warnings.
-bool readSeqFile(const std::string& path, std::vector<Sequence>& records, std::string& error,
-                 std::vector<std::string>* warnings = nullptr);
+Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
+                   std::vector<std::string>* warnings = nullptr);
 
 // True when the extension (from the last "." on) is ".seq" without regard to case.
 bool isSeqExtension(std::string_view extension);

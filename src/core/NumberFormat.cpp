@@ -4,6 +4,7 @@
 #include <charconv>
 #include <clocale>
 #include <cmath>
+#include <cstdio>
 #include <system_error>
 
 namespace motifora {
@@ -250,6 +251,18 @@ bool NumberFormat::readInteger(std::string_view text, int32_t& value) {
     if (res.ec != std::errc() || res.ptr != text.data() + text.size()) return false;
     value = parsed;
     return true;
+}
+
+std::string printfFixed(double value, int decimals) {
+    char text[400];  // the largest double has 309 digits before the point
+    std::snprintf(text, sizeof text, "%.*f", decimals, value);
+    return text;
+}
+
+std::string printfScientific(double value, int decimals) {
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*e", decimals, value);
+    return text;
 }
 
 }  // namespace motifora

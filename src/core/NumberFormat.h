@@ -68,4 +68,9 @@ class NumberFormat {
     std::atomic<char> separator_;
 };
 
+// printf's own "%.*f" and "%.*e" texts (full stop, the C library's rounding), for the outputs
+// that are read by programs rather than typed into the window: summaries, reports, tables.
+std::string printfFixed(double value, int decimals);
+std::string printfScientific(double value, int decimals);
+
 }  // namespace motifora

@@ -5,36 +5,7 @@
 #include <cmath>
 #include <limits>
 
-#include "core/WorkerPool.h"
-#include "evaluation/FoldSplit.h"
-
 namespace motifora {
-
-namespace {
-
-std::vector<Sequence> pick(const std::vector<Sequence>& records,
-                           const std::vector<int32_t>& indexes) {
-    std::vector<Sequence> picked;
-    picked.reserve(indexes.size());
-    for (int32_t i : indexes) picked.push_back(records[static_cast<size_t>(i)]);
-    return picked;
-}
-
-struct FoldOutcome {
-    bool complete = false;
-    int32_t rules = 0;
-    std::vector<double> positives;
-    std::vector<double> negatives;
-};
-
-void setStage(CrossValidationProgress::Fold* p, FoldStage stage, int32_t steps) {
-    if (p == nullptr) return;
-    p->stage.store(static_cast<int32_t>(stage));
-    p->step.store(0);
-    p->steps.store(steps);
-}
-
-}  // namespace
 
 double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
     const int32_t alphabet = rules.letters.size();
@@ -202,79 +173,53 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
                                             RunControl* control, CrossValidationProgress* progress,
                                             const ContrastTuning* tuning,
                                             std::vector<ContrastChoice>* choices) {
-    CrossValidationResult result;
-    result.settings = settings;
-    const auto p = static_cast<int32_t>(positives.size());
-    const auto n = static_cast<int32_t>(negatives.size());
-    if (!crossValidationRefusal(settings, p, n).empty()) return result;
-    const int32_t k = settings.folds;
-    const FoldAssignment split = stratifiedFolds(p, n, k, settings.seed);
-    if (progress != nullptr) progress->reset(k);
-    std::vector<FoldOutcome> outcomes(static_cast<size_t>(k));
-    std::vector<ContrastChoice> chosen(static_cast<size_t>(k));
-    auto fold = [&](int32_t f) {
-        CrossValidationProgress::Fold* foldProgress = progress ? &progress->fold(f) : nullptr;
-        FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
-        setStage(foldProgress, FoldStage::kSearching, 1);
-        const auto trainPositives = pick(positives, indexesOutsideFold(split.positiveFold, f));
-        const auto trainNegatives = pick(negatives, indexesOutsideFold(split.negativeFold, f));
-        ContrastSettings search = contrastSettingsOf(settings);
-        ContrastChoice& choice = chosen[static_cast<size_t>(f)];
-        choice.cpThreshold = search.cpThreshold;
-        choice.subBufferSize = search.subBufferSize;
-        choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
-        if (tuning != nullptr &&
-            crossValidationRefusal(settings, static_cast<int32_t>(trainPositives.size()),
-                                   static_cast<int32_t>(trainNegatives.size()))
-                .empty()) {
-            choice =
-                chooseContrastSettings(trainPositives, trainNegatives, settings, *tuning, control);
-            search.cpThreshold = choice.cpThreshold;
-            search.subBufferSize = choice.subBufferSize;
-        }
-        const ContrastRules rules =
-            searchContrastRules(trainPositives, trainNegatives, search, control);
-        if (rules.complete && (control == nullptr || control->gate())) {
-            const auto heldPositives = pick(positives, indexesInFold(split.positiveFold, f));
-            const auto heldNegatives = pick(negatives, indexesInFold(split.negativeFold, f));
-            setStage(foldProgress, FoldStage::kScoring,
-                     static_cast<int32_t>(heldPositives.size() + heldNegatives.size()));
-            outcome.rules = static_cast<int32_t>(rules.rules.size());
-            outcome.positives = contrastScores(rules, heldPositives);
-            outcome.negatives = contrastScores(rules, heldNegatives);
-            if (choice.calibration.fitted) {
-                for (double& v : outcome.positives) v = choice.calibration.probability(v);
-                for (double& v : outcome.negatives) v = choice.calibration.probability(v);
-            }
-            outcome.complete = true;
-        }
-        if (foldProgress != nullptr)
-            foldProgress->stage.store(
-                static_cast<int32_t>(outcome.complete ? FoldStage::kDone : FoldStage::kStopped));
-    };
-    WorkerPool pool(std::min(WorkerPool::threadsFor(settings.threads), k));
-    pool.forEach(static_cast<size_t>(k), [&](size_t f) { fold(static_cast<int32_t>(f)); });
-    for (const FoldOutcome& outcome : outcomes) {
-        if (!outcome.complete) return result;
-    }
-    if (choices != nullptr) *choices = chosen;
-
-    placeHeldOutSequences(result, split, [&](bool positive, int32_t f, size_t index) {
-        const FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
+    std::vector<ContrastChoice> chosen(static_cast<size_t>(std::max(settings.folds, 0)));
+    auto heldOut = [](double value) {
         SequenceScore score;
         score.assignedClass = -1;
         score.bestClass = -1;
         score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
-        score.bestScore = positive ? outcome.positives[index] : outcome.negatives[index];
+        score.bestScore = value;
         return score;
-    });
-    result.folds.resize(static_cast<size_t>(k));
-    for (int32_t f = 0; f < k; ++f) {
-        result.folds[static_cast<size_t>(f)].rules = outcomes[static_cast<size_t>(f)].rules;
-        result.folds[static_cast<size_t>(f)].classes = 0;
-    }
-    result.complete = true;
-    summarizeCrossValidation(result);
+    };
+    CrossValidationResult result = runCrossValidationFolds(
+        positives, negatives, settings, progress,
+        [&](const FoldSamples& s, CrossValidationProgress::Fold* foldProgress) {
+            FoldScores outcome;
+            setFoldStage(foldProgress, FoldStage::kSearching, 1);
+            ContrastSettings search = contrastSettingsOf(settings);
+            ContrastChoice& choice = chosen[static_cast<size_t>(s.fold)];
+            choice.cpThreshold = search.cpThreshold;
+            choice.subBufferSize = search.subBufferSize;
+            choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
+            if (tuning != nullptr &&
+                crossValidationRefusal(settings, static_cast<int32_t>(s.trainPositives.size()),
+                                       static_cast<int32_t>(s.trainNegatives.size()))
+                    .empty()) {
+                choice = chooseContrastSettings(s.trainPositives, s.trainNegatives, settings,
+                                                *tuning, control);
+                search.cpThreshold = choice.cpThreshold;
+                search.subBufferSize = choice.subBufferSize;
+            }
+            const ContrastRules rules =
+                searchContrastRules(s.trainPositives, s.trainNegatives, search, control);
+            if (!rules.complete || (control != nullptr && !control->gate())) return outcome;
+            setFoldStage(foldProgress, FoldStage::kScoring,
+                         static_cast<int32_t>(s.heldPositives.size() + s.heldNegatives.size()));
+            outcome.rules = static_cast<int32_t>(rules.rules.size());
+            auto score = [&](const std::vector<Sequence>& held) {
+                std::vector<SequenceScore> scores;
+                for (double v : contrastScores(rules, held))
+                    scores.push_back(
+                        heldOut(choice.calibration.fitted ? choice.calibration.probability(v) : v));
+                return scores;
+            };
+            outcome.positives = score(s.heldPositives);
+            outcome.negatives = score(s.heldNegatives);
+            outcome.complete = true;
+            return outcome;
+        });
+    if (result.complete && choices != nullptr) *choices = chosen;
     return result;
 }
 

@@ -26,32 +26,17 @@ std::vector<Sequence> pick(const std::vector<Sequence>& records,
 
 bool going(RunControl* control) { return control == nullptr || control->gate(); }
 
-struct FoldOutcome {
-    bool complete = false;
-    int32_t rules = 0;
-    int32_t classes = 0;
-    std::vector<SequenceScore> positives;  // in the order of the fold's held-out positives
-    std::vector<SequenceScore> negatives;
-};
-
-void setStage(CrossValidationProgress::Fold* p, FoldStage stage, int32_t steps) {
-    if (p == nullptr) return;
-    p->stage.store(static_cast<int32_t>(stage));
-    p->step.store(0);
-    p->steps.store(steps);
-}
-
 void setStep(CrossValidationProgress::Fold* p, int32_t step) {
     if (p != nullptr) p->step.store(step);
 }
 
-FoldOutcome runFold(const std::vector<Sequence>& trainPositives,
-                    const std::vector<Sequence>& trainNegatives,
-                    const std::vector<Sequence>& heldPositives,
-                    const std::vector<Sequence>& heldNegatives,
-                    const CrossValidationSettings& settings, RunControl* control,
-                    CrossValidationProgress::Fold* progress) {
-    FoldOutcome outcome;
+FoldScores runFold(const std::vector<Sequence>& trainPositives,
+                   const std::vector<Sequence>& trainNegatives,
+                   const std::vector<Sequence>& heldPositives,
+                   const std::vector<Sequence>& heldNegatives,
+                   const CrossValidationSettings& settings, RunControl* control,
+                   CrossValidationProgress::Fold* progress) {
+    FoldScores outcome;
     const auto count = [](const std::vector<Sequence>& v) {
         return static_cast<int32_t>(v.size());
     };
@@ -66,7 +51,7 @@ FoldOutcome runFold(const std::vector<Sequence>& trainPositives,
     generator.Init(&searchObjects, &rules, settings.subBufferSize, settings.confidenceLevel,
                    settings.cpThreshold);
     const int32_t width = searchObjects.learnObjectCount > 0 ? searchObjects.width : 0;
-    setStage(progress, FoldStage::kSearching, width);
+    setFoldStage(progress, FoldStage::kSearching, width);
     for (int32_t target = 0; target < width; ++target) {
         setStep(progress, target);
         generator.SetTarget(target);
@@ -90,7 +75,7 @@ FoldOutcome runFold(const std::vector<Sequence>& trainPositives,
     if (rules.Count() > 0) {
         if (settings.idealizationSource == 0) {
             const int32_t n = objects.learnObjectCount;
-            setStage(progress, FoldStage::kIdealizing, n);
+            setFoldStage(progress, FoldStage::kIdealizing, n);
             for (int32_t j = 0; j < n; ++j) {
                 setStep(progress, j);
                 if (!going(control)) return outcome;
@@ -99,7 +84,7 @@ FoldOutcome runFold(const std::vector<Sequence>& trainPositives,
             }
         } else {
             const int32_t r = rules.Count();
-            setStage(progress, FoldStage::kIdealizing, r);
+            setFoldStage(progress, FoldStage::kIdealizing, r);
             for (int32_t i = 0; i < r; ++i) {
                 setStep(progress, i);
                 if (!going(control)) return outcome;
@@ -113,7 +98,7 @@ FoldOutcome runFold(const std::vector<Sequence>& trainPositives,
     const std::vector<ClassNorm> norms =
         classNorms(scorer, objects.negativeObjects.data(), objects.negativeObjectCount);
     const int32_t heldOut = objects.controlPositiveObjectCount + objects.controlNegativeObjectCount;
-    setStage(progress, FoldStage::kScoring, heldOut);
+    setFoldStage(progress, FoldStage::kScoring, heldOut);
     int32_t done = 0;
     for (int32_t i = 0; i < objects.controlPositiveObjectCount; ++i) {
         setStep(progress, done++);
@@ -171,10 +156,18 @@ std::string crossValidationRefusal(const CrossValidationSettings& settings, int3
     return {};
 }
 
-CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
-                                    const std::vector<Sequence>& negatives,
-                                    const CrossValidationSettings& settings, RunControl* control,
-                                    CrossValidationProgress* progress) {
+void setFoldStage(CrossValidationProgress::Fold* fold, FoldStage stage, int32_t steps) {
+    if (fold == nullptr) return;
+    fold->stage.store(static_cast<int32_t>(stage));
+    fold->step.store(0);
+    fold->steps.store(steps);
+}
+
+CrossValidationResult runCrossValidationFolds(const std::vector<Sequence>& positives,
+                                              const std::vector<Sequence>& negatives,
+                                              const CrossValidationSettings& settings,
+                                              CrossValidationProgress* progress,
+                                              const FoldRunner& runFold) {
     CrossValidationResult result;
     result.settings = settings;
     const auto p = static_cast<int32_t>(positives.size());
@@ -184,14 +177,16 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
     const FoldAssignment split = stratifiedFolds(p, n, k, settings.seed);
     if (progress != nullptr) progress->reset(k);
 
-    std::vector<FoldOutcome> outcomes(static_cast<size_t>(k));
+    std::vector<FoldScores> outcomes(static_cast<size_t>(k));
     auto fold = [&](int32_t f) {
         CrossValidationProgress::Fold* foldProgress = progress ? &progress->fold(f) : nullptr;
-        FoldOutcome outcome = runFold(pick(positives, indexesOutsideFold(split.positiveFold, f)),
-                                      pick(negatives, indexesOutsideFold(split.negativeFold, f)),
-                                      pick(positives, indexesInFold(split.positiveFold, f)),
-                                      pick(negatives, indexesInFold(split.negativeFold, f)),
-                                      settings, control, foldProgress);
+        FoldSamples samples;
+        samples.fold = f;
+        samples.trainPositives = pick(positives, indexesOutsideFold(split.positiveFold, f));
+        samples.trainNegatives = pick(negatives, indexesOutsideFold(split.negativeFold, f));
+        samples.heldPositives = pick(positives, indexesInFold(split.positiveFold, f));
+        samples.heldNegatives = pick(negatives, indexesInFold(split.negativeFold, f));
+        FoldScores outcome = runFold(samples, foldProgress);
         if (foldProgress != nullptr)
             foldProgress->stage.store(
                 static_cast<int32_t>(outcome.complete ? FoldStage::kDone : FoldStage::kStopped));
@@ -199,14 +194,24 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
     };
     WorkerPool pool(std::min(WorkerPool::threadsFor(settings.threads), k));
     pool.forEach(static_cast<size_t>(k), [&](size_t f) { fold(static_cast<int32_t>(f)); });
-    for (const FoldOutcome& outcome : outcomes) {
+    for (const FoldScores& outcome : outcomes) {
         if (!outcome.complete) return result;
     }
 
-    placeHeldOutSequences(result, split, [&](bool positive, int32_t f, size_t index) {
-        const FoldOutcome& outcome = outcomes[static_cast<size_t>(f)];
-        return positive ? outcome.positives[index] : outcome.negatives[index];
-    });
+    // Held-out records keep their record order within their fold.
+    result.sequences.resize(static_cast<size_t>(p + n));
+    std::vector<size_t> nextPositive(static_cast<size_t>(k), 0),
+        nextNegative(static_cast<size_t>(k), 0);
+    for (int32_t i = 0; i < p + n; ++i) {
+        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
+        s.positive = i < p;
+        s.record = s.positive ? i : i - p;
+        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
+                            : split.negativeFold[static_cast<size_t>(s.record)];
+        const FoldScores& outcome = outcomes[static_cast<size_t>(s.fold)];
+        size_t& next = (s.positive ? nextPositive : nextNegative)[static_cast<size_t>(s.fold)];
+        s.score = (s.positive ? outcome.positives : outcome.negatives)[next++];
+    }
     result.folds.resize(static_cast<size_t>(k));
     for (int32_t f = 0; f < k; ++f) {
         result.folds[static_cast<size_t>(f)].rules = outcomes[static_cast<size_t>(f)].rules;
@@ -217,23 +222,16 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
     return result;
 }
 
-void placeHeldOutSequences(
-    CrossValidationResult& result, const FoldAssignment& split,
-    const std::function<SequenceScore(bool positive, int32_t fold, size_t index)>& heldOut) {
-    const auto p = static_cast<int32_t>(split.positiveFold.size());
-    const auto n = static_cast<int32_t>(split.negativeFold.size());
-    result.sequences.resize(static_cast<size_t>(p + n));
-    std::vector<size_t> nextPositive(static_cast<size_t>(split.folds), 0),
-        nextNegative(static_cast<size_t>(split.folds), 0);
-    for (int32_t i = 0; i < p + n; ++i) {
-        HeldOutSequence& s = result.sequences[static_cast<size_t>(i)];
-        s.positive = i < p;
-        s.record = s.positive ? i : i - p;
-        s.fold = s.positive ? split.positiveFold[static_cast<size_t>(s.record)]
-                            : split.negativeFold[static_cast<size_t>(s.record)];
-        std::vector<size_t>& next = s.positive ? nextPositive : nextNegative;
-        s.score = heldOut(s.positive, s.fold, next[static_cast<size_t>(s.fold)]++);
-    }
+CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
+                                    const std::vector<Sequence>& negatives,
+                                    const CrossValidationSettings& settings, RunControl* control,
+                                    CrossValidationProgress* progress) {
+    return runCrossValidationFolds(
+        positives, negatives, settings, progress,
+        [&](const FoldSamples& s, CrossValidationProgress::Fold* foldProgress) {
+            return runFold(s.trainPositives, s.trainNegatives, s.heldPositives, s.heldNegatives,
+                           settings, control, foldProgress);
+        });
 }
 
 void summarizeCrossValidation(CrossValidationResult& result) {

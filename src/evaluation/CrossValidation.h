@@ -72,6 +72,9 @@ class CrossValidationProgress {
     int32_t count_ = 0;
 };
 
+// Puts `fold` (may be null) at the start of `stage` of `steps` steps.
+void setFoldStage(CrossValidationProgress::Fold* fold, FoldStage stage, int32_t steps);
+
 // One held-out sequence: the sample (true learning positive, false learning negative), its
 // record index there, its fold and its scores from the classes of the other folds.
 struct HeldOutSequence {
@@ -118,11 +121,35 @@ CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
 // Pools per-sequence results already computed (fold, label, score) into the figures of a result
 // with `settings`' level rule: pooled and per-fold AUC, curves, histogram, level and errors.
 void summarizeCrossValidation(CrossValidationResult& result);
-// Fills result.sequences with every record of `split` (the positives, then the negatives), each
-// with its fold and the score heldOut(positive, fold, index): the index-th held-out record of its
-// sample in that fold, held-out records being kept in record order within their fold.
-void placeHeldOutSequences(
-    CrossValidationResult& result, const FoldAssignment& split,
-    const std::function<SequenceScore(bool positive, int32_t fold, size_t index)>& heldOut);
+// One fold's sequences: its training sequences (the other folds) and its held-out ones, each in
+// record order.
+struct FoldSamples {
+    int32_t fold = 0;
+    std::vector<Sequence> trainPositives, trainNegatives;
+    std::vector<Sequence> heldPositives, heldNegatives;
+};
+// What a fold gives back: whether it ran to the end, the rules and classes it found and the
+// scores of its held-out positives and negatives, in the order of FoldSamples.
+struct FoldScores {
+    bool complete = false;
+    int32_t rules = 0;
+    int32_t classes = 0;
+    std::vector<SequenceScore> positives;
+    std::vector<SequenceScore> negatives;
+};
+using FoldRunner =
+    std::function<FoldScores(const FoldSamples& samples, CrossValidationProgress::Fold* progress)>;
+
+// The frame every cross-validation shares: refuses what crossValidationRefusal refuses, splits
+// the records into settings.folds stratified folds (settings.seed), runs `runFold` on every fold
+// at once on up to settings.threads threads (each fold marked done or stopped in `progress`,
+// which may be null) and, when every fold has run to the end, puts each held-out score back at
+// its record and summarises (summarizeCrossValidation). A fold that stops leaves the result
+// incomplete.
+CrossValidationResult runCrossValidationFolds(const std::vector<Sequence>& positives,
+                                              const std::vector<Sequence>& negatives,
+                                              const CrossValidationSettings& settings,
+                                              CrossValidationProgress* progress,
+                                              const FoldRunner& runFold);
 
 }  // namespace motifora

@@ -194,13 +194,10 @@ size_t FastaReader::ReadLetters(std::string& out, size_t limit) {
     return taken;
 }
 
-bool readFastaSample(const std::string& path, std::vector<Sequence>& records, std::string& error) {
+Status readFastaSample(const std::string& path, std::vector<Sequence>& records) {
     records.clear();
     FastaReader reader;
-    if (!reader.Open(path)) {
-        error = reader.Error();
-        return false;
-    }
+    if (!reader.Open(path)) return Status::failure(reader.Error(), path);
     FastaRecord record;
     std::vector<Sequence> read;
     while (reader.NextRecord(record)) {
@@ -208,25 +205,20 @@ bool readFastaSample(const std::string& path, std::vector<Sequence>& records, st
         while (reader.ReadLetters(letters, size_t{1} << 20) != 0) {
         }
         if (!reader.Error().empty()) break;
-        if (letters.empty()) {
-            error = path + ": line " + std::to_string(record.headerLine) + ": record " +
-                    std::to_string(record.number) + " (" + record.name + ") has no letters";
-            return false;
-        }
+        if (letters.empty())
+            return Status::failure(path + ": line " + std::to_string(record.headerLine) +
+                                       ": record " + std::to_string(record.number) + " (" +
+                                       record.name + ") has no letters",
+                                   path, record.headerLine, record.number);
         Sequence sequence;
         sequence.assign(letters, record.name, 1);
         read.push_back(std::move(sequence));
     }
-    if (!reader.Error().empty()) {
-        error = reader.Error();
-        return false;
-    }
-    if (read.empty()) {
-        error = path + ": no FASTA records (no line beginning with '>')";
-        return false;
-    }
+    if (!reader.Error().empty()) return Status::failure(reader.Error(), path);
+    if (read.empty())
+        return Status::failure(path + ": no FASTA records (no line beginning with '>')", path);
     records = std::move(read);
-    return true;
+    return Status::success();
 }
 
 }  // namespace motifora

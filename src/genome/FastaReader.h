@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Sequence.h"
+#include "core/Status.h"
 
 namespace motifora {
 
@@ -74,8 +75,8 @@ class FastaReader {
 };
 
 // Reads a whole FASTA file into sample records (name: the header's first word; letters in upper
-// case; start position 1). Returns false with `error` naming the file, record or line and what
-// is wrong: the reader's failures, a file without records, a record without letters.
-bool readFastaSample(const std::string& path, std::vector<Sequence>& records, std::string& error);
+// case; start position 1). On a failure the status names the file, record or line and what is
+// wrong: the reader's failures, a file without records, a record without letters.
+Status readFastaSample(const std::string& path, std::vector<Sequence>& records);
 
 }  // namespace motifora

@@ -11,8 +11,8 @@ constexpr size_t kFlushBytes = size_t{1} << 20;
 
 }  // namespace
 
-IoStatus TrackWriter::Open(const std::string& bedPath, const std::string& bedGraphPath,
-                           const std::string& modelName, const ScanSettings& settings) {
+Status TrackWriter::Open(const std::string& bedPath, const std::string& bedGraphPath,
+                         const std::string& modelName, const ScanSettings& settings) {
     classNames_.clear();
     std::string classList;
     for (const int32_t k : settings.classes) {
@@ -22,20 +22,20 @@ IoStatus TrackWriter::Open(const std::string& bedPath, const std::string& bedGra
     const std::string what =
         "classes " + classList + ", strand " + (settings.bothStrands ? "both" : "+");
     if (!bedPath.empty()) {
-        const IoStatus opened = bed_.Open(bedPath);
+        const Status opened = bed_.Open(bedPath);
         if (!opened) return opened;
         bed_.Write(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
                                                ", level " + formatTrackNumber(settings.level) +
                                                (settings.merge ? ", merged)" : ")")));
     }
     if (!bedGraphPath.empty()) {
-        const IoStatus opened = bedGraph_.Open(bedGraphPath);
+        const Status opened = bedGraph_.Open(bedGraphPath);
         if (!opened) return opened;
         bedGraph_.Write(bedGraphTrackLine(
             modelName + " scores",
             "Best Motifora score of " + modelName + " per window (" + what + ")"));
     }
-    return IoStatus::success();
+    return Status::success();
 }
 
 void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<const double> best,
@@ -67,14 +67,14 @@ void TrackWriter::flush(bool all) {
     }
 }
 
-IoStatus TrackWriter::Finish() {
+Status TrackWriter::Finish() {
     flush(true);
     for (AtomicStream* file : {&bed_, &bedGraph_}) {
         if (!file->IsOpen()) continue;
-        const IoStatus written = file->Commit();
+        const Status written = file->Commit();
         if (!written) return written;
     }
-    return IoStatus::success();
+    return Status::success();
 }
 
 }  // namespace motifora

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "core/Status.h"
 #include "genome/GenomeScan.h"
 #include "io/AtomicStream.h"
-#include "io/IoStatus.h"
 
 namespace motifora {
 
@@ -16,10 +16,10 @@ class TrackWriter final : public ScanSink {
   public:
     // Opens the files asked for (an empty path writes no such file) and writes their track
     // lines, which name the model (`modelName`), the classes, the strands and the level.
-    IoStatus Open(const std::string& bedPath, const std::string& bedGraphPath,
-                  const std::string& modelName, const ScanSettings& settings);
+    Status Open(const std::string& bedPath, const std::string& bedGraphPath,
+                const std::string& modelName, const ScanSettings& settings);
     // Writes what is buffered and renames the files into place. Returns the first failure.
-    IoStatus Finish();
+    Status Finish();
 
     void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
                  std::span<const uint8_t> valid) override;

@@ -20,14 +20,14 @@ void AtomicStream::discard() {
     temporary_.clear();
 }
 
-IoStatus AtomicStream::Open(const std::string& target) {
+Status AtomicStream::Open(const std::string& target) {
     discard();
     error_ = 0;
     target_ = target;
-    if (target.empty()) return IoStatus::failure("No file name was given.");
+    if (target.empty()) return Status::failure("No file name was given.");
     struct stat info {};
     if (::stat(target.c_str(), &info) == 0 && S_ISDIR(info.st_mode))
-        return IoStatus::failure("Cannot write \"" + target + "\": it is a folder.");
+        return Status::failure("Cannot write \"" + target + "\": it is a folder.");
     std::random_device device;
     for (int attempt = 0; attempt < 100; ++attempt) {
         const std::string name = target + ".part-" + std::to_string(::getpid()) + "-" +
@@ -35,19 +35,19 @@ IoStatus AtomicStream::Open(const std::string& target) {
         const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0) {
             if (errno == EEXIST) continue;
-            return IoStatus::failure("Cannot write \"" + target + "\": " + std::strerror(errno));
+            return Status::failure("Cannot write \"" + target + "\": " + std::strerror(errno));
         }
         file_ = ::fdopen(fd, "wb");
         if (file_ == nullptr) {
             const int error = errno;
             ::close(fd);
             ::unlink(name.c_str());
-            return IoStatus::failure("Cannot write \"" + target + "\": " + std::strerror(error));
+            return Status::failure("Cannot write \"" + target + "\": " + std::strerror(error));
         }
         temporary_ = name;
-        return IoStatus::success();
+        return Status::success();
     }
-    return IoStatus::failure("Cannot write \"" + target + "\": no free temporary name");
+    return Status::failure("Cannot write \"" + target + "\": no free temporary name");
 }
 
 void AtomicStream::Write(std::string_view bytes) {
@@ -55,8 +55,8 @@ void AtomicStream::Write(std::string_view bytes) {
     if (std::fwrite(bytes.data(), 1, bytes.size(), file_) != bytes.size()) error_ = errno;
 }
 
-IoStatus AtomicStream::Commit() {
-    if (file_ == nullptr) return IoStatus::failure("Cannot write \"" + target_ + "\": not open");
+Status AtomicStream::Commit() {
+    if (file_ == nullptr) return Status::failure("Cannot write \"" + target_ + "\": not open");
     if (error_ == 0 && std::fflush(file_) != 0) error_ = errno;
     if (error_ == 0 && ::fsync(::fileno(file_)) != 0) error_ = errno;
     if (std::fclose(file_) != 0 && error_ == 0) error_ = errno;
@@ -65,10 +65,10 @@ IoStatus AtomicStream::Commit() {
     if (error_ != 0) {
         const int error = error_;
         discard();
-        return IoStatus::failure("Cannot write \"" + target_ + "\": " + std::strerror(error));
+        return Status::failure("Cannot write \"" + target_ + "\": " + std::strerror(error));
     }
     temporary_.clear();
-    return IoStatus::success();
+    return Status::success();
 }
 
 }  // namespace motifora

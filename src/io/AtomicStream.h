@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/IoStatus.h"
+#include "core/Status.h"
 
 namespace motifora {
 
@@ -20,12 +20,12 @@ class AtomicStream {
 
     // Creates the temporary file beside `target`. Fails (naming the file and the reason) when it
     // cannot be created or `target` is a folder.
-    IoStatus Open(const std::string& target);
+    Status Open(const std::string& target);
     // Appends bytes; a write failure is remembered and reported by Commit.
     void Write(std::string_view bytes);
     // Flushes the file to the disk and renames it over the target. Returns the first failure
     // of the writes, the flush or the rename (the target is then left as it was).
-    IoStatus Commit();
+    Status Commit();
     bool IsOpen() const { return file_ != nullptr; }
 
   private:

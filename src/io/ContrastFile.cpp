@@ -49,13 +49,13 @@ std::string ContrastRulesText(const ContrastRules& rules) {
     return text;
 }
 
-IoStatus ParseContrastRules(const std::string& text, const std::string& fileName,
-                            ContrastRules& rules) {
+Status ParseContrastRules(const std::string& text, const std::string& fileName,
+                          ContrastRules& rules) {
     std::istringstream lines(text);
     std::string line;
     int32_t number = 0;
     auto failure = [&](const std::string& what) {
-        return IoStatus::failure(fileName + ", line " + std::to_string(number) + ": " + what);
+        return Status::failure(fileName + ", line " + std::to_string(number) + ": " + what);
     };
     ++number;
     if (!std::getline(lines, line) || line != kHeader)
@@ -115,19 +115,19 @@ IoStatus ParseContrastRules(const std::string& text, const std::string& fileName
     }
     read.complete = true;
     rules = std::move(read);
-    return IoStatus::success();
+    return Status::success();
 }
 
-IoStatus WriteContrastRules(const std::string& fileName, const ContrastRules& rules) {
+Status WriteContrastRules(const std::string& fileName, const ContrastRules& rules) {
     return WriteFileAtomically(fileName, ContrastRulesText(rules));
 }
 
-IoStatus ReadContrastRules(const std::string& fileName, ContrastRules& rules) {
+Status ReadContrastRules(const std::string& fileName, ContrastRules& rules) {
     std::ifstream in(fileName, std::ios::binary);
-    if (!in) return IoStatus::failure(fileName + ": cannot be opened for reading");
+    if (!in) return Status::failure(fileName + ": cannot be opened for reading");
     std::ostringstream text;
     text << in.rdbuf();
-    if (in.bad()) return IoStatus::failure(fileName + ": cannot be read");
+    if (in.bad()) return Status::failure(fileName + ": cannot be read");
     return ParseContrastRules(text.str(), fileName, rules);
 }
 

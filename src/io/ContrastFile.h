@@ -11,7 +11,7 @@
 
 #include <string>
 
-#include "io/IoStatus.h"
+#include "core/Status.h"
 #include "rules/ContrastSearch.h"
 
 namespace motifora {
@@ -22,10 +22,10 @@ std::string ContrastSideFileName(const std::string& projectFileName);
 std::string ContrastRulesText(const ContrastRules& rules);
 // Reads the text of a side file. On a failure `rules` is left as it was and the message names
 // `fileName`, the line and what is wrong.
-IoStatus ParseContrastRules(const std::string& text, const std::string& fileName,
-                            ContrastRules& rules);
+Status ParseContrastRules(const std::string& text, const std::string& fileName,
+                          ContrastRules& rules);
 
-IoStatus WriteContrastRules(const std::string& fileName, const ContrastRules& rules);
-IoStatus ReadContrastRules(const std::string& fileName, ContrastRules& rules);
+Status WriteContrastRules(const std::string& fileName, const ContrastRules& rules);
+Status ReadContrastRules(const std::string& fileName, ContrastRules& rules);
 
 }  // namespace motifora

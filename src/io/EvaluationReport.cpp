@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <sstream>
 
+#include "core/NumberFormat.h"
 #include "io/HtmlReports.h"
 #include "io/SafeFile.h"
 
@@ -16,16 +17,10 @@ namespace {
 std::string fixed(double value, int decimals) {
     if (std::isnan(value)) return "n/a";
     if (std::isinf(value)) return value > 0 ? "+&infin;" : "&minus;&infin;";
-    char text[64];
-    std::snprintf(text, sizeof text, "%.*f", decimals, value);
-    return text;
+    return printfFixed(value, decimals);
 }
 
-std::string scientific(double value) {
-    char text[64];
-    std::snprintf(text, sizeof text, "%.3e", value);
-    return text;
-}
+std::string scientific(double value) { return printfScientific(value, 3); }
 
 // A coordinate for SVG attributes.
 std::string px(double value) {
@@ -443,7 +438,7 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
     return s.str();
 }
 
-IoStatus WriteEvaluationReport(const std::string& fileName, const EvaluationReportData& data) {
+Status WriteEvaluationReport(const std::string& fileName, const EvaluationReportData& data) {
     return WriteFileAtomically(fileName, EvaluationReportHtml(data));
 }
 

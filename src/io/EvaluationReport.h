@@ -9,8 +9,8 @@
 #include <utility>
 #include <vector>
 
+#include "core/Status.h"
 #include "evaluation/CrossValidation.h"
-#include "io/IoStatus.h"
 
 namespace motifora {
 
@@ -79,6 +79,6 @@ double informationBits(const std::vector<double>& frequencies);
 // The whole report as HTML text.
 std::string EvaluationReportHtml(const EvaluationReportData& data);
 // Writes the report to `fileName` (atomically). Returns the writer's status.
-IoStatus WriteEvaluationReport(const std::string& fileName, const EvaluationReportData& data);
+Status WriteEvaluationReport(const std::string& fileName, const EvaluationReportData& data);
 
 }  // namespace motifora

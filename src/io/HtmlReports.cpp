@@ -90,8 +90,8 @@ std::string HtmlEscaped(std::string_view text) {
     return out;
 }
 
-IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
-                         std::string& html) {
+Status ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
+                       std::string& html) {
     std::string out;
     out += "<HTML>\n";
     out += "<BODY>\n";
@@ -103,8 +103,8 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
     if (!severalClasses) {
         out += "<BR>Recognition Level =  " + HtmlEscaped(source.recognitionLevel) + "\n";
         if (!readLevel(source.recognitionLevel, numbers, level)) {
-            return IoStatus::failure("The recognition level " + quoted(source.recognitionLevel) +
-                                     " is not a number.");
+            return Status::failure("The recognition level " + quoted(source.recognitionLevel) +
+                                   " is not a number.");
         }
     } else {
         for (int32_t r = 1; r < ideal.rowCount(); ++r) {
@@ -133,9 +133,9 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
         if (scoreText.empty()) continue;
         double score = 0.0;
         if (!readShown(scoreText, numbers, score)) {
-            return IoStatus::failure("The score " + quoted(scoreText) + " in row " +
-                                     std::to_string(r) +
-                                     " of \"Negative Control Sequencies\" is not a number.");
+            return Status::failure("The score " + quoted(scoreText) + " in row " +
+                                   std::to_string(r) +
+                                   " of \"Negative Control Sequencies\" is not a number.");
         }
         double rowLevel = level;
         if (severalClasses) {
@@ -148,9 +148,8 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
             }
             const std::string& levelText = ideal.cell(3, classRow);
             if (!readShown(levelText, numbers, rowLevel)) {
-                return IoStatus::failure("The recognition level " + quoted(levelText) +
-                                         " of class " + ideal.cell(0, classRow) +
-                                         " is not a number.");
+                return Status::failure("The recognition level " + quoted(levelText) + " of class " +
+                                       ideal.cell(0, classRow) + " is not a number.");
             }
         }
         if (score >= rowLevel * 0.5) tableRow(out, control, r);
@@ -167,7 +166,7 @@ IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& nu
     out += "</BODY>\n";
     out += "</HTML>\n";
     html = std::move(out);
-    return IoStatus::success();
+    return Status::success();
 }
 
 std::vector<ScoreRun> FindScoreRuns(const std::vector<double>& scores, double level) {
@@ -197,12 +196,12 @@ std::vector<ScoreRun> FindScoreRuns(const std::vector<double>& scores, double le
     return runs;
 }
 
-IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers,
-                           std::string& html) {
+Status LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers,
+                         std::string& html) {
     double level = 0.0;
     if (!readLevel(source.recognitionLevel, numbers, level)) {
-        return IoStatus::failure("The recognition level " + quoted(source.recognitionLevel) +
-                                 " is not a number.");
+        return Status::failure("The recognition level " + quoted(source.recognitionLevel) +
+                               " is not a number.");
     }
     std::string out;
     out += "<HTML>\n";
@@ -225,24 +224,22 @@ IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat
     out += "</BODY>\n";
     out += "</HTML>\n";
     html = std::move(out);
-    return IoStatus::success();
+    return Status::success();
 }
 
-IoStatus WriteErrorReport(const std::string& fileName, const ErrorReportSource& source,
-                          const NumberFormat& numbers) {
+Status WriteErrorReport(const std::string& fileName, const ErrorReportSource& source,
+                        const NumberFormat& numbers) {
     std::string html;
-    IoStatus status = ErrorReportHtml(source, numbers, html);
-    if (!status)
-        return IoStatus::failure("\"" + fileName + "\" was not written: " + status.message);
+    Status status = ErrorReportHtml(source, numbers, html);
+    if (!status) return Status::failure("\"" + fileName + "\" was not written: " + status.message);
     return WriteFileAtomically(fileName, html);
 }
 
-IoStatus WriteLongSeqReport(const std::string& fileName, const LongSeqReportSource& source,
-                            const NumberFormat& numbers) {
+Status WriteLongSeqReport(const std::string& fileName, const LongSeqReportSource& source,
+                          const NumberFormat& numbers) {
     std::string html;
-    IoStatus status = LongSeqReportHtml(source, numbers, html);
-    if (!status)
-        return IoStatus::failure("\"" + fileName + "\" was not written: " + status.message);
+    Status status = LongSeqReportHtml(source, numbers, html);
+    if (!status) return Status::failure("\"" + fileName + "\" was not written: " + status.message);
     return WriteFileAtomically(fileName, html);
 }
 

@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "core/NumberFormat.h"
+#include "core/Status.h"
 #include "io/GridText.h"
-#include "io/IoStatus.h"
 
 namespace motifora {
 
@@ -41,21 +41,21 @@ struct LongSeqReportSource {
 // "class:score" column per class and no "Result" column) no control negative row is listed.
 // Several-classes mode: a control negative row whose class has no level (class
 // "New", or a class whose level cell is empty) has nothing to be compared with and is left out.
-IoStatus ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
-                         std::string& html);
+Status ErrorReportHtml(const ErrorReportSource& source, const NumberFormat& numbers,
+                       std::string& html);
 
 // Long-sequence report: a run still open after the last point is written as ending at the last
 // position, so that no run above the level is lost.
-IoStatus LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers,
-                           std::string& html);
+Status LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& numbers,
+                         std::string& html);
 
 // Build the report and write it to `fileName` (the caller has appended ".html" where it belongs)
 // through a temporary file beside it. Return a failure naming the file and the reason, or the
 // unreadable text; an earlier file of that name is then left as it was.
-IoStatus WriteErrorReport(const std::string& fileName, const ErrorReportSource& source,
+Status WriteErrorReport(const std::string& fileName, const ErrorReportSource& source,
+                        const NumberFormat& numbers);
+Status WriteLongSeqReport(const std::string& fileName, const LongSeqReportSource& source,
                           const NumberFormat& numbers);
-IoStatus WriteLongSeqReport(const std::string& fileName, const LongSeqReportSource& source,
-                            const NumberFormat& numbers);
 
 // The runs of the long-sequence report: positions (1-based) where the scores rise above `level`
 // and the highest score of each run.

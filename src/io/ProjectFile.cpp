@@ -214,7 +214,7 @@ void writeRecognition(ByteWriter& out, const RecognitionTable& table, size_t row
 
 }  // namespace
 
-IoStatus EncodeProject(const ProjectSource& source, std::string& bytes) {
+Status EncodeProject(const ProjectSource& source, std::string& bytes) {
     ByteWriter out;
     try {
         const ProjectSettings& s = source.settings;
@@ -277,16 +277,16 @@ IoStatus EncodeProject(const ProjectSource& source, std::string& bytes) {
             out.marker();
         }
     } catch (const InconsistentData& e) {
-        return IoStatus::failure(std::string("The project cannot be saved: ") + e.what() + ".");
+        return Status::failure(std::string("The project cannot be saved: ") + e.what() + ".");
     }
     bytes = std::move(out.bytes());
-    return IoStatus::success();
+    return Status::success();
 }
 
-IoStatus WriteProject(const std::string& fileName, const ProjectSource& source) {
+Status WriteProject(const std::string& fileName, const ProjectSource& source) {
     std::string bytes;
-    IoStatus status = EncodeProject(source, bytes);
-    if (!status) return IoStatus::failure("\"" + fileName + "\": " + status.message);
+    Status status = EncodeProject(source, bytes);
+    if (!status) return Status::failure("\"" + fileName + "\": " + status.message);
     return WriteFileAtomically(fileName, bytes);
 }
 
@@ -807,26 +807,26 @@ void decode(ByteReader& in, ProjectData& data) {
 
 }  // namespace
 
-IoStatus DecodeProject(std::span<const unsigned char> bytes, const std::string& sourceName,
-                       ProjectData& data) {
+Status DecodeProject(std::span<const unsigned char> bytes, const std::string& sourceName,
+                     ProjectData& data) {
     ProjectData fresh;
     ByteReader in(bytes);
     try {
         decode(in, fresh);
     } catch (const FormatError& e) {
-        return IoStatus::failure("The project file \"" + sourceName +
-                                 "\" is damaged or not a project: " + e.what() + ".");
+        return Status::failure("The project file \"" + sourceName +
+                               "\" is damaged or not a project: " + e.what() + ".");
     } catch (const std::bad_alloc&) {
-        return IoStatus::failure("The project file \"" + sourceName +
-                                 "\" needs more memory than is available.");
+        return Status::failure("The project file \"" + sourceName +
+                               "\" needs more memory than is available.");
     }
     data = std::move(fresh);
-    return IoStatus::success();
+    return Status::success();
 }
 
-IoStatus ReadProject(const std::string& fileName, ProjectData& data) {
+Status ReadProject(const std::string& fileName, ProjectData& data) {
     std::string bytes;
-    IoStatus status = ReadWholeFile(fileName, bytes, limits::kMaxFileBytes);
+    Status status = ReadWholeFile(fileName, bytes, limits::kMaxFileBytes);
     if (!status) return status;
     return DecodeProject({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
                          fileName, data);

@@ -9,7 +9,7 @@
 
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
-#include "io/IoStatus.h"
+#include "core/Status.h"
 #include "rules/CIdelObject.h"
 #include "rules/RulesStorage.h"
 #include "rules/SearchSettings.h"
@@ -99,22 +99,22 @@ ProjectSource viewOf(const ProjectData& data);
 // The bytes of a project file for `source`. Returns a failure (and leaves `bytes` unspecified)
 // only when the data contradict themselves, e.g. a rule store without an object table or an
 // object with fewer codes than the table's width; the message names the part.
-IoStatus EncodeProject(const ProjectSource& source, std::string& bytes);
+Status EncodeProject(const ProjectSource& source, std::string& bytes);
 
 // Writes `source` to `fileName` through a temporary file beside it, so that a failure leaves an
 // earlier file untouched. Returns a failure naming the file and the reason.
-IoStatus WriteProject(const std::string& fileName, const ProjectSource& source);
+Status WriteProject(const std::string& fileName, const ProjectSource& source);
 
 // Reads a whole project from bytes into `data` (replaced only on success). `sourceName` names
 // the file in messages. Every count and size is checked against the bytes left and against
 // sane limits before anything is allocated; codes, letters, class numbers and rule positions
 // are checked against the alphabet, width and class count they refer to. Returns a failure
 // naming the section and what is wrong.
-IoStatus DecodeProject(std::span<const unsigned char> bytes, const std::string& sourceName,
-                       ProjectData& data);
+Status DecodeProject(std::span<const unsigned char> bytes, const std::string& sourceName,
+                     ProjectData& data);
 
 // Reads the project file `fileName` into `data` (replaced only on success).
-IoStatus ReadProject(const std::string& fileName, ProjectData& data);
+Status ReadProject(const std::string& fileName, ProjectData& data);
 
 // Limits of the reader, far beyond what the program makes.
 namespace project_limits {

@@ -65,17 +65,17 @@ void syncFolder(const std::string& path) {
 
 // Streams `bytes` into something that is not a regular file (a terminal, a pipe, /dev/null):
 // it cannot be replaced, only written.
-IoStatus writeDirectly(const std::string& name, std::string_view bytes) {
+Status writeDirectly(const std::string& name, std::string_view bytes) {
     const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return IoStatus::failure("Cannot open \"" + name + "\": " + reason(errno) + ".");
+    if (fd < 0) return Status::failure("Cannot open \"" + name + "\": " + reason(errno) + ".");
     int error = 0;
     bool ok = writeAll(fd, bytes, error);
     if (::close(fd) != 0 && ok && errno != EINTR) {
         error = errno;
         ok = false;
     }
-    if (!ok) return IoStatus::failure("Cannot write \"" + name + "\": " + reason(error) + ".");
-    return IoStatus::success();
+    if (!ok) return Status::failure("Cannot write \"" + name + "\": " + reason(error) + ".");
+    return Status::success();
 }
 
 // The descriptor that `name` stands for when it names one of this process's open files
@@ -185,33 +185,33 @@ size_t RemoveStaleTemporaries(const std::string& folder) {
     return removed;
 }
 
-IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
-    if (requestedName.empty()) return IoStatus::failure("No file name was given.");
+Status WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
+    if (requestedName.empty()) return Status::failure("No file name was given.");
     if (const int own = ownDescriptor(requestedName); own >= 0 && ::fcntl(own, F_GETFD) != -1) {
         int error = 0;
         if (!writeAll(own, bytes, error))
-            return IoStatus::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
-                                     ".");
-        return IoStatus::success();
+            return Status::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
+                                   ".");
+        return Status::success();
     }
     struct stat targetInfo {};
     if (::stat(requestedName.c_str(), &targetInfo) == 0) {
         if (S_ISDIR(targetInfo.st_mode)) {
-            return IoStatus::failure("Cannot write \"" + requestedName + "\": it is a folder.");
+            return Status::failure("Cannot write \"" + requestedName + "\": it is a folder.");
         }
         if (!S_ISREG(targetInfo.st_mode)) return writeDirectly(requestedName, bytes);
     }
     std::string linkError;
     const std::string fileName = replacedFile(requestedName, linkError);
-    if (fileName.empty()) return IoStatus::failure(linkError);
+    if (fileName.empty()) return Status::failure(linkError);
     RemoveStaleTemporaries(folderOf(fileName));
 
     std::string temporary;
     bool unnamed = false;
     const int fd = createTemporary(fileName, temporary, unnamed);
     if (fd < 0) {
-        return IoStatus::failure("Cannot create a file beside \"" + requestedName +
-                                 "\": " + reason(errno) + ".");
+        return Status::failure("Cannot create a file beside \"" + requestedName +
+                               "\": " + reason(errno) + ".");
     }
 
     int error = 0;
@@ -238,35 +238,35 @@ IoStatus WriteFileAtomically(const std::string& requestedName, std::string_view 
     }
     if (!ok) {
         if (named) ::unlink(temporary.c_str());
-        return IoStatus::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
-                                 ". The file was left as it was.");
+        return Status::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
+                               ". The file was left as it was.");
     }
     syncFolder(fileName);
-    return IoStatus::success();
+    return Status::success();
 }
 
-IoStatus ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {
+Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {
     struct stat info {};
     if (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
-        return IoStatus::failure("Cannot read \"" + fileName + "\": it is a folder.");
+        return Status::failure("Cannot read \"" + fileName + "\": it is a folder.");
     }
     std::ifstream in(fileName, std::ios::binary);
-    if (!in) return IoStatus::failure("Cannot open \"" + fileName + "\": " + reason(errno) + ".");
+    if (!in) return Status::failure("Cannot open \"" + fileName + "\": " + reason(errno) + ".");
     in.seekg(0, std::ios::end);
     const std::streamoff size = in.tellg();
-    if (size < 0) return IoStatus::failure("Cannot read \"" + fileName + "\".");
+    if (size < 0) return Status::failure("Cannot read \"" + fileName + "\".");
     if (static_cast<uint64_t>(size) > maxBytes) {
-        return IoStatus::failure("\"" + fileName + "\" is " + std::to_string(size) +
-                                 " bytes long, more than the " + std::to_string(maxBytes) +
-                                 " bytes a project may have.");
+        return Status::failure("\"" + fileName + "\" is " + std::to_string(size) +
+                               " bytes long, more than the " + std::to_string(maxBytes) +
+                               " bytes a project may have.");
     }
     in.seekg(0, std::ios::beg);
     std::string content(static_cast<size_t>(size), '\0');
     if (size > 0 && !in.read(content.data(), size)) {
-        return IoStatus::failure("Cannot read \"" + fileName + "\".");
+        return Status::failure("Cannot read \"" + fileName + "\".");
     }
     bytes = std::move(content);
-    return IoStatus::success();
+    return Status::success();
 }
 
 std::string WithExtension(const std::string& name, std::string_view extension) {

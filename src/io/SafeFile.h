@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-#include "io/IoStatus.h"
+#include "core/Status.h"
 
 namespace motifora {
 
@@ -20,7 +20,7 @@ namespace motifora {
 // Temporary files left beside the target by processes that no longer exist are removed first.
 // Returns success, or a failure naming the file and the system's reason; on failure an existing
 // regular `fileName` is left exactly as it was and no temporary file remains.
-IoStatus WriteFileAtomically(const std::string& fileName, std::string_view bytes);
+Status WriteFileAtomically(const std::string& fileName, std::string_view bytes);
 
 // Removes from `folder` the temporary files of WriteFileAtomically whose process no longer
 // exists; returns how many were removed. Other files are never touched.
@@ -28,7 +28,7 @@ size_t RemoveStaleTemporaries(const std::string& folder);
 
 // Reads a whole file of at most `maxBytes` bytes into `bytes`. Returns a failure naming the file
 // when it cannot be opened or read, or is larger than the limit.
-IoStatus ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes);
+Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes);
 
 // `name` with `extension` appended unless its last characters are exactly `extension`
 // (compared case-sensitively, so "x.DNP" becomes "x.DNP.dnp").

@@ -38,22 +38,22 @@ struct DigestContext {
 
 }  // namespace
 
-IoStatus Sha256OfFile(const std::string& fileName, std::string& digest) {
+Status Sha256OfFile(const std::string& fileName, std::string& digest) {
     digest.clear();
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
-        return IoStatus::failure("The file " + fileName +
-                                 " cannot be opened: " + std::strerror(errno));
+        return Status::failure("The file " + fileName +
+                               " cannot be opened: " + std::strerror(errno));
     DigestContext context;
     std::vector<char> buffer(1 << 16);
     while (in) {
         in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
         context.update(buffer.data(), static_cast<size_t>(in.gcount()));
     }
-    if (in.bad()) return IoStatus::failure("The file " + fileName + " cannot be read.");
+    if (in.bad()) return Status::failure("The file " + fileName + " cannot be read.");
     digest = context.hex();
-    if (digest.empty()) return IoStatus::failure("The digest of " + fileName + " failed.");
-    return IoStatus::success();
+    if (digest.empty()) return Status::failure("The digest of " + fileName + " failed.");
+    return Status::success();
 }
 
 std::string Sha256OfBytes(const std::string& bytes) {

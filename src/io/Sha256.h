@@ -3,13 +3,13 @@
 
 #include <string>
 
-#include "io/IoStatus.h"
+#include "core/Status.h"
 
 namespace motifora {
 
 // The lower-case hexadecimal SHA-256 of the file's bytes into `digest`. Returns a failure naming
 // the file when it cannot be opened or read (`digest` is then empty).
-IoStatus Sha256OfFile(const std::string& fileName, std::string& digest);
+Status Sha256OfFile(const std::string& fileName, std::string& digest);
 // The lower-case hexadecimal SHA-256 of `bytes`.
 std::string Sha256OfBytes(const std::string& bytes);
 

@@ -50,7 +50,7 @@ std::string TextExportBytes(const TextExportSource& source) {
     return out;
 }
 
-IoStatus WriteTextExport(const std::string& fileName, const TextExportSource& source) {
+Status WriteTextExport(const std::string& fileName, const TextExportSource& source) {
     return WriteFileAtomically(fileName, TextExportBytes(source));
 }
 

@@ -8,8 +8,8 @@
 
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
+#include "core/Status.h"
 #include "io/GridText.h"
-#include "io/IoStatus.h"
 
 namespace motifora {
 
@@ -33,6 +33,6 @@ std::string TextExportBytes(const TextExportSource& source);
 // Writes the export to `fileName` (the caller has appended ".txt" where it belongs) through a
 // temporary file beside it. Returns a failure naming the file when it cannot be written; an
 // earlier file of that name is then left as it was.
-IoStatus WriteTextExport(const std::string& fileName, const TextExportSource& source);
+Status WriteTextExport(const std::string& fileName, const TextExportSource& source);
 
 }  // namespace motifora

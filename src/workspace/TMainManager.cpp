@@ -182,11 +182,11 @@ bool TMainManager::readLearnPositiveFile(const std::string& fileName,
     records.clear();
     std::vector<std::string> noted;
     // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
-    const bool read = isFastaPath(fileName) ? readFastaSample(fileName, records, error)
-                                            : readSeqFile(fileName, records, error, &noted);
+    const Status read = isFastaPath(fileName) ? readFastaSample(fileName, records)
+                                              : readSeqFile(fileName, records, &noted);
     if (warnings != nullptr) warnings->clear();
     if (!read) {
-        if (error.empty()) error = fileName + ": the file could not be read";
+        error = read.message.empty() ? fileName + ": the file could not be read" : read.message;
         records.clear();
         return false;
     }

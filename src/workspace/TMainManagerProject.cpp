@@ -53,7 +53,7 @@ bool TMainManager::saveProject(const std::string& fileName, const ProjectSetting
     }
     // A stopped worker may still be finishing its last item with the data about to be written.
     settleWorker();
-    const IoStatus status = WriteProject(fileName, projectSource(settings, recognition));
+    const Status status = WriteProject(fileName, projectSource(settings, recognition));
     if (!status) {
         projectError_ = status.message;
         return false;
@@ -67,7 +67,7 @@ bool TMainManager::openProject(const std::string& fileName, OpenedProject& opene
     projectError_.clear();
     contrastFileMessage_.clear();
     ProjectData data;
-    const IoStatus status = ReadProject(fileName, data);
+    const Status status = ReadProject(fileName, data);
     if (!status) {
         projectError_ = status.message;
         return false;

@@ -19,8 +19,7 @@ using nlohmann::json;
 
 std::vector<Sequence> readSeq(const std::string& path) {
     std::vector<Sequence> records;
-    std::string why;
-    readSeqFile(path, records, why);
+    readSeqFile(path, records);
     return records;
 }
 

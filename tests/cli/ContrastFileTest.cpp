@@ -68,7 +68,7 @@ TEST(ContrastFile, DamagedLinesAreNamed) {
     for (const Case& c : cases) {
         ContrastRules rules = sample();
         const size_t before = rules.rules.size();
-        const IoStatus status = ParseContrastRules(c.text, "p.dnp.contrast", rules);
+        const Status status = ParseContrastRules(c.text, "p.dnp.contrast", rules);
         EXPECT_FALSE(status.ok) << c.text;
         EXPECT_NE(status.message.find("p.dnp.contrast, " + c.expected), std::string::npos)
             << status.message;

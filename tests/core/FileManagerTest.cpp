@@ -60,7 +60,7 @@ TEST(SeqReader, AcceptedFiles) {
     for (const GoodCase& c : cases) {
         SCOPED_TRACE(c.what);
         const Parsed p = parse(c.bytes);
-        ASSERT_TRUE(p.result.ok()) << p.result.error;
+        ASSERT_TRUE(p.result.ok()) << p.result.status.message;
         ASSERT_EQ(p.result.count, static_cast<int>(c.records.size()));
         EXPECT_EQ(p.counted, p.result.count);
         for (size_t i = 0; i < c.records.size(); ++i) {
@@ -108,9 +108,10 @@ TEST(SeqReader, FormatErrors) {
         SCOPED_TRACE(c.what);
         const Parsed p = parse(c.bytes);
         EXPECT_EQ(p.result.count, -1);
-        EXPECT_EQ(p.result.record, c.record);
-        EXPECT_EQ(p.result.line, c.line);
-        EXPECT_NE(p.result.error.find(c.words), std::string::npos) << p.result.error;
+        EXPECT_EQ(p.result.status.record, c.record);
+        EXPECT_EQ(p.result.status.line, c.line);
+        EXPECT_NE(p.result.status.message.find(c.words), std::string::npos)
+            << p.result.status.message;
         EXPECT_LE(p.result.count, p.counted);
     }
 }
@@ -122,7 +123,7 @@ TEST(SeqReader, FieldsKeepTheirFirst1023Characters) {
         letters.push_back("ACGT"[i % 4]);
     }
     const Parsed p = parse(">" + name + ";" + letters + "\n>b;" + letters.substr(0, 10) + "\n");
-    ASSERT_TRUE(p.result.ok()) << p.result.error;
+    ASSERT_TRUE(p.result.ok()) << p.result.status.message;
     ASSERT_EQ(p.result.count, 2);
     EXPECT_EQ(p.records[0].name, name.substr(0, 1023));
     EXPECT_EQ(p.records[0].text, letters.substr(0, 1023));
@@ -136,8 +137,8 @@ TEST(SeqReader, NeverStoresMoreRecordsThanItsRoom) {
     std::vector<Sequence> two(2);
     const SeqReadResult r = parseSeqBuffer(bytes, two.data(), 2);
     EXPECT_EQ(r.count, -1);
-    EXPECT_EQ(r.record, 3);
-    EXPECT_NE(r.error.find("more records than were counted"), std::string::npos);
+    EXPECT_EQ(r.status.record, 3);
+    EXPECT_NE(r.status.message.find("more records than were counted"), std::string::npos);
     EXPECT_EQ(two[1].text, "GG");  // the records before the fault were written in place
 
     const SeqReadResult none = parseSeqBuffer(bytes, nullptr, 5);
@@ -189,7 +190,7 @@ TEST(SeqReader, CountAndReaderAgreeOnGeneratedFiles) {
                 ASSERT_FALSE(s.name.empty());
             }
         } else {
-            ASSERT_FALSE(p.result.error.empty());
+            ASSERT_FALSE(p.result.status.message.empty());
         }
     }
     EXPECT_GT(accepted, 1000);  // the generator reaches both outcomes
@@ -253,8 +254,8 @@ TEST_F(SeqFiles, ExtensionIsComparedWithoutCase) {
     for (const char* name : {"upper.SEQ", "mixed.SeQ", "x.y.seq"}) {
         SCOPED_TRACE(name);
         std::vector<Sequence> recs;
-        std::string error;
-        EXPECT_TRUE(readSeqFile(write(name, bytes), recs, error)) << error;
+        Status status;
+        EXPECT_TRUE((status = readSeqFile(write(name, bytes), recs)).ok) << status.message;
         ASSERT_EQ(recs.size(), 1u);
         EXPECT_EQ(recs[0].text, "AC");
     }
@@ -272,27 +273,30 @@ TEST_F(SeqFiles, OtherExtensionsReadNothingAndTheLoadFails) {
         EXPECT_TRUE(recs[0].text.empty());
         EXPECT_NE(fm.errorText().find(".seq"), std::string::npos);
 
-        std::string error;
-        EXPECT_FALSE(readSeqFile(path, recs, error));
+        Status status;
+        EXPECT_FALSE((status = readSeqFile(path, recs)).ok);
         EXPECT_TRUE(recs.empty());
-        EXPECT_NE(error.find(path), std::string::npos) << error;
+        EXPECT_NE(status.message.find(path), std::string::npos) << status.message;
     }
 }
 
 TEST_F(SeqFiles, FailuresNameTheFileTheRecordAndTheLine) {
     const std::string path = write("bad.seq", ">a;AC\n>b;GG\n>\n>d;TT\n");
     std::vector<Sequence> recs(1);
-    std::string error;
-    EXPECT_FALSE(readSeqFile(path, recs, error));
+    Status status;
+    EXPECT_FALSE((status = readSeqFile(path, recs)).ok);
     EXPECT_TRUE(recs.empty());
-    EXPECT_NE(error.find(path), std::string::npos) << error;
-    EXPECT_NE(error.find("record 3, line 3"), std::string::npos) << error;
+    EXPECT_NE(status.message.find(path), std::string::npos) << status.message;
+    EXPECT_NE(status.message.find("record 3, line 3"), std::string::npos) << status.message;
+    EXPECT_EQ(status.file, path);
+    EXPECT_EQ(status.record, 3);
+    EXPECT_EQ(status.line, 3);
 
     FileManager fm;
     ASSERT_TRUE(fm.open(path, 2));
     std::vector<Sequence> arr(static_cast<size_t>(fm.countRecords()));
     EXPECT_EQ(fm.readSequences(arr.data(), 0), -1);
-    EXPECT_EQ(fm.lastRead().record, 3);
+    EXPECT_EQ(fm.lastRead().status.record, 3);
     EXPECT_NE(fm.errorText().find("no letters"), std::string::npos);
     EXPECT_EQ(fm.readSequences(nullptr, 0), -1);
 }
@@ -307,10 +311,10 @@ TEST_F(SeqFiles, MissingFilesAndFoldersCannotBeOpened) {
     const std::string folder = (dir_ / "folder.seq").string();
     std::filesystem::create_directory(folder);
     std::vector<Sequence> recs;
-    std::string error;
-    EXPECT_FALSE(readSeqFile(folder, recs, error));
-    EXPECT_FALSE(readSeqFile(missing, recs, error));
-    EXPECT_NE(error.find("cannot open"), std::string::npos);
+    Status status;
+    EXPECT_FALSE((status = readSeqFile(folder, recs)).ok);
+    EXPECT_FALSE((status = readSeqFile(missing, recs)).ok);
+    EXPECT_NE(status.message.find("cannot open"), std::string::npos);
     // Modes other than a sequence-file read are not opened here.
     EXPECT_FALSE(fm.open(write("ok.seq", ">a;A\n"), 1));
     EXPECT_EQ(fm.mode, 1);
@@ -331,28 +335,28 @@ TEST_F(SeqFiles, FileWithoutRecordsIsRefusedWithItsReason) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         std::vector<Sequence> recs(2);
-        std::string error;
+        Status status;
         std::vector<std::string> warnings{"old"};
         const std::string path = write(c.file, c.bytes);
-        EXPECT_FALSE(readSeqFile(path, recs, error, &warnings));
+        EXPECT_FALSE((status = readSeqFile(path, recs, &warnings)).ok);
         EXPECT_TRUE(recs.empty());
-        EXPECT_NE(error.find(path), std::string::npos) << error;
-        EXPECT_NE(error.find("holds no records"), std::string::npos) << error;
-        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+        EXPECT_NE(status.message.find(path), std::string::npos) << status.message;
+        EXPECT_NE(status.message.find("holds no records"), std::string::npos) << status.message;
+        EXPECT_NE(status.message.find(c.reason), std::string::npos) << status.message;
     }
 }
 
 TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
     std::vector<Sequence> recs;
-    std::string error;
+    Status status;
     // The name is judged first: a device is never read.
-    EXPECT_FALSE(readSeqFile("/dev/zero", recs, error));
-    EXPECT_NE(error.find("must end in \".seq\""), std::string::npos) << error;
+    EXPECT_FALSE((status = readSeqFile("/dev/zero", recs)).ok);
+    EXPECT_NE(status.message.find("must end in \".seq\""), std::string::npos) << status.message;
 
     const std::string zero = (dir_ / "zero.seq").string();
     std::filesystem::create_symlink("/dev/zero", zero);
-    EXPECT_FALSE(readSeqFile(zero, recs, error));
-    EXPECT_NE(error.find("character device"), std::string::npos) << error;
+    EXPECT_FALSE((status = readSeqFile(zero, recs)).ok);
+    EXPECT_NE(status.message.find("character device"), std::string::npos) << status.message;
     FileManager fm;
     EXPECT_FALSE(fm.open(zero, 2));
     EXPECT_NE(fm.errorText().find("character device"), std::string::npos) << fm.errorText();
@@ -360,8 +364,8 @@ TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
     // A pipe without a writer would block an open for ever; it is refused unopened.
     const std::string pipe = (dir_ / "pipe.seq").string();
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
-    EXPECT_FALSE(readSeqFile(pipe, recs, error));
-    EXPECT_NE(error.find("a pipe"), std::string::npos) << error;
+    EXPECT_FALSE((status = readSeqFile(pipe, recs)).ok);
+    EXPECT_NE(status.message.find("a pipe"), std::string::npos) << status.message;
     EXPECT_FALSE(fm.open(pipe, 2));
     EXPECT_NE(fm.errorText().find("a pipe"), std::string::npos) << fm.errorText();
 
@@ -369,7 +373,7 @@ TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
     const std::string real = write("real.seq", ">a;ACGT\n");
     const std::string link = (dir_ / "link.seq").string();
     std::filesystem::create_symlink(real, link);
-    ASSERT_TRUE(readSeqFile(link, recs, error)) << error;
+    ASSERT_TRUE((status = readSeqFile(link, recs)).ok) << status.message;
     EXPECT_EQ(recs.size(), 1u);
 }
 
@@ -386,8 +390,8 @@ TEST(SeqExample, BundledPromoterSamplesRead) {
             }
         }
         std::vector<Sequence> recs;
-        std::string error;
-        ASSERT_TRUE(readSeqFile(path, recs, error)) << error;
+        Status status;
+        ASSERT_TRUE((status = readSeqFile(path, recs)).ok) << status.message;
         EXPECT_EQ(static_cast<int>(recs.size()), headers);
         ASSERT_FALSE(recs.empty());
         EXPECT_EQ(static_cast<size_t>(recs[0].length), firstLength);

@@ -159,10 +159,9 @@ TEST_F(FastaFiles, FaultsNameTheFileAndLine) {
 
 TEST_F(FastaFiles, SamplesFromFasta) {
     std::vector<Sequence> records;
-    std::string error;
-    ASSERT_TRUE(
-        readFastaSample(plain("s.fa", ">p1 promoter\nacg\nTA\n>p2\nGGCCA\n"), records, error))
-        << error;
+    const Status read =
+        readFastaSample(plain("s.fa", ">p1 promoter\nacg\nTA\n>p2\nGGCCA\n"), records);
+    ASSERT_TRUE(read.ok) << read.message;
     ASSERT_EQ(records.size(), 2u);
     EXPECT_EQ(records[0].name, "p1");
     EXPECT_EQ(records[0].text, "ACGTA");
@@ -171,12 +170,17 @@ TEST_F(FastaFiles, SamplesFromFasta) {
     EXPECT_EQ(records[1].text, "GGCCA");
 
     const std::string noLetters = plain("n.fa", ">p1\nAC\n>p2\n\n>p3\nA\n");
-    EXPECT_FALSE(readFastaSample(noLetters, records, error));
-    EXPECT_EQ(error, noLetters + ": line 3: record 2 (p2) has no letters");
+    const Status empty = readFastaSample(noLetters, records);
+    EXPECT_FALSE(empty.ok);
+    EXPECT_EQ(empty.message, noLetters + ": line 3: record 2 (p2) has no letters");
+    EXPECT_EQ(empty.file, noLetters);
+    EXPECT_EQ(empty.line, 3);
+    EXPECT_EQ(empty.record, 2);
     EXPECT_TRUE(records.empty());
     const std::string none = plain("none.fa", "\n\n");
-    EXPECT_FALSE(readFastaSample(none, records, error));
-    EXPECT_EQ(error, none + ": no FASTA records (no line beginning with '>')");
+    const Status noRecords = readFastaSample(none, records);
+    EXPECT_FALSE(noRecords.ok);
+    EXPECT_EQ(noRecords.message, none + ": no FASTA records (no line beginning with '>')");
 }
 
 TEST(FastaPath, Extensions) {

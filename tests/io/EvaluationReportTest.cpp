@@ -115,7 +115,7 @@ TEST(Sha256, KnownDigests) {
     ASSERT_TRUE(Sha256OfFile(file.string(), digest).ok);
     EXPECT_EQ(digest, Sha256OfBytes("abc"));
     fs::remove(file);
-    const IoStatus missing = Sha256OfFile(file.string(), digest);
+    const Status missing = Sha256OfFile(file.string(), digest);
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find(file.string()), std::string::npos);
     EXPECT_TRUE(digest.empty());

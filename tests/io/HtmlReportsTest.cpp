@@ -75,14 +75,14 @@ ErrorReportSource severalClassesSource() {
 
 std::string errorHtml(const ErrorReportSource& source, char separator = ',') {
     std::string html;
-    const IoStatus status = ErrorReportHtml(source, NumberFormat(separator), html);
+    const Status status = ErrorReportHtml(source, NumberFormat(separator), html);
     EXPECT_TRUE(status.ok) << status.message;
     return html;
 }
 
 std::string longHtml(const LongSeqReportSource& source, char separator = ',') {
     std::string html;
-    const IoStatus status = LongSeqReportHtml(source, NumberFormat(separator), html);
+    const Status status = LongSeqReportHtml(source, NumberFormat(separator), html);
     EXPECT_TRUE(status.ok) << status.message;
     return html;
 }
@@ -159,7 +159,7 @@ TEST(ErrorReport, UnreadableLevelsAndScoresAreReportedAndNothingIsWritten) {
         ErrorReportSource s = oneClassSource();
         c.damage(s);
         const std::string name = (dir / "r.html").string();
-        const IoStatus status = WriteErrorReport(name, s, NumberFormat(','));
+        const Status status = WriteErrorReport(name, s, NumberFormat(','));
         EXPECT_FALSE(status.ok);
         EXPECT_NE(status.message.find(c.message), std::string::npos) << status.message;
         EXPECT_NE(status.message.find(name), std::string::npos) << status.message;
@@ -226,7 +226,7 @@ TEST(LongSeqReport, MaximumIsPrintedWithSixDecimalsAndAPoint) {
 
 TEST(LongSeqReport, UnreadableLevelIsReported) {
     std::string html;
-    const IoStatus status = LongSeqReportHtml(longSource({1, 5}, "4,0,0"), NumberFormat(','), html);
+    const Status status = LongSeqReportHtml(longSource({1, 5}, "4,0,0"), NumberFormat(','), html);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("\"4,0,0\""), std::string::npos);
 }
@@ -240,7 +240,7 @@ TEST(HtmlReports, FilesAreWrittenWhole) {
     ASSERT_TRUE(
         WriteLongSeqReport(report, longSource({1, 5, 6, 2, 7, 7, 1}), NumberFormat(',')).ok);
     EXPECT_EQ(fileContents(report), golden("long_seq.html"));
-    const IoStatus status = WriteLongSeqReport(dir.string(), longSource({1}), NumberFormat(','));
+    const Status status = WriteLongSeqReport(dir.string(), longSource({1}), NumberFormat(','));
     EXPECT_FALSE(status.ok);  // a folder cannot be replaced by a report
     EXPECT_TRUE(std::filesystem::is_directory(dir));
 }
@@ -276,7 +276,7 @@ TEST(ErrorReport, AfterARecognitionOfAllClassesNoControlRowIsListed) {
     for (int32_t columns : {6, 7}) {
         s.controlNegative.columnCount = columns;
         std::string html;
-        const IoStatus status = ErrorReportHtml(s, NumberFormat('.'), html);
+        const Status status = ErrorReportHtml(s, NumberFormat('.'), html);
         ASSERT_TRUE(status.ok) << status.message;
         EXPECT_EQ(html.find("neg1"), std::string::npos);
         EXPECT_NE(html.find("Learning Data      </TD\n>    </TR>\n    <TR>\n      <TD>1      "

@@ -123,7 +123,7 @@ class Damage : public ::testing::Test {
     // Decodes `bytes`, expects a refusal whose message holds every one of `parts`, and checks
     // that the held data did not change.
     void expectRefused(const std::string& bytes, std::initializer_list<const char*> parts) {
-        const IoStatus status = DecodeProject(span(bytes), "damaged.dnp", held);
+        const Status status = DecodeProject(span(bytes), "damaged.dnp", held);
         ASSERT_FALSE(status.ok) << "accepted; expected a refusal"
                                 << (parts.size() > 0 ? std::string(": ") + *parts.begin() : "");
         EXPECT_NE(status.message.find("damaged.dnp"), std::string::npos) << status.message;
@@ -164,7 +164,7 @@ TEST_F(Damage, EveryTruncationIsRefusedNamingTheSectionItHappensIn) {
     std::vector<bool> seen(order.size(), false);
     for (size_t length = 0; length < bytes.size(); ++length) {
         ProjectData data;
-        const IoStatus status = DecodeProject(span(bytes.substr(0, length)), "cut.dnp", data);
+        const Status status = DecodeProject(span(bytes.substr(0, length)), "cut.dnp", data);
         ASSERT_FALSE(status.ok) << "a file cut to " << length << " bytes was accepted";
         // The deepest section named in the message ("object table, code table" names both).
         size_t section = order.size();
@@ -257,7 +257,7 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
         std::string bytes = good;
         ASSERT_LE(c.offset + 4, bytes.size());
         putI32(bytes, c.offset, c.value);
-        const IoStatus status = DecodeProject(span(bytes), "damaged.dnp", held);
+        const Status status = DecodeProject(span(bytes), "damaged.dnp", held);
         ASSERT_FALSE(status.ok);
         for (const char* part : c.parts)
             EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
@@ -300,7 +300,7 @@ TEST_F(Damage, ValuesTheProgramCannotHaveWrittenAreRefused) {
         ASSERT_LE(c.offset + 8, bytes.size());
         putF64(bytes, c.offset, c.value);
         expectRefused(bytes, {});
-        const IoStatus status = DecodeProject(span(bytes), "damaged.dnp", held);
+        const Status status = DecodeProject(span(bytes), "damaged.dnp", held);
         for (const char* part : c.parts)
             EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
     }

@@ -36,7 +36,7 @@ std::span<const unsigned char> span(const std::string& bytes) {
 
 ProjectData decodeOk(const std::string& bytes) {
     ProjectData data;
-    const IoStatus status = DecodeProject(span(bytes), "test.dnp", data);
+    const Status status = DecodeProject(span(bytes), "test.dnp", data);
     EXPECT_TRUE(status.ok) << status.message;
     return data;
 }
@@ -327,7 +327,7 @@ TEST(ProjectFile, WriterRefusesDataThatContradictThemselves) {
 
     ProjectSource source = viewOf(data);
     source.storage = nullptr;  // rules without their object table
-    IoStatus status = EncodeProject(source, bytes);
+    Status status = EncodeProject(source, bytes);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("rule store"), std::string::npos) << status.message;
 
@@ -371,7 +371,7 @@ TEST_F(ProjectFiles, SaveAndOpenThroughAFile) {
     EXPECT_EQ(fileCount(), 1u);  // no temporary file is left behind
 
     ProjectData back;
-    const IoStatus status = ReadProject(name, back);
+    const Status status = ReadProject(name, back);
     ASSERT_TRUE(status.ok) << status.message;
     EXPECT_EQ(encode(back), encode(data));
 
@@ -389,7 +389,7 @@ TEST_F(ProjectFiles, FailedSaveLeavesTheEarlierFileAsItWas) {
 
     ProjectSource broken = viewOf(data);
     broken.classCount = data.classCount + 5;
-    const IoStatus status = WriteProject(name, broken);
+    const Status status = WriteProject(name, broken);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find(name), std::string::npos) << status.message;
     EXPECT_EQ(contents(name), before);
@@ -399,7 +399,7 @@ TEST_F(ProjectFiles, FailedSaveLeavesTheEarlierFileAsItWas) {
 TEST_F(ProjectFiles, SaveIntoAMissingFolderOrOverAFolderFailsWithTheName) {
     const ProjectData data = buildStage(Stage::kSamplesOnly, 3);
     const std::string missing = (dir / "no such folder" / "p.dnp").string();
-    IoStatus status = WriteProject(missing, viewOf(data));
+    Status status = WriteProject(missing, viewOf(data));
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("no such folder"), std::string::npos) << status.message;
 
@@ -424,7 +424,7 @@ TEST_F(ProjectFiles, SavingThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
 TEST_F(ProjectFiles, OpeningAMissingFileFailsAndKeepsTheData) {
     ProjectData data = buildStage(Stage::kSamplesOnly, 3);
     const std::string before = encode(data);
-    IoStatus status = ReadProject((dir / "absent.dnp").string(), data);
+    Status status = ReadProject((dir / "absent.dnp").string(), data);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("absent.dnp"), std::string::npos);
     EXPECT_EQ(encode(data), before);

@@ -33,10 +33,8 @@ std::string stageName(Stage stage) {
 
 std::vector<Sequence> exampleRecords(const std::string& file, int32_t count) {
     std::vector<Sequence> records;
-    std::string error;
-    if (!readSeqFile(std::string(MOTIFORA_EXAMPLES_DIR) + "/" + file, records, error)) {
-        throw std::runtime_error(error);
-    }
+    const Status read = readSeqFile(std::string(MOTIFORA_EXAMPLES_DIR) + "/" + file, records);
+    if (!read) throw std::runtime_error(read.message);
     if (static_cast<int32_t>(records.size()) > count) records.resize(static_cast<size_t>(count));
     return records;
 }
@@ -140,7 +138,7 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
 
 std::string encode(const ProjectData& data) {
     std::string bytes;
-    const IoStatus status = EncodeProject(viewOf(data), bytes);
+    const Status status = EncodeProject(viewOf(data), bytes);
     if (!status.ok) throw std::runtime_error(status.message);
     return bytes;
 }

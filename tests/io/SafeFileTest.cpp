@@ -85,7 +85,7 @@ TEST_F(SafeFileTest, PipesAreWrittenNotReplaced) {
     int ends[2];
     ASSERT_EQ(::pipe(ends), 0);
     const std::string through = "/proc/self/fd/" + std::to_string(ends[1]);
-    const IoStatus status = WriteFileAtomically(through, "streamed");
+    const Status status = WriteFileAtomically(through, "streamed");
     EXPECT_TRUE(status.ok) << status.message;
     ::close(ends[1]);
     char streamed[16] = {};
@@ -105,7 +105,7 @@ TEST_F(SafeFileTest, TheProcesssOwnFilesAreWrittenThroughTheirDescriptors) {
     ASSERT_EQ(::fstat(fd, &before), 0);
     for (const std::string& name :
          {"/proc/self/fd/" + std::to_string(fd), "/dev/fd/" + std::to_string(fd)}) {
-        const IoStatus status = WriteFileAtomically(name, "json\n");
+        const Status status = WriteFileAtomically(name, "json\n");
         EXPECT_TRUE(status.ok) << status.message;
     }
     ::close(fd);
@@ -118,7 +118,7 @@ TEST_F(SafeFileTest, TheProcesssOwnFilesAreWrittenThroughTheirDescriptors) {
 
 TEST_F(SafeFileTest, FoldersAreRefused) {
     fs::create_directory(path("results.html"));
-    const IoStatus status = WriteFileAtomically(path("results.html"), "x");
+    const Status status = WriteFileAtomically(path("results.html"), "x");
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("folder"), std::string::npos) << status.message;
     EXPECT_TRUE(fs::is_directory(path("results.html")));
@@ -150,7 +150,7 @@ TEST_F(SafeFileTest, TemporariesOfEndedProcessesAreRemovedByTheNextSave) {
 TEST_F(SafeFileTest, AFailedSaveKeepsTheOldFile) {
     const std::string file = path("kept.txt");
     ASSERT_TRUE(WriteFileAtomically(file, "kept").ok);
-    const IoStatus missing = WriteFileAtomically(path("no/such/folder.txt"), "x");
+    const Status missing = WriteFileAtomically(path("no/such/folder.txt"), "x");
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find("no/such/folder.txt"), std::string::npos) << missing.message;
     EXPECT_EQ(contents(file), "kept");

@@ -124,7 +124,7 @@ TEST(TextExport, WritesTheFileAndReportsAFileThatCannotBeWritten) {
     ASSERT_TRUE(WriteTextExport(name, w.source).ok);
     EXPECT_EQ(fileContents(name), golden("export.txt"));
 
-    const IoStatus status = WriteTextExport((dir / "missing" / "export.txt").string(), w.source);
+    const Status status = WriteTextExport((dir / "missing" / "export.txt").string(), w.source);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("missing"), std::string::npos) << status.message;
 }

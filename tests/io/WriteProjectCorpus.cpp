@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     for (testing::Stage stage : testing::allStages()) {
         const ProjectData data = testing::buildStage(stage, 6);
         std::string bytes;
-        const IoStatus status = EncodeProject(viewOf(data), bytes);
+        const Status status = EncodeProject(viewOf(data), bytes);
         if (!status.ok) {
             std::fprintf(stderr, "%s\n", status.message.c_str());
             return 1;

@@ -237,7 +237,7 @@ void GenomeScanForm::run(std::string genome, bool collect, std::string bedPath,
             }
         } else {
             TrackWriter writer;
-            IoStatus status = writer.Open(bedPath, bedGraphPath, modelName_, settings_);
+            Status status = writer.Open(bedPath, bedGraphPath, modelName_, settings_);
             if (status) {
                 ok = scanner_.Scan(genome, writer, error);
                 if (ok) status = writer.Finish();

@@ -1,5 +1,5 @@
 // The held-out evaluation's menu commands: the cross-validation window and the evaluation report.
-#include "io/IoStatus.h"
+#include "core/Status.h"
 #include "io/SafeFile.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -35,7 +35,7 @@ void TMainForm::mmbtnSaveEvaluationReportClick() {
     }
     const EvaluationReportData data =
         evaluationReportData(m, samplePaths, cv.get(), decision, MOTIFORA_VERSION);
-    const IoStatus status = WriteEvaluationReport(path, data);
+    const Status status = WriteEvaluationReport(path, data);
     if (!status.ok)
         message(
             std::string(MOTIFORA_TR("Ошибка записи в файл:")) + "\n" + path + "\n" + status.message,

@@ -76,7 +76,7 @@ bool settingsFromControls(TMainForm& form, ProjectSettings& s, std::string& erro
 bool TMainForm::readProjectFile(const std::string& path, std::string& error) {
     // Read everything before anything is replaced: a refused file leaves the work on screen.
     ProjectData data;
-    const IoStatus status = ReadProject(path, data);
+    const Status status = ReadProject(path, data);
     if (!status) {
         error = status.message;
         return false;
@@ -213,14 +213,14 @@ bool TMainForm::writeTextExport(const std::string& path, std::string& error) {
         source.rulesGrid = snapshot(RulesList, source.ruleCount + 1);
         source.idealGrid = snapshot(IdealizObjectsList, source.classCount + 1);
     }
-    const IoStatus status = WriteTextExport(path, source);
+    const Status status = WriteTextExport(path, source);
     if (!status) error = status.message;
     return status.ok;
 }
 
 bool TMainForm::writeResultsReport(const std::string& path, std::string& error) {
     TMainManager& m = *mainManager;
-    IoStatus status;
+    Status status;
     if (ChooseReport(m.searchSettings.workMode, m.longControl) == ReportKind::kLongSequence) {
         LongSeqReportSource source;
         {
