@@ -97,11 +97,6 @@ class SEQStorage {
     // Whole-sequence objects of another sample, coded with the existing table, as set `kind`
     // (ObjectSetKind::None builds nothing).
     void addSetObjects(const Sequence* records, int32_t count, ObjectSetKind kind);
-    // The same with the set's number (1 control positive, 2 control negative, 3 learning
-    // negative), for callers not yet moved to the names.
-    void addSetObjects(const Sequence* records, int32_t count, int32_t kind) {
-        addSetObjects(records, count, static_cast<ObjectSetKind>(kind));
-    }
     // One control negative object per window of every record: the count is the sum of
     // length - w + 1 (records shorter than w count 0), and window p of a record holds its
     // letters p ... p + w - 1 in an object of w positions, whatever the storage's width.

@@ -65,9 +65,12 @@ FoldScores runFold(const std::vector<Sequence>& trainPositives,
     // negatives as learning negatives and the held-out sequences as control objects.
     SEQStorage objects;
     objects.buildWhole(trainPositives.data(), count(trainPositives));
-    objects.addSetObjects(trainNegatives.data(), count(trainNegatives), 3);
-    objects.addSetObjects(heldPositives.data(), count(heldPositives), 1);
-    objects.addSetObjects(heldNegatives.data(), count(heldNegatives), 2);
+    objects.addSetObjects(trainNegatives.data(), count(trainNegatives),
+                          ObjectSetKind::LearnNegative);
+    objects.addSetObjects(heldPositives.data(), count(heldPositives),
+                          ObjectSetKind::ControlPositive);
+    objects.addSetObjects(heldNegatives.data(), count(heldNegatives),
+                          ObjectSetKind::ControlNegative);
     IdealObjectArray ideal(static_cast<size_t>(objects.learnObjectCount));
     Classificator classes;
     classes.SetRunControl(control);

@@ -64,7 +64,7 @@ TEST(AllClassScorer, GivesExactlyTheScoresOfScoreObject) {
     const Samples samples = generated(kSeed, 40, 14);
     SEQStorage storage;
     storage.buildWhole(samples.positives.data(), 40);
-    storage.addSetObjects(samples.negatives.data(), 40, 2);
+    storage.addSetObjects(samples.negatives.data(), 40, ObjectSetKind::ControlNegative);
     RulesStorage rules(150, storage.width);
     RegGenerator generator;
     generator.Init(&storage, &rules, 25, 0.05, 0.8);
@@ -101,7 +101,7 @@ TEST(AllClassScorer, SummaryKeepsTheBestClassAndTheLargestZScore) {
     const Samples samples = generated(kSeed + 1, 30, 12);
     SEQStorage storage;
     storage.buildWhole(samples.positives.data(), 30);
-    storage.addSetObjects(samples.negatives.data(), 30, 3);
+    storage.addSetObjects(samples.negatives.data(), 30, ObjectSetKind::LearnNegative);
     RulesStorage rules(150, storage.width);
     RegGenerator generator;
     generator.Init(&storage, &rules, 25, 0.05, 0.8);
