@@ -131,7 +131,7 @@ bool TMainManager::writeContrastSideFile(const std::string& projectFile, std::st
     const std::string path = ContrastSideFileName(projectFile);
     const auto found = contrastRules();
     if (found) {
-        const IoStatus status = WriteContrastRules(path, *found);
+        const Status status = WriteContrastRules(path, *found);
         if (!status) error = status.message;
         return status.ok;
     }
@@ -154,7 +154,7 @@ std::string TMainManager::readContrastSideFile(const std::string& projectFile) {
         return path + ": cannot be looked at (" + failure.message() + ")";
     }
     ContrastRules read;
-    const IoStatus status = ReadContrastRules(path, read);
+    const Status status = ReadContrastRules(path, read);
     if (!status) return status.message;
     const std::string mismatch = contrastMismatch(read);
     if (!mismatch.empty()) return path + ": " + mismatch;
