@@ -17,23 +17,12 @@ constexpr const char* kContrastRunning = "Discriminative search in progress ..."
 constexpr const char* kContrastPaused = "The discriminative search is paused.";
 
 // The commands a discriminative search locks while it runs (their states are given back at its
-// end): those every search locks, the mode and the heat map.
+// end): those every long process locks, the mode and the heat map.
 std::vector<Control*> contrastLocked(TMainForm& f) {
-    return {&f.btnStartSearchRules,
-            &f.btnStopSearchRules,
-            &f.btnPauseSearchRules,
-            &f.btnStartIdealization,
-            &f.btnStopIdealization,
-            &f.btnPauseIdealization,
-            &f.Control1,
-            &f.btnStartSearchClass,
-            &f.btnPauseSearchClass,
-            &f.btnStopSearchClass,
-            &f.btnStartBootstrap,
-            &f.btnStartRecognition,
-            &f.btnCountRecErrors,
-            &f.RegularitiesGroup,
-            &f.btnContrastMap};
+    std::vector<Control*> locked = f.processLockedControls();
+    locked.push_back(&f.RegularitiesGroup);
+    locked.push_back(&f.btnContrastMap);
+    return locked;
 }
 
 }  // namespace
@@ -96,12 +85,6 @@ void TMainForm::btnContrastMapClick() {
 
 void TMainForm::startContrastSearch() {
     TMainManager& m = *mainManager;
-    if (!m.learnPositiveLoaded) {
-        message(MOTIFORA_TR("Для поиска закономерностей необходимо закгрузать хотя бы одну "
-                            "последовательность."),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
-        return;
-    }
     if (m.isRunning()) {
         // Only a paused discriminative search is resumed here.
         if (contrastRunning_ && m.isPaused()) {

@@ -1,6 +1,5 @@
 // The main window's recognition of control data: the command and the score displays.
 #include <algorithm>
-#include <array>
 
 #include "core/Translatable.h"
 #include "evaluation/Recognition.h"
@@ -63,29 +62,28 @@ namespace {
 
 constexpr const char* kScanRunningText = MOTIFORA_TR("Идет процесс распознавания ...");
 
-// The commands a scan locks; their enabled states come back as they were when it ends.
-std::array<Control*, 13> scanLockedControls(TMainForm& f) {
-    return {&f.btnStartSearchRules,
-            &f.btnStopSearchRules,
-            &f.btnPauseSearchRules,
-            &f.btnStartIdealization,
-            &f.btnStopIdealization,
-            &f.btnPauseIdealization,
-            &f.Control1,
-            &f.btnStartSearchClass,
-            &f.btnPauseSearchClass,
-            &f.btnStopSearchClass,
-            &f.btnStartBootstrap,
-            &f.btnStartRecognition,
-            &f.btnCountRecErrors};
-}
-
 }  // namespace
+
+std::vector<Control*> TMainForm::processLockedControls() {
+    return {&btnStartSearchRules,
+            &btnStopSearchRules,
+            &btnPauseSearchRules,
+            &btnStartIdealization,
+            &btnStopIdealization,
+            &btnPauseIdealization,
+            &Control1,
+            &btnStartSearchClass,
+            &btnPauseSearchClass,
+            &btnStopSearchClass,
+            &btnStartBootstrap,
+            &btnStartRecognition,
+            &btnCountRecErrors};
+}
 
 void TMainForm::beginScanDisplay() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     scanLockedStates_.clear();
-    for (const Control* c : scanLockedControls(*this)) scanLockedStates_.push_back(c->enabled());
+    for (const Control* c : processLockedControls()) scanLockedStates_.push_back(c->enabled());
     LockCommands(CommandLock::All);
     btnStopSearchClass.setEnabled(true);
     ScanProgress.setPosition(0);
@@ -107,7 +105,7 @@ void TMainForm::tickScanDisplay() {
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         size_t i = 0;
-        for (Control* c : scanLockedControls(*this)) {
+        for (Control* c : processLockedControls()) {
             if (i < scanLockedStates_.size()) c->setEnabled(scanLockedStates_[i]);
             ++i;
         }

@@ -54,7 +54,6 @@ int32_t rowsAfter(int32_t rows, int32_t more) {
 
 void TMainForm::btnStartSearchRulesClick() {
     if (!mainManager) return;
-    if (samplesChosen()) return startContrastSearch();
     TMainManager& m = *mainManager;
     if (!m.learnPositiveLoaded) {
         message(MOTIFORA_TR("Для поиска закономерностей необходимо закгрузать хотя бы одну "
@@ -62,6 +61,8 @@ void TMainForm::btnStartSearchRulesClick() {
                 MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
         return;
     }
+    // Either search needs learning positives; "samples" runs the discriminative one.
+    if (samplesChosen()) return startContrastSearch();
     if (m.isRunning()) {
         // Only a paused regularity search is resumed here, never another kind of process (its
         // started flag may not be set yet when it was paused at once).

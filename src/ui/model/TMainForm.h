@@ -410,6 +410,10 @@ class TMainForm : public Display {
     bool saveBeforeLoss();
     double now() const { return clock_(); }
 
+    // The commands a long process (a scan, a discriminative search) locks while it runs and
+    // gives back as they were when it ends.
+    std::vector<Control*> processLockedControls();
+
   private:
     // The control scores the tooltips read, with the grid change count they were taken at.
     struct CachedControlScores {
