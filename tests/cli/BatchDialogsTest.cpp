@@ -1,5 +1,6 @@
 // The dialogs of a batch run: messages printed with their captions (success messages left out
 // when quiet), questions answered No, file choosers fed from the queue and cancelled without it.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <set>
@@ -10,6 +11,8 @@
 
 namespace motifora {
 namespace {
+
+using ::testing::HasSubstr;
 
 TEST(BatchDialogsTest, MessagesArePrintedAndQuestionsAnsweredNo) {
     for (const bool quiet : {false, true}) {
@@ -30,9 +33,8 @@ TEST(BatchDialogsTest, MessagesArePrintedAndQuestionsAnsweredNo) {
                   DialogAnswer::Ok);
         const std::string shown = err.str();
         EXPECT_EQ(shown.find("Сообщение: Загрузка завершена.\n") != std::string::npos, !quiet);
-        EXPECT_NE(shown.find("Подсказка: Сохранить текущий проект? [answered No]\n"),
-                  std::string::npos);
-        EXPECT_NE(shown.find("Ошибка: Ошибка чтения из файла: x.seq\n"), std::string::npos);
+        EXPECT_THAT(shown, HasSubstr("Подсказка: Сохранить текущий проект? [answered No]\n"));
+        EXPECT_THAT(shown, HasSubstr("Ошибка: Ошибка чтения из файла: x.seq\n"));
 
         EXPECT_EQ(dialogs.messageCount(), 4u);
         EXPECT_EQ(dialogs.messagesSince(mark).size(), 3u);
@@ -51,8 +53,7 @@ TEST(BatchDialogsTest, WarningsBelowASuccessMessageArePrintedEvenWhenQuiet) {
         dialogs.messageBox({"Загрузка завершена.\n\"a.seq\", record 2: the letters were cut",
                             "Сообщение", MessageIcon::Information, MessageButtons::Ok});
         const std::string shown = err.str();
-        EXPECT_NE(shown.find("\"a.seq\", record 2: the letters were cut\n"), std::string::npos)
-            << shown;
+        EXPECT_THAT(shown, HasSubstr("\"a.seq\", record 2: the letters were cut\n"));
         EXPECT_EQ(shown.find("Загрузка завершена.") != std::string::npos, !quiet) << shown;
     }
 }

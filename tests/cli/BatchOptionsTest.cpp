@@ -1,10 +1,12 @@
 // Reading the command line of motifora-cli: settings kept as typed, every refusal with exit code
 // 2 and the usage line, stage and class lists, the bootstrap triple, help and version.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "cli/BatchOptions.h"
 #include "cli/ExitCode.h"
 #include "version/Version.h"
@@ -12,10 +14,9 @@
 namespace motifora {
 namespace {
 
-ParseOutcome parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "motifora-cli");
-    return parseArguments(arguments);
-}
+using ::testing::HasSubstr;
+
+using test::parse;
 
 TEST(BatchOptionsTest, PositiveAloneRunsWithTheWindowsOwnSettings) {
     const ParseOutcome p = parse({"--positive", "a.seq"});
@@ -162,8 +163,8 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedWithTheUsageLine) {
         const ParseOutcome p = parse(c.arguments);
         EXPECT_FALSE(p.run) << shown;
         EXPECT_EQ(p.exitCode, kExitBadArguments) << shown;
-        EXPECT_NE(p.err.find(c.fragment), std::string::npos) << shown << "\n" << p.err;
-        EXPECT_NE(p.err.find(kUsageLine), std::string::npos) << shown;
+        EXPECT_THAT(p.err, HasSubstr(c.fragment)) << shown << "\n" << p.err;
+        EXPECT_THAT(p.err, HasSubstr(kUsageLine)) << shown;
         EXPECT_TRUE(p.out.empty()) << shown;
     }
 }
@@ -259,7 +260,7 @@ TEST(BatchOptionsTest, HelpAndVersionGoToStandardOutput) {
                                "--quiet",
                                "--version",
                                "Exit codes"})
-        EXPECT_NE(help.out.find(option), std::string::npos) << option;
+        EXPECT_THAT(help.out, HasSubstr(option)) << option;
 
     const ParseOutcome version = parse({"--version"});
     EXPECT_FALSE(version.run);
@@ -273,7 +274,7 @@ TEST(BatchOptionsTest, VersionIsTheSharedVersionText) {
     std::string out = version.out;
     while (!out.empty() && out.back() == '\n') out.pop_back();
     EXPECT_EQ(out, "motifora-cli " + versionText());
-    EXPECT_NE(out.find(projectVersion()), std::string::npos) << out;
+    EXPECT_THAT(out, HasSubstr(projectVersion()));
 }
 
 }  // namespace

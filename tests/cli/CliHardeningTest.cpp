@@ -1,6 +1,7 @@
 // Runs of motifora-cli against hostile inputs and outputs: standard output as an output, outputs
 // checked before the work, the reader's refusals and warnings, damaged projects and the report
 // after a recognition of all classes.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -10,6 +11,9 @@
 
 namespace motifora::clitest {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using nlohmann::json;
 
@@ -32,7 +36,7 @@ TEST_F(CliHardeningTest, ADashSendsTheJsonSummaryOrTheTextExportToStandardOutput
     // stream.
     const json summary = json::parse(jsonOut.out);
     EXPECT_EQ(summary["rules"], json::parse(readFile(folder.path() / "s.json"))["rules"]);
-    EXPECT_NE(jsonOut.err.find("Rules found:"), std::string::npos) << jsonOut.err;
+    EXPECT_THAT(jsonOut.err, HasSubstr("Rules found:"));
     EXPECT_FALSE(exists("-"));
 
     const CliResult textOut = with({"--export-text", "-"});
@@ -62,15 +66,15 @@ TEST_F(CliHardeningTest, AnOutputThatCannotBeWrittenIsFoundBeforeAnythingRuns) {
     const CliResult r = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
                              "search", "--save", "p.dnp", "--export-text", "nonexistent/x.txt"});
     EXPECT_EQ(r.exitCode, 5) << r.err;
-    EXPECT_NE(r.err.find("nonexistent/x.txt"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("nothing was run and nothing written"), std::string::npos) << r.err;
-    EXPECT_EQ(r.err.find("regularity search"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("nonexistent/x.txt"));
+    EXPECT_THAT(r.err, HasSubstr("nothing was run and nothing written"));
+    EXPECT_THAT(r.err, Not(HasSubstr("regularity search")));
     EXPECT_FALSE(exists("p.dnp"));
 
     fs::create_directory(folder.path() / "r.html");
     const CliResult folderReport = run({"--positive", positive, "--report", "r.html"});
     EXPECT_EQ(folderReport.exitCode, 5) << folderReport.err;
-    EXPECT_NE(folderReport.err.find("it is a folder"), std::string::npos) << folderReport.err;
+    EXPECT_THAT(folderReport.err, HasSubstr("it is a folder"));
 }
 
 TEST_F(CliHardeningTest, SequenceFilesAreRefusedWithTheirReason) {
@@ -89,7 +93,7 @@ TEST_F(CliHardeningTest, SequenceFilesAreRefusedWithTheirReason) {
     for (const Case& c : cases) {
         const CliResult r = run({"--positive", c.file});
         EXPECT_EQ(r.exitCode, 3) << c.file << "\n" << r.err;
-        EXPECT_NE(r.err.find(c.reason), std::string::npos) << c.file << "\n" << r.err;
+        EXPECT_THAT(r.err, HasSubstr(c.reason)) << c.file << "\n" << r.err;
     }
 }
 
@@ -98,10 +102,9 @@ TEST_F(CliHardeningTest, TheReadersWarningsReachStandardErrorEvenWhenQuiet) {
               ">a;" + std::string(1100, 'A') + "\n>b;" + std::string(1023, 'C') + "\n");
     const CliResult r = run({"--positive", "long.seq", "--stages", "none", "--quiet"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.err.find("long.seq\", record 1, line 1: the letters were cut to their first 1023 "
-                         "characters (77 dropped)"),
-              std::string::npos)
-        << r.err;
+    EXPECT_THAT(r.err,
+                HasSubstr("long.seq\", record 1, line 1: the letters were cut to their first 1023 "
+                          "characters (77 dropped)"));
 }
 
 // Writes `value` little-endian at `offset` of the file.
@@ -132,8 +135,8 @@ TEST_F(CliHardeningTest, ImpossibleProjectValuesAreRefusedAsInput) {
         patchI32(folder.path() / "d.dnp", c.offset, c.value);
         const CliResult r = run({"--open", "d.dnp"});
         EXPECT_EQ(r.exitCode, 3) << c.reason << "\n" << r.err;
-        EXPECT_NE(r.err.find(c.reason), std::string::npos) << r.err;
-        EXPECT_EQ(r.err.find("--width"), std::string::npos) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(c.reason));
+        EXPECT_THAT(r.err, Not(HasSubstr("--width")));
     }
 }
 
@@ -143,8 +146,8 @@ TEST_F(CliHardeningTest, TheReportAfterARecognitionOfAllClassesIsWritten) {
              "10", "--stages", "search,idealize,classify,recognize", "--report", "r.html"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const std::string html = readFile(folder.path() / "r.html");
-    EXPECT_NE(html.find("Recognition Error Counting Results"), std::string::npos);
-    EXPECT_NE(html.find("Learning Data"), std::string::npos);
+    EXPECT_THAT(html, HasSubstr("Recognition Error Counting Results"));
+    EXPECT_THAT(html, HasSubstr("Learning Data"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Whole runs of the motifora-cli binary in fresh folders: every exit code, messages and progress
 // on standard error, the summary on standard output, the JSON summary, Ctrl-C, and projects
 // that reopen to the same results.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -12,6 +13,9 @@
 
 namespace motifora::clitest {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using nlohmann::json;
 
@@ -28,16 +32,7 @@ std::vector<std::vector<std::string>> rulesLines(const std::string& exported) {
     at = exported.find('\n', start) + 1;
     while (at < exported.size() && exported[at] != '\n') {
         const size_t end = exported.find('\n', at);
-        const std::string line = exported.substr(at, end - at);
-        std::vector<std::string> fields;
-        size_t from = 0;
-        while (true) {
-            const size_t bar = line.find(" || ", from);
-            fields.push_back(line.substr(from, bar - from));
-            if (bar == std::string::npos) break;
-            from = bar + 4;
-        }
-        lines.push_back(fields);
+        lines.push_back(splitAt(exported.substr(at, end - at), " || "));
         at = end + 1;
     }
     return lines;
@@ -60,14 +55,13 @@ TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
           "Сообщение: Процесс классификации контрольной выборки успешно завершен.",
           "regularity search ended", "idealization ended", "classification ended",
           "recognition ended", "error counting ended", "bootstrap ended"})
-        EXPECT_NE(r.err.find(shown), std::string::npos) << shown << "\n" << r.err;
-    EXPECT_NE(r.out.find("Sequences read: learning positive 53, learning negative 53, control "
-                         "negative 53, control positive 0"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(r.out.find("Project written to p.dnp"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Text export written to p.txt"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Report written to p.html"), std::string::npos) << r.out;
+        EXPECT_THAT(r.err, HasSubstr(shown));
+    EXPECT_THAT(r.out,
+                HasSubstr("Sequences read: learning positive 53, learning negative 53, control "
+                          "negative 53, control positive 0"));
+    EXPECT_THAT(r.out, HasSubstr("Project written to p.dnp"));
+    EXPECT_THAT(r.out, HasSubstr("Text export written to p.txt"));
+    EXPECT_THAT(r.out, HasSubstr("Report written to p.html"));
     ASSERT_TRUE(exists("p.dnp") && exists("p.txt") && exists("p.html") && exists("p.json"));
 
     const json summary = json::parse(readFile(folder.path() / "p.json"));
@@ -82,7 +76,7 @@ TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
     ASSERT_EQ(lines.size(), rules.size());
     ASSERT_GT(rules.size(), 0u);
     EXPECT_LE(rules.size(), 80u);
-    EXPECT_NE(r.out.find("Rules found: " + std::to_string(rules.size()) + "\n"), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr("Rules found: " + std::to_string(rules.size()) + "\n"));
     double previousFisher = 0.0;
     for (size_t i = 0; i < rules.size(); ++i) {
         const json& rule = rules[i];
@@ -103,7 +97,7 @@ TEST_F(CliRunTest, TheBundledExampleRunsEveryStageAndWritesEveryOutput) {
     // Classes: one ideal object per class; every learning object has one.
     const int classes = summary["classCount"];
     EXPECT_EQ(summary["idealObjects"].size(), static_cast<size_t>(classes));
-    EXPECT_NE(r.out.find("Classes: " + std::to_string(classes) + "\n"), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr("Classes: " + std::to_string(classes) + "\n"));
     for (const json& c : summary["objectClasses"]["learning"]) {
         ASSERT_TRUE(c.is_number());
         EXPECT_TRUE(c.get<int>() >= 1 && c.get<int>() <= classes);
@@ -155,7 +149,7 @@ TEST_F(CliRunTest, TheNumberOfSearchThreadsChangesNoResult) {
         ASSERT_EQ(r.exitCode, 0) << r.err;
     }
     const std::string one = readFile(folder.path() / "t1.txt");
-    EXPECT_NE(one.find("# || Fisher || Rule || CP\n"), std::string::npos);
+    EXPECT_THAT(one, HasSubstr("# || Fisher || Rule || CP\n"));
     EXPECT_TRUE(one == readFile(folder.path() / "t3.txt"));
 }
 
@@ -164,7 +158,7 @@ TEST_F(CliRunTest, QuietRunsPrintOnlyTheSummary) {
         {"--positive", positive, "--finish", "20", "--sub", "5", "--stages", "search", "--quiet"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.err, "");
-    EXPECT_NE(r.out.find("Rules found: 20\n"), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr("Rules found: 20\n"));
 }
 
 TEST_F(CliRunTest, BadArgumentsExitWithTwoAndTheUsageLine) {
@@ -174,7 +168,7 @@ TEST_F(CliRunTest, BadArgumentsExitWithTwoAndTheUsageLine) {
           std::vector<std::string>{}}) {
         const CliResult r = run(arguments);
         EXPECT_EQ(r.exitCode, 2) << r.err;
-        EXPECT_NE(r.err.find("Usage: motifora-cli [OPTIONS]"), std::string::npos) << r.err;
+        EXPECT_THAT(r.err, HasSubstr("Usage: motifora-cli [OPTIONS]"));
         EXPECT_EQ(r.out, "");
     }
     // A class that the idealization did not form is a bad argument too, found once it ran.
@@ -182,14 +176,13 @@ TEST_F(CliRunTest, BadArgumentsExitWithTwoAndTheUsageLine) {
                                 "--control-negative", negative, "--finish", "30", "--sub", "10",
                                 "--classes", "54", "--stages", "search,idealize,classify,errors"});
     EXPECT_EQ(late.exitCode, 2) << late.err;
-    EXPECT_NE(late.err.find("there is no class 54"), std::string::npos) << late.err;
+    EXPECT_THAT(late.err, HasSubstr("there is no class 54"));
     // So is a scanning frame wider than every sequence (57 letters): no window would fit.
     const CliResult wide = run({"--positive", positive, "--mode", "shift", "--width", "58"});
     EXPECT_EQ(wide.exitCode, 2) << wide.err;
-    EXPECT_NE(wide.err.find("--width 58 is wider than the longest learning positive sequence "
-                            "(57 positions)"),
-              std::string::npos)
-        << wide.err;
+    EXPECT_THAT(wide.err,
+                HasSubstr("--width 58 is wider than the longest learning positive sequence "
+                          "(57 positions)"));
 }
 
 TEST_F(CliRunTest, RefusedInputsExitWithThreeAndSayWhy) {
@@ -215,8 +208,7 @@ TEST_F(CliRunTest, RefusedInputsExitWithThreeAndSayWhy) {
     for (const Case& c : cases) {
         const CliResult r = run(c.arguments);
         EXPECT_EQ(r.exitCode, 3) << c.arguments[1] << "\n" << r.err;
-        for (const std::string& fragment : c.fragments)
-            EXPECT_NE(r.err.find(fragment), std::string::npos) << fragment << "\n" << r.err;
+        for (const std::string& fragment : c.fragments) EXPECT_THAT(r.err, HasSubstr(fragment));
         EXPECT_EQ(r.out, "");
     }
 }
@@ -231,26 +223,20 @@ TEST_F(CliRunTest, MessagesInEnglishWithLangEn) {
     english.insert(english.end(), {"--lang", "en"});
     const CliResult r = run(english);
     EXPECT_EQ(r.exitCode, 3) << r.err;
-    EXPECT_NE(r.err.find("Message: The nucleotide sequences were loaded successfully."),
-              std::string::npos)
-        << r.err;
-    EXPECT_NE(r.err.find("Error reading from file: other.seq: The sequence length or the alphabet "
-                         "does not match"),
-              std::string::npos)
-        << r.err;
-    EXPECT_EQ(r.err.find("Ошибка"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("Message: The nucleotide sequences were loaded successfully."));
+    EXPECT_THAT(r.err,
+                HasSubstr("Error reading from file: other.seq: The sequence length or the alphabet "
+                          "does not match"));
+    EXPECT_THAT(r.err, Not(HasSubstr("Ошибка")));
 
     // Without --lang the program's own words, exactly as they stand.
     const CliResult original = run(refused);
     EXPECT_EQ(original.exitCode, 3);
-    EXPECT_NE(original.err.find("Сообщение: Загрузка нуклеотидных последовательностей удачно "
-                                "завершена."),
-              std::string::npos)
-        << original.err;
-    EXPECT_NE(original.err.find("Ошибка чтения из файла: other.seq: Не совпадает длина "
-                                "последовательностей или алфавит"),
-              std::string::npos)
-        << original.err;
+    EXPECT_THAT(original.err,
+                HasSubstr("Сообщение: Загрузка нуклеотидных последовательностей удачно "
+                          "завершена."));
+    EXPECT_THAT(original.err, HasSubstr("Ошибка чтения из файла: other.seq: Не совпадает длина "
+                                        "последовательностей или алфавит"));
 }
 
 TEST_F(CliRunTest, AProcessThatCannotRunExitsWithFourAndWritesNothing) {
@@ -259,7 +245,7 @@ TEST_F(CliRunTest, AProcessThatCannotRunExitsWithFourAndWritesNothing) {
     const CliResult r = run(
         {"--positive", positive, "--confidence", "0", "--export-text", "p.txt", "--save", "p.dnp"});
     EXPECT_EQ(r.exitCode, 4) << r.err;
-    EXPECT_NE(r.err.find("found no regularities"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("found no regularities"));
     EXPECT_EQ(readFile(folder.path() / "p.txt"), "an earlier export\n");
     EXPECT_FALSE(exists("p.dnp"));
 
@@ -268,7 +254,7 @@ TEST_F(CliRunTest, AProcessThatCannotRunExitsWithFourAndWritesNothing) {
         run({"--positive", positive, "--negative", negative, "--control-negative", negative,
              "--finish", "30", "--sub", "10", "--stages", "search,idealize,errors"});
     EXPECT_EQ(errors.exitCode, 4) << errors.err;
-    EXPECT_NE(errors.err.find("stage errors cannot run"), std::string::npos) << errors.err;
+    EXPECT_THAT(errors.err, HasSubstr("stage errors cannot run"));
 }
 
 TEST_F(CliRunTest, AnOutputThatCannotBeWrittenExitsWithFive) {
@@ -276,13 +262,13 @@ TEST_F(CliRunTest, AnOutputThatCannotBeWrittenExitsWithFive) {
     const CliResult r = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
                              "search", "--export-text", "afile/out.txt"});
     EXPECT_EQ(r.exitCode, 5) << r.err;
-    EXPECT_NE(r.err.find("afile/out.txt"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("afile/out.txt"));
     EXPECT_EQ(readFile(folder.path() / "afile"), "x");
 
     const CliResult json = run({"--positive", positive, "--finish", "20", "--sub", "5", "--stages",
                                 "none", "--json", "no/such/folder/s.json"});
     EXPECT_EQ(json.exitCode, 5) << json.err;
-    EXPECT_NE(json.err.find("no/such/folder/s.json"), std::string::npos) << json.err;
+    EXPECT_THAT(json.err, HasSubstr("no/such/folder/s.json"));
 }
 
 TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
@@ -301,11 +287,10 @@ TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
     kill(pid, SIGINT);
     const CliResult r = finishCli(pid, folder.path());
     EXPECT_EQ(r.exitCode, 130) << r.err;
-    EXPECT_NE(r.err.find("stopping the regularity search"), std::string::npos) << r.err;
-    EXPECT_NE(r.err.find("interrupted: the regularity search was stopped; no output file was "
-                         "written"),
-              std::string::npos)
-        << r.err;
+    EXPECT_THAT(r.err, HasSubstr("stopping the regularity search"));
+    EXPECT_THAT(r.err,
+                HasSubstr("interrupted: the regularity search was stopped; no output file was "
+                          "written"));
     EXPECT_FALSE(exists("big.dnp"));
     EXPECT_FALSE(exists("big.json"));
     EXPECT_EQ(r.out, "");
@@ -324,7 +309,7 @@ TEST_F(CliRunTest, CtrlCStopsTheBootstrapBetweenIterations) {
     kill(pid, SIGINT);
     const CliResult r = finishCli(pid, folder.path(), 300);
     EXPECT_EQ(r.exitCode, 130) << r.err;
-    EXPECT_NE(r.err.find("interrupted: the bootstrap was stopped"), std::string::npos) << r.err;
+    EXPECT_THAT(r.err, HasSubstr("interrupted: the bootstrap was stopped"));
     EXPECT_FALSE(exists("b.json"));
 }
 
@@ -345,9 +330,8 @@ TEST_F(CliRunTest, ShiftPositionsScanTheLongControlSequences) {
     EXPECT_EQ(summary["recognition"]["class"], 1);
     // One window per start position: 2 x (40 - 8 + 1).
     EXPECT_EQ(summary["recognition"]["windowScores"].size(), 66u);
-    EXPECT_NE(r.out.find("over 66 windows"), std::string::npos) << r.out;
-    EXPECT_NE(readFile(folder.path() / "s.html").find("Long Seq Recognition Results"),
-              std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr("over 66 windows"));
+    EXPECT_THAT(readFile(folder.path() / "s.html"), HasSubstr("Long Seq Recognition Results"));
     for (const json& rule : summary["rules"]) {
         EXPECT_GE(rule["target"].get<int>(), 1);
         EXPECT_LE(rule["target"].get<int>(), 8);
@@ -357,7 +341,7 @@ TEST_F(CliRunTest, ShiftPositionsScanTheLongControlSequences) {
 TEST_F(CliRunTest, HelpAndVersionExitWithZero) {
     const CliResult help = run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
-    EXPECT_NE(help.out.find("--bootstrap"), std::string::npos);
+    EXPECT_THAT(help.out, HasSubstr("--bootstrap"));
     const CliResult version = run({"--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out.rfind("motifora-cli ", 0), 0u);

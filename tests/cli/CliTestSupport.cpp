@@ -113,21 +113,22 @@ std::string generatedSample(uint32_t seed, int32_t count, int32_t length, int32_
     return text;
 }
 
+std::vector<std::string> splitAt(const std::string& line, const std::string& separator) {
+    std::vector<std::string> fields;
+    size_t from = 0;
+    while (true) {
+        const size_t at = line.find(separator, from);
+        fields.push_back(line.substr(from, at - from));
+        if (at == std::string::npos) return fields;
+        from = at + separator.size();
+    }
+}
+
 std::vector<std::vector<std::string>> tsvRows(const std::string& text) {
     std::vector<std::vector<std::string>> rows;
     std::istringstream lines(text);
     std::string line;
-    while (std::getline(lines, line)) {
-        std::vector<std::string> fields;
-        size_t from = 0;
-        while (true) {
-            const size_t tab = line.find('\t', from);
-            fields.push_back(line.substr(from, tab - from));
-            if (tab == std::string::npos) break;
-            from = tab + 1;
-        }
-        rows.push_back(fields);
-    }
+    while (std::getline(lines, line)) rows.push_back(splitAt(line, "\t"));
     return rows;
 }
 

@@ -64,6 +64,8 @@ class CliFolderTest : public ::testing::Test {
 std::vector<std::string> promoterRun(const std::vector<std::string>& more);
 
 std::string readFile(const fs::path& path);
+// The fields of `line` between the places of `separator` (n places give n + 1 fields).
+std::vector<std::string> splitAt(const std::string& line, const std::string& separator);
 // The lines of a tab-separated text, each split at its tabs.
 std::vector<std::vector<std::string>> tsvRows(const std::string& text);
 void writeFile(const fs::path& path, const std::string& bytes);

@@ -1,6 +1,7 @@
 // motifora-cli --contrast on the bundled promoters: the discriminative rules and their held-out
 // figures printed, in the JSON summary, in the score table and in the evaluation report; the
 // discriminative score of every held-out sequence is that of the rules of the other folds.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -14,6 +15,9 @@
 
 namespace motifora::clitest {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using nlohmann::json;
 
@@ -32,10 +36,9 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
                      "--evaluation-report", "r.html", "--json", "s.json", "--save", "p.dnp"}),
         folder.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Discriminative rules: "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Discriminative score, held out:\nCross-validation: 4 folds, seed 3\n"),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("Discriminative rules: "));
+    EXPECT_THAT(r.out,
+                HasSubstr("Discriminative score, held out:\nCross-validation: 4 folds, seed 3\n"));
 
     const json summary = json::parse(readFile(folder.path() / "s.json"));
     const json& contrast = summary["contrast"];
@@ -44,7 +47,7 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     ASSERT_GT(ruleCount, 0);
     ASSERT_FALSE(contrast["rules"].empty());
     const json& first = contrast["rules"][0];
-    EXPECT_NE(first["text"].get<std::string>().find(" of 53 positives, "), std::string::npos);
+    EXPECT_THAT(first["text"].get<std::string>(), HasSubstr(" of 53 positives, "));
     EXPECT_NEAR(first["weight"].get<double>(), -std::log(1.0 - first["cp"].get<double>()), 1e-12);
     const json& cv = contrast["crossValidation"];
     ASSERT_EQ(cv["perFold"].size(), 4u);
@@ -57,19 +60,15 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     char printed[64];
     std::snprintf(printed, sizeof printed, "Held-out AUC: %.4f",
                   cv["pooled"]["auc"]["value"].get<double>());
-    EXPECT_NE(r.out.find(printed), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr(printed));
 
     // The score table gets the column; the held-out rows' values are those of a recount.
     const auto rows = tsvRows(readFile(folder.path() / "s.tsv"));
     ASSERT_EQ(rows.size(), 1u + 53 + 106);
     ASSERT_EQ(rows[0].size(), 9u);
     EXPECT_EQ(rows[0][8], "discriminative score");
-    CrossValidationSettings settings;
-    settings.folds = 4;
-    settings.seed = 3;
-    settings.finishBufferSize = 80;
-    settings.subBufferSize = 20;
-    settings.threads = 1;
+    const CrossValidationSettings settings{
+        .folds = 4, .seed = 3, .finishBufferSize = 80, .subBufferSize = 20, .threads = 1};
     const CrossValidationResult own =
         contrastCrossValidate(readSeq(positive), readSeq(negative), settings, nullptr, nullptr);
     ASSERT_TRUE(own.complete);
@@ -87,12 +86,12 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     ASSERT_TRUE(ReadContrastRules((folder.path() / "p.dnp.contrast").string(), side).ok);
     EXPECT_EQ(static_cast<int>(side.rules.size()), ruleCount);
     EXPECT_EQ(side.plainText(side.rules[0]), first["text"].get<std::string>());
-    EXPECT_NE(r.out.find("Discriminative rules written to p.dnp.contrast"), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr("Discriminative rules written to p.dnp.contrast"));
 
     const std::string report = readFile(folder.path() / "r.html");
-    EXPECT_NE(report.find("<h2>Discriminative regularities</h2>"), std::string::npos);
-    EXPECT_NE(report.find("Contribution of each position and letter"), std::string::npos);
-    EXPECT_NE(report.find(first["text"].get<std::string>().substr(0, 20)), std::string::npos);
+    EXPECT_THAT(report, HasSubstr("<h2>Discriminative regularities</h2>"));
+    EXPECT_THAT(report, HasSubstr("Contribution of each position and letter"));
+    EXPECT_THAT(report, HasSubstr(first["text"].get<std::string>().substr(0, 20)));
 }
 
 // The first `count` records of a bundled sample, as a .seq file of its own.
@@ -129,10 +128,8 @@ TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
         std::snprintf(text, sizeof text, " %.2f/%d", cp, sub);
         chosen += text;
     }
-    EXPECT_NE(r.out.find("chosen on each fold's training sequences:" + chosen +
-                         "; scores calibrated to probabilities on them"),
-              std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("chosen on each fold's training sequences:" + chosen +
+                                 "; scores calibrated to probabilities on them"));
 
     // The held-out scores are probabilities, and the errors at 0.5 are a count of them.
     const auto rows = tsvRows(readFile(folder.path() / "s.tsv"));
@@ -147,13 +144,11 @@ TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
     const json& half = contrast["crossValidation"]["atProbabilityHalf"];
     EXPECT_EQ(half["firstLevelErrors"], missed);
     EXPECT_EQ(half["secondLevelErrors"], accepted);
-    EXPECT_NE(r.out.find("At probability 0.50, fixed before any fold was seen: first level "
-                         "errors " +
-                         std::to_string(missed) + " of 18, second level errors " +
-                         std::to_string(accepted) + " of 18\n"),
-              std::string::npos)
-        << r.out;
-    EXPECT_NE(readFile(folder.path() / "r.html").find("At probability 0.50"), std::string::npos);
+    EXPECT_THAT(r.out, HasSubstr("At probability 0.50, fixed before any fold was seen: first level "
+                                 "errors " +
+                                 std::to_string(missed) + " of 18, second level errors " +
+                                 std::to_string(accepted) + " of 18\n"));
+    EXPECT_THAT(readFile(folder.path() / "r.html"), HasSubstr("At probability 0.50"));
 }
 
 TEST(ContrastCli, WithoutContrastTheScoreTableKeepsItsColumns) {
@@ -168,7 +163,7 @@ TEST(ContrastCli, WithoutContrastTheScoreTableKeepsItsColumns) {
     ASSERT_FALSE(rows.empty());
     EXPECT_EQ(rows[0].size(), 8u);
     EXPECT_FALSE(json::parse(readFile(folder.path() / "s.json")).contains("contrast"));
-    EXPECT_EQ(r.out.find("Discriminative"), std::string::npos);
+    EXPECT_THAT(r.out, Not(HasSubstr("Discriminative")));
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // them: the command the README gives, run twice, prints the same figures both times, meets the
 // goal set for it (AUC at least 0.95, at most a tenth of the sequences wrong at probability 0.5)
 // and gives the fold-by-fold settings and AUCs the README's table lists.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
@@ -10,6 +11,8 @@
 
 namespace motifora::clitest {
 namespace {
+
+using ::testing::HasSubstr;
 
 using nlohmann::json;
 
@@ -44,20 +47,19 @@ TEST(ContrastFigures, TheTunedPromoterFiguresOfTheReadme) {
     EXPECT_LE(wrong * 10, 106);
 
     // The README's table.
-    EXPECT_NE(first.out.find("CP threshold / sub-buffer chosen on each fold's training sequences: "
-                             "0.70/50 0.60/50 0.60/200 0.80/200 0.70/200"),
-              std::string::npos)
-        << first.out;
+    EXPECT_THAT(first.out,
+                HasSubstr("CP threshold / sub-buffer chosen on each fold's training sequences: "
+                          "0.70/50 0.60/50 0.60/200 0.80/200 0.70/200"));
     const char* foldAucs[] = {"0.9587", "0.9182", "0.9727", "0.9818", "0.9636"};
     for (int f = 0; f < 5; ++f) {
         char text[32];
         std::snprintf(text, sizeof text, "%.4f", cv["perFold"][f]["auc"]["value"].get<double>());
         EXPECT_EQ(std::string(text), foldAucs[f]) << "fold " << f + 1;
     }
-    EXPECT_NE(first.out.find("Held-out AUC: 0.9534"), std::string::npos);
-    EXPECT_NE(first.out.find("At probability 0.50, fixed before any fold was seen: first level "
-                             "errors 5 of 53, second level errors 5 of 53"),
-              std::string::npos);
+    EXPECT_THAT(first.out, HasSubstr("Held-out AUC: 0.9534"));
+    EXPECT_THAT(first.out,
+                HasSubstr("At probability 0.50, fixed before any fold was seen: first level "
+                          "errors 5 of 53, second level errors 5 of 53"));
 }
 
 }  // namespace

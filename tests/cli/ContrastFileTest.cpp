@@ -1,5 +1,6 @@
 // The discriminative rules' side file: written and read back bit for bit, named beside the
 // project, and every damaged line refused with the file, the line and what is wrong.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <bit>
@@ -8,6 +9,8 @@
 
 namespace motifora {
 namespace {
+
+using ::testing::HasSubstr;
 
 ContrastRules sample() {
     std::vector<Sequence> p(2), n(2);
@@ -70,8 +73,7 @@ TEST(ContrastFile, DamagedLinesAreNamed) {
         const size_t before = rules.rules.size();
         const Status status = ParseContrastRules(c.text, "p.dnp.contrast", rules);
         EXPECT_FALSE(status.ok) << c.text;
-        EXPECT_NE(status.message.find("p.dnp.contrast, " + c.expected), std::string::npos)
-            << status.message;
+        EXPECT_THAT(status.message, HasSubstr("p.dnp.contrast, " + c.expected));
         EXPECT_EQ(rules.rules.size(), before);  // left as it was
     }
     ContrastRules none;

@@ -1,15 +1,16 @@
 // --contrast on the command line: taken with a learning negative sample, refused without.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "CommandLine.h"
 #include "cli/BatchOptions.h"
 
 namespace motifora {
 namespace {
 
-ParseOutcome parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "motifora-cli");
-    return parseArguments(arguments);
-}
+using ::testing::HasSubstr;
+
+using test::parse;
 
 TEST(ContrastOptions, TakenWithNegativesOrAProject) {
     const ParseOutcome p = parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast"});
@@ -22,8 +23,7 @@ TEST(ContrastOptions, TakenWithNegativesOrAProject) {
 TEST(ContrastOptions, RefusedWithoutALearningNegativeSample) {
     const ParseOutcome p = parse({"--positive", "a.seq", "--contrast"});
     EXPECT_FALSE(p.run);
-    EXPECT_NE(p.err.find("--contrast needs a learning negative sample"), std::string::npos)
-        << p.err;
+    EXPECT_THAT(p.err, HasSubstr("--contrast needs a learning negative sample"));
 }
 
 TEST(ContrastOptions, TuningNeedsTheContrastAndItsFolds) {
@@ -34,7 +34,7 @@ TEST(ContrastOptions, TuningNeedsTheContrastAndItsFolds) {
     const ParseOutcome q =
         parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast", "--contrast-tune"});
     EXPECT_FALSE(q.run);
-    EXPECT_NE(q.err.find("--contrast-tune"), std::string::npos) << q.err;
+    EXPECT_THAT(q.err, HasSubstr("--contrast-tune"));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // Whole runs of motifora-cli with the held-out evaluation on the bundled promoters: the printed
 // figures, the crossValidation section of the JSON summary, the score table, the evaluation
 // report, and the same figures for any number of threads.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -12,6 +13,9 @@
 
 namespace motifora::clitest {
 namespace {
+
+using ::testing::HasSubstr;
+using ::testing::Not;
 
 using nlohmann::json;
 
@@ -26,11 +30,11 @@ class HeldOutCliTest : public CliFolderTest {
 TEST_F(HeldOutCliTest, CrossValidationPrintsWritesAndReportsTheSameFigures) {
     const CliResult r = runCli(arguments("2"), folder.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_NE(r.out.find("Cross-validation: 4 folds, seed 3\n"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Held-out AUC: "), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Score table written to s.tsv"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("Evaluation report written to r.html"), std::string::npos) << r.out;
-    EXPECT_NE(r.err.find("cross-validation ended"), std::string::npos) << r.err;
+    EXPECT_THAT(r.out, HasSubstr("Cross-validation: 4 folds, seed 3\n"));
+    EXPECT_THAT(r.out, HasSubstr("Held-out AUC: "));
+    EXPECT_THAT(r.out, HasSubstr("Score table written to s.tsv"));
+    EXPECT_THAT(r.out, HasSubstr("Evaluation report written to r.html"));
+    EXPECT_THAT(r.err, HasSubstr("cross-validation ended"));
 
     const json summary = json::parse(readFile(folder.path() / "s.json"));
     const json& cv = summary["crossValidation"];
@@ -52,7 +56,7 @@ TEST_F(HeldOutCliTest, CrossValidationPrintsWritesAndReportsTheSameFigures) {
     EXPECT_EQ(cv["pooled"]["firstLevelErrors"]["total"], 53);
     char printed[64];
     std::snprintf(printed, sizeof printed, "Held-out AUC: %.4f", auc);
-    EXPECT_NE(r.out.find(printed), std::string::npos) << r.out;
+    EXPECT_THAT(r.out, HasSubstr(printed));
 
     // One row per control negative and per held-out learning sequence; the decision follows
     // the cross-validated level.
@@ -80,12 +84,12 @@ TEST_F(HeldOutCliTest, CrossValidationPrintsWritesAndReportsTheSameFigures) {
     const std::string report = readFile(folder.path() / "r.html");
     std::string digest;
     ASSERT_TRUE(Sha256OfFile(positive, digest).ok);
-    EXPECT_NE(report.find(digest), std::string::npos);
-    EXPECT_NE(report.find("<svg"), std::string::npos);
-    EXPECT_EQ(report.find("<script"), std::string::npos);
+    EXPECT_THAT(report, HasSubstr(digest));
+    EXPECT_THAT(report, HasSubstr("<svg"));
+    EXPECT_THAT(report, Not(HasSubstr("<script")));
     // Nothing fetched: no source or link attribute (the SVG namespace is only a name).
-    EXPECT_EQ(report.find("src="), std::string::npos);
-    EXPECT_EQ(report.find("href="), std::string::npos);
+    EXPECT_THAT(report, Not(HasSubstr("src=")));
+    EXPECT_THAT(report, Not(HasSubstr("href=")));
 }
 
 TEST_F(HeldOutCliTest, TheThreadCountChangesNoHeldOutFigure) {
@@ -103,8 +107,8 @@ TEST_F(HeldOutCliTest, TheThreadCountChangesNoHeldOutFigure) {
 TEST_F(HeldOutCliTest, WithoutTheOptionsTheSummaryIsAsBefore) {
     const CliResult r = runCli({"--positive", positive, "--stages", "none"}, folder.path());
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out.find("Cross-validation"), std::string::npos);
-    EXPECT_EQ(r.out.find("Control decision"), std::string::npos);
+    EXPECT_THAT(r.out, Not(HasSubstr("Cross-validation")));
+    EXPECT_THAT(r.out, Not(HasSubstr("Control decision")));
 }
 
 }  // namespace

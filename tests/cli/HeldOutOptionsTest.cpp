@@ -1,20 +1,21 @@
 // The held-out options of motifora-cli: folds and seed, the level rule, the outputs, and the
 // refusals of combinations that cannot work.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
+#include "CommandLine.h"
 #include "cli/BatchOptions.h"
 #include "cli/ExitCode.h"
 
 namespace motifora {
 namespace {
 
-ParseOutcome parse(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "motifora-cli");
-    return parseArguments(arguments);
-}
+using ::testing::HasSubstr;
+
+using test::parse;
 
 TEST(HeldOutOptions, FoldsSeedAndLevelRule) {
     const ParseOutcome p =
@@ -65,11 +66,11 @@ TEST(HeldOutOptions, RefusalsNameTheOption) {
         const ParseOutcome p = parse(arguments);
         EXPECT_FALSE(p.run) << c.says;
         EXPECT_EQ(p.exitCode, kExitBadArguments) << c.says;
-        EXPECT_NE(p.err.find(c.says), std::string::npos) << p.err;
+        EXPECT_THAT(p.err, HasSubstr(c.says));
     }
     const ParseOutcome noNegatives = parse({"--positive", "a.seq", "--cross-validate", "5"});
     EXPECT_EQ(noNegatives.exitCode, kExitBadArguments);
-    EXPECT_NE(noNegatives.err.find("--negative"), std::string::npos) << noNegatives.err;
+    EXPECT_THAT(noNegatives.err, HasSubstr("--negative"));
 }
 
 }  // namespace

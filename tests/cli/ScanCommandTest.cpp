@@ -1,5 +1,6 @@
 // `motifora-cli scan` run as a program: BED and bedGraph agree with each other, read in bedtools,
 // do not depend on the thread count or compression, and the command's refusals.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <charconv>
@@ -9,26 +10,13 @@
 #include <map>
 #include <nlohmann/json.hpp>
 #include <random>
-#include <sstream>
 
 #include "CliTestSupport.h"
 
 namespace motifora::clitest {
 namespace {
 
-std::vector<std::vector<std::string>> fieldsOf(const std::string& text) {
-    std::vector<std::vector<std::string>> rows;
-    std::istringstream in(text);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::vector<std::string> fields;
-        std::istringstream cells(line);
-        std::string cell;
-        while (std::getline(cells, cell, '\t')) fields.push_back(cell);
-        rows.push_back(fields);
-    }
-    return rows;
-}
+using ::testing::HasSubstr;
 
 // Runs a shell command in `folder`; returns its exit status.
 int shell(const std::string& command, const fs::path& folder) {
@@ -85,8 +73,8 @@ TEST_F(ScanCommand, BedAndBedGraphAgreeAndBedtoolsReadThem) {
                                 "--bed", f / "hits.bed", "--bedgraph", f / "scores.bedGraph"});
     ASSERT_EQ(run.exitCode, 0) << run.err;
     EXPECT_EQ(run.err, "");
-    const auto bed = fieldsOf(readFile(f / "hits.bed"));
-    const auto graph = fieldsOf(readFile(f / "scores.bedGraph"));
+    const auto bed = tsvRows(readFile(f / "hits.bed"));
+    const auto graph = tsvRows(readFile(f / "scores.bedGraph"));
     ASSERT_GT(bed.size(), 1u);
     ASSERT_GT(graph.size(), 1u);
     EXPECT_EQ(bed[0][0].rfind("track name=\"model.dnp\" description=", 0), 0u) << bed[0][0];
@@ -106,7 +94,7 @@ TEST_F(ScanCommand, BedAndBedGraphAgreeAndBedtoolsReadThem) {
     EXPECT_EQ(best.count({"chr1", 100 - 11}), 0u);  // its window reaches the first N
     EXPECT_EQ(best.count({"chr1", 100 - 12}), 1u);
     EXPECT_EQ(best.count({"chr3", 0}), 0u);  // shorter than the window
-    EXPECT_NE(run.out.find("Scanned 3 records, 11007 letters"), std::string::npos) << run.out;
+    EXPECT_THAT(run.out, HasSubstr("Scanned 3 records, 11007 letters"));
 
     // Each hit is a 12-letter window whose score (one class, one strand) is its bedGraph value
     // and reaches the level; every window reaching the level is a hit.
@@ -126,7 +114,7 @@ TEST_F(ScanCommand, BedAndBedGraphAgreeAndBedtoolsReadThem) {
     // bedtools takes the files unchanged: merge needs sorted input and fails otherwise.
     EXPECT_EQ(shell("bedtools merge -i hits.bed > merged.bed", f.path()), 0);
     EXPECT_EQ(shell("bedtools sort -i hits.bed > sorted.bed", f.path()), 0);
-    EXPECT_EQ(fieldsOf(readFile(f / "sorted.bed")).size(), bed.size() - 1);
+    EXPECT_EQ(tsvRows(readFile(f / "sorted.bed")).size(), bed.size() - 1);
     EXPECT_EQ(shell("bedtools merge -i scores.bedGraph -c 4 -o max > /dev/null", f.path()), 0);
 }
 
@@ -144,7 +132,7 @@ TEST_F(ScanCommand, SameBytesWhateverThreadsCompressionOrIndex) {
         return readFile(f / (tag + ".bed")) + "\n--\n" + readFile(f / (tag + ".bedGraph"));
     };
     const std::string one = run(f / "genome.fa", "one", {});
-    EXPECT_NE(one.find("\t-\n"), std::string::npos);
+    EXPECT_THAT(one, HasSubstr("\t-\n"));
     EXPECT_EQ(run(f / "genome.fa", "two", {"--threads", "3"}), one);
     ASSERT_EQ(shell("gzip -c genome.fa > genome.fa.gz", f.path()), 0);
     EXPECT_EQ(run(f / "genome.fa.gz", "gz", {}), one);
@@ -196,9 +184,8 @@ TEST_F(ScanCommand, LevelFromCrossValidationOfTheProjectsLearningSamples) {
     const std::string shown =
         run.out.substr(prefix.size(), run.out.find(' ', prefix.size()) - prefix.size());
     EXPECT_EQ(std::stod(shown), expected) << run.out;
-    EXPECT_NE(run.out.find("3 folds, seed 2, 40 positives and 40 negatives held out; AUC "),
-              std::string::npos)
-        << run.out;
+    EXPECT_THAT(run.out,
+                HasSubstr("3 folds, seed 2, 40 positives and 40 negatives held out; AUC "));
 
     // The same hits as --level just above the cross-validated one.
     char above[64];
@@ -213,7 +200,7 @@ TEST_F(ScanCommand, LevelFromCrossValidationOfTheProjectsLearningSamples) {
     ASSERT_EQ(direct.exitCode, 0) << direct.err;
     const std::string hits = readFile(f / "cv.bed");
     EXPECT_EQ(hits, readFile(f / "direct.bed"));
-    for (const auto& row : fieldsOf(hits.substr(hits.find('\n') + 1)))
+    for (const auto& row : tsvRows(hits.substr(hits.find('\n') + 1)))
         EXPECT_GT(std::stod(row[4]), expected);
 }
 
@@ -253,13 +240,12 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
     for (const auto& c : cases) {
         const CliResult run = scan(c.arguments);
         EXPECT_EQ(run.exitCode, c.exitCode) << c.message << ": " << run.err;
-        EXPECT_NE(run.err.find(c.message), std::string::npos) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(c.message));
     }
     // Without output files the scan only reports what it read.
     const CliResult counted = scan({"--genome", f / "genome.fa", "--threads", "2"});
     EXPECT_EQ(counted.exitCode, 0) << counted.err;
-    EXPECT_NE(counted.out.find("Scanned 3 records, 11007 letters: "), std::string::npos)
-        << counted.out;
+    EXPECT_THAT(counted.out, HasSubstr("Scanned 3 records, 11007 letters: "));
     // A failed scan leaves an earlier output as it was.
     writeFile(f / "keep.bed", "earlier\n");
     const CliResult failed =

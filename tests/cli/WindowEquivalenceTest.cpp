@@ -1,6 +1,7 @@
 // The files motifora-cli writes equal, byte for byte, those the window model writes when the
 // same steps are clicked through it: fixed and shift modes, both idealization sources, control
 // positive samples, levels typed by the user, and the bootstrap.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -15,6 +16,8 @@
 
 namespace motifora::clitest {
 namespace {
+
+using ::testing::HasSubstr;
 
 // The window clicked by hand, as a user would: scripted file choices, the timer ticked until
 // each process reports its end.
@@ -44,6 +47,21 @@ class Window {
     void press(void (TMainForm::*command)()) {
         (form.*command)();
         untilReported();
+    }
+    // The learning samples loaded and the storage sizes typed.
+    void learn(const std::string& positive, const std::string& negative, const std::string& finish,
+               const std::string& sub) {
+        open(&TMainForm::mmbtnAddSequenciesClick, positive);
+        if (!negative.empty()) open(&TMainForm::mmbtnAddNegativeSequenciesClick, negative);
+        form.FinishStorSizeEdit.setText(finish);
+        form.SubBuffersSizeEdit.setText(sub);
+    }
+    // The rule search and the idealization, each to its reported end, then the control negative
+    // sample loaded.
+    void searchIdealizeAndLoad(const std::string& controlNegative) {
+        press(&TMainForm::btnStartSearchRulesClick);
+        press(&TMainForm::btnStartIdealizationClick);
+        open(&TMainForm::mmbtnAddControlNegativeClick, controlNegative);
     }
     // "Recognition Errors Count" over rows first..last, then "Next" to the totals; `typed`
     // types a level after every counted class.
@@ -107,24 +125,18 @@ class WindowEquivalenceTest : public ::testing::Test {
                                     << win.substr(0, 2000);
         }
         const std::string report = readFile(folder / "cli.html");
-        for (const std::string& fragment : inReport)
-            EXPECT_NE(report.find(fragment), std::string::npos) << fragment << "\n" << report;
+        for (const std::string& fragment : inReport) EXPECT_THAT(report, HasSubstr(fragment));
     }
 
     TempFolder folder;
+    const std::string pos = kExamples + "/promoters_pos.seq";
+    const std::string neg = kExamples + "/promoters_neg.seq";
 };
 
 TEST_F(WindowEquivalenceTest, ExampleInFixedPositionsWithErrorsOverAllClasses) {
-    const std::string pos = kExamples + "/promoters_pos.seq";
-    const std::string neg = kExamples + "/promoters_neg.seq";
     Window w;
-    w.open(&TMainForm::mmbtnAddSequenciesClick, pos);
-    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, neg);
-    w.form.FinishStorSizeEdit.setText("60");
-    w.form.SubBuffersSizeEdit.setText("15");
-    w.press(&TMainForm::btnStartSearchRulesClick);
-    w.press(&TMainForm::btnStartIdealizationClick);
-    w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
+    w.learn(pos, neg, "60", "15");
+    w.searchIdealizeAndLoad(neg);
     w.press(&TMainForm::btnStartSearchClassClick);
     w.form.btnStartRecognitionClick();
     w.m().joinWorker();
@@ -143,17 +155,12 @@ TEST_F(WindowEquivalenceTest, ExampleInFixedPositionsWithErrorsOverAllClasses) {
 // idealization, both control samples, classification and the all-class recognition.
 void generatedFixedSteps(Window& w, const TempFolder& folder, int32_t type, int32_t source,
                          const std::string& controlPositive) {
-    w.open(&TMainForm::mmbtnAddSequenciesClick, folder / "pos.seq");
-    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, folder / "neg.seq");
-    w.form.FinishStorSizeEdit.setText("40");
-    w.form.SubBuffersSizeEdit.setText("10");
+    w.learn(folder / "pos.seq", folder / "neg.seq", "40", "10");
     w.form.chooseIdealizationType(type);
     w.form.ObjsSourceGroup.setItemIndex(source);
     w.form.Rec_Arranged.setChecked(true);
-    w.press(&TMainForm::btnStartSearchRulesClick);
-    w.press(&TMainForm::btnStartIdealizationClick);
+    w.searchIdealizeAndLoad(folder / "cneg.seq");
     ASSERT_GE(w.m().classCount, 2);
-    w.open(&TMainForm::mmbtnAddControlNegativeClick, folder / "cneg.seq");
     w.open(&TMainForm::mmbtnAddControlPositiveClick, folder / controlPositive);
     w.press(&TMainForm::btnStartSearchClassClick);
     w.form.btnStartRecognitionClick();
@@ -163,6 +170,19 @@ void generatedFixedSteps(Window& w, const TempFolder& folder, int32_t type, int3
         window.NegativeGroup.setItemIndex(kLearningSource);
         window.OKBtnClick();
     };
+}
+
+// The command line of generatedFixedSteps with idealization type 2, followed by `more`.
+std::vector<std::string> generatedFixedArguments(const std::string& controlPositive,
+                                                 const std::vector<std::string>& more) {
+    std::vector<std::string> arguments = splitAt(
+        "--positive pos.seq --negative neg.seq --control-negative cneg.seq --control-positive " +
+            controlPositive +
+            " --finish 40 --sub 10 --idealization both --arrange --positive-side control"
+            " --negative-side learning --stages search,idealize,classify,recognize,errors",
+        " ");
+    arguments.insert(arguments.end(), more.begin(), more.end());
+    return arguments;
 }
 
 void writeGeneratedSamples(const TempFolder& folder) {
@@ -179,30 +199,8 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesIdealizedFromRulesWithControlPosit
     generatedFixedSteps(w, folder, 2, 1, "cpos.seq");
     w.countErrors(1, w.m().classCount, nullptr);
 
-    expectSameFiles({"--positive",
-                     "pos.seq",
-                     "--negative",
-                     "neg.seq",
-                     "--control-negative",
-                     "cneg.seq",
-                     "--control-positive",
-                     "cpos.seq",
-                     "--finish",
-                     "40",
-                     "--sub",
-                     "10",
-                     "--idealization",
-                     "both",
-                     "--source",
-                     "rules",
-                     "--arrange",
-                     "--positive-side",
-                     "control",
-                     "--negative-side",
-                     "learning",
-                     "--stages",
-                     "search,idealize,classify,recognize,errors"},
-                    w, {"<H1 ALIGN=center>Recognition Error Counting Results</H1>"});
+    expectSameFiles(generatedFixedArguments("cpos.seq", {"--source", "rules"}), w,
+                    {"<H1 ALIGN=center>Recognition Error Counting Results</H1>"});
 }
 
 TEST_F(WindowEquivalenceTest, ControlPositiveSideWithATypedLevel) {
@@ -217,48 +215,16 @@ TEST_F(WindowEquivalenceTest, ControlPositiveSideWithATypedLevel) {
         w.form.ReCount2();
     });
 
-    expectSameFiles({"--positive",
-                     "pos.seq",
-                     "--negative",
-                     "neg.seq",
-                     "--control-negative",
-                     "cneg.seq",
-                     "--control-positive",
-                     "pos.seq",
-                     "--finish",
-                     "40",
-                     "--sub",
-                     "10",
-                     "--idealization",
-                     "both",
-                     "--arrange",
-                     "--positive-side",
-                     "control",
-                     "--negative-side",
-                     "learning",
-                     "--classes",
-                     "1-2",
-                     "--level",
-                     "2,5",
-                     "--stages",
-                     "search,idealize,classify,recognize,errors"},
-                    w,
+    expectSameFiles(generatedFixedArguments("pos.seq", {"--classes", "1-2", "--level", "2,5"}), w,
                     {"<BR>1 Class Recognition Level =  2,5\n",
                      "<BR>2 Class Recognition Level =  2,5\n", "<BR>Recognized 2 out of 2\n"});
 }
 
 TEST_F(WindowEquivalenceTest, OneClassWithAWantedFirstLevelError) {
-    const std::string pos = kExamples + "/promoters_pos.seq";
-    const std::string neg = kExamples + "/promoters_neg.seq";
     Window w;
-    w.open(&TMainForm::mmbtnAddSequenciesClick, pos);
-    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, neg);
-    w.form.FinishStorSizeEdit.setText("60");
-    w.form.SubBuffersSizeEdit.setText("15");
+    w.learn(pos, neg, "60", "15");
     w.form.chooseIdealizationType(1);
-    w.press(&TMainForm::btnStartSearchRulesClick);
-    w.press(&TMainForm::btnStartIdealizationClick);
-    w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
+    w.searchIdealizeAndLoad(neg);
     w.press(&TMainForm::btnStartSearchClassClick);
     w.countErrors(3, 3, [&w] {
         w.form.FirstLErrEd.setText("0.25");
@@ -276,58 +242,31 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
     writeFile(folder.path() / "pos.seq", generatedSample(41, 24, 16, 2));
     writeFile(folder.path() / "long.seq", generatedSample(42, 2, 40, 1));
     Window w;
-    w.open(&TMainForm::mmbtnAddSequenciesClick, folder / "pos.seq");
-    w.form.FinishStorSizeEdit.setText("50");
-    w.form.SubBuffersSizeEdit.setText("10");
+    w.learn(folder / "pos.seq", "", "50", "10");
     w.form.chooseAlignment(true);
     w.form.FrameWidthEdit.setText("8");
     w.form.chooseIdealizationType(1);
-    w.press(&TMainForm::btnStartSearchRulesClick);
-    w.press(&TMainForm::btnStartIdealizationClick);
-    w.open(&TMainForm::mmbtnAddControlNegativeClick, folder / "long.seq");
+    w.searchIdealizeAndLoad(folder / "long.seq");
     w.form.IdealizObjectsList.select(2, 2);
     w.form.btnStartRecognitionClick();
     w.untilReported();  // the scan runs on the worker; the timer draws its chart
     w.form.RecLevelEdit.setText("1.5");
     w.form.ReCount2();
 
-    expectSameFiles({"--positive",
-                     "pos.seq",
-                     "--control-negative",
-                     "long.seq",
-                     "--mode",
-                     "shift",
-                     "--width",
-                     "8",
-                     "--finish",
-                     "50",
-                     "--sub",
-                     "10",
-                     "--idealization",
-                     "inserting",
-                     "--classes",
-                     "2",
-                     "--level",
-                     "1.5",
-                     "--stages",
-                     "search,idealize,recognize"},
+    expectSameFiles(splitAt("--positive pos.seq --control-negative long.seq --mode shift --width 8"
+                            " --finish 50 --sub 10 --idealization inserting --classes 2"
+                            " --level 1.5 --stages search,idealize,recognize",
+                            " "),
                     w,
                     {"<H1 ALIGN=center>Long Seq Recognition Results</H1>",
                      "<BR>Recognition Level =  1.5\n", "...", "<TD>r1"});
 }
 
 TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
-    const std::string pos = kExamples + "/promoters_pos.seq";
-    const std::string neg = kExamples + "/promoters_neg.seq";
     Window w;
-    w.open(&TMainForm::mmbtnAddSequenciesClick, pos);
-    w.open(&TMainForm::mmbtnAddNegativeSequenciesClick, neg);
-    w.form.FinishStorSizeEdit.setText("40");
-    w.form.SubBuffersSizeEdit.setText("10");
+    w.learn(pos, neg, "40", "10");
     w.m().bootstrapRandom.reseed(7);
-    w.press(&TMainForm::btnStartSearchRulesClick);
-    w.press(&TMainForm::btnStartIdealizationClick);
-    w.open(&TMainForm::mmbtnAddControlNegativeClick, neg);
+    w.searchIdealizeAndLoad(neg);
     w.bootstrap("20", "2", "0.1");
 
     const CliResult r =
@@ -347,11 +286,9 @@ TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
         EXPECT_EQ(rows[static_cast<size_t>(i)]["firstLevelError"].get<double>(), first);
         EXPECT_EQ(rows[static_cast<size_t>(i)]["secondLevelError"].get<double>(), second);
     }
-    EXPECT_NE(
-        r.out.find("Bootstrap average errors: first level " + w.form.BootStrCtrl.Label4.text() +
-                   ", second level " + w.form.BootStrCtrl.Label5.text()),
-        std::string::npos)
-        << r.out;
+    EXPECT_THAT(r.out, HasSubstr("Bootstrap average errors: first level " +
+                                 w.form.BootStrCtrl.Label4.text() + ", second level " +
+                                 w.form.BootStrCtrl.Label5.text()));
 }
 
 }  // namespace
