@@ -46,6 +46,16 @@ std::vector<std::unique_ptr<Rule>> ruleR(SEQStorage& s) {
     return rules;
 }
 
+// Sets `bench` up under `type` and expects it to idealize AA, AC, CC and CA, in this order, as a
+// workbench with R alone does.
+void expectIdealizesAsRuleR(Workbench& bench, int32_t type) {
+    Workbench plain(ruleR);
+    plain.setup(type);
+    bench.setup(type);
+    for (const char* object : {"AA", "AC", "CC", "CA"})
+        EXPECT_EQ(bench.idealize(object), plain.idealize(object)) << object << ", type " << type;
+}
+
 TEST(Idealization, WorkedExampleUnderEachType) {
     struct Case {
         int32_t type;
@@ -264,12 +274,8 @@ TEST(Vocabulary, RuleWithoutPredictionContributesNothing) {
         return rules;
     };
     for (int32_t type = 0; type < 3; ++type) {
-        Workbench plain(ruleR), silent(withSilentRule);
-        plain.setup(type);
-        silent.setup(type);
-        for (const char* object : {"AA", "AC", "CC", "CA"}) {
-            EXPECT_EQ(silent.idealize(object), plain.idealize(object)) << object;
-        }
+        Workbench silent(withSilentRule);
+        expectIdealizesAsRuleR(silent, type);
         const SEQSElem aa = makeObject(*silent.storage, "AA");
         silent.engine.StartFromObject(aa);
         silent.engine.BuildPredictionMatrix();
@@ -339,12 +345,8 @@ TEST(Vocabulary, DamagedRulesAndClassesAreIgnored) {
         return rules;
     };
     for (int32_t type = 0; type < 3; ++type) {
-        Workbench plain(ruleR), bench(damaged);
-        plain.setup(type);
-        bench.setup(type);
-        for (const char* object : {"AA", "AC", "CC", "CA"}) {
-            EXPECT_EQ(bench.idealize(object), plain.idealize(object)) << object;
-        }
+        Workbench bench(damaged);
+        expectIdealizesAsRuleR(bench, type);
         for (int32_t i : {0, 1, 2}) {
             EXPECT_EQ(bench.engine.RuleStatus(i, 0), 0);
             EXPECT_GE(bench.engine.IdealizeAndRegister(nullptr, i), 0);

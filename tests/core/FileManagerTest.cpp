@@ -8,6 +8,7 @@
 #include <random>
 
 #include "core/FileManager.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -198,26 +199,11 @@ TEST(SeqReader, CountAndReaderAgreeOnGeneratedFiles) {
 
 class SeqFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ =
-            std::filesystem::temp_directory_path() /
-            ("motifora_seq_" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-             "_" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::create_directories(dir_);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir_); }
-
-    std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = (dir_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-
-    std::filesystem::path dir_;
+    test::TempDir dir_{"motifora-seq"};
 };
 
 TEST_F(SeqFiles, OpenCountAndReadInCallingOrder) {
-    const std::string path = write("sample.seq", ">a;ACGT\n>b;GG\n>CCCC\n");
+    const std::string path = dir_.write("sample.seq", ">a;ACGT\n>b;GG\n>CCCC\n");
     FileManager fm;
     ASSERT_TRUE(fm.open(path, 2));
     EXPECT_EQ(fm.fileName, path);
@@ -233,7 +219,7 @@ TEST_F(SeqFiles, OpenCountAndReadInCallingOrder) {
 }
 
 TEST_F(SeqFiles, ReadsAtAnOffset) {
-    const std::string path = write("sample.seq", ">a;AC\n>b;GG\n");
+    const std::string path = dir_.write("sample.seq", ">a;AC\n>b;GG\n");
     FileManager fm;
     ASSERT_TRUE(fm.open(path, 2));
     std::vector<Sequence> recs(3);
@@ -255,7 +241,7 @@ TEST_F(SeqFiles, ExtensionIsComparedWithoutCase) {
         SCOPED_TRACE(name);
         std::vector<Sequence> recs;
         Status status;
-        EXPECT_TRUE((status = readSeqFile(write(name, bytes), recs)).ok) << status.message;
+        EXPECT_TRUE((status = readSeqFile(dir_.write(name, bytes), recs)).ok) << status.message;
         ASSERT_EQ(recs.size(), 1u);
         EXPECT_EQ(recs[0].text, "AC");
     }
@@ -264,7 +250,7 @@ TEST_F(SeqFiles, ExtensionIsComparedWithoutCase) {
 TEST_F(SeqFiles, OtherExtensionsReadNothingAndTheLoadFails) {
     for (const char* name : {"sample.txt", "sample.seq.bak", "noextension", "sample.sequence"}) {
         SCOPED_TRACE(name);
-        const std::string path = write(name, ">a;AC\n");
+        const std::string path = dir_.write(name, ">a;AC\n");
         FileManager fm;
         ASSERT_TRUE(fm.open(path, 2));
         std::vector<Sequence> recs(static_cast<size_t>(fm.countRecords()));
@@ -281,7 +267,7 @@ TEST_F(SeqFiles, OtherExtensionsReadNothingAndTheLoadFails) {
 }
 
 TEST_F(SeqFiles, FailuresNameTheFileTheRecordAndTheLine) {
-    const std::string path = write("bad.seq", ">a;AC\n>b;GG\n>\n>d;TT\n");
+    const std::string path = dir_.write("bad.seq", ">a;AC\n>b;GG\n>\n>d;TT\n");
     std::vector<Sequence> recs(1);
     Status status;
     EXPECT_FALSE((status = readSeqFile(path, recs)).ok);
@@ -302,13 +288,13 @@ TEST_F(SeqFiles, FailuresNameTheFileTheRecordAndTheLine) {
 }
 
 TEST_F(SeqFiles, MissingFilesAndFoldersCannotBeOpened) {
-    const std::string missing = (dir_ / "missing.seq").string();
+    const std::string missing = dir_ / "missing.seq";
     FileManager fm;
     EXPECT_FALSE(fm.open(missing, 2));
     EXPECT_NE(fm.errorText().find(missing), std::string::npos);
-    EXPECT_FALSE(fm.open(dir_.string(), 2));
+    EXPECT_FALSE(fm.open(dir_.root().string(), 2));
     EXPECT_NE(fm.errorText().find("folder"), std::string::npos);
-    const std::string folder = (dir_ / "folder.seq").string();
+    const std::string folder = dir_ / "folder.seq";
     std::filesystem::create_directory(folder);
     std::vector<Sequence> recs;
     Status status;
@@ -316,7 +302,7 @@ TEST_F(SeqFiles, MissingFilesAndFoldersCannotBeOpened) {
     EXPECT_FALSE((status = readSeqFile(missing, recs)).ok);
     EXPECT_NE(status.message.find("cannot open"), std::string::npos);
     // Modes other than a sequence-file read are not opened here.
-    EXPECT_FALSE(fm.open(write("ok.seq", ">a;A\n"), 1));
+    EXPECT_FALSE(fm.open(dir_.write("ok.seq", ">a;A\n"), 1));
     EXPECT_EQ(fm.mode, 1);
 }
 
@@ -337,7 +323,7 @@ TEST_F(SeqFiles, FileWithoutRecordsIsRefusedWithItsReason) {
         std::vector<Sequence> recs(2);
         Status status;
         std::vector<std::string> warnings{"old"};
-        const std::string path = write(c.file, c.bytes);
+        const std::string path = dir_.write(c.file, c.bytes);
         EXPECT_FALSE((status = readSeqFile(path, recs, &warnings)).ok);
         EXPECT_TRUE(recs.empty());
         EXPECT_NE(status.message.find(path), std::string::npos) << status.message;
@@ -353,7 +339,7 @@ TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
     EXPECT_FALSE((status = readSeqFile("/dev/zero", recs)).ok);
     EXPECT_NE(status.message.find("must end in \".seq\""), std::string::npos) << status.message;
 
-    const std::string zero = (dir_ / "zero.seq").string();
+    const std::string zero = dir_ / "zero.seq";
     std::filesystem::create_symlink("/dev/zero", zero);
     EXPECT_FALSE((status = readSeqFile(zero, recs)).ok);
     EXPECT_NE(status.message.find("character device"), std::string::npos) << status.message;
@@ -362,7 +348,7 @@ TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
     EXPECT_NE(fm.errorText().find("character device"), std::string::npos) << fm.errorText();
 
     // A pipe without a writer would block an open for ever; it is refused unopened.
-    const std::string pipe = (dir_ / "pipe.seq").string();
+    const std::string pipe = dir_ / "pipe.seq";
     ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
     EXPECT_FALSE((status = readSeqFile(pipe, recs)).ok);
     EXPECT_NE(status.message.find("a pipe"), std::string::npos) << status.message;
@@ -370,8 +356,8 @@ TEST_F(SeqFiles, OnlyRegularFilesNamedSeqAreRead) {
     EXPECT_NE(fm.errorText().find("a pipe"), std::string::npos) << fm.errorText();
 
     // Through a link to a regular file the file is read.
-    const std::string real = write("real.seq", ">a;ACGT\n");
-    const std::string link = (dir_ / "link.seq").string();
+    const std::string real = dir_.write("real.seq", ">a;ACGT\n");
+    const std::string link = dir_ / "link.seq";
     std::filesystem::create_symlink(real, link);
     ASSERT_TRUE((status = readSeqFile(link, recs)).ok) << status.message;
     EXPECT_EQ(recs.size(), 1u);

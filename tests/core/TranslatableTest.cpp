@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <utility>
 
 #include "core/Translatable.h"
 
@@ -21,11 +22,8 @@ TEST(TranslateText, WholeLinesAndMarkedStartsLineByLine) {
         if (found == english.end()) return std::nullopt;
         return found->second;
     };
-    struct Case {
-        const char* text;
-        const char* translated;
-    };
-    const Case cases[] = {
+    // Each text with its translation.
+    const std::pair<const char*, const char*> cases[] = {
         {"Пуск", "Start"},
         {"Ошибка", "Error"},
         {"Ошибка чтения из файла: /data/a.seq", "Error reading from file: /data/a.seq"},
@@ -42,7 +40,8 @@ TEST(TranslateText, WholeLinesAndMarkedStartsLineByLine) {
         {"Пуск\n", "Start\n"},
         {"12:34", "12:34"},
     };
-    for (const Case& c : cases) EXPECT_EQ(translateText(c.text, lookup), c.translated) << c.text;
+    for (const auto& [text, translated] : cases)
+        EXPECT_EQ(translateText(text, lookup), translated) << text;
     EXPECT_EQ(translateText("Пуск", TextLookup()), "Пуск") << "no lookup, no change";
 }
 

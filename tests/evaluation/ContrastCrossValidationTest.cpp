@@ -36,14 +36,12 @@ Samples planted(uint32_t seed, int32_t count, int32_t width) {
 }
 
 CrossValidationSettings settings(int32_t threads) {
-    CrossValidationSettings cv;
-    cv.folds = 4;
-    cv.seed = 7;
-    cv.cpThreshold = 0.7;
-    cv.finishBufferSize = 100;
-    cv.subBufferSize = 10;
-    cv.threads = threads;
-    return cv;
+    return {.folds = 4,
+            .seed = 7,
+            .cpThreshold = 0.7,
+            .finishBufferSize = 100,
+            .subBufferSize = 10,
+            .threads = threads};
 }
 
 TEST(ContrastCrossValidation, HeldOutScoresComeFromTheRulesOfTheOtherFolds) {

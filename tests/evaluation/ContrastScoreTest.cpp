@@ -58,13 +58,11 @@ TEST(ContrastScore, RecordsArePlacedByStartAndUnknownLettersMatchNoLetter) {
 }
 
 TEST(ContrastScore, SettingsComeFromTheCrossValidation) {
-    CrossValidationSettings cv;
-    cv.confidenceLevel = 0.01;
-    cv.cpThreshold = 0.65;
-    cv.finishBufferSize = 77;
-    cv.subBufferSize = 9;
-    cv.searchThreads = 3;
-    const ContrastSettings s = contrastSettingsOf(cv);
+    const ContrastSettings s = contrastSettingsOf({.confidenceLevel = 0.01,
+                                                   .cpThreshold = 0.65,
+                                                   .finishBufferSize = 77,
+                                                   .subBufferSize = 9,
+                                                   .searchThreads = 3});
     EXPECT_EQ(s.fisherThreshold, 0.01);
     EXPECT_EQ(s.cpThreshold, 0.65);
     EXPECT_EQ(s.finishBufferSize, 77);

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -50,25 +51,31 @@ Samples generated(unsigned seed, int32_t count, int32_t width) {
 }
 
 CrossValidationSettings smallSettings() {
-    CrossValidationSettings settings;
-    settings.folds = 4;
-    settings.seed = 7;
-    settings.finishBufferSize = 120;
-    settings.subBufferSize = 20;
-    return settings;
+    return {.folds = 4, .seed = 7, .finishBufferSize = 120, .subBufferSize = 20};
 }
+
+// The positives as the learning objects, the negatives as the sample `negativeKind`, and the
+// rules the generator finds on them (buffers of 150 and 25, confidence 0.05, CP 0.8).
+struct SearchedSamples {
+    SearchedSamples(const Samples& samples, ObjectSetKind negativeKind) {
+        const auto count = static_cast<int32_t>(samples.positives.size());
+        storage.buildWhole(samples.positives.data(), count);
+        storage.addSetObjects(samples.negatives.data(), count, negativeKind);
+        rules = std::make_unique<RulesStorage>(150, storage.width);
+        RegGenerator generator;
+        generator.Init(&storage, rules.get(), 25, 0.05, 0.8);
+        generator.RunSearch(nullptr);
+    }
+    SEQStorage storage;
+    std::unique_ptr<RulesStorage> rules;
+};
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(AllClassScorer, GivesExactlyTheScoresOfScoreObject) {
-    const Samples samples = generated(kSeed, 40, 14);
-    SEQStorage storage;
-    storage.buildWhole(samples.positives.data(), 40);
-    storage.addSetObjects(samples.negatives.data(), 40, ObjectSetKind::ControlNegative);
-    RulesStorage rules(150, storage.width);
-    RegGenerator generator;
-    generator.Init(&storage, &rules, 25, 0.05, 0.8);
-    generator.RunSearch(nullptr);
+    SearchedSamples searched(generated(kSeed, 40, 14), ObjectSetKind::ControlNegative);
+    SEQStorage& storage = searched.storage;
+    RulesStorage& rules = *searched.rules;
     ASSERT_GT(rules.Count(), 0);
     for (int32_t type : {0, 2}) {
         IdealObjectArray ideal(static_cast<size_t>(storage.learnObjectCount));
@@ -98,14 +105,9 @@ TEST(AllClassScorer, GivesExactlyTheScoresOfScoreObject) {
 }
 
 TEST(AllClassScorer, SummaryKeepsTheBestClassAndTheLargestZScore) {
-    const Samples samples = generated(kSeed + 1, 30, 12);
-    SEQStorage storage;
-    storage.buildWhole(samples.positives.data(), 30);
-    storage.addSetObjects(samples.negatives.data(), 30, ObjectSetKind::LearnNegative);
-    RulesStorage rules(150, storage.width);
-    RegGenerator generator;
-    generator.Init(&storage, &rules, 25, 0.05, 0.8);
-    generator.RunSearch(nullptr);
+    SearchedSamples searched(generated(kSeed + 1, 30, 12), ObjectSetKind::LearnNegative);
+    SEQStorage& storage = searched.storage;
+    RulesStorage& rules = *searched.rules;
     IdealObjectArray ideal(30);
     Classificator classes;
     classes.Setup(&storage, &rules, &ideal, 2);

@@ -3,6 +3,7 @@
 
 #include <cmath>
 #include <limits>
+#include <ostream>
 #include <random>
 
 #include "evaluation/Recognition.h"
@@ -68,6 +69,11 @@ struct RunRow {
     int32_t record;
     int64_t first, last, bestAt;
     double best;
+    bool operator==(const RunRow&) const = default;
+    friend std::ostream& operator<<(std::ostream& out, const RunRow& r) {
+        return out << "{record " << r.record << ", windows " << r.first << ".." << r.last
+                   << ", best " << r.best << " at " << r.bestAt << "}";
+    }
 };
 
 std::vector<RunRow> rows(const std::vector<ScanRun>& runs) {
@@ -78,15 +84,7 @@ std::vector<RunRow> rows(const std::vector<ScanRun>& runs) {
 }
 
 void expectRuns(const std::vector<ScanRun>& runs, const std::vector<RunRow>& expected) {
-    const std::vector<RunRow> got = rows(runs);
-    ASSERT_EQ(got.size(), expected.size());
-    for (size_t i = 0; i < got.size(); ++i) {
-        EXPECT_EQ(got[i].record, expected[i].record) << "run " << i;
-        EXPECT_EQ(got[i].first, expected[i].first) << "run " << i;
-        EXPECT_EQ(got[i].last, expected[i].last) << "run " << i;
-        EXPECT_EQ(got[i].bestAt, expected[i].bestAt) << "run " << i;
-        EXPECT_EQ(got[i].best, expected[i].best) << "run " << i;
-    }
+    EXPECT_EQ(rows(runs), expected);
 }
 
 TEST(ScanRuns, OpenAboveTheLevelGoOnAtItEndAtRecordEnds) {

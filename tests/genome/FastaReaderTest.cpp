@@ -4,47 +4,33 @@
 #include <htslib/bgzf.h>
 #include <zlib.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "genome/FastaReader.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
 
-namespace fs = std::filesystem;
-
 class FastaFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("motifora-fasta-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-
     std::string plain(const std::string& name, const std::string& bytes) {
-        const std::string path = (folder_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
+        return folder_.write(name, bytes);
     }
     std::string gzipped(const std::string& name, const std::string& bytes) {
-        const std::string path = (folder_ / name).string();
+        const std::string path = folder_ / name;
         gzFile file = gzopen(path.c_str(), "wb");
         gzwrite(file, bytes.data(), static_cast<unsigned>(bytes.size()));
         gzclose(file);
         return path;
     }
     std::string bgzipped(const std::string& name, const std::string& bytes) {
-        const std::string path = (folder_ / name).string();
+        const std::string path = folder_ / name;
         BGZF* file = bgzf_open(path.c_str(), "w");
         EXPECT_EQ(bgzf_write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
         bgzf_close(file);
         return path;
     }
 
-    fs::path folder_;
+    test::TempDir folder_{"motifora-fasta"};
 };
 
 struct Read {
@@ -147,10 +133,10 @@ TEST_F(FastaFiles, FaultsNameTheFileAndLine) {
         EXPECT_EQ(read.error, path + ": " + c.error);
         EXPECT_EQ(read.records.size(), c.recordsBefore) << c.text;
     }
-    const Read missing = readAll((folder_ / "none.fa").string());
+    const Read missing = readAll(folder_ / "none.fa");
     EXPECT_NE(missing.error.find("none.fa: cannot open the file"), std::string::npos)
         << missing.error;
-    const Read folder = readAll(folder_.string());
+    const Read folder = readAll(folder_.root().string());
     EXPECT_NE(folder.error.find("it is a folder"), std::string::npos) << folder.error;
     const Read empty = readAll(plain("empty.fa", ""));
     EXPECT_EQ(empty.error, "");

@@ -3,18 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 
 #include "../classify/ClassifyTestSupport.h"
 #include "classify/Classificator.h"
 #include "genome/GenomeScan.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
-
-namespace fs = std::filesystem;
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
@@ -44,38 +41,40 @@ struct Recorder : ScanSink {
     std::map<std::string, int64_t> lengths;
 };
 
+// Settings that report the windows of `classes` scoring at least `level` on both strands.
+ScanSettings hitsOnBothStrands(const std::vector<int32_t>& classes, double level) {
+    ScanSettings settings;
+    settings.classes = classes;
+    settings.bothStrands = true;
+    settings.hits = true;
+    settings.level = level;
+    return settings;
+}
+
+// Scans `path` into `recorder` with `scanner` prepared from `settings`; a refusal of either step
+// fails the test with the scanner's message.
+void scanInto(GenomeScanner& scanner, Classificator& engine, const CCodeTable& table,
+              const ScanSettings& settings, const std::string& path, Recorder& recorder) {
+    std::string error;
+    ASSERT_TRUE(scanner.Prepare(engine, table, settings, error)) << error;
+    ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+}
+
 class GenomeScanTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("motifora-scan-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    std::string write(const std::string& name, const std::string& bytes) {
-        const std::string path = (folder_ / name).string();
-        std::ofstream(path, std::ios::binary) << bytes;
-        return path;
-    }
-    fs::path folder_;
+    test::TempDir folder_{"motifora-scan"};
 };
 
 TEST_F(GenomeScanTest, HitCoordinatesAndReverseComplementAtRecordEnds) {
     TinyModel model;
     // Forward: "AC" at 0-based 2 only. Reverse complement of GTTGGGT is ACCCAAC: "AC" at its
     // starts 0 and 5, which are the forward windows [5, 7) and [0, 2), the record's two ends.
-    const std::string path = write("g.fa", ">fw\nCCACCC\n>rv\nGTTGGGT\n>short\nA\n");
-    ScanSettings settings;
-    settings.classes = {0};
-    settings.bothStrands = true;
-    settings.hits = true;
-    settings.level = 1.0;
+    const std::string path = folder_.write("g.fa", ">fw\nCCACCC\n>rv\nGTTGGGT\n>short\nA\n");
+    const ScanSettings settings = hitsOnBothStrands({0}, 1.0);
     GenomeScanner scanner;
-    std::string error;
-    ASSERT_TRUE(scanner.Prepare(model.engine, model.storage->codeTable, settings, error)) << error;
     Recorder recorder;
-    ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+    ASSERT_NO_FATAL_FAILURE(
+        scanInto(scanner, model.engine, model.storage->codeTable, settings, path, recorder));
     ASSERT_EQ(recorder.hits.size(), 3u);
     EXPECT_EQ(recorder.hits[0].first, "fw");
     EXPECT_EQ(recorder.hits[0].second.start, 2);
@@ -129,9 +128,9 @@ TEST_F(GenomeScanTest, RefusesWhatItCannotScan) {
     Recorder recorder;
     settings.records = {"chr9"};
     ASSERT_TRUE(scanner.Prepare(engine, storage->codeTable, settings, error));
-    EXPECT_FALSE(scanner.Scan(write("g.fa", ">chr1\nAAAA\n"), recorder, error));
+    EXPECT_FALSE(scanner.Scan(folder_.write("g.fa", ">chr1\nAAAA\n"), recorder, error));
     EXPECT_EQ(error, "no record named \"chr9\" in the genome file");
-    EXPECT_FALSE(scanner.Scan((folder_ / "missing.fa").string(), recorder, error));
+    EXPECT_FALSE(scanner.Scan(folder_ / "missing.fa", recorder, error));
     EXPECT_NE(error.find("missing.fa: cannot open the file"), std::string::npos) << error;
 
     // A stop raised before the scan ends it before the first piece is scored.
@@ -140,7 +139,7 @@ TEST_F(GenomeScanTest, RefusesWhatItCannotScan) {
     settings.stop = &stop;
     ASSERT_TRUE(scanner.Prepare(engine, storage->codeTable, settings, error));
     Recorder stopped;
-    EXPECT_FALSE(scanner.Scan(write("s.fa", ">a\nAAAA\n>b\nAAAA\n"), stopped, error));
+    EXPECT_FALSE(scanner.Scan(folder_.write("s.fa", ">a\nAAAA\n>b\nAAAA\n"), stopped, error));
     EXPECT_EQ(error, "the scan was stopped");
     EXPECT_TRUE(stopped.all.empty());
     EXPECT_EQ(stopped.starts.size(), 1u);
@@ -176,7 +175,7 @@ TEST_F(GenomeScanTest, EqualsClassificatorOnEveryWindowOfBothStrands) {
         fasta += ">rec" + std::to_string(r) + " generated\n";
         for (size_t i = 0; i < letters.size(); i += 60) fasta += letters.substr(i, 60) + "\n";
     }
-    const std::string path = write("g.fa", fasta);
+    const std::string path = folder_.write("g.fa", fasta);
 
     // The reference: every window of both strands scored by the classificator.
     const std::vector<int32_t> chosen = {1, 0};
@@ -224,18 +223,12 @@ TEST_F(GenomeScanTest, EqualsClassificatorOnEveryWindowOfBothStrands) {
     for (const size_t piece : {size_t{64}, size_t{100}, size_t{1} << 18}) {
         for (const int32_t threads : {1, 3}) {
             SCOPED_TRACE("piece " + std::to_string(piece) + " threads " + std::to_string(threads));
-            ScanSettings settings;
-            settings.classes = chosen;
-            settings.bothStrands = true;
-            settings.hits = true;
-            settings.level = level;
+            ScanSettings settings = hitsOnBothStrands(chosen, level);
             settings.threads = threads;
             settings.pieceLetters = piece;
             GenomeScanner scanner;
-            std::string error;
-            ASSERT_TRUE(scanner.Prepare(engine, table, settings, error)) << error;
             Recorder recorder;
-            ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+            ASSERT_NO_FATAL_FAILURE(scanInto(scanner, engine, table, settings, path, recorder));
             ASSERT_EQ(recorder.all.size(), expectedWindows.size());
             for (size_t i = 0; i < expectedWindows.size(); ++i) {
                 const auto& got = recorder.all[i];
@@ -296,18 +289,12 @@ TEST_F(GenomeScanTest, EqualsClassificatorOnEveryWindowOfBothStrands) {
         });
         for (const ScanHit& run : runs) expectedMerged.push_back({name, run});
     }
-    ScanSettings settings;
-    settings.classes = chosen;
-    settings.bothStrands = true;
-    settings.hits = true;
-    settings.level = level;
+    ScanSettings settings = hitsOnBothStrands(chosen, level);
     settings.merge = true;
     settings.pieceLetters = 64;
     GenomeScanner scanner;
-    std::string error;
-    ASSERT_TRUE(scanner.Prepare(engine, table, settings, error)) << error;
     Recorder recorder;
-    ASSERT_TRUE(scanner.Scan(path, recorder, error)) << error;
+    ASSERT_NO_FATAL_FAILURE(scanInto(scanner, engine, table, settings, path, recorder));
     ASSERT_EQ(recorder.hits.size(), expectedMerged.size());
     EXPECT_LT(expectedMerged.size(), expectedHits.size());
     for (size_t i = 0; i < expectedMerged.size(); ++i) {

@@ -12,8 +12,8 @@
 namespace motifora {
 namespace {
 
-using testing::fileContents;
 using testing::golden;
+using testing::readBytes;
 
 const std::vector<std::string> kSequenceHeader = {"#",       "Length", "Name",  "Sequence",
                                                   "Class №", "Score",  "Result"};
@@ -236,10 +236,10 @@ TEST(HtmlReports, FilesAreWrittenWhole) {
     const std::filesystem::path& dir = folder.root();
     const std::string report = (dir / "results.html").string();
     ASSERT_TRUE(WriteErrorReport(report, oneClassSource(), NumberFormat(',')).ok);
-    EXPECT_EQ(fileContents(report), golden("error_one_class.html"));
+    EXPECT_EQ(readBytes(report), golden("error_one_class.html"));
     ASSERT_TRUE(
         WriteLongSeqReport(report, longSource({1, 5, 6, 2, 7, 7, 1}), NumberFormat(',')).ok);
-    EXPECT_EQ(fileContents(report), golden("long_seq.html"));
+    EXPECT_EQ(readBytes(report), golden("long_seq.html"));
     const Status status = WriteLongSeqReport(dir.string(), longSource({1}), NumberFormat(','));
     EXPECT_FALSE(status.ok);  // a folder cannot be replaced by a report
     EXPECT_TRUE(std::filesystem::is_directory(dir));

@@ -3,11 +3,12 @@
 
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <tuple>
 
 #include "ProjectStages.h"
 #include "io/ProjectFile.h"
 #include "io/SafeFile.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -135,14 +136,12 @@ TEST(ProjectFile, ObjectTableWritesEndPositionBeforeFirstPositionAndRestoresBoth
     EXPECT_EQ(back.storage->codeTable.letterOf(2), 'G');
 }
 
-void expectSameSamples(const std::vector<Sequence>& a, const std::vector<Sequence>& b) {
-    ASSERT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size(); ++i) {
-        EXPECT_EQ(a[i].text, b[i].text) << "record " << i;
-        EXPECT_EQ(a[i].name, b[i].name) << "record " << i;
-        EXPECT_EQ(a[i].length, b[i].length) << "record " << i;
-        EXPECT_EQ(a[i].startPosition, b[i].startPosition) << "record " << i;
-    }
+// The text, name, length and start of every record, to compare samples in one expectation.
+std::vector<std::tuple<std::string, std::string, int32_t, int32_t>> kept(
+    const std::vector<Sequence>& sample) {
+    std::vector<std::tuple<std::string, std::string, int32_t, int32_t>> out;
+    for (const Sequence& s : sample) out.emplace_back(s.text, s.name, s.length, s.startPosition);
+    return out;
 }
 
 void expectSameObjects(const ObjectSet& a, const ObjectSet& b, int32_t count) {
@@ -167,10 +166,10 @@ TEST_P(ProjectStageRoundTrip, WriteReadWriteGivesTheSameBytesAndData) {
     EXPECT_EQ(encode(back), first);
 
     EXPECT_EQ(back.settings, original.settings);
-    expectSameSamples(back.learnPositive, original.learnPositive);
-    expectSameSamples(back.learnNegative, original.learnNegative);
-    expectSameSamples(back.controlNegative, original.controlNegative);
-    expectSameSamples(back.controlPositive, original.controlPositive);
+    EXPECT_EQ(kept(back.learnPositive), kept(original.learnPositive));
+    EXPECT_EQ(kept(back.learnNegative), kept(original.learnNegative));
+    EXPECT_EQ(kept(back.controlNegative), kept(original.controlNegative));
+    EXPECT_EQ(kept(back.controlPositive), kept(original.controlPositive));
     ASSERT_EQ(back.storage != nullptr, original.storage != nullptr);
     if (original.storage) {
         const SEQStorage& a = *original.storage;
@@ -345,29 +344,18 @@ TEST(ProjectFile, WriterRefusesDataThatContradictThemselves) {
 
 class ProjectFiles : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir = std::filesystem::temp_directory_path() /
-              ("motifora-io-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        std::filesystem::remove_all(dir);
-        std::filesystem::create_directories(dir);
-    }
-    void TearDown() override { std::filesystem::remove_all(dir); }
-    std::string contents(const std::filesystem::path& path) {
-        std::ifstream in(path, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
     size_t fileCount() {
         return static_cast<size_t>(std::distance(std::filesystem::directory_iterator(dir), {}));
     }
-    std::filesystem::path dir;
+    test::TempDir folder{"motifora-io"};
+    const std::filesystem::path& dir = folder.root();
 };
 
 TEST_F(ProjectFiles, SaveAndOpenThroughAFile) {
     const ProjectData data = buildStage(Stage::kWithRecognition, 6);
     const std::string name = (dir / "work.dnp").string();
     ASSERT_TRUE(WriteProject(name, viewOf(data)).ok);
-    EXPECT_EQ(contents(name), encode(data));
+    EXPECT_EQ(test::readBytes(name), encode(data));
     EXPECT_EQ(fileCount(), 1u);  // no temporary file is left behind
 
     ProjectData back;
@@ -378,21 +366,21 @@ TEST_F(ProjectFiles, SaveAndOpenThroughAFile) {
     // Saving over the file replaces it.
     const ProjectData other = buildStage(Stage::kSamplesOnly, 3);
     ASSERT_TRUE(WriteProject(name, viewOf(other)).ok);
-    EXPECT_EQ(contents(name), encode(other));
+    EXPECT_EQ(test::readBytes(name), encode(other));
 }
 
 TEST_F(ProjectFiles, FailedSaveLeavesTheEarlierFileAsItWas) {
     const ProjectData data = buildStage(Stage::kAfterIdealization, 6);
     const std::string name = (dir / "work.dnp").string();
     ASSERT_TRUE(WriteProject(name, viewOf(data)).ok);
-    const std::string before = contents(name);
+    const std::string before = test::readBytes(name);
 
     ProjectSource broken = viewOf(data);
     broken.classCount = data.classCount + 5;
     const Status status = WriteProject(name, broken);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find(name), std::string::npos) << status.message;
-    EXPECT_EQ(contents(name), before);
+    EXPECT_EQ(test::readBytes(name), before);
     EXPECT_EQ(fileCount(), 1u);
 }
 
@@ -417,7 +405,7 @@ TEST_F(ProjectFiles, SavingThroughALinkReplacesTheLinkedFileAndKeepsTheLink) {
     std::filesystem::create_symlink(real, link);
     ASSERT_TRUE(WriteFileAtomically(link.string(), "new").ok);
     EXPECT_TRUE(std::filesystem::is_symlink(link));
-    EXPECT_EQ(contents(real), "new");
+    EXPECT_EQ(test::readBytes(real), "new");
     EXPECT_EQ(fileCount(), 2u);
 }
 
@@ -443,9 +431,7 @@ TEST(ProjectFile, SeedCorpusProjectsReadAndWriteBackUnchanged) {
     size_t count = 0;
     for (const auto& entry : std::filesystem::directory_iterator(MOTIFORA_IO_CORPUS_DIR)) {
         if (entry.path().extension() != ".dnp") continue;
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string bytes{std::istreambuf_iterator<char>(in),
-                                std::istreambuf_iterator<char>()};
+        const std::string bytes = test::readBytes(entry.path());
         SCOPED_TRACE(entry.path().string());
         EXPECT_EQ(encode(decodeOk(bytes)), bytes);
         ++count;

@@ -2,6 +2,7 @@
 #include "ProjectStages.h"
 
 #include <stdexcept>
+#include <utility>
 
 #include "classify/Classificator.h"
 #include "core/FileManager.h"
@@ -9,24 +10,34 @@
 
 namespace motifora::testing {
 
+namespace {
+
+// Every stage in the order of the work, with the name the tests print for it.
+const std::pair<Stage, const char*> kStages[] = {
+    {Stage::kSamplesOnly, "SamplesOnly"},
+    {Stage::kAfterSearch, "AfterSearch"},
+    {Stage::kAfterIdealization, "AfterIdealization"},
+    {Stage::kAfterClassification, "AfterClassification"},
+    {Stage::kWithRecognition, "WithRecognition"},
+    {Stage::kWithControlPositive, "WithControlPositive"},
+    {Stage::kWithLearnNegative, "WithLearnNegative"},
+    {Stage::kShiftMode, "ShiftMode"},
+};
+
+}  // namespace
+
+const std::vector<Stage>& allStages() {
+    static const std::vector<Stage> stages = [] {
+        std::vector<Stage> all;
+        for (const auto& [stage, name] : kStages) all.push_back(stage);
+        return all;
+    }();
+    return stages;
+}
+
 std::string stageName(Stage stage) {
-    switch (stage) {
-        case Stage::kSamplesOnly:
-            return "SamplesOnly";
-        case Stage::kAfterSearch:
-            return "AfterSearch";
-        case Stage::kAfterIdealization:
-            return "AfterIdealization";
-        case Stage::kAfterClassification:
-            return "AfterClassification";
-        case Stage::kWithRecognition:
-            return "WithRecognition";
-        case Stage::kWithControlPositive:
-            return "WithControlPositive";
-        case Stage::kWithLearnNegative:
-            return "WithLearnNegative";
-        case Stage::kShiftMode:
-            return "ShiftMode";
+    for (const auto& [known, name] : kStages) {
+        if (known == stage) return name;
     }
     return "Unknown";
 }

@@ -22,14 +22,9 @@ enum class Stage {
     kShiftMode,            // window storage (frame 10), rules and classes
 };
 
-inline const std::vector<Stage>& allStages() {
-    static const std::vector<Stage> stages = {
-        Stage::kSamplesOnly,         Stage::kAfterSearch,     Stage::kAfterIdealization,
-        Stage::kAfterClassification, Stage::kWithRecognition, Stage::kWithControlPositive,
-        Stage::kWithLearnNegative,   Stage::kShiftMode};
-    return stages;
-}
-
+// Every stage, in the order of the work.
+const std::vector<Stage>& allStages();
+// The stage's name as the tests print it.
 std::string stageName(Stage stage);
 
 // The first `count` records of an example file ("promoters_pos.seq", "promoters_neg.seq").

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "io/SafeFile.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -20,35 +21,22 @@ namespace fs = std::filesystem;
 
 class SafeFileTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        dir_ = fs::temp_directory_path() /
-               ("motifora_safefile_" + std::to_string(::getpid()) + "_" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir_);
-        fs::create_directories(dir_);
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
-    std::string path(const std::string& name) const { return (dir_ / name).string(); }
-    static std::string contents(const std::string& file) {
-        std::ifstream in(file, std::ios::binary);
-        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    }
+    std::string path(const std::string& name) const { return dir_.path(name); }
     std::set<std::string> names() const {
         std::set<std::string> found;
-        for (const auto& entry : fs::directory_iterator(dir_))
+        for (const auto& entry : fs::directory_iterator(dir_.root()))
             found.insert(entry.path().filename().string());
         return found;
     }
 
-    fs::path dir_;
+    test::TempDir dir_{"motifora-safefile"};
 };
 
 TEST_F(SafeFileTest, RegularFilesAreReplacedAndNoTemporaryRemains) {
     const std::string file = path("p.dnp");
     ASSERT_TRUE(WriteFileAtomically(file, "first").ok);
     ASSERT_TRUE(WriteFileAtomically(file, "second").ok);
-    EXPECT_EQ(contents(file), "second");
+    EXPECT_EQ(test::readBytes(file), "second");
     EXPECT_EQ(names(), std::set<std::string>{"p.dnp"});
 }
 
@@ -58,12 +46,12 @@ TEST_F(SafeFileTest, LinksAreFollowedAndStayLinks) {
     fs::create_symlink("real.txt", path("link.txt"));
     ASSERT_TRUE(WriteFileAtomically(path("link.txt"), "new").ok);
     EXPECT_TRUE(fs::is_symlink(path("link.txt")));
-    EXPECT_EQ(contents(real), "new");
+    EXPECT_EQ(test::readBytes(real), "new");
     // A link to a file not there yet creates the file it points at.
     fs::create_symlink("later.txt", path("dangling.txt"));
     ASSERT_TRUE(WriteFileAtomically(path("dangling.txt"), "made").ok);
     EXPECT_TRUE(fs::is_symlink(path("dangling.txt")));
-    EXPECT_EQ(contents(path("later.txt")), "made");
+    EXPECT_EQ(test::readBytes(path("later.txt")), "made");
 }
 
 TEST_F(SafeFileTest, PipesAreWrittenNotReplaced) {
@@ -109,7 +97,7 @@ TEST_F(SafeFileTest, TheProcesssOwnFilesAreWrittenThroughTheirDescriptors) {
         EXPECT_TRUE(status.ok) << status.message;
     }
     ::close(fd);
-    EXPECT_EQ(contents(file), "summary\njson\njson\n");
+    EXPECT_EQ(test::readBytes(file), "summary\njson\njson\n");
     struct stat after {};
     ASSERT_EQ(::stat(file.c_str(), &after), 0);
     EXPECT_EQ(after.st_ino, before.st_ino);
@@ -143,8 +131,8 @@ TEST_F(SafeFileTest, TemporariesOfEndedProcessesAreRemovedByTheNextSave) {
         std::ofstream(path(name)) << "left over";
     ASSERT_TRUE(WriteFileAtomically(target, "saved").ok);
     EXPECT_EQ(names(), (std::set<std::string>{"p.dnp", live, foreign, userFile}));
-    EXPECT_EQ(contents(target), "saved");
-    EXPECT_EQ(RemoveStaleTemporaries(dir_.string()), 0u);
+    EXPECT_EQ(test::readBytes(target), "saved");
+    EXPECT_EQ(RemoveStaleTemporaries(dir_.root().string()), 0u);
 }
 
 TEST_F(SafeFileTest, AFailedSaveKeepsTheOldFile) {
@@ -153,7 +141,7 @@ TEST_F(SafeFileTest, AFailedSaveKeepsTheOldFile) {
     const Status missing = WriteFileAtomically(path("no/such/folder.txt"), "x");
     EXPECT_FALSE(missing.ok);
     EXPECT_NE(missing.message.find("no/such/folder.txt"), std::string::npos) << missing.message;
-    EXPECT_EQ(contents(file), "kept");
+    EXPECT_EQ(test::readBytes(file), "kept");
     EXPECT_EQ(names(), std::set<std::string>{"kept.txt"});
 }
 

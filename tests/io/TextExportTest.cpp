@@ -11,8 +11,8 @@
 namespace motifora {
 namespace {
 
-using testing::fileContents;
 using testing::golden;
+using testing::readBytes;
 
 std::vector<Sequence> sequences(
     const std::vector<std::pair<std::string, std::string>>& namesAndTexts) {
@@ -122,7 +122,7 @@ TEST(TextExport, WritesTheFileAndReportsAFileThatCannotBeWritten) {
     const std::string name = WithExtension((dir / "export.TXT").string(), ".txt");
     EXPECT_EQ(std::filesystem::path(name).filename(), "export.TXT.txt");
     ASSERT_TRUE(WriteTextExport(name, w.source).ok);
-    EXPECT_EQ(fileContents(name), golden("export.txt"));
+    EXPECT_EQ(readBytes(name), golden("export.txt"));
 
     const Status status = WriteTextExport((dir / "missing" / "export.txt").string(), w.source);
     EXPECT_FALSE(status.ok);

@@ -4,21 +4,20 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <random>
 
+#include "ContrastCompare.h"
+#include "TestData.h"
 #include "rules/ContrastSearch.h"
 #include "support/Seed.h"
 
 namespace motifora {
 namespace {
 
-std::vector<Sequence> records(const std::vector<std::string>& texts) {
-    std::vector<Sequence> out(texts.size());
-    for (size_t i = 0; i < texts.size(); ++i) out[i].assign(texts[i], "r" + std::to_string(i), 1);
-    return out;
-}
+using testing::cells;
+using testing::Cells;
+using testing::records;
 
 // Six positives, all with T first; six negatives, one with T first and five with G second.
 const std::vector<std::string> kPositives = {"TAC", "TCA", "TAA", "TCC", "TAC", "TCG"};
@@ -39,12 +38,8 @@ const ContrastRule* findRule(const ContrastRules& found, std::vector<RuleConditi
 }
 
 ContrastSettings loose() {
-    ContrastSettings s;
-    s.fisherThreshold = 0.05;
-    s.cpThreshold = 0.7;
-    s.finishBufferSize = 200;
-    s.subBufferSize = 200;
-    return s;
+    return {
+        .fisherThreshold = 0.05, .cpThreshold = 0.7, .finishBufferSize = 200, .subBufferSize = 200};
 }
 
 TEST(ContrastSearch, PinsThePositiveAndTheNegativeRuleOfAHandMadeSample) {
@@ -64,10 +59,7 @@ TEST(ContrastSearch, PinsThePositiveAndTheNegativeRuleOfAHandMadeSample) {
     EXPECT_DOUBLE_EQ(tFirst->cp, 7.0 / 9.0);
     EXPECT_EQ(tFirst->positivesHolding, 6);
     EXPECT_EQ(tFirst->negativesHolding, 1);
-    EXPECT_EQ(tFirst->table.t11, 6);
-    EXPECT_EQ(tFirst->table.t12, 1);
-    EXPECT_EQ(tFirst->table.t21, 0);
-    EXPECT_EQ(tFirst->table.t22, 5);
+    EXPECT_EQ(cells(tFirst->table), (Cells{6, 1, 0, 5}));
     // Only the observed table is as extreme: C(6,6) C(6,1) / C(12,7) = 6 / 792.
     EXPECT_NEAR(tFirst->fisher, 6.0 / 792.0, 1e-9);
     EXPECT_NEAR(tFirst->weight(), std::log(4.5), 1e-12);
@@ -79,10 +71,7 @@ TEST(ContrastSearch, PinsThePositiveAndTheNegativeRuleOfAHandMadeSample) {
     EXPECT_DOUBLE_EQ(gSecond->r, -6.0 / 7.0);
     EXPECT_EQ(gSecond->positivesHolding, 0);
     EXPECT_EQ(gSecond->negativesHolding, 5);
-    EXPECT_EQ(gSecond->table.t11, 5);
-    EXPECT_EQ(gSecond->table.t12, 0);
-    EXPECT_EQ(gSecond->table.t21, 1);
-    EXPECT_EQ(gSecond->table.t22, 6);
+    EXPECT_EQ(cells(gSecond->table), (Cells{5, 0, 1, 6}));
     EXPECT_NEAR(gSecond->fisher, 6.0 / 792.0, 1e-9);
 
     EXPECT_EQ(found.conditionsText(*tFirst), "1=T => positive");
@@ -289,15 +278,7 @@ TEST(ContrastSearch, BitsetsGiveWhatThePerObjectEvaluationGives) {
     s.referenceEvaluation = false;
     const ContrastRules fast = searchContrastRules(pos, neg, s, nullptr);
     ASSERT_GT(reference.rules.size(), 10u);
-    ASSERT_EQ(fast.rules.size(), reference.rules.size());
-    EXPECT_EQ(fast.evaluations, reference.evaluations);
-    for (size_t i = 0; i < fast.rules.size(); ++i) {
-        EXPECT_EQ(fast.conditionsText(fast.rules[i]), reference.conditionsText(reference.rules[i]));
-        EXPECT_EQ(std::bit_cast<uint64_t>(fast.rules[i].fisher),
-                  std::bit_cast<uint64_t>(reference.rules[i].fisher));
-        EXPECT_EQ(std::bit_cast<uint64_t>(fast.rules[i].r),
-                  std::bit_cast<uint64_t>(reference.rules[i].r));
-    }
+    testing::expectSameContrastRules(fast, reference);
 }
 
 }  // namespace

@@ -1,9 +1,9 @@
 // The discriminative search gives the same rules, bit for bit, on one thread and on two.
 #include <gtest/gtest.h>
 
-#include <bit>
 #include <random>
 
+#include "ContrastCompare.h"
 #include "rules/ContrastSearch.h"
 #include "support/Seed.h"
 
@@ -37,14 +37,7 @@ TEST(ContrastSearchThreads, SameRulesOnOneAndTwoThreads) {
     s.threads = 2;
     const ContrastRules two = searchContrastRules(pos, neg, s, nullptr);
     ASSERT_FALSE(one.rules.empty());
-    ASSERT_EQ(one.rules.size(), two.rules.size());
-    EXPECT_EQ(one.evaluations, two.evaluations);
-    for (size_t i = 0; i < one.rules.size(); ++i) {
-        EXPECT_EQ(one.conditionsText(one.rules[i]), two.conditionsText(two.rules[i]));
-        EXPECT_EQ(std::bit_cast<uint64_t>(one.rules[i].fisher),
-                  std::bit_cast<uint64_t>(two.rules[i].fisher));
-        EXPECT_EQ(std::bit_cast<uint64_t>(one.rules[i].r), std::bit_cast<uint64_t>(two.rules[i].r));
-    }
+    testing::expectSameContrastRules(two, one);
 }
 
 }  // namespace

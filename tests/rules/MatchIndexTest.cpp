@@ -66,6 +66,20 @@ std::vector<RuleCondition> randomConditions(std::mt19937& rng, const SEQStorage&
     return out;
 }
 
+// A random storage (as randomStorage makes it) with its target position drawn at random, the
+// letter frequencies of its objects and the bitset index built on it.
+struct IndexedStorage {
+    IndexedStorage(std::mt19937& rng, int32_t objects, int32_t width, int32_t letters) {
+        randomStorage(storage, rng, objects, width, letters);
+        storage.centerPosition = static_cast<int32_t>(rng() % static_cast<uint32_t>(width));
+        frequency = frequencyOf(storage);
+        index.Build(storage);
+    }
+    SEQStorage storage;
+    std::shared_ptr<LetterFrequencyTable> frequency;
+    MatchIndex index;
+};
+
 bool sameBits(double a, double b) {
     return std::bit_cast<uint64_t>(a) == std::bit_cast<uint64_t>(b);
 }
@@ -134,12 +148,8 @@ TEST(MatchIndex, EvaluateAndDropMatchTheReference) {
     int dropped = 0;
     for (int round = 0; round < 60; ++round) {
         const int32_t letters = 2 + round % 5;
-        SEQStorage s;
-        randomStorage(s, rng, 40 + static_cast<int32_t>(rng() % 300), 7, letters);
-        s.centerPosition = static_cast<int32_t>(rng() % 7);
-        auto freq = frequencyOf(s);
-        MatchIndex index;
-        index.Build(s);
+        IndexedStorage indexed(rng, 40 + static_cast<int32_t>(rng() % 300), 7, letters);
+        auto& [s, freq, index] = indexed;
         for (int k = 0; k < 20; ++k) {
             const auto conditions =
                 randomConditions(rng, s, s.centerPosition, 1 + static_cast<int32_t>(rng() % 4));
@@ -168,12 +178,8 @@ TEST(MatchIndex, ChildTestsMatchTheReference) {
     int passed = 0;
     for (int round = 0; round < 40; ++round) {
         const int32_t letters = 2 + round % 4;
-        SEQStorage s;
-        randomStorage(s, rng, 60 + static_cast<int32_t>(rng() % 400), 6, letters);
-        s.centerPosition = static_cast<int32_t>(rng() % 6);
-        auto freq = frequencyOf(s);
-        MatchIndex index;
-        index.Build(s);
+        IndexedStorage indexed(rng, 60 + static_cast<int32_t>(rng() % 400), 6, letters);
+        auto& [s, freq, index] = indexed;
         Rule parent;
         const auto conditions =
             randomConditions(rng, s, s.centerPosition, static_cast<int32_t>(rng() % 3));

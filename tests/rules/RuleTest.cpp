@@ -14,6 +14,8 @@ namespace motifora {
 namespace {
 
 using testing::buildWhole;
+using testing::cells;
+using testing::Cells;
 
 // Ten objects over A (code 0) and C (code 1), width 2: five with A at position 1 (four of them
 // with C at 0), five with C at 1 (four with A at 0).
@@ -82,10 +84,7 @@ TEST(Rule, WorkedExampleEvaluation) {
     int32_t letter = -1;
     EXPECT_DOUBLE_EQ(strict->BestPrediction(letter), 5.0 / 7.0);
     EXPECT_EQ(letter, 1);  // the positive value wins the tie
-    EXPECT_EQ(strict->table.t11, 4);
-    EXPECT_EQ(strict->table.t12, 1);
-    EXPECT_EQ(strict->table.t21, 1);
-    EXPECT_EQ(strict->table.t22, 4);
+    EXPECT_EQ(cells(strict->table), (Cells{4, 1, 1, 4}));
     double p = -1;
     EXPECT_EQ(strict->FisherTest(0.05, p), 2);
     EXPECT_NEAR(p, 26.0 / 252.0, 1e-12);
@@ -137,10 +136,7 @@ TEST(Rule, RuleWithoutPredictionCountsEveryObjectRight) {
     auto rule = oneCondition(s, 0.05, 1, 1, 0);
     EXPECT_TRUE(rule->HasNoPrediction());
     EXPECT_EQ(rule->cp, 0.0);
-    EXPECT_EQ(rule->table.t11, 2);
-    EXPECT_EQ(rule->table.t12, 0);
-    EXPECT_EQ(rule->table.t21, 2);
-    EXPECT_EQ(rule->table.t22, 0);
+    EXPECT_EQ(cells(rule->table), (Cells{2, 0, 2, 0}));
     double p = 0.0;
     EXPECT_EQ(rule->FisherTest(1.0, p), 3);
     EXPECT_NEAR(p, 1.0, 1e-12);
@@ -166,10 +162,7 @@ TEST(Rule, UncoveredAndForeignTargetsAddToNoLetterCount) {
     // n_A = 1, n_C = 2: the uncovered and the foreign targets count nowhere.
     EXPECT_DOUBLE_EQ(rule.LetterProbability(1), 3.0 / 5.0);
     // Prediction C: the two uncounted targets are wrong, the others as their letters say.
-    EXPECT_EQ(rule.table.t11, 2);
-    EXPECT_EQ(rule.table.t12, 3);
-    EXPECT_EQ(rule.table.t21, 0);
-    EXPECT_EQ(rule.table.t22, 1);
+    EXPECT_EQ(cells(rule.table), (Cells{2, 3, 0, 1}));
 }
 
 TEST(Rule, NarrowObjectReadsUncoveredBeyondItsEnd) {

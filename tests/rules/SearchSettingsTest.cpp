@@ -89,39 +89,26 @@ TEST(SearchSettingsRead, GoodTextsAreStoredAndUntypedFieldsKeepTheirValues) {
 }
 
 TEST(SearchSettingsRead, ReadingStopsAtTheFirstProblemAndKeepsItsValue) {
+    using enum SearchField;
+    using enum SearchFault;
     const struct {
         SearchSettingsText typed;
         SearchProblem problem;
         size_t realsRead;
     } cases[] = {
-        {{"x", "0.8", "500", "50", "10"},
-         {SearchField::Confidence, SearchFault::NotANumber, 0.0},
-         1},
-        {{"1.5", "x", "500", "50", "10"},
-         {SearchField::Confidence, SearchFault::AboveMost, 1.0},
-         1},
-        {{"0.05", "-0.1", "500", "50", "10"},
-         {SearchField::CpThreshold, SearchFault::BelowLeast, 0.0},
-         2},
-        {{"0.05", "0.8", "2.5", "50", "10"},
-         {SearchField::FinishBufferSize, SearchFault::NotANumber, 0.0},
-         2},
-        {{"0.05", "0.8", "1", "x", "10"},
-         {SearchField::FinishBufferSize, SearchFault::BelowLeast, 2.0},
-         2},
-        {{"0.05", "0.8", "500", "0", "x"},
-         {SearchField::SubBufferSize, SearchFault::BelowLeast, 1.0},
-         2},
-        {{"0.05", "0.8", "500", "50", "two"},
-         {SearchField::FrameWidth, SearchFault::NotANumber, 0.0},
-         2},
-        {{"0.05", "0.8", "500", "50", "2"},
-         {SearchField::FrameWidth, SearchFault::BelowLeast, 3.0},
-         2},
+        {{"x", "0.8", "500", "50", "10"}, {Confidence, NotANumber, 0.0}, 1},
+        {{"1.5", "x", "500", "50", "10"}, {Confidence, AboveMost, 1.0}, 1},
+        {{"0.05", "-0.1", "500", "50", "10"}, {CpThreshold, BelowLeast, 0.0}, 2},
+        {{"0.05", "0.8", "2.5", "50", "10"}, {FinishBufferSize, NotANumber, 0.0}, 2},
+        {{"0.05", "0.8", "1", "x", "10"}, {FinishBufferSize, BelowLeast, 2.0}, 2},
+        {{"0.05", "0.8", "500", "0", "x"}, {SubBufferSize, BelowLeast, 1.0}, 2},
+        {{"0.05", "0.8", "500", "50", "two"}, {FrameWidth, NotANumber, 0.0}, 2},
+        {{"0.05", "0.8", "500", "50", "2"}, {FrameWidth, BelowLeast, 3.0}, 2},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(*c.typed.confidence + " " + *c.typed.cpThreshold + " " +
-                     *c.typed.finishBufferSize + " " + *c.typed.subBufferSize);
+                     *c.typed.finishBufferSize + " " + *c.typed.subBufferSize + " " +
+                     *c.typed.frameWidth);
         RecordingReader reals;
         SearchSettings s{0.5, 0.5, 7, 7, 1, 9};
         EXPECT_EQ(readSearchSettings(c.typed, reals.reader(), s), c.problem);

@@ -1,6 +1,7 @@
 // Helpers shared by the rules tests: storages built from letters, a recording display, data.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <random>
 #include <string>
@@ -9,6 +10,7 @@
 #include "core/Display.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
+#include "rules/Rule.h"
 
 namespace motifora::testing {
 
@@ -19,6 +21,12 @@ inline std::vector<Sequence> records(const std::vector<std::string>& texts, int3
         out[i].assign(texts[i], "r" + std::to_string(i), start);
     }
     return out;
+}
+
+// The cells t11, t12, t21, t22 of a 2x2 table, to compare in one expectation.
+using Cells = std::array<int64_t, 4>;
+inline Cells cells(const FisherTable& table) {
+    return {table.t11, table.t12, table.t21, table.t22};
 }
 
 // A storage of whole-sequence learning objects from the texts.

@@ -21,12 +21,6 @@ using test::readBytes;
 
 const char* const kSearchEnded = "Процесс поиска закономерностей успешно завершен.";
 
-std::vector<std::vector<std::string>> gridTexts(const Grid& grid) {
-    std::vector<std::vector<std::string>> rows;
-    for (int32_t r = 0; r < grid.rowCount(); ++r) rows.push_back(grid.row(r));
-    return rows;
-}
-
 class ContrastWindowTest : public FormFixture {
   protected:
     void SetUp() override {
@@ -51,12 +45,11 @@ class ContrastWindowTest : public FormFixture {
     }
     // The search of the page's settings run straight on the workspace's samples.
     ContrastRules direct() {
-        ContrastSettings s;
-        s.fisherThreshold = 0.05;
-        s.cpThreshold = 0.8;
-        s.finishBufferSize = 40;
-        s.subBufferSize = 10;
-        s.threads = manager().generator->threadCount;
+        const ContrastSettings s{.fisherThreshold = 0.05,
+                                 .cpThreshold = 0.8,
+                                 .finishBufferSize = 40,
+                                 .subBufferSize = 10,
+                                 .threads = manager().generator->threadCount};
         return searchContrastRules(manager().learnPositive, manager().learnNegative, s, nullptr);
     }
     // "samples", start, and the tick that reports the end.

@@ -15,6 +15,13 @@
 
 namespace motifora::testing {
 
+// Every text of every row of a grid.
+inline std::vector<std::vector<std::string>> gridTexts(const Grid& grid) {
+    std::vector<std::vector<std::string>> rows;
+    for (int32_t r = 0; r < grid.rowCount(); ++r) rows.push_back(grid.row(r));
+    return rows;
+}
+
 class FormFixture : public ::testing::Test {
   protected:
     void SetUp() override {

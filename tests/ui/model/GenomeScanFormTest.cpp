@@ -11,6 +11,7 @@
 #include "../../classify/ClassifyTestSupport.h"
 #include "classify/Classificator.h"
 #include "io/ScanTracks.h"
+#include "support/TempDir.h"
 #include "ui/model/GenomeScanForm.h"
 
 namespace motifora::testing {
@@ -20,21 +21,7 @@ namespace fs = std::filesystem;
 
 class GenomeScanFormTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        folder_ = fs::temp_directory_path() /
-                  ("motifora-scanform-" + std::to_string(::getpid()) + "-" +
-                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(folder_);
-        genome_ = (folder_ / "g.fa").string();
-        std::ofstream(genome_) << ">fw\nCCACCC\n>rv\nGTTGGGT\n>short\nA\n";
-    }
-    void TearDown() override { fs::remove_all(folder_); }
-    std::string read(const std::string& name) {
-        std::ifstream in(folder_ / name);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string read(const std::string& name) { return test::readBytes(folder_ / name); }
     // Scans with level 1 on both strands and waits for the end.
     void scan() {
         form.GenomeEdit.setText(genome_);
@@ -46,8 +33,8 @@ class GenomeScanFormTest : public ::testing::Test {
         ASSERT_FALSE(form.Running());
     }
 
-    fs::path folder_;
-    std::string genome_;
+    test::TempDir folder_{"motifora-scanform"};
+    const std::string genome_ = folder_.write("g.fa", ">fw\nCCACCC\n>rv\nGTTGGGT\n>short\nA\n");
     TinyModel model;
     GenomeScanForm form;
 };
@@ -103,11 +90,11 @@ TEST_F(GenomeScanFormTest, SortingKeepsTheScanOrderAmongEquals) {
 }
 
 TEST_F(GenomeScanFormTest, ExportsWriteEveryHitAndWindow) {
-    EXPECT_EQ(form.ExportBed((folder_ / "x.bed").string()), kGenomeScanNothing);
+    EXPECT_EQ(form.ExportBed(folder_ / "x.bed"), kGenomeScanNothing);
     scan();
-    ASSERT_EQ(form.ExportBed((folder_ / "hits.bed").string()), kGenomeScanStarted);
+    ASSERT_EQ(form.ExportBed(folder_ / "hits.bed"), kGenomeScanStarted);
     form.WaitForEnd();
-    ASSERT_EQ(form.ExportBedGraph((folder_ / "scores.bedGraph").string()), kGenomeScanStarted);
+    ASSERT_EQ(form.ExportBedGraph(folder_ / "scores.bedGraph"), kGenomeScanStarted);
     form.WaitForEnd();
     const std::string ln4 = formatTrackNumber(std::log(4.0));
     EXPECT_EQ(read("hits.bed"),
@@ -124,7 +111,7 @@ TEST_F(GenomeScanFormTest, ExportsWriteEveryHitAndWindow) {
     const std::string graph = read("scores.bedGraph");
     EXPECT_EQ(std::count(graph.begin(), graph.end(), '\n'), 1 + 11);
     EXPECT_NE(graph.find("\nfw\t2\t3\t" + ln4 + "\n"), std::string::npos) << graph;
-    EXPECT_EQ(form.StatusLabel.text(), "Written: " + (folder_ / "scores.bedGraph").string());
+    EXPECT_EQ(form.StatusLabel.text(), "Written: " + folder_ / "scores.bedGraph");
 }
 
 TEST_F(GenomeScanFormTest, RefusalsChangeNothing) {
@@ -147,7 +134,7 @@ TEST_F(GenomeScanFormTest, RefusalsChangeNothing) {
     form.WaitForEnd();
     EXPECT_EQ(form.HitsList.rowCount(), 1);
     EXPECT_FALSE(form.ExportBedBtn.enabled());
-    EXPECT_EQ(form.ExportBed((folder_ / "x.bed").string()), kGenomeScanBadLevel);
+    EXPECT_EQ(form.ExportBed(folder_ / "x.bed"), kGenomeScanBadLevel);
     EXPECT_FALSE(fs::exists(folder_ / "x.bed"));
 }
 

@@ -29,13 +29,6 @@ class Folder : public test::TempDir {
     Folder() : TempDir("motifora-project") {}
 };
 
-// Every text of every row of a grid.
-std::vector<std::vector<std::string>> gridTexts(const Grid& grid) {
-    std::vector<std::vector<std::string>> rows;
-    for (int32_t r = 0; r < grid.rowCount(); ++r) rows.push_back(grid.row(r));
-    return rows;
-}
-
 class ProjectCommandTest : public FormFixture {
   protected:
     void load(void (TMainForm::*command)(), const std::string& path) {

@@ -4,27 +4,32 @@
 namespace motifora::testing {
 namespace {
 
-const char* const kMsg13 = "Задано неверное значение размера конечного буфера.";
-const char* const kMsg14 =
-    "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть больше "
-    "единицы.";
-const char* const kMsg15 = "Задано неверное значение размера промежуточных буферов.";
-const char* const kMsg16 =
-    "Неверно задан размер промежуточных буферов. Это значение должено быть целым и быть больше "
-    "нуля.";
-const char* const kMsg17 =
-    "Задано неверное значение порога условной вероятности найденных закономерностей.";
-const char* const kMsg18 =
-    "Неверно задано значение порога условной вероятности найденных закономерностей. Это "
-    "значение должно быть вещественным и лежать в пределах от 0 до 1.";
-const char* const kMsg19 = "Задано неверное значение доверительного интервала критерия Фишера.";
-const char* const kMsg20 =
+// The two refusals of a typed setting: its text is no number (an error), or its value is out of
+// bounds (a warning).
+struct Refusals {
+    const char* notANumber;
+    const char* outOfBounds;
+};
+const Refusals kConfidence{
+    "Задано неверное значение доверительного интервала критерия Фишера.",
     "Неверно задано значение доверительного интервала критерия Фишера, это значение должно быть "
-    "вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения 0,05  и 0,001";
-const char* const kMsg21 = "Задано неверное значение ширины рамки сканирования.";
-const char* const kMsg22 =
+    "вещественным и лежать в пределах от 0 до 1. Рекомендуемые значения 0,05  и 0,001"};
+const Refusals kCp{
+    "Задано неверное значение порога условной вероятности найденных закономерностей.",
+    "Неверно задано значение порога условной вероятности найденных закономерностей. Это значение "
+    "должно быть вещественным и лежать в пределах от 0 до 1."};
+const Refusals kFinish{
+    "Задано неверное значение размера конечного буфера.",
+    "Неверно задан размер конеченого буфера. Это значение должено быть целым и быть больше "
+    "единицы."};
+const Refusals kSub{
+    "Задано неверное значение размера промежуточных буферов.",
+    "Неверно задан размер промежуточных буферов. Это значение должено быть целым и быть больше "
+    "нуля."};
+const Refusals kWidth{
+    "Задано неверное значение ширины рамки сканирования.",
     "Неверно задано значение ширины рамки сканирования. Это значение должно быть целым и быть "
-    "больше двух.";
+    "больше двух."};
 
 struct CheckCase {
     const char* name;
@@ -66,24 +71,28 @@ TEST_P(RuleSearchCheckTest, RejectsWithItsMessage) {
 }
 
 const CheckCase kCheckCases[] = {
-    {"ConfidenceAboveOne", "1.5", "0.8", "500", "50", false, "10", kMsg20, MessageIcon::Warning, 2,
-     '.'},
-    {"ConfidenceBelowZero", "-0.01", "0.8", "500", "50", false, "10", kMsg20, MessageIcon::Warning,
-     2, '.'},
-    {"ConfidenceNotANumberAfterSwitch", "abc", "abc", "x", "y", false, "10", kMsg19,
+    {"ConfidenceAboveOne", "1.5", "0.8", "500", "50", false, "10", kConfidence.outOfBounds,
+     MessageIcon::Warning, 2, '.'},
+    {"ConfidenceBelowZero", "-0.01", "0.8", "500", "50", false, "10", kConfidence.outOfBounds,
+     MessageIcon::Warning, 2, '.'},
+    {"ConfidenceNotANumberAfterSwitch", "abc", "abc", "x", "y", false, "10", kConfidence.notANumber,
      MessageIcon::Error, 2, ','},
-    {"CpNotANumber", "0,05", "abc", "500", "50", false, "10", kMsg17, MessageIcon::Error, 2,
+    {"CpNotANumber", "0,05", "abc", "500", "50", false, "10", kCp.notANumber, MessageIcon::Error, 2,
      '.'},  // switched to ',' by the confidence, back to '.' by the CP retry
-    {"CpAboveOne", "0,05", "1,5", "500", "50", false, "10", kMsg18, MessageIcon::Warning, 2, ','},
-    {"FinishNotAnInteger", "0.05", "0.8", "5.5", "50", false, "10", kMsg13, MessageIcon::Error, 2,
-     '.'},
-    {"FinishOne", "0.05", "0.8", "1", "50", false, "10", kMsg14, MessageIcon::Warning, 2, '.'},
-    {"SubNotAnInteger", "0.05", "0.8", "7", "a", false, "10", kMsg15, MessageIcon::Error, 8, '.'},
-    {"SubZeroAfterRowsWereSet", "0.05", "0.8", "500", "0", false, "10", kMsg16,
+    {"CpAboveOne", "0,05", "1,5", "500", "50", false, "10", kCp.outOfBounds, MessageIcon::Warning,
+     2, ','},
+    {"FinishNotAnInteger", "0.05", "0.8", "5.5", "50", false, "10", kFinish.notANumber,
+     MessageIcon::Error, 2, '.'},
+    {"FinishOne", "0.05", "0.8", "1", "50", false, "10", kFinish.outOfBounds, MessageIcon::Warning,
+     2, '.'},
+    {"SubNotAnInteger", "0.05", "0.8", "7", "a", false, "10", kSub.notANumber, MessageIcon::Error,
+     8, '.'},
+    {"SubZeroAfterRowsWereSet", "0.05", "0.8", "500", "0", false, "10", kSub.outOfBounds,
      MessageIcon::Warning, 501, '.'},
-    {"WidthNotAnInteger", "0.05", "0.8", "20", "50", true, "wide", kMsg21, MessageIcon::Error, 21,
+    {"WidthNotAnInteger", "0.05", "0.8", "20", "50", true, "wide", kWidth.notANumber,
+     MessageIcon::Error, 21, '.'},
+    {"WidthTwo", "0.05", "0.8", "20", "50", true, "2", kWidth.outOfBounds, MessageIcon::Warning, 21,
      '.'},
-    {"WidthTwo", "0.05", "0.8", "20", "50", true, "2", kMsg22, MessageIcon::Warning, 21, '.'},
 };
 
 INSTANTIATE_TEST_SUITE_P(Checks, RuleSearchCheckTest, ::testing::ValuesIn(kCheckCases),

@@ -10,6 +10,7 @@
 #include "Promoters.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
@@ -74,18 +75,7 @@ TEST(ProgressPercent, WholePercentOfTheRange) {
 
 class WindowAidsTest : public FormFixture {
   protected:
-    void SetUp() override {
-        FormFixture::SetUp();
-        static int serial = 0;
-        folder = std::filesystem::temp_directory_path() /
-                 ("motifora-aids-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(folder);
-    }
-    void TearDown() override {
-        std::error_code ignored;
-        std::filesystem::remove_all(folder, ignored);
-    }
-    std::string path(const std::string& name) const { return (folder / name).string(); }
+    std::string path(const std::string& name) const { return folder.path(name); }
 
     void loadPositive() {
         dialogs.choose(kPositive);
@@ -102,7 +92,7 @@ class WindowAidsTest : public FormFixture {
         ASSERT_EQ(lastMessage().text, "Процесс поиска закономерностей успешно завершен.");
     }
 
-    std::filesystem::path folder;
+    test::TempDir folder{"motifora-aids"};
 };
 
 TEST_F(WindowAidsTest, SaveAsOpenAndSaveKeepTheRecentList) {

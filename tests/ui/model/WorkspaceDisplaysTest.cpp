@@ -1,39 +1,12 @@
 // Displays that belong to the data on screen: a new workspace clears every result shown for the
 // old one, refused loads change nothing, closing asks about unsaved work, and one state of
 // "Class №" reads one way.
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
-
 #include "FormFixture.h"
 #include "core/SEQStorage.h"
+#include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
-
-class Folder {
-  public:
-    Folder() {
-        static int serial = 0;
-        path_ =
-            std::filesystem::temp_directory_path() /
-            ("motifora-displays-" + std::to_string(::getpid()) + "-" + std::to_string(serial++));
-        std::filesystem::create_directories(path_);
-    }
-    ~Folder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
-    std::string path(const std::string& name) const { return (path_ / name).string(); }
-    std::string write(const std::string& name, const std::string& bytes) const {
-        std::ofstream(path(name), std::ios::binary) << bytes;
-        return path(name);
-    }
-
-  private:
-    std::filesystem::path path_;
-};
 
 class WorkspaceDisplaysTest : public FormFixture {
   protected:
@@ -84,7 +57,7 @@ class WorkspaceDisplaysTest : public FormFixture {
         EXPECT_EQ(form->StatusBar1.panel(2), "");
     }
 
-    Folder folder;
+    test::TempDir folder{"motifora-displays"};
 };
 
 TEST_F(WorkspaceDisplaysTest, NewProjectClearsEveryResultDisplay) {

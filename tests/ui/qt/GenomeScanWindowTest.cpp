@@ -8,29 +8,25 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <filesystem>
-#include <fstream>
 
 #include "../../classify/ClassifyTestSupport.h"
 #include "WindowFixture.h"
 #include "classify/Classificator.h"
+#include "support/TempDir.h"
 #include "ui/model/GenomeScanForm.h"
 #include "ui/qt/GenomeScanWindow.h"
 
 namespace motifora::testing {
 namespace {
 
-namespace fs = std::filesystem;
-
 TEST(GenomeScanWindow, StartShowsHitsAndHeaderClicksSort) {
     TinyModel model;
 
-    const fs::path genome =
-        fs::temp_directory_path() / ("motifora-scanwindow-" + std::to_string(::getpid()) + ".fa");
-    std::ofstream(genome) << ">fw\nCCACCCAC\n>rv\nGTTGGGT\n";
+    const test::TempDir folder("motifora-scanwindow");
+    const std::string genome = folder.write("g.fa", ">fw\nCCACCCAC\n>rv\nGTTGGGT\n");
 
     GenomeScanForm form;
-    form.GenomeEdit.setText(genome.string());
+    form.GenomeEdit.setText(genome);
     form.LevelEdit.setText("1");
     form.StrandGroup.setItemIndex(1);
     GenomeScanWindow window(
@@ -57,7 +53,6 @@ TEST(GenomeScanWindow, StartShowsHitsAndHeaderClicksSort) {
     emit hits->horizontalHeader()->sectionClicked(1);  // again: descending
     window.tick();
     EXPECT_EQ(hits->model()->index(0, 1).data().toString(), "6");
-    fs::remove(genome);
 }
 
 class GenomeScanMenu : public WindowFixture {};

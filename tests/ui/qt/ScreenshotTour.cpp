@@ -61,6 +61,19 @@ bool save(QWidget* widget, const QString& folder, const char* name) {
     return true;
 }
 
+// Runs `use` on the enabled child of `window` named `name`; says so on the error output and
+// returns false when there is none.
+template <typename Child, typename Use>
+bool useEnabled(const QWidget& window, const char* name, Use use) {
+    Child* child = window.findChild<Child*>(name);
+    if (!child || !child->isEnabled()) {
+        std::fprintf(stderr, "%s is missing or disabled\n", name);
+        return false;
+    }
+    use(*child);
+    return true;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -84,22 +97,10 @@ int main(int argc, char** argv) {
     window.show();
     auto* pages = window.findChild<QTabWidget*>("ModePageControl");
     auto click = [&window](const char* name) {
-        auto* b = window.findChild<QAbstractButton*>(name);
-        if (!b || !b->isEnabled()) {
-            std::fprintf(stderr, "%s is missing or disabled\n", name);
-            return false;
-        }
-        b->click();
-        return true;
+        return useEnabled<QAbstractButton>(window, name, [](QAbstractButton& b) { b.click(); });
     };
     auto trigger = [&window](const char* name) {
-        auto* a = window.findChild<QAction*>(name);
-        if (!a || !a->isEnabled()) {
-            std::fprintf(stderr, "%s is missing or disabled\n", name);
-            return false;
-        }
-        a->trigger();
-        return true;
+        return useEnabled<QAction>(window, name, [](QAction& a) { a.trigger(); });
     };
     auto shown = [&dialogs](const char* text) {
         for (const auto& m : dialogs.messages)

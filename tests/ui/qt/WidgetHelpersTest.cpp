@@ -34,11 +34,8 @@ namespace motifora::testing {
 namespace {
 
 TEST(QtFileFilter, ConvertsPairsOfDescriptionAndPattern) {
-    struct Case {
-        const char* in;
-        const char* out;
-    };
-    const Case cases[] = {
+    // Each filter with the Qt filter it becomes.
+    const std::pair<const char*, const char*> cases[] = {
         {"DNA Project (*.dnp)|*.dnp", "DNA Project (*.dnp)"},
         {"Sequences (*.seq)|*.seq", "Sequences (*.seq)"},
         {"DNA Project (*.html)|*.html", "DNA Project (*.html)"},
@@ -47,7 +44,7 @@ TEST(QtFileFilter, ConvertsPairsOfDescriptionAndPattern) {
         {"Lonely", "Lonely"},
         {"", ""},
     };
-    for (const Case& c : cases) EXPECT_EQ(qtFileFilter(c.in), QString(c.out)) << c.in;
+    for (const auto& [in, out] : cases) EXPECT_EQ(qtFileFilter(in), QString(out)) << in;
 }
 
 TEST(SplitMessage, KeepsTheFirstLineAsTextAndTheReasonAsDetail) {
