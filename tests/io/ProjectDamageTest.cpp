@@ -13,6 +13,7 @@ namespace motifora {
 namespace {
 
 using testing::buildStage;
+using testing::bytesOf;
 using testing::encode;
 using testing::Stage;
 
@@ -103,10 +104,6 @@ void putI32(std::string& bytes, size_t offset, int32_t value) {
         bytes[offset + i] = static_cast<char>((static_cast<uint32_t>(value) >> (8 * i)) & 0xFF);
 }
 
-std::span<const unsigned char> span(const std::string& bytes) {
-    return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
-}
-
 // A full project: every section present, small enough to be cut at every byte.
 const ProjectData& fullProject() {
     static const ProjectData data = buildStage(Stage::kWithLearnNegative, 6);
@@ -123,7 +120,7 @@ class Damage : public ::testing::Test {
     // Decodes `bytes`, expects a refusal whose message holds every one of `parts`, and checks
     // that the held data did not change.
     void expectRefused(const std::string& bytes, std::initializer_list<const char*> parts) {
-        const Status status = DecodeProject(span(bytes), "damaged.dnp", held);
+        const Status status = DecodeProject(bytesOf(bytes), "damaged.dnp", held);
         ASSERT_FALSE(status.ok) << "accepted; expected a refusal"
                                 << (parts.size() > 0 ? std::string(": ") + *parts.begin() : "");
         EXPECT_NE(status.message.find("damaged.dnp"), std::string::npos) << status.message;
@@ -164,7 +161,7 @@ TEST_F(Damage, EveryTruncationIsRefusedNamingTheSectionItHappensIn) {
     std::vector<bool> seen(order.size(), false);
     for (size_t length = 0; length < bytes.size(); ++length) {
         ProjectData data;
-        const Status status = DecodeProject(span(bytes.substr(0, length)), "cut.dnp", data);
+        const Status status = DecodeProject(bytesOf(bytes.substr(0, length)), "cut.dnp", data);
         ASSERT_FALSE(status.ok) << "a file cut to " << length << " bytes was accepted";
         // The deepest section named in the message ("object table, code table" names both).
         size_t section = order.size();
@@ -257,7 +254,7 @@ TEST_F(Damage, AbsurdCountsAndSizesAreRefusedBeforeAnythingIsAllocated) {
         std::string bytes = good;
         ASSERT_LE(c.offset + 4, bytes.size());
         putI32(bytes, c.offset, c.value);
-        const Status status = DecodeProject(span(bytes), "damaged.dnp", held);
+        const Status status = DecodeProject(bytesOf(bytes), "damaged.dnp", held);
         ASSERT_FALSE(status.ok);
         for (const char* part : c.parts)
             EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
@@ -300,7 +297,7 @@ TEST_F(Damage, ValuesTheProgramCannotHaveWrittenAreRefused) {
         ASSERT_LE(c.offset + 8, bytes.size());
         putF64(bytes, c.offset, c.value);
         expectRefused(bytes, {});
-        const Status status = DecodeProject(span(bytes), "damaged.dnp", held);
+        const Status status = DecodeProject(bytesOf(bytes), "damaged.dnp", held);
         for (const char* part : c.parts)
             EXPECT_NE(status.message.find(part), std::string::npos) << status.message;
     }
@@ -312,7 +309,7 @@ TEST_F(Damage, ValuesTheProgramCannotHaveWrittenAreRefused) {
     expectRefused(shifted, {"header", "\"Width of scaning frame\" is 58", "longest"});
     putI32(shifted, 28, 57);
     ProjectData opened;
-    EXPECT_TRUE(DecodeProject(span(shifted), "shifted.dnp", opened).ok);
+    EXPECT_TRUE(DecodeProject(bytesOf(shifted), "shifted.dnp", opened).ok);
 }
 
 TEST_F(Damage, WrongCodesLettersAndClassesAreRefused) {
@@ -371,7 +368,7 @@ TEST_F(Damage, RulesAreRefusedOutOfOrderOrWithoutAnObjectTable) {
     d.rules->Get(1)->fisher = third;  // equal values are in order
     ProjectData equal;
     const std::string inOrder = encode(d);
-    EXPECT_TRUE(DecodeProject(span(inOrder), "equal.dnp", equal).ok);
+    EXPECT_TRUE(DecodeProject(bytesOf(inOrder), "equal.dnp", equal).ok);
 
     // A rule store written where no object table precedes it.
     ProjectData search = buildStage(Stage::kAfterSearch, 2);
@@ -408,7 +405,7 @@ TEST_F(Damage, RandomBytePatchesNeverCrashAndAreRefusedOrRewrittenExactly) {
         for (int p = 0; p < patches; ++p)
             bytes[rng() % bytes.size()] = static_cast<char>(rng() & 0xFF);
         ProjectData data;
-        if (DecodeProject(span(bytes), "patched.dnp", data).ok) {
+        if (DecodeProject(bytesOf(bytes), "patched.dnp", data).ok) {
             ASSERT_EQ(encode(data), bytes) << "round " << round;
         }
     }

@@ -15,6 +15,8 @@ namespace {
 
 using testing::allStages;
 using testing::buildStage;
+using testing::bytesOf;
+using testing::decode;
 using testing::encode;
 using testing::Stage;
 
@@ -29,17 +31,6 @@ std::string fromHex(const std::string& hex) {
         i += 2;
     }
     return out;
-}
-
-std::span<const unsigned char> span(const std::string& bytes) {
-    return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
-}
-
-ProjectData decodeOk(const std::string& bytes) {
-    ProjectData data;
-    const Status status = DecodeProject(span(bytes), "test.dnp", data);
-    EXPECT_TRUE(status.ok) << status.message;
-    return data;
 }
 
 int32_t i32At(const std::string& bytes, size_t offset) {
@@ -74,7 +65,7 @@ TEST(ProjectFile, SamplesOnlyProjectHasTheExactBytes) {
         "3030303030303030");          // no recognition table
     EXPECT_EQ(encode(data), expected);
 
-    const ProjectData back = decodeOk(expected);
+    const ProjectData back = decode(expected);
     EXPECT_EQ(back.settings, data.settings);
     ASSERT_EQ(back.learnPositive.size(), 1u);
     EXPECT_EQ(back.learnPositive[0].text, "ACGT");
@@ -125,7 +116,7 @@ TEST(ProjectFile, ObjectTableWritesEndPositionBeforeFirstPositionAndRestoresBoth
     EXPECT_EQ(i32At(bytes, letters), 4);
     EXPECT_EQ(bytes.substr(letters + 4, 4), "ACGT");
 
-    const ProjectData back = decodeOk(bytes);
+    const ProjectData back = decode(bytes);
     ASSERT_NE(back.storage, nullptr);
     EXPECT_EQ(back.storage->getFirstPosition(), 1);
     EXPECT_EQ(back.storage->getEndPosition(), 2);
@@ -162,7 +153,7 @@ class ProjectStageRoundTrip : public ::testing::TestWithParam<Stage> {};
 TEST_P(ProjectStageRoundTrip, WriteReadWriteGivesTheSameBytesAndData) {
     const ProjectData original = buildStage(GetParam());
     const std::string first = encode(original);
-    const ProjectData back = decodeOk(first);
+    const ProjectData back = decode(first);
     EXPECT_EQ(encode(back), first);
 
     EXPECT_EQ(back.settings, original.settings);
@@ -267,7 +258,7 @@ TEST(ProjectFile, ProjectWithoutSearchReopensWithOnlyTheSamples) {
     ASSERT_GT(bytes.size(), tail.size() + 24);
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size()), tail);
     EXPECT_EQ(bytes.substr(bytes.size() - tail.size() - 24, 24), std::string(24, '0'));
-    const ProjectData back = decodeOk(bytes);
+    const ProjectData back = decode(bytes);
     EXPECT_TRUE(back.learnPositiveLoaded());
     EXPECT_EQ(back.storage, nullptr);
     EXPECT_EQ(back.rules, nullptr);
@@ -281,14 +272,14 @@ TEST(ProjectFile, LearningPositiveSectionFollowsTheLoadedFlag) {
     std::string bytes = encode(data);
     EXPECT_EQ(i32At(bytes, 40), 0);
     EXPECT_NE(bytes.substr(40, 8), "00000000");
-    ProjectData back = decodeOk(bytes);
+    ProjectData back = decode(bytes);
     EXPECT_TRUE(back.learnPositivePresent);
     EXPECT_FALSE(back.learnPositiveLoaded());  // a sample counts as loaded when it holds records
 
     data.learnPositivePresent = false;
     bytes = encode(data);
     EXPECT_EQ(bytes.substr(40, 8), "00000000");
-    back = decodeOk(bytes);
+    back = decode(bytes);
     EXPECT_FALSE(back.learnPositivePresent);
 }
 
@@ -304,7 +295,7 @@ TEST(ProjectFile, RuleWithShiftedConditionsAndReservedFieldsRoundTrips) {
     data.rules->reservedB = 12;
     data.rules->keyWithProbabilities = true;
     const std::string bytes = encode(data);
-    const ProjectData back = decodeOk(bytes);
+    const ProjectData back = decode(bytes);
     EXPECT_EQ(encode(back), bytes);
     const Rule& read = *back.rules->rules[0];
     ASSERT_EQ(read.shiftedCount, 2);
@@ -433,7 +424,7 @@ TEST(ProjectFile, SeedCorpusProjectsReadAndWriteBackUnchanged) {
         if (entry.path().extension() != ".dnp") continue;
         const std::string bytes = test::readBytes(entry.path());
         SCOPED_TRACE(entry.path().string());
-        EXPECT_EQ(encode(decodeOk(bytes)), bytes);
+        EXPECT_EQ(encode(decode(bytes)), bytes);
         ++count;
     }
     EXPECT_GE(count, allStages().size());

@@ -154,4 +154,15 @@ std::string encode(const ProjectData& data) {
     return bytes;
 }
 
+std::span<const unsigned char> bytesOf(const std::string& bytes) {
+    return {reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()};
+}
+
+ProjectData decode(const std::string& bytes, const std::string& name) {
+    ProjectData data;
+    const Status status = DecodeProject(bytesOf(bytes), name, data);
+    if (!status.ok) throw std::runtime_error(status.message);
+    return data;
+}
+
 }  // namespace motifora::testing

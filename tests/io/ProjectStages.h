@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -36,5 +37,12 @@ ProjectData buildStage(Stage stage, int32_t sequences = 12);
 // The bytes the writer makes of `data`; throws std::runtime_error with its message when it
 // refuses (a test that meets it fails).
 std::string encode(const ProjectData& data);
+
+// The bytes of a project file held in a string, as the reader takes them.
+std::span<const unsigned char> bytesOf(const std::string& bytes);
+
+// The project the reader makes of `bytes`, named `name` in its messages; throws
+// std::runtime_error with its message when it refuses (a test that meets it fails).
+ProjectData decode(const std::string& bytes, const std::string& name = "test.dnp");
 
 }  // namespace motifora::testing

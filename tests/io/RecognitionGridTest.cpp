@@ -100,11 +100,7 @@ TEST(RecognitionGrid, ErrorCountingGridIsSavedWithoutARecognitionTable) {
         }
         std::string bytes;
         ASSERT_TRUE(EncodeProject(source, bytes).ok);
-        ProjectData back;
-        ASSERT_TRUE(
-            DecodeProject({reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()},
-                          "p.dnp", back)
-                .ok);
+        const ProjectData back = testing::decode(bytes, "p.dnp");
         EXPECT_EQ(back.recognitionPresent, grid == &scored);
         if (grid == &counted) {
             EXPECT_EQ(bytes.substr(bytes.size() - 8), "00000000");

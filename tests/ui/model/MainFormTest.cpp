@@ -9,7 +9,18 @@
 namespace motifora::testing {
 namespace {
 
-using MainFormTest = FormFixture;
+class MainFormTest : public FormFixture {
+  protected:
+    // Loads the bundled positives and marks the work unsaved, so that the next load asks about
+    // it first; returns the workspace they went into.
+    TMainManager* unsavedPositives() {
+        dialogs.choose(kPositive);
+        form->mmbtnAddSequenciesClick();
+        manager().saved = false;
+        dialogs.messages.clear();
+        return &manager();
+    }
+};
 
 TEST_F(MainFormTest, StartUpState) {
     EXPECT_EQ(form->Caption.text(), "Motifora - Project1.dnp");
@@ -229,11 +240,7 @@ TEST_F(MainFormTest, AddPositiveFailureNamesTheFile) {
 }
 
 TEST_F(MainFormTest, DataLossQuestionCancelChangesNothing) {
-    dialogs.choose(kPositive);
-    form->mmbtnAddSequenciesClick();
-    manager().saved = false;
-    TMainManager* before = &manager();
-    dialogs.messages.clear();
+    TMainManager* before = unsavedPositives();
 
     dialogs.answer(DialogAnswer::Cancel);
     form->mmbtnAddSequenciesClick();
@@ -255,11 +262,7 @@ TEST_F(MainFormTest, DataLossQuestionCancelChangesNothing) {
 }
 
 TEST_F(MainFormTest, DataLossQuestionYesSavesFirstThenLoads) {
-    dialogs.choose(kPositive);
-    form->mmbtnAddSequenciesClick();
-    manager().saved = false;
-    TMainManager* before = &manager();
-    dialogs.messages.clear();
+    TMainManager* before = unsavedPositives();
 
     // Yes, then the save dialog cancelled: the work was not saved, so nothing is loaded.
     dialogs.answer(DialogAnswer::Yes);

@@ -41,6 +41,18 @@ class ProjectCommandTest : public FormFixture {
         (form.get()->*command)();
         ASSERT_EQ(tickUntilReported(), std::vector<std::string>{ended});
     }
+    // The bundled positives loaded and the storage sizes typed.
+    void learnPositives(const char* finish, const char* sub) {
+        ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
+        form->FinishStorSizeEdit.setText(finish);
+        form->SubBuffersSizeEdit.setText(sub);
+    }
+    // The rule search and then the idealization, each to its reported end.
+    void searchAndIdealize() {
+        ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartSearchRulesClick, kSearchEnded));
+        form->setActivePage(Page::Objects);
+        ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartIdealizationClick, kIdealizationEnded));
+    }
 
     // Saves through "Save Project As...", opens the file in a second window, checks that the
     // second window shows what the first one does, and saves it again: the bytes must not
@@ -121,17 +133,11 @@ class ProjectCommandTest : public FormFixture {
 };
 
 TEST_F(ProjectCommandTest, ProjectsReopenByteForByteAtEveryStage) {
-    ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    form->FinishStorSizeEdit.setText("40");
-    form->SubBuffersSizeEdit.setText("10");
+    ASSERT_NO_FATAL_FAILURE(learnPositives("40", "10"));
     form->Rec_Arranged.setChecked(true);
     const std::string samplesOnly = roundTrip("samples");
     {
-        ProjectData read;
-        ASSERT_TRUE(DecodeProject({reinterpret_cast<const unsigned char*>(samplesOnly.data()),
-                                   samplesOnly.size()},
-                                  "samples", read)
-                        .ok);
+        const ProjectData read = decode(samplesOnly, "samples");
         EXPECT_EQ(read.storage, nullptr);
         EXPECT_EQ(read.rules, nullptr);
         EXPECT_FALSE(read.idealObjectsPresent);
@@ -158,11 +164,7 @@ TEST_F(ProjectCommandTest, ProjectsReopenByteForByteAtEveryStage) {
     ASSERT_NE(form->NewSeqsList.cell(5, 1), "");
     const std::string withScores = roundTrip("recognition");
     {
-        ProjectData read;
-        ASSERT_TRUE(DecodeProject({reinterpret_cast<const unsigned char*>(withScores.data()),
-                                   withScores.size()},
-                                  "recognition", read)
-                        .ok);
+        const ProjectData read = decode(withScores, "recognition");
         ASSERT_TRUE(read.recognitionPresent);
         EXPECT_EQ(read.recognition.size(), static_cast<size_t>(manager().controlNegativeCount));
     }
@@ -176,25 +178,17 @@ TEST_F(ProjectCommandTest, ProjectsReopenByteForByteAtEveryStage) {
     tickUntilReported();
     ASSERT_EQ(form->NewSeqsList.cell(6, 0), "Result");
     const std::string counted = roundTrip("counted", false);
-    ProjectData read;
-    ASSERT_TRUE(
-        DecodeProject({reinterpret_cast<const unsigned char*>(counted.data()), counted.size()},
-                      "counted", read)
-            .ok);
+    const ProjectData read = decode(counted, "counted");
     EXPECT_FALSE(read.recognitionPresent);
     EXPECT_EQ(counted.substr(counted.size() - 8), "00000000");
 }
 
 TEST_F(ProjectCommandTest, ShiftModeProjectReopensByteForByte) {
-    ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    form->FinishStorSizeEdit.setText("30");
-    form->SubBuffersSizeEdit.setText("10");
+    ASSERT_NO_FATAL_FAILURE(learnPositives("30", "10"));
     form->chooseAlignment(true);
     form->FrameWidthEdit.setText("12");
     form->chooseIdealizationType(2);
-    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartSearchRulesClick, kSearchEnded));
-    form->setActivePage(Page::Objects);
-    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartIdealizationClick, kIdealizationEnded));
+    ASSERT_NO_FATAL_FAILURE(searchAndIdealize());
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddControlNegativeClick, kNegative));
     const std::string bytes = roundTrip("shift");
 
@@ -214,12 +208,8 @@ TEST_F(ProjectCommandTest, ShiftModeProjectReopensByteForByte) {
 }
 
 TEST_F(ProjectCommandTest, DeletingAClassAfterAStoppedClassificationStillSavesAReadableProject) {
-    ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    form->FinishStorSizeEdit.setText("40");
-    form->SubBuffersSizeEdit.setText("10");
-    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartSearchRulesClick, kSearchEnded));
-    form->setActivePage(Page::Objects);
-    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartIdealizationClick, kIdealizationEnded));
+    ASSERT_NO_FATAL_FAILURE(learnPositives("40", "10"));
+    ASSERT_NO_FATAL_FAILURE(searchAndIdealize());
     // The learning sequences as control data: they fall into their classes.
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddControlNegativeClick, kPositive));
     form->setActivePage(Page::Classes);
@@ -610,12 +600,8 @@ TEST_F(ProjectCommandTest, TextExportThroughTheCommand) {
 }
 
 TEST_F(ProjectCommandTest, TextExportCopiesTheGridsAfterARun) {
-    ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    form->FinishStorSizeEdit.setText("20");
-    form->SubBuffersSizeEdit.setText("10");
-    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartSearchRulesClick, kSearchEnded));
-    form->setActivePage(Page::Objects);
-    ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartIdealizationClick, kIdealizationEnded));
+    ASSERT_NO_FATAL_FAILURE(learnPositives("20", "10"));
+    ASSERT_NO_FATAL_FAILURE(searchAndIdealize());
 
     dialogs.choose(folder.path("run.txt"));
     form->SaveAsText1Click();
