@@ -28,11 +28,21 @@ class BootstrapTest : public EvaluationFixture {
         m.ruleSearchStarted = false;
         loadControls(negatives, {});
     }
+    // Starts a run of `iterations` at 10 % that pauses itself at its first countdown, and waits
+    // for the pause.
+    void startPaused(int32_t iterations) {
+        ASSERT_NO_FATAL_FAILURE(prepare());
+        display.onCountdown = pause.hook(1, [this] { m.PauseBootstrap(); });
+        ASSERT_EQ(m.StartBootstrap(10, iterations, 0, 0.0), 0);
+        ASSERT_TRUE(pause.wait());
+    }
     // Waits until the run's worker has ended and joins it.
     void waitForRun() {
         ASSERT_TRUE(waitUntil([&] { return !m.bootstrapActive.load(); }));
         m.joinWorker();
     }
+
+    test::HookTrigger pause;  // the worker has ended before it goes (TearDown)
 };
 
 TEST_F(BootstrapTest, StartCodes) {
@@ -162,13 +172,7 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
 }
 
 TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
-    prepare();
-    std::atomic<bool> pausedOnce{false};
-    display.onCountdown = [&] {
-        if (!pausedOnce.exchange(true)) m.PauseBootstrap();
-    };
-    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), 0);
-    ASSERT_TRUE(waitUntil([&] { return pausedOnce.load(); }));
+    ASSERT_NO_FATAL_FAILURE(startPaused(2));
     // Waiting at its gate, the run does nothing more until resumed.
     ASSERT_TRUE(waitUntil([&] { return m.runControl.workerWaiting(); }));
     EXPECT_TRUE(m.paused);
@@ -183,13 +187,7 @@ TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
 }
 
 TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
-    prepare();
-    std::atomic<bool> pausedOnce{false};
-    display.onCountdown = [&] {
-        if (!pausedOnce.exchange(true)) m.PauseBootstrap();
-    };
-    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), 0);
-    ASSERT_TRUE(waitUntil([&] { return pausedOnce.load(); }));
+    ASSERT_NO_FATAL_FAILURE(startPaused(3));
     m.StopBootstrap();
     waitForRun();
     EXPECT_TRUE(display.rows.empty());
@@ -203,13 +201,11 @@ TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
 
 TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
     prepare();
-    std::atomic<bool> stopped{false};
-    display.onObjectScore = [&] {
-        if (!stopped.exchange(true)) m.StopBootstrap();
-    };
+    test::HookTrigger stop;
+    display.onObjectScore = stop.hook(1, [&] { m.StopBootstrap(); });
     ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), 0);
     waitForRun();
-    EXPECT_TRUE(stopped);
+    EXPECT_TRUE(stop.done());
     EXPECT_TRUE(display.rows.empty());
     EXPECT_EQ(display.finishedRuns.load(), 1);
     EXPECT_TRUE(display.averagesFor.empty());

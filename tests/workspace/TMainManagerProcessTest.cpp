@@ -18,6 +18,7 @@
 namespace motifora {
 namespace {
 
+using test::HookTrigger;
 using test::patternedRecords;
 using test::RecordingDisplay;
 using test::seqText;
@@ -64,11 +65,6 @@ void settle(const TMainManager& m) {
     ASSERT_TRUE(test::waitUntil([&m] { return m.runControl.workerWaiting(); }));
 }
 
-// Waits (at most a minute) until `flag` is set.
-bool waitFor(const std::atomic<bool>& flag) {
-    return test::waitUntil([&flag] { return flag.load(); }, std::chrono::minutes(1));
-}
-
 class ProcessTest : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -96,6 +92,13 @@ class ProcessTest : public ::testing::Test {
         m.finished = false;  // as the window's timer does when it reports the end
         m.ruleSearchStarted = false;
     }
+    // Starts a fixed-mode rule search with the default settings that pauses itself at its first
+    // buffer entry, and waits for the pause.
+    void startSearchPausedAtFirstEntry() {
+        display.onBufferEntry = pause.hook(1, [this] { m.pauseRuleSearch(); });
+        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+        ASSERT_TRUE(pause.wait());
+    }
     void idealize(int32_t type, int32_t source) {
         ASSERT_EQ(m.startIdealization(type, source), -1);
         ASSERT_TRUE(waitForEnd(m));
@@ -104,6 +107,7 @@ class ProcessTest : public ::testing::Test {
     }
 
     TempDir dir;
+    HookTrigger pause;  // outlives the display, whose hooks may call it until the worker ends
     RecordingDisplay display;
     std::vector<std::string> positives;
     std::vector<std::string> negatives;
@@ -242,12 +246,7 @@ TEST_F(ProcessTest, ALatePauseDoesNotHoldTheNextProcess) {
 
 TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
     loadPositives();
-    std::atomic<bool> pausedOnce{false};
-    display.onBufferEntry = [&] {
-        if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
-    };
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
-    ASSERT_TRUE(waitFor(pausedOnce));
+    ASSERT_NO_FATAL_FAILURE(startSearchPausedAtFirstEntry());
     settle(m);
     EXPECT_TRUE(m.paused);
     EXPECT_TRUE(m.running);
@@ -273,12 +272,7 @@ TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
 TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
     loadPositives();
     loadNegatives();
-    std::atomic<bool> pausedOnce{false};
-    display.onBufferEntry = [&] {
-        if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
-    };
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
-    ASSERT_TRUE(waitFor(pausedOnce));
+    ASSERT_NO_FATAL_FAILURE(startSearchPausedAtFirstEntry());
     settle(m);
     m.resetIdealObjects = false;
     EXPECT_EQ(m.stopRuleSearch(), 0);
@@ -297,12 +291,7 @@ TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
 
 TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
     loadPositives();
-    std::atomic<bool> pausedOnce{false};
-    display.onBufferEntry = [&] {
-        if (!pausedOnce.exchange(true)) m.pauseRuleSearch();
-    };
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
-    ASSERT_TRUE(waitFor(pausedOnce));
+    ASSERT_NO_FATAL_FAILURE(startSearchPausedAtFirstEntry());
     EXPECT_FALSE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))));
     EXPECT_NE(m.lastLoadError().find("running"), std::string::npos) << m.lastLoadError();
     EXPECT_FALSE(m.learnNegativeLoaded);
@@ -319,13 +308,10 @@ TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
     auto owned = std::make_unique<TMainManager>();
     owned->setDisplay(&display);
     ASSERT_TRUE(owned->loadLearnPositive(dir.write("pos.seq", seqText(positives))));
-    std::atomic<bool> pausedOnce{false};
     TMainManager* raw = owned.get();
-    display.onBufferEntry = [&] {
-        if (!pausedOnce.exchange(true)) raw->pauseRuleSearch();
-    };
+    display.onBufferEntry = pause.hook(1, [raw] { raw->pauseRuleSearch(); });
     ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
-    ASSERT_TRUE(waitFor(pausedOnce));
+    ASSERT_TRUE(pause.wait());
     owned.reset();  // must neither hang nor leave the worker using freed data
     SUCCEED();
 }
@@ -436,10 +422,8 @@ TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
     loadPositives();
     loadNegatives();
     search();
-    std::atomic<int> seen{0};
-    display.onCountdown = [&] {
-        if (++seen == 2) m.stopIdealization();
-    };
+    HookTrigger stop;
+    display.onCountdown = stop.hook(2, [&] { m.stopIdealization(); });
     ASSERT_EQ(m.startIdealization(0, 0), -1);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(display.countdowns, (std::vector<int32_t>{30, 29, 12}));
@@ -454,16 +438,9 @@ TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
 TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
     loadPositives();
     search();
-    std::atomic<int> seen{0};
-    std::atomic<bool> pausedOnce{false};
-    display.onCountdown = [&] {
-        if (++seen == 3) {
-            m.pauseIdealization();
-            pausedOnce = true;
-        }
-    };
+    display.onCountdown = pause.hook(3, [&] { m.pauseIdealization(); });
     ASSERT_EQ(m.startIdealization(2, 0), -1);
-    ASSERT_TRUE(waitFor(pausedOnce));
+    ASSERT_TRUE(pause.wait());
     settle(m);
     EXPECT_TRUE(m.paused);
     EXPECT_FALSE(m.finished);
@@ -513,6 +490,15 @@ class ClassificationTest : public ProcessTest {
         const std::string control = dir.write("ctl.seq", seqText(positives));
         ASSERT_TRUE(m.loadControlNegative(control)) << m.lastLoadError();
         ASSERT_TRUE(m.loadControlPositive(control)) << m.lastLoadError();
+    }
+    // Starts the classification of the prepared workspace, which pauses itself at its `call`-th
+    // control class, and waits until the worker waits at its gate.
+    void startClassificationPausedAt(int call) {
+        ASSERT_NO_FATAL_FAILURE(prepare());
+        display.onControlClass = pause.hook(call, [this] { m.pauseClassification(); });
+        ASSERT_EQ(m.startClassification(), -1);
+        ASSERT_TRUE(pause.wait());
+        settle(m);
     }
 };
 
@@ -570,20 +556,9 @@ TEST_F(ClassificationTest, ControlPositivesAreSkippedWhenNotLoaded) {
 }
 
 TEST_F(ClassificationTest, PausedThenStoppedRunSkipsItsEnd) {
-    prepare();
-    std::atomic<int> seen{0};
-    std::atomic<bool> pausedOnce{false};
-    display.onControlClass = [&] {
-        if (++seen == 2) {
-            m.pauseClassification();
-            pausedOnce = true;
-        }
-    };
-    ASSERT_EQ(m.startClassification(), -1);
-    ASSERT_TRUE(waitFor(pausedOnce));
-    settle(m);
+    ASSERT_NO_FATAL_FAILURE(startClassificationPausedAt(2));
     EXPECT_TRUE(m.paused);
-    EXPECT_EQ(seen.load(), 2);
+    EXPECT_EQ(pause.calls(), 2);
     EXPECT_EQ(m.stopClassification(), 0);
     EXPECT_FALSE(m.paused);
     m.joinWorker();
@@ -592,21 +567,14 @@ TEST_F(ClassificationTest, PausedThenStoppedRunSkipsItsEnd) {
     EXPECT_FALSE(m.controlNegativeClassified);
     EXPECT_FALSE(m.controlPositiveClassified);
     EXPECT_TRUE(m.classificationStarted);
-    EXPECT_EQ(seen.load(), 2);
+    EXPECT_EQ(pause.calls(), 2);
     EXPECT_EQ(m.storage->controlNegativeObjects[1].classNumber,
               m.storage->learnObjects[1].classNumber);
     EXPECT_EQ(m.storage->controlNegativeObjects[2].classNumber, -1);  // never reached
 }
 
 TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
-    prepare();
-    std::atomic<bool> pausedOnce{false};
-    display.onControlClass = [&] {
-        if (!pausedOnce.exchange(true)) m.pauseClassification();
-    };
-    ASSERT_EQ(m.startClassification(), -1);
-    ASSERT_TRUE(waitFor(pausedOnce));
-    settle(m);
+    ASSERT_NO_FATAL_FAILURE(startClassificationPausedAt(1));
     EXPECT_FALSE(m.finished);
     EXPECT_EQ(m.resumeClassification(), 0);
     ASSERT_TRUE(waitForEnd(m));

@@ -118,6 +118,30 @@ inline bool waitUntil(const std::function<bool()>& done,
     return true;
 }
 
+// A display hook that does one thing at a known call, to pause or stop a worker there: hook(n,
+// action) counts the calls and runs `action` at the `n`-th (1 = the first) on the calling thread.
+class HookTrigger {
+  public:
+    std::function<void()> hook(int n, std::function<void()> action) {
+        return [this, n, action = std::move(action)] {
+            if (++calls_ == n) {
+                action();
+                done_ = true;
+            }
+        };
+    }
+    // Waits (at most a minute) until the action has run; returns whether it did.
+    bool wait() const {
+        return waitUntil([this] { return done_.load(); }, std::chrono::minutes(1));
+    }
+    bool done() const { return done_.load(); }
+    int calls() const { return calls_.load(); }
+
+  private:
+    std::atomic<int> calls_{0};
+    std::atomic<bool> done_{false};
+};
+
 // Waits (at most a minute) until the current process reports its end, then joins the worker.
 // Returns whether the end was seen.
 inline bool waitForEnd(TMainManager& manager) {
