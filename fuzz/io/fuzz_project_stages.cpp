@@ -101,7 +101,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string error;
     check(form.readProjectFile(input.path(), error));
     TMainManager& m = *form.mainManager;
-    m.generator->SetThreadCount(1);
+    m.setThreadCount(1);
 
     // A search started with the project's settings, stopped at once.
     if (form.btnStartSearchRules.enabled()) {

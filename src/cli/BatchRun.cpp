@@ -130,10 +130,9 @@ void BatchRun::applySettings() {
     if (o.arrange) f.Rec_Arranged.setChecked(*o.arrange);
     TMainManager& m = manager();
     if (o.threads) {
-        m.generator->SetThreadCount(*o.threads);
-        m.bootstrapGenerator->SetThreadCount(*o.threads);
+        m.setThreadCount(*o.threads);
     }
-    if (o.seed) m.bootstrapRandom.reseed(*o.seed);
+    if (o.seed) m.reseedBootstrap(*o.seed);
 }
 
 // ---------------------------------------------------------------- stages
@@ -170,7 +169,6 @@ int BatchRun::runSearch() {
                                            std::to_string(longest) +
                                            " positions): no window would fit");
     const size_t mark = dialogs_.messageCount();
-    m.searchTarget.store(-1);
     holdWhenAsked(Process::Search);
     form_.btnStartSearchRulesClick();
     if (!m.startTookEffect(TMainManager::Process::RuleSearch))
@@ -394,7 +392,7 @@ bool BatchRun::waitForRecognition() {
     auto next = Clock::now();
     // The worker clears the flag once it has reported its end; an interrupt stops it after the
     // score it is computing.
-    while (m.recognitionActive.load()) {
+    while (m.recognitionActive()) {
         if (interruptRequested() && !stopped) {
             m.stopRecognition();
             stopped = true;
@@ -418,7 +416,7 @@ void BatchRun::showProgress(Process process, bool final) {
     text += ", " + formatDuration(now - processStart_);
     switch (process) {
         case Process::Search: {
-            const int32_t target = m.searchTarget.load();
+            const int32_t target = m.searchTarget();
             const int32_t width = searchWidth_;
             if (!final && target >= 0)
                 text += ": target position " + std::to_string(target + 1) +
@@ -455,8 +453,8 @@ void BatchRun::showProgress(Process process, bool final) {
             text +=
                 ": " + std::to_string(done) + " of " + std::to_string(rows) + " iterations done";
             if (!final)
-                text += " (search target position " + std::to_string(m.searchTarget.load() + 1) +
-                        ", " + f.CountDownLabel.text() + " objects left to idealize)";
+                text += " (search target position " + std::to_string(m.searchTarget() + 1) + ", " +
+                        f.CountDownLabel.text() + " objects left to idealize)";
             break;
         }
     }

@@ -64,7 +64,7 @@ int BatchRun::runCrossValidation() {
     processStart_ = lastProgress_ = std::chrono::steady_clock::now();
     bool stopped = false;
     auto next = std::chrono::steady_clock::now();
-    while (m.crossValidationActive.load()) {
+    while (m.crossValidationActive()) {
         if (interruptRequested() && !stopped) {
             m.stopCrossValidation();
             stopped = true;
@@ -74,8 +74,8 @@ int BatchRun::runCrossValidation() {
         if (!options_.quiet && now - lastProgress_ >= std::chrono::seconds(1)) {
             lastProgress_ = now;
             std::string text = "cross-validation";
-            for (int32_t f = 0; f < m.crossValidationProgress.foldCount(); ++f) {
-                const auto& p = m.crossValidationProgress.fold(f);
+            for (int32_t f = 0; f < m.crossValidationProgress().foldCount(); ++f) {
+                const auto& p = m.crossValidationProgress().fold(f);
                 text += (f == 0 ? ": " : ", ") + std::string("fold ") + std::to_string(f + 1) +
                         " " + stageText(p.stage.load());
                 const int32_t stage = p.stage.load();

@@ -275,7 +275,7 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
     if (ran[static_cast<size_t>(Stage::Recognize)]) {
         if (m.searchSettings.workMode == 1 || m.longControl) {
             recognition = {{"kind", "scan"},
-                           {"class", m.lastRecognitionClass + 1},
+                           {"class", m.lastRecognitionClass() + 1},
                            {"level", shownNumber(f.numbers(), f.RecLevelEdit.text())},
                            {"windowScores", m.windowScores}};
         } else {

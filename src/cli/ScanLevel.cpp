@@ -62,7 +62,7 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
     auto next = std::chrono::steady_clock::now();
     auto shown = next;
     bool stopped = false;
-    while (workspace.crossValidationActive.load()) {
+    while (workspace.crossValidationActive()) {
         if (interruptRequested() && !stopped) {
             workspace.stopCrossValidation();
             stopped = true;
@@ -70,7 +70,7 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
         const auto now = std::chrono::steady_clock::now();
         if (progress != nullptr && now - shown >= std::chrono::seconds(1)) {
             shown = now;
-            const CrossValidationProgress& p = workspace.crossValidationProgress;
+            const CrossValidationProgress& p = workspace.crossValidationProgress();
             *progress << "cross-validation: " << p.doneCount() << " of " << p.foldCount()
                       << " folds done\n"
                       << std::flush;

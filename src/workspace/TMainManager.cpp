@@ -7,6 +7,7 @@
 #include <new>
 #include <utility>
 
+#include "classify/ClassDeletion.h"
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
 #include "core/Display.h"
@@ -77,8 +78,8 @@ int32_t countOf(const TMainManager& m, SampleKind kind) {
 }  // namespace
 
 TMainManager::TMainManager()
-    : bootstrapGenerator(std::make_unique<RegGenerator>()),
-      generator(std::make_unique<RegGenerator>()) {}
+    : generator_(std::make_unique<RegGenerator>()),
+      bootstrapGenerator_(std::make_unique<RegGenerator>()) {}
 
 TMainManager::~TMainManager() {
     // The worker uses everything below; it must be gone before any of it is destroyed.
@@ -112,7 +113,7 @@ bool TMainManager::startWorker(void (TMainManager::*body)()) {
         std::lock_guard<std::mutex> lock(workerErrorMutex_);
         workerError_.clear();
     }
-    return workerThread.start([this, body] {
+    return workerThread_.start([this, body] {
         // An exception must not leave the worker's thread: it would end the program and lose
         // the user's work. The process ends as a stopped one, and the window shows why.
         std::string failure;
@@ -139,27 +140,49 @@ std::string TMainManager::takeWorkerError() {
     return std::exchange(workerError_, std::string());
 }
 
-void TMainManager::joinWorker() { workerThread.join(); }
+void TMainManager::joinWorker() { workerThread_.join(); }
+
+void TMainManager::setThreadCount(int32_t threads) {
+    generator_->SetThreadCount(threads);
+    bootstrapGenerator_->SetThreadCount(threads);
+}
+
+int TMainManager::deleteClass(int32_t k) {
+    if (!classificator_ || classificator_->idealObjectCount == 0 || classCount == 0) return 1;
+    // Every object set is renumbered, classified or not: numbers left from a stopped
+    // classification would otherwise name a class that moved or no longer exists, and a
+    // project saved then could not be read back.
+    ClassifiedSets sets;
+    sets.controlNegativeClassified = true;
+    sets.controlPositiveClassified = true;
+    sets.learnNegativeLoaded = true;
+    if (deleteIdealObject(*classificator_, storage.get(), k, sets) == -1) {
+        classCount = classificator_->idealObjectCount;
+        modified.store(true);
+        saved.store(false);
+    }
+    return -1;
+}
 
 void TMainManager::shutdownWorker() {
-    if (!workerThread.joinable()) return;
+    if (!workerThread_.joinable()) return;
     running.store(false);
-    recognitionStopRequested.store(true);
+    recognitionStopRequested_.store(true);
     runControl.setRunning(false);
     paused.store(false);
     runControl.open();
-    workerThread.join();
+    workerThread_.join();
 }
 
 bool TMainManager::settleWorker() {
-    if (!workerThread.joinable()) return false;
+    if (!workerThread_.joinable()) return false;
     const bool wasLive = running.load();
     shutdownWorker();
     return wasLive;
 }
 
 bool TMainManager::refuseWhileRunning(const std::string& fileName) {
-    if (workerThread.joinable() && workerLive()) {
+    if (workerThread_.joinable() && workerLive()) {
         loadError_ = fileName + ": a process is running; stop it before loading samples";
         return true;
     }
@@ -372,7 +395,7 @@ bool TMainManager::isStarted(Process process) const {
         case Process::Classification:
             return classificationStarted.load();
         case Process::Scan:
-            return scanStarted.load();
+            return scanStarted_.load();
         case Process::None:
             break;
     }
@@ -396,7 +419,7 @@ void TMainManager::takeEnd(Process process) {
             classificationStarted.store(false);
             break;
         case Process::Scan:
-            scanStarted.store(false);
+            scanStarted_.store(false);
             break;
         case Process::None:
             break;
@@ -410,8 +433,8 @@ void TMainManager::discardRules() {
 }
 
 void TMainManager::purgeRetired() {
-    const SEQStorage* usedStorage = classificator ? classificator->storage : nullptr;
-    const RulesStorage* usedRules = classificator ? classificator->rules : nullptr;
+    const SEQStorage* usedStorage = classificator_ ? classificator_->storage : nullptr;
+    const RulesStorage* usedRules = classificator_ ? classificator_->rules : nullptr;
     std::erase_if(retiredStorages_, [&](const auto& s) { return s.get() != usedStorage; });
     std::erase_if(retiredRules_, [&](const auto& r) { return r.get() != usedRules; });
 }
@@ -421,6 +444,7 @@ void TMainManager::purgeRetired() {
 int TMainManager::startRuleSearch(const SearchSettings& settings) {
     searchSettings = settings;
     if (checkSearchSettings(searchSettings)) return StartCode::kRuleSearchNoThread;
+    searchTarget_.store(-1);
     if (settleWorker()) finished.store(false);
 
     auto fresh = std::make_unique<SEQStorage>();
@@ -455,18 +479,18 @@ int TMainManager::startRuleSearch(const SearchSettings& settings) {
 void TMainManager::ruleSearchBody() {
     modified.store(true);
     saved.store(false);
-    generator->SetDisplay(display);
-    generator->Init(storage.get(), rules.get(), searchSettings.subBufferSize,
-                    searchSettings.confidence, searchSettings.cpThreshold);
+    generator_->SetDisplay(display_);
+    generator_->Init(storage.get(), rules.get(), searchSettings.subBufferSize,
+                     searchSettings.confidence, searchSettings.cpThreshold);
     ruleSearchStarted.store(true);
     // Without objects no target can give a rule; a frame wider than every record would
     // otherwise walk through all its positions for nothing.
     const int32_t width = storage->learnObjectCount > 0 ? storage->width : 0;
     for (int32_t target = 0; target < width; ++target) {
-        searchTarget.store(target);
-        generator->SetTarget(target);
+        searchTarget_.store(target);
+        generator_->SetTarget(target);
         // The gate holds a paused search here, between two steps, and answers the run flag.
-        while (runControl.gate() && generator->Step()) {
+        while (runControl.gate() && generator_->Step()) {
         }
         if (!running.load()) break;
     }
@@ -512,7 +536,7 @@ void TMainManager::stopCurrent() {
 // ---------------------------------------------------------------- idealization
 
 int TMainManager::startIdealization(int32_t type, int32_t source) {
-    idealizationSource = source;
+    idealizationSource_ = source;
     if (!storage || storage->learnObjectCount == 0) return StartCode::kNoObjects;
     if (!rules || rules->Count() == 0) return StartCode::kNoRules;
 
@@ -524,16 +548,16 @@ int TMainManager::startIdealization(int32_t type, int32_t source) {
 
     if (reset) {
         idealObjects.clear();
-        classificator.reset();
+        classificator_.reset();
         classCount = 0;
         idealObjects.resize(static_cast<size_t>(storage->learnObjectCount));
-        classificator = std::make_unique<Classificator>();
+        classificator_ = std::make_unique<Classificator>();
     }
-    if (!classificator) classificator = std::make_unique<Classificator>();
+    if (!classificator_) classificator_ = std::make_unique<Classificator>();
     purgeRetired();
-    classificator->SetDisplay(display);
-    classificator->SetRunControl(&runControl);
-    classificator->Setup(storage.get(), rules.get(), &idealObjects, type);
+    classificator_->SetDisplay(display_);
+    classificator_->SetRunControl(&runControl);
+    classificator_->Setup(storage.get(), rules.get(), &idealObjects, type);
 
     // A pause that came in after the previous process had ended must not hold the new one.
     paused.store(false);
@@ -550,15 +574,15 @@ void TMainManager::idealizationBody() {
     idealizationStarted.store(true);
     modified.store(true);
     saved.store(false);
-    Display* sink = display;
-    if (idealizationSource == 0) {
+    Display* sink = display_;
+    if (idealizationSource_ == 0) {
         const int32_t n = storage->learnObjectCount;
         for (int32_t j = 0; j < n; ++j) {
             if (sink) sink->ShowCountdown(n - j);
             if (!runControl.gate()) break;
             SEQSElem& object = storage->learnObjects[j];
-            object.classNumber = classificator->IdealizeAndRegister(&object, -1);
-            classCount = classificator->idealObjectCount;
+            object.classNumber = classificator_->IdealizeAndRegister(&object, -1);
+            classCount = classificator_->idealObjectCount;
         }
         if (learnNegativeLoaded.load()) {
             const int32_t m = storage->negativeObjectCount;
@@ -567,8 +591,8 @@ void TMainManager::idealizationBody() {
                 if (!runControl.gate()) break;
                 SEQSElem& object = storage->negativeObjects[k];
                 object.classNumber =
-                    classificator->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
-                classCount = classificator->idealObjectCount;
+                    classificator_->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
+                classCount = classificator_->idealObjectCount;
             }
         }
     } else {
@@ -576,8 +600,8 @@ void TMainManager::idealizationBody() {
         for (int32_t i = 0; i < r; ++i) {
             if (sink) sink->ShowCountdown(r - i);
             if (!runControl.gate()) break;
-            classificator->IdealizeAndRegister(nullptr, i);
-            classCount = classificator->idealObjectCount;
+            classificator_->IdealizeAndRegister(nullptr, i);
+            classCount = classificator_->idealObjectCount;
         }
     }
     idealizationEnd();
@@ -604,8 +628,8 @@ int TMainManager::stopIdealization() {
 int TMainManager::startClassification() {
     // Classes found on an earlier object table (before the last rule search) cannot classify
     // objects of the present one: widths and rules differ.
-    if (!classificator || classificator->idealObjectCount == 0 || !storage ||
-        classificator->storage != storage.get())
+    if (!classificator_ || classificator_->idealObjectCount == 0 || !storage ||
+        classificator_->storage != storage.get())
         return StartCode::kNoClasses;
     if (controlNegativeCount == 0) return StartCode::kNoControl;
     settleWorker();
@@ -615,8 +639,8 @@ int TMainManager::startClassification() {
     if (controlPositiveLoaded.load())
         storage->addSetObjects(controlPositive.data(), controlPositiveCount,
                                ObjectSetKind::ControlPositive);
-    classificator->SetDisplay(display);
-    classificator->SetRunControl(&runControl);
+    classificator_->SetDisplay(display_);
+    classificator_->SetRunControl(&runControl);
 
     paused.store(false);
     setRunning(true);
@@ -638,7 +662,7 @@ void TMainManager::classificationBody() {
         if (!runControl.gate()) break;
         SEQSElem& object = storage->controlNegativeObjects[i];
         object.classNumber =
-            classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative);
+            classificator_->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative);
     }
     if (controlPositiveLoaded.load()) {
         const int32_t positives =
@@ -647,7 +671,7 @@ void TMainManager::classificationBody() {
             if (!runControl.gate()) break;
             SEQSElem& object = storage->controlPositiveObjects[i];
             object.classNumber =
-                classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlPositive);
+                classificator_->ClassifyObject(object, i + 1, ObjectSetKind::ControlPositive);
         }
     }
     if (running.load()) classificationEnd();
@@ -687,7 +711,7 @@ int TMainManager::ShowIdealObjects() {
             return -1;
         const CIdelObject& object = *idealObjects[static_cast<size_t>(i)];
         object.ToText(text, storage->codeTable);
-        if (display) display->ShowIdealObject(text, object.Value(), i);
+        if (display_) display_->ShowIdealObject(text, object.Value(), i);
     }
     return 1;
 }

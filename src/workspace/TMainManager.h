@@ -64,8 +64,9 @@ class TMainManager {
     TMainManager(const TMainManager&) = delete;
     TMainManager& operator=(const TMainManager&) = delete;
 
-    // ---- fields ----
-    std::unique_ptr<Classificator> classificator;
+    // ---- the work: samples, objects, rules, classes and the state of the processes ----
+    // The classes' engine of the last idealization (or opened project); null before either.
+    Classificator* classificator() const { return classificator_.get(); }
     // One ideal object per class; owned. Holds room for the learning objects when classes
     // start afresh and grows beyond that when a run appends more classes.
     std::vector<std::unique_ptr<CIdelObject>> idealObjects;
@@ -75,32 +76,11 @@ class TMainManager {
     int32_t controlNegativeCount = 0;
     int32_t controlPositiveCount = 0;
     int32_t recognitionClass = 0;
-    int32_t lastRecognitionClass = -1;
-    std::vector<double> sortedScores;
     std::vector<double> windowScores;
-    int32_t idealizationSource = 0;
-    // Held for the workspace's whole life (never null); an owned object rather than a member by
-    // value so that this header does not need the engine's full definition.
-    std::unique_ptr<RegGenerator> bootstrapGenerator;
-
-    // Bootstrap block (filled by the bootstrap process).
-    std::unique_ptr<RulesStorage> bootstrapRules;
-    std::unique_ptr<SEQStorage> bootstrapStorage;
-    std::vector<Sequence> bootstrapLearnPositive;
-    std::vector<Sequence> bootstrapHeldOut;
-    std::unique_ptr<Classificator> bootstrapClassificator;
-    std::vector<std::unique_ptr<CIdelObject>> bootstrapIdealObjects;
-    int32_t bootstrapClassCount = 0;
-    int32_t bootstrapLearnCount = 0;
-    int32_t bootstrapHeldOutCount = 0;
-    int32_t recognizedHeldOut = 0;
-    int32_t acceptedNegatives = 0;
-    int32_t iteration = 0;
-    int32_t iterationCount = 0;
-    int32_t samplePercent = 0;
-    double requestedFirstError = 0.0;
-
-    std::unique_ptr<RegGenerator> generator;  // never null, like bootstrapGenerator
+    // The class the last scan scored (-1 before one); the source (0 objects, 1 rules) of the
+    // last idealization.
+    int32_t lastRecognitionClass() const { return lastRecognitionClass_; }
+    int32_t idealizationSource() const { return idealizationSource_; }
     std::unique_ptr<RulesStorage> rules;
     std::unique_ptr<SEQStorage> storage;
     std::vector<Sequence> learnPositive;
@@ -126,7 +106,6 @@ class TMainManager {
     std::atomic<bool> longControl{false};
     std::atomic<bool> controlNegativeClassified{false};
     std::atomic<bool> controlPositiveClassified{false};
-    WorkerThread workerThread;
     std::atomic<bool> openedFromProject{false};
     std::atomic<bool> saved{true};
     std::atomic<bool> modified{true};
@@ -135,8 +114,14 @@ class TMainManager {
     // The run flag and pause gate handed to the engines; kept in step with `running`/`paused`.
     RunControl runControl;
     // The target position (0-based) the running rule search (or bootstrap iteration's search)
-    // works on, for progress reports from another thread; -1 before the first.
-    std::atomic<int32_t> searchTarget{-1};
+    // works on, for progress reports from another thread; -1 before the first (each start of a
+    // search sets it back).
+    int32_t searchTarget() const { return searchTarget_.load(); }
+
+    // The regularity searches' engine (never null): its settings and counters. The thread
+    // count is set for it and the bootstrap's engine together.
+    const RegGenerator& generator() const { return *generator_; }
+    void setThreadCount(int32_t threads);
 
     // ---- what the workspace is doing (any thread) ----
     // The processes whose end the window's timer reports, in the order it looks at them.
@@ -164,8 +149,8 @@ class TMainManager {
     void takeEnd(Process process);
 
     // ---- the display the engines report to (owned by the window; may be null) ----
-    void setDisplay(Display* sink) { display = sink; }
-    Display* display = nullptr;
+    void setDisplay(Display* sink) { display_ = sink; }
+    Display* display() const { return display_; }
 
     // ---- sample loads (window thread, never while a worker runs) ----
     // Each returns true on success. On failure nothing changes (the sample, its count and flag,
@@ -242,13 +227,19 @@ class TMainManager {
     // End step, run by the worker only when not stopped.
     void classificationEnd();
 
+    // Deletes class k (the ideal-object grid's pop-up menu): objects of class k lose their
+    // class, later classes move down by one, in every object set; the work is then modified
+    // and unsaved. Returns 1 when there are no classes (nothing is done), else -1. `k` must name
+    // an existing class and no worker may use the classificator.
+    int deleteClass(int32_t k);
+
     // Shows every class through `ShowIdealObject`. Returns 1, or -1 when there is no object
     // table (no storage or no ideal-object array).
     int ShowIdealObjects();
 
     // ---- worker life ----
     // True while a worker thread has been started and not yet waited for.
-    bool workerActive() const { return workerThread.joinable(); }
+    bool workerActive() const { return workerThread_.joinable(); }
     // Waits for the current worker to return (it must be on its way to an end: not paused).
     void joinWorker();
     // Test hook: the next start of a pausable process (rule search, idealization,
@@ -267,17 +258,12 @@ class TMainManager {
     // 0 "Learning", 1 "Control".
     int32_t recognitionPositiveSource = 0;
     int32_t recognitionNegativeSource = 0;
-    // Control object sets a one-class recognition had to rebuild (a scan releases the control
-    // negative objects): bit 0 control negative, bit 1 control positive. The worker classifies
-    // them before scoring.
-    int32_t recognitionRebuilt = 0;
     // Set from a recognition's start until its worker has reported its end: the workspace's
     // classificator is in use meanwhile (its scratch state must not be touched by the views).
-    std::atomic<bool> recognitionActive{false};
+    bool recognitionActive() const { return recognitionActive_.load(); }
     // Asks a running recognition to end after the score it is computing; it then reports its
     // end with no positive objects scored (no error counting follows). Cleared by each start.
-    std::atomic<bool> recognitionStopRequested{false};
-    void stopRecognition() { recognitionStopRequested.store(true); }
+    void stopRecognition() { recognitionStopRequested_.store(true); }
     // Class c, or -1 for all classes. Returns -1 started, 8 no classes (or classes of another
     // object table), 7 no control negative sample, 2 no thread (also while another process
     // runs or is paused, or a bootstrap run or a recognition is in progress). Sets no run flag.
@@ -299,9 +285,9 @@ class TMainManager {
     // progress in `scanDone` of `scanTotal` windows. Its end is taken by the window's timer
     // through takeScanResult.
     static constexpr int kScanShown = 3;  // nothing to recompute: the chart was shown again
-    std::atomic<bool> scanStarted{false};
-    std::atomic<int64_t> scanDone{0};
-    std::atomic<int64_t> scanTotal{0};
+    bool scanStarted() const { return scanStarted_.load(); }
+    int64_t scanDone() const { return scanDone_.load(); }
+    int64_t scanTotal() const { return scanTotal_.load(); }
     // Class c. Returns -1 started, 3 (kScanShown) when the last scan's scores still hold and
     // were shown again (no worker), or 8, 7, 2 as ScanRecognition does.
     int StartScanRecognition(int32_t c);
@@ -316,12 +302,25 @@ class TMainManager {
     // Start codes beyond those of the table: 10 samples missing, 11 refused in shift-positions
     // mode (the iteration's search would have no objects).
     static constexpr int kBootstrapShiftMode = 11;
-    // The draws of every iteration of a workspace come from this one sequence.
-    RandomSequence bootstrapRandom;
+    // The draws of every iteration of a workspace come from one sequence; this starts it
+    // again from `seed`.
+    void reseedBootstrap(uint32_t seed) { bootstrapRandom_.reseed(seed); }
     // Set from the start of a run (k = 0) until its worker has ended.
     std::atomic<bool> bootstrapActive{false};
-    // A stop asked for while the run goes on; carried over the end of an iteration.
-    std::atomic<bool> bootstrapStopRequested{false};
+    // The run's state for the window and the tests: the iteration's draw (the kept learning
+    // positives and the held-out ones, with their counts), its objects, rules and classes.
+    // Empty between runs.
+    const SEQStorage* bootstrapStorage() const { return bootstrapStorage_.get(); }
+    const RulesStorage* bootstrapRules() const { return bootstrapRules_.get(); }
+    const Classificator* bootstrapClassificator() const { return bootstrapClassificator_.get(); }
+    const std::vector<Sequence>& bootstrapLearnPositive() const { return bootstrapLearnPositive_; }
+    const std::vector<Sequence>& bootstrapHeldOut() const { return bootstrapHeldOut_; }
+    int32_t bootstrapLearnCount() const { return bootstrapLearnCount_; }
+    int32_t bootstrapHeldOutCount() const { return bootstrapHeldOutCount_; }
+    int32_t bootstrapClassCount() const { return bootstrapClassCount_; }
+    // The iteration of the run (or the last one), and the run's percent.
+    int32_t iteration() const { return iteration_; }
+    int32_t samplePercent() const { return samplePercent_; }
     // Percent p, iterations t, iteration k, wanted first-level error e. Returns 10 when the
     // samples are missing (k = 0), 11 in shift-positions mode (k = 0), -1 when the worker cannot
     // be started (or another process is live), 0 when it runs. k > 0 is called by the run itself
@@ -359,8 +358,10 @@ class TMainManager {
     int stopCrossValidation();
     const std::string& crossValidationError() const { return crossValidationError_; }
     // Set from the start until the worker has stored its result.
-    std::atomic<bool> crossValidationActive{false};
-    CrossValidationProgress crossValidationProgress;
+    bool crossValidationActive() const { return crossValidationActive_.load(); }
+    const CrossValidationProgress& crossValidationProgress() const {
+        return crossValidationProgress_;
+    }
     // The last run's result (incomplete when stopped); null before the first end.
     std::shared_ptr<const CrossValidationResult> crossValidationResult() const;
     // Scores of the classified control negative (kind 2) or control positive (kind 3) objects
@@ -372,7 +373,8 @@ class TMainManager {
     // What the regularities of the Rules page predict: a letter at a position (the search
     // above) or the sample of a sequence (positive or negative).
     enum class RegularityTarget : int32_t { Letters, Samples };
-    std::atomic<RegularityTarget> regularityTarget{RegularityTarget::Letters};
+    RegularityTarget regularityTarget() const { return regularityTarget_.load(); }
+    void setRegularityTarget(RegularityTarget target) { regularityTarget_.store(target); }
     // Start code beyond the table: a learning sample is missing (contrastError says why).
     static constexpr int kContrastRefused = 13;
     // Starts the discriminative search of the learning positives against the learning
@@ -386,7 +388,7 @@ class TMainManager {
     int stopContrastSearch();
     const std::string& contrastError() const { return contrastError_; }
     // Set from the start until the worker has stored its rules.
-    std::atomic<bool> contrastSearchActive{false};
+    bool contrastSearchActive() const { return contrastSearchActive_.load(); }
     // The discriminative rules of the workspace: found by the last search or read with the
     // project; null when there are none. Any thread.
     std::shared_ptr<const ContrastRules> contrastRules() const;
@@ -444,6 +446,10 @@ class TMainManager {
     // the pause gate is passed every few windows and a stop leaves `out` incomplete (false).
     void scanBody();
     bool scoreScanWindows(int32_t c, std::vector<double>& out, bool gated);
+    // Classes usable for scoring the present objects: a classificator with classes, set up on
+    // the present storage (classes of an earlier object table have another width and other
+    // rules).
+    bool hasUsableClasses() const;
     // Releases the iteration's objects.
     void releaseBootstrapIteration();
     void crossValidationBody();
@@ -481,6 +487,53 @@ class TMainManager {
     void idealizationBody();
     void classificationBody();
 
+    std::unique_ptr<Classificator> classificator_;
+    int32_t lastRecognitionClass_ = -1;
+    int32_t idealizationSource_ = 0;
+    // Scratch of the bootstrap's level: the scores of one class's learning objects.
+    std::vector<double> sortedScores_;
+    // Held for the workspace's whole life (never null); owned objects rather than members by
+    // value so that this header does not need the engine's full definition.
+    std::unique_ptr<RegGenerator> generator_;
+    std::unique_ptr<RegGenerator> bootstrapGenerator_;
+    WorkerThread workerThread_;
+    std::atomic<int32_t> searchTarget_{-1};
+    Display* display_ = nullptr;
+
+    // Control object sets a one-class recognition had to rebuild (a scan releases the control
+    // negative objects): bit 0 control negative, bit 1 control positive. The worker classifies
+    // them before scoring.
+    int32_t recognitionRebuilt_ = 0;
+    std::atomic<bool> recognitionActive_{false};
+    std::atomic<bool> recognitionStopRequested_{false};
+    std::atomic<bool> scanStarted_{false};
+    std::atomic<int64_t> scanDone_{0};
+    std::atomic<int64_t> scanTotal_{0};
+
+    // Bootstrap block (filled by the bootstrap process).
+    RandomSequence bootstrapRandom_;
+    // A stop asked for while the run goes on; carried over the end of an iteration.
+    std::atomic<bool> bootstrapStopRequested_{false};
+    std::unique_ptr<RulesStorage> bootstrapRules_;
+    std::unique_ptr<SEQStorage> bootstrapStorage_;
+    std::vector<Sequence> bootstrapLearnPositive_;
+    std::vector<Sequence> bootstrapHeldOut_;
+    std::unique_ptr<Classificator> bootstrapClassificator_;
+    std::vector<std::unique_ptr<CIdelObject>> bootstrapIdealObjects_;
+    int32_t bootstrapClassCount_ = 0;
+    int32_t bootstrapLearnCount_ = 0;
+    int32_t bootstrapHeldOutCount_ = 0;
+    int32_t recognizedHeldOut_ = 0;
+    int32_t acceptedNegatives_ = 0;
+    int32_t iteration_ = 0;
+    int32_t iterationCount_ = 0;
+    int32_t samplePercent_ = 0;
+    double requestedFirstError_ = 0.0;
+
+    std::atomic<bool> crossValidationActive_{false};
+    CrossValidationProgress crossValidationProgress_;
+    std::atomic<RegularityTarget> regularityTarget_{RegularityTarget::Letters};
+    std::atomic<bool> contrastSearchActive_{false};
     std::atomic<bool> holdNextStart_{false};
     int32_t scanClass_ = -1;
     bool scanComplete_ = false;

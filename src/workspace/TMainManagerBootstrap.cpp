@@ -12,7 +12,7 @@
 
 namespace motifora {
 
-int32_t TMainManager::RandomIndex(int32_t n) { return motifora::RandomIndex(bootstrapRandom, n); }
+int32_t TMainManager::RandomIndex(int32_t n) { return motifora::RandomIndex(bootstrapRandom_, n); }
 
 int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     const bool first = k == 0;
@@ -22,50 +22,50 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
         if (searchSettings.shiftPositions()) return kBootstrapShiftMode;
         if (workerLive()) return -1;
         settleWorker();
-        samplePercent = p;
-        iterationCount = t;
-        iteration = 0;
-        requestedFirstError = e;
-        bootstrapStopRequested.store(false);
+        samplePercent_ = p;
+        iterationCount_ = t;
+        iteration_ = 0;
+        requestedFirstError_ = e;
+        bootstrapStopRequested_.store(false);
         finished.store(false);
         // A pause that came in after the previous process had ended must not hold this run.
         setPaused(false);
     }
 
     const int32_t n = std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()));
-    const int32_t h = heldOutCount(n, samplePercent);
-    bootstrapStorage = std::make_unique<SEQStorage>();
-    const std::vector<int32_t> drawn = drawDistinct(bootstrapRandom, n, h);
-    splitSample(learnPositive.data(), n, drawn, bootstrapLearnPositive, bootstrapHeldOut);
-    bootstrapLearnCount = static_cast<int32_t>(bootstrapLearnPositive.size());
-    bootstrapHeldOutCount = static_cast<int32_t>(bootstrapHeldOut.size());
+    const int32_t h = heldOutCount(n, samplePercent_);
+    bootstrapStorage_ = std::make_unique<SEQStorage>();
+    const std::vector<int32_t> drawn = drawDistinct(bootstrapRandom_, n, h);
+    splitSample(learnPositive.data(), n, drawn, bootstrapLearnPositive_, bootstrapHeldOut_);
+    bootstrapLearnCount_ = static_cast<int32_t>(bootstrapLearnPositive_.size());
+    bootstrapHeldOutCount_ = static_cast<int32_t>(bootstrapHeldOut_.size());
 
     const int32_t negatives =
         std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()));
-    bootstrapStorage->buildWholeWithNegatives(bootstrapLearnPositive.data(), learnNegative.data(),
-                                              bootstrapLearnCount, negatives);
+    bootstrapStorage_->buildWholeWithNegatives(bootstrapLearnPositive_.data(), learnNegative.data(),
+                                               bootstrapLearnCount_, negatives);
     // The workspace's frame width stays as its own objects have it: the iteration reads its
     // width from its own storage, and a copy starting at position 1 may be narrower than the
     // aligned originals, which would cut the later scanning windows short.
 
     const SearchSettings settings = lastSearchSettings();
-    bootstrapRules =
-        std::make_unique<RulesStorage>(settings.finishBufferSize, bootstrapStorage->width);
+    bootstrapRules_ =
+        std::make_unique<RulesStorage>(settings.finishBufferSize, bootstrapStorage_->width);
     setRunning(true);
     if (first) applyHold();
     if (!first) {
         // Setting the run flag opens the pause gate: a pause or a stop that came in while the
         // last iteration ended must hold for this one.
         if (paused.load()) runControl.close();
-        if (bootstrapStopRequested.load()) setRunning(false);
+        if (bootstrapStopRequested_.load()) setRunning(false);
     }
-    bootstrapClassificator = std::make_unique<Classificator>();
-    bootstrapIdealObjects.clear();
-    bootstrapIdealObjects.resize(static_cast<size_t>(bootstrapLearnCount));
-    if (display) display->ShowBootstrapSamples();
+    bootstrapClassificator_ = std::make_unique<Classificator>();
+    bootstrapIdealObjects_.clear();
+    bootstrapIdealObjects_.resize(static_cast<size_t>(bootstrapLearnCount_));
+    if (display_) display_->ShowBootstrapSamples();
     recognitionClass = -1;
-    recognizedHeldOut = 0;
-    acceptedNegatives = 0;
+    recognizedHeldOut_ = 0;
+    acceptedNegatives_ = 0;
 
     if (!first) return 0;  // the run's worker goes on with this iteration
     bootstrapActive.store(true);
@@ -86,7 +86,7 @@ void TMainManager::bootstrapRun() {
         // or every later recognition and bootstrap would be refused as beside a live one.
         releaseBootstrapIteration();
         bootstrapActive.store(false);
-        if (display) display->BootstrapFinished();
+        if (display_) display_->BootstrapFinished();
         throw;
     }
 }
@@ -104,7 +104,7 @@ void TMainManager::bootstrapIterations() {
         }
         // FinishBootstrapIteration has run: either the last iteration is done, or the next one
         // was prepared (running set again), or a stop came in between.
-        if (iteration >= iterationCount) break;
+        if (iteration_ >= iterationCount_) break;
         if (!running.load()) {
             AbortBootstrap();
             break;
@@ -116,14 +116,14 @@ void TMainManager::bootstrapIterations() {
 bool TMainManager::BootstrapWorker() {
     if (!runControl.gate()) return false;
     const SearchSettings settings = lastSearchSettings();
-    bootstrapGenerator->SetDisplay(display);
-    bootstrapGenerator->Init(bootstrapStorage.get(), bootstrapRules.get(), settings.subBufferSize,
-                             settings.confidence, settings.cpThreshold);
-    const int32_t width = bootstrapStorage->width;
+    bootstrapGenerator_->SetDisplay(display_);
+    bootstrapGenerator_->Init(bootstrapStorage_.get(), bootstrapRules_.get(),
+                              settings.subBufferSize, settings.confidence, settings.cpThreshold);
+    const int32_t width = bootstrapStorage_->width;
     for (int32_t q = 0; q < width; ++q) {
-        searchTarget.store(q);
-        bootstrapGenerator->SetTarget(q);
-        while (runControl.gate() && bootstrapGenerator->Step()) {
+        searchTarget_.store(q);
+        bootstrapGenerator_->SetTarget(q);
+        while (runControl.gate() && bootstrapGenerator_->Step()) {
         }
         if (!running.load()) return false;
     }
@@ -131,7 +131,7 @@ bool TMainManager::BootstrapWorker() {
     // The objects of the iteration: the kept positives, then the learning negatives, the control
     // negatives and the held-out positives (as control positives).
     auto objects = std::make_unique<SEQStorage>();
-    objects->buildWhole(bootstrapLearnPositive.data(), bootstrapLearnCount);
+    objects->buildWhole(bootstrapLearnPositive_.data(), bootstrapLearnCount_);
     objects->addSetObjects(learnNegative.data(),
                            std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size())),
                            ObjectSetKind::LearnNegative);
@@ -139,23 +139,23 @@ bool TMainManager::BootstrapWorker() {
         controlNegative.data(),
         std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())),
         ObjectSetKind::ControlNegative);
-    objects->addSetObjects(bootstrapHeldOut.data(), bootstrapHeldOutCount,
+    objects->addSetObjects(bootstrapHeldOut_.data(), bootstrapHeldOutCount_,
                            ObjectSetKind::ControlPositive);
-    bootstrapStorage = std::move(objects);
-    SEQStorage& s = *bootstrapStorage;
+    bootstrapStorage_ = std::move(objects);
+    SEQStorage& s = *bootstrapStorage_;
 
-    Classificator& classes = *bootstrapClassificator;
-    classes.SetDisplay(display);
+    Classificator& classes = *bootstrapClassificator_;
+    classes.SetDisplay(display_);
     classes.SetRunControl(&runControl);
-    classes.Setup(&s, bootstrapRules.get(), &bootstrapIdealObjects, kDeletingInserting);
+    classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_, kDeletingInserting);
 
-    Display* sink = display;
+    Display* sink = display_;
     const int32_t n = std::min(s.learnObjectCount, s.learnObjects.size());
     for (int32_t j = 0; j < n; ++j) {
         if (sink) sink->ShowCountdown(n - j);
         if (!runControl.gate()) return false;
         s.learnObjects[j].classNumber = classes.IdealizeAndRegister(&s.learnObjects[j], -1);
-        bootstrapClassCount = classes.idealObjectCount;
+        bootstrapClassCount_ = classes.idealObjectCount;
     }
     const int32_t m = std::min(s.negativeObjectCount, s.negativeObjects.size());
     for (int32_t k = 0; k < m; ++k) {
@@ -164,7 +164,7 @@ bool TMainManager::BootstrapWorker() {
         s.negativeObjects[k].classNumber =
             classes.ClassifyObject(s.negativeObjects[k], k + 1, ObjectSetKind::LearnNegative);
     }
-    if (sink) sink->SetIdealObjectRows(bootstrapClassCount + 1);
+    if (sink) sink->SetIdealObjectRows(bootstrapClassCount_ + 1);
     const int32_t controls =
         std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
@@ -183,9 +183,9 @@ bool TMainManager::BootstrapWorker() {
 
 bool TMainManager::BootstrapClassWorker() {
     const int32_t c = recognitionClass;
-    SEQStorage& s = *bootstrapStorage;
-    Classificator& classes = *bootstrapClassificator;
-    Display* sink = display;
+    SEQStorage& s = *bootstrapStorage_;
+    Classificator& classes = *bootstrapClassificator_;
+    Display* sink = display_;
     // Scores every object of class c in one set; false when stopped between two objects.
     auto scoreSet = [&](ObjectSet& set, int32_t count, ScoreGrid grid) {
         count = std::min(count, set.size());
@@ -199,42 +199,42 @@ bool TMainManager::BootstrapClassWorker() {
         return true;
     };
     return scoreSet(s.controlNegativeObjects, controlNegativeCount, ScoreGrid::ControlNegative) &&
-           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount, ScoreGrid::ControlPositive) &&
-           scoreSet(s.learnObjects, bootstrapLearnCount, ScoreGrid::LearnPositive);
+           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount_, ScoreGrid::ControlPositive) &&
+           scoreSet(s.learnObjects, bootstrapLearnCount_, ScoreGrid::LearnPositive);
 }
 
 bool TMainManager::BootstrapClassStep() {
     ++recognitionClass;
     if (recognitionClass == 0) {
         // An iteration without classes has nothing to score and ends at once.
-        if (bootstrapClassCount > 0) return true;
+        if (bootstrapClassCount_ > 0) return true;
         FinishBootstrapIteration();
         return false;
     }
     const int32_t c = recognitionClass - 1;
-    SEQStorage& s = *bootstrapStorage;
+    SEQStorage& s = *bootstrapStorage_;
 
-    sortedScores.clear();
-    const int32_t kept = std::min(bootstrapLearnCount, s.learnObjects.size());
+    sortedScores_.clear();
+    const int32_t kept = std::min(bootstrapLearnCount_, s.learnObjects.size());
     for (int32_t i = 0; i < kept; ++i) {
-        if (s.learnObjects[i].classNumber == c) sortedScores.push_back(s.learnObjects[i].score);
+        if (s.learnObjects[i].classNumber == c) sortedScores_.push_back(s.learnObjects[i].score);
     }
-    const double level = bootstrapLevel(sortedScores, requestedFirstError);
-    sortedScores.clear();
-    sortedScores.shrink_to_fit();
+    const double level = bootstrapLevel(sortedScores_, requestedFirstError_);
+    sortedScores_.clear();
+    sortedScores_.shrink_to_fit();
 
-    const int32_t heldOut = std::min(bootstrapHeldOutCount, s.controlPositiveObjects.size());
+    const int32_t heldOut = std::min(bootstrapHeldOutCount_, s.controlPositiveObjects.size());
     for (int32_t u = 0; u < heldOut; ++u) {
         const SEQSElem& object = s.controlPositiveObjects[u];
-        if (object.classNumber == c && object.score > level) ++recognizedHeldOut;
+        if (object.classNumber == c && object.score > level) ++recognizedHeldOut_;
     }
     const int32_t controls = std::min(controlNegativeCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
         const SEQSElem& object = s.controlNegativeObjects[l];
-        if (object.classNumber == c && object.score > level) ++acceptedNegatives;
+        if (object.classNumber == c && object.score > level) ++acceptedNegatives_;
     }
 
-    if (recognitionClass >= bootstrapClassCount) {
+    if (recognitionClass >= bootstrapClassCount_) {
         FinishBootstrapIteration();
         return false;
     }
@@ -242,22 +242,22 @@ bool TMainManager::BootstrapClassStep() {
 }
 
 void TMainManager::FinishBootstrapIteration() {
-    const double firstError = iterationFirstError(bootstrapHeldOutCount, recognizedHeldOut);
-    const double secondError = iterationSecondError(acceptedNegatives, controlNegativeCount);
-    if (display) display->ShowBootstrapRow(iteration + 1, firstError, secondError);
+    const double firstError = iterationFirstError(bootstrapHeldOutCount_, recognizedHeldOut_);
+    const double secondError = iterationSecondError(acceptedNegatives_, controlNegativeCount);
+    if (display_) display_->ShowBootstrapRow(iteration_ + 1, firstError, secondError);
     setRunning(false);
     finished.store(true);
     releaseBootstrapIteration();
-    ++iteration;
-    if (iteration < iterationCount) {
+    ++iteration_;
+    if (iteration_ < iterationCount_) {
         // A stop that came while the classes were scored ends the run here.
-        if (bootstrapStopRequested.load()) return;
-        StartBootstrap(samplePercent, iterationCount, iteration, requestedFirstError);
+        if (bootstrapStopRequested_.load()) return;
+        StartBootstrap(samplePercent_, iterationCount_, iteration_, requestedFirstError_);
         return;
     }
-    if (display) {
-        display->ShowBootstrapAverages(iterationCount);
-        display->BootstrapFinished();
+    if (display_) {
+        display_->ShowBootstrapAverages(iterationCount_);
+        display_->BootstrapFinished();
     }
 }
 
@@ -266,20 +266,20 @@ void TMainManager::AbortBootstrap() {
     finished.store(false);
     setPaused(false);
     releaseBootstrapIteration();
-    if (display) display->BootstrapFinished();
+    if (display_) display_->BootstrapFinished();
 }
 
 void TMainManager::releaseBootstrapIteration() {
     // The classificator refers to the storage, the rules and the ideal objects: it goes first.
-    bootstrapClassificator.reset();
-    bootstrapIdealObjects.clear();
-    bootstrapRules.reset();
-    bootstrapStorage.reset();
-    bootstrapLearnPositive.clear();
-    bootstrapHeldOut.clear();
-    bootstrapLearnCount = 0;
-    bootstrapHeldOutCount = 0;
-    bootstrapClassCount = 0;
+    bootstrapClassificator_.reset();
+    bootstrapIdealObjects_.clear();
+    bootstrapRules_.reset();
+    bootstrapStorage_.reset();
+    bootstrapLearnPositive_.clear();
+    bootstrapHeldOut_.clear();
+    bootstrapLearnCount_ = 0;
+    bootstrapHeldOutCount_ = 0;
+    bootstrapClassCount_ = 0;
 }
 
 int TMainManager::PauseBootstrap() {
@@ -293,7 +293,7 @@ int TMainManager::ResumeBootstrap() {
 }
 
 int TMainManager::StopBootstrap() {
-    bootstrapStopRequested.store(true);
+    bootstrapStopRequested_.store(true);
     stopCurrent();
     return 0;
 }

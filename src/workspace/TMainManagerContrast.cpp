@@ -57,9 +57,9 @@ int TMainManager::startContrastSearch(const ContrastSettings& settings) {
     paused.store(false);
     setRunning(true);
     applyHold();
-    contrastSearchActive.store(true);
+    contrastSearchActive_.store(true);
     if (!startWorker(&TMainManager::contrastSearchBody)) {
-        contrastSearchActive.store(false);
+        contrastSearchActive_.store(false);
         setRunning(false);
         contrastInput_.positives.clear();
         contrastInput_.negatives.clear();
@@ -74,7 +74,7 @@ void TMainManager::contrastSearchBody() {
         ~EndOnExit() {
             m.contrastInput_.positives.clear();
             m.contrastInput_.negatives.clear();
-            m.contrastSearchActive.store(false);
+            m.contrastSearchActive_.store(false);
         }
     } end{*this};
     modified.store(true);
@@ -86,7 +86,7 @@ void TMainManager::contrastSearchBody() {
 }
 
 int TMainManager::pauseContrastSearch() {
-    if (contrastSearchActive.load()) setPaused(true);
+    if (contrastSearchActive_.load()) setPaused(true);
     return 0;
 }
 
@@ -96,7 +96,7 @@ int TMainManager::resumeContrastSearch() {
 }
 
 int TMainManager::stopContrastSearch() {
-    if (contrastSearchActive.load()) stopCurrent();
+    if (contrastSearchActive_.load()) stopCurrent();
     return 0;
 }
 

@@ -22,10 +22,11 @@ CrossValidationSettings TMainManager::crossValidationDefaults() const {
     settings.cpThreshold = search.cpThreshold;
     settings.finishBufferSize = search.finishBufferSize;
     settings.subBufferSize = search.subBufferSize;
-    settings.idealizationType =
-        classificator && classificator->idealizationType >= 0 ? classificator->idealizationType : 0;
-    settings.idealizationSource = idealizationSource;
-    settings.searchThreads = generator ? generator->threadCount : 0;
+    settings.idealizationType = classificator_ && classificator_->idealizationType >= 0
+                                    ? classificator_->idealizationType
+                                    : 0;
+    settings.idealizationSource = idealizationSource_;
+    settings.searchThreads = generator_ ? generator_->threadCount : 0;
     return settings;
 }
 
@@ -52,7 +53,7 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
                                            learnPositive.begin() + positives);
     crossValidationInput_.negatives.assign(learnNegative.begin(),
                                            learnNegative.begin() + negatives);
-    crossValidationProgress.reset(settings.folds);
+    crossValidationProgress_.reset(settings.folds);
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_.reset();
@@ -61,9 +62,9 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
     paused.store(false);
     setRunning(true);
     applyHold();
-    crossValidationActive.store(true);
+    crossValidationActive_.store(true);
     if (!startWorker(&TMainManager::crossValidationBody)) {
-        crossValidationActive.store(false);
+        crossValidationActive_.store(false);
         setRunning(false);
         return StartCode::kNoThread;
     }
@@ -76,12 +77,12 @@ void TMainManager::crossValidationBody() {
         ~EndOnExit() {
             m.crossValidationInput_.positives.clear();
             m.crossValidationInput_.negatives.clear();
-            m.crossValidationActive.store(false);
+            m.crossValidationActive_.store(false);
         }
     } end{*this};
     auto result = std::make_shared<CrossValidationResult>(
         crossValidate(crossValidationInput_.positives, crossValidationInput_.negatives,
-                      crossValidationSettings_, &runControl, &crossValidationProgress));
+                      crossValidationSettings_, &runControl, &crossValidationProgress_));
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_ = std::move(result);
@@ -90,7 +91,7 @@ void TMainManager::crossValidationBody() {
 }
 
 int TMainManager::pauseCrossValidation() {
-    if (crossValidationActive.load()) setPaused(true);
+    if (crossValidationActive_.load()) setPaused(true);
     return 0;
 }
 
@@ -100,7 +101,7 @@ int TMainManager::resumeCrossValidation() {
 }
 
 int TMainManager::stopCrossValidation() {
-    if (crossValidationActive.load()) stopCurrent();
+    if (crossValidationActive_.load()) stopCurrent();
     return 0;
 }
 
@@ -113,7 +114,7 @@ std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) 
     std::vector<SequenceScore> scores;
     const bool negative = kind == SampleKind::ControlNegative;
     if (kind != SampleKind::ControlNegative && kind != SampleKind::ControlPositive) return scores;
-    if (workerLive() || !classificator || !storage || classCount < 1) return scores;
+    if (workerLive() || !classificator_ || !storage || classCount < 1) return scores;
     if (!(negative ? controlNegativeClassified.load() : controlPositiveClassified.load()))
         return scores;
     const ObjectSet& set =
@@ -122,8 +123,8 @@ std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) 
         negative ? storage->controlNegativeObjectCount : storage->controlPositiveObjectCount,
         set.size());
     // Classifying here must not write into the window's grids.
-    classificator->SetDisplay(nullptr);
-    AllClassScorer scorer(*classificator);
+    classificator_->SetDisplay(nullptr);
+    AllClassScorer scorer(*classificator_);
     const int32_t negatives = learnNegativeLoaded.load() ? std::min(storage->negativeObjectCount,
                                                                     storage->negativeObjects.size())
                                                          : 0;
@@ -131,8 +132,8 @@ std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) 
         classNorms(scorer, storage->negativeObjects.data(), negatives);
     scores.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
-        scores.push_back(scoreSequence(*classificator, scorer, norms, set[i]));
-    classificator->SetDisplay(display);
+        scores.push_back(scoreSequence(*classificator_, scorer, norms, set[i]));
+    classificator_->SetDisplay(display_);
     return scores;
 }
 

@@ -45,7 +45,7 @@ bool TMainManager::saveProject(const std::string& fileName, const ProjectSetting
     projectError_.clear();
     // The worker writes into the objects, rules and classes while it runs (or holds them half
     // done while paused): a copy taken then would not be the work of any moment.
-    if (workerThread.joinable() && workerLive()) {
+    if (workerThread_.joinable() && workerLive()) {
         projectError_ = "\"" + fileName +
                         "\": a process is running; stop it (or let it end) before saving the "
                         "project";
@@ -88,7 +88,7 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     opened.recognition = std::move(data.recognition);
 
     // The classificator refers to the storage, the rules and the classes: it goes first.
-    classificator.reset();
+    classificator_.reset();
     idealObjects.clear();
     rules.reset();
     storage.reset();
@@ -136,17 +136,17 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     }
     longControl.store(longer);
 
-    classificator = std::make_unique<Classificator>();
-    classificator->SetDisplay(display);
-    classificator->SetRunControl(&runControl);
+    classificator_ = std::make_unique<Classificator>();
+    classificator_->SetDisplay(display_);
+    classificator_->SetRunControl(&runControl);
     // Classes reopened must classify as they did before saving: with the idealization type the
     // header holds (a type the file cannot have falls back to "Deleting begin").
     const int32_t type = s.idealizationType;
     const bool knownType =
         type == kDeletingBegin || type == kInsertingBegin || type == kDeletingInserting;
-    classificator->Setup(storage.get(), rules.get(), &idealObjects,
-                         knownType ? type : kDeletingBegin);
-    classificator->idealObjectCount = classCount;
+    classificator_->Setup(storage.get(), rules.get(), &idealObjects,
+                          knownType ? type : kDeletingBegin);
+    classificator_->idealObjectCount = classCount;
 
     // Results of earlier processes of this object do not describe the data just read.
     ruleSearchStarted.store(false);
@@ -155,8 +155,8 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     finished.store(false);
     resetIdealObjects.store(true);
     recognitionStale.store(true);
-    lastRecognitionClass = -1;
-    sortedScores.clear();
+    lastRecognitionClass_ = -1;
+    sortedScores_.clear();
     windowScores.clear();
 
     openedFromProject.store(true);

@@ -9,14 +9,12 @@
 
 namespace motifora {
 
-namespace {
-
-// Classes usable for scoring the present objects: a classificator with classes, set up on the
-// present storage (classes of an earlier object table have another width and other rules).
-bool hasUsableClasses(const TMainManager& m) {
-    return m.classificator && m.classificator->idealObjectCount > 0 && m.storage &&
-           m.classificator->storage == m.storage.get();
+bool TMainManager::hasUsableClasses() const {
+    return classificator_ && classificator_->idealObjectCount > 0 && storage &&
+           classificator_->storage == storage.get();
 }
+
+namespace {
 
 // One side of a one-class recognition: the objects, how many of them to look at and the grid.
 struct RecognitionSide {
@@ -50,11 +48,11 @@ RecognitionSide positiveSide(TMainManager& m) {
 bool TMainManager::workerLive() const {
     // A paused process keeps its run flag; a pause flag left after a process had ended holds
     // nothing.
-    return running.load() || bootstrapActive.load() || recognitionActive.load();
+    return running.load() || bootstrapActive.load() || recognitionActive_.load();
 }
 
 int TMainManager::StartRecognition(int32_t c) {
-    if (!hasUsableClasses(*this)) return StartCode::kNoClasses;
+    if (!hasUsableClasses()) return StartCode::kNoClasses;
     if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
     // Another process (the bootstrap runs without locking the commands) shares the fields a
     // recognition writes, such as `recognitionClass`; never run beside it.
@@ -62,7 +60,7 @@ int TMainManager::StartRecognition(int32_t c) {
     settleWorker();
 
     recognitionClass = c;
-    recognitionRebuilt = 0;
+    recognitionRebuilt_ = 0;
     SEQStorage& s = *storage;
     if (c == -1) {
         if (!controlNegativeClassified.load() ||
@@ -76,21 +74,21 @@ int TMainManager::StartRecognition(int32_t c) {
             s.controlNegativeObjectCount != controlNegativeCount) {
             s.addSetObjects(controlNegative.data(), controlNegativeCount,
                             ObjectSetKind::ControlNegative);
-            recognitionRebuilt |= 1;
+            recognitionRebuilt_ |= 1;
         }
         if (recognitionPositiveSource == 1 && controlPositiveCount > 0 &&
             s.controlPositiveObjectCount != controlPositiveCount) {
             s.addSetObjects(controlPositive.data(), controlPositiveCount,
                             ObjectSetKind::ControlPositive);
-            recognitionRebuilt |= 2;
+            recognitionRebuilt_ |= 2;
         }
     }
-    classificator->SetDisplay(display);
-    classificator->SetRunControl(nullptr);  // a recognition cannot be paused
-    recognitionStopRequested.store(false);
-    recognitionActive.store(true);
+    classificator_->SetDisplay(display_);
+    classificator_->SetRunControl(nullptr);  // a recognition cannot be paused
+    recognitionStopRequested_.store(false);
+    recognitionActive_.store(true);
     if (!startWorker(&TMainManager::RecognitionWorker)) {
-        recognitionActive.store(false);
+        recognitionActive_.store(false);
         return StartCode::kNoThread;
     }
     return StartCode::kStarted;
@@ -101,8 +99,8 @@ void TMainManager::RecognitionWorker() {
         recognitionBody();
     } catch (...) {
         // The worker's wrapper reports why; the commands the error counting locked come back.
-        recognitionActive.store(false);
-        if (display) display->FinishRecognition(0);
+        recognitionActive_.store(false);
+        if (display_) display_->FinishRecognition(0);
         throw;
     }
 }
@@ -110,19 +108,19 @@ void TMainManager::RecognitionWorker() {
 void TMainManager::recognitionBody() {
     modified.store(true);
     saved.store(false);
-    Display* sink = display;
+    Display* sink = display_;
     SEQStorage& s = *storage;
     // Tested before every object and score, as the other processes test their run flag.
-    const auto stopped = [this] { return recognitionStopRequested.load(); };
+    const auto stopped = [this] { return recognitionStopRequested_.load(); };
     // Rebuilt objects have lost their classes; classification gives them back.
-    if (recognitionRebuilt & 1) {
+    if (recognitionRebuilt_ & 1) {
         for (int32_t i = 0; i < s.controlNegativeObjects.size() && !stopped(); ++i)
-            s.controlNegativeObjects[i].classNumber = classificator->ClassifyObject(
+            s.controlNegativeObjects[i].classNumber = classificator_->ClassifyObject(
                 s.controlNegativeObjects[i], i + 1, ObjectSetKind::ControlNegative);
     }
-    if (recognitionRebuilt & 2) {
+    if (recognitionRebuilt_ & 2) {
         for (int32_t i = 0; i < s.controlPositiveObjects.size() && !stopped(); ++i)
-            s.controlPositiveObjects[i].classNumber = classificator->ClassifyObject(
+            s.controlPositiveObjects[i].classNumber = classificator_->ClassifyObject(
                 s.controlPositiveObjects[i], i + 1, ObjectSetKind::ControlPositive);
     }
 
@@ -132,7 +130,7 @@ void TMainManager::recognitionBody() {
         const int32_t objects = std::min(controlNegativeCount, s.controlNegativeObjects.size());
         for (int32_t i = 0; i < objects && !stopped(); ++i) {
             for (int32_t j = 0; j < classCount && !stopped(); ++j) {
-                const double score = classificator->ScoreObject(s.controlNegativeObjects[i], i, j);
+                const double score = classificator_->ScoreObject(s.controlNegativeObjects[i], i, j);
                 if (sink) sink->ShowClassScore(i, score, j);
             }
         }
@@ -143,7 +141,7 @@ void TMainManager::recognitionBody() {
             for (int32_t i = 0; i < chosen.count && !stopped(); ++i) {
                 SEQSElem& object = (*chosen.objects)[i];
                 if (object.classNumber != c) continue;
-                const double score = classificator->ScoreObject(object, i, c);
+                const double score = classificator_->ScoreObject(object, i, c);
                 object.score = score;
                 if (sink) sink->ShowObjectScore(i, score, chosen.grid);
                 if (side == 1) ++n;
@@ -152,11 +150,11 @@ void TMainManager::recognitionBody() {
     }
     // A stopped recognition has not scored every object: no errors are counted from it.
     FinishRecognition(stopped() ? 0 : n);
-    recognitionActive.store(false);
+    recognitionActive_.store(false);
 }
 
 void TMainManager::FinishRecognition(int32_t n) {
-    if (display) display->FinishRecognition(n);
+    if (display_) display_->FinishRecognition(n);
 }
 
 }  // namespace motifora

@@ -15,11 +15,6 @@ namespace {
 // enough that the gate's lock costs nothing beside the scoring.
 constexpr int32_t kWindowsPerGate = 256;
 
-bool usableClasses(const TMainManager& m) {
-    return m.classificator && m.classificator->idealObjectCount > 0 && m.storage &&
-           m.classificator->storage == m.storage.get();
-}
-
 }  // namespace
 
 bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool gated) {
@@ -27,70 +22,70 @@ bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool ga
                                  searchSettings.frameWidth);
     const int32_t windows =
         std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
-    scanTotal.store(windows);
-    scanDone.store(0);
+    scanTotal_.store(windows);
+    scanDone_.store(0);
     bool complete = true;
     if (!gated) {
-        scoreWindows(*classificator, storage->controlNegativeObjects.data(), windows, c, out);
+        scoreWindows(*classificator_, storage->controlNegativeObjects.data(), windows, c, out);
     } else {
         out.assign(static_cast<size_t>(windows), 0.0);
         const SEQSElem* objects = storage->controlNegativeObjects.data();
         for (int32_t k = 0; k < windows; ++k) {
             if (k % kWindowsPerGate == 0) {
-                scanDone.store(k);
+                scanDone_.store(k);
                 if (!runControl.gate()) {
                     complete = false;
                     break;
                 }
             }
-            out[static_cast<size_t>(k)] = classificator->ScoreObject(objects[k], k, c);
+            out[static_cast<size_t>(k)] = classificator_->ScoreObject(objects[k], k, c);
         }
     }
-    if (complete) scanDone.store(windows);
+    if (complete) scanDone_.store(windows);
     storage->releaseControlObjects(0);
     return complete;
 }
 
 int TMainManager::ScanRecognition(int32_t c) {
-    if (!usableClasses(*this)) return StartCode::kNoClasses;
+    if (!hasUsableClasses()) return StartCode::kNoClasses;
     if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
     // The objects are rebuilt here; a worker (the bootstrap, which does not lock the commands,
     // refills the grids from them at its end) must not be reading them meanwhile.
     if (workerLive()) return StartCode::kNoThread;
-    if (!recognitionStale.load() && c == lastRecognitionClass) {
-        if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+    if (!recognitionStale.load() && c == lastRecognitionClass_) {
+        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
         return StartCode::kStarted;
     }
-    lastRecognitionClass = c;
+    lastRecognitionClass_ = c;
     scoreScanWindows(c, windowScores, false);
     recognitionStale.store(false);
-    if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+    if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
     return StartCode::kStarted;
 }
 
 int TMainManager::StartScanRecognition(int32_t c) {
-    if (!usableClasses(*this)) return StartCode::kNoClasses;
+    if (!hasUsableClasses()) return StartCode::kNoClasses;
     if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
     if (workerLive()) return StartCode::kNoThread;
-    if (!recognitionStale.load() && c == lastRecognitionClass) {
-        if (display) display->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+    if (!recognitionStale.load() && c == lastRecognitionClass_) {
+        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
         return kScanShown;
     }
     settleWorker();
     scanClass_ = c;
     scanComplete_ = false;
     scanScores_.clear();
-    scanDone.store(0);
-    scanTotal.store(
+    scanDone_.store(0);
+    scanTotal_.store(
         scanWindowCount(controlNegative.data(), controlNegativeCount, searchSettings.frameWidth));
-    classificator->SetRunControl(nullptr);  // the scan passes the gate itself, between windows
+    classificator_->SetRunControl(nullptr);  // the scan passes the gate itself, between windows
     paused.store(false);
     finished.store(false);
     setRunning(true);
     applyHold();
-    scanStarted.store(true);
+    scanStarted_.store(true);
     if (!startWorker(&TMainManager::scanBody)) {
-        scanStarted.store(false);
+        scanStarted_.store(false);
         paused.store(false);
         setRunning(false);
         return StartCode::kNoThread;
@@ -118,13 +113,13 @@ bool TMainManager::takeScanResult() {
     const bool complete = scanComplete_;
     if (complete) {
         windowScores = std::move(scanScores_);
-        lastRecognitionClass = scanClass_;
+        lastRecognitionClass_ = scanClass_;
         recognitionStale.store(false);
     }
     scanScores_.clear();
     scanComplete_ = false;
     finished.store(false);
-    scanStarted.store(false);
+    scanStarted_.store(false);
     return complete;
 }
 

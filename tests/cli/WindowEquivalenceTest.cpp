@@ -265,7 +265,7 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
 TEST_F(WindowEquivalenceTest, BootstrapRowsEqualTheWindowsForTheSameSeed) {
     Window w;
     w.learn(pos, neg, "40", "10");
-    w.m().bootstrapRandom.reseed(7);
+    w.m().reseedBootstrap(7);
     w.searchIdealizeAndLoad(neg);
     w.bootstrap("20", "2", "0.1");
 

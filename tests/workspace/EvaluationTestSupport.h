@@ -65,11 +65,12 @@ class EvaluationDisplay : public RecordingDisplay {
     void ShowBootstrapSamples() override {
         std::lock_guard<std::mutex> lock(mutex);
         std::vector<std::string> names;
-        for (const Sequence& s : manager.bootstrapHeldOut) names.push_back(s.name);
+        for (const Sequence& s : manager.bootstrapHeldOut()) names.push_back(s.name);
         heldOutNames.push_back(names);
-        keptCounts.push_back(manager.bootstrapLearnCount);
+        keptCounts.push_back(manager.bootstrapLearnCount());
         frameWidths.push_back(manager.searchSettings.frameWidth);
-        ruleCapacities.push_back(manager.bootstrapRules ? manager.bootstrapRules->capacity : -1);
+        ruleCapacities.push_back(manager.bootstrapRules() ? manager.bootstrapRules()->capacity
+                                                          : -1);
     }
     void ShowBootstrapRow(int32_t row, double first, double second) override {
         std::lock_guard<std::mutex> lock(mutex);
@@ -103,8 +104,7 @@ class EvaluationFixture : public ::testing::Test {
         negatives = patternedRecords(15, 6, kEvaluationSeed + 1);
         for (std::string& text : negatives) text[1] = text[0] == 'A' ? 'G' : 'A';
         m.setDisplay(&display);
-        m.generator->SetThreadCount(1);
-        m.bootstrapGenerator->SetThreadCount(1);
+        m.setThreadCount(1);
     }
     void load(bool withNegatives = true) {
         ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(positives))));

@@ -56,7 +56,7 @@ TEST_F(BootstrapTest, StartCodes) {
     EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), TMainManager::kBootstrapShiftMode);
     EXPECT_FALSE(m.running);
     EXPECT_FALSE(m.workerActive());
-    EXPECT_EQ(m.samplePercent, 0);  // refused starts store nothing
+    EXPECT_EQ(m.samplePercent(), 0);  // refused starts store nothing
 }
 
 TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
@@ -74,7 +74,7 @@ TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
     }
     EXPECT_EQ(display.averagesFor, std::vector<int32_t>{3});
     EXPECT_EQ(display.finishedRuns.load(), 1);  // averages, then the end of the run
-    EXPECT_EQ(m.iteration, 3);
+    EXPECT_EQ(m.iteration(), 3);
     EXPECT_FALSE(m.running);
     EXPECT_TRUE(m.finished);
     // 40 positives at 10 %: ceil(4) - 1 = 3 held out, 37 kept, in every iteration.
@@ -84,9 +84,9 @@ TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
     EXPECT_FALSE(display.heldOutNames[0] == display.heldOutNames[1] &&
                  display.heldOutNames[1] == display.heldOutNames[2]);
     // The iteration's objects are gone; the workspace's own samples are untouched.
-    EXPECT_EQ(m.bootstrapStorage, nullptr);
-    EXPECT_EQ(m.bootstrapClassificator, nullptr);
-    EXPECT_TRUE(m.bootstrapLearnPositive.empty());
+    EXPECT_EQ(m.bootstrapStorage(), nullptr);
+    EXPECT_EQ(m.bootstrapClassificator(), nullptr);
+    EXPECT_TRUE(m.bootstrapLearnPositive().empty());
     ASSERT_EQ(m.learnPositive.size(), before.size());
     for (size_t i = 0; i < before.size(); ++i) {
         EXPECT_EQ(m.learnPositive[i].text, before[i].text);
@@ -154,7 +154,7 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     TMainManager other;
     test::EvaluationDisplay otherDisplay{other};
     other.setDisplay(&otherDisplay);
-    other.bootstrapGenerator->SetThreadCount(1);
+    other.setThreadCount(1);
     ASSERT_TRUE(other.loadLearnPositive(dir.write("p2.seq", test::seqText(positives))));
     ASSERT_TRUE(other.loadLearnNegative(dir.write("n2.seq", test::seqText(negatives))));
     ASSERT_EQ(other.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
@@ -195,8 +195,8 @@ TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
     EXPECT_FALSE(m.running);
     EXPECT_FALSE(m.finished);
     EXPECT_FALSE(m.paused);
-    EXPECT_EQ(m.bootstrapStorage, nullptr);
-    EXPECT_EQ(m.bootstrapClassCount, 0);
+    EXPECT_EQ(m.bootstrapStorage(), nullptr);
+    EXPECT_EQ(m.bootstrapClassCount(), 0);
 }
 
 TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
@@ -260,7 +260,7 @@ TEST_F(BootstrapTest, AFailureInsideTheRunStillEndsIt) {
     EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
     EXPECT_EQ(display.finishedRuns.load(), 1);
     EXPECT_FALSE(m.running);
-    EXPECT_EQ(m.bootstrapStorage, nullptr);
+    EXPECT_EQ(m.bootstrapStorage(), nullptr);
     // Nothing is left that would refuse the next run.
     display.onObjectScore = nullptr;
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);

@@ -56,7 +56,7 @@ class ContrastWorkspaceTest : public ::testing::Test {
     void searchToTheEnd(const ContrastSettings& settings) {
         ASSERT_EQ(m.startContrastSearch(settings), StartCode::kStarted) << m.contrastError();
         m.joinWorker();
-        ASSERT_FALSE(m.contrastSearchActive.load());
+        ASSERT_FALSE(m.contrastSearchActive());
     }
 
     TempDir folder{"motifora-contrast-workspace"};
@@ -95,13 +95,13 @@ TEST_F(ContrastWorkspaceTest, APausedSearchResumesToTheSameRules) {
     m.holdNextStart();
     ASSERT_EQ(m.startContrastSearch(smallSettings()), StartCode::kStarted);
     EXPECT_TRUE(m.isRunning());
-    EXPECT_TRUE(m.contrastSearchActive.load());
+    EXPECT_TRUE(m.contrastSearchActive());
     // A second start while it lives is refused; nothing else may use the worker.
     EXPECT_EQ(m.startContrastSearch(smallSettings()), StartCode::kNoThread);
     m.pauseContrastSearch();
     EXPECT_TRUE(m.isPaused());
     m.releaseHeldStart();  // still closed by the pause
-    EXPECT_TRUE(m.contrastSearchActive.load());
+    EXPECT_TRUE(m.contrastSearchActive());
     m.resumeContrastSearch();
     m.joinWorker();
     const auto kept = m.contrastRules();

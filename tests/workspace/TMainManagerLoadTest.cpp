@@ -16,13 +16,11 @@ using test::TempDir;
 
 TEST(TMainManagerTest, NewManagerDefaults) {
     TMainManager m;
-    EXPECT_EQ(m.classificator, nullptr);
+    EXPECT_EQ(m.classificator(), nullptr);
     EXPECT_EQ(m.rules, nullptr);
     EXPECT_EQ(m.storage, nullptr);
-    EXPECT_NE(m.generator, nullptr);
-    EXPECT_NE(m.bootstrapGenerator, nullptr);
     EXPECT_EQ(m.classCount, 0);
-    EXPECT_EQ(m.lastRecognitionClass, -1);
+    EXPECT_EQ(m.lastRecognitionClass(), -1);
     EXPECT_EQ(m.recognitionClass, 0);
     EXPECT_EQ(m.learnPositiveCount + m.learnNegativeCount + m.controlNegativeCount +
                   m.controlPositiveCount,

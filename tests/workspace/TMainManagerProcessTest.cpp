@@ -75,7 +75,7 @@ class ProcessTest : public ::testing::Test {
         m.setDisplay(&display);
         // The generator's parallel evaluation is the rules module's to test; here one thread
         // keeps the worker's own synchronisation the only thing under the thread checker.
-        m.generator->SetThreadCount(1);
+        m.setThreadCount(1);
     }
     void loadPositives() {
         ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(positives))))
@@ -156,7 +156,7 @@ TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
     loadNegatives();
     search();
     // The search itself ran over positives followed by negatives ...
-    EXPECT_EQ(m.generator->objectCount, 42);
+    EXPECT_EQ(m.generator().objectCount, 42);
     SEQStorage reference;
     reference.buildWholeWithNegatives(m.learnPositive.data(), m.learnNegative.data(), 30, 12);
     EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 500, 50));
@@ -323,14 +323,14 @@ TEST_F(ProcessTest, IdealizationStartCodes) {
     loadPositives();
     m.storage = std::make_unique<SEQStorage>();
     EXPECT_EQ(m.startIdealization(0, 1), 0);  // no learning objects
-    EXPECT_EQ(m.idealizationSource, 1);
+    EXPECT_EQ(m.idealizationSource(), 1);
     m.storage->buildWhole(m.learnPositive.data(), 30);
     EXPECT_EQ(m.startIdealization(0, 0), 1);  // no rule store
     m.rules = std::make_unique<RulesStorage>(10, 6);
     EXPECT_EQ(m.startIdealization(0, 0), 1);  // no rules
     EXPECT_FALSE(m.running);
     EXPECT_FALSE(m.workerActive());
-    EXPECT_EQ(m.classificator, nullptr);
+    EXPECT_EQ(m.classificator(), nullptr);
     EXPECT_TRUE(m.resetIdealObjects);
 }
 
@@ -345,8 +345,8 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     EXPECT_FALSE(m.running);
     EXPECT_TRUE(m.modified);
     EXPECT_FALSE(m.saved);
-    ASSERT_NE(m.classificator, nullptr);
-    EXPECT_EQ(m.classCount, m.classificator->idealObjectCount);
+    ASSERT_NE(m.classificator(), nullptr);
+    EXPECT_EQ(m.classCount, m.classificator()->idealObjectCount);
     ASSERT_GT(m.classCount, 0);
 
     // The same work done directly on the engine.
@@ -385,26 +385,26 @@ TEST_F(ProcessTest, DiscardedRulesStayReadableWhileTheClassesUseThem) {
     loadNegatives();
     search();
     idealize(2, 0);
-    ASSERT_NE(m.classificator, nullptr);
+    ASSERT_NE(m.classificator(), nullptr);
     const RulesStorage* used = m.rules.get();
-    ASSERT_EQ(m.classificator->rules, used);
+    ASSERT_EQ(m.classificator()->rules, used);
     const int32_t count = used->Count();
     m.discardRules();
     EXPECT_EQ(m.rules, nullptr);
     // The classes still score with the rules they were formed with (AddressSanitizer would see
     // a freed list here).
-    EXPECT_EQ(m.classificator->rules->Count(), count);
+    EXPECT_EQ(m.classificator()->rules->Count(), count);
     EXPECT_EQ(m.ShowIdealObjects(), 1);
     // A second discard with nothing to take out is harmless.
     m.discardRules();
-    EXPECT_EQ(m.classificator->rules->Count(), count);
+    EXPECT_EQ(m.classificator()->rules->Count(), count);
 }
 
 TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
     loadPositives();
     search();
     idealize(0, 1);
-    EXPECT_EQ(m.idealizationSource, 1);
+    EXPECT_EQ(m.idealizationSource(), 1);
     EXPECT_GT(m.classCount, 0);
     for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage->learnObjects[j].classNumber, -1);
     EXPECT_TRUE(display.learningClasses.empty());
@@ -462,19 +462,19 @@ TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
     search();
     idealize(2, 0);
     const int32_t first = m.classCount;
-    Classificator* engine = m.classificator.get();
+    Classificator* engine = m.classificator();
     idealize(0, 1);  // rules as sources, appended to the classes of the first run
-    EXPECT_EQ(m.classificator.get(), engine);
+    EXPECT_EQ(m.classificator(), engine);
     EXPECT_GE(m.classCount, first);
     search();
     EXPECT_TRUE(m.resetIdealObjects);
     // The classes of the earlier search keep their object table until they are replaced.
-    ASSERT_NE(m.classificator->storage, m.storage.get());
-    EXPECT_EQ(m.classificator->storage->learnObjectCount, 30);
-    EXPECT_EQ(m.classificator->storage->learnObjects[0].classNumber, 0);
+    ASSERT_NE(m.classificator()->storage, m.storage.get());
+    EXPECT_EQ(m.classificator()->storage->learnObjectCount, 30);
+    EXPECT_EQ(m.classificator()->storage->learnObjects[0].classNumber, 0);
     idealize(2, 0);
-    EXPECT_EQ(m.classificator->storage, m.storage.get());
-    EXPECT_NE(m.classificator.get(), nullptr);
+    EXPECT_EQ(m.classificator()->storage, m.storage.get());
+    EXPECT_NE(m.classificator(), nullptr);
     EXPECT_EQ(m.classCount, first);
 }
 
@@ -590,7 +590,7 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     RecordingDisplay display;
     TMainManager m;
     m.setDisplay(&display);
-    m.generator->SetThreadCount(1);
+    m.setThreadCount(1);
     ASSERT_TRUE(m.loadLearnPositive(examples + "/promoters_pos.seq")) << m.lastLoadError();
     ASSERT_TRUE(m.loadLearnNegative(examples + "/promoters_neg.seq")) << m.lastLoadError();
     EXPECT_EQ(m.learnPositiveCount, 53);

@@ -96,11 +96,11 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
     EXPECT_EQ(m.controlPositiveClassified.load(),
               m.storage && m.storage->controlPositiveObjectCount > 0);
 
-    ASSERT_NE(m.classificator, nullptr);
-    EXPECT_EQ(m.classificator->idealObjectCount, m.classCount);
+    ASSERT_NE(m.classificator(), nullptr);
+    EXPECT_EQ(m.classificator()->idealObjectCount, m.classCount);
     if (m.rules) {
-        EXPECT_EQ(m.classificator->idealizationType, 1) << "the type the header holds";
-        EXPECT_EQ(m.classificator->storage, m.storage.get())
+        EXPECT_EQ(m.classificator()->idealizationType, 1) << "the type the header holds";
+        EXPECT_EQ(m.classificator()->storage, m.storage.get())
             << "the classification start compares the two";
     }
 
@@ -131,7 +131,7 @@ TEST(TMainManagerProject, ClassesFoundAfterOpeningMatchTheClassesOfTheLearningOb
     ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
     for (int32_t i = 0; i < m.storage->learnObjectCount; ++i) {
         const SEQSElem& object = m.storage->learnObjects[i];
-        EXPECT_EQ(m.classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative),
+        EXPECT_EQ(m.classificator()->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative),
                   object.classNumber)
             << "learning object " << i + 1;
     }
@@ -225,7 +225,7 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     const int32_t type = GetParam();
     test::TempDir dir;
     TMainManager m;
-    m.generator->SetThreadCount(1);
+    m.setThreadCount(1);
     ASSERT_TRUE(
         m.loadLearnPositive(dir.write("p.seq", test::seqText(test::patternedRecords(40, 10, 11)))));
     ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 80, 20, 0, 0}), StartCode::kRuleSearchStarted);
@@ -241,8 +241,8 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     const auto classifyAll = [](TMainManager& w) {
         std::vector<int32_t> classes;
         for (int32_t i = 0; i < w.storage->learnObjectCount; ++i)
-            classes.push_back(w.classificator->ClassifyObject(w.storage->learnObjects[i], i + 1,
-                                                              ObjectSetKind::ControlNegative));
+            classes.push_back(w.classificator()->ClassifyObject(w.storage->learnObjects[i], i + 1,
+                                                                ObjectSetKind::ControlNegative));
         return classes;
     };
     const std::vector<int32_t> before = classifyAll(m);
@@ -253,7 +253,7 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     TMainManager reopened;
     OpenedProject opened;
     ASSERT_TRUE(reopened.openProject(file, opened)) << reopened.lastProjectError();
-    EXPECT_EQ(reopened.classificator->idealizationType, type);
+    EXPECT_EQ(reopened.classificator()->idealizationType, type);
     EXPECT_EQ(classifyAll(reopened), before);
 }
 

@@ -33,7 +33,7 @@ TEST_F(RecognitionTest, StartCodesTestClassesFirst) {
     EXPECT_EQ(m.StartRecognition(-1), 2);
     m.bootstrapActive = false;
     recognize(-1);
-    EXPECT_FALSE(m.recognitionActive);
+    EXPECT_FALSE(m.recognitionActive());
 }
 
 TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
@@ -54,7 +54,7 @@ TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
             ASSERT_EQ(shown.object, i);
             ASSERT_EQ(shown.classOrKind, j);
             const double expected =
-                m.classificator->ScoreObject(m.storage->controlNegativeObjects[i], i, j);
+                m.classificator()->ScoreObject(m.storage->controlNegativeObjects[i], i, j);
             EXPECT_TRUE(sameBits(shown.score, expected)) << "object " << i << " class " << j;
         }
     }
@@ -125,7 +125,7 @@ TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
     ASSERT_EQ(m.StartRecognition(0), -1);
     m.joinWorker();
     EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
-    EXPECT_FALSE(m.recognitionActive);
+    EXPECT_FALSE(m.recognitionActive());
     EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
     display.onObjectScore = nullptr;
     display.finishedWith.clear();
@@ -161,7 +161,7 @@ TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
     display.onClassScore = nullptr;
     EXPECT_EQ(display.classScores.size(), 1u);
     EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
-    EXPECT_FALSE(m.recognitionActive);
+    EXPECT_FALSE(m.recognitionActive());
 
     // The next start clears the request and scores everything.
     display.classScores.clear();
@@ -196,14 +196,14 @@ TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
     ASSERT_EQ(m.windowScores.size(), 18u);
     EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);  // released after scoring
     EXPECT_FALSE(m.recognitionStale);
-    EXPECT_EQ(m.lastRecognitionClass, 0);
+    EXPECT_EQ(m.lastRecognitionClass(), 0);
     // The straightforward twin: the same windows built again, scored one by one.
     m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount,
                                    m.searchSettings.frameWidth);
     ASSERT_EQ(m.storage->controlNegativeObjectCount, 18);
     for (int32_t k = 0; k < 18; ++k) {
         const double expected =
-            m.classificator->ScoreObject(m.storage->controlNegativeObjects[k], k, 0);
+            m.classificator()->ScoreObject(m.storage->controlNegativeObjects[k], k, 0);
         EXPECT_TRUE(sameBits(m.windowScores[static_cast<size_t>(k)], expected)) << "window " << k;
     }
     m.storage->releaseControlObjects(0);
@@ -223,7 +223,7 @@ TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
     if (m.classCount > 1) {
         ASSERT_EQ(m.ScanRecognition(1), -1);
         EXPECT_NE(m.windowScores[0], 12345.0);
-        EXPECT_EQ(m.lastRecognitionClass, 1);
+        EXPECT_EQ(m.lastRecognitionClass(), 1);
         m.windowScores[0] = 12345.0;
         ASSERT_EQ(m.ScanRecognition(1), -1);
         EXPECT_EQ(m.windowScores[0], 12345.0);
@@ -232,7 +232,7 @@ TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
     ASSERT_TRUE(
         m.loadControlNegative(dir.write("again.seq", test::seqText({positives[7] + "ACG"}))));
     EXPECT_TRUE(m.recognitionStale);
-    ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass), -1);
+    ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass()), -1);
     EXPECT_EQ(display.positionCounts.back(), 4);
     EXPECT_EQ(m.windowScores.size(), 4u);
 }
@@ -250,7 +250,7 @@ TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
     for (int32_t i = 0; i < m.controlNegativeCount; ++i) {
         const SEQSElem& object = m.storage->controlNegativeObjects[i];
         EXPECT_EQ(object.classNumber,
-                  m.classificator->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative));
+                  m.classificator()->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative));
     }
     ASSERT_EQ(display.finishedWith.size(), 1u);
     EXPECT_GT(display.finishedWith[0], 0);

@@ -16,7 +16,7 @@ class ScanProcessTest : public EvaluationFixture {
   protected:
     // Runs a started scan to its end as the window's timer would; returns takeScanResult.
     bool finishScan() {
-        EXPECT_TRUE(m.scanStarted);
+        EXPECT_TRUE(m.scanStarted());
         EXPECT_TRUE(test::waitUntil([&] { return !m.running.load(); }));
         return m.takeScanResult();
     }
@@ -32,16 +32,16 @@ TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
     m.windowScores.assign(3, -1.0);
     m.saved = true;
     ASSERT_EQ(m.StartScanRecognition(0), -1);
-    EXPECT_EQ(m.scanTotal.load(), 18);
+    EXPECT_EQ(m.scanTotal(), 18);
     ASSERT_TRUE(finishScan());
-    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.scanStarted());
     EXPECT_FALSE(m.finished);
     EXPECT_FALSE(m.saved);
-    EXPECT_EQ(m.scanDone.load(), 18);
+    EXPECT_EQ(m.scanDone(), 18);
     ASSERT_EQ(m.windowScores.size(), direct.size());
     for (size_t k = 0; k < direct.size(); ++k)
         EXPECT_TRUE(sameBits(m.windowScores[k], direct[k])) << "window " << k;
-    EXPECT_EQ(m.lastRecognitionClass, 0);
+    EXPECT_EQ(m.lastRecognitionClass(), 0);
     EXPECT_FALSE(m.recognitionStale);
     EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);  // released after scoring
     // The chart is drawn by the window at the end, not by the worker.
@@ -70,10 +70,10 @@ TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {
     EXPECT_EQ(m.StartRecognition(-1), 2);
     m.stopScanRecognition();
     EXPECT_FALSE(finishScan());
-    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.scanStarted());
     EXPECT_FALSE(m.finished);
     EXPECT_EQ(m.windowScores, earlier);
-    EXPECT_EQ(m.lastRecognitionClass, 0);
+    EXPECT_EQ(m.lastRecognitionClass(), 0);
     EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);
 
     // A held scan that is let go completes like any other.
@@ -81,7 +81,7 @@ TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {
     ASSERT_EQ(m.StartScanRecognition(1), -1);
     m.releaseHeldStart();
     ASSERT_TRUE(finishScan());
-    EXPECT_EQ(m.lastRecognitionClass, 1);
+    EXPECT_EQ(m.lastRecognitionClass(), 1);
     EXPECT_EQ(m.windowScores.size(), 18u);
 }
 
@@ -91,7 +91,7 @@ TEST_F(ScanProcessTest, RefusalsComeBeforeAnyWorker) {
     searchAndIdealize();
     EXPECT_EQ(m.StartScanRecognition(0), 7);
     EXPECT_FALSE(m.workerActive());
-    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.scanStarted());
 }
 
 TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequences) {
@@ -128,7 +128,7 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
                 EXPECT_EQ(window.codeAt(l),
                           m.storage->codeTable.codeOf(static_cast<unsigned char>(text[p + l])))
                     << "window " << k << " position " << l;
-            const double expected = m.classificator->ScoreObject(window, k, 0);
+            const double expected = m.classificator()->ScoreObject(window, k, 0);
             EXPECT_TRUE(sameBits(m.windowScores[static_cast<size_t>(k)], expected))
                 << "window " << k;
         }

@@ -1,9 +1,8 @@
-// The class views and the class deletion of the ideal-object grid's pop-up menu.
+// The class views of the ideal-object grid's pop-up menu.
 #include "ui/model/ClassViews.h"
 
 #include <algorithm>
 
-#include "classify/ClassDeletion.h"
 #include "classify/Classificator.h"
 #include "core/Display.h"
 #include "rules/CIdelObject.h"
@@ -15,7 +14,7 @@ namespace motifora {
 namespace {
 
 bool noClasses(const TMainManager& m) {
-    return !m.classificator || m.classificator->idealObjectCount == 0 || m.classCount == 0;
+    return !m.classificator() || m.classificator()->idealObjectCount == 0 || m.classCount == 0;
 }
 
 }  // namespace
@@ -23,14 +22,14 @@ bool noClasses(const TMainManager& m) {
 int showMatrix(TMainManager& m, int32_t kind, int32_t k) {
     if (noClasses(m)) return 1;
     if (!m.storage) return -1;
-    Classificator& c = *m.classificator;
+    Classificator& c = *m.classificator();
     c.SelectIdealObject(k);
     const int32_t width = m.storage->width;
     const int32_t letters = m.storage->alphabetSize;
     for (int32_t p = 0; p < width; ++p) {
         for (int32_t l = 0; l < letters; ++l) {
             const double value = kind == 0 ? c.RecognitionValue(p, l) : c.PredictionValue(p, l);
-            if (m.display) m.display->ShowMatrixValue(value, p, l);
+            if (m.display()) m.display()->ShowMatrixValue(value, p, l);
         }
     }
     return -1;
@@ -43,10 +42,10 @@ int showClassRules(TMainManager& m, int32_t k) {
     int32_t n = 0;
     std::string fisher, cp, ruleText;
     for (int32_t i = 0; i < rules.Count(); ++i) {
-        const int32_t status = m.classificator->RuleStatus(i, k);
+        const int32_t status = m.classificator()->RuleStatus(i, k);
         if (status != 1 && status != 2) continue;
         rules.GetTexts(i, fisher, cp, ruleText);
-        if (m.display) m.display->ShowRuleRow(n, fisher, cp, ruleText, status);
+        if (m.display()) m.display()->ShowRuleRow(n, fisher, cp, ruleText, status);
         ++n;
     }
     return -1;
@@ -65,25 +64,8 @@ int showClassObjects(TMainManager& m, int32_t k) {
         CIdelObject shown;
         shown.InitFromObject(s.width, s.alphabetSize, object);
         shown.ToText(text, s.codeTable);
-        if (m.display) m.display->ShowClassObject(text, row, j);
+        if (m.display()) m.display()->ShowClassObject(text, row, j);
         ++row;
-    }
-    return -1;
-}
-
-int deleteIdealObject(TMainManager& m, int32_t k) {
-    if (noClasses(m)) return 1;
-    // Every object set is renumbered, classified or not: numbers left from a stopped
-    // classification would otherwise name a class that moved or no longer exists, and a
-    // project saved then could not be read back.
-    ClassifiedSets sets;
-    sets.controlNegativeClassified = true;
-    sets.controlPositiveClassified = true;
-    sets.learnNegativeLoaded = true;
-    if (deleteIdealObject(*m.classificator, m.storage.get(), k, sets) == -1) {
-        m.classCount = m.classificator->idealObjectCount;
-        m.modified = true;
-        m.saved = false;
     }
     return -1;
 }

@@ -1,4 +1,4 @@
-// The class views and the class deletion of the ideal-object grid's pop-up menu, on a workspace.
+// The class views of the ideal-object grid's pop-up menu, on a workspace.
 #pragma once
 
 #include <cstdint>
@@ -18,7 +18,5 @@ int showMatrix(TMainManager& m, int32_t kind, int32_t k);
 int showClassRules(TMainManager& m, int32_t k);
 // The learning positive objects of class k, through ShowClassObject.
 int showClassObjects(TMainManager& m, int32_t k);
-// Deletes class k: objects of class k lose their class, later classes move down by one.
-int deleteIdealObject(TMainManager& m, int32_t k);
 
 }  // namespace motifora

@@ -98,8 +98,8 @@ void TCrossValForm::StopBtnClick() {
 void TCrossValForm::Tick() {
     if (!running_) return;
     TMainManager& m = main_.manager();
-    if (m.crossValidationActive.load()) {
-        const CrossValidationProgress& progress = m.crossValidationProgress;
+    if (m.crossValidationActive()) {
+        const CrossValidationProgress& progress = m.crossValidationProgress();
         int32_t position = 0;
         std::string text;
         for (int32_t f = 0; f < progress.foldCount(); ++f) {

@@ -37,11 +37,11 @@ void fillBootstrapGrid(Grid& grid, const std::vector<Sequence>& records, int32_t
 void TMainForm::ShowBootstrapSamples() {
     TMainManager& m = manager();
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const SEQStorage* s = m.bootstrapStorage.get();
-    fillBootstrapGrid(SequencesList, m.bootstrapLearnPositive, m.bootstrapLearnCount,
+    const SEQStorage* s = m.bootstrapStorage();
+    fillBootstrapGrid(SequencesList, m.bootstrapLearnPositive(), m.bootstrapLearnCount(),
                       s ? &s->learnObjects : nullptr);
     fillBootstrapGrid(
-        PosCtrlSeqsList, m.bootstrapHeldOut, m.bootstrapHeldOutCount,
+        PosCtrlSeqsList, m.bootstrapHeldOut(), m.bootstrapHeldOutCount(),
         s && s->controlPositiveObjectCount > 0 ? &s->controlPositiveObjects : nullptr);
     SequencesList.setColCount(5);
     NegSequencesList.setColCount(5);

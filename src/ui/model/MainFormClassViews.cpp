@@ -83,7 +83,7 @@ void TMainForm::D1Click() {
     for (int32_t n = 0; n < u - t + 1; ++n) {
         // Rows below the last class hold no class to delete.
         if (t - 1 >= m.classCount) break;
-        deleteIdealObject(m, t - 1);
+        m.deleteClass(t - 1);
         refillIdealObjects();
         refillLearnPositive();
         refillControlNegative();

@@ -36,8 +36,8 @@ void TMainForm::RegularitiesGroupClick(int32_t index) {
         return;
     }
     RegularitiesGroup.setItemIndex(index);
-    m.regularityTarget.store(index == 1 ? TMainManager::RegularityTarget::Samples
-                                        : TMainManager::RegularityTarget::Letters);
+    m.setRegularityTarget(index == 1 ? TMainManager::RegularityTarget::Samples
+                                     : TMainManager::RegularityTarget::Letters);
     showRulesGridOfMode();
 }
 
@@ -118,7 +118,7 @@ void TMainForm::startContrastSearch() {
     settings.cpThreshold = read.cpThreshold;
     settings.finishBufferSize = read.finishBufferSize;
     settings.subBufferSize = read.subBufferSize;
-    settings.threads = m.generator ? m.generator->threadCount : 1;
+    settings.threads = m.generator().threadCount;
 
     const int started = m.startContrastSearch(settings);
     if (started == TMainManager::kContrastRefused) {
@@ -175,7 +175,7 @@ void TMainForm::forgetContrastSearch() {
 void TMainForm::tickContrastSearch() {
     if (!contrastRunning_) return;
     TMainManager& m = *mainManager;
-    if (m.contrastSearchActive.load()) {
+    if (m.contrastSearchActive()) {
         if (m.isWorking()) {
             std::lock_guard<std::recursive_mutex> lock(mutex_);
             TimerLabel.setText(formatElapsed(now() - runStartTime + runTimeBefore));

@@ -94,8 +94,8 @@ void TMainForm::beginScanDisplay() {
 void TMainForm::tickScanDisplay() {
     TMainManager& m = manager();
     if (m.isRunning()) {
-        const int64_t total = m.scanTotal.load();
-        const int64_t done = std::min(m.scanDone.load(), total);
+        const int64_t total = m.scanTotal();
+        const int64_t done = std::min(m.scanDone(), total);
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         ScanProgress.setPosition(total > 0 ? static_cast<int32_t>(done * 100 / total) : 0);
         StatusBar1.setPanel(2, std::to_string(done) + " / " + std::to_string(total));

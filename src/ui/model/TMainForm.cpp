@@ -181,8 +181,8 @@ void TMainForm::newWorkspace() {
     mainManager.reset();
     mainManager = std::make_unique<TMainManager>();
     mainManager->setDisplay(this);
-    mainManager->regularityTarget.store(samplesChosen() ? TMainManager::RegularityTarget::Samples
-                                                        : TMainManager::RegularityTarget::Letters);
+    mainManager->setRegularityTarget(samplesChosen() ? TMainManager::RegularityTarget::Samples
+                                                     : TMainManager::RegularityTarget::Letters);
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         runStartTime = 0.0;

@@ -49,7 +49,7 @@ class ContrastWindowTest : public FormFixture {
                                  .cpThreshold = 0.8,
                                  .finishBufferSize = 40,
                                  .subBufferSize = 10,
-                                 .threads = manager().generator->threadCount};
+                                 .threads = manager().generator().threadCount};
         return searchContrastRules(manager().learnPositive, manager().learnNegative, s, nullptr);
     }
     // "samples", start, and the tick that reports the end.
@@ -112,7 +112,7 @@ TEST_F(ContrastWindowTest, TheModeSwitchesGridsAndKeepsTheLettersGrid) {
     EXPECT_FALSE(form->RulesList.visible());
     EXPECT_TRUE(form->ContrastRulesList.visible());
     EXPECT_EQ(form->LowerGridLabel.text(), "Discriminative Rules");
-    EXPECT_EQ(manager().regularityTarget.load(), TMainManager::RegularityTarget::Samples);
+    EXPECT_EQ(manager().regularityTarget(), TMainManager::RegularityTarget::Samples);
     EXPECT_EQ(gridTexts(form->RulesList), letters);  // the other search left it alone
 
     // Other pages show neither; coming back shows the grid of the mode.
@@ -127,7 +127,7 @@ TEST_F(ContrastWindowTest, TheModeSwitchesGridsAndKeepsTheLettersGrid) {
     EXPECT_FALSE(form->ContrastRulesList.visible());
     EXPECT_EQ(form->LowerGridLabel.text(), "Rules");
     EXPECT_EQ(gridTexts(form->RulesList), letters);
-    EXPECT_EQ(manager().regularityTarget.load(), TMainManager::RegularityTarget::Letters);
+    EXPECT_EQ(manager().regularityTarget(), TMainManager::RegularityTarget::Letters);
     // The letters search's buttons still act on the letters search.
     EXPECT_TRUE(manager().rules != nullptr);
 }
@@ -140,7 +140,7 @@ TEST_F(ContrastWindowTest, StartPauseResumeAndStopThroughThePage) {
     form->btnStartSearchRulesClick();
     ASSERT_TRUE(dialogs.messages.empty()) << lastMessage().text;
     EXPECT_TRUE(manager().isRunning());
-    EXPECT_TRUE(manager().contrastSearchActive.load());
+    EXPECT_TRUE(manager().contrastSearchActive());
     EXPECT_EQ(form->StatusBar1.panel(1), "Discriminative search in progress ...");
     EXPECT_TRUE(form->btnStopSearchRules.enabled());
     EXPECT_FALSE(form->btnStartIdealization.enabled());
@@ -157,7 +157,7 @@ TEST_F(ContrastWindowTest, StartPauseResumeAndStopThroughThePage) {
     EXPECT_EQ(form->StatusBar1.panel(1), "The discriminative search is paused.");
     manager().releaseHeldStart();  // the pause still holds it
     form->SearchingTimerTimer();
-    EXPECT_TRUE(manager().contrastSearchActive.load());
+    EXPECT_TRUE(manager().contrastSearchActive());
     form->btnStartSearchRulesClick();  // resumes
     EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Discriminative search in progress ...");
@@ -193,7 +193,7 @@ TEST_F(ContrastWindowTest, ANewProjectDuringASearchEndsItAndFreesTheCommands) {
     EXPECT_EQ(manager().contrastRules(), nullptr);
     EXPECT_TRUE(form->RegularitiesGroup.enabled());
     EXPECT_EQ(form->RegularitiesGroup.itemIndex(), 1);  // the choice stays with the window
-    EXPECT_EQ(manager().regularityTarget.load(), TMainManager::RegularityTarget::Samples);
+    EXPECT_EQ(manager().regularityTarget(), TMainManager::RegularityTarget::Samples);
     EXPECT_FALSE(form->btnContrastMap.enabled());
     EXPECT_FALSE(form->btnStartIdealization.enabled());
     dialogs.texts(true);

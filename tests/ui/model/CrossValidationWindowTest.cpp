@@ -71,7 +71,7 @@ TEST_F(CrossValidationWindowTest, BadEntriesAndMissingSamplesAreRefused) {
         EXPECT_NE(lastMessage().text.find(c.says), std::string::npos) << lastMessage().text;
         EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
         EXPECT_TRUE(w.StartBtn.enabled());
-        EXPECT_FALSE(manager().crossValidationActive.load());
+        EXPECT_FALSE(manager().crossValidationActive());
     }
 }
 
@@ -85,7 +85,7 @@ TEST_F(CrossValidationWindowTest, AStopBeforeTheFirstStepLeavesNoResultAndFreesT
     w.StartBtnClick();
     ASSERT_TRUE(dialogs.messages.empty()) << lastMessage().text;
     EXPECT_TRUE(m.isRunning());
-    EXPECT_TRUE(m.crossValidationActive.load());
+    EXPECT_TRUE(m.crossValidationActive());
     w.StopBtnClick();
     m.joinWorker();
     form->SearchingTimerTimer();

@@ -79,7 +79,7 @@ TEST_F(EvaluationProcessTest, RecognitionOfAllClassesFillsSortedRows) {
             ASSERT_TRUE(j >= 0 && j < classes);
             seen[static_cast<size_t>(j)] = true;
             const double score =
-                m.classificator->ScoreObject(m.storage->controlNegativeObjects[r - 1], r - 1, j);
+                m.classificator()->ScoreObject(m.storage->controlNegativeObjects[r - 1], r - 1, j);
             EXPECT_EQ(cell, scoreCell(numbers, j, score));
         }
         for (bool s : seen) EXPECT_TRUE(s);

@@ -225,13 +225,13 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     EXPECT_EQ(form->ClassList.cell(s.width, 0), std::to_string(s.width));
     EXPECT_EQ(form->ClassList.cell(0, 1),
               std::string(1, static_cast<char>(s.codeTable.letterOf(0))));
-    manager().classificator->SelectIdealObject(0);
+    manager().classificator()->SelectIdealObject(0);
     EXPECT_EQ(form->ClassList.cell(3, 2),
-              form->numberFormat.fixed(manager().classificator->PredictionValue(2, 1), 2));
+              form->numberFormat.fixed(manager().classificator()->PredictionValue(2, 1), 2));
     form->RecognitionMatrix1Click();
     for (int32_t p = 0; p < s.width; ++p)
         for (int32_t l = 0; l < s.alphabetSize; ++l) {
-            const double prediction = manager().classificator->PredictionValue(p, l);
+            const double prediction = manager().classificator()->PredictionValue(p, l);
             if (prediction > 0) {
                 EXPECT_EQ(form->ClassList.cell(p + 1, l + 1),
                           form->numberFormat.fixed(prediction, 2));

@@ -18,7 +18,7 @@ class ScanCommandTest : public FormFixture {
     void tickToEnd() {
         TMainManager& m = manager();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-        while ((m.running || m.finished || m.scanStarted) &&
+        while ((m.running || m.finished || m.scanStarted()) &&
                std::chrono::steady_clock::now() < deadline) {
             form->SearchingTimerTimer();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -67,7 +67,7 @@ TEST_F(ScanCommandTest, ScanRunsOnTheWorkerAndTheTimerDrawsItsChart) {
     m.holdNextStart();
     form->btnStartRecognitionClick();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_TRUE(m.scanStarted);
+    EXPECT_TRUE(m.scanStarted());
     EXPECT_TRUE(form->Chart1.visible());
     EXPECT_FALSE(form->btnStartSearchRules.enabled());
     EXPECT_FALSE(form->btnStartRecognition.enabled());
@@ -82,7 +82,7 @@ TEST_F(ScanCommandTest, ScanRunsOnTheWorkerAndTheTimerDrawsItsChart) {
     m.releaseHeldStart();
     tickToEnd();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.scanStarted());
     EXPECT_EQ(commandStates(), before);
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     EXPECT_EQ(form->ScanProgress.position(), 0);
@@ -98,7 +98,7 @@ TEST_F(ScanCommandTest, ScanRunsOnTheWorkerAndTheTimerDrawsItsChart) {
     // The same class again: drawn at once from the kept scores, no worker.
     form->Chart1.clearSeries(0);
     form->btnStartRecognitionClick();
-    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.scanStarted());
     EXPECT_FALSE(m.workerActive());
     EXPECT_EQ(form->Chart1.series(0).size(), static_cast<size_t>(windows));
 }
@@ -195,20 +195,20 @@ TEST_F(ScanCommandTest, StopEndsTheScanWithoutAChart) {
     const std::vector<bool> before = commandStates();
     m.holdNextStart();
     form->btnStartRecognitionClick();
-    ASSERT_TRUE(m.scanStarted);
+    ASSERT_TRUE(m.scanStarted());
     form->btnStopSearchClassClick();
     tickToEnd();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(m.scanStarted);
+    EXPECT_FALSE(m.scanStarted());
     EXPECT_EQ(commandStates(), before);
     EXPECT_TRUE(form->Chart1.series(0).empty());
     EXPECT_TRUE(m.windowScores.empty());
-    EXPECT_EQ(m.lastRecognitionClass, -1);
+    EXPECT_EQ(m.lastRecognitionClass(), -1);
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     // Not stale-proof by accident: the next click scans again.
     m.holdNextStart();
     form->btnStartRecognitionClick();
-    EXPECT_TRUE(m.scanStarted);
+    EXPECT_TRUE(m.scanStarted());
     m.releaseHeldStart();
     tickToEnd();
     EXPECT_FALSE(form->Chart1.series(0).empty());

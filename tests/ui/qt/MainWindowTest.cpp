@@ -436,7 +436,7 @@ TEST_F(MainWindowTest, CrossValidationWindowRunsAndHandsOverItsLevel) {
     EXPECT_TRUE(dialogs.messages.empty()) << lastMessage();
     ASSERT_TRUE(waitFor([&m, cv] {
         auto* use = cv->findChild<QPushButton*>("UseLevelBtn");
-        return !m.crossValidationActive.load() && use != nullptr && use->isEnabled();
+        return !m.crossValidationActive() && use != nullptr && use->isEnabled();
     }));
     const auto result = form->CrossValForm.shownResult();
     ASSERT_TRUE(result && result->complete);

@@ -25,7 +25,7 @@ class ScanWindowTest : public WindowFixture {
     // Ends the process the form runs, the event loop (and the window's timer) going on meanwhile.
     bool untilEnded() {
         TMainManager& m = *form->mainManager;
-        return waitFor([&m] { return !m.running && !m.finished && !m.scanStarted; });
+        return waitFor([&m] { return !m.running && !m.finished && !m.scanStarted(); });
     }
 
     // `count` sequences of `length` letters over ACGT from a fixed seed, as a ".seq" file.
@@ -75,7 +75,7 @@ TEST_F(ScanWindowTest, AScanOfAHundredThousandWindowsKeepsTheWindowTicking) {
     m.holdNextStart();
     QSignalSpy ticks(window->timer(), &QTimer::timeout);
     widget<QPushButton>("btnStartRecognition")->click();
-    ASSERT_TRUE(m.scanStarted) << lastMessage();
+    ASSERT_TRUE(m.scanStarted()) << lastMessage();
     ASSERT_TRUE(waitFor([&ticks] { return ticks.count() >= 5; }));
     EXPECT_TRUE(m.running);
     EXPECT_EQ(widget<QLabel>("StatusPanel2")->text(), QString("0 / %1").arg(windows));

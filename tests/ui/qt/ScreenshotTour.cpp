@@ -210,7 +210,7 @@ int main(int argc, char** argv) {
     ideal->selectRow(0);
     // The scan runs on the worker; the window's timer draws the chart when it ends.
     if (!click("btnStartRecognition") || !window.chart()->isVisible() ||
-        !waitFor([&] { return !form.mainManager->scanStarted; }))
+        !waitFor([&] { return !form.mainManager->scanStarted(); }))
         return fail("scanning recognition");
     if (!save(&window, out, "scan.png")) return 1;
 
