@@ -99,10 +99,8 @@ constexpr unsigned kEvaluationSeed = 20261207;  // fixed seed of the generated s
 class EvaluationFixture : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::printf("generated samples: seed %u\n", kEvaluationSeed);
-        positives = patternedRecords(40, 6, kEvaluationSeed);
-        negatives = patternedRecords(15, 6, kEvaluationSeed + 1);
-        for (std::string& text : negatives) text[1] = text[0] == 'A' ? 'G' : 'A';
+        std::tie(positives, negatives) =
+            learningSamples(40, 15, testSeed("generated samples", kEvaluationSeed));
         m.setDisplay(&display);
         m.setThreadCount(1);
     }
@@ -113,14 +111,8 @@ class EvaluationFixture : public ::testing::Test {
         }
     }
     void searchAndIdealize() {
-        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
-        ASSERT_TRUE(waitForEnd(m));
-        m.finished = false;
-        m.ruleSearchStarted = false;
-        ASSERT_EQ(m.startIdealization(2, 0), -1);
-        ASSERT_TRUE(waitForEnd(m));
-        m.finished = false;
-        m.idealizationStarted = false;
+        ASSERT_NO_FATAL_FAILURE(searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
+        ASSERT_NO_FATAL_FAILURE(idealizeToTheEnd(m, 2, 0));
         ASSERT_GT(m.classCount, 0);
     }
     void loadControls(const std::vector<std::string>& controlNegative,

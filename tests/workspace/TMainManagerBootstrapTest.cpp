@@ -22,10 +22,7 @@ class BootstrapTest : public EvaluationFixture {
     // The bootstrap needs no search of its own workspace: the control negative sample is read
     // against the storage of a first search.
     void loadControlsWithoutStorage() {
-        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
-        ASSERT_TRUE(test::waitForEnd(m));
-        m.finished = false;
-        m.ruleSearchStarted = false;
+        ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
         loadControls(negatives, {});
     }
     // Starts a run of `iterations` at 10 % that pauses itself at its first countdown, and waits
@@ -221,10 +218,7 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
     // narrower objects, which must not change the width the workspace scans with.
     positives[0] += "AC";
     load();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
-    ASSERT_TRUE(test::waitForEnd(m));
-    m.finished = false;
-    m.ruleSearchStarted = false;
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
     std::vector<std::string> controls = negatives;
     for (std::string& text : controls) text += "GT";
     loadControls(controls, {});

@@ -19,7 +19,6 @@ namespace motifora {
 namespace {
 
 using test::HookTrigger;
-using test::patternedRecords;
 using test::RecordingDisplay;
 using test::seqText;
 using test::TempDir;
@@ -68,10 +67,8 @@ void settle(const TMainManager& m) {
 class ProcessTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        std::printf("generated samples: seed %u\n", kSeed);
-        positives = patternedRecords(30, 6, kSeed);
-        negatives = patternedRecords(12, 6, kSeed + 1);
-        for (std::string& text : negatives) text[1] = text[0] == 'A' ? 'G' : 'A';
+        std::tie(positives, negatives) =
+            test::learningSamples(30, 12, test::testSeed("generated samples", kSeed));
         m.setDisplay(&display);
         // The generator's parallel evaluation is the rules module's to test; here one thread
         // keeps the worker's own synchronisation the only thing under the thread checker.
@@ -86,12 +83,7 @@ class ProcessTest : public ::testing::Test {
             << m.lastLoadError();
     }
     // Runs a fixed-mode rule search with the default settings to its end.
-    void search() {
-        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
-        ASSERT_TRUE(waitForEnd(m));
-        m.finished = false;  // as the window's timer does when it reports the end
-        m.ruleSearchStarted = false;
-    }
+    void search() { ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 500, 50, 0, 0})); }
     // Starts a fixed-mode rule search with the default settings that pauses itself at its first
     // buffer entry, and waits for the pause.
     void startSearchPausedAtFirstEntry() {
@@ -100,10 +92,7 @@ class ProcessTest : public ::testing::Test {
         ASSERT_TRUE(pause.wait());
     }
     void idealize(int32_t type, int32_t source) {
-        ASSERT_EQ(m.startIdealization(type, source), -1);
-        ASSERT_TRUE(waitForEnd(m));
-        m.finished = false;
-        m.idealizationStarted = false;
+        ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, type, source));
     }
 
     TempDir dir;
@@ -605,10 +594,7 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     m.finished = false;
     m.ruleSearchStarted = false;
 
-    ASSERT_EQ(m.startIdealization(2, 0), -1);
-    ASSERT_TRUE(waitForEnd(m));
-    m.finished = false;
-    m.idealizationStarted = false;
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
     ASSERT_GT(m.classCount, 0);
     for (int32_t j = 0; j < 53; ++j) {
         EXPECT_GE(m.storage->learnObjects[j].classNumber, 0);

@@ -228,14 +228,8 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     m.setThreadCount(1);
     ASSERT_TRUE(
         m.loadLearnPositive(dir.write("p.seq", test::seqText(test::patternedRecords(40, 10, 11)))));
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 80, 20, 0, 0}), StartCode::kRuleSearchStarted);
-    ASSERT_TRUE(test::waitForEnd(m));
-    m.finished = false;
-    m.ruleSearchStarted = false;
-    ASSERT_EQ(m.startIdealization(type, 0), StartCode::kStarted);
-    ASSERT_TRUE(test::waitForEnd(m));
-    m.finished = false;
-    m.idealizationStarted = false;
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 80, 20, 0, 0}));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, type, 0));
     ASSERT_GT(m.classCount, 1);
 
     const auto classifyAll = [](TMainManager& w) {

@@ -98,16 +98,10 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
     // Shift positions with a learning negative sample: after the search the objects are the
     // whole sequences (6 wide), the frame stays 4 wide.
     load();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 200, 30, 1, 4}), 0);
-    ASSERT_TRUE(test::waitForEnd(m));
-    m.finished = false;
-    m.ruleSearchStarted = false;
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
     ASSERT_EQ(m.storage->width, 6);
     ASSERT_EQ(m.searchSettings.frameWidth, 4);
-    ASSERT_EQ(m.startIdealization(2, 0), -1);
-    ASSERT_TRUE(test::waitForEnd(m));
-    m.finished = false;
-    m.idealizationStarted = false;
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
     ASSERT_GT(m.classCount, 0);
     const std::vector<std::string> control = {positives[0] + positives[1], positives[2]};
     loadControls(control, {});

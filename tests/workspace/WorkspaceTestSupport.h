@@ -1,6 +1,8 @@
-// Helpers shared by the workspace tests: temporary sample files and a recording display.
+// Helpers shared by the workspace tests: temporary sample files, a recording display, hooks that
+// act at a known call, and processes run to their end.
 #pragma once
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -12,9 +14,12 @@
 #include <random>
 #include <string>
 #include <thread>
+#include <tuple>
+#include <utility>
 #include <vector>
 
 #include "core/Display.h"
+#include "support/Seed.h"
 #include "support/TempDir.h"
 #include "workspace/TMainManager.h"
 
@@ -42,6 +47,15 @@ inline std::vector<std::string> patternedRecords(int count, int length, unsigned
         out.push_back(text);
     }
     return out;
+}
+
+// Learning samples of records 6 letters long: `positiveCount` patterned positives (see
+// patternedRecords) and `negativeCount` negatives whose second letter never copies the first.
+inline std::pair<std::vector<std::string>, std::vector<std::string>> learningSamples(
+    int positiveCount, int negativeCount, unsigned seed) {
+    std::vector<std::string> negatives = patternedRecords(negativeCount, 6, seed + 1);
+    for (std::string& text : negatives) text[1] = text[0] == 'A' ? 'G' : 'A';
+    return {patternedRecords(positiveCount, 6, seed), negatives};
 }
 
 // Records every call it cares about; an optional hook runs inside ShowCountdown and
@@ -150,6 +164,23 @@ inline bool waitForEnd(TMainManager& manager) {
     }
     manager.joinWorker();
     return true;
+}
+
+// Runs a rule search with `settings` to its end and clears the end flags as the window's timer
+// does when it reports the end; fails the test when the search does not start or end.
+inline void searchToTheEnd(TMainManager& m, const SearchSettings& settings) {
+    ASSERT_EQ(m.startRuleSearch(settings), StartCode::kRuleSearchStarted);
+    ASSERT_TRUE(waitForEnd(m));
+    m.finished = false;
+    m.ruleSearchStarted = false;
+}
+
+// Runs an idealization of `type` from `source` (0 objects, 1 rules) to its end, as above.
+inline void idealizeToTheEnd(TMainManager& m, int32_t type, int32_t source) {
+    ASSERT_EQ(m.startIdealization(type, source), StartCode::kStarted);
+    ASSERT_TRUE(waitForEnd(m));
+    m.finished = false;
+    m.idealizationStarted = false;
 }
 
 }  // namespace motifora::test
