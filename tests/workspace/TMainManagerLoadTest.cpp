@@ -47,6 +47,13 @@ class LoadTest : public ::testing::Test {
         m.storage = std::make_unique<SEQStorage>();
         m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
     }
+    // Loads one positive, ACGTACGT, and builds its 3-letter windows, as a shift-mode search does.
+    void loadPositiveInShiftMode() {
+        ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
+        m.searchSettings.workMode = 1;
+        m.storage = std::make_unique<SEQStorage>();
+        m.storage->buildWindows(m.learnPositive.data(), 1, 3);
+    }
 
     TempDir dir;
     TMainManager m;
@@ -243,10 +250,7 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
 }
 
 TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
-    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
-    m.searchSettings.workMode = 1;
-    m.storage = std::make_unique<SEQStorage>();
-    m.storage->buildWindows(m.learnPositive.data(), 1, 3);
+    ASSERT_NO_FATAL_FAILURE(loadPositiveInShiftMode());
     m.longControl = true;
     EXPECT_TRUE(m.loadControlNegative(dir.write("ok.seq", seqText({"ACG", "ACGTACGTAC"}))))
         << m.lastLoadError();
@@ -285,10 +289,7 @@ TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
 }
 
 TEST_F(LoadTest, ControlPositiveShiftModeHasNoLengthCheck) {
-    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
-    m.searchSettings.workMode = 1;
-    m.storage = std::make_unique<SEQStorage>();
-    m.storage->buildWindows(m.learnPositive.data(), 1, 3);
+    ASSERT_NO_FATAL_FAILURE(loadPositiveInShiftMode());
     EXPECT_TRUE(m.loadControlPositive(dir.write("cp.seq", seqText({"A", "ACGTACGTACGT"}))));
     EXPECT_FALSE(m.loadControlPositive(dir.write("cp2.seq", seqText({"AXA"}))));
 }

@@ -138,9 +138,13 @@ TEST_F(RuleSearchCommandTest, PauseWithNothingRunningChangesNothing) {
 TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     TMainManager& m = manager();
     m.learnPositiveLoaded = true;
-    m.running = true;
-    m.ruleSearchStarted = true;
-    form->runStartTime = clockDays;
+    // A search running from this moment on, as the start command and its worker leave it.
+    const auto searchRunsFromNow = [&] {
+        m.running = true;
+        m.ruleSearchStarted = true;
+        form->runStartTime = clockDays;
+    };
+    searchRunsFromNow();
 
     advance(5);
     form->SearchingTimerTimer();
@@ -180,9 +184,7 @@ TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     EXPECT_EQ(dialogs.messages.size(), 1u);
 
     // The timer adds the banked time to the running segment (the start command resets it).
-    m.running = true;
-    m.ruleSearchStarted = true;
-    form->runStartTime = clockDays;
+    searchRunsFromNow();
     advance(1);
     form->SearchingTimerTimer();
     EXPECT_EQ(form->TimerLabel.text(), "0:00:06");
