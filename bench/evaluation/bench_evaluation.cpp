@@ -101,8 +101,9 @@ void BM_BootstrapIterationPromoters(benchmark::State& state) {
     // The control negative sample is read against the objects of a first (small) search.
     m.startRuleSearch({0.05, 0.8, 20, 5, 0, 0});
     m.joinWorker();
-    if (!m.loadControlNegative(examples + "/promoters_neg.seq")) {
-        state.SkipWithError(m.lastLoadError().c_str());
+    const Status control = m.loadControlNegative(examples + "/promoters_neg.seq");
+    if (!control) {
+        state.SkipWithError(control.message.c_str());
         return;
     }
     // The iterations use the window's default settings.

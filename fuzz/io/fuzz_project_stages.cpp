@@ -98,8 +98,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     input.put(data, size);
     ScriptedDialogs dialogs;
     TMainForm form(dialogs);
-    std::string error;
-    check(form.readProjectFile(input.path(), error));
+    check(form.readProjectFile(input.path()).ok);
     TMainManager& m = *form.mainManager;
     m.setThreadCount(1);
 
@@ -109,7 +108,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         form.btnStopSearchRulesClick();
         finish(form);
         // The search replaced what was opened; open it again for the later stages.
-        check(form.readProjectFile(input.path(), error));
+        check(form.readProjectFile(input.path()).ok);
     }
     TMainManager& opened = *form.mainManager;
     if (form.btnStartSearchClass.enabled()) {
@@ -134,11 +133,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // What the program shows it can write, and the project it writes opens again.
     output.clear();
-    check(form.writeResultsReport(output.path(), error));
+    check(form.writeResultsReport(output.path()).ok);
     output.clear();
-    check(form.writeTextExport(output.path(), error));
+    check(form.writeTextExport(output.path()).ok);
     output.clear();
-    check(form.writeProjectFile(output.path(), error));
+    check(form.writeProjectFile(output.path()).ok);
     const std::string saved = output.bytes();
     ProjectData again;
     check(DecodeProject({reinterpret_cast<const unsigned char*>(saved.data()), saved.size()},

@@ -41,8 +41,9 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
     interrupted = false;
     TMainManager workspace;
     OpenedProject opened;
-    if (!workspace.openProject(path, opened)) {
-        error = workspace.lastProjectError();
+    const Status status = workspace.openProject(path, opened);
+    if (!status) {
+        error = status.message;
         return false;
     }
     CrossValidationSettings settings = workspace.crossValidationDefaults();

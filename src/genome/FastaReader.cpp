@@ -85,6 +85,7 @@ void FastaReader::fail(const std::string& what) {
 }
 
 void FastaReader::failHere(const std::string& what) {
+    if (error_.empty()) errorLine_ = line_;
     fail("line " + std::to_string(line_) + ": " + what);
 }
 
@@ -214,7 +215,7 @@ Status readFastaSample(const std::string& path, std::vector<Sequence>& records) 
         sequence.assign(letters, record.name, 1);
         read.push_back(std::move(sequence));
     }
-    if (!reader.Error().empty()) return Status::failure(reader.Error(), path);
+    if (!reader.Error().empty()) return Status::failure(reader.Error(), path, reader.ErrorLine());
     if (read.empty())
         return Status::failure(path + ": no FASTA records (no line beginning with '>')", path);
     records = std::move(read);

@@ -51,6 +51,8 @@ class FastaReader {
     size_t ReadLetters(std::string& out, size_t limit);
 
     const std::string& Error() const { return error_; }
+    // The line Error() speaks of, or 0 when it is not tied to one (opening, decompressing).
+    int64_t ErrorLine() const { return errorLine_; }
     const std::string& Path() const { return path_; }
 
   private:
@@ -64,6 +66,7 @@ class FastaReader {
     std::unique_ptr<Handle> handle_;
     std::string path_;
     std::string error_;
+    int64_t errorLine_ = 0;
     std::vector<char> buffer_;
     size_t at_ = 0;
     size_t end_ = 0;

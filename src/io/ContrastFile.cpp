@@ -55,7 +55,8 @@ Status ParseContrastRules(const std::string& text, const std::string& fileName,
     std::string line;
     int32_t number = 0;
     auto failure = [&](const std::string& what) {
-        return Status::failure(fileName + ", line " + std::to_string(number) + ": " + what);
+        return Status::failure(fileName + ", line " + std::to_string(number) + ": " + what,
+                               fileName, number);
     };
     ++number;
     if (!std::getline(lines, line) || line != kHeader)
@@ -124,10 +125,10 @@ Status WriteContrastRules(const std::string& fileName, const ContrastRules& rule
 
 Status ReadContrastRules(const std::string& fileName, ContrastRules& rules) {
     std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Status::failure(fileName + ": cannot be opened for reading");
+    if (!in) return Status::failure(fileName + ": cannot be opened for reading", fileName);
     std::ostringstream text;
     text << in.rdbuf();
-    if (in.bad()) return Status::failure(fileName + ": cannot be read");
+    if (in.bad()) return Status::failure(fileName + ": cannot be read", fileName);
     return ParseContrastRules(text.str(), fileName, rules);
 }
 

@@ -286,7 +286,7 @@ Status EncodeProject(const ProjectSource& source, std::string& bytes) {
 Status WriteProject(const std::string& fileName, const ProjectSource& source) {
     std::string bytes;
     Status status = EncodeProject(source, bytes);
-    if (!status) return Status::failure("\"" + fileName + "\": " + status.message);
+    if (!status) return Status::failure("\"" + fileName + "\": " + status.message, fileName);
     return WriteFileAtomically(fileName, bytes);
 }
 
@@ -815,10 +815,12 @@ Status DecodeProject(std::span<const unsigned char> bytes, const std::string& so
         decode(in, fresh);
     } catch (const FormatError& e) {
         return Status::failure("The project file \"" + sourceName +
-                               "\" is damaged or not a project: " + e.what() + ".");
+                                   "\" is damaged or not a project: " + e.what() + ".",
+                               sourceName);
     } catch (const std::bad_alloc&) {
-        return Status::failure("The project file \"" + sourceName +
-                               "\" needs more memory than is available.");
+        return Status::failure(
+            "The project file \"" + sourceName + "\" needs more memory than is available.",
+            sourceName);
     }
     data = std::move(fresh);
     return Status::success();

@@ -185,7 +185,15 @@ size_t RemoveStaleTemporaries(const std::string& folder) {
     return removed;
 }
 
-Status WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
+namespace {
+
+// A failure of an operation on the file `name`, with the file beside the message.
+Status about(Status status, const std::string& name) {
+    if (!status && status.file.empty()) status.file = name;
+    return status;
+}
+
+Status writeAtomically(const std::string& requestedName, std::string_view bytes) {
     if (requestedName.empty()) return Status::failure("No file name was given.");
     if (const int own = ownDescriptor(requestedName); own >= 0 && ::fcntl(own, F_GETFD) != -1) {
         int error = 0;
@@ -245,7 +253,7 @@ Status WriteFileAtomically(const std::string& requestedName, std::string_view by
     return Status::success();
 }
 
-Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {
+Status readWhole(const std::string& fileName, std::string& bytes, size_t maxBytes) {
     struct stat info {};
     if (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         return Status::failure("Cannot read \"" + fileName + "\": it is a folder.");
@@ -267,6 +275,16 @@ Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t max
     }
     bytes = std::move(content);
     return Status::success();
+}
+
+}  // namespace
+
+Status WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
+    return about(writeAtomically(requestedName, bytes), requestedName);
+}
+
+Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {
+    return about(readWhole(fileName, bytes, maxBytes), fileName);
 }
 
 std::string WithExtension(const std::string& name, std::string_view extension) {

@@ -18,8 +18,9 @@ namespace motifora {
 //   /dev/fd/N or /proc/self/fd/N, through its descriptor (what it holds stays before);
 // - a folder is refused.
 // Temporary files left beside the target by processes that no longer exist are removed first.
-// Returns success, or a failure naming the file and the system's reason; on failure an existing
-// regular `fileName` is left exactly as it was and no temporary file remains.
+// Returns success, or a failure naming the file (in the text and as Status::file) and the
+// system's reason; on failure an existing regular `fileName` is left exactly as it was and no
+// temporary file remains.
 Status WriteFileAtomically(const std::string& fileName, std::string_view bytes);
 
 // Removes from `folder` the temporary files of WriteFileAtomically whose process no longer
@@ -27,7 +28,8 @@ Status WriteFileAtomically(const std::string& fileName, std::string_view bytes);
 size_t RemoveStaleTemporaries(const std::string& folder);
 
 // Reads a whole file of at most `maxBytes` bytes into `bytes`. Returns a failure naming the file
-// when it cannot be opened or read, or is larger than the limit.
+// (in the text and as Status::file) when it cannot be opened or read, or is larger than the
+// limit.
 Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes);
 
 // `name` with `extension` appended unless its last characters are exactly `extension`

@@ -22,27 +22,31 @@ namespace motifora {
 
 namespace {
 
-// "record 3 (name)" for load messages; the name is left out when empty.
-std::string recordLabel(const std::vector<Sequence>& records, size_t index) {
-    std::string label = "record " + std::to_string(index + 1);
+// The refusal of record `index` of the sample file `fileName`: "file: record 3 (name)" and
+// `what` (the name is left out when empty), with the file and the record beside the text.
+Status recordFailure(const std::string& fileName, const std::vector<Sequence>& records,
+                     size_t index, const std::string& what) {
+    std::string label = fileName + ": record " + std::to_string(index + 1);
     if (!records[index].name.empty()) label += " (" + records[index].name + ")";
-    return label;
+    return Status::failure(label + what, fileName, 0, static_cast<int64_t>(index) + 1);
 }
 
-// The first letter of `records` without a code in `table`, as "record N (name): letter 'x'
-// at letter J", or an empty text when every letter has a code.
-std::string findUnknownLetter(const std::vector<Sequence>& records, const CCodeTable& table) {
+// The first letter of `records` without a code in `table` as a refusal ("file: record N (name):
+// letter 'x' at letter J ..."); success when every letter has a code.
+Status checkLetters(const std::string& fileName, const std::vector<Sequence>& records,
+                    const CCodeTable& table) {
     for (size_t i = 0; i < records.size(); ++i) {
         const std::string& text = records[i].text;
         for (size_t j = 0; j < text.size(); ++j) {
             if (table.codeOf(static_cast<unsigned char>(text[j])) < 0) {
-                return recordLabel(records, i) + ": letter '" + std::string(1, text[j]) +
-                       "' at letter " + std::to_string(j + 1) +
-                       " is not in the alphabet of the learning positive sample";
+                return recordFailure(fileName, records, i,
+                                     ": letter '" + std::string(1, text[j]) + "' at letter " +
+                                         std::to_string(j + 1) +
+                                         " is not in the alphabet of the learning positive sample");
             }
         }
     }
-    return {};
+    return Status::success();
 }
 
 const std::vector<Sequence>* sampleOf(const TMainManager& m, SampleKind kind) {
@@ -181,43 +185,45 @@ bool TMainManager::settleWorker() {
     return wasLive;
 }
 
-bool TMainManager::refuseWhileRunning(const std::string& fileName) {
+Status TMainManager::settleForLoad(const std::string& fileName) {
     if (workerThread_.joinable() && workerLive()) {
-        loadError_ = fileName + ": a process is running; stop it before loading samples";
-        return true;
+        return Status::failure(fileName + ": a process is running; stop it before loading samples",
+                               fileName);
     }
     // A stopped worker may still be finishing its last item, and a recognition (which has no
     // run flag) its scores, with the objects a load replaces: wait for it.
     settleWorker();
-    return false;
+    return Status::success();
 }
 
 // ---------------------------------------------------------------- sample loads
 
-bool TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
-    return readLearnPositiveFile(fileName, records, loadError_, &loadWarnings_);
+Status TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
+    Status settled = settleForLoad(fileName);
+    if (!settled) return settled;
+    return readLearnPositiveFile(fileName, records, &loadWarnings_);
 }
 
-bool TMainManager::readLearnPositiveFile(const std::string& fileName,
-                                         std::vector<Sequence>& records, std::string& error,
-                                         std::vector<std::string>* warnings) {
-    error.clear();
+Status TMainManager::readLearnPositiveFile(const std::string& fileName,
+                                           std::vector<Sequence>& records,
+                                           std::vector<std::string>* warnings) {
     records.clear();
     std::vector<std::string> noted;
     // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
-    const Status read = isFastaPath(fileName) ? readFastaSample(fileName, records)
-                                              : readSeqFile(fileName, records, &noted);
+    Status read = isFastaPath(fileName) ? readFastaSample(fileName, records)
+                                        : readSeqFile(fileName, records, &noted);
     if (warnings != nullptr) warnings->clear();
     if (!read) {
-        error = read.message.empty() ? fileName + ": the file could not be read" : read.message;
+        if (read.message.empty()) read.message = fileName + ": the file could not be read";
+        if (read.file.empty()) read.file = fileName;
         records.clear();
-        return false;
+        return read;
     }
     if (warnings != nullptr) {
         for (std::string& warning : noted)
             warnings->push_back("\"" + fileName + "\", " + std::move(warning));
     }
-    return true;
+    return Status::success();
 }
 
 void TMainManager::takeLearnPositive(std::vector<Sequence>&& records) {
@@ -229,73 +235,63 @@ void TMainManager::takeLearnPositive(std::vector<Sequence>&& records) {
 
 // Every load reads and checks into a new array and takes it over only when all is well: a
 // refused file leaves the sample, its count, its flag and the objects as they were.
-bool TMainManager::loadLearnPositive(const std::string& fileName) {
-    loadError_.clear();
-    if (refuseWhileRunning(fileName)) return false;
+Status TMainManager::loadLearnPositive(const std::string& fileName) {
     std::vector<Sequence> records;
-    if (!readSample(fileName, records)) return false;
+    Status status = readSample(fileName, records);
+    if (!status) return status;
     takeLearnPositive(std::move(records));
-    return true;
+    return status;
 }
 
-bool TMainManager::loadLearnNegative(const std::string& fileName) {
-    loadError_.clear();
-    if (refuseWhileRunning(fileName)) return false;
+Status TMainManager::loadLearnNegative(const std::string& fileName) {
     std::vector<Sequence> records;
-    if (!readSample(fileName, records)) return false;
+    Status status = readSample(fileName, records);
+    if (!status) return status;
     // The objects take their width and letters from the learning positive sample; a negative
     // record must fit both, or it would be cut off or coded as a missing letter.
     const int32_t width = sampleWidth(learnPositive.data(), learnPositiveCount);
     for (size_t i = 0; i < records.size(); ++i) {
         const int64_t end = int64_t{records[i].startPosition} + records[i].length - 1;
         if (end > width) {
-            loadError_ = fileName + ": " + recordLabel(records, i) + " is " +
-                         std::to_string(records[i].length) +
-                         " letters long; the learning positive sequences are " +
-                         std::to_string(width) + " positions wide";
-            return false;
+            return recordFailure(fileName, records, i,
+                                 " is " + std::to_string(records[i].length) +
+                                     " letters long; the learning positive sequences are " +
+                                     std::to_string(width) + " positions wide");
         }
     }
     CCodeTable letters;
     letters.addLetters(learnPositive.data(), learnPositiveCount);
-    const std::string unknown = findUnknownLetter(records, letters);
-    if (!unknown.empty()) {
-        loadError_ = fileName + ": " + unknown;
-        return false;
-    }
+    status = checkLetters(fileName, records, letters);
+    if (!status) return status;
     learnNegative = std::move(records);
     learnNegativeCount = static_cast<int32_t>(learnNegative.size());
     learnNegativeLoaded.store(true);
     setContrastRules(nullptr);  // found against the negatives just replaced
-    return true;
+    return status;
 }
 
-bool TMainManager::checkControlSample(const std::string& fileName,
-                                      const std::vector<Sequence>& records, bool positive,
-                                      bool& longer) {
+Status TMainManager::checkControlSample(const std::string& fileName,
+                                        const std::vector<Sequence>& records, bool positive,
+                                        bool& longer) {
     longer = false;
     if (!storage) {
-        loadError_ = fileName + ": there are no learning objects yet; run the rule search first";
-        return false;
+        return Status::failure(
+            fileName + ": there are no learning objects yet; run the rule search first", fileName);
     }
-    const std::string unknown = findUnknownLetter(records, storage->codeTable);
-    if (!unknown.empty()) {
-        loadError_ = fileName + ": " + unknown;
-        return false;
-    }
+    Status status = checkLetters(fileName, records, storage->codeTable);
+    if (!status) return status;
     const int32_t width = storage->width;
     auto tooShort = [&](size_t i, const char* what) {
-        loadError_ = fileName + ": " + recordLabel(records, i) + " is " +
-                     std::to_string(records[i].length) + " letters long; " + what + " " +
-                     std::to_string(width);
-        return false;
+        return recordFailure(fileName, records, i,
+                             " is " + std::to_string(records[i].length) + " letters long; " + what +
+                                 " " + std::to_string(width));
     };
     if (searchSettings.shiftPositions()) {
-        if (positive) return true;  // the window offers no control positive load in this mode
+        if (positive) return status;  // the window offers no control positive load in this mode
         for (size_t i = 0; i < records.size(); ++i) {
             if (records[i].length < width) return tooShort(i, "the scanning frame is");
         }
-        return true;
+        return status;
     }
     for (size_t i = 0; i < records.size(); ++i) {
         const int32_t length = records[i].length;
@@ -306,16 +302,15 @@ bool TMainManager::checkControlSample(const std::string& fileName,
         if (length > width) longer = true;
         if (length < width) return tooShort(i, "the objects are");
     }
-    return true;
+    return status;
 }
 
-bool TMainManager::loadControlNegative(const std::string& fileName) {
-    loadError_.clear();
-    if (refuseWhileRunning(fileName)) return false;
+Status TMainManager::loadControlNegative(const std::string& fileName) {
     std::vector<Sequence> records;
     bool longer = false;
-    if (!readSample(fileName, records) || !checkControlSample(fileName, records, false, longer))
-        return false;
+    Status status = readSample(fileName, records);
+    if (status) status = checkControlSample(fileName, records, false, longer);
+    if (!status) return status;
     if (storage) storage->releaseControlObjects(0);
     // Longer sequences than the objects are scanned window by window (fixed positions only).
     if (!searchSettings.shiftPositions()) longControl.store(longer);
@@ -325,23 +320,22 @@ bool TMainManager::loadControlNegative(const std::string& fileName) {
     recognitionStale.store(true);
     setRunning(false);
     controlNegativeClassified.store(false);
-    return true;
+    return status;
 }
 
-bool TMainManager::loadControlPositive(const std::string& fileName) {
-    loadError_.clear();
-    if (refuseWhileRunning(fileName)) return false;
+Status TMainManager::loadControlPositive(const std::string& fileName) {
     std::vector<Sequence> records;
     bool longer = false;
-    if (!readSample(fileName, records) || !checkControlSample(fileName, records, true, longer))
-        return false;
+    Status status = readSample(fileName, records);
+    if (status) status = checkControlSample(fileName, records, true, longer);
+    if (!status) return status;
     if (storage) storage->releaseControlObjects(1);
     controlPositive = std::move(records);
     controlPositiveCount = static_cast<int32_t>(controlPositive.size());
     controlPositiveLoaded.store(true);
     setRunning(false);
     controlPositiveClassified.store(false);
-    return true;
+    return status;
 }
 
 const char* TMainManager::sequenceText(SampleKind kind, int32_t index) const {

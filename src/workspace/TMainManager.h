@@ -13,6 +13,7 @@
 #include "core/SEQStorage.h"
 #include "core/SampleCodes.h"
 #include "core/Sequence.h"
+#include "core/Status.h"
 #include "evaluation/CrossValidation.h"
 #include "evaluation/RandomSequence.h"
 #include "io/ProjectFile.h"
@@ -153,27 +154,25 @@ class TMainManager {
     Display* display() const { return display_; }
 
     // ---- sample loads (window thread, never while a worker runs) ----
-    // Each returns true on success. On failure nothing changes (the sample, its count and flag,
-    // the objects) and `lastLoadError()` says why: the file, the record or line, and what is
-    // wrong. A load is
-    // refused while a worker process is live (running, paused, or a bootstrap run); a worker
+    // Each returns success, or a failure naming the file, the record or line, and what is wrong
+    // (Status::file and Status::line or Status::record say where); on failure nothing changes
+    // (the sample, its count and flag, the objects). A load is refused while a worker process
+    // is live (running, paused, or a bootstrap run); a worker
     // that is only finishing (stopped, or a recognition) is waited for first.
     // The learning negative load refuses records that would not fit the objects of the
     // learning positive sample: longer than its width, or with a letter it never uses.
     // The control loads need the object storage (a rule search has run) for their checks.
-    bool loadLearnPositive(const std::string& fileName);
+    Status loadLearnPositive(const std::string& fileName);
     // The two halves of loadLearnPositive for a window that replaces the workspace only once
-    // the file has been read and checked: the read (no workspace touched; false with `error`
-    // saying why; `warnings`, when given, receives the reader's warnings, each naming the file)
-    // and the take-over of what it read.
-    static bool readLearnPositiveFile(const std::string& fileName, std::vector<Sequence>& records,
-                                      std::string& error,
-                                      std::vector<std::string>* warnings = nullptr);
+    // the file has been read and checked: the read (no workspace touched; a failure says why;
+    // `warnings`, when given, receives the reader's warnings, each naming the file) and the
+    // take-over of what it read.
+    static Status readLearnPositiveFile(const std::string& fileName, std::vector<Sequence>& records,
+                                        std::vector<std::string>* warnings = nullptr);
     void takeLearnPositive(std::vector<Sequence>&& records);
-    bool loadLearnNegative(const std::string& fileName);
-    bool loadControlNegative(const std::string& fileName);
-    bool loadControlPositive(const std::string& fileName);
-    const std::string& lastLoadError() const { return loadError_; }
+    Status loadLearnNegative(const std::string& fileName);
+    Status loadControlNegative(const std::string& fileName);
+    Status loadControlPositive(const std::string& fileName);
     // What the reader of the last load noticed without refusing the file (names or letters
     // cut at 1023 characters, text before the first record), each naming the file.
     const std::vector<std::string>& lastLoadWarnings() const { return loadWarnings_; }
@@ -398,27 +397,27 @@ class TMainManager {
     std::string contrastMismatch(const ContrastRules& found) const;
     // The side file of the project `projectFile`: written when the workspace has discriminative
     // rules, removed when it has none (a file left from an earlier save would describe other
-    // work). Returns false with `error` naming the file and the reason.
-    bool writeContrastSideFile(const std::string& projectFile, std::string& error) const;
-    // Reads the side file of `projectFile` into the workspace when there is one. Returns "" when
-    // it was read or is absent; otherwise the rules stay empty and the text names the file, the
-    // line and what is wrong (or why the rules do not fit the project's samples).
-    std::string readContrastSideFile(const std::string& projectFile);
+    // work). A failure names the file and the reason.
+    Status writeContrastSideFile(const std::string& projectFile) const;
+    // Reads the side file of `projectFile` into the workspace when there is one. Succeeds when
+    // it was read or is absent; otherwise the rules stay empty and the failure names the file,
+    // the line and what is wrong (or why the rules do not fit the project's samples).
+    Status readContrastSideFile(const std::string& projectFile);
 
     // ---- project file (TMainManagerProject.cpp) ----
     // Writes the workspace to `fileName` with the header `settings` and, when not null, the
-    // recognition table the control negative grid shows. Returns true and marks the work `saved`
-    // and not `modified`; false with `lastProjectError()` saying why when the data cannot be
-    // written or a process is live (running, paused, a bootstrap run or a recognition). A
-    // failure changes neither the workspace nor an earlier file of that name.
-    bool saveProject(const std::string& fileName, const ProjectSettings& settings,
-                     const RecognitionTable* recognition);
+    // recognition table the control negative grid shows. On success marks the work `saved` and
+    // not `modified`; fails, saying why, when the data cannot be written or a process is live
+    // (running, paused, a bootstrap run or a recognition). A failure changes neither the
+    // workspace nor an earlier file of that name.
+    Status saveProject(const std::string& fileName, const ProjectSettings& settings,
+                       const RecognitionTable* recognition);
     // Reads the project file `fileName` and takes everything read over (takeOverProject), then
     // its discriminative rules' side file when there is one (readContrastSideFile; a side file
-    // that cannot be used leaves the project opened and `lastContrastFileMessage()` says why).
-    // Returns true; false with `lastProjectError()` naming the file, the section and what is
-    // wrong, and the workspace exactly as it was.
-    bool openProject(const std::string& fileName, OpenedProject& opened);
+    // that cannot be used leaves the project opened and `lastContrastFileMessage()` says why:
+    // a warning, not a failure of the open). A failure names the file, the section and what is
+    // wrong, and leaves the workspace exactly as it was.
+    Status openProject(const std::string& fileName, OpenedProject& opened);
     // Replaces the workspace's data by `data` (a whole project as ReadProject gives it): the
     // samples and their loaded flags, the object table with the rule store and the ideal
     // objects, the settings of the header, the classified flags, a new classificator of the
@@ -431,7 +430,6 @@ class TMainManager {
     // True when the ideal-object array exists: an idealization has started, or an opened
     // project held the section (maybe with no class).
     bool idealObjectsPresent() const { return !idealObjects.empty(); }
-    const std::string& lastProjectError() const { return projectError_; }
     const std::string& lastContrastFileMessage() const { return contrastFileMessage_; }
 
   private:
@@ -467,15 +465,16 @@ class TMainManager {
     // Waits for a worker left from an earlier start (stopping it first if it still runs).
     // Returns true when it had to stop a live (running or paused) worker.
     bool settleWorker();
-    // For the loads: true (with the reason set) while a worker process is live; otherwise
-    // waits for a finishing worker and returns false.
-    bool refuseWhileRunning(const std::string& fileName);
-    // Reads a ".seq" file into `records`; false with `loadError_` set on any failure.
-    bool readSample(const std::string& fileName, std::vector<Sequence>& records);
-    // Alphabet and length checks of a control sample against the storage; false with the
-    // reason set. `longer` tells whether a record is longer than the objects (fixed mode).
-    bool checkControlSample(const std::string& fileName, const std::vector<Sequence>& records,
-                            bool positive, bool& longer);
+    // For the loads: a failure while a worker process is live; otherwise waits for a finishing
+    // worker and succeeds.
+    Status settleForLoad(const std::string& fileName);
+    // The first step of every load: settleForLoad, then the sample file (".seq" or FASTA) read
+    // into `records`, its warnings kept for lastLoadWarnings().
+    Status readSample(const std::string& fileName, std::vector<Sequence>& records);
+    // Alphabet and length checks of a control sample against the storage. `longer` tells
+    // whether a record is longer than the objects (fixed mode).
+    Status checkControlSample(const std::string& fileName, const std::vector<Sequence>& records,
+                              bool positive, bool& longer);
     // Moves `storage`/`rules` aside instead of freeing it: the classificator of earlier classes
     // and a window still showing it may refer to it. Worker-safe (the window thread frees).
     void retireStorage();
@@ -553,11 +552,9 @@ class TMainManager {
     } contrastInput_;
     mutable std::mutex contrastMutex_;
     std::shared_ptr<const ContrastRules> contrastRules_;
-    std::string loadError_;
     std::vector<std::string> loadWarnings_;
     std::mutex workerErrorMutex_;
     std::string workerError_;
-    std::string projectError_;
     std::vector<std::unique_ptr<SEQStorage>> retiredStorages_;
     std::vector<std::unique_ptr<RulesStorage>> retiredRules_;
 };

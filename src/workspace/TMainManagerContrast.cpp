@@ -127,39 +127,35 @@ std::string TMainManager::contrastMismatch(const ContrastRules& found) const {
            describe(positives, negatives, width, letters);
 }
 
-bool TMainManager::writeContrastSideFile(const std::string& projectFile, std::string& error) const {
+Status TMainManager::writeContrastSideFile(const std::string& projectFile) const {
     const std::string path = ContrastSideFileName(projectFile);
     const auto found = contrastRules();
-    if (found) {
-        const Status status = WriteContrastRules(path, *found);
-        if (!status) error = status.message;
-        return status.ok;
-    }
+    if (found) return WriteContrastRules(path, *found);
     std::error_code failure;
     std::filesystem::remove(path, failure);
     if (failure) {
-        error = path + ": the discriminative rules of an earlier save cannot be removed (" +
-                failure.message() + ")";
-        return false;
+        return Status::failure(path + ": the discriminative rules of an earlier save cannot be " +
+                                   "removed (" + failure.message() + ")",
+                               path);
     }
-    return true;
+    return Status::success();
 }
 
-std::string TMainManager::readContrastSideFile(const std::string& projectFile) {
+Status TMainManager::readContrastSideFile(const std::string& projectFile) {
     setContrastRules(nullptr);
     const std::string path = ContrastSideFileName(projectFile);
     std::error_code failure;
     if (!std::filesystem::exists(path, failure)) {
-        if (!failure) return {};
-        return path + ": cannot be looked at (" + failure.message() + ")";
+        if (!failure) return Status::success();
+        return Status::failure(path + ": cannot be looked at (" + failure.message() + ")", path);
     }
     ContrastRules read;
-    const Status status = ReadContrastRules(path, read);
-    if (!status) return status.message;
+    Status status = ReadContrastRules(path, read);
+    if (!status) return status;
     const std::string mismatch = contrastMismatch(read);
-    if (!mismatch.empty()) return path + ": " + mismatch;
+    if (!mismatch.empty()) return Status::failure(path + ": " + mismatch, path);
     setContrastRules(std::make_shared<const ContrastRules>(std::move(read)));
-    return {};
+    return status;
 }
 
 }  // namespace motifora

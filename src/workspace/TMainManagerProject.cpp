@@ -1,6 +1,7 @@
 // The workspace's side of the project file: what a save hands to the writer, and what an open
 // takes over from the reader.
 #include <algorithm>
+#include <atomic>
 #include <utility>
 
 #include "classify/Classificator.h"
@@ -17,6 +18,15 @@ namespace {
 std::span<const Sequence> firstRecords(const std::vector<Sequence>& records, int32_t count) {
     const size_t n = std::min(records.size(), static_cast<size_t>(std::max(count, 0)));
     return {records.data(), n};
+}
+
+// A sample of an opened project takes the place of the workspace's: the records, their count,
+// and the loaded flag (a project holds an absent sample as an empty one).
+void takeSample(std::vector<Sequence>& sample, int32_t& count, std::atomic<bool>& loaded,
+                std::vector<Sequence>&& read) {
+    sample = std::move(read);
+    count = static_cast<int32_t>(sample.size());
+    loaded.store(count > 0);
 }
 
 }  // namespace
@@ -40,41 +50,33 @@ ProjectSource TMainManager::projectSource(const ProjectSettings& settings,
     return source;
 }
 
-bool TMainManager::saveProject(const std::string& fileName, const ProjectSettings& settings,
-                               const RecognitionTable* recognition) {
-    projectError_.clear();
+Status TMainManager::saveProject(const std::string& fileName, const ProjectSettings& settings,
+                                 const RecognitionTable* recognition) {
     // The worker writes into the objects, rules and classes while it runs (or holds them half
     // done while paused): a copy taken then would not be the work of any moment.
     if (workerThread_.joinable() && workerLive()) {
-        projectError_ = "\"" + fileName +
-                        "\": a process is running; stop it (or let it end) before saving the "
-                        "project";
-        return false;
+        return Status::failure("\"" + fileName +
+                                   "\": a process is running; stop it (or let it end) before "
+                                   "saving the project",
+                               fileName);
     }
     // A stopped worker may still be finishing its last item with the data about to be written.
     settleWorker();
-    const Status status = WriteProject(fileName, projectSource(settings, recognition));
-    if (!status) {
-        projectError_ = status.message;
-        return false;
-    }
+    Status status = WriteProject(fileName, projectSource(settings, recognition));
+    if (!status) return status;
     saved.store(true);
     modified.store(false);
-    return true;
+    return status;
 }
 
-bool TMainManager::openProject(const std::string& fileName, OpenedProject& opened) {
-    projectError_.clear();
+Status TMainManager::openProject(const std::string& fileName, OpenedProject& opened) {
     contrastFileMessage_.clear();
     ProjectData data;
-    const Status status = ReadProject(fileName, data);
-    if (!status) {
-        projectError_ = status.message;
-        return false;
-    }
+    Status status = ReadProject(fileName, data);
+    if (!status) return status;
     takeOverProject(std::move(data), opened);
-    contrastFileMessage_ = readContrastSideFile(fileName);
-    return true;
+    contrastFileMessage_ = readContrastSideFile(fileName).message;
+    return status;
 }
 
 void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
@@ -96,18 +98,14 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     retiredStorages_.clear();
     setContrastRules(nullptr);  // the side file, when there is one, is read after
 
-    learnPositive = std::move(data.learnPositive);
-    learnPositiveCount = static_cast<int32_t>(learnPositive.size());
-    learnPositiveLoaded.store(learnPositiveCount > 0);
-    learnNegative = std::move(data.learnNegative);
-    learnNegativeCount = static_cast<int32_t>(learnNegative.size());
-    learnNegativeLoaded.store(learnNegativeCount > 0);
-    controlNegative = std::move(data.controlNegative);
-    controlNegativeCount = static_cast<int32_t>(controlNegative.size());
-    controlNegativeLoaded.store(controlNegativeCount > 0);
-    controlPositive = std::move(data.controlPositive);
-    controlPositiveCount = static_cast<int32_t>(controlPositive.size());
-    controlPositiveLoaded.store(controlPositiveCount > 0);
+    takeSample(learnPositive, learnPositiveCount, learnPositiveLoaded,
+               std::move(data.learnPositive));
+    takeSample(learnNegative, learnNegativeCount, learnNegativeLoaded,
+               std::move(data.learnNegative));
+    takeSample(controlNegative, controlNegativeCount, controlNegativeLoaded,
+               std::move(data.controlNegative));
+    takeSample(controlPositive, controlPositiveCount, controlPositiveLoaded,
+               std::move(data.controlPositive));
 
     // Storage and rules move together: every read rule points at this storage.
     storage = std::move(data.storage);

@@ -4,6 +4,7 @@
 #include <htslib/bgzf.h>
 
 #include "../workspace/WorkspaceTestSupport.h"
+#include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -14,8 +15,8 @@ using test::TempDir;
 TEST(FastaSamples, LoadLikeSeqSamplesWithTheirChecks) {
     TempDir dir;
     TMainManager m;
-    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.fa", ">p1 first\nac\ngt\n>p2\nACGG\n")))
-        << m.lastLoadError();
+    ASSERT_TRUE(
+        test::succeeded(m.loadLearnPositive(dir.write("p.fa", ">p1 first\nac\ngt\n>p2\nACGG\n"))));
     EXPECT_EQ(m.learnPositiveCount, 2);
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 0), "ACGT");
     EXPECT_TRUE(m.learnPositiveLoaded);
@@ -26,23 +27,32 @@ TEST(FastaSamples, LoadLikeSeqSamplesWithTheirChecks) {
     const std::string text = ">n1\nACGA\n";
     ASSERT_EQ(bgzf_write(file, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     bgzf_close(file);
-    ASSERT_TRUE(m.loadLearnNegative(negatives)) << m.lastLoadError();
+    ASSERT_TRUE(test::succeeded(m.loadLearnNegative(negatives)));
     EXPECT_EQ(m.learnNegativeCount, 1);
 
     m.storage = std::make_unique<SEQStorage>();
     m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
-    EXPECT_TRUE(m.loadControlNegative(dir.write("c.fna", ">c1\nTTTT\n"))) << m.lastLoadError();
+    EXPECT_TRUE(test::succeeded(m.loadControlNegative(dir.write("c.fna", ">c1\nTTTT\n"))));
     // An N is a letter outside the alphabet: refused, naming the file.
-    EXPECT_FALSE(m.loadControlNegative(dir.write("bad.fa", ">c1\nACGN\n")));
-    EXPECT_NE(m.lastLoadError().find("bad.fa"), std::string::npos) << m.lastLoadError();
+    const std::string bad = dir.write("bad.fa", ">c1\nACGN\n");
+    Status status = m.loadControlNegative(bad);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("bad.fa"), std::string::npos) << status.message;
+    EXPECT_EQ(status.file, bad);
+    EXPECT_EQ(status.record, 1);
     // A reader failure names the file and the line.
-    EXPECT_FALSE(m.loadControlNegative(dir.write("broken.fa", "ACGT\n>c1\nACGT\n")));
-    EXPECT_NE(m.lastLoadError().find("broken.fa: line 1: letters before the first record"),
+    const std::string broken = dir.write("broken.fa", "ACGT\n>c1\nACGT\n");
+    status = m.loadControlNegative(broken);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("broken.fa: line 1: letters before the first record"),
               std::string::npos)
-        << m.lastLoadError();
-    EXPECT_FALSE(m.loadControlNegative(dir.write("empty.fa", ">c1\n>c2\nACGT\n")));
-    EXPECT_NE(m.lastLoadError().find("record 1 (c1) has no letters"), std::string::npos)
-        << m.lastLoadError();
+        << status.message;
+    EXPECT_EQ(status.file, broken);
+    EXPECT_EQ(status.line, 1);
+    status = m.loadControlNegative(dir.write("empty.fa", ">c1\n>c2\nACGT\n"));
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("record 1 (c1) has no letters"), std::string::npos)
+        << status.message;
 }
 
 }  // namespace

@@ -16,6 +16,7 @@
 #include "classify/Classificator.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
+#include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora::test {
@@ -117,11 +118,11 @@ class EvaluationFixture : public ::testing::Test {
     }
     void loadControls(const std::vector<std::string>& controlNegative,
                       const std::vector<std::string>& controlPositive) {
-        ASSERT_TRUE(m.loadControlNegative(dir.write("cneg.seq", seqText(controlNegative))))
-            << m.lastLoadError();
+        ASSERT_TRUE(test::succeeded(
+            m.loadControlNegative(dir.write("cneg.seq", seqText(controlNegative)))));
         if (!controlPositive.empty()) {
-            ASSERT_TRUE(m.loadControlPositive(dir.write("cpos.seq", seqText(controlPositive))))
-                << m.lastLoadError();
+            ASSERT_TRUE(test::succeeded(
+                m.loadControlPositive(dir.write("cpos.seq", seqText(controlPositive)))));
         }
     }
     // Classes on objects 6 wide and three long control sequences: lengths 12 and 15 give 7 + 10

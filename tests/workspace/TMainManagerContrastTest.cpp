@@ -10,6 +10,7 @@
 #include "io/ContrastFile.h"
 #include "support/ContrastSamples.h"
 #include "support/Seed.h"
+#include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -45,8 +46,8 @@ class ContrastWorkspaceTest : public ::testing::Test {
         negativeFile = folder.write("neg.seq", test::contrastSeqText(negatives, 'n'));
     }
     void loadBoth() {
-        ASSERT_TRUE(m.loadLearnPositive(positiveFile)) << m.lastLoadError();
-        ASSERT_TRUE(m.loadLearnNegative(negativeFile)) << m.lastLoadError();
+        ASSERT_TRUE(test::succeeded(m.loadLearnPositive(positiveFile)));
+        ASSERT_TRUE(test::succeeded(m.loadLearnNegative(negativeFile)));
     }
     // What the engine finds on the workspace's samples, run straight.
     ContrastRules direct(const ContrastSettings& settings) const {
@@ -147,21 +148,20 @@ TEST_F(ContrastWorkspaceTest, TheSideFileIsWrittenReadBackAndRemovedWithTheRules
     searchToTheEnd(smallSettings());
     const std::string project = folder / "work.dnp";
     const std::string side = ContrastSideFileName(project);
-    std::string error;
-    ASSERT_TRUE(m.writeContrastSideFile(project, error)) << error;
+    ASSERT_TRUE(test::succeeded(m.writeContrastSideFile(project)));
     EXPECT_EQ(test::readBytes(side), ContrastRulesText(*m.contrastRules()));
 
     const std::vector<std::string> before = ruleLines(*m.contrastRules());
     m.setContrastRules(nullptr);
-    EXPECT_EQ(m.readContrastSideFile(project), "");
+    EXPECT_TRUE(test::succeeded(m.readContrastSideFile(project)));
     ASSERT_NE(m.contrastRules(), nullptr);
     EXPECT_EQ(ruleLines(*m.contrastRules()), before);
 
     // Without rules a save leaves no side file behind to be read with the project later.
     m.setContrastRules(nullptr);
-    ASSERT_TRUE(m.writeContrastSideFile(project, error)) << error;
+    ASSERT_TRUE(test::succeeded(m.writeContrastSideFile(project)));
     EXPECT_FALSE(std::filesystem::exists(side));
-    EXPECT_EQ(m.readContrastSideFile(project), "");  // none: nothing to say
+    EXPECT_TRUE(test::succeeded(m.readContrastSideFile(project)));  // none: nothing to say
     EXPECT_EQ(m.contrastRules(), nullptr);
 }
 
@@ -175,7 +175,10 @@ TEST_F(ContrastWorkspaceTest, ASideFileOfOtherSamplesOrBrokenIsRefusedWithItsRea
     ContrastRules other = *m.contrastRules();
     other.negatives -= 1;
     folder.write("work.dnp.contrast", ContrastRulesText(other));
-    std::string said = m.readContrastSideFile(project);
+    Status status = m.readContrastSideFile(project);
+    std::string said = status.message;
+    EXPECT_FALSE(status);
+    EXPECT_EQ(status.file, side);
     EXPECT_NE(said.find(side), std::string::npos) << said;
     EXPECT_NE(said.find("23 negatives"), std::string::npos) << said;
     EXPECT_NE(said.find("24 negatives"), std::string::npos) << said;
@@ -190,7 +193,7 @@ TEST_F(ContrastWorkspaceTest, ASideFileOfOtherSamplesOrBrokenIsRefusedWithItsRea
     letters.letters = CCodeTable();
     for (char c : reversed) letters.letters.addLetter(static_cast<unsigned char>(c));
     folder.write("work.dnp.contrast", ContrastRulesText(letters));
-    said = m.readContrastSideFile(project);
+    said = m.readContrastSideFile(project).message;
     EXPECT_NE(said.find("over " + reversed + ", but"), std::string::npos) << said;
     EXPECT_EQ(m.contrastRules(), nullptr);
 
@@ -198,8 +201,11 @@ TEST_F(ContrastWorkspaceTest, ASideFileOfOtherSamplesOrBrokenIsRefusedWithItsRea
     std::string text = ContrastRulesText(direct(smallSettings()));
     text.insert(text.find("\nrule ") + 1, "rule x\n");
     folder.write("work.dnp.contrast", text);
-    said = m.readContrastSideFile(project);
+    status = m.readContrastSideFile(project);
+    said = status.message;
     EXPECT_NE(said.find(side + ", line 3"), std::string::npos) << said;
+    EXPECT_EQ(status.file, side);
+    EXPECT_EQ(status.line, 3);
     EXPECT_EQ(m.contrastRules(), nullptr);
 }
 

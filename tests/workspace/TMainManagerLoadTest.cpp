@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "WorkspaceTestSupport.h"
+#include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -42,8 +43,7 @@ class LoadTest : public ::testing::Test {
   protected:
     // Loads positives and builds whole-sequence objects from them, as a rule search start does.
     void loadPositivesAndBuild(const std::vector<std::string>& letters) {
-        ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(letters))))
-            << m.lastLoadError();
+        ASSERT_TRUE(test::succeeded(m.loadLearnPositive(dir.write("pos.seq", seqText(letters)))));
         m.storage = std::make_unique<SEQStorage>();
         m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
     }
@@ -62,7 +62,7 @@ class LoadTest : public ::testing::Test {
 TEST_F(LoadTest, LearnPositiveFillsSampleAndFlags) {
     m.running = true;
     const std::string path = dir.write("a.seq", ">one;ACGT\n>two;\nAC GT\r\nTT\n");
-    ASSERT_TRUE(m.loadLearnPositive(path)) << m.lastLoadError();
+    ASSERT_TRUE(test::succeeded(m.loadLearnPositive(path)));
     EXPECT_EQ(m.learnPositiveCount, 2);
     EXPECT_TRUE(m.learnPositiveLoaded);
     EXPECT_FALSE(m.running);
@@ -71,7 +71,6 @@ TEST_F(LoadTest, LearnPositiveFillsSampleAndFlags) {
     EXPECT_STREQ(m.sequenceName(SampleKind::LearnPositive, 1), "two");
     EXPECT_EQ(m.learnPositive[1].startPosition, 1);
     EXPECT_EQ(m.learnPositive[1].length, 6);
-    EXPECT_TRUE(m.lastLoadError().empty());
 }
 
 TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
@@ -93,23 +92,24 @@ TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
 
 TEST_F(LoadTest, FileWithoutRecordsIsRefusedForEverySample) {
     const std::string empty = dir.write("empty.seq", std::string(16, '\0'));
-    EXPECT_FALSE(m.loadLearnPositive(empty));
-    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos) << m.lastLoadError();
+    const auto expectRefused = [&](const Status& status) {
+        EXPECT_FALSE(status);
+        EXPECT_NE(status.message.find("holds no records"), std::string::npos) << status.message;
+        EXPECT_EQ(status.file, empty);
+    };
+    expectRefused(m.loadLearnPositive(empty));
     EXPECT_FALSE(m.learnPositiveLoaded);
     ASSERT_TRUE(m.loadLearnPositive(dir.write("good.seq", seqText({"ACGT", "ACGA"}))));
-    EXPECT_FALSE(m.loadLearnNegative(empty));
-    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos);
-    EXPECT_FALSE(m.loadControlNegative(empty));
-    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos);
-    EXPECT_FALSE(m.loadControlPositive(empty));
-    EXPECT_NE(m.lastLoadError().find("holds no records"), std::string::npos);
+    expectRefused(m.loadLearnNegative(empty));
+    expectRefused(m.loadControlNegative(empty));
+    expectRefused(m.loadControlPositive(empty));
 }
 
 TEST_F(LoadTest, ReaderWarningsReachTheCaller) {
     const std::string longName(1500, 'n');
     const std::string path =
         dir.write("long.seq", "header line\n>" + longName + ";ACGT\n>b;" + std::string(2000, 'A'));
-    ASSERT_TRUE(m.loadLearnPositive(path)) << m.lastLoadError();
+    ASSERT_TRUE(test::succeeded(m.loadLearnPositive(path)));
     const std::vector<std::string>& warnings = m.lastLoadWarnings();
     ASSERT_EQ(warnings.size(), 3u);
     for (const std::string& w : warnings) EXPECT_EQ(w.rfind("\"" + path + "\", ", 0), 0u) << w;
@@ -143,11 +143,13 @@ TEST_F(LoadTest, LearnPositiveFailuresKeepTheSampleAndSayWhy) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string path = c.content ? dir.write(c.file, c.content) : dir.path(c.file);
-        EXPECT_FALSE(m.loadLearnPositive(path));
+        const Status status = m.loadLearnPositive(path);
+        EXPECT_FALSE(status);
         // Read into a new array and refused: the loaded sample is still there.
         EXPECT_EQ(m.learnPositiveCount, 2);
         EXPECT_EQ(m.learnPositive.size(), 2u);
-        EXPECT_NE(m.lastLoadError().find(c.file), std::string::npos) << m.lastLoadError();
+        EXPECT_NE(status.message.find(c.file), std::string::npos) << status.message;
+        EXPECT_EQ(status.file, path);
         EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 1), "ACGA");
     }
     EXPECT_TRUE(m.learnPositiveLoaded);
@@ -161,8 +163,8 @@ TEST_F(LoadTest, FailedFirstLoadLeavesFlagClear) {
 TEST_F(LoadTest, LearnNegativeAcceptsFittingRecords) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTAC", "ACGT"}))));
     // Shorter records and letters in the other case fit the positives' objects.
-    ASSERT_TRUE(m.loadLearnNegative(dir.write("n.seq", seqText({"acg", "TTTTTT"}))))
-        << m.lastLoadError();
+    ASSERT_TRUE(
+        test::succeeded(m.loadLearnNegative(dir.write("n.seq", seqText({"acg", "TTTTTT"})))));
     EXPECT_EQ(m.learnNegativeCount, 2);
     EXPECT_TRUE(m.learnNegativeLoaded);
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "acg");
@@ -175,28 +177,37 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
         const char* file;
         std::vector<std::string> records;
         const char* reason;  // part of the message
+        int64_t record;      // the record the status names (0: none)
     };
     const Case cases[] = {
-        {"long.seq", {"ACGA", "ACGAA"}, "record 2 (s2) is 5 letters long"},
-        {"letter.seq", {"ACGA", "ACTA"}, "letter 'T' at letter 3"},
-        {"format.seq", {}, "format.seq"},
+        {"long.seq", {"ACGA", "ACGAA"}, "record 2 (s2) is 5 letters long", 2},
+        {"letter.seq", {"ACGA", "ACTA"}, "letter 'T' at letter 3", 2},
+        {"format.seq", {}, "format.seq", 0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.file);
         const std::string content = c.records.empty() ? ">a;\n" : seqText(c.records);
-        EXPECT_FALSE(m.loadLearnNegative(dir.write(c.file, content)));
+        const std::string path = dir.write(c.file, content);
+        const Status status = m.loadLearnNegative(path);
+        EXPECT_FALSE(status);
         EXPECT_EQ(m.learnNegativeCount, 1);  // the negatives loaded before stay
         EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "AAAA");
-        EXPECT_NE(m.lastLoadError().find(c.reason), std::string::npos) << m.lastLoadError();
+        EXPECT_NE(status.message.find(c.reason), std::string::npos) << status.message;
+        EXPECT_EQ(status.file, path);
+        if (c.record > 0) EXPECT_EQ(status.record, c.record);
     }
     EXPECT_TRUE(m.learnNegativeLoaded);
 }
 
 TEST_F(LoadTest, ControlLoadNeedsObjects) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGT"}))));
-    EXPECT_FALSE(m.loadControlNegative(dir.write("c.seq", seqText({"ACGT"}))));
+    const std::string path = dir.write("c.seq", seqText({"ACGT"}));
+    const Status status = m.loadControlNegative(path);
+    EXPECT_FALSE(status);
     EXPECT_FALSE(m.controlNegativeLoaded);
-    EXPECT_FALSE(m.lastLoadError().empty());
+    EXPECT_EQ(status.message,
+              path + ": there are no learning objects yet; run the rule search first");
+    EXPECT_EQ(status.file, path);
 }
 
 TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
@@ -225,8 +236,8 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
         m.storage->addSetObjects(m.learnPositive.data(), 1,
                                  ObjectSetKind::ControlNegative);  // objects of the earlier sample
         ASSERT_EQ(m.storage->controlNegativeObjectCount, 1);
-        const bool ok = m.loadControlNegative(dir.write("cn.seq", seqText(c.records)));
-        EXPECT_EQ(ok, c.ok) << m.lastLoadError();
+        const Status status = m.loadControlNegative(dir.write("cn.seq", seqText(c.records)));
+        EXPECT_EQ(status.ok, c.ok) << status.message;
         EXPECT_EQ(m.longControl, c.ok && c.longControl);
         // A load empties the objects of the sample it replaces; a refused one keeps them.
         EXPECT_EQ(m.storage->controlNegativeObjectCount, c.ok ? 0 : 1);
@@ -242,7 +253,8 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
             EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 0), loaded[0].c_str());
             EXPECT_FALSE(m.recognitionStale);
             EXPECT_TRUE(m.controlNegativeClassified);
-            EXPECT_NE(m.lastLoadError().find("cn.seq"), std::string::npos);
+            EXPECT_NE(status.message.find("cn.seq"), std::string::npos);
+            EXPECT_EQ(status.file, dir.path("cn.seq"));
         }
     }
     // Loaded by the first case; later failures keep the flag.
@@ -252,11 +264,13 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
 TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
     ASSERT_NO_FATAL_FAILURE(loadPositiveInShiftMode());
     m.longControl = true;
-    EXPECT_TRUE(m.loadControlNegative(dir.write("ok.seq", seqText({"ACG", "ACGTACGTAC"}))))
-        << m.lastLoadError();
+    EXPECT_TRUE(test::succeeded(
+        m.loadControlNegative(dir.write("ok.seq", seqText({"ACG", "ACGTACGTAC"})))));
     EXPECT_TRUE(m.longControl);  // untouched in this mode
-    EXPECT_FALSE(m.loadControlNegative(dir.write("short.seq", seqText({"ACGT", "AC"}))));
-    EXPECT_NE(m.lastLoadError().find("record 2"), std::string::npos) << m.lastLoadError();
+    const Status status = m.loadControlNegative(dir.write("short.seq", seqText({"ACGT", "AC"})));
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find("record 2"), std::string::npos) << status.message;
+    EXPECT_EQ(status.record, 2);
     EXPECT_EQ(m.controlNegativeCount, 2);
     EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 1), "ACGTACGTAC");
 }
@@ -277,8 +291,8 @@ TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
         SCOPED_TRACE(c.records.back());
         m.controlPositiveClassified = true;
         m.storage->addSetObjects(m.learnPositive.data(), 1, ObjectSetKind::ControlPositive);
-        EXPECT_EQ(m.loadControlPositive(dir.write("cp.seq", seqText(c.records))), c.ok)
-            << m.lastLoadError();
+        const Status status = m.loadControlPositive(dir.write("cp.seq", seqText(c.records)));
+        EXPECT_EQ(status.ok, c.ok) << status.message;
         EXPECT_EQ(m.storage->controlPositiveObjectCount, c.ok ? 0 : 1);
         EXPECT_EQ(m.controlPositiveCount, 2);  // the first case's sample stays after refusals
         EXPECT_STREQ(m.sequenceText(SampleKind::ControlPositive, 1), "tttt");

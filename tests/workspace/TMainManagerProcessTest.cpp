@@ -13,6 +13,7 @@
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
+#include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -75,12 +76,10 @@ class ProcessTest : public ::testing::Test {
         m.setThreadCount(1);
     }
     void loadPositives() {
-        ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", seqText(positives))))
-            << m.lastLoadError();
+        ASSERT_TRUE(test::succeeded(m.loadLearnPositive(dir.write("pos.seq", seqText(positives)))));
     }
     void loadNegatives() {
-        ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))))
-            << m.lastLoadError();
+        ASSERT_TRUE(test::succeeded(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives)))));
     }
     // Runs a fixed-mode rule search with the default settings to its end.
     void search() { ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 500, 50, 0, 0})); }
@@ -281,8 +280,11 @@ TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
 TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
     loadPositives();
     ASSERT_NO_FATAL_FAILURE(startSearchPausedAtFirstEntry());
-    EXPECT_FALSE(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives))));
-    EXPECT_NE(m.lastLoadError().find("running"), std::string::npos) << m.lastLoadError();
+    const std::string path = dir.write("neg.seq", seqText(negatives));
+    const Status refused = m.loadLearnNegative(path);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message.find("running"), std::string::npos) << refused.message;
+    EXPECT_EQ(refused.file, path);
     EXPECT_FALSE(m.learnNegativeLoaded);
     EXPECT_TRUE(m.running);
     EXPECT_TRUE(m.paused);
@@ -477,8 +479,8 @@ class ClassificationTest : public ProcessTest {
         search();
         idealize(2, 0);
         const std::string control = dir.write("ctl.seq", seqText(positives));
-        ASSERT_TRUE(m.loadControlNegative(control)) << m.lastLoadError();
-        ASSERT_TRUE(m.loadControlPositive(control)) << m.lastLoadError();
+        ASSERT_TRUE(test::succeeded(m.loadControlNegative(control)));
+        ASSERT_TRUE(test::succeeded(m.loadControlPositive(control)));
     }
     // Starts the classification of the prepared workspace, which pauses itself at its `call`-th
     // control class, and waits until the worker waits at its gate.
@@ -580,8 +582,8 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     TMainManager m;
     m.setDisplay(&display);
     m.setThreadCount(1);
-    ASSERT_TRUE(m.loadLearnPositive(examples + "/promoters_pos.seq")) << m.lastLoadError();
-    ASSERT_TRUE(m.loadLearnNegative(examples + "/promoters_neg.seq")) << m.lastLoadError();
+    ASSERT_TRUE(test::succeeded(m.loadLearnPositive(examples + "/promoters_pos.seq")));
+    ASSERT_TRUE(test::succeeded(m.loadLearnNegative(examples + "/promoters_neg.seq")));
     EXPECT_EQ(m.learnPositiveCount, 53);
     EXPECT_EQ(m.learnNegativeCount, 53);
 
@@ -601,7 +603,7 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
         EXPECT_LT(m.storage->learnObjects[j].classNumber, m.classCount);
     }
 
-    ASSERT_TRUE(m.loadControlNegative(examples + "/promoters_neg.seq")) << m.lastLoadError();
+    ASSERT_TRUE(test::succeeded(m.loadControlNegative(examples + "/promoters_neg.seq")));
     EXPECT_FALSE(m.longControl);
     ASSERT_EQ(m.startClassification(), -1);
     ASSERT_TRUE(waitForEnd(m));

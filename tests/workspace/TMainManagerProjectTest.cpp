@@ -11,6 +11,7 @@
 #include "classify/Classificator.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
+#include "support/StatusAssert.h"
 
 namespace motifora {
 namespace {
@@ -36,9 +37,8 @@ std::string stageFile(const test::TempDir& dir, Stage stage, std::string* bytes 
 
 // What the workspace saves of itself with the header it was opened with.
 std::string saveAgain(TMainManager& m, const OpenedProject& opened, const std::string& path) {
-    EXPECT_TRUE(m.saveProject(path, opened.settings,
-                              opened.recognitionPresent ? &opened.recognition : nullptr))
-        << m.lastProjectError();
+    EXPECT_TRUE(test::succeeded(m.saveProject(
+        path, opened.settings, opened.recognitionPresent ? &opened.recognition : nullptr)));
     return readBytes(path);
 }
 
@@ -52,7 +52,7 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
 
     TMainManager m;
     OpenedProject opened;
-    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    ASSERT_TRUE(test::succeeded(m.openProject(file, opened)));
 
     ProjectData expected;
     ASSERT_TRUE(ReadProject(file, expected).ok);
@@ -128,7 +128,7 @@ TEST(TMainManagerProject, ClassesFoundAfterOpeningMatchTheClassesOfTheLearningOb
     const std::string file = dir.write("p.dnp", testing::encode(data));
     TMainManager m;
     OpenedProject opened;
-    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    ASSERT_TRUE(test::succeeded(m.openProject(file, opened)));
     for (int32_t i = 0; i < m.storage->learnObjectCount; ++i) {
         const SEQSElem& object = m.storage->learnObjects[i];
         EXPECT_EQ(m.classificator()->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative),
@@ -145,7 +145,7 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
     const std::string file = stageFile(dir, Stage::kWithLearnNegative, &good);
     TMainManager m;
     OpenedProject opened;
-    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    ASSERT_TRUE(test::succeeded(m.openProject(file, opened)));
     const std::string before = saveAgain(m, opened, dir.path("before.dnp"));
     const int32_t classes = m.classCount;
 
@@ -180,13 +180,17 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
         SCOPED_TRACE(d.what + std::string(" (") + std::to_string(d.bytes.size()) + " bytes)");
         const std::string bad = dir.write("bad.dnp", d.bytes);
         OpenedProject unused;
-        EXPECT_FALSE(m.openProject(bad, unused));
-        EXPECT_NE(m.lastProjectError().find(bad), std::string::npos) << m.lastProjectError();
+        const Status status = m.openProject(bad, unused);
+        EXPECT_FALSE(status);
+        EXPECT_NE(status.message.find(bad), std::string::npos) << status.message;
+        EXPECT_EQ(status.file, bad);
         EXPECT_EQ(m.classCount, classes);
         EXPECT_EQ(saveAgain(m, opened, dir.path("after.dnp")), before);
     }
     OpenedProject unused;
-    EXPECT_FALSE(m.openProject(dir.path("missing.dnp"), unused));
+    const Status missing = m.openProject(dir.path("missing.dnp"), unused);
+    EXPECT_FALSE(missing);
+    EXPECT_EQ(missing.file, dir.path("missing.dnp"));
     EXPECT_EQ(saveAgain(m, opened, dir.path("after.dnp")), before);
 }
 
@@ -195,7 +199,7 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
     const std::string file = stageFile(dir, Stage::kAfterIdealization);
     TMainManager m;
     OpenedProject opened;
-    ASSERT_TRUE(m.openProject(file, opened)) << m.lastProjectError();
+    ASSERT_TRUE(test::succeeded(m.openProject(file, opened)));
     const std::string target = dir.path("kept.dnp");
     const std::string earlier = saveAgain(m, opened, target);
 
@@ -203,8 +207,9 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
     m.modified = true;
     // Data that contradict themselves: more classes than ideal objects.
     m.classCount += 5;
-    EXPECT_FALSE(m.saveProject(target, opened.settings, nullptr));
-    EXPECT_NE(m.lastProjectError().find(target), std::string::npos) << m.lastProjectError();
+    Status status = m.saveProject(target, opened.settings, nullptr);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find(target), std::string::npos) << status.message;
     EXPECT_EQ(readBytes(target), earlier);
     EXPECT_FALSE(m.saved);
     EXPECT_TRUE(m.modified);
@@ -212,8 +217,10 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
 
     // A folder that does not exist.
     const std::string nowhere = dir.path("no-such-folder/p.dnp");
-    EXPECT_FALSE(m.saveProject(nowhere, opened.settings, nullptr));
-    EXPECT_NE(m.lastProjectError().find(nowhere), std::string::npos) << m.lastProjectError();
+    status = m.saveProject(nowhere, opened.settings, nullptr);
+    EXPECT_FALSE(status);
+    EXPECT_NE(status.message.find(nowhere), std::string::npos) << status.message;
+    EXPECT_EQ(status.file, nowhere);
     EXPECT_FALSE(m.saved);
 }
 
@@ -242,11 +249,11 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     const std::vector<int32_t> before = classifyAll(m);
     const ProjectSettings settings{0.05, 0.8, 80, 20, 0, 10, type, 0};
     const std::string file = dir.path("p.dnp");
-    ASSERT_TRUE(m.saveProject(file, settings, nullptr)) << m.lastProjectError();
+    ASSERT_TRUE(test::succeeded(m.saveProject(file, settings, nullptr)));
 
     TMainManager reopened;
     OpenedProject opened;
-    ASSERT_TRUE(reopened.openProject(file, opened)) << reopened.lastProjectError();
+    ASSERT_TRUE(test::succeeded(reopened.openProject(file, opened)));
     EXPECT_EQ(reopened.classificator()->idealizationType, type);
     EXPECT_EQ(classifyAll(reopened), before);
 }
@@ -258,20 +265,22 @@ TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     const std::string samples =
         dir.write("p.seq", test::seqText(test::patternedRecords(40, 12, 7)));
     TMainManager m;
-    ASSERT_TRUE(m.loadLearnPositive(samples)) << m.lastLoadError();
+    ASSERT_TRUE(test::succeeded(m.loadLearnPositive(samples)));
     // Held at its first gate, the search holds its half-built rule store.
     m.holdNextStart();
     ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 50, 10, 0, 0}), StartCode::kRuleSearchStarted);
     ASSERT_TRUE(m.running);
     const ProjectSettings settings{0.05, 0.8, 50, 10, 0, 12, 0, 0};
     const std::string target = dir.path("p.dnp");
-    EXPECT_FALSE(m.saveProject(target, settings, nullptr));
-    EXPECT_NE(m.lastProjectError().find("a process is running"), std::string::npos);
+    const Status refused = m.saveProject(target, settings, nullptr);
+    EXPECT_FALSE(refused);
+    EXPECT_NE(refused.message.find("a process is running"), std::string::npos);
+    EXPECT_EQ(refused.file, target);
     EXPECT_FALSE(std::filesystem::exists(target));
 
     m.stopRuleSearch();
     // Stopped, the worker may still be finishing: the save waits for it.
-    EXPECT_TRUE(m.saveProject(target, settings, nullptr)) << m.lastProjectError();
+    EXPECT_TRUE(test::succeeded(m.saveProject(target, settings, nullptr)));
     ProjectData read;
     ASSERT_TRUE(ReadProject(target, read).ok);
     ASSERT_NE(read.storage, nullptr);

@@ -20,8 +20,8 @@ FileRequest sequenceDialog(const char* name) {
 }
 
 // The text of a failed load: the command's own words, then why the file was refused.
-std::string withReason(const std::string& text, const std::string& reason) {
-    return reason.empty() ? text : text + "\n" + reason;
+std::string withReason(const std::string& text, const Status& refusal) {
+    return refusal.message.empty() ? text : text + "\n" + refusal.message;
 }
 
 // A success message with what the reader noticed below it (shown as the box's details).
@@ -29,6 +29,25 @@ std::string withWarnings(const std::string& text, const std::vector<std::string>
     std::string out = text;
     for (const std::string& warning : warnings) out += "\n" + warning;
     return out;
+}
+
+// The boxes that close a load of the workspace: its success (the reader's warnings below the
+// text) and its refusal (the reason below the text).
+struct LoadBoxes {
+    std::string doneText, doneCaption;
+    std::string refusedText, refusedCaption;
+};
+
+// Shows the box of the load's outcome `status`; returns whether the load succeeded.
+bool reportLoad(TMainForm& form, const Status& status, const LoadBoxes& boxes) {
+    if (status) {
+        form.message(withWarnings(boxes.doneText, form.mainManager->lastLoadWarnings()),
+                     boxes.doneCaption, MessageIcon::Information);
+    } else {
+        form.message(withReason(boxes.refusedText, status), boxes.refusedCaption,
+                     MessageIcon::Error);
+    }
+    return status.ok;
 }
 
 }  // namespace
@@ -50,10 +69,10 @@ void TMainForm::mmbtnAddSequenciesClick() {
     // The file is read and checked before the workspace is replaced: a refused file loses
     // nothing of the work on screen.
     std::vector<Sequence> records;
-    std::string error;
     std::vector<std::string> warnings;
-    if (!TMainManager::readLearnPositiveFile(*path, records, error, &warnings)) {
-        message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path, error),
+    const Status read = TMainManager::readLearnPositiveFile(*path, records, &warnings);
+    if (!read) {
+        message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path, read),
                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
@@ -95,27 +114,26 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
     }
     const auto path = dialogs_.openFile(sequenceDialog("AddNegSeqsDlg"));
     if (!path) return;
-    if (mainManager->loadLearnNegative(*path)) {
+    const Status status = mainManager->loadLearnNegative(*path);
+    if (status) {
         samplePaths.learnNegative = *path;
         refillLearnNegative();
         mainManager->discardRules();
         RulesList.clearDataRows();
         refillContrastRules();
         showNegativeList(true);
-        message(withWarnings("Loading of negative sampling is completed successfully.",
-                             mainManager->lastLoadWarnings()),
-                "Message", MessageIcon::Information);
-    } else {
-        message(withReason("Error reading from file: " + *path, mainManager->lastLoadError()),
-                "Error", MessageIcon::Error);
     }
+    reportLoad(*this, status,
+               {"Loading of negative sampling is completed successfully.", "Message",
+                "Error reading from file: " + *path, "Error"});
 }
 
 void TMainForm::mmbtnAddControlNegativeClick() {
     if (!mainManager) return;
     const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
     if (!path) return;
-    if (mainManager->loadControlNegative(*path)) {
+    const Status status = mainManager->loadControlNegative(*path);
+    if (status) {
         samplePaths.controlNegative = *path;
         NewSeqsList.clearDataRows();
         refillControlNegative();
@@ -123,15 +141,12 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         btnStartBootstrap.setEnabled(true);
         btnCountRecErrors.setEnabled(false);
         if (mainManager->longControl) btnStartSearchClass.setEnabled(false);
-        message(
-            withWarnings(MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
-                         mainManager->lastLoadWarnings()),
-            MOTIFORA_TR("Сообщение"), MessageIcon::Information);
-    } else {
-        message(withReason(MOTIFORA_TR("Не совпадает длина последовательностей или алфавит"),
-                           mainManager->lastLoadError()),
-                MOTIFORA_TR("Ошибка чтения из файла: ") + *path, MessageIcon::Error);
     }
+    reportLoad(*this, status,
+               {MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
+                MOTIFORA_TR("Сообщение"),
+                MOTIFORA_TR("Не совпадает длина последовательностей или алфавит"),
+                MOTIFORA_TR("Ошибка чтения из файла: ") + *path});
 }
 
 void TMainForm::mmbtnAddControlPositiveClick() {
@@ -146,19 +161,17 @@ void TMainForm::mmbtnAddControlPositiveClick() {
     }
     const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
     if (!path) return;
-    if (mainManager->loadControlPositive(*path)) {
+    const Status status = mainManager->loadControlPositive(*path);
+    if (status) {
         samplePaths.controlPositive = *path;
         PosCtrlSeqsList.clearDataRows();
         refillControlPositive();
         if (!mmbtnVisiblePositiveControl.checked()) showPositiveControlList(true);
-        message(withWarnings("Loading of control positive samplings is completed.",
-                             mainManager->lastLoadWarnings()),
-                MOTIFORA_TR("Сообщение"), MessageIcon::Information);
-    } else {
-        message(withReason("Not appropriate length or different alphabet",
-                           mainManager->lastLoadError()),
-                "Error reading from file: " + *path, MessageIcon::Error);
     }
+    reportLoad(
+        *this, status,
+        {"Loading of control positive samplings is completed.", MOTIFORA_TR("Сообщение"),
+         "Not appropriate length or different alphabet", "Error reading from file: " + *path});
 }
 
 }  // namespace motifora

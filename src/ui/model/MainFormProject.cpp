@@ -22,6 +22,29 @@ bool askToSave(TMainForm& form) {
     return true;
 }
 
+// The error box of a file command that could not read or write `path`: `words` (kReadFailure
+// or kWriteFailure), the file, and why below them.
+void reportFileFailure(TMainForm& form, const char* words, const std::string& path,
+                       const Status& status) {
+    form.message(words + path + (status.message.empty() ? "" : "\n" + status.message),
+                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+}
+
+const char* const kReadFailure = MOTIFORA_TR("Ошибка чтения из файла: ");
+const char* const kWriteFailure = MOTIFORA_TR("Ошибка записи в файл:");
+
+// The two "save results" commands: the chooser `request`, the chosen name given `extension`
+// when it has none, then `write` to it; a refused write shows why.
+void saveResultsAs(TMainForm& form, const FileRequest& request, const char* extension,
+                   Status (TMainForm::*write)(const std::string&)) {
+    if (!form.mainManager) return;
+    const auto chosen = form.dialogs().saveFile(request);
+    if (!chosen) return;
+    const std::string path = WithExtension(*chosen, extension);
+    const Status status = (form.*write)(path);
+    if (!status) reportFileFailure(form, kWriteFailure, path, status);
+}
+
 }  // namespace
 
 bool TMainForm::requestClose() {
@@ -67,11 +90,9 @@ void TMainForm::mmbtnOpenProjectClick() {
 }
 
 bool TMainForm::openProject(const std::string& path) {
-    std::string error;
-    if (!readProjectFile(path, error)) {
-        message(
-            MOTIFORA_TR("Ошибка чтения из файла: ") + path + (error.empty() ? "" : "\n" + error),
-            MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+    const Status status = readProjectFile(path);
+    if (!status) {
+        reportFileFailure(*this, kReadFailure, path, status);
         return false;
     }
     recentProjects.add(path);
@@ -92,11 +113,9 @@ void TMainForm::mmbtnSaveProjectClick() { saveProject(); }
 bool TMainForm::saveProject() {
     if (!mainManager) return false;
     if (mainManager->modified && !mainManager->openedFromProject) return saveProjectAs();
-    std::string error;
-    if (!writeProjectFile(projectName, error)) {
-        message(MOTIFORA_TR("Ошибка записи в файл:") + projectName +
-                    (error.empty() ? "" : "\n" + error),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+    const Status status = writeProjectFile(projectName);
+    if (!status) {
+        reportFileFailure(*this, kWriteFailure, projectName, status);
         return false;
     }
     recentProjects.add(projectName);
@@ -116,10 +135,9 @@ bool TMainForm::saveProjectAs() {
     const auto chosen = dialogs_.saveFile(request);
     if (!chosen) return false;
     const std::string path = WithExtension(*chosen, ".dnp");
-    std::string error;
-    if (!writeProjectFile(path, error)) {
-        message(MOTIFORA_TR("Ошибка записи в файл:") + path + (error.empty() ? "" : "\n" + error),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+    const Status status = writeProjectFile(path);
+    if (!status) {
+        reportFileFailure(*this, kWriteFailure, path, status);
         return false;
     }
     recentProjects.add(path);
@@ -130,37 +148,23 @@ bool TMainForm::saveProjectAs() {
 }
 
 void TMainForm::SaveAsText1Click() {
-    if (!mainManager) return;
     FileRequest request;
     request.dialog = "SaveAsTextDlg";
     request.filter = "DNA Project (*.txt)|*.txt";
     request.title = "Saving Relsults As Text";
     request.defaultName = "Project1.txt";
-    const auto chosen = dialogs_.saveFile(request);
-    if (!chosen) return;
-    const std::string path = WithExtension(*chosen, ".txt");
-    std::string error;
-    if (!writeTextExport(path, error))
-        message(MOTIFORA_TR("Ошибка записи в файл:") + path + (error.empty() ? "" : "\n" + error),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+    saveResultsAs(*this, request, ".txt", &TMainForm::writeTextExport);
 }
 
 void TMainForm::btnSaveProjectClick() { SaveRecErrBtnClick(); }
 
 void TMainForm::SaveRecErrBtnClick() {
-    if (!mainManager) return;
     FileRequest request;
     request.dialog = "SaveRecCount";
     request.filter = "DNA Project (*.html)|*.html";
     request.title = "Saving Relsults of Erro Count As HTML";
     request.defaultName = "Project1.html";
-    const auto chosen = dialogs_.saveFile(request);
-    if (!chosen) return;
-    const std::string path = WithExtension(*chosen, ".html");
-    std::string error;
-    if (!writeResultsReport(path, error))
-        message(MOTIFORA_TR("Ошибка записи в файл:") + path + (error.empty() ? "" : "\n" + error),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+    saveResultsAs(*this, request, ".html", &TMainForm::writeResultsReport);
 }
 
 }  // namespace motifora

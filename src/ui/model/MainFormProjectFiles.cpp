@@ -33,19 +33,15 @@ std::string notANumber(const char* edit, const std::string& text) {
 }
 
 // The header of a project as the settings controls hold it. A real number is read as typed
-// numbers are (the separator is switched when it does not convert); false with the reason when
-// an edit does not hold a number.
-bool settingsFromControls(TMainForm& form, ProjectSettings& s, std::string& error) {
+// numbers are (the separator is switched when it does not convert); a failure names the edit
+// that does not hold a number.
+Status settingsFromControls(TMainForm& form, ProjectSettings& s) {
     const std::string confidence = form.ConfIntEdit.text();
-    if (!form.numberFormat.readReal(confidence, s.confidence)) {
-        error = notANumber("Confidence interval", confidence);
-        return false;
-    }
+    if (!form.numberFormat.readReal(confidence, s.confidence))
+        return Status::failure(notANumber("Confidence interval", confidence));
     const std::string cp = form.CPEdit.text();
-    if (!form.numberFormat.readReal(cp, s.cpThreshold)) {
-        error = notANumber("Min. level of CP", cp);
-        return false;
-    }
+    if (!form.numberFormat.readReal(cp, s.cpThreshold))
+        return Status::failure(notANumber("Min. level of CP", cp));
     const struct {
         const Edit& edit;
         const char* caption;
@@ -57,10 +53,8 @@ bool settingsFromControls(TMainForm& form, ProjectSettings& s, std::string& erro
     };
     for (const auto& item : integers) {
         const std::string text = item.edit.text();
-        if (!NumberFormat::readInteger(text, item.value)) {
-            error = notANumber(item.caption, text);
-            return false;
-        }
+        if (!NumberFormat::readInteger(text, item.value))
+            return Status::failure(notANumber(item.caption, text));
     }
     s.workMode = form.btnFixedPositionsRadio.checked() ? 0 : 1;
     // With no idealization type checked the header says "Deleting begin", the default.
@@ -68,19 +62,16 @@ bool settingsFromControls(TMainForm& form, ProjectSettings& s, std::string& erro
                          : form.btnDeletingInsirtingRadio.checked() ? 2
                                                                     : 0;
     s.arranged = form.Rec_Arranged.checked() ? 1 : 0;
-    return true;
+    return Status::success();
 }
 
 }  // namespace
 
-bool TMainForm::readProjectFile(const std::string& path, std::string& error) {
+Status TMainForm::readProjectFile(const std::string& path) {
     // Read everything before anything is replaced: a refused file leaves the work on screen.
     ProjectData data;
-    const Status status = ReadProject(path, data);
-    if (!status) {
-        error = status.message;
-        return false;
-    }
+    Status status = ReadProject(path, data);
+    if (!status) return status;
     newWorkspace();
     OpenedProject opened;
     TMainManager& m = *mainManager;
@@ -151,18 +142,20 @@ bool TMainForm::readProjectFile(const std::string& path, std::string& error) {
         refillIdealObjects();
     }
     // The discriminative rules beside the project: one that cannot be used costs only them.
-    const std::string contrast = m.readContrastSideFile(path);
+    const Status contrast = m.readContrastSideFile(path);
     refillContrastRules();
-    if (!contrast.empty())
-        message("The discriminative rules saved beside the project cannot be used: " + contrast +
+    if (!contrast)
+        message("The discriminative rules saved beside the project cannot be used: " +
+                    contrast.message +
                     ".\nThe project itself has been opened; it has no discriminative rules now.",
                 "Message", MessageIcon::Warning);
-    return true;
+    return status;
 }
 
-bool TMainForm::writeProjectFile(const std::string& path, std::string& error) {
+Status TMainForm::writeProjectFile(const std::string& path) {
     ProjectSettings settings;
-    if (!settingsFromControls(*this, settings, error)) return false;
+    Status status = settingsFromControls(*this, settings);
+    if (!status) return status;
     TMainManager& m = *mainManager;
     RecognitionTable recognition;
     bool withRecognition = false;
@@ -175,26 +168,26 @@ bool TMainForm::writeProjectFile(const std::string& path, std::string& error) {
             withRecognition = true;
         }
     }
-    if (!m.saveProject(path, settings, withRecognition ? &recognition : nullptr)) {
-        error = m.lastProjectError();
-        return false;
-    }
+    status = m.saveProject(path, settings, withRecognition ? &recognition : nullptr);
+    if (!status) return status;
     // The project's own bytes are written; the discriminative rules go beside them.
-    if (!m.writeContrastSideFile(path, error)) {
-        error = "The project has been saved, but not its discriminative rules: " + error;
-        return false;
+    status = m.writeContrastSideFile(path);
+    if (!status) {
+        status.message =
+            "The project has been saved, but not its discriminative rules: " + status.message;
     }
-    return true;
+    return status;
 }
 
-bool TMainForm::writeTextExport(const std::string& path, std::string& error) {
+Status TMainForm::writeTextExport(const std::string& path) {
     TMainManager& m = *mainManager;
     // A running search replaces the object table and the rule store that the export reads.
     if (m.workerActive()) {
         if (m.workerLive()) {
-            error = "\"" + path +
-                    "\": a process is running; stop it (or let it end) before saving the results";
-            return false;
+            return Status::failure(
+                "\"" + path +
+                    "\": a process is running; stop it (or let it end) before saving the results",
+                path);
         }
         m.shutdownWorker();  // a stopped worker finishing its last item
     }
@@ -213,12 +206,10 @@ bool TMainForm::writeTextExport(const std::string& path, std::string& error) {
         source.rulesGrid = snapshot(RulesList, source.ruleCount + 1);
         source.idealGrid = snapshot(IdealizObjectsList, source.classCount + 1);
     }
-    const Status status = WriteTextExport(path, source);
-    if (!status) error = status.message;
-    return status.ok;
+    return WriteTextExport(path, source);
 }
 
-bool TMainForm::writeResultsReport(const std::string& path, std::string& error) {
+Status TMainForm::writeResultsReport(const std::string& path) {
     TMainManager& m = *mainManager;
     Status status;
     if (ChooseReport(m.searchSettings.workMode, m.longControl) == ReportKind::kLongSequence) {
@@ -246,8 +237,7 @@ bool TMainForm::writeResultsReport(const std::string& path, std::string& error) 
         }
         status = WriteErrorReport(path, source, numberFormat);
     }
-    if (!status) error = status.message;
-    return status.ok;
+    return status;
 }
 
 }  // namespace motifora

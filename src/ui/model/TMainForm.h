@@ -10,6 +10,7 @@
 
 #include "core/Display.h"
 #include "core/NumberFormat.h"
+#include "core/Status.h"
 #include "core/Translatable.h"
 #include "evaluation/ScanPlaces.h"
 #include "rules/SearchSettings.h"
@@ -304,17 +305,17 @@ class TMainForm : public Display {
     // outside it, or a worker runs. The scores are kept until the grid changes.
     std::string controlDecisionDetail(SampleKind kind, int32_t row);
     void SaveRecErrBtnClick();
-    // The file steps of these commands (MainFormProjectFiles.cpp). Each returns true on
-    // success, else false with `error` saying why; a failure leaves the file system and the
-    // workspace as they were. readProjectFile reads the whole file first and only then replaces
-    // the workspace by what it read, setting the settings controls and grids from it.
-    bool readProjectFile(const std::string& path, std::string& error);
+    // The file steps of these commands (MainFormProjectFiles.cpp). Each returns success, or a
+    // failure saying why; a failure leaves the file system and the workspace as they were.
+    // readProjectFile reads the whole file first and only then replaces the workspace by what
+    // it read, setting the settings controls and grids from it.
+    Status readProjectFile(const std::string& path);
     // Reads `path` as Open does after its chooser: on success the caption and the recent list
     // show it; on failure the error box says why. Returns whether the project was opened.
     bool openProject(const std::string& path);
-    bool writeProjectFile(const std::string& path, std::string& error);
-    bool writeTextExport(const std::string& path, std::string& error);
-    bool writeResultsReport(const std::string& path, std::string& error);
+    Status writeProjectFile(const std::string& path);
+    Status writeTextExport(const std::string& path);
+    Status writeResultsReport(const std::string& path);
 
     // ---- evaluation commands (completed with recognition, error counting and bootstrap) ----
     void btnStartRecognitionClick();
