@@ -267,6 +267,19 @@ std::string heatSvg(const ContrastReport& c) {
     return s.str();
 }
 
+// The table of `rules`: number, Fisher value, CP and the rule's text (set as code when
+// `asCode`).
+void ruleTable(std::ostringstream& s, const std::vector<ReportRule>& rules, bool asCode) {
+    s << "<table><tr><th>#</th><th>Fisher</th><th>CP</th><th>rule</th></tr>\n";
+    for (size_t i = 0; i < rules.size(); ++i) {
+        const ReportRule& r = rules[i];
+        s << "<tr><td class=\"n\">" << i + 1 << "</td><td class=\"n\">" << scientific(r.fisher)
+          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td>" << (asCode ? "<code>" : "")
+          << HtmlEscaped(r.text) << (asCode ? "</code>" : "") << "</td></tr>\n";
+    }
+    s << "</table>\n";
+}
+
 void contrastSection(std::ostringstream& s, const ContrastReport& c) {
     s << "<h2>Discriminative regularities</h2>\n";
     s << "<p>Rules whose conditions tell the learning positives from the learning negatives, "
@@ -311,14 +324,8 @@ void contrastSection(std::ostringstream& s, const ContrastReport& c) {
       << c.positiveRules << " predicting a positive)";
     if (static_cast<int32_t>(c.rules.size()) < c.ruleCount)
         s << "; the " << c.rules.size() << " most significant are listed";
-    s << ".</p>\n<table><tr><th>#</th><th>Fisher</th><th>CP</th><th>rule</th></tr>\n";
-    for (size_t i = 0; i < c.rules.size(); ++i) {
-        const ReportRule& r = c.rules[i];
-        s << "<tr><td class=\"n\">" << i + 1 << "</td><td class=\"n\">" << scientific(r.fisher)
-          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td>" << HtmlEscaped(r.text)
-          << "</td></tr>\n";
-    }
-    s << "</table>\n";
+    s << ".</p>\n";
+    ruleTable(s, c.rules, false);
 }
 
 const char* kStyle = R"(body{font-family:sans-serif;margin:24px;color:#222;max-width:1100px}
@@ -427,14 +434,9 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
     s << "<p>" << data.ruleCount << " rules";
     if (static_cast<int32_t>(data.rules.size()) < data.ruleCount)
         s << "; the first " << data.rules.size() << " in the store's order are listed";
-    s << ".</p>\n<table><tr><th>#</th><th>Fisher</th><th>CP</th><th>rule</th></tr>\n";
-    for (size_t i = 0; i < data.rules.size(); ++i) {
-        const ReportRule& r = data.rules[i];
-        s << "<tr><td class=\"n\">" << i + 1 << "</td><td class=\"n\">" << scientific(r.fisher)
-          << "</td><td class=\"n\">" << fixed(r.cp, 4) << "</td><td><code>" << HtmlEscaped(r.text)
-          << "</code></td></tr>\n";
-    }
-    s << "</table>\n</body>\n</html>\n";
+    s << ".</p>\n";
+    ruleTable(s, data.rules, true);
+    s << "</body>\n</html>\n";
     return s.str();
 }
 

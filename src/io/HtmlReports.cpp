@@ -227,20 +227,31 @@ Status LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& 
     return Status::success();
 }
 
+namespace {
+
+// Writes the page that `buildPage` (ErrorReportHtml or LongSeqReportHtml) makes of `source`
+// to `fileName`; a page that cannot be made is not written, and the failure names the file.
+template <class Source>
+Status writePage(const std::string& fileName, const Source& source, const NumberFormat& numbers,
+                 Status (*buildPage)(const Source&, const NumberFormat&, std::string&)) {
+    std::string html;
+    const Status built = buildPage(source, numbers, html);
+    if (!built) {
+        return Status::failure("\"" + fileName + "\" was not written: " + built.message, fileName);
+    }
+    return WriteFileAtomically(fileName, html);
+}
+
+}  // namespace
+
 Status WriteErrorReport(const std::string& fileName, const ErrorReportSource& source,
                         const NumberFormat& numbers) {
-    std::string html;
-    Status status = ErrorReportHtml(source, numbers, html);
-    if (!status) return Status::failure("\"" + fileName + "\" was not written: " + status.message);
-    return WriteFileAtomically(fileName, html);
+    return writePage(fileName, source, numbers, &ErrorReportHtml);
 }
 
 Status WriteLongSeqReport(const std::string& fileName, const LongSeqReportSource& source,
                           const NumberFormat& numbers) {
-    std::string html;
-    Status status = LongSeqReportHtml(source, numbers, html);
-    if (!status) return Status::failure("\"" + fileName + "\" was not written: " + status.message);
-    return WriteFileAtomically(fileName, html);
+    return writePage(fileName, source, numbers, &LongSeqReportHtml);
 }
 
 }  // namespace motifora

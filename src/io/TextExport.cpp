@@ -6,6 +6,23 @@
 
 namespace motifora {
 
+namespace {
+
+// A grid section of the export: the absence marker when the section is not `present`,
+// otherwise a blank line, then rows 0 to `lastRow` of `grid` as `row` sets each down.
+template <class RowText>
+void appendGridSection(std::string& out, bool present, const GridText& grid, int32_t lastRow,
+                       RowText row) {
+    if (!present) {
+        out += io_detail::kAbsenceMarker;
+        return;
+    }
+    out += "\n\n";
+    for (int32_t r = 0; r <= lastRow; ++r) out += row(grid, r);
+}
+
+}  // namespace
+
 std::string TextExportBytes(const TextExportSource& source) {
     std::string out;
     if (source.learnPositiveLoaded) {
@@ -25,28 +42,15 @@ std::string TextExportBytes(const TextExportSource& source) {
         out += io_detail::kAbsenceMarker;
     }
 
-    if (source.rulesPresent) {
-        out += "\n\n";
-        const GridText& grid = source.rulesGrid;
-        for (int32_t r = 0; r <= source.ruleCount; ++r) {
-            out += grid.cell(0, r) + " || " + grid.cell(1, r) + " || ";
-            out += grid.cell(2, r) + " || " + grid.cell(3, r);
-            out += "\n";
-        }
-    } else {
-        out += io_detail::kAbsenceMarker;
-    }
-
-    if (source.idealObjectsPresent) {
-        out += "\n\n";
-        const GridText& grid = source.idealGrid;
-        for (int32_t r = 0; r <= source.classCount; ++r) {
-            out += grid.cell(0, r) + " || " + grid.cell(2, r) + " ";
-            out += "\n\n";
-        }
-    } else {
-        out += io_detail::kAbsenceMarker;
-    }
+    appendGridSection(out, source.rulesPresent, source.rulesGrid, source.ruleCount,
+                      [](const GridText& grid, int32_t r) {
+                          return grid.cell(0, r) + " || " + grid.cell(1, r) + " || " +
+                                 grid.cell(2, r) + " || " + grid.cell(3, r) + "\n";
+                      });
+    appendGridSection(out, source.idealObjectsPresent, source.idealGrid, source.classCount,
+                      [](const GridText& grid, int32_t r) {
+                          return grid.cell(0, r) + " || " + grid.cell(2, r) + " \n\n";
+                      });
     return out;
 }
 
