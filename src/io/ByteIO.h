@@ -43,7 +43,11 @@ class ByteWriter {
     std::string bytes_;
 };
 
-// Thrown inside the project reader only; the reader's public functions turn it into a status.
+// Thrown inside the project reader only; the reader's public functions (DecodeProject,
+// ReadProject) turn it into a Status. It is the reader's one internal way out: every i32(),
+// f64() and text() of ByteReader may find the file ending, and a status checked after each of
+// the reader's several hundred reads would bury the layout the reader spells out. Nothing
+// outside src/io sees it; the writer returns Status from each step instead.
 class FormatError : public std::runtime_error {
   public:
     using std::runtime_error::runtime_error;

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <new>
+#include <tuple>
+#include <utility>
 
 #include "io/ByteIO.h"
 #include "io/SafeFile.h"
@@ -44,11 +46,10 @@ ProjectSource viewOf(const ProjectData& data) {
 
 namespace {
 
-// The writer's own refusal: the workspace handed over data that contradict themselves.
-class InconsistentData : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
+// The writer's own refusal: the workspace handed over data that contradict themselves. Each
+// write step checks what it writes and returns the contradiction it found; the first one ends
+// the encoding.
+Status inconsistent(std::string what) { return Status::failure(std::move(what)); }
 
 void writeRecords(ByteWriter& out, std::span<const Sequence> records) {
     out.i32(static_cast<int32_t>(records.size()));
@@ -61,20 +62,21 @@ void writeRecords(ByteWriter& out, std::span<const Sequence> records) {
 }
 
 // `width` codes of an object; the object must have that many.
-void writeCodes(ByteWriter& out, const SEQSElem& object, int32_t width, const char* what) {
+Status writeCodes(ByteWriter& out, const SEQSElem& object, int32_t width, const char* what) {
     if (width > 0 && (object.codes == nullptr || object.positionCount() < width)) {
-        throw InconsistentData(std::string(what) + " has fewer codes than its width " +
-                               std::to_string(width));
+        return inconsistent(std::string(what) + " has fewer codes than its width " +
+                            std::to_string(width));
     }
     for (int32_t p = 0; p < width; ++p) out.i32(object.codes[p]);
+    return Status::success();
 }
 
-void writeObjectTable(ByteWriter& out, const SEQStorage& storage) {
+Status writeObjectTable(ByteWriter& out, const SEQStorage& storage) {
     const int32_t count = storage.learnObjectCount;
     if (count < 0 || count > storage.learnObjects.size()) {
-        throw InconsistentData("the object table counts " + std::to_string(count) +
-                               " learning objects but holds " +
-                               std::to_string(storage.learnObjects.size()));
+        return inconsistent("the object table counts " + std::to_string(count) +
+                            " learning objects but holds " +
+                            std::to_string(storage.learnObjects.size()));
     }
     out.i32(count);
     out.i32(storage.width);
@@ -87,18 +89,20 @@ void writeObjectTable(ByteWriter& out, const SEQStorage& storage) {
         out.i32(object.reserved1);
         out.i32(object.reserved2);
         out.i32(object.classNumber);
-        writeCodes(out, object, storage.width, "a learning object");
+        Status written = writeCodes(out, object, storage.width, "a learning object");
+        if (!written) return written;
     }
     const CCodeTable& table = storage.codeTable;
     out.i32(table.letterCount);
     for (int32_t i = 0; i < table.letterCount; ++i) out.u8(table.letters[static_cast<size_t>(i)]);
+    return Status::success();
 }
 
-void writeConditions(ByteWriter& out, const std::vector<RuleCondition>& conditions, int32_t count,
-                     const char* what) {
+Status writeConditions(ByteWriter& out, const std::vector<RuleCondition>& conditions, int32_t count,
+                       const char* what) {
     if (count < 0 || static_cast<size_t>(count) > conditions.size()) {
-        throw InconsistentData(std::string("a rule counts ") + std::to_string(count) + " " + what +
-                               " but holds " + std::to_string(conditions.size()));
+        return inconsistent(std::string("a rule counts ") + std::to_string(count) + " " + what +
+                            " but holds " + std::to_string(conditions.size()));
     }
     for (int32_t i = 0; i < count; ++i) {
         const RuleCondition& c = conditions[static_cast<size_t>(i)];
@@ -106,9 +110,10 @@ void writeConditions(ByteWriter& out, const std::vector<RuleCondition>& conditio
         out.i16(c.sign);
         out.i32(c.letter);
     }
+    return Status::success();
 }
 
-void writeRule(ByteWriter& out, const Rule& rule) {
+Status writeRule(ByteWriter& out, const Rule& rule) {
     out.i32(rule.lowestPosition);
     out.i32(rule.highestPosition);
     out.i32(rule.reservedValue);
@@ -119,8 +124,8 @@ void writeRule(ByteWriter& out, const Rule& rule) {
     out.f64(rule.fisherThreshold);
     if (rule.alphabetSize < 0 ||
         static_cast<size_t>(rule.alphabetSize) > rule.letterProbability.size()) {
-        throw InconsistentData("a rule has fewer letter probabilities than its alphabet size " +
-                               std::to_string(rule.alphabetSize));
+        return inconsistent("a rule has fewer letter probabilities than its alphabet size " +
+                            std::to_string(rule.alphabetSize));
     }
     for (int32_t j = 0; j < rule.alphabetSize; ++j)
         out.f64(rule.letterProbability[static_cast<size_t>(j)]);
@@ -128,15 +133,16 @@ void writeRule(ByteWriter& out, const Rule& rule) {
     out.u8(rule.reservedFlag);
     out.f64(rule.fisher);
     out.f64(rule.cp);
-    writeConditions(out, rule.conditions, rule.conditionCount, "conditions");
+    Status written = writeConditions(out, rule.conditions, rule.conditionCount, "conditions");
+    if (!written) return written;
     out.i32(rule.shiftedCount);
-    writeConditions(out, rule.shiftedConditions, rule.shiftedCount, "shifted conditions");
+    return writeConditions(out, rule.shiftedConditions, rule.shiftedCount, "shifted conditions");
 }
 
-void writeRuleStore(ByteWriter& out, const RulesStorage& rules) {
+Status writeRuleStore(ByteWriter& out, const RulesStorage& rules) {
     if (rules.count < 0 || static_cast<size_t>(rules.count) > rules.rules.size()) {
-        throw InconsistentData("the rule store counts " + std::to_string(rules.count) +
-                               " rules but has " + std::to_string(rules.rules.size()) + " slots");
+        return inconsistent("the rule store counts " + std::to_string(rules.count) +
+                            " rules but has " + std::to_string(rules.rules.size()) + " slots");
     }
     out.i32(rules.capacity);
     out.i32(rules.count);
@@ -149,52 +155,56 @@ void writeRuleStore(ByteWriter& out, const RulesStorage& rules) {
     out.u8(rules.keyWithProbabilities ? 1 : 0);
     for (int32_t i = 0; i < rules.count; ++i) {
         const Rule* rule = rules.rules[static_cast<size_t>(i)].get();
-        if (rule == nullptr)
-            throw InconsistentData("rule " + std::to_string(i + 1) + " is missing");
-        writeRule(out, *rule);
+        if (rule == nullptr) return inconsistent("rule " + std::to_string(i + 1) + " is missing");
+        Status written = writeRule(out, *rule);
+        if (!written) return written;
     }
+    return Status::success();
 }
 
-void writeIdealObjects(ByteWriter& out, std::span<const std::unique_ptr<CIdelObject>> objects,
-                       int32_t classCount) {
+Status writeIdealObjects(ByteWriter& out, std::span<const std::unique_ptr<CIdelObject>> objects,
+                         int32_t classCount) {
     if (classCount < 0 || static_cast<size_t>(classCount) > objects.size()) {
-        throw InconsistentData("the workspace counts " + std::to_string(classCount) +
-                               " classes but holds " + std::to_string(objects.size()) +
-                               " ideal objects");
+        return inconsistent("the workspace counts " + std::to_string(classCount) +
+                            " classes but holds " + std::to_string(objects.size()) +
+                            " ideal objects");
     }
     out.i32(classCount);
     for (int32_t i = 0; i < classCount; ++i) {
         const CIdelObject* object = objects[static_cast<size_t>(i)].get();
         if (object == nullptr) {
-            throw InconsistentData("the ideal object of class " + std::to_string(i + 1) +
-                                   " is missing");
+            return inconsistent("the ideal object of class " + std::to_string(i + 1) +
+                                " is missing");
         }
         const int64_t cells = int64_t{object->positionCount} * object->alphabetSize;
         if (object->positionCount < 0 || object->alphabetSize < 0 ||
             static_cast<uint64_t>(cells) > object->cells.size()) {
-            throw InconsistentData("the ideal object of class " + std::to_string(i + 1) +
-                                   " has fewer cells than its size");
+            return inconsistent("the ideal object of class " + std::to_string(i + 1) +
+                                " has fewer cells than its size");
         }
         out.f64(object->value);
         out.i32(object->alphabetSize);
         out.i32(object->positionCount);
         for (int64_t c = 0; c < cells; ++c) out.u8(object->cells[static_cast<size_t>(c)]);
     }
+    return Status::success();
 }
 
-void writeObjectList(ByteWriter& out, const ObjectSet& set, int32_t count, const char* what) {
+Status writeObjectList(ByteWriter& out, const ObjectSet& set, int32_t count, const char* what) {
     if (count < 0 || count > set.size()) {
-        throw InconsistentData(std::string("the object table counts ") + std::to_string(count) +
-                               " " + what + " but holds " + std::to_string(set.size()));
+        return inconsistent(std::string("the object table counts ") + std::to_string(count) + " " +
+                            what + " but holds " + std::to_string(set.size()));
     }
     out.i32(count);
-    if (count == 0) return;
+    if (count == 0) return Status::success();
     const int32_t width = set[0].positionCount();
     out.i32(width);
     for (int32_t i = 0; i < count; ++i) {
         out.i32(set[i].classNumber);
-        writeCodes(out, set[i], width, what);
+        Status written = writeCodes(out, set[i], width, what);
+        if (!written) return written;
     }
+    return Status::success();
 }
 
 void writeRecognition(ByteWriter& out, const RecognitionTable& table, size_t rows,
@@ -214,71 +224,85 @@ void writeRecognition(ByteWriter& out, const RecognitionTable& table, size_t row
 
 }  // namespace
 
+namespace {
+
+// The sections of a project in the file's order; a failure is the first contradiction found in
+// the data handed over.
+Status encodeSections(const ProjectSource& source, ByteWriter& out) {
+    const ProjectSettings& s = source.settings;
+    out.f64(s.confidence);
+    out.f64(s.cpThreshold);
+    out.i32(s.finishBufferSize);
+    out.i32(s.subBufferSize);
+    out.i32(s.workMode);
+    out.i32(s.frameWidth);
+    out.i32(s.idealizationType);
+    out.i32(s.arranged);
+
+    if (source.learnPositiveLoaded) {
+        writeRecords(out, source.learnPositive);
+    } else {
+        out.marker();
+    }
+
+    if (source.rules != nullptr && source.storage == nullptr)
+        return inconsistent("there is a rule store but no object table");
+    Status written;
+    if (source.storage != nullptr) {
+        written = writeObjectTable(out, *source.storage);
+    } else {
+        out.marker();
+    }
+    if (!written) return written;
+    if (source.rules != nullptr) {
+        written = writeRuleStore(out, *source.rules);
+    } else {
+        out.marker();
+    }
+    if (!written) return written;
+    if (source.idealObjectsPresent) {
+        written = writeIdealObjects(out, source.idealObjects, source.classCount);
+    } else {
+        out.marker();
+    }
+    if (!written) return written;
+
+    writeRecords(out, source.controlNegative);
+    writeRecords(out, source.controlPositive);
+    writeRecords(out, source.learnNegative);
+
+    if (source.storage != nullptr) {
+        const SEQStorage& st = *source.storage;
+        for (const auto& [set, count, what] :
+             {std::tuple{&st.controlNegativeObjects, st.controlNegativeObjectCount,
+                         "control negative objects"},
+              std::tuple{&st.negativeObjects, st.negativeObjectCount, "learning negative objects"},
+              std::tuple{&st.controlPositiveObjects, st.controlPositiveObjectCount,
+                         "control positive objects"}}) {
+            written = writeObjectList(out, *set, count, what);
+            if (!written) return written;
+        }
+    } else {
+        out.i32(0);
+        out.i32(0);
+        out.i32(0);
+    }
+
+    if (source.recognition != nullptr) {
+        const int32_t columns = source.idealObjectsPresent ? source.classCount : 0;
+        writeRecognition(out, *source.recognition, source.controlNegative.size(), columns);
+    } else {
+        out.marker();
+    }
+    return Status::success();
+}
+
+}  // namespace
+
 Status EncodeProject(const ProjectSource& source, std::string& bytes) {
     ByteWriter out;
-    try {
-        const ProjectSettings& s = source.settings;
-        out.f64(s.confidence);
-        out.f64(s.cpThreshold);
-        out.i32(s.finishBufferSize);
-        out.i32(s.subBufferSize);
-        out.i32(s.workMode);
-        out.i32(s.frameWidth);
-        out.i32(s.idealizationType);
-        out.i32(s.arranged);
-
-        if (source.learnPositiveLoaded) {
-            writeRecords(out, source.learnPositive);
-        } else {
-            out.marker();
-        }
-
-        if (source.rules != nullptr && source.storage == nullptr) {
-            throw InconsistentData("there is a rule store but no object table");
-        }
-        if (source.storage != nullptr) {
-            writeObjectTable(out, *source.storage);
-        } else {
-            out.marker();
-        }
-        if (source.rules != nullptr) {
-            writeRuleStore(out, *source.rules);
-        } else {
-            out.marker();
-        }
-        if (source.idealObjectsPresent) {
-            writeIdealObjects(out, source.idealObjects, source.classCount);
-        } else {
-            out.marker();
-        }
-
-        writeRecords(out, source.controlNegative);
-        writeRecords(out, source.controlPositive);
-        writeRecords(out, source.learnNegative);
-
-        if (source.storage != nullptr) {
-            const SEQStorage& st = *source.storage;
-            writeObjectList(out, st.controlNegativeObjects, st.controlNegativeObjectCount,
-                            "control negative objects");
-            writeObjectList(out, st.negativeObjects, st.negativeObjectCount,
-                            "learning negative objects");
-            writeObjectList(out, st.controlPositiveObjects, st.controlPositiveObjectCount,
-                            "control positive objects");
-        } else {
-            out.i32(0);
-            out.i32(0);
-            out.i32(0);
-        }
-
-        if (source.recognition != nullptr) {
-            const int32_t columns = source.idealObjectsPresent ? source.classCount : 0;
-            writeRecognition(out, *source.recognition, source.controlNegative.size(), columns);
-        } else {
-            out.marker();
-        }
-    } catch (const InconsistentData& e) {
-        return Status::failure(std::string("The project cannot be saved: ") + e.what() + ".");
-    }
+    const Status encoded = encodeSections(source, out);
+    if (!encoded) return Status::failure("The project cannot be saved: " + encoded.message + ".");
     bytes = std::move(out.bytes());
     return Status::success();
 }

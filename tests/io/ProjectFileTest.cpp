@@ -325,7 +325,18 @@ TEST(ProjectFile, WriterRefusesDataThatContradictThemselves) {
     source.classCount = data.classCount + 1;  // more classes than ideal objects
     status = EncodeProject(source, bytes);
     EXPECT_FALSE(status.ok);
-    EXPECT_NE(status.message.find("classes"), std::string::npos) << status.message;
+    EXPECT_EQ(status.message, "The project cannot be saved: the workspace counts " +
+                                  std::to_string(data.classCount + 1) + " classes but holds " +
+                                  std::to_string(data.idealObjects.size()) + " ideal objects.");
+
+    // A contradiction in a later section (an object list) ends the encoding as well.
+    const int32_t held = data.storage->controlNegativeObjects.size();
+    data.storage->controlNegativeObjectCount = held + 1;
+    status = EncodeProject(viewOf(data), bytes);
+    EXPECT_EQ(status.message,
+              "The project cannot be saved: the object table counts " + std::to_string(held + 1) +
+                  " control negative objects but holds " + std::to_string(held) + ".");
+    data.storage->controlNegativeObjectCount = held;
 
     data.storage->learnObjectCount += 1;  // more objects counted than held
     status = EncodeProject(viewOf(data), bytes);
