@@ -1,6 +1,7 @@
 // The ".dnp" project writer and the reader that checks everything it reads.
 #include "io/ProjectFile.h"
 
+#include <array>
 #include <cmath>
 #include <new>
 #include <tuple>
@@ -50,6 +51,22 @@ namespace {
 // write step checks what it writes and returns the contradiction it found; the first one ends
 // the encoding.
 Status inconsistent(std::string what) { return Status::failure(std::move(what)); }
+
+// The leading 4-byte numbers of a rule and of the rule store, in the file's order: the writer
+// and the reader walk the same lists.
+template <class RuleType>
+auto ruleHead(RuleType& rule) {
+    return std::array{&rule.lowestPosition, &rule.highestPosition, &rule.reservedValue,
+                      &rule.positionCount,  &rule.alphabetSize,    &rule.codeCount,
+                      &rule.targetPosition};
+}
+
+template <class Store>
+auto ruleStoreHead(Store& rules) {
+    return std::array{&rules.capacity,        &rules.count,     &rules.positionCount,
+                      &rules.reservedA,       &rules.reservedB, &rules.lowestPosition,
+                      &rules.highestPosition, &rules.addedCount};
+}
 
 void writeRecords(ByteWriter& out, std::span<const Sequence> records) {
     out.i32(static_cast<int32_t>(records.size()));
@@ -114,13 +131,7 @@ Status writeConditions(ByteWriter& out, const std::vector<RuleCondition>& condit
 }
 
 Status writeRule(ByteWriter& out, const Rule& rule) {
-    out.i32(rule.lowestPosition);
-    out.i32(rule.highestPosition);
-    out.i32(rule.reservedValue);
-    out.i32(rule.positionCount);
-    out.i32(rule.alphabetSize);
-    out.i32(rule.codeCount);
-    out.i32(rule.targetPosition);
+    for (const int32_t* field : ruleHead(rule)) out.i32(*field);
     out.f64(rule.fisherThreshold);
     if (rule.alphabetSize < 0 ||
         static_cast<size_t>(rule.alphabetSize) > rule.letterProbability.size()) {
@@ -144,14 +155,7 @@ Status writeRuleStore(ByteWriter& out, const RulesStorage& rules) {
         return inconsistent("the rule store counts " + std::to_string(rules.count) +
                             " rules but has " + std::to_string(rules.rules.size()) + " slots");
     }
-    out.i32(rules.capacity);
-    out.i32(rules.count);
-    out.i32(rules.positionCount);
-    out.i32(rules.reservedA);
-    out.i32(rules.reservedB);
-    out.i32(rules.lowestPosition);
-    out.i32(rules.highestPosition);
-    out.i32(rules.addedCount);
+    for (const int32_t* field : ruleStoreHead(rules)) out.i32(*field);
     out.u8(rules.keyWithProbabilities ? 1 : 0);
     for (int32_t i = 0; i < rules.count; ++i) {
         const Rule* rule = rules.rules[static_cast<size_t>(i)].get();
@@ -493,13 +497,7 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
                                int32_t listPositions, const std::string& label) {
     auto rule = std::make_unique<Rule>();
     const size_t at = in.offset();
-    rule->lowestPosition = in.i32();
-    rule->highestPosition = in.i32();
-    rule->reservedValue = in.i32();
-    rule->positionCount = in.i32();
-    rule->alphabetSize = in.i32();
-    rule->codeCount = in.i32();
-    rule->targetPosition = in.i32();
+    for (int32_t* field : ruleHead(*rule)) *field = in.i32();
     rule->fisherThreshold = in.f64();
     const int32_t a = rule->alphabetSize;
     if (a != storage.alphabetSize) {
@@ -571,14 +569,7 @@ std::unique_ptr<RulesStorage> readRuleStore(ByteReader& in, SEQStorage* storage)
     const size_t at = in.offset();
     if (storage == nullptr) in.fail("there is a rule store but no object table for its rules", at);
     auto rules = std::make_unique<RulesStorage>();
-    rules->capacity = in.i32();
-    rules->count = in.i32();
-    rules->positionCount = in.i32();
-    rules->reservedA = in.i32();
-    rules->reservedB = in.i32();
-    rules->lowestPosition = in.i32();
-    rules->highestPosition = in.i32();
-    rules->addedCount = in.i32();
+    for (int32_t* field : ruleStoreHead(*rules)) *field = in.i32();
     const uint8_t key = in.u8();
     if (rules->capacity < 0 || rules->capacity > limits::kMaxRuleCapacity) {
         in.fail("the capacity is " + number(rules->capacity) + " (0 to " +
