@@ -224,38 +224,40 @@ double Classificator::InsertionGain(PositionLetter cell) {
 
 // ---- strategies ----
 
-double Classificator::deletionScan(int32_t& bestCell) {
+namespace {
+
+// The cell of the largest positive gain among the set (`set`) or clear cells of `cells`,
+// positions outer and letters inner, the first of equal gains; -1 and 0 when no cell gains.
+template <class Gain>
+double bestGainCell(const uint8_t* cells, int32_t width, int32_t letters, bool set, Gain gain,
+                    int32_t& bestCell) {
     double best = 0.0;
     bestCell = -1;
-    const uint8_t* cells = workingObject->cells.data();
     for (int32_t p = 0; p < width; ++p) {
-        for (int32_t l = 0; l < alphabetSize; ++l) {
-            if (cells[p * alphabetSize + l] == 0) continue;
-            const double gain = DeletionGain({p, l});
-            if (gain > best) {  // a NaN never compares greater
-                best = gain;
-                bestCell = p * alphabetSize + l;
+        for (int32_t l = 0; l < letters; ++l) {
+            if ((cells[p * letters + l] != 0) != set) continue;
+            const double g = gain(PositionLetter{p, l});
+            if (g > best) {  // a NaN never compares greater
+                best = g;
+                bestCell = p * letters + l;
             }
         }
     }
     return best;
 }
 
+}  // namespace
+
+double Classificator::deletionScan(int32_t& bestCell) {
+    return bestGainCell(
+        workingObject->cells.data(), width, alphabetSize, true,
+        [this](PositionLetter cell) { return DeletionGain(cell); }, bestCell);
+}
+
 double Classificator::insertionScan(int32_t& bestCell) {
-    double best = 0.0;
-    bestCell = -1;
-    const uint8_t* cells = workingObject->cells.data();
-    for (int32_t p = 0; p < width; ++p) {
-        for (int32_t l = 0; l < alphabetSize; ++l) {
-            if (cells[p * alphabetSize + l] != 0) continue;
-            const double gain = InsertionGain({p, l});
-            if (gain > best) {
-                best = gain;
-                bestCell = p * alphabetSize + l;
-            }
-        }
-    }
-    return best;
+    return bestGainCell(
+        workingObject->cells.data(), width, alphabetSize, false,
+        [this](PositionLetter cell) { return InsertionGain(cell); }, bestCell);
 }
 
 void Classificator::applyChange(int32_t cell, bool set) {

@@ -168,12 +168,10 @@ int BatchRun::runSearch() {
                                            "sequence (" +
                                            std::to_string(longest) +
                                            " positions): no window would fit");
-    const size_t mark = dialogs_.messageCount();
     holdWhenAsked(Process::Search);
-    form_.btnStartSearchRulesClick();
-    if (!m.startTookEffect(TMainManager::Process::RuleSearch))
-        return fail(kExitProcessFailed, "the regularity search could not run: " +
-                                            reasonSince(mark, "the window refused to start it"));
+    if (const int refused = pressStart(&TMainForm::btnStartSearchRulesClick,
+                                       TMainManager::Process::RuleSearch, "the regularity search"))
+        return refused;
     // Set by the start in this thread before the worker began; the search only reads it.
     searchWidth_ = m.searchSettings.frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
@@ -181,14 +179,20 @@ int BatchRun::runSearch() {
     return kExitSuccess;
 }
 
-int BatchRun::runIdealize() {
-    TMainManager& m = manager();
-    form_.setActivePage(Page::Objects);
+int BatchRun::pressStart(void (TMainForm::*start)(), TMainManager::Process process,
+                         const std::string& what) {
     const size_t mark = dialogs_.messageCount();
-    form_.btnStartIdealizationClick();
-    if (!m.startTookEffect(TMainManager::Process::Idealization))
-        return fail(kExitProcessFailed, "the idealization could not run: " +
-                                            reasonSince(mark, "the window refused to start it"));
+    (form_.*start)();
+    if (manager().startTookEffect(process)) return kExitSuccess;
+    return fail(kExitProcessFailed,
+                what + " could not run: " + reasonSince(mark, "the window refused to start it"));
+}
+
+int BatchRun::runIdealize() {
+    form_.setActivePage(Page::Objects);
+    if (const int refused = pressStart(&TMainForm::btnStartIdealizationClick,
+                                       TMainManager::Process::Idealization, "the idealization"))
+        return refused;
     if (!waitFor(Process::Idealize)) return interrupted("idealization");
     ran_[static_cast<size_t>(Stage::Idealize)] = true;
     return kExitSuccess;
@@ -197,11 +201,9 @@ int BatchRun::runIdealize() {
 int BatchRun::runClassify() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Classes);
-    const size_t mark = dialogs_.messageCount();
-    form_.btnStartSearchClassClick();
-    if (!m.startTookEffect(TMainManager::Process::Classification))
-        return fail(kExitProcessFailed, "the classification could not run: " +
-                                            reasonSince(mark, "the window refused to start it"));
+    if (const int refused = pressStart(&TMainForm::btnStartSearchClassClick,
+                                       TMainManager::Process::Classification, "the classification"))
+        return refused;
     if (!waitFor(Process::Classify)) return interrupted("classification");
     if (!m.controlNegativeClassified)
         return fail(kExitProcessFailed, "the classification of the control data did not end");

@@ -18,6 +18,7 @@
 #include "io/EvaluationReport.h"
 #include "rules/ContrastSearch.h"
 #include "ui/model/TMainForm.h"
+#include "workspace/TMainManager.h"
 
 namespace motifora {
 
@@ -118,6 +119,10 @@ class BatchRun {
     int fail(int code, const std::string& text);
     // The window's message since `mark` that explains a refusal, or `fallback`.
     std::string reasonSince(size_t mark, const std::string& fallback) const;
+    // Presses a start button of the window: 0 when `process` started, else the failure (what
+    // the window said, naming `what`).
+    int pressStart(void (TMainForm::*start)(), TMainManager::Process process,
+                   const std::string& what);
     // Reports an interrupt (naming the process that was stopped, when one ran) and returns
     // the exit code 130.
     int interrupted(const char* what);

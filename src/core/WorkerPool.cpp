@@ -26,6 +26,15 @@ void WorkerPool::forEach(size_t count, const std::function<void(size_t)>& body) 
     });
 }
 
+void WorkerPool::run(size_t count, const std::function<void(size_t, size_t)>& body) {
+    if (count == 0) return;
+    if (threads_ == 1 || count == 1) {
+        body(0, count);
+        return;
+    }
+    runParallel(count, body);
+}
+
 #ifndef MOTIFORA_PLAIN_THREADS
 
 // Normal builds keep a oneTBB arena for the pool's lifetime, so repeated loops reuse its workers.
@@ -39,12 +48,7 @@ WorkerPool::WorkerPool(int32_t threads)
 
 WorkerPool::~WorkerPool() = default;
 
-void WorkerPool::run(size_t count, const std::function<void(size_t, size_t)>& body) {
-    if (count == 0) return;
-    if (threads_ == 1 || count == 1) {
-        body(0, count);
-        return;
-    }
+void WorkerPool::runParallel(size_t count, const std::function<void(size_t, size_t)>& body) {
     arena_->arena.execute([&] {
         tbb::parallel_for(tbb::blocked_range<size_t>(0, count, 1),
                           [&](const tbb::blocked_range<size_t>& r) { body(r.begin(), r.end()); });
@@ -63,12 +67,7 @@ WorkerPool::WorkerPool(int32_t threads) : threads_(std::max(threads, 1)) {}
 
 WorkerPool::~WorkerPool() = default;
 
-void WorkerPool::run(size_t count, const std::function<void(size_t, size_t)>& body) {
-    if (count == 0) return;
-    if (threads_ == 1 || count == 1) {
-        body(0, count);
-        return;
-    }
+void WorkerPool::runParallel(size_t count, const std::function<void(size_t, size_t)>& body) {
     std::atomic<size_t> next{0};
     std::exception_ptr failure;
     std::mutex failureMutex;

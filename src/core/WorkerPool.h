@@ -28,6 +28,8 @@ class WorkerPool {
     void forEach(size_t count, const std::function<void(size_t index)>& body);
 
   private:
+    // run() over two or more indexes with two or more threads.
+    void runParallel(size_t count, const std::function<void(size_t begin, size_t end)>& body);
     struct Arena;
     int32_t threads_;
     std::unique_ptr<Arena> arena_;

@@ -14,6 +14,16 @@ void appendNumber(std::string& out, int64_t value) {
     out.append(text, result.ptr);
 }
 
+// The three columns every track line begins with, and the tab after them.
+void appendInterval(std::string& out, std::string_view chrom, int64_t start, int64_t end) {
+    out.append(chrom);
+    out.push_back('\t');
+    appendNumber(out, start);
+    out.push_back('\t');
+    appendNumber(out, end);
+    out.push_back('\t');
+}
+
 std::string quoted(std::string_view text) {
     std::string out = "\"";
     for (const char c : text) out.push_back(c == '"' ? '\'' : c);
@@ -33,12 +43,7 @@ std::string formatTrackNumber(double value) {
 
 void appendBedLine(std::string& out, std::string_view chrom, int64_t start, int64_t end,
                    std::string_view name, double score, char strand) {
-    out.append(chrom);
-    out.push_back('\t');
-    appendNumber(out, start);
-    out.push_back('\t');
-    appendNumber(out, end);
-    out.push_back('\t');
+    appendInterval(out, chrom, start, end);
     out.append(name);
     out.push_back('\t');
     out.append(formatTrackNumber(score));
@@ -49,12 +54,7 @@ void appendBedLine(std::string& out, std::string_view chrom, int64_t start, int6
 
 void appendBedGraphLine(std::string& out, std::string_view chrom, int64_t start, int64_t end,
                         double value) {
-    out.append(chrom);
-    out.push_back('\t');
-    appendNumber(out, start);
-    out.push_back('\t');
-    appendNumber(out, end);
-    out.push_back('\t');
+    appendInterval(out, chrom, start, end);
     out.append(formatTrackNumber(value));
     out.push_back('\n');
 }

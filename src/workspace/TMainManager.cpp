@@ -112,6 +112,33 @@ void TMainManager::setPaused(bool value) {
     }
 }
 
+int TMainManager::pauseProcess(const std::atomic<bool>* only) {
+    if (!only || only->load()) setPaused(true);
+    return 0;
+}
+
+int TMainManager::resumeProcess() {
+    setPaused(false);
+    return 0;
+}
+
+int TMainManager::stopProcess(const std::atomic<bool>* only) {
+    if (!only || only->load()) stopCurrent();
+    return 0;
+}
+
+bool TMainManager::launch(void (TMainManager::*body)(), std::atomic<bool>* active) {
+    // A pause that came in after the previous process had ended must not hold the new one.
+    paused.store(false);
+    setRunning(true);
+    applyHold();
+    if (active) active->store(true);
+    if (startWorker(body)) return true;
+    if (active) active->store(false);
+    setRunning(false);
+    return false;
+}
+
 bool TMainManager::startWorker(void (TMainManager::*body)()) {
     {
         std::lock_guard<std::mutex> lock(workerErrorMutex_);
@@ -459,15 +486,8 @@ int TMainManager::startRuleSearch(const SearchSettings& settings) {
     retireRules();
     rules = std::make_unique<RulesStorage>(searchSettings.finishBufferSize, storage->width);
 
-    // A pause that came in after the previous process had ended must not hold the new one.
-    paused.store(false);
-    setRunning(true);
-    applyHold();
-    if (!startWorker(&TMainManager::ruleSearchBody)) {
-        setRunning(false);
-        return StartCode::kRuleSearchNoThread;
-    }
-    return StartCode::kRuleSearchStarted;
+    return launch(&TMainManager::ruleSearchBody) ? StartCode::kRuleSearchStarted
+                                                 : StartCode::kRuleSearchNoThread;
 }
 
 void TMainManager::ruleSearchBody() {
@@ -506,21 +526,6 @@ void TMainManager::ruleSearchEnd() {
     finished.store(true);
 }
 
-int TMainManager::pauseRuleSearch() {
-    setPaused(true);
-    return 0;
-}
-
-int TMainManager::resumeRuleSearch() {
-    setPaused(false);
-    return 0;
-}
-
-int TMainManager::stopRuleSearch() {
-    stopCurrent();
-    return 0;
-}
-
 void TMainManager::stopCurrent() {
     running.store(false);
     runControl.setRunning(false);  // opens the gate, so a paused worker sees the cleared flag
@@ -553,15 +558,7 @@ int TMainManager::startIdealization(int32_t type, int32_t source) {
     classificator_->SetRunControl(&runControl);
     classificator_->Setup(storage.get(), rules.get(), &idealObjects, type);
 
-    // A pause that came in after the previous process had ended must not hold the new one.
-    paused.store(false);
-    setRunning(true);
-    applyHold();
-    if (!startWorker(&TMainManager::idealizationBody)) {
-        setRunning(false);
-        return StartCode::kNoThread;
-    }
-    return StartCode::kStarted;
+    return launch(&TMainManager::idealizationBody) ? StartCode::kStarted : StartCode::kNoThread;
 }
 
 void TMainManager::idealizationBody() {
@@ -607,16 +604,6 @@ void TMainManager::idealizationEnd() {
     finished.store(true);
 }
 
-int TMainManager::pauseIdealization() {
-    setPaused(true);
-    return 0;
-}
-
-int TMainManager::stopIdealization() {
-    stopCurrent();
-    return 0;
-}
-
 // ---------------------------------------------------------------- classification
 
 int TMainManager::startClassification() {
@@ -636,15 +623,8 @@ int TMainManager::startClassification() {
     classificator_->SetDisplay(display_);
     classificator_->SetRunControl(&runControl);
 
-    paused.store(false);
-    setRunning(true);
-    applyHold();
     finished.store(false);
-    if (!startWorker(&TMainManager::classificationBody)) {
-        setRunning(false);
-        return StartCode::kNoThread;
-    }
-    return StartCode::kStarted;
+    return launch(&TMainManager::classificationBody) ? StartCode::kStarted : StartCode::kNoThread;
 }
 
 void TMainManager::classificationBody() {
@@ -678,21 +658,6 @@ void TMainManager::classificationEnd() {
     // then knows the run was stopped, not ended.
     finished.store(true);
     setRunning(false);
-}
-
-int TMainManager::pauseClassification() {
-    setPaused(true);
-    return 0;
-}
-
-int TMainManager::resumeClassification() {
-    setPaused(false);
-    return 0;
-}
-
-int TMainManager::stopClassification() {
-    stopCurrent();
-    return 0;
 }
 
 // ---------------------------------------------------------------- class list

@@ -199,9 +199,9 @@ class TMainManager {
     // 0 started, -1 no thread (`running` is then clear again) or settings that fail
     // checkSearchSettings (nothing is built then).
     int startRuleSearch(const SearchSettings& settings);
-    int pauseRuleSearch();
-    int resumeRuleSearch();
-    int stopRuleSearch();
+    int pauseRuleSearch() { return pauseProcess(); }
+    int resumeRuleSearch() { return resumeProcess(); }
+    int stopRuleSearch() { return stopProcess(); }
     // End step of the rule search (run by the worker): replaces the storage when a learning
     // negative sample is loaded, clears `running`, sets `finished` and `resetIdealObjects`.
     void ruleSearchEnd();
@@ -212,17 +212,17 @@ class TMainManager {
     // A worker left paused by an earlier start is stopped and waited for first, so it never
     // uses a classificator this start replaces.
     int startIdealization(int32_t type, int32_t source);
-    int pauseIdealization();
-    int stopIdealization();
+    int pauseIdealization() { return pauseProcess(); }
+    int stopIdealization() { return stopProcess(); }
     // End step (run by the worker): clears `resetIdealObjects` and `running`, sets `finished`.
     void idealizationEnd();
 
     // ---- classification of the control data ----
     // Returns -1 started, 8 no classes, 7 no control negative sample, 2 no thread.
     int startClassification();
-    int pauseClassification();
-    int resumeClassification();
-    int stopClassification();
+    int pauseClassification() { return pauseProcess(); }
+    int resumeClassification() { return resumeProcess(); }
+    int stopClassification() { return stopProcess(); }
     // End step, run by the worker only when not stopped.
     void classificationEnd();
 
@@ -290,7 +290,7 @@ class TMainManager {
     // Class c. Returns -1 started, 3 (kScanShown) when the last scan's scores still hold and
     // were shown again (no worker), or 8, 7, 2 as ScanRecognition does.
     int StartScanRecognition(int32_t c);
-    int stopScanRecognition();
+    int stopScanRecognition() { return stopProcess(); }
     // Window thread, once `running` is clear: waits for the scan's worker and clears
     // `scanStarted` and `finished`. A completed scan replaces `windowScores` (and
     // `lastRecognitionClass`, clearing `recognitionStale`) and gives true; a stopped or failed
@@ -333,8 +333,8 @@ class TMainManager {
     bool BootstrapClassStep();
     void FinishBootstrapIteration();
     void AbortBootstrap();
-    int PauseBootstrap();
-    int ResumeBootstrap();
+    int PauseBootstrap() { return pauseProcess(); }
+    int ResumeBootstrap() { return resumeProcess(); }
     int StopBootstrap();
     // A number 0 ... n - 1 from `bootstrapRandom`; 0 when n is 0.
     int32_t RandomIndex(int32_t n);
@@ -352,9 +352,9 @@ class TMainManager {
     // stop as for the other processes). Returns -1 started, 12 refused, 2 no thread (also while
     // another process is live).
     int startCrossValidation(const CrossValidationSettings& settings);
-    int pauseCrossValidation();
-    int resumeCrossValidation();
-    int stopCrossValidation();
+    int pauseCrossValidation() { return pauseProcess(&crossValidationActive_); }
+    int resumeCrossValidation() { return resumeProcess(); }
+    int stopCrossValidation() { return stopProcess(&crossValidationActive_); }
     const std::string& crossValidationError() const { return crossValidationError_; }
     // Set from the start until the worker has stored its result.
     bool crossValidationActive() const { return crossValidationActive_.load(); }
@@ -382,9 +382,9 @@ class TMainManager {
     // stopped run keeping those found so far. Returns -1 started, 13 refused, 2 no thread (also
     // while another process is live).
     int startContrastSearch(const ContrastSettings& settings);
-    int pauseContrastSearch();
-    int resumeContrastSearch();
-    int stopContrastSearch();
+    int pauseContrastSearch() { return pauseProcess(&contrastSearchActive_); }
+    int resumeContrastSearch() { return resumeProcess(); }
+    int stopContrastSearch() { return stopProcess(&contrastSearchActive_); }
     const std::string& contrastError() const { return contrastError_; }
     // Set from the start until the worker has stored its rules.
     bool contrastSearchActive() const { return contrastSearchActive_.load(); }
@@ -444,6 +444,10 @@ class TMainManager {
     // the pause gate is passed every few windows and a stop leaves `out` incomplete (false).
     void scanBody();
     bool scoreScanWindows(int32_t c, std::vector<double>& out, bool gated);
+    // The checks both scans of class c begin with: their start code when the scan cannot run,
+    // or `shown` when the last scan's scores still hold (they are shown again); 0 when the
+    // windows must be scored.
+    int scanRefusal(int32_t c, int shown);
     // Classes usable for scoring the present objects: a classificator with classes, set up on
     // the present storage (classes of an earlier object table have another width and other
     // rules).
@@ -454,6 +458,28 @@ class TMainManager {
     void contrastSearchBody();
 
   private:
+    // A copy of the loaded learning samples that a process works on, so that the window may
+    // load others meanwhile.
+    struct LearningCopy {
+        std::vector<Sequence> positives, negatives;
+        void clear() {
+            positives.clear();
+            negatives.clear();
+        }
+    };
+    // The loaded learning samples as far as their counts go (none of a sample not loaded).
+    LearningCopy learningSamples() const;
+    // Ends a process body however it returns: its copy of the samples goes and its active flag
+    // is cleared.
+    struct ProcessExit {
+        LearningCopy& input;
+        std::atomic<bool>& active;
+        ~ProcessExit() {
+            input.clear();
+            active.store(false);
+        }
+    };
+
     // Starts `body` on the worker thread; false when no thread could be made.
     bool startWorker(void (TMainManager::*body)());
     void setRunning(bool value);
@@ -462,6 +488,15 @@ class TMainManager {
     void setPaused(bool value);
     // The common stop: clears the run flag, opens the gate so a paused worker sees it.
     void stopCurrent();
+    // Pause, resume and stop of the processes; each gives 0. With `only`, the pause and the stop
+    // act only while that process is active.
+    int pauseProcess(const std::atomic<bool>* only = nullptr);
+    int resumeProcess();
+    int stopProcess(const std::atomic<bool>* only = nullptr);
+    // Starts `body` as a process: the pause gate open, the run flag set (held when
+    // holdNextStart asked for it) and `active`, when given, set. False, with both flags clear
+    // again, when no thread could be made.
+    bool launch(void (TMainManager::*body)(), std::atomic<bool>* active = nullptr);
     // Waits for a worker left from an earlier start (stopping it first if it still runs).
     // Returns true when it had to stop a live (running or paused) worker.
     bool settleWorker();
@@ -539,17 +574,13 @@ class TMainManager {
     std::vector<double> scanScores_;
     std::string crossValidationError_;
     CrossValidationSettings crossValidationSettings_;
-    struct {
-        std::vector<Sequence> positives, negatives;
-    } crossValidationInput_;
+    LearningCopy crossValidationInput_;
     mutable std::mutex crossValidationMutex_;
     std::shared_ptr<const CrossValidationResult> crossValidationResult_;
     std::string contrastError_;
     std::string contrastFileMessage_;
     ContrastSettings contrastSettings_;
-    struct {
-        std::vector<Sequence> positives, negatives;
-    } contrastInput_;
+    LearningCopy contrastInput_;
     mutable std::mutex contrastMutex_;
     std::shared_ptr<const ContrastRules> contrastRules_;
     std::vector<std::string> loadWarnings_;

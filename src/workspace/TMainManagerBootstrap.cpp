@@ -282,16 +282,6 @@ void TMainManager::releaseBootstrapIteration() {
     bootstrapClassCount_ = 0;
 }
 
-int TMainManager::PauseBootstrap() {
-    setPaused(true);
-    return 0;
-}
-
-int TMainManager::ResumeBootstrap() {
-    setPaused(false);
-    return 0;
-}
-
 int TMainManager::StopBootstrap() {
     bootstrapStopRequested_.store(true);
     stopCurrent();

@@ -32,15 +32,8 @@ std::string describe(int32_t positives, int32_t negatives, int32_t width,
 
 int TMainManager::startContrastSearch(const ContrastSettings& settings) {
     contrastError_.clear();
-    const int32_t positives =
-        learnPositiveLoaded.load()
-            ? std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()))
-            : 0;
-    const int32_t negatives =
-        learnNegativeLoaded.load()
-            ? std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()))
-            : 0;
-    if (positives < 1 || negatives < 1) {
+    LearningCopy samples = learningSamples();
+    if (samples.positives.empty() || samples.negatives.empty()) {
         contrastError_ =
             "the discriminative search tells the learning positive sequences from the learning "
             "negative ones: load both samples first";
@@ -50,54 +43,23 @@ int TMainManager::startContrastSearch(const ContrastSettings& settings) {
     settleWorker();
 
     contrastSettings_ = settings;
-    contrastInput_.positives.assign(learnPositive.begin(), learnPositive.begin() + positives);
-    contrastInput_.negatives.assign(learnNegative.begin(), learnNegative.begin() + negatives);
+    contrastInput_ = std::move(samples);
     setContrastRules(nullptr);
-    // A pause that came in after the previous process had ended must not hold this one.
-    paused.store(false);
-    setRunning(true);
-    applyHold();
-    contrastSearchActive_.store(true);
-    if (!startWorker(&TMainManager::contrastSearchBody)) {
-        contrastSearchActive_.store(false);
-        setRunning(false);
-        contrastInput_.positives.clear();
-        contrastInput_.negatives.clear();
+    if (!launch(&TMainManager::contrastSearchBody, &contrastSearchActive_)) {
+        contrastInput_.clear();
         return StartCode::kNoThread;
     }
     return StartCode::kStarted;
 }
 
 void TMainManager::contrastSearchBody() {
-    struct EndOnExit {
-        TMainManager& m;
-        ~EndOnExit() {
-            m.contrastInput_.positives.clear();
-            m.contrastInput_.negatives.clear();
-            m.contrastSearchActive_.store(false);
-        }
-    } end{*this};
+    const ProcessExit end{contrastInput_, contrastSearchActive_};
     modified.store(true);
     saved.store(false);
     // A stop ends the generator between two steps; the rules found by then are kept.
     setContrastRules(std::make_shared<const ContrastRules>(searchContrastRules(
         contrastInput_.positives, contrastInput_.negatives, contrastSettings_, &runControl)));
     setRunning(false);
-}
-
-int TMainManager::pauseContrastSearch() {
-    if (contrastSearchActive_.load()) setPaused(true);
-    return 0;
-}
-
-int TMainManager::resumeContrastSearch() {
-    setPaused(false);
-    return 0;
-}
-
-int TMainManager::stopContrastSearch() {
-    if (contrastSearchActive_.load()) stopCurrent();
-    return 0;
 }
 
 std::shared_ptr<const ContrastRules> TMainManager::contrastRules() const {

@@ -30,6 +30,17 @@ CrossValidationSettings TMainManager::crossValidationDefaults() const {
     return settings;
 }
 
+TMainManager::LearningCopy TMainManager::learningSamples() const {
+    const auto loaded = [](const std::vector<Sequence>& sample, int32_t count, bool present) {
+        const size_t n =
+            present ? std::min(static_cast<size_t>(std::max(count, 0)), sample.size()) : 0;
+        return std::vector<Sequence>(sample.begin(),
+                                     sample.begin() + static_cast<std::ptrdiff_t>(n));
+    };
+    return {loaded(learnPositive, learnPositiveCount, learnPositiveLoaded.load()),
+            loaded(learnNegative, learnNegativeCount, learnNegativeLoaded.load())};
+}
+
 int TMainManager::startCrossValidation(const CrossValidationSettings& settings) {
     crossValidationError_.clear();
     if (searchSettings.shiftPositions()) {
@@ -37,49 +48,28 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
             "cross-validation works on whole aligned sequences, not in shift-positions mode";
         return kCrossValidationRefused;
     }
-    const int32_t positives =
-        std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()));
-    const int32_t negatives =
-        learnNegativeLoaded.load()
-            ? std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()))
-            : 0;
-    crossValidationError_ = crossValidationRefusal(settings, positives, negatives);
+    LearningCopy samples = learningSamples();
+    crossValidationError_ =
+        crossValidationRefusal(settings, static_cast<int32_t>(samples.positives.size()),
+                               static_cast<int32_t>(samples.negatives.size()));
     if (!crossValidationError_.empty()) return kCrossValidationRefused;
     if (workerLive()) return StartCode::kNoThread;
     settleWorker();
 
     crossValidationSettings_ = settings;
-    crossValidationInput_.positives.assign(learnPositive.begin(),
-                                           learnPositive.begin() + positives);
-    crossValidationInput_.negatives.assign(learnNegative.begin(),
-                                           learnNegative.begin() + negatives);
+    crossValidationInput_ = std::move(samples);
     crossValidationProgress_.reset(settings.folds);
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_.reset();
     }
-    // A pause that came in after the previous process had ended must not hold this one.
-    paused.store(false);
-    setRunning(true);
-    applyHold();
-    crossValidationActive_.store(true);
-    if (!startWorker(&TMainManager::crossValidationBody)) {
-        crossValidationActive_.store(false);
-        setRunning(false);
-        return StartCode::kNoThread;
-    }
-    return StartCode::kStarted;
+    return launch(&TMainManager::crossValidationBody, &crossValidationActive_)
+               ? StartCode::kStarted
+               : StartCode::kNoThread;
 }
 
 void TMainManager::crossValidationBody() {
-    struct EndOnExit {
-        TMainManager& m;
-        ~EndOnExit() {
-            m.crossValidationInput_.positives.clear();
-            m.crossValidationInput_.negatives.clear();
-            m.crossValidationActive_.store(false);
-        }
-    } end{*this};
+    const ProcessExit end{crossValidationInput_, crossValidationActive_};
     auto result = std::make_shared<CrossValidationResult>(
         crossValidate(crossValidationInput_.positives, crossValidationInput_.negatives,
                       crossValidationSettings_, &runControl, &crossValidationProgress_));
@@ -88,21 +78,6 @@ void TMainManager::crossValidationBody() {
         crossValidationResult_ = std::move(result);
     }
     setRunning(false);
-}
-
-int TMainManager::pauseCrossValidation() {
-    if (crossValidationActive_.load()) setPaused(true);
-    return 0;
-}
-
-int TMainManager::resumeCrossValidation() {
-    setPaused(false);
-    return 0;
-}
-
-int TMainManager::stopCrossValidation() {
-    if (crossValidationActive_.load()) stopCurrent();
-    return 0;
 }
 
 std::shared_ptr<const CrossValidationResult> TMainManager::crossValidationResult() const {

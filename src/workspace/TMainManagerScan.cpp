@@ -46,16 +46,21 @@ bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool ga
     return complete;
 }
 
-int TMainManager::ScanRecognition(int32_t c) {
+int TMainManager::scanRefusal(int32_t c, int shown) {
     if (!hasUsableClasses()) return StartCode::kNoClasses;
     if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
-    // The objects are rebuilt here; a worker (the bootstrap, which does not lock the commands,
-    // refills the grids from them at its end) must not be reading them meanwhile.
+    // The objects are rebuilt by a scan; a worker (the bootstrap, which does not lock the
+    // commands, refills the grids from them at its end) must not be reading them meanwhile.
     if (workerLive()) return StartCode::kNoThread;
     if (!recognitionStale.load() && c == lastRecognitionClass_) {
         if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
-        return StartCode::kStarted;
+        return shown;
     }
+    return 0;
+}
+
+int TMainManager::ScanRecognition(int32_t c) {
+    if (const int refused = scanRefusal(c, StartCode::kStarted)) return refused;
     lastRecognitionClass_ = c;
     scoreScanWindows(c, windowScores, false);
     recognitionStale.store(false);
@@ -64,13 +69,7 @@ int TMainManager::ScanRecognition(int32_t c) {
 }
 
 int TMainManager::StartScanRecognition(int32_t c) {
-    if (!hasUsableClasses()) return StartCode::kNoClasses;
-    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
-    if (workerLive()) return StartCode::kNoThread;
-    if (!recognitionStale.load() && c == lastRecognitionClass_) {
-        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
-        return kScanShown;
-    }
+    if (const int refused = scanRefusal(c, kScanShown)) return refused;
     settleWorker();
     scanClass_ = c;
     scanComplete_ = false;
@@ -79,18 +78,9 @@ int TMainManager::StartScanRecognition(int32_t c) {
     scanTotal_.store(
         scanWindowCount(controlNegative.data(), controlNegativeCount, searchSettings.frameWidth));
     classificator_->SetRunControl(nullptr);  // the scan passes the gate itself, between windows
-    paused.store(false);
     finished.store(false);
-    setRunning(true);
-    applyHold();
-    scanStarted_.store(true);
-    if (!startWorker(&TMainManager::scanBody)) {
-        scanStarted_.store(false);
-        paused.store(false);
-        setRunning(false);
-        return StartCode::kNoThread;
-    }
-    return StartCode::kStarted;
+    return launch(&TMainManager::scanBody, &scanStarted_) ? StartCode::kStarted
+                                                          : StartCode::kNoThread;
 }
 
 void TMainManager::scanBody() {
@@ -101,11 +91,6 @@ void TMainManager::scanBody() {
     if (scanComplete_) scanScores_ = std::move(scores);
     finished.store(true);
     setRunning(false);
-}
-
-int TMainManager::stopScanRecognition() {
-    stopCurrent();
-    return 0;
 }
 
 bool TMainManager::takeScanResult() {

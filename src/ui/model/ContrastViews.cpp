@@ -112,19 +112,8 @@ HeatMap buildContrastHeatMap(const ContrastRules& rules, const NumberFormat& num
     return map;
 }
 
-ContrastMapView::ContrastMapView(std::recursive_mutex& mutex) : Control(mutex) {
+ContrastMapView::ContrastMapView(std::recursive_mutex& mutex) : ValueControl(mutex) {
     setVisible(false);
-}
-
-HeatMap ContrastMapView::map() const {
-    auto lock = guard();
-    return map_;
-}
-
-void ContrastMapView::setMap(HeatMap value) {
-    auto lock = guard();
-    map_ = std::move(value);
-    touch();
 }
 
 }  // namespace motifora

@@ -56,14 +56,11 @@ uint32_t heatTextColour(uint32_t background);
 HeatMap buildContrastHeatMap(const ContrastRules& rules, const NumberFormat& numbers);
 
 // The heat map window: visible while shown; its map is refilled with the rules.
-class ContrastMapView : public Control {
+class ContrastMapView : public ValueControl<HeatMap> {
   public:
     explicit ContrastMapView(std::recursive_mutex& mutex);
-    HeatMap map() const;
-    void setMap(HeatMap value);
-
-  private:
-    HeatMap map_;
+    HeatMap map() const { return value(); }
+    void setMap(HeatMap map) { setValue(std::move(map)); }
 };
 
 }  // namespace motifora

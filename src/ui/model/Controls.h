@@ -42,6 +42,26 @@ class Control {
     bool enabled_ = true;
 };
 
+// A control holding one value that a front end draws (a chart's points, a heat map): a copy is
+// read and a whole new value is set.
+template <class T>
+class ValueControl : public Control {
+  public:
+    using Control::Control;
+    T value() const {
+        auto lock = guard();
+        return value_;
+    }
+    void setValue(T value) {
+        auto lock = guard();
+        value_ = std::move(value);
+        touch();
+    }
+
+  private:
+    T value_{};
+};
+
 // A control with one caption or text: buttons, labels, edits, menu items, check boxes.
 class TextControl : public Control {
   public:

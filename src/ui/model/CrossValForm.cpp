@@ -6,28 +6,6 @@
 
 namespace motifora {
 
-RocView::Curve RocView::curve() const {
-    auto lock = guard();
-    return curve_;
-}
-
-void RocView::setCurve(Curve value) {
-    auto lock = guard();
-    curve_ = std::move(value);
-    touch();
-}
-
-HistogramView::Bars HistogramView::bars() const {
-    auto lock = guard();
-    return bars_;
-}
-
-void HistogramView::setBars(Bars value) {
-    auto lock = guard();
-    bars_ = std::move(value);
-    touch();
-}
-
 TCrossValForm::TCrossValForm(TMainForm& main, std::recursive_mutex& mutex)
     : mutex_(mutex), main_(main) {
     Window.setVisible(false);

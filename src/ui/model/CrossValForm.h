@@ -18,36 +18,32 @@ class TMainForm;
 
 // The ROC curve as the window draws it: points (false positive rate, true positive rate), the
 // operating point of the level, and the AUC text.
-class RocView : public Control {
+struct RocCurve {
+    std::vector<std::pair<double, double>> points;
+    std::pair<double, double> operatingPoint{0.0, 0.0};
+    std::string aucText;
+    bool shown = false;
+};
+class RocView : public ValueControl<RocCurve> {
   public:
-    using Control::Control;
-    struct Curve {
-        std::vector<std::pair<double, double>> points;
-        std::pair<double, double> operatingPoint{0.0, 0.0};
-        std::string aucText;
-        bool shown = false;
-    };
-    Curve curve() const;
-    void setCurve(Curve value);
-
-  private:
-    Curve curve_;
+    using ValueControl::ValueControl;
+    using Curve = RocCurve;
+    Curve curve() const { return value(); }
+    void setCurve(Curve curve) { setValue(std::move(curve)); }
 };
 
 // The held-out score histograms of positives and negatives with the level line.
-class HistogramView : public Control {
+struct HistogramBars {
+    ScoreHistogram histogram;
+    double level = 0.0;
+    bool shown = false;
+};
+class HistogramView : public ValueControl<HistogramBars> {
   public:
-    using Control::Control;
-    struct Bars {
-        ScoreHistogram histogram;
-        double level = 0.0;
-        bool shown = false;
-    };
-    Bars bars() const;
-    void setBars(Bars value);
-
-  private:
-    Bars bars_;
+    using ValueControl::ValueControl;
+    using Bars = HistogramBars;
+    Bars bars() const { return value(); }
+    void setBars(Bars bars) { setValue(std::move(bars)); }
 };
 
 class TCrossValForm {

@@ -41,35 +41,29 @@ void TMainForm::WeightMatrix1Click() { showMatrixView(1); }
 
 void TMainForm::RecognitionMatrix1Click() { showMatrixView(0); }
 
+int32_t TMainForm::clearClassList(int32_t columns, int32_t items) {
+    {
+        // One row more than the items, so that the last listed item has its row.
+        std::lock_guard<std::recursive_mutex> lock(mutex_);
+        ClassList.setColCount(columns);
+        ClassList.setRowCount(items + 1);
+        ClassList.clearDataRows();
+    }
+    return selectedClass();
+}
+
 void TMainForm::ShowRegularities1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
-    const int32_t ruleCount = m.rules ? m.rules->Count() : 0;
-    {
-        // One row more than the rules, so that the last listed rule has its row.
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        ClassList.setColCount(5);
-        ClassList.setRowCount(ruleCount + 1);
-        ClassList.clearDataRows();
-    }
-    const int32_t k = selectedClass();
-    if (k < 0) return;
-    showClassRules(m, k);
+    const int32_t k = clearClassList(5, m.rules ? m.rules->Count() : 0);
+    if (k >= 0) showClassRules(m, k);
 }
 
 void TMainForm::ShowObjects1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
-    const int32_t objectCount = m.storage ? m.storage->learnObjectCount : 0;
-    {
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        ClassList.setColCount(3);
-        ClassList.setRowCount(objectCount + 1);
-        ClassList.clearDataRows();
-    }
-    const int32_t k = selectedClass();
-    if (k < 0) return;
-    showClassObjects(m, k);
+    const int32_t k = clearClassList(3, m.storage ? m.storage->learnObjectCount : 0);
+    if (k >= 0) showClassObjects(m, k);
 }
 
 void TMainForm::ShowClass() { ShowObjects1Click(); }

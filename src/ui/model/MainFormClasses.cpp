@@ -94,12 +94,17 @@ void TMainForm::btnStopIdealizationClick() {
     StatusBar1.setPanel(1, "");
 }
 
+bool TMainForm::pauseWorking(int (TMainManager::*pause)(), const char* status) {
+    // Pausing what does not run would close the gate in front of the next process, and a second
+    // pause would bank the same time twice.
+    if (!mainManager || !mainManager->isWorking()) return false;
+    ((*mainManager).*pause)();
+    StatusBar1.setPanel(1, status);
+    return true;
+}
+
 void TMainForm::btnPauseIdealizationClick() {
-    if (!mainManager) return;
-    TMainManager& m = *mainManager;
-    if (!m.isWorking()) return;
-    m.pauseIdealization();
-    StatusBar1.setPanel(1, "Idealization is paused");
+    if (!pauseWorking(&TMainManager::pauseIdealization, "Idealization is paused")) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     idealizationTimeBefore += now() - idealizationStartTime;
 }
@@ -139,11 +144,7 @@ void TMainForm::btnStartSearchClassClick() {
 }
 
 void TMainForm::btnPauseSearchClassClick() {
-    if (!mainManager) return;
-    TMainManager& m = *mainManager;
-    if (!m.isWorking()) return;
-    m.pauseClassification();
-    StatusBar1.setPanel(1, "Classification is paused");
+    pauseWorking(&TMainManager::pauseClassification, "Classification is paused");
 }
 
 void TMainForm::btnStopSearchClassClick() {

@@ -151,12 +151,7 @@ void TMainForm::btnStopSearchRulesClick() {
 void TMainForm::btnPauseSearchRulesClick() {
     if (!mainManager) return;
     if (samplesChosen()) return pauseContrastSearch();
-    TMainManager& m = *mainManager;
-    // Pausing what does not run would close the gate in front of the next search, and a second
-    // pause would bank the same time twice.
-    if (!m.isWorking()) return;
-    m.pauseRuleSearch();
-    StatusBar1.setPanel(1, kSearchPaused);
+    if (!pauseWorking(&TMainManager::pauseRuleSearch, kSearchPaused)) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     runTimeBefore += now() - runStartTime;
 }

@@ -13,15 +13,15 @@ DialogAnswer ScriptedDialogs::messageBox(const MessageRequest& request) {
 }
 
 std::optional<std::string> ScriptedDialogs::openFile(const FileRequest& request) {
-    files.push_back({false, request});
-    if (paths_.empty()) return std::nullopt;
-    auto next = paths_.front();
-    paths_.pop_front();
-    return next;
+    return nextPath(false, request);
 }
 
 std::optional<std::string> ScriptedDialogs::saveFile(const FileRequest& request) {
-    files.push_back({true, request});
+    return nextPath(true, request);
+}
+
+std::optional<std::string> ScriptedDialogs::nextPath(bool save, const FileRequest& request) {
+    files.push_back({save, request});
     if (paths_.empty()) return std::nullopt;
     auto next = paths_.front();
     paths_.pop_front();

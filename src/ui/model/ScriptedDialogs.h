@@ -41,6 +41,8 @@ class ScriptedDialogs : public Dialogs {
     size_t unusedPaths() const { return paths_.size(); }
 
   private:
+    // Records the file dialog and gives the next scripted path (none when the script is out).
+    std::optional<std::string> nextPath(bool save, const FileRequest& request);
     std::deque<DialogAnswer> answers_;
     std::deque<std::optional<std::string>> paths_;
     LaunchFailure launchResult_ = LaunchFailure::None;

@@ -435,6 +435,12 @@ class TMainForm : public Display {
     // Selected class of the pop-up commands: the top selected row of the ideal-object grid minus
     // one; -1 when the commands must not run (a worker uses the classes, or no such class).
     int32_t selectedClass();
+    // Pauses the working process through `pause` and shows `status` on the status bar; false
+    // (nothing done) when no process works.
+    bool pauseWorking(int (TMainManager::*pause)(), const char* status);
+    // Empties the class list for `columns` columns and `items` rows of data; the selected
+    // class, or -1.
+    int32_t clearClassList(int32_t columns, int32_t items);
     void showMatrixView(int32_t kind);
     // A scanning recognition on the worker: the commands locked (their enabled states kept)
     // and its Stop enabled at the start; each tick its progress; at its end the states given

@@ -1,7 +1,6 @@
 // The "Bootstreap Control" window: the bootstrap's entries, run buttons, results and averages.
 #include "ui/qt/BootstrapWindow.h"
 
-#include <QCloseEvent>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -20,7 +19,8 @@ namespace motifora {
 
 BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Command command,
                                  QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), model_(model) {
+    : HidingWindow([&model] { model.Window.setVisible(false); }, parent,
+                   Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("BootStrCtrl");
     binder.bind(model.Caption,
                 [this, &model] { setWindowTitle(QString::fromStdString(model.Caption.text())); });
@@ -73,12 +73,6 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     resize(380, 420);
 
     binder.bindWindow(model.Window, this);
-}
-
-void BootstrapWindow::closeEvent(QCloseEvent* event) {
-    // The close box hides the window; a run goes on, and "Bootstrap" shows it again.
-    model_.Window.setVisible(false);
-    event->accept();
 }
 
 }  // namespace motifora

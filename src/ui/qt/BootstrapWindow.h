@@ -1,8 +1,7 @@
 // The "Bootstreap Control" window: the bootstrap's entries, run buttons, results and averages.
 #pragma once
 
-#include <QWidget>
-#include <functional>
+#include "ui/qt/HidingWindow.h"
 
 class QLabel;
 class QLineEdit;
@@ -15,20 +14,13 @@ class ControlBinder;
 class TBootStrCtrl;
 class UpDownEdit;
 
-// Not modal; it stays on top of the main window and is shown and hidden by the model. Clicks go
-// through `command` (the main window's handler runner, which repaints afterwards).
-class BootstrapWindow final : public QWidget {
+// Not modal; it stays on top of the main window and is shown and hidden by the model (the close
+// box hides it; "Bootstrap" shows it again). Clicks go through `command`.
+class BootstrapWindow final : public HidingWindow {
     Q_OBJECT
   public:
-    using Command = std::function<void(const std::function<void()>&)>;
     BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Command command,
                     QWidget* parent = nullptr);
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    TBootStrCtrl& model_;
 };
 
 }  // namespace motifora

@@ -1,7 +1,6 @@
 // The heat map window's painted cells, legend and tooltips over the model's HeatMap.
 #include "ui/qt/ContrastMapWindow.h"
 
-#include <QCloseEvent>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPainter>
@@ -143,7 +142,7 @@ bool HeatMapWidget::event(QEvent* e) {
 }
 
 ContrastMapWindow::ContrastMapWindow(ContrastMapView& model, ControlBinder& binder, QWidget* parent)
-    : QWidget(parent, Qt::Window), model_(model) {
+    : HidingWindow([&model] { model.setVisible(false); }, parent, Qt::Window) {
     setObjectName("ContrastMapWindow");
     setWindowTitle("Discriminative Heat Map");
     auto* title = new QLabel;
@@ -174,12 +173,6 @@ ContrastMapWindow::ContrastMapWindow(ContrastMapView& model, ControlBinder& bind
         map_->setMap(std::move(map));
     });
     binder.bindWindow(model, this);
-}
-
-void ContrastMapWindow::closeEvent(QCloseEvent* event) {
-    // The close box hides the window; the Rules page's button shows it again.
-    model_.setVisible(false);
-    event->accept();
 }
 
 }  // namespace motifora

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 #include "ui/model/ContrastViews.h"
+#include "ui/qt/HidingWindow.h"
 
 class QLabel;
 
@@ -39,17 +40,13 @@ class HeatMapWidget final : public QWidget {
 };
 
 // Not modal; shown and hidden by the model's ContrastMap (the close box hides it there).
-class ContrastMapWindow final : public QWidget {
+class ContrastMapWindow final : public HidingWindow {
     Q_OBJECT
   public:
     ContrastMapWindow(ContrastMapView& model, ControlBinder& binder, QWidget* parent = nullptr);
     HeatMapWidget* heatMap() const { return map_; }
 
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
   private:
-    ContrastMapView& model_;
     HeatMapWidget* map_ = nullptr;
 };
 

@@ -6,7 +6,6 @@
 #include <QBarSet>
 #include <QChart>
 #include <QChartView>
-#include <QCloseEvent>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -31,8 +30,27 @@ namespace {
 
 QString qs(const std::string& text) { return QString::fromStdString(text); }
 
+// A value axis titled `title` at `side` of `chart`, with every series of the chart attached.
+QValueAxis* addAxis(QChart* chart, const char* title, Qt::Alignment side) {
+    auto* axis = new QValueAxis;
+    axis->setTitleText(title);
+    chart->addAxis(axis, side);
+    for (QAbstractSeries* s : chart->series()) s->attachAxis(axis);
+    return axis;
+}
+
+// The view of `chart`, named `name` (the tests find it by that), drawn smoothly, at least
+// `width` by `height`.
+QChartView* namedChartView(QChart* chart, const char* name, int width, int height) {
+    auto* view = new QChartView(chart);
+    view->setObjectName(name);
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(width, height);
+    return view;
+}
+
 // The ROC chart: the curve, the diagonal of chance and the operating point of the level.
-QChartView* rocChart(const RocView& view, ControlBinder& binder) {
+QChartView* rocChart(const RocView& rocView, ControlBinder& binder) {
     auto* chart = new QChart;
     chart->setTitle("ROC (held-out)");
     chart->legend()->hide();
@@ -49,24 +67,11 @@ QChartView* rocChart(const RocView& view, ControlBinder& binder) {
          {static_cast<QAbstractSeries*>(chance), static_cast<QAbstractSeries*>(curve),
           static_cast<QAbstractSeries*>(point)})
         chart->addSeries(s);
-    auto* x = new QValueAxis;
-    x->setRange(0, 1);
-    x->setTitleText("false positive rate");
-    auto* y = new QValueAxis;
-    y->setRange(0, 1);
-    y->setTitleText("true positive rate");
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
-    for (QAbstractSeries* s : chart->series()) {
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    auto* chartView = new QChartView(chart);
-    chartView->setObjectName("RocChart");
-    chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(320, 300);
-    binder.bind(view, [&view, chart, curve, point] {
-        const RocView::Curve c = view.curve();
+    addAxis(chart, "false positive rate", Qt::AlignBottom)->setRange(0, 1);
+    addAxis(chart, "true positive rate", Qt::AlignLeft)->setRange(0, 1);
+    QChartView* view = namedChartView(chart, "RocChart", 320, 300);
+    binder.bind(rocView, [&rocView, chart, curve, point] {
+        const RocView::Curve c = rocView.curve();
         QList<QPointF> points;
         for (const auto& [fpr, tpr] : c.points) points.append(QPointF(fpr, tpr));
         curve->replace(points);
@@ -74,19 +79,13 @@ QChartView* rocChart(const RocView& view, ControlBinder& binder) {
         if (c.shown) point->append(c.operatingPoint.first, c.operatingPoint.second);
         chart->setTitle(c.shown ? qs(c.aucText) : QString("ROC (held-out)"));
     });
-    return chartView;
+    return view;
 }
 
 // Bars of positives and negatives per score bin, and the level as a line over them.
 QChartView* histogramChart(const HistogramView& view, ControlBinder& binder) {
     auto* chart = new QChart;
     chart->setTitle("Held-out best scores");
-    auto* x = new QValueAxis;
-    x->setTitleText("score");
-    auto* y = new QValueAxis;
-    y->setTitleText("sequences");
-    chart->addAxis(x, Qt::AlignBottom);
-    chart->addAxis(y, Qt::AlignLeft);
     auto* positives = new QLineSeries;
     positives->setName("positives");
     auto* negatives = new QLineSeries;
@@ -96,15 +95,10 @@ QChartView* histogramChart(const HistogramView& view, ControlBinder& binder) {
     QPen levelPen(Qt::black);
     levelPen.setWidth(2);
     level->setPen(levelPen);
-    for (QLineSeries* s : {positives, negatives, level}) {
-        chart->addSeries(s);
-        s->attachAxis(x);
-        s->attachAxis(y);
-    }
-    auto* chartView = new QChartView(chart);
-    chartView->setObjectName("HistogramChart");
-    chartView->setRenderHint(QPainter::Antialiasing);
-    chartView->setMinimumSize(380, 300);
+    for (QLineSeries* s : {positives, negatives, level}) chart->addSeries(s);
+    QValueAxis* x = addAxis(chart, "score", Qt::AlignBottom);
+    QValueAxis* y = addAxis(chart, "sequences", Qt::AlignLeft);
+    QChartView* chartView = namedChartView(chart, "HistogramChart", 380, 300);
     binder.bind(view, [&view, x, y, positives, negatives, level] {
         const HistogramView::Bars b = view.bars();
         const ScoreHistogram& h = b.histogram;
@@ -145,7 +139,7 @@ QChartView* histogramChart(const HistogramView& view, ControlBinder& binder) {
 
 CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder& binder,
                                              Command command, QWidget* parent)
-    : QWidget(parent, Qt::Window), model_(model) {
+    : HidingWindow([&model] { model.Window.setVisible(false); }, parent, Qt::Window) {
     setObjectName("CrossValForm");
     binder.bind(model.Caption, [this, &model] { setWindowTitle(qs(model.Caption.text())); });
 
@@ -214,12 +208,6 @@ CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder
     resize(1100, 650);
 
     binder.bindWindow(model.Window, this);
-}
-
-void CrossValidationWindow::closeEvent(QCloseEvent* event) {
-    // The close box hides the window; a run goes on, and the menu shows it again.
-    model_.Window.setVisible(false);
-    event->accept();
 }
 
 }  // namespace motifora

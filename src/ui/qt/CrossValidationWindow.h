@@ -3,28 +3,20 @@
 // error table and "Use this level".
 #pragma once
 
-#include <QWidget>
-#include <functional>
+#include "ui/qt/HidingWindow.h"
 
 namespace motifora {
 
 class ControlBinder;
 class TCrossValForm;
 
-// Not modal; shown and hidden by the model. Clicks go through `command` (the main window's
-// handler runner, which repaints afterwards).
-class CrossValidationWindow final : public QWidget {
+// Not modal; shown and hidden by the model (the close box hides it; the menu shows it again).
+// Clicks go through `command`.
+class CrossValidationWindow final : public HidingWindow {
     Q_OBJECT
   public:
-    using Command = std::function<void(const std::function<void()>&)>;
     CrossValidationWindow(TCrossValForm& model, ControlBinder& binder, Command command,
                           QWidget* parent = nullptr);
-
-  protected:
-    void closeEvent(QCloseEvent* event) override;
-
-  private:
-    TCrossValForm& model_;
 };
 
 }  // namespace motifora
