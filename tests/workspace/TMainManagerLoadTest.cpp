@@ -194,7 +194,9 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
         EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "AAAA");
         EXPECT_NE(status.message.find(c.reason), std::string::npos) << status.message;
         EXPECT_EQ(status.file, path);
-        if (c.record > 0) EXPECT_EQ(status.record, c.record);
+        if (c.record > 0) {
+            EXPECT_EQ(status.record, c.record);
+        }
     }
     EXPECT_TRUE(m.learnNegativeLoaded);
 }
