@@ -90,9 +90,12 @@ void TMainForm::mmbtnOpenProjectClick() {
 }
 
 bool TMainForm::openProject(const std::string& path) {
-    const Status status = readProjectFile(path);
-    if (!status) {
-        reportFileFailure(*this, kReadFailure, path, status);
+    return adoptProjectFile(path, readProjectFile(path), kReadFailure);
+}
+
+bool TMainForm::adoptProjectFile(const std::string& path, const Status& done, const char* words) {
+    if (!done) {
+        reportFileFailure(*this, words, path, done);
         return false;
     }
     recentProjects.add(path);
@@ -135,16 +138,7 @@ bool TMainForm::saveProjectAs() {
     const auto chosen = dialogs_.saveFile(request);
     if (!chosen) return false;
     const std::string path = WithExtension(*chosen, ".dnp");
-    const Status status = writeProjectFile(path);
-    if (!status) {
-        reportFileFailure(*this, kWriteFailure, path, status);
-        return false;
-    }
-    recentProjects.add(path);
-    std::lock_guard<std::recursive_mutex> lock(mutex_);
-    projectName = path;
-    updateCaption();
-    return true;
+    return adoptProjectFile(path, writeProjectFile(path), kWriteFailure);
 }
 
 void TMainForm::SaveAsText1Click() {

@@ -313,6 +313,10 @@ class TMainForm : public Display {
     // Reads `path` as Open does after its chooser: on success the caption and the recent list
     // show it; on failure the error box says why. Returns whether the project was opened.
     bool openProject(const std::string& path);
+    // The end of Open and Save As: on success `path` becomes the project's file (the caption
+    // and the recent list show it); on failure the error box shows `words`, the file and why.
+    // Returns whether `done` succeeded.
+    bool adoptProjectFile(const std::string& path, const Status& done, const char* words);
     Status writeProjectFile(const std::string& path);
     Status writeTextExport(const std::string& path);
     Status writeResultsReport(const std::string& path);
