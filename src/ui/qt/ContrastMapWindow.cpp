@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "ui/qt/ControlBinder.h"
+#include "ui/qt/Language.h"
 
 namespace motifora {
 
@@ -20,8 +21,6 @@ constexpr int kMargin = 6;
 constexpr int kLegendBox = 46;
 
 QColor colourOf(uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); }
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 

@@ -12,12 +12,6 @@
 
 namespace motifora {
 
-namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
-
 void ControlBinder::bind(const Control& control, std::function<void()> apply) {
     // The counter can never reach this value, so the first sync always paints.
     bindings_.push_back({&control, std::move(apply), ~uint64_t{0}});

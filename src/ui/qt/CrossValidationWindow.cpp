@@ -22,13 +22,12 @@
 #include "ui/model/CrossValForm.h"
 #include "ui/qt/ControlBinder.h"
 #include "ui/qt/GridTableModel.h"
+#include "ui/qt/Language.h"
 #include "ui/qt/RadioGroupBox.h"
 
 namespace motifora {
 
 namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
 
 // A value axis titled `title` at `side` of `chart`, with every series of the chart attached.
 QValueAxis* addAxis(QChart* chart, const char* title, Qt::Alignment side) {

@@ -20,15 +20,10 @@
 #include "ui/model/GenomeScanForm.h"
 #include "ui/qt/ChartBinding.h"
 #include "ui/qt/GridTableModel.h"
+#include "ui/qt/Language.h"
 #include "ui/qt/RadioGroupBox.h"
 
 namespace motifora {
-
-namespace {
-
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
-}  // namespace
 
 GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()> start,
                                    QWidget* parent)

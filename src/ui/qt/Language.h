@@ -23,6 +23,9 @@ class Language final {
     static QString current();
 };
 
+// `text` (UTF-8) as it stands, untranslated: names, figures, file paths.
+inline QString qs(const std::string& text) { return QString::fromStdString(text); }
+
 // `text` in the current language (see translateText: a marked text, or a marked start before a
 // file name or reason; anything else unchanged).
 QString shown(const std::string& text);

@@ -54,8 +54,6 @@ namespace motifora {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
 // A label with a static caption of the window (not a model control).
 QLabel* caption(const char* text, QWidget* parent) {
     auto* label = new QLabel(QString::fromUtf8(text), parent);

@@ -25,8 +25,6 @@ namespace motifora {
 
 namespace {
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
         case MessageIcon::Information:
