@@ -336,7 +336,7 @@ class TMainManager {
     int PauseBootstrap() { return pauseProcess(); }
     int ResumeBootstrap() { return resumeProcess(); }
     int StopBootstrap();
-    // A number 0 ... n - 1 from `bootstrapRandom`; 0 when n is 0.
+    // A number 0 ... n - 1 from the bootstrap's random sequence; 0 when n is 0.
     int32_t RandomIndex(int32_t n);
 
     // ---- held-out evaluation (TMainManagerCrossValidation.cpp) ----
