@@ -1,6 +1,6 @@
-// The scan command: reads the project, prepares a genome scanner for the chosen classes and
-// streams its results into BED and bedGraph files written beside their targets and renamed into
-// place only when complete.
+// The scan command: reads the project, prepares a genome scanner for the chosen classes, opens
+// every output before the work and streams the results into them; the files take their targets'
+// places together when the scan has finished, or none does.
 #include "cli/ScanCommand.h"
 
 #include <CLI/CLI.hpp>
@@ -39,6 +39,7 @@ struct ScanOptions {
     std::string bed;
     bool merge = false;
     std::string bedGraph;
+    std::string bigWig;
     int32_t threads = 1;
     std::vector<std::string> records;
     bool quiet = false;
@@ -81,6 +82,9 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     app.add_flag("--merge", options.merge,
                  "Merge overlapping hits of a class on a strand, keeping the best score");
     app.add_option("--bedgraph", options.bedGraph, "bedGraph of the best score per window start");
+    app.add_option("--bigwig", options.bigWig,
+                   "bigWig (indexed, binary) of the same values as --bedgraph, as single-precision "
+                   "numbers");
     app.add_option("--threads", options.threads, "Scoring threads (default 1)")
         ->check(CLI::Range(1, 256));
     app.add_option("--record", options.records,
@@ -156,17 +160,28 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
 
     std::atomic<bool> stop{false};
     settings.stop = &stop;
+    // Ctrl-C reaches the scoring threads between the classes of a piece.
+    settings.onScoringStep = [&stop] {
+        if (interruptRequested()) stop.store(true);
+    };
     GenomeScanner scanner;
     std::string error;
     if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
         return refuse(options.model + ": " + error, kExitBadArguments);
+    // Every output is opened (so checked) before a cross-validation or the scan takes its time.
+    TrackWriter tracks;
+    const Status opened = tracks.Open({options.bed, options.bedGraph, options.bigWig});
+    if (!opened) return refuse(opened.message, kExitOutputFailed);
     // The classes and strands are checked before a cross-validation takes its time.
     if (options.levelFromCv) {
         CvLevel cv;
         bool interrupted = false;
         if (!crossValidatedLevel(options.model, cvRequest, options.quiet ? nullptr : &err, cv,
                                  problem, interrupted)) {
-            if (interrupted) return refuse("interrupted; no output was written", kExitInterrupted);
+            if (interrupted) {
+                tracks.Abandon(Status::failure(""));
+                return refuse("interrupted; no output was written", kExitInterrupted);
+            }
             return refuse("--level-from-cv: no level can be had from " + options.model + ": " +
                               problem + "; give --level instead",
                           kExitProcessFailed);
@@ -192,10 +207,10 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
             return refuse(options.model + ": " + error, kExitBadArguments);
     }
 
-    TrackWriter tracks;
-    const std::string modelName = std::filesystem::path(options.model).filename().string();
-    const Status opened = tracks.Open(options.bed, options.bedGraph, modelName, settings);
-    if (!opened) return refuse(opened.message, kExitOutputFailed);
+    tracks.Begin(std::filesystem::path(options.model).filename().string(), settings);
+    tracks.onNotice = [&err](const std::string& text) {
+        err << "motifora-cli scan: note: " << text << "\n" << std::flush;
+    };
     const auto started = std::chrono::steady_clock::now();
     auto shown = started;
     auto showProgress = [&](const ScanTotals& totals) {
@@ -214,9 +229,12 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         showProgress(totals);
     };
     if (!scanner.Scan(options.genome, tracks, error)) {
+        const std::string failure = tracks.Failure();
+        const Status abandoned = tracks.Abandon(Status::failure(failure.empty() ? error : failure));
+        if (!failure.empty()) return refuse(abandoned.message, kExitOutputFailed);
         if (interruptRequested())
             return refuse("interrupted; no output was written", kExitInterrupted);
-        return refuse(error, kExitInputRefused);
+        return refuse(abandoned.message, kExitInputRefused);
     }
     if (!options.quiet) showProgress(scanner.Totals());
     const Status written = tracks.Finish();

@@ -2,11 +2,16 @@
 // gzip files) and a small state machine over lines.
 #include "genome/FastaReader.h"
 
+#include <fcntl.h>
 #include <htslib/bgzf.h>
+#include <htslib/hfile.h>
+#include <poll.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 
@@ -68,14 +73,70 @@ bool FastaReader::Open(const std::string& path) {
         return false;
     }
     auto handle = std::make_unique<Handle>();
-    handle->file = bgzf_open(path.c_str(), "r");
+    if (S_ISFIFO(info.st_mode)) {
+        // A named pipe is opened without waiting for a writer (an open that waits cannot be
+        // interrupted), then given a while to bring its first bytes.
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            fail(std::string("cannot open the file: ") + std::strerror(errno));
+            return false;
+        }
+        if (!awaitWriter(fd)) {
+            ::close(fd);
+            return false;
+        }
+        ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+        hFILE* stream = hdopen(fd, "r");
+        if (stream == nullptr) {
+            ::close(fd);
+        } else {
+            handle->file = bgzf_hopen(stream, "r");
+            if (handle->file == nullptr) hclose_abruptly(stream);
+        }
+    } else {
+        handle->file = bgzf_open(path.c_str(), "r");
+    }
     if (handle->file == nullptr) {
         fail(std::string("cannot open the file: ") + std::strerror(errno));
+        return false;
+    }
+    // bgzip writes an empty block at the end; a file without it was cut short (htslib would
+    // read the blocks before the cut as the whole file).
+    if (handle->file->is_compressed && !handle->file->is_gzip &&
+        bgzf_check_EOF(handle->file) == 0) {
+        fail(
+            "the bgzip-compressed file ends without its end-of-file block: it was cut short (an "
+            "unfinished copy or download?)");
         return false;
     }
     handle_ = std::move(handle);
     buffer_.resize(kBufferSize);
     return true;
+}
+
+bool FastaReader::awaitWriter(int fd) {
+    auto waited = std::chrono::milliseconds(0);
+    const auto slice = std::chrono::milliseconds(100);
+    for (;;) {
+        pollfd wanted{fd, POLLIN, 0};
+        const auto left = std::min(slice, pipeWait_ - waited);
+        const int ready = ::poll(&wanted, 1, static_cast<int>(std::max<int64_t>(left.count(), 0)));
+        if (ready > 0) return true;  // bytes, or a writer that came and went
+        if (ready < 0 && errno != EINTR) {
+            fail(std::string("cannot read the named pipe: ") + std::strerror(errno));
+            return false;
+        }
+        waited += left;
+        if (pipeStop_ != nullptr && pipeStop_->load()) {
+            fail("stopped while waiting for a program to write to the named pipe");
+            return false;
+        }
+        if (waited >= pipeWait_) {
+            fail("nothing was written to this named pipe within " +
+                 std::to_string(pipeWait_.count() / 1000) + " seconds (no program writes to it?)");
+            return false;
+        }
+    }
 }
 
 void FastaReader::fail(const std::string& what) {
@@ -105,6 +166,16 @@ bool FastaReader::fill() {
     return true;
 }
 
+bool FastaReader::takeCarriageReturn() {
+    ++at_;
+    const int next = peek();
+    if (next < 0 || next == '\n') return error_.empty();
+    failHere(
+        "a carriage return (CR) is not followed by a line feed: lines ending in CR alone are not "
+        "read; convert the line ends to LF or CR LF");
+    return false;
+}
+
 int FastaReader::peek() {
     if (at_ == end_ && !fill()) return -1;
     return static_cast<unsigned char>(buffer_[at_]);
@@ -123,6 +194,8 @@ bool FastaReader::NextRecord(FastaRecord& record) {
             lineStart_ = true;
             continue;
         }
+        if (c == '\r' && !takeCarriageReturn()) return false;
+        if (c == '\r') continue;
         if (isBlank(c)) {
             ++at_;
             continue;
@@ -139,8 +212,12 @@ bool FastaReader::NextRecord(FastaRecord& record) {
     for (;;) {
         const int c = peek();
         if (c < 0 || c == '\n') break;
+        if (c == '\r') {
+            if (!takeCarriageReturn()) return false;
+            continue;
+        }
         ++at_;
-        if (c != '\r') header.push_back(static_cast<char>(c));
+        header.push_back(static_cast<char>(c));
     }
     const size_t first = header.find_first_not_of(" \t");
     header.erase(0, first == std::string::npos ? header.size() : first);
@@ -175,6 +252,10 @@ size_t FastaReader::ReadLetters(std::string& out, size_t limit) {
                 continue;
             }
             if (c == '>' && lineStart_) return taken;
+            if (c == '\r') {
+                if (!takeCarriageReturn()) return taken;
+                continue;
+            }
             if (isBlank(c)) {
                 ++at_;
                 continue;

@@ -2,6 +2,8 @@
 // in pieces of a chosen size, so that a record of any length never has to be held whole.
 #pragma once
 
+#include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -30,8 +32,8 @@ struct FastaRecord {
 // inside sequence lines are skipped; letters are returned in upper case (soft-masked lower case
 // is the same letter); every other printable character (N, ambiguity letters, gaps ...) is kept
 // as a letter for the caller to judge. A failure (unreadable file, letters before the first
-// header, a header without a name, a control or non-ASCII byte) stops the reading; Error() then
-// names the file, the line and the fault.
+// header, a header without a name, a control or non-ASCII byte, a CR not followed by LF, a bgzip
+// file cut short) stops the reading; Error() then names the file, the line and the fault.
 class FastaReader {
   public:
     FastaReader();
@@ -50,6 +52,13 @@ class FastaReader {
     // failure (Error() not empty then).
     size_t ReadLetters(std::string& out, size_t limit);
 
+    // How long Open waits for the first bytes of a named pipe, and a flag that ends the wait
+    // early (default 10 seconds, no flag). A pipe that brings nothing in that time is refused.
+    void SetPipeWait(std::chrono::milliseconds wait, const std::atomic<bool>* stop = nullptr) {
+        pipeWait_ = wait;
+        pipeStop_ = stop;
+    }
+
     const std::string& Error() const { return error_; }
     // The line Error() speaks of, or 0 when it is not tied to one (opening, decompressing).
     int64_t ErrorLine() const { return errorLine_; }
@@ -59,6 +68,9 @@ class FastaReader {
     // The next byte without taking it; -1 at the end of the file or on a read failure.
     int peek();
     bool fill();
+    bool awaitWriter(int fd);
+    // Takes a CR at the current position; false (with the failure) when no LF follows.
+    bool takeCarriageReturn();
     void fail(const std::string& what);
     void failHere(const std::string& what);
 
@@ -75,6 +87,8 @@ class FastaReader {
     bool inRecord_ = false;
     int64_t line_ = 1;
     int64_t records_ = 0;
+    std::chrono::milliseconds pipeWait_{10'000};
+    const std::atomic<bool>* pipeStop_ = nullptr;
 };
 
 // Reads a whole FASTA file into sample records (name: the header's first word; letters in upper

@@ -6,9 +6,11 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <locale>
+#include <map>
 #include <memory>
 #include <set>
 #include <sstream>
@@ -16,6 +18,7 @@
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
+#include "genome/FastaIndex.h"
 
 namespace motifora {
 
@@ -85,6 +88,7 @@ class IndexedSource {
         return static_cast<size_t>(got);
     }
     const std::string& Error() const { return error_; }
+    const std::string& Path() const { return path_; }
 
   private:
     faidx_t* index_;
@@ -121,7 +125,12 @@ bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
             if (*tail == '\0' || *end != '\0') return false;
         }
         if (first < 1 || last < first || last > 1'000'000) return false;
-        for (long k = first; k <= last; ++k) classes.push_back(static_cast<int32_t>(k - 1));
+        // A class named twice is taken once, where it is first named.
+        for (long k = first; k <= last; ++k) {
+            const auto index = static_cast<int32_t>(k - 1);
+            if (std::find(classes.begin(), classes.end(), index) == classes.end())
+                classes.push_back(index);
+        }
     }
     return !classes.empty();
 }
@@ -213,13 +222,18 @@ bool GenomeScanner::Scan(const std::string& path, ScanSink& sink, std::string& e
         return false;
     }
     if (!settings_.records.empty() && fileExists(path + ".fai")) {
-        faidx_t* index = fai_load3(path.c_str(), nullptr, nullptr, 0);
+        // An index that does not describe the file is not used: the file is read from its start.
+        const std::string problem = checkFastaIndex(path, path + ".fai");
+        faidx_t* index = problem.empty() ? fai_load3(path.c_str(), nullptr, nullptr, 0) : nullptr;
         if (index != nullptr) {
             IndexedSource source(index, path, settings_.records);
             return scanRecords(source, sink, error);
         }
+        sink.notice((problem.empty() ? path + ".fai: htslib cannot load it" : problem) +
+                    "; the records are looked for by reading the whole file");
     }
     FastaReader reader;
+    reader.SetPipeWait(std::chrono::seconds(10), settings_.stop);
     if (!reader.Open(path)) {
         error = reader.Error();
         return false;
@@ -231,12 +245,28 @@ template <typename Source>
 bool GenomeScanner::scanRecords(Source& source, ScanSink& sink, std::string& error) {
     const std::set<std::string> wanted(settings_.records.begin(), settings_.records.end());
     std::set<std::string> found;
+    // Every record's name, to refuse a name given twice: BED, bedGraph and --record address
+    // records by name.
+    std::map<std::string, FastaRecord> seen;
     FastaRecord record;
+    int64_t records = 0;
     while (source.NextRecord(record)) {
+        ++records;
+        const auto [earlier, fresh] = seen.emplace(record.name, record);
+        if (!fresh) {
+            error = source.Path() + ": record " + std::to_string(record.number) +
+                    (record.headerLine > 0 ? " (line " + std::to_string(record.headerLine) + ")"
+                                           : std::string()) +
+                    " has the name \"" + record.name + "\" of record " +
+                    std::to_string(earlier->second.number) +
+                    "; records are told apart by name (in BED, bedGraph and --record), so each "
+                    "name may be given once";
+            return false;
+        }
         if (!wanted.empty() && wanted.count(record.name) == 0) continue;
         found.insert(record.name);
         if (!scanRecord(source, record, sink)) break;
-        if (settings_.stop != nullptr && settings_.stop->load()) {
+        if (stopped()) {
             error = "the scan was stopped";
             return false;
         }
@@ -245,8 +275,16 @@ bool GenomeScanner::scanRecords(Source& source, ScanSink& sink, std::string& err
         error = source.Error();
         return false;
     }
-    if (settings_.stop != nullptr && settings_.stop->load()) {
+    if (const std::string failure = sink.Failure(); !failure.empty()) {
+        error = failure;
+        return false;
+    }
+    if (stopped()) {
         error = "the scan was stopped";
+        return false;
+    }
+    if (records == 0) {
+        error = source.Path() + ": no FASTA records (no line beginning with '>')";
         return false;
     }
     for (const std::string& name : wanted) {
@@ -254,6 +292,11 @@ bool GenomeScanner::scanRecords(Source& source, ScanSink& sink, std::string& err
             error = "no record named \"" + name + "\" in the genome file";
             return false;
         }
+    }
+    if (totals_.letters == 0) {
+        error = source.Path() + (wanted.empty() ? ": the records hold no letters"
+                                                : ": the chosen records hold no letters");
+        return false;
     }
     return true;
 }
@@ -268,7 +311,7 @@ bool GenomeScanner::scanRecord(Source& source, const FastaRecord& record, ScanSi
     int64_t letters = 0;
     std::string text;
     for (;;) {
-        if (settings_.stop != nullptr && settings_.stop->load()) return false;
+        if (stopped() || !sink.Failure().empty()) return false;
         text.clear();
         const size_t got = source.ReadLetters(text, settings_.pieceLetters);
         if (got == 0) break;
@@ -278,7 +321,8 @@ bool GenomeScanner::scanRecord(Source& source, const FastaRecord& record, ScanSi
         if (piece.codes.size() > keep) {
             piece.count = piece.codes.size() - keep;
             piece.first = first;
-            scorePiece(piece);
+            // A piece stopped while being scored is not reported.
+            if (!scorePiece(piece)) return false;
             reportPiece(record, piece, sink);
             piece.codes.erase(piece.codes.begin(),
                               piece.codes.begin() + static_cast<std::ptrdiff_t>(piece.count));
@@ -292,7 +336,9 @@ bool GenomeScanner::scanRecord(Source& source, const FastaRecord& record, ScanSi
     return true;
 }
 
-void GenomeScanner::scorePiece(Piece& piece) {
+bool GenomeScanner::stopped() const { return settings_.stop != nullptr && settings_.stop->load(); }
+
+bool GenomeScanner::scorePiece(Piece& piece) {
     const size_t strands = settings_.bothStrands ? 2 : 1;
     const size_t lists = scorers_.size() * strands;
     piece.scores.resize(lists);
@@ -316,6 +362,10 @@ void GenomeScanner::scorePiece(Piece& piece) {
         const size_t count = std::min(perThread, piece.count - from);
         for (size_t c = 0; c < scorers_.size(); ++c) {
             for (size_t s = 0; s < strands; ++s) {
+                // Checked per class and strand, so that a scan of many classes stops within a
+                // fraction of a second.
+                if (settings_.onScoringStep) settings_.onScoringStep();
+                if (stopped()) return;
                 const uint8_t* codes = s == 0 ? piece.codes.data() : piece.reverse.data();
                 const size_t list = c * strands + s;
                 scorers_[c].Score(codes + from, count, piece.scores[list].data() + from,
@@ -328,6 +378,7 @@ void GenomeScanner::scorePiece(Piece& piece) {
         helpers.emplace_back(work, t);
     work(0);
     for (auto& helper : helpers) helper.join();
+    return !stopped();
 }
 
 void GenomeScanner::reportPiece(const FastaRecord& record, Piece& piece, ScanSink& sink) {

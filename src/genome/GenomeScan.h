@@ -29,6 +29,9 @@ struct ScanSettings {
     // Letters read per piece of a record (the window's width minus one more are kept over).
     size_t pieceLetters = size_t{1} << 18;
     const std::atomic<bool>* stop = nullptr;  // set by another thread to end the scan early
+    // Called by each scoring thread before it scores a class on a strand for a piece, just before
+    // the stop flag is checked: it may raise the flag (the command line passes Ctrl-C on so).
+    std::function<void()> onScoringStep;
 };
 
 // A window scoring at least the level, or a run of overlapping ones after merging.
@@ -66,6 +69,11 @@ class ScanSink {
     }
     // Called after every piece with the totals so far.
     virtual void progress(const ScanTotals& totals) { (void)totals; }
+    // Why the sink cannot take more (a file could not be written), or empty; checked after
+    // every piece, and the scan stops with it.
+    virtual std::string Failure() const { return {}; }
+    // Something the user should know that does not stop the scan (an index not used, and why).
+    virtual void notice(const std::string& text) { (void)text; }
 };
 
 // Reads a class list such as "1,3-5" (1-based) into 0-based indexes. False on anything else.
@@ -95,7 +103,9 @@ class GenomeScanner {
     bool scanRecords(Source& source, ScanSink& sink, std::string& error);
     template <typename Source>
     bool scanRecord(Source& source, const FastaRecord& record, ScanSink& sink);
-    void scorePiece(Piece& piece);
+    // False when the scan was stopped while scoring.
+    bool scorePiece(Piece& piece);
+    bool stopped() const;
     void reportPiece(const FastaRecord& record, Piece& piece, ScanSink& sink);
     void flushMerged(const FastaRecord& record, ScanSink& sink);
 

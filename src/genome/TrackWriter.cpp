@@ -1,19 +1,141 @@
-// BED and bedGraph files of a scan, buffered and written piece by piece.
+// BED, bedGraph and bigWig files of a scan, formatted in large buffers and written in order.
 #include "genome/TrackWriter.h"
 
-#include "io/ScanTracks.h"
+#include <bigWig.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+#include <mutex>
+#include <thread>
 
 namespace motifora {
 
 namespace {
 
 constexpr size_t kFlushBytes = size_t{1} << 20;
+// Fewer windows than this are formatted by one thread.
+constexpr size_t kWindowsPerThread = size_t{1} << 13;
+
+// The values of a run of window starts, as the spill file keeps them until the bigWig can be
+// written (its header lists the records' lengths, known only at the end).
+struct SpilledRun {
+    uint32_t record;
+    uint32_t start;
+    uint32_t count;
+};
+
+// Whether `a` and `b` name the same file: the same file on the disk, or the same place.
+bool sameFile(const std::string& a, const std::string& b) {
+    struct stat first {};
+    struct stat second {};
+    if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+    std::error_code ec;
+    const auto one = std::filesystem::weakly_canonical(std::filesystem::absolute(a), ec);
+    const auto two = std::filesystem::weakly_canonical(std::filesystem::absolute(b), ec);
+    return one == two;
+}
+
+bool readAll(int fd, void* into, size_t bytes) {
+    auto* at = static_cast<char*>(into);
+    while (bytes > 0) {
+        const ssize_t got = ::read(fd, at, bytes);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) return false;
+        at += got;
+        bytes -= static_cast<size_t>(got);
+    }
+    return true;
+}
 
 }  // namespace
 
-Status TrackWriter::Open(const std::string& bedPath, const std::string& bedGraphPath,
-                         const std::string& modelName, const ScanSettings& settings) {
+struct TrackWriter::BigWig {
+    int spill = -1;  // an unnamed temporary file beside the target
+    TrackText buffer;
+    std::vector<std::string> names;
+    std::vector<uint32_t> lengths;
+    ~BigWig() {
+        if (spill >= 0) ::close(spill);
+    }
+};
+
+TrackWriter::TrackWriter() = default;
+TrackWriter::~TrackWriter() = default;
+
+std::vector<SafeFileStream*> TrackWriter::files() { return {&bed_, &bedGraph_, &bigWigFile_}; }
+
+std::vector<std::string> TrackWriter::Names() const {
+    std::vector<std::string> names;
+    for (const SafeFileStream* file : {&bed_, &bedGraph_, &bigWigFile_})
+        if (!file->Name().empty()) names.push_back(file->Name());
+    return names;
+}
+
+Status TrackWriter::Open(const TrackPaths& paths) {
+    failure_ = Status::success();
+    const std::pair<const char*, const std::string*> named[] = {
+        {"--bed", &paths.bed}, {"--bedgraph", &paths.bedGraph}, {"--bigwig", &paths.bigWig}};
+    for (size_t i = 0; i < 3; ++i) {
+        for (size_t j = i + 1; j < 3; ++j) {
+            if (named[i].second->empty() || named[j].second->empty() ||
+                !sameFile(*named[i].second, *named[j].second))
+                continue;
+            return Status::failure(std::string(named[i].first) + " and " + named[j].first +
+                                       " name the same file \"" + *named[j].second +
+                                       "\"; give each output its own file.",
+                                   *named[j].second);
+        }
+    }
+    Status opened;
+    if (opened && !paths.bed.empty()) opened = bed_.Open(paths.bed);
+    if (opened && !paths.bedGraph.empty()) opened = bedGraph_.Open(paths.bedGraph);
+    if (opened && !paths.bigWig.empty()) {
+        opened = bigWigFile_.Open(paths.bigWig, true);
+        if (opened && !bigWigFile_.Replaces()) {
+            opened = Status::failure("Cannot write \"" + paths.bigWig +
+                                         "\": a bigWig file is written out of order and must be "
+                                         "a regular file, not a pipe or device.",
+                                     paths.bigWig);
+        }
+        if (opened) {
+            bigWig_ = std::make_unique<BigWig>();
+            std::string folder =
+                std::filesystem::path(bigWigFile_.TemporaryPath()).parent_path().string();
+            if (folder.empty()) folder = ".";
+            bigWig_->spill = ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+            if (bigWig_->spill < 0) {
+                std::FILE* spare = std::tmpfile();
+                if (spare != nullptr) {
+                    bigWig_->spill = ::dup(::fileno(spare));
+                    std::fclose(spare);
+                }
+            }
+            if (bigWig_->spill < 0) {
+                opened = Status::failure(
+                    "Cannot write \"" + paths.bigWig +
+                        "\": no temporary file for its values: " + std::strerror(errno) + ".",
+                    paths.bigWig);
+            }
+        }
+    }
+    if (!opened) {
+        for (SafeFileStream* file : files()) file->Discard();
+        bigWig_.reset();
+        return opened;
+    }
+    return Status::success();
+}
+
+void TrackWriter::Begin(const std::string& modelName, const ScanSettings& settings) {
     classNames_.clear();
+    threads_ = std::max<int32_t>(settings.threads, 1);
     std::string classList;
     for (const int32_t k : settings.classes) {
         classNames_.push_back("class" + std::to_string(k + 1));
@@ -21,60 +143,193 @@ Status TrackWriter::Open(const std::string& bedPath, const std::string& bedGraph
     }
     const std::string what =
         "classes " + classList + ", strand " + (settings.bothStrands ? "both" : "+");
-    if (!bedPath.empty()) {
-        const Status opened = bed_.Open(bedPath);
-        if (!opened) return opened;
-        bed_.Write(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
-                                               ", level " + formatTrackNumber(settings.level) +
-                                               (settings.merge ? ", merged)" : ")")));
+    if (bed_.IsOpen()) {
+        bedText_.Append(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
+                                                    ", level " + formatTrackNumber(settings.level) +
+                                                    (settings.merge ? ", merged)" : ")")));
     }
-    if (!bedGraphPath.empty()) {
-        const Status opened = bedGraph_.Open(bedGraphPath);
-        if (!opened) return opened;
-        bedGraph_.Write(bedGraphTrackLine(
+    if (bedGraph_.IsOpen()) {
+        graphText_.Append(bedGraphTrackLine(
             modelName + " scores",
             "Best Motifora score of " + modelName + " per window (" + what + ")"));
     }
-    return Status::success();
+}
+
+void TrackWriter::write(SafeFileStream& file, TrackText& text, bool all) {
+    if (!file.IsOpen() || text.Size() == 0 || (!all && text.Size() < kFlushBytes)) return;
+    if (failure_.ok) {
+        const Status written = file.Write(text.View());
+        if (!written) failure_ = written;
+    }
+    text.Clear();
+}
+
+void TrackWriter::recordStart(const FastaRecord& record) {
+    if (!bigWig_) return;
+    bigWig_->names.push_back(record.name);
+    bigWig_->lengths.push_back(0);
+}
+
+void TrackWriter::recordEnd(const FastaRecord& record, int64_t letters) {
+    (void)record;
+    if (!bigWig_ || bigWig_->lengths.empty()) return;
+    if (letters > std::numeric_limits<uint32_t>::max()) {
+        if (failure_.ok)
+            failure_ = Status::failure("Cannot write \"" + bigWigFile_.Name() + "\": record " +
+                                           record.name + " is longer than a bigWig can hold.",
+                                       bigWigFile_.Name());
+        return;
+    }
+    bigWig_->lengths.back() = static_cast<uint32_t>(letters);
 }
 
 void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<const double> best,
                           std::span<const uint8_t> valid) {
-    if (!bedGraph_.IsOpen()) return;
-    for (size_t j = 0; j < best.size(); ++j) {
-        if (valid[j] == 0) continue;
-        const int64_t start = first + static_cast<int64_t>(j);
-        appendBedGraphLine(graphText_, record.name, start, start + 1, best[j]);
+    if (!failure_.ok) return;
+    const size_t n = best.size();
+    if (bigWig_) {
+        // Runs of scored window starts.
+        const auto recordIndex = static_cast<uint32_t>(bigWig_->names.size() - 1);
+        for (size_t j = 0; j < n;) {
+            if (valid[j] == 0) {
+                ++j;
+                continue;
+            }
+            size_t end = j;
+            while (end < n && valid[end] != 0) ++end;
+            const SpilledRun run{recordIndex,
+                                 static_cast<uint32_t>(first + static_cast<int64_t>(j)),
+                                 static_cast<uint32_t>(end - j)};
+            char* at = bigWig_->buffer.Reserve(sizeof run + run.count * sizeof(float));
+            std::memcpy(at, &run, sizeof run);
+            at += sizeof run;
+            for (size_t i = j; i < end; ++i, at += sizeof(float)) {
+                const auto value = static_cast<float>(best[i]);
+                std::memcpy(at, &value, sizeof value);
+            }
+            bigWig_->buffer.Written(at);
+            j = end;
+        }
+        if (bigWig_->buffer.Size() >= kFlushBytes) {
+            int error = 0;
+            const std::string_view bytes = bigWig_->buffer.View();
+            size_t done = 0;
+            while (done < bytes.size() && error == 0) {
+                const ssize_t put =
+                    ::write(bigWig_->spill, bytes.data() + done, bytes.size() - done);
+                if (put < 0 && errno != EINTR) error = errno;
+                if (put > 0) done += static_cast<size_t>(put);
+            }
+            bigWig_->buffer.Clear();
+            if (error != 0)
+                failure_ = Status::failure(
+                    "Cannot write \"" + bigWigFile_.Name() + "\": " + std::strerror(error) + ".",
+                    bigWigFile_.Name());
+        }
     }
-    flush(false);
+    if (!bedGraph_.IsOpen()) return;
+    const std::string_view chrom = record.name;
+    auto format = [&](TrackText& text, size_t from, size_t to) {
+        for (size_t j = from; j < to; ++j) {
+            if (valid[j] == 0) continue;
+            const int64_t start = first + static_cast<int64_t>(j);
+            text.BedGraphLine(chrom, start, start + 1, best[j]);
+        }
+    };
+    const size_t threads = std::min<size_t>(static_cast<size_t>(threads_), n / kWindowsPerThread);
+    if (threads <= 1) {
+        format(graphText_, 0, n);
+        write(bedGraph_, graphText_, false);
+        return;
+    }
+    // Each thread formats a contiguous stretch into its own buffer; they are written in order.
+    write(bedGraph_, graphText_, true);
+    parts_.resize(threads);
+    const size_t per = (n + threads - 1) / threads;
+    std::vector<std::thread> helpers;
+    for (size_t t = 1; t < threads; ++t)
+        helpers.emplace_back([&, t] { format(parts_[t], t * per, std::min(n, (t + 1) * per)); });
+    format(parts_[0], 0, std::min(n, per));
+    for (auto& helper : helpers) helper.join();
+    for (TrackText& part : parts_) write(bedGraph_, part, true);
 }
 
 void TrackWriter::hit(const FastaRecord& record, const ScanHit& hit) {
     if (!bed_.IsOpen()) return;
-    appendBedLine(bedText_, record.name, hit.start, hit.end,
-                  classNames_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
-    flush(false);
+    bedText_.BedLine(record.name, hit.start, hit.end,
+                     classNames_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
+    write(bed_, bedText_, false);
 }
 
-void TrackWriter::flush(bool all) {
-    if (bed_.IsOpen() && (all || bedText_.size() >= kFlushBytes)) {
-        bed_.Write(bedText_);
-        bedText_.clear();
+namespace {
+
+// Writes the bigWig at `path` from the spilled runs; returns the failure's reason or "".
+std::string writeBigWig(const std::string& path, int spill, const std::vector<std::string>& names,
+                        const std::vector<uint32_t>& lengths) {
+    static std::once_flag initialised;
+    static bool ready = false;
+    std::call_once(initialised, [] { ready = bwInit(size_t{1} << 17) == 0; });
+    if (!ready) return "the bigWig library could not start";
+    std::vector<const char*> chroms;
+    std::vector<uint32_t> sizes;
+    for (size_t i = 0; i < names.size(); ++i) {
+        chroms.push_back(names[i].c_str());
+        sizes.push_back(std::max<uint32_t>(lengths[i], 1));
     }
-    if (bedGraph_.IsOpen() && (all || graphText_.size() >= kFlushBytes)) {
-        bedGraph_.Write(graphText_);
-        graphText_.clear();
+    bigWigFile_t* file = bwOpen(path.c_str(), nullptr, "w");
+    if (file == nullptr) return std::strerror(errno);
+    std::string problem;
+    if (bwCreateHdr(file, 10) != 0) problem = "its header could not be made";
+    if (problem.empty()) {
+        file->cl =
+            bwCreateChromList(chroms.data(), sizes.data(), static_cast<int64_t>(names.size()));
+        if (file->cl == nullptr || bwWriteHdr(file) != 0)
+            problem = "its header could not be written";
     }
+    if (problem.empty() && ::lseek(spill, 0, SEEK_SET) != 0) problem = std::strerror(errno);
+    std::vector<float> values;
+    SpilledRun run{};
+    while (problem.empty() && readAll(spill, &run, sizeof run)) {
+        values.resize(run.count);
+        if (!readAll(spill, values.data(), run.count * sizeof(float))) {
+            problem = "its values could not be read back";
+            break;
+        }
+        if (bwAddIntervalSpanSteps(file, chroms[run.record], run.start, 1, 1, values.data(),
+                                   run.count) != 0)
+            problem = "its values could not be written";
+    }
+    bwClose(file);
+    return problem;
 }
+
+}  // namespace
 
 Status TrackWriter::Finish() {
-    flush(true);
-    for (AtomicStream* file : {&bed_, &bedGraph_}) {
-        if (!file->IsOpen()) continue;
-        const Status written = file->Commit();
-        if (!written) return written;
+    write(bed_, bedText_, true);
+    write(bedGraph_, graphText_, true);
+    if (!failure_.ok) return Abandon(failure_);
+    if (bigWig_) {
+        const std::string_view rest = bigWig_->buffer.View();
+        bool ok =
+            static_cast<size_t>(::write(bigWig_->spill, rest.data(), rest.size())) == rest.size();
+        bigWig_->buffer.Clear();
+        std::string problem = ok ? std::string() : std::string(std::strerror(errno));
+        if (ok)
+            problem = writeBigWig(bigWigFile_.TemporaryPath(), bigWig_->spill, bigWig_->names,
+                                  bigWig_->lengths);
+        bigWig_.reset();
+        if (!problem.empty())
+            return Abandon(
+                Status::failure("Cannot write \"" + bigWigFile_.Name() + "\": " + problem + ".",
+                                bigWigFile_.Name()));
     }
-    return Status::success();
+    return CommitTogether(files());
+}
+
+Status TrackWriter::Abandon(const Status& failure) {
+    bigWig_.reset();
+    return AbandonTogether(files(), failure);
 }
 
 }  // namespace motifora

@@ -1,44 +1,82 @@
-// The files of a genome scan: its hits as BED6 and the best score per window start as bedGraph,
-// each written through a temporary file and renamed into place when the scan has finished.
+// The files of a genome scan: its hits as BED6, the best score per window start as bedGraph and
+// as bigWig. Every file is opened (and so checked) before the scan's work begins and written
+// through a temporary file; when the scan has finished they take their targets' places together,
+// or none does.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "core/Status.h"
 #include "genome/GenomeScan.h"
-#include "io/AtomicStream.h"
+#include "io/SafeFile.h"
+#include "io/ScanTracks.h"
 
 namespace motifora {
 
+// The files a scan writes; an empty name writes no such file.
+struct TrackPaths {
+    std::string bed;
+    std::string bedGraph;
+    std::string bigWig;
+};
+
 class TrackWriter final : public ScanSink {
   public:
-    // Opens the files asked for (an empty path writes no such file) and writes their track
-    // lines, which name the model (`modelName`), the classes, the strands and the level.
-    Status Open(const std::string& bedPath, const std::string& bedGraphPath,
-                const std::string& modelName, const ScanSettings& settings);
-    // Writes what is buffered and renames the files into place. Returns the first failure.
-    Status Finish();
+    TrackWriter();
+    ~TrackWriter() override;
 
+    // Opens the files asked for: refuses two names for the same file, a bigWig that is not a
+    // regular file (it is written out of order), and whatever the safe writer refuses (a
+    // folder, a named pipe without a reader, a folder that cannot take a file).
+    Status Open(const TrackPaths& paths);
+    // Writes the track lines, which name the model (`modelName`), the classes, the strands and
+    // the level; the bedGraph lines are formatted by `settings.threads` threads.
+    void Begin(const std::string& modelName, const ScanSettings& settings);
+    // Writes what is left and puts every file in place, all or none. The failure says which
+    // files were not written.
+    Status Finish();
+    // Discards every file after a failure of the scan; returns `failure` naming them.
+    Status Abandon(const Status& failure);
+    // The names given, in the order BED, bedGraph, bigWig.
+    std::vector<std::string> Names() const;
+
+    void recordStart(const FastaRecord& record) override;
     void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
                  std::span<const uint8_t> valid) override;
     void hit(const FastaRecord& record, const ScanHit& hit) override;
+    void recordEnd(const FastaRecord& record, int64_t letters) override;
     void progress(const ScanTotals& totals) override {
         if (onProgress) onProgress(totals);
+    }
+    std::string Failure() const override { return failure_.ok ? std::string() : failure_.message; }
+    void notice(const std::string& text) override {
+        if (onNotice) onNotice(text);
     }
 
     // Called after every piece of the scan with the totals so far.
     std::function<void(const ScanTotals&)> onProgress;
+    // Called with what the scan wants the user to know.
+    std::function<void(const std::string&)> onNotice;
 
   private:
-    void flush(bool all);
+    struct BigWig;
+    void write(SafeFileStream& file, TrackText& text, bool all);
+    std::vector<SafeFileStream*> files();
 
-    AtomicStream bed_;
-    AtomicStream bedGraph_;
+    SafeFileStream bed_;
+    SafeFileStream bedGraph_;
+    SafeFileStream bigWigFile_;
+    std::unique_ptr<BigWig> bigWig_;
     std::vector<std::string> classNames_;
-    std::string bedText_;
-    std::string graphText_;
+    int32_t threads_ = 1;
+    TrackText bedText_;
+    TrackText graphText_;
+    std::vector<TrackText> parts_;  // per formatting thread
+    Status failure_;
 };
 
 }  // namespace motifora

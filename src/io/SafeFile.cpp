@@ -63,21 +63,6 @@ void syncFolder(const std::string& path) {
     ::close(fd);
 }
 
-// Streams `bytes` into something that is not a regular file (a terminal, a pipe, /dev/null):
-// it cannot be replaced, only written.
-Status writeDirectly(const std::string& name, std::string_view bytes) {
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    if (fd < 0) return Status::failure("Cannot open \"" + name + "\": " + reason(errno) + ".");
-    int error = 0;
-    bool ok = writeAll(fd, bytes, error);
-    if (::close(fd) != 0 && ok && errno != EINTR) {
-        error = errno;
-        ok = false;
-    }
-    if (!ok) return Status::failure("Cannot write \"" + name + "\": " + reason(error) + ".");
-    return Status::success();
-}
-
 // The descriptor that `name` stands for when it names one of this process's open files
 // ("/dev/stdout", "/dev/stderr", "/dev/fd/N", "/proc/self/fd/N"), or -1. Such a name is written
 // through the descriptor itself: reopened, a file would be written from its start over what
@@ -193,66 +178,6 @@ Status about(Status status, const std::string& name) {
     return status;
 }
 
-Status writeAtomically(const std::string& requestedName, std::string_view bytes) {
-    if (requestedName.empty()) return Status::failure("No file name was given.");
-    if (const int own = ownDescriptor(requestedName); own >= 0 && ::fcntl(own, F_GETFD) != -1) {
-        int error = 0;
-        if (!writeAll(own, bytes, error))
-            return Status::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
-                                   ".");
-        return Status::success();
-    }
-    struct stat targetInfo {};
-    if (::stat(requestedName.c_str(), &targetInfo) == 0) {
-        if (S_ISDIR(targetInfo.st_mode)) {
-            return Status::failure("Cannot write \"" + requestedName + "\": it is a folder.");
-        }
-        if (!S_ISREG(targetInfo.st_mode)) return writeDirectly(requestedName, bytes);
-    }
-    std::string linkError;
-    const std::string fileName = replacedFile(requestedName, linkError);
-    if (fileName.empty()) return Status::failure(linkError);
-    RemoveStaleTemporaries(folderOf(fileName));
-
-    std::string temporary;
-    bool unnamed = false;
-    const int fd = createTemporary(fileName, temporary, unnamed);
-    if (fd < 0) {
-        return Status::failure("Cannot create a file beside \"" + requestedName +
-                               "\": " + reason(errno) + ".");
-    }
-
-    int error = 0;
-    bool ok = writeAll(fd, bytes, error);
-    if (ok && ::fsync(fd) != 0) {
-        error = errno;
-        ok = false;
-    }
-    bool named = !unnamed;
-    if (ok && unnamed) {
-        named = nameTemporary(fd, fileName, temporary);
-        if (!named) {
-            error = errno;
-            ok = false;
-        }
-    }
-    if (::close(fd) != 0 && ok) {
-        error = errno;
-        ok = false;
-    }
-    if (ok && std::rename(temporary.c_str(), fileName.c_str()) != 0) {
-        error = errno;
-        ok = false;
-    }
-    if (!ok) {
-        if (named) ::unlink(temporary.c_str());
-        return Status::failure("Cannot write \"" + requestedName + "\": " + reason(error) +
-                               ". The file was left as it was.");
-    }
-    syncFolder(fileName);
-    return Status::success();
-}
-
 Status readWhole(const std::string& fileName, std::string& bytes, size_t maxBytes) {
     struct stat info {};
     if (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
@@ -279,8 +204,229 @@ Status readWhole(const std::string& fileName, std::string& bytes, size_t maxByte
 
 }  // namespace
 
+namespace {
+
+// Removes "<file>.part-<pid>-<number>" files of processes that no longer exist: the temporary
+// files the scan's outputs were once written through.
+void removeOldScanTemporaries(const std::string& file) {
+    const std::string prefix = std::filesystem::path(file).filename().string() + ".part-";
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folderOf(file), ec), end; !ec && it != end;
+         it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() <= prefix.size() || name.compare(0, prefix.size(), prefix) != 0) continue;
+        const std::string_view rest = std::string_view(name).substr(prefix.size());
+        const size_t dash = rest.find('-');
+        if (dash == 0 || dash == std::string_view::npos || dash + 1 == rest.size() ||
+            rest.find_first_not_of("0123456789-") != std::string_view::npos ||
+            rest.find('-', dash + 1) != std::string_view::npos || dash > 9)
+            continue;
+        long long pid = 0;
+        for (const char c : rest.substr(0, dash)) pid = pid * 10 + (c - '0');
+        if (pid <= 0 || pid > INT32_MAX || pid == ::getpid()) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        struct stat info {};
+        if (::lstat(it->path().c_str(), &info) == 0 && S_ISREG(info.st_mode))
+            ::unlink(it->path().c_str());
+    }
+}
+
+}  // namespace
+
+SafeFileStream::~SafeFileStream() { Discard(); }
+
+Status SafeFileStream::fail(const std::string& message) {
+    Status status = Status::failure(message, name_);
+    if (error_.ok) error_ = status;
+    return status;
+}
+
+Status SafeFileStream::Open(const std::string& name, bool namedTemporary) {
+    Discard();
+    name_ = name;
+    error_ = Status::success();
+    prepared_ = false;
+    if (name.empty()) return fail("No file name was given.");
+    if (const int own = ownDescriptor(name); own >= 0 && ::fcntl(own, F_GETFD) != -1) {
+        fd_ = own;
+        kind_ = Kind::Own;
+        return Status::success();
+    }
+    struct stat info {};
+    if (::stat(name.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) return fail("Cannot write \"" + name + "\": it is a folder.");
+        if (!S_ISREG(info.st_mode)) {
+            // Opened without waiting, so that a named pipe no program reads from is refused
+            // instead of blocking for ever; the writes then wait as usual.
+            const int fd = ::open(name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+            if (fd < 0) {
+                const std::string why = errno == ENXIO && S_ISFIFO(info.st_mode)
+                                            ? "no program reads from this named pipe"
+                                            : reason(errno);
+                return fail("Cannot open \"" + name + "\": " + why + ".");
+            }
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+            fd_ = fd;
+            kind_ = Kind::Direct;
+            return Status::success();
+        }
+    }
+    std::string linkError;
+    fileName_ = replacedFile(name, linkError);
+    if (fileName_.empty()) return fail(linkError);
+    RemoveStaleTemporaries(folderOf(fileName_));
+    removeOldScanTemporaries(fileName_);
+    unnamed_ = false;
+    int fd = -1;
+    if (namedTemporary) {
+        for (unsigned attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+            temporary_ = temporaryNameFor(fileName_, attempt);
+            fd = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+            if (fd < 0 && errno != EEXIST) break;
+        }
+    } else {
+        fd = createTemporary(fileName_, temporary_, unnamed_);
+    }
+    if (fd < 0) {
+        temporary_.clear();
+        return fail("Cannot create a file beside \"" + name + "\": " + reason(errno) + ".");
+    }
+    fd_ = fd;
+    kind_ = Kind::Replace;
+    return Status::success();
+}
+
+Status SafeFileStream::Write(std::string_view bytes) {
+    if (!error_) return error_;
+    if (fd_ < 0 || prepared_) return fail("Cannot write \"" + name_ + "\": it is not open.");
+    int error = 0;
+    if (writeAll(fd_, bytes, error)) return Status::success();
+    if (kind_ != Kind::Replace)
+        return fail("Cannot write \"" + name_ + "\": " + reason(error) + ".");
+    const Status status =
+        fail("Cannot write \"" + name_ + "\": " + reason(error) + ". The file was left as it was.");
+    Discard();
+    return status;
+}
+
+Status SafeFileStream::Prepare() {
+    if (!error_) return error_;
+    if (prepared_) return Status::success();
+    if (fd_ < 0) return fail("Cannot write \"" + name_ + "\": it is not open.");
+    int error = 0;
+    if (kind_ == Kind::Own) {
+        fd_ = -1;
+    } else if (kind_ == Kind::Direct) {
+        if (::close(fd_) != 0 && errno != EINTR) error = errno;
+        fd_ = -1;
+        if (error != 0) return fail("Cannot write \"" + name_ + "\": " + reason(error) + ".");
+    } else {
+        if (::fsync(fd_) != 0) error = errno;
+        if (error == 0 && unnamed_) {
+            if (nameTemporary(fd_, fileName_, temporary_))
+                unnamed_ = false;
+            else
+                error = errno;
+        }
+        if (::close(fd_) != 0 && error == 0) error = errno;
+        fd_ = -1;
+        if (error != 0) {
+            const Status status = fail("Cannot write \"" + name_ + "\": " + reason(error) +
+                                       ". The file was left as it was.");
+            Discard();
+            return status;
+        }
+    }
+    prepared_ = true;
+    return Status::success();
+}
+
+Status SafeFileStream::Commit() {
+    const Status prepared = Prepare();
+    if (!prepared) return prepared;
+    if (kind_ == Kind::Replace) {
+        if (std::rename(temporary_.c_str(), fileName_.c_str()) != 0) {
+            const Status status = fail("Cannot write \"" + name_ + "\": " + reason(errno) +
+                                       ". The file was left as it was.");
+            Discard();
+            return status;
+        }
+        temporary_.clear();
+        syncFolder(fileName_);
+    }
+    kind_ = Kind::None;
+    prepared_ = false;
+    return Status::success();
+}
+
+void SafeFileStream::Discard() {
+    if (fd_ >= 0 && kind_ != Kind::Own) ::close(fd_);
+    fd_ = -1;
+    if (kind_ == Kind::Replace && !unnamed_ && !temporary_.empty()) ::unlink(temporary_.c_str());
+    temporary_.clear();
+    unnamed_ = false;
+    prepared_ = false;
+    kind_ = Kind::None;
+}
+
+namespace {
+
+// "\"a\", \"b\" and \"c\"".
+std::string listed(const std::vector<std::string>& names) {
+    std::string text;
+    for (size_t i = 0; i < names.size(); ++i) {
+        if (i > 0) text += i + 1 == names.size() ? " and " : ", ";
+        text += "\"" + names[i] + "\"";
+    }
+    return text;
+}
+
+}  // namespace
+
+Status CommitTogether(const std::vector<SafeFileStream*>& files) {
+    for (SafeFileStream* file : files) {
+        if (file->Name().empty()) continue;
+        const Status prepared = file->Prepare();
+        if (!prepared) return AbandonTogether(files, prepared);
+    }
+    std::vector<std::string> written;
+    for (size_t i = 0; i < files.size(); ++i) {
+        if (files[i]->Name().empty()) continue;
+        Status committed = files[i]->Commit();
+        if (committed) {
+            written.push_back(files[i]->Name());
+            continue;
+        }
+        std::vector<std::string> left{files[i]->Name()};
+        for (size_t j = i + 1; j < files.size(); ++j) {
+            if (files[j]->Name().empty()) continue;
+            left.push_back(files[j]->Name());
+            files[j]->Discard();
+        }
+        if (!written.empty()) committed.message += " Written: " + listed(written) + ".";
+        committed.message += " Not written: " + listed(left) + ".";
+        return committed;
+    }
+    return Status::success();
+}
+
+Status AbandonTogether(const std::vector<SafeFileStream*>& files, Status failure) {
+    std::vector<std::string> left;
+    for (SafeFileStream* file : files) {
+        if (file->Name().empty()) continue;
+        left.push_back(file->Name());
+        file->Discard();
+    }
+    if (!left.empty()) failure.message += " Not written: " + listed(left) + ".";
+    return failure;
+}
+
 Status WriteFileAtomically(const std::string& requestedName, std::string_view bytes) {
-    return about(writeAtomically(requestedName, bytes), requestedName);
+    SafeFileStream file;
+    Status status = file.Open(requestedName);
+    if (status) status = file.Write(bytes);
+    if (status) status = file.Commit();
+    return status;
 }
 
 Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {

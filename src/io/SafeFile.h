@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/Status.h"
 
@@ -22,6 +23,63 @@ namespace motifora {
 // system's reason; on failure an existing regular `fileName` is left exactly as it was and no
 // temporary file remains.
 Status WriteFileAtomically(const std::string& fileName, std::string_view bytes);
+
+// A file written piece by piece on the terms of WriteFileAtomically (which writes through it):
+// a regular file is replaced only by Commit, a device or pipe is streamed as the pieces come, a
+// named pipe that no program reads from is refused at once, a folder is refused. Every failure
+// names the file (in the text and as Status::file) and is remembered: later calls return it.
+class SafeFileStream {
+  public:
+    SafeFileStream() = default;
+    // Discards what was not committed.
+    ~SafeFileStream();
+    SafeFileStream(const SafeFileStream&) = delete;
+    SafeFileStream& operator=(const SafeFileStream&) = delete;
+
+    // Opens `name` for writing. With `namedTemporary` the temporary file of a regular target
+    // has a name from the start (TemporaryPath()), for a library that opens files by name.
+    Status Open(const std::string& name, bool namedTemporary = false);
+    // Appends the bytes. A failure to write a temporary file discards it at once.
+    Status Write(std::string_view bytes);
+    // Makes what was written ready to take the target's place: a temporary file is flushed to
+    // the disk and named beside the target; a stream is closed.
+    Status Prepare();
+    // Prepare, then the temporary file is renamed over the target.
+    Status Commit();
+    // Forgets what was written: the temporary file is removed, the target stays as it was.
+    void Discard();
+
+    bool IsOpen() const { return kind_ != Kind::None; }
+    // True while a temporary file stands in for a regular target (false for a stream).
+    bool Replaces() const { return kind_ == Kind::Replace; }
+    // The descriptor written to (-1 when none is open).
+    int Descriptor() const { return fd_; }
+    // The name given to Open (kept after Discard and Commit).
+    const std::string& Name() const { return name_; }
+    // The named temporary file, or empty.
+    const std::string& TemporaryPath() const { return temporary_; }
+
+  private:
+    enum class Kind { None, Own, Direct, Replace };
+    Status fail(const std::string& message);
+
+    Kind kind_ = Kind::None;
+    int fd_ = -1;
+    std::string name_;
+    std::string fileName_;  // the regular file replaced (through a link, the file it points at)
+    std::string temporary_;
+    bool unnamed_ = false;
+    bool prepared_ = false;
+    Status error_;
+};
+
+// Commits several files as one output: each is prepared and only when all are ready are they
+// renamed into place, so that a failure leaves every target as it was. The failure's message
+// then ends with "Not written: ..." naming the files (and, in the rare case of a failed rename,
+// "Written: ..." for those already in place). Files never opened are skipped.
+Status CommitTogether(const std::vector<SafeFileStream*>& files);
+// Discards every file of an output after `failure`, and returns it with "Not written: ...".
+Status AbandonTogether(const std::vector<SafeFileStream*>& files, Status failure);
 
 // Removes from `folder` the temporary files of WriteFileAtomically whose process no longer
 // exists; returns how many were removed. Other files are never touched.

@@ -237,10 +237,13 @@ void GenomeScanForm::run(std::string genome, bool collect, std::string bedPath,
             }
         } else {
             TrackWriter writer;
-            Status status = writer.Open(bedPath, bedGraphPath, modelName_, settings_);
+            Status status = writer.Open({bedPath, bedGraphPath, ""});
             if (status) {
+                writer.Begin(modelName_, settings_);
                 ok = scanner_.Scan(genome, writer, error);
                 if (ok) status = writer.Finish();
+                if (!writer.Failure().empty())
+                    status = writer.Abandon(Status::failure(writer.Failure()));
             }
             if (!status) {
                 ok = false;
