@@ -7,8 +7,10 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
+#include <deque>
 #include <filesystem>
 #include <limits>
 #include <mutex>
@@ -30,12 +32,15 @@ struct SpilledRun {
     uint32_t count;
 };
 
-// Whether `a` and `b` name the same file: the same file on the disk, or the same place.
+// Whether `a` and `b` name the same file, so that one output would replace the other or mix
+// with it: the same file on the disk (a character device such as /dev/null may take both), or
+// the same place.
 bool sameFile(const std::string& a, const std::string& b) {
     struct stat first {};
     struct stat second {};
     if (::stat(a.c_str(), &first) == 0 && ::stat(b.c_str(), &second) == 0)
-        return first.st_dev == second.st_dev && first.st_ino == second.st_ino;
+        return first.st_dev == second.st_dev && first.st_ino == second.st_ino &&
+               !S_ISCHR(first.st_mode);
     std::error_code ec;
     const auto one = std::filesystem::weakly_canonical(std::filesystem::absolute(a), ec);
     const auto two = std::filesystem::weakly_canonical(std::filesystem::absolute(b), ec);
@@ -66,8 +71,96 @@ struct TrackWriter::BigWig {
     }
 };
 
+// One thread that writes the buffers handed to it, in the order they came. At most a few
+// buffers wait, so that a slow disk holds the scan back instead of filling the memory.
+class TrackWriter::OrderedWriter {
+  public:
+    OrderedWriter() : thread_([this] { run(); }) {}
+    ~OrderedWriter() {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            queue_.clear();  // what was not written by now is not wanted
+            ending_ = true;
+        }
+        changed_.notify_all();
+        thread_.join();
+    }
+    OrderedWriter(const OrderedWriter&) = delete;
+    OrderedWriter& operator=(const OrderedWriter&) = delete;
+
+    // Queues `text` for `file` and gives back an empty buffer to fill next.
+    TrackText Submit(SafeFileStream& file, TrackText text) {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return queue_.size() < kWaiting || !failure_.ok; });
+        if (failure_.ok) {
+            queue_.push_back({&file, std::move(text)});
+            changed_.notify_all();
+        }
+        TrackText next;
+        if (!spare_.empty()) {
+            next = std::move(spare_.back());
+            spare_.pop_back();
+        }
+        next.Clear();
+        return next;
+    }
+    // Waits until every queued buffer is written; returns the first failure.
+    Status Drain() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return (queue_.empty() && !writing_) || !failure_.ok; });
+        return failure_;
+    }
+    Status Failure() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return failure_;
+    }
+
+  private:
+    static constexpr size_t kWaiting = 8;
+
+    void run() {
+        std::unique_lock<std::mutex> lock(mutex_);
+        for (;;) {
+            changed_.wait(lock, [this] { return !queue_.empty() || ending_; });
+            if (queue_.empty()) return;
+            auto [file, text] = std::move(queue_.front());
+            queue_.pop_front();
+            writing_ = true;
+            lock.unlock();
+            const Status written = failure_.ok ? file->Write(text.View()) : Status::success();
+            text.Clear();
+            lock.lock();
+            writing_ = false;
+            if (!written && failure_.ok) {
+                failure_ = written;
+                queue_.clear();
+            }
+            if (spare_.size() < kWaiting) spare_.push_back(std::move(text));
+            changed_.notify_all();
+        }
+    }
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::deque<std::pair<SafeFileStream*, TrackText>> queue_;
+    std::vector<TrackText> spare_;
+    Status failure_;
+    bool writing_ = false;
+    bool ending_ = false;
+    std::thread thread_;
+};
+
 TrackWriter::TrackWriter() = default;
 TrackWriter::~TrackWriter() = default;
+
+std::string TrackWriter::Failure() const {
+    if (!failure_.ok) return failure_.message;
+    if (writer_) {
+        const Status failure = writer_->Failure();
+        if (!failure.ok) return failure.message;
+    }
+    return {};
+}
 
 std::vector<SafeFileStream*> TrackWriter::files() { return {&bed_, &bedGraph_, &bigWigFile_}; }
 
@@ -130,6 +223,8 @@ Status TrackWriter::Open(const TrackPaths& paths) {
         bigWig_.reset();
         return opened;
     }
+    wantBed_ = !paths.bed.empty();
+    wantGraph_ = !paths.bedGraph.empty();
     return Status::success();
 }
 
@@ -143,12 +238,12 @@ void TrackWriter::Begin(const std::string& modelName, const ScanSettings& settin
     }
     const std::string what =
         "classes " + classList + ", strand " + (settings.bothStrands ? "both" : "+");
-    if (bed_.IsOpen()) {
+    if (wantBed_) {
         bedText_.Append(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
                                                     ", level " + formatTrackNumber(settings.level) +
                                                     (settings.merge ? ", merged)" : ")")));
     }
-    if (bedGraph_.IsOpen()) {
+    if (wantGraph_) {
         graphText_.Append(bedGraphTrackLine(
             modelName + " scores",
             "Best Motifora score of " + modelName + " per window (" + what + ")"));
@@ -156,12 +251,9 @@ void TrackWriter::Begin(const std::string& modelName, const ScanSettings& settin
 }
 
 void TrackWriter::write(SafeFileStream& file, TrackText& text, bool all) {
-    if (!file.IsOpen() || text.Size() == 0 || (!all && text.Size() < kFlushBytes)) return;
-    if (failure_.ok) {
-        const Status written = file.Write(text.View());
-        if (!written) failure_ = written;
-    }
-    text.Clear();
+    if (text.Size() == 0 || (!all && text.Size() < kFlushBytes)) return;
+    if (!writer_) writer_ = std::make_unique<OrderedWriter>();
+    text = writer_->Submit(file, std::move(text));
 }
 
 void TrackWriter::recordStart(const FastaRecord& record) {
@@ -171,7 +263,7 @@ void TrackWriter::recordStart(const FastaRecord& record) {
 }
 
 void TrackWriter::recordEnd(const FastaRecord& record, int64_t letters) {
-    (void)record;
+    formatHits();
     if (!bigWig_ || bigWig_->lengths.empty()) return;
     if (letters > std::numeric_limits<uint32_t>::max()) {
         if (failure_.ok)
@@ -227,14 +319,11 @@ void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<co
                     bigWigFile_.Name());
         }
     }
-    if (!bedGraph_.IsOpen()) return;
+    if (!wantGraph_) return;
     const std::string_view chrom = record.name;
     auto format = [&](TrackText& text, size_t from, size_t to) {
-        for (size_t j = from; j < to; ++j) {
-            if (valid[j] == 0) continue;
-            const int64_t start = first + static_cast<int64_t>(j);
-            text.BedGraphLine(chrom, start, start + 1, best[j]);
-        }
+        text.BedGraphLines(chrom, first + static_cast<int64_t>(from), best.data() + from,
+                           valid.data() + from, to - from);
     };
     const size_t threads = std::min<size_t>(static_cast<size_t>(threads_), n / kWindowsPerThread);
     if (threads <= 1) {
@@ -242,8 +331,42 @@ void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<co
         write(bedGraph_, graphText_, false);
         return;
     }
-    // Each thread formats a contiguous stretch into its own buffer; they are written in order.
     write(bedGraph_, graphText_, true);
+    inParallel(threads, n, format, bedGraph_);
+}
+
+void TrackWriter::hit(const FastaRecord& record, const ScanHit& hit) {
+    if (!wantBed_) return;
+    hits_.push_back(hit);
+    hitsRecord_ = record.name;
+    if (hits_.size() >= kWindowsPerThread * 8) formatHits();
+}
+
+void TrackWriter::formatHits() {
+    const size_t n = hits_.size();
+    if (n == 0) return;
+    auto format = [&](TrackText& text, size_t from, size_t to) {
+        for (size_t i = from; i < to; ++i) {
+            const ScanHit& hit = hits_[i];
+            text.BedLine(hitsRecord_, hit.start, hit.end,
+                         classNames_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
+        }
+    };
+    const size_t threads = std::min<size_t>(static_cast<size_t>(threads_), n / kWindowsPerThread);
+    if (threads <= 1) {
+        format(bedText_, 0, n);
+        write(bed_, bedText_, false);
+    } else {
+        write(bed_, bedText_, true);
+        inParallel(threads, n, format, bed_);
+    }
+    hits_.clear();
+}
+
+void TrackWriter::inParallel(size_t threads, size_t n,
+                             const std::function<void(TrackText&, size_t, size_t)>& format,
+                             SafeFileStream& file) {
+    // Each thread formats a contiguous stretch into its own buffer; they are written in order.
     parts_.resize(threads);
     const size_t per = (n + threads - 1) / threads;
     std::vector<std::thread> helpers;
@@ -251,14 +374,7 @@ void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<co
         helpers.emplace_back([&, t] { format(parts_[t], t * per, std::min(n, (t + 1) * per)); });
     format(parts_[0], 0, std::min(n, per));
     for (auto& helper : helpers) helper.join();
-    for (TrackText& part : parts_) write(bedGraph_, part, true);
-}
-
-void TrackWriter::hit(const FastaRecord& record, const ScanHit& hit) {
-    if (!bed_.IsOpen()) return;
-    bedText_.BedLine(record.name, hit.start, hit.end,
-                     classNames_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
-    write(bed_, bedText_, false);
+    for (TrackText& part : parts_) write(file, part, true);
 }
 
 namespace {
@@ -306,8 +422,14 @@ std::string writeBigWig(const std::string& path, int spill, const std::vector<st
 }  // namespace
 
 Status TrackWriter::Finish() {
+    formatHits();
     write(bed_, bedText_, true);
     write(bedGraph_, graphText_, true);
+    if (writer_) {
+        const Status written = writer_->Drain();
+        writer_.reset();
+        if (!written && failure_.ok) failure_ = written;
+    }
     if (!failure_.ok) return Abandon(failure_);
     if (bigWig_) {
         const std::string_view rest = bigWig_->buffer.View();
@@ -328,6 +450,7 @@ Status TrackWriter::Finish() {
 }
 
 Status TrackWriter::Abandon(const Status& failure) {
+    writer_.reset();  // ends the writing thread before its files go
     bigWig_.reset();
     return AbandonTogether(files(), failure);
 }

@@ -1,7 +1,8 @@
 // The files of a genome scan: its hits as BED6, the best score per window start as bedGraph and
-// as bigWig. Every file is opened (and so checked) before the scan's work begins and written
-// through a temporary file; when the scan has finished they take their targets' places together,
-// or none does.
+// as bigWig. The lines are formatted into large buffers (the bedGraph's by several threads) and
+// written in order by one writing thread while the scan goes on. Every file is opened (and so
+// checked) before the scan's work begins and written through a temporary file; when the scan has
+// finished they take their targets' places together, or none does.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +53,7 @@ class TrackWriter final : public ScanSink {
     void progress(const ScanTotals& totals) override {
         if (onProgress) onProgress(totals);
     }
-    std::string Failure() const override { return failure_.ok ? std::string() : failure_.message; }
+    std::string Failure() const override;
     void notice(const std::string& text) override {
         if (onNotice) onNotice(text);
     }
@@ -64,18 +65,32 @@ class TrackWriter final : public ScanSink {
 
   private:
     struct BigWig;
+    class OrderedWriter;
     void write(SafeFileStream& file, TrackText& text, bool all);
+    // Formats the BED lines of the hits gathered so far.
+    void formatHits();
+    // Formats lines 0 .. n - 1 by `threads` threads, each a stretch into its own buffer, and
+    // writes the buffers to `file` in order.
+    void inParallel(size_t threads, size_t n,
+                    const std::function<void(TrackText&, size_t, size_t)>& format,
+                    SafeFileStream& file);
     std::vector<SafeFileStream*> files();
 
     SafeFileStream bed_;
     SafeFileStream bedGraph_;
     SafeFileStream bigWigFile_;
     std::unique_ptr<BigWig> bigWig_;
+    // Writes the formatted buffers in order on its own thread while the scan goes on.
+    std::unique_ptr<OrderedWriter> writer_;
     std::vector<std::string> classNames_;
     int32_t threads_ = 1;
+    bool wantBed_ = false;  // the files are touched by the writing thread only
+    bool wantGraph_ = false;
     TrackText bedText_;
     TrackText graphText_;
     std::vector<TrackText> parts_;  // per formatting thread
+    std::vector<ScanHit> hits_;     // of the current record, not yet formatted
+    std::string hitsRecord_;
     Status failure_;
 };
 

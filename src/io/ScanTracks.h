@@ -38,6 +38,10 @@ class TrackText {
     void Append(std::string_view text);
     // Appends "chrom\tstart\tend\tvalue\n" (0-based, half-open coordinates).
     void BedGraphLine(std::string_view chrom, int64_t start, int64_t end, double value);
+    // Appends the bedGraph lines of the window starts first, first + 1, ... first + count - 1
+    // whose valid[j] is not 0: "chrom\tstart\tstart+1\tvalues[j]\n".
+    void BedGraphLines(std::string_view chrom, int64_t first, const double* values,
+                       const uint8_t* valid, size_t count);
     // Appends "chrom\tstart\tend\tname\tscore\tstrand\n".
     void BedLine(std::string_view chrom, int64_t start, int64_t end, std::string_view name,
                  double score, char strand);
