@@ -190,8 +190,11 @@ Status TrackWriter::Open(const TrackPaths& paths) {
     if (opened && !paths.bed.empty()) opened = bed_.Open(paths.bed);
     if (opened && !paths.bedGraph.empty()) opened = bedGraph_.Open(paths.bedGraph);
     if (opened && !paths.bigWig.empty()) {
-        opened = bigWigFile_.Open(paths.bigWig, true);
-        if (opened && !bigWigFile_.Replaces()) {
+        struct stat info {};
+        const bool special = ::stat(paths.bigWig.c_str(), &info) == 0 && !S_ISREG(info.st_mode) &&
+                             !S_ISDIR(info.st_mode);
+        if (!special) opened = bigWigFile_.Open(paths.bigWig, true);
+        if (opened && (special || !bigWigFile_.Replaces())) {
             opened = Status::failure("Cannot write \"" + paths.bigWig +
                                          "\": a bigWig file is written out of order and must be "
                                          "a regular file, not a pipe or device.",
