@@ -283,7 +283,7 @@ bool GenomeScanner::scanRecords(Source& source, ScanSink& sink, std::string& err
         error = "the scan was stopped";
         return false;
     }
-    if (records == 0) {
+    if (records == 0 && wanted.empty()) {
         error = source.Path() + ": no FASTA records (no line beginning with '>')";
         return false;
     }

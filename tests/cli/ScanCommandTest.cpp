@@ -2,6 +2,9 @@
 // do not depend on the thread count or compression, and the command's refusals.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 
 #include <charconv>
 #include <cmath>
@@ -252,6 +255,102 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
         scan({"--genome", f / "missing.fa", "--level", "0", "--bed", f / "keep.bed"});
     EXPECT_EQ(failed.exitCode, 3);
     EXPECT_EQ(readFile(f / "keep.bed"), "earlier\n");
+}
+
+// The outputs go through the safe writer: a device stays a device, a link stays a link, a named
+// pipe nobody reads is refused at once, and everything is checked before a cross-validation.
+TEST_F(ScanCommand, OutputsAreWrittenSafelyAndCheckedFirst) {
+    const TempFolder& f = *folder_;
+    const std::vector<std::string> base = {"--genome", f / "genome.fa", "--level", "0"};
+    auto with = [&](std::vector<std::string> more) {
+        more.insert(more.begin(), base.begin(), base.end());
+        return scan(more);
+    };
+    writeFile(f / "real.bed", "earlier\n");
+    fs::create_symlink("real.bed", f / "link.bed");
+    const CliResult linked = with({"--bed", f / "link.bed"});
+    ASSERT_EQ(linked.exitCode, 0) << linked.err;
+    EXPECT_TRUE(fs::is_symlink(f / "link.bed"));
+    EXPECT_EQ(readFile(f / "real.bed").rfind("track name=", 0), 0u);
+
+    if (::mknod((f / "t.bg").c_str(), S_IFCHR | 0600, makedev(1, 3)) == 0) {
+        const CliResult device = with({"--bedgraph", f / "t.bg"});
+        EXPECT_EQ(device.exitCode, 0) << device.err;
+        EXPECT_TRUE(fs::is_character_file(f / "t.bg"));
+    }
+
+    ASSERT_EQ(::mkfifo((f / "nobody.bg").c_str(), 0600), 0);
+    const struct {
+        std::vector<std::string> arguments;
+        std::string message;
+    } refused[] = {
+        {{"--bedgraph", f / "nobody.bg"},
+         "Cannot open \"" + (f / "nobody.bg") + "\": no program reads from this named pipe."},
+        {{"--bed", f / "same.bed", "--bedgraph", f / "same.bed"},
+         "--bed and --bedgraph name the same file"},
+        {{"--bedgraph", f / "x.bg", "--bigwig", f / "nobody.bg"}, "must be a regular file"},
+    };
+    for (const auto& c : refused) {
+        const CliResult run = with(c.arguments);
+        EXPECT_EQ(run.exitCode, 5) << run.err;
+        EXPECT_THAT(run.err, HasSubstr(c.message));
+    }
+    // An output that cannot be written is refused before the cross-validation takes its time.
+    writeFile(f / "neg.seq", generatedSample(9, 40, 12, 0));
+    const CliResult early = scan({"--genome", f / "genome.fa", "--level-from-cv", "--bed",
+                                  (f.path() / "no" / "such" / "folder.bed").string()});
+    EXPECT_EQ(early.exitCode, 5) << early.err;
+    EXPECT_THAT(early.err, HasSubstr("folder.bed"));
+    EXPECT_EQ(early.out, "");
+    EXPECT_FALSE(fs::exists(f / "x.bg"));
+}
+
+// A disk that fills up (here a file size limit) while the bedGraph is written: the scan stops,
+// exits 5, names the files not written and leaves the earlier ones as they were.
+TEST_F(ScanCommand, AFullDiskLeavesEveryEarlierOutputAsItWas) {
+    const TempFolder& f = *folder_;
+    writeFile(f / "full.bed", "earlier hits\n");
+    writeFile(f / "full.bg", "earlier scores\n");
+    const std::string command = "trap '' XFSZ; ulimit -f 20; exec '" +
+                                std::string(MOTIFORA_CLI_PATH) + "' scan --open model.dnp " +
+                                "--genome genome.fa --quiet --level 1000 --bed full.bed " +
+                                "--bedgraph full.bg 2> full.err";
+    EXPECT_EQ(WEXITSTATUS(shell("sh -c \"" + command + "\"", f.path())), 5);
+    const std::string err = readFile(f / "full.err");
+    EXPECT_THAT(err, HasSubstr("Cannot write \"full.bg\": File too large."));
+    EXPECT_THAT(err, HasSubstr("Not written: \"full.bed\" and \"full.bg\"."));
+    EXPECT_EQ(readFile(f / "full.bed"), "earlier hits\n");
+    EXPECT_EQ(readFile(f / "full.bg"), "earlier scores\n");
+    for (const auto& entry : fs::directory_iterator(f.path()))
+        EXPECT_EQ(entry.path().filename().string().find(".motifora-tmp-"), std::string::npos);
+}
+
+TEST_F(ScanCommand, TheBigWigReadsBackAsTheBedGraphAndClassesCountOnce) {
+    const TempFolder& f = *folder_;
+    const CliResult run =
+        scan({"--genome", f / "genome.fa", "--strand", "both", "--classes", "1,1", "--level", "0",
+              "--bed", f / "once.bed", "--bedgraph", f / "w.bedGraph", "--bigwig", f / "w.bw"});
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    const CliResult single = scan({"--genome", f / "genome.fa", "--strand", "both", "--classes",
+                                   "1", "--level", "0", "--bed", f / "single.bed"});
+    ASSERT_EQ(single.exitCode, 0) << single.err;
+    EXPECT_EQ(readFile(f / "once.bed"), readFile(f / "single.bed"));
+    // Read by another program: every bedGraph line is an interval of the bigWig with the same
+    // value in single precision, and nothing else is.
+    writeFile(f / "compare.py", R"(import pyBigWig, struct, sys
+bw = pyBigWig.open("w.bw")
+found = {(c, s): v for c in bw.chroms() for s, e, v in (bw.intervals(c) or []) if e == s + 1}
+lines = [l.split() for l in open("w.bedGraph") if not l.startswith("track")]
+expected = {(c, int(s)): struct.unpack("f", struct.pack("f", float(v)))[0] for c, s, e, v in lines}
+print(len(expected), "values")
+sys.exit(0 if found == expected and bw.chroms() == {"chr1": 5000, "chr2": 6000, "chr3": 7} else 1)
+)");
+    EXPECT_EQ(shell("/usr/bin/python3 compare.py > compare.out", f.path()), 0)
+        << readFile(f / "compare.out");
+    // As many values as in the first test's bedGraph: scored window starts of chr1 and chr2.
+    EXPECT_THAT(readFile(f / "compare.out"),
+                HasSubstr(std::to_string((5000 - 11) + (6000 - 11) - 2 * ((30 + 11) + (1 + 11))) +
+                          " values"));
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -133,6 +134,104 @@ TEST_F(SafeFileTest, TemporariesOfEndedProcessesAreRemovedByTheNextSave) {
     EXPECT_EQ(names(), (std::set<std::string>{"p.dnp", live, foreign, userFile}));
     EXPECT_EQ(test::readBytes(target), "saved");
     EXPECT_EQ(RemoveStaleTemporaries(dir_.root().string()), 0u);
+}
+
+TEST_F(SafeFileTest, ANamedPipeWithoutReaderIsRefusedAtOnce) {
+    // An open for writing would wait for a reader for ever.
+    const std::string fifo = path("out.bedGraph");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const Status whole = WriteFileAtomically(fifo, "x");
+    EXPECT_FALSE(whole.ok);
+    EXPECT_EQ(whole.message,
+              "Cannot open \"" + fifo + "\": no program reads from this named pipe.");
+    SafeFileStream stream;
+    EXPECT_FALSE(stream.Open(fifo).ok);
+    EXPECT_EQ(names(), std::set<std::string>{"out.bedGraph"});
+}
+
+TEST_F(SafeFileTest, DeviceNodesAreWrittenNotReplaced) {
+    // A node of our own for the null device, as "mknod t.bg c 1 3" makes it.
+    const std::string node = path("t.bg");
+    if (::mknod(node.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0)
+        GTEST_SKIP() << "no permission to make a device node here";
+    SafeFileStream stream;
+    ASSERT_TRUE(stream.Open(node).ok);
+    EXPECT_FALSE(stream.Replaces());
+    EXPECT_TRUE(stream.Write("scores\n").ok);
+    EXPECT_TRUE(stream.Commit().ok);
+    ASSERT_TRUE(WriteFileAtomically(node, "saved").ok);
+    struct stat info {};
+    ASSERT_EQ(::lstat(node.c_str(), &info), 0);
+    EXPECT_TRUE(S_ISCHR(info.st_mode));
+    EXPECT_EQ(names(), std::set<std::string>{"t.bg"});
+}
+
+TEST_F(SafeFileTest, AStreamReplacesItsTargetOnlyWhenCommitted) {
+    const std::string file = path("hits.bed");
+    ASSERT_TRUE(WriteFileAtomically(file, "old").ok);
+    fs::create_symlink("hits.bed", path("link.bed"));
+    SafeFileStream stream;
+    ASSERT_TRUE(stream.Open(path("link.bed")).ok);
+    EXPECT_TRUE(stream.Replaces());
+    for (int piece = 0; piece < 3; ++piece) ASSERT_TRUE(stream.Write("piece\n").ok);
+    EXPECT_EQ(test::readBytes(file), "old");
+    ASSERT_TRUE(stream.Commit().ok);
+    EXPECT_EQ(test::readBytes(file), "piece\npiece\npiece\n");
+    EXPECT_TRUE(fs::is_symlink(path("link.bed")));
+
+    // Discarded (or dropped), nothing changes and nothing is left beside the target.
+    {
+        SafeFileStream dropped;
+        ASSERT_TRUE(dropped.Open(file).ok);
+        ASSERT_TRUE(dropped.Write("lost").ok);
+    }
+    SafeFileStream discarded;
+    ASSERT_TRUE(discarded.Open(file, true).ok);
+    EXPECT_TRUE(fs::exists(discarded.TemporaryPath()));
+    ASSERT_TRUE(discarded.Write("lost").ok);
+    discarded.Discard();
+    EXPECT_EQ(test::readBytes(file), "piece\npiece\npiece\n");
+    EXPECT_EQ(names(), (std::set<std::string>{"hits.bed", "link.bed"}));
+}
+
+TEST_F(SafeFileTest, FilesCommittedTogetherAreAllWrittenOrNone) {
+    ASSERT_TRUE(WriteFileAtomically(path("a.bed"), "old a").ok);
+    ASSERT_TRUE(WriteFileAtomically(path("b.bg"), "old b").ok);
+    SafeFileStream a;
+    SafeFileStream b;
+    SafeFileStream unused;
+    ASSERT_TRUE(a.Open(path("a.bed")).ok);
+    ASSERT_TRUE(b.Open(path("b.bg")).ok);
+    ASSERT_TRUE(a.Write("new a").ok);
+    ASSERT_TRUE(b.Write("new b").ok);
+    const Status failure = AbandonTogether({&a, &b, &unused}, Status::failure("Stopped."));
+    EXPECT_EQ(failure.message,
+              "Stopped. Not written: \"" + path("a.bed") + "\" and \"" + path("b.bg") + "\".");
+    EXPECT_EQ(test::readBytes(path("a.bed")), "old a");
+    EXPECT_EQ(test::readBytes(path("b.bg")), "old b");
+
+    ASSERT_TRUE(a.Open(path("a.bed")).ok);
+    ASSERT_TRUE(b.Open(path("b.bg")).ok);
+    ASSERT_TRUE(a.Write("new a").ok);
+    ASSERT_TRUE(b.Write("new b").ok);
+    ASSERT_TRUE(CommitTogether({&a, &b, &unused}).ok);
+    EXPECT_EQ(test::readBytes(path("a.bed")), "new a");
+    EXPECT_EQ(test::readBytes(path("b.bg")), "new b");
+    EXPECT_EQ(names(), (std::set<std::string>{"a.bed", "b.bg"}));
+}
+
+TEST_F(SafeFileTest, FormerScanTemporariesOfEndedProcessesAreRemoved) {
+    // What "kill -9" left of a scan's outputs when they were written as TARGET.part-PID-N.
+    const std::string dead = "hits.bed.part-" + std::to_string(endedProcess()) + "-4711";
+    const std::string live = "hits.bed.part-" + std::to_string(::getppid()) + "-4711";
+    const std::string other = "other.bed.part-" + std::to_string(endedProcess()) + "-1";
+    const std::string userFile = "hits.bed.part-1-2-3";
+    for (const std::string& name : {dead, live, other, userFile})
+        std::ofstream(path(name)) << "left over";
+    SafeFileStream stream;
+    ASSERT_TRUE(stream.Open(path("hits.bed")).ok);
+    ASSERT_TRUE(stream.Commit().ok);
+    EXPECT_EQ(names(), (std::set<std::string>{"hits.bed", live, other, userFile}));
 }
 
 TEST_F(SafeFileTest, AFailedSaveKeepsTheOldFile) {
