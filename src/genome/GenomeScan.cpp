@@ -15,6 +15,7 @@
 #include <set>
 #include <sstream>
 #include <thread>
+#include <unordered_set>
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
@@ -109,6 +110,7 @@ bool fileExists(const std::string& path) {
 }  // namespace
 
 bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
+    std::unordered_set<int32_t> taken(classes.begin(), classes.end());
     std::stringstream in(text);
     std::string item;
     while (std::getline(in, item, ',')) {
@@ -128,8 +130,7 @@ bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
         // A class named twice is taken once, where it is first named.
         for (long k = first; k <= last; ++k) {
             const auto index = static_cast<int32_t>(k - 1);
-            if (std::find(classes.begin(), classes.end(), index) == classes.end())
-                classes.push_back(index);
+            if (taken.insert(index).second) classes.push_back(index);
         }
     }
     return !classes.empty();

@@ -257,6 +257,12 @@ TEST(ClassLists, EachClassIsTakenOnce) {
         ASSERT_TRUE(parseClassList(c.text, classes)) << c.text;
         EXPECT_EQ(classes, c.classes) << c.text;
     }
+    // The widest list the parser takes, named twice over, in linear time.
+    std::vector<int32_t> all;
+    ASSERT_TRUE(parseClassList("1000000,1-1000000,1-1000000", all));
+    ASSERT_EQ(all.size(), 1'000'000u);
+    EXPECT_EQ(all.front(), 999'999);
+    EXPECT_EQ(all[1], 0);
 }
 
 }  // namespace
