@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <charconv>
 #include <fstream>
 #include <set>
@@ -49,8 +50,9 @@ bool compressed(int fd) {
            magic[1] == 0x8b;
 }
 
-// Whether the header line ">NAME..." ends just before `offset` (the first letter's line).
-bool headerBefore(int fd, int64_t offset, const std::string& name) {
+// Whether the header line ">NAME..." ends just before `offset` (the first letter's line);
+// `headerStart` gets the position of its '>'.
+bool headerBefore(int fd, int64_t offset, const std::string& name, int64_t& headerStart) {
     if (offset < 2) return false;
     constexpr int64_t kLook = 1 << 16;
     const int64_t from = std::max<int64_t>(0, offset - kLook);
@@ -62,6 +64,7 @@ bool headerBefore(int fd, int64_t offset, const std::string& name) {
     size_t start = previous == std::string::npos ? 0 : previous + 1;
     if (previous == std::string::npos && from != 0) return false;  // a header longer than kLook
     if (start >= lineEnd || bytes[start] != '>') return false;
+    headerStart = from + static_cast<int64_t>(start);
     ++start;
     while (start < lineEnd && (bytes[start] == ' ' || bytes[start] == '\t')) ++start;
     if (bytes.compare(start, name.size(), name) != 0) return false;
@@ -80,6 +83,22 @@ bool lastLetterEndsLine(int fd, const FastaIndexEntry& e, int64_t size) {
     const auto letter = static_cast<unsigned char>(bytes[0]);
     if (letter < 0x21 || letter > 0x7E || letter == '>') return false;
     return got == 1 || bytes[1] == '\n' || bytes[1] == '\r';
+}
+
+// Whether the bytes from `from` to `to` are blank (line ends, spaces, tabs): nothing of a record
+// the index leaves out. A long stretch is taken for such a record.
+bool blankBetween(int fd, int64_t from, int64_t to) {
+    if (to < from) return false;
+    if (to - from > (1 << 16)) return false;
+    std::string bytes(static_cast<size_t>(to - from), '\0');
+    if (readAt(fd, from, bytes.data(), bytes.size()) != bytes.size()) return false;
+    return bytes.find_first_not_of("\n\r \t") == std::string::npos;
+}
+
+// The position just after the record's last letter.
+int64_t lettersEnd(const FastaIndexEntry& e) {
+    if (e.length == 0) return e.offset;
+    return e.offset + (e.length - 1) / e.lineBases * e.lineWidth + (e.length - 1) % e.lineBases + 1;
 }
 
 }  // namespace
@@ -102,6 +121,7 @@ std::string checkFastaIndex(const std::string& fastaPath, const std::string& ind
     const bool plain = !compressed(fd);
     std::set<std::string> names;
     std::vector<FastaIndexEntry> read;
+    std::vector<std::pair<int64_t, size_t>> headers;  // where each record's header begins
     std::string line;
     std::string problem;
     for (int64_t number = 1; problem.empty() && std::getline(in, line); ++number) {
@@ -136,13 +156,33 @@ std::string checkFastaIndex(const std::string& fastaPath, const std::string& ind
             problem = at + "the name " + e.name + " is given twice";
             break;
         }
-        if (plain && (e.offset > fasta.st_size || !headerBefore(fd, e.offset, e.name) ||
-                      (e.length > 0 && !lastLetterEndsLine(fd, e, fasta.st_size)))) {
+        int64_t headerStart = 0;
+        if (plain &&
+            (e.offset > fasta.st_size || !headerBefore(fd, e.offset, e.name, headerStart) ||
+             (e.length > 0 && !lastLetterEndsLine(fd, e, fasta.st_size)))) {
             problem = at + "record " + e.name + " is not where the index places it in " +
                       fastaPath + " (the file changed after indexing?)";
             break;
         }
+        headers.emplace_back(headerStart, read.size());
         read.push_back(std::move(e));
+    }
+    // Nothing but blanks between the records and around them: a record the index leaves out (a
+    // second record of a name, which some indexers skip) makes the index unusable.
+    if (plain && problem.empty() && !read.empty()) {
+        std::sort(headers.begin(), headers.end());
+        int64_t end = 0;
+        for (const auto& [start, i] : headers) {
+            if (!blankBetween(fd, end, start)) {
+                problem = indexPath + ": the file holds more than the records listed (between " +
+                          "byte " + std::to_string(end) + " and " + read[i].name + ")";
+                break;
+            }
+            end = lettersEnd(read[i]);
+        }
+        if (problem.empty() && !blankBetween(fd, end, fasta.st_size))
+            problem = indexPath + ": the file holds more than the records listed (after byte " +
+                      std::to_string(end) + ")";
     }
     ::close(fd);
     if (problem.empty() && read.empty()) problem = indexPath + ": lists no record";

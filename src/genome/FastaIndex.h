@@ -22,7 +22,8 @@ struct FastaIndexEntry {
 // can be used, else why not (naming the index, and the line of the index at fault). Checks: five
 // fields of whole numbers per line, line lengths that hold letters, each name once, an index
 // not older than the file, and, for an uncompressed file, that each record's header line stands
-// just before its first letter and that its last letter ends a line within the file.
+// just before its first letter, that its last letter ends a line within the file, and that
+// nothing but blanks lies between the records listed (no record left out).
 std::string checkFastaIndex(const std::string& fastaPath, const std::string& indexPath,
                             std::vector<FastaIndexEntry>* entries = nullptr);
 
