@@ -154,7 +154,7 @@ TEST_F(ScanInputs, AnIndexThatDoesNotDescribeItsFileIsNotUsed) {
         {"chr1\t99999999999999999999\t11\t7\t8\n", "line 1: not NAME"},
         {"chr1\t20\t999999999999\t7\t8\n", "line 1: record chr1 is not where the index"},
         // chr2 left out, as an indexer skips a second record of a name.
-        {"chr1\t20\t11\t7\t8\n", "the file holds more than the records listed (after byte 34)"},
+        {"chr1\t20\t11\t7\t8\n", "the file holds more than the records listed (after byte 33)"},
         {"chr2\t5\t45\t5\t6\n", "the file holds more than the records listed (between byte 0"},
         {"", "lists no record"},
     };
