@@ -52,5 +52,4 @@ sent=$(date +%s.%N)
 kill -INT "$pid"
 wait "$pid" || true
 ended=$(date +%s.%N)
-classes=$(grep -o "holds [0-9]* classes" progress.txt || true)
 awk -v s="$sent" -v e="$ended" 'BEGIN { printf "Ctrl-C to exit, every class, both strands: %.2f s\n", e - s }'
