@@ -178,10 +178,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         bool interrupted = false;
         if (!crossValidatedLevel(options.model, cvRequest, options.quiet ? nullptr : &err, cv,
                                  problem, interrupted)) {
-            if (interrupted) {
-                tracks.Abandon(Status::failure(""));
-                return refuse("interrupted; no output was written", kExitInterrupted);
-            }
+            if (interrupted) return refuse("interrupted; no output was written", kExitInterrupted);
             return refuse("--level-from-cv: no level can be had from " + options.model + ": " +
                               problem + "; give --level instead",
                           kExitProcessFailed);
