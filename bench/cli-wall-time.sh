@@ -14,7 +14,8 @@
 # MOTIFORA_BENCH_OUT keeps every output (projects, reports, JSON, standard output) in that
 # folder, so that two builds can be compared byte for byte (diff -r); by default they go to a
 # temporary folder that is removed. On a busy machine wall time also holds the time spent
-# waiting for a core: the load average is printed first.
+# waiting for a core (the load average is printed first); `chrt -f 10 bench/cli-wall-time.sh`
+# (as root) lets the runs take a core at once, as on an idle machine.
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -25,6 +26,7 @@ negatives=$splice/non_junction.seq
 examples=$repo/examples
 
 [ -x "$cli" ] || { echo "cli-wall-time: no program $cli (build motifora-cli first)" >&2; exit 2; }
+cli=$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")
 for f in "$positives" "$negatives"; do
     [ -r "$f" ] || { echo "cli-wall-time: cannot read $f (set MOTIFORA_SPLICE_DIR)" >&2; exit 2; }
 done
