@@ -83,5 +83,5 @@ for name in prepare errors cross-validation cross-validation-1-thread example; d
                (w <= 1.2 * cpu + st ? "yes" : "no")
     }'
 done
-classes=$(grep -m1 '^Classes:' prepare.out | cut -d' ' -f2)
+classes=$(grep -m1 '^Classes:' prepare.out | cut -d' ' -f2 || true)
 echo "(errors: the error counting of ${classes:-?} classes, each one recognition on the worker)"
