@@ -1,12 +1,12 @@
 // The held-out evaluation of a batch run: the cross-validation process, the control decision,
 // the score table, the evaluation report and their summary lines.
 #include <algorithm>
-#include <thread>
 
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/Interrupt.h"
+#include "cli/WorkerWait.h"
 #include "evaluation/ContrastScore.h"
 #include "io/ContrastFile.h"
 #include "io/SafeFile.h"
@@ -63,7 +63,7 @@ int BatchRun::runCrossValidation() {
 
     processStart_ = lastProgress_ = std::chrono::steady_clock::now();
     bool stopped = false;
-    auto next = std::chrono::steady_clock::now();
+    bool returned = false;
     while (m.crossValidationActive()) {
         if (interruptRequested() && !stopped) {
             m.stopCrossValidation();
@@ -85,8 +85,7 @@ int BatchRun::runCrossValidation() {
             }
             note(text);
         }
-        next += std::chrono::milliseconds(100);
-        std::this_thread::sleep_until(next);
+        waitForWorkerOrLook(m, returned);
     }
     m.joinWorker();
     if (stopped) return interrupted("cross-validation");

@@ -6,12 +6,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <random>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "classify/Classificator.h"
 #include "core/SEQStorage.h"
+#include "core/WorkerPool.h"
 #include "evaluation/CrossValidation.h"
 #include "evaluation/SequenceScores.h"
 #include "rules/RegGenerator.h"
@@ -169,6 +173,40 @@ TEST(CrossValidation, ResultsDoNotDependOnTheThreadCount) {
     const auto a = crossValidate(samples.positives, samples.negatives, one, nullptr, nullptr);
     const auto b = crossValidate(samples.positives, samples.negatives, many, nullptr, nullptr);
     expectSameResults(a, b);
+}
+
+TEST(CrossValidation, OneThreadRunsEveryFoldOnTheCallingThread) {
+    const Samples samples = generated(kSeed + 5, 12, 8);
+    // Folds that only note their thread and give back a score per held-out sequence.
+    const auto foldThreads = [&](const CrossValidationSettings& settings) {
+        std::mutex mutex;
+        std::set<std::thread::id> threads;
+        const CrossValidationResult r =
+            runCrossValidationFolds(samples.positives, samples.negatives, settings, nullptr,
+                                    [&](const FoldSamples& s, CrossValidationProgress::Fold*) {
+                                        {
+                                            std::lock_guard<std::mutex> lock(mutex);
+                                            threads.insert(std::this_thread::get_id());
+                                        }
+                                        FoldScores scores;
+                                        scores.complete = true;
+                                        scores.positives.resize(s.heldPositives.size());
+                                        scores.negatives.resize(s.heldNegatives.size());
+                                        return scores;
+                                    });
+        EXPECT_TRUE(r.complete);
+        return threads;
+    };
+    const std::set<std::thread::id> caller{std::this_thread::get_id()};
+    CrossValidationSettings settings = smallSettings();
+    settings.threads = 1;
+    EXPECT_EQ(foldThreads(settings), caller);
+    // Every core, or more threads than that, under a limit of one thread (--threads 1).
+    const WorkerPool::ThreadLimit limit(1);
+    for (int32_t threads : {0, 4}) {
+        settings.threads = threads;
+        EXPECT_EQ(foldThreads(settings), caller) << threads << " threads";
+    }
 }
 
 TEST(CrossValidation, FoldsHoldEverySequenceOnceAndThePooledFiguresAgree) {
