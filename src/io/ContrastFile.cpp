@@ -3,7 +3,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
 #include "io/SafeFile.h"
@@ -124,12 +123,11 @@ Status WriteContrastRules(const std::string& fileName, const ContrastRules& rule
 }
 
 Status ReadContrastRules(const std::string& fileName, ContrastRules& rules) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Status::failure(fileName + ": cannot be opened for reading", fileName);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return Status::failure(fileName + ": cannot be read", fileName);
-    return ParseContrastRules(text.str(), fileName, rules);
+    std::string text;
+    Status status =
+        ReadWholeFile(fileName, text, kContrastMaxFileBytes, "a discriminative rules file");
+    if (!status) return status;
+    return ParseContrastRules(text, fileName, rules);
 }
 
 }  // namespace motifora
