@@ -63,6 +63,9 @@ TEST(ContrastFile, DamagedLinesAreNamed) {
         {"motifora discriminative rules 1\npositives 1 negatives x\n", "line 2: expected"},
         {"motifora discriminative rules 1\npositives 1 negatives 1 width 3 letters AA\n",
          "line 2: the letters repeat"},
+        // Found by fuzz_contrast_file: the heat map of such rules took gigabytes.
+        {"motifora discriminative rules 1\npositives 53 negatives 5 width 14148882 letters 0\n",
+         "line 2: the width 14148882 is more than the 1048576 positions"},
         {head + "rule 0.5 0.8\n", "line 3: expected a rule"},
         {head + "rule 0.5 0.8 1.5 1 1 1 1 1 1 1 0 1 0\n", "line 3: Fisher, CP and R"},
         {head + "rule 0.5 0.8 0.8 1 1 1 1 1 1 99 0 1 0\n", "line 3: the condition count 99"},
