@@ -500,11 +500,15 @@ int BatchRun::checkOutputs() {
     } outputs[] = {{options_.save, "project", ".dnp"},
                    {options_.exportText, "text export", ".txt"},
                    {options_.report, "report", ".html"},
-                   {options_.json, "JSON summary", nullptr}};
+                   {options_.json, "JSON summary", nullptr},
+                   {options_.scores, "score table", nullptr},
+                   {options_.evaluationReport, "evaluation report", ".html"}};
     for (const auto& output : outputs) {
         if (output.path.empty()) continue;
         if (toStandardOutput(output.path)) {
-            if (output.extension == nullptr || std::string(output.what) == "text export") continue;
+            if (std::string(output.what) == "JSON summary" ||
+                std::string(output.what) == "text export")
+                continue;
             return fail(kExitBadArguments, std::string("the ") + output.what +
                                                " cannot be written to standard output (\"-\")");
         }
@@ -588,7 +592,10 @@ int BatchRun::writeOutputs() {
     if (!options_.json.empty()) {
         nlohmann::ordered_json summary = json_.build(f, options_, ran_);
         writeHeldOutOutputs(&summary);
-        const std::string text = summary.dump(2) + "\n";
+        // Names of the samples are bytes as the files held them; bytes that are not UTF-8
+        // become U+FFFD rather than ending the run after the project was written.
+        const std::string text =
+            summary.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
         if (toStandardOutput(options_.json)) {
             out_ << text;
             out_.flush();

@@ -83,6 +83,9 @@ class BatchRun {
     // the control decision (cross-validated, else --level), the score rows, the score table and
     // the evaluation report (or, given a summary, its JSON sections) and the summary lines.
     int runCrossValidation();
+    // Puts the search settings the page's edits hold into `settings`, read as the search's
+    // start reads them. Returns "" or, when the search would refuse them, why (settings left).
+    std::string typedSearchSettings(CrossValidationSettings& settings);
     std::optional<double> decisionLevel() const;
     std::vector<ScoreRow> scoreRows();
     int writeHeldOutOutputs(nlohmann::ordered_json* summary);

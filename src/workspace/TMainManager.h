@@ -414,8 +414,10 @@ class TMainManager {
     // counts, width or letters differ), or "" when they do.
     std::string contrastMismatch(const ContrastRules& found) const;
     // The side file of the project `projectFile`: written when the workspace has discriminative
-    // rules, removed when it has none (a file left from an earlier save would describe other
-    // work). A failure names the file and the reason.
+    // rules. When it has none, a side file of the workspace's samples is removed (it would
+    // describe rules the work no longer has); one that cannot be read or was found on other
+    // samples is renamed "SIDE.unused" (or "SIDE.unused-N") and kept: the result is then a
+    // success whose message says so. A failure names the file and the reason.
     Status writeContrastSideFile(const std::string& projectFile) const;
     // Reads the side file of `projectFile` into the workspace when there is one. Succeeds when
     // it was read or is absent; otherwise the rules stay empty and the failure names the file,

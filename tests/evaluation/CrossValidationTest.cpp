@@ -284,6 +284,27 @@ TEST(CrossValidation, Refusals) {
     EXPECT_FALSE(crossValidationRefusal(settings, 10, 10).empty());
     settings.wantedFirstError = 0.05;
     EXPECT_TRUE(crossValidationRefusal(settings, 10, 10).empty());
+    // Search settings the search refuses refuse the folds too, named as the page names them.
+    const struct {
+        void (*damage)(CrossValidationSettings&);
+        const char* said;
+    } damaged[] = {
+        {[](CrossValidationSettings& s) { s.finishBufferSize = 0; },
+         "\"Size of Finish Buffer\" is 0, less than 2"},
+        {[](CrossValidationSettings& s) { s.subBufferSize = 0; },
+         "\"Size of Sub Buffers\" is 0, less than 1"},
+        {[](CrossValidationSettings& s) { s.cpThreshold = 7; },
+         "\"Min. level of CP\" is 7, more than 1"},
+        {[](CrossValidationSettings& s) { s.confidenceLevel = -1; },
+         "\"Confidence interval\" is -1, less than 0"},
+        {[](CrossValidationSettings& s) { s.confidenceLevel = std::nan(""); },
+         "\"Confidence interval\" is not a number"},
+    };
+    for (const auto& d : damaged) {
+        CrossValidationSettings bad = settings;
+        d.damage(bad);
+        EXPECT_EQ(crossValidationRefusal(bad, 10, 10), d.said);
+    }
     const auto r = crossValidate({}, {}, settings, nullptr, nullptr);
     EXPECT_FALSE(r.complete);
 }
