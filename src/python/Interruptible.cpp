@@ -19,10 +19,10 @@ constexpr auto kSignalCheck = std::chrono::milliseconds(100);
 
 void waitInterruptibly(std::mutex& mutex, std::condition_variable& changed,
                        const std::function<bool()>& ready, const std::function<void()>& stop,
-                       const ProgressHook& progress) {
+                       ProgressHook& progress) {
     std::optional<py::error_already_set> raised;
     bool stopped = false;
-    std::optional<Progress> shown;
+    std::optional<Progress>& shown = progress.shown;
     const bool report = progress.read && progress.callback && !progress.callback.is_none();
     for (;;) {
         {
@@ -50,12 +50,15 @@ void waitInterruptibly(std::mutex& mutex, std::condition_variable& changed,
     if (raised) throw std::move(*raised);
     if (report) {
         Progress now = progress.read();
-        if (!shown || !(*shown == now)) progress.callback(now.stage, now.done, now.total);
+        if (!shown || !(*shown == now)) {
+            progress.callback(now.stage, now.done, now.total);
+            shown = std::move(now);
+        }
     }
 }
 
 void runInterruptibly(const std::function<void()>& work, const std::function<void()>& stop,
-                      const ProgressHook& progress) {
+                      ProgressHook& progress) {
     std::mutex mutex;
     std::condition_variable changed;
     bool done = false;

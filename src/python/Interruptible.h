@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 
 namespace motifora::python {
@@ -26,6 +27,9 @@ struct Progress {
 struct ProgressHook {
     std::function<Progress()> read;
     pybind11::object callback;
+    // The last progress handed over: the callback hears of a change only (kept across the waits
+    // of one run, such as the records of a scan).
+    std::optional<Progress> shown;
 };
 
 // Waits on `changed` without the GIL until `ready()` holds (called with `mutex` locked). The
@@ -36,11 +40,11 @@ struct ProgressHook {
 // goes on until `ready()` holds (the work must then end soon), and the exception is raised.
 void waitInterruptibly(std::mutex& mutex, std::condition_variable& changed,
                        const std::function<bool()>& ready, const std::function<void()>& stop,
-                       const ProgressHook& progress);
+                       ProgressHook& progress);
 
 // Runs `work` on a thread of its own and waits for it as above; `stop` must make `work` return
 // soon. An exception thrown by `work` is passed on (a C++ exception becomes a Python one).
 void runInterruptibly(const std::function<void()>& work, const std::function<void()>& stop,
-                      const ProgressHook& progress);
+                      ProgressHook& progress);
 
 }  // namespace motifora::python

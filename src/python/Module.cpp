@@ -316,7 +316,8 @@ class PyModel {
         ProgressHook hook{[&] {
                               return Progress{"cross-validation", foldProgress.doneCount(), folds};
                           },
-                          progress};
+                          progress,
+                          {}};
         runInterruptibly(
             [&] {
                 result = which == 0 ? motifora::crossValidate(positives, negatives, settings,
@@ -371,15 +372,10 @@ class PyScan {
   public:
     std::unique_ptr<ScanRun> run;
     std::vector<int32_t> classes;  // 0-based, in the order of the hits' class orders
-    py::object progress;
+    ProgressHook hook;
 
     py::dict next() {
         ScanRun& r = *run;
-        ProgressHook hook{[&r] {
-                              const ScanTotals t = r.totals();
-                              return Progress{"scan", t.letters, 0};
-                          },
-                          progress};
         waitInterruptibly(
             r.mutex(), r.changed(), [&r] { return r.ready(); }, [&r] { r.stop(); }, hook);
         ScannedRecord record;
@@ -446,7 +442,9 @@ std::unique_ptr<PyScan> scan(PyModel& self, const py::object& genome, const py::
     const std::string path = py::str(py::module_::import("os").attr("fspath")(genome));
     result->run = std::make_unique<ScanRun>(path, scores);
     result->classes = settings.classes;
-    result->progress = progress;
+    ScanRun* started = result->run.get();
+    result->hook.read = [started] { return Progress{"scan", started->totals().letters, 0}; };
+    result->hook.callback = progress;
     result->wantScores = scores;
     std::string error;
     if (!result->run->prepare(*m.classificator(), m.storage->codeTable, settings, error))
@@ -491,7 +489,7 @@ std::unique_ptr<PyModel> learn(const py::object& positives, const py::object& ne
                 case LearnStage::Loading:
                     return Progress{"loading", 0, 0};
                 case LearnStage::Searching:
-                    return Progress{"search", std::max(model.searchTarget(), 0) + 0, model.width()};
+                    return Progress{"search", std::max(model.searchTarget(), 0), model.width()};
                 case LearnStage::Idealizing:
                     return Progress{"idealization", 0, 0};
                 case LearnStage::Discriminative:
@@ -501,7 +499,8 @@ std::unique_ptr<PyModel> learn(const py::object& positives, const py::object& ne
             }
             return Progress{"done", 0, 0};
         },
-        progress};
+        progress,
+        {}};
     runInterruptibly([&] { status = model.learn(options); }, [&model] { model.stop(); }, hook);
     if (!status) {
         if (model.stopped()) raiseRun("the learning run was stopped");
