@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -73,18 +74,38 @@ SampleSource sampleArgument(const py::handle& value, const char* argument) {
     return sample;
 }
 
-std::vector<std::string> stringList(const py::handle& value, const char* argument) {
-    if (py::isinstance<py::str>(value))
-        return {value.cast<std::string>()};  // one sequence, not its letters one by one
+// Letter strings (str or bytes) seen in place: the views point into the Python objects, which
+// `keep` holds alive (an ASCII str keeps its UTF-8 form inside itself, so nothing is copied).
+struct LetterViews {
+    std::vector<py::object> keep;
+    std::vector<std::string_view> views;
+};
+
+LetterViews letterViews(const py::handle& value, const char* argument) {
+    LetterViews letters;
+    auto add = [&](const py::handle& item) {
+        if (PyUnicode_Check(item.ptr())) {
+            Py_ssize_t size = 0;
+            const char* data = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
+            if (data == nullptr) throw py::error_already_set();
+            letters.views.emplace_back(data, static_cast<size_t>(size));
+        } else if (PyBytes_Check(item.ptr())) {
+            letters.views.emplace_back(PyBytes_AS_STRING(item.ptr()),
+                                       static_cast<size_t>(PyBytes_GET_SIZE(item.ptr())));
+        } else {
+            throw py::type_error(std::string(argument) +
+                                 " holds something that is not a string of letters");
+        }
+        letters.keep.push_back(py::reinterpret_borrow<py::object>(item));
+    };
+    if (py::isinstance<py::str>(value) || py::isinstance<py::bytes>(value)) {
+        add(value);  // one sequence, not its letters one by one
+        return letters;
+    }
     if (!py::isinstance<py::iterable>(value))
         throw py::type_error(std::string(argument) + " must be a list of letter strings");
-    std::vector<std::string> list;
-    for (const py::handle item : value) {
-        if (!py::isinstance<py::str>(item))
-            throw py::type_error(std::string(argument) + " holds something that is not a string");
-        list.push_back(item.cast<std::string>());
-    }
-    return list;
+    for (const py::handle item : value) add(item);
+    return letters;
 }
 
 int32_t choice(const std::string& value, const char* argument,
@@ -154,6 +175,9 @@ class PyModel {
   public:
     std::unique_ptr<Model> model = std::make_unique<Model>();
     int32_t threads = 1;
+    // Held (without the GIL) while the classificator's scratch state is in use: Python threads
+    // may share a model.
+    std::mutex busy;
 
     Model& get() { return *model; }
     TMainManager& workspace() { return model->workspace(); }
@@ -248,15 +272,20 @@ class PyModel {
 
     void save(const py::object& path) {
         const std::string file = py::str(py::module_::import("os").attr("fspath")(path));
-        const Status status = model->save(file);
+        Status status;
+        {
+            py::gil_scoped_release withoutGil;
+            const std::lock_guard<std::mutex> lock(busy);
+            status = model->save(file);
+        }
         if (!status) raiseInput(status);
     }
 
     py::object score(const py::object& sequences, const std::string& kind) {
         const int32_t which = choice(kind, "score", {"class", "discriminative"});
-        const std::vector<std::string> letters = stringList(sequences, "sequences");
-        const std::vector<std::string_view> views(letters.begin(), letters.end());
-        const auto n = static_cast<py::ssize_t>(letters.size());
+        const LetterViews letters = letterViews(sequences, "sequences");
+        const std::vector<std::string_view>& views = letters.views;
+        const auto n = static_cast<py::ssize_t>(views.size());
         py::array_t<double> scores(n);
         if (which == 1) {
             const auto found = workspace().contrastRules();
@@ -274,6 +303,7 @@ class PyModel {
         Status status;
         {
             py::gil_scoped_release withoutGil;
+            const std::lock_guard<std::mutex> lock(busy);
             status = scoreByClasses(*m.classificator(), m.storage->codeTable, m.classCount,
                                     m.storage->width, views, scores.mutable_data(),
                                     classes.mutable_data());
@@ -447,8 +477,13 @@ std::unique_ptr<PyScan> scan(PyModel& self, const py::object& genome, const py::
     result->hook.callback = progress;
     result->wantScores = scores;
     std::string error;
-    if (!result->run->prepare(*m.classificator(), m.storage->codeTable, settings, error))
-        throw py::value_error(error);
+    bool prepared = false;
+    {
+        py::gil_scoped_release withoutGil;
+        const std::lock_guard<std::mutex> lock(self.busy);
+        prepared = result->run->prepare(*m.classificator(), m.storage->codeTable, settings, error);
+    }
+    if (!prepared) throw py::value_error(error);
     result->run->start();
     return result;
 }
