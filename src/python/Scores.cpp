@@ -1,13 +1,13 @@
-// Scores of whole sequences: each sequence one window of ClassScorer per class, or the
-// discriminative sum.
+// Scores of whole sequences: every class at once (AllClassScorer), or the discriminative sum.
 #include "python/Scores.h"
 
 #include <limits>
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
+#include "core/SEQStorage.h"
 #include "evaluation/ContrastScore.h"
-#include "genome/ClassScorer.h"
+#include "evaluation/SequenceScores.h"
 
 namespace motifora::python {
 
@@ -23,33 +23,33 @@ Status scoreByClasses(Classificator& classificator, const CCodeTable& table, int
                                        std::to_string(width) + " (scan longer sequences)",
                                    "", 0, static_cast<int64_t>(i) + 1);
     }
-    std::vector<ClassScorer> scorers(static_cast<size_t>(classCount));
-    for (int32_t k = 0; k < classCount; ++k) {
-        if (!scorers[static_cast<size_t>(k)].Build(classificator, k))
-            return Status::failure("class " + std::to_string(k + 1) + " cannot be scored");
-    }
+    if (classificator.idealObjectCount < classCount)
+        return Status::failure("the model's classes are not set up");
+    // Every class at once, as the cross-validation scores its held-out sequences: the object's
+    // applicable rules are found once, then summed per class.
+    AllClassScorer scorer(classificator);
     const int32_t letters = classificator.alphabetSize;
-    uint8_t codeOfByte[256];
-    for (int b = 0; b < 256; ++b) {
-        const int32_t code = table.codeOf(static_cast<unsigned char>(b));
-        codeOfByte[b] = code >= 0 && code < letters ? static_cast<uint8_t>(code) : kNoLetter;
-    }
-    ScorerScratch scratch;
-    std::vector<uint8_t> codes(static_cast<size_t>(width));
+    SEQSElem object;
+    object.allocate(width, letters);
+    std::vector<double> perClass;
     for (size_t i = 0; i < sequences.size(); ++i) {
-        for (int32_t j = 0; j < width; ++j)
-            codes[static_cast<size_t>(j)] =
-                codeOfByte[static_cast<unsigned char>(sequences[i][static_cast<size_t>(j)])];
+        bool known = true;
+        for (int32_t j = 0; j < width && known; ++j) {
+            const int32_t code =
+                table.codeOf(static_cast<unsigned char>(sequences[i][static_cast<size_t>(j)]));
+            known = code >= 0 && code < letters;
+            if (known) object.setCode(code, j);
+        }
         double best = std::numeric_limits<double>::quiet_NaN();
         int32_t bestClass = 0;
-        for (int32_t k = 0; k < classCount; ++k) {
-            double score = 0.0;
-            uint8_t valid = 0;
-            scorers[static_cast<size_t>(k)].Score(codes.data(), 1, &score, &valid, scratch);
-            if (!valid) break;
-            if (bestClass == 0 || score > best) {
-                best = score;
-                bestClass = k + 1;
+        if (known) {
+            scorer.scoreAll(object, perClass);
+            for (int32_t k = 0; k < classCount; ++k) {
+                const double score = perClass[static_cast<size_t>(k)];
+                if (bestClass == 0 || score > best) {
+                    best = score;
+                    bestClass = k + 1;
+                }
             }
         }
         scores[i] = best;

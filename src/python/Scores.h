@@ -1,5 +1,5 @@
-// Scores of whole sequences against a model's classes (with the genome scan's exact scorer, a
-// sequence being one window) or by its discriminative rules.
+// Scores of whole sequences against a model's classes (exactly the classificator's score of an
+// object of those letters) or by its discriminative rules.
 #pragma once
 
 #include <cstdint>
