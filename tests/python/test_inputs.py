@@ -130,3 +130,14 @@ def test_every_function_is_documented():
                  "discriminative_rules", "settings"):
         assert getattr(motifora.Model, name).__doc__, name
     assert "learn(positives" in motifora.learn.__doc__
+
+
+def test_a_model_without_negatives_refuses_what_needs_them():
+    model = motifora.learn(POSITIVES)
+    assert len(model.classes) > 0
+    with pytest.raises(ValueError, match="cross-validation needs a learning negative sample"):
+        model.cross_validate()
+    with pytest.raises(RuntimeError, match="no discriminative rules"):
+        model.score(["A" * 57], score="discriminative")
+    with pytest.raises(RuntimeError, match="needs negatives"):
+        motifora.learn(POSITIVES, discriminative=True)
