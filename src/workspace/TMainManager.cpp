@@ -278,6 +278,13 @@ Status TMainManager::loadLearnNegative(const std::string& fileName) {
     std::vector<Sequence> records;
     Status status = readSample(fileName, records);
     if (!status) return status;
+    return takeLearnNegative(fileName, std::move(records));
+}
+
+Status TMainManager::takeLearnNegative(const std::string& fileName,
+                                       std::vector<Sequence>&& records) {
+    Status status = settleForLoad(fileName);
+    if (!status) return status;
     // The objects take their width and letters from the learning positive sample; a negative
     // record must fit both, or it would be cut off or coded as a missing letter.
     const int32_t width = sampleWidth(learnPositive.data(), learnPositiveCount);

@@ -175,6 +175,9 @@ class TMainManager {
                                         std::vector<std::string>* warnings = nullptr);
     void takeLearnPositive(std::vector<Sequence>&& records);
     Status loadLearnNegative(const std::string& fileName);
+    // The checks and take-over of loadLearnNegative for records read elsewhere (a front end
+    // that holds the letters itself); `fileName` names their source in a failure.
+    Status takeLearnNegative(const std::string& fileName, std::vector<Sequence>&& records);
     Status loadControlNegative(const std::string& fileName);
     Status loadControlPositive(const std::string& fileName);
     // What the reader of the last load noticed without refusing the file (names or letters
