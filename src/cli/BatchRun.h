@@ -14,6 +14,7 @@
 #include "cli/BatchOptions.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/JsonSummary.h"
+#include "core/WorkerPool.h"
 #include "evaluation/ContrastScore.h"
 #include "io/EvaluationReport.h"
 #include "rules/ContrastSearch.h"
@@ -26,8 +27,9 @@ class TMainManager;
 
 // Loads the inputs, runs the stages and writes the outputs by pressing the window's buttons in
 // the order a user would, typing the settings into its edits and answering its dialogs from the
-// command line, and ticking its 100 ms timer while a process runs. The files written are
-// therefore those the window writes after the same steps.
+// command line, and ticking its timer while a process runs: at once when the worker ends, and
+// every 100 ms while it works. The files written are therefore those the window writes after the
+// same steps.
 //
 // Everything runs in the calling thread except the window's own worker processes. Outputs are
 // written only after every process has ended, and not at all after an interrupt or a failure.
@@ -81,6 +83,9 @@ class BatchRun {
     // the control decision (cross-validated, else --level), the score rows, the score table and
     // the evaluation report (or, given a summary, its JSON sections) and the summary lines.
     int runCrossValidation();
+    // Puts the search settings the page's edits hold into `settings`, read as the search's
+    // start reads them. Returns "" or, when the search would refuse them, why (settings left).
+    std::string typedSearchSettings(CrossValidationSettings& settings);
     std::optional<double> decisionLevel() const;
     std::vector<ScoreRow> scoreRows();
     int writeHeldOutOutputs(nlohmann::ordered_json* summary);
@@ -98,12 +103,13 @@ class BatchRun {
     // What the folds of a tuned cross-validation chose, in words (empty without tuning).
     std::string contrastTuningText() const;
 
-    // Ticks the timer every 100 ms until the process has ended and its end was reported, and
-    // then waits for its worker. On an interrupt the process's stop button is pressed once and
-    // the wait goes on until the worker is done. Returns false when interrupted.
+    // Ticks the timer until the process has ended and its end was reported, and then waits for
+    // its worker: woken by the worker's end (so the end is taken at once), and every 100 ms for
+    // the interrupt flag and the progress. On an interrupt the process's stop button is pressed
+    // once and the wait goes on until the worker is done. Returns false when interrupted.
     bool waitFor(Process process);
-    // Waits for the one-class or all-class recognition worker to end. On an interrupt it asks
-    // the recognition to stop after its current score and returns false.
+    // Waits for the one-class or all-class recognition worker to end, woken by its end. On an
+    // interrupt it asks the recognition to stop after its current score and returns false.
     bool waitForRecognition();
     void pressStop(Process process);
     // Test hook: when the environment's MOTIFORA_TEST_HOLD names `process` ("regularity
@@ -130,6 +136,7 @@ class BatchRun {
     void note(const std::string& text);
 
     const BatchOptions& options_;
+    std::optional<WorkerPool::ThreadLimit> threadLimit_;  // --threads, for the whole run
     std::ostream& out_;
     std::ostream& err_;
     BatchDialogs dialogs_;

@@ -1,6 +1,8 @@
 // --contrast: the discriminative search on the learning samples, the cross-validation of its
 // score on the folds of --cross-validate, and what the outputs show of them.
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
@@ -17,6 +19,14 @@ constexpr size_t kListedRules = 20;  // rules in the report, the JSON and the su
 
 std::string fixed(double value, int decimals) { return printfFixed(value, decimals); }
 std::string scientific(double value) { return printfScientific(value, 3); }
+
+// Test hook, as for the window's processes: when the environment's MOTIFORA_TEST_HOLD names
+// `what`, its work is held at its first gate until it is stopped, so that a test can interrupt
+// it however fast the machine is.
+void holdContrastWhenAsked(const char* what, RunControl& control) {
+    const char* asked = std::getenv("MOTIFORA_TEST_HOLD");
+    if (asked != nullptr && std::string(asked) == what) control.hold();
+}
 
 }  // namespace
 
@@ -44,24 +54,32 @@ int BatchRun::runContrast() {
                     "the discriminative search needs learning positive and learning negative "
                     "samples");
     CrossValidationSettings settings = m.crossValidationDefaults();
+    if (const std::string refused = typedSearchSettings(settings); !refused.empty())
+        return fail(kExitProcessFailed, "the discriminative search cannot run: " + refused);
     const ContrastSettings search = contrastSettingsOf(settings);
     note("discriminative search ...");
+    // The search and its folds run in this thread; Ctrl-C stops them at their next step.
     RunControl control;
     control.setRunning(true);
+    const InterruptWatch watch(control);
+    holdContrastWhenAsked("discriminative search", control);
     auto rules = std::make_shared<ContrastRules>(
         searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
+    if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
     contrastRules_ = rules;
     note("discriminative search ended: " + std::to_string(rules->rules.size()) + " rules");
-    if (interruptRequested()) return interrupted("discriminative search");
     if (options_.crossValidateFolds) {
         settings.folds = *options_.crossValidateFolds;
         settings.seed = options_.crossValidateSeed;
         if (crossValidation_) settings = crossValidation_->settings;
         note("cross-validation of the discriminative score ...");
         const ContrastTuning tuning;
+        holdContrastWhenAsked("discriminative cross-validation", control);
         auto result = std::make_shared<CrossValidationResult>(
             contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
                                   options_.contrastTune ? &tuning : nullptr, &contrastChoices_));
+        if (interruptRequested() || !control.isRunning())
+            return interrupted("cross-validation of the discriminative score");
         if (!result->complete)
             return fail(
                 kExitProcessFailed,
