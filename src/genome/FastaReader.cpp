@@ -219,16 +219,12 @@ bool FastaReader::NextRecord(FastaRecord& record) {
             continue;
         }
         ++at_;
-<<<<<<< HEAD
         header.push_back(static_cast<char>(c));
-=======
-        if (c != '\r') header.push_back(static_cast<char>(c));
         if (header.size() > kFastaMaxHeader) {
             failHere("the header of record " + std::to_string(records_ + 1) + " is longer than " +
                      std::to_string(kFastaMaxHeader) + " characters");
             return false;
         }
->>>>>>> main
     }
     const size_t first = header.find_first_not_of(" \t");
     header.erase(0, first == std::string::npos ? header.size() : first);

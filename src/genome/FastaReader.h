@@ -90,12 +90,9 @@ class FastaReader {
     bool inRecord_ = false;
     int64_t line_ = 1;
     int64_t records_ = 0;
-<<<<<<< HEAD
+    uint64_t bytesRead_ = 0;
     std::chrono::milliseconds pipeWait_{10'000};
     const std::atomic<bool>* pipeStop_ = nullptr;
-=======
-    uint64_t bytesRead_ = 0;
->>>>>>> main
 };
 
 // The longest header line FastaReader takes; a longer one is refused. (A record's name, part
