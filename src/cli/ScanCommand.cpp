@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <ostream>
 #include <sstream>
 
@@ -18,6 +19,7 @@
 #include "cli/ExitCode.h"
 #include "cli/Interrupt.h"
 #include "cli/ScanLevel.h"
+#include "core/WorkerPool.h"
 #include "genome/GenomeScan.h"
 #include "genome/TrackWriter.h"
 #include "io/ProjectFile.h"
@@ -85,7 +87,9 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     app.add_option("--bigwig", options.bigWig,
                    "bigWig (indexed, binary) of the same values as --bedgraph, as single-precision "
                    "numbers");
-    app.add_option("--threads", options.threads, "Scoring threads (default 1)")
+    app.add_option("--threads", options.threads,
+                   "Scoring threads (default 1); when given, also the most threads any part of "
+                   "the run uses (the cross-validation of --level-from-cv included)")
         ->check(CLI::Range(1, 256));
     app.add_option("--record", options.records,
                    "Scan only this record (repeatable); an index (.fai) beside the file is used");
@@ -105,6 +109,10 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         err << "motifora-cli scan: " << what << "\n";
         return code;
     };
+    // A given --threads bounds the whole run; without it the level's cross-validation keeps
+    // using every core, as the scoring keeps its one thread.
+    std::optional<WorkerPool::ThreadLimit> threadLimit;
+    if (app.count("--threads") > 0) threadLimit.emplace(options.threads);
     CvLevelRequest cvRequest;
     cvRequest.balanced = options.balanced;
     std::string problem;
