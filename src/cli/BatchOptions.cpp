@@ -278,6 +278,7 @@ namespace {
 struct TypedArguments {
     std::optional<std::string> mode, threads, idealization, source, stages, classes;
     std::optional<std::string> positiveSide, negativeSide, bootstrap, seed, crossValidate;
+    std::optional<std::string> contrastWeights;
     bool arrange = false;
     bool noArrange = false;
     bool balanced = false;
@@ -432,6 +433,12 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
                      "(0,6 0,7 0,8 0,9) and sub-buffer size (50 200) of its discriminative "
                      "search by an inner cross-validation of its own training sequences, and "
                      "calibrates its scores to probabilities on that inner cross-validation");
+    heldOut.typed("--contrast-weights", typed.contrastWeights, "sum|fitted|fitted-rules",
+                  "With --contrast: the score is the sum of -ln(1 - |r|) (sum, the default), or "
+                  "a log-odds fitted by L2-regularised logistic regression over the rules and "
+                  "the single letters at their positions (fitted) or over the rules only "
+                  "(fitted-rules), the regularisation chosen by an inner cross-validation",
+                  {"sum", "fitted", "fitted-rules"});
     heldOut.text("--scores", o.scores, "FILE.tsv",
                  "Write every scored sequence (control data, and held-out learning data with "
                  "--cross-validate) as a table");
@@ -548,6 +555,10 @@ std::string validate(const TypedArguments& t, BatchOptions& o) {
         problems.add("--contrast needs a learning negative sample (--negative)");
     if (t.contrastTune && !(t.contrast && t.crossValidate))
         problems.add("--contrast-tune tunes the folds of --contrast --cross-validate; give both");
+    if (t.contrastWeights) {
+        o.contrastWeights = *t.contrastWeights;
+        if (!t.contrast) problems.add("--contrast-weights weighs the rules of --contrast; give it");
+    }
     std::string error;
     if (t.stages) {
         std::array<bool, kStageCount> chosen{};

@@ -67,6 +67,10 @@ struct BatchOptions {
     // Each fold of the discriminative cross-validation chooses its CP threshold on its own
     // training sequences (an inner cross-validation).
     bool contrastTune = false;
+    // The discriminative score: "sum" (the sum of -ln(1 - |r|), the default), "fitted" (one
+    // weight per rule and per letter at a position, and an intercept, by regularised logistic
+    // regression) or "fitted-rules" (the rules only).
+    std::string contrastWeights = "sum";
 
     std::string save;
     std::string exportText;

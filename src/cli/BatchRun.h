@@ -87,6 +87,8 @@ class BatchRun {
     // Prints the cross-validation and the control decision to `summary`. runCrossValidation
     // ends with runContrast.
     void printHeldOutSummary(std::ostream& summary);
+    // The discriminative decision on the control data (tuned or fitted scores only).
+    void printContrastControlDecision(std::ostream& summary);
     // --contrast (BatchRunContrast.cpp): the discriminative search on the learning samples, its
     // cross-validation with --cross-validate, and their outputs.
     int runContrast();
@@ -95,8 +97,18 @@ class BatchRun {
     ContrastReport contrastReport() const;
     // True when the tuned cross-validation calibrated every fold's scores.
     bool contrastCalibrated() const;
+    // True with --contrast-weights fitted or fitted-rules.
+    bool contrastFitted() const;
     // What the folds of a tuned cross-validation chose, in words (empty without tuning).
     std::string contrastTuningText() const;
+    // The inner cross-validation's candidates as the command line asks for them (tuned or
+    // fitted), or nothing for the plain sums with the given settings.
+    std::optional<ContrastTuning> contrastTuning() const;
+    // The level of the discriminative decision on control data (the final choice's inner
+    // level), when the control scores are probabilities.
+    std::optional<double> contrastControlLevel() const;
+    // Each fold's held-out errors at the level its own inner cross-validation chose, summed.
+    LevelErrors contrastInnerLevelErrors() const;
 
     // Ticks the timer every 100 ms until the process has ended and its end was reported, and
     // then waits for its worker. On an interrupt the process's stop button is pressed once and
@@ -141,7 +153,12 @@ class BatchRun {
     std::shared_ptr<const ContrastRules> contrastRules_;
     std::shared_ptr<const CrossValidationResult> contrastValidation_;
     std::vector<ContrastChoice> contrastChoices_;  // the settings every fold chose
-    int32_t searchWidth_ = 0;                      // positions of the running search's objects
+    // With --contrast-tune or fitted weights: the choice made on every learning sequence and the
+    // scorer it gives (its rules are contrastRules_); control data get its scores and, at the
+    // choice's inner level, a discriminative decision.
+    std::optional<ContrastChoice> contrastFinalChoice_;
+    std::shared_ptr<const ContrastScorer> contrastScorer_;
+    int32_t searchWidth_ = 0;  // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;
 };
