@@ -1,4 +1,4 @@
-#!/usr/bin/env python3
+#!/usr/bin/python3
 """Held-out accuracy of the discriminative score beside standard classifiers, on the same folds.
 
 Protocol: outer stratified 5-fold cross-validation (seed 1). For each outer fold motifora-cli

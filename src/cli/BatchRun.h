@@ -104,8 +104,12 @@ class BatchRun {
     // The inner cross-validation's candidates as the command line asks for them (tuned or
     // fitted), or nothing for the plain sums with the given settings.
     std::optional<ContrastTuning> contrastTuning() const;
-    // The level of the discriminative decision on control data (the final choice's inner
-    // level), when the control scores are probabilities.
+    // The level of the discriminative decision of probabilities from rules chosen by `choice`:
+    // 0.5 with --balanced, else the level its inner cross-validation chose for the wanted
+    // first-level error.
+    double contrastDecisionLevel(const ContrastChoice& choice) const;
+    // That level for the control data (the choice made on every learning sequence), when
+    // their scores are probabilities.
     std::optional<double> contrastControlLevel() const;
     // Each fold's held-out errors at the level its own inner cross-validation chose, summed.
     LevelErrors contrastInnerLevelErrors() const;

@@ -92,11 +92,16 @@ std::optional<ContrastTuning> BatchRun::contrastTuning() const {
     return tuning;
 }
 
+double BatchRun::contrastDecisionLevel(const ContrastChoice& choice) const {
+    return options_.balanced ? 0.5 : choice.innerLevel;
+}
+
 std::optional<double> BatchRun::contrastControlLevel() const {
-    if (!contrastScorer_ || !contrastScorer_->probabilities() || !contrastFinalChoice_ ||
-        std::isnan(contrastFinalChoice_->innerLevel))
+    if (!contrastScorer_ || !contrastScorer_->probabilities() || !contrastFinalChoice_)
         return std::nullopt;
-    return contrastFinalChoice_->innerLevel;
+    const double level = contrastDecisionLevel(*contrastFinalChoice_);
+    if (std::isnan(level)) return std::nullopt;
+    return level;
 }
 
 LevelErrors BatchRun::contrastInnerLevelErrors() const {
@@ -219,6 +224,8 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
                                      {"intercept", f.calibration.intercept}};
         }
         j["chosenOnAllLearningSequences"] = std::move(chosen);
+        if (const std::optional<double> level = contrastControlLevel())
+            j["controlDecisionLevel"] = *level;
     }
     if (model != nullptr) {
         nlohmann::ordered_json fitted{{"intercept", model->intercept},
@@ -255,6 +262,7 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
             if (options_.contrastTune || contrastFitted()) {
                 fold["innerAuc"] = c.innerAuc;
                 fold["innerLevel"] = finite(c.innerLevel);
+                fold["decisionLevel"] = finite(contrastDecisionLevel(c));
                 if (c.calibration.fitted)
                     fold["calibration"] = {{"slope", c.calibration.slope},
                                            {"intercept", c.calibration.intercept}};

@@ -180,9 +180,9 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
                 const HeldOutSequence& h = contrastValidation_->sequences[i - heldOutFrom];
                 rows[i].contrast = h.score.bestScore;
                 if (inner)
-                    rows[i].contrastDecision =
-                        decisionAt(h.score.bestScore,
-                                   contrastChoices_[static_cast<size_t>(h.fold)].innerLevel);
+                    rows[i].contrastDecision = decisionAt(
+                        h.score.bestScore,
+                        contrastDecisionLevel(contrastChoices_[static_cast<size_t>(h.fold)]));
             }
         }
     }
@@ -265,10 +265,12 @@ void BatchRun::printContrastControlDecision(std::ostream& summary) {
         scores.negatives.push_back(contrastScorer_->score(r));
     const LevelErrors errors = errorsAtLevel(scores, *level);
     summary << "Discriminative control decision at probability " << printfFixed(*level, 2)
-            << " (chosen by an inner cross-validation of the learning sequences): first level "
-               "errors "
-            << errors.first.count << " of " << errors.first.total << ", second level errors "
-            << errors.second.count << " of " << errors.second.total << "\n";
+            << (options_.balanced ? " (fixed before the data were seen)"
+                                  : " (chosen by an inner cross-validation of the learning "
+                                    "sequences)")
+            << ": first level errors " << errors.first.count << " of " << errors.first.total
+            << ", second level errors " << errors.second.count << " of " << errors.second.total
+            << "\n";
 }
 
 }  // namespace motifora

@@ -23,9 +23,10 @@ struct ScoreRow {
     // The discriminative score (--contrast): from the rules of all learning sequences for
     // control data, from those of the other folds for a held-out learning sequence.
     std::optional<double> contrast;
-    // With tuned or fitted discriminative scores (probabilities): "accept" or "reject" at the
-    // level chosen by an inner cross-validation of the learning sequences the scoring rules were
-    // found on (every learning sequence for control data, the other folds for a held-out one).
+    // With tuned or fitted discriminative scores (probabilities): "accept" or "reject" at 0.5
+    // with the balanced level rule, else at the level an inner cross-validation of the learning
+    // sequences the scoring rules were found on chose (every learning sequence for control
+    // data, the other folds for a held-out one).
     std::string contrastDecision;
 };
 
