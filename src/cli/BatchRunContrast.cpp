@@ -319,7 +319,7 @@ std::string BatchRun::contrastText() const {
                 " (regularisation C = " + general(model->regularisation) + ")\n";
     if (contrastValidation_) {
         text += "Discriminative score, held out";
-        if (options_.contrastTune) text += " (" + contrastTuningText() + ")";
+        if (options_.contrastTune || contrastFitted()) text += " (" + contrastTuningText() + ")";
         text += ":\n";
         text += crossValidationText(*contrastValidation_);
         if (contrastCalibrated()) {
