@@ -60,17 +60,19 @@ std::string BatchRun::contrastTuningText() const {
     if (!contrastValidation_ || !(options_.contrastTune || contrastFitted())) return {};
     std::string text;
     if (options_.contrastTune) {
-        text = contrastFitted()
-                   ? "CP threshold / sub-buffer / regularisation chosen on each fold's training "
-                     "sequences:"
-                   : "CP threshold / sub-buffer chosen on each fold's training sequences:";
+        text = contrastFitted() ? "CP threshold / sub-buffer / regularisation / rule scale chosen "
+                                  "on each fold's training sequences:"
+                                : "CP threshold / sub-buffer chosen on each fold's training "
+                                  "sequences:";
         for (const ContrastChoice& c : contrastChoices_) {
             text += " " + fixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
-            if (contrastFitted()) text += "/" + general(c.regularisation);
+            if (contrastFitted())
+                text += "/" + general(c.regularisation) + "/" + general(c.ruleScale);
         }
     } else {
-        text = "regularisation chosen on each fold's training sequences:";
-        for (const ContrastChoice& c : contrastChoices_) text += " " + general(c.regularisation);
+        text = "regularisation / rule scale chosen on each fold's training sequences:";
+        for (const ContrastChoice& c : contrastChoices_)
+            text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
     }
     if (contrastFitted())
         text += "; scores are fitted probabilities";
@@ -84,6 +86,8 @@ std::optional<ContrastTuning> BatchRun::contrastTuning() const {
     ContrastTuning tuning;
     tuning.fit = contrastFitted();
     tuning.letters = options_.contrastWeights == "fitted";
+    // Rule scale 0 is the letters alone: the choice can fall back on a position weight matrix.
+    if (tuning.letters) tuning.ruleScaleCandidates = {0.0, 0.3, 1.0};
     if (!options_.contrastTune) {
         // The given settings, only the regularisation chosen.
         tuning.cpCandidates.clear();
@@ -218,6 +222,7 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
                                       {"innerLevel", finite(f.innerLevel)}};
         if (model != nullptr) {
             chosen["regularisation"] = model->regularisation;
+            chosen["ruleScale"] = model->ruleScale;
             chosen["innerLogLoss"] = finite(f.innerLogLoss);
         } else if (f.calibration.fitted) {
             chosen["calibration"] = {{"slope", f.calibration.slope},
@@ -230,6 +235,7 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
     if (model != nullptr) {
         nlohmann::ordered_json fitted{{"intercept", model->intercept},
                                       {"regularisation", model->regularisation},
+                                      {"ruleScale", model->ruleScale},
                                       {"letters", model->letters}};
         if (model->letters) {
             // [position][letter], the letters in the order of "alphabet".
@@ -257,6 +263,7 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
             nlohmann::ordered_json fold{{"cp", c.cpThreshold}, {"subBuffer", c.subBufferSize}};
             if (contrastFitted()) {
                 fold["regularisation"] = finite(c.regularisation);
+                fold["ruleScale"] = c.ruleScale;
                 fold["innerLogLoss"] = finite(c.innerLogLoss);
             }
             if (options_.contrastTune || contrastFitted()) {
@@ -316,7 +323,8 @@ std::string BatchRun::contrastText() const {
         text += "Score: log-odds of a positive = " + fixed(model->intercept, 3) +
                 " + the weights of the holding rules" +
                 (model->letters ? std::string(" and of the letters at their positions") : "") +
-                " (regularisation C = " + general(model->regularisation) + ")\n";
+                " (regularisation C = " + general(model->regularisation) + ", rule scale " +
+                general(model->ruleScale) + ")\n";
     if (contrastValidation_) {
         text += "Discriminative score, held out";
         if (options_.contrastTune || contrastFitted()) text += " (" + contrastTuningText() + ")";

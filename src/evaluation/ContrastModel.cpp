@@ -105,10 +105,11 @@ ContrastDesign contrastDesign(const ContrastRules& rules, bool letters,
 }
 
 ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
-                               const ContrastDesign& design, double c) {
+                               const ContrastDesign& design, double c, double ruleScale) {
     ContrastModel model;
     model.letters = letters;
     model.regularisation = c;
+    model.ruleScale = std::max(ruleScale, 0.0);
     model.alphabet = rules.letters.size();
     if (design.positives.empty() || design.negatives.empty() || !(c > 0.0)) return model;
     quietLiblinear();
@@ -117,12 +118,18 @@ ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
     // (index featureCount + 1), each row ended by index -1. The positives come first, so the
     // first label liblinear meets is +1 and its weights point towards "positive".
     const int32_t biasIndex = design.featureCount + 1;
+    const auto ruleCount = static_cast<int32_t>(rules.rules.size());
     std::vector<std::vector<feature_node>> rows;
     std::vector<double> labels;
     auto add = [&](const std::vector<int32_t>& active, double label) {
         std::vector<feature_node> row;
         row.reserve(active.size() + 2);
-        for (int32_t f : active) row.push_back({f + 1, 1.0});
+        for (int32_t f : active) {
+            if (f >= ruleCount)
+                row.push_back({f + 1, 1.0});
+            else if (model.ruleScale > 0.0)
+                row.push_back({f + 1, model.ruleScale});
+        }
         row.push_back({biasIndex, 1.0});
         row.push_back({-1, 0.0});
         rows.push_back(std::move(row));
@@ -154,10 +161,9 @@ ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
     if (fit == nullptr) return model;
     // Two classes: w[f] is the weight of feature f + 1, towards the first label.
     const double sign = fit->label[0] == 1 ? 1.0 : -1.0;
-    const auto ruleCount = static_cast<int32_t>(rules.rules.size());
     model.ruleWeights.resize(static_cast<size_t>(ruleCount));
     for (int32_t f = 0; f < ruleCount; ++f)
-        model.ruleWeights[static_cast<size_t>(f)] = sign * fit->w[f];
+        model.ruleWeights[static_cast<size_t>(f)] = sign * fit->w[f] * model.ruleScale;
     if (letters) {
         model.letterWeights.resize(static_cast<size_t>(design.featureCount - ruleCount));
         for (int32_t f = ruleCount; f < design.featureCount; ++f)

@@ -4,7 +4,10 @@
 //
 // The fit minimises 0.5 * |w|^2 + C * sum ln(1 + exp(-y w.x)) over the learning sequences
 // (y = +1 for a positive, -1 for a negative). The intercept is the weight of a constant feature
-// 1 and is regularised with the others. liblinear's trust-region Newton solver does the fit.
+// 1 and is regularised with the others. A rule's indicator enters with the value `ruleScale`
+// instead of 1 (its weight is then penalised 1 / ruleScale^2 as much as a letter's; 0 leaves the
+// rules out, giving a position weight matrix's logistic regression); the weights kept are those
+// of the 0/1 indicators. liblinear's trust-region Newton solver does the fit.
 #pragma once
 
 #include <cstdint>
@@ -31,6 +34,7 @@ struct ContrastModel {
     bool fitted = false;
     bool letters = false;         // single letter-at-position features beside the rules
     double regularisation = 0.0;  // C
+    double ruleScale = 1.0;
     double intercept = 0.0;
     std::vector<double> ruleWeights;    // one per rule of the rules it was fitted with
     std::vector<double> letterWeights;  // [position * alphabet + code]; empty without letters
@@ -57,10 +61,11 @@ ContrastDesign contrastDesign(const ContrastRules& rules, bool letters,
                               const std::vector<Sequence>& positives,
                               const std::vector<Sequence>& negatives);
 
-// Fits the weights with regularisation `c` (> 0) on the design; not fitted without both
-// samples. The model's weights are laid out for `rules` (the design's rules).
+// Fits the weights with regularisation `c` (> 0) and rule scale `ruleScale` (>= 0) on the
+// design; not fitted without both samples. The model's weights are laid out for `rules` (the
+// design's rules).
 ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
-                               const ContrastDesign& design, double c);
+                               const ContrastDesign& design, double c, double ruleScale = 1.0);
 
 // The mean negative log-likelihood of probabilities of "positive" given to known samples
 // (probabilities clipped to [1e-12, 1 - 1e-12]); not a number without scores.

@@ -138,6 +138,18 @@ LabelledScores mapped(const LabelledScores& scores, const ContrastCalibration& c
     return out;
 }
 
+// The (rule scale, regularisation) pairs a fitting tuning tries, rule scales outer.
+std::vector<std::pair<double, double>> fitGrid(const ContrastTuning& tuning) {
+    std::vector<std::pair<double, double>> grid;
+    const std::vector<double> scales =
+        tuning.ruleScaleCandidates.empty() ? std::vector<double>{1.0} : tuning.ruleScaleCandidates;
+    for (double scale : scales) {
+        if (!(scale > 0.0) && !tuning.letters) continue;  // nothing left to fit
+        for (double c : tuning.regularisationCandidates) grid.emplace_back(scale, c);
+    }
+    return grid;
+}
+
 // One candidate's inner cross-validation: on each inner fold the rules of its training
 // sequences and the raw sums of its held-out ones (the result), and with `fitCandidates` the
 // fitted probabilities of the held-out ones for every regularisation, pooled over the folds
@@ -147,7 +159,10 @@ CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
                                        const CrossValidationSettings& inner,
                                        const ContrastTuning* fitCandidates, RunControl* control,
                                        std::vector<LabelledScores>* fitted) {
-    const size_t cs = fitCandidates != nullptr ? fitCandidates->regularisationCandidates.size() : 0;
+    const std::vector<std::pair<double, double>> candidates =
+        fitCandidates != nullptr ? fitGrid(*fitCandidates)
+                                 : std::vector<std::pair<double, double>>{};
+    const size_t cs = candidates.size();
     std::vector<std::vector<LabelledScores>> perFold(static_cast<size_t>(std::max(inner.folds, 0)),
                                                      std::vector<LabelledScores>(cs));
     CrossValidationResult result = runCrossValidationFolds(
@@ -170,7 +185,7 @@ CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
                     contrastDesign(rules, letters, s.heldPositives, s.heldNegatives);
                 for (size_t c = 0; c < cs; ++c) {
                     const ContrastModel model = fitContrastModel(
-                        rules, letters, design, fitCandidates->regularisationCandidates[c]);
+                        rules, letters, design, candidates[c].second, candidates[c].first);
                     LabelledScores& out = perFold[static_cast<size_t>(s.fold)][c];
                     auto probability = [&](const std::vector<int32_t>& active) {
                         return logistic(model.logOddsOf(active));
@@ -223,6 +238,8 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                           : tuning.subBufferCandidates;
     const bool fit = tuning.fit && !tuning.regularisationCandidates.empty();
     LabelledScores bestScores;
+    const std::vector<std::pair<double, double>> grid =
+        fit ? fitGrid(tuning) : std::vector<std::pair<double, double>>{};
     for (int32_t sub : subs) {
         for (double cp : cps) {
             CrossValidationSettings inner = settings;
@@ -250,7 +267,8 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                     choice.innerAuc = aucWithDeLongInterval(fitted[c]).auc;
                     choice.cpThreshold = cp;
                     choice.subBufferSize = sub;
-                    choice.regularisation = tuning.regularisationCandidates[c];
+                    choice.ruleScale = grid[c].first;
+                    choice.regularisation = grid[c].second;
                     bestScores = fitted[c];
                 }
             }
@@ -285,8 +303,8 @@ ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
     if (tuning != nullptr && tuning->fit && scorer.rules.complete && choice.regularisation > 0.0) {
         const ContrastDesign design =
             contrastDesign(scorer.rules, tuning->letters, positives, negatives);
-        scorer.model =
-            fitContrastModel(scorer.rules, tuning->letters, design, choice.regularisation);
+        scorer.model = fitContrastModel(scorer.rules, tuning->letters, design,
+                                        choice.regularisation, choice.ruleScale);
     }
     return scorer;
 }

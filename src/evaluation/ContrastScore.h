@@ -53,8 +53,10 @@ ContrastCalibration fitContrastCalibration(const LabelledScores& scores);
 // the sums of weights the pooled inner AUC judges, the highest wins, the first pair on ties, and
 // with `calibrate` the winner's inner held-out scores also give the calibration of the scores
 // its rules make. With `fit`, every inner fold also fits the weights of its rules for every
-// regularisation candidate and the triple (sub-buffer, CP, regularisation) of the lowest pooled
-// inner log-loss wins (the first on ties); the scores are then the fitted probabilities.
+// rule scale (outer) and regularisation candidate (inner) and the sub-buffer, CP, rule scale and
+// regularisation of the lowest pooled inner log-loss win (the first on ties); the scores are then
+// the fitted probabilities. With letters, rule scale 0 is the letters' logistic regression alone,
+// so the choice can fall back on it.
 struct ContrastTuning {
     std::vector<double> cpCandidates{0.6, 0.7, 0.8, 0.9};
     std::vector<int32_t> subBufferCandidates{50, 200};  // empty: the settings' own size only
@@ -62,6 +64,7 @@ struct ContrastTuning {
     bool fit = false;     // fitted weights (ContrastModel) instead of the sums
     bool letters = true;  // with `fit`: single letter-at-position features beside the rules
     std::vector<double> regularisationCandidates{0.01, 0.03, 0.1, 0.3, 1.0, 3.0, 10.0};
+    std::vector<double> ruleScaleCandidates{1.0};  // 0 is skipped without letters
 };
 struct ContrastChoice {
     double cpThreshold = 0.0;
@@ -70,6 +73,7 @@ struct ContrastChoice {
     ContrastCalibration calibration;
     // With fitted weights: the chosen regularisation C and the pooled inner log-loss.
     double regularisation = 0.0;
+    double ruleScale = 1.0;
     double innerLogLoss = 0.0;
     // The level the settings' level rule takes on the winner's inner held-out scores, on the
     // scale of the scores its rules give (probabilities when calibrated or fitted): a level

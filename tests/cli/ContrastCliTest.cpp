@@ -201,7 +201,8 @@ TEST(ContrastCli, FittedWeightsGoWithEveryRule) {
     const double c = model["regularisation"];
     EXPECT_EQ(contrast["chosenOnAllLearningSequences"]["regularisation"], c);
     EXPECT_THAT(out, HasSubstr("Score: log-odds of a positive = "));
-    EXPECT_THAT(out, HasSubstr("regularisation chosen on each fold's training sequences:"));
+    EXPECT_THAT(out,
+                HasSubstr("regularisation / rule scale chosen on each fold's training sequences:"));
 }
 
 TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {

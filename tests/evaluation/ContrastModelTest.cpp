@@ -126,6 +126,7 @@ TEST(ContrastModel, FeaturesAreTheHoldingRulesThenTheLetterAtEachPosition) {
 struct FitCase {
     bool letters;
     double c;
+    double ruleScale = 1.0;
 };
 
 class ContrastFit : public ::testing::TestWithParam<FitCase> {};
@@ -137,12 +138,23 @@ TEST_P(ContrastFit, WeightsEqualTheNewtonTwin) {
     const std::vector<Sequence> negatives =
         records({"AGC", "CGA", "TAA", "GCC", "GGT", "ATG", "CAC", "TCA", "AAA"});
     const ContrastDesign design = contrastDesign(rules, GetParam().letters, positives, negatives);
-    const ContrastModel model = fitContrastModel(rules, GetParam().letters, design, GetParam().c);
+    const double scale = GetParam().ruleScale;
+    const ContrastModel model =
+        fitContrastModel(rules, GetParam().letters, design, GetParam().c, scale);
     ASSERT_TRUE(model.fitted);
 
     std::vector<double> y(positives.size(), 1.0);
     y.resize(positives.size() + negatives.size(), -1.0);
-    const std::vector<double> twin = newtonTwin(denseRows(design), y, GetParam().c);
+    // The twin sees the rule columns scaled; the weights of the 0/1 indicators are its weights
+    // times the scale.
+    std::vector<std::vector<double>> rows = denseRows(design);
+    for (auto& row : rows) {
+        row[0] *= scale;
+        row[1] *= scale;
+    }
+    std::vector<double> twin = newtonTwin(rows, y, GetParam().c);
+    twin[0] *= scale;
+    twin[1] *= scale;
     ASSERT_EQ(twin.size(), static_cast<size_t>(design.featureCount) + 1);
     ASSERT_EQ(model.ruleWeights.size(), 2u);
     EXPECT_NEAR(model.ruleWeights[0], twin[0], 1e-6);
@@ -151,8 +163,12 @@ TEST_P(ContrastFit, WeightsEqualTheNewtonTwin) {
     for (size_t i = 0; i < model.letterWeights.size(); ++i)
         EXPECT_NEAR(model.letterWeights[i], twin[2 + i], 1e-6) << "letter feature " << i;
     EXPECT_NEAR(model.intercept, twin.back(), 1e-6);
-    // T at 1 is seen among the positives more than among the negatives: a positive weight.
-    EXPECT_GT(model.ruleWeights[0], 0.0);
+    // T at 1 is seen among the positives more than among the negatives: a positive weight
+    // (none at all when the rules are left out).
+    if (scale > 0.0)
+        EXPECT_GT(model.ruleWeights[0], 0.0);
+    else
+        EXPECT_EQ(model.ruleWeights[0], 0.0);
 
     // The log-odds of a record is the intercept plus the weights of its features.
     const Sequence probe = record("TGC");
@@ -165,7 +181,8 @@ TEST_P(ContrastFit, WeightsEqualTheNewtonTwin) {
 
 INSTANTIATE_TEST_SUITE_P(RulesAndLetters, ContrastFit,
                          ::testing::Values(FitCase{false, 1.0}, FitCase{false, 0.1},
-                                           FitCase{true, 1.0}, FitCase{true, 10.0}));
+                                           FitCase{true, 1.0}, FitCase{true, 10.0},
+                                           FitCase{true, 1.0, 0.3}, FitCase{true, 3.0, 0.0}));
 
 TEST(ContrastModel, NoFitWithoutBothSamplesOrWithoutRegularisation) {
     const ContrastRules rules = handRules();
