@@ -81,6 +81,9 @@ class BatchRun {
     // the control decision (cross-validated, else --level), the score rows, the score table and
     // the evaluation report (or, given a summary, its JSON sections) and the summary lines.
     int runCrossValidation();
+    // --shuffled-negatives / --background-genome: the window's "Generate negatives..." with the
+    // command line's request, the file chosen being --generated-negatives.
+    int generateNegatives();
     std::optional<double> decisionLevel() const;
     std::vector<ScoreRow> scoreRows();
     int writeHeldOutOutputs(nlohmann::ordered_json* summary);
