@@ -118,10 +118,15 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
 
     const ProjectSettings& s = opened.settings;
     searchSettings = s;
-    // The header holds the frame-width edit as it stood when saved, which need not be the
-    // width the objects were cut with (always so in fixed positions, where the search takes the
-    // sequences' width). Windows of the control data must have the objects' width.
-    if (storage) searchSettings.frameWidth = storage->width;
+    // The header holds the frame-width edit as it stood when saved. In fixed positions the
+    // search took the sequences' width instead, so the objects' width is the one the control
+    // data's windows had before saving. In shift positions the header's width is the frame the
+    // scan cut its windows with, also where the objects are wider (whole sequences after a
+    // search with learning negatives); a frame no object could hold (only in a damaged file)
+    // falls back to the objects' width, so no window is wider than the classes.
+    if (storage && (!searchSettings.shiftPositions() || searchSettings.frameWidth < 1 ||
+                    searchSettings.frameWidth > storage->width))
+        searchSettings.frameWidth = storage->width;
 
     controlNegativeClassified.store(storage != nullptr && storage->controlNegativeObjectCount > 0);
     controlPositiveClassified.store(storage != nullptr && storage->controlPositiveObjectCount > 0);

@@ -76,8 +76,11 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
     EXPECT_EQ(m.searchSettings.finishBufferSize, 33);
     EXPECT_EQ(m.searchSettings.subBufferSize, 9);
     EXPECT_EQ(m.searchSettings.workMode, expected.settings.workMode);
-    EXPECT_EQ(m.searchSettings.frameWidth, expected.storage ? expected.storage->width : 7)
-        << "windows of the control data must have the objects' width";
+    // Fixed positions cut the control data's windows with the objects' width; shift positions
+    // with the header's frame.
+    const bool objectsWidth = expected.storage && !expected.settings.shiftPositions();
+    EXPECT_EQ(m.searchSettings.frameWidth, objectsWidth ? expected.storage->width : 7)
+        << "windows of the control data must be cut as before saving";
 
     EXPECT_EQ(m.storage != nullptr, expected.storage != nullptr);
     EXPECT_EQ(m.rules != nullptr, expected.rules != nullptr);

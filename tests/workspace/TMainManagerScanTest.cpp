@@ -4,6 +4,7 @@
 
 #include "EvaluationTestSupport.h"
 #include "evaluation/Recognition.h"
+#include "support/StatusAssert.h"
 
 namespace motifora {
 namespace {
@@ -129,6 +130,47 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
     }
     m.storage->releaseControlObjects(0);
 }
+
+// A shift-mode project scans, after saving and reopening, exactly the windows it scanned before:
+// those of the frame width saved in its header, also where the objects are whole sequences
+// (a search with learning negatives), whose width a reopened scan must not take.
+class ReopenedShiftScanTest : public ScanProcessTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
+    const bool withNegatives = GetParam();
+    load(withNegatives);
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
+    ASSERT_EQ(m.storage->width, withNegatives ? 6 : 4);
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_GT(m.classCount, 0);
+    loadControls({positives[0] + positives[1] + positives[2], positives[3]}, {});
+
+    std::vector<std::vector<double>> before;
+    for (int32_t c = 0; c < m.classCount; ++c) {
+        ASSERT_EQ(m.ScanRecognition(c), -1);
+        before.push_back(m.windowScores);
+        ASSERT_EQ(before.back().size(), 15u + 3u);  // 18 - 4 + 1 and 6 - 4 + 1 windows
+    }
+    const ProjectSettings settings{0.05, 0.8, 200, 30, 1, 4, 2, 0};
+    const std::string file = dir.path("shift.dnp");
+    ASSERT_TRUE(test::succeeded(m.saveProject(file, settings, nullptr)));
+
+    TMainManager reopened;
+    OpenedProject opened;
+    ASSERT_TRUE(test::succeeded(reopened.openProject(file, opened)));
+    EXPECT_EQ(reopened.searchSettings.frameWidth, 4) << "the header's frame width";
+    ASSERT_EQ(reopened.classCount, m.classCount);
+    for (int32_t c = 0; c < reopened.classCount; ++c) {
+        ASSERT_EQ(reopened.ScanRecognition(c), -1);
+        const std::vector<double>& after = reopened.windowScores;
+        ASSERT_EQ(after.size(), before[static_cast<size_t>(c)].size()) << "class " << c;
+        for (size_t k = 0; k < after.size(); ++k)
+            EXPECT_TRUE(sameBits(after[k], before[static_cast<size_t>(c)][k]))
+                << "class " << c << " window " << k;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(WithAndWithoutNegatives, ReopenedShiftScanTest, ::testing::Bool());
 
 }  // namespace
 }  // namespace motifora
