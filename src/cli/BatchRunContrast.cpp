@@ -97,6 +97,8 @@ std::optional<ContrastTuning> BatchRun::contrastTuning() const {
 }
 
 double BatchRun::contrastDecisionLevel(const ContrastChoice& choice) const {
+    // A choice no candidate could be judged for leaves raw sums: no probability level.
+    if (std::isnan(choice.innerAuc)) return std::numeric_limits<double>::quiet_NaN();
     return options_.balanced ? 0.5 : choice.innerLevel;
 }
 

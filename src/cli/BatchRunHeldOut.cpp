@@ -179,10 +179,11 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
             for (size_t i = heldOutFrom; i < rows.size(); ++i) {
                 const HeldOutSequence& h = contrastValidation_->sequences[i - heldOutFrom];
                 rows[i].contrast = h.score.bestScore;
-                if (inner)
-                    rows[i].contrastDecision = decisionAt(
-                        h.score.bestScore,
-                        contrastDecisionLevel(contrastChoices_[static_cast<size_t>(h.fold)]));
+                const double level =
+                    inner ? contrastDecisionLevel(contrastChoices_[static_cast<size_t>(h.fold)])
+                          : std::numeric_limits<double>::quiet_NaN();
+                if (!std::isnan(level))
+                    rows[i].contrastDecision = decisionAt(h.score.bestScore, level);
             }
         }
     }
