@@ -179,7 +179,7 @@ json promoterControlRun(const TempFolder& folder, const std::vector<std::string>
     return summary;
 }
 
-TEST(ContrastCli, TunedControlDecisionCutsProbabilitiesAtTheInnerLevel) {
+TEST(ContrastCli, TunedControlDecisionCutsProbabilitiesAtTheDecisionLevel) {
     TempFolder folder;
     std::string out;
     const json summary = promoterControlRun(folder, {"--contrast-tune"}, out);

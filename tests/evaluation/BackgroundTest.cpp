@@ -58,7 +58,12 @@ INSTANTIATE_TEST_SUITE_P(Texts, KmerShuffle,
                                            ShuffleCase{randomText(100, 3), 1},
                                            ShuffleCase{randomText(60, 4, "ACGTN"), 2},
                                            ShuffleCase{"AAAAACCCCCGGGGGTTTTTACGTACGTAGCT", 2},
-                                           ShuffleCase{randomText(200, 5), 4}));
+                                           ShuffleCase{randomText(200, 5), 4}),
+                         [](const ::testing::TestParamInfo<ShuffleCase>& info) {
+                             return "length" + std::to_string(info.param.text.size()) + "k" +
+                                    std::to_string(info.param.k) + "case" +
+                                    std::to_string(info.index);
+                         });
 
 TEST(KmerShuffleEdges, ShortTextsAndRepeatsStay) {
     uint64_t state = 1;

@@ -182,7 +182,11 @@ TEST_P(ContrastFit, WeightsEqualTheNewtonTwin) {
 INSTANTIATE_TEST_SUITE_P(RulesAndLetters, ContrastFit,
                          ::testing::Values(FitCase{false, 1.0}, FitCase{false, 0.1},
                                            FitCase{true, 1.0}, FitCase{true, 10.0},
-                                           FitCase{true, 1.0, 0.3}, FitCase{true, 3.0, 0.0}));
+                                           FitCase{true, 1.0, 0.3}, FitCase{true, 3.0, 0.0}),
+                         [](const ::testing::TestParamInfo<FitCase>& info) {
+                             return std::string(info.param.letters ? "letters" : "rules") +
+                                    "_case" + std::to_string(info.index);
+                         });
 
 TEST(ContrastModel, NoFitWithoutBothSamplesOrWithoutRegularisation) {
     const ContrastRules rules = handRules();
