@@ -20,10 +20,6 @@ void quietLiblinear() {
     std::call_once(once, [] { set_print_string_function(&silent); });
 }
 
-// The stopping tolerance of the solver: the gradient's norm falls below this fraction of its
-// first value (scaled by the smaller sample's share), far tighter than liblinear's default.
-constexpr double kTolerance = 1e-8;
-
 }  // namespace
 
 std::vector<int32_t> contrastFeatures(const ContrastRules& rules, bool letters,
@@ -105,7 +101,8 @@ ContrastDesign contrastDesign(const ContrastRules& rules, bool letters,
 }
 
 ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
-                               const ContrastDesign& design, double c, double ruleScale) {
+                               const ContrastDesign& design, double c, double ruleScale,
+                               double tolerance) {
     ContrastModel model;
     model.letters = letters;
     model.regularisation = c;
@@ -149,7 +146,7 @@ ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
     prob.bias = -1.0;  // the constant feature is in the rows already
     parameter param{};
     param.solver_type = L2R_LR;
-    param.eps = kTolerance;
+    param.eps = tolerance;
     param.C = c;
     param.nr_weight = 0;
     param.weight_label = nullptr;

@@ -61,11 +61,18 @@ ContrastDesign contrastDesign(const ContrastRules& rules, bool letters,
                               const std::vector<Sequence>& positives,
                               const std::vector<Sequence>& negatives);
 
+// The solver's stopping tolerance: the gradient's norm falls below this fraction of its first
+// value (scaled by the smaller sample's share). Tight for the models that score; the inner
+// cross-validation, which only compares candidates, fits to kContrastSelectionTolerance.
+constexpr double kContrastFitTolerance = 1e-8;
+constexpr double kContrastSelectionTolerance = 1e-3;
+
 // Fits the weights with regularisation `c` (> 0) and rule scale `ruleScale` (>= 0) on the
 // design; not fitted without both samples. The model's weights are laid out for `rules` (the
 // design's rules).
 ContrastModel fitContrastModel(const ContrastRules& rules, bool letters,
-                               const ContrastDesign& design, double c, double ruleScale = 1.0);
+                               const ContrastDesign& design, double c, double ruleScale = 1.0,
+                               double tolerance = kContrastFitTolerance);
 
 // The mean negative log-likelihood of probabilities of "positive" given to known samples
 // (probabilities clipped to [1e-12, 1 - 1e-12]); not a number without scores.

@@ -184,8 +184,9 @@ CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
                 const ContrastDesign held =
                     contrastDesign(rules, letters, s.heldPositives, s.heldNegatives);
                 for (size_t c = 0; c < cs; ++c) {
-                    const ContrastModel model = fitContrastModel(
-                        rules, letters, design, candidates[c].second, candidates[c].first);
+                    const ContrastModel model =
+                        fitContrastModel(rules, letters, design, candidates[c].second,
+                                         candidates[c].first, kContrastSelectionTolerance);
                     LabelledScores& out = perFold[static_cast<size_t>(s.fold)][c];
                     auto probability = [&](const std::vector<int32_t>& active) {
                         return logistic(model.logOddsOf(active));
