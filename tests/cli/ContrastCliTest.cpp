@@ -241,6 +241,12 @@ TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
     for (size_t i = 1; i < rows.size(); ++i) {
         const double p = std::stod(rows[i][8]);
         ASSERT_TRUE(p > 0.0 && p < 1.0) << rows[i][8];
+        // Without --balanced each fold decides at the level its inner cross-validation chose
+        // for the wanted first-level error, a probability too.
+        const json& fold = folds[std::stoi(rows[i][7]) - 1];
+        const double level = fold["decisionLevel"];
+        EXPECT_EQ(level, fold["innerLevel"].get<double>());
+        EXPECT_EQ(rows[i][9], p > level ? "accept" : "reject") << rows[i][1];
         if (rows[i][0] == "learning positive" && p <= 0.5) ++missed;
         if (rows[i][0] == "learning negative" && p > 0.5) ++accepted;
     }
