@@ -20,6 +20,11 @@ dpkg-deb --field "$deb" Depends | grep -q "libqt6widgets6" || {
     exit 1
 }
 
+dpkg-deb --field "$deb" Depends | grep -q "python3-numpy" || {
+    echo "FAIL: the Depends lacks python3-numpy (the Python module needs it)"
+    exit 1
+}
+
 echo "--- lintian ---"
 # Errors fail the check; warnings and notes are shown.
 lintian --fail-on error --info "$deb"
@@ -28,7 +33,7 @@ echo "--- installed into a throw-away root ---"
 root=$(mktemp -d)
 trap 'rm -rf "$root"' EXIT
 dpkg-deb -x "$deb" "$root"
-tests/packaging/CheckInstalledTree.sh "$root/usr" 1
+tests/packaging/CheckInstalledTree.sh "$root/usr" 1 1
 "$root/usr/bin/motifora-cli" --version | grep -q "^motifora-cli ${version}\( \|$\)" || {
     echo "FAIL: motifora-cli --version does not name the package version $version"
     exit 1

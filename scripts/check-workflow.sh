@@ -58,4 +58,42 @@ for case in "+ 1 0 0" "both 1 0 0" "both 1 700 200" "+ 0 700 200"; do
 done
 [ $status -eq 0 ] &&
     echo "workflow: merged outputs equal the single scan (strands, merging, chunks of 700)"
+
+# Config values reach shell commands quoted, whatever they hold: a folder whose name has a
+# space, both quotes, ";" and "$(...)" holds the model, the genome, the program and the
+# outputs, and the same characters in the other values are refused by the program, never run.
+hostile="$work/we'ird \"dir\"; \$(touch PWNED) \`touch PWNED\`"
+mkdir -p "$hostile"
+cp "$work/model.dnp" "$work/genome.fa.gz" "$hostile/"
+ln -s "$cli" "$hostile/motifora cli"
+(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --quiet --config \
+    "model=$hostile/model.dnp" "genome=$hostile/genome.fa.gz" "cli=$hostile/motifora cli" \
+    "out=$hostile/out" classes=3,1-2 level=200 strand=+ merge=0 chunk=700 \
+    >/dev/null 2>"$work/snakemake.log") ||
+    { echo "workflow: a folder name with quotes, ';' and '\$(...)' failed"
+      cat "$work/snakemake.log"; status=1; }
+for pair in "hits.bed" "scores.bedGraph"; do
+    cmp "$hostile/out/$pair" "$work/out-+-0-700/$pair" ||
+        { echo "workflow: the folder with quotes in its name gave another $pair"; status=1; }
+done
+for value in "level=0;touch PWNED" "classes=1\$(touch PWNED)" "level=0'\$(touch PWNED)'" \
+    "model=m'x\$(touch PWNED).dnp"; do
+    (cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 2 --quiet --config \
+        "model=$work/model.dnp" genome=genome.fa.gz "cli=$cli" classes=3 level=0 \
+        "out=hostile" "$value" >/dev/null 2>&1) && {
+        echo "workflow: $value was accepted"
+        status=1
+    }
+done
+# A program path that names no program is said so at once, not found by a failing command.
+(cd "$work" && snakemake -s "$root/workflow/Snakefile" --cores 1 --quiet --config \
+    model=model.dnp genome=genome.fa.gz "cli=$work/no such/motifora-cli" level=0 \
+    out=nocli >"$work/nocli.log" 2>&1) && status=1
+grep -q "cli=$work/no such/motifora-cli: not an executable file" "$work/nocli.log" ||
+    { echo "workflow: a wrong cli= is not named"; cat "$work/nocli.log"; status=1; }
+if [ -n "$(find "$work" "$root" -maxdepth 3 -name PWNED -print -quit)" ]; then
+    echo "workflow: a config value was run as a command"
+    status=1
+fi
+[ $status -eq 0 ] && echo "workflow: config values never reach a shell unquoted"
 exit $status

@@ -17,7 +17,7 @@ SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l packaging/changelog -STimestamp)
 export SOURCE_DATE_EPOCH
 
 cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr \
-    -DMOTIFORA_TESTS=OFF -DMOTIFORA_BENCH=OFF -DMOTIFORA_QT=ON \
+    -DMOTIFORA_TESTS=OFF -DMOTIFORA_BENCH=OFF -DMOTIFORA_QT=ON -DMOTIFORA_PYTHON=ON \
     -DCMAKE_CXX_FLAGS="$cxxflags" -DCMAKE_EXE_LINKER_FLAGS="$ldflags" >/dev/null
 cmake --build "$dir"
 rm -f "$dir"/motifora_*.deb

@@ -9,6 +9,8 @@
 #include "../../tests/classify/ClassifyTestSupport.h"
 #include "../../tests/classify/ReferenceClassificator.h"
 #include "classify/Classificator.h"
+#include "classify/ParallelIdealization.h"
+#include "core/WorkerPool.h"
 #include "rules/RegGenerator.h"
 
 namespace motifora {
@@ -85,12 +87,76 @@ void idealizeReference(benchmark::State& state, const Workload& w, int32_t limit
     state.SetItemsProcessed(state.iterations() * n);
 }
 
+// Shift-mode windows as a weakly aligned signal gives them: 1,000 random sequences of 100
+// letters with a TATA-like word at 41, windows of 10 letters (91,000 objects), the rules of a
+// loose search (confidence 0.5, CP 0.5), which make thousands of classes. Seed 20261208.
+const Workload& manyClasses() {
+    static const Workload workload = [] {
+        Workload w;
+        std::mt19937 random(20261208u);
+        const char* words[] = {"TATAAA", "TATTTA", "CATAAA", "TAAAAA"};
+        std::vector<Sequence> records;
+        for (int32_t i = 0; i < 1000; ++i) {
+            std::string text;
+            for (int32_t p = 0; p < 100; ++p) text += "ACGT"[random() % 4];
+            text.replace(40, 6, words[random() % 4]);
+            Sequence record;
+            record.text = text;
+            record.length = static_cast<int32_t>(text.size());
+            record.name = "s" + std::to_string(i);
+            records.push_back(record);
+        }
+        w.storage = std::make_unique<SEQStorage>();
+        w.storage->buildWindows(records.data(), static_cast<int32_t>(records.size()), 10);
+        w.rules = std::make_unique<RulesStorage>(500, w.storage->width);
+        RegGenerator generator;
+        generator.Init(w.storage.get(), w.rules.get(), 50, 0.5, 0.5);
+        generator.RunSearch(nullptr);
+        return w;
+    }();
+    return workload;
+}
+
+// Every window idealized and registered as the workspace's run does it: one by one with one
+// thread, in batches on the pool with more.
+void BM_ManyClasses(benchmark::State& state) {
+    const Workload& w = manyClasses();
+    const auto threads = static_cast<int32_t>(state.range(0));
+    const int32_t n = w.storage->learnObjectCount;
+    for (auto _ : state) {
+        IdealObjectArray classes;
+        Classificator engine;
+        engine.Setup(w.storage.get(), w.rules.get(), &classes, 2);
+        if (threads == 1) {
+            for (int32_t j = 0; j < n; ++j)
+                engine.IdealizeAndRegister(&w.storage->learnObjects[j], -1);
+        } else {
+            WorkerPool pool(threads);
+            ParallelIdealization parallel(engine, pool);
+            std::vector<std::optional<Idealized>> made;
+            for (int32_t first = 0; first < n; first += kIdealizationBatch) {
+                const int32_t count = std::min(kIdealizationBatch, n - first);
+                parallel.idealize(w.storage->learnObjects.data(), first, count, made);
+                for (int32_t i = 0; i < count; ++i)
+                    engine.RegisterIdealized(&w.storage->learnObjects[first + i], -1,
+                                             made[static_cast<size_t>(i)]->object,
+                                             made[static_cast<size_t>(i)]->status);
+            }
+        }
+        benchmark::DoNotOptimize(engine.idealObjectCount);
+        state.counters["classes"] = engine.idealObjectCount;
+    }
+    state.counters["rules"] = w.rules->Count();
+    state.SetItemsProcessed(state.iterations() * n);
+}
+
 void BM_PromotersFast(benchmark::State& s) { idealizeFast(s, promoters(), 1 << 30); }
 void BM_PromotersReference(benchmark::State& s) { idealizeReference(s, promoters(), 1 << 30); }
 void BM_GeneratedFast(benchmark::State& s) { idealizeFast(s, generated(), 1 << 30); }
 // The reference is too slow for all 2,000 objects; the first 40 give its rate.
 void BM_GeneratedReference(benchmark::State& s) { idealizeReference(s, generated(), 40); }
 
+BENCHMARK(BM_ManyClasses)->Arg(1)->Arg(2)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
 BENCHMARK(BM_PromotersFast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PromotersReference)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GeneratedFast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

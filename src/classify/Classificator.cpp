@@ -38,6 +38,7 @@ int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
     width = std::max<int32_t>(storage->width, 0);
     alphabetSize = std::max<int32_t>(storage->alphabetSize, 0);
 
+    forgetClassIndex();
     index_.Build(*rules, ruleCount, width, alphabetSize);
     ruleCount = index_.RuleCount();  // never more than the store's slots
 
@@ -144,6 +145,14 @@ double Classificator::DeletionGain(PositionLetter cell) {
     uint8_t* cells = workingObject->cells.data();
     int32_t* counts = positionCounts_.data();
     const int32_t p = cell.position;
+    // The loops below read these through locals: the pushes into selectedRules cannot move them.
+    const uint8_t* applicableNow = applicableFlag_.data();
+    const SnapshotRule* snapshot = index_.rules.data();
+    const auto agreementOf = [&](int32_t i) {
+        const SnapshotRule& rule = snapshot[i];
+        if (rule.predictionCell < 0) return 0.0;
+        return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
+    };
 
     cells[c] = 0;
     --counts[p];
@@ -156,24 +165,23 @@ double Classificator::DeletionGain(PositionLetter cell) {
         for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c);
              ++it, ++delta) {
             if (applicableAfter(*it, *delta, counts)) {
-                gain += agreement(*it, cells);
+                gain += agreementOf(*it);
                 selectedRules.push_back(*it);
             }
         }
     }
     // Lost: applicable rules that needed c, or (position now empty) a negative condition at p.
     const CellLists& lost = emptied ? index_.positiveOrOtherNeg : index_.positiveOn;
-    for (const int32_t* it = lost.begin(c); it != lost.end(c); ++it) {
-        if (applicableFlag_[static_cast<size_t>(*it)] != 0) {
-            gain -= agreement(*it, cells);
+    for (const int32_t *it = lost.begin(c), *end = lost.end(c); it != end; ++it) {
+        if (applicableNow[*it] != 0) {
+            gain -= agreementOf(*it);
             selectedRules.push_back(*it);
         }
     }
     // Concluding: applicable rules whose prediction cell is c.
-    for (const int32_t* it = index_.concludingAt.begin(c); it != index_.concludingAt.end(c); ++it) {
-        if (applicableFlag_[static_cast<size_t>(*it)] != 0) {
-            gain += index_.rules[static_cast<size_t>(*it)].concludingTerm;
-        }
+    for (const int32_t *it = index_.concludingAt.begin(c), *end = index_.concludingAt.end(c);
+         it != end; ++it) {
+        if (applicableNow[*it] != 0) gain += snapshot[*it].concludingTerm;
     }
     cells[c] = 1;
     ++counts[p];
@@ -190,6 +198,13 @@ double Classificator::InsertionGain(PositionLetter cell) {
     uint8_t* cells = workingObject->cells.data();
     int32_t* counts = positionCounts_.data();
     const int32_t p = cell.position;
+    const uint8_t* applicableNow = applicableFlag_.data();
+    const SnapshotRule* snapshot = index_.rules.data();
+    const auto agreementOf = [&](int32_t i) {
+        const SnapshotRule& rule = snapshot[i];
+        if (rule.predictionCell < 0) return 0.0;
+        return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
+    };
 
     cells[c] = 1;
     ++counts[p];
@@ -200,17 +215,18 @@ double Classificator::InsertionGain(PositionLetter cell) {
     // p on another letter; applicable now.
     const CellLists& gained = only ? index_.positiveOrOtherNeg : index_.positiveOn;
     const int8_t* delta = gained.deltasOf(c);
-    for (const int32_t* it = gained.begin(c); it != gained.end(c); ++it, ++delta) {
+    for (const int32_t *it = gained.begin(c), *end = gained.end(c); it != end; ++it, ++delta) {
         if (applicableAfter(*it, -*delta, counts)) {
-            gain += agreement(*it, cells);
+            gain += agreementOf(*it);
             selectedRules.push_back(*it);
         }
     }
     // Lost: applicable rules with a negative condition on c.
     if (!only) {
-        for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c); ++it) {
-            if (applicableFlag_[static_cast<size_t>(*it)] != 0) {
-                gain -= agreement(*it, cells);
+        for (const int32_t *it = index_.negativeOn.begin(c), *end = index_.negativeOn.end(c);
+             it != end; ++it) {
+            if (applicableNow[*it] != 0) {
+                gain -= agreementOf(*it);
                 selectedRules.push_back(*it);
             }
         }
@@ -427,15 +443,63 @@ const CIdelObject* Classificator::IdealObjectAt(int32_t k) const {
     return object;
 }
 
+namespace {
+
+std::string_view cellBytes(const CIdelObject& object) {
+    return {reinterpret_cast<const char*>(object.cells.data()), object.cells.size()};
+}
+
+}  // namespace
+
+void Classificator::forgetClassIndex() const {
+    classByCells_.clear();
+    indexedArray_ = nullptr;
+    indexedSlots_ = nullptr;
+    indexedFirst_ = nullptr;
+    indexedLast_ = nullptr;
+    indexedCount_ = 0;
+}
+
+void Classificator::indexClasses(int32_t n) const {
+    const IdealObjectArray& objects = *idealObjects;
+    const bool same = indexedArray_ == idealObjects && indexedSlots_ == objects.data() &&
+                      indexedCount_ <= n &&
+                      (indexedCount_ == 0 ||
+                       (objects[0].get() == indexedFirst_ &&
+                        objects[static_cast<size_t>(indexedCount_) - 1].get() == indexedLast_));
+    if (!same) {
+        forgetClassIndex();
+        indexedArray_ = idealObjects;
+        indexedSlots_ = objects.data();
+    }
+    for (int32_t k = indexedCount_; k < n; ++k) {
+        const CIdelObject* object = objects[static_cast<size_t>(k)].get();
+        // Only a matrix of the working object's shape can equal it; the first class keeps it.
+        if (object != nullptr && object->positionCount == width &&
+            object->alphabetSize == alphabetSize)
+            classByCells_.emplace(std::string(cellBytes(*object)), k);
+    }
+    indexedCount_ = n;
+    if (n > 0) {
+        indexedFirst_ = objects[0].get();
+        indexedLast_ = objects[static_cast<size_t>(n) - 1].get();
+    }
+}
+
 int32_t Classificator::findClass() const {
     if (idealObjects == nullptr || workingObject == nullptr) return -1;
     const int32_t n =
         std::min<int32_t>(idealObjectCount, static_cast<int32_t>(idealObjects->size()));
-    for (int32_t k = 0; k < n; ++k) {
-        const CIdelObject* object = (*idealObjects)[static_cast<size_t>(k)].get();
-        if (object != nullptr && *object == *workingObject) return k;
+    if (workingObject->positionCount != width || workingObject->alphabetSize != alphabetSize) {
+        for (int32_t k = 0; k < n; ++k) {
+            const CIdelObject* object = (*idealObjects)[static_cast<size_t>(k)].get();
+            if (object != nullptr && *object == *workingObject) return k;
+        }
+        return -1;
     }
-    return -1;
+    indexClasses(n);
+    const auto found = classByCells_.find(cellBytes(*workingObject));
+    return found == classByCells_.end() ? -1 : found->second;
 }
 
 int32_t Classificator::IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex) {
@@ -444,7 +508,37 @@ int32_t Classificator::IdealizeAndRegister(const SEQSElem* object, int32_t ruleI
     if (!started) return -1;
     refreshText();
     Idealize();
+    return registerWorking(object, ruleIndex);
+}
 
+bool Classificator::adoptIdealized(const SEQSElem* object, const CIdelObject& result,
+                                   const std::string& status) {
+    if (!isSetUp() || result.positionCount != width || result.alphabetSize != alphabetSize ||
+        result.cells.size() != static_cast<size_t>(width) * static_cast<size_t>(alphabetSize))
+        return false;
+    scratch_ = result;
+    startScratch();
+    scratch_.value = result.value;
+    currentObject = object;
+    countPositions();
+    textBuffer = status;
+    if (display_ != nullptr) display_->ShowStatus(textBuffer);
+    return true;
+}
+
+int32_t Classificator::RegisterIdealized(const SEQSElem* object, int32_t ruleIndex,
+                                         const CIdelObject& result, const std::string& status) {
+    if (!adoptIdealized(object, result, status)) return -1;
+    return registerWorking(object, ruleIndex);
+}
+
+int32_t Classificator::ClassifyIdealized(const CIdelObject& result, const std::string& status,
+                                         int32_t row, ObjectSetKind kind) {
+    if (!adoptIdealized(nullptr, result, status)) return -1;
+    return classifyWorking(row, kind);
+}
+
+int32_t Classificator::registerWorking(const SEQSElem* object, int32_t ruleIndex) {
     int32_t k = findClass();
     if (k < 0) {
         if (idealObjects == nullptr) {
@@ -485,6 +579,10 @@ int32_t Classificator::IdealizeAndRegister(const SEQSElem* object, int32_t ruleI
 int32_t Classificator::ClassifyObject(const SEQSElem& object, int32_t row, ObjectSetKind kind) {
     if (!StartFromObject(object)) return -1;
     Idealize();
+    return classifyWorking(row, kind);
+}
+
+int32_t Classificator::classifyWorking(int32_t row, ObjectSetKind kind) {
     const int32_t k = findClass();
     if (k >= 0) {
         if (display_ != nullptr) display_->SetControlClass(kind, row, k + 1, false);
@@ -584,6 +682,7 @@ int32_t Classificator::RemoveIdealObject(int32_t k) {
     if (k < 0 || k >= n) return 0;
     IdealObjectArray& objects = *idealObjects;
     if (workingObject == objects[static_cast<size_t>(k)].get()) workingObject = nullptr;
+    forgetClassIndex();
     objects[static_cast<size_t>(k)].reset();
     for (int32_t j = k; j + 1 < n; ++j) {
         objects[static_cast<size_t>(j)] = std::move(objects[static_cast<size_t>(j) + 1]);

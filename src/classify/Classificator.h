@@ -3,9 +3,12 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <set>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "classify/RuleCellIndex.h"
@@ -66,6 +69,15 @@ class Classificator {
     // position becomes empty). An unknown type only normalises. Does nothing without a working
     // object of its own (none, or a class borrowed by SelectIdealObject).
     void Idealize();
+    // What IdealizeAndRegister and ClassifyObject do after idealizing, for an idealized form
+    // made elsewhere (ParallelIdealization, from the same storage, rules and type): `result`
+    // becomes the working object, `status` (its last text before normalising) is shown once,
+    // and it is registered or looked up exactly as there. Both return -1 when the classificator
+    // is not set up or `result` has another size.
+    int32_t RegisterIdealized(const SEQSElem* object, int32_t ruleIndex, const CIdelObject& result,
+                              const std::string& status);
+    int32_t ClassifyIdealized(const CIdelObject& result, const std::string& status, int32_t row,
+                              ObjectSetKind kind);
     // Idealizes the object and looks it up among the classes without ever adding one; shows the
     // class (or "New") in the grid of set `kind` at the 1-based `row`. Returns the class
     // index, or -1 for no identical class (or when not set up).
@@ -172,8 +184,21 @@ class Classificator {
     // True when the working object has been seen before at this point of the strategy, which
     // means the strategy would repeat itself forever; records it otherwise.
     bool seenBefore();
-    // The first class identical to the working object, or -1.
+    // The registration of the idealized working object (IdealizeAndRegister's second half) and
+    // its lookup (ClassifyObject's).
+    int32_t registerWorking(const SEQSElem* object, int32_t ruleIndex);
+    int32_t classifyWorking(int32_t row, ObjectSetKind kind);
+    // Makes `result` the working object when it fits the matrix; false otherwise.
+    bool adoptIdealized(const SEQSElem* object, const CIdelObject& result,
+                        const std::string& status);
+    // The first class identical to the working object, or -1. Looked up in classByCells_,
+    // which is brought up to the classes held first.
     int32_t findClass() const;
+    // Indexes the classes from indexedCount_ up to the first n, starting afresh when the array
+    // is another or holds fewer classes than were indexed.
+    void indexClasses(int32_t n) const;
+    // Forgets the index of classes (a class removed, another array).
+    void forgetClassIndex() const;
     void startScratch();
 
     Display* display_ = nullptr;
@@ -186,6 +211,23 @@ class Classificator {
     std::vector<int32_t> failedConditions_;
     std::vector<int32_t> classCounts_;        // letters allowed per position of a class
     std::set<std::vector<uint8_t>> visited_;  // states the running strategy has started from
+    // The classes' flag matrices (of this classificator's width and alphabet) to the first class
+    // holding each. Classes are appended by IdealizeAndRegister and removed by RemoveIdealObject;
+    // a change from outside (another array, a reallocated or shorter one, a class inserted or
+    // removed, which moves the last indexed one) is noticed by the fingerprint below and the
+    // index is built again.
+    struct CellsHash {
+        using is_transparent = void;
+        size_t operator()(std::string_view cells) const {
+            return std::hash<std::string_view>{}(cells);
+        }
+    };
+    mutable std::unordered_map<std::string, int32_t, CellsHash, std::equal_to<>> classByCells_;
+    mutable const IdealObjectArray* indexedArray_ = nullptr;
+    mutable const std::unique_ptr<CIdelObject>* indexedSlots_ = nullptr;
+    mutable const CIdelObject* indexedFirst_ = nullptr;
+    mutable const CIdelObject* indexedLast_ = nullptr;
+    mutable int32_t indexedCount_ = 0;
 };
 
 }  // namespace motifora

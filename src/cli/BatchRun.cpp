@@ -9,11 +9,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "cli/ExitCode.h"
 #include "cli/Interrupt.h"
 #include "cli/JsonSummary.h"
+#include "cli/WorkerWait.h"
 #include "io/SafeFile.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
@@ -24,7 +24,6 @@ namespace motifora {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-constexpr auto kTick = std::chrono::milliseconds(100);
 constexpr auto kProgressEvery = std::chrono::seconds(1);
 
 std::string formatDuration(Clock::duration d) {
@@ -153,6 +152,8 @@ void BatchRun::applySettings() {
     if (o.arrange) f.Rec_Arranged.setChecked(*o.arrange);
     TMainManager& m = manager();
     if (o.threads) {
+        // Every pool of the run, the folds of a cross-validation included, stays within it.
+        threadLimit_.emplace(*o.threads);
         m.setThreadCount(*o.threads);
     }
     if (o.seed) m.reseedBootstrap(*o.seed);
@@ -387,12 +388,14 @@ bool BatchRun::waitFor(Process process) {
     TMainManager& m = manager();
     processStart_ = lastProgress_ = Clock::now();
     bool stopped = false;
-    auto next = Clock::now();
+    bool returned = false;
     const auto ended = [&] {
         if (process == Process::Bootstrap)
             return !m.bootstrapActive && !m.isRunning() && !m.isPaused();
         return m.isIdle();
     };
+    // The window's tick runs at once when the worker ends, so a short process costs its work and
+    // no more; while it runs, the tick comes with each look at the interrupt flag.
     while (true) {
         if (interruptRequested() && !stopped) {
             pressStop(process);
@@ -403,8 +406,7 @@ bool BatchRun::waitFor(Process process) {
         form_.SearchingTimerTimer();
         if (ended()) break;
         showProgress(process, false);
-        next += kTick;
-        std::this_thread::sleep_until(next);
+        waitForWorkerOrLook(m, returned);
     }
     m.joinWorker();
     showProgress(process, true);
@@ -414,16 +416,15 @@ bool BatchRun::waitFor(Process process) {
 bool BatchRun::waitForRecognition() {
     TMainManager& m = manager();
     bool stopped = false;
-    auto next = Clock::now();
-    // The worker clears the flag once it has reported its end; an interrupt stops it after the
-    // score it is computing.
+    bool returned = false;
+    // The worker clears the flag once it has reported its end, just before its body returns; an
+    // interrupt stops it after the score it is computing.
     while (m.recognitionActive()) {
         if (interruptRequested() && !stopped) {
             m.stopRecognition();
             stopped = true;
         }
-        next += kTick;
-        std::this_thread::sleep_until(next);
+        waitForWorkerOrLook(m, returned);
     }
     m.joinWorker();
     return !stopped && !interruptRequested();
@@ -522,11 +523,15 @@ int BatchRun::checkOutputs() {
     } outputs[] = {{options_.save, "project", ".dnp"},
                    {options_.exportText, "text export", ".txt"},
                    {options_.report, "report", ".html"},
-                   {options_.json, "JSON summary", nullptr}};
+                   {options_.json, "JSON summary", nullptr},
+                   {options_.scores, "score table", nullptr},
+                   {options_.evaluationReport, "evaluation report", ".html"}};
     for (const auto& output : outputs) {
         if (output.path.empty()) continue;
         if (toStandardOutput(output.path)) {
-            if (output.extension == nullptr || std::string(output.what) == "text export") continue;
+            if (std::string(output.what) == "JSON summary" ||
+                std::string(output.what) == "text export")
+                continue;
             return fail(kExitBadArguments, std::string("the ") + output.what +
                                                " cannot be written to standard output (\"-\")");
         }
@@ -610,7 +615,10 @@ int BatchRun::writeOutputs() {
     if (!options_.json.empty()) {
         nlohmann::ordered_json summary = json_.build(f, options_, ran_);
         writeHeldOutOutputs(&summary);
-        const std::string text = summary.dump(2) + "\n";
+        // Names of the samples are bytes as the files held them; bytes that are not UTF-8
+        // become U+FFFD rather than ending the run after the project was written.
+        const std::string text =
+            summary.dump(2, ' ', false, nlohmann::ordered_json::error_handler_t::replace) + "\n";
         if (toStandardOutput(options_.json)) {
             out_ << text;
             out_.flush();

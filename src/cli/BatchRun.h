@@ -14,6 +14,7 @@
 #include "cli/BatchOptions.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/JsonSummary.h"
+#include "core/WorkerPool.h"
 #include "evaluation/ContrastScore.h"
 #include "io/EvaluationReport.h"
 #include "rules/ContrastSearch.h"
@@ -26,8 +27,9 @@ class TMainManager;
 
 // Loads the inputs, runs the stages and writes the outputs by pressing the window's buttons in
 // the order a user would, typing the settings into its edits and answering its dialogs from the
-// command line, and ticking its 100 ms timer while a process runs. The files written are
-// therefore those the window writes after the same steps.
+// command line, and ticking its timer while a process runs: at once when the worker ends, and
+// every 100 ms while it works. The files written are therefore those the window writes after the
+// same steps.
 //
 // Everything runs in the calling thread except the window's own worker processes. Outputs are
 // written only after every process has ended, and not at all after an interrupt or a failure.
@@ -84,6 +86,9 @@ class BatchRun {
     // --shuffled-negatives / --background-genome: the window's "Generate negatives..." with the
     // command line's request, the file chosen being --generated-negatives.
     int generateNegatives();
+    // Puts the search settings the page's edits hold into `settings`, read as the search's
+    // start reads them. Returns "" or, when the search would refuse them, why (settings left).
+    std::string typedSearchSettings(CrossValidationSettings& settings);
     std::optional<double> decisionLevel() const;
     std::vector<ScoreRow> scoreRows();
     int writeHeldOutOutputs(nlohmann::ordered_json* summary);
@@ -117,12 +122,13 @@ class BatchRun {
     // Each fold's held-out errors at the level its own inner cross-validation chose, summed.
     LevelErrors contrastInnerLevelErrors() const;
 
-    // Ticks the timer every 100 ms until the process has ended and its end was reported, and
-    // then waits for its worker. On an interrupt the process's stop button is pressed once and
-    // the wait goes on until the worker is done. Returns false when interrupted.
+    // Ticks the timer until the process has ended and its end was reported, and then waits for
+    // its worker: woken by the worker's end (so the end is taken at once), and every 100 ms for
+    // the interrupt flag and the progress. On an interrupt the process's stop button is pressed
+    // once and the wait goes on until the worker is done. Returns false when interrupted.
     bool waitFor(Process process);
-    // Waits for the one-class or all-class recognition worker to end. On an interrupt it asks
-    // the recognition to stop after its current score and returns false.
+    // Waits for the one-class or all-class recognition worker to end, woken by its end. On an
+    // interrupt it asks the recognition to stop after its current score and returns false.
     bool waitForRecognition();
     void pressStop(Process process);
     // Test hook: when the environment's MOTIFORA_TEST_HOLD names `process` ("regularity
@@ -149,6 +155,7 @@ class BatchRun {
     void note(const std::string& text);
 
     const BatchOptions& options_;
+    std::optional<WorkerPool::ThreadLimit> threadLimit_;  // --threads, for the whole run
     std::ostream& out_;
     std::ostream& err_;
     BatchDialogs dialogs_;

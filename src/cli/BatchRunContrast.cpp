@@ -2,7 +2,9 @@
 // score on the folds of --cross-validate, and what the outputs show of them.
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <limits>
+#include <string>
 
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
@@ -40,6 +42,14 @@ nlohmann::ordered_json errorsJson(const LevelErrors& e) {
 nlohmann::ordered_json finite(double value) {
     if (!std::isfinite(value)) return nullptr;
     return value;
+}
+
+// Test hook, as for the window's processes: when the environment's MOTIFORA_TEST_HOLD names
+// `what`, its work is held at its first gate until it is stopped, so that a test can interrupt
+// it however fast the machine is.
+void holdContrastWhenAsked(const char* what, RunControl& control) {
+    const char* asked = std::getenv("MOTIFORA_TEST_HOLD");
+    if (asked != nullptr && std::string(asked) == what) control.hold();
 }
 
 }  // namespace
@@ -139,14 +149,21 @@ int BatchRun::runContrast() {
                     "the discriminative search needs learning positive and learning negative "
                     "samples");
     CrossValidationSettings settings = m.crossValidationDefaults();
+    if (const std::string refused = typedSearchSettings(settings); !refused.empty())
+        return fail(kExitProcessFailed, "the discriminative search cannot run: " + refused);
     const ContrastSettings search = contrastSettingsOf(settings);
     const std::optional<ContrastTuning> tuning = contrastTuning();
+    // The search and its folds run in this thread; Ctrl-C stops them at their next step.
     RunControl control;
     control.setRunning(true);
+    const InterruptWatch watch(control);
+    holdContrastWhenAsked("discriminative search", control);
     if (!tuning) {
         note("discriminative search ...");
-        contrastRules_ = std::make_shared<ContrastRules>(
+        auto rules = std::make_shared<ContrastRules>(
             searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
+        if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
+        contrastRules_ = rules;
     } else {
         // The rules of the control data: settings (and weights) chosen by an inner
         // cross-validation of every learning sequence, as each fold chooses on its own.
@@ -161,19 +178,23 @@ int BatchRun::runContrast() {
             chooseContrastSettings(m.learnPositive, m.learnNegative, settings, *tuning, &control);
         auto scorer = std::make_shared<ContrastScorer>(contrastScorerOf(
             m.learnPositive, m.learnNegative, settings, &*tuning, *contrastFinalChoice_, &control));
+        if (!scorer->rules.complete || interruptRequested() || !control.isRunning())
+            return interrupted("discriminative search");
         contrastScorer_ = scorer;
         contrastRules_ = std::shared_ptr<const ContrastRules>(scorer, &scorer->rules);
     }
     note("discriminative search ended: " + std::to_string(contrastRules_->rules.size()) + " rules");
-    if (interruptRequested()) return interrupted("discriminative search");
     if (options_.crossValidateFolds) {
         settings.folds = *options_.crossValidateFolds;
         settings.seed = options_.crossValidateSeed;
         if (crossValidation_) settings = crossValidation_->settings;
         note("cross-validation of the discriminative score ...");
+        holdContrastWhenAsked("discriminative cross-validation", control);
         auto result = std::make_shared<CrossValidationResult>(
             contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
                                   tuning ? &*tuning : nullptr, &contrastChoices_));
+        if (interruptRequested() || !control.isRunning())
+            return interrupted("cross-validation of the discriminative score");
         if (!result->complete)
             return fail(
                 kExitProcessFailed,

@@ -3,16 +3,17 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
-#include <thread>
 
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
 #include "cli/HeldOutOutputs.h"
 #include "cli/Interrupt.h"
+#include "cli/WorkerWait.h"
 #include "core/NumberFormat.h"
 #include "evaluation/ContrastScore.h"
 #include "io/ContrastFile.h"
 #include "io/SafeFile.h"
+#include "rules/SearchSettings.h"
 #include "workspace/EvaluationReportSource.h"
 #include "workspace/TMainManager.h"
 
@@ -44,11 +45,43 @@ const char* stageText(int32_t stage) {
 
 }  // namespace
 
+std::string BatchRun::typedSearchSettings(CrossValidationSettings& settings) {
+    // The page's edits hold what --confidence, --cp, --finish and --sub typed, else the opened
+    // project's header or the window's defaults: what a search started now would use.
+    TMainForm& f = form_;
+    const SearchSettingsText typed{f.ConfIntEdit.text(), f.CPEdit.text(),
+                                   f.FinishStorSizeEdit.text(), f.SubBuffersSizeEdit.text(),
+                                   std::nullopt};
+    const auto readReal = [&f](const std::string& text, double& value) {
+        return f.numberFormat.readReal(text, value);
+    };
+    SearchSettings read;
+    if (const auto problem = readSearchSettings(typed, readReal, read)) {
+        const std::optional<std::string>* texts[] = {&typed.confidence, &typed.cpThreshold,
+                                                     &typed.finishBufferSize, &typed.subBufferSize};
+        const std::string& text = **texts[static_cast<size_t>(problem->field)];
+        double value = 0.0;
+        int32_t whole = 0;
+        if (problem->field <= SearchField::CpThreshold)
+            f.numberFormat.readReal(text, value);
+        else if (NumberFormat::readInteger(text, whole))
+            value = whole;
+        return describeSearchProblem(*problem, value);
+    }
+    settings.confidenceLevel = read.confidence;
+    settings.cpThreshold = read.cpThreshold;
+    settings.finishBufferSize = read.finishBufferSize;
+    settings.subBufferSize = read.subBufferSize;
+    return {};
+}
+
 int BatchRun::runCrossValidation() {
     // The discriminative search and its folds (--contrast) follow the class score's.
     if (!options_.crossValidateFolds) return runContrast();
     TMainManager& m = manager();
     CrossValidationSettings settings = m.crossValidationDefaults();
+    if (const std::string refused = typedSearchSettings(settings); !refused.empty())
+        return fail(kExitProcessFailed, "the cross-validation cannot run: " + refused);
     settings.folds = *options_.crossValidateFolds;
     settings.seed = options_.crossValidateSeed;
     if (options_.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
@@ -66,7 +99,7 @@ int BatchRun::runCrossValidation() {
 
     processStart_ = lastProgress_ = std::chrono::steady_clock::now();
     bool stopped = false;
-    auto next = std::chrono::steady_clock::now();
+    bool returned = false;
     while (m.crossValidationActive()) {
         if (interruptRequested() && !stopped) {
             m.stopCrossValidation();
@@ -88,8 +121,7 @@ int BatchRun::runCrossValidation() {
             }
             note(text);
         }
-        next += std::chrono::milliseconds(100);
-        std::this_thread::sleep_until(next);
+        waitForWorkerOrLook(m, returned);
     }
     m.joinWorker();
     if (stopped) return interrupted("cross-validation");

@@ -107,6 +107,11 @@ nlohmann::ordered_json crossValidationJson(const CrossValidationResult& cv) {
     j["levelRule"] = s.levelRule == LevelRule::kBalancedAccuracy ? "balanced accuracy"
                                                                  : "wanted first-level error";
     j["wantedFirstError"] = s.wantedFirstError;
+    // The settings every fold searched with (the search page's, as the run used them).
+    j["search"] = {{"confidence", s.confidenceLevel},
+                   {"cp", s.cpThreshold},
+                   {"finishBufferSize", s.finishBufferSize},
+                   {"subBufferSize", s.subBufferSize}};
     j["aucInterval"] = "DeLong 95 %";
     j["errorInterval"] = "Wilson 95 %";
     j["complete"] = cv.complete;

@@ -2,6 +2,7 @@
 #include "cli/Interrupt.h"
 
 #include <atomic>
+#include <chrono>
 #include <csignal>
 
 namespace motifora {
@@ -29,5 +30,27 @@ void installInterruptHandlers() {
 bool interruptRequested() { return interrupted.load(); }
 
 void requestInterrupt() { interrupted.store(true); }
+
+InterruptWatch::InterruptWatch(RunControl& control) : control_(control) {
+    watcher_ = std::thread([this] {
+        std::unique_lock<std::mutex> lock(mutex_);
+        // A signal handler cannot wake a condition variable, so the flag is looked at often.
+        while (!ended_.wait_for(lock, std::chrono::milliseconds(20), [this] { return done_; })) {
+            if (interruptRequested()) {
+                control_.setRunning(false);
+                return;
+            }
+        }
+    });
+}
+
+InterruptWatch::~InterruptWatch() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        done_ = true;
+    }
+    ended_.notify_all();
+    watcher_.join();
+}
 
 }  // namespace motifora

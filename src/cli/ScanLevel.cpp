@@ -4,9 +4,9 @@
 
 #include <chrono>
 #include <ostream>
-#include <thread>
 
 #include "cli/Interrupt.h"
+#include "cli/WorkerWait.h"
 #include "core/NumberFormat.h"
 #include "workspace/TMainManager.h"
 
@@ -60,9 +60,9 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
         error = "the cross-validation could not start a worker";
         return false;
     }
-    auto next = std::chrono::steady_clock::now();
-    auto shown = next;
+    auto shown = std::chrono::steady_clock::now();
     bool stopped = false;
+    bool returned = false;
     while (workspace.crossValidationActive()) {
         if (interruptRequested() && !stopped) {
             workspace.stopCrossValidation();
@@ -76,8 +76,7 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
                       << " folds done\n"
                       << std::flush;
         }
-        next += std::chrono::milliseconds(100);
-        std::this_thread::sleep_until(next);
+        waitForWorkerOrLook(workspace, returned);
     }
     workspace.joinWorker();
     if (stopped) {

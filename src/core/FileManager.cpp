@@ -166,8 +166,10 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
     int line = 1;        // line of the byte being read
     int recordLine = 0;  // line of the ">" that opened record n
     bool atLineStart = true;
-    int ignoredLine = 0;    // first line with characters before the first ">"
-    size_t suppressed = 0;  // warnings beyond the limit
+    int ignoredLine = 0;        // first line with characters before the first ">"
+    size_t suppressed = 0;      // warnings beyond the limit
+    size_t storedLength = 0;    // letters of the last record stored (those dropped included)
+    size_t previousLength = 0;  // and of the one before it
 
     auto fail = [&](int record, int faultLine, std::string what) {
         result.count = -1;
@@ -192,6 +194,8 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
                  " dropped)");
         }
         keep(n, gathered, name);
+        previousLength = storedLength;
+        storedLength = gathered.size() + dropped;
         return true;
     };
     const std::string noName =
@@ -280,6 +284,15 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
             return fail(n, recordLine, "the record has no letters (the file ends after its name)");
         }
         if (!store()) return fail(n, recordLine, noName);
+        // A file that ends inside a line, its last record shorter than the one before, was
+        // most likely cut off while it was written or copied; what was read is kept.
+        const char last = bytes.back();
+        if (n > 1 && last != '\n' && last != '\r' && storedLength < previousLength) {
+            warn(at(n, recordLine) +
+                 ": the file ends inside a line, without a line end, and this last record has " +
+                 std::to_string(storedLength) + " letters where the one before has " +
+                 std::to_string(previousLength) + "; the file may have been cut short");
+        }
     }
     if (ignoredLine > 0) {
         warn("line " + std::to_string(ignoredLine) +

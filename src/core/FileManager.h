@@ -26,7 +26,8 @@ struct SeqReadResult {
     // fault (0 when none or not tied to one); success otherwise.
     Status status;
     // What the user may want to know of a file that was read: lines before the first ">"
-    // that were ignored, names or sequences cut at 1023 characters.
+    // that were ignored, names or sequences cut at 1023 characters, a file that ends inside a
+    // line with its last record shorter than the one before (cut short?).
     std::vector<std::string> warnings;
 
     bool ok() const { return count >= 0; }

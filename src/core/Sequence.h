@@ -6,6 +6,11 @@
 
 namespace motifora {
 
+// The most characters a record's name or letters may hold: the project file keeps no more, so
+// a sample with a longer record is refused when it is read rather than saved into a project
+// that cannot be opened again.
+inline constexpr int32_t kMaxRecordText = 1 << 20;
+
 class Sequence {
   public:
     Sequence() = default;

@@ -1,5 +1,7 @@
 #include "core/WorkerPool.h"
 
+#include <sched.h>
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -9,15 +11,41 @@
 
 #ifndef MOTIFORA_PLAIN_THREADS
 #include <oneapi/tbb/blocked_range.h>
+#include <oneapi/tbb/global_control.h>
 #include <oneapi/tbb/parallel_for.h>
 #include <oneapi/tbb/task_arena.h>
 #endif
 
 namespace motifora {
 
+namespace {
+
+// The smallest count of the ThreadLimits alive, 0 without one.
+std::atomic<int32_t> limitInForce{0};
+
+int32_t capped(int32_t threads) {
+    const int32_t limit = limitInForce.load();
+    threads = std::max(threads, 1);
+    return limit > 0 ? std::min(threads, limit) : threads;
+}
+
+}  // namespace
+
+int32_t WorkerPool::availableCores() {
+    // A process pinned to some cores (taskset, a batch system) must not plan for the others:
+    // more threads than cores only take turns, and oneTBB, which counts the allowed cores, warns
+    // when a pool asks for more workers than it will start.
+    cpu_set_t allowed;
+    CPU_ZERO(&allowed);
+    if (sched_getaffinity(0, sizeof allowed, &allowed) == 0)
+        return std::max(1, CPU_COUNT(&allowed));
+    return static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+int32_t WorkerPool::threadLimit() { return limitInForce.load(); }
+
 int32_t WorkerPool::threadsFor(int32_t requested) {
-    return requested > 0 ? requested
-                         : static_cast<int32_t>(std::max(1u, std::thread::hardware_concurrency()));
+    return capped(requested > 0 ? requested : availableCores());
 }
 
 void WorkerPool::forEach(size_t count, const std::function<void(size_t)>& body) {
@@ -43,8 +71,16 @@ struct WorkerPool::Arena {
     tbb::task_arena arena;
 };
 
+// The workers of every arena come from one shared set; the limit bounds that set, so that arenas
+// nested in each other's loops never run more threads together than the limit.
+struct WorkerPool::ThreadLimit::Control {
+    explicit Control(int32_t threads)
+        : control(tbb::global_control::max_allowed_parallelism, static_cast<size_t>(threads)) {}
+    tbb::global_control control;
+};
+
 WorkerPool::WorkerPool(int32_t threads)
-    : threads_(std::max(threads, 1)), arena_(std::make_unique<Arena>(threads_)) {}
+    : threads_(capped(threads)), arena_(std::make_unique<Arena>(threads_)) {}
 
 WorkerPool::~WorkerPool() = default;
 
@@ -63,7 +99,12 @@ void WorkerPool::runParallel(size_t count, const std::function<void(size_t, size
 // real concurrent threads all the same.
 struct WorkerPool::Arena {};
 
-WorkerPool::WorkerPool(int32_t threads) : threads_(std::max(threads, 1)) {}
+// Plain threads are started by the pools themselves, each at most the limit.
+struct WorkerPool::ThreadLimit::Control {
+    explicit Control(int32_t) {}
+};
+
+WorkerPool::WorkerPool(int32_t threads) : threads_(capped(threads)) {}
 
 WorkerPool::~WorkerPool() = default;
 
@@ -91,5 +132,12 @@ void WorkerPool::runParallel(size_t count, const std::function<void(size_t, size
 }
 
 #endif
+
+WorkerPool::ThreadLimit::ThreadLimit(int32_t threads)
+    : previous_(limitInForce.load()), control_(std::make_unique<Control>(std::max(threads, 1))) {
+    limitInForce.store(capped(threads));
+}
+
+WorkerPool::ThreadLimit::~ThreadLimit() { limitInForce.store(previous_); }
 
 }  // namespace motifora

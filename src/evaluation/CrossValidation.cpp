@@ -9,6 +9,7 @@
 #include "evaluation/FoldSplit.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
@@ -156,7 +157,14 @@ std::string crossValidationRefusal(const CrossValidationSettings& settings, int3
                ") than folds (" + std::to_string(settings.folds) + ")";
     if (!(settings.wantedFirstError >= 0.0 && settings.wantedFirstError <= 1.0))
         return "the wanted first-level error must lie between 0 and 1";
-    return {};
+    // Each fold searches with these settings; the search would refuse them (a finish buffer of
+    // 0 finds no rule, and every fold would then score 0).
+    SearchSettings search;
+    search.confidence = settings.confidenceLevel;
+    search.cpThreshold = settings.cpThreshold;
+    search.finishBufferSize = settings.finishBufferSize;
+    search.subBufferSize = settings.subBufferSize;
+    return searchSettingsRefusal(search);
 }
 
 void setFoldStage(CrossValidationProgress::Fold* fold, FoldStage stage, int32_t steps) {

@@ -39,7 +39,9 @@ struct CrossValidationSettings {
     int32_t searchThreads = 1;
 };
 
-// Why a cross-validation cannot start, or an empty text when it can.
+// Why a cross-validation cannot start, or an empty text when it can: too few folds or sequences,
+// a wanted error outside 0 to 1, or search settings the rule search refuses
+// (searchSettingsRefusal, in the words of the setting's caption).
 std::string crossValidationRefusal(const CrossValidationSettings& settings, int32_t positives,
                                    int32_t negatives);
 

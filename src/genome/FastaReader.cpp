@@ -58,6 +58,7 @@ bool FastaReader::Open(const std::string& path) {
     inRecord_ = false;
     line_ = 1;
     records_ = 0;
+    bytesRead_ = 0;
     struct stat info {};
     if (::stat(path.c_str(), &info) != 0) {
         fail(std::string("cannot open the file: ") + std::strerror(errno));
@@ -102,6 +103,7 @@ bool FastaReader::fill() {
     }
     at_ = 0;
     end_ = static_cast<size_t>(got);
+    bytesRead_ += static_cast<uint64_t>(got);
     return true;
 }
 
@@ -141,6 +143,11 @@ bool FastaReader::NextRecord(FastaRecord& record) {
         if (c < 0 || c == '\n') break;
         ++at_;
         if (c != '\r') header.push_back(static_cast<char>(c));
+        if (header.size() > kFastaMaxHeader) {
+            failHere("the header of record " + std::to_string(records_ + 1) + " is longer than " +
+                     std::to_string(kFastaMaxHeader) + " characters");
+            return false;
+        }
     }
     const size_t first = header.find_first_not_of(" \t");
     header.erase(0, first == std::string::npos ? header.size() : first);
@@ -195,27 +202,88 @@ size_t FastaReader::ReadLetters(std::string& out, size_t limit) {
     return taken;
 }
 
-Status readFastaSample(const std::string& path, std::vector<Sequence>& records) {
+namespace {
+
+// What kind of thing `mode` (from stat) describes, for a refusal.
+const char* kindOf(mode_t mode) {
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+// Why `path` cannot be a sample file, or "" when it is a regular file of at most `maxBytes`.
+std::string whyNotASampleFile(const std::string& path, uint64_t maxBytes) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return path + ": cannot open the file: " + std::strerror(errno);
+    if (S_ISDIR(info.st_mode)) return path + ": cannot open the file: it is a folder";
+    if (!S_ISREG(info.st_mode))
+        return path + ": the file is " + kindOf(info.st_mode) +
+               ", not a sequence file; only regular files are read";
+    if (static_cast<uint64_t>(info.st_size) > maxBytes)
+        return path + ": the file is " + std::to_string(info.st_size) +
+               " bytes long, more than the " + std::to_string(maxBytes) +
+               " bytes a sample may have";
+    return {};
+}
+
+// The first control character of `name` (a byte below 0x20, or 0x7F), or -1.
+int controlByte(const std::string& name) {
+    for (char c : name) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (byte < 0x20 || byte == 0x7F) return byte;
+    }
+    return -1;
+}
+
+}  // namespace
+
+Status readFastaSample(const std::string& path, std::vector<Sequence>& records, uint64_t maxBytes) {
     records.clear();
+    // Judged before the file is opened: opening a pipe waits for a writer, and a device such
+    // as /dev/zero never ends.
+    if (const std::string why = whyNotASampleFile(path, maxBytes); !why.empty())
+        return Status::failure(why, path);
     FastaReader reader;
     if (!reader.Open(path)) return Status::failure(reader.Error(), path);
     FastaRecord record;
     std::vector<Sequence> read;
+    const auto tooLarge = [&] {
+        return Status::failure(path + ": the file holds more than " + std::to_string(maxBytes) +
+                                   " bytes once decompressed, more than a sample may have",
+                               path);
+    };
+    const auto refuse = [&](const std::string& what) {
+        return Status::failure(path + ": line " + std::to_string(record.headerLine) + ": record " +
+                                   std::to_string(record.number) + " " + what,
+                               path, record.headerLine, record.number);
+    };
+    constexpr auto kLongest = static_cast<size_t>(kMaxRecordText);
     while (reader.NextRecord(record)) {
+        if (const int byte = controlByte(record.name); byte >= 0) {
+            char code[8];
+            std::snprintf(code, sizeof code, "0x%02X", byte);
+            return refuse(std::string("has byte ") + code +
+                          " in its name; a name may not hold control characters");
+        }
         std::string letters;
-        while (reader.ReadLetters(letters, size_t{1} << 20) != 0) {
+        while (reader.ReadLetters(letters, size_t{1} << 16) != 0) {
+            if (reader.BytesRead() > maxBytes) return tooLarge();
+            if (letters.size() > kLongest)
+                return refuse("(" + record.name + ") has more than " + std::to_string(kLongest) +
+                              " letters, more than a sample record may have");
         }
         if (!reader.Error().empty()) break;
-        if (letters.empty())
-            return Status::failure(path + ": line " + std::to_string(record.headerLine) +
-                                       ": record " + std::to_string(record.number) + " (" +
-                                       record.name + ") has no letters",
-                                   path, record.headerLine, record.number);
+        if (reader.BytesRead() > maxBytes) return tooLarge();
+        if (letters.empty()) return refuse("(" + record.name + ") has no letters");
         Sequence sequence;
         sequence.assign(letters, record.name, 1);
         read.push_back(std::move(sequence));
     }
     if (!reader.Error().empty()) return Status::failure(reader.Error(), path, reader.ErrorLine());
+    if (reader.BytesRead() > maxBytes) return tooLarge();
     if (read.empty())
         return Status::failure(path + ": no FASTA records (no line beginning with '>')", path);
     records = std::move(read);

@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "core/FileManager.h"
 #include "core/Sequence.h"
 #include "core/Status.h"
 
@@ -54,6 +55,8 @@ class FastaReader {
     // The line Error() speaks of, or 0 when it is not tied to one (opening, decompressing).
     int64_t ErrorLine() const { return errorLine_; }
     const std::string& Path() const { return path_; }
+    // Bytes taken from the file so far, after decompression.
+    uint64_t BytesRead() const { return bytesRead_; }
 
   private:
     // The next byte without taking it; -1 at the end of the file or on a read failure.
@@ -75,11 +78,21 @@ class FastaReader {
     bool inRecord_ = false;
     int64_t line_ = 1;
     int64_t records_ = 0;
+    uint64_t bytesRead_ = 0;
 };
+
+// The longest header line FastaReader takes; a longer one is refused. (A record's name, part
+// of it, then always fits a project.)
+inline constexpr size_t kFastaMaxHeader = static_cast<size_t>(kMaxRecordText);
 
 // Reads a whole FASTA file into sample records (name: the header's first word; letters in upper
 // case; start position 1). On a failure the status names the file, record or line and what is
-// wrong: the reader's failures, a file without records, a record without letters.
-Status readFastaSample(const std::string& path, std::vector<Sequence>& records);
+// wrong: the reader's failures, a file without records, a record without letters; a name that
+// holds a control character (a zero byte, an escape ...); a header (so a name) longer than
+// kFastaMaxHeader or a record longer than kMaxRecordText (a project keeps no more); a file that is
+// not a regular file (a pipe or a device may never end, and opening a pipe waits for a writer), or
+// one larger than `maxBytes` on the disk or once decompressed (a sample is held whole in memory).
+Status readFastaSample(const std::string& path, std::vector<Sequence>& records,
+                       uint64_t maxBytes = kSeqMaxFileBytes);
 
 }  // namespace motifora

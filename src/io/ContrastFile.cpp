@@ -3,9 +3,9 @@
 
 #include <cmath>
 #include <cstdio>
-#include <fstream>
 #include <sstream>
 
+#include "core/Sequence.h"
 #include "io/SafeFile.h"
 
 namespace motifora {
@@ -73,6 +73,10 @@ Status ParseContrastRules(const std::string& text, const std::string& fileName,
             w1 != "positives" || w2 != "negatives" || w3 != "width" || w4 != "letters" ||
             read.positives < 0 || read.negatives < 0 || read.width < 0)
             return failure("expected \"positives P negatives N width W letters L\"");
+        // The rules' map and scores are sized by the width: no more than a record may hold.
+        if (read.width > kMaxRecordText)
+            return failure("the width " + std::to_string(read.width) + " is more than the " +
+                           std::to_string(kMaxRecordText) + " positions a sequence may have");
         for (char c : letters) {
             const auto letter = static_cast<unsigned char>(c);
             if (read.letters.codeOf(letter) >= 0 || !read.letters.addLetter(letter))
@@ -124,12 +128,11 @@ Status WriteContrastRules(const std::string& fileName, const ContrastRules& rule
 }
 
 Status ReadContrastRules(const std::string& fileName, ContrastRules& rules) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Status::failure(fileName + ": cannot be opened for reading", fileName);
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (in.bad()) return Status::failure(fileName + ": cannot be read", fileName);
-    return ParseContrastRules(text.str(), fileName, rules);
+    std::string text;
+    Status status =
+        ReadWholeFile(fileName, text, kContrastMaxFileBytes, "a discriminative rules file");
+    if (!status) return status;
+    return ParseContrastRules(text, fileName, rules);
 }
 
 }  // namespace motifora

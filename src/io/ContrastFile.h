@@ -9,6 +9,7 @@
 // that they read back bit for bit; positions are 0-based, letters are codes of the letters line.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "core/Status.h"
@@ -25,7 +26,12 @@ std::string ContrastRulesText(const ContrastRules& rules);
 Status ParseContrastRules(const std::string& text, const std::string& fileName,
                           ContrastRules& rules);
 
+// The largest side file read; a larger one is refused before anything is allocated.
+inline constexpr size_t kContrastMaxFileBytes = size_t{1} << 30;
+
 Status WriteContrastRules(const std::string& fileName, const ContrastRules& rules);
+// Reads a side file: a regular file (a pipe is refused without waiting for a writer) of at most
+// kContrastMaxFileBytes bytes. A failure names the file and what is wrong.
 Status ReadContrastRules(const std::string& fileName, ContrastRules& rules);
 
 }  // namespace motifora

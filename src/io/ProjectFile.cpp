@@ -68,7 +68,23 @@ auto ruleStoreHead(Store& rules) {
                       &rules.highestPosition, &rules.addedCount};
 }
 
-void writeRecords(ByteWriter& out, std::span<const Sequence> records) {
+// Writes a sample section. Refuses (writing nothing of it) a record whose name or letters the
+// reader would refuse: longer than limits::kMaxTextLength or holding a zero byte, which ends a
+// text in the file.
+Status writeRecords(ByteWriter& out, std::span<const Sequence> records, const char* sample) {
+    constexpr auto kLongest = static_cast<size_t>(project_limits::kMaxTextLength);
+    for (size_t r = 0; r < records.size(); ++r) {
+        for (const auto& [text, what] :
+             {std::pair{&records[r].text, "letters"}, std::pair{&records[r].name, "name"}}) {
+            const std::string which = std::string(sample) + " record " + std::to_string(r + 1);
+            if (text->size() > kLongest)
+                return inconsistent(which + " has " + std::to_string(text->size()) +
+                                    " characters in its " + what + ", more than the " +
+                                    std::to_string(kLongest) + " a project keeps");
+            if (text->find('\0') != std::string::npos)
+                return inconsistent(which + " has a zero byte in its " + what);
+        }
+    }
     out.i32(static_cast<int32_t>(records.size()));
     for (const Sequence& record : records) {
         out.i32(record.startPosition);
@@ -76,6 +92,7 @@ void writeRecords(ByteWriter& out, std::span<const Sequence> records) {
         out.text(record.text);
         out.text(record.name);
     }
+    return Status::success();
 }
 
 // `width` codes of an object; the object must have that many.
@@ -244,7 +261,8 @@ Status encodeSections(const ProjectSource& source, ByteWriter& out) {
     out.i32(s.arranged);
 
     if (source.learnPositiveLoaded) {
-        writeRecords(out, source.learnPositive);
+        const Status records = writeRecords(out, source.learnPositive, "learning positive");
+        if (!records) return records;
     } else {
         out.marker();
     }
@@ -271,9 +289,12 @@ Status encodeSections(const ProjectSource& source, ByteWriter& out) {
     }
     if (!written) return written;
 
-    writeRecords(out, source.controlNegative);
-    writeRecords(out, source.controlPositive);
-    writeRecords(out, source.learnNegative);
+    for (const auto& [records, sample] : {std::pair{source.controlNegative, "control negative"},
+                                          std::pair{source.controlPositive, "control positive"},
+                                          std::pair{source.learnNegative, "learning negative"}}) {
+        written = writeRecords(out, records, sample);
+        if (!written) return written;
+    }
 
     if (source.storage != nullptr) {
         const SEQStorage& st = *source.storage;
@@ -764,7 +785,13 @@ void decode(ByteReader& in, ProjectData& data) {
     }
 
     in.setSection("object table");
-    if (!in.takeAbsenceMarker()) data.storage = readObjectTable(in);
+    if (!in.takeAbsenceMarker()) {
+        // The objects are cut from the learning positive sequences by a search: a table without
+        // them is not one the program writes (a file of zero bytes reads as one).
+        if (data.learnPositive.empty())
+            in.fail("there is an object table but no learning positive sequence to cut it from");
+        data.storage = readObjectTable(in);
+    }
 
     in.setSection("rule store");
     if (!in.takeAbsenceMarker()) data.rules = readRuleStore(in, data.storage.get());

@@ -118,10 +118,10 @@ Status ReadProject(const std::string& fileName, ProjectData& data);
 
 // Limits of the reader, far beyond what the program makes.
 namespace project_limits {
-inline constexpr int32_t kMaxWidth = 1 << 20;             // positions of an object or a rule
-inline constexpr int32_t kMaxTextLength = 1 << 20;        // characters of a name or a sequence
-inline constexpr int32_t kMaxRuleCapacity = 1 << 22;      // slots of the rule store
-inline constexpr size_t kMaxFileBytes = size_t{1} << 31;  // bytes of a project file
+inline constexpr int32_t kMaxWidth = 1 << 20;              // positions of an object or a rule
+inline constexpr int32_t kMaxTextLength = kMaxRecordText;  // characters of a name or a sequence
+inline constexpr int32_t kMaxRuleCapacity = 1 << 22;       // slots of the rule store
+inline constexpr size_t kMaxFileBytes = size_t{1} << 31;   // bytes of a project file
 }  // namespace project_limits
 
 }  // namespace motifora

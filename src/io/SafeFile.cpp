@@ -253,28 +253,55 @@ Status writeAtomically(const std::string& requestedName, std::string_view bytes)
     return Status::success();
 }
 
-Status readWhole(const std::string& fileName, std::string& bytes, size_t maxBytes) {
+// What kind of thing `mode` (from stat) describes, for a refusal to read it.
+const char* kindOf(mode_t mode) {
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
+
+Status readWhole(const std::string& fileName, std::string& bytes, size_t maxBytes,
+                 std::string_view kind) {
     struct stat info {};
     if (::stat(fileName.c_str(), &info) == 0 && S_ISDIR(info.st_mode)) {
         return Status::failure("Cannot read \"" + fileName + "\": it is a folder.");
     }
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Status::failure("Cannot open \"" + fileName + "\": " + reason(errno) + ".");
-    in.seekg(0, std::ios::end);
-    const std::streamoff size = in.tellg();
-    if (size < 0) return Status::failure("Cannot read \"" + fileName + "\".");
-    if (static_cast<uint64_t>(size) > maxBytes) {
-        return Status::failure("\"" + fileName + "\" is " + std::to_string(size) +
-                               " bytes long, more than the " + std::to_string(maxBytes) +
-                               " bytes a project may have.");
+    // O_NONBLOCK: opening a pipe does not wait for a writer; a pipe, a device or a socket may
+    // never end and is refused once opened.
+    const int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return Status::failure("Cannot open \"" + fileName + "\": " + reason(errno) + ".");
+    const auto closing = [fd](Status status) {
+        ::close(fd);
+        return status;
+    };
+    if (::fstat(fd, &info) != 0)
+        return closing(Status::failure("Cannot read \"" + fileName + "\": " + reason(errno) + "."));
+    if (!S_ISREG(info.st_mode)) {
+        return closing(Status::failure("Cannot read \"" + fileName + "\": it is " +
+                                       kindOf(info.st_mode) + "; only regular files are read."));
     }
-    in.seekg(0, std::ios::beg);
-    std::string content(static_cast<size_t>(size), '\0');
-    if (size > 0 && !in.read(content.data(), size)) {
-        return Status::failure("Cannot read \"" + fileName + "\".");
+    if (static_cast<uint64_t>(info.st_size) > maxBytes) {
+        return closing(Status::failure("\"" + fileName + "\" is " + std::to_string(info.st_size) +
+                                       " bytes long, more than the " + std::to_string(maxBytes) +
+                                       " bytes " + std::string(kind) + " may have."));
     }
+    std::string content(static_cast<size_t>(info.st_size), '\0');
+    size_t done = 0;
+    while (done < content.size()) {
+        const ssize_t got = ::read(fd, content.data() + done, content.size() - done);
+        if (got < 0 && errno == EINTR) continue;
+        if (got < 0) {
+            return closing(
+                Status::failure("Cannot read \"" + fileName + "\": " + reason(errno) + "."));
+        }
+        if (got == 0) break;  // cut short meanwhile: what is there is read
+        done += static_cast<size_t>(got);
+    }
+    content.resize(done);
     bytes = std::move(content);
-    return Status::success();
+    return closing(Status::success());
 }
 
 }  // namespace
@@ -283,8 +310,9 @@ Status WriteFileAtomically(const std::string& requestedName, std::string_view by
     return about(writeAtomically(requestedName, bytes), requestedName);
 }
 
-Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes) {
-    return about(readWhole(fileName, bytes, maxBytes), fileName);
+Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes,
+                     std::string_view kind) {
+    return about(readWhole(fileName, bytes, maxBytes, kind), fileName);
 }
 
 std::string WithExtension(const std::string& name, std::string_view extension) {

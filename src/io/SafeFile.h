@@ -27,10 +27,12 @@ Status WriteFileAtomically(const std::string& fileName, std::string_view bytes);
 // exists; returns how many were removed. Other files are never touched.
 size_t RemoveStaleTemporaries(const std::string& folder);
 
-// Reads a whole file of at most `maxBytes` bytes into `bytes`. Returns a failure naming the file
-// (in the text and as Status::file) when it cannot be opened or read, or is larger than the
-// limit.
-Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes);
+// Reads a whole regular file of at most `maxBytes` bytes into `bytes`. Returns a failure naming
+// the file (in the text and as Status::file) when it cannot be opened or read, is not a regular
+// file (a folder, a pipe, a device or a socket: a pipe is opened without waiting for a writer,
+// then refused) or is larger than the limit ("... bytes `kind` may have").
+Status ReadWholeFile(const std::string& fileName, std::string& bytes, size_t maxBytes,
+                     std::string_view kind = "a project");
 
 // `name` with `extension` appended unless its last characters are exactly `extension`
 // (compared case-sensitively, so "x.DNP" becomes "x.DNP.dnp").

@@ -55,6 +55,35 @@ std::optional<SearchProblem> checkSearchSettings(const SearchSettings& s, int32_
     return std::nullopt;
 }
 
+std::string describeSearchProblem(const SearchProblem& problem, double value) {
+    static const char* const captions[] = {"Confidence interval", "Min. level of CP",
+                                           "Size of Finish Buffer", "Size of Sub Buffers",
+                                           "Width of scaning frame"};
+    const std::string caption =
+        std::string("\"") + captions[static_cast<size_t>(problem.field)] + "\"";
+    const NumberFormat plain('.');
+    switch (problem.fault) {
+        case SearchFault::NotANumber:
+            break;
+        case SearchFault::BelowLeast:
+            return caption + " is " + plain.general(value) + ", less than " +
+                   plain.general(problem.bound);
+        case SearchFault::AboveMost:
+            return caption + " is " + plain.general(value) + ", more than " +
+                   plain.general(problem.bound);
+    }
+    return caption + " is not a number";
+}
+
+std::string searchSettingsRefusal(const SearchSettings& settings, int32_t largestBuffer) {
+    const std::optional<SearchProblem> problem = checkSearchSettings(settings, largestBuffer);
+    if (!problem) return {};
+    const double values[] = {
+        settings.confidence, settings.cpThreshold, static_cast<double>(settings.finishBufferSize),
+        static_cast<double>(settings.subBufferSize), static_cast<double>(settings.frameWidth)};
+    return describeSearchProblem(*problem, values[static_cast<size_t>(problem->field)]);
+}
+
 std::optional<SearchProblem> readSearchSettings(const SearchSettingsText& text,
                                                 const RealReader& readReal,
                                                 SearchSettings& settings, int32_t largestBuffer) {

@@ -74,6 +74,15 @@ std::optional<SearchProblem> checkSearchField(SearchField field, double value,
 std::optional<SearchProblem> checkSearchSettings(const SearchSettings& settings,
                                                  int32_t largestBuffer = kAnyBufferSize);
 
+// The problem in words for a process that was handed settings rather than typed text (a
+// project's header, a cross-validation's settings): the setting by its caption, the value and
+// the bound, e.g. "\"Size of Finish Buffer\" is 0, less than 2". `value` is the value checked.
+std::string describeSearchProblem(const SearchProblem& problem, double value);
+// Checks `settings` (checkSearchSettings) and returns the problem in words, or "" when every
+// field holds: the one refusal every process that searches rules gives.
+std::string searchSettingsRefusal(const SearchSettings& settings,
+                                  int32_t largestBuffer = kAnyBufferSize);
+
 // The settings as typed. A field left empty is neither read nor checked (a command-line option
 // not given; the frame width while the window is in fixed positions).
 struct SearchSettingsText {

@@ -4,15 +4,19 @@
 
 #include <algorithm>
 #include <exception>
+#include <memory>
 #include <new>
+#include <optional>
 #include <utility>
 
 #include "classify/ClassDeletion.h"
 #include "classify/Classificator.h"
+#include "classify/ParallelIdealization.h"
 #include "core/CCodeTable.h"
 #include "core/Display.h"
 #include "core/FileManager.h"
 #include "core/Translatable.h"
+#include "core/WorkerPool.h"
 #include "genome/FastaReader.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
@@ -273,6 +277,13 @@ Status TMainManager::loadLearnPositive(const std::string& fileName) {
 Status TMainManager::loadLearnNegative(const std::string& fileName) {
     std::vector<Sequence> records;
     Status status = readSample(fileName, records);
+    if (!status) return status;
+    return takeLearnNegative(fileName, std::move(records));
+}
+
+Status TMainManager::takeLearnNegative(const std::string& fileName,
+                                       std::vector<Sequence>&& records) {
+    Status status = settleForLoad(fileName);
     if (!status) return status;
     // The objects take their width and letters from the learning positive sample; a negative
     // record must fit both, or it would be cut off or coded as a missing letter.
@@ -566,13 +577,43 @@ void TMainManager::idealizationBody() {
     modified.store(true);
     saved.store(false);
     Display* sink = display_;
+    // With more than one thread the objects (or rules) are idealized a batch at a time on the
+    // pool and registered here in their order, which gives the classes of the one-by-one run;
+    // the pause gate is then passed between registrations instead of between changes.
+    const int32_t threads = WorkerPool::threadsFor(generator_->threadCount);
+    std::unique_ptr<WorkerPool> pool;
+    std::unique_ptr<ParallelIdealization> parallel;
+    if (threads > 1) {
+        pool = std::make_unique<WorkerPool>(threads);
+        parallel = std::make_unique<ParallelIdealization>(*classificator_, *pool);
+    }
+    std::vector<std::optional<Idealized>> batch;
+    int32_t batchFirst = 0;
+    // The idealized form of source j (an object of `objects`, or rule j when null), made with the
+    // batch that holds it; null when there is no pool.
+    const auto idealized = [&](const SEQSElem* objects, int32_t j,
+                               int32_t count) -> const std::optional<Idealized>* {
+        if (!parallel) return nullptr;
+        if (j == 0 || j >= batchFirst + static_cast<int32_t>(batch.size())) {
+            batchFirst = j;
+            parallel->idealize(objects, j, std::min(kIdealizationBatch, count - j), batch);
+        }
+        return &batch[static_cast<size_t>(j - batchFirst)];
+    };
+    const auto registered = [&](const std::optional<Idealized>* made, const SEQSElem* object,
+                                int32_t rule) {
+        if (made == nullptr) return classificator_->IdealizeAndRegister(object, rule);
+        if (!made->has_value()) return -1;
+        return classificator_->RegisterIdealized(object, rule, (*made)->object, (*made)->status);
+    };
     if (idealizationSource_ == 0) {
         const int32_t n = storage->learnObjectCount;
         for (int32_t j = 0; j < n; ++j) {
             if (sink) sink->ShowCountdown(n - j);
             if (!runControl.gate()) break;
             SEQSElem& object = storage->learnObjects[j];
-            object.classNumber = classificator_->IdealizeAndRegister(&object, -1);
+            object.classNumber =
+                registered(idealized(storage->learnObjects.data(), j, n), &object, -1);
             classCount = classificator_->idealObjectCount;
         }
         if (learnNegativeLoaded.load()) {
@@ -581,8 +622,18 @@ void TMainManager::idealizationBody() {
                 if (sink) sink->ShowCountdown(m - k);
                 if (!runControl.gate()) break;
                 SEQSElem& object = storage->negativeObjects[k];
-                object.classNumber =
-                    classificator_->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
+                const std::optional<Idealized>* made =
+                    idealized(storage->negativeObjects.data(), k, m);
+                if (made == nullptr) {
+                    object.classNumber =
+                        classificator_->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
+                } else {
+                    object.classNumber =
+                        made->has_value()
+                            ? classificator_->ClassifyIdealized((*made)->object, (*made)->status,
+                                                                k + 1, ObjectSetKind::LearnNegative)
+                            : -1;
+                }
                 classCount = classificator_->idealObjectCount;
             }
         }
@@ -591,7 +642,7 @@ void TMainManager::idealizationBody() {
         for (int32_t i = 0; i < r; ++i) {
             if (sink) sink->ShowCountdown(r - i);
             if (!runControl.gate()) break;
-            classificator_->IdealizeAndRegister(nullptr, i);
+            registered(idealized(nullptr, i, r), nullptr, i);
             classCount = classificator_->idealObjectCount;
         }
     }

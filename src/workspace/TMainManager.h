@@ -3,10 +3,13 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/RunControl.h"
@@ -120,7 +123,8 @@ class TMainManager {
     int32_t searchTarget() const { return searchTarget_.load(); }
 
     // The regularity searches' engine (never null): its settings and counters. The thread
-    // count is set for it and the bootstrap's engine together.
+    // count (0 = every core) is set for it, the bootstrap's engine and the folds of a
+    // cross-validation together.
     const RegGenerator& generator() const { return *generator_; }
     void setThreadCount(int32_t threads);
 
@@ -171,6 +175,9 @@ class TMainManager {
                                         std::vector<std::string>* warnings = nullptr);
     void takeLearnPositive(std::vector<Sequence>&& records);
     Status loadLearnNegative(const std::string& fileName);
+    // The checks and take-over of loadLearnNegative for records read elsewhere (a front end
+    // that holds the letters itself); `fileName` names their source in a failure.
+    Status takeLearnNegative(const std::string& fileName, std::vector<Sequence>&& records);
     Status loadControlNegative(const std::string& fileName);
     Status loadControlPositive(const std::string& fileName);
     // What the reader of the last load noticed without refusing the file (names or letters
@@ -241,6 +248,19 @@ class TMainManager {
     bool workerActive() const { return workerThread_.joinable(); }
     // Waits for the current worker to return (it must be on its way to an end: not paused).
     void joinWorker();
+    // Waits until the worker's body has returned or `deadline` has come; true when no body runs
+    // (then every flag its end sets is set; the thread may still have to be joined). True at
+    // once when no worker was started. Any thread but the worker.
+    bool waitForWorker(std::chrono::steady_clock::time_point deadline) const {
+        return workerThread_.waitUntilReturned(deadline);
+    }
+    // `listener` (may be empty) is called on the worker's thread each time a body has returned,
+    // its end flags set, so that a front end takes the end at once rather than at its next
+    // tick. It must be quick and take no lock the caller of this may hold; once this returns,
+    // the listener it replaced is neither running nor called again.
+    void setWorkerEndListener(std::function<void()> listener) {
+        workerThread_.setReturnListener(std::move(listener));
+    }
     // Test hook: the next start of a pausable process (rule search, idealization,
     // classification, scanning recognition, bootstrap, cross-validation) holds its worker at its
     // first pause gate, before any unit of work, with the flags of a running process, until
@@ -344,7 +364,8 @@ class TMainManager {
     // says why).
     static constexpr int kCrossValidationRefused = 12;
     // The search settings of the last regularity search (the window's defaults before one), the
-    // idealization type and source of the workspace, the search's thread count.
+    // idealization type and source of the workspace, and the thread count (setThreadCount) for
+    // both the folds and their searches.
     CrossValidationSettings crossValidationDefaults() const;
     // The settings of the last regularity search, or the window's defaults before one.
     SearchSettings lastSearchSettings() const;
@@ -396,8 +417,10 @@ class TMainManager {
     // counts, width or letters differ), or "" when they do.
     std::string contrastMismatch(const ContrastRules& found) const;
     // The side file of the project `projectFile`: written when the workspace has discriminative
-    // rules, removed when it has none (a file left from an earlier save would describe other
-    // work). A failure names the file and the reason.
+    // rules. When it has none, a side file of the workspace's samples is removed (it would
+    // describe rules the work no longer has); one that cannot be read or was found on other
+    // samples is renamed "SIDE.unused" (or "SIDE.unused-N") and kept: the result is then a
+    // success whose message says so. A failure names the file and the reason.
     Status writeContrastSideFile(const std::string& projectFile) const;
     // Reads the side file of `projectFile` into the workspace when there is one. Succeeds when
     // it was read or is absent; otherwise the rules stay empty and the failure names the file,

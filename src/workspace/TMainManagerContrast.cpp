@@ -94,13 +94,43 @@ Status TMainManager::writeContrastSideFile(const std::string& projectFile) const
     const auto found = contrastRules();
     if (found) return WriteContrastRules(path, *found);
     std::error_code failure;
-    std::filesystem::remove(path, failure);
+    const auto kind = std::filesystem::symlink_status(path, failure).type();
+    if (kind == std::filesystem::file_type::not_found) return Status::success();
+    // Rules of these samples that the work no longer has are removed with the save; a file
+    // that could not be read, or that belongs to other samples, is nobody's to delete: it is
+    // moved aside and kept.
+    ContrastRules earlier;
+    const Status read = ReadContrastRules(path, earlier);
+    const std::string mismatch = read ? contrastMismatch(earlier) : std::string();
+    if (read && mismatch.empty()) {
+        std::filesystem::remove(path, failure);
+        if (failure) {
+            return Status::failure(path +
+                                       ": the discriminative rules of an earlier save cannot be " +
+                                       "removed (" + failure.message() + ")",
+                                   path);
+        }
+        return Status::success();
+    }
+    std::string aside = path + ".unused";
+    for (int n = 2; std::filesystem::symlink_status(aside, failure).type() !=
+                    std::filesystem::file_type::not_found;
+         ++n)
+        aside = path + ".unused-" + std::to_string(n);
+    std::filesystem::rename(path, aside, failure);
+    const std::string why = read ? mismatch : read.message;
     if (failure) {
-        return Status::failure(path + ": the discriminative rules of an earlier save cannot be " +
-                                   "removed (" + failure.message() + ")",
+        return Status::failure(path +
+                                   ": a discriminative rules file that this project cannot use (" +
+                                   why + ") could be neither kept apart nor replaced (" +
+                                   failure.message() + "); it was left as it was",
                                path);
     }
-    return Status::success();
+    Status kept = Status::success();
+    kept.message = "The discriminative rules file \"" + path + "\" did not belong to this work (" +
+                   why + "); it was kept as \"" + aside + "\".";
+    kept.file = aside;
+    return kept;
 }
 
 Status TMainManager::readContrastSideFile(const std::string& projectFile) {

@@ -26,7 +26,8 @@ CrossValidationSettings TMainManager::crossValidationDefaults() const {
                                     ? classificator_->idealizationType
                                     : 0;
     settings.idealizationSource = idealizationSource_;
-    settings.searchThreads = generator_ ? generator_->threadCount : 0;
+    settings.threads = generator_ ? generator_->threadCount : 0;
+    settings.searchThreads = settings.threads;
     return settings;
 }
 

@@ -18,9 +18,18 @@ bool WorkerThread::start(std::function<void()> body, std::size_t stackSize) {
     if (pthread_attr_init(&attributes) != 0) return false;
     bool ok = pthread_attr_setstacksize(&attributes, stackSize) == 0;
     body_ = std::move(body);
+    {
+        // Before the thread exists, so that a waiter never sees a started body as returned.
+        std::lock_guard<std::mutex> lock(endMutex_);
+        bodyRunning_ = ok;
+    }
     if (ok) ok = pthread_create(&handle_, &attributes, &WorkerThread::trampoline, this) == 0;
     pthread_attr_destroy(&attributes);
     if (!ok) {
+        {
+            std::lock_guard<std::mutex> lock(endMutex_);
+            bodyRunning_ = false;
+        }
         body_ = nullptr;
         return false;
     }
@@ -37,10 +46,37 @@ void WorkerThread::join() {
 
 bool WorkerThread::isCurrent() const { return currentWorker == this; }
 
+bool WorkerThread::bodyRunning() const {
+    std::lock_guard<std::mutex> lock(endMutex_);
+    return bodyRunning_;
+}
+
+bool WorkerThread::waitUntilReturned(Clock::time_point deadline) const {
+    std::unique_lock<std::mutex> lock(endMutex_);
+    if (isCurrent()) return !bodyRunning_;
+    return ended_.wait_until(lock, deadline, [this] { return !bodyRunning_; });
+}
+
+void WorkerThread::setReturnListener(std::function<void()> listener) {
+    std::lock_guard<std::mutex> lock(listenerMutex_);
+    listener_ = std::move(listener);
+}
+
+void WorkerThread::bodyReturned() {
+    {
+        std::lock_guard<std::mutex> lock(endMutex_);
+        bodyRunning_ = false;
+    }
+    ended_.notify_all();
+    std::lock_guard<std::mutex> lock(listenerMutex_);
+    if (listener_) listener_();
+}
+
 void* WorkerThread::trampoline(void* self) {
     auto* worker = static_cast<WorkerThread*>(self);
     currentWorker = worker;
     worker->body_();
+    worker->bodyReturned();
     currentWorker = nullptr;
     return nullptr;
 }

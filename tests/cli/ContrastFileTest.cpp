@@ -2,10 +2,13 @@
 // project, and every damaged line refused with the file, the line and what is wrong.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <bit>
+#include <filesystem>
 
 #include "io/ContrastFile.h"
+#include "support/TempDir.h"
 
 namespace motifora {
 namespace {
@@ -60,6 +63,9 @@ TEST(ContrastFile, DamagedLinesAreNamed) {
         {"motifora discriminative rules 1\npositives 1 negatives x\n", "line 2: expected"},
         {"motifora discriminative rules 1\npositives 1 negatives 1 width 3 letters AA\n",
          "line 2: the letters repeat"},
+        // Found by fuzz_contrast_file: the heat map of such rules took gigabytes.
+        {"motifora discriminative rules 1\npositives 53 negatives 5 width 14148882 letters 0\n",
+         "line 2: the width 14148882 is more than the 1048576 positions"},
         {head + "rule 0.5 0.8\n", "line 3: expected a rule"},
         {head + "rule 0.5 0.8 1.5 1 1 1 1 1 1 1 0 1 0\n", "line 3: Fisher, CP and R"},
         {head + "rule 0.5 0.8 0.8 1 1 1 1 1 1 99 0 1 0\n", "line 3: the condition count 99"},
@@ -78,6 +84,34 @@ TEST(ContrastFile, DamagedLinesAreNamed) {
     }
     ContrastRules none;
     EXPECT_FALSE(ReadContrastRules("/nonexistent/folder/p.dnp.contrast", none).ok);
+}
+
+TEST(ContrastFile, OnlyARegularFileOfBoundedSizeIsRead) {
+    test::TempDir folder;
+    // A pipe with no writer would hold the open for ever; a sparse file of more than the
+    // limit would be read whole into memory.
+    const std::string pipe = folder / "pipe.dnp.contrast";
+    ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+    const std::string sparse = folder / "sparse.dnp.contrast";
+    std::filesystem::resize_file(folder.write("sparse.dnp.contrast", ""),
+                                 kContrastMaxFileBytes + 1);
+    const struct {
+        std::string file;
+        std::string said;
+    } cases[] = {
+        {pipe, "Cannot read \"" + pipe + "\": it is a pipe; only regular files are read."},
+        {sparse, "\"" + sparse + "\" is " + std::to_string(kContrastMaxFileBytes + 1) +
+                     " bytes long, more than the " + std::to_string(kContrastMaxFileBytes) +
+                     " bytes a discriminative rules file may have."},
+    };
+    for (const auto& c : cases) {
+        ContrastRules rules = sample();
+        const Status status = ReadContrastRules(c.file, rules);
+        EXPECT_FALSE(status.ok);
+        EXPECT_EQ(status.message, c.said);
+        EXPECT_EQ(status.file, c.file);
+        EXPECT_FALSE(rules.rules.empty());  // left as it was
+    }
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // report, and the same figures for any number of threads.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <cmath>
 #include <nlohmann/json.hpp>
@@ -102,6 +103,28 @@ TEST_F(HeldOutCliTest, TheThreadCountChangesNoHeldOutFigure) {
     const json b = json::parse(readFile(folder.path() / "s.json"))["crossValidation"];
     EXPECT_EQ(a, b);
     EXPECT_EQ(first, readFile(folder.path() / "s.tsv"));
+}
+
+TEST_F(HeldOutCliTest, OneThreadPinnedToOneCoreAsksForNoWorkers) {
+    // The run inherits this thread's cores: one, as `taskset -c N` would give it.
+    cpu_set_t original;
+    CPU_ZERO(&original);
+    ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+    int first = 0;
+    while (!CPU_ISSET(first, &original)) ++first;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const pid_t pid = startCli(arguments("1"), folder.path());
+    ASSERT_EQ(sched_setaffinity(0, sizeof original, &original), 0);
+    const CliResult r = finishCli(pid, folder.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The folds and their searches stay on the run's one thread: the thread library is never
+    // asked for workers it cannot start, and says nothing.
+    EXPECT_THAT(r.err, Not(HasSubstr("TBB")));
+    EXPECT_THAT(r.err, Not(HasSubstr("workers")));
+    EXPECT_THAT(r.out, HasSubstr("Held-out AUC"));
 }
 
 TEST_F(HeldOutCliTest, WithoutTheOptionsTheSummaryIsAsBefore) {

@@ -133,6 +133,36 @@ TEST(SeqReader, FieldsKeepTheirFirst1023Characters) {
     ASSERT_EQ(p.result.warnings.size(), 2u);  // the name and the letters were cut
 }
 
+TEST(SeqReader, AFileCutInsideItsLastRecordIsReadWithAWarning) {
+    const std::string cut =
+        "record 3, line 3: the file ends inside a line, without a line end, "
+        "and this last record has 2 letters where the one before has 4; "
+        "the file may have been cut short";
+    const struct {
+        std::string bytes;
+        std::string last;     // the letters of the last record, kept as read
+        std::string warning;  // empty: none
+    } cases[] = {
+        {">a;ACGT\n>b;ACGA\n>c;AC", "AC", cut},
+        {">a;ACGT\n>b;ACGA\n>c;AC\n", "AC", ""},     // a line end: written whole
+        {">a;ACGT\n>b;ACGA\n>c;ACGG", "ACGG", ""},   // as long as the one before
+        {">a;AC", "AC", ""},                         // nothing to compare with
+        {">a;ACGT\n>b;ACGA\n>c;A\r\nC", "AC", cut},  // cut on a later line of its letters
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.bytes);
+        const Parsed p = parse(c.bytes);
+        ASSERT_TRUE(p.result.ok()) << p.result.status.message;
+        EXPECT_EQ(p.records.back().text, c.last);
+        if (c.warning.empty()) {
+            EXPECT_TRUE(p.result.warnings.empty());
+        } else {
+            ASSERT_EQ(p.result.warnings.size(), 1u);
+            EXPECT_EQ(p.result.warnings[0], c.warning);
+        }
+    }
+}
+
 TEST(SeqReader, NeverStoresMoreRecordsThanItsRoom) {
     const std::string bytes = ">a;AC\n>b;GG\n>c;TT\n";
     std::vector<Sequence> two(2);

@@ -1,7 +1,9 @@
 #include <gtest/gtest.h>
+#include <sched.h>
 
 #include <atomic>
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 #include "core/WorkerPool.h"
@@ -52,6 +54,61 @@ TEST(WorkerPool, ForEachVisitsEveryIndexAndThreadsForFollowsTheSetting) {
     EXPECT_EQ(WorkerPool::threadsFor(3), 3);
     EXPECT_GE(WorkerPool::threadsFor(0), 1);
     EXPECT_EQ(WorkerPool::threadsFor(-2), WorkerPool::threadsFor(0));
+}
+
+TEST(WorkerPool, AThreadLimitCapsEveryPoolAndEndsWithItsObject) {
+    ASSERT_EQ(WorkerPool::threadLimit(), 0);
+    const int32_t cores = WorkerPool::threadsFor(0);
+    {
+        const WorkerPool::ThreadLimit limit(1);
+        EXPECT_EQ(WorkerPool::threadLimit(), 1);
+        // Asked for every core, for several threads, or for a pool outright: one thread.
+        for (int32_t requested : {0, 1, 2, 8}) EXPECT_EQ(WorkerPool::threadsFor(requested), 1);
+        EXPECT_EQ(WorkerPool(8).threads(), 1);
+        {
+            // Limits nest; the smallest holds.
+            const WorkerPool::ThreadLimit wider(3);
+            EXPECT_EQ(WorkerPool::threadsFor(0), 1);
+            EXPECT_EQ(WorkerPool(2).threads(), 1);
+        }
+        // A pool of one thread runs every index on the caller's thread.
+        WorkerPool pool(WorkerPool::threadsFor(0));
+        const std::thread::id caller = std::this_thread::get_id();
+        std::atomic<int32_t> elsewhere{0};
+        pool.forEach(64, [&](size_t) {
+            if (std::this_thread::get_id() != caller) ++elsewhere;
+        });
+        EXPECT_EQ(elsewhere.load(), 0);
+    }
+    EXPECT_EQ(WorkerPool::threadLimit(), 0);
+    EXPECT_EQ(WorkerPool::threadsFor(0), cores);
+    {
+        const WorkerPool::ThreadLimit limit(2);
+        EXPECT_EQ(WorkerPool::threadsFor(5), 2);
+        EXPECT_EQ(WorkerPool::threadsFor(1), 1);
+        EXPECT_EQ(WorkerPool(4).threads(), 2);
+    }
+    EXPECT_EQ(WorkerPool(4).threads(), 4);
+}
+
+TEST(WorkerPool, EveryCoreMeansTheCoresTheProcessMayRunOn) {
+    // A thread pinned to one core (as taskset pins a program) plans for that core alone.
+    cpu_set_t original;
+    CPU_ZERO(&original);
+    ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
+    EXPECT_EQ(WorkerPool::availableCores(), CPU_COUNT(&original));
+    int32_t first = 0;
+    while (!CPU_ISSET(first, &original)) ++first;
+    cpu_set_t one;
+    CPU_ZERO(&one);
+    CPU_SET(first, &one);
+    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    const int32_t pinnedCores = WorkerPool::availableCores();
+    const int32_t pinnedThreads = WorkerPool::threadsFor(0);
+    ASSERT_EQ(sched_setaffinity(0, sizeof original, &original), 0);
+    EXPECT_EQ(pinnedCores, 1);
+    EXPECT_EQ(pinnedThreads, 1);
+    EXPECT_EQ(WorkerPool::threadsFor(0), CPU_COUNT(&original));
 }
 
 }  // namespace

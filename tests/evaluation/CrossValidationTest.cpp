@@ -6,12 +6,16 @@
 #include <cstdio>
 #include <cstring>
 #include <memory>
+#include <mutex>
 #include <random>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "classify/Classificator.h"
 #include "core/SEQStorage.h"
+#include "core/WorkerPool.h"
 #include "evaluation/CrossValidation.h"
 #include "evaluation/SequenceScores.h"
 #include "rules/RegGenerator.h"
@@ -171,6 +175,40 @@ TEST(CrossValidation, ResultsDoNotDependOnTheThreadCount) {
     expectSameResults(a, b);
 }
 
+TEST(CrossValidation, OneThreadRunsEveryFoldOnTheCallingThread) {
+    const Samples samples = generated(kSeed + 5, 12, 8);
+    // Folds that only note their thread and give back a score per held-out sequence.
+    const auto foldThreads = [&](const CrossValidationSettings& settings) {
+        std::mutex mutex;
+        std::set<std::thread::id> threads;
+        const CrossValidationResult r =
+            runCrossValidationFolds(samples.positives, samples.negatives, settings, nullptr,
+                                    [&](const FoldSamples& s, CrossValidationProgress::Fold*) {
+                                        {
+                                            std::lock_guard<std::mutex> lock(mutex);
+                                            threads.insert(std::this_thread::get_id());
+                                        }
+                                        FoldScores scores;
+                                        scores.complete = true;
+                                        scores.positives.resize(s.heldPositives.size());
+                                        scores.negatives.resize(s.heldNegatives.size());
+                                        return scores;
+                                    });
+        EXPECT_TRUE(r.complete);
+        return threads;
+    };
+    const std::set<std::thread::id> caller{std::this_thread::get_id()};
+    CrossValidationSettings settings = smallSettings();
+    settings.threads = 1;
+    EXPECT_EQ(foldThreads(settings), caller);
+    // Every core, or more threads than that, under a limit of one thread (--threads 1).
+    const WorkerPool::ThreadLimit limit(1);
+    for (int32_t threads : {0, 4}) {
+        settings.threads = threads;
+        EXPECT_EQ(foldThreads(settings), caller) << threads << " threads";
+    }
+}
+
 TEST(CrossValidation, FoldsHoldEverySequenceOnceAndThePooledFiguresAgree) {
     const Samples samples = generated(kSeed + 3, 36, 14);
     CrossValidationProgress progress;
@@ -246,6 +284,27 @@ TEST(CrossValidation, Refusals) {
     EXPECT_FALSE(crossValidationRefusal(settings, 10, 10).empty());
     settings.wantedFirstError = 0.05;
     EXPECT_TRUE(crossValidationRefusal(settings, 10, 10).empty());
+    // Search settings the search refuses refuse the folds too, named as the page names them.
+    const struct {
+        void (*damage)(CrossValidationSettings&);
+        const char* said;
+    } damaged[] = {
+        {[](CrossValidationSettings& s) { s.finishBufferSize = 0; },
+         "\"Size of Finish Buffer\" is 0, less than 2"},
+        {[](CrossValidationSettings& s) { s.subBufferSize = 0; },
+         "\"Size of Sub Buffers\" is 0, less than 1"},
+        {[](CrossValidationSettings& s) { s.cpThreshold = 7; },
+         "\"Min. level of CP\" is 7, more than 1"},
+        {[](CrossValidationSettings& s) { s.confidenceLevel = -1; },
+         "\"Confidence interval\" is -1, less than 0"},
+        {[](CrossValidationSettings& s) { s.confidenceLevel = std::nan(""); },
+         "\"Confidence interval\" is not a number"},
+    };
+    for (const auto& d : damaged) {
+        CrossValidationSettings bad = settings;
+        d.damage(bad);
+        EXPECT_EQ(crossValidationRefusal(bad, 10, 10), d.said);
+    }
     const auto r = crossValidate({}, {}, settings, nullptr, nullptr);
     EXPECT_FALSE(r.complete);
 }

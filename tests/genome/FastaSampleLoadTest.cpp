@@ -2,8 +2,13 @@
 // alphabet checks as ".seq" samples.
 #include <gtest/gtest.h>
 #include <htslib/bgzf.h>
+#include <sys/stat.h>
+
+#include <string>
+#include <vector>
 
 #include "../workspace/WorkspaceTestSupport.h"
+#include "genome/FastaReader.h"
 #include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
@@ -53,6 +58,60 @@ TEST(FastaSamples, LoadLikeSeqSamplesWithTheirChecks) {
     EXPECT_FALSE(status);
     EXPECT_NE(status.message.find("record 1 (c1) has no letters"), std::string::npos)
         << status.message;
+}
+
+// A gzip file of `bytes` (one BGZF stream).
+void writeGzip(const std::string& path, const std::string& bytes) {
+    BGZF* file = bgzf_open(path.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    ASSERT_EQ(bgzf_write(file, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    bgzf_close(file);
+}
+
+TEST(FastaSamples, WhatAProjectCouldNotKeepOrMemoryNotHoldIsRefusedAtTheLoad) {
+    TempDir dir;
+    const std::string letters = "\nACGTACGTAC\n";
+    dir.write("nul.fa", std::string(">a\0b", 4) + letters + ">c" + letters);
+    dir.write("escape.fa", ">c" + letters + ">a\x1b[31m" + letters);
+    dir.write("long.fa", ">a\n" + std::string(size_t{kMaxRecordText} + 1, 'A') + "\n");
+    dir.write("header.fa", ">" + std::string(kFastaMaxHeader + 1, 'n') + letters);
+    // Five times the limit once decompressed, far less on the disk.
+    writeGzip(dir.path("bomb.fa.gz"), ">a\n" + std::string(5000, 'A') + "\n>b" + letters);
+    ASSERT_EQ(::mkfifo(dir.path("fifo.fa").c_str(), 0600), 0);
+    const struct {
+        std::string file;
+        std::string said;
+        int64_t line;
+        int64_t record;
+    } cases[] = {
+        {"nul.fa", "nul.fa: line 1: record 1 has byte 0x00 in its name", 1, 1},
+        {"escape.fa", "escape.fa: line 3: record 2 has byte 0x1B in its name", 3, 2},
+        {"long.fa", "long.fa: line 1: record 1 (a) has more than 1048576 letters", 1, 1},
+        {"header.fa", "header.fa: line 1: the header of record 1 is longer than 1048576", 1, 0},
+        {"bomb.fa.gz", "bomb.fa.gz: the file holds more than 1000 bytes once decompressed", 0, 0},
+        // Opening a pipe would wait for a writer for ever.
+        {"fifo.fa", "fifo.fa: the file is a pipe, not a sequence file", 0, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        std::vector<Sequence> records{Sequence()};
+        const uint64_t limit = c.file == "bomb.fa.gz" ? 1000 : kSeqMaxFileBytes;
+        const Status status = readFastaSample(dir.path(c.file), records, limit);
+        EXPECT_FALSE(status);
+        EXPECT_NE(status.message.find(c.said), std::string::npos) << status.message;
+        EXPECT_EQ(status.file, dir.path(c.file));
+        EXPECT_EQ(status.line, c.line);
+        EXPECT_EQ(status.record, c.record);
+        EXPECT_TRUE(records.empty());
+    }
+    // The same file within the limit is read; on the disk it may not be larger either.
+    std::vector<Sequence> records;
+    EXPECT_TRUE(test::succeeded(readFastaSample(dir.path("bomb.fa.gz"), records, 6000)));
+    EXPECT_EQ(records.size(), 2u);
+    const Status big = readFastaSample(dir.path("long.fa"), records, 1000);
+    EXPECT_NE(big.message.find("bytes long, more than the 1000 bytes a sample may have"),
+              std::string::npos)
+        << big.message;
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // Tests of the project file: exact bytes, round trips at every stage of the work, safe writing.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstring>
 #include <filesystem>
@@ -344,6 +345,60 @@ TEST(ProjectFile, WriterRefusesDataThatContradictThemselves) {
     EXPECT_NE(status.message.find("learning objects"), std::string::npos) << status.message;
 }
 
+TEST(ProjectFile, WriterRefusesRecordsTheReaderWouldRefuse) {
+    // Every project the writer makes must open again: a text that ends early at a zero byte, or
+    // is longer than the reader takes, is refused at the save, naming the sample and record.
+    const struct {
+        const char* sample;
+        std::vector<Sequence> ProjectData::*records;
+        bool letters;  // damage the letters (else the name)
+        std::string text;
+        std::string said;
+    } cases[] = {
+        {"learning positive", &ProjectData::learnPositive, false, std::string("a\0b", 3),
+         "learning positive record 2 has a zero byte in its name"},
+        {"learning negative", &ProjectData::learnNegative, true,
+         std::string(project_limits::kMaxTextLength + 1, 'A'),
+         "learning negative record 2 has 1048577 characters in its letters, more than the "
+         "1048576 a project keeps"},
+        {"control negative", &ProjectData::controlNegative, false,
+         std::string(project_limits::kMaxTextLength + 1, 'n'),
+         "control negative record 2 has 1048577 characters in its name"},
+        {"control positive", &ProjectData::controlPositive, true, std::string("AC\0G", 4),
+         "control positive record 2 has a zero byte in its letters"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sample);
+        ProjectData data = buildStage(Stage::kWithLearnNegative, 3);
+        ASSERT_GE((data.*c.records).size(), 2u);
+        Sequence& record = (data.*c.records)[1];
+        if (c.letters)
+            record.assign(c.text, record.name, 1);
+        else
+            record.name = c.text;
+        std::string bytes;
+        const Status status = EncodeProject(viewOf(data), bytes);
+        EXPECT_FALSE(status.ok);
+        EXPECT_NE(status.message.find(c.said), std::string::npos) << status.message;
+    }
+    // At the limit the record is written and read back.
+    ProjectData data = buildStage(Stage::kSamplesOnly, 3);
+    data.learnPositive[0].name = std::string(project_limits::kMaxTextLength, 'n');
+    EXPECT_EQ(decode(encode(data)).learnPositive[0].name, data.learnPositive[0].name);
+}
+
+TEST(ProjectFile, AFileOfZeroBytesIsNotAnEmptyProject) {
+    ProjectData data;
+    const std::string zeros(133, '\0');
+    const Status status = DecodeProject(
+        {reinterpret_cast<const unsigned char*>(zeros.data()), zeros.size()}, "zero.dnp", data);
+    EXPECT_FALSE(status.ok);
+    EXPECT_NE(status.message.find("zero.dnp\" is damaged or not a project: object table: there "
+                                  "is an object table but no learning positive sequence"),
+              std::string::npos)
+        << status.message;
+}
+
 class ProjectFiles : public ::testing::Test {
   protected:
     size_t fileCount() {
@@ -417,6 +472,15 @@ TEST_F(ProjectFiles, OpeningAMissingFileFailsAndKeepsTheData) {
     Status status = ReadProject((dir / "absent.dnp").string(), data);
     EXPECT_FALSE(status.ok);
     EXPECT_NE(status.message.find("absent.dnp"), std::string::npos);
+    EXPECT_EQ(encode(data), before);
+
+    // A pipe is refused at once, not waited on for a writer that never comes.
+    ASSERT_EQ(::mkfifo((dir / "pipe.dnp").c_str(), 0600), 0);
+    status = ReadProject((dir / "pipe.dnp").string(), data);
+    EXPECT_FALSE(status.ok);
+    EXPECT_NE(status.message.find("pipe.dnp\": it is a pipe; only regular files are read"),
+              std::string::npos)
+        << status.message;
     EXPECT_EQ(encode(data), before);
 
     std::filesystem::create_directories(dir / "folder.dnp");

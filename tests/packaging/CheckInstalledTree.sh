@@ -2,9 +2,11 @@
 # Checks an installed Motifora tree (a `cmake --install` prefix or the usr/ of an unpacked
 # package): every file in its place, both programs report the same version, and the bundled
 # example runs from the installed files alone, writing a project, a text export and a report.
-# Usage: CheckInstalledTree.sh PREFIX WITH_WINDOW(0|1)
+# With the Python module, it must import from the tree's site-packages folder and learn the
+# example.
+# Usage: CheckInstalledTree.sh PREFIX WITH_WINDOW(0|1) [WITH_PYTHON(0|1)]
 set -euo pipefail
-prefix=$1 window=$2
+prefix=$1 window=$2 python=${3:-0}
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 files=(bin/motifora-cli
@@ -64,4 +66,17 @@ examples="$prefix/share/motifora/examples"
 for f in promoters.dnp promoters.txt promoters.html; do
     [ -s "$out/$f" ] || fail "the example wrote no $f"
 done
+if [ "$python" = 1 ]; then
+    # lib/python3.X/site-packages under a prefix, lib/python3/dist-packages in the package.
+    module=$(find "$prefix/lib" -path '*/python3*/*-packages/motifora.cpython-*.so' | head -1)
+    [ -n "$module" ] || fail "the Python module is not installed under $prefix/lib"
+    interpreter=python3
+    [ -x /usr/bin/python3 ] && interpreter=/usr/bin/python3
+    PYTHONPATH=$(dirname "$module") "$interpreter" -c "
+import motifora, sys
+model = motifora.learn('$examples/promoters_pos.seq', '$examples/promoters_neg.seq')
+assert len(model.classes) > 0 and motifora.__file__.startswith('$prefix'), motifora.__file__
+print('python module:', motifora.__file__, len(model.rules), 'rules')
+" || fail "the installed Python module does not import or learn"
+fi
 echo "installed tree at $prefix: files in place, the example runs"

@@ -209,5 +209,41 @@ TEST_F(ContrastWorkspaceTest, ASideFileOfOtherSamplesOrBrokenIsRefusedWithItsRea
     EXPECT_EQ(m.contrastRules(), nullptr);
 }
 
+TEST_F(ContrastWorkspaceTest, ASaveWithoutRulesKeepsASideFileItCouldNotUse) {
+    loadBoth();
+    searchToTheEnd(smallSettings());
+    const std::string project = folder / "work.dnp";
+    const std::string side = ContrastSideFileName(project);
+    ContrastRules other = *m.contrastRules();
+    other.negatives -= 1;
+    std::string newer = ContrastRulesText(*m.contrastRules());
+    newer.replace(newer.find(" 1\n"), 3, " 2\n");
+    const struct {
+        const char* what;
+        std::string text;
+        std::string why;
+        std::string keptAs;
+    } cases[] = {
+        {"damaged", "motifora discriminative rules 1\nrule x\n", side + ", line 2", ".unused"},
+        {"other samples", ContrastRulesText(other), "found on 24 positives, 23 negatives",
+         ".unused-2"},
+        {"newer", newer, "not a discriminative rules file", ".unused-3"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        folder.write("work.dnp.contrast", c.text);
+        EXPECT_FALSE(m.readContrastSideFile(project));
+        ASSERT_EQ(m.contrastRules(), nullptr);
+        const Status saved = m.writeContrastSideFile(project);
+        EXPECT_TRUE(saved.ok) << saved.message;
+        EXPECT_NE(saved.message.find(c.why), std::string::npos) << saved.message;
+        EXPECT_NE(saved.message.find("it was kept as \"" + side + c.keptAs + "\""),
+                  std::string::npos)
+            << saved.message;
+        EXPECT_FALSE(std::filesystem::exists(side));
+        EXPECT_EQ(test::readBytes(side + c.keptAs), c.text);
+    }
+}
+
 }  // namespace
 }  // namespace motifora

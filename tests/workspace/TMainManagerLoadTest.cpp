@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "WorkspaceTestSupport.h"
+#include "support/Records.h"
 #include "support/StatusAssert.h"
 #include "workspace/TMainManager.h"
 
@@ -199,6 +200,34 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
         }
     }
     EXPECT_TRUE(m.learnNegativeLoaded);
+}
+
+// Records read elsewhere (the Python module's letter lists) pass the same checks as a file's,
+// and a refusal names the source it was given.
+TEST_F(LoadTest, TakeLearnNegativeChecksRecordsReadElsewhere) {
+    ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGA", "ACGA"}))));
+    const struct {
+        std::vector<Sequence> records;
+        const char* reason;
+        int64_t record;
+    } refused[] = {
+        {test::records({"ACGA", "ACGAA"}), "the list: record 2 (r) is 5 letters long", 2},
+        {test::records({"ACTA"}), "letter 'T' at letter 3", 1},
+    };
+    for (const auto& c : refused) {
+        SCOPED_TRACE(c.reason);
+        std::vector<Sequence> records = c.records;
+        const Status status = m.takeLearnNegative("the list", std::move(records));
+        EXPECT_FALSE(status);
+        EXPECT_NE(status.message.find(c.reason), std::string::npos) << status.message;
+        EXPECT_EQ(status.file, "the list");
+        EXPECT_EQ(status.record, c.record);
+        EXPECT_FALSE(m.learnNegativeLoaded);
+    }
+    ASSERT_TRUE(test::succeeded(m.takeLearnNegative("the list", test::records({"acg", "GGAA"}))));
+    EXPECT_TRUE(m.learnNegativeLoaded);
+    EXPECT_EQ(m.learnNegativeCount, 2);
+    EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 1), "GGAA");
 }
 
 TEST_F(LoadTest, ControlLoadNeedsObjects) {

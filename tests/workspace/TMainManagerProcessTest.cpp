@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <new>
 #include <thread>
@@ -305,6 +306,78 @@ TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
     ASSERT_TRUE(pause.wait());
     owned.reset();  // must neither hang nor leave the worker using freed data
     SUCCEED();
+}
+
+// ---------------------------------------------------------------- the end of a worker
+
+// Far beyond any run here: a wait that is woken by the end returns long before it.
+std::chrono::steady_clock::time_point never() {
+    return std::chrono::steady_clock::now() + std::chrono::hours(1);
+}
+
+TEST_F(ProcessTest, AWaitForTheWorkerIsWokenByItsEndWithTheEndFlagsSet) {
+    EXPECT_TRUE(m.waitForWorker(std::chrono::steady_clock::now()));  // no worker yet
+    loadPositives();
+    // Held at its first gate, the search lives until it is stopped, however fast the machine.
+    m.holdNextStart();
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+    EXPECT_FALSE(m.waitForWorker(std::chrono::steady_clock::now()));
+    EXPECT_TRUE(m.isRunning());
+    m.stopRuleSearch();
+    ASSERT_TRUE(m.waitForWorker(never()));
+    // Woken before anyone joined the worker or took its end, the end is there to take.
+    EXPECT_TRUE(m.workerActive());
+    EXPECT_TRUE(m.hasEnded());
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::RuleSearch));
+    EXPECT_FALSE(m.isRunning());
+    m.joinWorker();
+}
+
+TEST_F(ProcessTest, TheEndListenerSeesEveryProcessEnded) {
+    loadPositives();
+    loadNegatives();
+    struct Seen {
+        int ends = 0;
+        bool endedEachTime = true;
+        // What the window's tick would read at that moment.
+        std::function<bool()> ended;
+    };
+    auto seen = std::make_shared<Seen>();
+    seen->ended = [this] { return m.hasEnded() && !m.isRunning(); };
+    m.setWorkerEndListener([seen] {
+        ++seen->ends;
+        if (!seen->ended()) seen->endedEachTime = false;
+    });
+    search();
+    EXPECT_EQ(seen->ends, 1);
+    idealize(2, 0);
+    EXPECT_EQ(seen->ends, 2);
+    // A cross-validation ends by clearing its own active flag.
+    seen->ended = [this] { return !m.crossValidationActive() && !m.isRunning(); };
+    CrossValidationSettings settings = m.crossValidationDefaults();
+    settings.folds = 2;
+    ASSERT_EQ(m.startCrossValidation(settings), StartCode::kStarted) << m.crossValidationError();
+    ASSERT_TRUE(m.waitForWorker(never()));
+    m.joinWorker();  // the listener has run once the thread is joined
+    EXPECT_EQ(seen->ends, 3);
+    EXPECT_TRUE(seen->endedEachTime);
+    ASSERT_NE(m.crossValidationResult(), nullptr);
+    EXPECT_TRUE(m.crossValidationResult()->complete);
+    m.setWorkerEndListener(nullptr);
+    search();
+    EXPECT_EQ(seen->ends, 3);
+}
+
+TEST_F(ProcessTest, TheThreadCountBoundsTheFoldsAndTheirSearches) {
+    // SetUp asked for one thread: the folds of a cross-validation run one at a time too.
+    const CrossValidationSettings one = m.crossValidationDefaults();
+    EXPECT_EQ(one.threads, 1);
+    EXPECT_EQ(one.searchThreads, 1);
+    m.setThreadCount(3);
+    EXPECT_EQ(m.crossValidationDefaults().threads, 3);
+    EXPECT_EQ(m.crossValidationDefaults().searchThreads, 3);
+    m.setThreadCount(0);  // every core, as the window leaves it
+    EXPECT_EQ(m.crossValidationDefaults().threads, 0);
 }
 
 // ---------------------------------------------------------------- idealization

@@ -175,6 +175,9 @@ Status TMainForm::writeProjectFile(const std::string& path) {
     if (!status) {
         status.message =
             "The project has been saved, but not its discriminative rules: " + status.message;
+    } else if (!status.message.empty()) {
+        message(status.message, "Message", MessageIcon::Warning);
+        status = Status::success();
     }
     return status;
 }

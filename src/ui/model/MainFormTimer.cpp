@@ -1,4 +1,6 @@
 // The window's 100 ms timer: elapsed time while a process runs, and the report of its end.
+#include <utility>
+
 #include "core/Translatable.h"
 #include "rules/RulesStorage.h"
 #include "ui/model/TMainForm.h"
@@ -110,6 +112,11 @@ void TMainForm::SearchingTimerTimer() {
             }
             break;
     }
+}
+
+void TMainForm::setWorkerEndListener(std::function<void()> listener) {
+    workerEndListener_ = std::move(listener);
+    if (mainManager) mainManager->setWorkerEndListener(workerEndListener_);
 }
 
 }  // namespace motifora

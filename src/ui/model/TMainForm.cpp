@@ -28,6 +28,7 @@ TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
     : dialogs_(dialogs), clock_(clock ? std::move(clock) : Clock(systemNowInDays)) {
     mainManager = std::make_unique<TMainManager>();
     mainManager->setDisplay(this);
+    mainManager->setWorkerEndListener(workerEndListener_);
     projectCounter = 1;
     shownRuleCount = preBufferStepCount = postBufferStepCount = 0;
     projectName = "Project" + std::to_string(projectCounter) + ".dnp";
@@ -181,6 +182,7 @@ void TMainForm::newWorkspace() {
     mainManager.reset();
     mainManager = std::make_unique<TMainManager>();
     mainManager->setDisplay(this);
+    mainManager->setWorkerEndListener(workerEndListener_);
     mainManager->setRegularityTarget(samplesChosen() ? TMainManager::RegularityTarget::Samples
                                                      : TMainManager::RegularityTarget::Letters);
     {

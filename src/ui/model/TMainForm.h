@@ -288,6 +288,13 @@ class TMainForm : public Display {
 
     // ---- the 100 ms timer ----
     void SearchingTimerTimer();
+    // `listener` (may be empty) is called on the worker's thread each time a worker body has
+    // returned, its end flags set: a front end then asks for a tick on its own thread, so that
+    // an end is taken, and the next step can be pressed, at once rather than at the next timer
+    // tick. It stays with the window when its workspace is replaced (New, Open). It must be
+    // quick and take no lock of the model; once this returns, the one it replaced is neither
+    // running nor called again.
+    void setWorkerEndListener(std::function<void()> listener);
 
     // ---- project commands (completed with the project file) ----
     void mmbtnNewProjectClick();
@@ -471,6 +478,7 @@ class TMainForm : public Display {
     void beginScanDisplay();
     void tickScanDisplay();
     std::vector<bool> scanLockedStates_;
+    std::function<void()> workerEndListener_;  // given to every workspace of the window
     // The discriminative search of the Rules page's buttons in "samples"; the tick takes its end
     // (the commands' enabled states, kept at the start, given back).
     void startContrastSearch();

@@ -167,11 +167,16 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     timer_->setObjectName("SearchingTimer");
     timer_->setInterval(100);
     connect(timer_, &QTimer::timeout, this, &MainWindow::tick);
+    // A worker that ends asks for a tick at once: its end is shown, and the next step (the next
+    // class of an error counting, say) can be pressed, without waiting for the timer.
+    form_.setWorkerEndListener(
+        [this] { QMetaObject::invokeMethod(this, &MainWindow::tick, Qt::QueuedConnection); });
     syncWidgets();
     timer_->start();
 }
 
-MainWindow::~MainWindow() = default;
+// No worker may post to a window that is gone.
+MainWindow::~MainWindow() { form_.setWorkerEndListener(nullptr); }
 
 bool MainWindow::chooseLanguage(const QString& code) {
     if (!Language::choose(code)) return false;

@@ -32,7 +32,8 @@ class Grid;
 class TMainForm;
 
 // The window adds nothing a model test could not reach: a click calls the model's handler and
-// repaints what changed; a 100 ms timer calls the model's tick and repaints what changed. Every
+// repaints what changed; a 100 ms timer, and the end of each worker, call the model's tick and
+// repaint what changed. Every
 // widget carries the component name of its control as its object name ("btnStartSearchRules",
 // "RulesList", "mmbtnAddSequencies", ...), so tests and scripts find them by name.
 class MainWindow final : public QMainWindow {

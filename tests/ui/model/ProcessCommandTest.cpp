@@ -1,9 +1,12 @@
 // Whole runs through the window's commands with real worker threads: loading the example, rule
 // search, idealization, classification, the class views, and pause, resume and stop of each.
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <memory>
+#include <mutex>
 #include <thread>
 
 #include "FormFixture.h"
@@ -576,6 +579,50 @@ TEST_F(ProcessCommandTest, NewWorkspaceWhileARunIsPausedStopsAndWaits) {
     EXPECT_DOUBLE_EQ(form->runTimeBefore, 0.0);
     EXPECT_FALSE(form->btnStartIdealization.enabled());
     EXPECT_TRUE(form->btnStartSearchRules.enabled());
+}
+
+TEST_F(ProcessCommandTest, AWorkersEndIsSignalledSoThatOneTickTakesIt) {
+    // What a front end does with the signal: wake its own thread, which ticks once.
+    struct Signal {
+        std::mutex mutex;
+        std::condition_variable woken;
+        int ends = 0;
+        bool waitFor(int n) {
+            std::unique_lock<std::mutex> lock(mutex);
+            return woken.wait_for(lock, std::chrono::minutes(10), [&] { return ends >= n; });
+        }
+    };
+    auto signal = std::make_shared<Signal>();
+    form->setWorkerEndListener([signal] {
+        {
+            std::lock_guard<std::mutex> lock(signal->mutex);
+            ++signal->ends;
+        }
+        signal->woken.notify_all();
+    });
+    loadLearning(false);
+    quickSettings();
+    for (int run = 1; run <= 2; ++run) {
+        SCOPED_TRACE(run == 1 ? "first workspace" : "after the positives were loaded anew");
+        form->btnStartSearchRulesClick();
+        ASSERT_TRUE(signal->waitFor(run));
+        const size_t shown = dialogs.messages.size();
+        form->SearchingTimerTimer();
+        ASSERT_EQ(dialogs.messages.size(), shown + 1);
+        EXPECT_EQ(lastMessage().text, kSearchEnded);
+        EXPECT_TRUE(form->btnStartIdealization.enabled());
+        EXPECT_TRUE(manager().isIdle());
+        if (run == 1) {
+            // A new workspace gets the window's listener too.
+            dialogs.answer(DialogAnswer::No);
+            loadLearning(false);
+            ASSERT_EQ(manager().rules, nullptr);
+        }
+    }
+    form->setWorkerEndListener(nullptr);
+    form->btnStartSearchRulesClick();
+    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    EXPECT_EQ(signal->ends, 2);
 }
 
 TEST_F(ProcessCommandTest, NegativeLoadEmptiesTheRulesAndKeepsClassesUsable) {

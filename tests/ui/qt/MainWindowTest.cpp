@@ -242,6 +242,21 @@ TEST_F(MainWindowTest, TheTimerRepaintsWhatAWorkerWrote) {
     EXPECT_EQ(window->syncWidgets(), 0);  // nothing more changed
 }
 
+TEST_F(MainWindowTest, AWorkersEndIsShownWithoutWaitingForTheTimer) {
+    // With the timer stopped, only the worker's own end signal can bring its end to the screen.
+    window->timer()->stop();
+    dialogs.choose(kPositive);
+    trigger("mmbtnAddSequencies");
+    form->FinishStorSizeEdit.setText("40");
+    form->SubBuffersSizeEdit.setText("10");
+    widget<QPushButton>("btnStartSearchRules")->click();
+    ASSERT_TRUE(waitFor([this] {
+        return shown("Процесс поиска закономерностей успешно завершен.");
+    })) << lastMessage();
+    EXPECT_TRUE(widget<QPushButton>("btnStartIdealization")->isEnabled());
+    EXPECT_FALSE(window->timer()->isActive());
+}
+
 TEST_F(MainWindowTest, LargeGridsScrollToTheirLastRow) {
     {
         std::lock_guard<std::recursive_mutex> lock(form->mutex());
