@@ -9,7 +9,7 @@ packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev lib
           nlohmann-json3-dev libtbb-dev xvfb xauth libhts-dev zlib1g-dev pkg-config samtools
           tabix bedtools snakemake qt6-l10n-tools
           help2man dpkg-dev lintian appstream desktop-file-utils shared-mime-info
-          libssl-dev chromium clang-format-14 git
+          libssl-dev chromium clang-format-14 git liblinear-dev
           pybind11-dev python3-dev python3-numpy python3-pytest
           libbigwig-dev python3-pybigwig libfmt-dev)
 

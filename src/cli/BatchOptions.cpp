@@ -278,6 +278,9 @@ namespace {
 struct TypedArguments {
     std::optional<std::string> mode, threads, idealization, source, stages, classes;
     std::optional<std::string> positiveSide, negativeSide, bootstrap, seed, crossValidate;
+    std::optional<std::string> contrastWeights;
+    std::optional<std::string> shuffledNegatives, backgroundGenome, backgroundCount, backgroundSeed,
+        generatedNegatives;
     bool arrange = false;
     bool noArrange = false;
     bool balanced = false;
@@ -433,6 +436,26 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
                      "(0,6 0,7 0,8 0,9) and sub-buffer size (50 200) of its discriminative "
                      "search by an inner cross-validation of its own training sequences, and "
                      "calibrates its scores to probabilities on that inner cross-validation");
+    heldOut.typed("--contrast-weights", typed.contrastWeights, "sum|fitted|fitted-rules",
+                  "With --contrast: the score is the sum of -ln(1 - |r|) (sum, the default), or "
+                  "a log-odds fitted by L2-regularised logistic regression over the rules and "
+                  "the single letters at their positions (fitted) or over the rules only "
+                  "(fitted-rules), the regularisation chosen by an inner cross-validation",
+                  {"sum", "fitted", "fitted-rules"});
+    OptionGroup background(app, "Negatives made when there are none");
+    background.typed("--shuffled-negatives", typed.shuffledNegatives, "N[,K[,SEED]]",
+                     "A learning negative sample of N shuffles of the learning positives that "
+                     "keep every K-mer count (K default 2, seed default 1)");
+    background.typed("--background-genome", typed.backgroundGenome, "FILE.fa[.gz]",
+                     "A learning negative sample of windows of this genome, of the positives' "
+                     "width, matched to their GC content, without N (with --background-count)");
+    background.typed("--background-count", typed.backgroundCount, "N",
+                     "Windows drawn from --background-genome");
+    background.typed("--background-seed", typed.backgroundSeed, "SEED",
+                     "Seed of the genome windows (default 1)");
+    background.typed("--generated-negatives", typed.generatedNegatives, "FILE.seq",
+                     "Where the made negatives are written (an ordinary sample, then loaded as "
+                     "the learning negative sample)");
     heldOut.text("--scores", o.scores, "FILE.tsv",
                  "Write every scored sequence (control data, and held-out learning data with "
                  "--cross-validate) as a table");
@@ -486,6 +509,84 @@ void checkCrossValidate(Problems& problems, const std::string& text, BatchOption
                      "\" is not a whole number from 0 to 9999999999999999999");
     else
         o.crossValidateSeed = std::stoull(parts[1]);
+}
+
+// A whole number of at least `least` from `text`, or a problem naming `option`.
+std::optional<int64_t> wholeAtLeast(Problems& problems, const std::string& option,
+                                    const std::string& text, int64_t least) {
+    const std::string trimmed = trim(text);
+    if (!allDigits(trimmed) || trimmed.empty() || trimmed.size() > 9 ||
+        std::stoll(trimmed) < least) {
+        problems.add(option + ": \"" + text + "\" is not a whole number of at least " +
+                     std::to_string(least));
+        return std::nullopt;
+    }
+    return std::stoll(trimmed);
+}
+
+// --shuffled-negatives N[,K[,SEED]], --background-genome/-count/-seed, --generated-negatives.
+void checkNegativeGeneration(Problems& problems, const TypedArguments& t, BatchOptions& o) {
+    const bool shuffled = t.shuffledNegatives.has_value();
+    const bool genome = t.backgroundGenome.has_value() || t.backgroundCount.has_value();
+    if (!shuffled && !genome) {
+        if (t.generatedNegatives || t.backgroundSeed)
+            problems.add(
+                "--generated-negatives and --background-seed go with --shuffled-negatives or "
+                "--background-genome");
+        return;
+    }
+    BatchOptions::NegativeGeneration g;
+    if (shuffled && genome)
+        problems.add("--shuffled-negatives and --background-genome exclude each other");
+    if (!o.negative.empty() || !o.open.empty())
+        problems.add(
+            "--shuffled-negatives and --background-genome make the learning negative sample; "
+            "give no --negative or --open");
+    if (o.positive.empty())
+        problems.add("--shuffled-negatives and --background-genome need --positive");
+    if (!t.generatedNegatives || t.generatedNegatives->empty())
+        problems.add("the made negatives need a file: give --generated-negatives FILE.seq");
+    else
+        g.out = *t.generatedNegatives;
+    if (shuffled) {
+        const std::vector<std::string> parts = splitCommas(*t.shuffledNegatives);
+        if (parts.size() > 3) {
+            problems.add("--shuffled-negatives: \"" + *t.shuffledNegatives +
+                         "\" is not N[,K[,SEED]]");
+        } else {
+            if (auto n = wholeAtLeast(problems, "--shuffled-negatives", parts[0], 1))
+                g.count = static_cast<int32_t>(*n);
+            if (parts.size() > 1)
+                if (auto k = wholeAtLeast(problems, "--shuffled-negatives K", parts[1], 1))
+                    g.k = static_cast<int32_t>(*k);
+            if (parts.size() > 2) {
+                if (!allDigits(parts[2]) || parts[2].empty() || parts[2].size() > 19)
+                    problems.add("--shuffled-negatives: the seed \"" + parts[2] +
+                                 "\" is not a whole number from 0 to 9999999999999999999");
+                else
+                    g.seed = std::stoull(parts[2]);
+            }
+        }
+    } else {
+        g.genome = true;
+        if (!t.backgroundGenome || t.backgroundGenome->empty())
+            problems.add("--background-count needs --background-genome FILE.fa[.gz]");
+        else
+            g.genomePath = *t.backgroundGenome;
+        if (!t.backgroundCount)
+            problems.add("--background-genome needs --background-count N");
+        else if (auto n = wholeAtLeast(problems, "--background-count", *t.backgroundCount, 1))
+            g.count = static_cast<int32_t>(*n);
+        if (t.backgroundSeed) {
+            const std::string seed = trim(*t.backgroundSeed);
+            if (!allDigits(seed) || seed.empty() || seed.size() > 19)
+                problems.add("--background-seed: \"" + *t.backgroundSeed +
+                             "\" is not a whole number from 0 to 9999999999999999999");
+            else
+                g.seed = std::stoull(seed);
+        }
+    }
+    o.generateNegatives = g;
 }
 
 // The seed of --seed: a whole number from 0 to 4294967295.
@@ -542,13 +643,19 @@ std::string validate(const TypedArguments& t, BatchOptions& o) {
         problems.add(
             "--wanted-first-error and --balanced choose the level of --cross-validate; "
             "give --cross-validate K too");
-    const bool noNegative = o.open.empty() && o.negative.empty();
+    const bool noNegative = o.open.empty() && o.negative.empty() && !t.shuffledNegatives &&
+                            !t.backgroundGenome && !t.backgroundCount;
     if (t.crossValidate && noNegative)
         problems.add("--cross-validate needs a learning negative sample (--negative)");
     if (t.contrast && noNegative)
         problems.add("--contrast needs a learning negative sample (--negative)");
     if (t.contrastTune && !(t.contrast && t.crossValidate))
         problems.add("--contrast-tune tunes the folds of --contrast --cross-validate; give both");
+    checkNegativeGeneration(problems, t, o);
+    if (t.contrastWeights) {
+        o.contrastWeights = *t.contrastWeights;
+        if (!t.contrast) problems.add("--contrast-weights weighs the rules of --contrast; give it");
+    }
     std::string error;
     if (t.stages) {
         std::array<bool, kStageCount> chosen{};

@@ -67,6 +67,23 @@ struct BatchOptions {
     // Each fold of the discriminative cross-validation chooses its CP threshold on its own
     // training sequences (an inner cross-validation).
     bool contrastTune = false;
+    // The discriminative score: "sum" (the sum of -ln(1 - |r|), the default), "fitted" (one
+    // weight per rule and per letter at a position, and an intercept, by regularised logistic
+    // regression) or "fitted-rules" (the rules only).
+    std::string contrastWeights = "sum";
+    // A learning negative sample made when there is none (--shuffled-negatives N[,K[,SEED]], or
+    // --background-genome FILE with --background-count N and --background-seed S), written to
+    // --generated-negatives FILE.seq and loaded from there as the window's "Generate
+    // negatives..." does.
+    struct NegativeGeneration {
+        bool genome = false;
+        int32_t count = 0;
+        int32_t k = 2;
+        uint64_t seed = 1;
+        std::string genomePath;
+        std::string out;
+    };
+    std::optional<NegativeGeneration> generateNegatives;
 
     std::string save;
     std::string exportText;

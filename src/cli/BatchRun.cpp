@@ -103,8 +103,31 @@ int BatchRun::loadInputs() {
     if (int code = load(&TMainForm::mmbtnAddSequenciesClick, options_.positive,
                         "learning positive sample"))
         return code;
+    if (options_.generateNegatives) return generateNegatives();
     return load(&TMainForm::mmbtnAddNegativeSequenciesClick, options_.negative,
                 "learning negative sample");
+}
+
+int BatchRun::generateNegatives() {
+    const BatchOptions::NegativeGeneration& g = *options_.generateNegatives;
+    TMainForm::NegativesRequest request;
+    request.source = g.genome ? TMainForm::NegativesRequest::Source::Genome
+                              : TMainForm::NegativesRequest::Source::Shuffled;
+    request.count = g.count;
+    request.k = g.k;
+    request.seed = g.seed;
+    request.genomePath = g.genomePath;
+    const size_t mark = dialogs_.messageCount();
+    dialogs_.choose(g.out);
+    const bool made = form_.generateNegatives(request);
+    dialogs_.clearPaths();
+    if (!made || dialogs_.errorSince(mark))
+        return fail(kExitInputRefused,
+                    reasonSince(mark, "the learning negative sample could not be made"));
+    written_.emplace_back("generated negatives", g.out);
+    note("learning negative sample made: " + std::to_string(manager().learnNegativeCount) +
+         " sequences, written to " + g.out);
+    return kExitSuccess;
 }
 
 int BatchRun::loadControls() {

@@ -83,6 +83,9 @@ class BatchRun {
     // the control decision (cross-validated, else --level), the score rows, the score table and
     // the evaluation report (or, given a summary, its JSON sections) and the summary lines.
     int runCrossValidation();
+    // --shuffled-negatives / --background-genome: the window's "Generate negatives..." with the
+    // command line's request, the file chosen being --generated-negatives.
+    int generateNegatives();
     // Puts the search settings the page's edits hold into `settings`, read as the search's
     // start reads them. Returns "" or, when the search would refuse them, why (settings left).
     std::string typedSearchSettings(CrossValidationSettings& settings);
@@ -92,6 +95,8 @@ class BatchRun {
     // Prints the cross-validation and the control decision to `summary`. runCrossValidation
     // ends with runContrast.
     void printHeldOutSummary(std::ostream& summary);
+    // The discriminative decision on the control data (tuned or fitted scores only).
+    void printContrastControlDecision(std::ostream& summary);
     // --contrast (BatchRunContrast.cpp): the discriminative search on the learning samples, its
     // cross-validation with --cross-validate, and their outputs.
     int runContrast();
@@ -100,8 +105,22 @@ class BatchRun {
     ContrastReport contrastReport() const;
     // True when the tuned cross-validation calibrated every fold's scores.
     bool contrastCalibrated() const;
+    // True with --contrast-weights fitted or fitted-rules.
+    bool contrastFitted() const;
     // What the folds of a tuned cross-validation chose, in words (empty without tuning).
     std::string contrastTuningText() const;
+    // The inner cross-validation's candidates as the command line asks for them (tuned or
+    // fitted), or nothing for the plain sums with the given settings.
+    std::optional<ContrastTuning> contrastTuning() const;
+    // The level of the discriminative decision of probabilities from rules chosen by `choice`:
+    // 0.5 with --balanced, else the level its inner cross-validation chose for the wanted
+    // first-level error.
+    double contrastDecisionLevel(const ContrastChoice& choice) const;
+    // That level for the control data (the choice made on every learning sequence), when
+    // their scores are probabilities.
+    std::optional<double> contrastControlLevel() const;
+    // Each fold's held-out errors at the level its own inner cross-validation chose, summed.
+    LevelErrors contrastInnerLevelErrors() const;
 
     // Ticks the timer until the process has ended and its end was reported, and then waits for
     // its worker: woken by the worker's end (so the end is taken at once), and every 100 ms for
@@ -148,7 +167,12 @@ class BatchRun {
     std::shared_ptr<const ContrastRules> contrastRules_;
     std::shared_ptr<const CrossValidationResult> contrastValidation_;
     std::vector<ContrastChoice> contrastChoices_;  // the settings every fold chose
-    int32_t searchWidth_ = 0;                      // positions of the running search's objects
+    // With --contrast-tune or fitted weights: the choice made on every learning sequence and the
+    // scorer it gives (its rules are contrastRules_); control data get its scores and, at the
+    // choice's inner level, a discriminative decision.
+    std::optional<ContrastChoice> contrastFinalChoice_;
+    std::shared_ptr<const ContrastScorer> contrastScorer_;
+    int32_t searchWidth_ = 0;  // positions of the running search's objects
     std::chrono::steady_clock::time_point processStart_;
     std::chrono::steady_clock::time_point lastProgress_;
 };

@@ -1,7 +1,9 @@
 // --contrast: the discriminative search on the learning samples, the cross-validation of its
 // score on the folds of --cross-validate, and what the outputs show of them.
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <limits>
 #include <string>
 
 #include "cli/BatchRun.h"
@@ -19,6 +21,28 @@ constexpr size_t kListedRules = 20;  // rules in the report, the JSON and the su
 
 std::string fixed(double value, int decimals) { return printfFixed(value, decimals); }
 std::string scientific(double value) { return printfScientific(value, 3); }
+std::string general(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
+nlohmann::ordered_json errorsJson(const LevelErrors& e) {
+    auto proportion = [](const Proportion& p) {
+        return nlohmann::ordered_json{{"count", p.count},
+                                      {"total", p.total},
+                                      {"rate", p.rate},
+                                      {"low", p.low},
+                                      {"high", p.high}};
+    };
+    return {{"firstLevelErrors", proportion(e.first)}, {"secondLevelErrors", proportion(e.second)}};
+}
+
+// JSON has no not-a-number: null.
+nlohmann::ordered_json finite(double value) {
+    if (!std::isfinite(value)) return nullptr;
+    return value;
+}
 
 // Test hook, as for the window's processes: when the environment's MOTIFORA_TEST_HOLD names
 // `what`, its work is held at its first gate until it is stopped, so that a test can interrupt
@@ -31,19 +55,90 @@ void holdContrastWhenAsked(const char* what, RunControl& control) {
 }  // namespace
 
 bool BatchRun::contrastCalibrated() const {
-    if (!contrastValidation_ || !options_.contrastTune || contrastChoices_.empty()) return false;
+    if (!contrastValidation_ || !(options_.contrastTune || contrastFitted()) ||
+        contrastChoices_.empty())
+        return false;
+    if (contrastFitted()) return true;
     for (const ContrastChoice& c : contrastChoices_)
         if (!c.calibration.fitted) return false;
     return true;
 }
 
+bool BatchRun::contrastFitted() const { return options_.contrastWeights != "sum"; }
+
 std::string BatchRun::contrastTuningText() const {
-    if (!contrastValidation_ || !options_.contrastTune) return {};
-    std::string text = "CP threshold / sub-buffer chosen on each fold's training sequences:";
-    for (const ContrastChoice& c : contrastChoices_)
-        text += " " + fixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
-    if (contrastCalibrated()) text += "; scores calibrated to probabilities on them";
+    if (!contrastValidation_ || !(options_.contrastTune || contrastFitted())) return {};
+    std::string text;
+    if (options_.contrastTune) {
+        text = contrastFitted() ? "CP threshold / sub-buffer / regularisation / rule scale chosen "
+                                  "on each fold's training sequences:"
+                                : "CP threshold / sub-buffer chosen on each fold's training "
+                                  "sequences:";
+        for (const ContrastChoice& c : contrastChoices_) {
+            text += " " + fixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
+            if (contrastFitted())
+                text += "/" + general(c.regularisation) + "/" + general(c.ruleScale);
+        }
+    } else {
+        text = "regularisation / rule scale chosen on each fold's training sequences:";
+        for (const ContrastChoice& c : contrastChoices_)
+            text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
+    }
+    if (contrastFitted())
+        text += "; scores are fitted probabilities";
+    else if (contrastCalibrated())
+        text += "; scores calibrated to probabilities on them";
     return text;
+}
+
+std::optional<ContrastTuning> BatchRun::contrastTuning() const {
+    if (!options_.contrastTune && !contrastFitted()) return std::nullopt;
+    ContrastTuning tuning;
+    tuning.fit = contrastFitted();
+    tuning.letters = options_.contrastWeights == "fitted";
+    // Rule scale 0 is the letters alone: the choice can fall back on a position weight matrix.
+    if (tuning.letters) tuning.ruleScaleCandidates = {0.0, 0.3, 1.0};
+    if (!options_.contrastTune) {
+        // The given settings, only the regularisation chosen.
+        tuning.cpCandidates.clear();
+        tuning.subBufferCandidates.clear();
+    }
+    return tuning;
+}
+
+double BatchRun::contrastDecisionLevel(const ContrastChoice& choice) const {
+    // A choice no candidate could be judged for leaves raw sums: no probability level.
+    if (std::isnan(choice.innerAuc)) return std::numeric_limits<double>::quiet_NaN();
+    return options_.balanced ? 0.5 : choice.innerLevel;
+}
+
+std::optional<double> BatchRun::contrastControlLevel() const {
+    if (!contrastScorer_ || !contrastScorer_->probabilities() || !contrastFinalChoice_)
+        return std::nullopt;
+    const double level = contrastDecisionLevel(*contrastFinalChoice_);
+    if (std::isnan(level)) return std::nullopt;
+    return level;
+}
+
+LevelErrors BatchRun::contrastInnerLevelErrors() const {
+    LevelErrors sum;
+    sum.level = std::numeric_limits<double>::quiet_NaN();
+    if (!contrastValidation_) return sum;
+    int32_t missed = 0, positives = 0, accepted = 0, negatives = 0;
+    for (const HeldOutSequence& h : contrastValidation_->sequences) {
+        const double level = contrastChoices_[static_cast<size_t>(h.fold)].innerLevel;
+        const bool accept = h.score.bestScore > level;
+        if (h.positive) {
+            ++positives;
+            missed += accept ? 0 : 1;
+        } else {
+            ++negatives;
+            accepted += accept ? 1 : 0;
+        }
+    }
+    sum.first = wilsonProportion(missed, positives);
+    sum.second = wilsonProportion(accepted, negatives);
+    return sum;
 }
 
 int BatchRun::runContrast() {
@@ -57,27 +152,47 @@ int BatchRun::runContrast() {
     if (const std::string refused = typedSearchSettings(settings); !refused.empty())
         return fail(kExitProcessFailed, "the discriminative search cannot run: " + refused);
     const ContrastSettings search = contrastSettingsOf(settings);
-    note("discriminative search ...");
+    const std::optional<ContrastTuning> tuning = contrastTuning();
     // The search and its folds run in this thread; Ctrl-C stops them at their next step.
     RunControl control;
     control.setRunning(true);
     const InterruptWatch watch(control);
     holdContrastWhenAsked("discriminative search", control);
-    auto rules = std::make_shared<ContrastRules>(
-        searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
-    if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
-    contrastRules_ = rules;
-    note("discriminative search ended: " + std::to_string(rules->rules.size()) + " rules");
+    if (!tuning) {
+        note("discriminative search ...");
+        auto rules = std::make_shared<ContrastRules>(
+            searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
+        if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
+        contrastRules_ = rules;
+    } else {
+        // The rules of the control data: settings (and weights) chosen by an inner
+        // cross-validation of every learning sequence, as each fold chooses on its own.
+        if (options_.crossValidateFolds) {
+            settings.folds = *options_.crossValidateFolds;
+            settings.seed = options_.crossValidateSeed;
+        }
+        if (options_.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
+        if (crossValidation_) settings = crossValidation_->settings;
+        note("discriminative search, settings chosen by an inner cross-validation ...");
+        contrastFinalChoice_ =
+            chooseContrastSettings(m.learnPositive, m.learnNegative, settings, *tuning, &control);
+        auto scorer = std::make_shared<ContrastScorer>(contrastScorerOf(
+            m.learnPositive, m.learnNegative, settings, &*tuning, *contrastFinalChoice_, &control));
+        if (!scorer->rules.complete || interruptRequested() || !control.isRunning())
+            return interrupted("discriminative search");
+        contrastScorer_ = scorer;
+        contrastRules_ = std::shared_ptr<const ContrastRules>(scorer, &scorer->rules);
+    }
+    note("discriminative search ended: " + std::to_string(contrastRules_->rules.size()) + " rules");
     if (options_.crossValidateFolds) {
         settings.folds = *options_.crossValidateFolds;
         settings.seed = options_.crossValidateSeed;
         if (crossValidation_) settings = crossValidation_->settings;
         note("cross-validation of the discriminative score ...");
-        const ContrastTuning tuning;
         holdContrastWhenAsked("discriminative cross-validation", control);
         auto result = std::make_shared<CrossValidationResult>(
             contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
-                                  options_.contrastTune ? &tuning : nullptr, &contrastChoices_));
+                                  tuning ? &*tuning : nullptr, &contrastChoices_));
         if (interruptRequested() || !control.isRunning())
             return interrupted("cross-validation of the discriminative score");
         if (!result->complete)
@@ -94,7 +209,15 @@ int BatchRun::runContrast() {
 nlohmann::ordered_json BatchRun::contrastJson() const {
     nlohmann::ordered_json j;
     const ContrastRules& c = *contrastRules_;
-    j["score"] = "sum of -ln(1 - |r|) over the holding rules, + for positive, - for negative";
+    const ContrastModel* model =
+        contrastScorer_ && contrastScorer_->model.fitted ? &contrastScorer_->model : nullptr;
+    j["score"] =
+        model != nullptr
+            ? "log-odds of positive: intercept plus the fitted weights of the holding "
+              "rules" +
+                  std::string(model->letters ? " and of the letters at their positions" : "") +
+                  " (L2-regularised logistic regression)"
+            : "sum of -ln(1 - |r|) over the holding rules, + for positive, - for negative";
     // The tuned cross-validation's held-out scores are calibrated, fold by fold; the rules
     // found on every learning sequence give raw sums.
     j["calibrated"] = contrastCalibrated();
@@ -110,8 +233,49 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
                         {"weight", r.weight()},
                         {"positives", r.positivesHolding},
                         {"negatives", r.negativesHolding}});
+        if (model != nullptr && i < model->ruleWeights.size())
+            list.back()["fittedWeight"] = model->ruleWeights[i];
     }
     j["rules"] = std::move(list);
+    if (contrastFinalChoice_) {
+        const ContrastChoice& f = *contrastFinalChoice_;
+        nlohmann::ordered_json chosen{{"cp", f.cpThreshold},
+                                      {"subBuffer", f.subBufferSize},
+                                      {"innerAuc", finite(f.innerAuc)},
+                                      {"innerLevel", finite(f.innerLevel)}};
+        if (model != nullptr) {
+            chosen["regularisation"] = model->regularisation;
+            chosen["ruleScale"] = model->ruleScale;
+            chosen["innerLogLoss"] = finite(f.innerLogLoss);
+        } else if (f.calibration.fitted) {
+            chosen["calibration"] = {{"slope", f.calibration.slope},
+                                     {"intercept", f.calibration.intercept}};
+        }
+        j["chosenOnAllLearningSequences"] = std::move(chosen);
+        if (const std::optional<double> level = contrastControlLevel())
+            j["controlDecisionLevel"] = *level;
+    }
+    if (model != nullptr) {
+        nlohmann::ordered_json fitted{{"intercept", model->intercept},
+                                      {"regularisation", model->regularisation},
+                                      {"ruleScale", model->ruleScale},
+                                      {"letters", model->letters}};
+        if (model->letters) {
+            // [position][letter], the letters in the order of "alphabet".
+            std::string alphabet;
+            for (int32_t code = 0; code < c.letters.size(); ++code)
+                alphabet += static_cast<char>(c.letters.letterOf(code));
+            fitted["alphabet"] = alphabet;
+            nlohmann::ordered_json rows = nlohmann::ordered_json::array();
+            const auto a = static_cast<size_t>(std::max(model->alphabet, 1));
+            for (size_t p = 0; p * a < model->letterWeights.size(); ++p)
+                rows.push_back(std::vector<double>(
+                    model->letterWeights.begin() + static_cast<std::ptrdiff_t>(p * a),
+                    model->letterWeights.begin() + static_cast<std::ptrdiff_t>((p + 1) * a)));
+            fitted["letterWeights"] = std::move(rows);
+        }
+        j["fittedModel"] = std::move(fitted);
+    }
     if (contrastValidation_) {
         j["crossValidation"] = crossValidationJson(*contrastValidation_);
         nlohmann::ordered_json cps = nlohmann::ordered_json::array();
@@ -120,8 +284,15 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
             const ContrastChoice& c = contrastChoices_[f];
             cps.push_back(c.cpThreshold);
             nlohmann::ordered_json fold{{"cp", c.cpThreshold}, {"subBuffer", c.subBufferSize}};
-            if (options_.contrastTune) {
+            if (contrastFitted()) {
+                fold["regularisation"] = finite(c.regularisation);
+                fold["ruleScale"] = c.ruleScale;
+                fold["innerLogLoss"] = finite(c.innerLogLoss);
+            }
+            if (options_.contrastTune || contrastFitted()) {
                 fold["innerAuc"] = c.innerAuc;
+                fold["innerLevel"] = finite(c.innerLevel);
+                fold["decisionLevel"] = finite(contrastDecisionLevel(c));
                 if (c.calibration.fitted)
                     fold["calibration"] = {{"slope", c.calibration.slope},
                                            {"intercept", c.calibration.intercept}};
@@ -141,6 +312,12 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
         j["crossValidation"]["cpPerFold"] = std::move(cps);
         j["crossValidation"]["cpChosenOnTrainingFolds"] = options_.contrastTune;
         j["crossValidation"]["settingsPerFold"] = std::move(folds);
+        if (options_.contrastTune || contrastFitted()) {
+            // The pooled level is chosen on the pooled held-out scores themselves; these levels
+            // were chosen by each fold on its own training sequences.
+            j["crossValidation"]["atLevelsChosenInsideFolds"] =
+                errorsJson(contrastInnerLevelErrors());
+        }
         if (contrastCalibrated()) {
             const LevelErrors half = errorsAtLevel(contrastValidation_->pooled, 0.5);
             j["crossValidation"]["atProbabilityHalf"] = {{"firstLevelErrors", half.first.count},
@@ -156,13 +333,24 @@ std::string BatchRun::contrastText() const {
     for (const ContrastRule& r : c.rules) positive += r.predictsPositive() ? 1 : 0;
     std::string text = "Discriminative rules: " + std::to_string(c.rules.size()) + " (" +
                        std::to_string(positive) + " predicting a positive)\n";
+    const ContrastModel* model =
+        contrastScorer_ && contrastScorer_->model.fitted ? &contrastScorer_->model : nullptr;
     for (size_t i = 0; i < c.rules.size() && i < kListedRules / 2; ++i) {
         text += "  " + c.plainText(c.rules[i]) + " (Fisher " + scientific(c.rules[i].fisher) +
-                ", CP " + fixed(c.rules[i].cp, 4) + ")\n";
+                ", CP " + fixed(c.rules[i].cp, 4);
+        if (model != nullptr && i < model->ruleWeights.size())
+            text += ", weight " + fixed(model->ruleWeights[i], 3);
+        text += ")\n";
     }
+    if (model != nullptr)
+        text += "Score: log-odds of a positive = " + fixed(model->intercept, 3) +
+                " + the weights of the holding rules" +
+                (model->letters ? std::string(" and of the letters at their positions") : "") +
+                " (regularisation C = " + general(model->regularisation) + ", rule scale " +
+                general(model->ruleScale) + ")\n";
     if (contrastValidation_) {
         text += "Discriminative score, held out";
-        if (options_.contrastTune) text += " (" + contrastTuningText() + ")";
+        if (options_.contrastTune || contrastFitted()) text += " (" + contrastTuningText() + ")";
         text += ":\n";
         text += crossValidationText(*contrastValidation_);
         if (contrastCalibrated()) {
@@ -171,6 +359,18 @@ std::string BatchRun::contrastText() const {
                     std::to_string(half.first.count) + " of " + std::to_string(half.first.total) +
                     ", second level errors " + std::to_string(half.second.count) + " of " +
                     std::to_string(half.second.total) + "\n";
+        }
+        if (options_.contrastTune || contrastFitted()) {
+            const LevelErrors inner = contrastInnerLevelErrors();
+            text +=
+                "At the level each fold chose on its own training sequences (inner "
+                "cross-validation; the held-out level above is chosen on the held-out scores "
+                "themselves):";
+            for (const ContrastChoice& ch : contrastChoices_) text += " " + fixed(ch.innerLevel, 2);
+            text += "; first level errors " + std::to_string(inner.first.count) + " of " +
+                    std::to_string(inner.first.total) + ", second level errors " +
+                    std::to_string(inner.second.count) + " of " +
+                    std::to_string(inner.second.total) + "\n";
         }
     }
     return text;

@@ -1,6 +1,8 @@
 // The held-out evaluation of a batch run: the cross-validation process, the control decision,
 // the score table, the evaluation report and their summary lines.
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "cli/BatchRun.h"
 #include "cli/ExitCode.h"
@@ -153,21 +155,40 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
                             name ? name : "",
                             0,
                             scores[i],
-                            decisionAt(scores[i].bestScore, level),
+                            std::isnan(scores[i].bestScore)
+                                ? std::string()
+                                : decisionAt(scores[i].bestScore, level),
+                            {},
                             {}});
         }
     };
-    add("control negative", SampleKind::ControlNegative, control.negatives);
-    add("control positive", SampleKind::ControlPositive, control.positives);
+    ControlScores listed = control;
+    if (contrastScorer_ && control.negatives.empty() && control.positives.empty()) {
+        // Without classes the control data have no class score, but tuned or fitted
+        // discriminative scores of their own: one row each, its class score missing.
+        SequenceScore none;
+        none.bestScore = std::numeric_limits<double>::quiet_NaN();
+        none.normalizedScore = none.bestScore;
+        listed.negatives.assign(m.controlNegative.size(), none);
+        listed.positives.assign(m.controlPositive.size(), none);
+    }
+    add("control negative", SampleKind::ControlNegative, listed.negatives);
+    add("control positive", SampleKind::ControlPositive, listed.positives);
     if (contrastRules_) {
         // The rows hold the scored control negatives, then the scored control positives.
-        const size_t negatives = std::min(control.negatives.size(), m.controlNegative.size());
-        const size_t positives = std::min(control.positives.size(), m.controlPositive.size());
-        for (size_t i = 0; i < negatives; ++i)
-            rows[i].contrast = contrastScore(*contrastRules_, m.controlNegative[i]);
+        const size_t negatives = std::min(listed.negatives.size(), m.controlNegative.size());
+        const size_t positives = std::min(listed.positives.size(), m.controlPositive.size());
+        // Tuned or fitted: probabilities, and a decision at the level of the inner
+        // cross-validation that chose the rules' settings.
+        const std::optional<double> contrastLevel = contrastControlLevel();
+        auto put = [&](ScoreRow& row, const Sequence& record) {
+            row.contrast = contrastScorer_ ? contrastScorer_->score(record)
+                                           : contrastScore(*contrastRules_, record);
+            if (contrastLevel) row.contrastDecision = decisionAt(*row.contrast, contrastLevel);
+        };
+        for (size_t i = 0; i < negatives; ++i) put(rows[i], m.controlNegative[i]);
         for (size_t i = 0; i < positives; ++i)
-            rows[control.negatives.size() + i].contrast =
-                contrastScore(*contrastRules_, m.controlPositive[i]);
+            put(rows[listed.negatives.size() + i], m.controlPositive[i]);
     }
     const size_t heldOutFrom = rows.size();
     if (crossValidation_ && crossValidation_->complete) {
@@ -180,12 +201,22 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
                             h.fold + 1,
                             h.score,
                             decisionAt(h.score.bestScore, crossValidation_->level),
+                            {},
                             {}});
         }
         if (contrastValidation_ && contrastValidation_->complete &&
             contrastValidation_->sequences.size() == rows.size() - heldOutFrom) {
-            for (size_t i = heldOutFrom; i < rows.size(); ++i)
-                rows[i].contrast = contrastValidation_->sequences[i - heldOutFrom].score.bestScore;
+            const bool inner = contrastControlLevel().has_value() &&
+                               contrastChoices_.size() == contrastValidation_->folds.size();
+            for (size_t i = heldOutFrom; i < rows.size(); ++i) {
+                const HeldOutSequence& h = contrastValidation_->sequences[i - heldOutFrom];
+                rows[i].contrast = h.score.bestScore;
+                const double level =
+                    inner ? contrastDecisionLevel(contrastChoices_[static_cast<size_t>(h.fold)])
+                          : std::numeric_limits<double>::quiet_NaN();
+                if (!std::isnan(level))
+                    rows[i].contrastDecision = decisionAt(h.score.bestScore, level);
+            }
         }
     }
     return rows;
@@ -242,6 +273,7 @@ void BatchRun::printHeldOutSummary(std::ostream& summary) {
     if (crossValidation_) summary << crossValidationText(*crossValidation_);
     if (contrastRules_) summary << contrastText();
     const std::optional<double> level = decisionLevel();
+    printContrastControlDecision(summary);
     if (!level || !(crossValidation_ || options_.level)) return;
     const ControlScores control = controlScores(manager());
     if (control.negatives.empty()) return;
@@ -252,6 +284,26 @@ void BatchRun::printHeldOutSummary(std::ostream& summary) {
     summary << "Control decision at level " << levelText << ": first level errors "
             << errors.first.count << " of " << errors.first.total << ", second level errors "
             << errors.second.count << " of " << errors.second.total << "\n";
+}
+
+void BatchRun::printContrastControlDecision(std::ostream& summary) {
+    const std::optional<double> level = contrastControlLevel();
+    if (!level) return;
+    TMainManager& m = manager();
+    if (m.controlNegative.empty() && m.controlPositive.empty()) return;
+    LabelledScores scores;
+    for (const Sequence& r : m.controlPositive)
+        scores.positives.push_back(contrastScorer_->score(r));
+    for (const Sequence& r : m.controlNegative)
+        scores.negatives.push_back(contrastScorer_->score(r));
+    const LevelErrors errors = errorsAtLevel(scores, *level);
+    summary << "Discriminative control decision at probability " << printfFixed(*level, 2)
+            << (options_.balanced ? " (fixed before the data were seen)"
+                                  : " (chosen by an inner cross-validation of the learning "
+                                    "sequences)")
+            << ": first level errors " << errors.first.count << " of " << errors.first.total
+            << ", second level errors " << errors.second.count << " of " << errors.second.total
+            << "\n";
 }
 
 }  // namespace motifora

@@ -57,15 +57,20 @@ std::string decisionAt(double score, const std::optional<double>& level) {
 std::string scoresTsv(const std::vector<ScoreRow>& rows) {
     const bool contrast = std::any_of(rows.begin(), rows.end(),
                                       [](const ScoreRow& r) { return r.contrast.has_value(); });
+    const bool contrastDecision = std::any_of(
+        rows.begin(), rows.end(), [](const ScoreRow& r) { return !r.contrastDecision.empty(); });
     std::string text =
         "sample\tname\tclass\tbest class\tbest score\tnormalised score\tdecision\tfold";
-    text += contrast ? "\tdiscriminative score\n" : "\n";
+    if (contrast) text += "\tdiscriminative score";
+    if (contrastDecision) text += "\tdiscriminative decision";
+    text += "\n";
     for (const ScoreRow& r : rows) {
         text += r.sample + "\t" + r.name + "\t" + classText(r.score.assignedClass) + "\t" +
                 (r.score.bestClass < 0 ? "" : std::to_string(r.score.bestClass + 1)) + "\t" +
                 number(r.score.bestScore) + "\t" + number(r.score.normalizedScore) + "\t" +
                 r.decision + "\t" + (r.fold > 0 ? std::to_string(r.fold) : "");
         if (contrast) text += "\t" + (r.contrast ? number(*r.contrast) : std::string("NA"));
+        if (contrastDecision) text += "\t" + r.contrastDecision;
         text += "\n";
     }
     return text;
@@ -88,6 +93,7 @@ nlohmann::ordered_json scoresJson(const std::vector<ScoreRow>& rows) {
                                              : nlohmann::ordered_json(r.decision);
         if (r.fold > 0) row["fold"] = r.fold;
         if (r.contrast) row["discriminativeScore"] = jsonNumber(*r.contrast);
+        if (!r.contrastDecision.empty()) row["discriminativeDecision"] = r.contrastDecision;
         list.push_back(std::move(row));
     }
     return list;

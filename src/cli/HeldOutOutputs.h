@@ -23,13 +23,19 @@ struct ScoreRow {
     // The discriminative score (--contrast): from the rules of all learning sequences for
     // control data, from those of the other folds for a held-out learning sequence.
     std::optional<double> contrast;
+    // With tuned or fitted discriminative scores (probabilities): "accept" or "reject" at 0.5
+    // with the balanced level rule, else at the level an inner cross-validation of the learning
+    // sequences the scoring rules were found on chose (every learning sequence for control
+    // data, the other folds for a held-out one).
+    std::string contrastDecision;
 };
 
 // "accept" when `score` is above `level`, else "reject"; empty without a level.
 std::string decisionAt(double score, const std::optional<double>& level);
 
 // Tab-separated, a header line and one line per row: sample, name, class, best class, best
-// score, normalised score, decision, fold, and the discriminative score when a row has one.
+// score, normalised score, decision, fold, and the discriminative score when a row has one
+// (and its decision when a row has one).
 // Classes are 1-based, "New" for no class; a missing
 // best class is empty and a missing score "NA".
 std::string scoresTsv(const std::vector<ScoreRow>& rows);

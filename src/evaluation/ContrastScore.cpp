@@ -18,16 +18,7 @@ double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
 }
 
 double contrastScore(const ContrastRules& rules, const Sequence& record) {
-    const int32_t alphabet = rules.letters.size();
-    SEQSElem object;
-    object.allocate(std::max(rules.width, 0), alphabet);
-    for (int32_t j = 0; j < record.length && static_cast<size_t>(j) < record.text.size(); ++j) {
-        const int64_t p = int64_t{record.startPosition} - 1 + j;
-        if (p < 0 || p >= rules.width) continue;
-        object.setCode(rules.letters.codeOf(static_cast<unsigned char>(record.text[j])),
-                       static_cast<int32_t>(p));
-    }
-    return contrastScore(rules, object);
+    return contrastScore(rules, contrastObject(rules, record));
 }
 
 std::vector<double> contrastScores(const ContrastRules& rules,
@@ -128,6 +119,104 @@ ContrastCalibration fitContrastCalibration(const LabelledScores& scores) {
     return c;
 }
 
+namespace {
+
+SequenceScore heldOutScore(double value) {
+    SequenceScore score;
+    score.assignedClass = -1;
+    score.bestClass = -1;
+    score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
+    score.bestScore = value;
+    return score;
+}
+
+LabelledScores mapped(const LabelledScores& scores, const ContrastCalibration& calibration) {
+    if (!calibration.fitted) return scores;
+    LabelledScores out;
+    for (double v : scores.positives) out.positives.push_back(calibration.probability(v));
+    for (double v : scores.negatives) out.negatives.push_back(calibration.probability(v));
+    return out;
+}
+
+// The (rule scale, regularisation) pairs a fitting tuning tries, rule scales outer.
+std::vector<std::pair<double, double>> fitGrid(const ContrastTuning& tuning) {
+    std::vector<std::pair<double, double>> grid;
+    const std::vector<double> scales =
+        tuning.ruleScaleCandidates.empty() ? std::vector<double>{1.0} : tuning.ruleScaleCandidates;
+    for (double scale : scales) {
+        if (!(scale > 0.0) && !tuning.letters) continue;  // nothing left to fit
+        for (double c : tuning.regularisationCandidates) grid.emplace_back(scale, c);
+    }
+    return grid;
+}
+
+// One candidate's inner cross-validation: on each inner fold the rules of its training
+// sequences and the raw sums of its held-out ones (the result), and with `fitCandidates` the
+// fitted probabilities of the held-out ones for every regularisation, pooled over the folds
+// (`fitted`, one entry per candidate).
+CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
+                                       const std::vector<Sequence>& negatives,
+                                       const CrossValidationSettings& inner,
+                                       const ContrastTuning* fitCandidates, RunControl* control,
+                                       std::vector<LabelledScores>* fitted) {
+    const std::vector<std::pair<double, double>> candidates =
+        fitCandidates != nullptr ? fitGrid(*fitCandidates)
+                                 : std::vector<std::pair<double, double>>{};
+    const size_t cs = candidates.size();
+    std::vector<std::vector<LabelledScores>> perFold(static_cast<size_t>(std::max(inner.folds, 0)),
+                                                     std::vector<LabelledScores>(cs));
+    CrossValidationResult result = runCrossValidationFolds(
+        positives, negatives, inner, nullptr,
+        [&](const FoldSamples& s, CrossValidationProgress::Fold*) {
+            FoldScores outcome;
+            const ContrastRules rules = searchContrastRules(s.trainPositives, s.trainNegatives,
+                                                            contrastSettingsOf(inner), control);
+            if (!rules.complete || (control != nullptr && !control->gate())) return outcome;
+            outcome.rules = static_cast<int32_t>(rules.rules.size());
+            for (double v : contrastScores(rules, s.heldPositives))
+                outcome.positives.push_back(heldOutScore(v));
+            for (double v : contrastScores(rules, s.heldNegatives))
+                outcome.negatives.push_back(heldOutScore(v));
+            if (cs > 0) {
+                const bool letters = fitCandidates->letters;
+                const ContrastDesign design =
+                    contrastDesign(rules, letters, s.trainPositives, s.trainNegatives);
+                const ContrastDesign held =
+                    contrastDesign(rules, letters, s.heldPositives, s.heldNegatives);
+                for (size_t c = 0; c < cs; ++c) {
+                    const ContrastModel model =
+                        fitContrastModel(rules, letters, design, candidates[c].second,
+                                         candidates[c].first, kContrastSelectionTolerance);
+                    LabelledScores& out = perFold[static_cast<size_t>(s.fold)][c];
+                    auto probability = [&](const std::vector<int32_t>& active) {
+                        return logistic(model.logOddsOf(active));
+                    };
+                    for (const auto& active : held.positives)
+                        out.positives.push_back(probability(active));
+                    for (const auto& active : held.negatives)
+                        out.negatives.push_back(probability(active));
+                }
+            }
+            outcome.complete = true;
+            return outcome;
+        });
+    if (fitted != nullptr) {
+        fitted->assign(cs, LabelledScores{});
+        for (const auto& fold : perFold) {
+            for (size_t c = 0; c < cs; ++c) {
+                auto& to = (*fitted)[c];
+                to.positives.insert(to.positives.end(), fold[c].positives.begin(),
+                                    fold[c].positives.end());
+                to.negatives.insert(to.negatives.end(), fold[c].negatives.begin(),
+                                    fold[c].negatives.end());
+            }
+        }
+    }
+    return result;
+}
+
+}  // namespace
+
 ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                       const std::vector<Sequence>& negatives,
                                       const CrossValidationSettings& settings,
@@ -137,34 +226,88 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
         tuning.cpCandidates.empty() ? settings.cpThreshold : tuning.cpCandidates[0];
     choice.subBufferSize =
         tuning.subBufferCandidates.empty() ? settings.subBufferSize : tuning.subBufferCandidates[0];
-    choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    choice.innerAuc = nan;
+    choice.innerLogLoss = nan;
+    choice.innerLevel = nan;
+    choice.regularisation = nan;
     const std::vector<double> cps = tuning.cpCandidates.empty()
                                         ? std::vector<double>{settings.cpThreshold}
                                         : tuning.cpCandidates;
     const std::vector<int32_t> subs = tuning.subBufferCandidates.empty()
                                           ? std::vector<int32_t>{settings.subBufferSize}
                                           : tuning.subBufferCandidates;
+    const bool fit = tuning.fit && !tuning.regularisationCandidates.empty();
     LabelledScores bestScores;
+    const std::vector<std::pair<double, double>> grid =
+        fit ? fitGrid(tuning) : std::vector<std::pair<double, double>>{};
     for (int32_t sub : subs) {
         for (double cp : cps) {
             CrossValidationSettings inner = settings;
             inner.cpThreshold = cp;
             inner.subBufferSize = sub;
             inner.threads = 1;
-            const CrossValidationResult r =
-                contrastCrossValidate(positives, negatives, inner, control, nullptr);
+            std::vector<LabelledScores> fitted;
+            const CrossValidationResult r = innerContrastRun(
+                positives, negatives, inner, fit ? &tuning : nullptr, control, &fitted);
             if (!r.complete) continue;
-            if (std::isnan(choice.innerAuc) || r.auc.auc > choice.innerAuc) {
-                choice.innerAuc = r.auc.auc;
-                choice.cpThreshold = cp;
-                choice.subBufferSize = sub;
-                bestScores = r.pooled;
+            if (!fit) {
+                if (std::isnan(choice.innerAuc) || r.auc.auc > choice.innerAuc) {
+                    choice.innerAuc = r.auc.auc;
+                    choice.cpThreshold = cp;
+                    choice.subBufferSize = sub;
+                    bestScores = r.pooled;
+                }
+                continue;
+            }
+            for (size_t c = 0; c < fitted.size(); ++c) {
+                const double loss = meanLogLoss(fitted[c].positives, fitted[c].negatives);
+                if (std::isnan(loss)) continue;
+                if (std::isnan(choice.innerLogLoss) || loss < choice.innerLogLoss) {
+                    choice.innerLogLoss = loss;
+                    choice.innerAuc = aucWithDeLongInterval(fitted[c]).auc;
+                    choice.cpThreshold = cp;
+                    choice.subBufferSize = sub;
+                    choice.ruleScale = grid[c].first;
+                    choice.regularisation = grid[c].second;
+                    bestScores = fitted[c];
+                }
             }
         }
     }
-    if (tuning.calibrate && !std::isnan(choice.innerAuc))
-        choice.calibration = fitContrastCalibration(bestScores);
+    if (std::isnan(choice.innerAuc)) return choice;
+    if (!fit && tuning.calibrate) choice.calibration = fitContrastCalibration(bestScores);
+    choice.innerLevel = chooseLevel(mapped(bestScores, choice.calibration), settings.levelRule,
+                                    settings.wantedFirstError);
     return choice;
+}
+
+double ContrastScorer::score(const Sequence& record) const {
+    if (model.fitted) return model.probability(rules, record);
+    const double sum = contrastScore(rules, record);
+    return calibration.fitted ? calibration.probability(sum) : sum;
+}
+
+ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
+                                const std::vector<Sequence>& negatives,
+                                const CrossValidationSettings& settings,
+                                const ContrastTuning* tuning, const ContrastChoice& choice,
+                                RunControl* control) {
+    ContrastScorer scorer;
+    ContrastSettings search = contrastSettingsOf(settings);
+    if (tuning != nullptr && !std::isnan(choice.innerAuc)) {
+        search.cpThreshold = choice.cpThreshold;
+        search.subBufferSize = choice.subBufferSize;
+    }
+    scorer.rules = searchContrastRules(positives, negatives, search, control);
+    scorer.calibration = choice.calibration;
+    if (tuning != nullptr && tuning->fit && scorer.rules.complete && choice.regularisation > 0.0) {
+        const ContrastDesign design =
+            contrastDesign(scorer.rules, tuning->letters, positives, negatives);
+        scorer.model = fitContrastModel(scorer.rules, tuning->letters, design,
+                                        choice.regularisation, choice.ruleScale);
+    }
+    return scorer;
 }
 
 CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positives,
@@ -174,48 +317,33 @@ CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positiv
                                             const ContrastTuning* tuning,
                                             std::vector<ContrastChoice>* choices) {
     std::vector<ContrastChoice> chosen(static_cast<size_t>(std::max(settings.folds, 0)));
-    auto heldOut = [](double value) {
-        SequenceScore score;
-        score.assignedClass = -1;
-        score.bestClass = -1;
-        score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
-        score.bestScore = value;
-        return score;
-    };
     CrossValidationResult result = runCrossValidationFolds(
         positives, negatives, settings, progress,
         [&](const FoldSamples& s, CrossValidationProgress::Fold* foldProgress) {
             FoldScores outcome;
             setFoldStage(foldProgress, FoldStage::kSearching, 1);
-            ContrastSettings search = contrastSettingsOf(settings);
             ContrastChoice& choice = chosen[static_cast<size_t>(s.fold)];
-            choice.cpThreshold = search.cpThreshold;
-            choice.subBufferSize = search.subBufferSize;
+            choice.cpThreshold = settings.cpThreshold;
+            choice.subBufferSize = settings.subBufferSize;
             choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
+            choice.innerLevel = std::numeric_limits<double>::quiet_NaN();
             if (tuning != nullptr &&
                 crossValidationRefusal(settings, static_cast<int32_t>(s.trainPositives.size()),
                                        static_cast<int32_t>(s.trainNegatives.size()))
                     .empty()) {
                 choice = chooseContrastSettings(s.trainPositives, s.trainNegatives, settings,
                                                 *tuning, control);
-                search.cpThreshold = choice.cpThreshold;
-                search.subBufferSize = choice.subBufferSize;
             }
-            const ContrastRules rules =
-                searchContrastRules(s.trainPositives, s.trainNegatives, search, control);
-            if (!rules.complete || (control != nullptr && !control->gate())) return outcome;
+            const ContrastScorer scorer = contrastScorerOf(s.trainPositives, s.trainNegatives,
+                                                           settings, tuning, choice, control);
+            if (!scorer.rules.complete || (control != nullptr && !control->gate())) return outcome;
             setFoldStage(foldProgress, FoldStage::kScoring,
                          static_cast<int32_t>(s.heldPositives.size() + s.heldNegatives.size()));
-            outcome.rules = static_cast<int32_t>(rules.rules.size());
-            auto score = [&](const std::vector<Sequence>& held) {
-                std::vector<SequenceScore> scores;
-                for (double v : contrastScores(rules, held))
-                    scores.push_back(
-                        heldOut(choice.calibration.fitted ? choice.calibration.probability(v) : v));
-                return scores;
-            };
-            outcome.positives = score(s.heldPositives);
-            outcome.negatives = score(s.heldNegatives);
+            outcome.rules = static_cast<int32_t>(scorer.rules.rules.size());
+            for (const Sequence& r : s.heldPositives)
+                outcome.positives.push_back(heldOutScore(scorer.score(r)));
+            for (const Sequence& r : s.heldNegatives)
+                outcome.negatives.push_back(heldOutScore(scorer.score(r)));
             outcome.complete = true;
             return outcome;
         });

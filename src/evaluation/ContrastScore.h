@@ -13,6 +13,7 @@
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
+#include "evaluation/ContrastModel.h"
 #include "evaluation/CrossValidation.h"
 #include "rules/ContrastSearch.h"
 
@@ -48,24 +49,57 @@ ContrastCalibration fitContrastCalibration(const LabelledScores& scores);
 
 // A choice of search settings made on learning sequences alone: every pair of a sub-buffer
 // size and a CP threshold (sub-buffer sizes outer, CP thresholds inner, in the lists' order) is
-// judged by the pooled AUC of an inner cross-validation of those sequences (the outer fold count
-// and seed); the highest AUC wins, the first pair on ties. With `calibrate`, the winner's inner
-// held-out scores also give the calibration of the scores its rules make.
+// judged by an inner cross-validation of those sequences (the outer fold count and seed). With
+// the sums of weights the pooled inner AUC judges, the highest wins, the first pair on ties, and
+// with `calibrate` the winner's inner held-out scores also give the calibration of the scores
+// its rules make. With `fit`, every inner fold also fits the weights of its rules for every
+// rule scale (outer) and regularisation candidate (inner) and the sub-buffer, CP, rule scale and
+// regularisation of the lowest pooled inner log-loss win (the first on ties); the scores are then
+// the fitted probabilities. With letters, rule scale 0 is the letters' logistic regression alone,
+// so the choice can fall back on it.
 struct ContrastTuning {
     std::vector<double> cpCandidates{0.6, 0.7, 0.8, 0.9};
     std::vector<int32_t> subBufferCandidates{50, 200};  // empty: the settings' own size only
     bool calibrate = true;
+    bool fit = false;     // fitted weights (ContrastModel) instead of the sums
+    bool letters = true;  // with `fit`: single letter-at-position features beside the rules
+    std::vector<double> regularisationCandidates{0.01, 0.03, 0.1, 0.3, 1.0, 3.0, 10.0};
+    std::vector<double> ruleScaleCandidates{1.0};  // 0 is skipped without letters
 };
 struct ContrastChoice {
     double cpThreshold = 0.0;
     int32_t subBufferSize = 0;
     double innerAuc = 0.0;  // not a number when no candidate could be judged
     ContrastCalibration calibration;
+    // With fitted weights: the chosen regularisation C and the pooled inner log-loss.
+    double regularisation = 0.0;
+    double ruleScale = 1.0;
+    double innerLogLoss = 0.0;
+    // The level the settings' level rule takes on the winner's inner held-out scores, on the
+    // scale of the scores its rules give (probabilities when calibrated or fitted): a level
+    // chosen on these training sequences alone. Not a number when no candidate was judged.
+    double innerLevel = 0.0;
 };
 ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                       const std::vector<Sequence>& negatives,
                                       const CrossValidationSettings& settings,
                                       const ContrastTuning& tuning, RunControl* control);
+
+// The scorer of a choice: rules found with the chosen settings on `positives` and `negatives`,
+// their weights fitted with the chosen regularisation when the tuning fits, and the score each
+// record gets (the fitted probability, the calibrated probability or the raw sum).
+struct ContrastScorer {
+    ContrastRules rules;
+    ContrastModel model;              // fitted when the tuning fits
+    ContrastCalibration calibration;  // fitted when the choice was calibrated
+    double score(const Sequence& record) const;
+    bool probabilities() const { return model.fitted || calibration.fitted; }
+};
+ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
+                                const std::vector<Sequence>& negatives,
+                                const CrossValidationSettings& settings,
+                                const ContrastTuning* tuning, const ContrastChoice& choice,
+                                RunControl* control);
 
 // The cross-validation of the discriminative score: the same stratified folds as crossValidate
 // (same seed, same split), on each fold the discriminative search on the other folds and the

@@ -102,6 +102,109 @@ std::string headOf(const std::string& sample, size_t count) {
     return text;
 }
 
+// The records of a bundled sample after the first `skip`.
+std::string tailOf(const std::string& sample, size_t skip) {
+    std::istringstream lines(readFile(kExamples + "/" + sample));
+    std::string text, line;
+    for (size_t i = 0; std::getline(lines, line); ++i)
+        if (i >= skip) text += line + "\n";
+    return text;
+}
+
+// A tuned or fitted run on the first 36 promoters and non-promoters with the other 17 and 17 as
+// control data: the control rows' discriminative scores are probabilities and their decision is
+// the score against the decision level, a probability too (0.5 with --balanced); each held-out
+// learning row is decided at its own fold's level.
+json promoterControlRun(const TempFolder& folder, const std::vector<std::string>& extra,
+                        std::string& out) {
+    writeFile(folder.path() / "pos.seq", headOf("promoters_pos.seq", 36));
+    writeFile(folder.path() / "neg.seq", headOf("promoters_neg.seq", 36));
+    writeFile(folder.path() / "cpos.seq", tailOf("promoters_pos.seq", 36));
+    writeFile(folder.path() / "cneg.seq", tailOf("promoters_neg.seq", 36));
+    std::vector<std::string> command{"--positive",
+                                     "pos.seq",
+                                     "--negative",
+                                     "neg.seq",
+                                     "--control-positive",
+                                     "cpos.seq",
+                                     "--control-negative",
+                                     "cneg.seq",
+                                     "--finish",
+                                     "60",
+                                     "--stages",
+                                     "search",
+                                     "--contrast",
+                                     "--cross-validate",
+                                     "3,2",
+                                     "--balanced",
+                                     "--scores",
+                                     "s.tsv",
+                                     "--json",
+                                     "s.json"};
+    command.insert(command.end(), extra.begin(), extra.end());
+    const CliResult r = runCli(command, folder.path());
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    out = r.out;
+    const json summary = json::parse(readFile(folder.path() / "s.json"));
+    const json& contrast = summary["contrast"];
+    // With --balanced the probabilities are cut at 0.5; the inner levels are reported beside.
+    const double level = contrast["controlDecisionLevel"];
+    EXPECT_EQ(level, 0.5);
+    const json& folds = contrast["crossValidation"]["settingsPerFold"];
+    const auto rows = tsvRows(readFile(folder.path() / "s.tsv"));
+    EXPECT_EQ(rows.size(), 1u + 34 + 72);
+    EXPECT_EQ(rows[0].back(), "discriminative decision");
+    int missed = 0, accepted = 0;
+    for (size_t i = 1; i < rows.size(); ++i) {
+        const auto& row = rows[i];
+        const double p = std::stod(row[8]);
+        EXPECT_TRUE(p > 0.0 && p < 1.0) << row[8];
+        const bool control = row[0].rfind("control", 0) == 0;
+        const double cut =
+            control ? level : folds[std::stoi(row[7]) - 1]["decisionLevel"].get<double>();
+        EXPECT_EQ(row[9], p > cut ? "accept" : "reject") << row[1] << " " << p << " " << cut;
+        if (row[0] == "control positive" && row[9] == "reject") ++missed;
+        if (row[0] == "control negative" && row[9] == "accept") ++accepted;
+    }
+    char levelText[16];
+    std::snprintf(levelText, sizeof levelText, "%.2f", level);
+    EXPECT_THAT(
+        out, HasSubstr("Discriminative control decision at probability " + std::string(levelText) +
+                       " (fixed before the data were seen): first level errors " +
+                       std::to_string(missed) + " of 17, second level errors " +
+                       std::to_string(accepted) + " of 17\n"));
+    // Sums cut at a probability level accept nearly every control negative; probabilities
+    // cut at it reject most of them.
+    EXPECT_LT(accepted, 9);
+    return summary;
+}
+
+TEST(ContrastCli, TunedControlDecisionCutsProbabilitiesAtTheDecisionLevel) {
+    TempFolder folder;
+    std::string out;
+    const json summary = promoterControlRun(folder, {"--contrast-tune"}, out);
+    EXPECT_TRUE(summary["contrast"]["chosenOnAllLearningSequences"].contains("calibration"));
+    EXPECT_THAT(out, HasSubstr("At the level each fold chose on its own training sequences"));
+}
+
+TEST(ContrastCli, FittedWeightsGoWithEveryRule) {
+    TempFolder folder;
+    std::string out;
+    const json summary = promoterControlRun(folder, {"--contrast-weights", "fitted"}, out);
+    const json& contrast = summary["contrast"];
+    ASSERT_FALSE(contrast["rules"].empty());
+    EXPECT_TRUE(contrast["rules"][0].contains("fittedWeight"));
+    const json& model = contrast["fittedModel"];
+    EXPECT_EQ(model["letters"], true);
+    EXPECT_EQ(model["letterWeights"].size(), 57u);
+    EXPECT_EQ(model["letterWeights"][0].size(), model["alphabet"].get<std::string>().size());
+    const double c = model["regularisation"];
+    EXPECT_EQ(contrast["chosenOnAllLearningSequences"]["regularisation"], c);
+    EXPECT_THAT(out, HasSubstr("Score: log-odds of a positive = "));
+    EXPECT_THAT(out,
+                HasSubstr("regularisation / rule scale chosen on each fold's training sequences:"));
+}
+
 TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
     TempFolder folder;
     writeFile(folder.path() / "pos.seq", headOf("promoters_pos.seq", 18));
@@ -138,6 +241,12 @@ TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
     for (size_t i = 1; i < rows.size(); ++i) {
         const double p = std::stod(rows[i][8]);
         ASSERT_TRUE(p > 0.0 && p < 1.0) << rows[i][8];
+        // Without --balanced each fold decides at the level its inner cross-validation chose
+        // for the wanted first-level error, a probability too.
+        const json& fold = folds[std::stoi(rows[i][7]) - 1];
+        const double level = fold["decisionLevel"];
+        EXPECT_EQ(level, fold["innerLevel"].get<double>());
+        EXPECT_EQ(rows[i][9], p > level ? "accept" : "reject") << rows[i][1];
         if (rows[i][0] == "learning positive" && p <= 0.5) ++missed;
         if (rows[i][0] == "learning negative" && p > 0.5) ++accepted;
     }

@@ -37,5 +37,92 @@ TEST(ContrastOptions, TuningNeedsTheContrastAndItsFolds) {
     EXPECT_THAT(q.err, HasSubstr("--contrast-tune"));
 }
 
+TEST(ContrastOptions, WeightsAreSumUnlessAsked) {
+    EXPECT_EQ(
+        parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast"}).options.contrastWeights,
+        "sum");
+    const ParseOutcome p = parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                                  "--contrast-weights", "fitted-rules"});
+    ASSERT_TRUE(p.run) << p.err;
+    EXPECT_EQ(p.options.contrastWeights, "fitted-rules");
+    EXPECT_FALSE(parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                        "--contrast-weights", "odd"})
+                     .run);
+    const ParseOutcome q =
+        parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast-weights", "fitted"});
+    EXPECT_FALSE(q.run);
+    EXPECT_THAT(q.err, HasSubstr("--contrast-weights weighs the rules of --contrast"));
+}
+
+TEST(NegativeOptions, ShuffledNegativesWithTheirDefaults) {
+    const ParseOutcome p = parse({"--positive", "a.seq", "--shuffled-negatives", "40",
+                                  "--generated-negatives", "n.seq", "--contrast"});
+    ASSERT_TRUE(p.run) << p.err;
+    ASSERT_TRUE(p.options.generateNegatives);
+    EXPECT_FALSE(p.options.generateNegatives->genome);
+    EXPECT_EQ(p.options.generateNegatives->count, 40);
+    EXPECT_EQ(p.options.generateNegatives->k, 2);
+    EXPECT_EQ(p.options.generateNegatives->seed, 1u);
+    EXPECT_EQ(p.options.generateNegatives->out, "n.seq");
+    const ParseOutcome q = parse({"--positive", "a.seq", "--shuffled-negatives", "40,3,99",
+                                  "--generated-negatives", "n.seq"});
+    ASSERT_TRUE(q.run) << q.err;
+    EXPECT_EQ(q.options.generateNegatives->k, 3);
+    EXPECT_EQ(q.options.generateNegatives->seed, 99u);
+}
+
+TEST(NegativeOptions, GenomeWindowsWithCountAndSeed) {
+    const ParseOutcome p =
+        parse({"--positive", "a.seq", "--background-genome", "g.fa.gz", "--background-count", "200",
+               "--background-seed", "5", "--generated-negatives", "n.seq"});
+    ASSERT_TRUE(p.run) << p.err;
+    ASSERT_TRUE(p.options.generateNegatives);
+    EXPECT_TRUE(p.options.generateNegatives->genome);
+    EXPECT_EQ(p.options.generateNegatives->genomePath, "g.fa.gz");
+    EXPECT_EQ(p.options.generateNegatives->count, 200);
+    EXPECT_EQ(p.options.generateNegatives->seed, 5u);
+}
+
+struct Refusal {
+    std::vector<std::string> arguments;
+    std::string says;
+};
+
+class NegativeRefusals : public ::testing::TestWithParam<Refusal> {};
+
+TEST_P(NegativeRefusals, SayWhatIsWrong) {
+    const ParseOutcome p = parse(GetParam().arguments);
+    EXPECT_FALSE(p.run);
+    EXPECT_THAT(p.err, HasSubstr(GetParam().says));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Combinations, NegativeRefusals,
+    ::testing::Values(
+        Refusal{{"--positive", "a.seq", "--shuffled-negatives", "40"}, "--generated-negatives"},
+        Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--shuffled-negatives", "4",
+                 "--generated-negatives", "n.seq"},
+                "give no --negative"},
+        Refusal{
+            {"--positive", "a.seq", "--shuffled-negatives", "0", "--generated-negatives", "n.seq"},
+            "--shuffled-negatives: \"0\" is not a whole number of at least 1"},
+        Refusal{{"--positive", "a.seq", "--shuffled-negatives", "5,x", "--generated-negatives",
+                 "n.seq"},
+                "--shuffled-negatives K"},
+        Refusal{{"--positive", "a.seq", "--shuffled-negatives", "5,2,1,1", "--generated-negatives",
+                 "n.seq"},
+                "is not N[,K[,SEED]]"},
+        Refusal{{"--positive", "a.seq", "--background-genome", "g.fa", "--generated-negatives",
+                 "n.seq"},
+                "--background-genome needs --background-count N"},
+        Refusal{
+            {"--positive", "a.seq", "--background-count", "5", "--generated-negatives", "n.seq"},
+            "--background-count needs --background-genome"},
+        Refusal{{"--positive", "a.seq", "--shuffled-negatives", "5", "--background-genome", "g.fa",
+                 "--background-count", "5", "--generated-negatives", "n.seq"},
+                "exclude each other"},
+        Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--generated-negatives", "n.seq"},
+                "go with --shuffled-negatives or --background-genome"}));
+
 }  // namespace
 }  // namespace motifora

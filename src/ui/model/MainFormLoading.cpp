@@ -104,19 +104,28 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
         message("First load postive sampling.", "Error", MessageIcon::Error);
         return;
     }
+    if (!mayReplaceLearnNegative()) return;
+    const auto path = dialogs_.openFile(sequenceDialog("AddNegSeqsDlg"));
+    if (!path) return;
+    loadLearnNegativeFrom(*path);
+}
+
+bool TMainForm::mayReplaceLearnNegative() {
     if (mainManager->rules || mainManager->contrastRules()) {
         const DialogAnswer answer =
             message(kDataLossQuestion, "Advice", MessageIcon::Warning, MessageButtons::YesNoCancel);
-        if (answer == DialogAnswer::Cancel) return;
+        if (answer == DialogAnswer::Cancel) return false;
         // A save the user asked for and did not get (dialog cancelled, file not written) stops
         // the load: going on would throw away the work the user meant to keep.
-        if (answer == DialogAnswer::Yes && !saveBeforeLoss()) return;
+        if (answer == DialogAnswer::Yes && !saveBeforeLoss()) return false;
     }
-    const auto path = dialogs_.openFile(sequenceDialog("AddNegSeqsDlg"));
-    if (!path) return;
-    const Status status = mainManager->loadLearnNegative(*path);
+    return true;
+}
+
+void TMainForm::loadLearnNegativeFrom(const std::string& path) {
+    const Status status = mainManager->loadLearnNegative(path);
     if (status) {
-        samplePaths.learnNegative = *path;
+        samplePaths.learnNegative = path;
         refillLearnNegative();
         mainManager->discardRules();
         RulesList.clearDataRows();
@@ -125,7 +134,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
     }
     reportLoad(*this, status,
                {"Loading of negative sampling is completed successfully.", "Message",
-                "Error reading from file: " + *path, "Error"});
+                "Error reading from file: " + path, "Error"});
 }
 
 void TMainForm::mmbtnAddControlNegativeClick() {

@@ -226,6 +226,21 @@ class TMainForm : public Display {
     // ---- sample loads ----
     void mmbtnAddSequenciesClick();
     void mmbtnAddNegativeSequenciesClick();
+    // "Generate negatives..." (Rules page, MainFormBackground.cpp): a learning negative sample
+    // made from the learning positives when there is none, written to a ".seq" file the save
+    // dialog "GenerateNegDlg" names and then loaded from it as "Add negatives" loads a sample
+    // (the same question before rules are lost, the same messages). False, with a message box
+    // saying why, when nothing was generated.
+    struct NegativesRequest {
+        // Shuffles of the positives keeping every K-mer count, or windows of a FASTA genome
+        // (.fa, .fa.gz) of the positives' width matched to their GC content (10 bins).
+        enum class Source { Shuffled, Genome } source = Source::Shuffled;
+        int32_t count = 0;
+        int32_t k = 2;
+        uint64_t seed = 1;
+        std::string genomePath;
+    };
+    bool generateNegatives(const NegativesRequest& request);
     void mmbtnAddControlNegativeClick();
     void mmbtnAddControlPositiveClick();
 
@@ -420,6 +435,10 @@ class TMainForm : public Display {
     // Saves as "Save Project" does, for the data-loss questions; returns whether the project was
     // written (a cancelled dialog or a failed write stops the command that asked).
     bool saveBeforeLoss();
+    // The question before a new learning negative sample throws rules away; false: do not load.
+    bool mayReplaceLearnNegative();
+    // Loads the learning negative sample from `path` and shows it (or says why not).
+    void loadLearnNegativeFrom(const std::string& path);
     double now() const { return clock_(); }
 
     // The commands a long process (a scan, a discriminative search) locks while it runs and

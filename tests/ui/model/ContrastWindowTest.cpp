@@ -7,6 +7,8 @@
 #include <vector>
 
 #include "FormFixture.h"
+#include "core/FileManager.h"
+#include "evaluation/Background.h"
 #include "io/ContrastFile.h"
 #include "rules/RegGenerator.h"
 #include "support/ContrastSamples.h"
@@ -419,6 +421,50 @@ TEST(ContrastGridTest, RowsWriteEveryRuleWithItsCounts) {
                                         "0.900000", "9 of 10", "1 of 12"}));
     EXPECT_EQ(rows[1][2], "1=A => negative");
     EXPECT_EQ(rows[1][1], "2.000e-03");
+}
+
+// "Generate negatives..." on the Rules page: the made sample is written where the save dialog
+// says and loaded from there as the learning negative sample.
+TEST_F(ContrastWindowTest, GeneratedNegativesAreWrittenAndLoaded) {
+    TMainForm::NegativesRequest request;
+    request.count = 30;
+    request.k = 2;
+    request.seed = 5;
+    EXPECT_FALSE(form->generateNegatives(request));
+    EXPECT_EQ(lastMessage().text, "First load postive sampling.");
+
+    loadSamples(false);
+    // A cancelled save dialog makes nothing and loads nothing.
+    EXPECT_FALSE(form->generateNegatives(request));
+    EXPECT_FALSE(manager().learnNegativeLoaded.load());
+    ASSERT_FALSE(dialogs.files.empty());
+    EXPECT_TRUE(dialogs.files.back().save);
+    EXPECT_EQ(dialogs.files.back().request.dialog, "GenerateNegDlg");
+
+    const std::string made = folder.path("made.seq");
+    dialogs.choose(made);
+    ASSERT_TRUE(form->generateNegatives(request)) << lastMessage().text;
+    EXPECT_EQ(manager().learnNegativeCount, 30);
+    EXPECT_EQ(form->samplePaths.learnNegative, made);
+    std::vector<Sequence> written;
+    ASSERT_TRUE(readSeqFile(made, written).ok);
+    ASSERT_EQ(written.size(), 30u);
+    const std::vector<Sequence> expected = shuffledNegatives(manager().learnPositive, 30, 2, 5);
+    for (size_t i = 0; i < written.size(); ++i) {
+        EXPECT_EQ(written[i].text, expected[i].text);
+        EXPECT_EQ(manager().learnNegative[i].text, expected[i].text);
+    }
+
+    // Refusals say why.
+    request.count = 0;
+    EXPECT_FALSE(form->generateNegatives(request));
+    EXPECT_EQ(lastMessage().text, "The number of negatives to generate must be at least 1.");
+    request.count = 5;
+    request.source = TMainForm::NegativesRequest::Source::Genome;
+    request.genomePath = folder.path("missing.fa");
+    EXPECT_FALSE(form->generateNegatives(request));
+    EXPECT_NE(lastMessage().text.find("The genome cannot be read: "), std::string::npos);
+    EXPECT_EQ(manager().learnNegativeCount, 30);
 }
 
 }  // namespace
