@@ -372,9 +372,9 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
     search.typed("--finish", o.finish, "N", "Size of the finish buffer, 2..1000000 (default 500)");
     search.typed("--sub", o.sub, "N", "Size of the sub-buffers, 1..1000000 (default 50)");
     search.typed("--threads", typed.threads, "N",
-                 "Threads of the whole run: the search, the folds of a cross-validation and "
-                 "their searches together use at most N (default: every core the program may "
-                 "run on); results do not depend on it");
+                 "Threads of the whole run: the search, the idealization, the folds of a "
+                 "cross-validation and their searches together use at most N (default: every "
+                 "core the program may run on); results do not depend on it");
 
     OptionGroup idealization(app, "Idealization");
     idealization.typed("--idealization", typed.idealization, "deleting|inserting|both",
