@@ -81,9 +81,7 @@ bool Classificator::applicable(int32_t i, const uint8_t* cells, const int32_t* c
 }
 
 double Classificator::agreement(int32_t i, const uint8_t* cells) const {
-    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
-    if (rule.predictionCell < 0) return 0.0;
-    return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
+    return agreementIn(index_.rules[static_cast<size_t>(i)], cells);
 }
 
 void Classificator::countPositions() {
@@ -148,11 +146,6 @@ double Classificator::DeletionGain(PositionLetter cell) {
     // The loops below read these through locals: the pushes into selectedRules cannot move them.
     const uint8_t* applicableNow = applicableFlag_.data();
     const SnapshotRule* snapshot = index_.rules.data();
-    const auto agreementOf = [&](int32_t i) {
-        const SnapshotRule& rule = snapshot[i];
-        if (rule.predictionCell < 0) return 0.0;
-        return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
-    };
 
     cells[c] = 0;
     --counts[p];
@@ -165,7 +158,7 @@ double Classificator::DeletionGain(PositionLetter cell) {
         for (const int32_t* it = index_.negativeOn.begin(c); it != index_.negativeOn.end(c);
              ++it, ++delta) {
             if (applicableAfter(*it, *delta, counts)) {
-                gain += agreementOf(*it);
+                gain += agreementIn(snapshot[*it], cells);
                 selectedRules.push_back(*it);
             }
         }
@@ -174,7 +167,7 @@ double Classificator::DeletionGain(PositionLetter cell) {
     const CellLists& lost = emptied ? index_.positiveOrOtherNeg : index_.positiveOn;
     for (const int32_t *it = lost.begin(c), *end = lost.end(c); it != end; ++it) {
         if (applicableNow[*it] != 0) {
-            gain -= agreementOf(*it);
+            gain -= agreementIn(snapshot[*it], cells);
             selectedRules.push_back(*it);
         }
     }
@@ -200,11 +193,6 @@ double Classificator::InsertionGain(PositionLetter cell) {
     const int32_t p = cell.position;
     const uint8_t* applicableNow = applicableFlag_.data();
     const SnapshotRule* snapshot = index_.rules.data();
-    const auto agreementOf = [&](int32_t i) {
-        const SnapshotRule& rule = snapshot[i];
-        if (rule.predictionCell < 0) return 0.0;
-        return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
-    };
 
     cells[c] = 1;
     ++counts[p];
@@ -217,7 +205,7 @@ double Classificator::InsertionGain(PositionLetter cell) {
     const int8_t* delta = gained.deltasOf(c);
     for (const int32_t *it = gained.begin(c), *end = gained.end(c); it != end; ++it, ++delta) {
         if (applicableAfter(*it, -*delta, counts)) {
-            gain += agreementOf(*it);
+            gain += agreementIn(snapshot[*it], cells);
             selectedRules.push_back(*it);
         }
     }
@@ -226,7 +214,7 @@ double Classificator::InsertionGain(PositionLetter cell) {
         for (const int32_t *it = index_.negativeOn.begin(c), *end = index_.negativeOn.end(c);
              it != end; ++it) {
             if (applicableNow[*it] != 0) {
-                gain -= agreementOf(*it);
+                gain -= agreementIn(snapshot[*it], cells);
                 selectedRules.push_back(*it);
             }
         }

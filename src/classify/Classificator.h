@@ -171,6 +171,11 @@ class Classificator {
         return p < 0 || counts[p] > 0;
     }
     double agreement(int32_t i, const uint8_t* cells) const;
+    // The agreement of `rule` with a flag matrix: +w or -w by its prediction cell, 0 without one.
+    static double agreementIn(const SnapshotRule& rule, const uint8_t* cells) {
+        if (rule.predictionCell < 0) return 0.0;
+        return cells[rule.predictionCell] != 0 ? rule.agreementIfSet : rule.agreementIfClear;
+    }
     void refreshText();
     void showText();
     // One scan: the first cell of strictly largest gain (deletion over set cells, insertion over

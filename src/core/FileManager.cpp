@@ -21,15 +21,6 @@ bool keptByte(unsigned char c) { return c >= 0x21 && c <= 0x7E; }
 
 std::string systemReason(int err) { return std::generic_category().message(err); }
 
-// What kind of thing `mode` (from stat) describes, for a refusal.
-const char* kindOf(mode_t mode) {
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 // True when `path` names a regular file (through links); false with `error` saying what it is
 // instead: missing or unreadable, a folder, a device, a pipe or a socket.
 bool isRegularFile(const std::string& path, std::string& error) {
@@ -43,7 +34,7 @@ bool isRegularFile(const std::string& path, std::string& error) {
         return false;
     }
     if (!S_ISREG(info.st_mode)) {
-        error = "\"" + path + "\" is " + kindOf(info.st_mode) +
+        error = "\"" + path + "\" is " + fileKindOf(info.st_mode) +
                 ", not a sequence file; only regular files are read";
         return false;
     }
@@ -123,6 +114,14 @@ std::string at(int record, int line) {
 }
 
 }  // namespace
+
+const char* fileKindOf(mode_t mode) {
+    if (S_ISCHR(mode)) return "a character device";
+    if (S_ISBLK(mode)) return "a block device";
+    if (S_ISFIFO(mode)) return "a pipe";
+    if (S_ISSOCK(mode)) return "a socket";
+    return "not a regular file";
+}
 
 int countSeqRecords(std::string_view bytes) {
     // A C line read into a buffer of kSeqLineBuffer bytes takes at most kSeqLineBuffer - 1

@@ -1,6 +1,8 @@
 // Reading of ".seq" sequence files: the byte-level reader and the file-level FileManager.
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <cstdio>
 #include <string>
@@ -57,6 +59,10 @@ SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capa
 // `warnings`, when given, receives the reader's warnings.
 Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
                    std::vector<std::string>* warnings = nullptr);
+
+// What kind of thing a stat mode that is not a regular file describes, for a refusal to read
+// it: "a character device", "a block device", "a pipe", "a socket" or "not a regular file".
+const char* fileKindOf(mode_t mode);
 
 // True when the extension (from the last "." on) is ".seq" without regard to case.
 bool isSeqExtension(std::string_view extension);

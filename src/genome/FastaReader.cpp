@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "core/FileManager.h"
+
 namespace motifora {
 
 namespace {
@@ -285,15 +287,6 @@ size_t FastaReader::ReadLetters(std::string& out, size_t limit) {
 
 namespace {
 
-// What kind of thing `mode` (from stat) describes, for a refusal.
-const char* kindOf(mode_t mode) {
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 // Why `path` cannot be a sample file, or "" when it is a regular file of at most `maxBytes`.
 std::string whyNotASampleFile(const std::string& path, uint64_t maxBytes) {
     struct stat info {};
@@ -301,7 +294,7 @@ std::string whyNotASampleFile(const std::string& path, uint64_t maxBytes) {
         return path + ": cannot open the file: " + std::strerror(errno);
     if (S_ISDIR(info.st_mode)) return path + ": cannot open the file: it is a folder";
     if (!S_ISREG(info.st_mode))
-        return path + ": the file is " + kindOf(info.st_mode) +
+        return path + ": the file is " + fileKindOf(info.st_mode) +
                ", not a sequence file; only regular files are read";
     if (static_cast<uint64_t>(info.st_size) > maxBytes)
         return path + ": the file is " + std::to_string(info.st_size) +

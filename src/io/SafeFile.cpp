@@ -18,6 +18,8 @@
 #include <fstream>
 #include <random>
 
+#include "core/FileManager.h"
+
 namespace motifora {
 
 namespace {
@@ -178,15 +180,6 @@ Status about(Status status, const std::string& name) {
     return status;
 }
 
-// What kind of thing `mode` (from stat) describes, for a refusal to read it.
-const char* kindOf(mode_t mode) {
-    if (S_ISCHR(mode)) return "a character device";
-    if (S_ISBLK(mode)) return "a block device";
-    if (S_ISFIFO(mode)) return "a pipe";
-    if (S_ISSOCK(mode)) return "a socket";
-    return "not a regular file";
-}
-
 Status readWhole(const std::string& fileName, std::string& bytes, size_t maxBytes,
                  std::string_view kind) {
     struct stat info {};
@@ -205,7 +198,8 @@ Status readWhole(const std::string& fileName, std::string& bytes, size_t maxByte
         return closing(Status::failure("Cannot read \"" + fileName + "\": " + reason(errno) + "."));
     if (!S_ISREG(info.st_mode)) {
         return closing(Status::failure("Cannot read \"" + fileName + "\": it is " +
-                                       kindOf(info.st_mode) + "; only regular files are read."));
+                                       fileKindOf(info.st_mode) +
+                                       "; only regular files are read."));
     }
     if (static_cast<uint64_t>(info.st_size) > maxBytes) {
         return closing(Status::failure("\"" + fileName + "\" is " + std::to_string(info.st_size) +
