@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "io/EvaluationReport.h"
+
 namespace motifora {
 
 // One letter of a position's stack and its height in bits.
@@ -38,7 +40,7 @@ struct SequenceLogo {
 SequenceLogo logoFromCounts(const std::vector<std::vector<int32_t>>& counts,
                             const std::string& alphabet, std::string title);
 
-// Classes with fewer members than this get no logo: a few sequences say nothing about a site.
-constexpr int32_t kLogoMembers = 5;
+// Classes with fewer members than this get no logo (as in the evaluation report).
+constexpr int32_t kLogoMembers = kLogoMinimumMembers;
 
 }  // namespace motifora

@@ -375,6 +375,11 @@ void ChartBinding::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void ChartBinding::mouseReleaseEvent(QMouseEvent* event) {
+    // The right button opens the context menu (Save Picture As); it never zooms out.
+    if (event->button() == Qt::RightButton) {
+        event->accept();
+        return;
+    }
     if (!pressing_) {
         QChartView::mouseReleaseEvent(event);
         return;

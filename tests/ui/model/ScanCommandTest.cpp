@@ -2,11 +2,13 @@
 // commands locked and Stop enabled, the timer shows its progress and draws the chart at its
 // end, and a stop gives the commands back without a chart. Beside it: the chart's record marks,
 // a click on a hit, and the logos of the learning sample and its classes.
+#include <algorithm>
 #include <chrono>
 #include <thread>
 
 #include "FormFixture.h"
 #include "core/SEQStorage.h"
+#include "workspace/EvaluationReportSource.h"
 
 namespace motifora::testing {
 namespace {
@@ -270,6 +272,12 @@ TEST_F(ScanCommandTest, LogosOfTheSampleAndOfClassesWithEnoughMembers) {
                                     std::to_string(kLogoMembers) + " sequences: " + few + ".");
     // The sample counts every learning object at each position.
     EXPECT_EQ(shown.logos[0].sequences, s.learnObjectCount);
+    // The evaluation report draws the same classes (the largest first) and counts the others;
+    // it draws logos in fixed positions only.
+    int32_t leftOut = -1;
+    const std::vector<ClassLogo> reported = largestClassLogos(m, m.classCount, &leftOut);
+    EXPECT_EQ(reported.size(), m.searchSettings.workMode == 0 ? titles.size() - 1 : 0u);
+    for (const ClassLogo& logo : reported) EXPECT_GE(logo.members, kLogoMinimumMembers);
 
     form->newWorkspace();
     EXPECT_FALSE(form->SequenceLogos.visible());
