@@ -283,8 +283,12 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
 }
 
 double ContrastScorer::score(const Sequence& record) const {
-    if (model.fitted) return model.probability(rules, record);
-    const double sum = contrastScore(rules, record);
+    return score(contrastObject(rules, record));
+}
+
+double ContrastScorer::score(const SEQSElem& object) const {
+    if (model.fitted) return logistic(model.logOdds(rules, object));
+    const double sum = contrastScore(rules, object);
     return calibration.fitted ? calibration.probability(sum) : sum;
 }
 
