@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "evaluation/Pipeline.h"
+
 namespace motifora {
 
 double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
@@ -169,8 +171,10 @@ CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
         positives, negatives, inner, nullptr,
         [&](const FoldSamples& s, CrossValidationProgress::Fold*) {
             FoldScores outcome;
-            const ContrastRules rules = searchContrastRules(s.trainPositives, s.trainNegatives,
-                                                            contrastSettingsOf(inner), control);
+            LearningSettings learning = learningSettingsOf(inner);
+            learning.score = ScoreKind::kDiscriminative;
+            const ContrastRules rules =
+                learnModel(s.trainPositives, s.trainNegatives, learning, {control}).contrast.rules;
             if (!rules.complete || (control != nullptr && !control->gate())) return outcome;
             outcome.rules = static_cast<int32_t>(rules.rules.size());
             for (double v : contrastScores(rules, s.heldPositives))
