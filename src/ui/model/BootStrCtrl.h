@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/Translatable.h"
 #include "ui/model/Controls.h"
 
 namespace motifora {
@@ -25,8 +26,8 @@ class TBootStrCtrl {
     TBootStrCtrl& operator=(const TBootStrCtrl&) = delete;
 
     Control Window{mutex_};  // the window itself (not modal, stays on top); hidden at start
-    Label Caption{mutex_, "Bootstreap Control"};
-    Label PercentLabel{mutex_, "Percantage of Positive Samplings"};
+    Label Caption{mutex_, MOTIFORA_TR("Bootstreap Control")};
+    Label PercentLabel{mutex_, MOTIFORA_TR("Percantage of Positive Samplings")};
     Edit PositPercent{mutex_, "10"};
     UpDown PercentUpDown{mutex_, 0, 100, 10};
     Label IterLabel{mutex_, "Number of iterations"};
