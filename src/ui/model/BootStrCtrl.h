@@ -38,7 +38,8 @@ class TBootStrCtrl {
     Button Bs_btnStart{mutex_, "Start"};
     Button Bs_btnPause{mutex_, "Pause", false};
     Button Bs_btnStop{mutex_, "Stop", false};
-    // Row i + 1 is iteration i: first-level error (column 0), second-level error (column 1).
+    // Row i + 1 is iteration i: first-level error (column 0), second-level error (column 1);
+    // row 0 names the two columns.
     Grid ErrorsList{mutex_, 2, 2};
     Label Label4{mutex_, kNoAverage};
     Label Label5{mutex_, kNoAverage};
@@ -64,6 +65,8 @@ class TBootStrCtrl {
     void showAverages(int32_t iterations);
     // Disables "Pause" and "Stop".
     void runEnded();
+    // Empties the results list and the averages (a new workspace has none).
+    void clearResults();
 
   private:
     // Reads FstLevelErr: empty gives 0; a failure switches the separator and tries again. False

@@ -476,6 +476,8 @@ class TMainForm : public Display {
     // class, or -1.
     int32_t clearClassList(int32_t columns, int32_t items);
     void showMatrixView(int32_t kind);
+    // Makes the Classes page, where the class-object grid is, the active page.
+    void showClassListPage();
     // A scanning recognition on the worker: the commands locked (their enabled states kept)
     // and its Stop enabled at the start; each tick its progress; at its end the states given
     // back and, when it completed, the chart drawn.

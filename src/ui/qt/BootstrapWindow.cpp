@@ -61,7 +61,9 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     results->setToolTip(
         "Each row is one iteration: the first-level error, then the "
         "second-level error");
+    // The averages stand under the two columns they average.
     auto* averages = new QHBoxLayout;
+    averages->addWidget(new QLabel("Averages:"));
     averages->addWidget(boundLabel(model.Label4, binder, "Label4"));
     averages->addWidget(boundLabel(model.Label5, binder, "Label5"));
 
