@@ -111,6 +111,10 @@ void TMainForm::btnCountRecErrorsClick() {
             SaveRecErrBtn.setEnabled(true);
         } else {
             IdealizObjectsList.setColCount(6);
+            // What "Next" writes into the three further columns, class by class.
+            IdealizObjectsList.setCell(3, 0, "Recogn. Level");
+            IdealizObjectsList.setCell(4, 0, "Missed positives");
+            IdealizObjectsList.setCell(5, 0, "Accepted negatives");
             IdealizObjectsList.setEnabled(false);
             btnNextClassErrCount.setEnabled(true);
             SaveRecErrBtn.setEnabled(false);

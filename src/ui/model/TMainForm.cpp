@@ -213,6 +213,10 @@ void TMainForm::clearResultDisplays() {
         grid->setRowCount(2);
         grid->clearDataRows();
     }
+    // The error counting's level and count columns and its choice of classes go too.
+    IdealizObjectsList.setColCount(3);
+    IdealizObjectsList.select(1, 1);
+    IdealizObjectsList.setEnabled(true);
     ClassList.setColCount(3);
     ClassList.setRowCount(2);
     ClassList.setHeaders({"", "", ""});
@@ -247,6 +251,8 @@ void TMainForm::clearResultDisplays() {
     idealizationTimeBefore = 0.0;
     StatusBar1.setPanel(1, "");
     StatusBar1.setPanel(2, "");
+    CrossValForm.clearResult();
+    BootStrCtrl.clearResults();
 }
 
 bool TMainForm::workerBusy() const {
@@ -319,12 +325,13 @@ bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
         grid.setCell(3, i + 1, text);
         if (!classes.empty() && i < static_cast<int32_t>(classes.size())) {
             // An object of a classified set without a class reads "New", as the classification
-            // itself writes it; only the learning objects found the classes and show numbers.
+            // itself writes it; only the learning objects found the classes and show numbers,
+            // and before they have (rules but no classes yet) their cells stay empty.
             const int32_t number = classes[static_cast<size_t>(i)];
             grid.setCell(4, i + 1,
-                         number < 0 && kind != SampleKind::LearnPositive
-                             ? std::string("New")
-                             : std::to_string(number + 1));
+                         number >= 0                         ? std::to_string(number + 1)
+                         : kind == SampleKind::LearnPositive ? std::string()
+                                                             : std::string("New"));
         }
     }
     return true;

@@ -29,6 +29,10 @@ namespace motifora {
 class RulesStorage;
 class TMainManager;
 
+// The name the results of project `projectName` are proposed under: its ".dnp" replaced by
+// `extension` ("promoters.dnp" gives "promoters.html"), or `extension` appended when it has none.
+std::string resultsFileName(const std::string& projectName, const std::string& extension);
+
 // The window model. It owns the one workspace (`mainManager`) and the program's NumberFormat,
 // and reaches every modal dialog through `Dialogs`. Command handlers run in the window's thread;
 // the window operations (the Display overrides) may also run in the worker thread. All control
@@ -133,10 +137,10 @@ class TMainForm : public Display {
     // Data area. The sequence area (`SequencesPanel`) holds the learning grids; the Classes area
     // (`ClassesPanel`) the control grids, the class-object grid and the chart.
     Control SequencesPanel{mutex_};
-    Label PositiveLabel{mutex_, "Positive Sequencies"};
+    Label PositiveLabel{mutex_, MOTIFORA_TR("Positive Sequencies")};
     Grid SequencesList{mutex_, 5, 2};
     Control NegSplitter{mutex_};
-    Label NegativeLabel{mutex_, "Negative Sequencies"};
+    Label NegativeLabel{mutex_, MOTIFORA_TR("Negative Sequencies")};
     Grid NegSequencesList{mutex_, 5, 2};
     Label LowerGridLabel{mutex_, "Rules"};
     Grid RulesList{mutex_, 5, 2};
@@ -146,10 +150,10 @@ class TMainForm : public Display {
     ContrastMapView ContrastMap{mutex_};
     Grid IdealizObjectsList{mutex_, 3, 2};
     Control ClassesPanel{mutex_};
-    Label PosCtrlLabel{mutex_, "Positve Control Sequencies"};
+    Label PosCtrlLabel{mutex_, MOTIFORA_TR("Positve Control Sequencies")};
     Grid PosCtrlSeqsList{mutex_, 7, 2};
     Control PosCtrlSplitter{mutex_};
-    Label NewSeqsLabel{mutex_, "Negative Control Sequencies"};
+    Label NewSeqsLabel{mutex_, MOTIFORA_TR("Negative Control Sequencies")};
     Grid NewSeqsList{mutex_, 5, 2};
     Label ClassListLabel{mutex_, "Class Objects"};
     Grid ClassList{mutex_, 3, 2};
@@ -209,12 +213,12 @@ class TMainForm : public Display {
     MenuItem mmbtnSaveProjectAs{mutex_, "Save Project As..."};
     MenuItem SaveAsText1{mutex_, "Save As Text"};
     MenuItem mmbtnExit{mutex_, "Exit"};
-    MenuItem mmbtnAddSequencies{mutex_, "Add Positive Sequencies"};
-    MenuItem mmbtnAddNegativeSequencies{mutex_, "Add Negative Sequencies"};
+    MenuItem mmbtnAddSequencies{mutex_, MOTIFORA_TR("Add Positive Sequencies")};
+    MenuItem mmbtnAddNegativeSequencies{mutex_, MOTIFORA_TR("Add Negative Sequencies")};
     MenuItem mmbtnAddControlPositive{mutex_, "Add Control Positive"};
     MenuItem mmbtnAddControlNegative{mutex_, "Add Control Negative"};
-    MenuItem mmbtnNegativeSequecies{mutex_, "Negative Sequencies"};
-    MenuItem mmbtnVisiblePositiveControl{mutex_, "Positive Control Sequencies"};
+    MenuItem mmbtnNegativeSequecies{mutex_, MOTIFORA_TR("Negative Sequencies")};
+    MenuItem mmbtnVisiblePositiveControl{mutex_, MOTIFORA_TR("Positive Control Sequencies")};
     MenuItem MotiforaHelp1{mutex_, "Motifora Help"};
     MenuItem About1{mutex_, "About..."};
     // File menu: the projects opened or saved lately, newest first (MainFormRecent.cpp).
@@ -494,6 +498,8 @@ class TMainForm : public Display {
     // class, or -1.
     int32_t clearClassList(int32_t columns, int32_t items);
     void showMatrixView(int32_t kind);
+    // Makes the Classes page, where the class-object grid is, the active page.
+    void showClassListPage();
     // A scanning recognition on the worker: the commands locked (their enabled states kept)
     // and its Stop enabled at the start; each tick its progress; at its end the states given
     // back and, when it completed, the chart drawn.

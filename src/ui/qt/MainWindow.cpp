@@ -24,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
@@ -112,7 +113,11 @@ constexpr const char* kRecentProjectsKey = "recentProjects";
 
 MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), form_(form) {
     setObjectName("MainForm");
-    resize(1280, 860);
+    // Never larger than the screen it opens on (the status bar and the page tabs stay in view
+    // where a window manager does not maximise it).
+    QSize wanted(1280, 860);
+    if (const QScreen* on = screen()) wanted = wanted.boundedTo(on->availableGeometry().size());
+    resize(wanted);
 
     // The language and the recent projects of earlier runs.
     Language::restore();
@@ -148,7 +153,14 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName("MainSplitter");
     split->addWidget(pages_);
-    split->addWidget(buildDataArea());
+    // The grids keep their headers and a few rows each; when everything the Classes page can
+    // show does not fit the screen, the data area scrolls instead of the window growing past it.
+    auto* data = new QScrollArea;
+    data->setObjectName("DataAreaScroll");
+    data->setWidget(buildDataArea());
+    data->setWidgetResizable(true);
+    data->setFrameShape(QFrame::NoFrame);
+    split->addWidget(data);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     split->setSizes({340, 940});
