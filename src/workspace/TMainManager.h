@@ -25,6 +25,9 @@
 
 namespace motifora {
 
+enum class ScoreKind : int32_t;
+struct ContrastTuning;
+
 class Classificator;
 class CIdelObject;
 class Display;
@@ -373,6 +376,12 @@ class TMainManager {
     // stop as for the other processes). Returns -1 started, 12 refused, 2 no thread (also while
     // another process is live).
     int startCrossValidation(const CrossValidationSettings& settings);
+    // The same for the score `score`: the discriminative score is tuned inside each fold when
+    // `tuning` is given (copied), as `motifora-cli --contrast --contrast-tune` tunes it.
+    int startCrossValidation(const CrossValidationSettings& settings, ScoreKind score,
+                             const ContrastTuning* tuning);
+    // The score of the last cross-validation started.
+    ScoreKind crossValidationScore() const { return crossValidationScore_; }
     int pauseCrossValidation() { return pauseProcess(&crossValidationActive_); }
     int resumeCrossValidation() { return resumeProcess(); }
     int stopCrossValidation() { return stopProcess(&crossValidationActive_); }
@@ -597,6 +606,8 @@ class TMainManager {
     std::vector<double> scanScores_;
     std::string crossValidationError_;
     CrossValidationSettings crossValidationSettings_;
+    ScoreKind crossValidationScore_{};
+    std::shared_ptr<const ContrastTuning> crossValidationTuning_;
     LearningCopy crossValidationInput_;
     mutable std::mutex crossValidationMutex_;
     std::shared_ptr<const CrossValidationResult> crossValidationResult_;

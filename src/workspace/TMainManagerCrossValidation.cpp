@@ -36,6 +36,11 @@ TMainManager::LearningCopy TMainManager::learningSamples() const {
 }
 
 int TMainManager::startCrossValidation(const CrossValidationSettings& settings) {
+    return startCrossValidation(settings, ScoreKind::kClass, nullptr);
+}
+
+int TMainManager::startCrossValidation(const CrossValidationSettings& settings, ScoreKind score,
+                                       const ContrastTuning* tuning) {
     crossValidationError_.clear();
     if (searchSettings.shiftPositions()) {
         crossValidationError_ =
@@ -51,6 +56,10 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
     settleWorker();
 
     crossValidationSettings_ = settings;
+    crossValidationScore_ = score;
+    crossValidationTuning_ = tuning != nullptr && score == ScoreKind::kDiscriminative
+                                 ? std::make_shared<const ContrastTuning>(*tuning)
+                                 : nullptr;
     crossValidationInput_ = std::move(samples);
     crossValidationProgress_.reset(settings.folds);
     {
@@ -65,8 +74,9 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
 void TMainManager::crossValidationBody() {
     const ProcessExit end{crossValidationInput_, crossValidationActive_};
     auto result = std::make_shared<CrossValidationResult>(
-        crossValidate(crossValidationInput_.positives, crossValidationInput_.negatives,
-                      crossValidationSettings_, &runControl, &crossValidationProgress_));
+        crossValidateScore(crossValidationInput_.positives, crossValidationInput_.negatives,
+                           crossValidationSettings_, crossValidationScore_,
+                           crossValidationTuning_.get(), &runControl, &crossValidationProgress_));
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_ = std::move(result);

@@ -1,6 +1,7 @@
 // The "Cross-validation" window's commands and the run's progress and results shown in it.
 #include "ui/model/CrossValForm.h"
 
+#include "evaluation/Pipeline.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
@@ -43,7 +44,12 @@ void TCrossValForm::StartBtnClick() {
     settings.wantedFirstError = wanted;
     settings.levelRule = LevelRuleGroup.itemIndex() == 1 ? LevelRule::kBalancedAccuracy
                                                          : LevelRule::kWantedFirstError;
-    const int started = m.startCrossValidation(settings);
+    const int32_t score = ScoreGroup.itemIndex();
+    ContrastTuning tuning;
+    tuning.letters = false;  // as --contrast-tune tunes the sums of the rules' weights
+    const int started = m.startCrossValidation(
+        settings, score == 0 ? ScoreKind::kClass : ScoreKind::kDiscriminative,
+        score == 2 ? &tuning : nullptr);
     if (started == TMainManager::kCrossValidationRefused)
         return refuse("Cross-validation cannot run: " + m.crossValidationError() + ".");
     if (started != StartCode::kStarted)
@@ -161,7 +167,10 @@ void TCrossValForm::showResult(const CrossValidationResult& r) {
     ErrorsList.setCell(4, row, fixed(r.level, 2));
     ErrorsList.setCell(5, row, errorsText(r.errors.first));
     ErrorsList.setCell(6, row, errorsText(r.errors.second));
-    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2));
+    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2) +
+                        (main_.manager().crossValidationScore() == ScoreKind::kDiscriminative
+                             ? " (discriminative score)"
+                             : ""));
     UseLevelBtn.setEnabled(true);
 }
 

@@ -64,6 +64,11 @@ class TCrossValForm {
     RadioGroup LevelRuleGroup{
         mutex_, "Level", {"Wanted first-level error", "Best balanced accuracy"}, 0};
     Edit WantedErrorEdit{mutex_, "0,05"};
+    // The score cross-validated: the classes' (as the recognition scores), the discriminative
+    // rules' with the search settings as they are (motifora-cli --contrast), or with them tuned
+    // inside each fold (--contrast --contrast-tune).
+    RadioGroup ScoreGroup{
+        mutex_, "Score", {"Class score", "Discriminative score", "Discriminative score, tuned"}, 0};
     Button StartBtn{mutex_, "Start"};
     Button PauseBtn{mutex_, "Pause", false};
     Button StopBtn{mutex_, "Stop", false};

@@ -65,8 +65,11 @@ class GenomeScanForm::Collector final : public ScanSink {
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
         ++form_.records_.back().hits;
         if (form_.hits_.size() >= kMaxShownHits) return;
+        // 0 stands for the discriminative score, which has no class.
         const int32_t classNumber =
-            form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
+            form_.settings_.discriminative
+                ? 0
+                : form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
         form_.hits_.push_back({static_cast<int32_t>(form_.records_.size()) - 1, hit, classNumber});
     }
     void recordEnd(const FastaRecord&, int64_t letters) override {
@@ -155,16 +158,47 @@ int32_t GenomeScanForm::Start(Classificator& classificator, const CCodeTable& ta
     if (settings.classes.empty()) {
         for (int32_t k = 0; k < classificator.idealObjectCount; ++k) settings.classes.push_back(k);
     }
+    return begin(
+        settings,
+        [&](const ScanSettings& asked, std::string& error) {
+            return scanner_.Prepare(classificator, table, asked, error);
+        },
+        modelName);
+}
+
+int32_t GenomeScanForm::StartDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                                            const std::string& modelName) {
+    if (running_.load()) return kGenomeScanRunning;
+    WaitForEnd();
+    ScanSettings settings;
+    const int32_t read = readChoices(settings);
+    if (read != kGenomeScanStarted) return read;
+    if (!settings.classes.empty())
+        return refuse("The discriminative score has no classes: clear the class list.");
+    settings.classes = {0};
+    settings.discriminative = true;
+    return begin(
+        settings,
+        [&](const ScanSettings& asked, std::string& error) {
+            return scanner_.PrepareDiscriminative(scorer, asked, error);
+        },
+        modelName);
+}
+
+int32_t GenomeScanForm::refuse(const std::string& why) {
+    prepared_ = false;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    StatusLabel.setText(why);
+    ExportBedBtn.setEnabled(false);
+    ExportBedGraphBtn.setEnabled(false);
+    return kGenomeScanRefused;
+}
+
+int32_t GenomeScanForm::begin(ScanSettings settings, const PrepareScan& prepare,
+                              const std::string& modelName) {
     settings.stop = &stop_;
     std::string error;
-    if (!scanner_.Prepare(classificator, table, settings, error)) {
-        prepared_ = false;
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        StatusLabel.setText(error);
-        ExportBedBtn.setEnabled(false);
-        ExportBedGraphBtn.setEnabled(false);
-        return kGenomeScanRefused;
-    }
+    if (!prepare(settings, error)) return refuse(error);
     prepared_ = true;
     settings_ = settings;
     modelName_ = modelName;
@@ -288,7 +322,8 @@ void GenomeScanForm::fillHits() {
         HitsList.setCell(1, r, std::to_string(row.hit.start));
         HitsList.setCell(2, r, std::to_string(row.hit.end));
         HitsList.setCell(3, r, std::string(1, row.hit.strand));
-        HitsList.setCell(4, r, std::to_string(row.classNumber));
+        HitsList.setCell(4, r,
+                         row.classNumber > 0 ? std::to_string(row.classNumber) : "discriminative");
         HitsList.setCell(5, r, scoreText(row.hit.score));
     }
 }

@@ -874,6 +874,25 @@ int32_t MainWindow::startGenomeScan() {
         genomeScan_->StatusLabel.setText("A process is running; start the scan when it has ended.");
         return kGenomeScanRefused;
     }
+    bool discriminative = false;
+    {
+        std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+        discriminative = genomeScan_->ScoreGroup.itemIndex() == 1;
+    }
+    if (discriminative) {
+        // The rules the Rules page found on the learning samples, as they stand.
+        const auto rules = workspace.contrastRules();
+        if (!rules) {
+            std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+            genomeScan_->StatusLabel.setText(
+                "No discriminative rules yet: search them on the Rules page with the learning "
+                "samples chosen first.");
+            return kGenomeScanRefused;
+        }
+        auto scorer = std::make_shared<ContrastScorer>();
+        scorer->rules = *rules;
+        return genomeScan_->StartDiscriminative(std::move(scorer), form_.projectName);
+    }
     if (!workspace.storage || !workspace.rules || workspace.classCount <= 0) {
         std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
         genomeScan_->StatusLabel.setText(
