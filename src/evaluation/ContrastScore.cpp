@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
+#include "core/NumberFormat.h"
 #include "evaluation/Pipeline.h"
 
 namespace motifora {
@@ -284,6 +286,45 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
     choice.innerLevel = chooseLevel(mapped(bestScores, choice.calibration), settings.levelRule,
                                     settings.wantedFirstError);
     return choice;
+}
+
+bool contrastChoicesCalibrated(const std::vector<ContrastChoice>& choices, bool tuned,
+                               bool fitted) {
+    if (!(tuned || fitted) || choices.empty()) return false;
+    if (fitted) return true;
+    for (const ContrastChoice& c : choices)
+        if (!c.calibration.fitted) return false;
+    return true;
+}
+
+std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool tuned,
+                                bool fitted) {
+    if (!(tuned || fitted)) return {};
+    const auto general = [](double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", value);
+        return std::string(text);
+    };
+    std::string text;
+    if (tuned) {
+        text = fitted ? "CP threshold / sub-buffer / regularisation / rule scale chosen "
+                        "on each fold's training sequences:"
+                      : "CP threshold / sub-buffer chosen on each fold's training "
+                        "sequences:";
+        for (const ContrastChoice& c : choices) {
+            text += " " + printfFixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
+            if (fitted) text += "/" + general(c.regularisation) + "/" + general(c.ruleScale);
+        }
+    } else {
+        text = "regularisation / rule scale chosen on each fold's training sequences:";
+        for (const ContrastChoice& c : choices)
+            text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
+    }
+    if (fitted)
+        text += "; scores are fitted probabilities";
+    else if (contrastChoicesCalibrated(choices, tuned, fitted))
+        text += "; scores calibrated to probabilities on them";
+    return text;
 }
 
 double ContrastScorer::score(const Sequence& record) const {

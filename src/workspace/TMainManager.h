@@ -27,6 +27,7 @@ namespace motifora {
 
 enum class ScoreKind : int32_t;
 struct ContrastTuning;
+struct ContrastChoice;
 
 class Classificator;
 class CIdelObject;
@@ -382,6 +383,8 @@ class TMainManager {
                              const ContrastTuning* tuning);
     // The score of the last cross-validation started.
     ScoreKind crossValidationScore() const { return crossValidationScore_; }
+    // What each fold of the last complete tuned cross-validation chose; null otherwise.
+    std::shared_ptr<const std::vector<ContrastChoice>> crossValidationChoices() const;
     int pauseCrossValidation() { return pauseProcess(&crossValidationActive_); }
     int resumeCrossValidation() { return resumeProcess(); }
     int stopCrossValidation() { return stopProcess(&crossValidationActive_); }
@@ -608,6 +611,7 @@ class TMainManager {
     CrossValidationSettings crossValidationSettings_;
     ScoreKind crossValidationScore_{};
     std::shared_ptr<const ContrastTuning> crossValidationTuning_;
+    std::shared_ptr<const std::vector<ContrastChoice>> crossValidationChoices_;
     LearningCopy crossValidationInput_;
     mutable std::mutex crossValidationMutex_;
     std::shared_ptr<const CrossValidationResult> crossValidationResult_;

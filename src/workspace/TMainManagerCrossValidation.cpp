@@ -65,6 +65,7 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings, 
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_.reset();
+        crossValidationChoices_.reset();
     }
     return launch(&TMainManager::crossValidationBody, &crossValidationActive_)
                ? StartCode::kStarted
@@ -73,15 +74,23 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings, 
 
 void TMainManager::crossValidationBody() {
     const ProcessExit end{crossValidationInput_, crossValidationActive_};
-    auto result = std::make_shared<CrossValidationResult>(
-        crossValidateScore(crossValidationInput_.positives, crossValidationInput_.negatives,
-                           crossValidationSettings_, crossValidationScore_,
-                           crossValidationTuning_.get(), &runControl, &crossValidationProgress_));
+    auto choices = std::make_shared<std::vector<ContrastChoice>>();
+    auto result = std::make_shared<CrossValidationResult>(crossValidateScore(
+        crossValidationInput_.positives, crossValidationInput_.negatives, crossValidationSettings_,
+        crossValidationScore_, crossValidationTuning_.get(), &runControl, &crossValidationProgress_,
+        choices.get()));
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_ = std::move(result);
+        if (crossValidationTuning_ && !choices->empty())
+            crossValidationChoices_ = std::move(choices);
     }
     setRunning(false);
+}
+
+std::shared_ptr<const std::vector<ContrastChoice>> TMainManager::crossValidationChoices() const {
+    std::lock_guard<std::mutex> lock(crossValidationMutex_);
+    return crossValidationChoices_;
 }
 
 std::shared_ptr<const CrossValidationResult> TMainManager::crossValidationResult() const {

@@ -1,7 +1,6 @@
 // The "Cross-validation" window's commands and the run's progress and results shown in it.
 #include "ui/model/CrossValForm.h"
 
-#include "evaluation/Pipeline.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
@@ -17,6 +16,16 @@ TCrossValForm::TCrossValForm(TMainForm& main, std::recursive_mutex& mutex)
 std::shared_ptr<const CrossValidationResult> TCrossValForm::shownResult() const {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     return shown_;
+}
+
+ScoreKind TCrossValForm::shownScore() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return shownScore_;
+}
+
+std::shared_ptr<const std::vector<ContrastChoice>> TCrossValForm::shownChoices() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return shownChoices_;
 }
 
 void TCrossValForm::StartBtnClick() {
@@ -122,6 +131,8 @@ void TCrossValForm::Tick() {
     showResult(*result);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     shown_ = result;
+    shownScore_ = m.crossValidationScore();
+    shownChoices_ = m.crossValidationChoices();
 }
 
 void TCrossValForm::runEnded() {

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "evaluation/CrossValidation.h"
+#include "evaluation/Pipeline.h"
 #include "ui/model/Controls.h"
 
 namespace motifora {
@@ -96,6 +97,9 @@ class TCrossValForm {
 
     // The last complete result shown, or null.
     std::shared_ptr<const CrossValidationResult> shownResult() const;
+    // Its score, and what the folds of a tuned discriminative score chose (null otherwise).
+    ScoreKind shownScore() const;
+    std::shared_ptr<const std::vector<ContrastChoice>> shownChoices() const;
 
   private:
     void showResult(const CrossValidationResult& result);
@@ -104,6 +108,8 @@ class TCrossValForm {
     TMainForm& main_;
     bool running_ = false;
     std::shared_ptr<const CrossValidationResult> shown_;
+    ScoreKind shownScore_ = ScoreKind::kClass;
+    std::shared_ptr<const std::vector<ContrastChoice>> shownChoices_;
 };
 
 }  // namespace motifora

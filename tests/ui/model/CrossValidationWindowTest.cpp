@@ -171,6 +171,20 @@ TEST_F(CrossValidationWindowTest, TheDiscriminativeScoreGivesTheCommandLinesFigu
                   std::to_string(expected.errors.first.count) + " of 53 (" +
                       form->numbers().fixed(expected.errors.first.rate, 3) + ")");
         EXPECT_NE(w.ResultLabel.text().find("(discriminative score)"), std::string::npos);
+        if (choice != 2) continue;
+        // The report saved now puts the run in its discriminative section, with what each
+        // fold chose, and leaves out rules that were not searched on every sequence.
+        const test::TempDir folder("motifora-window-discriminative-report");
+        const std::string file = (folder.root() / "report.html").string();
+        dialogs.choose(file);
+        form->mmbtnSaveEvaluationReportClick();
+        EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+        const std::string html = test::readBytes(file);
+        EXPECT_NE(html.find("<h2>Discriminative regularities</h2>"), std::string::npos);
+        EXPECT_NE(html.find("CP threshold / sub-buffer chosen on each fold's training sequences:"),
+                  std::string::npos);
+        EXPECT_EQ(html.find("discriminative rules on all learning sequences"), std::string::npos);
+        EXPECT_EQ(html.find("-fold stratified cross-validation"), std::string::npos);
     }
     // Back to the class score, the run is the classes' again.
     w.ScoreGroup.setItemIndex(0);
