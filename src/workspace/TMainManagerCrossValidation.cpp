@@ -17,11 +17,7 @@ SearchSettings TMainManager::lastSearchSettings() const {
 
 CrossValidationSettings TMainManager::crossValidationDefaults() const {
     CrossValidationSettings settings;
-    const SearchSettings search = lastSearchSettings();
-    settings.confidenceLevel = search.confidence;
-    settings.cpThreshold = search.cpThreshold;
-    settings.finishBufferSize = search.finishBufferSize;
-    settings.subBufferSize = search.subBufferSize;
+    settings.search = lastSearchSettings().inFixedPositions();
     settings.idealizationType = classificator_ && classificator_->idealizationType >= 0
                                     ? classificator_->idealizationType
                                     : 0;
