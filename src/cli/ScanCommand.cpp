@@ -24,9 +24,11 @@
 #include "core/ClassList.h"
 #include "core/WorkerPool.h"
 #include "evaluation/CrossValidation.h"
+#include "evaluation/Pipeline.h"
 #include "genome/GenomeScan.h"
 #include "genome/TrackWriter.h"
 #include "io/ProjectFile.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
@@ -50,6 +52,9 @@ struct ScanOptions {
     std::optional<std::string> threads;
     std::vector<std::string> records;
     bool quiet = false;
+    std::optional<std::string> score;
+
+    bool discriminative() const { return score == "discriminative"; }
 };
 
 // The most scoring threads a scan starts.
@@ -66,6 +71,11 @@ void declareScanOptions(CLI::App& app, ScanOptions& o) {
                  "Scan only this record (repeatable); an index (.fai) beside the file is used");
 
     OptionGroup scoring(app, "Scoring");
+    scoring.typed("--score", o.score, "class|discriminative",
+                  "class (default): the best score over the chosen classes; discriminative: "
+                  "the score of the discriminative rules found on the project's learning "
+                  "positives against its learning negatives (--classes does not apply)",
+                  {"class", "discriminative"});
     scoring.typed("--classes", o.classes, "LIST", "Classes to score, e.g. 1,3-5 (default: all)");
     scoring.typed("--strand", o.strand, "+|both", "+ (default) or both", {"+", "both"});
     scoring.typed("--threads", o.threads, "N",
@@ -114,6 +124,13 @@ std::string readScanOptions(const ScanOptions& o, ScanSettings& settings,
             "a whole number from 1 to " + std::to_string(kMostScanThreads), settings.threads);
         if (!refused.empty()) return refused;
     }
+    // An empty list is no list: every class is scored.
+    const bool classesGiven = o.classes && !o.classes->empty();
+    if (o.discriminative() && classesGiven)
+        return "--classes chooses classes of the class score; --score discriminative has one "
+               "score and no classes";
+    cvRequest.balanced = o.balanced;
+    cvRequest.score = o.discriminative() ? ScoreKind::kDiscriminative : ScoreKind::kClass;
     if (o.crossValidate) {
         const std::string refused =
             foldsAndSeedRefusal(*o.crossValidate, cvRequest.folds, cvRequest.seed);
@@ -127,7 +144,6 @@ std::string readScanOptions(const ScanOptions& o, ScanSettings& settings,
         if (!refused.empty()) return refused;
         cvRequest.wantedFirstError = wanted;
     }
-    cvRequest.balanced = o.balanced;
     settings.bothStrands = o.strand == "both";
     settings.records = o.records;
     if (o.level) {
@@ -139,10 +155,47 @@ std::string readScanOptions(const ScanOptions& o, ScanSettings& settings,
         return "--bed needs --level or --level-from-cv (the score a hit must reach)";
     if (o.merge && o.bed.empty()) return "--merge needs --bed";
     settings.merge = o.merge;
-    // An empty list is no list: every class is scored.
-    if (o.classes && !o.classes->empty() && !readClassList(*o.classes, classes))
+    if (classesGiven && !readClassList(*o.classes, classes))
         return "--classes: \"" + *o.classes + "\" is not a list of class numbers such as 1,3-5";
     return {};
+}
+
+// "positive" or "negative" when the project lacks that learning sample; empty when it has both.
+std::string missingLearningSample(const ProjectData& project) {
+    if (project.learnPositive.empty()) return "positive";
+    if (project.learnNegative.empty()) return "negative";
+    return {};
+}
+
+// The discriminative rules of the project's learning samples, found with its search settings
+// as `motifora-cli --open PROJECT --contrast` finds them. False with `error` saying why not, or
+// with `interrupted` set when Ctrl-C stopped the search.
+bool learnDiscriminative(const ProjectData& project, const std::string& path,
+                         std::shared_ptr<const ContrastScorer>& scorer, std::string& error,
+                         bool& interrupted) {
+    interrupted = false;
+    CrossValidationSettings search =
+        crossValidationSettingsOf(project.settings, project.settings.idealizationType, 0, 0);
+    if (const std::string refused = searchSettingsRefusal(search.search.inFixedPositions());
+        !refused.empty()) {
+        error = path + ": the discriminative search cannot run: " + refused;
+        return false;
+    }
+    LearningSettings learning = learningSettingsOf(search);
+    learning.score = ScoreKind::kDiscriminative;
+    RunControl control;
+    control.setRunning(true);
+    LearnedModel model;
+    {
+        const InterruptWatch watch(control);
+        model = learnModel(project.learnPositive, project.learnNegative, learning, {&control});
+    }
+    if (!model.complete || interruptRequested()) {
+        interrupted = true;
+        return false;
+    }
+    scorer = std::make_shared<const ContrastScorer>(std::move(model.contrast));
+    return true;
 }
 
 }  // namespace
@@ -177,24 +230,11 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     // using every core, as the scoring keeps its one thread.
     std::optional<WorkerPool::ThreadLimit> threadLimit;
     if (options.threads) threadLimit.emplace(settings.threads);
+    const bool discriminative = options.discriminative();
 
     ProjectData project;
     const Status read = ReadProject(options.model, project);
     if (!read) return refuse(read.message, kExitInputRefused);
-    if (!project.storage || !project.rules || project.classCount <= 0) {
-        return refuse(options.model +
-                          ": the project holds no classes (search for regularities "
-                          "and idealize first)",
-                      kExitProcessFailed);
-    }
-    if (classes.empty()) classes.push_back({1, project.classCount});
-    // A class the project does not hold ends the list; the scanner names it.
-    settings.classes = classIndexes(classes, project.classCount);
-    Classificator classificator;
-    classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
-                        kDeletingBegin);
-    classificator.idealObjectCount = project.classCount;
-
     std::atomic<bool> stop{false};
     settings.stop = &stop;
     // Ctrl-C reaches the scoring threads between the classes of a piece.
@@ -203,12 +243,54 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     };
     GenomeScanner scanner;
     std::string error;
-    if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
-        return refuse(options.model + ": " + error, kExitBadArguments);
-    // Every output is opened (so checked) before a cross-validation or the scan takes its time.
+    Classificator classificator;
+    std::shared_ptr<const ContrastScorer> contrast;
+    const auto prepare = [&] {
+        return discriminative
+                   ? scanner.PrepareDiscriminative(contrast, settings, error)
+                   : scanner.Prepare(classificator, project.storage->codeTable, settings, error);
+    };
+    if (discriminative) {
+        if (const std::string missing = missingLearningSample(project); !missing.empty())
+            return refuse("--score discriminative: " + options.model + " holds no learning " +
+                              missing +
+                              " sample; the discriminative score is learned from the learning "
+                              "positives against the learning negatives",
+                          kExitProcessFailed);
+    } else {
+        if (!project.storage || !project.rules || project.classCount <= 0) {
+            return refuse(options.model +
+                              ": the project holds no classes (search for regularities "
+                              "and idealize first)",
+                          kExitProcessFailed);
+        }
+        if (classes.empty()) classes.push_back({1, project.classCount});
+        // A class the project does not hold ends the list; the scanner names it.
+        settings.classes = classIndexes(classes, project.classCount);
+        classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
+                            kDeletingBegin);
+        classificator.idealObjectCount = project.classCount;
+        if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
+    }
+    // Every output is opened (so checked) before the discriminative search, a cross-validation
+    // or the scan takes its time.
     TrackWriter tracks;
     const Status opened = tracks.Open({options.bed, options.bedGraph, options.bigWig});
     if (!opened) return refuse(opened.message, kExitOutputFailed);
+    if (discriminative) {
+        bool interrupted = false;
+        if (!learnDiscriminative(project, options.model, contrast, error, interrupted)) {
+            if (interrupted) return refuse("interrupted; no output was written", kExitInterrupted);
+            return refuse("--score discriminative: " + error, kExitProcessFailed);
+        }
+        settings.discriminative = true;
+        settings.classes = {0};
+        if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
+        out << "Discriminative score: " << contrast->rules.rules.size()
+            << " rules found on the project's " << project.learnPositive.size()
+            << " learning positives and " << project.learnNegative.size()
+            << " learning negatives\n";
+    }
     // The classes and strands are checked before a cross-validation takes its time.
     if (options.levelFromCv) {
         CvLevel cv;
@@ -238,8 +320,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
             out << auc;
         }
         out << ")\n";
-        if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
-            return refuse(options.model + ": " + error, kExitBadArguments);
+        if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
     }
 
     tracks.Begin(std::filesystem::path(options.model).filename().string(), settings);
