@@ -58,11 +58,8 @@ LearningSettings learningSettingsOf(const SearchSettings& search) {
 CrossValidationSettings crossValidationSettingsOf(const SearchSettings& search,
                                                   int32_t idealizationType,
                                                   int32_t idealizationSource, int32_t threads) {
-    const bool searched = search.finishBufferSize != 0 || search.subBufferSize != 0 ||
-                          search.confidence != 0.0 || search.cpThreshold != 0.0;
-    const SearchSettings used = searched ? search : SearchSettings::windowDefaults();
     CrossValidationSettings settings;
-    settings.search = used.inFixedPositions();
+    settings.search = search.orWindowDefaults().inFixedPositions();
     settings.idealizationType = idealizationType;
     settings.idealizationSource = idealizationSource;
     settings.threads = threads;

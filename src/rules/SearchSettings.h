@@ -30,6 +30,13 @@ struct SearchSettings {
     }
     // The values the window's edits start with.
     static SearchSettings windowDefaults() { return {0.05, 0.8, 500, 50, 0, 10}; }
+    // These settings, or the window's defaults when no search has set them yet (the two
+    // thresholds and the two buffer sizes all 0): what a search started now would use.
+    SearchSettings orWindowDefaults() const {
+        const bool searched =
+            finishBufferSize != 0 || subBufferSize != 0 || confidence != 0.0 || cpThreshold != 0.0;
+        return searched ? *this : windowDefaults();
+    }
 
     bool operator==(const SearchSettings&) const = default;
 };
