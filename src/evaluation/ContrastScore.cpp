@@ -35,10 +35,7 @@ std::vector<double> contrastScores(const ContrastRules& rules,
 
 ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings) {
     ContrastSettings s;
-    s.fisherThreshold = settings.confidenceLevel;
-    s.cpThreshold = settings.cpThreshold;
-    s.finishBufferSize = settings.finishBufferSize;
-    s.subBufferSize = settings.subBufferSize;
+    s.search = settings.search;
     s.threads = settings.searchThreads;
     return s;
 }
@@ -229,19 +226,19 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                       const ContrastTuning& tuning, RunControl* control) {
     ContrastChoice choice;
     choice.cpThreshold =
-        tuning.cpCandidates.empty() ? settings.cpThreshold : tuning.cpCandidates[0];
-    choice.subBufferSize =
-        tuning.subBufferCandidates.empty() ? settings.subBufferSize : tuning.subBufferCandidates[0];
+        tuning.cpCandidates.empty() ? settings.search.cpThreshold : tuning.cpCandidates[0];
+    choice.subBufferSize = tuning.subBufferCandidates.empty() ? settings.search.subBufferSize
+                                                              : tuning.subBufferCandidates[0];
     const double nan = std::numeric_limits<double>::quiet_NaN();
     choice.innerAuc = nan;
     choice.innerLogLoss = nan;
     choice.innerLevel = nan;
     choice.regularisation = nan;
     const std::vector<double> cps = tuning.cpCandidates.empty()
-                                        ? std::vector<double>{settings.cpThreshold}
+                                        ? std::vector<double>{settings.search.cpThreshold}
                                         : tuning.cpCandidates;
     const std::vector<int32_t> subs = tuning.subBufferCandidates.empty()
-                                          ? std::vector<int32_t>{settings.subBufferSize}
+                                          ? std::vector<int32_t>{settings.search.subBufferSize}
                                           : tuning.subBufferCandidates;
     const bool fit = tuning.fit && !tuning.regularisationCandidates.empty();
     LabelledScores bestScores;
@@ -250,8 +247,8 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
     for (int32_t sub : subs) {
         for (double cp : cps) {
             CrossValidationSettings inner = settings;
-            inner.cpThreshold = cp;
-            inner.subBufferSize = sub;
+            inner.search.cpThreshold = cp;
+            inner.search.subBufferSize = sub;
             inner.threads = 1;
             std::vector<LabelledScores> fitted;
             const CrossValidationResult r = innerContrastRun(
@@ -345,8 +342,8 @@ ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
     ContrastScorer scorer;
     ContrastSettings search = contrastSettingsOf(settings);
     if (tuning != nullptr && !std::isnan(choice.innerAuc)) {
-        search.cpThreshold = choice.cpThreshold;
-        search.subBufferSize = choice.subBufferSize;
+        search.search.cpThreshold = choice.cpThreshold;
+        search.search.subBufferSize = choice.subBufferSize;
     }
     scorer.rules = searchContrastRules(positives, negatives, search, control);
     scorer.calibration = choice.calibration;

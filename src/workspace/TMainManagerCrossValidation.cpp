@@ -10,10 +10,7 @@
 namespace motifora {
 
 SearchSettings TMainManager::lastSearchSettings() const {
-    const SearchSettings& s = searchSettings;
-    const bool searched = s.finishBufferSize != 0 || s.subBufferSize != 0 || s.confidence != 0.0 ||
-                          s.cpThreshold != 0.0;
-    return searched ? s : SearchSettings::windowDefaults();
+    return searchSettings.orWindowDefaults();
 }
 
 CrossValidationSettings TMainManager::crossValidationDefaults() const {

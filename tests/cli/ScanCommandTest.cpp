@@ -289,6 +289,11 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
         {{"--genome", f / "missing.fa"}, 3, "missing.fa: cannot open the file"},
         {{"--genome", f / "genome.fa", "--record", "chrX"}, 3, "no record named \"chrX\""},
         {{"--genome", f / "genome.fa", "--strand", "-"}, 2, "--strand"},
+        {{"--genome", f / "genome.fa", "--threads", "0x10"},
+         2,
+         "--threads: \"0x10\" is not a whole number from 1 to 256"},
+        {{"--genome", f / "genome.fa", "--classes", "1-"}, 2, "\"1-\" is not a list"},
+        {{"--genome", f / "genome.fa", "--classes", "2000000"}, 2, "class 2000000 does not exist"},
     };
     for (const auto& c : cases) {
         const CliResult run = scan(c.arguments);
@@ -373,6 +378,20 @@ TEST_F(ScanCommand, AFullDiskLeavesEveryEarlierOutputAsItWas) {
     EXPECT_EQ(readFile(f / "full.bg"), "earlier scores\n");
     for (const auto& entry : fs::directory_iterator(f.path()))
         EXPECT_EQ(entry.path().filename().string().find(".motifora-tmp-"), std::string::npos);
+}
+
+// The level, the class list and the thread count read as the main options read them: blanks, a
+// decimal comma, a '+' and a comma after the last class are taken.
+TEST_F(ScanCommand, OptionsReadAsTheMainOptionsReadThem) {
+    const TempFolder& f = *folder_;
+    const CliResult loose = scan({"--genome", f / "genome.fa", "--classes", " +1 ,", "--level",
+                                  "0,5 ", "--threads", " 2", "--bed", f / "loose.bed"});
+    ASSERT_EQ(loose.exitCode, 0) << loose.err;
+    const CliResult plain = scan({"--genome", f / "genome.fa", "--classes", "1", "--level", "0.5",
+                                  "--bed", f / "plain.bed"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(readFile(f / "loose.bed"), readFile(f / "plain.bed"));
+    EXPECT_GT(tsvRows(readFile(f / "plain.bed")).size(), 1u);
 }
 
 TEST_F(ScanCommand, TheBigWigReadsBackAsTheBedGraphAndClassesCountOnce) {

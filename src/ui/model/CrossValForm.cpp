@@ -40,13 +40,15 @@ void TCrossValForm::StartBtnClick() {
     };
     CrossValidationSettings settings = m.crossValidationDefaults();
     int32_t folds = 0;
-    if (!NumberFormat::readInteger(FoldsEdit.text(), folds) || folds < 2)
+    if (!NumberFormat::readInteger(FoldsEdit.text(), folds) ||
+        checkCrossValidationField(CrossValidationField::Folds, folds))
         return refuse("The number of folds must be a whole number of at least 2.");
     int32_t seed = 0;
     if (!NumberFormat::readInteger(SeedEdit.text(), seed) || seed < 0)
         return refuse("The seed must be a whole number of at least 0.");
     double wanted = 0.0;
-    if (!main_.numbers().readReal(WantedErrorEdit.text(), wanted) || wanted < 0 || wanted > 1)
+    if (!main_.numbers().readReal(WantedErrorEdit.text(), wanted) ||
+        checkCrossValidationField(CrossValidationField::WantedFirstError, wanted))
         return refuse("The wanted first-level error must be a number from 0 to 1.");
     settings.folds = folds;
     settings.seed = static_cast<uint64_t>(seed);
