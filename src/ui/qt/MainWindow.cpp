@@ -51,6 +51,7 @@
 #include "ui/qt/Language.h"
 #include "ui/qt/LogoWindow.h"
 #include "ui/qt/RadioGroupBox.h"
+#include "ui/qt/SideColumn.h"
 #include "ui/qt/UpDownEdit.h"
 #include "workspace/TMainManager.h"
 
@@ -777,9 +778,16 @@ QWidget* MainWindow::buildDataArea() {
             return column == 3 ? std::string() : f.controlDecisionDetail(kind, row);
         });
     }
-    // Each recognised sequence's best class and score before its class columns.
-    static_cast<GridTableModel*>(control->findChild<QTableView*>("NewSeqsList")->model())
-        ->setInsertedColumn(5, "Best class", [&f](int row) { return f.bestClassOf(row); });
+    // Each recognised sequence's best class and score in a column beside its grid, which keeps
+    // its own columns.
+    {
+        auto* negatives = control->findChild<QTableView*>("NewSeqsList");
+        QTableView* best = createSideColumn(negatives, "Best class", "NewSeqsBestClass",
+                                            [&f](int row) { return f.bestClassOf(row); });
+        binder_.bind(f.NewSeqsList, [&f, best] {
+            best->setVisible(f.NewSeqsList.visible() && f.NewSeqsList.colCount() > 5);
+        });
+    }
     area->addWidget(control);
 
     // Rules, or the ideal objects on the Objects and Classes pages.
@@ -809,10 +817,9 @@ QWidget* MainWindow::buildDataArea() {
     lowerLayout->addWidget(createGridView(f.ContrastRulesList, binder_, "ContrastRulesList", 2), 1);
     idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList", 2);
     idealObjectsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    // Its own menu (the class commands, then the table's Copy and Save) instead of the grid's.
+    // Its own menu of class commands instead of the grid's (which it shows while there are no
+    // classes); Ctrl+C and File > Export still copy and save the table.
     disconnect(idealObjectsView_, &QWidget::customContextMenuRequested, nullptr, nullptr);
-    idealObjectMenu_->addSeparator();
-    addGridActions(idealObjectMenu_, idealObjectsView_, f.IdealizObjectsList);
     connect(idealObjectsView_, &QWidget::customContextMenuRequested, this,
             &MainWindow::showIdealObjectMenu);
     connect(idealObjectsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
