@@ -167,6 +167,8 @@ void TMainForm::CountErrors(int32_t n) {
         for (const auto& point : negative) Chart1.addPoint(0, point.first, point.second);
         Chart1.clearSeries(1);
         for (const auto& point : positive) Chart1.addPoint(1, point.first, point.second);
+        Chart1.setLevelSeries(false);
+        Chart1.setMarks({});
         RecLevelEdit.setText(numberFormat.fixed(level, 2));
     }
     CountFirstLevelErrors(level);

@@ -46,6 +46,8 @@ TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
     Chart1.setXAxis({"Position", true, 0.0, 0.0});
     Chart1.setYAxis({"Score", true, 0.0, 0.0});
     ScanHitsList.setVisible(false);
+    ScanHitLetters.setVisible(false);
+    SequenceLogos.setVisible(false);
     FrameWidthUpDown.setEnabled(false);
 
     setActivePage(Page::Rules);
@@ -241,9 +243,16 @@ void TMainForm::clearResultDisplays() {
     Chart1.setVisible(false);
     Chart1.setXAxis({"Position", true, 0.0, 0.0});
     Chart1.setYAxis({"Score", true, 0.0, 0.0});
+    Chart1.setLevelSeries(false);
+    Chart1.setMarks({});
     ScanHitsList.setVisible(false);
     ScanHitsList.setRowCount(1);
+    ScanHitLetters.setVisible(false);
+    ScanHitLetters.setText("");
+    SequenceLogos.setValue({});
+    SequenceLogos.setVisible(false);
     scanPlaces_ = ScanPlaces();
+    scanRuns_.clear();
     for (Label* label :
          {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
         label->setText("");

@@ -21,6 +21,7 @@
 #include "ui/model/Dialogs.h"
 #include "ui/model/ErrRecForm.h"
 #include "ui/model/RecentProjects.h"
+#include "ui/model/SequenceLogo.h"
 #include "workspace/EvaluationReportSource.h"
 
 namespace motifora {
@@ -166,6 +167,24 @@ class TMainForm : public Display {
     // the level with their record, first and last letter, best score and its window, and their
     // chart positions. Shown from the end of a scan; "Recogn. Level" refills it.
     Grid ScanHitsList{mutex_, 6, 1};
+    // The sequence logos of the learning sample and of each class with kLogoMembers members or
+    // more, and a note naming the classes left out. Filled by ShowLogos.
+    struct Logos {
+        std::vector<SequenceLogo> logos;
+        std::string note;
+    };
+    ValueControl<Logos> SequenceLogos{mutex_};
+    // Fills SequenceLogos from the workspace's learning objects and their classes and shows it.
+    // Returns the number of logos (0 without a sample, or while a worker runs).
+    int32_t ShowLogos();
+    // The letters of the hit last chosen on the chart or in ScanHitsList, with its place.
+    Label ScanHitLetters{mutex_, ""};
+    // Chooses the hit of ScanHitsList row `row` (1-based): the row selected, its letters shown.
+    // False (nothing changed) for a row with no hit.
+    bool ShowScanHit(int32_t row);
+    // A click on the scan chart at position x: the hit whose windows lie nearest, no farther
+    // than `reach` positions, is chosen as by ShowScanHit. Returns its row, or -1 for none.
+    int32_t ScanChartClicked(double x, double reach);
     // True while the positive list is docked at the top of its panel (the negative list shown
     // below it); false while it fills the panel.
     bool positiveListAtTop() const;
@@ -335,6 +354,9 @@ class TMainForm : public Display {
     // and whether the decision is an error. "" when the sample is not classified, the row is
     // outside it, or a worker runs. The scores are kept until the grid changes.
     std::string controlDecisionDetail(SampleKind kind, int32_t row);
+    // The best "class:score" cell of NewSeqsList row `row` (its columns 5 and on), "" when the
+    // row has no readable class score: the window's "Best class" column.
+    std::string bestClassOf(int32_t row) const;
     void SaveRecErrBtnClick();
     // The file steps of these commands (MainFormProjectFiles.cpp). Each returns success, or a
     // failure saying why; a failure leaves the file system and the workspace as they were.
@@ -505,6 +527,10 @@ class TMainForm : public Display {
     std::vector<bool> contrastLockedStates_;
     // The windows of the charted scan; empty when the chart shows no scan.
     ScanPlaces scanPlaces_;
+    // The runs listed in ScanHitsList, in its row order.
+    std::vector<ScanRun> scanRuns_;
+    // Record boundaries and names of the charted scan for the chart.
+    void markScanRecords();
 
     Dialogs& dialogs_;
     Clock clock_;
