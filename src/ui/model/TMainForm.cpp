@@ -1,6 +1,7 @@
 // The main window: start-up state, page switching, views, grid refills, help and closing.
 #include "ui/model/TMainForm.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -203,6 +204,22 @@ void TMainForm::newWorkspace() {
     forgetContrastSearch();
     clearResultDisplays();
     RefreshViews();
+}
+
+void TMainForm::useDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    numberFormat.setSeparator(separator);
+    const char other = separator == ',' ? '.' : ',';
+    const NumberFormat written(other);
+    for (Edit* edit : {&ConfIntEdit, &CPEdit, &RecLevelEdit, &FirstLErrEd,
+                       &CrossValForm.WantedErrorEdit, &BootStrCtrl.FstLevelErr}) {
+        std::string text = edit->text();
+        double value = 0.0;
+        if (numberFormat.tryReadReal(text, value) || !written.tryReadReal(text, value)) continue;
+        std::replace(text.begin(), text.end(), other, separator);
+        edit->setText(text);
+    }
 }
 
 void TMainForm::clearResultDisplays() {

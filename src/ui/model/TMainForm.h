@@ -59,6 +59,11 @@ class TMainForm : public Display {
     std::recursive_mutex& mutex() { return mutex_; }
     TMainManager& manager() { return *mainManager; }
     NumberFormat& numbers() { return numberFormat; }
+    // The decimal separator the user chose for the window (',' or '.'): every number written
+    // from now on uses it, and the number entries that hold a number written with the other
+    // separator (the defaults "0,05" and "0,8" among them) are written again with it, so that
+    // nothing has to switch the separator behind the user's back.
+    void useDecimalSeparator(char separator);
     Dialogs& dialogs() { return dialogs_; }
 
     // ---- the window's own state ----

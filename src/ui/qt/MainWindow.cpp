@@ -108,6 +108,8 @@ QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, const char* fall
 
 // Where the list of recent projects is kept between runs.
 constexpr const char* kRecentProjectsKey = "recentProjects";
+// Where the chosen decimal separator is kept between runs (the program's own comma when none).
+constexpr const char* kDecimalSeparatorKey = "decimalSeparator";
 
 }  // namespace
 
@@ -188,12 +190,28 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     // class of an error counting, say) can be pressed, without waiting for the timer.
     form_.setWorkerEndListener(
         [this] { QMetaObject::invokeMethod(this, &MainWindow::tick, Qt::QueuedConnection); });
-    syncWidgets();
+    // The separator chosen in an earlier run, or the comma of the program's own defaults.
+    const QString separator = QSettings().value(kDecimalSeparatorKey, ",").toString();
+    chooseDecimalSeparator(separator == "." ? '.' : ',');
     timer_->start();
 }
 
 // No worker may post to a window that is gone.
 MainWindow::~MainWindow() { form_.setWorkerEndListener(nullptr); }
+
+void MainWindow::chooseDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    QSettings().setValue(kDecimalSeparatorKey, QString(QChar(separator)));
+    {
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex());
+        form_.useDecimalSeparator(separator);
+    }
+    for (const char* name : {"DecimalComma", "DecimalPoint"}) {
+        if (auto* choice = findChild<QAction*>(name))
+            choice->setChecked((separator == ',') == (std::string(name) == "DecimalComma"));
+    }
+    syncWidgets();
+}
 
 bool MainWindow::chooseLanguage(const QString& code) {
     if (!Language::choose(code)) return false;
@@ -463,6 +481,19 @@ void MainWindow::buildMenus() {
         languages->addAction(choice);
         connect(choice, &QAction::triggered, this,
                 [this, code = QString(code)] { chooseLanguage(code); });
+    }
+    // The decimal separator of every number the window shows, remembered for the next run.
+    QMenu* separators = view->addMenu(QStringLiteral("Decimal Separator"));
+    separators->setObjectName("DecimalSeparatorMenu");
+    auto* separatorGroup = new QActionGroup(separators);
+    for (const auto& [separator, name] : {std::pair<char, const char*>{',', "Comma (0,05)"},
+                                          std::pair<char, const char*>{'.', "Point (0.05)"}}) {
+        QAction* choice = separators->addAction(QString::fromUtf8(name));
+        choice->setObjectName(separator == ',' ? "DecimalComma" : "DecimalPoint");
+        choice->setCheckable(true);
+        separatorGroup->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, separator = separator] { chooseDecimalSeparator(separator); });
     }
     binder_.bindMenu(f.View1, view);
 
