@@ -81,8 +81,9 @@ bool TMainForm::closed() const {
 void TMainForm::updateCaption() { Caption.setText("Motifora - " + projectName); }
 
 DialogAnswer TMainForm::message(const std::string& text, const std::string& caption,
-                                MessageIcon icon, MessageButtons buttons) {
-    return dialogs_.messageBox({text, caption, icon, buttons});
+                                MessageIcon icon, MessageButtons buttons,
+                                const std::string& headline) {
+    return dialogs_.messageBox({text, caption, icon, buttons, headline});
 }
 
 void TMainForm::setActivePage(Page page) {
