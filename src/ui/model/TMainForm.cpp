@@ -224,8 +224,8 @@ void TMainForm::clearResultDisplays() {
     ScanHitsList.setVisible(false);
     ScanHitsList.setRowCount(1);
     scanPlaces_ = ScanPlaces();
-    for (Label* label :
-         {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
+    for (Label* label : {&FstErrInW, &SecondLErr, &SecErrInW, &UncountedNegatives, &TimerLabel,
+                         &lblTime, &CountDownLabel})
         label->setText("");
     RecLevelEdit.setText("0");
     RecLevelEdit.setEnabled(false);
