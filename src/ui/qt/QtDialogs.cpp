@@ -86,6 +86,10 @@ QString qtFileFilter(const std::string& filter) {
     return entries.join(";;");
 }
 
+QString shownFileFilter(const std::string& filter) {
+    return qtFileFilter(shown(filter).toStdString());
+}
+
 void splitMessage(const std::string& message, QString& text, QString& detail) {
     const QString all = qs(message);
     const qsizetype newline = all.indexOf(QLatin1Char('\n'));
@@ -132,8 +136,9 @@ DialogAnswer QtDialogs::messageBox(const MessageRequest& request) {
 
 std::optional<std::string> QtDialogs::chooseFile(const FileRequest& request, bool save) {
     QFileDialog dialog(parent_, shown(request.title));
-    dialog.setNameFilter(qtFileFilter(
-        request.moreFilters.empty() ? request.filter : request.filter + "|" + request.moreFilters));
+    QString filters = shownFileFilter(request.filter);
+    if (!request.moreFilters.empty()) filters += ";;" + qtFileFilter(request.moreFilters);
+    dialog.setNameFilter(filters);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setObjectName(qs(request.dialog));
