@@ -234,6 +234,7 @@
     <message id="Формат FASTA читает записи целиком: сохраните выборку в FASTA, чтобы сохранить записи полностью.">
         <source></source>
         <translation>FASTA reads whole records: save the sample as FASTA to keep the records complete.</translation>
+    </message>
     <message id="Positve Control Sequencies">
         <source></source>
         <translation>Positive Control Sequences</translation>
