@@ -312,6 +312,40 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
     EXPECT_EQ(readFile(f / "keep.bed"), "earlier\n");
 }
 
+// BED, bedGraph and the project go through the same writer: a link is never replaced (the file
+// it points at is written and the link stays), and a named pipe nobody reads is refused with
+// the same words for each of them.
+TEST_F(ScanCommand, TrackOutputsAndTheProjectAreProtectedAlike) {
+    const TempFolder& f = *folder_;
+    ASSERT_EQ(::mkfifo((f / "nobody.dnp").c_str(), 0600), 0);
+    const std::string refusal =
+        "Cannot open \"" + (f / "nobody.dnp") + "\": no program reads from this named pipe.";
+    const CliResult saved = runCli(
+        {"--open", f / "model.dnp", "--stages", "none", "--quiet", "--save", f / "nobody.dnp"},
+        f.path());
+    EXPECT_NE(saved.exitCode, 0);
+    EXPECT_THAT(saved.err, HasSubstr(refusal));
+    for (const std::string option : {"--bed", "--bedgraph"}) {
+        SCOPED_TRACE(option);
+        const std::string target = "target" + option.substr(2);
+        const std::string link = "link" + option.substr(2);
+        writeFile(f / target, "earlier\n");
+        fs::remove(f / link);
+        fs::create_symlink(target, f / link);
+        const CliResult linked =
+            scan({"--genome", f / "genome.fa", "--level", "0", option, f / link});
+        ASSERT_EQ(linked.exitCode, 0) << linked.err;
+        EXPECT_TRUE(fs::is_symlink(f / link));
+        EXPECT_EQ(readFile(f / target).rfind("track ", 0), 0u) << readFile(f / target);
+
+        const CliResult piped =
+            scan({"--genome", f / "genome.fa", "--level", "0", option, f / "nobody.dnp"});
+        EXPECT_EQ(piped.exitCode, 5) << piped.err;
+        EXPECT_THAT(piped.err, HasSubstr(refusal));
+        EXPECT_TRUE(fs::is_fifo(f / "nobody.dnp"));
+    }
+}
+
 // The outputs go through the safe writer: a device stays a device, a link stays a link, a named
 // pipe nobody reads is refused at once, and everything is checked before a cross-validation.
 TEST_F(ScanCommand, OutputsAreWrittenSafelyAndCheckedFirst) {

@@ -132,13 +132,26 @@ GenomeScanForm::~GenomeScanForm() {
 
 int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (GenomeEdit.text().empty()) return kGenomeScanNoFile;
+    // Every refusal says why in the status line, as the model's own refusals do.
+    if (GenomeEdit.text().empty()) {
+        StatusLabel.setText("Choose the genome (a FASTA file) to scan first.");
+        return kGenomeScanNoFile;
+    }
     const std::string classes = ClassesEdit.text();
-    if (!classes.empty() && !parseClassList(classes, settings.classes))
+    if (!classes.empty() && !parseClassList(classes, settings.classes)) {
+        StatusLabel.setText("Classes: \"" + classes +
+                            "\" is not a list of classes; write class numbers from 1 and ranges, "
+                            "separated by commas, such as 1,3-5 (empty: every class).");
         return kGenomeScanBadClasses;
+    }
     const std::string level = LevelEdit.text();
     if (!level.empty()) {
-        if (!parseScanLevel(level, settings.level)) return kGenomeScanBadLevel;
+        if (!parseScanLevel(level, settings.level)) {
+            StatusLabel.setText("Level: \"" + level +
+                                "\" is not a number; write a score such as 12.5 or 12,5 (empty: "
+                                "no hits, scores only).");
+            return kGenomeScanBadLevel;
+        }
         settings.hits = true;
     }
     settings.bothStrands = StrandGroup.itemIndex() == 1;

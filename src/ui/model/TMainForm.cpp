@@ -84,8 +84,9 @@ bool TMainForm::closed() const {
 void TMainForm::updateCaption() { Caption.setText("Motifora - " + projectName); }
 
 DialogAnswer TMainForm::message(const std::string& text, const std::string& caption,
-                                MessageIcon icon, MessageButtons buttons) {
-    return dialogs_.messageBox({text, caption, icon, buttons});
+                                MessageIcon icon, MessageButtons buttons,
+                                const std::string& headline) {
+    return dialogs_.messageBox({text, caption, icon, buttons, headline});
 }
 
 void TMainForm::setActivePage(Page page) {
@@ -253,8 +254,8 @@ void TMainForm::clearResultDisplays() {
     SequenceLogos.setVisible(false);
     scanPlaces_ = ScanPlaces();
     scanRuns_.clear();
-    for (Label* label :
-         {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
+    for (Label* label : {&FstErrInW, &SecondLErr, &SecErrInW, &UncountedNegatives, &TimerLabel,
+                         &lblTime, &CountDownLabel})
         label->setText("");
     RecLevelEdit.setText("0");
     RecLevelEdit.setEnabled(false);

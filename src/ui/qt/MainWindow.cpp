@@ -766,6 +766,11 @@ QWidget* MainWindow::buildClassesPage() {
     secondIn->setObjectName("SecErrInW");
     binder_.bindLabel(f.SecErrInW, secondIn);
     errors->addWidget(secondIn, 4, 1);
+    auto* uncounted = new QLabel;
+    uncounted->setObjectName("UncountedNegatives");
+    uncounted->setWordWrap(true);
+    binder_.bindLabel(f.UncountedNegatives, uncounted);
+    errors->addWidget(uncounted, 5, 0, 1, 2);
     layout->addLayout(errors);
     layout->addWidget(button(f.btnNextClassErrCount, "btnNextClassErrCount",
                              [&f] { f.btnNextClassErrCountClick(); }));

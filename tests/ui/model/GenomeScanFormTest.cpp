@@ -190,15 +190,28 @@ TEST_F(GenomeScanFormTest, ExportsWriteEveryHitAndWindow) {
 
 TEST_F(GenomeScanFormTest, RefusalsChangeNothing) {
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanNoFile);
+    EXPECT_EQ(form.StatusLabel.text(), "Choose the genome (a FASTA file) to scan first.");
     form.GenomeEdit.setText(genome_);
     form.ClassesEdit.setText("one");
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadClasses);
+    // Every refusal of the class list says why, as the model's own refusals do.
+    for (const char* classes : {"one", "1-3x", "0", "3-1", "1,,2"}) {
+        SCOPED_TRACE(classes);
+        form.ClassesEdit.setText(classes);
+        form.StatusLabel.setText("");
+        EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadClasses);
+        EXPECT_EQ(form.StatusLabel.text().rfind(
+                      "Classes: \"" + std::string(classes) + "\" is not a list of classes; ", 0),
+                  0u)
+            << form.StatusLabel.text();
+    }
     form.ClassesEdit.setText("2");
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanRefused);
     EXPECT_EQ(form.StatusLabel.text(), "class 2 does not exist (the model holds 1 classes)");
     form.ClassesEdit.setText("");
     form.LevelEdit.setText("1.5.");
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadLevel);
+    EXPECT_EQ(form.StatusLabel.text().rfind("Level: \"1.5.\" is not a number", 0), 0u);
     EXPECT_EQ(form.HitsList.rowCount(), 1);
     EXPECT_FALSE(form.ExportBedBtn.enabled());
 
