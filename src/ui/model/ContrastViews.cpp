@@ -70,14 +70,16 @@ uint32_t heatTextColour(uint32_t background) {
     return brightness < 140.0 ? 0xffffff : 0x000000;
 }
 
-std::string compactCellText(const std::string& text) {
-    std::string shown = text;
-    if (!shown.empty() && shown[0] == '+') shown.erase(0, 1);
-    const size_t digits = !shown.empty() && shown[0] == '-' ? 1 : 0;
-    // "0.83" or "0,83": the zero before the separator goes.
-    if (shown.size() > digits + 2 && shown[digits] == '0' &&
-        (shown[digits + 1] == '.' || shown[digits + 1] == ','))
-        shown.erase(digits, 1);
+std::string compactCellText(double value, const NumberFormat& numbers) {
+    if (!std::isfinite(value)) return numbers.fixed(value, 2);
+    const double size = std::fabs(value);
+    if (size >= 9.5) return std::to_string(std::llround(value));
+    if (size >= 0.995) return numbers.fixed(value, 1);
+    std::string shown = numbers.fixed(value, 2);
+    // "0.83", "-0,05": the zero before the separator goes.
+    const size_t digit = !shown.empty() && shown[0] == '-' ? 1 : 0;
+    if (shown.size() > digit + 1 && shown[digit] == '0') shown.erase(digit, 1);
+    if (shown == "-.00" || shown == "-,00") shown.erase(0, 1);
     return shown;
 }
 
@@ -112,6 +114,7 @@ HeatMap buildContrastHeatMap(const ContrastRules& rules, const NumberFormat& num
             HeatMapCell& cell = map.cells[l][p];
             cell.value = values[p][l];
             cell.text = signedText(cell.value, numbers);
+            cell.shortText = compactCellText(cell.value, numbers);
             cell.colour = heatColour(cell.value, map.extent);
             cell.textColour = heatTextColour(cell.colour);
             const char* reading = cell.value > 0.0   ? ", speaks for a positive"

@@ -27,8 +27,10 @@ struct HeatMapCell {
     std::string tip;   // "T at 12: +0.83, speaks for a positive"
     uint32_t colour = 0xffffff;
     uint32_t textColour = 0x000000;
-    // Among the strongest cells of the map: its number is written even where cells are narrow.
+    // Among the strongest cells of the map: its number is written even where cells are narrow,
+    // as `shortText` (compactCellText).
     bool strong = false;
+    std::string shortText;
 };
 
 struct HeatMapLegendEntry {
@@ -54,9 +56,10 @@ struct HeatMap {
 uint32_t heatColour(double value, double extent);
 // A text colour that reads well on `background` (black on light colours, white on dark ones).
 uint32_t heatTextColour(uint32_t background);
-// A cell's number written short for a narrow cell: no "+" sign and no leading zero ("+0.83"
-// becomes ".83", "-0.50" becomes "-.50", "+1.20" becomes "1.20"); other texts stay as they are.
-std::string compactCellText(const std::string& text);
+// A cell's value written short for a narrow cell, with `numbers`' separator and no "+" sign:
+// whole from 9.5 on ("39", "-20"), one decimal from 0.995 on ("1.2"), otherwise two decimals
+// without the leading zero (".83", "-.05").
+std::string compactCellText(double value, const NumberFormat& numbers);
 // Marks as strong the cells whose |value| is at least half the map's extent, no more than `most`
 // of them: the largest |value| first, ties in the order of the letters, then of the positions.
 void markStrongestCells(HeatMap& map, size_t most);

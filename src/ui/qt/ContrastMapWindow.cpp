@@ -122,7 +122,7 @@ void HeatMapWidget::paintEvent(QPaintEvent*) {
         for (const HeatMapCell& cell : row) {
             if (cell.value == 0.0) continue;
             if (qs(cell.text).size() > widest.size()) widest = qs(cell.text);
-            const QString shortText = qs(compactCellText(cell.text));
+            const QString shortText = qs(cell.shortText);
             if (cell.strong && shortText.size() > widestShort.size()) widestShort = shortText;
         }
     const bool allFit = metrics.horizontalAdvance(widest) + 2 <= cellW;
@@ -142,8 +142,7 @@ void HeatMapWidget::paintEvent(QPaintEvent*) {
             if (cell.value != 0.0 && (allFit || (cell.strong && smallFits))) {
                 p.setFont(small);
                 p.setPen(colourOf(cell.textColour));
-                p.drawText(box, Qt::AlignCenter,
-                           qs(allFit ? cell.text : compactCellText(cell.text)));
+                p.drawText(box, Qt::AlignCenter, qs(allFit ? cell.text : cell.shortText));
                 p.setFont(font());
             }
         }

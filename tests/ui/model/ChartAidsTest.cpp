@@ -74,11 +74,15 @@ TEST(HeatMapStrongCellsTest, HalfTheExtentAtLeastAndNoMoreThanAsked) {
 }
 
 TEST(HeatMapStrongCellsTest, NumbersWrittenShortForNarrowCells) {
-    const std::pair<const char*, const char*> cases[] = {
-        {"+0.83", ".83"}, {"-0,50", "-,50"}, {"+1.20", "1.20"}, {"-12.00", "-12.00"},
-        {"0.00", ".00"},  {"+0", "0"},       {"", ""},          {"-0", "-0"},
+    const NumberFormat comma(','), point('.');
+    const std::pair<double, const char*> cases[] = {
+        {0.83, ",83"}, {-0.05, "-,05"}, {1.2, "1,2"}, {-1.249, "-1,2"}, {9.49, "9,5"},
+        {9.5, "10"},   {-39.36, "-39"}, {0.0, ",00"}, {-0.001, ",00"},  {0.994, ",99"},
     };
-    for (const auto& [text, shortText] : cases) EXPECT_EQ(compactCellText(text), shortText) << text;
+    for (const auto& [value, shortText] : cases)
+        EXPECT_EQ(compactCellText(value, comma), shortText) << value;
+    EXPECT_EQ(compactCellText(0.5, point), ".50");
+    EXPECT_EQ(compactCellText(-2.26, point), "-2.3");
 }
 
 TEST(SequenceLogoTest, InformationIsSharedAmongTheLettersByFrequency) {

@@ -351,7 +351,7 @@ TEST(HeatMapFit, FiftySevenPositionsFitAWindow1280Wide) {
     EXPECT_LE(heat->width(), window.width());
     EXPECT_GE(heat->cellWidth(), 14);
     // The strongest cell's number is drawn, short, in a font that fits the cell.
-    const QString shortText = QString::fromStdString(compactCellText("+1.00"));
+    const QString shortText = QString::fromStdString(compactCellText(-39.36, NumberFormat('.')));
     const QFont font = heat->numberFont(shortText, heat->cellWidth());
     EXPECT_LE(QFontMetrics(font).horizontalAdvance(shortText) + 2, heat->cellWidth());
 
