@@ -144,7 +144,7 @@ LevelErrors BatchRun::contrastInnerLevelErrors() const {
 int BatchRun::runContrast() {
     if (!options_.contrast) return kExitSuccess;
     TMainManager& m = manager();
-    if (m.learnNegative.empty() || m.learnPositive.empty())
+    if (m.learnNegative().empty() || m.learnPositive().empty())
         return fail(kExitProcessFailed,
                     "the discriminative search needs learning positive and learning negative "
                     "samples");
@@ -161,7 +161,7 @@ int BatchRun::runContrast() {
     if (!tuning) {
         note("discriminative search ...");
         auto rules = std::make_shared<ContrastRules>(
-            searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
+            searchContrastRules(m.learnPositive(), m.learnNegative(), search, &control));
         if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
         contrastRules_ = rules;
     } else {
@@ -174,10 +174,11 @@ int BatchRun::runContrast() {
         if (options_.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
         if (crossValidation_) settings = crossValidation_->settings;
         note("discriminative search, settings chosen by an inner cross-validation ...");
-        contrastFinalChoice_ =
-            chooseContrastSettings(m.learnPositive, m.learnNegative, settings, *tuning, &control);
-        auto scorer = std::make_shared<ContrastScorer>(contrastScorerOf(
-            m.learnPositive, m.learnNegative, settings, &*tuning, *contrastFinalChoice_, &control));
+        contrastFinalChoice_ = chooseContrastSettings(m.learnPositive(), m.learnNegative(),
+                                                      settings, *tuning, &control);
+        auto scorer = std::make_shared<ContrastScorer>(
+            contrastScorerOf(m.learnPositive(), m.learnNegative(), settings, &*tuning,
+                             *contrastFinalChoice_, &control));
         if (!scorer->rules.complete || interruptRequested() || !control.isRunning())
             return interrupted("discriminative search");
         contrastScorer_ = scorer;
@@ -191,15 +192,15 @@ int BatchRun::runContrast() {
         note("cross-validation of the discriminative score ...");
         holdContrastWhenAsked("discriminative cross-validation", control);
         auto result = std::make_shared<CrossValidationResult>(
-            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
+            contrastCrossValidate(m.learnPositive(), m.learnNegative(), settings, &control, nullptr,
                                   tuning ? &*tuning : nullptr, &contrastChoices_));
         if (interruptRequested() || !control.isRunning())
             return interrupted("cross-validation of the discriminative score");
         if (!result->complete)
-            return fail(
-                kExitProcessFailed,
-                "the cross-validation of the discriminative score cannot run: " +
-                    crossValidationRefusal(settings, m.learnPositiveCount, m.learnNegativeCount));
+            return fail(kExitProcessFailed,
+                        "the cross-validation of the discriminative score cannot run: " +
+                            crossValidationRefusal(settings, m.learnPositiveCount(),
+                                                   m.learnNegativeCount()));
         contrastValidation_ = result;
         note("cross-validation of the discriminative score ended");
     }

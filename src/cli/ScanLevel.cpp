@@ -51,12 +51,12 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
     settings.seed = request.seed;
     if (request.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
     if (request.wantedFirstError) settings.wantedFirstError = *request.wantedFirstError;
-    const int started = workspace.startCrossValidation(settings);
-    if (started == TMainManager::kCrossValidationRefused) {
+    const CrossValidationStart started = workspace.startCrossValidation(settings);
+    if (started == CrossValidationStart::Refused) {
         error = workspace.crossValidationError();
         return false;
     }
-    if (started != StartCode::kStarted) {
+    if (started != CrossValidationStart::Started) {
         error = "the cross-validation could not start a worker";
         return false;
     }

@@ -43,10 +43,10 @@ void TCrossValForm::StartBtnClick() {
     settings.wantedFirstError = wanted;
     settings.levelRule = LevelRuleGroup.itemIndex() == 1 ? LevelRule::kBalancedAccuracy
                                                          : LevelRule::kWantedFirstError;
-    const int started = m.startCrossValidation(settings);
-    if (started == TMainManager::kCrossValidationRefused)
+    const CrossValidationStart started = m.startCrossValidation(settings);
+    if (started == CrossValidationStart::Refused)
         return refuse("Cross-validation cannot run: " + m.crossValidationError() + ".");
-    if (started != StartCode::kStarted)
+    if (started != CrossValidationStart::Started)
         return refuse("Cross-validation cannot run while another process runs.");
     running_ = true;
     StartBtn.setEnabled(false);

@@ -100,7 +100,7 @@ void TMainForm::mmbtnAddSequenciesClick() {
 
 void TMainForm::mmbtnAddNegativeSequenciesClick() {
     if (!mainManager) return;
-    if (!mainManager->learnPositiveLoaded) {
+    if (!mainManager->learnPositiveLoaded()) {
         message("First load postive sampling.", "Error", MessageIcon::Error);
         return;
     }
@@ -111,7 +111,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
 }
 
 bool TMainForm::mayReplaceLearnNegative() {
-    if (mainManager->rules || mainManager->contrastRules()) {
+    if (mainManager->rules() || mainManager->contrastRules()) {
         const DialogAnswer answer =
             message(kDataLossQuestion, "Advice", MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return false;
@@ -149,7 +149,7 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         UnlockCommands(CommandLock::All);
         btnStartBootstrap.setEnabled(true);
         btnCountRecErrors.setEnabled(false);
-        if (mainManager->longControl) btnStartSearchClass.setEnabled(false);
+        if (mainManager->longControl()) btnStartSearchClass.setEnabled(false);
     }
     reportLoad(*this, status,
                {MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
@@ -160,11 +160,11 @@ void TMainForm::mmbtnAddControlNegativeClick() {
 
 void TMainForm::mmbtnAddControlPositiveClick() {
     if (!mainManager) return;
-    if (!mainManager->controlNegativeLoaded) {
+    if (!mainManager->controlNegativeLoaded()) {
         message("First load negative control sampling.", "Error", MessageIcon::Error);
         return;
     }
-    if (mainManager->searchSettings.workMode == 1 || mainManager->longControl) {
+    if (mainManager->searchSettings().workMode == 1 || mainManager->longControl()) {
         message("Not accessible in this work mode.", "Error", MessageIcon::Error);
         return;
     }
