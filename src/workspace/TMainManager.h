@@ -257,15 +257,16 @@ class TMainManager {
     void discardRules();
 
     // Why the last worker body was cut short (it ran out of memory, say), or empty; taking it
-    // empties it. Such a body ends as a stopped one does: `running` clear and `finished` set.
+    // empties it. Such a body ends as a stopped one does: its process Ended, the end left to
+    // take.
     std::string takeWorkerError();
 
     // Text (or name) of record `index` of sample `kind` (0..3), or null when either is out of
     // range. The pointer stays valid until that sample is loaded again.
     const char* sequenceText(SampleKind kind, int32_t index) const;
     const char* sequenceName(SampleKind kind, int32_t index) const;
-    // True when `saved` is clear and `openedFromProject` or `modified` is set; when it answers
-    // false it sets `modified`.
+    // True when the work is not saved and was opened from a project or modified; when it
+    // answers false it marks the work modified.
     bool unsavedWork();
 
     // ---- rule search ----
@@ -277,7 +278,7 @@ class TMainManager {
     int resumeRuleSearch() { return resumeProcess(); }
     int stopRuleSearch() { return stopProcess(); }
     // End step of the rule search (run by the worker): replaces the storage when a learning
-    // negative sample is loaded, clears `running`, sets `finished` and `resetIdealObjects`.
+    // negative sample is loaded, sets `resetIdealObjects`, and the rule search has Ended.
     void ruleSearchEnd();
 
     // ---- idealization ----
@@ -288,7 +289,7 @@ class TMainManager {
     IdealizationStart startIdealization(int32_t type, int32_t source);
     int pauseIdealization() { return pauseProcess(); }
     int stopIdealization() { return stopProcess(); }
-    // End step (run by the worker): clears `resetIdealObjects` and `running`, sets `finished`.
+    // End step (run by the worker): clears `resetIdealObjects`; the idealization has Ended.
     void idealizationEnd();
 
     // ---- classification of the control data ----
@@ -389,8 +390,8 @@ class TMainManager {
     // refused as ScanRecognition is.
     RecognitionStart StartScanRecognition(int32_t c);
     int stopScanRecognition() { return stopProcess(); }
-    // Window thread, once `running` is clear: waits for the scan's worker and clears
-    // `scanStarted` and `finished`. A completed scan replaces `windowScores` (and
+    // Window thread, once the scan no longer runs: waits for the scan's worker and leaves the
+    // workspace idle. A completed scan replaces `windowScores` (and
     // `lastRecognitionClass`, clearing `recognitionStale`) and gives true; a stopped or failed
     // one leaves the earlier scores as they were and gives false.
     bool takeScanResult();
@@ -503,8 +504,8 @@ class TMainManager {
 
     // ---- project file (TMainManagerProject.cpp) ----
     // Writes the workspace to `fileName` with the header `settings` and, when not null, the
-    // recognition table the control negative grid shows. On success marks the work `saved` and
-    // not `modified`; fails, saying why, when the data cannot be written or a process is live
+    // recognition table the control negative grid shows. On success marks the work saved and
+    // not modified; fails, saying why, when the data cannot be written or a process is live
     // (running, paused, a bootstrap run or a recognition). A failure changes neither the
     // workspace nor an earlier file of that name.
     Status saveProject(const std::string& fileName, const ProjectSettings& settings,
@@ -518,8 +519,9 @@ class TMainManager {
     // Replaces the workspace's data by `data` (a whole project as ReadProject gives it): the
     // samples and their loaded flags, the object table with the rule store and the ideal
     // objects, the settings of the header, the classified flags, a new classificator of the
-    // header's idealization with the class count; `openedFromProject` and `saved` set, `running`
-    // and `modified` clear. Any worker is stopped and waited for first. `data` is left empty.
+    // header's idealization with the class count; opened from a project and saved, not
+    // modified, the process state idle. Any worker is stopped and waited for first. `data` is
+    // left empty.
     void takeOverProject(ProjectData&& data, OpenedProject& opened);
     // The borrowed view of the workspace that the project writer takes.
     ProjectSource projectSource(const ProjectSettings& settings,
