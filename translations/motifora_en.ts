@@ -183,6 +183,62 @@
         <source></source>
         <translation>Recognition in progress ...</translation>
     </message>
+    <message id="Positve Control Sequencies">
+        <source></source>
+        <translation>Positive Control Sequences</translation>
+    </message>
+    <message id="Positive Sequencies">
+        <source></source>
+        <translation>Positive Sequences</translation>
+    </message>
+    <message id="Negative Sequencies">
+        <source></source>
+        <translation>Negative Sequences</translation>
+    </message>
+    <message id="Negative Control Sequencies">
+        <source></source>
+        <translation>Negative Control Sequences</translation>
+    </message>
+    <message id="Add Positive Sequencies">
+        <source></source>
+        <translation>Add Positive Sequences</translation>
+    </message>
+    <message id="Add Negative Sequencies">
+        <source></source>
+        <translation>Add Negative Sequences</translation>
+    </message>
+    <message id="Positive Control Sequencies">
+        <source></source>
+        <translation>Positive Control Sequences</translation>
+    </message>
+    <message id="Bootstreap Control">
+        <source></source>
+        <translation>Bootstrap Control</translation>
+    </message>
+    <message id="Percantage of Positive Samplings">
+        <source></source>
+        <translation>Percentage of Positive Samplings</translation>
+    </message>
+    <message id="Saving Relsults As Text">
+        <source></source>
+        <translation>Saving Results As Text</translation>
+    </message>
+    <message id="Saving Relsults of Erro Count As HTML">
+        <source></source>
+        <translation>Saving Results of Error Count As HTML</translation>
+    </message>
+    <message id="DNA Project (*.txt)|*.txt">
+        <source></source>
+        <translation>Text export (*.txt)|*.txt</translation>
+    </message>
+    <message id="DNA Project (*.html)|*.html">
+        <source></source>
+        <translation>HTML report (*.html)|*.html</translation>
+    </message>
+    <message id="AboutFrm">
+        <source></source>
+        <translation>About Motifora</translation>
+    </message>
 </context>
 <context>
     <name>motifora::GenomeScanWindow</name>

@@ -423,12 +423,17 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
     }
 
     s << "<h2>Sequence logos of the largest classes</h2>\n";
-    if (data.logos.empty()) s << "<p>No classes.</p>\n";
+    if (data.logos.empty() && data.classesWithoutLogo == 0) s << "<p>No classes.</p>\n";
     for (const ClassLogo& logo : data.logos) {
         s << "<p>Class " << logo.classNumber << ": " << logo.members << " learning object"
           << (logo.members == 1 ? "" : "s") << " (information content in bits)</p>\n"
           << logoSvg(logo);
     }
+    if (data.classesWithoutLogo > 0)
+        s << "<p>" << data.classesWithoutLogo
+          << (data.classesWithoutLogo == 1 ? " class has" : " classes have") << " fewer than "
+          << kLogoMinimumMembers
+          << " learning objects and no logo: so few sequences say nothing about a site.</p>\n";
 
     s << "<h2>Rules</h2>\n";
     s << "<p>" << data.ruleCount << " rules";

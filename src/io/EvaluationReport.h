@@ -21,6 +21,10 @@ struct ReportInputFile {
     std::string sha256;  // empty when the file could not be read again
 };
 
+// Classes with fewer learning objects than this get no sequence logo: a few sequences say
+// nothing about a site.
+constexpr int32_t kLogoMinimumMembers = 5;
+
 // Letter frequencies of the member objects of one class, per position.
 struct ClassLogo {
     int32_t classNumber = 0;  // 1-based, as the grids show it
@@ -67,6 +71,8 @@ struct EvaluationReportData {
     bool hasControlDecision = false;
     ControlDecision control;
     std::vector<ClassLogo> logos;
+    // Classes left without a logo for having fewer than kLogoMinimumMembers learning objects.
+    int32_t classesWithoutLogo = 0;
     int32_t ruleCount = 0;  // all rules of the store; `rules` may hold the first ones only
     std::vector<ReportRule> rules;
     const ContrastReport* contrast = nullptr;  // null: no discriminative search

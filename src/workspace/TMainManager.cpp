@@ -11,12 +11,11 @@
 
 #include "classify/ClassDeletion.h"
 #include "classify/Classificator.h"
-#include "classify/ParallelIdealization.h"
 #include "core/CCodeTable.h"
 #include "core/Display.h"
 #include "core/FileManager.h"
 #include "core/Translatable.h"
-#include "core/WorkerPool.h"
+#include "evaluation/Pipeline.h"
 #include "genome/FastaReader.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
@@ -521,19 +520,11 @@ RuleSearchStart TMainManager::startRuleSearch(const SearchSettings& settings) {
 void TMainManager::ruleSearchBody() {
     markModified();
     generator_->SetDisplay(display_);
-    generator_->Init(storage_.get(), rules_.get(), searchSettings_.subBufferSize,
-                     searchSettings_.confidence, searchSettings_.cpThreshold);
-    // Without objects no target can give a rule; a frame wider than every record would
-    // otherwise walk through all its positions for nothing.
-    const int32_t width = storage_->learnObjectCount > 0 ? storage_->width : 0;
-    for (int32_t target = 0; target < width; ++target) {
-        searchTarget_.store(target);
-        generator_->SetTarget(target);
-        // The gate holds a paused search here, between two steps, and answers the run flag.
-        while (runControl_.gate() && generator_->Step()) {
-        }
-        if (!isRunning()) break;
-    }
+    ProgressCallbacks progress;
+    progress.onStep = [this](int32_t target) { searchTarget_.store(target); };
+    // A stop keeps the rules found by then.
+    searchRegularities(*generator_, *storage_, *rules_, learningSettingsOf(searchSettings_),
+                       {&runControl_, &progress, nullptr});
     ruleSearchEnd();
 }
 
@@ -593,75 +584,20 @@ IdealizationStart TMainManager::startIdealization(int32_t type, int32_t source) 
 void TMainManager::idealizationBody() {
     markModified();
     Display* sink = display_;
-    // With more than one thread the objects (or rules) are idealized a batch at a time on the
-    // pool and registered here in their order, which gives the classes of the one-by-one run;
-    // the pause gate is then passed between registrations instead of between changes.
-    const int32_t threads = WorkerPool::threadsFor(generator_->threadCount);
-    std::unique_ptr<WorkerPool> pool;
-    std::unique_ptr<ParallelIdealization> parallel;
-    if (threads > 1) {
-        pool = std::make_unique<WorkerPool>(threads);
-        parallel = std::make_unique<ParallelIdealization>(*classificator_, *pool);
-    }
-    std::vector<std::optional<Idealized>> batch;
-    int32_t batchFirst = 0;
-    // The idealized form of source j (an object of `objects`, or rule j when null), made with the
-    // batch that holds it; null when there is no pool.
-    const auto idealized = [&](const SEQSElem* objects, int32_t j,
-                               int32_t count) -> const std::optional<Idealized>* {
-        if (!parallel) return nullptr;
-        if (j == 0 || j >= batchFirst + static_cast<int32_t>(batch.size())) {
-            batchFirst = j;
-            parallel->idealize(objects, j, std::min(kIdealizationBatch, count - j), batch);
-        }
-        return &batch[static_cast<size_t>(j - batchFirst)];
+    int32_t steps = 0;
+    ProgressCallbacks progress;
+    progress.onStage = [&steps](LearningStage, int32_t count) { steps = count; };
+    progress.onStep = [&](int32_t step) {
+        if (sink) sink->ShowCountdown(steps - step);
     };
-    const auto registered = [&](const std::optional<Idealized>* made, const SEQSElem* object,
-                                int32_t rule) {
-        if (made == nullptr) return classificator_->IdealizeAndRegister(object, rule);
-        if (!made->has_value()) return -1;
-        return classificator_->RegisterIdealized(object, rule, (*made)->object, (*made)->status);
-    };
-    if (idealizationSource_ == 0) {
-        const int32_t n = storage_->learnObjectCount;
-        for (int32_t j = 0; j < n; ++j) {
-            if (sink) sink->ShowCountdown(n - j);
-            if (!runControl_.gate()) break;
-            SEQSElem& object = storage_->learnObjects[j];
-            object.classNumber =
-                registered(idealized(storage_->learnObjects.data(), j, n), &object, -1);
-            classCount_ = classificator_->idealObjectCount;
-        }
-        if (learnNegativeLoaded_.load()) {
-            const int32_t m = storage_->negativeObjectCount;
-            for (int32_t k = 0; k < m; ++k) {
-                if (sink) sink->ShowCountdown(m - k);
-                if (!runControl_.gate()) break;
-                SEQSElem& object = storage_->negativeObjects[k];
-                const std::optional<Idealized>* made =
-                    idealized(storage_->negativeObjects.data(), k, m);
-                if (made == nullptr) {
-                    object.classNumber =
-                        classificator_->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
-                } else {
-                    object.classNumber =
-                        made->has_value()
-                            ? classificator_->ClassifyIdealized((*made)->object, (*made)->status,
-                                                                k + 1, ObjectSetKind::LearnNegative)
-                            : -1;
-                }
-                classCount_ = classificator_->idealObjectCount;
-            }
-        }
-    } else {
-        const int32_t r = rules_->Count();
-        for (int32_t i = 0; i < r; ++i) {
-            if (sink) sink->ShowCountdown(r - i);
-            if (!runControl_.gate()) break;
-            registered(idealized(nullptr, i, r), nullptr, i);
-            classCount_ = classificator_->idealObjectCount;
-        }
-    }
+    progress.onClasses = [this](int32_t count) { classCount_ = count; };
+    LearningSettings settings = learningSettingsOf(searchSettings_);
+    settings.idealizationSource = idealizationSource_;
+    settings.idealizationThreads = generator_->threadCount;
+    settings.classifyNegatives = learnNegativeLoaded_.load();
+    // A stop keeps the classes made by then.
+    idealizeObjects(*classificator_, *storage_, *rules_, settings,
+                    {&runControl_, &progress, nullptr});
     idealizationEnd();
 }
 

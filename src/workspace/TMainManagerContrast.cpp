@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/CCodeTable.h"
+#include "evaluation/Pipeline.h"
 #include "io/ContrastFile.h"
 #include "workspace/TMainManager.h"
 
@@ -56,8 +57,9 @@ void TMainManager::contrastSearchBody() {
     const ProcessExit end{contrastInput_, *this};
     markModified();
     // A stop ends the generator between two steps; the rules found by then are kept.
-    setContrastRules(std::make_shared<const ContrastRules>(searchContrastRules(
-        contrastInput_.positives, contrastInput_.negatives, contrastSettings_, &runControl_)));
+    LearnedModel model = learnModel(contrastInput_.positives, contrastInput_.negatives,
+                                    learningSettingsOf(contrastSettings_), {&runControl_});
+    setContrastRules(std::make_shared<const ContrastRules>(std::move(model.contrast.rules)));
     runControl_.setRunning(false);
 }
 

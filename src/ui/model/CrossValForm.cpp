@@ -118,6 +118,17 @@ void TCrossValForm::Tick() {
     shown_ = result;
 }
 
+void TCrossValForm::clearResult() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    shown_.reset();
+    Roc.setCurve({});
+    Histograms.setBars({});
+    ErrorsList.setRowCount(1);
+    ResultLabel.setText("");
+    if (!running_) StatusLabel.setText("");
+    UseLevelBtn.setEnabled(false);
+}
+
 void TCrossValForm::runEnded() {
     running_ = false;
     StartBtn.setEnabled(true);
@@ -168,8 +179,19 @@ void TCrossValForm::showResult(const CrossValidationResult& r) {
 void TCrossValForm::UseLevelBtnClick() {
     const auto result = shownResult();
     if (!result) return;
-    main_.RecLevelEdit.setText(main_.numbers().fixed(result->level, 2));
-    if (main_.RecLevelEdit.enabled()) main_.ReCount2();
+    const std::string level = main_.numbers().fixed(result->level, 2);
+    main_.RecLevelEdit.setText(level);
+    std::string done;
+    if (main_.RecLevelEdit.enabled()) {
+        main_.ReCount2();
+        done = "Recogn. Level set to " + level + " and the errors counted at it.";
+    } else {
+        // The field waits for an error counting, which proposes its own level first.
+        done = "Recogn. Level set to " + level +
+               "; count the recognition errors, then press Enter in Recogn. Level to use it.";
+    }
+    StatusLabel.setText(done);
+    main_.StatusBar1.setPanel(2, done);
 }
 
 }  // namespace motifora

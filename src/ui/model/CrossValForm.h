@@ -83,11 +83,15 @@ class TCrossValForm {
     void StartBtnClick();
     void PauseBtnClick();
     void StopBtnClick();
-    // Puts the level into the main window's recognition level field (and recounts when the
-    // field is in use).
+    // Puts the level into the main window's recognition level field and, when the field is in
+    // use, recounts the errors at it; the status label and the main window's status bar say
+    // which was done (a field not in use yet waits for an error counting).
     void UseLevelBtnClick();
     // The 100 ms tick: progress while the run goes on, the results once it has ended.
     void Tick();
+    // Forgets the shown result (a new workspace): curves, table and labels emptied, "Use this
+    // level" disabled.
+    void clearResult();
 
     // The last complete result shown, or null.
     std::shared_ptr<const CrossValidationResult> shownResult() const;

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -76,6 +77,9 @@ class GenomeScanForm {
     int32_t ExportBedGraph(const std::string& path);
     // Asks the running scan or export to end; it ends after its current piece.
     void Stop();
+    // The window was closed: a running scan or export is stopped (it ends after its current
+    // piece) and the window hidden. What was found so far stays for when it is shown again.
+    void Close();
     bool Running() const { return running_.load(); }
     // Waits until the running scan or export has ended.
     void WaitForEnd();
@@ -88,6 +92,15 @@ class GenomeScanForm {
     // Shows the positions from..to of the charted record; ZoomReset shows all of it.
     void Zoom(double from, double to);
     void ZoomReset();
+    // Charts the hit of HitsList row `row` (1-based): its record, zoomed to the hit and some
+    // room on both sides, the row and its record selected. False for a row with no hit.
+    bool ShowHit(int32_t row);
+
+    // Called on each scoring thread before every piece (see ScanSettings::onScoringStep); tests
+    // hold the scan there. Set before Start.
+    void setScoringStep(std::function<void()> step) { scoringStep_ = std::move(step); }
+    // The score as the hit table and the chart title write it: three decimals.
+    static std::string scoreText(double score);
 
   private:
     struct HitRow {
@@ -113,6 +126,8 @@ class GenomeScanForm {
     void fillHits();
     void fillChart();
     void setIdle(const std::string& status);
+    // Locks the choices (the file, classes, level and strand) while a scan runs.
+    void lockChoices(bool locked);
 
     GenomeScanner scanner_;
     bool prepared_ = false;
@@ -127,6 +142,7 @@ class GenomeScanForm {
     int32_t chartRecord_ = -1;
     double zoomFrom_ = 0.0;
     double zoomTo_ = -1.0;  // below zoomFrom_: the whole record
+    std::function<void()> scoringStep_;
 };
 
 }  // namespace motifora

@@ -110,6 +110,10 @@ void TMainForm::btnCountRecErrorsClick() {
             SaveRecErrBtn.setEnabled(true);
         } else {
             IdealizObjectsList.setColCount(6);
+            // What "Next" writes into the three further columns, class by class.
+            IdealizObjectsList.setCell(3, 0, "Recogn. Level");
+            IdealizObjectsList.setCell(4, 0, "Missed positives");
+            IdealizObjectsList.setCell(5, 0, "Accepted negatives");
             IdealizObjectsList.setEnabled(false);
             btnNextClassErrCount.setEnabled(true);
             SaveRecErrBtn.setEnabled(false);
@@ -162,6 +166,8 @@ void TMainForm::CountErrors(int32_t n) {
         for (const auto& point : negative) Chart1.addPoint(0, point.first, point.second);
         Chart1.clearSeries(1);
         for (const auto& point : positive) Chart1.addPoint(1, point.first, point.second);
+        Chart1.setLevelSeries(false);
+        Chart1.setMarks({});
         RecLevelEdit.setText(numberFormat.fixed(level, 2));
     }
     CountFirstLevelErrors(level);

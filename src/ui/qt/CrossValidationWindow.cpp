@@ -21,6 +21,7 @@
 
 #include "ui/model/CrossValForm.h"
 #include "ui/qt/ControlBinder.h"
+#include "ui/qt/ExportActions.h"
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/Language.h"
 #include "ui/qt/RadioGroupBox.h"
@@ -45,6 +46,7 @@ QChartView* namedChartView(QChart* chart, const char* name, int width, int heigh
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumSize(width, height);
+    addPictureExport(view);
     return view;
 }
 

@@ -2,6 +2,7 @@
 // the score chart (drag to zoom) and the exports.
 #include "ui/qt/GenomeScanWindow.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -44,6 +45,9 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
         std::lock_guard<std::recursive_mutex> guard(form.mutex());
         form.GenomeEdit.setText(path.toStdString());
     });
+    // Locked with the file's edit while a scan runs.
+    binder_.bind(form.GenomeEdit,
+                 [browse, &form] { browse->setEnabled(form.GenomeEdit.enabled()); });
     genomeRow->addWidget(genome, 1);
     genomeRow->addWidget(browse);
     choices->addRow(tr("Genome (FASTA)"), genomeRow);
@@ -90,6 +94,9 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
         form_.SortHits(column, ascending_[static_cast<size_t>(column)]);
         ascending_[static_cast<size_t>(column)] = !ascending_[static_cast<size_t>(column)];
     });
+    // A click on a hit charts it.
+    connect(hits, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { form_.ShowHit(index.row() + 1); });
     QTableView* records = createGridView(form.RecordsList, binder_, "RecordsList");
     connect(records, &QTableView::clicked, this,
             [this](const QModelIndex& index) { form_.ShowRecord(index.row()); });
@@ -123,6 +130,12 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &GenomeScanWindow::tick);
     timer_->start(100);
+}
+
+void GenomeScanWindow::closeEvent(QCloseEvent* event) {
+    // A scan nobody watches any more is not left running.
+    form_.Close();
+    QWidget::closeEvent(event);
 }
 
 void GenomeScanWindow::tick() {

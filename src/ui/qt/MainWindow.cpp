@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
@@ -43,9 +45,11 @@
 #include "ui/qt/ContrastMapWindow.h"
 #include "ui/qt/CrossValidationWindow.h"
 #include "ui/qt/ErrRecDialog.h"
+#include "ui/qt/ExportActions.h"
 #include "ui/qt/GenomeScanWindow.h"
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/Language.h"
+#include "ui/qt/LogoWindow.h"
 #include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/UpDownEdit.h"
 #include "workspace/TMainManager.h"
@@ -108,7 +112,11 @@ constexpr const char* kRecentProjectsKey = "recentProjects";
 
 MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), form_(form) {
     setObjectName("MainForm");
-    resize(1280, 860);
+    // Never larger than the screen it opens on (the status bar and the page tabs stay in view
+    // where a window manager does not maximise it).
+    QSize wanted(1280, 860);
+    if (const QScreen* on = screen()) wanted = wanted.boundedTo(on->availableGeometry().size());
+    resize(wanted);
 
     // The language and the recent projects of earlier runs.
     Language::restore();
@@ -144,7 +152,14 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName("MainSplitter");
     split->addWidget(pages_);
-    split->addWidget(buildDataArea());
+    // The grids keep their headers and a few rows each; when everything the Classes page can
+    // show does not fit the screen, the data area scrolls instead of the window growing past it.
+    auto* data = new QScrollArea;
+    data->setObjectName("DataAreaScroll");
+    data->setWidget(buildDataArea());
+    data->setWidgetResizable(true);
+    data->setFrameShape(QFrame::NoFrame);
+    split->addWidget(data);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     split->setSizes({340, 940});
@@ -162,6 +177,7 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
         form_.CrossValForm, binder_,
         [this](const std::function<void()>& handler) { command(handler); }, this);
     new ContrastMapWindow(form_.ContrastMap, binder_, this);
+    new LogoWindow(form_.SequenceLogos, binder_, this);
 
     timer_ = new QTimer(this);
     timer_->setObjectName("SearchingTimer");
@@ -372,6 +388,18 @@ void MainWindow::buildMenus() {
         f.mmbtnSaveProjectAsClick();
     })->setShortcuts(standardKeys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
     action(file, f.SaveAsText1, "SaveAsText1", [&f] { f.SaveAsText1Click(); });
+    // The chart as a picture, the table last used as CSV or TSV.
+    QMenu* exportMenu = file->addMenu(tr("Export"));
+    exportMenu->setObjectName("ExportMenu");
+    exportMenu
+        ->addAction(tr("Chart as PNG or SVG..."), this,
+                    [this] { saveWidgetPictureAs(chart_, tr("Export Chart")); })
+        ->setObjectName("ExportChart");
+    exportMenu->addAction(tr("Table as CSV or TSV..."), this, [this] { exportTable(); })
+        ->setObjectName("ExportTable");
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (gridOf(now) != nullptr) lastGridView_ = qobject_cast<QTableView*>(now);
+    });
     recentMenu_ = file->addMenu(QStringLiteral("Recent Projects"));
     recentMenu_->setObjectName("RecentProjectsMenu");
     binder_.bind(f.recentProjects, [this] { showRecentProjects(); });
@@ -413,6 +441,13 @@ void MainWindow::buildMenus() {
     action(
         view, f.mmbtnVisiblePositiveControl, "mmbtnVisiblePositiveControl",
         [&f] { f.mmbtnVisiblePositiveControlClick(); }, true);
+    view->addAction(tr("Sequence Logos..."), this,
+                    [this] {
+                        if (form_.ShowLogos() == 0)
+                            QMessageBox::information(this, tr("Sequence Logos"),
+                                                     tr("Load a learning sample first."));
+                    })
+        ->setObjectName("SequenceLogos");
     // The language of the texts: the program's own words or English, remembered for the next run.
     view->addSeparator();
     QMenu* language = view->addMenu(QStringLiteral("Language"));
@@ -742,6 +777,9 @@ QWidget* MainWindow::buildDataArea() {
             return column == 3 ? std::string() : f.controlDecisionDetail(kind, row);
         });
     }
+    // Each recognised sequence's best class and score before its class columns.
+    static_cast<GridTableModel*>(control->findChild<QTableView*>("NewSeqsList")->model())
+        ->setInsertedColumn(5, "Best class", [&f](int row) { return f.bestClassOf(row); });
     area->addWidget(control);
 
     // Rules, or the ideal objects on the Objects and Classes pages.
@@ -771,7 +809,10 @@ QWidget* MainWindow::buildDataArea() {
     lowerLayout->addWidget(createGridView(f.ContrastRulesList, binder_, "ContrastRulesList", 2), 1);
     idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList", 2);
     idealObjectsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    idealObjectsView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Its own menu (the class commands, then the table's Copy and Save) instead of the grid's.
+    disconnect(idealObjectsView_, &QWidget::customContextMenuRequested, nullptr, nullptr);
+    idealObjectMenu_->addSeparator();
+    addGridActions(idealObjectMenu_, idealObjectsView_, f.IdealizObjectsList);
     connect(idealObjectsView_, &QWidget::customContextMenuRequested, this,
             &MainWindow::showIdealObjectMenu);
     connect(idealObjectsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -798,7 +839,34 @@ QWidget* MainWindow::buildDataArea() {
     binder_.bind(f.Chart1, [this] { chart_->refresh(); });
     // A point of a scan names its record and position; the hits sit beside the chart.
     chart_->setPlaceSource([&f](double x) { return f.scanPlaceText(x); });
-    classObjects->addWidget(createGridView(f.ScanHitsList, binder_, "ScanHitsList", 0));
+    // The hits, and under them the letters of the one chosen on the chart or in the table.
+    auto* hitsPane = new QWidget;
+    auto* hitsLayout = new QVBoxLayout(hitsPane);
+    hitsLayout->setContentsMargins(0, 0, 0, 0);
+    QTableView* hits = createGridView(f.ScanHitsList, binder_, "ScanHitsList", 0);
+    hitsLayout->addWidget(hits, 1);
+    auto* letters = new QLabel;
+    letters->setObjectName("ScanHitLetters");
+    letters->setWordWrap(true);
+    letters->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    letters->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    binder_.bindLabel(f.ScanHitLetters, letters);
+    hitsLayout->addWidget(letters);
+    binder_.bind(f.ScanHitsList,
+                 [hitsPane, &f] { hitsPane->setVisible(f.ScanHitsList.visible()); });
+    connect(hits, &QTableView::clicked, this,
+            [&f](const QModelIndex& index) { f.ShowScanHit(index.row() + 1); });
+    // A click on the chart chooses the hit within a few pixels of it.
+    connect(chart_, &ChartBinding::clickedAt, this, [this, hits, &f](double x) {
+        const double width = chart_->chart()->plotArea().width();
+        const auto [low, high] = chart_->shownRange();
+        const double reach = width > 0 ? 4.0 * (high - low) / width : 0.0;
+        const int32_t row = f.ScanChartClicked(x, reach);
+        if (row < 1) return;
+        hits->selectRow(row - 1);
+        hits->scrollTo(hits->model()->index(row - 1, 0));
+    });
+    classObjects->addWidget(hitsPane);
     classObjects->setStretchFactor(0, 1);
     classObjects->setStretchFactor(1, 1);
     classObjects->setStretchFactor(2, 1);
@@ -813,6 +881,23 @@ QWidget* MainWindow::buildDataArea() {
     area->setStretchFactor(2, 2);
     area->setStretchFactor(3, 3);
     return area;
+}
+
+QTableView* MainWindow::exportedTable() const {
+    if (lastGridView_ != nullptr && lastGridView_->isVisible()) return lastGridView_;
+    // No table used yet: the first one shown.
+    for (QTableView* view : findChildren<QTableView*>())
+        if (view->isVisible() && gridOf(view) != nullptr) return view;
+    return nullptr;
+}
+
+void MainWindow::exportTable() {
+    QTableView* view = exportedTable();
+    if (view == nullptr) {
+        QMessageBox::information(this, tr("Export Table"), tr("No table is shown."));
+        return;
+    }
+    saveGridAs(view, *gridOf(view));
 }
 
 void MainWindow::selectedRows(int& top, int& bottom) const {
@@ -846,10 +931,14 @@ void MainWindow::syncIdealObjectSelection() {
 }
 
 void MainWindow::showIdealObjectMenu(const QPoint& where) {
-    // The menu opens by itself only while classes exist.
-    if (!form_.IdealObjPopupMenu.enabled()) return;
+    // The class commands open only while classes exist; the table's own menu always does.
+    const QPoint at = idealObjectsView_->viewport()->mapToGlobal(where);
+    if (!form_.IdealObjPopupMenu.enabled()) {
+        if (auto* menu = idealObjectsView_->findChild<QMenu*>("GridMenu")) menu->popup(at);
+        return;
+    }
     syncWidgets();
-    idealObjectMenu_->popup(idealObjectsView_->viewport()->mapToGlobal(where));
+    idealObjectMenu_->popup(at);
 }
 
 // ---- genome scan ----

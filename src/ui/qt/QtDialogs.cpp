@@ -85,6 +85,10 @@ QString qtFileFilter(const std::string& filter) {
     return entries.join(";;");
 }
 
+QString shownFileFilter(const std::string& filter) {
+    return qtFileFilter(shown(filter).toStdString());
+}
+
 void splitMessage(const std::string& message, QString& text, QString& detail) {
     const QString all = qs(message);
     const qsizetype newline = all.indexOf(QLatin1Char('\n'));
@@ -131,7 +135,7 @@ DialogAnswer QtDialogs::messageBox(const MessageRequest& request) {
 
 std::optional<std::string> QtDialogs::chooseFile(const FileRequest& request, bool save) {
     QFileDialog dialog(parent_, shown(request.title));
-    dialog.setNameFilter(qtFileFilter(request.filter));
+    dialog.setNameFilter(shownFileFilter(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setObjectName(qs(request.dialog));

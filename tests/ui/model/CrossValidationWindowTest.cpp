@@ -129,6 +129,21 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     ASSERT_TRUE(w.UseLevelBtn.enabled());
     w.UseLevelBtnClick();
     EXPECT_EQ(form->RecLevelEdit.text(), form->numbers().fixed(result->level, 2));
+    // No error counting yet: the field waits for one, and both windows say so.
+    EXPECT_FALSE(form->RecLevelEdit.enabled());
+    EXPECT_EQ(w.StatusLabel.text(), "Recogn. Level set to " + form->RecLevelEdit.text() +
+                                        "; count the recognition errors, then press Enter in "
+                                        "Recogn. Level to use it.");
+    EXPECT_EQ(form->StatusBar1.panel(2), w.StatusLabel.text());
+
+    // A new project forgets the result: nothing left to use.
+    dialogs.answer(DialogAnswer::No);
+    form->mmbtnNewProjectClick();
+    EXPECT_FALSE(w.UseLevelBtn.enabled());
+    EXPECT_EQ(w.shownResult(), nullptr);
+    EXPECT_FALSE(w.Roc.curve().shown);
+    EXPECT_EQ(w.ErrorsList.rowCount(), 1);
+    EXPECT_EQ(w.ResultLabel.text(), "");
 }
 
 TEST_F(CrossValidationWindowTest, TheEvaluationReportIsSavedFromTheFileMenu) {

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <sstream>
 
 #include "../../classify/ClassifyTestSupport.h"
@@ -41,7 +42,7 @@ class GenomeScanFormTest : public ::testing::Test {
 
 TEST_F(GenomeScanFormTest, ScanFillsHitsRecordsAndChart) {
     scan();
-    const std::string ln4 = formatTrackNumber(std::log(4.0));
+    const std::string ln4 = "1.386";  // ln 4 with three decimals
     ASSERT_EQ(form.HitsList.rowCount(), 4);
     EXPECT_EQ(form.HitsList.row(0),
               (std::vector<std::string>{"Record", "Start", "End", "Strand", "Class", "Score"}));
@@ -72,6 +73,76 @@ TEST_F(GenomeScanFormTest, ScanFillsHitsRecordsAndChart) {
     form.ZoomReset();
     EXPECT_EQ(form.ScoreChart.series(0).size(), 6u);
     EXPECT_TRUE(form.ScoreChart.xAxis().automatic);
+}
+
+TEST_F(GenomeScanFormTest, ChartNamesItsRecordAndDrawsTheLevel) {
+    scan();
+    EXPECT_EQ(form.ScoreChart.title(), "fw, 6 letters, level 1.000");
+    EXPECT_TRUE(form.ScoreChart.levelSeries());
+    EXPECT_EQ(form.ScoreChart.series(1), (Chart::Series{{0.0, 1.0}, {5.0, 1.0}}));
+    form.ShowRecord(1);
+    EXPECT_EQ(form.ScoreChart.title(), "rv, 7 letters, level 1.000");
+    form.Zoom(4.0, 5.0);
+    EXPECT_EQ(form.ScoreChart.series(1), (Chart::Series{{4.0, 1.0}, {5.0, 1.0}}))
+        << "the level spans the part shown";
+}
+
+TEST_F(GenomeScanFormTest, ScoresReadWithThreeDecimals) {
+    const std::pair<double, const char*> cases[] = {{std::log(4.0), "1.386"},
+                                                    {-0.0004, "0.000"},
+                                                    {-0.25, "-0.250"},
+                                                    {12.34567, "12.346"},
+                                                    {0.0, "0.000"}};
+    for (const auto& [score, text] : cases) EXPECT_EQ(GenomeScanForm::scoreText(score), text);
+}
+
+TEST_F(GenomeScanFormTest, ClickedHitIsChartedAndSelected) {
+    scan();
+    ASSERT_TRUE(form.ShowHit(3));  // rv 5..7
+    EXPECT_EQ(form.ScoreChart.title().substr(0, 3), "rv,");
+    EXPECT_EQ(form.RecordsList.selectionTop(), 2);
+    EXPECT_EQ(form.HitsList.selectionTop(), 3);
+    EXPECT_FALSE(form.ScoreChart.xAxis().automatic);
+    EXPECT_LE(form.ScoreChart.xAxis().minimum, 5.0);
+    EXPECT_GE(form.ScoreChart.xAxis().maximum, 7.0);
+    EXPECT_EQ(form.ScoreChart.series(0).size(), 6u) << "every window of rv lies in the room";
+    for (int32_t row : {0, 4, -1}) EXPECT_FALSE(form.ShowHit(row)) << row;
+    EXPECT_EQ(form.HitsList.selectionTop(), 3) << "a row with no hit changes nothing";
+}
+
+// The scan is held on its scoring thread until the test lets it go: the choices are locked
+// meanwhile, and closing the window stops the scan.
+TEST_F(GenomeScanFormTest, ClosingDuringAScanStopsItAndChoicesStayLockedMeanwhile) {
+    std::promise<void> reached;
+    std::once_flag once;
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    form.setScoringStep([&] {
+        std::call_once(once, [&] { reached.set_value(); });
+        released.wait();
+    });
+    form.Window.setVisible(true);
+    form.GenomeEdit.setText(genome_);
+    form.LevelEdit.setText("1");
+    ASSERT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanStarted);
+    reached.get_future().wait();
+    EXPECT_TRUE(form.Running());
+    for (const Control* choice : std::initializer_list<const Control*>{
+             &form.GenomeEdit, &form.ClassesEdit, &form.LevelEdit, &form.StrandGroup})
+        EXPECT_FALSE(choice->enabled());
+    EXPECT_FALSE(form.StartBtn.enabled());
+    EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanRunning);
+
+    form.Close();
+    EXPECT_FALSE(form.Window.visible());
+    release.set_value();
+    form.WaitForEnd();
+    EXPECT_FALSE(form.Running());
+    EXPECT_EQ(form.StatusLabel.text(), "Stopped.");
+    for (const Control* choice : std::initializer_list<const Control*>{
+             &form.GenomeEdit, &form.ClassesEdit, &form.LevelEdit, &form.StrandGroup})
+        EXPECT_TRUE(choice->enabled());
+    EXPECT_TRUE(form.StartBtn.enabled());
 }
 
 TEST_F(GenomeScanFormTest, SortingKeepsTheScanOrderAmongEquals) {

@@ -15,6 +15,8 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "ui/qt/AboutBox.h"
+#include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/Language.h"
 #include "ui/qt/QtDialogs.h"
 #include "workspace/TMainManager.h"
@@ -246,6 +248,41 @@ TEST_F(WindowLayoutTest, TheLanguageMenuShowsEnglishAndTheNextRunRemembersIt) {
     EXPECT_EQ(QSettings().value("language").toString(), QString("ru"));
     EXPECT_FALSE(window->chooseLanguage("fr"));
     EXPECT_EQ(Language::current(), QString("ru"));
+}
+
+TEST_F(WindowLayoutTest, EnglishCorrectsTheMisspeltCaptionsWhichTheProgramsOwnWordsKeep) {
+    struct Caption {
+        std::function<QString()> shownText;
+        const char* own;
+        const char* english;
+    };
+    BootstrapWindow* bootstrap = window->bootstrapWindow();
+    const std::vector<Caption> captions = {
+        {[&] { return widget<QWidget>("PosCtrlPane")->findChild<QLabel*>()->text(); },
+         "Positve Control Sequencies", "Positive Control Sequences"},
+        {[&] { return bootstrap->windowTitle(); }, "Bootstreap Control", "Bootstrap Control"},
+        {[&] { return bootstrap->findChild<QLabel*>("PercentLabel")->text(); },
+         "Percantage of Positive Samplings", "Percentage of Positive Samplings"},
+        {[&] { return action("mmbtnAddSequencies")->text(); }, "Add Positive Sequencies",
+         "Add Positive Sequences"},
+        {[] { return AboutBox().windowTitle(); }, "AboutFrm", "About Motifora"},
+        {[] { return motifora::shown("Saving Relsults of Erro Count As HTML"); },
+         "Saving Relsults of Erro Count As HTML", "Saving Results of Error Count As HTML"},
+        {[] { return motifora::shown("Saving Relsults As Text"); }, "Saving Relsults As Text",
+         "Saving Results As Text"},
+        {[] { return shownFileFilter("DNA Project (*.html)|*.html"); }, "DNA Project (*.html)",
+         "HTML report (*.html)"},
+        {[] { return shownFileFilter("DNA Project (*.txt)|*.txt"); }, "DNA Project (*.txt)",
+         "Text export (*.txt)"},
+    };
+    for (const char* language : {"ru", "en", "ru"}) {
+        ASSERT_TRUE(window->chooseLanguage(language));
+        const bool english = std::string(language) == "en";
+        for (const Caption& caption : captions)
+            EXPECT_EQ(caption.shownText(),
+                      QString::fromUtf8(english ? caption.english : caption.own))
+                << language;
+    }
 }
 
 }  // namespace
