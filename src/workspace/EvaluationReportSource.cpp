@@ -128,10 +128,10 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
     auto& s = data.settings;
     s.emplace_back("alignment",
                    m.searchSettings().workMode == 0 ? "fixed positions" : "shift positions");
-    s.emplace_back("confidence interval (Fisher)", real(search.confidenceLevel));
-    s.emplace_back("minimum conditional probability", real(search.cpThreshold));
-    s.emplace_back("finish buffer", std::to_string(search.finishBufferSize));
-    s.emplace_back("sub-buffers", std::to_string(search.subBufferSize));
+    s.emplace_back("confidence interval (Fisher)", real(search.search.confidence));
+    s.emplace_back("minimum conditional probability", real(search.search.cpThreshold));
+    s.emplace_back("finish buffer", std::to_string(search.search.finishBufferSize));
+    s.emplace_back("sub-buffers", std::to_string(search.search.subBufferSize));
     const int32_t type = std::clamp(search.idealizationType, 0, 2);
     s.emplace_back("idealization", kTypes[type]);
     s.emplace_back("ideal objects from", search.idealizationSource == 0 ? "objects" : "rules");

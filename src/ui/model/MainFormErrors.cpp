@@ -188,6 +188,24 @@ void TMainForm::CountSecondLevelErrors(double level) {
     }
     SecondLErr.setText(numberFormat.fixed(count.error, 8));
     SecErrInW.setText(recognizedText(count.count, count.total));
+    showUncountedNegatives();
+}
+
+void TMainForm::showUncountedNegatives() {
+    TMainManager& m = manager();
+    const bool control = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
+    const SampleObjects negatives = sampleObjects(m, true, false);
+    const int32_t uncounted = control && m.controlNegativeClassified()
+                                  ? uncountedObjects(negatives.objects, negatives.available)
+                                  : 0;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    UncountedNegatives.setText(
+        uncounted == 0
+            ? std::string()
+            : MOTIFORA_TR("Контрольных последовательностей класса New (без оценки, не учтены ни в "
+                          "одном классе): ") +
+                  std::to_string(uncounted) + " / " + std::to_string(negatives.size) + "\n" +
+                  MOTIFORA_TR("Перекрёстная проверка оценивает все последовательности."));
 }
 
 void TMainForm::CountFirstLevelErrors(double level) {
@@ -314,6 +332,7 @@ void TMainForm::btnNextClassErrCountClick() {
     FstErrInW.setText(recognizedText(positives - misses, positives));
     SecondLErr.setText(numberFormat.fixed(totals.secondError, 8));
     SecErrInW.setText(recognizedText(accepted, m.controlNegativeCount()));
+    showUncountedNegatives();
     SaveRecErrBtn.setEnabled(true);
 }
 

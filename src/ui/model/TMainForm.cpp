@@ -1,6 +1,7 @@
 // The main window: start-up state, page switching, views, grid refills, help and closing.
 #include "ui/model/TMainForm.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -83,8 +84,9 @@ bool TMainForm::closed() const {
 void TMainForm::updateCaption() { Caption.setText("Motifora - " + projectName); }
 
 DialogAnswer TMainForm::message(const std::string& text, const std::string& caption,
-                                MessageIcon icon, MessageButtons buttons) {
-    return dialogs_.messageBox({text, caption, icon, buttons});
+                                MessageIcon icon, MessageButtons buttons,
+                                const std::string& headline) {
+    return dialogs_.messageBox({text, caption, icon, buttons, headline});
 }
 
 void TMainForm::setActivePage(Page page) {
@@ -205,6 +207,22 @@ void TMainForm::newWorkspace() {
     RefreshViews();
 }
 
+void TMainForm::useDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    numberFormat.setSeparator(separator);
+    const char other = separator == ',' ? '.' : ',';
+    const NumberFormat written(other);
+    for (Edit* edit : {&ConfIntEdit, &CPEdit, &RecLevelEdit, &FirstLErrEd,
+                       &CrossValForm.WantedErrorEdit, &BootStrCtrl.FstLevelErr}) {
+        std::string text = edit->text();
+        double value = 0.0;
+        if (numberFormat.tryReadReal(text, value) || !written.tryReadReal(text, value)) continue;
+        std::replace(text.begin(), text.end(), other, separator);
+        edit->setText(text);
+    }
+}
+
 void TMainForm::clearResultDisplays() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     // Score and result columns of recognitions and error counts go with their data.
@@ -236,8 +254,8 @@ void TMainForm::clearResultDisplays() {
     SequenceLogos.setVisible(false);
     scanPlaces_ = ScanPlaces();
     scanRuns_.clear();
-    for (Label* label :
-         {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
+    for (Label* label : {&FstErrInW, &SecondLErr, &SecErrInW, &UncountedNegatives, &TimerLabel,
+                         &lblTime, &CountDownLabel})
         label->setText("");
     RecLevelEdit.setText("0");
     RecLevelEdit.setEnabled(false);

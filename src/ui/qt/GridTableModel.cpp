@@ -25,32 +25,9 @@ int GridTableModel::columnCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : columns_;
 }
 
-void GridTableModel::setInsertedColumn(int at, std::string header, ColumnSource text) {
-    beginResetModel();
-    insertedAt_ = at;
-    insertedHeader_ = std::move(header);
-    inserted_ = std::move(text);
-    seen_ = ~uint64_t{0};
-    columns_ = 0;
-    rows_ = 0;
-    endResetModel();
-    refresh();
-}
-
-int GridTableModel::gridColumn(int column) const {
-    if (insertedAt_ < 0 || column < insertedAt_) return column;
-    return column == insertedAt_ ? -1 : column - 1;
-}
-
 QVariant GridTableModel::data(const QModelIndex& index, int role) const {
     if (!index.isValid()) return {};
-    const int column = gridColumn(index.column()), row = index.row() + 1;
-    if (column < 0) {
-        if (role != Qt::DisplayRole && role != Qt::ToolTipRole) return {};
-        const std::string text = inserted_(row);
-        if (text.empty() && role == Qt::ToolTipRole) return {};
-        return QString::fromStdString(text);
-    }
+    const int column = index.column(), row = index.row() + 1;
     if (role == Qt::DisplayRole) return QString::fromStdString(grid_.cell(column, row));
     if (role != Qt::ToolTipRole) return {};
     std::string tip = tip_ ? tip_(column, row) : std::string();
@@ -61,10 +38,7 @@ QVariant GridTableModel::data(const QModelIndex& index, int role) const {
 
 QVariant GridTableModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role != Qt::DisplayRole) return {};
-    if (orientation == Qt::Horizontal) {
-        const int column = gridColumn(section);
-        return QString::fromStdString(column < 0 ? insertedHeader_ : grid_.cell(column, 0));
-    }
+    if (orientation == Qt::Horizontal) return QString::fromStdString(grid_.cell(section, 0));
     return section + 1;
 }
 
@@ -73,8 +47,7 @@ bool GridTableModel::refresh() {
     if (changes == seen_) return false;
     seen_ = changes;
     const int rows = std::max(0, grid_.rowCount() - 1);
-    int columns = std::max(0, grid_.colCount());
-    if (insertedAt_ >= 0 && columns > insertedAt_) ++columns;
+    const int columns = std::max(0, grid_.colCount());
     if (columns > columns_) {
         beginInsertColumns(QModelIndex(), columns_, columns - 1);
         columns_ = columns;

@@ -25,13 +25,6 @@ class GridTableModel final : public QAbstractTableModel {
     // text, so that an elided cell can always be read whole.
     using TipSource = std::function<std::string(int column, int row)>;
     void setTipSource(TipSource tip) { tip_ = std::move(tip); }
-    // A column the window adds to the grid's own at view column `at` (shown while the grid has
-    // more than `at` columns), titled `header`, its text from `text` (grid row). The grid, its
-    // saved files and exports keep their columns; only the view shows it.
-    using ColumnSource = std::function<std::string(int row)>;
-    void setInsertedColumn(int at, std::string header, ColumnSource text);
-    // The grid column shown at view column `column`, or -1 for the inserted column.
-    int gridColumn(int column) const;
 
     int rowCount(const QModelIndex& parent = QModelIndex()) const override;
     int columnCount(const QModelIndex& parent = QModelIndex()) const override;
@@ -48,9 +41,6 @@ class GridTableModel final : public QAbstractTableModel {
   private:
     Grid& grid_;
     TipSource tip_;
-    int insertedAt_ = -1;
-    std::string insertedHeader_;
-    ColumnSource inserted_;
     int rows_ = 0;  // data rows shown (grid rows minus the header)
     int columns_ = 0;
     uint64_t seen_ = ~uint64_t{0};

@@ -12,6 +12,7 @@
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTest>
+#include <QVBoxLayout>
 #include <QValueAxis>
 #include <QXmlStreamReader>
 
@@ -25,6 +26,7 @@
 #include "ui/qt/ExportActions.h"
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/LogoWindow.h"
+#include "ui/qt/SideColumn.h"
 
 namespace motifora {
 namespace {
@@ -249,7 +251,7 @@ class GridViewExportTest : public ::testing::Test {
         view = createGridView(grid, binder, "Grid");
         binder.sync();
     }
-    ~GridViewExportTest() override { delete view; }
+    ~GridViewExportTest() override { delete view; }  // unless a pane took it
 
     std::recursive_mutex mutex;
     Grid grid{mutex, 3, 1};
@@ -283,20 +285,39 @@ TEST_F(GridViewExportTest, SavedCsvEqualsTheGridsCells) {
     EXPECT_EQ(gridOf(nullptr), nullptr);
 }
 
-TEST_F(GridViewExportTest, AnInsertedColumnIsShownButNotExported) {
-    auto* model = static_cast<GridTableModel*>(view->model());
-    model->setInsertedColumn(1, "Best", [](int row) { return "best " + std::to_string(row); });
+TEST_F(GridViewExportTest, ASideColumnFollowsTheGridsRowsWithoutJoiningIt) {
+    QWidget pane;
+    auto* layout = new QVBoxLayout(&pane);
+    layout->addWidget(view, 1);
+    QTableView* best = createSideColumn(view, "Best", "Best", [this](int row) {
+        return grid.cell(1, row).empty() ? std::string() : "best " + grid.cell(1, row);
+    });
+    view = nullptr;  // the pane owns both views now
+    ASSERT_EQ(best->parentWidget(), &pane);
+    QAbstractItemModel* side = best->model();
+    EXPECT_EQ(side->columnCount(), 1);
+    EXPECT_EQ(side->headerData(0, Qt::Horizontal).toString(), "Best");
+    ASSERT_EQ(side->rowCount(), 4);
+    EXPECT_EQ(side->index(1, 0).data().toString(), "best 200");
+
+    // New rows and cells in the grid reach the side column at the grid's next refresh.
+    grid.setRowCount(7);
+    grid.setCell(1, 6, "600");
     binder.sync();
-    ASSERT_EQ(model->columnCount(), 4);
-    EXPECT_EQ(model->headerData(1, Qt::Horizontal).toString(), "Best");
-    EXPECT_EQ(model->headerData(2, Qt::Horizontal).toString(), "Start");
-    EXPECT_EQ(model->index(1, 1).data().toString(), "best 2");
-    EXPECT_EQ(model->index(1, 2).data().toString(), "200");
-    EXPECT_EQ(model->index(1, 0).data().toString(), "seq 2");
+    ASSERT_EQ(side->rowCount(), 6);
+    EXPECT_EQ(side->index(5, 0).data().toString(), "best 600");
+    EXPECT_FALSE(side->index(4, 0).data(Qt::ToolTipRole).isValid()) << "no text, no tooltip";
+    // The grid's columns and its text stay its own.
+    auto* gridView = pane.findChild<QTableView*>("Grid");
+    ASSERT_NE(gridView, nullptr);
+    EXPECT_EQ(gridView->model()->columnCount(), 3);
     EXPECT_EQ(test::parseDelimited(gridText(grid, GridTextFormat::Csv), ',')[0].size(), 3u);
-    // A grid with no more columns than the place shows no inserted column.
-    model->setInsertedColumn(3, "Best", [](int) { return std::string("x"); });
-    EXPECT_EQ(model->columnCount(), 3);
+    // A row chosen in the side column is chosen in the grid.
+    emit best->clicked(side->index(2, 0));
+    EXPECT_EQ(gridView->selectionModel()->selectedRows().value(0).row(), 2);
+    grid.setRowCount(2);
+    binder.sync();
+    EXPECT_EQ(side->rowCount(), 1);
 }
 
 TEST(HeatMapFit, FiftySevenPositionsFitAWindow1280Wide) {

@@ -115,7 +115,8 @@ TEST_F(WindowFitTest, AWindowMadeOnASmallScreenStartsWithinIt) {
 }
 
 TEST_F(WindowFitTest, EveryFurtherWindowFitsTheScreen) {
-    for (const char* name : {"CrossValForm", "BootStrCtrl", "ErrRecForm"}) {
+    for (const char* name :
+         {"CrossValForm", "BootStrCtrl", "ErrRecForm", "ContrastMapWindow", "LogoWindow"}) {
         auto* w = window->findChild<QWidget*>(name);
         ASSERT_NE(w, nullptr) << name;
         w->adjustSize();
