@@ -120,7 +120,7 @@ LevelErrors BatchRun::contrastInnerLevelErrors() const {
 int BatchRun::runContrast() {
     if (!options_.contrast) return kExitSuccess;
     TMainManager& m = manager();
-    if (m.learnNegative.empty() || m.learnPositive.empty())
+    if (m.learnNegative().empty() || m.learnPositive().empty())
         return fail(kExitProcessFailed,
                     "the discriminative search needs learning positive and learning negative "
                     "samples");
@@ -137,7 +137,7 @@ int BatchRun::runContrast() {
     holdContrastWhenAsked("discriminative search", control);
     if (!tuning) {
         note("discriminative search ...");
-        LearnedModel model = learnModel(m.learnPositive, m.learnNegative, learning, {&control});
+        LearnedModel model = learnModel(m.learnPositive(), m.learnNegative(), learning, {&control});
         auto rules = std::make_shared<ContrastRules>(std::move(model.contrast.rules));
         if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
         contrastRules_ = rules;
@@ -151,12 +151,12 @@ int BatchRun::runContrast() {
         if (options_.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
         if (crossValidation_) settings = crossValidation_->settings;
         note("discriminative search, settings chosen by an inner cross-validation ...");
-        contrastFinalChoice_ =
-            chooseContrastSettings(m.learnPositive, m.learnNegative, settings, *tuning, &control);
+        contrastFinalChoice_ = chooseContrastSettings(m.learnPositive(), m.learnNegative(),
+                                                      settings, *tuning, &control);
         learning = learningSettingsOf(settings);
         learning.score = ScoreKind::kDiscriminative;
         learning.tuning = &*tuning;
-        LearnedModel model = learnModel(m.learnPositive, m.learnNegative, learning, {&control},
+        LearnedModel model = learnModel(m.learnPositive(), m.learnNegative(), learning, {&control},
                                         &*contrastFinalChoice_);
         auto scorer = std::make_shared<ContrastScorer>(std::move(model.contrast));
         if (!scorer->rules.complete || interruptRequested() || !control.isRunning())
@@ -172,15 +172,15 @@ int BatchRun::runContrast() {
         note("cross-validation of the discriminative score ...");
         holdContrastWhenAsked("discriminative cross-validation", control);
         auto result = std::make_shared<CrossValidationResult>(
-            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, &control, nullptr,
+            contrastCrossValidate(m.learnPositive(), m.learnNegative(), settings, &control, nullptr,
                                   tuning ? &*tuning : nullptr, &contrastChoices_));
         if (interruptRequested() || !control.isRunning())
             return interrupted("cross-validation of the discriminative score");
         if (!result->complete)
-            return fail(
-                kExitProcessFailed,
-                "the cross-validation of the discriminative score cannot run: " +
-                    crossValidationRefusal(settings, m.learnPositiveCount, m.learnNegativeCount));
+            return fail(kExitProcessFailed,
+                        "the cross-validation of the discriminative score cannot run: " +
+                            crossValidationRefusal(settings, m.learnPositiveCount(),
+                                                   m.learnNegativeCount()));
         contrastValidation_ = result;
         note("cross-validation of the discriminative score ended");
     }

@@ -58,12 +58,12 @@ void TCrossValForm::StartBtnClick() {
     const int32_t score = ScoreGroup.itemIndex();
     ContrastTuning tuning;
     tuning.letters = false;  // as --contrast-tune tunes the sums of the rules' weights
-    const int started = m.startCrossValidation(
+    const CrossValidationStart started = m.startCrossValidation(
         settings, score == 0 ? ScoreKind::kClass : ScoreKind::kDiscriminative,
         score == 2 ? &tuning : nullptr);
-    if (started == TMainManager::kCrossValidationRefused)
+    if (started == CrossValidationStart::Refused)
         return refuse("Cross-validation cannot run: " + m.crossValidationError() + ".");
-    if (started != StartCode::kStarted)
+    if (started != CrossValidationStart::Started)
         return refuse("Cross-validation cannot run while another process runs.");
     running_ = true;
     StartBtn.setEnabled(false);

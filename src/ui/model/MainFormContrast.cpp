@@ -117,13 +117,13 @@ void TMainForm::startContrastSearch() {
     settings.search = read;
     settings.threads = m.generator().threadCount;
 
-    const int started = m.startContrastSearch(settings);
-    if (started == TMainManager::kContrastRefused) {
+    const ContrastStart started = m.startContrastSearch(settings);
+    if (started == ContrastStart::Refused) {
         message("The discriminative search cannot start: " + m.contrastError() + ".", "Error",
                 MessageIcon::Error);
         return;
     }
-    if (started != StartCode::kStarted) {
+    if (started != ContrastStart::Started) {
         message("The discriminative search cannot start while another process runs.", "Error",
                 MessageIcon::Error);
         return;

@@ -121,7 +121,7 @@ void TMainForm::mmbtnAddSequenciesClick() {
 
 void TMainForm::mmbtnAddNegativeSequenciesClick() {
     if (!mainManager) return;
-    if (!mainManager->learnPositiveLoaded) {
+    if (!mainManager->learnPositiveLoaded()) {
         message("First load postive sampling.", "Error", MessageIcon::Error);
         return;
     }
@@ -132,7 +132,7 @@ void TMainForm::mmbtnAddNegativeSequenciesClick() {
 }
 
 bool TMainForm::mayReplaceLearnNegative() {
-    if (mainManager->rules || mainManager->contrastRules()) {
+    if (mainManager->rules() || mainManager->contrastRules()) {
         const DialogAnswer answer =
             message(kDataLossQuestion, "Advice", MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return false;
@@ -148,10 +148,10 @@ void TMainForm::loadLearnNegativeFrom(const std::string& path) {
     std::string headline;
     if (status) {
         headline =
-            cutRecordsHeadline(mainManager->lastLoadRead(), mainManager->learnNegative.size());
+            cutRecordsHeadline(mainManager->lastLoadRead(), mainManager->learnNegative().size());
         if (btnFixedPositionsRadio.checked())
-            addHeadlineLine(headline, shorterNegativesHeadline(mainManager->learnPositive,
-                                                               mainManager->learnNegative));
+            addHeadlineLine(headline, shorterNegativesHeadline(mainManager->learnPositive(),
+                                                               mainManager->learnNegative()));
         samplePaths.learnNegative = path;
         refillLearnNegative();
         mainManager->discardRules();
@@ -171,7 +171,7 @@ void TMainForm::mmbtnAddControlNegativeClick() {
     if (!path) return;
     const Status status = mainManager->loadControlNegative(*path);
     const std::string headline = status ? cutRecordsHeadline(mainManager->lastLoadRead(),
-                                                             mainManager->controlNegative.size())
+                                                             mainManager->controlNegative().size())
                                         : std::string();
     if (status) {
         samplePaths.controlNegative = *path;
@@ -180,7 +180,7 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         UnlockCommands(CommandLock::All);
         btnStartBootstrap.setEnabled(true);
         btnCountRecErrors.setEnabled(false);
-        if (mainManager->longControl) btnStartSearchClass.setEnabled(false);
+        if (mainManager->longControl()) btnStartSearchClass.setEnabled(false);
     }
     reportLoad(*this, status,
                {MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
@@ -192,11 +192,11 @@ void TMainForm::mmbtnAddControlNegativeClick() {
 
 void TMainForm::mmbtnAddControlPositiveClick() {
     if (!mainManager) return;
-    if (!mainManager->controlNegativeLoaded) {
+    if (!mainManager->controlNegativeLoaded()) {
         message("First load negative control sampling.", "Error", MessageIcon::Error);
         return;
     }
-    if (mainManager->searchSettings.workMode == 1 || mainManager->longControl) {
+    if (mainManager->searchSettings().workMode == 1 || mainManager->longControl()) {
         message("Not accessible in this work mode.", "Error", MessageIcon::Error);
         return;
     }
@@ -204,7 +204,7 @@ void TMainForm::mmbtnAddControlPositiveClick() {
     if (!path) return;
     const Status status = mainManager->loadControlPositive(*path);
     const std::string headline = status ? cutRecordsHeadline(mainManager->lastLoadRead(),
-                                                             mainManager->controlPositive.size())
+                                                             mainManager->controlPositive().size())
                                         : std::string();
     if (status) {
         samplePaths.controlPositive = *path;

@@ -131,7 +131,7 @@ void TMainForm::mmbtnSaveProjectClick() { saveProject(); }
 
 bool TMainForm::saveProject() {
     if (!mainManager) return false;
-    if (mainManager->modified && !mainManager->openedFromProject) return saveProjectAs();
+    if (mainManager->modified() && !mainManager->openedFromProject()) return saveProjectAs();
     const Status status = writeProjectFile(projectName);
     if (!status) {
         reportFileFailure(*this, kWriteFailure, projectName, status);

@@ -296,8 +296,8 @@ std::string TMainForm::formatElapsed(double days) {
 
 std::vector<int32_t> TMainForm::objectClasses(SampleKind kind) const {
     std::vector<int32_t> classes;
-    if (!mainManager || !mainManager->storage) return classes;
-    const SEQStorage& s = *mainManager->storage;
+    if (!mainManager || !mainManager->storage()) return classes;
+    const SEQStorage& s = *mainManager->storage();
     const ObjectSet* set = nullptr;
     switch (kind) {
         case SampleKind::LearnPositive:
@@ -357,7 +357,7 @@ bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
 
 void TMainForm::refillLearnPositive() {
     if (!mainManager) return;
-    fillSequenceGrid(SequencesList, SampleKind::LearnPositive, mainManager->learnPositiveCount,
+    fillSequenceGrid(SequencesList, SampleKind::LearnPositive, mainManager->learnPositiveCount(),
                      objectClasses(SampleKind::LearnPositive),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
@@ -366,7 +366,8 @@ void TMainForm::refillLearnPositive() {
 void TMainForm::refillLearnNegative() {
     if (!mainManager) return;
     // A sample that is not loaded leaves no rows behind from an earlier workspace.
-    const int32_t count = mainManager->learnNegativeLoaded ? mainManager->learnNegativeCount : 0;
+    const int32_t count =
+        mainManager->learnNegativeLoaded() ? mainManager->learnNegativeCount() : 0;
     fillSequenceGrid(NegSequencesList, SampleKind::LearnNegative, count,
                      objectClasses(SampleKind::LearnNegative),
                      "Error reading from the basic array of sequncies.", "Error");
@@ -375,7 +376,7 @@ void TMainForm::refillLearnNegative() {
 void TMainForm::refillControlNegative() {
     if (!mainManager) return;
     NewSeqsList.setColCount(5);
-    fillSequenceGrid(NewSeqsList, SampleKind::ControlNegative, mainManager->controlNegativeCount,
+    fillSequenceGrid(NewSeqsList, SampleKind::ControlNegative, mainManager->controlNegativeCount(),
                      objectClasses(SampleKind::ControlNegative),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
@@ -384,7 +385,8 @@ void TMainForm::refillControlNegative() {
 void TMainForm::refillControlPositive() {
     if (!mainManager) return;
     fillSequenceGrid(PosCtrlSeqsList, SampleKind::ControlPositive,
-                     mainManager->controlPositiveCount, objectClasses(SampleKind::ControlPositive),
+                     mainManager->controlPositiveCount(),
+                     objectClasses(SampleKind::ControlPositive),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
 }
@@ -392,7 +394,7 @@ void TMainForm::refillControlPositive() {
 void TMainForm::refillRules() {
     if (!mainManager) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const RulesStorage* rules = mainManager->rules.get();
+    const RulesStorage* rules = mainManager->rules();
     if (!rules) {
         RulesList.clearDataRows();
         return;
@@ -412,8 +414,8 @@ void TMainForm::refillRules() {
 void TMainForm::refillIdealObjects() {
     if (!mainManager) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (mainManager->classCount > 0) {
-        IdealizObjectsList.setRowCount(mainManager->classCount + 1);
+    if (mainManager->classCount() > 0) {
+        IdealizObjectsList.setRowCount(mainManager->classCount() + 1);
         SetIdealObjPopupAuto(true);
     } else {
         SetIdealObjPopupAuto(false);

@@ -1025,17 +1025,15 @@ int32_t MainWindow::startGenomeScan() {
         scorer->rules = *rules;
         return genomeScan_->StartDiscriminative(std::move(scorer), form_.projectName);
     }
-    if (!workspace.storage || !workspace.rules || workspace.classCount <= 0) {
+    if (!workspace.storage() || !workspace.rules() || workspace.classCount() <= 0) {
         std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
         genomeScan_->StatusLabel.setText(
             "No classes yet: search for regularities and idealize first.");
         return kGenomeScanRefused;
     }
     Classificator classificator;
-    classificator.Setup(workspace.storage.get(), workspace.rules.get(), &workspace.idealObjects,
-                        kDeletingBegin);
-    classificator.idealObjectCount = workspace.classCount;
-    return genomeScan_->Start(classificator, workspace.storage->codeTable, form_.projectName);
+    workspace.setUpScoring(classificator, kDeletingBegin);
+    return genomeScan_->Start(classificator, workspace.storage()->codeTable, form_.projectName);
 }
 
 }  // namespace motifora

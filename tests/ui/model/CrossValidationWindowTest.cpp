@@ -10,6 +10,7 @@
 
 #include "FormFixture.h"
 #include "evaluation/Pipeline.h"
+#include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -27,17 +28,17 @@ class CrossValidationWindowTest : public FormFixture {
         form->mmbtnAddSequenciesClick();
         dialogs.choose(negative);
         form->mmbtnAddNegativeSequenciesClick();
-        ASSERT_TRUE(manager().learnNegativeLoaded.load());
+        ASSERT_TRUE(manager().learnNegativeLoaded());
         dialogs.texts(true);
     }
     // Runs the window's cross-validation with small buffers to its end: the worker is waited
     // for, then the window's tick shows what it stored.
     void runToTheEnd() {
         TMainManager& m = manager();
-        m.searchSettings.finishBufferSize = 60;
-        m.searchSettings.subBufferSize = 15;
-        m.searchSettings.confidence = 0.05;
-        m.searchSettings.cpThreshold = 0.8;
+        TMainManagerTestAccess::searchSettings(m).finishBufferSize = 60;
+        TMainManagerTestAccess::searchSettings(m).subBufferSize = 15;
+        TMainManagerTestAccess::searchSettings(m).confidence = 0.05;
+        TMainManagerTestAccess::searchSettings(m).cpThreshold = 0.8;
         TCrossValForm& w = form->CrossValForm;
         w.FoldsEdit.setText("3");
         w.SeedEdit.setText("4");
@@ -167,7 +168,7 @@ TEST_F(CrossValidationWindowTest, TheDiscriminativeScoreGivesTheCommandLinesFigu
         ContrastTuning tuning;
         tuning.letters = false;
         const CrossValidationResult expected =
-            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, nullptr, nullptr,
+            contrastCrossValidate(m.learnPositive(), m.learnNegative(), settings, nullptr, nullptr,
                                   choice == 2 ? &tuning : nullptr);
         ASSERT_TRUE(expected.complete);
         ASSERT_EQ(shown->sequences.size(), expected.sequences.size());

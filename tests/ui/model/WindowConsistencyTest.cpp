@@ -90,7 +90,7 @@ TEST_F(WindowConsistencyTest, PositivesWithoutAClassShowNoClassNumber) {
     dialogs.choose(saved);
     ASSERT_TRUE(form->saveProjectAs());
     ASSERT_TRUE(form->openProject(saved)) << lastMessage().text;
-    ASSERT_GT(manager().rules->Count(), 0);
+    ASSERT_GT(manager().rules()->Count(), 0);
     EXPECT_EQ(column(form->SequencesList, 4), none);
 
     // Once the classes exist every positive shows its own.

@@ -179,7 +179,7 @@ TEST_F(WindowLayoutTest, RecentProjectsAreListedUnderFileAndRememberedForTheNext
     otherRecent->actions()[0]->trigger();
     EXPECT_TRUE(otherDialogs.messages.empty());
     EXPECT_EQ(other.windowTitle(), QString::fromStdString("Motifora - " + path));
-    EXPECT_EQ(otherForm.manager().learnPositiveCount, 53);
+    EXPECT_EQ(otherForm.manager().learnPositiveCount(), 53);
     other.close();
 }
 
