@@ -107,16 +107,18 @@ void BM_BootstrapIterationPromoters(benchmark::State& state) {
         return;
     }
     // The iterations use the window's default settings.
-    m.searchSettings.finishBufferSize = 500;
-    m.searchSettings.subBufferSize = 50;
-    m.searchSettings.confidence = 0.05;
-    m.searchSettings.cpThreshold = 0.8;
+    SearchSettings iterationSettings = m.searchSettings();
+    iterationSettings.finishBufferSize = 500;
+    iterationSettings.subBufferSize = 50;
+    iterationSettings.confidence = 0.05;
+    iterationSettings.cpThreshold = 0.8;
+    m.setIterationSearchSettings(iterationSettings);
     for (auto _ : state) {
-        if (m.StartBootstrap(10, 1, 0, 0.0) != 0) {
+        if (m.StartBootstrap(10, 1, 0, 0.0) != BootstrapStart::Started) {
             state.SkipWithError("bootstrap not started");
             return;
         }
-        while (m.bootstrapActive.load()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        while (m.bootstrapActive()) std::this_thread::sleep_for(std::chrono::milliseconds(1));
         m.joinWorker();
     }
 }

@@ -120,9 +120,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         form.btnStartRecognitionClick();
         finish(form);
     }
-    if (form.btnCountRecErrors.enabled() && opened.classCount > 0) {
+    if (form.btnCountRecErrors.enabled() && opened.classCount() > 0) {
         form.ErrRecForm.modalLoop = [](TErrRecForm& window) { window.OKBtnClick(); };
-        form.IdealizObjectsList.select(1, std::min<int32_t>(opened.classCount, 3));
+        form.IdealizObjectsList.select(1, std::min<int32_t>(opened.classCount(), 3));
         form.btnCountRecErrorsClick();
         finish(form);
         for (int clicks = 0; form.btnNextClassErrCount.enabled() && clicks < 4; ++clicks) {

@@ -100,6 +100,9 @@ int BatchRun::load(void (TMainForm::*command)(), const std::string& path, const 
 
 int BatchRun::loadInputs() {
     if (int code = load(&TMainForm::mmbtnOpenProjectClick, options_.open, "project")) return code;
+    // The samples are judged in the work mode they will be searched in (a fixed-positions load
+    // notes records of mixed lengths); without a project the mode is the command line's.
+    if (options_.open.empty() && options_.shiftMode) form_.chooseAlignment(*options_.shiftMode);
     if (int code = load(&TMainForm::mmbtnAddSequenciesClick, options_.positive,
                         "learning positive sample"))
         return code;
@@ -125,7 +128,7 @@ int BatchRun::generateNegatives() {
         return fail(kExitInputRefused,
                     reasonSince(mark, "the learning negative sample could not be made"));
     written_.emplace_back("generated negatives", g.out);
-    note("learning negative sample made: " + std::to_string(manager().learnNegativeCount) +
+    note("learning negative sample made: " + std::to_string(manager().learnNegativeCount()) +
          " sequences, written to " + g.out);
     return kExitSuccess;
 }
@@ -184,7 +187,7 @@ int BatchRun::runSearch() {
     // A frame wider than every sequence cuts no window, and the search's tables are sized by
     // the frame: refuse it here rather than let the search run out of memory.
     int32_t frame = 0;
-    const int32_t longest = sampleWidth(m.learnPositive.data(), m.learnPositiveCount);
+    const int32_t longest = sampleWidth(m.learnPositive().data(), m.learnPositiveCount());
     if (form_.btnShiftPositionsRadio.checked() &&
         NumberFormat::readInteger(form_.FrameWidthEdit.text(), frame) && frame > longest)
         return fail(kExitBadArguments, "--width " + form_.FrameWidthEdit.text() +
@@ -197,7 +200,7 @@ int BatchRun::runSearch() {
                                        TMainManager::Process::RuleSearch, "the regularity search"))
         return refused;
     // Set by the start in this thread before the worker began; the search only reads it.
-    searchWidth_ = m.searchSettings.frameWidth;
+    searchWidth_ = m.searchSettings().frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
     ran_[static_cast<size_t>(Stage::Search)] = true;
     return kExitSuccess;
@@ -229,7 +232,7 @@ int BatchRun::runClassify() {
                                        TMainManager::Process::Classification, "the classification"))
         return refused;
     if (!waitFor(Process::Classify)) return interrupted("classification");
-    if (!m.controlNegativeClassified)
+    if (!m.controlNegativeClassified())
         return fail(kExitProcessFailed, "the classification of the control data did not end");
     ran_[static_cast<size_t>(Stage::Classify)] = true;
     return kExitSuccess;
@@ -238,14 +241,14 @@ int BatchRun::runClassify() {
 int BatchRun::runRecognize() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Classes);
-    const bool scanning = m.searchSettings.workMode == 1 || m.longControl;
+    const bool scanning = m.searchSettings().workMode == 1 || m.longControl();
     if (scanning) {
         // The scan recognises the class of the top selected row of the ideal-object list.
         const int32_t c = options_.classes ? options_.classes->first : 1;
-        if (c > m.classCount)
+        if (c > m.classCount())
             return fail(kExitBadArguments, "--classes: there is no class " + std::to_string(c) +
                                                "; the idealization formed " +
-                                               std::to_string(m.classCount) + " classes");
+                                               std::to_string(m.classCount()) + " classes");
         form_.IdealizObjectsList.select(c, c);
     }
     const size_t mark = dialogs_.messageCount();
@@ -271,20 +274,20 @@ int BatchRun::runErrors() {
     TMainForm& f = form_;
     TMainManager& m = manager();
     f.setActivePage(Page::Classes);
-    if (m.classCount < 1)
+    if (m.classCount() < 1)
         return fail(kExitProcessFailed, "there are no classes to count errors of");
     const int32_t first = options_.classes ? options_.classes->first : 1;
-    const int32_t last = options_.classes ? options_.classes->second : m.classCount;
-    if (last > m.classCount)
+    const int32_t last = options_.classes ? options_.classes->second : m.classCount();
+    if (last > m.classCount())
         return fail(kExitBadArguments, "--classes: there is no class " + std::to_string(last) +
                                            "; the idealization formed " +
-                                           std::to_string(m.classCount) + " classes");
+                                           std::to_string(m.classCount()) + " classes");
     // The window offers only the samples that are loaded.
-    if (options_.positiveSide == kControlSource && !m.controlPositiveLoaded)
+    if (options_.positiveSide == kControlSource && !m.controlPositiveLoaded())
         return fail(kExitBadArguments, "--positive-side control: no control positive sample");
-    if (options_.negativeSide == kControlSource && !m.controlNegativeLoaded)
+    if (options_.negativeSide == kControlSource && !m.controlNegativeLoaded())
         return fail(kExitBadArguments, "--negative-side control: no control negative sample");
-    if (options_.negativeSide == kLearningSource && !m.learnNegativeLoaded)
+    if (options_.negativeSide == kLearningSource && !m.learnNegativeLoaded())
         return fail(kExitBadArguments, "--negative-side learning: no learning negative sample");
     f.ErrRecForm.modalLoop = [this](TErrRecForm& window) {
         if (options_.positiveSide && window.PositiveGroup.enabled())
@@ -333,7 +336,7 @@ int BatchRun::runBootstrap() {
     const size_t mark = dialogs_.messageCount();
     holdWhenAsked(Process::Bootstrap);
     b.Bs_btnStartClick();
-    if (!m.bootstrapActive && !m.isRunning())
+    if (!m.bootstrapActive() && !m.isRunning())
         return fail(kExitProcessFailed,
                     "the bootstrap could not run: " +
                         reasonSince(mark, "the bootstrap window refused its entries"));
@@ -391,7 +394,7 @@ bool BatchRun::waitFor(Process process) {
     bool returned = false;
     const auto ended = [&] {
         if (process == Process::Bootstrap)
-            return !m.bootstrapActive && !m.isRunning() && !m.isPaused();
+            return !m.bootstrapActive() && !m.isRunning() && !m.isPaused();
         return m.isIdle();
     };
     // The window's tick runs at once when the worker ends, so a short process costs its work and
@@ -454,21 +457,21 @@ void BatchRun::showProgress(Process process, bool final) {
         }
         case Process::Idealize:
             if (final)
-                text += ": " + std::to_string(m.classCount) + " classes";
+                text += ": " + std::to_string(m.classCount()) + " classes";
             else
                 text += ": " + f.CountDownLabel.text() +
                         (f.ObjsSourceGroup.itemIndex() == 1 ? " rules" : " objects") + " left";
             break;
         case Process::Classify: {
-            const int32_t total = m.controlNegativeCount + m.controlPositiveCount;
-            const int32_t done = filledRows(f.NewSeqsList, 4, m.controlNegativeCount) +
-                                 filledRows(f.PosCtrlSeqsList, 4, m.controlPositiveCount);
+            const int32_t total = m.controlNegativeCount() + m.controlPositiveCount();
+            const int32_t done = filledRows(f.NewSeqsList, 4, m.controlNegativeCount()) +
+                                 filledRows(f.PosCtrlSeqsList, 4, m.controlPositiveCount());
             text += ": " + std::to_string(done) + " of " + std::to_string(total) +
                     " control objects classified";
             break;
         }
         case Process::Recognize:
-            text += ": " + std::to_string(m.controlNegativeCount) + " control negative sequences";
+            text += ": " + std::to_string(m.controlNegativeCount()) + " control negative sequences";
             break;
         case Process::Errors:
             text += ": recognition level " + f.RecLevelEdit.text();
@@ -642,19 +645,20 @@ void BatchRun::printSummary() {
     std::ostream& summary = toStandardOutput(options_.json) || toStandardOutput(options_.exportText)
                                 ? err_
                                 : this->out_;
-    summary << "Sequences read: learning positive " << m.learnPositiveCount
-            << ", learning negative " << m.learnNegativeCount << ", control negative "
-            << m.controlNegativeCount << ", control positive " << m.controlPositiveCount << "\n";
-    summary << "Rules found: " << (m.rules ? m.rules->Count() : 0) << "\n";
-    summary << "Classes: " << m.classCount << "\n";
+    summary << "Sequences read: learning positive " << m.learnPositiveCount()
+            << ", learning negative " << m.learnNegativeCount() << ", control negative "
+            << m.controlNegativeCount() << ", control positive " << m.controlPositiveCount()
+            << "\n";
+    summary << "Rules found: " << (m.rules() ? m.rules()->Count() : 0) << "\n";
+    summary << "Classes: " << m.classCount() << "\n";
     if (ran_[static_cast<size_t>(Stage::Classify)]) {
         int32_t inClass = 0;
-        for (int32_t r = 1; r <= m.controlNegativeCount; ++r) {
+        for (int32_t r = 1; r <= m.controlNegativeCount(); ++r) {
             const std::string cell = f.NewSeqsList.cell(4, r);
             if (!cell.empty() && cell != "New") ++inClass;
         }
         summary << "Control negative objects in a class: " << inClass << " of "
-                << m.controlNegativeCount << "\n";
+                << m.controlNegativeCount() << "\n";
     }
     if (ran_[static_cast<size_t>(Stage::Errors)]) {
         summary << "Recognition level: " << f.RecLevelEdit.text() << "\n";
@@ -663,8 +667,8 @@ void BatchRun::printSummary() {
         summary << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
                 << ")\n";
     } else if (ran_[static_cast<size_t>(Stage::Recognize)] &&
-               (m.searchSettings.workMode == 1 || m.longControl)) {
-        summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores.size()
+               (m.searchSettings().workMode == 1 || m.longControl())) {
+        summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores().size()
                 << " windows\n";
     }
     if (ran_[static_cast<size_t>(Stage::Bootstrap)]) {
@@ -692,17 +696,17 @@ int BatchRun::run() {
     int code = kExitSuccess;
 
     const bool opened = !options_.open.empty();
-    if (decide(Stage::Search, !opened || !m.rules,
-               form_.btnStartSearchRules.enabled() && m.learnPositiveLoaded,
+    if (decide(Stage::Search, !opened || !m.rules(),
+               form_.btnStartSearchRules.enabled() && m.learnPositiveLoaded(),
                "there is no learning positive sample", code)) {
         if ((code = runSearch())) return code;
     }
     if (code) return code;
 
     const bool searched = ran_[static_cast<size_t>(Stage::Search)];
-    const bool noRules = !m.rules || m.rules->Count() == 0;
+    const bool noRules = !m.rules() || m.rules()->Count() == 0;
     const bool idealizeWanted = options_.stages ? options_.stageRequested(Stage::Idealize)
-                                                : searched || (!noRules && m.classCount == 0);
+                                                : searched || (!noRules && m.classCount() == 0);
     if (idealizeWanted && noRules)
         return fail(kExitProcessFailed,
                     searched ? "the regularity search found no regularities, so no classes can "
@@ -717,12 +721,12 @@ int BatchRun::run() {
     if ((code = loadControls())) return code;
     if (interruptRequested()) return interrupted(nullptr);
 
-    const bool control = m.controlNegativeLoaded;
-    const bool fixed = m.searchSettings.workMode == 0;
+    const bool control = m.controlNegativeLoaded();
+    const bool fixed = m.searchSettings().workMode == 0;
     if (decide(Stage::Classify, control, form_.btnStartSearchClass.enabled(),
-               m.longControl ? "the control sequences are longer than the learning objects; "
-                               "they are recognised by scanning (stage recognize)"
-                             : "it needs classes and a control negative sample",
+               m.longControl() ? "the control sequences are longer than the learning objects; "
+                                 "they are recognised by scanning (stage recognize)"
+                               : "it needs classes and a control negative sample",
                code)) {
         if ((code = runClassify())) return code;
     }
@@ -739,7 +743,7 @@ int BatchRun::run() {
         if ((code = runErrors())) return code;
     }
     if (code) return code;
-    if (decide(Stage::Bootstrap, control && fixed && m.learnNegativeCount > 0,
+    if (decide(Stage::Bootstrap, control && fixed && m.learnNegativeCount() > 0,
                fixed && form_.btnStartBootstrap.enabled(),
                fixed ? "it needs learning positive, learning negative and control negative "
                        "samples"

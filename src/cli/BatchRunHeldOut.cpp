@@ -55,8 +55,7 @@ std::string BatchRun::typedSearchSettings(CrossValidationSettings& settings) {
     const auto readReal = [&f](const std::string& text, double& value) {
         return f.numberFormat.readReal(text, value);
     };
-    SearchSettings read;
-    if (const auto problem = readSearchSettings(typed, readReal, read)) {
+    if (const auto problem = readSearchSettings(typed, readReal, settings.search)) {
         const std::optional<std::string>* texts[] = {&typed.confidence, &typed.cpThreshold,
                                                      &typed.finishBufferSize, &typed.subBufferSize};
         const std::string& text = **texts[static_cast<size_t>(problem->field)];
@@ -68,10 +67,6 @@ std::string BatchRun::typedSearchSettings(CrossValidationSettings& settings) {
             value = whole;
         return describeSearchProblem(*problem, value);
     }
-    settings.confidenceLevel = read.confidence;
-    settings.cpThreshold = read.cpThreshold;
-    settings.finishBufferSize = read.finishBufferSize;
-    settings.subBufferSize = read.subBufferSize;
     return {};
 }
 
@@ -90,11 +85,11 @@ int BatchRun::runCrossValidation() {
         readUserReal(*options_.wantedFirstError, wanted);
         settings.wantedFirstError = wanted;
     }
-    const int started = m.startCrossValidation(settings);
-    if (started == TMainManager::kCrossValidationRefused)
+    const CrossValidationStart started = m.startCrossValidation(settings);
+    if (started == CrossValidationStart::Refused)
         return fail(kExitProcessFailed,
                     "the cross-validation cannot run: " + m.crossValidationError());
-    if (started != StartCode::kStarted)
+    if (started != CrossValidationStart::Started)
         return fail(kExitProcessFailed, "the cross-validation could not start a worker");
 
     processStart_ = lastProgress_ = std::chrono::steady_clock::now();
@@ -169,15 +164,15 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
         SequenceScore none;
         none.bestScore = std::numeric_limits<double>::quiet_NaN();
         none.normalizedScore = none.bestScore;
-        listed.negatives.assign(m.controlNegative.size(), none);
-        listed.positives.assign(m.controlPositive.size(), none);
+        listed.negatives.assign(m.controlNegative().size(), none);
+        listed.positives.assign(m.controlPositive().size(), none);
     }
     add("control negative", SampleKind::ControlNegative, listed.negatives);
     add("control positive", SampleKind::ControlPositive, listed.positives);
     if (contrastRules_) {
         // The rows hold the scored control negatives, then the scored control positives.
-        const size_t negatives = std::min(listed.negatives.size(), m.controlNegative.size());
-        const size_t positives = std::min(listed.positives.size(), m.controlPositive.size());
+        const size_t negatives = std::min(listed.negatives.size(), m.controlNegative().size());
+        const size_t positives = std::min(listed.positives.size(), m.controlPositive().size());
         // Tuned or fitted: probabilities, and a decision at the level of the inner
         // cross-validation that chose the rules' settings.
         const std::optional<double> contrastLevel = contrastControlLevel();
@@ -186,9 +181,9 @@ std::vector<ScoreRow> BatchRun::scoreRows() {
                                            : contrastScore(*contrastRules_, record);
             if (contrastLevel) row.contrastDecision = decisionAt(*row.contrast, contrastLevel);
         };
-        for (size_t i = 0; i < negatives; ++i) put(rows[i], m.controlNegative[i]);
+        for (size_t i = 0; i < negatives; ++i) put(rows[i], m.controlNegative()[i]);
         for (size_t i = 0; i < positives; ++i)
-            put(rows[listed.negatives.size() + i], m.controlPositive[i]);
+            put(rows[listed.negatives.size() + i], m.controlPositive()[i]);
     }
     const size_t heldOutFrom = rows.size();
     if (crossValidation_ && crossValidation_->complete) {
@@ -290,11 +285,11 @@ void BatchRun::printContrastControlDecision(std::ostream& summary) {
     const std::optional<double> level = contrastControlLevel();
     if (!level) return;
     TMainManager& m = manager();
-    if (m.controlNegative.empty() && m.controlPositive.empty()) return;
+    if (m.controlNegative().empty() && m.controlPositive().empty()) return;
     LabelledScores scores;
-    for (const Sequence& r : m.controlPositive)
+    for (const Sequence& r : m.controlPositive())
         scores.positives.push_back(contrastScorer_->score(r));
-    for (const Sequence& r : m.controlNegative)
+    for (const Sequence& r : m.controlNegative())
         scores.negatives.push_back(contrastScorer_->score(r));
     const LevelErrors errors = errorsAtLevel(scores, *level);
     summary << "Discriminative control decision at probability " << printfFixed(*level, 2)

@@ -54,7 +54,7 @@ json settings(TMainForm& f) {
     s["subBufferSize"] = shownInteger(f.SubBuffersSizeEdit.text());
     s["mode"] = f.btnShiftPositionsRadio.checked() ? "shift" : "fixed";
     s["frameWidth"] = shownInteger(f.FrameWidthEdit.text());
-    s["objectWidth"] = f.mainManager->storage ? json(f.mainManager->storage->width) : json();
+    s["objectWidth"] = f.mainManager->storage() ? json(f.mainManager->storage()->width) : json();
     s["idealization"] = type >= 0 ? json(types[type]) : json();
     s["source"] = f.ObjsSourceGroup.itemIndex() == 1 ? "rules" : "objects";
     s["arranged"] = f.Rec_Arranged.checked();
@@ -89,8 +89,8 @@ json objectSet(const ObjectSet& set, int32_t count) {
 
 json rules(const TMainManager& m) {
     json list = json::array();
-    if (!m.rules) return list;
-    const RulesStorage& store = *m.rules;
+    if (!m.rules()) return list;
+    const RulesStorage& store = *m.rules();
     for (int32_t i = 0; i < store.Count(); ++i) {
         const Rule& rule = *store.Get(i);
         std::string fisherText, cpText, ruleText;
@@ -125,9 +125,10 @@ json rules(const TMainManager& m) {
 json idealObjects(TMainForm& f) {
     const TMainManager& m = *f.mainManager;
     json list = json::array();
-    const CCodeTable* letters = m.storage ? &m.storage->codeTable : nullptr;
-    for (int32_t k = 0; k < m.classCount && k < static_cast<int32_t>(m.idealObjects.size()); ++k) {
-        const CIdelObject* object = m.idealObjects[static_cast<size_t>(k)].get();
+    const CCodeTable* letters = m.storage() ? &m.storage()->codeTable : nullptr;
+    for (int32_t k = 0; k < m.classCount() && k < static_cast<int32_t>(m.idealObjects().size());
+         ++k) {
+        const CIdelObject* object = m.idealObjects()[static_cast<size_t>(k)].get();
         json entry{{"class", k + 1}};
         if (object) {
             std::string text;
@@ -184,10 +185,10 @@ json errors(TMainForm& f) {
     }
     e["perClass"] = perClass;
     e["scores"] = {
-        {"learningPositive", scoredRows(n, f.SequencesList, m.learnPositiveCount)},
-        {"learningNegative", scoredRows(n, f.NegSequencesList, m.learnNegativeCount)},
-        {"controlNegative", scoredRows(n, f.NewSeqsList, m.controlNegativeCount)},
-        {"controlPositive", scoredRows(n, f.PosCtrlSeqsList, m.controlPositiveCount)},
+        {"learningPositive", scoredRows(n, f.SequencesList, m.learnPositiveCount())},
+        {"learningNegative", scoredRows(n, f.NegSequencesList, m.learnNegativeCount())},
+        {"controlNegative", scoredRows(n, f.NewSeqsList, m.controlNegativeCount())},
+        {"controlPositive", scoredRows(n, f.PosCtrlSeqsList, m.controlPositiveCount())},
     };
     return e;
 }
@@ -218,7 +219,7 @@ void JsonSummary::captureRecognition(TMainForm& f) {
     const TMainManager& m = *f.mainManager;
     const NumberFormat& n = f.numbers();
     json objects = json::array();
-    for (int32_t r = 1; r <= m.controlNegativeCount; ++r) {
+    for (int32_t r = 1; r <= m.controlNegativeCount(); ++r) {
         json cells = json::array();
         for (int32_t c = 5; c < f.NewSeqsList.colCount(); ++c) {
             const std::string cell = f.NewSeqsList.cell(c, r);
@@ -248,17 +249,17 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
     summary["stages"] = stages;
     summary["samples"] = {
         {"learningPositive",
-         sample(m, SampleKind::LearnPositive, m.learnPositiveCount, f.SequencesList)},
+         sample(m, SampleKind::LearnPositive, m.learnPositiveCount(), f.SequencesList)},
         {"learningNegative",
-         sample(m, SampleKind::LearnNegative, m.learnNegativeCount, f.NegSequencesList)},
+         sample(m, SampleKind::LearnNegative, m.learnNegativeCount(), f.NegSequencesList)},
         {"controlNegative",
-         sample(m, SampleKind::ControlNegative, m.controlNegativeCount, f.NewSeqsList)},
+         sample(m, SampleKind::ControlNegative, m.controlNegativeCount(), f.NewSeqsList)},
         {"controlPositive",
-         sample(m, SampleKind::ControlPositive, m.controlPositiveCount, f.PosCtrlSeqsList)},
+         sample(m, SampleKind::ControlPositive, m.controlPositiveCount(), f.PosCtrlSeqsList)},
     };
     json objects = nullptr;
-    if (m.storage) {
-        const SEQStorage& s = *m.storage;
+    if (m.storage()) {
+        const SEQStorage& s = *m.storage();
         objects = {
             {"learning", objectSet(s.learnObjects, s.learnObjectCount)},
             {"learningNegative", objectSet(s.negativeObjects, s.negativeObjectCount)},
@@ -268,16 +269,16 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
     }
     summary["objectClasses"] = objects;
     summary["rules"] = rules(m);
-    summary["classCount"] = m.classCount;
+    summary["classCount"] = m.classCount();
     summary["idealObjects"] = idealObjects(f);
 
     json recognition = nullptr;
     if (ran[static_cast<size_t>(Stage::Recognize)]) {
-        if (m.searchSettings.workMode == 1 || m.longControl) {
+        if (m.searchSettings().workMode == 1 || m.longControl()) {
             recognition = {{"kind", "scan"},
                            {"class", m.lastRecognitionClass() + 1},
                            {"level", shownNumber(f.numbers(), f.RecLevelEdit.text())},
-                           {"windowScores", m.windowScores}};
+                           {"windowScores", m.windowScores()}};
         } else {
             recognition = {{"kind", "classes"}, {"controlNegative", classScores_}};
         }

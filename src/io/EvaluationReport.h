@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Status.h"
+#include "evaluation/ContrastScore.h"
 #include "evaluation/CrossValidation.h"
 
 namespace motifora {
@@ -60,7 +61,17 @@ struct ContrastReport {
     std::string tuning;
     bool calibrated = false;
     LevelErrors atHalf;
+    // False when the rules of every learning sequence were not searched (only their
+    // cross-validation was run): the rules, their count and the heat map are left out.
+    bool rulesShown = true;
 };
+
+// The discriminative section of a report: the first `listed` of `rules` (found on every learning
+// sequence; null: not searched), and `validation` (may be null) with what its folds chose.
+ContrastReport contrastReportOf(const ContrastRules* rules, size_t listed,
+                                const CrossValidationResult* validation,
+                                const std::vector<ContrastChoice>& choices, bool tuned,
+                                bool fitted);
 
 struct EvaluationReportData {
     std::string date;  // when the report was made

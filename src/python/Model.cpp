@@ -55,16 +55,16 @@ std::vector<Sequence> loadedPart(const std::vector<Sequence>& sample, int32_t co
 
 Model::Model() : workspace_(std::make_unique<TMainManager>()) {}
 
-int32_t Model::width() const { return workspace_->storage ? workspace_->storage->width : 0; }
+int32_t Model::width() const { return workspace_->storage() ? workspace_->storage()->width : 0; }
 
 std::vector<Sequence> Model::learningPositives() const {
     const TMainManager& m = *workspace_;
-    return loadedPart(m.learnPositive, m.learnPositiveCount, m.learnPositiveLoaded.load());
+    return loadedPart(m.learnPositive(), m.learnPositiveCount(), m.learnPositiveLoaded());
 }
 
 std::vector<Sequence> Model::learningNegatives() const {
     const TMainManager& m = *workspace_;
-    return loadedPart(m.learnNegative, m.learnNegativeCount, m.learnNegativeLoaded.load());
+    return loadedPart(m.learnNegative(), m.learnNegativeCount(), m.learnNegativeLoaded());
 }
 
 Status Model::load(const SampleSource& positives, const SampleSource* negatives) {
@@ -124,37 +124,34 @@ Status Model::learn(const LearnOptions& options) {
     m.setThreadCount(options.threads);
 
     stage_.store(LearnStage::Searching);
-    int code = StartCode::kRuleSearchNoThread;
-    if (!startUnlessStopped([&] {
-            code = m.startRuleSearch(search);
-            return code == StartCode::kRuleSearchStarted;
-        }))
+    if (!startUnlessStopped([&] { return m.startRuleSearch(search) == RuleSearchStart::Started; }))
         return stopped_.load() ? stoppedStatus()
                                : Status::failure("the rule search could not be started");
     Status status = finish(TMainManager::Process::RuleSearch);
     if (!status) return status;
-    if (!m.rules || m.rules->Count() == 0)
+    if (!m.rules() || m.rules()->Count() == 0)
         return Status::failure(
             "no regularities were found with these settings, so there can be no classes");
 
     stage_.store(LearnStage::Idealizing);
+    IdealizationStart code = IdealizationStart::NoThread;
     if (!startUnlessStopped([&] {
             code = m.startIdealization(options.idealizationType, options.idealizationSource);
-            return code == StartCode::kStarted;
+            return code == IdealizationStart::Started;
         })) {
         if (stopped_.load()) return stoppedStatus();
-        return Status::failure(code == StartCode::kNoObjects ? "the idealization has no objects"
-                               : code == StartCode::kNoRules
-                                   ? "the idealization has no regularities"
-                                   : "the idealization could not be started");
+        return Status::failure(
+            code == IdealizationStart::NoObjects ? "the idealization has no objects"
+            : code == IdealizationStart::NoRules ? "the idealization has no regularities"
+                                                 : "the idealization could not be started");
     }
     status = finish(TMainManager::Process::Idealization);
     if (!status) return status;
-    if (m.classCount < 1) return Status::failure("the idealization formed no class");
+    if (m.classCount() < 1) return Status::failure("the idealization formed no class");
 
     if (options.discriminative) {
         stage_.store(LearnStage::Discriminative);
-        if (!m.learnNegativeLoaded.load())
+        if (!m.learnNegativeLoaded())
             return Status::failure(
                 "the discriminative search needs negatives: it tells the positive sequences "
                 "from the negative ones");
@@ -167,7 +164,7 @@ Status Model::learn(const LearnOptions& options) {
         LearningSettings settings = learningSettingsOf(m.crossValidationDefaults());
         settings.score = ScoreKind::kDiscriminative;
         LearnedModel model =
-            learnModel(m.learnPositive, m.learnNegative, settings, {&contrastControl_});
+            learnModel(m.learnPositive(), m.learnNegative(), settings, {&contrastControl_});
         auto rules = std::make_shared<const ContrastRules>(std::move(model.contrast.rules));
         if (stopped_.load()) return stoppedStatus();
         m.setContrastRules(std::move(rules));

@@ -185,8 +185,8 @@ class PyModel {
     py::list rules() {
         py::list list;
         TMainManager& m = workspace();
-        if (!m.rules) return list;
-        const RulesStorage& store = *m.rules;
+        if (!m.rules()) return list;
+        const RulesStorage& store = *m.rules();
         for (int32_t i = 0; i < store.Count(); ++i) {
             const Rule& rule = *store.Get(i);
             std::string fisherText, cpText, ruleText;
@@ -222,18 +222,18 @@ class PyModel {
     py::list classes() {
         py::list list;
         TMainManager& m = workspace();
-        const CCodeTable* letters = m.storage ? &m.storage->codeTable : nullptr;
-        std::vector<int32_t> members(static_cast<size_t>(std::max(m.classCount, 0)), 0);
-        if (m.storage) {
-            const SEQStorage& s = *m.storage;
+        const CCodeTable* letters = m.storage() ? &m.storage()->codeTable : nullptr;
+        std::vector<int32_t> members(static_cast<size_t>(std::max(m.classCount(), 0)), 0);
+        if (m.storage()) {
+            const SEQStorage& s = *m.storage();
             for (int32_t j = 0; j < s.learnObjectCount && j < s.learnObjects.size(); ++j) {
                 const int32_t k = s.learnObjects[j].classNumber;
-                if (k >= 0 && k < m.classCount) ++members[static_cast<size_t>(k)];
+                if (k >= 0 && k < m.classCount()) ++members[static_cast<size_t>(k)];
             }
         }
-        for (int32_t k = 0; k < m.classCount && k < static_cast<int32_t>(m.idealObjects.size());
+        for (int32_t k = 0; k < m.classCount() && k < static_cast<int32_t>(m.idealObjects().size());
              ++k) {
-            const CIdelObject* object = m.idealObjects[static_cast<size_t>(k)].get();
+            const CIdelObject* object = m.idealObjects()[static_cast<size_t>(k)].get();
             std::string text;
             if (object && letters) object->ToText(text, *letters);
             list.append(py::dict("class"_a = k + 1, "text"_a = text,
@@ -299,13 +299,13 @@ class PyModel {
         }
         py::array_t<int32_t> classes(n);
         TMainManager& m = workspace();
-        if (!m.classificator() || !m.storage) raiseRun("the model has no classes");
+        if (!m.classificator() || !m.storage()) raiseRun("the model has no classes");
         Status status;
         {
             py::gil_scoped_release withoutGil;
             const std::lock_guard<std::mutex> lock(busy);
-            status = scoreByClasses(*m.classificator(), m.storage->codeTable, m.classCount,
-                                    m.storage->width, views, scores.mutable_data(),
+            status = scoreByClasses(*m.classificator(), m.storage()->codeTable, m.classCount(),
+                                    m.storage()->width, views, scores.mutable_data(),
                                     classes.mutable_data());
         }
         if (!status) {
@@ -321,7 +321,7 @@ class PyModel {
         const int32_t which = choice(kind, "score", {"class", "discriminative"});
         const bool balanced = choice(level, "level", {"wanted", "balanced"}) == 1;
         TMainManager& m = workspace();
-        if (m.searchSettings.shiftPositions())
+        if (m.searchSettings().shiftPositions())
             raiseRun(
                 "cross-validation works on whole aligned sequences, not in shift-positions mode");
         // The settings motifora-cli --cross-validate takes: those of the model's search.
@@ -450,7 +450,8 @@ std::unique_ptr<PyScan> scan(PyModel& self, const py::object& genome, const py::
                              bool scores, bool merge, const std::vector<std::string>& records,
                              int32_t threads, const py::object& progress) {
     TMainManager& m = self.workspace();
-    if (!m.classificator() || !m.storage || m.classCount < 1) raiseRun("the model has no classes");
+    if (!m.classificator() || !m.storage() || m.classCount() < 1)
+        raiseRun("the model has no classes");
     ScanSettings settings;
     settings.bothStrands = choice(strand, "strand", {"+", "both"}) == 1;
     settings.hits = level.has_value();
@@ -460,7 +461,7 @@ std::unique_ptr<PyScan> scan(PyModel& self, const py::object& genome, const py::
     settings.threads = std::max(threads, 1);
     settings.records = records;
     if (classes.is_none()) {
-        for (int32_t k = 0; k < m.classCount; ++k) settings.classes.push_back(k);
+        for (int32_t k = 0; k < m.classCount(); ++k) settings.classes.push_back(k);
     } else if (py::isinstance<py::str>(classes)) {
         if (!parseClassList(classes.cast<std::string>(), settings.classes))
             throw py::value_error("classes: \"" + classes.cast<std::string>() +
@@ -481,7 +482,8 @@ std::unique_ptr<PyScan> scan(PyModel& self, const py::object& genome, const py::
     {
         py::gil_scoped_release withoutGil;
         const std::lock_guard<std::mutex> lock(self.busy);
-        prepared = result->run->prepare(*m.classificator(), m.storage->codeTable, settings, error);
+        prepared =
+            result->run->prepare(*m.classificator(), m.storage()->codeTable, settings, error);
     }
     if (!prepared) throw py::value_error(error);
     result->run->start();
@@ -565,7 +567,7 @@ py::tuple readSamples(const py::object& path) {
     Status status;
     {
         py::gil_scoped_release withoutGil;
-        status = readSampleFile(file, records);
+        status = python::readSampleFile(file, records);
     }
     if (!status) raiseInput(status);
     py::list names, letters;

@@ -55,14 +55,14 @@ std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t co
                                          int32_t* leftOut) {
     std::vector<ClassLogo> logos;
     if (leftOut != nullptr) *leftOut = 0;
-    const SEQStorage* storage = manager.storage.get();
-    if (storage == nullptr || manager.classCount < 1 || manager.searchSettings.workMode != 0)
+    const SEQStorage* storage = manager.storage();
+    if (storage == nullptr || manager.classCount() < 1 || manager.searchSettings().workMode != 0)
         return logos;
     const int32_t objects = std::min(storage->learnObjectCount, storage->learnObjects.size());
-    std::vector<int32_t> members(static_cast<size_t>(manager.classCount), 0);
+    std::vector<int32_t> members(static_cast<size_t>(manager.classCount()), 0);
     for (int32_t j = 0; j < objects; ++j) {
         const int32_t c = storage->learnObjects[j].classNumber;
-        if (c >= 0 && c < manager.classCount) ++members[static_cast<size_t>(c)];
+        if (c >= 0 && c < manager.classCount()) ++members[static_cast<size_t>(c)];
     }
     if (leftOut != nullptr)
         *leftOut =
@@ -118,20 +118,20 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
         Sha256OfFile(path, file.sha256);  // a file gone since its load shows as unreadable
         data.inputs.push_back(std::move(file));
     };
-    input("learning positive", paths.learnPositive, m.learnPositiveCount);
-    input("learning negative", paths.learnNegative, m.learnNegativeCount);
-    input("control negative", paths.controlNegative, m.controlNegativeCount);
-    input("control positive", paths.controlPositive, m.controlPositiveCount);
+    input("learning positive", paths.learnPositive, m.learnPositiveCount());
+    input("learning negative", paths.learnNegative, m.learnNegativeCount());
+    input("control negative", paths.controlNegative, m.controlNegativeCount());
+    input("control positive", paths.controlPositive, m.controlPositiveCount());
 
     const CrossValidationSettings search = cv ? cv->settings : m.crossValidationDefaults();
     static const char* const kTypes[] = {"Deleting begin", "Inserting begin", "Deleting/Inserting"};
     auto& s = data.settings;
     s.emplace_back("alignment",
-                   m.searchSettings.workMode == 0 ? "fixed positions" : "shift positions");
-    s.emplace_back("confidence interval (Fisher)", real(search.confidenceLevel));
-    s.emplace_back("minimum conditional probability", real(search.cpThreshold));
-    s.emplace_back("finish buffer", std::to_string(search.finishBufferSize));
-    s.emplace_back("sub-buffers", std::to_string(search.subBufferSize));
+                   m.searchSettings().workMode == 0 ? "fixed positions" : "shift positions");
+    s.emplace_back("confidence interval (Fisher)", real(search.search.confidence));
+    s.emplace_back("minimum conditional probability", real(search.search.cpThreshold));
+    s.emplace_back("finish buffer", std::to_string(search.search.finishBufferSize));
+    s.emplace_back("sub-buffers", std::to_string(search.search.subBufferSize));
     const int32_t type = std::clamp(search.idealizationType, 0, 2);
     s.emplace_back("idealization", kTypes[type]);
     s.emplace_back("ideal objects from", search.idealizationSource == 0 ? "objects" : "rules");
@@ -143,7 +143,7 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
                            ? "best balanced accuracy"
                            : "wanted first-level error " + real(cv->settings.wantedFirstError));
     }
-    s.emplace_back("classes", std::to_string(m.classCount));
+    s.emplace_back("classes", std::to_string(m.classCount()));
 
     data.crossValidation = cv;
     if (decision) {
@@ -151,13 +151,13 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
         data.control = *decision;
     }
     data.logos = largestClassLogos(m, kLogoCount, &data.classesWithoutLogo);
-    if (m.rules) {
-        data.ruleCount = m.rules->Count();
+    if (m.rules()) {
+        data.ruleCount = m.rules()->Count();
         for (int32_t i = 0; i < data.ruleCount && i < kRulesListed; ++i) {
-            const Rule* rule = m.rules->Get(i);
+            const Rule* rule = m.rules()->Get(i);
             if (rule == nullptr) continue;
             std::string fisher, cp, text;
-            m.rules->GetTexts(i, fisher, cp, text);
+            m.rules()->GetTexts(i, fisher, cp, text);
             data.rules.push_back({rule->fisher, rule->cp, text});
         }
     }

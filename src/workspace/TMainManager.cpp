@@ -15,8 +15,9 @@
 #include "core/Display.h"
 #include "core/FileManager.h"
 #include "core/Translatable.h"
+#include "core/WorkerPool.h"
 #include "evaluation/Pipeline.h"
-#include "genome/FastaReader.h"
+#include "genome/SampleFile.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
@@ -55,13 +56,13 @@ Status checkLetters(const std::string& fileName, const std::vector<Sequence>& re
 const std::vector<Sequence>* sampleOf(const TMainManager& m, SampleKind kind) {
     switch (kind) {
         case SampleKind::LearnPositive:
-            return &m.learnPositive;
+            return &m.learnPositive();
         case SampleKind::LearnNegative:
-            return &m.learnNegative;
+            return &m.learnNegative();
         case SampleKind::ControlNegative:
-            return &m.controlNegative;
+            return &m.controlNegative();
         case SampleKind::ControlPositive:
-            return &m.controlPositive;
+            return &m.controlPositive();
         default:
             return nullptr;
     }
@@ -70,13 +71,13 @@ const std::vector<Sequence>* sampleOf(const TMainManager& m, SampleKind kind) {
 int32_t countOf(const TMainManager& m, SampleKind kind) {
     switch (kind) {
         case SampleKind::LearnPositive:
-            return m.learnPositiveCount;
+            return m.learnPositiveCount();
         case SampleKind::LearnNegative:
-            return m.learnNegativeCount;
+            return m.learnNegativeCount();
         case SampleKind::ControlNegative:
-            return m.controlNegativeCount;
+            return m.controlNegativeCount();
         case SampleKind::ControlPositive:
-            return m.controlPositiveCount;
+            return m.controlPositiveCount();
         default:
             return 0;
     }
@@ -95,50 +96,58 @@ TMainManager::~TMainManager() {
 
 // ---------------------------------------------------------------- flags and the pause gate
 
-void TMainManager::setRunning(bool value) {
-    if (value) runControl.open();
-    runControl.setRunning(value);  // clearing it also opens the gate
-    running.store(value);
+bool TMainManager::movePhase(std::initializer_list<Phase> from, Phase to, Process only) {
+    ProcessState now = state_.load();
+    do {
+        if (now.process == Process::None) return false;
+        if (only != Process::None && now.process != only) return false;
+        if (std::find(from.begin(), from.end(), now.phase) == from.end()) return false;
+    } while (!state_.compare_exchange_weak(now, ProcessState{now.process, to}));
+    return true;
 }
 
-void TMainManager::applyHold() {
-    if (holdNextStart_.exchange(false)) runControl.hold();
-}
-
-void TMainManager::setPaused(bool value) {
-    if (value) {
-        runControl.close();
-        paused.store(true);
-    } else {
-        paused.store(false);
-        runControl.open();
+void TMainManager::markEnded() {
+    ProcessState now = state_.load();
+    while (now.process != Process::None &&
+           !state_.compare_exchange_weak(now, ProcessState{now.process, Phase::Ended})) {
     }
 }
 
-int TMainManager::pauseProcess(const std::atomic<bool>* only) {
-    if (!only || only->load()) setPaused(true);
+void TMainManager::beginRunning(Process process) {
+    runControl_.open();
+    runControl_.setRunning(true);
+    state_.store({process, Phase::Running});
+}
+
+void TMainManager::applyHold() {
+    if (holdNextStart_.exchange(false)) runControl_.hold();
+}
+
+int TMainManager::pauseProcess(Process only) {
+    // A recognition has no gate: it cannot be paused.
+    if (state_.load().process == Process::Recognition) return 0;
+    if (movePhase({Phase::Running}, Phase::Paused, only)) runControl_.close();
     return 0;
 }
 
 int TMainManager::resumeProcess() {
-    setPaused(false);
+    movePhase({Phase::Paused}, Phase::Running);
+    runControl_.open();
     return 0;
 }
 
-int TMainManager::stopProcess(const std::atomic<bool>* only) {
-    if (!only || only->load()) stopCurrent();
+int TMainManager::stopProcess(Process only) {
+    const ProcessState now = state_.load();
+    if (only == Process::None || now.process == only) stopCurrent();
     return 0;
 }
 
-bool TMainManager::launch(void (TMainManager::*body)(), std::atomic<bool>* active) {
-    // A pause that came in after the previous process had ended must not hold the new one.
-    paused.store(false);
-    setRunning(true);
+bool TMainManager::launch(void (TMainManager::*body)(), Process process) {
+    beginRunning(process);
     applyHold();
-    if (active) active->store(true);
     if (startWorker(body)) return true;
-    if (active) active->store(false);
-    setRunning(false);
+    runControl_.setRunning(false);
+    state_.store({});
     return false;
 }
 
@@ -163,9 +172,11 @@ bool TMainManager::startWorker(void (TMainManager::*body)()) {
             std::lock_guard<std::mutex> lock(workerErrorMutex_);
             workerError_ = failure;
         }
-        paused.store(false);
-        setRunning(false);
-        finished.store(true);
+        runControl_.setRunning(false);
+        // The process ends as a stopped one, its end left to take with the failure; a body that
+        // had already let its process go (the cross-validation, the discriminative search)
+        // leaves an end of no process.
+        state_.store({state_.load().process, Phase::Ended});
     });
 }
 
@@ -182,7 +193,7 @@ void TMainManager::setThreadCount(int32_t threads) {
 }
 
 int TMainManager::deleteClass(int32_t k) {
-    if (!classificator_ || classificator_->idealObjectCount == 0 || classCount == 0) return 1;
+    if (!classificator_ || classificator_->idealObjectCount == 0 || classCount_ == 0) return 1;
     // Every object set is renumbered, classified or not: numbers left from a stopped
     // classification would otherwise name a class that moved or no longer exists, and a
     // project saved then could not be read back.
@@ -190,27 +201,37 @@ int TMainManager::deleteClass(int32_t k) {
     sets.controlNegativeClassified = true;
     sets.controlPositiveClassified = true;
     sets.learnNegativeLoaded = true;
-    if (deleteIdealObject(*classificator_, storage.get(), k, sets) == -1) {
-        classCount = classificator_->idealObjectCount;
-        modified.store(true);
-        saved.store(false);
+    if (deleteIdealObject(*classificator_, storage_.get(), k, sets) == -1) {
+        classCount_ = classificator_->idealObjectCount;
+        markModified();
     }
     return -1;
 }
 
 void TMainManager::shutdownWorker() {
     if (!workerThread_.joinable()) return;
-    running.store(false);
+    movePhase({Phase::Running, Phase::Paused}, Phase::Stopped);
     recognitionStopRequested_.store(true);
-    runControl.setRunning(false);
-    paused.store(false);
-    runControl.open();
+    runControl_.setRunning(false);
+    runControl_.open();
     workerThread_.join();
+}
+
+void TMainManager::stopPausedIdealization() {
+    const bool reset = resetIdealObjects_.load();
+    shutdownWorker();
+    resetIdealObjects_.store(reset);
+}
+
+void TMainManager::setIterationSearchSettings(const SearchSettings& settings) {
+    const int32_t width = searchSettings_.frameWidth;
+    searchSettings_ = settings;
+    searchSettings_.frameWidth = width;
 }
 
 bool TMainManager::settleWorker() {
     if (!workerThread_.joinable()) return false;
-    const bool wasLive = running.load();
+    const bool wasLive = isRunning();
     shutdownWorker();
     return wasLive;
 }
@@ -231,36 +252,36 @@ Status TMainManager::settleForLoad(const std::string& fileName) {
 Status TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
     Status settled = settleForLoad(fileName);
     if (!settled) return settled;
-    return readLearnPositiveFile(fileName, records, &loadWarnings_);
+    loadRead_ = SampleRead{};
+    return readLearnPositiveFile(fileName, records, nullptr, &loadRead_);
 }
 
 Status TMainManager::readLearnPositiveFile(const std::string& fileName,
                                            std::vector<Sequence>& records,
-                                           std::vector<std::string>* warnings) {
+                                           std::vector<std::string>* warnings, SampleRead* read) {
     records.clear();
-    std::vector<std::string> noted;
-    // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
-    Status read = isFastaPath(fileName) ? readFastaSample(fileName, records)
-                                        : readSeqFile(fileName, records, &noted);
+    SampleRead found;
+    // FASTA and ".seq" samples (told apart by their content) pass the same checks once read.
+    Status status = readSampleFile(fileName, records, &found);
     if (warnings != nullptr) warnings->clear();
-    if (!read) {
-        if (read.message.empty()) read.message = fileName + ": the file could not be read";
-        if (read.file.empty()) read.file = fileName;
+    if (read != nullptr) *read = SampleRead{};
+    if (!status) {
+        if (status.message.empty()) status.message = fileName + ": the file could not be read";
+        if (status.file.empty()) status.file = fileName;
         records.clear();
-        return read;
+        return status;
     }
-    if (warnings != nullptr) {
-        for (std::string& warning : noted)
-            warnings->push_back("\"" + fileName + "\", " + std::move(warning));
-    }
+    for (std::string& warning : found.warnings) warning = "\"" + fileName + "\", " + warning;
+    if (warnings != nullptr) *warnings = found.warnings;
+    if (read != nullptr) *read = std::move(found);
     return Status::success();
 }
 
 void TMainManager::takeLearnPositive(std::vector<Sequence>&& records) {
-    learnPositive = std::move(records);
-    learnPositiveCount = static_cast<int32_t>(learnPositive.size());
-    learnPositiveLoaded.store(true);
-    setRunning(false);
+    learnPositive_ = std::move(records);
+    learnPositiveCount_ = static_cast<int32_t>(learnPositive_.size());
+    learnPositiveLoaded_.store(true);
+    stopCurrent();
 }
 
 // Every load reads and checks into a new array and takes it over only when all is well: a
@@ -286,7 +307,7 @@ Status TMainManager::takeLearnNegative(const std::string& fileName,
     if (!status) return status;
     // The objects take their width and letters from the learning positive sample; a negative
     // record must fit both, or it would be cut off or coded as a missing letter.
-    const int32_t width = sampleWidth(learnPositive.data(), learnPositiveCount);
+    const int32_t width = sampleWidth(learnPositive_.data(), learnPositiveCount_);
     for (size_t i = 0; i < records.size(); ++i) {
         const int64_t end = int64_t{records[i].startPosition} + records[i].length - 1;
         if (end > width) {
@@ -297,12 +318,12 @@ Status TMainManager::takeLearnNegative(const std::string& fileName,
         }
     }
     CCodeTable letters;
-    letters.addLetters(learnPositive.data(), learnPositiveCount);
+    letters.addLetters(learnPositive_.data(), learnPositiveCount_);
     status = checkLetters(fileName, records, letters);
     if (!status) return status;
-    learnNegative = std::move(records);
-    learnNegativeCount = static_cast<int32_t>(learnNegative.size());
-    learnNegativeLoaded.store(true);
+    learnNegative_ = std::move(records);
+    learnNegativeCount_ = static_cast<int32_t>(learnNegative_.size());
+    learnNegativeLoaded_.store(true);
     setContrastRules(nullptr);  // found against the negatives just replaced
     return status;
 }
@@ -311,19 +332,19 @@ Status TMainManager::checkControlSample(const std::string& fileName,
                                         const std::vector<Sequence>& records, bool positive,
                                         bool& longer) {
     longer = false;
-    if (!storage) {
+    if (!storage_) {
         return Status::failure(
             fileName + ": there are no learning objects yet; run the rule search first", fileName);
     }
-    Status status = checkLetters(fileName, records, storage->codeTable);
+    Status status = checkLetters(fileName, records, storage_->codeTable);
     if (!status) return status;
-    const int32_t width = storage->width;
+    const int32_t width = storage_->width;
     auto tooShort = [&](size_t i, const char* what) {
         return recordFailure(fileName, records, i,
                              " is " + std::to_string(records[i].length) + " letters long; " + what +
                                  " " + std::to_string(width));
     };
-    if (searchSettings.shiftPositions()) {
+    if (searchSettings_.shiftPositions()) {
         if (positive) return status;  // the window offers no control positive load in this mode
         for (size_t i = 0; i < records.size(); ++i) {
             if (records[i].length < width) return tooShort(i, "the scanning frame is");
@@ -348,15 +369,15 @@ Status TMainManager::loadControlNegative(const std::string& fileName) {
     Status status = readSample(fileName, records);
     if (status) status = checkControlSample(fileName, records, false, longer);
     if (!status) return status;
-    if (storage) storage->releaseControlObjects(0);
+    if (storage_) storage_->releaseControlObjects(0);
     // Longer sequences than the objects are scanned window by window (fixed positions only).
-    if (!searchSettings.shiftPositions()) longControl.store(longer);
-    controlNegative = std::move(records);
-    controlNegativeCount = static_cast<int32_t>(controlNegative.size());
-    controlNegativeLoaded.store(true);
-    recognitionStale.store(true);
-    setRunning(false);
-    controlNegativeClassified.store(false);
+    if (!searchSettings_.shiftPositions()) longControl_.store(longer);
+    controlNegative_ = std::move(records);
+    controlNegativeCount_ = static_cast<int32_t>(controlNegative_.size());
+    controlNegativeLoaded_.store(true);
+    recognitionStale_.store(true);
+    stopCurrent();
+    controlNegativeClassified_.store(false);
     return status;
 }
 
@@ -366,12 +387,12 @@ Status TMainManager::loadControlPositive(const std::string& fileName) {
     Status status = readSample(fileName, records);
     if (status) status = checkControlSample(fileName, records, true, longer);
     if (!status) return status;
-    if (storage) storage->releaseControlObjects(1);
-    controlPositive = std::move(records);
-    controlPositiveCount = static_cast<int32_t>(controlPositive.size());
-    controlPositiveLoaded.store(true);
-    setRunning(false);
-    controlPositiveClassified.store(false);
+    if (storage_) storage_->releaseControlObjects(1);
+    controlPositive_ = std::move(records);
+    controlPositiveCount_ = static_cast<int32_t>(controlPositive_.size());
+    controlPositiveLoaded_.store(true);
+    stopCurrent();
+    controlPositiveClassified_.store(false);
     return status;
 }
 
@@ -392,45 +413,54 @@ const char* TMainManager::sequenceName(SampleKind kind, int32_t index) const {
 }
 
 bool TMainManager::unsavedWork() {
-    if (!saved.load() && (openedFromProject.load() || modified.load())) return true;
-    modified.store(true);
+    if (!saved_.load() && (openedFromProject_.load() || modified_.load())) return true;
+    modified_.store(true);
     return false;
 }
 
 // ---------------------------------------------------------------- replaced engine objects
 
 void TMainManager::retireStorage() {
-    if (storage) retiredStorages_.push_back(std::move(storage));
+    if (storage_) retiredStorages_.push_back(std::move(storage_));
 }
 
 void TMainManager::retireRules() {
-    if (rules) retiredRules_.push_back(std::move(rules));
+    if (rules_) retiredRules_.push_back(std::move(rules_));
 }
 
 // ---------------------------------------------------------------- state queries
 
 TMainManager::Process TMainManager::activeProcess() const {
-    for (Process p :
-         {Process::RuleSearch, Process::Idealization, Process::Classification, Process::Scan}) {
-        if (isStarted(p)) return p;
+    const Process process = state_.load().process;
+    switch (process) {
+        case Process::RuleSearch:
+        case Process::Idealization:
+        case Process::Classification:
+        case Process::Scan:
+            return process;
+        default:
+            return Process::None;
     }
-    return Process::None;
 }
 
 bool TMainManager::isStarted(Process process) const {
-    switch (process) {
-        case Process::RuleSearch:
-            return ruleSearchStarted.load();
-        case Process::Idealization:
-            return idealizationStarted.load();
-        case Process::Classification:
-            return classificationStarted.load();
-        case Process::Scan:
-            return scanStarted_.load();
-        case Process::None:
-            break;
-    }
-    return false;
+    return process != Process::None && state_.load().process == process;
+}
+
+bool TMainManager::isActive(Process process) const {
+    const ProcessState now = state_.load();
+    return now.process == process && now.phase != Phase::Ended && now.phase != Phase::Idle;
+}
+
+bool TMainManager::isRunning() const {
+    const ProcessState now = state_.load();
+    return now.process != Process::Recognition &&
+           (now.phase == Phase::Running || now.phase == Phase::Paused);
+}
+
+bool TMainManager::isWorking() const {
+    const ProcessState now = state_.load();
+    return now.process != Process::Recognition && now.phase == Phase::Running;
 }
 
 bool TMainManager::isIdle() const {
@@ -438,23 +468,11 @@ bool TMainManager::isIdle() const {
 }
 
 void TMainManager::takeEnd(Process process) {
-    finished.store(false);
-    switch (process) {
-        case Process::RuleSearch:
-            ruleSearchStarted.store(false);
-            break;
-        case Process::Idealization:
-            idealizationStarted.store(false);
-            break;
-        case Process::Classification:
-            classificationStarted.store(false);
-            break;
-        case Process::Scan:
-            scanStarted_.store(false);
-            break;
-        case Process::None:
-            break;
-    }
+    ProcessState now = state_.load();
+    do {
+        if (now.phase == Phase::Running || now.phase == Phase::Paused) return;
+        if (process != Process::None && now.process != process) return;
+    } while (!state_.compare_exchange_weak(now, ProcessState{}));
 }
 
 void TMainManager::discardRules() {
@@ -472,101 +490,100 @@ void TMainManager::purgeRetired() {
 
 // ---------------------------------------------------------------- rule search
 
-int TMainManager::startRuleSearch(const SearchSettings& settings) {
-    searchSettings = settings;
-    if (checkSearchSettings(searchSettings)) return StartCode::kRuleSearchNoThread;
+RuleSearchStart TMainManager::startRuleSearch(const SearchSettings& settings) {
+    searchSettings_ = settings;
+    if (checkSearchSettings(searchSettings_)) return RuleSearchStart::NotStarted;
     searchTarget_.store(-1);
-    if (settleWorker()) finished.store(false);
+    settleWorker();
 
     auto fresh = std::make_unique<SEQStorage>();
-    if (!searchSettings.shiftPositions()) {
-        if (learnNegativeLoaded.load()) {
-            fresh->buildWholeWithNegatives(learnPositive.data(), learnNegative.data(),
-                                           learnPositiveCount, learnNegativeCount);
+    if (!searchSettings_.shiftPositions()) {
+        if (learnNegativeLoaded_.load()) {
+            fresh->buildWholeWithNegatives(learnPositive_.data(), learnNegative_.data(),
+                                           learnPositiveCount_, learnNegativeCount_);
         } else {
-            fresh->buildWhole(learnPositive.data(), learnPositiveCount);
+            fresh->buildWhole(learnPositive_.data(), learnPositiveCount_);
         }
-        searchSettings.frameWidth = fresh->width;
+        searchSettings_.frameWidth = fresh->width;
     } else {
-        fresh->buildWindows(learnPositive.data(), learnPositiveCount, searchSettings.frameWidth);
+        fresh->buildWindows(learnPositive_.data(), learnPositiveCount_, searchSettings_.frameWidth);
     }
     purgeRetired();
     retireStorage();
-    storage = std::move(fresh);
+    storage_ = std::move(fresh);
     retireRules();
-    rules = std::make_unique<RulesStorage>(searchSettings.finishBufferSize, storage->width);
+    rules_ = std::make_unique<RulesStorage>(searchSettings_.finishBufferSize, storage_->width);
 
-    return launch(&TMainManager::ruleSearchBody) ? StartCode::kRuleSearchStarted
-                                                 : StartCode::kRuleSearchNoThread;
+    return launch(&TMainManager::ruleSearchBody, Process::RuleSearch) ? RuleSearchStart::Started
+                                                                      : RuleSearchStart::NotStarted;
 }
 
 void TMainManager::ruleSearchBody() {
-    modified.store(true);
-    saved.store(false);
+    markModified();
     generator_->SetDisplay(display_);
     ProgressCallbacks progress;
-    progress.onStage = [this](LearningStage, int32_t) { ruleSearchStarted.store(true); };
     progress.onStep = [this](int32_t target) { searchTarget_.store(target); };
     // A stop keeps the rules found by then.
-    searchRegularities(*generator_, *storage, *rules, learningSettingsOf(searchSettings),
-                       {&runControl, &progress, nullptr});
+    searchRegularities(*generator_, *storage_, *rules_, learningSettingsOf(searchSettings_),
+                       {&runControl_, &progress, nullptr});
     ruleSearchEnd();
 }
 
 void TMainManager::ruleSearchEnd() {
-    if (learnNegativeLoaded.load()) {
+    if (learnNegativeLoaded_.load()) {
         // Afterwards the learning objects are the positives alone and the negatives stand apart.
         auto fresh = std::make_unique<SEQStorage>();
-        fresh->buildWhole(learnPositive.data(), learnPositiveCount);
-        fresh->addSetObjects(learnNegative.data(), learnNegativeCount,
+        fresh->buildWhole(learnPositive_.data(), learnPositiveCount_);
+        fresh->addSetObjects(learnNegative_.data(), learnNegativeCount_,
                              ObjectSetKind::LearnNegative);
         retireStorage();
-        storage = std::move(fresh);
+        storage_ = std::move(fresh);
     }
-    resetIdealObjects.store(true);
-    setRunning(false);
-    finished.store(true);
+    resetIdealObjects_.store(true);
+    runControl_.setRunning(false);
+    markEnded();
 }
 
 void TMainManager::stopCurrent() {
-    running.store(false);
-    runControl.setRunning(false);  // opens the gate, so a paused worker sees the cleared flag
-    paused.store(false);
+    // A recognition is stopped by stopRecognition, after the score in hand.
+    if (state_.load().process != Process::Recognition)
+        movePhase({Phase::Running, Phase::Paused}, Phase::Stopped);
+    runControl_.setRunning(false);  // opens the gate, so a paused worker sees the stop
 }
 
 // ---------------------------------------------------------------- idealization
 
-int TMainManager::startIdealization(int32_t type, int32_t source) {
+IdealizationStart TMainManager::startIdealization(int32_t type, int32_t source) {
     idealizationSource_ = source;
-    if (!storage || storage->learnObjectCount == 0) return StartCode::kNoObjects;
-    if (!rules || rules->Count() == 0) return StartCode::kNoRules;
+    if (!storage_ || storage_->learnObjectCount == 0) return IdealizationStart::NoObjects;
+    if (!rules_ || rules_->Count() == 0) return IdealizationStart::NoRules;
 
     // A worker left paused by an earlier start must not go on using a classificator this start
     // may replace: stop it and wait, keeping the reset request as it stood before.
-    const bool reset = resetIdealObjects.load();
-    if (settleWorker()) finished.store(false);
-    resetIdealObjects.store(reset);
+    const bool reset = resetIdealObjects_.load();
+    settleWorker();
+    resetIdealObjects_.store(reset);
 
     if (reset) {
-        idealObjects.clear();
+        idealObjects_.clear();
         classificator_.reset();
-        classCount = 0;
-        idealObjects.resize(static_cast<size_t>(storage->learnObjectCount));
+        classCount_ = 0;
+        idealObjects_.resize(static_cast<size_t>(storage_->learnObjectCount));
         classificator_ = std::make_unique<Classificator>();
     }
     if (!classificator_) classificator_ = std::make_unique<Classificator>();
     purgeRetired();
     classificator_->SetDisplay(display_);
-    classificator_->SetRunControl(&runControl);
-    classificator_->Setup(storage.get(), rules.get(), &idealObjects, type);
+    classificator_->SetRunControl(&runControl_);
+    classificator_->Setup(storage_.get(), rules_.get(), &idealObjects_, type);
 
-    return launch(&TMainManager::idealizationBody) ? StartCode::kStarted : StartCode::kNoThread;
+    return launch(&TMainManager::idealizationBody, Process::Idealization)
+               ? IdealizationStart::Started
+               : IdealizationStart::NoThread;
 }
 
 void TMainManager::idealizationBody() {
-    idealizationStarted.store(true);
-    modified.store(true);
-    saved.store(false);
+    markModified();
     Display* sink = display_;
     int32_t steps = 0;
     ProgressCallbacks progress;
@@ -574,88 +591,89 @@ void TMainManager::idealizationBody() {
     progress.onStep = [&](int32_t step) {
         if (sink) sink->ShowCountdown(steps - step);
     };
-    progress.onClasses = [this](int32_t count) { classCount = count; };
-    LearningSettings settings = learningSettingsOf(searchSettings);
+    progress.onClasses = [this](int32_t count) { classCount_ = count; };
+    LearningSettings settings = learningSettingsOf(searchSettings_);
     settings.idealizationSource = idealizationSource_;
     settings.idealizationThreads = generator_->threadCount;
-    settings.classifyNegatives = learnNegativeLoaded.load();
+    settings.classifyNegatives = learnNegativeLoaded_.load();
     // A stop keeps the classes made by then.
-    idealizeObjects(*classificator_, *storage, *rules, settings, {&runControl, &progress, nullptr});
+    idealizeObjects(*classificator_, *storage_, *rules_, settings,
+                    {&runControl_, &progress, nullptr});
     idealizationEnd();
 }
 
 void TMainManager::idealizationEnd() {
-    resetIdealObjects.store(false);
-    setRunning(false);
-    finished.store(true);
+    resetIdealObjects_.store(false);
+    runControl_.setRunning(false);
+    markEnded();
 }
 
 // ---------------------------------------------------------------- classification
 
-int TMainManager::startClassification() {
+ClassificationStart TMainManager::startClassification() {
     // Classes found on an earlier object table (before the last rule search) cannot classify
     // objects of the present one: widths and rules differ.
-    if (!classificator_ || classificator_->idealObjectCount == 0 || !storage ||
-        classificator_->storage != storage.get())
-        return StartCode::kNoClasses;
-    if (controlNegativeCount == 0) return StartCode::kNoControl;
+    if (!classificator_ || classificator_->idealObjectCount == 0 || !storage_ ||
+        classificator_->storage != storage_.get())
+        return ClassificationStart::NoClasses;
+    if (controlNegativeCount_ == 0) return ClassificationStart::NoControl;
     settleWorker();
 
-    storage->addSetObjects(controlNegative.data(), controlNegativeCount,
-                           ObjectSetKind::ControlNegative);
-    if (controlPositiveLoaded.load())
-        storage->addSetObjects(controlPositive.data(), controlPositiveCount,
-                               ObjectSetKind::ControlPositive);
+    storage_->addSetObjects(controlNegative_.data(), controlNegativeCount_,
+                            ObjectSetKind::ControlNegative);
+    if (controlPositiveLoaded_.load())
+        storage_->addSetObjects(controlPositive_.data(), controlPositiveCount_,
+                                ObjectSetKind::ControlPositive);
     classificator_->SetDisplay(display_);
-    classificator_->SetRunControl(&runControl);
+    classificator_->SetRunControl(&runControl_);
 
-    finished.store(false);
-    return launch(&TMainManager::classificationBody) ? StartCode::kStarted : StartCode::kNoThread;
+    return launch(&TMainManager::classificationBody, Process::Classification)
+               ? ClassificationStart::Started
+               : ClassificationStart::NoThread;
 }
 
 void TMainManager::classificationBody() {
-    modified.store(true);
-    saved.store(false);
-    classificationStarted.store(true);
-    const int32_t negatives = std::min(controlNegativeCount, storage->controlNegativeObjectCount);
+    markModified();
+    const int32_t negatives = std::min(controlNegativeCount_, storage_->controlNegativeObjectCount);
     for (int32_t i = 0; i < negatives; ++i) {
-        if (!runControl.gate()) break;
-        SEQSElem& object = storage->controlNegativeObjects[i];
+        if (!runControl_.gate()) break;
+        SEQSElem& object = storage_->controlNegativeObjects[i];
         object.classNumber =
             classificator_->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative);
     }
-    if (controlPositiveLoaded.load()) {
+    if (controlPositiveLoaded_.load()) {
         const int32_t positives =
-            std::min(controlPositiveCount, storage->controlPositiveObjectCount);
+            std::min(controlPositiveCount_, storage_->controlPositiveObjectCount);
         for (int32_t i = 0; i < positives; ++i) {
-            if (!runControl.gate()) break;
-            SEQSElem& object = storage->controlPositiveObjects[i];
+            if (!runControl_.gate()) break;
+            SEQSElem& object = storage_->controlPositiveObjects[i];
             object.classNumber =
                 classificator_->ClassifyObject(object, i + 1, ObjectSetKind::ControlPositive);
         }
     }
-    if (running.load()) classificationEnd();
+    if (isRunning()) classificationEnd();
 }
 
 void TMainManager::classificationEnd() {
-    controlNegativeClassified.store(true);
-    controlPositiveClassified.store(true);
-    // `finished` before `running`: a timer that sees the run flag clear without `finished`
-    // then knows the run was stopped, not ended.
-    finished.store(true);
-    setRunning(false);
+    controlNegativeClassified_.store(true);
+    controlPositiveClassified_.store(true);
+    // Ended in one step: a timer that sees a classification neither running nor ended knows
+    // it was stopped.
+    markEnded();
+    runControl_.setRunning(false);
 }
 
 // ---------------------------------------------------------------- class list
 
 int TMainManager::ShowIdealObjects() {
-    if (!storage) return -1;
+    if (!storage_) return -1;
     std::string text;
-    for (int32_t i = 0; i < classCount; ++i) {
-        if (static_cast<size_t>(i) >= idealObjects.size() || !idealObjects[static_cast<size_t>(i)])
+    for (int32_t i = 0; i < classCount_; ++i) {
+        if (static_cast<size_t>(i) >= idealObjects_.size() ||
+            !idealObjects_[static_cast<size_t>(i)])
             return -1;
-        const CIdelObject& object = *idealObjects[static_cast<size_t>(i)];
-        object.ToText(text, storage->codeTable);
+        const CIdelObject& object = *idealObjects_[static_cast<size_t>(i)];
+        object.ToText(text, storage_->codeTable);
         if (display_) display_->ShowIdealObject(text, object.Value(), i);
     }
     return 1;

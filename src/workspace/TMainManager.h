@@ -6,8 +6,10 @@
 #include <chrono>
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -19,11 +21,16 @@
 #include "core/Status.h"
 #include "evaluation/CrossValidation.h"
 #include "evaluation/RandomSequence.h"
+#include "genome/SampleFile.h"
 #include "io/ProjectFile.h"
 #include "rules/ContrastSearch.h"
 #include "workspace/WorkerThread.h"
 
 namespace motifora {
+
+enum class ScoreKind : int32_t;
+struct ContrastTuning;
+struct ContrastChoice;
 
 class Classificator;
 class CIdelObject;
@@ -31,17 +38,38 @@ class Display;
 class RegGenerator;
 class RulesStorage;
 
-// Result codes of the start operations.
-namespace StartCode {
-constexpr int kStarted = -1;           // idealization, classification: the worker runs
-constexpr int kRuleSearchStarted = 0;  // rule search: the worker runs
-constexpr int kRuleSearchNoThread = -1;
-constexpr int kNoObjects = 0;  // idealization: no storage or no learning objects
-constexpr int kNoRules = 1;    // idealization: no rule store or no rules
-constexpr int kNoThread = 2;   // idealization, classification: no worker thread
-constexpr int kNoControl = 7;  // classification: no control negative sample
-constexpr int kNoClasses = 8;  // classification: no classificator or no classes
-}  // namespace StartCode
+// What each start operation of the workspace answers. NoThread: no worker thread could be made,
+// or another process is live.
+enum class RuleSearchStart { Started, NotStarted };  // NotStarted: no thread, or bad settings
+enum class IdealizationStart {
+    Started,
+    NoObjects,  // no storage or no learning objects
+    NoRules,    // no rule store or no rules
+    NoThread,
+};
+enum class ClassificationStart {
+    Started,
+    NoClasses,  // no classificator, or classes of another object table
+    NoControl,  // no control negative sample
+    NoThread,
+};
+// The recognition of the control data: the scoring one and the scanning one (on the worker or
+// in the caller's thread, where Started means done).
+enum class RecognitionStart {
+    Started,
+    Shown,  // scan: the last scan's scores still hold and were shown again (no worker)
+    NoClasses,
+    NoControl,
+    NoThread,
+};
+enum class BootstrapStart {
+    Started,
+    NoSamples,  // a learning negative or control negative sample is missing
+    ShiftMode,  // shift positions: the iteration's search would have no objects
+    NoThread,
+};
+enum class CrossValidationStart { Started, Refused, NoThread };  // Refused: crossValidationError
+enum class ContrastStart { Started, Refused, NoThread };         // Refused: contrastError
 
 // What an opened project hands to the window beside the data the workspace takes over: the
 // header (the settings controls are set from it) and the recognition table of the control
@@ -53,11 +81,11 @@ struct OpenedProject {
 };
 
 // Threads: every operation is called from the window's thread; only the bodies run on the
-// worker. The flags are atomics so that the window's timer may read them at any time. Pause is
-// cooperative: the worker stops at its next gate (between generator steps, idealization items
-// and classified objects, and inside the engines' long loops), never while holding a lock.
-// Write `running` and `paused` only through the operations below, which keep the pause gate
-// (`runControl`) in step with them.
+// worker. The process state and the flags are atomics so that the window's timer may read them
+// at any time. Pause is cooperative: the worker stops at its next gate (between generator steps,
+// idealization items and classified objects, and inside the engines' long loops), never while
+// holding a lock. The process state changes only through the operations below, which keep the
+// pause gate (`runControl`) in step with it.
 //
 // A workspace must never be destroyed under a running worker: the destructor stops the worker,
 // opens the gate and waits for it (`shutdownWorker`), so replacing the manager is always safe.
@@ -73,50 +101,68 @@ class TMainManager {
     Classificator* classificator() const { return classificator_.get(); }
     // One ideal object per class; owned. Holds room for the learning objects when classes
     // start afresh and grows beyond that when a run appends more classes.
-    std::vector<std::unique_ptr<CIdelObject>> idealObjects;
-    int32_t classCount = 0;
-    std::vector<Sequence> controlNegative;
-    std::vector<Sequence> controlPositive;
-    int32_t controlNegativeCount = 0;
-    int32_t controlPositiveCount = 0;
-    int32_t recognitionClass = 0;
-    std::vector<double> windowScores;
+    const std::vector<std::unique_ptr<CIdelObject>>& idealObjects() const { return idealObjects_; }
+    int32_t classCount() const { return classCount_; }
+    // The four samples as loaded, with their counts (0 for a sample not loaded).
+    const std::vector<Sequence>& learnPositive() const { return learnPositive_; }
+    const std::vector<Sequence>& learnNegative() const { return learnNegative_; }
+    const std::vector<Sequence>& controlNegative() const { return controlNegative_; }
+    const std::vector<Sequence>& controlPositive() const { return controlPositive_; }
+    int32_t learnPositiveCount() const { return learnPositiveCount_; }
+    int32_t learnNegativeCount() const { return learnNegativeCount_; }
+    int32_t controlNegativeCount() const { return controlNegativeCount_; }
+    int32_t controlPositiveCount() const { return controlPositiveCount_; }
+    bool learnPositiveLoaded() const { return learnPositiveLoaded_.load(); }
+    bool learnNegativeLoaded() const { return learnNegativeLoaded_.load(); }
+    bool controlNegativeLoaded() const { return controlNegativeLoaded_.load(); }
+    bool controlPositiveLoaded() const { return controlPositiveLoaded_.load(); }
+    // Control negative records longer than the objects (fixed positions): they are scanned
+    // window by window.
+    bool longControl() const { return longControl_.load(); }
+    // The control objects carry the classes of the last classification.
+    bool controlNegativeClassified() const { return controlNegativeClassified_.load(); }
+    bool controlPositiveClassified() const { return controlPositiveClassified_.load(); }
+    // The class the recognition scores (the last scan's, or the error report's choice).
+    int32_t recognitionClass() const { return recognitionClass_; }
+    // The scores of the last completed scan, one per window of the control negative sample.
+    const std::vector<double>& windowScores() const { return windowScores_; }
+    // A control negative load came after the last scan: its scores must be computed again.
+    bool recognitionStale() const { return recognitionStale_.load(); }
     // The class the last scan scored (-1 before one); the source (0 objects, 1 rules) of the
     // last idealization.
     int32_t lastRecognitionClass() const { return lastRecognitionClass_; }
     int32_t idealizationSource() const { return idealizationSource_; }
-    std::unique_ptr<RulesStorage> rules;
-    std::unique_ptr<SEQStorage> storage;
-    std::vector<Sequence> learnPositive;
-    std::vector<Sequence> learnNegative;
-    int32_t learnPositiveCount = 0;
-    int32_t learnNegativeCount = 0;
+    // The rule store and the object table of the last regularity search (or opened project);
+    // null before either.
+    const RulesStorage* rules() const { return rules_.get(); }
+    const SEQStorage* storage() const { return storage_.get(); }
     // The settings of the last regularity search (or of the opened project), all zero before
     // either. Once objects are cut, `frameWidth` is their width (in fixed positions the
     // sequences' width), not the frame-width edit's value.
-    SearchSettings searchSettings;
+    const SearchSettings& searchSettings() const { return searchSettings_; }
+    // The next idealization starts its classes afresh (set by each rule search's end); clear,
+    // it appends to the classes there are.
+    bool resetIdealObjects() const { return resetIdealObjects_.load(); }
 
-    std::atomic<bool> ruleSearchStarted{false};
-    std::atomic<bool> idealizationStarted{false};
-    std::atomic<bool> classificationStarted{false};
-    std::atomic<bool> resetIdealObjects{true};
-    std::atomic<bool> running{false};
-    std::atomic<bool> finished{false};
-    std::atomic<bool> paused{false};
-    std::atomic<bool> learnPositiveLoaded{false};
-    std::atomic<bool> learnNegativeLoaded{false};
-    std::atomic<bool> controlNegativeLoaded{false};
-    std::atomic<bool> controlPositiveLoaded{false};
-    std::atomic<bool> longControl{false};
-    std::atomic<bool> controlNegativeClassified{false};
-    std::atomic<bool> controlPositiveClassified{false};
-    std::atomic<bool> openedFromProject{false};
-    std::atomic<bool> saved{true};
-    std::atomic<bool> modified{true};
-    std::atomic<bool> recognitionStale{false};
+    // ---- saved and modified marks ----
+    // The work came from a project file; it has been saved (or opened) and not changed since;
+    // it has been changed since it was begun.
+    bool openedFromProject() const { return openedFromProject_.load(); }
+    bool saved() const { return saved_.load(); }
+    bool modified() const { return modified_.load(); }
+    // The work changed: it is modified and no longer saved (as a process body marks it).
+    void markModified() {
+        modified_.store(true);
+        saved_.store(false);
+    }
+    // The work is as the last save left it: saved and not modified.
+    void markSaved() {
+        saved_.store(true);
+        modified_.store(false);
+    }
 
-    // The run flag and pause gate handed to the engines; kept in step with `running`/`paused`.
-    RunControl runControl;
+    // The run flag and pause gate handed to the engines; kept in step with the process state.
+    const RunControl& runControl() const { return runControl_; }
     // The target position (0-based) the running rule search (or bootstrap iteration's search)
     // works on, for progress reports from another thread; -1 before the first (each start of a
     // search sets it back).
@@ -129,28 +175,54 @@ class TMainManager {
     void setThreadCount(int32_t threads);
 
     // ---- what the workspace is doing (any thread) ----
-    // The processes whose end the window's timer reports, in the order it looks at them.
-    enum class Process : int32_t { None, RuleSearch, Idealization, Classification, Scan };
-    // The first of those that has been started and whose end has not been taken yet.
+    // The process the worker runs, or ran last while its end has not been taken.
+    enum class Process : int32_t {
+        None,
+        RuleSearch,
+        Idealization,
+        Classification,
+        Scan,
+        Bootstrap,
+        CrossValidation,
+        ContrastSearch,
+        Recognition,
+    };
+    // Where that process stands. Idle goes with Process::None.
+    enum class Phase : int32_t {
+        Idle,
+        Running,  // started, neither stopped nor ended
+        Paused,   // held at the pause gate; still counts as running
+        Stopped,  // a stop came (or the worker returned without its end step)
+        Ended,    // the end step ran (or the worker was cut short); the end is not taken yet
+    };
+    struct ProcessState {
+        Process process = Process::None;
+        Phase phase = Phase::Idle;
+        bool operator==(const ProcessState&) const = default;
+    };
+    // The one state of the workspace's processes, read in one piece.
+    ProcessState processState() const { return state_.load(); }
+    // Of the processes whose end the window's timer reports (rule search, idealization,
+    // classification, scan), the one started and not taken; None for any other.
     Process activeProcess() const;
     // True when `process` has been started and its end has not been taken yet.
     bool isStarted(Process process) const;
     // A worker process has been started and has neither been stopped nor ended; it may be
-    // paused.
-    bool isRunning() const { return running.load(); }
-    bool isPaused() const { return paused.load(); }
+    // paused. A recognition, which has no run flag, does not count.
+    bool isRunning() const;
+    bool isPaused() const { return state_.load().phase == Phase::Paused; }
     // Running and not held at the pause gate.
-    bool isWorking() const { return running.load() && !paused.load(); }
-    // A worker ran its end step (or was stopped) and the window has not taken the end yet.
-    bool hasEnded() const { return finished.load(); }
+    bool isWorking() const;
+    // A worker ran its end step (or was cut short) and the window has not taken the end yet.
+    bool hasEnded() const { return state_.load().phase == Phase::Ended; }
     // A start of `process` took effect: something runs, has ended, or `process` is started.
     bool startTookEffect(Process process) const {
         return isRunning() || hasEnded() || isStarted(process);
     }
     // Nothing started, running, paused or left to take: the window may begin another process.
     bool isIdle() const;
-    // The window took the end of `process` (None: an end no process claims): clears the ended
-    // mark and the started mark of `process`.
+    // The window took the end of `process` (None: whatever process it was), or of a stopped
+    // one: the state goes back to idle. A running or paused process is left alone.
     void takeEnd(Process process);
 
     // ---- the display the engines report to (owned by the window; may be null) ----
@@ -170,9 +242,11 @@ class TMainManager {
     // The two halves of loadLearnPositive for a window that replaces the workspace only once
     // the file has been read and checked: the read (no workspace touched; a failure says why;
     // `warnings`, when given, receives the reader's warnings, each naming the file) and the
-    // take-over of what it read.
+    // take-over of what it read. The reader is chosen by the file's content (readSampleFile);
+    // `read`, when given, receives its format and how many records it cut (warnings named so).
     static Status readLearnPositiveFile(const std::string& fileName, std::vector<Sequence>& records,
-                                        std::vector<std::string>* warnings = nullptr);
+                                        std::vector<std::string>* warnings = nullptr,
+                                        SampleRead* read = nullptr);
     void takeLearnPositive(std::vector<Sequence>&& records);
     Status loadLearnNegative(const std::string& fileName);
     // The checks and take-over of loadLearnNegative for records read elsewhere (a front end
@@ -182,7 +256,10 @@ class TMainManager {
     Status loadControlPositive(const std::string& fileName);
     // What the reader of the last load noticed without refusing the file (names or letters
     // cut at 1023 characters, text before the first record), each naming the file.
-    const std::vector<std::string>& lastLoadWarnings() const { return loadWarnings_; }
+    const std::vector<std::string>& lastLoadWarnings() const { return loadRead_.warnings; }
+    // The last load's read: its format, and how many records the ".seq" reader cut at 1023
+    // letters and how long the longest was.
+    const SampleRead& lastLoadRead() const { return loadRead_; }
 
     // Takes the rule list out of the workspace (a learning negative load makes it stale; the
     // rule grid empties with it). The classificator may still read it, so it is kept aside
@@ -190,43 +267,43 @@ class TMainManager {
     void discardRules();
 
     // Why the last worker body was cut short (it ran out of memory, say), or empty; taking it
-    // empties it. Such a body ends as a stopped one does: `running` clear and `finished` set.
+    // empties it. Such a body ends as a stopped one does: its process Ended, the end left to
+    // take.
     std::string takeWorkerError();
 
     // Text (or name) of record `index` of sample `kind` (0..3), or null when either is out of
     // range. The pointer stays valid until that sample is loaded again.
     const char* sequenceText(SampleKind kind, int32_t index) const;
     const char* sequenceName(SampleKind kind, int32_t index) const;
-    // True when `saved` is clear and `openedFromProject` or `modified` is set; when it answers
-    // false it sets `modified`.
+    // True when the work is not saved and was opened from a project or modified; when it
+    // answers false it marks the work modified.
     bool unsavedWork();
 
     // ---- rule search ----
-    // Stores the settings, builds a new storage and rule store and starts the worker. Returns
-    // 0 started, -1 no thread (`running` is then clear again) or settings that fail
+    // Stores the settings, builds a new storage and rule store and starts the worker. Not
+    // started: no thread (the process state is then idle again) or settings that fail
     // checkSearchSettings (nothing is built then).
-    int startRuleSearch(const SearchSettings& settings);
+    RuleSearchStart startRuleSearch(const SearchSettings& settings);
     int pauseRuleSearch() { return pauseProcess(); }
     int resumeRuleSearch() { return resumeProcess(); }
     int stopRuleSearch() { return stopProcess(); }
     // End step of the rule search (run by the worker): replaces the storage when a learning
-    // negative sample is loaded, clears `running`, sets `finished` and `resetIdealObjects`.
+    // negative sample is loaded, sets `resetIdealObjects`, and the rule search has Ended.
     void ruleSearchEnd();
 
     // ---- idealization ----
     // type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"; source 0 objects,
-    // 1 rules. Returns -1 started, 0 no objects, 1 no rules, 2 no thread (`running` clear).
+    // 1 rules. Without a thread the process state is idle again.
     // A worker left paused by an earlier start is stopped and waited for first, so it never
     // uses a classificator this start replaces.
-    int startIdealization(int32_t type, int32_t source);
+    IdealizationStart startIdealization(int32_t type, int32_t source);
     int pauseIdealization() { return pauseProcess(); }
     int stopIdealization() { return stopProcess(); }
-    // End step (run by the worker): clears `resetIdealObjects` and `running`, sets `finished`.
+    // End step (run by the worker): clears `resetIdealObjects`; the idealization has Ended.
     void idealizationEnd();
 
     // ---- classification of the control data ----
-    // Returns -1 started, 8 no classes, 7 no control negative sample, 2 no thread.
-    int startClassification();
+    ClassificationStart startClassification();
     int pauseClassification() { return pauseProcess(); }
     int resumeClassification() { return resumeProcess(); }
     int stopClassification() { return stopProcess(); }
@@ -267,7 +344,14 @@ class TMainManager {
     // releaseHeldStart or a stop. A test can then pause, save or stop a live process without racing
     // its end.
     void holdNextStart() { holdNextStart_.store(true); }
-    void releaseHeldStart() { runControl.release(); }
+    void releaseHeldStart() { runControl_.release(); }
+    // Stops a paused idealization and waits for it, keeping whether the next one starts its
+    // classes afresh (its end step would clear that): a new run goes on from the classes the
+    // paused one found.
+    void stopPausedIdealization();
+    // The settings the bootstrap's iterations search with; the next rule search replaces them.
+    // The objects' width (`frameWidth`) stays that of the object table.
+    void setIterationSearchSettings(const SearchSettings& settings);
     // Stops whatever worker runs, opens the pause gate and waits for it. Flags are left as the
     // worker's end step leaves them. Safe to call when nothing runs.
     void shutdownWorker();
@@ -275,25 +359,31 @@ class TMainManager {
     // ---- recognition of the control data (TMainManagerRecognition.cpp) ----
     // The sides of a one-class recognition, as chosen in "Error Recognition Properties":
     // 0 "Learning", 1 "Control".
-    int32_t recognitionPositiveSource = 0;
-    int32_t recognitionNegativeSource = 0;
+    int32_t recognitionPositiveSource() const { return recognitionPositiveSource_; }
+    int32_t recognitionNegativeSource() const { return recognitionNegativeSource_; }
+    // Chooses the sides of the next one-class recognition (and of the error report).
+    void setRecognitionSources(int32_t positiveSource, int32_t negativeSource) {
+        recognitionPositiveSource_ = positiveSource;
+        recognitionNegativeSource_ = negativeSource;
+    }
     // Set from a recognition's start until its worker has reported its end: the workspace's
     // classificator is in use meanwhile (its scratch state must not be touched by the views).
-    bool recognitionActive() const { return recognitionActive_.load(); }
+    bool recognitionActive() const;
     // Asks a running recognition to end after the score it is computing; it then reports its
     // end with no positive objects scored (no error counting follows). Cleared by each start.
     void stopRecognition() { recognitionStopRequested_.store(true); }
-    // Class c, or -1 for all classes. Returns -1 started, 8 no classes (or classes of another
-    // object table), 7 no control negative sample, 2 no thread (also while another process
-    // runs or is paused, or a bootstrap run or a recognition is in progress). Sets no run flag.
-    int StartRecognition(int32_t c);
+    // Class c, or -1 for all classes. NoClasses also for classes of another object table;
+    // NoThread also while another process runs or is paused, or a bootstrap run or a
+    // recognition is in progress. Sets no run flag.
+    RecognitionStart StartRecognition(int32_t c);
     // Worker body: scores, then FinishRecognition.
     void RecognitionWorker();
     // Reports the end to the display with the number of positive objects scored.
     void FinishRecognition(int32_t n);
-    // Scanning recognition of class c in the caller's thread. Returns 8, 7, 2 while a worker
-    // process is live, or -1 when done (also when nothing had to be recomputed).
-    int ScanRecognition(int32_t c);
+    // Scanning recognition of class c in the caller's thread. Refused as StartRecognition is
+    // (NoThread while a worker process is live); Started when done (also when nothing had to be
+    // recomputed).
+    RecognitionStart ScanRecognition(int32_t c);
     // True while a worker process is live: running (also while paused), a bootstrap run or a
     // recognition in progress.
     bool workerLive() const;
@@ -303,29 +393,25 @@ class TMainManager {
     // flag set while it runs, a stop that takes effect within a few hundred windows, and
     // progress in `scanDone` of `scanTotal` windows. Its end is taken by the window's timer
     // through takeScanResult.
-    static constexpr int kScanShown = 3;  // nothing to recompute: the chart was shown again
-    bool scanStarted() const { return scanStarted_.load(); }
+    bool scanStarted() const { return isStarted(Process::Scan); }
     int64_t scanDone() const { return scanDone_.load(); }
     int64_t scanTotal() const { return scanTotal_.load(); }
-    // Class c. Returns -1 started, 3 (kScanShown) when the last scan's scores still hold and
-    // were shown again (no worker), or 8, 7, 2 as ScanRecognition does.
-    int StartScanRecognition(int32_t c);
+    // Class c. Shown when the last scan's scores still hold and were shown again (no worker);
+    // refused as ScanRecognition is.
+    RecognitionStart StartScanRecognition(int32_t c);
     int stopScanRecognition() { return stopProcess(); }
-    // Window thread, once `running` is clear: waits for the scan's worker and clears
-    // `scanStarted` and `finished`. A completed scan replaces `windowScores` (and
+    // Window thread, once the scan no longer runs: waits for the scan's worker and leaves the
+    // workspace idle. A completed scan replaces `windowScores` (and
     // `lastRecognitionClass`, clearing `recognitionStale`) and gives true; a stopped or failed
     // one leaves the earlier scores as they were and gives false.
     bool takeScanResult();
 
     // ---- bootstrap (TMainManagerBootstrap.cpp) ----
-    // Start codes beyond those of the table: 10 samples missing, 11 refused in shift-positions
-    // mode (the iteration's search would have no objects).
-    static constexpr int kBootstrapShiftMode = 11;
     // The draws of every iteration of a workspace come from one sequence; this starts it
     // again from `seed`.
     void reseedBootstrap(uint32_t seed) { bootstrapRandom_.reseed(seed); }
     // Set from the start of a run (k = 0) until its worker has ended.
-    std::atomic<bool> bootstrapActive{false};
+    bool bootstrapActive() const;
     // The run's state for the window and the tests: the iteration's draw (the kept learning
     // positives and the held-out ones, with their counts), its objects, rules and classes.
     // Empty between runs.
@@ -340,11 +426,10 @@ class TMainManager {
     // The iteration of the run (or the last one), and the run's percent.
     int32_t iteration() const { return iteration_; }
     int32_t samplePercent() const { return samplePercent_; }
-    // Percent p, iterations t, iteration k, wanted first-level error e. Returns 10 when the
-    // samples are missing (k = 0), 11 in shift-positions mode (k = 0), -1 when the worker cannot
-    // be started (or another process is live), 0 when it runs. k > 0 is called by the run itself
-    // and prepares the next iteration on the running worker.
-    int StartBootstrap(int32_t p, int32_t t, int32_t k, double e);
+    // Percent p, iterations t, iteration k, wanted first-level error e. NoSamples and ShiftMode
+    // only for k = 0; NoThread also while another process is live. k > 0 is called by the run
+    // itself and prepares the next iteration on the running worker.
+    BootstrapStart StartBootstrap(int32_t p, int32_t t, int32_t k, double e);
     // Search, idealization and classification of one iteration; false when stopped.
     bool BootstrapWorker();
     // Scores the objects of class `recognitionClass`; false when stopped.
@@ -360,9 +445,6 @@ class TMainManager {
     int32_t RandomIndex(int32_t n);
 
     // ---- held-out evaluation (TMainManagerCrossValidation.cpp) ----
-    // Start code beyond the table: the samples or settings do not allow it (crossValidationError
-    // says why).
-    static constexpr int kCrossValidationRefused = 12;
     // The search settings of the last regularity search (the window's defaults before one), the
     // idealization type and source of the workspace, and the thread count (setThreadCount) for
     // both the folds and their searches.
@@ -370,15 +452,23 @@ class TMainManager {
     // The settings of the last regularity search, or the window's defaults before one.
     SearchSettings lastSearchSettings() const;
     // Starts the cross-validation of the learning samples on the worker (running set, pause and
-    // stop as for the other processes). Returns -1 started, 12 refused, 2 no thread (also while
-    // another process is live).
-    int startCrossValidation(const CrossValidationSettings& settings);
-    int pauseCrossValidation() { return pauseProcess(&crossValidationActive_); }
+    // stop as for the other processes). Refused when the samples or settings do not allow it
+    // (crossValidationError says why); NoThread also while another process is live.
+    CrossValidationStart startCrossValidation(const CrossValidationSettings& settings);
+    // The same for the score `score`: the discriminative score is tuned inside each fold when
+    // `tuning` is given (copied), as `motifora-cli --contrast --contrast-tune` tunes it.
+    CrossValidationStart startCrossValidation(const CrossValidationSettings& settings,
+                                              ScoreKind score, const ContrastTuning* tuning);
+    // The score of the last cross-validation started.
+    ScoreKind crossValidationScore() const { return crossValidationScore_; }
+    // What each fold of the last complete tuned cross-validation chose; null otherwise.
+    std::shared_ptr<const std::vector<ContrastChoice>> crossValidationChoices() const;
+    int pauseCrossValidation() { return pauseProcess(Process::CrossValidation); }
     int resumeCrossValidation() { return resumeProcess(); }
-    int stopCrossValidation() { return stopProcess(&crossValidationActive_); }
+    int stopCrossValidation() { return stopProcess(Process::CrossValidation); }
     const std::string& crossValidationError() const { return crossValidationError_; }
     // Set from the start until the worker has stored its result.
-    bool crossValidationActive() const { return crossValidationActive_.load(); }
+    bool crossValidationActive() const { return isActive(Process::CrossValidation); }
     const CrossValidationProgress& crossValidationProgress() const {
         return crossValidationProgress_;
     }
@@ -389,26 +479,29 @@ class TMainManager {
     // without classes, or when that sample is not classified.
     std::vector<SequenceScore> controlSequenceScores(SampleKind kind);
 
+    // Sets `scoring` up on the workspace's objects, rules and classes with the idealization
+    // `type`, for scoring sequences elsewhere (the genome scan): its class count is the
+    // workspace's. The workspace must stay unchanged while `scoring` is used.
+    void setUpScoring(Classificator& scoring, int32_t type);
+
     // ---- discriminative regularities (TMainManagerContrast.cpp) ----
     // What the regularities of the Rules page predict: a letter at a position (the search
     // above) or the sample of a sequence (positive or negative).
     enum class RegularityTarget : int32_t { Letters, Samples };
     RegularityTarget regularityTarget() const { return regularityTarget_.load(); }
     void setRegularityTarget(RegularityTarget target) { regularityTarget_.store(target); }
-    // Start code beyond the table: a learning sample is missing (contrastError says why).
-    static constexpr int kContrastRefused = 13;
     // Starts the discriminative search of the learning positives against the learning
     // negatives on the worker (running set; pause, resume and stop as for the other processes).
     // The rules of an earlier search go at once; the new ones arrive when the worker ends, a
-    // stopped run keeping those found so far. Returns -1 started, 13 refused, 2 no thread (also
-    // while another process is live).
-    int startContrastSearch(const ContrastSettings& settings);
-    int pauseContrastSearch() { return pauseProcess(&contrastSearchActive_); }
+    // stopped run keeping those found so far. Refused when a learning sample is missing
+    // (contrastError says why); NoThread also while another process is live.
+    ContrastStart startContrastSearch(const ContrastSettings& settings);
+    int pauseContrastSearch() { return pauseProcess(Process::ContrastSearch); }
     int resumeContrastSearch() { return resumeProcess(); }
-    int stopContrastSearch() { return stopProcess(&contrastSearchActive_); }
+    int stopContrastSearch() { return stopProcess(Process::ContrastSearch); }
     const std::string& contrastError() const { return contrastError_; }
     // Set from the start until the worker has stored its rules.
-    bool contrastSearchActive() const { return contrastSearchActive_.load(); }
+    bool contrastSearchActive() const { return isActive(Process::ContrastSearch); }
     // The discriminative rules of the workspace: found by the last search or read with the
     // project; null when there are none. Any thread.
     std::shared_ptr<const ContrastRules> contrastRules() const;
@@ -429,8 +522,8 @@ class TMainManager {
 
     // ---- project file (TMainManagerProject.cpp) ----
     // Writes the workspace to `fileName` with the header `settings` and, when not null, the
-    // recognition table the control negative grid shows. On success marks the work `saved` and
-    // not `modified`; fails, saying why, when the data cannot be written or a process is live
+    // recognition table the control negative grid shows. On success marks the work saved and
+    // not modified; fails, saying why, when the data cannot be written or a process is live
     // (running, paused, a bootstrap run or a recognition). A failure changes neither the
     // workspace nor an earlier file of that name.
     Status saveProject(const std::string& fileName, const ProjectSettings& settings,
@@ -444,18 +537,22 @@ class TMainManager {
     // Replaces the workspace's data by `data` (a whole project as ReadProject gives it): the
     // samples and their loaded flags, the object table with the rule store and the ideal
     // objects, the settings of the header, the classified flags, a new classificator of the
-    // header's idealization with the class count; `openedFromProject` and `saved` set, `running`
-    // and `modified` clear. Any worker is stopped and waited for first. `data` is left empty.
+    // header's idealization with the class count; opened from a project and saved, not
+    // modified, the process state idle. Any worker is stopped and waited for first. `data` is
+    // left empty.
     void takeOverProject(ProjectData&& data, OpenedProject& opened);
     // The borrowed view of the workspace that the project writer takes.
     ProjectSource projectSource(const ProjectSettings& settings,
                                 const RecognitionTable* recognition) const;
     // True when the ideal-object array exists: an idealization has started, or an opened
     // project held the section (maybe with no class).
-    bool idealObjectsPresent() const { return !idealObjects.empty(); }
+    bool idealObjectsPresent() const { return !idealObjects_.empty(); }
     const std::string& lastContrastFileMessage() const { return contrastFileMessage_; }
 
   private:
+    // Tests stage states that no sequence of operations reaches cheaply (tests/support).
+    friend struct TMainManagerTestAccess;
+
     // The bootstrap run on the worker: iterations and their classes until the last or a stop;
     // an exception still ends the run (and is passed on to the worker's wrapper).
     void bootstrapRun();
@@ -467,10 +564,10 @@ class TMainManager {
     // the pause gate is passed every few windows and a stop leaves `out` incomplete (false).
     void scanBody();
     bool scoreScanWindows(int32_t c, std::vector<double>& out, bool gated);
-    // The checks both scans of class c begin with: their start code when the scan cannot run,
-    // or `shown` when the last scan's scores still hold (they are shown again); 0 when the
+    // The checks both scans of class c begin with: the refusal when the scan cannot run, or
+    // Shown when the last scan's scores still hold (they are shown again); empty when the
     // windows must be scored.
-    int scanRefusal(int32_t c, int shown);
+    std::optional<RecognitionStart> scanRefusal(int32_t c);
     // Classes usable for scoring the present objects: a classificator with classes, set up on
     // the present storage (classes of an earlier object table have another width and other
     // rules).
@@ -492,34 +589,43 @@ class TMainManager {
     };
     // The loaded learning samples as far as their counts go (none of a sample not loaded).
     LearningCopy learningSamples() const;
-    // Ends a process body however it returns: its copy of the samples goes and its active flag
-    // is cleared.
+    // Ends a process body however it returns: its copy of the samples goes and the workspace is
+    // idle again (the window reads the result, not an end mark).
     struct ProcessExit {
         LearningCopy& input;
-        std::atomic<bool>& active;
+        TMainManager& workspace;
         ~ProcessExit() {
             input.clear();
-            active.store(false);
+            workspace.state_.store({});
         }
     };
 
+    // `process` is started and its worker has not returned (running, paused or stopping).
+    bool isActive(Process process) const;
+    // Moves the phase of the present process to `to` when it is one of `from` (and, unless
+    // `only` is None, the process is `only`); false, changing nothing, otherwise. Any thread.
+    bool movePhase(std::initializer_list<Phase> from, Phase to, Process only = Process::None);
+    // The end step of a worker: the present process has ended (the end is left to take).
+    void markEnded();
+
     // Starts `body` on the worker thread; false when no thread could be made.
     bool startWorker(void (TMainManager::*body)());
-    void setRunning(bool value);
-    // After setRunning(true) of a start: holds the gate when holdNextStart asked for it.
+    // The process `process` runs: the state says so, the gate is open and the engines' run flag
+    // set.
+    void beginRunning(Process process);
+    // After beginRunning of a start: holds the gate when holdNextStart asked for it.
     void applyHold();
-    void setPaused(bool value);
-    // The common stop: clears the run flag, opens the gate so a paused worker sees it.
+    // The common stop: a running or paused process is stopped; the engines' run flag is cleared
+    // and the gate opened, so a paused worker sees it.
     void stopCurrent();
     // Pause, resume and stop of the processes; each gives 0. With `only`, the pause and the stop
-    // act only while that process is active.
-    int pauseProcess(const std::atomic<bool>* only = nullptr);
+    // act only while that process runs.
+    int pauseProcess(Process only = Process::None);
     int resumeProcess();
-    int stopProcess(const std::atomic<bool>* only = nullptr);
-    // Starts `body` as a process: the pause gate open, the run flag set (held when
-    // holdNextStart asked for it) and `active`, when given, set. False, with both flags clear
-    // again, when no thread could be made.
-    bool launch(void (TMainManager::*body)(), std::atomic<bool>* active = nullptr);
+    int stopProcess(Process only = Process::None);
+    // Starts `body` as the process `process`: the pause gate open, the state running (held when
+    // holdNextStart asked for it). False, the state idle again, when no thread could be made.
+    bool launch(void (TMainManager::*body)(), Process process);
     // Waits for a worker left from an earlier start (stopping it first if it still runs).
     // Returns true when it had to stop a live (running or paused) worker.
     bool settleWorker();
@@ -527,7 +633,7 @@ class TMainManager {
     // worker and succeeds.
     Status settleForLoad(const std::string& fileName);
     // The first step of every load: settleForLoad, then the sample file (".seq" or FASTA) read
-    // into `records`, its warnings kept for lastLoadWarnings().
+    // into `records`, what the reader noticed kept for lastLoadRead().
     Status readSample(const std::string& fileName, std::vector<Sequence>& records);
     // Alphabet and length checks of a control sample against the storage. `longer` tells
     // whether a record is longer than the objects (fixed mode).
@@ -543,6 +649,41 @@ class TMainManager {
     void ruleSearchBody();
     void idealizationBody();
     void classificationBody();
+
+    std::vector<std::unique_ptr<CIdelObject>> idealObjects_;
+    int32_t classCount_ = 0;
+    std::vector<Sequence> learnPositive_;
+    std::vector<Sequence> learnNegative_;
+    std::vector<Sequence> controlNegative_;
+    std::vector<Sequence> controlPositive_;
+    int32_t learnPositiveCount_ = 0;
+    int32_t learnNegativeCount_ = 0;
+    int32_t controlNegativeCount_ = 0;
+    int32_t controlPositiveCount_ = 0;
+    int32_t recognitionClass_ = 0;
+    std::vector<double> windowScores_;
+    std::unique_ptr<RulesStorage> rules_;
+    std::unique_ptr<SEQStorage> storage_;
+    SearchSettings searchSettings_;
+    int32_t recognitionPositiveSource_ = 0;
+    int32_t recognitionNegativeSource_ = 0;
+
+    // The process and its phase, changed as one value (compare-and-swap where a worker's end
+    // and the window's pause or stop may meet).
+    std::atomic<ProcessState> state_{ProcessState{}};
+    std::atomic<bool> resetIdealObjects_{true};
+    std::atomic<bool> learnPositiveLoaded_{false};
+    std::atomic<bool> learnNegativeLoaded_{false};
+    std::atomic<bool> controlNegativeLoaded_{false};
+    std::atomic<bool> controlPositiveLoaded_{false};
+    std::atomic<bool> longControl_{false};
+    std::atomic<bool> controlNegativeClassified_{false};
+    std::atomic<bool> controlPositiveClassified_{false};
+    std::atomic<bool> openedFromProject_{false};
+    std::atomic<bool> saved_{true};
+    std::atomic<bool> modified_{true};
+    std::atomic<bool> recognitionStale_{false};
+    RunControl runControl_;
 
     std::unique_ptr<Classificator> classificator_;
     int32_t lastRecognitionClass_ = -1;
@@ -561,9 +702,7 @@ class TMainManager {
     // negative objects): bit 0 control negative, bit 1 control positive. The worker classifies
     // them before scoring.
     int32_t recognitionRebuilt_ = 0;
-    std::atomic<bool> recognitionActive_{false};
     std::atomic<bool> recognitionStopRequested_{false};
-    std::atomic<bool> scanStarted_{false};
     std::atomic<int64_t> scanDone_{0};
     std::atomic<int64_t> scanTotal_{0};
 
@@ -587,16 +726,17 @@ class TMainManager {
     int32_t samplePercent_ = 0;
     double requestedFirstError_ = 0.0;
 
-    std::atomic<bool> crossValidationActive_{false};
     CrossValidationProgress crossValidationProgress_;
     std::atomic<RegularityTarget> regularityTarget_{RegularityTarget::Letters};
-    std::atomic<bool> contrastSearchActive_{false};
     std::atomic<bool> holdNextStart_{false};
     int32_t scanClass_ = -1;
     bool scanComplete_ = false;
     std::vector<double> scanScores_;
     std::string crossValidationError_;
     CrossValidationSettings crossValidationSettings_;
+    ScoreKind crossValidationScore_{};
+    std::shared_ptr<const ContrastTuning> crossValidationTuning_;
+    std::shared_ptr<const std::vector<ContrastChoice>> crossValidationChoices_;
     LearningCopy crossValidationInput_;
     mutable std::mutex crossValidationMutex_;
     std::shared_ptr<const CrossValidationResult> crossValidationResult_;
@@ -606,7 +746,7 @@ class TMainManager {
     LearningCopy contrastInput_;
     mutable std::mutex contrastMutex_;
     std::shared_ptr<const ContrastRules> contrastRules_;
-    std::vector<std::string> loadWarnings_;
+    SampleRead loadRead_;
     std::mutex workerErrorMutex_;
     std::string workerError_;
     std::vector<std::unique_ptr<SEQStorage>> retiredStorages_;

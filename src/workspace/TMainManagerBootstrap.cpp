@@ -15,36 +15,33 @@ namespace motifora {
 
 int32_t TMainManager::RandomIndex(int32_t n) { return motifora::RandomIndex(bootstrapRandom_, n); }
 
-int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
+BootstrapStart TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     const bool first = k == 0;
     if (first) {
-        if (!(learnPositiveCount > 0 && learnNegativeCount > 0 && controlNegativeLoaded.load()))
-            return 10;
-        if (searchSettings.shiftPositions()) return kBootstrapShiftMode;
-        if (workerLive()) return -1;
+        if (!(learnPositiveCount_ > 0 && learnNegativeCount_ > 0 && controlNegativeLoaded_.load()))
+            return BootstrapStart::NoSamples;
+        if (searchSettings_.shiftPositions()) return BootstrapStart::ShiftMode;
+        if (workerLive()) return BootstrapStart::NoThread;
         settleWorker();
         samplePercent_ = p;
         iterationCount_ = t;
         iteration_ = 0;
         requestedFirstError_ = e;
         bootstrapStopRequested_.store(false);
-        finished.store(false);
-        // A pause that came in after the previous process had ended must not hold this run.
-        setPaused(false);
     }
 
-    const int32_t n = std::min(learnPositiveCount, static_cast<int32_t>(learnPositive.size()));
+    const int32_t n = std::min(learnPositiveCount_, static_cast<int32_t>(learnPositive_.size()));
     const int32_t h = heldOutCount(n, samplePercent_);
     bootstrapStorage_ = std::make_unique<SEQStorage>();
     const std::vector<int32_t> drawn = drawDistinct(bootstrapRandom_, n, h);
-    splitSample(learnPositive.data(), n, drawn, bootstrapLearnPositive_, bootstrapHeldOut_);
+    splitSample(learnPositive_.data(), n, drawn, bootstrapLearnPositive_, bootstrapHeldOut_);
     bootstrapLearnCount_ = static_cast<int32_t>(bootstrapLearnPositive_.size());
     bootstrapHeldOutCount_ = static_cast<int32_t>(bootstrapHeldOut_.size());
 
     const int32_t negatives =
-        std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size()));
-    bootstrapStorage_->buildWholeWithNegatives(bootstrapLearnPositive_.data(), learnNegative.data(),
-                                               bootstrapLearnCount_, negatives);
+        std::min(learnNegativeCount_, static_cast<int32_t>(learnNegative_.size()));
+    bootstrapStorage_->buildWholeWithNegatives(
+        bootstrapLearnPositive_.data(), learnNegative_.data(), bootstrapLearnCount_, negatives);
     // The workspace's frame width stays as its own objects have it: the iteration reads its
     // width from its own storage, and a copy starting at position 1 may be narrower than the
     // aligned originals, which would cut the later scanning windows short.
@@ -52,31 +49,32 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     const SearchSettings settings = lastSearchSettings();
     bootstrapRules_ =
         std::make_unique<RulesStorage>(settings.finishBufferSize, bootstrapStorage_->width);
-    setRunning(true);
-    if (first) applyHold();
-    if (!first) {
-        // Setting the run flag opens the pause gate: a pause or a stop that came in while the
-        // last iteration ended must hold for this one.
-        if (paused.load()) runControl.close();
-        if (bootstrapStopRequested_.load()) setRunning(false);
+    if (first) {
+        beginRunning(Process::Bootstrap);
+        applyHold();
+    } else {
+        // The run goes on in its phase: a pause that came in while the last iteration ended
+        // holds this one, and a stop ends it.
+        runControl_.setRunning(true);
+        if (isPaused()) runControl_.close();
+        if (bootstrapStopRequested_.load()) stopCurrent();
     }
     bootstrapClassificator_ = std::make_unique<Classificator>();
     bootstrapIdealObjects_.clear();
     bootstrapIdealObjects_.resize(static_cast<size_t>(bootstrapLearnCount_));
     if (display_) display_->ShowBootstrapSamples();
-    recognitionClass = -1;
+    recognitionClass_ = -1;
     recognizedHeldOut_ = 0;
     acceptedNegatives_ = 0;
 
-    if (!first) return 0;  // the run's worker goes on with this iteration
-    bootstrapActive.store(true);
+    if (!first) return BootstrapStart::Started;  // the run's worker goes on with this iteration
     if (!startWorker(&TMainManager::bootstrapRun)) {
-        bootstrapActive.store(false);
-        setRunning(false);
+        runControl_.setRunning(false);
+        state_.store({});
         releaseBootstrapIteration();
-        return -1;
+        return BootstrapStart::NoThread;
     }
-    return 0;
+    return BootstrapStart::Started;
 }
 
 void TMainManager::bootstrapRun() {
@@ -86,7 +84,6 @@ void TMainManager::bootstrapRun() {
         // The worker's wrapper ends the process and reports why; the run must still end here,
         // or every later recognition and bootstrap would be refused as beside a live one.
         releaseBootstrapIteration();
-        bootstrapActive.store(false);
         if (display_) display_->BootstrapFinished();
         throw;
     }
@@ -97,7 +94,7 @@ void TMainManager::bootstrapIterations() {
         bool going = BootstrapWorker();
         while (going) {
             if (!BootstrapClassStep()) break;  // the iteration has ended
-            going = runControl.gate() && BootstrapClassWorker();
+            going = runControl_.gate() && BootstrapClassWorker();
         }
         if (!going) {
             AbortBootstrap();
@@ -106,34 +103,34 @@ void TMainManager::bootstrapIterations() {
         // FinishBootstrapIteration has run: either the last iteration is done, or the next one
         // was prepared (running set again), or a stop came in between.
         if (iteration_ >= iterationCount_) break;
-        if (!running.load()) {
+        if (!isRunning()) {
             AbortBootstrap();
             break;
         }
     }
-    bootstrapActive.store(false);
 }
 
 bool TMainManager::BootstrapWorker() {
-    if (!runControl.gate()) return false;
+    if (!runControl_.gate()) return false;
     bootstrapGenerator_->SetDisplay(display_);
     ProgressCallbacks searching;
     searching.onStep = [this](int32_t target) { searchTarget_.store(target); };
     if (!searchRegularities(*bootstrapGenerator_, *bootstrapStorage_, *bootstrapRules_,
                             learningSettingsOf(lastSearchSettings()),
-                            {&runControl, &searching, nullptr}))
+                            {&runControl_, &searching, nullptr}))
         return false;
 
     // The objects of the iteration: the kept positives, then the learning negatives, the control
     // negatives and the held-out positives (as control positives).
     auto objects = std::make_unique<SEQStorage>();
     objects->buildWhole(bootstrapLearnPositive_.data(), bootstrapLearnCount_);
-    objects->addSetObjects(learnNegative.data(),
-                           std::min(learnNegativeCount, static_cast<int32_t>(learnNegative.size())),
-                           ObjectSetKind::LearnNegative);
     objects->addSetObjects(
-        controlNegative.data(),
-        std::min(controlNegativeCount, static_cast<int32_t>(controlNegative.size())),
+        learnNegative_.data(),
+        std::min(learnNegativeCount_, static_cast<int32_t>(learnNegative_.size())),
+        ObjectSetKind::LearnNegative);
+    objects->addSetObjects(
+        controlNegative_.data(),
+        std::min(controlNegativeCount_, static_cast<int32_t>(controlNegative_.size())),
         ObjectSetKind::ControlNegative);
     objects->addSetObjects(bootstrapHeldOut_.data(), bootstrapHeldOutCount_,
                            ObjectSetKind::ControlPositive);
@@ -142,7 +139,7 @@ bool TMainManager::BootstrapWorker() {
 
     Classificator& classes = *bootstrapClassificator_;
     classes.SetDisplay(display_);
-    classes.SetRunControl(&runControl);
+    classes.SetRunControl(&runControl_);
     classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_, kDeletingInserting);
 
     Display* sink = display_;
@@ -152,7 +149,7 @@ bool TMainManager::BootstrapWorker() {
     // An iteration stopped among its objects ends there, showing nothing of its negatives.
     idealizing.onStage = [&](LearningStage stage, int32_t count) {
         steps = count;
-        shown = stage != LearningStage::kNegatives || runControl.isRunning();
+        shown = stage != LearningStage::kNegatives || runControl_.isRunning();
     };
     idealizing.onStep = [&](int32_t step) {
         if (sink && shown) sink->ShowCountdown(steps - step);
@@ -162,19 +159,19 @@ bool TMainManager::BootstrapWorker() {
     settings.idealizationType = kDeletingInserting;
     settings.classifyNegatives = true;
     if (!idealizeObjects(classes, s, *bootstrapRules_, settings,
-                         {&runControl, &idealizing, nullptr}))
+                         {&runControl_, &idealizing, nullptr}))
         return false;
     if (sink) sink->SetIdealObjectRows(bootstrapClassCount_ + 1);
     const int32_t controls =
         std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
-        if (!runControl.gate()) return false;
+        if (!runControl_.gate()) return false;
         s.controlNegativeObjects[l].classNumber = classes.ClassifyObject(
             s.controlNegativeObjects[l], l + 1, ObjectSetKind::ControlNegative);
     }
     const int32_t heldOut = std::min(s.controlPositiveObjectCount, s.controlPositiveObjects.size());
     for (int32_t u = 0; u < heldOut; ++u) {
-        if (!runControl.gate()) return false;
+        if (!runControl_.gate()) return false;
         s.controlPositiveObjects[u].classNumber = classes.ClassifyObject(
             s.controlPositiveObjects[u], u + 1, ObjectSetKind::ControlPositive);
     }
@@ -182,7 +179,7 @@ bool TMainManager::BootstrapWorker() {
 }
 
 bool TMainManager::BootstrapClassWorker() {
-    const int32_t c = recognitionClass;
+    const int32_t c = recognitionClass_;
     SEQStorage& s = *bootstrapStorage_;
     Classificator& classes = *bootstrapClassificator_;
     Display* sink = display_;
@@ -192,26 +189,26 @@ bool TMainManager::BootstrapClassWorker() {
         for (int32_t i = 0; i < count; ++i) {
             SEQSElem& object = set[i];
             if (object.classNumber != c) continue;
-            if (!runControl.gate()) return false;
+            if (!runControl_.gate()) return false;
             object.score = classes.ScoreObject(object, i, c);
             if (sink) sink->ShowObjectScore(i, object.score, grid);
         }
         return true;
     };
-    return scoreSet(s.controlNegativeObjects, controlNegativeCount, ScoreGrid::ControlNegative) &&
+    return scoreSet(s.controlNegativeObjects, controlNegativeCount_, ScoreGrid::ControlNegative) &&
            scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount_, ScoreGrid::ControlPositive) &&
            scoreSet(s.learnObjects, bootstrapLearnCount_, ScoreGrid::LearnPositive);
 }
 
 bool TMainManager::BootstrapClassStep() {
-    ++recognitionClass;
-    if (recognitionClass == 0) {
+    ++recognitionClass_;
+    if (recognitionClass_ == 0) {
         // An iteration without classes has nothing to score and ends at once.
         if (bootstrapClassCount_ > 0) return true;
         FinishBootstrapIteration();
         return false;
     }
-    const int32_t c = recognitionClass - 1;
+    const int32_t c = recognitionClass_ - 1;
     SEQStorage& s = *bootstrapStorage_;
 
     sortedScores_.clear();
@@ -228,13 +225,13 @@ bool TMainManager::BootstrapClassStep() {
         const SEQSElem& object = s.controlPositiveObjects[u];
         if (object.classNumber == c && object.score > level) ++recognizedHeldOut_;
     }
-    const int32_t controls = std::min(controlNegativeCount, s.controlNegativeObjects.size());
+    const int32_t controls = std::min(controlNegativeCount_, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
         const SEQSElem& object = s.controlNegativeObjects[l];
         if (object.classNumber == c && object.score > level) ++acceptedNegatives_;
     }
 
-    if (recognitionClass >= bootstrapClassCount_) {
+    if (recognitionClass_ >= bootstrapClassCount_) {
         FinishBootstrapIteration();
         return false;
     }
@@ -243,15 +240,18 @@ bool TMainManager::BootstrapClassStep() {
 
 void TMainManager::FinishBootstrapIteration() {
     const double firstError = iterationFirstError(bootstrapHeldOutCount_, recognizedHeldOut_);
-    const double secondError = iterationSecondError(acceptedNegatives_, controlNegativeCount);
+    const double secondError = iterationSecondError(acceptedNegatives_, controlNegativeCount_);
     if (display_) display_->ShowBootstrapRow(iteration_ + 1, firstError, secondError);
-    setRunning(false);
-    finished.store(true);
+    runControl_.setRunning(false);
     releaseBootstrapIteration();
     ++iteration_;
     if (iteration_ < iterationCount_) {
         // A stop that came while the classes were scored ends the run here.
-        if (bootstrapStopRequested_.load()) return;
+        if (bootstrapStopRequested_.load()) {
+            stopCurrent();
+            return;
+        }
+        // The run stays running (or paused) into the next iteration.
         StartBootstrap(samplePercent_, iterationCount_, iteration_, requestedFirstError_);
         return;
     }
@@ -259,13 +259,15 @@ void TMainManager::FinishBootstrapIteration() {
         display_->ShowBootstrapAverages(iterationCount_);
         display_->BootstrapFinished();
     }
+    // Ended once the window has its averages and its grids back.
+    markEnded();
 }
 
 void TMainManager::AbortBootstrap() {
-    setRunning(false);
-    finished.store(false);
-    setPaused(false);
+    runControl_.setRunning(false);
+    runControl_.open();
     releaseBootstrapIteration();
+    state_.store({});
     if (display_) display_->BootstrapFinished();
 }
 

@@ -31,37 +31,36 @@ std::string describe(int32_t positives, int32_t negatives, int32_t width,
 
 }  // namespace
 
-int TMainManager::startContrastSearch(const ContrastSettings& settings) {
+ContrastStart TMainManager::startContrastSearch(const ContrastSettings& settings) {
     contrastError_.clear();
     LearningCopy samples = learningSamples();
     if (samples.positives.empty() || samples.negatives.empty()) {
         contrastError_ =
             "the discriminative search tells the learning positive sequences from the learning "
             "negative ones: load both samples first";
-        return kContrastRefused;
+        return ContrastStart::Refused;
     }
-    if (workerLive()) return StartCode::kNoThread;
+    if (workerLive()) return ContrastStart::NoThread;
     settleWorker();
 
     contrastSettings_ = settings;
     contrastInput_ = std::move(samples);
     setContrastRules(nullptr);
-    if (!launch(&TMainManager::contrastSearchBody, &contrastSearchActive_)) {
+    if (!launch(&TMainManager::contrastSearchBody, Process::ContrastSearch)) {
         contrastInput_.clear();
-        return StartCode::kNoThread;
+        return ContrastStart::NoThread;
     }
-    return StartCode::kStarted;
+    return ContrastStart::Started;
 }
 
 void TMainManager::contrastSearchBody() {
-    const ProcessExit end{contrastInput_, contrastSearchActive_};
-    modified.store(true);
-    saved.store(false);
+    const ProcessExit end{contrastInput_, *this};
+    markModified();
     // A stop ends the generator between two steps; the rules found by then are kept.
     LearnedModel model = learnModel(contrastInput_.positives, contrastInput_.negatives,
-                                    learningSettingsOf(contrastSettings_), {&runControl});
+                                    learningSettingsOf(contrastSettings_), {&runControl_});
     setContrastRules(std::make_shared<const ContrastRules>(std::move(model.contrast.rules)));
-    setRunning(false);
+    runControl_.setRunning(false);
 }
 
 std::shared_ptr<const ContrastRules> TMainManager::contrastRules() const {
@@ -75,11 +74,11 @@ void TMainManager::setContrastRules(std::shared_ptr<const ContrastRules> found) 
 }
 
 std::string TMainManager::contrastMismatch(const ContrastRules& found) const {
-    const int32_t positives = learnPositiveLoaded.load() ? learnPositiveCount : 0;
-    const int32_t negatives = learnNegativeLoaded.load() ? learnNegativeCount : 0;
-    const int32_t width = sampleWidth(learnPositive.data(), positives);
+    const int32_t positives = learnPositiveLoaded_.load() ? learnPositiveCount_ : 0;
+    const int32_t negatives = learnNegativeLoaded_.load() ? learnNegativeCount_ : 0;
+    const int32_t width = sampleWidth(learnPositive_.data(), positives);
     CCodeTable table;
-    table.addLetters(learnPositive.data(), positives);
+    table.addLetters(learnPositive_.data(), positives);
     const std::string letters = lettersOf(table);
     const std::string theirs = lettersOf(found.letters);
     if (found.positives == positives && found.negatives == negatives && found.width == width &&

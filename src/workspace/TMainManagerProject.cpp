@@ -35,16 +35,16 @@ ProjectSource TMainManager::projectSource(const ProjectSettings& settings,
                                           const RecognitionTable* recognition) const {
     ProjectSource source;
     source.settings = settings;
-    source.learnPositive = firstRecords(learnPositive, learnPositiveCount);
-    source.learnPositiveLoaded = learnPositiveLoaded.load();
-    source.learnNegative = firstRecords(learnNegative, learnNegativeCount);
-    source.controlNegative = firstRecords(controlNegative, controlNegativeCount);
-    source.controlPositive = firstRecords(controlPositive, controlPositiveCount);
-    source.storage = storage.get();
-    source.rules = rules.get();
+    source.learnPositive = firstRecords(learnPositive_, learnPositiveCount_);
+    source.learnPositiveLoaded = learnPositiveLoaded_.load();
+    source.learnNegative = firstRecords(learnNegative_, learnNegativeCount_);
+    source.controlNegative = firstRecords(controlNegative_, controlNegativeCount_);
+    source.controlPositive = firstRecords(controlPositive_, controlPositiveCount_);
+    source.storage = storage_.get();
+    source.rules = rules_.get();
     source.idealObjectsPresent = idealObjectsPresent();
-    source.idealObjects = idealObjects;
-    source.classCount = classCount;
+    source.idealObjects = idealObjects_;
+    source.classCount = classCount_;
     // Scores are kept only beside classes: without them the table has no column to go in.
     source.recognition = source.idealObjectsPresent ? recognition : nullptr;
     return source;
@@ -64,8 +64,8 @@ Status TMainManager::saveProject(const std::string& fileName, const ProjectSetti
     settleWorker();
     Status status = WriteProject(fileName, projectSource(settings, recognition));
     if (!status) return status;
-    saved.store(true);
-    modified.store(false);
+    saved_.store(true);
+    modified_.store(false);
     return status;
 }
 
@@ -82,8 +82,8 @@ Status TMainManager::openProject(const std::string& fileName, OpenedProject& ope
 void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     // Nothing may run over the data being replaced.
     shutdownWorker();
-    setPaused(false);
-    setRunning(false);
+    runControl_.setRunning(false);
+    runControl_.open();
 
     opened.settings = data.settings;
     opened.recognitionPresent = data.recognitionPresent;
@@ -91,80 +91,79 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
 
     // The classificator refers to the storage, the rules and the classes: it goes first.
     classificator_.reset();
-    idealObjects.clear();
-    rules.reset();
-    storage.reset();
+    idealObjects_.clear();
+    rules_.reset();
+    storage_.reset();
     retiredRules_.clear();
     retiredStorages_.clear();
     setContrastRules(nullptr);  // the side file, when there is one, is read after
 
-    takeSample(learnPositive, learnPositiveCount, learnPositiveLoaded,
+    takeSample(learnPositive_, learnPositiveCount_, learnPositiveLoaded_,
                std::move(data.learnPositive));
-    takeSample(learnNegative, learnNegativeCount, learnNegativeLoaded,
+    takeSample(learnNegative_, learnNegativeCount_, learnNegativeLoaded_,
                std::move(data.learnNegative));
-    takeSample(controlNegative, controlNegativeCount, controlNegativeLoaded,
+    takeSample(controlNegative_, controlNegativeCount_, controlNegativeLoaded_,
                std::move(data.controlNegative));
-    takeSample(controlPositive, controlPositiveCount, controlPositiveLoaded,
+    takeSample(controlPositive_, controlPositiveCount_, controlPositiveLoaded_,
                std::move(data.controlPositive));
 
     // Storage and rules move together: every read rule points at this storage.
-    storage = std::move(data.storage);
-    rules = std::move(data.rules);
-    idealObjects = std::move(data.idealObjects);
-    classCount = data.classCount;
+    storage_ = std::move(data.storage);
+    rules_ = std::move(data.rules);
+    idealObjects_ = std::move(data.idealObjects);
+    classCount_ = data.classCount;
     // An ideal-object section without classes still tells that the array existed; an empty
     // slot of room keeps that, so the project is written back the same way.
-    if (data.idealObjectsPresent && idealObjects.empty()) idealObjects.resize(1);
+    if (data.idealObjectsPresent && idealObjects_.empty()) idealObjects_.resize(1);
 
     const ProjectSettings& s = opened.settings;
-    searchSettings = s;
+    searchSettings_ = s;
     // The header holds the frame-width edit as it stood when saved. In fixed positions the
     // search took the sequences' width instead, so the objects' width is the one the control
     // data's windows had before saving. In shift positions the header's width is the frame the
     // scan cut its windows with, also where the objects are wider (whole sequences after a
     // search with learning negatives); a frame no object could hold (only in a damaged file)
     // falls back to the objects' width, so no window is wider than the classes.
-    if (storage && (!searchSettings.shiftPositions() || searchSettings.frameWidth < 1 ||
-                    searchSettings.frameWidth > storage->width))
-        searchSettings.frameWidth = storage->width;
+    if (storage_ && (!searchSettings_.shiftPositions() || searchSettings_.frameWidth < 1 ||
+                     searchSettings_.frameWidth > storage_->width))
+        searchSettings_.frameWidth = storage_->width;
 
-    controlNegativeClassified.store(storage != nullptr && storage->controlNegativeObjectCount > 0);
-    controlPositiveClassified.store(storage != nullptr && storage->controlPositiveObjectCount > 0);
+    controlNegativeClassified_.store(storage_ != nullptr &&
+                                     storage_->controlNegativeObjectCount > 0);
+    controlPositiveClassified_.store(storage_ != nullptr &&
+                                     storage_->controlPositiveObjectCount > 0);
     // As the control negative load decides it: in fixed positions, sequences longer than the
     // objects are scanned window by window.
     bool longer = false;
-    if (storage && !searchSettings.shiftPositions()) {
-        for (int32_t i = 0; i < controlNegativeCount; ++i)
-            longer = longer || controlNegative[static_cast<size_t>(i)].length > storage->width;
+    if (storage_ && !searchSettings_.shiftPositions()) {
+        for (int32_t i = 0; i < controlNegativeCount_; ++i)
+            longer = longer || controlNegative_[static_cast<size_t>(i)].length > storage_->width;
     }
-    longControl.store(longer);
+    longControl_.store(longer);
 
     classificator_ = std::make_unique<Classificator>();
     classificator_->SetDisplay(display_);
-    classificator_->SetRunControl(&runControl);
+    classificator_->SetRunControl(&runControl_);
     // Classes reopened must classify as they did before saving: with the idealization type the
     // header holds (a type the file cannot have falls back to "Deleting begin").
     const int32_t type = s.idealizationType;
     const bool knownType =
         type == kDeletingBegin || type == kInsertingBegin || type == kDeletingInserting;
-    classificator_->Setup(storage.get(), rules.get(), &idealObjects,
+    classificator_->Setup(storage_.get(), rules_.get(), &idealObjects_,
                           knownType ? type : kDeletingBegin);
-    classificator_->idealObjectCount = classCount;
+    classificator_->idealObjectCount = classCount_;
 
     // Results of earlier processes of this object do not describe the data just read.
-    ruleSearchStarted.store(false);
-    idealizationStarted.store(false);
-    classificationStarted.store(false);
-    finished.store(false);
-    resetIdealObjects.store(true);
-    recognitionStale.store(true);
+    state_.store({});
+    resetIdealObjects_.store(true);
+    recognitionStale_.store(true);
     lastRecognitionClass_ = -1;
     sortedScores_.clear();
-    windowScores.clear();
+    windowScores_.clear();
 
-    openedFromProject.store(true);
-    saved.store(true);
-    modified.store(false);
+    openedFromProject_.store(true);
+    saved_.store(true);
+    modified_.store(false);
     data = ProjectData{};
 }
 

@@ -10,8 +10,8 @@
 namespace motifora {
 
 bool TMainManager::hasUsableClasses() const {
-    return classificator_ && classificator_->idealObjectCount > 0 && storage &&
-           classificator_->storage == storage.get();
+    return classificator_ && classificator_->idealObjectCount > 0 && storage_ &&
+           classificator_->storage == storage_.get();
 }
 
 namespace {
@@ -23,21 +23,19 @@ struct RecognitionSide {
     ScoreGrid grid = ScoreGrid::LearnPositive;
 };
 
-RecognitionSide negativeSide(TMainManager& m) {
-    SEQStorage& s = *m.storage;
-    if (m.recognitionNegativeSource == 1)
-        return {&s.controlNegativeObjects,
-                std::min(m.controlNegativeCount, s.controlNegativeObjects.size()),
+// `source` 1 the control sample (`controlCount` records), 0 the learning one.
+RecognitionSide negativeSide(SEQStorage& s, int32_t source, int32_t controlCount,
+                             int32_t learnCount) {
+    if (source == 1)
+        return {&s.controlNegativeObjects, std::min(controlCount, s.controlNegativeObjects.size()),
                 ScoreGrid::ControlNegative};
-    return {&s.negativeObjects, std::min(m.learnNegativeCount, s.negativeObjects.size()),
+    return {&s.negativeObjects, std::min(learnCount, s.negativeObjects.size()),
             ScoreGrid::LearnNegative};
 }
 
-RecognitionSide positiveSide(TMainManager& m) {
-    SEQStorage& s = *m.storage;
-    if (m.recognitionPositiveSource == 1)
-        return {&s.controlPositiveObjects,
-                std::min(m.controlPositiveCount, s.controlPositiveObjects.size()),
+RecognitionSide positiveSide(SEQStorage& s, int32_t source, int32_t controlCount) {
+    if (source == 1)
+        return {&s.controlPositiveObjects, std::min(controlCount, s.controlPositiveObjects.size()),
                 ScoreGrid::ControlPositive};
     return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()),
             ScoreGrid::LearnPositive};
@@ -48,37 +46,41 @@ RecognitionSide positiveSide(TMainManager& m) {
 bool TMainManager::workerLive() const {
     // A paused process keeps its run flag; a pause flag left after a process had ended holds
     // nothing.
-    return running.load() || bootstrapActive.load() || recognitionActive_.load();
+    return isRunning() || bootstrapActive() || recognitionActive();
 }
 
-int TMainManager::StartRecognition(int32_t c) {
-    if (!hasUsableClasses()) return StartCode::kNoClasses;
-    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+bool TMainManager::bootstrapActive() const { return isActive(Process::Bootstrap); }
+
+bool TMainManager::recognitionActive() const { return isActive(Process::Recognition); }
+
+RecognitionStart TMainManager::StartRecognition(int32_t c) {
+    if (!hasUsableClasses()) return RecognitionStart::NoClasses;
+    if (controlNegativeCount_ == 0 || controlNegative_.empty()) return RecognitionStart::NoControl;
     // Another process (the bootstrap runs without locking the commands) shares the fields a
     // recognition writes, such as `recognitionClass`; never run beside it.
-    if (workerLive()) return StartCode::kNoThread;
+    if (workerLive()) return RecognitionStart::NoThread;
     settleWorker();
 
-    recognitionClass = c;
+    recognitionClass_ = c;
     recognitionRebuilt_ = 0;
-    SEQStorage& s = *storage;
+    SEQStorage& s = *storage_;
     if (c == -1) {
-        if (!controlNegativeClassified.load() ||
-            s.controlNegativeObjectCount != controlNegativeCount)
-            s.addSetObjects(controlNegative.data(), controlNegativeCount,
+        if (!controlNegativeClassified_.load() ||
+            s.controlNegativeObjectCount != controlNegativeCount_)
+            s.addSetObjects(controlNegative_.data(), controlNegativeCount_,
                             ObjectSetKind::ControlNegative);
     } else {
         // A scanning recognition releases the control negative objects, and a classification
         // may never have built the control positive ones: rebuild what the chosen sides need.
-        if (recognitionNegativeSource == 1 &&
-            s.controlNegativeObjectCount != controlNegativeCount) {
-            s.addSetObjects(controlNegative.data(), controlNegativeCount,
+        if (recognitionNegativeSource_ == 1 &&
+            s.controlNegativeObjectCount != controlNegativeCount_) {
+            s.addSetObjects(controlNegative_.data(), controlNegativeCount_,
                             ObjectSetKind::ControlNegative);
             recognitionRebuilt_ |= 1;
         }
-        if (recognitionPositiveSource == 1 && controlPositiveCount > 0 &&
-            s.controlPositiveObjectCount != controlPositiveCount) {
-            s.addSetObjects(controlPositive.data(), controlPositiveCount,
+        if (recognitionPositiveSource_ == 1 && controlPositiveCount_ > 0 &&
+            s.controlPositiveObjectCount != controlPositiveCount_) {
+            s.addSetObjects(controlPositive_.data(), controlPositiveCount_,
                             ObjectSetKind::ControlPositive);
             recognitionRebuilt_ |= 2;
         }
@@ -86,12 +88,13 @@ int TMainManager::StartRecognition(int32_t c) {
     classificator_->SetDisplay(display_);
     classificator_->SetRunControl(nullptr);  // a recognition cannot be paused
     recognitionStopRequested_.store(false);
-    recognitionActive_.store(true);
+    // No run flag: the gate and the engines' flag are not the recognition's.
+    state_.store({Process::Recognition, Phase::Running});
     if (!startWorker(&TMainManager::RecognitionWorker)) {
-        recognitionActive_.store(false);
-        return StartCode::kNoThread;
+        state_.store({});
+        return RecognitionStart::NoThread;
     }
-    return StartCode::kStarted;
+    return RecognitionStart::Started;
 }
 
 void TMainManager::RecognitionWorker() {
@@ -99,17 +102,16 @@ void TMainManager::RecognitionWorker() {
         recognitionBody();
     } catch (...) {
         // The worker's wrapper reports why; the commands the error counting locked come back.
-        recognitionActive_.store(false);
+        state_.store({});
         if (display_) display_->FinishRecognition(0);
         throw;
     }
 }
 
 void TMainManager::recognitionBody() {
-    modified.store(true);
-    saved.store(false);
+    markModified();
     Display* sink = display_;
-    SEQStorage& s = *storage;
+    SEQStorage& s = *storage_;
     // Tested before every object and score, as the other processes test their run flag.
     const auto stopped = [this] { return recognitionStopRequested_.load(); };
     // Rebuilt objects have lost their classes; classification gives them back.
@@ -125,17 +127,20 @@ void TMainManager::recognitionBody() {
     }
 
     int32_t n = 0;
-    const int32_t c = recognitionClass;
+    const int32_t c = recognitionClass_;
     if (c == -1) {
-        const int32_t objects = std::min(controlNegativeCount, s.controlNegativeObjects.size());
+        const int32_t objects = std::min(controlNegativeCount_, s.controlNegativeObjects.size());
         for (int32_t i = 0; i < objects && !stopped(); ++i) {
-            for (int32_t j = 0; j < classCount && !stopped(); ++j) {
+            for (int32_t j = 0; j < classCount_ && !stopped(); ++j) {
                 const double score = classificator_->ScoreObject(s.controlNegativeObjects[i], i, j);
                 if (sink) sink->ShowClassScore(i, score, j);
             }
         }
     } else {
-        const RecognitionSide sides[2] = {negativeSide(*this), positiveSide(*this)};
+        const RecognitionSide sides[2] = {
+            negativeSide(*storage_, recognitionNegativeSource_, controlNegativeCount_,
+                         learnNegativeCount_),
+            positiveSide(*storage_, recognitionPositiveSource_, controlPositiveCount_)};
         for (int side = 0; side < 2; ++side) {
             const RecognitionSide& chosen = sides[side];
             for (int32_t i = 0; i < chosen.count && !stopped(); ++i) {
@@ -150,7 +155,7 @@ void TMainManager::recognitionBody() {
     }
     // A stopped recognition has not scored every object: no errors are counted from it.
     FinishRecognition(stopped() ? 0 : n);
-    recognitionActive_.store(false);
+    state_.store({});
 }
 
 void TMainManager::FinishRecognition(int32_t n) {

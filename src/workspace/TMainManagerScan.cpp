@@ -18,22 +18,22 @@ constexpr int32_t kWindowsPerGate = 256;
 }  // namespace
 
 bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool gated) {
-    storage->buildControlWindows(controlNegative.data(), controlNegativeCount,
-                                 searchSettings.frameWidth);
+    storage_->buildControlWindows(controlNegative_.data(), controlNegativeCount_,
+                                  searchSettings_.frameWidth);
     const int32_t windows =
-        std::min(storage->controlNegativeObjectCount, storage->controlNegativeObjects.size());
+        std::min(storage_->controlNegativeObjectCount, storage_->controlNegativeObjects.size());
     scanTotal_.store(windows);
     scanDone_.store(0);
     bool complete = true;
     if (!gated) {
-        scoreWindows(*classificator_, storage->controlNegativeObjects.data(), windows, c, out);
+        scoreWindows(*classificator_, storage_->controlNegativeObjects.data(), windows, c, out);
     } else {
         out.assign(static_cast<size_t>(windows), 0.0);
-        const SEQSElem* objects = storage->controlNegativeObjects.data();
+        const SEQSElem* objects = storage_->controlNegativeObjects.data();
         for (int32_t k = 0; k < windows; ++k) {
             if (k % kWindowsPerGate == 0) {
                 scanDone_.store(k);
-                if (!runControl.gate()) {
+                if (!runControl_.gate()) {
                     complete = false;
                     break;
                 }
@@ -42,69 +42,69 @@ bool TMainManager::scoreScanWindows(int32_t c, std::vector<double>& out, bool ga
         }
     }
     if (complete) scanDone_.store(windows);
-    storage->releaseControlObjects(0);
+    storage_->releaseControlObjects(0);
     return complete;
 }
 
-int TMainManager::scanRefusal(int32_t c, int shown) {
-    if (!hasUsableClasses()) return StartCode::kNoClasses;
-    if (controlNegativeCount == 0 || controlNegative.empty()) return StartCode::kNoControl;
+std::optional<RecognitionStart> TMainManager::scanRefusal(int32_t c) {
+    if (!hasUsableClasses()) return RecognitionStart::NoClasses;
+    if (controlNegativeCount_ == 0 || controlNegative_.empty()) return RecognitionStart::NoControl;
     // The objects are rebuilt by a scan; a worker (the bootstrap, which does not lock the
     // commands, refills the grids from them at its end) must not be reading them meanwhile.
-    if (workerLive()) return StartCode::kNoThread;
-    if (!recognitionStale.load() && c == lastRecognitionClass_) {
-        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
-        return shown;
+    if (workerLive()) return RecognitionStart::NoThread;
+    if (!recognitionStale_.load() && c == lastRecognitionClass_) {
+        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores_.size()));
+        return RecognitionStart::Shown;
     }
-    return 0;
+    return std::nullopt;
 }
 
-int TMainManager::ScanRecognition(int32_t c) {
-    if (const int refused = scanRefusal(c, StartCode::kStarted)) return refused;
+RecognitionStart TMainManager::ScanRecognition(int32_t c) {
+    if (const std::optional<RecognitionStart> refused = scanRefusal(c)) {
+        // In the caller's thread, scores that still hold are as good as scored again.
+        return *refused == RecognitionStart::Shown ? RecognitionStart::Started : *refused;
+    }
     lastRecognitionClass_ = c;
-    scoreScanWindows(c, windowScores, false);
-    recognitionStale.store(false);
-    if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
-    return StartCode::kStarted;
+    scoreScanWindows(c, windowScores_, false);
+    recognitionStale_.store(false);
+    if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores_.size()));
+    return RecognitionStart::Started;
 }
 
-int TMainManager::StartScanRecognition(int32_t c) {
-    if (const int refused = scanRefusal(c, kScanShown)) return refused;
+RecognitionStart TMainManager::StartScanRecognition(int32_t c) {
+    if (const std::optional<RecognitionStart> refused = scanRefusal(c)) return *refused;
     settleWorker();
     scanClass_ = c;
     scanComplete_ = false;
     scanScores_.clear();
     scanDone_.store(0);
-    scanTotal_.store(
-        scanWindowCount(controlNegative.data(), controlNegativeCount, searchSettings.frameWidth));
+    scanTotal_.store(scanWindowCount(controlNegative_.data(), controlNegativeCount_,
+                                     searchSettings_.frameWidth));
     classificator_->SetRunControl(nullptr);  // the scan passes the gate itself, between windows
-    finished.store(false);
-    return launch(&TMainManager::scanBody, &scanStarted_) ? StartCode::kStarted
-                                                          : StartCode::kNoThread;
+    return launch(&TMainManager::scanBody, Process::Scan) ? RecognitionStart::Started
+                                                          : RecognitionStart::NoThread;
 }
 
 void TMainManager::scanBody() {
-    modified.store(true);
-    saved.store(false);
+    markModified();
     std::vector<double> scores;
-    scanComplete_ = scoreScanWindows(scanClass_, scores, true) && running.load();
+    scanComplete_ = scoreScanWindows(scanClass_, scores, true) && isRunning();
     if (scanComplete_) scanScores_ = std::move(scores);
-    finished.store(true);
-    setRunning(false);
+    markEnded();
+    runControl_.setRunning(false);
 }
 
 bool TMainManager::takeScanResult() {
     joinWorker();
     const bool complete = scanComplete_;
     if (complete) {
-        windowScores = std::move(scanScores_);
+        windowScores_ = std::move(scanScores_);
         lastRecognitionClass_ = scanClass_;
-        recognitionStale.store(false);
+        recognitionStale_.store(false);
     }
     scanScores_.clear();
     scanComplete_ = false;
-    finished.store(false);
-    scanStarted_.store(false);
+    state_.store({});
     return complete;
 }
 

@@ -37,8 +37,10 @@ class Window {
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
         while (dialogs.messages.size() == before && std::chrono::steady_clock::now() < deadline) {
             form.SearchingTimerTimer();
-            if (!m().running && !m().paused && !m().finished && !m().ruleSearchStarted &&
-                !m().idealizationStarted && !m().classificationStarted)
+            if (!m().isRunning() && !m().isPaused() && !m().hasEnded() &&
+                !m().isStarted(TMainManager::Process::RuleSearch) &&
+                !m().isStarted(TMainManager::Process::Idealization) &&
+                !m().isStarted(TMainManager::Process::Classification))
                 break;
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -86,7 +88,7 @@ class Window {
         form.BootStrCtrl.IterCount.setText(iterations);
         form.BootStrCtrl.FstLevelErr.setText(error);
         form.BootStrCtrl.Bs_btnStartClick();
-        while (m().bootstrapActive || m().running) {
+        while (m().bootstrapActive() || m().isRunning()) {
             form.SearchingTimerTimer();
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
@@ -140,14 +142,14 @@ TEST_F(WindowEquivalenceTest, ExampleInFixedPositionsWithErrorsOverAllClasses) {
     w.press(&TMainForm::btnStartSearchClassClick);
     w.form.btnStartRecognitionClick();
     w.m().joinWorker();
-    w.countErrors(1, w.m().classCount, nullptr);
+    w.countErrors(1, w.m().classCount(), nullptr);
 
     expectSameFiles({"--positive", pos, "--negative", neg, "--control-negative", neg, "--finish",
                      "60", "--sub", "15", "--stages", "search,idealize,classify,recognize,errors"},
                     w,
                     {"<H1 ALIGN=center>Recognition Error Counting Results</H1>",
                      "<BR>1 Class Recognition Level =  ",
-                     "<BR>" + std::to_string(w.m().classCount) + " Class Recognition Level =  ",
+                     "<BR>" + std::to_string(w.m().classCount()) + " Class Recognition Level =  ",
                      "Learning Data"});
 }
 
@@ -160,7 +162,7 @@ void generatedFixedSteps(Window& w, const TempFolder& folder, int32_t type, int3
     w.form.ObjsSourceGroup.setItemIndex(source);
     w.form.Rec_Arranged.setChecked(true);
     w.searchIdealizeAndLoad(folder / "cneg.seq");
-    ASSERT_GE(w.m().classCount, 2);
+    ASSERT_GE(w.m().classCount(), 2);
     w.open(&TMainForm::mmbtnAddControlPositiveClick, folder / controlPositive);
     w.press(&TMainForm::btnStartSearchClassClick);
     w.form.btnStartRecognitionClick();
@@ -197,7 +199,7 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesIdealizedFromRulesWithControlPosit
     writeGeneratedSamples(folder);
     Window w;
     generatedFixedSteps(w, folder, 2, 1, "cpos.seq");
-    w.countErrors(1, w.m().classCount, nullptr);
+    w.countErrors(1, w.m().classCount(), nullptr);
 
     expectSameFiles(generatedFixedArguments("cpos.seq", {"--source", "rules"}), w,
                     {"<H1 ALIGN=center>Recognition Error Counting Results</H1>"});

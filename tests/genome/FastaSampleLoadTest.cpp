@@ -10,6 +10,7 @@
 #include "../workspace/WorkspaceTestSupport.h"
 #include "genome/FastaReader.h"
 #include "support/StatusAssert.h"
+#include "support/TMainManagerTestAccess.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -22,9 +23,9 @@ TEST(FastaSamples, LoadLikeSeqSamplesWithTheirChecks) {
     TMainManager m;
     ASSERT_TRUE(
         test::succeeded(m.loadLearnPositive(dir.write("p.fa", ">p1 first\nac\ngt\n>p2\nACGG\n"))));
-    EXPECT_EQ(m.learnPositiveCount, 2);
+    EXPECT_EQ(m.learnPositiveCount(), 2);
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 0), "ACGT");
-    EXPECT_TRUE(m.learnPositiveLoaded);
+    EXPECT_TRUE(m.learnPositiveLoaded());
 
     // Gzipped negatives; a record longer than the objects is refused as with ".seq".
     const std::string negatives = dir.path("n.fasta.gz");
@@ -33,10 +34,11 @@ TEST(FastaSamples, LoadLikeSeqSamplesWithTheirChecks) {
     ASSERT_EQ(bgzf_write(file, text.data(), text.size()), static_cast<ssize_t>(text.size()));
     bgzf_close(file);
     ASSERT_TRUE(test::succeeded(m.loadLearnNegative(negatives)));
-    EXPECT_EQ(m.learnNegativeCount, 1);
+    EXPECT_EQ(m.learnNegativeCount(), 1);
 
-    m.storage = std::make_unique<SEQStorage>();
-    m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+    TMainManagerTestAccess::storage(m)->buildWhole(m.learnPositive().data(),
+                                                   m.learnPositiveCount());
     EXPECT_TRUE(test::succeeded(m.loadControlNegative(dir.write("c.fna", ">c1\nTTTT\n"))));
     // An N is a letter outside the alphabet: refused, naming the file.
     const std::string bad = dir.write("bad.fa", ">c1\nACGN\n");

@@ -17,6 +17,7 @@
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
 #include "support/StatusAssert.h"
+#include "support/TMainManagerTestAccess.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora::test {
@@ -40,7 +41,7 @@ class EvaluationDisplay : public RecordingDisplay {
         std::function<void()> hook;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            classScores.push_back({i, j, s, manager.recognitionClass});
+            classScores.push_back({i, j, s, manager.recognitionClass()});
             hook = onClassScore;
         }
         if (hook) hook();
@@ -49,7 +50,7 @@ class EvaluationDisplay : public RecordingDisplay {
         std::function<void()> hook;
         {
             std::lock_guard<std::mutex> lock(mutex);
-            objectScores.push_back({i, codeOf(grid), s, manager.recognitionClass});
+            objectScores.push_back({i, codeOf(grid), s, manager.recognitionClass()});
             hook = onObjectScore;
         }
         if (hook) hook();
@@ -69,7 +70,7 @@ class EvaluationDisplay : public RecordingDisplay {
         for (const Sequence& s : manager.bootstrapHeldOut()) names.push_back(s.name);
         heldOutNames.push_back(names);
         keptCounts.push_back(manager.bootstrapLearnCount());
-        frameWidths.push_back(manager.searchSettings.frameWidth);
+        frameWidths.push_back(manager.searchSettings().frameWidth);
         ruleCapacities.push_back(manager.bootstrapRules() ? manager.bootstrapRules()->capacity
                                                           : -1);
     }
@@ -114,7 +115,7 @@ class EvaluationFixture : public ::testing::Test {
     void searchAndIdealize() {
         ASSERT_NO_FATAL_FAILURE(searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
         ASSERT_NO_FATAL_FAILURE(idealizeToTheEnd(m, 2, 0));
-        ASSERT_GT(m.classCount, 0);
+        ASSERT_GT(m.classCount(), 0);
     }
     void loadControls(const std::vector<std::string>& controlNegative,
                       const std::vector<std::string>& controlPositive) {
@@ -133,18 +134,17 @@ class EvaluationFixture : public ::testing::Test {
         loadControls({positives[0] + positives[1],
                       positives[2] + positives[3].substr(0, 3) + positives[4], positives[5]},
                      {});
-        ASSERT_TRUE(m.longControl);
+        ASSERT_TRUE(m.longControl());
     }
     void classify() {
-        ASSERT_EQ(m.startClassification(), -1);
+        ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
         ASSERT_TRUE(waitForEnd(m));
-        m.finished = false;
-        m.classificationStarted = false;
+        m.takeEnd(TMainManager::Process::Classification);
     }
     // Runs a recognition started with `code` -1 to its end.
     void recognize(int32_t c) {
         display.recognitionDone = false;
-        ASSERT_EQ(m.StartRecognition(c), -1);
+        ASSERT_EQ(m.StartRecognition(c), RecognitionStart::Started);
         ASSERT_TRUE(waitUntil([&] { return display.recognitionDone.load(); }));
         m.joinWorker();
     }

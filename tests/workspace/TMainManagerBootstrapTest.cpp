@@ -6,6 +6,7 @@
 
 #include "EvaluationTestSupport.h"
 #include "evaluation/Bootstrap.h"
+#include "support/TMainManagerTestAccess.h"
 
 namespace motifora {
 namespace {
@@ -30,12 +31,12 @@ class BootstrapTest : public EvaluationFixture {
     void startPaused(int32_t iterations) {
         ASSERT_NO_FATAL_FAILURE(prepare());
         display.onCountdown = pause.hook(1, [this] { m.PauseBootstrap(); });
-        ASSERT_EQ(m.StartBootstrap(10, iterations, 0, 0.0), 0);
+        ASSERT_EQ(m.StartBootstrap(10, iterations, 0, 0.0), BootstrapStart::Started);
         ASSERT_TRUE(pause.wait());
     }
     // Waits until the run's worker has ended and joins it.
     void waitForRun() {
-        ASSERT_TRUE(waitUntil([&] { return !m.bootstrapActive.load(); }));
+        ASSERT_TRUE(waitUntil([&] { return !m.bootstrapActive(); }));
         m.joinWorker();
     }
 
@@ -43,23 +44,23 @@ class BootstrapTest : public EvaluationFixture {
 };
 
 TEST_F(BootstrapTest, StartCodes) {
-    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::NoSamples);
     ASSERT_TRUE(m.loadLearnPositive(dir.write("pos.seq", test::seqText(positives))));
-    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);  // no learning negatives
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::NoSamples);  // no learning negatives
     ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", test::seqText(negatives))));
-    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 10);  // no control negatives
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::NoSamples);  // no control negatives
     loadControlsWithoutStorage();
-    m.searchSettings.workMode = 1;
-    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), TMainManager::kBootstrapShiftMode);
-    EXPECT_FALSE(m.running);
+    TMainManagerTestAccess::searchSettings(m).workMode = 1;
+    EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::ShiftMode);
+    EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.workerActive());
     EXPECT_EQ(m.samplePercent(), 0);  // refused starts store nothing
 }
 
 TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
     prepare();
-    const std::vector<Sequence> before = m.learnPositive;
-    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.25), 0);
+    const std::vector<Sequence> before = m.learnPositive();
+    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.25), BootstrapStart::Started);
     waitForRun();
     ASSERT_EQ(display.rows.size(), 3u);
     for (int i = 0; i < 3; ++i) {
@@ -72,8 +73,8 @@ TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
     EXPECT_EQ(display.averagesFor, std::vector<int32_t>{3});
     EXPECT_EQ(display.finishedRuns.load(), 1);  // averages, then the end of the run
     EXPECT_EQ(m.iteration(), 3);
-    EXPECT_FALSE(m.running);
-    EXPECT_TRUE(m.finished);
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_TRUE(m.hasEnded());
     // 40 positives at 10 %: ceil(4) - 1 = 3 held out, 37 kept, in every iteration.
     EXPECT_EQ(display.keptCounts, (std::vector<int32_t>{37, 37, 37}));
     for (const auto& names : display.heldOutNames) EXPECT_EQ(names.size(), 3u);
@@ -84,17 +85,17 @@ TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
     EXPECT_EQ(m.bootstrapStorage(), nullptr);
     EXPECT_EQ(m.bootstrapClassificator(), nullptr);
     EXPECT_TRUE(m.bootstrapLearnPositive().empty());
-    ASSERT_EQ(m.learnPositive.size(), before.size());
+    ASSERT_EQ(m.learnPositive().size(), before.size());
     for (size_t i = 0; i < before.size(); ++i) {
-        EXPECT_EQ(m.learnPositive[i].text, before[i].text);
-        EXPECT_EQ(m.learnPositive[i].startPosition, before[i].startPosition);
+        EXPECT_EQ(m.learnPositive()[i].text, before[i].text);
+        EXPECT_EQ(m.learnPositive()[i].startPosition, before[i].startPosition);
     }
 }
 
 TEST_F(BootstrapTest, HundredPositivesAtTenPercentHoldOutNine) {
     positives = test::patternedRecords(100, 6, test::kEvaluationSeed + 2);
     prepare();
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_EQ(display.keptCounts, std::vector<int32_t>{91});
     ASSERT_EQ(display.heldOutNames.size(), 1u);
@@ -104,7 +105,8 @@ TEST_F(BootstrapTest, HundredPositivesAtTenPercentHoldOutNine) {
 TEST_F(BootstrapTest, NothingHeldOutGivesAFirstLevelErrorOfZero) {
     positives = test::patternedRecords(10, 6, test::kEvaluationSeed + 3);
     prepare();
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.5), 0);  // ceil(1) - 1 = 0 held out
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.5),
+              BootstrapStart::Started);  // ceil(1) - 1 = 0 held out
     waitForRun();
     EXPECT_EQ(display.keptCounts, std::vector<int32_t>{10});
     ASSERT_EQ(display.rows.size(), 1u);
@@ -118,7 +120,7 @@ TEST_F(BootstrapTest, RowsFollowTheClassLevelsOfTheShownScores) {
     for (double wanted : {0.0, 0.3, 1.0}) {
         display.objectScores.clear();
         display.rows.clear();
-        ASSERT_EQ(m.StartBootstrap(20, 1, 0, wanted), 0);
+        ASSERT_EQ(m.StartBootstrap(20, 1, 0, wanted), BootstrapStart::Started);
         waitForRun();
         ASSERT_FALSE(display.objectScores.empty());
         std::map<int32_t, std::vector<double>> kept, heldOut, controls;
@@ -144,7 +146,7 @@ TEST_F(BootstrapTest, RowsFollowTheClassLevelsOfTheShownScores) {
 
 TEST_F(BootstrapTest, SameSeedSameRows) {
     prepare();
-    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.25), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.25), BootstrapStart::Started);
     waitForRun();
     const auto firstRun = display.heldOutNames;
 
@@ -154,11 +156,11 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     other.setThreadCount(1);
     ASSERT_TRUE(other.loadLearnPositive(dir.write("p2.seq", test::seqText(positives))));
     ASSERT_TRUE(other.loadLearnNegative(dir.write("n2.seq", test::seqText(negatives))));
-    ASSERT_EQ(other.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), 0);
+    ASSERT_EQ(other.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(test::waitForEnd(other));
     ASSERT_TRUE(other.loadControlNegative(dir.write("c2.seq", test::seqText(negatives))));
-    ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), 0);
-    ASSERT_TRUE(waitUntil([&] { return !other.bootstrapActive.load(); }));
+    ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), BootstrapStart::Started);
+    ASSERT_TRUE(waitUntil([&] { return !other.bootstrapActive(); }));
     other.joinWorker();
     EXPECT_EQ(otherDisplay.heldOutNames, firstRun);
     ASSERT_EQ(otherDisplay.rows.size(), display.rows.size());
@@ -171,16 +173,16 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
 TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
     ASSERT_NO_FATAL_FAILURE(startPaused(2));
     // Waiting at its gate, the run does nothing more until resumed.
-    ASSERT_TRUE(waitUntil([&] { return m.runControl.workerWaiting(); }));
-    EXPECT_TRUE(m.paused);
-    EXPECT_TRUE(m.bootstrapActive);
+    ASSERT_TRUE(waitUntil([&] { return m.runControl().workerWaiting(); }));
+    EXPECT_TRUE(m.isPaused());
+    EXPECT_TRUE(m.bootstrapActive());
     EXPECT_TRUE(display.rows.empty());
     // "Start" while paused resumes; a second start is refused meanwhile.
-    EXPECT_EQ(m.StartBootstrap(10, 2, 0, 0.0), -1);
+    EXPECT_EQ(m.StartBootstrap(10, 2, 0, 0.0), BootstrapStart::NoThread);
     m.ResumeBootstrap();
     waitForRun();
     EXPECT_EQ(display.rows.size(), 2u);
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isPaused());
 }
 
 TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
@@ -189,9 +191,9 @@ TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
     waitForRun();
     EXPECT_TRUE(display.rows.empty());
     EXPECT_EQ(display.finishedRuns.load(), 1);
-    EXPECT_FALSE(m.running);
-    EXPECT_FALSE(m.finished);
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_FALSE(m.hasEnded());
+    EXPECT_FALSE(m.isPaused());
     EXPECT_EQ(m.bootstrapStorage(), nullptr);
     EXPECT_EQ(m.bootstrapClassCount(), 0);
 }
@@ -200,7 +202,7 @@ TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
     prepare();
     test::HookTrigger stop;
     display.onObjectScore = stop.hook(1, [&] { m.StopBootstrap(); });
-    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_TRUE(stop.done());
     EXPECT_TRUE(display.rows.empty());
@@ -208,7 +210,7 @@ TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
     EXPECT_TRUE(display.averagesFor.empty());
     // A new run starts afresh after a stop.
     display.onObjectScore = nullptr;
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_EQ(display.rows.size(), 1u);
 }
@@ -222,9 +224,9 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
     std::vector<std::string> controls = negatives;
     for (std::string& text : controls) text += "GT";
     loadControls(controls, {});
-    const int32_t width = m.searchSettings.frameWidth;
+    const int32_t width = m.searchSettings().frameWidth;
     ASSERT_EQ(width, 8);
-    ASSERT_EQ(m.StartBootstrap(50, 12, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(50, 12, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     ASSERT_EQ(display.heldOutNames.size(), 12u);
     bool narrowerIteration = false;
@@ -232,16 +234,16 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
         for (const std::string& name : names) narrowerIteration |= name == "s1";
     EXPECT_TRUE(narrowerIteration) << "no iteration held out the widest record";
     EXPECT_EQ(display.frameWidths, std::vector<int32_t>(12, width));
-    EXPECT_EQ(m.searchSettings.frameWidth, width);
+    EXPECT_EQ(m.searchSettings().frameWidth, width);
 }
 
 TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
     prepare();
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     m.PauseBootstrap();  // "Pause" pressed just after the run had ended
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
-    EXPECT_FALSE(m.paused);
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
+    EXPECT_FALSE(m.isPaused());
     waitForRun();
     EXPECT_EQ(display.rows.size(), 2u);
 }
@@ -249,15 +251,15 @@ TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
 TEST_F(BootstrapTest, AFailureInsideTheRunStillEndsIt) {
     prepare();
     display.onObjectScore = [] { throw std::runtime_error("display failed"); };
-    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
     EXPECT_EQ(display.finishedRuns.load(), 1);
-    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.isRunning());
     EXPECT_EQ(m.bootstrapStorage(), nullptr);
     // Nothing is left that would refuse the next run.
     display.onObjectScore = nullptr;
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_EQ(display.rows.size(), 1u);
 }
@@ -267,11 +269,11 @@ TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
     // A control negative sample needs a storage to be checked against; the search settings are
     // then cleared as if none had been stored.
     loadControlsWithoutStorage();
-    m.searchSettings.finishBufferSize = 0;
-    m.searchSettings.subBufferSize = 0;
-    m.searchSettings.confidence = 0;
-    m.searchSettings.cpThreshold = 0;
-    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), 0);
+    TMainManagerTestAccess::searchSettings(m).finishBufferSize = 0;
+    TMainManagerTestAccess::searchSettings(m).subBufferSize = 0;
+    TMainManagerTestAccess::searchSettings(m).confidence = 0;
+    TMainManagerTestAccess::searchSettings(m).cpThreshold = 0;
+    ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_EQ(display.ruleCapacities, std::vector<int32_t>{500});
     EXPECT_EQ(display.rows.size(), 1u);

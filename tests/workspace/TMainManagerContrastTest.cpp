@@ -31,8 +31,8 @@ std::vector<std::string> ruleLines(const ContrastRules& rules) {
 
 ContrastSettings smallSettings() {
     ContrastSettings s;
-    s.finishBufferSize = 40;
-    s.subBufferSize = 10;
+    s.search.finishBufferSize = 40;
+    s.search.subBufferSize = 10;
     return s;
 }
 
@@ -51,11 +51,11 @@ class ContrastWorkspaceTest : public ::testing::Test {
     }
     // What the engine finds on the workspace's samples, run straight.
     ContrastRules direct(const ContrastSettings& settings) const {
-        return searchContrastRules(m.learnPositive, m.learnNegative, settings, nullptr);
+        return searchContrastRules(m.learnPositive(), m.learnNegative(), settings, nullptr);
     }
     // Runs the workspace's search to its end.
     void searchToTheEnd(const ContrastSettings& settings) {
-        ASSERT_EQ(m.startContrastSearch(settings), StartCode::kStarted) << m.contrastError();
+        ASSERT_EQ(m.startContrastSearch(settings), ContrastStart::Started) << m.contrastError();
         m.joinWorker();
         ASSERT_FALSE(m.contrastSearchActive());
     }
@@ -67,9 +67,9 @@ class ContrastWorkspaceTest : public ::testing::Test {
 };
 
 TEST_F(ContrastWorkspaceTest, IsRefusedWithoutBothLearningSamples) {
-    EXPECT_EQ(m.startContrastSearch(smallSettings()), TMainManager::kContrastRefused);
+    EXPECT_EQ(m.startContrastSearch(smallSettings()), ContrastStart::Refused);
     ASSERT_TRUE(m.loadLearnPositive(positiveFile));
-    EXPECT_EQ(m.startContrastSearch(smallSettings()), TMainManager::kContrastRefused);
+    EXPECT_EQ(m.startContrastSearch(smallSettings()), ContrastStart::Refused);
     EXPECT_NE(m.contrastError().find("negative"), std::string::npos) << m.contrastError();
     EXPECT_FALSE(m.workerActive());
     EXPECT_FALSE(m.isRunning());
@@ -88,17 +88,17 @@ TEST_F(ContrastWorkspaceTest, KeepsWhatTheSearchFindsAndLeavesTheWorkspaceIdle) 
     EXPECT_EQ(kept->positives, 24);
     EXPECT_EQ(kept->negatives, 24);
     EXPECT_TRUE(m.isIdle());
-    EXPECT_FALSE(m.saved.load());  // new results to save
+    EXPECT_FALSE(m.saved());  // new results to save
 }
 
 TEST_F(ContrastWorkspaceTest, APausedSearchResumesToTheSameRules) {
     loadBoth();
     m.holdNextStart();
-    ASSERT_EQ(m.startContrastSearch(smallSettings()), StartCode::kStarted);
+    ASSERT_EQ(m.startContrastSearch(smallSettings()), ContrastStart::Started);
     EXPECT_TRUE(m.isRunning());
     EXPECT_TRUE(m.contrastSearchActive());
     // A second start while it lives is refused; nothing else may use the worker.
-    EXPECT_EQ(m.startContrastSearch(smallSettings()), StartCode::kNoThread);
+    EXPECT_EQ(m.startContrastSearch(smallSettings()), ContrastStart::NoThread);
     m.pauseContrastSearch();
     EXPECT_TRUE(m.isPaused());
     m.releaseHeldStart();  // still closed by the pause
@@ -116,7 +116,7 @@ TEST_F(ContrastWorkspaceTest, AStopKeepsWhatWasFoundAndAStartDropsTheEarlierRule
     searchToTheEnd(smallSettings());
     ASSERT_NE(m.contrastRules(), nullptr);
     m.holdNextStart();
-    ASSERT_EQ(m.startContrastSearch(smallSettings()), StartCode::kStarted);
+    ASSERT_EQ(m.startContrastSearch(smallSettings()), ContrastStart::Started);
     EXPECT_EQ(m.contrastRules(), nullptr);  // the earlier rules are gone at the start
     m.stopContrastSearch();
     m.joinWorker();

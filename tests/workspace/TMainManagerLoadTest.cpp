@@ -8,6 +8,7 @@
 #include "WorkspaceTestSupport.h"
 #include "support/Records.h"
 #include "support/StatusAssert.h"
+#include "support/TMainManagerTestAccess.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -19,24 +20,26 @@ using test::TempDir;
 TEST(TMainManagerTest, NewManagerDefaults) {
     TMainManager m;
     EXPECT_EQ(m.classificator(), nullptr);
-    EXPECT_EQ(m.rules, nullptr);
-    EXPECT_EQ(m.storage, nullptr);
-    EXPECT_EQ(m.classCount, 0);
+    EXPECT_EQ(m.rules(), nullptr);
+    EXPECT_EQ(m.storage(), nullptr);
+    EXPECT_EQ(m.classCount(), 0);
     EXPECT_EQ(m.lastRecognitionClass(), -1);
-    EXPECT_EQ(m.recognitionClass, 0);
-    EXPECT_EQ(m.learnPositiveCount + m.learnNegativeCount + m.controlNegativeCount +
-                  m.controlPositiveCount,
+    EXPECT_EQ(m.recognitionClass(), 0);
+    EXPECT_EQ(m.learnPositiveCount() + m.learnNegativeCount() + m.controlNegativeCount() +
+                  m.controlPositiveCount(),
               0);
-    EXPECT_TRUE(m.saved);
-    EXPECT_TRUE(m.modified);
-    EXPECT_TRUE(m.resetIdealObjects);
-    for (const std::atomic<bool>* flag :
-         {&m.ruleSearchStarted, &m.idealizationStarted, &m.classificationStarted, &m.running,
-          &m.finished, &m.paused, &m.learnPositiveLoaded, &m.learnNegativeLoaded,
-          &m.controlNegativeLoaded, &m.controlPositiveLoaded, &m.longControl,
-          &m.controlNegativeClassified, &m.controlPositiveClassified, &m.openedFromProject,
-          &m.recognitionStale})
-        EXPECT_FALSE(flag->load());
+    EXPECT_TRUE(m.saved());
+    EXPECT_TRUE(m.modified());
+    EXPECT_TRUE(m.resetIdealObjects());
+    EXPECT_EQ(m.processState(), TMainManager::ProcessState{});
+    for (bool flag :
+         {m.isStarted(TMainManager::Process::RuleSearch),
+          m.isStarted(TMainManager::Process::Idealization),
+          m.isStarted(TMainManager::Process::Classification), m.isRunning(), m.hasEnded(),
+          m.isPaused(), m.learnPositiveLoaded(), m.learnNegativeLoaded(), m.controlNegativeLoaded(),
+          m.controlPositiveLoaded(), m.longControl(), m.controlNegativeClassified(),
+          m.controlPositiveClassified(), m.openedFromProject(), m.recognitionStale()})
+        EXPECT_FALSE(flag);
     EXPECT_FALSE(m.workerActive());
 }
 
@@ -45,15 +48,16 @@ class LoadTest : public ::testing::Test {
     // Loads positives and builds whole-sequence objects from them, as a rule search start does.
     void loadPositivesAndBuild(const std::vector<std::string>& letters) {
         ASSERT_TRUE(test::succeeded(m.loadLearnPositive(dir.write("pos.seq", seqText(letters)))));
-        m.storage = std::make_unique<SEQStorage>();
-        m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+        TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+        TMainManagerTestAccess::storage(m)->buildWhole(m.learnPositive().data(),
+                                                       m.learnPositiveCount());
     }
     // Loads one positive, ACGTACGT, and builds its 3-letter windows, as a shift-mode search does.
     void loadPositiveInShiftMode() {
         ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
-        m.searchSettings.workMode = 1;
-        m.storage = std::make_unique<SEQStorage>();
-        m.storage->buildWindows(m.learnPositive.data(), 1, 3);
+        TMainManagerTestAccess::searchSettings(m).workMode = 1;
+        TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+        TMainManagerTestAccess::storage(m)->buildWindows(m.learnPositive().data(), 1, 3);
     }
 
     TempDir dir;
@@ -61,17 +65,18 @@ class LoadTest : public ::testing::Test {
 };
 
 TEST_F(LoadTest, LearnPositiveFillsSampleAndFlags) {
-    m.running = true;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::RuleSearch,
+                                  TMainManager::Phase::Running);
     const std::string path = dir.write("a.seq", ">one;ACGT\n>two;\nAC GT\r\nTT\n");
     ASSERT_TRUE(test::succeeded(m.loadLearnPositive(path)));
-    EXPECT_EQ(m.learnPositiveCount, 2);
-    EXPECT_TRUE(m.learnPositiveLoaded);
-    EXPECT_FALSE(m.running);
+    EXPECT_EQ(m.learnPositiveCount(), 2);
+    EXPECT_TRUE(m.learnPositiveLoaded());
+    EXPECT_FALSE(m.isRunning());
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 0), "ACGT");
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 1), "ACGTTT");
     EXPECT_STREQ(m.sequenceName(SampleKind::LearnPositive, 1), "two");
-    EXPECT_EQ(m.learnPositive[1].startPosition, 1);
-    EXPECT_EQ(m.learnPositive[1].length, 6);
+    EXPECT_EQ(m.learnPositive()[1].startPosition, 1);
+    EXPECT_EQ(m.learnPositive()[1].length, 6);
 }
 
 TEST_F(LoadTest, AccessorsAnswerNullOutsideTheSamples) {
@@ -99,7 +104,7 @@ TEST_F(LoadTest, FileWithoutRecordsIsRefusedForEverySample) {
         EXPECT_EQ(status.file, empty);
     };
     expectRefused(m.loadLearnPositive(empty));
-    EXPECT_FALSE(m.learnPositiveLoaded);
+    EXPECT_FALSE(m.learnPositiveLoaded());
     ASSERT_TRUE(m.loadLearnPositive(dir.write("good.seq", seqText({"ACGT", "ACGA"}))));
     expectRefused(m.loadLearnNegative(empty));
     expectRefused(m.loadControlNegative(empty));
@@ -124,7 +129,7 @@ TEST_F(LoadTest, ReaderWarningsReachTheCaller) {
 
 TEST_F(LoadTest, CapitalExtensionIsRead) {
     ASSERT_TRUE(m.loadLearnPositive(dir.write("A.SEQ", seqText({"ACGT"}))));
-    EXPECT_EQ(m.learnPositiveCount, 1);
+    EXPECT_EQ(m.learnPositiveCount(), 1);
 }
 
 TEST_F(LoadTest, LearnPositiveFailuresKeepTheSampleAndSayWhy) {
@@ -147,18 +152,18 @@ TEST_F(LoadTest, LearnPositiveFailuresKeepTheSampleAndSayWhy) {
         const Status status = m.loadLearnPositive(path);
         EXPECT_FALSE(status);
         // Read into a new array and refused: the loaded sample is still there.
-        EXPECT_EQ(m.learnPositiveCount, 2);
-        EXPECT_EQ(m.learnPositive.size(), 2u);
+        EXPECT_EQ(m.learnPositiveCount(), 2);
+        EXPECT_EQ(m.learnPositive().size(), 2u);
         EXPECT_NE(status.message.find(c.file), std::string::npos) << status.message;
         EXPECT_EQ(status.file, path);
         EXPECT_STREQ(m.sequenceText(SampleKind::LearnPositive, 1), "ACGA");
     }
-    EXPECT_TRUE(m.learnPositiveLoaded);
+    EXPECT_TRUE(m.learnPositiveLoaded());
 }
 
 TEST_F(LoadTest, FailedFirstLoadLeavesFlagClear) {
     EXPECT_FALSE(m.loadLearnPositive(dir.write("bad.seq", ">;A\n")));
-    EXPECT_FALSE(m.learnPositiveLoaded);
+    EXPECT_FALSE(m.learnPositiveLoaded());
 }
 
 TEST_F(LoadTest, LearnNegativeAcceptsFittingRecords) {
@@ -166,8 +171,8 @@ TEST_F(LoadTest, LearnNegativeAcceptsFittingRecords) {
     // Shorter records and letters in the other case fit the positives' objects.
     ASSERT_TRUE(
         test::succeeded(m.loadLearnNegative(dir.write("n.seq", seqText({"acg", "TTTTTT"})))));
-    EXPECT_EQ(m.learnNegativeCount, 2);
-    EXPECT_TRUE(m.learnNegativeLoaded);
+    EXPECT_EQ(m.learnNegativeCount(), 2);
+    EXPECT_TRUE(m.learnNegativeLoaded());
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "acg");
 }
 
@@ -191,7 +196,7 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
         const std::string path = dir.write(c.file, content);
         const Status status = m.loadLearnNegative(path);
         EXPECT_FALSE(status);
-        EXPECT_EQ(m.learnNegativeCount, 1);  // the negatives loaded before stay
+        EXPECT_EQ(m.learnNegativeCount(), 1);  // the negatives loaded before stay
         EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 0), "AAAA");
         EXPECT_NE(status.message.find(c.reason), std::string::npos) << status.message;
         EXPECT_EQ(status.file, path);
@@ -199,7 +204,7 @@ TEST_F(LoadTest, LearnNegativeRefusesWhatTheObjectsCannotHold) {
             EXPECT_EQ(status.record, c.record);
         }
     }
-    EXPECT_TRUE(m.learnNegativeLoaded);
+    EXPECT_TRUE(m.learnNegativeLoaded());
 }
 
 // Records read elsewhere (the Python module's letter lists) pass the same checks as a file's,
@@ -222,11 +227,11 @@ TEST_F(LoadTest, TakeLearnNegativeChecksRecordsReadElsewhere) {
         EXPECT_NE(status.message.find(c.reason), std::string::npos) << status.message;
         EXPECT_EQ(status.file, "the list");
         EXPECT_EQ(status.record, c.record);
-        EXPECT_FALSE(m.learnNegativeLoaded);
+        EXPECT_FALSE(m.learnNegativeLoaded());
     }
     ASSERT_TRUE(test::succeeded(m.takeLearnNegative("the list", test::records({"acg", "GGAA"}))));
-    EXPECT_TRUE(m.learnNegativeLoaded);
-    EXPECT_EQ(m.learnNegativeCount, 2);
+    EXPECT_TRUE(m.learnNegativeLoaded());
+    EXPECT_EQ(m.learnNegativeCount(), 2);
     EXPECT_STREQ(m.sequenceText(SampleKind::LearnNegative, 1), "GGAA");
 }
 
@@ -235,7 +240,7 @@ TEST_F(LoadTest, ControlLoadNeedsObjects) {
     const std::string path = dir.write("c.seq", seqText({"ACGT"}));
     const Status status = m.loadControlNegative(path);
     EXPECT_FALSE(status);
-    EXPECT_FALSE(m.controlNegativeLoaded);
+    EXPECT_FALSE(m.controlNegativeLoaded());
     EXPECT_EQ(status.message,
               path + ": there are no learning objects yet; run the rule search first");
     EXPECT_EQ(status.file, path);
@@ -260,49 +265,51 @@ TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
     std::vector<std::string> loaded;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
-        m.longControl = false;
-        m.running = true;
-        m.controlNegativeClassified = true;
-        m.recognitionStale = false;
-        m.storage->addSetObjects(m.learnPositive.data(), 1,
-                                 ObjectSetKind::ControlNegative);  // objects of the earlier sample
-        ASSERT_EQ(m.storage->controlNegativeObjectCount, 1);
+        TMainManagerTestAccess::longControl(m) = false;
+        TMainManagerTestAccess::stage(m, TMainManager::Process::RuleSearch,
+                                      TMainManager::Phase::Running);
+        TMainManagerTestAccess::controlNegativeClassified(m) = true;
+        TMainManagerTestAccess::recognitionStale(m) = false;
+        TMainManagerTestAccess::storage(m)->addSetObjects(
+            m.learnPositive().data(), 1,
+            ObjectSetKind::ControlNegative);  // objects of the earlier sample
+        ASSERT_EQ(m.storage()->controlNegativeObjectCount, 1);
         const Status status = m.loadControlNegative(dir.write("cn.seq", seqText(c.records)));
         EXPECT_EQ(status.ok, c.ok) << status.message;
-        EXPECT_EQ(m.longControl, c.ok && c.longControl);
+        EXPECT_EQ(m.longControl(), c.ok && c.longControl);
         // A load empties the objects of the sample it replaces; a refused one keeps them.
-        EXPECT_EQ(m.storage->controlNegativeObjectCount, c.ok ? 0 : 1);
+        EXPECT_EQ(m.storage()->controlNegativeObjectCount, c.ok ? 0 : 1);
         if (c.ok) loaded = c.records;
         if (c.ok) {
-            EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(c.records.size()));
-            EXPECT_TRUE(m.recognitionStale);
-            EXPECT_FALSE(m.running);
-            EXPECT_FALSE(m.controlNegativeClassified);
+            EXPECT_EQ(m.controlNegativeCount(), static_cast<int32_t>(c.records.size()));
+            EXPECT_TRUE(m.recognitionStale());
+            EXPECT_FALSE(m.isRunning());
+            EXPECT_FALSE(m.controlNegativeClassified());
             EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 0), c.records[0].c_str());
         } else {
-            EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(loaded.size()));
+            EXPECT_EQ(m.controlNegativeCount(), static_cast<int32_t>(loaded.size()));
             EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 0), loaded[0].c_str());
-            EXPECT_FALSE(m.recognitionStale);
-            EXPECT_TRUE(m.controlNegativeClassified);
+            EXPECT_FALSE(m.recognitionStale());
+            EXPECT_TRUE(m.controlNegativeClassified());
             EXPECT_NE(status.message.find("cn.seq"), std::string::npos);
             EXPECT_EQ(status.file, dir.path("cn.seq"));
         }
     }
     // Loaded by the first case; later failures keep the flag.
-    EXPECT_TRUE(m.controlNegativeLoaded);
+    EXPECT_TRUE(m.controlNegativeLoaded());
 }
 
 TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
     ASSERT_NO_FATAL_FAILURE(loadPositiveInShiftMode());
-    m.longControl = true;
+    TMainManagerTestAccess::longControl(m) = true;
     EXPECT_TRUE(test::succeeded(
         m.loadControlNegative(dir.write("ok.seq", seqText({"ACG", "ACGTACGTAC"})))));
-    EXPECT_TRUE(m.longControl);  // untouched in this mode
+    EXPECT_TRUE(m.longControl());  // untouched in this mode
     const Status status = m.loadControlNegative(dir.write("short.seq", seqText({"ACGT", "AC"})));
     EXPECT_FALSE(status);
     EXPECT_NE(status.message.find("record 2"), std::string::npos) << status.message;
     EXPECT_EQ(status.record, 2);
-    EXPECT_EQ(m.controlNegativeCount, 2);
+    EXPECT_EQ(m.controlNegativeCount(), 2);
     EXPECT_STREQ(m.sequenceText(SampleKind::ControlNegative, 1), "ACGTACGTAC");
 }
 
@@ -320,17 +327,18 @@ TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.records.back());
-        m.controlPositiveClassified = true;
-        m.storage->addSetObjects(m.learnPositive.data(), 1, ObjectSetKind::ControlPositive);
+        TMainManagerTestAccess::controlPositiveClassified(m) = true;
+        TMainManagerTestAccess::storage(m)->addSetObjects(m.learnPositive().data(), 1,
+                                                          ObjectSetKind::ControlPositive);
         const Status status = m.loadControlPositive(dir.write("cp.seq", seqText(c.records)));
         EXPECT_EQ(status.ok, c.ok) << status.message;
-        EXPECT_EQ(m.storage->controlPositiveObjectCount, c.ok ? 0 : 1);
-        EXPECT_EQ(m.controlPositiveCount, 2);  // the first case's sample stays after refusals
+        EXPECT_EQ(m.storage()->controlPositiveObjectCount, c.ok ? 0 : 1);
+        EXPECT_EQ(m.controlPositiveCount(), 2);  // the first case's sample stays after refusals
         EXPECT_STREQ(m.sequenceText(SampleKind::ControlPositive, 1), "tttt");
-        EXPECT_EQ(m.controlPositiveClassified, !c.ok);
+        EXPECT_EQ(m.controlPositiveClassified(), !c.ok);
     }
-    EXPECT_TRUE(m.controlPositiveLoaded);
-    EXPECT_FALSE(m.longControl);
+    EXPECT_TRUE(m.controlPositiveLoaded());
+    EXPECT_FALSE(m.longControl());
 }
 
 TEST_F(LoadTest, ControlPositiveShiftModeHasNoLengthCheck) {
@@ -351,13 +359,13 @@ TEST(UnsavedWorkTest, FollowsTheThreeFlags) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.saved << c.openedFromProject << c.modified);
         TMainManager m;
-        m.saved = c.saved;
-        m.openedFromProject = c.openedFromProject;
-        m.modified = c.modified;
+        TMainManagerTestAccess::saved(m) = c.saved;
+        TMainManagerTestAccess::openedFromProject(m) = c.openedFromProject;
+        TMainManagerTestAccess::modified(m) = c.modified;
         EXPECT_EQ(m.unsavedWork(), c.unsaved);
         // A "no" sets modified; a "yes" changes nothing.
-        EXPECT_EQ(m.modified, c.unsaved ? c.modified : true);
-        EXPECT_EQ(m.saved, c.saved);
+        EXPECT_EQ(m.modified(), c.unsaved ? c.modified : true);
+        EXPECT_EQ(m.saved(), c.saved);
     }
 }
 

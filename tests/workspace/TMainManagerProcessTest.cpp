@@ -15,6 +15,7 @@
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
 #include "support/StatusAssert.h"
+#include "support/TMainManagerTestAccess.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -56,14 +57,14 @@ std::vector<std::string> referenceSearch(SEQStorage& storage, int32_t finishSize
 // A fresh whole-sequence storage of the workspace's learning positives.
 std::unique_ptr<SEQStorage> builtLike(const TMainManager& m) {
     auto storage = std::make_unique<SEQStorage>();
-    storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    storage->buildWhole(m.learnPositive().data(), m.learnPositiveCount());
     return storage;
 }
 
 // Waits until the paused worker has reached its pause gate and waits there: from then on it
 // does nothing until resumed or stopped.
 void settle(const TMainManager& m) {
-    ASSERT_TRUE(test::waitUntil([&m] { return m.runControl.workerWaiting(); }));
+    ASSERT_TRUE(test::waitUntil([&m] { return m.runControl().workerWaiting(); }));
 }
 
 class ProcessTest : public ::testing::Test {
@@ -88,7 +89,7 @@ class ProcessTest : public ::testing::Test {
     // buffer entry, and waits for the pause.
     void startSearchPausedAtFirstEntry() {
         display.onBufferEntry = pause.hook(1, [this] { m.pauseRuleSearch(); });
-        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
         ASSERT_TRUE(pause.wait());
     }
     void idealize(int32_t type, int32_t source) {
@@ -107,37 +108,37 @@ class ProcessTest : public ::testing::Test {
 
 TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
     loadPositives();
-    m.saved = true;
-    m.modified = false;
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 77}), 0);
-    EXPECT_TRUE(m.running || m.finished);
+    TMainManagerTestAccess::saved(m) = true;
+    TMainManagerTestAccess::modified(m) = false;
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 77}), RuleSearchStart::Started);
+    EXPECT_TRUE(m.isRunning() || m.hasEnded());
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_FALSE(m.running);
-    EXPECT_TRUE(m.finished);
-    EXPECT_TRUE(m.ruleSearchStarted);
-    EXPECT_TRUE(m.resetIdealObjects);
-    EXPECT_TRUE(m.modified);
-    EXPECT_FALSE(m.saved);
-    EXPECT_FALSE(m.paused);
-    EXPECT_EQ(m.searchSettings.confidence, 0.05);
-    EXPECT_EQ(m.searchSettings.cpThreshold, 0.8);
-    EXPECT_EQ(m.searchSettings.finishBufferSize, 500);
-    EXPECT_EQ(m.searchSettings.subBufferSize, 50);
-    EXPECT_EQ(m.searchSettings.workMode, 0);
-    EXPECT_EQ(m.searchSettings.frameWidth, 6);  // fixed mode takes the storage's width
-    ASSERT_NE(m.storage, nullptr);
-    ASSERT_NE(m.rules, nullptr);
-    EXPECT_EQ(m.rules->capacity, 500);
-    EXPECT_EQ(m.storage->learnObjectCount, 30);
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_TRUE(m.hasEnded());
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::RuleSearch));
+    EXPECT_TRUE(m.resetIdealObjects());
+    EXPECT_TRUE(m.modified());
+    EXPECT_FALSE(m.saved());
+    EXPECT_FALSE(m.isPaused());
+    EXPECT_EQ(m.searchSettings().confidence, 0.05);
+    EXPECT_EQ(m.searchSettings().cpThreshold, 0.8);
+    EXPECT_EQ(m.searchSettings().finishBufferSize, 500);
+    EXPECT_EQ(m.searchSettings().subBufferSize, 50);
+    EXPECT_EQ(m.searchSettings().workMode, 0);
+    EXPECT_EQ(m.searchSettings().frameWidth, 6);  // fixed mode takes the storage's width
+    ASSERT_NE(m.storage(), nullptr);
+    ASSERT_NE(m.rules(), nullptr);
+    EXPECT_EQ(m.rules()->capacity, 500);
+    EXPECT_EQ(m.storage()->learnObjectCount, 30);
 
     SEQStorage reference;
-    reference.buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    reference.buildWhole(m.learnPositive().data(), m.learnPositiveCount());
     const std::vector<std::string> expected = referenceSearch(reference, 500, 50);
     ASSERT_FALSE(expected.empty());
-    EXPECT_EQ(ruleTexts(*m.rules), expected);
+    EXPECT_EQ(ruleTexts(*m.rules()), expected);
     // The last target position processed stays in the search storage.
-    EXPECT_EQ(m.storage->centerPosition, 5);
-    EXPECT_GE(static_cast<int>(display.acceptedRules.size()), m.rules->Count());
+    EXPECT_EQ(m.storage()->centerPosition, 5);
+    EXPECT_GE(static_cast<int>(display.acceptedRules.size()), m.rules()->Count());
 }
 
 TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
@@ -147,99 +148,100 @@ TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
     // The search itself ran over positives followed by negatives ...
     EXPECT_EQ(m.generator().objectCount, 42);
     SEQStorage reference;
-    reference.buildWholeWithNegatives(m.learnPositive.data(), m.learnNegative.data(), 30, 12);
-    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 500, 50));
+    reference.buildWholeWithNegatives(m.learnPositive().data(), m.learnNegative().data(), 30, 12);
+    EXPECT_EQ(ruleTexts(*m.rules()), referenceSearch(reference, 500, 50));
     // ... and afterwards the learning objects are the positives and the negatives stand apart.
-    ASSERT_NE(m.storage, nullptr);
-    EXPECT_EQ(m.storage->learnObjectCount, 30);
-    EXPECT_EQ(m.storage->negativeObjectCount, 12);
-    EXPECT_EQ(m.storage->width, 6);
-    EXPECT_EQ(m.storage->codeTable.size(), reference.codeTable.size());
+    ASSERT_NE(m.storage(), nullptr);
+    EXPECT_EQ(m.storage()->learnObjectCount, 30);
+    EXPECT_EQ(m.storage()->negativeObjectCount, 12);
+    EXPECT_EQ(m.storage()->width, 6);
+    EXPECT_EQ(m.storage()->codeTable.size(), reference.codeTable.size());
     for (int32_t p = 0; p < 6; ++p)
-        EXPECT_EQ(m.storage->negativeObjects[0].codeAt(p),
-                  m.storage->codeTable.codeOf(static_cast<unsigned char>(negatives[0][p])));
+        EXPECT_EQ(m.storage()->negativeObjects[0].codeAt(p),
+                  m.storage()->codeTable.codeOf(static_cast<unsigned char>(negatives[0][p])));
 }
 
 TEST_F(ProcessTest, ShiftModeSearchesWindows) {
     loadPositives();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 100, 20, 1, 4}), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 100, 20, 1, 4}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(m.searchSettings.frameWidth, 4);
-    EXPECT_EQ(m.storage->width, 4);
-    EXPECT_EQ(m.storage->learnObjectCount, 30 * 3);
+    EXPECT_EQ(m.searchSettings().frameWidth, 4);
+    EXPECT_EQ(m.storage()->width, 4);
+    EXPECT_EQ(m.storage()->learnObjectCount, 30 * 3);
     SEQStorage reference;
-    reference.buildWindows(m.learnPositive.data(), 30, 4);
-    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 100, 20));
+    reference.buildWindows(m.learnPositive().data(), 30, 4);
+    EXPECT_EQ(ruleTexts(*m.rules()), referenceSearch(reference, 100, 20));
 }
 
 TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
     // A sequence file without records is refused; a project can still hold an empty sample.
     EXPECT_FALSE(m.loadLearnPositive(dir.write("none.seq", "")));
-    m.learnPositiveLoaded.store(true);
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 0, 0}), 0);
+    TMainManagerTestAccess::learnPositiveLoaded(m).store(true);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(m.rules->Count(), 0);
-    EXPECT_EQ(m.storage->learnObjectCount, 0);
+    EXPECT_EQ(m.rules()->Count(), 0);
+    EXPECT_EQ(m.storage()->learnObjectCount, 0);
 }
 
 TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
     loadPositives();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 1, 1000000}), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 1, 1000000}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(m.storage->learnObjectCount, 0);
-    EXPECT_EQ(m.rules->Count(), 0);
+    EXPECT_EQ(m.storage()->learnObjectCount, 0);
+    EXPECT_EQ(m.rules()->Count(), 0);
     EXPECT_TRUE(m.takeWorkerError().empty());
-    m.finished = false;
-    m.ruleSearchStarted = false;
+    m.takeEnd(TMainManager::Process::RuleSearch);
 
     // Buffer sizes far beyond any sample allocate nothing until rules arrive.
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 2147483647, 2147483647, 0, 0}), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 2147483647, 2147483647, 0, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.takeWorkerError().empty());
-    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(*builtLike(m), 2147483647, 2147483647));
+    EXPECT_EQ(ruleTexts(*m.rules()), referenceSearch(*builtLike(m), 2147483647, 2147483647));
 }
 
 TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     loadPositives();
     display.onBufferEntry = [] { throw std::bad_alloc(); };
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     m.joinWorker();
-    EXPECT_FALSE(m.running.load());
-    EXPECT_FALSE(m.paused.load());
-    EXPECT_TRUE(m.ruleSearchStarted.load());  // so the window reports the end
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_FALSE(m.isPaused());
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::RuleSearch));  // so the window reports the end
     EXPECT_EQ(m.takeWorkerError(), "Недостаточно памяти для этого процесса; процесс прерван.");
     EXPECT_TRUE(m.takeWorkerError().empty());  // taken once
 
     // The next process starts with no reason left over.
     display.onBufferEntry = nullptr;
-    m.finished = false;
-    m.ruleSearchStarted = false;
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+    m.takeEnd(TMainManager::Process::RuleSearch);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.takeWorkerError().empty());
-    EXPECT_GT(m.rules->Count(), 0);
+    EXPECT_GT(m.rules()->Count(), 0);
 }
 
 TEST_F(ProcessTest, ALatePauseDoesNotHoldTheNextProcess) {
     loadPositives();
     search();
-    // "Pause" pressed just after the search had ended: no worker is there to hold.
+    // "Pause" pressed just after the search had ended: no worker is there to hold, and no
+    // process is there to be marked paused.
     EXPECT_EQ(m.pauseRuleSearch(), 0);
-    EXPECT_TRUE(m.paused);
-    ASSERT_EQ(m.startIdealization(2, 0), -1);
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isPaused());
+    EXPECT_TRUE(m.isIdle());
+    ASSERT_EQ(m.startIdealization(2, 0), IdealizationStart::Started);
+    EXPECT_FALSE(m.isPaused());
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_GT(m.classCount, 0);
+    EXPECT_GT(m.classCount(), 0);
 }
 
 TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
     loadPositives();
     ASSERT_NO_FATAL_FAILURE(startSearchPausedAtFirstEntry());
     settle(m);
-    EXPECT_TRUE(m.paused);
-    EXPECT_TRUE(m.running);
-    EXPECT_FALSE(m.finished);
+    EXPECT_TRUE(m.isPaused());
+    EXPECT_TRUE(m.isRunning());
+    EXPECT_FALSE(m.hasEnded());
     int entries;
     {
         std::lock_guard<std::mutex> lock(display.mutex);
@@ -251,11 +253,11 @@ TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
         EXPECT_EQ(display.bufferEntries, entries);  // held at the gate
     }
     m.resumeRuleSearch();
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isPaused());
     ASSERT_TRUE(waitForEnd(m));
     SEQStorage reference;
-    reference.buildWhole(m.learnPositive.data(), 30);
-    EXPECT_EQ(ruleTexts(*m.rules), referenceSearch(reference, 500, 50));
+    reference.buildWhole(m.learnPositive().data(), 30);
+    EXPECT_EQ(ruleTexts(*m.rules()), referenceSearch(reference, 500, 50));
 }
 
 TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
@@ -263,19 +265,19 @@ TEST_F(ProcessTest, StoppingAPausedRuleSearchStillRunsItsEnd) {
     loadNegatives();
     ASSERT_NO_FATAL_FAILURE(startSearchPausedAtFirstEntry());
     settle(m);
-    m.resetIdealObjects = false;
+    TMainManagerTestAccess::resetIdealObjects(m) = false;
     EXPECT_EQ(m.stopRuleSearch(), 0);
-    EXPECT_FALSE(m.paused);
-    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.isPaused());
+    EXPECT_FALSE(m.isRunning());
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_TRUE(m.resetIdealObjects);
-    EXPECT_TRUE(m.ruleSearchStarted);
+    EXPECT_TRUE(m.resetIdealObjects());
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::RuleSearch));
     // The end step replaced the storage even though the search was stopped.
-    EXPECT_EQ(m.storage->learnObjectCount, 30);
-    EXPECT_EQ(m.storage->negativeObjectCount, 12);
+    EXPECT_EQ(m.storage()->learnObjectCount, 30);
+    EXPECT_EQ(m.storage()->negativeObjectCount, 12);
     SEQStorage reference;
-    reference.buildWholeWithNegatives(m.learnPositive.data(), m.learnNegative.data(), 30, 12);
-    EXPECT_LT(m.rules->Count(), static_cast<int32_t>(referenceSearch(reference, 500, 50).size()));
+    reference.buildWholeWithNegatives(m.learnPositive().data(), m.learnNegative().data(), 30, 12);
+    EXPECT_LT(m.rules()->Count(), static_cast<int32_t>(referenceSearch(reference, 500, 50).size()));
 }
 
 TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
@@ -286,14 +288,14 @@ TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
     EXPECT_FALSE(refused);
     EXPECT_NE(refused.message.find("running"), std::string::npos) << refused.message;
     EXPECT_EQ(refused.file, path);
-    EXPECT_FALSE(m.learnNegativeLoaded);
-    EXPECT_TRUE(m.running);
-    EXPECT_TRUE(m.paused);
+    EXPECT_FALSE(m.learnNegativeLoaded());
+    EXPECT_TRUE(m.isRunning());
+    EXPECT_TRUE(m.isPaused());
     m.stopRuleSearch();
     ASSERT_TRUE(waitForEnd(m));
     // Once the worker is gone the load goes through.
     loadNegatives();
-    EXPECT_TRUE(m.learnNegativeLoaded);
+    EXPECT_TRUE(m.learnNegativeLoaded());
 }
 
 TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
@@ -302,7 +304,7 @@ TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
     ASSERT_TRUE(owned->loadLearnPositive(dir.write("pos.seq", seqText(positives))));
     TMainManager* raw = owned.get();
     display.onBufferEntry = pause.hook(1, [raw] { raw->pauseRuleSearch(); });
-    ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+    ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(pause.wait());
     owned.reset();  // must neither hang nor leave the worker using freed data
     SUCCEED();
@@ -320,7 +322,7 @@ TEST_F(ProcessTest, AWaitForTheWorkerIsWokenByItsEndWithTheEndFlagsSet) {
     loadPositives();
     // Held at its first gate, the search lives until it is stopped, however fast the machine.
     m.holdNextStart();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     EXPECT_FALSE(m.waitForWorker(std::chrono::steady_clock::now()));
     EXPECT_TRUE(m.isRunning());
     m.stopRuleSearch();
@@ -356,7 +358,8 @@ TEST_F(ProcessTest, TheEndListenerSeesEveryProcessEnded) {
     seen->ended = [this] { return !m.crossValidationActive() && !m.isRunning(); };
     CrossValidationSettings settings = m.crossValidationDefaults();
     settings.folds = 2;
-    ASSERT_EQ(m.startCrossValidation(settings), StartCode::kStarted) << m.crossValidationError();
+    ASSERT_EQ(m.startCrossValidation(settings), CrossValidationStart::Started)
+        << m.crossValidationError();
     ASSERT_TRUE(m.waitForWorker(never()));
     m.joinWorker();  // the listener has run once the thread is joined
     EXPECT_EQ(seen->ends, 3);
@@ -383,52 +386,53 @@ TEST_F(ProcessTest, TheThreadCountBoundsTheFoldsAndTheirSearches) {
 // ---------------------------------------------------------------- idealization
 
 TEST_F(ProcessTest, IdealizationStartCodes) {
-    EXPECT_EQ(m.startIdealization(0, 0), 0);  // no storage
+    EXPECT_EQ(m.startIdealization(0, 0), IdealizationStart::NoObjects);  // no storage
     loadPositives();
-    m.storage = std::make_unique<SEQStorage>();
-    EXPECT_EQ(m.startIdealization(0, 1), 0);  // no learning objects
+    TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+    EXPECT_EQ(m.startIdealization(0, 1), IdealizationStart::NoObjects);  // no learning objects
     EXPECT_EQ(m.idealizationSource(), 1);
-    m.storage->buildWhole(m.learnPositive.data(), 30);
-    EXPECT_EQ(m.startIdealization(0, 0), 1);  // no rule store
-    m.rules = std::make_unique<RulesStorage>(10, 6);
-    EXPECT_EQ(m.startIdealization(0, 0), 1);  // no rules
-    EXPECT_FALSE(m.running);
+    TMainManagerTestAccess::storage(m)->buildWhole(m.learnPositive().data(), 30);
+    EXPECT_EQ(m.startIdealization(0, 0), IdealizationStart::NoRules);  // no rule store
+    TMainManagerTestAccess::rules(m) = std::make_unique<RulesStorage>(10, 6);
+    EXPECT_EQ(m.startIdealization(0, 0), IdealizationStart::NoRules);  // no rules
+    EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.workerActive());
     EXPECT_EQ(m.classificator(), nullptr);
-    EXPECT_TRUE(m.resetIdealObjects);
+    EXPECT_TRUE(m.resetIdealObjects());
 }
 
 TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     loadPositives();
     loadNegatives();
     search();
-    ASSERT_GT(m.rules->Count(), 0);
-    m.saved = true;
+    ASSERT_GT(m.rules()->Count(), 0);
+    TMainManagerTestAccess::saved(m) = true;
     idealize(2, 0);
-    EXPECT_FALSE(m.resetIdealObjects);
-    EXPECT_FALSE(m.running);
-    EXPECT_TRUE(m.modified);
-    EXPECT_FALSE(m.saved);
+    EXPECT_FALSE(m.resetIdealObjects());
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_TRUE(m.modified());
+    EXPECT_FALSE(m.saved());
     ASSERT_NE(m.classificator(), nullptr);
-    EXPECT_EQ(m.classCount, m.classificator()->idealObjectCount);
-    ASSERT_GT(m.classCount, 0);
+    EXPECT_EQ(m.classCount(), m.classificator()->idealObjectCount);
+    ASSERT_GT(m.classCount(), 0);
 
     // The same work done directly on the engine.
     std::vector<std::unique_ptr<CIdelObject>> ideal(30);
     Classificator reference;
-    reference.Setup(m.storage.get(), m.rules.get(), &ideal, 2);
+    reference.Setup(TMainManagerTestAccess::storage(m).get(),
+                    TMainManagerTestAccess::rules(m).get(), &ideal, 2);
     for (int32_t j = 0; j < 30; ++j) {
-        SEQSElem& object = m.storage->learnObjects[j];
+        SEQSElem& object = TMainManagerTestAccess::storage(m)->learnObjects[j];
         EXPECT_EQ(object.classNumber, reference.IdealizeAndRegister(&object, -1)) << j;
     }
     for (int32_t k = 0; k < 12; ++k) {
-        SEQSElem& object = m.storage->negativeObjects[k];
+        SEQSElem& object = TMainManagerTestAccess::storage(m)->negativeObjects[k];
         EXPECT_EQ(object.classNumber,
                   reference.ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative))
             << k;
     }
-    EXPECT_EQ(reference.idealObjectCount, m.classCount);
-    for (int32_t c = 0; c < m.classCount; ++c) EXPECT_TRUE(*ideal[c] == *m.idealObjects[c]);
+    EXPECT_EQ(reference.idealObjectCount, m.classCount());
+    for (int32_t c = 0; c < m.classCount(); ++c) EXPECT_TRUE(*ideal[c] == *m.idealObjects()[c]);
 
     // Countdown over the learning objects, then over the negatives.
     std::vector<int32_t> expected;
@@ -438,9 +442,9 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
 
     display.idealTexts.clear();
     EXPECT_EQ(m.ShowIdealObjects(), 1);
-    ASSERT_EQ(static_cast<int32_t>(display.idealTexts.size()), m.classCount);
+    ASSERT_EQ(static_cast<int32_t>(display.idealTexts.size()), m.classCount());
     std::string text;
-    m.idealObjects[0]->ToText(text, m.storage->codeTable);
+    m.idealObjects()[0]->ToText(text, m.storage()->codeTable);
     EXPECT_EQ(display.idealTexts[0].second, text);
 }
 
@@ -450,11 +454,11 @@ TEST_F(ProcessTest, DiscardedRulesStayReadableWhileTheClassesUseThem) {
     search();
     idealize(2, 0);
     ASSERT_NE(m.classificator(), nullptr);
-    const RulesStorage* used = m.rules.get();
+    const RulesStorage* used = m.rules();
     ASSERT_EQ(m.classificator()->rules, used);
     const int32_t count = used->Count();
     m.discardRules();
-    EXPECT_EQ(m.rules, nullptr);
+    EXPECT_EQ(m.rules(), nullptr);
     // The classes still score with the rules they were formed with (AddressSanitizer would see
     // a freed list here).
     EXPECT_EQ(m.classificator()->rules->Count(), count);
@@ -469,16 +473,16 @@ TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
     search();
     idealize(0, 1);
     EXPECT_EQ(m.idealizationSource(), 1);
-    EXPECT_GT(m.classCount, 0);
-    for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage->learnObjects[j].classNumber, -1);
+    EXPECT_GT(m.classCount(), 0);
+    for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage()->learnObjects[j].classNumber, -1);
     EXPECT_TRUE(display.learningClasses.empty());
-    EXPECT_EQ(static_cast<int32_t>(display.countdowns.size()), m.rules->Count());
+    EXPECT_EQ(static_cast<int32_t>(display.countdowns.size()), m.rules()->Count());
     // Rule i is shown in rules-grid row i + 1 with its class number plus one.
-    ASSERT_EQ(static_cast<int32_t>(display.ruleClasses.size()), m.rules->Count());
-    for (int32_t i = 0; i < m.rules->Count(); ++i) {
+    ASSERT_EQ(static_cast<int32_t>(display.ruleClasses.size()), m.rules()->Count());
+    for (int32_t i = 0; i < m.rules()->Count(); ++i) {
         EXPECT_EQ(display.ruleClasses[i].first, i + 1);
         EXPECT_GE(display.ruleClasses[i].second, 1);
-        EXPECT_LE(display.ruleClasses[i].second, m.classCount);
+        EXPECT_LE(display.ruleClasses[i].second, m.classCount());
     }
 }
 
@@ -488,58 +492,59 @@ TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
     search();
     HookTrigger stop;
     display.onCountdown = stop.hook(2, [&] { m.stopIdealization(); });
-    ASSERT_EQ(m.startIdealization(0, 0), -1);
+    ASSERT_EQ(m.startIdealization(0, 0), IdealizationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(display.countdowns, (std::vector<int32_t>{30, 29, 12}));
-    EXPECT_EQ(m.classCount, 1);
-    EXPECT_EQ(m.storage->learnObjects[0].classNumber, 0);
-    EXPECT_EQ(m.storage->learnObjects[1].classNumber, -1);
-    EXPECT_EQ(m.storage->negativeObjects[0].classNumber, -1);
-    EXPECT_FALSE(m.resetIdealObjects);
-    EXPECT_TRUE(m.idealizationStarted);
+    EXPECT_EQ(m.classCount(), 1);
+    EXPECT_EQ(m.storage()->learnObjects[0].classNumber, 0);
+    EXPECT_EQ(m.storage()->learnObjects[1].classNumber, -1);
+    EXPECT_EQ(m.storage()->negativeObjects[0].classNumber, -1);
+    EXPECT_FALSE(m.resetIdealObjects());
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::Idealization));
 }
 
 TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
     loadPositives();
     search();
     display.onCountdown = pause.hook(3, [&] { m.pauseIdealization(); });
-    ASSERT_EQ(m.startIdealization(2, 0), -1);
+    ASSERT_EQ(m.startIdealization(2, 0), IdealizationStart::Started);
     ASSERT_TRUE(pause.wait());
     settle(m);
-    EXPECT_TRUE(m.paused);
-    EXPECT_FALSE(m.finished);
+    EXPECT_TRUE(m.isPaused());
+    EXPECT_FALSE(m.hasEnded());
     display.onCountdown = nullptr;
     // The paused worker is stopped and waited for; the classes start afresh as requested.
     idealize(2, 0);
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isPaused());
     std::vector<std::unique_ptr<CIdelObject>> ideal(30);
     Classificator reference;
-    reference.Setup(m.storage.get(), m.rules.get(), &ideal, 2);
+    reference.Setup(TMainManagerTestAccess::storage(m).get(),
+                    TMainManagerTestAccess::rules(m).get(), &ideal, 2);
     for (int32_t j = 0; j < 30; ++j)
-        EXPECT_EQ(m.storage->learnObjects[j].classNumber,
-                  reference.IdealizeAndRegister(&m.storage->learnObjects[j], -1));
-    EXPECT_EQ(m.classCount, reference.idealObjectCount);
+        EXPECT_EQ(m.storage()->learnObjects[j].classNumber,
+                  reference.IdealizeAndRegister(&m.storage()->learnObjects[j], -1));
+    EXPECT_EQ(m.classCount(), reference.idealObjectCount);
 }
 
 TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
     loadPositives();
     search();
     idealize(2, 0);
-    const int32_t first = m.classCount;
+    const int32_t first = m.classCount();
     Classificator* engine = m.classificator();
     idealize(0, 1);  // rules as sources, appended to the classes of the first run
     EXPECT_EQ(m.classificator(), engine);
-    EXPECT_GE(m.classCount, first);
+    EXPECT_GE(m.classCount(), first);
     search();
-    EXPECT_TRUE(m.resetIdealObjects);
+    EXPECT_TRUE(m.resetIdealObjects());
     // The classes of the earlier search keep their object table until they are replaced.
-    ASSERT_NE(m.classificator()->storage, m.storage.get());
+    ASSERT_NE(m.classificator()->storage, m.storage());
     EXPECT_EQ(m.classificator()->storage->learnObjectCount, 30);
     EXPECT_EQ(m.classificator()->storage->learnObjects[0].classNumber, 0);
     idealize(2, 0);
-    EXPECT_EQ(m.classificator()->storage, m.storage.get());
+    EXPECT_EQ(m.classificator()->storage, m.storage());
     EXPECT_NE(m.classificator(), nullptr);
-    EXPECT_EQ(m.classCount, first);
+    EXPECT_EQ(m.classCount(), first);
 }
 
 // ---------------------------------------------------------------- classification
@@ -560,49 +565,50 @@ class ClassificationTest : public ProcessTest {
     void startClassificationPausedAt(int call) {
         ASSERT_NO_FATAL_FAILURE(prepare());
         display.onControlClass = pause.hook(call, [this] { m.pauseClassification(); });
-        ASSERT_EQ(m.startClassification(), -1);
+        ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
         ASSERT_TRUE(pause.wait());
         settle(m);
     }
 };
 
 TEST_F(ClassificationTest, StartCodes) {
-    EXPECT_EQ(m.startClassification(), 8);
+    EXPECT_EQ(m.startClassification(), ClassificationStart::NoClasses);
     loadPositives();
     search();
     idealize(2, 0);
-    EXPECT_EQ(m.startClassification(), 7);
-    EXPECT_FALSE(m.running);
+    EXPECT_EQ(m.startClassification(), ClassificationStart::NoControl);
+    EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.workerActive());
     ASSERT_TRUE(m.loadControlNegative(dir.write("c.seq", seqText(positives))));
     // Classes of an earlier object table cannot classify the objects of a new search.
     search();
-    EXPECT_EQ(m.startClassification(), 8);
-    EXPECT_FALSE(m.classificationStarted);
+    EXPECT_EQ(m.startClassification(), ClassificationStart::NoClasses);
+    EXPECT_FALSE(m.isStarted(TMainManager::Process::Classification));
 }
 
 TEST_F(ClassificationTest, LearningObjectsAgainGetTheirOwnClasses) {
     prepare();
-    m.finished = true;
-    m.saved = true;
-    ASSERT_EQ(m.startClassification(), -1);
+    TMainManagerTestAccess::stage(m, TMainManager::Process::RuleSearch,
+                                  TMainManager::Phase::Ended);  // an end not taken
+    TMainManagerTestAccess::saved(m) = true;
+    ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_TRUE(m.classificationStarted);
-    EXPECT_TRUE(m.controlNegativeClassified);
-    EXPECT_TRUE(m.controlPositiveClassified);
-    EXPECT_FALSE(m.running);
-    EXPECT_FALSE(m.saved);
-    ASSERT_EQ(m.storage->controlNegativeObjectCount, 30);
-    ASSERT_EQ(m.storage->controlPositiveObjectCount, 30);
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::Classification));
+    EXPECT_TRUE(m.controlNegativeClassified());
+    EXPECT_TRUE(m.controlPositiveClassified());
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_FALSE(m.saved());
+    ASSERT_EQ(m.storage()->controlNegativeObjectCount, 30);
+    ASSERT_EQ(m.storage()->controlPositiveObjectCount, 30);
     for (int32_t i = 0; i < 30; ++i) {
-        const int32_t own = m.storage->learnObjects[i].classNumber;
-        EXPECT_EQ(m.storage->controlNegativeObjects[i].classNumber, own) << i;
-        EXPECT_EQ(m.storage->controlPositiveObjects[i].classNumber, own) << i;
+        const int32_t own = m.storage()->learnObjects[i].classNumber;
+        EXPECT_EQ(m.storage()->controlNegativeObjects[i].classNumber, own) << i;
+        EXPECT_EQ(m.storage()->controlPositiveObjects[i].classNumber, own) << i;
     }
     // Negatives first (set 2), then positives (set 1), rows from 1.
     ASSERT_EQ(display.controlClasses.size(), 60u);
     EXPECT_EQ(display.controlClasses[0],
-              (std::vector<int32_t>{2, 1, m.storage->learnObjects[0].classNumber + 1}));
+              (std::vector<int32_t>{2, 1, m.storage()->learnObjects[0].classNumber + 1}));
     EXPECT_EQ(display.controlClasses[30][0], 1);
     EXPECT_EQ(display.controlClasses[59][1], 30);
 }
@@ -612,37 +618,37 @@ TEST_F(ClassificationTest, ControlPositivesAreSkippedWhenNotLoaded) {
     search();
     idealize(2, 0);
     ASSERT_TRUE(m.loadControlNegative(dir.write("c.seq", seqText(positives))));
-    ASSERT_EQ(m.startClassification(), -1);
+    ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(display.controlClasses.size(), 30u);
-    EXPECT_EQ(m.storage->controlPositiveObjectCount, 0);
-    EXPECT_TRUE(m.controlPositiveClassified);  // set by the end step in any case
+    EXPECT_EQ(m.storage()->controlPositiveObjectCount, 0);
+    EXPECT_TRUE(m.controlPositiveClassified());  // set by the end step in any case
 }
 
 TEST_F(ClassificationTest, PausedThenStoppedRunSkipsItsEnd) {
     ASSERT_NO_FATAL_FAILURE(startClassificationPausedAt(2));
-    EXPECT_TRUE(m.paused);
+    EXPECT_TRUE(m.isPaused());
     EXPECT_EQ(pause.calls(), 2);
     EXPECT_EQ(m.stopClassification(), 0);
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isPaused());
     m.joinWorker();
-    EXPECT_FALSE(m.finished);
-    EXPECT_FALSE(m.running);
-    EXPECT_FALSE(m.controlNegativeClassified);
-    EXPECT_FALSE(m.controlPositiveClassified);
-    EXPECT_TRUE(m.classificationStarted);
+    EXPECT_FALSE(m.hasEnded());
+    EXPECT_FALSE(m.isRunning());
+    EXPECT_FALSE(m.controlNegativeClassified());
+    EXPECT_FALSE(m.controlPositiveClassified());
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::Classification));
     EXPECT_EQ(pause.calls(), 2);
-    EXPECT_EQ(m.storage->controlNegativeObjects[1].classNumber,
-              m.storage->learnObjects[1].classNumber);
-    EXPECT_EQ(m.storage->controlNegativeObjects[2].classNumber, -1);  // never reached
+    EXPECT_EQ(m.storage()->controlNegativeObjects[1].classNumber,
+              m.storage()->learnObjects[1].classNumber);
+    EXPECT_EQ(m.storage()->controlNegativeObjects[2].classNumber, -1);  // never reached
 }
 
 TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
     ASSERT_NO_FATAL_FAILURE(startClassificationPausedAt(1));
-    EXPECT_FALSE(m.finished);
+    EXPECT_FALSE(m.hasEnded());
     EXPECT_EQ(m.resumeClassification(), 0);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_TRUE(m.controlNegativeClassified);
+    EXPECT_TRUE(m.controlNegativeClassified());
     EXPECT_EQ(display.controlClasses.size(), 60u);
 }
 
@@ -657,34 +663,33 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     m.setThreadCount(1);
     ASSERT_TRUE(test::succeeded(m.loadLearnPositive(examples + "/promoters_pos.seq")));
     ASSERT_TRUE(test::succeeded(m.loadLearnNegative(examples + "/promoters_neg.seq")));
-    EXPECT_EQ(m.learnPositiveCount, 53);
-    EXPECT_EQ(m.learnNegativeCount, 53);
+    EXPECT_EQ(m.learnPositiveCount(), 53);
+    EXPECT_EQ(m.learnNegativeCount(), 53);
 
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), 0);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(m.searchSettings.frameWidth, 57);
-    EXPECT_EQ(m.storage->learnObjectCount, 53);
-    EXPECT_EQ(m.storage->negativeObjectCount, 53);
-    ASSERT_GT(m.rules->Count(), 0);
-    m.finished = false;
-    m.ruleSearchStarted = false;
+    EXPECT_EQ(m.searchSettings().frameWidth, 57);
+    EXPECT_EQ(m.storage()->learnObjectCount, 53);
+    EXPECT_EQ(m.storage()->negativeObjectCount, 53);
+    ASSERT_GT(m.rules()->Count(), 0);
+    m.takeEnd(TMainManager::Process::RuleSearch);
 
     ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
-    ASSERT_GT(m.classCount, 0);
+    ASSERT_GT(m.classCount(), 0);
     for (int32_t j = 0; j < 53; ++j) {
-        EXPECT_GE(m.storage->learnObjects[j].classNumber, 0);
-        EXPECT_LT(m.storage->learnObjects[j].classNumber, m.classCount);
+        EXPECT_GE(m.storage()->learnObjects[j].classNumber, 0);
+        EXPECT_LT(m.storage()->learnObjects[j].classNumber, m.classCount());
     }
 
     ASSERT_TRUE(test::succeeded(m.loadControlNegative(examples + "/promoters_neg.seq")));
-    EXPECT_FALSE(m.longControl);
-    ASSERT_EQ(m.startClassification(), -1);
+    EXPECT_FALSE(m.longControl());
+    ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_TRUE(m.controlNegativeClassified);
+    EXPECT_TRUE(m.controlNegativeClassified());
     // The control negatives are the learning negatives: classified alike both times.
     for (int32_t i = 0; i < 53; ++i)
-        EXPECT_EQ(m.storage->controlNegativeObjects[i].classNumber,
-                  m.storage->negativeObjects[i].classNumber)
+        EXPECT_EQ(m.storage()->controlNegativeObjects[i].classNumber,
+                  m.storage()->negativeObjects[i].classNumber)
             << i;
 }
 

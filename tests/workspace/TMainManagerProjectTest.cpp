@@ -12,6 +12,7 @@
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
 #include "support/StatusAssert.h"
+#include "support/TMainManagerTestAccess.h"
 
 namespace motifora {
 namespace {
@@ -59,65 +60,65 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
     EXPECT_EQ(opened.settings, expected.settings);
     EXPECT_EQ(opened.recognitionPresent, expected.recognitionPresent);
 
-    EXPECT_EQ(m.learnPositiveCount, static_cast<int32_t>(expected.learnPositive.size()));
-    EXPECT_EQ(m.learnPositiveLoaded.load(), !expected.learnPositive.empty());
-    EXPECT_EQ(m.controlNegativeCount, static_cast<int32_t>(expected.controlNegative.size()));
-    EXPECT_EQ(m.controlNegativeLoaded.load(), !expected.controlNegative.empty());
-    EXPECT_EQ(m.controlPositiveCount, static_cast<int32_t>(expected.controlPositive.size()));
-    EXPECT_EQ(m.controlPositiveLoaded.load(), !expected.controlPositive.empty());
-    EXPECT_EQ(m.learnNegativeCount, static_cast<int32_t>(expected.learnNegative.size()));
-    EXPECT_EQ(m.learnNegativeLoaded.load(), !expected.learnNegative.empty());
+    EXPECT_EQ(m.learnPositiveCount(), static_cast<int32_t>(expected.learnPositive.size()));
+    EXPECT_EQ(m.learnPositiveLoaded(), !expected.learnPositive.empty());
+    EXPECT_EQ(m.controlNegativeCount(), static_cast<int32_t>(expected.controlNegative.size()));
+    EXPECT_EQ(m.controlNegativeLoaded(), !expected.controlNegative.empty());
+    EXPECT_EQ(m.controlPositiveCount(), static_cast<int32_t>(expected.controlPositive.size()));
+    EXPECT_EQ(m.controlPositiveLoaded(), !expected.controlPositive.empty());
+    EXPECT_EQ(m.learnNegativeCount(), static_cast<int32_t>(expected.learnNegative.size()));
+    EXPECT_EQ(m.learnNegativeLoaded(), !expected.learnNegative.empty());
     for (size_t i = 0; i < expected.learnPositive.size(); ++i) {
-        EXPECT_EQ(m.learnPositive[i].name, expected.learnPositive[i].name);
-        EXPECT_EQ(m.learnPositive[i].text, expected.learnPositive[i].text);
+        EXPECT_EQ(m.learnPositive()[i].name, expected.learnPositive[i].name);
+        EXPECT_EQ(m.learnPositive()[i].text, expected.learnPositive[i].text);
     }
 
-    EXPECT_EQ(m.searchSettings.confidence, 0.001);
-    EXPECT_EQ(m.searchSettings.finishBufferSize, 33);
-    EXPECT_EQ(m.searchSettings.subBufferSize, 9);
-    EXPECT_EQ(m.searchSettings.workMode, expected.settings.workMode);
+    EXPECT_EQ(m.searchSettings().confidence, 0.001);
+    EXPECT_EQ(m.searchSettings().finishBufferSize, 33);
+    EXPECT_EQ(m.searchSettings().subBufferSize, 9);
+    EXPECT_EQ(m.searchSettings().workMode, expected.settings.workMode);
     // Fixed positions cut the control data's windows with the objects' width; shift positions
     // with the header's frame.
     const bool objectsWidth = expected.storage && !expected.settings.shiftPositions();
-    EXPECT_EQ(m.searchSettings.frameWidth, objectsWidth ? expected.storage->width : 7)
+    EXPECT_EQ(m.searchSettings().frameWidth, objectsWidth ? expected.storage->width : 7)
         << "windows of the control data must be cut as before saving";
 
-    EXPECT_EQ(m.storage != nullptr, expected.storage != nullptr);
-    EXPECT_EQ(m.rules != nullptr, expected.rules != nullptr);
+    EXPECT_EQ(m.storage() != nullptr, expected.storage != nullptr);
+    EXPECT_EQ(m.rules() != nullptr, expected.rules != nullptr);
     EXPECT_EQ(m.idealObjectsPresent(), expected.idealObjectsPresent);
-    EXPECT_EQ(m.classCount, expected.classCount);
-    if (m.rules) {
-        for (int32_t i = 0; i < m.rules->Count(); ++i)
-            EXPECT_EQ(m.rules->rules[static_cast<size_t>(i)]->storage, m.storage.get());
+    EXPECT_EQ(m.classCount(), expected.classCount);
+    if (m.rules()) {
+        for (int32_t i = 0; i < m.rules()->Count(); ++i)
+            EXPECT_EQ(m.rules()->rules[static_cast<size_t>(i)]->storage, m.storage());
     }
-    if (m.storage) {
-        EXPECT_EQ(m.storage->firstPosition, expected.storage->firstPosition);
-        EXPECT_EQ(m.storage->endPosition, expected.storage->endPosition);
+    if (m.storage()) {
+        EXPECT_EQ(m.storage()->firstPosition, expected.storage->firstPosition);
+        EXPECT_EQ(m.storage()->endPosition, expected.storage->endPosition);
     }
-    EXPECT_EQ(m.controlNegativeClassified.load(),
-              m.storage && m.storage->controlNegativeObjectCount > 0);
-    EXPECT_EQ(m.controlPositiveClassified.load(),
-              m.storage && m.storage->controlPositiveObjectCount > 0);
+    EXPECT_EQ(m.controlNegativeClassified(),
+              m.storage() && m.storage()->controlNegativeObjectCount > 0);
+    EXPECT_EQ(m.controlPositiveClassified(),
+              m.storage() && m.storage()->controlPositiveObjectCount > 0);
 
     ASSERT_NE(m.classificator(), nullptr);
-    EXPECT_EQ(m.classificator()->idealObjectCount, m.classCount);
-    if (m.rules) {
+    EXPECT_EQ(m.classificator()->idealObjectCount, m.classCount());
+    if (m.rules()) {
         EXPECT_EQ(m.classificator()->idealizationType, 1) << "the type the header holds";
-        EXPECT_EQ(m.classificator()->storage, m.storage.get())
+        EXPECT_EQ(m.classificator()->storage, m.storage())
             << "the classification start compares the two";
     }
 
-    EXPECT_TRUE(m.openedFromProject);
-    EXPECT_TRUE(m.saved);
-    EXPECT_FALSE(m.modified);
-    EXPECT_FALSE(m.running);
+    EXPECT_TRUE(m.openedFromProject());
+    EXPECT_TRUE(m.saved());
+    EXPECT_FALSE(m.modified());
+    EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.unsavedWork());
 
-    m.modified = true;
-    m.saved = false;
+    TMainManagerTestAccess::modified(m) = true;
+    TMainManagerTestAccess::saved(m) = false;
     EXPECT_EQ(saveAgain(m, opened, dir.path("again.dnp")), original);
-    EXPECT_TRUE(m.saved);
-    EXPECT_FALSE(m.modified);
+    EXPECT_TRUE(m.saved());
+    EXPECT_FALSE(m.modified());
 }
 
 INSTANTIATE_TEST_SUITE_P(AllStages, ProjectStageTest, ::testing::ValuesIn(testing::allStages()),
@@ -132,8 +133,8 @@ TEST(TMainManagerProject, ClassesFoundAfterOpeningMatchTheClassesOfTheLearningOb
     TMainManager m;
     OpenedProject opened;
     ASSERT_TRUE(test::succeeded(m.openProject(file, opened)));
-    for (int32_t i = 0; i < m.storage->learnObjectCount; ++i) {
-        const SEQSElem& object = m.storage->learnObjects[i];
+    for (int32_t i = 0; i < m.storage()->learnObjectCount; ++i) {
+        const SEQSElem& object = m.storage()->learnObjects[i];
         EXPECT_EQ(m.classificator()->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative),
                   object.classNumber)
             << "learning object " << i + 1;
@@ -150,7 +151,7 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
     OpenedProject opened;
     ASSERT_TRUE(test::succeeded(m.openProject(file, opened)));
     const std::string before = saveAgain(m, opened, dir.path("before.dnp"));
-    const int32_t classes = m.classCount;
+    const int32_t classes = m.classCount();
 
     struct Damage {
         const char* what;
@@ -187,7 +188,7 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
         EXPECT_FALSE(status);
         EXPECT_NE(status.message.find(bad), std::string::npos) << status.message;
         EXPECT_EQ(status.file, bad);
-        EXPECT_EQ(m.classCount, classes);
+        EXPECT_EQ(m.classCount(), classes);
         EXPECT_EQ(saveAgain(m, opened, dir.path("after.dnp")), before);
     }
     OpenedProject unused;
@@ -206,17 +207,17 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
     const std::string target = dir.path("kept.dnp");
     const std::string earlier = saveAgain(m, opened, target);
 
-    m.saved = false;
-    m.modified = true;
+    TMainManagerTestAccess::saved(m) = false;
+    TMainManagerTestAccess::modified(m) = true;
     // Data that contradict themselves: more classes than ideal objects.
-    m.classCount += 5;
+    TMainManagerTestAccess::classCount(m) += 5;
     Status status = m.saveProject(target, opened.settings, nullptr);
     EXPECT_FALSE(status);
     EXPECT_NE(status.message.find(target), std::string::npos) << status.message;
     EXPECT_EQ(readBytes(target), earlier);
-    EXPECT_FALSE(m.saved);
-    EXPECT_TRUE(m.modified);
-    m.classCount -= 5;
+    EXPECT_FALSE(m.saved());
+    EXPECT_TRUE(m.modified());
+    TMainManagerTestAccess::classCount(m) -= 5;
 
     // A folder that does not exist.
     const std::string nowhere = dir.path("no-such-folder/p.dnp");
@@ -224,7 +225,7 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
     EXPECT_FALSE(status);
     EXPECT_NE(status.message.find(nowhere), std::string::npos) << status.message;
     EXPECT_EQ(status.file, nowhere);
-    EXPECT_FALSE(m.saved);
+    EXPECT_FALSE(m.saved());
 }
 
 // Classes idealized with each type classify the learning objects after save and reopen exactly
@@ -240,12 +241,12 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
         m.loadLearnPositive(dir.write("p.seq", test::seqText(test::patternedRecords(40, 10, 11)))));
     ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 80, 20, 0, 0}));
     ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, type, 0));
-    ASSERT_GT(m.classCount, 1);
+    ASSERT_GT(m.classCount(), 1);
 
     const auto classifyAll = [](TMainManager& w) {
         std::vector<int32_t> classes;
-        for (int32_t i = 0; i < w.storage->learnObjectCount; ++i)
-            classes.push_back(w.classificator()->ClassifyObject(w.storage->learnObjects[i], i + 1,
+        for (int32_t i = 0; i < w.storage()->learnObjectCount; ++i)
+            classes.push_back(w.classificator()->ClassifyObject(w.storage()->learnObjects[i], i + 1,
                                                                 ObjectSetKind::ControlNegative));
         return classes;
     };
@@ -271,8 +272,8 @@ TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     ASSERT_TRUE(test::succeeded(m.loadLearnPositive(samples)));
     // Held at its first gate, the search holds its half-built rule store.
     m.holdNextStart();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 50, 10, 0, 0}), StartCode::kRuleSearchStarted);
-    ASSERT_TRUE(m.running);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 50, 10, 0, 0}), RuleSearchStart::Started);
+    ASSERT_TRUE(m.isRunning());
     const ProjectSettings settings{0.05, 0.8, 50, 10, 0, 12, 0, 0};
     const std::string target = dir.path("p.dnp");
     const Status refused = m.saveProject(target, settings, nullptr);
@@ -289,7 +290,7 @@ TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     ASSERT_NE(read.storage, nullptr);
     EXPECT_EQ(read.storage->learnObjectCount, 40);
     ASSERT_NE(read.rules, nullptr);
-    EXPECT_EQ(read.rules->Count(), m.rules->Count());
+    EXPECT_EQ(read.rules->Count(), m.rules()->Count());
 }
 
 }  // namespace

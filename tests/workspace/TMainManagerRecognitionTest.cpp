@@ -7,6 +7,7 @@
 
 #include "EvaluationTestSupport.h"
 #include "evaluation/Recognition.h"
+#include "support/TMainManagerTestAccess.h"
 
 namespace motifora {
 namespace {
@@ -20,18 +21,19 @@ class RecognitionTest : public EvaluationFixture {};
 
 TEST_F(RecognitionTest, StartCodesTestClassesFirst) {
     // No classes: 8 even though no control data is loaded either.
-    EXPECT_EQ(m.StartRecognition(-1), 8);
-    EXPECT_EQ(m.ScanRecognition(0), 8);
+    EXPECT_EQ(m.StartRecognition(-1), RecognitionStart::NoClasses);
+    EXPECT_EQ(m.ScanRecognition(0), RecognitionStart::NoClasses);
     load();
     searchAndIdealize();
-    EXPECT_EQ(m.StartRecognition(-1), 7);
-    EXPECT_EQ(m.ScanRecognition(0), 7);
+    EXPECT_EQ(m.StartRecognition(-1), RecognitionStart::NoControl);
+    EXPECT_EQ(m.ScanRecognition(0), RecognitionStart::NoControl);
     EXPECT_FALSE(m.workerActive());
     // Not beside a live process.
     loadControls(positives, {});
-    m.bootstrapActive = true;
-    EXPECT_EQ(m.StartRecognition(-1), 2);
-    m.bootstrapActive = false;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Bootstrap,
+                                  TMainManager::Phase::Running);
+    EXPECT_EQ(m.StartRecognition(-1), RecognitionStart::NoThread);
+    TMainManagerTestAccess::stage(m, TMainManager::Process::None, TMainManager::Phase::Idle);
     recognize(-1);
     EXPECT_FALSE(m.recognitionActive());
 }
@@ -40,21 +42,21 @@ TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.saved = true;
+    TMainManagerTestAccess::saved(m) = true;
     recognize(-1);
-    EXPECT_FALSE(m.saved);
-    EXPECT_TRUE(m.modified);
+    EXPECT_FALSE(m.saved());
+    EXPECT_TRUE(m.modified());
     EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
     ASSERT_EQ(display.classScores.size(),
-              static_cast<size_t>(m.controlNegativeCount) * static_cast<size_t>(m.classCount));
+              static_cast<size_t>(m.controlNegativeCount()) * static_cast<size_t>(m.classCount()));
     size_t k = 0;
-    for (int32_t i = 0; i < m.controlNegativeCount; ++i) {
-        for (int32_t j = 0; j < m.classCount; ++j, ++k) {
+    for (int32_t i = 0; i < m.controlNegativeCount(); ++i) {
+        for (int32_t j = 0; j < m.classCount(); ++j, ++k) {
             const auto& shown = display.classScores[k];
             ASSERT_EQ(shown.object, i);
             ASSERT_EQ(shown.classOrKind, j);
             const double expected =
-                m.classificator()->ScoreObject(m.storage->controlNegativeObjects[i], i, j);
+                m.classificator()->ScoreObject(m.storage()->controlNegativeObjects[i], i, j);
             EXPECT_TRUE(sameBits(shown.score, expected)) << "object " << i << " class " << j;
         }
     }
@@ -67,13 +69,12 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
     classify();
     for (int32_t negativeSource : {0, 1}) {
         for (int32_t positiveSource : {0, 1}) {
-            m.recognitionNegativeSource = negativeSource;
-            m.recognitionPositiveSource = positiveSource;
+            m.setRecognitionSources(positiveSource, negativeSource);
             display.objectScores.clear();
             display.finishedWith.clear();
             const int32_t c = 0;
             recognize(c);
-            const SEQStorage& s = *m.storage;
+            const SEQStorage& s = *m.storage();
             const ObjectSet& negative =
                 negativeSource == 1 ? s.controlNegativeObjects : s.negativeObjects;
             const ObjectSet& positive =
@@ -99,7 +100,7 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
                 EXPECT_TRUE(sameBits(set[shown.object].score, shown.score));
             }
             EXPECT_EQ(display.finishedWith, std::vector<int32_t>{n});
-            EXPECT_EQ(m.recognitionClass, c);
+            EXPECT_EQ(m.recognitionClass(), c);
         }
     }
 }
@@ -108,9 +109,8 @@ TEST_F(RecognitionTest, PositiveSideWithoutObjectsOfTheClassFinishesWithZero) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.recognitionNegativeSource = 1;
-    m.recognitionPositiveSource = 0;
-    recognize(m.classCount + 3);  // a class no object belongs to
+    m.setRecognitionSources(0, 1);
+    recognize(m.classCount() + 3);  // a class no object belongs to
     EXPECT_TRUE(display.objectScores.empty());
     EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
 }
@@ -119,10 +119,10 @@ TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.recognitionNegativeSource = 1;
+    m.setRecognitionSources(m.recognitionPositiveSource(), 1);
     display.onObjectScore = [] { throw std::runtime_error("display failed"); };
     display.recognitionDone = false;
-    ASSERT_EQ(m.StartRecognition(0), -1);
+    ASSERT_EQ(m.StartRecognition(0), RecognitionStart::Started);
     m.joinWorker();
     EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
     EXPECT_FALSE(m.recognitionActive());
@@ -137,7 +137,7 @@ TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    ASSERT_GT(m.controlNegativeCount * m.classCount, 1);
+    ASSERT_GT(m.controlNegativeCount() * m.classCount(), 1);
     // The worker is held inside its first score until the stop has been asked for.
     std::mutex gate;
     std::condition_variable changed;
@@ -149,7 +149,7 @@ TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
         changed.wait(lock, [&] { return released; });
     };
     display.recognitionDone = false;
-    ASSERT_EQ(m.StartRecognition(-1), -1);
+    ASSERT_EQ(m.StartRecognition(-1), RecognitionStart::Started);
     {
         std::unique_lock<std::mutex> lock(gate);
         changed.wait(lock, [&] { return entered; });
@@ -167,19 +167,19 @@ TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
     display.classScores.clear();
     recognize(-1);
     EXPECT_EQ(display.classScores.size(),
-              static_cast<size_t>(m.controlNegativeCount) * static_cast<size_t>(m.classCount));
+              static_cast<size_t>(m.controlNegativeCount()) * static_cast<size_t>(m.classCount()));
 }
 
 TEST_F(RecognitionTest, AStoppedOneClassRecognitionCountsNoErrors) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.recognitionNegativeSource = 1;
+    m.setRecognitionSources(m.recognitionPositiveSource(), 1);
     // Stopped from inside its first score: nothing after it is scored, and the end reports
     // no positive objects, so no error counting follows.
     display.onObjectScore = [this] { m.stopRecognition(); };
     display.recognitionDone = false;
-    ASSERT_EQ(m.StartRecognition(0), -1);
+    ASSERT_EQ(m.StartRecognition(0), RecognitionStart::Started);
     m.joinWorker();
     display.onObjectScore = nullptr;
     EXPECT_EQ(display.objectScores.size(), 1u);
@@ -191,64 +191,64 @@ class ScanTest : public EvaluationFixture {};
 
 TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
     prepareLongControls();
-    EXPECT_EQ(m.ScanRecognition(0), -1);
+    EXPECT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
     ASSERT_EQ(display.positionCounts, std::vector<int32_t>{7 + 10 + 1});
-    ASSERT_EQ(m.windowScores.size(), 18u);
-    EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);  // released after scoring
-    EXPECT_FALSE(m.recognitionStale);
+    ASSERT_EQ(m.windowScores().size(), 18u);
+    EXPECT_EQ(m.storage()->controlNegativeObjectCount, 0);  // released after scoring
+    EXPECT_FALSE(m.recognitionStale());
     EXPECT_EQ(m.lastRecognitionClass(), 0);
     // The straightforward twin: the same windows built again, scored one by one.
-    m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount,
-                                   m.searchSettings.frameWidth);
-    ASSERT_EQ(m.storage->controlNegativeObjectCount, 18);
+    TMainManagerTestAccess::storage(m)->buildControlWindows(
+        m.controlNegative().data(), m.controlNegativeCount(), m.searchSettings().frameWidth);
+    ASSERT_EQ(m.storage()->controlNegativeObjectCount, 18);
     for (int32_t k = 0; k < 18; ++k) {
         const double expected =
-            m.classificator()->ScoreObject(m.storage->controlNegativeObjects[k], k, 0);
-        EXPECT_TRUE(sameBits(m.windowScores[static_cast<size_t>(k)], expected)) << "window " << k;
+            m.classificator()->ScoreObject(m.storage()->controlNegativeObjects[k], k, 0);
+        EXPECT_TRUE(sameBits(m.windowScores()[static_cast<size_t>(k)], expected)) << "window " << k;
     }
-    m.storage->releaseControlObjects(0);
+    TMainManagerTestAccess::storage(m)->releaseControlObjects(0);
 }
 
 TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
     prepareLongControls();
-    m.bootstrapActive = true;  // never beside a live worker
-    EXPECT_EQ(m.ScanRecognition(0), 2);
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Bootstrap,
+                                  TMainManager::Phase::Running);  // never beside a live worker
+    EXPECT_EQ(m.ScanRecognition(0), RecognitionStart::NoThread);
     EXPECT_TRUE(display.positionCounts.empty());
-    m.bootstrapActive = false;
-    ASSERT_EQ(m.ScanRecognition(0), -1);
-    m.windowScores[0] = 12345.0;  // a mark a new scan would overwrite
-    ASSERT_EQ(m.ScanRecognition(0), -1);
-    EXPECT_EQ(m.windowScores[0], 12345.0);
+    TMainManagerTestAccess::stage(m, TMainManager::Process::None, TMainManager::Phase::Idle);
+    ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
+    TMainManagerTestAccess::windowScores(m)[0] = 12345.0;  // a mark a new scan would overwrite
+    ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
+    EXPECT_EQ(m.windowScores()[0], 12345.0);
     EXPECT_EQ(display.positionCounts, (std::vector<int32_t>{18, 18}));
-    if (m.classCount > 1) {
-        ASSERT_EQ(m.ScanRecognition(1), -1);
-        EXPECT_NE(m.windowScores[0], 12345.0);
+    if (m.classCount() > 1) {
+        ASSERT_EQ(m.ScanRecognition(1), RecognitionStart::Started);
+        EXPECT_NE(m.windowScores()[0], 12345.0);
         EXPECT_EQ(m.lastRecognitionClass(), 1);
-        m.windowScores[0] = 12345.0;
-        ASSERT_EQ(m.ScanRecognition(1), -1);
-        EXPECT_EQ(m.windowScores[0], 12345.0);
+        TMainManagerTestAccess::windowScores(m)[0] = 12345.0;
+        ASSERT_EQ(m.ScanRecognition(1), RecognitionStart::Started);
+        EXPECT_EQ(m.windowScores()[0], 12345.0);
     }
     // New control data forces a new scan of the same class.
     ASSERT_TRUE(
         m.loadControlNegative(dir.write("again.seq", test::seqText({positives[7] + "ACG"}))));
-    EXPECT_TRUE(m.recognitionStale);
-    ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass()), -1);
+    EXPECT_TRUE(m.recognitionStale());
+    ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass()), RecognitionStart::Started);
     EXPECT_EQ(display.positionCounts.back(), 4);
-    EXPECT_EQ(m.windowScores.size(), 4u);
+    EXPECT_EQ(m.windowScores().size(), 4u);
 }
 
 TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
     prepareLongControls();
     classify();
-    ASSERT_EQ(m.ScanRecognition(0), -1);
-    ASSERT_EQ(m.storage->controlNegativeObjectCount, 0);
-    m.recognitionNegativeSource = 1;
-    m.recognitionPositiveSource = 0;
+    ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
+    ASSERT_EQ(m.storage()->controlNegativeObjectCount, 0);
+    m.setRecognitionSources(0, 1);
     recognize(0);
-    ASSERT_EQ(m.storage->controlNegativeObjectCount, m.controlNegativeCount);
+    ASSERT_EQ(m.storage()->controlNegativeObjectCount, m.controlNegativeCount());
     // The rebuilt objects got their classes back before they were scored.
-    for (int32_t i = 0; i < m.controlNegativeCount; ++i) {
-        const SEQSElem& object = m.storage->controlNegativeObjects[i];
+    for (int32_t i = 0; i < m.controlNegativeCount(); ++i) {
+        const SEQSElem& object = m.storage()->controlNegativeObjects[i];
         EXPECT_EQ(object.classNumber,
                   m.classificator()->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative));
     }

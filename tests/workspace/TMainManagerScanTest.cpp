@@ -5,6 +5,7 @@
 #include "EvaluationTestSupport.h"
 #include "evaluation/Recognition.h"
 #include "support/StatusAssert.h"
+#include "support/TMainManagerTestAccess.h"
 
 namespace motifora {
 namespace {
@@ -18,79 +19,80 @@ class ScanProcessTest : public EvaluationFixture {
     // Runs a started scan to its end as the window's timer would; returns takeScanResult.
     bool finishScan() {
         EXPECT_TRUE(m.scanStarted());
-        EXPECT_TRUE(test::waitUntil([&] { return !m.running.load(); }));
+        EXPECT_TRUE(test::waitUntil([&] { return !m.isRunning(); }));
         return m.takeScanResult();
     }
 };
 
 TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
     prepareLongControls();
-    ASSERT_EQ(m.ScanRecognition(0), -1);
-    const std::vector<double> direct = m.windowScores;
+    ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
+    const std::vector<double> direct = m.windowScores();
     ASSERT_EQ(direct.size(), 18u);
 
-    m.recognitionStale = true;  // as after a new control load: compute again
-    m.windowScores.assign(3, -1.0);
-    m.saved = true;
-    ASSERT_EQ(m.StartScanRecognition(0), -1);
+    TMainManagerTestAccess::recognitionStale(m) =
+        true;  // as after a new control load: compute again
+    TMainManagerTestAccess::windowScores(m).assign(3, -1.0);
+    TMainManagerTestAccess::saved(m) = true;
+    ASSERT_EQ(m.StartScanRecognition(0), RecognitionStart::Started);
     EXPECT_EQ(m.scanTotal(), 18);
     ASSERT_TRUE(finishScan());
     EXPECT_FALSE(m.scanStarted());
-    EXPECT_FALSE(m.finished);
-    EXPECT_FALSE(m.saved);
+    EXPECT_FALSE(m.hasEnded());
+    EXPECT_FALSE(m.saved());
     EXPECT_EQ(m.scanDone(), 18);
-    ASSERT_EQ(m.windowScores.size(), direct.size());
+    ASSERT_EQ(m.windowScores().size(), direct.size());
     for (size_t k = 0; k < direct.size(); ++k)
-        EXPECT_TRUE(sameBits(m.windowScores[k], direct[k])) << "window " << k;
+        EXPECT_TRUE(sameBits(m.windowScores()[k], direct[k])) << "window " << k;
     EXPECT_EQ(m.lastRecognitionClass(), 0);
-    EXPECT_FALSE(m.recognitionStale);
-    EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);  // released after scoring
+    EXPECT_FALSE(m.recognitionStale());
+    EXPECT_EQ(m.storage()->controlNegativeObjectCount, 0);  // released after scoring
     // The chart is drawn by the window at the end, not by the worker.
     EXPECT_EQ(display.positionCounts, std::vector<int32_t>{18});
 
     // Nothing new to compute: shown again at once, no worker.
-    EXPECT_EQ(m.StartScanRecognition(0), TMainManager::kScanShown);
+    EXPECT_EQ(m.StartScanRecognition(0), RecognitionStart::Shown);
     EXPECT_FALSE(m.workerActive());
     EXPECT_EQ(display.positionCounts, (std::vector<int32_t>{18, 18}));
 }
 
 TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {
     prepareLongControls();
-    ASSERT_EQ(m.ScanRecognition(0), -1);
-    const std::vector<double> earlier = m.windowScores;
-    ASSERT_GT(m.classCount, 1) << "the case needs two classes";
+    ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
+    const std::vector<double> earlier = m.windowScores();
+    ASSERT_GT(m.classCount(), 1) << "the case needs two classes";
 
     m.holdNextStart();
-    ASSERT_EQ(m.StartScanRecognition(1), -1);
+    ASSERT_EQ(m.StartScanRecognition(1), RecognitionStart::Started);
     // Held at its first gate: a live process that refuses a second start and a save.
-    EXPECT_TRUE(m.running);
-    EXPECT_FALSE(m.paused);
-    EXPECT_TRUE(m.runControl.isHeld());
+    EXPECT_TRUE(m.isRunning());
+    EXPECT_FALSE(m.isPaused());
+    EXPECT_TRUE(m.runControl().isHeld());
     EXPECT_TRUE(m.workerLive());
-    EXPECT_EQ(m.StartScanRecognition(1), 2);
-    EXPECT_EQ(m.StartRecognition(-1), 2);
+    EXPECT_EQ(m.StartScanRecognition(1), RecognitionStart::NoThread);
+    EXPECT_EQ(m.StartRecognition(-1), RecognitionStart::NoThread);
     m.stopScanRecognition();
     EXPECT_FALSE(finishScan());
     EXPECT_FALSE(m.scanStarted());
-    EXPECT_FALSE(m.finished);
-    EXPECT_EQ(m.windowScores, earlier);
+    EXPECT_FALSE(m.hasEnded());
+    EXPECT_EQ(m.windowScores(), earlier);
     EXPECT_EQ(m.lastRecognitionClass(), 0);
-    EXPECT_EQ(m.storage->controlNegativeObjectCount, 0);
+    EXPECT_EQ(m.storage()->controlNegativeObjectCount, 0);
 
     // A held scan that is let go completes like any other.
     m.holdNextStart();
-    ASSERT_EQ(m.StartScanRecognition(1), -1);
+    ASSERT_EQ(m.StartScanRecognition(1), RecognitionStart::Started);
     m.releaseHeldStart();
     ASSERT_TRUE(finishScan());
     EXPECT_EQ(m.lastRecognitionClass(), 1);
-    EXPECT_EQ(m.windowScores.size(), 18u);
+    EXPECT_EQ(m.windowScores().size(), 18u);
 }
 
 TEST_F(ScanProcessTest, RefusalsComeBeforeAnyWorker) {
-    EXPECT_EQ(m.StartScanRecognition(0), 8);
+    EXPECT_EQ(m.StartScanRecognition(0), RecognitionStart::NoClasses);
     load();
     searchAndIdealize();
-    EXPECT_EQ(m.StartScanRecognition(0), 7);
+    EXPECT_EQ(m.StartScanRecognition(0), RecognitionStart::NoControl);
     EXPECT_FALSE(m.workerActive());
     EXPECT_FALSE(m.scanStarted());
 }
@@ -100,35 +102,36 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
     // whole sequences (6 wide), the frame stays 4 wide.
     load();
     ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
-    ASSERT_EQ(m.storage->width, 6);
-    ASSERT_EQ(m.searchSettings.frameWidth, 4);
+    ASSERT_EQ(m.storage()->width, 6);
+    ASSERT_EQ(m.searchSettings().frameWidth, 4);
     ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
-    ASSERT_GT(m.classCount, 0);
+    ASSERT_GT(m.classCount(), 0);
     const std::vector<std::string> control = {positives[0] + positives[1], positives[2]};
     loadControls(control, {});
 
-    ASSERT_EQ(m.StartScanRecognition(0), -1);
+    ASSERT_EQ(m.StartScanRecognition(0), RecognitionStart::Started);
     ASSERT_TRUE(finishScan());
-    ASSERT_EQ(m.windowScores.size(), 9u + 3u);  // 12 - 4 + 1 and 6 - 4 + 1
+    ASSERT_EQ(m.windowScores().size(), 9u + 3u);  // 12 - 4 + 1 and 6 - 4 + 1
 
     // Window p of a sequence holds its letters p ... p + 3, the last ones too.
-    m.storage->buildControlWindows(m.controlNegative.data(), m.controlNegativeCount, 4);
-    ASSERT_EQ(m.storage->controlNegativeObjectCount, 12);
+    TMainManagerTestAccess::storage(m)->buildControlWindows(m.controlNegative().data(),
+                                                            m.controlNegativeCount(), 4);
+    ASSERT_EQ(m.storage()->controlNegativeObjectCount, 12);
     int32_t k = 0;
     for (const std::string& text : control) {
         for (size_t p = 0; p + 4 <= text.size(); ++p, ++k) {
-            const SEQSElem& window = m.storage->controlNegativeObjects[k];
+            const SEQSElem& window = m.storage()->controlNegativeObjects[k];
             ASSERT_EQ(window.positionCount(), 4);
             for (int32_t l = 0; l < 4; ++l)
                 EXPECT_EQ(window.codeAt(l),
-                          m.storage->codeTable.codeOf(static_cast<unsigned char>(text[p + l])))
+                          m.storage()->codeTable.codeOf(static_cast<unsigned char>(text[p + l])))
                     << "window " << k << " position " << l;
             const double expected = m.classificator()->ScoreObject(window, k, 0);
-            EXPECT_TRUE(sameBits(m.windowScores[static_cast<size_t>(k)], expected))
+            EXPECT_TRUE(sameBits(m.windowScores()[static_cast<size_t>(k)], expected))
                 << "window " << k;
         }
     }
-    m.storage->releaseControlObjects(0);
+    TMainManagerTestAccess::storage(m)->releaseControlObjects(0);
 }
 
 // A shift-mode project scans, after saving and reopening, exactly the windows it scanned before:
@@ -140,15 +143,15 @@ TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
     const bool withNegatives = GetParam();
     load(withNegatives);
     ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
-    ASSERT_EQ(m.storage->width, withNegatives ? 6 : 4);
+    ASSERT_EQ(m.storage()->width, withNegatives ? 6 : 4);
     ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
-    ASSERT_GT(m.classCount, 0);
+    ASSERT_GT(m.classCount(), 0);
     loadControls({positives[0] + positives[1] + positives[2], positives[3]}, {});
 
     std::vector<std::vector<double>> before;
-    for (int32_t c = 0; c < m.classCount; ++c) {
-        ASSERT_EQ(m.ScanRecognition(c), -1);
-        before.push_back(m.windowScores);
+    for (int32_t c = 0; c < m.classCount(); ++c) {
+        ASSERT_EQ(m.ScanRecognition(c), RecognitionStart::Started);
+        before.push_back(m.windowScores());
         ASSERT_EQ(before.back().size(), 15u + 3u);  // 18 - 4 + 1 and 6 - 4 + 1 windows
     }
     const ProjectSettings settings{0.05, 0.8, 200, 30, 1, 4, 2, 0};
@@ -158,11 +161,11 @@ TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
     TMainManager reopened;
     OpenedProject opened;
     ASSERT_TRUE(test::succeeded(reopened.openProject(file, opened)));
-    EXPECT_EQ(reopened.searchSettings.frameWidth, 4) << "the header's frame width";
-    ASSERT_EQ(reopened.classCount, m.classCount);
-    for (int32_t c = 0; c < reopened.classCount; ++c) {
-        ASSERT_EQ(reopened.ScanRecognition(c), -1);
-        const std::vector<double>& after = reopened.windowScores;
+    EXPECT_EQ(reopened.searchSettings().frameWidth, 4) << "the header's frame width";
+    ASSERT_EQ(reopened.classCount(), m.classCount());
+    for (int32_t c = 0; c < reopened.classCount(); ++c) {
+        ASSERT_EQ(reopened.ScanRecognition(c), RecognitionStart::Started);
+        const std::vector<double>& after = reopened.windowScores();
         ASSERT_EQ(after.size(), before[static_cast<size_t>(c)].size()) << "class " << c;
         for (size_t k = 0; k < after.size(); ++k)
             EXPECT_TRUE(sameBits(after[k], before[static_cast<size_t>(c)][k]))

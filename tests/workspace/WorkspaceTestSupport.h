@@ -20,6 +20,7 @@
 
 #include "core/Display.h"
 #include "support/Seed.h"
+#include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
 #include "workspace/TMainManager.h"
 
@@ -159,7 +160,7 @@ class HookTrigger {
 // Waits (at most a minute) until the current process reports its end, then joins the worker.
 // Returns whether the end was seen.
 inline bool waitForEnd(TMainManager& manager) {
-    if (!waitUntil([&manager] { return manager.finished.load(); }, std::chrono::minutes(1))) {
+    if (!waitUntil([&manager] { return manager.hasEnded(); }, std::chrono::minutes(1))) {
         return false;
     }
     manager.joinWorker();
@@ -169,18 +170,16 @@ inline bool waitForEnd(TMainManager& manager) {
 // Runs a rule search with `settings` to its end and clears the end flags as the window's timer
 // does when it reports the end; fails the test when the search does not start or end.
 inline void searchToTheEnd(TMainManager& m, const SearchSettings& settings) {
-    ASSERT_EQ(m.startRuleSearch(settings), StartCode::kRuleSearchStarted);
+    ASSERT_EQ(m.startRuleSearch(settings), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    m.finished = false;
-    m.ruleSearchStarted = false;
+    m.takeEnd(TMainManager::Process::RuleSearch);
 }
 
 // Runs an idealization of `type` from `source` (0 objects, 1 rules) to its end, as above.
 inline void idealizeToTheEnd(TMainManager& m, int32_t type, int32_t source) {
-    ASSERT_EQ(m.startIdealization(type, source), StartCode::kStarted);
+    ASSERT_EQ(m.startIdealization(type, source), IdealizationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    m.finished = false;
-    m.idealizationStarted = false;
+    m.takeEnd(TMainManager::Process::Idealization);
 }
 
 }  // namespace motifora::test

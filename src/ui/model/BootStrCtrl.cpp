@@ -64,24 +64,24 @@ void TBootStrCtrl::Bs_btnStartClick() {
     Bs_btnStop.setEnabled(true);
 
     TMainManager& m = main_.manager();
-    if (m.isRunning() || m.isPaused() || m.bootstrapActive.load()) {
+    if (m.isRunning() || m.isPaused() || m.bootstrapActive()) {
         m.ResumeBootstrap();
         return;
     }
     if (!main_.mmbtnVisiblePositiveControl.checked()) main_.mmbtnVisiblePositiveControlClick();
-    const int code = m.StartBootstrap(percent, iterations, 0, wanted);
-    if (code == 10) {
+    const BootstrapStart code = m.StartBootstrap(percent, iterations, 0, wanted);
+    if (code == BootstrapStart::NoSamples) {
         main_.message(
             MOTIFORA_TR("Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
                         "обучающая негативная и контрольная негативная выборки."),
             "Error", MessageIcon::Error);
-    } else if (code == TMainManager::kBootstrapShiftMode) {
+    } else if (code == BootstrapStart::ShiftMode) {
         runEnded();
         main_.message(
             "The bootstrap works on objects of fixed positions only: choose \"Fixed "
             "positions\" and run the regularity search again.",
             "Error", MessageIcon::Error);
-    } else if (code == -1) {
+    } else if (code == BootstrapStart::NoThread) {
         runEnded();
         main_.message(
             "The bootstrap could not be started: another process is running or no "

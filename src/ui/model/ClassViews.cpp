@@ -14,18 +14,18 @@ namespace motifora {
 namespace {
 
 bool noClasses(const TMainManager& m) {
-    return !m.classificator() || m.classificator()->idealObjectCount == 0 || m.classCount == 0;
+    return !m.classificator() || m.classificator()->idealObjectCount == 0 || m.classCount() == 0;
 }
 
 }  // namespace
 
 int showMatrix(TMainManager& m, int32_t kind, int32_t k) {
     if (noClasses(m)) return 1;
-    if (!m.storage) return -1;
+    if (!m.storage()) return -1;
     Classificator& c = *m.classificator();
     c.SelectIdealObject(k);
-    const int32_t width = m.storage->width;
-    const int32_t letters = m.storage->alphabetSize;
+    const int32_t width = m.storage()->width;
+    const int32_t letters = m.storage()->alphabetSize;
     for (int32_t p = 0; p < width; ++p) {
         for (int32_t l = 0; l < letters; ++l) {
             const double value = kind == 0 ? c.RecognitionValue(p, l) : c.PredictionValue(p, l);
@@ -37,8 +37,8 @@ int showMatrix(TMainManager& m, int32_t kind, int32_t k) {
 
 int showClassRules(TMainManager& m, int32_t k) {
     if (noClasses(m)) return 1;
-    if (!m.rules) return -1;
-    const RulesStorage& rules = *m.rules;
+    if (!m.rules()) return -1;
+    const RulesStorage& rules = *m.rules();
     int32_t n = 0;
     std::string fisher, cp, ruleText;
     for (int32_t i = 0; i < rules.Count(); ++i) {
@@ -53,8 +53,8 @@ int showClassRules(TMainManager& m, int32_t k) {
 
 int showClassObjects(TMainManager& m, int32_t k) {
     if (noClasses(m)) return 1;
-    if (!m.storage) return -1;
-    const SEQStorage& s = *m.storage;
+    if (!m.storage()) return -1;
+    const SEQStorage& s = *m.storage();
     const int32_t count = std::min(s.learnObjectCount, s.learnObjects.size());
     int32_t row = 0;
     std::string text;

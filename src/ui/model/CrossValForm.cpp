@@ -18,6 +18,16 @@ std::shared_ptr<const CrossValidationResult> TCrossValForm::shownResult() const 
     return shown_;
 }
 
+ScoreKind TCrossValForm::shownScore() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return shownScore_;
+}
+
+std::shared_ptr<const std::vector<ContrastChoice>> TCrossValForm::shownChoices() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return shownChoices_;
+}
+
 void TCrossValForm::StartBtnClick() {
     TMainManager& m = main_.manager();
     if (running_ && m.isPaused()) {
@@ -30,23 +40,30 @@ void TCrossValForm::StartBtnClick() {
     };
     CrossValidationSettings settings = m.crossValidationDefaults();
     int32_t folds = 0;
-    if (!NumberFormat::readInteger(FoldsEdit.text(), folds) || folds < 2)
+    if (!NumberFormat::readInteger(FoldsEdit.text(), folds) ||
+        checkCrossValidationField(CrossValidationField::Folds, folds))
         return refuse("The number of folds must be a whole number of at least 2.");
     int32_t seed = 0;
     if (!NumberFormat::readInteger(SeedEdit.text(), seed) || seed < 0)
         return refuse("The seed must be a whole number of at least 0.");
     double wanted = 0.0;
-    if (!main_.numbers().readReal(WantedErrorEdit.text(), wanted) || wanted < 0 || wanted > 1)
+    if (!main_.numbers().readReal(WantedErrorEdit.text(), wanted) ||
+        checkCrossValidationField(CrossValidationField::WantedFirstError, wanted))
         return refuse("The wanted first-level error must be a number from 0 to 1.");
     settings.folds = folds;
     settings.seed = static_cast<uint64_t>(seed);
     settings.wantedFirstError = wanted;
     settings.levelRule = LevelRuleGroup.itemIndex() == 1 ? LevelRule::kBalancedAccuracy
                                                          : LevelRule::kWantedFirstError;
-    const int started = m.startCrossValidation(settings);
-    if (started == TMainManager::kCrossValidationRefused)
+    const int32_t score = ScoreGroup.itemIndex();
+    ContrastTuning tuning;
+    tuning.letters = false;  // as --contrast-tune tunes the sums of the rules' weights
+    const CrossValidationStart started = m.startCrossValidation(
+        settings, score == 0 ? ScoreKind::kClass : ScoreKind::kDiscriminative,
+        score == 2 ? &tuning : nullptr);
+    if (started == CrossValidationStart::Refused)
         return refuse("Cross-validation cannot run: " + m.crossValidationError() + ".");
-    if (started != StartCode::kStarted)
+    if (started != CrossValidationStart::Started)
         return refuse("Cross-validation cannot run while another process runs.");
     running_ = true;
     StartBtn.setEnabled(false);
@@ -116,6 +133,8 @@ void TCrossValForm::Tick() {
     showResult(*result);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     shown_ = result;
+    shownScore_ = m.crossValidationScore();
+    shownChoices_ = m.crossValidationChoices();
 }
 
 void TCrossValForm::clearResult() {
@@ -172,7 +191,10 @@ void TCrossValForm::showResult(const CrossValidationResult& r) {
     ErrorsList.setCell(4, row, fixed(r.level, 2));
     ErrorsList.setCell(5, row, errorsText(r.errors.first));
     ErrorsList.setCell(6, row, errorsText(r.errors.second));
-    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2));
+    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2) +
+                        (main_.manager().crossValidationScore() == ScoreKind::kDiscriminative
+                             ? " (discriminative score)"
+                             : ""));
     UseLevelBtn.setEnabled(true);
 }
 

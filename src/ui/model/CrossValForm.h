@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "evaluation/CrossValidation.h"
+#include "evaluation/Pipeline.h"
 #include "ui/model/Controls.h"
 
 namespace motifora {
@@ -64,6 +65,11 @@ class TCrossValForm {
     RadioGroup LevelRuleGroup{
         mutex_, "Level", {"Wanted first-level error", "Best balanced accuracy"}, 0};
     Edit WantedErrorEdit{mutex_, "0,05"};
+    // The score cross-validated: the classes' (as the recognition scores), the discriminative
+    // rules' with the search settings as they are (motifora-cli --contrast), or with them tuned
+    // inside each fold (--contrast --contrast-tune).
+    RadioGroup ScoreGroup{
+        mutex_, "Score", {"Class score", "Discriminative score", "Discriminative score, tuned"}, 0};
     Button StartBtn{mutex_, "Start"};
     Button PauseBtn{mutex_, "Pause", false};
     Button StopBtn{mutex_, "Stop", false};
@@ -95,6 +101,9 @@ class TCrossValForm {
 
     // The last complete result shown, or null.
     std::shared_ptr<const CrossValidationResult> shownResult() const;
+    // Its score, and what the folds of a tuned discriminative score chose (null otherwise).
+    ScoreKind shownScore() const;
+    std::shared_ptr<const std::vector<ContrastChoice>> shownChoices() const;
 
   private:
     void showResult(const CrossValidationResult& result);
@@ -103,6 +112,8 @@ class TCrossValForm {
     TMainForm& main_;
     bool running_ = false;
     std::shared_ptr<const CrossValidationResult> shown_;
+    ScoreKind shownScore_ = ScoreKind::kClass;
+    std::shared_ptr<const std::vector<ContrastChoice>> shownChoices_;
 };
 
 }  // namespace motifora

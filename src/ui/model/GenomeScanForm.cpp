@@ -64,8 +64,11 @@ class GenomeScanForm::Collector final : public ScanSink {
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
         ++form_.records_.back().hits;
         if (form_.hits_.size() >= kMaxShownHits) return;
+        // 0 stands for the discriminative score, which has no class.
         const int32_t classNumber =
-            form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
+            form_.settings_.discriminative
+                ? 0
+                : form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
         form_.hits_.push_back({static_cast<int32_t>(form_.records_.size()) - 1, hit, classNumber});
     }
     void recordEnd(const FastaRecord&, int64_t letters) override {
@@ -129,13 +132,26 @@ GenomeScanForm::~GenomeScanForm() {
 
 int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (GenomeEdit.text().empty()) return kGenomeScanNoFile;
+    // Every refusal says why in the status line, as the model's own refusals do.
+    if (GenomeEdit.text().empty()) {
+        StatusLabel.setText("Choose the genome (a FASTA file) to scan first.");
+        return kGenomeScanNoFile;
+    }
     const std::string classes = ClassesEdit.text();
-    if (!classes.empty() && !parseClassList(classes, settings.classes))
+    if (!classes.empty() && !parseClassList(classes, settings.classes)) {
+        StatusLabel.setText("Classes: \"" + classes +
+                            "\" is not a list of classes; write class numbers from 1 and ranges, "
+                            "separated by commas, such as 1,3-5 (empty: every class).");
         return kGenomeScanBadClasses;
+    }
     const std::string level = LevelEdit.text();
     if (!level.empty()) {
-        if (!parseScanLevel(level, settings.level)) return kGenomeScanBadLevel;
+        if (!parseScanLevel(level, settings.level)) {
+            StatusLabel.setText("Level: \"" + level +
+                                "\" is not a number; write a score such as 12.5 or 12,5 (empty: "
+                                "no hits, scores only).");
+            return kGenomeScanBadLevel;
+        }
         settings.hits = true;
     }
     settings.bothStrands = StrandGroup.itemIndex() == 1;
@@ -154,17 +170,48 @@ int32_t GenomeScanForm::Start(Classificator& classificator, const CCodeTable& ta
     if (settings.classes.empty()) {
         for (int32_t k = 0; k < classificator.idealObjectCount; ++k) settings.classes.push_back(k);
     }
+    return begin(
+        settings,
+        [&](const ScanSettings& asked, std::string& error) {
+            return scanner_.Prepare(classificator, table, asked, error);
+        },
+        modelName);
+}
+
+int32_t GenomeScanForm::StartDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                                            const std::string& modelName) {
+    if (running_.load()) return kGenomeScanRunning;
+    WaitForEnd();
+    ScanSettings settings;
+    const int32_t read = readChoices(settings);
+    if (read != kGenomeScanStarted) return read;
+    if (!settings.classes.empty())
+        return refuse("The discriminative score has no classes: clear the class list.");
+    settings.classes = {0};
+    settings.discriminative = true;
+    return begin(
+        settings,
+        [&](const ScanSettings& asked, std::string& error) {
+            return scanner_.PrepareDiscriminative(scorer, asked, error);
+        },
+        modelName);
+}
+
+int32_t GenomeScanForm::refuse(const std::string& why) {
+    prepared_ = false;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    StatusLabel.setText(why);
+    ExportBedBtn.setEnabled(false);
+    ExportBedGraphBtn.setEnabled(false);
+    return kGenomeScanRefused;
+}
+
+int32_t GenomeScanForm::begin(ScanSettings settings, const PrepareScan& prepare,
+                              const std::string& modelName) {
     settings.stop = &stop_;
     settings.onScoringStep = scoringStep_;
     std::string error;
-    if (!scanner_.Prepare(classificator, table, settings, error)) {
-        prepared_ = false;
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        StatusLabel.setText(error);
-        ExportBedBtn.setEnabled(false);
-        ExportBedGraphBtn.setEnabled(false);
-        return kGenomeScanRefused;
-    }
+    if (!prepare(settings, error)) return refuse(error);
     prepared_ = true;
     settings_ = settings;
     modelName_ = modelName;
@@ -265,8 +312,8 @@ void GenomeScanForm::run(std::string genome, bool collect, std::string bedPath,
 }
 
 void GenomeScanForm::lockChoices(bool locked) {
-    for (Control* control :
-         std::initializer_list<Control*>{&GenomeEdit, &ClassesEdit, &LevelEdit, &StrandGroup})
+    for (Control* control : std::initializer_list<Control*>{&GenomeEdit, &ClassesEdit, &LevelEdit,
+                                                            &StrandGroup, &ScoreGroup})
         control->setEnabled(!locked);
 }
 
@@ -311,7 +358,8 @@ void GenomeScanForm::fillHits() {
         HitsList.setCell(1, r, std::to_string(row.hit.start));
         HitsList.setCell(2, r, std::to_string(row.hit.end));
         HitsList.setCell(3, r, std::string(1, row.hit.strand));
-        HitsList.setCell(4, r, std::to_string(row.classNumber));
+        HitsList.setCell(4, r,
+                         row.classNumber > 0 ? std::to_string(row.classNumber) : "discriminative");
         HitsList.setCell(5, r, scoreText(row.hit.score));
     }
 }

@@ -6,6 +6,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -54,6 +55,9 @@ class GenomeScanForm {
     Edit ClassesEdit{mutex_, ""};  // "1,3-5"; empty: every class
     Edit LevelEdit{mutex_, ""};    // empty: no hits, scores only
     RadioGroup StrandGroup{mutex_, "Strand", {"+", "both"}, 0};
+    // The score of a window: the classes' (Start) or the discriminative rules'
+    // (StartDiscriminative); the front end starts the scan the choice names.
+    RadioGroup ScoreGroup{mutex_, "Score", {"Class score", "Discriminative score"}, 0};
     Button StartBtn{mutex_, "Start"};
     Button StopBtn{mutex_, "Stop", false};
     Button ExportBedBtn{mutex_, "Export BED", false};
@@ -71,6 +75,11 @@ class GenomeScanForm {
     // the model in exported track lines. Returns kGenomeScanStarted or a refusal code.
     int32_t Start(Classificator& classificator, const CCodeTable& table,
                   const std::string& modelName);
+    // Starts a scan of every window with the discriminative score of `scorer` (kept while the
+    // window uses it): one score, no classes (a class list is refused), hits named
+    // "discriminative".
+    int32_t StartDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                                const std::string& modelName);
     // Scans the same file with the same choices again, writing every hit (BED, needs a
     // level) or every window's best score (bedGraph) to `path`.
     int32_t ExportBed(const std::string& path);
@@ -119,6 +128,11 @@ class GenomeScanForm {
     class Collector;
 
     int32_t readChoices(ScanSettings& settings);
+    // Prepares the scanner with `prepare` and starts the scan, or shows its refusal.
+    using PrepareScan = std::function<bool(const ScanSettings&, std::string&)>;
+    int32_t begin(ScanSettings settings, const PrepareScan& prepare, const std::string& modelName);
+    // Shows a refusal of the scan as asked and returns kGenomeScanRefused.
+    int32_t refuse(const std::string& why);
     int32_t startExport(const std::string& path, bool bed);
     // Runs a scan of `genome` on the worker: collecting hits and chart bins, or writing the
     // files named (an empty path writes no such file).
@@ -126,7 +140,7 @@ class GenomeScanForm {
     void fillHits();
     void fillChart();
     void setIdle(const std::string& status);
-    // Locks the choices (the file, classes, level and strand) while a scan runs.
+    // Locks the choices (the file, classes, level, strand and score) while a scan runs.
     void lockChoices(bool locked);
 
     GenomeScanner scanner_;

@@ -20,7 +20,7 @@ std::string seqText(const std::vector<Sequence>& records) {
 
 bool TMainForm::generateNegatives(const NegativesRequest& request) {
     if (!mainManager) return false;
-    if (!mainManager->learnPositiveLoaded) {
+    if (!mainManager->learnPositiveLoaded()) {
         message("First load postive sampling.", "Error", MessageIcon::Error);
         return false;
     }
@@ -42,7 +42,7 @@ bool TMainForm::generateNegatives(const NegativesRequest& request) {
             return false;
         }
         made =
-            shuffledNegatives(mainManager->learnPositive, request.count, request.k, request.seed);
+            shuffledNegatives(mainManager->learnPositive(), request.count, request.k, request.seed);
     } else {
         std::vector<Sequence> records;
         const Status read = readFastaSample(request.genomePath, records);
@@ -55,7 +55,7 @@ bool TMainForm::generateNegatives(const NegativesRequest& request) {
         for (Sequence& r : records) genome.push_back({r.name, std::move(r.text)});
         records.clear();
         BackgroundWindows windows =
-            gcMatchedWindows(genome, mainManager->learnPositive, request.count, request.seed);
+            gcMatchedWindows(genome, mainManager->learnPositive(), request.count, request.seed);
         if (static_cast<int32_t>(windows.records.size()) < request.count) {
             message("The genome " + request.genomePath + " gave " +
                         std::to_string(windows.records.size()) + " of the " +
@@ -86,7 +86,7 @@ bool TMainForm::generateNegatives(const NegativesRequest& request) {
         return false;
     }
     loadLearnNegativeFrom(*path);
-    return mainManager->learnNegativeLoaded && samplePaths.learnNegative == *path;
+    return mainManager->learnNegativeLoaded() && samplePaths.learnNegative == *path;
 }
 
 }  // namespace motifora

@@ -10,7 +10,7 @@ namespace motifora {
 int32_t TMainForm::selectedClass() {
     if (!mainManager || workerBusy()) return -1;
     const int32_t k = IdealizObjectsList.selectionTop() - 1;
-    if (k < 0 || k >= mainManager->classCount) return -1;
+    if (k < 0 || k >= mainManager->classCount()) return -1;
     return k;
 }
 
@@ -18,8 +18,8 @@ void TMainForm::showMatrixView(int32_t kind) {
     // The views use the classificator's scratch state: never while a worker may use it.
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
-    if (m.searchSettings.workMode != 0 || !m.storage) return;
-    const SEQStorage& s = *m.storage;
+    if (m.searchSettings().workMode != 0 || !m.storage()) return;
+    const SEQStorage& s = *m.storage();
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         ClassList.setColCount(s.width + 1);
@@ -62,7 +62,7 @@ int32_t TMainForm::clearClassList(int32_t columns, int32_t items) {
 void TMainForm::ShowRegularities1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
-    const int32_t k = clearClassList(5, m.rules ? m.rules->Count() : 0);
+    const int32_t k = clearClassList(5, m.rules() ? m.rules()->Count() : 0);
     if (k < 0) return;
     showClassRules(m, k);
     showClassListPage();
@@ -71,7 +71,7 @@ void TMainForm::ShowRegularities1Click() {
 void TMainForm::ShowObjects1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
-    const int32_t k = clearClassList(3, m.storage ? m.storage->learnObjectCount : 0);
+    const int32_t k = clearClassList(3, m.storage() ? m.storage()->learnObjectCount : 0);
     if (k < 0) return;
     showClassObjects(m, k);
     showClassListPage();
@@ -87,7 +87,7 @@ void TMainForm::D1Click() {
     if (t <= 0) return;
     for (int32_t n = 0; n < u - t + 1; ++n) {
         // Rows below the last class hold no class to delete.
-        if (t - 1 >= m.classCount) break;
+        if (t - 1 >= m.classCount()) break;
         m.deleteClass(t - 1);
         refillIdealObjects();
         refillLearnPositive();
@@ -95,7 +95,7 @@ void TMainForm::D1Click() {
         refillControlPositive();
         refillLearnNegative();
     }
-    IdealizObjectsList.setRowCount(m.classCount + 1);
+    IdealizObjectsList.setRowCount(m.classCount() + 1);
 }
 
 }  // namespace motifora

@@ -31,20 +31,18 @@ void TMainForm::btnStartIdealizationClick() {
             return;
         // A paused idealization is stopped and waited for before anything of it is read or
         // replaced; the new run then starts from the classes as the paused one found them.
-        const bool reset = m.resetIdealObjects;
-        m.shutdownWorker();
-        m.resetIdealObjects = reset;
+        m.stopPausedIdealization();
         m.takeEnd(TMainManager::Process::None);
     }
 
-    if (m.resetIdealObjects) IdealizObjectsList.clearDataRows();
+    if (m.resetIdealObjects()) IdealizObjectsList.clearDataRows();
     const int32_t source = std::max(ObjsSourceGroup.itemIndex(), 0);
     {
         // Room for every class the run can add: one per object, or one per rule.
         int32_t items = 0;
-        if (source == 0 && m.storage) items = m.storage->learnObjectCount;
-        if (source == 1 && m.rules) items = m.rules->Count();
-        const int32_t kept = m.resetIdealObjects ? 0 : m.classCount;
+        if (source == 0 && m.storage()) items = m.storage()->learnObjectCount;
+        if (source == 1 && m.rules()) items = m.rules()->Count();
+        const int32_t kept = m.resetIdealObjects() ? 0 : m.classCount();
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         IdealizObjectsList.setRowCount(std::max(IdealizObjectsList.rowCount(), kept + items + 1));
     }
@@ -61,21 +59,21 @@ void TMainForm::btnStartIdealizationClick() {
         return;
     }
     switch (m.startIdealization(type, source)) {
-        case 0:
+        case IdealizationStart::NoObjects:
             message(
                 MOTIFORA_TR(
                     "Невозможно запустить процесс идеализации. Нет исходных последовательностей"),
                 MOTIFORA_TR("Подсказка"), MessageIcon::None);
             return;
-        case 1:
+        case IdealizationStart::NoRules:
             message(MOTIFORA_TR("Невозможно запустить процесс идеализации. Нет закономерностей"),
                     MOTIFORA_TR("Подсказка"), MessageIcon::None);
             return;
-        case 2:
+        case IdealizationStart::NoThread:
             message(MOTIFORA_TR("Ошибка запуска процесса в параллель."), MOTIFORA_TR("Подсказка"),
                     MessageIcon::None);
             return;
-        default:
+        case IdealizationStart::Started:
             break;
     }
     LockCommands(CommandLock::All);
@@ -112,7 +110,7 @@ void TMainForm::btnPauseIdealizationClick() {
 void TMainForm::btnStartSearchClassClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    if (!m.controlNegativeLoaded || m.isRunning()) {
+    if (!m.controlNegativeLoaded() || m.isRunning()) {
         // Only a paused classification is resumed here, never another kind of process.
         if (m.isPaused() && !m.isStarted(TMainManager::Process::RuleSearch) &&
             !m.isStarted(TMainManager::Process::Idealization)) {
@@ -122,21 +120,21 @@ void TMainForm::btnStartSearchClassClick() {
         return;
     }
     switch (m.startClassification()) {
-        case 7:
+        case ClassificationStart::NoControl:
             message(
                 MOTIFORA_TR("Невозможно запустить процесс классификации. Нет последовательностей"),
                 "Error", MessageIcon::Error);
             return;
-        case 8:
+        case ClassificationStart::NoClasses:
             message(
                 MOTIFORA_TR("Невозможно запустить процесс классификации. Нет идеальных объектов"),
                 "Error", MessageIcon::Error);
             return;
-        case 2:
+        case ClassificationStart::NoThread:
             message(MOTIFORA_TR("Ошибка запуска процесса в параллель."), "Error",
                     MessageIcon::Error);
             return;
-        default:
+        case ClassificationStart::Started:
             break;
     }
     LockCommands(CommandLock::ClassSearchApart);

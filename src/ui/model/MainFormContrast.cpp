@@ -114,19 +114,16 @@ void TMainForm::startContrastSearch() {
         return;
     }
     ContrastSettings settings;
-    settings.fisherThreshold = read.confidence;
-    settings.cpThreshold = read.cpThreshold;
-    settings.finishBufferSize = read.finishBufferSize;
-    settings.subBufferSize = read.subBufferSize;
+    settings.search = read;
     settings.threads = m.generator().threadCount;
 
-    const int started = m.startContrastSearch(settings);
-    if (started == TMainManager::kContrastRefused) {
+    const ContrastStart started = m.startContrastSearch(settings);
+    if (started == ContrastStart::Refused) {
         message("The discriminative search cannot start: " + m.contrastError() + ".", "Error",
                 MessageIcon::Error);
         return;
     }
-    if (started != StartCode::kStarted) {
+    if (started != ContrastStart::Started) {
         message("The discriminative search cannot start while another process runs.", "Error",
                 MessageIcon::Error);
         return;

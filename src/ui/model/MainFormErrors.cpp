@@ -25,11 +25,11 @@ struct SampleObjects {
 SampleObjects sampleObjects(const TMainManager& m, bool control, bool positive) {
     SampleObjects out;
     if (positive)
-        out.size = control ? m.controlPositiveCount : m.learnPositiveCount;
+        out.size = control ? m.controlPositiveCount() : m.learnPositiveCount();
     else
-        out.size = control ? m.controlNegativeCount : m.learnNegativeCount;
-    if (!m.storage) return out;
-    const SEQStorage& s = *m.storage;
+        out.size = control ? m.controlNegativeCount() : m.learnNegativeCount();
+    if (!m.storage()) return out;
+    const SEQStorage& s = *m.storage();
     const ObjectSet& set = positive ? (control ? s.controlPositiveObjects : s.learnObjects)
                                     : (control ? s.controlNegativeObjects : s.negativeObjects);
     out.objects = set.data();
@@ -64,17 +64,17 @@ static double readTypedNumber(TMainForm& form, Edit& edit) {
 
 void TMainForm::btnCountRecErrorsClick() {
     TMainManager& m = manager();
-    if (m.searchSettings.workMode == 1) return;
+    if (m.searchSettings().workMode == 1) return;
 
     // The properties window: what can be chosen, then the user's choice.
-    const bool positiveEnabled = m.controlPositiveLoaded.load();
+    const bool positiveEnabled = m.controlPositiveLoaded();
     ErrRecForm.PositiveGroup.setEnabled(positiveEnabled);
     if (!positiveEnabled) ErrRecForm.PositiveGroup.setItemIndex(kLearningSource);
     bool negativeEnabled = true;
-    if (!m.controlNegativeLoaded.load()) {
+    if (!m.controlNegativeLoaded()) {
         negativeEnabled = false;
         ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
-    } else if (!m.learnNegativeLoaded.load()) {
+    } else if (!m.learnNegativeLoaded()) {
         negativeEnabled = false;
         ErrRecForm.NegativeGroup.setItemIndex(kControlSource);
     }
@@ -82,8 +82,7 @@ void TMainForm::btnCountRecErrorsClick() {
     if (positiveEnabled || negativeEnabled) ErrRecForm.ShowModal();
     const bool controlPositive = ErrRecForm.PositiveGroup.itemIndex() == kControlSource;
     const bool controlNegative = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
-    m.recognitionPositiveSource = controlPositive ? 1 : 0;
-    m.recognitionNegativeSource = controlNegative ? 1 : 0;
+    m.setRecognitionSources(controlPositive ? 1 : 0, controlNegative ? 1 : 0);
 
     int32_t top = 0, bottom = 0;
     {
@@ -128,7 +127,7 @@ void TMainForm::btnCountRecErrorsClick() {
         StatusBar1.setPanel(1, MOTIFORA_TR("Вычисление ошибок распознавания ..."));
     }
     LockCommands(CommandLock::All);
-    const int code = m.StartRecognition(top - 1);
+    const RecognitionStart code = m.StartRecognition(top - 1);
     if (reportRecognitionCode(*this, code)) {
         // Nothing runs that would unlock the commands: give them back now.
         btnNextClassErrCount.setEnabled(false);
@@ -140,7 +139,7 @@ void TMainForm::btnCountRecErrorsClick() {
 
 void TMainForm::CountErrors(int32_t n) {
     TMainManager& m = manager();
-    const int32_t c = m.recognitionClass;
+    const int32_t c = m.recognitionClass();
     const bool controlNegative = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
     const bool controlPositive = ErrRecForm.PositiveGroup.itemIndex() == kControlSource;
     const SampleObjects negatives = sampleObjects(m, controlNegative, false);
@@ -180,7 +179,7 @@ void TMainForm::CountSecondLevelErrors(double level) {
     const bool control = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
     const SampleObjects negatives = sampleObjects(m, control, false);
     const SecondLevelCount count = countSecondLevel(negatives.objects, negatives.available,
-                                                    negatives.size, m.recognitionClass, level);
+                                                    negatives.size, m.recognitionClass(), level);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     Grid& grid = control ? NewSeqsList : NegSequencesList;
     for (int32_t i = 0; i < negatives.size; ++i) {
@@ -189,6 +188,24 @@ void TMainForm::CountSecondLevelErrors(double level) {
     }
     SecondLErr.setText(numberFormat.fixed(count.error, 8));
     SecErrInW.setText(recognizedText(count.count, count.total));
+    showUncountedNegatives();
+}
+
+void TMainForm::showUncountedNegatives() {
+    TMainManager& m = manager();
+    const bool control = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
+    const SampleObjects negatives = sampleObjects(m, true, false);
+    const int32_t uncounted = control && m.controlNegativeClassified()
+                                  ? uncountedObjects(negatives.objects, negatives.available)
+                                  : 0;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    UncountedNegatives.setText(
+        uncounted == 0
+            ? std::string()
+            : MOTIFORA_TR("Контрольных последовательностей класса New (без оценки, не учтены ни в "
+                          "одном классе): ") +
+                  std::to_string(uncounted) + " / " + std::to_string(negatives.size) + "\n" +
+                  MOTIFORA_TR("Перекрёстная проверка оценивает все последовательности."));
 }
 
 void TMainForm::CountFirstLevelErrors(double level) {
@@ -196,12 +213,12 @@ void TMainForm::CountFirstLevelErrors(double level) {
     const bool control = ErrRecForm.PositiveGroup.itemIndex() == kControlSource;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     Grid& grid = control ? PosCtrlSeqsList : SequencesList;
-    const int32_t rows = control ? m.controlPositiveCount : m.learnPositiveCount;
+    const int32_t rows = control ? m.controlPositiveCount() : m.learnPositiveCount();
     std::vector<PositiveRow> shown;
     shown.reserve(static_cast<size_t>(std::max(rows, 0)));
     for (int32_t r = 1; r <= rows; ++r) shown.push_back({grid.cell(4, r), grid.cell(5, r)});
     const FirstLevelCount count =
-        countFirstLevel(shown, m.recognitionClass, level, control, numberFormat);
+        countFirstLevel(shown, m.recognitionClass(), level, control, numberFormat);
     for (size_t i = 0; i < count.results.size(); ++i) {
         if (count.results[i]) grid.setCell(6, static_cast<int32_t>(i) + 1, *count.results[i]);
     }
@@ -215,7 +232,7 @@ void TMainForm::CountFirstLevelErrors(double level) {
 void TMainForm::ReCount2() {
     const double level = readTypedNumber(*this, RecLevelEdit);
     TMainManager& m = manager();
-    if (m.searchSettings.workMode == 0 && !m.longControl.load()) {
+    if (m.searchSettings().workMode == 0 && !m.longControl()) {
         CountFirstLevelErrors(level);
         CountSecondLevelErrors(level);
         return;
@@ -241,7 +258,7 @@ void TMainForm::LevelFromFirstError(double e) {
     std::vector<double> scores;
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
-        const int32_t rows = manager().learnPositiveCount;
+        const int32_t rows = manager().learnPositiveCount();
         for (int32_t r = 1; r <= rows; ++r) {
             const std::string text = SequencesList.cell(5, r);
             double value = 0.0;
@@ -258,7 +275,7 @@ void TMainForm::LevelFromFirstError(double e) {
 
 void TMainForm::btnNextClassErrCountClick() {
     TMainManager& m = manager();
-    const int32_t c = m.recognitionClass;
+    const int32_t c = m.recognitionClass();
     const std::string classText = std::to_string(int64_t{c} + 1);
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
@@ -277,7 +294,7 @@ void TMainForm::btnNextClassErrCountClick() {
         btnHideShowChart.setEnabled(true);
         RecLevelEdit.setEnabled(false);
         FirstLErrEd.setEnabled(false);
-        const int code = m.StartRecognition(c + 1);
+        const RecognitionStart code = m.StartRecognition(c + 1);
         if (reportRecognitionCode(*this, code)) {
             btnNextClassErrCount.setText("Next");
             btnNextClassErrCount.setEnabled(false);
@@ -310,11 +327,12 @@ void TMainForm::btnNextClassErrCountClick() {
         value = 0;
         if (NumberFormat::readInteger(IdealizObjectsList.cell(5, k), value)) accepted += value;
     }
-    const ErrorTotals totals = errorTotals(positives, misses, accepted, m.controlNegativeCount);
+    const ErrorTotals totals = errorTotals(positives, misses, accepted, m.controlNegativeCount());
     FirstLErrEd.setText(numberFormat.fixed(totals.firstError, 8));
     FstErrInW.setText(recognizedText(positives - misses, positives));
     SecondLErr.setText(numberFormat.fixed(totals.secondError, 8));
-    SecErrInW.setText(recognizedText(accepted, m.controlNegativeCount));
+    SecErrInW.setText(recognizedText(accepted, m.controlNegativeCount()));
+    showUncountedNegatives();
     SaveRecErrBtn.setEnabled(true);
 }
 

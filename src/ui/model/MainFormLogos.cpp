@@ -6,9 +6,9 @@
 namespace motifora {
 
 int32_t TMainForm::ShowLogos() {
-    if (!mainManager || workerBusy() || !mainManager->storage) return 0;
+    if (!mainManager || workerBusy() || !mainManager->storage()) return 0;
     const TMainManager& m = *mainManager;
-    const SEQStorage& s = *m.storage;
+    const SEQStorage& s = *m.storage();
     const int32_t count = std::min(s.learnObjectCount, s.learnObjects.size());
     if (count <= 0 || s.width <= 0) return 0;
     // The alphabet as the codes spell it; codes with no letter are not counted.
@@ -23,7 +23,7 @@ int32_t TMainForm::ShowLogos() {
     using Counts = std::vector<std::vector<int32_t>>;
     const Counts empty(static_cast<size_t>(s.width), std::vector<int32_t>(alphabet.size(), 0));
     Counts sample = empty;
-    const int32_t classes = std::max(m.classCount, 0);
+    const int32_t classes = std::max(m.classCount(), 0);
     std::vector<Counts> perClass(static_cast<size_t>(classes), empty);
     std::vector<int32_t> members(static_cast<size_t>(classes), 0);
     for (int32_t j = 0; j < count; ++j) {

@@ -58,16 +58,23 @@ std::string resultsFileName(const std::string& projectName, const std::string& e
 
 bool TMainForm::requestClose() {
     if (!mainManager) return true;
+    const auto stopForClose = [this] {
+        if (mainManager->isRunning() || mainManager->isPaused()) {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            stoppedByClose_ = true;
+        }
+        mainManager->shutdownWorker();
+    };
     if (mainManager->unsavedWork()) {
         const DialogAnswer answer = message(kSaveQuestion, MOTIFORA_TR("Подсказка"),
                                             MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return false;
         if (answer == DialogAnswer::Yes) {
-            mainManager->shutdownWorker();
+            stopForClose();
             if (!saveProject()) return false;
         }
     }
-    mainManager->shutdownWorker();
+    stopForClose();
     mainManager.reset();
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     closed_ = true;
@@ -124,7 +131,7 @@ void TMainForm::mmbtnSaveProjectClick() { saveProject(); }
 
 bool TMainForm::saveProject() {
     if (!mainManager) return false;
-    if (mainManager->modified && !mainManager->openedFromProject) return saveProjectAs();
+    if (mainManager->modified() && !mainManager->openedFromProject()) return saveProjectAs();
     const Status status = writeProjectFile(projectName);
     if (!status) {
         reportFileFailure(*this, kWriteFailure, projectName, status);

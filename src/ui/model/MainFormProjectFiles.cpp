@@ -87,23 +87,23 @@ Status TMainForm::readProjectFile(const std::string& path) {
     chooseIdealizationType(s.idealizationType);
     Rec_Arranged.setChecked(s.arranged != 0);
 
-    if (m.learnPositiveLoaded) {
+    if (m.learnPositiveLoaded()) {
         refillLearnPositive();
         btnStartSearchRules.setEnabled(true);
         btnStopSearchRules.setEnabled(true);
         btnPauseSearchRules.setEnabled(true);
     }
-    if (m.controlNegativeLoaded) {
+    if (m.controlNegativeLoaded()) {
         refillControlNegative();
         // Sequences longer than the objects are scanned, never classified (as after their load).
-        btnStartSearchClass.setEnabled(!m.longControl);
+        btnStartSearchClass.setEnabled(!m.longControl());
         btnStartRecognition.setEnabled(true);
-        btnCountRecErrors.setEnabled(m.controlNegativeClassified);
+        btnCountRecErrors.setEnabled(m.controlNegativeClassified());
         Control1.setEnabled(true);
         if (opened.recognitionPresent) {
             std::lock_guard<std::recursive_mutex> lock(mutex_);
-            const int32_t rows = m.controlNegativeCount;
-            const int32_t classes = m.classCount;
+            const int32_t rows = m.controlNegativeCount();
+            const int32_t classes = m.classCount();
             NewSeqsList.setColCount(classes + 5);
             NewSeqsList.setRowCount(rows + 1);
             for (int32_t c = 0; c < classes; ++c)
@@ -119,19 +119,19 @@ Status TMainForm::readProjectFile(const std::string& path) {
             }
         }
     }
-    if (m.controlPositiveLoaded) {
+    if (m.controlPositiveLoaded()) {
         refillControlPositive();
         if (!mmbtnVisiblePositiveControl.checked()) mmbtnVisiblePositiveControlClick();
     }
-    if (m.learnNegativeLoaded) {
+    if (m.learnNegativeLoaded()) {
         if (!mmbtnNegativeSequecies.checked()) mmbtnNegativeSequeciesClick();
         refillLearnNegative();
         btnCountRecErrors.setEnabled(true);
     }
-    if (m.learnNegativeLoaded && m.controlNegativeLoaded) btnStartBootstrap.setEnabled(true);
-    if (m.rules) {
+    if (m.learnNegativeLoaded() && m.controlNegativeLoaded()) btnStartBootstrap.setEnabled(true);
+    if (m.rules()) {
         refillRules();
-        if (m.rules->Count() > 0) {
+        if (m.rules()->Count() > 0) {
             btnStartIdealization.setEnabled(true);
             btnStopIdealization.setEnabled(true);
             btnPauseIdealization.setEnabled(true);
@@ -163,8 +163,8 @@ Status TMainForm::writeProjectFile(const std::string& path) {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         const GridText grid = snapshot(NewSeqsList);
         if (GridHoldsRecognitionResults(grid)) {
-            recognition =
-                RecognitionTableFromGrid(grid, m.controlNegativeCount, m.classCount, numberFormat);
+            recognition = RecognitionTableFromGrid(grid, m.controlNegativeCount(), m.classCount(),
+                                                   numberFormat);
             withRecognition = true;
         }
     }
@@ -195,15 +195,15 @@ Status TMainForm::writeTextExport(const std::string& path) {
         m.shutdownWorker();  // a stopped worker finishing its last item
     }
     TextExportSource source;
-    source.learnPositive = {
-        m.learnPositive.data(),
-        std::min(m.learnPositive.size(), static_cast<size_t>(std::max(m.learnPositiveCount, 0)))};
-    source.learnPositiveLoaded = m.learnPositiveLoaded;
-    source.storage = m.storage.get();
-    source.rulesPresent = m.rules != nullptr;
-    source.ruleCount = m.rules ? m.rules->Count() : 0;
+    source.learnPositive = {m.learnPositive().data(),
+                            std::min(m.learnPositive().size(),
+                                     static_cast<size_t>(std::max(m.learnPositiveCount(), 0)))};
+    source.learnPositiveLoaded = m.learnPositiveLoaded();
+    source.storage = m.storage();
+    source.rulesPresent = m.rules() != nullptr;
+    source.ruleCount = m.rules() ? m.rules()->Count() : 0;
     source.idealObjectsPresent = m.idealObjectsPresent();
-    source.classCount = m.classCount;
+    source.classCount = m.classCount();
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         source.rulesGrid = snapshot(RulesList, source.ruleCount + 1);
@@ -215,7 +215,7 @@ Status TMainForm::writeTextExport(const std::string& path) {
 Status TMainForm::writeResultsReport(const std::string& path) {
     TMainManager& m = *mainManager;
     Status status;
-    if (ChooseReport(m.searchSettings.workMode, m.longControl) == ReportKind::kLongSequence) {
+    if (ChooseReport(m.searchSettings().workMode, m.longControl()) == ReportKind::kLongSequence) {
         LongSeqReportSource source;
         {
             std::lock_guard<std::recursive_mutex> lock(mutex_);

@@ -11,7 +11,7 @@ namespace motifora {
 
 std::string TMainForm::fisherDetail(int32_t row) const {
     if (!mainManager || workerBusy()) return "";
-    const RulesStorage* rules = mainManager->rules.get();
+    const RulesStorage* rules = mainManager->rules();
     if (rules == nullptr || row < 1 || row > rules->Count()) return "";
     // The grid shows the rule list in its order; a row whose texts differ (a grid filled by
     // another view) has no value to show.

@@ -23,35 +23,37 @@ constexpr const char* kNotStartedText =
 }  // namespace
 
 // Shows the message of a refused recognition start; returns true when it was refused.
-bool reportRecognitionCode(TMainForm& form, int code) {
+bool reportRecognitionCode(TMainForm& form, RecognitionStart code) {
     switch (code) {
-        case 7:
+        case RecognitionStart::NoControl:
             form.message(kNoSequencesText, "Error", MessageIcon::Error);
             return true;
-        case 8:
+        case RecognitionStart::NoClasses:
             form.message(kNoIdealObjectsText, "Error", MessageIcon::Error);
             return true;
-        case 2:
+        case RecognitionStart::NoThread:
             form.message(kNotStartedText, "Error", MessageIcon::Error);
             return true;
-        default:
-            return false;
+        case RecognitionStart::Started:
+        case RecognitionStart::Shown:
+            break;
     }
+    return false;
 }
 
 void TMainForm::btnStartRecognitionClick() {
     TMainManager& m = manager();
-    int code = -1;
-    if (m.searchSettings.workMode == 1 || m.longControl.load()) {
+    RecognitionStart code = RecognitionStart::Started;
+    if (m.searchSettings().workMode == 1 || m.longControl()) {
         Chart1.setVisible(true);
         btnHideShowChart.setEnabled(true);
         code = m.StartScanRecognition(IdealizObjectsList.selectionTop() - 1);
-        if (code == StartCode::kStarted) beginScanDisplay();
+        if (code == RecognitionStart::Started) beginScanDisplay();
     } else {
         {
             std::lock_guard<std::recursive_mutex> lock(mutex_);
-            NewSeqsList.setColCount(m.classCount + 5);
-            for (int32_t j = 0; j < m.classCount; ++j)
+            NewSeqsList.setColCount(m.classCount() + 5);
+            for (int32_t j = 0; j < m.classCount(); ++j)
                 NewSeqsList.setCell(5 + j, 0, std::to_string(j + 1));
         }
         code = m.StartRecognition(-1);
@@ -117,7 +119,7 @@ void TMainForm::tickScanDisplay() {
     }
     const std::string failure = m.takeWorkerError();
     if (!failure.empty()) message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
-    if (complete) ShowPositionScores(static_cast<int32_t>(m.windowScores.size()));
+    if (complete) ShowPositionScores(static_cast<int32_t>(m.windowScores().size()));
 }
 
 void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {
@@ -151,15 +153,15 @@ void TMainForm::ShowObjectScore(int32_t i, double s, ScoreGrid grid) {
 
 void TMainForm::ShowPositionScores(int32_t count) {
     TMainManager& m = manager();
-    count = std::clamp(count, 0, static_cast<int32_t>(m.windowScores.size()));
-    const PositionChart chart = positionChart(m.windowScores.data(), count);
+    count = std::clamp(count, 0, static_cast<int32_t>(m.windowScores().size()));
+    const PositionChart chart = positionChart(m.windowScores().data(), count);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     // The windows were cut from the control negatives now loaded (a new load recomputes).
-    scanPlaces_ =
-        ScanPlaces(m.controlNegative.data(),
-                   std::min(m.controlNegativeCount, static_cast<int32_t>(m.controlNegative.size())),
-                   m.searchSettings.frameWidth);
-    if (scanPlaces_.windowCount() != static_cast<int64_t>(m.windowScores.size()))
+    scanPlaces_ = ScanPlaces(
+        m.controlNegative().data(),
+        std::min(m.controlNegativeCount(), static_cast<int32_t>(m.controlNegative().size())),
+        m.searchSettings().frameWidth);
+    if (scanPlaces_.windowCount() != static_cast<int64_t>(m.windowScores().size()))
         scanPlaces_ = ScanPlaces();
     Chart1.clearSeries(0);
     Chart1.clearSeries(1);

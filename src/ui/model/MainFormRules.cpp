@@ -55,7 +55,7 @@ int32_t rowsAfter(int32_t rows, int32_t more) {
 void TMainForm::btnStartSearchRulesClick() {
     if (!mainManager) return;
     TMainManager& m = *mainManager;
-    if (!m.learnPositiveLoaded) {
+    if (!m.learnPositiveLoaded()) {
         message(MOTIFORA_TR("Для поиска закономерностей необходимо закгрузать хотя бы одну "
                             "последовательность."),
                 MOTIFORA_TR("Ошибка"), MessageIcon::Warning);
@@ -105,15 +105,15 @@ void TMainForm::btnStartSearchRulesClick() {
         shownRuleCount = 0;
     }
 
-    int result = -1;
+    RuleSearchStart result = RuleSearchStart::NotStarted;
     try {
         result = m.startRuleSearch(settings);
     } catch (const std::bad_alloc&) {
         // A buffer size the machine cannot hold is a failed start, not a crash.
         m.stopRuleSearch();
-        result = -1;
+        result = RuleSearchStart::NotStarted;
     }
-    if (result == -1) {
+    if (result != RuleSearchStart::Started) {
         message(MOTIFORA_TR("Невозможно запустить процесс поиска закономернстей."),
                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;

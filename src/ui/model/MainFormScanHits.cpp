@@ -75,8 +75,8 @@ bool TMainForm::ShowScanHit(int32_t row) {
     const std::string& name = scanPlaces_.records()[static_cast<size_t>(run.record)].name;
     std::string letters;
     const TMainManager& m = manager();
-    if (run.record < static_cast<int32_t>(m.controlNegative.size())) {
-        const std::string& text = m.controlNegative[static_cast<size_t>(run.record)].text;
+    if (run.record < static_cast<int32_t>(m.controlNegative().size())) {
+        const std::string& text = m.controlNegative()[static_cast<size_t>(run.record)].text;
         const auto from = static_cast<size_t>(first.position - 1);
         if (from < text.size()) letters = text.substr(from, static_cast<size_t>(end) - from);
     }

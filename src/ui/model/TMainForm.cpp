@@ -1,6 +1,7 @@
 // The main window: start-up state, page switching, views, grid refills, help and closing.
 #include "ui/model/TMainForm.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -83,8 +84,9 @@ bool TMainForm::closed() const {
 void TMainForm::updateCaption() { Caption.setText("Motifora - " + projectName); }
 
 DialogAnswer TMainForm::message(const std::string& text, const std::string& caption,
-                                MessageIcon icon, MessageButtons buttons) {
-    return dialogs_.messageBox({text, caption, icon, buttons});
+                                MessageIcon icon, MessageButtons buttons,
+                                const std::string& headline) {
+    return dialogs_.messageBox({text, caption, icon, buttons, headline});
 }
 
 void TMainForm::setActivePage(Page page) {
@@ -205,6 +207,22 @@ void TMainForm::newWorkspace() {
     RefreshViews();
 }
 
+void TMainForm::useDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    numberFormat.setSeparator(separator);
+    const char other = separator == ',' ? '.' : ',';
+    const NumberFormat written(other);
+    for (Edit* edit : {&ConfIntEdit, &CPEdit, &RecLevelEdit, &FirstLErrEd,
+                       &CrossValForm.WantedErrorEdit, &BootStrCtrl.FstLevelErr}) {
+        std::string text = edit->text();
+        double value = 0.0;
+        if (numberFormat.tryReadReal(text, value) || !written.tryReadReal(text, value)) continue;
+        std::replace(text.begin(), text.end(), other, separator);
+        edit->setText(text);
+    }
+}
+
 void TMainForm::clearResultDisplays() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     // Score and result columns of recognitions and error counts go with their data.
@@ -236,8 +254,8 @@ void TMainForm::clearResultDisplays() {
     SequenceLogos.setVisible(false);
     scanPlaces_ = ScanPlaces();
     scanRuns_.clear();
-    for (Label* label :
-         {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
+    for (Label* label : {&FstErrInW, &SecondLErr, &SecErrInW, &UncountedNegatives, &TimerLabel,
+                         &lblTime, &CountDownLabel})
         label->setText("");
     RecLevelEdit.setText("0");
     RecLevelEdit.setEnabled(false);
@@ -278,8 +296,8 @@ std::string TMainForm::formatElapsed(double days) {
 
 std::vector<int32_t> TMainForm::objectClasses(SampleKind kind) const {
     std::vector<int32_t> classes;
-    if (!mainManager || !mainManager->storage) return classes;
-    const SEQStorage& s = *mainManager->storage;
+    if (!mainManager || !mainManager->storage()) return classes;
+    const SEQStorage& s = *mainManager->storage();
     const ObjectSet* set = nullptr;
     switch (kind) {
         case SampleKind::LearnPositive:
@@ -339,7 +357,7 @@ bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
 
 void TMainForm::refillLearnPositive() {
     if (!mainManager) return;
-    fillSequenceGrid(SequencesList, SampleKind::LearnPositive, mainManager->learnPositiveCount,
+    fillSequenceGrid(SequencesList, SampleKind::LearnPositive, mainManager->learnPositiveCount(),
                      objectClasses(SampleKind::LearnPositive),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
@@ -348,7 +366,8 @@ void TMainForm::refillLearnPositive() {
 void TMainForm::refillLearnNegative() {
     if (!mainManager) return;
     // A sample that is not loaded leaves no rows behind from an earlier workspace.
-    const int32_t count = mainManager->learnNegativeLoaded ? mainManager->learnNegativeCount : 0;
+    const int32_t count =
+        mainManager->learnNegativeLoaded() ? mainManager->learnNegativeCount() : 0;
     fillSequenceGrid(NegSequencesList, SampleKind::LearnNegative, count,
                      objectClasses(SampleKind::LearnNegative),
                      "Error reading from the basic array of sequncies.", "Error");
@@ -357,7 +376,7 @@ void TMainForm::refillLearnNegative() {
 void TMainForm::refillControlNegative() {
     if (!mainManager) return;
     NewSeqsList.setColCount(5);
-    fillSequenceGrid(NewSeqsList, SampleKind::ControlNegative, mainManager->controlNegativeCount,
+    fillSequenceGrid(NewSeqsList, SampleKind::ControlNegative, mainManager->controlNegativeCount(),
                      objectClasses(SampleKind::ControlNegative),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
@@ -366,7 +385,8 @@ void TMainForm::refillControlNegative() {
 void TMainForm::refillControlPositive() {
     if (!mainManager) return;
     fillSequenceGrid(PosCtrlSeqsList, SampleKind::ControlPositive,
-                     mainManager->controlPositiveCount, objectClasses(SampleKind::ControlPositive),
+                     mainManager->controlPositiveCount(),
+                     objectClasses(SampleKind::ControlPositive),
                      MOTIFORA_TR("Ошибка чтения из первичного массива последовательностей"),
                      MOTIFORA_TR("Ошибка"));
 }
@@ -374,7 +394,7 @@ void TMainForm::refillControlPositive() {
 void TMainForm::refillRules() {
     if (!mainManager) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const RulesStorage* rules = mainManager->rules.get();
+    const RulesStorage* rules = mainManager->rules();
     if (!rules) {
         RulesList.clearDataRows();
         return;
@@ -394,8 +414,8 @@ void TMainForm::refillRules() {
 void TMainForm::refillIdealObjects() {
     if (!mainManager) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (mainManager->classCount > 0) {
-        IdealizObjectsList.setRowCount(mainManager->classCount + 1);
+    if (mainManager->classCount() > 0) {
+        IdealizObjectsList.setRowCount(mainManager->classCount() + 1);
         SetIdealObjPopupAuto(true);
     } else {
         SetIdealObjPopupAuto(false);

@@ -59,6 +59,11 @@ class TMainForm : public Display {
     std::recursive_mutex& mutex() { return mutex_; }
     TMainManager& manager() { return *mainManager; }
     NumberFormat& numbers() { return numberFormat; }
+    // The decimal separator the user chose for the window (',' or '.'): every number written
+    // from now on uses it, and the number entries that hold a number written with the other
+    // separator (the defaults "0,05" and "0,8" among them) are written again with it, so that
+    // nothing has to switch the separator behind the user's back.
+    void useDecimalSeparator(char separator);
     Dialogs& dialogs() { return dialogs_; }
 
     // ---- the window's own state ----
@@ -129,6 +134,9 @@ class TMainForm : public Display {
     Label FstErrInW{mutex_, ""};
     Label SecondLErr{mutex_, ""};
     Label SecErrInW{mutex_, ""};
+    // Beside the second-level error: how many control negatives were classified "New", have no
+    // score and so are counted under no class (empty when none).
+    Label UncountedNegatives{mutex_, ""};
     Button btnNextClassErrCount{mutex_, "Next", false};
     // Progress of a scanning recognition on the worker, in percent of its windows; its Stop is
     // the page's btnStopSearchClass.
@@ -382,6 +390,8 @@ class TMainForm : public Display {
     void CountErrors(int32_t n);
     void CountFirstLevelErrors(double level);
     void CountSecondLevelErrors(double level);
+    // Fills UncountedNegatives for the negative sample the error count uses.
+    void showUncountedNegatives();
     void LevelFromFirstError(double e);
     // The two further windows of the evaluation, sharing this window's mutex.
     TErrRecForm ErrRecForm{mutex_};
@@ -451,9 +461,11 @@ class TMainForm : public Display {
     void refillIdealObjects();
     // The elapsed run time as the time labels show it ("h:mm:ss").
     static std::string formatElapsed(double days);
-    // Shows a message box with one OK button.
+    // Shows a message box with one OK button; `headline`, when given, is shown in plain sight
+    // beside the text (what was done to the data, or why a file was refused).
     DialogAnswer message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons = MessageButtons::Ok);
+                         MessageButtons buttons = MessageButtons::Ok,
+                         const std::string& headline = {});
     // True while a worker may be using the workspace's classificator: a process runs or is
     // paused, a recognition or bootstrap is live, or a process has ended without its end being
     // reported yet.
@@ -532,6 +544,9 @@ class TMainForm : public Display {
     Page page_ = Page::Rules;
     bool positiveAtTop_ = false;
     bool closed_ = false;
+    // Set when closing the window stops a live process: its end is then reported as a stop
+    // with what was kept, never as a success.
+    bool stoppedByClose_ = false;
 };
 
 }  // namespace motifora

@@ -154,6 +154,10 @@ CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder
             command([&model, i] { model.LevelRuleGroup.setItemIndex(i); });
         });
     auto* wanted = boundEdit(model.WantedErrorEdit, binder, "WantedErrorEdit", this);
+    auto* score =
+        new RadioGroupBox(model.ScoreGroup, binder, "ScoreGroup", [command, &model](int32_t i) {
+            command([&model, i] { model.ScoreGroup.setItemIndex(i); });
+        });
 
     auto* buttons = new QHBoxLayout;
     auto addButton = [&](Button& control, const char* name, std::function<void()> handler) {
@@ -179,6 +183,7 @@ CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder
     left->addLayout(entries);
     left->addWidget(rule);
     left->addWidget(wanted);
+    left->addWidget(score);
     left->addLayout(buttons);
     left->addWidget(progress);
     left->addWidget(boundLabel(model.StatusLabel, binder, "StatusLabel"));

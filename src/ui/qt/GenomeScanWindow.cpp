@@ -59,6 +59,10 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
         std::lock_guard<std::recursive_mutex> guard(form.mutex());
         form.StrandGroup.setItemIndex(i);
     });
+    auto* score = new RadioGroupBox(form.ScoreGroup, binder_, "ScoreGroup", [&form](int32_t i) {
+        std::lock_guard<std::recursive_mutex> guard(form.mutex());
+        form.ScoreGroup.setItemIndex(i);
+    });
 
     auto* buttons = new QHBoxLayout;
     auto addButton = [&](Button& control, const char* name, std::function<void()> handler) {
@@ -121,6 +125,7 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addWidget(strand);
+    layout->addWidget(score);
     layout->addLayout(buttons);
     layout->addWidget(progress);
     layout->addWidget(status);

@@ -108,6 +108,8 @@ QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, const char* fall
 
 // Where the list of recent projects is kept between runs.
 constexpr const char* kRecentProjectsKey = "recentProjects";
+// Where the chosen decimal separator is kept between runs (the program's own comma when none).
+constexpr const char* kDecimalSeparatorKey = "decimalSeparator";
 
 }  // namespace
 
@@ -188,12 +190,28 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     // class of an error counting, say) can be pressed, without waiting for the timer.
     form_.setWorkerEndListener(
         [this] { QMetaObject::invokeMethod(this, &MainWindow::tick, Qt::QueuedConnection); });
-    syncWidgets();
+    // The separator chosen in an earlier run, or the comma of the program's own defaults.
+    const QString separator = QSettings().value(kDecimalSeparatorKey, ",").toString();
+    chooseDecimalSeparator(separator == "." ? '.' : ',');
     timer_->start();
 }
 
 // No worker may post to a window that is gone.
 MainWindow::~MainWindow() { form_.setWorkerEndListener(nullptr); }
+
+void MainWindow::chooseDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    QSettings().setValue(kDecimalSeparatorKey, QString(QChar(separator)));
+    {
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex());
+        form_.useDecimalSeparator(separator);
+    }
+    for (const char* name : {"DecimalComma", "DecimalPoint"}) {
+        if (auto* choice = findChild<QAction*>(name))
+            choice->setChecked((separator == ',') == (std::string(name) == "DecimalComma"));
+    }
+    syncWidgets();
+}
 
 bool MainWindow::chooseLanguage(const QString& code) {
     if (!Language::choose(code)) return false;
@@ -463,6 +481,19 @@ void MainWindow::buildMenus() {
         languages->addAction(choice);
         connect(choice, &QAction::triggered, this,
                 [this, code = QString(code)] { chooseLanguage(code); });
+    }
+    // The decimal separator of every number the window shows, remembered for the next run.
+    QMenu* separators = view->addMenu(QStringLiteral("Decimal Separator"));
+    separators->setObjectName("DecimalSeparatorMenu");
+    auto* separatorGroup = new QActionGroup(separators);
+    for (const auto& [separator, name] : {std::pair<char, const char*>{',', "Comma (0,05)"},
+                                          std::pair<char, const char*>{'.', "Point (0.05)"}}) {
+        QAction* choice = separators->addAction(QString::fromUtf8(name));
+        choice->setObjectName(separator == ',' ? "DecimalComma" : "DecimalPoint");
+        choice->setCheckable(true);
+        separatorGroup->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, separator = separator] { chooseDecimalSeparator(separator); });
     }
     binder_.bindMenu(f.View1, view);
 
@@ -735,6 +766,11 @@ QWidget* MainWindow::buildClassesPage() {
     secondIn->setObjectName("SecErrInW");
     binder_.bindLabel(f.SecErrInW, secondIn);
     errors->addWidget(secondIn, 4, 1);
+    auto* uncounted = new QLabel;
+    uncounted->setObjectName("UncountedNegatives");
+    uncounted->setWordWrap(true);
+    binder_.bindLabel(f.UncountedNegatives, uncounted);
+    errors->addWidget(uncounted, 5, 0, 1, 2);
     layout->addLayout(errors);
     layout->addWidget(button(f.btnNextClassErrCount, "btnNextClassErrCount",
                              [&f] { f.btnNextClassErrCountClick(); }));
@@ -970,17 +1006,34 @@ int32_t MainWindow::startGenomeScan() {
         genomeScan_->StatusLabel.setText("A process is running; start the scan when it has ended.");
         return kGenomeScanRefused;
     }
-    if (!workspace.storage || !workspace.rules || workspace.classCount <= 0) {
+    bool discriminative = false;
+    {
+        std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+        discriminative = genomeScan_->ScoreGroup.itemIndex() == 1;
+    }
+    if (discriminative) {
+        // The rules the Rules page found on the learning samples, as they stand.
+        const auto rules = workspace.contrastRules();
+        if (!rules) {
+            std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+            genomeScan_->StatusLabel.setText(
+                "No discriminative rules yet: search them on the Rules page with the learning "
+                "samples chosen first.");
+            return kGenomeScanRefused;
+        }
+        auto scorer = std::make_shared<ContrastScorer>();
+        scorer->rules = *rules;
+        return genomeScan_->StartDiscriminative(std::move(scorer), form_.projectName);
+    }
+    if (!workspace.storage() || !workspace.rules() || workspace.classCount() <= 0) {
         std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
         genomeScan_->StatusLabel.setText(
             "No classes yet: search for regularities and idealize first.");
         return kGenomeScanRefused;
     }
     Classificator classificator;
-    classificator.Setup(workspace.storage.get(), workspace.rules.get(), &workspace.idealObjects,
-                        kDeletingBegin);
-    classificator.idealObjectCount = workspace.classCount;
-    return genomeScan_->Start(classificator, workspace.storage->codeTable, form_.projectName);
+    workspace.setUpScoring(classificator, kDeletingBegin);
+    return genomeScan_->Start(classificator, workspace.storage()->codeTable, form_.projectName);
 }
 
 }  // namespace motifora

@@ -60,6 +60,9 @@ class MainWindow final : public QMainWindow {
     // View > Language: "en" or "ru" (the program's own words); shows every text anew and
     // remembers the choice. Returns false for an unknown code.
     bool chooseLanguage(const QString& code);
+    // Shows every number with `separator` (',' or '.') from now on and remembers the choice for
+    // the next run; the number entries are written again with it.
+    void chooseDecimalSeparator(char separator);
     BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
 
   signals:

@@ -41,18 +41,19 @@ class ContrastWindowTest : public FormFixture {
         if (withNegatives) {
             dialogs.choose(negativeFile);
             form->mmbtnAddNegativeSequenciesClick();
-            ASSERT_TRUE(manager().learnNegativeLoaded.load()) << lastMessage().text;
+            ASSERT_TRUE(manager().learnNegativeLoaded()) << lastMessage().text;
         }
         dialogs.texts(true);
     }
     // The search of the page's settings run straight on the workspace's samples.
     ContrastRules direct() {
-        const ContrastSettings s{.fisherThreshold = 0.05,
-                                 .cpThreshold = 0.8,
-                                 .finishBufferSize = 40,
-                                 .subBufferSize = 10,
+        const ContrastSettings s{.search = {.confidence = 0.05,
+                                            .cpThreshold = 0.8,
+                                            .finishBufferSize = 40,
+                                            .subBufferSize = 10},
                                  .threads = manager().generator().threadCount};
-        return searchContrastRules(manager().learnPositive, manager().learnNegative, s, nullptr);
+        return searchContrastRules(manager().learnPositive(), manager().learnNegative(), s,
+                                   nullptr);
     }
     // "samples", start, and the tick that reports the end.
     void searchSamples() {
@@ -131,7 +132,7 @@ TEST_F(ContrastWindowTest, TheModeSwitchesGridsAndKeepsTheLettersGrid) {
     EXPECT_EQ(gridTexts(form->RulesList), letters);
     EXPECT_EQ(manager().regularityTarget(), TMainManager::RegularityTarget::Letters);
     // The letters search's buttons still act on the letters search.
-    EXPECT_TRUE(manager().rules != nullptr);
+    EXPECT_TRUE(manager().rules() != nullptr);
 }
 
 TEST_F(ContrastWindowTest, StartPauseResumeAndStopThroughThePage) {
@@ -314,7 +315,7 @@ TEST_F(ContrastWindowTest, ABrokenSideFileIsNamedAndTheProjectStillOpens) {
     EXPECT_NE(said.text.find("The project itself has been opened"), std::string::npos);
     EXPECT_EQ(said.icon, MessageIcon::Warning);  // not a refusal of the project
     EXPECT_EQ(other.Caption.text(), "Motifora - " + project);
-    EXPECT_EQ(other.manager().learnNegativeCount, 24);
+    EXPECT_EQ(other.manager().learnNegativeCount(), 24);
     EXPECT_EQ(other.manager().contrastRules(), nullptr);
     EXPECT_EQ(other.ContrastRulesList.rowCount(), 2);
     EXPECT_EQ(other.ContrastRulesList.cell(2, 1), "");
@@ -436,7 +437,7 @@ TEST_F(ContrastWindowTest, GeneratedNegativesAreWrittenAndLoaded) {
     loadSamples(false);
     // A cancelled save dialog makes nothing and loads nothing.
     EXPECT_FALSE(form->generateNegatives(request));
-    EXPECT_FALSE(manager().learnNegativeLoaded.load());
+    EXPECT_FALSE(manager().learnNegativeLoaded());
     ASSERT_FALSE(dialogs.files.empty());
     EXPECT_TRUE(dialogs.files.back().save);
     EXPECT_EQ(dialogs.files.back().request.dialog, "GenerateNegDlg");
@@ -444,15 +445,15 @@ TEST_F(ContrastWindowTest, GeneratedNegativesAreWrittenAndLoaded) {
     const std::string made = folder.path("made.seq");
     dialogs.choose(made);
     ASSERT_TRUE(form->generateNegatives(request)) << lastMessage().text;
-    EXPECT_EQ(manager().learnNegativeCount, 30);
+    EXPECT_EQ(manager().learnNegativeCount(), 30);
     EXPECT_EQ(form->samplePaths.learnNegative, made);
     std::vector<Sequence> written;
     ASSERT_TRUE(readSeqFile(made, written).ok);
     ASSERT_EQ(written.size(), 30u);
-    const std::vector<Sequence> expected = shuffledNegatives(manager().learnPositive, 30, 2, 5);
+    const std::vector<Sequence> expected = shuffledNegatives(manager().learnPositive(), 30, 2, 5);
     for (size_t i = 0; i < written.size(); ++i) {
         EXPECT_EQ(written[i].text, expected[i].text);
-        EXPECT_EQ(manager().learnNegative[i].text, expected[i].text);
+        EXPECT_EQ(manager().learnNegative()[i].text, expected[i].text);
     }
 
     // Refusals say why.
@@ -464,7 +465,7 @@ TEST_F(ContrastWindowTest, GeneratedNegativesAreWrittenAndLoaded) {
     request.genomePath = folder.path("missing.fa");
     EXPECT_FALSE(form->generateNegatives(request));
     EXPECT_NE(lastMessage().text.find("The genome cannot be read: "), std::string::npos);
-    EXPECT_EQ(manager().learnNegativeCount, 30);
+    EXPECT_EQ(manager().learnNegativeCount(), 30);
 }
 
 }  // namespace

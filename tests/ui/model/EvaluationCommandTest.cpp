@@ -2,6 +2,7 @@
 // displays and entries, the totals of "Next"/"Total", and the bootstrap window's entries.
 #include "FormFixture.h"
 #include "core/SEQStorage.h"
+#include "support/TMainManagerTestAccess.h"
 
 namespace motifora::testing {
 namespace {
@@ -19,22 +20,22 @@ class EvaluationCommandTest : public FormFixture {
     // learning positive grid; control negatives 8 and 14 of class c among 10 objects.
     void prepareExample() {
         TMainManager& m = manager();
-        m.storage = std::make_unique<SEQStorage>();
-        ObjectSet& negatives = m.storage->controlNegativeObjects;
+        TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+        ObjectSet& negatives = TMainManagerTestAccess::storage(m)->controlNegativeObjects;
         negatives.make(10, 1, 0);
-        m.storage->controlNegativeObjectCount = 10;
+        TMainManagerTestAccess::storage(m)->controlNegativeObjectCount = 10;
         const int32_t classes[10] = {1, 0, 1, 2, -1, 0, 0, 0, 0, 0};
         const double scores[10] = {8, 50, 14, 99, 30, 1, 2, 3, 4, 5};
         for (int32_t i = 0; i < 10; ++i) {
             negatives[i].classNumber = classes[i];
             negatives[i].score = scores[i];
         }
-        m.controlNegativeCount = 10;
-        m.controlNegativeLoaded = true;
-        ObjectSet& positives = m.storage->learnObjects;
+        TMainManagerTestAccess::controlNegativeCount(m) = 10;
+        TMainManagerTestAccess::controlNegativeLoaded(m) = true;
+        ObjectSet& positives = TMainManagerTestAccess::storage(m)->learnObjects;
         positives.make(3, 1, 0);
-        m.storage->learnObjectCount = 3;
-        m.learnPositiveCount = 3;
+        TMainManagerTestAccess::storage(m)->learnObjectCount = 3;
+        TMainManagerTestAccess::learnPositiveCount(m) = 3;
         const double positiveScores[3] = {12, 27, 33};
         for (int32_t i = 0; i < 3; ++i) {
             positives[i].classNumber = 1;
@@ -42,7 +43,7 @@ class EvaluationCommandTest : public FormFixture {
             form->SequencesList.setCell(4, i + 1, "2");
             form->SequencesList.setCell(5, i + 1, form->numberFormat.fixed(positiveScores[i], 2));
         }
-        m.recognitionClass = 1;
+        TMainManagerTestAccess::recognitionClass(m) = 1;
         form->ErrRecForm.NegativeGroup.setItemIndex(kControlSource);
         form->ErrRecForm.PositiveGroup.setItemIndex(kLearningSource);
     }
@@ -63,6 +64,25 @@ TEST_F(EvaluationCommandTest, ClassScoresArrangedAndNot) {
     }
 }
 
+// A control negative of class "New" has no score and is counted under no class: beside the
+// specified count (which stays as it is) the window says how many there are, once the control
+// sample is classified (before, class numbers mean nothing).
+TEST_F(EvaluationCommandTest, ControlNegativesOfClassNewAreCountedApart) {
+    prepareExample();
+    form->CountErrors(3);
+    EXPECT_EQ(form->UncountedNegatives.text(), "");
+    TMainManagerTestAccess::controlNegativeClassified(manager()) = true;
+    form->CountErrors(3);
+    EXPECT_EQ(form->SecondLErr.text(), "0,00000000");
+    EXPECT_EQ(form->SecErrInW.text(), "Recognized 0 out of 10");
+    EXPECT_EQ(form->UncountedNegatives.text(),
+              "Контрольных последовательностей класса New (без оценки, не учтены ни в одном "
+              "классе): 1 / 10\nПерекрёстная проверка оценивает все последовательности.");
+    form->ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
+    form->CountErrors(3);
+    EXPECT_EQ(form->UncountedNegatives.text(), "") << "the learning negatives are not control data";
+}
+
 TEST_F(EvaluationCommandTest, ObjectScoresGoToColumnFiveOfTheirGrid) {
     form->ShowObjectScore(0, 1.234, ScoreGrid::LearnPositive);
     form->ShowObjectScore(1, -2, ScoreGrid::LearnNegative);
@@ -76,7 +96,7 @@ TEST_F(EvaluationCommandTest, ObjectScoresGoToColumnFiveOfTheirGrid) {
 }
 
 TEST_F(EvaluationCommandTest, PositionChartWithLevelAtMid) {
-    manager().windowScores = {1, -3, 4.5, 2, 0, 7, 1, 1, -1};
+    TMainManagerTestAccess::windowScores(manager()) = {1, -3, 4.5, 2, 0, 7, 1, 1, -1};
     form->ShowPositionScores(9);
     const Chart::Series scores = form->Chart1.series(0);
     ASSERT_EQ(scores.size(), 9u);
@@ -93,7 +113,7 @@ TEST_F(EvaluationCommandTest, PositionChartWithLevelAtMid) {
     form->ShowPositionScores(50);
     EXPECT_EQ(form->Chart1.series(0).size(), 9u);
     // Enter in the level edit with long control data moves the level line.
-    manager().longControl = true;
+    TMainManagerTestAccess::longControl(manager()) = true;
     form->RecLevelEdit.setText("3,5");
     form->ReCount2();
     EXPECT_EQ(form->Chart1.series(1), (Chart::Series{{1, 3.5}, {9, 3.5}}));
@@ -165,7 +185,7 @@ TEST_F(EvaluationCommandTest, LevelFromAWantedFirstLevelError) {
     prepareExample();
     form->CountErrors(3);
     // Four scored learning positives; the grid is read, whichever positive side is chosen.
-    manager().learnPositiveCount = 4;
+    TMainManagerTestAccess::learnPositiveCount(manager()) = 4;
     form->SequencesList.setCell(4, 4, "2");
     form->SequencesList.setCell(5, 4, "40,00");
     form->FirstLErrEd.setText("0,25");
@@ -191,8 +211,8 @@ TEST_F(EvaluationCommandTest, LevelFromAWantedFirstLevelError) {
 
 TEST_F(EvaluationCommandTest, TotalSumsThePerClassColumns) {
     TMainManager& m = manager();
-    m.controlNegativeCount = 8;
-    m.recognitionClass = 2;
+    TMainManagerTestAccess::controlNegativeCount(m) = 8;
+    TMainManagerTestAccess::recognitionClass(m) = 2;
     form->IdealizObjectsList.setRowCount(4);
     form->IdealizObjectsList.setColCount(6);
     form->IdealizObjectsList.select(1, 3);
@@ -264,7 +284,8 @@ TEST_F(EvaluationCommandTest, PropertiesWindowStates) {
         EXPECT_TRUE(window.Window.visible());
         window.OKBtnClick();
     };
-    m.controlNegativeLoaded = true;  // no learning negatives: negatives are the control ones
+    TMainManagerTestAccess::controlNegativeLoaded(m) =
+        true;  // no learning negatives: negatives are the control ones
     form->ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
     form->btnCountRecErrorsClick();
     EXPECT_EQ(shown, 0);
@@ -272,15 +293,15 @@ TEST_F(EvaluationCommandTest, PropertiesWindowStates) {
     EXPECT_FALSE(form->ErrRecForm.NegativeGroup.enabled());
     EXPECT_EQ(form->NewSeqsList.colCount(), 7);
     EXPECT_EQ(form->NegSequencesList.colCount(), 5);
-    m.learnNegativeLoaded = true;
-    m.controlPositiveLoaded = true;
+    TMainManagerTestAccess::learnNegativeLoaded(m) = true;
+    TMainManagerTestAccess::controlPositiveLoaded(m) = true;
     form->btnCountRecErrorsClick();
     EXPECT_EQ(shown, 1);
     EXPECT_TRUE(form->ErrRecForm.NegativeGroup.enabled());
     EXPECT_TRUE(form->ErrRecForm.PositiveGroup.enabled());
     EXPECT_FALSE(form->ErrRecForm.Window.visible());
     // Shift positions: nothing at all.
-    m.searchSettings.workMode = 1;
+    TMainManagerTestAccess::searchSettings(m).workMode = 1;
     form->btnCountRecErrorsClick();
     EXPECT_EQ(shown, 1);
 }

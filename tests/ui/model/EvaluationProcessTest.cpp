@@ -18,7 +18,7 @@ class EvaluationProcessTest : public FormFixture {
     void tickToEnd() {
         TMainManager& m = manager();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-        while ((m.running || m.finished) && std::chrono::steady_clock::now() < deadline) {
+        while ((m.isRunning() || m.hasEnded()) && std::chrono::steady_clock::now() < deadline) {
             form->SearchingTimerTimer();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
         }
@@ -46,8 +46,8 @@ class EvaluationProcessTest : public FormFixture {
         form->setActivePage(Page::Classes);
         form->btnStartSearchClassClick();
         tickToEnd();
-        ASSERT_TRUE(manager().controlNegativeClassified);
-        ASSERT_GE(manager().classCount, 3);
+        ASSERT_TRUE(manager().controlNegativeClassified());
+        ASSERT_GE(manager().classCount(), 3);
         dialogs.messages.clear();
     }
 };
@@ -59,12 +59,12 @@ TEST_F(EvaluationProcessTest, RecognitionOfAllClassesFillsSortedRows) {
     form->btnStartRecognitionClick();
     m.joinWorker();
     EXPECT_TRUE(dialogs.messages.empty());
-    const int32_t classes = m.classCount;
+    const int32_t classes = m.classCount();
     EXPECT_EQ(form->NewSeqsList.colCount(), classes + 5);
     EXPECT_EQ(form->NewSeqsList.cell(5, 0), "1");
     EXPECT_EQ(form->NewSeqsList.cell(4 + classes, 0), std::to_string(classes));
     const NumberFormat& numbers = form->numberFormat;
-    for (int32_t r = 1; r <= m.controlNegativeCount; ++r) {
+    for (int32_t r = 1; r <= m.controlNegativeCount(); ++r) {
         double previous = -1e300;
         std::vector<bool> seen(static_cast<size_t>(classes), false);
         for (int32_t t = 0; t < classes; ++t) {
@@ -78,8 +78,8 @@ TEST_F(EvaluationProcessTest, RecognitionOfAllClassesFillsSortedRows) {
             previous = shown;
             ASSERT_TRUE(j >= 0 && j < classes);
             seen[static_cast<size_t>(j)] = true;
-            const double score =
-                m.classificator()->ScoreObject(m.storage->controlNegativeObjects[r - 1], r - 1, j);
+            const double score = m.classificator()->ScoreObject(
+                m.storage()->controlNegativeObjects[r - 1], r - 1, j);
             EXPECT_EQ(cell, scoreCell(numbers, j, score));
         }
         for (bool s : seen) EXPECT_TRUE(s);
@@ -107,12 +107,12 @@ TEST_F(EvaluationProcessTest, ThreeClassesThroughNextToTotal) {
     EXPECT_FALSE(form->btnCountRecErrors.enabled());
     EXPECT_FALSE(form->btnStartBootstrap.enabled());
     EXPECT_TRUE(form->RecLevelEdit.enabled());
-    EXPECT_EQ(m.recognitionClass, 0);
+    EXPECT_EQ(m.recognitionClass(), 0);
     EXPECT_EQ(form->NewSeqsList.cell(6, 0), "Result");
     // Every control negative row has a result; every positive row of class 1 too.
-    for (int32_t r = 1; r <= m.controlNegativeCount; ++r)
+    for (int32_t r = 1; r <= m.controlNegativeCount(); ++r)
         EXPECT_NE(form->NewSeqsList.cell(6, r), "");
-    for (int32_t r = 1; r <= m.learnPositiveCount; ++r) {
+    for (int32_t r = 1; r <= m.learnPositiveCount(); ++r) {
         if (form->SequencesList.cell(4, r) == "1") {
             EXPECT_NE(form->SequencesList.cell(6, r), "");
         }
@@ -120,12 +120,12 @@ TEST_F(EvaluationProcessTest, ThreeClassesThroughNextToTotal) {
 
     form->btnNextClassErrCountClick();
     m.joinWorker();
-    EXPECT_EQ(m.recognitionClass, 1);
+    EXPECT_EQ(m.recognitionClass(), 1);
     EXPECT_EQ(form->btnNextClassErrCount.text(), "Next");
     EXPECT_NE(form->IdealizObjectsList.cell(3, 1), "");
     form->btnNextClassErrCountClick();
     m.joinWorker();
-    EXPECT_EQ(m.recognitionClass, 2);
+    EXPECT_EQ(m.recognitionClass(), 2);
     EXPECT_EQ(form->btnNextClassErrCount.text(), "Total");
     form->btnNextClassErrCountClick();
     EXPECT_EQ(form->btnNextClassErrCount.text(), "Next");
@@ -137,13 +137,13 @@ TEST_F(EvaluationProcessTest, ThreeClassesThroughNextToTotal) {
     for (int32_t k = 1; k <= 3; ++k) {
         misses += std::stoi(form->IdealizObjectsList.cell(4, k));
         accepted += std::stoi(form->IdealizObjectsList.cell(5, k));
-        for (int32_t r = 1; r <= m.learnPositiveCount; ++r)
+        for (int32_t r = 1; r <= m.learnPositiveCount(); ++r)
             positives += form->SequencesList.cell(4, r) == std::to_string(k);
     }
     EXPECT_EQ(form->FstErrInW.text(), "Recognized " + std::to_string(positives - misses) +
                                           " out of " + std::to_string(positives));
     EXPECT_EQ(form->SecErrInW.text(), "Recognized " + std::to_string(accepted) + " out of " +
-                                          std::to_string(m.controlNegativeCount));
+                                          std::to_string(m.controlNegativeCount()));
     EXPECT_TRUE(form->SaveRecErrBtn.enabled());
 }
 
@@ -158,7 +158,7 @@ TEST_F(EvaluationProcessTest, BootstrapThroughItsWindow) {
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_TRUE(b.Bs_btnStop.enabled());
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-    while (m.bootstrapActive && std::chrono::steady_clock::now() < deadline)
+    while (m.bootstrapActive() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     m.joinWorker();
     EXPECT_FALSE(b.Bs_btnPause.enabled());
@@ -190,26 +190,26 @@ TEST_F(EvaluationProcessTest, StartWhilePausedResumesAndStopEndsTheRun) {
     // the closed gate and waits there having done nothing.
     m.holdNextStart();
     b.Bs_btnStartClick();
-    ASSERT_TRUE(m.bootstrapActive);
+    ASSERT_TRUE(m.bootstrapActive());
     b.Bs_btnPauseClick();
-    EXPECT_TRUE(m.paused);
+    EXPECT_TRUE(m.isPaused());
     m.releaseHeldStart();
     const auto waitingBy = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (!m.runControl.workerWaiting() && std::chrono::steady_clock::now() < waitingBy)
+    while (!m.runControl().workerWaiting() && std::chrono::steady_clock::now() < waitingBy)
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(m.runControl.workerWaiting());
+    ASSERT_TRUE(m.runControl().workerWaiting());
     EXPECT_EQ(b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2), "") << "held while paused";
     // "Start" while paused resumes the same run.
     b.Bs_btnStartClick();
-    EXPECT_FALSE(m.paused);
-    EXPECT_TRUE(m.bootstrapActive);
+    EXPECT_FALSE(m.isPaused());
+    EXPECT_TRUE(m.bootstrapActive());
     EXPECT_TRUE(dialogs.messages.empty());
     b.Bs_btnStopClick();
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (m.bootstrapActive && std::chrono::steady_clock::now() < deadline)
+    while (m.bootstrapActive() && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     m.joinWorker();
-    EXPECT_FALSE(m.running);
+    EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(b.Bs_btnPause.enabled());
     EXPECT_FALSE(b.Bs_btnStop.enabled());
     EXPECT_EQ(b.Label4.text(), TBootStrCtrl::kNoAverage);  // a stopped run shows no averages

@@ -11,7 +11,10 @@
 
 #include "../../classify/ClassifyTestSupport.h"
 #include "classify/Classificator.h"
+#include "evaluation/Pipeline.h"
 #include "io/ScanTracks.h"
+#include "support/MotifSamples.h"
+#include "support/Seed.h"
 #include "support/TempDir.h"
 #include "ui/model/GenomeScanForm.h"
 
@@ -187,15 +190,28 @@ TEST_F(GenomeScanFormTest, ExportsWriteEveryHitAndWindow) {
 
 TEST_F(GenomeScanFormTest, RefusalsChangeNothing) {
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanNoFile);
+    EXPECT_EQ(form.StatusLabel.text(), "Choose the genome (a FASTA file) to scan first.");
     form.GenomeEdit.setText(genome_);
     form.ClassesEdit.setText("one");
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadClasses);
+    // Every refusal of the class list says why, as the model's own refusals do.
+    for (const char* classes : {"one", "1-3x", "0", "3-1", "1,,2"}) {
+        SCOPED_TRACE(classes);
+        form.ClassesEdit.setText(classes);
+        form.StatusLabel.setText("");
+        EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadClasses);
+        EXPECT_EQ(form.StatusLabel.text().rfind(
+                      "Classes: \"" + std::string(classes) + "\" is not a list of classes; ", 0),
+                  0u)
+            << form.StatusLabel.text();
+    }
     form.ClassesEdit.setText("2");
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanRefused);
     EXPECT_EQ(form.StatusLabel.text(), "class 2 does not exist (the model holds 1 classes)");
     form.ClassesEdit.setText("");
     form.LevelEdit.setText("1.5.");
     EXPECT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanBadLevel);
+    EXPECT_EQ(form.StatusLabel.text().rfind("Level: \"1.5.\" is not a number", 0), 0u);
     EXPECT_EQ(form.HitsList.rowCount(), 1);
     EXPECT_FALSE(form.ExportBedBtn.enabled());
 
@@ -207,6 +223,58 @@ TEST_F(GenomeScanFormTest, RefusalsChangeNothing) {
     EXPECT_FALSE(form.ExportBedBtn.enabled());
     EXPECT_EQ(form.ExportBed(folder_ / "x.bed"), kGenomeScanBadLevel);
     EXPECT_FALSE(fs::exists(folder_ / "x.bed"));
+}
+
+}  // namespace
+}  // namespace motifora::testing
+
+namespace motifora::testing {
+namespace {
+
+// The window's discriminative scan: hits named for the score, the exports' track lines, and a
+// class list refused.
+TEST(GenomeScanFormDiscriminative, ScoresWithTheRulesAndNamesTheScore) {
+    const test::MotifSamples s = test::motifSamples(test::testSeed("window scan", 41u), 40, 10);
+    LearningSettings settings;
+    settings.score = ScoreKind::kDiscriminative;
+    settings.finishBufferSize = 100;
+    settings.subBufferSize = 20;
+    auto scorer = std::make_shared<const ContrastScorer>(
+        learnModel(s.positives, s.negatives, settings, {}).contrast);
+    ASSERT_GT(scorer->rules.rules.size(), 0u);
+    test::TempDir folder("motifora-scanform-discriminative");
+    const std::string genome = folder.write("g.fa", ">g\nACGTTATAATGCATTATAATCCGANNACGT\n");
+    GenomeScanForm form;
+    form.GenomeEdit.setText(genome);
+    form.ClassesEdit.setText("1");
+    form.ScoreGroup.setItemIndex(1);
+    EXPECT_EQ(form.StartDiscriminative(scorer, "m.dnp"), kGenomeScanRefused);
+    EXPECT_EQ(form.StatusLabel.text(),
+              "The discriminative score has no classes: clear the class list.");
+    EXPECT_FALSE(form.ExportBedBtn.enabled());
+
+    form.ClassesEdit.setText("");
+    Sequence planted;
+    planted.assign("GTTATAATGC", "w", 1);
+    const double level = scorer->score(planted);
+    form.LevelEdit.setText(formatTrackNumber(level));
+    ASSERT_EQ(form.StartDiscriminative(scorer, "m.dnp"), kGenomeScanStarted);
+    form.WaitForEnd();
+    ASSERT_GE(form.HitsList.rowCount(), 2);
+    bool plantedFound = false;
+    for (int32_t r = 1; r < form.HitsList.rowCount(); ++r) {
+        const std::vector<std::string> row = form.HitsList.row(r);
+        EXPECT_EQ(row[4], "discriminative");
+        EXPECT_GE(std::stod(row[5]), level - 0.0005);  // written with three decimals
+        plantedFound = plantedFound || (row[1] == "2" && row[3] == "+");
+    }
+    EXPECT_TRUE(plantedFound);
+    const std::string bed = (folder.root() / "hits.bed").string();
+    ASSERT_EQ(form.ExportBed(bed), kGenomeScanStarted);
+    form.WaitForEnd();
+    const std::string written = test::readBytes(bed);
+    EXPECT_NE(written.find("(discriminative score, strand +, level "), std::string::npos);
+    EXPECT_NE(written.find("\tdiscriminative\t"), std::string::npos);
 }
 
 }  // namespace

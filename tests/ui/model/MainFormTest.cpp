@@ -4,6 +4,7 @@
 
 #include "FormFixture.h"
 #include "Promoters.h"
+#include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -16,7 +17,7 @@ class MainFormTest : public FormFixture {
     TMainManager* unsavedPositives() {
         dialogs.choose(kPositive);
         form->mmbtnAddSequenciesClick();
-        manager().saved = false;
+        TMainManagerTestAccess::saved(manager()) = false;
         dialogs.messages.clear();
         return &manager();
     }
@@ -165,7 +166,7 @@ TEST_F(MainFormTest, NewProjectCountsAndAsksOnlyForUnsavedWork) {
     EXPECT_EQ(form->projectCounter, 2);
     EXPECT_EQ(form->Caption.text(), "Motifora - Project2.dnp");
 
-    manager().saved = false;
+    TMainManagerTestAccess::saved(manager()) = false;
     dialogs.answer(DialogAnswer::Cancel);
     TMainManager* before = &manager();
     form->mmbtnNewProjectClick();
@@ -179,7 +180,7 @@ TEST_F(MainFormTest, NewProjectCountsAndAsksOnlyForUnsavedWork) {
     dialogs.answer(DialogAnswer::No);
     form->mmbtnNewProjectClick();
     EXPECT_EQ(form->projectCounter, 3);
-    EXPECT_FALSE(manager().learnPositiveLoaded);
+    EXPECT_FALSE(manager().learnPositiveLoaded());
 }
 
 TEST_F(MainFormTest, AddPositiveListsTheSample) {
@@ -191,7 +192,7 @@ TEST_F(MainFormTest, AddPositiveListsTheSample) {
     EXPECT_EQ(lastMessage().text, "Загрузка нуклеотидных последовательностей удачно завершена.");
     EXPECT_EQ(lastMessage().caption, "Сообщение");
     EXPECT_EQ(lastMessage().icon, MessageIcon::Information);
-    EXPECT_TRUE(manager().learnPositiveLoaded);
+    EXPECT_TRUE(manager().learnPositiveLoaded());
     EXPECT_EQ(form->SequencesList.rowCount(), 54);
     EXPECT_EQ(form->SequencesList.row(1)[0], "1");
     EXPECT_EQ(form->SequencesList.row(1)[1], "57");
@@ -235,7 +236,7 @@ TEST_F(MainFormTest, AddPositiveFailureNamesTheFile) {
         << lastMessage().text;
     EXPECT_EQ(lastMessage().caption, "Ошибка");
     EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
-    EXPECT_FALSE(manager().learnPositiveLoaded);
+    EXPECT_FALSE(manager().learnPositiveLoaded());
     EXPECT_FALSE(form->btnStartSearchRules.enabled());
 }
 
@@ -257,7 +258,7 @@ TEST_F(MainFormTest, DataLossQuestionCancelChangesNothing) {
     form->mmbtnAddSequenciesClick();
     EXPECT_EQ(dialogs.files.size(), 2u);
     EXPECT_EQ(&manager(), before);
-    EXPECT_TRUE(manager().learnPositiveLoaded);
+    EXPECT_TRUE(manager().learnPositiveLoaded());
     EXPECT_EQ(form->SequencesList.rowCount(), 54);
 }
 
@@ -289,7 +290,7 @@ TEST_F(MainFormTest, DataLossQuestionYesSavesFirstThenLoads) {
     EXPECT_EQ(dialogs.files[3].request.dialog, "AddSeqsDlg");
     EXPECT_EQ(lastMessage().text, "Загрузка нуклеотидных последовательностей удачно завершена.");
     EXPECT_EQ(form->SequencesList.cell(2, 1), "nonprom1") << "the new sample is listed";
-    EXPECT_TRUE(manager().saved) << "a new workspace";
+    EXPECT_TRUE(manager().saved()) << "a new workspace";
 }
 
 TEST_F(MainFormTest, NegativeLoadPreconditionsAndView) {
@@ -305,7 +306,7 @@ TEST_F(MainFormTest, NegativeLoadPreconditionsAndView) {
     EXPECT_EQ(dialogs.files.back().request.dialog, "AddNegSeqsDlg");
     EXPECT_EQ(lastMessage().text, "Loading of negative sampling is completed successfully.");
     EXPECT_EQ(lastMessage().caption, "Message");
-    EXPECT_TRUE(manager().learnNegativeLoaded);
+    EXPECT_TRUE(manager().learnNegativeLoaded());
     EXPECT_TRUE(form->mmbtnNegativeSequecies.checked());
     EXPECT_TRUE(form->NegSequencesList.visible());
     EXPECT_TRUE(form->positiveListAtTop());
@@ -317,25 +318,26 @@ TEST_F(MainFormTest, ControlPositivePreconditions) {
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "First load negative control sampling.");
     EXPECT_EQ(lastMessage().caption, "Error");
-    manager().controlNegativeLoaded = true;
-    manager().searchSettings.workMode = 1;
+    TMainManagerTestAccess::controlNegativeLoaded(manager()) = true;
+    TMainManagerTestAccess::searchSettings(manager()).workMode = 1;
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "Not accessible in this work mode.");
-    manager().searchSettings.workMode = 0;
-    manager().longControl = true;
+    TMainManagerTestAccess::searchSettings(manager()).workMode = 0;
+    TMainManagerTestAccess::longControl(manager()) = true;
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "Not accessible in this work mode.");
     EXPECT_TRUE(dialogs.files.empty());
-    EXPECT_FALSE(manager().controlPositiveLoaded);
+    EXPECT_FALSE(manager().controlPositiveLoaded());
 }
 
 TEST_F(MainFormTest, ClassificationStartWithoutControlSampleDoesNothing) {
-    manager().classCount = 2;  // classes present, no control negative sample
+    TMainManagerTestAccess::classCount(manager()) =
+        2;  // classes present, no control negative sample
     form->btnStartSearchClassClick();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(form->StatusBar1.panel(1), "Program is started");
-    EXPECT_FALSE(manager().running);
-    manager().classCount = 0;
+    EXPECT_FALSE(manager().isRunning());
+    TMainManagerTestAccess::classCount(manager()) = 0;
 }
 
 TEST_F(MainFormTest, ExitStopsAndCloses) {

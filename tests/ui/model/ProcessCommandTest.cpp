@@ -15,6 +15,7 @@
 #include "core/Sequence.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
+#include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -28,10 +29,10 @@ class ProcessCommandTest : public FormFixture {
     void pausedAtOnce(void (TMainForm::*start)(), void (TMainForm::*pause)()) {
         manager().holdNextStart();
         (form.get()->*start)();
-        ASSERT_TRUE(manager().running) << (dialogs.messages.empty() ? "" : lastMessage().text);
+        ASSERT_TRUE(manager().isRunning()) << (dialogs.messages.empty() ? "" : lastMessage().text);
         if (!pause) return;
         (form.get()->*pause)();
-        EXPECT_TRUE(manager().paused);
+        EXPECT_TRUE(manager().isPaused());
         manager().releaseHeldStart();
     }
 
@@ -42,7 +43,7 @@ class ProcessCommandTest : public FormFixture {
             dialogs.choose(kNegative);
             form->mmbtnAddNegativeSequenciesClick();
         }
-        ASSERT_TRUE(manager().learnPositiveLoaded);
+        ASSERT_TRUE(manager().learnPositiveLoaded());
     }
 
     // Settings small enough for a quick search on the example.
@@ -93,7 +94,7 @@ TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
     EXPECT_EQ(lastMessage().caption, "Сообщение");
     EXPECT_EQ(lastMessage().icon, MessageIcon::Information);
 
-    const RulesStorage& rules = *manager().rules;
+    const RulesStorage& rules = *manager().rules();
     ASSERT_GT(rules.Count(), 0);
     EXPECT_EQ(form->shownRuleCount, rules.Count());
     for (int32_t i = 0; i < rules.Count(); ++i) {
@@ -109,10 +110,10 @@ TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
     EXPECT_TRUE(form->btnStartIdealization.enabled());
     EXPECT_TRUE(form->btnPauseIdealization.enabled());
     EXPECT_FALSE(form->Control1.enabled());
-    EXPECT_EQ(manager().storage->learnObjectCount, 53) << "negatives moved out at the end";
+    EXPECT_EQ(manager().storage()->learnObjectCount, 53) << "negatives moved out at the end";
 
     ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
-    const int32_t classes = manager().classCount;
+    const int32_t classes = manager().classCount();
     ASSERT_GT(classes, 0);
     EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes + 1);
     EXPECT_EQ(form->IdealizObjectsList.cell(0, classes), std::to_string(classes));
@@ -134,7 +135,7 @@ TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
     EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс классификации ...");
     EXPECT_FALSE(form->btnStartSearchRules.enabled());
     ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
-    EXPECT_TRUE(manager().controlNegativeClassified);
+    EXPECT_TRUE(manager().controlNegativeClassified());
     EXPECT_FALSE(form->btnPauseSearchClass.enabled());
     EXPECT_FALSE(form->btnStopSearchClass.enabled());
     EXPECT_TRUE(form->btnStartSearchClass.enabled());
@@ -198,9 +199,9 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     quickSettings();
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
     ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
-    const int32_t classes = manager().classCount;
+    const int32_t classes = manager().classCount();
     ASSERT_GT(classes, 0);
-    const SEQStorage& s = *manager().storage;
+    const SEQStorage& s = *manager().storage();
 
     // Show Objects of the first class lists exactly its learning objects, in order.
     form->IdealizObjectsList.select(1, 1);
@@ -247,9 +248,9 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
         before.push_back(s.learnObjects[j].classNumber);
     form->IdealizObjectsList.select(1, 1);
     form->D1Click();
-    EXPECT_EQ(manager().classCount, classes - 1);
+    EXPECT_EQ(manager().classCount(), classes - 1);
     EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes);
-    EXPECT_FALSE(manager().saved);
+    EXPECT_FALSE(manager().saved());
     for (int32_t j = 0; j < s.learnObjectCount; ++j) {
         const int32_t expectedClass = before[j] == 0  ? -1
                                       : before[j] > 0 ? before[j] - 1
@@ -261,17 +262,17 @@ TEST_F(ProcessCommandTest, ClassViewsAndDeletion) {
     // A selection of rows below the last class deletes nothing.
     form->IdealizObjectsList.select(classes + 3, classes + 4);
     form->D1Click();
-    EXPECT_EQ(manager().classCount, classes - 1);
+    EXPECT_EQ(manager().classCount(), classes - 1);
 
     // A selection of the rows 2 to 3 deletes the two classes shown there, 1 and 2.
-    ASSERT_GE(manager().classCount, 3);
+    ASSERT_GE(manager().classCount(), 3);
     before.clear();
     for (int32_t j = 0; j < s.learnObjectCount; ++j)
         before.push_back(s.learnObjects[j].classNumber);
     const std::string third = form->IdealizObjectsList.cell(2, 4);
     form->IdealizObjectsList.select(2, 3);
     form->D1Click();
-    EXPECT_EQ(manager().classCount, classes - 3);
+    EXPECT_EQ(manager().classCount(), classes - 3);
     EXPECT_EQ(form->IdealizObjectsList.cell(2, 2), third) << "the class after them moves up";
     EXPECT_EQ(form->IdealizObjectsList.cell(0, 2), "2");
     for (int32_t j = 0; j < s.learnObjectCount; ++j) {
@@ -288,10 +289,10 @@ TEST_F(ProcessCommandTest, MatrixViewsOnTheWorkedExample) {
     rows[0].assign("AC", "ac", 1);
     rows[1].assign("CC", "cc", 1);
     TMainManager& m = manager();
-    m.storage = std::make_unique<SEQStorage>();
-    m.storage->buildWhole(rows.data(), 2);
+    TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+    TMainManagerTestAccess::storage(m)->buildWhole(rows.data(), 2);
     auto rule = std::make_unique<Rule>();
-    rule->Init(1, m.storage.get(), 0.05, nullptr);
+    rule->Init(1, TMainManagerTestAccess::storage(m).get(), 0.05, nullptr);
     rule->conditions[0].position = 0;
     rule->conditions[0].sign = 1;
     rule->conditions[0].letter = 0;
@@ -300,15 +301,15 @@ TEST_F(ProcessCommandTest, MatrixViewsOnTheWorkedExample) {
     rule->letterProbability[1] = 0.75;
     rule->fisher = 0.01;
     rule->cp = 0.75;
-    m.rules = std::make_unique<RulesStorage>(5, 2);
-    m.rules->insertIndex = 0;
-    ASSERT_TRUE(m.rules->Add(rule, false));
+    TMainManagerTestAccess::rules(m) = std::make_unique<RulesStorage>(5, 2);
+    TMainManagerTestAccess::rules(m)->insertIndex = 0;
+    ASSERT_TRUE(TMainManagerTestAccess::rules(m)->Add(rule, false));
     form->numberFormat.setSeparator(',');
 
     form->setActivePage(Page::Objects);
     form->btnStartIdealizationClick();
     ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
-    ASSERT_EQ(m.classCount, 2);
+    ASSERT_EQ(m.classCount(), 2);
     EXPECT_EQ(form->IdealizObjectsList.row(1), (std::vector<std::string>{"1", "0", "-[A]-[C]-"}));
     EXPECT_EQ(form->IdealizObjectsList.row(2), (std::vector<std::string>{"2", "0", "-[ ]-[C]-"}));
 
@@ -369,7 +370,7 @@ TEST_F(ProcessCommandTest, ControlLoadsCheckTheirDataAndSwitchTheViews) {
               0u);
     EXPECT_EQ(lastMessage().caption, "Ошибка чтения из файла: " + foreign);
     EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
-    EXPECT_FALSE(manager().controlNegativeLoaded);
+    EXPECT_FALSE(manager().controlNegativeLoaded());
     EXPECT_FALSE(form->btnStartSearchClass.enabled());
 
     ASSERT_NO_FATAL_FAILURE(loadControlNegative());
@@ -409,12 +410,12 @@ TEST_F(ProcessCommandTest, IdealizationStartWhilePausedStartsAfresh) {
     // The start button is disabled while the run is on; a front end that still calls the
     // handler gets a clean new run, never a second worker beside the paused one.
     form->btnStartIdealizationClick();
-    EXPECT_FALSE(manager().paused);
+    EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
-    EXPECT_GT(manager().classCount, 0);
-    EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount + 1);
-    EXPECT_EQ(form->IdealizObjectsList.cell(0, manager().classCount),
-              std::to_string(manager().classCount));
+    EXPECT_GT(manager().classCount(), 0);
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount() + 1);
+    EXPECT_EQ(form->IdealizObjectsList.cell(0, manager().classCount()),
+              std::to_string(manager().classCount()));
 }
 
 TEST_F(ProcessCommandTest, ExitWhileARunIsPausedStopsAndWaits) {
@@ -426,11 +427,37 @@ TEST_F(ProcessCommandTest, ExitWhileARunIsPausedStopsAndWaits) {
     EXPECT_EQ(form->mainManager, nullptr);
 }
 
+// Closing the window stops a live search; the timer that ticks behind the save dialog reports
+// the stop and what was kept, never a success.
+TEST_F(ProcessCommandTest, ASearchStoppedByClosingTheWindowSaysSo) {
+    const test::TempDir folder("motifora_model_close");
+    loadLearning(true);
+    pausedAtOnce(&TMainForm::btnStartSearchRulesClick, &TMainForm::btnPauseSearchRulesClick);
+    dialogs.messages.clear();
+    manager().markModified();
+    dialogs.whileChoosing = [this] {
+        if (form->mainManager) form->SearchingTimerTimer();
+    };
+    dialogs.answer(DialogAnswer::Yes);  // unsaved work: save it
+    dialogs.choose(folder.path("kept.dnp"));
+    form->mmbtnExitClick();
+    EXPECT_TRUE(form->closed());
+    const std::vector<std::string> shown = dialogs.texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "Сохранить текущий проект?");
+    EXPECT_EQ(shown[1].rfind("Поиск закономерностей остановлен закрытием окна. Найденные "
+                             "закономерности сохраняются, их число: ",
+                             0),
+              0u)
+        << shown[1];
+    EXPECT_TRUE(std::filesystem::exists(folder.path("kept.dnp")));
+}
+
 TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd) {
     loadLearning(true);
     dialogs.messages.clear();
     pausedAtOnce(&TMainForm::btnStartSearchRulesClick, &TMainForm::btnPauseSearchRulesClick);
-    EXPECT_TRUE(manager().paused);
+    EXPECT_TRUE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Процесс поиска закономерностей приостановлен.");
     const int32_t shownWhilePaused = form->shownRuleCount;
     form->SearchingTimerTimer();
@@ -438,15 +465,15 @@ TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd
     EXPECT_EQ(form->shownRuleCount, shownWhilePaused) << "a paused worker reports nothing";
 
     form->btnStartSearchRulesClick();
-    EXPECT_FALSE(manager().paused);
+    EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс поиска закономерностей ...");
 
     form->btnPauseSearchRulesClick();
     form->btnStopSearchRulesClick();
-    EXPECT_FALSE(manager().paused);
+    EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
-    const bool found = manager().rules && manager().rules->Count() > 0;
+    const bool found = manager().rules() && manager().rules()->Count() > 0;
     EXPECT_EQ(form->btnStartIdealization.enabled(), found);
     EXPECT_EQ(form->FinishProgress.position(), 0);
 }
@@ -461,7 +488,7 @@ TEST_F(ProcessCommandTest, IdealizationPauseThenStopIsReportedAsAnEnd) {
     EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс идеализации ...");
     form->btnPauseIdealizationClick();
     manager().releaseHeldStart();
-    EXPECT_TRUE(manager().paused);
+    EXPECT_TRUE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Idealization is paused");
     form->SearchingTimerTimer();
     EXPECT_TRUE(dialogs.messages.empty() || lastMessage().text != kIdealizationEnded);
@@ -469,7 +496,7 @@ TEST_F(ProcessCommandTest, IdealizationPauseThenStopIsReportedAsAnEnd) {
     form->btnStopIdealizationClick();
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
-    EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount + 1);
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount() + 1);
     EXPECT_TRUE(form->btnStartIdealization.enabled());
 }
 
@@ -489,18 +516,18 @@ TEST_F(ProcessCommandTest, ClassificationPauseResumeAndSilentStop) {
 
     // Resumed, but held at the gate (test hook) so that no object is classified before the
     // pause and the stop below: the run must end as a stopped one.
-    manager().runControl.hold();
+    TMainManagerTestAccess::holdGate(manager());
     form->btnStartSearchClassClick();
-    EXPECT_FALSE(manager().paused);
+    EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс классификации ...");
 
     form->btnPauseSearchClassClick();
     form->btnStopSearchClassClick();
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     const auto shown = tickUntilReported();
-    EXPECT_FALSE(manager().controlNegativeClassified);
+    EXPECT_FALSE(manager().controlNegativeClassified());
     EXPECT_TRUE(shown.empty()) << "a stopped classification shows no message";
-    EXPECT_FALSE(manager().classificationStarted);
+    EXPECT_FALSE(manager().isStarted(TMainManager::Process::Classification));
     EXPECT_TRUE(form->btnStartSearchClass.enabled());
     EXPECT_FALSE(form->btnPauseSearchClass.enabled());
     EXPECT_FALSE(form->btnStopSearchClass.enabled());
@@ -511,8 +538,9 @@ TEST_F(ProcessCommandTest, ClassificationPauseResumeAndSilentStop) {
 TEST_F(ProcessCommandTest, StartRefusalsOfIdealizationAndClassification) {
     // No rules yet: the idealization start says so, and no type at all is a program error.
     loadLearning(false);
-    manager().storage = std::make_unique<SEQStorage>();
-    manager().storage->buildWhole(manager().learnPositive.data(), manager().learnPositiveCount);
+    TMainManagerTestAccess::storage(manager()) = std::make_unique<SEQStorage>();
+    TMainManagerTestAccess::storage(manager())->buildWhole(manager().learnPositive().data(),
+                                                           manager().learnPositiveCount());
     form->btnStartIdealizationClick();
     EXPECT_EQ(lastMessage().text, "Невозможно запустить процесс идеализации. Нет закономерностей");
     EXPECT_EQ(lastMessage().caption, "Подсказка");
@@ -522,19 +550,19 @@ TEST_F(ProcessCommandTest, StartRefusalsOfIdealizationAndClassification) {
     EXPECT_EQ(lastMessage().text, "Ошибка в программе. Обратитесь к разработчику.");
     EXPECT_EQ(lastMessage().caption, "Ошибка");
 
-    manager().storage.reset();
+    TMainManagerTestAccess::storage(manager()).reset();
     form->chooseIdealizationType(1);
     form->btnStartIdealizationClick();
     EXPECT_EQ(lastMessage().text,
               "Невозможно запустить процесс идеализации. Нет исходных последовательностей");
 
     // Classification without classes.
-    manager().controlNegativeLoaded = true;
+    TMainManagerTestAccess::controlNegativeLoaded(manager()) = true;
     form->btnStartSearchClassClick();
     EXPECT_EQ(lastMessage().text,
               "Невозможно запустить процесс классификации. Нет идеальных объектов");
     EXPECT_EQ(lastMessage().caption, "Error");
-    EXPECT_FALSE(manager().running);
+    EXPECT_FALSE(manager().isRunning());
 }
 
 TEST_F(ProcessCommandTest, FixedModeNeverReadsTheFrameWidth) {
@@ -542,8 +570,8 @@ TEST_F(ProcessCommandTest, FixedModeNeverReadsTheFrameWidth) {
     quickSettings();
     form->FrameWidthEdit.setText("nonsense");
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
-    EXPECT_EQ(manager().searchSettings.workMode, 0);
-    EXPECT_EQ(manager().searchSettings.frameWidth, 57);
+    EXPECT_EQ(manager().searchSettings().workMode, 0);
+    EXPECT_EQ(manager().searchSettings().frameWidth, 57);
 }
 
 TEST_F(ProcessCommandTest, ShiftModeSearchWithWidthThree) {
@@ -552,9 +580,9 @@ TEST_F(ProcessCommandTest, ShiftModeSearchWithWidthThree) {
     form->chooseAlignment(true);
     form->FrameWidthEdit.setText("3");
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
-    EXPECT_EQ(manager().searchSettings.workMode, 1);
-    EXPECT_EQ(manager().storage->width, 3);
-    EXPECT_EQ(manager().storage->learnObjectCount, 53 * 55);
+    EXPECT_EQ(manager().searchSettings().workMode, 1);
+    EXPECT_EQ(manager().storage()->width, 3);
+    EXPECT_EQ(manager().storage()->learnObjectCount, 53 * 55);
 
     // The matrix views do nothing in shift mode, and the control positive load is refused.
     form->ClassList.setCell(1, 0, "kept");
@@ -566,14 +594,15 @@ TEST_F(ProcessCommandTest, NewWorkspaceWhileARunIsPausedStopsAndWaits) {
     loadLearning(true);
     form->btnStartSearchRulesClick();
     form->btnPauseSearchRulesClick();
-    manager().saved = false;  // as the search body leaves it, however far it got
+    TMainManagerTestAccess::saved(manager()) =
+        false;  // as the search body leaves it, however far it got
     dialogs.answer(DialogAnswer::No);
     dialogs.choose(kPositive);
     form->mmbtnAddSequenciesClick();
     EXPECT_EQ(dialogs.messages[dialogs.messages.size() - 2].caption, "Подсказка");
-    EXPECT_FALSE(manager().running);
-    EXPECT_FALSE(manager().learnNegativeLoaded);
-    EXPECT_EQ(manager().rules, nullptr);
+    EXPECT_FALSE(manager().isRunning());
+    EXPECT_FALSE(manager().learnNegativeLoaded());
+    EXPECT_EQ(manager().rules(), nullptr);
     EXPECT_EQ(form->shownRuleCount, 0);
     EXPECT_EQ(form->RulesList.cell(2, 1), "");
     EXPECT_DOUBLE_EQ(form->runTimeBefore, 0.0);
@@ -616,7 +645,7 @@ TEST_F(ProcessCommandTest, AWorkersEndIsSignalledSoThatOneTickTakesIt) {
             // A new workspace gets the window's listener too.
             dialogs.answer(DialogAnswer::No);
             loadLearning(false);
-            ASSERT_EQ(manager().rules, nullptr);
+            ASSERT_EQ(manager().rules(), nullptr);
         }
     }
     form->setWorkerEndListener(nullptr);
@@ -636,7 +665,7 @@ TEST_F(ProcessCommandTest, NegativeLoadEmptiesTheRulesAndKeepsClassesUsable) {
     dialogs.choose(kNegative);
     form->mmbtnAddNegativeSequenciesClick();
     EXPECT_EQ(dialogs.messages[dialogs.messages.size() - 2].caption, "Advice");
-    EXPECT_EQ(manager().rules, nullptr);
+    EXPECT_EQ(manager().rules(), nullptr);
     EXPECT_EQ(form->RulesList.cell(2, 1), "");
     EXPECT_TRUE(form->NegSequencesList.visible());
 

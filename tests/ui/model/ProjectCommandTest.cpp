@@ -13,6 +13,7 @@
 #include "Promoters.h"
 #include "io/ProjectFile.h"
 #include "rules/RulesStorage.h"
+#include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -76,18 +77,18 @@ class ProjectCommandTest : public FormFixture {
         EXPECT_TRUE(otherDialogs.messages.empty()) << otherDialogs.messages.front().text;
         EXPECT_EQ(other.Caption.text(), "Motifora - " + first);
         // In shift positions the idealization marks windows, not sequences, in that grid.
-        if (manager().searchSettings.workMode == 0)
+        if (manager().searchSettings().workMode == 0)
             expectSameSequences(other.SequencesList, form->SequencesList);
         expectSameSequences(other.PosCtrlSeqsList, form->PosCtrlSeqsList);
         expectSameSequences(other.NewSeqsList, form->NewSeqsList);
-        if (manager().learnNegativeLoaded) {
+        if (manager().learnNegativeLoaded()) {
             expectSameSequences(other.NegSequencesList, form->NegSequencesList);
         }
-        for (int32_t r = 0; r <= manager().classCount; ++r) {
+        for (int32_t r = 0; r <= manager().classCount(); ++r) {
             for (int32_t c = 0; c < 3; ++c)
                 EXPECT_EQ(other.IdealizObjectsList.cell(c, r), form->IdealizObjectsList.cell(c, r));
         }
-        const int32_t ruleRows = manager().rules ? manager().rules->Count() + 1 : 1;
+        const int32_t ruleRows = manager().rules() ? manager().rules()->Count() + 1 : 1;
         for (int32_t r = 0; r < ruleRows; ++r)
             EXPECT_EQ(other.RulesList.row(r), form->RulesList.row(r)) << "rules row " << r;
         if (scores) {
@@ -166,7 +167,7 @@ TEST_F(ProjectCommandTest, ProjectsReopenByteForByteAtEveryStage) {
     {
         const ProjectData read = decode(withScores, "recognition");
         ASSERT_TRUE(read.recognitionPresent);
-        EXPECT_EQ(read.recognition.size(), static_cast<size_t>(manager().controlNegativeCount));
+        EXPECT_EQ(read.recognition.size(), static_cast<size_t>(manager().controlNegativeCount()));
     }
 
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddControlPositiveClick, kPositive));
@@ -201,9 +202,9 @@ TEST_F(ProjectCommandTest, ShiftModeProjectReopensByteForByte) {
     EXPECT_TRUE(other.FrameWidthEdit.enabled());
     EXPECT_EQ(other.FrameWidthEdit.text(), "12");
     EXPECT_TRUE(other.btnDeletingInsirtingRadio.checked());
-    EXPECT_EQ(other.manager().searchSettings.workMode, 1);
-    EXPECT_EQ(other.manager().searchSettings.frameWidth, 12);
-    EXPECT_EQ(other.manager().storage->width, 12);
+    EXPECT_EQ(other.manager().searchSettings().workMode, 1);
+    EXPECT_EQ(other.manager().searchSettings().frameWidth, 12);
+    EXPECT_EQ(other.manager().storage()->width, 12);
     EXPECT_GT(bytes.size(), 1000u);
 }
 
@@ -217,8 +218,8 @@ TEST_F(ProjectCommandTest, DeletingAClassAfterAStoppedClassificationStillSavesAR
 
     // As a stop leaves it: the control objects carry classes, the classified flag is clear.
     TMainManager& m = manager();
-    m.controlNegativeClassified = false;
-    const SEQStorage& s = *m.storage;
+    TMainManagerTestAccess::controlNegativeClassified(m) = false;
+    const SEQStorage& s = *m.storage();
     int32_t last = -1;
     for (int32_t i = 0; i < s.controlNegativeObjectCount; ++i)
         last = std::max(last, s.controlNegativeObjects[i].classNumber);
@@ -227,15 +228,15 @@ TEST_F(ProjectCommandTest, DeletingAClassAfterAStoppedClassificationStillSavesAR
     for (int32_t i = 0; i < s.controlNegativeObjectCount; ++i)
         before.push_back(s.controlNegativeObjects[i].classNumber);
 
-    const int32_t classes = m.classCount;
+    const int32_t classes = m.classCount();
     form->IdealizObjectsList.select(last + 1, last + 1);
     form->D1Click();
-    ASSERT_EQ(m.classCount, classes - 1);
+    ASSERT_EQ(m.classCount(), classes - 1);
     for (int32_t i = 0; i < s.controlNegativeObjectCount; ++i) {
         const int32_t was = before[static_cast<size_t>(i)];
         const int32_t now = s.controlNegativeObjects[i].classNumber;
         EXPECT_EQ(now, was == last ? -1 : (was > last ? was - 1 : was)) << "object " << i + 1;
-        EXPECT_LT(now, m.classCount);
+        EXPECT_LT(now, m.classCount());
     }
     roundTrip("deleted");
 }
@@ -259,8 +260,8 @@ TEST_F(ProjectCommandTest, SaveAsDialogNamesAndFailure) {
     EXPECT_TRUE(std::filesystem::exists(folder.path("upper.DNP.dnp")));
     EXPECT_EQ(form->projectName, folder.path("upper.DNP.dnp"));
     EXPECT_EQ(form->Caption.text(), "Motifora - " + folder.path("upper.DNP.dnp"));
-    EXPECT_TRUE(manager().saved);
-    EXPECT_FALSE(manager().modified);
+    EXPECT_TRUE(manager().saved());
+    EXPECT_FALSE(manager().modified());
 
     dialogs.choose(folder.path("plain.dnp"));
     form->mmbtnSaveProjectAsClick();
@@ -295,7 +296,7 @@ TEST_F(ProjectCommandTest, SaveAsDialogNamesAndFailure) {
 
 TEST_F(ProjectCommandTest, SaveProjectAsksForANameOnlyForNewModifiedWork) {
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    ASSERT_TRUE(manager().modified);
+    ASSERT_TRUE(manager().modified());
     const size_t files = dialogs.files.size();
     dialogs.choose(folder.path("first"));
     form->mmbtnSaveProjectClick();
@@ -313,7 +314,7 @@ TEST_F(ProjectCommandTest, SaveProjectAsksForANameOnlyForNewModifiedWork) {
 TEST_F(ProjectCommandTest, NewProjectQuestionYesNoCancel) {
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
     dialogs.messages.clear();
-    manager().saved = false;
+    TMainManagerTestAccess::saved(manager()) = false;
 
     // Yes, but the save dialog is cancelled: nothing is lost and nothing replaced.
     TMainManager* before = &manager();
@@ -336,22 +337,22 @@ TEST_F(ProjectCommandTest, NewProjectQuestionYesNoCancel) {
     EXPECT_EQ(form->projectCounter, 2);
     EXPECT_EQ(form->projectName, "Project2.dnp");
     EXPECT_EQ(form->Caption.text(), "Motifora - Project2.dnp");
-    EXPECT_FALSE(manager().learnPositiveLoaded);
+    EXPECT_FALSE(manager().learnPositiveLoaded());
     EXPECT_EQ(form->SequencesList.cell(2, 1), "");
 
     // Cancel keeps everything; No goes on without saving.
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    manager().saved = false;
+    TMainManagerTestAccess::saved(manager()) = false;
     dialogs.answer(DialogAnswer::Cancel);
     form->mmbtnNewProjectClick();
-    EXPECT_TRUE(manager().learnPositiveLoaded);
+    EXPECT_TRUE(manager().learnPositiveLoaded());
     EXPECT_EQ(form->projectCounter, 2);
     dialogs.answer(DialogAnswer::No);
     const size_t files = dialogs.files.size();
     form->mmbtnNewProjectClick();
     EXPECT_EQ(dialogs.files.size(), files);
     EXPECT_EQ(form->projectCounter, 3);
-    EXPECT_FALSE(manager().learnPositiveLoaded);
+    EXPECT_FALSE(manager().learnPositiveLoaded());
 }
 
 // A project written by the writer at `stage`, with a header unlike the window's defaults.
@@ -425,20 +426,20 @@ TEST_F(ProjectCommandTest, OpenSetsTheControlsAndEnablesWhatWasRead) {
         EXPECT_EQ(f.mmbtnNegativeSequecies.checked(), e.negativeShown);
         EXPECT_EQ(f.NegSequencesList.visible(), e.negativeShown);
 
-        EXPECT_EQ(f.SequencesList.rowCount(), m.learnPositiveCount + 1);
-        EXPECT_EQ(f.SequencesList.cell(2, 1), m.learnPositive[0].name);
-        if (m.rules) {
-            EXPECT_EQ(f.RulesList.cell(0, m.rules->Count()), std::to_string(m.rules->Count()));
+        EXPECT_EQ(f.SequencesList.rowCount(), m.learnPositiveCount() + 1);
+        EXPECT_EQ(f.SequencesList.cell(2, 1), m.learnPositive()[0].name);
+        if (m.rules()) {
+            EXPECT_EQ(f.RulesList.cell(0, m.rules()->Count()), std::to_string(m.rules()->Count()));
         }
-        if (m.classCount > 0) {
-            EXPECT_EQ(f.IdealizObjectsList.rowCount(), m.classCount + 1);
+        if (m.classCount() > 0) {
+            EXPECT_EQ(f.IdealizObjectsList.rowCount(), m.classCount() + 1);
             EXPECT_EQ(f.SequencesList.cell(4, 1),
-                      std::to_string(m.storage->learnObjects[0].classNumber + 1));
+                      std::to_string(m.storage()->learnObjects[0].classNumber + 1));
         }
         if (e.scores) {
             // The recognition table is shown as the recognition showed it: "class:score".
-            EXPECT_EQ(f.NewSeqsList.colCount(), m.classCount + 5);
-            EXPECT_EQ(f.NewSeqsList.rowCount(), m.controlNegativeCount + 1);
+            EXPECT_EQ(f.NewSeqsList.colCount(), m.classCount() + 5);
+            EXPECT_EQ(f.NewSeqsList.rowCount(), m.controlNegativeCount() + 1);
             EXPECT_EQ(f.NewSeqsList.cell(5, 1), "1:0,00");
             EXPECT_EQ(f.NewSeqsList.cell(6, 2), "2:0,48");  // (1 * 37 + 1 * 11) / 100
         } else {
@@ -464,15 +465,15 @@ TEST_F(ProjectCommandTest, WorkGoesOnAfterOpening) {
 
     form->setActivePage(Page::Classes);
     ASSERT_NO_FATAL_FAILURE(run(&TMainForm::btnStartSearchClassClick, kClassificationEnded));
-    const SEQStorage& s = *manager().storage;
+    const SEQStorage& s = *manager().storage();
     ASSERT_EQ(s.controlNegativeObjectCount, static_cast<int32_t>(stored.size()));
     for (int32_t i = 0; i < s.controlNegativeObjectCount; ++i)
         EXPECT_EQ(s.controlNegativeObjects[i].classNumber, stored[static_cast<size_t>(i)]) << i;
 
     form->btnStartRecognitionClick();
     tickUntilReported();
-    EXPECT_EQ(form->NewSeqsList.colCount(), manager().classCount + 5);
-    for (int32_t r = 1; r <= manager().controlNegativeCount; ++r)
+    EXPECT_EQ(form->NewSeqsList.colCount(), manager().classCount() + 5);
+    for (int32_t r = 1; r <= manager().controlNegativeCount(); ++r)
         EXPECT_NE(form->NewSeqsList.cell(5, r).find(':'), std::string::npos) << "row " << r;
 }
 
@@ -481,7 +482,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     dialogs.messages.clear();
     TMainManager* before = &manager();
     const auto shownBefore = gridTexts(form->SequencesList);
-    manager().saved = false;
+    TMainManagerTestAccess::saved(manager()) = false;
 
     dialogs.answer(DialogAnswer::Cancel);
     form->mmbtnOpenProjectClick();
@@ -500,7 +501,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     for (const std::string& bad : {good.substr(0, good.size() / 2), good.substr(0, 30),
                                    std::string("00000000"), good + "tail"}) {
         const std::string path = folder.write("damaged.dnp", bad);
-        manager().saved = false;
+        TMainManagerTestAccess::saved(manager()) = false;
         dialogs.answer(DialogAnswer::No);
         dialogs.choose(path);
         form->mmbtnOpenProjectClick();
@@ -510,7 +511,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
         EXPECT_EQ(lastMessage().caption, "Ошибка");
         EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
         EXPECT_EQ(&manager(), before);
-        EXPECT_TRUE(manager().learnPositiveLoaded);
+        EXPECT_TRUE(manager().learnPositiveLoaded());
         EXPECT_EQ(gridTexts(form->SequencesList), shownBefore);
         EXPECT_EQ(form->projectName, "Project1.dnp");
     }
@@ -534,8 +535,8 @@ TEST_F(ProjectCommandTest, OpenProjectByNameReadsAsTheMenuCommandDoes) {
     EXPECT_EQ(gridTexts(form->RulesList), gridTexts(menu.RulesList));
     EXPECT_EQ(gridTexts(form->IdealizObjectsList), gridTexts(menu.IdealizObjectsList));
     EXPECT_EQ(form->btnStartIdealization.enabled(), menu.btnStartIdealization.enabled());
-    EXPECT_EQ(manager().classCount, menu.manager().classCount);
-    EXPECT_GT(manager().classCount, 0);
+    EXPECT_EQ(manager().classCount(), menu.manager().classCount());
+    EXPECT_GT(manager().classCount(), 0);
 }
 
 TEST_F(ProjectCommandTest, OpenProjectByNameReportsARefusedFileAndKeepsTheWork) {
@@ -608,19 +609,19 @@ TEST_F(ProjectCommandTest, TextExportCopiesTheGridsAfterARun) {
     const TMainManager& m = manager();
     // The same file built here from the grids, line by line.
     std::string expected;
-    for (int32_t i = 0; i < m.learnPositiveCount; ++i) {
-        const Sequence& s = m.learnPositive[static_cast<size_t>(i)];
+    for (int32_t i = 0; i < m.learnPositiveCount(); ++i) {
+        const Sequence& s = m.learnPositive()[static_cast<size_t>(i)];
         expected += std::to_string(i + 1) + " || " + std::to_string(s.length) + " || " + s.name +
                     " || " + s.text + " || " +
-                    std::to_string(m.storage->learnObjects[i].classNumber + 1) + "\n";
+                    std::to_string(m.storage()->learnObjects[i].classNumber + 1) + "\n";
     }
     expected += "\n\n";
-    for (int32_t r = 0; r <= m.rules->Count(); ++r) {
+    for (int32_t r = 0; r <= m.rules()->Count(); ++r) {
         expected += form->RulesList.cell(0, r) + " || " + form->RulesList.cell(1, r) + " || " +
                     form->RulesList.cell(2, r) + " || " + form->RulesList.cell(3, r) + "\n";
     }
     expected += "\n\n";
-    for (int32_t r = 0; r <= m.classCount; ++r) {
+    for (int32_t r = 0; r <= m.classCount(); ++r) {
         expected += form->IdealizObjectsList.cell(0, r) + " || " +
                     form->IdealizObjectsList.cell(2, r) + " \n\n";
     }
@@ -631,7 +632,8 @@ TEST_F(ProjectCommandTest, TextExportCopiesTheGridsAfterARun) {
 // ---------------------------------------------------------------- HTML reports
 
 TEST_F(ProjectCommandTest, LongSequenceReportThroughTheSaveButton) {
-    manager().searchSettings.workMode = 1;  // scanning: the long-sequence report
+    TMainManagerTestAccess::searchSettings(manager()).workMode =
+        1;  // scanning: the long-sequence report
     form->RecLevelEdit.setText("4");
     form->NewSeqsList.setCell(0, 1, "1");
     form->NewSeqsList.setCell(2, 1, "chr1");

@@ -1,5 +1,6 @@
 // Tests of the rule search start command: the checks in their order, their texts and icons.
 #include "FormFixture.h"
+#include "support/TMainManagerTestAccess.h"
 
 namespace motifora::testing {
 namespace {
@@ -49,7 +50,7 @@ class RuleSearchCheckTest : public FormFixture, public ::testing::WithParamInter
 
 TEST_P(RuleSearchCheckTest, RejectsWithItsMessage) {
     const CheckCase& c = GetParam();
-    manager().learnPositiveLoaded = true;
+    TMainManagerTestAccess::learnPositiveLoaded(manager()) = true;
     form->ConfIntEdit.setText(c.confidence);
     form->CPEdit.setText(c.cp);
     form->FinishStorSizeEdit.setText(c.finish);
@@ -65,8 +66,8 @@ TEST_P(RuleSearchCheckTest, RejectsWithItsMessage) {
     EXPECT_EQ(dialogs.messages[0].icon, c.icon);
     EXPECT_EQ(form->RulesList.rowCount(), c.rulesRows);
     EXPECT_EQ(form->numberFormat.separator(), c.separator);
-    EXPECT_FALSE(manager().running);
-    EXPECT_EQ(manager().storage, nullptr) << "nothing is built for a rejected start";
+    EXPECT_FALSE(manager().isRunning());
+    EXPECT_EQ(manager().storage(), nullptr) << "nothing is built for a rejected start";
     EXPECT_FALSE(form->btnStartSearchRules.enabled()) << "commands are not touched";
 }
 
@@ -110,26 +111,28 @@ TEST_F(RuleSearchCommandTest, NoSampleGivesMessage25) {
 }
 
 TEST_F(RuleSearchCommandTest, StartWhileRunningDoesNothingUnlessPaused) {
-    manager().learnPositiveLoaded = true;
-    manager().running = true;
-    manager().ruleSearchStarted = true;
+    TMainManagerTestAccess::learnPositiveLoaded(manager()) = true;
+    TMainManagerTestAccess::stage(manager(), TMainManager::Process::RuleSearch,
+                                  TMainManager::Phase::Running);
     form->btnStartSearchRulesClick();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(form->StatusBar1.panel(1), "Program is started");
 
-    manager().paused = true;
+    TMainManagerTestAccess::stage(manager(), TMainManager::Process::RuleSearch,
+                                  TMainManager::Phase::Paused);
     advance(30);
     form->btnStartSearchRulesClick();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(manager().paused);
+    EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс поиска закономерностей ...");
     EXPECT_DOUBLE_EQ(form->runStartTime, clockDays);
-    manager().running = false;
+    TMainManagerTestAccess::stage(manager(), TMainManager::Process::None,
+                                  TMainManager::Phase::Idle);
 }
 
 TEST_F(RuleSearchCommandTest, PauseWithNothingRunningChangesNothing) {
     form->btnPauseSearchRulesClick();
-    EXPECT_FALSE(manager().paused);
+    EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Program is started");
     EXPECT_DOUBLE_EQ(form->runTimeBefore, 0.0);
 }
@@ -137,11 +140,11 @@ TEST_F(RuleSearchCommandTest, PauseWithNothingRunningChangesNothing) {
 // The timer's elapsed-time label through a run, with the flags set as a worker would set them.
 TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     TMainManager& m = manager();
-    m.learnPositiveLoaded = true;
+    TMainManagerTestAccess::learnPositiveLoaded(m) = true;
     // A search running from this moment on, as the start command and its worker leave it.
     const auto searchRunsFromNow = [&] {
-        m.running = true;
-        m.ruleSearchStarted = true;
+        TMainManagerTestAccess::stage(m, TMainManager::Process::RuleSearch,
+                                      TMainManager::Phase::Running);
         form->runStartTime = clockDays;
     };
     searchRunsFromNow();
@@ -151,7 +154,7 @@ TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     EXPECT_EQ(form->TimerLabel.text(), "0:00:05");
 
     form->btnPauseSearchRulesClick();
-    EXPECT_TRUE(m.paused);
+    EXPECT_TRUE(m.isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Процесс поиска закономерностей приостановлен.");
     advance(100);
     form->SearchingTimerTimer();
@@ -160,7 +163,7 @@ TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     EXPECT_NEAR(form->runTimeBefore * 86400.0, 5.0, 1e-6);
 
     form->btnStartSearchRulesClick();  // resumes
-    EXPECT_FALSE(m.paused);
+    EXPECT_FALSE(m.isPaused());
     advance(3);
     form->SearchingTimerTimer();
     EXPECT_EQ(form->TimerLabel.text(), "0:00:08");
@@ -169,15 +172,14 @@ TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     // rule store here).
     form->FinishProgress.setRange(0, 10);
     form->FinishProgress.setPosition(4);
-    m.running = false;
-    m.finished = true;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::RuleSearch, TMainManager::Phase::Ended);
     form->SearchingTimerTimer();
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_EQ(dialogs.messages[0].text, "Процесс поиска закономерностей успешно завершен.");
     EXPECT_EQ(dialogs.messages[0].caption, "Сообщение");
     EXPECT_EQ(dialogs.messages[0].icon, MessageIcon::Information);
-    EXPECT_FALSE(m.finished);
-    EXPECT_FALSE(m.ruleSearchStarted);
+    EXPECT_FALSE(m.hasEnded());
+    EXPECT_FALSE(m.isStarted(TMainManager::Process::RuleSearch));
     EXPECT_EQ(form->FinishProgress.position(), 0);
     EXPECT_FALSE(form->btnStartIdealization.enabled());
     form->SearchingTimerTimer();
@@ -188,30 +190,29 @@ TEST_F(RuleSearchCommandTest, ElapsedTimeStandsStillWhilePaused) {
     advance(1);
     form->SearchingTimerTimer();
     EXPECT_EQ(form->TimerLabel.text(), "0:00:06");
-    m.running = false;
-    m.ruleSearchStarted = false;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::None, TMainManager::Phase::Idle);
 }
 
 // The timer's end handling of the other two processes, with the flags a worker leaves.
 TEST_F(RuleSearchCommandTest, TimerReportsIdealizationAndClassificationEnds) {
     TMainManager& m = manager();
-    m.idealizationStarted = true;
-    m.running = true;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Idealization,
+                                  TMainManager::Phase::Running);
     // The idealization's label counts its own run only, never time the search spent paused.
     form->runTimeBefore = 1.0 / 24;
     form->idealizationStartTime = clockDays;
     advance(2);
     form->SearchingTimerTimer();
     EXPECT_EQ(form->lblTime.text(), "0:00:02");
-    m.paused = true;  // the idealization's pause leaves the label alone
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Idealization,
+                                  TMainManager::Phase::Paused);  // the pause leaves the label alone
     advance(2);
     form->SearchingTimerTimer();
     EXPECT_EQ(form->lblTime.text(), "0:00:02");
     EXPECT_TRUE(dialogs.messages.empty());
-    m.paused = false;
-    m.running = false;
-    m.finished = true;
-    m.classCount = 3;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Idealization,
+                                  TMainManager::Phase::Ended);
+    TMainManagerTestAccess::classCount(m) = 3;
     form->StatusBar1.setPanel(2, "-[A]-");
     form->CountDownLabel.setText("13");
     form->SearchingTimerTimer();
@@ -224,27 +225,26 @@ TEST_F(RuleSearchCommandTest, TimerReportsIdealizationAndClassificationEnds) {
     // Classification stopped: no message, commands back, counting disabled.
     dialogs.messages.clear();
     form->btnCountRecErrors.setEnabled(true);
-    m.classificationStarted = true;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Classification,
+                                  TMainManager::Phase::Stopped);
     form->SearchingTimerTimer();
     EXPECT_TRUE(dialogs.messages.empty());
-    EXPECT_FALSE(m.classificationStarted);
+    EXPECT_FALSE(m.isStarted(TMainManager::Process::Classification));
     EXPECT_TRUE(form->Control1.enabled());
     EXPECT_TRUE(form->btnStartSearchClass.enabled());
     EXPECT_FALSE(form->btnPauseSearchClass.enabled());
     EXPECT_FALSE(form->btnCountRecErrors.enabled());
 
     // Classification paused: nothing; ended: its message.
-    m.classificationStarted = true;
-    m.running = true;
-    m.paused = true;
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Classification,
+                                  TMainManager::Phase::Paused);
     form->SearchingTimerTimer();
-    EXPECT_TRUE(m.classificationStarted);
-    m.running = false;
-    m.paused = false;
-    m.finished = true;
+    EXPECT_TRUE(m.isStarted(TMainManager::Process::Classification));
+    TMainManagerTestAccess::stage(m, TMainManager::Process::Classification,
+                                  TMainManager::Phase::Ended);
     form->SearchingTimerTimer();
     EXPECT_EQ(lastMessage().text, "Процесс классификации контрольной выборки успешно завершен.");
-    EXPECT_FALSE(m.finished);
+    EXPECT_FALSE(m.hasEnded());
     EXPECT_TRUE(form->btnCountRecErrors.enabled());
     EXPECT_FALSE(form->btnStopSearchClass.enabled());
 }

@@ -22,7 +22,7 @@ class ScanCommandTest : public FormFixture {
     void tickToEnd() {
         TMainManager& m = manager();
         const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-        while ((m.running || m.finished || m.scanStarted()) &&
+        while ((m.isRunning() || m.hasEnded() || m.scanStarted()) &&
                std::chrono::steady_clock::now() < deadline) {
             form->SearchingTimerTimer();
             std::this_thread::sleep_for(std::chrono::milliseconds(2));
@@ -43,7 +43,7 @@ class ScanCommandTest : public FormFixture {
         form->chooseIdealizationType(1);
         form->btnStartIdealizationClick();
         tickToEnd();
-        ASSERT_GE(manager().classCount, 1);
+        ASSERT_GE(manager().classCount(), 1);
         dialogs.choose(kNegative);
         form->mmbtnAddControlNegativeClick();
         form->setActivePage(Page::Classes);
@@ -66,7 +66,8 @@ TEST_F(ScanCommandTest, ScanRunsOnTheWorkerAndTheTimerDrawsItsChart) {
     TMainManager& m = manager();
     const std::vector<bool> before = commandStates();
     int64_t windows = 0;
-    for (int32_t i = 0; i < m.controlNegativeCount; ++i) windows += m.controlNegative[i].length - 7;
+    for (int32_t i = 0; i < m.controlNegativeCount(); ++i)
+        windows += m.controlNegative()[i].length - 7;
 
     m.holdNextStart();
     form->btnStartRecognitionClick();
@@ -90,11 +91,11 @@ TEST_F(ScanCommandTest, ScanRunsOnTheWorkerAndTheTimerDrawsItsChart) {
     EXPECT_EQ(commandStates(), before);
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     EXPECT_EQ(form->ScanProgress.position(), 0);
-    ASSERT_EQ(m.windowScores.size(), static_cast<size_t>(windows));
+    ASSERT_EQ(m.windowScores().size(), static_cast<size_t>(windows));
     const Chart::Series scores = form->Chart1.series(0);
     ASSERT_EQ(scores.size(), static_cast<size_t>(windows));
     EXPECT_EQ(scores.back().first, static_cast<double>(windows));
-    EXPECT_EQ(scores.back().second, m.windowScores.back());
+    EXPECT_EQ(scores.back().second, m.windowScores().back());
     EXPECT_EQ(form->Chart1.series(1).size(), 2u);
     EXPECT_TRUE(form->RecLevelEdit.enabled());
     EXPECT_TRUE(form->SaveRecErrBtn.enabled());
@@ -115,16 +116,16 @@ TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
     EXPECT_FALSE(form->ScanHitsList.visible());
     form->btnStartRecognitionClick();
     tickToEnd();
-    ASSERT_FALSE(m.windowScores.empty());
+    ASSERT_FALSE(m.windowScores().empty());
     EXPECT_TRUE(form->ScanHitsList.visible());
-    const int32_t w = m.searchSettings.frameWidth;
+    const int32_t w = m.searchSettings().frameWidth;
 
     // Reference: the runs of each record, straight from the records and the window scores.
     const auto expectedRows = [&](double level) {
         std::vector<std::vector<std::string>> rows;
         size_t k = 0;
-        for (int32_t r = 0; r < m.controlNegativeCount; ++r) {
-            const Sequence& seq = m.controlNegative[static_cast<size_t>(r)];
+        for (int32_t r = 0; r < m.controlNegativeCount(); ++r) {
+            const Sequence& seq = m.controlNegative()[static_cast<size_t>(r)];
             int64_t first = 0, last = 0, bestAt = 0;
             size_t firstK = 0, lastK = 0;
             double best = 0.0;
@@ -136,7 +137,7 @@ TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
                 open = false;
             };
             for (int64_t p = 1; p + w - 1 <= seq.length; ++p, ++k) {
-                const double s = m.windowScores[k];
+                const double s = m.windowScores()[k];
                 if (open && s < level) close();
                 if (!open && s > level) {
                     open = true;
@@ -176,21 +177,21 @@ TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
     EXPECT_NE(shownRows(), atMid);
 
     // Chart positions run on across records; their places start again in each record.
-    const Sequence& second = m.controlNegative[1];
-    const double firstOfSecond = static_cast<double>(m.controlNegative[0].length - w + 2);
-    EXPECT_EQ(form->scanPlaceText(1.0), m.controlNegative[0].name + ", position 1");
+    const Sequence& second = m.controlNegative()[1];
+    const double firstOfSecond = static_cast<double>(m.controlNegative()[0].length - w + 2);
+    EXPECT_EQ(form->scanPlaceText(1.0), m.controlNegative()[0].name + ", position 1");
     EXPECT_EQ(form->scanPlaceText(firstOfSecond - 1.0),
-              m.controlNegative[0].name + ", position " +
-                  std::to_string(m.controlNegative[0].length - w + 1));
+              m.controlNegative()[0].name + ", position " +
+                  std::to_string(m.controlNegative()[0].length - w + 1));
     EXPECT_EQ(form->scanPlaceText(firstOfSecond), second.name + ", position 1");
-    EXPECT_EQ(form->scanPlaceText(static_cast<double>(m.windowScores.size()) + 1.0), "");
+    EXPECT_EQ(form->scanPlaceText(static_cast<double>(m.windowScores().size()) + 1.0), "");
     EXPECT_EQ(form->scanPlaceText(0.0), "");
 
     // The chart marks where each record's windows begin and draws the level as a line.
     EXPECT_TRUE(form->Chart1.levelSeries());
     const std::vector<Chart::Mark> marks = form->Chart1.marks();
     ASSERT_GE(marks.size(), 2u);
-    EXPECT_EQ(marks[0], (Chart::Mark{0.5, m.controlNegative[0].name}));
+    EXPECT_EQ(marks[0], (Chart::Mark{0.5, m.controlNegative()[0].name}));
     EXPECT_EQ(marks[1], (Chart::Mark{firstOfSecond - 0.5, second.name}));
 
     // A click on the chart inside a hit's windows chooses its row and shows its letters.
@@ -204,7 +205,7 @@ TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
     const int64_t start = std::stoll(form->ScanHitsList.cell(1, lastRow));
     const int64_t end = std::stoll(form->ScanHitsList.cell(2, lastRow));
     const Sequence* hitRecord = nullptr;
-    for (const Sequence& seq : m.controlNegative)
+    for (const Sequence& seq : m.controlNegative())
         if (seq.name == record) hitRecord = &seq;
     ASSERT_NE(hitRecord, nullptr);
     std::string letters = hitRecord->text.substr(static_cast<size_t>(start - 1),
@@ -238,16 +239,16 @@ TEST_F(ScanCommandTest, LogosOfTheSampleAndOfClassesWithEnoughMembers) {
     EXPECT_FALSE(form->SequenceLogos.visible());
     ASSERT_NO_FATAL_FAILURE(prepare());
     const TMainManager& m = manager();
-    const SEQStorage& s = *m.storage;
-    std::vector<int32_t> members(static_cast<size_t>(m.classCount), 0);
+    const SEQStorage& s = *m.storage();
+    std::vector<int32_t> members(static_cast<size_t>(m.classCount()), 0);
     for (int32_t j = 0; j < s.learnObjectCount; ++j) {
         const int32_t k = s.learnObjects[j].classNumber;
-        if (k >= 0 && k < m.classCount) ++members[static_cast<size_t>(k)];
+        if (k >= 0 && k < m.classCount()) ++members[static_cast<size_t>(k)];
     }
     std::vector<std::string> titles{"Learning sample (" + std::to_string(s.learnObjectCount) +
                                     " sequences)"};
     std::string few;
-    for (int32_t k = 0; k < m.classCount; ++k) {
+    for (int32_t k = 0; k < m.classCount(); ++k) {
         const int32_t n = members[static_cast<size_t>(k)];
         if (n >= kLogoMembers)
             titles.push_back("Class " + std::to_string(k + 1) + " (" + std::to_string(n) +
@@ -275,8 +276,8 @@ TEST_F(ScanCommandTest, LogosOfTheSampleAndOfClassesWithEnoughMembers) {
     // The evaluation report draws the same classes (the largest first) and counts the others;
     // it draws logos in fixed positions only.
     int32_t leftOut = -1;
-    const std::vector<ClassLogo> reported = largestClassLogos(m, m.classCount, &leftOut);
-    EXPECT_EQ(reported.size(), m.searchSettings.workMode == 0 ? titles.size() - 1 : 0u);
+    const std::vector<ClassLogo> reported = largestClassLogos(m, m.classCount(), &leftOut);
+    EXPECT_EQ(reported.size(), m.searchSettings().workMode == 0 ? titles.size() - 1 : 0u);
     for (const ClassLogo& logo : reported) EXPECT_GE(logo.members, kLogoMinimumMembers);
 
     form->newWorkspace();
@@ -297,7 +298,7 @@ TEST_F(ScanCommandTest, StopEndsTheScanWithoutAChart) {
     EXPECT_FALSE(m.scanStarted());
     EXPECT_EQ(commandStates(), before);
     EXPECT_TRUE(form->Chart1.series(0).empty());
-    EXPECT_TRUE(m.windowScores.empty());
+    EXPECT_TRUE(m.windowScores().empty());
     EXPECT_EQ(m.lastRecognitionClass(), -1);
     EXPECT_EQ(form->StatusBar1.panel(1), "");
     // Not stale-proof by accident: the next click scans again.

@@ -88,7 +88,7 @@ class WindowAidsTest : public FormFixture {
         form->btnStartSearchRulesClick();
         manager().joinWorker();
         form->SearchingTimerTimer();
-        ASSERT_FALSE(manager().ruleSearchStarted);
+        ASSERT_FALSE(manager().isStarted(TMainManager::Process::RuleSearch));
         ASSERT_EQ(lastMessage().text, "Процесс поиска закономерностей успешно завершен.");
     }
 
@@ -133,7 +133,7 @@ TEST_F(WindowAidsTest, ARecentProjectThatIsGoneSaysWhyAndLeavesTheList) {
     ASSERT_TRUE(form->saveProjectAs());
     const std::string gone = path("gone.dnp");
     form->recentProjects.add(gone);
-    const int32_t positives = manager().learnPositiveCount;
+    const int32_t positives = manager().learnPositiveCount();
 
     form->openRecentProject(gone);
     EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
@@ -142,7 +142,7 @@ TEST_F(WindowAidsTest, ARecentProjectThatIsGoneSaysWhyAndLeavesTheList) {
         << lastMessage().text;
     EXPECT_EQ(form->recentProjects.paths(), std::vector<std::string>{kept});
     EXPECT_EQ(form->projectName, kept) << "the work stays as it was";
-    EXPECT_EQ(manager().learnPositiveCount, positives);
+    EXPECT_EQ(manager().learnPositiveCount(), positives);
 }
 
 TEST_F(WindowAidsTest, ARecentProjectAsksTheSaveQuestionFirst) {
@@ -158,13 +158,13 @@ TEST_F(WindowAidsTest, ARecentProjectAsksTheSaveQuestionFirst) {
     form->openRecentProject(saved);
     ASSERT_EQ(dialogs.messages.size(), shown + 1);
     EXPECT_EQ(dialogs.messages.back().text, "Сохранить текущий проект?");
-    EXPECT_TRUE(manager().rules != nullptr) << "Cancel keeps the work";
-    EXPECT_GT(manager().rules->Count(), 0);
+    EXPECT_TRUE(manager().rules() != nullptr) << "Cancel keeps the work";
+    EXPECT_GT(manager().rules()->Count(), 0);
 
     dialogs.answer(DialogAnswer::No);
     form->openRecentProject(saved);
     EXPECT_EQ(form->projectName, saved);
-    EXPECT_TRUE(manager().rules == nullptr || manager().rules->Count() == 0)
+    EXPECT_TRUE(manager().rules() == nullptr || manager().rules()->Count() == 0)
         << "the project saved before the search came back";
 }
 
@@ -172,7 +172,7 @@ TEST_F(WindowAidsTest, FisherValuesInFullForEveryRuleRow) {
     EXPECT_EQ(form->fisherDetail(1), "") << "no rules yet";
     ASSERT_NO_FATAL_FAILURE(loadPositive());
     ASSERT_NO_FATAL_FAILURE(search());
-    const RulesStorage& rules = *manager().rules;
+    const RulesStorage& rules = *manager().rules();
     ASSERT_GT(rules.Count(), 0);
     int tiny = 0;
     for (int32_t row = 1; row <= rules.Count(); ++row) {

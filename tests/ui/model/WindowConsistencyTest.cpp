@@ -90,7 +90,7 @@ TEST_F(WindowConsistencyTest, PositivesWithoutAClassShowNoClassNumber) {
     dialogs.choose(saved);
     ASSERT_TRUE(form->saveProjectAs());
     ASSERT_TRUE(form->openProject(saved)) << lastMessage().text;
-    ASSERT_GT(manager().rules->Count(), 0);
+    ASSERT_GT(manager().rules()->Count(), 0);
     EXPECT_EQ(column(form->SequencesList, 4), none);
 
     // Once the classes exist every positive shows its own.
@@ -154,6 +154,48 @@ TEST_F(WindowConsistencyTest, ANewProjectKeepsNothingTheLastOneShowed) {
     EXPECT_EQ(bootstrap.row(1), (std::vector<std::string>{"", ""}));
     EXPECT_EQ(bootstrap.cell(0, 0), "First level error");
     EXPECT_EQ(form->BootStrCtrl.Label4.text(), TBootStrCtrl::kNoAverage);
+}
+
+TEST_F(WindowConsistencyTest, TheChosenSeparatorIsTheOneEveryEntryShows) {
+    struct Entry {
+        Edit& edit;
+        const char* comma;
+        const char* point;
+    };
+    const Entry entries[] = {
+        {form->ConfIntEdit, "0,05", "0.05"},
+        {form->CPEdit, "0,8", "0.8"},
+        {form->CrossValForm.WantedErrorEdit, "0,05", "0.05"},
+        {form->RecLevelEdit, "112,92", "112.92"},
+    };
+    form->RecLevelEdit.setText("112,92");
+    form->FirstLErrEd.setText("not a number");
+    form->useDecimalSeparator('.');
+    EXPECT_EQ(form->numbers().separator(), '.');
+    for (const Entry& e : entries) EXPECT_EQ(e.edit.text(), e.point) << e.comma;
+    EXPECT_EQ(form->FirstLErrEd.text(), "not a number") << "only numbers are written again";
+
+    // Reading the entries no longer switches the separator, and numbers shown later use it.
+    ASSERT_NO_FATAL_FAILURE(loadPositive());
+    double value = 0.0;
+    bool switched = true;
+    ASSERT_TRUE(form->numbers().readReal(form->ConfIntEdit.text(), value, &switched));
+    EXPECT_FALSE(switched);
+    EXPECT_DOUBLE_EQ(value, 0.05);
+    const std::string saved = folder.path("point.dnp");
+    dialogs.choose(saved);
+    ASSERT_TRUE(form->saveProjectAs());
+    ASSERT_TRUE(form->openProject(saved));
+    EXPECT_EQ(form->ConfIntEdit.text(), "0.05");
+    EXPECT_EQ(form->numbers().separator(), '.');
+
+    form->useDecimalSeparator(',');
+    for (const Entry& e : entries) {
+        if (&e.edit == &form->RecLevelEdit) continue;
+        EXPECT_EQ(e.edit.text(), e.comma) << e.point;
+    }
+    form->useDecimalSeparator('x');
+    EXPECT_EQ(form->numbers().separator(), ',') << "only a comma or a point is a separator";
 }
 
 }  // namespace

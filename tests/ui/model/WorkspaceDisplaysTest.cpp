@@ -3,6 +3,7 @@
 // "Class №" reads one way.
 #include "FormFixture.h"
 #include "core/SEQStorage.h"
+#include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -24,6 +25,7 @@ class WorkspaceDisplaysTest : public FormFixture {
         form->FstErrInW.setText("Recognized 3 out of 6");
         form->SecondLErr.setText("0.5");
         form->SecErrInW.setText("Recognized 4 out of 8");
+        form->UncountedNegatives.setText("1 / 8");
         form->RecLevelEdit.setEnabled(true);
         form->RecLevelEdit.setText("4.50");
         form->FirstLErrEd.setEnabled(true);
@@ -44,8 +46,9 @@ class WorkspaceDisplaysTest : public FormFixture {
         EXPECT_FALSE(form->Chart1.visible());
         EXPECT_TRUE(form->Chart1.series(0).empty());
         EXPECT_TRUE(form->Chart1.series(1).empty());
-        for (const Label* label : {&form->FstErrInW, &form->SecondLErr, &form->SecErrInW,
-                                   &form->TimerLabel, &form->lblTime, &form->CountDownLabel})
+        for (const Label* label :
+             {&form->FstErrInW, &form->SecondLErr, &form->SecErrInW, &form->UncountedNegatives,
+              &form->TimerLabel, &form->lblTime, &form->CountDownLabel})
             EXPECT_EQ(label->text(), "");
         EXPECT_EQ(form->RecLevelEdit.text(), "0");
         EXPECT_FALSE(form->RecLevelEdit.enabled());
@@ -86,14 +89,14 @@ TEST_F(WorkspaceDisplaysTest, RefusedPositiveFileKeepsTheWorkspaceAndItsDisplays
     showResults();
     const std::string bad = folder.write("bad.seq", ">;ACGT\n");
     dialogs.answer(DialogAnswer::No);  // the work made so far is not saved
-    manager().saved = false;
+    TMainManagerTestAccess::saved(manager()) = false;
     dialogs.choose(bad);
     form->mmbtnAddSequenciesClick();
     EXPECT_EQ(lastMessage().caption, "Ошибка");
     EXPECT_EQ(lastMessage().text.rfind("Ошибка чтения из файла: " + bad, 0), 0u);
     EXPECT_NE(lastMessage().text.find('\n'), std::string::npos) << "the reason follows";
     EXPECT_EQ(&manager(), before) << "the workspace was not replaced";
-    EXPECT_EQ(manager().learnPositiveCount, 2);
+    EXPECT_EQ(manager().learnPositiveCount(), 2);
     EXPECT_EQ(form->SequencesList.cell(2, 1), "a");
     EXPECT_EQ(form->FstErrInW.text(), "Recognized 3 out of 6");
     EXPECT_EQ(form->Caption.text(), "Motifora - Project1.dnp");
@@ -104,19 +107,19 @@ TEST_F(WorkspaceDisplaysTest, RefusedNegativeFileKeepsTheLoadedNegatives) {
     form->mmbtnAddSequenciesClick();
     dialogs.choose(folder.write("n.seq", ">n1;AAAA\n>n2;CCCC\n>n3;GGGG\n"));
     form->mmbtnAddNegativeSequenciesClick();
-    ASSERT_EQ(manager().learnNegativeCount, 3);
+    ASSERT_EQ(manager().learnNegativeCount(), 3);
     dialogs.choose(folder.write("long.seq", ">x;ACGTACGT\n"));
     form->mmbtnAddNegativeSequenciesClick();
     EXPECT_EQ(lastMessage().caption, "Error");
     EXPECT_NE(lastMessage().text.find("8 letters long"), std::string::npos) << lastMessage().text;
-    EXPECT_TRUE(manager().learnNegativeLoaded);
-    EXPECT_EQ(manager().learnNegativeCount, 3);
+    EXPECT_TRUE(manager().learnNegativeLoaded());
+    EXPECT_EQ(manager().learnNegativeCount(), 3);
     EXPECT_EQ(form->NegSequencesList.cell(2, 3), "n3");
 }
 
 TEST_F(WorkspaceDisplaysTest, ExitWithUnsavedWorkAsksFirst) {
-    manager().saved = false;
-    manager().modified = true;
+    TMainManagerTestAccess::saved(manager()) = false;
+    TMainManagerTestAccess::modified(manager()) = true;
     dialogs.answer(DialogAnswer::Cancel);
     EXPECT_FALSE(form->requestClose());
     EXPECT_EQ(lastMessage().text, "Сохранить текущий проект?");
@@ -141,8 +144,8 @@ TEST_F(WorkspaceDisplaysTest, ExitWithUnsavedWorkAsksFirst) {
 }
 
 TEST_F(WorkspaceDisplaysTest, ExitAnsweredNoDiscardsAndCloses) {
-    manager().saved = false;
-    manager().modified = true;
+    TMainManagerTestAccess::saved(manager()) = false;
+    TMainManagerTestAccess::modified(manager()) = true;
     dialogs.answer(DialogAnswer::No);
     EXPECT_TRUE(form->requestClose());
     EXPECT_TRUE(form->closed());
@@ -154,12 +157,14 @@ TEST_F(WorkspaceDisplaysTest, ObjectsWithoutAClassReadNewInTheControlGrids) {
     dialogs.choose(folder.write("p.seq", ">a;ACGT\n>b;ACGA\n"));
     form->mmbtnAddSequenciesClick();
     TMainManager& m = manager();
-    m.storage = std::make_unique<SEQStorage>();
-    m.storage->buildWhole(m.learnPositive.data(), m.learnPositiveCount);
+    TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
+    TMainManagerTestAccess::storage(m)->buildWhole(m.learnPositive().data(),
+                                                   m.learnPositiveCount());
     ASSERT_TRUE(m.loadControlNegative(folder.write("c.seq", ">c1;ACGT\n>c2;TTTT\n")));
-    m.storage->addSetObjects(m.controlNegative.data(), 2, ObjectSetKind::ControlNegative);
-    m.storage->controlNegativeObjects[0].classNumber = 1;
-    m.storage->controlNegativeObjects[1].classNumber = -1;
+    TMainManagerTestAccess::storage(m)->addSetObjects(m.controlNegative().data(), 2,
+                                                      ObjectSetKind::ControlNegative);
+    TMainManagerTestAccess::storage(m)->controlNegativeObjects[0].classNumber = 1;
+    TMainManagerTestAccess::storage(m)->controlNegativeObjects[1].classNumber = -1;
     form->refillControlNegative();
     EXPECT_EQ(form->NewSeqsList.cell(4, 1), "2");
     // The classification writes "New" for such an object; a refill says the same.

@@ -83,7 +83,7 @@ TEST_F(ClickThrough, TheExampleFromLoadingToReports) {
         << lastMessage();
     auto* ideal = widget<QTableView>("IdealizObjectsList");
     EXPECT_TRUE(ideal->isVisible());
-    const int classes = form->mainManager->classCount;
+    const int classes = form->mainManager->classCount();
     ASSERT_GT(classes, 0);
     EXPECT_EQ(ideal->model()->rowCount(), classes);
     EXPECT_EQ(cell(ideal, 0, 0), QString("1"));

@@ -25,7 +25,7 @@ class ContrastQtTest : public WindowFixture {
         dialogs.choose(folder.write(
             "neg.seq", test::contrastSeqText(test::contrastRecords(false, 24, 10, 5), 'n')));
         trigger("mmbtnAddNegativeSequencies");
-        ASSERT_TRUE(form->mainManager->learnNegativeLoaded.load()) << lastMessage();
+        ASSERT_TRUE(form->mainManager->learnNegativeLoaded()) << lastMessage();
         dialogs.messages.clear();
     }
     QRadioButton* modeItem(int i) {

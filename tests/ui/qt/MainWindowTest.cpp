@@ -21,6 +21,7 @@
 #include <thread>
 
 #include "WindowFixture.h"
+#include "support/TMainManagerTestAccess.h"
 #include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/ChartBinding.h"
 #include "ui/qt/ErrRecDialog.h"
@@ -381,8 +382,8 @@ TEST(MainWindowHelp, AMissingManualGivesExactlyOneMessage) {
 }
 
 TEST_F(MainWindowTest, ClosingWithUnsavedWorkAsksTheSaveQuestion) {
-    form->mainManager->saved = false;
-    form->mainManager->modified = true;
+    TMainManagerTestAccess::saved(*form->mainManager) = false;
+    TMainManagerTestAccess::modified(*form->mainManager) = true;
     QSignalSpy closed(window.get(), &MainWindow::closed);
     dialogs.answer(DialogAnswer::Cancel);
     EXPECT_FALSE(window->close());
@@ -407,7 +408,7 @@ TEST_F(MainWindowTest, ClosingDuringASearchStopsTheWorkerFirst) {
               << " active " << (QApplication::activeModalWidget() != nullptr) << " popup "
               << (QApplication::activePopupWidget() != nullptr) << "\n";
     start->click();
-    ASSERT_TRUE(form->mainManager->running) << lastMessage();
+    ASSERT_TRUE(form->mainManager->isRunning()) << lastMessage();
     QSignalSpy closed(window.get(), &MainWindow::closed);
     dialogs.answer(DialogAnswer::No);  // the search makes unsaved work: discard it
     window->close();
@@ -428,10 +429,10 @@ TEST_F(MainWindowTest, CrossValidationWindowRunsAndHandsOverItsLevel) {
     dialogs.choose(kNegative);
     trigger("mmbtnAddNegativeSequencies");
     TMainManager& m = *form->mainManager;
-    m.searchSettings.finishBufferSize = 60;
-    m.searchSettings.subBufferSize = 15;
-    m.searchSettings.confidence = 0.05;
-    m.searchSettings.cpThreshold = 0.8;
+    TMainManagerTestAccess::searchSettings(m).finishBufferSize = 60;
+    TMainManagerTestAccess::searchSettings(m).subBufferSize = 15;
+    TMainManagerTestAccess::searchSettings(m).confidence = 0.05;
+    TMainManagerTestAccess::searchSettings(m).cpThreshold = 0.8;
     dialogs.messages.clear();
     trigger("mmbtnCrossValidation");
     auto* cv = widget<QWidget>("CrossValForm");

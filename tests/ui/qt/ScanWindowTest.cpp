@@ -25,7 +25,7 @@ class ScanWindowTest : public WindowFixture {
     // Ends the process the form runs, the event loop (and the window's timer) going on meanwhile.
     bool untilEnded() {
         TMainManager& m = *form->mainManager;
-        return waitFor([&m] { return !m.running && !m.finished && !m.scanStarted(); });
+        return waitFor([&m] { return !m.isRunning() && !m.hasEnded() && !m.scanStarted(); });
     }
 
     // `count` sequences of `length` letters over ACGT from a fixed seed, as a ".seq" file.
@@ -58,7 +58,7 @@ TEST_F(ScanWindowTest, AScanOfAHundredThousandWindowsKeepsTheWindowTicking) {
     widget<QTabWidget>("ModePageControl")->setCurrentIndex(1);
     widget<QPushButton>("btnStartIdealization")->click();
     ASSERT_TRUE(untilEnded());
-    ASSERT_GE(form->mainManager->classCount, 1) << lastMessage();
+    ASSERT_GE(form->mainManager->classCount(), 1) << lastMessage();
 
     const unsigned seed = 1207;
     SCOPED_TRACE(::testing::Message() << "seed " << seed);
@@ -77,7 +77,7 @@ TEST_F(ScanWindowTest, AScanOfAHundredThousandWindowsKeepsTheWindowTicking) {
     widget<QPushButton>("btnStartRecognition")->click();
     ASSERT_TRUE(m.scanStarted()) << lastMessage();
     ASSERT_TRUE(waitFor([&ticks] { return ticks.count() >= 5; }));
-    EXPECT_TRUE(m.running);
+    EXPECT_TRUE(m.isRunning());
     EXPECT_EQ(widget<QLabel>("StatusPanel2")->text(), QString("0 / %1").arg(windows));
     EXPECT_EQ(widget<QLabel>("ScanProgressPercent")->text(), QString("0 %"));
     EXPECT_FALSE(widget<QPushButton>("btnStartRecognition")->isEnabled());
@@ -92,7 +92,7 @@ TEST_F(ScanWindowTest, AScanOfAHundredThousandWindowsKeepsTheWindowTicking) {
     EXPECT_TRUE(dialogs.messages.back().icon != MessageIcon::Error) << lastMessage();
 
     // Every score stays in the model; the chart draws what its pixels can show.
-    ASSERT_EQ(m.windowScores.size(), static_cast<size_t>(windows));
+    ASSERT_EQ(m.windowScores().size(), static_cast<size_t>(windows));
     ASSERT_EQ(form->Chart1.series(0).size(), static_cast<size_t>(windows));
     auto* chart = widget<ChartBinding>("Chart1");
     ASSERT_TRUE(chart->isVisible());

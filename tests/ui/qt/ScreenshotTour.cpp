@@ -139,7 +139,7 @@ int main(int argc, char** argv) {
             return shown("Процесс классификации контрольной выборки успешно завершен.");
         }))
         return fail("classification");
-    const int classes = form.mainManager->classCount;
+    const int classes = form.mainManager->classCount();
     auto* control = window.findChild<QTableView*>("NewSeqsList");
     if (!click("btnStartRecognition") || !waitFor([&] {
             return control->model()->columnCount() == classes + 5 &&

@@ -80,7 +80,7 @@ TEST(WindowCommandLine, OpensTheNamedProjectOnceTheEventLoopRuns) {
     EXPECT_TRUE(dialogs.files.empty());
     EXPECT_EQ(form.projectName, path);
     EXPECT_EQ(form.Caption.text(), "Motifora - " + path);
-    EXPECT_EQ(form.manager().learnPositiveCount, 53);
+    EXPECT_EQ(form.manager().learnPositiveCount(), 53);
 }
 
 TEST(WindowCommandLine, ARefusedProjectIsReportedAndAGoneWindowOpensNothing) {

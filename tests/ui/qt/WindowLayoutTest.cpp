@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -178,7 +179,7 @@ TEST_F(WindowLayoutTest, RecentProjectsAreListedUnderFileAndRememberedForTheNext
     otherRecent->actions()[0]->trigger();
     EXPECT_TRUE(otherDialogs.messages.empty());
     EXPECT_EQ(other.windowTitle(), QString::fromStdString("Motifora - " + path));
-    EXPECT_EQ(otherForm.manager().learnPositiveCount, 53);
+    EXPECT_EQ(otherForm.manager().learnPositiveCount(), 53);
     other.close();
 }
 
@@ -248,6 +249,29 @@ TEST_F(WindowLayoutTest, TheLanguageMenuShowsEnglishAndTheNextRunRemembersIt) {
     EXPECT_EQ(QSettings().value("language").toString(), QString("ru"));
     EXPECT_FALSE(window->chooseLanguage("fr"));
     EXPECT_EQ(Language::current(), QString("ru"));
+}
+
+TEST_F(WindowLayoutTest, TheChosenDecimalSeparatorIsShownAndRemembered) {
+    auto* confidence = widget<QLineEdit>("ConfIntEdit");
+    EXPECT_EQ(confidence->text(), QString("0,05")) << "the program's own comma at first";
+    EXPECT_TRUE(action("DecimalComma")->isChecked());
+    action("DecimalPoint")->trigger();
+    EXPECT_EQ(confidence->text(), QString("0.05"));
+    EXPECT_EQ(widget<QLineEdit>("CPEdit")->text(), QString("0.8"));
+    EXPECT_EQ(form->numbers().separator(), '.');
+    EXPECT_TRUE(action("DecimalPoint")->isChecked());
+    EXPECT_FALSE(action("DecimalComma")->isChecked());
+    {
+        // The next run starts with the point.
+        ScriptedDialogs otherDialogs;
+        TMainForm otherForm(otherDialogs);
+        MainWindow other(otherForm);
+        EXPECT_EQ(otherForm.numbers().separator(), '.');
+        EXPECT_EQ(other.findChild<QLineEdit*>("ConfIntEdit")->text(), QString("0.05"));
+        other.close();
+    }
+    action("DecimalComma")->trigger();
+    EXPECT_EQ(confidence->text(), QString("0,05"));
 }
 
 TEST_F(WindowLayoutTest, EnglishCorrectsTheMisspeltCaptionsWhichTheProgramsOwnWordsKeep) {
