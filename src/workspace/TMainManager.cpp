@@ -13,8 +13,8 @@
 #include "classify/Classificator.h"
 #include "classify/ParallelIdealization.h"
 #include "core/CCodeTable.h"
-#include "core/Display.h"
 #include "core/FileManager.h"
+#include "core/ProgressEvents.h"
 #include "core/Translatable.h"
 #include "core/WorkerPool.h"
 #include "genome/FastaReader.h"
@@ -504,7 +504,7 @@ int TMainManager::startRuleSearch(const SearchSettings& settings) {
 void TMainManager::ruleSearchBody() {
     modified.store(true);
     saved.store(false);
-    generator_->SetDisplay(display_);
+    generator_->SetSink(sink_);
     generator_->Init(storage.get(), rules.get(), searchSettings.subBufferSize,
                      searchSettings.confidence, searchSettings.cpThreshold);
     ruleSearchStarted.store(true);
@@ -565,7 +565,7 @@ int TMainManager::startIdealization(int32_t type, int32_t source) {
     }
     if (!classificator_) classificator_ = std::make_unique<Classificator>();
     purgeRetired();
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl);
     classificator_->Setup(storage.get(), rules.get(), &idealObjects, type);
 
@@ -576,7 +576,7 @@ void TMainManager::idealizationBody() {
     idealizationStarted.store(true);
     modified.store(true);
     saved.store(false);
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     // With more than one thread the objects (or rules) are idealized a batch at a time on the
     // pool and registered here in their order, which gives the classes of the one-by-one run;
     // the pause gate is then passed between registrations instead of between changes.
@@ -609,7 +609,7 @@ void TMainManager::idealizationBody() {
     if (idealizationSource_ == 0) {
         const int32_t n = storage->learnObjectCount;
         for (int32_t j = 0; j < n; ++j) {
-            if (sink) sink->ShowCountdown(n - j);
+            if (sink) sink->onEvent(ItemsLeft{n - j});
             if (!runControl.gate()) break;
             SEQSElem& object = storage->learnObjects[j];
             object.classNumber =
@@ -619,7 +619,7 @@ void TMainManager::idealizationBody() {
         if (learnNegativeLoaded.load()) {
             const int32_t m = storage->negativeObjectCount;
             for (int32_t k = 0; k < m; ++k) {
-                if (sink) sink->ShowCountdown(m - k);
+                if (sink) sink->onEvent(ItemsLeft{m - k});
                 if (!runControl.gate()) break;
                 SEQSElem& object = storage->negativeObjects[k];
                 const std::optional<Idealized>* made =
@@ -640,7 +640,7 @@ void TMainManager::idealizationBody() {
     } else {
         const int32_t r = rules->Count();
         for (int32_t i = 0; i < r; ++i) {
-            if (sink) sink->ShowCountdown(r - i);
+            if (sink) sink->onEvent(ItemsLeft{r - i});
             if (!runControl.gate()) break;
             registered(idealized(nullptr, i, r), nullptr, i);
             classCount = classificator_->idealObjectCount;
@@ -671,7 +671,7 @@ int TMainManager::startClassification() {
     if (controlPositiveLoaded.load())
         storage->addSetObjects(controlPositive.data(), controlPositiveCount,
                                ObjectSetKind::ControlPositive);
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl);
 
     finished.store(false);
@@ -721,7 +721,7 @@ int TMainManager::ShowIdealObjects() {
             return -1;
         const CIdelObject& object = *idealObjects[static_cast<size_t>(i)];
         object.ToText(text, storage->codeTable);
-        if (display_) display_->ShowIdealObject(text, object.Value(), i);
+        if (sink_) sink_->onEvent(ClassListed{text, object.Value(), i});
     }
     return 1;
 }

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "evaluation/Bootstrap.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
@@ -62,7 +62,7 @@ int TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, double e) {
     bootstrapClassificator_ = std::make_unique<Classificator>();
     bootstrapIdealObjects_.clear();
     bootstrapIdealObjects_.resize(static_cast<size_t>(bootstrapLearnCount_));
-    if (display_) display_->ShowBootstrapSamples();
+    if (sink_) sink_->onEvent(BootstrapRoundBegun{});
     recognitionClass = -1;
     recognizedHeldOut_ = 0;
     acceptedNegatives_ = 0;
@@ -86,7 +86,7 @@ void TMainManager::bootstrapRun() {
         // or every later recognition and bootstrap would be refused as beside a live one.
         releaseBootstrapIteration();
         bootstrapActive.store(false);
-        if (display_) display_->BootstrapFinished();
+        if (sink_) sink_->onEvent(BootstrapEnded{});
         throw;
     }
 }
@@ -116,7 +116,7 @@ void TMainManager::bootstrapIterations() {
 bool TMainManager::BootstrapWorker() {
     if (!runControl.gate()) return false;
     const SearchSettings settings = lastSearchSettings();
-    bootstrapGenerator_->SetDisplay(display_);
+    bootstrapGenerator_->SetSink(sink_);
     bootstrapGenerator_->Init(bootstrapStorage_.get(), bootstrapRules_.get(),
                               settings.subBufferSize, settings.confidence, settings.cpThreshold);
     const int32_t width = bootstrapStorage_->width;
@@ -145,26 +145,26 @@ bool TMainManager::BootstrapWorker() {
     SEQStorage& s = *bootstrapStorage_;
 
     Classificator& classes = *bootstrapClassificator_;
-    classes.SetDisplay(display_);
+    classes.SetSink(sink_);
     classes.SetRunControl(&runControl);
     classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_, kDeletingInserting);
 
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     const int32_t n = std::min(s.learnObjectCount, s.learnObjects.size());
     for (int32_t j = 0; j < n; ++j) {
-        if (sink) sink->ShowCountdown(n - j);
+        if (sink) sink->onEvent(ItemsLeft{n - j});
         if (!runControl.gate()) return false;
         s.learnObjects[j].classNumber = classes.IdealizeAndRegister(&s.learnObjects[j], -1);
         bootstrapClassCount_ = classes.idealObjectCount;
     }
     const int32_t m = std::min(s.negativeObjectCount, s.negativeObjects.size());
     for (int32_t k = 0; k < m; ++k) {
-        if (sink) sink->ShowCountdown(m - k);
+        if (sink) sink->onEvent(ItemsLeft{m - k});
         if (!runControl.gate()) return false;
         s.negativeObjects[k].classNumber =
             classes.ClassifyObject(s.negativeObjects[k], k + 1, ObjectSetKind::LearnNegative);
     }
-    if (sink) sink->SetIdealObjectRows(bootstrapClassCount_ + 1);
+    if (sink) sink->onEvent(BootstrapClassesMade{bootstrapClassCount_});
     const int32_t controls =
         std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
@@ -185,22 +185,23 @@ bool TMainManager::BootstrapClassWorker() {
     const int32_t c = recognitionClass;
     SEQStorage& s = *bootstrapStorage_;
     Classificator& classes = *bootstrapClassificator_;
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     // Scores every object of class c in one set; false when stopped between two objects.
-    auto scoreSet = [&](ObjectSet& set, int32_t count, ScoreGrid grid) {
+    auto scoreSet = [&](ObjectSet& set, int32_t count, SampleKind sample) {
         count = std::min(count, set.size());
         for (int32_t i = 0; i < count; ++i) {
             SEQSElem& object = set[i];
             if (object.classNumber != c) continue;
             if (!runControl.gate()) return false;
             object.score = classes.ScoreObject(object, i, c);
-            if (sink) sink->ShowObjectScore(i, object.score, grid);
+            if (sink) sink->onEvent(ObjectScored{sample, i, object.score});
         }
         return true;
     };
-    return scoreSet(s.controlNegativeObjects, controlNegativeCount, ScoreGrid::ControlNegative) &&
-           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount_, ScoreGrid::ControlPositive) &&
-           scoreSet(s.learnObjects, bootstrapLearnCount_, ScoreGrid::LearnPositive);
+    return scoreSet(s.controlNegativeObjects, controlNegativeCount, SampleKind::ControlNegative) &&
+           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount_,
+                    SampleKind::ControlPositive) &&
+           scoreSet(s.learnObjects, bootstrapLearnCount_, SampleKind::LearnPositive);
 }
 
 bool TMainManager::BootstrapClassStep() {
@@ -244,7 +245,7 @@ bool TMainManager::BootstrapClassStep() {
 void TMainManager::FinishBootstrapIteration() {
     const double firstError = iterationFirstError(bootstrapHeldOutCount_, recognizedHeldOut_);
     const double secondError = iterationSecondError(acceptedNegatives_, controlNegativeCount);
-    if (display_) display_->ShowBootstrapRow(iteration_ + 1, firstError, secondError);
+    if (sink_) sink_->onEvent(BootstrapRoundEnded{iteration_ + 1, firstError, secondError});
     setRunning(false);
     finished.store(true);
     releaseBootstrapIteration();
@@ -255,9 +256,9 @@ void TMainManager::FinishBootstrapIteration() {
         StartBootstrap(samplePercent_, iterationCount_, iteration_, requestedFirstError_);
         return;
     }
-    if (display_) {
-        display_->ShowBootstrapAverages(iterationCount_);
-        display_->BootstrapFinished();
+    if (sink_) {
+        sink_->onEvent(BootstrapAveraged{iterationCount_});
+        sink_->onEvent(BootstrapEnded{});
     }
 }
 
@@ -266,7 +267,7 @@ void TMainManager::AbortBootstrap() {
     finished.store(false);
     setPaused(false);
     releaseBootstrapIteration();
-    if (display_) display_->BootstrapFinished();
+    if (sink_) sink_->onEvent(BootstrapEnded{});
 }
 
 void TMainManager::releaseBootstrapIteration() {

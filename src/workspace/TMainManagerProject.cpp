@@ -140,7 +140,7 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     longControl.store(longer);
 
     classificator_ = std::make_unique<Classificator>();
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl);
     // Classes reopened must classify as they did before saving: with the idealization type the
     // header holds (a type the file cannot have falls back to "Deleting begin").

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "evaluation/Recognition.h"
 #include "workspace/TMainManager.h"
 
@@ -16,11 +16,11 @@ bool TMainManager::hasUsableClasses() const {
 
 namespace {
 
-// One side of a one-class recognition: the objects, how many of them to look at and the grid.
+// One side of a one-class recognition: the objects, how many of them to look at and their sample.
 struct RecognitionSide {
     ObjectSet* objects = nullptr;
     int32_t count = 0;
-    ScoreGrid grid = ScoreGrid::LearnPositive;
+    SampleKind sample = SampleKind::LearnPositive;
 };
 
 RecognitionSide negativeSide(TMainManager& m) {
@@ -28,9 +28,9 @@ RecognitionSide negativeSide(TMainManager& m) {
     if (m.recognitionNegativeSource == 1)
         return {&s.controlNegativeObjects,
                 std::min(m.controlNegativeCount, s.controlNegativeObjects.size()),
-                ScoreGrid::ControlNegative};
+                SampleKind::ControlNegative};
     return {&s.negativeObjects, std::min(m.learnNegativeCount, s.negativeObjects.size()),
-            ScoreGrid::LearnNegative};
+            SampleKind::LearnNegative};
 }
 
 RecognitionSide positiveSide(TMainManager& m) {
@@ -38,9 +38,9 @@ RecognitionSide positiveSide(TMainManager& m) {
     if (m.recognitionPositiveSource == 1)
         return {&s.controlPositiveObjects,
                 std::min(m.controlPositiveCount, s.controlPositiveObjects.size()),
-                ScoreGrid::ControlPositive};
+                SampleKind::ControlPositive};
     return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()),
-            ScoreGrid::LearnPositive};
+            SampleKind::LearnPositive};
 }
 
 }  // namespace
@@ -83,7 +83,7 @@ int TMainManager::StartRecognition(int32_t c) {
             recognitionRebuilt_ |= 2;
         }
     }
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(nullptr);  // a recognition cannot be paused
     recognitionStopRequested_.store(false);
     recognitionActive_.store(true);
@@ -100,7 +100,7 @@ void TMainManager::RecognitionWorker() {
     } catch (...) {
         // The worker's wrapper reports why; the commands the error counting locked come back.
         recognitionActive_.store(false);
-        if (display_) display_->FinishRecognition(0);
+        if (sink_) sink_->onEvent(RecognitionFinished{0});
         throw;
     }
 }
@@ -108,7 +108,7 @@ void TMainManager::RecognitionWorker() {
 void TMainManager::recognitionBody() {
     modified.store(true);
     saved.store(false);
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     SEQStorage& s = *storage;
     // Tested before every object and score, as the other processes test their run flag.
     const auto stopped = [this] { return recognitionStopRequested_.load(); };
@@ -131,7 +131,7 @@ void TMainManager::recognitionBody() {
         for (int32_t i = 0; i < objects && !stopped(); ++i) {
             for (int32_t j = 0; j < classCount && !stopped(); ++j) {
                 const double score = classificator_->ScoreObject(s.controlNegativeObjects[i], i, j);
-                if (sink) sink->ShowClassScore(i, score, j);
+                if (sink) sink->onEvent(ClassScored{i, j, score});
             }
         }
     } else {
@@ -143,7 +143,7 @@ void TMainManager::recognitionBody() {
                 if (object.classNumber != c) continue;
                 const double score = classificator_->ScoreObject(object, i, c);
                 object.score = score;
-                if (sink) sink->ShowObjectScore(i, score, chosen.grid);
+                if (sink) sink->onEvent(ObjectScored{chosen.sample, i, score});
                 if (side == 1) ++n;
             }
         }
@@ -154,7 +154,7 @@ void TMainManager::recognitionBody() {
 }
 
 void TMainManager::FinishRecognition(int32_t n) {
-    if (display_) display_->FinishRecognition(n);
+    if (sink_) sink_->onEvent(RecognitionFinished{n});
 }
 
 }  // namespace motifora

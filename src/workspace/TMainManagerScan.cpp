@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "evaluation/Recognition.h"
 #include "workspace/TMainManager.h"
 
@@ -53,7 +53,7 @@ int TMainManager::scanRefusal(int32_t c, int shown) {
     // commands, refills the grids from them at its end) must not be reading them meanwhile.
     if (workerLive()) return StartCode::kNoThread;
     if (!recognitionStale.load() && c == lastRecognitionClass_) {
-        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+        if (sink_) sink_->onEvent(ScanScored{static_cast<int32_t>(windowScores.size())});
         return shown;
     }
     return 0;
@@ -64,7 +64,7 @@ int TMainManager::ScanRecognition(int32_t c) {
     lastRecognitionClass_ = c;
     scoreScanWindows(c, windowScores, false);
     recognitionStale.store(false);
-    if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores.size()));
+    if (sink_) sink_->onEvent(ScanScored{static_cast<int32_t>(windowScores.size())});
     return StartCode::kStarted;
 }
 

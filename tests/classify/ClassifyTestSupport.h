@@ -9,9 +9,10 @@
 #include <vector>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "core/SEQStorage.h"
 #include "rules/RulesStorage.h"
+#include "support/RecordingSink.h"
 
 namespace motifora::testing {
 
@@ -52,34 +53,39 @@ std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t
 std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& storage, int32_t count,
                                           bool withCertainties);
 
-// Records the display calls the classificator makes.
-class RecordingDisplay : public Display {
-  public:
-    void ShowStatus(const std::string& text) override { statuses.push_back(text); }
-    void ShowIdealObject(const std::string& text, double value, int32_t index) override {
-        shown.push_back(text);
-        shownValues.push_back(value);
-        shownIndexes.push_back(index);
-    }
-    void SetIdealObjPopupAuto(bool on) override { popupAuto = on; }
-    void SetLearningClass(int32_t row, int32_t number) override {
-        learningClasses.push_back({row, number});
-    }
-    void SetRuleClass(int32_t row, int32_t number) override {
-        ruleClasses.push_back({row, number});
-    }
-    void SetControlClass(ObjectSetKind kind, int32_t row, int32_t number, bool isNew) override {
-        controlClasses.push_back({codeOf(kind), row, isNew ? -1 : number});
-    }
-
-    std::vector<std::string> statuses;
-    std::vector<std::string> shown;
-    std::vector<double> shownValues;
-    std::vector<int32_t> shownIndexes;
-    bool popupAuto = false;
-    std::vector<std::vector<int32_t>> learningClasses;
-    std::vector<std::vector<int32_t>> ruleClasses;
-    std::vector<std::vector<int32_t>> controlClasses;  // kind, row, number (-1 = "New")
-};
+// What the classificator reported to a recording sink, in the shapes the tests compare: the
+// status texts, the classes made (texts, indexes, values), and the classes of learning objects
+// and rules ({row, class number}, both counted from 1) and of set objects ({set, row, class
+// number or -1 for a new object}).
+inline std::vector<std::string> statusTexts(const test::RecordingSink& sink) {
+    return sink.values(&ObjectIdealizing::text);
+}
+inline std::vector<std::string> classTexts(const test::RecordingSink& sink) {
+    return sink.values(&ClassMade::text);
+}
+inline std::vector<int32_t> classIndexes(const test::RecordingSink& sink) {
+    return sink.values(&ClassMade::index);
+}
+inline std::vector<double> classValues(const test::RecordingSink& sink) {
+    return sink.values(&ClassMade::value);
+}
+inline std::vector<std::vector<int32_t>> learningClasses(const test::RecordingSink& sink) {
+    std::vector<std::vector<int32_t>> found;
+    for (const LearningObjectClassed& e : sink.all<LearningObjectClassed>())
+        found.push_back({e.object + 1, e.classIndex + 1});
+    return found;
+}
+inline std::vector<std::vector<int32_t>> ruleClasses(const test::RecordingSink& sink) {
+    std::vector<std::vector<int32_t>> found;
+    for (const RuleClassed& e : sink.all<RuleClassed>())
+        found.push_back({e.rule + 1, e.classIndex + 1});
+    return found;
+}
+inline std::vector<std::vector<int32_t>> controlClasses(const test::RecordingSink& sink) {
+    std::vector<std::vector<int32_t>> found;
+    for (const SetObjectClassed& e : sink.all<SetObjectClassed>())
+        found.push_back({codeOf(e.set), e.object + 1, e.classIndex < 0 ? -1 : e.classIndex + 1});
+    return found;
+}
 
 }  // namespace motifora::testing

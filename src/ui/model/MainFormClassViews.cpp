@@ -34,7 +34,7 @@ void TMainForm::showMatrixView(int32_t kind) {
     }
     const int32_t k = selectedClass();
     if (k < 0) return;
-    showMatrix(m, kind, k);
+    showMatrix(m, kind, k, *this);
 }
 
 void TMainForm::WeightMatrix1Click() { showMatrixView(1); }
@@ -56,14 +56,14 @@ void TMainForm::ShowRegularities1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
     const int32_t k = clearClassList(5, m.rules ? m.rules->Count() : 0);
-    if (k >= 0) showClassRules(m, k);
+    if (k >= 0) showClassRules(m, k, *this);
 }
 
 void TMainForm::ShowObjects1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
     const int32_t k = clearClassList(3, m.storage ? m.storage->learnObjectCount : 0);
-    if (k >= 0) showClassObjects(m, k);
+    if (k >= 0) showClassObjects(m, k, *this);
 }
 
 void TMainForm::ShowClass() { ShowObjects1Click(); }

@@ -1,9 +1,6 @@
 // The scanning recognition through the window's command: it runs on the worker with the
 // commands locked and Stop enabled, the timer shows its progress and draws the chart at its
 // end, and a stop gives the commands back without a chart.
-#include <chrono>
-#include <thread>
-
 #include "FormFixture.h"
 
 namespace motifora::testing {
@@ -15,16 +12,6 @@ const std::string kNegative = kExamples + "/promoters_neg.seq";
 
 class ScanCommandTest : public FormFixture {
   protected:
-    void tickToEnd() {
-        TMainManager& m = manager();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-        while ((m.running || m.finished || m.scanStarted()) &&
-               std::chrono::steady_clock::now() < deadline) {
-            form->SearchingTimerTimer();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        m.joinWorker();
-    }
     // Shift positions, frame 8: classes, and the learning negatives as long control data.
     void prepare() {
         dialogs.choose(kPositive);
