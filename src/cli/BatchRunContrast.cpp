@@ -11,6 +11,7 @@
 #include "cli/Interrupt.h"
 #include "core/NumberFormat.h"
 #include "evaluation/ContrastScore.h"
+#include "evaluation/Pipeline.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -151,7 +152,8 @@ int BatchRun::runContrast() {
     CrossValidationSettings settings = m.crossValidationDefaults();
     if (const std::string refused = typedSearchSettings(settings); !refused.empty())
         return fail(kExitProcessFailed, "the discriminative search cannot run: " + refused);
-    const ContrastSettings search = contrastSettingsOf(settings);
+    LearningSettings learning = learningSettingsOf(settings);
+    learning.score = ScoreKind::kDiscriminative;
     const std::optional<ContrastTuning> tuning = contrastTuning();
     // The search and its folds run in this thread; Ctrl-C stops them at their next step.
     RunControl control;
@@ -160,8 +162,8 @@ int BatchRun::runContrast() {
     holdContrastWhenAsked("discriminative search", control);
     if (!tuning) {
         note("discriminative search ...");
-        auto rules = std::make_shared<ContrastRules>(
-            searchContrastRules(m.learnPositive, m.learnNegative, search, &control));
+        LearnedModel model = learnModel(m.learnPositive, m.learnNegative, learning, {&control});
+        auto rules = std::make_shared<ContrastRules>(std::move(model.contrast.rules));
         if (!rules->complete || interruptRequested()) return interrupted("discriminative search");
         contrastRules_ = rules;
     } else {
@@ -176,8 +178,12 @@ int BatchRun::runContrast() {
         note("discriminative search, settings chosen by an inner cross-validation ...");
         contrastFinalChoice_ =
             chooseContrastSettings(m.learnPositive, m.learnNegative, settings, *tuning, &control);
-        auto scorer = std::make_shared<ContrastScorer>(contrastScorerOf(
-            m.learnPositive, m.learnNegative, settings, &*tuning, *contrastFinalChoice_, &control));
+        learning = learningSettingsOf(settings);
+        learning.score = ScoreKind::kDiscriminative;
+        learning.tuning = &*tuning;
+        LearnedModel model = learnModel(m.learnPositive, m.learnNegative, learning, {&control},
+                                        &*contrastFinalChoice_);
+        auto scorer = std::make_shared<ContrastScorer>(std::move(model.contrast));
         if (!scorer->rules.complete || interruptRequested() || !control.isRunning())
             return interrupted("discriminative search");
         contrastScorer_ = scorer;

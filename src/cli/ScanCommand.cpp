@@ -20,9 +20,11 @@
 #include "cli/Interrupt.h"
 #include "cli/ScanLevel.h"
 #include "core/WorkerPool.h"
+#include "evaluation/Pipeline.h"
 #include "genome/GenomeScan.h"
 #include "genome/TrackWriter.h"
 #include "io/ProjectFile.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
@@ -45,7 +47,51 @@ struct ScanOptions {
     int32_t threads = 1;
     std::vector<std::string> records;
     bool quiet = false;
+    std::string score = "class";
 };
+
+// "positive" or "negative" when the project lacks that learning sample; empty when it has both.
+std::string missingLearningSample(const ProjectData& project) {
+    if (project.learnPositive.empty()) return "positive";
+    if (project.learnNegative.empty()) return "negative";
+    return {};
+}
+
+// The discriminative rules of the project's learning samples, found with its search settings
+// as `motifora-cli --open PROJECT --contrast` finds them. False with `error` saying why not, or
+// with `interrupted` set when Ctrl-C stopped the search.
+bool learnDiscriminative(const ProjectData& project, const std::string& path,
+                         std::shared_ptr<const ContrastScorer>& scorer, std::string& error,
+                         bool& interrupted) {
+    interrupted = false;
+    CrossValidationSettings search =
+        crossValidationSettingsOf(project.settings, project.settings.idealizationType, 0, 0);
+    const SearchSettings used{search.confidenceLevel,
+                              search.cpThreshold,
+                              search.finishBufferSize,
+                              search.subBufferSize,
+                              0,
+                              0};
+    if (const std::string refused = searchSettingsRefusal(used); !refused.empty()) {
+        error = path + ": the discriminative search cannot run: " + refused;
+        return false;
+    }
+    LearningSettings learning = learningSettingsOf(search);
+    learning.score = ScoreKind::kDiscriminative;
+    RunControl control;
+    control.setRunning(true);
+    LearnedModel model;
+    {
+        const InterruptWatch watch(control);
+        model = learnModel(project.learnPositive, project.learnNegative, learning, {&control});
+    }
+    if (!model.complete || interruptRequested()) {
+        interrupted = true;
+        return false;
+    }
+    scorer = std::make_shared<const ContrastScorer>(std::move(model.contrast));
+    return true;
+}
 
 }  // namespace
 
@@ -93,6 +139,11 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         ->check(CLI::Range(1, 256));
     app.add_option("--record", options.records,
                    "Scan only this record (repeatable); an index (.fai) beside the file is used");
+    app.add_option("--score", options.score,
+                   "class (default): the best score over the chosen classes; discriminative: "
+                   "the score of the discriminative rules found on the project's learning "
+                   "positives against its learning negatives (--classes does not apply)")
+        ->check(CLI::IsMember({"class", "discriminative"}));
     app.add_flag("--quiet", options.quiet, "No progress on standard error");
     try {
         app.parse(argc, argv);
@@ -113,8 +164,15 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     // using every core, as the scoring keeps its one thread.
     std::optional<WorkerPool::ThreadLimit> threadLimit;
     if (app.count("--threads") > 0) threadLimit.emplace(options.threads);
+    const bool discriminative = options.score == "discriminative";
+    if (discriminative && !options.classes.empty())
+        return refuse(
+            "--classes chooses classes of the class score; --score discriminative has "
+            "one score and no classes",
+            kExitBadArguments);
     CvLevelRequest cvRequest;
     cvRequest.balanced = options.balanced;
+    cvRequest.score = discriminative ? ScoreKind::kDiscriminative : ScoreKind::kClass;
     std::string problem;
     if (!options.crossValidate.empty() &&
         !parseFoldsAndSeed(options.crossValidate, cvRequest, problem))
@@ -152,20 +210,6 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     ProjectData project;
     const Status read = ReadProject(options.model, project);
     if (!read) return refuse(read.message, kExitInputRefused);
-    if (!project.storage || !project.rules || project.classCount <= 0) {
-        return refuse(options.model +
-                          ": the project holds no classes (search for regularities "
-                          "and idealize first)",
-                      kExitProcessFailed);
-    }
-    if (settings.classes.empty()) {
-        for (int32_t k = 0; k < project.classCount; ++k) settings.classes.push_back(k);
-    }
-    Classificator classificator;
-    classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
-                        kDeletingBegin);
-    classificator.idealObjectCount = project.classCount;
-
     std::atomic<bool> stop{false};
     settings.stop = &stop;
     // Ctrl-C reaches the scoring threads between the classes of a piece.
@@ -174,12 +218,54 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     };
     GenomeScanner scanner;
     std::string error;
-    if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
-        return refuse(options.model + ": " + error, kExitBadArguments);
-    // Every output is opened (so checked) before a cross-validation or the scan takes its time.
+    Classificator classificator;
+    std::shared_ptr<const ContrastScorer> contrast;
+    const auto prepare = [&] {
+        return discriminative
+                   ? scanner.PrepareDiscriminative(contrast, settings, error)
+                   : scanner.Prepare(classificator, project.storage->codeTable, settings, error);
+    };
+    if (discriminative) {
+        if (const std::string missing = missingLearningSample(project); !missing.empty())
+            return refuse("--score discriminative: " + options.model + " holds no learning " +
+                              missing +
+                              " sample; the discriminative score is learned from the learning "
+                              "positives against the learning negatives",
+                          kExitProcessFailed);
+    } else {
+        if (!project.storage || !project.rules || project.classCount <= 0) {
+            return refuse(options.model +
+                              ": the project holds no classes (search for regularities "
+                              "and idealize first)",
+                          kExitProcessFailed);
+        }
+        if (settings.classes.empty()) {
+            for (int32_t k = 0; k < project.classCount; ++k) settings.classes.push_back(k);
+        }
+        classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
+                            kDeletingBegin);
+        classificator.idealObjectCount = project.classCount;
+        if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
+    }
+    // Every output is opened (so checked) before the discriminative search, a cross-validation
+    // or the scan takes its time.
     TrackWriter tracks;
     const Status opened = tracks.Open({options.bed, options.bedGraph, options.bigWig});
     if (!opened) return refuse(opened.message, kExitOutputFailed);
+    if (discriminative) {
+        bool interrupted = false;
+        if (!learnDiscriminative(project, options.model, contrast, error, interrupted)) {
+            if (interrupted) return refuse("interrupted; no output was written", kExitInterrupted);
+            return refuse("--score discriminative: " + error, kExitProcessFailed);
+        }
+        settings.discriminative = true;
+        settings.classes = {0};
+        if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
+        out << "Discriminative score: " << contrast->rules.rules.size()
+            << " rules found on the project's " << project.learnPositive.size()
+            << " learning positives and " << project.learnNegative.size()
+            << " learning negatives\n";
+    }
     // The classes and strands are checked before a cross-validation takes its time.
     if (options.levelFromCv) {
         CvLevel cv;
@@ -208,8 +294,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
             out << auc;
         }
         out << ")\n";
-        if (!scanner.Prepare(classificator, project.storage->codeTable, settings, error))
-            return refuse(options.model + ": " + error, kExitBadArguments);
+        if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
     }
 
     tracks.Begin(std::filesystem::path(options.model).filename().string(), settings);

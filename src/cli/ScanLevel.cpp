@@ -1,14 +1,16 @@
-// The scan's level from a cross-validation of the project's learning samples, on the
-// workspace's worker as the batch run's --cross-validate runs it.
+// The scan's level from a cross-validation of the project's learning samples, as the batch
+// run's --cross-validate runs it: the folds of the learning pipeline, in this thread's pool.
 #include "cli/ScanLevel.h"
 
-#include <chrono>
+#include <exception>
+#include <mutex>
 #include <ostream>
 
+#include "classify/Classificator.h"
 #include "cli/Interrupt.h"
-#include "cli/WorkerWait.h"
 #include "core/NumberFormat.h"
-#include "workspace/TMainManager.h"
+#include "evaluation/Pipeline.h"
+#include "io/ProjectFile.h"
 
 namespace motifora {
 
@@ -39,61 +41,66 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
                          std::ostream* progress, CvLevel& result, std::string& error,
                          bool& interrupted) {
     interrupted = false;
-    TMainManager workspace;
-    OpenedProject opened;
-    const Status status = workspace.openProject(path, opened);
+    ProjectData project;
+    const Status status = ReadProject(path, project);
     if (!status) {
         error = status.message;
         return false;
     }
-    CrossValidationSettings settings = workspace.crossValidationDefaults();
+    if (project.settings.shiftPositions()) {
+        error = "cross-validation works on whole aligned sequences, not in shift-positions mode";
+        return false;
+    }
+    // The classes of the project were idealized with the type its header holds (a type the
+    // file cannot have counts as "Deleting begin", as when the project is opened).
+    const int32_t type = project.settings.idealizationType;
+    const bool knownType =
+        type == kDeletingBegin || type == kInsertingBegin || type == kDeletingInserting;
+    CrossValidationSettings settings =
+        crossValidationSettingsOf(project.settings, knownType ? type : kDeletingBegin, 0, 0);
     settings.folds = request.folds;
     settings.seed = request.seed;
     if (request.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
     if (request.wantedFirstError) settings.wantedFirstError = *request.wantedFirstError;
-    const int started = workspace.startCrossValidation(settings);
-    if (started == TMainManager::kCrossValidationRefused) {
-        error = workspace.crossValidationError();
-        return false;
-    }
-    if (started != StartCode::kStarted) {
-        error = "the cross-validation could not start a worker";
-        return false;
-    }
-    auto shown = std::chrono::steady_clock::now();
-    bool stopped = false;
-    bool returned = false;
-    while (workspace.crossValidationActive()) {
-        if (interruptRequested() && !stopped) {
-            workspace.stopCrossValidation();
-            stopped = true;
-        }
-        const auto now = std::chrono::steady_clock::now();
-        if (progress != nullptr && now - shown >= std::chrono::seconds(1)) {
-            shown = now;
-            const CrossValidationProgress& p = workspace.crossValidationProgress();
-            *progress << "cross-validation: " << p.doneCount() << " of " << p.foldCount()
+    error = crossValidationRefusal(settings, static_cast<int32_t>(project.learnPositive.size()),
+                                   static_cast<int32_t>(project.learnNegative.size()));
+    if (!error.empty()) return false;
+
+    // The folds run in this thread's pool; Ctrl-C stops them at their next gate.
+    RunControl control;
+    control.setRunning(true);
+    CrossValidationProgress shown;
+    std::mutex output;
+    if (progress != nullptr) {
+        shown.onFoldEnd = [&] {
+            const std::lock_guard<std::mutex> lock(output);
+            *progress << "cross-validation: " << shown.doneCount() << " of " << shown.foldCount()
                       << " folds done\n"
                       << std::flush;
-        }
-        waitForWorkerOrLook(workspace, returned);
+        };
     }
-    workspace.joinWorker();
-    if (stopped) {
+    CrossValidationResult cv;
+    try {
+        const InterruptWatch watch(control);
+        cv = crossValidateScore(project.learnPositive, project.learnNegative, settings,
+                                request.score, nullptr, &control, &shown);
+    } catch (const std::exception& e) {
+        error = std::string("the cross-validation failed: ") + e.what();
+        return false;
+    }
+    if (interruptRequested() || !control.isRunning()) {
         interrupted = true;
         error = "the cross-validation was interrupted";
         return false;
     }
-    const std::string failure = workspace.takeWorkerError();
-    const auto cv = workspace.crossValidationResult();
-    if (!failure.empty() || !cv || !cv->complete) {
-        error = "the cross-validation failed" + (failure.empty() ? "" : ": " + failure);
+    if (!cv.complete) {
+        error = "the cross-validation failed";
         return false;
     }
-    result.level = cv->level;
-    result.auc = cv->auc;
-    result.positives = static_cast<int32_t>(cv->pooled.positives.size());
-    result.negatives = static_cast<int32_t>(cv->pooled.negatives.size());
+    result.level = cv.level;
+    result.auc = cv.auc;
+    result.positives = static_cast<int32_t>(cv.pooled.positives.size());
+    result.negatives = static_cast<int32_t>(cv.pooled.negatives.size());
     return true;
 }
 

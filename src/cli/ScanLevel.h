@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "evaluation/Pipeline.h"
 #include "evaluation/RocAnalysis.h"
 
 namespace motifora {
@@ -16,6 +17,7 @@ struct CvLevelRequest {
     uint64_t seed = 1;
     bool balanced = false;
     std::optional<double> wantedFirstError;  // default: the cross-validation's own (0.05)
+    ScoreKind score = ScoreKind::kClass;     // the score cross-validated
 };
 
 struct CvLevel {
@@ -30,7 +32,7 @@ bool parseFoldsAndSeed(const std::string& text, CvLevelRequest& request, std::st
 
 // Cross-validates the learning positives and negatives of the project `path` with the settings
 // the project holds and returns the level the request's rule chooses from the held-out scores.
-// Progress goes to `progress` (when not null) about once a second; Ctrl-C stops it.
+// Progress goes to `progress` (when not null) as each fold ends; Ctrl-C stops it.
 // Returns false with `error` saying why no level can be had (the project cannot be read, it is
 // in shift positions, it holds no learning negatives or too few sequences for the folds), or
 // with `interrupted` set when Ctrl-C stopped it.

@@ -175,8 +175,13 @@ void SEQStorage::addSetObjects(const Sequence* records, int32_t count, ObjectSet
         default:
             return;
     }
-    set->make(count, sampleWidth(records, count), alphabetSize);
-    for (int32_t r = 0; r < count; ++r) placeRecord(records[r], (*set)[r]);
+    codeSet(records, count, *set);
+}
+
+void SEQStorage::codeSet(const Sequence* records, int32_t count, ObjectSet& set) const {
+    count = usable(records, count);
+    set.make(count, sampleWidth(records, count), alphabetSize);
+    for (int32_t r = 0; r < count; ++r) placeRecord(records[r], set[r]);
 }
 
 void SEQStorage::buildControlWindows(const Sequence* records, int32_t count, int32_t w) {

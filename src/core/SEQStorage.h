@@ -97,6 +97,9 @@ class SEQStorage {
     // Whole-sequence objects of another sample, coded with the existing table, as set `kind`
     // (ObjectSetKind::None builds nothing).
     void addSetObjects(const Sequence* records, int32_t count, ObjectSetKind kind);
+    // The objects addSetObjects would make of `records` (as wide as the records reach), into
+    // `set`, leaving the storage as it is.
+    void codeSet(const Sequence* records, int32_t count, ObjectSet& set) const;
     // One control negative object per window of every record: the count is the sum of
     // length - w + 1 (records shorter than w count 0), and window p of a record holds its
     // letters p ... p + w - 1 in an object of w positions, whatever the storage's width.

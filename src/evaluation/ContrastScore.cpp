@@ -5,6 +5,8 @@
 #include <cmath>
 #include <limits>
 
+#include "evaluation/Pipeline.h"
+
 namespace motifora {
 
 double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
@@ -169,8 +171,10 @@ CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
         positives, negatives, inner, nullptr,
         [&](const FoldSamples& s, CrossValidationProgress::Fold*) {
             FoldScores outcome;
-            const ContrastRules rules = searchContrastRules(s.trainPositives, s.trainNegatives,
-                                                            contrastSettingsOf(inner), control);
+            LearningSettings learning = learningSettingsOf(inner);
+            learning.score = ScoreKind::kDiscriminative;
+            const ContrastRules rules =
+                learnModel(s.trainPositives, s.trainNegatives, learning, {control}).contrast.rules;
             if (!rules.complete || (control != nullptr && !control->gate())) return outcome;
             outcome.rules = static_cast<int32_t>(rules.rules.size());
             for (double v : contrastScores(rules, s.heldPositives))
@@ -283,8 +287,12 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
 }
 
 double ContrastScorer::score(const Sequence& record) const {
-    if (model.fitted) return model.probability(rules, record);
-    const double sum = contrastScore(rules, record);
+    return score(contrastObject(rules, record));
+}
+
+double ContrastScorer::score(const SEQSElem& object) const {
+    if (model.fitted) return logistic(model.logOdds(rules, object));
+    const double sum = contrastScore(rules, object);
     return calibration.fitted ? calibration.probability(sum) : sum;
 }
 
@@ -308,47 +316,6 @@ ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
                                         choice.regularisation, choice.ruleScale);
     }
     return scorer;
-}
-
-CrossValidationResult contrastCrossValidate(const std::vector<Sequence>& positives,
-                                            const std::vector<Sequence>& negatives,
-                                            const CrossValidationSettings& settings,
-                                            RunControl* control, CrossValidationProgress* progress,
-                                            const ContrastTuning* tuning,
-                                            std::vector<ContrastChoice>* choices) {
-    std::vector<ContrastChoice> chosen(static_cast<size_t>(std::max(settings.folds, 0)));
-    CrossValidationResult result = runCrossValidationFolds(
-        positives, negatives, settings, progress,
-        [&](const FoldSamples& s, CrossValidationProgress::Fold* foldProgress) {
-            FoldScores outcome;
-            setFoldStage(foldProgress, FoldStage::kSearching, 1);
-            ContrastChoice& choice = chosen[static_cast<size_t>(s.fold)];
-            choice.cpThreshold = settings.cpThreshold;
-            choice.subBufferSize = settings.subBufferSize;
-            choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
-            choice.innerLevel = std::numeric_limits<double>::quiet_NaN();
-            if (tuning != nullptr &&
-                crossValidationRefusal(settings, static_cast<int32_t>(s.trainPositives.size()),
-                                       static_cast<int32_t>(s.trainNegatives.size()))
-                    .empty()) {
-                choice = chooseContrastSettings(s.trainPositives, s.trainNegatives, settings,
-                                                *tuning, control);
-            }
-            const ContrastScorer scorer = contrastScorerOf(s.trainPositives, s.trainNegatives,
-                                                           settings, tuning, choice, control);
-            if (!scorer.rules.complete || (control != nullptr && !control->gate())) return outcome;
-            setFoldStage(foldProgress, FoldStage::kScoring,
-                         static_cast<int32_t>(s.heldPositives.size() + s.heldNegatives.size()));
-            outcome.rules = static_cast<int32_t>(scorer.rules.rules.size());
-            for (const Sequence& r : s.heldPositives)
-                outcome.positives.push_back(heldOutScore(scorer.score(r)));
-            for (const Sequence& r : s.heldNegatives)
-                outcome.negatives.push_back(heldOutScore(scorer.score(r)));
-            outcome.complete = true;
-            return outcome;
-        });
-    if (result.complete && choices != nullptr) *choices = chosen;
-    return result;
 }
 
 }  // namespace motifora

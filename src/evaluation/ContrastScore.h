@@ -93,6 +93,8 @@ struct ContrastScorer {
     ContrastModel model;              // fitted when the tuning fits
     ContrastCalibration calibration;  // fitted when the choice was calibrated
     double score(const Sequence& record) const;
+    // The same of an object coded with `rules.letters` over the rules' width.
+    double score(const SEQSElem& object) const;
     bool probabilities() const { return model.fitted || calibration.fitted; }
 };
 ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,

@@ -1,14 +1,11 @@
-// The folds of a cross-validation: split, search, idealization and held-out scores, in parallel.
+// The frame of a cross-validation: the split into folds, the folds run in parallel, and the pooled
+// figures.
 #include "evaluation/CrossValidation.h"
 
 #include <algorithm>
 
-#include "classify/Classificator.h"
-#include "core/SEQStorage.h"
 #include "core/WorkerPool.h"
 #include "evaluation/FoldSplit.h"
-#include "rules/RegGenerator.h"
-#include "rules/RulesStorage.h"
 #include "rules/SearchSettings.h"
 
 namespace motifora {
@@ -23,101 +20,6 @@ std::vector<Sequence> pick(const std::vector<Sequence>& records,
     picked.reserve(indexes.size());
     for (int32_t i : indexes) picked.push_back(records[static_cast<size_t>(i)]);
     return picked;
-}
-
-bool going(RunControl* control) { return control == nullptr || control->gate(); }
-
-void setStep(CrossValidationProgress::Fold* p, int32_t step) {
-    if (p != nullptr) p->step.store(step);
-}
-
-FoldScores runFold(const std::vector<Sequence>& trainPositives,
-                   const std::vector<Sequence>& trainNegatives,
-                   const std::vector<Sequence>& heldPositives,
-                   const std::vector<Sequence>& heldNegatives,
-                   const CrossValidationSettings& settings, RunControl* control,
-                   CrossValidationProgress::Fold* progress) {
-    FoldScores outcome;
-    const auto count = [](const std::vector<Sequence>& v) {
-        return static_cast<int32_t>(v.size());
-    };
-
-    // The search sees the positives followed by the negatives, as the workspace's search does.
-    SEQStorage searchObjects;
-    searchObjects.buildWholeWithNegatives(trainPositives.data(), trainNegatives.data(),
-                                          count(trainPositives), count(trainNegatives));
-    RulesStorage rules(settings.finishBufferSize, searchObjects.width);
-    RegGenerator generator;
-    generator.SetThreadCount(settings.searchThreads);
-    generator.Init(&searchObjects, &rules, settings.subBufferSize, settings.confidenceLevel,
-                   settings.cpThreshold);
-    const int32_t width = searchObjects.learnObjectCount > 0 ? searchObjects.width : 0;
-    setFoldStage(progress, FoldStage::kSearching, width);
-    for (int32_t target = 0; target < width; ++target) {
-        setStep(progress, target);
-        generator.SetTarget(target);
-        while (going(control) && generator.Step()) {
-        }
-        if (control != nullptr && !control->isRunning()) return outcome;
-    }
-    outcome.rules = rules.Count();
-
-    // Idealization and scores see the training positives as learning objects, the training
-    // negatives as learning negatives and the held-out sequences as control objects.
-    SEQStorage objects;
-    objects.buildWhole(trainPositives.data(), count(trainPositives));
-    objects.addSetObjects(trainNegatives.data(), count(trainNegatives),
-                          ObjectSetKind::LearnNegative);
-    objects.addSetObjects(heldPositives.data(), count(heldPositives),
-                          ObjectSetKind::ControlPositive);
-    objects.addSetObjects(heldNegatives.data(), count(heldNegatives),
-                          ObjectSetKind::ControlNegative);
-    IdealObjectArray ideal(static_cast<size_t>(objects.learnObjectCount));
-    Classificator classes;
-    classes.SetRunControl(control);
-    classes.Setup(&objects, &rules, &ideal, settings.idealizationType);
-    if (rules.Count() > 0) {
-        if (settings.idealizationSource == 0) {
-            const int32_t n = objects.learnObjectCount;
-            setFoldStage(progress, FoldStage::kIdealizing, n);
-            for (int32_t j = 0; j < n; ++j) {
-                setStep(progress, j);
-                if (!going(control)) return outcome;
-                SEQSElem& object = objects.learnObjects[j];
-                object.classNumber = classes.IdealizeAndRegister(&object, -1);
-            }
-        } else {
-            const int32_t r = rules.Count();
-            setFoldStage(progress, FoldStage::kIdealizing, r);
-            for (int32_t i = 0; i < r; ++i) {
-                setStep(progress, i);
-                if (!going(control)) return outcome;
-                classes.IdealizeAndRegister(nullptr, i);
-            }
-        }
-    }
-    outcome.classes = classes.idealObjectCount;
-
-    AllClassScorer scorer(classes);
-    const std::vector<ClassNorm> norms =
-        classNorms(scorer, objects.negativeObjects.data(), objects.negativeObjectCount);
-    const int32_t heldOut = objects.controlPositiveObjectCount + objects.controlNegativeObjectCount;
-    setFoldStage(progress, FoldStage::kScoring, heldOut);
-    int32_t done = 0;
-    for (int32_t i = 0; i < objects.controlPositiveObjectCount; ++i) {
-        setStep(progress, done++);
-        if (!going(control)) return outcome;
-        outcome.positives.push_back(
-            scoreSequence(classes, scorer, norms, objects.controlPositiveObjects[i]));
-    }
-    for (int32_t i = 0; i < objects.controlNegativeObjectCount; ++i) {
-        setStep(progress, done++);
-        if (!going(control)) return outcome;
-        outcome.negatives.push_back(
-            scoreSequence(classes, scorer, norms, objects.controlNegativeObjects[i]));
-    }
-    outcome.complete = true;
-    return outcome;
 }
 
 LabelledScores scoresOf(const std::vector<HeldOutSequence>& sequences, int32_t fold) {
@@ -198,9 +100,11 @@ CrossValidationResult runCrossValidationFolds(const std::vector<Sequence>& posit
         samples.heldPositives = pick(positives, indexesInFold(split.positiveFold, f));
         samples.heldNegatives = pick(negatives, indexesInFold(split.negativeFold, f));
         FoldScores outcome = runFold(samples, foldProgress);
-        if (foldProgress != nullptr)
+        if (foldProgress != nullptr) {
             foldProgress->stage.store(
                 static_cast<int32_t>(outcome.complete ? FoldStage::kDone : FoldStage::kStopped));
+            if (progress->onFoldEnd) progress->onFoldEnd();
+        }
         outcomes[static_cast<size_t>(f)] = std::move(outcome);
     };
     WorkerPool pool(std::min(WorkerPool::threadsFor(settings.threads), k));
@@ -231,18 +135,6 @@ CrossValidationResult runCrossValidationFolds(const std::vector<Sequence>& posit
     result.complete = true;
     summarizeCrossValidation(result);
     return result;
-}
-
-CrossValidationResult crossValidate(const std::vector<Sequence>& positives,
-                                    const std::vector<Sequence>& negatives,
-                                    const CrossValidationSettings& settings, RunControl* control,
-                                    CrossValidationProgress* progress) {
-    return runCrossValidationFolds(
-        positives, negatives, settings, progress,
-        [&](const FoldSamples& s, CrossValidationProgress::Fold* foldProgress) {
-            return runFold(s.trainPositives, s.trainNegatives, s.heldPositives, s.heldNegatives,
-                           settings, control, foldProgress);
-        });
 }
 
 void summarizeCrossValidation(CrossValidationResult& result) {

@@ -68,6 +68,8 @@ class CrossValidationProgress {
     const Fold& fold(int32_t f) const { return folds_[static_cast<size_t>(f)]; }
     // Folds that have reached kDone.
     int32_t doneCount() const;
+    // Called on the fold's thread as each fold ends (done or stopped); may be empty.
+    std::function<void()> onFoldEnd;
 
   private:
     std::unique_ptr<Fold[]> folds_;

@@ -16,14 +16,29 @@ constexpr uint8_t kNoLetter = 0xFF;
 // The largest alphabet a scorer takes: every other code fits below kNoLetter.
 constexpr int32_t kMaxScanAlphabet = 254;
 
-// Per-call working memory of ClassScorer::Score; one per thread, reused between calls.
+// Per-call working memory of WindowScorer::Score; one per thread, reused between calls.
 struct ScorerScratch {
+    std::vector<int32_t> objectCodes;  // a window as an object's codes (ContrastWindowScorer)
     std::vector<uint64_t> letterBits;  // per letter, a bit per position of the 64-window span
     std::vector<uint64_t> noLetterBits;
     std::vector<uint64_t> slotMasks;  // per used cell, the windows holding its letter
     std::vector<uint64_t> applies;    // per rule, the windows it applies to
     double cellSums[64] = {};
     double scores[64] = {};
+};
+
+// Scores every window of a run of letter codes: a class (ClassScorer) or the discriminative
+// rules (ContrastWindowScorer).
+class WindowScorer {
+  public:
+    virtual ~WindowScorer() = default;
+    virtual int32_t Width() const = 0;
+    // Scores the `count` windows starting at codes[0], codes[1], ...; `codes` holds
+    // count + Width() - 1 letter codes (kNoLetter or any code at or above the alphabet size for
+    // a letter outside it). scores[j] gets the score of window j and valid[j] 1, or, for a window
+    // holding a letter outside the alphabet, scores[j] 0 and valid[j] 0.
+    virtual void Score(const uint8_t* codes, size_t count, double* scores, uint8_t* valid,
+                       ScorerScratch& scratch) const = 0;
 };
 
 // What a class keeps of the rules: only those the classificator's score of a window against the
@@ -37,7 +52,7 @@ struct ScorerScratch {
 // sum, cell by cell in increasing order, of the agreements of the applicable rules concluding at
 // that cell in store order. 64 windows are handled at once: a condition becomes a 64-bit mask of
 // the windows satisfying it, and the sums are made for the windows of each rule's mask.
-class ClassScorer {
+class ClassScorer : public WindowScorer {
   public:
     ClassScorer() = default;
 
@@ -46,7 +61,7 @@ class ClassScorer {
     // not positive or the alphabet is larger than kMaxScanAlphabet.
     bool Build(Classificator& classificator, int32_t k);
 
-    int32_t Width() const { return width_; }
+    int32_t Width() const override { return width_; }
     int32_t AlphabetSize() const { return alphabetSize_; }
     int32_t ClassIndex() const { return classIndex_; }
     // Rules counted for this class.
@@ -63,7 +78,7 @@ class ClassScorer {
     // holding a letter outside the alphabet, scores[j] 0 and valid[j] 0. Does nothing on an
     // empty scorer.
     void Score(const uint8_t* codes, size_t count, double* scores, uint8_t* valid,
-               ScorerScratch& scratch) const;
+               ScorerScratch& scratch) const override;
 
   private:
     struct Condition {

@@ -19,6 +19,7 @@
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
+#include "genome/ContrastWindowScorer.h"
 #include "genome/FastaIndex.h"
 
 namespace motifora {
@@ -163,6 +164,7 @@ bool GenomeScanner::Prepare(Classificator& classificator, const CCodeTable& tabl
     settings_ = settings;
     settings_.threads = std::max<int32_t>(settings_.threads, 1);
     settings_.pieceLetters = std::max<size_t>(settings_.pieceLetters, 64);
+    settings_.discriminative = false;
     scorers_.clear();
     totals_ = ScanTotals();
     if (settings_.classes.empty()) {
@@ -176,16 +178,43 @@ bool GenomeScanner::Prepare(Classificator& classificator, const CCodeTable& tabl
         return false;
     }
     for (const int32_t k : settings_.classes) {
-        ClassScorer scorer;
-        if (!scorer.Build(classificator, k)) {
+        auto scorer = std::make_unique<ClassScorer>();
+        if (!scorer->Build(classificator, k)) {
             error = "class " + std::to_string(k + 1) + " does not exist (the model holds " +
                     std::to_string(classificator.idealObjectCount) + " classes)";
             return false;
         }
         scorers_.push_back(std::move(scorer));
     }
-    width_ = scorers_.front().Width();
-    const int32_t letters = classificator.alphabetSize;
+    width_ = scorers_.front()->Width();
+    return prepareCodes(table, classificator.alphabetSize, error);
+}
+
+bool GenomeScanner::PrepareDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                                          const ScanSettings& settings, std::string& error) {
+    settings_ = settings;
+    settings_.threads = std::max<int32_t>(settings_.threads, 1);
+    settings_.pieceLetters = std::max<size_t>(settings_.pieceLetters, 64);
+    settings_.classes = {0};
+    settings_.discriminative = true;
+    scorers_.clear();
+    totals_ = ScanTotals();
+    const CCodeTable table = scorer->rules.letters;
+    const int32_t letters = table.size();
+    auto windows = std::make_unique<ContrastWindowScorer>(std::move(scorer));
+    if (windows->Width() <= 0) {
+        error = letters > kMaxScanAlphabet
+                    ? "the discriminative rules' alphabet has " + std::to_string(letters) +
+                          " letters; a scan takes at most " + std::to_string(kMaxScanAlphabet)
+                    : std::string("the discriminative rules have no positions to scan with");
+        return false;
+    }
+    width_ = windows->Width();
+    scorers_.push_back(std::move(windows));
+    return prepareCodes(table, letters, error);
+}
+
+bool GenomeScanner::prepareCodes(const CCodeTable& table, int32_t letters, std::string& error) {
     for (int b = 0; b < 256; ++b) {
         const int32_t code = table.codeOf(static_cast<unsigned char>(b));
         codeOfByte_[b] = code >= 0 && code < letters ? static_cast<uint8_t>(code) : kNoLetter;
@@ -369,8 +398,8 @@ bool GenomeScanner::scorePiece(Piece& piece) {
                 if (stopped()) return;
                 const uint8_t* codes = s == 0 ? piece.codes.data() : piece.reverse.data();
                 const size_t list = c * strands + s;
-                scorers_[c].Score(codes + from, count, piece.scores[list].data() + from,
-                                  piece.valid[list].data() + from, scratch_[t]);
+                scorers_[c]->Score(codes + from, count, piece.scores[list].data() + from,
+                                   piece.valid[list].data() + from, scratch_[t]);
             }
         }
     };

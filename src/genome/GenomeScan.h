@@ -5,10 +5,12 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
 
+#include "evaluation/ContrastScore.h"
 #include "genome/ClassScorer.h"
 #include "genome/FastaReader.h"
 
@@ -24,6 +26,9 @@ struct ScanSettings {
     double level = 0.0;
     bool merge = false;  // merge overlapping hits of a class on a strand, keeping the best score
     int32_t threads = 1;
+    // The windows are scored by the discriminative rules (one score, named "discriminative"),
+    // not by classes.
+    bool discriminative = false;
     // Only these records (by name), in file order; empty = every record.
     std::vector<std::string> records;
     // Letters read per piece of a record (the window's width minus one more are kept over).
@@ -89,6 +94,12 @@ class GenomeScanner {
     // of A, C, G and T.
     bool Prepare(Classificator& classificator, const CCodeTable& table,
                  const ScanSettings& settings, std::string& error);
+    // Prepares a scan with one score, the discriminative rules' (settings.classes is taken as
+    // that one score): the windows are the rules' width and coded with their letters. False with
+    // `error` set when the rules have no width or too many letters, or both strands are asked
+    // for letters other than A, C, G and T.
+    bool PrepareDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                               const ScanSettings& settings, std::string& error);
     // Scans a FASTA file (a .fai index beside it is used to reach the chosen records directly).
     // Returns false with `error` naming the file, record or line when the file cannot be read,
     // a chosen record is missing, or the scan was stopped.
@@ -109,8 +120,12 @@ class GenomeScanner {
     void reportPiece(const FastaRecord& record, Piece& piece, ScanSink& sink);
     void flushMerged(const FastaRecord& record, ScanSink& sink);
 
+    // Codes of the letters of `table`'s first `letters` codes, and their complements when both
+    // strands are scanned; false with `error` when a letter has none.
+    bool prepareCodes(const CCodeTable& table, int32_t letters, std::string& error);
+
     ScanSettings settings_;
-    std::vector<ClassScorer> scorers_;
+    std::vector<std::unique_ptr<WindowScorer>> scorers_;
     int32_t width_ = 0;
     uint8_t codeOfByte_[256] = {};
     uint8_t complement_[256] = {};

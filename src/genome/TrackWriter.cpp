@@ -239,8 +239,10 @@ void TrackWriter::Begin(const std::string& modelName, const ScanSettings& settin
         classNames_.push_back("class" + std::to_string(k + 1));
         classList += (classList.empty() ? "" : ",") + std::to_string(k + 1);
     }
+    if (settings.discriminative) classNames_.assign(1, "discriminative");
     const std::string what =
-        "classes " + classList + ", strand " + (settings.bothStrands ? "both" : "+");
+        (settings.discriminative ? std::string("discriminative score") : "classes " + classList) +
+        ", strand " + (settings.bothStrands ? "both" : "+");
     if (wantBed_) {
         bedText_.Append(bedTrackLine(modelName, "Motifora hits of " + modelName + " (" + what +
                                                     ", level " + formatTrackNumber(settings.level) +

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "evaluation/ContrastScore.h"
+#include "evaluation/Pipeline.h"
 #include "rules/RulesStorage.h"
 
 namespace motifora::python {
@@ -163,9 +164,11 @@ Status Model::learn(const LearnOptions& options) {
             }))
             return stoppedStatus();
         // As motifora-cli --contrast searches: the settings of the last search.
-        const ContrastSettings settings = contrastSettingsOf(m.crossValidationDefaults());
-        auto rules = std::make_shared<const ContrastRules>(
-            searchContrastRules(m.learnPositive, m.learnNegative, settings, &contrastControl_));
+        LearningSettings settings = learningSettingsOf(m.crossValidationDefaults());
+        settings.score = ScoreKind::kDiscriminative;
+        LearnedModel model =
+            learnModel(m.learnPositive, m.learnNegative, settings, {&contrastControl_});
+        auto rules = std::make_shared<const ContrastRules>(std::move(model.contrast.rules));
         if (stopped_.load()) return stoppedStatus();
         m.setContrastRules(std::move(rules));
     }

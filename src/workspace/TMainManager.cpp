@@ -11,12 +11,11 @@
 
 #include "classify/ClassDeletion.h"
 #include "classify/Classificator.h"
-#include "classify/ParallelIdealization.h"
 #include "core/CCodeTable.h"
 #include "core/FileManager.h"
 #include "core/ProgressEvents.h"
 #include "core/Translatable.h"
-#include "core/WorkerPool.h"
+#include "evaluation/Pipeline.h"
 #include "genome/FastaReader.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
@@ -505,20 +504,12 @@ void TMainManager::ruleSearchBody() {
     modified.store(true);
     saved.store(false);
     generator_->SetSink(sink_);
-    generator_->Init(storage.get(), rules.get(), searchSettings.subBufferSize,
-                     searchSettings.confidence, searchSettings.cpThreshold);
-    ruleSearchStarted.store(true);
-    // Without objects no target can give a rule; a frame wider than every record would
-    // otherwise walk through all its positions for nothing.
-    const int32_t width = storage->learnObjectCount > 0 ? storage->width : 0;
-    for (int32_t target = 0; target < width; ++target) {
-        searchTarget_.store(target);
-        generator_->SetTarget(target);
-        // The gate holds a paused search here, between two steps, and answers the run flag.
-        while (runControl.gate() && generator_->Step()) {
-        }
-        if (!running.load()) break;
-    }
+    ProgressCallbacks progress;
+    progress.onStage = [this](LearningStage, int32_t) { ruleSearchStarted.store(true); };
+    progress.onStep = [this](int32_t target) { searchTarget_.store(target); };
+    // A stop keeps the rules found by then.
+    searchRegularities(*generator_, *storage, *rules, learningSettingsOf(searchSettings),
+                       {&runControl, &progress, nullptr});
     ruleSearchEnd();
 }
 
@@ -577,75 +568,19 @@ void TMainManager::idealizationBody() {
     modified.store(true);
     saved.store(false);
     ProgressSink* sink = sink_;
-    // With more than one thread the objects (or rules) are idealized a batch at a time on the
-    // pool and registered here in their order, which gives the classes of the one-by-one run;
-    // the pause gate is then passed between registrations instead of between changes.
-    const int32_t threads = WorkerPool::threadsFor(generator_->threadCount);
-    std::unique_ptr<WorkerPool> pool;
-    std::unique_ptr<ParallelIdealization> parallel;
-    if (threads > 1) {
-        pool = std::make_unique<WorkerPool>(threads);
-        parallel = std::make_unique<ParallelIdealization>(*classificator_, *pool);
-    }
-    std::vector<std::optional<Idealized>> batch;
-    int32_t batchFirst = 0;
-    // The idealized form of source j (an object of `objects`, or rule j when null), made with the
-    // batch that holds it; null when there is no pool.
-    const auto idealized = [&](const SEQSElem* objects, int32_t j,
-                               int32_t count) -> const std::optional<Idealized>* {
-        if (!parallel) return nullptr;
-        if (j == 0 || j >= batchFirst + static_cast<int32_t>(batch.size())) {
-            batchFirst = j;
-            parallel->idealize(objects, j, std::min(kIdealizationBatch, count - j), batch);
-        }
-        return &batch[static_cast<size_t>(j - batchFirst)];
+    int32_t steps = 0;
+    ProgressCallbacks progress;
+    progress.onStage = [&steps](LearningStage, int32_t count) { steps = count; };
+    progress.onStep = [&](int32_t step) {
+        if (sink) sink->onEvent(ItemsLeft{steps - step});
     };
-    const auto registered = [&](const std::optional<Idealized>* made, const SEQSElem* object,
-                                int32_t rule) {
-        if (made == nullptr) return classificator_->IdealizeAndRegister(object, rule);
-        if (!made->has_value()) return -1;
-        return classificator_->RegisterIdealized(object, rule, (*made)->object, (*made)->status);
-    };
-    if (idealizationSource_ == 0) {
-        const int32_t n = storage->learnObjectCount;
-        for (int32_t j = 0; j < n; ++j) {
-            if (sink) sink->onEvent(ItemsLeft{n - j});
-            if (!runControl.gate()) break;
-            SEQSElem& object = storage->learnObjects[j];
-            object.classNumber =
-                registered(idealized(storage->learnObjects.data(), j, n), &object, -1);
-            classCount = classificator_->idealObjectCount;
-        }
-        if (learnNegativeLoaded.load()) {
-            const int32_t m = storage->negativeObjectCount;
-            for (int32_t k = 0; k < m; ++k) {
-                if (sink) sink->onEvent(ItemsLeft{m - k});
-                if (!runControl.gate()) break;
-                SEQSElem& object = storage->negativeObjects[k];
-                const std::optional<Idealized>* made =
-                    idealized(storage->negativeObjects.data(), k, m);
-                if (made == nullptr) {
-                    object.classNumber =
-                        classificator_->ClassifyObject(object, k + 1, ObjectSetKind::LearnNegative);
-                } else {
-                    object.classNumber =
-                        made->has_value()
-                            ? classificator_->ClassifyIdealized((*made)->object, (*made)->status,
-                                                                k + 1, ObjectSetKind::LearnNegative)
-                            : -1;
-                }
-                classCount = classificator_->idealObjectCount;
-            }
-        }
-    } else {
-        const int32_t r = rules->Count();
-        for (int32_t i = 0; i < r; ++i) {
-            if (sink) sink->onEvent(ItemsLeft{r - i});
-            if (!runControl.gate()) break;
-            registered(idealized(nullptr, i, r), nullptr, i);
-            classCount = classificator_->idealObjectCount;
-        }
-    }
+    progress.onClasses = [this](int32_t count) { classCount = count; };
+    LearningSettings settings = learningSettingsOf(searchSettings);
+    settings.idealizationSource = idealizationSource_;
+    settings.idealizationThreads = generator_->threadCount;
+    settings.classifyNegatives = learnNegativeLoaded.load();
+    // A stop keeps the classes made by then.
+    idealizeObjects(*classificator_, *storage, *rules, settings, {&runControl, &progress, nullptr});
     idealizationEnd();
 }
 

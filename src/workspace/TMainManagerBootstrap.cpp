@@ -5,6 +5,7 @@
 #include "classify/Classificator.h"
 #include "core/ProgressEvents.h"
 #include "evaluation/Bootstrap.h"
+#include "evaluation/Pipeline.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
@@ -115,18 +116,13 @@ void TMainManager::bootstrapIterations() {
 
 bool TMainManager::BootstrapWorker() {
     if (!runControl.gate()) return false;
-    const SearchSettings settings = lastSearchSettings();
     bootstrapGenerator_->SetSink(sink_);
-    bootstrapGenerator_->Init(bootstrapStorage_.get(), bootstrapRules_.get(),
-                              settings.subBufferSize, settings.confidence, settings.cpThreshold);
-    const int32_t width = bootstrapStorage_->width;
-    for (int32_t q = 0; q < width; ++q) {
-        searchTarget_.store(q);
-        bootstrapGenerator_->SetTarget(q);
-        while (runControl.gate() && bootstrapGenerator_->Step()) {
-        }
-        if (!running.load()) return false;
-    }
+    ProgressCallbacks searching;
+    searching.onStep = [this](int32_t target) { searchTarget_.store(target); };
+    if (!searchRegularities(*bootstrapGenerator_, *bootstrapStorage_, *bootstrapRules_,
+                            learningSettingsOf(lastSearchSettings()),
+                            {&runControl, &searching, nullptr}))
+        return false;
 
     // The objects of the iteration: the kept positives, then the learning negatives, the control
     // negatives and the held-out positives (as control positives).
@@ -150,20 +146,24 @@ bool TMainManager::BootstrapWorker() {
     classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_, kDeletingInserting);
 
     ProgressSink* sink = sink_;
-    const int32_t n = std::min(s.learnObjectCount, s.learnObjects.size());
-    for (int32_t j = 0; j < n; ++j) {
-        if (sink) sink->onEvent(ItemsLeft{n - j});
-        if (!runControl.gate()) return false;
-        s.learnObjects[j].classNumber = classes.IdealizeAndRegister(&s.learnObjects[j], -1);
-        bootstrapClassCount_ = classes.idealObjectCount;
-    }
-    const int32_t m = std::min(s.negativeObjectCount, s.negativeObjects.size());
-    for (int32_t k = 0; k < m; ++k) {
-        if (sink) sink->onEvent(ItemsLeft{m - k});
-        if (!runControl.gate()) return false;
-        s.negativeObjects[k].classNumber =
-            classes.ClassifyObject(s.negativeObjects[k], k + 1, ObjectSetKind::LearnNegative);
-    }
+    int32_t steps = 0;
+    bool shown = true;
+    ProgressCallbacks idealizing;
+    // An iteration stopped among its objects ends there, showing nothing of its negatives.
+    idealizing.onStage = [&](LearningStage stage, int32_t count) {
+        steps = count;
+        shown = stage != LearningStage::kNegatives || runControl.isRunning();
+    };
+    idealizing.onStep = [&](int32_t step) {
+        if (sink && shown) sink->onEvent(ItemsLeft{steps - step});
+    };
+    idealizing.onClasses = [this](int32_t count) { bootstrapClassCount_ = count; };
+    LearningSettings settings = learningSettingsOf(lastSearchSettings());
+    settings.idealizationType = kDeletingInserting;
+    settings.classifyNegatives = true;
+    if (!idealizeObjects(classes, s, *bootstrapRules_, settings,
+                         {&runControl, &idealizing, nullptr}))
+        return false;
     if (sink) sink->onEvent(BootstrapClassesMade{bootstrapClassCount_});
     const int32_t controls =
         std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "core/CCodeTable.h"
+#include "evaluation/Pipeline.h"
 #include "io/ContrastFile.h"
 #include "workspace/TMainManager.h"
 
@@ -57,8 +58,9 @@ void TMainManager::contrastSearchBody() {
     modified.store(true);
     saved.store(false);
     // A stop ends the generator between two steps; the rules found by then are kept.
-    setContrastRules(std::make_shared<const ContrastRules>(searchContrastRules(
-        contrastInput_.positives, contrastInput_.negatives, contrastSettings_, &runControl)));
+    LearnedModel model = learnModel(contrastInput_.positives, contrastInput_.negatives,
+                                    learningSettingsOf(contrastSettings_), {&runControl});
+    setContrastRules(std::make_shared<const ContrastRules>(std::move(model.contrast.rules)));
     setRunning(false);
 }
 

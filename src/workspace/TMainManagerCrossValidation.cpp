@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
+#include "evaluation/Pipeline.h"
 #include "rules/RegGenerator.h"
 #include "workspace/TMainManager.h"
 
@@ -16,19 +17,11 @@ SearchSettings TMainManager::lastSearchSettings() const {
 }
 
 CrossValidationSettings TMainManager::crossValidationDefaults() const {
-    CrossValidationSettings settings;
-    const SearchSettings search = lastSearchSettings();
-    settings.confidenceLevel = search.confidence;
-    settings.cpThreshold = search.cpThreshold;
-    settings.finishBufferSize = search.finishBufferSize;
-    settings.subBufferSize = search.subBufferSize;
-    settings.idealizationType = classificator_ && classificator_->idealizationType >= 0
-                                    ? classificator_->idealizationType
-                                    : 0;
-    settings.idealizationSource = idealizationSource_;
-    settings.threads = generator_ ? generator_->threadCount : 0;
-    settings.searchThreads = settings.threads;
-    return settings;
+    return crossValidationSettingsOf(lastSearchSettings(),
+                                     classificator_ && classificator_->idealizationType >= 0
+                                         ? classificator_->idealizationType
+                                         : 0,
+                                     idealizationSource_, generator_ ? generator_->threadCount : 0);
 }
 
 TMainManager::LearningCopy TMainManager::learningSamples() const {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "ClassifyTestSupport.h"
+#include "RecordedReports.h"
 #include "classify/Classificator.h"
 
 namespace motifora::testing {

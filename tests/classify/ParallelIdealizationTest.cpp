@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ClassifyTestSupport.h"
+#include "RecordedReports.h"
 #include "classify/Classificator.h"
 #include "classify/ParallelIdealization.h"
 #include "core/WorkerPool.h"

@@ -5,6 +5,7 @@
 #include <thread>
 
 #include "ClassifyTestSupport.h"
+#include "RecordedReports.h"
 #include "classify/Classificator.h"
 
 namespace motifora::testing {

@@ -207,6 +207,56 @@ TEST_F(ScanCommand, LevelFromCrossValidationOfTheProjectsLearningSamples) {
         EXPECT_GT(std::stod(row[4]), expected);
 }
 
+// --score discriminative learns the discriminative rules of the project's learning samples and
+// scores every window with them; its hits are named for the score, and it needs the negatives.
+TEST_F(ScanCommand, TheDiscriminativeScoreIsLearnedFromTheProjectsSamples) {
+    const TempFolder& f = *folder_;
+    writeFile(f / "neg.seq", generatedSample(9, 40, 12, 0));
+    const CliResult made = runCli({"--positive", f / "pos.seq", "--negative", f / "neg.seq",
+                                   "--stages", "none", "--save", f / "samples.dnp", "--quiet"},
+                                  f.path());
+    ASSERT_EQ(made.exitCode, 0) << made.err;
+    const CliResult run =
+        runCli({"scan", "--open", f / "samples.dnp", "--quiet", "--genome", f / "genome.fa",
+                "--score", "discriminative", "--level", "0", "--bed", f / "d.bed"},
+               f.path());
+    ASSERT_EQ(run.exitCode, 0) << run.err;
+    EXPECT_THAT(run.out, HasSubstr(" rules found on the project's 40 learning positives and 40 "
+                                   "learning negatives\n"));
+    const std::string bed = readFile(f / "d.bed");
+    EXPECT_THAT(bed.substr(0, bed.find('\n')),
+                HasSubstr("(discriminative score, strand +, level 0)"));
+    const auto rows = tsvRows(bed.substr(bed.find('\n') + 1));
+    ASSERT_FALSE(rows.empty());
+    for (const auto& row : rows) {
+        EXPECT_EQ(row[3], "discriminative");
+        EXPECT_GE(std::stod(row[4]), 0.0);
+    }
+
+    const struct {
+        std::vector<std::string> arguments;
+        int exitCode;
+        std::string message;
+    } refused[] = {
+        {{"--open", f / "model.dnp", "--score", "discriminative"},
+         4,
+         "--score discriminative: " + (f / "model.dnp") +
+             " holds no learning negative sample; the discriminative score is learned from the "
+             "learning positives against the learning negatives"},
+        {{"--open", f / "samples.dnp", "--score", "discriminative", "--classes", "1"},
+         2,
+         "--classes chooses classes of the class score"},
+        {{"--open", f / "samples.dnp", "--score", "classes"}, 2, "--score"},
+    };
+    for (const auto& c : refused) {
+        std::vector<std::string> arguments = {"scan", "--quiet", "--genome", f / "genome.fa"};
+        arguments.insert(arguments.end(), c.arguments.begin(), c.arguments.end());
+        const CliResult r = runCli(arguments, f.path());
+        EXPECT_EQ(r.exitCode, c.exitCode) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(c.message));
+    }
+}
+
 TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
     const TempFolder& f = *folder_;
     const struct {

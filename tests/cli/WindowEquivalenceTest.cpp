@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "CliTestSupport.h"
+#include "support/FormTicks.h"
 #include "ui/model/ScriptedDialogs.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"

@@ -1,5 +1,5 @@
-// Helpers shared by the workspace tests: temporary sample files, a recording display, hooks that
-// act at a known call, and processes run to their end.
+// Helpers shared by the workspace tests: temporary sample files, the reports a recording sink
+// kept, hooks that act at a known call, and processes run to their end.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -115,7 +115,7 @@ inline bool waitUntil(const std::function<bool()>& done,
     return true;
 }
 
-// A display hook that does one thing at a known call, to pause or stop a worker there: hook(n,
+// A sink hook that does one thing at a known call, to pause or stop a worker there: hook(n,
 // action) counts the calls and runs `action` at the `n`-th (1 = the first) on the calling thread.
 class HookTrigger {
   public:

@@ -172,6 +172,26 @@ TEST_F(WindowOperationsTest, RuleRowsWithStatus) {
     EXPECT_EQ(form->ClassList.cell(4, 3), "old") << "status 0 leaves column 4 alone";
 }
 
+TEST_F(WindowOperationsTest, BootstrapClassesGiveTheIdealObjectGridOneRowPerClass) {
+    for (const int32_t classes : {4, 0, 12}) {
+        form->onEvent(BootstrapClassesMade{classes});
+        EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes + 1) << classes << " classes";
+    }
+}
+
+TEST_F(WindowOperationsTest, ARecognitionWithoutScoredPositivesGivesEveryCommandBack) {
+    form->LockCommands(CommandLock::All);
+    form->onEvent(RecognitionFinished{0});
+    for (const Control* c : {static_cast<const Control*>(&form->btnStartSearchRules),
+                             static_cast<const Control*>(&form->btnStartIdealization),
+                             static_cast<const Control*>(&form->btnStartSearchClass),
+                             static_cast<const Control*>(&form->btnStartRecognition),
+                             static_cast<const Control*>(&form->btnCountRecErrors),
+                             static_cast<const Control*>(&form->btnStartBootstrap)})
+        EXPECT_TRUE(c->enabled());
+    EXPECT_FALSE(form->RecLevelEdit.enabled()) << "no errors are counted from no positives";
+}
+
 TEST_F(WindowOperationsTest, LockAndUnlockModes) {
     const std::vector<Control*> ruleAndIdeal{&form->btnStartSearchRules,
                                              &form->btnStopSearchRules,
