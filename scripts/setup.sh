@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build ccache g++ clang libclang-rt-14-dev libgtest-dev libgmock-dev
-          libbenchmark-dev qt6-base-dev qt6-charts-dev libgl-dev libcli11-dev
+          libbenchmark-dev qt6-base-dev qt6-charts-dev qt6-svg-dev libgl-dev libcli11-dev
           nlohmann-json3-dev libtbb-dev xvfb xauth libhts-dev zlib1g-dev pkg-config samtools
           tabix bedtools snakemake qt6-l10n-tools
           help2man dpkg-dev lintian appstream desktop-file-utils shared-mime-info

@@ -183,6 +183,114 @@
         <source></source>
         <translation>Recognition in progress ...</translation>
     </message>
+    <message id="Записей обрезано до первых 1023 букв: ">
+        <source></source>
+        <translation>Records cut to their first 1023 letters: </translation>
+    </message>
+    <message id="Самая длинная из них в файле, букв: ">
+        <source></source>
+        <translation>Letters of the longest of them in the file: </translation>
+    </message>
+    <message id="Последовательностей короче самой длинной: ">
+        <source></source>
+        <translation>Sequences shorter than the longest: </translation>
+    </message>
+    <message id="Длины в выборке, букв: ">
+        <source></source>
+        <translation>Lengths in the sample, letters: </translation>
+    </message>
+    <message id="В фиксированных позициях объекты берут ширину самой длинной последовательности; позиции за концом более коротких остаются пустыми, и ни одна закономерность их не покрывает.">
+        <source></source>
+        <translation>In fixed positions the objects take the width of the longest sequence; the positions past the end of the shorter ones stay empty, and no regularity covers them.</translation>
+    </message>
+    <message id="Отрицательных последовательностей короче положительных: ">
+        <source></source>
+        <translation>Negative sequences shorter than the positive ones: </translation>
+    </message>
+    <message id="Ширина положительных объектов, позиций: ">
+        <source></source>
+        <translation>Width of the positive objects, positions: </translation>
+    </message>
+    <message id="Позиции за концом более коротких последовательностей остаются пустыми: в поиске закономерностей они не совпадают ни с одной буквой.">
+        <source></source>
+        <translation>The positions past the end of the shorter sequences stay empty: in the search for regularities they match no letter.</translation>
+    </message>
+    <message id="Контрольных последовательностей класса New (без оценки, не учтены ни в одном классе): ">
+        <source></source>
+        <translation>Control sequences of class New (no score, counted under no class): </translation>
+    </message>
+    <message id="Перекрёстная проверка оценивает все последовательности.">
+        <source></source>
+        <translation>The cross-validation scores them all.</translation>
+    </message>
+    <message id="Поиск закономерностей остановлен закрытием окна. Найденные закономерности сохраняются, их число: ">
+        <source></source>
+        <translation>The search for regularities was stopped by closing the window. The regularities found are kept; their number: </translation>
+    </message>
+    <message id="Идеализация остановлена закрытием окна. Построенные классы сохраняются, их число: ">
+        <source></source>
+        <translation>The idealization was stopped by closing the window. The classes built are kept; their number: </translation>
+    </message>
+    <message id="Формат FASTA читает записи целиком: сохраните выборку в FASTA, чтобы сохранить записи полностью.">
+        <source></source>
+        <translation>FASTA reads whole records: save the sample as FASTA to keep the records complete.</translation>
+    </message>
+    <message id="Positve Control Sequencies">
+        <source></source>
+        <translation>Positive Control Sequences</translation>
+    </message>
+    <message id="Positive Sequencies">
+        <source></source>
+        <translation>Positive Sequences</translation>
+    </message>
+    <message id="Negative Sequencies">
+        <source></source>
+        <translation>Negative Sequences</translation>
+    </message>
+    <message id="Negative Control Sequencies">
+        <source></source>
+        <translation>Negative Control Sequences</translation>
+    </message>
+    <message id="Add Positive Sequencies">
+        <source></source>
+        <translation>Add Positive Sequences</translation>
+    </message>
+    <message id="Add Negative Sequencies">
+        <source></source>
+        <translation>Add Negative Sequences</translation>
+    </message>
+    <message id="Positive Control Sequencies">
+        <source></source>
+        <translation>Positive Control Sequences</translation>
+    </message>
+    <message id="Bootstreap Control">
+        <source></source>
+        <translation>Bootstrap Control</translation>
+    </message>
+    <message id="Percantage of Positive Samplings">
+        <source></source>
+        <translation>Percentage of Positive Samplings</translation>
+    </message>
+    <message id="Saving Relsults As Text">
+        <source></source>
+        <translation>Saving Results As Text</translation>
+    </message>
+    <message id="Saving Relsults of Erro Count As HTML">
+        <source></source>
+        <translation>Saving Results of Error Count As HTML</translation>
+    </message>
+    <message id="DNA Project (*.txt)|*.txt">
+        <source></source>
+        <translation>Text export (*.txt)|*.txt</translation>
+    </message>
+    <message id="DNA Project (*.html)|*.html">
+        <source></source>
+        <translation>HTML report (*.html)|*.html</translation>
+    </message>
+    <message id="AboutFrm">
+        <source></source>
+        <translation>About Motifora</translation>
+    </message>
 </context>
 <context>
     <name>motifora::GenomeScanWindow</name>

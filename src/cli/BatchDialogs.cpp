@@ -1,6 +1,8 @@
 // The window's dialogs in a batch run: printed messages, scripted paths, questions answered No.
 #include "cli/BatchDialogs.h"
 
+#include <algorithm>
+
 #include "cli/EnglishTexts.h"
 
 namespace motifora {
@@ -16,6 +18,16 @@ DialogAnswer BatchDialogs::messageBox(const MessageRequest& request) {
     } else if (const size_t details = request.text.find('\n'); details != std::string::npos) {
         // Quiet hides a success message's own words, not the warnings below them.
         err_ << request.text.substr(details + 1) << "\n";
+        err_.flush();
+    }
+    // What was done to the data is a warning, quiet or not; a refusal's reason is printed once.
+    if (!request.headline.empty() && request.text.find(request.headline) == std::string::npos) {
+        const std::string headline = shown(request.headline);
+        for (size_t at = 0; at < headline.size();) {
+            const size_t end = std::min(headline.find('\n', at), headline.size());
+            err_ << "motifora-cli: warning: " << headline.substr(at, end - at) << "\n";
+            at = end + 1;
+        }
         err_.flush();
     }
     return question ? DialogAnswer::No : DialogAnswer::Ok;

@@ -15,11 +15,13 @@ namespace motifora {
 
 // Every message box is printed as "Caption: text" on the error stream (success messages, those
 // with the information icon, are left out when quiet, except the warning lines below their
-// first line) and recorded. A question (Yes/No/Cancel)
-// is answered No: a batch run never saves over a file it was not asked to write. File choosers
-// take the next path queued with `choose`; with none queued they are cancelled. The help viewer
-// is never started. With `english` the printed caption and text are in English (the record
-// keeps the original words, which the batch run compares). Safe to call from the worker thread.
+// first line) and recorded; a box's headline (what a load did to the data) follows as
+// "motifora-cli: warning: ..." lines, quiet or not, unless the text already holds it. A question
+// (Yes/No/Cancel) is answered No: a batch run never saves over a file it was not asked to write.
+// File choosers take the next path queued with `choose`; with none queued they are cancelled. The
+// help viewer is never started. With `english` the printed caption and text are in English (the
+// record keeps the original words, which the batch run compares). Safe to call from the worker
+// thread.
 class BatchDialogs final : public Dialogs {
   public:
     BatchDialogs(std::ostream& err, bool quiet, bool english = false)

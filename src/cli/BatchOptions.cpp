@@ -5,10 +5,13 @@
 #include <algorithm>
 #include <cctype>
 #include <climits>
-#include <set>
 
 #include "cli/ExitCode.h"
+#include "cli/OptionGroup.h"
+#include "cli/OptionReaders.h"
+#include "core/ClassList.h"
 #include "core/NumberFormat.h"
+#include "evaluation/CrossValidation.h"
 #include "rules/SearchSettings.h"
 #include "version/Version.h"
 
@@ -39,26 +42,6 @@ Exit codes: 0 success; 2 bad arguments; 3 an input file was refused; 4 a process
 not run (for example no regularities, so no classes); 5 an output file could not be
 written (an earlier file of that name is left untouched); 130 interrupted.)";
 
-std::string trim(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-    return text.substr(begin, end - begin);
-}
-
-std::vector<std::string> splitCommas(const std::string& text) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = text.find(',', start);
-        parts.push_back(trim(text.substr(start, comma - start)));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
-    return parts;
-}
-
 bool allDigits(const std::string& text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](unsigned char c) { return std::isdigit(c); });
@@ -67,6 +50,7 @@ bool allDigits(const std::string& text) {
 // Collects the first problem found; later checks keep the first message.
 class Problems {
   public:
+    // An empty text is no problem.
     void add(const std::string& text) {
         if (first_.empty()) first_ = text;
     }
@@ -78,12 +62,10 @@ class Problems {
 };
 
 void checkReal(Problems& problems, const char* option, const std::optional<std::string>& text,
-               double low, double high) {
+               SearchBounds bounds) {
     if (!text) return;
     double value = 0.0;
-    if (!readUserReal(*text, value) || value < low || value > high)
-        problems.add(std::string(option) + ": \"" + *text + "\" is not a number from " +
-                     NumberFormat('.').general(low) + " to " + NumberFormat('.').general(high));
+    problems.add(realRefusal(option, *text, bounds.least, bounds.most, value));
 }
 
 // The buffers of the search hold one slot per rule they may keep, allocated when the search
@@ -113,8 +95,8 @@ void checkSearchSettings(Problems& problems, const BatchOptions& o) {
     const std::string what = std::string(field.option) + ": \"" + *field.text + "\" is ";
     if (field.rule == nullptr) {
         const SearchBounds bounds = searchBounds(problem->field);
-        problems.add(what + "not a number from " + NumberFormat('.').general(bounds.least) +
-                     " to " + NumberFormat('.').general(bounds.most));
+        double value = 0.0;
+        problems.add(realRefusal(field.option, *field.text, bounds.least, bounds.most, value));
     } else if (problem->fault == SearchFault::AboveMost) {
         problems.add(what + "more than " + std::to_string(static_cast<int32_t>(problem->bound)) +
                      ", more rules than a buffer can hold in memory");
@@ -145,37 +127,24 @@ bool parseStages(const std::string& text, std::array<bool, kStageCount>& stages,
     return true;
 }
 
-// "2-4", "2,3,4" or "3": the classes must form one run of consecutive numbers, because the
-// window counts the errors of the rows selected in one block of the ideal-object list.
+// "2-4", "2,3,4" or "3" (readClassList): the classes must form one run of consecutive numbers,
+// because the window counts the errors of the rows selected in one block of the ideal-object
+// list.
 bool parseClasses(const std::string& text, std::pair<int32_t, int32_t>& range, std::string& error) {
-    std::set<int32_t> numbers;
-    for (const std::string& part : splitCommas(text)) {
-        const size_t dash = part.find('-', 1);
-        std::string from = trim(part.substr(0, dash));
-        std::string to = dash == std::string::npos ? from : trim(part.substr(dash + 1));
-        int32_t a = 0;
-        int32_t b = 0;
-        if (!allDigits(from) || !allDigits(to) || !NumberFormat::readInteger(from, a) ||
-            !NumberFormat::readInteger(to, b) || a < 1 || b < a || b - a > 1000000) {
-            error =
-                "--classes: \"" + part + "\" is not a class number (1, 2, ...) or a range (2-4)";
-            return false;
-        }
-        for (int32_t c = a; c <= b; ++c) numbers.insert(c);
-    }
-    if (numbers.empty()) {
-        error = "--classes: no class given";
+    std::vector<ClassRange> ranges;
+    std::string bad;
+    if (!readClassList(text, ranges, &bad)) {
+        error = "--classes: \"" + bad + "\" is not a class number (1, 2, ...) or a range (2-4)";
         return false;
     }
-    const int32_t first = *numbers.begin();
-    const int32_t last = *numbers.rbegin();
-    if (static_cast<int64_t>(last) - first + 1 != static_cast<int64_t>(numbers.size())) {
+    const std::optional<ClassRange> block = classBlock(ranges);
+    if (!block) {
         error = "--classes: \"" + text +
                 "\" leaves gaps; the errors are counted over one block of consecutive classes "
                 "(for example 2-5)";
         return false;
     }
-    range = {first, last};
+    range = {block->first, block->last};
     return true;
 }
 
@@ -259,11 +228,6 @@ void checkCombinations(const BatchOptions& o, Problems& problems) {
 
 const char* stageName(Stage stage) { return kStageNames[static_cast<size_t>(stage)]; }
 
-bool readUserReal(const std::string& text, double& value) {
-    // Either separator, whatever the program-wide one is: the checks here must not switch it.
-    return NumberFormat('.').tryReadReal(text, value) || NumberFormat(',').tryReadReal(text, value);
-}
-
 ParseOutcome parseArguments(const std::vector<std::string>& arguments) {
     std::vector<const char*> argv;
     for (const std::string& a : arguments) argv.push_back(a.c_str());
@@ -303,37 +267,6 @@ struct CheckedFlags {
         typed.contrast = contrast->count() > 0;
         typed.contrastTune = contrastTune->count() > 0;
     }
-};
-
-// Declares the options of one help group in the order they are added.
-class OptionGroup {
-  public:
-    OptionGroup(CLI::App& app, std::string name) : app_(app), name_(std::move(name)) {}
-
-    // An option whose text is kept as typed in `target` when given; `choices`, when not empty,
-    // are the only texts the parser accepts.
-    void typed(const std::string& option, std::optional<std::string>& target,
-               const std::string& typeName, const std::string& description,
-               const std::vector<std::string>& choices = {}) {
-        CLI::Option* declared =
-            app_.add_option_function<std::string>(
-                    option, [&target](const std::string& text) { target = text; }, description)
-                ->type_name(typeName);
-        if (!choices.empty()) declared->check(CLI::IsMember(choices).description(""));
-        declared->group(name_);
-    }
-    // An option stored as typed, unchecked (file names).
-    void text(const std::string& option, std::string& target, const std::string& typeName,
-              const std::string& description) {
-        app_.add_option(option, target, description)->type_name(typeName)->group(name_);
-    }
-    CLI::Option* flag(const std::string& option, bool& target, const std::string& description) {
-        return app_.add_flag(option, target, description)->group(name_);
-    }
-
-  private:
-    CLI::App& app_;
-    std::string name_;
 };
 
 const char* const kDescription =
@@ -484,44 +417,26 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
 // 0 for `first`, 1 for any other of the two choices the parser let through.
 int32_t choiceIndex(const std::string& text, const char* first) { return text == first ? 0 : 1; }
 
-// Reads a whole number of at least `least` for `option`; nothing (and a problem) otherwise.
-std::optional<int32_t> checkWhole(Problems& problems, const char* option, const std::string& text,
-                                  int32_t least, const char* rule) {
-    int32_t value = 0;
-    if (NumberFormat::readInteger(text, value) && value >= least) return value;
-    problems.add(std::string(option) + ": \"" + text + "\" is not " + rule);
-    return std::nullopt;
-}
-
 // "K[,SEED]" of --cross-validate.
 void checkCrossValidate(Problems& problems, const std::string& text, BatchOptions& o) {
-    const std::vector<std::string> parts = splitCommas(text);
     int32_t folds = 0;
-    if (parts.size() > 2 || !NumberFormat::readInteger(parts[0], folds) || folds < 2) {
-        problems.add("--cross-validate: \"" + text +
-                     "\" is not K[,SEED] with K a whole number of at least 2");
-        return;
-    }
-    o.crossValidateFolds = folds;
-    if (parts.size() < 2) return;
-    if (!allDigits(parts[1]) || parts[1].size() > 19)
-        problems.add("--cross-validate: the seed \"" + parts[1] +
-                     "\" is not a whole number from 0 to 9999999999999999999");
+    const std::string refused = foldsAndSeedRefusal(text, folds, o.crossValidateSeed);
+    if (!refused.empty())
+        problems.add("--cross-validate: " + refused);
     else
-        o.crossValidateSeed = std::stoull(parts[1]);
+        o.crossValidateFolds = folds;
 }
 
-// A whole number of at least `least` from `text`, or a problem naming `option`.
+// A whole number from `least` to 999999999 from `text`, or a problem naming `option`.
 std::optional<int64_t> wholeAtLeast(Problems& problems, const std::string& option,
-                                    const std::string& text, int64_t least) {
-    const std::string trimmed = trim(text);
-    if (!allDigits(trimmed) || trimmed.empty() || trimmed.size() > 9 ||
-        std::stoll(trimmed) < least) {
-        problems.add(option + ": \"" + text + "\" is not a whole number of at least " +
-                     std::to_string(least));
-        return std::nullopt;
-    }
-    return std::stoll(trimmed);
+                                    const std::string& text, int32_t least) {
+    int32_t value = 0;
+    const std::string refused =
+        wholeRefusal(option, text, least, 999999999,
+                     "a whole number of at least " + std::to_string(least), value);
+    problems.add(refused);
+    if (!refused.empty()) return std::nullopt;
+    return value;
 }
 
 // --shuffled-negatives N[,K[,SEED]], --background-genome/-count/-seed, --generated-negatives.
@@ -559,13 +474,8 @@ void checkNegativeGeneration(Problems& problems, const TypedArguments& t, BatchO
             if (parts.size() > 1)
                 if (auto k = wholeAtLeast(problems, "--shuffled-negatives K", parts[1], 1))
                     g.k = static_cast<int32_t>(*k);
-            if (parts.size() > 2) {
-                if (!allDigits(parts[2]) || parts[2].empty() || parts[2].size() > 19)
-                    problems.add("--shuffled-negatives: the seed \"" + parts[2] +
-                                 "\" is not a whole number from 0 to 9999999999999999999");
-                else
-                    g.seed = std::stoull(parts[2]);
-            }
+            if (parts.size() > 2 && !readSeed(parts[2], g.seed))
+                problems.add("--shuffled-negatives: " + seedRefusal(parts[2]));
         }
     } else {
         g.genome = true;
@@ -577,25 +487,17 @@ void checkNegativeGeneration(Problems& problems, const TypedArguments& t, BatchO
             problems.add("--background-genome needs --background-count N");
         else if (auto n = wholeAtLeast(problems, "--background-count", *t.backgroundCount, 1))
             g.count = static_cast<int32_t>(*n);
-        if (t.backgroundSeed) {
-            const std::string seed = trim(*t.backgroundSeed);
-            if (!allDigits(seed) || seed.empty() || seed.size() > 19)
-                problems.add("--background-seed: \"" + *t.backgroundSeed +
-                             "\" is not a whole number from 0 to 9999999999999999999");
-            else
-                g.seed = std::stoull(seed);
-        }
+        if (t.backgroundSeed && !readSeed(*t.backgroundSeed, g.seed))
+            problems.add("--background-seed: \"" + *t.backgroundSeed +
+                         "\" is not a whole number from 0 to 9999999999999999999");
     }
     o.generateNegatives = g;
 }
 
 // The seed of --seed: a whole number from 0 to 4294967295.
 void checkSeed(Problems& problems, const std::string& seed, BatchOptions& o) {
-    const std::string text = trim(seed);
-    bool ok = allDigits(text) && text.size() <= 10;
-    const unsigned long long value = ok ? std::stoull(text) : 0;
-    ok = ok && value <= 4294967295ULL;
-    if (!ok)
+    uint64_t value = 0;
+    if (!readSeed(seed, value) || value > 4294967295ULL)
         problems.add("--seed: \"" + seed + "\" is not a whole number from 0 to 4294967295");
     else
         o.seed = static_cast<uint32_t>(value);
@@ -627,16 +529,20 @@ std::string validate(const TypedArguments& t, BatchOptions& o) {
     if (t.negativeSide) o.negativeSide = choiceIndex(*t.negativeSide, "learning");
 
     checkSearchSettings(problems, o);
-    checkReal(problems, "--first-error", o.firstError, 0.0, 1.0);
+    checkReal(problems, "--first-error", o.firstError, {0.0, 1.0});
     double level = 0.0;
-    if (o.level && !readUserReal(*o.level, level))
-        problems.add("--level: \"" + *o.level + "\" is not a number");
-    if (t.threads)
-        o.threads =
-            checkWhole(problems, "--threads", *t.threads, 1, "a whole number of at least 1");
+    if (o.level) problems.add(numberRefusal("--level", *o.level, level));
+    int32_t threads = 0;
+    if (t.threads) {
+        const std::string refused = wholeRefusal("--threads", *t.threads, 1, INT32_MAX,
+                                                 "a whole number of at least 1", threads);
+        problems.add(refused);
+        if (refused.empty()) o.threads = threads;
+    }
     if (t.seed) checkSeed(problems, *t.seed, o);
     if (t.crossValidate) checkCrossValidate(problems, *t.crossValidate, o);
-    checkReal(problems, "--wanted-first-error", o.wantedFirstError, 0.0, 1.0);
+    checkReal(problems, "--wanted-first-error", o.wantedFirstError,
+              crossValidationBounds(CrossValidationField::WantedFirstError));
     if (o.wantedFirstError && t.balanced)
         problems.add("--wanted-first-error and --balanced exclude each other");
     if ((o.wantedFirstError || t.balanced) && !t.crossValidate)

@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/OptionReaders.h"
+
 namespace motifora {
 
 // The processes of a batch run, in the order they run.
@@ -118,9 +120,5 @@ ParseOutcome parseArguments(const std::vector<std::string>& arguments);
 
 // The usage line printed with every argument error.
 extern const char* const kUsageLine;
-
-// Reads a real number written with a decimal point or a decimal comma (blanks at either end
-// allowed). Returns false when the text is neither.
-bool readUserReal(const std::string& text, double& value);
 
 }  // namespace motifora

@@ -100,6 +100,9 @@ int BatchRun::load(void (TMainForm::*command)(), const std::string& path, const 
 
 int BatchRun::loadInputs() {
     if (int code = load(&TMainForm::mmbtnOpenProjectClick, options_.open, "project")) return code;
+    // The samples are judged in the work mode they will be searched in (a fixed-positions load
+    // notes records of mixed lengths); without a project the mode is the command line's.
+    if (options_.open.empty() && options_.shiftMode) form_.chooseAlignment(*options_.shiftMode);
     if (int code = load(&TMainForm::mmbtnAddSequenciesClick, options_.positive,
                         "learning positive sample"))
         return code;

@@ -56,40 +56,15 @@ void holdContrastWhenAsked(const char* what, RunControl& control) {
 }  // namespace
 
 bool BatchRun::contrastCalibrated() const {
-    if (!contrastValidation_ || !(options_.contrastTune || contrastFitted()) ||
-        contrastChoices_.empty())
-        return false;
-    if (contrastFitted()) return true;
-    for (const ContrastChoice& c : contrastChoices_)
-        if (!c.calibration.fitted) return false;
-    return true;
+    return contrastValidation_ &&
+           contrastChoicesCalibrated(contrastChoices_, options_.contrastTune, contrastFitted());
 }
 
 bool BatchRun::contrastFitted() const { return options_.contrastWeights != "sum"; }
 
 std::string BatchRun::contrastTuningText() const {
-    if (!contrastValidation_ || !(options_.contrastTune || contrastFitted())) return {};
-    std::string text;
-    if (options_.contrastTune) {
-        text = contrastFitted() ? "CP threshold / sub-buffer / regularisation / rule scale chosen "
-                                  "on each fold's training sequences:"
-                                : "CP threshold / sub-buffer chosen on each fold's training "
-                                  "sequences:";
-        for (const ContrastChoice& c : contrastChoices_) {
-            text += " " + fixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
-            if (contrastFitted())
-                text += "/" + general(c.regularisation) + "/" + general(c.ruleScale);
-        }
-    } else {
-        text = "regularisation / rule scale chosen on each fold's training sequences:";
-        for (const ContrastChoice& c : contrastChoices_)
-            text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
-    }
-    if (contrastFitted())
-        text += "; scores are fitted probabilities";
-    else if (contrastCalibrated())
-        text += "; scores calibrated to probabilities on them";
-    return text;
+    if (!contrastValidation_) return {};
+    return contrastChoicesText(contrastChoices_, options_.contrastTune, contrastFitted());
 }
 
 std::optional<ContrastTuning> BatchRun::contrastTuning() const {
@@ -383,21 +358,9 @@ std::string BatchRun::contrastText() const {
 }
 
 ContrastReport BatchRun::contrastReport() const {
-    ContrastReport report;
-    if (!contrastRules_) return report;
-    const ContrastRules& c = *contrastRules_;
-    report.validation = contrastValidation_.get();
-    report.ruleCount = static_cast<int32_t>(c.rules.size());
-    for (const ContrastRule& r : c.rules) report.positiveRules += r.predictsPositive() ? 1 : 0;
-    for (size_t i = 0; i < c.rules.size() && i < kListedRules; ++i)
-        report.rules.push_back({c.rules[i].fisher, c.rules[i].cp, c.plainText(c.rules[i])});
-    for (int32_t code = 0; code < c.letters.size(); ++code)
-        report.letters += static_cast<char>(c.letters.letterOf(code));
-    report.heat = contrastHeatMap(c);
-    report.tuning = contrastTuningText();
-    report.calibrated = contrastCalibrated();
-    if (report.calibrated) report.atHalf = errorsAtLevel(contrastValidation_->pooled, 0.5);
-    return report;
+    if (!contrastRules_) return {};
+    return contrastReportOf(contrastRules_.get(), kListedRules, contrastValidation_.get(),
+                            contrastChoices_, options_.contrastTune, contrastFitted());
 }
 
 }  // namespace motifora

@@ -55,8 +55,7 @@ std::string BatchRun::typedSearchSettings(CrossValidationSettings& settings) {
     const auto readReal = [&f](const std::string& text, double& value) {
         return f.numberFormat.readReal(text, value);
     };
-    SearchSettings read;
-    if (const auto problem = readSearchSettings(typed, readReal, read)) {
+    if (const auto problem = readSearchSettings(typed, readReal, settings.search)) {
         const std::optional<std::string>* texts[] = {&typed.confidence, &typed.cpThreshold,
                                                      &typed.finishBufferSize, &typed.subBufferSize};
         const std::string& text = **texts[static_cast<size_t>(problem->field)];
@@ -68,10 +67,6 @@ std::string BatchRun::typedSearchSettings(CrossValidationSettings& settings) {
             value = whole;
         return describeSearchProblem(*problem, value);
     }
-    settings.confidenceLevel = read.confidence;
-    settings.cpThreshold = read.cpThreshold;
-    settings.finishBufferSize = read.finishBufferSize;
-    settings.subBufferSize = read.subBufferSize;
     return {};
 }
 

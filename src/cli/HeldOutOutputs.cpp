@@ -108,10 +108,10 @@ nlohmann::ordered_json crossValidationJson(const CrossValidationResult& cv) {
                                                                  : "wanted first-level error";
     j["wantedFirstError"] = s.wantedFirstError;
     // The settings every fold searched with (the search page's, as the run used them).
-    j["search"] = {{"confidence", s.confidenceLevel},
-                   {"cp", s.cpThreshold},
-                   {"finishBufferSize", s.finishBufferSize},
-                   {"subBufferSize", s.subBufferSize}};
+    j["search"] = {{"confidence", s.search.confidence},
+                   {"cp", s.search.cpThreshold},
+                   {"finishBufferSize", s.search.finishBufferSize},
+                   {"subBufferSize", s.search.subBufferSize}};
     j["aucInterval"] = "DeLong 95 %";
     j["errorInterval"] = "Wilson 95 %";
     j["complete"] = cv.complete;

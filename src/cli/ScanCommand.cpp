@@ -18,8 +18,12 @@
 #include "classify/Classificator.h"
 #include "cli/ExitCode.h"
 #include "cli/Interrupt.h"
+#include "cli/OptionGroup.h"
+#include "cli/OptionReaders.h"
 #include "cli/ScanLevel.h"
+#include "core/ClassList.h"
 #include "core/WorkerPool.h"
+#include "evaluation/CrossValidation.h"
 #include "evaluation/Pipeline.h"
 #include "genome/GenomeScan.h"
 #include "genome/TrackWriter.h"
@@ -30,25 +34,131 @@ namespace motifora {
 
 namespace {
 
+// The scan's command line: file names and flags as given, the other options' texts when given.
 struct ScanOptions {
     std::string model;
     std::string genome;
-    std::string classes;
-    std::string level;
+    std::optional<std::string> classes;
+    std::optional<std::string> level;
     bool levelFromCv = false;
-    std::string crossValidate;
-    std::string wantedFirstError;
+    std::optional<std::string> crossValidate;
+    std::optional<std::string> wantedFirstError;
     bool balanced = false;
-    std::string strand = "+";
+    std::optional<std::string> strand;
     std::string bed;
     bool merge = false;
     std::string bedGraph;
     std::string bigWig;
-    int32_t threads = 1;
+    std::optional<std::string> threads;
     std::vector<std::string> records;
     bool quiet = false;
-    std::string score = "class";
+    std::optional<std::string> score;
+
+    bool discriminative() const { return score == "discriminative"; }
 };
+
+// The most scoring threads a scan starts.
+constexpr int32_t kMostScanThreads = 256;
+
+// Declares the scan's options, in the groups of its help.
+void declareScanOptions(CLI::App& app, ScanOptions& o) {
+    OptionGroup inputs(app, "Inputs");
+    inputs.text("--open", o.model, "MODEL.dnp", "The project (.dnp) holding the classes")
+        ->required();
+    inputs.text("--genome", o.genome, "G.fa[.gz]", "FASTA file (.fa, .fasta, .fna, maybe .gz)")
+        ->required();
+    inputs.texts("--record", o.records, "NAME",
+                 "Scan only this record (repeatable); an index (.fai) beside the file is used");
+
+    OptionGroup scoring(app, "Scoring");
+    scoring.typed("--score", o.score, "class|discriminative",
+                  "class (default): the best score over the chosen classes; discriminative: "
+                  "the score of the discriminative rules found on the project's learning "
+                  "positives against its learning negatives (--classes does not apply)",
+                  {"class", "discriminative"});
+    scoring.typed("--classes", o.classes, "LIST", "Classes to score, e.g. 1,3-5 (default: all)");
+    scoring.typed("--strand", o.strand, "+|both", "+ (default) or both", {"+", "both"});
+    scoring.typed("--threads", o.threads, "N",
+                  "Scoring threads, 1..256 (default 1); when given, also the most threads any "
+                  "part of the run uses (the cross-validation of --level-from-cv included)");
+
+    OptionGroup hits(app, "Level of the hits");
+    CLI::Option* level = hits.typed("--level", o.level, "X",
+                                    "Report windows scoring at least this level (BED hits)");
+    CLI::Option* fromCv = hits.flag(
+        "--level-from-cv", o.levelFromCv,
+        "Take the level from a cross-validation of the project's learning positives and "
+        "negatives with its settings (as motifora-cli --open MODEL.dnp --cross-validate K,SEED)");
+    level->excludes(fromCv);
+    CLI::Option* folds = hits.typed("--cross-validate", o.crossValidate, "K[,SEED]",
+                                    "Folds and seed of --level-from-cv (default 5,1)");
+    CLI::Option* wanted = hits.typed("--wanted-first-error", o.wantedFirstError, "E",
+                                     "--level-from-cv: the highest level whose held-out "
+                                     "first-level error stays within E (default 0,05)");
+    CLI::Option* balanced = hits.flag(
+        "--balanced", o.balanced, "--level-from-cv: the level of best balanced accuracy instead");
+    folds->needs(fromCv);
+    wanted->needs(fromCv);
+    balanced->needs(fromCv);
+    wanted->excludes(balanced);
+
+    OptionGroup outputs(app, "Outputs");
+    outputs.text("--bed", o.bed, "FILE.bed", "BED6 file of the hits (needs a level)");
+    outputs.flag("--merge", o.merge,
+                 "Merge overlapping hits of a class on a strand, keeping the best score");
+    outputs.text("--bedgraph", o.bedGraph, "FILE.bedGraph",
+                 "bedGraph of the best score per window start");
+    outputs.text("--bigwig", o.bigWig, "FILE.bw",
+                 "bigWig (indexed, binary) of the same values as --bedgraph, as single-precision "
+                 "numbers");
+    outputs.flag("--quiet", o.quiet, "No progress on standard error");
+}
+
+// Checks the texts of `o` with the readers the main options use and fills what the scan and the
+// level's cross-validation run with. Returns the first problem, or "" when the options hold.
+std::string readScanOptions(const ScanOptions& o, ScanSettings& settings,
+                            std::vector<ClassRange>& classes, CvLevelRequest& cvRequest) {
+    if (o.threads) {
+        const std::string refused = wholeRefusal(
+            "--threads", *o.threads, 1, kMostScanThreads,
+            "a whole number from 1 to " + std::to_string(kMostScanThreads), settings.threads);
+        if (!refused.empty()) return refused;
+    }
+    // An empty list is no list: every class is scored.
+    const bool classesGiven = o.classes && !o.classes->empty();
+    if (o.discriminative() && classesGiven)
+        return "--classes chooses classes of the class score; --score discriminative has one "
+               "score and no classes";
+    cvRequest.balanced = o.balanced;
+    cvRequest.score = o.discriminative() ? ScoreKind::kDiscriminative : ScoreKind::kClass;
+    if (o.crossValidate) {
+        const std::string refused =
+            foldsAndSeedRefusal(*o.crossValidate, cvRequest.folds, cvRequest.seed);
+        if (!refused.empty()) return "--cross-validate: " + refused;
+    }
+    if (o.wantedFirstError) {
+        const SearchBounds bounds = crossValidationBounds(CrossValidationField::WantedFirstError);
+        double wanted = 0.0;
+        const std::string refused = realRefusal("--wanted-first-error", *o.wantedFirstError,
+                                                bounds.least, bounds.most, wanted);
+        if (!refused.empty()) return refused;
+        cvRequest.wantedFirstError = wanted;
+    }
+    settings.bothStrands = o.strand == "both";
+    settings.records = o.records;
+    if (o.level) {
+        const std::string refused = numberRefusal("--level", *o.level, settings.level);
+        if (!refused.empty()) return refused;
+        settings.hits = true;
+    }
+    if (!o.bed.empty() && !settings.hits && !o.levelFromCv)
+        return "--bed needs --level or --level-from-cv (the score a hit must reach)";
+    if (o.merge && o.bed.empty()) return "--merge needs --bed";
+    settings.merge = o.merge;
+    if (classesGiven && !readClassList(*o.classes, classes))
+        return "--classes: \"" + *o.classes + "\" is not a list of class numbers such as 1,3-5";
+    return {};
+}
 
 // "positive" or "negative" when the project lacks that learning sample; empty when it has both.
 std::string missingLearningSample(const ProjectData& project) {
@@ -66,13 +176,8 @@ bool learnDiscriminative(const ProjectData& project, const std::string& path,
     interrupted = false;
     CrossValidationSettings search =
         crossValidationSettingsOf(project.settings, project.settings.idealizationType, 0, 0);
-    const SearchSettings used{search.confidenceLevel,
-                              search.cpThreshold,
-                              search.finishBufferSize,
-                              search.subBufferSize,
-                              0,
-                              0};
-    if (const std::string refused = searchSettingsRefusal(used); !refused.empty()) {
+    if (const std::string refused = searchSettingsRefusal(search.search.inFixedPositions());
+        !refused.empty()) {
         error = path + ": the discriminative search cannot run: " + refused;
         return false;
     }
@@ -99,52 +204,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     ScanOptions options;
     CLI::App app{"Scores every window of a FASTA genome against classes of a Motifora project.",
                  "motifora-cli scan"};
-    app.add_option("--open", options.model, "The project (.dnp) holding the classes")->required();
-    app.add_option("--genome", options.genome, "FASTA file (.fa, .fasta, .fna, maybe .gz)")
-        ->required();
-    app.add_option("--classes", options.classes, "Classes to score, e.g. 1,3-5 (default: all)");
-    auto* level = app.add_option("--level", options.level,
-                                 "Report windows scoring at least this level (BED hits)");
-    auto* fromCv = app.add_flag(
-        "--level-from-cv", options.levelFromCv,
-        "Take the level from a cross-validation of the project's learning positives and "
-        "negatives with its settings (as motifora-cli --open MODEL.dnp --cross-validate K,SEED)");
-    level->excludes(fromCv);
-    auto* folds = app.add_option("--cross-validate", options.crossValidate,
-                                 "Folds and seed of --level-from-cv (default 5,1)")
-                      ->type_name("K[,SEED]");
-    auto* wanted =
-        app.add_option("--wanted-first-error", options.wantedFirstError,
-                       "--level-from-cv: the highest level whose held-out first-level error "
-                       "stays within E (default 0,05)")
-            ->type_name("E");
-    auto* balanced = app.add_flag("--balanced", options.balanced,
-                                  "--level-from-cv: the level of best balanced accuracy instead");
-    folds->needs(fromCv);
-    wanted->needs(fromCv);
-    balanced->needs(fromCv);
-    wanted->excludes(balanced);
-    app.add_option("--strand", options.strand, "+ (default) or both")
-        ->check(CLI::IsMember({"+", "both"}));
-    app.add_option("--bed", options.bed, "BED6 file of the hits (needs a level)");
-    app.add_flag("--merge", options.merge,
-                 "Merge overlapping hits of a class on a strand, keeping the best score");
-    app.add_option("--bedgraph", options.bedGraph, "bedGraph of the best score per window start");
-    app.add_option("--bigwig", options.bigWig,
-                   "bigWig (indexed, binary) of the same values as --bedgraph, as single-precision "
-                   "numbers");
-    app.add_option("--threads", options.threads,
-                   "Scoring threads (default 1); when given, also the most threads any part of "
-                   "the run uses (the cross-validation of --level-from-cv included)")
-        ->check(CLI::Range(1, 256));
-    app.add_option("--record", options.records,
-                   "Scan only this record (repeatable); an index (.fai) beside the file is used");
-    app.add_option("--score", options.score,
-                   "class (default): the best score over the chosen classes; discriminative: "
-                   "the score of the discriminative rules found on the project's learning "
-                   "positives against its learning negatives (--classes does not apply)")
-        ->check(CLI::IsMember({"class", "discriminative"}));
-    app.add_flag("--quiet", options.quiet, "No progress on standard error");
+    declareScanOptions(app, options);
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp&) {
@@ -160,52 +220,17 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         err << "motifora-cli scan: " << what << "\n";
         return code;
     };
+    ScanSettings settings;
+    settings.threads = 1;
+    std::vector<ClassRange> classes;
+    CvLevelRequest cvRequest;
+    const std::string problem = readScanOptions(options, settings, classes, cvRequest);
+    if (!problem.empty()) return refuse(problem, kExitBadArguments);
     // A given --threads bounds the whole run; without it the level's cross-validation keeps
     // using every core, as the scoring keeps its one thread.
     std::optional<WorkerPool::ThreadLimit> threadLimit;
-    if (app.count("--threads") > 0) threadLimit.emplace(options.threads);
-    const bool discriminative = options.score == "discriminative";
-    if (discriminative && !options.classes.empty())
-        return refuse(
-            "--classes chooses classes of the class score; --score discriminative has "
-            "one score and no classes",
-            kExitBadArguments);
-    CvLevelRequest cvRequest;
-    cvRequest.balanced = options.balanced;
-    cvRequest.score = discriminative ? ScoreKind::kDiscriminative : ScoreKind::kClass;
-    std::string problem;
-    if (!options.crossValidate.empty() &&
-        !parseFoldsAndSeed(options.crossValidate, cvRequest, problem))
-        return refuse("--cross-validate: " + problem, kExitBadArguments);
-    if (!options.wantedFirstError.empty()) {
-        double wantedError = 0.0;
-        if (!parseScanLevel(options.wantedFirstError, wantedError) || !(wantedError >= 0.0) ||
-            wantedError > 1.0)
-            return refuse("--wanted-first-error: \"" + options.wantedFirstError +
-                              "\" is not a number from 0 to 1",
-                          kExitBadArguments);
-        cvRequest.wantedFirstError = wantedError;
-    }
-    ScanSettings settings;
-    settings.bothStrands = options.strand == "both";
-    settings.threads = options.threads;
-    settings.records = options.records;
-    if (!options.level.empty()) {
-        if (!parseScanLevel(options.level, settings.level))
-            return refuse("--level: \"" + options.level + "\" is not a number", kExitBadArguments);
-        settings.hits = true;
-    }
-    if (!options.bed.empty() && !settings.hits && !options.levelFromCv)
-        return refuse("--bed needs --level or --level-from-cv (the score a hit must reach)",
-                      kExitBadArguments);
-    if (options.merge && options.bed.empty())
-        return refuse("--merge needs --bed", kExitBadArguments);
-    settings.merge = options.merge;
-    if (!options.classes.empty() && !parseClassList(options.classes, settings.classes)) {
-        return refuse(
-            "--classes: \"" + options.classes + "\" is not a list of class numbers such as 1,3-5",
-            kExitBadArguments);
-    }
+    if (options.threads) threadLimit.emplace(settings.threads);
+    const bool discriminative = options.discriminative();
 
     ProjectData project;
     const Status read = ReadProject(options.model, project);
@@ -239,9 +264,9 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
                               "and idealize first)",
                           kExitProcessFailed);
         }
-        if (settings.classes.empty()) {
-            for (int32_t k = 0; k < project.classCount; ++k) settings.classes.push_back(k);
-        }
+        if (classes.empty()) classes.push_back({1, project.classCount});
+        // A class the project does not hold ends the list; the scanner names it.
+        settings.classes = classIndexes(classes, project.classCount);
         classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
                             kDeletingBegin);
         classificator.idealObjectCount = project.classCount;
@@ -270,11 +295,12 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
     if (options.levelFromCv) {
         CvLevel cv;
         bool interrupted = false;
+        std::string failure;
         if (!crossValidatedLevel(options.model, cvRequest, options.quiet ? nullptr : &err, cv,
-                                 problem, interrupted)) {
+                                 failure, interrupted)) {
             if (interrupted) return refuse("interrupted; no output was written", kExitInterrupted);
             return refuse("--level-from-cv: no level can be had from " + options.model + ": " +
-                              problem + "; give --level instead",
+                              failure + "; give --level instead",
                           kExitProcessFailed);
         }
         // Held out, a sequence scoring above the level is taken for a positive; a window is a

@@ -8,34 +8,10 @@
 
 #include "classify/Classificator.h"
 #include "cli/Interrupt.h"
-#include "core/NumberFormat.h"
 #include "evaluation/Pipeline.h"
 #include "io/ProjectFile.h"
 
 namespace motifora {
-
-bool parseFoldsAndSeed(const std::string& text, CvLevelRequest& request, std::string& error) {
-    const size_t comma = text.find(',');
-    const std::string folds = text.substr(0, comma);
-    const std::string seed = comma == std::string::npos ? "" : text.substr(comma + 1);
-    int32_t k = 0;
-    if (!NumberFormat::readInteger(folds, k) || k < 2 ||
-        (comma != std::string::npos && seed.find(',') != std::string::npos)) {
-        error = "\"" + text + "\" is not K[,SEED] with K a whole number of at least 2";
-        return false;
-    }
-    if (comma != std::string::npos) {
-        const bool digits = !seed.empty() && seed.size() <= 19 &&
-                            seed.find_first_not_of("0123456789") == std::string::npos;
-        if (!digits) {
-            error = "the seed \"" + seed + "\" is not a whole number from 0 to 9999999999999999999";
-            return false;
-        }
-        request.seed = std::stoull(seed);
-    }
-    request.folds = k;
-    return true;
-}
 
 bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
                          std::ostream* progress, CvLevel& result, std::string& error,

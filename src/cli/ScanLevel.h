@@ -27,9 +27,6 @@ struct CvLevel {
     int32_t negatives = 0;
 };
 
-// Reads "K[,SEED]" (K at least 2). False with `error` saying what is wrong.
-bool parseFoldsAndSeed(const std::string& text, CvLevelRequest& request, std::string& error);
-
 // Cross-validates the learning positives and negatives of the project `path` with the settings
 // the project holds and returns the level the request's rule chooses from the held-out scores.
 // Progress goes to `progress` (when not null) as each fold ends; Ctrl-C stops it.

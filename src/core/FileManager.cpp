@@ -150,6 +150,17 @@ bool looksLikeUtf16(std::string_view bytes, size_t at) {
     return (at > 0 && bytes[at - 1] == '\0') || (at + 1 < bytes.size() && bytes[at + 1] == '\0');
 }
 
+// True when the zero bytes of `head` all stand on odd or all on even offsets, as the high bytes
+// of ASCII letters in UTF-16 do.
+bool zerosAlternate(std::string_view head) {
+    bool even = false, odd = false;
+    for (size_t i = 0; i < head.size(); ++i) {
+        if (head[i] != '\0') continue;
+        (i % 2 == 0 ? even : odd) = true;
+    }
+    return even != odd;
+}
+
 // The character-level parser. `keep(n, text, name)` stores record n (1-based, n <= capacity).
 template <typename Keep>
 SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
@@ -195,6 +206,10 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
         keep(n, gathered, name);
         previousLength = storedLength;
         storedLength = gathered.size() + dropped;
+        if (dropped > 0) {
+            ++result.cutRecords;
+            result.longestCut = std::max(result.longestCut, storedLength);
+        }
         return true;
     };
     const std::string noName =
@@ -305,6 +320,50 @@ SeqReadResult parseSeq(std::string_view bytes, int capacity, Keep keep) {
 
 }  // namespace
 
+std::string binaryContentReason(std::string_view bytes) {
+    static constexpr struct {
+        std::string_view magic;
+        const char* what;
+    } kinds[] = {
+        {"\x7F"
+         "ELF",
+         "an executable program"},
+        {"MZ", "an executable program"},
+        {"\x1F\x8B", "gzip-compressed data"},
+        {"PK\x03\x04", "a ZIP archive"},
+        {"BZh", "bzip2-compressed data"},
+        {"\xFD"
+         "7zXZ",
+         "xz-compressed data"},
+        {"\x28\xB5\x2F\xFD", "zstd-compressed data"},
+        {"%PDF", "a PDF document"},
+        {"BAM\x01", "a BAM alignment file"},
+        {"\x89PNG", "a PNG image"},
+    };
+    for (const auto& kind : kinds)
+        if (bytes.substr(0, kind.magic.size()) == kind.magic) return kind.what;
+    const std::string_view head = bytes.substr(0, 4096);
+    const std::string_view mark = head.substr(0, 2);
+    if (mark == "\xFF\xFE" || mark == "\xFE\xFF") return {};
+    if (std::all_of(head.begin(), head.end(), [](char c) { return c == '\0'; })) return {};
+    size_t control = 0;
+    bool zero = false;
+    for (const char ch : head) {
+        const auto c = static_cast<unsigned char>(ch);
+        if (c == 0) zero = true;
+        if ((c < 0x20 && c != '\n' && c != '\r' && c != '\t' && c != '\f' && c != '\v') ||
+            c == 0x7F)
+            ++control;
+    }
+    if (zero && zerosAlternate(head)) return {};  // UTF-16 text: the parser says so
+    // Text has few control characters; a tenth of them (and more than a stray few) is data of
+    // some other kind.
+    if (control >= 16 && control * 10 > head.size())
+        return "binary data (" + std::to_string(control) + " control bytes in its first " +
+               std::to_string(head.size()) + ")";
+    return {};
+}
+
 SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capacity) {
     if (records == nullptr) capacity = 0;
     return parseSeq(bytes, capacity,
@@ -325,7 +384,7 @@ bool isSeqExtension(std::string_view extension) {
 }
 
 Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
-                   std::vector<std::string>* warnings) {
+                   std::vector<std::string>* warnings, SeqReadResult* outcome) {
     records.clear();
     if (warnings != nullptr) warnings->clear();
     // The name is judged before anything is read: a device such as /dev/zero never ends.
@@ -334,6 +393,18 @@ Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
             "\"" + path + "\" is not a sequence file: its name must end in \".seq\"", path);
     std::string bytes, error;
     if (!readFileBytes(path, bytes, error)) return Status::failure(error, path);
+    return readSeqBytes(path, bytes, records, warnings, outcome);
+}
+
+Status readSeqBytes(const std::string& path, std::string_view bytes, std::vector<Sequence>& records,
+                    std::vector<std::string>* warnings, SeqReadResult* cut) {
+    records.clear();
+    if (warnings != nullptr) warnings->clear();
+    if (cut != nullptr) *cut = SeqReadResult{};
+    if (const std::string binary = binaryContentReason(bytes); !binary.empty())
+        return Status::failure("\"" + path + "\" is not a text file: it holds " + binary +
+                                   "; a sample is a text file of records",
+                               path);
     // One read of the bytes serves both the count and the parse, so they always agree.
     // The records grow as they are read rather than being allocated by the count first, so
     // that a file of many empty records fails without a large allocation.
@@ -353,7 +424,8 @@ Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
                 " (a record is a line beginning with \">\", a name, \";\" and the letters)",
             path);
     records = std::move(read);  // as many as counted: every '>' of an accepted file begins a line
-    if (warnings != nullptr) *warnings = std::move(result.warnings);
+    if (warnings != nullptr) *warnings = result.warnings;
+    if (cut != nullptr) *cut = std::move(result);
     return Status::success();
 }
 

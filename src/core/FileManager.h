@@ -31,6 +31,10 @@ struct SeqReadResult {
     // that were ignored, names or sequences cut at 1023 characters, a file that ends inside a
     // line with its last record shorter than the one before (cut short?).
     std::vector<std::string> warnings;
+    // Records whose letters were cut to their first kSeqFieldLimit, and the number of letters
+    // the longest of them had in the file.
+    int cutRecords = 0;
+    size_t longestCut = 0;
 
     bool ok() const { return count >= 0; }
 };
@@ -56,9 +60,21 @@ SeqReadResult parseSeqBuffer(std::string_view bytes, Sequence* records, int capa
 // extension is not ".seq" (any case; judged before anything is read), when the file is not a
 // regular file (a folder, device, pipe or socket) or larger than kSeqMaxFileBytes, cannot be
 // opened or read, or holds no record (empty, only blanks or zero bytes, or no ">").
-// `warnings`, when given, receives the reader's warnings.
+// `warnings`, when given, receives the reader's warnings; `outcome` the reader's outcome (how
+// many records were cut and how long the longest was).
 Status readSeqFile(const std::string& path, std::vector<Sequence>& records,
-                   std::vector<std::string>* warnings = nullptr);
+                   std::vector<std::string>* warnings = nullptr, SeqReadResult* outcome = nullptr);
+
+// Parses the bytes of the sequence file `path` (already read, maybe decompressed) as readSeqFile
+// does once it has them: the same refusals, the records and the warnings. `cut`, when given,
+// receives the reader's outcome (how many records were cut and how long the longest was).
+Status readSeqBytes(const std::string& path, std::string_view bytes, std::vector<Sequence>& records,
+                    std::vector<std::string>* warnings = nullptr, SeqReadResult* cut = nullptr);
+
+// Why `bytes` are not text at all, or empty when they may be: a program, an archive or other
+// binary data is named by what it is ("an executable program", "a ZIP archive", "binary data").
+// Text in UTF-16 and bytes that are all zero are left to the reader, which names them itself.
+std::string binaryContentReason(std::string_view bytes);
 
 // What kind of thing a stat mode that is not a regular file describes, for a refusal to read
 // it: "a character device", "a block device", "a pipe", "a socket" or "not a regular file".

@@ -231,6 +231,10 @@ bool NumberFormat::tryReadReal(std::string_view text, double& value) const {
     return parseReal(text, separator(), value);
 }
 
+bool NumberFormat::readEitherSeparator(std::string_view text, double& value) {
+    return parseReal(text, '.', value) || parseReal(text, ',', value);
+}
+
 bool NumberFormat::readReal(std::string_view text, double& value, bool* switched) {
     if (switched != nullptr) *switched = false;
     if (parseReal(text, separator(), value)) return true;

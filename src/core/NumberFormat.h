@@ -54,6 +54,12 @@ class NumberFormat {
     // not convert. Never switches the separator.
     bool tryReadReal(std::string_view text, double& value) const;
 
+    // Reads a real number written with a decimal point or a decimal comma, whichever it holds
+    // (the grammar of tryReadReal with either separator), whatever the program-wide separator:
+    // numbers given where no separator is chosen (the command line, a scan level). Returns false
+    // (value unchanged) when the text is neither.
+    static bool readEitherSeparator(std::string_view text, double& value);
+
     // tryReadReal; when that fails, switches the separator (switchSeparator) and tries once more.
     // The switch stays even when the second attempt fails. `switched`, when given, tells whether
     // the switch happened. Returns whether either attempt converted.

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace motifora {
 
@@ -29,5 +30,16 @@ class Sequence {
     std::string name;
     std::string text;
 };
+
+// The records of a sample that are shorter than a width, for the note a fixed-positions load
+// gives: how many there are and every length the sample holds (shortest first).
+struct ShorterRecords {
+    int count = 0;
+    std::vector<int32_t> lengths;  // the distinct lengths of all records, ascending
+};
+
+// The records of `records[0 .. count)` shorter than `width` (letters past the start position
+// included: a record ends at startPosition - 1 + length).
+ShorterRecords shorterRecords(const Sequence* records, int32_t count, int32_t width);
 
 }  // namespace motifora

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <limits>
 
+#include "core/NumberFormat.h"
 #include "evaluation/Pipeline.h"
 
 namespace motifora {
@@ -33,10 +35,7 @@ std::vector<double> contrastScores(const ContrastRules& rules,
 
 ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings) {
     ContrastSettings s;
-    s.fisherThreshold = settings.confidenceLevel;
-    s.cpThreshold = settings.cpThreshold;
-    s.finishBufferSize = settings.finishBufferSize;
-    s.subBufferSize = settings.subBufferSize;
+    s.search = settings.search;
     s.threads = settings.searchThreads;
     return s;
 }
@@ -227,19 +226,19 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                       const ContrastTuning& tuning, RunControl* control) {
     ContrastChoice choice;
     choice.cpThreshold =
-        tuning.cpCandidates.empty() ? settings.cpThreshold : tuning.cpCandidates[0];
-    choice.subBufferSize =
-        tuning.subBufferCandidates.empty() ? settings.subBufferSize : tuning.subBufferCandidates[0];
+        tuning.cpCandidates.empty() ? settings.search.cpThreshold : tuning.cpCandidates[0];
+    choice.subBufferSize = tuning.subBufferCandidates.empty() ? settings.search.subBufferSize
+                                                              : tuning.subBufferCandidates[0];
     const double nan = std::numeric_limits<double>::quiet_NaN();
     choice.innerAuc = nan;
     choice.innerLogLoss = nan;
     choice.innerLevel = nan;
     choice.regularisation = nan;
     const std::vector<double> cps = tuning.cpCandidates.empty()
-                                        ? std::vector<double>{settings.cpThreshold}
+                                        ? std::vector<double>{settings.search.cpThreshold}
                                         : tuning.cpCandidates;
     const std::vector<int32_t> subs = tuning.subBufferCandidates.empty()
-                                          ? std::vector<int32_t>{settings.subBufferSize}
+                                          ? std::vector<int32_t>{settings.search.subBufferSize}
                                           : tuning.subBufferCandidates;
     const bool fit = tuning.fit && !tuning.regularisationCandidates.empty();
     LabelledScores bestScores;
@@ -248,8 +247,8 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
     for (int32_t sub : subs) {
         for (double cp : cps) {
             CrossValidationSettings inner = settings;
-            inner.cpThreshold = cp;
-            inner.subBufferSize = sub;
+            inner.search.cpThreshold = cp;
+            inner.search.subBufferSize = sub;
             inner.threads = 1;
             std::vector<LabelledScores> fitted;
             const CrossValidationResult r = innerContrastRun(
@@ -286,6 +285,45 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
     return choice;
 }
 
+bool contrastChoicesCalibrated(const std::vector<ContrastChoice>& choices, bool tuned,
+                               bool fitted) {
+    if (!(tuned || fitted) || choices.empty()) return false;
+    if (fitted) return true;
+    for (const ContrastChoice& c : choices)
+        if (!c.calibration.fitted) return false;
+    return true;
+}
+
+std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool tuned,
+                                bool fitted) {
+    if (!(tuned || fitted)) return {};
+    const auto general = [](double value) {
+        char text[32];
+        std::snprintf(text, sizeof text, "%g", value);
+        return std::string(text);
+    };
+    std::string text;
+    if (tuned) {
+        text = fitted ? "CP threshold / sub-buffer / regularisation / rule scale chosen "
+                        "on each fold's training sequences:"
+                      : "CP threshold / sub-buffer chosen on each fold's training "
+                        "sequences:";
+        for (const ContrastChoice& c : choices) {
+            text += " " + printfFixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
+            if (fitted) text += "/" + general(c.regularisation) + "/" + general(c.ruleScale);
+        }
+    } else {
+        text = "regularisation / rule scale chosen on each fold's training sequences:";
+        for (const ContrastChoice& c : choices)
+            text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
+    }
+    if (fitted)
+        text += "; scores are fitted probabilities";
+    else if (contrastChoicesCalibrated(choices, tuned, fitted))
+        text += "; scores calibrated to probabilities on them";
+    return text;
+}
+
 double ContrastScorer::score(const Sequence& record) const {
     return score(contrastObject(rules, record));
 }
@@ -304,8 +342,8 @@ ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
     ContrastScorer scorer;
     ContrastSettings search = contrastSettingsOf(settings);
     if (tuning != nullptr && !std::isnan(choice.innerAuc)) {
-        search.cpThreshold = choice.cpThreshold;
-        search.subBufferSize = choice.subBufferSize;
+        search.search.cpThreshold = choice.cpThreshold;
+        search.search.subBufferSize = choice.subBufferSize;
     }
     scorer.rules = searchContrastRules(positives, negatives, search, control);
     scorer.calibration = choice.calibration;

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "core/RunControl.h"
@@ -84,6 +85,14 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                       const std::vector<Sequence>& negatives,
                                       const CrossValidationSettings& settings,
                                       const ContrastTuning& tuning, RunControl* control);
+
+// Whether the held-out scores of a cross-validation whose folds made `choices` are probabilities:
+// fitted weights, or tuned sums each fold calibrated.
+bool contrastChoicesCalibrated(const std::vector<ContrastChoice>& choices, bool tuned, bool fitted);
+// What the folds chose, in words ("CP threshold / sub-buffer chosen on each fold's training
+// sequences: 0.70/50 ..."), and what their scores are; empty when nothing was chosen.
+std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool tuned,
+                                bool fitted);
 
 // The scorer of a choice: rules found with the chosen settings on `positives` and `negatives`,
 // their weights fitted with the chosen regularisation when the tuning fits, and the score each

@@ -3,6 +3,8 @@
 #include "evaluation/CrossValidation.h"
 
 #include <algorithm>
+#include <cmath>
+#include <limits>
 
 #include "core/WorkerPool.h"
 #include "evaluation/FoldSplit.h"
@@ -47,9 +49,41 @@ int32_t CrossValidationProgress::doneCount() const {
     return done;
 }
 
+SearchBounds crossValidationBounds(CrossValidationField field) {
+    if (field == CrossValidationField::Folds)
+        return {static_cast<double>(kLeastFolds), std::numeric_limits<double>::infinity()};
+    return {0.0, 1.0};
+}
+
+std::optional<CrossValidationProblem> checkCrossValidationField(CrossValidationField field,
+                                                                double value) {
+    if (std::isnan(value)) return CrossValidationProblem{field, SearchFault::NotANumber, 0.0, {}};
+    const SearchBounds bounds = crossValidationBounds(field);
+    if (value < bounds.least)
+        return CrossValidationProblem{field, SearchFault::BelowLeast, bounds.least, {}};
+    if (value > bounds.most)
+        return CrossValidationProblem{field, SearchFault::AboveMost, bounds.most, {}};
+    return std::nullopt;
+}
+
+std::optional<CrossValidationProblem> checkCrossValidationSettings(
+    const CrossValidationSettings& settings) {
+    if (auto problem = checkCrossValidationField(CrossValidationField::Folds, settings.folds))
+        return problem;
+    if (auto problem = checkCrossValidationField(CrossValidationField::WantedFirstError,
+                                                 settings.wantedFirstError))
+        return problem;
+    if (auto search = checkSearchSettings(settings.search.inFixedPositions()))
+        return CrossValidationProblem{CrossValidationField::Search, search->fault, search->bound,
+                                      search};
+    return std::nullopt;
+}
+
 std::string crossValidationRefusal(const CrossValidationSettings& settings, int32_t positives,
                                    int32_t negatives) {
-    if (settings.folds < 2) return "the number of folds must be 2 or more";
+    const std::optional<CrossValidationProblem> problem = checkCrossValidationSettings(settings);
+    if (problem && problem->field == CrossValidationField::Folds)
+        return "the number of folds must be 2 or more";
     if (negatives < 1) return "cross-validation needs a learning negative sample";
     if (settings.folds > positives)
         return "there are fewer learning positive sequences (" + std::to_string(positives) +
@@ -57,16 +91,12 @@ std::string crossValidationRefusal(const CrossValidationSettings& settings, int3
     if (settings.folds > negatives)
         return "there are fewer learning negative sequences (" + std::to_string(negatives) +
                ") than folds (" + std::to_string(settings.folds) + ")";
-    if (!(settings.wantedFirstError >= 0.0 && settings.wantedFirstError <= 1.0))
+    if (!problem) return {};
+    if (problem->field == CrossValidationField::WantedFirstError)
         return "the wanted first-level error must lie between 0 and 1";
     // Each fold searches with these settings; the search would refuse them (a finish buffer of
     // 0 finds no rule, and every fold would then score 0).
-    SearchSettings search;
-    search.confidence = settings.confidenceLevel;
-    search.cpThreshold = settings.cpThreshold;
-    search.finishBufferSize = settings.finishBufferSize;
-    search.subBufferSize = settings.subBufferSize;
-    return searchSettingsRefusal(search);
+    return searchSettingsRefusal(settings.search.inFixedPositions());
 }
 
 void setFoldStage(CrossValidationProgress::Fold* fold, FoldStage stage, int32_t steps) {

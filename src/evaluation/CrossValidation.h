@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,17 +17,16 @@
 #include "evaluation/FoldSplit.h"
 #include "evaluation/RocAnalysis.h"
 #include "evaluation/SequenceScores.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
 struct CrossValidationSettings {
     int32_t folds = 5;
     uint64_t seed = 1;
-    // The rule search (as the search page sets it).
-    double confidenceLevel = 0.05;
-    double cpThreshold = 0.8;
-    int32_t finishBufferSize = 500;
-    int32_t subBufferSize = 50;
+    // The rule search of every fold, as the search page sets it (always in fixed positions: the
+    // alignment fields are not read).
+    SearchSettings search = SearchSettings::windowDefaults();
     // The idealization (type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting";
     // source 0 objects, 1 rules).
     int32_t idealizationType = 2;
@@ -38,6 +38,35 @@ struct CrossValidationSettings {
     int32_t threads = 0;
     int32_t searchThreads = 1;
 };
+
+// The checked settings of a cross-validation, in the order they are checked: its own, then the
+// search settings every fold searches with.
+enum class CrossValidationField : int32_t { Folds, WantedFirstError, Search };
+
+// The first field that failed, how, and the bound it crossed; for Search, `search` says which
+// search setting failed (and holds the same fault and bound).
+struct CrossValidationProblem {
+    CrossValidationField field = CrossValidationField::Folds;
+    SearchFault fault = SearchFault::NotANumber;
+    double bound = 0.0;
+    std::optional<SearchProblem> search;
+
+    bool operator==(const CrossValidationProblem&) const = default;
+};
+
+// The least number of folds: one held out and at least one to learn from.
+constexpr int32_t kLeastFolds = 2;
+// The values `field` may take, both ends included: the folds at least kLeastFolds, the wanted
+// first-level error from 0 to 1.
+SearchBounds crossValidationBounds(CrossValidationField field);
+// Checks one value of `field` against its bounds (a NaN is NotANumber); nothing when it holds.
+// The one check of these bounds the window, the command line and the workspace make.
+std::optional<CrossValidationProblem> checkCrossValidationField(CrossValidationField field,
+                                                                double value);
+// Checks the folds, the wanted first-level error, then the search settings in fixed positions
+// (checkSearchSettings); returns the first problem, or nothing when every field holds.
+std::optional<CrossValidationProblem> checkCrossValidationSettings(
+    const CrossValidationSettings& settings);
 
 // Why a cross-validation cannot start, or an empty text when it can: too few folds or sequences,
 // a wanted error outside 0 to 1, or search settings the rule search refuses

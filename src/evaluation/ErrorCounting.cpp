@@ -60,6 +60,13 @@ double proposedLevel(const ChartPoints& negative, const ChartPoints& positive) {
     return 0.0;
 }
 
+int32_t uncountedObjects(const SEQSElem* objects, int32_t count) {
+    int32_t uncounted = 0;
+    for (int32_t i = 0; objects != nullptr && i < count; ++i)
+        if (objects[i].classNumber < 0) ++uncounted;
+    return uncounted;
+}
+
 SecondLevelCount countSecondLevel(const SEQSElem* objects, int32_t count, int32_t total, int32_t c,
                                   double level) {
     SecondLevelCount result;

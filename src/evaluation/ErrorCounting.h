@@ -45,6 +45,9 @@ struct SecondLevelCount {
 };
 SecondLevelCount countSecondLevel(const SEQSElem* objects, int32_t count, int32_t total, int32_t c,
                                   double level);
+// Objects of `objects[0 .. count)` classified into no class (class -1, shown as "New"): they get
+// no score, so the second-level count of every class passes them by.
+int32_t uncountedObjects(const SEQSElem* objects, int32_t count);
 
 // One row of the positive grid as the first-level count reads it.
 struct PositiveRow {

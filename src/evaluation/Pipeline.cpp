@@ -41,10 +41,7 @@ std::optional<ScoreKind> scoreKindOf(const std::string& name) {
 
 LearningSettings learningSettingsOf(const CrossValidationSettings& settings) {
     LearningSettings s;
-    s.confidence = settings.confidenceLevel;
-    s.cpThreshold = settings.cpThreshold;
-    s.finishBufferSize = settings.finishBufferSize;
-    s.subBufferSize = settings.subBufferSize;
+    s.search = settings.search.inFixedPositions();
     s.searchThreads = settings.searchThreads;
     s.idealizationType = settings.idealizationType;
     s.idealizationSource = settings.idealizationSource;
@@ -54,24 +51,15 @@ LearningSettings learningSettingsOf(const CrossValidationSettings& settings) {
 
 LearningSettings learningSettingsOf(const SearchSettings& search) {
     LearningSettings s;
-    s.confidence = search.confidence;
-    s.cpThreshold = search.cpThreshold;
-    s.finishBufferSize = search.finishBufferSize;
-    s.subBufferSize = search.subBufferSize;
+    s.search = search.inFixedPositions();
     return s;
 }
 
 CrossValidationSettings crossValidationSettingsOf(const SearchSettings& search,
                                                   int32_t idealizationType,
                                                   int32_t idealizationSource, int32_t threads) {
-    const bool searched = search.finishBufferSize != 0 || search.subBufferSize != 0 ||
-                          search.confidence != 0.0 || search.cpThreshold != 0.0;
-    const SearchSettings used = searched ? search : SearchSettings::windowDefaults();
     CrossValidationSettings settings;
-    settings.confidenceLevel = used.confidence;
-    settings.cpThreshold = used.cpThreshold;
-    settings.finishBufferSize = used.finishBufferSize;
-    settings.subBufferSize = used.subBufferSize;
+    settings.search = search.orWindowDefaults().inFixedPositions();
     settings.idealizationType = idealizationType;
     settings.idealizationSource = idealizationSource;
     settings.threads = threads;
@@ -82,18 +70,14 @@ CrossValidationSettings crossValidationSettingsOf(const SearchSettings& search,
 LearningSettings learningSettingsOf(const ContrastSettings& search) {
     LearningSettings s;
     s.score = ScoreKind::kDiscriminative;
-    s.confidence = search.fisherThreshold;
-    s.cpThreshold = search.cpThreshold;
-    s.finishBufferSize = search.finishBufferSize;
-    s.subBufferSize = search.subBufferSize;
+    s.search = search.search.inFixedPositions();
     s.searchThreads = search.threads;
     return s;
 }
 
 bool searchRegularities(RegGenerator& generator, SEQStorage& objects, RulesStorage& rules,
                         const LearningSettings& settings, const LearningRun& run) {
-    generator.Init(&objects, &rules, settings.subBufferSize, settings.confidence,
-                   settings.cpThreshold);
+    generator.Init(&objects, &rules, settings.search);
     // Without objects no target can give a rule; a frame wider than every record would
     // otherwise walk through all its positions for nothing.
     const int32_t width = objects.learnObjectCount > 0 ? objects.width : 0;
@@ -217,7 +201,8 @@ void learnClasses(LearnedModel& model, const std::vector<Sequence>& positives,
     SEQStorage searchObjects;
     searchObjects.buildWholeWithNegatives(positives.data(), negatives.data(), sizeOf(positives),
                                           sizeOf(negatives));
-    model.rules = std::make_unique<RulesStorage>(settings.finishBufferSize, searchObjects.width);
+    model.rules =
+        std::make_unique<RulesStorage>(settings.search.finishBufferSize, searchObjects.width);
     RegGenerator generator;
     generator.SetSink(run.sink);
     generator.SetThreadCount(settings.searchThreads);
@@ -246,8 +231,8 @@ void learnDiscriminative(LearnedModel& model, const std::vector<Sequence>& posit
     announce(run.progress, LearningStage::kSearching, 1);
     const CrossValidationSettings& inner = settings.inner;
     ContrastChoice& choice = model.choice;
-    choice.cpThreshold = settings.cpThreshold;
-    choice.subBufferSize = settings.subBufferSize;
+    choice.cpThreshold = settings.search.cpThreshold;
+    choice.subBufferSize = settings.search.subBufferSize;
     choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
     choice.innerLevel = std::numeric_limits<double>::quiet_NaN();
     if (given != nullptr) {
@@ -257,10 +242,7 @@ void learnDiscriminative(LearnedModel& model, const std::vector<Sequence>& posit
         choice = chooseContrastSettings(positives, negatives, inner, *settings.tuning, run.control);
     }
     CrossValidationSettings search = inner;
-    search.confidenceLevel = settings.confidence;
-    search.cpThreshold = settings.cpThreshold;
-    search.finishBufferSize = settings.finishBufferSize;
-    search.subBufferSize = settings.subBufferSize;
+    search.search = settings.search;
     search.searchThreads = settings.searchThreads;
     model.contrast =
         contrastScorerOf(positives, negatives, search, settings.tuning, choice, run.control);

@@ -43,11 +43,9 @@ std::optional<ScoreKind> scoreKindOf(const std::string& name);
 // Every setting of one learning run.
 struct LearningSettings {
     ScoreKind score = ScoreKind::kClass;
-    // The regularity search (or the discriminative search, which reads the same four).
-    double confidence = 0.05;
-    double cpThreshold = 0.8;
-    int32_t finishBufferSize = 500;
-    int32_t subBufferSize = 50;
+    // The regularity search (or the discriminative search, which reads the same four fields),
+    // always in fixed positions.
+    SearchSettings search = SearchSettings::windowDefaults();
     int32_t searchThreads = 1;  // 0 = one per core; never changes a result
     // The idealization: type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting";
     // source 0 the learning objects, 1 the rules.

@@ -9,16 +9,16 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <locale>
 #include <map>
 #include <memory>
 #include <set>
-#include <sstream>
 #include <thread>
 #include <unordered_set>
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
+#include "core/ClassList.h"
+#include "core/NumberFormat.h"
 #include "genome/ContrastWindowScorer.h"
 #include "genome/FastaIndex.h"
 
@@ -111,40 +111,19 @@ bool fileExists(const std::string& path) {
 }  // namespace
 
 bool parseClassList(const std::string& text, std::vector<int32_t>& classes) {
+    std::vector<ClassRange> ranges;
+    if (!readClassList(text, ranges)) return false;
+    for (const ClassRange& r : ranges)
+        if (r.last > kMostScanClasses) return false;
+    // A class named twice is taken once, where it is first named.
     std::unordered_set<int32_t> taken(classes.begin(), classes.end());
-    std::stringstream in(text);
-    std::string item;
-    while (std::getline(in, item, ',')) {
-        const size_t dash = item.find('-');
-        char* end = nullptr;
-        const long first = std::strtol(item.c_str(), &end, 10);
-        long last = first;
-        if (dash == std::string::npos) {
-            if (item.empty() || *end != '\0') return false;
-        } else {
-            if (end != item.c_str() + dash) return false;
-            const char* tail = item.c_str() + dash + 1;
-            last = std::strtol(tail, &end, 10);
-            if (*tail == '\0' || *end != '\0') return false;
-        }
-        if (first < 1 || last < first || last > 1'000'000) return false;
-        // A class named twice is taken once, where it is first named.
-        for (long k = first; k <= last; ++k) {
-            const auto index = static_cast<int32_t>(k - 1);
-            if (taken.insert(index).second) classes.push_back(index);
-        }
-    }
+    for (const int32_t index : classIndexes(ranges, kMostScanClasses))
+        if (taken.insert(index).second) classes.push_back(index);
     return !classes.empty();
 }
 
 bool parseScanLevel(std::string text, double& level) {
-    for (char& c : text) {
-        if (c == ',') c = '.';
-    }
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
-    in >> level;
-    return !text.empty() && in && in.peek() == std::char_traits<char>::eof();
+    return NumberFormat::readEitherSeparator(text, level);
 }
 
 struct GenomeScanner::Piece {

@@ -81,9 +81,13 @@ class ScanSink {
     virtual void notice(const std::string& text) { (void)text; }
 };
 
-// Reads a class list such as "1,3-5" (1-based) into 0-based indexes. False on anything else.
+// The highest class number a scan's class list may name.
+constexpr int32_t kMostScanClasses = 1000000;
+// Reads a class list such as "1,3-5" (readClassList, numbers up to kMostScanClasses) and appends
+// the 0-based indexes not in `classes` yet, in the order first named. False on anything else.
 bool parseClassList(const std::string& text, std::vector<int32_t>& classes);
-// Reads a level written with a decimal point or a comma. False when it is not a number.
+// Reads a level written with a decimal point or a comma (NumberFormat::readEitherSeparator).
+// False when it is not a number.
 bool parseScanLevel(std::string text, double& level);
 
 class GenomeScanner {

@@ -313,6 +313,7 @@ void contrastSection(std::ostringstream& s, const ContrastReport& c) {
         }
         s << "</table>\n";
     }
+    if (!c.rulesShown) return;
     if (!c.heat.empty() && !c.letters.empty()) {
         s << "<p>What each position and letter contributes (each rule's signed weight shared "
           << "among its conditions; <span style=\"color:" << kPositiveColour
@@ -336,6 +337,30 @@ svg text{font-size:12px;font-family:sans-serif}.plots{display:flex;flex-wrap:wra
 .note{color:#555;font-size:13px}code{font-size:12px})";
 
 }  // namespace
+
+ContrastReport contrastReportOf(const ContrastRules* rules, size_t listed,
+                                const CrossValidationResult* validation,
+                                const std::vector<ContrastChoice>& choices, bool tuned,
+                                bool fitted) {
+    ContrastReport report;
+    report.validation = validation;
+    report.rulesShown = rules != nullptr;
+    if (rules != nullptr) {
+        const ContrastRules& c = *rules;
+        report.ruleCount = static_cast<int32_t>(c.rules.size());
+        for (const ContrastRule& r : c.rules) report.positiveRules += r.predictsPositive() ? 1 : 0;
+        for (size_t i = 0; i < c.rules.size() && i < listed; ++i)
+            report.rules.push_back({c.rules[i].fisher, c.rules[i].cp, c.plainText(c.rules[i])});
+        for (int32_t code = 0; code < c.letters.size(); ++code)
+            report.letters += static_cast<char>(c.letters.letterOf(code));
+        report.heat = contrastHeatMap(c);
+    }
+    if (validation == nullptr) return report;
+    report.tuning = contrastChoicesText(choices, tuned, fitted);
+    report.calibrated = contrastChoicesCalibrated(choices, tuned, fitted);
+    if (report.calibrated) report.atHalf = errorsAtLevel(validation->pooled, 0.5);
+    return report;
+}
 
 double informationBits(const std::vector<double>& frequencies) {
     if (frequencies.size() < 2) return 0.0;
@@ -423,12 +448,17 @@ std::string EvaluationReportHtml(const EvaluationReportData& data) {
     }
 
     s << "<h2>Sequence logos of the largest classes</h2>\n";
-    if (data.logos.empty()) s << "<p>No classes.</p>\n";
+    if (data.logos.empty() && data.classesWithoutLogo == 0) s << "<p>No classes.</p>\n";
     for (const ClassLogo& logo : data.logos) {
         s << "<p>Class " << logo.classNumber << ": " << logo.members << " learning object"
           << (logo.members == 1 ? "" : "s") << " (information content in bits)</p>\n"
           << logoSvg(logo);
     }
+    if (data.classesWithoutLogo > 0)
+        s << "<p>" << data.classesWithoutLogo
+          << (data.classesWithoutLogo == 1 ? " class has" : " classes have") << " fewer than "
+          << kLogoMinimumMembers
+          << " learning objects and no logo: so few sequences say nothing about a site.</p>\n";
 
     s << "<h2>Rules</h2>\n";
     s << "<p>" << data.ruleCount << " rules";

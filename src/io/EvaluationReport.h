@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "core/Status.h"
+#include "evaluation/ContrastScore.h"
 #include "evaluation/CrossValidation.h"
 
 namespace motifora {
@@ -20,6 +21,10 @@ struct ReportInputFile {
     int32_t records = 0;
     std::string sha256;  // empty when the file could not be read again
 };
+
+// Classes with fewer learning objects than this get no sequence logo: a few sequences say
+// nothing about a site.
+constexpr int32_t kLogoMinimumMembers = 5;
 
 // Letter frequencies of the member objects of one class, per position.
 struct ClassLogo {
@@ -56,7 +61,17 @@ struct ContrastReport {
     std::string tuning;
     bool calibrated = false;
     LevelErrors atHalf;
+    // False when the rules of every learning sequence were not searched (only their
+    // cross-validation was run): the rules, their count and the heat map are left out.
+    bool rulesShown = true;
 };
+
+// The discriminative section of a report: the first `listed` of `rules` (found on every learning
+// sequence; null: not searched), and `validation` (may be null) with what its folds chose.
+ContrastReport contrastReportOf(const ContrastRules* rules, size_t listed,
+                                const CrossValidationResult* validation,
+                                const std::vector<ContrastChoice>& choices, bool tuned,
+                                bool fitted);
 
 struct EvaluationReportData {
     std::string date;  // when the report was made
@@ -67,6 +82,8 @@ struct EvaluationReportData {
     bool hasControlDecision = false;
     ControlDecision control;
     std::vector<ClassLogo> logos;
+    // Classes left without a logo for having fewer than kLogoMinimumMembers learning objects.
+    int32_t classesWithoutLogo = 0;
     int32_t ruleCount = 0;  // all rules of the store; `rules` may hold the first ones only
     std::vector<ReportRule> rules;
     const ContrastReport* contrast = nullptr;  // null: no discriminative search

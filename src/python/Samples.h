@@ -20,8 +20,9 @@ struct SampleSource {
     std::string name(const std::string& role) const;
 };
 
-// Reads a ".seq" or FASTA file (by its extension) as the window loads a sample. A failure names
-// the file, the record or line, and what is wrong; `records` is then empty.
+// Reads a ".seq" or FASTA file (told apart by its content, readSampleFile) as the window loads a
+// sample. A failure names the file, the record or line, and what is wrong; `records` is then
+// empty.
 Status readSampleFile(const std::string& path, std::vector<Sequence>& records,
                       std::vector<std::string>* warnings = nullptr);
 

@@ -123,12 +123,12 @@ ContrastRules searchContrastRules(const SEQStorage& objects, int32_t positiveCou
         out.complete = true;
         return out;
     }
-    RulesStorage found(std::max(settings.finishBufferSize, 0), labelled.width);
+    RulesStorage found(std::max(settings.search.finishBufferSize, 0), labelled.width);
     RegGenerator generator;
     generator.SetThreadCount(settings.threads);
     generator.SetReferenceEvaluation(settings.referenceEvaluation);
-    generator.Init(&labelled, &found, std::max(settings.subBufferSize, 0), settings.fisherThreshold,
-                   settings.cpThreshold);
+    generator.Init(&labelled, &found, std::max(settings.search.subBufferSize, 0),
+                   settings.search.confidence, settings.search.cpThreshold);
     generator.SetTarget(objects.width);
     bool stopped = false;
     for (;;) {

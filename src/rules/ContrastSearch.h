@@ -19,14 +19,14 @@
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
 #include "rules/Rule.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
 struct ContrastSettings {
-    double fisherThreshold = 0.05;  // "Confidence interval"
-    double cpThreshold = 0.8;       // "Min. level of CP"
-    int32_t finishBufferSize = 500;
-    int32_t subBufferSize = 50;
+    // The Fisher criterion, the CP threshold and the two buffer sizes of the search page (the
+    // search is always in fixed positions: the alignment fields are not read).
+    SearchSettings search = SearchSettings::windowDefaults();
     int32_t threads = 1;               // children of one rule evaluated at once (0 = one per core)
     bool referenceEvaluation = false;  // the per-object evaluation instead of the bitsets
 };

@@ -11,6 +11,7 @@
 #include "core/SEQStorage.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
+#include "rules/SearchSettings.h"
 
 namespace motifora {
 
@@ -27,6 +28,11 @@ class RegGenerator {
     // fresh sub-buffers of `subBufferSize`, the letter frequencies and the root rule. Returns 0.
     int Init(SEQStorage* storage, RulesStorage* results, int32_t subBufferSize,
              double fisherThreshold, double cpThreshold);
+    // The same with the sub-buffer size, the Fisher criterion and the CP threshold of `settings`.
+    int Init(SEQStorage* searched, RulesStorage* found, const SearchSettings& settings) {
+        return Init(searched, found, settings.subBufferSize, settings.confidence,
+                    settings.cpThreshold);
+    }
     // letterFrequency[p][j] = objects with code j at p / objectCount (0 when there are none).
     void ComputeLetterFrequencies();
     // Predicts `position` from now on (also the storage's centerPosition) and seeds nextBuffer

@@ -21,8 +21,22 @@ struct SearchSettings {
     int32_t frameWidth = 0;        // "Width of scaning frame"
 
     bool shiftPositions() const { return workMode == 1; }
+    // The same settings in fixed positions (the frame width is then not read): those of a search
+    // over whole aligned sequences, as the cross-validation and the discriminative search run.
+    SearchSettings inFixedPositions() const {
+        SearchSettings fixed = *this;
+        fixed.workMode = 0;
+        return fixed;
+    }
     // The values the window's edits start with.
     static SearchSettings windowDefaults() { return {0.05, 0.8, 500, 50, 0, 10}; }
+    // These settings, or the window's defaults when no search has set them yet (the two
+    // thresholds and the two buffer sizes all 0): what a search started now would use.
+    SearchSettings orWindowDefaults() const {
+        const bool searched =
+            finishBufferSize != 0 || subBufferSize != 0 || confidence != 0.0 || cpThreshold != 0.0;
+        return searched ? *this : windowDefaults();
+    }
 
     bool operator==(const SearchSettings&) const = default;
 };

@@ -51,8 +51,10 @@ LevelErrors controlErrors(const ControlScores& scores, double level) {
     return errorsAtLevel({bestScores(scores.positives), bestScores(scores.negatives)}, level);
 }
 
-std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t count) {
+std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t count,
+                                         int32_t* leftOut) {
     std::vector<ClassLogo> logos;
+    if (leftOut != nullptr) *leftOut = 0;
     const SEQStorage* storage = manager.storage.get();
     if (storage == nullptr || manager.classCount < 1 || manager.searchSettings.workMode != 0)
         return logos;
@@ -62,6 +64,11 @@ std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t co
         const int32_t c = storage->learnObjects[j].classNumber;
         if (c >= 0 && c < manager.classCount) ++members[static_cast<size_t>(c)];
     }
+    if (leftOut != nullptr)
+        *leftOut =
+            static_cast<int32_t>(std::count_if(members.begin(), members.end(), [](int32_t n) {
+                return n > 0 && n < kLogoMinimumMembers;
+            }));
     std::vector<int32_t> order(members.size());
     std::iota(order.begin(), order.end(), 0);
     std::stable_sort(order.begin(), order.end(), [&](int32_t a, int32_t b) {
@@ -69,7 +76,8 @@ std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t co
     });
     const int32_t letters = storage->alphabetSize;
     for (int32_t c : order) {
-        if (static_cast<int32_t>(logos.size()) >= count || members[static_cast<size_t>(c)] == 0)
+        if (static_cast<int32_t>(logos.size()) >= count ||
+            members[static_cast<size_t>(c)] < kLogoMinimumMembers)
             break;
         ClassLogo logo;
         logo.classNumber = c + 1;
@@ -120,10 +128,10 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
     auto& s = data.settings;
     s.emplace_back("alignment",
                    m.searchSettings.workMode == 0 ? "fixed positions" : "shift positions");
-    s.emplace_back("confidence interval (Fisher)", real(search.confidenceLevel));
-    s.emplace_back("minimum conditional probability", real(search.cpThreshold));
-    s.emplace_back("finish buffer", std::to_string(search.finishBufferSize));
-    s.emplace_back("sub-buffers", std::to_string(search.subBufferSize));
+    s.emplace_back("confidence interval (Fisher)", real(search.search.confidence));
+    s.emplace_back("minimum conditional probability", real(search.search.cpThreshold));
+    s.emplace_back("finish buffer", std::to_string(search.search.finishBufferSize));
+    s.emplace_back("sub-buffers", std::to_string(search.search.subBufferSize));
     const int32_t type = std::clamp(search.idealizationType, 0, 2);
     s.emplace_back("idealization", kTypes[type]);
     s.emplace_back("ideal objects from", search.idealizationSource == 0 ? "objects" : "rules");
@@ -142,7 +150,7 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
         data.hasControlDecision = true;
         data.control = *decision;
     }
-    data.logos = largestClassLogos(m, kLogoCount);
+    data.logos = largestClassLogos(m, kLogoCount, &data.classesWithoutLogo);
     if (m.rules) {
         data.ruleCount = m.rules->Count();
         for (int32_t i = 0; i < data.ruleCount && i < kRulesListed; ++i) {

@@ -37,7 +37,10 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
                                           const std::string& version);
 
 // The `count` largest classes (most learning objects; the lower number first on ties) with the
-// letter frequencies of their learning objects.
-std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t count);
+// letter frequencies of their learning objects. Classes with fewer than kLogoMinimumMembers
+// learning objects get none; `leftOut`, when given, receives how many such classes (with at
+// least one learning object) there are.
+std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t count,
+                                         int32_t* leftOut = nullptr);
 
 }  // namespace motifora

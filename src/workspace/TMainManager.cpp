@@ -15,8 +15,9 @@
 #include "core/FileManager.h"
 #include "core/ProgressEvents.h"
 #include "core/Translatable.h"
+#include "core/WorkerPool.h"
 #include "evaluation/Pipeline.h"
-#include "genome/FastaReader.h"
+#include "genome/SampleFile.h"
 #include "rules/CIdelObject.h"
 #include "rules/RegGenerator.h"
 #include "rules/RulesStorage.h"
@@ -231,28 +232,28 @@ Status TMainManager::settleForLoad(const std::string& fileName) {
 Status TMainManager::readSample(const std::string& fileName, std::vector<Sequence>& records) {
     Status settled = settleForLoad(fileName);
     if (!settled) return settled;
-    return readLearnPositiveFile(fileName, records, &loadWarnings_);
+    loadRead_ = SampleRead{};
+    return readLearnPositiveFile(fileName, records, nullptr, &loadRead_);
 }
 
 Status TMainManager::readLearnPositiveFile(const std::string& fileName,
                                            std::vector<Sequence>& records,
-                                           std::vector<std::string>* warnings) {
+                                           std::vector<std::string>* warnings, SampleRead* read) {
     records.clear();
-    std::vector<std::string> noted;
-    // FASTA samples (by extension) pass the same checks as ".seq" ones once read.
-    Status read = isFastaPath(fileName) ? readFastaSample(fileName, records)
-                                        : readSeqFile(fileName, records, &noted);
+    SampleRead found;
+    // FASTA and ".seq" samples (told apart by their content) pass the same checks once read.
+    Status status = readSampleFile(fileName, records, &found);
     if (warnings != nullptr) warnings->clear();
-    if (!read) {
-        if (read.message.empty()) read.message = fileName + ": the file could not be read";
-        if (read.file.empty()) read.file = fileName;
+    if (read != nullptr) *read = SampleRead{};
+    if (!status) {
+        if (status.message.empty()) status.message = fileName + ": the file could not be read";
+        if (status.file.empty()) status.file = fileName;
         records.clear();
-        return read;
+        return status;
     }
-    if (warnings != nullptr) {
-        for (std::string& warning : noted)
-            warnings->push_back("\"" + fileName + "\", " + std::move(warning));
-    }
+    for (std::string& warning : found.warnings) warning = "\"" + fileName + "\", " + warning;
+    if (warnings != nullptr) *warnings = found.warnings;
+    if (read != nullptr) *read = std::move(found);
     return Status::success();
 }
 

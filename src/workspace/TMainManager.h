@@ -19,11 +19,16 @@
 #include "core/Status.h"
 #include "evaluation/CrossValidation.h"
 #include "evaluation/RandomSequence.h"
+#include "genome/SampleFile.h"
 #include "io/ProjectFile.h"
 #include "rules/ContrastSearch.h"
 #include "workspace/WorkerThread.h"
 
 namespace motifora {
+
+enum class ScoreKind : int32_t;
+struct ContrastTuning;
+struct ContrastChoice;
 
 class Classificator;
 class CIdelObject;
@@ -170,9 +175,11 @@ class TMainManager {
     // The two halves of loadLearnPositive for a window that replaces the workspace only once
     // the file has been read and checked: the read (no workspace touched; a failure says why;
     // `warnings`, when given, receives the reader's warnings, each naming the file) and the
-    // take-over of what it read.
+    // take-over of what it read. The reader is chosen by the file's content (readSampleFile);
+    // `read`, when given, receives its format and how many records it cut (warnings named so).
     static Status readLearnPositiveFile(const std::string& fileName, std::vector<Sequence>& records,
-                                        std::vector<std::string>* warnings = nullptr);
+                                        std::vector<std::string>* warnings = nullptr,
+                                        SampleRead* read = nullptr);
     void takeLearnPositive(std::vector<Sequence>&& records);
     Status loadLearnNegative(const std::string& fileName);
     // The checks and take-over of loadLearnNegative for records read elsewhere (a front end
@@ -182,7 +189,10 @@ class TMainManager {
     Status loadControlPositive(const std::string& fileName);
     // What the reader of the last load noticed without refusing the file (names or letters
     // cut at 1023 characters, text before the first record), each naming the file.
-    const std::vector<std::string>& lastLoadWarnings() const { return loadWarnings_; }
+    const std::vector<std::string>& lastLoadWarnings() const { return loadRead_.warnings; }
+    // The last load's read: its format, and how many records the ".seq" reader cut at 1023
+    // letters and how long the longest was.
+    const SampleRead& lastLoadRead() const { return loadRead_; }
 
     // Takes the rule list out of the workspace (a learning negative load makes it stale; the
     // rule grid empties with it). The classificator may still read it, so it is kept aside
@@ -373,6 +383,14 @@ class TMainManager {
     // stop as for the other processes). Returns -1 started, 12 refused, 2 no thread (also while
     // another process is live).
     int startCrossValidation(const CrossValidationSettings& settings);
+    // The same for the score `score`: the discriminative score is tuned inside each fold when
+    // `tuning` is given (copied), as `motifora-cli --contrast --contrast-tune` tunes it.
+    int startCrossValidation(const CrossValidationSettings& settings, ScoreKind score,
+                             const ContrastTuning* tuning);
+    // The score of the last cross-validation started.
+    ScoreKind crossValidationScore() const { return crossValidationScore_; }
+    // What each fold of the last complete tuned cross-validation chose; null otherwise.
+    std::shared_ptr<const std::vector<ContrastChoice>> crossValidationChoices() const;
     int pauseCrossValidation() { return pauseProcess(&crossValidationActive_); }
     int resumeCrossValidation() { return resumeProcess(); }
     int stopCrossValidation() { return stopProcess(&crossValidationActive_); }
@@ -527,7 +545,7 @@ class TMainManager {
     // worker and succeeds.
     Status settleForLoad(const std::string& fileName);
     // The first step of every load: settleForLoad, then the sample file (".seq" or FASTA) read
-    // into `records`, its warnings kept for lastLoadWarnings().
+    // into `records`, what the reader noticed kept for lastLoadRead().
     Status readSample(const std::string& fileName, std::vector<Sequence>& records);
     // Alphabet and length checks of a control sample against the storage. `longer` tells
     // whether a record is longer than the objects (fixed mode).
@@ -597,6 +615,9 @@ class TMainManager {
     std::vector<double> scanScores_;
     std::string crossValidationError_;
     CrossValidationSettings crossValidationSettings_;
+    ScoreKind crossValidationScore_{};
+    std::shared_ptr<const ContrastTuning> crossValidationTuning_;
+    std::shared_ptr<const std::vector<ContrastChoice>> crossValidationChoices_;
     LearningCopy crossValidationInput_;
     mutable std::mutex crossValidationMutex_;
     std::shared_ptr<const CrossValidationResult> crossValidationResult_;
@@ -606,7 +627,7 @@ class TMainManager {
     LearningCopy contrastInput_;
     mutable std::mutex contrastMutex_;
     std::shared_ptr<const ContrastRules> contrastRules_;
-    std::vector<std::string> loadWarnings_;
+    SampleRead loadRead_;
     std::mutex workerErrorMutex_;
     std::string workerError_;
     std::vector<std::unique_ptr<SEQStorage>> retiredStorages_;

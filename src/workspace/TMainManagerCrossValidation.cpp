@@ -10,10 +10,7 @@
 namespace motifora {
 
 SearchSettings TMainManager::lastSearchSettings() const {
-    const SearchSettings& s = searchSettings;
-    const bool searched = s.finishBufferSize != 0 || s.subBufferSize != 0 || s.confidence != 0.0 ||
-                          s.cpThreshold != 0.0;
-    return searched ? s : SearchSettings::windowDefaults();
+    return searchSettings.orWindowDefaults();
 }
 
 CrossValidationSettings TMainManager::crossValidationDefaults() const {
@@ -36,6 +33,11 @@ TMainManager::LearningCopy TMainManager::learningSamples() const {
 }
 
 int TMainManager::startCrossValidation(const CrossValidationSettings& settings) {
+    return startCrossValidation(settings, ScoreKind::kClass, nullptr);
+}
+
+int TMainManager::startCrossValidation(const CrossValidationSettings& settings, ScoreKind score,
+                                       const ContrastTuning* tuning) {
     crossValidationError_.clear();
     if (searchSettings.shiftPositions()) {
         crossValidationError_ =
@@ -51,11 +53,16 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
     settleWorker();
 
     crossValidationSettings_ = settings;
+    crossValidationScore_ = score;
+    crossValidationTuning_ = tuning != nullptr && score == ScoreKind::kDiscriminative
+                                 ? std::make_shared<const ContrastTuning>(*tuning)
+                                 : nullptr;
     crossValidationInput_ = std::move(samples);
     crossValidationProgress_.reset(settings.folds);
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_.reset();
+        crossValidationChoices_.reset();
     }
     return launch(&TMainManager::crossValidationBody, &crossValidationActive_)
                ? StartCode::kStarted
@@ -64,14 +71,23 @@ int TMainManager::startCrossValidation(const CrossValidationSettings& settings) 
 
 void TMainManager::crossValidationBody() {
     const ProcessExit end{crossValidationInput_, crossValidationActive_};
-    auto result = std::make_shared<CrossValidationResult>(
-        crossValidate(crossValidationInput_.positives, crossValidationInput_.negatives,
-                      crossValidationSettings_, &runControl, &crossValidationProgress_));
+    auto choices = std::make_shared<std::vector<ContrastChoice>>();
+    auto result = std::make_shared<CrossValidationResult>(crossValidateScore(
+        crossValidationInput_.positives, crossValidationInput_.negatives, crossValidationSettings_,
+        crossValidationScore_, crossValidationTuning_.get(), &runControl, &crossValidationProgress_,
+        choices.get()));
     {
         std::lock_guard<std::mutex> lock(crossValidationMutex_);
         crossValidationResult_ = std::move(result);
+        if (crossValidationTuning_ && !choices->empty())
+            crossValidationChoices_ = std::move(choices);
     }
     setRunning(false);
+}
+
+std::shared_ptr<const std::vector<ContrastChoice>> TMainManager::crossValidationChoices() const {
+    std::lock_guard<std::mutex> lock(crossValidationMutex_);
+    return crossValidationChoices_;
 }
 
 std::shared_ptr<const CrossValidationResult> TMainManager::crossValidationResult() const {

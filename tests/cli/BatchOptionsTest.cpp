@@ -138,6 +138,9 @@ TEST(BatchOptionsTest, BadArgumentsAreRefusedWithTheUsageLine) {
         {{"--positive", "a.seq", "--classes", "1,3"}, "leaves gaps"},
         {{"--positive", "a.seq", "--classes", "0"}, "--classes"},
         {{"--positive", "a.seq", "--classes", "4-2"}, "--classes"},
+        {{"--positive", "a.seq", "--classes", ",2"},
+         "--classes: \"\" is not a class number (1, 2, ...) or a range (2-4)"},
+        {{"--positive", "a.seq", "--classes", "1-1000002"}, "\"1-1000002\" is not a class number"},
         {{"--positive", "a.seq", "--level", "3", "--first-error", "0.1"}, "exclude each other"},
         {{"--positive", "a.seq", "--arrange", "--no-arrange"}, "exclude each other"},
         {{"--positive", "a.seq", "--colour", "red"}, "--colour"},
@@ -188,7 +191,16 @@ TEST(BatchOptionsTest, ClassListsFormOneBlock) {
     struct Case {
         const char* text;
         int32_t first, last;
-    } cases[] = {{"3", 3, 3}, {"2-4", 2, 4}, {"4,2,3", 2, 4}, {"1-2,3", 1, 3}, {"2,2", 2, 2}};
+    } cases[] = {{"3", 3, 3},
+                 {"2-4", 2, 4},
+                 {"4,2,3", 2, 4},
+                 {"1-2,3", 1, 3},
+                 {"2,2", 2, 2},
+                 {"+2-+3,", 2, 3},
+                 {" 1-3,2", 1, 3},
+                 {"5-9,1-4", 1, 9},
+                 {"1-1000001", 1, 1000001},
+                 {"1-1000001,1000001-2000001", 1, 2000001}};
     for (const Case& c : cases) {
         const ParseOutcome p = parse({"--positive", "a.seq", "--classes", c.text});
         ASSERT_TRUE(p.run) << c.text << ": " << p.err;

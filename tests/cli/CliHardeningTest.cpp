@@ -107,6 +107,37 @@ TEST_F(CliHardeningTest, TheReadersWarningsReachStandardErrorEvenWhenQuiet) {
                           "characters (77 dropped)"));
 }
 
+// What a load did to the data is a warning on standard error, quiet or not, in the language
+// asked for: records cut at 1023 letters, and learning samples of mixed lengths in fixed
+// positions (not in shift positions, where windows are cut from records of any length).
+TEST_F(CliHardeningTest, WhatALoadDidToTheDataIsAWarning) {
+    writeFile(folder.path() / "cut.seq",
+              ">a;" + std::string(1100, 'A') + "\n>b;" + std::string(1023, 'C') + "\n");
+    writeFile(folder.path() / "mixed.seq", ">a;ACGTACGT\n>b;ACGT\n");
+    const struct {
+        std::vector<std::string> arguments;
+        std::string warning;
+    } cases[] = {
+        {{"--positive", "cut.seq", "--stages", "none", "--quiet"},
+         "motifora-cli: warning: Записей обрезано до первых 1023 букв: 1 / 2\n"
+         "motifora-cli: warning: Самая длинная из них в файле, букв: 1100\n"},
+        {{"--positive", "cut.seq", "--stages", "none", "--lang", "en"},
+         "motifora-cli: warning: Records cut to their first 1023 letters: 1 / 2\n"},
+        {{"--positive", "mixed.seq", "--stages", "none", "--quiet"},
+         "motifora-cli: warning: Последовательностей короче самой длинной: 1 / 2\n"
+         "motifora-cli: warning: Длины в выборке, букв: 4, 8\n"},
+    };
+    for (const auto& c : cases) {
+        const CliResult r = run(c.arguments);
+        ASSERT_EQ(r.exitCode, 0) << r.err;
+        EXPECT_THAT(r.err, HasSubstr(c.warning));
+    }
+    const CliResult shifted =
+        run({"--positive", "mixed.seq", "--stages", "none", "--mode", "shift", "--width", "4"});
+    ASSERT_EQ(shifted.exitCode, 0) << shifted.err;
+    EXPECT_THAT(shifted.err, Not(HasSubstr("warning")));
+}
+
 // Writes `value` little-endian at `offset` of the file.
 void patchI32(const fs::path& file, size_t offset, int32_t value) {
     std::string bytes = readFile(file);

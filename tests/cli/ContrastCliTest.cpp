@@ -67,8 +67,13 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     ASSERT_EQ(rows.size(), 1u + 53 + 106);
     ASSERT_EQ(rows[0].size(), 9u);
     EXPECT_EQ(rows[0][8], "discriminative score");
-    const CrossValidationSettings settings{
-        .folds = 4, .seed = 3, .finishBufferSize = 80, .subBufferSize = 20, .threads = 1};
+    const CrossValidationSettings settings{.folds = 4,
+                                           .seed = 3,
+                                           .search = {.confidence = 0.05,
+                                                      .cpThreshold = 0.8,
+                                                      .finishBufferSize = 80,
+                                                      .subBufferSize = 20},
+                                           .threads = 1};
     const CrossValidationResult own =
         contrastCrossValidate(readSeq(positive), readSeq(negative), settings, nullptr, nullptr);
     ASSERT_TRUE(own.complete);

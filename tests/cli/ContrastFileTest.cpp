@@ -22,8 +22,8 @@ ContrastRules sample() {
     n[0].assign("AACGTC", "n1", 1);
     n[1].assign("CACGAC", "n2", 1);
     ContrastSettings s;
-    s.fisherThreshold = 1.0;
-    s.cpThreshold = 0.0;
+    s.search.confidence = 1.0;
+    s.search.cpThreshold = 0.0;
     return searchContrastRules(p, n, s, nullptr);
 }
 

@@ -289,6 +289,11 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
         {{"--genome", f / "missing.fa"}, 3, "missing.fa: cannot open the file"},
         {{"--genome", f / "genome.fa", "--record", "chrX"}, 3, "no record named \"chrX\""},
         {{"--genome", f / "genome.fa", "--strand", "-"}, 2, "--strand"},
+        {{"--genome", f / "genome.fa", "--threads", "0x10"},
+         2,
+         "--threads: \"0x10\" is not a whole number from 1 to 256"},
+        {{"--genome", f / "genome.fa", "--classes", "1-"}, 2, "\"1-\" is not a list"},
+        {{"--genome", f / "genome.fa", "--classes", "2000000"}, 2, "class 2000000 does not exist"},
     };
     for (const auto& c : cases) {
         const CliResult run = scan(c.arguments);
@@ -305,6 +310,40 @@ TEST_F(ScanCommand, RefusalsSayWhatIsWrong) {
         scan({"--genome", f / "missing.fa", "--level", "0", "--bed", f / "keep.bed"});
     EXPECT_EQ(failed.exitCode, 3);
     EXPECT_EQ(readFile(f / "keep.bed"), "earlier\n");
+}
+
+// BED, bedGraph and the project go through the same writer: a link is never replaced (the file
+// it points at is written and the link stays), and a named pipe nobody reads is refused with
+// the same words for each of them.
+TEST_F(ScanCommand, TrackOutputsAndTheProjectAreProtectedAlike) {
+    const TempFolder& f = *folder_;
+    ASSERT_EQ(::mkfifo((f / "nobody.dnp").c_str(), 0600), 0);
+    const std::string refusal =
+        "Cannot open \"" + (f / "nobody.dnp") + "\": no program reads from this named pipe.";
+    const CliResult saved = runCli(
+        {"--open", f / "model.dnp", "--stages", "none", "--quiet", "--save", f / "nobody.dnp"},
+        f.path());
+    EXPECT_NE(saved.exitCode, 0);
+    EXPECT_THAT(saved.err, HasSubstr(refusal));
+    for (const std::string option : {"--bed", "--bedgraph"}) {
+        SCOPED_TRACE(option);
+        const std::string target = "target" + option.substr(2);
+        const std::string link = "link" + option.substr(2);
+        writeFile(f / target, "earlier\n");
+        fs::remove(f / link);
+        fs::create_symlink(target, f / link);
+        const CliResult linked =
+            scan({"--genome", f / "genome.fa", "--level", "0", option, f / link});
+        ASSERT_EQ(linked.exitCode, 0) << linked.err;
+        EXPECT_TRUE(fs::is_symlink(f / link));
+        EXPECT_EQ(readFile(f / target).rfind("track ", 0), 0u) << readFile(f / target);
+
+        const CliResult piped =
+            scan({"--genome", f / "genome.fa", "--level", "0", option, f / "nobody.dnp"});
+        EXPECT_EQ(piped.exitCode, 5) << piped.err;
+        EXPECT_THAT(piped.err, HasSubstr(refusal));
+        EXPECT_TRUE(fs::is_fifo(f / "nobody.dnp"));
+    }
 }
 
 // The outputs go through the safe writer: a device stays a device, a link stays a link, a named
@@ -373,6 +412,20 @@ TEST_F(ScanCommand, AFullDiskLeavesEveryEarlierOutputAsItWas) {
     EXPECT_EQ(readFile(f / "full.bg"), "earlier scores\n");
     for (const auto& entry : fs::directory_iterator(f.path()))
         EXPECT_EQ(entry.path().filename().string().find(".motifora-tmp-"), std::string::npos);
+}
+
+// The level, the class list and the thread count read as the main options read them: blanks, a
+// decimal comma, a '+' and a comma after the last class are taken.
+TEST_F(ScanCommand, OptionsReadAsTheMainOptionsReadThem) {
+    const TempFolder& f = *folder_;
+    const CliResult loose = scan({"--genome", f / "genome.fa", "--classes", " +1 ,", "--level",
+                                  "0,5 ", "--threads", " 2", "--bed", f / "loose.bed"});
+    ASSERT_EQ(loose.exitCode, 0) << loose.err;
+    const CliResult plain = scan({"--genome", f / "genome.fa", "--classes", "1", "--level", "0.5",
+                                  "--bed", f / "plain.bed"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err;
+    EXPECT_EQ(readFile(f / "loose.bed"), readFile(f / "plain.bed"));
+    EXPECT_GT(tsvRows(readFile(f / "plain.bed")).size(), 1u);
 }
 
 TEST_F(ScanCommand, TheBigWigReadsBackAsTheBedGraphAndClassesCountOnce) {

@@ -414,5 +414,38 @@ TEST(SeqExample, BundledPromoterSamplesRead) {
     }
 }
 
+// Binary files are named as what they are, never as UTF-16 text or a format error; text with a
+// stray control byte, UTF-16 text and zero-filled files are left to the reader's own words.
+TEST(SeqReader, BinaryContentIsNamedForWhatItIs) {
+    std::string controls;
+    for (int i = 0; i < 300; ++i) controls += static_cast<char>(i % 2 == 0 ? 'A' : 1 + i % 8);
+    const struct {
+        const char* what;
+        std::string bytes;
+        const char* reason;  // empty: not binary
+    } cases[] = {
+        {"an executable",
+         std::string("\x7F"
+                     "ELF\x02\x01",
+                     6) +
+             std::string(40, '\0'),
+         "an executable program"},
+        {"a zip archive", "PK\x03\x04rest", "a ZIP archive"},
+        {"many control bytes", controls, "binary data (150 control bytes in its first 300)"},
+        {"a few stray control bytes", ">a;AC\x01G\x1bT\n>b;ACGT\n", ""},
+        {"UTF-16 text", std::string(">\0a\0;\0A\0\n\0>\0b\0;\0C\0\n\0", 20), ""},
+        {"zero bytes only", std::string(64, '\0'), ""},
+        {"plain text", ">a;ACGT\n", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(binaryContentReason(c.bytes), c.reason);
+        std::vector<Sequence> records;
+        const Status status = readSeqBytes("x.seq", c.bytes, records);
+        EXPECT_EQ(status.message.find("is not a text file") != std::string::npos, *c.reason != '\0')
+            << status.message;
+    }
+}
+
 }  // namespace
 }  // namespace motifora

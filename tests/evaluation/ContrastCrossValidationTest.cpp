@@ -38,9 +38,10 @@ Samples planted(uint32_t seed, int32_t count, int32_t width) {
 CrossValidationSettings settings(int32_t threads) {
     return {.folds = 4,
             .seed = 7,
-            .cpThreshold = 0.7,
-            .finishBufferSize = 100,
-            .subBufferSize = 10,
+            .search = {.confidence = 0.05,
+                       .cpThreshold = 0.7,
+                       .finishBufferSize = 100,
+                       .subBufferSize = 10},
             .threads = threads};
 }
 
@@ -117,8 +118,8 @@ TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValida
     for (int32_t sub : tuning.subBufferCandidates) {
         for (double cp : tuning.cpCandidates) {
             CrossValidationSettings inner = cv;
-            inner.cpThreshold = cp;
-            inner.subBufferSize = sub;
+            inner.search.cpThreshold = cp;
+            inner.search.subBufferSize = sub;
             const CrossValidationResult r =
                 contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
             ASSERT_TRUE(r.complete);
@@ -145,7 +146,7 @@ TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValida
     const ContrastChoice raw =
         chooseContrastSettings(s.positives, s.negatives, cv, tuning, nullptr);
     EXPECT_FALSE(raw.calibration.fitted);
-    EXPECT_EQ(raw.subBufferSize, cv.subBufferSize);
+    EXPECT_EQ(raw.subBufferSize, cv.search.subBufferSize);
 }
 
 TEST(ContrastCrossValidation, EachFoldTunesAndCalibratesOnItsTrainingSequencesOnly) {
@@ -173,8 +174,8 @@ TEST(ContrastCrossValidation, EachFoldTunesAndCalibratesOnItsTrainingSequencesOn
         ASSERT_TRUE(choice.calibration.fitted);
         EXPECT_EQ(choice.calibration.slope, expected.calibration.slope);
         ContrastSettings search = contrastSettingsOf(cv);
-        search.cpThreshold = choice.cpThreshold;
-        search.subBufferSize = choice.subBufferSize;
+        search.search.cpThreshold = choice.cpThreshold;
+        search.search.subBufferSize = choice.subBufferSize;
         const ContrastRules rules = searchContrastRules(pos, neg, search, nullptr);
         for (const HeldOutSequence& h : r.sequences) {
             if (h.fold != f) continue;

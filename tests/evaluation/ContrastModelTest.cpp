@@ -213,8 +213,8 @@ CrossValidationSettings smallSearch() {
     CrossValidationSettings s;
     s.folds = 3;
     s.seed = 2;
-    s.finishBufferSize = 40;
-    s.subBufferSize = 10;
+    s.search.finishBufferSize = 40;
+    s.search.subBufferSize = 10;
     s.threads = 1;
     s.levelRule = LevelRule::kBalancedAccuracy;
     return s;
@@ -270,7 +270,7 @@ TEST(ContrastModel, CalibratedChoiceLevelIsAProbabilityToo) {
         chooseContrastSettings(positives, negatives, settings, tuning, nullptr);
     ASSERT_TRUE(choice.calibration.fitted);
     CrossValidationSettings inner = settings;
-    inner.cpThreshold = choice.cpThreshold;
+    inner.search.cpThreshold = choice.cpThreshold;
     const CrossValidationResult r =
         contrastCrossValidate(positives, negatives, inner, nullptr, nullptr);
     ASSERT_TRUE(r.complete);

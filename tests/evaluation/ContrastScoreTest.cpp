@@ -58,15 +58,15 @@ TEST(ContrastScore, RecordsArePlacedByStartAndUnknownLettersMatchNoLetter) {
 }
 
 TEST(ContrastScore, SettingsComeFromTheCrossValidation) {
-    const ContrastSettings s = contrastSettingsOf({.confidenceLevel = 0.01,
-                                                   .cpThreshold = 0.65,
-                                                   .finishBufferSize = 77,
-                                                   .subBufferSize = 9,
+    const ContrastSettings s = contrastSettingsOf({.search = {.confidence = 0.01,
+                                                              .cpThreshold = 0.65,
+                                                              .finishBufferSize = 77,
+                                                              .subBufferSize = 9},
                                                    .searchThreads = 3});
-    EXPECT_EQ(s.fisherThreshold, 0.01);
-    EXPECT_EQ(s.cpThreshold, 0.65);
-    EXPECT_EQ(s.finishBufferSize, 77);
-    EXPECT_EQ(s.subBufferSize, 9);
+    EXPECT_EQ(s.search.confidence, 0.01);
+    EXPECT_EQ(s.search.cpThreshold, 0.65);
+    EXPECT_EQ(s.search.finishBufferSize, 77);
+    EXPECT_EQ(s.search.subBufferSize, 9);
     EXPECT_EQ(s.threads, 3);
     EXPECT_FALSE(s.referenceEvaluation);
 }

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <random>
 #include <set>
 #include <string>
@@ -55,7 +56,11 @@ Samples generated(unsigned seed, int32_t count, int32_t width) {
 }
 
 CrossValidationSettings smallSettings() {
-    return {.folds = 4, .seed = 7, .finishBufferSize = 120, .subBufferSize = 20};
+    return {
+        .folds = 4,
+        .seed = 7,
+        .search = {
+            .confidence = 0.05, .cpThreshold = 0.8, .finishBufferSize = 120, .subBufferSize = 20}};
 }
 
 // The positives as the learning objects, the negatives as the sample `negativeKind`, and the
@@ -289,15 +294,15 @@ TEST(CrossValidation, Refusals) {
         void (*damage)(CrossValidationSettings&);
         const char* said;
     } damaged[] = {
-        {[](CrossValidationSettings& s) { s.finishBufferSize = 0; },
+        {[](CrossValidationSettings& s) { s.search.finishBufferSize = 0; },
          "\"Size of Finish Buffer\" is 0, less than 2"},
-        {[](CrossValidationSettings& s) { s.subBufferSize = 0; },
+        {[](CrossValidationSettings& s) { s.search.subBufferSize = 0; },
          "\"Size of Sub Buffers\" is 0, less than 1"},
-        {[](CrossValidationSettings& s) { s.cpThreshold = 7; },
+        {[](CrossValidationSettings& s) { s.search.cpThreshold = 7; },
          "\"Min. level of CP\" is 7, more than 1"},
-        {[](CrossValidationSettings& s) { s.confidenceLevel = -1; },
+        {[](CrossValidationSettings& s) { s.search.confidence = -1; },
          "\"Confidence interval\" is -1, less than 0"},
-        {[](CrossValidationSettings& s) { s.confidenceLevel = std::nan(""); },
+        {[](CrossValidationSettings& s) { s.search.confidence = std::nan(""); },
          "\"Confidence interval\" is not a number"},
     };
     for (const auto& d : damaged) {
@@ -307,6 +312,59 @@ TEST(CrossValidation, Refusals) {
     }
     const auto r = crossValidate({}, {}, settings, nullptr, nullptr);
     EXPECT_FALSE(r.complete);
+}
+
+// The one check of the folds and the wanted error: each bound holds, just beyond it fails with
+// the field, the fault and the bound; then the search settings, in fixed positions.
+TEST(CrossValidation, OneCheckNamesTheFailingField) {
+    using F = CrossValidationField;
+    const struct {
+        F field;
+        double value;
+        std::optional<SearchFault> fault;
+        double bound;
+    } cases[] = {
+        {F::Folds, 2, std::nullopt, 0},
+        {F::Folds, 1000, std::nullopt, 0},
+        {F::Folds, 1, SearchFault::BelowLeast, 2},
+        {F::Folds, -5, SearchFault::BelowLeast, 2},
+        {F::WantedFirstError, 0, std::nullopt, 0},
+        {F::WantedFirstError, 1, std::nullopt, 0},
+        {F::WantedFirstError, -1e-9, SearchFault::BelowLeast, 0},
+        {F::WantedFirstError, 1 + 1e-9, SearchFault::AboveMost, 1},
+        {F::WantedFirstError, std::nan(""), SearchFault::NotANumber, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(static_cast<int>(c.field)) + " " + std::to_string(c.value));
+        const auto problem = checkCrossValidationField(c.field, c.value);
+        ASSERT_EQ(problem.has_value(), c.fault.has_value());
+        if (!problem) continue;
+        EXPECT_EQ(*problem, (CrossValidationProblem{c.field, *c.fault, c.bound, std::nullopt}));
+    }
+
+    CrossValidationSettings s = smallSettings();
+    EXPECT_EQ(checkCrossValidationSettings(s), std::nullopt);
+    // Shift positions with a frame too narrow: the folds search in fixed positions all the same.
+    s.search.workMode = 1;
+    s.search.frameWidth = 1;
+    EXPECT_EQ(checkCrossValidationSettings(s), std::nullopt);
+    EXPECT_TRUE(crossValidationRefusal(s, 10, 10).empty());
+    // Every field wrong: the folds come first, then the wanted error, then the search's first.
+    s.folds = 1;
+    s.wantedFirstError = 2;
+    s.search.cpThreshold = 3;
+    s.search.subBufferSize = 0;
+    EXPECT_EQ(checkCrossValidationSettings(s)->field, F::Folds);
+    s.folds = 3;
+    EXPECT_EQ(checkCrossValidationSettings(s)->field, F::WantedFirstError);
+    s.wantedFirstError = 0.1;
+    const auto search = checkCrossValidationSettings(s);
+    ASSERT_TRUE(search && search->search);
+    EXPECT_EQ(search->field, F::Search);
+    EXPECT_EQ(*search->search,
+              (SearchProblem{SearchField::CpThreshold, SearchFault::AboveMost, 1}));
+    EXPECT_EQ(search->fault, SearchFault::AboveMost);
+    EXPECT_EQ(search->bound, 1);
 }
 
 }  // namespace

@@ -100,6 +100,19 @@ TEST(ErrorCount, OtherClassesByTheChosenSide) {
     EXPECT_EQ(countSecondLevel(nullptr, 0, 0, 0, 0.0).error, 0.0);
 }
 
+// Objects of class "New" (-1) have no score: every class's second-level count passes them by,
+// and they are counted apart, whatever their score field holds.
+TEST(ErrorCount, NewObjectsAreCountedNowhere) {
+    auto negatives = objects({{-1, 99.0}, {0, 5.0}, {-1, 0.0}, {1, 7.0}});
+    EXPECT_EQ(uncountedObjects(negatives.data(), 4), 2);
+    EXPECT_EQ(uncountedObjects(negatives.data(), 1), 1);
+    EXPECT_EQ(uncountedObjects(nullptr, 4), 0);
+    int32_t counted = 0;
+    for (int32_t c = 0; c < 2; ++c)
+        counted += countSecondLevel(negatives.data(), 4, 4, c, 0.0).count;
+    EXPECT_EQ(counted + uncountedObjects(negatives.data(), 4), 4);
+}
+
 TEST(ProposedLevel, EmptyHistograms) {
     EXPECT_EQ(proposedLevel({}, {{15, 1}, {35, 1}}), 10);
     EXPECT_EQ(proposedLevel({{5, 1}}, {}), 10);

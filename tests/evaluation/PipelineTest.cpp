@@ -24,8 +24,8 @@ bool sameBits(double a, double b) {
 
 LearningSettings smallSettings() {
     LearningSettings s;
-    s.finishBufferSize = 120;
-    s.subBufferSize = 20;
+    s.search.finishBufferSize = 120;
+    s.search.subBufferSize = 20;
     return s;
 }
 
@@ -47,9 +47,10 @@ FoldScores chainWrittenOut(const FoldSamples& f, const LearningSettings& s) {
     SEQStorage search;
     search.buildWholeWithNegatives(f.trainPositives.data(), f.trainNegatives.data(),
                                    n(f.trainPositives), n(f.trainNegatives));
-    RulesStorage rules(s.finishBufferSize, search.width);
+    RulesStorage rules(s.search.finishBufferSize, search.width);
     RegGenerator generator;
-    generator.Init(&search, &rules, s.subBufferSize, s.confidence, s.cpThreshold);
+    generator.Init(&search, &rules, s.search.subBufferSize, s.search.confidence,
+                   s.search.cpThreshold);
     generator.RunSearch(nullptr);
     out.rules = rules.Count();
 
@@ -145,8 +146,8 @@ TEST(Pipeline, TheDiscriminativeScoreIsTheContrastScorersWithoutAClass) {
     LearnedModel model = learnModel(s.positives, s.negatives, settings, {});
     ASSERT_TRUE(model.complete);
     CrossValidationSettings cv;
-    cv.finishBufferSize = settings.finishBufferSize;
-    cv.subBufferSize = settings.subBufferSize;
+    cv.search.finishBufferSize = settings.search.finishBufferSize;
+    cv.search.subBufferSize = settings.search.subBufferSize;
     const ContrastRules rules =
         searchContrastRules(s.positives, s.negatives, contrastSettingsOf(cv), nullptr);
     ASSERT_GT(rules.rules.size(), 0u);
@@ -281,10 +282,10 @@ TEST(Pipeline, WorkWithoutASearchIsCrossValidatedWithTheWindowsDefaults) {
     SearchSettings none;
     const CrossValidationSettings fromNone = crossValidationSettingsOf(none, 1, 1, 3);
     const SearchSettings defaults = SearchSettings::windowDefaults();
-    EXPECT_EQ(fromNone.confidenceLevel, defaults.confidence);
-    EXPECT_EQ(fromNone.cpThreshold, defaults.cpThreshold);
-    EXPECT_EQ(fromNone.finishBufferSize, defaults.finishBufferSize);
-    EXPECT_EQ(fromNone.subBufferSize, defaults.subBufferSize);
+    EXPECT_EQ(fromNone.search.confidence, defaults.confidence);
+    EXPECT_EQ(fromNone.search.cpThreshold, defaults.cpThreshold);
+    EXPECT_EQ(fromNone.search.finishBufferSize, defaults.finishBufferSize);
+    EXPECT_EQ(fromNone.search.subBufferSize, defaults.subBufferSize);
     EXPECT_EQ(fromNone.idealizationType, 1);
     EXPECT_EQ(fromNone.idealizationSource, 1);
     EXPECT_EQ(fromNone.threads, 3);
@@ -292,8 +293,13 @@ TEST(Pipeline, WorkWithoutASearchIsCrossValidatedWithTheWindowsDefaults) {
     SearchSettings searched;
     searched.subBufferSize = 7;
     const CrossValidationSettings fromSearched = crossValidationSettingsOf(searched, 0, 0, 0);
-    EXPECT_EQ(fromSearched.subBufferSize, 7);
-    EXPECT_EQ(fromSearched.finishBufferSize, 0);
+    EXPECT_EQ(fromSearched.search.subBufferSize, 7);
+    EXPECT_EQ(fromSearched.search.finishBufferSize, 0);
+    // A search in shift positions: the folds search the same thresholds in fixed positions.
+    searched.workMode = 1;
+    searched.frameWidth = 9;
+    EXPECT_FALSE(crossValidationSettingsOf(searched, 0, 0, 0).search.shiftPositions());
+    EXPECT_EQ(crossValidationSettingsOf(searched, 0, 0, 0).search.subBufferSize, 7);
 }
 
 }  // namespace

@@ -56,8 +56,8 @@ std::shared_ptr<const ContrastScorer> learnedScorer(int32_t width) {
         test::motifSamples(test::testSeed("discriminative scan", 77u), 40, width);
     LearningSettings settings;
     settings.score = ScoreKind::kDiscriminative;
-    settings.finishBufferSize = 100;
-    settings.subBufferSize = 20;
+    settings.search.finishBufferSize = 100;
+    settings.search.subBufferSize = 20;
     LearnedModel model = learnModel(s.positives, s.negatives, settings, {});
     return std::make_shared<const ContrastScorer>(std::move(model.contrast));
 }

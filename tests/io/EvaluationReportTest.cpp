@@ -103,6 +103,25 @@ TEST(EvaluationReport, WithoutCrossValidationSaysSo) {
               std::string::npos);
 }
 
+// Classes too small for a logo are counted in a sentence, not drawn; with none left out the
+// section reads as before.
+TEST(EvaluationReport, SmallClassesAreNamedWithoutALogo) {
+    EvaluationReportData data = reportData(nullptr);
+    const std::string before = EvaluationReportHtml(data);
+    EXPECT_EQ(before.find("no logo"), std::string::npos);
+    data.classesWithoutLogo = 3;
+    const std::string html = EvaluationReportHtml(data);
+    EXPECT_NE(html.find("<p>3 classes have fewer than 5 learning objects and no logo: so few "
+                        "sequences say nothing about a site.</p>\n<h2>Rules</h2>"),
+              std::string::npos);
+    data.logos.clear();
+    data.classesWithoutLogo = 1;
+    const std::string none = EvaluationReportHtml(data);
+    EXPECT_NE(none.find("<p>1 class has fewer than 5"), std::string::npos);
+    EXPECT_EQ(none.find("No classes."), std::string::npos);
+    EXPECT_EQ(occurrences(none, "<svg"), 0u);
+}
+
 TEST(Sha256, KnownDigests) {
     EXPECT_EQ(Sha256OfBytes("abc"),
               "ba7816bf8f01cfea414140de5dae2223b00361a396177a9cb410ff61f20015ad");

@@ -39,7 +39,8 @@ const ContrastRule* findRule(const ContrastRules& found, std::vector<RuleConditi
 
 ContrastSettings loose() {
     return {
-        .fisherThreshold = 0.05, .cpThreshold = 0.7, .finishBufferSize = 200, .subBufferSize = 200};
+        .search = {
+            .confidence = 0.05, .cpThreshold = 0.7, .finishBufferSize = 200, .subBufferSize = 200}};
 }
 
 TEST(ContrastSearch, PinsThePositiveAndTheNegativeRuleOfAHandMadeSample) {
@@ -212,9 +213,9 @@ TEST(ContrastSearch, EveryRuleAgreesWithARecountFromTheRecords) {
     const auto pos = planted(rng, 60, 14, true);
     const auto neg = planted(rng, 70, 14, false);
     ContrastSettings s = loose();
-    s.cpThreshold = 0.6;
-    s.subBufferSize = 400;  // every one-condition rule fits the first level
-    s.finishBufferSize = 1000;
+    s.search.cpThreshold = 0.6;
+    s.search.subBufferSize = 400;  // every one-condition rule fits the first level
+    s.search.finishBufferSize = 1000;
     const ContrastRules found = searchContrastRules(records(pos), records(neg), s, nullptr);
     ASSERT_GT(found.rules.size(), 5u);
     const double fPositive = 60.0 / 130.0;
@@ -229,12 +230,12 @@ TEST(ContrastSearch, EveryRuleAgreesWithARecountFromTheRecords) {
         const double rn = twinProbability(hn, hp + hn, 1.0 - fPositive);
         EXPECT_DOUBLE_EQ(r.cp, std::max(std::fabs(rp), std::fabs(rn)));
         EXPECT_EQ(r.predictsPositive(), rp > 0.0 || (rp == 0.0 && rn < 0.0));
-        EXPECT_GE(r.cp, s.cpThreshold);
+        EXPECT_GE(r.cp, s.search.cpThreshold);
         const bool positive = r.predictsPositive();
         const double p = fisherOneSided(positive ? hp : hn, positive ? hn : hp,
                                         positive ? 60 - hp : 70 - hn, positive ? 70 - hn : 60 - hp);
         EXPECT_NEAR(r.fisher, p, 1e-9 + 1e-6 * p) << found.conditionsText(r);
-        EXPECT_LE(r.fisher, s.fisherThreshold);
+        EXPECT_LE(r.fisher, s.search.confidence);
         if (i > 0) {
             EXPECT_LE(found.rules[i - 1].fisher, r.fisher);
         }
@@ -250,12 +251,12 @@ TEST(ContrastSearch, EveryRuleAgreesWithARecountFromTheRecords) {
                 for (const auto& t : pos) hp += holdsOn(c, t, found.letters) ? 1 : 0;
                 for (const auto& t : neg) hn += holdsOn(c, t, found.letters) ? 1 : 0;
                 const double rp = twinProbability(hp, hp + hn, fPositive);
-                if (hp + hn == 0 || std::fabs(rp) < s.cpThreshold) continue;
+                if (hp + hn == 0 || std::fabs(rp) < s.search.cpThreshold) continue;
                 const bool positive = rp > 0.0;
                 const double fisher =
                     fisherOneSided(positive ? hp : hn, positive ? hn : hp,
                                    positive ? 60 - hp : 70 - hn, positive ? 70 - hn : 60 - hp);
-                if (fisher > s.fisherThreshold * 0.999) continue;
+                if (fisher > s.search.confidence * 0.999) continue;
                 ++single;
                 EXPECT_NE(findRule(found, c.conditions), nullptr)
                     << "position " << p + 1 << " sign " << sign << " letter " << code;
@@ -270,9 +271,9 @@ TEST(ContrastSearch, BitsetsGiveWhatThePerObjectEvaluationGives) {
     const auto pos = records(planted(rng, 80, 16, true));
     const auto neg = records(planted(rng, 90, 16, false));
     ContrastSettings s = loose();
-    s.cpThreshold = 0.6;
-    s.subBufferSize = 12;
-    s.finishBufferSize = 80;
+    s.search.cpThreshold = 0.6;
+    s.search.subBufferSize = 12;
+    s.search.finishBufferSize = 80;
     s.referenceEvaluation = true;
     const ContrastRules reference = searchContrastRules(pos, neg, s, nullptr);
     s.referenceEvaluation = false;

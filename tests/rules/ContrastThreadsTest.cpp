@@ -29,9 +29,9 @@ TEST(ContrastSearchThreads, SameRulesOnOneAndTwoThreads) {
     const auto pos = randomRecords(rng, 400, 60, "TTGACA");
     const auto neg = randomRecords(rng, 400, 60, "");
     ContrastSettings s;
-    s.cpThreshold = 0.6;
-    s.subBufferSize = 8;
-    s.finishBufferSize = 60;
+    s.search.cpThreshold = 0.6;
+    s.search.subBufferSize = 8;
+    s.search.finishBufferSize = 60;
     s.threads = 1;
     const ContrastRules one = searchContrastRules(pos, neg, s, nullptr);
     s.threads = 2;

@@ -138,5 +138,29 @@ TEST(SearchSettingsRead, TheBufferLimitRefusesLargerBuffersButNotWiderFrames) {
     EXPECT_EQ(s.finishBufferSize, 2147483647);
 }
 
+// The value the cross-validation and the discriminative search take from the search page: the
+// window's defaults until a search set any threshold or buffer, always in fixed positions.
+TEST(SearchSettingsValue, DefaultsUntilSearchedAndFixedPositionsOnRequest) {
+    EXPECT_EQ(SearchSettings{}.orWindowDefaults(), SearchSettings::windowDefaults());
+    const SearchSettings shift{0.01, 0.7, 40, 8, 1, 12};
+    EXPECT_EQ(shift.orWindowDefaults(), shift);
+    for (int field = 0; field < 4; ++field) {
+        SearchSettings one;
+        if (field == 0) one.confidence = 0.5;
+        if (field == 1) one.cpThreshold = 0.5;
+        if (field == 2) one.finishBufferSize = 3;
+        if (field == 3) one.subBufferSize = 3;
+        EXPECT_EQ(one.orWindowDefaults(), one) << field;  // one field set: searched
+    }
+    const SearchSettings fixed = shift.inFixedPositions();
+    EXPECT_FALSE(fixed.shiftPositions());
+    EXPECT_EQ(fixed, (SearchSettings{0.01, 0.7, 40, 8, 0, 12}));
+    // A frame the shift search refuses does not count in fixed positions.
+    SearchSettings narrow = shift;
+    narrow.frameWidth = 1;
+    EXPECT_TRUE(checkSearchSettings(narrow).has_value());
+    EXPECT_FALSE(checkSearchSettings(narrow.inFixedPositions()).has_value());
+}
+
 }  // namespace
 }  // namespace motifora

@@ -31,8 +31,8 @@ std::vector<std::string> ruleLines(const ContrastRules& rules) {
 
 ContrastSettings smallSettings() {
     ContrastSettings s;
-    s.finishBufferSize = 40;
-    s.subBufferSize = 10;
+    s.search.finishBufferSize = 40;
+    s.search.subBufferSize = 10;
     return s;
 }
 

@@ -11,6 +11,15 @@ namespace motifora {
 TBootStrCtrl::TBootStrCtrl(TMainForm& main, std::recursive_mutex& mutex)
     : mutex_(mutex), main_(main) {
     Window.setVisible(false);
+    ErrorsList.setHeaders({"First level error", "Second level error"});
+}
+
+void TBootStrCtrl::clearResults() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    ErrorsList.setRowCount(2);
+    ErrorsList.clearDataRows();
+    Label4.setText(kNoAverage);
+    Label5.setText(kNoAverage);
 }
 
 bool TBootStrCtrl::readWantedError(double& value) {

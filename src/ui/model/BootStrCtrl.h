@@ -6,6 +6,7 @@
 #include <mutex>
 #include <string>
 
+#include "core/Translatable.h"
 #include "ui/model/Controls.h"
 
 namespace motifora {
@@ -25,8 +26,8 @@ class TBootStrCtrl {
     TBootStrCtrl& operator=(const TBootStrCtrl&) = delete;
 
     Control Window{mutex_};  // the window itself (not modal, stays on top); hidden at start
-    Label Caption{mutex_, "Bootstreap Control"};
-    Label PercentLabel{mutex_, "Percantage of Positive Samplings"};
+    Label Caption{mutex_, MOTIFORA_TR("Bootstreap Control")};
+    Label PercentLabel{mutex_, MOTIFORA_TR("Percantage of Positive Samplings")};
     Edit PositPercent{mutex_, "10"};
     UpDown PercentUpDown{mutex_, 0, 100, 10};
     Label IterLabel{mutex_, "Number of iterations"};
@@ -37,7 +38,8 @@ class TBootStrCtrl {
     Button Bs_btnStart{mutex_, "Start"};
     Button Bs_btnPause{mutex_, "Pause", false};
     Button Bs_btnStop{mutex_, "Stop", false};
-    // Row i + 1 is iteration i: first-level error (column 0), second-level error (column 1).
+    // Row i + 1 is iteration i: first-level error (column 0), second-level error (column 1);
+    // row 0 names the two columns.
     Grid ErrorsList{mutex_, 2, 2};
     Label Label4{mutex_, kNoAverage};
     Label Label5{mutex_, kNoAverage};
@@ -63,6 +65,8 @@ class TBootStrCtrl {
     void showAverages(int32_t iterations);
     // Disables "Pause" and "Stop".
     void runEnded();
+    // Empties the results list and the averages (a new workspace has none).
+    void clearResults();
 
   private:
     // Reads FstLevelErr: empty gives 0; a failure switches the separator and tries again. False

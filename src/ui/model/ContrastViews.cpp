@@ -70,6 +70,33 @@ uint32_t heatTextColour(uint32_t background) {
     return brightness < 140.0 ? 0xffffff : 0x000000;
 }
 
+std::string compactCellText(const std::string& text) {
+    std::string shown = text;
+    if (!shown.empty() && shown[0] == '+') shown.erase(0, 1);
+    const size_t digits = !shown.empty() && shown[0] == '-' ? 1 : 0;
+    // "0.83" or "0,83": the zero before the separator goes.
+    if (shown.size() > digits + 2 && shown[digits] == '0' &&
+        (shown[digits + 1] == '.' || shown[digits + 1] == ','))
+        shown.erase(digits, 1);
+    return shown;
+}
+
+void markStrongestCells(HeatMap& map, size_t most) {
+    std::vector<HeatMapCell*> candidates;
+    for (auto& row : map.cells)
+        for (HeatMapCell& cell : row) {
+            cell.strong = false;
+            if (map.extent > 0.0 && cell.value != 0.0 && std::fabs(cell.value) >= map.extent / 2)
+                candidates.push_back(&cell);
+        }
+    std::stable_sort(candidates.begin(), candidates.end(),
+                     [](const HeatMapCell* a, const HeatMapCell* b) {
+                         return std::fabs(a->value) > std::fabs(b->value);
+                     });
+    if (candidates.size() > most) candidates.resize(most);
+    for (HeatMapCell* cell : candidates) cell->strong = true;
+}
+
 HeatMap buildContrastHeatMap(const ContrastRules& rules, const NumberFormat& numbers) {
     HeatMap map;
     const std::vector<std::vector<double>> values = contrastHeatMap(rules);
@@ -93,6 +120,7 @@ HeatMap buildContrastHeatMap(const ContrastRules& rules, const NumberFormat& num
             cell.tip = map.letters[l] + " at " + map.positions[p] + ": " + cell.text + reading;
         }
     }
+    markStrongestCells(map, std::max<size_t>(8, values.size()));
     map.shown = !rules.rules.empty() && !values.empty() && letterCount > 0;
     const size_t positive = static_cast<size_t>(
         std::count_if(rules.rules.begin(), rules.rules.end(),

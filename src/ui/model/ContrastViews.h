@@ -27,6 +27,8 @@ struct HeatMapCell {
     std::string tip;   // "T at 12: +0.83, speaks for a positive"
     uint32_t colour = 0xffffff;
     uint32_t textColour = 0x000000;
+    // Among the strongest cells of the map: its number is written even where cells are narrow.
+    bool strong = false;
 };
 
 struct HeatMapLegendEntry {
@@ -52,7 +54,14 @@ struct HeatMap {
 uint32_t heatColour(double value, double extent);
 // A text colour that reads well on `background` (black on light colours, white on dark ones).
 uint32_t heatTextColour(uint32_t background);
-// The heat map of contrastHeatMap(rules), with its values written with `numbers`' separator.
+// A cell's number written short for a narrow cell: no "+" sign and no leading zero ("+0.83"
+// becomes ".83", "-0.50" becomes "-.50", "+1.20" becomes "1.20"); other texts stay as they are.
+std::string compactCellText(const std::string& text);
+// Marks as strong the cells whose |value| is at least half the map's extent, no more than `most`
+// of them: the largest |value| first, ties in the order of the letters, then of the positions.
+void markStrongestCells(HeatMap& map, size_t most);
+// The heat map of contrastHeatMap(rules), with its values written with `numbers`' separator;
+// its strongest cells (no more than the positions, or 8) are marked by markStrongestCells.
 HeatMap buildContrastHeatMap(const ContrastRules& rules, const NumberFormat& numbers);
 
 // The heat map window: visible while shown; its map is refilled with the rules.

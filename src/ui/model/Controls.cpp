@@ -255,6 +255,18 @@ std::vector<std::string> Grid::row(int32_t row) const {
     return texts;
 }
 
+std::vector<std::vector<std::string>> Grid::rows(int32_t first, int32_t last) const {
+    auto lock = guard();
+    first = std::max(first, 0);
+    last = std::min(last, rows_ - 1);
+    std::vector<std::vector<std::string>> texts;
+    for (int32_t r = first; r <= last; ++r) {
+        texts.push_back(row(r));
+        texts.back().resize(static_cast<size_t>(columns_));
+    }
+    return texts;
+}
+
 void Grid::select(int32_t top, int32_t bottom) {
     auto lock = guard();
     selectionTop_ = std::min(top, bottom);
@@ -313,6 +325,42 @@ void Chart::addPoint(int32_t index, double x, double y) {
     auto lock = guard();
     if (index < 0 || index > 1) return;
     series_[index].emplace_back(x, y);
+    touch();
+}
+
+std::string Chart::title() const {
+    auto lock = guard();
+    return title_;
+}
+
+void Chart::setTitle(const std::string& text) {
+    auto lock = guard();
+    if (text == title_) return;
+    title_ = text;
+    touch();
+}
+
+std::vector<Chart::Mark> Chart::marks() const {
+    auto lock = guard();
+    return marks_;
+}
+
+void Chart::setMarks(std::vector<Mark> marks) {
+    auto lock = guard();
+    if (marks == marks_) return;
+    marks_ = std::move(marks);
+    touch();
+}
+
+bool Chart::levelSeries() const {
+    auto lock = guard();
+    return levelSeries_;
+}
+
+void Chart::setLevelSeries(bool value) {
+    auto lock = guard();
+    if (value == levelSeries_) return;
+    levelSeries_ = value;
     touch();
 }
 

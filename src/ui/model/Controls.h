@@ -164,6 +164,8 @@ class Grid : public Control {
     void clearDataRows();
     // The texts of one row, one per column ("" for empty cells).
     std::vector<std::string> row(int32_t row) const;
+    // Rows `first` to `last` (clamped to the grid) read at one moment, each colCount() texts.
+    std::vector<std::vector<std::string>> rows(int32_t first, int32_t last) const;
     // The selection, as grid rows from `top` to `bottom`.
     void select(int32_t top, int32_t bottom);
     int32_t selectionTop() const;
@@ -198,9 +200,28 @@ class Chart : public Control {
     void clearSeries(int32_t index);
     void addPoint(int32_t index, double x, double y);
 
+    // Where a record starts along x, and its name: drawn as a boundary line and a label.
+    struct Mark {
+        double x = 0.0;
+        std::string name;
+        bool operator==(const Mark&) const = default;
+    };
+    // The title above the plot; empty: none.
+    std::string title() const;
+    void setTitle(const std::string& text);
+    // The record boundaries, in ascending x; empty: none.
+    std::vector<Mark> marks() const;
+    void setMarks(std::vector<Mark> marks);
+    // True: series 1 is a level, drawn as a plain line across the plot (no point markers).
+    bool levelSeries() const;
+    void setLevelSeries(bool value);
+
   private:
     Axis x_, y_;
     Series series_[2];
+    std::string title_;
+    std::vector<Mark> marks_;
+    bool levelSeries_ = false;
 };
 
 // The status bar: three panels, each with a text and a width.

@@ -18,6 +18,16 @@ std::shared_ptr<const CrossValidationResult> TCrossValForm::shownResult() const 
     return shown_;
 }
 
+ScoreKind TCrossValForm::shownScore() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return shownScore_;
+}
+
+std::shared_ptr<const std::vector<ContrastChoice>> TCrossValForm::shownChoices() const {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    return shownChoices_;
+}
+
 void TCrossValForm::StartBtnClick() {
     TMainManager& m = main_.manager();
     if (running_ && m.isPaused()) {
@@ -30,20 +40,27 @@ void TCrossValForm::StartBtnClick() {
     };
     CrossValidationSettings settings = m.crossValidationDefaults();
     int32_t folds = 0;
-    if (!NumberFormat::readInteger(FoldsEdit.text(), folds) || folds < 2)
+    if (!NumberFormat::readInteger(FoldsEdit.text(), folds) ||
+        checkCrossValidationField(CrossValidationField::Folds, folds))
         return refuse("The number of folds must be a whole number of at least 2.");
     int32_t seed = 0;
     if (!NumberFormat::readInteger(SeedEdit.text(), seed) || seed < 0)
         return refuse("The seed must be a whole number of at least 0.");
     double wanted = 0.0;
-    if (!main_.numbers().readReal(WantedErrorEdit.text(), wanted) || wanted < 0 || wanted > 1)
+    if (!main_.numbers().readReal(WantedErrorEdit.text(), wanted) ||
+        checkCrossValidationField(CrossValidationField::WantedFirstError, wanted))
         return refuse("The wanted first-level error must be a number from 0 to 1.");
     settings.folds = folds;
     settings.seed = static_cast<uint64_t>(seed);
     settings.wantedFirstError = wanted;
     settings.levelRule = LevelRuleGroup.itemIndex() == 1 ? LevelRule::kBalancedAccuracy
                                                          : LevelRule::kWantedFirstError;
-    const int started = m.startCrossValidation(settings);
+    const int32_t score = ScoreGroup.itemIndex();
+    ContrastTuning tuning;
+    tuning.letters = false;  // as --contrast-tune tunes the sums of the rules' weights
+    const int started = m.startCrossValidation(
+        settings, score == 0 ? ScoreKind::kClass : ScoreKind::kDiscriminative,
+        score == 2 ? &tuning : nullptr);
     if (started == TMainManager::kCrossValidationRefused)
         return refuse("Cross-validation cannot run: " + m.crossValidationError() + ".");
     if (started != StartCode::kStarted)
@@ -116,6 +133,19 @@ void TCrossValForm::Tick() {
     showResult(*result);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     shown_ = result;
+    shownScore_ = m.crossValidationScore();
+    shownChoices_ = m.crossValidationChoices();
+}
+
+void TCrossValForm::clearResult() {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    shown_.reset();
+    Roc.setCurve({});
+    Histograms.setBars({});
+    ErrorsList.setRowCount(1);
+    ResultLabel.setText("");
+    if (!running_) StatusLabel.setText("");
+    UseLevelBtn.setEnabled(false);
 }
 
 void TCrossValForm::runEnded() {
@@ -161,15 +191,29 @@ void TCrossValForm::showResult(const CrossValidationResult& r) {
     ErrorsList.setCell(4, row, fixed(r.level, 2));
     ErrorsList.setCell(5, row, errorsText(r.errors.first));
     ErrorsList.setCell(6, row, errorsText(r.errors.second));
-    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2));
+    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2) +
+                        (main_.manager().crossValidationScore() == ScoreKind::kDiscriminative
+                             ? " (discriminative score)"
+                             : ""));
     UseLevelBtn.setEnabled(true);
 }
 
 void TCrossValForm::UseLevelBtnClick() {
     const auto result = shownResult();
     if (!result) return;
-    main_.RecLevelEdit.setText(main_.numbers().fixed(result->level, 2));
-    if (main_.RecLevelEdit.enabled()) main_.ReCount2();
+    const std::string level = main_.numbers().fixed(result->level, 2);
+    main_.RecLevelEdit.setText(level);
+    std::string done;
+    if (main_.RecLevelEdit.enabled()) {
+        main_.ReCount2();
+        done = "Recogn. Level set to " + level + " and the errors counted at it.";
+    } else {
+        // The field waits for an error counting, which proposes its own level first.
+        done = "Recogn. Level set to " + level +
+               "; count the recognition errors, then press Enter in Recogn. Level to use it.";
+    }
+    StatusLabel.setText(done);
+    main_.StatusBar1.setPanel(2, done);
 }
 
 }  // namespace motifora

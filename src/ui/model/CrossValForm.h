@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "evaluation/CrossValidation.h"
+#include "evaluation/Pipeline.h"
 #include "ui/model/Controls.h"
 
 namespace motifora {
@@ -64,6 +65,11 @@ class TCrossValForm {
     RadioGroup LevelRuleGroup{
         mutex_, "Level", {"Wanted first-level error", "Best balanced accuracy"}, 0};
     Edit WantedErrorEdit{mutex_, "0,05"};
+    // The score cross-validated: the classes' (as the recognition scores), the discriminative
+    // rules' with the search settings as they are (motifora-cli --contrast), or with them tuned
+    // inside each fold (--contrast --contrast-tune).
+    RadioGroup ScoreGroup{
+        mutex_, "Score", {"Class score", "Discriminative score", "Discriminative score, tuned"}, 0};
     Button StartBtn{mutex_, "Start"};
     Button PauseBtn{mutex_, "Pause", false};
     Button StopBtn{mutex_, "Stop", false};
@@ -83,14 +89,21 @@ class TCrossValForm {
     void StartBtnClick();
     void PauseBtnClick();
     void StopBtnClick();
-    // Puts the level into the main window's recognition level field (and recounts when the
-    // field is in use).
+    // Puts the level into the main window's recognition level field and, when the field is in
+    // use, recounts the errors at it; the status label and the main window's status bar say
+    // which was done (a field not in use yet waits for an error counting).
     void UseLevelBtnClick();
     // The 100 ms tick: progress while the run goes on, the results once it has ended.
     void Tick();
+    // Forgets the shown result (a new workspace): curves, table and labels emptied, "Use this
+    // level" disabled.
+    void clearResult();
 
     // The last complete result shown, or null.
     std::shared_ptr<const CrossValidationResult> shownResult() const;
+    // Its score, and what the folds of a tuned discriminative score chose (null otherwise).
+    ScoreKind shownScore() const;
+    std::shared_ptr<const std::vector<ContrastChoice>> shownChoices() const;
 
   private:
     void showResult(const CrossValidationResult& result);
@@ -99,6 +112,8 @@ class TCrossValForm {
     TMainForm& main_;
     bool running_ = false;
     std::shared_ptr<const CrossValidationResult> shown_;
+    ScoreKind shownScore_ = ScoreKind::kClass;
+    std::shared_ptr<const std::vector<ContrastChoice>> shownChoices_;
 };
 
 }  // namespace motifora

@@ -15,16 +15,21 @@ struct MessageRequest {
     std::string caption;
     MessageIcon icon = MessageIcon::None;
     MessageButtons buttons = MessageButtons::Ok;
+    // What was done to the data or why it was refused, shown in plain sight beside the text
+    // (not among the details); empty for most boxes. Lines of it may be marked texts.
+    std::string headline = {};
 };
 
 // A file chooser: the window's dialog component name (e.g. "AddSeqsDlg"), its filter in the
 // "Description (*.ext)|*.ext" form, title, default file name and initial folder (empty = none).
+// `moreFilters`, in the same form, are offered after `filter` (which stays the first choice).
 struct FileRequest {
     std::string dialog;
     std::string filter;
     std::string title;
     std::string defaultName;
     std::string initialFolder;
+    std::string moreFilters = {};
 };
 
 // Why the help viewer could not be started.

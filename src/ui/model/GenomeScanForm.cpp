@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
@@ -16,8 +17,6 @@
 namespace motifora {
 
 namespace {
-
-std::string scoreText(double value) { return formatTrackNumber(value); }
 
 int64_t fileSize(const std::string& path) {
     struct stat info {};
@@ -65,8 +64,11 @@ class GenomeScanForm::Collector final : public ScanSink {
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
         ++form_.records_.back().hits;
         if (form_.hits_.size() >= kMaxShownHits) return;
+        // 0 stands for the discriminative score, which has no class.
         const int32_t classNumber =
-            form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
+            form_.settings_.discriminative
+                ? 0
+                : form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
         form_.hits_.push_back({static_cast<int32_t>(form_.records_.size()) - 1, hit, classNumber});
     }
     void recordEnd(const FastaRecord&, int64_t letters) override {
@@ -130,13 +132,26 @@ GenomeScanForm::~GenomeScanForm() {
 
 int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (GenomeEdit.text().empty()) return kGenomeScanNoFile;
+    // Every refusal says why in the status line, as the model's own refusals do.
+    if (GenomeEdit.text().empty()) {
+        StatusLabel.setText("Choose the genome (a FASTA file) to scan first.");
+        return kGenomeScanNoFile;
+    }
     const std::string classes = ClassesEdit.text();
-    if (!classes.empty() && !parseClassList(classes, settings.classes))
+    if (!classes.empty() && !parseClassList(classes, settings.classes)) {
+        StatusLabel.setText("Classes: \"" + classes +
+                            "\" is not a list of classes; write class numbers from 1 and ranges, "
+                            "separated by commas, such as 1,3-5 (empty: every class).");
         return kGenomeScanBadClasses;
+    }
     const std::string level = LevelEdit.text();
     if (!level.empty()) {
-        if (!parseScanLevel(level, settings.level)) return kGenomeScanBadLevel;
+        if (!parseScanLevel(level, settings.level)) {
+            StatusLabel.setText("Level: \"" + level +
+                                "\" is not a number; write a score such as 12.5 or 12,5 (empty: "
+                                "no hits, scores only).");
+            return kGenomeScanBadLevel;
+        }
         settings.hits = true;
     }
     settings.bothStrands = StrandGroup.itemIndex() == 1;
@@ -155,16 +170,48 @@ int32_t GenomeScanForm::Start(Classificator& classificator, const CCodeTable& ta
     if (settings.classes.empty()) {
         for (int32_t k = 0; k < classificator.idealObjectCount; ++k) settings.classes.push_back(k);
     }
+    return begin(
+        settings,
+        [&](const ScanSettings& asked, std::string& error) {
+            return scanner_.Prepare(classificator, table, asked, error);
+        },
+        modelName);
+}
+
+int32_t GenomeScanForm::StartDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                                            const std::string& modelName) {
+    if (running_.load()) return kGenomeScanRunning;
+    WaitForEnd();
+    ScanSettings settings;
+    const int32_t read = readChoices(settings);
+    if (read != kGenomeScanStarted) return read;
+    if (!settings.classes.empty())
+        return refuse("The discriminative score has no classes: clear the class list.");
+    settings.classes = {0};
+    settings.discriminative = true;
+    return begin(
+        settings,
+        [&](const ScanSettings& asked, std::string& error) {
+            return scanner_.PrepareDiscriminative(scorer, asked, error);
+        },
+        modelName);
+}
+
+int32_t GenomeScanForm::refuse(const std::string& why) {
+    prepared_ = false;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    StatusLabel.setText(why);
+    ExportBedBtn.setEnabled(false);
+    ExportBedGraphBtn.setEnabled(false);
+    return kGenomeScanRefused;
+}
+
+int32_t GenomeScanForm::begin(ScanSettings settings, const PrepareScan& prepare,
+                              const std::string& modelName) {
     settings.stop = &stop_;
+    settings.onScoringStep = scoringStep_;
     std::string error;
-    if (!scanner_.Prepare(classificator, table, settings, error)) {
-        prepared_ = false;
-        std::lock_guard<std::recursive_mutex> lock(mutex_);
-        StatusLabel.setText(error);
-        ExportBedBtn.setEnabled(false);
-        ExportBedGraphBtn.setEnabled(false);
-        return kGenomeScanRefused;
-    }
+    if (!prepare(settings, error)) return refuse(error);
     prepared_ = true;
     settings_ = settings;
     modelName_ = modelName;
@@ -215,6 +262,7 @@ void GenomeScanForm::run(std::string genome, bool collect, std::string bedPath,
         ExportBedGraphBtn.setEnabled(false);
         StatusLabel.setText(collect ? "Scanning " + genome
                                     : "Exporting to " + bedPath + bedGraphPath);
+        lockChoices(true);
     }
     const int64_t size = fileSize(genome);
     const bool packed = genome.size() > 3 && genome.compare(genome.size() - 3, 3, ".gz") == 0;
@@ -263,7 +311,23 @@ void GenomeScanForm::run(std::string genome, bool collect, std::string bedPath,
     });
 }
 
+void GenomeScanForm::lockChoices(bool locked) {
+    for (Control* control : std::initializer_list<Control*>{&GenomeEdit, &ClassesEdit, &LevelEdit,
+                                                            &StrandGroup, &ScoreGroup})
+        control->setEnabled(!locked);
+}
+
+std::string GenomeScanForm::scoreText(double score) {
+    if (!std::isfinite(score)) return formatTrackNumber(score);
+    // A score that rounds to zero is written "0.000", never "-0.000".
+    const double shown = std::abs(score) < 0.0005 ? 0.0 : score;
+    char text[64];
+    std::snprintf(text, sizeof text, "%.3f", shown);
+    return text;
+}
+
 void GenomeScanForm::setIdle(const std::string& status) {
+    lockChoices(false);
     StatusLabel.setText(status);
     StartBtn.setEnabled(true);
     StopBtn.setEnabled(false);
@@ -273,6 +337,12 @@ void GenomeScanForm::setIdle(const std::string& status) {
 }
 
 void GenomeScanForm::Stop() { stop_.store(true); }
+
+void GenomeScanForm::Close() {
+    Stop();
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    Window.setVisible(false);
+}
 
 void GenomeScanForm::WaitForEnd() {
     if (worker_.joinable() && worker_.get_id() != std::this_thread::get_id()) worker_.join();
@@ -288,7 +358,8 @@ void GenomeScanForm::fillHits() {
         HitsList.setCell(1, r, std::to_string(row.hit.start));
         HitsList.setCell(2, r, std::to_string(row.hit.end));
         HitsList.setCell(3, r, std::string(1, row.hit.strand));
-        HitsList.setCell(4, r, std::to_string(row.classNumber));
+        HitsList.setCell(4, r,
+                         row.classNumber > 0 ? std::to_string(row.classNumber) : "discriminative");
         HitsList.setCell(5, r, scoreText(row.hit.score));
     }
 }
@@ -345,16 +416,49 @@ void GenomeScanForm::ZoomReset() {
     fillChart();
 }
 
+bool GenomeScanForm::ShowHit(int32_t row) {
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    if (running_.load() || row < 1 || static_cast<size_t>(row) > hits_.size()) return false;
+    const HitRow& shown = hits_[static_cast<size_t>(row) - 1];
+    const RecordChart& chart = records_[static_cast<size_t>(shown.record)];
+    // Room for a few points of the record's chart on both sides, and the hit's own width.
+    const int64_t room =
+        std::max<int64_t>({shown.hit.end - shown.hit.start, 20 * chart.binSize, 50});
+    chartRecord_ = shown.record;
+    zoomFrom_ = static_cast<double>(std::max<int64_t>(0, shown.hit.start - room));
+    zoomTo_ = static_cast<double>(shown.hit.end + room);
+    RecordsList.select(shown.record + 1, shown.record + 1);
+    HitsList.select(row, row);
+    fillChart();
+    return true;
+}
+
 void GenomeScanForm::fillChart() {
     ScoreChart.clearSeries(0);
-    if (chartRecord_ < 0) return;
+    ScoreChart.clearSeries(1);
+    ScoreChart.setLevelSeries(true);
+    if (chartRecord_ < 0) {
+        ScoreChart.setTitle("");
+        return;
+    }
     const RecordChart& chart = records_[static_cast<size_t>(chartRecord_)];
+    std::string title = chart.name + ", " + std::to_string(chart.letters) + " letters";
+    if (chart.binSize > 1)
+        title += ", best score of every " + std::to_string(chart.binSize) + " windows";
+    if (settings_.hits) title += ", level " + scoreText(settings_.level);
+    ScoreChart.setTitle(title);
     const bool zoomed = zoomTo_ > zoomFrom_;
     for (size_t bin = 0; bin < chart.best.size(); ++bin) {
         if (chart.scored[bin] == 0) continue;
         const double position = static_cast<double>(static_cast<int64_t>(bin) * chart.binSize);
         if (zoomed && (position < zoomFrom_ || position > zoomTo_)) continue;
         ScoreChart.addPoint(0, position, chart.best[bin]);
+    }
+    // The level across the part shown.
+    if (settings_.hits) {
+        const double last = static_cast<double>(std::max<int64_t>(chart.letters - 1, 0));
+        ScoreChart.addPoint(1, zoomed ? zoomFrom_ : 0.0, settings_.level);
+        ScoreChart.addPoint(1, zoomed ? zoomTo_ : last, settings_.level);
     }
     Chart::Axis x = ScoreChart.xAxis();
     x.automatic = !zoomed;

@@ -5,6 +5,8 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
+#include <memory>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -53,6 +55,9 @@ class GenomeScanForm {
     Edit ClassesEdit{mutex_, ""};  // "1,3-5"; empty: every class
     Edit LevelEdit{mutex_, ""};    // empty: no hits, scores only
     RadioGroup StrandGroup{mutex_, "Strand", {"+", "both"}, 0};
+    // The score of a window: the classes' (Start) or the discriminative rules'
+    // (StartDiscriminative); the front end starts the scan the choice names.
+    RadioGroup ScoreGroup{mutex_, "Score", {"Class score", "Discriminative score"}, 0};
     Button StartBtn{mutex_, "Start"};
     Button StopBtn{mutex_, "Stop", false};
     Button ExportBedBtn{mutex_, "Export BED", false};
@@ -70,12 +75,20 @@ class GenomeScanForm {
     // the model in exported track lines. Returns kGenomeScanStarted or a refusal code.
     int32_t Start(Classificator& classificator, const CCodeTable& table,
                   const std::string& modelName);
+    // Starts a scan of every window with the discriminative score of `scorer` (kept while the
+    // window uses it): one score, no classes (a class list is refused), hits named
+    // "discriminative".
+    int32_t StartDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
+                                const std::string& modelName);
     // Scans the same file with the same choices again, writing every hit (BED, needs a
     // level) or every window's best score (bedGraph) to `path`.
     int32_t ExportBed(const std::string& path);
     int32_t ExportBedGraph(const std::string& path);
     // Asks the running scan or export to end; it ends after its current piece.
     void Stop();
+    // The window was closed: a running scan or export is stopped (it ends after its current
+    // piece) and the window hidden. What was found so far stays for when it is shown again.
+    void Close();
     bool Running() const { return running_.load(); }
     // Waits until the running scan or export has ended.
     void WaitForEnd();
@@ -88,6 +101,15 @@ class GenomeScanForm {
     // Shows the positions from..to of the charted record; ZoomReset shows all of it.
     void Zoom(double from, double to);
     void ZoomReset();
+    // Charts the hit of HitsList row `row` (1-based): its record, zoomed to the hit and some
+    // room on both sides, the row and its record selected. False for a row with no hit.
+    bool ShowHit(int32_t row);
+
+    // Called on each scoring thread before every piece (see ScanSettings::onScoringStep); tests
+    // hold the scan there. Set before Start.
+    void setScoringStep(std::function<void()> step) { scoringStep_ = std::move(step); }
+    // The score as the hit table and the chart title write it: three decimals.
+    static std::string scoreText(double score);
 
   private:
     struct HitRow {
@@ -106,6 +128,11 @@ class GenomeScanForm {
     class Collector;
 
     int32_t readChoices(ScanSettings& settings);
+    // Prepares the scanner with `prepare` and starts the scan, or shows its refusal.
+    using PrepareScan = std::function<bool(const ScanSettings&, std::string&)>;
+    int32_t begin(ScanSettings settings, const PrepareScan& prepare, const std::string& modelName);
+    // Shows a refusal of the scan as asked and returns kGenomeScanRefused.
+    int32_t refuse(const std::string& why);
     int32_t startExport(const std::string& path, bool bed);
     // Runs a scan of `genome` on the worker: collecting hits and chart bins, or writing the
     // files named (an empty path writes no such file).
@@ -113,6 +140,8 @@ class GenomeScanForm {
     void fillHits();
     void fillChart();
     void setIdle(const std::string& status);
+    // Locks the choices (the file, classes, level, strand and score) while a scan runs.
+    void lockChoices(bool locked);
 
     GenomeScanner scanner_;
     bool prepared_ = false;
@@ -127,6 +156,7 @@ class GenomeScanForm {
     int32_t chartRecord_ = -1;
     double zoomFrom_ = 0.0;
     double zoomTo_ = -1.0;  // below zoomFrom_: the whole record
+    std::function<void()> scoringStep_;
 };
 
 }  // namespace motifora

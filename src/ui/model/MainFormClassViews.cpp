@@ -35,6 +35,13 @@ void TMainForm::showMatrixView(int32_t kind) {
     const int32_t k = selectedClass();
     if (k < 0) return;
     showMatrix(m, kind, k, *this);
+    showClassListPage();
+}
+
+void TMainForm::showClassListPage() {
+    // The class-object grid lives on the Classes page: a view asked for elsewhere is shown at
+    // once rather than waiting there unseen.
+    if (activePage() != Page::Classes) setActivePage(Page::Classes);
 }
 
 void TMainForm::WeightMatrix1Click() { showMatrixView(1); }
@@ -56,14 +63,18 @@ void TMainForm::ShowRegularities1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
     const int32_t k = clearClassList(5, m.rules ? m.rules->Count() : 0);
-    if (k >= 0) showClassRules(m, k, *this);
+    if (k < 0) return;
+    showClassRules(m, k, *this);
+    showClassListPage();
 }
 
 void TMainForm::ShowObjects1Click() {
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
     const int32_t k = clearClassList(3, m.storage ? m.storage->learnObjectCount : 0);
-    if (k >= 0) showClassObjects(m, k, *this);
+    if (k < 0) return;
+    showClassObjects(m, k, *this);
+    showClassListPage();
 }
 
 void TMainForm::ShowClass() { ShowObjects1Click(); }

@@ -114,10 +114,7 @@ void TMainForm::startContrastSearch() {
         return;
     }
     ContrastSettings settings;
-    settings.fisherThreshold = read.confidence;
-    settings.cpThreshold = read.cpThreshold;
-    settings.finishBufferSize = read.finishBufferSize;
-    settings.subBufferSize = read.subBufferSize;
+    settings.search = read;
     settings.threads = m.generator().threadCount;
 
     const int started = m.startContrastSearch(settings);

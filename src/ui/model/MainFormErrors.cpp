@@ -111,6 +111,10 @@ void TMainForm::btnCountRecErrorsClick() {
             SaveRecErrBtn.setEnabled(true);
         } else {
             IdealizObjectsList.setColCount(6);
+            // What "Next" writes into the three further columns, class by class.
+            IdealizObjectsList.setCell(3, 0, "Recogn. Level");
+            IdealizObjectsList.setCell(4, 0, "Missed positives");
+            IdealizObjectsList.setCell(5, 0, "Accepted negatives");
             IdealizObjectsList.setEnabled(false);
             btnNextClassErrCount.setEnabled(true);
             SaveRecErrBtn.setEnabled(false);
@@ -163,6 +167,8 @@ void TMainForm::CountErrors(int32_t n) {
         for (const auto& point : negative) Chart1.addPoint(0, point.first, point.second);
         Chart1.clearSeries(1);
         for (const auto& point : positive) Chart1.addPoint(1, point.first, point.second);
+        Chart1.setLevelSeries(false);
+        Chart1.setMarks({});
         RecLevelEdit.setText(numberFormat.fixed(level, 2));
     }
     CountFirstLevelErrors(level);
@@ -183,6 +189,24 @@ void TMainForm::CountSecondLevelErrors(double level) {
     }
     SecondLErr.setText(numberFormat.fixed(count.error, 8));
     SecErrInW.setText(recognizedText(count.count, count.total));
+    showUncountedNegatives();
+}
+
+void TMainForm::showUncountedNegatives() {
+    TMainManager& m = manager();
+    const bool control = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
+    const SampleObjects negatives = sampleObjects(m, true, false);
+    const int32_t uncounted = control && m.controlNegativeClassified.load()
+                                  ? uncountedObjects(negatives.objects, negatives.available)
+                                  : 0;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    UncountedNegatives.setText(
+        uncounted == 0
+            ? std::string()
+            : MOTIFORA_TR("Контрольных последовательностей класса New (без оценки, не учтены ни в "
+                          "одном классе): ") +
+                  std::to_string(uncounted) + " / " + std::to_string(negatives.size) + "\n" +
+                  MOTIFORA_TR("Перекрёстная проверка оценивает все последовательности."));
 }
 
 void TMainForm::CountFirstLevelErrors(double level) {
@@ -309,6 +333,7 @@ void TMainForm::btnNextClassErrCountClick() {
     FstErrInW.setText(recognizedText(positives - misses, positives));
     SecondLErr.setText(numberFormat.fixed(totals.secondError, 8));
     SecErrInW.setText(recognizedText(accepted, m.controlNegativeCount));
+    showUncountedNegatives();
     SaveRecErrBtn.setEnabled(true);
 }
 

@@ -1,5 +1,6 @@
 // The held-out evaluation's menu commands: the cross-validation window and the evaluation report.
 #include "core/Status.h"
+#include "io/EvaluationReport.h"
 #include "io/SafeFile.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -9,6 +10,12 @@
 #endif
 
 namespace motifora {
+
+namespace {
+
+constexpr size_t kReportedContrastRules = 20;  // as motifora-cli's report lists them
+
+}  // namespace
 
 void TMainForm::mmbtnCrossValidationClick() { CrossValForm.Show(); }
 
@@ -26,15 +33,28 @@ void TMainForm::mmbtnSaveEvaluationReportClick() {
     if (!chosen) return;
     const std::string path = WithExtension(*chosen, ".html");
     const auto cv = CrossValForm.shownResult();
+    // A cross-validation of the discriminative score is reported in the discriminative section,
+    // beside the rules the Rules page found (when it did); the classes' decision on the control
+    // data does not take its level.
+    const bool discriminative = cv && CrossValForm.shownScore() == ScoreKind::kDiscriminative;
     std::optional<ControlDecision> decision;
-    if (cv) {
+    if (cv && !discriminative) {
         const ControlScores control = controlScores(m);
         if (!control.negatives.empty())
             decision = ControlDecision{cv->level, "the cross-validated level",
                                        controlErrors(control, cv->level)};
     }
-    const EvaluationReportData data =
-        evaluationReportData(m, samplePaths, cv.get(), decision, MOTIFORA_VERSION);
+    EvaluationReportData data = evaluationReportData(
+        m, samplePaths, discriminative ? nullptr : cv.get(), decision, MOTIFORA_VERSION);
+    ContrastReport contrast;
+    if (discriminative) {
+        const auto rules = m.contrastRules();
+        const auto choices = CrossValForm.shownChoices();
+        contrast = contrastReportOf(rules.get(), kReportedContrastRules, cv.get(),
+                                    choices ? *choices : std::vector<ContrastChoice>{},
+                                    choices != nullptr, false);
+        data.contrast = &contrast;
+    }
     const Status status = WriteEvaluationReport(path, data);
     if (!status.ok)
         message(

@@ -1,12 +1,20 @@
 // The four sample loads of the "Source" and "Control" menus.
+#include "core/SEQStorage.h"
 #include "core/Translatable.h"
+#include "genome/SampleFile.h"
 #include "rules/RulesStorage.h"
+#include "ui/model/LoadHeadlines.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
 
 namespace {
+
+// The choices a sample's file dialog offers after the ".seq" filter.
+const char* const kSampleFilters =
+    "Sequences and FASTA (*.seq *.fa *.fasta *.fna *.fas *.gz)|*.seq;*.fa;*.fasta;*.fna;*.fas;*.gz|"
+    "All files (*)|*";
 
 const char* const kDataLossQuestion = MOTIFORA_TR(
     "После загрузки новых исходных последовательностей, текущие данные будут потеряны. Хотите "
@@ -16,6 +24,7 @@ FileRequest sequenceDialog(const char* name) {
     FileRequest request;
     request.dialog = name;
     request.filter = "Sequences (*.seq)|*.seq";
+    request.moreFilters = kSampleFilters;
     return request;
 }
 
@@ -38,14 +47,21 @@ struct LoadBoxes {
     std::string refusedText, refusedCaption;
 };
 
-// Shows the box of the load's outcome `status`; returns whether the load succeeded.
-bool reportLoad(TMainForm& form, const Status& status, const LoadBoxes& boxes) {
+// The first line of a refusal's reason, which names the file and what is wrong with it.
+std::string refusalHeadline(const Status& refusal) {
+    return refusal.message.substr(0, refusal.message.find('\n'));
+}
+
+// Shows the box of the load's outcome `status` (on success `headline` says what was done to the
+// data, on failure the reason is the headline); returns whether the load succeeded.
+bool reportLoad(TMainForm& form, const Status& status, const LoadBoxes& boxes,
+                const std::string& headline = {}) {
     if (status) {
         form.message(withWarnings(boxes.doneText, form.mainManager->lastLoadWarnings()),
-                     boxes.doneCaption, MessageIcon::Information);
+                     boxes.doneCaption, MessageIcon::Information, MessageButtons::Ok, headline);
     } else {
         form.message(withReason(boxes.refusedText, status), boxes.refusedCaption,
-                     MessageIcon::Error);
+                     MessageIcon::Error, MessageButtons::Ok, refusalHeadline(status));
     }
     return status.ok;
 }
@@ -70,12 +86,17 @@ void TMainForm::mmbtnAddSequenciesClick() {
     // nothing of the work on screen.
     std::vector<Sequence> records;
     std::vector<std::string> warnings;
-    const Status read = TMainManager::readLearnPositiveFile(*path, records, &warnings);
+    SampleRead sampleRead;
+    const Status read = TMainManager::readLearnPositiveFile(*path, records, &warnings, &sampleRead);
     if (!read) {
         message(withReason(MOTIFORA_TR("Ошибка чтения из файла: ") + *path, read),
-                MOTIFORA_TR("Ошибка"), MessageIcon::Error);
+                MOTIFORA_TR("Ошибка"), MessageIcon::Error, MessageButtons::Ok,
+                refusalHeadline(read));
         return;
     }
+    std::string headline = cutRecordsHeadline(sampleRead, records.size());
+    if (btnFixedPositionsRadio.checked())
+        addHeadlineLine(headline, shorterPositivesHeadline(records));
     newWorkspace();
     {
         // New sequences begin a new project: a caption naming the file of the work just
@@ -95,7 +116,7 @@ void TMainForm::mmbtnAddSequenciesClick() {
     btnPauseSearchRules.setEnabled(true);
     message(withWarnings(MOTIFORA_TR("Загрузка нуклеотидных последовательностей удачно завершена."),
                          warnings),
-            MOTIFORA_TR("Сообщение"), MessageIcon::Information);
+            MOTIFORA_TR("Сообщение"), MessageIcon::Information, MessageButtons::Ok, headline);
 }
 
 void TMainForm::mmbtnAddNegativeSequenciesClick() {
@@ -124,7 +145,13 @@ bool TMainForm::mayReplaceLearnNegative() {
 
 void TMainForm::loadLearnNegativeFrom(const std::string& path) {
     const Status status = mainManager->loadLearnNegative(path);
+    std::string headline;
     if (status) {
+        headline =
+            cutRecordsHeadline(mainManager->lastLoadRead(), mainManager->learnNegative.size());
+        if (btnFixedPositionsRadio.checked())
+            addHeadlineLine(headline, shorterNegativesHeadline(mainManager->learnPositive,
+                                                               mainManager->learnNegative));
         samplePaths.learnNegative = path;
         refillLearnNegative();
         mainManager->discardRules();
@@ -134,7 +161,8 @@ void TMainForm::loadLearnNegativeFrom(const std::string& path) {
     }
     reportLoad(*this, status,
                {"Loading of negative sampling is completed successfully.", "Message",
-                "Error reading from file: " + path, "Error"});
+                "Error reading from file: " + path, "Error"},
+               headline);
 }
 
 void TMainForm::mmbtnAddControlNegativeClick() {
@@ -142,6 +170,9 @@ void TMainForm::mmbtnAddControlNegativeClick() {
     const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
     if (!path) return;
     const Status status = mainManager->loadControlNegative(*path);
+    const std::string headline = status ? cutRecordsHeadline(mainManager->lastLoadRead(),
+                                                             mainManager->controlNegative.size())
+                                        : std::string();
     if (status) {
         samplePaths.controlNegative = *path;
         NewSeqsList.clearDataRows();
@@ -155,7 +186,8 @@ void TMainForm::mmbtnAddControlNegativeClick() {
                {MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
                 MOTIFORA_TR("Сообщение"),
                 MOTIFORA_TR("Не совпадает длина последовательностей или алфавит"),
-                MOTIFORA_TR("Ошибка чтения из файла: ") + *path});
+                MOTIFORA_TR("Ошибка чтения из файла: ") + *path},
+               headline);
 }
 
 void TMainForm::mmbtnAddControlPositiveClick() {
@@ -171,6 +203,9 @@ void TMainForm::mmbtnAddControlPositiveClick() {
     const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
     if (!path) return;
     const Status status = mainManager->loadControlPositive(*path);
+    const std::string headline = status ? cutRecordsHeadline(mainManager->lastLoadRead(),
+                                                             mainManager->controlPositive.size())
+                                        : std::string();
     if (status) {
         samplePaths.controlPositive = *path;
         PosCtrlSeqsList.clearDataRows();
@@ -180,7 +215,8 @@ void TMainForm::mmbtnAddControlPositiveClick() {
     reportLoad(
         *this, status,
         {"Loading of control positive samplings is completed.", MOTIFORA_TR("Сообщение"),
-         "Not appropriate length or different alphabet", "Error reading from file: " + *path});
+         "Not appropriate length or different alphabet", "Error reading from file: " + *path},
+        headline);
 }
 
 }  // namespace motifora

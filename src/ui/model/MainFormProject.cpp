@@ -47,18 +47,34 @@ void saveResultsAs(TMainForm& form, const FileRequest& request, const char* exte
 
 }  // namespace
 
+std::string resultsFileName(const std::string& projectName, const std::string& extension) {
+    constexpr std::string_view kProject = ".dnp";
+    const bool named =
+        projectName.size() > kProject.size() &&
+        projectName.compare(projectName.size() - kProject.size(), kProject.size(), kProject) == 0;
+    return (named ? projectName.substr(0, projectName.size() - kProject.size()) : projectName) +
+           extension;
+}
+
 bool TMainForm::requestClose() {
     if (!mainManager) return true;
+    const auto stopForClose = [this] {
+        if (mainManager->isRunning() || mainManager->isPaused()) {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            stoppedByClose_ = true;
+        }
+        mainManager->shutdownWorker();
+    };
     if (mainManager->unsavedWork()) {
         const DialogAnswer answer = message(kSaveQuestion, MOTIFORA_TR("Подсказка"),
                                             MessageIcon::Warning, MessageButtons::YesNoCancel);
         if (answer == DialogAnswer::Cancel) return false;
         if (answer == DialogAnswer::Yes) {
-            mainManager->shutdownWorker();
+            stopForClose();
             if (!saveProject()) return false;
         }
     }
-    mainManager->shutdownWorker();
+    stopForClose();
     mainManager.reset();
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     closed_ = true;
@@ -144,9 +160,10 @@ bool TMainForm::saveProjectAs() {
 void TMainForm::SaveAsText1Click() {
     FileRequest request;
     request.dialog = "SaveAsTextDlg";
-    request.filter = "DNA Project (*.txt)|*.txt";
-    request.title = "Saving Relsults As Text";
-    request.defaultName = "Project1.txt";
+    request.filter = MOTIFORA_TR("DNA Project (*.txt)|*.txt");
+    request.title = MOTIFORA_TR("Saving Relsults As Text");
+    // The project's own name ("Project1.txt" until the project is saved under another).
+    request.defaultName = resultsFileName(projectName, ".txt");
     saveResultsAs(*this, request, ".txt", &TMainForm::writeTextExport);
 }
 
@@ -155,9 +172,9 @@ void TMainForm::btnSaveProjectClick() { SaveRecErrBtnClick(); }
 void TMainForm::SaveRecErrBtnClick() {
     FileRequest request;
     request.dialog = "SaveRecCount";
-    request.filter = "DNA Project (*.html)|*.html";
-    request.title = "Saving Relsults of Erro Count As HTML";
-    request.defaultName = "Project1.html";
+    request.filter = MOTIFORA_TR("DNA Project (*.html)|*.html");
+    request.title = MOTIFORA_TR("Saving Relsults of Erro Count As HTML");
+    request.defaultName = resultsFileName(projectName, ".html");
     saveResultsAs(*this, request, ".html", &TMainForm::writeResultsReport);
 }
 

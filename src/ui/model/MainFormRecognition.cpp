@@ -3,6 +3,7 @@
 
 #include "core/Translatable.h"
 #include "evaluation/Recognition.h"
+#include "ui/model/BestClass.h"
 #include "ui/model/RecognitionMessages.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -133,6 +134,12 @@ void TMainForm::show(const ClassScored& event) {
     }
 }
 
+std::string TMainForm::bestClassOf(int32_t row) const {
+    const std::vector<std::string> cells = NewSeqsList.row(row);
+    if (row < 1 || cells.size() <= 5) return "";
+    return bestClassCell(std::vector<std::string>(cells.begin() + 5, cells.end()), numberFormat);
+}
+
 void TMainForm::show(const ObjectScored& event) {
     const SampleKind sample = event.sample;
     Grid* const target = sample == SampleKind::LearnPositive     ? &SequencesList
@@ -169,6 +176,8 @@ void TMainForm::ShowPositionScores(int32_t count) {
     Chart1.setXAxis(bottom);
     for (const auto& point : chart.scores) Chart1.addPoint(0, point.first, point.second);
     for (const auto& point : chart.level) Chart1.addPoint(1, point.first, point.second);
+    Chart1.setLevelSeries(true);
+    markScanRecords();
     RecLevelEdit.setEnabled(true);
     RecLevelEdit.setText(numberFormat.fixed(chart.mid, 2));
     SaveRecErrBtn.setEnabled(true);

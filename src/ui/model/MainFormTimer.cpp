@@ -20,9 +20,17 @@ void TMainForm::SearchingTimerTimer() {
     const auto hasRules = [&m] { return m.rules && m.rules->Count() >= 1; };
     // The end of a process is reported with its own message, unless its worker was cut short:
     // then the reason is shown instead, so that a failure never reads as a success.
-    const auto reportEnd = [this, &m](const char* successText) {
+    // A process stopped by closing the window says so, and what it kept (`kept`).
+    const auto reportEnd = [this, &m](const char* successText, const std::string& kept = {}) {
         const std::string failure = m.takeWorkerError();
-        if (failure.empty()) {
+        bool stopped = false;
+        {
+            std::lock_guard<std::recursive_mutex> lock(mutex_);
+            stopped = std::exchange(stoppedByClose_, false);
+        }
+        if (stopped && failure.empty() && !kept.empty()) {
+            message(kept, MOTIFORA_TR("Сообщение"), MessageIcon::Information);
+        } else if (failure.empty()) {
             message(successText, MOTIFORA_TR("Сообщение"), MessageIcon::Information);
         } else {
             message(failure, MOTIFORA_TR("Ошибка"), MessageIcon::Error);
@@ -40,7 +48,10 @@ void TMainForm::SearchingTimerTimer() {
                 PreBufProgress.setPosition(0);
                 PostBufProgress.setPosition(0);
                 StatusBar1.setPanel(1, "");
-                reportEnd(MOTIFORA_TR("Процесс поиска закономерностей успешно завершен."));
+                reportEnd(MOTIFORA_TR("Процесс поиска закономерностей успешно завершен."),
+                          MOTIFORA_TR("Поиск закономерностей остановлен закрытием окна. Найденные "
+                                      "закономерности сохраняются, их число: ") +
+                              std::to_string(m.rules ? m.rules->Count() : 0));
                 if (hasRules()) {
                     btnStartIdealization.setEnabled(true);
                     btnStopIdealization.setEnabled(true);
@@ -61,7 +72,10 @@ void TMainForm::SearchingTimerTimer() {
                 IdealizObjectsList.setRowCount(m.classCount + 1);
                 StatusBar1.setPanel(1, "");
                 StatusBar1.setPanel(2, "");
-                reportEnd(MOTIFORA_TR("Процесс идеализации успешно завершен."));
+                reportEnd(MOTIFORA_TR("Процесс идеализации успешно завершен."),
+                          MOTIFORA_TR("Идеализация остановлена закрытием окна. Построенные классы "
+                                      "сохраняются, их число: ") +
+                              std::to_string(m.classCount));
                 if (hasRules()) UnlockCommands(CommandLock::ClassSearchApart);
             }
             break;

@@ -22,6 +22,7 @@ std::optional<std::string> ScriptedDialogs::saveFile(const FileRequest& request)
 
 std::optional<std::string> ScriptedDialogs::nextPath(bool save, const FileRequest& request) {
     files.push_back({save, request});
+    if (whileChoosing) whileChoosing();
     if (paths_.empty()) return std::nullopt;
     auto next = paths_.front();
     paths_.pop_front();

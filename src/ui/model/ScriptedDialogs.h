@@ -2,6 +2,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -29,6 +30,10 @@ class ScriptedDialogs : public Dialogs {
     std::optional<std::string> saveFile(const FileRequest& request) override;
     void showAbout() override { ++aboutShown; }
     LaunchFailure launch(const std::string& program, const std::string& argument) override;
+
+    // Runs while a file chooser is open, before it answers: a real window's timer goes on
+    // ticking behind a modal dialog, and a test makes that moment happen here.
+    std::function<void()> whileChoosing;
 
     // What was shown, in order.
     std::vector<MessageRequest> messages;

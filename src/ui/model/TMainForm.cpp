@@ -1,6 +1,7 @@
 // The main window: start-up state, page switching, views, grid refills, help and closing.
 #include "ui/model/TMainForm.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
@@ -45,6 +46,8 @@ TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
     Chart1.setXAxis({"Position", true, 0.0, 0.0});
     Chart1.setYAxis({"Score", true, 0.0, 0.0});
     ScanHitsList.setVisible(false);
+    ScanHitLetters.setVisible(false);
+    SequenceLogos.setVisible(false);
     FrameWidthUpDown.setEnabled(false);
 
     setActivePage(Page::Rules);
@@ -81,8 +84,9 @@ bool TMainForm::closed() const {
 void TMainForm::updateCaption() { Caption.setText("Motifora - " + projectName); }
 
 DialogAnswer TMainForm::message(const std::string& text, const std::string& caption,
-                                MessageIcon icon, MessageButtons buttons) {
-    return dialogs_.messageBox({text, caption, icon, buttons});
+                                MessageIcon icon, MessageButtons buttons,
+                                const std::string& headline) {
+    return dialogs_.messageBox({text, caption, icon, buttons, headline});
 }
 
 void TMainForm::setActivePage(Page page) {
@@ -203,6 +207,22 @@ void TMainForm::newWorkspace() {
     RefreshViews();
 }
 
+void TMainForm::useDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    std::lock_guard<std::recursive_mutex> lock(mutex_);
+    numberFormat.setSeparator(separator);
+    const char other = separator == ',' ? '.' : ',';
+    const NumberFormat written(other);
+    for (Edit* edit : {&ConfIntEdit, &CPEdit, &RecLevelEdit, &FirstLErrEd,
+                       &CrossValForm.WantedErrorEdit, &BootStrCtrl.FstLevelErr}) {
+        std::string text = edit->text();
+        double value = 0.0;
+        if (numberFormat.tryReadReal(text, value) || !written.tryReadReal(text, value)) continue;
+        std::replace(text.begin(), text.end(), other, separator);
+        edit->setText(text);
+    }
+}
+
 void TMainForm::clearResultDisplays() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     // Score and result columns of recognitions and error counts go with their data.
@@ -211,6 +231,10 @@ void TMainForm::clearResultDisplays() {
         grid->setRowCount(2);
         grid->clearDataRows();
     }
+    // The error counting's level and count columns and its choice of classes go too.
+    IdealizObjectsList.setColCount(3);
+    IdealizObjectsList.select(1, 1);
+    IdealizObjectsList.setEnabled(true);
     ClassList.setColCount(3);
     ClassList.setRowCount(2);
     ClassList.setHeaders({"", "", ""});
@@ -220,11 +244,18 @@ void TMainForm::clearResultDisplays() {
     Chart1.setVisible(false);
     Chart1.setXAxis({"Position", true, 0.0, 0.0});
     Chart1.setYAxis({"Score", true, 0.0, 0.0});
+    Chart1.setLevelSeries(false);
+    Chart1.setMarks({});
     ScanHitsList.setVisible(false);
     ScanHitsList.setRowCount(1);
+    ScanHitLetters.setVisible(false);
+    ScanHitLetters.setText("");
+    SequenceLogos.setValue({});
+    SequenceLogos.setVisible(false);
     scanPlaces_ = ScanPlaces();
-    for (Label* label :
-         {&FstErrInW, &SecondLErr, &SecErrInW, &TimerLabel, &lblTime, &CountDownLabel})
+    scanRuns_.clear();
+    for (Label* label : {&FstErrInW, &SecondLErr, &SecErrInW, &UncountedNegatives, &TimerLabel,
+                         &lblTime, &CountDownLabel})
         label->setText("");
     RecLevelEdit.setText("0");
     RecLevelEdit.setEnabled(false);
@@ -238,6 +269,8 @@ void TMainForm::clearResultDisplays() {
     idealizationTimeBefore = 0.0;
     StatusBar1.setPanel(1, "");
     StatusBar1.setPanel(2, "");
+    CrossValForm.clearResult();
+    BootStrCtrl.clearResults();
 }
 
 bool TMainForm::workerBusy() const {
@@ -310,12 +343,13 @@ bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
         grid.setCell(3, i + 1, text);
         if (!classes.empty() && i < static_cast<int32_t>(classes.size())) {
             // An object of a classified set without a class reads "New", as the classification
-            // itself writes it; only the learning objects found the classes and show numbers.
+            // itself writes it; only the learning objects found the classes and show numbers,
+            // and before they have (rules but no classes yet) their cells stay empty.
             const int32_t number = classes[static_cast<size_t>(i)];
             grid.setCell(4, i + 1,
-                         number < 0 && kind != SampleKind::LearnPositive
-                             ? std::string("New")
-                             : std::to_string(number + 1));
+                         number >= 0                         ? std::to_string(number + 1)
+                         : kind == SampleKind::LearnPositive ? std::string()
+                                                             : std::string("New"));
         }
     }
     return true;

@@ -21,12 +21,17 @@
 #include "ui/model/Dialogs.h"
 #include "ui/model/ErrRecForm.h"
 #include "ui/model/RecentProjects.h"
+#include "ui/model/SequenceLogo.h"
 #include "workspace/EvaluationReportSource.h"
 
 namespace motifora {
 
 class RulesStorage;
 class TMainManager;
+
+// The name the results of project `projectName` are proposed under: its ".dnp" replaced by
+// `extension` ("promoters.dnp" gives "promoters.html"), or `extension` appended when it has none.
+std::string resultsFileName(const std::string& projectName, const std::string& extension);
 
 // The window model. It owns the one workspace (`mainManager`) and the program's NumberFormat,
 // and reaches every modal dialog through `Dialogs`. Command handlers run in the window's thread;
@@ -63,6 +68,11 @@ class TMainForm : public ProgressSink {
     std::recursive_mutex& mutex() { return mutex_; }
     TMainManager& manager() { return *mainManager; }
     NumberFormat& numbers() { return numberFormat; }
+    // The decimal separator the user chose for the window (',' or '.'): every number written
+    // from now on uses it, and the number entries that hold a number written with the other
+    // separator (the defaults "0,05" and "0,8" among them) are written again with it, so that
+    // nothing has to switch the separator behind the user's back.
+    void useDecimalSeparator(char separator);
     Dialogs& dialogs() { return dialogs_; }
 
     // ---- the window's own state ----
@@ -133,6 +143,9 @@ class TMainForm : public ProgressSink {
     Label FstErrInW{mutex_, ""};
     Label SecondLErr{mutex_, ""};
     Label SecErrInW{mutex_, ""};
+    // Beside the second-level error: how many control negatives were classified "New", have no
+    // score and so are counted under no class (empty when none).
+    Label UncountedNegatives{mutex_, ""};
     Button btnNextClassErrCount{mutex_, "Next", false};
     // Progress of a scanning recognition on the worker, in percent of its windows; its Stop is
     // the page's btnStopSearchClass.
@@ -141,10 +154,10 @@ class TMainForm : public ProgressSink {
     // Data area. The sequence area (`SequencesPanel`) holds the learning grids; the Classes area
     // (`ClassesPanel`) the control grids, the class-object grid and the chart.
     Control SequencesPanel{mutex_};
-    Label PositiveLabel{mutex_, "Positive Sequencies"};
+    Label PositiveLabel{mutex_, MOTIFORA_TR("Positive Sequencies")};
     Grid SequencesList{mutex_, 5, 2};
     Control NegSplitter{mutex_};
-    Label NegativeLabel{mutex_, "Negative Sequencies"};
+    Label NegativeLabel{mutex_, MOTIFORA_TR("Negative Sequencies")};
     Grid NegSequencesList{mutex_, 5, 2};
     Label LowerGridLabel{mutex_, "Rules"};
     Grid RulesList{mutex_, 5, 2};
@@ -154,10 +167,10 @@ class TMainForm : public ProgressSink {
     ContrastMapView ContrastMap{mutex_};
     Grid IdealizObjectsList{mutex_, 3, 2};
     Control ClassesPanel{mutex_};
-    Label PosCtrlLabel{mutex_, "Positve Control Sequencies"};
+    Label PosCtrlLabel{mutex_, MOTIFORA_TR("Positve Control Sequencies")};
     Grid PosCtrlSeqsList{mutex_, 7, 2};
     Control PosCtrlSplitter{mutex_};
-    Label NewSeqsLabel{mutex_, "Negative Control Sequencies"};
+    Label NewSeqsLabel{mutex_, MOTIFORA_TR("Negative Control Sequencies")};
     Grid NewSeqsList{mutex_, 5, 2};
     Label ClassListLabel{mutex_, "Class Objects"};
     Grid ClassList{mutex_, 3, 2};
@@ -166,6 +179,24 @@ class TMainForm : public ProgressSink {
     // the level with their record, first and last letter, best score and its window, and their
     // chart positions. Shown from the end of a scan; "Recogn. Level" refills it.
     Grid ScanHitsList{mutex_, 6, 1};
+    // The sequence logos of the learning sample and of each class with kLogoMembers members or
+    // more, and a note naming the classes left out. Filled by ShowLogos.
+    struct Logos {
+        std::vector<SequenceLogo> logos;
+        std::string note;
+    };
+    ValueControl<Logos> SequenceLogos{mutex_};
+    // Fills SequenceLogos from the workspace's learning objects and their classes and shows it.
+    // Returns the number of logos (0 without a sample, or while a worker runs).
+    int32_t ShowLogos();
+    // The letters of the hit last chosen on the chart or in ScanHitsList, with its place.
+    Label ScanHitLetters{mutex_, ""};
+    // Chooses the hit of ScanHitsList row `row` (1-based): the row selected, its letters shown.
+    // False (nothing changed) for a row with no hit.
+    bool ShowScanHit(int32_t row);
+    // A click on the scan chart at position x: the hit whose windows lie nearest, no farther
+    // than `reach` positions, is chosen as by ShowScanHit. Returns its row, or -1 for none.
+    int32_t ScanChartClicked(double x, double reach);
     // True while the positive list is docked at the top of its panel (the negative list shown
     // below it); false while it fills the panel.
     bool positiveListAtTop() const;
@@ -199,12 +230,12 @@ class TMainForm : public ProgressSink {
     MenuItem mmbtnSaveProjectAs{mutex_, "Save Project As..."};
     MenuItem SaveAsText1{mutex_, "Save As Text"};
     MenuItem mmbtnExit{mutex_, "Exit"};
-    MenuItem mmbtnAddSequencies{mutex_, "Add Positive Sequencies"};
-    MenuItem mmbtnAddNegativeSequencies{mutex_, "Add Negative Sequencies"};
+    MenuItem mmbtnAddSequencies{mutex_, MOTIFORA_TR("Add Positive Sequencies")};
+    MenuItem mmbtnAddNegativeSequencies{mutex_, MOTIFORA_TR("Add Negative Sequencies")};
     MenuItem mmbtnAddControlPositive{mutex_, "Add Control Positive"};
     MenuItem mmbtnAddControlNegative{mutex_, "Add Control Negative"};
-    MenuItem mmbtnNegativeSequecies{mutex_, "Negative Sequencies"};
-    MenuItem mmbtnVisiblePositiveControl{mutex_, "Positive Control Sequencies"};
+    MenuItem mmbtnNegativeSequecies{mutex_, MOTIFORA_TR("Negative Sequencies")};
+    MenuItem mmbtnVisiblePositiveControl{mutex_, MOTIFORA_TR("Positive Control Sequencies")};
     MenuItem MotiforaHelp1{mutex_, "Motifora Help"};
     MenuItem About1{mutex_, "About..."};
     // File menu: the projects opened or saved lately, newest first (MainFormRecent.cpp).
@@ -335,6 +366,9 @@ class TMainForm : public ProgressSink {
     // and whether the decision is an error. "" when the sample is not classified, the row is
     // outside it, or a worker runs. The scores are kept until the grid changes.
     std::string controlDecisionDetail(SampleKind kind, int32_t row);
+    // The best "class:score" cell of NewSeqsList row `row` (its columns 5 and on), "" when the
+    // row has no readable class score: the window's "Best class" column.
+    std::string bestClassOf(int32_t row) const;
     void SaveRecErrBtnClick();
     // The file steps of these commands (MainFormProjectFiles.cpp). Each returns success, or a
     // failure saying why; a failure leaves the file system and the workspace as they were.
@@ -365,6 +399,8 @@ class TMainForm : public ProgressSink {
     void CountErrors(int32_t n);
     void CountFirstLevelErrors(double level);
     void CountSecondLevelErrors(double level);
+    // Fills UncountedNegatives for the negative sample the error count uses.
+    void showUncountedNegatives();
     void LevelFromFirstError(double e);
     // The two further windows of the evaluation, sharing this window's mutex.
     TErrRecForm ErrRecForm{mutex_};
@@ -422,9 +458,11 @@ class TMainForm : public ProgressSink {
     void refillIdealObjects();
     // The elapsed run time as the time labels show it ("h:mm:ss").
     static std::string formatElapsed(double days);
-    // Shows a message box with one OK button.
+    // Shows a message box with one OK button; `headline`, when given, is shown in plain sight
+    // beside the text (what was done to the data, or why a file was refused).
     DialogAnswer message(const std::string& text, const std::string& caption, MessageIcon icon,
-                         MessageButtons buttons = MessageButtons::Ok);
+                         MessageButtons buttons = MessageButtons::Ok,
+                         const std::string& headline = {});
     // True while a worker may be using the workspace's classificator: a process runs or is
     // paused, a recognition or bootstrap is live, or a process has ended without its end being
     // reported yet.
@@ -490,6 +528,8 @@ class TMainForm : public ProgressSink {
     // class, or -1.
     int32_t clearClassList(int32_t columns, int32_t items);
     void showMatrixView(int32_t kind);
+    // Makes the Classes page, where the class-object grid is, the active page.
+    void showClassListPage();
     // A scanning recognition on the worker: the commands locked (their enabled states kept)
     // and its Stop enabled at the start; each tick its progress; at its end the states given
     // back and, when it completed, the chart drawn.
@@ -512,12 +552,19 @@ class TMainForm : public ProgressSink {
     std::vector<bool> contrastLockedStates_;
     // The windows of the charted scan; empty when the chart shows no scan.
     ScanPlaces scanPlaces_;
+    // The runs listed in ScanHitsList, in its row order.
+    std::vector<ScanRun> scanRuns_;
+    // Record boundaries and names of the charted scan for the chart.
+    void markScanRecords();
 
     Dialogs& dialogs_;
     Clock clock_;
     Page page_ = Page::Rules;
     bool positiveAtTop_ = false;
     bool closed_ = false;
+    // Set when closing the window stops a live process: its end is then reported as a stop
+    // with what was kept, never as a success.
+    bool stoppedByClose_ = false;
 };
 
 }  // namespace motifora

@@ -6,13 +6,16 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "core/Translatable.h"
+#include "ui/qt/Language.h"
 #include "version/Version.h"
 
 namespace motifora {
 
 AboutBox::AboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName("AboutFrm");
-    setWindowTitle("AboutFrm");
+    // The original caption, corrected in English.
+    setWindowTitle(shown(MOTIFORA_TR("AboutFrm")));
     setModal(true);
 
     auto* title = new QLabel("<h2>Motifora</h2>", this);

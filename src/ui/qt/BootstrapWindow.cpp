@@ -13,6 +13,7 @@
 #include "ui/model/BootStrCtrl.h"
 #include "ui/qt/ControlBinder.h"
 #include "ui/qt/GridTableModel.h"
+#include "ui/qt/Language.h"
 #include "ui/qt/UpDownEdit.h"
 
 namespace motifora {
@@ -22,8 +23,7 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     : HidingWindow([&model] { model.Window.setVisible(false); }, parent,
                    Qt::Tool | Qt::WindowStaysOnTopHint) {
     setObjectName("BootStrCtrl");
-    binder.bind(model.Caption,
-                [this, &model] { setWindowTitle(QString::fromStdString(model.Caption.text())); });
+    binder.bind(model.Caption, [this, &model] { setWindowTitle(shown(model.Caption.text())); });
 
     auto* entries = new QFormLayout;
     auto* percent = new UpDownEdit(model.PositPercent, model.PercentUpDown);
@@ -61,7 +61,9 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     results->setToolTip(
         "Each row is one iteration: the first-level error, then the "
         "second-level error");
+    // The averages stand under the two columns they average.
     auto* averages = new QHBoxLayout;
+    averages->addWidget(new QLabel("Averages:"));
     averages->addWidget(boundLabel(model.Label4, binder, "Label4"));
     averages->addWidget(boundLabel(model.Label5, binder, "Label5"));
 

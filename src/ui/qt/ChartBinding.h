@@ -8,10 +8,14 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "ui/model/Controls.h"
 
 QT_BEGIN_NAMESPACE
+class QGraphicsLineItem;
+class QGraphicsSimpleTextItem;
 class QLineSeries;
 class QValueAxis;
 QT_END_NAMESPACE
@@ -45,16 +49,43 @@ class ChartBinding final : public QChartView {
     QValueAxis* xAxis() const { return x_; }
     QValueAxis* yAxis() const { return y_; }
 
+    // Navigation: the wheel zooms along x around the pointer, a drag moves along x (unless a
+    // rubber band is set, which then takes the drag), a double click shows everything again.
+    // Zooming in draws the points of the part shown, not an envelope of the whole.
+    void zoomAround(double x, double factor);
+    void moveBy(double dx);
+    void showAll();
+    // The part of x shown; equal ends: everything.
+    std::pair<double, double> shownRange() const;
+    // The record names drawn at the top of the plot, each at its boundary line, in order
+    // (names that would overlap the previous one are left out).
+    QStringList shownMarkNames() const;
+
     static constexpr qsizetype kMarkerPoints = 2000;
+    // Boundaries drawn at most; more records than that show no boundaries.
+    static constexpr size_t kMostMarks = 2000;
+
+  signals:
+    // A click (a press and release without moving) at x along the plot.
+    void clickedAt(double x);
 
   protected:
     // A new width needs a new envelope.
     void resizeEvent(QResizeEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
 
   private:
     // Puts the points of series `index` into Qt, reduced to the plot's pixel columns.
     void drawSeries(int index);
     int pixelColumns() const;
+    // Sets the x range shown and redraws what it changes.
+    void showRange(double low, double high);
+    // Puts the boundary lines and names where the axis now places them.
+    void placeMarks();
 
     const Chart& chart_;
     Chart::Series shown_[2];  // the model's points as last read
@@ -65,7 +96,26 @@ class ChartBinding final : public QChartView {
     QValueAxis* y_;
     uint64_t seen_ = ~uint64_t{0};
     PlaceSource places_;
+    bool sorted_[2] = {true, true};          // x ascending: the part shown can be cut out
+    double dataLow_ = 0.0, dataHigh_ = 0.0;  // the whole x range of the last refresh
+    bool zoomed_ = false;
+    std::vector<Chart::Mark> marks_;
+    std::vector<QGraphicsLineItem*> markLines_;
+    std::vector<QGraphicsSimpleTextItem*> markNames_;
+    QPoint pressed_;
+    double pressedLow_ = 0.0, pressedHigh_ = 0.0;
+    bool dragging_ = false;
+    bool pressing_ = false;
 };
+
+// The printf format of axis labels for ticks `interval` apart: whole numbers written out
+// ("1000000", never "1e+06") for intervals of 1 and more, otherwise as many decimals as the
+// interval needs.
+QString axisLabelFormat(double interval);
+
+// The indexes [first, last) of `points` (in ascending x) that a plot of x from `low` to `high`
+// draws: those inside, and one more on each side so the line runs to the plot's edges.
+std::pair<size_t, size_t> shownSlice(const Chart::Series& points, double low, double high);
 
 // The points to draw for `points` (in ascending x) on a plot `columns` pixels wide: the points
 // themselves when there are no more than 2 * columns of them; otherwise, for each pixel column

@@ -7,15 +7,19 @@
 #include <QScrollArea>
 #include <QToolTip>
 #include <QVBoxLayout>
+#include <algorithm>
 
 #include "ui/qt/ControlBinder.h"
+#include "ui/qt/ExportActions.h"
 #include "ui/qt/Language.h"
 
 namespace motifora {
 
 namespace {
 
-constexpr int kCellWidth = 34;
+// Cells are as wide as the window allows, between these.
+constexpr int kNarrowestCell = 14;
+constexpr int kWidestCell = 40;
 constexpr int kCellHeight = 24;
 constexpr int kMargin = 6;
 constexpr int kLegendBox = 46;
@@ -27,13 +31,14 @@ QColor colourOf(uint32_t rgb) { return QColor::fromRgb(static_cast<QRgb>(rgb)); 
 HeatMapWidget::HeatMapWidget(QWidget* parent) : QWidget(parent) {
     setObjectName("HeatMap");
     setMouseTracking(true);
-    setSizePolicy(QSizePolicy::Minimum, QSizePolicy::Minimum);
+    // As wide as the window: the cells share its width (down to their narrowest).
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Minimum);
+    addPictureExport(this);
 }
 
 void HeatMapWidget::setMap(HeatMap map) {
     map_ = std::move(map);
     updateGeometry();
-    setMinimumSize(sizeHint());
     update();
 }
 
@@ -47,14 +52,20 @@ int HeatMapWidget::legendTop() const {
     return top() + static_cast<int>(map_.letters.size()) * kCellHeight + 2 * kMargin;
 }
 
+int HeatMapWidget::cellWidth() const {
+    const int columns = std::max<int>(static_cast<int>(map_.positions.size()), 1);
+    return std::clamp((width() - left() - kMargin) / columns, kNarrowestCell, kWidestCell);
+}
+
 QRect HeatMapWidget::cellRect(int letter, int position) const {
-    return {left() + position * kCellWidth, top() + letter * kCellHeight, kCellWidth, kCellHeight};
+    const int w = cellWidth();
+    return {left() + position * w, top() + letter * kCellHeight, w, kCellHeight};
 }
 
 std::pair<int, int> HeatMapWidget::cellAt(const QPoint& point) const {
     const int x = point.x() - left(), y = point.y() - top();
     if (x < 0 || y < 0) return {-1, -1};
-    const int position = x / kCellWidth, letter = y / kCellHeight;
+    const int position = x / cellWidth(), letter = y / kCellHeight;
     if (letter >= static_cast<int>(map_.letters.size()) ||
         position >= static_cast<int>(map_.positions.size()))
         return {-1, -1};
@@ -63,9 +74,25 @@ std::pair<int, int> HeatMapWidget::cellAt(const QPoint& point) const {
 
 QSize HeatMapWidget::sizeHint() const {
     const int columns = std::max<int>(static_cast<int>(map_.positions.size()), 5);
-    const int width = left() + columns * kCellWidth + kMargin;
+    const int width = left() + columns * 24 + kMargin;
     const int height = legendTop() + kCellHeight + fontMetrics().height() + 2 * kMargin;
     return {width, height};
+}
+
+QSize HeatMapWidget::minimumSizeHint() const {
+    const int columns = std::max<int>(static_cast<int>(map_.positions.size()), 5);
+    return {left() + columns * kNarrowestCell + kMargin, sizeHint().height()};
+}
+
+QFont HeatMapWidget::numberFont(const QString& widest, int room) const {
+    // The widget's font, made smaller (not below 6 points) until `widest` fits in `room`.
+    QFont font = this->font();
+    for (double size = font.pointSizeF(); size >= 6.0; size -= 0.5) {
+        font.setPointSizeF(size);
+        if (QFontMetrics(font).horizontalAdvance(widest) + 2 <= room) return font;
+    }
+    font.setPointSizeF(6.0);
+    return font;
 }
 
 void HeatMapWidget::paintEvent(QPaintEvent*) {
@@ -78,15 +105,29 @@ void HeatMapWidget::paintEvent(QPaintEvent*) {
         return;
     }
     const QFontMetrics metrics = fontMetrics();
+    const int cellW = cellWidth();
     // Position labels: every one when they fit, otherwise every fifth (and the first).
     const int labelWidth = metrics.horizontalAdvance(qs(map_.positions.back())) + 4;
-    const int every = labelWidth <= kCellWidth ? 1 : 5;
+    const int every = labelWidth <= cellW ? 1 : 5;
     for (size_t c = 0; c < map_.positions.size(); ++c) {
         if (c != 0 && (c + 1) % every != 0) continue;
         const QRect cell = cellRect(0, static_cast<int>(c));
-        p.drawText(QRect(cell.left() - kCellWidth, kMargin, 3 * kCellWidth, metrics.height()),
+        p.drawText(QRect(cell.left() - cellW, kMargin, 3 * cellW, metrics.height()),
                    Qt::AlignHCenter | Qt::AlignBottom, qs(map_.positions[c]));
     }
+    // Every number when they all fit at the normal size; otherwise the strongest cells' numbers
+    // in a font small enough for the cells.
+    QString widest, widestShort;
+    for (const auto& row : map_.cells)
+        for (const HeatMapCell& cell : row) {
+            if (cell.value == 0.0) continue;
+            if (qs(cell.text).size() > widest.size()) widest = qs(cell.text);
+            const QString shortText = qs(compactCellText(cell.text));
+            if (cell.strong && shortText.size() > widestShort.size()) widestShort = shortText;
+        }
+    const bool allFit = metrics.horizontalAdvance(widest) + 2 <= cellW;
+    const QFont small = allFit ? font() : numberFont(widestShort, cellW);
+    const bool smallFits = QFontMetrics(small).horizontalAdvance(widestShort) + 2 <= cellW;
     for (size_t l = 0; l < map_.letters.size(); ++l) {
         const QRect row = cellRect(static_cast<int>(l), 0);
         p.setPen(palette().text().color());
@@ -98,9 +139,12 @@ void HeatMapWidget::paintEvent(QPaintEvent*) {
             p.fillRect(box, colourOf(cell.colour));
             p.setPen(QColor(220, 220, 220));
             p.drawRect(box.adjusted(0, 0, -1, -1));
-            if (cell.value != 0.0 && metrics.horizontalAdvance(qs(cell.text)) + 2 <= kCellWidth) {
+            if (cell.value != 0.0 && (allFit || (cell.strong && smallFits))) {
+                p.setFont(small);
                 p.setPen(colourOf(cell.textColour));
-                p.drawText(box, Qt::AlignCenter, qs(cell.text));
+                p.drawText(box, Qt::AlignCenter,
+                           qs(allFit ? cell.text : compactCellText(cell.text)));
+                p.setFont(font());
             }
         }
     }

@@ -26,6 +26,11 @@ class HeatMapWidget final : public QWidget {
     // The rectangle of cell (letter, position).
     QRect cellRect(int letter, int position) const;
     QSize sizeHint() const override;
+    QSize minimumSizeHint() const override;
+    // The width of a cell: the widget's width shared among the positions, 14 to 40 pixels.
+    int cellWidth() const;
+    // The font the numbers of narrow cells are written in, so that `widest` fits in `room`.
+    QFont numberFont(const QString& widest, int room) const;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

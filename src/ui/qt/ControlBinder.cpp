@@ -87,6 +87,8 @@ void ControlBinder::bindEdit(const TextControl& control, QLineEdit* edit) {
 void ControlBinder::bindAction(const CheckControl& control, QAction* action) {
     bind(control, [&control, action] {
         const QSignalBlocker block(action);
+        // The item's words in the current language.
+        if (const std::string text = control.text(); !text.empty()) action->setText(shown(text));
         action->setEnabled(control.enabled());
         if (action->isCheckable()) action->setChecked(control.checked());
         action->setVisible(control.visible());

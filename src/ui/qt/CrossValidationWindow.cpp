@@ -21,6 +21,7 @@
 
 #include "ui/model/CrossValForm.h"
 #include "ui/qt/ControlBinder.h"
+#include "ui/qt/ExportActions.h"
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/Language.h"
 #include "ui/qt/RadioGroupBox.h"
@@ -45,6 +46,7 @@ QChartView* namedChartView(QChart* chart, const char* name, int width, int heigh
     view->setObjectName(name);
     view->setRenderHint(QPainter::Antialiasing);
     view->setMinimumSize(width, height);
+    addPictureExport(view);
     return view;
 }
 
@@ -152,6 +154,10 @@ CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder
             command([&model, i] { model.LevelRuleGroup.setItemIndex(i); });
         });
     auto* wanted = boundEdit(model.WantedErrorEdit, binder, "WantedErrorEdit", this);
+    auto* score =
+        new RadioGroupBox(model.ScoreGroup, binder, "ScoreGroup", [command, &model](int32_t i) {
+            command([&model, i] { model.ScoreGroup.setItemIndex(i); });
+        });
 
     auto* buttons = new QHBoxLayout;
     auto addButton = [&](Button& control, const char* name, std::function<void()> handler) {
@@ -177,6 +183,7 @@ CrossValidationWindow::CrossValidationWindow(TCrossValForm& model, ControlBinder
     left->addLayout(entries);
     left->addWidget(rule);
     left->addWidget(wanted);
+    left->addWidget(score);
     left->addLayout(buttons);
     left->addWidget(progress);
     left->addWidget(boundLabel(model.StatusLabel, binder, "StatusLabel"));

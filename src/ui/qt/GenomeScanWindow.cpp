@@ -2,6 +2,7 @@
 // the score chart (drag to zoom) and the exports.
 #include "ui/qt/GenomeScanWindow.h"
 
+#include <QCloseEvent>
 #include <QFileDialog>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -44,6 +45,9 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
         std::lock_guard<std::recursive_mutex> guard(form.mutex());
         form.GenomeEdit.setText(path.toStdString());
     });
+    // Locked with the file's edit while a scan runs.
+    binder_.bind(form.GenomeEdit,
+                 [browse, &form] { browse->setEnabled(form.GenomeEdit.enabled()); });
     genomeRow->addWidget(genome, 1);
     genomeRow->addWidget(browse);
     choices->addRow(tr("Genome (FASTA)"), genomeRow);
@@ -54,6 +58,10 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
     auto* strand = new RadioGroupBox(form.StrandGroup, binder_, "StrandGroup", [&form](int32_t i) {
         std::lock_guard<std::recursive_mutex> guard(form.mutex());
         form.StrandGroup.setItemIndex(i);
+    });
+    auto* score = new RadioGroupBox(form.ScoreGroup, binder_, "ScoreGroup", [&form](int32_t i) {
+        std::lock_guard<std::recursive_mutex> guard(form.mutex());
+        form.ScoreGroup.setItemIndex(i);
     });
 
     auto* buttons = new QHBoxLayout;
@@ -90,6 +98,9 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
         form_.SortHits(column, ascending_[static_cast<size_t>(column)]);
         ascending_[static_cast<size_t>(column)] = !ascending_[static_cast<size_t>(column)];
     });
+    // A click on a hit charts it.
+    connect(hits, &QTableView::clicked, this,
+            [this](const QModelIndex& index) { form_.ShowHit(index.row() + 1); });
     QTableView* records = createGridView(form.RecordsList, binder_, "RecordsList");
     connect(records, &QTableView::clicked, this,
             [this](const QModelIndex& index) { form_.ShowRecord(index.row()); });
@@ -114,6 +125,7 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(choices);
     layout->addWidget(strand);
+    layout->addWidget(score);
     layout->addLayout(buttons);
     layout->addWidget(progress);
     layout->addWidget(status);
@@ -123,6 +135,12 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
     timer_ = new QTimer(this);
     connect(timer_, &QTimer::timeout, this, &GenomeScanWindow::tick);
     timer_->start(100);
+}
+
+void GenomeScanWindow::closeEvent(QCloseEvent* event) {
+    // A scan nobody watches any more is not left running.
+    form_.Close();
+    QWidget::closeEvent(event);
 }
 
 void GenomeScanWindow::tick() {

@@ -25,6 +25,10 @@ class GenomeScanWindow final : public QWidget {
     // Repaints what changed in the model; the timer calls it every 100 ms.
     void tick();
 
+  protected:
+    // Closing the window stops a running scan.
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     void exportFile(bool bed);
 

@@ -8,6 +8,7 @@
 #include <algorithm>
 
 #include "ui/qt/ControlBinder.h"
+#include "ui/qt/ExportActions.h"
 
 namespace motifora {
 
@@ -136,6 +137,7 @@ QTableView* createGridView(Grid& grid, ControlBinder& binder, const char* name, 
         view->setEnabled(grid.enabled());
         fitColumns(view, elastic, rows != model->rowCount() || columns != model->columnCount());
     });
+    addGridExport(view, grid);
     return view;
 }
 

@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QFontDatabase>
 #include <QFormLayout>
 #include <QGridLayout>
 #include <QGroupBox>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QScrollArea>
 #include <QSettings>
 #include <QSplitter>
@@ -43,10 +45,13 @@
 #include "ui/qt/ContrastMapWindow.h"
 #include "ui/qt/CrossValidationWindow.h"
 #include "ui/qt/ErrRecDialog.h"
+#include "ui/qt/ExportActions.h"
 #include "ui/qt/GenomeScanWindow.h"
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/Language.h"
+#include "ui/qt/LogoWindow.h"
 #include "ui/qt/RadioGroupBox.h"
+#include "ui/qt/SideColumn.h"
 #include "ui/qt/UpDownEdit.h"
 #include "workspace/TMainManager.h"
 
@@ -103,12 +108,18 @@ QList<QKeySequence> standardKeys(QKeySequence::StandardKey key, const char* fall
 
 // Where the list of recent projects is kept between runs.
 constexpr const char* kRecentProjectsKey = "recentProjects";
+// Where the chosen decimal separator is kept between runs (the program's own comma when none).
+constexpr const char* kDecimalSeparatorKey = "decimalSeparator";
 
 }  // namespace
 
 MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), form_(form) {
     setObjectName("MainForm");
-    resize(1280, 860);
+    // Never larger than the screen it opens on (the status bar and the page tabs stay in view
+    // where a window manager does not maximise it).
+    QSize wanted(1280, 860);
+    if (const QScreen* on = screen()) wanted = wanted.boundedTo(on->availableGeometry().size());
+    resize(wanted);
 
     // The language and the recent projects of earlier runs.
     Language::restore();
@@ -144,7 +155,14 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     auto* split = new QSplitter(Qt::Horizontal);
     split->setObjectName("MainSplitter");
     split->addWidget(pages_);
-    split->addWidget(buildDataArea());
+    // The grids keep their headers and a few rows each; when everything the Classes page can
+    // show does not fit the screen, the data area scrolls instead of the window growing past it.
+    auto* data = new QScrollArea;
+    data->setObjectName("DataAreaScroll");
+    data->setWidget(buildDataArea());
+    data->setWidgetResizable(true);
+    data->setFrameShape(QFrame::NoFrame);
+    split->addWidget(data);
     split->setStretchFactor(0, 0);
     split->setStretchFactor(1, 1);
     split->setSizes({340, 940});
@@ -162,6 +180,7 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
         form_.CrossValForm, binder_,
         [this](const std::function<void()>& handler) { command(handler); }, this);
     new ContrastMapWindow(form_.ContrastMap, binder_, this);
+    new LogoWindow(form_.SequenceLogos, binder_, this);
 
     timer_ = new QTimer(this);
     timer_->setObjectName("SearchingTimer");
@@ -171,12 +190,28 @@ MainWindow::MainWindow(TMainForm& form, QWidget* parent) : QMainWindow(parent), 
     // class of an error counting, say) can be pressed, without waiting for the timer.
     form_.setWorkerEndListener(
         [this] { QMetaObject::invokeMethod(this, &MainWindow::tick, Qt::QueuedConnection); });
-    syncWidgets();
+    // The separator chosen in an earlier run, or the comma of the program's own defaults.
+    const QString separator = QSettings().value(kDecimalSeparatorKey, ",").toString();
+    chooseDecimalSeparator(separator == "." ? '.' : ',');
     timer_->start();
 }
 
 // No worker may post to a window that is gone.
 MainWindow::~MainWindow() { form_.setWorkerEndListener(nullptr); }
+
+void MainWindow::chooseDecimalSeparator(char separator) {
+    if (separator != ',' && separator != '.') return;
+    QSettings().setValue(kDecimalSeparatorKey, QString(QChar(separator)));
+    {
+        std::lock_guard<std::recursive_mutex> lock(form_.mutex());
+        form_.useDecimalSeparator(separator);
+    }
+    for (const char* name : {"DecimalComma", "DecimalPoint"}) {
+        if (auto* choice = findChild<QAction*>(name))
+            choice->setChecked((separator == ',') == (std::string(name) == "DecimalComma"));
+    }
+    syncWidgets();
+}
 
 bool MainWindow::chooseLanguage(const QString& code) {
     if (!Language::choose(code)) return false;
@@ -372,6 +407,18 @@ void MainWindow::buildMenus() {
         f.mmbtnSaveProjectAsClick();
     })->setShortcuts(standardKeys(QKeySequence::SaveAs, "Ctrl+Shift+S"));
     action(file, f.SaveAsText1, "SaveAsText1", [&f] { f.SaveAsText1Click(); });
+    // The chart as a picture, the table last used as CSV or TSV.
+    QMenu* exportMenu = file->addMenu(tr("Export"));
+    exportMenu->setObjectName("ExportMenu");
+    exportMenu
+        ->addAction(tr("Chart as PNG or SVG..."), this,
+                    [this] { saveWidgetPictureAs(chart_, tr("Export Chart")); })
+        ->setObjectName("ExportChart");
+    exportMenu->addAction(tr("Table as CSV or TSV..."), this, [this] { exportTable(); })
+        ->setObjectName("ExportTable");
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (gridOf(now) != nullptr) lastGridView_ = qobject_cast<QTableView*>(now);
+    });
     recentMenu_ = file->addMenu(QStringLiteral("Recent Projects"));
     recentMenu_->setObjectName("RecentProjectsMenu");
     binder_.bind(f.recentProjects, [this] { showRecentProjects(); });
@@ -413,6 +460,13 @@ void MainWindow::buildMenus() {
     action(
         view, f.mmbtnVisiblePositiveControl, "mmbtnVisiblePositiveControl",
         [&f] { f.mmbtnVisiblePositiveControlClick(); }, true);
+    view->addAction(tr("Sequence Logos..."), this,
+                    [this] {
+                        if (form_.ShowLogos() == 0)
+                            QMessageBox::information(this, tr("Sequence Logos"),
+                                                     tr("Load a learning sample first."));
+                    })
+        ->setObjectName("SequenceLogos");
     // The language of the texts: the program's own words or English, remembered for the next run.
     view->addSeparator();
     QMenu* language = view->addMenu(QStringLiteral("Language"));
@@ -427,6 +481,19 @@ void MainWindow::buildMenus() {
         languages->addAction(choice);
         connect(choice, &QAction::triggered, this,
                 [this, code = QString(code)] { chooseLanguage(code); });
+    }
+    // The decimal separator of every number the window shows, remembered for the next run.
+    QMenu* separators = view->addMenu(QStringLiteral("Decimal Separator"));
+    separators->setObjectName("DecimalSeparatorMenu");
+    auto* separatorGroup = new QActionGroup(separators);
+    for (const auto& [separator, name] : {std::pair<char, const char*>{',', "Comma (0,05)"},
+                                          std::pair<char, const char*>{'.', "Point (0.05)"}}) {
+        QAction* choice = separators->addAction(QString::fromUtf8(name));
+        choice->setObjectName(separator == ',' ? "DecimalComma" : "DecimalPoint");
+        choice->setCheckable(true);
+        separatorGroup->addAction(choice);
+        connect(choice, &QAction::triggered, this,
+                [this, separator = separator] { chooseDecimalSeparator(separator); });
     }
     binder_.bindMenu(f.View1, view);
 
@@ -699,6 +766,11 @@ QWidget* MainWindow::buildClassesPage() {
     secondIn->setObjectName("SecErrInW");
     binder_.bindLabel(f.SecErrInW, secondIn);
     errors->addWidget(secondIn, 4, 1);
+    auto* uncounted = new QLabel;
+    uncounted->setObjectName("UncountedNegatives");
+    uncounted->setWordWrap(true);
+    binder_.bindLabel(f.UncountedNegatives, uncounted);
+    errors->addWidget(uncounted, 5, 0, 1, 2);
     layout->addLayout(errors);
     layout->addWidget(button(f.btnNextClassErrCount, "btnNextClassErrCount",
                              [&f] { f.btnNextClassErrCountClick(); }));
@@ -742,6 +814,16 @@ QWidget* MainWindow::buildDataArea() {
             return column == 3 ? std::string() : f.controlDecisionDetail(kind, row);
         });
     }
+    // Each recognised sequence's best class and score in a column beside its grid, which keeps
+    // its own columns.
+    {
+        auto* negatives = control->findChild<QTableView*>("NewSeqsList");
+        QTableView* best = createSideColumn(negatives, "Best class", "NewSeqsBestClass",
+                                            [&f](int row) { return f.bestClassOf(row); });
+        binder_.bind(f.NewSeqsList, [&f, best] {
+            best->setVisible(f.NewSeqsList.visible() && f.NewSeqsList.colCount() > 5);
+        });
+    }
     area->addWidget(control);
 
     // Rules, or the ideal objects on the Objects and Classes pages.
@@ -771,7 +853,9 @@ QWidget* MainWindow::buildDataArea() {
     lowerLayout->addWidget(createGridView(f.ContrastRulesList, binder_, "ContrastRulesList", 2), 1);
     idealObjectsView_ = createGridView(f.IdealizObjectsList, binder_, "IdealizObjectsList", 2);
     idealObjectsView_->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    idealObjectsView_->setContextMenuPolicy(Qt::CustomContextMenu);
+    // Its own menu of class commands instead of the grid's (which it shows while there are no
+    // classes); Ctrl+C and File > Export still copy and save the table.
+    disconnect(idealObjectsView_, &QWidget::customContextMenuRequested, nullptr, nullptr);
     connect(idealObjectsView_, &QWidget::customContextMenuRequested, this,
             &MainWindow::showIdealObjectMenu);
     connect(idealObjectsView_->selectionModel(), &QItemSelectionModel::selectionChanged, this,
@@ -798,7 +882,34 @@ QWidget* MainWindow::buildDataArea() {
     binder_.bind(f.Chart1, [this] { chart_->refresh(); });
     // A point of a scan names its record and position; the hits sit beside the chart.
     chart_->setPlaceSource([&f](double x) { return f.scanPlaceText(x); });
-    classObjects->addWidget(createGridView(f.ScanHitsList, binder_, "ScanHitsList", 0));
+    // The hits, and under them the letters of the one chosen on the chart or in the table.
+    auto* hitsPane = new QWidget;
+    auto* hitsLayout = new QVBoxLayout(hitsPane);
+    hitsLayout->setContentsMargins(0, 0, 0, 0);
+    QTableView* hits = createGridView(f.ScanHitsList, binder_, "ScanHitsList", 0);
+    hitsLayout->addWidget(hits, 1);
+    auto* letters = new QLabel;
+    letters->setObjectName("ScanHitLetters");
+    letters->setWordWrap(true);
+    letters->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    letters->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    binder_.bindLabel(f.ScanHitLetters, letters);
+    hitsLayout->addWidget(letters);
+    binder_.bind(f.ScanHitsList,
+                 [hitsPane, &f] { hitsPane->setVisible(f.ScanHitsList.visible()); });
+    connect(hits, &QTableView::clicked, this,
+            [&f](const QModelIndex& index) { f.ShowScanHit(index.row() + 1); });
+    // A click on the chart chooses the hit within a few pixels of it.
+    connect(chart_, &ChartBinding::clickedAt, this, [this, hits, &f](double x) {
+        const double width = chart_->chart()->plotArea().width();
+        const auto [low, high] = chart_->shownRange();
+        const double reach = width > 0 ? 4.0 * (high - low) / width : 0.0;
+        const int32_t row = f.ScanChartClicked(x, reach);
+        if (row < 1) return;
+        hits->selectRow(row - 1);
+        hits->scrollTo(hits->model()->index(row - 1, 0));
+    });
+    classObjects->addWidget(hitsPane);
     classObjects->setStretchFactor(0, 1);
     classObjects->setStretchFactor(1, 1);
     classObjects->setStretchFactor(2, 1);
@@ -813,6 +924,23 @@ QWidget* MainWindow::buildDataArea() {
     area->setStretchFactor(2, 2);
     area->setStretchFactor(3, 3);
     return area;
+}
+
+QTableView* MainWindow::exportedTable() const {
+    if (lastGridView_ != nullptr && lastGridView_->isVisible()) return lastGridView_;
+    // No table used yet: the first one shown.
+    for (QTableView* view : findChildren<QTableView*>())
+        if (view->isVisible() && gridOf(view) != nullptr) return view;
+    return nullptr;
+}
+
+void MainWindow::exportTable() {
+    QTableView* view = exportedTable();
+    if (view == nullptr) {
+        QMessageBox::information(this, tr("Export Table"), tr("No table is shown."));
+        return;
+    }
+    saveGridAs(view, *gridOf(view));
 }
 
 void MainWindow::selectedRows(int& top, int& bottom) const {
@@ -846,10 +974,14 @@ void MainWindow::syncIdealObjectSelection() {
 }
 
 void MainWindow::showIdealObjectMenu(const QPoint& where) {
-    // The menu opens by itself only while classes exist.
-    if (!form_.IdealObjPopupMenu.enabled()) return;
+    // The class commands open only while classes exist; the table's own menu always does.
+    const QPoint at = idealObjectsView_->viewport()->mapToGlobal(where);
+    if (!form_.IdealObjPopupMenu.enabled()) {
+        if (auto* menu = idealObjectsView_->findChild<QMenu*>("GridMenu")) menu->popup(at);
+        return;
+    }
     syncWidgets();
-    idealObjectMenu_->popup(idealObjectsView_->viewport()->mapToGlobal(where));
+    idealObjectMenu_->popup(at);
 }
 
 // ---- genome scan ----
@@ -873,6 +1005,25 @@ int32_t MainWindow::startGenomeScan() {
         std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
         genomeScan_->StatusLabel.setText("A process is running; start the scan when it has ended.");
         return kGenomeScanRefused;
+    }
+    bool discriminative = false;
+    {
+        std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+        discriminative = genomeScan_->ScoreGroup.itemIndex() == 1;
+    }
+    if (discriminative) {
+        // The rules the Rules page found on the learning samples, as they stand.
+        const auto rules = workspace.contrastRules();
+        if (!rules) {
+            std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());
+            genomeScan_->StatusLabel.setText(
+                "No discriminative rules yet: search them on the Rules page with the learning "
+                "samples chosen first.");
+            return kGenomeScanRefused;
+        }
+        auto scorer = std::make_shared<ContrastScorer>();
+        scorer->rules = *rules;
+        return genomeScan_->StartDiscriminative(std::move(scorer), form_.projectName);
     }
     if (!workspace.storage || !workspace.rules || workspace.classCount <= 0) {
         std::lock_guard<std::recursive_mutex> scanLock(genomeScan_->mutex());

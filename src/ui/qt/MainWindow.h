@@ -2,6 +2,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
+#include <QTableView>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -58,6 +60,9 @@ class MainWindow final : public QMainWindow {
     // View > Language: "en" or "ru" (the program's own words); shows every text anew and
     // remembers the choice. Returns false for an unknown code.
     bool chooseLanguage(const QString& code);
+    // Shows every number with `separator` (',' or '.') from now on and remembers the choice for
+    // the next run; the number entries are written again with it.
+    void chooseDecimalSeparator(char separator);
     BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
 
   signals:
@@ -90,6 +95,10 @@ class MainWindow final : public QMainWindow {
     // The first and last selected rows of the ideal-object view (0-based), or -1 for none.
     void selectedRows(int& top, int& bottom) const;
     void showIdealObjectMenu(const QPoint& where);
+    // File > Export > Table: the table last given the focus (or the first one shown), saved as
+    // CSV or TSV.
+    QTableView* exportedTable() const;
+    void exportTable();
     // Rebuilds File > Recent Projects from the model and stores the list (QSettings).
     void showRecentProjects();
     // Control -> "Scan Genome (FASTA)...": shows the genome scan window (made on first use).
@@ -107,6 +116,7 @@ class MainWindow final : public QMainWindow {
     ErrRecDialog* errRec_ = nullptr;
     BootstrapWindow* bootstrap_ = nullptr;
     QTableView* idealObjectsView_ = nullptr;
+    QPointer<QTableView> lastGridView_;
     bool ticking_ = false;
     bool syncing_ = false;
     bool closing_ = false;

@@ -45,6 +45,7 @@ DialogAnswer showBox(QWidget* parent, const MessageRequest& request) {
     splitMessage(shown(request.text).toStdString(), text, detail);
     QMessageBox box(boxIcon(request.icon), shown(request.caption), text, QMessageBox::NoButton,
                     parent);
+    if (!request.headline.empty()) box.setInformativeText(shown(request.headline));
     if (!detail.isEmpty()) box.setDetailedText(detail);
     if (request.buttons == MessageButtons::YesNoCancel) {
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -83,6 +84,10 @@ QString qtFileFilter(const std::string& filter) {
             entries << (description.isEmpty() ? patterns : description + " (" + patterns + ")");
     }
     return entries.join(";;");
+}
+
+QString shownFileFilter(const std::string& filter) {
+    return qtFileFilter(shown(filter).toStdString());
 }
 
 void splitMessage(const std::string& message, QString& text, QString& detail) {
@@ -131,7 +136,9 @@ DialogAnswer QtDialogs::messageBox(const MessageRequest& request) {
 
 std::optional<std::string> QtDialogs::chooseFile(const FileRequest& request, bool save) {
     QFileDialog dialog(parent_, shown(request.title));
-    dialog.setNameFilter(qtFileFilter(request.filter));
+    QString filters = shownFileFilter(request.filter);
+    if (!request.moreFilters.empty()) filters += ";;" + qtFileFilter(request.moreFilters);
+    dialog.setNameFilter(filters);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     dialog.setObjectName(qs(request.dialog));

@@ -17,6 +17,9 @@ namespace motifora {
 // "Description (*.ext);;..." form. A description that does not already name its patterns gets
 // them in parentheses; a lone description without a pattern is kept as it is.
 QString qtFileFilter(const std::string& filter);
+// qtFileFilter of `filter` in the current language (English names the files' kind where the
+// program's own words call every kind "DNA Project").
+QString shownFileFilter(const std::string& filter);
 
 // Splits a model message into the box's text (the first line) and its detailed text (the rest,
 // the reason the model gives for a failure), so that the box keeps the system's own words and

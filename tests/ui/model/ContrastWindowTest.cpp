@@ -47,10 +47,10 @@ class ContrastWindowTest : public FormFixture {
     }
     // The search of the page's settings run straight on the workspace's samples.
     ContrastRules direct() {
-        const ContrastSettings s{.fisherThreshold = 0.05,
-                                 .cpThreshold = 0.8,
-                                 .finishBufferSize = 40,
-                                 .subBufferSize = 10,
+        const ContrastSettings s{.search = {.confidence = 0.05,
+                                            .cpThreshold = 0.8,
+                                            .finishBufferSize = 40,
+                                            .subBufferSize = 10},
                                  .threads = manager().generator().threadCount};
         return searchContrastRules(manager().learnPositive, manager().learnNegative, s, nullptr);
     }

@@ -3,11 +3,13 @@
 // report saved from the File menu.
 #include <gtest/gtest.h>
 
+#include <bit>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
 #include "FormFixture.h"
+#include "evaluation/Pipeline.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -128,6 +130,83 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     ASSERT_TRUE(w.UseLevelBtn.enabled());
     w.UseLevelBtnClick();
     EXPECT_EQ(form->RecLevelEdit.text(), form->numbers().fixed(result->level, 2));
+    // No error counting yet: the field waits for one, and both windows say so.
+    EXPECT_FALSE(form->RecLevelEdit.enabled());
+    EXPECT_EQ(w.StatusLabel.text(), "Recogn. Level set to " + form->RecLevelEdit.text() +
+                                        "; count the recognition errors, then press Enter in "
+                                        "Recogn. Level to use it.");
+    EXPECT_EQ(form->StatusBar1.panel(2), w.StatusLabel.text());
+
+    // A new project forgets the result: nothing left to use.
+    dialogs.answer(DialogAnswer::No);
+    form->mmbtnNewProjectClick();
+    EXPECT_FALSE(w.UseLevelBtn.enabled());
+    EXPECT_EQ(w.shownResult(), nullptr);
+    EXPECT_FALSE(w.Roc.curve().shown);
+    EXPECT_EQ(w.ErrorsList.rowCount(), 1);
+    EXPECT_EQ(w.ResultLabel.text(), "");
+}
+
+// The discriminative score in the window, as it is and tuned in each fold, gives the figures
+// of the engine's run that `motifora-cli --contrast [--contrast-tune] --cross-validate 3,4`
+// makes of the same samples and settings, bit for bit, and its table shows them.
+TEST_F(CrossValidationWindowTest, TheDiscriminativeScoreGivesTheCommandLinesFigures) {
+    loadSamples();
+    TCrossValForm& w = form->CrossValForm;
+    for (const int32_t choice : {1, 2}) {
+        SCOPED_TRACE(w.ScoreGroup.items()[static_cast<size_t>(choice)]);
+        w.ScoreGroup.setItemIndex(choice);
+        runToTheEnd();
+        const auto shown = w.shownResult();
+        ASSERT_TRUE(shown && shown->complete);
+        TMainManager& m = manager();
+        EXPECT_EQ(m.crossValidationScore(), ScoreKind::kDiscriminative);
+        CrossValidationSettings settings = m.crossValidationDefaults();
+        settings.folds = 3;
+        settings.seed = 4;
+        ContrastTuning tuning;
+        tuning.letters = false;
+        const CrossValidationResult expected =
+            contrastCrossValidate(m.learnPositive, m.learnNegative, settings, nullptr, nullptr,
+                                  choice == 2 ? &tuning : nullptr);
+        ASSERT_TRUE(expected.complete);
+        ASSERT_EQ(shown->sequences.size(), expected.sequences.size());
+        for (size_t i = 0; i < expected.sequences.size(); ++i) {
+            EXPECT_EQ(std::bit_cast<uint64_t>(shown->sequences[i].score.bestScore),
+                      std::bit_cast<uint64_t>(expected.sequences[i].score.bestScore))
+                << i;
+        }
+        EXPECT_EQ(shown->auc.auc, expected.auc.auc);
+        EXPECT_EQ(shown->level, expected.level);
+        for (size_t f = 0; f < expected.folds.size(); ++f)
+            EXPECT_EQ(shown->folds[f].rules, expected.folds[f].rules);
+        EXPECT_EQ(w.ErrorsList.cell(3, 4), form->numbers().fixed(expected.auc.auc, 3));
+        EXPECT_EQ(w.ErrorsList.cell(4, 4), form->numbers().fixed(expected.level, 2));
+        EXPECT_EQ(w.ErrorsList.cell(5, 4),
+                  std::to_string(expected.errors.first.count) + " of 53 (" +
+                      form->numbers().fixed(expected.errors.first.rate, 3) + ")");
+        EXPECT_NE(w.ResultLabel.text().find("(discriminative score)"), std::string::npos);
+        if (choice != 2) continue;
+        // The report saved now puts the run in its discriminative section, with what each
+        // fold chose, and leaves out rules that were not searched on every sequence.
+        const test::TempDir folder("motifora-window-discriminative-report");
+        const std::string file = (folder.root() / "report.html").string();
+        dialogs.choose(file);
+        form->mmbtnSaveEvaluationReportClick();
+        EXPECT_TRUE(dialogs.messages.empty()) << lastMessage().text;
+        const std::string html = test::readBytes(file);
+        EXPECT_NE(html.find("<h2>Discriminative regularities</h2>"), std::string::npos);
+        EXPECT_NE(html.find("CP threshold / sub-buffer chosen on each fold's training sequences:"),
+                  std::string::npos);
+        EXPECT_EQ(html.find("discriminative rules on all learning sequences"), std::string::npos);
+        EXPECT_EQ(html.find("-fold stratified cross-validation"), std::string::npos);
+    }
+    // Back to the class score, the run is the classes' again.
+    w.ScoreGroup.setItemIndex(0);
+    runToTheEnd();
+    EXPECT_EQ(manager().crossValidationScore(), ScoreKind::kClass);
+    EXPECT_GT(w.shownResult()->folds.front().classes, 0);
+    EXPECT_EQ(w.ResultLabel.text().find("discriminative"), std::string::npos);
 }
 
 TEST_F(CrossValidationWindowTest, TheEvaluationReportIsSavedFromTheFileMenu) {

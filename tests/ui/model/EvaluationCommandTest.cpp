@@ -63,6 +63,25 @@ TEST_F(EvaluationCommandTest, ClassScoresArrangedAndNot) {
     }
 }
 
+// A control negative of class "New" has no score and is counted under no class: beside the
+// specified count (which stays as it is) the window says how many there are, once the control
+// sample is classified (before, class numbers mean nothing).
+TEST_F(EvaluationCommandTest, ControlNegativesOfClassNewAreCountedApart) {
+    prepareExample();
+    form->CountErrors(3);
+    EXPECT_EQ(form->UncountedNegatives.text(), "");
+    manager().controlNegativeClassified = true;
+    form->CountErrors(3);
+    EXPECT_EQ(form->SecondLErr.text(), "0,00000000");
+    EXPECT_EQ(form->SecErrInW.text(), "Recognized 0 out of 10");
+    EXPECT_EQ(form->UncountedNegatives.text(),
+              "Контрольных последовательностей класса New (без оценки, не учтены ни в одном "
+              "классе): 1 / 10\nПерекрёстная проверка оценивает все последовательности.");
+    form->ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
+    form->CountErrors(3);
+    EXPECT_EQ(form->UncountedNegatives.text(), "") << "the learning negatives are not control data";
+}
+
 TEST_F(EvaluationCommandTest, ObjectScoresGoToColumnFiveOfTheirGrid) {
     form->onEvent(ObjectScored{SampleKind::LearnPositive, 0, 1.234});
     form->onEvent(ObjectScored{SampleKind::LearnNegative, 1, -2});

@@ -426,6 +426,33 @@ TEST_F(ProcessCommandTest, ExitWhileARunIsPausedStopsAndWaits) {
     EXPECT_EQ(form->mainManager, nullptr);
 }
 
+// Closing the window stops a live search; the timer that ticks behind the save dialog reports
+// the stop and what was kept, never a success.
+TEST_F(ProcessCommandTest, ASearchStoppedByClosingTheWindowSaysSo) {
+    const test::TempDir folder("motifora_model_close");
+    loadLearning(true);
+    pausedAtOnce(&TMainForm::btnStartSearchRulesClick, &TMainForm::btnPauseSearchRulesClick);
+    dialogs.messages.clear();
+    manager().saved = false;
+    manager().modified = true;
+    dialogs.whileChoosing = [this] {
+        if (form->mainManager) form->SearchingTimerTimer();
+    };
+    dialogs.answer(DialogAnswer::Yes);  // unsaved work: save it
+    dialogs.choose(folder.path("kept.dnp"));
+    form->mmbtnExitClick();
+    EXPECT_TRUE(form->closed());
+    const std::vector<std::string> shown = dialogs.texts();
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "Сохранить текущий проект?");
+    EXPECT_EQ(shown[1].rfind("Поиск закономерностей остановлен закрытием окна. Найденные "
+                             "закономерности сохраняются, их число: ",
+                             0),
+              0u)
+        << shown[1];
+    EXPECT_TRUE(std::filesystem::exists(folder.path("kept.dnp")));
+}
+
 TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd) {
     loadLearning(true);
     dialogs.messages.clear();

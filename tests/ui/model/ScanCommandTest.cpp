@@ -1,7 +1,12 @@
 // The scanning recognition through the window's command: it runs on the worker with the
 // commands locked and Stop enabled, the timer shows its progress and draws the chart at its
-// end, and a stop gives the commands back without a chart.
+// end, and a stop gives the commands back without a chart. Beside it: the chart's record marks,
+// a click on a hit, and the logos of the learning sample and its classes.
+#include <algorithm>
+
 #include "FormFixture.h"
+#include "core/SEQStorage.h"
+#include "workspace/EvaluationReportSource.h"
 
 namespace motifora::testing {
 namespace {
@@ -169,11 +174,102 @@ TEST_F(ScanCommandTest, HitTableAndChartNameRecordsAndPositions) {
     EXPECT_EQ(form->scanPlaceText(static_cast<double>(m.windowScores.size()) + 1.0), "");
     EXPECT_EQ(form->scanPlaceText(0.0), "");
 
+    // The chart marks where each record's windows begin and draws the level as a line.
+    EXPECT_TRUE(form->Chart1.levelSeries());
+    const std::vector<Chart::Mark> marks = form->Chart1.marks();
+    ASSERT_GE(marks.size(), 2u);
+    EXPECT_EQ(marks[0], (Chart::Mark{0.5, m.controlNegative[0].name}));
+    EXPECT_EQ(marks[1], (Chart::Mark{firstOfSecond - 0.5, second.name}));
+
+    // A click on the chart inside a hit's windows chooses its row and shows its letters.
+    ASSERT_GE(form->ScanHitsList.rowCount(), 2);
+    const int32_t lastRow = form->ScanHitsList.rowCount() - 1;
+    const std::string windows = form->ScanHitsList.cell(5, lastRow);  // "a...b"
+    const double firstWindow = std::stod(windows.substr(0, windows.find("...")));
+    EXPECT_EQ(form->ScanChartClicked(firstWindow, 0.0), lastRow);
+    EXPECT_EQ(form->ScanHitsList.selectionTop(), lastRow);
+    const std::string record = form->ScanHitsList.cell(0, lastRow);
+    const int64_t start = std::stoll(form->ScanHitsList.cell(1, lastRow));
+    const int64_t end = std::stoll(form->ScanHitsList.cell(2, lastRow));
+    const Sequence* hitRecord = nullptr;
+    for (const Sequence& seq : m.controlNegative)
+        if (seq.name == record) hitRecord = &seq;
+    ASSERT_NE(hitRecord, nullptr);
+    std::string letters = hitRecord->text.substr(static_cast<size_t>(start - 1),
+                                                 static_cast<size_t>(end - start + 1));
+    if (letters.size() > 120) letters = letters.substr(0, 120) + "...";
+    EXPECT_EQ(form->ScanHitLetters.text(),
+              record + " " + std::to_string(start) + ".." + std::to_string(end) + ": " + letters);
+    // Away from every hit nothing is chosen; rows outside the table are refused.
+    EXPECT_EQ(form->ScanChartClicked(0.0, 0.5), -1);
+    EXPECT_EQ(form->ScanHitsList.selectionTop(), lastRow);
+    EXPECT_FALSE(form->ShowScanHit(0));
+    EXPECT_FALSE(form->ShowScanHit(lastRow + 1));
+    ASSERT_TRUE(form->ShowScanHit(1));
+    EXPECT_EQ(form->ScanHitsList.selectionTop(), 1);
+    EXPECT_EQ(form->ScanHitLetters.text().rfind(form->ScanHitsList.cell(0, 1) + " ", 0), 0u);
+
     // A new workspace empties the table and forgets the places.
     form->newWorkspace();
     EXPECT_FALSE(form->ScanHitsList.visible());
     EXPECT_EQ(form->ScanHitsList.rowCount(), 1);
     EXPECT_EQ(form->scanPlaceText(1.0), "");
+    EXPECT_TRUE(form->Chart1.marks().empty());
+    EXPECT_EQ(form->ScanHitLetters.text(), "");
+    EXPECT_FALSE(form->ShowScanHit(1));
+}
+
+// The logos: the whole learning sample, then each class with enough members; the classes left
+// out are named.
+TEST_F(ScanCommandTest, LogosOfTheSampleAndOfClassesWithEnoughMembers) {
+    EXPECT_EQ(form->ShowLogos(), 0) << "no sample yet";
+    EXPECT_FALSE(form->SequenceLogos.visible());
+    ASSERT_NO_FATAL_FAILURE(prepare());
+    const TMainManager& m = manager();
+    const SEQStorage& s = *m.storage;
+    std::vector<int32_t> members(static_cast<size_t>(m.classCount), 0);
+    for (int32_t j = 0; j < s.learnObjectCount; ++j) {
+        const int32_t k = s.learnObjects[j].classNumber;
+        if (k >= 0 && k < m.classCount) ++members[static_cast<size_t>(k)];
+    }
+    std::vector<std::string> titles{"Learning sample (" + std::to_string(s.learnObjectCount) +
+                                    " sequences)"};
+    std::string few;
+    for (int32_t k = 0; k < m.classCount; ++k) {
+        const int32_t n = members[static_cast<size_t>(k)];
+        if (n >= kLogoMembers)
+            titles.push_back("Class " + std::to_string(k + 1) + " (" + std::to_string(n) +
+                             " sequences)");
+        else
+            few += (few.empty() ? "" : ", ") + std::to_string(k + 1);
+    }
+    EXPECT_EQ(form->ShowLogos(), static_cast<int32_t>(titles.size()));
+    EXPECT_TRUE(form->SequenceLogos.visible());
+    const TMainForm::Logos shown = form->SequenceLogos.value();
+    std::vector<std::string> shownTitles;
+    for (const SequenceLogo& logo : shown.logos) {
+        shownTitles.push_back(logo.title);
+        EXPECT_EQ(logo.columns.size(), static_cast<size_t>(s.width)) << logo.title;
+        for (const LogoColumn& column : logo.columns)
+            EXPECT_LE(column.bits, logo.maxBits + 1e-12) << logo.title;
+    }
+    EXPECT_EQ(shownTitles, titles);
+    EXPECT_EQ(shown.note, few.empty()
+                              ? std::string()
+                              : "No logo for classes with fewer than " +
+                                    std::to_string(kLogoMembers) + " sequences: " + few + ".");
+    // The sample counts every learning object at each position.
+    EXPECT_EQ(shown.logos[0].sequences, s.learnObjectCount);
+    // The evaluation report draws the same classes (the largest first) and counts the others;
+    // it draws logos in fixed positions only.
+    int32_t leftOut = -1;
+    const std::vector<ClassLogo> reported = largestClassLogos(m, m.classCount, &leftOut);
+    EXPECT_EQ(reported.size(), m.searchSettings.workMode == 0 ? titles.size() - 1 : 0u);
+    for (const ClassLogo& logo : reported) EXPECT_GE(logo.members, kLogoMinimumMembers);
+
+    form->newWorkspace();
+    EXPECT_FALSE(form->SequenceLogos.visible());
+    EXPECT_TRUE(form->SequenceLogos.value().logos.empty());
 }
 
 TEST_F(ScanCommandTest, StopEndsTheScanWithoutAChart) {

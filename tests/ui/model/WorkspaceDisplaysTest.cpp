@@ -24,6 +24,7 @@ class WorkspaceDisplaysTest : public FormFixture {
         form->FstErrInW.setText("Recognized 3 out of 6");
         form->SecondLErr.setText("0.5");
         form->SecErrInW.setText("Recognized 4 out of 8");
+        form->UncountedNegatives.setText("1 / 8");
         form->RecLevelEdit.setEnabled(true);
         form->RecLevelEdit.setText("4.50");
         form->FirstLErrEd.setEnabled(true);
@@ -44,8 +45,9 @@ class WorkspaceDisplaysTest : public FormFixture {
         EXPECT_FALSE(form->Chart1.visible());
         EXPECT_TRUE(form->Chart1.series(0).empty());
         EXPECT_TRUE(form->Chart1.series(1).empty());
-        for (const Label* label : {&form->FstErrInW, &form->SecondLErr, &form->SecErrInW,
-                                   &form->TimerLabel, &form->lblTime, &form->CountDownLabel})
+        for (const Label* label :
+             {&form->FstErrInW, &form->SecondLErr, &form->SecErrInW, &form->UncountedNegatives,
+              &form->TimerLabel, &form->lblTime, &form->CountDownLabel})
             EXPECT_EQ(label->text(), "");
         EXPECT_EQ(form->RecLevelEdit.text(), "0");
         EXPECT_FALSE(form->RecLevelEdit.enabled());

@@ -1,7 +1,8 @@
 // Runs the bundled example through the workbench window and saves pictures of its pages.
 //
 // Usage: qt_screenshot_tour <output folder> [examples folder]
-// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png, scan.png and about.png.
+// Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png, scan.png,
+// scan-chart.png, heatmap.png and about.png.
 // The dialogs are answered from a script (the example's files); everything else goes through the
 // real widgets, as a user would click it.
 #include <QAbstractButton>
@@ -213,6 +214,42 @@ int main(int argc, char** argv) {
         !waitFor([&] { return !form.mainManager->scanStarted(); }))
         return fail("scanning recognition");
     if (!save(&window, out, "scan.png")) return 1;
+    // The same scan at 1280 x 800 with its first hit chosen: the hit table's row and the hit's
+    // letters under it, the record boundaries and names over the chart, the level as a line.
+    window.resize(1280, 800);
+    if (auto* hits = window.findChild<QTableView*>("ScanHitsList");
+        hits != nullptr && hits->model()->rowCount() > 0) {
+        hits->selectRow(0);
+        emit hits->clicked(hits->model()->index(0, 0));
+    }
+    if (!save(&window, out, "scan-chart.png")) return 1;
+    window.resize(1280, 860);
+
+    // A third session: the discriminative search of the example's positives against its
+    // negatives, and its heat map at the width of a 1280-pixel screen.
+    pages->setCurrentIndex(0);
+    dialogs.answer(motifora::DialogAnswer::No);  // do not save the second session
+    dialogs.choose(positive);
+    if (!trigger("mmbtnAddSequencies")) return fail("third positive sample");
+    if (!click("btnFixedPositionsRadio")) return fail("fixed positions");
+    dialogs.choose(negative);
+    if (!trigger("mmbtnAddNegativeSequencies")) return fail("third negative sample");
+    if (!click("RegularitiesGroupItem1")) return fail("discriminative regularities");
+    const size_t contrastBefore = dialogs.messages.size();
+    if (!click("btnStartSearchRules") || !waitFor([&] {
+            for (size_t i = contrastBefore; i < dialogs.messages.size(); ++i)
+                if (dialogs.messages[i].text.find("discriminative search is finished") !=
+                    std::string::npos)
+                    return true;
+            return false;
+        }))
+        return fail("discriminative search");
+    if (!click("btnContrastMap")) return fail("heat map");
+    auto* heatMap = window.findChild<QWidget*>("ContrastMapWindow");
+    if (heatMap == nullptr) return fail("heat map window");
+    heatMap->resize(1280, 420);
+    if (!save(heatMap, out, "heatmap.png")) return 1;
+    heatMap->hide();
 
     motifora::AboutBox about(&window);
     about.show();

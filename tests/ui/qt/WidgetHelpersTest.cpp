@@ -342,6 +342,13 @@ TEST(QtDialogs, FileChoosersTakeTitleFilterFolderAndDefaultName) {
     EXPECT_FALSE(dialogs.openFile(open).has_value());
     EXPECT_EQ(filter, QString("Sequences (*.seq)"));
     EXPECT_FALSE(saving);
+
+    // Further choices come after the first filter, which stays the one chosen at first.
+    open.moreFilters = "Sequences and FASTA (*.seq *.fa)|*.seq;*.fa|All files (*)|*";
+    inspect();
+    EXPECT_FALSE(dialogs.openFile(open).has_value());
+    EXPECT_EQ(filter,
+              QString("Sequences (*.seq);;Sequences and FASTA (*.seq *.fa);;All files (*)"));
 }
 
 TEST(QtDialogs, HelpShowsTheManualOrReportsItMissing) {

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
@@ -15,6 +16,8 @@
 #include <QTimer>
 
 #include "WindowFixture.h"
+#include "ui/qt/AboutBox.h"
+#include "ui/qt/BootstrapWindow.h"
 #include "ui/qt/Language.h"
 #include "ui/qt/QtDialogs.h"
 #include "workspace/TMainManager.h"
@@ -246,6 +249,64 @@ TEST_F(WindowLayoutTest, TheLanguageMenuShowsEnglishAndTheNextRunRemembersIt) {
     EXPECT_EQ(QSettings().value("language").toString(), QString("ru"));
     EXPECT_FALSE(window->chooseLanguage("fr"));
     EXPECT_EQ(Language::current(), QString("ru"));
+}
+
+TEST_F(WindowLayoutTest, TheChosenDecimalSeparatorIsShownAndRemembered) {
+    auto* confidence = widget<QLineEdit>("ConfIntEdit");
+    EXPECT_EQ(confidence->text(), QString("0,05")) << "the program's own comma at first";
+    EXPECT_TRUE(action("DecimalComma")->isChecked());
+    action("DecimalPoint")->trigger();
+    EXPECT_EQ(confidence->text(), QString("0.05"));
+    EXPECT_EQ(widget<QLineEdit>("CPEdit")->text(), QString("0.8"));
+    EXPECT_EQ(form->numbers().separator(), '.');
+    EXPECT_TRUE(action("DecimalPoint")->isChecked());
+    EXPECT_FALSE(action("DecimalComma")->isChecked());
+    {
+        // The next run starts with the point.
+        ScriptedDialogs otherDialogs;
+        TMainForm otherForm(otherDialogs);
+        MainWindow other(otherForm);
+        EXPECT_EQ(otherForm.numbers().separator(), '.');
+        EXPECT_EQ(other.findChild<QLineEdit*>("ConfIntEdit")->text(), QString("0.05"));
+        other.close();
+    }
+    action("DecimalComma")->trigger();
+    EXPECT_EQ(confidence->text(), QString("0,05"));
+}
+
+TEST_F(WindowLayoutTest, EnglishCorrectsTheMisspeltCaptionsWhichTheProgramsOwnWordsKeep) {
+    struct Caption {
+        std::function<QString()> shownText;
+        const char* own;
+        const char* english;
+    };
+    BootstrapWindow* bootstrap = window->bootstrapWindow();
+    const std::vector<Caption> captions = {
+        {[&] { return widget<QWidget>("PosCtrlPane")->findChild<QLabel*>()->text(); },
+         "Positve Control Sequencies", "Positive Control Sequences"},
+        {[&] { return bootstrap->windowTitle(); }, "Bootstreap Control", "Bootstrap Control"},
+        {[&] { return bootstrap->findChild<QLabel*>("PercentLabel")->text(); },
+         "Percantage of Positive Samplings", "Percentage of Positive Samplings"},
+        {[&] { return action("mmbtnAddSequencies")->text(); }, "Add Positive Sequencies",
+         "Add Positive Sequences"},
+        {[] { return AboutBox().windowTitle(); }, "AboutFrm", "About Motifora"},
+        {[] { return motifora::shown("Saving Relsults of Erro Count As HTML"); },
+         "Saving Relsults of Erro Count As HTML", "Saving Results of Error Count As HTML"},
+        {[] { return motifora::shown("Saving Relsults As Text"); }, "Saving Relsults As Text",
+         "Saving Results As Text"},
+        {[] { return shownFileFilter("DNA Project (*.html)|*.html"); }, "DNA Project (*.html)",
+         "HTML report (*.html)"},
+        {[] { return shownFileFilter("DNA Project (*.txt)|*.txt"); }, "DNA Project (*.txt)",
+         "Text export (*.txt)"},
+    };
+    for (const char* language : {"ru", "en", "ru"}) {
+        ASSERT_TRUE(window->chooseLanguage(language));
+        const bool english = std::string(language) == "en";
+        for (const Caption& caption : captions)
+            EXPECT_EQ(caption.shownText(),
+                      QString::fromUtf8(english ? caption.english : caption.own))
+                << language;
+    }
 }
 
 }  // namespace
