@@ -416,7 +416,7 @@ void Classificator::refreshText() {
 
 void Classificator::showText() {
     refreshText();
-    if (display_ != nullptr) display_->ShowStatus(textBuffer);
+    if (sink_ != nullptr) sink_->onEvent(ObjectIdealizing{textBuffer});
 }
 
 const CIdelObject* Classificator::IdealObjectAt(int32_t k) const {
@@ -510,7 +510,7 @@ bool Classificator::adoptIdealized(const SEQSElem* object, const CIdelObject& re
     currentObject = object;
     countPositions();
     textBuffer = status;
-    if (display_ != nullptr) display_->ShowStatus(textBuffer);
+    if (sink_ != nullptr) sink_->onEvent(ObjectIdealizing{textBuffer});
     return true;
 }
 
@@ -534,10 +534,8 @@ int32_t Classificator::registerWorking(const SEQSElem* object, int32_t ruleIndex
             return -1;
         }
         refreshText();
-        if (display_ != nullptr) {
-            display_->SetIdealObjPopupAuto(true);
-            display_->ShowIdealObject(textBuffer, scratch_.Value(), idealObjectCount);
-        }
+        if (sink_ != nullptr)
+            sink_->onEvent(ClassMade{textBuffer, scratch_.Value(), idealObjectCount});
         // The array grows instead of overflowing: a run over rules, or one that appends to
         // existing classes, can find more classes than there are learning objects.
         k = std::max<int32_t>(idealObjectCount, 0);
@@ -547,17 +545,17 @@ int32_t Classificator::registerWorking(const SEQSElem* object, int32_t ruleIndex
         idealObjectCount = k + 1;
     }
 
-    if (display_ != nullptr) {
+    if (sink_ != nullptr) {
         if (object != nullptr) {
             const ObjectSet& learn = storage->learnObjects;
             const std::less_equal<const SEQSElem*> notAfter;
             if (learn.size() > 0 && notAfter(learn.data(), object) &&
                 notAfter(object, learn.data() + (learn.size() - 1))) {
                 const auto row = static_cast<int32_t>(object - learn.data());
-                display_->SetLearningClass(row + 1, k + 1);
+                sink_->onEvent(LearningObjectClassed{row, k});
             }
         } else {
-            display_->SetRuleClass(ruleIndex + 1, k + 1);
+            sink_->onEvent(RuleClassed{ruleIndex, k});
         }
     }
     workingObject = nullptr;
@@ -573,10 +571,10 @@ int32_t Classificator::ClassifyObject(const SEQSElem& object, int32_t row, Objec
 int32_t Classificator::classifyWorking(int32_t row, ObjectSetKind kind) {
     const int32_t k = findClass();
     if (k >= 0) {
-        if (display_ != nullptr) display_->SetControlClass(kind, row, k + 1, false);
+        if (sink_ != nullptr) sink_->onEvent(SetObjectClassed{kind, row - 1, k});
     } else {
         refreshText();
-        if (display_ != nullptr) display_->SetControlClass(kind, row, 0, true);
+        if (sink_ != nullptr) sink_->onEvent(SetObjectClassed{kind, row - 1, -1});
     }
     workingObject = nullptr;
     return k;

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "classify/RuleCellIndex.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "rules/CIdelObject.h"
@@ -32,7 +32,7 @@ enum IdealizationType : int32_t {
 using IdealObjectArray = std::vector<std::unique_ptr<CIdelObject>>;
 
 // Used by one thread at a time: every operation overwrites the scratch state (working object,
-// prediction matrix, rule lists, text buffer). Display calls go to the thread that calls.
+// prediction matrix, rule lists, text buffer). Progress events go to the thread that calls.
 //
 // The rules are copied at Setup (conditions, prediction, weight, probabilities), so replacing
 // or freeing the rule store afterwards does not affect a set-up classificator; a new Setup reads
@@ -40,14 +40,14 @@ using IdealObjectArray = std::vector<std::unique_ptr<CIdelObject>>;
 class Classificator {
   public:
     Classificator() = default;
-    // `display` and `runControl` are not owned; either may be null (no display, no pause gate).
-    explicit Classificator(Display* display, RunControl* runControl = nullptr)
-        : display_(display), runControl_(runControl) {}
+    // `sink` and `runControl` are not owned; either may be null (no reports, no pause gate).
+    explicit Classificator(ProgressSink* sink, RunControl* runControl = nullptr)
+        : sink_(sink), runControl_(runControl) {}
     virtual ~Classificator() = default;
     Classificator(const Classificator&) = delete;
     Classificator& operator=(const Classificator&) = delete;
 
-    void SetDisplay(Display* display) { display_ = display; }
+    void SetSink(ProgressSink* sink) { sink_ = sink; }
     // The pause gate passed between accepted idealization changes. A stop does not cut an
     // idealization short: the object in hand is finished, as the run loops expect.
     void SetRunControl(RunControl* runControl) { runControl_ = runControl; }
@@ -78,9 +78,9 @@ class Classificator {
                               const std::string& status);
     int32_t ClassifyIdealized(const CIdelObject& result, const std::string& status, int32_t row,
                               ObjectSetKind kind);
-    // Idealizes the object and looks it up among the classes without ever adding one; shows the
-    // class (or "New") in the grid of set `kind` at the 1-based `row`. Returns the class
-    // index, or -1 for no identical class (or when not set up).
+    // Idealizes the object and looks it up among the classes without ever adding one; reports
+    // the class (or none) of the object at the 1-based `row` of set `kind` (SetObjectClassed).
+    // Returns the class index, or -1 for no identical class (or when not set up).
     int32_t ClassifyObject(const SEQSElem& object, int32_t row, ObjectSetKind kind);
 
     // Prediction matrix of the working object: the agreement of every applicable rule summed at
@@ -206,7 +206,7 @@ class Classificator {
     void forgetClassIndex() const;
     void startScratch();
 
-    Display* display_ = nullptr;
+    ProgressSink* sink_ = nullptr;
     RunControl* runControl_ = nullptr;
     RuleCellIndex index_;
     CIdelObject scratch_;                  // the working object when not borrowing a class

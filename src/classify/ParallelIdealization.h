@@ -32,7 +32,7 @@ class ParallelIdealization {
     ParallelIdealization& operator=(const ParallelIdealization&) = delete;
 
     // out[i] := object first + i of `objects` idealized; with `objects` null, rule first + i
-    // idealized instead; empty where the classificator could not start from it. No display and
+    // idealized instead; empty where the classificator could not start from it. No reports and
     // no pause gate: the caller passes its gate between the registrations.
     void idealize(const SEQSElem* objects, int32_t first, int32_t count,
                   std::vector<std::optional<Idealized>>& out);

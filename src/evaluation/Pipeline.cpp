@@ -204,7 +204,7 @@ void learnClasses(LearnedModel& model, const std::vector<Sequence>& positives,
     model.rules =
         std::make_unique<RulesStorage>(settings.search.finishBufferSize, searchObjects.width);
     RegGenerator generator;
-    generator.SetDisplay(run.display);
+    generator.SetSink(run.sink);
     generator.SetThreadCount(settings.searchThreads);
     if (!searchRegularities(generator, searchObjects, *model.rules, settings, run)) return;
 
@@ -215,7 +215,7 @@ void learnClasses(LearnedModel& model, const std::vector<Sequence>& positives,
     model.idealObjects =
         std::make_unique<IdealObjectArray>(static_cast<size_t>(model.objects->learnObjectCount));
     model.classes = std::make_unique<Classificator>();
-    model.classes->SetDisplay(run.display);
+    model.classes->SetSink(run.sink);
     model.classes->SetRunControl(run.control);
     model.classes->Setup(model.objects.get(), model.rules.get(), model.idealObjects.get(),
                          settings.idealizationType);

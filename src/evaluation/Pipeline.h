@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
@@ -111,10 +111,10 @@ class ProgressCallbacks : public LearningProgress {
 struct LearningRun {
     RunControl* control = nullptr;
     LearningProgress* progress = nullptr;
-    Display* display = nullptr;  // the window's view of the search and the idealization
+    ProgressSink* sink = nullptr;  // where the search and the idealization report what happens
 };
 
-// Searches the regularities of `objects` into `rules` with `generator` (its display and thread
+// Searches the regularities of `objects` into `rules` with `generator` (its sink and thread
 // count as the caller set them), target by target. False when the run flag was cleared; the
 // rules found by then stay.
 bool searchRegularities(RegGenerator& generator, SEQStorage& objects, RulesStorage& rules,

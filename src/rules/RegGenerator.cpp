@@ -94,14 +94,14 @@ bool RegGenerator::Step() {
     if (currentBuffer->Count() == 0 && nextBuffer->Count() == 0) return false;
     if (currentBuffer->Count() == 0) {
         std::swap(currentBuffer, nextBuffer);
-        if (display != nullptr) {
-            display->RewindBufferProgress(1, 0);
-            display->RewindBufferProgress(2, 0);
-            display->ReportBufferEntry("", "", "", 0, 1, currentBuffer->Count());
+        if (sink != nullptr) {
+            sink->onEvent(BufferRewound{RuleBuffer::Current, 0});
+            sink->onEvent(BufferRewound{RuleBuffer::Next, 0});
+            sink->onEvent(BufferEntry{RuleBuffer::Current, 0, currentBuffer->Count(), {}, {}, {}});
         }
     }
     current = currentBuffer->RemoveAt(0);
-    if (display != nullptr) display->RewindBufferProgress(1, 1);
+    if (sink != nullptr) sink->onEvent(BufferRewound{RuleBuffer::Current, 1});
     const bool dropped = dropWeak(*current);
     if (!IsNew(*current)) {
         current.reset();
@@ -111,8 +111,9 @@ bool RegGenerator::Step() {
     if (results != nullptr && rule->fisher <= fisherThreshold && rule->cp >= cpThreshold &&
         results->Add(current, true)) {
         results->GetTexts(results->InsertIndex(), fisherText, cpText, ruleText);
-        if (display != nullptr) {
-            display->ReportBufferEntry(fisherText, cpText, ruleText, results->InsertIndex(), 0, 1);
+        if (sink != nullptr) {
+            sink->onEvent(BufferEntry{RuleBuffer::Results, results->InsertIndex(), 1, fisherText,
+                                      cpText, ruleText});
         }
     }
     // The results cannot drop the rule while it is extended: Extend only reads them.
@@ -157,8 +158,8 @@ void RegGenerator::offerChild(std::unique_ptr<Rule> child) {
     if (currentBuffer->Contains(*child)) return;
     if (nextBuffer->Contains(*child)) return;
     if (nextBuffer->Add(child, false)) {
-        if (display != nullptr) {
-            display->ReportBufferEntry("", "", "", nextBuffer->InsertIndex(), 2, 1);
+        if (sink != nullptr) {
+            sink->onEvent(BufferEntry{RuleBuffer::Next, nextBuffer->InsertIndex(), 1, {}, {}, {}});
         }
     }
     // A child the full buffer refused is destroyed here.

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "rules/Rule.h"
@@ -55,7 +55,7 @@ class RegGenerator {
     int32_t RunSearch(RunControl* control);
 
     // Where the progress goes (not owned; null = nowhere).
-    void SetDisplay(Display* sink) { display = sink; }
+    void SetSink(ProgressSink* to) { sink = to; }
     // Threads that evaluate the children of one rule (0 = all cores). Results never depend on it.
     void SetThreadCount(int32_t threads) { threadCount = threads; }
     // Evaluate every child with the straightforward per-object Rule::Evaluate instead of the
@@ -81,7 +81,7 @@ class RegGenerator {
     std::shared_ptr<LetterFrequencyTable> letterFrequency;
 
     std::vector<uint8_t> usedPositions;  // set by MarkUsedPositions
-    Display* display = nullptr;
+    ProgressSink* sink = nullptr;
     int32_t threadCount = 0;
     bool referenceEvaluation = false;
     int64_t evaluationCount = 0;  // children evaluated since Init

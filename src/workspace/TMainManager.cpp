@@ -12,8 +12,8 @@
 #include "classify/ClassDeletion.h"
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
-#include "core/Display.h"
 #include "core/FileManager.h"
+#include "core/ProgressEvents.h"
 #include "core/Translatable.h"
 #include "core/WorkerPool.h"
 #include "evaluation/Pipeline.h"
@@ -520,7 +520,7 @@ RuleSearchStart TMainManager::startRuleSearch(const SearchSettings& settings) {
 
 void TMainManager::ruleSearchBody() {
     markModified();
-    generator_->SetDisplay(display_);
+    generator_->SetSink(sink_);
     ProgressCallbacks progress;
     progress.onStep = [this](int32_t target) { searchTarget_.store(target); };
     // A stop keeps the rules found by then.
@@ -573,7 +573,7 @@ IdealizationStart TMainManager::startIdealization(int32_t type, int32_t source) 
     }
     if (!classificator_) classificator_ = std::make_unique<Classificator>();
     purgeRetired();
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl_);
     classificator_->Setup(storage_.get(), rules_.get(), &idealObjects_, type);
 
@@ -584,12 +584,12 @@ IdealizationStart TMainManager::startIdealization(int32_t type, int32_t source) 
 
 void TMainManager::idealizationBody() {
     markModified();
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     int32_t steps = 0;
     ProgressCallbacks progress;
     progress.onStage = [&steps](LearningStage, int32_t count) { steps = count; };
     progress.onStep = [&](int32_t step) {
-        if (sink) sink->ShowCountdown(steps - step);
+        if (sink) sink->onEvent(ItemsLeft{steps - step});
     };
     progress.onClasses = [this](int32_t count) { classCount_ = count; };
     LearningSettings settings = learningSettingsOf(searchSettings_);
@@ -624,7 +624,7 @@ ClassificationStart TMainManager::startClassification() {
     if (controlPositiveLoaded_.load())
         storage_->addSetObjects(controlPositive_.data(), controlPositiveCount_,
                                 ObjectSetKind::ControlPositive);
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl_);
 
     return launch(&TMainManager::classificationBody, Process::Classification)
@@ -674,7 +674,7 @@ int TMainManager::ShowIdealObjects() {
             return -1;
         const CIdelObject& object = *idealObjects_[static_cast<size_t>(i)];
         object.ToText(text, storage_->codeTable);
-        if (display_) display_->ShowIdealObject(text, object.Value(), i);
+        if (sink_) sink_->onEvent(ClassListed{text, object.Value(), i});
     }
     return 1;
 }

@@ -34,7 +34,7 @@ struct ContrastChoice;
 
 class Classificator;
 class CIdelObject;
-class Display;
+class ProgressSink;
 class RegGenerator;
 class RulesStorage;
 
@@ -225,9 +225,9 @@ class TMainManager {
     // one: the state goes back to idle. A running or paused process is left alone.
     void takeEnd(Process process);
 
-    // ---- the display the engines report to (owned by the window; may be null) ----
-    void setDisplay(Display* sink) { display_ = sink; }
-    Display* display() const { return display_; }
+    // ---- the sink the engines and processes report to (owned by the window; may be null) ----
+    void setProgressSink(ProgressSink* sink) { sink_ = sink; }
+    ProgressSink* progressSink() const { return sink_; }
 
     // ---- sample loads (window thread, never while a worker runs) ----
     // Each returns success, or a failure naming the file, the record or line, and what is wrong
@@ -316,7 +316,7 @@ class TMainManager {
     // an existing class and no worker may use the classificator.
     int deleteClass(int32_t k);
 
-    // Shows every class through `ShowIdealObject`. Returns 1, or -1 when there is no object
+    // Reports every class (ClassListed). Returns 1, or -1 when there is no object
     // table (no storage or no ideal-object array).
     int ShowIdealObjects();
 
@@ -378,7 +378,7 @@ class TMainManager {
     RecognitionStart StartRecognition(int32_t c);
     // Worker body: scores, then FinishRecognition.
     void RecognitionWorker();
-    // Reports the end to the display with the number of positive objects scored.
+    // Reports the end (RecognitionFinished) with the number of positive objects scored.
     void FinishRecognition(int32_t n);
     // Scanning recognition of class c in the caller's thread. Refused as StartRecognition is
     // (NoThread while a worker process is live); Started when done (also when nothing had to be
@@ -696,7 +696,7 @@ class TMainManager {
     std::unique_ptr<RegGenerator> bootstrapGenerator_;
     WorkerThread workerThread_;
     std::atomic<int32_t> searchTarget_{-1};
-    Display* display_ = nullptr;
+    ProgressSink* sink_ = nullptr;
 
     // Control object sets a one-class recognition had to rebuild (a scan releases the control
     // negative objects): bit 0 control negative, bit 1 control positive. The worker classifies

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "evaluation/Bootstrap.h"
 #include "evaluation/Pipeline.h"
 #include "rules/CIdelObject.h"
@@ -62,7 +62,7 @@ BootstrapStart TMainManager::StartBootstrap(int32_t p, int32_t t, int32_t k, dou
     bootstrapClassificator_ = std::make_unique<Classificator>();
     bootstrapIdealObjects_.clear();
     bootstrapIdealObjects_.resize(static_cast<size_t>(bootstrapLearnCount_));
-    if (display_) display_->ShowBootstrapSamples();
+    if (sink_) sink_->onEvent(BootstrapRoundBegun{});
     recognitionClass_ = -1;
     recognizedHeldOut_ = 0;
     acceptedNegatives_ = 0;
@@ -84,7 +84,7 @@ void TMainManager::bootstrapRun() {
         // The worker's wrapper ends the process and reports why; the run must still end here,
         // or every later recognition and bootstrap would be refused as beside a live one.
         releaseBootstrapIteration();
-        if (display_) display_->BootstrapFinished();
+        if (sink_) sink_->onEvent(BootstrapEnded{});
         throw;
     }
 }
@@ -112,7 +112,7 @@ void TMainManager::bootstrapIterations() {
 
 bool TMainManager::BootstrapWorker() {
     if (!runControl_.gate()) return false;
-    bootstrapGenerator_->SetDisplay(display_);
+    bootstrapGenerator_->SetSink(sink_);
     ProgressCallbacks searching;
     searching.onStep = [this](int32_t target) { searchTarget_.store(target); };
     if (!searchRegularities(*bootstrapGenerator_, *bootstrapStorage_, *bootstrapRules_,
@@ -138,11 +138,11 @@ bool TMainManager::BootstrapWorker() {
     SEQStorage& s = *bootstrapStorage_;
 
     Classificator& classes = *bootstrapClassificator_;
-    classes.SetDisplay(display_);
+    classes.SetSink(sink_);
     classes.SetRunControl(&runControl_);
     classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_, kDeletingInserting);
 
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     int32_t steps = 0;
     bool shown = true;
     ProgressCallbacks idealizing;
@@ -152,7 +152,7 @@ bool TMainManager::BootstrapWorker() {
         shown = stage != LearningStage::kNegatives || runControl_.isRunning();
     };
     idealizing.onStep = [&](int32_t step) {
-        if (sink && shown) sink->ShowCountdown(steps - step);
+        if (sink && shown) sink->onEvent(ItemsLeft{steps - step});
     };
     idealizing.onClasses = [this](int32_t count) { bootstrapClassCount_ = count; };
     LearningSettings settings = learningSettingsOf(lastSearchSettings());
@@ -161,7 +161,7 @@ bool TMainManager::BootstrapWorker() {
     if (!idealizeObjects(classes, s, *bootstrapRules_, settings,
                          {&runControl_, &idealizing, nullptr}))
         return false;
-    if (sink) sink->SetIdealObjectRows(bootstrapClassCount_ + 1);
+    if (sink) sink->onEvent(BootstrapClassesMade{bootstrapClassCount_});
     const int32_t controls =
         std::min(s.controlNegativeObjectCount, s.controlNegativeObjects.size());
     for (int32_t l = 0; l < controls; ++l) {
@@ -182,22 +182,23 @@ bool TMainManager::BootstrapClassWorker() {
     const int32_t c = recognitionClass_;
     SEQStorage& s = *bootstrapStorage_;
     Classificator& classes = *bootstrapClassificator_;
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     // Scores every object of class c in one set; false when stopped between two objects.
-    auto scoreSet = [&](ObjectSet& set, int32_t count, ScoreGrid grid) {
+    auto scoreSet = [&](ObjectSet& set, int32_t count, SampleKind sample) {
         count = std::min(count, set.size());
         for (int32_t i = 0; i < count; ++i) {
             SEQSElem& object = set[i];
             if (object.classNumber != c) continue;
             if (!runControl_.gate()) return false;
             object.score = classes.ScoreObject(object, i, c);
-            if (sink) sink->ShowObjectScore(i, object.score, grid);
+            if (sink) sink->onEvent(ObjectScored{sample, i, object.score});
         }
         return true;
     };
-    return scoreSet(s.controlNegativeObjects, controlNegativeCount_, ScoreGrid::ControlNegative) &&
-           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount_, ScoreGrid::ControlPositive) &&
-           scoreSet(s.learnObjects, bootstrapLearnCount_, ScoreGrid::LearnPositive);
+    return scoreSet(s.controlNegativeObjects, controlNegativeCount_, SampleKind::ControlNegative) &&
+           scoreSet(s.controlPositiveObjects, bootstrapHeldOutCount_,
+                    SampleKind::ControlPositive) &&
+           scoreSet(s.learnObjects, bootstrapLearnCount_, SampleKind::LearnPositive);
 }
 
 bool TMainManager::BootstrapClassStep() {
@@ -241,7 +242,7 @@ bool TMainManager::BootstrapClassStep() {
 void TMainManager::FinishBootstrapIteration() {
     const double firstError = iterationFirstError(bootstrapHeldOutCount_, recognizedHeldOut_);
     const double secondError = iterationSecondError(acceptedNegatives_, controlNegativeCount_);
-    if (display_) display_->ShowBootstrapRow(iteration_ + 1, firstError, secondError);
+    if (sink_) sink_->onEvent(BootstrapRoundEnded{iteration_ + 1, firstError, secondError});
     runControl_.setRunning(false);
     releaseBootstrapIteration();
     ++iteration_;
@@ -255,9 +256,9 @@ void TMainManager::FinishBootstrapIteration() {
         StartBootstrap(samplePercent_, iterationCount_, iteration_, requestedFirstError_);
         return;
     }
-    if (display_) {
-        display_->ShowBootstrapAverages(iterationCount_);
-        display_->BootstrapFinished();
+    if (sink_) {
+        sink_->onEvent(BootstrapAveraged{iterationCount_});
+        sink_->onEvent(BootstrapEnded{});
     }
     // Ended once the window has its averages and its grids back.
     markEnded();
@@ -268,7 +269,7 @@ void TMainManager::AbortBootstrap() {
     runControl_.open();
     releaseBootstrapIteration();
     state_.store({});
-    if (display_) display_->BootstrapFinished();
+    if (sink_) sink_->onEvent(BootstrapEnded{});
 }
 
 void TMainManager::releaseBootstrapIteration() {

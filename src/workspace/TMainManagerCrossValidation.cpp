@@ -109,7 +109,7 @@ std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) 
         negative ? storage_->controlNegativeObjectCount : storage_->controlPositiveObjectCount,
         set.size());
     // Classifying here must not write into the window's grids.
-    classificator_->SetDisplay(nullptr);
+    classificator_->SetSink(nullptr);
     AllClassScorer scorer(*classificator_);
     const int32_t negatives =
         learnNegativeLoaded_.load()
@@ -120,7 +120,7 @@ std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) 
     scores.reserve(static_cast<size_t>(count));
     for (int32_t i = 0; i < count; ++i)
         scores.push_back(scoreSequence(*classificator_, scorer, norms, set[i]));
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     return scores;
 }
 

@@ -142,7 +142,7 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     longControl_.store(longer);
 
     classificator_ = std::make_unique<Classificator>();
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl_);
     // Classes reopened must classify as they did before saving: with the idealization type the
     // header holds (a type the file cannot have falls back to "Deleting begin").

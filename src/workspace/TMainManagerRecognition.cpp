@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "evaluation/Recognition.h"
 #include "workspace/TMainManager.h"
 
@@ -16,11 +16,11 @@ bool TMainManager::hasUsableClasses() const {
 
 namespace {
 
-// One side of a one-class recognition: the objects, how many of them to look at and the grid.
+// One side of a one-class recognition: the objects, how many of them to look at and their sample.
 struct RecognitionSide {
     ObjectSet* objects = nullptr;
     int32_t count = 0;
-    ScoreGrid grid = ScoreGrid::LearnPositive;
+    SampleKind sample = SampleKind::LearnPositive;
 };
 
 // `source` 1 the control sample (`controlCount` records), 0 the learning one.
@@ -28,17 +28,17 @@ RecognitionSide negativeSide(SEQStorage& s, int32_t source, int32_t controlCount
                              int32_t learnCount) {
     if (source == 1)
         return {&s.controlNegativeObjects, std::min(controlCount, s.controlNegativeObjects.size()),
-                ScoreGrid::ControlNegative};
+                SampleKind::ControlNegative};
     return {&s.negativeObjects, std::min(learnCount, s.negativeObjects.size()),
-            ScoreGrid::LearnNegative};
+            SampleKind::LearnNegative};
 }
 
 RecognitionSide positiveSide(SEQStorage& s, int32_t source, int32_t controlCount) {
     if (source == 1)
         return {&s.controlPositiveObjects, std::min(controlCount, s.controlPositiveObjects.size()),
-                ScoreGrid::ControlPositive};
+                SampleKind::ControlPositive};
     return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()),
-            ScoreGrid::LearnPositive};
+            SampleKind::LearnPositive};
 }
 
 }  // namespace
@@ -85,7 +85,7 @@ RecognitionStart TMainManager::StartRecognition(int32_t c) {
             recognitionRebuilt_ |= 2;
         }
     }
-    classificator_->SetDisplay(display_);
+    classificator_->SetSink(sink_);
     classificator_->SetRunControl(nullptr);  // a recognition cannot be paused
     recognitionStopRequested_.store(false);
     // No run flag: the gate and the engines' flag are not the recognition's.
@@ -103,14 +103,14 @@ void TMainManager::RecognitionWorker() {
     } catch (...) {
         // The worker's wrapper reports why; the commands the error counting locked come back.
         state_.store({});
-        if (display_) display_->FinishRecognition(0);
+        if (sink_) sink_->onEvent(RecognitionFinished{0});
         throw;
     }
 }
 
 void TMainManager::recognitionBody() {
     markModified();
-    Display* sink = display_;
+    ProgressSink* sink = sink_;
     SEQStorage& s = *storage_;
     // Tested before every object and score, as the other processes test their run flag.
     const auto stopped = [this] { return recognitionStopRequested_.load(); };
@@ -133,7 +133,7 @@ void TMainManager::recognitionBody() {
         for (int32_t i = 0; i < objects && !stopped(); ++i) {
             for (int32_t j = 0; j < classCount_ && !stopped(); ++j) {
                 const double score = classificator_->ScoreObject(s.controlNegativeObjects[i], i, j);
-                if (sink) sink->ShowClassScore(i, score, j);
+                if (sink) sink->onEvent(ClassScored{i, j, score});
             }
         }
     } else {
@@ -148,7 +148,7 @@ void TMainManager::recognitionBody() {
                 if (object.classNumber != c) continue;
                 const double score = classificator_->ScoreObject(object, i, c);
                 object.score = score;
-                if (sink) sink->ShowObjectScore(i, score, chosen.grid);
+                if (sink) sink->onEvent(ObjectScored{chosen.sample, i, score});
                 if (side == 1) ++n;
             }
         }
@@ -159,7 +159,7 @@ void TMainManager::recognitionBody() {
 }
 
 void TMainManager::FinishRecognition(int32_t n) {
-    if (display_) display_->FinishRecognition(n);
+    if (sink_) sink_->onEvent(RecognitionFinished{n});
 }
 
 }  // namespace motifora

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "evaluation/Recognition.h"
 #include "workspace/TMainManager.h"
 
@@ -53,7 +53,7 @@ std::optional<RecognitionStart> TMainManager::scanRefusal(int32_t c) {
     // commands, refills the grids from them at its end) must not be reading them meanwhile.
     if (workerLive()) return RecognitionStart::NoThread;
     if (!recognitionStale_.load() && c == lastRecognitionClass_) {
-        if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores_.size()));
+        if (sink_) sink_->onEvent(ScanScored{static_cast<int32_t>(windowScores_.size())});
         return RecognitionStart::Shown;
     }
     return std::nullopt;
@@ -67,7 +67,7 @@ RecognitionStart TMainManager::ScanRecognition(int32_t c) {
     lastRecognitionClass_ = c;
     scoreScanWindows(c, windowScores_, false);
     recognitionStale_.store(false);
-    if (display_) display_->ShowPositionScores(static_cast<int32_t>(windowScores_.size()));
+    if (sink_) sink_->onEvent(ScanScored{static_cast<int32_t>(windowScores_.size())});
     return RecognitionStart::Started;
 }
 

@@ -1,5 +1,5 @@
 // Idealization: the worked example under the three types, registration and classification with
-// their display calls, ties, the 1e-7 threshold, applicability, rules without prediction and
+// their reports, ties, the 1e-7 threshold, applicability, rules without prediction and
 // infinite weights.
 #include <gtest/gtest.h>
 
@@ -7,6 +7,7 @@
 #include <random>
 
 #include "ClassifyTestSupport.h"
+#include "RecordedReports.h"
 #include "classify/Classificator.h"
 
 namespace motifora::testing {
@@ -35,8 +36,8 @@ struct Workbench {
     std::unique_ptr<SEQStorage> storage;
     std::unique_ptr<RulesStorage> store;
     IdealObjectArray classes;
-    RecordingDisplay display;
-    Classificator engine{&display};
+    test::RecordingSink sink;
+    Classificator engine{&sink};
 };
 
 // R: position 0 holds A => C at position 1 with 0.75, so w = ln 4.
@@ -103,24 +104,24 @@ TEST(Idealization, RegistersClassesAndShowsThem) {
     // AC {A}{C}, AA {}{A}, CC {}{C}, CA stays {C}{A}: four classes, the first is class 0.
     EXPECT_EQ(numbers, (std::vector<int32_t>{0, 1, 2, 3}));
     EXPECT_EQ(bench.engine.idealObjectCount, 4);
-    EXPECT_EQ(bench.display.shown,
+    EXPECT_EQ(classTexts(bench.sink),
               (std::vector<std::string>{"-[A]-[C]-", "-[ ]-[A]-", "-[ ]-[C]-", "-[C]-[A]-"}));
-    EXPECT_EQ(bench.display.shownIndexes, (std::vector<int32_t>{0, 1, 2, 3}));
-    EXPECT_EQ(bench.display.shownValues, (std::vector<double>(4, 0.0)));
-    EXPECT_TRUE(bench.display.popupAuto);
-    EXPECT_EQ(bench.display.learningClasses,
+    EXPECT_EQ(classIndexes(bench.sink), (std::vector<int32_t>{0, 1, 2, 3}));
+    EXPECT_EQ(classValues(bench.sink), (std::vector<double>(4, 0.0)));
+    EXPECT_GT(bench.sink.count<ClassMade>(), 0u);
+    EXPECT_EQ(learningClasses(bench.sink),
               (std::vector<std::vector<int32_t>>{{1, 1}, {2, 2}, {3, 3}, {4, 4}}));
     // AC is shown once (no change); AA at its start, then after its one change.
-    ASSERT_GE(bench.display.statuses.size(), 3u);
-    EXPECT_EQ(bench.display.statuses[0], "-[A]-[C]-");
-    EXPECT_EQ(bench.display.statuses[1], "-[A]-[A]-");
-    EXPECT_EQ(bench.display.statuses[2], "-[ ]-[A]-");
+    ASSERT_GE(statusTexts(bench.sink).size(), 3u);
+    EXPECT_EQ(statusTexts(bench.sink)[0], "-[A]-[C]-");
+    EXPECT_EQ(statusTexts(bench.sink)[1], "-[A]-[A]-");
+    EXPECT_EQ(statusTexts(bench.sink)[2], "-[ ]-[A]-");
 
     // An object idealized into an existing class adds none and gets that class.
-    bench.display.shown.clear();
+    bench.sink.clear();
     const SEQSElem again = makeObject(*bench.storage, "AA");
     EXPECT_EQ(bench.engine.IdealizeAndRegister(&again, -1), 1);
-    EXPECT_TRUE(bench.display.shown.empty());
+    EXPECT_TRUE(classTexts(bench.sink).empty());
     EXPECT_EQ(bench.engine.idealObjectCount, 4);
     EXPECT_EQ(bench.engine.workingObject, nullptr);
 }
@@ -153,8 +154,8 @@ TEST(Idealization, FromRules) {
     EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 0), 0);
     EXPECT_EQ(bench.textOf(0), "-[A]-[C]-");
     EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 1), 1);
-    EXPECT_EQ(bench.display.ruleClasses, (std::vector<std::vector<int32_t>>{{1, 1}, {2, 2}}));
-    EXPECT_TRUE(bench.display.learningClasses.empty());
+    EXPECT_EQ(ruleClasses(bench.sink), (std::vector<std::vector<int32_t>>{{1, 1}, {2, 2}}));
+    EXPECT_TRUE(learningClasses(bench.sink).empty());
     EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 2), -1);  // no such rule
     EXPECT_EQ(bench.engine.idealObjectCount, 2);
 }
@@ -168,7 +169,7 @@ TEST(Classification, FindsClassOrShowsNew) {
     EXPECT_EQ(bench.engine.ClassifyObject(ac, 3, ObjectSetKind::ControlNegative), 0);
     EXPECT_EQ(bench.engine.ClassifyObject(aa, 4, ObjectSetKind::LearnNegative), -1);
     EXPECT_EQ(bench.engine.idealObjectCount, 1);  // never appends
-    EXPECT_EQ(bench.display.controlClasses,
+    EXPECT_EQ(controlClasses(bench.sink),
               (std::vector<std::vector<int32_t>>{{2, 3, 1}, {3, 4, -1}}));
     EXPECT_EQ(bench.engine.textBuffer, "-[ ]-[A]-");
 }
@@ -186,9 +187,9 @@ TEST(Idealization, EqualGainsChangeLowerPositionFirst) {
         {"ACA", "AAA"});
     bench.setup(0);
     EXPECT_EQ(bench.idealize("AAA"), "-[ ]-[ ]-[A]-");
-    ASSERT_EQ(bench.display.statuses.size(), 3u);
-    EXPECT_EQ(bench.display.statuses[0], "-[A]-[A]-[A]-");
-    EXPECT_EQ(bench.display.statuses[1], "-[ ]-[A]-[A]-");
+    ASSERT_EQ(statusTexts(bench.sink).size(), 3u);
+    EXPECT_EQ(statusTexts(bench.sink)[0], "-[A]-[A]-[A]-");
+    EXPECT_EQ(statusTexts(bench.sink)[1], "-[ ]-[A]-[A]-");
 }
 
 TEST(Idealization, GainOfExactlyTheThresholdChangesNothing) {
@@ -317,15 +318,15 @@ TEST(Idealization, StrategyThatWouldGoRoundForeverEnds) {
     auto storage = makeStorage(rows);
     auto store = randomRules(random, *storage, ruleCount, false);
     ASSERT_EQ(rows[0], "CCC");
-    RecordingDisplay display;
+    test::RecordingSink sink;
     IdealObjectArray classes;
-    Classificator engine(&display);
+    Classificator engine(&sink);
     engine.Setup(storage.get(), store.get(), &classes, kInsertingBegin);
     ASSERT_EQ(engine.IdealizeAndRegister(&storage->learnObjects[0], -1), 0);
     std::string text;
     classes[0]->ToText(text, storage->codeTable);
     EXPECT_EQ(text, "-[ ]-[TG]-[CG]-");
-    const std::vector<std::string>& shown = display.statuses;
+    const std::vector<std::string> shown = statusTexts(sink);
     ASSERT_GE(shown.size(), 5u);
     EXPECT_EQ(shown.back(), "-[CTAG]-[TG]-[CG]-");
     EXPECT_EQ(shown[shown.size() - 5], shown.back());  // four changes earlier

@@ -1,5 +1,4 @@
-// Shared helpers of the classificator tests: storages and rules made by hand or at random, and
-// a display that records what the engine shows.
+// Shared helpers of the classificator tests: storages and rules made by hand or at random.
 #pragma once
 
 #include <cstdint>
@@ -9,7 +8,6 @@
 #include <vector>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
 #include "core/SEQStorage.h"
 #include "rules/RulesStorage.h"
 
@@ -51,35 +49,5 @@ struct TinyModel {
 std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t width);
 std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& storage, int32_t count,
                                           bool withCertainties);
-
-// Records the display calls the classificator makes.
-class RecordingDisplay : public Display {
-  public:
-    void ShowStatus(const std::string& text) override { statuses.push_back(text); }
-    void ShowIdealObject(const std::string& text, double value, int32_t index) override {
-        shown.push_back(text);
-        shownValues.push_back(value);
-        shownIndexes.push_back(index);
-    }
-    void SetIdealObjPopupAuto(bool on) override { popupAuto = on; }
-    void SetLearningClass(int32_t row, int32_t number) override {
-        learningClasses.push_back({row, number});
-    }
-    void SetRuleClass(int32_t row, int32_t number) override {
-        ruleClasses.push_back({row, number});
-    }
-    void SetControlClass(ObjectSetKind kind, int32_t row, int32_t number, bool isNew) override {
-        controlClasses.push_back({codeOf(kind), row, isNew ? -1 : number});
-    }
-
-    std::vector<std::string> statuses;
-    std::vector<std::string> shown;
-    std::vector<double> shownValues;
-    std::vector<int32_t> shownIndexes;
-    bool popupAuto = false;
-    std::vector<std::vector<int32_t>> learningClasses;
-    std::vector<std::vector<int32_t>> ruleClasses;
-    std::vector<std::vector<int32_t>> controlClasses;  // kind, row, number (-1 = "New")
-};
 
 }  // namespace motifora::testing

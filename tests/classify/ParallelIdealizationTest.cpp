@@ -6,6 +6,7 @@
 #include <random>
 
 #include "ClassifyTestSupport.h"
+#include "RecordedReports.h"
 #include "classify/Classificator.h"
 #include "classify/ParallelIdealization.h"
 #include "core/WorkerPool.h"
@@ -16,8 +17,8 @@ namespace {
 
 struct IdealizationRun {
     IdealObjectArray classes;
-    RecordingDisplay display;
-    Classificator engine{&display};
+    test::RecordingSink sink;
+    Classificator engine{&sink};
     std::vector<int32_t> learned;     // class of each source
     std::vector<int32_t> classified;  // class of each further object (-1 = new)
 };
@@ -94,12 +95,12 @@ TEST(ParallelIdealization, RegistersTheClassesOfTheOneByOneRun) {
             }
             // The grids get the same calls; of the status texts only the last of each object is
             // shown, not those of the changes before it.
-            EXPECT_EQ(batched.display.shown, single.display.shown);
-            EXPECT_EQ(batched.display.shownIndexes, single.display.shownIndexes);
-            EXPECT_EQ(batched.display.learningClasses, single.display.learningClasses);
-            EXPECT_EQ(batched.display.ruleClasses, single.display.ruleClasses);
-            EXPECT_EQ(batched.display.controlClasses, single.display.controlClasses);
-            EXPECT_EQ(batched.display.statuses.back(), single.display.statuses.back());
+            EXPECT_EQ(classTexts(batched.sink), classTexts(single.sink));
+            EXPECT_EQ(classIndexes(batched.sink), classIndexes(single.sink));
+            EXPECT_EQ(learningClasses(batched.sink), learningClasses(single.sink));
+            EXPECT_EQ(ruleClasses(batched.sink), ruleClasses(single.sink));
+            EXPECT_EQ(controlClasses(batched.sink), controlClasses(single.sink));
+            EXPECT_EQ(statusTexts(batched.sink).back(), statusTexts(single.sink).back());
         }
     }
 }

@@ -5,17 +5,11 @@
 #include <thread>
 
 #include "ClassifyTestSupport.h"
+#include "RecordedReports.h"
 #include "classify/Classificator.h"
 
 namespace motifora::testing {
 namespace {
-
-// Counts the status texts (one before the strategy, one per accepted change).
-class CountingDisplay : public Display {
-  public:
-    void ShowStatus(const std::string&) override { ++statuses; }
-    std::atomic<int> statuses{0};
-};
 
 TEST(PauseGate, IdealizationWaitsAtTheGateAndFinishesAfterResume) {
     auto storage = makeStorage({"ACA", "AAA"});
@@ -24,24 +18,25 @@ TEST(PauseGate, IdealizationWaitsAtTheGateAndFinishesAfterResume) {
     rules.push_back(makeRule(*storage, {{0, 1, 0}}, 2, {0.0, 0.75}));
     auto store = makeStore(std::move(rules), storage->width);
 
-    CountingDisplay display;
+    // Records the status texts (one before the strategy, one per accepted change).
+    test::RecordingSink sink;
     RunControl control;
     control.setRunning(true);
     control.close();
     IdealObjectArray classes;
-    Classificator engine(&display, &control);
+    Classificator engine(&sink, &control);
     engine.Setup(storage.get(), store.get(), &classes, 0);
 
     std::atomic<int32_t> result{-2};
     std::thread worker([&] { result = engine.IdealizeAndRegister(&storage->learnObjects[1], -1); });
     // The first change is shown, then the worker waits at the closed gate and does no more.
     while (!control.workerWaiting()) std::this_thread::yield();
-    EXPECT_EQ(display.statuses.load(), 2);
+    EXPECT_EQ(sink.count<ObjectIdealizing>(), 2u);
     EXPECT_EQ(result.load(), -2);
     control.open();
     worker.join();
     EXPECT_EQ(result.load(), 0);
-    EXPECT_EQ(display.statuses.load(), 3);  // two changes: A at positions 0 and 1 cleared
+    EXPECT_EQ(sink.count<ObjectIdealizing>(), 3u);  // two changes: A at positions 0 and 1 cleared
 }
 
 }  // namespace

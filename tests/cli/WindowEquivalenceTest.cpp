@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "CliTestSupport.h"
+#include "support/FormTicks.h"
 #include "ui/model/ScriptedDialogs.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -31,21 +32,8 @@ class Window {
         dialogs.choose(path);
         (form.*command)();
     }
-    // Ticks until the process shows a message (its end) or leaves nothing to report.
-    void untilReported() {
-        const size_t before = dialogs.messages.size();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-        while (dialogs.messages.size() == before && std::chrono::steady_clock::now() < deadline) {
-            form.SearchingTimerTimer();
-            if (!m().isRunning() && !m().isPaused() && !m().hasEnded() &&
-                !m().isStarted(TMainManager::Process::RuleSearch) &&
-                !m().isStarted(TMainManager::Process::Idealization) &&
-                !m().isStarted(TMainManager::Process::Classification))
-                break;
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        m().joinWorker();
-    }
+    // Ticks until the process has reported its end.
+    void untilReported() { test::tickToEnd(form, dialogs); }
     void press(void (TMainForm::*command)()) {
         (form.*command)();
         untilReported();
@@ -88,11 +76,7 @@ class Window {
         form.BootStrCtrl.IterCount.setText(iterations);
         form.BootStrCtrl.FstLevelErr.setText(error);
         form.BootStrCtrl.Bs_btnStartClick();
-        while (m().bootstrapActive() || m().isRunning()) {
-            form.SearchingTimerTimer();
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        m().joinWorker();
+        untilReported();
     }
     void save(const std::string& project, const std::string& text, const std::string& report) {
         dialogs.choose(project);

@@ -13,7 +13,8 @@ namespace motifora {
 namespace {
 
 using testing::buildWhole;
-using testing::RecordingDisplay;
+using testing::SearchReport;
+using testing::searchReports;
 
 struct Mode {
     const char* name;
@@ -29,7 +30,7 @@ class RegGeneratorTest : public ::testing::TestWithParam<Mode> {
         results = std::make_unique<RulesStorage>(finish, storage.width);
         generator.SetReferenceEvaluation(GetParam().reference);
         generator.SetThreadCount(GetParam().threads);
-        generator.SetDisplay(&display);
+        generator.SetSink(&sink);
         ASSERT_EQ(generator.Init(&storage, results.get(), sub, fisher, cp), 0);
     }
     std::vector<std::string> ruleTexts() const {
@@ -44,7 +45,8 @@ class RegGeneratorTest : public ::testing::TestWithParam<Mode> {
     SEQStorage storage;
     std::unique_ptr<RulesStorage> results;
     RegGenerator generator;
-    RecordingDisplay display;
+    test::RecordingSink sink;
+    std::vector<SearchReport> reports() const { return searchReports(sink); }
 };
 
 // Objects whose position 0 copies position 1; position 2 is noise.
@@ -97,9 +99,9 @@ TEST_P(RegGeneratorTest, SeedingTriesOnlyPositiveConditionsWithTwoLetters) {
         EXPECT_EQ(r.ConditionPosition(0), 1);
         EXPECT_EQ(r.Condition(0).sign, 1);
     }
-    ASSERT_EQ(display.calls.size(), 2u);
-    EXPECT_EQ(display.calls[0].what, "entry||||0|2|1");
-    EXPECT_EQ(display.calls[1].what, "entry||||1|2|1");
+    ASSERT_EQ(reports().size(), 2u);
+    EXPECT_EQ(reports()[0].what, "entry||||0|2|1");
+    EXPECT_EQ(reports()[1].what, "entry||||1|2|1");
 
     SEQStorage three;
     buildWhole(three, {"ACG", "CGA", "GAC"});
@@ -114,18 +116,18 @@ TEST_P(RegGeneratorTest, SeedingTriesOnlyPositiveConditionsWithTwoLetters) {
 TEST_P(RegGeneratorTest, OrderOfWorkOnOneTarget) {
     start(copiedPair(4), 10, 10);
     generator.SetTarget(0);
-    display.calls.clear();
+    sink.clear();
     ASSERT_TRUE(generator.Step());
+    const std::vector<SearchReport> calls = reports();
     // The swap empties both bars and fills the pre-buffer bar to the level's size.
-    ASSERT_GE(display.calls.size(), 4u);
-    EXPECT_EQ(display.calls[0].what, "rewind|1|0");
-    EXPECT_EQ(display.calls[1].what, "rewind|2|0");
-    EXPECT_EQ(display.calls[2].what, "entry||||0|1|2");
-    EXPECT_EQ(display.calls[3].what, "rewind|1|1");
+    ASSERT_GE(calls.size(), 4u);
+    EXPECT_EQ(calls[0].what, "rewind|1|0");
+    EXPECT_EQ(calls[1].what, "rewind|2|0");
+    EXPECT_EQ(calls[2].what, "entry||||0|1|2");
+    EXPECT_EQ(calls[3].what, "rewind|1|1");
     ASSERT_EQ(results->Count(), 1);
-    EXPECT_EQ(display.calls[4].what,
-              "entry|" + formatFixed6(results->Get(0)->fisher) +
-                  "|0.928571|2=A =>   [1] = " + "(A:0.928571) (C:-0.928571) |0|0|1");
+    EXPECT_EQ(calls[4].what, "entry|" + formatFixed6(results->Get(0)->fisher) +
+                                 "|0.928571|2=A =>   [1] = " + "(A:0.928571) (C:-0.928571) |0|0|1");
     int32_t steps = 1;
     while (generator.Step()) ++steps;
     EXPECT_FALSE(generator.Step());
@@ -176,12 +178,12 @@ TEST_P(RegGeneratorTest, RuleThatLosesAConditionIsRecordedButNotExtended) {
                                            : *generator.nextBuffer;
             const int32_t before = from.Count() > 0 ? from.Get(0)->conditionCount : 0;
             const int64_t evaluations = generator.evaluationCount;
-            const size_t calls = display.calls.size();
+            sink.clear();
             if (!generator.Step()) break;
             // The rules-grid entry of this step, if the step recorded its rule.
             std::string entry;
-            for (size_t c = calls; c < display.calls.size(); ++c) {
-                const std::string& what = display.calls[c].what;
+            for (const SearchReport& report : reports()) {
+                const std::string& what = report.what;
                 if (what.size() > 4 && what.compare(what.size() - 4, 4, "|0|1") == 0) entry = what;
             }
             if (entry.empty()) continue;

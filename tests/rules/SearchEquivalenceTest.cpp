@@ -33,7 +33,7 @@ struct Scenario {
 
 struct Outcome {
     std::vector<std::string> rules;  // every field compared, flattened
-    std::vector<testing::DisplayCall> calls;
+    std::vector<testing::SearchReport> calls;
     int64_t evaluations = 0;
 };
 
@@ -85,15 +85,15 @@ Outcome search(const Scenario& sc, bool reference, int32_t threads) {
     }
     RulesStorage results(sc.finish, storage.width);
     RegGenerator generator;
-    testing::RecordingDisplay display;
-    generator.SetDisplay(&display);
+    test::RecordingSink sink;
+    generator.SetSink(&sink);
     generator.SetReferenceEvaluation(reference);
     generator.SetThreadCount(threads);
     generator.Init(&storage, &results, sc.sub, sc.fisher, sc.cp);
     generator.RunSearch(nullptr);
     Outcome out;
     for (int32_t i = 0; i < results.Count(); ++i) out.rules.push_back(describe(*results.Get(i)));
-    out.calls = std::move(display.calls);
+    out.calls = testing::searchReports(sink);
     out.evaluations = generator.evaluationCount;
     return out;
 }
@@ -114,7 +114,7 @@ TEST_P(SearchEquivalence, SameRulesAndDisplayEveryWay) {
                        r.begin() + static_cast<std::ptrdiff_t>(r.find('|', bar + 1)), ' ') +
                 1);
     }
-    std::printf("  %zu rules (up to %zu conditions), %lld evaluations, %zu display calls\n",
+    std::printf("  %zu rules (up to %zu conditions), %lld evaluations, %zu reports\n",
                 reference.rules.size(), deepest, static_cast<long long>(reference.evaluations),
                 reference.calls.size());
     for (int32_t threads : {1, 2}) {

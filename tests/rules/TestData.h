@@ -1,16 +1,19 @@
-// Helpers shared by the rules tests: storages built from letters, a recording display, data.
+// Helpers shared by the rules tests: storages built from letters, the search reports a sink
+// recorded, data.
 #pragma once
 
 #include <array>
 #include <cstdint>
 #include <random>
 #include <string>
+#include <variant>
 #include <vector>
 
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
 #include "rules/Rule.h"
+#include "support/RecordingSink.h"
 
 namespace motifora::testing {
 
@@ -35,26 +38,29 @@ inline void buildWhole(SEQStorage& storage, const std::vector<std::string>& text
     storage.buildWhole(recs.data(), static_cast<int32_t>(recs.size()));
 }
 
-// One display call, flattened for comparison.
-struct DisplayCall {
+// One report of a search, flattened for comparison: "entry|fisher|cp|rule|position|buffer|step"
+// for a buffer entry, "rewind|buffer|amount" for entries leaving a buffer.
+struct SearchReport {
     std::string what;
-    bool operator==(const DisplayCall&) const = default;
+    bool operator==(const SearchReport&) const = default;
 };
 
-class RecordingDisplay : public Display {
-  public:
-    void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
-                           const std::string& ruleText, int32_t position, int32_t kind,
-                           int32_t step) override {
-        calls.push_back({"entry|" + fisherText + "|" + cpText + "|" + ruleText + "|" +
-                         std::to_string(position) + "|" + std::to_string(kind) + "|" +
-                         std::to_string(step)});
+// The buffer reports `sink` recorded, in order.
+inline std::vector<SearchReport> searchReports(const test::RecordingSink& sink) {
+    std::vector<SearchReport> reports;
+    for (const ProgressEvent& event : sink.events()) {
+        if (const auto* entry = std::get_if<BufferEntry>(&event)) {
+            reports.push_back({"entry|" + entry->fisherText + "|" + entry->cpText + "|" +
+                               entry->ruleText + "|" + std::to_string(entry->position) + "|" +
+                               std::to_string(codeOf(entry->buffer)) + "|" +
+                               std::to_string(entry->step)});
+        } else if (const auto* rewound = std::get_if<BufferRewound>(&event)) {
+            reports.push_back({"rewind|" + std::to_string(codeOf(rewound->buffer)) + "|" +
+                               std::to_string(rewound->amount)});
+        }
     }
-    void RewindBufferProgress(int32_t kind, int32_t amount) override {
-        calls.push_back({"rewind|" + std::to_string(kind) + "|" + std::to_string(amount)});
-    }
-    std::vector<DisplayCall> calls;
-};
+    return reports;
+}
 
 // Random sequences over `alphabet` with planted dependencies: in each record a few positions
 // copy (with some noise) the letter at an earlier position, so searches find deep rules.

@@ -1,5 +1,5 @@
-// Helpers of the recognition and bootstrap tests: a display that records the evaluation
-// operations, and a workspace fixture with classes built from generated samples.
+// Helpers of the recognition and bootstrap tests: a sink that records the evaluation events,
+// and a workspace fixture with classes built from generated samples.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -22,77 +22,69 @@
 
 namespace motifora::test {
 
-// Records the recognition and bootstrap operations; hooks run on the calling (worker) thread.
-class EvaluationDisplay : public RecordingDisplay {
+// The recording sink of the recognition and bootstrap tests: beside the events, it notes what
+// the workspace held when some of them came (the class being recognized, the round's samples),
+// and offers the events in the shapes the tests compare.
+class EvaluationSink : public RecordingSink {
   public:
     struct Score {
-        int32_t object, classOrKind;
+        int32_t object, classOrKind;  // the class (ClassScored) or the sample's code (ObjectScored)
         double score;
-        int32_t currentClass;  // the workspace's recognitionClass at the call
+        int32_t currentClass;  // the workspace's recognitionClass at the event
     };
     struct Row {
         int32_t row;
         double first, second;
     };
 
-    explicit EvaluationDisplay(TMainManager& m) : manager(m) {}
+    explicit EvaluationSink(TMainManager& m) : manager(m) {}
 
-    void ShowClassScore(int32_t i, double s, int32_t j) override {
-        std::function<void()> hook;
+    void onEvent(const ProgressEvent& event) override {
         {
             std::lock_guard<std::mutex> lock(mutex);
-            classScores.push_back({i, j, s, manager.recognitionClass()});
-            hook = onClassScore;
+            if (const auto* scored = std::get_if<ClassScored>(&event)) {
+                classScores.push_back({scored->object, scored->classIndex, scored->score,
+                                       manager.recognitionClass()});
+            } else if (const auto* object = std::get_if<ObjectScored>(&event)) {
+                objectScores.push_back({object->object, codeOf(object->sample), object->score,
+                                        manager.recognitionClass()});
+            } else if (std::holds_alternative<BootstrapRoundBegun>(event)) {
+                std::vector<std::string> names;
+                for (const Sequence& s : manager.bootstrapHeldOut()) names.push_back(s.name);
+                heldOutNames.push_back(names);
+                keptCounts.push_back(manager.bootstrapLearnCount());
+                frameWidths.push_back(manager.searchSettings().frameWidth);
+                ruleCapacities.push_back(
+                    manager.bootstrapRules() ? manager.bootstrapRules()->capacity : -1);
+            }
         }
-        if (hook) hook();
+        RecordingSink::onEvent(event);
+        if (std::holds_alternative<RecognitionFinished>(event)) recognitionDone = true;
     }
-    void ShowObjectScore(int32_t i, double s, ScoreGrid grid) override {
-        std::function<void()> hook;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            objectScores.push_back({i, codeOf(grid), s, manager.recognitionClass()});
-            hook = onObjectScore;
-        }
-        if (hook) hook();
-    }
-    void ShowPositionScores(int32_t count) override {
+    void clear() override {
+        RecordingSink::clear();
         std::lock_guard<std::mutex> lock(mutex);
-        positionCounts.push_back(count);
+        classScores.clear();
+        objectScores.clear();
     }
-    void FinishRecognition(int32_t n) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        finishedWith.push_back(n);
-        recognitionDone = true;
+
+    std::vector<int32_t> positionCounts() const { return values(&ScanScored::windows); }
+    std::vector<int32_t> finishedWith() const { return values(&RecognitionFinished::positives); }
+    std::vector<int32_t> averagesFor() const { return values(&BootstrapAveraged::rounds); }
+    int finishedRuns() const { return static_cast<int>(count<BootstrapEnded>()); }
+    std::vector<Row> rows() const {
+        std::vector<Row> found;
+        for (const BootstrapRoundEnded& e : all<BootstrapRoundEnded>())
+            found.push_back({e.round, e.firstError, e.secondError});
+        return found;
     }
-    void ShowBootstrapSamples() override {
-        std::lock_guard<std::mutex> lock(mutex);
-        std::vector<std::string> names;
-        for (const Sequence& s : manager.bootstrapHeldOut()) names.push_back(s.name);
-        heldOutNames.push_back(names);
-        keptCounts.push_back(manager.bootstrapLearnCount());
-        frameWidths.push_back(manager.searchSettings().frameWidth);
-        ruleCapacities.push_back(manager.bootstrapRules() ? manager.bootstrapRules()->capacity
-                                                          : -1);
-    }
-    void ShowBootstrapRow(int32_t row, double first, double second) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        rows.push_back({row, first, second});
-    }
-    void ShowBootstrapAverages(int32_t iterations) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        averagesFor.push_back(iterations);
-    }
-    void BootstrapFinished() override { ++finishedRuns; }
 
     TMainManager& manager;
-    std::function<void()> onObjectScore, onClassScore;
+    std::mutex mutex;
     std::vector<Score> classScores, objectScores;
-    std::vector<int32_t> positionCounts, finishedWith, keptCounts, averagesFor, ruleCapacities,
-        frameWidths;
+    std::vector<int32_t> keptCounts, ruleCapacities, frameWidths;
     std::vector<std::vector<std::string>> heldOutNames;
-    std::vector<Row> rows;
     std::atomic<bool> recognitionDone{false};
-    std::atomic<int> finishedRuns{0};
 };
 
 constexpr unsigned kEvaluationSeed = 20261207;  // fixed seed of the generated samples
@@ -103,7 +95,7 @@ class EvaluationFixture : public ::testing::Test {
     void SetUp() override {
         std::tie(positives, negatives) =
             learningSamples(40, 15, testSeed("generated samples", kEvaluationSeed));
-        m.setDisplay(&display);
+        m.setProgressSink(&sink);
         m.setThreadCount(1);
     }
     void load(bool withNegatives = true) {
@@ -143,17 +135,17 @@ class EvaluationFixture : public ::testing::Test {
     }
     // Runs a recognition started with `code` -1 to its end.
     void recognize(int32_t c) {
-        display.recognitionDone = false;
+        sink.recognitionDone = false;
         ASSERT_EQ(m.StartRecognition(c), RecognitionStart::Started);
-        ASSERT_TRUE(waitUntil([&] { return display.recognitionDone.load(); }));
+        ASSERT_TRUE(waitUntil([&] { return sink.recognitionDone.load(); }));
         m.joinWorker();
     }
 
     void TearDown() override { m.shutdownWorker(); }
 
     TempDir dir;
-    // The display outlives the workspace, whose destructor may still let a worker report.
-    EvaluationDisplay display{m};
+    // The sink outlives the workspace, whose destructor may still let a worker report.
+    EvaluationSink sink{m};
     TMainManager m;
     std::vector<std::string> positives, negatives;
 };

@@ -30,7 +30,7 @@ class BootstrapTest : public EvaluationFixture {
     // for the pause.
     void startPaused(int32_t iterations) {
         ASSERT_NO_FATAL_FAILURE(prepare());
-        display.onCountdown = pause.hook(1, [this] { m.PauseBootstrap(); });
+        sink.onEach<ItemsLeft>(pause.hook(1, [this] { m.PauseBootstrap(); }));
         ASSERT_EQ(m.StartBootstrap(10, iterations, 0, 0.0), BootstrapStart::Started);
         ASSERT_TRUE(pause.wait());
     }
@@ -62,25 +62,25 @@ TEST_F(BootstrapTest, ThreeIterationsFillThreeRowsAndAverage) {
     const std::vector<Sequence> before = m.learnPositive();
     ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.25), BootstrapStart::Started);
     waitForRun();
-    ASSERT_EQ(display.rows.size(), 3u);
+    ASSERT_EQ(sink.rows().size(), 3u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(display.rows[static_cast<size_t>(i)].row, i + 1);
-        const double first = display.rows[static_cast<size_t>(i)].first;
-        const double second = display.rows[static_cast<size_t>(i)].second;
+        EXPECT_EQ(sink.rows()[static_cast<size_t>(i)].row, i + 1);
+        const double first = sink.rows()[static_cast<size_t>(i)].first;
+        const double second = sink.rows()[static_cast<size_t>(i)].second;
         EXPECT_TRUE(first >= 0 && first <= 1);
         EXPECT_TRUE(second >= 0 && second <= 1);
     }
-    EXPECT_EQ(display.averagesFor, std::vector<int32_t>{3});
-    EXPECT_EQ(display.finishedRuns.load(), 1);  // averages, then the end of the run
+    EXPECT_EQ(sink.averagesFor(), std::vector<int32_t>{3});
+    EXPECT_EQ(sink.finishedRuns(), 1);  // averages, then the end of the run
     EXPECT_EQ(m.iteration(), 3);
     EXPECT_FALSE(m.isRunning());
     EXPECT_TRUE(m.hasEnded());
     // 40 positives at 10 %: ceil(4) - 1 = 3 held out, 37 kept, in every iteration.
-    EXPECT_EQ(display.keptCounts, (std::vector<int32_t>{37, 37, 37}));
-    for (const auto& names : display.heldOutNames) EXPECT_EQ(names.size(), 3u);
+    EXPECT_EQ(sink.keptCounts, (std::vector<int32_t>{37, 37, 37}));
+    for (const auto& names : sink.heldOutNames) EXPECT_EQ(names.size(), 3u);
     // One sequence runs on across the iterations: not every iteration holds out the same.
-    EXPECT_FALSE(display.heldOutNames[0] == display.heldOutNames[1] &&
-                 display.heldOutNames[1] == display.heldOutNames[2]);
+    EXPECT_FALSE(sink.heldOutNames[0] == sink.heldOutNames[1] &&
+                 sink.heldOutNames[1] == sink.heldOutNames[2]);
     // The iteration's objects are gone; the workspace's own samples are untouched.
     EXPECT_EQ(m.bootstrapStorage(), nullptr);
     EXPECT_EQ(m.bootstrapClassificator(), nullptr);
@@ -97,9 +97,9 @@ TEST_F(BootstrapTest, HundredPositivesAtTenPercentHoldOutNine) {
     prepare();
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
-    EXPECT_EQ(display.keptCounts, std::vector<int32_t>{91});
-    ASSERT_EQ(display.heldOutNames.size(), 1u);
-    EXPECT_EQ(display.heldOutNames[0].size(), 9u);
+    EXPECT_EQ(sink.keptCounts, std::vector<int32_t>{91});
+    ASSERT_EQ(sink.heldOutNames.size(), 1u);
+    EXPECT_EQ(sink.heldOutNames[0].size(), 9u);
 }
 
 TEST_F(BootstrapTest, NothingHeldOutGivesAFirstLevelErrorOfZero) {
@@ -108,9 +108,9 @@ TEST_F(BootstrapTest, NothingHeldOutGivesAFirstLevelErrorOfZero) {
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.5),
               BootstrapStart::Started);  // ceil(1) - 1 = 0 held out
     waitForRun();
-    EXPECT_EQ(display.keptCounts, std::vector<int32_t>{10});
-    ASSERT_EQ(display.rows.size(), 1u);
-    EXPECT_EQ(display.rows[0].first, 0.0);
+    EXPECT_EQ(sink.keptCounts, std::vector<int32_t>{10});
+    ASSERT_EQ(sink.rows().size(), 1u);
+    EXPECT_EQ(sink.rows()[0].first, 0.0);
 }
 
 // The row of an iteration follows from the scores shown: per class, the level from the kept
@@ -118,16 +118,15 @@ TEST_F(BootstrapTest, NothingHeldOutGivesAFirstLevelErrorOfZero) {
 TEST_F(BootstrapTest, RowsFollowTheClassLevelsOfTheShownScores) {
     prepare();
     for (double wanted : {0.0, 0.3, 1.0}) {
-        display.objectScores.clear();
-        display.rows.clear();
+        sink.clear();
         ASSERT_EQ(m.StartBootstrap(20, 1, 0, wanted), BootstrapStart::Started);
         waitForRun();
-        ASSERT_FALSE(display.objectScores.empty());
+        ASSERT_FALSE(sink.objectScores.empty());
         std::map<int32_t, std::vector<double>> kept, heldOut, controls;
-        for (const auto& shown : display.objectScores) {
-            auto& into = shown.classOrKind == 0   ? kept
-                         : shown.classOrKind == 2 ? heldOut
-                                                  : controls;
+        for (const auto& shown : sink.objectScores) {
+            auto& into = shown.classOrKind == codeOf(SampleKind::LearnPositive)     ? kept
+                         : shown.classOrKind == codeOf(SampleKind::ControlPositive) ? heldOut
+                                                                                    : controls;
             into[shown.currentClass].push_back(shown.score);
         }
         int32_t recognized = 0, accepted = 0;
@@ -137,9 +136,9 @@ TEST_F(BootstrapTest, RowsFollowTheClassLevelsOfTheShownScores) {
             for (double s : controls[c]) accepted += s > level;
         }
         const int32_t h = heldOutCount(static_cast<int32_t>(positives.size()), 20);
-        ASSERT_EQ(display.rows.size(), 1u);
-        EXPECT_EQ(display.rows[0].first, iterationFirstError(h, recognized)) << "wanted " << wanted;
-        EXPECT_EQ(display.rows[0].second,
+        ASSERT_EQ(sink.rows().size(), 1u);
+        EXPECT_EQ(sink.rows()[0].first, iterationFirstError(h, recognized)) << "wanted " << wanted;
+        EXPECT_EQ(sink.rows()[0].second,
                   iterationSecondError(accepted, static_cast<int32_t>(negatives.size())));
     }
 }
@@ -148,11 +147,11 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     prepare();
     ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.25), BootstrapStart::Started);
     waitForRun();
-    const auto firstRun = display.heldOutNames;
+    const auto firstRun = sink.heldOutNames;
 
     TMainManager other;
-    test::EvaluationDisplay otherDisplay{other};
-    other.setDisplay(&otherDisplay);
+    test::EvaluationSink otherSink{other};
+    other.setProgressSink(&otherSink);
     other.setThreadCount(1);
     ASSERT_TRUE(other.loadLearnPositive(dir.write("p2.seq", test::seqText(positives))));
     ASSERT_TRUE(other.loadLearnNegative(dir.write("n2.seq", test::seqText(negatives))));
@@ -162,11 +161,11 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), BootstrapStart::Started);
     ASSERT_TRUE(waitUntil([&] { return !other.bootstrapActive(); }));
     other.joinWorker();
-    EXPECT_EQ(otherDisplay.heldOutNames, firstRun);
-    ASSERT_EQ(otherDisplay.rows.size(), display.rows.size());
-    for (size_t i = 0; i < display.rows.size(); ++i) {
-        EXPECT_EQ(otherDisplay.rows[i].first, display.rows[i].first);
-        EXPECT_EQ(otherDisplay.rows[i].second, display.rows[i].second);
+    EXPECT_EQ(otherSink.heldOutNames, firstRun);
+    ASSERT_EQ(otherSink.rows().size(), sink.rows().size());
+    for (size_t i = 0; i < sink.rows().size(); ++i) {
+        EXPECT_EQ(otherSink.rows()[i].first, sink.rows()[i].first);
+        EXPECT_EQ(otherSink.rows()[i].second, sink.rows()[i].second);
     }
 }
 
@@ -176,12 +175,12 @@ TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
     ASSERT_TRUE(waitUntil([&] { return m.runControl().workerWaiting(); }));
     EXPECT_TRUE(m.isPaused());
     EXPECT_TRUE(m.bootstrapActive());
-    EXPECT_TRUE(display.rows.empty());
+    EXPECT_TRUE(sink.rows().empty());
     // "Start" while paused resumes; a second start is refused meanwhile.
     EXPECT_EQ(m.StartBootstrap(10, 2, 0, 0.0), BootstrapStart::NoThread);
     m.ResumeBootstrap();
     waitForRun();
-    EXPECT_EQ(display.rows.size(), 2u);
+    EXPECT_EQ(sink.rows().size(), 2u);
     EXPECT_FALSE(m.isPaused());
 }
 
@@ -189,8 +188,8 @@ TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
     ASSERT_NO_FATAL_FAILURE(startPaused(3));
     m.StopBootstrap();
     waitForRun();
-    EXPECT_TRUE(display.rows.empty());
-    EXPECT_EQ(display.finishedRuns.load(), 1);
+    EXPECT_TRUE(sink.rows().empty());
+    EXPECT_EQ(sink.finishedRuns(), 1);
     EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.hasEnded());
     EXPECT_FALSE(m.isPaused());
@@ -201,18 +200,18 @@ TEST_F(BootstrapTest, StopWhilePausedAbortsTheIteration) {
 TEST_F(BootstrapTest, StopWhileClassesAreScoredEndsTheRun) {
     prepare();
     test::HookTrigger stop;
-    display.onObjectScore = stop.hook(1, [&] { m.StopBootstrap(); });
+    sink.onEach<ObjectScored>(stop.hook(1, [&] { m.StopBootstrap(); }));
     ASSERT_EQ(m.StartBootstrap(10, 3, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_TRUE(stop.done());
-    EXPECT_TRUE(display.rows.empty());
-    EXPECT_EQ(display.finishedRuns.load(), 1);
-    EXPECT_TRUE(display.averagesFor.empty());
+    EXPECT_TRUE(sink.rows().empty());
+    EXPECT_EQ(sink.finishedRuns(), 1);
+    EXPECT_TRUE(sink.averagesFor().empty());
     // A new run starts afresh after a stop.
-    display.onObjectScore = nullptr;
+    sink.onEach<ObjectScored>(nullptr);
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
-    EXPECT_EQ(display.rows.size(), 1u);
+    EXPECT_EQ(sink.rows().size(), 1u);
 }
 
 TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
@@ -228,12 +227,12 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
     ASSERT_EQ(width, 8);
     ASSERT_EQ(m.StartBootstrap(50, 12, 0, 0.0), BootstrapStart::Started);
     waitForRun();
-    ASSERT_EQ(display.heldOutNames.size(), 12u);
+    ASSERT_EQ(sink.heldOutNames.size(), 12u);
     bool narrowerIteration = false;
-    for (const auto& names : display.heldOutNames)
+    for (const auto& names : sink.heldOutNames)
         for (const std::string& name : names) narrowerIteration |= name == "s1";
     EXPECT_TRUE(narrowerIteration) << "no iteration held out the widest record";
-    EXPECT_EQ(display.frameWidths, std::vector<int32_t>(12, width));
+    EXPECT_EQ(sink.frameWidths, std::vector<int32_t>(12, width));
     EXPECT_EQ(m.searchSettings().frameWidth, width);
 }
 
@@ -245,23 +244,23 @@ TEST_F(BootstrapTest, ALatePauseDoesNotHoldTheNextRun) {
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     EXPECT_FALSE(m.isPaused());
     waitForRun();
-    EXPECT_EQ(display.rows.size(), 2u);
+    EXPECT_EQ(sink.rows().size(), 2u);
 }
 
 TEST_F(BootstrapTest, AFailureInsideTheRunStillEndsIt) {
     prepare();
-    display.onObjectScore = [] { throw std::runtime_error("display failed"); };
+    sink.onEach<ObjectScored>([] { throw std::runtime_error("sink failed"); });
     ASSERT_EQ(m.StartBootstrap(10, 2, 0, 0.0), BootstrapStart::Started);
     waitForRun();
-    EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
-    EXPECT_EQ(display.finishedRuns.load(), 1);
+    EXPECT_NE(m.takeWorkerError().find("sink failed"), std::string::npos);
+    EXPECT_EQ(sink.finishedRuns(), 1);
     EXPECT_FALSE(m.isRunning());
     EXPECT_EQ(m.bootstrapStorage(), nullptr);
     // Nothing is left that would refuse the next run.
-    display.onObjectScore = nullptr;
+    sink.onEach<ObjectScored>(nullptr);
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
-    EXPECT_EQ(display.rows.size(), 1u);
+    EXPECT_EQ(sink.rows().size(), 1u);
 }
 
 TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
@@ -275,8 +274,8 @@ TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
     TMainManagerTestAccess::searchSettings(m).cpThreshold = 0;
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
-    EXPECT_EQ(display.ruleCapacities, std::vector<int32_t>{500});
-    EXPECT_EQ(display.rows.size(), 1u);
+    EXPECT_EQ(sink.ruleCapacities, std::vector<int32_t>{500});
+    EXPECT_EQ(sink.rows().size(), 1u);
 }
 
 }  // namespace

@@ -22,7 +22,7 @@ namespace motifora {
 namespace {
 
 using test::HookTrigger;
-using test::RecordingDisplay;
+using test::RecordingSink;
 using test::seqText;
 using test::TempDir;
 using test::waitForEnd;
@@ -72,7 +72,7 @@ class ProcessTest : public ::testing::Test {
     void SetUp() override {
         std::tie(positives, negatives) =
             test::learningSamples(30, 12, test::testSeed("generated samples", kSeed));
-        m.setDisplay(&display);
+        m.setProgressSink(&sink);
         // The generator's parallel evaluation is the rules module's to test; here one thread
         // keeps the worker's own synchronisation the only thing under the thread checker.
         m.setThreadCount(1);
@@ -88,7 +88,7 @@ class ProcessTest : public ::testing::Test {
     // Starts a fixed-mode rule search with the default settings that pauses itself at its first
     // buffer entry, and waits for the pause.
     void startSearchPausedAtFirstEntry() {
-        display.onBufferEntry = pause.hook(1, [this] { m.pauseRuleSearch(); });
+        sink.onEach<BufferEntry>(pause.hook(1, [this] { m.pauseRuleSearch(); }));
         ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
         ASSERT_TRUE(pause.wait());
     }
@@ -97,8 +97,8 @@ class ProcessTest : public ::testing::Test {
     }
 
     TempDir dir;
-    HookTrigger pause;  // outlives the display, whose hooks may call it until the worker ends
-    RecordingDisplay display;
+    HookTrigger pause;  // outlives the sink, whose hooks may call it until the worker ends
+    RecordingSink sink;
     std::vector<std::string> positives;
     std::vector<std::string> negatives;
     TMainManager m;
@@ -138,7 +138,7 @@ TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
     EXPECT_EQ(ruleTexts(*m.rules()), expected);
     // The last target position processed stays in the search storage.
     EXPECT_EQ(m.storage()->centerPosition, 5);
-    EXPECT_GE(static_cast<int>(display.acceptedRules.size()), m.rules()->Count());
+    EXPECT_GE(static_cast<int>(acceptedRules(sink).size()), m.rules()->Count());
 }
 
 TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
@@ -202,7 +202,7 @@ TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
 
 TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     loadPositives();
-    display.onBufferEntry = [] { throw std::bad_alloc(); };
+    sink.onEach<BufferEntry>([] { throw std::bad_alloc(); });
     ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     m.joinWorker();
@@ -213,7 +213,7 @@ TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     EXPECT_TRUE(m.takeWorkerError().empty());  // taken once
 
     // The next process starts with no reason left over.
-    display.onBufferEntry = nullptr;
+    sink.onEach<BufferEntry>(nullptr);
     m.takeEnd(TMainManager::Process::RuleSearch);
     ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
@@ -242,16 +242,9 @@ TEST_F(ProcessTest, PausedRuleSearchWaitsAndResumesToTheSameRules) {
     EXPECT_TRUE(m.isPaused());
     EXPECT_TRUE(m.isRunning());
     EXPECT_FALSE(m.hasEnded());
-    int entries;
-    {
-        std::lock_guard<std::mutex> lock(display.mutex);
-        entries = display.bufferEntries;
-    }
+    const size_t entries = bufferEntries(sink);
     settle(m);
-    {
-        std::lock_guard<std::mutex> lock(display.mutex);
-        EXPECT_EQ(display.bufferEntries, entries);  // held at the gate
-    }
+    EXPECT_EQ(bufferEntries(sink), entries);  // held at the gate
     m.resumeRuleSearch();
     EXPECT_FALSE(m.isPaused());
     ASSERT_TRUE(waitForEnd(m));
@@ -300,10 +293,10 @@ TEST_F(ProcessTest, LoadsAreRefusedWhileAWorkerRuns) {
 
 TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
     auto owned = std::make_unique<TMainManager>();
-    owned->setDisplay(&display);
+    owned->setProgressSink(&sink);
     ASSERT_TRUE(owned->loadLearnPositive(dir.write("pos.seq", seqText(positives))));
     TMainManager* raw = owned.get();
-    display.onBufferEntry = pause.hook(1, [raw] { raw->pauseRuleSearch(); });
+    sink.onEach<BufferEntry>(pause.hook(1, [raw] { raw->pauseRuleSearch(); }));
     ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(pause.wait());
     owned.reset();  // must neither hang nor leave the worker using freed data
@@ -438,14 +431,14 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     std::vector<int32_t> expected;
     for (int32_t j = 30; j >= 1; --j) expected.push_back(j);
     for (int32_t k = 12; k >= 1; --k) expected.push_back(k);
-    EXPECT_EQ(display.countdowns, expected);
+    EXPECT_EQ(countdowns(sink), expected);
 
-    display.idealTexts.clear();
+    sink.clear();
     EXPECT_EQ(m.ShowIdealObjects(), 1);
-    ASSERT_EQ(static_cast<int32_t>(display.idealTexts.size()), m.classCount());
+    ASSERT_EQ(static_cast<int32_t>(idealTexts(sink).size()), m.classCount());
     std::string text;
     m.idealObjects()[0]->ToText(text, m.storage()->codeTable);
-    EXPECT_EQ(display.idealTexts[0].second, text);
+    EXPECT_EQ(idealTexts(sink)[0].second, text);
 }
 
 TEST_F(ProcessTest, DiscardedRulesStayReadableWhileTheClassesUseThem) {
@@ -475,14 +468,15 @@ TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
     EXPECT_EQ(m.idealizationSource(), 1);
     EXPECT_GT(m.classCount(), 0);
     for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage()->learnObjects[j].classNumber, -1);
-    EXPECT_TRUE(display.learningClasses.empty());
-    EXPECT_EQ(static_cast<int32_t>(display.countdowns.size()), m.rules()->Count());
-    // Rule i is shown in rules-grid row i + 1 with its class number plus one.
-    ASSERT_EQ(static_cast<int32_t>(display.ruleClasses.size()), m.rules()->Count());
+    EXPECT_TRUE(learningClasses(sink).empty());
+    EXPECT_EQ(static_cast<int32_t>(countdowns(sink).size()), m.rules()->Count());
+    // Rule i is reported as row i + 1 with its class number plus one.
+    const auto classes = ruleClasses(sink);
+    ASSERT_EQ(static_cast<int32_t>(classes.size()), m.rules()->Count());
     for (int32_t i = 0; i < m.rules()->Count(); ++i) {
-        EXPECT_EQ(display.ruleClasses[i].first, i + 1);
-        EXPECT_GE(display.ruleClasses[i].second, 1);
-        EXPECT_LE(display.ruleClasses[i].second, m.classCount());
+        EXPECT_EQ(classes[i].first, i + 1);
+        EXPECT_GE(classes[i].second, 1);
+        EXPECT_LE(classes[i].second, m.classCount());
     }
 }
 
@@ -491,10 +485,10 @@ TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
     loadNegatives();
     search();
     HookTrigger stop;
-    display.onCountdown = stop.hook(2, [&] { m.stopIdealization(); });
+    sink.onEach<ItemsLeft>(stop.hook(2, [&] { m.stopIdealization(); }));
     ASSERT_EQ(m.startIdealization(0, 0), IdealizationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(display.countdowns, (std::vector<int32_t>{30, 29, 12}));
+    EXPECT_EQ(countdowns(sink), (std::vector<int32_t>{30, 29, 12}));
     EXPECT_EQ(m.classCount(), 1);
     EXPECT_EQ(m.storage()->learnObjects[0].classNumber, 0);
     EXPECT_EQ(m.storage()->learnObjects[1].classNumber, -1);
@@ -506,13 +500,13 @@ TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
 TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
     loadPositives();
     search();
-    display.onCountdown = pause.hook(3, [&] { m.pauseIdealization(); });
+    sink.onEach<ItemsLeft>(pause.hook(3, [&] { m.pauseIdealization(); }));
     ASSERT_EQ(m.startIdealization(2, 0), IdealizationStart::Started);
     ASSERT_TRUE(pause.wait());
     settle(m);
     EXPECT_TRUE(m.isPaused());
     EXPECT_FALSE(m.hasEnded());
-    display.onCountdown = nullptr;
+    sink.onEach<ItemsLeft>(nullptr);
     // The paused worker is stopped and waited for; the classes start afresh as requested.
     idealize(2, 0);
     EXPECT_FALSE(m.isPaused());
@@ -564,7 +558,7 @@ class ClassificationTest : public ProcessTest {
     // control class, and waits until the worker waits at its gate.
     void startClassificationPausedAt(int call) {
         ASSERT_NO_FATAL_FAILURE(prepare());
-        display.onControlClass = pause.hook(call, [this] { m.pauseClassification(); });
+        sink.onEach<SetObjectClassed>(pause.hook(call, [this] { m.pauseClassification(); }));
         ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
         ASSERT_TRUE(pause.wait());
         settle(m);
@@ -606,11 +600,11 @@ TEST_F(ClassificationTest, LearningObjectsAgainGetTheirOwnClasses) {
         EXPECT_EQ(m.storage()->controlPositiveObjects[i].classNumber, own) << i;
     }
     // Negatives first (set 2), then positives (set 1), rows from 1.
-    ASSERT_EQ(display.controlClasses.size(), 60u);
-    EXPECT_EQ(display.controlClasses[0],
+    ASSERT_EQ(controlClasses(sink).size(), 60u);
+    EXPECT_EQ(controlClasses(sink)[0],
               (std::vector<int32_t>{2, 1, m.storage()->learnObjects[0].classNumber + 1}));
-    EXPECT_EQ(display.controlClasses[30][0], 1);
-    EXPECT_EQ(display.controlClasses[59][1], 30);
+    EXPECT_EQ(controlClasses(sink)[30][0], 1);
+    EXPECT_EQ(controlClasses(sink)[59][1], 30);
 }
 
 TEST_F(ClassificationTest, ControlPositivesAreSkippedWhenNotLoaded) {
@@ -620,7 +614,7 @@ TEST_F(ClassificationTest, ControlPositivesAreSkippedWhenNotLoaded) {
     ASSERT_TRUE(m.loadControlNegative(dir.write("c.seq", seqText(positives))));
     ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
-    EXPECT_EQ(display.controlClasses.size(), 30u);
+    EXPECT_EQ(controlClasses(sink).size(), 30u);
     EXPECT_EQ(m.storage()->controlPositiveObjectCount, 0);
     EXPECT_TRUE(m.controlPositiveClassified());  // set by the end step in any case
 }
@@ -649,7 +643,7 @@ TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
     EXPECT_EQ(m.resumeClassification(), 0);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.controlNegativeClassified());
-    EXPECT_EQ(display.controlClasses.size(), 60u);
+    EXPECT_EQ(controlClasses(sink).size(), 60u);
 }
 
 // ---------------------------------------------------------------- the bundled example
@@ -657,9 +651,9 @@ TEST_F(ClassificationTest, PauseAndResumeEndNormally) {
 // The promoter example from loading to classified control data, through the manager alone.
 TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     const std::string examples = MOTIFORA_EXAMPLES_DIR;
-    RecordingDisplay display;
+    RecordingSink sink;
     TMainManager m;
-    m.setDisplay(&display);
+    m.setProgressSink(&sink);
     m.setThreadCount(1);
     ASSERT_TRUE(test::succeeded(m.loadLearnPositive(examples + "/promoters_pos.seq")));
     ASSERT_TRUE(test::succeeded(m.loadLearnNegative(examples + "/promoters_neg.seq")));

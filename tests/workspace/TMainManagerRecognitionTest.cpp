@@ -46,13 +46,13 @@ TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
     recognize(-1);
     EXPECT_FALSE(m.saved());
     EXPECT_TRUE(m.modified());
-    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
-    ASSERT_EQ(display.classScores.size(),
+    EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{0});
+    ASSERT_EQ(sink.classScores.size(),
               static_cast<size_t>(m.controlNegativeCount()) * static_cast<size_t>(m.classCount()));
     size_t k = 0;
     for (int32_t i = 0; i < m.controlNegativeCount(); ++i) {
         for (int32_t j = 0; j < m.classCount(); ++j, ++k) {
-            const auto& shown = display.classScores[k];
+            const auto& shown = sink.classScores[k];
             ASSERT_EQ(shown.object, i);
             ASSERT_EQ(shown.classOrKind, j);
             const double expected =
@@ -70,8 +70,7 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
     for (int32_t negativeSource : {0, 1}) {
         for (int32_t positiveSource : {0, 1}) {
             m.setRecognitionSources(positiveSource, negativeSource);
-            display.objectScores.clear();
-            display.finishedWith.clear();
+            sink.clear();
             const int32_t c = 0;
             recognize(c);
             const SEQStorage& s = *m.storage();
@@ -84,22 +83,26 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
             int32_t n = 0;
             for (int32_t i = 0; i < negative.size(); ++i)
                 if (negative[i].classNumber == c)
-                    expected.push_back({i, negativeSource == 1 ? 3 : 1});
+                    expected.push_back(
+                        {i, codeOf(negativeSource == 1 ? SampleKind::ControlNegative
+                                                       : SampleKind::LearnNegative)});
             for (int32_t i = 0; i < positive.size(); ++i)
                 if (positive[i].classNumber == c) {
-                    expected.push_back({i, positiveSource == 1 ? 2 : 0});
+                    expected.push_back(
+                        {i, codeOf(positiveSource == 1 ? SampleKind::ControlPositive
+                                                       : SampleKind::LearnPositive)});
                     ++n;
                 }
-            ASSERT_EQ(display.objectScores.size(), expected.size());
+            ASSERT_EQ(sink.objectScores.size(), expected.size());
             for (size_t k = 0; k < expected.size(); ++k) {
-                const auto& shown = display.objectScores[k];
+                const auto& shown = sink.objectScores[k];
                 EXPECT_EQ(shown.object, expected[k].first);
                 EXPECT_EQ(shown.classOrKind, expected[k].second);
                 const ObjectSet& set =
                     k < expected.size() - static_cast<size_t>(n) ? negative : positive;
                 EXPECT_TRUE(sameBits(set[shown.object].score, shown.score));
             }
-            EXPECT_EQ(display.finishedWith, std::vector<int32_t>{n});
+            EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{n});
             EXPECT_EQ(m.recognitionClass(), c);
         }
     }
@@ -111,8 +114,8 @@ TEST_F(RecognitionTest, PositiveSideWithoutObjectsOfTheClassFinishesWithZero) {
     loadControls(negatives, {});
     m.setRecognitionSources(0, 1);
     recognize(m.classCount() + 3);  // a class no object belongs to
-    EXPECT_TRUE(display.objectScores.empty());
-    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+    EXPECT_TRUE(sink.objectScores.empty());
+    EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{0});
 }
 
 TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
@@ -120,17 +123,17 @@ TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
     searchAndIdealize();
     loadControls(negatives, {});
     m.setRecognitionSources(m.recognitionPositiveSource(), 1);
-    display.onObjectScore = [] { throw std::runtime_error("display failed"); };
-    display.recognitionDone = false;
+    sink.onEach<ObjectScored>([] { throw std::runtime_error("sink failed"); });
+    sink.recognitionDone = false;
     ASSERT_EQ(m.StartRecognition(0), RecognitionStart::Started);
     m.joinWorker();
-    EXPECT_NE(m.takeWorkerError().find("display failed"), std::string::npos);
+    EXPECT_NE(m.takeWorkerError().find("sink failed"), std::string::npos);
     EXPECT_FALSE(m.recognitionActive());
-    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
-    display.onObjectScore = nullptr;
-    display.finishedWith.clear();
+    EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{0});
+    sink.onEach<ObjectScored>(nullptr);
+    sink.clear();
     recognize(0);
-    EXPECT_EQ(display.finishedWith.size(), 1u);
+    EXPECT_EQ(sink.finishedWith().size(), 1u);
 }
 
 TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
@@ -142,13 +145,13 @@ TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
     std::mutex gate;
     std::condition_variable changed;
     bool entered = false, released = false;
-    display.onClassScore = [&] {
+    sink.onEach<ClassScored>([&] {
         std::unique_lock<std::mutex> lock(gate);
         entered = true;
         changed.notify_all();
         changed.wait(lock, [&] { return released; });
-    };
-    display.recognitionDone = false;
+    });
+    sink.recognitionDone = false;
     ASSERT_EQ(m.StartRecognition(-1), RecognitionStart::Started);
     {
         std::unique_lock<std::mutex> lock(gate);
@@ -158,15 +161,15 @@ TEST_F(RecognitionTest, AStopEndsTheRecognitionAfterTheScoreInHand) {
         changed.notify_all();
     }
     m.joinWorker();
-    display.onClassScore = nullptr;
-    EXPECT_EQ(display.classScores.size(), 1u);
-    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+    sink.onEach<ClassScored>(nullptr);
+    EXPECT_EQ(sink.classScores.size(), 1u);
+    EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{0});
     EXPECT_FALSE(m.recognitionActive());
 
     // The next start clears the request and scores everything.
-    display.classScores.clear();
+    sink.clear();
     recognize(-1);
-    EXPECT_EQ(display.classScores.size(),
+    EXPECT_EQ(sink.classScores.size(),
               static_cast<size_t>(m.controlNegativeCount()) * static_cast<size_t>(m.classCount()));
 }
 
@@ -177,13 +180,13 @@ TEST_F(RecognitionTest, AStoppedOneClassRecognitionCountsNoErrors) {
     m.setRecognitionSources(m.recognitionPositiveSource(), 1);
     // Stopped from inside its first score: nothing after it is scored, and the end reports
     // no positive objects, so no error counting follows.
-    display.onObjectScore = [this] { m.stopRecognition(); };
-    display.recognitionDone = false;
+    sink.onEach<ObjectScored>([this] { m.stopRecognition(); });
+    sink.recognitionDone = false;
     ASSERT_EQ(m.StartRecognition(0), RecognitionStart::Started);
     m.joinWorker();
-    display.onObjectScore = nullptr;
-    EXPECT_EQ(display.objectScores.size(), 1u);
-    EXPECT_EQ(display.finishedWith, std::vector<int32_t>{0});
+    sink.onEach<ObjectScored>(nullptr);
+    EXPECT_EQ(sink.objectScores.size(), 1u);
+    EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{0});
 }
 
 // Long control sequences: windows of the object width along each sequence.
@@ -192,7 +195,7 @@ class ScanTest : public EvaluationFixture {};
 TEST_F(ScanTest, WindowsRunOnAcrossSequencesAndScoreLikeTheirObjects) {
     prepareLongControls();
     EXPECT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
-    ASSERT_EQ(display.positionCounts, std::vector<int32_t>{7 + 10 + 1});
+    ASSERT_EQ(sink.positionCounts(), std::vector<int32_t>{7 + 10 + 1});
     ASSERT_EQ(m.windowScores().size(), 18u);
     EXPECT_EQ(m.storage()->controlNegativeObjectCount, 0);  // released after scoring
     EXPECT_FALSE(m.recognitionStale());
@@ -214,13 +217,13 @@ TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
     TMainManagerTestAccess::stage(m, TMainManager::Process::Bootstrap,
                                   TMainManager::Phase::Running);  // never beside a live worker
     EXPECT_EQ(m.ScanRecognition(0), RecognitionStart::NoThread);
-    EXPECT_TRUE(display.positionCounts.empty());
+    EXPECT_TRUE(sink.positionCounts().empty());
     TMainManagerTestAccess::stage(m, TMainManager::Process::None, TMainManager::Phase::Idle);
     ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
     TMainManagerTestAccess::windowScores(m)[0] = 12345.0;  // a mark a new scan would overwrite
     ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
     EXPECT_EQ(m.windowScores()[0], 12345.0);
-    EXPECT_EQ(display.positionCounts, (std::vector<int32_t>{18, 18}));
+    EXPECT_EQ(sink.positionCounts(), (std::vector<int32_t>{18, 18}));
     if (m.classCount() > 1) {
         ASSERT_EQ(m.ScanRecognition(1), RecognitionStart::Started);
         EXPECT_NE(m.windowScores()[0], 12345.0);
@@ -234,7 +237,7 @@ TEST_F(ScanTest, SameClassRedrawsWithoutScoringAgain) {
         m.loadControlNegative(dir.write("again.seq", test::seqText({positives[7] + "ACG"}))));
     EXPECT_TRUE(m.recognitionStale());
     ASSERT_EQ(m.ScanRecognition(m.lastRecognitionClass()), RecognitionStart::Started);
-    EXPECT_EQ(display.positionCounts.back(), 4);
+    EXPECT_EQ(sink.positionCounts().back(), 4);
     EXPECT_EQ(m.windowScores().size(), 4u);
 }
 
@@ -252,8 +255,8 @@ TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
         EXPECT_EQ(object.classNumber,
                   m.classificator()->ClassifyObject(object, i + 1, ObjectSetKind::ControlNegative));
     }
-    ASSERT_EQ(display.finishedWith.size(), 1u);
-    EXPECT_GT(display.finishedWith[0], 0);
+    ASSERT_EQ(sink.finishedWith().size(), 1u);
+    EXPECT_GT(sink.finishedWith()[0], 0);
 }
 
 }  // namespace

@@ -48,12 +48,12 @@ TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
     EXPECT_FALSE(m.recognitionStale());
     EXPECT_EQ(m.storage()->controlNegativeObjectCount, 0);  // released after scoring
     // The chart is drawn by the window at the end, not by the worker.
-    EXPECT_EQ(display.positionCounts, std::vector<int32_t>{18});
+    EXPECT_EQ(sink.positionCounts(), std::vector<int32_t>{18});
 
     // Nothing new to compute: shown again at once, no worker.
     EXPECT_EQ(m.StartScanRecognition(0), RecognitionStart::Shown);
     EXPECT_FALSE(m.workerActive());
-    EXPECT_EQ(display.positionCounts, (std::vector<int32_t>{18, 18}));
+    EXPECT_EQ(sink.positionCounts(), (std::vector<int32_t>{18, 18}));
 }
 
 TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {

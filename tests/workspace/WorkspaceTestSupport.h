@@ -1,5 +1,5 @@
-// Helpers shared by the workspace tests: temporary sample files, a recording display, hooks that
-// act at a known call, and processes run to their end.
+// Helpers shared by the workspace tests: temporary sample files, the reports a recording sink
+// kept, hooks that act at a known call, and processes run to their end.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -16,9 +16,11 @@
 #include <thread>
 #include <tuple>
 #include <utility>
+#include <variant>
 #include <vector>
 
-#include "core/Display.h"
+#include "core/ProgressEvents.h"
+#include "support/RecordingSink.h"
 #include "support/Seed.h"
 #include "support/TMainManagerTestAccess.h"
 #include "support/TempDir.h"
@@ -59,68 +61,49 @@ inline std::pair<std::vector<std::string>, std::vector<std::string>> learningSam
     return {patternedRecords(positiveCount, 6, seed), negatives};
 }
 
-// Records every call it cares about; an optional hook runs inside ShowCountdown and
-// ReportBufferEntry (on the worker thread) so a test can pause or stop at a known point.
-class RecordingDisplay : public Display {
-  public:
-    void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
-                           const std::string& ruleText, int32_t position, int32_t kind,
-                           int32_t step) override {
-        (void)fisherText, (void)cpText, (void)position, (void)step;
-        std::function<void()> hook;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            ++bufferEntries;
-            if (kind == 0) acceptedRules.push_back(ruleText);
-            hook = onBufferEntry;
-        }
-        if (hook) hook();
+// What the workspace reported to a recording sink, in the shapes the tests compare: how many
+// buffer entries, the texts of the rules accepted into the results, the items left of each
+// loop, the classes of learning objects and rules ({row, class number}, counted from 1), of set
+// objects ({set, row, class number or -1 for a new object}) and the classes made or listed
+// ({index, text}).
+inline size_t bufferEntries(const RecordingSink& sink) { return sink.count<BufferEntry>(); }
+inline std::vector<std::string> acceptedRules(const RecordingSink& sink) {
+    std::vector<std::string> texts;
+    for (const BufferEntry& entry : sink.all<BufferEntry>())
+        if (entry.buffer == RuleBuffer::Results) texts.push_back(entry.ruleText);
+    return texts;
+}
+inline std::vector<int32_t> countdowns(const RecordingSink& sink) {
+    return sink.values(&ItemsLeft::remaining);
+}
+inline std::vector<std::pair<int32_t, int32_t>> learningClasses(const RecordingSink& sink) {
+    std::vector<std::pair<int32_t, int32_t>> found;
+    for (const LearningObjectClassed& e : sink.all<LearningObjectClassed>())
+        found.emplace_back(e.object + 1, e.classIndex + 1);
+    return found;
+}
+inline std::vector<std::pair<int32_t, int32_t>> ruleClasses(const RecordingSink& sink) {
+    std::vector<std::pair<int32_t, int32_t>> found;
+    for (const RuleClassed& e : sink.all<RuleClassed>())
+        found.emplace_back(e.rule + 1, e.classIndex + 1);
+    return found;
+}
+inline std::vector<std::vector<int32_t>> controlClasses(const RecordingSink& sink) {
+    std::vector<std::vector<int32_t>> found;
+    for (const SetObjectClassed& e : sink.all<SetObjectClassed>())
+        found.push_back({codeOf(e.set), e.object + 1, e.classIndex < 0 ? -1 : e.classIndex + 1});
+    return found;
+}
+inline std::vector<std::pair<int32_t, std::string>> idealTexts(const RecordingSink& sink) {
+    std::vector<std::pair<int32_t, std::string>> found;
+    for (const ProgressEvent& event : sink.events()) {
+        if (const auto* made = std::get_if<ClassMade>(&event))
+            found.emplace_back(made->index, made->text);
+        else if (const auto* listed = std::get_if<ClassListed>(&event))
+            found.emplace_back(listed->index, listed->text);
     }
-    void ShowCountdown(int32_t remaining) override {
-        std::function<void()> hook;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            countdowns.push_back(remaining);
-            hook = onCountdown;
-        }
-        if (hook) hook();
-    }
-    void SetLearningClass(int32_t row, int32_t number) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        learningClasses.emplace_back(row, number);
-    }
-    void SetRuleClass(int32_t row, int32_t number) override {
-        std::lock_guard<std::mutex> lock(mutex);
-        ruleClasses.emplace_back(row, number);
-    }
-    void SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number,
-                         bool isNew) override {
-        std::function<void()> hook;
-        {
-            std::lock_guard<std::mutex> lock(mutex);
-            controlClasses.push_back({codeOf(sampleSet), row, isNew ? -1 : number});
-            hook = onControlClass;
-        }
-        if (hook) hook();
-    }
-    void ShowIdealObject(const std::string& objectText, double value, int32_t index) override {
-        (void)value;
-        std::lock_guard<std::mutex> lock(mutex);
-        idealTexts.emplace_back(index, objectText);
-    }
-
-    std::mutex mutex;
-    std::function<void()> onBufferEntry;
-    std::function<void()> onCountdown;
-    std::function<void()> onControlClass;
-    int bufferEntries = 0;
-    std::vector<std::string> acceptedRules;
-    std::vector<int32_t> countdowns;
-    std::vector<std::pair<int32_t, int32_t>> learningClasses;
-    std::vector<std::pair<int32_t, int32_t>> ruleClasses;
-    std::vector<std::vector<int32_t>> controlClasses;  // {set, row, class number or -1}
-    std::vector<std::pair<int32_t, std::string>> idealTexts;
-};
+    return found;
+}
 
 // Polls `done` every millisecond for at most `limit`; returns whether it became true.
 inline bool waitUntil(const std::function<bool()>& done,
@@ -133,7 +116,7 @@ inline bool waitUntil(const std::function<bool()>& done,
     return true;
 }
 
-// A display hook that does one thing at a known call, to pause or stop a worker there: hook(n,
+// A sink hook that does one thing at a known call, to pause or stop a worker there: hook(n,
 // action) counts the calls and runs `action` at the `n`-th (1 = the first) on the calling thread.
 class HookTrigger {
   public:

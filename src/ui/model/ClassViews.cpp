@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "classify/Classificator.h"
-#include "core/Display.h"
 #include "rules/CIdelObject.h"
 #include "rules/RulesStorage.h"
+#include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -19,7 +19,7 @@ bool noClasses(const TMainManager& m) {
 
 }  // namespace
 
-int showMatrix(TMainManager& m, int32_t kind, int32_t k) {
+int showMatrix(TMainManager& m, int32_t kind, int32_t k, TMainForm& form) {
     if (noClasses(m)) return 1;
     if (!m.storage()) return -1;
     Classificator& c = *m.classificator();
@@ -29,13 +29,13 @@ int showMatrix(TMainManager& m, int32_t kind, int32_t k) {
     for (int32_t p = 0; p < width; ++p) {
         for (int32_t l = 0; l < letters; ++l) {
             const double value = kind == 0 ? c.RecognitionValue(p, l) : c.PredictionValue(p, l);
-            if (m.display()) m.display()->ShowMatrixValue(value, p, l);
+            form.ShowMatrixValue(value, p, l);
         }
     }
     return -1;
 }
 
-int showClassRules(TMainManager& m, int32_t k) {
+int showClassRules(TMainManager& m, int32_t k, TMainForm& form) {
     if (noClasses(m)) return 1;
     if (!m.rules()) return -1;
     const RulesStorage& rules = *m.rules();
@@ -45,13 +45,13 @@ int showClassRules(TMainManager& m, int32_t k) {
         const int32_t status = m.classificator()->RuleStatus(i, k);
         if (status != 1 && status != 2) continue;
         rules.GetTexts(i, fisher, cp, ruleText);
-        if (m.display()) m.display()->ShowRuleRow(n, fisher, cp, ruleText, status);
+        form.ShowRuleRow(n, fisher, cp, ruleText, status);
         ++n;
     }
     return -1;
 }
 
-int showClassObjects(TMainManager& m, int32_t k) {
+int showClassObjects(TMainManager& m, int32_t k, TMainForm& form) {
     if (noClasses(m)) return 1;
     if (!m.storage()) return -1;
     const SEQStorage& s = *m.storage();
@@ -64,7 +64,7 @@ int showClassObjects(TMainManager& m, int32_t k) {
         CIdelObject shown;
         shown.InitFromObject(s.width, s.alphabetSize, object);
         shown.ToText(text, s.codeTable);
-        if (m.display()) m.display()->ShowClassObject(text, row, j);
+        form.ShowClassObject(text, row, j);
         ++row;
     }
     return -1;

@@ -34,7 +34,7 @@ void fillBootstrapGrid(Grid& grid, const std::vector<Sequence>& records, int32_t
 
 }  // namespace
 
-void TMainForm::ShowBootstrapSamples() {
+void TMainForm::show(const BootstrapRoundBegun&) {
     TMainManager& m = manager();
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     const SEQStorage* s = m.bootstrapStorage();
@@ -49,15 +49,19 @@ void TMainForm::ShowBootstrapSamples() {
     PosCtrlSeqsList.setColCount(5);
 }
 
-void TMainForm::SetIdealObjectRows(int32_t rows) { IdealizObjectsList.setRowCount(rows); }
-
-void TMainForm::ShowBootstrapRow(int32_t row, double firstError, double secondError) {
-    BootStrCtrl.showRow(row, numberFormat.fixed(firstError, 8), numberFormat.fixed(secondError, 8));
+void TMainForm::show(const BootstrapClassesMade& event) {
+    // The header row and one row per class of the round.
+    IdealizObjectsList.setRowCount(event.classes + 1);
 }
 
-void TMainForm::ShowBootstrapAverages(int32_t iterations) { BootStrCtrl.showAverages(iterations); }
+void TMainForm::show(const BootstrapRoundEnded& event) {
+    BootStrCtrl.showRow(event.round, numberFormat.fixed(event.firstError, 8),
+                        numberFormat.fixed(event.secondError, 8));
+}
 
-void TMainForm::BootstrapFinished() {
+void TMainForm::show(const BootstrapAveraged& event) { BootStrCtrl.showAverages(event.rounds); }
+
+void TMainForm::show(const BootstrapEnded&) {
     BootStrCtrl.runEnded();
     {
         // The iterations' scores sat beside the rows of their own subsets; the refilled grids

@@ -34,7 +34,7 @@ void TMainForm::showMatrixView(int32_t kind) {
     }
     const int32_t k = selectedClass();
     if (k < 0) return;
-    showMatrix(m, kind, k);
+    showMatrix(m, kind, k, *this);
     showClassListPage();
 }
 
@@ -64,7 +64,7 @@ void TMainForm::ShowRegularities1Click() {
     TMainManager& m = *mainManager;
     const int32_t k = clearClassList(5, m.rules() ? m.rules()->Count() : 0);
     if (k < 0) return;
-    showClassRules(m, k);
+    showClassRules(m, k, *this);
     showClassListPage();
 }
 
@@ -73,7 +73,7 @@ void TMainForm::ShowObjects1Click() {
     TMainManager& m = *mainManager;
     const int32_t k = clearClassList(3, m.storage() ? m.storage()->learnObjectCount : 0);
     if (k < 0) return;
-    showClassObjects(m, k);
+    showClassObjects(m, k, *this);
     showClassListPage();
 }
 

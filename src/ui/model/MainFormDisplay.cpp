@@ -1,5 +1,7 @@
-// The window operations the engines and processes call, possibly from the worker thread.
+// What the engines and processes report, shown in the window (possibly from the worker thread),
+// and the window operations shared by the commands.
 #include <cstdlib>
+#include <variant>
 
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -17,26 +19,30 @@ int32_t numberIn(const std::string& text) {
 
 }  // namespace
 
-void TMainForm::ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
-                                  const std::string& ruleText, int32_t position, int32_t kind,
-                                  int32_t step) {
+void TMainForm::onEvent(const ProgressEvent& event) {
+    std::visit([this](const auto& happened) { show(happened); }, event);
+}
+
+void TMainForm::show(const BufferEntry& event) {
+    const int32_t step = event.step;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    if (kind == 1 || kind == 2) {
-        ProgressBar& bar = kind == 1 ? PreBufProgress : PostBufProgress;
+    if (event.buffer == RuleBuffer::Current || event.buffer == RuleBuffer::Next) {
+        const bool current = event.buffer == RuleBuffer::Current;
+        ProgressBar& bar = current ? PreBufProgress : PostBufProgress;
         if (bar.position() < bar.maximum()) {
             bar.setStep(step);
             bar.stepIt();
-            ++(kind == 1 ? preBufferStepCount : postBufferStepCount);
+            ++(current ? preBufferStepCount : postBufferStepCount);
         }
         return;
     }
-    if (kind != 0 || position < 0) return;
+    if (event.buffer != RuleBuffer::Results || event.position < 0) return;
     if (shownRuleCount < FinishProgress.maximum()) {
         FinishProgress.setStep(step);
         FinishProgress.stepIt();
         ++shownRuleCount;
     }
-    const int32_t r = position + 1;
+    const int32_t r = event.position + 1;
     if (r < shownRuleCount) {
         for (int32_t row = shownRuleCount; row >= r + 1; --row) {
             for (int32_t column = 1; column <= 3; ++column)
@@ -45,58 +51,69 @@ void TMainForm::ReportBufferEntry(const std::string& fisherText, const std::stri
         }
     }
     RulesList.setCell(0, r, std::to_string(r));
-    RulesList.setCell(1, r, fisherText);
-    RulesList.setCell(2, r, ruleText);
-    RulesList.setCell(3, r, cpText);
+    RulesList.setCell(1, r, event.fisherText);
+    RulesList.setCell(2, r, event.ruleText);
+    RulesList.setCell(3, r, event.cpText);
 }
 
-void TMainForm::RewindBufferProgress(int32_t kind, int32_t amount) {
+void TMainForm::show(const BufferRewound& event) {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     ProgressBar* bar = nullptr;
-    switch (kind) {
-        case 0:
+    switch (event.buffer) {
+        case RuleBuffer::Results:
             bar = &FinishProgress;
             break;
-        case 1:
+        case RuleBuffer::Current:
             bar = &PreBufProgress;
             break;
-        case 2:
+        case RuleBuffer::Next:
             bar = &PostBufProgress;
             break;
         default:
             return;
     }
-    if (amount < 1) {
+    if (event.amount < 1) {
         bar->setPosition(0);
     } else {
-        bar->setStep(-amount);
+        bar->setStep(-event.amount);
         bar->stepIt();
     }
 }
 
-void TMainForm::ShowIdealObject(const std::string& objectText, double value, int32_t index) {
+void TMainForm::showIdealObject(const std::string& text, double value, int32_t index) {
     if (index < 0) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     IdealizObjectsList.setCell(0, index + 1, std::to_string(index + 1));
     IdealizObjectsList.setCell(1, index + 1, numberFormat.general(value));
-    IdealizObjectsList.setCell(2, index + 1, objectText);
+    IdealizObjectsList.setCell(2, index + 1, text);
 }
 
-void TMainForm::SetLearningClass(int32_t row, int32_t number) {
-    SequencesList.setCell(4, row, std::to_string(number));
+void TMainForm::show(const ClassMade& event) {
+    // A class made lets the pop-up menu of the ideal-object grid open on its own.
+    IdealObjPopupMenu.setEnabled(true);
+    showIdealObject(event.text, event.value, event.index);
 }
 
-void TMainForm::SetRuleClass(int32_t row, int32_t number) {
-    RulesList.setCell(4, row, std::to_string(number));
+void TMainForm::show(const ClassListed& event) {
+    showIdealObject(event.text, event.value, event.index);
 }
 
-void TMainForm::SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number, bool isNew) {
-    Grid* const grid = sampleSet == ObjectSetKind::ControlPositive   ? &PosCtrlSeqsList
-                       : sampleSet == ObjectSetKind::ControlNegative ? &NewSeqsList
-                       : sampleSet == ObjectSetKind::LearnNegative   ? &NegSequencesList
+void TMainForm::show(const LearningObjectClassed& event) {
+    SequencesList.setCell(4, event.object + 1, std::to_string(event.classIndex + 1));
+}
+
+void TMainForm::show(const RuleClassed& event) {
+    RulesList.setCell(4, event.rule + 1, std::to_string(event.classIndex + 1));
+}
+
+void TMainForm::show(const SetObjectClassed& event) {
+    Grid* const grid = event.set == ObjectSetKind::ControlPositive   ? &PosCtrlSeqsList
+                       : event.set == ObjectSetKind::ControlNegative ? &NewSeqsList
+                       : event.set == ObjectSetKind::LearnNegative   ? &NegSequencesList
                                                                      : nullptr;
     if (grid == nullptr) return;
-    grid->setCell(4, row, isNew ? std::string("New") : std::to_string(number));
+    grid->setCell(4, event.object + 1,
+                  event.classIndex < 0 ? std::string("New") : std::to_string(event.classIndex + 1));
 }
 
 void TMainForm::ShowClassObject(const std::string& objectText, int32_t rowIndex,
@@ -108,10 +125,10 @@ void TMainForm::ShowClassObject(const std::string& objectText, int32_t rowIndex,
     ClassList.setCell(2, rowIndex + 1, objectText);
 }
 
-void TMainForm::ShowStatus(const std::string& text) { StatusBar1.setPanel(2, text); }
+void TMainForm::show(const ObjectIdealizing& event) { StatusBar1.setPanel(2, event.text); }
 
-void TMainForm::ShowCountdown(int32_t remaining) {
-    CountDownLabel.setText(std::to_string(remaining));
+void TMainForm::show(const ItemsLeft& event) {
+    CountDownLabel.setText(std::to_string(event.remaining));
 }
 
 void TMainForm::LockCommands(CommandLock mode) {
@@ -172,7 +189,5 @@ void TMainForm::ShowRuleRow(int32_t n, const std::string& fisherText, const std:
     else if (status == 2)
         ClassList.setCell(4, n + 1, "false");
 }
-
-void TMainForm::SetIdealObjPopupAuto(bool on) { IdealObjPopupMenu.setEnabled(on); }
 
 }  // namespace motifora

@@ -122,13 +122,14 @@ void TMainForm::tickScanDisplay() {
     if (complete) ShowPositionScores(static_cast<int32_t>(m.windowScores().size()));
 }
 
-void TMainForm::ShowClassScore(int32_t i, double s, int32_t j) {
-    if (i < 0 || j < 0) return;
+void TMainForm::show(const ClassScored& event) {
+    const int32_t j = event.classIndex;
+    if (event.object < 0 || j < 0) return;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    const int32_t r = i + 1;
+    const int32_t r = event.object + 1;
     std::vector<std::string> cells;
     for (int32_t t = 0; t <= j; ++t) cells.push_back(NewSeqsList.cell(5 + t, r));
-    placeClassScore(cells, j, s, Rec_Arranged.checked(), numberFormat);
+    placeClassScore(cells, j, event.score, Rec_Arranged.checked(), numberFormat);
     for (int32_t t = 0; t <= j; ++t) {
         const std::string& text = cells[static_cast<size_t>(t)];
         if (NewSeqsList.cell(5 + t, r) != text) NewSeqsList.setCell(5 + t, r, text);
@@ -141,15 +142,18 @@ std::string TMainForm::bestClassOf(int32_t row) const {
     return bestClassCell(std::vector<std::string>(cells.begin() + 5, cells.end()), numberFormat);
 }
 
-void TMainForm::ShowObjectScore(int32_t i, double s, ScoreGrid grid) {
-    Grid* const target = grid == ScoreGrid::LearnPositive     ? &SequencesList
-                         : grid == ScoreGrid::LearnNegative   ? &NegSequencesList
-                         : grid == ScoreGrid::ControlPositive ? &PosCtrlSeqsList
-                         : grid == ScoreGrid::ControlNegative ? &NewSeqsList
-                                                              : nullptr;
-    if (target == nullptr || i < 0) return;
-    target->setCell(5, i + 1, numberFormat.fixed(s, 2));
+void TMainForm::show(const ObjectScored& event) {
+    const SampleKind sample = event.sample;
+    Grid* const target = sample == SampleKind::LearnPositive     ? &SequencesList
+                         : sample == SampleKind::LearnNegative   ? &NegSequencesList
+                         : sample == SampleKind::ControlPositive ? &PosCtrlSeqsList
+                         : sample == SampleKind::ControlNegative ? &NewSeqsList
+                                                                 : nullptr;
+    if (target == nullptr || event.object < 0) return;
+    target->setCell(5, event.object + 1, numberFormat.fixed(event.score, 2));
 }
+
+void TMainForm::show(const ScanScored& event) { ShowPositionScores(event.windows); }
 
 void TMainForm::ShowPositionScores(int32_t count) {
     TMainManager& m = manager();
@@ -182,7 +186,8 @@ void TMainForm::ShowPositionScores(int32_t count) {
     fillScanHits(chart.mid);
 }
 
-void TMainForm::FinishRecognition(int32_t n) {
+void TMainForm::show(const RecognitionFinished& event) {
+    const int32_t n = event.positives;
     if (n <= 0) {
         UnlockCommands(CommandLock::All);
         return;

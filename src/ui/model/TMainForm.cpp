@@ -28,7 +28,7 @@ double systemNowInDays() {
 TMainForm::TMainForm(Dialogs& dialogs, Clock clock)
     : dialogs_(dialogs), clock_(clock ? std::move(clock) : Clock(systemNowInDays)) {
     mainManager = std::make_unique<TMainManager>();
-    mainManager->setDisplay(this);
+    mainManager->setProgressSink(this);
     mainManager->setWorkerEndListener(workerEndListener_);
     projectCounter = 1;
     shownRuleCount = preBufferStepCount = postBufferStepCount = 0;
@@ -185,7 +185,7 @@ void TMainForm::newWorkspace() {
     if (mainManager) mainManager->shutdownWorker();
     mainManager.reset();
     mainManager = std::make_unique<TMainManager>();
-    mainManager->setDisplay(this);
+    mainManager->setProgressSink(this);
     mainManager->setWorkerEndListener(workerEndListener_);
     mainManager->setRegularityTarget(samplesChosen() ? TMainManager::RegularityTarget::Samples
                                                      : TMainManager::RegularityTarget::Letters);
@@ -199,7 +199,7 @@ void TMainForm::newWorkspace() {
     PreBufProgress.setPosition(0);
     PostBufProgress.setPosition(0);
     LockCommands(CommandLock::All);
-    SetIdealObjPopupAuto(false);
+    IdealObjPopupMenu.setEnabled(false);
     btnHideShowChart.setEnabled(false);
     SaveRecErrBtn.setEnabled(false);
     forgetContrastSearch();
@@ -416,9 +416,9 @@ void TMainForm::refillIdealObjects() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     if (mainManager->classCount() > 0) {
         IdealizObjectsList.setRowCount(mainManager->classCount() + 1);
-        SetIdealObjPopupAuto(true);
+        IdealObjPopupMenu.setEnabled(true);
     } else {
-        SetIdealObjPopupAuto(false);
+        IdealObjPopupMenu.setEnabled(false);
     }
     if (mainManager->ShowIdealObjects() == -1) IdealizObjectsList.clearDataRows();
 }

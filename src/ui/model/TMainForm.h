@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "core/Display.h"
 #include "core/NumberFormat.h"
+#include "core/ProgressEvents.h"
 #include "core/Status.h"
 #include "core/Translatable.h"
 #include "evaluation/ScanPlaces.h"
@@ -35,7 +35,7 @@ std::string resultsFileName(const std::string& projectName, const std::string& e
 
 // The window model. It owns the one workspace (`mainManager`) and the program's NumberFormat,
 // and reaches every modal dialog through `Dialogs`. Command handlers run in the window's thread;
-// the window operations (the Display overrides) may also run in the worker thread. All control
+// the events the workspace reports (onEvent) may also come from the worker thread. All control
 // state is guarded by one recursive mutex (`mutex()`); a front end takes it while it repaints.
 // No handler holds the mutex while it waits for a worker or shows a dialog, so a worker that
 // reports to the window can always make progress.
@@ -44,7 +44,16 @@ std::string resultsFileName(const std::string& projectName, const std::string& e
 // MainFormRules.cpp, MainFormClasses.cpp, MainFormTimer.cpp, MainFormDisplay.cpp,
 // MainFormProject.cpp, MainFormProjectFiles.cpp, MainFormRecognition.cpp, MainFormErrors.cpp,
 // MainFormBootstrap.cpp, MainFormContrast.cpp).
-class TMainForm : public Display {
+// What the process commands lock and unlock (LockCommands, UnlockCommands).
+enum class CommandLock : int32_t {
+    // Lock: every process command. Unlock: every process command.
+    All = 0,
+    // The class search's start, pause and stop are set apart. Lock: all but those (the class
+    // search runs). Unlock: all but those and the recognition, error counting and bootstrap.
+    ClassSearchApart = 3,
+};
+
+class TMainForm : public ProgressSink {
   public:
     // Returns the current date-time in days (any fixed origin); the elapsed-time labels use it.
     using Clock = std::function<double()>;
@@ -404,42 +413,30 @@ class TMainForm : public Display {
     // File → "Save Evaluation Report...": asks for a file and writes the report.
     void mmbtnSaveEvaluationReportClick();
 
-    // ---- window operations (Display) ----
-    void ReportBufferEntry(const std::string& fisherText, const std::string& cpText,
-                           const std::string& ruleText, int32_t position, int32_t kind,
-                           int32_t step) override;
-    void RewindBufferProgress(int32_t kind, int32_t amount) override;
-    void ShowIdealObject(const std::string& objectText, double value, int32_t index) override;
-    void SetLearningClass(int32_t row, int32_t number) override;
-    void SetRuleClass(int32_t row, int32_t number) override;
-    void SetControlClass(ObjectSetKind sampleSet, int32_t row, int32_t number, bool isNew) override;
-    void ShowClassObject(const std::string& objectText, int32_t rowIndex,
-                         int32_t objectIndex) override;
-    void ShowStatus(const std::string& text) override;
-    void ShowCountdown(int32_t remaining) override;
-    void LockCommands(CommandLock mode) override;
-    void UnlockCommands(CommandLock mode) override;
-    void RefreshViews() override;
-    void ShowMatrixValue(double value, int32_t column, int32_t row) override;
+    // ---- what the workspace reports (ProgressSink) ----
+    // Shows `event` in the window: grid cells, progress bars, labels, the charts and the command
+    // states (MainFormDisplay.cpp; the recognition's in MainFormRecognition.cpp, the
+    // bootstrap's in MainFormBootstrap.cpp). May run in the worker thread.
+    void onEvent(const ProgressEvent& event) override;
+
+    // ---- window operations ----
+    void LockCommands(CommandLock mode);
+    void UnlockCommands(CommandLock mode);
+    // Refills every grid of the workspace's data.
+    void RefreshViews();
+    // Rows of the class list for the class views (ClassViews.h): a matrix cell, a regularity
+    // with its status (1 "true", 2 "false"), an object of the class.
+    void ShowMatrixValue(double value, int32_t column, int32_t row);
     void ShowRuleRow(int32_t n, const std::string& fisherText, const std::string& cpText,
-                     const std::string& ruleText, int32_t status) override;
-    // Switches the automatic opening of the ideal-object pop-up menu.
-    void SetIdealObjPopupAuto(bool on) override;
-    // Recognition and bootstrap displays (MainFormRecognition.cpp, MainFormBootstrap.cpp).
-    void ShowClassScore(int32_t i, double s, int32_t j) override;
-    void ShowObjectScore(int32_t i, double s, ScoreGrid grid) override;
-    void ShowPositionScores(int32_t count) override;
-    void FinishRecognition(int32_t n) override;
+                     const std::string& ruleText, int32_t status);
+    void ShowClassObject(const std::string& objectText, int32_t rowIndex, int32_t objectIndex);
+    // Draws the chart from the first `count` window scores of the workspace.
+    void ShowPositionScores(int32_t count);
     // The record and position of chart position x of the last scanning recognition
     // ("seq2, position 14"); "" when x is no window of it.
     std::string scanPlaceText(double x) const;
     // Refills ScanHitsList from the chart's scores at `level`.
     void fillScanHits(double level);
-    void ShowBootstrapSamples() override;
-    void SetIdealObjectRows(int32_t rows) override;
-    void ShowBootstrapRow(int32_t row, double firstError, double secondError) override;
-    void ShowBootstrapAverages(int32_t iterations) override;
-    void BootstrapFinished() override;
 
     // ---- steps shared by several commands ----
     // Destroys the workspace (stopping and waiting for its worker) and makes a new one; resets
@@ -484,6 +481,27 @@ class TMainForm : public Display {
     std::vector<Control*> processLockedControls();
 
   private:
+    // One handler per event of onEvent.
+    void show(const BufferEntry& event);
+    void show(const BufferRewound& event);
+    void show(const ObjectIdealizing& event);
+    void show(const ClassMade& event);
+    void show(const ClassListed& event);
+    void show(const LearningObjectClassed& event);
+    void show(const RuleClassed& event);
+    void show(const SetObjectClassed& event);
+    void show(const ItemsLeft& event);
+    void show(const ClassScored& event);
+    void show(const ObjectScored& event);
+    void show(const ScanScored& event);
+    void show(const RecognitionFinished& event);
+    void show(const BootstrapRoundBegun& event);
+    void show(const BootstrapClassesMade& event);
+    void show(const BootstrapRoundEnded& event);
+    void show(const BootstrapAveraged& event);
+    void show(const BootstrapEnded& event);
+    // Writes row `index` (0-based) of the ideal-object grid.
+    void showIdealObject(const std::string& text, double value, int32_t index);
     // The control scores the tooltips read, with the grid change count they were taken at.
     struct CachedControlScores {
         uint64_t gridChanges = ~uint64_t{0};

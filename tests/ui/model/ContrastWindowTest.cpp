@@ -59,7 +59,7 @@ class ContrastWindowTest : public FormFixture {
     void searchSamples() {
         form->RegularitiesGroupClick(1);
         form->btnStartSearchRulesClick();
-        const std::vector<std::string> shown = tickUntilReported();
+        const std::vector<std::string> shown = tickToEnd();
         ASSERT_EQ(shown.size(), 1u);
         ASSERT_NE(shown[0].find("The discriminative search is finished"), std::string::npos)
             << shown[0];
@@ -107,7 +107,7 @@ TEST_F(ContrastWindowTest, TheModeSwitchesGridsAndKeepsTheLettersGrid) {
     EXPECT_TRUE(form->RulesList.visible());
     EXPECT_FALSE(form->ContrastRulesList.visible());
     form->btnStartSearchRulesClick();
-    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    ASSERT_EQ(tickToEnd(), std::vector<std::string>{kSearchEnded});
     const auto letters = gridTexts(form->RulesList);
     ASSERT_GT(letters.size(), 1u);
 
@@ -165,7 +165,7 @@ TEST_F(ContrastWindowTest, StartPauseResumeAndStopThroughThePage) {
     EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "Discriminative search in progress ...");
     form->btnStopSearchRulesClick();
-    const std::vector<std::string> shown = tickUntilReported();
+    const std::vector<std::string> shown = tickToEnd();
     ASSERT_EQ(shown.size(), 1u);
     // Stopped anywhere from its first step to its last: either way the rules found are kept.
     const auto kept = manager().contrastRules();

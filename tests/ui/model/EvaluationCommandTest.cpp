@@ -52,9 +52,9 @@ class EvaluationCommandTest : public FormFixture {
 TEST_F(EvaluationCommandTest, ClassScoresArrangedAndNot) {
     for (bool arranged : {true, false}) {
         form->Rec_Arranged.setChecked(arranged);
-        form->ShowClassScore(0, 5, 0);
-        form->ShowClassScore(0, 3, 1);
-        form->ShowClassScore(0, 7, 2);
+        form->onEvent(ClassScored{0, 0, 5});
+        form->onEvent(ClassScored{0, 1, 3});
+        form->onEvent(ClassScored{0, 2, 7});
         const auto row = form->NewSeqsList.row(1);
         ASSERT_GE(row.size(), 8u);
         const std::vector<std::string> cells(row.begin() + 5, row.begin() + 8);
@@ -84,11 +84,11 @@ TEST_F(EvaluationCommandTest, ControlNegativesOfClassNewAreCountedApart) {
 }
 
 TEST_F(EvaluationCommandTest, ObjectScoresGoToColumnFiveOfTheirGrid) {
-    form->ShowObjectScore(0, 1.234, ScoreGrid::LearnPositive);
-    form->ShowObjectScore(1, -2, ScoreGrid::LearnNegative);
-    form->ShowObjectScore(2, 17.5, ScoreGrid::ControlPositive);
-    form->ShowObjectScore(3, 0.005, ScoreGrid::ControlNegative);
-    form->ShowObjectScore(3, 9, static_cast<ScoreGrid>(4));  // no such grid: nothing
+    form->onEvent(ObjectScored{SampleKind::LearnPositive, 0, 1.234});
+    form->onEvent(ObjectScored{SampleKind::LearnNegative, 1, -2});
+    form->onEvent(ObjectScored{SampleKind::ControlPositive, 2, 17.5});
+    form->onEvent(ObjectScored{SampleKind::ControlNegative, 3, 0.005});
+    form->onEvent(ObjectScored{static_cast<SampleKind>(4), 3, 9});  // no such sample: nothing
     EXPECT_EQ(form->SequencesList.cell(5, 1), "1,23");
     EXPECT_EQ(form->NegSequencesList.cell(5, 2), "-2,00");
     EXPECT_EQ(form->PosCtrlSeqsList.cell(5, 3), "17,50");
@@ -97,7 +97,7 @@ TEST_F(EvaluationCommandTest, ObjectScoresGoToColumnFiveOfTheirGrid) {
 
 TEST_F(EvaluationCommandTest, PositionChartWithLevelAtMid) {
     TMainManagerTestAccess::windowScores(manager()) = {1, -3, 4.5, 2, 0, 7, 1, 1, -1};
-    form->ShowPositionScores(9);
+    form->onEvent(ScanScored{9});
     const Chart::Series scores = form->Chart1.series(0);
     ASSERT_EQ(scores.size(), 9u);
     EXPECT_EQ(scores.front(), std::make_pair(1.0, 1.0));
@@ -110,7 +110,7 @@ TEST_F(EvaluationCommandTest, PositionChartWithLevelAtMid) {
     EXPECT_TRUE(form->RecLevelEdit.enabled());
     EXPECT_TRUE(form->SaveRecErrBtn.enabled());
     // A count beyond the scores held draws what there is.
-    form->ShowPositionScores(50);
+    form->onEvent(ScanScored{50});
     EXPECT_EQ(form->Chart1.series(0).size(), 9u);
     // Enter in the level edit with long control data moves the level line.
     TMainManagerTestAccess::longControl(manager()) = true;
@@ -369,15 +369,15 @@ TEST_F(BootstrapWindowTest, MissingSamplesMessage) {
 TEST_F(BootstrapWindowTest, RowsAndAveragesOfTheShownValues) {
     TBootStrCtrl& b = form->BootStrCtrl;
     b.ErrorsList.setRowCount(4);
-    form->ShowBootstrapRow(1, 1.0 / 3, 0.1);
-    form->ShowBootstrapRow(2, 2.0 / 3, 0.2);
-    form->ShowBootstrapRow(3, 0.5, 0.3);
+    form->onEvent(BootstrapRoundEnded{1, 1.0 / 3, 0.1});
+    form->onEvent(BootstrapRoundEnded{2, 2.0 / 3, 0.2});
+    form->onEvent(BootstrapRoundEnded{3, 0.5, 0.3});
     EXPECT_EQ(b.ErrorsList.row(1), (std::vector<std::string>{"0,33333333", "0,10000000"}));
-    form->ShowBootstrapAverages(3);
+    form->onEvent(BootstrapAveraged{3});
     EXPECT_EQ(b.Label4.text(), "0,50000000");
     EXPECT_EQ(b.Label5.text(), "0,20000000");
     b.Bs_btnPause.setEnabled(true);
-    form->BootstrapFinished();
+    form->onEvent(BootstrapEnded{});
     EXPECT_FALSE(b.Bs_btnPause.enabled());
     EXPECT_FALSE(b.Bs_btnStop.enabled());
 }

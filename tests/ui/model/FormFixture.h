@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/FormTicks.h"
 #include "ui/model/ScriptedDialogs.h"
 #include "ui/model/TMainForm.h"
 #include "workspace/TMainManager.h"
@@ -36,29 +37,9 @@ class FormFixture : public ::testing::Test {
     MessageRequest lastMessage() const {
         return dialogs.messages.empty() ? MessageRequest{} : dialogs.messages.back();
     }
-    // Ticks the timer (as the window does every 100 ms) until a message is shown or the worker
-    // is done with nothing to report; returns the message texts shown meanwhile.
-    std::vector<std::string> tickUntilReported(int maxSeconds = 600) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(maxSeconds);
-        const size_t before = dialogs.messages.size();
-        while (std::chrono::steady_clock::now() < deadline) {
-            form->SearchingTimerTimer();
-            if (dialogs.messages.size() > before) break;
-            TMainManager& m = manager();
-            if (!m.isRunning() && !m.isPaused()) {
-                // The worker is on its way out: wait for it, then let one tick report what it
-                // left behind.
-                m.joinWorker();
-                form->SearchingTimerTimer();
-                break;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        }
-        std::vector<std::string> shown;
-        for (size_t i = before; i < dialogs.messages.size(); ++i)
-            shown.push_back(dialogs.messages[i].text);
-        return shown;
-    }
+    // Runs the started process to its reported end (test::tickToEnd); returns the message
+    // texts shown meanwhile.
+    std::vector<std::string> tickToEnd() { return test::tickToEnd(*form, dialogs); }
     std::vector<std::string> column(const Grid& grid, int32_t c) const {
         std::vector<std::string> texts;
         for (int32_t r = 1; r < grid.rowCount(); ++r) texts.push_back(grid.cell(c, r));

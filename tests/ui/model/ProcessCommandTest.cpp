@@ -56,14 +56,14 @@ class ProcessCommandTest : public FormFixture {
         form->btnStartSearchRulesClick();
         ASSERT_TRUE(dialogs.messages.empty() || dialogs.messages.back().caption != "Ошибка")
             << dialogs.messages.back().text;
-        const auto shown = tickUntilReported();
+        const auto shown = tickToEnd();
         ASSERT_EQ(shown, std::vector<std::string>{kSearchEnded});
     }
 
     void idealizeToEnd() {
         form->setActivePage(Page::Objects);
         form->btnStartIdealizationClick();
-        const auto shown = tickUntilReported();
+        const auto shown = tickToEnd();
         ASSERT_EQ(shown, std::vector<std::string>{kIdealizationEnded});
     }
 
@@ -90,7 +90,7 @@ TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
     EXPECT_EQ(form->PreBufProgress.maximum(), 10);
     EXPECT_FALSE(form->Control1.enabled());
     EXPECT_TRUE(form->btnPauseSearchRules.enabled());
-    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    ASSERT_EQ(tickToEnd(), std::vector<std::string>{kSearchEnded});
     EXPECT_EQ(lastMessage().caption, "Сообщение");
     EXPECT_EQ(lastMessage().icon, MessageIcon::Information);
 
@@ -134,7 +134,7 @@ TEST_F(ProcessCommandTest, ExampleFromLoadingToClassifiedControlData) {
     form->btnStartSearchClassClick();
     EXPECT_EQ(form->StatusBar1.panel(1), "Идет процесс классификации ...");
     EXPECT_FALSE(form->btnStartSearchRules.enabled());
-    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    ASSERT_EQ(tickToEnd(), std::vector<std::string>{kClassificationEnded});
     EXPECT_TRUE(manager().controlNegativeClassified());
     EXPECT_FALSE(form->btnPauseSearchClass.enabled());
     EXPECT_FALSE(form->btnStopSearchClass.enabled());
@@ -151,7 +151,7 @@ TEST_F(ProcessCommandTest, ControlRowTooltipsTellTheHeldOutDecision) {
     ASSERT_NO_FATAL_FAILURE(idealizeToEnd());
     ASSERT_NO_FATAL_FAILURE(loadControlNegative());
     form->btnStartSearchClassClick();
-    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    ASSERT_EQ(tickToEnd(), std::vector<std::string>{kClassificationEnded});
     TMainManager& m = manager();
     const std::vector<SequenceScore> scores = m.controlSequenceScores(SampleKind::ControlNegative);
     ASSERT_EQ(scores.size(), 53u);
@@ -308,7 +308,7 @@ TEST_F(ProcessCommandTest, MatrixViewsOnTheWorkedExample) {
 
     form->setActivePage(Page::Objects);
     form->btnStartIdealizationClick();
-    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
+    ASSERT_EQ(tickToEnd(), std::vector<std::string>{kIdealizationEnded});
     ASSERT_EQ(m.classCount(), 2);
     EXPECT_EQ(form->IdealizObjectsList.row(1), (std::vector<std::string>{"1", "0", "-[A]-[C]-"}));
     EXPECT_EQ(form->IdealizObjectsList.row(2), (std::vector<std::string>{"2", "0", "-[ ]-[C]-"}));
@@ -398,7 +398,7 @@ TEST_F(ProcessCommandTest, ControlLoadsCheckTheirDataAndSwitchTheViews) {
     // Both control samples are classified; the learning positives as control positives get
     // the classes they founded.
     form->btnStartSearchClassClick();
-    ASSERT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    ASSERT_EQ(tickToEnd(), std::vector<std::string>{kClassificationEnded});
     EXPECT_EQ(classColumn(form->PosCtrlSeqsList), classColumn(form->SequencesList));
 }
 
@@ -411,7 +411,7 @@ TEST_F(ProcessCommandTest, IdealizationStartWhilePausedStartsAfresh) {
     // handler gets a clean new run, never a second worker beside the paused one.
     form->btnStartIdealizationClick();
     EXPECT_FALSE(manager().isPaused());
-    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
+    EXPECT_EQ(tickToEnd(), std::vector<std::string>{kIdealizationEnded});
     EXPECT_GT(manager().classCount(), 0);
     EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount() + 1);
     EXPECT_EQ(form->IdealizObjectsList.cell(0, manager().classCount()),
@@ -472,7 +472,7 @@ TEST_F(ProcessCommandTest, RuleSearchPauseResumeThenStopWhilePausedReportsTheEnd
     form->btnStopSearchRulesClick();
     EXPECT_FALSE(manager().isPaused());
     EXPECT_EQ(form->StatusBar1.panel(1), "");
-    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    EXPECT_EQ(tickToEnd(), std::vector<std::string>{kSearchEnded});
     const bool found = manager().rules() && manager().rules()->Count() > 0;
     EXPECT_EQ(form->btnStartIdealization.enabled(), found);
     EXPECT_EQ(form->FinishProgress.position(), 0);
@@ -495,7 +495,7 @@ TEST_F(ProcessCommandTest, IdealizationPauseThenStopIsReportedAsAnEnd) {
 
     form->btnStopIdealizationClick();
     EXPECT_EQ(form->StatusBar1.panel(1), "");
-    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kIdealizationEnded});
+    EXPECT_EQ(tickToEnd(), std::vector<std::string>{kIdealizationEnded});
     EXPECT_EQ(form->IdealizObjectsList.rowCount(), manager().classCount() + 1);
     EXPECT_TRUE(form->btnStartIdealization.enabled());
 }
@@ -524,7 +524,7 @@ TEST_F(ProcessCommandTest, ClassificationPauseResumeAndSilentStop) {
     form->btnPauseSearchClassClick();
     form->btnStopSearchClassClick();
     EXPECT_EQ(form->StatusBar1.panel(1), "");
-    const auto shown = tickUntilReported();
+    const auto shown = tickToEnd();
     EXPECT_FALSE(manager().controlNegativeClassified());
     EXPECT_TRUE(shown.empty()) << "a stopped classification shows no message";
     EXPECT_FALSE(manager().isStarted(TMainManager::Process::Classification));
@@ -650,7 +650,7 @@ TEST_F(ProcessCommandTest, AWorkersEndIsSignalledSoThatOneTickTakesIt) {
     }
     form->setWorkerEndListener(nullptr);
     form->btnStartSearchRulesClick();
-    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kSearchEnded});
+    EXPECT_EQ(tickToEnd(), std::vector<std::string>{kSearchEnded});
     EXPECT_EQ(signal->ends, 2);
 }
 
@@ -671,7 +671,7 @@ TEST_F(ProcessCommandTest, NegativeLoadEmptiesTheRulesAndKeepsClassesUsable) {
 
     // The classes formed before still classify the control data.
     form->btnStartSearchClassClick();
-    EXPECT_EQ(tickUntilReported(), std::vector<std::string>{kClassificationEnded});
+    EXPECT_EQ(tickToEnd(), std::vector<std::string>{kClassificationEnded});
 }
 
 }  // namespace

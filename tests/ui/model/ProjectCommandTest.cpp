@@ -40,7 +40,7 @@ class ProjectCommandTest : public FormFixture {
 
     void run(void (TMainForm::*command)(), const char* ended) {
         (form.get()->*command)();
-        ASSERT_EQ(tickUntilReported(), std::vector<std::string>{ended});
+        ASSERT_EQ(tickToEnd(), std::vector<std::string>{ended});
     }
     // The bundled positives loaded and the storage sizes typed.
     void learnPositives(const char* finish, const char* sub) {
@@ -160,7 +160,7 @@ TEST_F(ProjectCommandTest, ProjectsReopenByteForByteAtEveryStage) {
 
     // Recognition of every class: the scores go into the file's recognition table.
     form->btnStartRecognitionClick();
-    tickUntilReported();
+    tickToEnd();
     ASSERT_GT(form->NewSeqsList.colCount(), 5);
     ASSERT_NE(form->NewSeqsList.cell(5, 1), "");
     const std::string withScores = roundTrip("recognition");
@@ -176,7 +176,7 @@ TEST_F(ProjectCommandTest, ProjectsReopenByteForByteAtEveryStage) {
 
     // Error counting puts "Result" in the seventh header cell: no recognition table then.
     form->btnCountRecErrorsClick();
-    tickUntilReported();
+    tickToEnd();
     ASSERT_EQ(form->NewSeqsList.cell(6, 0), "Result");
     const std::string counted = roundTrip("counted", false);
     const ProjectData read = decode(counted, "counted");
@@ -471,7 +471,7 @@ TEST_F(ProjectCommandTest, WorkGoesOnAfterOpening) {
         EXPECT_EQ(s.controlNegativeObjects[i].classNumber, stored[static_cast<size_t>(i)]) << i;
 
     form->btnStartRecognitionClick();
-    tickUntilReported();
+    tickToEnd();
     EXPECT_EQ(form->NewSeqsList.colCount(), manager().classCount() + 5);
     for (int32_t r = 1; r <= manager().controlNegativeCount(); ++r)
         EXPECT_NE(form->NewSeqsList.cell(5, r).find(':'), std::string::npos) << "row " << r;

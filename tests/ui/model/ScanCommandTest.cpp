@@ -3,8 +3,6 @@
 // end, and a stop gives the commands back without a chart. Beside it: the chart's record marks,
 // a click on a hit, and the logos of the learning sample and its classes.
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "FormFixture.h"
 #include "core/SEQStorage.h"
@@ -19,16 +17,6 @@ const std::string kNegative = kExamples + "/promoters_neg.seq";
 
 class ScanCommandTest : public FormFixture {
   protected:
-    void tickToEnd() {
-        TMainManager& m = manager();
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(10);
-        while ((m.isRunning() || m.hasEnded() || m.scanStarted()) &&
-               std::chrono::steady_clock::now() < deadline) {
-            form->SearchingTimerTimer();
-            std::this_thread::sleep_for(std::chrono::milliseconds(2));
-        }
-        m.joinWorker();
-    }
     // Shift positions, frame 8: classes, and the learning negatives as long control data.
     void prepare() {
         dialogs.choose(kPositive);

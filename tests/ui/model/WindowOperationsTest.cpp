@@ -1,4 +1,5 @@
-// Tests of the window operations the engines call: rule insertion, bars, classes, views.
+// Tests of how the window shows what the engines report (rule insertion, bars, classes) and of
+// its own operations (class views, command locks).
 #include <cmath>
 #include <limits>
 
@@ -15,7 +16,8 @@ class WindowOperationsTest : public FormFixture {
         form->RulesList.setRowCount(finishSize + 1);
     }
     void insert(const std::string& tag, int32_t position) {
-        form->ReportBufferEntry("F" + tag, "C" + tag, "R" + tag, position, 0, 1);
+        form->onEvent(
+            BufferEntry{RuleBuffer::Results, position, 1, "F" + tag, "C" + tag, "R" + tag});
     }
     // Column 0 and the rule column of every shown row, as "n:R".
     std::vector<std::string> shownRules() {
@@ -63,8 +65,9 @@ TEST_F(WindowOperationsTest, FullBufferPushesTheLastRowOut) {
 TEST_F(WindowOperationsTest, BufferBarsStepUntilTheirMaximum) {
     form->PreBufProgress.setRange(0, 2);
     form->PostBufProgress.setRange(0, 10);
-    for (int i = 0; i < 3; ++i) form->ReportBufferEntry("f", "c", "r", 0, 1, 1);
-    form->ReportBufferEntry("f", "c", "r", 0, 2, 4);
+    for (int i = 0; i < 3; ++i)
+        form->onEvent(BufferEntry{RuleBuffer::Current, 0, 1, "f", "c", "r"});
+    form->onEvent(BufferEntry{RuleBuffer::Next, 0, 4, "f", "c", "r"});
     EXPECT_EQ(form->PreBufProgress.position(), 2);
     EXPECT_EQ(form->preBufferStepCount, 2);
     EXPECT_EQ(form->PostBufProgress.position(), 4);
@@ -90,32 +93,46 @@ TEST_F(WindowOperationsTest, RewindAndUnknownKinds) {
             bar->setRange(0, 10);
             bar->setPosition(6);
         }
-        form->RewindBufferProgress(c.kind, c.amount);
+        form->onEvent(BufferRewound{static_cast<RuleBuffer>(c.kind), c.amount});
         EXPECT_EQ(form->FinishProgress.position(), c.expectedFinish) << "kind " << c.kind;
         EXPECT_EQ(form->PreBufProgress.position(), c.expectedPre) << "kind " << c.kind;
         EXPECT_EQ(form->PostBufProgress.position(), c.expectedPost) << "kind " << c.kind;
     }
     const uint64_t before = form->RulesList.changes();
-    form->ReportBufferEntry("f", "c", "r", 0, 5, 1);
+    form->onEvent(BufferEntry{static_cast<RuleBuffer>(5), 0, 1, "f", "c", "r"});
     EXPECT_EQ(form->RulesList.changes(), before);
     EXPECT_EQ(form->shownRuleCount, 0);
 }
 
 TEST_F(WindowOperationsTest, IdealObjectRowUsesGeneralForm) {
     form->numberFormat.setSeparator(',');
-    form->ShowIdealObject("-[A]-[C]-", 0.5, 2);
+    form->onEvent(ClassListed{"-[A]-[C]-", 0.5, 2});
     EXPECT_EQ(form->IdealizObjectsList.row(3), (std::vector<std::string>{"3", "0,5", "-[A]-[C]-"}));
-    form->ShowIdealObject("-[G]-", 0.0, 0);
+    form->onEvent(ClassMade{"-[G]-", 0.0, 0});
     EXPECT_EQ(form->IdealizObjectsList.cell(1, 1), "0");
 }
 
+TEST_F(WindowOperationsTest, OnlyAClassMadeLetsThePopupMenuOpenOnItsOwn) {
+    form->IdealObjPopupMenu.setEnabled(false);
+    form->onEvent(ClassListed{"-[A]-", 1.0, 0});
+    EXPECT_FALSE(form->IdealObjPopupMenu.enabled());
+    form->onEvent(ClassMade{"-[C]-", 2.0, 1});
+    EXPECT_TRUE(form->IdealObjPopupMenu.enabled());
+    EXPECT_EQ(gridTexts(form->IdealizObjectsList)[1],
+              (std::vector<std::string>{"1", "1", "-[A]-"}));
+    EXPECT_EQ(gridTexts(form->IdealizObjectsList)[2],
+              (std::vector<std::string>{"2", "2", "-[C]-"}));
+    form->onEvent(ClassMade{"-[T]-", 3.0, -1});  // no such row: nothing
+    EXPECT_EQ(form->IdealizObjectsList.rowCount(), 3);
+}
+
 TEST_F(WindowOperationsTest, ClassColumnsOfEveryGrid) {
-    form->SetLearningClass(2, 5);
-    form->SetRuleClass(1, 3);
-    form->SetControlClass(ObjectSetKind::ControlPositive, 1, 4, false);
-    form->SetControlClass(ObjectSetKind::ControlNegative, 3, 9, true);
-    form->SetControlClass(ObjectSetKind::LearnNegative, 2, 1, false);
-    form->SetControlClass(ObjectSetKind::None, 1, 1, false);  // not a sample set: nothing
+    form->onEvent(LearningObjectClassed{1, 4});
+    form->onEvent(RuleClassed{0, 2});
+    form->onEvent(SetObjectClassed{ObjectSetKind::ControlPositive, 0, 3});
+    form->onEvent(SetObjectClassed{ObjectSetKind::ControlNegative, 2, -1});
+    form->onEvent(SetObjectClassed{ObjectSetKind::LearnNegative, 1, 0});
+    form->onEvent(SetObjectClassed{ObjectSetKind::None, 0, 0});  // not a sample set: nothing
     EXPECT_EQ(form->SequencesList.cell(4, 2), "5");
     EXPECT_EQ(form->RulesList.cell(4, 1), "3");
     EXPECT_EQ(form->PosCtrlSeqsList.cell(4, 1), "4");
@@ -127,10 +144,10 @@ TEST_F(WindowOperationsTest, ClassColumnsOfEveryGrid) {
 TEST_F(WindowOperationsTest, ClassObjectStatusAndCountdown) {
     form->ShowClassObject("-[A]-", 1, 6);
     EXPECT_EQ(form->ClassList.row(2), (std::vector<std::string>{"2", "7", "-[A]-"}));
-    form->ShowStatus("-[AC]-");
+    form->onEvent(ObjectIdealizing{"-[AC]-"});
     EXPECT_EQ(form->StatusBar1.panel(2), "-[AC]-");
     EXPECT_EQ(form->StatusBar1.panel(1), "Program is started");
-    form->ShowCountdown(42);
+    form->onEvent(ItemsLeft{42});
     EXPECT_EQ(form->CountDownLabel.text(), "42");
 }
 
@@ -153,6 +170,26 @@ TEST_F(WindowOperationsTest, RuleRowsWithStatus) {
               (std::vector<std::string>{"1", "0.001000", "rule a", "0.900000", "true"}));
     EXPECT_EQ(form->ClassList.cell(4, 2), "false");
     EXPECT_EQ(form->ClassList.cell(4, 3), "old") << "status 0 leaves column 4 alone";
+}
+
+TEST_F(WindowOperationsTest, BootstrapClassesGiveTheIdealObjectGridOneRowPerClass) {
+    for (const int32_t classes : {4, 0, 12}) {
+        form->onEvent(BootstrapClassesMade{classes});
+        EXPECT_EQ(form->IdealizObjectsList.rowCount(), classes + 1) << classes << " classes";
+    }
+}
+
+TEST_F(WindowOperationsTest, ARecognitionWithoutScoredPositivesGivesEveryCommandBack) {
+    form->LockCommands(CommandLock::All);
+    form->onEvent(RecognitionFinished{0});
+    for (const Control* c : {static_cast<const Control*>(&form->btnStartSearchRules),
+                             static_cast<const Control*>(&form->btnStartIdealization),
+                             static_cast<const Control*>(&form->btnStartSearchClass),
+                             static_cast<const Control*>(&form->btnStartRecognition),
+                             static_cast<const Control*>(&form->btnCountRecErrors),
+                             static_cast<const Control*>(&form->btnStartBootstrap)})
+        EXPECT_TRUE(c->enabled());
+    EXPECT_FALSE(form->RecLevelEdit.enabled()) << "no errors are counted from no positives";
 }
 
 TEST_F(WindowOperationsTest, LockAndUnlockModes) {

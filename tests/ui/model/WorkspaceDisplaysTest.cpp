@@ -169,16 +169,16 @@ TEST_F(WorkspaceDisplaysTest, ObjectsWithoutAClassReadNewInTheControlGrids) {
     EXPECT_EQ(form->NewSeqsList.cell(4, 1), "2");
     // The classification writes "New" for such an object; a refill says the same.
     EXPECT_EQ(form->NewSeqsList.cell(4, 2), "New");
-    form->SetControlClass(ObjectSetKind::ControlNegative, 2, 0, true);
+    form->onEvent(SetObjectClassed{ObjectSetKind::ControlNegative, 1, -1});
     EXPECT_EQ(form->NewSeqsList.cell(4, 2), "New");
 }
 
 TEST_F(WorkspaceDisplaysTest, BootstrapEndDropsTheScoresOfItsSubsets) {
     dialogs.choose(folder.write("p.seq", ">a;ACGT\n>b;ACGA\n"));
     form->mmbtnAddSequenciesClick();
-    form->ShowObjectScore(0, 459.56, ScoreGrid::LearnPositive);  // a score of an iteration's subset
+    form->onEvent(ObjectScored{SampleKind::LearnPositive, 0, 459.56});  // an iteration's subset
     ASSERT_EQ(form->SequencesList.colCount(), 6);
-    form->BootstrapFinished();
+    form->onEvent(BootstrapEnded{});
     EXPECT_EQ(form->SequencesList.colCount(), 5);
     EXPECT_EQ(form->SequencesList.cell(5, 1), "");
     EXPECT_EQ(form->SequencesList.cell(2, 1), "a");

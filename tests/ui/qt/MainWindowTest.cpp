@@ -230,8 +230,8 @@ TEST_F(MainWindowTest, TypedSettingsReachTheModelAndAreJudgedThere) {
 
 TEST_F(MainWindowTest, TheTimerRepaintsWhatAWorkerWrote) {
     std::thread worker([this] {
-        form->ShowStatus("Идет процесс поиска закономерностей ...");
-        form->ShowCountdown(17);
+        form->onEvent(ObjectIdealizing{"Идет процесс поиска закономерностей ..."});
+        form->onEvent(ItemsLeft{17});
     });
     worker.join();
     EXPECT_NE(widget<QLabel>("StatusPanel2")->text(),
@@ -287,8 +287,7 @@ TEST_F(MainWindowTest, ThePopUpMenuOpensOnlyWhileClassesExistAndFollowsTheSelect
     {
         std::lock_guard<std::recursive_mutex> lock(form->mutex());
         form->IdealizObjectsList.setRowCount(4);
-        for (int i = 0; i < 3; ++i) form->ShowIdealObject("{A}{C}", 2.0, i);
-        form->SetIdealObjPopupAuto(true);
+        for (int i = 0; i < 3; ++i) form->onEvent(ClassMade{"{A}{C}", 2.0, i});
     }
     window->syncWidgets();
     // Selecting rows 2..3 in the view selects classes 1..2 in the model.

@@ -94,7 +94,7 @@ TEST_F(WindowLayoutTest, TheIdealObjectGridNeverScrollsSidewaysNorHidesItsNumber
         form->IdealizObjectsList.setRowCount(31);
         std::string object;
         for (int p = 0; p < 200; ++p) object += "[ACGT]-";
-        for (int i = 0; i < 30; ++i) form->ShowIdealObject(object, 0.0, i);
+        for (int i = 0; i < 30; ++i) form->onEvent(ClassListed{object, 0.0, i});
     }
     window->syncWidgets();
     QApplication::processEvents();
