@@ -1,5 +1,6 @@
 // Window scoring speed for one class of the promoter example's size (width-10 windows, a
-// 500-rule search): the 64-window class scorer beside the classificator's score per window.
+// 500-rule search): the 64-window class scorer beside the classificator's score per window; and
+// the discriminative score of the promoter example's rules per window.
 #include <benchmark/benchmark.h>
 
 #include <fstream>
@@ -7,7 +8,9 @@
 
 #include "../../tests/classify/ClassifyTestSupport.h"
 #include "classify/Classificator.h"
+#include "evaluation/Pipeline.h"
 #include "genome/ClassScorer.h"
+#include "genome/ContrastWindowScorer.h"
 #include "rules/RegGenerator.h"
 
 namespace motifora {
@@ -103,8 +106,57 @@ void BM_ClassificatorScore(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(windows));
 }
 
+// The promoter example's records (name;letters lines) as sequences.
+std::vector<Sequence> promoterRecords(const char* file) {
+    std::ifstream in(std::string(MOTIFORA_EXAMPLES_DIR) + "/" + file);
+    std::vector<Sequence> records;
+    std::string line;
+    while (std::getline(in, line)) {
+        const size_t semicolon = line.find(';');
+        if (semicolon == std::string::npos) continue;
+        std::string letters = line.substr(semicolon + 1);
+        while (!letters.empty() && (letters.back() == '\r' || letters.back() == ' '))
+            letters.pop_back();
+        Sequence s;
+        s.assign(letters, "r", 1);
+        records.push_back(s);
+    }
+    return records;
+}
+
+// The discriminative score of every window of the promoter width (57) over one million random
+// letters, the rules found on the promoter positives against the negatives with the default
+// settings.
+void BM_ContrastWindowScorer(benchmark::State& state) {
+    static const std::shared_ptr<const ContrastScorer> learned = [] {
+        LearningSettings settings;
+        settings.score = ScoreKind::kDiscriminative;
+        settings.searchThreads = 0;
+        return std::make_shared<const ContrastScorer>(
+            learnModel(promoterRecords("promoters_pos.seq"), promoterRecords("promoters_neg.seq"),
+                       settings, {})
+                .contrast);
+    }();
+    const ContrastWindowScorer scorer(learned);
+    const auto width = static_cast<size_t>(scorer.Width());
+    std::mt19937 random(20261207u);
+    std::vector<uint8_t> genome(1'000'000 + width - 1);
+    for (auto& c : genome) c = static_cast<uint8_t>(random() % 4);
+    const size_t windows = genome.size() - width + 1;
+    std::vector<double> scores(windows);
+    std::vector<uint8_t> valid(windows);
+    ScorerScratch scratch;
+    for (auto _ : state) {
+        scorer.Score(genome.data(), windows, scores.data(), valid.data(), scratch);
+        benchmark::DoNotOptimize(scores.data());
+    }
+    state.counters["rules"] = static_cast<double>(learned->rules.rules.size());
+    state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(windows));
+}
+
 BENCHMARK(BM_ClassScorer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClassificatorScore)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContrastWindowScorer)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace motifora

@@ -237,8 +237,8 @@ TEST(GenomeScanFormDiscriminative, ScoresWithTheRulesAndNamesTheScore) {
     const test::MotifSamples s = test::motifSamples(test::testSeed("window scan", 41u), 40, 10);
     LearningSettings settings;
     settings.score = ScoreKind::kDiscriminative;
-    settings.finishBufferSize = 100;
-    settings.subBufferSize = 20;
+    settings.search.finishBufferSize = 100;
+    settings.search.subBufferSize = 20;
     auto scorer = std::make_shared<const ContrastScorer>(
         learnModel(s.positives, s.negatives, settings, {}).contrast);
     ASSERT_GT(scorer->rules.rules.size(), 0u);
