@@ -565,7 +565,7 @@ py::tuple readSamples(const py::object& path) {
     Status status;
     {
         py::gil_scoped_release withoutGil;
-        status = readSampleFile(file, records);
+        status = python::readSampleFile(file, records);
     }
     if (!status) raiseInput(status);
     py::list names, letters;

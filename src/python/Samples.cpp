@@ -44,7 +44,7 @@ Status recordsFromLetters(const std::vector<std::string>& letters, const std::st
 
 Status readSample(const SampleSource& sample, const std::string& role,
                   std::vector<Sequence>& records) {
-    if (sample.isFile) return readSampleFile(sample.path, records);
+    if (sample.isFile) return python::readSampleFile(sample.path, records);
     return recordsFromLetters(sample.letters, sample.name(role), records);
 }
 
