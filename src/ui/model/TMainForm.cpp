@@ -343,13 +343,16 @@ bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
         grid.setCell(3, i + 1, text);
         if (!classes.empty() && i < static_cast<int32_t>(classes.size())) {
             // An object of a classified set without a class reads "New", as the classification
-            // itself writes it; only the learning objects found the classes and show numbers,
-            // and before they have (rules but no classes yet) their cells stay empty.
+            // itself writes it; only the learning objects found the classes and show numbers
+            // (0 for one whose class was deleted), and while there are no classes at all (rules
+            // but no idealization yet) their cells stay empty.
             const int32_t number = classes[static_cast<size_t>(i)];
+            const bool noClasses = mainManager->classCount() == 0;
             grid.setCell(4, i + 1,
-                         number >= 0                         ? std::to_string(number + 1)
-                         : kind == SampleKind::LearnPositive ? std::string()
-                                                             : std::string("New"));
+                         number >= 0 ? std::to_string(number + 1)
+                         : kind == SampleKind::LearnPositive
+                             ? (noClasses ? std::string() : std::to_string(number + 1))
+                             : std::string("New"));
         }
     }
     return true;

@@ -11,6 +11,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScrollArea>
 #include <QSplitter>
 #include <QTableView>
 #include <QTimer>
@@ -129,7 +130,12 @@ GenomeScanWindow::GenomeScanWindow(GenomeScanForm& form, std::function<int32_t()
     layout->addLayout(buttons);
     layout->addWidget(progress);
     layout->addWidget(status);
-    layout->addWidget(body, 1);
+    // On a small screen the hits, records and chart scroll rather than the window outgrowing it.
+    auto* bodyArea = new QScrollArea;
+    bodyArea->setWidget(body);
+    bodyArea->setWidgetResizable(true);
+    bodyArea->setFrameShape(QFrame::NoFrame);
+    layout->addWidget(bodyArea, 1);
     resize(900, 700);
 
     timer_ = new QTimer(this);
