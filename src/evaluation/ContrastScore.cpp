@@ -120,9 +120,7 @@ ContrastCalibration fitContrastCalibration(const LabelledScores& scores) {
     return c;
 }
 
-namespace {
-
-SequenceScore heldOutScore(double value) {
+SequenceScore discriminativeSequenceScore(double value) {
     SequenceScore score;
     score.assignedClass = -1;
     score.bestClass = -1;
@@ -130,6 +128,8 @@ SequenceScore heldOutScore(double value) {
     score.bestScore = value;
     return score;
 }
+
+namespace {
 
 LabelledScores mapped(const LabelledScores& scores, const ContrastCalibration& calibration) {
     if (!calibration.fitted) return scores;
@@ -177,9 +177,9 @@ CrossValidationResult innerContrastRun(const std::vector<Sequence>& positives,
             if (!rules.complete || (control != nullptr && !control->gate())) return outcome;
             outcome.rules = static_cast<int32_t>(rules.rules.size());
             for (double v : contrastScores(rules, s.heldPositives))
-                outcome.positives.push_back(heldOutScore(v));
+                outcome.positives.push_back(discriminativeSequenceScore(v));
             for (double v : contrastScores(rules, s.heldNegatives))
-                outcome.negatives.push_back(heldOutScore(v));
+                outcome.negatives.push_back(discriminativeSequenceScore(v));
             if (cs > 0) {
                 const bool letters = fitCandidates->letters;
                 const ContrastDesign design =

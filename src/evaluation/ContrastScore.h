@@ -29,6 +29,9 @@ double contrastScore(const ContrastRules& rules, const Sequence& record);
 std::vector<double> contrastScores(const ContrastRules& rules,
                                    const std::vector<Sequence>& records);
 
+// A sequence's discriminative score `value` as a scored sequence: no class, no normalised score.
+SequenceScore discriminativeSequenceScore(double value);
+
 // The search settings of a cross-validation as the discriminative search reads them.
 ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings);
 

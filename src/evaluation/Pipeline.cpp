@@ -298,14 +298,7 @@ SequenceScore ClassScore::scoreAt(size_t index) {
     return scoreObject(coded_[static_cast<int32_t>(index)]);
 }
 
-SequenceScore DiscriminativeScore::of(double value) {
-    SequenceScore score;
-    score.assignedClass = -1;
-    score.bestClass = -1;
-    score.normalizedScore = std::numeric_limits<double>::quiet_NaN();
-    score.bestScore = value;
-    return score;
-}
+SequenceScore DiscriminativeScore::of(double value) { return discriminativeSequenceScore(value); }
 
 void DiscriminativeScore::begin(const std::vector<Sequence>& records) { records_ = &records; }
 

@@ -131,6 +131,8 @@ GenomeScanForm::~GenomeScanForm() {
 }
 
 int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
+    if (running_.load()) return kGenomeScanRunning;
+    WaitForEnd();
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     // Every refusal says why in the status line, as the model's own refusals do.
     if (GenomeEdit.text().empty()) {
@@ -162,8 +164,6 @@ int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
 
 int32_t GenomeScanForm::Start(Classificator& classificator, const CCodeTable& table,
                               const std::string& modelName) {
-    if (running_.load()) return kGenomeScanRunning;
-    WaitForEnd();
     ScanSettings settings;
     const int32_t read = readChoices(settings);
     if (read != kGenomeScanStarted) return read;
@@ -180,8 +180,6 @@ int32_t GenomeScanForm::Start(Classificator& classificator, const CCodeTable& ta
 
 int32_t GenomeScanForm::StartDiscriminative(std::shared_ptr<const ContrastScorer> scorer,
                                             const std::string& modelName) {
-    if (running_.load()) return kGenomeScanRunning;
-    WaitForEnd();
     ScanSettings settings;
     const int32_t read = readChoices(settings);
     if (read != kGenomeScanStarted) return read;

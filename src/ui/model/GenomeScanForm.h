@@ -127,6 +127,8 @@ class GenomeScanForm {
     };
     class Collector;
 
+    // Refuses while a scan runs and waits for an ended one's worker, then reads the choices
+    // into `settings` (kGenomeScanStarted) or shows why they are refused.
     int32_t readChoices(ScanSettings& settings);
     // Prepares the scanner with `prepare` and starts the scan, or shows its refusal.
     using PrepareScan = std::function<bool(const ScanSettings&, std::string&)>;
