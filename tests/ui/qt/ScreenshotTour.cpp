@@ -2,7 +2,7 @@
 //
 // Usage: qt_screenshot_tour <output folder> [examples folder]
 // Writes rules.png, objects.png, classes.png, errrec.png, bootstrap.png, scan.png,
-// scan-chart.png, heatmap.png and about.png.
+// scan-chart.png, heatmap.png, crossvalidation.png and about.png.
 // The dialogs are answered from a script (the example's files); everything else goes through the
 // real widgets, as a user would click it.
 #include <QAbstractButton>
@@ -250,6 +250,22 @@ int main(int argc, char** argv) {
     heatMap->resize(1280, 420);
     if (!save(heatMap, out, "heatmap.png")) return 1;
     heatMap->hide();
+
+    // The cross-validation window at 1280 x 800 with the discriminative score of the same samples
+    // (the figures motifora-cli --contrast --cross-validate 5,1 prints).
+    if (!trigger("mmbtnCrossValidation")) return fail("cross-validation window");
+    auto* crossValidation = window.findChild<QWidget*>("CrossValForm");
+    if (crossValidation == nullptr) return fail("cross-validation window");
+    crossValidation->resize(1280, 800);
+    auto clickIn = [crossValidation](const char* name) {
+        return useEnabled<QAbstractButton>(*crossValidation, name,
+                                           [](QAbstractButton& b) { b.click(); });
+    };
+    if (!clickIn("ScoreGroupItem1") || !clickIn("StartBtn") ||
+        !waitFor([&] { return form.CrossValForm.shownResult() != nullptr; }))
+        return fail("discriminative cross-validation");
+    if (!save(crossValidation, out, "crossvalidation.png")) return 1;
+    crossValidation->hide();
 
     motifora::AboutBox about(&window);
     about.show();
