@@ -5,35 +5,14 @@
 
 #include <bit>
 #include <cmath>
-#include <random>
 
 #include "evaluation/ContrastScore.h"
 #include "evaluation/FoldSplit.h"
+#include "support/MotifSamples.h"
 #include "support/Seed.h"
 
 namespace motifora {
 namespace {
-
-struct Samples {
-    std::vector<Sequence> positives, negatives;
-};
-
-// Positives carry TATAAT at 4..9 most of the time; negatives are uniform letters.
-Samples planted(uint32_t seed, int32_t count, int32_t width) {
-    std::mt19937 random(seed);
-    const char letters[] = "ACGT";
-    Samples s;
-    for (int32_t i = 0; i < 2 * count; ++i) {
-        const bool positive = i < count;
-        std::string text;
-        for (int32_t p = 0; p < width; ++p) text += letters[random() % 4];
-        if (positive && random() % 4 != 0) text.replace(3, 6, "TATAAT");
-        Sequence rec;
-        rec.assign(text, "s" + std::to_string(i), 1);
-        (positive ? s.positives : s.negatives).push_back(rec);
-    }
-    return s;
-}
 
 CrossValidationSettings settings(int32_t threads) {
     return {.folds = 4,
@@ -46,7 +25,8 @@ CrossValidationSettings settings(int32_t threads) {
 }
 
 TEST(ContrastCrossValidation, HeldOutScoresComeFromTheRulesOfTheOtherFolds) {
-    const Samples s = planted(test::testSeed("contrast cross-validation", 31u), 60, 20);
+    const test::MotifSamples s =
+        test::motifSamples(test::testSeed("contrast cross-validation", 31u), 60, 20);
     const CrossValidationSettings cv = settings(1);
     const CrossValidationResult r =
         contrastCrossValidate(s.positives, s.negatives, cv, nullptr, nullptr);
@@ -83,7 +63,8 @@ TEST(ContrastCrossValidation, HeldOutScoresComeFromTheRulesOfTheOtherFolds) {
 }
 
 TEST(ContrastCrossValidation, SameFiguresOnOneAndTwoThreadsAndAgain) {
-    const Samples s = planted(test::testSeed("contrast cross-validation threads", 32u), 50, 24);
+    const test::MotifSamples s =
+        test::motifSamples(test::testSeed("contrast cross-validation threads", 32u), 50, 24);
     const CrossValidationResult one =
         contrastCrossValidate(s.positives, s.negatives, settings(1), nullptr, nullptr);
     CrossValidationProgress progress;
@@ -107,7 +88,7 @@ TEST(ContrastCrossValidation, SameFiguresOnOneAndTwoThreadsAndAgain) {
 }
 
 TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValidation) {
-    const Samples s = planted(test::testSeed("contrast tuning", 34u), 40, 16);
+    const test::MotifSamples s = test::motifSamples(test::testSeed("contrast tuning", 34u), 40, 16);
     const CrossValidationSettings cv = settings(1);
     ContrastTuning tuning;
     tuning.cpCandidates = {0.9, 0.6, 0.75};
@@ -150,7 +131,8 @@ TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValida
 }
 
 TEST(ContrastCrossValidation, EachFoldTunesAndCalibratesOnItsTrainingSequencesOnly) {
-    const Samples s = planted(test::testSeed("contrast tuned folds", 35u), 40, 16);
+    const test::MotifSamples s =
+        test::motifSamples(test::testSeed("contrast tuned folds", 35u), 40, 16);
     const CrossValidationSettings cv = settings(2);
     ContrastTuning tuning;
     tuning.cpCandidates = {0.6, 0.9};
@@ -233,7 +215,7 @@ TEST(ContrastCalibration, FitsTheSmoothedMaximumLikelihood) {
 }
 
 TEST(ContrastCrossValidation, AClearedRunFlagStopsEveryFold) {
-    const Samples s = planted(33u, 30, 16);
+    const test::MotifSamples s = test::motifSamples(33u, 30, 16);
     RunControl control;
     control.setRunning(false);
     CrossValidationProgress progress;
