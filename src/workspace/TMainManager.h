@@ -195,7 +195,9 @@ class TMainManager {
         Stopped,  // a stop came (or the worker returned without its end step)
         Ended,    // the end step ran (or the worker was cut short); the end is not taken yet
     };
-    struct ProcessState {
+    // Aligned to its size, so that every compiler keeps its atomic lock-free and inline (clang
+    // would otherwise call the atomic library for a 4-byte-aligned pair).
+    struct alignas(8) ProcessState {
         Process process = Process::None;
         Phase phase = Phase::Idle;
         bool operator==(const ProcessState&) const = default;
@@ -671,6 +673,7 @@ class TMainManager {
     // The process and its phase, changed as one value (compare-and-swap where a worker's end
     // and the window's pause or stop may meet).
     std::atomic<ProcessState> state_{ProcessState{}};
+    static_assert(std::atomic<ProcessState>::is_always_lock_free);
     std::atomic<bool> resetIdealObjects_{true};
     std::atomic<bool> learnPositiveLoaded_{false};
     std::atomic<bool> learnNegativeLoaded_{false};
