@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "ExampleSample.h"
 #include "core/FileManager.h"
 #include "core/ProgressEvents.h"
 #include "core/SEQStorage.h"
@@ -15,18 +16,7 @@
 namespace motifora {
 namespace {
 
-std::vector<Sequence> readSample(const std::string& name) {
-    FileManager reader;
-    const std::string path = std::string(MOTIFORA_EXAMPLES_DIR) + "/" + name;
-    std::vector<Sequence> records;
-    if (!reader.open(path, FileManager::kReadSequences)) return records;
-    const int count = reader.countRecords();
-    if (count <= 0) return records;
-    records.resize(static_cast<size_t>(count));
-    const int read = reader.readSequences(records.data(), 0);
-    records.resize(static_cast<size_t>(std::max(read, 0)));
-    return records;
-}
+using bench::readSample;
 
 SEQStorage& promoters() {
     static std::unique_ptr<SEQStorage> storage;

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "ExampleSample.h"
 #include "core/FileManager.h"
 #include "core/SEQStorage.h"
 #include "rules/RegGenerator.h"
@@ -25,18 +26,7 @@ constexpr double kConfidence = 0.05;
 constexpr double kCp = 0.8;
 constexpr uint32_t kSeed = 1207;
 
-std::vector<Sequence> readSample(const std::string& name) {
-    FileManager reader;
-    const std::string path = std::string(MOTIFORA_EXAMPLES_DIR) + "/" + name;
-    std::vector<Sequence> records;
-    if (!reader.open(path, FileManager::kReadSequences)) return records;
-    const int count = reader.countRecords();
-    if (count <= 0) return records;
-    records.resize(static_cast<size_t>(count));
-    const int read = reader.readSequences(records.data(), 0);
-    records.resize(static_cast<size_t>(std::max(read, 0)));
-    return records;
-}
+using bench::readSample;
 
 // Random ACGT records with planted dependencies: every fifth position copies (shifted by one
 // letter) the letter three positions before it, with 20% noise.
