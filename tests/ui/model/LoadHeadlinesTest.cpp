@@ -2,6 +2,7 @@
 // letters, samples of mixed lengths in fixed positions, and the real reason of a refusal; the
 // specified texts of the boxes stay as they are.
 #include "FormFixture.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
 #include "ui/model/LoadHeadlines.h"
 
@@ -9,11 +10,7 @@ namespace motifora::testing {
 namespace {
 
 std::vector<Sequence> records(const std::vector<int32_t>& lengths) {
-    std::vector<Sequence> made(lengths.size());
-    for (size_t i = 0; i < lengths.size(); ++i)
-        made[i].assign(std::string(static_cast<size_t>(lengths[i]), 'A'),
-                       "r" + std::to_string(i + 1), 1);
-    return made;
+    return test::recordsOfLengths(lengths, "r");
 }
 
 TEST(LoadHeadlines, SayWhatWasDoneAndOnlyThen) {
