@@ -181,6 +181,11 @@ bool BatchRun::decide(Stage stage, bool allowedByDefault, bool allowed, const st
     return true;
 }
 
+int BatchRun::stageEnded(Stage stage) {
+    ran_[static_cast<size_t>(stage)] = true;
+    return kExitSuccess;
+}
+
 int BatchRun::runSearch() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Rules);
@@ -202,8 +207,7 @@ int BatchRun::runSearch() {
     // Set by the start in this thread before the worker began; the search only reads it.
     searchWidth_ = m.searchSettings().frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
-    ran_[static_cast<size_t>(Stage::Search)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Search);
 }
 
 int BatchRun::pressStart(void (TMainForm::*start)(), TMainManager::Process process,
@@ -215,14 +219,22 @@ int BatchRun::pressStart(void (TMainForm::*start)(), TMainManager::Process proce
                 what + " could not run: " + reasonSince(mark, "the window refused to start it"));
 }
 
+int BatchRun::pressUnlessRefused(void (TMainForm::*start)(), const std::string& what) {
+    const size_t mark = dialogs_.messageCount();
+    processStart_ = Clock::now();
+    (form_.*start)();
+    if (const auto refused = dialogs_.errorSince(mark))
+        return fail(kExitProcessFailed, what + " could not run: " + dialogs_.shown(refused->text));
+    return kExitSuccess;
+}
+
 int BatchRun::runIdealize() {
     form_.setActivePage(Page::Objects);
     if (const int refused = pressStart(&TMainForm::btnStartIdealizationClick,
                                        TMainManager::Process::Idealization, "the idealization"))
         return refused;
     if (!waitFor(Process::Idealize)) return interrupted("idealization");
-    ran_[static_cast<size_t>(Stage::Idealize)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Idealize);
 }
 
 int BatchRun::runClassify() {
@@ -234,8 +246,7 @@ int BatchRun::runClassify() {
     if (!waitFor(Process::Classify)) return interrupted("classification");
     if (!m.controlNegativeClassified())
         return fail(kExitProcessFailed, "the classification of the control data did not end");
-    ran_[static_cast<size_t>(Stage::Classify)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Classify);
 }
 
 int BatchRun::runRecognize() {
@@ -251,12 +262,9 @@ int BatchRun::runRecognize() {
                                                std::to_string(m.classCount()) + " classes");
         form_.IdealizObjectsList.select(c, c);
     }
-    const size_t mark = dialogs_.messageCount();
-    processStart_ = Clock::now();
-    form_.btnStartRecognitionClick();
-    if (const auto refused = dialogs_.errorSince(mark))
-        return fail(kExitProcessFailed,
-                    "the recognition could not run: " + dialogs_.shown(refused->text));
+    if (const int refused =
+            pressUnlessRefused(&TMainForm::btnStartRecognitionClick, "the recognition"))
+        return refused;
     if (scanning) {
         // The scan runs on the worker; its chart and level come with the tick that ends it.
         if (!waitFor(Process::Recognize)) return interrupted("recognition");
@@ -266,8 +274,7 @@ int BatchRun::runRecognize() {
         json_.captureRecognition(form_);
     }
     showProgress(Process::Recognize, true);
-    ran_[static_cast<size_t>(Stage::Recognize)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Recognize);
 }
 
 int BatchRun::runErrors() {
@@ -298,12 +305,9 @@ int BatchRun::runErrors() {
     };
     f.IdealizObjectsList.select(first, last);
 
-    const size_t mark = dialogs_.messageCount();
-    processStart_ = Clock::now();
-    f.btnCountRecErrorsClick();
-    if (const auto refused = dialogs_.errorSince(mark))
-        return fail(kExitProcessFailed,
-                    "the error counting could not run: " + dialogs_.shown(refused->text));
+    if (const int refused =
+            pressUnlessRefused(&TMainForm::btnCountRecErrorsClick, "the error counting"))
+        return refused;
     if (!waitForRecognition()) return interrupted("error counting");
     applyLevel();
     // "Next" counts the following classes one by one; its caption turns to "Total" before the
@@ -320,8 +324,7 @@ int BatchRun::runErrors() {
     }
     showProgress(Process::Errors, true);
     json_.captureErrors(f);
-    ran_[static_cast<size_t>(Stage::Errors)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Errors);
 }
 
 int BatchRun::runBootstrap() {
@@ -341,8 +344,7 @@ int BatchRun::runBootstrap() {
                     "the bootstrap could not run: " +
                         reasonSince(mark, "the bootstrap window refused its entries"));
     if (!waitFor(Process::Bootstrap)) return interrupted("bootstrap");
-    ran_[static_cast<size_t>(Stage::Bootstrap)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Bootstrap);
 }
 
 void BatchRun::applyLevel() {
@@ -418,18 +420,10 @@ bool BatchRun::waitFor(Process process) {
 
 bool BatchRun::waitForRecognition() {
     TMainManager& m = manager();
-    bool stopped = false;
-    bool returned = false;
     // The worker clears the flag once it has reported its end, just before its body returns; an
     // interrupt stops it after the score it is computing.
-    while (m.recognitionActive()) {
-        if (interruptRequested() && !stopped) {
-            m.stopRecognition();
-            stopped = true;
-        }
-        waitForWorkerOrLook(m, returned);
-    }
-    m.joinWorker();
+    const bool stopped = waitWhileActive(
+        m, [&m] { return m.recognitionActive(); }, [&m] { m.stopRecognition(); }, [] {});
     return !stopped && !interruptRequested();
 }
 
@@ -651,7 +645,7 @@ void BatchRun::printSummary() {
             << "\n";
     summary << "Rules found: " << (m.rules() ? m.rules()->Count() : 0) << "\n";
     summary << "Classes: " << m.classCount() << "\n";
-    if (ran_[static_cast<size_t>(Stage::Classify)]) {
+    if (ran(Stage::Classify)) {
         int32_t inClass = 0;
         for (int32_t r = 1; r <= m.controlNegativeCount(); ++r) {
             const std::string cell = f.NewSeqsList.cell(4, r);
@@ -660,18 +654,17 @@ void BatchRun::printSummary() {
         summary << "Control negative objects in a class: " << inClass << " of "
                 << m.controlNegativeCount() << "\n";
     }
-    if (ran_[static_cast<size_t>(Stage::Errors)]) {
+    if (ran(Stage::Errors)) {
         summary << "Recognition level: " << f.RecLevelEdit.text() << "\n";
         summary << "First level error: " << f.FirstLErrEd.text() << " (" << f.FstErrInW.text()
                 << ")\n";
         summary << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
                 << ")\n";
-    } else if (ran_[static_cast<size_t>(Stage::Recognize)] &&
-               (m.searchSettings().workMode == 1 || m.longControl())) {
+    } else if (ran(Stage::Recognize) && (m.searchSettings().workMode == 1 || m.longControl())) {
         summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores().size()
                 << " windows\n";
     }
-    if (ran_[static_cast<size_t>(Stage::Bootstrap)]) {
+    if (ran(Stage::Bootstrap)) {
         const TBootStrCtrl& b = f.BootStrCtrl;
         summary << "Bootstrap average errors: first level " << b.Label4.text() << ", second level "
                 << b.Label5.text() << "\n";
@@ -703,7 +696,7 @@ int BatchRun::run() {
     }
     if (code) return code;
 
-    const bool searched = ran_[static_cast<size_t>(Stage::Search)];
+    const bool searched = ran(Stage::Search);
     const bool noRules = !m.rules() || m.rules()->Count() == 0;
     const bool idealizeWanted = options_.stages ? options_.stageRequested(Stage::Idealize)
                                                 : searched || (!noRules && m.classCount() == 0);

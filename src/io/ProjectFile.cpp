@@ -487,6 +487,18 @@ std::unique_ptr<SEQStorage> readObjectTable(ByteReader& in) {
     return storage;
 }
 
+// A rule's count of `what` (" conditions" or " shifted conditions"): 0 to `most`.
+int32_t readConditionCount(ByteReader& in, const std::string& label, const char* what,
+                           int32_t most) {
+    const size_t at = in.offset();
+    const int32_t count = in.i32();
+    if (count < 0 || count > most)
+        in.fail(label + " has " + number(count) + what + "; a rule of this store holds 0 to " +
+                    number(most),
+                at);
+    return count;
+}
+
 void readConditions(ByteReader& in, std::vector<RuleCondition>& conditions, int32_t count,
                     int32_t positionCount, int32_t alphabetSize, const std::string& label) {
     conditions.assign(static_cast<size_t>(count), RuleCondition{});
@@ -544,13 +556,7 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
     rule->letterProbability.assign(static_cast<size_t>(rule->codeCount), 0.0);
     for (int32_t j = 0; j < a; ++j) rule->letterProbability[static_cast<size_t>(j)] = in.f64();
 
-    const size_t countAt = in.offset();
-    rule->conditionCount = in.i32();
-    if (rule->conditionCount < 0 || rule->conditionCount > listPositions) {
-        in.fail(label + " has " + number(rule->conditionCount) +
-                    " conditions; a rule of this store holds 0 to " + number(listPositions),
-                countAt);
-    }
+    rule->conditionCount = readConditionCount(in, label, " conditions", listPositions);
     rule->reservedFlag = in.u8();
     rule->fisher = in.f64();
     rule->cp = in.f64();
@@ -572,13 +578,7 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
     readConditions(in, rule->conditions, rule->conditionCount, rule->positionCount, a,
                    label + " condition");
 
-    const size_t shiftedAt = in.offset();
-    rule->shiftedCount = in.i32();
-    if (rule->shiftedCount < 0 || rule->shiftedCount > listPositions) {
-        in.fail(label + " has " + number(rule->shiftedCount) +
-                    " shifted conditions; a rule of this store holds 0 to " + number(listPositions),
-                shiftedAt);
-    }
+    rule->shiftedCount = readConditionCount(in, label, " shifted conditions", listPositions);
     readConditions(in, rule->shiftedConditions, rule->shiftedCount, rule->positionCount, a,
                    label + " shifted condition");
     rule->storage = &storage;

@@ -188,27 +188,20 @@ class PyModel {
         if (!m.rules()) return list;
         const RulesStorage& store = *m.rules();
         for (int32_t i = 0; i < store.Count(); ++i) {
-            const Rule& rule = *store.Get(i);
-            std::string fisherText, cpText, ruleText;
-            store.GetTexts(i, fisherText, cpText, ruleText);
-            int32_t letter = -1;
-            const double best = rule.BestPrediction(letter);
+            const ListedRule r = listedRule(store, i);
+            const Rule& rule = *r.rule;
             py::list conditions;
-            for (int32_t c = 0; c < rule.ConditionCount(); ++c) {
-                const RuleCondition& condition = rule.Condition(c);
-                conditions.append(py::make_tuple(condition.position + 1,
-                                                 std::string(1, rule.LetterText(condition.letter)),
-                                                 condition.sign < 0));
-            }
-            py::dict entry("number"_a = i + 1, "text"_a = ruleText, "words"_a = plainWords(rule),
-                           "fisher"_a = rule.fisher, "cp"_a = rule.cp, "fisher_text"_a = fisherText,
-                           "cp_text"_a = cpText, "target"_a = rule.TargetPosition() + 1,
-                           "conditions"_a = conditions,
+            for (const ListedRule::Condition& c : r.conditions)
+                conditions.append(py::make_tuple(c.position, std::string(1, c.letter), c.negated));
+            py::dict entry("number"_a = r.number, "text"_a = r.ruleText,
+                           "words"_a = plainWords(rule), "fisher"_a = rule.fisher, "cp"_a = rule.cp,
+                           "fisher_text"_a = r.fisherText, "cp_text"_a = r.cpText,
+                           "target"_a = r.target, "conditions"_a = conditions,
                            "condition_count"_a = rule.ConditionCount());
-            if (letter >= 0 && best != 0.0) {
-                entry["predicted_letter"] = std::string(1, rule.LetterText(letter));
-                entry["probability"] = best < 0 ? -best : best;
-                entry["excluded"] = best < 0;
+            if (r.prediction) {
+                entry["predicted_letter"] = std::string(1, r.prediction->letter);
+                entry["probability"] = r.prediction->probability;
+                entry["excluded"] = r.prediction->excluded;
             } else {
                 entry["predicted_letter"] = py::none();
                 entry["probability"] = py::none();

@@ -2,10 +2,10 @@
 #include "workspace/EvaluationReportSource.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <numeric>
 
+#include "core/NumberFormat.h"
 #include "io/Sha256.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
@@ -24,12 +24,6 @@ std::string utcNow() {
     gmtime_r(&now, &parts);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
-    return text;
-}
-
-std::string real(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 
@@ -128,8 +122,8 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
     auto& s = data.settings;
     s.emplace_back("alignment",
                    m.searchSettings().workMode == 0 ? "fixed positions" : "shift positions");
-    s.emplace_back("confidence interval (Fisher)", real(search.search.confidence));
-    s.emplace_back("minimum conditional probability", real(search.search.cpThreshold));
+    s.emplace_back("confidence interval (Fisher)", printfGeneral(search.search.confidence));
+    s.emplace_back("minimum conditional probability", printfGeneral(search.search.cpThreshold));
     s.emplace_back("finish buffer", std::to_string(search.search.finishBufferSize));
     s.emplace_back("sub-buffers", std::to_string(search.search.subBufferSize));
     const int32_t type = std::clamp(search.idealizationType, 0, 2);
@@ -138,10 +132,10 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
     if (cv != nullptr) {
         s.emplace_back("folds", std::to_string(cv->settings.folds));
         s.emplace_back("fold seed", std::to_string(cv->settings.seed));
-        s.emplace_back("level rule",
-                       cv->settings.levelRule == LevelRule::kBalancedAccuracy
-                           ? "best balanced accuracy"
-                           : "wanted first-level error " + real(cv->settings.wantedFirstError));
+        s.emplace_back("level rule", cv->settings.levelRule == LevelRule::kBalancedAccuracy
+                                         ? "best balanced accuracy"
+                                         : "wanted first-level error " +
+                                               printfGeneral(cv->settings.wantedFirstError));
     }
     s.emplace_back("classes", std::to_string(m.classCount()));
 

@@ -116,12 +116,12 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     EXPECT_EQ(w.ErrorsList.cell(0, 4), "pooled");
     EXPECT_EQ(w.ErrorsList.cell(1, 4), "53");
     EXPECT_EQ(w.ErrorsList.cell(4, 4), form->numbers().fixed(result->level, 2));
-    const RocView::Curve roc = w.Roc.curve();
+    const RocCurve roc = w.Roc.value();
     EXPECT_TRUE(roc.shown);
     ASSERT_EQ(roc.points.size(), result->roc.size());
     EXPECT_DOUBLE_EQ(roc.operatingPoint.first, result->errors.second.rate);
     EXPECT_NE(roc.aucText.find(form->numbers().fixed(result->auc.auc, 3)), std::string::npos);
-    const HistogramView::Bars bars = w.Histograms.bars();
+    const HistogramBars bars = w.Histograms.value();
     EXPECT_TRUE(bars.shown);
     EXPECT_DOUBLE_EQ(bars.level, result->level);
     int32_t counted = 0;
@@ -143,7 +143,7 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     form->mmbtnNewProjectClick();
     EXPECT_FALSE(w.UseLevelBtn.enabled());
     EXPECT_EQ(w.shownResult(), nullptr);
-    EXPECT_FALSE(w.Roc.curve().shown);
+    EXPECT_FALSE(w.Roc.value().shown);
     EXPECT_EQ(w.ErrorsList.rowCount(), 1);
     EXPECT_EQ(w.ResultLabel.text(), "");
 }
