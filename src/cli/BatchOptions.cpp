@@ -436,8 +436,8 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
     return flags;
 }
 
-// 0 for `first`, 1 for any other of the two choices the parser let through.
-// The side named by --positive-side or --negative-side ("learning" or "control").
+// The side named by --positive-side or --negative-side: "learning", or "control", the other
+// word the parser lets through.
 SampleSide sideOf(const std::string& text) {
     return text == "learning" ? SampleSide::kLearning : SampleSide::kControl;
 }
