@@ -151,7 +151,7 @@ void BatchRun::applySettings() {
     if (o.finish) f.FinishStorSizeEdit.setText(*o.finish);
     if (o.sub) f.SubBuffersSizeEdit.setText(*o.sub);
     if (o.idealizationType) f.chooseIdealizationType(*o.idealizationType);
-    if (o.source) f.ObjsSourceGroup.setItemIndex(*o.source);
+    if (o.source) f.chooseIdealizationSource(*o.source);
     if (o.arrange) f.Rec_Arranged.setChecked(*o.arrange);
     TMainManager& m = manager();
     if (o.threads) {
@@ -252,7 +252,7 @@ int BatchRun::runClassify() {
 int BatchRun::runRecognize() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Classes);
-    const bool scanning = m.searchSettings().workMode == 1 || m.longControl();
+    const bool scanning = m.searchSettings().shiftPositions() || m.longControl();
     if (scanning) {
         // The scan recognises the class of the top selected row of the ideal-object list.
         const int32_t c = options_.classes ? options_.classes->first : 1;
@@ -290,17 +290,17 @@ int BatchRun::runErrors() {
                                            "; the idealization formed " +
                                            std::to_string(m.classCount()) + " classes");
     // The window offers only the samples that are loaded.
-    if (options_.positiveSide == kControlSource && !m.controlPositiveLoaded())
+    if (options_.positiveSide == SampleSide::kControl && !m.controlPositiveLoaded())
         return fail(kExitBadArguments, "--positive-side control: no control positive sample");
-    if (options_.negativeSide == kControlSource && !m.controlNegativeLoaded())
+    if (options_.negativeSide == SampleSide::kControl && !m.controlNegativeLoaded())
         return fail(kExitBadArguments, "--negative-side control: no control negative sample");
-    if (options_.negativeSide == kLearningSource && !m.learnNegativeLoaded())
+    if (options_.negativeSide == SampleSide::kLearning && !m.learnNegativeLoaded())
         return fail(kExitBadArguments, "--negative-side learning: no learning negative sample");
     f.ErrRecForm.modalLoop = [this](TErrRecForm& window) {
         if (options_.positiveSide && window.PositiveGroup.enabled())
-            window.PositiveGroup.setItemIndex(*options_.positiveSide);
+            window.choosePositiveSide(*options_.positiveSide);
         if (options_.negativeSide && window.NegativeGroup.enabled())
-            window.NegativeGroup.setItemIndex(*options_.negativeSide);
+            window.chooseNegativeSide(*options_.negativeSide);
         window.OKBtnClick();
     };
     f.IdealizObjectsList.select(first, last);
@@ -453,8 +453,10 @@ void BatchRun::showProgress(Process process, bool final) {
             if (final)
                 text += ": " + std::to_string(m.classCount()) + " classes";
             else
-                text += ": " + f.CountDownLabel.text() +
-                        (f.ObjsSourceGroup.itemIndex() == 1 ? " rules" : " objects") + " left";
+                text +=
+                    ": " + f.CountDownLabel.text() +
+                    (f.idealizationSource() == IdealizationSource::kRules ? " rules" : " objects") +
+                    " left";
             break;
         case Process::Classify: {
             const int32_t total = m.controlNegativeCount() + m.controlPositiveCount();
@@ -660,7 +662,7 @@ void BatchRun::printSummary() {
                 << ")\n";
         summary << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
                 << ")\n";
-    } else if (ran(Stage::Recognize) && (m.searchSettings().workMode == 1 || m.longControl())) {
+    } else if (ran(Stage::Recognize) && (m.searchSettings().shiftPositions() || m.longControl())) {
         summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores().size()
                 << " windows\n";
     }
@@ -715,7 +717,7 @@ int BatchRun::run() {
     if (interruptRequested()) return interrupted(nullptr);
 
     const bool control = m.controlNegativeLoaded();
-    const bool fixed = m.searchSettings().workMode == 0;
+    const bool fixed = !m.searchSettings().shiftPositions();
     if (decide(Stage::Classify, control, form_.btnStartSearchClass.enabled(),
                m.longControl() ? "the control sequences are longer than the learning objects; "
                                  "they are recognised by scanning (stage recognize)"

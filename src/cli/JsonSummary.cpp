@@ -40,11 +40,7 @@ json classOf(int32_t classNumber) {
 
 json settings(TMainForm& f) {
     const NumberFormat& n = f.numbers();
-    const int32_t type = f.btnDeletingBeginRadio.checked()       ? 0
-                         : f.btnInsertingBeginRadio.checked()    ? 1
-                         : f.btnDeletingInsirtingRadio.checked() ? 2
-                                                                 : -1;
-    static const char* const types[] = {"deleting", "inserting", "both"};
+    const std::optional<IdealizationType> type = f.checkedIdealizationType();
     json s;
     s["confidence"] = shownNumber(n, f.ConfIntEdit.text());
     s["confidenceText"] = f.ConfIntEdit.text();
@@ -55,8 +51,8 @@ json settings(TMainForm& f) {
     s["mode"] = f.btnShiftPositionsRadio.checked() ? "shift" : "fixed";
     s["frameWidth"] = shownInteger(f.FrameWidthEdit.text());
     s["objectWidth"] = f.mainManager->storage() ? json(f.mainManager->storage()->width) : json();
-    s["idealization"] = type >= 0 ? json(types[type]) : json();
-    s["source"] = f.ObjsSourceGroup.itemIndex() == 1 ? "rules" : "objects";
+    s["idealization"] = type ? json(idealizationWord(*type)) : json();
+    s["source"] = idealizationSourceWord(f.idealizationSource());
     s["arranged"] = f.Rec_Arranged.checked();
     s["decimalSeparator"] = std::string(1, n.separator());
     return s;
@@ -270,7 +266,7 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
 
     json recognition = nullptr;
     if (ran[static_cast<size_t>(Stage::Recognize)]) {
-        if (m.searchSettings().workMode == 1 || m.longControl()) {
+        if (m.searchSettings().shiftPositions() || m.longControl()) {
             recognition = {{"kind", "scan"},
                            {"class", m.lastRecognitionClass() + 1},
                            {"level", shownNumber(f.numbers(), f.RecLevelEdit.text())},

@@ -255,9 +255,9 @@ Status encodeSections(const ProjectSource& source, ByteWriter& out) {
     out.f64(s.cpThreshold);
     out.i32(s.finishBufferSize);
     out.i32(s.subBufferSize);
-    out.i32(s.workMode);
+    out.i32(codeOf(s.workMode));
     out.i32(s.frameWidth);
-    out.i32(s.idealizationType);
+    out.i32(codeOf(s.idealizationType));
     out.i32(s.arranged);
 
     if (source.learnPositiveLoaded) {
@@ -736,15 +736,18 @@ void decode(ByteReader& in, ProjectData& data) {
     s.cpThreshold = in.f64();
     s.finishBufferSize = in.i32();
     s.subBufferSize = in.i32();
-    s.workMode = in.i32();
+    const int32_t workMode = in.i32();
     s.frameWidth = in.i32();
-    s.idealizationType = in.i32();
+    const int32_t idealizationType = in.i32();
     s.arranged = in.i32();
-    if (s.workMode != 0 && s.workMode != 1)
-        in.fail("the alignment type is " + number(s.workMode) + " (0 or 1)", 24);
-    if (s.idealizationType < 0 || s.idealizationType > 2) {
-        in.fail("the idealization type is " + number(s.idealizationType) + " (0, 1 or 2)", 32);
-    }
+    if (const auto mode = fromCode(workMode, WorkMode::kShift))
+        s.workMode = *mode;
+    else
+        in.fail("the alignment type is " + number(workMode) + " (0 or 1)", 24);
+    if (const auto type = fromCode(idealizationType, IdealizationType::kDeletingInserting))
+        s.idealizationType = *type;
+    else
+        in.fail("the idealization type is " + number(idealizationType) + " (0, 1 or 2)", 32);
     if (s.arranged != 0 && s.arranged != 1)
         in.fail("\"Arrange in order\" is " + number(s.arranged) + " (0 or 1)", 36);
     if (!std::isfinite(s.confidence))
@@ -776,7 +779,7 @@ void decode(ByteReader& in, ProjectData& data) {
     // to search with it.
     const int32_t longest =
         sampleWidth(data.learnPositive.data(), static_cast<int32_t>(data.learnPositive.size()));
-    if (s.workMode == 1 && longest > 0 && s.frameWidth > longest) {
+    if (s.shiftPositions() && longest > 0 && s.frameWidth > longest) {
         in.setSection("header");
         in.fail("\"Width of scaning frame\" is " + number(s.frameWidth) +
                     ", wider than the longest learning positive sequence (" + number(longest) +

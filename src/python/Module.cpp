@@ -121,6 +121,17 @@ int32_t choice(const std::string& value, const char* argument,
                           "\"");
 }
 
+// The words of the idealization's type and source, in the order of their codes.
+constexpr const char* kIdealizationWords[] = {"deleting", "inserting", "both"};
+constexpr const char* kSourceWords[] = {"objects", "rules"};
+
+// The code named `value`, `allowed` naming the codes in their order from 0.
+template <typename Code>
+Code choiceOf(const std::string& value, const char* argument,
+              std::initializer_list<const char*> allowed) {
+    return static_cast<Code>(choice(value, argument, allowed));
+}
+
 // Conditions and prediction of a rule in plain words: "T at 12 and not G at 10 => A at 5".
 std::string plainWords(const Rule& rule) {
     std::string text;
@@ -252,14 +263,11 @@ class PyModel {
 
     py::dict settings() {
         const ProjectSettings& h = model->header();
-        static const char* const types[] = {"deleting", "inserting", "both"};
-        const int32_t type =
-            h.idealizationType >= 0 && h.idealizationType <= 2 ? h.idealizationType : 0;
         return py::dict("mode"_a = h.shiftPositions() ? "shift" : "fixed", "width"_a = h.frameWidth,
                         "confidence"_a = h.confidence, "cp"_a = h.cpThreshold,
                         "finish"_a = h.finishBufferSize, "sub"_a = h.subBufferSize,
-                        "idealization"_a = types[type],
-                        "source"_a = workspace().idealizationSource() == 1 ? "rules" : "objects",
+                        "idealization"_a = kIdealizationWords[codeOf(h.idealizationType)],
+                        "source"_a = kSourceWords[codeOf(workspace().idealizationSource())],
                         "object_width"_a = model->width());
     }
 
@@ -493,11 +501,12 @@ std::unique_ptr<PyModel> learn(const py::object& positives, const py::object& ne
     options.search.cpThreshold = cp;
     options.search.finishBufferSize = finish;
     options.search.subBufferSize = sub;
-    options.search.workMode = choice(mode, "mode", {"fixed", "shift"});
+    options.search.workMode = choiceOf<WorkMode>(mode, "mode", {"fixed", "shift"});
     if (width) options.search.frameWidth = *width;
     options.idealizationType =
-        choice(idealization, "idealization", {"deleting", "inserting", "both"});
-    options.idealizationSource = choice(source, "source", {"objects", "rules"});
+        choiceOf<IdealizationType>(idealization, "idealization", {"deleting", "inserting", "both"});
+    options.idealizationSource =
+        choiceOf<IdealizationSource>(source, "source", {"objects", "rules"});
     options.discriminative = discriminative;
     options.threads = threads;
     const SampleSource positiveSample = sampleArgument(positives, "positives");

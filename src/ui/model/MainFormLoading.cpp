@@ -216,7 +216,7 @@ void TMainForm::mmbtnAddControlPositiveClick() {
         message("First load negative control sampling.", "Error", MessageIcon::Error);
         return;
     }
-    if (mainManager->searchSettings().workMode == 1 || mainManager->longControl()) {
+    if (mainManager->searchSettings().shiftPositions() || mainManager->longControl()) {
         message("Not accessible in this work mode.", "Error", MessageIcon::Error);
         return;
     }

@@ -670,12 +670,15 @@ QWidget* MainWindow::buildObjectsPage() {
     auto* type = new QGroupBox("Idealization type");
     type->setObjectName("IdealizationTypeGroup");
     auto* typeLayout = new QVBoxLayout(type);
-    typeLayout->addWidget(radio(f.btnDeletingBeginRadio, "btnDeletingBeginRadio",
-                                [&f] { f.chooseIdealizationType(0); }));
-    typeLayout->addWidget(radio(f.btnInsertingBeginRadio, "btnInsertingBeginRadio",
-                                [&f] { f.chooseIdealizationType(1); }));
-    typeLayout->addWidget(radio(f.btnDeletingInsirtingRadio, "btnDeletingInsirtingRadio",
-                                [&f] { f.chooseIdealizationType(2); }));
+    typeLayout->addWidget(radio(f.btnDeletingBeginRadio, "btnDeletingBeginRadio", [&f] {
+        f.chooseIdealizationType(IdealizationType::kDeletingBegin);
+    }));
+    typeLayout->addWidget(radio(f.btnInsertingBeginRadio, "btnInsertingBeginRadio", [&f] {
+        f.chooseIdealizationType(IdealizationType::kInsertingBegin);
+    }));
+    typeLayout->addWidget(radio(f.btnDeletingInsirtingRadio, "btnDeletingInsirtingRadio", [&f] {
+        f.chooseIdealizationType(IdealizationType::kDeletingInserting);
+    }));
     layout->addWidget(type);
 
     RadioGroup& group = f.ObjsSourceGroup;
@@ -1025,7 +1028,7 @@ int32_t MainWindow::startGenomeScan() {
         return kGenomeScanRefused;
     }
     Classificator classificator;
-    workspace.setUpScoring(classificator, kDeletingBegin);
+    workspace.setUpScoring(classificator, IdealizationType::kDeletingBegin);
     return genomeScan_->Start(classificator, workspace.storage()->codeTable, form_.projectName);
 }
 

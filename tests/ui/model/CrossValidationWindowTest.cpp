@@ -35,10 +35,7 @@ class CrossValidationWindowTest : public FormFixture {
     // for, then the window's tick shows what it stored.
     void runToTheEnd() {
         TMainManager& m = manager();
-        TMainManagerTestAccess::searchSettings(m).finishBufferSize = 60;
-        TMainManagerTestAccess::searchSettings(m).subBufferSize = 15;
-        TMainManagerTestAccess::searchSettings(m).confidence = 0.05;
-        TMainManagerTestAccess::searchSettings(m).cpThreshold = 0.8;
+        m.setIterationSearchSettings({0.05, 0.8, 60, 15, WorkMode::kFixed, 0});
         TCrossValForm& w = form->CrossValForm;
         w.FoldsEdit.setText("3");
         w.SeedEdit.setText("4");

@@ -382,8 +382,7 @@ TEST(MainWindowHelp, AMissingManualGivesExactlyOneMessage) {
 }
 
 TEST_F(MainWindowTest, ClosingWithUnsavedWorkAsksTheSaveQuestion) {
-    TMainManagerTestAccess::saved(*form->mainManager) = false;
-    TMainManagerTestAccess::modified(*form->mainManager) = true;
+    form->mainManager->markModified();
     QSignalSpy closed(window.get(), &MainWindow::closed);
     dialogs.answer(DialogAnswer::Cancel);
     EXPECT_FALSE(window->close());
@@ -429,10 +428,7 @@ TEST_F(MainWindowTest, CrossValidationWindowRunsAndHandsOverItsLevel) {
     dialogs.choose(kNegative);
     trigger("mmbtnAddNegativeSequencies");
     TMainManager& m = *form->mainManager;
-    TMainManagerTestAccess::searchSettings(m).finishBufferSize = 60;
-    TMainManagerTestAccess::searchSettings(m).subBufferSize = 15;
-    TMainManagerTestAccess::searchSettings(m).confidence = 0.05;
-    TMainManagerTestAccess::searchSettings(m).cpThreshold = 0.8;
+    m.setIterationSearchSettings({0.05, 0.8, 60, 15, WorkMode::kFixed, 0});
     dialogs.messages.clear();
     trigger("mmbtnCrossValidation");
     auto* cv = widget<QWidget>("CrossValForm");
