@@ -93,6 +93,11 @@ class Classificator {
     // cell outside the matrix, a cell not in the required state, or no working object.
     double DeletionGain(PositionLetter cell);
     double InsertionGain(PositionLetter cell);
+    // Every cell's gain at once, as the idealization's scans form them: out[p * alphabetSize + l]
+    // is DeletionGain / InsertionGain of (p, l), bit for bit, and 0 for a cell not in the
+    // required state. Empty without a working object.
+    void DeletionGains(std::vector<double>& out);
+    void InsertionGains(std::vector<double>& out);
 
     // Score of `object` against class k: the summed agreement with the object of the rules that
     // are applicable to both the object and the class and whose prediction the class confirms.
@@ -182,10 +187,26 @@ class Classificator {
     // clear cells). Returns that gain (0 when none is positive) and the cell in `bestCell`.
     double deletionScan(int32_t& bestCell);
     double insertionScan(int32_t& bestCell);
+    // gains_ := every cell's deletion / insertion gain. Each cell receives the terms of
+    // DeletionGain / InsertionGain in the same order (rule order within each kind of term), but
+    // only the rules that can give a term are visited: the applicable ones, and for the gained
+    // terms those whose failed count a single toggle can bring to 0 (the live ones).
+    void deletionGains();
+    void insertionGains();
     // Toggles a cell of the working object, brings the failed-condition counts, the applicable
-    // rules and the prediction matrix up to date (the same matrix BuildPredictionMatrix would
-    // build), shows the object and passes the pause gate.
+    // and live rules and the cells of the prediction matrix they conclude at up to date (the
+    // same matrix BuildPredictionMatrix would build), shows the object and passes the pause gate.
+    // The list of applicable rules is brought up to date when the strategy ends.
     void applyChange(int32_t cell, bool set);
+    // Sets rule i's applicability (flag and bit) and its liveness from its failed count; marks
+    // its prediction cell for a new sum when its applicability changed.
+    void refreshRule(int32_t i);
+    // failedCell_[i] := the cell of rule i's failed condition, when it has exactly one.
+    void findFailedCell(int32_t i);
+    // Sums again the prediction matrix's cell from the rules concluding there, in rule order.
+    void resumPrediction(int32_t cell);
+    // applicableRules := the flagged rules, in rule order.
+    void listApplicable();
     // True when the working object has been seen before at this point of the strategy, which
     // means the strategy would repeat itself forever; records it otherwise.
     bool seenBefore();
@@ -212,6 +233,16 @@ class Classificator {
     CIdelObject scratch_;                  // the working object when not borrowing a class
     std::vector<int32_t> positionCounts_;  // letters allowed per position of the working object
     std::vector<uint8_t> applicableFlag_;  // per rule: in applicableRules
+    // The same as bits (64 rules a word), and the live rules: usable, with a failed count at most
+    // their reachableFrom, so that one toggle may make them applicable.
+    std::vector<uint64_t> applicableBits_;
+    std::vector<uint64_t> liveBits_;
+    // Per rule with distinct cells and one failed condition: that condition's cell.
+    std::vector<int32_t> failedCell_;
+    std::vector<double> gains_;        // per cell, the last scan's gains
+    std::vector<int32_t> soleCell_;    // per position holding one letter, that cell (else -1)
+    std::vector<int32_t> staleCells_;  // prediction cells to sum again after a change
+    std::vector<uint8_t> staleMark_;   // per cell: in staleCells_
     // Per rule: conditions the working object failed at the last BuildPredictionMatrix.
     std::vector<int32_t> failedConditions_;
     std::vector<int32_t> classCounts_;        // letters allowed per position of a class

@@ -42,6 +42,25 @@ class ListBuilder {
     std::vector<std::vector<std::pair<int32_t, int32_t>>> rows_;
 };
 
+// The rows of `lists` (one per cell) turned into one row per rule, cells in increasing order.
+void transpose(const CellLists& lists, int32_t ruleCount, CellLists& byRule) {
+    byRule.start.assign(static_cast<size_t>(ruleCount) + 1, 0);
+    for (const int32_t rule : lists.items) ++byRule.start[static_cast<size_t>(rule) + 1];
+    for (size_t i = 1; i < byRule.start.size(); ++i) byRule.start[i] += byRule.start[i - 1];
+    byRule.items.assign(lists.items.size(), 0);
+    byRule.deltas.assign(lists.items.size(), 0);
+    std::vector<int32_t> next(byRule.start.begin(), byRule.start.end() - 1);
+    const auto cells = static_cast<int32_t>(lists.start.size()) - 1;
+    for (int32_t cell = 0; cell < cells; ++cell) {
+        const int8_t* delta = lists.deltasOf(cell);
+        for (const int32_t* it = lists.begin(cell); it != lists.end(cell); ++it, ++delta) {
+            const auto slot = static_cast<size_t>(next[static_cast<size_t>(*it)]++);
+            byRule.items[slot] = cell;
+            byRule.deltas[slot] = *delta;
+        }
+    }
+}
+
 }  // namespace
 
 void RuleCellIndex::Clear() {
@@ -57,6 +76,13 @@ void RuleCellIndex::Clear() {
     concludingAt = {};
     conditionOn = {};
     lastNegativeAt = {};
+    positiveCells = {};
+    negativeCells = {};
+    positiveOrOtherNegCells = {};
+    reachableFrom.clear();
+    onePerPosition.clear();
+    otherLetterCells = {};
+    positionOf.clear();
 }
 
 void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t newWidth,
@@ -171,6 +197,54 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
     concluding.pack(concludingAt);
     anyCondition.pack(conditionOn);
     lastNegativeRows.pack(lastNegativeAt);
+
+    transpose(positiveOn, count, positiveCells);
+    transpose(negativeOn, count, negativeCells);
+    transpose(positiveOrOtherNeg, count, positiveOrOtherNegCells);
+    reachableFrom.assign(static_cast<size_t>(count), -1);
+    for (int32_t i = 0; i < count; ++i) {
+        if (!rules[static_cast<size_t>(i)].usable) continue;
+        // Clearing a cell changes the failed count by its delta, setting it by minus the delta.
+        int32_t reach = 0;
+        for (int32_t n = negativeCells.start[static_cast<size_t>(i)];
+             n < negativeCells.start[static_cast<size_t>(i) + 1]; ++n)
+            reach = std::max<int32_t>(reach, -negativeCells.deltas[static_cast<size_t>(n)]);
+        for (int32_t n = positiveOrOtherNegCells.start[static_cast<size_t>(i)];
+             n < positiveOrOtherNegCells.start[static_cast<size_t>(i) + 1]; ++n)
+            reach =
+                std::max<int32_t>(reach, positiveOrOtherNegCells.deltas[static_cast<size_t>(n)]);
+        reachableFrom[static_cast<size_t>(i)] = reach;
+    }
+    onePerPosition.assign(static_cast<size_t>(count), 0);
+    for (int32_t i = 0; i < count; ++i) {
+        const SnapshotRule& rule = rules[static_cast<size_t>(i)];
+        if (!rule.usable) continue;
+        const CellCondition* mine = conditions.data() + rule.firstCondition;
+        bool distinct = true;
+        for (int32_t a = 0; a < rule.conditionCount && distinct; ++a) {
+            for (int32_t b = 0; b < a && distinct; ++b) {
+                distinct = mine[a].position != mine[b].position;
+            }
+        }
+        onePerPosition[static_cast<size_t>(i)] = distinct ? 1 : 0;
+    }
+    otherLetterCells.start.assign(static_cast<size_t>(count) + 1, 0);
+    otherLetterCells.items.clear();
+    otherLetterCells.deltas.clear();
+    for (int32_t i = 0; i < count; ++i) {
+        const int8_t* delta = positiveOrOtherNegCells.deltasOf(i);
+        for (const int32_t* it = positiveOrOtherNegCells.begin(i);
+             it != positiveOrOtherNegCells.end(i); ++it, ++delta) {
+            if (*delta != 0) continue;
+            otherLetterCells.items.push_back(*it);
+            otherLetterCells.deltas.push_back(0);
+        }
+        otherLetterCells.start[static_cast<size_t>(i) + 1] =
+            static_cast<int32_t>(otherLetterCells.items.size());
+    }
+    positionOf.resize(static_cast<size_t>(cellCount));
+    for (int32_t cell = 0; cell < cellCount; ++cell)
+        positionOf[static_cast<size_t>(cell)] = cell / std::max(alphabetSize, 1);
 }
 
 }  // namespace motifora

@@ -91,6 +91,25 @@ class RuleCellIndex {
     // Per position p (rows indexed by position, not cell): rules whose last negative condition
     // is at p.
     CellLists lastNegativeAt;
+
+    // The same rows turned round (rows indexed by rule, items are cells in increasing order, the
+    // deltas as above), for the scans that walk the few rules near applicability instead of every
+    // cell's list.
+    CellLists positiveCells;            // cells of positiveOn holding the rule
+    CellLists negativeCells;            // cells of negativeOn holding the rule
+    CellLists positiveOrOtherNegCells;  // cells of positiveOrOtherNeg holding the rule
+    // Per rule: the largest count of failed conditions from which toggling one of its cells can
+    // make it applicable (the largest delta of its positive-or-other rows, or minus the smallest
+    // of its negative rows, at least 0); -1 for an unusable rule.
+    std::vector<int32_t> reachableFrom;
+    // Per rule: 1 when it is usable and no two of its conditions lie at one position. Such a
+    // rule with one failed condition can be made applicable only by toggling that condition's
+    // cell, and with none, only by the cells of positiveOrOtherNegCells whose delta is 0; while
+    // applicable, clearing a cell costs it exactly when the cell is one it needs or the only
+    // letter of a position it has a negative condition at.
+    std::vector<uint8_t> onePerPosition;
+    CellLists otherLetterCells;       // per rule, its rows of positiveOrOtherNegCells with delta 0
+    std::vector<int32_t> positionOf;  // per cell, its position
 };
 
 }  // namespace motifora
