@@ -74,10 +74,8 @@ int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
     failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
     const size_t words = (static_cast<size_t>(ruleCount) + kRulesPerWord - 1) / kRulesPerWord;
     applicableBits_.assign(words, 0);
-    liveBits_.assign(words, 0);
-    failedCell_.assign(static_cast<size_t>(ruleCount), -1);
-    soleCell_.assign(static_cast<size_t>(width), -1);
-    gains_.assign(cells, 0.0);
+    gainableBits_.assign(words, 0);
+    noneFailedBits_.assign(words, 0);
     staleCells_.clear();
     staleCells_.reserve(cells);
     staleMark_.assign(cells, 0);
@@ -122,7 +120,8 @@ void Classificator::SelectApplicableRules() {
     applicableRules.clear();
     std::fill(applicableFlag_.begin(), applicableFlag_.end(), uint8_t{0});
     std::fill(applicableBits_.begin(), applicableBits_.end(), uint64_t{0});
-    std::fill(liveBits_.begin(), liveBits_.end(), uint64_t{0});
+    std::fill(gainableBits_.begin(), gainableBits_.end(), uint64_t{0});
+    std::fill(noneFailedBits_.begin(), noneFailedBits_.end(), uint64_t{0});
     failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
     if (workingObject != nullptr) {
         countPositions();
@@ -133,18 +132,13 @@ void Classificator::SelectApplicableRules() {
             // Every condition is counted (no early end), so that a gain can tell from this
             // count and one toggled cell whether the rule becomes applicable.
             int32_t failed = 0;
-            int32_t failedCell = -1;
             const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
             for (int32_t c = 0; c < rule.conditionCount; ++c, ++cond) {
-                const int32_t cell = cond->position * alphabetSize + cond->letter;
-                if ((cond->sign > 0) != (cells[cell] != 0)) {
-                    ++failed;
-                    failedCell = cell;
-                }
+                const bool set = cells[cond->position * alphabetSize + cond->letter] != 0;
+                failed += (cond->sign > 0) != set ? 1 : 0;
             }
             failedConditions_[static_cast<size_t>(i)] = failed;
-            failedCell_[static_cast<size_t>(i)] = failedCell;
-            if (failed <= index_.reachableFrom[static_cast<size_t>(i)]) setBit(liveBits_, i, true);
+            sortByFailed(i);
             if (failed == 0 && lastNegativeAllows(rule, positionCounts_.data())) {
                 applicableRules.push_back(i);
                 applicableFlag_[static_cast<size_t>(i)] = 1;
@@ -293,194 +287,149 @@ double bestGainCell(const uint8_t* cells, int32_t width, int32_t letters, bool s
 void Classificator::DeletionGains(std::vector<double>& out) {
     out.clear();
     if (workingObject == nullptr) return;
-    deletionGains();
-    out = gains_;
+    out.assign(workingObject->cells.size(), 0.0);
+    for (int32_t c = 0; c < static_cast<int32_t>(out.size()); ++c) {
+        if (workingObject->cells[static_cast<size_t>(c)] != 0)
+            out[static_cast<size_t>(c)] = scanDeletionGain(c);
+    }
 }
 
 void Classificator::InsertionGains(std::vector<double>& out) {
     out.clear();
     if (workingObject == nullptr) return;
-    insertionGains();
-    out = gains_;
+    out.assign(workingObject->cells.size(), 0.0);
+    for (int32_t c = 0; c < static_cast<int32_t>(out.size()); ++c) {
+        if (workingObject->cells[static_cast<size_t>(c)] == 0)
+            out[static_cast<size_t>(c)] = scanInsertionGain(c);
+    }
 }
 
-// Both walk the rules in rule order once for each kind of term, adding each term to its cell:
-// every cell thus sums the terms DeletionGain / InsertionGain sum for it, in their order. A term
-// is formed as there, from the state with the cell toggled (its position's count one less or
-// one more, its own flag in the agreement).
+// The gains through the bit rows: the same rules as the cell lists give, met in the same (rule)
+// order, but found by intersecting the rows with the rules that can give a term instead of
+// testing every listed rule. A rule that can be gained is one with a single failed condition,
+// or one whose deltas are not the plain ones (onePerPosition); an insertion that makes a
+// position's only letter also gains rules that fail nothing.
 
-void Classificator::deletionGains() {
-    std::fill(gains_.begin(), gains_.end(), 0.0);
-    double* gain = gains_.data();
-    const uint8_t* cells = workingObject->cells.data();
-    const int32_t* counts = positionCounts_.data();
-    const int32_t* failed = failedConditions_.data();
-    const int32_t* position = index_.positionOf.data();
-    const int32_t* lastNegative = index_.lastNegative.data();
-    const SnapshotRule* snapshot = index_.rules.data();
-    const auto without = [cells](const SnapshotRule& rule, int32_t c) {
-        if (rule.predictionCell < 0) return 0.0;
-        return rule.predictionCell != c && cells[rule.predictionCell] != 0 ? rule.agreementIfSet
-                                                                           : rule.agreementIfClear;
-    };
+namespace {
 
-    // Gained: live rules a negative condition on a set cell kept out, applicable once it is
-    // clear; none when the cell is its position's only letter.
-    const auto gained = [&](int32_t i, int32_t c) {
-        const int32_t p = position[c];
-        if (cells[c] == 0 || counts[p] == 1) return;
-        const int32_t q = lastNegative[i];
-        if (q >= 0 && counts[q] - (q == p ? 1 : 0) <= 0) return;
-        gain[c] += without(snapshot[i], c);
-    };
-    const CellLists& negative = index_.negativeCells;
-    const uint8_t* regular = index_.onePerPosition.data();
-    forEachBit(liveBits_, [&](int32_t i) {
-        // With one condition a position, only the cell of a single failed (negative) condition
-        // can.
-        if (regular[i] != 0) {
-            if (failed[i] == 1) gained(i, failedCell_[static_cast<size_t>(i)]);
-            return;
+// Calls visit(i) for every rule i of (a & b) | (a & c), in rule order.
+template <class Visit>
+void forEachOf(const uint64_t* a, const uint64_t* b, const uint64_t* c, size_t words, Visit visit) {
+    for (size_t w = 0; w < words; ++w) {
+        uint64_t word = a[w] & (b[w] | (c != nullptr ? c[w] : 0));
+        for (; word != 0; word &= word - 1) {
+            visit(static_cast<int32_t>(w * kRulesPerWord +
+                                       static_cast<size_t>(std::countr_zero(word))));
         }
-        const int8_t* delta = negative.deltasOf(i);
-        for (const int32_t *it = negative.begin(i), *end = negative.end(i); it != end;
-             ++it, ++delta) {
-            if (failed[i] + *delta == 0) gained(i, *it);
-        }
-    });
-    // Lost: applicable rules that need the cell or, the cell being its position's only letter,
-    // have a negative condition at that position.
-    const CellLists& positive = index_.positiveCells;
-    const CellLists& positiveOrOther = index_.positiveOrOtherNegCells;
-    for (int32_t p = 0; p < width; ++p) {
-        int32_t only = -1;
-        if (counts[p] == 1) {
-            only = p * alphabetSize;
-            while (cells[only] == 0) ++only;
-        }
-        soleCell_[static_cast<size_t>(p)] = only;
     }
-    const int32_t* sole = soleCell_.data();
-    forEachBit(applicableBits_, [&](int32_t i) {
-        if (regular[i] != 0) {
-            // The cells it needs are set and listed in both lists; the only letter of a position
-            // it has a negative condition at is another letter there.
-            for (const int32_t *it = positive.begin(i), *end = positive.end(i); it != end; ++it)
-                gain[*it] -= without(snapshot[i], *it);
-            for (const int32_t *it = negative.begin(i), *end = negative.end(i); it != end; ++it) {
-                const int32_t c = sole[position[*it]];
-                if (c >= 0) gain[c] -= without(snapshot[i], c);
-            }
-            return;
-        }
-        for (const int32_t *it = positive.begin(i), *end = positive.end(i); it != end; ++it) {
-            if (cells[*it] != 0 && counts[position[*it]] != 1)
-                gain[*it] -= without(snapshot[i], *it);
-        }
-        for (const int32_t *it = positiveOrOther.begin(i), *end = positiveOrOther.end(i); it != end;
-             ++it) {
-            if (cells[*it] != 0 && counts[position[*it]] == 1)
-                gain[*it] -= without(snapshot[i], *it);
-        }
-    });
-    // Concluding: applicable rules whose prediction cell is the cell.
-    forEachBit(applicableBits_, [&](int32_t i) {
-        const int32_t c = snapshot[i].predictionCell;
-        if (c >= 0 && cells[c] != 0) gain[c] += snapshot[i].concludingTerm;
-    });
 }
 
-void Classificator::insertionGains() {
-    std::fill(gains_.begin(), gains_.end(), 0.0);
-    double* gain = gains_.data();
-    const uint8_t* cells = workingObject->cells.data();
-    const int32_t* counts = positionCounts_.data();
-    const int32_t* failed = failedConditions_.data();
-    const int32_t* position = index_.positionOf.data();
-    const int32_t* lastNegative = index_.lastNegative.data();
-    const SnapshotRule* snapshot = index_.rules.data();
-    const auto with = [cells](const SnapshotRule& rule, int32_t c) {
-        if (rule.predictionCell < 0) return 0.0;
-        return rule.predictionCell == c || cells[rule.predictionCell] != 0 ? rule.agreementIfSet
-                                                                           : rule.agreementIfClear;
-    };
+bool hasBit(const uint64_t* bits, int32_t i) {
+    return ((bits[static_cast<size_t>(i) / kRulesPerWord] >>
+             (static_cast<size_t>(i) % kRulesPerWord)) &
+            1) != 0;
+}
 
-    // Gained: live rules applicable once a clear cell is set, that need it or, the cell becoming
-    // its position's only letter, have a negative condition at that position on another letter.
-    const CellLists& positive = index_.positiveCells;
-    const CellLists& positiveOrOther = index_.positiveOrOtherNegCells;
-    const auto term = [&](int32_t i, int32_t c) {
-        const int32_t q = lastNegative[i];
-        if (q >= 0 && counts[q] + (q == position[c] ? 1 : 0) <= 0) return;
-        gain[c] += with(snapshot[i], c);
-    };
-    const auto gained = [&](int32_t i, const CellLists& rows, bool onlyLetter) {
-        const int8_t* delta = rows.deltasOf(i);
-        for (const int32_t *it = rows.begin(i), *end = rows.end(i); it != end; ++it, ++delta) {
-            const int32_t c = *it;
-            if (cells[c] == 0 && (counts[position[c]] == 0) == onlyLetter && failed[i] == *delta)
-                term(i, c);
-        }
-    };
-    bool anyEmpty = false;
-    for (int32_t p = 0; p < width; ++p) anyEmpty = anyEmpty || counts[p] == 0;
-    const uint8_t* regular = index_.onePerPosition.data();
-    const CellLists& otherLetter = index_.otherLetterCells;
-    forEachBit(liveBits_, [&](int32_t i) {
-        if (regular[i] == 0) {
-            gained(i, positive, false);
-            gained(i, positiveOrOther, true);
-            return;
-        }
-        // With one condition a position: one failed condition, a positive one on a clear cell
-        // (which both lists hold), or none and another letter at an empty position.
-        if (failed[i] == 1) {
-            const int32_t c = failedCell_[static_cast<size_t>(i)];
-            if (cells[c] == 0) term(i, c);
-        } else if (failed[i] == 0 && anyEmpty) {
-            for (const int32_t *it = otherLetter.begin(i), *end = otherLetter.end(i); it != end;
-                 ++it) {
-                if (counts[position[*it]] == 0) term(i, *it);
-            }
-        }
-    });
-    // Lost: applicable rules with a negative condition on the cell (unless it becomes its
-    // position's only letter).
-    const CellLists& negative = index_.negativeCells;
-    forEachBit(applicableBits_, [&](int32_t i) {
-        for (const int32_t *it = negative.begin(i), *end = negative.end(i); it != end; ++it) {
-            if (cells[*it] == 0 && counts[position[*it]] != 0) gain[*it] -= with(snapshot[i], *it);
-        }
-    });
-    const size_t cellCount = gains_.size();
-    for (size_t c = 0; c < cellCount; ++c) {
-        if (cells[c] == 0) gain[c] -= predictionMatrix[c];
+}  // namespace
+
+int32_t Classificator::deltaOn(int32_t i, int32_t cell) const {
+    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+    const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
+    int32_t delta = 0;
+    for (int32_t n = 0; n < rule.conditionCount; ++n, ++cond) {
+        if (cond->position * alphabetSize + cond->letter == cell) delta += cond->sign;
     }
+    return delta;
+}
+
+double Classificator::scanDeletionGain(int32_t c) {
+    if (!index_.HasBits()) return DeletionGain({c / alphabetSize, c % alphabetSize});
+    uint8_t* cells = workingObject->cells.data();
+    int32_t* counts = positionCounts_.data();
+    const int32_t p = c / alphabetSize;
+    const SnapshotRule* snapshot = index_.rules.data();
+    const uint64_t* regular = index_.onePerPosition.data();
+    const size_t words = applicableBits_.size();
+
+    cells[c] = 0;
+    --counts[p];
+    const bool emptied = counts[p] == 0;
+    double gain = 0.0;
+    if (!emptied) {
+        forEachOf(index_.negativeBits.row(c), gainableBits_.data(), nullptr, words, [&](int32_t i) {
+            const int32_t delta = hasBit(regular, i) ? -1 : deltaOn(i, c);
+            if (applicableAfter(i, delta, counts)) gain += agreementIn(snapshot[i], cells);
+        });
+    }
+    const CellBits& lost = emptied ? index_.positiveOrOtherNegBits : index_.positiveBits;
+    forEachOf(lost.row(c), applicableBits_.data(), nullptr, words,
+              [&](int32_t i) { gain -= agreementIn(snapshot[i], cells); });
+    forEachOf(index_.concludingBits.row(c), applicableBits_.data(), nullptr, words,
+              [&](int32_t i) { gain += snapshot[i].concludingTerm; });
+    cells[c] = 1;
+    ++counts[p];
+    return gain;
+}
+
+double Classificator::scanInsertionGain(int32_t c) {
+    if (!index_.HasBits()) return InsertionGain({c / alphabetSize, c % alphabetSize});
+    uint8_t* cells = workingObject->cells.data();
+    int32_t* counts = positionCounts_.data();
+    const int32_t p = c / alphabetSize;
+    const SnapshotRule* snapshot = index_.rules.data();
+    const uint64_t* regular = index_.onePerPosition.data();
+    const uint64_t* needs = index_.positiveBits.row(c);
+    const size_t words = applicableBits_.size();
+
+    cells[c] = 1;
+    ++counts[p];
+    const bool only = counts[p] == 1;
+    double gain = 0.0;
+    const CellBits& gained = only ? index_.positiveOrOtherNegBits : index_.positiveBits;
+    forEachOf(gained.row(c), gainableBits_.data(), only ? noneFailedBits_.data() : nullptr, words,
+              [&](int32_t i) {
+                  const int32_t delta =
+                      hasBit(regular, i) ? (hasBit(needs, i) ? 1 : 0) : deltaOn(i, c);
+                  if (applicableAfter(i, -delta, counts)) gain += agreementIn(snapshot[i], cells);
+              });
+    if (!only) {
+        forEachOf(index_.negativeBits.row(c), applicableBits_.data(), nullptr, words,
+                  [&](int32_t i) { gain -= agreementIn(snapshot[i], cells); });
+    }
+    gain -= predictionMatrix[static_cast<size_t>(c)];
+    cells[c] = 0;
+    --counts[p];
+    return gain;
 }
 
 double Classificator::deletionScan(int32_t& bestCell) {
-    deletionGains();
     return bestGainCell(
         workingObject->cells.data(), width, alphabetSize, true,
         [this](PositionLetter cell) {
-            return gains_[static_cast<size_t>(cell.position * alphabetSize + cell.letter)];
+            return scanDeletionGain(cell.position * alphabetSize + cell.letter);
         },
         bestCell);
 }
 
 double Classificator::insertionScan(int32_t& bestCell) {
-    insertionGains();
     return bestGainCell(
         workingObject->cells.data(), width, alphabetSize, false,
         [this](PositionLetter cell) {
-            return gains_[static_cast<size_t>(cell.position * alphabetSize + cell.letter)];
+            return scanInsertionGain(cell.position * alphabetSize + cell.letter);
         },
         bestCell);
 }
 
+void Classificator::sortByFailed(int32_t i) {
+    const int32_t failed = failedConditions_[static_cast<size_t>(i)];
+    const bool regular = hasBit(index_.onePerPosition.data(), i);
+    setBit(gainableBits_, i, !regular || failed == 1);
+    setBit(noneFailedBits_, i, regular && failed == 0);
+}
+
 void Classificator::refreshRule(int32_t i) {
     const auto r = static_cast<size_t>(i);
-    setBit(liveBits_, i, failedConditions_[r] <= index_.reachableFrom[r]);
+    sortByFailed(i);
     const bool now = applicableAfter(i, 0, positionCounts_.data());
     if (now == (applicableFlag_[r] != 0)) return;
     applicableFlag_[r] = now ? 1 : 0;
@@ -489,16 +438,6 @@ void Classificator::refreshRule(int32_t i) {
     if (c >= 0 && staleMark_[static_cast<size_t>(c)] == 0) {
         staleMark_[static_cast<size_t>(c)] = 1;
         staleCells_.push_back(c);
-    }
-}
-
-void Classificator::findFailedCell(int32_t i) {
-    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
-    const uint8_t* cells = workingObject->cells.data();
-    const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
-    for (int32_t c = 0; c < rule.conditionCount; ++c, ++cond) {
-        const int32_t cell = cond->position * alphabetSize + cond->letter;
-        if ((cond->sign > 0) != (cells[cell] != 0)) failedCell_[static_cast<size_t>(i)] = cell;
     }
 }
 
@@ -529,9 +468,7 @@ void Classificator::applyChange(int32_t cell, bool set) {
     const int8_t* delta = index_.conditionOn.deltasOf(cell);
     for (const int32_t* it = index_.conditionOn.begin(cell); it != index_.conditionOn.end(cell);
          ++it, ++delta) {
-        int32_t& failed = failedConditions_[static_cast<size_t>(*it)];
-        failed += set ? -*delta : *delta;
-        if (failed == 1) findFailedCell(*it);
+        failedConditions_[static_cast<size_t>(*it)] += set ? -*delta : *delta;
         refreshRule(*it);
     }
     for (const int32_t* it = index_.lastNegativeAt.begin(p); it != index_.lastNegativeAt.end(p);

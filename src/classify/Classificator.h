@@ -93,7 +93,7 @@ class Classificator {
     // cell outside the matrix, a cell not in the required state, or no working object.
     double DeletionGain(PositionLetter cell);
     double InsertionGain(PositionLetter cell);
-    // Every cell's gain at once, as the idealization's scans form them: out[p * alphabetSize + l]
+    // Every cell's gain, as the idealization's scans form them: out[p * alphabetSize + l]
     // is DeletionGain / InsertionGain of (p, l), bit for bit, and 0 for a cell not in the
     // required state. Empty without a working object.
     void DeletionGains(std::vector<double>& out);
@@ -187,22 +187,22 @@ class Classificator {
     // clear cells). Returns that gain (0 when none is positive) and the cell in `bestCell`.
     double deletionScan(int32_t& bestCell);
     double insertionScan(int32_t& bestCell);
-    // gains_ := every cell's deletion / insertion gain. Each cell receives the terms of
-    // DeletionGain / InsertionGain in the same order (rule order within each kind of term), but
-    // only the rules that can give a term are visited: the applicable ones, and for the gained
-    // terms those whose failed count a single toggle can bring to 0 (the live ones).
-    void deletionGains();
-    void insertionGains();
+    // The gains the scans use: DeletionGain / InsertionGain of the cell (set / clear), bit for
+    // bit, through the index's bit rows when it has them.
+    double scanDeletionGain(int32_t cell);
+    double scanInsertionGain(int32_t cell);
+    // Rule i's positive minus negative conditions on exactly `cell`.
+    int32_t deltaOn(int32_t i, int32_t cell) const;
     // Toggles a cell of the working object, brings the failed-condition counts, the applicable
-    // and live rules and the cells of the prediction matrix they conclude at up to date (the
+    // and gainable rules and the cells of the prediction matrix they conclude at up to date (the
     // same matrix BuildPredictionMatrix would build), shows the object and passes the pause gate.
     // The list of applicable rules is brought up to date when the strategy ends.
     void applyChange(int32_t cell, bool set);
-    // Sets rule i's applicability (flag and bit) and its liveness from its failed count; marks
-    // its prediction cell for a new sum when its applicability changed.
+    // Sets rule i's gainable and none-failed bits from its failed count.
+    void sortByFailed(int32_t i);
+    // Then its applicability (flag and bit); marks its prediction cell for a new sum when that
+    // changed.
     void refreshRule(int32_t i);
-    // failedCell_[i] := the cell of rule i's failed condition, when it has exactly one.
-    void findFailedCell(int32_t i);
     // Sums again the prediction matrix's cell from the rules concluding there, in rule order.
     void resumPrediction(int32_t cell);
     // applicableRules := the flagged rules, in rule order.
@@ -233,14 +233,12 @@ class Classificator {
     CIdelObject scratch_;                  // the working object when not borrowing a class
     std::vector<int32_t> positionCounts_;  // letters allowed per position of the working object
     std::vector<uint8_t> applicableFlag_;  // per rule: in applicableRules
-    // The same as bits (64 rules a word), and the live rules: usable, with a failed count at most
-    // their reachableFrom, so that one toggle may make them applicable.
+    // The same as bits (64 rules a word); the rules a toggle can make applicable in the scans'
+    // sense: with a single failed condition, or without one condition a position; and the rules
+    // with one condition a position that fail none.
     std::vector<uint64_t> applicableBits_;
-    std::vector<uint64_t> liveBits_;
-    // Per rule with distinct cells and one failed condition: that condition's cell.
-    std::vector<int32_t> failedCell_;
-    std::vector<double> gains_;        // per cell, the last scan's gains
-    std::vector<int32_t> soleCell_;    // per position holding one letter, that cell (else -1)
+    std::vector<uint64_t> gainableBits_;
+    std::vector<uint64_t> noneFailedBits_;
     std::vector<int32_t> staleCells_;  // prediction cells to sum again after a change
     std::vector<uint8_t> staleMark_;   // per cell: in staleCells_
     // Per rule: conditions the working object failed at the last BuildPredictionMatrix.

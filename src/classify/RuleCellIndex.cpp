@@ -42,22 +42,20 @@ class ListBuilder {
     std::vector<std::vector<std::pair<int32_t, int32_t>>> rows_;
 };
 
-// The rows of `lists` (one per cell) turned into one row per rule, cells in increasing order.
-void transpose(const CellLists& lists, int32_t ruleCount, CellLists& byRule) {
-    byRule.start.assign(static_cast<size_t>(ruleCount) + 1, 0);
-    for (const int32_t rule : lists.items) ++byRule.start[static_cast<size_t>(rule) + 1];
-    for (size_t i = 1; i < byRule.start.size(); ++i) byRule.start[i] += byRule.start[i - 1];
-    byRule.items.assign(lists.items.size(), 0);
-    byRule.deltas.assign(lists.items.size(), 0);
-    std::vector<int32_t> next(byRule.start.begin(), byRule.start.end() - 1);
-    const auto cells = static_cast<int32_t>(lists.start.size()) - 1;
-    for (int32_t cell = 0; cell < cells; ++cell) {
-        const int8_t* delta = lists.deltasOf(cell);
-        for (const int32_t* it = lists.begin(cell); it != lists.end(cell); ++it, ++delta) {
-            const auto slot = static_cast<size_t>(next[static_cast<size_t>(*it)]++);
-            byRule.items[slot] = cell;
-            byRule.deltas[slot] = *delta;
-        }
+void setRuleBit(uint64_t* row, int32_t rule) {
+    row[static_cast<size_t>(rule) / 64] |= uint64_t{1} << (static_cast<size_t>(rule) % 64);
+}
+
+// The rows of `lists` as sets of `words` words each.
+void toBits(const CellLists& lists, int32_t words, CellBits& out) {
+    const size_t cells = lists.start.empty() ? 0 : lists.start.size() - 1;
+    out.words = words;
+    out.bits.assign(cells * static_cast<size_t>(words), 0);
+    for (size_t c = 0; c < cells; ++c) {
+        uint64_t* row = out.bits.data() + c * static_cast<size_t>(words);
+        for (const int32_t* it = lists.begin(static_cast<int32_t>(c));
+             it != lists.end(static_cast<int32_t>(c)); ++it)
+            setRuleBit(row, *it);
     }
 }
 
@@ -76,13 +74,11 @@ void RuleCellIndex::Clear() {
     concludingAt = {};
     conditionOn = {};
     lastNegativeAt = {};
-    positiveCells = {};
-    negativeCells = {};
-    positiveOrOtherNegCells = {};
-    reachableFrom.clear();
+    positiveBits = {};
+    negativeBits = {};
+    positiveOrOtherNegBits = {};
+    concludingBits = {};
     onePerPosition.clear();
-    otherLetterCells = {};
-    positionOf.clear();
 }
 
 void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t newWidth,
@@ -198,53 +194,25 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
     anyCondition.pack(conditionOn);
     lastNegativeRows.pack(lastNegativeAt);
 
-    transpose(positiveOn, count, positiveCells);
-    transpose(negativeOn, count, negativeCells);
-    transpose(positiveOrOtherNeg, count, positiveOrOtherNegCells);
-    reachableFrom.assign(static_cast<size_t>(count), -1);
-    for (int32_t i = 0; i < count; ++i) {
-        if (!rules[static_cast<size_t>(i)].usable) continue;
-        // Clearing a cell changes the failed count by its delta, setting it by minus the delta.
-        int32_t reach = 0;
-        for (int32_t n = negativeCells.start[static_cast<size_t>(i)];
-             n < negativeCells.start[static_cast<size_t>(i) + 1]; ++n)
-            reach = std::max<int32_t>(reach, -negativeCells.deltas[static_cast<size_t>(n)]);
-        for (int32_t n = positiveOrOtherNegCells.start[static_cast<size_t>(i)];
-             n < positiveOrOtherNegCells.start[static_cast<size_t>(i) + 1]; ++n)
-            reach =
-                std::max<int32_t>(reach, positiveOrOtherNegCells.deltas[static_cast<size_t>(n)]);
-        reachableFrom[static_cast<size_t>(i)] = reach;
-    }
-    onePerPosition.assign(static_cast<size_t>(count), 0);
+    const size_t words = (static_cast<size_t>(count) + 63) / 64;
+    onePerPosition.assign(words, 0);
     for (int32_t i = 0; i < count; ++i) {
         const SnapshotRule& rule = rules[static_cast<size_t>(i)];
         if (!rule.usable) continue;
         const CellCondition* mine = conditions.data() + rule.firstCondition;
-        bool distinct = true;
-        for (int32_t a = 0; a < rule.conditionCount && distinct; ++a) {
-            for (int32_t b = 0; b < a && distinct; ++b) {
-                distinct = mine[a].position != mine[b].position;
-            }
+        bool single = true;
+        for (int32_t a = 0; a < rule.conditionCount && single; ++a) {
+            for (int32_t b = 0; b < a && single; ++b) single = mine[a].position != mine[b].position;
         }
-        onePerPosition[static_cast<size_t>(i)] = distinct ? 1 : 0;
+        if (single) setRuleBit(onePerPosition.data(), i);
     }
-    otherLetterCells.start.assign(static_cast<size_t>(count) + 1, 0);
-    otherLetterCells.items.clear();
-    otherLetterCells.deltas.clear();
-    for (int32_t i = 0; i < count; ++i) {
-        const int8_t* delta = positiveOrOtherNegCells.deltasOf(i);
-        for (const int32_t* it = positiveOrOtherNegCells.begin(i);
-             it != positiveOrOtherNegCells.end(i); ++it, ++delta) {
-            if (*delta != 0) continue;
-            otherLetterCells.items.push_back(*it);
-            otherLetterCells.deltas.push_back(0);
-        }
-        otherLetterCells.start[static_cast<size_t>(i) + 1] =
-            static_cast<int32_t>(otherLetterCells.items.size());
+    if (words > 0 && 4 * words * static_cast<size_t>(cellCount) <= kMaxBitWords) {
+        const auto w = static_cast<int32_t>(words);
+        toBits(positiveOn, w, positiveBits);
+        toBits(negativeOn, w, negativeBits);
+        toBits(positiveOrOtherNeg, w, positiveOrOtherNegBits);
+        toBits(concludingAt, w, concludingBits);
     }
-    positionOf.resize(static_cast<size_t>(cellCount));
-    for (int32_t cell = 0; cell < cellCount; ++cell)
-        positionOf[static_cast<size_t>(cell)] = cell / std::max(alphabetSize, 1);
 }
 
 }  // namespace motifora

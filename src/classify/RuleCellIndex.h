@@ -60,6 +60,18 @@ struct CellLists {
     }
 };
 
+// The same rows as sets of rules: one row of `words` 64-bit words per cell, bit i of the row
+// for rule i, so that a row can be intersected with the rules of a state word by word and walked
+// in rule order.
+struct CellBits {
+    int32_t words = 0;
+    std::vector<uint64_t> bits;
+
+    const uint64_t* row(int32_t cell) const {
+        return bits.data() + static_cast<size_t>(cell) * static_cast<size_t>(words);
+    }
+};
+
 class RuleCellIndex {
   public:
     // Copies the first `ruleCount` rules of `store` for a matrix of `width` x `alphabetSize`
@@ -92,24 +104,18 @@ class RuleCellIndex {
     // is at p.
     CellLists lastNegativeAt;
 
-    // The same rows turned round (rows indexed by rule, items are cells in increasing order, the
-    // deltas as above), for the scans that walk the few rules near applicability instead of every
-    // cell's list.
-    CellLists positiveCells;            // cells of positiveOn holding the rule
-    CellLists negativeCells;            // cells of negativeOn holding the rule
-    CellLists positiveOrOtherNegCells;  // cells of positiveOrOtherNeg holding the rule
-    // Per rule: the largest count of failed conditions from which toggling one of its cells can
-    // make it applicable (the largest delta of its positive-or-other rows, or minus the smallest
-    // of its negative rows, at least 0); -1 for an unusable rule.
-    std::vector<int32_t> reachableFrom;
-    // Per rule: 1 when it is usable and no two of its conditions lie at one position. Such a
-    // rule with one failed condition can be made applicable only by toggling that condition's
-    // cell, and with none, only by the cells of positiveOrOtherNegCells whose delta is 0; while
-    // applicable, clearing a cell costs it exactly when the cell is one it needs or the only
-    // letter of a position it has a negative condition at.
-    std::vector<uint8_t> onePerPosition;
-    CellLists otherLetterCells;       // per rule, its rows of positiveOrOtherNegCells with delta 0
-    std::vector<int32_t> positionOf;  // per cell, its position
+    // The cell rows above as sets, made only while all four take at most kMaxBitWords words
+    // (HasBits() false beyond).
+    bool HasBits() const { return positiveBits.words > 0; }
+    static constexpr size_t kMaxBitWords = size_t{1} << 21;
+    CellBits positiveBits;
+    CellBits negativeBits;
+    CellBits positiveOrOtherNegBits;
+    CellBits concludingBits;
+    // Per rule, one bit: usable, and no two of its conditions at one position. Such a rule
+    // fails a condition on a cell by the cell's own state alone, its delta on a cell of
+    // positiveOrOtherNeg is 1 for a cell it needs and 0 otherwise, and -1 on one of negativeOn.
+    std::vector<uint64_t> onePerPosition;
 };
 
 }  // namespace motifora
