@@ -33,6 +33,12 @@ void setBit(std::vector<uint64_t>& bits, int32_t i, bool on) {
     word = on ? (word | mask) : (word & ~mask);
 }
 
+bool hasBit(const uint64_t* bits, int32_t i) {
+    return ((bits[static_cast<size_t>(i) / kRulesPerWord] >>
+             (static_cast<size_t>(i) % kRulesPerWord)) &
+            1) != 0;
+}
+
 // Calls visit(i) for every set bit i, in increasing order.
 template <class Visit>
 void forEachBit(const std::vector<uint64_t>& bits, Visit visit) {
@@ -138,7 +144,14 @@ void Classificator::SelectApplicableRules() {
                 failed += (cond->sign > 0) != set ? 1 : 0;
             }
             failedConditions_[static_cast<size_t>(i)] = failed;
-            sortByFailed(i);
+            // sortByFailed on bits that are all clear.
+            if (failed <= 1) {
+                const bool regular = hasBit(index_.onePerPosition.data(), i);
+                if (!regular || failed == 1) setBit(gainableBits_, i, true);
+                if (regular && failed == 0) setBit(noneFailedBits_, i, true);
+            } else if (!hasBit(index_.onePerPosition.data(), i)) {
+                setBit(gainableBits_, i, true);
+            }
             if (failed == 0 && lastNegativeAllows(rule, positionCounts_.data())) {
                 applicableRules.push_back(i);
                 applicableFlag_[static_cast<size_t>(i)] = 1;
@@ -322,12 +335,6 @@ void forEachOf(const uint64_t* a, const uint64_t* b, const uint64_t* c, size_t w
                                        static_cast<size_t>(std::countr_zero(word))));
         }
     }
-}
-
-bool hasBit(const uint64_t* bits, int32_t i) {
-    return ((bits[static_cast<size_t>(i) / kRulesPerWord] >>
-             (static_cast<size_t>(i) % kRulesPerWord)) &
-            1) != 0;
 }
 
 }  // namespace
