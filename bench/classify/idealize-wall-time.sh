@@ -15,6 +15,7 @@ set -euo pipefail
 
 [ $# -ge 1 ] || { echo "usage: $0 MOTIFORA_CLI [OTHER_MOTIFORA_CLI ...]" >&2; exit 2; }
 clis=()
+names=("$@")
 for cli in "$@"; do
     [ -x "$cli" ] || { echo "idealize-wall-time: no program $cli" >&2; exit 2; }
     clis+=("$(cd "$(dirname "$cli")" && pwd)/$(basename "$cli")")
@@ -41,7 +42,7 @@ with open("starts.seq", "w") as f:
 EOF
 
 echo "load average: $(cut -d' ' -f1-3 /proc/loadavg)"
-printf '%-8s %-48s %9s %9s  %s\n' threads program wall_s user_s project
+printf '%-8s %-40s %9s %9s  %s\n' threads program wall_s user_s project
 first=""
 for threads in 1 2; do
     for n in "${!clis[@]}"; do
@@ -58,6 +59,6 @@ for threads in 1 2; do
         [ -n "$first" ] || first=$name.dnp
         if cmp -s "$first" "$name.dnp"; then same=identical; else same=DIFFERENT; fi
         read -r wall user <"$name.time"
-        printf '%-8s %-48s %9s %9s  %s\n' "$threads" "${cli: -48}" "$wall" "$user" "$same"
+        printf '%-8s %-40s %9s %9s  %s\n' "$threads" "${names[$n]}" "$wall" "$user" "$same"
     done
 done
