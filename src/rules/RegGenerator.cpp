@@ -342,7 +342,10 @@ void RegGenerator::prepareCurrentBuffer() {
     aheadNext_ = 0;
     if (referenceEvaluation || index_ == nullptr || currentBuffer == nullptr) return;
     const int32_t count = currentBuffer->Count();
-    if (count < 2) return;
+    const int32_t threads = WorkerPool::threadsFor(threadCount);
+    // On one thread nothing is gained by evaluating ahead, and a rule that turns out not to be
+    // new would have been evaluated for nothing.
+    if (count < 2 || threads <= 1) return;
     // Which buffered rules are new, and so extended, is known only at their turn; what their
     // extension evaluates depends on each rule alone, so it is done for all of them here at
     // once (on copies: the buffered rules stay as they are until their turn).
@@ -357,14 +360,9 @@ void RegGenerator::prepareCurrentBuffer() {
             if (x.extended) setUpExtension(x, *x.weeded);
         }
     };
-    const int32_t threads = WorkerPool::threadsFor(threadCount);
-    if (threads <= 1) {
-        weed(0, ahead_.size());
-    } else {
-        if (index_->pool == nullptr || index_->pool->threads() != threads)
-            index_->pool = std::make_unique<WorkerPool>(threads);
-        index_->pool->run(ahead_.size(), weed);
-    }
+    if (index_->pool == nullptr || index_->pool->threads() != threads)
+        index_->pool = std::make_unique<WorkerPool>(threads);
+    index_->pool->run(ahead_.size(), weed);
     std::vector<Extension*> extensions;
     std::vector<const Rule*> parents;
     for (Extension& x : ahead_) {
