@@ -10,9 +10,9 @@
 
 namespace motifora::bench {
 
-inline std::vector<Sequence> readSample(const std::string& name) {
+// The ".seq" sample at `path` (empty when it cannot be read).
+inline std::vector<Sequence> readSampleAt(const std::string& path) {
     FileManager reader;
-    const std::string path = std::string(MOTIFORA_EXAMPLES_DIR) + "/" + name;
     std::vector<Sequence> records;
     if (!reader.open(path, FileManager::kReadSequences)) return records;
     const int count = reader.countRecords();
@@ -21,6 +21,10 @@ inline std::vector<Sequence> readSample(const std::string& name) {
     const int read = reader.readSequences(records.data(), 0);
     records.resize(static_cast<size_t>(std::max(read, 0)));
     return records;
+}
+
+inline std::vector<Sequence> readSample(const std::string& name) {
+    return readSampleAt(std::string(MOTIFORA_EXAMPLES_DIR) + "/" + name);
 }
 
 }  // namespace motifora::bench

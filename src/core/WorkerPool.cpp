@@ -84,11 +84,37 @@ WorkerPool::WorkerPool(int32_t threads)
 
 WorkerPool::~WorkerPool() = default;
 
+namespace {
+
+// Set while the thread runs a body of some pool's loop.
+thread_local bool inPoolLoop = false;
+
+}  // namespace
+
 void WorkerPool::runParallel(size_t count, const std::function<void(size_t, size_t)>& body) {
-    arena_->arena.execute([&] {
+    const auto loop = [&] {
         tbb::parallel_for(tbb::blocked_range<size_t>(0, count, 1),
-                          [&](const tbb::blocked_range<size_t>& r) { body(r.begin(), r.end()); });
-    });
+                          [&](const tbb::blocked_range<size_t>& r) {
+                              const bool outer = inPoolLoop;
+                              inPoolLoop = true;
+                              try {
+                                  body(r.begin(), r.end());
+                              } catch (...) {
+                                  inPoolLoop = outer;
+                                  throw;
+                              }
+                              inPoolLoop = outer;
+                          });
+    };
+    if (inPoolLoop) {
+        // A loop inside another pool's loop (a fold's search inside the folds) runs in the arena
+        // of the outer loop, so that a thread the outer loop has no more work for helps it
+        // rather than idling in its own arena. Isolated: while it waits for its own loop, the
+        // calling thread takes none of the outer loop's work.
+        tbb::this_task_arena::isolate(loop);
+        return;
+    }
+    arena_->arena.execute(loop);
 }
 
 #else

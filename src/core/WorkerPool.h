@@ -46,6 +46,8 @@ class WorkerPool {
     // Calls body(begin, end) on ranges that cover [0, count) once each, from up to threads()
     // threads at a time, and returns when every call has returned; everything the calls wrote
     // is visible to the caller then. The first exception a call throws is rethrown here.
+    // Called from inside another pool's loop, the calls share that loop's threads (up to as
+    // many as it has), so that an outer loop's idle threads help the inner one.
     void run(size_t count, const std::function<void(size_t begin, size_t end)>& body);
     // run() one index at a time: body(i) for every i in [0, count).
     void forEach(size_t count, const std::function<void(size_t index)>& body);

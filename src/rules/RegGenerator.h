@@ -87,15 +87,37 @@ class RegGenerator {
     int64_t evaluationCount = 0;  // children evaluated since Init
 
   private:
+    struct Extension;
     // Children of one rule evaluated together (in parallel) and then tested in order.
     void extendFast(Rule& rule);
+    // The candidates of `rule`'s children and its match set, ready for evaluatePosition.
+    void setUpExtension(Extension& x, const Rule& rule) const;
+    // Evaluates the children at free position `i` of the extension of `rule`.
+    void evaluatePosition(Extension& x, const Rule& rule, size_t i,
+                          std::vector<int64_t>& scratch) const;
+    // Evaluates every child of every extension (extensions[r] of parents[r]) on the pool.
+    void evaluateExtensions(const std::vector<Extension*>& extensions,
+                            const std::vector<const Rule*>& parents);
+    // Makes the children that passed their evaluation and offers them, in candidate order.
+    void offerChildren(Rule& rule, const Extension& x);
+    // Weeds and evaluates, on copies, the extension of every rule of a buffer that just became
+    // the current one, the rules on the pool together.
+    void prepareCurrentBuffer();
+    // What prepareCurrentBuffer made for `rule`, the next rule of the current buffer; null when
+    // nothing was made for it.
+    Extension* takeAhead(const Rule* rule);
     void extendReference(Rule& rule);
     // Offers an evaluated child to the lists as TryChild's last tests say.
     void offerChild(std::unique_ptr<Rule> child);
+    // True when a child of this Fisher value cannot enter the next buffer, which is full of
+    // rules at least as good; such a child need not be made.
+    bool refusedByFullNextBuffer(double fisher) const;
     bool dropWeak(Rule& rule);
 
     std::shared_ptr<const CCodeTable> letters_;
     std::unique_ptr<MatchIndex> index_;
+    std::vector<Extension> ahead_;  // per rule of the current buffer, in its order
+    size_t aheadNext_ = 0;          // the entry of ahead_ for the current buffer's first rule
 };
 
 }  // namespace motifora

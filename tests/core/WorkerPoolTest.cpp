@@ -46,6 +46,42 @@ TEST(WorkerPool, AnExceptionOfABodyReachesTheCaller) {
     EXPECT_EQ(total.load(), 10u);
 }
 
+// A pool's loop inside another pool's loop (a fold's search inside the folds) shares the outer
+// loop's threads: every pair of indexes still runs once, its writes are seen, and an exception
+// of an inner body reaches the outer caller.
+TEST(WorkerPool, LoopsInsideLoopsRunEveryPairOnceAndPassExceptionsOut) {
+    for (int32_t outerThreads : {1, 2, 3}) {
+        for (int32_t innerThreads : {1, 2, 4}) {
+            WorkerPool outer(outerThreads);
+            constexpr size_t kOuter = 6, kInner = 40;
+            std::vector<int32_t> seen(kOuter * kInner, 0);
+            outer.forEach(kOuter, [&](size_t i) {
+                WorkerPool inner(innerThreads);
+                inner.run(kInner, [&](size_t begin, size_t end) {
+                    for (size_t j = begin; j < end; ++j) seen[i * kInner + j] += 1;
+                });
+                // The second loop of the same body after the first has returned.
+                inner.forEach(kInner, [&](size_t j) { seen[i * kInner + j] += 10; });
+            });
+            for (size_t k = 0; k < seen.size(); ++k)
+                ASSERT_EQ(seen[k], 11) << outerThreads << "/" << innerThreads << " threads, " << k;
+            EXPECT_THROW(outer.forEach(kOuter,
+                                       [&](size_t i) {
+                                           WorkerPool inner(innerThreads);
+                                           inner.forEach(kInner, [&](size_t j) {
+                                               if (i == 3 && j == 5)
+                                                   throw std::runtime_error("inner");
+                                           });
+                                       }),
+                         std::runtime_error);
+            // Both pools stay usable, nested or not.
+            std::atomic<size_t> total{0};
+            outer.run(10, [&](size_t begin, size_t end) { total += end - begin; });
+            EXPECT_EQ(total.load(), 10u);
+        }
+    }
+}
+
 TEST(WorkerPool, ForEachVisitsEveryIndexAndThreadsForFollowsTheSetting) {
     WorkerPool pool(2);
     std::vector<std::atomic<int32_t>> visits(300);

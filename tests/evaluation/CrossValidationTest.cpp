@@ -181,6 +181,25 @@ TEST(CrossValidation, ResultsDoNotDependOnTheThreadCount) {
     expectSameResults(a, b);
 }
 
+// Samples large enough that each fold's search shares its buffers' rules among threads, inside
+// the folds' own loop: folds and searches on 1, 2 and 3 threads give the same results.
+TEST(CrossValidation, FoldsAndTheirSearchesOnOneTwoAndThreeThreadsAgree) {
+    const Samples samples = generated(kSeed + 6, 160, 16);
+    CrossValidationSettings settings = smallSettings();
+    settings.folds = 3;
+    settings.threads = settings.searchThreads = 1;
+    const auto single =
+        crossValidate(samples.positives, samples.negatives, settings, nullptr, nullptr);
+    ASSERT_TRUE(single.complete);
+    EXPECT_GT(single.folds[0].rules, 20);
+    for (int32_t threads : {2, 3}) {
+        SCOPED_TRACE(std::to_string(threads) + " threads");
+        settings.threads = settings.searchThreads = threads;
+        expectSameResults(single, crossValidate(samples.positives, samples.negatives, settings,
+                                                nullptr, nullptr));
+    }
+}
+
 TEST(CrossValidation, OneThreadRunsEveryFoldOnTheCallingThread) {
     const Samples samples = generated(kSeed + 5, 12, 8);
     // Folds that only note their thread and give back a score per held-out sequence.

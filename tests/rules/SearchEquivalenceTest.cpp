@@ -1,4 +1,4 @@
-// Whole searches with the bitset engine (1 and 2 threads) against the per-object reference.
+// Whole searches with the bitset engine (1, 2 and 3 threads) against the per-object reference.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -117,7 +117,9 @@ TEST_P(SearchEquivalence, SameRulesAndDisplayEveryWay) {
     std::printf("  %zu rules (up to %zu conditions), %lld evaluations, %zu reports\n",
                 reference.rules.size(), deepest, static_cast<long long>(reference.evaluations),
                 reference.calls.size());
-    for (int32_t threads : {1, 2}) {
+    // With two or more threads the rules of a buffer are evaluated together ahead of their
+    // turn; the thread count must change nothing.
+    for (int32_t threads : {1, 2, 3}) {
         const Outcome fast = search(sc, false, threads);
         ASSERT_EQ(fast.rules.size(), reference.rules.size()) << threads << " threads";
         for (size_t i = 0; i < fast.rules.size(); ++i) {
@@ -140,7 +142,10 @@ INSTANTIATE_TEST_SUITE_P(
         Scenario{"dna_windows", "ACGT", 12, 40, true, 7, false, false, 40, 8, 0.05, 0.4},
         Scenario{"six_windows_ragged", "ACGTNR", 10, 30, true, 6, false, true, 30, 5, 0.1, 0.3},
         Scenario{"tiny_buffers", "ACGT", 120, 9, false, 0, true, true, 3, 2, 0.05, 0.5},
-        Scenario{"tiny_binary", "AC", 200, 8, false, 0, false, true, 2, 1, 0.2, 0.6}),
+        Scenario{"tiny_binary", "AC", 200, 8, false, 0, false, true, 2, 1, 0.2, 0.6},
+        // Full sub-buffers of many rules, each rule with enough objects that the threads share
+        // the rules of a buffer.
+        Scenario{"dna_wide_buffers", "ACGT", 400, 12, false, 0, true, false, 120, 40, 0.05, 0.6}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -2,6 +2,8 @@
 #include "ui/model/Controls.h"
 
 #include <algorithm>
+#include <iterator>
+#include <utility>
 
 namespace motifora {
 
@@ -179,9 +181,14 @@ void Grid::shiftRowsDown(int32_t first, int32_t last, int32_t columns,
     if (last <= first || last == INT32_MAX || columns < 1) return;
     if (columns > columns_) setColCount(columns);
     if (last >= rows_) setRowCount(last + 1);
+    // Walks up from row `last`, each row's node found beside the one below it (a full grid needs
+    // no search after the first).
+    auto to = cells_.find(last);
     for (int32_t row = last; row > first; --row) {
-        const auto from = cells_.find(row - 1);
-        auto to = cells_.find(row);
+        const auto atOrBelow = to != cells_.end() ? to : cells_.lower_bound(row);
+        auto from = cells_.end();
+        if (atOrBelow != cells_.begin() && std::prev(atOrBelow)->first == row - 1)
+            from = std::prev(atOrBelow);
         for (int32_t c = 0; c < columns; ++c) {
             std::string text;
             if (from != cells_.end())
@@ -194,6 +201,7 @@ void Grid::shiftRowsDown(int32_t first, int32_t last, int32_t columns,
             }
             to->second[static_cast<size_t>(c)] = std::move(text);
         }
+        to = from;
     }
     touch();
 }
