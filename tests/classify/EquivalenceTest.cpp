@@ -104,7 +104,7 @@ TEST(Equivalence, InfiniteWeightsMatchReference) {
 TEST(Equivalence, CrowdedRulesIdealizeAsReference) {
     std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 3);
     Generated data(random, 24, 9, 150, false, true);
-    for (int32_t type = 0; type < 3; ++type) {
+    for (const IdealizationType type : kIdealizationTypes) {
         compareRuns(data, type, 0);
         compareRuns(data, type, 1);
     }
@@ -130,9 +130,10 @@ TEST(Equivalence, ScanGainsMatchCellByCellGains) {
         Generated data(random, 16, c.width, c.rules, c.certainties, c.crowded);
         IdealObjectArray classes;
         Classificator fast;
-        fast.Setup(data.storage.get(), data.store.get(), &classes, 0);
+        fast.Setup(data.storage.get(), data.store.get(), &classes,
+                   IdealizationType::kDeletingBegin);
         ReferenceClassificator reference;
-        reference.Setup(data.storage.get(), data.store.get(), 0);
+        reference.Setup(data.storage.get(), data.store.get(), IdealizationType::kDeletingBegin);
         std::vector<double> deletion, insertion;
         for (const SEQSElem& object : data.others) {
             fast.StartFromObject(object);
