@@ -163,7 +163,7 @@ void BM_ScanGains(benchmark::State& state) {
     const int32_t n = std::min(4000, w.storage->learnObjectCount);
     IdealObjectArray classes;
     Classificator engine;
-    engine.Setup(w.storage.get(), w.rules.get(), &classes, 0);
+    engine.Setup(w.storage.get(), w.rules.get(), &classes, IdealizationType::kDeletingBegin);
     std::vector<std::vector<uint8_t>> states;
     std::mt19937 random(20261209u);
     for (int32_t j = 0; j < n; ++j) {
