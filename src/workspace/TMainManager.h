@@ -418,6 +418,8 @@ class TMainManager {
     // refused as ScanRecognition is.
     RecognitionStart StartScanRecognition(int32_t c);
     RecognitionStart StartScanRecognition(int32_t c, ScoreKind score);
+    int pauseScanRecognition() { return pauseProcess(Process::Scan); }
+    int resumeScanRecognition() { return resumeProcess(); }
     int stopScanRecognition() { return stopProcess(); }
     // Window thread, once the scan no longer runs: waits for the scan's worker and leaves the
     // workspace idle. A completed scan replaces `windowScores` (and

@@ -95,6 +95,42 @@ TEST_F(ScanProcessTest, StoppedScanKeepsTheEarlierScores) {
     EXPECT_EQ(m.windowScores().size(), 18u);
 }
 
+TEST_F(ScanProcessTest, APausedScanWaitsAtItsGateAndGoesOnWhenResumed) {
+    prepareLongControls();
+    // Two records of 100,000 letters (a FASTA file keeps them whole): windows enough for
+    // several chunks of the scan.
+    std::string fasta;
+    for (int r = 0; r < 2; ++r) {
+        fasta += ">long" + std::to_string(r + 1) + "\n";
+        for (int i = 0; i < 100000 / 6; ++i)
+            fasta += positives[static_cast<size_t>((i * 7 + r) % 40)];
+        fasta += positives[0].substr(0, 100000 % 6) + "\n";
+    }
+    ASSERT_TRUE(test::succeeded(m.loadControlNegative(dir.write("long.fa", fasta))));
+    const int64_t windows = 2 * (100000 - 6 + 1);
+    ASSERT_EQ(m.ScanRecognition(1), RecognitionStart::Started);
+    const std::vector<double> direct = m.windowScores();
+    ASSERT_EQ(static_cast<int64_t>(direct.size()), windows);
+    ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
+
+    m.holdNextStart();
+    ASSERT_EQ(m.StartScanRecognition(1), RecognitionStart::Started);
+    ASSERT_TRUE(test::waitForWorkerAtGate(m));
+    m.pauseScanRecognition();
+    m.releaseHeldStart();
+    // Paused before its first window: it waits at the gate and shows no progress.
+    EXPECT_TRUE(m.isPaused());
+    EXPECT_TRUE(m.runControl().workerWaiting());
+    EXPECT_EQ(m.scanDone(), 0);
+    EXPECT_EQ(m.scanTotal(), windows);
+    m.resumeScanRecognition();
+    ASSERT_TRUE(finishScan());
+    EXPECT_EQ(m.scanDone(), windows);
+    ASSERT_EQ(m.windowScores().size(), direct.size());
+    for (size_t k = 0; k < direct.size(); ++k)
+        ASSERT_TRUE(sameBits(m.windowScores()[k], direct[k])) << "window " << k;
+}
+
 TEST_F(ScanProcessTest, RefusalsComeBeforeAnyWorker) {
     EXPECT_EQ(m.StartScanRecognition(0), RecognitionStart::NoClasses);
     load();
