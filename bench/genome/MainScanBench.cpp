@@ -78,7 +78,8 @@ Work& work() {
         if (!m.loadLearnPositive(examples + "/promoters_pos.seq") ||
             m.startRuleSearch(SearchSettings::windowDefaults()) != RuleSearchStart::Started ||
             !finish(m, TMainManager::Process::RuleSearch) ||
-            m.startIdealization(kDeletingBegin, 0) != IdealizationStart::Started ||
+            m.startIdealization(IdealizationType::kDeletingBegin, IdealizationSource::kObjects) !=
+                IdealizationStart::Started ||
             !finish(m, TMainManager::Process::Idealization)) {
             std::cerr << "the promoter example's classes could not be made\n";
             return built;
@@ -173,7 +174,7 @@ void BM_CommandLineScan(benchmark::State& state) {
     }
     TMainManager& m = w.workspace;
     Classificator classificator;
-    m.setUpScoring(classificator, kDeletingBegin);
+    m.setUpScoring(classificator, IdealizationType::kDeletingBegin);
     ScanSettings settings;
     settings.classes = {w.scannedClass};
     settings.threads = static_cast<int32_t>(state.range(0));

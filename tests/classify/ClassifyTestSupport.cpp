@@ -44,7 +44,7 @@ TinyModel::TinyModel() {
     std::vector<std::unique_ptr<Rule>> rules;
     rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
     store = makeStore(std::move(rules), 2);
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
     auto ideal = std::make_unique<CIdelObject>();
     ideal->InitEmpty(2, 4);
     ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};
@@ -121,7 +121,7 @@ void trainModel(TrainedModel& t, std::mt19937& random, const std::string& alphab
                 int32_t ruleCount, bool certainties) {
     t.storage = makeStorage(rowsOver(random, alphabet, 40, width));
     t.store = randomRules(random, *t.storage, ruleCount, certainties);
-    t.engine.Setup(t.storage.get(), t.store.get(), &t.classes, static_cast<int32_t>(random() % 3));
+    t.engine.Setup(t.storage.get(), t.store.get(), &t.classes, kIdealizationTypes[random() % 3]);
     for (int32_t j = 0; j < 12; ++j) t.engine.IdealizeAndRegister(&t.storage->learnObjects[j], -1);
 }
 

@@ -173,7 +173,7 @@ TEST(ClassScorer, WorkedExampleAndWindowCounts) {
     auto store = makeStore(std::move(rules), 2);
     IdealObjectArray classes;
     Classificator engine;
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
     auto ideal = std::make_unique<CIdelObject>();
     ideal->InitEmpty(2, 2);
     ideal->cells = {1, 0, 0, 1};

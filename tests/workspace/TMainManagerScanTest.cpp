@@ -40,7 +40,7 @@ TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
     TMainManagerTestAccess::recognitionStale(m) =
         true;  // as after a new control load: compute again
     TMainManagerTestAccess::windowScores(m).assign(3, -1.0);
-    TMainManagerTestAccess::saved(m) = true;
+    m.markSaved();
     ASSERT_EQ(m.StartScanRecognition(0), RecognitionStart::Started);
     EXPECT_EQ(m.scanTotal(), 18);
     ASSERT_TRUE(finishScan());
@@ -144,10 +144,10 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
     // Shift positions with a learning negative sample: after the search the objects are the
     // whole sequences (6 wide), the frame stays 4 wide.
     load();
-    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kShift, 4}));
     ASSERT_EQ(m.storage()->width, 6);
     ASSERT_EQ(m.searchSettings().frameWidth, 4);
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m));
     ASSERT_GT(m.classCount(), 0);
     const std::vector<std::string> control = {positives[0] + positives[1], positives[2]};
     loadControls(control, {});
@@ -185,9 +185,9 @@ class ReopenedShiftScanTest : public ScanProcessTest, public ::testing::WithPara
 TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
     const bool withNegatives = GetParam();
     load(withNegatives);
-    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kShift, 4}));
     ASSERT_EQ(m.storage()->width, withNegatives ? 6 : 4);
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m));
     ASSERT_GT(m.classCount(), 0);
     loadControls({positives[0] + positives[1] + positives[2], positives[3]}, {});
 
@@ -197,7 +197,8 @@ TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
         before.push_back(m.windowScores());
         ASSERT_EQ(before.back().size(), 15u + 3u);  // 18 - 4 + 1 and 6 - 4 + 1 windows
     }
-    const ProjectSettings settings{0.05, 0.8, 200, 30, 1, 4, 2, 0};
+    const ProjectSettings settings{
+        0.05, 0.8, 200, 30, WorkMode::kShift, 4, IdealizationType::kDeletingInserting, 0};
     const std::string file = dir.path("shift.dnp");
     ASSERT_TRUE(test::succeeded(m.saveProject(file, settings, nullptr)));
 
@@ -224,7 +225,7 @@ INSTANTIATE_TEST_SUITE_P(WithAndWithoutNegatives, ReopenedShiftScanTest, ::testi
 struct ScanLayout {
     const char* name;
     bool withNegatives;
-    int32_t workMode;
+    WorkMode workMode;
     int32_t frameWidth;
 };
 
@@ -237,13 +238,13 @@ TEST_P(ScanEqualsObjectScoresTest, EveryWindowOfEveryClass) {
     load(layout.withNegatives);
     ASSERT_NO_FATAL_FAILURE(
         test::searchToTheEnd(m, {0.05, 0.8, 200, 30, layout.workMode, layout.frameWidth}));
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m));
     ASSERT_GT(m.classCount(), 1);
     std::string longRecord;
     for (int i = 0; i < 30; ++i) longRecord += positives[static_cast<size_t>(i)];
     loadControls({longRecord, positives[3], positives[4] + negatives[0]}, {});
     const int32_t w = m.searchSettings().frameWidth;
-    ASSERT_EQ(w, layout.workMode == 1 ? layout.frameWidth : 6);
+    ASSERT_EQ(w, layout.workMode == WorkMode::kShift ? layout.frameWidth : 6);
 
     for (int32_t c = 0; c < m.classCount(); ++c) {
         ASSERT_EQ(m.ScanRecognition(c), RecognitionStart::Started);
@@ -300,8 +301,8 @@ TEST_F(ScanProcessTest, DiscriminativeScanHasTheFiguresOfTheGenomeScan) {
     // What `motifora-cli scan --score discriminative` runs: the rules learned from the learning
     // samples with the work's search settings, every window of the records scored by the genome
     // scanner.
-    LearningSettings learning =
-        learningSettingsOf(crossValidationSettingsOf(m.searchSettings(), 2, 0, 0));
+    LearningSettings learning = learningSettingsOf(crossValidationSettingsOf(
+        m.searchSettings(), IdealizationType::kDeletingInserting, IdealizationSource::kObjects, 0));
     learning.score = ScoreKind::kDiscriminative;
     LearnedModel model = learnModel(m.learnPositive(), m.learnNegative(), learning, {});
     ASSERT_EQ(model.contrast.rules.rules.size(), m.contrastRules()->rules.size());
