@@ -264,14 +264,13 @@ TEST_P(ScanEqualsObjectScoresTest, EveryWindowOfEveryClass) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(FixedAndShiftPositions, ScanEqualsObjectScoresTest,
-                         ::testing::Values(ScanLayout{"fixed", true, 0, 0},
-                                           ScanLayout{"shift4", false, 1, 4},
-                                           ScanLayout{"shift4WholeObjects", true, 1, 4},
-                                           ScanLayout{"shift5WholeObjects", true, 1, 5}),
-                         [](const ::testing::TestParamInfo<ScanLayout>& info) {
-                             return info.param.name;
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    FixedAndShiftPositions, ScanEqualsObjectScoresTest,
+    ::testing::Values(ScanLayout{"fixed", true, WorkMode::kFixed, 0},
+                      ScanLayout{"shift4", false, WorkMode::kShift, 4},
+                      ScanLayout{"shift4WholeObjects", true, WorkMode::kShift, 4},
+                      ScanLayout{"shift5WholeObjects", true, WorkMode::kShift, 5}),
+    [](const ::testing::TestParamInfo<ScanLayout>& info) { return info.param.name; });
 
 // The best score over the classes and strands of each window, as the genome scan reports it.
 struct WindowSink : ScanSink {
