@@ -151,6 +151,54 @@ void BM_ManyClasses(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * n);
 }
 
+// The gains of every cell of the first 4,000 windows (32 scans of each) of the many-class workload,
+// each window with some of its cells toggled so that positions hold several letters or none: cell
+// by cell through DeletionGain / InsertionGain (/0), and all at once as the idealization's scans
+// form them (/1). Both give the same bits; the ratio is what the scans gained.
+constexpr int32_t kScansPerState = 32;
+
+void BM_ScanGains(benchmark::State& state) {
+    const Workload& w = manyClasses();
+    const bool together = state.range(0) != 0;
+    const int32_t n = std::min(4000, w.storage->learnObjectCount);
+    IdealObjectArray classes;
+    Classificator engine;
+    engine.Setup(w.storage.get(), w.rules.get(), &classes, 0);
+    std::vector<std::vector<uint8_t>> states;
+    std::mt19937 random(20261209u);
+    for (int32_t j = 0; j < n; ++j) {
+        engine.StartFromObject(w.storage->learnObjects[j]);
+        for (uint8_t& cell : engine.workingObject->cells) {
+            if (random() % 6 == 0) cell = static_cast<uint8_t>(1 - cell);
+        }
+        states.push_back(engine.workingObject->cells);
+    }
+    std::vector<double> deletion, insertion;
+    for (auto _ : state) {
+        double sum = 0.0;
+        for (const std::vector<uint8_t>& cells : states) {
+            engine.workingObject->cells = cells;
+            engine.BuildPredictionMatrix();
+            // Each state is scanned as often as the idealization scans between two changes and
+            // more, so that building its matrix weighs little.
+            for (int32_t scan = 0; scan < kScansPerState; ++scan) {
+                if (together) {
+                    engine.DeletionGains(deletion);
+                    engine.InsertionGains(insertion);
+                    for (size_t c = 0; c < cells.size(); ++c) sum += deletion[c] + insertion[c];
+                } else {
+                    for (int32_t p = 0; p < engine.width; ++p) {
+                        for (int32_t l = 0; l < engine.alphabetSize; ++l)
+                            sum += engine.DeletionGain({p, l}) + engine.InsertionGain({p, l});
+                    }
+                }
+            }
+        }
+        benchmark::DoNotOptimize(sum);
+    }
+    state.SetItemsProcessed(state.iterations() * n * kScansPerState);
+}
+
 void BM_PromotersFast(benchmark::State& s) { idealizeFast(s, promoters(), 1 << 30); }
 void BM_PromotersReference(benchmark::State& s) { idealizeReference(s, promoters(), 1 << 30); }
 void BM_GeneratedFast(benchmark::State& s) { idealizeFast(s, generated(), 1 << 30); }
@@ -158,6 +206,7 @@ void BM_GeneratedFast(benchmark::State& s) { idealizeFast(s, generated(), 1 << 3
 void BM_GeneratedReference(benchmark::State& s) { idealizeReference(s, generated(), 40); }
 
 BENCHMARK(BM_ManyClasses)->Arg(1)->Arg(2)->Unit(benchmark::kSecond)->UseRealTime()->Iterations(1);
+BENCHMARK(BM_ScanGains)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PromotersFast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_PromotersReference)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_GeneratedFast)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);

@@ -3,6 +3,7 @@
 #include "classify/Classificator.h"
 
 #include <algorithm>
+#include <bit>
 #include <functional>
 
 namespace motifora {
@@ -21,6 +22,31 @@ void countAllowed(const std::vector<uint8_t>& cells, int32_t width, int32_t lett
         int32_t n = 0;
         for (int32_t l = 0; l < letters; ++l) n += row[l] != 0 ? 1 : 0;
         counts[static_cast<size_t>(p)] = n;
+    }
+}
+
+constexpr size_t kRulesPerWord = 64;
+
+void setBit(std::vector<uint64_t>& bits, int32_t i, bool on) {
+    const uint64_t mask = uint64_t{1} << (static_cast<size_t>(i) % kRulesPerWord);
+    uint64_t& word = bits[static_cast<size_t>(i) / kRulesPerWord];
+    word = on ? (word | mask) : (word & ~mask);
+}
+
+bool hasBit(const uint64_t* bits, int32_t i) {
+    return ((bits[static_cast<size_t>(i) / kRulesPerWord] >>
+             (static_cast<size_t>(i) % kRulesPerWord)) &
+            1) != 0;
+}
+
+// Calls visit(i) for every set bit i, in increasing order.
+template <class Visit>
+void forEachBit(const std::vector<uint64_t>& bits, Visit visit) {
+    for (size_t w = 0; w < bits.size(); ++w) {
+        for (uint64_t word = bits[w]; word != 0; word &= word - 1) {
+            visit(static_cast<int32_t>(w * kRulesPerWord +
+                                       static_cast<size_t>(std::countr_zero(word))));
+        }
     }
 }
 
@@ -52,6 +78,13 @@ int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
     selectedRules.reserve(static_cast<size_t>(ruleCount));
     applicableFlag_.assign(static_cast<size_t>(ruleCount), 0);
     failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
+    const size_t words = (static_cast<size_t>(ruleCount) + kRulesPerWord - 1) / kRulesPerWord;
+    applicableBits_.assign(words, 0);
+    gainableBits_.assign(words, 0);
+    noneFailedBits_.assign(words, 0);
+    staleCells_.clear();
+    staleCells_.reserve(cells);
+    staleMark_.assign(cells, 0);
     applicableCount = 0;
     selectedCount = 0;
     workingObject = nullptr;
@@ -92,6 +125,9 @@ void Classificator::countPositions() {
 void Classificator::SelectApplicableRules() {
     applicableRules.clear();
     std::fill(applicableFlag_.begin(), applicableFlag_.end(), uint8_t{0});
+    std::fill(applicableBits_.begin(), applicableBits_.end(), uint64_t{0});
+    std::fill(gainableBits_.begin(), gainableBits_.end(), uint64_t{0});
+    std::fill(noneFailedBits_.begin(), noneFailedBits_.end(), uint64_t{0});
     failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
     if (workingObject != nullptr) {
         countPositions();
@@ -108,9 +144,18 @@ void Classificator::SelectApplicableRules() {
                 failed += (cond->sign > 0) != set ? 1 : 0;
             }
             failedConditions_[static_cast<size_t>(i)] = failed;
+            // sortByFailed on bits that are all clear.
+            if (failed <= 1) {
+                const bool regular = hasBit(index_.onePerPosition.data(), i);
+                if (!regular || failed == 1) setBit(gainableBits_, i, true);
+                if (regular && failed == 0) setBit(noneFailedBits_, i, true);
+            } else if (!hasBit(index_.onePerPosition.data(), i)) {
+                setBit(gainableBits_, i, true);
+            }
             if (failed == 0 && lastNegativeAllows(rule, positionCounts_.data())) {
                 applicableRules.push_back(i);
                 applicableFlag_[static_cast<size_t>(i)] = 1;
+                setBit(applicableBits_, i, true);
             }
         }
     }
@@ -252,16 +297,171 @@ double bestGainCell(const uint8_t* cells, int32_t width, int32_t letters, bool s
 
 }  // namespace
 
+void Classificator::DeletionGains(std::vector<double>& out) {
+    out.clear();
+    if (workingObject == nullptr) return;
+    out.assign(workingObject->cells.size(), 0.0);
+    for (int32_t c = 0; c < static_cast<int32_t>(out.size()); ++c) {
+        if (workingObject->cells[static_cast<size_t>(c)] != 0)
+            out[static_cast<size_t>(c)] = scanDeletionGain(c);
+    }
+}
+
+void Classificator::InsertionGains(std::vector<double>& out) {
+    out.clear();
+    if (workingObject == nullptr) return;
+    out.assign(workingObject->cells.size(), 0.0);
+    for (int32_t c = 0; c < static_cast<int32_t>(out.size()); ++c) {
+        if (workingObject->cells[static_cast<size_t>(c)] == 0)
+            out[static_cast<size_t>(c)] = scanInsertionGain(c);
+    }
+}
+
+// The gains through the bit rows: the same rules as the cell lists give, met in the same (rule)
+// order, but found by intersecting the rows with the rules that can give a term instead of
+// testing every listed rule. A rule that can be gained is one with a single failed condition,
+// or one whose deltas are not the plain ones (onePerPosition); an insertion that makes a
+// position's only letter also gains rules that fail nothing.
+
+namespace {
+
+// Calls visit(i) for every rule i of (a & b) | (a & c), in rule order.
+template <class Visit>
+void forEachOf(const uint64_t* a, const uint64_t* b, const uint64_t* c, size_t words, Visit visit) {
+    for (size_t w = 0; w < words; ++w) {
+        uint64_t word = a[w] & (b[w] | (c != nullptr ? c[w] : 0));
+        for (; word != 0; word &= word - 1) {
+            visit(static_cast<int32_t>(w * kRulesPerWord +
+                                       static_cast<size_t>(std::countr_zero(word))));
+        }
+    }
+}
+
+}  // namespace
+
+int32_t Classificator::deltaOn(int32_t i, int32_t cell) const {
+    const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
+    const CellCondition* cond = index_.conditions.data() + rule.firstCondition;
+    int32_t delta = 0;
+    for (int32_t n = 0; n < rule.conditionCount; ++n, ++cond) {
+        if (cond->position * alphabetSize + cond->letter == cell) delta += cond->sign;
+    }
+    return delta;
+}
+
+double Classificator::scanDeletionGain(int32_t c) {
+    if (!index_.HasBits()) return DeletionGain({c / alphabetSize, c % alphabetSize});
+    uint8_t* cells = workingObject->cells.data();
+    int32_t* counts = positionCounts_.data();
+    const int32_t p = c / alphabetSize;
+    const SnapshotRule* snapshot = index_.rules.data();
+    const uint64_t* regular = index_.onePerPosition.data();
+    const size_t words = applicableBits_.size();
+
+    cells[c] = 0;
+    --counts[p];
+    const bool emptied = counts[p] == 0;
+    double gain = 0.0;
+    if (!emptied) {
+        forEachOf(index_.negativeBits.row(c), gainableBits_.data(), nullptr, words, [&](int32_t i) {
+            const int32_t delta = hasBit(regular, i) ? -1 : deltaOn(i, c);
+            if (applicableAfter(i, delta, counts)) gain += agreementIn(snapshot[i], cells);
+        });
+    }
+    const CellBits& lost = emptied ? index_.positiveOrOtherNegBits : index_.positiveBits;
+    forEachOf(lost.row(c), applicableBits_.data(), nullptr, words,
+              [&](int32_t i) { gain -= agreementIn(snapshot[i], cells); });
+    forEachOf(index_.concludingBits.row(c), applicableBits_.data(), nullptr, words,
+              [&](int32_t i) { gain += snapshot[i].concludingTerm; });
+    cells[c] = 1;
+    ++counts[p];
+    return gain;
+}
+
+double Classificator::scanInsertionGain(int32_t c) {
+    if (!index_.HasBits()) return InsertionGain({c / alphabetSize, c % alphabetSize});
+    uint8_t* cells = workingObject->cells.data();
+    int32_t* counts = positionCounts_.data();
+    const int32_t p = c / alphabetSize;
+    const SnapshotRule* snapshot = index_.rules.data();
+    const uint64_t* regular = index_.onePerPosition.data();
+    const uint64_t* needs = index_.positiveBits.row(c);
+    const size_t words = applicableBits_.size();
+
+    cells[c] = 1;
+    ++counts[p];
+    const bool only = counts[p] == 1;
+    double gain = 0.0;
+    const CellBits& gained = only ? index_.positiveOrOtherNegBits : index_.positiveBits;
+    forEachOf(gained.row(c), gainableBits_.data(), only ? noneFailedBits_.data() : nullptr, words,
+              [&](int32_t i) {
+                  const int32_t delta =
+                      hasBit(regular, i) ? (hasBit(needs, i) ? 1 : 0) : deltaOn(i, c);
+                  if (applicableAfter(i, -delta, counts)) gain += agreementIn(snapshot[i], cells);
+              });
+    if (!only) {
+        forEachOf(index_.negativeBits.row(c), applicableBits_.data(), nullptr, words,
+                  [&](int32_t i) { gain -= agreementIn(snapshot[i], cells); });
+    }
+    gain -= predictionMatrix[static_cast<size_t>(c)];
+    cells[c] = 0;
+    --counts[p];
+    return gain;
+}
+
 double Classificator::deletionScan(int32_t& bestCell) {
     return bestGainCell(
         workingObject->cells.data(), width, alphabetSize, true,
-        [this](PositionLetter cell) { return DeletionGain(cell); }, bestCell);
+        [this](PositionLetter cell) {
+            return scanDeletionGain(cell.position * alphabetSize + cell.letter);
+        },
+        bestCell);
 }
 
 double Classificator::insertionScan(int32_t& bestCell) {
     return bestGainCell(
         workingObject->cells.data(), width, alphabetSize, false,
-        [this](PositionLetter cell) { return InsertionGain(cell); }, bestCell);
+        [this](PositionLetter cell) {
+            return scanInsertionGain(cell.position * alphabetSize + cell.letter);
+        },
+        bestCell);
+}
+
+void Classificator::sortByFailed(int32_t i) {
+    const int32_t failed = failedConditions_[static_cast<size_t>(i)];
+    const bool regular = hasBit(index_.onePerPosition.data(), i);
+    setBit(gainableBits_, i, !regular || failed == 1);
+    setBit(noneFailedBits_, i, regular && failed == 0);
+}
+
+void Classificator::refreshRule(int32_t i) {
+    const auto r = static_cast<size_t>(i);
+    sortByFailed(i);
+    const bool now = applicableAfter(i, 0, positionCounts_.data());
+    if (now == (applicableFlag_[r] != 0)) return;
+    applicableFlag_[r] = now ? 1 : 0;
+    setBit(applicableBits_, i, now);
+    const int32_t c = index_.rules[r].predictionCell;
+    if (c >= 0 && staleMark_[static_cast<size_t>(c)] == 0) {
+        staleMark_[static_cast<size_t>(c)] = 1;
+        staleCells_.push_back(c);
+    }
+}
+
+void Classificator::resumPrediction(int32_t cell) {
+    const uint8_t* cells = workingObject->cells.data();
+    double sum = 0.0;
+    for (const int32_t *it = index_.concludingAt.begin(cell), *end = index_.concludingAt.end(cell);
+         it != end; ++it) {
+        if (applicableFlag_[static_cast<size_t>(*it)] != 0) sum += agreement(*it, cells);
+    }
+    predictionMatrix[static_cast<size_t>(cell)] = sum;
+}
+
+void Classificator::listApplicable() {
+    applicableRules.clear();
+    forEachBit(applicableBits_, [this](int32_t i) { applicableRules.push_back(i); });
+    applicableCount = static_cast<int32_t>(applicableRules.size());
 }
 
 void Classificator::applyChange(int32_t cell, bool set) {
@@ -272,32 +472,28 @@ void Classificator::applyChange(int32_t cell, bool set) {
 
     // Only rules with a condition on the cell change their failed count, and only those and the
     // rules whose last negative condition is at p can change their applicability.
-    auto refresh = [this](int32_t i) {
-        applicableFlag_[static_cast<size_t>(i)] =
-            applicableAfter(i, 0, positionCounts_.data()) ? 1 : 0;
-    };
     const int8_t* delta = index_.conditionOn.deltasOf(cell);
     for (const int32_t* it = index_.conditionOn.begin(cell); it != index_.conditionOn.end(cell);
          ++it, ++delta) {
         failedConditions_[static_cast<size_t>(*it)] += set ? -*delta : *delta;
-        refresh(*it);
+        refreshRule(*it);
     }
     for (const int32_t* it = index_.lastNegativeAt.begin(p); it != index_.lastNegativeAt.end(p);
          ++it) {
-        refresh(*it);
+        refreshRule(*it);
     }
-    // The list and the matrix are rebuilt in store order, as BuildPredictionMatrix builds them,
-    // so every cell sums the same terms in the same order.
-    applicableRules.clear();
-    for (int32_t i = 0; i < ruleCount; ++i) {
-        if (applicableFlag_[static_cast<size_t>(i)] != 0) applicableRules.push_back(i);
+    // The rules concluding at the cell now agree otherwise. Each changed cell of the matrix is
+    // summed as BuildPredictionMatrix sums it: its applicable rules in rule order, from 0.
+    if (index_.concludingAt.begin(cell) != index_.concludingAt.end(cell) &&
+        staleMark_[static_cast<size_t>(cell)] == 0) {
+        staleMark_[static_cast<size_t>(cell)] = 1;
+        staleCells_.push_back(cell);
     }
-    applicableCount = static_cast<int32_t>(applicableRules.size());
-    std::fill(predictionMatrix.begin(), predictionMatrix.end(), 0.0);
-    for (int32_t i : applicableRules) {
-        const int32_t c = index_.rules[static_cast<size_t>(i)].predictionCell;
-        if (c >= 0) predictionMatrix[static_cast<size_t>(c)] += agreement(i, cells);
+    for (const int32_t c : staleCells_) {
+        resumPrediction(c);
+        staleMark_[static_cast<size_t>(c)] = 0;
     }
+    staleCells_.clear();
 
     showText();
     // Pause only; a stop lets the object in hand finish (a half-idealized prototype must not
@@ -349,6 +545,7 @@ void Classificator::Idealize() {
             }
         }
         visited_.clear();
+        listApplicable();
     }
     workingObject->ClearFullPositions();
 }

@@ -87,6 +87,11 @@ class Classificator {
     // cell outside the matrix, a cell not in the required state, or no working object.
     double DeletionGain(PositionLetter cell);
     double InsertionGain(PositionLetter cell);
+    // Every cell's gain, as the idealization's scans form them: out[p * alphabetSize + l]
+    // is DeletionGain / InsertionGain of (p, l), bit for bit, and 0 for a cell not in the
+    // required state. Empty without a working object.
+    void DeletionGains(std::vector<double>& out);
+    void InsertionGains(std::vector<double>& out);
 
     // Score of `object` against class k: the summed agreement with the object of the rules that
     // are applicable to both the object and the class and whose prediction the class confirms.
@@ -176,10 +181,26 @@ class Classificator {
     // clear cells). Returns that gain (0 when none is positive) and the cell in `bestCell`.
     double deletionScan(int32_t& bestCell);
     double insertionScan(int32_t& bestCell);
+    // The gains the scans use: DeletionGain / InsertionGain of the cell (set / clear), bit for
+    // bit, through the index's bit rows when it has them.
+    double scanDeletionGain(int32_t cell);
+    double scanInsertionGain(int32_t cell);
+    // Rule i's positive minus negative conditions on exactly `cell`.
+    int32_t deltaOn(int32_t i, int32_t cell) const;
     // Toggles a cell of the working object, brings the failed-condition counts, the applicable
-    // rules and the prediction matrix up to date (the same matrix BuildPredictionMatrix would
-    // build), shows the object and passes the pause gate.
+    // and gainable rules and the cells of the prediction matrix they conclude at up to date (the
+    // same matrix BuildPredictionMatrix would build), shows the object and passes the pause gate.
+    // The list of applicable rules is brought up to date when the strategy ends.
     void applyChange(int32_t cell, bool set);
+    // Sets rule i's gainable and none-failed bits from its failed count.
+    void sortByFailed(int32_t i);
+    // Then its applicability (flag and bit); marks its prediction cell for a new sum when that
+    // changed.
+    void refreshRule(int32_t i);
+    // Sums again the prediction matrix's cell from the rules concluding there, in rule order.
+    void resumPrediction(int32_t cell);
+    // applicableRules := the flagged rules, in rule order.
+    void listApplicable();
     // True when the working object has been seen before at this point of the strategy, which
     // means the strategy would repeat itself forever; records it otherwise.
     bool seenBefore();
@@ -206,6 +227,14 @@ class Classificator {
     CIdelObject scratch_;                  // the working object when not borrowing a class
     std::vector<int32_t> positionCounts_;  // letters allowed per position of the working object
     std::vector<uint8_t> applicableFlag_;  // per rule: in applicableRules
+    // The same as bits (64 rules a word); the rules a toggle can make applicable in the scans'
+    // sense: with a single failed condition, or without one condition a position; and the rules
+    // with one condition a position that fail none.
+    std::vector<uint64_t> applicableBits_;
+    std::vector<uint64_t> gainableBits_;
+    std::vector<uint64_t> noneFailedBits_;
+    std::vector<int32_t> staleCells_;  // prediction cells to sum again after a change
+    std::vector<uint8_t> staleMark_;   // per cell: in staleCells_
     // Per rule: conditions the working object failed at the last BuildPredictionMatrix.
     std::vector<int32_t> failedConditions_;
     std::vector<int32_t> classCounts_;        // letters allowed per position of a class

@@ -42,6 +42,23 @@ class ListBuilder {
     std::vector<std::vector<std::pair<int32_t, int32_t>>> rows_;
 };
 
+void setRuleBit(uint64_t* row, int32_t rule) {
+    row[static_cast<size_t>(rule) / 64] |= uint64_t{1} << (static_cast<size_t>(rule) % 64);
+}
+
+// The rows of `lists` as sets of `words` words each.
+void toBits(const CellLists& lists, int32_t words, CellBits& out) {
+    const size_t cells = lists.start.empty() ? 0 : lists.start.size() - 1;
+    out.words = words;
+    out.bits.assign(cells * static_cast<size_t>(words), 0);
+    for (size_t c = 0; c < cells; ++c) {
+        uint64_t* row = out.bits.data() + c * static_cast<size_t>(words);
+        for (const int32_t* it = lists.begin(static_cast<int32_t>(c));
+             it != lists.end(static_cast<int32_t>(c)); ++it)
+            setRuleBit(row, *it);
+    }
+}
+
 }  // namespace
 
 void RuleCellIndex::Clear() {
@@ -57,6 +74,11 @@ void RuleCellIndex::Clear() {
     concludingAt = {};
     conditionOn = {};
     lastNegativeAt = {};
+    positiveBits = {};
+    negativeBits = {};
+    positiveOrOtherNegBits = {};
+    concludingBits = {};
+    onePerPosition.clear();
 }
 
 void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t newWidth,
@@ -171,6 +193,26 @@ void RuleCellIndex::Build(const RulesStorage& store, int32_t ruleCount, int32_t 
     concluding.pack(concludingAt);
     anyCondition.pack(conditionOn);
     lastNegativeRows.pack(lastNegativeAt);
+
+    const size_t words = (static_cast<size_t>(count) + 63) / 64;
+    onePerPosition.assign(words, 0);
+    for (int32_t i = 0; i < count; ++i) {
+        const SnapshotRule& rule = rules[static_cast<size_t>(i)];
+        if (!rule.usable) continue;
+        const CellCondition* mine = conditions.data() + rule.firstCondition;
+        bool single = true;
+        for (int32_t a = 0; a < rule.conditionCount && single; ++a) {
+            for (int32_t b = 0; b < a && single; ++b) single = mine[a].position != mine[b].position;
+        }
+        if (single) setRuleBit(onePerPosition.data(), i);
+    }
+    if (words > 0 && 4 * words * static_cast<size_t>(cellCount) <= kMaxBitWords) {
+        const auto w = static_cast<int32_t>(words);
+        toBits(positiveOn, w, positiveBits);
+        toBits(negativeOn, w, negativeBits);
+        toBits(positiveOrOtherNeg, w, positiveOrOtherNegBits);
+        toBits(concludingAt, w, concludingBits);
+    }
 }
 
 }  // namespace motifora

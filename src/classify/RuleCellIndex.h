@@ -60,6 +60,18 @@ struct CellLists {
     }
 };
 
+// The same rows as sets of rules: one row of `words` 64-bit words per cell, bit i of the row
+// for rule i, so that a row can be intersected with the rules of a state word by word and walked
+// in rule order.
+struct CellBits {
+    int32_t words = 0;
+    std::vector<uint64_t> bits;
+
+    const uint64_t* row(int32_t cell) const {
+        return bits.data() + static_cast<size_t>(cell) * static_cast<size_t>(words);
+    }
+};
+
 class RuleCellIndex {
   public:
     // Copies the first `ruleCount` rules of `store` for a matrix of `width` x `alphabetSize`
@@ -91,6 +103,19 @@ class RuleCellIndex {
     // Per position p (rows indexed by position, not cell): rules whose last negative condition
     // is at p.
     CellLists lastNegativeAt;
+
+    // The cell rows above as sets, made only while all four take at most kMaxBitWords words
+    // (HasBits() false beyond).
+    bool HasBits() const { return positiveBits.words > 0; }
+    static constexpr size_t kMaxBitWords = size_t{1} << 21;
+    CellBits positiveBits;
+    CellBits negativeBits;
+    CellBits positiveOrOtherNegBits;
+    CellBits concludingBits;
+    // Per rule, one bit: usable, and no two of its conditions at one position. Such a rule
+    // fails a condition on a cell by the cell's own state alone, its delta on a cell of
+    // positiveOrOtherNeg is 1 for a cell it needs and 0 otherwise, and -1 on one of negativeOn.
+    std::vector<uint64_t> onePerPosition;
 };
 
 }  // namespace motifora

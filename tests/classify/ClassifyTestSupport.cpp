@@ -125,4 +125,32 @@ void trainModel(TrainedModel& t, std::mt19937& random, const std::string& alphab
     for (int32_t j = 0; j < 12; ++j) t.engine.IdealizeAndRegister(&t.storage->learnObjects[j], -1);
 }
 
+std::unique_ptr<RulesStorage> crowdedRules(std::mt19937& random, SEQStorage& storage,
+                                           int32_t count) {
+    const auto width = static_cast<uint32_t>(storage.width);
+    const auto letters = static_cast<uint32_t>(storage.alphabetSize);
+    const double magnitudes[] = {0.0, 0.55, 0.75, 0.8, 0.9};
+    std::vector<std::unique_ptr<Rule>> rules;
+    for (int32_t i = 0; i < count; ++i) {
+        std::vector<Cond> conditions;
+        const size_t n = 1 + random() % 4;
+        for (size_t c = 0; c < n; ++c) {
+            // Half of the later conditions share the position of the one before.
+            const bool shared = c > 0 && random() % 2 == 0;
+            const int32_t p =
+                shared ? conditions.back().position : static_cast<int32_t>(random() % width);
+            const int16_t sign = random() % 2 == 0 ? -1 : 1;
+            conditions.push_back({p, sign, static_cast<int32_t>(random() % letters)});
+        }
+        std::vector<double> probabilities(letters, 0.0);
+        for (auto& v : probabilities) {
+            v = magnitudes[random() % std::size(magnitudes)];
+            if (random() % 2 == 0) v = -v;
+        }
+        rules.push_back(
+            makeRule(storage, conditions, static_cast<int32_t>(random() % width), probabilities));
+    }
+    return makeStore(std::move(rules), storage.width);
+}
+
 }  // namespace motifora::testing

@@ -49,6 +49,11 @@ struct TinyModel {
 std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t width);
 std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& storage, int32_t count,
                                           bool withCertainties);
+// Rules as above but crowded: 1..4 conditions at any positions, so that a rule may hold two
+// conditions at one position, even on one cell (with equal or opposite signs), or a condition at
+// its own target.
+std::unique_ptr<RulesStorage> crowdedRules(std::mt19937& random, SEQStorage& storage,
+                                           int32_t count);
 
 // A learning sample over `alphabet` whose first row holds every letter (when wide enough).
 std::vector<std::string> rowsOver(std::mt19937& random, const std::string& alphabet, int32_t count,

@@ -21,12 +21,13 @@ bool same(double a, double b) { return std::bit_cast<uint64_t>(a) == std::bit_ca
 // further objects: new rows and copies of learning rows.
 struct Generated {
     Generated(std::mt19937& random, int32_t objects, int32_t width, int32_t ruleCount,
-              bool certainties) {
+              bool certainties, bool crowded = false) {
         std::vector<std::string> rows = randomRows(random, objects, width);
         for (int32_t j = objects / 2; j < objects; j += 3)
             rows[static_cast<size_t>(j)] = rows[static_cast<size_t>(j - objects / 2)];
         storage = makeStorage(rows);
-        store = randomRules(random, *storage, ruleCount, certainties);
+        store = crowded ? crowdedRules(random, *storage, ruleCount)
+                        : randomRules(random, *storage, ruleCount, certainties);
         for (const std::string& row : randomRows(random, objects / 4, width)) {
             others.push_back(makeObject(*storage, row));
         }
@@ -98,6 +99,71 @@ TEST(Equivalence, InfiniteWeightsMatchReference) {
     std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 1);
     Generated data(random, 30, 12, 200, true);
     for (const IdealizationType type : kIdealizationTypes) compareRuns(data, type, 0);
+}
+
+TEST(Equivalence, CrowdedRulesIdealizeAsReference) {
+    std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 3);
+    Generated data(random, 24, 9, 150, false, true);
+    for (int32_t type = 0; type < 3; ++type) {
+        compareRuns(data, type, 0);
+        compareRuns(data, type, 1);
+    }
+}
+
+// The gains as the scans form them (all cells at once, through the bit rows) against the cell
+// lists' DeletionGain / InsertionGain and the reference, bit for bit, on states with several or
+// no letters at a position. Rule counts fall on both sides of a 64-rule word.
+TEST(Equivalence, ScanGainsMatchCellByCellGains) {
+    struct Case {
+        int32_t width;
+        int32_t rules;
+        bool crowded;
+        bool certainties;
+    };
+    const Case cases[] = {{1, 20, false, false}, {1, 64, true, false},  {3, 65, false, true},
+                          {5, 130, true, false}, {7, 63, false, false}, {13, 300, true, true},
+                          {13, 300, false, true}};
+    std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 4);
+    for (const Case& c : cases) {
+        SCOPED_TRACE("width " + std::to_string(c.width) + ", " + std::to_string(c.rules) +
+                     (c.crowded ? " crowded rules" : " rules"));
+        Generated data(random, 16, c.width, c.rules, c.certainties, c.crowded);
+        IdealObjectArray classes;
+        Classificator fast;
+        fast.Setup(data.storage.get(), data.store.get(), &classes, 0);
+        ReferenceClassificator reference;
+        reference.Setup(data.storage.get(), data.store.get(), 0);
+        std::vector<double> deletion, insertion;
+        for (const SEQSElem& object : data.others) {
+            fast.StartFromObject(object);
+            for (uint8_t& cell : fast.workingObject->cells) {
+                if (random() % 3 == 0) cell = static_cast<uint8_t>(1 - cell);
+            }
+            reference.working = *fast.workingObject;
+            fast.BuildPredictionMatrix();
+            reference.BuildPredictionMatrix();
+            fast.DeletionGains(deletion);
+            fast.InsertionGains(insertion);
+            ASSERT_EQ(deletion.size(), fast.workingObject->cells.size());
+            ASSERT_EQ(insertion.size(), fast.workingObject->cells.size());
+            for (int32_t p = 0; p < fast.width; ++p) {
+                for (int32_t l = 0; l < fast.alphabetSize; ++l) {
+                    const auto cell = static_cast<size_t>(p * fast.alphabetSize + l);
+                    const bool set = fast.workingObject->IsAllowed({p, l}) != 0;
+                    const double scanned = set ? deletion[cell] : insertion[cell];
+                    const double listed =
+                        set ? fast.DeletionGain({p, l}) : fast.InsertionGain({p, l});
+                    const double expected =
+                        set ? reference.DeletionGain({p, l}) : reference.InsertionGain({p, l});
+                    EXPECT_TRUE(same(scanned, expected))
+                        << "cell " << p << "," << l << ": " << scanned << " vs " << expected;
+                    EXPECT_TRUE(same(listed, expected)) << "cell " << p << "," << l;
+                    // A cell not in the required state has no gain of that kind.
+                    EXPECT_EQ(set ? insertion[cell] : deletion[cell], 0.0);
+                }
+            }
+        }
+    }
 }
 
 TEST(Equivalence, GainsMatchReferenceOnRandomStates) {
