@@ -138,21 +138,22 @@ void SEQStorage::cutWindows(const Sequence* records, int32_t count, int32_t offs
                             ObjectSet& set, int32_t objectCount) const {
     int32_t next = 0;
     for (int32_t r = 0; r < count; ++r) {
-        const Sequence& rec = records[r];
-        const int64_t s = rec.startPosition;
-        const int32_t letters =
-            std::min<int32_t>(rec.length, static_cast<int32_t>(rec.text.size()));
-        const int64_t lastOffset = int64_t{rec.length} - offsetWidth;
-        for (int64_t k = 0; k <= lastOffset && next < objectCount; ++k) {
-            SEQSElem& object = set[next++];
-            const int32_t positions = object.positionCount();
-            for (int32_t l = 0; l < positions; ++l) {
-                const int64_t p = s - 1 + l;
-                const int64_t idx = s - 1 + l + k;
-                if (p < 0 || p >= positions || idx < 0 || idx >= letters) continue;
-                object.codes[p] = codeTable.codeOf(static_cast<unsigned char>(rec.text[idx]));
-            }
-        }
+        const int64_t lastOffset = int64_t{records[r].length} - offsetWidth;
+        for (int64_t k = 0; k <= lastOffset && next < objectCount; ++k)
+            cutWindow(records[r], k, set[next++]);
+    }
+}
+
+void SEQStorage::cutWindow(const Sequence& record, int64_t offset, SEQSElem& object) const {
+    const int64_t s = record.startPosition;
+    const int32_t letters =
+        std::min<int32_t>(record.length, static_cast<int32_t>(record.text.size()));
+    const int32_t positions = object.positionCount();
+    for (int32_t l = 0; l < positions; ++l) {
+        const int64_t p = s - 1 + l;
+        const int64_t idx = s - 1 + l + offset;
+        if (p < 0 || p >= positions || idx < 0 || idx >= letters) continue;
+        object.codes[p] = codeTable.codeOf(static_cast<unsigned char>(record.text[idx]));
     }
 }
 

@@ -104,6 +104,9 @@ class SEQStorage {
     // length - w + 1 (records shorter than w count 0), and window p of a record holds its
     // letters p ... p + w - 1 in an object of w positions, whatever the storage's width.
     void buildControlWindows(const Sequence* records, int32_t count, int32_t w);
+    // Window `offset` of `record` as buildControlWindows cuts it, into `object` (w positions,
+    // already set to the fill code alphabetSize).
+    void cutWindow(const Sequence& record, int64_t offset, SEQSElem& object) const;
     // Destroys the control negative (0) or control positive (1) objects; the count becomes 0.
     void releaseControlObjects(int32_t which);
     // True when every letter of every record has a code in the table.

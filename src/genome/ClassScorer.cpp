@@ -39,45 +39,70 @@ int32_t ClassScorer::slotOf(int32_t position, int32_t letter) {
     return slotByCell_[cell];
 }
 
-bool ClassScorer::Build(Classificator& classificator, int32_t k) {
+bool ClassScorer::Build(Classificator& classificator, int32_t k, int32_t letters) {
     *this = ClassScorer();
     if (classificator.IdealObjectAt(k) == nullptr || classificator.width <= 0 ||
         classificator.alphabetSize <= 0 || classificator.alphabetSize > kMaxScanAlphabet)
         return false;
-    width_ = classificator.width;
+    const int32_t present =
+        letters >= 1 && letters < classificator.width ? letters : classificator.width;
+    width_ = present;
     alphabetSize_ = classificator.alphabetSize;
     classIndex_ = k;
-    slotByCell_.assign(static_cast<size_t>(width_) * static_cast<size_t>(alphabetSize_), -1);
+    slotByCell_.assign(
+        static_cast<size_t>(classificator.width) * static_cast<size_t>(alphabetSize_), -1);
 
     const RuleCellIndex& index = classificator.RuleIndex();
-    // The counted rules in store order, then grouped by prediction cell keeping that order.
+    // The counted rules in store order, then grouped by prediction cell keeping that order. A
+    // rule that needs a letter on an empty position, or whose last negative condition finds its
+    // position empty, applies to no window.
     std::vector<int32_t> counted;
     for (int32_t i = 0; i < index.RuleCount(); ++i) {
-        if (classificator.RuleStatus(i, k) == 1) counted.push_back(i);
+        if (classificator.RuleStatus(i, k) != 1) continue;
+        const SnapshotRule& rule = index.rules[static_cast<size_t>(i)];
+        bool possible = rule.lastNegativePosition < present;
+        for (int32_t c = 0; c < rule.conditionCount && possible; ++c) {
+            const CellCondition& condition =
+                index.conditions[static_cast<size_t>(rule.firstCondition + c)];
+            possible = condition.sign < 0 || condition.position < present;
+        }
+        if (possible) counted.push_back(i);
     }
     std::stable_sort(counted.begin(), counted.end(), [&index](int32_t a, int32_t b) {
         return index.rules[static_cast<size_t>(a)].predictionCell <
                index.rules[static_cast<size_t>(b)].predictionCell;
     });
     int32_t lastCell = -1;
+    int32_t emptySlot = -1;
     for (const int32_t i : counted) {
         const SnapshotRule& rule = index.rules[static_cast<size_t>(i)];
         if (groups_.empty() || rule.predictionCell != lastCell) {
-            const int32_t slot = slotOf(rule.targetPosition, rule.predictionLetter);
+            int32_t slot = 0;
+            if (rule.targetPosition < present) {
+                slot = slotOf(rule.targetPosition, rule.predictionLetter);
+            } else {
+                if (emptySlot < 0) {
+                    emptySlot = static_cast<int32_t>(slots_.size());
+                    slots_.push_back({kEmptyCell, 0});
+                }
+                slot = emptySlot;
+            }
             groups_.push_back({static_cast<int32_t>(rules_.size()), 0, slot});
             lastCell = rule.predictionCell;
         }
         CountedRule out{};
         out.firstCondition = static_cast<int32_t>(conditions_.size());
-        out.conditionCount = rule.conditionCount;
         out.agreement[0] = rule.agreementIfClear;
         out.agreement[1] = rule.agreementIfSet;
         for (int32_t c = 0; c < rule.conditionCount; ++c) {
             const CellCondition& condition =
                 index.conditions[static_cast<size_t>(rule.firstCondition + c)];
+            // A negative condition on an empty position holds for every window.
+            if (condition.position >= present) continue;
             conditions_.push_back({slotOf(condition.position, condition.letter),
                                    condition.sign > 0 ? uint64_t{0} : ~uint64_t{0}});
         }
+        out.conditionCount = static_cast<int32_t>(conditions_.size()) - out.firstCondition;
         rules_.push_back(out);
         weights_.push_back(rule.agreementIfSet);
         ++groups_.back().ruleCount;
@@ -130,8 +155,10 @@ void ClassScorer::scoreBlock(const uint8_t* codes, size_t count, double* scores,
     scratch.slotMasks.resize(slots_.size());
     uint64_t* slotMasks = scratch.slotMasks.data();
     for (size_t s = 0; s < slots_.size(); ++s) {
-        slotMasks[s] = bitsFrom(letterBits + static_cast<size_t>(slots_[s].letter) * words,
-                                static_cast<size_t>(slots_[s].position));
+        slotMasks[s] = slots_[s].position == kEmptyCell
+                           ? uint64_t{0}
+                           : bitsFrom(letterBits + static_cast<size_t>(slots_[s].letter) * words,
+                                      static_cast<size_t>(slots_[s].position));
     }
 
     if (wide_)

@@ -59,7 +59,14 @@ class ClassScorer : public WindowScorer {
     // Takes the rules of class k from a set-up classificator (its rule snapshot and the class's
     // ideal object). Returns false, leaving an empty scorer, when k is not a class, the width is
     // not positive or the alphabet is larger than kMaxScanAlphabet.
-    bool Build(Classificator& classificator, int32_t k);
+    //
+    // With `letters` between 1 and the classificator's width, the windows are that many letters
+    // wide and score as objects of the classificator's width whose later positions are empty
+    // (hold no letter), as a shorter object scores there: a rule with a positive condition on an
+    // empty position never applies, nor one whose last negative condition is on one; a negative
+    // condition on an empty position holds; a prediction on an empty position finds its letter
+    // clear. 0 (or any other value) takes the classificator's width.
+    bool Build(Classificator& classificator, int32_t k, int32_t letters = 0);
 
     int32_t Width() const override { return width_; }
     int32_t AlphabetSize() const { return alphabetSize_; }
@@ -96,9 +103,10 @@ class ClassScorer : public WindowScorer {
         int32_t slot;  // the prediction cell among the used cells
     };
     struct Cell {
-        int32_t position;
+        int32_t position;  // kEmptyCell: a cell on a position no window holds (never set)
         int32_t letter;
     };
+    static constexpr int32_t kEmptyCell = -1;
 
     void scoreBlock(const uint8_t* codes, size_t count, double* scores, uint8_t* valid,
                     ScorerScratch& scratch) const;

@@ -208,6 +208,7 @@ Status LongSeqReportHtml(const LongSeqReportSource& source, const NumberFormat& 
     out += "<BODY>\n";
     out += "<H1 ALIGN=center>Long Seq Recognition Results</H1>\n";
     out += "<BR>Recognition Level =  " + HtmlEscaped(source.recognitionLevel) + "\n";
+    if (!source.scoreName.empty()) out += "<BR>Score = " + HtmlEscaped(source.scoreName) + "\n";
     out += "<BR><BR> \n";
     out += "<TABLE BORDER>\n";
     heading(out, "4", "Control Data");

@@ -29,6 +29,9 @@ struct LongSeqReportSource {
     std::string recognitionLevel;  // `RecLevelEdit`
     GridText controlNegative;      // `NewSeqsList`: cells (0, 1) and (2, 1) are used
     std::vector<double> scores;    // y of the points of chart series 1; point i is position i + 1
+    // The score the points are when not the class score ("discriminative"), named under the
+    // level; empty for the class score, which the report does not name.
+    std::string scoreName;
 };
 
 // The report texts. Numbers shown in the window (levels, scores) are read with the separator of

@@ -63,6 +63,7 @@ enum class RecognitionStart {
     NoClasses,
     NoControl,
     NoThread,
+    NoDiscriminative,  // scan with the discriminative score: no rules to score with (scanError)
 };
 enum class BootstrapStart {
     Started,
@@ -128,6 +129,11 @@ class TMainManager {
     int32_t recognitionClass() const { return recognitionClass_; }
     // The scores of the last completed scan, one per window of the control negative sample.
     const std::vector<double>& windowScores() const { return windowScores_; }
+    // The score those are (the class score unless a discriminative scan made them) and the
+    // letters of their windows (the frame width for the class score, the discriminative rules'
+    // width for theirs).
+    ScoreKind windowScore() const { return lastScan_.score; }
+    int32_t windowWidth() const { return lastScan_.width; }
     // A control negative load came after the last scan: its scores must be computed again.
     bool recognitionStale() const { return recognitionStale_.load(); }
     // The class the last scan scored (-1 before one); what the last idealization started from.
@@ -386,21 +392,33 @@ class TMainManager {
     // (NoThread while a worker process is live); Started when done (also when nothing had to be
     // recomputed).
     RecognitionStart ScanRecognition(int32_t c);
+    // The same with the score `score`: the class score of class c as above, or the score of the
+    // workspace's discriminative rules (contrastRules; c is not used) over windows of their
+    // width, refused with NoDiscriminative when there are none or they belong to other learning
+    // samples (scanError says why). A window holding a letter outside the rules' alphabet
+    // scores not-a-number.
+    RecognitionStart ScanRecognition(int32_t c, ScoreKind score);
+    // Why the last scan start was refused with NoDiscriminative.
+    const std::string& scanError() const { return scanError_; }
     // True while a worker process is live: running (also while paused), a bootstrap run or a
     // recognition in progress.
     bool workerLive() const;
 
     // ---- scanning recognition on the worker (TMainManagerScan.cpp) ----
-    // The scan of ScanRecognition run as a process: the same windows and scores, with the run
-    // flag set while it runs, a stop that takes effect within a few hundred windows, and
-    // progress in `scanDone` of `scanTotal` windows. Its end is taken by the window's timer
-    // through takeScanResult.
+    // The scan of ScanRecognition run as a process: the same windows and scores, scored on the
+    // threads setThreadCount allows, with the run flag set while it runs, a stop and a pause
+    // that take effect between chunks of windows (a few milliseconds of work), and progress in
+    // `scanDone` of `scanTotal` windows. Its end is taken by the window's timer through
+    // takeScanResult.
     bool scanStarted() const { return isStarted(Process::Scan); }
     int64_t scanDone() const { return scanDone_.load(); }
     int64_t scanTotal() const { return scanTotal_.load(); }
     // Class c. Shown when the last scan's scores still hold and were shown again (no worker);
     // refused as ScanRecognition is.
     RecognitionStart StartScanRecognition(int32_t c);
+    RecognitionStart StartScanRecognition(int32_t c, ScoreKind score);
+    int pauseScanRecognition() { return pauseProcess(Process::Scan); }
+    int resumeScanRecognition() { return resumeProcess(); }
     int stopScanRecognition() { return stopProcess(); }
     // Window thread, once the scan no longer runs: waits for the scan's worker and leaves the
     // workspace idle. A completed scan replaces `windowScores` (and
@@ -564,12 +582,24 @@ class TMainManager {
     // The scanning recognition's work on the worker, and the scoring both scans share: the
     // windows of the control negative sample scored against class c into `out`; with `gated`
     // the pause gate is passed every few windows and a stop leaves `out` incomplete (false).
+    // What a scan scores: the class score of `classIndex`, or the discriminative `rules`; its
+    // windows are `width` letters wide.
+    struct ScanChoice {
+        ScoreKind score{};
+        int32_t classIndex = -1;
+        std::shared_ptr<const ContrastRules> rules;
+        int32_t width = 0;
+        bool sameScores(const ScanChoice& other) const {
+            return score == other.score && classIndex == other.classIndex && rules == other.rules &&
+                   width == other.width;
+        }
+    };
     void scanBody();
-    bool scoreScanWindows(int32_t c, std::vector<double>& out, bool gated);
-    // The checks both scans of class c begin with: the refusal when the scan cannot run, or
-    // Shown when the last scan's scores still hold (they are shown again); empty when the
-    // windows must be scored.
-    std::optional<RecognitionStart> scanRefusal(int32_t c);
+    bool scoreScanWindows(const ScanChoice& choice, std::vector<double>& out, bool gated);
+    // The checks both scans begin with: the refusal when the scan cannot run, or Shown when the
+    // last scan's scores still hold (they are shown again); empty when the windows must be
+    // scored, `choice` then saying what to score.
+    std::optional<RecognitionStart> scanRefusal(int32_t c, ScoreKind score, ScanChoice& choice);
     // Classes usable for scoring the present objects: a classificator with classes, set up on
     // the present storage (classes of an earlier object table have another width and other
     // rules).
@@ -732,7 +762,9 @@ class TMainManager {
     CrossValidationProgress crossValidationProgress_;
     std::atomic<RegularityTarget> regularityTarget_{RegularityTarget::Letters};
     std::atomic<bool> holdNextStart_{false};
-    int32_t scanClass_ = -1;
+    ScanChoice scan_;      // the scan on the worker
+    ScanChoice lastScan_;  // the scan of windowScores_
+    std::string scanError_;
     bool scanComplete_ = false;
     std::vector<double> scanScores_;
     std::string crossValidationError_;

@@ -154,6 +154,7 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     resetIdealObjects_.store(true);
     recognitionStale_.store(true);
     lastRecognitionClass_ = -1;
+    lastScan_ = ScanChoice();
     sortedScores_.clear();
     windowScores_.clear();
 

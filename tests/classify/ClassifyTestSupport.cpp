@@ -105,6 +105,26 @@ std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& stor
     return makeStore(std::move(rules), width);
 }
 
+std::vector<std::string> rowsOver(std::mt19937& random, const std::string& alphabet, int32_t count,
+                                  int32_t width) {
+    std::vector<std::string> rows(static_cast<size_t>(count),
+                                  std::string(static_cast<size_t>(width), alphabet[0]));
+    for (auto& row : rows) {
+        for (auto& c : row) c = alphabet[random() % alphabet.size()];
+    }
+    for (size_t i = 0; i < alphabet.size() && i < static_cast<size_t>(width); ++i)
+        rows[0][i] = alphabet[i];
+    return rows;
+}
+
+void trainModel(TrainedModel& t, std::mt19937& random, const std::string& alphabet, int32_t width,
+                int32_t ruleCount, bool certainties) {
+    t.storage = makeStorage(rowsOver(random, alphabet, 40, width));
+    t.store = randomRules(random, *t.storage, ruleCount, certainties);
+    t.engine.Setup(t.storage.get(), t.store.get(), &t.classes, kIdealizationTypes[random() % 3]);
+    for (int32_t j = 0; j < 12; ++j) t.engine.IdealizeAndRegister(&t.storage->learnObjects[j], -1);
+}
+
 std::unique_ptr<RulesStorage> crowdedRules(std::mt19937& random, SEQStorage& storage,
                                            int32_t count) {
     const auto width = static_cast<uint32_t>(storage.width);

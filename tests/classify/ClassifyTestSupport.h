@@ -55,4 +55,20 @@ std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& stor
 std::unique_ptr<RulesStorage> crowdedRules(std::mt19937& random, SEQStorage& storage,
                                            int32_t count);
 
+// A learning sample over `alphabet` whose first row holds every letter (when wide enough).
+std::vector<std::string> rowsOver(std::mt19937& random, const std::string& alphabet, int32_t count,
+                                  int32_t width);
+
+// Generated rules and the classes made by idealizing the first learning objects against them.
+struct TrainedModel {
+    std::unique_ptr<SEQStorage> storage;
+    std::unique_ptr<RulesStorage> store;
+    IdealObjectArray classes;
+    Classificator engine;
+};
+// 40 rows over `alphabet`, `ruleCount` random rules (with certainties: some rules of r = +-1)
+// and the classes of the first 12 rows under a random idealization type.
+void trainModel(TrainedModel& t, std::mt19937& random, const std::string& alphabet, int32_t width,
+                int32_t ruleCount, bool certainties);
+
 }  // namespace motifora::testing

@@ -16,34 +16,7 @@ constexpr uint32_t kSeed = 20261207u;
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// A learning sample over `alphabet` whose first row holds every letter (when wide enough).
-std::vector<std::string> rowsOver(std::mt19937& random, const std::string& alphabet, int32_t count,
-                                  int32_t width) {
-    std::vector<std::string> rows(static_cast<size_t>(count),
-                                  std::string(static_cast<size_t>(width), alphabet[0]));
-    for (auto& row : rows) {
-        for (auto& c : row) c = alphabet[random() % alphabet.size()];
-    }
-    for (size_t i = 0; i < alphabet.size() && i < static_cast<size_t>(width); ++i)
-        rows[0][i] = alphabet[i];
-    return rows;
-}
-
-struct Trained {
-    std::unique_ptr<SEQStorage> storage;
-    std::unique_ptr<RulesStorage> store;
-    IdealObjectArray classes;
-    Classificator engine;
-};
-
-// Classes made by idealizing the first learning objects against generated rules.
-void train(Trained& t, std::mt19937& random, const std::string& alphabet, int32_t width,
-           int32_t ruleCount, bool certainties) {
-    t.storage = makeStorage(rowsOver(random, alphabet, 40, width));
-    t.store = randomRules(random, *t.storage, ruleCount, certainties);
-    t.engine.Setup(t.storage.get(), t.store.get(), &t.classes, kIdealizationTypes[random() % 3]);
-    for (int32_t j = 0; j < 12; ++j) t.engine.IdealizeAndRegister(&t.storage->learnObjects[j], -1);
-}
+using Trained = TrainedModel;
 
 // The classificator's score of the window starting at `first`.
 double referenceScore(Trained& t, const std::vector<uint8_t>& codes, size_t first, int32_t k) {
@@ -75,7 +48,7 @@ void checkAgainstReference(const std::string& alphabet, int32_t width, int32_t r
                  std::to_string(seed));
     std::mt19937 random(seed);
     Trained t;
-    train(t, random, alphabet, width, ruleCount, certainties);
+    trainModel(t, random, alphabet, width, ruleCount, certainties);
     ASSERT_GT(t.engine.idealObjectCount, 0);
     const auto letters = static_cast<int32_t>(alphabet.size());
     for (int32_t k = 0; k < std::min(t.engine.idealObjectCount, 4); ++k) {
@@ -142,6 +115,52 @@ TEST(ClassScorer, EqualsClassificatorScoreBitForBit) {
     for (const auto& c : cases) {
         for (uint32_t round = 0; round < 3; ++round)
             checkAgainstReference(c.alphabet, c.width, c.rules, c.certainties, kSeed + round);
+    }
+}
+
+TEST(ClassScorer, NarrowerWindowsScoreAsObjectsWhoseLaterPositionsAreEmpty) {
+    std::mt19937 random(kSeed + 11);
+    Trained t;
+    const int32_t width = 10;
+    trainModel(t, random, "ACGT", width, 600, false);
+    ASSERT_GT(t.engine.idealObjectCount, 1);
+    for (const int32_t letters : {1, 4, 9}) {
+        for (int32_t k = 0; k < std::min(t.engine.idealObjectCount, 3); ++k) {
+            SCOPED_TRACE("letters " + std::to_string(letters) + " class " + std::to_string(k));
+            ClassScorer scorer;
+            ASSERT_TRUE(scorer.Build(t.engine, k, letters));
+            ASSERT_EQ(scorer.Width(), letters);
+            const size_t count = 150;
+            std::vector<uint8_t> codes(count + static_cast<size_t>(letters) - 1);
+            for (auto& c : codes) c = static_cast<uint8_t>(random() % 4);
+            std::vector<double> scores(count);
+            std::vector<uint8_t> valid(count);
+            ScorerScratch scratch;
+            scorer.Score(codes.data(), count, scores.data(), valid.data(), scratch);
+            int32_t nonZero = 0;
+            for (size_t j = 0; j < count; ++j) {
+                // The classificator reads an object of `letters` positions as one of its width
+                // whose later positions hold no letter.
+                SEQSElem object;
+                object.allocate(letters, 0);
+                for (int32_t p = 0; p < letters; ++p)
+                    object.setCode(codes[j + static_cast<size_t>(p)], p);
+                const double expected = t.engine.ScoreObject(object, 0, k);
+                nonZero += expected != 0.0 ? 1 : 0;
+                ASSERT_EQ(valid[j], 1) << "window " << j;
+                EXPECT_TRUE(sameBits(scores[j], expected))
+                    << "window " << j << ": " << scores[j] << " vs " << expected;
+            }
+            if (letters > 1) {
+                EXPECT_GT(nonZero, 0) << "no rule applied to any window";
+            }
+        }
+    }
+    // No narrowing asked, or none possible: the classes' width.
+    for (const int32_t letters : {0, -3, width, width + 5}) {
+        ClassScorer scorer;
+        ASSERT_TRUE(scorer.Build(t.engine, 0, letters));
+        EXPECT_EQ(scorer.Width(), width) << letters;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "evaluation/Pipeline.h"
 #include "io/HtmlReports.h"
 #include "io/RecognitionGrid.h"
 #include "io/TextExport.h"
@@ -233,6 +234,7 @@ Status TMainForm::writeResultsReport(const std::string& path) {
                 withStoredNames(snapshot(NewSeqsList, 2), m, SampleKind::ControlNegative);
             for (const auto& point : Chart1.series(0)) source.scores.push_back(point.second);
         }
+        if (m.windowScore() == ScoreKind::kDiscriminative) source.scoreName = "discriminative";
         status = WriteLongSeqReport(path, source, numberFormat);
     } else {
         ErrorReportSource source;

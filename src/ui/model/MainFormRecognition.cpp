@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "core/Translatable.h"
+#include "evaluation/Pipeline.h"
 #include "evaluation/Recognition.h"
 #include "ui/model/BestClass.h"
 #include "ui/model/RecognitionMessages.h"
@@ -34,6 +35,9 @@ bool reportRecognitionCode(TMainForm& form, RecognitionStart code) {
         case RecognitionStart::NoThread:
             form.message(kNotStartedText, "Error", MessageIcon::Error);
             return true;
+        case RecognitionStart::NoDiscriminative:
+            form.message(form.manager().scanError(), "Error", MessageIcon::Error);
+            return true;
         case RecognitionStart::Started:
         case RecognitionStart::Shown:
             break;
@@ -47,7 +51,9 @@ void TMainForm::btnStartRecognitionClick() {
     if (m.searchSettings().shiftPositions() || m.longControl()) {
         Chart1.setVisible(true);
         btnHideShowChart.setEnabled(true);
-        code = m.StartScanRecognition(IdealizObjectsList.selectionTop() - 1);
+        const ScoreKind score =
+            ScanScoreGroup.itemIndex() == 1 ? ScoreKind::kDiscriminative : ScoreKind::kClass;
+        code = m.StartScanRecognition(IdealizObjectsList.selectionTop() - 1, score);
         if (code == RecognitionStart::Started) beginScanDisplay();
     } else {
         {
@@ -160,11 +166,15 @@ void TMainForm::ShowPositionScores(int32_t count) {
     count = std::clamp(count, 0, static_cast<int32_t>(m.windowScores().size()));
     const PositionChart chart = positionChart(m.windowScores().data(), count);
     std::lock_guard<std::recursive_mutex> lock(mutex_);
-    // The windows were cut from the control negatives now loaded (a new load recomputes).
+    // The windows were cut from the control negatives now loaded (a new load recomputes), as
+    // wide as the frame for the class score and as the rules for the discriminative one.
+    const int32_t width = m.windowScore() == ScoreKind::kDiscriminative
+                              ? m.windowWidth()
+                              : m.searchSettings().frameWidth;
     scanPlaces_ = ScanPlaces(
         m.controlNegative().data(),
         std::min(m.controlNegativeCount(), static_cast<int32_t>(m.controlNegative().size())),
-        m.searchSettings().frameWidth);
+        width);
     if (scanPlaces_.windowCount() != static_cast<int64_t>(m.windowScores().size()))
         scanPlaces_ = ScanPlaces();
     Chart1.clearSeries(0);

@@ -138,6 +138,9 @@ class TMainForm : public ProgressSink {
     Button btnStopSearchClass{mutex_, "Stop", false};
     Button btnStartBootstrap{mutex_, "Bootstrap", false};
     Button btnStartRecognition{mutex_, "Recognition Control Data", false};
+    // The score a scanning recognition charts and lists (MainFormRecognition.cpp): the chosen
+    // class's, or the discriminative rules' found on the Rules page.
+    RadioGroup ScanScoreGroup{mutex_, "Scan score", {"Class score", "Discriminative score"}, 0};
     CheckBox Rec_Arranged{mutex_, "Arrange in order", false};
     Button btnCountRecErrors{mutex_, "Recognition Errors Count", false};
     Edit RecLevelEdit{mutex_, "0", false};

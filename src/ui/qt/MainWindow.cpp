@@ -724,6 +724,16 @@ QWidget* MainWindow::buildClassesPage() {
     layout->addSpacing(8);
     layout->addWidget(button(f.btnStartRecognition, "btnStartRecognition",
                              [&f] { f.btnStartRecognitionClick(); }));
+    // The score a scanning recognition charts (the class chosen in Class Objects, or the
+    // discriminative rules of the Rules page).
+    RadioGroup& scanScore = f.ScanScoreGroup;
+    auto* scanScoreBox = new RadioGroupBox(
+        scanScore, binder_, "ScanScoreGroup",
+        [this, &scanScore](int32_t i) { command([&scanScore, i] { scanScore.setItemIndex(i); }); });
+    scanScoreBox->item(0)->setToolTip("The score of the class chosen in Class Objects");
+    scanScoreBox->item(1)->setToolTip(
+        "The score of the discriminative rules found on the Rules page (Regularities: samples)");
+    layout->addWidget(scanScoreBox);
     // The scanning recognition's progress (long control sequences).
     layout->addLayout(progressRow(f.ScanProgress, "ScanProgress", "Windows scanned"));
     auto* arranged = new QCheckBox(qs(f.Rec_Arranged.text()));

@@ -206,6 +206,18 @@ TEST_F(MainWindowTest, AlignmentRadiosSwitchTheFrameWidth) {
     window->syncWidgets();
     arranged->click();
     EXPECT_TRUE(form->Rec_Arranged.checked());
+
+    // The scan's score beside the Recognition command: the class score first.
+    auto* classScore = widget<QRadioButton>("ScanScoreGroupItem0");
+    auto* discriminative = widget<QRadioButton>("ScanScoreGroupItem1");
+    EXPECT_EQ(classScore->text(), "Class score");
+    EXPECT_EQ(discriminative->text(), "Discriminative score");
+    EXPECT_TRUE(classScore->isChecked());
+    discriminative->click();
+    EXPECT_EQ(form->ScanScoreGroup.itemIndex(), 1);
+    EXPECT_FALSE(classScore->isChecked());
+    classScore->click();
+    EXPECT_EQ(form->ScanScoreGroup.itemIndex(), 0);
 }
 
 TEST_F(MainWindowTest, TypedSettingsReachTheModelAndAreJudgedThere) {
