@@ -8,7 +8,10 @@ cross-validation of those training folds (--cross-validate 5,1 --balanced). Logi
 and naive Bayes on one-hot letters learn and score on the same folds (their level: 0.5).
 Printed: held-out error and AUC pooled over the outer folds, and the CLI's time.
 
+The set "fly" is made by bench/fly_like.py (seed 1): weakly aligned start sites, 600 + 600 x 100.
+
 Usage: bench/accuracy.py [--cli build/src/cli/motifora-cli] [--data DIR] [--rows a,b,...]
+                         [--sets promoters,intron-exon,fly]
 Needs python3-sklearn (Debian); the test suite does not.
 """
 import argparse
@@ -20,6 +23,9 @@ import tempfile
 import time
 
 import numpy as np
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fly_like  # noqa: E402
 from sklearn.linear_model import LogisticRegression
 from sklearn.metrics import roc_auc_score
 from sklearn.model_selection import StratifiedKFold
@@ -32,6 +38,14 @@ ROWS = {
     "fitted": ["--contrast", "--contrast-weights", "fitted"],
     "fitted-tuned": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted"],
     "fitted-rules-tuned": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted-rules"],
+    # Conditions with a tolerance (single letters, or words of 3 letters), the tolerance
+    # chosen by the inner cross-validation.
+    "sum-tolerance-tuned": ["--contrast", "--contrast-tune", "--contrast-tolerance", "0,2,4"],
+    "words3-tolerance-tuned": ["--contrast", "--contrast-tune", "--contrast-word", "3",
+                               "--contrast-tolerance", "0,3,6"],
+    "fitted-words3-tolerance-tuned": ["--contrast", "--contrast-tune", "--contrast-weights",
+                                      "fitted", "--contrast-word", "3",
+                                      "--contrast-tolerance", "0,3,6"],
 }
 
 
@@ -129,7 +143,9 @@ def main():
     parser.add_argument("--rows", default="sum-tuned,fitted,fitted-tuned")
     parser.add_argument("--sets", default="promoters,intron-exon")
     args = parser.parse_args()
+    generated = tempfile.TemporaryDirectory()
     sets = {
+        "fly": fly_like.generate(generated.name, 600, 1),
         "promoters": (os.path.join(ROOT, "examples/promoters_pos.seq"),
                       os.path.join(ROOT, "examples/promoters_neg.seq")),
         "intron-exon": (os.path.join(args.data, "intron_exon.seq"),
