@@ -34,18 +34,24 @@ from sklearn.naive_bayes import CategoricalNB
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 ROWS = {
+    "sum": ["--contrast"],
     "sum-tuned": ["--contrast", "--contrast-tune"],
     "fitted": ["--contrast", "--contrast-weights", "fitted"],
     "fitted-tuned": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted"],
     "fitted-rules-tuned": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted-rules"],
-    # Conditions with a tolerance (single letters, or words of 3 letters), the tolerance
-    # chosen by the inner cross-validation.
-    "sum-tolerance-tuned": ["--contrast", "--contrast-tune", "--contrast-tolerance", "0,2,4"],
-    "words3-tolerance-tuned": ["--contrast", "--contrast-tune", "--contrast-word", "3",
-                               "--contrast-tolerance", "0,3,6"],
-    "fitted-words3-tolerance-tuned": ["--contrast", "--contrast-tune", "--contrast-weights",
-                                      "fitted", "--contrast-word", "3",
-                                      "--contrast-tolerance", "0,3,6"],
+    # Conditions with a tolerance, on single letters or on words of two letters; fixed, or the
+    # tolerance chosen among candidates by the inner cross-validation of --contrast-tune.
+    "sum-tolerance2": ["--contrast", "--contrast-tolerance", "2"],
+    "sum-words2-tolerance3": ["--contrast", "--contrast-word", "2", "--contrast-tolerance", "3"],
+    "fitted-words2-tolerance3": ["--contrast", "--contrast-weights", "fitted", "--contrast-word",
+                                 "2", "--contrast-tolerance", "3"],
+    "fitted-tolerance2": ["--contrast", "--contrast-weights", "fitted", "--contrast-tolerance",
+                          "2"],
+    "fitted-words2-tolerance0,3": ["--contrast", "--contrast-weights", "fitted", "--contrast-word",
+                                   "2", "--contrast-tolerance", "0,3"],
+    "sum-tuned-tolerance": ["--contrast", "--contrast-tune", "--contrast-tolerance", "0,1,2"],
+    "fitted-tuned-tolerance": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted",
+                               "--contrast-tolerance", "0,1,2"],
 }
 
 

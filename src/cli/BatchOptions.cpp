@@ -379,8 +379,8 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
     heldOut.typed("--contrast-tolerance", typed.contrastTolerance, "T[,T...]",
                   "With --contrast: a condition holds when its letter (or word) begins anywhere "
                   "within T positions of its place (default 0, the place itself); several values "
-                  "with --contrast-tune: each fold chooses among them by its inner "
-                  "cross-validation");
+                  "with --contrast-tune or fitted weights: each fold chooses among them by its "
+                  "inner cross-validation");
     heldOut.typed("--contrast-word", typed.contrastWord, "K",
                   "With --contrast: conditions on words of K letters instead of single letters "
                   "(1 to 3, default 1; at most 64 different words)");
@@ -461,10 +461,11 @@ void checkContrastShape(Problems& problems, const TypedArguments& t, BatchOption
             problems.add(refused);
             if (refused.empty()) o.contrastTolerances.push_back(value);
         }
-        if (o.contrastTolerances.size() > 1 && !t.contrastTune)
+        if (o.contrastTolerances.size() > 1 && !t.contrastTune &&
+            (!t.contrastWeights || *t.contrastWeights == "sum"))
             problems.add(
-                "--contrast-tolerance: several values are candidates of --contrast-tune; give it "
-                "or one value");
+                "--contrast-tolerance: several values are candidates of an inner "
+                "cross-validation; give --contrast-tune, fitted weights or one value");
     }
     if (t.contrastWord) {
         int32_t value = 1;

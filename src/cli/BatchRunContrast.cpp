@@ -85,7 +85,7 @@ std::optional<ContrastTuning> BatchRun::contrastTuning() const {
     tuning.letters = options_.contrastWeights == "fitted";
     // Rule scale 0 is the letters alone: the choice can fall back on a position weight matrix.
     if (tuning.letters) tuning.ruleScaleCandidates = {0.0, 0.3, 1.0};
-    if (options_.contrastTune && options_.contrastTolerances.size() > 1)
+    if (options_.contrastTolerances.size() > 1)
         tuning.toleranceCandidates = options_.contrastTolerances;
     if (!options_.contrastTune) {
         // The given settings, only the regularisation chosen.

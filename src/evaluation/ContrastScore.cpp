@@ -314,10 +314,9 @@ std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool
         return std::string(text);
     };
     std::string text;
+    const bool tolerance = std::any_of(choices.begin(), choices.end(),
+                                       [](const ContrastChoice& c) { return c.toleranceChosen; });
     if (tuned) {
-        const bool tolerance =
-            std::any_of(choices.begin(), choices.end(),
-                        [](const ContrastChoice& c) { return c.toleranceChosen; });
         text = fitted ? "CP threshold / sub-buffer / regularisation / rule scale"
                       : "CP threshold / sub-buffer";
         text += tolerance ? " / tolerance chosen on each fold's training sequences:"
@@ -328,9 +327,13 @@ std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool
             if (tolerance) text += "/" + std::to_string(c.tolerance);
         }
     } else {
-        text = "regularisation / rule scale chosen on each fold's training sequences:";
-        for (const ContrastChoice& c : choices)
+        text = tolerance ? "regularisation / rule scale / tolerance chosen on each fold's "
+                           "training sequences:"
+                         : "regularisation / rule scale chosen on each fold's training sequences:";
+        for (const ContrastChoice& c : choices) {
             text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
+            if (tolerance) text += "/" + std::to_string(c.tolerance);
+        }
     }
     if (fitted)
         text += "; scores are fitted probabilities";

@@ -69,8 +69,8 @@ struct ContrastTuning {
     bool fit = false;     // fitted weights (ContrastModel) instead of the sums
     bool letters = true;  // with `fit`: single letter-at-position features beside the rules
     std::vector<double> regularisationCandidates{0.01, 0.03, 0.1, 0.3, 1.0, 3.0, 10.0};
-    std::vector<double> ruleScaleCandidates{1.0};  // 0 is skipped without letters
-    std::vector<int32_t> toleranceCandidates;      // empty: the settings' contrastShape's
+    std::vector<double> ruleScaleCandidates{1.0};   // 0 is skipped without letters
+    std::vector<int32_t> toleranceCandidates = {};  // empty: the settings' contrastShape's
 };
 struct ContrastChoice {
     double cpThreshold = 0.0;

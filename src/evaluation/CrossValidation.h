@@ -39,7 +39,7 @@ struct CrossValidationSettings {
     int32_t threads = 0;
     int32_t searchThreads = 1;
     // The conditions of a discriminative search (read by it alone).
-    ContrastShape contrastShape;
+    ContrastShape contrastShape = {};
 };
 
 // The checked settings of a cross-validation, in the order they are checked: its own, then the

@@ -59,7 +59,7 @@ struct LearningSettings {
     const ContrastTuning* tuning = nullptr;
     CrossValidationSettings inner;
     // The conditions of the discriminative search.
-    ContrastShape contrastShape;
+    ContrastShape contrastShape = {};
 };
 
 // The learning part of a cross-validation's settings (its folds and level stay with it).

@@ -1,6 +1,7 @@
 // The Rules page's "Regularities" choice through its widgets: the grid shown for each mode, a
 // discriminative search started by the page's button, and the heat map window it opens (cells
 // painted in the model's colours, tooltips, the close box).
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QImage>
 #include <QLabel>
@@ -170,6 +171,7 @@ TEST_F(NegativesQtTest, ShuffledPositivesAreWrittenWhereTheDialogSaysAndLoaded) 
     EXPECT_EQ(in<QLineEdit>(dialog, "NegOutputEdit")->text().toStdString(), made);
     ASSERT_TRUE(ok(dialog)->isEnabled());
     ok(dialog)->click();
+    EXPECT_FALSE(dialog->isVisible());
 
     ASSERT_TRUE(form->mainManager->learnNegativeLoaded()) << lastMessage();
     EXPECT_EQ(form->mainManager->learnNegativeCount(), 20);
@@ -182,7 +184,9 @@ TEST_F(NegativesQtTest, ShuffledPositivesAreWrittenWhereTheDialogSaysAndLoaded) 
     for (size_t i = 0; i < written.size(); ++i) EXPECT_EQ(written[i].text, expected[i].text);
     EXPECT_EQ(lastMessage(), "20 shuffles of the learning positives were written to " + made +
                                  " and loaded as the learning negative sample.");
-    EXPECT_EQ(window->negativesDialog(), nullptr);  // closed (and gone) once accepted
+    // Closed once accepted, and gone at the next deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->negativesDialog(), nullptr);
 }
 
 TEST_F(NegativesQtTest, AGenomeThatCannotBeReadIsRefusedWithTheModelsReason) {
