@@ -65,11 +65,13 @@ json settings(TMainForm& f) {
 json sample(const TMainManager& m, SampleKind kind, int32_t count, const Grid& grid) {
     json records = json::array();
     for (int32_t i = 0; i < count; ++i) {
-        const char* name = m.sequenceName(kind, i);
+        const Sequence* read = m.sequence(kind, i);
         const char* text = m.sequenceText(kind, i);
         json record;
         record["number"] = i + 1;
-        record["name"] = name ? name : "";
+        record["name"] = read ? read->name : "";
+        // A FASTA header with more than the name, as read (the window shows it).
+        if (read && !read->description.empty()) record["header"] = read->description;
         record["length"] = text ? static_cast<int64_t>(std::string(text).size()) : 0;
         const std::string shownClass = grid.cell(4, i + 1);
         record["class"] = shownClass.empty()    ? json()

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <mutex>
 
@@ -31,6 +32,7 @@ class RunControl {
         std::unique_lock<std::mutex> lock(mutex_);
         if (closed_ || held_) {
             ++waiting_;
+            arrived_.notify_all();
             changed_.wait(lock, [this] { return !closed_ && !held_; });
             --waiting_;
         }
@@ -67,6 +69,12 @@ class RunControl {
         std::lock_guard<std::mutex> lock(mutex_);
         return waiting_ > 0;
     }
+    // Waits until a worker waits at the gate, woken by its arrival, or until `deadline`; returns
+    // workerWaiting().
+    bool waitForWaitingWorker(std::chrono::steady_clock::time_point deadline) const {
+        std::unique_lock<std::mutex> lock(mutex_);
+        return arrived_.wait_until(lock, deadline, [this] { return waiting_ > 0; });
+    }
     bool isHeld() const {
         std::lock_guard<std::mutex> lock(mutex_);
         return held_;
@@ -76,6 +84,7 @@ class RunControl {
     std::atomic<bool> running_{false};
     mutable std::mutex mutex_;
     std::condition_variable changed_;
+    mutable std::condition_variable arrived_;  // a worker came to the gate
     bool closed_ = false;
     bool held_ = false;
     int waiting_ = 0;

@@ -9,6 +9,7 @@ int Sequence::assign(const std::string& newText, const std::string& newName,
                      int32_t newStartPosition) {
     text = newText;
     name = newName;
+    description.clear();
     startPosition = newStartPosition;
     length = static_cast<int32_t>(text.size());
     return 0;

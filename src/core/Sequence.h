@@ -21,14 +21,21 @@ class Sequence {
     Sequence(Sequence&&) noexcept = default;
     Sequence& operator=(Sequence&&) noexcept = default;
 
-    // Copies both texts, stores the start position and sets `length` to the letter count.
-    // Always returns 0.
+    // Copies both texts, stores the start position and sets `length` to the letter count; the
+    // description is cleared. Always returns 0.
     int assign(const std::string& newText, const std::string& newName, int32_t newStartPosition);
+
+    // What the window shows for the record: its header as read, or its name.
+    const std::string& shownName() const { return description.empty() ? name : description; }
 
     int32_t length = 0;         // number of letters in `text`
     int32_t startPosition = 0;  // 1-based alignment position of the first letter
     std::string name;
     std::string text;
+    // The whole header line as read, where it says more than `name` (a FASTA header with words
+    // after its first); empty otherwise. It is shown, never stored: a project and a ".seq" file
+    // keep the name alone, so a record read back from them has none.
+    std::string description;
 };
 
 // The records of a sample that are shorter than a width, for the note a fixed-positions load

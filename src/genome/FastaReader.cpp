@@ -312,6 +312,13 @@ int controlByte(const std::string& name) {
     return -1;
 }
 
+// The header as a one-line text to show: a tab or another control character reads as a space.
+std::string shownHeader(std::string header) {
+    for (char& c : header)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = ' ';
+    return header;
+}
+
 }  // namespace
 
 Status readFastaSample(const std::string& path, std::vector<Sequence>& records, uint64_t maxBytes) {
@@ -354,6 +361,8 @@ Status readFastaSample(const std::string& path, std::vector<Sequence>& records, 
         if (letters.empty()) return refuse("(" + record.name + ") has no letters");
         Sequence sequence;
         sequence.assign(letters, record.name, 1);
+        if (record.description != record.name)
+            sequence.description = shownHeader(record.description);
         read.push_back(std::move(sequence));
     }
     if (!reader.Error().empty()) return Status::failure(reader.Error(), path, reader.ErrorLine());

@@ -99,13 +99,15 @@ class FastaReader {
 // of it, then always fits a project.)
 inline constexpr size_t kFastaMaxHeader = static_cast<size_t>(kMaxRecordText);
 
-// Reads a whole FASTA file into sample records (name: the header's first word; letters in upper
-// case; start position 1). On a failure the status names the file, record or line and what is
-// wrong: the reader's failures, a file without records, a record without letters; a name that
-// holds a control character (a zero byte, an escape ...); a header (so a name) longer than
-// kFastaMaxHeader or a record longer than kMaxRecordText (a project keeps no more); a file that is
-// not a regular file (a pipe or a device may never end, and opening a pipe waits for a writer), or
-// one larger than `maxBytes` on the disk or once decompressed (a sample is held whole in memory).
+// Reads a whole FASTA file into sample records (name: the header's first word; description: the
+// whole header where it holds more, its tabs and other control characters read as spaces;
+// letters in upper case; start position 1). On a failure the status names the file, record or line
+// and what is wrong: the reader's failures, a file without records, a record without letters; a
+// name that holds a control character (a zero byte, an escape ...); a header (so a name) longer
+// than kFastaMaxHeader or a record longer than kMaxRecordText (a project keeps no more); a file
+// that is not a regular file (a pipe or a device may never end, and opening a pipe waits for a
+// writer), or one larger than `maxBytes` on the disk or once decompressed (a sample is held whole
+// in memory).
 Status readFastaSample(const std::string& path, std::vector<Sequence>& records,
                        uint64_t maxBytes = kSeqMaxFileBytes);
 

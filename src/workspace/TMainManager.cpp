@@ -396,20 +396,22 @@ Status TMainManager::loadControlPositive(const std::string& fileName) {
     return status;
 }
 
-const char* TMainManager::sequenceText(SampleKind kind, int32_t index) const {
+const Sequence* TMainManager::sequence(SampleKind kind, int32_t index) const {
     const std::vector<Sequence>* records = sampleOf(*this, kind);
     if (!records || index < 0 || index >= countOf(*this, kind) ||
         static_cast<size_t>(index) >= records->size())
         return nullptr;
-    return (*records)[static_cast<size_t>(index)].text.c_str();
+    return &(*records)[static_cast<size_t>(index)];
+}
+
+const char* TMainManager::sequenceText(SampleKind kind, int32_t index) const {
+    const Sequence* record = sequence(kind, index);
+    return record ? record->text.c_str() : nullptr;
 }
 
 const char* TMainManager::sequenceName(SampleKind kind, int32_t index) const {
-    const std::vector<Sequence>* records = sampleOf(*this, kind);
-    if (!records || index < 0 || index >= countOf(*this, kind) ||
-        static_cast<size_t>(index) >= records->size())
-        return nullptr;
-    return (*records)[static_cast<size_t>(index)].name.c_str();
+    const Sequence* record = sequence(kind, index);
+    return record ? record->name.c_str() : nullptr;
 }
 
 bool TMainManager::unsavedWork() {

@@ -273,8 +273,9 @@ class TMainManager {
     // take.
     std::string takeWorkerError();
 
-    // Text (or name) of record `index` of sample `kind` (0..3), or null when either is out of
-    // range. The pointer stays valid until that sample is loaded again.
+    // Record `index` of sample `kind` (0..3) (or its text, or its name), or null when either is
+    // out of range. The pointer stays valid until that sample is loaded again.
+    const Sequence* sequence(SampleKind kind, int32_t index) const;
     const char* sequenceText(SampleKind kind, int32_t index) const;
     const char* sequenceName(SampleKind kind, int32_t index) const;
     // True when the work is not saved and was opened from a project or modified; when it

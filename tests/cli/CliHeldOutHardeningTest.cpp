@@ -4,11 +4,8 @@
 // names that no project or JSON could hold.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
-#include <chrono>
 #include <nlohmann/json.hpp>
-#include <thread>
 
 #include "CliTestSupport.h"
 
@@ -20,19 +17,7 @@ using ::testing::Not;
 
 using nlohmann::json;
 
-class CliHeldOutHardeningTest : public CliFolderTest {
-  protected:
-    // Waits until the run's error stream holds `text` (the run prints it just before the held
-    // work), then presses Ctrl-C and collects the run.
-    CliResult interruptWhenShown(pid_t pid, const std::string& text) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-        while (readFile(folder.path() / "stderr.txt").find(text) == std::string::npos &&
-               std::chrono::steady_clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-        kill(pid, SIGINT);
-        return finishCli(pid, folder.path(), 300);
-    }
-};
+using CliHeldOutHardeningTest = CliFolderTest;
 
 // Writes `value` little-endian at `offset` of the file.
 void patchBytes(const fs::path& file, size_t offset, const std::string& value) {
@@ -123,11 +108,11 @@ TEST_F(CliHeldOutHardeningTest, CtrlCStopsTheDiscriminativeSearchAndItsFolds) {
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.hold);
-        const pid_t pid =
-            startCli({"--positive", positive, "--negative", negative, "--stages", "none",
-                      "--contrast", "--cross-validate", "3", "--json", "c.json", "--save", "c.dnp"},
-                     folder.path(), {std::string("MOTIFORA_TEST_HOLD=") + c.hold});
-        const CliResult r = interruptWhenShown(pid, c.shown);
+        // The run prints what it starts just before the held work; then comes Ctrl-C.
+        const CliResult r = interruptWhenShown(
+            {"--positive", positive, "--negative", negative, "--stages", "none", "--contrast",
+             "--cross-validate", "3", "--json", "c.json", "--save", "c.dnp"},
+            folder.path(), c.hold, c.shown);
         EXPECT_EQ(r.exitCode, 130) << r.err;
         EXPECT_THAT(r.err, HasSubstr(c.stopped));
         EXPECT_FALSE(exists("c.json"));
@@ -186,6 +171,19 @@ TEST_F(CliHeldOutHardeningTest, ANameThatIsNotUtf8ReachesTheJsonSummaryReplaced)
     EXPECT_THAT(summary.dump(), HasSubstr("caf\xef\xbf\xbd"));  // U+FFFD
     const CliResult reopened = run({"--open", "l.dnp", "--stages", "none"});
     EXPECT_EQ(reopened.exitCode, 0) << reopened.err;
+}
+
+TEST_F(CliHeldOutHardeningTest, AFastaHeaderReachesTheJsonSummaryBesideItsName) {
+    writeFile(folder.path() / "h.fa", ">c1 chrX:1-10 strand=+\nACGTACGTAC\n>c2\nACGTACGTAA\n");
+    const CliResult r = run({"--positive", "h.fa", "--stages", "none", "--json", "h.json"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json records =
+        json::parse(readFile(folder.path() / "h.json"))["samples"]["learningPositive"]["sequences"];
+    ASSERT_EQ(records.size(), 2u);
+    EXPECT_EQ(records[0]["name"], "c1");
+    EXPECT_EQ(records[0]["header"], "c1 chrX:1-10 strand=+");
+    EXPECT_EQ(records[1]["name"], "c2");
+    EXPECT_FALSE(records[1].contains("header"));  // the name is the whole header
 }
 
 }  // namespace

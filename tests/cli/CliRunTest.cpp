@@ -3,11 +3,8 @@
 // that reopen to the same results.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 
-#include <chrono>
 #include <nlohmann/json.hpp>
-#include <thread>
 
 #include "CliTestSupport.h"
 
@@ -276,16 +273,10 @@ TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
     writeFile(folder.path() / "big.seq", generatedSample(2024, 300, 60, 3));
     // The search is held before its first step until it is stopped, so it is live whenever
     // Ctrl-C comes; wait until it reports progress, then press Ctrl-C.
-    const pid_t pid = startCli({"--positive", "big.seq", "--finish", "3000", "--sub", "300",
-                                "--save", "big.dnp", "--json", "big.json"},
-                               folder.path(), {"MOTIFORA_TEST_HOLD=regularity search"});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-    while (readFile(folder.path() / "stderr.txt").find("regularity search, ") ==
-               std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    kill(pid, SIGINT);
-    const CliResult r = finishCli(pid, folder.path());
+    const CliResult r =
+        interruptWhenShown({"--positive", "big.seq", "--finish", "3000", "--sub", "300", "--save",
+                            "big.dnp", "--json", "big.json"},
+                           folder.path(), "regularity search", "regularity search, ");
     EXPECT_EQ(r.exitCode, 130) << r.err;
     EXPECT_THAT(r.err, HasSubstr("stopping the regularity search"));
     EXPECT_THAT(r.err,
@@ -297,17 +288,11 @@ TEST_F(CliRunTest, CtrlCStopsTheSearchAndWritesNothing) {
 }
 
 TEST_F(CliRunTest, CtrlCStopsTheBootstrapBetweenIterations) {
-    const pid_t pid =
-        startCli({"--positive", positive, "--negative", negative, "--control-negative", negative,
-                  "--finish", "40", "--sub", "10", "--stages", "search,idealize,bootstrap",
-                  "--bootstrap", "10,500", "--json", "b.json"},
-                 folder.path(), {"MOTIFORA_TEST_HOLD=bootstrap"});
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(300);
-    while (readFile(folder.path() / "stderr.txt").find("bootstrap, ") == std::string::npos &&
-           std::chrono::steady_clock::now() < deadline)
-        std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    kill(pid, SIGINT);
-    const CliResult r = finishCli(pid, folder.path(), 300);
+    const CliResult r = interruptWhenShown(
+        {"--positive", positive, "--negative", negative, "--control-negative", negative, "--finish",
+         "40", "--sub", "10", "--stages", "search,idealize,bootstrap", "--bootstrap", "10,500",
+         "--json", "b.json"},
+        folder.path(), "bootstrap", "bootstrap, ");
     EXPECT_EQ(r.exitCode, 130) << r.err;
     EXPECT_THAT(r.err, HasSubstr("interrupted: the bootstrap was stopped"));
     EXPECT_FALSE(exists("b.json"));

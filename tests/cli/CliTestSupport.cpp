@@ -3,25 +3,25 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <chrono>
+#include <cerrno>
 #include <fstream>
 #include <random>
 #include <sstream>
 #include <stdexcept>
-#include <thread>
 
 namespace motifora::clitest {
 
 const std::string kCliPath = MOTIFORA_CLI_PATH;
 const std::string kExamples = MOTIFORA_EXAMPLES_DIR;
 
-pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::vector<std::string>& environment) {
+CliRun::CliRun(const std::vector<std::string>& arguments, const fs::path& folder,
+               const std::vector<std::string>& environment)
+    : folder_(folder) {
     const std::string out = (folder / "stdout.txt").string();
-    const std::string err = (folder / "stderr.txt").string();
     std::vector<std::string> storage{kCliPath};
     storage.insert(storage.end(), arguments.begin(), arguments.end());
     std::vector<char*> argv;
@@ -35,36 +35,74 @@ pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder
         if (const char* value = getenv(name)) kept.push_back(std::string(name) + "=" + value);
     for (std::string& k : kept) envp.insert(envp.end() - 1, k.data());
 
-    const pid_t pid = fork();
-    if (pid == 0) {
+    int ends[2];
+    if (pipe2(ends, O_CLOEXEC) != 0) throw std::runtime_error("no pipe for a motifora-cli run");
+    const pid_t parent = getpid();
+    pid_ = fork();
+    if (pid_ == 0) {
+        // Ended with the test: a run held until it is interrupted never stays behind.
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        if (getppid() != parent) _exit(126);
         if (chdir(folder.c_str()) != 0) _exit(126);
         const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int e = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        if (o < 0 || e < 0) _exit(126);
-        dup2(o, 1);
-        dup2(e, 2);
+        if (o < 0 || dup2(o, 1) < 0 || dup2(ends[1], 2) < 0) _exit(126);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }
-    return pid;
+    close(ends[1]);
+    errorPipe_ = ends[0];
+    if (pid_ < 0) {
+        close(errorPipe_);
+        errorPipe_ = -1;
+        throw std::runtime_error("cannot start motifora-cli");
+    }
 }
 
-CliResult finishCli(pid_t pid, const fs::path& folder, int seconds) {
+CliRun::~CliRun() {
+    if (pid_ > 0) {
+        kill(pid_, SIGKILL);
+        waitpid(pid_, nullptr, 0);
+    }
+    if (errorPipe_ >= 0) close(errorPipe_);
+}
+
+bool CliRun::readError() {
+    char buffer[4096];
+    while (errorPipe_ >= 0) {
+        const ssize_t n = read(errorPipe_, buffer, sizeof buffer);
+        if (n > 0) {
+            error_.append(buffer, static_cast<size_t>(n));
+            return true;
+        }
+        if (n < 0 && errno == EINTR) continue;
+        close(errorPipe_);
+        errorPipe_ = -1;
+    }
+    return false;
+}
+
+bool CliRun::waitForError(const std::string& text) {
+    while (error_.find(text) == std::string::npos)
+        if (!readError()) return false;
+    return true;
+}
+
+void CliRun::signal(int number) const {
+    if (pid_ > 0) kill(pid_, number);
+}
+
+CliResult CliRun::finish() {
+    while (readError()) {
+    }
     CliResult result;
     int status = 0;
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (waitpid(pid, &status, WNOHANG) == 0) {
-        if (std::chrono::steady_clock::now() > deadline) {
-            kill(pid, SIGKILL);
-            waitpid(pid, &status, 0);
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    while (pid_ > 0 && waitpid(pid_, &status, 0) < 0 && errno == EINTR) {
     }
+    pid_ = -1;
     if (WIFEXITED(status)) result.exitCode = WEXITSTATUS(status);
     if (WIFSIGNALED(status)) result.exitCode = 128 + WTERMSIG(status);
-    result.out = readFile(folder / "stdout.txt");
-    result.err = readFile(folder / "stderr.txt");
+    result.out = readFile(folder_ / "stdout.txt");
+    result.err = error_;
     return result;
 }
 
@@ -88,7 +126,17 @@ std::vector<std::string> promoterRun(const std::vector<std::string>& more) {
 }
 
 CliResult runCli(const std::vector<std::string>& arguments, const fs::path& folder) {
-    return finishCli(startCli(arguments, folder), folder);
+    return CliRun(arguments, folder).finish();
+}
+
+CliResult interruptWhenShown(const std::vector<std::string>& arguments, const fs::path& folder,
+                             const std::string& hold, const std::string& shown) {
+    CliRun held(arguments, folder, {"MOTIFORA_TEST_HOLD=" + hold});
+    if (held.waitForError(shown))
+        held.signal(SIGINT);
+    else
+        ADD_FAILURE() << "the run ended without showing \"" << shown << "\"";
+    return held.finish();
 }
 
 std::string readFile(const fs::path& path) { return motifora::test::readBytes(path.string()); }

@@ -35,15 +35,47 @@ struct CliResult {
     std::string err;
 };
 
-// Starts motifora-cli in `folder` (the working folder) with the C locale, standard output and
-// error going to files there. Returns the process id.
-// `environment` adds NAME=VALUE entries to the run's environment.
-pid_t startCli(const std::vector<std::string>& arguments, const fs::path& folder,
-               const std::vector<std::string>& environment = {});
-// Waits for a started run (at most `seconds`, then kills it) and collects its outputs.
-CliResult finishCli(pid_t pid, const fs::path& folder, int seconds = 600);
+// A motifora-cli run started in `folder` (its working folder) with the C locale; standard
+// output goes to "stdout.txt" there, standard error comes through a pipe. A test waits for what
+// the run prints with blocking reads that the run's own writes wake (no clock is polled), then
+// acts on the run. `environment` adds NAME=VALUE entries to the run's environment. The run is
+// killed if this test process dies first, so that a held run never outlives its test.
+class CliRun {
+  public:
+    CliRun(const std::vector<std::string>& arguments, const fs::path& folder,
+           const std::vector<std::string>& environment = {});
+    // A run not finished is killed and waited for.
+    ~CliRun();
+    CliRun(const CliRun&) = delete;
+    CliRun& operator=(const CliRun&) = delete;
+
+    // Reads the run's standard error until what it printed holds `text`. False when the run
+    // closed its standard error (so ended) without printing it.
+    bool waitForError(const std::string& text);
+    // What the run printed on standard error so far.
+    const std::string& error() const { return error_; }
+    // Sends `signal` to the run.
+    void signal(int number) const;
+    // Reads standard error to its end, waits for the run to end and collects its outputs.
+    CliResult finish();
+
+  private:
+    // Appends what the run prints next to `error_`; false once its standard error has ended.
+    bool readError();
+
+    fs::path folder_;
+    pid_t pid_ = -1;
+    int errorPipe_ = -1;
+    std::string error_;
+};
+
 // Runs motifora-cli to its end.
 CliResult runCli(const std::vector<std::string>& arguments, const fs::path& folder);
+// Runs motifora-cli in `folder` with its work held at `hold` (a test hook: the work waits at its
+// first step until it is stopped), waits until the run's standard error shows `shown`, presses
+// Ctrl-C and collects the run. A run that ends without showing `shown` fails the test.
+CliResult interruptWhenShown(const std::vector<std::string>& arguments, const fs::path& folder,
+                             const std::string& hold, const std::string& shown);
 
 // A test in a fresh folder of its own, running motifora-cli there; `positive` and `negative`
 // are the bundled promoter samples.

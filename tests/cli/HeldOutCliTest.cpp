@@ -3,7 +3,6 @@
 // report, and the same figures for any number of threads.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-#include <sched.h>
 
 #include <cmath>
 #include <nlohmann/json.hpp>
@@ -11,6 +10,7 @@
 
 #include "CliTestSupport.h"
 #include "io/Sha256.h"
+#include "support/OneCore.h"
 
 namespace motifora::clitest {
 namespace {
@@ -107,18 +107,11 @@ TEST_F(HeldOutCliTest, TheThreadCountChangesNoHeldOutFigure) {
 
 TEST_F(HeldOutCliTest, OneThreadPinnedToOneCoreAsksForNoWorkers) {
     // The run inherits this thread's cores: one, as `taskset -c N` would give it.
-    cpu_set_t original;
-    CPU_ZERO(&original);
-    ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
-    int first = 0;
-    while (!CPU_ISSET(first, &original)) ++first;
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(first, &one);
-    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
-    const pid_t pid = startCli(arguments("1"), folder.path());
-    ASSERT_EQ(sched_setaffinity(0, sizeof original, &original), 0);
-    const CliResult r = finishCli(pid, folder.path());
+    test::OneCore one;
+    ASSERT_TRUE(one.pinned());
+    CliRun pinned(arguments("1"), folder.path());
+    ASSERT_TRUE(one.release());
+    const CliResult r = pinned.finish();
     ASSERT_EQ(r.exitCode, 0) << r.err;
     // The folds and their searches stay on the run's one thread: the thread library is never
     // asked for workers it cannot start, and says nothing.

@@ -1,5 +1,4 @@
 #include <gtest/gtest.h>
-#include <sched.h>
 
 #include <atomic>
 #include <stdexcept>
@@ -7,6 +6,7 @@
 #include <vector>
 
 #include "core/WorkerPool.h"
+#include "support/OneCore.h"
 
 namespace motifora {
 namespace {
@@ -93,22 +93,15 @@ TEST(WorkerPool, AThreadLimitCapsEveryPoolAndEndsWithItsObject) {
 
 TEST(WorkerPool, EveryCoreMeansTheCoresTheProcessMayRunOn) {
     // A thread pinned to one core (as taskset pins a program) plans for that core alone.
-    cpu_set_t original;
-    CPU_ZERO(&original);
-    ASSERT_EQ(sched_getaffinity(0, sizeof original, &original), 0);
-    EXPECT_EQ(WorkerPool::availableCores(), CPU_COUNT(&original));
-    int32_t first = 0;
-    while (!CPU_ISSET(first, &original)) ++first;
-    cpu_set_t one;
-    CPU_ZERO(&one);
-    CPU_SET(first, &one);
-    ASSERT_EQ(sched_setaffinity(0, sizeof one, &one), 0);
+    test::OneCore one;
+    ASSERT_TRUE(one.pinned());
     const int32_t pinnedCores = WorkerPool::availableCores();
     const int32_t pinnedThreads = WorkerPool::threadsFor(0);
-    ASSERT_EQ(sched_setaffinity(0, sizeof original, &original), 0);
+    ASSERT_TRUE(one.release());
+    EXPECT_EQ(WorkerPool::availableCores(), one.originalCores());
     EXPECT_EQ(pinnedCores, 1);
     EXPECT_EQ(pinnedThreads, 1);
-    EXPECT_EQ(WorkerPool::threadsFor(0), CPU_COUNT(&original));
+    EXPECT_EQ(WorkerPool::threadsFor(0), one.originalCores());
 }
 
 }  // namespace

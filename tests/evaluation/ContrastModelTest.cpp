@@ -8,36 +8,18 @@
 #include "../support/ContrastSamples.h"
 #include "evaluation/ContrastModel.h"
 #include "evaluation/ContrastScore.h"
+#include "support/ContrastHandRules.h"
 
 namespace motifora {
 namespace {
 
-Sequence record(const std::string& text, int32_t start = 1) {
-    Sequence s;
-    s.assign(text, "r", start);
-    return s;
-}
+using test::handRules;
+using test::record;
 
 std::vector<Sequence> records(const std::vector<std::string>& texts) {
     std::vector<Sequence> out;
     for (const std::string& t : texts) out.push_back(record(t));
     return out;
-}
-
-// Two hand rules over ACGT records of width 3: "T at 1 => positive", "not A at 2 => negative".
-ContrastRules handRules() {
-    ContrastRules rules;
-    const auto letters = std::vector<Sequence>{record("ACGT")};
-    rules.letters.addLetters(letters.data(), 1);
-    rules.width = 3;
-    ContrastRule tFirst;
-    tFirst.conditions = {{0, 1, rules.letters.codeOf('T'), true}};
-    tFirst.r = 0.75;
-    ContrastRule notASecond;
-    notASecond.conditions = {{1, -1, rules.letters.codeOf('A'), true}};
-    notASecond.r = -0.5;
-    rules.rules = {tFirst, notASecond};
-    return rules;
 }
 
 // The twin: Newton's method on 0.5 |w|^2 + C sum ln(1 + exp(-y w.x)) with dense rows whose last

@@ -7,30 +7,13 @@
 
 #include "evaluation/ContrastScore.h"
 #include "evaluation/FoldSplit.h"
+#include "support/ContrastHandRules.h"
 
 namespace motifora {
 namespace {
 
-Sequence record(const std::string& text, int32_t start = 1) {
-    Sequence s;
-    s.assign(text, "r", start);
-    return s;
-}
-
-ContrastRules handRules() {
-    ContrastRules rules;
-    const auto letters = std::vector<Sequence>{record("ACGT")};
-    rules.letters.addLetters(letters.data(), 1);
-    rules.width = 3;
-    ContrastRule tFirst;  // T at 1 => positive with 0.75: weight ln 4
-    tFirst.conditions = {{0, 1, rules.letters.codeOf('T'), true}};
-    tFirst.r = 0.75;
-    ContrastRule notASecond;  // not A at 2 => negative with 0.5: weight ln 2
-    notASecond.conditions = {{1, -1, rules.letters.codeOf('A'), true}};
-    notASecond.r = -0.5;
-    rules.rules = {tFirst, notASecond};
-    return rules;
-}
+using test::handRules;
+using test::record;
 
 TEST(ContrastScore, PositiveRulesAddAndNegativeRulesSubtractTheirWeights) {
     const ContrastRules rules = handRules();

@@ -14,11 +14,7 @@ namespace motifora {
 namespace {
 
 std::vector<Sequence> records(const std::vector<int32_t>& lengths) {
-    std::vector<Sequence> out(lengths.size());
-    for (size_t i = 0; i < lengths.size(); ++i)
-        out[i].assign(std::string(static_cast<size_t>(lengths[i]), 'A'),
-                      "seq" + std::to_string(i + 1), 1);
-    return out;
+    return test::recordsOfLengths(lengths, "seq");
 }
 
 TEST(ScanPlaces, EveryWindowNamesItsRecordAndPosition) {

@@ -4,6 +4,8 @@
 #include <htslib/bgzf.h>
 #include <zlib.h>
 
+#include <iterator>
+
 #include "genome/FastaReader.h"
 #include "support/TempDir.h"
 
@@ -167,6 +169,36 @@ TEST_F(FastaFiles, SamplesFromFasta) {
     const Status noRecords = readFastaSample(none, records);
     EXPECT_FALSE(noRecords.ok);
     EXPECT_EQ(noRecords.message, none + ": no FASTA records (no line beginning with '>')");
+}
+
+TEST_F(FastaFiles, SampleRecordsKeepTheirWholeHeaderBesideTheName) {
+    const struct {
+        const char* header;
+        const char* name;
+        const char* description;  // empty: the header is the name alone
+    } cases[] = {
+        {"p1 promoter", "p1", "p1 promoter"},
+        {"ecoli_r chrX:1-100 strand=+", "ecoli_r", "ecoli_r chrX:1-100 strand=+"},
+        {"p2", "p2", ""},
+        {"  p3\tgene  x \t", "p3", "p3 gene  x"},
+        {"p4\t", "p4", ""},
+    };
+    std::string fasta;
+    for (const auto& c : cases) fasta += std::string(">") + c.header + "\nACGT\n";
+    std::vector<Sequence> records;
+    const Status read = readFastaSample(plain("h.fa", fasta), records);
+    ASSERT_TRUE(read.ok) << read.message;
+    ASSERT_EQ(records.size(), std::size(cases));
+    for (size_t i = 0; i < records.size(); ++i) {
+        const auto& c = cases[i];
+        SCOPED_TRACE(c.header);
+        EXPECT_EQ(records[i].name, c.name);
+        EXPECT_EQ(records[i].description, c.description);
+        EXPECT_EQ(records[i].shownName(), *c.description ? c.description : c.name);
+    }
+    // A record given new texts forgets the header it was read with.
+    records[0].assign("ACGT", "renamed", 1);
+    EXPECT_EQ(records[0].shownName(), "renamed");
 }
 
 TEST(FastaPath, Extensions) {

@@ -8,6 +8,7 @@
 #include "../classify/ClassifyTestSupport.h"
 #include "classify/Classificator.h"
 #include "genome/GenomeScan.h"
+#include "support/ScanRecorder.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -15,31 +16,7 @@ namespace {
 
 bool sameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
-// Everything a scan reports, in order.
-struct Recorder : ScanSink {
-    struct Window {
-        std::string record;
-        int64_t start;
-        double best;
-        bool valid;
-    };
-    void recordStart(const FastaRecord& record) override { starts.push_back(record.name); }
-    void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
-                 std::span<const uint8_t> valid) override {
-        for (size_t j = 0; j < best.size(); ++j)
-            all.push_back({record.name, first + static_cast<int64_t>(j), best[j], valid[j] != 0});
-    }
-    void hit(const FastaRecord& record, const ScanHit& hit) override {
-        hits.emplace_back(record.name, hit);
-    }
-    void recordEnd(const FastaRecord& record, int64_t letters) override {
-        lengths[record.name] = letters;
-    }
-    std::vector<std::string> starts;
-    std::vector<Window> all;
-    std::vector<std::pair<std::string, ScanHit>> hits;
-    std::map<std::string, int64_t> lengths;
-};
+using Recorder = test::ScanRecorder;
 
 // Settings that report the windows of `classes` scoring at least `level` on both strands.
 ScanSettings hitsOnBothStrands(const std::vector<int32_t>& classes, double level) {

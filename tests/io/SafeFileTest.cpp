@@ -3,7 +3,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
-#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -149,21 +148,58 @@ TEST_F(SafeFileTest, ANamedPipeWithoutReaderIsRefusedAtOnce) {
     EXPECT_EQ(names(), std::set<std::string>{"out.bedGraph"});
 }
 
-TEST_F(SafeFileTest, DeviceNodesAreWrittenNotReplaced) {
-    // A node of our own for the null device, as "mknod t.bg c 1 3" makes it.
+// What waits in the non-blocking descriptor `fd`.
+std::string drained(int fd) {
+    std::string bytes;
+    char buffer[256];
+    ssize_t n = 0;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        bytes.append(buffer, static_cast<size_t>(n));
+    return bytes;
+}
+
+TEST_F(SafeFileTest, NodesThatAreNotFilesAreWrittenNotReplaced) {
+    // A named pipe of our own that this test reads stands for every node that is not a regular
+    // file (a device is opened the same way), reached by its name and through a link.
     const std::string node = path("t.bg");
-    if (::mknod(node.c_str(), S_IFCHR | 0600, makedev(1, 3)) != 0)
-        GTEST_SKIP() << "no permission to make a device node here";
-    SafeFileStream stream;
-    ASSERT_TRUE(stream.Open(node).ok);
-    EXPECT_FALSE(stream.Replaces());
-    EXPECT_TRUE(stream.Write("scores\n").ok);
-    EXPECT_TRUE(stream.Commit().ok);
-    ASSERT_TRUE(WriteFileAtomically(node, "saved").ok);
+    ASSERT_EQ(::mkfifo(node.c_str(), 0600), 0);
+    fs::create_symlink("t.bg", path("link.bg"));
+    const int reader = ::open(node.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    for (const std::string& target : {node, path("link.bg")}) {
+        SCOPED_TRACE(target);
+        SafeFileStream stream;
+        ASSERT_TRUE(stream.Open(target).ok);
+        EXPECT_FALSE(stream.Replaces());
+        EXPECT_TRUE(stream.Write("scores\n").ok);
+        EXPECT_TRUE(stream.Commit().ok);
+        ASSERT_TRUE(WriteFileAtomically(target, "saved").ok);
+        EXPECT_EQ(drained(reader), "scores\nsaved");
+    }
+    ::close(reader);
     struct stat info {};
     ASSERT_EQ(::lstat(node.c_str(), &info), 0);
-    EXPECT_TRUE(S_ISCHR(info.st_mode));
-    EXPECT_EQ(names(), std::set<std::string>{"t.bg"});
+    EXPECT_TRUE(S_ISFIFO(info.st_mode));
+    EXPECT_TRUE(fs::is_symlink(path("link.bg")));
+    EXPECT_EQ(names(), (std::set<std::string>{"t.bg", "link.bg"}));
+}
+
+TEST_F(SafeFileTest, ALinkToACharacterDeviceOpensTheDeviceInPlace) {
+    // The null device through a link of our own: opened, never written, and neither the link
+    // nor the device is replaced by a file.
+    fs::create_symlink("/dev/null", path("null.bg"));
+    struct stat device {};
+    ASSERT_EQ(::stat(path("null.bg").c_str(), &device), 0);
+    ASSERT_TRUE(S_ISCHR(device.st_mode));
+    SafeFileStream stream;
+    ASSERT_TRUE(stream.Open(path("null.bg")).ok);
+    EXPECT_TRUE(stream.IsOpen());
+    EXPECT_FALSE(stream.Replaces());
+    EXPECT_TRUE(stream.TemporaryPath().empty());
+    stream.Discard();
+    EXPECT_TRUE(fs::is_symlink(path("null.bg")));
+    EXPECT_EQ(fs::read_symlink(path("null.bg")), "/dev/null");
+    EXPECT_EQ(names(), std::set<std::string>{"null.bg"});
 }
 
 TEST_F(SafeFileTest, AStreamReplacesItsTargetOnlyWhenCommitted) {

@@ -137,7 +137,8 @@ class EvaluationFixture : public ::testing::Test {
     void recognize(int32_t c) {
         sink.recognitionDone = false;
         ASSERT_EQ(m.StartRecognition(c), RecognitionStart::Started);
-        ASSERT_TRUE(waitUntil([&] { return sink.recognitionDone.load(); }));
+        ASSERT_TRUE(waitForWorkerBody(m));
+        ASSERT_TRUE(sink.recognitionDone.load());
         m.joinWorker();
     }
 

@@ -12,7 +12,6 @@ namespace motifora {
 namespace {
 
 using test::EvaluationFixture;
-using test::waitUntil;
 
 class BootstrapTest : public EvaluationFixture {
   protected:
@@ -36,7 +35,8 @@ class BootstrapTest : public EvaluationFixture {
     }
     // Waits until the run's worker has ended and joins it.
     void waitForRun() {
-        ASSERT_TRUE(waitUntil([&] { return !m.bootstrapActive(); }));
+        ASSERT_TRUE(test::waitForWorkerBody(m));
+        ASSERT_FALSE(m.bootstrapActive());
         m.joinWorker();
     }
 
@@ -159,7 +159,8 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     ASSERT_TRUE(test::waitForEnd(other));
     ASSERT_TRUE(other.loadControlNegative(dir.write("c2.seq", test::seqText(negatives))));
     ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), BootstrapStart::Started);
-    ASSERT_TRUE(waitUntil([&] { return !other.bootstrapActive(); }));
+    ASSERT_TRUE(test::waitForWorkerBody(other));
+    ASSERT_FALSE(other.bootstrapActive());
     other.joinWorker();
     EXPECT_EQ(otherSink.heldOutNames, firstRun);
     ASSERT_EQ(otherSink.rows().size(), sink.rows().size());
@@ -172,7 +173,7 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
 TEST_F(BootstrapTest, PauseHoldsTheRunAndResumeFinishesIt) {
     ASSERT_NO_FATAL_FAILURE(startPaused(2));
     // Waiting at its gate, the run does nothing more until resumed.
-    ASSERT_TRUE(waitUntil([&] { return m.runControl().workerWaiting(); }));
+    ASSERT_TRUE(test::waitForWorkerAtGate(m));
     EXPECT_TRUE(m.isPaused());
     EXPECT_TRUE(m.bootstrapActive());
     EXPECT_TRUE(sink.rows().empty());

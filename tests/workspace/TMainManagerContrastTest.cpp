@@ -59,8 +59,21 @@ class ContrastWorkspaceTest : public ::testing::Test {
         m.joinWorker();
         ASSERT_FALSE(m.contrastSearchActive());
     }
+    // Both samples loaded and their rules searched, for a project saved as `project`.
+    void searchForTheProject() {
+        loadBoth();
+        searchToTheEnd(smallSettings());
+    }
+    // The rules the workspace found, as if they were found on one negative fewer.
+    ContrastRules onOneNegativeFewer() const {
+        ContrastRules other = *m.contrastRules();
+        other.negatives -= 1;
+        return other;
+    }
 
     TempDir folder{"motifora-contrast-workspace"};
+    const std::string project = folder / "work.dnp";
+    const std::string side = ContrastSideFileName(project);  // the rules' file beside it
     std::vector<std::string> positives, negatives;
     std::string positiveFile, negativeFile;
     TMainManager m;
@@ -144,10 +157,7 @@ TEST_F(ContrastWorkspaceTest, NewNegativesAndDiscardedRulesClearTheRules) {
 }
 
 TEST_F(ContrastWorkspaceTest, TheSideFileIsWrittenReadBackAndRemovedWithTheRules) {
-    loadBoth();
-    searchToTheEnd(smallSettings());
-    const std::string project = folder / "work.dnp";
-    const std::string side = ContrastSideFileName(project);
+    searchForTheProject();
     ASSERT_TRUE(test::succeeded(m.writeContrastSideFile(project)));
     EXPECT_EQ(test::readBytes(side), ContrastRulesText(*m.contrastRules()));
 
@@ -166,15 +176,10 @@ TEST_F(ContrastWorkspaceTest, TheSideFileIsWrittenReadBackAndRemovedWithTheRules
 }
 
 TEST_F(ContrastWorkspaceTest, ASideFileOfOtherSamplesOrBrokenIsRefusedWithItsReason) {
-    loadBoth();
-    searchToTheEnd(smallSettings());
-    const std::string project = folder / "work.dnp";
-    const std::string side = ContrastSideFileName(project);
+    searchForTheProject();
 
     // Found on one negative fewer: the counts do not fit.
-    ContrastRules other = *m.contrastRules();
-    other.negatives -= 1;
-    folder.write("work.dnp.contrast", ContrastRulesText(other));
+    folder.write("work.dnp.contrast", ContrastRulesText(onOneNegativeFewer()));
     Status status = m.readContrastSideFile(project);
     std::string said = status.message;
     EXPECT_FALSE(status);
@@ -210,12 +215,7 @@ TEST_F(ContrastWorkspaceTest, ASideFileOfOtherSamplesOrBrokenIsRefusedWithItsRea
 }
 
 TEST_F(ContrastWorkspaceTest, ASaveWithoutRulesKeepsASideFileItCouldNotUse) {
-    loadBoth();
-    searchToTheEnd(smallSettings());
-    const std::string project = folder / "work.dnp";
-    const std::string side = ContrastSideFileName(project);
-    ContrastRules other = *m.contrastRules();
-    other.negatives -= 1;
+    searchForTheProject();
     std::string newer = ContrastRulesText(*m.contrastRules());
     newer.replace(newer.find(" 1\n"), 3, " 2\n");
     const struct {
@@ -225,8 +225,8 @@ TEST_F(ContrastWorkspaceTest, ASaveWithoutRulesKeepsASideFileItCouldNotUse) {
         std::string keptAs;
     } cases[] = {
         {"damaged", "motifora discriminative rules 1\nrule x\n", side + ", line 2", ".unused"},
-        {"other samples", ContrastRulesText(other), "found on 24 positives, 23 negatives",
-         ".unused-2"},
+        {"other samples", ContrastRulesText(onOneNegativeFewer()),
+         "found on 24 positives, 23 negatives", ".unused-2"},
         {"newer", newer, "not a discriminative rules file", ".unused-3"},
     };
     for (const auto& c : cases) {

@@ -63,9 +63,7 @@ std::unique_ptr<SEQStorage> builtLike(const TMainManager& m) {
 
 // Waits until the paused worker has reached its pause gate and waits there: from then on it
 // does nothing until resumed or stopped.
-void settle(const TMainManager& m) {
-    ASSERT_TRUE(test::waitUntil([&m] { return m.runControl().workerWaiting(); }));
-}
+void settle(const TMainManager& m) { ASSERT_TRUE(test::waitForWorkerAtGate(m)); }
 
 class ProcessTest : public ::testing::Test {
   protected:

@@ -19,7 +19,8 @@ class ScanProcessTest : public EvaluationFixture {
     // Runs a started scan to its end as the window's timer would; returns takeScanResult.
     bool finishScan() {
         EXPECT_TRUE(m.scanStarted());
-        EXPECT_TRUE(test::waitUntil([&] { return !m.isRunning(); }));
+        EXPECT_TRUE(test::waitForWorkerBody(m));
+        EXPECT_FALSE(m.isRunning());
         return m.takeScanResult();
     }
 };

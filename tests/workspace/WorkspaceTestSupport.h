@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -105,15 +106,22 @@ inline std::vector<std::pair<int32_t, std::string>> idealTexts(const RecordingSi
     return found;
 }
 
-// Polls `done` every millisecond for at most `limit`; returns whether it became true.
-inline bool waitUntil(const std::function<bool()>& done,
-                      std::chrono::milliseconds limit = std::chrono::minutes(2)) {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+// How long a wait for a worker may take before the test calls it failed. The waits below are
+// woken by the event itself; the bound only ends a test whose worker never comes.
+inline std::chrono::steady_clock::time_point waitBound() {
+    return std::chrono::steady_clock::now() + std::chrono::minutes(2);
+}
+
+// Waits until the workspace's worker body has returned (then every flag its end sets is set);
+// false when it did not within the bound.
+inline bool waitForWorkerBody(const TMainManager& manager) {
+    return manager.waitForWorker(waitBound());
+}
+
+// Waits until the workspace's worker waits at its pause gate (paused or held): from then on it
+// does nothing until resumed or stopped. False when it did not come within the bound.
+inline bool waitForWorkerAtGate(const TMainManager& manager) {
+    return manager.runControl().waitForWaitingWorker(waitBound());
 }
 
 // A sink hook that does one thing at a known call, to pause or stop a worker there: hook(n,
@@ -124,28 +132,37 @@ class HookTrigger {
         return [this, n, action = std::move(action)] {
             if (++calls_ == n) {
                 action();
-                done_ = true;
+                {
+                    std::lock_guard<std::mutex> lock(mutex_);
+                    done_ = true;
+                }
+                ran_.notify_all();
             }
         };
     }
-    // Waits (at most a minute) until the action has run; returns whether it did.
+    // Waits until the action has run (woken when it has); false when it did not within the
+    // bound.
     bool wait() const {
-        return waitUntil([this] { return done_.load(); }, std::chrono::minutes(1));
+        std::unique_lock<std::mutex> lock(mutex_);
+        return ran_.wait_until(lock, waitBound(), [this] { return done_; });
     }
-    bool done() const { return done_.load(); }
+    bool done() const {
+        std::lock_guard<std::mutex> lock(mutex_);
+        return done_;
+    }
     int calls() const { return calls_.load(); }
 
   private:
     std::atomic<int> calls_{0};
-    std::atomic<bool> done_{false};
+    mutable std::mutex mutex_;
+    mutable std::condition_variable ran_;
+    bool done_ = false;
 };
 
-// Waits (at most a minute) until the current process reports its end, then joins the worker.
-// Returns whether the end was seen.
+// Waits until the current process's worker has returned and reported its end, then joins the
+// worker. Returns whether the end was seen.
 inline bool waitForEnd(TMainManager& manager) {
-    if (!waitUntil([&manager] { return manager.hasEnded(); }, std::chrono::minutes(1))) {
-        return false;
-    }
+    if (!waitForWorkerBody(manager) || !manager.hasEnded()) return false;
     manager.joinWorker();
     return true;
 }

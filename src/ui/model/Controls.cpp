@@ -247,6 +247,32 @@ void Grid::clearDataRows() {
     touch();
 }
 
+void Grid::shiftRowsDown(int32_t first, int32_t last, int32_t columns,
+                         const std::function<std::string(const std::string&)>& renumber) {
+    auto lock = guard();
+    first = std::max(first, 0);
+    if (last <= first || last == INT32_MAX || columns < 1) return;
+    if (columns > columns_) setColCount(columns);
+    if (last >= rows_) setRowCount(last + 1);
+    for (int32_t row = last; row > first; --row) {
+        const auto from = cells_.find(row - 1);
+        auto to = cells_.find(row);
+        for (int32_t c = 0; c < columns; ++c) {
+            std::string text;
+            if (from != cells_.end())
+                text = std::exchange(from->second[static_cast<size_t>(c)], {});
+            if (c == 0 && renumber) text = renumber(text);
+            if (to == cells_.end()) {
+                if (text.empty()) continue;
+                to = cells_.emplace(row, std::vector<std::string>(static_cast<size_t>(columns_)))
+                         .first;
+            }
+            to->second[static_cast<size_t>(c)] = std::move(text);
+        }
+    }
+    touch();
+}
+
 std::vector<std::string> Grid::row(int32_t row) const {
     auto lock = guard();
     std::vector<std::string> texts(static_cast<size_t>(columns_));

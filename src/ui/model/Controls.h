@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <string>
@@ -162,6 +163,13 @@ class Grid : public Control {
     void setHeaders(const std::vector<std::string>& headers);
     // Empties every cell of rows 1 and beyond.
     void clearDataRows();
+    // Moves the texts of columns 0 .. columns-1 one row down, from rows first .. last-1 to rows
+    // first+1 .. last, as setCell(c, row, cell(c, row - 1)) from row `last` up to row first+1
+    // would (row last's old texts there are dropped; the grid grows to hold row last), but
+    // under one lock and without copying. Row first keeps empty texts in those columns, for the
+    // caller to fill. `renumber`, when given, makes column 0's moved text from the one above.
+    void shiftRowsDown(int32_t first, int32_t last, int32_t columns,
+                       const std::function<std::string(const std::string&)>& renumber = {});
     // The texts of one row, one per column ("" for empty cells).
     std::vector<std::string> row(int32_t row) const;
     // Rows `first` to `last` (clamped to the grid) read at one moment, each colCount() texts.

@@ -11,6 +11,7 @@
 
 #include "classify/Classificator.h"
 #include "core/CCodeTable.h"
+#include "core/WorkerPool.h"
 #include "genome/TrackWriter.h"
 #include "io/ScanTracks.h"
 
@@ -25,7 +26,10 @@ int64_t fileSize(const std::string& path) {
 
 }  // namespace
 
-// Receives the scan on the worker: keeps hits and chart bins, and publishes progress.
+// Receives the scan on the worker. A hit only touches the collector's own state; what the window
+// shows (the chart bins, the record list, the hits for the table, the progress) is published
+// under the window's mutex once a piece and once a record, so that a scan with millions of hits
+// takes the lock no more often than one without.
 class GenomeScanForm::Collector final : public ScanSink {
   public:
     Collector(GenomeScanForm& form, int64_t expectedLetters)
@@ -36,6 +40,8 @@ class GenomeScanForm::Collector final : public ScanSink {
     void recordStart(const FastaRecord& record) override {
         RecordChart chart;
         chart.name = record.name;
+        recordHits_ = 0;
+        ++record_;
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
         form_.records_.push_back(std::move(chart));
         const auto row = static_cast<int32_t>(form_.records_.size());
@@ -45,48 +51,41 @@ class GenomeScanForm::Collector final : public ScanSink {
     void windows(const FastaRecord&, int64_t first, std::span<const double> best,
                  std::span<const uint8_t> valid) override {
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
-        RecordChart& chart = form_.records_.back();
-        for (size_t j = 0; j < best.size(); ++j) {
-            const auto bin = static_cast<size_t>((first + static_cast<int64_t>(j)) / chart.binSize);
-            if (bin >= chart.best.size()) {
-                chart.best.resize(bin + 1, 0.0);
-                chart.scored.resize(bin + 1, 0);
-            }
-            if (valid[j] != 0 && (chart.scored[bin] == 0 || best[j] > chart.best[bin])) {
-                chart.best[bin] = best[j];
-                chart.scored[bin] = 1;
-            }
-            // Too many points: pairs of bins become one.
-            if (chart.best.size() > kMaxChartPoints) halve(chart);
-        }
+        publishHits();
+        addToBins(form_.records_.back(), first, best, valid);
     }
     void hit(const FastaRecord&, const ScanHit& hit) override {
-        std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
-        ++form_.records_.back().hits;
-        if (form_.hits_.size() >= kMaxShownHits) return;
-        // 0 stands for the discriminative score, which has no class.
+        ++recordHits_;
+        if (kept_ >= kMaxShownHits) return;
+        ++kept_;
+        // 0 stands for the discriminative score, which has no class. The settings do not change
+        // while the worker runs.
         const int32_t classNumber =
             form_.settings_.discriminative
                 ? 0
                 : form_.settings_.classes[static_cast<size_t>(hit.classOrder)] + 1;
-        form_.hits_.push_back({static_cast<int32_t>(form_.records_.size()) - 1, hit, classNumber});
+        pending_.push_back({record_, hit, classNumber});
     }
     void recordEnd(const FastaRecord&, int64_t letters) override {
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        publishHits();
         RecordChart& chart = form_.records_.back();
         chart.letters = letters;
+        chart.hits = recordHits_;
         const auto row = static_cast<int32_t>(form_.records_.size());
         form_.RecordsList.setCell(1, row, std::to_string(letters));
         form_.RecordsList.setCell(2, row, std::to_string(chart.hits));
     }
     void progress(const ScanTotals& totals) override { publish(totals); }
 
+    // Publishes the progress and the hits not published yet (a stopped scan's last ones).
     void publish(const ScanTotals& totals) {
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
         const auto rate =
             static_cast<int64_t>(seconds > 0 ? static_cast<double>(totals.letters) / seconds : 0);
         std::lock_guard<std::recursive_mutex> lock(form_.mutex_);
+        publishHits();
         form_.Progress.setPosition(
             static_cast<int32_t>(std::min<int64_t>(999, totals.letters * 1000 / expected_)));
         form_.StatusLabel.setText(std::to_string(totals.records) + " records, " +
@@ -96,6 +95,43 @@ class GenomeScanForm::Collector final : public ScanSink {
     }
 
   private:
+    // Called with the window's mutex held.
+    void publishHits() {
+        if (pending_.empty()) return;
+        form_.hits_.insert(form_.hits_.end(), pending_.begin(), pending_.end());
+        pending_.clear();
+    }
+
+    // Each point of the chart is the best score of `binSize` windows (the first scored one,
+    // then any higher); windows first, first + 1, ... of the record are added, a bin at a time.
+    static void addToBins(RecordChart& chart, int64_t first, std::span<const double> best,
+                          std::span<const uint8_t> valid) {
+        size_t j = 0;
+        while (j < best.size()) {
+            const int64_t position = first + static_cast<int64_t>(j);
+            const auto bin = static_cast<size_t>(position / chart.binSize);
+            if (bin >= chart.best.size()) {
+                chart.best.resize(bin + 1, 0.0);
+                chart.scored.resize(bin + 1, 0);
+            }
+            const auto room =
+                static_cast<size_t>((static_cast<int64_t>(bin) + 1) * chart.binSize - position);
+            const size_t end = std::min(best.size(), j + room);
+            double value = chart.best[bin];
+            uint8_t scored = chart.scored[bin];
+            for (; j < end; ++j) {
+                if (valid[j] != 0 && (scored == 0 || best[j] > value)) {
+                    value = best[j];
+                    scored = 1;
+                }
+            }
+            chart.best[bin] = value;
+            chart.scored[bin] = scored;
+            // Too many points: pairs of bins become one.
+            if (chart.best.size() > kMaxChartPoints) halve(chart);
+        }
+    }
+
     static void halve(RecordChart& chart) {
         const size_t n = (chart.best.size() + 1) / 2;
         for (size_t i = 0; i < n; ++i) {
@@ -115,6 +151,12 @@ class GenomeScanForm::Collector final : public ScanSink {
     GenomeScanForm& form_;
     int64_t expected_;
     std::chrono::steady_clock::time_point started_;
+    // The worker's own: the hits not published yet, how many the table keeps so far, and the
+    // record being scanned (its index and hit count).
+    std::vector<HitRow> pending_;
+    size_t kept_ = 0;
+    int32_t record_ = -1;
+    int64_t recordHits_ = 0;
 };
 
 GenomeScanForm::GenomeScanForm() {
@@ -157,8 +199,9 @@ int32_t GenomeScanForm::readChoices(ScanSettings& settings) {
         settings.hits = true;
     }
     settings.bothStrands = StrandGroup.itemIndex() == 1;
-    settings.threads =
-        static_cast<int32_t>(std::clamp(std::thread::hardware_concurrency(), 1u, 16u));
+    // One scoring thread per core the process may use, as `motifora-cli scan --threads` with
+    // every core; a WorkerPool::ThreadLimit in force caps it.
+    settings.threads = WorkerPool::threadsFor(0);
     return kGenomeScanStarted;
 }
 

@@ -14,8 +14,8 @@ void TMainForm::btnStartBootstrapClick() {
 
 namespace {
 
-// Fills rows 1 ... of `grid` from `records`: number, length, name and letters, and the class
-// plus one from `objects` when given (one per record, as far as there are objects).
+// Fills rows 1 ... of `grid` from `records`: number, length, name (as read) and letters, and the
+// class plus one from `objects` when given (one per record, as far as there are objects).
 void fillBootstrapGrid(Grid& grid, const std::vector<Sequence>& records, int32_t count,
                        const ObjectSet* objects) {
     count = std::min(count, static_cast<int32_t>(records.size()));
@@ -25,7 +25,7 @@ void fillBootstrapGrid(Grid& grid, const std::vector<Sequence>& records, int32_t
         const int32_t r = i + 1;
         grid.setCell(0, r, std::to_string(r));
         grid.setCell(1, r, std::to_string(record.length));
-        grid.setCell(2, r, record.name);
+        grid.setCell(2, r, record.shownName());
         grid.setCell(3, r, record.text);
         if (objects && i < objects->size())
             grid.setCell(4, r, std::to_string(int64_t{(*objects)[i].classNumber} + 1));

@@ -43,12 +43,12 @@ void TMainForm::show(const BufferEntry& event) {
         ++shownRuleCount;
     }
     const int32_t r = event.position + 1;
+    // The rows below move down one (the class column stays), each numbered one more than the
+    // row it came from.
     if (r < shownRuleCount) {
-        for (int32_t row = shownRuleCount; row >= r + 1; --row) {
-            for (int32_t column = 1; column <= 3; ++column)
-                RulesList.setCell(column, row, RulesList.cell(column, row - 1));
-            RulesList.setCell(0, row, std::to_string(numberIn(RulesList.cell(0, row - 1)) + 1));
-        }
+        RulesList.shiftRowsDown(r, shownRuleCount, 4, [](const std::string& above) {
+            return std::to_string(numberIn(above) + 1);
+        });
     }
     RulesList.setCell(0, r, std::to_string(r));
     RulesList.setCell(1, r, event.fisherText);

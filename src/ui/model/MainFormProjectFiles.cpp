@@ -27,6 +27,17 @@ GridText snapshot(const Grid& grid, int32_t rows) {
 
 GridText snapshot(const Grid& grid) { return snapshot(grid, grid.rowCount()); }
 
+// The reports name each record as a project keeps it: where a row of `grid` (which lists sample
+// `kind`) shows its record's header as read, the name takes its place.
+GridText withStoredNames(GridText grid, const TMainManager& m, SampleKind kind) {
+    for (int32_t r = 1; r < grid.rowCount(); ++r) {
+        const Sequence* record = m.sequence(kind, r - 1);
+        std::vector<std::string>& row = grid.rows[static_cast<size_t>(r)];
+        if (record && row.size() > 2 && row[2] == record->shownName()) row[2] = record->name;
+    }
+    return grid;
+}
+
 // `"Confidence interval" is not a number: "x"`, for a refused save.
 std::string notANumber(const char* edit, const std::string& text) {
     return std::string("\"") + edit + "\" is not a number: \"" + text + "\"";
@@ -220,7 +231,8 @@ Status TMainForm::writeResultsReport(const std::string& path) {
         {
             std::lock_guard<std::recursive_mutex> lock(mutex_);
             source.recognitionLevel = RecLevelEdit.text();
-            source.controlNegative = snapshot(NewSeqsList, 2);
+            source.controlNegative =
+                withStoredNames(snapshot(NewSeqsList, 2), m, SampleKind::ControlNegative);
             for (const auto& point : Chart1.series(0)) source.scores.push_back(point.second);
         }
         status = WriteLongSeqReport(path, source, numberFormat);
@@ -234,9 +246,12 @@ Status TMainForm::writeResultsReport(const std::string& path) {
             source.secondLevelError = SecondLErr.text();
             source.secondErrorCount = SecErrInW.text();
             source.idealObjects = snapshot(IdealizObjectsList);
-            source.controlNegative = snapshot(NewSeqsList);
-            source.learnPositive = snapshot(SequencesList);
-            source.controlPositive = snapshot(PosCtrlSeqsList);
+            source.controlNegative =
+                withStoredNames(snapshot(NewSeqsList), m, SampleKind::ControlNegative);
+            source.learnPositive =
+                withStoredNames(snapshot(SequencesList), m, SampleKind::LearnPositive);
+            source.controlPositive =
+                withStoredNames(snapshot(PosCtrlSeqsList), m, SampleKind::ControlPositive);
         }
         status = WriteErrorReport(path, source, numberFormat);
     }

@@ -330,16 +330,17 @@ bool TMainForm::fillSequenceGrid(Grid& grid, SampleKind kind, int32_t count,
     }
     grid.setRowCount(count + 1);
     for (int32_t i = 0; i < count; ++i) {
-        const char* text = mainManager->sequenceText(kind, i);
-        const char* name = mainManager->sequenceName(kind, i);
-        if (!text || !name) {
+        const Sequence* record = mainManager->sequence(kind, i);
+        if (!record) {
             lock.unlock();
             message(errorText, errorCaption, MessageIcon::Error);
             return false;
         }
+        // The length of the text up to a zero byte, as a C string reads it.
+        const char* text = record->text.c_str();
         grid.setCell(0, i + 1, std::to_string(i + 1));
         grid.setCell(1, i + 1, std::to_string(std::strlen(text)));
-        grid.setCell(2, i + 1, name);
+        grid.setCell(2, i + 1, record->shownName());
         grid.setCell(3, i + 1, text);
         if (!classes.empty() && i < static_cast<int32_t>(classes.size())) {
             // An object of a classified set without a class reads "New", as the classification

@@ -67,6 +67,68 @@ TEST(GridTest, SelectionIsOrdered) {
     EXPECT_EQ(grid.selectionBottom(), 5);
 }
 
+// A grid of 6 columns whose rows 1..8 hold "r<row>c<column>", except that row 3 is absent, row
+// 5 holds only column 2 and row 0 is the header; column 0 holds the row's number.
+void fillSparse(Grid& grid) {
+    grid.setHeaders({"#", "a", "b", "c", "d", "e"});
+    for (int32_t row = 1; row <= 8; ++row) {
+        if (row == 3) continue;
+        for (int32_t c = 0; c < 6; ++c) {
+            if (row == 5 && c != 2) continue;
+            grid.setCell(
+                c, row,
+                c == 0 ? std::to_string(row) : "r" + std::to_string(row) + "c" + std::to_string(c));
+        }
+    }
+}
+
+std::vector<std::vector<std::string>> everyRow(const Grid& grid) {
+    return grid.rows(0, grid.rowCount() - 1);
+}
+
+// shiftRowsDown leaves each row it moves to as the cell-by-cell copy from row `last` upwards did.
+TEST(GridTest, ShiftRowsDownMatchesCopyingCellByCell) {
+    struct Case {
+        int32_t first, last, columns;
+        bool renumber;
+    };
+    const auto plusOne = [](const std::string& above) {
+        return std::to_string((above.empty() ? 0 : std::stoi(above)) + 1);
+    };
+    for (const Case& k : {Case{1, 8, 4, true}, Case{2, 6, 3, false}, Case{4, 5, 6, true},
+                          Case{6, 11, 4, true}, Case{0, 2, 2, false}, Case{7, 9, 8, false}}) {
+        SCOPED_TRACE("first " + std::to_string(k.first) + " last " + std::to_string(k.last));
+        std::recursive_mutex mutex;
+        Grid copied(mutex, 6, 10), shifted(mutex, 6, 10);
+        fillSparse(copied);
+        fillSparse(shifted);
+        for (int32_t row = k.last; row > k.first; --row) {
+            for (int32_t c = 0; c < k.columns; ++c) {
+                const std::string above = copied.cell(c, row - 1);
+                copied.setCell(c, row, c == 0 && k.renumber ? plusOne(above) : above);
+            }
+        }
+        shifted.shiftRowsDown(
+            k.first, k.last, k.columns,
+            k.renumber ? std::function<std::string(const std::string&)>(plusOne) : nullptr);
+        EXPECT_EQ(shifted.rowCount(), copied.rowCount());
+        EXPECT_EQ(shifted.colCount(), copied.colCount());
+        // Row `first` is the caller's to fill; every other row must agree.
+        std::vector<std::vector<std::string>> want = everyRow(copied), got = everyRow(shifted);
+        ASSERT_EQ(got.size(), want.size());
+        for (size_t row = 0; row < got.size(); ++row) {
+            if (static_cast<int32_t>(row) == k.first && k.last > k.first) {
+                for (int32_t c = 0; c < k.columns; ++c)
+                    EXPECT_EQ(got[row][static_cast<size_t>(c)], "") << "column " << c;
+                for (size_t c = static_cast<size_t>(k.columns); c < got[row].size(); ++c)
+                    EXPECT_EQ(got[row][c], want[row][c]) << "column " << c;
+                continue;
+            }
+            EXPECT_EQ(got[row], want[row]) << "row " << row;
+        }
+    }
+}
+
 TEST(ProgressBarTest, StepsStayInsideTheRange) {
     std::recursive_mutex mutex;
     ProgressBar bar(mutex, 0, 3);

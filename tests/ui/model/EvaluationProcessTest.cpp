@@ -2,7 +2,6 @@
 // threads: recognition of the control data, error counting class by class to the totals, and a
 // bootstrap of two iterations through the bootstrap window.
 #include <chrono>
-#include <thread>
 
 #include "FormFixture.h"
 #include "Promoters.h"
@@ -179,10 +178,9 @@ TEST_F(EvaluationProcessTest, StartWhilePausedResumesAndStopEndsTheRun) {
     b.Bs_btnPauseClick();
     EXPECT_TRUE(m.isPaused());
     m.releaseHeldStart();
-    const auto waitingBy = std::chrono::steady_clock::now() + std::chrono::minutes(5);
-    while (!m.runControl().workerWaiting() && std::chrono::steady_clock::now() < waitingBy)
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    ASSERT_TRUE(m.runControl().workerWaiting());
+    // Woken when the worker comes to the gate; the bound only ends a test whose worker never does.
+    ASSERT_TRUE(m.runControl().waitForWaitingWorker(std::chrono::steady_clock::now() +
+                                                    std::chrono::minutes(5)));
     EXPECT_EQ(b.ErrorsList.cell(0, 1) + b.ErrorsList.cell(0, 2), "") << "held while paused";
     // "Start" while paused resumes the same run.
     b.Bs_btnStartClick();

@@ -9,11 +9,7 @@ namespace motifora::testing {
 namespace {
 
 std::vector<Sequence> records(const std::vector<int32_t>& lengths) {
-    std::vector<Sequence> made(lengths.size());
-    for (size_t i = 0; i < lengths.size(); ++i)
-        made[i].assign(std::string(static_cast<size_t>(lengths[i]), 'A'),
-                       "r" + std::to_string(i + 1), 1);
-    return made;
+    return test::recordsOfLengths(lengths, "r");
 }
 
 TEST(LoadHeadlines, SayWhatWasDoneAndOnlyThen) {

@@ -412,19 +412,25 @@ TEST_F(ProjectCommandTest, OpenSetsTheControlsAndEnablesWhatWasRead) {
         EXPECT_TRUE(f.Rec_Arranged.checked());
 
         TMainManager& m = f.manager();
-        EXPECT_EQ(f.btnStartSearchRules.enabled(), e.search);
-        EXPECT_EQ(f.btnPauseSearchRules.enabled(), e.search);
-        EXPECT_EQ(f.btnStartIdealization.enabled(), e.idealization);
-        EXPECT_EQ(f.btnStopIdealization.enabled(), e.idealization);
-        EXPECT_EQ(f.Control1.enabled(), e.control);
-        EXPECT_EQ(f.btnStartSearchClass.enabled(), e.classify);
-        EXPECT_EQ(f.btnStartRecognition.enabled(), e.classify);
-        EXPECT_EQ(f.btnCountRecErrors.enabled(), e.count);
-        EXPECT_EQ(f.btnStartBootstrap.enabled(), e.bootstrap);
-        EXPECT_EQ(f.mmbtnVisiblePositiveControl.checked(), e.positiveShown);
-        EXPECT_EQ(f.PosCtrlSeqsList.visible(), e.positiveShown);
-        EXPECT_EQ(f.mmbtnNegativeSequecies.checked(), e.negativeShown);
-        EXPECT_EQ(f.NegSequencesList.visible(), e.negativeShown);
+        // The commands enabled, then the control positives' and learning negatives' menu items
+        // checked and their grids shown.
+        const std::vector<bool> enabled = {f.btnStartSearchRules.enabled(),
+                                           f.btnPauseSearchRules.enabled(),
+                                           f.btnStartIdealization.enabled(),
+                                           f.btnStopIdealization.enabled(),
+                                           f.Control1.enabled(),
+                                           f.btnStartSearchClass.enabled(),
+                                           f.btnStartRecognition.enabled(),
+                                           f.btnCountRecErrors.enabled(),
+                                           f.btnStartBootstrap.enabled()};
+        EXPECT_EQ(enabled,
+                  (std::vector<bool>{e.search, e.search, e.idealization, e.idealization, e.control,
+                                     e.classify, e.classify, e.count, e.bootstrap}));
+        const std::vector<bool> shown = {
+            f.mmbtnVisiblePositiveControl.checked(), f.PosCtrlSeqsList.visible(),
+            f.mmbtnNegativeSequecies.checked(), f.NegSequencesList.visible()};
+        EXPECT_EQ(shown, (std::vector<bool>{e.positiveShown, e.positiveShown, e.negativeShown,
+                                            e.negativeShown}));
 
         EXPECT_EQ(f.SequencesList.rowCount(), m.learnPositiveCount() + 1);
         EXPECT_EQ(f.SequencesList.cell(2, 1), m.learnPositive()[0].name);

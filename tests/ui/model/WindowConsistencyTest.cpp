@@ -101,6 +101,43 @@ TEST_F(WindowConsistencyTest, PositivesWithoutAClassShowNoClassNumber) {
     }
 }
 
+TEST_F(WindowConsistencyTest, FastaHeadersAreShownAsReadWhileProjectsAndReportsKeepTheNames) {
+    // Headers with words after the name, one with a tab and outer blanks, one with the name
+    // alone.
+    const std::vector<std::pair<std::string, std::string>> records = {
+        {"p1_r chrX:1-100 strand=+", "TTGACAATTAATCATCGAACTAG"},
+        {" p2\tpromoter of lacZ ", "TTGACGGCTAGCTCAGTCCTAGG"},
+        {"p3", "TTTACAGCTAGCTCAGTCCTAGG"},
+    };
+    std::string fasta;
+    for (const auto& [header, letters] : records) fasta += ">" + header + "\n" + letters + "\n";
+    dialogs.choose(folder.write("headers.fa", fasta));
+    form->mmbtnAddSequenciesClick();
+    ASSERT_NE(lastMessage().icon, MessageIcon::Error) << lastMessage().text;
+    EXPECT_EQ(column(form->SequencesList, 2),
+              (std::vector<std::string>{"p1_r chrX:1-100 strand=+", "p2 promoter of lacZ", "p3"}));
+    const std::vector<std::string> names = {"p1_r", "p2", "p3"};
+    for (size_t i = 0; i < names.size(); ++i)
+        EXPECT_EQ(manager().learnPositive()[i].name, names[i]);
+
+    // The report names the records as a project keeps them.
+    form->SequencesList.setColCount(7);
+    for (int32_t r = 1; r <= 3; ++r) form->SequencesList.setCell(5, r, "3.50");
+    dialogs.choose(folder.path("errors.html"));
+    form->SaveRecErrBtnClick();
+    const std::string report = test::readBytes(folder.path("errors.html"));
+    for (const std::string& name : names)
+        EXPECT_NE(report.find("<TD>" + name + "      </TD>"), std::string::npos) << report;
+    EXPECT_EQ(report.find("chrX"), std::string::npos) << report;
+
+    // Saved and opened again: the project holds the names alone, and they are shown.
+    const std::string saved = folder.path("headers.dnp");
+    dialogs.choose(saved);
+    ASSERT_TRUE(form->saveProjectAs());
+    ASSERT_TRUE(form->openProject(saved)) << lastMessage().text;
+    EXPECT_EQ(column(form->SequencesList, 2), names);
+}
+
 TEST_F(WindowConsistencyTest, AClassViewAskedForOnTheObjectsPageIsShownOnTheClassesPage) {
     ASSERT_NO_FATAL_FAILURE(loadPositive());
     ASSERT_NO_FATAL_FAILURE(searchAndIdealize(true));
