@@ -61,7 +61,7 @@ const Workload& generated() {
 }
 
 void idealizeFast(benchmark::State& state, const Workload& w, int32_t limit) {
-    const auto type = static_cast<int32_t>(state.range(0));
+    const auto type = static_cast<IdealizationType>(state.range(0));
     const int32_t n = std::min(limit, w.storage->learnObjectCount);
     for (auto _ : state) {
         IdealObjectArray classes;
@@ -76,7 +76,7 @@ void idealizeFast(benchmark::State& state, const Workload& w, int32_t limit) {
 }
 
 void idealizeReference(benchmark::State& state, const Workload& w, int32_t limit) {
-    const auto type = static_cast<int32_t>(state.range(0));
+    const auto type = static_cast<IdealizationType>(state.range(0));
     const int32_t n = std::min(limit, w.storage->learnObjectCount);
     for (auto _ : state) {
         ReferenceClassificator engine;
@@ -126,7 +126,8 @@ void BM_ManyClasses(benchmark::State& state) {
     for (auto _ : state) {
         IdealObjectArray classes;
         Classificator engine;
-        engine.Setup(w.storage.get(), w.rules.get(), &classes, 2);
+        engine.Setup(w.storage.get(), w.rules.get(), &classes,
+                     IdealizationType::kDeletingInserting);
         if (threads == 1) {
             for (int32_t j = 0; j < n; ++j)
                 engine.IdealizeAndRegister(&w.storage->learnObjects[j], -1);

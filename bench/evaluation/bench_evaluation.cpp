@@ -60,7 +60,7 @@ struct ScanSetup {
             }
         }
         ideal.resize(static_cast<size_t>(storage.learnObjectCount));
-        classificator.Setup(&storage, rules.get(), &ideal, kDeletingInserting);
+        classificator.Setup(&storage, rules.get(), &ideal, IdealizationType::kDeletingInserting);
         for (int32_t j = 0; j < storage.learnObjectCount; ++j)
             storage.learnObjects[j].classNumber =
                 classificator.IdealizeAndRegister(&storage.learnObjects[j], -1);
@@ -99,7 +99,7 @@ void BM_BootstrapIterationPromoters(benchmark::State& state) {
         return;
     }
     // The control negative sample is read against the objects of a first (small) search.
-    m.startRuleSearch({0.05, 0.8, 20, 5, 0, 0});
+    m.startRuleSearch({0.05, 0.8, 20, 5, WorkMode::kFixed, 0});
     m.joinWorker();
     const Status control = m.loadControlNegative(examples + "/promoters_neg.seq");
     if (!control) {

@@ -52,7 +52,8 @@ Workload& promoterWindows() {
         RegGenerator generator;
         generator.Init(out.storage.get(), out.rules.get(), 50, 0.05, 0.8);
         generator.RunSearch(nullptr);
-        out.engine.Setup(out.storage.get(), out.rules.get(), &out.classes, 0);
+        out.engine.Setup(out.storage.get(), out.rules.get(), &out.classes,
+                         IdealizationType::kDeletingBegin);
         for (int32_t j = 0; j < std::min(200, out.storage->learnObjectCount); ++j)
             out.engine.IdealizeAndRegister(&out.storage->learnObjects[j], -1);
         for (int32_t k = 0; k < out.engine.idealObjectCount; ++k) {

@@ -64,7 +64,7 @@ Work& work() {
         }
         ProjectData& project = built->project;
         built->classificator.Setup(project.storage.get(), project.rules.get(),
-                                   &project.idealObjects, kDeletingBegin);
+                                   &project.idealObjects, IdealizationType::kDeletingBegin);
         built->classificator.idealObjectCount = project.classCount;
         ScanSettings& settings = built->settings;
         if (!parseClassList(built->classes, settings.classes)) {

@@ -27,7 +27,7 @@ void countAllowed(const std::vector<uint8_t>& cells, int32_t width, int32_t lett
 }  // namespace
 
 int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
-                         IdealObjectArray* newIdealObjects, int32_t type) {
+                         IdealObjectArray* newIdealObjects, IdealizationType type) {
     if (newStorage == nullptr || newRules == nullptr) return 0;
     storage = newStorage;
     rules = newRules;
@@ -314,14 +314,12 @@ void Classificator::Idealize() {
     showText();
     visited_.clear();
 
-    const bool known = idealizationType == kDeletingBegin || idealizationType == kInsertingBegin ||
-                       idealizationType == kDeletingInserting;
-    if (known && width > 0 && alphabetSize > 0) {
+    if (width > 0 && alphabetSize > 0) {
         int32_t cell = -1;
         // Every accepted change rebuilds the matrix (applyChange); a scan that changes nothing
         // leaves the state, and so the matrix, as they were.
         BuildPredictionMatrix();
-        if (idealizationType == kDeletingInserting) {
+        if (idealizationType == IdealizationType::kDeletingInserting) {
             bool changed = true;
             // A pass is decided by the state it starts from; meeting a state again would repeat
             // the same passes forever, so the strategy ends there.
@@ -337,7 +335,7 @@ void Classificator::Idealize() {
                 }
             }
         } else {
-            const bool deleteFirst = idealizationType == kDeletingBegin;
+            const bool deleteFirst = idealizationType == IdealizationType::kDeletingBegin;
             while (!seenBefore()) {  // the same state would lead round the same loop
                 if ((deleteFirst ? deletionScan(cell) : insertionScan(cell)) > kGainThreshold) {
                     applyChange(cell, !deleteFirst);

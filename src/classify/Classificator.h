@@ -11,6 +11,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "classify/RuleCellIndex.h"
 #include "core/ProgressEvents.h"
 #include "core/RunControl.h"
@@ -19,13 +20,6 @@
 #include "rules/RulesStorage.h"
 
 namespace motifora {
-
-// Idealization types.
-enum IdealizationType : int32_t {
-    kDeletingBegin = 0,
-    kInsertingBegin = 1,
-    kDeletingInserting = 2,
-};
 
 // The workspace's ideal-object array: one owned prototype per class, class k at index k. Slots
 // at and beyond `idealObjectCount` may be empty room.
@@ -58,7 +52,7 @@ class Classificator {
     // Returns 0; does nothing when `storage` or `rules` is null. With a null `idealObjects` no
     // class can be registered or found.
     int Setup(SEQStorage* storage, RulesStorage* rules, IdealObjectArray* idealObjects,
-              int32_t type);
+              IdealizationType type);
 
     // Idealizes learning object `object`, or (object null) rule `ruleIndex`, and registers the
     // result: the first identical class, else a new class appended to `idealObjects` (which
@@ -66,8 +60,8 @@ class Classificator {
     // or neither source is valid (nothing is registered then).
     int32_t IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex);
     // Runs the strategy of `idealizationType` on the working object and normalises it (a full
-    // position becomes empty). An unknown type only normalises. Does nothing without a working
-    // object of its own (none, or a class borrowed by SelectIdealObject).
+    // position becomes empty). Does nothing without a working object of its own (none, or a
+    // class borrowed by SelectIdealObject).
     void Idealize();
     // What IdealizeAndRegister and ClassifyObject do after idealizing, for an idealized form
     // made elsewhere (ParallelIdealization, from the same storage, rules and type): `result`
@@ -145,7 +139,7 @@ class Classificator {
     std::vector<int32_t> selectedRules;  // rule indexes
     int32_t width = 0;
     int32_t alphabetSize = 0;
-    int32_t idealizationType = -1;
+    IdealizationType idealizationType = IdealizationType::kDeletingBegin;  // set by Setup
     // The ideal object being built, compared or inspected: the classificator's own scratch
     // object, or a borrowed class after SelectIdealObject. Null when there is none.
     CIdelObject* workingObject = nullptr;

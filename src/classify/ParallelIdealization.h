@@ -43,7 +43,7 @@ class ParallelIdealization {
 
     SEQStorage* storage_;
     RulesStorage* rules_;
-    int32_t type_;
+    IdealizationType type_;
     WorkerPool& pool_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<Classificator>> idle_;  // one per concurrent range, made on demand

@@ -210,11 +210,11 @@ void checkCombinations(const BatchOptions& o, Problems& problems) {
                              " needs a control negative sample (--control-negative)");
         if (o.stageRequested(Stage::Bootstrap) && o.negative.empty())
             problems.add("stage bootstrap needs a learning negative sample (--negative)");
-        if (o.positiveSide == 1 && o.controlPositive.empty())
+        if (o.positiveSide == SampleSide::kControl && o.controlPositive.empty())
             problems.add("--positive-side control needs --control-positive");
-        if (o.negativeSide == 1 && !control)
+        if (o.negativeSide == SampleSide::kControl && !control)
             problems.add("--negative-side control needs --control-negative");
-        if (o.negativeSide == 0 && o.negative.empty())
+        if (o.negativeSide == SampleSide::kLearning && o.negative.empty())
             problems.add("--negative-side learning needs --negative");
     }
     if (shift && o.stageRequested(Stage::Errors))
@@ -228,6 +228,28 @@ void checkCombinations(const BatchOptions& o, Problems& problems) {
 }  // namespace
 
 const char* stageName(Stage stage) { return kStageNames[static_cast<size_t>(stage)]; }
+
+const char* idealizationWord(IdealizationType type) {
+    switch (type) {
+        case IdealizationType::kDeletingBegin:
+            return "deleting";
+        case IdealizationType::kInsertingBegin:
+            return "inserting";
+        case IdealizationType::kDeletingInserting:
+            return "both";
+    }
+    return "";  // not reached: every type has its case above
+}
+
+const char* idealizationSourceWord(IdealizationSource source) {
+    switch (source) {
+        case IdealizationSource::kObjects:
+            return "objects";
+        case IdealizationSource::kRules:
+            return "rules";
+    }
+    return "";  // not reached: every source has its case above
+}
 
 ParseOutcome parseArguments(const std::vector<std::string>& arguments) {
     std::vector<const char*> argv;
@@ -423,8 +445,11 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
     return flags;
 }
 
-// 0 for `first`, 1 for any other of the two choices the parser let through.
-int32_t choiceIndex(const std::string& text, const char* first) { return text == first ? 0 : 1; }
+// The side named by --positive-side or --negative-side: "learning", or "control", the other
+// word the parser lets through.
+SampleSide sideOf(const std::string& text) {
+    return text == "learning" ? SampleSide::kLearning : SampleSide::kControl;
+}
 
 // "K[,SEED]" of --cross-validate.
 void checkCrossValidate(Problems& problems, const std::string& text, BatchOptions& o) {
@@ -556,15 +581,19 @@ std::string validate(const TypedArguments& t, BatchOptions& o) {
             "--level and --first-error exclude each other: give the level, or the "
             "wanted first-level error it is derived from");
     if (t.mode) o.shiftMode = *t.mode == "shift";
-    if (t.idealization)
-        o.idealizationType = *t.idealization == "deleting"    ? 0
-                             : *t.idealization == "inserting" ? 1
-                                                              : 2;
-    if (t.source) o.source = choiceIndex(*t.source, "objects");
+    if (t.idealization) {
+        for (const IdealizationType type : kIdealizationTypes)
+            if (*t.idealization == idealizationWord(type)) o.idealizationType = type;
+    }
+    if (t.source) {
+        o.source = *t.source == idealizationSourceWord(IdealizationSource::kRules)
+                       ? IdealizationSource::kRules
+                       : IdealizationSource::kObjects;
+    }
     if (t.arrange) o.arrange = true;
     if (t.noArrange) o.arrange = false;
-    if (t.positiveSide) o.positiveSide = choiceIndex(*t.positiveSide, "learning");
-    if (t.negativeSide) o.negativeSide = choiceIndex(*t.negativeSide, "learning");
+    if (t.positiveSide) o.positiveSide = sideOf(*t.positiveSide);
+    if (t.negativeSide) o.negativeSide = sideOf(*t.negativeSide);
 
     checkSearchSettings(problems, o);
     checkReal(problems, "--first-error", o.firstError, {0.0, 1.0});

@@ -8,7 +8,9 @@
 #include <string>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "cli/OptionReaders.h"
+#include "workspace/SampleSide.h"
 
 namespace motifora {
 
@@ -17,6 +19,10 @@ enum class Stage : int32_t { Search = 0, Idealize, Classify, Recognize, Errors, 
 constexpr int32_t kStageCount = 6;
 // The stage's name on the command line ("search", "idealize", ...).
 const char* stageName(Stage stage);
+// The words of --idealization ("deleting", "inserting", "both") and --source ("objects",
+// "rules"), which the JSON summary writes too.
+const char* idealizationWord(IdealizationType type);
+const char* idealizationSourceWord(IdealizationSource source);
 
 // Everything the command line asked for. Settings are kept as the texts the user typed (after
 // they have been checked here): the batch run types them into the window's edits exactly as a
@@ -35,8 +41,8 @@ struct BatchOptions {
     std::optional<std::string> cp;
     std::optional<std::string> finish;
     std::optional<std::string> sub;
-    std::optional<int32_t> idealizationType;  // 0 deleting, 1 inserting, 2 both
-    std::optional<int32_t> source;            // 0 objects, 1 rules
+    std::optional<IdealizationType> idealizationType;
+    std::optional<IdealizationSource> source;
     std::optional<bool> arrange;
 
     // Stages asked for with --stages; empty = every stage the inputs allow.
@@ -45,8 +51,8 @@ struct BatchOptions {
     std::optional<std::pair<int32_t, int32_t>> classes;
     std::optional<std::string> level;
     std::optional<std::string> firstError;
-    std::optional<int32_t> positiveSide;  // 0 learning, 1 control
-    std::optional<int32_t> negativeSide;  // 0 learning, 1 control
+    std::optional<SampleSide> positiveSide;
+    std::optional<SampleSide> negativeSide;
 
     // The bootstrap window's three entries, as typed.
     std::string bootstrapPercent = "10";

@@ -151,7 +151,7 @@ void BatchRun::applySettings() {
     if (o.finish) f.FinishStorSizeEdit.setText(*o.finish);
     if (o.sub) f.SubBuffersSizeEdit.setText(*o.sub);
     if (o.idealizationType) f.chooseIdealizationType(*o.idealizationType);
-    if (o.source) f.ObjsSourceGroup.setItemIndex(*o.source);
+    if (o.source) f.chooseIdealizationSource(*o.source);
     if (o.arrange) f.Rec_Arranged.setChecked(*o.arrange);
     TMainManager& m = manager();
     if (o.threads) {
@@ -181,6 +181,11 @@ bool BatchRun::decide(Stage stage, bool allowedByDefault, bool allowed, const st
     return true;
 }
 
+int BatchRun::stageEnded(Stage stage) {
+    ran_[static_cast<size_t>(stage)] = true;
+    return kExitSuccess;
+}
+
 int BatchRun::runSearch() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Rules);
@@ -202,8 +207,7 @@ int BatchRun::runSearch() {
     // Set by the start in this thread before the worker began; the search only reads it.
     searchWidth_ = m.searchSettings().frameWidth;
     if (!waitFor(Process::Search)) return interrupted("regularity search");
-    ran_[static_cast<size_t>(Stage::Search)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Search);
 }
 
 int BatchRun::pressStart(void (TMainForm::*start)(), TMainManager::Process process,
@@ -215,14 +219,22 @@ int BatchRun::pressStart(void (TMainForm::*start)(), TMainManager::Process proce
                 what + " could not run: " + reasonSince(mark, "the window refused to start it"));
 }
 
+int BatchRun::pressUnlessRefused(void (TMainForm::*start)(), const std::string& what) {
+    const size_t mark = dialogs_.messageCount();
+    processStart_ = Clock::now();
+    (form_.*start)();
+    if (const auto refused = dialogs_.errorSince(mark))
+        return fail(kExitProcessFailed, what + " could not run: " + dialogs_.shown(refused->text));
+    return kExitSuccess;
+}
+
 int BatchRun::runIdealize() {
     form_.setActivePage(Page::Objects);
     if (const int refused = pressStart(&TMainForm::btnStartIdealizationClick,
                                        TMainManager::Process::Idealization, "the idealization"))
         return refused;
     if (!waitFor(Process::Idealize)) return interrupted("idealization");
-    ran_[static_cast<size_t>(Stage::Idealize)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Idealize);
 }
 
 int BatchRun::runClassify() {
@@ -234,14 +246,13 @@ int BatchRun::runClassify() {
     if (!waitFor(Process::Classify)) return interrupted("classification");
     if (!m.controlNegativeClassified())
         return fail(kExitProcessFailed, "the classification of the control data did not end");
-    ran_[static_cast<size_t>(Stage::Classify)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Classify);
 }
 
 int BatchRun::runRecognize() {
     TMainManager& m = manager();
     form_.setActivePage(Page::Classes);
-    const bool scanning = m.searchSettings().workMode == 1 || m.longControl();
+    const bool scanning = m.searchSettings().shiftPositions() || m.longControl();
     if (scanning) {
         // The scan recognises the class of the top selected row of the ideal-object list.
         const int32_t c = options_.classes ? options_.classes->first : 1;
@@ -251,12 +262,9 @@ int BatchRun::runRecognize() {
                                                std::to_string(m.classCount()) + " classes");
         form_.IdealizObjectsList.select(c, c);
     }
-    const size_t mark = dialogs_.messageCount();
-    processStart_ = Clock::now();
-    form_.btnStartRecognitionClick();
-    if (const auto refused = dialogs_.errorSince(mark))
-        return fail(kExitProcessFailed,
-                    "the recognition could not run: " + dialogs_.shown(refused->text));
+    if (const int refused =
+            pressUnlessRefused(&TMainForm::btnStartRecognitionClick, "the recognition"))
+        return refused;
     if (scanning) {
         // The scan runs on the worker; its chart and level come with the tick that ends it.
         if (!waitFor(Process::Recognize)) return interrupted("recognition");
@@ -266,8 +274,7 @@ int BatchRun::runRecognize() {
         json_.captureRecognition(form_);
     }
     showProgress(Process::Recognize, true);
-    ran_[static_cast<size_t>(Stage::Recognize)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Recognize);
 }
 
 int BatchRun::runErrors() {
@@ -283,27 +290,24 @@ int BatchRun::runErrors() {
                                            "; the idealization formed " +
                                            std::to_string(m.classCount()) + " classes");
     // The window offers only the samples that are loaded.
-    if (options_.positiveSide == kControlSource && !m.controlPositiveLoaded())
+    if (options_.positiveSide == SampleSide::kControl && !m.controlPositiveLoaded())
         return fail(kExitBadArguments, "--positive-side control: no control positive sample");
-    if (options_.negativeSide == kControlSource && !m.controlNegativeLoaded())
+    if (options_.negativeSide == SampleSide::kControl && !m.controlNegativeLoaded())
         return fail(kExitBadArguments, "--negative-side control: no control negative sample");
-    if (options_.negativeSide == kLearningSource && !m.learnNegativeLoaded())
+    if (options_.negativeSide == SampleSide::kLearning && !m.learnNegativeLoaded())
         return fail(kExitBadArguments, "--negative-side learning: no learning negative sample");
     f.ErrRecForm.modalLoop = [this](TErrRecForm& window) {
         if (options_.positiveSide && window.PositiveGroup.enabled())
-            window.PositiveGroup.setItemIndex(*options_.positiveSide);
+            window.choosePositiveSide(*options_.positiveSide);
         if (options_.negativeSide && window.NegativeGroup.enabled())
-            window.NegativeGroup.setItemIndex(*options_.negativeSide);
+            window.chooseNegativeSide(*options_.negativeSide);
         window.OKBtnClick();
     };
     f.IdealizObjectsList.select(first, last);
 
-    const size_t mark = dialogs_.messageCount();
-    processStart_ = Clock::now();
-    f.btnCountRecErrorsClick();
-    if (const auto refused = dialogs_.errorSince(mark))
-        return fail(kExitProcessFailed,
-                    "the error counting could not run: " + dialogs_.shown(refused->text));
+    if (const int refused =
+            pressUnlessRefused(&TMainForm::btnCountRecErrorsClick, "the error counting"))
+        return refused;
     if (!waitForRecognition()) return interrupted("error counting");
     applyLevel();
     // "Next" counts the following classes one by one; its caption turns to "Total" before the
@@ -320,8 +324,7 @@ int BatchRun::runErrors() {
     }
     showProgress(Process::Errors, true);
     json_.captureErrors(f);
-    ran_[static_cast<size_t>(Stage::Errors)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Errors);
 }
 
 int BatchRun::runBootstrap() {
@@ -341,8 +344,7 @@ int BatchRun::runBootstrap() {
                     "the bootstrap could not run: " +
                         reasonSince(mark, "the bootstrap window refused its entries"));
     if (!waitFor(Process::Bootstrap)) return interrupted("bootstrap");
-    ran_[static_cast<size_t>(Stage::Bootstrap)] = true;
-    return kExitSuccess;
+    return stageEnded(Stage::Bootstrap);
 }
 
 void BatchRun::applyLevel() {
@@ -418,18 +420,10 @@ bool BatchRun::waitFor(Process process) {
 
 bool BatchRun::waitForRecognition() {
     TMainManager& m = manager();
-    bool stopped = false;
-    bool returned = false;
     // The worker clears the flag once it has reported its end, just before its body returns; an
     // interrupt stops it after the score it is computing.
-    while (m.recognitionActive()) {
-        if (interruptRequested() && !stopped) {
-            m.stopRecognition();
-            stopped = true;
-        }
-        waitForWorkerOrLook(m, returned);
-    }
-    m.joinWorker();
+    const bool stopped = waitWhileActive(
+        m, [&m] { return m.recognitionActive(); }, [&m] { m.stopRecognition(); }, [] {});
     return !stopped && !interruptRequested();
 }
 
@@ -459,8 +453,10 @@ void BatchRun::showProgress(Process process, bool final) {
             if (final)
                 text += ": " + std::to_string(m.classCount()) + " classes";
             else
-                text += ": " + f.CountDownLabel.text() +
-                        (f.ObjsSourceGroup.itemIndex() == 1 ? " rules" : " objects") + " left";
+                text +=
+                    ": " + f.CountDownLabel.text() +
+                    (f.idealizationSource() == IdealizationSource::kRules ? " rules" : " objects") +
+                    " left";
             break;
         case Process::Classify: {
             const int32_t total = m.controlNegativeCount() + m.controlPositiveCount();
@@ -651,7 +647,7 @@ void BatchRun::printSummary() {
             << "\n";
     summary << "Rules found: " << (m.rules() ? m.rules()->Count() : 0) << "\n";
     summary << "Classes: " << m.classCount() << "\n";
-    if (ran_[static_cast<size_t>(Stage::Classify)]) {
+    if (ran(Stage::Classify)) {
         int32_t inClass = 0;
         for (int32_t r = 1; r <= m.controlNegativeCount(); ++r) {
             const std::string cell = f.NewSeqsList.cell(4, r);
@@ -660,18 +656,17 @@ void BatchRun::printSummary() {
         summary << "Control negative objects in a class: " << inClass << " of "
                 << m.controlNegativeCount() << "\n";
     }
-    if (ran_[static_cast<size_t>(Stage::Errors)]) {
+    if (ran(Stage::Errors)) {
         summary << "Recognition level: " << f.RecLevelEdit.text() << "\n";
         summary << "First level error: " << f.FirstLErrEd.text() << " (" << f.FstErrInW.text()
                 << ")\n";
         summary << "Second level error: " << f.SecondLErr.text() << " (" << f.SecErrInW.text()
                 << ")\n";
-    } else if (ran_[static_cast<size_t>(Stage::Recognize)] &&
-               (m.searchSettings().workMode == 1 || m.longControl())) {
+    } else if (ran(Stage::Recognize) && (m.searchSettings().shiftPositions() || m.longControl())) {
         summary << "Scan level: " << f.RecLevelEdit.text() << " over " << m.windowScores().size()
                 << " windows\n";
     }
-    if (ran_[static_cast<size_t>(Stage::Bootstrap)]) {
+    if (ran(Stage::Bootstrap)) {
         const TBootStrCtrl& b = f.BootStrCtrl;
         summary << "Bootstrap average errors: first level " << b.Label4.text() << ", second level "
                 << b.Label5.text() << "\n";
@@ -703,7 +698,7 @@ int BatchRun::run() {
     }
     if (code) return code;
 
-    const bool searched = ran_[static_cast<size_t>(Stage::Search)];
+    const bool searched = ran(Stage::Search);
     const bool noRules = !m.rules() || m.rules()->Count() == 0;
     const bool idealizeWanted = options_.stages ? options_.stageRequested(Stage::Idealize)
                                                 : searched || (!noRules && m.classCount() == 0);
@@ -722,7 +717,7 @@ int BatchRun::run() {
     if (interruptRequested()) return interrupted(nullptr);
 
     const bool control = m.controlNegativeLoaded();
-    const bool fixed = m.searchSettings().workMode == 0;
+    const bool fixed = !m.searchSettings().shiftPositions();
     if (decide(Stage::Classify, control, form_.btnStartSearchClass.enabled(),
                m.longControl() ? "the control sequences are longer than the learning objects; "
                                  "they are recognised by scanning (stage recognize)"

@@ -152,6 +152,12 @@ class BatchRun {
     // the window said, naming `what`).
     int pressStart(void (TMainForm::*start)(), TMainManager::Process process,
                    const std::string& what);
+    // Presses a button whose refusal the window shows in an error box, the process's time
+    // counted from the press: 0 when no error box came, else the failure (naming `what`).
+    int pressUnlessRefused(void (TMainForm::*start)(), const std::string& what);
+    // Marks `stage` as run to its end; returns 0 (success) for the stage's caller.
+    int stageEnded(Stage stage);
+    bool ran(Stage stage) const { return ran_[static_cast<size_t>(stage)]; }
     // Reports an interrupt (naming the process that was stopped, when one ran) and returns
     // the exit code 130.
     int interrupted(const char* what);
@@ -164,7 +170,7 @@ class BatchRun {
     std::ostream& err_;
     BatchDialogs dialogs_;
     TMainForm form_;
-    std::array<bool, kStageCount> ran_{};
+    std::array<bool, kStageCount> ran_{};  // the stages that ran to their end
     std::vector<std::pair<std::string, std::string>> written_;
     JsonSummary json_;
     std::shared_ptr<const CrossValidationResult> crossValidation_;

@@ -1,7 +1,6 @@
 // --contrast: the discriminative search on the learning samples, the cross-validation of its
 // score on the folds of --cross-validate, and what the outputs show of them.
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <limits>
 #include <string>
@@ -22,11 +21,6 @@ constexpr size_t kListedRules = 20;  // rules in the report, the JSON and the su
 
 std::string fixed(double value, int decimals) { return printfFixed(value, decimals); }
 std::string scientific(double value) { return printfScientific(value, 3); }
-std::string general(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
-}
 
 nlohmann::ordered_json errorsJson(const LevelErrors& e) {
     auto proportion = [](const Proportion& p) {
@@ -370,8 +364,8 @@ std::string BatchRun::contrastText() const {
         text += "Score: log-odds of a positive = " + fixed(model->intercept, 3) +
                 " + the weights of the holding rules" +
                 (model->letters ? std::string(" and of the letters at their positions") : "") +
-                " (regularisation C = " + general(model->regularisation) + ", rule scale " +
-                general(model->ruleScale) + ")\n";
+                " (regularisation C = " + printfGeneral(model->regularisation) + ", rule scale " +
+                printfGeneral(model->ruleScale) + ")\n";
     if (contrastValidation_) {
         text += "Discriminative score, held out";
         if (options_.contrastTune || contrastFitted()) text += " (" + contrastTuningText() + ")";

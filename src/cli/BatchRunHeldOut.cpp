@@ -93,14 +93,11 @@ int BatchRun::runCrossValidation() {
         return fail(kExitProcessFailed, "the cross-validation could not start a worker");
 
     processStart_ = lastProgress_ = std::chrono::steady_clock::now();
-    bool stopped = false;
-    bool returned = false;
-    while (m.crossValidationActive()) {
-        if (interruptRequested() && !stopped) {
-            m.stopCrossValidation();
-            stopped = true;
-            note("motifora-cli: stopping the cross-validation ...");
-        }
+    const auto stop = [&] {
+        m.stopCrossValidation();
+        note("motifora-cli: stopping the cross-validation ...");
+    };
+    const auto showFolds = [&] {
         const auto now = std::chrono::steady_clock::now();
         if (!options_.quiet && now - lastProgress_ >= std::chrono::seconds(1)) {
             lastProgress_ = now;
@@ -116,9 +113,9 @@ int BatchRun::runCrossValidation() {
             }
             note(text);
         }
-        waitForWorkerOrLook(m, returned);
-    }
-    m.joinWorker();
+    };
+    const bool stopped = waitWhileActive(
+        m, [&m] { return m.crossValidationActive(); }, stop, showFolds);
     if (stopped) return interrupted("cross-validation");
     const std::string failure = m.takeWorkerError();
     if (!failure.empty())

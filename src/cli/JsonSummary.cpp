@@ -40,11 +40,7 @@ json classOf(int32_t classNumber) {
 
 json settings(TMainForm& f) {
     const NumberFormat& n = f.numbers();
-    const int32_t type = f.btnDeletingBeginRadio.checked()       ? 0
-                         : f.btnInsertingBeginRadio.checked()    ? 1
-                         : f.btnDeletingInsirtingRadio.checked() ? 2
-                                                                 : -1;
-    static const char* const types[] = {"deleting", "inserting", "both"};
+    const std::optional<IdealizationType> type = f.checkedIdealizationType();
     json s;
     s["confidence"] = shownNumber(n, f.ConfIntEdit.text());
     s["confidenceText"] = f.ConfIntEdit.text();
@@ -55,8 +51,8 @@ json settings(TMainForm& f) {
     s["mode"] = f.btnShiftPositionsRadio.checked() ? "shift" : "fixed";
     s["frameWidth"] = shownInteger(f.FrameWidthEdit.text());
     s["objectWidth"] = f.mainManager->storage() ? json(f.mainManager->storage()->width) : json();
-    s["idealization"] = type >= 0 ? json(types[type]) : json();
-    s["source"] = f.ObjsSourceGroup.itemIndex() == 1 ? "rules" : "objects";
+    s["idealization"] = type ? json(idealizationWord(*type)) : json();
+    s["source"] = idealizationSourceWord(f.idealizationSource());
     s["arranged"] = f.Rec_Arranged.checked();
     s["decimalSeparator"] = std::string(1, n.separator());
     return s;
@@ -94,30 +90,24 @@ json rules(const TMainManager& m) {
     if (!m.rules()) return list;
     const RulesStorage& store = *m.rules();
     for (int32_t i = 0; i < store.Count(); ++i) {
-        const Rule& rule = *store.Get(i);
-        std::string fisherText, cpText, ruleText;
-        store.GetTexts(i, fisherText, cpText, ruleText);
+        const ListedRule r = listedRule(store, i);
         json conditions = json::array();
-        for (int32_t c = 0; c < rule.ConditionCount(); ++c) {
-            const RuleCondition& condition = rule.Condition(c);
-            conditions.push_back({{"position", condition.position + 1},
-                                  {"letter", std::string(1, rule.LetterText(condition.letter))},
-                                  {"negated", condition.sign < 0}});
-        }
-        int32_t letter = -1;
-        const double best = rule.BestPrediction(letter);
+        for (const ListedRule::Condition& c : r.conditions)
+            conditions.push_back({{"position", c.position},
+                                  {"letter", std::string(1, c.letter)},
+                                  {"negated", c.negated}});
         json prediction;
-        if (letter >= 0 && best != 0.0)
-            prediction = {{"letter", std::string(1, rule.LetterText(letter))},
-                          {"probability", best < 0 ? -best : best},
-                          {"excluded", best < 0}};
-        list.push_back({{"number", i + 1},
-                        {"fisher", rule.fisher},
-                        {"fisherText", fisherText},
-                        {"cp", rule.cp},
-                        {"cpText", cpText},
-                        {"text", ruleText},
-                        {"target", rule.TargetPosition() + 1},
+        if (r.prediction)
+            prediction = {{"letter", std::string(1, r.prediction->letter)},
+                          {"probability", r.prediction->probability},
+                          {"excluded", r.prediction->excluded}};
+        list.push_back({{"number", r.number},
+                        {"fisher", r.rule->fisher},
+                        {"fisherText", r.fisherText},
+                        {"cp", r.rule->cp},
+                        {"cpText", r.cpText},
+                        {"text", r.ruleText},
+                        {"target", r.target},
                         {"conditions", conditions},
                         {"prediction", prediction}});
     }
@@ -276,7 +266,7 @@ json JsonSummary::build(TMainForm& f, const BatchOptions& options,
 
     json recognition = nullptr;
     if (ran[static_cast<size_t>(Stage::Recognize)]) {
-        if (m.searchSettings().workMode == 1 || m.longControl()) {
+        if (m.searchSettings().shiftPositions() || m.longControl()) {
             recognition = {{"kind", "scan"},
                            {"class", m.lastRecognitionClass() + 1},
                            {"level", shownNumber(f.numbers(), f.RecLevelEdit.text())},

@@ -5,19 +5,12 @@
 #include <cctype>
 
 #include "core/NumberFormat.h"
+#include "core/TextItems.h"
 #include "evaluation/CrossValidation.h"
 
 namespace motifora {
 
 namespace {
-
-std::string trim(const std::string& text) {
-    size_t begin = 0;
-    size_t end = text.size();
-    while (begin < end && std::isspace(static_cast<unsigned char>(text[begin]))) ++begin;
-    while (end > begin && std::isspace(static_cast<unsigned char>(text[end - 1]))) --end;
-    return text.substr(begin, end - begin);
-}
 
 std::string plain(double value) { return NumberFormat('.').general(value); }
 
@@ -55,7 +48,7 @@ std::string wholeRefusal(const std::string& option, const std::string& text, int
 }
 
 bool readSeed(const std::string& text, uint64_t& seed) {
-    std::string digits = trim(text);
+    std::string digits(trimBlanks(text));
     if (digits.empty() ||
         !std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); }))
         return false;
@@ -85,13 +78,7 @@ std::string foldsAndSeedRefusal(const std::string& text, int32_t& folds, uint64_
 
 std::vector<std::string> splitCommas(const std::string& text) {
     std::vector<std::string> parts;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = text.find(',', start);
-        parts.push_back(trim(text.substr(start, comma - start)));
-        if (comma == std::string::npos) break;
-        start = comma + 1;
-    }
+    for (const std::string_view item : commaItems(text)) parts.emplace_back(item);
     return parts;
 }
 

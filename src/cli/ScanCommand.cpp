@@ -174,8 +174,8 @@ bool learnDiscriminative(const ProjectData& project, const std::string& path,
                          std::shared_ptr<const ContrastScorer>& scorer, std::string& error,
                          bool& interrupted) {
     interrupted = false;
-    CrossValidationSettings search =
-        crossValidationSettingsOf(project.settings, project.settings.idealizationType, 0, 0);
+    CrossValidationSettings search = crossValidationSettingsOf(
+        project.settings, project.settings.idealizationType, IdealizationSource::kObjects, 0);
     if (const std::string refused = searchSettingsRefusal(search.search.inFixedPositions());
         !refused.empty()) {
         error = path + ": the discriminative search cannot run: " + refused;
@@ -268,7 +268,7 @@ int runScanCommand(int argc, const char* const* argv, std::ostream& out, std::os
         // A class the project does not hold ends the list; the scanner names it.
         settings.classes = classIndexes(classes, project.classCount);
         classificator.Setup(project.storage.get(), project.rules.get(), &project.idealObjects,
-                            kDeletingBegin);
+                            IdealizationType::kDeletingBegin);
         classificator.idealObjectCount = project.classCount;
         if (!prepare()) return refuse(options.model + ": " + error, kExitBadArguments);
     }

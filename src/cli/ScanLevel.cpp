@@ -27,13 +27,9 @@ bool crossValidatedLevel(const std::string& path, const CvLevelRequest& request,
         error = "cross-validation works on whole aligned sequences, not in shift-positions mode";
         return false;
     }
-    // The classes of the project were idealized with the type its header holds (a type the
-    // file cannot have counts as "Deleting begin", as when the project is opened).
-    const int32_t type = project.settings.idealizationType;
-    const bool knownType =
-        type == kDeletingBegin || type == kInsertingBegin || type == kDeletingInserting;
-    CrossValidationSettings settings =
-        crossValidationSettingsOf(project.settings, knownType ? type : kDeletingBegin, 0, 0);
+    // The classes of the project were idealized with the type its header holds.
+    CrossValidationSettings settings = crossValidationSettingsOf(
+        project.settings, project.settings.idealizationType, IdealizationSource::kObjects, 0);
     settings.folds = request.folds;
     settings.seed = request.seed;
     if (request.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;

@@ -5,6 +5,7 @@
 #include <chrono>
 #include <thread>
 
+#include "cli/Interrupt.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora {
@@ -22,6 +23,25 @@ inline void waitForWorkerOrLook(const TMainManager& m, bool& returned) {
         std::this_thread::sleep_until(look);
     else
         returned = m.waitForWorker(look);
+}
+
+// Waits while `active()` holds, looking at the interrupt flag and calling `look()` each time it
+// wakes; the first interrupt calls `stop()` and the wait goes on until the worker is done. Joins
+// the worker at the end. Returns whether it was stopped.
+template <typename Active, typename Stop, typename Look>
+bool waitWhileActive(TMainManager& m, Active active, Stop stop, Look look) {
+    bool stopped = false;
+    bool returned = false;
+    while (active()) {
+        if (interruptRequested() && !stopped) {
+            stop();
+            stopped = true;
+        }
+        look();
+        waitForWorkerOrLook(m, returned);
+    }
+    m.joinWorker();
+    return stopped;
 }
 
 }  // namespace motifora

@@ -6,22 +6,15 @@
 #include <unordered_set>
 
 #include "core/NumberFormat.h"
+#include "core/TextItems.h"
 
 namespace motifora {
 
 namespace {
 
-std::string_view trimmed(std::string_view text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front())))
-        text.remove_prefix(1);
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.back())))
-        text.remove_suffix(1);
-    return text;
-}
-
 // A class number: an optional '+' and decimal digits, at least 1, at most the largest int32.
 bool readClassNumber(std::string_view text, int32_t& number) {
-    text = trimmed(text);
+    text = trimBlanks(text);
     if (!text.empty() && text.front() == '+') text.remove_prefix(1);
     if (text.empty() || !std::all_of(text.begin(), text.end(),
                                      [](unsigned char c) { return std::isdigit(c) != 0; }))
@@ -49,14 +42,7 @@ bool readItem(std::string_view item, ClassRange& range) {
 }  // namespace
 
 bool readClassList(std::string_view text, std::vector<ClassRange>& ranges, std::string* bad) {
-    std::vector<std::string_view> items;
-    size_t start = 0;
-    while (true) {
-        const size_t comma = text.find(',', start);
-        items.push_back(trimmed(text.substr(start, comma - start)));
-        if (comma == std::string_view::npos) break;
-        start = comma + 1;
-    }
+    std::vector<std::string_view> items = commaItems(text);
     if (items.size() > 1 && items.back().empty()) items.pop_back();
     std::vector<ClassRange> read;
     for (const std::string_view item : items) {

@@ -269,4 +269,10 @@ std::string printfScientific(double value, int decimals) {
     return text;
 }
 
+std::string printfGeneral(double value) {
+    char text[32];  // six significant digits and an exponent at the most
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+}
+
 }  // namespace motifora

@@ -74,9 +74,11 @@ class NumberFormat {
     std::atomic<char> separator_;
 };
 
-// printf's own "%.*f" and "%.*e" texts (full stop, the C library's rounding), for the outputs
-// that are read by programs rather than typed into the window: summaries, reports, tables.
+// printf's own "%.*f", "%.*e" and "%g" texts (full stop, the C library's rounding), for the
+// outputs that are read by programs rather than typed into the window: summaries, reports,
+// tables.
 std::string printfFixed(double value, int decimals);
 std::string printfScientific(double value, int decimals);
+std::string printfGeneral(double value);
 
 }  // namespace motifora

@@ -19,10 +19,7 @@ class RunControl {
     void setRunning(bool value) {
         running_.store(value, std::memory_order_release);
         if (!value) {
-            {
-                std::lock_guard<std::mutex> lock(mutex_);
-                held_ = false;
-            }
+            release();
             open();
         }
     }
@@ -38,32 +35,14 @@ class RunControl {
         }
         return isRunning();
     }
-    void close() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        closed_ = true;
-    }
-    void open() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            closed_ = false;
-        }
-        changed_.notify_all();
-    }
+    void close() { setGateFlag(closed_, true); }
+    void open() { setGateFlag(closed_, false); }
 
     // Test hook: while held, the gate stays shut whatever pause and resume do, so a test can
     // act on a process that has started but done no work yet; `release` lets it pass (then
     // the gate answers pause and resume as usual).
-    void hold() {
-        std::lock_guard<std::mutex> lock(mutex_);
-        held_ = true;
-    }
-    void release() {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            held_ = false;
-        }
-        changed_.notify_all();
-    }
+    void hold() { setGateFlag(held_, true); }
+    void release() { setGateFlag(held_, false); }
     // True while a worker waits at the gate (pause or hold): it does no work until opened.
     bool workerWaiting() const {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -81,6 +60,16 @@ class RunControl {
     }
 
   private:
+    // Sets `closed_` or `held_` under the lock; clearing one wakes the waiting workers, which
+    // pass when the other is clear too.
+    void setGateFlag(bool& flag, bool value) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            flag = value;
+        }
+        if (!value) changed_.notify_all();
+    }
+
     std::atomic<bool> running_{false};
     mutable std::mutex mutex_;
     std::condition_variable changed_;

@@ -12,15 +12,9 @@ namespace motifora {
 // that cannot be opened again.
 inline constexpr int32_t kMaxRecordText = 1 << 20;
 
-class Sequence {
+// A plain value: copied and moved member by member.
+class Sequence final {
   public:
-    Sequence() = default;
-    virtual ~Sequence() = default;
-    Sequence(const Sequence&) = default;
-    Sequence& operator=(const Sequence&) = default;
-    Sequence(Sequence&&) noexcept = default;
-    Sequence& operator=(Sequence&&) noexcept = default;
-
     // Copies both texts, stores the start position and sets `length` to the letter count; the
     // description is cleared. Always returns 0.
     int assign(const std::string& newText, const std::string& newName, int32_t newStartPosition);

@@ -56,15 +56,7 @@ double bootstrapLevel(std::vector<double> scores, double e) {
     if (e == 1) return s(i - 1) + 0.5;
     if (i == 1) return s(0) - 0.5;
     if (i <= 2) return (s(0) + s(1)) / 2;
-    for (int32_t k = 0; k < i; ++k) {
-        const double low = static_cast<double>(k) / i;
-        const double high = static_cast<double>(k + 1) / i;
-        if (!(low <= e && e <= high)) continue;
-        const int32_t first = (high - e >= e - low) ? k : k + 1;
-        if (first + 1 >= i) return s(i - 1) + 0.5;
-        return (s(first) + s(first + 1)) / 2;
-    }
-    return 0.0;
+    return levelAmongSorted(scores, e);
 }
 
 double iterationFirstError(int32_t heldOut, int32_t recognized) {

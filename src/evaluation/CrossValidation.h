@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "core/RunControl.h"
 #include "core/Sequence.h"
 #include "evaluation/FoldSplit.h"
@@ -28,10 +29,9 @@ struct CrossValidationSettings {
     // The rule search of every fold, as the search page sets it (always in fixed positions: the
     // alignment fields are not read).
     SearchSettings search = SearchSettings::windowDefaults();
-    // The idealization (type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting";
-    // source 0 objects, 1 rules).
-    int32_t idealizationType = 2;
-    int32_t idealizationSource = 0;
+    // The idealization's type and what its ideal objects start from.
+    IdealizationType idealizationType = IdealizationType::kDeletingInserting;
+    IdealizationSource idealizationSource = IdealizationSource::kObjects;
     LevelRule levelRule = LevelRule::kWantedFirstError;
     double wantedFirstError = 0.05;
     // Folds run at once (0 = one per core); each fold's search evaluates children on

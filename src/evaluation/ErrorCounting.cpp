@@ -127,12 +127,18 @@ std::optional<double> levelFromFirstError(std::vector<double> scores, double e) 
     const auto s = [&](int32_t i) { return scores[static_cast<size_t>(i)]; };
     if (e == 0) return s(0) - 1;
     if (m == 2) return (s(0) + s(1)) / 2;
+    return levelAmongSorted(scores, e);
+}
+
+double levelAmongSorted(const std::vector<double>& sorted, double e) {
+    const int32_t m = static_cast<int32_t>(sorted.size());
+    const auto s = [&](int32_t i) { return sorted[static_cast<size_t>(i)]; };
     for (int32_t k = 0; k < m; ++k) {
         const double low = static_cast<double>(k) / m;
         const double high = static_cast<double>(k + 1) / m;
         if (!(low <= e && e <= high)) continue;
         const int32_t first = (high - e >= e - low) ? k : k + 1;
-        // Beyond the highest score: half a unit above it, as the bootstrap places it.
+        // Beyond the highest score: half a unit above it.
         if (first + 1 >= m) return s(m - 1) + 0.5;
         return (s(first) + s(first + 1)) / 2;
     }

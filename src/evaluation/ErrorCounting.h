@@ -79,6 +79,11 @@ void sortScores(std::vector<double>& scores);
 // level is then the highest score + 0.5, as the bootstrap's level puts it in that case.
 std::optional<double> levelFromFirstError(std::vector<double> scores, double e);
 
+// The interval rule of `levelFromFirstError` alone, over scores already sorted by `sortScores`
+// (at least one): the midpoint chosen for e, the highest score + 0.5 when the choice passes the
+// highest score, 0 when no interval holds e (e outside [0, 1] or not a number).
+double levelAmongSorted(const std::vector<double>& sorted, double e);
+
 // The per-class totals after "Total".
 struct ErrorTotals {
     int32_t positives = 0, misses = 0, accepted = 0, negatives = 0;

@@ -57,8 +57,9 @@ LearningSettings learningSettingsOf(const SearchSettings& search) {
 }
 
 CrossValidationSettings crossValidationSettingsOf(const SearchSettings& search,
-                                                  int32_t idealizationType,
-                                                  int32_t idealizationSource, int32_t threads) {
+                                                  IdealizationType idealizationType,
+                                                  IdealizationSource idealizationSource,
+                                                  int32_t threads) {
     CrossValidationSettings settings;
     settings.search = search.orWindowDefaults().inFixedPositions();
     settings.idealizationType = idealizationType;
@@ -132,7 +133,7 @@ bool idealizeObjects(Classificator& classes, SEQStorage& objects, const RulesSto
         if (progress != nullptr) progress->classes(classes.idealObjectCount);
     };
     bool whole = true;
-    if (settings.idealizationSource == 0) {
+    if (settings.idealizationSource == IdealizationSource::kObjects) {
         const int32_t n = std::min(objects.learnObjectCount, objects.learnObjects.size());
         announce(progress, LearningStage::kIdealizing, n);
         for (int32_t j = 0; j < n; ++j) {

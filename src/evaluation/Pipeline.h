@@ -47,12 +47,12 @@ struct LearningSettings {
     // always in fixed positions.
     SearchSettings search = SearchSettings::windowDefaults();
     int32_t searchThreads = 1;  // 0 = one per core; never changes a result
-    // The idealization: type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting";
-    // source 0 the learning objects, 1 the rules.
-    int32_t idealizationType = 2;
-    int32_t idealizationSource = 0;
+    // The idealization's type and what its ideal objects start from.
+    IdealizationType idealizationType = IdealizationType::kDeletingInserting;
+    IdealizationSource idealizationSource = IdealizationSource::kObjects;
     int32_t idealizationThreads = 1;  // 0 = one per core; never changes a result
-    // With source 0, the learning negatives are classified after the objects are idealized.
+    // Starting from the objects, the learning negatives are classified after the objects are
+    // idealized.
     bool classifyNegatives = false;
     // The discriminative score tuned by an inner cross-validation of the learning sequences
     // (null: the settings above as they are). `inner` gives the inner folds, seed and level rule.
@@ -70,8 +70,9 @@ LearningSettings learningSettingsOf(const SearchSettings& search);
 // fields 0: no search yet, so the window's defaults), whose classes were idealized with
 // `idealizationType` from `idealizationSource`, on `threads` threads (folds and searches alike).
 CrossValidationSettings crossValidationSettingsOf(const SearchSettings& search,
-                                                  int32_t idealizationType,
-                                                  int32_t idealizationSource, int32_t threads);
+                                                  IdealizationType idealizationType,
+                                                  IdealizationSource idealizationSource,
+                                                  int32_t threads);
 // The discriminative search's settings, untuned.
 LearningSettings learningSettingsOf(const ContrastSettings& search);
 
@@ -124,7 +125,8 @@ bool searchRegularities(RegGenerator& generator, SEQStorage& objects, RulesStora
 
 // Idealizes the learning objects (or the rules) of a set-up classificator into classes, on
 // settings.idealizationThreads threads (the classes are those of the one-by-one run), then,
-// with settings.classifyNegatives and source 0, classifies the learning negatives. False when
+// with settings.classifyNegatives when starting from the objects, classifies the learning
+// negatives. False when
 // stopped at a gate.
 bool idealizeObjects(Classificator& classes, SEQStorage& objects, const RulesStorage& rules,
                      const LearningSettings& settings, const LearningRun& run);

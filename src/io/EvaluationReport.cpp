@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <sstream>
 
 #include "core/NumberFormat.h"
@@ -23,11 +22,7 @@ std::string fixed(double value, int decimals) {
 std::string scientific(double value) { return printfScientific(value, 3); }
 
 // A coordinate for SVG attributes.
-std::string px(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.2f", value);
-    return text;
-}
+std::string px(double value) { return printfFixed(value, 2); }
 
 std::string proportion(const Proportion& p) {
     return std::to_string(p.count) + " of " + std::to_string(p.total) + " (" + fixed(p.rate, 3) +
@@ -68,6 +63,19 @@ struct UnitPlot {
           << ") rotate(-90)\" text-anchor=\"middle\">" << yTitle << "</text>\n";
         return s.str();
     }
+    // A grey dashed guide line from (x0, y0) to (x1, y1), in unit coordinates.
+    std::string guide(double x0, double y0, double x1, double y1) const {
+        return "<line x1=\"" + px(x(x0)) + "\" y1=\"" + px(y(y0)) + "\" x2=\"" + px(x(x1)) +
+               "\" y2=\"" + px(y(y1)) + "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
+    }
+    // The curve through `points`, each placed at (`along(p)`, `up(p)`) in unit coordinates.
+    template <typename Point, typename Along, typename Up>
+    std::string curve(const std::vector<Point>& points, Along along, Up up) const {
+        std::string text = "<polyline fill=\"none\" stroke=\"" + std::string(kPositiveColour) +
+                           "\" stroke-width=\"2\" points=\"";
+        for (const Point& p : points) text += px(x(along(p))) + "," + px(y(up(p))) + " ";
+        return text + "\"/>\n";
+    }
 };
 
 std::string svgOpen(double width, double height, const std::string& label) {
@@ -81,14 +89,10 @@ std::string rocSvg(const CrossValidationResult& cv) {
     std::ostringstream s;
     s << svgOpen(370, 360, "ROC curve");
     s << plot.frame("false positive rate (second-level error)", "true positive rate");
-    s << "<line x1=\"" << px(plot.x(0)) << "\" y1=\"" << px(plot.y(0)) << "\" x2=\""
-      << px(plot.x(1)) << "\" y2=\"" << px(plot.y(1))
-      << "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
-    s << "<polyline fill=\"none\" stroke=\"" << kPositiveColour
-      << "\" stroke-width=\"2\" points=\"";
-    for (const RocPoint& p : cv.roc)
-        s << px(plot.x(p.falsePositiveRate)) << "," << px(plot.y(p.truePositiveRate)) << " ";
-    s << "\"/>\n";
+    s << plot.guide(0, 0, 1, 1);
+    s << plot.curve(
+        cv.roc, [](const RocPoint& p) { return p.falsePositiveRate; },
+        [](const RocPoint& p) { return p.truePositiveRate; });
     const double fpr = cv.errors.second.rate;
     const double tpr = 1 - cv.errors.first.rate;
     s << "<circle cx=\"" << px(plot.x(fpr)) << "\" cy=\"" << px(plot.y(tpr)) << "\" r=\"5\" fill=\""
@@ -114,14 +118,11 @@ std::string prSvg(const CrossValidationResult& cv) {
             ? 0.0
             : static_cast<double>(cv.pooled.positives.size()) /
                   static_cast<double>(cv.pooled.positives.size() + cv.pooled.negatives.size());
-    s << "<line x1=\"" << px(plot.x(0)) << "\" y1=\"" << px(plot.y(base)) << "\" x2=\""
-      << px(plot.x(1)) << "\" y2=\"" << px(plot.y(base))
-      << "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
-    s << "<polyline fill=\"none\" stroke=\"" << kPositiveColour
-      << "\" stroke-width=\"2\" points=\"";
-    for (const PrPoint& p : cv.precisionRecall)
-        s << px(plot.x(p.recall)) << "," << px(plot.y(p.precision)) << " ";
-    s << "\"/>\n</svg>\n";
+    s << plot.guide(0, base, 1, base);
+    s << plot.curve(
+        cv.precisionRecall, [](const PrPoint& p) { return p.recall; },
+        [](const PrPoint& p) { return p.precision; });
+    s << "</svg>\n";
     return s.str();
 }
 

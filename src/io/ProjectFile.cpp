@@ -255,9 +255,9 @@ Status encodeSections(const ProjectSource& source, ByteWriter& out) {
     out.f64(s.cpThreshold);
     out.i32(s.finishBufferSize);
     out.i32(s.subBufferSize);
-    out.i32(s.workMode);
+    out.i32(codeOf(s.workMode));
     out.i32(s.frameWidth);
-    out.i32(s.idealizationType);
+    out.i32(codeOf(s.idealizationType));
     out.i32(s.arranged);
 
     if (source.learnPositiveLoaded) {
@@ -487,6 +487,18 @@ std::unique_ptr<SEQStorage> readObjectTable(ByteReader& in) {
     return storage;
 }
 
+// A rule's count of `what` (" conditions" or " shifted conditions"): 0 to `most`.
+int32_t readConditionCount(ByteReader& in, const std::string& label, const char* what,
+                           int32_t most) {
+    const size_t at = in.offset();
+    const int32_t count = in.i32();
+    if (count < 0 || count > most)
+        in.fail(label + " has " + number(count) + what + "; a rule of this store holds 0 to " +
+                    number(most),
+                at);
+    return count;
+}
+
 void readConditions(ByteReader& in, std::vector<RuleCondition>& conditions, int32_t count,
                     int32_t positionCount, int32_t alphabetSize, const std::string& label) {
     conditions.assign(static_cast<size_t>(count), RuleCondition{});
@@ -544,13 +556,7 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
     rule->letterProbability.assign(static_cast<size_t>(rule->codeCount), 0.0);
     for (int32_t j = 0; j < a; ++j) rule->letterProbability[static_cast<size_t>(j)] = in.f64();
 
-    const size_t countAt = in.offset();
-    rule->conditionCount = in.i32();
-    if (rule->conditionCount < 0 || rule->conditionCount > listPositions) {
-        in.fail(label + " has " + number(rule->conditionCount) +
-                    " conditions; a rule of this store holds 0 to " + number(listPositions),
-                countAt);
-    }
+    rule->conditionCount = readConditionCount(in, label, " conditions", listPositions);
     rule->reservedFlag = in.u8();
     rule->fisher = in.f64();
     rule->cp = in.f64();
@@ -572,13 +578,7 @@ std::unique_ptr<Rule> readRule(ByteReader& in, SEQStorage& storage,
     readConditions(in, rule->conditions, rule->conditionCount, rule->positionCount, a,
                    label + " condition");
 
-    const size_t shiftedAt = in.offset();
-    rule->shiftedCount = in.i32();
-    if (rule->shiftedCount < 0 || rule->shiftedCount > listPositions) {
-        in.fail(label + " has " + number(rule->shiftedCount) +
-                    " shifted conditions; a rule of this store holds 0 to " + number(listPositions),
-                shiftedAt);
-    }
+    rule->shiftedCount = readConditionCount(in, label, " shifted conditions", listPositions);
     readConditions(in, rule->shiftedConditions, rule->shiftedCount, rule->positionCount, a,
                    label + " shifted condition");
     rule->storage = &storage;
@@ -736,15 +736,18 @@ void decode(ByteReader& in, ProjectData& data) {
     s.cpThreshold = in.f64();
     s.finishBufferSize = in.i32();
     s.subBufferSize = in.i32();
-    s.workMode = in.i32();
+    const int32_t workMode = in.i32();
     s.frameWidth = in.i32();
-    s.idealizationType = in.i32();
+    const int32_t idealizationType = in.i32();
     s.arranged = in.i32();
-    if (s.workMode != 0 && s.workMode != 1)
-        in.fail("the alignment type is " + number(s.workMode) + " (0 or 1)", 24);
-    if (s.idealizationType < 0 || s.idealizationType > 2) {
-        in.fail("the idealization type is " + number(s.idealizationType) + " (0, 1 or 2)", 32);
-    }
+    if (const auto mode = fromCode(workMode, WorkMode::kShift))
+        s.workMode = *mode;
+    else
+        in.fail("the alignment type is " + number(workMode) + " (0 or 1)", 24);
+    if (const auto type = fromCode(idealizationType, IdealizationType::kDeletingInserting))
+        s.idealizationType = *type;
+    else
+        in.fail("the idealization type is " + number(idealizationType) + " (0, 1 or 2)", 32);
     if (s.arranged != 0 && s.arranged != 1)
         in.fail("\"Arrange in order\" is " + number(s.arranged) + " (0 or 1)", 36);
     if (!std::isfinite(s.confidence))
@@ -776,7 +779,7 @@ void decode(ByteReader& in, ProjectData& data) {
     // to search with it.
     const int32_t longest =
         sampleWidth(data.learnPositive.data(), static_cast<int32_t>(data.learnPositive.size()));
-    if (s.workMode == 1 && longest > 0 && s.frameWidth > longest) {
+    if (s.shiftPositions() && longest > 0 && s.frameWidth > longest) {
         in.setSection("header");
         in.fail("\"Width of scaning frame\" is " + number(s.frameWidth) +
                     ", wider than the longest learning positive sequence (" + number(longest) +

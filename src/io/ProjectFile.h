@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
 #include "core/Status.h"
@@ -18,8 +19,7 @@ namespace motifora {
 
 // The header: the settings of the rule search and of idealization, as the controls hold them.
 struct ProjectSettings : SearchSettings {
-    int32_t idealizationType =
-        0;                 // 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"
+    IdealizationType idealizationType = IdealizationType::kDeletingBegin;
     int32_t arranged = 0;  // 1 when "Arrange in order" is checked
 
     bool operator==(const ProjectSettings&) const = default;

@@ -45,8 +45,9 @@ std::string RecognitionCellText(const RecognitionCell& cell, const NumberFormat&
     return std::to_string(cell.position) + ":" + numbers.fixed(cell.score, 2);
 }
 
-ReportKind ChooseReport(int32_t workMode, bool longControl) {
-    return workMode == 1 || longControl ? ReportKind::kLongSequence : ReportKind::kErrorCounting;
+ReportKind ChooseReport(WorkMode workMode, bool longControl) {
+    return workMode == WorkMode::kShift || longControl ? ReportKind::kLongSequence
+                                                       : ReportKind::kErrorCounting;
 }
 
 }  // namespace motifora

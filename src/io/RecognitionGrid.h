@@ -29,7 +29,7 @@ std::string RecognitionCellText(const RecognitionCell& cell, const NumberFormat&
 
 // Which HTML report the save command writes.
 enum class ReportKind { kErrorCounting, kLongSequence };
-// The long-sequence report in shift-positions mode (1) or with long control sequences.
-ReportKind ChooseReport(int32_t workMode, bool longControl);
+// The long-sequence report in shift positions or with long control sequences.
+ReportKind ChooseReport(WorkMode workMode, bool longControl);
 
 }  // namespace motifora

@@ -118,9 +118,6 @@ Status Model::learn(const LearnOptions& options) {
     if (!search.shiftPositions()) search.frameWidth = 0;
     if (const auto problem = checkSearchSettings(search))
         return Status::failure(describe(*problem));
-    if (options.idealizationType < 0 || options.idealizationType > 2 ||
-        options.idealizationSource < 0 || options.idealizationSource > 1)
-        return Status::failure("unknown idealization type or source");
     m.setThreadCount(options.threads);
 
     stage_.store(LearnStage::Searching);

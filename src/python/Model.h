@@ -23,8 +23,8 @@ namespace motifora::python {
 // discriminative search and the search threads.
 struct LearnOptions {
     SearchSettings search = SearchSettings::windowDefaults();
-    int32_t idealizationType = 2;    // 0 deleting, 1 inserting, 2 both
-    int32_t idealizationSource = 0;  // 0 objects, 1 rules
+    IdealizationType idealizationType = IdealizationType::kDeletingInserting;
+    IdealizationSource idealizationSource = IdealizationSource::kObjects;
     bool discriminative = false;
     int32_t threads = 1;
 };

@@ -121,6 +121,17 @@ int32_t choice(const std::string& value, const char* argument,
                           "\"");
 }
 
+// The words of the idealization's type and source, in the order of their codes.
+constexpr const char* kIdealizationWords[] = {"deleting", "inserting", "both"};
+constexpr const char* kSourceWords[] = {"objects", "rules"};
+
+// The code named `value`, `allowed` naming the codes in their order from 0.
+template <typename Code>
+Code choiceOf(const std::string& value, const char* argument,
+              std::initializer_list<const char*> allowed) {
+    return static_cast<Code>(choice(value, argument, allowed));
+}
+
 // Conditions and prediction of a rule in plain words: "T at 12 and not G at 10 => A at 5".
 std::string plainWords(const Rule& rule) {
     std::string text;
@@ -188,27 +199,20 @@ class PyModel {
         if (!m.rules()) return list;
         const RulesStorage& store = *m.rules();
         for (int32_t i = 0; i < store.Count(); ++i) {
-            const Rule& rule = *store.Get(i);
-            std::string fisherText, cpText, ruleText;
-            store.GetTexts(i, fisherText, cpText, ruleText);
-            int32_t letter = -1;
-            const double best = rule.BestPrediction(letter);
+            const ListedRule r = listedRule(store, i);
+            const Rule& rule = *r.rule;
             py::list conditions;
-            for (int32_t c = 0; c < rule.ConditionCount(); ++c) {
-                const RuleCondition& condition = rule.Condition(c);
-                conditions.append(py::make_tuple(condition.position + 1,
-                                                 std::string(1, rule.LetterText(condition.letter)),
-                                                 condition.sign < 0));
-            }
-            py::dict entry("number"_a = i + 1, "text"_a = ruleText, "words"_a = plainWords(rule),
-                           "fisher"_a = rule.fisher, "cp"_a = rule.cp, "fisher_text"_a = fisherText,
-                           "cp_text"_a = cpText, "target"_a = rule.TargetPosition() + 1,
-                           "conditions"_a = conditions,
+            for (const ListedRule::Condition& c : r.conditions)
+                conditions.append(py::make_tuple(c.position, std::string(1, c.letter), c.negated));
+            py::dict entry("number"_a = r.number, "text"_a = r.ruleText,
+                           "words"_a = plainWords(rule), "fisher"_a = rule.fisher, "cp"_a = rule.cp,
+                           "fisher_text"_a = r.fisherText, "cp_text"_a = r.cpText,
+                           "target"_a = r.target, "conditions"_a = conditions,
                            "condition_count"_a = rule.ConditionCount());
-            if (letter >= 0 && best != 0.0) {
-                entry["predicted_letter"] = std::string(1, rule.LetterText(letter));
-                entry["probability"] = best < 0 ? -best : best;
-                entry["excluded"] = best < 0;
+            if (r.prediction) {
+                entry["predicted_letter"] = std::string(1, r.prediction->letter);
+                entry["probability"] = r.prediction->probability;
+                entry["excluded"] = r.prediction->excluded;
             } else {
                 entry["predicted_letter"] = py::none();
                 entry["probability"] = py::none();
@@ -259,14 +263,11 @@ class PyModel {
 
     py::dict settings() {
         const ProjectSettings& h = model->header();
-        static const char* const types[] = {"deleting", "inserting", "both"};
-        const int32_t type =
-            h.idealizationType >= 0 && h.idealizationType <= 2 ? h.idealizationType : 0;
         return py::dict("mode"_a = h.shiftPositions() ? "shift" : "fixed", "width"_a = h.frameWidth,
                         "confidence"_a = h.confidence, "cp"_a = h.cpThreshold,
                         "finish"_a = h.finishBufferSize, "sub"_a = h.subBufferSize,
-                        "idealization"_a = types[type],
-                        "source"_a = workspace().idealizationSource() == 1 ? "rules" : "objects",
+                        "idealization"_a = kIdealizationWords[codeOf(h.idealizationType)],
+                        "source"_a = kSourceWords[codeOf(workspace().idealizationSource())],
                         "object_width"_a = model->width());
     }
 
@@ -500,11 +501,12 @@ std::unique_ptr<PyModel> learn(const py::object& positives, const py::object& ne
     options.search.cpThreshold = cp;
     options.search.finishBufferSize = finish;
     options.search.subBufferSize = sub;
-    options.search.workMode = choice(mode, "mode", {"fixed", "shift"});
+    options.search.workMode = choiceOf<WorkMode>(mode, "mode", {"fixed", "shift"});
     if (width) options.search.frameWidth = *width;
     options.idealizationType =
-        choice(idealization, "idealization", {"deleting", "inserting", "both"});
-    options.idealizationSource = choice(source, "source", {"objects", "rules"});
+        choiceOf<IdealizationType>(idealization, "idealization", {"deleting", "inserting", "both"});
+    options.idealizationSource =
+        choiceOf<IdealizationSource>(source, "source", {"objects", "rules"});
     options.discriminative = discriminative;
     options.threads = threads;
     const SampleSource positiveSample = sampleArgument(positives, "positives");

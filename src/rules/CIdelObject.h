@@ -16,13 +16,9 @@ struct PositionLetter {
     int32_t letter = 0;
 };
 
-class CIdelObject {
+// A plain value: copied and moved member by member.
+class CIdelObject final {
   public:
-    CIdelObject() = default;
-    virtual ~CIdelObject() = default;
-    CIdelObject(const CIdelObject&) = default;
-    CIdelObject& operator=(const CIdelObject&) = default;
-
     // A matrix of the given size with flag (i, c) set where the object's code c at i is a letter
     // code 0 .. letters-1 (positions past the object's end stay empty). Returns true.
     bool InitFromObject(int32_t positions, int32_t letters, const SEQSElem& object);

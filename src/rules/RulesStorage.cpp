@@ -2,6 +2,7 @@
 #include "rules/RulesStorage.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace motifora {
 
@@ -106,6 +107,26 @@ void RulesStorage::GetTexts(int32_t index, std::string& fisherText, std::string&
     std::string shiftedText;
     rule.ToText(ruleText, shiftedText, true);
     ruleText += shiftedText;
+}
+
+ListedRule listedRule(const RulesStorage& store, int32_t index) {
+    const Rule& rule = *store.Get(index);
+    ListedRule listed;
+    listed.number = index + 1;
+    listed.rule = &rule;
+    store.GetTexts(index, listed.fisherText, listed.cpText, listed.ruleText);
+    listed.target = rule.TargetPosition() + 1;
+    for (int32_t c = 0; c < rule.ConditionCount(); ++c) {
+        const RuleCondition& condition = rule.Condition(c);
+        listed.conditions.push_back(
+            {condition.position + 1, rule.LetterText(condition.letter), condition.sign < 0});
+    }
+    int32_t letter = -1;
+    const double best = rule.BestPrediction(letter);
+    if (letter >= 0 && best != 0.0)
+        listed.prediction =
+            ListedRule::Prediction{rule.LetterText(letter), std::fabs(best), best < 0};
+    return listed;
 }
 
 }  // namespace motifora

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -60,5 +61,30 @@ class RulesStorage {
 
 // Formats a value with "%f" and a decimal point whatever the locale.
 std::string formatFixed6(double value);
+
+// A rule of a list as the summaries show it: positions 1-based, letters as written.
+struct ListedRule {
+    struct Condition {
+        int32_t position = 0;
+        char letter = 0;
+        bool negated = false;
+    };
+    // The letter of the strongest prediction, its probability, and whether the rule excludes
+    // the letter (a negative prediction) rather than predicts it.
+    struct Prediction {
+        char letter = 0;
+        double probability = 0.0;
+        bool excluded = false;
+    };
+    int32_t number = 0;  // 1-based place in the list
+    const Rule* rule = nullptr;
+    std::string fisherText, cpText, ruleText;  // as RulesStorage::GetTexts writes them
+    int32_t target = 0;
+    std::vector<Condition> conditions;
+    std::optional<Prediction> prediction;  // none when every letter's probability is 0
+};
+
+// The rule at `index` (within the list) of `store`.
+ListedRule listedRule(const RulesStorage& store, int32_t index);
 
 }  // namespace motifora

@@ -8,7 +8,16 @@
 #include <optional>
 #include <string>
 
+#include "core/SampleCodes.h"
+
 namespace motifora {
+
+// How the search cuts the learning sequences into objects; a project's header stores it as 0
+// or 1 (codeOf, fromCode).
+enum class WorkMode : int32_t {
+    kFixed = 0,  // "Fixed positions": each whole aligned sequence is an object
+    kShift = 1,  // "Shift positions": every window of the frame width is an object
+};
 
 // What the search page sets: the Fisher criterion, the conditional-probability threshold, the
 // two buffer sizes and the alignment.
@@ -17,19 +26,19 @@ struct SearchSettings {
     double cpThreshold = 0.0;      // "Min. level of CP"
     int32_t finishBufferSize = 0;  // "Size of Finish Buffer"
     int32_t subBufferSize = 0;     // "Size of Sub Buffers"
-    int32_t workMode = 0;          // 0 "Fixed positions", 1 "Shift positions"
-    int32_t frameWidth = 0;        // "Width of scaning frame"
+    WorkMode workMode = WorkMode::kFixed;
+    int32_t frameWidth = 0;  // "Width of scaning frame"
 
-    bool shiftPositions() const { return workMode == 1; }
+    bool shiftPositions() const { return workMode == WorkMode::kShift; }
     // The same settings in fixed positions (the frame width is then not read): those of a search
     // over whole aligned sequences, as the cross-validation and the discriminative search run.
     SearchSettings inFixedPositions() const {
         SearchSettings fixed = *this;
-        fixed.workMode = 0;
+        fixed.workMode = WorkMode::kFixed;
         return fixed;
     }
     // The values the window's edits start with.
-    static SearchSettings windowDefaults() { return {0.05, 0.8, 500, 50, 0, 10}; }
+    static SearchSettings windowDefaults() { return {0.05, 0.8, 500, 50, WorkMode::kFixed, 10}; }
     // These settings, or the window's defaults when no search has set them yet (the two
     // thresholds and the two buffer sizes all 0): what a search started now would use.
     SearchSettings orWindowDefaults() const {

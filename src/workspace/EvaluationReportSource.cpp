@@ -2,10 +2,10 @@
 #include "workspace/EvaluationReportSource.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <ctime>
 #include <numeric>
 
+#include "core/NumberFormat.h"
 #include "io/Sha256.h"
 #include "rules/Rule.h"
 #include "rules/RulesStorage.h"
@@ -24,12 +24,6 @@ std::string utcNow() {
     gmtime_r(&now, &parts);
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S UTC", &parts);
-    return text;
-}
-
-std::string real(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 
@@ -56,7 +50,7 @@ std::vector<ClassLogo> largestClassLogos(const TMainManager& manager, int32_t co
     std::vector<ClassLogo> logos;
     if (leftOut != nullptr) *leftOut = 0;
     const SEQStorage* storage = manager.storage();
-    if (storage == nullptr || manager.classCount() < 1 || manager.searchSettings().workMode != 0)
+    if (storage == nullptr || manager.classCount() < 1 || manager.searchSettings().shiftPositions())
         return logos;
     const int32_t objects = std::min(storage->learnObjectCount, storage->learnObjects.size());
     std::vector<int32_t> members(static_cast<size_t>(manager.classCount()), 0);
@@ -124,24 +118,23 @@ EvaluationReportData evaluationReportData(TMainManager& manager, const SamplePat
     input("control positive", paths.controlPositive, m.controlPositiveCount());
 
     const CrossValidationSettings search = cv ? cv->settings : m.crossValidationDefaults();
-    static const char* const kTypes[] = {"Deleting begin", "Inserting begin", "Deleting/Inserting"};
     auto& s = data.settings;
     s.emplace_back("alignment",
-                   m.searchSettings().workMode == 0 ? "fixed positions" : "shift positions");
-    s.emplace_back("confidence interval (Fisher)", real(search.search.confidence));
-    s.emplace_back("minimum conditional probability", real(search.search.cpThreshold));
+                   m.searchSettings().shiftPositions() ? "shift positions" : "fixed positions");
+    s.emplace_back("confidence interval (Fisher)", printfGeneral(search.search.confidence));
+    s.emplace_back("minimum conditional probability", printfGeneral(search.search.cpThreshold));
     s.emplace_back("finish buffer", std::to_string(search.search.finishBufferSize));
     s.emplace_back("sub-buffers", std::to_string(search.search.subBufferSize));
-    const int32_t type = std::clamp(search.idealizationType, 0, 2);
-    s.emplace_back("idealization", kTypes[type]);
-    s.emplace_back("ideal objects from", search.idealizationSource == 0 ? "objects" : "rules");
+    s.emplace_back("idealization", idealizationTypeCaption(search.idealizationType));
+    s.emplace_back("ideal objects from",
+                   search.idealizationSource == IdealizationSource::kObjects ? "objects" : "rules");
     if (cv != nullptr) {
         s.emplace_back("folds", std::to_string(cv->settings.folds));
         s.emplace_back("fold seed", std::to_string(cv->settings.seed));
-        s.emplace_back("level rule",
-                       cv->settings.levelRule == LevelRule::kBalancedAccuracy
-                           ? "best balanced accuracy"
-                           : "wanted first-level error " + real(cv->settings.wantedFirstError));
+        s.emplace_back("level rule", cv->settings.levelRule == LevelRule::kBalancedAccuracy
+                                         ? "best balanced accuracy"
+                                         : "wanted first-level error " +
+                                               printfGeneral(cv->settings.wantedFirstError));
     }
     s.emplace_back("classes", std::to_string(m.classCount()));
 

@@ -555,7 +555,8 @@ void TMainManager::stopCurrent() {
 
 // ---------------------------------------------------------------- idealization
 
-IdealizationStart TMainManager::startIdealization(int32_t type, int32_t source) {
+IdealizationStart TMainManager::startIdealization(IdealizationType type,
+                                                  IdealizationSource source) {
     idealizationSource_ = source;
     if (!storage_ || storage_->learnObjectCount == 0) return IdealizationStart::NoObjects;
     if (!rules_ || rules_->Count() == 0) return IdealizationStart::NoRules;

@@ -14,6 +14,7 @@
 #include <utility>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "core/RunControl.h"
 #include "core/SEQStorage.h"
 #include "core/SampleCodes.h"
@@ -24,6 +25,7 @@
 #include "genome/SampleFile.h"
 #include "io/ProjectFile.h"
 #include "rules/ContrastSearch.h"
+#include "workspace/SampleSide.h"
 #include "workspace/WorkerThread.h"
 
 namespace motifora {
@@ -128,10 +130,9 @@ class TMainManager {
     const std::vector<double>& windowScores() const { return windowScores_; }
     // A control negative load came after the last scan: its scores must be computed again.
     bool recognitionStale() const { return recognitionStale_.load(); }
-    // The class the last scan scored (-1 before one); the source (0 objects, 1 rules) of the
-    // last idealization.
+    // The class the last scan scored (-1 before one); what the last idealization started from.
     int32_t lastRecognitionClass() const { return lastRecognitionClass_; }
-    int32_t idealizationSource() const { return idealizationSource_; }
+    IdealizationSource idealizationSource() const { return idealizationSource_; }
     // The rule store and the object table of the last regularity search (or opened project);
     // null before either.
     const RulesStorage* rules() const { return rules_.get(); }
@@ -295,11 +296,10 @@ class TMainManager {
     void ruleSearchEnd();
 
     // ---- idealization ----
-    // type 0 "Deleting begin", 1 "Inserting begin", 2 "Deleting/Inserting"; source 0 objects,
-    // 1 rules. Without a thread the process state is idle again.
+    // Ideal objects of `type` from `source`. Without a thread the process state is idle again.
     // A worker left paused by an earlier start is stopped and waited for first, so it never
     // uses a classificator this start replaces.
-    IdealizationStart startIdealization(int32_t type, int32_t source);
+    IdealizationStart startIdealization(IdealizationType type, IdealizationSource source);
     int pauseIdealization() { return pauseProcess(); }
     int stopIdealization() { return stopProcess(); }
     // End step (run by the worker): clears `resetIdealObjects`; the idealization has Ended.
@@ -360,12 +360,11 @@ class TMainManager {
     void shutdownWorker();
 
     // ---- recognition of the control data (TMainManagerRecognition.cpp) ----
-    // The sides of a one-class recognition, as chosen in "Error Recognition Properties":
-    // 0 "Learning", 1 "Control".
-    int32_t recognitionPositiveSource() const { return recognitionPositiveSource_; }
-    int32_t recognitionNegativeSource() const { return recognitionNegativeSource_; }
+    // The sides of a one-class recognition, as chosen in "Error Recognition Properties".
+    SampleSide recognitionPositiveSource() const { return recognitionPositiveSource_; }
+    SampleSide recognitionNegativeSource() const { return recognitionNegativeSource_; }
     // Chooses the sides of the next one-class recognition (and of the error report).
-    void setRecognitionSources(int32_t positiveSource, int32_t negativeSource) {
+    void setRecognitionSources(SampleSide positiveSource, SampleSide negativeSource) {
         recognitionPositiveSource_ = positiveSource;
         recognitionNegativeSource_ = negativeSource;
     }
@@ -485,7 +484,7 @@ class TMainManager {
     // Sets `scoring` up on the workspace's objects, rules and classes with the idealization
     // `type`, for scoring sequences elsewhere (the genome scan): its class count is the
     // workspace's. The workspace must stay unchanged while `scoring` is used.
-    void setUpScoring(Classificator& scoring, int32_t type);
+    void setUpScoring(Classificator& scoring, IdealizationType type);
 
     // ---- discriminative regularities (TMainManagerContrast.cpp) ----
     // What the regularities of the Rules page predict: a letter at a position (the search
@@ -668,8 +667,8 @@ class TMainManager {
     std::unique_ptr<RulesStorage> rules_;
     std::unique_ptr<SEQStorage> storage_;
     SearchSettings searchSettings_;
-    int32_t recognitionPositiveSource_ = 0;
-    int32_t recognitionNegativeSource_ = 0;
+    SampleSide recognitionPositiveSource_ = SampleSide::kLearning;
+    SampleSide recognitionNegativeSource_ = SampleSide::kLearning;
 
     // The process and its phase, changed as one value (compare-and-swap where a worker's end
     // and the window's pause or stop may meet).
@@ -691,7 +690,7 @@ class TMainManager {
 
     std::unique_ptr<Classificator> classificator_;
     int32_t lastRecognitionClass_ = -1;
-    int32_t idealizationSource_ = 0;
+    IdealizationSource idealizationSource_ = IdealizationSource::kObjects;
     // Scratch of the bootstrap's level: the scores of one class's learning objects.
     std::vector<double> sortedScores_;
     // Held for the workspace's whole life (never null); owned objects rather than members by

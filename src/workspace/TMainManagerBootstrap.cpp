@@ -140,7 +140,8 @@ bool TMainManager::BootstrapWorker() {
     Classificator& classes = *bootstrapClassificator_;
     classes.SetSink(sink_);
     classes.SetRunControl(&runControl_);
-    classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_, kDeletingInserting);
+    classes.Setup(&s, bootstrapRules_.get(), &bootstrapIdealObjects_,
+                  IdealizationType::kDeletingInserting);
 
     ProgressSink* sink = sink_;
     int32_t steps = 0;
@@ -156,7 +157,7 @@ bool TMainManager::BootstrapWorker() {
     };
     idealizing.onClasses = [this](int32_t count) { bootstrapClassCount_ = count; };
     LearningSettings settings = learningSettingsOf(lastSearchSettings());
-    settings.idealizationType = kDeletingInserting;
+    settings.idealizationType = IdealizationType::kDeletingInserting;
     settings.classifyNegatives = true;
     if (!idealizeObjects(classes, s, *bootstrapRules_, settings,
                          {&runControl_, &idealizing, nullptr}))

@@ -14,11 +14,12 @@ SearchSettings TMainManager::lastSearchSettings() const {
 }
 
 CrossValidationSettings TMainManager::crossValidationDefaults() const {
-    return crossValidationSettingsOf(lastSearchSettings(),
-                                     classificator_ && classificator_->idealizationType >= 0
-                                         ? classificator_->idealizationType
-                                         : 0,
-                                     idealizationSource_, generator_ ? generator_->threadCount : 0);
+    // A classificator is set up once it has a storage; before that, "Deleting begin".
+    const bool setUp = classificator_ && classificator_->storage != nullptr;
+    return crossValidationSettingsOf(
+        lastSearchSettings(),
+        setUp ? classificator_->idealizationType : IdealizationType::kDeletingBegin,
+        idealizationSource_, generator_ ? generator_->threadCount : 0);
 }
 
 TMainManager::LearningCopy TMainManager::learningSamples() const {
@@ -124,7 +125,7 @@ std::vector<SequenceScore> TMainManager::controlSequenceScores(SampleKind kind) 
     return scores;
 }
 
-void TMainManager::setUpScoring(Classificator& scoring, int32_t type) {
+void TMainManager::setUpScoring(Classificator& scoring, IdealizationType type) {
     scoring.Setup(storage_.get(), rules_.get(), &idealObjects_, type);
     scoring.idealObjectCount = classCount_;
 }

@@ -145,12 +145,8 @@ void TMainManager::takeOverProject(ProjectData&& data, OpenedProject& opened) {
     classificator_->SetSink(sink_);
     classificator_->SetRunControl(&runControl_);
     // Classes reopened must classify as they did before saving: with the idealization type the
-    // header holds (a type the file cannot have falls back to "Deleting begin").
-    const int32_t type = s.idealizationType;
-    const bool knownType =
-        type == kDeletingBegin || type == kInsertingBegin || type == kDeletingInserting;
-    classificator_->Setup(storage_.get(), rules_.get(), &idealObjects_,
-                          knownType ? type : kDeletingBegin);
+    // header holds.
+    classificator_->Setup(storage_.get(), rules_.get(), &idealObjects_, s.idealizationType);
     classificator_->idealObjectCount = classCount_;
 
     // Results of earlier processes of this object do not describe the data just read.

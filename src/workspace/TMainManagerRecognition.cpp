@@ -23,18 +23,18 @@ struct RecognitionSide {
     SampleKind sample = SampleKind::LearnPositive;
 };
 
-// `source` 1 the control sample (`controlCount` records), 0 the learning one.
-RecognitionSide negativeSide(SEQStorage& s, int32_t source, int32_t controlCount,
+// The objects of the control sample (`controlCount` records) or of the learning one.
+RecognitionSide negativeSide(SEQStorage& s, SampleSide source, int32_t controlCount,
                              int32_t learnCount) {
-    if (source == 1)
+    if (source == SampleSide::kControl)
         return {&s.controlNegativeObjects, std::min(controlCount, s.controlNegativeObjects.size()),
                 SampleKind::ControlNegative};
     return {&s.negativeObjects, std::min(learnCount, s.negativeObjects.size()),
             SampleKind::LearnNegative};
 }
 
-RecognitionSide positiveSide(SEQStorage& s, int32_t source, int32_t controlCount) {
-    if (source == 1)
+RecognitionSide positiveSide(SEQStorage& s, SampleSide source, int32_t controlCount) {
+    if (source == SampleSide::kControl)
         return {&s.controlPositiveObjects, std::min(controlCount, s.controlPositiveObjects.size()),
                 SampleKind::ControlPositive};
     return {&s.learnObjects, std::min(s.learnObjectCount, s.learnObjects.size()),
@@ -72,13 +72,13 @@ RecognitionStart TMainManager::StartRecognition(int32_t c) {
     } else {
         // A scanning recognition releases the control negative objects, and a classification
         // may never have built the control positive ones: rebuild what the chosen sides need.
-        if (recognitionNegativeSource_ == 1 &&
+        if (recognitionNegativeSource_ == SampleSide::kControl &&
             s.controlNegativeObjectCount != controlNegativeCount_) {
             s.addSetObjects(controlNegative_.data(), controlNegativeCount_,
                             ObjectSetKind::ControlNegative);
             recognitionRebuilt_ |= 1;
         }
-        if (recognitionPositiveSource_ == 1 && controlPositiveCount_ > 0 &&
+        if (recognitionPositiveSource_ == SampleSide::kControl && controlPositiveCount_ > 0 &&
             s.controlPositiveObjectCount != controlPositiveCount_) {
             s.addSetObjects(controlPositive_.data(), controlPositiveCount_,
                             ObjectSetKind::ControlPositive);

@@ -13,6 +13,10 @@
 namespace motifora::testing {
 namespace {
 
+constexpr IdealizationType kDeleting = IdealizationType::kDeletingBegin;
+constexpr IdealizationType kInserting = IdealizationType::kInsertingBegin;
+constexpr IdealizationType kBoth = IdealizationType::kDeletingInserting;
+
 // Letters A (code 0) and C (code 1), width 2, learning objects AC, AA, CC, CA.
 struct Workbench {
     explicit Workbench(std::vector<std::unique_ptr<Rule>> (*rulesOf)(SEQStorage&),
@@ -20,7 +24,7 @@ struct Workbench {
         storage = makeStorage(rows);
         store = makeStore(rulesOf(*storage), storage->width);
     }
-    void setup(int32_t type) { engine.Setup(storage.get(), store.get(), &classes, type); }
+    void setup(IdealizationType type) { engine.Setup(storage.get(), store.get(), &classes, type); }
     std::string textOf(int32_t k) const {
         std::string text;
         classes[static_cast<size_t>(k)]->ToText(text, storage->codeTable);
@@ -49,35 +53,39 @@ std::vector<std::unique_ptr<Rule>> ruleR(SEQStorage& s) {
 
 // Sets `bench` up under `type` and expects it to idealize AA, AC, CC and CA, in this order, as a
 // workbench with R alone does.
-void expectIdealizesAsRuleR(Workbench& bench, int32_t type) {
+void expectIdealizesAsRuleR(Workbench& bench, IdealizationType type) {
     Workbench plain(ruleR);
     plain.setup(type);
     bench.setup(type);
     for (const char* object : {"AA", "AC", "CC", "CA"})
-        EXPECT_EQ(bench.idealize(object), plain.idealize(object)) << object << ", type " << type;
+        EXPECT_EQ(bench.idealize(object), plain.idealize(object))
+            << object << ", " << idealizationTypeCaption(type);
 }
 
 TEST(Idealization, WorkedExampleUnderEachType) {
     struct Case {
-        int32_t type;
+        IdealizationType type;
         const char* object;
         const char* ideal;
     };
     const Case cases[] = {
-        {0, "AA", "-[ ]-[A]-"}, {2, "AA", "-[ ]-[A]-"}, {1, "AA", "-[A]-[ ]-"},
-        {0, "AC", "-[A]-[C]-"}, {1, "AC", "-[A]-[C]-"}, {2, "AC", "-[A]-[C]-"},
-        {0, "CC", "-[ ]-[C]-"}, {1, "CC", "-[ ]-[C]-"}, {2, "CC", "-[ ]-[C]-"},
+        {kDeleting, "AA", "-[ ]-[A]-"},  {kBoth, "AA", "-[ ]-[A]-"},
+        {kInserting, "AA", "-[A]-[ ]-"}, {kDeleting, "AC", "-[A]-[C]-"},
+        {kInserting, "AC", "-[A]-[C]-"}, {kBoth, "AC", "-[A]-[C]-"},
+        {kDeleting, "CC", "-[ ]-[C]-"},  {kInserting, "CC", "-[ ]-[C]-"},
+        {kBoth, "CC", "-[ ]-[C]-"},
     };
     for (const Case& c : cases) {
         Workbench bench(ruleR);
         bench.setup(c.type);
-        EXPECT_EQ(bench.idealize(c.object), c.ideal) << "type " << c.type << " object " << c.object;
+        EXPECT_EQ(bench.idealize(c.object), c.ideal)
+            << idealizationTypeCaption(c.type) << ", object " << c.object;
     }
 }
 
 TEST(Idealization, WorkedExampleGainsAndMatrix) {
     Workbench bench(ruleR);
-    bench.setup(0);
+    bench.setup(kDeleting);
     const SEQSElem aa = makeObject(*bench.storage, "AA");
     ASSERT_TRUE(bench.engine.StartFromObject(aa));
     bench.engine.BuildPredictionMatrix();
@@ -96,7 +104,7 @@ TEST(Idealization, WorkedExampleGainsAndMatrix) {
 
 TEST(Idealization, RegistersClassesAndShowsThem) {
     Workbench bench(ruleR);
-    bench.setup(0);
+    bench.setup(kDeleting);
     std::vector<int32_t> numbers;
     for (int32_t j = 0; j < 4; ++j) {
         numbers.push_back(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[j], -1));
@@ -129,10 +137,10 @@ TEST(Idealization, RegistersClassesAndShowsThem) {
 TEST(Idealization, ArrayGrowsAndCountSurvivesSetup) {
     Workbench bench(ruleR);
     bench.classes.resize(1);  // room for one class only
-    bench.setup(0);
+    bench.setup(kDeleting);
     EXPECT_EQ(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[0], -1), 0);
     EXPECT_EQ(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[1], -1), 1);
-    bench.setup(1);  // a later run appends to the classes found
+    bench.setup(kInserting);  // a later run appends to the classes found
     EXPECT_EQ(bench.engine.idealObjectCount, 2);
     EXPECT_EQ(bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[1], -1), 2);  // {A}{}
     ASSERT_EQ(bench.classes.size(), 3u);
@@ -148,7 +156,7 @@ TEST(Idealization, FromRules) {
         rules.push_back(makeRule(s, {{1, -1, 1}}, 0, {-0.8, 0.0}));
         return rules;
     });
-    bench.setup(0);
+    bench.setup(kDeleting);
     ASSERT_TRUE(bench.engine.StartFromRule(1));
     EXPECT_EQ(bench.engine.workingObject->cells, (std::vector<uint8_t>{0, 0, 1, 0}));
     EXPECT_EQ(bench.engine.IdealizeAndRegister(nullptr, 0), 0);
@@ -162,7 +170,7 @@ TEST(Idealization, FromRules) {
 
 TEST(Classification, FindsClassOrShowsNew) {
     Workbench bench(ruleR);
-    bench.setup(0);
+    bench.setup(kDeleting);
     bench.engine.IdealizeAndRegister(&bench.storage->learnObjects[0], -1);  // {A}{C}
     const SEQSElem ac = makeObject(*bench.storage, "AC");
     const SEQSElem aa = makeObject(*bench.storage, "AA");
@@ -185,7 +193,7 @@ TEST(Idealization, EqualGainsChangeLowerPositionFirst) {
             return rules;
         },
         {"ACA", "AAA"});
-    bench.setup(0);
+    bench.setup(kDeleting);
     EXPECT_EQ(bench.idealize("AAA"), "-[ ]-[ ]-[A]-");
     ASSERT_EQ(statusTexts(bench.sink).size(), 3u);
     EXPECT_EQ(statusTexts(bench.sink)[0], "-[A]-[A]-[A]-");
@@ -203,7 +211,7 @@ TEST(Idealization, GainOfExactlyTheThresholdChangesNothing) {
         list.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, -r2}));
         return list;
     };
-    for (int32_t type = 0; type < 3; ++type) {
+    for (const IdealizationType type : kIdealizationTypes) {
         Workbench bench(rules);
         bench.setup(type);
         const SEQSElem aa = makeObject(*bench.storage, "AA");
@@ -211,7 +219,7 @@ TEST(Idealization, GainOfExactlyTheThresholdChangesNothing) {
         bench.engine.BuildPredictionMatrix();
         EXPECT_EQ(bench.engine.DeletionGain({0, 0}), 1e-7);
         EXPECT_EQ(bench.engine.InsertionGain({1, 1}), 1e-7);
-        EXPECT_EQ(bench.idealize("AA"), "-[A]-[A]-") << "type " << type;
+        EXPECT_EQ(bench.idealize("AA"), "-[A]-[A]-") << idealizationTypeCaption(type);
     }
     // Without the second rule the gain is above the threshold and the deletion is made.
     Workbench single([](SEQStorage& s) {
@@ -219,7 +227,7 @@ TEST(Idealization, GainOfExactlyTheThresholdChangesNothing) {
         list.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, r1}));
         return list;
     });
-    single.setup(0);
+    single.setup(kDeleting);
     EXPECT_EQ(single.idealize("AA"), "-[ ]-[A]-");
 }
 
@@ -239,7 +247,7 @@ TEST(Vocabulary, ApplicabilityAndRuleStatus) {
             return rules;
         },
         {"ACG"});
-    bench.setup(0);
+    bench.setup(kDeleting);
     // Class 0: {} {C} {G}; class 1: {C} {C} {A}.
     for (const char* cells : {"000010001", "010010100"}) {
         auto ideal = std::make_unique<CIdelObject>();
@@ -274,7 +282,7 @@ TEST(Vocabulary, RuleWithoutPredictionContributesNothing) {
         rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {0.0, 0.75}));
         return rules;
     };
-    for (int32_t type = 0; type < 3; ++type) {
+    for (const IdealizationType type : kIdealizationTypes) {
         Workbench silent(withSilentRule);
         expectIdealizesAsRuleR(silent, type);
         const SEQSElem aa = makeObject(*silent.storage, "AA");
@@ -294,7 +302,7 @@ TEST(Vocabulary, InfiniteWeights) {
         rules.push_back(makeRule(s, {{0, 1, 0}}, 1, {1.0, 0.0}));
         return rules;
     });
-    bench.setup(0);
+    bench.setup(kDeleting);
     const SEQSElem aa = makeObject(*bench.storage, "AA");
     bench.engine.StartFromObject(aa);
     bench.engine.BuildPredictionMatrix();
@@ -321,7 +329,7 @@ TEST(Idealization, StrategyThatWouldGoRoundForeverEnds) {
     test::RecordingSink sink;
     IdealObjectArray classes;
     Classificator engine(&sink);
-    engine.Setup(storage.get(), store.get(), &classes, kInsertingBegin);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kInsertingBegin);
     ASSERT_EQ(engine.IdealizeAndRegister(&storage->learnObjects[0], -1), 0);
     std::string text;
     classes[0]->ToText(text, storage->codeTable);
@@ -345,7 +353,7 @@ TEST(Vocabulary, DamagedRulesAndClassesAreIgnored) {
         rules.back()->letterProbability.resize(1);
         return rules;
     };
-    for (int32_t type = 0; type < 3; ++type) {
+    for (const IdealizationType type : kIdealizationTypes) {
         Workbench bench(damaged);
         expectIdealizesAsRuleR(bench, type);
         for (int32_t i : {0, 1, 2}) {
@@ -365,15 +373,13 @@ TEST(Vocabulary, DamagedRulesAndClassesAreIgnored) {
     }
 }
 
-TEST(Idealization, NotSetUpOrUnknownType) {
+TEST(Idealization, NotSetUp) {
     Workbench bench(ruleR);
     const SEQSElem aa = makeObject(*bench.storage, "AA");
     EXPECT_EQ(bench.engine.IdealizeAndRegister(&aa, -1), -1);
     EXPECT_EQ(bench.engine.ClassifyObject(aa, 1, ObjectSetKind::ControlNegative), -1);
-    EXPECT_EQ(bench.engine.Setup(nullptr, bench.store.get(), &bench.classes, 0), 0);
+    EXPECT_EQ(bench.engine.Setup(nullptr, bench.store.get(), &bench.classes, kDeleting), 0);
     EXPECT_EQ(bench.engine.storage, nullptr);
-    bench.setup(7);  // an unknown type only normalises
-    EXPECT_EQ(bench.idealize("AA"), "-[A]-[A]-");
 }
 
 }  // namespace

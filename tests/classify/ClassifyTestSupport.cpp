@@ -44,7 +44,7 @@ TinyModel::TinyModel() {
     std::vector<std::unique_ptr<Rule>> rules;
     rules.push_back(makeRule(*storage, {{0, 1, 0}}, 1, {0.0, 0.75, 0.0, 0.0}));
     store = makeStore(std::move(rules), 2);
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
     auto ideal = std::make_unique<CIdelObject>();
     ideal->InitEmpty(2, 4);
     ideal->cells = {1, 0, 0, 0, 0, 1, 0, 0};

@@ -38,7 +38,7 @@ struct Generated {
     std::vector<SEQSElem> others;  // objects that did not form the classes
 };
 
-void compareRuns(Generated& data, int32_t type, int32_t source) {
+void compareRuns(Generated& data, IdealizationType type, int32_t source) {
     IdealObjectArray classes;
     Classificator fast;
     fast.Setup(data.storage.get(), data.store.get(), &classes, type);
@@ -51,7 +51,7 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
     for (int32_t j = 0; j < items; ++j) {
         const SEQSElem* object = source == 0 ? &data.storage->learnObjects[j] : nullptr;
         ASSERT_EQ(fast.IdealizeAndRegister(object, j), reference.IdealizeAndRegister(object, j))
-            << "type " << type << " source " << source << " item " << j;
+            << idealizationTypeCaption(type) << " source " << source << " item " << j;
     }
     ASSERT_EQ(static_cast<size_t>(fast.idealObjectCount), reference.idealObjects.size());
     for (size_t k = 0; k < reference.idealObjects.size(); ++k) {
@@ -88,7 +88,7 @@ void compareRuns(Generated& data, int32_t type, int32_t source) {
 TEST(Equivalence, WholeIdealizationsMatchReference) {
     std::mt19937 random(test::testSeed("classificator equivalence", 20261207u));
     Generated data(random, 30, 14, 300, false);
-    for (int32_t type = 0; type < 3; ++type) {
+    for (const IdealizationType type : kIdealizationTypes) {
         compareRuns(data, type, 0);
         compareRuns(data, type, 1);
     }
@@ -97,7 +97,7 @@ TEST(Equivalence, WholeIdealizationsMatchReference) {
 TEST(Equivalence, InfiniteWeightsMatchReference) {
     std::mt19937 random(test::testSeed("classificator equivalence", 20261207u) + 1);
     Generated data(random, 30, 12, 200, true);
-    for (int32_t type = 0; type < 3; ++type) compareRuns(data, type, 0);
+    for (const IdealizationType type : kIdealizationTypes) compareRuns(data, type, 0);
 }
 
 TEST(Equivalence, GainsMatchReferenceOnRandomStates) {
@@ -105,9 +105,9 @@ TEST(Equivalence, GainsMatchReferenceOnRandomStates) {
     Generated data(random, 20, 12, 300, true);
     IdealObjectArray classes;
     Classificator fast;
-    fast.Setup(data.storage.get(), data.store.get(), &classes, 0);
+    fast.Setup(data.storage.get(), data.store.get(), &classes, IdealizationType::kDeletingBegin);
     ReferenceClassificator reference;
-    reference.Setup(data.storage.get(), data.store.get(), 0);
+    reference.Setup(data.storage.get(), data.store.get(), IdealizationType::kDeletingBegin);
     for (const SEQSElem& object : data.others) {
         fast.StartFromObject(object);
         // Random extra letters, so that positions hold several letters or none.

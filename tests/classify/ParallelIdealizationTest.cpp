@@ -43,9 +43,10 @@ TEST(ParallelIdealization, RegistersTheClassesOfTheOneByOneRun) {
     const int32_t rules = store->Count();
     const auto furtherCount = static_cast<int32_t>(further.size());
 
-    for (int32_t type = 0; type < 3; ++type) {
+    for (const IdealizationType type : kIdealizationTypes) {
         for (const bool fromRules : {false, true}) {
-            SCOPED_TRACE("type " + std::to_string(type) + (fromRules ? ", rules" : ", objects"));
+            SCOPED_TRACE(std::string(idealizationTypeCaption(type)) +
+                         (fromRules ? ", rules" : ", objects"));
             const int32_t sources = fromRules ? rules : n;
             IdealizationRun single;
             single.engine.Setup(storage.get(), store.get(), &single.classes, type);

@@ -25,7 +25,7 @@ TEST(PauseGate, IdealizationWaitsAtTheGateAndFinishesAfterResume) {
     control.close();
     IdealObjectArray classes;
     Classificator engine(&sink, &control);
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
 
     std::atomic<int32_t> result{-2};
     std::thread worker([&] { result = engine.IdealizeAndRegister(&storage->learnObjects[1], -1); });

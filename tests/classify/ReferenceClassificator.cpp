@@ -6,7 +6,7 @@
 namespace motifora::testing {
 
 void ReferenceClassificator::Setup(const SEQStorage* storage, const RulesStorage* rules,
-                                   int32_t type) {
+                                   IdealizationType type) {
     storage_ = storage;
     rules_ = rules;
     type_ = type;
@@ -170,7 +170,7 @@ void ReferenceClassificator::Idealize() {
     };
     std::set<std::vector<uint8_t>> seen;
     double best = 0.0;
-    if (type_ == 2) {
+    if (type_ == IdealizationType::kDeletingInserting) {
         BuildPredictionMatrix();
         bool changed = true;
         while (changed && seen.insert(working.cells).second) {
@@ -188,8 +188,8 @@ void ReferenceClassificator::Idealize() {
                 changed = true;
             }
         }
-    } else if (type_ == 0 || type_ == 1) {
-        const bool deleteFirst = type_ == 0;
+    } else {
+        const bool deleteFirst = type_ == IdealizationType::kDeletingBegin;
         for (;;) {
             BuildPredictionMatrix();
             if (!seen.insert(working.cells).second) break;

@@ -7,6 +7,7 @@
 #include <set>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "core/SEQStorage.h"
 #include "rules/CIdelObject.h"
 #include "rules/RulesStorage.h"
@@ -15,7 +16,7 @@ namespace motifora::testing {
 
 class ReferenceClassificator {
   public:
-    void Setup(const SEQStorage* storage, const RulesStorage* rules, int32_t type);
+    void Setup(const SEQStorage* storage, const RulesStorage* rules, IdealizationType type);
 
     int32_t IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex);
     int32_t ClassifyObject(const SEQSElem& object);
@@ -48,7 +49,7 @@ class ReferenceClassificator {
 
     const SEQStorage* storage_ = nullptr;
     const RulesStorage* rules_ = nullptr;
-    int32_t type_ = -1;
+    IdealizationType type_ = IdealizationType::kDeletingBegin;
     int32_t width = 0;
     int32_t letters = 0;
     std::vector<int32_t> applicableRules_;

@@ -18,7 +18,7 @@ struct Scoring {
             const std::vector<std::string>& classCells) {
         storage = makeStorage(rows);
         store = makeStore(rulesOf(*storage), storage->width);
-        engine.Setup(storage.get(), store.get(), &classes, 0);
+        engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
         for (const std::string& cells : classCells) {
             auto ideal = std::make_unique<CIdelObject>();
             ideal->InitEmpty(storage->width, storage->alphabetSize);

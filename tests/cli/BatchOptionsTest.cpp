@@ -71,13 +71,13 @@ TEST(BatchOptionsTest, SettingsAreKeptAsTypedWithEitherSeparator) {
     EXPECT_EQ(*o.sub, "7");
     EXPECT_TRUE(*o.shiftMode);
     EXPECT_EQ(*o.width, "12");
-    EXPECT_EQ(*o.idealizationType, 2);
-    EXPECT_EQ(*o.source, 1);
+    EXPECT_EQ(*o.idealizationType, IdealizationType::kDeletingInserting);
+    EXPECT_EQ(*o.source, IdealizationSource::kRules);
     EXPECT_TRUE(*o.arrange);
     EXPECT_EQ(*o.level, "12,5");
     EXPECT_EQ(*o.threads, 3);
     EXPECT_EQ(*o.seed, 4294967295u);
-    EXPECT_EQ(*o.positiveSide, 0);
+    EXPECT_EQ(*o.positiveSide, SampleSide::kLearning);
 }
 
 TEST(BatchOptionsTest, UserNumbersReadWithPointOrComma) {

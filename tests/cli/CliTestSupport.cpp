@@ -46,6 +46,7 @@ CliRun::CliRun(const std::vector<std::string>& arguments, const fs::path& folder
         if (chdir(folder.c_str()) != 0) _exit(126);
         const int o = open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
         if (o < 0 || dup2(o, 1) < 0 || dup2(ends[1], 2) < 0) _exit(126);
+        if (o != 1) close(o);
         execve(argv[0], argv.data(), envp.data());
         _exit(127);
     }

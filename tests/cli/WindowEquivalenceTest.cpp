@@ -139,11 +139,11 @@ TEST_F(WindowEquivalenceTest, ExampleInFixedPositionsWithErrorsOverAllClasses) {
 
 // Steps shared by the two fixed-positions cases on generated samples: settings typed, search,
 // idealization, both control samples, classification and the all-class recognition.
-void generatedFixedSteps(Window& w, const TempFolder& folder, int32_t type, int32_t source,
+void generatedFixedSteps(Window& w, const TempFolder& folder, IdealizationSource source,
                          const std::string& controlPositive) {
     w.learn(folder / "pos.seq", folder / "neg.seq", "40", "10");
-    w.form.chooseIdealizationType(type);
-    w.form.ObjsSourceGroup.setItemIndex(source);
+    w.form.chooseIdealizationType(IdealizationType::kDeletingInserting);
+    w.form.chooseIdealizationSource(source);
     w.form.Rec_Arranged.setChecked(true);
     w.searchIdealizeAndLoad(folder / "cneg.seq");
     ASSERT_GE(w.m().classCount(), 2);
@@ -152,13 +152,13 @@ void generatedFixedSteps(Window& w, const TempFolder& folder, int32_t type, int3
     w.form.btnStartRecognitionClick();
     w.m().joinWorker();
     w.form.ErrRecForm.modalLoop = [](TErrRecForm& window) {
-        window.PositiveGroup.setItemIndex(kControlSource);
-        window.NegativeGroup.setItemIndex(kLearningSource);
+        window.choosePositiveSide(SampleSide::kControl);
+        window.chooseNegativeSide(SampleSide::kLearning);
         window.OKBtnClick();
     };
 }
 
-// The command line of generatedFixedSteps with idealization type 2, followed by `more`.
+// The command line of generatedFixedSteps ("--idealization both"), followed by `more`.
 std::vector<std::string> generatedFixedArguments(const std::string& controlPositive,
                                                  const std::vector<std::string>& more) {
     std::vector<std::string> arguments = splitAt(
@@ -182,7 +182,7 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesIdealizedFromRulesWithControlPosit
     SCOPED_TRACE("generated samples: std::mt19937 seeds 31, 32, 33, 34");
     writeGeneratedSamples(folder);
     Window w;
-    generatedFixedSteps(w, folder, 2, 1, "cpos.seq");
+    generatedFixedSteps(w, folder, IdealizationSource::kRules, "cpos.seq");
     w.countErrors(1, w.m().classCount(), nullptr);
 
     expectSameFiles(generatedFixedArguments("cpos.seq", {"--source", "rules"}), w,
@@ -194,7 +194,7 @@ TEST_F(WindowEquivalenceTest, ControlPositiveSideWithATypedLevel) {
     writeGeneratedSamples(folder);
     Window w;
     // The control positive sample is the learning one, so its objects fall into the classes.
-    generatedFixedSteps(w, folder, 2, 0, "pos.seq");
+    generatedFixedSteps(w, folder, IdealizationSource::kObjects, "pos.seq");
     w.countErrors(1, 2, [&w] {
         if (!w.form.RecLevelEdit.enabled()) return;
         w.form.RecLevelEdit.setText("2,5");
@@ -209,7 +209,7 @@ TEST_F(WindowEquivalenceTest, ControlPositiveSideWithATypedLevel) {
 TEST_F(WindowEquivalenceTest, OneClassWithAWantedFirstLevelError) {
     Window w;
     w.learn(pos, neg, "60", "15");
-    w.form.chooseIdealizationType(1);
+    w.form.chooseIdealizationType(IdealizationType::kInsertingBegin);
     w.searchIdealizeAndLoad(neg);
     w.press(&TMainForm::btnStartSearchClassClick);
     w.countErrors(3, 3, [&w] {
@@ -231,7 +231,7 @@ TEST_F(WindowEquivalenceTest, GeneratedSamplesInShiftPositionsWithAScan) {
     w.learn(folder / "pos.seq", "", "50", "10");
     w.form.chooseAlignment(true);
     w.form.FrameWidthEdit.setText("8");
-    w.form.chooseIdealizationType(1);
+    w.form.chooseIdealizationType(IdealizationType::kInsertingBegin);
     w.searchIdealizeAndLoad(folder / "long.seq");
     w.form.IdealizObjectsList.select(2, 2);
     w.form.btnStartRecognitionClick();

@@ -3,6 +3,9 @@
 
 #include <cmath>
 #include <limits>
+#include <string>
+#include <tuple>
+#include <vector>
 
 #include "core/NumberFormat.h"
 
@@ -200,6 +203,21 @@ TEST(NumberFormat, ReadInteger) {
         EXPECT_EQ(NumberFormat::readInteger(text, v), converts) << '"' << text << '"';
         EXPECT_EQ(v, converts ? value : -99) << '"' << text << '"';
     }
+}
+
+TEST(NumberFormat, PrintfTexts) {
+    const std::vector<std::tuple<std::string, std::string>> cases = {
+        {printfFixed(2.345678, 2), "2.35"},
+        {printfFixed(-0.5, 0), "-0"},
+        {printfFixed(1e300, 1).substr(0, 4), "1000"},
+        {printfScientific(12345.678, 3), "1.235e+04"},
+        {printfGeneral(0.25), "0.25"},
+        {printfGeneral(1234567.0), "1.23457e+06"},
+        {printfGeneral(-1e-300), "-1e-300"},
+        {printfGeneral(100), "100"},
+    };
+    for (const auto& [text, expected] : cases) EXPECT_EQ(text, expected);
+    EXPECT_EQ(printfFixed(1e300, 1).size(), 303u);  // every digit of a large value
 }
 
 }  // namespace

@@ -1,10 +1,17 @@
 // Tests of the sample record.
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "core/Sequence.h"
 
 namespace motifora {
 namespace {
+
+// Samples are vectors of records: a growing vector must move them, never copy them.
+static_assert(std::is_nothrow_move_constructible_v<Sequence>);
+static_assert(std::is_nothrow_move_assignable_v<Sequence>);
+static_assert(std::is_copy_constructible_v<Sequence>);
 
 TEST(Sequence, NewRecordIsEmpty) {
     const Sequence s;

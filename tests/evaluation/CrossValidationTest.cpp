@@ -86,7 +86,8 @@ TEST(AllClassScorer, GivesExactlyTheScoresOfScoreObject) {
     SEQStorage& storage = searched.storage;
     RulesStorage& rules = *searched.rules;
     ASSERT_GT(rules.Count(), 0);
-    for (int32_t type : {0, 2}) {
+    for (const IdealizationType type :
+         {IdealizationType::kDeletingBegin, IdealizationType::kDeletingInserting}) {
         IdealObjectArray ideal(static_cast<size_t>(storage.learnObjectCount));
         Classificator classes;
         classes.Setup(&storage, &rules, &ideal, type);
@@ -119,7 +120,7 @@ TEST(AllClassScorer, SummaryKeepsTheBestClassAndTheLargestZScore) {
     RulesStorage& rules = *searched.rules;
     IdealObjectArray ideal(30);
     Classificator classes;
-    classes.Setup(&storage, &rules, &ideal, 2);
+    classes.Setup(&storage, &rules, &ideal, IdealizationType::kDeletingInserting);
     for (int32_t j = 0; j < 30; ++j)
         storage.learnObjects[j].classNumber =
             classes.IdealizeAndRegister(&storage.learnObjects[j], -1);
@@ -345,7 +346,7 @@ TEST(CrossValidation, OneCheckNamesTheFailingField) {
     CrossValidationSettings s = smallSettings();
     EXPECT_EQ(checkCrossValidationSettings(s), std::nullopt);
     // Shift positions with a frame too narrow: the folds search in fixed positions all the same.
-    s.search.workMode = 1;
+    s.search.workMode = WorkMode::kShift;
     s.search.frameWidth = 1;
     EXPECT_EQ(checkCrossValidationSettings(s), std::nullopt);
     EXPECT_TRUE(crossValidationRefusal(s, 10, 10).empty());

@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "evaluation/Bootstrap.h"
 #include "evaluation/ErrorCounting.h"
 
 namespace motifora {
@@ -132,6 +133,25 @@ TEST(LevelFromFirstError, Derivations) {
     EXPECT_FALSE(levelFromFirstError({4}, 0.5).has_value());
     EXPECT_FALSE(levelFromFirstError({}, 0).has_value());
     EXPECT_EQ(levelFromFirstError(four, 1.5), 0.0);  // no k qualifies
+}
+
+TEST(LevelFromFirstError, BothLevelsShareTheIntervalRule) {
+    // Away from their own edge cases, the error counting's and the bootstrap's levels are the
+    // one interval rule over the sorted scores.
+    const std::vector<std::vector<double>> samples{
+        {9, 1, 4}, {7, 1, 5, 3}, {2, 2, 8, 6, 0.5}, {-3, 10, 4, 4, 1, 12, 7}};
+    for (const std::vector<double>& scores : samples) {
+        std::vector<double> sorted = scores;
+        sortScores(sorted);
+        for (const double e : {0.05, 0.2, 1.0 / 3, 0.5, 0.6, 0.95}) {
+            SCOPED_TRACE(testing::Message() << scores.size() << " scores, e = " << e);
+            const double shared = levelAmongSorted(sorted, e);
+            EXPECT_EQ(levelFromFirstError(scores, e), shared);
+            EXPECT_EQ(bootstrapLevel(scores, e), shared);
+        }
+    }
+    EXPECT_EQ(levelAmongSorted({3}, 0.5), 3.5);  // one score: beyond it
+    EXPECT_EQ(levelAmongSorted({1, 3, 5}, 2), 0.0);
 }
 
 TEST(ErrorTotals, SharesAndEmptySides) {

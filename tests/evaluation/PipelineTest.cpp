@@ -16,6 +16,11 @@
 namespace motifora {
 namespace {
 
+constexpr IdealizationType kDeleting = IdealizationType::kDeletingBegin;
+constexpr IdealizationType kBoth = IdealizationType::kDeletingInserting;
+constexpr IdealizationSource kObjects = IdealizationSource::kObjects;
+constexpr IdealizationSource kRules = IdealizationSource::kRules;
+
 using test::MotifSamples;
 
 bool sameBits(double a, double b) {
@@ -65,7 +70,7 @@ FoldScores chainWrittenOut(const FoldSamples& f, const LearningSettings& s) {
     IdealObjectArray ideal(static_cast<size_t>(objects.learnObjectCount));
     Classificator classes;
     classes.Setup(&objects, &rules, &ideal, s.idealizationType);
-    if (s.idealizationSource == 0) {
+    if (s.idealizationSource == IdealizationSource::kObjects) {
         for (int32_t j = 0; j < objects.learnObjectCount; ++j)
             objects.learnObjects[j].classNumber =
                 classes.IdealizeAndRegister(&objects.learnObjects[j], -1);
@@ -100,11 +105,19 @@ TEST(Pipeline, AClassFoldScoresAsTheChainWrittenOut) {
     const MotifSamples s = test::motifSamples(test::testSeed("pipeline", 2026u), 40, 14);
     const FoldSamples fold = foldOf(s, 30);
     const struct {
-        int32_t type, source, threads;
-    } cases[] = {{0, 0, 1}, {2, 0, 1}, {1, 0, 2}, {2, 0, 3}, {0, 1, 1}, {2, 1, 2}};
+        IdealizationType type;
+        IdealizationSource source;
+        int32_t threads;
+    } cases[] = {{kDeleting, kObjects, 1},
+                 {kBoth, kObjects, 1},
+                 {IdealizationType::kInsertingBegin, kObjects, 2},
+                 {kBoth, kObjects, 3},
+                 {kDeleting, kRules, 1},
+                 {kBoth, kRules, 2}};
     for (const auto& c : cases) {
-        SCOPED_TRACE("type " + std::to_string(c.type) + " source " + std::to_string(c.source) +
-                     " threads " + std::to_string(c.threads));
+        SCOPED_TRACE(std::string(idealizationTypeCaption(c.type)) +
+                     (c.source == kRules ? ", rules" : ", objects") + ", threads " +
+                     std::to_string(c.threads));
         LearningSettings settings = smallSettings();
         settings.idealizationType = c.type;
         settings.idealizationSource = c.source;
@@ -280,26 +293,29 @@ TEST(ScoreKind, NamesReadBackAndNothingElseIsRead) {
 
 TEST(Pipeline, WorkWithoutASearchIsCrossValidatedWithTheWindowsDefaults) {
     SearchSettings none;
-    const CrossValidationSettings fromNone = crossValidationSettingsOf(none, 1, 1, 3);
+    const CrossValidationSettings fromNone = crossValidationSettingsOf(
+        none, IdealizationType::kInsertingBegin, IdealizationSource::kRules, 3);
     const SearchSettings defaults = SearchSettings::windowDefaults();
     EXPECT_EQ(fromNone.search.confidence, defaults.confidence);
     EXPECT_EQ(fromNone.search.cpThreshold, defaults.cpThreshold);
     EXPECT_EQ(fromNone.search.finishBufferSize, defaults.finishBufferSize);
     EXPECT_EQ(fromNone.search.subBufferSize, defaults.subBufferSize);
-    EXPECT_EQ(fromNone.idealizationType, 1);
-    EXPECT_EQ(fromNone.idealizationSource, 1);
+    EXPECT_EQ(fromNone.idealizationType, IdealizationType::kInsertingBegin);
+    EXPECT_EQ(fromNone.idealizationSource, IdealizationSource::kRules);
     EXPECT_EQ(fromNone.threads, 3);
     EXPECT_EQ(fromNone.searchThreads, 3);
     SearchSettings searched;
     searched.subBufferSize = 7;
-    const CrossValidationSettings fromSearched = crossValidationSettingsOf(searched, 0, 0, 0);
+    const CrossValidationSettings fromSearched =
+        crossValidationSettingsOf(searched, kDeleting, kObjects, 0);
     EXPECT_EQ(fromSearched.search.subBufferSize, 7);
     EXPECT_EQ(fromSearched.search.finishBufferSize, 0);
     // A search in shift positions: the folds search the same thresholds in fixed positions.
-    searched.workMode = 1;
+    searched.workMode = WorkMode::kShift;
     searched.frameWidth = 9;
-    EXPECT_FALSE(crossValidationSettingsOf(searched, 0, 0, 0).search.shiftPositions());
-    EXPECT_EQ(crossValidationSettingsOf(searched, 0, 0, 0).search.subBufferSize, 7);
+    EXPECT_FALSE(
+        crossValidationSettingsOf(searched, kDeleting, kObjects, 0).search.shiftPositions());
+    EXPECT_EQ(crossValidationSettingsOf(searched, kDeleting, kObjects, 0).search.subBufferSize, 7);
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "evaluation/Recognition.h"
 #include "evaluation/ScanPlaces.h"
+#include "support/Records.h"
 #include "support/Seed.h"
 
 namespace motifora {

@@ -41,7 +41,7 @@ void train(Trained& t, std::mt19937& random, const std::string& alphabet, int32_
            int32_t ruleCount, bool certainties) {
     t.storage = makeStorage(rowsOver(random, alphabet, 40, width));
     t.store = randomRules(random, *t.storage, ruleCount, certainties);
-    t.engine.Setup(t.storage.get(), t.store.get(), &t.classes, static_cast<int32_t>(random() % 3));
+    t.engine.Setup(t.storage.get(), t.store.get(), &t.classes, kIdealizationTypes[random() % 3]);
     for (int32_t j = 0; j < 12; ++j) t.engine.IdealizeAndRegister(&t.storage->learnObjects[j], -1);
 }
 
@@ -154,7 +154,7 @@ TEST(ClassScorer, WorkedExampleAndWindowCounts) {
     auto store = makeStore(std::move(rules), 2);
     IdealObjectArray classes;
     Classificator engine;
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
     auto ideal = std::make_unique<CIdelObject>();
     ideal->InitEmpty(2, 2);
     ideal->cells = {1, 0, 0, 1};

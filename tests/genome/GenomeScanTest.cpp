@@ -90,7 +90,7 @@ TEST_F(GenomeScanTest, RefusesWhatItCannotScan) {
     auto store = makeStore({}, 2);
     IdealObjectArray classes;
     Classificator engine;
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
     auto ideal = std::make_unique<CIdelObject>();
     ideal->InitEmpty(2, 2);
     classes.push_back(std::move(ideal));
@@ -133,7 +133,7 @@ TEST_F(GenomeScanTest, EqualsClassificatorOnEveryWindowOfBothStrands) {
     auto store = randomRules(random, *storage, 300, false);
     IdealObjectArray classes;
     Classificator engine;
-    engine.Setup(storage.get(), store.get(), &classes, 0);
+    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kDeletingBegin);
     for (int32_t j = 0; j < 10; ++j) engine.IdealizeAndRegister(&storage->learnObjects[j], -1);
     ASSERT_GE(engine.idealObjectCount, 2);
 

@@ -94,6 +94,25 @@ TEST(EvaluationReport, HoldsEverySectionAndPlot) {
     EXPECT_NE(html.find("<tr><th>pooled</th>"), std::string::npos);
 }
 
+TEST(EvaluationReport, CurvesAndGuidesInPlotCoordinates) {
+    // The unit plots are 300 wide from (48, 12): x = 48 + 300 v, y = 12 + 300 (1 - v).
+    CrossValidationResult cv = handMadeResult();
+    cv.roc = {{9, 0, 0}, {5, 0.25, 0.5}, {-9, 1, 1}};
+    cv.precisionRecall = {{9, 0, 1}, {3, 0.5, 0.75}};
+    const std::string html = EvaluationReportHtml(reportData(&cv));
+    const std::string curve = "<polyline fill=\"none\" stroke=\"#1f77b4\" stroke-width=\"2\" ";
+    EXPECT_NE(html.find(curve + "points=\"48.00,312.00 123.00,162.00 348.00,12.00 \"/>\n"),
+              std::string::npos);
+    EXPECT_NE(html.find(curve + "points=\"48.00,12.00 198.00,87.00 \"/>\n</svg>\n"),
+              std::string::npos);
+    const std::string dashed = "\" stroke=\"#aaa\" stroke-dasharray=\"4 4\"/>\n";
+    // The chance diagonal of the ROC plot and the share of positives (4 of 8) on the other.
+    EXPECT_NE(html.find("<line x1=\"48.00\" y1=\"312.00\" x2=\"348.00\" y2=\"12.00" + dashed),
+              std::string::npos);
+    EXPECT_NE(html.find("<line x1=\"48.00\" y1=\"162.00\" x2=\"348.00\" y2=\"162.00" + dashed),
+              std::string::npos);
+}
+
 TEST(EvaluationReport, WithoutCrossValidationSaysSo) {
     const std::string html = EvaluationReportHtml(reportData(nullptr));
     EXPECT_NE(html.find("<h2>Cross-validation</h2>\n<p>Not run.</p>"), std::string::npos);

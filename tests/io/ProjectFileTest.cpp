@@ -43,7 +43,7 @@ int32_t i32At(const std::string& bytes, size_t offset) {
 
 TEST(ProjectFile, SamplesOnlyProjectHasTheExactBytes) {
     ProjectData data;
-    data.settings = {0.05, 0.8, 500, 50, 0, 10, 0, 1};
+    data.settings = {0.05, 0.8, 500, 50, WorkMode::kFixed, 10, IdealizationType::kDeletingBegin, 1};
     data.learnPositive.resize(1);
     data.learnPositive[0].assign("ACGT", "s1", 1);
     data.learnPositivePresent = true;
@@ -234,7 +234,7 @@ TEST(ProjectFile, StagesReallyHoldWhatTheyAreNamedFor) {
     ASSERT_NE(search.rules, nullptr);
     EXPECT_GT(search.rules->Count(), 0);
     const ProjectData shift = buildStage(Stage::kShiftMode);
-    EXPECT_EQ(shift.settings.workMode, 1);
+    EXPECT_EQ(shift.settings.workMode, WorkMode::kShift);
     EXPECT_EQ(shift.storage->width, 10);
     EXPECT_GT(shift.storage->learnObjectCount, static_cast<int32_t>(shift.learnPositive.size()));
     EXPECT_GT(shift.rules->Count(), 0);

@@ -86,7 +86,7 @@ void classify(Classificator& classifier, ObjectSet& set, int32_t count, ObjectSe
 
 ProjectData buildStage(Stage stage, int32_t sequences) {
     ProjectData data;
-    data.settings = {0.05, 0.8, 40, 20, 0, 10, 0, 1};
+    data.settings = {0.05, 0.8, 40, 20, WorkMode::kFixed, 10, IdealizationType::kDeletingBegin, 1};
     data.learnPositive = exampleRecords("promoters_pos.seq", sequences);
     data.learnPositivePresent = true;
     if (stage == Stage::kSamplesOnly) return data;
@@ -94,8 +94,8 @@ ProjectData buildStage(Stage stage, int32_t sequences) {
     const auto n = static_cast<int32_t>(data.learnPositive.size());
     data.storage = std::make_unique<SEQStorage>();
     if (stage == Stage::kShiftMode) {
-        data.settings.workMode = 1;
-        data.settings.idealizationType = 2;
+        data.settings.workMode = WorkMode::kShift;
+        data.settings.idealizationType = IdealizationType::kDeletingInserting;
         data.storage->buildWindows(data.learnPositive.data(), n, data.settings.frameWidth);
     } else {
         data.storage->buildWhole(data.learnPositive.data(), n);

@@ -112,10 +112,10 @@ TEST(RecognitionGrid, ErrorCountingGridIsSavedWithoutARecognitionTable) {
 }
 
 TEST(RecognitionGrid, LongSequenceReportInShiftModeOrWithLongControlData) {
-    EXPECT_EQ(ChooseReport(0, false), ReportKind::kErrorCounting);
-    EXPECT_EQ(ChooseReport(0, true), ReportKind::kLongSequence);
-    EXPECT_EQ(ChooseReport(1, false), ReportKind::kLongSequence);
-    EXPECT_EQ(ChooseReport(1, true), ReportKind::kLongSequence);
+    EXPECT_EQ(ChooseReport(WorkMode::kFixed, false), ReportKind::kErrorCounting);
+    EXPECT_EQ(ChooseReport(WorkMode::kFixed, true), ReportKind::kLongSequence);
+    EXPECT_EQ(ChooseReport(WorkMode::kShift, false), ReportKind::kLongSequence);
+    EXPECT_EQ(ChooseReport(WorkMode::kShift, true), ReportKind::kLongSequence);
 }
 
 }  // namespace

@@ -1,11 +1,17 @@
 // Ideal objects: building from an object, full positions, text form and identity.
 #include <gtest/gtest.h>
 
+#include <type_traits>
+
 #include "TestData.h"
 #include "rules/CIdelObject.h"
 
 namespace motifora {
 namespace {
+
+// Ideal objects live in vectors and are copied into the classes: moves must not throw.
+static_assert(std::is_nothrow_move_constructible_v<CIdelObject>);
+static_assert(std::is_copy_assignable_v<CIdelObject>);
 
 TEST(CIdelObject, FromObjectWithEmptyAndForeignCodes) {
     SEQStorage s;

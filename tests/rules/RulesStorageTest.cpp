@@ -198,5 +198,41 @@ TEST_F(RulesStorageTest, GetTextsOutsideTheListAreEmpty) {
     EXPECT_EQ(t, "3=T =>   [1] = (A:0.000000) (C:0.000000) (G:0.000000) (T:0.000000)  (G[1])");
 }
 
+TEST_F(RulesStorageTest, ListedRuleSpeaksInOneBasedPositionsAndLetters) {
+    RulesStorage list(3, 6);
+    auto r = rule(0.0123456789, 2, 3);
+    r->conditions = {{2, 1, 3, true}, {4, -1, 1, true}};  // target 0: 3=T & 5=-C
+    r->conditionCount = 2;
+    ASSERT_TRUE(list.Add(r, true));
+    ListedRule listed = listedRule(list, 0);
+    EXPECT_EQ(listed.number, 1);
+    EXPECT_EQ(listed.rule, list.Get(0));
+    EXPECT_EQ(listed.fisherText, "0.012346");
+    EXPECT_EQ(listed.target, 1);
+    ASSERT_EQ(listed.conditions.size(), 2u);
+    EXPECT_EQ(listed.conditions[0].position, 3);
+    EXPECT_EQ(listed.conditions[0].letter, 'T');
+    EXPECT_FALSE(listed.conditions[0].negated);
+    EXPECT_EQ(listed.conditions[1].position, 5);
+    EXPECT_EQ(listed.conditions[1].letter, 'C');
+    EXPECT_TRUE(listed.conditions[1].negated);
+    EXPECT_FALSE(listed.prediction.has_value());  // every probability 0
+
+    // The strongest prediction by magnitude; a negative one excludes its letter.
+    Rule& stored = *list.rules[0];
+    stored.letterProbability = {0.25, -0.75, 0.5, 0.0, 0.0};
+    listed = listedRule(list, 0);
+    ASSERT_TRUE(listed.prediction.has_value());
+    EXPECT_EQ(listed.prediction->letter, 'C');
+    EXPECT_EQ(listed.prediction->probability, 0.75);
+    EXPECT_TRUE(listed.prediction->excluded);
+    stored.letterProbability = {0.25, 0.0, 0.5, -0.125, 0.0};
+    listed = listedRule(list, 0);
+    ASSERT_TRUE(listed.prediction.has_value());
+    EXPECT_EQ(listed.prediction->letter, 'G');
+    EXPECT_EQ(listed.prediction->probability, 0.5);
+    EXPECT_FALSE(listed.prediction->excluded);
+}
+
 }  // namespace
 }  // namespace motifora

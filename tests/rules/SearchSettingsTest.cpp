@@ -60,7 +60,7 @@ TEST(SearchSettingsCheck, SettingsAreCheckedInFieldOrderWithTheWidthOnlyInShiftP
     EXPECT_FALSE(checkSearchSettings(s));
     s.frameWidth = 0;
     EXPECT_FALSE(checkSearchSettings(s)) << "fixed positions take the sequences' width";
-    s.workMode = 1;
+    s.workMode = WorkMode::kShift;
     EXPECT_EQ(checkSearchSettings(s),
               (SearchProblem{SearchField::FrameWidth, SearchFault::BelowLeast, 3.0}));
     s.subBufferSize = 0;
@@ -70,22 +70,22 @@ TEST(SearchSettingsCheck, SettingsAreCheckedInFieldOrderWithTheWidthOnlyInShiftP
               (SearchProblem{SearchField::CpThreshold, SearchFault::AboveMost, 1.0}));
     s.confidence = std::nan("");
     EXPECT_EQ(checkSearchSettings(s)->field, SearchField::Confidence);
-    EXPECT_EQ(checkSearchSettings({0.05, 0.8, 2000, 50, 0, 0}, 1000),
+    EXPECT_EQ(checkSearchSettings({0.05, 0.8, 2000, 50, WorkMode::kFixed, 0}, 1000),
               (SearchProblem{SearchField::FinishBufferSize, SearchFault::AboveMost, 1000.0}));
 }
 
 TEST(SearchSettingsRead, GoodTextsAreStoredAndUntypedFieldsKeepTheirValues) {
     RecordingReader reals;
-    SearchSettings s{0.5, 0.5, 7, 7, 1, 9};
+    SearchSettings s{0.5, 0.5, 7, 7, WorkMode::kShift, 9};
     const SearchSettingsText typed{" 0.001", "0.75", "44", " 11 ", std::nullopt};
     EXPECT_FALSE(readSearchSettings(typed, reals.reader(), s));
-    EXPECT_EQ(s, (SearchSettings{0.001, 0.75, 44, 11, 1, 9}));
+    EXPECT_EQ(s, (SearchSettings{0.001, 0.75, 44, 11, WorkMode::kShift, 9}));
     EXPECT_EQ(reals.asked, (std::vector<std::string>{" 0.001", "0.75"}));
 
-    SearchSettings only{0.5, 0.5, 7, 7, 0, 9};
+    SearchSettings only{0.5, 0.5, 7, 7, WorkMode::kFixed, 9};
     EXPECT_FALSE(readSearchSettings({std::nullopt, std::nullopt, std::nullopt, std::nullopt, "4"},
                                     reals.reader(), only));
-    EXPECT_EQ(only, (SearchSettings{0.5, 0.5, 7, 7, 0, 4}));
+    EXPECT_EQ(only, (SearchSettings{0.5, 0.5, 7, 7, WorkMode::kFixed, 4}));
 }
 
 TEST(SearchSettingsRead, ReadingStopsAtTheFirstProblemAndKeepsItsValue) {
@@ -110,7 +110,7 @@ TEST(SearchSettingsRead, ReadingStopsAtTheFirstProblemAndKeepsItsValue) {
                      *c.typed.finishBufferSize + " " + *c.typed.subBufferSize + " " +
                      *c.typed.frameWidth);
         RecordingReader reals;
-        SearchSettings s{0.5, 0.5, 7, 7, 1, 9};
+        SearchSettings s{0.5, 0.5, 7, 7, WorkMode::kShift, 9};
         EXPECT_EQ(readSearchSettings(c.typed, reals.reader(), s), c.problem);
         EXPECT_EQ(reals.asked.size(), c.realsRead) << "no real is read after the problem";
         const double old[] = {0.5, 0.5, 7, 7, 9};
@@ -142,7 +142,7 @@ TEST(SearchSettingsRead, TheBufferLimitRefusesLargerBuffersButNotWiderFrames) {
 // window's defaults until a search set any threshold or buffer, always in fixed positions.
 TEST(SearchSettingsValue, DefaultsUntilSearchedAndFixedPositionsOnRequest) {
     EXPECT_EQ(SearchSettings{}.orWindowDefaults(), SearchSettings::windowDefaults());
-    const SearchSettings shift{0.01, 0.7, 40, 8, 1, 12};
+    const SearchSettings shift{0.01, 0.7, 40, 8, WorkMode::kShift, 12};
     EXPECT_EQ(shift.orWindowDefaults(), shift);
     for (int field = 0; field < 4; ++field) {
         SearchSettings one;
@@ -154,7 +154,7 @@ TEST(SearchSettingsValue, DefaultsUntilSearchedAndFixedPositionsOnRequest) {
     }
     const SearchSettings fixed = shift.inFixedPositions();
     EXPECT_FALSE(fixed.shiftPositions());
-    EXPECT_EQ(fixed, (SearchSettings{0.01, 0.7, 40, 8, 0, 12}));
+    EXPECT_EQ(fixed, (SearchSettings{0.01, 0.7, 40, 8, WorkMode::kFixed, 12}));
     // A frame the shift search refuses does not count in fixed positions.
     SearchSettings narrow = shift;
     narrow.frameWidth = 1;

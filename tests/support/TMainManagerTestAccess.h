@@ -15,7 +15,6 @@ struct TMainManagerTestAccess {
     using M = TMainManager;
     static std::unique_ptr<SEQStorage>& storage(M& m) { return m.storage_; }
     static std::unique_ptr<RulesStorage>& rules(M& m) { return m.rules_; }
-    static SearchSettings& searchSettings(M& m) { return m.searchSettings_; }
     static int32_t& classCount(M& m) { return m.classCount_; }
     static int32_t& learnPositiveCount(M& m) { return m.learnPositiveCount_; }
     static int32_t& controlNegativeCount(M& m) { return m.controlNegativeCount_; }

@@ -105,8 +105,8 @@ class EvaluationFixture : public ::testing::Test {
         }
     }
     void searchAndIdealize() {
-        ASSERT_NO_FATAL_FAILURE(searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
-        ASSERT_NO_FATAL_FAILURE(idealizeToTheEnd(m, 2, 0));
+        ASSERT_NO_FATAL_FAILURE(searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kFixed, 0}));
+        ASSERT_NO_FATAL_FAILURE(idealizeToTheEnd(m));
         ASSERT_GT(m.classCount(), 0);
     }
     void loadControls(const std::vector<std::string>& controlNegative,

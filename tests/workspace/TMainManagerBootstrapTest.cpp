@@ -22,7 +22,7 @@ class BootstrapTest : public EvaluationFixture {
     // The bootstrap needs no search of its own workspace: the control negative sample is read
     // against the storage of a first search.
     void loadControlsWithoutStorage() {
-        ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
+        ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kFixed, 0}));
         loadControls(negatives, {});
     }
     // Starts a run of `iterations` at 10 % that pauses itself at its first countdown, and waits
@@ -50,7 +50,7 @@ TEST_F(BootstrapTest, StartCodes) {
     ASSERT_TRUE(m.loadLearnNegative(dir.write("neg.seq", test::seqText(negatives))));
     EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::NoSamples);  // no control negatives
     loadControlsWithoutStorage();
-    TMainManagerTestAccess::searchSettings(m).workMode = 1;
+    m.setIterationSearchSettings({0.05, 0.8, 200, 30, WorkMode::kShift, 0});
     EXPECT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::ShiftMode);
     EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.workerActive());
@@ -155,7 +155,8 @@ TEST_F(BootstrapTest, SameSeedSameRows) {
     other.setThreadCount(1);
     ASSERT_TRUE(other.loadLearnPositive(dir.write("p2.seq", test::seqText(positives))));
     ASSERT_TRUE(other.loadLearnNegative(dir.write("n2.seq", test::seqText(negatives))));
-    ASSERT_EQ(other.startRuleSearch({0.05, 0.8, 200, 30, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(other.startRuleSearch({0.05, 0.8, 200, 30, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(test::waitForEnd(other));
     ASSERT_TRUE(other.loadControlNegative(dir.write("c2.seq", test::seqText(negatives))));
     ASSERT_EQ(other.StartBootstrap(10, 2, 0, 0.25), BootstrapStart::Started);
@@ -220,7 +221,7 @@ TEST_F(BootstrapTest, TheWorkspaceFrameWidthStaysWhenTheWidestRecordIsHeldOut) {
     // narrower objects, which must not change the width the workspace scans with.
     positives[0] += "AC";
     load();
-    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 0, 0}));
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kFixed, 0}));
     std::vector<std::string> controls = negatives;
     for (std::string& text : controls) text += "GT";
     loadControls(controls, {});
@@ -269,10 +270,7 @@ TEST_F(BootstrapTest, NeverSearchedWorkspaceUsesTheDefaultSettings) {
     // A control negative sample needs a storage to be checked against; the search settings are
     // then cleared as if none had been stored.
     loadControlsWithoutStorage();
-    TMainManagerTestAccess::searchSettings(m).finishBufferSize = 0;
-    TMainManagerTestAccess::searchSettings(m).subBufferSize = 0;
-    TMainManagerTestAccess::searchSettings(m).confidence = 0;
-    TMainManagerTestAccess::searchSettings(m).cpThreshold = 0;
+    m.setIterationSearchSettings({0.0, 0.0, 0, 0, WorkMode::kFixed, 0});
     ASSERT_EQ(m.StartBootstrap(10, 1, 0, 0.0), BootstrapStart::Started);
     waitForRun();
     EXPECT_EQ(sink.ruleCapacities, std::vector<int32_t>{500});

@@ -45,19 +45,17 @@ TEST(TMainManagerTest, NewManagerDefaults) {
 
 class LoadTest : public ::testing::Test {
   protected:
-    // Loads positives and builds whole-sequence objects from them, as a rule search start does.
+    // Loads positives and searches them in fixed positions: whole-sequence objects.
     void loadPositivesAndBuild(const std::vector<std::string>& letters) {
         ASSERT_TRUE(test::succeeded(m.loadLearnPositive(dir.write("pos.seq", seqText(letters)))));
-        TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
-        TMainManagerTestAccess::storage(m)->buildWhole(m.learnPositive().data(),
-                                                       m.learnPositiveCount());
+        ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 500, 50, WorkMode::kFixed, 0}));
+        ASSERT_EQ(m.storage()->width, 4);
     }
-    // Loads one positive, ACGTACGT, and builds its 3-letter windows, as a shift-mode search does.
+    // Loads one positive, ACGTACGT, and searches it in shift positions: its 3-letter windows.
     void loadPositiveInShiftMode() {
         ASSERT_TRUE(m.loadLearnPositive(dir.write("p.seq", seqText({"ACGTACGT"}))));
-        TMainManagerTestAccess::searchSettings(m).workMode = 1;
-        TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
-        TMainManagerTestAccess::storage(m)->buildWindows(m.learnPositive().data(), 1, 3);
+        ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 500, 50, WorkMode::kShift, 3}));
+        ASSERT_EQ(m.storage()->learnObjectCount, 6);
     }
 
     TempDir dir;
@@ -247,7 +245,7 @@ TEST_F(LoadTest, ControlLoadNeedsObjects) {
 }
 
 TEST_F(LoadTest, ControlNegativeFixedModeLengthAndAlphabet) {
-    loadPositivesAndBuild({"ACGT", "ACGG"});
+    ASSERT_NO_FATAL_FAILURE(loadPositivesAndBuild({"ACGT", "ACGG"}));
     struct Case {
         const char* name;
         std::vector<std::string> records;
@@ -314,7 +312,7 @@ TEST_F(LoadTest, ControlNegativeShiftModeNeedsFrameWidth) {
 }
 
 TEST_F(LoadTest, ControlPositiveMustMatchWidthInFixedMode) {
-    loadPositivesAndBuild({"ACGT", "ACGG"});
+    ASSERT_NO_FATAL_FAILURE(loadPositivesAndBuild({"ACGT", "ACGG"}));
     struct Case {
         std::vector<std::string> records;
         bool ok;

@@ -82,15 +82,18 @@ class ProcessTest : public ::testing::Test {
         ASSERT_TRUE(test::succeeded(m.loadLearnNegative(dir.write("neg.seq", seqText(negatives)))));
     }
     // Runs a fixed-mode rule search with the default settings to its end.
-    void search() { ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 500, 50, 0, 0})); }
+    void search() {
+        ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 500, 50, WorkMode::kFixed, 0}));
+    }
     // Starts a fixed-mode rule search with the default settings that pauses itself at its first
     // buffer entry, and waits for the pause.
     void startSearchPausedAtFirstEntry() {
         sink.onEach<BufferEntry>(pause.hook(1, [this] { m.pauseRuleSearch(); }));
-        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
+        ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 0}),
+                  RuleSearchStart::Started);
         ASSERT_TRUE(pause.wait());
     }
-    void idealize(int32_t type, int32_t source) {
+    void idealize(IdealizationType type, IdealizationSource source) {
         ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, type, source));
     }
 
@@ -106,9 +109,9 @@ class ProcessTest : public ::testing::Test {
 
 TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
     loadPositives();
-    TMainManagerTestAccess::saved(m) = true;
-    TMainManagerTestAccess::modified(m) = false;
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 77}), RuleSearchStart::Started);
+    m.markSaved();
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 77}),
+              RuleSearchStart::Started);
     EXPECT_TRUE(m.isRunning() || m.hasEnded());
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_FALSE(m.isRunning());
@@ -122,7 +125,7 @@ TEST_F(ProcessTest, RuleSearchFindsWhatTheGeneratorFinds) {
     EXPECT_EQ(m.searchSettings().cpThreshold, 0.8);
     EXPECT_EQ(m.searchSettings().finishBufferSize, 500);
     EXPECT_EQ(m.searchSettings().subBufferSize, 50);
-    EXPECT_EQ(m.searchSettings().workMode, 0);
+    EXPECT_EQ(m.searchSettings().workMode, WorkMode::kFixed);
     EXPECT_EQ(m.searchSettings().frameWidth, 6);  // fixed mode takes the storage's width
     ASSERT_NE(m.storage(), nullptr);
     ASSERT_NE(m.rules(), nullptr);
@@ -161,7 +164,8 @@ TEST_F(ProcessTest, RuleSearchWithNegativesReplacesTheStorageAtTheEnd) {
 
 TEST_F(ProcessTest, ShiftModeSearchesWindows) {
     loadPositives();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 100, 20, 1, 4}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 100, 20, WorkMode::kShift, 4}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.searchSettings().frameWidth, 4);
     EXPECT_EQ(m.storage()->width, 4);
@@ -175,7 +179,7 @@ TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
     // A sequence file without records is refused; a project can still hold an empty sample.
     EXPECT_FALSE(m.loadLearnPositive(dir.write("none.seq", "")));
     TMainManagerTestAccess::learnPositiveLoaded(m).store(true);
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, WorkMode::kFixed, 0}), RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.rules()->Count(), 0);
     EXPECT_EQ(m.storage()->learnObjectCount, 0);
@@ -183,7 +187,8 @@ TEST_F(ProcessTest, RuleSearchOverAnEmptySampleEndsAtOnce) {
 
 TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
     loadPositives();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, 1, 1000000}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 10, 5, WorkMode::kShift, 1000000}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.storage()->learnObjectCount, 0);
     EXPECT_EQ(m.rules()->Count(), 0);
@@ -191,7 +196,7 @@ TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
     m.takeEnd(TMainManager::Process::RuleSearch);
 
     // Buffer sizes far beyond any sample allocate nothing until rules arrive.
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 2147483647, 2147483647, 0, 0}),
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 2147483647, 2147483647, WorkMode::kFixed, 0}),
               RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.takeWorkerError().empty());
@@ -201,7 +206,8 @@ TEST_F(ProcessTest, FramesWiderThanEveryRecordAndHugeBuffersEndNormally) {
 TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     loadPositives();
     sink.onEach<BufferEntry>([] { throw std::bad_alloc(); });
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     m.joinWorker();
     EXPECT_FALSE(m.isRunning());
@@ -213,7 +219,8 @@ TEST_F(ProcessTest, AWorkerCutShortEndsAsAStoppedOneAndSaysWhy) {
     // The next process starts with no reason left over.
     sink.onEach<BufferEntry>(nullptr);
     m.takeEnd(TMainManager::Process::RuleSearch);
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.takeWorkerError().empty());
     EXPECT_GT(m.rules()->Count(), 0);
@@ -227,7 +234,9 @@ TEST_F(ProcessTest, ALatePauseDoesNotHoldTheNextProcess) {
     EXPECT_EQ(m.pauseRuleSearch(), 0);
     EXPECT_FALSE(m.isPaused());
     EXPECT_TRUE(m.isIdle());
-    ASSERT_EQ(m.startIdealization(2, 0), IdealizationStart::Started);
+    ASSERT_EQ(
+        m.startIdealization(IdealizationType::kDeletingInserting, IdealizationSource::kObjects),
+        IdealizationStart::Started);
     EXPECT_FALSE(m.isPaused());
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_GT(m.classCount(), 0);
@@ -295,7 +304,8 @@ TEST_F(ProcessTest, DestroyingAPausedWorkspaceStopsAndWaits) {
     ASSERT_TRUE(owned->loadLearnPositive(dir.write("pos.seq", seqText(positives))));
     TMainManager* raw = owned.get();
     sink.onEach<BufferEntry>(pause.hook(1, [raw] { raw->pauseRuleSearch(); }));
-    ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(owned->startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(pause.wait());
     owned.reset();  // must neither hang nor leave the worker using freed data
     SUCCEED();
@@ -313,7 +323,8 @@ TEST_F(ProcessTest, AWaitForTheWorkerIsWokenByItsEndWithTheEndFlagsSet) {
     loadPositives();
     // Held at its first gate, the search lives until it is stopped, however fast the machine.
     m.holdNextStart();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     EXPECT_FALSE(m.waitForWorker(std::chrono::steady_clock::now()));
     EXPECT_TRUE(m.isRunning());
     m.stopRuleSearch();
@@ -343,7 +354,7 @@ TEST_F(ProcessTest, TheEndListenerSeesEveryProcessEnded) {
     });
     search();
     EXPECT_EQ(seen->ends, 1);
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     EXPECT_EQ(seen->ends, 2);
     // A cross-validation ends by clearing its own active flag.
     seen->ended = [this] { return !m.crossValidationActive() && !m.isRunning(); };
@@ -377,15 +388,19 @@ TEST_F(ProcessTest, TheThreadCountBoundsTheFoldsAndTheirSearches) {
 // ---------------------------------------------------------------- idealization
 
 TEST_F(ProcessTest, IdealizationStartCodes) {
-    EXPECT_EQ(m.startIdealization(0, 0), IdealizationStart::NoObjects);  // no storage
+    EXPECT_EQ(m.startIdealization(IdealizationType::kDeletingBegin, IdealizationSource::kObjects),
+              IdealizationStart::NoObjects);  // no storage
     loadPositives();
     TMainManagerTestAccess::storage(m) = std::make_unique<SEQStorage>();
-    EXPECT_EQ(m.startIdealization(0, 1), IdealizationStart::NoObjects);  // no learning objects
-    EXPECT_EQ(m.idealizationSource(), 1);
+    EXPECT_EQ(m.startIdealization(IdealizationType::kDeletingBegin, IdealizationSource::kRules),
+              IdealizationStart::NoObjects);  // no learning objects
+    EXPECT_EQ(m.idealizationSource(), IdealizationSource::kRules);
     TMainManagerTestAccess::storage(m)->buildWhole(m.learnPositive().data(), 30);
-    EXPECT_EQ(m.startIdealization(0, 0), IdealizationStart::NoRules);  // no rule store
+    EXPECT_EQ(m.startIdealization(IdealizationType::kDeletingBegin, IdealizationSource::kObjects),
+              IdealizationStart::NoRules);  // no rule store
     TMainManagerTestAccess::rules(m) = std::make_unique<RulesStorage>(10, 6);
-    EXPECT_EQ(m.startIdealization(0, 0), IdealizationStart::NoRules);  // no rules
+    EXPECT_EQ(m.startIdealization(IdealizationType::kDeletingBegin, IdealizationSource::kObjects),
+              IdealizationStart::NoRules);  // no rules
     EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.workerActive());
     EXPECT_EQ(m.classificator(), nullptr);
@@ -397,8 +412,8 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     loadNegatives();
     search();
     ASSERT_GT(m.rules()->Count(), 0);
-    TMainManagerTestAccess::saved(m) = true;
-    idealize(2, 0);
+    m.markSaved();
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     EXPECT_FALSE(m.resetIdealObjects());
     EXPECT_FALSE(m.isRunning());
     EXPECT_TRUE(m.modified());
@@ -411,7 +426,8 @@ TEST_F(ProcessTest, IdealizationFormsTheClassesTheClassificatorForms) {
     std::vector<std::unique_ptr<CIdelObject>> ideal(30);
     Classificator reference;
     reference.Setup(TMainManagerTestAccess::storage(m).get(),
-                    TMainManagerTestAccess::rules(m).get(), &ideal, 2);
+                    TMainManagerTestAccess::rules(m).get(), &ideal,
+                    IdealizationType::kDeletingInserting);
     for (int32_t j = 0; j < 30; ++j) {
         SEQSElem& object = TMainManagerTestAccess::storage(m)->learnObjects[j];
         EXPECT_EQ(object.classNumber, reference.IdealizeAndRegister(&object, -1)) << j;
@@ -443,7 +459,7 @@ TEST_F(ProcessTest, DiscardedRulesStayReadableWhileTheClassesUseThem) {
     loadPositives();
     loadNegatives();
     search();
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     ASSERT_NE(m.classificator(), nullptr);
     const RulesStorage* used = m.rules();
     ASSERT_EQ(m.classificator()->rules, used);
@@ -462,8 +478,8 @@ TEST_F(ProcessTest, DiscardedRulesStayReadableWhileTheClassesUseThem) {
 TEST_F(ProcessTest, IdealizationOfRulesMarksRulesOnly) {
     loadPositives();
     search();
-    idealize(0, 1);
-    EXPECT_EQ(m.idealizationSource(), 1);
+    idealize(IdealizationType::kDeletingBegin, IdealizationSource::kRules);
+    EXPECT_EQ(m.idealizationSource(), IdealizationSource::kRules);
     EXPECT_GT(m.classCount(), 0);
     for (int32_t j = 0; j < 30; ++j) EXPECT_EQ(m.storage()->learnObjects[j].classNumber, -1);
     EXPECT_TRUE(learningClasses(sink).empty());
@@ -484,7 +500,8 @@ TEST_F(ProcessTest, StoppedIdealizationSkipsTheNegativesAndStillEnds) {
     search();
     HookTrigger stop;
     sink.onEach<ItemsLeft>(stop.hook(2, [&] { m.stopIdealization(); }));
-    ASSERT_EQ(m.startIdealization(0, 0), IdealizationStart::Started);
+    ASSERT_EQ(m.startIdealization(IdealizationType::kDeletingBegin, IdealizationSource::kObjects),
+              IdealizationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(countdowns(sink), (std::vector<int32_t>{30, 29, 12}));
     EXPECT_EQ(m.classCount(), 1);
@@ -499,19 +516,22 @@ TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
     loadPositives();
     search();
     sink.onEach<ItemsLeft>(pause.hook(3, [&] { m.pauseIdealization(); }));
-    ASSERT_EQ(m.startIdealization(2, 0), IdealizationStart::Started);
+    ASSERT_EQ(
+        m.startIdealization(IdealizationType::kDeletingInserting, IdealizationSource::kObjects),
+        IdealizationStart::Started);
     ASSERT_TRUE(pause.wait());
     settle(m);
     EXPECT_TRUE(m.isPaused());
     EXPECT_FALSE(m.hasEnded());
     sink.onEach<ItemsLeft>(nullptr);
     // The paused worker is stopped and waited for; the classes start afresh as requested.
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     EXPECT_FALSE(m.isPaused());
     std::vector<std::unique_ptr<CIdelObject>> ideal(30);
     Classificator reference;
     reference.Setup(TMainManagerTestAccess::storage(m).get(),
-                    TMainManagerTestAccess::rules(m).get(), &ideal, 2);
+                    TMainManagerTestAccess::rules(m).get(), &ideal,
+                    IdealizationType::kDeletingInserting);
     for (int32_t j = 0; j < 30; ++j)
         EXPECT_EQ(m.storage()->learnObjects[j].classNumber,
                   reference.IdealizeAndRegister(&m.storage()->learnObjects[j], -1));
@@ -521,10 +541,11 @@ TEST_F(ProcessTest, NewIdealizationOverAPausedOneStartsAfresh) {
 TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
     loadPositives();
     search();
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     const int32_t first = m.classCount();
     Classificator* engine = m.classificator();
-    idealize(0, 1);  // rules as sources, appended to the classes of the first run
+    // Rules as sources, appended to the classes of the first run.
+    idealize(IdealizationType::kDeletingBegin, IdealizationSource::kRules);
     EXPECT_EQ(m.classificator(), engine);
     EXPECT_GE(m.classCount(), first);
     search();
@@ -533,7 +554,7 @@ TEST_F(ProcessTest, LaterIdealizationsAppendUntilTheNextSearch) {
     ASSERT_NE(m.classificator()->storage, m.storage());
     EXPECT_EQ(m.classificator()->storage->learnObjectCount, 30);
     EXPECT_EQ(m.classificator()->storage->learnObjects[0].classNumber, 0);
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     EXPECT_EQ(m.classificator()->storage, m.storage());
     EXPECT_NE(m.classificator(), nullptr);
     EXPECT_EQ(m.classCount(), first);
@@ -547,7 +568,7 @@ class ClassificationTest : public ProcessTest {
     void prepare() {
         loadPositives();
         search();
-        idealize(2, 0);
+        idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
         const std::string control = dir.write("ctl.seq", seqText(positives));
         ASSERT_TRUE(test::succeeded(m.loadControlNegative(control)));
         ASSERT_TRUE(test::succeeded(m.loadControlPositive(control)));
@@ -567,7 +588,7 @@ TEST_F(ClassificationTest, StartCodes) {
     EXPECT_EQ(m.startClassification(), ClassificationStart::NoClasses);
     loadPositives();
     search();
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     EXPECT_EQ(m.startClassification(), ClassificationStart::NoControl);
     EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.workerActive());
@@ -582,7 +603,7 @@ TEST_F(ClassificationTest, LearningObjectsAgainGetTheirOwnClasses) {
     prepare();
     TMainManagerTestAccess::stage(m, TMainManager::Process::RuleSearch,
                                   TMainManager::Phase::Ended);  // an end not taken
-    TMainManagerTestAccess::saved(m) = true;
+    m.markSaved();
     ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_TRUE(m.isStarted(TMainManager::Process::Classification));
@@ -608,7 +629,7 @@ TEST_F(ClassificationTest, LearningObjectsAgainGetTheirOwnClasses) {
 TEST_F(ClassificationTest, ControlPositivesAreSkippedWhenNotLoaded) {
     loadPositives();
     search();
-    idealize(2, 0);
+    idealize(IdealizationType::kDeletingInserting, IdealizationSource::kObjects);
     ASSERT_TRUE(m.loadControlNegative(dir.write("c.seq", seqText(positives))));
     ASSERT_EQ(m.startClassification(), ClassificationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
@@ -658,7 +679,8 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     EXPECT_EQ(m.learnPositiveCount(), 53);
     EXPECT_EQ(m.learnNegativeCount(), 53);
 
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 500, 50, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     EXPECT_EQ(m.searchSettings().frameWidth, 57);
     EXPECT_EQ(m.storage()->learnObjectCount, 53);
@@ -666,7 +688,7 @@ TEST(ExampleTest, PromotersFromLoadToClassifiedControls) {
     ASSERT_GT(m.rules()->Count(), 0);
     m.takeEnd(TMainManager::Process::RuleSearch);
 
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m));
     ASSERT_GT(m.classCount(), 0);
     for (int32_t j = 0; j < 53; ++j) {
         EXPECT_GE(m.storage()->learnObjects[j].classNumber, 0);

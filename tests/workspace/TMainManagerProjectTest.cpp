@@ -26,7 +26,7 @@ using test::readBytes;
 // that is not the objects' width.
 std::string stageFile(const test::TempDir& dir, Stage stage, std::string* bytes = nullptr) {
     ProjectData data = testing::buildStage(stage, 8);
-    data.settings.idealizationType = 1;
+    data.settings.idealizationType = IdealizationType::kInsertingBegin;
     data.settings.frameWidth = 7;
     data.settings.confidence = 0.001;
     data.settings.finishBufferSize = 33;
@@ -103,7 +103,8 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
     ASSERT_NE(m.classificator(), nullptr);
     EXPECT_EQ(m.classificator()->idealObjectCount, m.classCount());
     if (m.rules()) {
-        EXPECT_EQ(m.classificator()->idealizationType, 1) << "the type the header holds";
+        EXPECT_EQ(m.classificator()->idealizationType, IdealizationType::kInsertingBegin)
+            << "the type the header holds";
         EXPECT_EQ(m.classificator()->storage, m.storage())
             << "the classification start compares the two";
     }
@@ -114,8 +115,7 @@ TEST_P(ProjectStageTest, OpenTakesEverythingOverAndSavesTheSameBytes) {
     EXPECT_FALSE(m.isRunning());
     EXPECT_FALSE(m.unsavedWork());
 
-    TMainManagerTestAccess::modified(m) = true;
-    TMainManagerTestAccess::saved(m) = false;
+    m.markModified();
     EXPECT_EQ(saveAgain(m, opened, dir.path("again.dnp")), original);
     EXPECT_TRUE(m.saved());
     EXPECT_FALSE(m.modified());
@@ -156,6 +156,7 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
     struct Damage {
         const char* what;
         std::string bytes;
+        const char* says = "";  // a part of the refusal's message
     };
     std::vector<Damage> damages;
     // Cut short within every part of the file: the header, the samples, the object table, the
@@ -171,11 +172,23 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
         absurd.replace(40, 4, reinterpret_cast<const char*>(&huge), 4);
         damages.push_back({"absurd count", absurd});
     }
-    {
-        std::string mode = good;  // the alignment type
-        const int32_t seven = 7;
-        mode.replace(24, 4, reinterpret_cast<const char*>(&seven), 4);
-        damages.push_back({"unknown alignment type", mode});
+    // Header codes no setting has: the alignment type (offset 24) and the idealization type
+    // (offset 32).
+    const struct {
+        const char* what;
+        size_t offset;
+        int32_t value;
+        const char* says;
+    } codes[] = {
+        {"unknown alignment type", 24, 7, "the alignment type is 7 (0 or 1)"},
+        {"negative alignment type", 24, -1, "the alignment type is -1 (0 or 1)"},
+        {"unknown idealization type", 32, 3, "the idealization type is 3 (0, 1 or 2)"},
+        {"negative idealization type", 32, -2, "the idealization type is -2 (0, 1 or 2)"},
+    };
+    for (const auto& code : codes) {
+        std::string bytes = good;
+        bytes.replace(code.offset, 4, reinterpret_cast<const char*>(&code.value), 4);
+        damages.push_back({code.what, bytes, code.says});
     }
     damages.push_back({"trailing bytes", good + "x"});
     damages.push_back({"not a project", std::string("<html>not a project</html>")});
@@ -187,7 +200,9 @@ TEST(TMainManagerProject, RefusedFilesLeaveTheWorkspaceAsItWas) {
         const Status status = m.openProject(bad, unused);
         EXPECT_FALSE(status);
         EXPECT_NE(status.message.find(bad), std::string::npos) << status.message;
+        EXPECT_NE(status.message.find(d.says), std::string::npos) << status.message;
         EXPECT_EQ(status.file, bad);
+        EXPECT_EQ(readBytes(bad), d.bytes) << "the refused file is left as it was";
         EXPECT_EQ(m.classCount(), classes);
         EXPECT_EQ(saveAgain(m, opened, dir.path("after.dnp")), before);
     }
@@ -207,8 +222,7 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
     const std::string target = dir.path("kept.dnp");
     const std::string earlier = saveAgain(m, opened, target);
 
-    TMainManagerTestAccess::saved(m) = false;
-    TMainManagerTestAccess::modified(m) = true;
+    m.markModified();
     // Data that contradict themselves: more classes than ideal objects.
     TMainManagerTestAccess::classCount(m) += 5;
     Status status = m.saveProject(target, opened.settings, nullptr);
@@ -230,17 +244,17 @@ TEST(TMainManagerProject, RefusedSaveKeepsTheEarlierFileAndTheFlags) {
 
 // Classes idealized with each type classify the learning objects after save and reopen exactly
 // as they did before saving.
-class ReopenedTypeTest : public ::testing::TestWithParam<int32_t> {};
+class ReopenedTypeTest : public ::testing::TestWithParam<IdealizationType> {};
 
 TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore) {
-    const int32_t type = GetParam();
+    const IdealizationType type = GetParam();
     test::TempDir dir;
     TMainManager m;
     m.setThreadCount(1);
     ASSERT_TRUE(
         m.loadLearnPositive(dir.write("p.seq", test::seqText(test::patternedRecords(40, 10, 11)))));
-    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 80, 20, 0, 0}));
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, type, 0));
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 80, 20, WorkMode::kFixed, 0}));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, type));
     ASSERT_GT(m.classCount(), 1);
 
     const auto classifyAll = [](TMainManager& w) {
@@ -251,7 +265,7 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
         return classes;
     };
     const std::vector<int32_t> before = classifyAll(m);
-    const ProjectSettings settings{0.05, 0.8, 80, 20, 0, 10, type, 0};
+    const ProjectSettings settings{{0.05, 0.8, 80, 20, WorkMode::kFixed, 10}, type, 0};
     const std::string file = dir.path("p.dnp");
     ASSERT_TRUE(test::succeeded(m.saveProject(file, settings, nullptr)));
 
@@ -262,7 +276,7 @@ TEST_P(ReopenedTypeTest, ClassificationAfterReopeningEqualsClassificationBefore)
     EXPECT_EQ(classifyAll(reopened), before);
 }
 
-INSTANTIATE_TEST_SUITE_P(AllTypes, ReopenedTypeTest, ::testing::Values(0, 1, 2));
+INSTANTIATE_TEST_SUITE_P(AllTypes, ReopenedTypeTest, ::testing::ValuesIn(kIdealizationTypes));
 
 TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     test::TempDir dir;
@@ -272,9 +286,11 @@ TEST(TMainManagerProject, SaveIsRefusedWhileAProcessIsLive) {
     ASSERT_TRUE(test::succeeded(m.loadLearnPositive(samples)));
     // Held at its first gate, the search holds its half-built rule store.
     m.holdNextStart();
-    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 50, 10, 0, 0}), RuleSearchStart::Started);
+    ASSERT_EQ(m.startRuleSearch({0.05, 0.8, 50, 10, WorkMode::kFixed, 0}),
+              RuleSearchStart::Started);
     ASSERT_TRUE(m.isRunning());
-    const ProjectSettings settings{0.05, 0.8, 50, 10, 0, 12, 0, 0};
+    const ProjectSettings settings{
+        0.05, 0.8, 50, 10, WorkMode::kFixed, 12, IdealizationType::kDeletingBegin, 0};
     const std::string target = dir.path("p.dnp");
     const Status refused = m.saveProject(target, settings, nullptr);
     EXPECT_FALSE(refused);

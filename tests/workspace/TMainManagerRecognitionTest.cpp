@@ -42,7 +42,7 @@ TEST_F(RecognitionTest, AllClassesScoresEveryObjectAgainstEveryClassInOrder) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    TMainManagerTestAccess::saved(m) = true;
+    m.markSaved();
     recognize(-1);
     EXPECT_FALSE(m.saved());
     EXPECT_TRUE(m.modified());
@@ -67,30 +67,31 @@ TEST_F(RecognitionTest, OneClassScoresOnlyItsObjectsOnTheChosenSides) {
     searchAndIdealize();
     loadControls(negatives, positives);
     classify();
-    for (int32_t negativeSource : {0, 1}) {
-        for (int32_t positiveSource : {0, 1}) {
+    for (const SampleSide negativeSource : {SampleSide::kLearning, SampleSide::kControl}) {
+        for (const SampleSide positiveSource : {SampleSide::kLearning, SampleSide::kControl}) {
             m.setRecognitionSources(positiveSource, negativeSource);
             sink.clear();
             const int32_t c = 0;
             recognize(c);
             const SEQStorage& s = *m.storage();
-            const ObjectSet& negative =
-                negativeSource == 1 ? s.controlNegativeObjects : s.negativeObjects;
+            const ObjectSet& negative = negativeSource == SampleSide::kControl
+                                            ? s.controlNegativeObjects
+                                            : s.negativeObjects;
             const ObjectSet& positive =
-                positiveSource == 1 ? s.controlPositiveObjects : s.learnObjects;
+                positiveSource == SampleSide::kControl ? s.controlPositiveObjects : s.learnObjects;
             // Expected calls: the negative side's objects of class c, then the positive side's.
             std::vector<std::pair<int32_t, int32_t>> expected;
             int32_t n = 0;
             for (int32_t i = 0; i < negative.size(); ++i)
                 if (negative[i].classNumber == c)
-                    expected.push_back(
-                        {i, codeOf(negativeSource == 1 ? SampleKind::ControlNegative
-                                                       : SampleKind::LearnNegative)});
+                    expected.push_back({i, codeOf(negativeSource == SampleSide::kControl
+                                                      ? SampleKind::ControlNegative
+                                                      : SampleKind::LearnNegative)});
             for (int32_t i = 0; i < positive.size(); ++i)
                 if (positive[i].classNumber == c) {
-                    expected.push_back(
-                        {i, codeOf(positiveSource == 1 ? SampleKind::ControlPositive
-                                                       : SampleKind::LearnPositive)});
+                    expected.push_back({i, codeOf(positiveSource == SampleSide::kControl
+                                                      ? SampleKind::ControlPositive
+                                                      : SampleKind::LearnPositive)});
                     ++n;
                 }
             ASSERT_EQ(sink.objectScores.size(), expected.size());
@@ -112,7 +113,7 @@ TEST_F(RecognitionTest, PositiveSideWithoutObjectsOfTheClassFinishesWithZero) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.setRecognitionSources(0, 1);
+    m.setRecognitionSources(SampleSide::kLearning, SampleSide::kControl);
     recognize(m.classCount() + 3);  // a class no object belongs to
     EXPECT_TRUE(sink.objectScores.empty());
     EXPECT_EQ(sink.finishedWith(), std::vector<int32_t>{0});
@@ -122,7 +123,7 @@ TEST_F(RecognitionTest, AFailureInsideTheWorkerStillUnlocks) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.setRecognitionSources(m.recognitionPositiveSource(), 1);
+    m.setRecognitionSources(m.recognitionPositiveSource(), SampleSide::kControl);
     sink.onEach<ObjectScored>([] { throw std::runtime_error("sink failed"); });
     sink.recognitionDone = false;
     ASSERT_EQ(m.StartRecognition(0), RecognitionStart::Started);
@@ -177,7 +178,7 @@ TEST_F(RecognitionTest, AStoppedOneClassRecognitionCountsNoErrors) {
     load();
     searchAndIdealize();
     loadControls(negatives, {});
-    m.setRecognitionSources(m.recognitionPositiveSource(), 1);
+    m.setRecognitionSources(m.recognitionPositiveSource(), SampleSide::kControl);
     // Stopped from inside its first score: nothing after it is scored, and the end reports
     // no positive objects, so no error counting follows.
     sink.onEach<ObjectScored>([this] { m.stopRecognition(); });
@@ -246,7 +247,7 @@ TEST_F(ScanTest, OneClassRecognitionAfterAScanRebuildsTheControlObjects) {
     classify();
     ASSERT_EQ(m.ScanRecognition(0), RecognitionStart::Started);
     ASSERT_EQ(m.storage()->controlNegativeObjectCount, 0);
-    m.setRecognitionSources(0, 1);
+    m.setRecognitionSources(SampleSide::kLearning, SampleSide::kControl);
     recognize(0);
     ASSERT_EQ(m.storage()->controlNegativeObjectCount, m.controlNegativeCount());
     // The rebuilt objects got their classes back before they were scored.

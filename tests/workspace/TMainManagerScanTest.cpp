@@ -34,7 +34,7 @@ TEST_F(ScanProcessTest, WorkerScanEqualsTheScanInTheCallersThread) {
     TMainManagerTestAccess::recognitionStale(m) =
         true;  // as after a new control load: compute again
     TMainManagerTestAccess::windowScores(m).assign(3, -1.0);
-    TMainManagerTestAccess::saved(m) = true;
+    m.markSaved();
     ASSERT_EQ(m.StartScanRecognition(0), RecognitionStart::Started);
     EXPECT_EQ(m.scanTotal(), 18);
     ASSERT_TRUE(finishScan());
@@ -102,10 +102,10 @@ TEST_F(ScanProcessTest, EveryCountedWindowHoldsLettersWhenTheObjectsAreWholeSequ
     // Shift positions with a learning negative sample: after the search the objects are the
     // whole sequences (6 wide), the frame stays 4 wide.
     load();
-    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kShift, 4}));
     ASSERT_EQ(m.storage()->width, 6);
     ASSERT_EQ(m.searchSettings().frameWidth, 4);
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m));
     ASSERT_GT(m.classCount(), 0);
     const std::vector<std::string> control = {positives[0] + positives[1], positives[2]};
     loadControls(control, {});
@@ -143,9 +143,9 @@ class ReopenedShiftScanTest : public ScanProcessTest, public ::testing::WithPara
 TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
     const bool withNegatives = GetParam();
     load(withNegatives);
-    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, 1, 4}));
+    ASSERT_NO_FATAL_FAILURE(test::searchToTheEnd(m, {0.05, 0.8, 200, 30, WorkMode::kShift, 4}));
     ASSERT_EQ(m.storage()->width, withNegatives ? 6 : 4);
-    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m, 2, 0));
+    ASSERT_NO_FATAL_FAILURE(test::idealizeToTheEnd(m));
     ASSERT_GT(m.classCount(), 0);
     loadControls({positives[0] + positives[1] + positives[2], positives[3]}, {});
 
@@ -155,7 +155,8 @@ TEST_P(ReopenedShiftScanTest, ScansTheSameWindowsWithTheSameScores) {
         before.push_back(m.windowScores());
         ASSERT_EQ(before.back().size(), 15u + 3u);  // 18 - 4 + 1 and 6 - 4 + 1 windows
     }
-    const ProjectSettings settings{0.05, 0.8, 200, 30, 1, 4, 2, 0};
+    const ProjectSettings settings{
+        0.05, 0.8, 200, 30, WorkMode::kShift, 4, IdealizationType::kDeletingInserting, 0};
     const std::string file = dir.path("shift.dnp");
     ASSERT_TRUE(test::succeeded(m.saveProject(file, settings, nullptr)));
 

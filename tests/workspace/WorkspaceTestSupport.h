@@ -175,8 +175,10 @@ inline void searchToTheEnd(TMainManager& m, const SearchSettings& settings) {
     m.takeEnd(TMainManager::Process::RuleSearch);
 }
 
-// Runs an idealization of `type` from `source` (0 objects, 1 rules) to its end, as above.
-inline void idealizeToTheEnd(TMainManager& m, int32_t type, int32_t source) {
+// Runs an idealization of `type` from `source` to its end, as above.
+inline void idealizeToTheEnd(TMainManager& m,
+                             IdealizationType type = IdealizationType::kDeletingInserting,
+                             IdealizationSource source = IdealizationSource::kObjects) {
     ASSERT_EQ(m.startIdealization(type, source), IdealizationStart::Started);
     ASSERT_TRUE(waitForEnd(m));
     m.takeEnd(TMainManager::Process::Idealization);

@@ -75,19 +75,21 @@ void TBootStrCtrl::Bs_btnStartClick() {
             MOTIFORA_TR("Невозможно запустить бутстрэп. Дожны быть загружены обучающая позитивная, "
                         "обучающая негативная и контрольная негативная выборки."),
             "Error", MessageIcon::Error);
-    } else if (code == BootstrapStart::ShiftMode) {
-        runEnded();
-        main_.message(
-            "The bootstrap works on objects of fixed positions only: choose \"Fixed "
-            "positions\" and run the regularity search again.",
-            "Error", MessageIcon::Error);
-    } else if (code == BootstrapStart::NoThread) {
-        runEnded();
-        main_.message(
-            "The bootstrap could not be started: another process is running or no "
-            "worker thread could be created.",
-            "Error", MessageIcon::Error);
+        return;
     }
+    // A refused start ends the run it began: the buttons go back to their idle state.
+    const auto refuse = [this](const char* text) {
+        runEnded();
+        main_.message(text, "Error", MessageIcon::Error);
+    };
+    if (code == BootstrapStart::ShiftMode)
+        refuse(
+            "The bootstrap works on objects of fixed positions only: choose \"Fixed "
+            "positions\" and run the regularity search again.");
+    else if (code == BootstrapStart::NoThread)
+        refuse(
+            "The bootstrap could not be started: another process is running or no "
+            "worker thread could be created.");
 }
 
 void TBootStrCtrl::Bs_btnPauseClick() { main_.manager().PauseBootstrap(); }

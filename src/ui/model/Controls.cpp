@@ -5,89 +5,41 @@
 
 namespace motifora {
 
-uint64_t Control::changes() const {
-    auto lock = guard();
-    return changes_;
-}
+uint64_t Control::changes() const { return locked(changes_); }
 
-bool Control::visible() const {
-    auto lock = guard();
-    return visible_;
-}
+bool Control::visible() const { return locked(visible_); }
 
-void Control::setVisible(bool value) {
-    auto lock = guard();
-    if (visible_ != value) {
-        visible_ = value;
-        touch();
-    }
-}
+void Control::setVisible(bool value) { change(visible_, value); }
 
-bool Control::enabled() const {
-    auto lock = guard();
-    return enabled_;
-}
+bool Control::enabled() const { return locked(enabled_); }
 
-void Control::setEnabled(bool value) {
-    auto lock = guard();
-    if (enabled_ != value) {
-        enabled_ = value;
-        touch();
-    }
-}
+void Control::setEnabled(bool value) { change(enabled_, value); }
 
 TextControl::TextControl(std::recursive_mutex& mutex, std::string text, bool enabled)
     : Control(mutex), text_(std::move(text)) {
     setEnabled(enabled);
 }
 
-std::string TextControl::text() const {
-    auto lock = guard();
-    return text_;
-}
+std::string TextControl::text() const { return locked(text_); }
 
-void TextControl::setText(const std::string& value) {
-    auto lock = guard();
-    if (text_ != value) {
-        text_ = value;
-        touch();
-    }
-}
+void TextControl::setText(const std::string& value) { change(text_, value); }
 
 CheckControl::CheckControl(std::recursive_mutex& mutex, std::string caption, bool checked,
                            bool enabled)
     : TextControl(mutex, std::move(caption), enabled), checked_(checked) {}
 
-bool CheckControl::checked() const {
-    auto lock = guard();
-    return checked_;
-}
+bool CheckControl::checked() const { return locked(checked_); }
 
-void CheckControl::setChecked(bool value) {
-    auto lock = guard();
-    if (checked_ != value) {
-        checked_ = value;
-        touch();
-    }
-}
+void CheckControl::setChecked(bool value) { change(checked_, value); }
 
 UpDown::UpDown(std::recursive_mutex& mutex, int32_t minimum, int32_t maximum, int32_t position)
     : Control(mutex), minimum_(minimum), maximum_(maximum), position_(position) {}
 
-int32_t UpDown::minimum() const {
-    auto lock = guard();
-    return minimum_;
-}
+int32_t UpDown::minimum() const { return locked(minimum_); }
 
-int32_t UpDown::maximum() const {
-    auto lock = guard();
-    return maximum_;
-}
+int32_t UpDown::maximum() const { return locked(maximum_); }
 
-int32_t UpDown::position() const {
-    auto lock = guard();
-    return position_;
-}
+int32_t UpDown::position() const { return locked(position_); }
 
 RadioGroup::RadioGroup(std::recursive_mutex& mutex, std::string caption,
                        std::vector<std::string> items, int32_t itemIndex)
@@ -96,20 +48,11 @@ RadioGroup::RadioGroup(std::recursive_mutex& mutex, std::string caption,
       items_(std::move(items)),
       itemIndex_(itemIndex) {}
 
-std::string RadioGroup::caption() const {
-    auto lock = guard();
-    return caption_;
-}
+std::string RadioGroup::caption() const { return locked(caption_); }
 
-std::vector<std::string> RadioGroup::items() const {
-    auto lock = guard();
-    return items_;
-}
+std::vector<std::string> RadioGroup::items() const { return locked(items_); }
 
-int32_t RadioGroup::itemIndex() const {
-    auto lock = guard();
-    return itemIndex_;
-}
+int32_t RadioGroup::itemIndex() const { return locked(itemIndex_); }
 
 void RadioGroup::setItemIndex(int32_t index) {
     auto lock = guard();
@@ -123,25 +66,13 @@ void RadioGroup::setItemIndex(int32_t index) {
 ProgressBar::ProgressBar(std::recursive_mutex& mutex, int32_t minimum, int32_t maximum)
     : Control(mutex), minimum_(minimum), maximum_(maximum), position_(minimum) {}
 
-int32_t ProgressBar::minimum() const {
-    auto lock = guard();
-    return minimum_;
-}
+int32_t ProgressBar::minimum() const { return locked(minimum_); }
 
-int32_t ProgressBar::maximum() const {
-    auto lock = guard();
-    return maximum_;
-}
+int32_t ProgressBar::maximum() const { return locked(maximum_); }
 
-int32_t ProgressBar::position() const {
-    auto lock = guard();
-    return position_;
-}
+int32_t ProgressBar::position() const { return locked(position_); }
 
-int32_t ProgressBar::step() const {
-    auto lock = guard();
-    return step_;
-}
+int32_t ProgressBar::step() const { return locked(step_); }
 
 void ProgressBar::setRange(int32_t minimum, int32_t maximum) {
     auto lock = guard();
@@ -183,15 +114,9 @@ int32_t ProgressBar::percent() const {
 Grid::Grid(std::recursive_mutex& mutex, int32_t columns, int32_t rows)
     : Control(mutex), rows_(std::max(rows, 1)), columns_(std::max(columns, 1)) {}
 
-int32_t Grid::rowCount() const {
-    auto lock = guard();
-    return rows_;
-}
+int32_t Grid::rowCount() const { return locked(rows_); }
 
-int32_t Grid::colCount() const {
-    auto lock = guard();
-    return columns_;
-}
+int32_t Grid::colCount() const { return locked(columns_); }
 
 void Grid::setRowCount(int32_t rows) {
     auto lock = guard();
@@ -300,27 +225,15 @@ void Grid::select(int32_t top, int32_t bottom) {
     touch();
 }
 
-int32_t Grid::selectionTop() const {
-    auto lock = guard();
-    return selectionTop_;
-}
+int32_t Grid::selectionTop() const { return locked(selectionTop_); }
 
-int32_t Grid::selectionBottom() const {
-    auto lock = guard();
-    return selectionBottom_;
-}
+int32_t Grid::selectionBottom() const { return locked(selectionBottom_); }
 
 Chart::Chart(std::recursive_mutex& mutex) : Control(mutex) {}
 
-Chart::Axis Chart::xAxis() const {
-    auto lock = guard();
-    return x_;
-}
+Chart::Axis Chart::xAxis() const { return locked(x_); }
 
-Chart::Axis Chart::yAxis() const {
-    auto lock = guard();
-    return y_;
-}
+Chart::Axis Chart::yAxis() const { return locked(y_); }
 
 void Chart::setXAxis(const Axis& axis) {
     auto lock = guard();
@@ -354,41 +267,17 @@ void Chart::addPoint(int32_t index, double x, double y) {
     touch();
 }
 
-std::string Chart::title() const {
-    auto lock = guard();
-    return title_;
-}
+std::string Chart::title() const { return locked(title_); }
 
-void Chart::setTitle(const std::string& text) {
-    auto lock = guard();
-    if (text == title_) return;
-    title_ = text;
-    touch();
-}
+void Chart::setTitle(const std::string& text) { change(title_, text); }
 
-std::vector<Chart::Mark> Chart::marks() const {
-    auto lock = guard();
-    return marks_;
-}
+std::vector<Chart::Mark> Chart::marks() const { return locked(marks_); }
 
-void Chart::setMarks(std::vector<Mark> marks) {
-    auto lock = guard();
-    if (marks == marks_) return;
-    marks_ = std::move(marks);
-    touch();
-}
+void Chart::setMarks(std::vector<Mark> marks) { change(marks_, std::move(marks)); }
 
-bool Chart::levelSeries() const {
-    auto lock = guard();
-    return levelSeries_;
-}
+bool Chart::levelSeries() const { return locked(levelSeries_); }
 
-void Chart::setLevelSeries(bool value) {
-    auto lock = guard();
-    if (value == levelSeries_) return;
-    levelSeries_ = value;
-    touch();
-}
+void Chart::setLevelSeries(bool value) { change(levelSeries_, value); }
 
 StatusBar::StatusBar(std::recursive_mutex& mutex)
     : Control(mutex), texts_{"Status", "Program is started", ""}, widths_{50, 250, 700} {}

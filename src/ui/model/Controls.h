@@ -35,6 +35,20 @@ class Control {
         return std::unique_lock<std::recursive_mutex>(*mutex_);
     }
     void touch() { ++changes_; }
+    // A copy of `field` read under the mutex.
+    template <class T>
+    T locked(const T& field) const {
+        auto lock = guard();
+        return field;
+    }
+    // Sets `field` to `value` under the mutex; only a different value counts as a change.
+    template <class T, class V>
+    void change(T& field, V&& value) {
+        auto lock = guard();
+        if (field == value) return;
+        field = std::forward<V>(value);
+        touch();
+    }
 
   private:
     std::recursive_mutex* mutex_;
@@ -49,10 +63,7 @@ template <class T>
 class ValueControl : public Control {
   public:
     using Control::Control;
-    T value() const {
-        auto lock = guard();
-        return value_;
-    }
+    T value() const { return locked(value_); }
     void setValue(T value) {
         auto lock = guard();
         value_ = std::move(value);

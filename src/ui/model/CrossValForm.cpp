@@ -140,8 +140,8 @@ void TCrossValForm::Tick() {
 void TCrossValForm::clearResult() {
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     shown_.reset();
-    Roc.setCurve({});
-    Histograms.setBars({});
+    Roc.setValue({});
+    Histograms.setValue({});
     ErrorsList.setRowCount(1);
     ResultLabel.setText("");
     if (!running_) StatusLabel.setText("");
@@ -162,15 +162,15 @@ void TCrossValForm::showResult(const CrossValidationResult& r) {
         return std::to_string(p.count) + " of " + std::to_string(p.total) + " (" +
                fixed(p.rate, 3) + ")";
     };
-    RocView::Curve curve;
+    RocCurve curve;
     for (const RocPoint& p : r.roc)
         curve.points.emplace_back(p.falsePositiveRate, p.truePositiveRate);
     curve.operatingPoint = {r.errors.second.rate, 1 - r.errors.first.rate};
     curve.aucText = "AUC " + fixed(r.auc.auc, 3) + " (95 % DeLong " + fixed(r.auc.low, 3) + " - " +
                     fixed(r.auc.high, 3) + ")";
     curve.shown = true;
-    Roc.setCurve(std::move(curve));
-    Histograms.setBars({r.histogram, r.level, true});
+    Roc.setValue(std::move(curve));
+    Histograms.setValue({r.histogram, r.level, true});
 
     ErrorsList.setRowCount(static_cast<int32_t>(r.folds.size()) + 2);
     int32_t row = 1;
@@ -191,7 +191,7 @@ void TCrossValForm::showResult(const CrossValidationResult& r) {
     ErrorsList.setCell(4, row, fixed(r.level, 2));
     ErrorsList.setCell(5, row, errorsText(r.errors.first));
     ErrorsList.setCell(6, row, errorsText(r.errors.second));
-    ResultLabel.setText(Roc.curve().aucText + "; level " + fixed(r.level, 2) +
+    ResultLabel.setText(Roc.value().aucText + "; level " + fixed(r.level, 2) +
                         (main_.manager().crossValidationScore() == ScoreKind::kDiscriminative
                              ? " (discriminative score)"
                              : ""));

@@ -25,13 +25,7 @@ struct RocCurve {
     std::string aucText;
     bool shown = false;
 };
-class RocView : public ValueControl<RocCurve> {
-  public:
-    using ValueControl::ValueControl;
-    using Curve = RocCurve;
-    Curve curve() const { return value(); }
-    void setCurve(Curve curve) { setValue(std::move(curve)); }
-};
+using RocView = ValueControl<RocCurve>;
 
 // The held-out score histograms of positives and negatives with the level line.
 struct HistogramBars {
@@ -39,13 +33,7 @@ struct HistogramBars {
     double level = 0.0;
     bool shown = false;
 };
-class HistogramView : public ValueControl<HistogramBars> {
-  public:
-    using ValueControl::ValueControl;
-    using Bars = HistogramBars;
-    Bars bars() const { return value(); }
-    void setBars(Bars bars) { setValue(std::move(bars)); }
-};
+using HistogramView = ValueControl<HistogramBars>;
 
 class TCrossValForm {
     // Declared first: every control below refers to it.

@@ -4,12 +4,11 @@
 #include <functional>
 #include <mutex>
 
+#include "core/SampleCodes.h"
 #include "ui/model/Controls.h"
+#include "workspace/SampleSide.h"
 
 namespace motifora {
-
-// Item indexes of both radio groups.
-enum RecognitionSource : int32_t { kLearningSource = 0, kControlSource = 1 };
 
 class TErrRecForm {
     // Declared first: every control below refers to it.
@@ -31,10 +30,22 @@ class TErrRecForm {
     // when "OK" closes the window. Without a hook the window closes at once, choices unchanged.
     std::function<void(TErrRecForm&)> modalLoop;
 
+    // The sample each group chooses (its items in the order of SampleSide); the learning one
+    // when the group has no item chosen.
+    SampleSide positiveSide() const { return sideOf(PositiveGroup); }
+    SampleSide negativeSide() const { return sideOf(NegativeGroup); }
+    void choosePositiveSide(SampleSide side) { PositiveGroup.setItemIndex(codeOf(side)); }
+    void chooseNegativeSide(SampleSide side) { NegativeGroup.setItemIndex(codeOf(side)); }
+
     // Shows the window modally and returns when it is closed.
     void ShowModal();
     // "OK": closes the window.
     void OKBtnClick() { Window.setVisible(false); }
+
+  private:
+    static SampleSide sideOf(const RadioGroup& group) {
+        return fromCode(group.itemIndex(), SampleSide::kControl).value_or(SampleSide::kLearning);
+    }
 };
 
 }  // namespace motifora

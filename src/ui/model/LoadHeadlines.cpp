@@ -18,6 +18,23 @@ std::string lengthList(const std::vector<int32_t>& lengths) {
     return list;
 }
 
+int32_t widthOf(const std::vector<Sequence>& records) {
+    return sampleWidth(records.data(), static_cast<int32_t>(records.size()));
+}
+
+// `words` with how many of `records` are shorter than `width` and their lengths; "" when none
+// is.
+std::string shorterHeadline(const char* words, const std::vector<Sequence>& records,
+                            int32_t width) {
+    const ShorterRecords shorter =
+        shorterRecords(records.data(), static_cast<int32_t>(records.size()), width);
+    if (shorter.count == 0) return {};
+    std::string headline =
+        words + std::to_string(shorter.count) + " / " + std::to_string(records.size());
+    addHeadlineLine(headline, MOTIFORA_TR("Длины в выборке, букв: ") + lengthList(shorter.lengths));
+    return headline;
+}
+
 }  // namespace
 
 void addHeadlineLine(std::string& headline, const std::string& line) {
@@ -40,13 +57,9 @@ std::string cutRecordsHeadline(const SampleRead& read, size_t recordCount) {
 }
 
 std::string shorterPositivesHeadline(const std::vector<Sequence>& records) {
-    const int32_t width = sampleWidth(records.data(), static_cast<int32_t>(records.size()));
-    const ShorterRecords shorter =
-        shorterRecords(records.data(), static_cast<int32_t>(records.size()), width);
-    if (shorter.count == 0) return {};
-    std::string headline = MOTIFORA_TR("Последовательностей короче самой длинной: ") +
-                           std::to_string(shorter.count) + " / " + std::to_string(records.size());
-    addHeadlineLine(headline, MOTIFORA_TR("Длины в выборке, букв: ") + lengthList(shorter.lengths));
+    std::string headline = shorterHeadline(
+        MOTIFORA_TR("Последовательностей короче самой длинной: "), records, widthOf(records));
+    if (headline.empty()) return {};
     addHeadlineLine(headline,
                     MOTIFORA_TR("В фиксированных позициях объекты берут ширину самой длинной "
                                 "последовательности; позиции за концом более коротких остаются "
@@ -56,13 +69,10 @@ std::string shorterPositivesHeadline(const std::vector<Sequence>& records) {
 
 std::string shorterNegativesHeadline(const std::vector<Sequence>& positives,
                                      const std::vector<Sequence>& negatives) {
-    const int32_t width = sampleWidth(positives.data(), static_cast<int32_t>(positives.size()));
-    const ShorterRecords shorter =
-        shorterRecords(negatives.data(), static_cast<int32_t>(negatives.size()), width);
-    if (shorter.count == 0) return {};
-    std::string headline = MOTIFORA_TR("Отрицательных последовательностей короче положительных: ") +
-                           std::to_string(shorter.count) + " / " + std::to_string(negatives.size());
-    addHeadlineLine(headline, MOTIFORA_TR("Длины в выборке, букв: ") + lengthList(shorter.lengths));
+    const int32_t width = widthOf(positives);
+    std::string headline = shorterHeadline(
+        MOTIFORA_TR("Отрицательных последовательностей короче положительных: "), negatives, width);
+    if (headline.empty()) return {};
     addHeadlineLine(
         headline, MOTIFORA_TR("Ширина положительных объектов, позиций: ") + std::to_string(width));
     addHeadlineLine(headline,

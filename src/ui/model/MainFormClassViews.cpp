@@ -18,7 +18,7 @@ void TMainForm::showMatrixView(int32_t kind) {
     // The views use the classificator's scratch state: never while a worker may use it.
     if (!mainManager || workerBusy()) return;
     TMainManager& m = *mainManager;
-    if (m.searchSettings().workMode != 0 || !m.storage()) return;
+    if (m.searchSettings().shiftPositions() || !m.storage()) return;
     const SEQStorage& s = *m.storage();
     {
         std::lock_guard<std::recursive_mutex> lock(mutex_);

@@ -14,10 +14,26 @@ const char* const kClassifying = MOTIFORA_TR("Идет процесс класс
 
 }  // namespace
 
-void TMainForm::chooseIdealizationType(int32_t type) {
-    btnDeletingBeginRadio.setChecked(type == 0);
-    btnInsertingBeginRadio.setChecked(type == 1);
-    btnDeletingInsirtingRadio.setChecked(type == 2);
+void TMainForm::chooseIdealizationType(IdealizationType type) {
+    btnDeletingBeginRadio.setChecked(type == IdealizationType::kDeletingBegin);
+    btnInsertingBeginRadio.setChecked(type == IdealizationType::kInsertingBegin);
+    btnDeletingInsirtingRadio.setChecked(type == IdealizationType::kDeletingInserting);
+}
+
+std::optional<IdealizationType> TMainForm::checkedIdealizationType() const {
+    if (btnDeletingBeginRadio.checked()) return IdealizationType::kDeletingBegin;
+    if (btnInsertingBeginRadio.checked()) return IdealizationType::kInsertingBegin;
+    if (btnDeletingInsirtingRadio.checked()) return IdealizationType::kDeletingInserting;
+    return std::nullopt;
+}
+
+IdealizationSource TMainForm::idealizationSource() const {
+    return fromCode(ObjsSourceGroup.itemIndex(), IdealizationSource::kRules)
+        .value_or(IdealizationSource::kObjects);
+}
+
+void TMainForm::chooseIdealizationSource(IdealizationSource source) {
+    ObjsSourceGroup.setItemIndex(codeOf(source));
 }
 
 void TMainForm::btnStartIdealizationClick() {
@@ -36,29 +52,24 @@ void TMainForm::btnStartIdealizationClick() {
     }
 
     if (m.resetIdealObjects()) IdealizObjectsList.clearDataRows();
-    const int32_t source = std::max(ObjsSourceGroup.itemIndex(), 0);
+    const IdealizationSource source = idealizationSource();
     {
         // Room for every class the run can add: one per object, or one per rule.
         int32_t items = 0;
-        if (source == 0 && m.storage()) items = m.storage()->learnObjectCount;
-        if (source == 1 && m.rules()) items = m.rules()->Count();
+        if (source == IdealizationSource::kObjects && m.storage())
+            items = m.storage()->learnObjectCount;
+        if (source == IdealizationSource::kRules && m.rules()) items = m.rules()->Count();
         const int32_t kept = m.resetIdealObjects() ? 0 : m.classCount();
         std::lock_guard<std::recursive_mutex> lock(mutex_);
         IdealizObjectsList.setRowCount(std::max(IdealizObjectsList.rowCount(), kept + items + 1));
     }
-    int32_t type = -1;
-    if (btnDeletingBeginRadio.checked())
-        type = 0;
-    else if (btnInsertingBeginRadio.checked())
-        type = 1;
-    else if (btnDeletingInsirtingRadio.checked())
-        type = 2;
-    if (type < 0) {
+    const std::optional<IdealizationType> type = checkedIdealizationType();
+    if (!type) {
         message(MOTIFORA_TR("Ошибка в программе. Обратитесь к разработчику."),
                 MOTIFORA_TR("Ошибка"), MessageIcon::Error);
         return;
     }
-    switch (m.startIdealization(type, source)) {
+    switch (m.startIdealization(*type, source)) {
         case IdealizationStart::NoObjects:
             message(
                 MOTIFORA_TR(

@@ -64,25 +64,25 @@ static double readTypedNumber(TMainForm& form, Edit& edit) {
 
 void TMainForm::btnCountRecErrorsClick() {
     TMainManager& m = manager();
-    if (m.searchSettings().workMode == 1) return;
+    if (m.searchSettings().shiftPositions()) return;
 
     // The properties window: what can be chosen, then the user's choice.
     const bool positiveEnabled = m.controlPositiveLoaded();
     ErrRecForm.PositiveGroup.setEnabled(positiveEnabled);
-    if (!positiveEnabled) ErrRecForm.PositiveGroup.setItemIndex(kLearningSource);
+    if (!positiveEnabled) ErrRecForm.choosePositiveSide(SampleSide::kLearning);
     bool negativeEnabled = true;
     if (!m.controlNegativeLoaded()) {
         negativeEnabled = false;
-        ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
+        ErrRecForm.chooseNegativeSide(SampleSide::kLearning);
     } else if (!m.learnNegativeLoaded()) {
         negativeEnabled = false;
-        ErrRecForm.NegativeGroup.setItemIndex(kControlSource);
+        ErrRecForm.chooseNegativeSide(SampleSide::kControl);
     }
     ErrRecForm.NegativeGroup.setEnabled(negativeEnabled);
     if (positiveEnabled || negativeEnabled) ErrRecForm.ShowModal();
-    const bool controlPositive = ErrRecForm.PositiveGroup.itemIndex() == kControlSource;
-    const bool controlNegative = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
-    m.setRecognitionSources(controlPositive ? 1 : 0, controlNegative ? 1 : 0);
+    m.setRecognitionSources(ErrRecForm.positiveSide(), ErrRecForm.negativeSide());
+    const bool controlPositive = ErrRecForm.positiveSide() == SampleSide::kControl;
+    const bool controlNegative = ErrRecForm.negativeSide() == SampleSide::kControl;
 
     int32_t top = 0, bottom = 0;
     {
@@ -140,8 +140,8 @@ void TMainForm::btnCountRecErrorsClick() {
 void TMainForm::CountErrors(int32_t n) {
     TMainManager& m = manager();
     const int32_t c = m.recognitionClass();
-    const bool controlNegative = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
-    const bool controlPositive = ErrRecForm.PositiveGroup.itemIndex() == kControlSource;
+    const bool controlNegative = ErrRecForm.negativeSide() == SampleSide::kControl;
+    const bool controlPositive = ErrRecForm.positiveSide() == SampleSide::kControl;
     const SampleObjects negatives = sampleObjects(m, controlNegative, false);
     const SampleObjects positives = sampleObjects(m, controlPositive, true);
     const ChartPoints negative =
@@ -176,7 +176,7 @@ void TMainForm::CountErrors(int32_t n) {
 
 void TMainForm::CountSecondLevelErrors(double level) {
     TMainManager& m = manager();
-    const bool control = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
+    const bool control = ErrRecForm.negativeSide() == SampleSide::kControl;
     const SampleObjects negatives = sampleObjects(m, control, false);
     const SecondLevelCount count = countSecondLevel(negatives.objects, negatives.available,
                                                     negatives.size, m.recognitionClass(), level);
@@ -193,7 +193,7 @@ void TMainForm::CountSecondLevelErrors(double level) {
 
 void TMainForm::showUncountedNegatives() {
     TMainManager& m = manager();
-    const bool control = ErrRecForm.NegativeGroup.itemIndex() == kControlSource;
+    const bool control = ErrRecForm.negativeSide() == SampleSide::kControl;
     const SampleObjects negatives = sampleObjects(m, true, false);
     const int32_t uncounted = control && m.controlNegativeClassified()
                                   ? uncountedObjects(negatives.objects, negatives.available)
@@ -210,7 +210,7 @@ void TMainForm::showUncountedNegatives() {
 
 void TMainForm::CountFirstLevelErrors(double level) {
     TMainManager& m = manager();
-    const bool control = ErrRecForm.PositiveGroup.itemIndex() == kControlSource;
+    const bool control = ErrRecForm.positiveSide() == SampleSide::kControl;
     std::lock_guard<std::recursive_mutex> lock(mutex_);
     Grid& grid = control ? PosCtrlSeqsList : SequencesList;
     const int32_t rows = control ? m.controlPositiveCount() : m.learnPositiveCount();
@@ -232,7 +232,7 @@ void TMainForm::CountFirstLevelErrors(double level) {
 void TMainForm::ReCount2() {
     const double level = readTypedNumber(*this, RecLevelEdit);
     TMainManager& m = manager();
-    if (m.searchSettings().workMode == 0 && !m.longControl()) {
+    if (!m.searchSettings().shiftPositions() && !m.longControl()) {
         CountFirstLevelErrors(level);
         CountSecondLevelErrors(level);
         return;

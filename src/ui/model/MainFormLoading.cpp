@@ -1,4 +1,6 @@
 // The four sample loads of the "Source" and "Control" menus.
+#include <optional>
+
 #include "core/SEQStorage.h"
 #include "core/Translatable.h"
 #include "genome/SampleFile.h"
@@ -64,6 +66,27 @@ bool reportLoad(TMainForm& form, const Status& status, const LoadBoxes& boxes,
                      MessageIcon::Error, MessageButtons::Ok, refusalHeadline(status));
     }
     return status.ok;
+}
+
+// A control sample chosen in the "AddNewSeqsDlg" chooser and loaded by `load`: its path, the
+// load's outcome and, on success, what was cut of its records (`records` is the sample the load
+// fills). Nothing when the chooser was cancelled.
+struct ControlLoad {
+    std::string path;
+    Status status;
+    std::string headline;
+};
+std::optional<ControlLoad> loadControlSample(TMainForm& form,
+                                             Status (TMainManager::*load)(const std::string&),
+                                             const std::vector<Sequence>& (TMainManager::*records)()
+                                                 const) {
+    const auto path = form.dialogs().openFile(sequenceDialog("AddNewSeqsDlg"));
+    if (!path) return std::nullopt;
+    TMainManager& m = *form.mainManager;
+    ControlLoad loaded{*path, (m.*load)(*path), {}};
+    if (loaded.status)
+        loaded.headline = cutRecordsHeadline(m.lastLoadRead(), (m.*records)().size());
+    return loaded;
 }
 
 }  // namespace
@@ -167,14 +190,11 @@ void TMainForm::loadLearnNegativeFrom(const std::string& path) {
 
 void TMainForm::mmbtnAddControlNegativeClick() {
     if (!mainManager) return;
-    const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
-    if (!path) return;
-    const Status status = mainManager->loadControlNegative(*path);
-    const std::string headline = status ? cutRecordsHeadline(mainManager->lastLoadRead(),
-                                                             mainManager->controlNegative().size())
-                                        : std::string();
-    if (status) {
-        samplePaths.controlNegative = *path;
+    const auto loaded = loadControlSample(*this, &TMainManager::loadControlNegative,
+                                          &TMainManager::controlNegative);
+    if (!loaded) return;
+    if (loaded->status) {
+        samplePaths.controlNegative = loaded->path;
         NewSeqsList.clearDataRows();
         refillControlNegative();
         UnlockCommands(CommandLock::All);
@@ -182,12 +202,12 @@ void TMainForm::mmbtnAddControlNegativeClick() {
         btnCountRecErrors.setEnabled(false);
         if (mainManager->longControl()) btnStartSearchClass.setEnabled(false);
     }
-    reportLoad(*this, status,
+    reportLoad(*this, loaded->status,
                {MOTIFORA_TR("Загрузка контрольных последовательностей удачно завершена."),
                 MOTIFORA_TR("Сообщение"),
                 MOTIFORA_TR("Не совпадает длина последовательностей или алфавит"),
-                MOTIFORA_TR("Ошибка чтения из файла: ") + *path},
-               headline);
+                MOTIFORA_TR("Ошибка чтения из файла: ") + loaded->path},
+               loaded->headline);
 }
 
 void TMainForm::mmbtnAddControlPositiveClick() {
@@ -196,27 +216,24 @@ void TMainForm::mmbtnAddControlPositiveClick() {
         message("First load negative control sampling.", "Error", MessageIcon::Error);
         return;
     }
-    if (mainManager->searchSettings().workMode == 1 || mainManager->longControl()) {
+    if (mainManager->searchSettings().shiftPositions() || mainManager->longControl()) {
         message("Not accessible in this work mode.", "Error", MessageIcon::Error);
         return;
     }
-    const auto path = dialogs_.openFile(sequenceDialog("AddNewSeqsDlg"));
-    if (!path) return;
-    const Status status = mainManager->loadControlPositive(*path);
-    const std::string headline = status ? cutRecordsHeadline(mainManager->lastLoadRead(),
-                                                             mainManager->controlPositive().size())
-                                        : std::string();
-    if (status) {
-        samplePaths.controlPositive = *path;
+    const auto loaded = loadControlSample(*this, &TMainManager::loadControlPositive,
+                                          &TMainManager::controlPositive);
+    if (!loaded) return;
+    if (loaded->status) {
+        samplePaths.controlPositive = loaded->path;
         PosCtrlSeqsList.clearDataRows();
         refillControlPositive();
         if (!mmbtnVisiblePositiveControl.checked()) showPositiveControlList(true);
     }
-    reportLoad(
-        *this, status,
-        {"Loading of control positive samplings is completed.", MOTIFORA_TR("Сообщение"),
-         "Not appropriate length or different alphabet", "Error reading from file: " + *path},
-        headline);
+    reportLoad(*this, loaded->status,
+               {"Loading of control positive samplings is completed.", MOTIFORA_TR("Сообщение"),
+                "Not appropriate length or different alphabet",
+                "Error reading from file: " + loaded->path},
+               loaded->headline);
 }
 
 }  // namespace motifora

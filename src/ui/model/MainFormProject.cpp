@@ -33,11 +33,18 @@ void reportFileFailure(TMainForm& form, const char* words, const std::string& pa
 const char* const kReadFailure = MOTIFORA_TR("Ошибка чтения из файла: ");
 const char* const kWriteFailure = MOTIFORA_TR("Ошибка записи в файл:");
 
-// The two "save results" commands: the chooser `request`, the chosen name given `extension`
-// when it has none, then `write` to it; a refused write shows why.
-void saveResultsAs(TMainForm& form, const FileRequest& request, const char* extension,
+// The two "save results" commands: the chooser (offering the project's own name, "Project1"
+// until the project is saved under another, with `extension`), the chosen name given
+// `extension` when it has none, then `write` to it; a refused write shows why.
+void saveResultsAs(TMainForm& form, const char* dialog, const std::string& filter,
+                   const std::string& title, const char* extension,
                    Status (TMainForm::*write)(const std::string&)) {
     if (!form.mainManager) return;
+    FileRequest request;
+    request.dialog = dialog;
+    request.filter = filter;
+    request.title = title;
+    request.defaultName = resultsFileName(form.projectName, extension);
     const auto chosen = form.dialogs().saveFile(request);
     if (!chosen) return;
     const std::string path = WithExtension(*chosen, extension);
@@ -158,24 +165,16 @@ bool TMainForm::saveProjectAs() {
 }
 
 void TMainForm::SaveAsText1Click() {
-    FileRequest request;
-    request.dialog = "SaveAsTextDlg";
-    request.filter = MOTIFORA_TR("DNA Project (*.txt)|*.txt");
-    request.title = MOTIFORA_TR("Saving Relsults As Text");
-    // The project's own name ("Project1.txt" until the project is saved under another).
-    request.defaultName = resultsFileName(projectName, ".txt");
-    saveResultsAs(*this, request, ".txt", &TMainForm::writeTextExport);
+    saveResultsAs(*this, "SaveAsTextDlg", MOTIFORA_TR("DNA Project (*.txt)|*.txt"),
+                  MOTIFORA_TR("Saving Relsults As Text"), ".txt", &TMainForm::writeTextExport);
 }
 
 void TMainForm::btnSaveProjectClick() { SaveRecErrBtnClick(); }
 
 void TMainForm::SaveRecErrBtnClick() {
-    FileRequest request;
-    request.dialog = "SaveRecCount";
-    request.filter = MOTIFORA_TR("DNA Project (*.html)|*.html");
-    request.title = MOTIFORA_TR("Saving Relsults of Erro Count As HTML");
-    request.defaultName = resultsFileName(projectName, ".html");
-    saveResultsAs(*this, request, ".html", &TMainForm::writeResultsReport);
+    saveResultsAs(*this, "SaveRecCount", MOTIFORA_TR("DNA Project (*.html)|*.html"),
+                  MOTIFORA_TR("Saving Relsults of Erro Count As HTML"), ".html",
+                  &TMainForm::writeResultsReport);
 }
 
 }  // namespace motifora

@@ -67,11 +67,9 @@ Status settingsFromControls(TMainForm& form, ProjectSettings& s) {
         if (!NumberFormat::readInteger(text, item.value))
             return Status::failure(notANumber(item.caption, text));
     }
-    s.workMode = form.btnFixedPositionsRadio.checked() ? 0 : 1;
+    s.workMode = form.btnFixedPositionsRadio.checked() ? WorkMode::kFixed : WorkMode::kShift;
     // With no idealization type checked the header says "Deleting begin", the default.
-    s.idealizationType = form.btnInsertingBeginRadio.checked()      ? 1
-                         : form.btnDeletingInsirtingRadio.checked() ? 2
-                                                                    : 0;
+    s.idealizationType = form.checkedIdealizationType().value_or(IdealizationType::kDeletingBegin);
     s.arranged = form.Rec_Arranged.checked() ? 1 : 0;
     return Status::success();
 }
@@ -94,7 +92,7 @@ Status TMainForm::readProjectFile(const std::string& path) {
     FinishStorSizeEdit.setText(std::to_string(s.finishBufferSize));
     SubBuffersSizeEdit.setText(std::to_string(s.subBufferSize));
     FrameWidthEdit.setText(std::to_string(s.frameWidth));
-    chooseAlignment(s.workMode != 0);
+    chooseAlignment(s.shiftPositions());
     chooseIdealizationType(s.idealizationType);
     Rec_Arranged.setChecked(s.arranged != 0);
 

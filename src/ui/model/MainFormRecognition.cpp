@@ -44,7 +44,7 @@ bool reportRecognitionCode(TMainForm& form, RecognitionStart code) {
 void TMainForm::btnStartRecognitionClick() {
     TMainManager& m = manager();
     RecognitionStart code = RecognitionStart::Started;
-    if (m.searchSettings().workMode == 1 || m.longControl()) {
+    if (m.searchSettings().shiftPositions() || m.longControl()) {
         Chart1.setVisible(true);
         btnHideShowChart.setEnabled(true);
         code = m.StartScanRecognition(IdealizObjectsList.selectionTop() - 1);

@@ -82,7 +82,7 @@ void TMainForm::btnStartSearchRulesClick() {
     SearchSettings settings;
     if (btnShiftPositionsRadio.checked()) {
         typed.frameWidth = FrameWidthEdit.text();
-        settings.workMode = 1;
+        settings.workMode = WorkMode::kShift;
     }
     const auto readReal = [this](const std::string& text, double& value) {
         return numberFormat.readReal(text, value);

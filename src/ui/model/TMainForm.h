@@ -5,9 +5,11 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "classify/IdealizationType.h"
 #include "core/NumberFormat.h"
 #include "core/ProgressEvents.h"
 #include "core/Status.h"
@@ -312,8 +314,15 @@ class TMainForm : public ProgressSink {
     void btnStartIdealizationClick();
     void btnStopIdealizationClick();
     void btnPauseIdealizationClick();
-    // Selects idealization type 0, 1 or 2 among the three radio buttons; -1 selects none.
-    void chooseIdealizationType(int32_t type);
+    // Checks the radio button of `type` and clears the other two.
+    void chooseIdealizationType(IdealizationType type);
+    // The type whose radio button is checked (the first of them in the page's order); nothing
+    // when none is.
+    std::optional<IdealizationType> checkedIdealizationType() const;
+    // What ObjsSourceGroup chooses to start the ideal objects from (its items in the order of
+    // IdealizationSource); the original objects when no item is chosen.
+    IdealizationSource idealizationSource() const;
+    void chooseIdealizationSource(IdealizationSource source);
 
     // ---- classification ----
     void btnStartSearchClassClick();

@@ -26,15 +26,10 @@ BootstrapWindow::BootstrapWindow(TBootStrCtrl& model, ControlBinder& binder, Com
     binder.bind(model.Caption, [this, &model] { setWindowTitle(shown(model.Caption.text())); });
 
     auto* entries = new QFormLayout;
-    auto* percent = new UpDownEdit(model.PositPercent, model.PercentUpDown);
-    percent->setObjectName("PositPercent");
-    binder.bindEdit(model.PositPercent, percent->edit());
-    binder.bindState(model.PositPercent, percent);
+    auto* percent =
+        boundUpDownEdit(model.PositPercent, model.PercentUpDown, binder, "PositPercent");
     entries->addRow(boundLabel(model.PercentLabel, binder, "PercentLabel"), percent);
-    auto* iterations = new UpDownEdit(model.IterCount, model.IterUpDown);
-    iterations->setObjectName("IterCount");
-    binder.bindEdit(model.IterCount, iterations->edit());
-    binder.bindState(model.IterCount, iterations);
+    auto* iterations = boundUpDownEdit(model.IterCount, model.IterUpDown, binder, "IterCount");
     entries->addRow(boundLabel(model.IterLabel, binder, "IterLabel"), iterations);
     auto* wanted = new QLineEdit(QString::fromStdString(model.FstLevelErr.text()));
     wanted->setObjectName("FstLevelErr");

@@ -72,7 +72,7 @@ QChartView* rocChart(const RocView& rocView, ControlBinder& binder) {
     addAxis(chart, "true positive rate", Qt::AlignLeft)->setRange(0, 1);
     QChartView* view = namedChartView(chart, "RocChart", 320, 300);
     binder.bind(rocView, [&rocView, chart, curve, point] {
-        const RocView::Curve c = rocView.curve();
+        const RocCurve c = rocView.value();
         QList<QPointF> points;
         for (const auto& [fpr, tpr] : c.points) points.append(QPointF(fpr, tpr));
         curve->replace(points);
@@ -101,7 +101,7 @@ QChartView* histogramChart(const HistogramView& view, ControlBinder& binder) {
     QValueAxis* y = addAxis(chart, "sequences", Qt::AlignLeft);
     QChartView* chartView = namedChartView(chart, "HistogramChart", 380, 300);
     binder.bind(view, [&view, x, y, positives, negatives, level] {
-        const HistogramView::Bars b = view.bars();
+        const HistogramBars b = view.value();
         const ScoreHistogram& h = b.histogram;
         // Each histogram as a step outline, so both stay readable where they overlap.
         auto steps = [&h](const std::vector<int32_t>& counts) {

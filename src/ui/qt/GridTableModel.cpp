@@ -13,7 +13,7 @@
 namespace motifora {
 
 GridTableModel::GridTableModel(Grid& grid, QObject* parent)
-    : QAbstractTableModel(parent), grid_(grid) {
+    : CountingTableModel(parent), grid_(grid) {
     refresh();
 }
 
@@ -48,24 +48,8 @@ bool GridTableModel::refresh() {
     seen_ = changes;
     const int rows = std::max(0, grid_.rowCount() - 1);
     const int columns = std::max(0, grid_.colCount());
-    if (columns > columns_) {
-        beginInsertColumns(QModelIndex(), columns_, columns - 1);
-        columns_ = columns;
-        endInsertColumns();
-    } else if (columns < columns_) {
-        beginRemoveColumns(QModelIndex(), columns, columns_ - 1);
-        columns_ = columns;
-        endRemoveColumns();
-    }
-    if (rows > rows_) {
-        beginInsertRows(QModelIndex(), rows_, rows - 1);
-        rows_ = rows;
-        endInsertRows();
-    } else if (rows < rows_) {
-        beginRemoveRows(QModelIndex(), rows, rows_ - 1);
-        rows_ = rows;
-        endRemoveRows();
-    }
+    followColumns(columns_, columns);
+    followRows(rows_, rows);
     if (columns_ > 0) emit headerDataChanged(Qt::Horizontal, 0, columns_ - 1);
     if (rows_ > 0 && columns_ > 0) emit dataChanged(index(0, 0), index(rows_ - 1, columns_ - 1));
     return true;

@@ -1,11 +1,11 @@
 // A Qt table model over one text grid of the window model: row 0 of the grid is the header.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <functional>
 #include <string>
 
 #include "ui/model/Controls.h"
+#include "ui/qt/CountingTableModel.h"
 
 class QTableView;
 
@@ -15,7 +15,7 @@ namespace motifora {
 // 100,000 rows costs no more than a small one. The row and column counts the view sees are the
 // ones taken at the last `refresh()`; between refreshes the worker may change the grid, and the
 // view then reads whatever the cells hold (an empty text outside the grid).
-class GridTableModel final : public QAbstractTableModel {
+class GridTableModel final : public CountingTableModel {
     Q_OBJECT
   public:
     GridTableModel(Grid& grid, QObject* parent = nullptr);

@@ -585,15 +585,11 @@ QWidget* MainWindow::buildRulesPage() {
     auto* settings = new QFormLayout;
     settings->addRow(caption("Confidence interval", page), lineEdit(f.ConfIntEdit, "ConfIntEdit"));
     settings->addRow(caption("Min. level of CP", page), lineEdit(f.CPEdit, "CPEdit"));
-    auto* finish = new UpDownEdit(f.FinishStorSizeEdit, f.FinishUpDown);
-    finish->setObjectName("FinishStorSizeEdit");
-    binder_.bindEdit(f.FinishStorSizeEdit, finish->edit());
-    binder_.bindState(f.FinishStorSizeEdit, finish);
+    auto* finish =
+        boundUpDownEdit(f.FinishStorSizeEdit, f.FinishUpDown, binder_, "FinishStorSizeEdit");
     settings->addRow(caption("Size of Finish Buffer", page), finish);
-    auto* sub = new UpDownEdit(f.SubBuffersSizeEdit, f.SubBufUpDown);
-    sub->setObjectName("SubBuffersSizeEdit");
-    binder_.bindEdit(f.SubBuffersSizeEdit, sub->edit());
-    binder_.bindState(f.SubBuffersSizeEdit, sub);
+    auto* sub =
+        boundUpDownEdit(f.SubBuffersSizeEdit, f.SubBufUpDown, binder_, "SubBuffersSizeEdit");
     settings->addRow(caption("Size of Sub Buffers", page), sub);
     layout->addLayout(settings);
 
@@ -610,10 +606,7 @@ QWidget* MainWindow::buildRulesPage() {
     alignmentLayout->addWidget(radio(f.btnShiftPositionsRadio, "btnShiftPositionsRadio",
                                      [&f] { f.chooseAlignment(true); }));
     auto* frameRow = new QFormLayout;
-    auto* frame = new UpDownEdit(f.FrameWidthEdit, f.FrameWidthUpDown);
-    frame->setObjectName("FrameWidthEdit");
-    binder_.bindEdit(f.FrameWidthEdit, frame->edit());
-    binder_.bindState(f.FrameWidthEdit, frame);
+    auto* frame = boundUpDownEdit(f.FrameWidthEdit, f.FrameWidthUpDown, binder_, "FrameWidthEdit");
     frameRow->addRow(caption("Width of scaning frame", alignment), frame);
     alignmentLayout->addLayout(frameRow);
     layout->addWidget(alignment);
@@ -686,12 +679,15 @@ QWidget* MainWindow::buildObjectsPage() {
     auto* type = new QGroupBox("Idealization type");
     type->setObjectName("IdealizationTypeGroup");
     auto* typeLayout = new QVBoxLayout(type);
-    typeLayout->addWidget(radio(f.btnDeletingBeginRadio, "btnDeletingBeginRadio",
-                                [&f] { f.chooseIdealizationType(0); }));
-    typeLayout->addWidget(radio(f.btnInsertingBeginRadio, "btnInsertingBeginRadio",
-                                [&f] { f.chooseIdealizationType(1); }));
-    typeLayout->addWidget(radio(f.btnDeletingInsirtingRadio, "btnDeletingInsirtingRadio",
-                                [&f] { f.chooseIdealizationType(2); }));
+    typeLayout->addWidget(radio(f.btnDeletingBeginRadio, "btnDeletingBeginRadio", [&f] {
+        f.chooseIdealizationType(IdealizationType::kDeletingBegin);
+    }));
+    typeLayout->addWidget(radio(f.btnInsertingBeginRadio, "btnInsertingBeginRadio", [&f] {
+        f.chooseIdealizationType(IdealizationType::kInsertingBegin);
+    }));
+    typeLayout->addWidget(radio(f.btnDeletingInsirtingRadio, "btnDeletingInsirtingRadio", [&f] {
+        f.chooseIdealizationType(IdealizationType::kDeletingInserting);
+    }));
     layout->addWidget(type);
 
     RadioGroup& group = f.ObjsSourceGroup;
@@ -1041,7 +1037,7 @@ int32_t MainWindow::startGenomeScan() {
         return kGenomeScanRefused;
     }
     Classificator classificator;
-    workspace.setUpScoring(classificator, kDeletingBegin);
+    workspace.setUpScoring(classificator, IdealizationType::kDeletingBegin);
     return genomeScan_->Start(classificator, workspace.storage()->codeTable, form_.projectName);
 }
 

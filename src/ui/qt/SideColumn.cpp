@@ -12,7 +12,7 @@ namespace motifora {
 
 SideColumnModel::SideColumnModel(QAbstractItemModel* rows, QString header, Source text,
                                  QObject* parent)
-    : QAbstractTableModel(parent),
+    : CountingTableModel(parent),
       rows_(rows),
       header_(std::move(header)),
       text_(std::move(text)),
@@ -21,15 +21,7 @@ SideColumnModel::SideColumnModel(QAbstractItemModel* rows, QString header, Sourc
     // anew (the view reads only what it shows).
     const auto follow = [this] {
         const int rows = rows_->rowCount();
-        if (rows > shown_) {
-            beginInsertRows(QModelIndex(), shown_, rows - 1);
-            shown_ = rows;
-            endInsertRows();
-        } else if (rows < shown_) {
-            beginRemoveRows(QModelIndex(), rows, shown_ - 1);
-            shown_ = rows;
-            endRemoveRows();
-        }
+        followRows(shown_, rows);
         if (shown_ > 0) emit dataChanged(index(0, 0), index(shown_ - 1, 0));
     };
     connect(rows_, &QAbstractItemModel::rowsInserted, this, follow);

@@ -3,10 +3,11 @@
 // exported from it) keeps its own columns.
 #pragma once
 
-#include <QAbstractTableModel>
 #include <QString>
 #include <functional>
 #include <string>
+
+#include "ui/qt/CountingTableModel.h"
 
 class QTableView;
 
@@ -14,7 +15,7 @@ namespace motifora {
 
 // The rows of `rows` (a grid's view model), each with the text `text` gives for its grid row
 // (view row + 1).
-class SideColumnModel final : public QAbstractTableModel {
+class SideColumnModel final : public CountingTableModel {
     Q_OBJECT
   public:
     using Source = std::function<std::string(int gridRow)>;

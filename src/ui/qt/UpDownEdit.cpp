@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <charconv>
 
+#include "ui/qt/ControlBinder.h"
+
 namespace motifora {
 
 namespace {
@@ -59,6 +61,15 @@ void UpDownEdit::stepBy(int steps) {
 QAbstractSpinBox::StepEnabled UpDownEdit::stepEnabled() const {
     if (!isEnabled() || !upDown_.enabled()) return StepNone;
     return StepUpEnabled | StepDownEnabled;
+}
+
+UpDownEdit* boundUpDownEdit(TextControl& edit, const UpDown& upDown, ControlBinder& binder,
+                            const char* name) {
+    auto* widget = new UpDownEdit(edit, upDown);
+    widget->setObjectName(name);
+    binder.bindEdit(edit, widget->edit());
+    binder.bindState(edit, widget);
+    return widget;
 }
 
 }  // namespace motifora

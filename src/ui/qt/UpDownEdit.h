@@ -11,6 +11,8 @@ class QLineEdit;
 
 namespace motifora {
 
+class ControlBinder;
+
 // Returns the edit text after `steps` clicks on an up-down (negative = down): the whole number
 // in `text` (or `position` when the text holds none) moved by `steps` and held within
 // minimum .. maximum, in decimal. Never fails.
@@ -37,5 +39,10 @@ class UpDownEdit final : public QAbstractSpinBox {
     TextControl& model_;
     const UpDown& upDown_;
 };
+
+// A new UpDownEdit named `name` over `edit` and `upDown`, its text and state kept in step with
+// the model's edit by `binder`.
+UpDownEdit* boundUpDownEdit(TextControl& edit, const UpDown& upDown, ControlBinder& binder,
+                            const char* name);
 
 }  // namespace motifora

@@ -35,10 +35,7 @@ class CrossValidationWindowTest : public FormFixture {
     // for, then the window's tick shows what it stored.
     void runToTheEnd() {
         TMainManager& m = manager();
-        TMainManagerTestAccess::searchSettings(m).finishBufferSize = 60;
-        TMainManagerTestAccess::searchSettings(m).subBufferSize = 15;
-        TMainManagerTestAccess::searchSettings(m).confidence = 0.05;
-        TMainManagerTestAccess::searchSettings(m).cpThreshold = 0.8;
+        m.setIterationSearchSettings({0.05, 0.8, 60, 15, WorkMode::kFixed, 0});
         TCrossValForm& w = form->CrossValForm;
         w.FoldsEdit.setText("3");
         w.SeedEdit.setText("4");
@@ -116,12 +113,12 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     EXPECT_EQ(w.ErrorsList.cell(0, 4), "pooled");
     EXPECT_EQ(w.ErrorsList.cell(1, 4), "53");
     EXPECT_EQ(w.ErrorsList.cell(4, 4), form->numbers().fixed(result->level, 2));
-    const RocView::Curve roc = w.Roc.curve();
+    const RocCurve roc = w.Roc.value();
     EXPECT_TRUE(roc.shown);
     ASSERT_EQ(roc.points.size(), result->roc.size());
     EXPECT_DOUBLE_EQ(roc.operatingPoint.first, result->errors.second.rate);
     EXPECT_NE(roc.aucText.find(form->numbers().fixed(result->auc.auc, 3)), std::string::npos);
-    const HistogramView::Bars bars = w.Histograms.bars();
+    const HistogramBars bars = w.Histograms.value();
     EXPECT_TRUE(bars.shown);
     EXPECT_DOUBLE_EQ(bars.level, result->level);
     int32_t counted = 0;
@@ -143,7 +140,7 @@ TEST_F(CrossValidationWindowTest, ARunFillsTheTableTheChartsAndTheLevel) {
     form->mmbtnNewProjectClick();
     EXPECT_FALSE(w.UseLevelBtn.enabled());
     EXPECT_EQ(w.shownResult(), nullptr);
-    EXPECT_FALSE(w.Roc.curve().shown);
+    EXPECT_FALSE(w.Roc.value().shown);
     EXPECT_EQ(w.ErrorsList.rowCount(), 1);
     EXPECT_EQ(w.ResultLabel.text(), "");
 }

@@ -44,8 +44,8 @@ class EvaluationCommandTest : public FormFixture {
             form->SequencesList.setCell(5, i + 1, form->numberFormat.fixed(positiveScores[i], 2));
         }
         TMainManagerTestAccess::recognitionClass(m) = 1;
-        form->ErrRecForm.NegativeGroup.setItemIndex(kControlSource);
-        form->ErrRecForm.PositiveGroup.setItemIndex(kLearningSource);
+        form->ErrRecForm.chooseNegativeSide(SampleSide::kControl);
+        form->ErrRecForm.choosePositiveSide(SampleSide::kLearning);
     }
 };
 
@@ -78,7 +78,7 @@ TEST_F(EvaluationCommandTest, ControlNegativesOfClassNewAreCountedApart) {
     EXPECT_EQ(form->UncountedNegatives.text(),
               "Контрольных последовательностей класса New (без оценки, не учтены ни в одном "
               "классе): 1 / 10\nПерекрёстная проверка оценивает все последовательности.");
-    form->ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
+    form->ErrRecForm.chooseNegativeSide(SampleSide::kLearning);
     form->CountErrors(3);
     EXPECT_EQ(form->UncountedNegatives.text(), "") << "the learning negatives are not control data";
 }
@@ -286,10 +286,10 @@ TEST_F(EvaluationCommandTest, PropertiesWindowStates) {
     };
     TMainManagerTestAccess::controlNegativeLoaded(m) =
         true;  // no learning negatives: negatives are the control ones
-    form->ErrRecForm.NegativeGroup.setItemIndex(kLearningSource);
+    form->ErrRecForm.chooseNegativeSide(SampleSide::kLearning);
     form->btnCountRecErrorsClick();
     EXPECT_EQ(shown, 0);
-    EXPECT_EQ(form->ErrRecForm.NegativeGroup.itemIndex(), kControlSource);
+    EXPECT_EQ(form->ErrRecForm.negativeSide(), SampleSide::kControl);
     EXPECT_FALSE(form->ErrRecForm.NegativeGroup.enabled());
     EXPECT_EQ(form->NewSeqsList.colCount(), 7);
     EXPECT_EQ(form->NegSequencesList.colCount(), 5);
@@ -301,7 +301,7 @@ TEST_F(EvaluationCommandTest, PropertiesWindowStates) {
     EXPECT_TRUE(form->ErrRecForm.PositiveGroup.enabled());
     EXPECT_FALSE(form->ErrRecForm.Window.visible());
     // Shift positions: nothing at all.
-    TMainManagerTestAccess::searchSettings(m).workMode = 1;
+    m.setIterationSearchSettings({0.05, 0.8, 500, 50, WorkMode::kShift, 0});
     form->btnCountRecErrorsClick();
     EXPECT_EQ(shown, 1);
 }

@@ -77,8 +77,8 @@ TEST_F(EvaluationProcessTest, ThreeClassesThroughNextToTotal) {
     ASSERT_NO_FATAL_FAILURE(prepare());
     TMainManager& m = manager();
     form->ErrRecForm.modalLoop = [](TErrRecForm& window) {
-        window.PositiveGroup.setItemIndex(kLearningSource);
-        window.NegativeGroup.setItemIndex(kControlSource);
+        window.choosePositiveSide(SampleSide::kLearning);
+        window.chooseNegativeSide(SampleSide::kControl);
         window.OKBtnClick();
     };
     form->IdealizObjectsList.select(1, 3);

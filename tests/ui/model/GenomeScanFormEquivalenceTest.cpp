@@ -34,7 +34,7 @@ class GenomeScanFormEquivalence : public ::testing::Test {
         std::mt19937 random(test::testSeed("window scan equivalence", 20261208u));
         storage_ = makeStorage(randomRows(random, 40, kWidth));
         store_ = randomRules(random, *storage_, 300, false);
-        engine_.Setup(storage_.get(), store_.get(), &classes_, 0);
+        engine_.Setup(storage_.get(), store_.get(), &classes_, IdealizationType::kDeletingBegin);
         for (int32_t j = 0; j < 12; ++j)
             engine_.IdealizeAndRegister(&storage_->learnObjects[j], -1);
         ASSERT_GE(engine_.idealObjectCount, 3);

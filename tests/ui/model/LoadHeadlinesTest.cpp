@@ -2,6 +2,7 @@
 // letters, samples of mixed lengths in fixed positions, and the real reason of a refusal; the
 // specified texts of the boxes stay as they are.
 #include "FormFixture.h"
+#include "support/Records.h"
 #include "support/TempDir.h"
 #include "ui/model/LoadHeadlines.h"
 

@@ -17,7 +17,7 @@ class MainFormTest : public FormFixture {
     TMainManager* unsavedPositives() {
         dialogs.choose(kPositive);
         form->mmbtnAddSequenciesClick();
-        TMainManagerTestAccess::saved(manager()) = false;
+        manager().markModified();
         dialogs.messages.clear();
         return &manager();
     }
@@ -166,7 +166,7 @@ TEST_F(MainFormTest, NewProjectCountsAndAsksOnlyForUnsavedWork) {
     EXPECT_EQ(form->projectCounter, 2);
     EXPECT_EQ(form->Caption.text(), "Motifora - Project2.dnp");
 
-    TMainManagerTestAccess::saved(manager()) = false;
+    manager().markModified();
     dialogs.answer(DialogAnswer::Cancel);
     TMainManager* before = &manager();
     form->mmbtnNewProjectClick();
@@ -319,10 +319,10 @@ TEST_F(MainFormTest, ControlPositivePreconditions) {
     EXPECT_EQ(lastMessage().text, "First load negative control sampling.");
     EXPECT_EQ(lastMessage().caption, "Error");
     TMainManagerTestAccess::controlNegativeLoaded(manager()) = true;
-    TMainManagerTestAccess::searchSettings(manager()).workMode = 1;
+    manager().setIterationSearchSettings({0.05, 0.8, 500, 50, WorkMode::kShift, 0});
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "Not accessible in this work mode.");
-    TMainManagerTestAccess::searchSettings(manager()).workMode = 0;
+    manager().setIterationSearchSettings({0.05, 0.8, 500, 50, WorkMode::kFixed, 0});
     TMainManagerTestAccess::longControl(manager()) = true;
     form->mmbtnAddControlPositiveClick();
     EXPECT_EQ(lastMessage().text, "Not accessible in this work mode.");

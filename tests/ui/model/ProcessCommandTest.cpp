@@ -545,13 +545,15 @@ TEST_F(ProcessCommandTest, StartRefusalsOfIdealizationAndClassification) {
     EXPECT_EQ(lastMessage().text, "Невозможно запустить процесс идеализации. Нет закономерностей");
     EXPECT_EQ(lastMessage().caption, "Подсказка");
     EXPECT_EQ(lastMessage().icon, MessageIcon::None);
-    form->chooseIdealizationType(-1);
+    for (RadioButton* type : {&form->btnDeletingBeginRadio, &form->btnInsertingBeginRadio,
+                              &form->btnDeletingInsirtingRadio})
+        type->setChecked(false);
     form->btnStartIdealizationClick();
     EXPECT_EQ(lastMessage().text, "Ошибка в программе. Обратитесь к разработчику.");
     EXPECT_EQ(lastMessage().caption, "Ошибка");
 
     TMainManagerTestAccess::storage(manager()).reset();
-    form->chooseIdealizationType(1);
+    form->chooseIdealizationType(IdealizationType::kInsertingBegin);
     form->btnStartIdealizationClick();
     EXPECT_EQ(lastMessage().text,
               "Невозможно запустить процесс идеализации. Нет исходных последовательностей");
@@ -570,7 +572,7 @@ TEST_F(ProcessCommandTest, FixedModeNeverReadsTheFrameWidth) {
     quickSettings();
     form->FrameWidthEdit.setText("nonsense");
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
-    EXPECT_EQ(manager().searchSettings().workMode, 0);
+    EXPECT_EQ(manager().searchSettings().workMode, WorkMode::kFixed);
     EXPECT_EQ(manager().searchSettings().frameWidth, 57);
 }
 
@@ -580,7 +582,7 @@ TEST_F(ProcessCommandTest, ShiftModeSearchWithWidthThree) {
     form->chooseAlignment(true);
     form->FrameWidthEdit.setText("3");
     ASSERT_NO_FATAL_FAILURE(searchToEnd());
-    EXPECT_EQ(manager().searchSettings().workMode, 1);
+    EXPECT_EQ(manager().searchSettings().workMode, WorkMode::kShift);
     EXPECT_EQ(manager().storage()->width, 3);
     EXPECT_EQ(manager().storage()->learnObjectCount, 53 * 55);
 
@@ -594,8 +596,7 @@ TEST_F(ProcessCommandTest, NewWorkspaceWhileARunIsPausedStopsAndWaits) {
     loadLearning(true);
     form->btnStartSearchRulesClick();
     form->btnPauseSearchRulesClick();
-    TMainManagerTestAccess::saved(manager()) =
-        false;  // as the search body leaves it, however far it got
+    manager().markModified();  // as the search body leaves it, however far it got
     dialogs.answer(DialogAnswer::No);
     dialogs.choose(kPositive);
     form->mmbtnAddSequenciesClick();

@@ -77,7 +77,7 @@ class ProjectCommandTest : public FormFixture {
         EXPECT_TRUE(otherDialogs.messages.empty()) << otherDialogs.messages.front().text;
         EXPECT_EQ(other.Caption.text(), "Motifora - " + first);
         // In shift positions the idealization marks windows, not sequences, in that grid.
-        if (manager().searchSettings().workMode == 0)
+        if (!manager().searchSettings().shiftPositions())
             expectSameSequences(other.SequencesList, form->SequencesList);
         expectSameSequences(other.PosCtrlSeqsList, form->PosCtrlSeqsList);
         expectSameSequences(other.NewSeqsList, form->NewSeqsList);
@@ -188,7 +188,7 @@ TEST_F(ProjectCommandTest, ShiftModeProjectReopensByteForByte) {
     ASSERT_NO_FATAL_FAILURE(learnPositives("30", "10"));
     form->chooseAlignment(true);
     form->FrameWidthEdit.setText("12");
-    form->chooseIdealizationType(2);
+    form->chooseIdealizationType(IdealizationType::kDeletingInserting);
     ASSERT_NO_FATAL_FAILURE(searchAndIdealize());
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddControlNegativeClick, kNegative));
     const std::string bytes = roundTrip("shift");
@@ -202,7 +202,7 @@ TEST_F(ProjectCommandTest, ShiftModeProjectReopensByteForByte) {
     EXPECT_TRUE(other.FrameWidthEdit.enabled());
     EXPECT_EQ(other.FrameWidthEdit.text(), "12");
     EXPECT_TRUE(other.btnDeletingInsirtingRadio.checked());
-    EXPECT_EQ(other.manager().searchSettings().workMode, 1);
+    EXPECT_EQ(other.manager().searchSettings().workMode, WorkMode::kShift);
     EXPECT_EQ(other.manager().searchSettings().frameWidth, 12);
     EXPECT_EQ(other.manager().storage()->width, 12);
     EXPECT_GT(bytes.size(), 1000u);
@@ -314,7 +314,7 @@ TEST_F(ProjectCommandTest, SaveProjectAsksForANameOnlyForNewModifiedWork) {
 TEST_F(ProjectCommandTest, NewProjectQuestionYesNoCancel) {
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
     dialogs.messages.clear();
-    TMainManagerTestAccess::saved(manager()) = false;
+    manager().markModified();
 
     // Yes, but the save dialog is cancelled: nothing is lost and nothing replaced.
     TMainManager* before = &manager();
@@ -342,7 +342,7 @@ TEST_F(ProjectCommandTest, NewProjectQuestionYesNoCancel) {
 
     // Cancel keeps everything; No goes on without saving.
     ASSERT_NO_FATAL_FAILURE(load(&TMainForm::mmbtnAddSequenciesClick, kPositive));
-    TMainManagerTestAccess::saved(manager()) = false;
+    manager().markModified();
     dialogs.answer(DialogAnswer::Cancel);
     form->mmbtnNewProjectClick();
     EXPECT_TRUE(manager().learnPositiveLoaded());
@@ -363,7 +363,7 @@ std::string stageProject(const Folder& folder, Stage stage) {
     data.settings.finishBufferSize = 44;
     data.settings.subBufferSize = 11;
     data.settings.frameWidth = 9;
-    data.settings.idealizationType = 1;
+    data.settings.idealizationType = IdealizationType::kInsertingBegin;
     data.settings.arranged = 1;
     return folder.write(stageName(stage) + ".dnp", encode(data));
 }
@@ -488,7 +488,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     dialogs.messages.clear();
     TMainManager* before = &manager();
     const auto shownBefore = gridTexts(form->SequencesList);
-    TMainManagerTestAccess::saved(manager()) = false;
+    manager().markModified();
 
     dialogs.answer(DialogAnswer::Cancel);
     form->mmbtnOpenProjectClick();
@@ -507,7 +507,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     for (const std::string& bad : {good.substr(0, good.size() / 2), good.substr(0, 30),
                                    std::string("00000000"), good + "tail"}) {
         const std::string path = folder.write("damaged.dnp", bad);
-        TMainManagerTestAccess::saved(manager()) = false;
+        manager().markModified();
         dialogs.answer(DialogAnswer::No);
         dialogs.choose(path);
         form->mmbtnOpenProjectClick();
@@ -521,6 +521,26 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
         EXPECT_EQ(gridTexts(form->SequencesList), shownBefore);
         EXPECT_EQ(form->projectName, "Project1.dnp");
     }
+
+    // A header whose idealization type no button stands for: refused with that reason, and the
+    // page keeps the type it shows.
+    form->chooseIdealizationType(IdealizationType::kInsertingBegin);
+    std::string unknownType = good;
+    const int32_t three = 3;
+    unknownType.replace(32, 4, reinterpret_cast<const char*>(&three), 4);
+    const std::string path = folder.write("unknown-type.dnp", unknownType);
+    manager().markModified();
+    dialogs.answer(DialogAnswer::No);
+    dialogs.choose(path);
+    form->mmbtnOpenProjectClick();
+    EXPECT_EQ(lastMessage().text.rfind("Ошибка чтения из файла: " + path, 0), 0u)
+        << lastMessage().text;
+    EXPECT_NE(lastMessage().text.find("the idealization type is 3 (0, 1 or 2)"), std::string::npos)
+        << lastMessage().text;
+    EXPECT_EQ(&manager(), before);
+    EXPECT_EQ(gridTexts(form->SequencesList), shownBefore);
+    EXPECT_EQ(form->checkedIdealizationType(), IdealizationType::kInsertingBegin);
+    EXPECT_EQ(readBytes(path), unknownType);
 }
 
 TEST_F(ProjectCommandTest, OpenProjectByNameReadsAsTheMenuCommandDoes) {
@@ -638,8 +658,8 @@ TEST_F(ProjectCommandTest, TextExportCopiesTheGridsAfterARun) {
 // ---------------------------------------------------------------- HTML reports
 
 TEST_F(ProjectCommandTest, LongSequenceReportThroughTheSaveButton) {
-    TMainManagerTestAccess::searchSettings(manager()).workMode =
-        1;  // scanning: the long-sequence report
+    // Scanning: the long-sequence report.
+    manager().setIterationSearchSettings({0.05, 0.8, 500, 50, WorkMode::kShift, 0});
     form->RecLevelEdit.setText("4");
     form->NewSeqsList.setCell(0, 1, "1");
     form->NewSeqsList.setCell(2, 1, "chr1");

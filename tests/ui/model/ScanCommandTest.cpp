@@ -28,7 +28,7 @@ class ScanCommandTest : public FormFixture {
         form->btnStartSearchRulesClick();
         tickToEnd();
         form->setActivePage(Page::Objects);
-        form->chooseIdealizationType(1);
+        form->chooseIdealizationType(IdealizationType::kInsertingBegin);
         form->btnStartIdealizationClick();
         tickToEnd();
         ASSERT_GE(manager().classCount(), 1);
@@ -265,7 +265,7 @@ TEST_F(ScanCommandTest, LogosOfTheSampleAndOfClassesWithEnoughMembers) {
     // it draws logos in fixed positions only.
     int32_t leftOut = -1;
     const std::vector<ClassLogo> reported = largestClassLogos(m, m.classCount(), &leftOut);
-    EXPECT_EQ(reported.size(), m.searchSettings().workMode == 0 ? titles.size() - 1 : 0u);
+    EXPECT_EQ(reported.size(), !m.searchSettings().shiftPositions() ? titles.size() - 1 : 0u);
     for (const ClassLogo& logo : reported) EXPECT_GE(logo.members, kLogoMinimumMembers);
 
     form->newWorkspace();

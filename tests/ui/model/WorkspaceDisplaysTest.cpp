@@ -89,7 +89,7 @@ TEST_F(WorkspaceDisplaysTest, RefusedPositiveFileKeepsTheWorkspaceAndItsDisplays
     showResults();
     const std::string bad = folder.write("bad.seq", ">;ACGT\n");
     dialogs.answer(DialogAnswer::No);  // the work made so far is not saved
-    TMainManagerTestAccess::saved(manager()) = false;
+    manager().markModified();
     dialogs.choose(bad);
     form->mmbtnAddSequenciesClick();
     EXPECT_EQ(lastMessage().caption, "Ошибка");
@@ -118,8 +118,7 @@ TEST_F(WorkspaceDisplaysTest, RefusedNegativeFileKeepsTheLoadedNegatives) {
 }
 
 TEST_F(WorkspaceDisplaysTest, ExitWithUnsavedWorkAsksFirst) {
-    TMainManagerTestAccess::saved(manager()) = false;
-    TMainManagerTestAccess::modified(manager()) = true;
+    manager().markModified();
     dialogs.answer(DialogAnswer::Cancel);
     EXPECT_FALSE(form->requestClose());
     EXPECT_EQ(lastMessage().text, "Сохранить текущий проект?");
@@ -144,8 +143,7 @@ TEST_F(WorkspaceDisplaysTest, ExitWithUnsavedWorkAsksFirst) {
 }
 
 TEST_F(WorkspaceDisplaysTest, ExitAnsweredNoDiscardsAndCloses) {
-    TMainManagerTestAccess::saved(manager()) = false;
-    TMainManagerTestAccess::modified(manager()) = true;
+    manager().markModified();
     dialogs.answer(DialogAnswer::No);
     EXPECT_TRUE(form->requestClose());
     EXPECT_TRUE(form->closed());

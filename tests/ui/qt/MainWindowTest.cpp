@@ -361,7 +361,7 @@ TEST(MainWindowHelp, AMissingManualGivesExactlyOneMessage) {
     window.show();
     int boxes = 0;
     QString text, caption;
-    // Answers every box that opens during the next half second.
+    // Answers every box that opens.
     QTimer closer;
     QObject::connect(&closer, &QTimer::timeout, [&] {
         if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
@@ -373,7 +373,8 @@ TEST(MainWindowHelp, AMissingManualGivesExactlyOneMessage) {
     });
     closer.start(20);
     window.findChild<QAction*>("MotiforaHelp1")->trigger();
-    QTest::qWait(300);
+    ASSERT_TRUE(waitForEvents([&] { return boxes > 0; }));
+    QCoreApplication::processEvents();  // a second box, were one queued, would open now
     EXPECT_EQ(boxes, 1);
     EXPECT_EQ(text, QString("Path or file name not found"));
     EXPECT_EQ(caption, QString::fromUtf8("Ошибка"));
@@ -381,8 +382,7 @@ TEST(MainWindowHelp, AMissingManualGivesExactlyOneMessage) {
 }
 
 TEST_F(MainWindowTest, ClosingWithUnsavedWorkAsksTheSaveQuestion) {
-    TMainManagerTestAccess::saved(*form->mainManager) = false;
-    TMainManagerTestAccess::modified(*form->mainManager) = true;
+    form->mainManager->markModified();
     QSignalSpy closed(window.get(), &MainWindow::closed);
     dialogs.answer(DialogAnswer::Cancel);
     EXPECT_FALSE(window->close());
@@ -428,10 +428,7 @@ TEST_F(MainWindowTest, CrossValidationWindowRunsAndHandsOverItsLevel) {
     dialogs.choose(kNegative);
     trigger("mmbtnAddNegativeSequencies");
     TMainManager& m = *form->mainManager;
-    TMainManagerTestAccess::searchSettings(m).finishBufferSize = 60;
-    TMainManagerTestAccess::searchSettings(m).subBufferSize = 15;
-    TMainManagerTestAccess::searchSettings(m).confidence = 0.05;
-    TMainManagerTestAccess::searchSettings(m).cpThreshold = 0.8;
+    m.setIterationSearchSettings({0.05, 0.8, 60, 15, WorkMode::kFixed, 0});
     dialogs.messages.clear();
     trigger("mmbtnCrossValidation");
     auto* cv = widget<QWidget>("CrossValForm");

@@ -21,6 +21,7 @@
 #include <mutex>
 #include <thread>
 
+#include "EventWait.h"
 #include "ui/model/Controls.h"
 #include "ui/qt/AboutBox.h"
 #include "ui/qt/ChartBinding.h"
@@ -303,7 +304,8 @@ TEST(QtDialogs, ABoxAskedForByAWorkerIsShownLaterWithoutBlockingIt) {
     EXPECT_EQ(answer, DialogAnswer::Ok);
     BoxAnswerer answerer;
     answerer.answer(QMessageBox::Ok);
-    QTest::qWait(200);  // the queued box opens in the window's thread
+    // The queued box opens in the window's thread.
+    ASSERT_TRUE(waitForEvents([&] { return !answerer.text.isEmpty(); }));
     EXPECT_EQ(answerer.text, QString("Error reading from the basic array of sequncies."));
     EXPECT_EQ(answerer.caption, QString("Error"));
 }

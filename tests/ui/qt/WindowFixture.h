@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QElapsedTimer>
 #include <QSettings>
 #include <QTest>
 #include <QWidget>
@@ -13,6 +12,7 @@
 #include <memory>
 #include <string>
 
+#include "EventWait.h"
 #include "ui/model/ScriptedDialogs.h"
 #include "ui/model/TMainForm.h"
 #include "ui/qt/MainWindow.h"
@@ -62,13 +62,7 @@ class WindowFixture : public ::testing::Test {
 
     // Lets the event loop (and the window's 100 ms timer) run until `done` holds.
     static bool waitFor(const std::function<bool()>& done, int timeoutMs = 300000) {
-        QElapsedTimer timer;
-        timer.start();
-        while (!done()) {
-            if (timer.elapsed() > timeoutMs) return false;
-            QTest::qWait(20);
-        }
-        return true;
+        return waitForEvents(done, timeoutMs);
     }
 
     bool shown(const std::string& text) const {
