@@ -8,7 +8,10 @@ cross-validation of those training folds (--cross-validate 5,1 --balanced). Logi
 and naive Bayes on one-hot letters learn and score on the same folds (their level: 0.5).
 Printed: held-out error and AUC pooled over the outer folds, and the CLI's time.
 
+The set "fly" is made by bench/fly_like.py (seed 1): weakly aligned start sites, 600 + 600 x 100.
+
 Usage: bench/accuracy.py [--cli build/src/cli/motifora-cli] [--data DIR] [--rows a,b,...]
+                         [--sets promoters,intron-exon,fly]
 Needs python3-sklearn (Debian); the test suite does not.
 """
 import argparse
@@ -20,6 +23,9 @@ import tempfile
 import time
 
 import numpy as np
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import fly_like  # noqa: E402
 from sklearn.linear_model import LogisticRegression
 from sklearn.metrics import roc_auc_score
 from sklearn.model_selection import StratifiedKFold
@@ -28,10 +34,24 @@ from sklearn.naive_bayes import CategoricalNB
 ROOT = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 
 ROWS = {
+    "sum": ["--contrast"],
     "sum-tuned": ["--contrast", "--contrast-tune"],
     "fitted": ["--contrast", "--contrast-weights", "fitted"],
     "fitted-tuned": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted"],
     "fitted-rules-tuned": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted-rules"],
+    # Conditions with a tolerance, on single letters or on words of two letters; fixed, or the
+    # tolerance chosen among candidates by the inner cross-validation of --contrast-tune.
+    "sum-tolerance2": ["--contrast", "--contrast-tolerance", "2"],
+    "sum-words2-tolerance3": ["--contrast", "--contrast-word", "2", "--contrast-tolerance", "3"],
+    "fitted-words2-tolerance3": ["--contrast", "--contrast-weights", "fitted", "--contrast-word",
+                                 "2", "--contrast-tolerance", "3"],
+    "fitted-tolerance2": ["--contrast", "--contrast-weights", "fitted", "--contrast-tolerance",
+                          "2"],
+    "fitted-words2-tolerance0,3": ["--contrast", "--contrast-weights", "fitted", "--contrast-word",
+                                   "2", "--contrast-tolerance", "0,3"],
+    "sum-tuned-tolerance": ["--contrast", "--contrast-tune", "--contrast-tolerance", "0,1,2"],
+    "fitted-tuned-tolerance": ["--contrast", "--contrast-tune", "--contrast-weights", "fitted",
+                               "--contrast-tolerance", "0,1,2"],
 }
 
 
@@ -129,7 +149,9 @@ def main():
     parser.add_argument("--rows", default="sum-tuned,fitted,fitted-tuned")
     parser.add_argument("--sets", default="promoters,intron-exon")
     args = parser.parse_args()
+    generated = tempfile.TemporaryDirectory()
     sets = {
+        "fly": fly_like.generate(generated.name, 600, 1),
         "promoters": (os.path.join(ROOT, "examples/promoters_pos.seq"),
                       os.path.join(ROOT, "examples/promoters_neg.seq")),
         "intron-exon": (os.path.join(args.data, "intron_exon.seq"),

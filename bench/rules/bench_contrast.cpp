@@ -1,5 +1,6 @@
 // The discriminative search: the bitset engine on 1 and 2 threads against the per-object
-// evaluation, on the promoter example and on a planted 1,200 + 1,200 x 60 sample.
+// evaluation, on the promoter example and on a planted 1,200 + 1,200 x 60 sample; and the
+// conditions' shapes (tolerance, words of 2 and 3 letters) on the planted sample.
 #include <benchmark/benchmark.h>
 
 #include <random>
@@ -77,6 +78,31 @@ BENCHMARK(BM_ContrastPlanted2400x60)
     ->Args({1, 0})
     ->Args({2, 0})
     ->ArgNames({"threads", "reference"})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
+
+// One search on the planted sample with conditions on words of range(0) letters and a tolerance
+// of range(1) positions, on one thread.
+void BM_ContrastShapes2400x60(benchmark::State& state) {
+    static const auto positives = planted(18, 1200, true);
+    static const auto negatives = planted(19, 1200, false);
+    ContrastSettings settings;
+    settings.threads = 1;
+    settings.shape = {static_cast<int32_t>(state.range(0)), static_cast<int32_t>(state.range(1))};
+    size_t rules = 0;
+    for (auto _ : state) {
+        const ContrastRules found = searchContrastRules(positives, negatives, settings, nullptr);
+        rules = found.rules.size();
+        benchmark::DoNotOptimize(found.rules.data());
+    }
+    state.counters["rules"] = static_cast<double>(rules);
+}
+BENCHMARK(BM_ContrastShapes2400x60)
+    ->Args({1, 0})
+    ->Args({1, 3})
+    ->Args({2, 3})
+    ->Args({3, 3})
+    ->ArgNames({"word", "tolerance"})
     ->Unit(benchmark::kMillisecond)
     ->Iterations(1);
 

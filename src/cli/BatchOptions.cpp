@@ -12,6 +12,7 @@
 #include "core/ClassList.h"
 #include "core/NumberFormat.h"
 #include "evaluation/CrossValidation.h"
+#include "rules/ContrastSearch.h"
 #include "rules/SearchSettings.h"
 #include "version/Version.h"
 
@@ -264,7 +265,7 @@ namespace {
 struct TypedArguments {
     std::optional<std::string> mode, threads, idealization, source, stages, classes;
     std::optional<std::string> positiveSide, negativeSide, bootstrap, seed, crossValidate;
-    std::optional<std::string> contrastWeights;
+    std::optional<std::string> contrastWeights, contrastTolerance, contrastWord;
     std::optional<std::string> shuffledNegatives, backgroundGenome, backgroundCount, backgroundSeed,
         generatedNegatives;
     bool arrange = false;
@@ -397,6 +398,14 @@ CheckedFlags declareOptions(CLI::App& app, BatchOptions& o, TypedArguments& type
                   "the single letters at their positions (fitted) or over the rules only "
                   "(fitted-rules), the regularisation chosen by an inner cross-validation",
                   {"sum", "fitted", "fitted-rules"});
+    heldOut.typed("--contrast-tolerance", typed.contrastTolerance, "T[,T...]",
+                  "With --contrast: a condition holds when its letter (or word) begins anywhere "
+                  "within T positions of its place (default 0, the place itself); several values "
+                  "with --contrast-tune or fitted weights: each fold chooses among them by its "
+                  "inner cross-validation");
+    heldOut.typed("--contrast-word", typed.contrastWord, "K",
+                  "With --contrast: conditions on words of K letters instead of single letters "
+                  "(1 to 3, default 1; at most 64 different words)");
     OptionGroup background(app, "Negatives made when there are none");
     background.typed("--shuffled-negatives", typed.shuffledNegatives, "N[,K[,SEED]]",
                      "A learning negative sample of N shuffles of the learning positives that "
@@ -462,6 +471,35 @@ std::optional<int64_t> wholeAtLeast(Problems& problems, const std::string& optio
     problems.add(refused);
     if (!refused.empty()) return std::nullopt;
     return value;
+}
+
+// --contrast-tolerance T[,T...] and --contrast-word K.
+void checkContrastShape(Problems& problems, const TypedArguments& t, BatchOptions& o) {
+    if ((t.contrastTolerance || t.contrastWord) && !t.contrast)
+        problems.add(
+            "--contrast-tolerance and --contrast-word shape the rules of --contrast; give it");
+    if (t.contrastTolerance) {
+        for (const std::string& part : splitCommas(*t.contrastTolerance)) {
+            int32_t value = 0;
+            const std::string refused = wholeRefusal("--contrast-tolerance", part, 0, 50,
+                                                     "a whole number from 0 to 50", value);
+            problems.add(refused);
+            if (refused.empty()) o.contrastTolerances.push_back(value);
+        }
+        if (o.contrastTolerances.size() > 1 && !t.contrastTune &&
+            (!t.contrastWeights || *t.contrastWeights == "sum"))
+            problems.add(
+                "--contrast-tolerance: several values are candidates of an inner "
+                "cross-validation; give --contrast-tune, fitted weights or one value");
+    }
+    if (t.contrastWord) {
+        int32_t value = 1;
+        const std::string refused = wholeRefusal(
+            "--contrast-word", *t.contrastWord, 1, kContrastMaxWordLength,
+            "a whole number from 1 to " + std::to_string(kContrastMaxWordLength), value);
+        problems.add(refused);
+        if (refused.empty()) o.contrastWordLength = value;
+    }
 }
 
 // --shuffled-negatives N[,K[,SEED]], --background-genome/-count/-seed, --generated-negatives.
@@ -591,6 +629,7 @@ std::string validate(const TypedArguments& t, BatchOptions& o) {
         o.contrastWeights = *t.contrastWeights;
         if (!t.contrast) problems.add("--contrast-weights weighs the rules of --contrast; give it");
     }
+    checkContrastShape(problems, t, o);
     std::string error;
     if (t.stages) {
         std::array<bool, kStageCount> chosen{};

@@ -79,6 +79,10 @@ struct BatchOptions {
     // weight per rule and per letter at a position, and an intercept, by regularised logistic
     // regression) or "fitted-rules" (the rules only).
     std::string contrastWeights = "sum";
+    // The conditions of the discriminative search: their tolerance (several with --contrast-tune:
+    // the candidates each fold chooses among; empty: 0, exact positions) and word length.
+    std::vector<int32_t> contrastTolerances;
+    int32_t contrastWordLength = 1;
     // A learning negative sample made when there is none (--shuffled-negatives N[,K[,SEED]], or
     // --background-genome FILE with --background-count N and --background-seed S), written to
     // --generated-negatives FILE.seq and loaded from there as the window's "Generate

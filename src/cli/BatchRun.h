@@ -107,6 +107,10 @@ class BatchRun {
     bool contrastCalibrated() const;
     // True with --contrast-weights fitted or fitted-rules.
     bool contrastFitted() const;
+    // The conditions --contrast-tolerance and --contrast-word ask for (the first tolerance when
+    // several are candidates), and whether either was given.
+    ContrastShape contrastShape() const;
+    bool contrastShapeGiven() const;
     // What the folds of a tuned cross-validation chose, in words (empty without tuning).
     std::string contrastTuningText() const;
     // The inner cross-validation's candidates as the command line asks for them (tuned or

@@ -56,6 +56,17 @@ bool BatchRun::contrastCalibrated() const {
 
 bool BatchRun::contrastFitted() const { return options_.contrastWeights != "sum"; }
 
+ContrastShape BatchRun::contrastShape() const {
+    ContrastShape shape;
+    shape.wordLength = options_.contrastWordLength;
+    if (!options_.contrastTolerances.empty()) shape.tolerance = options_.contrastTolerances[0];
+    return shape;
+}
+
+bool BatchRun::contrastShapeGiven() const {
+    return !options_.contrastTolerances.empty() || options_.contrastWordLength != 1;
+}
+
 std::string BatchRun::contrastTuningText() const {
     if (!contrastValidation_) return {};
     return contrastChoicesText(contrastChoices_, options_.contrastTune, contrastFitted());
@@ -68,6 +79,8 @@ std::optional<ContrastTuning> BatchRun::contrastTuning() const {
     tuning.letters = options_.contrastWeights == "fitted";
     // Rule scale 0 is the letters alone: the choice can fall back on a position weight matrix.
     if (tuning.letters) tuning.ruleScaleCandidates = {0.0, 0.3, 1.0};
+    if (options_.contrastTolerances.size() > 1)
+        tuning.toleranceCandidates = options_.contrastTolerances;
     if (!options_.contrastTune) {
         // The given settings, only the regularisation chosen.
         tuning.cpCandidates.clear();
@@ -121,6 +134,20 @@ int BatchRun::runContrast() {
     CrossValidationSettings settings = m.crossValidationDefaults();
     if (const std::string refused = typedSearchSettings(settings); !refused.empty())
         return fail(kExitProcessFailed, "the discriminative search cannot run: " + refused);
+    const ContrastShape shape = contrastShape();
+    SEQStorage coded;
+    coded.buildWholeWithNegatives(m.learnPositive().data(), m.learnNegative().data(),
+                                  static_cast<int32_t>(m.learnPositive().size()),
+                                  static_cast<int32_t>(m.learnNegative().size()));
+    const int32_t alphabet = coded.alphabetSize;
+    if (!contrastShapeFits(shape, alphabet))
+        return fail(kExitProcessFailed, "the discriminative search cannot run: words of " +
+                                            std::to_string(shape.wordLength) + " letters of the " +
+                                            std::to_string(alphabet) +
+                                            " letters of the learning samples have more "
+                                            "than " +
+                                            std::to_string(kContrastMaxWordCodes) + " spellings");
+    settings.contrastShape = shape;
     LearningSettings learning = learningSettingsOf(settings);
     learning.score = ScoreKind::kDiscriminative;
     const std::optional<ContrastTuning> tuning = contrastTuning();
@@ -144,6 +171,7 @@ int BatchRun::runContrast() {
         }
         if (options_.balanced) settings.levelRule = LevelRule::kBalancedAccuracy;
         if (crossValidation_) settings = crossValidation_->settings;
+        settings.contrastShape = shape;
         note("discriminative search, settings chosen by an inner cross-validation ...");
         contrastFinalChoice_ = chooseContrastSettings(m.learnPositive(), m.learnNegative(),
                                                       settings, *tuning, &control);
@@ -163,6 +191,7 @@ int BatchRun::runContrast() {
         settings.folds = *options_.crossValidateFolds;
         settings.seed = options_.crossValidateSeed;
         if (crossValidation_) settings = crossValidation_->settings;
+        settings.contrastShape = shape;
         note("cross-validation of the discriminative score ...");
         holdContrastWhenAsked("discriminative cross-validation", control);
         auto result = std::make_shared<CrossValidationResult>(
@@ -196,6 +225,8 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
     // The tuned cross-validation's held-out scores are calibrated, fold by fold; the rules
     // found on every learning sequence give raw sums.
     j["calibrated"] = contrastCalibrated();
+    if (contrastShapeGiven())
+        j["conditions"] = {{"wordLength", c.shape.wordLength}, {"tolerance", c.shape.tolerance}};
     j["ruleCount"] = c.rules.size();
     nlohmann::ordered_json list = nlohmann::ordered_json::array();
     for (size_t i = 0; i < c.rules.size() && i < kListedRules; ++i) {
@@ -218,6 +249,7 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
                                       {"subBuffer", f.subBufferSize},
                                       {"innerAuc", finite(f.innerAuc)},
                                       {"innerLevel", finite(f.innerLevel)}};
+        if (f.toleranceChosen) chosen["tolerance"] = f.tolerance;
         if (model != nullptr) {
             chosen["regularisation"] = model->regularisation;
             chosen["ruleScale"] = model->ruleScale;
@@ -259,6 +291,7 @@ nlohmann::ordered_json BatchRun::contrastJson() const {
             const ContrastChoice& c = contrastChoices_[f];
             cps.push_back(c.cpThreshold);
             nlohmann::ordered_json fold{{"cp", c.cpThreshold}, {"subBuffer", c.subBufferSize}};
+            if (c.toleranceChosen) fold["tolerance"] = c.tolerance;
             if (contrastFitted()) {
                 fold["regularisation"] = finite(c.regularisation);
                 fold["ruleScale"] = c.ruleScale;
@@ -308,6 +341,16 @@ std::string BatchRun::contrastText() const {
     for (const ContrastRule& r : c.rules) positive += r.predictsPositive() ? 1 : 0;
     std::string text = "Discriminative rules: " + std::to_string(c.rules.size()) + " (" +
                        std::to_string(positive) + " predicting a positive)\n";
+    if (contrastShapeGiven())
+        text +=
+            "Conditions on " +
+            (c.shape.wordLength > 1 ? "words of " + std::to_string(c.shape.wordLength) + " letters"
+                                    : std::string("single letters")) +
+            ", tolerance " + std::to_string(c.shape.tolerance) +
+            (contrastFinalChoice_ && contrastFinalChoice_->toleranceChosen
+                 ? " (chosen by an inner cross-validation of every learning sequence)"
+                 : "") +
+            "\n";
     const ContrastModel* model =
         contrastScorer_ && contrastScorer_->model.fitted ? &contrastScorer_->model : nullptr;
     for (size_t i = 0; i < c.rules.size() && i < kListedRules / 2; ++i) {

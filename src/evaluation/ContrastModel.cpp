@@ -28,7 +28,8 @@ std::vector<int32_t> contrastFeatures(const ContrastRules& rules, bool letters,
     const int32_t alphabet = rules.letters.size();
     const auto ruleCount = static_cast<int32_t>(rules.rules.size());
     for (int32_t i = 0; i < ruleCount; ++i)
-        if (contrastRuleHolds(rules.rules[static_cast<size_t>(i)], object, alphabet))
+        if (contrastRuleHolds(rules.rules[static_cast<size_t>(i)], object, alphabet, rules.shape,
+                              rules.width))
             active.push_back(i);
     if (letters) {
         const int32_t covered = std::min(rules.width, object.positionCount());

@@ -15,7 +15,7 @@ double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
     const int32_t alphabet = rules.letters.size();
     double score = 0.0;
     for (const ContrastRule& rule : rules.rules) {
-        if (!contrastRuleHolds(rule, object, alphabet)) continue;
+        if (!contrastRuleHolds(rule, object, alphabet, rules.shape, rules.width)) continue;
         score += rule.predictsPositive() ? rule.weight() : -rule.weight();
     }
     return score;
@@ -37,6 +37,7 @@ ContrastSettings contrastSettingsOf(const CrossValidationSettings& settings) {
     ContrastSettings s;
     s.search = settings.search;
     s.threads = settings.searchThreads;
+    s.shape = settings.contrastShape;
     return s;
 }
 
@@ -240,40 +241,50 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
     const std::vector<int32_t> subs = tuning.subBufferCandidates.empty()
                                           ? std::vector<int32_t>{settings.search.subBufferSize}
                                           : tuning.subBufferCandidates;
+    const std::vector<int32_t> tolerances =
+        tuning.toleranceCandidates.empty() ? std::vector<int32_t>{settings.contrastShape.tolerance}
+                                           : tuning.toleranceCandidates;
+    choice.tolerance = tolerances[0];
+    choice.toleranceChosen = !tuning.toleranceCandidates.empty();
     const bool fit = tuning.fit && !tuning.regularisationCandidates.empty();
     LabelledScores bestScores;
     const std::vector<std::pair<double, double>> grid =
         fit ? fitGrid(tuning) : std::vector<std::pair<double, double>>{};
-    for (int32_t sub : subs) {
-        for (double cp : cps) {
-            CrossValidationSettings inner = settings;
-            inner.search.cpThreshold = cp;
-            inner.search.subBufferSize = sub;
-            inner.threads = 1;
-            std::vector<LabelledScores> fitted;
-            const CrossValidationResult r = innerContrastRun(
-                positives, negatives, inner, fit ? &tuning : nullptr, control, &fitted);
-            if (!r.complete) continue;
-            if (!fit) {
-                if (std::isnan(choice.innerAuc) || r.auc.auc > choice.innerAuc) {
-                    choice.innerAuc = r.auc.auc;
-                    choice.cpThreshold = cp;
-                    choice.subBufferSize = sub;
-                    bestScores = r.pooled;
+    for (int32_t tolerance : tolerances) {
+        for (int32_t sub : subs) {
+            for (double cp : cps) {
+                CrossValidationSettings inner = settings;
+                inner.search.cpThreshold = cp;
+                inner.search.subBufferSize = sub;
+                inner.contrastShape.tolerance = tolerance;
+                inner.threads = 1;
+                std::vector<LabelledScores> fitted;
+                const CrossValidationResult r = innerContrastRun(
+                    positives, negatives, inner, fit ? &tuning : nullptr, control, &fitted);
+                if (!r.complete) continue;
+                if (!fit) {
+                    if (std::isnan(choice.innerAuc) || r.auc.auc > choice.innerAuc) {
+                        choice.innerAuc = r.auc.auc;
+                        choice.cpThreshold = cp;
+                        choice.subBufferSize = sub;
+                        choice.tolerance = tolerance;
+                        bestScores = r.pooled;
+                    }
+                    continue;
                 }
-                continue;
-            }
-            for (size_t c = 0; c < fitted.size(); ++c) {
-                const double loss = meanLogLoss(fitted[c].positives, fitted[c].negatives);
-                if (std::isnan(loss)) continue;
-                if (std::isnan(choice.innerLogLoss) || loss < choice.innerLogLoss) {
-                    choice.innerLogLoss = loss;
-                    choice.innerAuc = aucWithDeLongInterval(fitted[c]).auc;
-                    choice.cpThreshold = cp;
-                    choice.subBufferSize = sub;
-                    choice.ruleScale = grid[c].first;
-                    choice.regularisation = grid[c].second;
-                    bestScores = fitted[c];
+                for (size_t c = 0; c < fitted.size(); ++c) {
+                    const double loss = meanLogLoss(fitted[c].positives, fitted[c].negatives);
+                    if (std::isnan(loss)) continue;
+                    if (std::isnan(choice.innerLogLoss) || loss < choice.innerLogLoss) {
+                        choice.innerLogLoss = loss;
+                        choice.innerAuc = aucWithDeLongInterval(fitted[c]).auc;
+                        choice.cpThreshold = cp;
+                        choice.subBufferSize = sub;
+                        choice.tolerance = tolerance;
+                        choice.ruleScale = grid[c].first;
+                        choice.regularisation = grid[c].second;
+                        bestScores = fitted[c];
+                    }
                 }
             }
         }
@@ -303,19 +314,26 @@ std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool
         return std::string(text);
     };
     std::string text;
+    const bool tolerance = std::any_of(choices.begin(), choices.end(),
+                                       [](const ContrastChoice& c) { return c.toleranceChosen; });
     if (tuned) {
-        text = fitted ? "CP threshold / sub-buffer / regularisation / rule scale chosen "
-                        "on each fold's training sequences:"
-                      : "CP threshold / sub-buffer chosen on each fold's training "
-                        "sequences:";
+        text = fitted ? "CP threshold / sub-buffer / regularisation / rule scale"
+                      : "CP threshold / sub-buffer";
+        text += tolerance ? " / tolerance chosen on each fold's training sequences:"
+                          : " chosen on each fold's training sequences:";
         for (const ContrastChoice& c : choices) {
             text += " " + printfFixed(c.cpThreshold, 2) + "/" + std::to_string(c.subBufferSize);
             if (fitted) text += "/" + general(c.regularisation) + "/" + general(c.ruleScale);
+            if (tolerance) text += "/" + std::to_string(c.tolerance);
         }
     } else {
-        text = "regularisation / rule scale chosen on each fold's training sequences:";
-        for (const ContrastChoice& c : choices)
+        text = tolerance ? "regularisation / rule scale / tolerance chosen on each fold's "
+                           "training sequences:"
+                         : "regularisation / rule scale chosen on each fold's training sequences:";
+        for (const ContrastChoice& c : choices) {
             text += " " + general(c.regularisation) + "/" + general(c.ruleScale);
+            if (tolerance) text += "/" + std::to_string(c.tolerance);
+        }
     }
     if (fitted)
         text += "; scores are fitted probabilities";
@@ -344,6 +362,7 @@ ContrastScorer contrastScorerOf(const std::vector<Sequence>& positives,
     if (tuning != nullptr && !std::isnan(choice.innerAuc)) {
         search.search.cpThreshold = choice.cpThreshold;
         search.search.subBufferSize = choice.subBufferSize;
+        search.shape.tolerance = choice.tolerance;
     }
     scorer.rules = searchContrastRules(positives, negatives, search, control);
     scorer.calibration = choice.calibration;

@@ -60,7 +60,8 @@ ContrastCalibration fitContrastCalibration(const LabelledScores& scores);
 // rule scale (outer) and regularisation candidate (inner) and the sub-buffer, CP, rule scale and
 // regularisation of the lowest pooled inner log-loss win (the first on ties); the scores are then
 // the fitted probabilities. With letters, rule scale 0 is the letters' logistic regression alone,
-// so the choice can fall back on it.
+// so the choice can fall back on it. Tolerance candidates, when given, are tried outermost of all
+// (the settings' own tolerance otherwise).
 struct ContrastTuning {
     std::vector<double> cpCandidates{0.6, 0.7, 0.8, 0.9};
     std::vector<int32_t> subBufferCandidates{50, 200};  // empty: the settings' own size only
@@ -68,7 +69,8 @@ struct ContrastTuning {
     bool fit = false;     // fitted weights (ContrastModel) instead of the sums
     bool letters = true;  // with `fit`: single letter-at-position features beside the rules
     std::vector<double> regularisationCandidates{0.01, 0.03, 0.1, 0.3, 1.0, 3.0, 10.0};
-    std::vector<double> ruleScaleCandidates{1.0};  // 0 is skipped without letters
+    std::vector<double> ruleScaleCandidates{1.0};   // 0 is skipped without letters
+    std::vector<int32_t> toleranceCandidates = {};  // empty: the settings' contrastShape's
 };
 struct ContrastChoice {
     double cpThreshold = 0.0;
@@ -83,6 +85,10 @@ struct ContrastChoice {
     // scale of the scores its rules give (probabilities when calibrated or fitted): a level
     // chosen on these training sequences alone. Not a number when no candidate was judged.
     double innerLevel = 0.0;
+    // The conditions' tolerance the rules are searched with, and whether the tuning chose it
+    // among candidates.
+    int32_t tolerance = 0;
+    bool toleranceChosen = false;
 };
 ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
                                       const std::vector<Sequence>& negatives,
@@ -93,7 +99,8 @@ ContrastChoice chooseContrastSettings(const std::vector<Sequence>& positives,
 // fitted weights, or tuned sums each fold calibrated.
 bool contrastChoicesCalibrated(const std::vector<ContrastChoice>& choices, bool tuned, bool fitted);
 // What the folds chose, in words ("CP threshold / sub-buffer chosen on each fold's training
-// sequences: 0.70/50 ..."), and what their scores are; empty when nothing was chosen.
+// sequences: 0.70/50 ...", the tolerance last when it was chosen), and what their scores are;
+// empty when nothing was chosen.
 std::string contrastChoicesText(const std::vector<ContrastChoice>& choices, bool tuned,
                                 bool fitted);
 

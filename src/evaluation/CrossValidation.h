@@ -18,6 +18,7 @@
 #include "evaluation/FoldSplit.h"
 #include "evaluation/RocAnalysis.h"
 #include "evaluation/SequenceScores.h"
+#include "rules/ContrastSearch.h"
 #include "rules/SearchSettings.h"
 
 namespace motifora {
@@ -37,6 +38,8 @@ struct CrossValidationSettings {
     // `searchThreads` threads (0 = one per core). Neither changes a result.
     int32_t threads = 0;
     int32_t searchThreads = 1;
+    // The conditions of a discriminative search (read by it alone).
+    ContrastShape contrastShape = {};
 };
 
 // The checked settings of a cross-validation, in the order they are checked: its own, then the

@@ -46,6 +46,7 @@ LearningSettings learningSettingsOf(const CrossValidationSettings& settings) {
     s.idealizationType = settings.idealizationType;
     s.idealizationSource = settings.idealizationSource;
     s.inner = settings;
+    s.contrastShape = settings.contrastShape;
     return s;
 }
 
@@ -73,6 +74,8 @@ LearningSettings learningSettingsOf(const ContrastSettings& search) {
     s.score = ScoreKind::kDiscriminative;
     s.search = search.search.inFixedPositions();
     s.searchThreads = search.threads;
+    s.contrastShape = search.shape;
+    s.inner.contrastShape = search.shape;
     return s;
 }
 
@@ -236,6 +239,7 @@ void learnDiscriminative(LearnedModel& model, const std::vector<Sequence>& posit
     choice.subBufferSize = settings.search.subBufferSize;
     choice.innerAuc = std::numeric_limits<double>::quiet_NaN();
     choice.innerLevel = std::numeric_limits<double>::quiet_NaN();
+    choice.tolerance = settings.contrastShape.tolerance;
     if (given != nullptr) {
         choice = *given;
     } else if (settings.tuning != nullptr &&
@@ -245,6 +249,7 @@ void learnDiscriminative(LearnedModel& model, const std::vector<Sequence>& posit
     CrossValidationSettings search = inner;
     search.search = settings.search;
     search.searchThreads = settings.searchThreads;
+    search.contrastShape = settings.contrastShape;
     model.contrast =
         contrastScorerOf(positives, negatives, search, settings.tuning, choice, run.control);
     model.complete = model.contrast.rules.complete && going(run.control);

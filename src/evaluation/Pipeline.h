@@ -58,6 +58,8 @@ struct LearningSettings {
     // (null: the settings above as they are). `inner` gives the inner folds, seed and level rule.
     const ContrastTuning* tuning = nullptr;
     CrossValidationSettings inner;
+    // The conditions of the discriminative search.
+    ContrastShape contrastShape = {};
 };
 
 // The learning part of a cross-validation's settings (its folds and level stay with it).

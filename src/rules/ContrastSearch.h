@@ -23,12 +23,35 @@
 
 namespace motifora {
 
+// The form of a discriminative rule's conditions. Word length 1 and tolerance 0 give the
+// conditions of every other search, "letter L at position p". With word length k > 1 a
+// condition's letter is a word of k letters beginning at p (a word with an uncovered or unknown
+// letter is no word); with tolerance t > 0 the letter or word may begin anywhere from p - t to
+// p + t (clipped to the sequences), and a negated condition says it begins nowhere there.
+struct ContrastShape {
+    int32_t wordLength = 1;
+    int32_t tolerance = 0;
+
+    bool plain() const { return wordLength == 1 && tolerance == 0; }
+    bool operator==(const ContrastShape&) const = default;
+};
+
+// The largest word length a search takes, and the most distinct words (alphabet^length) it codes.
+constexpr int32_t kContrastMaxWordLength = 3;
+constexpr int32_t kContrastMaxWordCodes = 64;
+// Whether words of `shape.wordLength` letters of an alphabet of `alphabet` letters can be coded,
+// and the tolerance is not negative.
+bool contrastShapeFits(const ContrastShape& shape, int32_t alphabet);
+
 struct ContrastSettings {
     // The Fisher criterion, the CP threshold and the two buffer sizes of the search page (the
     // search is always in fixed positions: the alignment fields are not read).
     SearchSettings search = SearchSettings::windowDefaults();
-    int32_t threads = 1;               // children of one rule evaluated at once (0 = one per core)
-    bool referenceEvaluation = false;  // the per-object evaluation instead of the bitsets
+    int32_t threads = 1;  // children of one rule evaluated at once (0 = one per core)
+    // The per-object evaluation instead of the bitsets (read only with tolerance 0: the
+    // tolerance lives in the bitsets).
+    bool referenceEvaluation = false;
+    ContrastShape shape = {};
 };
 
 // One discriminative rule, free of any storage.
@@ -53,13 +76,16 @@ struct ContrastRules {
     int32_t positives = 0;            // learning objects the rules were found on
     int32_t negatives = 0;
     int32_t width = 0;
-    CCodeTable letters;  // the code table the conditions' letters refer to
+    CCodeTable letters;        // the code table the conditions' letters refer to
+    ContrastShape shape = {};  // a condition's letter is a word code when shape.wordLength > 1
     int64_t evaluations = 0;
     bool complete = false;  // false when stopped
 
-    // "3=T & 5=-G => positive" (the conditions as the rules grid writes them).
+    // "3=T & 5=-G => positive" (the conditions as the rules grid writes them); with a tolerance
+    // the range of beginnings, "20..28=TATA & 3..7=-G => positive".
     std::string conditionsText(const ContrastRule& rule) const;
-    // "T at 12 and not G at 10 => positive, 31 of 42 positives, 3 of 42 negatives".
+    // "T at 12 and not G at 10 => positive, 31 of 42 positives, 3 of 42 negatives"; with words
+    // and a tolerance "TATA beginning within 20..28 and no G within 3..7 => positive, ...".
     std::string plainText(const ContrastRule& rule, const std::string& positiveName = "positive",
                           const std::string& negativeName = "negative") const;
 };
@@ -67,14 +93,24 @@ struct ContrastRules {
 // How much each (position, letter) cell contributes to the discriminative score: every rule's
 // signed weight (+ for a positive, - for a negative prediction) is shared equally among its
 // conditions; a condition "L at p" adds its share to cell (p, L), a condition "not L at p"
-// subtracts it. [position][letter], width x alphabet.
+// subtracts it. A word's share is split equally among its letters at p, p + 1, ... (its
+// tolerance is not spread). [position][letter], width x alphabet.
 std::vector<std::vector<double>> contrastHeatMap(const ContrastRules& rules);
 
 // The storage the search runs on: positives then negatives coded as `objects` is (its learning
 // objects, the first `positiveCount` of them positive) with the label column appended. Its
 // alphabet is that of `objects`; an alphabet of fewer than two letters cannot code the label
-// and gives an empty storage.
-void buildLabelledStorage(const SEQStorage& objects, int32_t positiveCount, SEQStorage& labelled);
+// and gives an empty storage. With words (shape.wordLength = k > 1) the storage holds the word
+// codes instead: width - k + 1 word beginnings, alphabet^k codes (the first letter the most
+// significant digit), a word with an uncovered letter uncovered; a shape that does not fit
+// (contrastShapeFits) gives an empty storage.
+void buildLabelledStorage(const SEQStorage& objects, int32_t positiveCount, SEQStorage& labelled,
+                          const ContrastShape& shape = {});
+
+// The code of the word of `wordLength` letters beginning at `position` of `object`, or -1 when a
+// letter of it is uncovered, unknown or past the object's end.
+int32_t contrastWordCode(const SEQSElem& object, int32_t position, int32_t wordLength,
+                         int32_t alphabetSize);
 
 // Searches discriminative rules over the learning objects of `objects` (positives first, then
 // negatives; `positiveCount` of them positive). `control` may be null (runs to the end).
@@ -88,5 +124,12 @@ ContrastRules searchContrastRules(const std::vector<Sequence>& positives,
 // True when the codes of `object` satisfy every condition of `rule` (a position past the
 // object's end is uncovered: it fails a positive condition and satisfies a negative one).
 bool contrastRuleHolds(const ContrastRule& rule, const SEQSElem& object, int32_t alphabetSize);
+// The same for conditions of any shape: a positive condition holds when its letter or word
+// begins somewhere in its range, a negative one when it begins nowhere there.
+bool contrastRuleHolds(const ContrastRule& rule, const SEQSElem& object, int32_t alphabetSize,
+                       const ContrastShape& shape, int32_t width);
+// The same for a rule of `rules` (their shape, width and alphabet).
+bool contrastRuleHolds(const ContrastRules& rules, const ContrastRule& rule,
+                       const SEQSElem& object);
 
 }  // namespace motifora

@@ -133,6 +133,32 @@ void MatchIndex::Build(const SEQStorage& storage) {
     }
 }
 
+void MatchIndex::Build(const SEQStorage& storage, int32_t tolerance, int32_t span) {
+    Build(storage);
+    span = std::clamp(span, 0, positions);
+    if (tolerance <= 0 || span == 0) return;
+    const auto stride = static_cast<size_t>(words);
+    const auto rowSize = static_cast<size_t>(letters) * stride;
+    // Each dilated row reads the exact rows, kept aside until every row is made.
+    const std::vector<uint64_t> exact(bits_.begin(),
+                                      bits_.begin() + static_cast<std::ptrdiff_t>(span * rowSize));
+    for (int32_t p = 0; p < span; ++p) {
+        const int32_t first = std::max(p - tolerance, 0);
+        const int32_t last = std::min(p + tolerance, span - 1);
+        for (int32_t l = 0; l < letters; ++l) {
+            uint64_t* to =
+                bits_.data() + static_cast<size_t>(p) * rowSize + static_cast<size_t>(l) * stride;
+            for (int32_t q = first; q <= last; ++q) {
+                const uint64_t* from = exact.data() + static_cast<size_t>(q) * rowSize +
+                                       static_cast<size_t>(l) * stride;
+                for (size_t w = 0; w < stride; ++w) to[w] |= from[w];
+            }
+            letterTotals_[static_cast<size_t>(p) * static_cast<size_t>(letters) +
+                          static_cast<size_t>(l)] = static_cast<int32_t>(countAll(to, words));
+        }
+    }
+}
+
 void MatchIndex::apply(const RuleCondition& c, uint64_t* set) const {
     if (c.sign != 1 && c.sign != -1) {
         std::fill(set, set + words, uint64_t{0});

@@ -25,6 +25,10 @@ class MatchIndex {
     // Indexes the learning objects of `storage`; positions past an object's end and codes that
     // are not letters (uncovered, -1) set no bit. Also fills the log-factorial table.
     void Build(const SEQStorage& storage);
+    // The same with a tolerance: the row of (p, L) then holds the objects with L somewhere in
+    // p - tolerance .. p + tolerance, for the positions below `span` (reading only those; the
+    // positions from `span` on stay exact).
+    void Build(const SEQStorage& storage, int32_t tolerance, int32_t span);
 
     // The objects that satisfy every condition of `rule` (all when it has none) into `out`.
     void MatchSet(const Rule& rule, std::vector<uint64_t>& out) const;

@@ -59,7 +59,7 @@ int RegGenerator::Init(SEQStorage* searched, RulesStorage* resultList, int32_t s
     root = std::make_unique<Rule>();
     root->Init(0, storage, fisherThreshold, letterFrequency, letters_);
     index_ = std::make_unique<MatchIndex>();
-    if (storage != nullptr) index_->Build(*storage);
+    if (storage != nullptr) index_->Build(*storage, conditionTolerance, toleranceSpan);
     ahead_.clear();
     aheadNext_ = 0;
     evaluationCount = 0;

@@ -61,6 +61,13 @@ class RegGenerator {
     // Evaluate every child with the straightforward per-object Rule::Evaluate instead of the
     // bitset engine (slow; kept to check the fast one against).
     void SetReferenceEvaluation(bool on) { referenceEvaluation = on; }
+    // Before Init: a condition at p < span then holds its letter anywhere in p - tolerance ..
+    // p + tolerance (clipped to 0 .. span - 1). Only the bitset engine reads it: the reference
+    // evaluation stays exact.
+    void SetConditionTolerance(int32_t tolerance, int32_t span) {
+        conditionTolerance = tolerance;
+        toleranceSpan = span;
+    }
 
     SEQStorage* storage = nullptr;
     std::unique_ptr<Rule> current;  // the rule Step is working on; null once the results own it
@@ -84,6 +91,8 @@ class RegGenerator {
     ProgressSink* sink = nullptr;
     int32_t threadCount = 0;
     bool referenceEvaluation = false;
+    int32_t conditionTolerance = 0;
+    int32_t toleranceSpan = 0;
     int64_t evaluationCount = 0;  // children evaluated since Init
 
   private:

@@ -43,6 +43,7 @@ TEST(ContrastCli, RulesScoresAndHeldOutFiguresInEveryOutput) {
     const json summary = json::parse(readFile(folder.path() / "s.json"));
     const json& contrast = summary["contrast"];
     EXPECT_EQ(contrast["calibrated"], false);
+    EXPECT_FALSE(contrast.contains("conditions"));  // said only when asked for
     const int ruleCount = contrast["ruleCount"];
     ASSERT_GT(ruleCount, 0);
     ASSERT_FALSE(contrast["rules"].empty());
@@ -263,6 +264,39 @@ TEST(ContrastCli, TunedFoldsReportTheirChoiceAndCalibratedFigures) {
                                  std::to_string(missed) + " of 18, second level errors " +
                                  std::to_string(accepted) + " of 18\n"));
     EXPECT_THAT(readFile(folder.path() / "r.html"), HasSubstr("At probability 0.50"));
+}
+
+TEST(ContrastCli, TheToleranceEachFoldChoseIsStoredAndPrinted) {
+    TempFolder folder;
+    writeFile(folder.path() / "pos.seq", headOf("promoters_pos.seq", 18));
+    writeFile(folder.path() / "neg.seq", headOf("promoters_neg.seq", 18));
+    const CliResult r =
+        runCli({"--positive", "pos.seq", "--negative", "neg.seq", "--finish", "60", "--stages",
+                "search", "--contrast", "--contrast-tune", "--cross-validate", "3,2",
+                "--contrast-word", "2", "--contrast-tolerance", "0,2", "--json", "s.json"},
+               folder.path());
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const json contrast = json::parse(readFile(folder.path() / "s.json"))["contrast"];
+    const int chosen = contrast["chosenOnAllLearningSequences"]["tolerance"];
+    EXPECT_TRUE(chosen == 0 || chosen == 2) << chosen;
+    // The rules of every learning sequence are those of the chosen tolerance.
+    EXPECT_EQ(contrast["conditions"], json({{"wordLength", 2}, {"tolerance", chosen}}));
+    EXPECT_THAT(r.out,
+                HasSubstr("Conditions on words of 2 letters, tolerance " + std::to_string(chosen) +
+                          " (chosen by an inner cross-validation of every learning "
+                          "sequence)\n"));
+    std::string perFold;
+    for (const json& f : contrast["crossValidation"]["settingsPerFold"]) {
+        const int t = f["tolerance"];
+        EXPECT_TRUE(t == 0 || t == 2) << t;
+        char text[32];
+        std::snprintf(text, sizeof text, " %.2f/%d/%d", f["cp"].get<double>(),
+                      f["subBuffer"].get<int>(), t);
+        perFold += text;
+    }
+    EXPECT_THAT(r.out, HasSubstr("CP threshold / sub-buffer / tolerance chosen on each fold's "
+                                 "training sequences:" +
+                                 perFold + "; scores calibrated to probabilities on them"));
 }
 
 TEST(ContrastCli, WithoutContrastTheScoreTableKeepsItsColumns) {

@@ -54,6 +54,22 @@ TEST(ContrastOptions, WeightsAreSumUnlessAsked) {
     EXPECT_THAT(q.err, HasSubstr("--contrast-weights weighs the rules of --contrast"));
 }
 
+TEST(ContrastOptions, ToleranceAndWordLengthShapeTheConditions) {
+    const ParseOutcome plain = parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast"});
+    EXPECT_TRUE(plain.options.contrastTolerances.empty());
+    EXPECT_EQ(plain.options.contrastWordLength, 1);
+    const ParseOutcome p = parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                                  "--contrast-tolerance", "3", "--contrast-word", "2"});
+    ASSERT_TRUE(p.run) << p.err;
+    EXPECT_EQ(p.options.contrastTolerances, (std::vector<int32_t>{3}));
+    EXPECT_EQ(p.options.contrastWordLength, 2);
+    const ParseOutcome q =
+        parse({"--positive", "a.seq", "--negative", "b.seq", "--contrast", "--cross-validate", "5",
+               "--contrast-tune", "--contrast-tolerance", "0,2,4"});
+    ASSERT_TRUE(q.run) << q.err;
+    EXPECT_EQ(q.options.contrastTolerances, (std::vector<int32_t>{0, 2, 4}));
+}
+
 TEST(NegativeOptions, ShuffledNegativesWithTheirDefaults) {
     const ParseOutcome p = parse({"--positive", "a.seq", "--shuffled-negatives", "40",
                                   "--generated-negatives", "n.seq", "--contrast"});
@@ -123,6 +139,24 @@ INSTANTIATE_TEST_SUITE_P(
                 "exclude each other"},
         Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--generated-negatives", "n.seq"},
                 "go with --shuffled-negatives or --background-genome"}));
+
+INSTANTIATE_TEST_SUITE_P(
+    ConditionShapes, NegativeRefusals,
+    ::testing::Values(Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast-tolerance",
+                               "2"},
+                              "shape the rules of --contrast; give it"},
+                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                               "--contrast-tolerance", "0,2"},
+                              "several values are candidates of an inner cross-validation"},
+                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                               "--contrast-tolerance", "-1"},
+                              "--contrast-tolerance"},
+                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                               "--contrast-tolerance", "2,x"},
+                              "a whole number from 0 to 50"},
+                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
+                               "--contrast-word", "4"},
+                              "--contrast-word: \"4\" is not a whole number from 1 to 3"}));
 
 }  // namespace
 }  // namespace motifora

@@ -130,6 +130,61 @@ TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValida
     EXPECT_EQ(raw.subBufferSize, cv.search.subBufferSize);
 }
 
+TEST(ContrastCrossValidation, TheTunedToleranceIsTheBestOfItsCandidatesAndTheScorerUsesIt) {
+    // A motif shifted by up to two places: the inner cross-validation judges each tolerance.
+    const test::MotifSamples s = test::motifSamples(
+        test::testSeed("contrast tolerance tuning", 36u), 40, 16, "TATAAT", 5, 2);
+    CrossValidationSettings cv = settings(1);
+    cv.contrastShape = {2, 0};
+    ContrastTuning tuning;
+    tuning.cpCandidates = {0.7};
+    tuning.subBufferCandidates = {10};
+    tuning.toleranceCandidates = {0, 2, 1};
+    double bestAuc = -1.0;
+    int32_t best = -1;
+    for (int32_t t : tuning.toleranceCandidates) {
+        CrossValidationSettings inner = cv;
+        inner.contrastShape.tolerance = t;
+        const CrossValidationResult r =
+            contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
+        ASSERT_TRUE(r.complete);
+        if (r.auc.auc > bestAuc) {
+            bestAuc = r.auc.auc;
+            best = t;
+        }
+    }
+    const ContrastChoice choice =
+        chooseContrastSettings(s.positives, s.negatives, cv, tuning, nullptr);
+    EXPECT_TRUE(choice.toleranceChosen);
+    EXPECT_EQ(choice.tolerance, best);
+    EXPECT_EQ(choice.innerAuc, bestAuc);
+    // The scorer searches with the chosen tolerance, keeping the word length of the settings.
+    const ContrastScorer scorer =
+        contrastScorerOf(s.positives, s.negatives, cv, &tuning, choice, nullptr);
+    EXPECT_EQ(scorer.rules.shape, (ContrastShape{2, best}));
+    CrossValidationSettings chosen = cv;
+    chosen.search.cpThreshold = 0.7;
+    chosen.search.subBufferSize = 10;
+    chosen.contrastShape.tolerance = best;
+    const ContrastRules direct =
+        searchContrastRules(s.positives, s.negatives, contrastSettingsOf(chosen), nullptr);
+    ASSERT_EQ(scorer.rules.rules.size(), direct.rules.size());
+    for (size_t i = 0; i < direct.rules.size(); ++i)
+        EXPECT_EQ(scorer.rules.conditionsText(scorer.rules.rules[i]),
+                  direct.conditionsText(direct.rules[i]));
+    // What the folds chose says the tolerance last; without candidates nothing is said of it.
+    EXPECT_EQ(contrastChoicesText({choice}, true, false),
+              "CP threshold / sub-buffer / tolerance chosen on each fold's training sequences: "
+              "0.70/10/" +
+                  std::to_string(best) + "; scores calibrated to probabilities on them");
+    tuning.toleranceCandidates.clear();
+    const ContrastChoice fixed =
+        chooseContrastSettings(s.positives, s.negatives, cv, tuning, nullptr);
+    EXPECT_FALSE(fixed.toleranceChosen);
+    EXPECT_EQ(fixed.tolerance, 0);
+    EXPECT_EQ(contrastChoicesText({fixed}, true, false).find("tolerance"), std::string::npos);
+}
+
 TEST(ContrastCrossValidation, EachFoldTunesAndCalibratesOnItsTrainingSequencesOnly) {
     const test::MotifSamples s =
         test::motifSamples(test::testSeed("contrast tuned folds", 35u), 40, 16);

@@ -1,5 +1,7 @@
 // "Generate negatives...": a learning negative sample made from the positives or a genome,
 // written as an ordinary ".seq" sample and loaded from it.
+#include <optional>
+
 #include "evaluation/Background.h"
 #include "genome/FastaReader.h"
 #include "io/SafeFile.h"
@@ -73,12 +75,17 @@ bool TMainForm::generateNegatives(const NegativesRequest& request) {
         return false;
     }
     if (!mayReplaceLearnNegative()) return false;
-    FileRequest save;
-    save.dialog = "GenerateNegDlg";
-    save.filter = "Sequences (*.seq)|*.seq";
-    save.title = "Save the generated negatives";
-    save.defaultName = "negatives.seq";
-    const auto path = dialogs_.saveFile(save);
+    std::optional<std::string> path;
+    if (!request.outputPath.empty()) {
+        path = request.outputPath;
+    } else {
+        FileRequest save;
+        save.dialog = "GenerateNegDlg";
+        save.filter = "Sequences (*.seq)|*.seq";
+        save.title = "Save the generated negatives";
+        save.defaultName = "negatives.seq";
+        path = dialogs_.saveFile(save);
+    }
     if (!path) return false;
     const Status written = WriteFileAtomically(*path, seqText(made));
     if (!written) {
@@ -86,7 +93,14 @@ bool TMainForm::generateNegatives(const NegativesRequest& request) {
         return false;
     }
     loadLearnNegativeFrom(*path);
-    return mainManager->learnNegativeLoaded() && samplePaths.learnNegative == *path;
+    if (!mainManager->learnNegativeLoaded() || samplePaths.learnNegative != *path) return false;
+    message(std::to_string(made.size()) +
+                (request.source == NegativesRequest::Source::Shuffled
+                     ? " shuffles of the learning positives"
+                     : " windows of the genome") +
+                " were written to " + *path + " and loaded as the learning negative sample.",
+            "Information", MessageIcon::Information);
+    return true;
 }
 
 }  // namespace motifora

@@ -272,10 +272,11 @@ class TMainForm : public ProgressSink {
     void mmbtnAddSequenciesClick();
     void mmbtnAddNegativeSequenciesClick();
     // "Generate negatives..." (Rules page, MainFormBackground.cpp): a learning negative sample
-    // made from the learning positives when there is none, written to a ".seq" file the save
-    // dialog "GenerateNegDlg" names and then loaded from it as "Add negatives" loads a sample
-    // (the same question before rules are lost, the same messages). False, with a message box
-    // saying why, when nothing was generated.
+    // made from the learning positives when there is none, written to a ".seq" file (the
+    // request's, or the one the save dialog "GenerateNegDlg" names) and then loaded from it as
+    // "Add negatives" loads a sample (the same question before rules are lost, the same
+    // messages); a message box says what was made and where. False, with a message box saying
+    // why, when nothing was generated.
     struct NegativesRequest {
         // Shuffles of the positives keeping every K-mer count, or windows of a FASTA genome
         // (.fa, .fa.gz) of the positives' width matched to their GC content (10 bins).
@@ -284,6 +285,7 @@ class TMainForm : public ProgressSink {
         int32_t k = 2;
         uint64_t seed = 1;
         std::string genomePath;
+        std::string outputPath;  // empty: asked for through the save dialog
     };
     bool generateNegatives(const NegativesRequest& request);
     void mmbtnAddControlNegativeClick();

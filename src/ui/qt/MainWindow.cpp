@@ -50,6 +50,7 @@
 #include "ui/qt/GridTableModel.h"
 #include "ui/qt/Language.h"
 #include "ui/qt/LogoWindow.h"
+#include "ui/qt/NegativesDialog.h"
 #include "ui/qt/RadioGroupBox.h"
 #include "ui/qt/SideColumn.h"
 #include "ui/qt/UpDownEdit.h"
@@ -620,6 +621,14 @@ QWidget* MainWindow::buildRulesPage() {
     auto* regularitiesLayout = static_cast<QVBoxLayout*>(regularities->layout());
     regularitiesLayout->addWidget(
         button(f.btnContrastMap, "btnContrastMap", [&f] { f.btnContrastMapClick(); }));
+    // A learning negative sample made from the positives or a genome, for when there is none.
+    auto* negatives = new QPushButton("Generate negatives...");
+    negatives->setObjectName("btnGenerateNegatives");
+    negatives->setToolTip(
+        "Make a learning negative sample: shuffles of the learning positives, or windows of a "
+        "background genome");
+    connect(negatives, &QPushButton::clicked, this, [this] { openNegativesDialog(); });
+    regularitiesLayout->addWidget(negatives);
     layout->addWidget(regularities);
 
     auto* buttons = new QHBoxLayout;
@@ -1040,6 +1049,23 @@ int32_t MainWindow::startGenomeScan() {
     Classificator classificator;
     workspace.setUpScoring(classificator, IdealizationType::kDeletingBegin);
     return genomeScan_->Start(classificator, workspace.storage()->codeTable, form_.projectName);
+}
+
+void MainWindow::openNegativesDialog() {
+    if (negatives_) {
+        negatives_->raise();
+        negatives_->activateWindow();
+        return;
+    }
+    auto* dialog = new NegativesDialog(form_.dialogs(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    negatives_ = dialog;
+    // The model refuses with its own message box, or says what it made and where.
+    connect(dialog, &QDialog::accepted, this, [this, dialog] {
+        const TMainForm::NegativesRequest request = dialog->request();
+        command([this, request] { form_.generateNegatives(request); });
+    });
+    dialog->open();
 }
 
 }  // namespace motifora

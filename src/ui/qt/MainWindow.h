@@ -30,6 +30,7 @@ class ChartBinding;
 class ErrRecDialog;
 class GenomeScanWindow;
 class GridTableModel;
+class NegativesDialog;
 class Grid;
 class TMainForm;
 
@@ -64,6 +65,8 @@ class MainWindow final : public QMainWindow {
     // the next run; the number entries are written again with it.
     void chooseDecimalSeparator(char separator);
     BootstrapWindow* bootstrapWindow() const { return bootstrap_; }
+    // The open "Generate negatives..." dialog (null when none is open).
+    NegativesDialog* negativesDialog() const { return negatives_; }
 
   signals:
     // The window was closed: the program ends, whatever other windows (help) are open.
@@ -103,6 +106,8 @@ class MainWindow final : public QMainWindow {
     void showRecentProjects();
     // Control -> "Scan Genome (FASTA)...": shows the genome scan window (made on first use).
     void openGenomeScan();
+    // Rules page, "Generate negatives...": the dialog, then the model's command with its request.
+    void openNegativesDialog();
     int32_t startGenomeScan();
 
     TMainForm& form_;
@@ -122,6 +127,7 @@ class MainWindow final : public QMainWindow {
     bool closing_ = false;
     std::unique_ptr<GenomeScanForm> genomeScan_;
     GenomeScanWindow* genomeScanWindow_ = nullptr;
+    QPointer<NegativesDialog> negatives_;
 };
 
 }  // namespace motifora

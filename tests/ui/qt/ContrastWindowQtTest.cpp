@@ -1,16 +1,24 @@
 // The Rules page's "Regularities" choice through its widgets: the grid shown for each mode, a
 // discriminative search started by the page's button, and the heat map window it opens (cells
 // painted in the model's colours, tooltips, the close box).
+#include <QCoreApplication>
+#include <QDialogButtonBox>
 #include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTableView>
+#include <filesystem>
 
 #include "WindowFixture.h"
+#include "core/FileManager.h"
+#include "evaluation/Background.h"
 #include "support/ContrastSamples.h"
 #include "support/TempDir.h"
 #include "ui/qt/ContrastMapWindow.h"
+#include "ui/qt/NegativesDialog.h"
 #include "workspace/TMainManager.h"
 
 namespace motifora::testing {
@@ -110,6 +118,114 @@ TEST_F(ContrastQtTest, TheStartButtonSearchesAndTheHeatMapWindowShowsTheRules) {
     EXPECT_FALSE(form->ContrastMap.visible());
     open->click();
     ASSERT_TRUE(waitFor([mapWindow] { return mapWindow->isVisible(); }));
+}
+
+// "Generate negatives..." on the Rules page: the dialog gathers the request, the model makes and
+// loads the sample, and its message says what was made or why nothing was.
+class NegativesQtTest : public ContrastQtTest {
+  protected:
+    void loadPositives() {
+        dialogs.choose(folder.write(
+            "pos.seq", test::contrastSeqText(test::contrastRecords(true, 24, 10, 5), 'p')));
+        trigger("mmbtnAddSequencies");
+        ASSERT_TRUE(form->mainManager->learnPositiveLoaded()) << lastMessage();
+        dialogs.messages.clear();
+    }
+    NegativesDialog* openDialog() {
+        auto* button = widget<QPushButton>("btnGenerateNegatives");
+        EXPECT_TRUE(button != nullptr && button->isVisible());
+        if (button == nullptr) return nullptr;
+        button->click();
+        return window->negativesDialog();
+    }
+    template <class W>
+    W* in(NegativesDialog* dialog, const char* name) {
+        W* w = dialog->findChild<W*>(name);
+        EXPECT_NE(w, nullptr) << "no widget named " << name;
+        return w;
+    }
+    QPushButton* ok(NegativesDialog* dialog) {
+        return in<QDialogButtonBox>(dialog, "NegButtons")->button(QDialogButtonBox::Ok);
+    }
+};
+
+TEST_F(NegativesQtTest, ShuffledPositivesAreWrittenWhereTheDialogSaysAndLoaded) {
+    loadPositives();
+    NegativesDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    // Nothing to write to yet: OK waits for the file.
+    EXPECT_FALSE(ok(dialog)->isEnabled());
+    EXPECT_TRUE(in<QSpinBox>(dialog, "NegKEdit")->isEnabled());
+    EXPECT_FALSE(in<QLineEdit>(dialog, "NegGenomeEdit")->isEnabled());
+    in<QSpinBox>(dialog, "NegCountEdit")->setValue(20);
+    in<QSpinBox>(dialog, "NegKEdit")->setValue(3);
+    in<QSpinBox>(dialog, "NegSeedEdit")->setValue(7);
+    // The output file through the save chooser the model's own command would show.
+    const std::string made = folder.path("made.seq");
+    dialogs.choose(made);
+    in<QPushButton>(dialog, "NegOutputBrowse")->click();
+    ASSERT_FALSE(dialogs.files.empty());
+    EXPECT_TRUE(dialogs.files.back().save);
+    EXPECT_EQ(dialogs.files.back().request.dialog, "GenerateNegDlg");
+    EXPECT_EQ(in<QLineEdit>(dialog, "NegOutputEdit")->text().toStdString(), made);
+    ASSERT_TRUE(ok(dialog)->isEnabled());
+    ok(dialog)->click();
+    EXPECT_FALSE(dialog->isVisible());
+
+    ASSERT_TRUE(form->mainManager->learnNegativeLoaded()) << lastMessage();
+    EXPECT_EQ(form->mainManager->learnNegativeCount(), 20);
+    EXPECT_EQ(form->samplePaths.learnNegative, made);
+    const std::vector<Sequence> expected =
+        shuffledNegatives(form->mainManager->learnPositive(), 20, 3, 7);
+    std::vector<Sequence> written;
+    ASSERT_TRUE(readSeqFile(made, written).ok);
+    ASSERT_EQ(written.size(), expected.size());
+    for (size_t i = 0; i < written.size(); ++i) EXPECT_EQ(written[i].text, expected[i].text);
+    EXPECT_EQ(lastMessage(), "20 shuffles of the learning positives were written to " + made +
+                                 " and loaded as the learning negative sample.");
+    // Closed once accepted, and gone at the next deferred deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(window->negativesDialog(), nullptr);
+}
+
+TEST_F(NegativesQtTest, AGenomeThatCannotBeReadIsRefusedWithTheModelsReason) {
+    loadPositives();
+    NegativesDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    in<QRadioButton>(dialog, "NegGenomeRadio")->click();
+    EXPECT_FALSE(in<QSpinBox>(dialog, "NegKEdit")->isEnabled());
+    in<QLineEdit>(dialog, "NegOutputEdit")->setText(QString::fromStdString(folder.path("g.seq")));
+    // A genome source needs its genome before OK.
+    EXPECT_FALSE(ok(dialog)->isEnabled());
+    const std::string missing = folder.path("missing.fa");
+    dialogs.choose(missing);
+    in<QPushButton>(dialog, "NegGenomeBrowse")->click();
+    ASSERT_FALSE(dialogs.files.empty());
+    EXPECT_FALSE(dialogs.files.back().save);
+    EXPECT_EQ(in<QLineEdit>(dialog, "NegGenomeEdit")->text().toStdString(), missing);
+    ASSERT_TRUE(ok(dialog)->isEnabled());
+    ok(dialog)->click();
+    EXPECT_EQ(lastMessage().rfind("The genome cannot be read: ", 0), 0u) << lastMessage();
+    EXPECT_FALSE(form->mainManager->learnNegativeLoaded());
+    EXPECT_FALSE(std::filesystem::exists(folder.path("g.seq")));
+}
+
+TEST_F(NegativesQtTest, WithoutPositivesTheModelRefusesAndCancelMakesNothing) {
+    NegativesDialog* dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    // A second click brings the open dialog forward instead of opening another.
+    widget<QPushButton>("btnGenerateNegatives")->click();
+    EXPECT_EQ(window->findChildren<NegativesDialog*>().size(), 1);
+    in<QLineEdit>(dialog, "NegOutputEdit")->setText(QString::fromStdString(folder.path("n.seq")));
+    in<QDialogButtonBox>(dialog, "NegButtons")->button(QDialogButtonBox::Cancel)->click();
+    EXPECT_TRUE(dialogs.messages.empty());
+    dialog = openDialog();
+    ASSERT_NE(dialog, nullptr);
+    in<QLineEdit>(dialog, "NegOutputEdit")->setText(QString::fromStdString(folder.path("n.seq")));
+    ok(dialog)->click();
+    EXPECT_EQ(lastMessage(), "First load postive sampling.");
+    EXPECT_FALSE(std::filesystem::exists(folder.path("n.seq")));
 }
 
 }  // namespace
