@@ -10,6 +10,7 @@
 
 #include "ui/model/GenomeScanForm.h"
 #include "ui/qt/ControlBinder.h"
+#include "ui/qt/NegativesDialog.h"
 
 class QAction;
 class QLabel;
@@ -30,7 +31,6 @@ class ChartBinding;
 class ErrRecDialog;
 class GenomeScanWindow;
 class GridTableModel;
-class NegativesDialog;
 class Grid;
 class TMainForm;
 
