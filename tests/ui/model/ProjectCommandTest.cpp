@@ -489,6 +489,15 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     TMainManager* before = &manager();
     const auto shownBefore = gridTexts(form->SequencesList);
     manager().markModified();
+    // Opens `path` over unsaved work (the save question answered No); the file is refused.
+    auto openRefused = [this](const std::string& path) {
+        manager().markModified();
+        dialogs.answer(DialogAnswer::No);
+        dialogs.choose(path);
+        form->mmbtnOpenProjectClick();
+        EXPECT_EQ(lastMessage().text.rfind("Ошибка чтения из файла: " + path, 0), 0u)
+            << lastMessage().text;
+    };
 
     dialogs.answer(DialogAnswer::Cancel);
     form->mmbtnOpenProjectClick();
@@ -507,12 +516,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     for (const std::string& bad : {good.substr(0, good.size() / 2), good.substr(0, 30),
                                    std::string("00000000"), good + "tail"}) {
         const std::string path = folder.write("damaged.dnp", bad);
-        manager().markModified();
-        dialogs.answer(DialogAnswer::No);
-        dialogs.choose(path);
-        form->mmbtnOpenProjectClick();
-        EXPECT_EQ(lastMessage().text.rfind("Ошибка чтения из файла: " + path, 0), 0u)
-            << lastMessage().text;
+        openRefused(path);
         EXPECT_NE(lastMessage().text.find("damaged or not a project"), std::string::npos);
         EXPECT_EQ(lastMessage().caption, "Ошибка");
         EXPECT_EQ(lastMessage().icon, MessageIcon::Error);
@@ -529,12 +533,7 @@ TEST_F(ProjectCommandTest, OpenQuestionCancelAndRefusedFilesKeepTheWork) {
     const int32_t three = 3;
     unknownType.replace(32, 4, reinterpret_cast<const char*>(&three), 4);
     const std::string path = folder.write("unknown-type.dnp", unknownType);
-    manager().markModified();
-    dialogs.answer(DialogAnswer::No);
-    dialogs.choose(path);
-    form->mmbtnOpenProjectClick();
-    EXPECT_EQ(lastMessage().text.rfind("Ошибка чтения из файла: " + path, 0), 0u)
-        << lastMessage().text;
+    openRefused(path);
     EXPECT_NE(lastMessage().text.find("the idealization type is 3 (0, 1 or 2)"), std::string::npos)
         << lastMessage().text;
     EXPECT_EQ(&manager(), before);
