@@ -87,6 +87,20 @@ TEST(ContrastCrossValidation, SameFiguresOnOneAndTwoThreadsAndAgain) {
     }
 }
 
+// One candidate's inner cross-validation, as the tuning runs it; `better` is told of a result
+// whose AUC beats every earlier candidate's (the first of equal AUCs stays the best).
+template <class Better>
+void tryCandidate(const test::MotifSamples& s, const CrossValidationSettings& inner,
+                  double& bestAuc, Better better) {
+    const CrossValidationResult r =
+        contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
+    ASSERT_TRUE(r.complete);
+    if (r.auc.auc > bestAuc) {
+        bestAuc = r.auc.auc;
+        better(r);
+    }
+}
+
 TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValidation) {
     const test::MotifSamples s = test::motifSamples(test::testSeed("contrast tuning", 34u), 40, 16);
     const CrossValidationSettings cv = settings(1);
@@ -101,15 +115,11 @@ TEST(ContrastCrossValidation, TheTunedSettingsAreTheBestPairOfAnInnerCrossValida
             CrossValidationSettings inner = cv;
             inner.search.cpThreshold = cp;
             inner.search.subBufferSize = sub;
-            const CrossValidationResult r =
-                contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
-            ASSERT_TRUE(r.complete);
-            if (r.auc.auc > bestAuc) {
-                bestAuc = r.auc.auc;
+            tryCandidate(s, inner, bestAuc, [&](const CrossValidationResult& r) {
                 bestCp = cp;
                 bestSub = sub;
                 bestScores = r.pooled;
-            }
+            });
         }
     }
     const ContrastChoice choice =
@@ -145,13 +155,7 @@ TEST(ContrastCrossValidation, TheTunedToleranceIsTheBestOfItsCandidatesAndTheSco
     for (int32_t t : tuning.toleranceCandidates) {
         CrossValidationSettings inner = cv;
         inner.contrastShape.tolerance = t;
-        const CrossValidationResult r =
-            contrastCrossValidate(s.positives, s.negatives, inner, nullptr, nullptr);
-        ASSERT_TRUE(r.complete);
-        if (r.auc.auc > bestAuc) {
-            bestAuc = r.auc.auc;
-            best = t;
-        }
+        tryCandidate(s, inner, bestAuc, [&](const CrossValidationResult&) { best = t; });
     }
     const ContrastChoice choice =
         chooseContrastSettings(s.positives, s.negatives, cv, tuning, nullptr);
