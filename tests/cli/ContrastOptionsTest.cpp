@@ -140,23 +140,23 @@ INSTANTIATE_TEST_SUITE_P(
         Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--generated-negatives", "n.seq"},
                 "go with --shuffled-negatives or --background-genome"}));
 
+// A refusal of the condition-shape options, given beside two samples.
+Refusal shapeRefusal(std::vector<std::string> options, std::string says) {
+    std::vector<std::string> arguments{"--positive", "a.seq", "--negative", "b.seq"};
+    arguments.insert(arguments.end(), options.begin(), options.end());
+    return {std::move(arguments), std::move(says)};
+}
+
 INSTANTIATE_TEST_SUITE_P(
     ConditionShapes, NegativeRefusals,
-    ::testing::Values(Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast-tolerance",
-                               "2"},
-                              "shape the rules of --contrast; give it"},
-                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
-                               "--contrast-tolerance", "0,2"},
-                              "several values are candidates of an inner cross-validation"},
-                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
-                               "--contrast-tolerance", "-1"},
-                              "--contrast-tolerance"},
-                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
-                               "--contrast-tolerance", "2,x"},
-                              "a whole number from 0 to 50"},
-                      Refusal{{"--positive", "a.seq", "--negative", "b.seq", "--contrast",
-                               "--contrast-word", "4"},
-                              "--contrast-word: \"4\" is not a whole number from 1 to 3"}));
+    ::testing::Values(
+        shapeRefusal({"--contrast-tolerance", "2"}, "shape the rules of --contrast; give it"),
+        shapeRefusal({"--contrast", "--contrast-tolerance", "0,2"},
+                     "several values are candidates of an inner cross-validation"),
+        shapeRefusal({"--contrast", "--contrast-tolerance", "-1"}, "--contrast-tolerance"),
+        shapeRefusal({"--contrast", "--contrast-tolerance", "2,x"}, "a whole number from 0 to 50"),
+        shapeRefusal({"--contrast", "--contrast-word", "4"},
+                     "--contrast-word: \"4\" is not a whole number from 1 to 3")));
 
 }  // namespace
 }  // namespace motifora
