@@ -53,6 +53,12 @@ int32_t wordCode(const CCodeTable& letters, const std::string& word) {
     return code;
 }
 
+// The whole-sequence objects of `texts`.
+void buildWholeOf(SEQStorage& objects, const std::vector<std::string>& texts) {
+    const auto recs = records(texts);
+    objects.buildWhole(recs.data(), static_cast<int32_t>(recs.size()));
+}
+
 struct ShapeCase {
     int32_t wordLength;
     int32_t tolerance;
@@ -63,9 +69,8 @@ class ContrastShapeHolds : public ::testing::TestWithParam<ShapeCase> {};
 TEST_P(ContrastShapeHolds, EveryConditionHoldsExactlyWhereTheStringSearchFindsIt) {
     const ShapeCase shape{GetParam()};
     const auto texts = randomTexts(17, 40, 12);
-    const auto recs = records(texts);
     SEQStorage objects;
-    objects.buildWhole(recs.data(), static_cast<int32_t>(recs.size()));
+    buildWholeOf(objects, texts);
     const ContrastShape s{shape.wordLength, shape.tolerance};
     const std::vector<std::string> words = shape.wordLength == 1
                                                ? std::vector<std::string>{"A", "G"}
@@ -99,9 +104,8 @@ TEST_P(ContrastShapeHolds, EveryConditionHoldsExactlyWhereTheStringSearchFindsIt
 TEST_P(ContrastShapeHolds, TheDilatedBitsetsMatchTheConditionsObjectByObject) {
     const ShapeCase shape{GetParam()};
     const auto texts = randomTexts(5, 70, 10);
-    const auto recs = records(texts);
     SEQStorage objects;
-    objects.buildWhole(recs.data(), static_cast<int32_t>(recs.size()));
+    buildWholeOf(objects, texts);
     const ContrastShape s{shape.wordLength, shape.tolerance};
     SEQStorage labelled;
     buildLabelledStorage(objects, 35, labelled, s);
