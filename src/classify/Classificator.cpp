@@ -65,6 +65,10 @@ int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
     alphabetSize = std::max<int32_t>(storage->alphabetSize, 0);
 
     forgetClassIndex();
+    // Where the strategy ends depends on the rules read now.
+    endOf_.clear();
+    ends_.clear();
+    endsType_ = type;
     index_.Build(*rules, ruleCount, width, alphabetSize);
     ruleCount = index_.RuleCount();  // never more than the store's slots
 
@@ -501,52 +505,113 @@ void Classificator::applyChange(int32_t cell, bool set) {
     if (runControl_ != nullptr) runControl_->gate();
 }
 
-bool Classificator::seenBefore() { return !visited_.insert(workingObject->cells).second; }
+void Classificator::packState() {
+    const std::vector<uint8_t>& cells = workingObject->cells;
+    key_.assign((cells.size() + 7) / 8, '\0');
+    for (size_t i = 0; i < cells.size(); ++i) {
+        if (cells[i] != 0) key_[i / 8] = static_cast<char>(key_[i / 8] | (1 << (i % 8)));
+    }
+}
+
+Classificator::Arrival Classificator::arrive() {
+    packState();
+    // A known state cannot also be one this run met: the run would then lead from it round to
+    // itself, and the earlier run from it met no state twice.
+    if (const auto known = endOf_.find(key_); known != endOf_.end()) {
+        knownEnd_ = known->second;
+        return Arrival::kKnown;
+    }
+    if (!visited_.insert(key_).second) return Arrival::kRepeated;
+    path_.push_back(key_);
+    return Arrival::kNew;
+}
+
+void Classificator::rememberEnd() {
+    if (endOf_.size() + path_.size() > kMaxKnownStates) return;
+    const auto end = static_cast<int32_t>(ends_.size());
+    ends_.push_back(workingObject->cells);
+    for (std::string& state : path_) endOf_.emplace(std::move(state), end);
+}
+
+void Classificator::jumpToKnownEnd() {
+    const std::vector<uint8_t>& end = ends_[static_cast<size_t>(knownEnd_)];
+    const bool moved = workingObject->cells != end;
+    workingObject->cells = end;
+    countPositions();
+    // The matrix and lists of the end, as the changes leading there would have left them.
+    BuildPredictionMatrix();
+    if (moved) showText();
+    // The states that led here end there too.
+    if (endOf_.size() + path_.size() > kMaxKnownStates) return;
+    for (std::string& state : path_) endOf_.emplace(std::move(state), knownEnd_);
+}
 
 void Classificator::Idealize() {
     // A class borrowed by SelectIdealObject is never changed.
     if (workingObject != &scratch_) return;
     countPositions();
     showText();
-    visited_.clear();
 
     if (width > 0 && alphabetSize > 0) {
-        int32_t cell = -1;
-        // Every accepted change rebuilds the matrix (applyChange); a scan that changes nothing
-        // leaves the state, and so the matrix, as they were.
-        BuildPredictionMatrix();
-        if (idealizationType == IdealizationType::kDeletingInserting) {
-            bool changed = true;
-            // A pass is decided by the state it starts from; meeting a state again would repeat
-            // the same passes forever, so the strategy ends there.
-            while (changed && !seenBefore()) {
-                changed = false;
-                if (deletionScan(cell) > kGainThreshold) {
-                    applyChange(cell, false);
-                    changed = true;
-                }
-                if (insertionScan(cell) > kGainThreshold) {
-                    applyChange(cell, true);
-                    changed = true;
-                }
-            }
-        } else {
-            const bool deleteFirst = idealizationType == IdealizationType::kDeletingBegin;
-            while (!seenBefore()) {  // the same state would lead round the same loop
-                if ((deleteFirst ? deletionScan(cell) : insertionScan(cell)) > kGainThreshold) {
-                    applyChange(cell, !deleteFirst);
-                    continue;
-                }
-                if ((deleteFirst ? insertionScan(cell) : deletionScan(cell)) > kGainThreshold) {
-                    applyChange(cell, deleteFirst);
-                    continue;
-                }
-                break;
-            }
+        if (endsType_ != idealizationType) {
+            endOf_.clear();
+            ends_.clear();
+            endsType_ = idealizationType;
         }
         visited_.clear();
-        listApplicable();
+        path_.clear();
+        Arrival arrival = arrive();
+        if (arrival != Arrival::kKnown) {
+            int32_t cell = -1;
+            // Every accepted change rebuilds the matrix (applyChange); a scan that changes
+            // nothing leaves the state, and so the matrix, as they were.
+            BuildPredictionMatrix();
+            if (idealizationType == IdealizationType::kDeletingInserting) {
+                // A pass is decided by the state it starts from; meeting a state again would
+                // repeat the same passes forever, so the strategy ends there.
+                while (arrival == Arrival::kNew) {
+                    bool changed = false;
+                    if (deletionScan(cell) > kGainThreshold) {
+                        applyChange(cell, false);
+                        changed = true;
+                    }
+                    if (insertionScan(cell) > kGainThreshold) {
+                        applyChange(cell, true);
+                        changed = true;
+                    }
+                    if (!changed) break;
+                    arrival = arrive();
+                }
+            } else {
+                const bool deleteFirst = idealizationType == IdealizationType::kDeletingBegin;
+                // The same state would lead round the same loop.
+                while (arrival == Arrival::kNew) {
+                    if ((deleteFirst ? deletionScan(cell) : insertionScan(cell)) > kGainThreshold) {
+                        applyChange(cell, !deleteFirst);
+                        arrival = arrive();
+                        continue;
+                    }
+                    if ((deleteFirst ? insertionScan(cell) : deletionScan(cell)) > kGainThreshold) {
+                        applyChange(cell, deleteFirst);
+                        arrival = arrive();
+                        continue;
+                    }
+                    break;
+                }
+            }
+        }
+        if (arrival == Arrival::kKnown) {
+            jumpToKnownEnd();
+        } else {
+            // Ended where nothing gains: every state met ends here.
+            if (arrival == Arrival::kNew) rememberEnd();
+            listApplicable();
+        }
+        visited_.clear();
+        path_.clear();
     }
+    // Without a sink the text is made once, of the end (showText makes it only for a sink).
+    if (sink_ == nullptr) refreshText();
     workingObject->ClearFullPositions();
 }
 
@@ -610,8 +675,9 @@ void Classificator::refreshText() {
 }
 
 void Classificator::showText() {
+    if (sink_ == nullptr) return;
     refreshText();
-    if (sink_ != nullptr) sink_->onEvent(ObjectIdealizing{textBuffer});
+    sink_->onEvent(ObjectIdealizing{textBuffer});
 }
 
 const CIdelObject* Classificator::IdealObjectAt(int32_t k) const {

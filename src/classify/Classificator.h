@@ -5,10 +5,10 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <set>
 #include <string>
 #include <string_view>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 #include "classify/IdealizationType.h"
@@ -201,9 +201,20 @@ class Classificator {
     void resumPrediction(int32_t cell);
     // applicableRules := the flagged rules, in rule order.
     void listApplicable();
-    // True when the working object has been seen before at this point of the strategy, which
-    // means the strategy would repeat itself forever; records it otherwise.
-    bool seenBefore();
+    // What the strategy finds at the head of a step (or pass) from the working object's state.
+    enum class Arrival {
+        kNew,       // a state not met before: recorded, the strategy goes on
+        kRepeated,  // met before in this run: going on would repeat itself forever
+        kKnown,     // a state an earlier run went on from to its end: `knownEnd_` is that end
+    };
+    Arrival arrive();
+    // The working object's flags packed 8 to a byte, into `key_`.
+    void packState();
+    // Ends the strategy at the known end of the state it arrived at: the working object takes
+    // that end's flags, and the matrix, lists and text are made for it.
+    void jumpToKnownEnd();
+    // Remembers that every state of the run ends where the working object now is.
+    void rememberEnd();
     // The registration of the idealized working object (IdealizeAndRegister's second half) and
     // its lookup (ClassifyObject's).
     int32_t registerWorking(const SEQSElem* object, int32_t ruleIndex);
@@ -237,8 +248,21 @@ class Classificator {
     std::vector<uint8_t> staleMark_;   // per cell: in staleCells_
     // Per rule: conditions the working object failed at the last BuildPredictionMatrix.
     std::vector<int32_t> failedConditions_;
-    std::vector<int32_t> classCounts_;        // letters allowed per position of a class
-    std::set<std::vector<uint8_t>> visited_;  // states the running strategy has started from
+    std::vector<int32_t> classCounts_;  // letters allowed per position of a class
+    // The states the running strategy has started a step (or pass) from, packed, in order.
+    std::unordered_set<std::string> visited_;
+    std::vector<std::string> path_;
+    std::string key_;  // scratch for packState
+    // Where the strategy ends from each state an earlier run met, for states whose run ended
+    // where nothing gains. Each step is decided by the state alone, and a run that ended without
+    // meeting a state twice cannot lead back into the states that led to it; so a run that
+    // meets such a state ends at its end, with nothing repeated on the way. Kept for this
+    // Setup's rules and the type below; at most kMaxKnownStates states.
+    static constexpr size_t kMaxKnownStates = size_t{1} << 20;
+    std::unordered_map<std::string, int32_t> endOf_;  // state -> index into ends_
+    std::vector<std::vector<uint8_t>> ends_;
+    IdealizationType endsType_ = IdealizationType::kDeletingBegin;
+    int32_t knownEnd_ = -1;
     // The classes' flag matrices (of this classificator's width and alphabet) to the first class
     // holding each. Classes are appended by IdealizeAndRegister and removed by RemoveIdealObject;
     // a change from outside (another array, a reallocated or shorter one, a class inserted or
