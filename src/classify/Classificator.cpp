@@ -538,8 +538,6 @@ void Classificator::jumpToKnownEnd() {
     const bool moved = workingObject->cells != end;
     workingObject->cells = end;
     countPositions();
-    // The matrix and lists of the end, as the changes leading there would have left them.
-    BuildPredictionMatrix();
     if (moved) showText();
     // The states that led here end there too.
     if (endOf_.size() + path_.size() > kMaxKnownStates) return;

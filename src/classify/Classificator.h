@@ -61,7 +61,9 @@ class Classificator {
     int32_t IdealizeAndRegister(const SEQSElem* object, int32_t ruleIndex);
     // Runs the strategy of `idealizationType` on the working object and normalises it (a full
     // position becomes empty). Does nothing without a working object of its own (none, or a
-    // class borrowed by SelectIdealObject).
+    // class borrowed by SelectIdealObject). The prediction matrix and rule lists are left as
+    // the strategy last had them, which is not the end's when the strategy ended at a state
+    // whose end an earlier run found: BuildPredictionMatrix makes them for a state.
     void Idealize();
     // What IdealizeAndRegister and ClassifyObject do after idealizing, for an idealized form
     // made elsewhere (ParallelIdealization, from the same storage, rules and type): `result`
@@ -126,6 +128,8 @@ class Classificator {
 
     // Class k when it exists and has the matrix's size, else null.
     const CIdelObject* IdealObjectAt(int32_t k) const;
+    // The states whose end the strategy remembers (see endOf_).
+    size_t KnownStateCount() const { return endOf_.size(); }
     // Rules as the classificator reads them (set up at Setup).
     const RuleCellIndex& RuleIndex() const { return index_; }
 
@@ -211,7 +215,7 @@ class Classificator {
     // The working object's flags packed 8 to a byte, into `key_`.
     void packState();
     // Ends the strategy at the known end of the state it arrived at: the working object takes
-    // that end's flags, and the matrix, lists and text are made for it.
+    // that end's flags and counts (and shows them when they differ).
     void jumpToKnownEnd();
     // Remembers that every state of the run ends where the working object now is.
     void rememberEnd();
