@@ -66,8 +66,7 @@ int Classificator::Setup(SEQStorage* newStorage, RulesStorage* newRules,
 
     forgetClassIndex();
     // Where the strategy ends depends on the rules read now.
-    endOf_.clear();
-    ends_.clear();
+    knownEnds_ = std::make_shared<KnownEnds>();
     endsType_ = type;
     index_.Build(*rules, ruleCount, width, alphabetSize);
     ruleCount = index_.RuleCount();  // never more than the store's slots
@@ -128,17 +127,33 @@ void Classificator::countPositions() {
 
 void Classificator::SelectApplicableRules() {
     applicableRules.clear();
-    std::fill(applicableFlag_.begin(), applicableFlag_.end(), uint8_t{0});
-    std::fill(applicableBits_.begin(), applicableBits_.end(), uint64_t{0});
-    std::fill(gainableBits_.begin(), gainableBits_.end(), uint64_t{0});
-    std::fill(noneFailedBits_.begin(), noneFailedBits_.end(), uint64_t{0});
-    failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
-    if (workingObject != nullptr) {
-        countPositions();
-        const uint8_t* cells = workingObject->cells.data();
-        for (int32_t i = 0; i < ruleCount; ++i) {
+    if (workingObject == nullptr) {
+        std::fill(applicableFlag_.begin(), applicableFlag_.end(), uint8_t{0});
+        std::fill(applicableBits_.begin(), applicableBits_.end(), uint64_t{0});
+        std::fill(gainableBits_.begin(), gainableBits_.end(), uint64_t{0});
+        std::fill(noneFailedBits_.begin(), noneFailedBits_.end(), uint64_t{0});
+        failedConditions_.assign(static_cast<size_t>(ruleCount), 1);
+        applicableCount = 0;
+        return;
+    }
+    countPositions();
+    const uint8_t* cells = workingObject->cells.data();
+    const int32_t* counts = positionCounts_.data();
+    // The rules 64 at a time, each word of bits made whole before it is stored.
+    for (size_t w = 0; w < applicableBits_.size(); ++w) {
+        uint64_t applicable = 0, gainable = 0, noneFailed = 0;
+        const uint64_t regularRules = index_.onePerPosition[w];
+        const auto first = static_cast<int32_t>(w * kRulesPerWord);
+        const int32_t last =
+            std::min<int32_t>(ruleCount, first + static_cast<int32_t>(kRulesPerWord));
+        for (int32_t i = first; i < last; ++i) {
             const SnapshotRule& rule = index_.rules[static_cast<size_t>(i)];
-            if (!rule.usable) continue;
+            const uint64_t bit = uint64_t{1} << static_cast<size_t>(i - first);
+            if (!rule.usable) {
+                failedConditions_[static_cast<size_t>(i)] = 1;
+                applicableFlag_[static_cast<size_t>(i)] = 0;
+                continue;
+            }
             // Every condition is counted (no early end), so that a gain can tell from this
             // count and one toggled cell whether the rule becomes applicable.
             int32_t failed = 0;
@@ -148,20 +163,20 @@ void Classificator::SelectApplicableRules() {
                 failed += (cond->sign > 0) != set ? 1 : 0;
             }
             failedConditions_[static_cast<size_t>(i)] = failed;
-            // sortByFailed on bits that are all clear.
-            if (failed <= 1) {
-                const bool regular = hasBit(index_.onePerPosition.data(), i);
-                if (!regular || failed == 1) setBit(gainableBits_, i, true);
-                if (regular && failed == 0) setBit(noneFailedBits_, i, true);
-            } else if (!hasBit(index_.onePerPosition.data(), i)) {
-                setBit(gainableBits_, i, true);
-            }
-            if (failed == 0 && lastNegativeAllows(rule, positionCounts_.data())) {
+            // sortByFailed's bits.
+            const bool regular = (regularRules & bit) != 0;
+            if (!regular || failed == 1) gainable |= bit;
+            if (regular && failed == 0) noneFailed |= bit;
+            const bool now = failed == 0 && lastNegativeAllows(rule, counts);
+            applicableFlag_[static_cast<size_t>(i)] = now ? 1 : 0;
+            if (now) {
+                applicable |= bit;
                 applicableRules.push_back(i);
-                applicableFlag_[static_cast<size_t>(i)] = 1;
-                setBit(applicableBits_, i, true);
             }
         }
+        applicableBits_[w] = applicable;
+        gainableBits_[w] = gainable;
+        noneFailedBits_[w] = noneFailed;
     }
     applicableCount = static_cast<int32_t>(applicableRules.size());
 }
@@ -517,31 +532,23 @@ Classificator::Arrival Classificator::arrive() {
     packState();
     // A known state cannot also be one this run met: the run would then lead from it round to
     // itself, and the earlier run from it met no state twice.
-    if (const auto known = endOf_.find(key_); known != endOf_.end()) {
-        knownEnd_ = known->second;
-        return Arrival::kKnown;
-    }
-    if (!visited_.insert(key_).second) return Arrival::kRepeated;
+    knownEnd_ = knownEnds_->find(key_, knownCells_);
+    if (knownEnd_ >= 0) return Arrival::kKnown;
+    // Runs are short (a few changes each), so the states met are searched one by one.
+    if (std::find(path_.begin(), path_.end(), key_) != path_.end()) return Arrival::kRepeated;
     path_.push_back(key_);
     return Arrival::kNew;
 }
 
-void Classificator::rememberEnd() {
-    if (endOf_.size() + path_.size() > kMaxKnownStates) return;
-    const auto end = static_cast<int32_t>(ends_.size());
-    ends_.push_back(workingObject->cells);
-    for (std::string& state : path_) endOf_.emplace(std::move(state), end);
-}
+void Classificator::rememberEnd() { knownEnds_->addEnd(path_, workingObject->cells); }
 
 void Classificator::jumpToKnownEnd() {
-    const std::vector<uint8_t>& end = ends_[static_cast<size_t>(knownEnd_)];
-    const bool moved = workingObject->cells != end;
-    workingObject->cells = end;
+    const bool moved = workingObject->cells != knownCells_;
+    workingObject->cells.swap(knownCells_);
     countPositions();
     if (moved) showText();
     // The states that led here end there too.
-    if (endOf_.size() + path_.size() > kMaxKnownStates) return;
-    for (std::string& state : path_) endOf_.emplace(std::move(state), knownEnd_);
+    knownEnds_->add(path_, knownEnd_);
 }
 
 void Classificator::Idealize() {
@@ -552,11 +559,9 @@ void Classificator::Idealize() {
 
     if (width > 0 && alphabetSize > 0) {
         if (endsType_ != idealizationType) {
-            endOf_.clear();
-            ends_.clear();
+            knownEnds_ = std::make_shared<KnownEnds>();
             endsType_ = idealizationType;
         }
-        visited_.clear();
         path_.clear();
         Arrival arrival = arrive();
         if (arrival != Arrival::kKnown) {
@@ -605,7 +610,6 @@ void Classificator::Idealize() {
             if (arrival == Arrival::kNew) rememberEnd();
             listApplicable();
         }
-        visited_.clear();
         path_.clear();
     }
     // Without a sink the text is made once, of the end (showText makes it only for a sink).

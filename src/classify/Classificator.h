@@ -8,10 +8,10 @@
 #include <string>
 #include <string_view>
 #include <unordered_map>
-#include <unordered_set>
 #include <vector>
 
 #include "classify/IdealizationType.h"
+#include "classify/KnownEnds.h"
 #include "classify/RuleCellIndex.h"
 #include "core/ProgressEvents.h"
 #include "core/RunControl.h"
@@ -128,8 +128,12 @@ class Classificator {
 
     // Class k when it exists and has the matrix's size, else null.
     const CIdelObject* IdealObjectAt(int32_t k) const;
-    // The states whose end the strategy remembers (see endOf_).
-    size_t KnownStateCount() const { return endOf_.size(); }
+    // The states whose end the strategy knows.
+    size_t KnownStateCount() const { return knownEnds_->stateCount(); }
+    // From now on, learns and finds where runs end in `ends`, shared with the classificators
+    // that idealize alongside this one (same storage, rules and type). Setup, or a change of
+    // type, makes a store of its own again.
+    void ShareKnownEnds(std::shared_ptr<KnownEnds> ends) { knownEnds_ = std::move(ends); }
     // Rules as the classificator reads them (set up at Setup).
     const RuleCellIndex& RuleIndex() const { return index_; }
 
@@ -254,19 +258,14 @@ class Classificator {
     std::vector<int32_t> failedConditions_;
     std::vector<int32_t> classCounts_;  // letters allowed per position of a class
     // The states the running strategy has started a step (or pass) from, packed, in order.
-    std::unordered_set<std::string> visited_;
     std::vector<std::string> path_;
     std::string key_;  // scratch for packState
-    // Where the strategy ends from each state an earlier run met, for states whose run ended
-    // where nothing gains. Each step is decided by the state alone, and a run that ended without
-    // meeting a state twice cannot lead back into the states that led to it; so a run that
-    // meets such a state ends at its end, with nothing repeated on the way. Kept for this
-    // Setup's rules and the type below; at most kMaxKnownStates states.
-    static constexpr size_t kMaxKnownStates = size_t{1} << 20;
-    std::unordered_map<std::string, int32_t> endOf_;  // state -> index into ends_
-    std::vector<std::vector<uint8_t>> ends_;
+    // Where the strategy ends from the states earlier runs met (see KnownEnds), for this
+    // Setup's rules and the type below: the classificator's own, or one shared with others.
+    std::shared_ptr<KnownEnds> knownEnds_ = std::make_shared<KnownEnds>();
     IdealizationType endsType_ = IdealizationType::kDeletingBegin;
-    int32_t knownEnd_ = -1;
+    int32_t knownEnd_ = -1;            // the end arrive() found
+    std::vector<uint8_t> knownCells_;  // and its flags
     // The classes' flag matrices (of this classificator's width and alphabet) to the first class
     // holding each. Classes are appended by IdealizeAndRegister and removed by RemoveIdealObject;
     // a change from outside (another array, a reallocated or shorter one, a class inserted or

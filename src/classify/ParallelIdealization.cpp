@@ -22,6 +22,8 @@ std::unique_ptr<Classificator> ParallelIdealization::take() {
     // Setup reads the rule store, which nothing changes while a run idealizes.
     auto engine = std::make_unique<Classificator>();
     engine->Setup(storage_, rules_, nullptr, type_);
+    // What one thread's runs find spares the others the same steps.
+    engine->ShareKnownEnds(knownEnds_);
     return engine;
 }
 

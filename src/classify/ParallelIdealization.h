@@ -47,6 +47,8 @@ class ParallelIdealization {
     WorkerPool& pool_;
     std::mutex mutex_;
     std::vector<std::unique_ptr<Classificator>> idle_;  // one per concurrent range, made on demand
+    // Where runs end, shared by all of them.
+    std::shared_ptr<KnownEnds> knownEnds_ = std::make_shared<KnownEnds>(true);
 };
 
 // The number of objects idealized between two rounds of registrations: large enough to keep the

@@ -2,6 +2,7 @@
 // the same classes in the same order, the same class numbers and the same grid calls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 #include <random>
 
@@ -102,6 +103,40 @@ TEST(ParallelIdealization, RegistersTheClassesOfTheOneByOneRun) {
             EXPECT_EQ(ruleClasses(batched.sink), ruleClasses(single.sink));
             EXPECT_EQ(controlClasses(batched.sink), controlClasses(single.sink));
             EXPECT_EQ(statusTexts(batched.sink).back(), statusTexts(single.sink).back());
+        }
+    }
+}
+
+TEST(ParallelIdealization, RunsThatMeetTheStatesOfOtherThreadsEndAsAlone) {
+    // Narrow rows, many alike, idealized twice over in batches on two threads that share where
+    // runs end: every result is what a fresh classificator makes of the object alone.
+    std::mt19937 random(test::testSeed("generated rows and rules", 20261208u) + 1);
+    const std::unique_ptr<SEQStorage> storage = repeatedRows(random, 400, 5);
+    const std::unique_ptr<RulesStorage> store = randomRules(random, *storage, 90, false);
+    const SEQSElem* objects = storage->learnObjects.data();
+    const int32_t n = storage->learnObjectCount;
+    for (const IdealizationType type : kIdealizationTypes) {
+        SCOPED_TRACE(idealizationTypeCaption(type));
+        Classificator model;
+        model.Setup(storage.get(), store.get(), nullptr, type);
+        WorkerPool pool(2);
+        ParallelIdealization parallel(model, pool);
+        std::vector<std::optional<Idealized>> made;
+        for (int32_t round = 0; round < 2; ++round) {
+            for (int32_t first = 0; first < n; first += 50) {
+                const int32_t count = std::min(50, n - first);
+                parallel.idealize(objects, first, count, made);
+                for (int32_t i = 0; i < count; ++i) {
+                    Classificator alone;
+                    alone.Setup(storage.get(), store.get(), nullptr, type);
+                    ASSERT_TRUE(alone.StartFromObject(objects[first + i]));
+                    alone.Idealize();
+                    ASSERT_TRUE(made[static_cast<size_t>(i)].has_value());
+                    EXPECT_TRUE(made[static_cast<size_t>(i)]->object == *alone.workingObject)
+                        << "round " << round << " object " << first + i;
+                    EXPECT_EQ(made[static_cast<size_t>(i)]->status, alone.textBuffer);
+                }
+            }
         }
     }
 }
