@@ -126,26 +126,31 @@ std::vector<Sequence> promoterRecords(const char* file) {
 }
 
 // The discriminative rules found on the promoter positives against the negatives with the
-// default settings.
-std::shared_ptr<const ContrastScorer> promoterContrast() {
-    static const std::shared_ptr<const ContrastScorer> learned = [] {
+// default settings, on single letters at their places or (`words`) on words of two letters
+// beginning within three places of theirs.
+std::shared_ptr<const ContrastScorer> promoterContrast(bool words) {
+    const auto learn = [](ContrastShape shape) {
         LearningSettings settings;
         settings.score = ScoreKind::kDiscriminative;
         settings.searchThreads = 0;
+        settings.contrastShape = shape;
         return std::make_shared<const ContrastScorer>(
             learnModel(promoterRecords("promoters_pos.seq"), promoterRecords("promoters_neg.seq"),
                        settings, {})
                 .contrast);
-    }();
-    return learned;
+    };
+    static const std::shared_ptr<const ContrastScorer> plain = learn({});
+    static const std::shared_ptr<const ContrastScorer> shaped = learn({2, 3});
+    return words ? shaped : plain;
 }
 
 // The discriminative score of every window of the promoter width (57) over one million random
-// letters: through the window scorer's rule bit sets (argument 1) or object by object as a
-// record's score (argument 0, the straightforward path, on a tenth of the windows).
+// letters: through the window scorer's rule bit sets (first argument 1) or object by object as
+// a record's score (0, the straightforward path, on a tenth of the windows); the second
+// argument 1 for the rules on words within a tolerance.
 void BM_ContrastWindowScorer(benchmark::State& state) {
     const bool indexed = state.range(0) != 0;
-    const std::shared_ptr<const ContrastScorer> learned = promoterContrast();
+    const std::shared_ptr<const ContrastScorer> learned = promoterContrast(state.range(1) != 0);
     const ContrastWindowScorer scorer(learned);
     const auto width = static_cast<size_t>(scorer.Width());
     std::mt19937 random(20261207u);
@@ -173,7 +178,7 @@ void BM_ContrastWindowScorer(benchmark::State& state) {
 
 BENCHMARK(BM_ClassScorer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClassificatorScore)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ContrastWindowScorer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContrastWindowScorer)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace motifora

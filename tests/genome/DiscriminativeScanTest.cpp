@@ -187,13 +187,30 @@ TEST(DiscriminativeWindows, EveryKindOfScoreMatchesTheObjectByObjectScore) {
     rule.conditions = {{3, 0, 1, true}};  // an unfilled condition never holds
     hand.rules.rules.push_back(rule);
     expectWindowsScoreAsObjects(hand, true);
+    hand.rules.shape = {2, 1};  // the same conditions on words of two letters
+    expectWindowsScoreAsObjects(hand, true);
+    hand.rules.shape = {};
     hand.rules.rules.clear();
     expectWindowsScoreAsObjects(hand, true);
 
-    // Conditions within a tolerance are scored object by object.
-    ContrastScorer tolerant = learned;
-    tolerant.rules.shape.tolerance = 1;
-    expectWindowsScoreAsObjects(tolerant, false);
+    // Words too long for their codes are scored object by object.
+    ContrastScorer unindexed = learned;
+    unindexed.rules.shape.wordLength = kContrastMaxWordLength + 1;
+    expectWindowsScoreAsObjects(unindexed, false);
+}
+
+TEST(DiscriminativeWindows, WordsWithinATolerance) {
+    for (const ContrastShape shape :
+         {ContrastShape{1, 2}, ContrastShape{2, 0}, ContrastShape{2, 3}, ContrastShape{3, 1}}) {
+        SCOPED_TRACE("word " + std::to_string(shape.wordLength) + ", tolerance " +
+                     std::to_string(shape.tolerance));
+        ContrastScorer shaped = test::learnedDiscriminative("discriminative words", 5u, 14, shape);
+        ASSERT_GT(shaped.rules.rules.size(), 0u);
+        ASSERT_EQ(shaped.rules.shape, shape);
+        expectWindowsScoreAsObjects(shaped, true);
+        shaped.calibration = {true, 1.3, 0.1};
+        expectWindowsScoreAsObjects(shaped, true);
+    }
 }
 
 TEST(DiscriminativeScan, RefusesRulesWithoutPositionsOrWithoutAReverseComplement) {

@@ -10,12 +10,14 @@
 
 namespace motifora::test {
 
-inline ContrastScorer learnedDiscriminative(const char* name, uint32_t seed, int32_t width) {
+inline ContrastScorer learnedDiscriminative(const char* name, uint32_t seed, int32_t width,
+                                            ContrastShape shape = {}) {
     const MotifSamples s = motifSamples(testSeed(name, seed), 40, width);
     LearningSettings settings;
     settings.score = ScoreKind::kDiscriminative;
     settings.search.finishBufferSize = 100;
     settings.search.subBufferSize = 20;
+    settings.contrastShape = shape;
     return learnModel(s.positives, s.negatives, settings, {}).contrast;
 }
 
