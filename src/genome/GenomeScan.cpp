@@ -476,6 +476,11 @@ void GenomeScanner::scoreChunk(Piece& piece, Chunk& chunk, Worker& worker, const
     chunk.skipped = 0;
     chunk.stopped = false;
     chunk.prepared.reset();
+    // A chunk taken after a stop is not begun.
+    if (stopped()) {
+        chunk.stopped = true;
+        return;
+    }
     worker.scores.resize(lists);
     worker.valid.resize(lists);
     for (size_t i = 0; i < lists; ++i) {
