@@ -228,6 +228,10 @@ Status TrackWriter::Open(const TrackPaths& paths) {
         bigWig_.reset();
         return opened;
     }
+    // Text outputs of gigabytes: written to the disk directly rather than copied into the page
+    // cache first.
+    bed_.WriteDirectly();
+    bedGraph_.WriteDirectly();
     wantBed_ = !paths.bed.empty();
     wantGraph_ = !paths.bedGraph.empty();
     return Status::success();
