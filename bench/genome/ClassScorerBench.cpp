@@ -125,30 +125,51 @@ std::vector<Sequence> promoterRecords(const char* file) {
     return records;
 }
 
-// The discriminative score of every window of the promoter width (57) over one million random
-// letters, the rules found on the promoter positives against the negatives with the default
-// settings.
-void BM_ContrastWindowScorer(benchmark::State& state) {
-    static const std::shared_ptr<const ContrastScorer> learned = [] {
+// The discriminative rules found on the promoter positives against the negatives with the
+// default settings, on single letters at their places or (`words`) on words of two letters
+// beginning within three places of theirs.
+std::shared_ptr<const ContrastScorer> promoterContrast(bool words) {
+    const auto learn = [](ContrastShape shape) {
         LearningSettings settings;
         settings.score = ScoreKind::kDiscriminative;
         settings.searchThreads = 0;
+        settings.contrastShape = shape;
         return std::make_shared<const ContrastScorer>(
             learnModel(promoterRecords("promoters_pos.seq"), promoterRecords("promoters_neg.seq"),
                        settings, {})
                 .contrast);
-    }();
+    };
+    static const std::shared_ptr<const ContrastScorer> plain = learn({});
+    static const std::shared_ptr<const ContrastScorer> shaped = learn({2, 3});
+    return words ? shaped : plain;
+}
+
+// The discriminative score of every window of the promoter width (57) over one million random
+// letters: through the window scorer's rule bit sets (first argument 1) or object by object as
+// a record's score (0, the straightforward path, on a tenth of the windows); the second
+// argument 1 for the rules on words within a tolerance.
+void BM_ContrastWindowScorer(benchmark::State& state) {
+    const bool indexed = state.range(0) != 0;
+    const std::shared_ptr<const ContrastScorer> learned = promoterContrast(state.range(1) != 0);
     const ContrastWindowScorer scorer(learned);
     const auto width = static_cast<size_t>(scorer.Width());
     std::mt19937 random(20261207u);
-    std::vector<uint8_t> genome(1'000'000 + width - 1);
+    std::vector<uint8_t> genome((indexed ? 1'000'000 : 100'000) + width - 1);
     for (auto& c : genome) c = static_cast<uint8_t>(random() % 4);
     const size_t windows = genome.size() - width + 1;
     std::vector<double> scores(windows);
     std::vector<uint8_t> valid(windows);
+    std::vector<int32_t> codes(width);
     ScorerScratch scratch;
     for (auto _ : state) {
-        scorer.Score(genome.data(), windows, scores.data(), valid.data(), scratch);
+        if (indexed) {
+            scorer.Score(genome.data(), windows, scores.data(), valid.data(), scratch);
+        } else {
+            for (size_t j = 0; j < windows; ++j) {
+                for (size_t p = 0; p < width; ++p) codes[p] = genome[j + p];
+                scores[j] = learned->score(SEQSElem(codes.data(), static_cast<int32_t>(width)));
+            }
+        }
         benchmark::DoNotOptimize(scores.data());
     }
     state.counters["rules"] = static_cast<double>(learned->rules.rules.size());
@@ -157,7 +178,7 @@ void BM_ContrastWindowScorer(benchmark::State& state) {
 
 BENCHMARK(BM_ClassScorer)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ClassificatorScore)->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_ContrastWindowScorer)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ContrastWindowScorer)->ArgsProduct({{0, 1}, {0, 1}})->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace motifora

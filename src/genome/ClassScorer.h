@@ -21,8 +21,9 @@ struct ScorerScratch {
     std::vector<int32_t> objectCodes;  // a window as an object's codes (ContrastWindowScorer)
     std::vector<uint64_t> letterBits;  // per letter, a bit per position of the 64-window span
     std::vector<uint64_t> noLetterBits;
-    std::vector<uint64_t> slotMasks;  // per used cell, the windows holding its letter
-    std::vector<uint64_t> applies;    // per rule, the windows it applies to
+    std::vector<uint64_t> slotMasks;      // per used cell, the windows holding its letter
+    std::vector<uint64_t> applies;        // per rule, the windows it applies to
+    std::vector<uint64_t> conditionBits;  // the discriminative conditions found in a window
     double cellSums[64] = {};
     double scores[64] = {};
 };

@@ -162,6 +162,11 @@ void buildLabelledStorage(const SEQStorage& objects, int32_t positiveCount, SEQS
     }
 }
 
+std::pair<int32_t, int32_t> contrastConditionRange(int32_t position, int32_t width,
+                                                   const ContrastShape& shape) {
+    return rangeOf(position, beginningsOf(width, shape), shape);
+}
+
 int32_t contrastWordCode(const SEQSElem& object, int32_t position, int32_t wordLength,
                          int32_t alphabetSize) {
     if (position < 0 || wordLength < 1 || position + wordLength > object.positionCount()) return -1;

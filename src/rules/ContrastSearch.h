@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/CCodeTable.h"
@@ -111,6 +112,11 @@ void buildLabelledStorage(const SEQStorage& objects, int32_t positiveCount, SEQS
 // letter of it is uncovered, unknown or past the object's end.
 int32_t contrastWordCode(const SEQSElem& object, int32_t position, int32_t wordLength,
                          int32_t alphabetSize);
+
+// The first and last word beginning that a condition at `position` reads in an object of `width`
+// letters (first > last: none).
+std::pair<int32_t, int32_t> contrastConditionRange(int32_t position, int32_t width,
+                                                   const ContrastShape& shape);
 
 // Searches discriminative rules over the learning objects of `objects` (positives first, then
 // negatives; `positiveCount` of them positive). `control` may be null (runs to the end).

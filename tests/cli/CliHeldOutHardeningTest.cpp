@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <nlohmann/json.hpp>
+#include <utility>
 
 #include "CliTestSupport.h"
 
@@ -147,17 +148,15 @@ TEST_F(CliHeldOutHardeningTest, FastaNamesAProjectCannotKeepAreRefusedAtTheLoad)
     const std::string letters = "\nACGTACGTAC\n>c\nACGTACGTAA\n";
     writeFile(folder.path() / "nul.fa", std::string(">a\0b", 4) + letters);
     writeFile(folder.path() / "long.fa", ">" + std::string((1 << 20) + 1, 'n') + letters);
-    const struct {
-        const char* file;
-        const char* reason;
-    } cases[] = {
+    // Each file, and the reason its load gives.
+    const std::pair<const char*, const char*> cases[] = {
         {"nul.fa", "nul.fa: line 1: record 1 has byte 0x00 in its name"},
         {"long.fa", "long.fa: line 1: the header of record 1 is longer than 1048576 characters"},
     };
-    for (const auto& c : cases) {
-        const CliResult r = run({"--positive", c.file, "--stages", "none", "--save", "n.dnp"});
+    for (const auto& [file, reason] : cases) {
+        const CliResult r = run({"--positive", file, "--stages", "none", "--save", "n.dnp"});
         EXPECT_EQ(r.exitCode, 3) << r.err;
-        EXPECT_THAT(r.err, HasSubstr(c.reason));
+        EXPECT_THAT(r.err, HasSubstr(reason));
         EXPECT_FALSE(exists("n.dnp"));
     }
 }

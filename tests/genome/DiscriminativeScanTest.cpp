@@ -10,7 +10,8 @@
 #include "evaluation/Pipeline.h"
 #include "genome/ContrastWindowScorer.h"
 #include "genome/GenomeScan.h"
-#include "support/MotifSamples.h"
+#include "support/LearnedDiscriminative.h"
+#include "support/ScanRecorder.h"
 #include "support/Seed.h"
 #include "support/TempDir.h"
 
@@ -39,27 +40,9 @@ std::optional<double> recordScore(const ContrastScorer& scorer, const std::strin
     return scorer.score(record);
 }
 
-struct Windows : ScanSink {
-    std::vector<double> best;
-    std::vector<uint8_t> valid;
-    std::vector<ScanHit> hits;
-    void windows(const FastaRecord&, int64_t, std::span<const double> scores,
-                 std::span<const uint8_t> ok) override {
-        best.insert(best.end(), scores.begin(), scores.end());
-        valid.insert(valid.end(), ok.begin(), ok.end());
-    }
-    void hit(const FastaRecord&, const ScanHit& hit) override { hits.push_back(hit); }
-};
-
 std::shared_ptr<const ContrastScorer> learnedScorer(int32_t width) {
-    const test::MotifSamples s =
-        test::motifSamples(test::testSeed("discriminative scan", 77u), 40, width);
-    LearningSettings settings;
-    settings.score = ScoreKind::kDiscriminative;
-    settings.search.finishBufferSize = 100;
-    settings.search.subBufferSize = 20;
-    LearnedModel model = learnModel(s.positives, s.negatives, settings, {});
-    return std::make_shared<const ContrastScorer>(std::move(model.contrast));
+    return std::make_shared<const ContrastScorer>(
+        test::learnedDiscriminative("discriminative scan", 77u, width));
 }
 
 TEST(DiscriminativeScan, EveryWindowOnBothStrandsScoresAsARecordOfItsLetters) {
@@ -85,7 +68,7 @@ TEST(DiscriminativeScan, EveryWindowOnBothStrandsScoresAsARecordOfItsLetters) {
     const std::string middle = genome.substr(190, width);
     settings.level = *recordScore(*scorer, middle);
     GenomeScanner scanner;
-    Windows seen;
+    test::WindowScores seen;
     std::string error;
     ASSERT_TRUE(scanner.PrepareDiscriminative(scorer, settings, error)) << error;
     EXPECT_EQ(scanner.Width(), width);
@@ -115,6 +98,118 @@ TEST(DiscriminativeScan, EveryWindowOnBothStrandsScoresAsARecordOfItsLetters) {
         EXPECT_EQ(hit.end - hit.start, width);
         EXPECT_EQ(hit.classOrder, 0);
         EXPECT_TRUE(sameBits(hit.score, *recordScore(*scorer, letters)));
+    }
+}
+
+// Every window of random codes (a few outside the alphabet) scored by the window scorer, bit for
+// bit as the scorer scores the object of its codes; windows with a code outside are invalid.
+void expectWindowsScoreAsObjects(const ContrastScorer& scorer, bool indexed) {
+    SCOPED_TRACE(indexed ? "indexed" : "object by object");
+    const ContrastWindowScorer windows(std::make_shared<const ContrastScorer>(scorer));
+    ASSERT_EQ(windows.Indexed(), indexed);
+    const int32_t width = windows.Width();
+    const int32_t alphabet = windows.AlphabetSize();
+    ASSERT_GT(width, 0);
+    std::mt19937 random(test::testSeed("discriminative windows", 11u));
+    std::vector<uint8_t> codes(3000 + static_cast<size_t>(width) - 1);
+    for (uint8_t& c : codes)
+        c = static_cast<uint8_t>(random() % 200 == 0 ? alphabet : random() % alphabet);
+    const size_t count = codes.size() - static_cast<size_t>(width) + 1;
+    std::vector<double> scores(count, -1.0);
+    std::vector<uint8_t> valid(count, 2);
+    ScorerScratch scratch;
+    // Two calls, the second starting mid-way, as a scan's pieces do.
+    const size_t half = count / 2;
+    windows.Score(codes.data(), half, scores.data(), valid.data(), scratch);
+    windows.Score(codes.data() + half, count - half, scores.data() + half, valid.data() + half,
+                  scratch);
+    std::vector<int32_t> objectCodes(static_cast<size_t>(width));
+    int32_t invalid = 0;
+    for (size_t j = 0; j < count; ++j) {
+        bool inside = true;
+        for (int32_t p = 0; p < width; ++p) {
+            objectCodes[static_cast<size_t>(p)] = codes[j + static_cast<size_t>(p)];
+            inside = inside && codes[j + static_cast<size_t>(p)] < alphabet;
+        }
+        ASSERT_EQ(valid[j], inside ? 1 : 0) << j;
+        if (!inside) {
+            ++invalid;
+            EXPECT_EQ(scores[j], 0.0) << j;
+            continue;
+        }
+        const SEQSElem object(objectCodes.data(), width);
+        ASSERT_TRUE(sameBits(scores[j], scorer.score(object)))
+            << "window " << j << ": " << scores[j] << " vs " << scorer.score(object);
+    }
+    EXPECT_GT(invalid, 0);
+}
+
+TEST(DiscriminativeWindows, EveryKindOfScoreMatchesTheObjectByObjectScore) {
+    const ContrastScorer learned = *learnedScorer(12);
+    ASSERT_GT(learned.rules.rules.size(), 0u);
+    expectWindowsScoreAsObjects(learned, true);
+
+    ContrastScorer calibrated = learned;
+    calibrated.calibration = {true, 0.7, -0.2};
+    expectWindowsScoreAsObjects(calibrated, true);
+
+    // Fitted weights with the letters' features, and without them with fewer rule weights than
+    // rules (the rules beyond add nothing).
+    std::mt19937 random(3u);
+    std::uniform_real_distribution<double> weight(-2.0, 2.0);
+    ContrastScorer fitted = learned;
+    fitted.calibration = {true, 0.7, -0.2};  // the fitted weights come first
+    fitted.model.fitted = true;
+    fitted.model.letters = true;
+    fitted.model.intercept = 0.3;
+    for (size_t k = 0; k < learned.rules.rules.size(); ++k)
+        fitted.model.ruleWeights.push_back(weight(random));
+    for (int32_t cell = 0; cell < 12 * learned.rules.letters.size(); ++cell)
+        fitted.model.letterWeights.push_back(weight(random));
+    expectWindowsScoreAsObjects(fitted, true);
+    fitted.model.letters = false;
+    fitted.model.letterWeights.clear();
+    fitted.model.ruleWeights.resize(fitted.model.ruleWeights.size() / 2);
+    expectWindowsScoreAsObjects(fitted, true);
+
+    // Hand-made conditions: two at one place, one beyond the width (the uncovered code there),
+    // an unfilled one, and no rules at all.
+    ContrastScorer hand = learned;
+    ContrastRule rule;
+    rule.r = 0.6;
+    rule.conditions = {{2, -1, 0, true}, {2, -1, 3, true}, {5, 1, 1, true}};
+    hand.rules.rules = {rule};
+    rule.conditions = {{0, 1, 2, true}, {40, -1, 1, true}};  // letter 2 at place 0 decides
+    rule.r = -0.4;
+    hand.rules.rules.push_back(rule);
+    rule.conditions = {{1, 1, 2, true}, {40, 1, 1, true}};  // never holds
+    hand.rules.rules.push_back(rule);
+    rule.conditions = {{3, 0, 1, true}};  // an unfilled condition never holds
+    hand.rules.rules.push_back(rule);
+    expectWindowsScoreAsObjects(hand, true);
+    hand.rules.shape = {2, 1};  // the same conditions on words of two letters
+    expectWindowsScoreAsObjects(hand, true);
+    hand.rules.shape = {};
+    hand.rules.rules.clear();
+    expectWindowsScoreAsObjects(hand, true);
+
+    // Words too long for their codes are scored object by object.
+    ContrastScorer unindexed = learned;
+    unindexed.rules.shape.wordLength = kContrastMaxWordLength + 1;
+    expectWindowsScoreAsObjects(unindexed, false);
+}
+
+TEST(DiscriminativeWindows, WordsWithinATolerance) {
+    for (const ContrastShape shape :
+         {ContrastShape{1, 2}, ContrastShape{2, 0}, ContrastShape{2, 3}, ContrastShape{3, 1}}) {
+        SCOPED_TRACE("word " + std::to_string(shape.wordLength) + ", tolerance " +
+                     std::to_string(shape.tolerance));
+        ContrastScorer shaped = test::learnedDiscriminative("discriminative words", 5u, 14, shape);
+        ASSERT_GT(shaped.rules.rules.size(), 0u);
+        ASSERT_EQ(shaped.rules.shape, shape);
+        expectWindowsScoreAsObjects(shaped, true);
+        shaped.calibration = {true, 1.3, 0.1};
+        expectWindowsScoreAsObjects(shaped, true);
     }
 }
 

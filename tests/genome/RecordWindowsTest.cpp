@@ -13,7 +13,7 @@
 #include "evaluation/Recognition.h"
 #include "genome/ContrastWindowScorer.h"
 #include "genome/RecordWindows.h"
-#include "support/MotifSamples.h"
+#include "support/LearnedDiscriminative.h"
 #include "support/Seed.h"
 
 namespace motifora::testing {
@@ -138,14 +138,9 @@ TEST(RecordWindows, StepsComeBetweenChunksAndAStopLeavesTheRestUnscored) {
 
 TEST(RecordWindows, DiscriminativeScoresAreThoseOfEachWindowAsAnObject) {
     const int32_t width = 12;
-    const test::MotifSamples s =
-        test::motifSamples(test::testSeed("record windows discriminative", 77u), 40, width);
-    LearningSettings settings;
-    settings.score = ScoreKind::kDiscriminative;
-    settings.search.finishBufferSize = 100;
-    settings.search.subBufferSize = 20;
-    const LearnedModel model = learnModel(s.positives, s.negatives, settings, {});
-    const ContrastRules& rules = model.contrast.rules;
+    const ContrastScorer scorer =
+        test::learnedDiscriminative("record windows discriminative", 77u, width);
+    const ContrastRules& rules = scorer.rules;
     ASSERT_GT(rules.rules.size(), 0u);
 
     std::mt19937 random(9u);
@@ -173,7 +168,7 @@ TEST(RecordWindows, DiscriminativeScoresAreThoseOfEachWindowAsAnObject) {
             }
             Sequence window;
             window.assign(letters, "w", 1);
-            EXPECT_TRUE(sameBits(scores[j], model.contrast.score(window))) << "window " << j;
+            EXPECT_TRUE(sameBits(scores[j], scorer.score(window))) << "window " << j;
         }
     }
     EXPECT_EQ(j, scores.size());

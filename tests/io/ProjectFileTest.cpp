@@ -9,6 +9,7 @@
 #include "ProjectStages.h"
 #include "io/ProjectFile.h"
 #include "io/SafeFile.h"
+#include "support/NameCases.h"
 #include "support/TempDir.h"
 
 namespace motifora {
@@ -506,26 +507,19 @@ TEST(ProjectFile, SeedCorpusProjectsReadAndWriteBackUnchanged) {
 }
 
 TEST(FileNames, ExtensionIsAppendedUnlessTheNameEndsExactlyWithIt) {
-    struct Case {
-        const char* chosen;
-        const char* extension;
-        const char* expected;
-    };
-    const Case cases[] = {
-        {"work", ".dnp", "work.dnp"},
-        {"work.dnp", ".dnp", "work.dnp"},
-        {"work.DNP", ".dnp", "work.DNP.dnp"},
-        {"export", ".txt", "export.txt"},
-        {"export.TXT", ".txt", "export.TXT.txt"},
-        {"results", ".html", "results.html"},
-        {"results.html", ".html", "results.html"},
-        {"results.HTML", ".html", "results.HTML.html"},
-        {"results.htm", ".html", "results.htm.html"},
-        {"np", ".dnp", "np.dnp"},
-        {"", ".txt", ".txt"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(WithExtension(c.chosen, c.extension), c.expected) << c.chosen;
+    test::expectNames(WithExtension, {
+                                         {"work", ".dnp", "work.dnp"},
+                                         {"work.dnp", ".dnp", "work.dnp"},
+                                         {"work.DNP", ".dnp", "work.DNP.dnp"},
+                                         {"export", ".txt", "export.txt"},
+                                         {"export.TXT", ".txt", "export.TXT.txt"},
+                                         {"results", ".html", "results.html"},
+                                         {"results.html", ".html", "results.html"},
+                                         {"results.HTML", ".html", "results.HTML.html"},
+                                         {"results.htm", ".html", "results.htm.html"},
+                                         {"np", ".dnp", "np.dnp"},
+                                         {"", ".txt", ".txt"},
+                                     });
 }
 
 }  // namespace

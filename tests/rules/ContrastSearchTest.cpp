@@ -15,6 +15,7 @@
 namespace motifora {
 namespace {
 
+using testing::buildLabelled;
 using testing::cells;
 using testing::Cells;
 using testing::records;
@@ -115,12 +116,8 @@ TEST(ContrastSearch, NothingToContrastWithoutBothSamplesOrTwoLetters) {
 }
 
 TEST(ContrastSearch, LabelledStorageAppendsTheSampleColumn) {
-    const auto p = records({"ACG", "GA"});
-    const auto n = records({"CCC"});
-    SEQStorage objects;
-    objects.buildWholeWithNegatives(p.data(), n.data(), 2, 1);
-    SEQStorage labelled;
-    buildLabelledStorage(objects, 2, labelled);
+    SEQStorage objects, labelled;
+    buildLabelled(objects, labelled, {"ACG", "GA"}, {"CCC"});
     ASSERT_EQ(labelled.width, 4);
     ASSERT_EQ(labelled.learnObjectCount, 3);
     EXPECT_EQ(labelled.learnObjects[0].codeAt(3), 0);

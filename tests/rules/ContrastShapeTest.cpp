@@ -17,6 +17,8 @@
 namespace motifora {
 namespace {
 
+using testing::buildLabelled;
+using testing::buildWhole;
 using testing::records;
 
 // The straightforward reading of a condition on a text: `word` begins at one of the beginnings
@@ -53,25 +55,26 @@ int32_t wordCode(const CCodeTable& letters, const std::string& word) {
     return code;
 }
 
-// The whole-sequence objects of `texts`.
-void buildWholeOf(SEQStorage& objects, const std::vector<std::string>& texts) {
-    const auto recs = records(texts);
-    objects.buildWhole(recs.data(), static_cast<int32_t>(recs.size()));
-}
-
 struct ShapeCase {
     int32_t wordLength;
     int32_t tolerance;
 };
 
-class ContrastShapeHolds : public ::testing::TestWithParam<ShapeCase> {};
+// Each case builds the whole-sequence objects of random texts and tries the shape on them.
+class ContrastShapeHolds : public ::testing::TestWithParam<ShapeCase> {
+  protected:
+    void build(uint32_t seed, int32_t count, int32_t length) {
+        texts = randomTexts(seed, count, length);
+        buildWhole(objects, texts);
+    }
+    const ShapeCase shape = GetParam();
+    const ContrastShape s{shape.wordLength, shape.tolerance};
+    std::vector<std::string> texts;
+    SEQStorage objects;
+};
 
 TEST_P(ContrastShapeHolds, EveryConditionHoldsExactlyWhereTheStringSearchFindsIt) {
-    const ShapeCase shape{GetParam()};
-    const auto texts = randomTexts(17, 40, 12);
-    SEQStorage objects;
-    buildWholeOf(objects, texts);
-    const ContrastShape s{shape.wordLength, shape.tolerance};
+    build(17, 40, 12);
     const std::vector<std::string> words = shape.wordLength == 1
                                                ? std::vector<std::string>{"A", "G"}
                                                : std::vector<std::string>{"TA", "GC"};
@@ -102,11 +105,7 @@ TEST_P(ContrastShapeHolds, EveryConditionHoldsExactlyWhereTheStringSearchFindsIt
 }
 
 TEST_P(ContrastShapeHolds, TheDilatedBitsetsMatchTheConditionsObjectByObject) {
-    const ShapeCase shape{GetParam()};
-    const auto texts = randomTexts(5, 70, 10);
-    SEQStorage objects;
-    buildWholeOf(objects, texts);
-    const ContrastShape s{shape.wordLength, shape.tolerance};
+    build(5, 70, 10);
     SEQStorage labelled;
     buildLabelledStorage(objects, 35, labelled, s);
     ASSERT_GT(labelled.width, 1);
@@ -139,12 +138,8 @@ INSTANTIATE_TEST_SUITE_P(Shapes, ContrastShapeHolds,
                                            ShapeCase{2, 0}, ShapeCase{2, 2}));
 
 TEST(ContrastShape, TheLabelledStorageOfWordsCodesEachBeginning) {
-    const auto p = records({"ACGTA", "GAT"});
-    const auto n = records({"TTTTT"});
-    SEQStorage objects;
-    objects.buildWholeWithNegatives(p.data(), n.data(), 2, 1);
-    SEQStorage labelled;
-    buildLabelledStorage(objects, 2, labelled, ContrastShape{2, 0});
+    SEQStorage objects, labelled;
+    buildLabelled(objects, labelled, {"ACGTA", "GAT"}, {"TTTTT"}, ContrastShape{2, 0});
     ASSERT_EQ(labelled.width, 5);  // four beginnings and the label
     EXPECT_EQ(labelled.alphabetSize, 16);
     EXPECT_EQ(labelled.learnObjects[0].codeAt(1), wordCode(objects.codeTable, "CG"));

@@ -12,6 +12,7 @@
 #include "core/ProgressEvents.h"
 #include "core/SEQStorage.h"
 #include "core/Sequence.h"
+#include "rules/ContrastSearch.h"
 #include "rules/Rule.h"
 #include "support/RecordingSink.h"
 
@@ -36,6 +37,19 @@ inline Cells cells(const FisherTable& table) {
 inline void buildWhole(SEQStorage& storage, const std::vector<std::string>& texts) {
     const auto recs = records(texts);
     storage.buildWhole(recs.data(), static_cast<int32_t>(recs.size()));
+}
+
+// The whole-sequence objects of positive and negative texts, and their labelled storage, the
+// discriminative search's view of both samples in the given shape.
+inline void buildLabelled(SEQStorage& objects, SEQStorage& labelled,
+                          const std::vector<std::string>& positives,
+                          const std::vector<std::string>& negatives, ContrastShape shape = {}) {
+    const auto p = records(positives);
+    const auto n = records(negatives);
+    const auto positiveCount = static_cast<int32_t>(p.size());
+    objects.buildWholeWithNegatives(p.data(), n.data(), positiveCount,
+                                    static_cast<int32_t>(n.size()));
+    buildLabelledStorage(objects, positiveCount, labelled, shape);
 }
 
 // One report of a search, flattened for comparison: "entry|fisher|cp|rule|position|buffer|step"

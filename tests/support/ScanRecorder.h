@@ -38,4 +38,17 @@ struct ScanRecorder : ScanSink {
     std::map<std::string, int64_t> lengths;
 };
 
+// The best score and validity of every window a scan reports, in order, and its hits.
+struct WindowScores : ScanSink {
+    void windows(const FastaRecord&, int64_t, std::span<const double> scores,
+                 std::span<const uint8_t> ok) override {
+        best.insert(best.end(), scores.begin(), scores.end());
+        valid.insert(valid.end(), ok.begin(), ok.end());
+    }
+    void hit(const FastaRecord&, const ScanHit& found) override { hits.push_back(found); }
+    std::vector<double> best;
+    std::vector<uint8_t> valid;
+    std::vector<ScanHit> hits;
+};
+
 }  // namespace motifora::test

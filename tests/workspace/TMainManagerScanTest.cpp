@@ -10,6 +10,7 @@
 #include "evaluation/Pipeline.h"
 #include "evaluation/Recognition.h"
 #include "genome/GenomeScan.h"
+#include "support/ScanRecorder.h"
 #include "support/StatusAssert.h"
 #include "support/TMainManagerTestAccess.h"
 
@@ -272,17 +273,6 @@ INSTANTIATE_TEST_SUITE_P(
                       ScanLayout{"shift5WholeObjects", true, WorkMode::kShift, 5}),
     [](const ::testing::TestParamInfo<ScanLayout>& info) { return info.param.name; });
 
-// The best score over the classes and strands of each window, as the genome scan reports it.
-struct WindowSink : ScanSink {
-    std::vector<double> best;
-    std::vector<uint8_t> valid;
-    void windows(const FastaRecord&, int64_t, std::span<const double> scores,
-                 std::span<const uint8_t> ok) override {
-        best.insert(best.end(), scores.begin(), scores.end());
-        valid.insert(valid.end(), ok.begin(), ok.end());
-    }
-};
-
 TEST_F(ScanProcessTest, DiscriminativeScanHasTheFiguresOfTheGenomeScan) {
     prepareLongControls();
     EXPECT_EQ(m.ScanRecognition(0, ScoreKind::kDiscriminative), RecognitionStart::NoDiscriminative);
@@ -313,7 +303,7 @@ TEST_F(ScanProcessTest, DiscriminativeScanHasTheFiguresOfTheGenomeScan) {
     std::string fasta;
     for (const Sequence& record : m.controlNegative())
         fasta += ">" + record.name + "\n" + record.text + "\n";
-    WindowSink genome;
+    test::WindowScores genome;
     ASSERT_TRUE(scanner.Scan(dir.write("control.fa", fasta), genome, error)) << error;
 
     ASSERT_EQ(m.ScanRecognition(0, ScoreKind::kDiscriminative), RecognitionStart::Started);

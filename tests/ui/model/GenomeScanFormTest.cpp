@@ -13,8 +13,7 @@
 #include "classify/Classificator.h"
 #include "evaluation/Pipeline.h"
 #include "io/ScanTracks.h"
-#include "support/MotifSamples.h"
-#include "support/Seed.h"
+#include "support/LearnedDiscriminative.h"
 #include "support/TempDir.h"
 #include "ui/model/GenomeScanForm.h"
 
@@ -234,13 +233,8 @@ namespace {
 // The window's discriminative scan: hits named for the score, the exports' track lines, and a
 // class list refused.
 TEST(GenomeScanFormDiscriminative, ScoresWithTheRulesAndNamesTheScore) {
-    const test::MotifSamples s = test::motifSamples(test::testSeed("window scan", 41u), 40, 10);
-    LearningSettings settings;
-    settings.score = ScoreKind::kDiscriminative;
-    settings.search.finishBufferSize = 100;
-    settings.search.subBufferSize = 20;
-    auto scorer = std::make_shared<const ContrastScorer>(
-        learnModel(s.positives, s.negatives, settings, {}).contrast);
+    auto scorer =
+        std::make_shared<const ContrastScorer>(test::learnedDiscriminative("window scan", 41u, 10));
     ASSERT_GT(scorer->rules.rules.size(), 0u);
     test::TempDir folder("motifora-scanform-discriminative");
     const std::string genome = folder.write("g.fa", ">g\nACGTTATAATGCATTATAATCCGANNACGT\n");

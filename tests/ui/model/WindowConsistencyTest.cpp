@@ -5,29 +5,24 @@
 
 #include "FormFixture.h"
 #include "Promoters.h"
+#include "support/NameCases.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
 namespace {
 
 TEST(ResultsFileName, TheProjectsNameWithTheResultsExtension) {
-    struct Case {
-        const char* project;
-        const char* extension;
-        const char* proposed;
-    };
-    const Case cases[] = {
-        {"Project1.dnp", ".html", "Project1.html"},
-        {"Project1.dnp", ".txt", "Project1.txt"},
-        {"/data/promoters.dnp", ".html", "/data/promoters.html"},
-        {"runs/a.b.dnp", ".txt", "runs/a.b.txt"},
-        // Not a ".dnp" name (case counts, as the save does): the extension is added.
-        {"promoters", ".html", "promoters.html"},
-        {"promoters.DNP", ".html", "promoters.DNP.html"},
-        {".dnp", ".html", ".dnp.html"},
-    };
-    for (const Case& c : cases)
-        EXPECT_EQ(resultsFileName(c.project, c.extension), c.proposed) << c.project;
+    test::expectNames(resultsFileName, {
+                                           {"Project1.dnp", ".html", "Project1.html"},
+                                           {"Project1.dnp", ".txt", "Project1.txt"},
+                                           {"/data/promoters.dnp", ".html", "/data/promoters.html"},
+                                           {"runs/a.b.dnp", ".txt", "runs/a.b.txt"},
+                                           // Not a ".dnp" name (case counts, as the save does): the
+                                           // extension is added.
+                                           {"promoters", ".html", "promoters.html"},
+                                           {"promoters.DNP", ".html", "promoters.DNP.html"},
+                                           {".dnp", ".html", ".dnp.html"},
+                                       });
 }
 
 class WindowConsistencyTest : public FormFixture {
