@@ -312,18 +312,23 @@ template <typename Source>
 bool GenomeScanner::scanRecords(Source& source, ScanSink& sink, std::string& error) {
     Flow flow;
     std::vector<Worker> workers(static_cast<size_t>(settings_.threads));
-    std::vector<std::thread> threads;
-    threads.emplace_back([&] { readRecords(source, flow); });
+    // Ends the reading and scoring threads however the reporting ends (a sink may throw).
+    struct Threads {
+        Flow& flow;
+        std::vector<std::thread> running;
+        ~Threads() {
+            {
+                std::lock_guard<std::mutex> lock(flow.mutex);
+                flow.ending = true;
+            }
+            flow.changed.notify_all();
+            for (std::thread& thread : running) thread.join();
+        }
+    } threads{flow, {}};
+    threads.running.emplace_back([&] { readRecords(source, flow); });
     for (Worker& worker : workers)
-        threads.emplace_back([&, w = &worker] { scoreStretches(flow, *w, sink); });
-    const bool reported = report(flow, sink, source.Path(), error);
-    {
-        std::lock_guard<std::mutex> lock(flow.mutex);
-        flow.ending = true;
-    }
-    flow.changed.notify_all();
-    for (std::thread& thread : threads) thread.join();
-    return reported;
+        threads.running.emplace_back([&, w = &worker] { scoreStretches(flow, *w, sink); });
+    return report(flow, sink, source.Path(), error);
 }
 
 template <typename Source>
