@@ -56,14 +56,34 @@ struct ScanTotals {
     int64_t hits = 0;
 };
 
+// A stretch of a record's windows as a scoring thread has it, for ScanSink::prepare.
+struct ScanStretch {
+    const FastaRecord& record;
+    int64_t first = 0;  // record position of the first window
+    std::span<const double> best;
+    std::span<const uint8_t> valid;
+    // The hits hit() receives for this stretch, in that order; empty when hits are merged (a
+    // merged run is known only later, and reaches hit() only then).
+    std::span<const ScanHit> hits;
+    bool merged = false;
+};
+
+// What a sink made of a stretch on a scoring thread (see ScanSink::prepare).
+class ScanPrepared {
+  public:
+    virtual ~ScanPrepared() = default;
+};
+
 // Receives the results in file order. Within a record: windows() in increasing starts, then the
-// record's hits sorted by start, end, class order and strand ('+' first).
+// record's hits sorted by start, end, class order and strand ('+' first). Every call but
+// prepare() comes from the thread that runs the scan.
 class ScanSink {
   public:
     virtual ~ScanSink() = default;
     virtual void recordStart(const FastaRecord& record) { (void)record; }
     // Best score over the classes and strands of the windows starting at first, first + 1, ...
-    // (valid[j] 0: the window holds a letter outside the alphabet and has no score).
+    // (valid[j] 0: the window holds a letter outside the alphabet and has no score). A piece's
+    // hits (unless merged) come before its windows.
     virtual void windows(const FastaRecord& record, int64_t first, std::span<const double> best,
                          std::span<const uint8_t> valid) {
         (void)record, (void)first, (void)best, (void)valid;
@@ -79,6 +99,19 @@ class ScanSink {
     virtual std::string Failure() const { return {}; }
     // Something the user should know that does not stop the scan (an index not used, and why).
     virtual void notice(const std::string& text) { (void)text; }
+
+    // Work a sink may do on the scoring threads, such as turning results into text: called once
+    // for every stretch of a piece's windows, on any scoring thread and at the same time as other
+    // calls of prepare() (so it may change nothing of the sink that another call reads). What it
+    // returns goes to take() in file order, before the stretch's hits and before the piece's
+    // windows(); null gives take() nothing.
+    virtual std::unique_ptr<ScanPrepared> prepare(const ScanStretch& stretch) const {
+        (void)stretch;
+        return nullptr;
+    }
+    virtual void take(const FastaRecord& record, std::unique_ptr<ScanPrepared> prepared) {
+        (void)record, (void)prepared;
+    }
 };
 
 // The highest class number a scan's class list may name.
@@ -114,14 +147,23 @@ class GenomeScanner {
 
   private:
     struct Piece;
+    struct Chunk;
+    struct Event;
+    struct Flow;
+    struct Worker;
+    // Reads the records on a thread of its own: the chosen records' pieces, coded, go to the
+    // scoring threads and, in order, to the reporting thread.
+    template <typename Source>
+    void readRecords(Source& source, Flow& flow);
     template <typename Source>
     bool scanRecords(Source& source, ScanSink& sink, std::string& error);
-    template <typename Source>
-    bool scanRecord(Source& source, const FastaRecord& record, ScanSink& sink);
-    // False when the scan was stopped while scoring.
-    bool scorePiece(Piece& piece);
+    // Takes the pieces' stretches and scores them, until the flow ends.
+    void scoreStretches(Flow& flow, Worker& worker, const ScanSink& sink);
+    void scoreChunk(Piece& piece, Chunk& chunk, Worker& worker, const ScanSink& sink);
+    // Reports the read records to the sink in order; false with `error` as Scan.
+    bool report(Flow& flow, ScanSink& sink, const std::string& path, std::string& error);
     bool stopped() const;
-    void reportPiece(const FastaRecord& record, Piece& piece, ScanSink& sink);
+    void mergeHit(const ScanHit& hit);
     void flushMerged(const FastaRecord& record, ScanSink& sink);
 
     // Codes of the letters of `table`'s first `letters` codes, and their complements when both
@@ -134,9 +176,8 @@ class GenomeScanner {
     uint8_t codeOfByte_[256] = {};
     uint8_t complement_[256] = {};
     ScanTotals totals_;
-    std::vector<ScorerScratch> scratch_;  // one per thread
-    std::vector<ScanHit> open_;           // per class and strand, the hit being merged
-    std::vector<ScanHit> merged_;         // the record's merged hits
+    std::vector<ScanHit> open_;    // per class and strand, the hit being merged
+    std::vector<ScanHit> merged_;  // the record's merged hits
 };
 
 }  // namespace motifora

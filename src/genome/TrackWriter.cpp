@@ -21,8 +21,10 @@ namespace motifora {
 namespace {
 
 constexpr size_t kFlushBytes = size_t{1} << 20;
-// Fewer windows than this are formatted by one thread.
-constexpr size_t kWindowsPerThread = size_t{1} << 13;
+// Hits gathered before their lines are formatted.
+constexpr size_t kHitsPerFormat = size_t{1} << 16;
+// Buffers kept for the scoring threads' lines.
+constexpr size_t kSpareTexts = 16;
 
 // The values of a run of window starts, as the spill file keeps them until the bigWig can be
 // written (its header lists the records' lengths, known only at the end).
@@ -226,6 +228,10 @@ Status TrackWriter::Open(const TrackPaths& paths) {
         bigWig_.reset();
         return opened;
     }
+    // Text outputs of gigabytes: written to the disk directly rather than copied into the page
+    // cache first.
+    bed_.WriteDirectly();
+    bedGraph_.WriteDirectly();
     wantBed_ = !paths.bed.empty();
     wantGraph_ = !paths.bedGraph.empty();
     return Status::success();
@@ -233,7 +239,8 @@ Status TrackWriter::Open(const TrackPaths& paths) {
 
 void TrackWriter::Begin(const std::string& modelName, const ScanSettings& settings) {
     classNames_.clear();
-    threads_ = std::max<int32_t>(settings.threads, 1);
+    preparedWindows_ = 0;
+    hitsPrepared_ = false;
     std::string classList;
     for (const int32_t k : settings.classes) {
         classNames_.push_back("class" + std::to_string(k + 1));
@@ -268,7 +275,7 @@ void TrackWriter::recordStart(const FastaRecord& record) {
 }
 
 void TrackWriter::recordEnd(const FastaRecord& record, int64_t letters) {
-    formatHits();
+    if (!hits_.empty()) formatHits();
     if (!bigWig_ || bigWig_->lengths.empty()) return;
     if (letters > std::numeric_limits<uint32_t>::max()) {
         if (failure_.ok)
@@ -282,8 +289,11 @@ void TrackWriter::recordEnd(const FastaRecord& record, int64_t letters) {
 
 void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<const double> best,
                           std::span<const uint8_t> valid) {
-    if (!failure_.ok) return;
     const size_t n = best.size();
+    // Whether the bedGraph lines came through take().
+    const bool formatted = preparedWindows_ >= n && n > 0;
+    if (formatted) preparedWindows_ -= n;
+    if (!failure_.ok) return;
     if (bigWig_) {
         // Runs of scored window starts.
         const auto recordIndex = static_cast<uint32_t>(bigWig_->names.size() - 1);
@@ -324,62 +334,86 @@ void TrackWriter::windows(const FastaRecord& record, int64_t first, std::span<co
                     bigWigFile_.Name());
         }
     }
-    if (!wantGraph_) return;
-    const std::string_view chrom = record.name;
-    auto format = [&](TrackText& text, size_t from, size_t to) {
-        text.BedGraphLines(chrom, first + static_cast<int64_t>(from), best.data() + from,
-                           valid.data() + from, to - from);
-    };
-    const size_t threads = std::min<size_t>(static_cast<size_t>(threads_), n / kWindowsPerThread);
-    if (threads <= 1) {
-        format(graphText_, 0, n);
-        write(bedGraph_, graphText_, false);
-        return;
-    }
-    write(bedGraph_, graphText_, true);
-    inParallel(threads, n, format, bedGraph_);
+    if (!wantGraph_ || formatted) return;
+    graphText_.BedGraphLines(record.name, first, best.data(), valid.data(), n);
+    write(bedGraph_, graphText_, false);
 }
 
 void TrackWriter::hit(const FastaRecord& record, const ScanHit& hit) {
-    if (!wantBed_) return;
+    if (!wantBed_ || hitsPrepared_) return;
     hits_.push_back(hit);
     hitsRecord_ = record.name;
-    if (hits_.size() >= kWindowsPerThread * 8) formatHits();
+    if (hits_.size() >= kHitsPerFormat) formatHits();
 }
 
 void TrackWriter::formatHits() {
-    const size_t n = hits_.size();
-    if (n == 0) return;
-    auto format = [&](TrackText& text, size_t from, size_t to) {
-        for (size_t i = from; i < to; ++i) {
-            const ScanHit& hit = hits_[i];
-            text.BedLine(hitsRecord_, hit.start, hit.end,
+    for (const ScanHit& hit : hits_) {
+        bedText_.BedLine(hitsRecord_, hit.start, hit.end,
                          classNames_[static_cast<size_t>(hit.classOrder)], hit.score, hit.strand);
-        }
-    };
-    const size_t threads = std::min<size_t>(static_cast<size_t>(threads_), n / kWindowsPerThread);
-    if (threads <= 1) {
-        format(bedText_, 0, n);
-        write(bed_, bedText_, false);
-    } else {
-        write(bed_, bedText_, true);
-        inParallel(threads, n, format, bed_);
     }
     hits_.clear();
+    write(bed_, bedText_, false);
 }
 
-void TrackWriter::inParallel(size_t threads, size_t n,
-                             const std::function<void(TrackText&, size_t, size_t)>& format,
-                             SafeFileStream& file) {
-    // Each thread formats a contiguous stretch into its own buffer; they are written in order.
-    parts_.resize(threads);
-    const size_t per = (n + threads - 1) / threads;
-    std::vector<std::thread> helpers;
-    for (size_t t = 1; t < threads; ++t)
-        helpers.emplace_back([&, t] { format(parts_[t], t * per, std::min(n, (t + 1) * per)); });
-    format(parts_[0], 0, std::min(n, per));
-    for (auto& helper : helpers) helper.join();
-    for (TrackText& part : parts_) write(file, part, true);
+struct TrackWriter::Lines final : ScanPrepared {
+    TrackText graph;
+    TrackText bed;
+    size_t windows = 0;  // whose bedGraph lines `graph` holds
+    bool hits = false;   // `bed` holds the stretch's hits
+};
+
+TrackText TrackWriter::spareText() const {
+    std::lock_guard<std::mutex> lock(spareMutex_);
+    if (spares_.empty()) return TrackText();
+    TrackText text = std::move(spares_.back());
+    spares_.pop_back();
+    return text;
+}
+
+void TrackWriter::keepSpare(TrackText text) const {
+    text.Clear();
+    std::lock_guard<std::mutex> lock(spareMutex_);
+    if (spares_.size() < kSpareTexts) spares_.push_back(std::move(text));
+}
+
+std::unique_ptr<ScanPrepared> TrackWriter::prepare(const ScanStretch& stretch) const {
+    const bool bed = wantBed_ && !stretch.merged;
+    if (!wantGraph_ && !bed) return nullptr;
+    auto lines = std::make_unique<Lines>();
+    if (wantGraph_) {
+        lines->graph = spareText();
+        lines->graph.BedGraphLines(stretch.record.name, stretch.first, stretch.best.data(),
+                                   stretch.valid.data(), stretch.best.size());
+        lines->windows = stretch.best.size();
+    }
+    if (bed) {
+        lines->bed = spareText();
+        lines->hits = true;
+        for (const ScanHit& hit : stretch.hits) {
+            lines->bed.BedLine(stretch.record.name, hit.start, hit.end,
+                               classNames_[static_cast<size_t>(hit.classOrder)], hit.score,
+                               hit.strand);
+        }
+    }
+    return lines;
+}
+
+void TrackWriter::take(const FastaRecord& record, std::unique_ptr<ScanPrepared> prepared) {
+    (void)record;
+    auto& lines = static_cast<Lines&>(*prepared);
+    preparedWindows_ += lines.windows;
+    hitsPrepared_ = lines.hits;
+    if (failure_.ok) {
+        if (lines.windows > 0) writeAfter(bedGraph_, graphText_, lines.graph);
+        if (lines.hits) writeAfter(bed_, bedText_, lines.bed);
+    }
+    keepSpare(std::move(lines.graph));
+    keepSpare(std::move(lines.bed));
+}
+
+void TrackWriter::writeAfter(SafeFileStream& file, TrackText& pending, TrackText& text) {
+    write(file, pending, true);
+    write(file, text, true);
 }
 
 namespace {
@@ -427,7 +461,7 @@ std::string writeBigWig(const std::string& path, int spill, const std::vector<st
 }  // namespace
 
 Status TrackWriter::Finish() {
-    formatHits();
+    if (!hits_.empty()) formatHits();
     write(bed_, bedText_, true);
     write(bedGraph_, graphText_, true);
     if (writer_) {

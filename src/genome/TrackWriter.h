@@ -1,5 +1,5 @@
 // The files of a genome scan: its hits as BED6, the best score per window start as bedGraph and
-// as bigWig. The lines are formatted into large buffers (the bedGraph's by several threads) and
+// as bigWig. The lines are formatted into large buffers on the scan's scoring threads and
 // written in order by one writing thread while the scan goes on. Every file is opened (and so
 // checked) before the scan's work begins and written through a temporary file; when the scan has
 // finished they take their targets' places together, or none does.
@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -35,7 +36,7 @@ class TrackWriter final : public ScanSink {
     // folder, a named pipe without a reader, a folder that cannot take a file).
     Status Open(const TrackPaths& paths);
     // Writes the track lines, which name the model (`modelName`), the classes, the strands and
-    // the level; the bedGraph lines are formatted by `settings.threads` threads.
+    // the level.
     void Begin(const std::string& modelName, const ScanSettings& settings);
     // Writes what is left and puts every file in place, all or none. The failure says which
     // files were not written.
@@ -57,6 +58,9 @@ class TrackWriter final : public ScanSink {
     void notice(const std::string& text) override {
         if (onNotice) onNotice(text);
     }
+    // The bedGraph lines of the stretch's windows and the BED lines of its hits (unless merged).
+    std::unique_ptr<ScanPrepared> prepare(const ScanStretch& stretch) const override;
+    void take(const FastaRecord& record, std::unique_ptr<ScanPrepared> prepared) override;
 
     // Called after every piece of the scan with the totals so far.
     std::function<void(const ScanTotals&)> onProgress;
@@ -65,16 +69,17 @@ class TrackWriter final : public ScanSink {
 
   private:
     struct BigWig;
+    struct Lines;
     class OrderedWriter;
     void write(SafeFileStream& file, TrackText& text, bool all);
+    // Queues `text` after what `pending` holds for `file`; `text` becomes a spare buffer.
+    void writeAfter(SafeFileStream& file, TrackText& pending, TrackText& text);
     // Formats the BED lines of the hits gathered so far.
     void formatHits();
-    // Formats lines 0 .. n - 1 by `threads` threads, each a stretch into its own buffer, and
-    // writes the buffers to `file` in order.
-    void inParallel(size_t threads, size_t n,
-                    const std::function<void(TrackText&, size_t, size_t)>& format,
-                    SafeFileStream& file);
     std::vector<SafeFileStream*> files();
+    // An empty buffer for a scoring thread's lines, and one given back.
+    TrackText spareText() const;
+    void keepSpare(TrackText text) const;
 
     SafeFileStream bed_;
     SafeFileStream bedGraph_;
@@ -83,13 +88,15 @@ class TrackWriter final : public ScanSink {
     // Writes the formatted buffers in order on its own thread while the scan goes on.
     std::unique_ptr<OrderedWriter> writer_;
     std::vector<std::string> classNames_;
-    int32_t threads_ = 1;
     bool wantBed_ = false;  // the files are touched by the writing thread only
     bool wantGraph_ = false;
     TrackText bedText_;
     TrackText graphText_;
-    std::vector<TrackText> parts_;  // per formatting thread
-    std::vector<ScanHit> hits_;     // of the current record, not yet formatted
+    std::vector<ScanHit> hits_;   // of the current record, not yet formatted
+    size_t preparedWindows_ = 0;  // windows whose bedGraph lines came through take()
+    bool hitsPrepared_ = false;   // the hits' BED lines come through take()
+    mutable std::mutex spareMutex_;
+    mutable std::vector<TrackText> spares_;
     std::string hitsRecord_;
     Status failure_;
 };

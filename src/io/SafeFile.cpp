@@ -7,6 +7,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -254,7 +255,55 @@ void removeOldScanTemporaries(const std::string& file) {
 
 }  // namespace
 
+// Bytes gathered for direct writes: whole blocks at aligned places of the file, from aligned
+// memory.
+struct SafeFileStream::Staging {
+    static constexpr size_t kAlignment = 4096;
+    static constexpr size_t kBlock = size_t{4} << 20;
+    char* data = static_cast<char*>(std::aligned_alloc(kAlignment, kBlock));
+    size_t size = 0;
+    bool direct = true;  // the descriptor has O_DIRECT
+    Staging() = default;
+    Staging(const Staging&) = delete;
+    Staging& operator=(const Staging&) = delete;
+    ~Staging() { std::free(data); }
+};
+
+SafeFileStream::SafeFileStream() = default;
 SafeFileStream::~SafeFileStream() { Discard(); }
+
+void SafeFileStream::WriteDirectly() {
+    if (kind_ != Kind::Replace || prepared_ || staging_ || !error_) return;
+    auto staging = std::make_unique<Staging>();
+    if (staging->data == nullptr) return;
+    const int flags = ::fcntl(fd_, F_GETFL);
+    if (flags < 0 || ::fcntl(fd_, F_SETFL, flags | O_DIRECT) != 0) return;
+    staging_ = std::move(staging);
+}
+
+bool SafeFileStream::writeStaged(int& error) {
+    Staging& staging = *staging_;
+    size_t done = 0;
+    while (done < staging.size) {
+        const ssize_t n = ::write(fd_, staging.data + done, staging.size - done);
+        if (n >= 0) {
+            done += static_cast<size_t>(n);
+            continue;
+        }
+        if (errno == EINTR) continue;
+        if (errno == EINVAL && staging.direct) {
+            // The file system refuses this direct write (or a short one left the place
+            // unaligned): the rest goes through the page cache.
+            staging.direct = false;
+            ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_DIRECT);
+            continue;
+        }
+        error = errno;
+        return false;
+    }
+    staging.size = 0;
+    return true;
+}
 
 Status SafeFileStream::fail(const std::string& message) {
     Status status = Status::failure(message, name_);
@@ -321,7 +370,20 @@ Status SafeFileStream::Write(std::string_view bytes) {
     if (!error_) return error_;
     if (fd_ < 0 || prepared_) return fail("Cannot write \"" + name_ + "\": it is not open.");
     int error = 0;
-    if (writeAll(fd_, bytes, error)) return Status::success();
+    bool written = true;
+    if (staging_) {
+        Staging& staging = *staging_;
+        while (written && !bytes.empty()) {
+            const size_t taken = std::min(Staging::kBlock - staging.size, bytes.size());
+            std::memcpy(staging.data + staging.size, bytes.data(), taken);
+            staging.size += taken;
+            bytes.remove_prefix(taken);
+            if (staging.size == Staging::kBlock) written = writeStaged(error);
+        }
+    } else {
+        written = writeAll(fd_, bytes, error);
+    }
+    if (written) return Status::success();
     if (kind_ != Kind::Replace)
         return fail("Cannot write \"" + name_ + "\": " + reason(error) + ".");
     const Status status =
@@ -342,7 +404,14 @@ Status SafeFileStream::Prepare() {
         fd_ = -1;
         if (error != 0) return fail("Cannot write \"" + name_ + "\": " + reason(error) + ".");
     } else {
-        if (::fsync(fd_) != 0) error = errno;
+        if (staging_) {
+            // The last part of a block is written through the page cache.
+            staging_->direct = false;
+            ::fcntl(fd_, F_SETFL, ::fcntl(fd_, F_GETFL) & ~O_DIRECT);
+            writeStaged(error);
+            staging_.reset();
+        }
+        if (error == 0 && ::fsync(fd_) != 0) error = errno;
         if (error == 0 && unnamed_) {
             if (nameTemporary(fd_, fileName_, temporary_))
                 unnamed_ = false;
@@ -381,6 +450,7 @@ Status SafeFileStream::Commit() {
 }
 
 void SafeFileStream::Discard() {
+    staging_.reset();
     if (fd_ >= 0 && kind_ != Kind::Own) ::close(fd_);
     fd_ = -1;
     if (kind_ == Kind::Replace && !unnamed_ && !temporary_.empty()) ::unlink(temporary_.c_str());

@@ -1,6 +1,7 @@
 // Writing a whole file so that a failure never destroys the file that was there before.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -30,7 +31,7 @@ Status WriteFileAtomically(const std::string& fileName, std::string_view bytes);
 // names the file (in the text and as Status::file) and is remembered: later calls return it.
 class SafeFileStream {
   public:
-    SafeFileStream() = default;
+    SafeFileStream();
     // Discards what was not committed.
     ~SafeFileStream();
     SafeFileStream(const SafeFileStream&) = delete;
@@ -41,6 +42,13 @@ class SafeFileStream {
     Status Open(const std::string& name, bool namedTemporary = false);
     // Appends the bytes. A failure to write a temporary file discards it at once.
     Status Write(std::string_view bytes);
+    // Has the bytes of a temporary file go to the disk directly (O_DIRECT), in large
+    // aligned blocks, instead of through the system's page cache, where the file system takes
+    // that: for an output of gigabytes, which the page cache would copy once more, hold and
+    // flush at Prepare. The file's bytes are the same; a block not yet whole waits in memory
+    // until Prepare. Call it after Open; it does nothing for a device or a pipe, and the writes
+    // go through the page cache again where direct ones fail.
+    void WriteDirectly();
     // Makes what was written ready to take the target's place: a temporary file is flushed to
     // the disk and named beside the target; a stream is closed.
     Status Prepare();
@@ -61,7 +69,10 @@ class SafeFileStream {
 
   private:
     enum class Kind { None, Own, Direct, Replace };
+    struct Staging;
     Status fail(const std::string& message);
+    // Writes the staged bytes (direct writes while the file takes them); false with `error`.
+    bool writeStaged(int& error);
 
     Kind kind_ = Kind::None;
     int fd_ = -1;
@@ -70,6 +81,7 @@ class SafeFileStream {
     std::string temporary_;
     bool unnamed_ = false;
     bool prepared_ = false;
+    std::unique_ptr<Staging> staging_;  // the block being filled for a direct write
     Status error_;
 };
 

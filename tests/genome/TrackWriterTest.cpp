@@ -1,5 +1,5 @@
-// The scan's files: checked before the work, put in place all together or not at all, the
-// bigWig holding the bedGraph's values.
+// The scan's files: their lines against the scan's results, checked before the work, put in
+// place all together or not at all, the bigWig holding the bedGraph's values.
 #include <bigWig.h>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -17,6 +17,9 @@
 #include "../classify/ClassifyTestSupport.h"
 #include "genome/GenomeScan.h"
 #include "genome/TrackWriter.h"
+#include "support/FormerTrackLines.h"
+#include "support/ScanRecorder.h"
+#include "support/Seed.h"
 #include "support/TempDir.h"
 
 namespace motifora::testing {
@@ -109,6 +112,78 @@ TEST_F(TrackFiles, TheBigWigHoldsTheBedGraphsValues) {
     EXPECT_TRUE(read == expected) << read.size() << " values read, " << expected.size()
                                   << " in the bedGraph";
     EXPECT_EQ(names(), (std::set<std::string>{"g.fa", "hits.bed", "scores.bedGraph", "scores.bw"}));
+}
+
+// The files of scans of a generated model and genome, whatever the threads, piece sizes and
+// merging, against the lines of the scanner's own results written one by one.
+TEST(TrackLines, EqualTheScansResultsLineByLine) {
+    const uint32_t seed = test::testSeed("track lines", 20261208u);
+    std::mt19937 random(seed);
+    TrainedModel model;
+    trainModel(model, random, "ACGT", 9, 300, false);
+    ASSERT_GE(model.engine.idealObjectCount, 2);
+    std::string fasta;
+    for (int r = 0; r < 3; ++r) {
+        fasta += ">rec" + std::to_string(r) + " generated\n";
+        const size_t length = r == 1 ? 7 : 40000 + static_cast<size_t>(r) * 12345;
+        for (size_t i = 0; i < length; ++i) {
+            // N runs, so that some windows have no score.
+            fasta.push_back(i % 5000 < 20 ? 'N' : "ACGT"[random() % 4]);
+            if (i % 60 == 59) fasta.push_back('\n');
+        }
+        fasta += "\n";
+    }
+    const test::TempDir folder("motifora-track-lines");
+    const std::string genome = folder.write("g.fa", fasta);
+
+    for (const bool merge : {false, true}) {
+        ScanSettings settings;
+        settings.classes = {1, 0};
+        settings.bothStrands = true;
+        settings.hits = true;
+        settings.level = 0.5;
+        settings.merge = merge;
+        // The expected lines, from the scanner's results.
+        std::string error;
+        GenomeScanner reference;
+        test::ScanRecorder recorder;
+        ASSERT_TRUE(reference.Prepare(model.engine, model.storage->codeTable, settings, error));
+        ASSERT_TRUE(reference.Scan(genome, recorder, error)) << error;
+        ASSERT_GT(recorder.hits.size(), 100u);
+        std::string bedGraph;
+        for (const auto& window : recorder.all) {
+            if (window.valid)
+                test::formerBedGraphLine(bedGraph, window.record, window.start, window.start + 1,
+                                         window.best);
+        }
+        std::string bed;
+        for (const auto& [record, hit] : recorder.hits) {
+            test::formerBedLine(bed, record, hit.start, hit.end,
+                                hit.classOrder == 0 ? "class2" : "class1", hit.score, hit.strand);
+        }
+        for (const int32_t threads : {1, 3}) {
+            for (const size_t piece : {size_t{100}, size_t{1} << 15, size_t{1} << 18}) {
+                SCOPED_TRACE("seed " + std::to_string(seed) + " merge " + std::to_string(merge) +
+                             " threads " + std::to_string(threads) + " piece " +
+                             std::to_string(piece));
+                settings.threads = threads;
+                settings.pieceLetters = piece;
+                GenomeScanner scanner;
+                ASSERT_TRUE(
+                    scanner.Prepare(model.engine, model.storage->codeTable, settings, error));
+                TrackWriter writer;
+                ASSERT_TRUE(writer.Open({folder / "hits.bed", folder / "scores.bedGraph", ""}).ok);
+                writer.Begin("m.dnp", settings);
+                ASSERT_TRUE(scanner.Scan(genome, writer, error)) << error;
+                ASSERT_TRUE(writer.Finish().ok);
+                const std::string bedFile = test::readBytes(folder / "hits.bed");
+                const std::string graphFile = test::readBytes(folder / "scores.bedGraph");
+                // After each file's track line.
+                EXPECT_TRUE(bedFile.substr(bedFile.find('\n') + 1) == bed);
+                EXPECT_TRUE(graphFile.substr(graphFile.find('\n') + 1) == bedGraph);
+            }
+        }
+    }
 }
 
 TEST_F(TrackFiles, OutputsAreCheckedBeforeTheWork) {

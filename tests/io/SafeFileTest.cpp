@@ -244,6 +244,39 @@ TEST_F(SafeFileTest, AStreamReplacesItsTargetOnlyWhenCommitted) {
     EXPECT_EQ(names(), (std::set<std::string>{"hits.bed", "link.bed"}));
 }
 
+// Direct writes go in whole aligned blocks with the rest kept back until the commit: pieces of
+// every size across several blocks come out as written, and the target is replaced only when
+// committed.
+TEST_F(SafeFileTest, DirectWritesGiveTheSameBytes) {
+    const std::string file = path("scores.bedGraph");
+    ASSERT_TRUE(WriteFileAtomically(file, "old").ok);
+    std::string expected;
+    SafeFileStream stream;
+    ASSERT_TRUE(stream.Open(file).ok);
+    stream.WriteDirectly();
+    for (const size_t size : {size_t{1}, size_t{4095}, size_t{4} << 20, size_t{3},
+                              (size_t{4} << 20) + 4097, size_t{0}, size_t{1} << 16}) {
+        std::string piece(size, '\0');
+        for (size_t i = 0; i < size; ++i)
+            piece[i] = static_cast<char>('a' + (expected.size() + i) * 7 % 26);
+        ASSERT_TRUE(stream.Write(piece).ok);
+        expected += piece;
+    }
+    EXPECT_EQ(test::readBytes(file), "old");
+    ASSERT_TRUE(stream.Commit().ok);
+    EXPECT_TRUE(test::readBytes(file) == expected);
+    EXPECT_EQ(names(), std::set<std::string>{"scores.bedGraph"});
+
+    // Discarded after whole blocks were written, the target stays as it was.
+    SafeFileStream dropped;
+    ASSERT_TRUE(dropped.Open(file).ok);
+    dropped.WriteDirectly();
+    ASSERT_TRUE(dropped.Write(std::string((size_t{9} << 20) + 1, 'x')).ok);
+    dropped.Discard();
+    EXPECT_TRUE(test::readBytes(file) == expected);
+    EXPECT_EQ(names(), std::set<std::string>{"scores.bedGraph"});
+}
+
 TEST_F(SafeFileTest, FilesCommittedTogetherAreAllWrittenOrNone) {
     ASSERT_TRUE(WriteFileAtomically(path("a.bed"), "old a").ok);
     ASSERT_TRUE(WriteFileAtomically(path("b.bg"), "old b").ok);

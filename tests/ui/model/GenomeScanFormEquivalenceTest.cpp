@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <future>
 #include <mutex>
@@ -186,46 +188,59 @@ TEST_F(GenomeScanFormEquivalence, HitsRecordsAndChartAreTheScansBitForBit) {
     }
 }
 
-// A scan of two pieces held before its second: the first piece's progress and hits are shown
-// while it waits, Stop ends it there, and the hits found so far stay in the table.
+// A scan held at its first scoring step after a piece was published (the scan reads only a few
+// pieces ahead of the one it reports, so the later pieces' scoring comes after that): the
+// progress and hits of the pieces reported so far are shown while it waits, Stop ends it, and
+// the hits of the reported pieces stay in the table.
 TEST(GenomeScanFormProgress, ShownPerPieceAndAStoppedScanKeepsItsHits) {
     TinyModel model;
     const test::TempDir folder("motifora-scanform-progress");
     std::mt19937 random(test::testSeed("window scan progress", 7u));
+    constexpr size_t kPiece = size_t{1} << 18;
+    constexpr size_t kPieces = 8;
+    // Few hits ("AC"), so that the table holds every hit of the scan.
     std::string letters;
-    const size_t length = (size_t{1} << 18) + 5000;  // two pieces of the scan
-    for (size_t i = 0; i < length; ++i) letters.push_back("ACGT"[random() % 4]);
+    const size_t length = kPieces * kPiece + 5000;
+    for (size_t i = 0; i < length; ++i)
+        letters.push_back(random() % 40 == 0 ? 'C' : "AGT"[random() % 3]);
     const std::string genome = folder.write("g.fa", ">long\n" + letters + "\n");
-    const auto firstPieceHits = [&] {
-        int64_t n = 0;
-        for (size_t i = 0; i + 1 < (size_t{1} << 18); ++i)
-            n += letters.compare(i, 2, "AC") == 0 ? 1 : 0;
-        return n;
-    }();
-    ASSERT_GT(firstPieceHits, 0);
+    // The starts of the hits among the windows of the first `read` letters.
+    const auto hitsIn = [&](size_t read) {
+        std::vector<size_t> starts;
+        for (size_t i = 0; i + 1 < read; ++i)
+            if (letters.compare(i, 2, "AC") == 0) starts.push_back(i);
+        return starts;
+    };
+    ASSERT_LT(hitsIn(length).size(), GenomeScanForm::kMaxShownHits);
 
     GenomeScanForm form;
-    std::promise<void> reached;
+    std::promise<std::string> reached;
     std::once_flag once;
     std::promise<void> release;
     std::shared_future<void> released = release.get_future().share();
-    // Held at the first scoring step after the first piece was published.
     form.setScoringStep([&] {
         if (form.Progress.position() == 0) return;
-        std::call_once(once, [&] { reached.set_value(); });
+        // Read once: the window publishes a piece's status whole.
+        std::call_once(once, [&] { reached.set_value(form.StatusLabel.text()); });
         released.wait();
     });
     form.GenomeEdit.setText(genome);
     form.LevelEdit.setText("1");
     ASSERT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanStarted);
-    reached.get_future().wait();
+    const std::string status = reached.get_future().get();
     EXPECT_TRUE(form.Running());
     EXPECT_GT(form.Progress.position(), 0);
     EXPECT_LT(form.Progress.position(), 1000);
-    EXPECT_EQ(form.StatusLabel.text().rfind("1 records, 262144 letters, ", 0), 0u)
-        << form.StatusLabel.text();
-    const std::string status = form.StatusLabel.text();
-    EXPECT_EQ(status.substr(status.rfind(", ") + 2), std::to_string(firstPieceHits) + " hits");
+    // "1 records, N letters, R letters/s, H hits", N a whole number of pieces.
+    const size_t comma = status.find(" letters, ");
+    ASSERT_EQ(status.rfind("1 records, ", 0), 0u) << status;
+    ASSERT_NE(comma, std::string::npos) << status;
+    const size_t shown = std::stoul(status.substr(11, comma - 11));
+    EXPECT_EQ(shown % kPiece, 0u) << status;
+    EXPECT_GE(shown, kPiece);
+    EXPECT_LT(shown, length);
+    EXPECT_EQ(status.substr(status.rfind(", ") + 2),
+              std::to_string(hitsIn(shown).size()) + " hits");
     EXPECT_EQ(form.RecordsList.row(1), (std::vector<std::string>{"long", "", ""}));
     EXPECT_EQ(form.HitsList.rowCount(), 1) << "the table is filled when the scan ends";
 
@@ -233,32 +248,50 @@ TEST(GenomeScanFormProgress, ShownPerPieceAndAStoppedScanKeepsItsHits) {
     release.set_value();
     form.WaitForEnd();
     EXPECT_EQ(form.StatusLabel.text(), "Stopped.");
-    EXPECT_EQ(form.HitsList.rowCount(), firstPieceHits + 1);
-    EXPECT_EQ(form.HitsList.row(1)[0], "long");
-    EXPECT_EQ(form.HitsList.cell(1, static_cast<int32_t>(firstPieceHits)),
-              std::to_string(letters.rfind("AC", (size_t{1} << 18) - 2)));
+    // The hits of the pieces reported before the stop: at least those shown, in order, and every
+    // one of a whole number of pieces.
+    const auto rows = static_cast<size_t>(form.HitsList.rowCount() - 1);
+    const std::vector<size_t> all = hitsIn(length);
+    ASSERT_GE(rows, hitsIn(shown).size());
+    ASSERT_LT(rows, all.size());
+    for (size_t r = 0; r < rows; ++r) {
+        ASSERT_EQ(form.HitsList.row(static_cast<int32_t>(r) + 1)[0], "long");
+        ASSERT_EQ(form.HitsList.cell(1, static_cast<int32_t>(r) + 1), std::to_string(all[r]));
+    }
+    const size_t pieces = (all[rows] + 1) / kPiece;  // the next hit's piece was not reported
+    EXPECT_EQ(rows, hitsIn(pieces * kPiece).size());
 }
 
 // The window scores with one thread per core the process may use, under the limit in force.
 TEST(GenomeScanFormThreads, OneScoringThreadPerUsableCoreUnderTheLimit) {
     TinyModel model;
     const test::TempDir folder("motifora-scanform-threads");
-    const std::string genome = folder.write("g.fa", ">g\n" + std::string(100000, 'A') + "\n");
+    // Many stretches for every scoring thread.
+    const auto letters = static_cast<size_t>(WorkerPool::threadsFor(0)) * 200000;
+    const std::string genome = folder.write("g.fa", ">g\n" + std::string(letters, 'A') + "\n");
     for (const int32_t limit : {0, 1}) {
         SCOPED_TRACE("limit " + std::to_string(limit));
         std::optional<WorkerPool::ThreadLimit> capped;
         if (limit > 0) capped.emplace(limit);
         std::mutex mutex;
+        std::condition_variable joined;
         std::set<std::thread::id> scoring;
+        const int32_t expected = WorkerPool::threadsFor(0);
         GenomeScanForm form;
+        // The scoring threads take the stretches of the record as they come free: each one
+        // waits at its first step for the others, so that none takes every stretch alone. (The
+        // wait is bounded only so that too few threads fail the test instead of hanging it.)
         form.setScoringStep([&] {
-            std::lock_guard<std::mutex> lock(mutex);
-            scoring.insert(std::this_thread::get_id());
+            std::unique_lock<std::mutex> lock(mutex);
+            if (!scoring.insert(std::this_thread::get_id()).second) return;
+            joined.notify_all();
+            joined.wait_for(lock, std::chrono::minutes(1),
+                            [&] { return static_cast<int32_t>(scoring.size()) >= expected; });
         });
         form.GenomeEdit.setText(genome);
         ASSERT_EQ(form.Start(model.engine, model.storage->codeTable, "m"), kGenomeScanStarted);
         form.WaitForEnd();
-        EXPECT_EQ(static_cast<int32_t>(scoring.size()), WorkerPool::threadsFor(0));
+        EXPECT_EQ(static_cast<int32_t>(scoring.size()), expected);
     }
 }
 
