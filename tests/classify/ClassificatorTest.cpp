@@ -317,19 +317,15 @@ TEST(Vocabulary, InfiniteWeights) {
 }
 
 TEST(Idealization, StrategyThatWouldGoRoundForeverEnds) {
-    // Generated data (seed 1936) on which "Inserting begin" turns the object CCC round a cycle of
-    // four changes; the strategy ends where a state comes back.
-    std::mt19937 random(1936);
-    const int32_t width = 3 + static_cast<int32_t>(random() % 6);
-    const int32_t ruleCount = 2 + static_cast<int32_t>(random() % 40);
-    const std::vector<std::string> rows = randomRows(random, 10, width);
-    auto storage = makeStorage(rows);
-    auto store = randomRules(random, *storage, ruleCount, false);
-    ASSERT_EQ(rows[0], "CCC");
+    // The strategy ends where a state comes back.
+    const CyclingSample data = cyclingSample();
+    ASSERT_EQ(data.rows[0], "CCC");
+    SEQStorage* storage = data.storage.get();
+    RulesStorage* store = data.store.get();
     test::RecordingSink sink;
     IdealObjectArray classes;
     Classificator engine(&sink);
-    engine.Setup(storage.get(), store.get(), &classes, IdealizationType::kInsertingBegin);
+    engine.Setup(storage, store, &classes, IdealizationType::kInsertingBegin);
     ASSERT_EQ(engine.IdealizeAndRegister(&storage->learnObjects[0], -1), 0);
     std::string text;
     classes[0]->ToText(text, storage->codeTable);

@@ -61,6 +61,17 @@ std::unique_ptr<RulesStorage> makeStore(std::vector<std::unique_ptr<Rule>> rules
     return store;
 }
 
+CyclingSample cyclingSample() {
+    std::mt19937 random(1936);
+    const int32_t width = 3 + static_cast<int32_t>(random() % 6);
+    const int32_t ruleCount = 2 + static_cast<int32_t>(random() % 40);
+    CyclingSample s;
+    s.rows = randomRows(random, 10, width);
+    s.storage = makeStorage(s.rows);
+    s.store = randomRules(random, *s.storage, ruleCount, false);
+    return s;
+}
+
 std::vector<std::string> randomRows(std::mt19937& random, int32_t count, int32_t width) {
     static const char kLetters[] = "ACGT";
     std::vector<std::string> rows(static_cast<size_t>(count),

@@ -55,6 +55,15 @@ std::unique_ptr<RulesStorage> randomRules(std::mt19937& random, SEQStorage& stor
 std::unique_ptr<RulesStorage> crowdedRules(std::mt19937& random, SEQStorage& storage,
                                            int32_t count);
 
+// Generated data (seed 1936) on which "Inserting begin" turns the object of its first row, CCC,
+// round a cycle of four changes.
+struct CyclingSample {
+    std::vector<std::string> rows;
+    std::unique_ptr<SEQStorage> storage;
+    std::unique_ptr<RulesStorage> store;
+};
+CyclingSample cyclingSample();
+
 // A learning sample over `alphabet` whose first row holds every letter (when wide enough).
 std::vector<std::string> rowsOver(std::mt19937& random, const std::string& alphabet, int32_t count,
                                   int32_t width);
