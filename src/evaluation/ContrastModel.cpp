@@ -63,17 +63,26 @@ double logistic(double z) {
     return z >= 0.0 ? 1.0 / (1.0 + std::exp(-z)) : std::exp(z) / (1.0 + std::exp(z));
 }
 
+bool ContrastModel::featureWeight(int64_t f, double& weight) const {
+    if (f < 0) return false;
+    const auto ruleCount = static_cast<int64_t>(ruleWeights.size());
+    if (f < ruleCount) {
+        weight = ruleWeights[static_cast<size_t>(f)];
+        return true;
+    }
+    if (static_cast<size_t>(f - ruleCount) < letterWeights.size()) {
+        weight = letterWeights[static_cast<size_t>(f - ruleCount)];
+        return true;
+    }
+    return false;
+}
+
 double ContrastModel::logOddsOf(const std::vector<int32_t>& active) const {
     if (!fitted) return 0.0;
-    const auto ruleCount = static_cast<int32_t>(ruleWeights.size());
     double z = intercept;
-    for (int32_t f : active) {
-        if (f < 0) continue;
-        if (f < ruleCount)
-            z += ruleWeights[static_cast<size_t>(f)];
-        else if (static_cast<size_t>(f - ruleCount) < letterWeights.size())
-            z += letterWeights[static_cast<size_t>(f - ruleCount)];
-    }
+    double weight = 0.0;
+    for (int32_t f : active)
+        if (featureWeight(f, weight)) z += weight;
     return z;
 }
 

@@ -43,6 +43,8 @@ struct ContrastModel {
     // The log-odds of "positive": intercept plus the weights of the features that are 1 (as
     // contrastFeatures gives them; 0 when not fitted).
     double logOddsOf(const std::vector<int32_t>& active) const;
+    // The weight feature f adds to the log-odds into `weight`; false when it adds nothing.
+    bool featureWeight(int64_t f, double& weight) const;
     double logOdds(const ContrastRules& rules, const SEQSElem& object) const;
     double logOdds(const ContrastRules& rules, const Sequence& record) const;
     double probability(const ContrastRules& rules, const Sequence& record) const;

@@ -16,7 +16,7 @@ double contrastScore(const ContrastRules& rules, const SEQSElem& object) {
     double score = 0.0;
     for (const ContrastRule& rule : rules.rules) {
         if (!contrastRuleHolds(rule, object, alphabet, rules.shape, rules.width)) continue;
-        score += rule.predictsPositive() ? rule.weight() : -rule.weight();
+        score += rule.signedWeight();
     }
     return score;
 }

@@ -22,14 +22,6 @@ ContrastWindowScorer::ContrastWindowScorer(std::shared_ptr<const ContrastScorer>
     }
 }
 
-namespace {
-
-bool conditionHolds(const RuleCondition& c, int32_t code) {
-    return (c.sign == 1 && code == c.letter) || (c.sign == -1 && code != c.letter);
-}
-
-}  // namespace
-
 void ContrastWindowScorer::BuildIndex() {
     const ContrastScorer& s = *scorer_;
     const ContrastShape& shape = s.rules.shape;
@@ -47,23 +39,11 @@ void ContrastWindowScorer::BuildIndex() {
     ruleTerms_.assign(ruleCount, 0.0);
     ruleAdds_.assign(ruleCount, 0);
     const ContrastModel& model = s.model;
-    const auto fittedRules = static_cast<int64_t>(model.ruleWeights.size());
-    const auto featureTerm = [&](int64_t f, double& term) {
-        if (f < fittedRules) {
-            term = model.ruleWeights[static_cast<size_t>(f)];
-            return true;
-        }
-        if (static_cast<size_t>(f - fittedRules) < model.letterWeights.size()) {
-            term = model.letterWeights[static_cast<size_t>(f - fittedRules)];
-            return true;
-        }
-        return false;
-    };
     for (size_t k = 0; k < ruleCount; ++k) {
         if (model.fitted) {
-            ruleAdds_[k] = featureTerm(static_cast<int64_t>(k), ruleTerms_[k]) ? 1 : 0;
+            ruleAdds_[k] = model.featureWeight(static_cast<int64_t>(k), ruleTerms_[k]) ? 1 : 0;
         } else {
-            ruleTerms_[k] = rules[k].predictsPositive() ? rules[k].weight() : -rules[k].weight();
+            ruleTerms_[k] = rules[k].signedWeight();
             ruleAdds_[k] = 1;
         }
     }
@@ -73,9 +53,11 @@ void ContrastWindowScorer::BuildIndex() {
         const auto cells = static_cast<size_t>(width_) * static_cast<size_t>(alphabetSize_);
         letterTerms_.assign(cells, 0.0);
         letterAdds_.assign(cells, 0);
-        for (size_t cell = 0; cell < cells; ++cell)
-            letterAdds_[cell] =
-                featureTerm(static_cast<int64_t>(ruleCount + cell), letterTerms_[cell]) ? 1 : 0;
+        for (size_t cell = 0; cell < cells; ++cell) {
+            const bool adds =
+                model.featureWeight(static_cast<int64_t>(ruleCount + cell), letterTerms_[cell]);
+            letterAdds_[cell] = adds ? 1 : 0;
+        }
     }
     indexed_ = true;
 }
@@ -89,7 +71,7 @@ void ContrastWindowScorer::BuildPlaceIndex() {
         // A condition outside the window sees the uncovered code there, as an object's does.
         bool possible = true;
         for (const RuleCondition& c : rules[k].conditions) {
-            if ((c.position < 0 || c.position >= width_) && !conditionHolds(c, alphabetSize_))
+            if ((c.position < 0 || c.position >= width_) && !c.holds(alphabetSize_))
                 possible = false;
         }
         if (!possible) continue;
@@ -98,7 +80,7 @@ void ContrastWindowScorer::BuildPlaceIndex() {
             for (int32_t code = 0; code < alphabetSize_; ++code) {
                 bool holds = true;
                 for (const RuleCondition& c : rules[k].conditions)
-                    if (c.position == p && !conditionHolds(c, code)) holds = false;
+                    if (c.position == p && !c.holds(code)) holds = false;
                 if (holds)
                     cellRules_[(static_cast<size_t>(p * alphabetSize_ + code)) * words_ + k / 64] |=
                         bit;

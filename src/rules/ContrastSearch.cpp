@@ -106,8 +106,8 @@ std::vector<std::vector<double>> contrastHeatMap(const ContrastRules& rules) {
     for (const ContrastRule& r : rules.rules) {
         if (r.conditions.empty()) continue;
         const int32_t k = std::max(rules.shape.wordLength, 1);
-        const double share = (r.predictsPositive() ? r.weight() : -r.weight()) /
-                             static_cast<double>(r.conditions.size()) / static_cast<double>(k);
+        const double share =
+            r.signedWeight() / static_cast<double>(r.conditions.size()) / static_cast<double>(k);
         for (const RuleCondition& c : r.conditions) {
             int32_t code = c.letter;
             for (int32_t i = k - 1; i >= 0; --i) {
@@ -204,8 +204,7 @@ bool contrastRuleHolds(const ContrastRule& rule, const SEQSElem& object, int32_t
         const int32_t code = (c.position >= 0 && c.position < object.positionCount())
                                  ? object.codeAt(c.position)
                                  : alphabetSize;
-        const bool holds = (c.sign == 1 && code == c.letter) || (c.sign == -1 && code != c.letter);
-        if (!holds) return false;
+        if (!c.holds(code)) return false;
     }
     return true;
 }

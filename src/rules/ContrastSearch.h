@@ -70,6 +70,8 @@ struct ContrastRule {
     bool predictsPositive() const { return r > 0.0; }
     // -ln(1 - |r|), the weight every score of the program gives a rule.
     double weight() const;
+    // The weight with the sign of the prediction, what the rule adds to a sum of weights.
+    double signedWeight() const { return predictsPositive() ? weight() : -weight(); }
 };
 
 struct ContrastRules {

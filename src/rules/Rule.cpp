@@ -106,8 +106,7 @@ bool Rule::Matches(const SEQSElem& object, bool onlyKept) const {
         const RuleCondition& c = conditions[static_cast<size_t>(i)];
         if (onlyKept && !c.kept) continue;
         const int32_t code = codeOf(object, c.position);
-        const bool holds = (c.sign == 1 && code == c.letter) || (c.sign == -1 && code != c.letter);
-        if (!holds) return false;
+        if (!c.holds(code)) return false;
     }
     return true;
 }
@@ -135,7 +134,7 @@ FisherTable Rule::countTable(int32_t j) const {
             if (!Matches(object, true)) continue;
             const RuleCondition& c = conditions[static_cast<size_t>(j)];
             const int32_t code = codeOf(object, c.position);
-            inFirstRow = (c.sign == 1 && code == c.letter) || (c.sign == -1 && code != c.letter);
+            inFirstRow = c.holds(code);
         }
         const bool right = predictedRight(object, value, letter);
         if (inFirstRow) {

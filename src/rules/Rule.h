@@ -17,6 +17,11 @@ struct RuleCondition {
     int16_t sign = 0;  // 0 in a freshly sized slot until it is filled
     int32_t letter = 0;
     bool kept = false;  // working flag of DropWeakConditions; not saved
+
+    // Whether a letter coded `code` there satisfies the condition (an unfilled one never is).
+    bool holds(int32_t code) const {
+        return (sign == 1 && code == letter) || (sign == -1 && code != letter);
+    }
 };
 
 // Background share of each letter at each position over all learning objects of a storage.
